@@ -1,0 +1,64 @@
+# Shared by scripts/test and scripts/run: Wine, display and sound for Tonalbrook under this machine.
+# Source it after setting $top; call tb_start_services and register tb_stop_services on exit.
+build="$top/build"
+export WINEPREFIX="$build/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export XDG_RUNTIME_DIR="$build/pulse-run"
+export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR"
+tb_pids=()
+
+tb_start_xvfb() {
+  # -displayfd picks a free display number and reports it once the server is ready.
+  local fifo="$build/xvfb.fd"
+  rm -f "$fifo"; : > "$fifo"
+  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
+  tb_pids+=($!)
+  local i
+  for i in $(seq 1 200); do
+    [ -s "$fifo" ] && break
+    sleep 0.05
+  done
+  [ -s "$fifo" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(tr -d '[:space:]' < "$fifo")"
+}
+
+tb_start_pulse() {
+  mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+  cat > "$build/pulse.pa" <<'PA'
+load-module module-native-protocol-unix
+load-module module-null-sink sink_name=nullout
+load-module module-sine-source source_name=sine rate=44100 frequency=1000
+set-default-source sine
+set-default-sink nullout
+PA
+  pulseaudio --kill >/dev/null 2>&1 || true
+  pulseaudio -n -F "$build/pulse.pa" --exit-idle-time=-1 --daemonize=yes --system=false \
+    --disallow-exit=yes >/dev/null 2>&1 || { echo "PulseAudio did not start" >&2; return 1; }
+}
+
+tb_start_wine() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Preparing a Wine prefix (once)..."
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  # A resident wineserver lets each program start quickly. Wine's own service processes start
+  # with the first program and inherit its output; start them here, away from ctest's pipes,
+  # or ctest waits for those pipes to close.
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+tb_start_services() {
+  mkdir -p "$build"
+  tb_start_xvfb && tb_start_pulse && tb_start_wine
+}
+
+tb_stop_services() {
+  wineserver -k >/dev/null 2>&1 || true
+  pulseaudio --kill >/dev/null 2>&1 || true
+  local p
+  for p in "${tb_pids[@]}"; do kill "$p" >/dev/null 2>&1 || true; done
+}

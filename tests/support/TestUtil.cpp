@@ -1,0 +1,101 @@
+// Helpers shared by the tests.
+#include "TestUtil.h"
+#include "SysUtils.h"
+#include <windows.h>
+#include <algorithm>
+#include <stdexcept>
+
+TScratchDir::TScratchDir(const std::string& name) {
+  static int counter = 0;
+  FPath = TempFolder() + "tbtest_" + name + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+          std::to_string(++counter) + "\\";
+  RemoveTree(FPath);
+  ForceDirectories(FPath);
+}
+
+TScratchDir::~TScratchDir() { RemoveTree(FPath); }
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
+  DWORD done = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+  CloseHandle(h);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + path);
+  std::string r(GetFileSize(h, nullptr), '\0');
+  DWORD done = 0;
+  ReadFile(h, r.data(), static_cast<DWORD>(r.size()), &done, nullptr);
+  CloseHandle(h);
+  r.resize(done);
+  return r;
+}
+
+void RemoveTree(const std::string& path) {
+  std::string dir = ExcludeTrailingBackslash(path);
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string n = fd.cFileName;
+      if (n == "." || n == "..") continue;
+      std::string full = dir + "\\" + n;
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        RemoveTree(full);
+      else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveDirectoryA(full.c_str());
+      else {
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(full.c_str());
+      }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+std::string EnvVar(const char* name) {
+  char buf[4096];
+  DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+  return (n == 0 || n >= sizeof buf) ? "" : std::string(buf, n);
+}
+
+std::string WinPath(const std::string& unixPath) {
+  if (unixPath.empty() || unixPath[0] != '/') return unixPath;
+  std::string r = "Z:" + unixPath;
+  std::replace(r.begin(), r.end(), '/', '\\');
+  return r;
+}
+
+std::string OracleDir(const std::string& oracle) {
+  return WinPath(EnvVar("TB_BUILD_DIR")) + "\\oracles\\" + oracle + "\\";
+}
+
+static void CollectFiles(const std::string& dir, std::vector<std::string>& out) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string n = fd.cFileName;
+    if (n == "." || n == ".." || n[0] == '.') continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      CollectFiles(dir + "\\" + n, out);
+    else
+      out.push_back(dir + "\\" + n);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+std::vector<std::string> CorpusFiles(const std::string& package) {
+  std::vector<std::string> r;
+  std::string root = WinPath(EnvVar("TB_CORPUS"));
+  if (root.empty()) return r;
+  CollectFiles(package.empty() ? root : root + "\\" + package, r);
+  std::sort(r.begin(), r.end());
+  return r;
+}

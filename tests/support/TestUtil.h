@@ -1,0 +1,29 @@
+// Helpers shared by the tests: scratch folders, file contents, corpus paths, Python oracles.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh empty folder under the system's temp folder, removed again with the object.
+class TScratchDir {
+public:
+  explicit TScratchDir(const std::string& name = "tb");
+  ~TScratchDir();
+  const std::string& Path() const { return FPath; } // with the trailing backslash
+  std::string operator/(const std::string& name) const { return FPath + name; }
+
+private:
+  std::string FPath;
+};
+
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+void RemoveTree(const std::string& path);
+// Environment variables the ctest entry sets.
+std::string EnvVar(const char* name);
+// The real-world MIDI files of build/corpus, as Windows paths; empty when the corpus is absent.
+std::vector<std::string> CorpusFiles(const std::string& package = "");
+// A host path as Wine sees it (/x/y -> Z:\x\y).
+std::string WinPath(const std::string& unixPath);
+// The folder into which the Python oracles wrote their golden files for this run.
+std::string OracleDir(const std::string& oracle);
