@@ -4,6 +4,7 @@
 #include "Bytes.h"
 #include "Classes.h"
 #include "Guard.h"
+#include "MessageBox.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
@@ -216,4 +217,15 @@ TEST(Messages, PumpUntilRunsTimersAndHonoursTimeout) {
   DWORD t0 = GetTickCount();
   EXPECT_FALSE(PumpUntil([] { return false; }, 50));
   EXPECT_GE(GetTickCount() - t0, 40u);
+}
+
+TEST(MessageBoxSeam, HookAnswersAndRecords) {
+  std::string seen;
+  SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned flags) {
+    seen = text;
+    return (flags & MB_YESNO) ? IDNO : IDOK;
+  });
+  EXPECT_EQ(PlainMessageBox("Delete?", "Tonalbrook", MB_YESNO), IDNO);
+  SetMessageBoxHook(nullptr);
+  EXPECT_EQ(seen, "Delete?");
 }
