@@ -110,7 +110,10 @@ struct TScratchKey {
   ~TScratchKey() {
     TRegistry reg;
     reg.DeleteKey(Path);
-    reg.DeleteKey("\\Software\\TonalbrookTest"); // only goes when empty of other runs' keys
+    TStringList others;
+    if (reg.OpenKey("\\Software\\TonalbrookTest", false)) reg.GetKeyNames(others);
+    reg.CloseKey();
+    if (others.Count() == 0) reg.DeleteKey("\\Software\\TonalbrookTest");
   }
 };
 

@@ -1,0 +1,152 @@
+// Document type, default MIDI player and start with Windows, against the test prefix's registry.
+#include <gtest/gtest.h>
+#include "FileAssoc.h"
+#include "Registry.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+#include <optional>
+
+namespace {
+
+constexpr const char* Program = "C:\\Program Files\\Tonal Brook\\Tonalbrook.exe";
+
+// A string value: nullopt when the key or the value is missing.
+std::optional<std::string> Value(HRootKey root, const std::string& key, const std::string& name) {
+  TRegistry reg(0x20019); // KEY_READ
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false) || !reg.ValueExists(name)) return std::nullopt;
+  return reg.ReadString(name);
+}
+
+void SetValue(HRootKey root, const std::string& key, const std::string& name,
+              const std::optional<std::string>& value) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (value) {
+    ASSERT_TRUE(reg.OpenKey(key, true));
+    reg.WriteString(name, *value);
+  } else if (reg.OpenKey(key, false)) {
+    reg.DeleteValue(name);
+  }
+}
+
+std::optional<std::string> ExtDefault(const std::string& ext) {
+  return Value(HKeyClassesRoot(), "\\" + ext, "");
+}
+
+// Puts the prefix's registry back as it was before each test.
+class FileAssoc : public testing::Test {
+protected:
+  TScratchDir FFolder{"assoc"};
+  std::optional<std::string> FMid, FRmi, FRun;
+  bool FDocTypeExisted = false, FMidExisted = false, FRmiExisted = false;
+
+  void SetUp() override {
+    FMid = ExtDefault(".mid");
+    FRmi = ExtDefault(".rmi");
+    FRun = Value(HKeyCurrentUser(), RunKey, RunValueName);
+    TRegistry reg;
+    reg.SetRootKey(HKeyClassesRoot());
+    FDocTypeExisted = reg.KeyExists(std::string("\\") + DocTypeName);
+    FMidExisted = reg.KeyExists("\\.mid");
+    FRmiExisted = reg.KeyExists("\\.rmi");
+  }
+  void TearDown() override {
+    SetValue(HKeyClassesRoot(), "\\.mid", "", FMid);
+    SetValue(HKeyClassesRoot(), "\\.rmi", "", FRmi);
+    SetValue(HKeyCurrentUser(), RunKey, RunValueName, FRun);
+    TRegistry reg;
+    reg.SetRootKey(HKeyClassesRoot());
+    if (!FDocTypeExisted) reg.DeleteKey(std::string("\\") + DocTypeName);
+    if (!FMidExisted) reg.DeleteKey("\\.mid");
+    if (!FRmiExisted) reg.DeleteKey("\\.rmi");
+  }
+  std::string Backup(const char* name) { return FFolder / name; }
+};
+
+} // namespace
+
+TEST_F(FileAssoc, DocumentTypeCarriesTheFourVerbsAndTheIcon) {
+  RegisterDocType(Program);
+  auto root = HKeyClassesRoot();
+  std::string key = std::string("\\") + DocTypeName;
+  std::string quoted = std::string("\"") + Program + "\"";
+  EXPECT_EQ(Value(root, key, ""), "MIDI music file");
+  EXPECT_EQ(Value(root, key + "\\Shell\\Open\\Command", ""), quoted + " P\"%1\"");
+  EXPECT_EQ(Value(root, key + "\\Shell\\Play\\Command", ""), quoted + " P\"%1\"");
+  EXPECT_EQ(Value(root, key + "\\Shell\\Send as email\\Command", ""), quoted + " M\"%1\"");
+  EXPECT_EQ(Value(root, key + "\\Shell\\Zip into database\\Command", ""), quoted + " Z\"%1\"");
+  EXPECT_EQ(Value(root, key + "\\DefaultIcon", ""), "C:\\Program Files\\Tonal Brook\\QXmidiX.ico");
+}
+
+TEST_F(FileAssoc, ClaimingKeepsTheFirstBackupAndRestoringBringsTheFormerPlayerBack) {
+  SetValue(HKeyClassesRoot(), "\\.mid", "", std::string("midfile"));
+  SetValue(HKeyClassesRoot(), "\\.rmi", "", std::string("rmifile"));
+  EXPECT_FALSE(IsDefaultMIDIPlayer());
+
+  ClaimDefaultMIDIPlayer(FFolder.Path());
+  EXPECT_TRUE(IsDefaultMIDIPlayer());
+  EXPECT_EQ(ExtDefault(".mid"), DocTypeName);
+  EXPECT_EQ(ReadFileBytes(Backup(OldMidKeyFile)), "midfile\r\n");
+  EXPECT_EQ(ReadFileBytes(Backup(OldRmiKeyFile)), "rmifile\r\n");
+
+  // The second time the value already is ours: the backup of the real former player stays.
+  ClaimDefaultMIDIPlayer(FFolder.Path());
+  EXPECT_EQ(ReadFileBytes(Backup(OldMidKeyFile)), "midfile\r\n");
+  EXPECT_EQ(ReadFileBytes(Backup(OldRmiKeyFile)), "rmifile\r\n");
+
+  TRestoredPlayer restored = RestoreDefaultPlayer(FFolder.Path());
+  EXPECT_TRUE(restored.Mid);
+  EXPECT_TRUE(restored.Rmi);
+  EXPECT_EQ(ExtDefault(".mid"), "midfile");
+  EXPECT_EQ(ExtDefault(".rmi"), "rmifile");
+  EXPECT_FALSE(IsDefaultMIDIPlayer());
+  EXPECT_TRUE(FileExists(Backup(OldMidKeyFile)));
+  EXPECT_FALSE(FileExists(Backup(OldRmiKeyFile)));
+}
+
+TEST_F(FileAssoc, ExtensionWithoutFormerDefaultIsRestoredToHavingNone) {
+  SetValue(HKeyClassesRoot(), "\\.mid", "", std::string("midfile"));
+  SetValue(HKeyClassesRoot(), "\\.rmi", "", std::nullopt);
+  ClaimDefaultMIDIPlayer(FFolder.Path());
+  EXPECT_EQ(ExtDefault(".rmi"), DocTypeName);
+  EXPECT_EQ(ReadFileBytes(Backup(OldRmiKeyFile)), "\r\n");
+
+  TRestoredPlayer restored = RestoreDefaultPlayer(FFolder.Path());
+  EXPECT_TRUE(restored.Mid);
+  EXPECT_TRUE(restored.Rmi);
+  EXPECT_EQ(ExtDefault(".mid"), "midfile");
+  EXPECT_EQ(ExtDefault(".rmi"), std::nullopt);
+}
+
+TEST_F(FileAssoc, RestoringWithoutBackupsRestoresNothing) {
+  SetValue(HKeyClassesRoot(), "\\.mid", "", std::string(DocTypeName));
+  TRestoredPlayer restored = RestoreDefaultPlayer(FFolder.Path());
+  EXPECT_FALSE(restored.Mid);
+  EXPECT_FALSE(restored.Rmi);
+  EXPECT_EQ(ExtDefault(".mid"), DocTypeName);
+}
+
+TEST_F(FileAssoc, UnwritableBackupStopsTheClaimWithItsMessage) {
+  SetValue(HKeyClassesRoot(), "\\.mid", "", std::string("midfile"));
+  SetValue(HKeyClassesRoot(), "\\.rmi", "", std::string("rmifile"));
+  std::string folder = FFolder / "not there";
+  try {
+    ClaimDefaultMIDIPlayer(folder);
+    FAIL() << "claim without a writable backup went through";
+  } catch (const EFileAssocError& e) {
+    EXPECT_EQ(e.Message(), "Unable to save key data for .mid");
+  }
+  EXPECT_EQ(ExtDefault(".mid"), "midfile");
+  EXPECT_EQ(ExtDefault(".rmi"), "rmifile"); // the other extension is not claimed either
+}
+
+TEST_F(FileAssoc, StartWithWindowsValueForNormalMinimisedAndNone) {
+  std::string quoted = std::string("\"") + Program + "\"";
+  ASSERT_TRUE(SetLaunchOnStart(true, false, Program));
+  EXPECT_EQ(Value(HKeyCurrentUser(), RunKey, "Tonalbrook"), quoted);
+  ASSERT_TRUE(SetLaunchOnStart(false, true, Program));
+  EXPECT_EQ(Value(HKeyCurrentUser(), RunKey, "Tonalbrook"), quoted + " M");
+  ASSERT_TRUE(SetLaunchOnStart(false, false, Program));
+  EXPECT_EQ(Value(HKeyCurrentUser(), RunKey, "Tonalbrook"), std::nullopt);
+}
