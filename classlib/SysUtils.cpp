@@ -1,6 +1,8 @@
 // Base services of the class library over Win32: text, dates, paths, command line, errors.
 #include "SysUtils.h"
 #include <windows.h>
+// windows.h maps DeleteFile to DeleteFileA; ours takes a std::string.
+#undef DeleteFile
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>

@@ -82,7 +82,13 @@ std::string ExpandFileName(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool ForceDirectories(const std::string& path);
+// windows.h maps DeleteFile to DeleteFileA; ours takes a std::string. The DeleteFileA overload
+// keeps calls working in files that include windows.h after this header.
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
 bool DeleteFile(const std::string& path);
+inline bool DeleteFileA(const std::string& path) { return ::DeleteFile(path); }
 bool RenameFile(const std::string& from, const std::string& to);
 int64_t FileSize(const std::string& path); // -1 when missing
 // Free bytes on the drive that holds the path; -1 when unknown.

@@ -229,3 +229,11 @@ TEST(MessageBoxSeam, HookAnswersAndRecords) {
   SetMessageBoxHook(nullptr);
   EXPECT_EQ(seen, "Delete?");
 }
+
+TEST(Paths, DeleteFileWorksWhateverTheIncludeOrder) {
+  TScratchDir d("del");
+  WriteFileBytes(d / "a.txt", "a");
+  EXPECT_TRUE(DeleteFile(d / "a.txt")); // windows.h is included above: the macro form
+  EXPECT_FALSE(FileExists(d / "a.txt"));
+  EXPECT_FALSE(DeleteFile(d / "a.txt"));
+}
