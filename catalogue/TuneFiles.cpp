@@ -1,0 +1,264 @@
+// Title file operations over libzip. Entry names are read raw, so ANSI names come back unchanged,
+// and are always reduced to a bare name so that nothing is written outside the target folder.
+#include "TuneFiles.h"
+#include "Classes.h"
+#include "Guard.h"
+#include "MessageBox.h"
+#include "cmpMidiIterator.h"
+#include <windows.h>
+#include <zip.h>
+#include <memory>
+
+namespace {
+
+bool RemoveFile(const std::string& path) {
+  return DeleteFileA(path.c_str()) != 0;
+}
+
+std::string ZipErrorText(zip_error_t* error) {
+  std::string text = zip_error_strerror(error);
+  zip_error_fini(error);
+  return text;
+}
+
+// Opens an archive through the ANSI file functions, whatever the C library's idea of names is.
+zip_t* OpenArchive(const std::string& path, int flags, std::string& error) {
+  zip_error_t ze;
+  zip_error_init(&ze);
+  zip_source_t* src = zip_source_win32a_create(path.c_str(), 0, -1, &ze);
+  if (!src) {
+    error = ZipErrorText(&ze);
+    return nullptr;
+  }
+  zip_t* za = zip_open_from_source(src, flags, &ze);
+  if (!za) {
+    zip_source_free(src);
+    error = ZipErrorText(&ze);
+    return nullptr;
+  }
+  zip_error_fini(&ze);
+  return za;
+}
+
+// Same file by identity: catches other spellings (case, short names, "..") of one file.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (AnsiCompareText(ExpandFileName(a), ExpandFileName(b)) == 0) return true;
+  auto id = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return ok;
+  };
+  BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+  if (!id(a, ia) || !id(b, ib)) return false;
+  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow &&
+         (ia.nFileIndexHigh | ia.nFileIndexLow) != 0;
+}
+
+} // namespace
+
+std::string BareEntryName(const std::string& stored) {
+  std::string name = stored;
+  size_t cut = name.find_last_of("/\\");
+  if (cut != std::string::npos) name = name.substr(cut + 1);
+  if (name.size() >= 2 && name[1] == ':') name = name.substr(2);
+  // Windows drops trailing dots and blanks, so "..", "..." and " . " would name the folder itself.
+  if (name.find_first_not_of(". ") == std::string::npos) return "";
+  if (name.find_first_of(":*?\"<>|") != std::string::npos) return "";
+  for (unsigned char c : name)
+    if (c < 32) return "";
+  return name;
+}
+
+TTuneFiles::TTuneFiles() : FTrashFolder(AppFolder() + "TempTrash\\") {}
+
+bool TTuneFiles::CopyTuneFile(const std::string& source, const std::string& target) {
+  if (SameFile(source, target)) {
+    std::string text = "Cannot copy " + source + " to itself !";
+    if (OnMessageBox)
+      OnMessageBox(text, 1, 0, 8);
+    else
+      PlainMessageBox(text, "Error", MB_ICONERROR | MB_OKCANCEL);
+    return false;
+  }
+  // The source is opened first so that a missing source leaves the target alone.
+  TFileStream in(source, fmOpenRead | fmShareDenyWrite);
+  TFileStream out(target, fmCreate);
+  if (in.Size() > 0) out.CopyFrom(in, 0);
+  return true;
+}
+
+int TTuneFiles::CheckMIDIHeader(const std::string& path, int64_t& size) {
+  size = 0;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return mfUnreadable;
+  LARGE_INTEGER li{};
+  char id[4] = {};
+  DWORD got = 0;
+  bool ok = GetFileSizeEx(h, &li) && ReadFile(h, id, 4, &got, nullptr);
+  CloseHandle(h);
+  if (!ok) return mfUnreadable;
+  size = li.QuadPart;
+  if (size == 0) return mfUnreadable;
+  if (got < 4) return mfOther;
+  if (std::string(id, 4) == "MThd") return mfStandardMidi;
+  if (std::string(id, 4) == "RIFF") return mfRiffMidi;
+  return mfOther;
+}
+
+int TTuneFiles::GetMIDIDuration(const std::string& path) {
+  int result = -1;
+  try {
+    FMidiData.SetActive(false);
+    FMidiData.SetFileName(path);
+    FMidiData.SetActive(true);
+    TMidiPosition position(&FMidiData);
+    result = static_cast<int>(position.DurationMs() / 1000);
+  } catch (...) {
+    result = -1;
+  }
+  FMidiData.SetActive(false);
+  return result;
+}
+
+bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::string& archive) {
+  if (FileExists(archive) && !RemoveFile(archive)) return false;
+  std::string error;
+  zip_t* za = OpenArchive(archive, ZIP_CREATE | ZIP_TRUNCATE, error);
+  if (!za) return false;
+  bool ok = true;
+  for (const std::string& file : files) {
+    zip_source_t* src = zip_source_win32a(za, file.c_str(), 0, -1);
+    zip_int64_t index = -1;
+    if (src) {
+      index = zip_file_add(za, ExtractFileName(file).c_str(), src, ZIP_FL_ENC_GUESS);
+      if (index < 0) zip_source_free(src);
+    }
+    if (index < 0 || zip_set_file_compression(za, index, ZIP_CM_DEFLATE, 9) != 0) {
+      ok = false;
+      break;
+    }
+  }
+  if (ok && OnProgress)
+    zip_register_progress_callback_with_state(
+        za, 0.01,
+        [](zip_t*, double done, void* self) {
+          GuardVoid([&] { static_cast<TTuneFiles*>(self)->OnProgress(int(done * 100 + 0.5)); });
+        },
+        nullptr, this);
+  if (ok && OnAbortQuery)
+    zip_register_cancel_callback_with_state(
+        za,
+        [](zip_t*, void* self) -> int {
+          return Guard(1, [&] { return static_cast<TTuneFiles*>(self)->OnAbortQuery() ? 1 : 0; });
+        },
+        nullptr, this);
+  if (ok && zip_close(za) == 0) return true;
+  zip_discard(za);
+  RemoveFile(archive); // a partial archive must not pass for a good one
+  return false;
+}
+
+bool TTuneFiles::ZipOneFile(const std::string& file, const std::string& archive) {
+  return WriteArchive({file}, archive);
+}
+
+bool TTuneFiles::ZipFileList(const std::vector<std::string>& files, const std::string& archive) {
+  if (files.empty()) return false;
+  if (OnProgress) OnProgress(0);
+  std::string name = archive;
+  if (UpperCase(name).find(".ZIP") == std::string::npos) name += ".zip";
+  return WriteArchive(files, name);
+}
+
+bool TTuneFiles::UnzipSingleFile(const std::string& archive, const std::string& folder,
+                                 std::string& message, std::string& extractedPath) {
+  extractedPath.clear();
+  int64_t size = ::FileSize(archive);
+  if (size == 0) {
+    message = "0 bytes in archive " + archive;
+    return false;
+  }
+  std::string error;
+  zip_t* za = size < 0 ? nullptr : OpenArchive(archive, ZIP_RDONLY, error);
+  if (!za) {
+    message = "Archive loading exception: " + (size < 0 ? "Cannot open file " + archive : error);
+    return false;
+  }
+  std::unique_ptr<zip_t, decltype(&zip_discard)> guard(za, &zip_discard);
+  zip_int64_t count = zip_get_num_entries(za, 0);
+  if (count != 1) {
+    message = "Valid archive format but " + IntToStr(count) + " files in " + archive;
+    return false;
+  }
+  auto fail = [&](const std::string& why) {
+    message = "Exception unzipping " + archive + " : " + why;
+    return false;
+  };
+  const char* stored = zip_get_name(za, 0, ZIP_FL_ENC_RAW);
+  std::string name = BareEntryName(stored ? stored : "");
+  if (name.empty()) return fail("the entry has no file name");
+  std::string base = IncludeTrailingBackslash(folder);
+  std::string target = base + name;
+  std::string part = base + "~unzip.part";
+  zip_file_t* zf = zip_fopen_index(za, 0, 0);
+  if (!zf) return fail(zip_error_strerror(zip_get_error(za)));
+  bool ok = true;
+  std::string why;
+  try {
+    TFileStream out(part, fmCreate);
+    char buf[65536];
+    for (;;) {
+      zip_int64_t n = zip_fread(zf, buf, sizeof buf);
+      if (n < 0) {
+        ok = false;
+        why = zip_error_strerror(zip_file_get_error(zf));
+        break;
+      }
+      if (n == 0) break;
+      out.WriteBuffer(buf, static_cast<int32_t>(n));
+    }
+  } catch (const std::exception& e) {
+    ok = false;
+    why = e.what();
+  }
+  zip_fclose(zf);
+  // Only a fully checked entry replaces a file of that name.
+  if (ok && !MoveFileExA(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    ok = false;
+    why = SysErrorMessage(GetLastError());
+  }
+  if (!ok) {
+    RemoveFile(part);
+    return fail(why);
+  }
+  extractedPath = target;
+  message = archive + " unzipped OK to one file.";
+  return true;
+}
+
+bool TTuneFiles::ExportTune(const std::function<bool(const std::string& workArchive)>& extract,
+                            const std::string& target, bool zip) {
+  RemoveFile(target);
+  std::string work = IncludeTrailingBackslash(FTrashFolder) + "ForExport.zip";
+  bool ok = false;
+  std::string message, extracted;
+  if (extract(work) && UnzipSingleFile(work, FTrashFolder, message, extracted)) {
+    ok = RenameFile(extracted, target);
+    if (ok && zip) {
+      std::string mid = target + ".mid";
+      if (FileExists(mid)) RemoveFile(mid);
+      ok = RenameFile(target, mid) && ZipOneFile(mid, target + ".zip");
+      if (!ok) {
+        RemoveFile(target);
+        RemoveFile(target + ".zip");
+      }
+    }
+  }
+  RemoveFile(work);
+  return ok;
+}

@@ -1,0 +1,59 @@
+// Title files and their zip archives: classify, time, copy, pack and unpack single titles.
+#pragma once
+#include "cmpMidiData.h"
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// File types answered by CheckMIDIHeader.
+enum : int { mfUnreadable = -1, mfOther = 0, mfStandardMidi = 1, mfRiffMidi = 2 };
+
+// The main window owns one; the catalogue store reaches it without knowing the window.
+class TTuneFiles {
+public:
+  TTuneFiles();
+
+  // Copies a whole file; refuses (false, with an error box) when both name the same file. Stream
+  // errors pass to the caller.
+  bool CopyTuneFile(const std::string& source, const std::string& target);
+  // 1 Standard MIDI File, 2 RIFF, 0 anything else (also fewer than 4 bytes), -1 empty or
+  // unreadable.
+  static int CheckMIDIHeader(const std::string& path, int64_t& size);
+  // Whole seconds, or -1 when the file cannot be read as MIDI.
+  int GetMIDIDuration(const std::string& path);
+  // Packs one file under its bare name, deflated at maximum compression, replacing the archive.
+  bool ZipOneFile(const std::string& file, const std::string& archive);
+  // Packs files under their bare names; ".zip" is appended unless the name holds ".ZIP".
+  bool ZipFileList(const std::vector<std::string>& files, const std::string& archive);
+  // Extracts the one entry of an archive into a folder, under its bare name only.
+  bool UnzipSingleFile(const std::string& archive, const std::string& folder, std::string& message,
+                       std::string& extractedPath);
+  // The file side of exporting a title: extract writes the title's stored archive to the path it
+  // is given (the store's ExtractTuneData); the title ends as target, or as target + ".mid" packed
+  // into target + ".zip" when zip is set.
+  bool ExportTune(const std::function<bool(const std::string& workArchive)>& extract,
+                  const std::string& target, bool zip);
+
+  TMidiData& MidiData1() { return FMidiData; }
+  // Folder of the export work archive "ForExport.zip"; the program folder's "TempTrash\" unless
+  // set.
+  const std::string& TrashFolder() const { return FTrashFolder; }
+  void SetTrashFolder(const std::string& value) { FTrashFolder = value; }
+
+  // The main window's message box (text, kind 0-3, help context, buttons); a plain box when unset.
+  std::function<int(const std::string& text, int kind, int helpContext, int buttons)> OnMessageBox;
+  // Packing progress, 0 to 100; ZipFileList starts it at 0.
+  std::function<void(int percent)> OnProgress;
+  // Polled while packing; true ends the packing (the program is shutting down).
+  std::function<bool()> OnAbortQuery;
+
+private:
+  bool WriteArchive(const std::vector<std::string>& files, const std::string& archive);
+  TMidiData FMidiData;
+  std::string FTrashFolder;
+};
+
+// An entry's stored name reduced to a bare file name: no drive, no folders of either separator;
+// empty when nothing safe is left (a folder entry, "..", dots only).
+std::string BareEntryName(const std::string& stored);
