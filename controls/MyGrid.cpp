@@ -1,0 +1,911 @@
+// The catalogue grid's rows: row objects, selection, key-cascade sorting and row operations.
+#include "MyGrid.h"
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <unordered_set>
+#include <windows.h>
+#include "TimeText.h"
+
+namespace {
+
+const TShortRec& EmptyRec() {
+  static const TShortRec empty;
+  return empty;
+}
+
+std::string Cut(const std::string& text, size_t room) {
+  return text.size() > room ? text.substr(0, room) : text;
+}
+
+// A text as it sorts: trimmed, then cut to its room. Compared with ASCII letters folded to upper
+// case, bytes otherwise; views into the row objects, so sorting copies no text.
+std::string_view SortText(const std::string& text, size_t room) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+    ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+    --end;
+  return std::string_view(text).substr(begin, std::min(end - begin, room));
+}
+
+inline unsigned char Fold(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+}
+
+int CompareFolded(std::string_view a, std::string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = Fold(a[i]), y = Fold(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+template <class T> int CompareValues(T a, T b) {
+  return a < b ? -1 : a > b ? 1 : 0;
+}
+
+// What one row sorts by.
+struct TSortKey {
+  uint64_t Prefix = 0; // the first eight folded bytes of the leading text key, big-endian
+  std::string_view Type, Category, Last, First, Title, Origin;
+  int32_t Seconds = 0, Size = 0;
+  TDateTime DateStamp = 0, DateObtained = 0;
+};
+
+TSortKey MakeSortKey(const TShortRec& r) {
+  TSortKey k;
+  k.Type = SortText(r.FileType, FileTypeRoom);
+  k.Category = SortText(r.CategoryName, NameRoom);
+  k.Last = SortText(r.LastName, NameRoom);
+  k.First = SortText(r.FirstName, NameRoom);
+  k.Title = SortText(r.Title, TitleRoom);
+  k.Origin = SortText(r.Origin, OriginRoom);
+  k.Seconds = r.Seconds;
+  k.Size = r.Size;
+  k.DateStamp = r.DateStamp;
+  k.DateObtained = r.DateObtained;
+  return k;
+}
+
+uint64_t FoldedPrefix(std::string_view text) {
+  uint64_t p = 0;
+  for (size_t i = 0; i < 8; ++i)
+    p = (p << 8) | (i < text.size() ? Fold(text[i]) : 0);
+  return p;
+}
+
+// The key with its prefix for the code's leading text key, which settles most comparisons.
+TSortKey MakeSortKey(const TShortRec& r, TSortCode code) {
+  TSortKey k = MakeSortKey(r);
+  switch (code) {
+  case TSortCode::Title:
+    k.Prefix = FoldedPrefix(k.Title);
+    break;
+  case TSortCode::Artist:
+    k.Prefix = FoldedPrefix(k.Last);
+    break;
+  case TSortCode::Category:
+    k.Prefix = FoldedPrefix(k.Category);
+    break;
+  case TSortCode::Origin:
+    k.Prefix = FoldedPrefix(k.Origin);
+    break;
+  case TSortCode::FileType:
+    k.Prefix = FoldedPrefix(k.Type);
+    break;
+  default:
+    break;
+  }
+  return k;
+}
+
+int CompareSortKeys(const TSortKey& a, const TSortKey& b, TSortCode code) {
+  // Texts hold no zero bytes, so differing prefixes order as the texts do.
+  if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix ? -1 : 1;
+  int r = 0;
+  switch (code) {
+  case TSortCode::Seconds:
+    return CompareValues(a.Seconds, b.Seconds);
+  case TSortCode::Size:
+    return CompareValues(b.Size, a.Size);
+  case TSortCode::DateStamp:
+    return CompareValues(b.DateStamp - a.DateStamp, 0.0);
+  case TSortCode::DateObtained:
+    return CompareValues(b.DateObtained - a.DateObtained, 0.0);
+  case TSortCode::Origin:
+    return CompareFolded(a.Origin, b.Origin);
+  case TSortCode::FileType:
+    if ((r = CompareFolded(a.Type, b.Type)) != 0) return r;
+    [[fallthrough]];
+  case TSortCode::Category:
+    if ((r = CompareFolded(a.Category, b.Category)) != 0) return r;
+    [[fallthrough]];
+  case TSortCode::Artist:
+    if ((r = CompareFolded(a.Last, b.Last)) != 0) return r;
+    if ((r = CompareFolded(a.First, b.First)) != 0) return r;
+    [[fallthrough]];
+  case TSortCode::Title:
+    return CompareFolded(a.Title, b.Title);
+  }
+  return 0;
+}
+
+std::unordered_set<int32_t> KeySet(const TStringList& keys) {
+  std::unordered_set<int32_t> set;
+  for (int i = 0; i < keys.Count(); ++i) {
+    int key = 0;
+    if (TryStrToInt(Trim(keys[i]), key)) set.insert(key);
+  }
+  return set;
+}
+
+} // namespace
+
+// --- free functions ------------------------------------------------------------------------------
+
+bool ColumnSortCode(int colCount, int col, TSortCode& code) {
+  static const uint8_t full[9] = {2, 1, 0, 3, 8, 4, 5, 6, 7};
+  static const uint8_t other[8] = {1, 0, 3, 8, 4, 5, 6, 7};
+  if (colCount == 9) {
+    if (col < 0 || col > 8) return false;
+    code = static_cast<TSortCode>(full[col]);
+  } else {
+    if (col < 0 || col > 7) return false;
+    code = static_cast<TSortCode>(other[col]);
+  }
+  return true;
+}
+
+int CompareShortRecs(const TShortRec& a, const TShortRec& b, TSortCode code) {
+  return CompareSortKeys(MakeSortKey(a), MakeSortKey(b), code);
+}
+
+namespace {
+
+// The locale's thousands separator and time picture, read once: the grid formats these for
+// every row, and asking the system each time is what makes a large fill slow.
+struct TCellLocale {
+  std::string Thousands = ",";
+  std::string TimePicture = "HH:mm:ss";
+  std::string Am = "AM", Pm = "PM";
+  TCellLocale() {
+    char buf[96];
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, sizeof buf)) Thousands = buf;
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, buf, sizeof buf)) TimePicture = buf;
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_S1159, buf, sizeof buf)) Am = buf;
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_S2359, buf, sizeof buf)) Pm = buf;
+  }
+};
+
+const TCellLocale& CellLocale() {
+  static const TCellLocale locale;
+  return locale;
+}
+
+void AppendNumber(std::string& out, int value, int width) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%0*d", width, value);
+  out += buf;
+}
+
+// The long time form of the locale's picture (h, hh, H, HH, m, mm, s, ss, t, tt, 'quoted').
+std::string TimeText(int hour, int minute, int second) {
+  const std::string& p = CellLocale().TimePicture;
+  std::string out;
+  for (size_t i = 0; i < p.size();) {
+    char c = p[i];
+    size_t n = 1;
+    while (i + n < p.size() && p[i + n] == c && c != '\'')
+      ++n;
+    switch (c) {
+    case 'h':
+      AppendNumber(out, hour % 12 == 0 ? 12 : hour % 12, n >= 2 ? 2 : 1);
+      break;
+    case 'H':
+      AppendNumber(out, hour, n >= 2 ? 2 : 1);
+      break;
+    case 'm':
+      AppendNumber(out, minute, n >= 2 ? 2 : 1);
+      break;
+    case 's':
+      AppendNumber(out, second, n >= 2 ? 2 : 1);
+      break;
+    case 't': {
+      const std::string& mark = hour < 12 ? CellLocale().Am : CellLocale().Pm;
+      out += n >= 2 ? mark : mark.substr(0, 1);
+      break;
+    }
+    case '\'': {
+      size_t close = p.find('\'', i + 1);
+      if (close == std::string::npos) close = p.size();
+      out += p.substr(i + 1, close - i - 1);
+      n = close - i + 1;
+      break;
+    }
+    default:
+      out.append(n, c);
+    }
+    i += n;
+  }
+  return out;
+}
+
+} // namespace
+
+std::string SizeCellText(int32_t size) {
+  const std::string& sep = CellLocale().Thousands;
+  std::string digits = std::to_string(size < 0 ? -static_cast<int64_t>(size) : size);
+  std::string text;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += sep;
+    text += digits[i];
+  }
+  if (size < 0) text.insert(0, "-");
+  return text.size() < 8 ? std::string(8 - text.size(), ' ') + text : text;
+}
+
+std::string DateTimeCellText(TDateTime value) {
+  int year, month, day, hour, minute, second, msec;
+  try {
+    DecodeDate(value, year, month, day);
+    DecodeTime(value, hour, minute, second, msec);
+  } catch (const Exception&) {
+    return "";
+  }
+  // Titles share few days: the short date of the last days asked for is kept.
+  static std::vector<std::pair<int, std::string>> days;
+  int dayNumber = (year * 13 + month) * 32 + day;
+  std::string date;
+  for (auto& d : days)
+    if (d.first == dayNumber) date = d.second;
+  if (date.empty()) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = static_cast<WORD>(day);
+    char buf[64] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, sizeof buf);
+    date = buf;
+    if (days.size() >= 64) days.erase(days.begin());
+    days.emplace_back(dayNumber, date);
+  }
+  if (hour == 0 && minute == 0 && second == 0) return date;
+  return date + " " + TimeText(hour, minute, second);
+}
+
+// --- cells ---------------------------------------------------------------------------------------
+
+TTuneGridRows::TTuneGridRows() {
+  SetRowCount(2);
+}
+
+void TTuneGridRows::SetRowCount(int value) {
+  value = std::max(value, 2);
+  while (RowCount() > value)
+    FRows.pop_back();
+  while (RowCount() < value)
+    FRows.push_back({{}, nullptr});
+}
+
+void TTuneGridRows::SetColCount(int value) {
+  FColCount = std::max(value, 1);
+  for (auto& row : FRows)
+    if (!row.Cells.empty()) row.Cells.resize(FColCount);
+}
+
+std::string TTuneGridRows::Cells(int col, int row) const {
+  if (row < 0 || row >= RowCount() || col < 0 || col >= FColCount) return "";
+  const TGridRow& r = FRows[row];
+  if (!r.Cells.empty()) return r.Cells[col];
+  if (!r.Obj) return "";
+  std::string text = CellText(*r.Obj, col);
+  return col == 0 && text.empty() ? " " : text;
+}
+
+void TTuneGridRows::SetCells(int col, int row, const std::string& text) {
+  if (row < 0 || row >= RowCount() || col < 0 || col >= FColCount) return;
+  TGridRow& r = FRows[row];
+  if (r.Cells.empty()) {
+    // From now on this row shows texts of its own.
+    std::vector<std::string> cells(FColCount);
+    if (r.Obj)
+      for (int c = 0; c < FColCount; ++c)
+        cells[c] = Cells(c, row);
+    r.Cells = std::move(cells);
+  }
+  r.Cells[col] = text;
+}
+
+TShortRec* TTuneGridRows::Objects(int row) const {
+  if (row < 0 || row >= RowCount()) return nullptr;
+  return FRows[row].Obj.get();
+}
+
+void TTuneGridRows::SetColumnHeaders(const TStringList* headers) {
+  if (headers && headers->Count() > 0) {
+    SetColCount(headers->Count());
+    for (int c = 0; c < FColCount; ++c)
+      SetCells(c, 0, Trim((*headers)[c]));
+  } else {
+    for (int c = 0; c < FColCount; ++c)
+      SetCells(c, 0, "Column " + IntToStr(c));
+  }
+}
+
+void TTuneGridRows::InsertEmptyRow(int row) {
+  FRows.insert(FRows.begin() + row, TGridRow{{}, nullptr});
+}
+
+void TTuneGridRows::EnsureOneDataRow() {
+  if (RowCount() < 2) SetRowCount(2);
+}
+
+// --- selection -----------------------------------------------------------------------------------
+
+bool TTuneGridRows::IsRowSelected(int row) const {
+  TShortRec* obj = row >= 1 ? Objects(row) : nullptr;
+  return obj && obj->Selected;
+}
+
+void TTuneGridRows::SetRowSelected(int row, bool flag) {
+  if (row < 1 || row >= RowCount()) return;
+  TShortRec* obj = Objects(row);
+  if (!obj) {
+    if (!SelectEmptyRows) return;
+    FRows[row].Obj = std::make_unique<TShortRec>();
+    obj = FRows[row].Obj.get();
+  }
+  if (obj->Selected == flag) return;
+  obj->Selected = flag;
+  RowChanged(row);
+}
+
+int TTuneGridRows::SelectedCount() const {
+  int n = 0;
+  for (int r = 1; r < RowCount(); ++r)
+    n += IsRowSelected(r);
+  return n;
+}
+
+void TTuneGridRows::ClearSelection() {
+  for (int r = 1; r < RowCount(); ++r)
+    SetRowSelected(r, false);
+}
+
+void TTuneGridRows::SelectFirstRow() {
+  ClearSelection();
+  SetTopRow(1);
+  SetRow(1);
+  if (RowCount() > 2) {
+    SetRowSelected(1, true);
+    FAnchor = 1;
+  }
+}
+
+void TTuneGridRows::SaveSelection() {
+  FSavedSelection.Clear();
+  for (int r = 1; r < RowCount(); ++r)
+    if (IsRowSelected(r)) FSavedSelection.Add(IntToStr(r));
+}
+
+void TTuneGridRows::RestoreSelection() {
+  for (int i = 0; i < FSavedSelection.Count(); ++i)
+    SetRowSelected(StrToIntDef(FSavedSelection[i], -1), true);
+}
+
+void TTuneGridRows::GetSelectedKeys(TStringList& keys) const {
+  keys.Clear();
+  for (int r = 1; r < RowCount(); ++r)
+    if (IsRowSelected(r)) keys.Add(IntToStr(FRows[r].Obj->MasterKey));
+}
+
+void TTuneGridRows::GetAllKeys(TStringList& keys) const {
+  keys.Clear();
+  for (int r = 1; r < RowCount(); ++r)
+    if (FRows[r].Obj) keys.Add(IntToStr(FRows[r].Obj->MasterKey));
+}
+
+void TTuneGridRows::PressRow(int row, bool shift, bool ctrl) {
+  FDeferredClick = false;
+  if (row < 1 || row >= RowCount()) return;
+  SetRow(row);
+  const bool plain = !shift && !ctrl;
+  if (plain && IsRowSelected(row)) {
+    // Maybe the start of a drag of the whole selection: decided at the release.
+    FDeferredClick = true;
+    return;
+  }
+  if (plain || SelectEmptyRows) ClearSelection();
+  if (!plain && FAnchor >= 1 && FAnchor < RowCount()) {
+    if (shift) {
+      if (!IsRowSelected(row))
+        for (int r = std::min(FAnchor, row); r <= std::max(FAnchor, row); ++r)
+          SetRowSelected(r, true);
+    } else {
+      SetRowSelected(row, !IsRowSelected(row));
+    }
+  } else {
+    SetRowSelected(row, true);
+    FAnchor = row;
+  }
+  // Saved at every change, so that a drag carries exactly what the user sees selected.
+  SaveSelection();
+}
+
+void TTuneGridRows::ReleaseRow(int row, bool dragged) {
+  if (FDeferredClick && !dragged && row >= 1 && row < RowCount()) {
+    SaveSelection();
+    ClearSelection();
+    SetRowSelected(row, true);
+    FAnchor = row;
+  }
+  FDeferredClick = false;
+}
+
+void TTuneGridRows::KeyMovedTo(int row, bool shift) {
+  if (row < 1 || row >= RowCount()) return;
+  if (shift && FAnchor >= 1 && FAnchor < RowCount()) {
+    for (int r = std::min(FAnchor, row); r <= std::max(FAnchor, row); ++r)
+      SetRowSelected(r, true);
+  } else {
+    ClearSelection();
+    FAnchor = row;
+  }
+  SetRowSelected(row, true);
+  SetRow(row);
+  ScrollRowIntoView(row);
+}
+
+void TTuneGridRows::ScrollRowIntoView(int row) {
+  int visible = std::max(VisibleRowCount(), 1);
+  if (row < TopRow())
+    SetTopRow(std::max(row, 1));
+  else if (row >= TopRow() + visible)
+    SetTopRow(std::max(row - visible + 1, 1));
+}
+
+// --- filling -------------------------------------------------------------------------------------
+
+void TTuneGridRows::SetTuneRow(const TTuneRec& rec, int row) {
+  if (row < 1 || row >= RowCount()) return;
+  auto obj = std::make_unique<TShortRec>();
+  obj->FileType = Cut(rec.FileType, FileTypeRoom);
+  obj->AlbumKey = -1;
+  obj->CategoryKey = rec.CategoryKey;
+  obj->ArtistKey = rec.PerformerKey;
+  obj->MasterKey = rec.MasterKey;
+  obj->Seconds = rec.Seconds;
+  obj->Size = rec.Size;
+  obj->TimeText = Cut(rec.TimeText, TimeTextRoom);
+  obj->DateStamp = rec.DateStamp;
+  obj->DateObtained = rec.DateObtained;
+  obj->CategoryName = Cut(rec.CategoryName, NameRoom);
+  obj->LastName = Cut(rec.LastName, NameRoom);
+  obj->FirstName = Cut(rec.FirstName, NameRoom);
+  obj->FullName = Cut(rec.FullName, FullNameRoom);
+  obj->Title = Cut(rec.Title, TitleRoom);
+  obj->Origin = Cut(rec.Origin, OriginRoom);
+  FRows[row].Obj = std::move(obj);
+  FillRowCells(row);
+}
+
+void TTuneGridRows::SetAlbumRow(const TTuneRec& rec, int row) {
+  if (row < 1 || row >= RowCount()) return;
+  auto obj = std::make_unique<TShortRec>();
+  obj->FileType = Cut(rec.FileType, FileTypeRoom);
+  obj->AlbumKey = rec.AlbumKey;
+  obj->CategoryKey = rec.CategoryKey;
+  obj->ArtistKey = rec.PerformerKey;
+  obj->MasterKey = rec.MasterKey;
+  obj->Seconds = rec.Seconds;
+  obj->Size = rec.Size;
+  obj->Crc = rec.Crc;
+  obj->TimeText = Cut(rec.TimeText, TimeTextRoom);
+  obj->DateObtained = rec.DateObtained;
+  obj->CategoryName = Cut(rec.CategoryName, NameRoom);
+  obj->LastName = Cut(rec.LastName, NameRoom);
+  obj->FirstName = Cut(rec.FirstName, NameRoom);
+  obj->FullName = Cut(rec.FullName, FullNameRoom);
+  obj->Title = Cut(rec.Title, TitleRoom);
+  obj->Origin = Cut(rec.Origin, OriginRoom);
+  FRows[row].Obj = std::move(obj);
+  FillRowCells(row);
+}
+
+// The cells of a filled row follow its row object, in the grid's layout.
+void TTuneGridRows::FillRowCells(int row) {
+  FRows[row].Cells.clear();
+}
+
+// A filled row's text in a column: 9 columns with the category first, 3 for an album, otherwise
+// the 8 columns of a category. Made when asked for, so that large fills stay fast.
+std::string TTuneGridRows::CellText(const TShortRec& r, int col) const {
+  if (FColCount == 3) {
+    switch (col) {
+    case 0:
+      return r.FullName;
+    case 1:
+      return r.Title;
+    case 2:
+      return r.TimeText;
+    default:
+      return "";
+    }
+  }
+  if (FColCount >= 9) {
+    if (col == 0) return r.CategoryName;
+    --col;
+  }
+  switch (col) {
+  case 0:
+    return r.FullName;
+  case 1:
+    return r.Title;
+  case 2:
+    return r.TimeText;
+  case 3:
+    return r.FileType;
+  case 4:
+    return SizeCellText(r.Size);
+  case 5:
+    return DateTimeCellText(r.DateStamp);
+  case 6:
+    return r.Origin;
+  case 7:
+    return DateTimeCellText(r.DateObtained);
+  default:
+    return "";
+  }
+}
+
+bool TTuneGridRows::GetTuneRecord(int row, TTuneRec& rec) const {
+  TShortRec* r = row >= 1 ? Objects(row) : nullptr;
+  if (!r) return false;
+  rec.FileType = r->FileType;
+  rec.AlbumKey = r->AlbumKey;
+  rec.CategoryKey = r->CategoryKey;
+  rec.PerformerKey = r->ArtistKey;
+  rec.MasterKey = r->MasterKey;
+  rec.Seconds = r->Seconds;
+  rec.Size = r->Size;
+  rec.Crc = r->Crc;
+  rec.CategoryName = r->CategoryName;
+  rec.LastName = r->LastName;
+  rec.FirstName = r->FirstName;
+  rec.FullName = Cut(r->FirstName + " " + r->LastName, FullNameRoom);
+  rec.Title = r->Title;
+  rec.TimeText = r->TimeText;
+  rec.Origin = r->Origin;
+  rec.DateStamp = r->DateStamp;
+  rec.DateObtained = r->DateObtained;
+  return true;
+}
+
+void TTuneGridRows::WriteTuneRecords(TStream& stream) const {
+  uint8_t buffer[TuneRecSize];
+  for (int r = 1; r < RowCount(); ++r) {
+    TTuneRec rec;
+    if (!GetTuneRecord(r, rec)) continue;
+    EncodeTuneRec(rec, buffer);
+    stream.WriteBuffer(buffer, TuneRecSize);
+  }
+}
+
+int TTuneGridRows::AppendTuneRow(const TTuneRec& rec) {
+  if (FRows.back().Obj) InsertEmptyRow(RowCount());
+  int row = RowCount() - 1;
+  SetTuneRow(rec, row);
+  return row;
+}
+
+int TTuneGridRows::AppendAlbumRow(const TTuneRec& rec) {
+  if (FRows.back().Obj) InsertEmptyRow(RowCount());
+  int row = RowCount() - 1;
+  SetAlbumRow(rec, row);
+  return row;
+}
+
+void TTuneGridRows::InsertAlbumRows(const std::vector<TTuneRec>& recs, int row, bool select) {
+  if (recs.empty()) return;
+  // An empty grid's placeholder row gives way to the titles.
+  if (RowCount() == 2 && !FRows[1].Obj) FRows.pop_back();
+  row = std::clamp(row, 1, RowCount());
+  for (size_t i = 0; i < recs.size(); ++i) {
+    InsertEmptyRow(row + static_cast<int>(i));
+    SetAlbumRow(recs[i], row + static_cast<int>(i));
+    if (select) FRows[row + i].Obj->Selected = true;
+  }
+  for (size_t i = 0; i < recs.size(); ++i)
+    FitColumnsToRow(row + static_cast<int>(i));
+  SaveSelection();
+  RowsChanged();
+}
+
+void TTuneGridRows::AppendRowsFrom(const TTuneGridRows& other, int32_t albumKey) {
+  if (other.FColCount != FColCount) return;
+  for (int r = 1; r < other.RowCount(); ++r) {
+    if (!other.FRows[r].Obj) continue;
+    if (FRows.back().Obj) InsertEmptyRow(RowCount());
+    auto& target = FRows.back();
+    target.Cells = other.FRows[r].Cells;
+    target.Obj = std::make_unique<TShortRec>(*other.FRows[r].Obj);
+    target.Obj->AlbumKey = albumKey;
+  }
+  RowsChanged();
+}
+
+void TTuneGridRows::AddTuneRow(const TTuneRec& rec, bool resort) {
+  if (!FRows.back().Obj && RowCount() == 2) {
+    SetTuneRow(rec, 1);
+    FitColumnsToRow(1);
+  } else if (!resort) {
+    AppendTuneRow(rec);
+  } else {
+    InsertEmptyRow(RowCount());
+    SetTuneRow(rec, RowCount() - 1);
+    SortByColumn(FSortColumn);
+    int row = FindKeyRow(rec.MasterKey);
+    if (row < 1) return;
+    FitColumnsToRow(row);
+    // Never the header row as the top row.
+    SetTopRow(std::max(row - 3, 1));
+  }
+  RowsChanged();
+}
+
+void TTuneGridRows::UpdateTuneRow(const TTuneRec& rec, bool resort) {
+  int row = FindKeyRow(rec.MasterKey);
+  if (row < 1) return;
+  bool selected = IsRowSelected(row);
+  if (FColCount == 3) {
+    int32_t album = FRows[row].Obj->AlbumKey;
+    SetAlbumRow(rec, row);
+    FRows[row].Obj->AlbumKey = album;
+  } else {
+    SetTuneRow(rec, row);
+  }
+  FRows[row].Obj->Selected = selected;
+  if (!resort) {
+    RowChanged(row);
+    return;
+  }
+  // The other rows are in order: the changed one goes before the first row that sorts after it.
+  TGridRow moved = std::move(FRows[row]);
+  FRows.erase(FRows.begin() + row);
+  TSortKey key = MakeSortKey(*moved.Obj);
+  int place = RowCount();
+  for (int r = 1; r < RowCount(); ++r) {
+    const TShortRec& other = FRows[r].Obj ? *FRows[r].Obj : EmptyRec();
+    if (CompareSortKeys(MakeSortKey(other), key, FSortCode) > 0) {
+      place = r;
+      break;
+    }
+  }
+  FRows.insert(FRows.begin() + place, std::move(moved));
+  ClearSelection();
+  SetRowSelected(place, true);
+  FAnchor = place;
+  SetRow(place);
+  int half = VisibleRowCount() / 2;
+  int top = place - half;
+  if (place <= half)
+    top = 1;
+  else if (place > RowCount() - half)
+    top = RowCount() - VisibleRowCount();
+  SetTopRow(std::max(top, 1));
+  RowsChanged();
+}
+
+int TTuneGridRows::RefreshAlbumRows(const TTuneRec& rec) {
+  int n = 0;
+  for (int r = 1; r < RowCount(); ++r) {
+    TShortRec* obj = FRows[r].Obj.get();
+    if (!obj || obj->MasterKey != rec.MasterKey) continue;
+    int32_t album = obj->AlbumKey;
+    bool selected = obj->Selected;
+    SetAlbumRow(rec, r);
+    FRows[r].Obj->AlbumKey = album;
+    FRows[r].Obj->Selected = selected;
+    RowChanged(r);
+    ++n;
+  }
+  return n;
+}
+
+// --- rows by master key --------------------------------------------------------------------------
+
+int TTuneGridRows::FindKeyRow(int32_t key) const {
+  for (int r = 1; r < RowCount(); ++r)
+    if (FRows[r].Obj && FRows[r].Obj->MasterKey == key) return r;
+  return -1;
+}
+
+void TTuneGridRows::RemoveRow(int row) {
+  if (row < 1 || row >= RowCount()) return;
+  FRows.erase(FRows.begin() + row);
+  EnsureOneDataRow();
+  RowsChanged();
+}
+
+void TTuneGridRows::RemoveTuneRow(int32_t key) {
+  int row = FindKeyRow(key);
+  if (row < 1) return;
+  if (RowCount() == 2) {
+    FRows[1].Obj.reset();
+    FRows[1].Cells.clear();
+    RowsChanged();
+  } else {
+    RemoveRow(row);
+  }
+}
+
+void TTuneGridRows::RemoveTuneRows(const TStringList& keys, TRowProgress* progress) {
+  if (progress) progress->Start(keys.Count());
+  for (int i = 0; i < keys.Count(); ++i) {
+    if (progress) progress->SetPosition(i);
+    RemoveTuneRow(StrToIntDef(Trim(keys[i]), -1));
+  }
+  if (progress) progress->Finish();
+}
+
+int TTuneGridRows::DeleteKeyRows(TStringList& keys) {
+  keys.SetSorted(true);
+  auto set = KeySet(keys);
+  size_t before = FRows.size();
+  auto gone = [&](const TGridRow& row) { return row.Obj && set.count(row.Obj->MasterKey) > 0; };
+  FRows.erase(std::remove_if(FRows.begin() + 1, FRows.end(), gone), FRows.end());
+  int deleted = static_cast<int>(before - FRows.size());
+  EnsureOneDataRow();
+  RowsChanged();
+  return deleted;
+}
+
+void TTuneGridRows::PurgeKeys(const TStringList& keys) {
+  SetBusyCursor(true);
+  TStringList copy;
+  for (int i = 0; i < keys.Count(); ++i)
+    copy.Add(keys[i]);
+  DeleteKeyRows(copy);
+  SetBusyCursor(false);
+}
+
+void TTuneGridRows::PurgeKeysInRowOrder(const TStringList& keys) {
+  // The same result whatever order the keys come in.
+  PurgeKeys(keys);
+}
+
+void TTuneGridRows::RenameCategory(int32_t categoryKey, const std::string& name,
+                                   TRowProgress* progress) {
+  MoveToCategory(categoryKey, categoryKey, name, progress);
+}
+
+void TTuneGridRows::MoveToCategory(int32_t oldKey, int32_t newKey, const std::string& name,
+                                   TRowProgress* progress) {
+  if (FColCount < 6) return;
+  std::string cut = Cut(name, NameRoom);
+  if (progress) progress->Start(RowCount() - 1);
+  for (int r = 1; r < RowCount(); ++r) {
+    if (progress) progress->SetPosition(r);
+    TShortRec* obj = FRows[r].Obj.get();
+    if (!obj || obj->CategoryKey != oldKey) continue;
+    obj->CategoryName = cut;
+    obj->CategoryKey = newKey;
+    if (!FRows[r].Cells.empty() && FColCount >= 9) FRows[r].Cells[0] = cut.empty() ? " " : cut;
+  }
+  if (progress) progress->Finish();
+  SortByColumn(0);
+  RowsChanged();
+}
+
+void TTuneGridRows::DropSelectionAt(int dropRow) {
+  BeginUpdate();
+  SetBusyCursor(true);
+  RestoreSelection();
+  dropRow = std::clamp(dropRow, 1, RowCount());
+  std::vector<TGridRow> moving, staying;
+  int place = 0; // rows that stay and stand before the drop row
+  for (int r = 1; r < RowCount(); ++r) {
+    if (IsRowSelected(r)) {
+      moving.push_back(std::move(FRows[r]));
+    } else {
+      if (r < dropRow) ++place;
+      staying.push_back(std::move(FRows[r]));
+    }
+  }
+  FRows.resize(1);
+  for (int i = 0; i < place; ++i)
+    FRows.push_back(std::move(staying[i]));
+  for (auto& row : moving)
+    FRows.push_back(std::move(row));
+  for (size_t i = place; i < staying.size(); ++i)
+    FRows.push_back(std::move(staying[i]));
+  EnsureOneDataRow();
+  if (!moving.empty()) {
+    FAnchor = place + 1;
+    SetRow(place + 1);
+  }
+  SaveSelection();
+  SetBusyCursor(false);
+  EndUpdate();
+  RowsChanged();
+}
+
+// --- totals --------------------------------------------------------------------------------------
+
+int64_t TTuneGridRows::TotalSeconds() const {
+  int64_t sum = 0;
+  if (!Objects(1)) return 0;
+  for (int r = 1; r < RowCount(); ++r)
+    if (FRows[r].Obj) sum += FRows[r].Obj->Seconds;
+  return sum;
+}
+
+int64_t TTuneGridRows::TotalBytes() const {
+  int64_t sum = 0;
+  if (!Objects(1)) return 0;
+  for (int r = 1; r < RowCount(); ++r)
+    if (FRows[r].Obj) sum += FRows[r].Obj->Size;
+  return sum;
+}
+
+int TTuneGridRows::TuneCount() const {
+  int n = 0;
+  for (int r = 1; r < RowCount(); ++r)
+    n += FRows[r].Obj != nullptr;
+  return n;
+}
+
+// --- sorting -------------------------------------------------------------------------------------
+
+void TTuneGridRows::SortRowsByCode(TSortCode code) {
+  struct TEntry {
+    TSortKey Key;
+    int Row;
+  };
+  std::vector<TEntry> entries;
+  entries.reserve(FRows.size() - 1);
+  for (int r = 1; r < RowCount(); ++r)
+    entries.push_back({MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec(), code), r});
+  std::sort(entries.begin(), entries.end(), [code](const TEntry& a, const TEntry& b) {
+    return CompareSortKeys(a.Key, b.Key, code) < 0;
+  });
+  std::vector<TGridRow> sorted;
+  sorted.reserve(FRows.size());
+  sorted.push_back(std::move(FRows[0]));
+  for (auto& e : entries)
+    sorted.push_back(std::move(FRows[e.Row]));
+  FRows = std::move(sorted);
+}
+
+void TTuneGridRows::SortByColumn(int col) {
+  if (!CanSort || !Objects(1) || RowCount() < 3) return;
+  int focusedKey = 0, distance = 0;
+  bool focused = false;
+  int row = Row();
+  if (row >= TopRow() && row < TopRow() + VisibleRowCount() && Objects(row)) {
+    focused = true;
+    focusedKey = Objects(row)->MasterKey;
+    distance = row - TopRow();
+  }
+  ColumnSortCode(FColCount, col, FSortCode);
+  FPrevSortColumn = FSortColumn;
+  FSortColumn = col;
+  SetBusyCursor(true);
+  BeginUpdate();
+  SortRowsByCode(FSortCode);
+  SetBusyCursor(false);
+  if (focused) {
+    int newRow = FindKeyRow(focusedKey);
+    if (newRow >= 1) {
+      SetRow(newRow);
+      SetRowSelected(newRow, true);
+      SetTopRow(std::max(newRow - distance, 1));
+    }
+  }
+  EndUpdate();
+  RowsChanged();
+}
