@@ -48,6 +48,11 @@ tb_start_wine() {
   # with the first program and inherit its output; start them here, away from ctest's pipes,
   # or ctest waits for those pipes to close.
   wineserver -p >/dev/null 2>&1 </dev/null
+  # With no window manager, hiding a managed window waits two seconds for it; manage none.
+  if [ ! -f "$WINEPREFIX/.tb-unmanaged" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    touch "$WINEPREFIX/.tb-unmanaged"
+  fi
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 

@@ -1,0 +1,89 @@
+// Message dialogs and the test seam that answers every modal window (forms and message boxes).
+#pragma once
+#include "Forms.h"
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn {
+  mbYes,
+  mbNo,
+  mbOK,
+  mbCancel,
+  mbAbort,
+  mbRetry,
+  mbIgnore,
+  mbAll,
+  mbNoToAll,
+  mbYesToAll,
+  mbHelp
+};
+using TMsgDlgButtons = TSet<TMsgDlgBtn>;
+inline const TMsgDlgButtons mbYesNoCancel{mbYes, mbNo, mbCancel};
+inline const TMsgDlgButtons mbOKCancel{mbOK, mbCancel};
+inline const TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
+
+// The modal result a button gives.
+TModalResult ModalResultOf(TMsgDlgBtn button);
+
+// The standard message box as a form (not shown): an icon for the type, the text, and one button
+// per member of buttons, in the order of TMsgDlgBtn; the caption is the type's ("Warning",
+// "Error", "Information", "Confirm", or the application's title for mtCustom). The caller owns it.
+TForm* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
+// Shows it modally and answers the modal result.
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext);
+void ShowMessage(const std::string& text);
+
+// The form CreateMessageDialog builds; the seam reports its text.
+class TMessageForm : public TForm {
+public:
+  explicit TMessageForm(TComponent* AOwner) : TForm(AOwner) {}
+  const std::string& MessageText() const { return FMessageText; }
+
+private:
+  friend TForm* CreateMessageDialog(const std::string&, TMsgDlgType, TMsgDlgButtons);
+  std::string FMessageText;
+};
+
+// What a modal window asked while the test seam answered it.
+struct TModalRequest {
+  std::string Kind;      // the form's class name ("TMessageForm", "TTitleEditor") or "MessageBox"
+  std::string Caption;   // the form's caption or the box's title
+  std::string Text;      // a message's text; empty for other forms
+  unsigned Flags = 0;    // MB_* flags of a plain message box
+  TForm* Form = nullptr; // the form, while it is being answered (nullptr afterwards)
+};
+
+// Result an answer gives to let the form run modally for real (a timer or posted input ends it).
+constexpr int mrRunModal = -1;
+
+// While one exists, every ShowModal and every PlainMessageBox is answered from its queue instead
+// of showing, and recorded. An answer is a modal result, or a function that may work the form
+// (fill its edits, click its buttons) and answers the result. With the queue empty, a modal window
+// is recorded as unanswered and gets mrCancel (IDCANCEL), so that a test never blocks.
+class TModalAnswers {
+public:
+  using TAnswer = std::function<int(TModalRequest& request)>;
+  TModalAnswers();
+  ~TModalAnswers();
+  TModalAnswers(const TModalAnswers&) = delete;
+  TModalAnswers& operator=(const TModalAnswers&) = delete;
+
+  void Push(int modalResult);
+  void Push(TAnswer answer);
+  const std::vector<TModalRequest>& Asked() const { return FAsked; }
+  int Pending() const { return static_cast<int>(FQueue.size()); }
+  int Unanswered() const { return FUnanswered; }
+  void Clear();
+
+  // Takes the next answer for a request (the hooks call it).
+  int Answer(TModalRequest& request, bool& runModal);
+
+private:
+  std::deque<TAnswer> FQueue;
+  std::vector<TModalRequest> FAsked;
+  int FUnanswered = 0;
+  TModalAnswers* FPrevious;
+};

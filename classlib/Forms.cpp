@@ -1,0 +1,802 @@
+// Forms, the application object, the screen and the modal loop.
+#include "Forms.h"
+#include "Guard.h"
+#include "Menus.h"
+#include "MessageBox.h"
+#include "Messages.h"
+#include "SysUtils.h"
+#include <algorithm>
+
+extern bool (*TbIsDialogMessageHook)(MSG&);
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+struct TGlobalsInit {
+  TGlobalsInit() {
+    Screen = new TScreen();
+    Application = new TApplication();
+  }
+} gGlobalsInit;
+
+TModalHook& ModalHook() {
+  static TModalHook hook;
+  return hook;
+}
+} // namespace
+
+void SetModalHook(TModalHook hook) {
+  ModalHook() = std::move(hook);
+}
+
+// --- TForm ---------------------------------------------------------------------------------------
+
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner), FCanvas(*this) {
+  FVisible = false;
+  FOwnPaint = true;
+  FParentFont = false;
+  FLeft = 100;
+  FTop = 100;
+  FWidth = 400;
+  FHeight = 300;
+  FControlStyle = {csClickEvents, csAcceptsControls};
+  if (Screen) Screen->FForms.push_back(this);
+}
+
+TForm::~TForm() {
+  Destroying();
+  GuardVoid([&] {
+    if (OnDestroy) OnDestroy(this);
+  });
+  if (FModal) EnableTaskWindows();
+  if (Screen) {
+    auto& forms = Screen->FForms;
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    if (Screen->FActiveForm == this) Screen->FActiveForm = nullptr;
+  }
+  if (Application && Application->FMainForm == this) Application->FMainForm = nullptr;
+  // The menu may outlive us; the window must not keep its handle.
+  if (FHandle && FMenu) ::SetMenu(FHandle, nullptr);
+}
+
+void TForm::AfterConstruction() {
+  if (FCreated) return;
+  FCreated = true;
+  DoCreate();
+}
+
+void TForm::DoCreate() {
+  if (OnCreate) OnCreate(this);
+}
+void TForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+void TForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+void TForm::DoClose(TCloseAction& action) {
+  if (OnClose) OnClose(this, action);
+}
+void TForm::Activate() {
+  if (OnActivate) OnActivate(this);
+}
+void TForm::Deactivate() {
+  if (OnDeactivate) OnDeactivate(this);
+}
+void TForm::Paint() {
+  if (OnPaint) OnPaint(this);
+}
+
+void TForm::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.Style &= ~(WS_CHILD | WS_VISIBLE);
+  p.ExStyle |= WS_EX_CONTROLPARENT;
+  switch (FBorderStyle) {
+  case bsNone:
+    p.Style |= WS_POPUP;
+    break;
+  case bsSingle:
+    p.Style |= WS_CAPTION | WS_BORDER;
+    break;
+  case bsSizeable:
+    p.Style |= WS_CAPTION | WS_THICKFRAME;
+    break;
+  case bsDialog:
+    p.Style |= WS_POPUP | WS_CAPTION;
+    p.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+    break;
+  case bsToolWindow:
+    p.Style |= WS_CAPTION;
+    p.ExStyle |= WS_EX_TOOLWINDOW;
+    break;
+  case bsSizeToolWin:
+    p.Style |= WS_CAPTION | WS_THICKFRAME;
+    p.ExStyle |= WS_EX_TOOLWINDOW;
+    break;
+  }
+  if (FBorderStyle != bsNone) {
+    if (FBorderIcons.Contains(biSystemMenu)) p.Style |= WS_SYSMENU;
+    bool plain = FBorderStyle == bsSingle || FBorderStyle == bsSizeable;
+    if (plain && FBorderIcons.Contains(biMinimize)) p.Style |= WS_MINIMIZEBOX;
+    if (plain && FBorderIcons.Contains(biMaximize)) p.Style |= WS_MAXIMIZEBOX;
+    if (FBorderIcons.Contains(biHelp) &&
+        (FBorderStyle == bsDialog ||
+         !(FBorderIcons.Contains(biMinimize) || FBorderIcons.Contains(biMaximize))))
+      p.ExStyle |= WS_EX_CONTEXTHELP;
+  }
+  if (FFormStyle == fsStayOnTop) p.ExStyle |= WS_EX_TOPMOST;
+  TForm* main = Application ? Application->MainForm() : nullptr;
+  if (main && main != this) {
+    p.WndParent = main->Handle();
+  } else {
+    p.WndParent = nullptr;
+    p.ExStyle |= WS_EX_APPWINDOW;
+  }
+}
+
+void TForm::InitWnd() {
+  if (FMenu) ::SetMenu(FHandle, FMenu->Handle());
+  if (FIcon.Handle())
+    SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon.Handle()));
+}
+
+void TForm::PaintWindow(HDC dc) {
+  FCanvas.FreeHandle();
+  FCanvas.SetHandle(dc);
+  FCanvas.Font().Assign(Font());
+  FCanvas.Brush().SetColor(Color());
+  try {
+    Paint();
+  } catch (...) {
+    FCanvas.SetHandle(nullptr);
+    throw;
+  }
+  FCanvas.SetHandle(nullptr);
+}
+
+void TForm::PlaceOnFirstShow() {
+  if (FPlaced) return;
+  FPlaced = true;
+  TForm* center = nullptr;
+  switch (FPosition) {
+  case poMainFormCenter:
+    center = Application->MainForm();
+    break;
+  case poOwnerFormCenter:
+    center = dynamic_cast<TForm*>(Owner());
+    if (!center) center = Application->MainForm();
+    break;
+  case poScreenCenter:
+  case poDesktopCenter:
+    break;
+  default:
+    return;
+  }
+  RECT area;
+  if (center && center != this && center->Visible())
+    area = center->BoundsRect();
+  else
+    area = {0, 0, Screen->Width(), Screen->Height()};
+  int left = area.left + (area.right - area.left - FWidth) / 2;
+  int top = area.top + (area.bottom - area.top - FHeight) / 2;
+  // Keep it on the screen.
+  left = std::max(0, std::min(left, Screen->Width() - FWidth));
+  top = std::max(0, std::min(top, Screen->Height() - FHeight));
+  SetBounds(left, top, FWidth, FHeight);
+}
+
+void TForm::SetVisible(bool value) {
+  if (value) {
+    AfterConstruction();
+    HandleNeeded();
+    PlaceOnFirstShow();
+    if (!FVisible) DoShow();
+    FVisible = true;
+    int cmd = FWindowState == wsMaximized   ? SW_SHOWMAXIMIZED
+              : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
+                                            : SW_SHOWNORMAL;
+    ShowWindow(FHandle, cmd);
+    if (FFormStyle == fsStayOnTop)
+      SetWindowPos(FHandle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    UpdateWindow(FHandle);
+  } else {
+    if (!FVisible) return;
+    FVisible = false;
+    if (FHandle) ShowWindow(FHandle, SW_HIDE);
+    DoHide();
+  }
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  if (FHandle) SetForegroundWindow(FHandle);
+}
+
+bool TForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TForm::Close() {
+  if (FModal) {
+    FModalResult = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = FFormStyle == fsMDIChild ? caMinimize : caHide;
+  DoClose(action);
+  if (action == caNone) return;
+  if (Application && this == Application->MainForm()) {
+    Application->Terminate();
+  } else if (action == caHide) {
+    Hide();
+  } else if (action == caMinimize) {
+    SetWindowState(wsMinimized);
+  } else {
+    Release();
+  }
+}
+
+bool TForm::CloseModal() {
+  if (!CloseQuery()) return false;
+  TCloseAction action = caHide;
+  DoClose(action);
+  if (action == caNone) return false;
+  if (action == caFree) Release();
+  return true;
+}
+
+void TForm::Release() {
+  if (FHandle)
+    PostMessageA(FHandle, CM_RELEASE, 0, 0);
+  else
+    delete this;
+}
+
+static BOOL CALLBACK CollectTaskWindow(HWND w, LPARAM lp) {
+  auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
+  if (IsWindowVisible(w) && IsWindowEnabled(w)) list->push_back(w);
+  return TRUE;
+}
+
+void TForm::DisableTaskWindows() {
+  FDisabledWindows.clear();
+  EnumThreadWindows(GetCurrentThreadId(), CollectTaskWindow,
+                    reinterpret_cast<LPARAM>(&FDisabledWindows));
+  std::erase(FDisabledWindows, FHandle);
+  for (HWND w : FDisabledWindows)
+    EnableWindow(w, FALSE);
+}
+
+void TForm::EnableTaskWindows() {
+  for (HWND w : FDisabledWindows)
+    if (IsWindow(w)) EnableWindow(w, TRUE);
+  FDisabledWindows.clear();
+}
+
+int TForm::ShowModal() {
+  AfterConstruction();
+  if (FVisible || FModal) throw EInvalidOperation("Cannot make a visible window modal");
+  if (!FEnabled) throw EInvalidOperation("Cannot make a disabled window modal");
+  FModalResult = mrNone;
+  bool shown = false;
+  if (ModalHook()) {
+    FModal = true;
+    DoShow();
+    shown = true;
+    int result = mrNone;
+    bool answered;
+    try {
+      answered = ModalHook()(*this, result);
+    } catch (...) {
+      FModal = false;
+      throw;
+    }
+    if (answered) {
+      FModalResult = result;
+      TCloseAction action = caHide;
+      DoClose(action);
+      FModal = false;
+      DoHide();
+      if (action == caFree) Release();
+      return result;
+    }
+    FModal = false;
+  }
+  if (GetCapture()) ReleaseCapture();
+  FSavedActive = GetActiveWindow();
+  DisableTaskWindows();
+  FModal = true;
+  try {
+    HandleNeeded();
+    PlaceOnFirstShow();
+    if (!shown) DoShow();
+    FVisible = true;
+    ShowWindow(FHandle, SW_SHOWNORMAL);
+    if (FFormStyle == fsStayOnTop)
+      SetWindowPos(FHandle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(FHandle);
+    SetActiveWindow(FHandle);
+    while (FModalResult == mrNone) {
+      Application->HandleMessage();
+      if (Application->Terminated())
+        FModalResult = mrCancel;
+      else if (FModalResult != mrNone && !CloseModal())
+        FModalResult = mrNone;
+    }
+  } catch (...) {
+    FModal = false;
+    EnableTaskWindows();
+    throw;
+  }
+  EnableTaskWindows();
+  if (FSavedActive && IsWindow(FSavedActive)) SetActiveWindow(FSavedActive);
+  FModal = false;
+  FVisible = false;
+  if (FHandle) ShowWindow(FHandle, SW_HIDE);
+  DoHide();
+  return FModalResult;
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle value) {
+  if (value == FBorderStyle) return;
+  FBorderStyle = value;
+  RecreateWnd();
+}
+
+void TForm::SetBorderIcons(TBorderIcons value) {
+  if (value == FBorderIcons) return;
+  FBorderIcons = value;
+  RecreateWnd();
+}
+
+void TForm::SetFormStyle(TFormStyle value) {
+  if (value == FFormStyle) return;
+  FFormStyle = value;
+  if (FHandle)
+    SetWindowPos(FHandle, value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+TWindowState TForm::WindowState() {
+  if (FHandle && FVisible)
+    FWindowState = IsIconic(FHandle) ? wsMinimized : IsZoomed(FHandle) ? wsMaximized : wsNormal;
+  return FWindowState;
+}
+
+void TForm::SetWindowState(TWindowState value) {
+  FWindowState = value;
+  if (FHandle && FVisible)
+    ShowWindow(FHandle, value == wsMaximized   ? SW_MAXIMIZE
+                        : value == wsMinimized ? SW_MINIMIZE
+                                               : SW_RESTORE);
+}
+
+void TForm::SetActiveControl(TWinControl* value) {
+  if (value == FActiveControl) return;
+  if (FActiveControl) RemoveFreeNotification(FActiveControl);
+  FActiveControl = value;
+  if (value) {
+    FreeNotification(value);
+    if (FVisible && FActive && value->CanFocus() && value->HandleAllocated() &&
+        GetFocus() != value->Handle())
+      ::SetFocus(value->Handle());
+  }
+}
+
+void TForm::SetFocus() {
+  if (FHandle && FVisible) SetActiveWindow(FHandle);
+}
+
+void TForm::FocusChanged(TWinControl* control) {
+  if (control == FActiveControl) return;
+  if (FActiveControl) RemoveFreeNotification(FActiveControl);
+  FActiveControl = control;
+  if (control) FreeNotification(control);
+}
+
+void TForm::ControlRemoved(TControl* control) {
+  if (control == FActiveControl) {
+    RemoveFreeNotification(FActiveControl);
+    FActiveControl = nullptr;
+  }
+}
+
+void TForm::SetMenu(TMainMenu* value) {
+  if (FMenu) RemoveFreeNotification(FMenu);
+  FMenu = value;
+  if (value) FreeNotification(value);
+  if (FHandle) {
+    ::SetMenu(FHandle, value ? value->Handle() : nullptr);
+    if (value) value->SetWindowHandle(FHandle);
+  }
+}
+
+void TForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == FActiveControl) FActiveControl = nullptr;
+  if (component == FMenu) {
+    FMenu = nullptr;
+    if (FHandle) ::SetMenu(FHandle, nullptr);
+  }
+}
+
+void TForm::KeyDown(WORD& key, TShiftState shift) {
+  TWinControl::KeyDown(key, shift);
+}
+void TForm::KeyUp(WORD& key, TShiftState shift) {
+  TWinControl::KeyUp(key, shift);
+}
+void TForm::KeyPress(char& key) {
+  TWinControl::KeyPress(key);
+}
+
+bool TForm::IsShortCut(WORD key, TShiftState shift) {
+  return FMenu && FMenu->IsShortCut(key, shift);
+}
+
+static void CollectControls(TWinControl* parent, std::vector<TControl*>& out) {
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TControl* c = parent->Controls(i);
+    out.push_back(c);
+    if (auto w = dynamic_cast<TWinControl*>(c)) CollectControls(w, out);
+  }
+}
+
+bool TForm::DialogKey(HWND focus, WORD key, TShiftState shift) {
+  if (shift.Contains(ssAlt) || shift.Contains(ssCtrl)) return false;
+  if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
+  LRESULT code = focus ? SendMessageA(focus, WM_GETDLGCODE, key, 0) : 0;
+  if (key == VK_TAB) {
+    if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
+    HWND next = GetNextDlgTabItem(FHandle, focus, shift.Contains(ssShift));
+    if (next && next != focus) {
+      ::SetFocus(next);
+      if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(next, EM_SETSEL, 0, -1);
+    }
+    return true;
+  }
+  if (code & DLGC_WANTALLKEYS) return false;
+  TWinControl* focused = FindControl(focus);
+  if (focused && focused->DialogKeyAction(key, true)) return true;
+  std::vector<TControl*> all;
+  CollectControls(this, all);
+  for (TControl* c : all)
+    if (c != focused && c->Showing() && c->Enabled() && c->DialogKeyAction(key, false)) return true;
+  return false;
+}
+
+void TForm::WndProc(TMessage& m) {
+  switch (m.Msg) {
+  case CM_RELEASE:
+    delete this;
+    return;
+  case WM_CLOSE:
+    Close();
+    return;
+  case WM_ACTIVATE:
+    if (LOWORD(m.WParam) != WA_INACTIVE) {
+      FActive = true;
+      Screen->FActiveForm = this;
+      Activate();
+      if (FActiveControl && FActiveControl->CanFocus() && FActiveControl->HandleAllocated() &&
+          !HIWORD(m.WParam)) {
+        ::SetFocus(FActiveControl->Handle());
+        return;
+      }
+    } else {
+      FActive = false;
+      Deactivate();
+    }
+    break;
+  case WM_COMMAND:
+    if (m.LParam == 0 && HIWORD(m.WParam) <= 1) {
+      if (TMenuItem::DispatchCommand(LOWORD(m.WParam))) return;
+    }
+    break;
+  case WM_INITMENUPOPUP:
+    TMenuItem::DispatchPopup(reinterpret_cast<HMENU>(m.WParam));
+    break;
+  case WM_SIZE:
+    if (Application && this == Application->MainForm()) {
+      if (m.WParam == SIZE_MINIMIZED && Application->OnMinimize)
+        Application->OnMinimize(Application);
+      if (m.WParam == SIZE_RESTORED && FWindowState == wsMinimized && Application->OnRestore)
+        Application->OnRestore(Application);
+    }
+    if (m.WParam == SIZE_MINIMIZED)
+      FWindowState = wsMinimized;
+    else if (m.WParam == SIZE_MAXIMIZED)
+      FWindowState = wsMaximized;
+    else if (m.WParam == SIZE_RESTORED)
+      FWindowState = wsNormal;
+    break;
+  }
+  TWinControl::WndProc(m);
+}
+
+// --- TApplication
+// ----------------------------------------------------------------------------------
+
+static bool AppKeyHook(MSG& msg) {
+  return Application && Application->IsKeyMsg(msg);
+}
+
+TApplication::TApplication() : TComponent(nullptr) {
+  FTitle = ChangeFileExt(ExtractFileName(ParamStr(0)), "");
+  SetBoundaryHandler([this](std::exception_ptr e) { HandleException(e); });
+  TbIsDialogMessageHook = AppKeyHook;
+  InitCommonControlsOnce();
+}
+
+TApplication::~TApplication() {
+  TbIsDialogMessageHook = nullptr;
+  if (FHintWindow) DeallocateHWnd(FHintWindow);
+  if (FHintTimer) DeallocateHWnd(FHintTimer);
+}
+
+bool TApplication::HelpContext(int context) {
+  return HelpCommand(HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+}
+
+bool TApplication::HelpCommand(unsigned command, ULONG_PTR data) {
+  if (FHelpFile.empty()) return false;
+  HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : nullptr;
+  return WinHelpA(owner, FHelpFile.c_str(), command, data) != FALSE;
+}
+
+void TApplication::Run() {
+  if (FMainForm) {
+    FMainForm->AfterConstruction();
+    FMainForm->Show();
+  }
+  while (!FTerminated)
+    HandleMessage();
+}
+
+void TApplication::ProcessMessages() {
+  ::ProcessMessages();
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      FTerminated = true;
+      return;
+    }
+    if (IsKeyMsg(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  } else {
+    WaitMessage();
+  }
+}
+
+void TApplication::Terminate() {
+  if (FTerminated) return;
+  FTerminated = true;
+  PostQuitMessage(0);
+}
+
+void TApplication::Minimize() {
+  if (FMainForm && FMainForm->HandleAllocated()) ShowWindow(FMainForm->Handle(), SW_MINIMIZE);
+}
+
+void TApplication::Restore() {
+  if (FMainForm && FMainForm->HandleAllocated()) ShowWindow(FMainForm->Handle(), SW_RESTORE);
+}
+
+void TApplication::HandleException(std::exception_ptr e) {
+  if (FHandlingException) {
+    OutputDebugStringA(("Exception while handling an exception: " + ExceptionMessage(e)).c_str());
+    return;
+  }
+  FHandlingException = true;
+  try {
+    try {
+      std::rethrow_exception(e);
+    } catch (const std::exception& ex) {
+      if (OnException)
+        OnException(this, ex);
+      else
+        ShowException(ex);
+    } catch (...) {
+      Exception unknown("Unknown exception");
+      if (OnException)
+        OnException(this, unknown);
+      else
+        ShowException(unknown);
+    }
+  } catch (...) {
+    OutputDebugStringA("Exception in the application's exception handler");
+  }
+  FHandlingException = false;
+}
+
+void TApplication::ShowException(const std::exception& e) {
+  std::string text = e.what();
+  if (!text.empty() && text.back() > '.') text += '.';
+  HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : nullptr;
+  PlainMessageBox(text, FTitle, MB_OK | MB_ICONSTOP, owner);
+}
+
+void TApplication::SetHint(const std::string& value) {
+  if (value == FHint) return;
+  FHint = value;
+  if (OnHint) OnHint(this);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == FHintControl) {
+    FHintControl = nullptr;
+    CancelHint();
+  }
+  if (operation == opRemove && component == FMainForm) FMainForm = nullptr;
+}
+
+void TApplication::SetShowHint(bool value) {
+  FShowHint = value;
+  if (!value) CancelHint();
+}
+
+void TApplication::CancelHint() {
+  if (FHintWindow) ShowWindow(FHintWindow, SW_HIDE);
+  if (FHintTimer) KillTimer(FHintTimer, 1);
+}
+
+void TApplication::DoMouseMove(TControl* control) {
+  if (control == FHintControl) return;
+  if (FHintControl) RemoveFreeNotification(FHintControl);
+  FHintControl = control;
+  if (control) FreeNotification(control);
+  // The nearest control with a hint speaks for the place.
+  TControl* withHint = control;
+  while (withHint && withHint->Hint().empty())
+    withHint = withHint->Parent();
+  SetHint(withHint ? GetLongHint(withHint->Hint()) : std::string());
+  CancelHint();
+  if (FShowHint && control && control->ShowHint() && !GetShortHint(control->Hint()).empty()) {
+    if (!FHintTimer)
+      FHintTimer = AllocateHWnd([this](UINT msg, WPARAM, LPARAM, LRESULT&) {
+        if (msg != WM_TIMER) return false;
+        KillTimer(FHintTimer, 1);
+        if (FHintControl) ShowHintWindow(FHintControl);
+        return true;
+      });
+    SetTimer(FHintTimer, 1, 500, nullptr);
+  }
+}
+
+void TApplication::ShowHintWindow(TControl* control) {
+  std::string text = GetShortHint(control->Hint());
+  if (!FHintWindow) {
+    FHintWindow = AllocateHWnd([this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+      if (msg != WM_PAINT) return false;
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(FHintWindow, &ps);
+      RECT r;
+      GetClientRect(FHintWindow, &r);
+      HBRUSH b = CreateSolidBrush(ColorToRGB(clInfoBk));
+      FillRect(dc, &r, b);
+      DeleteObject(b);
+      char buf[512];
+      int n = GetWindowTextA(FHintWindow, buf, sizeof buf);
+      SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, ColorToRGB(clInfoText));
+      r.left += 2;
+      DrawTextA(dc, buf, n, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      EndPaint(FHintWindow, &ps);
+      result = 0;
+      return true;
+    });
+    SetWindowLongA(FHintWindow, GWL_STYLE, WS_POPUP | WS_BORDER);
+    SetWindowLongA(FHintWindow, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+  }
+  SetWindowTextA(FHintWindow, text.c_str());
+  HDC dc = GetDC(FHintWindow);
+  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SIZE s{};
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &s);
+  ReleaseDC(FHintWindow, dc);
+  POINT p;
+  GetCursorPos(&p);
+  SetWindowPos(FHintWindow, HWND_TOPMOST, p.x, p.y + 20, s.cx + 8, s.cy + 4,
+               SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+  InvalidateRect(FHintWindow, nullptr, TRUE);
+}
+
+bool TApplication::IsKeyMsg(MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  CancelHint();
+  TWinControl* control = nullptr;
+  for (HWND w = msg.hwnd; w && !control; w = GetParent(w))
+    control = TWinControl::FindControl(w);
+  if (!control) return false;
+  TForm* form = GetParentForm(control);
+  if (!form || !form->HandleAllocated()) return false;
+  WORD key = static_cast<WORD>(msg.wParam);
+  TShiftState shift = KeyboardShiftState();
+  if (form->IsShortCut(key, shift)) return true;
+  return msg.message == WM_KEYDOWN && form->DialogKey(msg.hwnd, key, shift);
+}
+
+// --- TScreen
+// ------------------------------------------------------------------------------------------
+
+TScreen::TScreen() : TComponent(nullptr) {
+  struct {
+    TCursor index;
+    LPCSTR id;
+  } const standard[] = {
+      {crDefault, IDC_ARROW},
+      {crArrow, IDC_ARROW},
+      {crCross, IDC_CROSS},
+      {crIBeam, IDC_IBEAM},
+      {crSizeNESW, IDC_SIZENESW},
+      {crSizeNS, IDC_SIZENS},
+      {crSizeNWSE, IDC_SIZENWSE},
+      {crSizeWE, IDC_SIZEWE},
+      {crUpArrow, IDC_UPARROW},
+      {crHourGlass, IDC_WAIT},
+      {crDrag, IDC_ARROW},
+      {crNoDrop, IDC_NO},
+      {crHSplit, IDC_SIZEWE},
+      {crVSplit, IDC_SIZENS},
+      {crMultiDrag, IDC_ARROW},
+      {crSQLWait, IDC_WAIT},
+      {crNo, IDC_NO},
+      {crAppStart, IDC_APPSTARTING},
+      {crHelp, IDC_HELP},
+      {crHandPoint, IDC_HAND},
+      {crSizeAll, IDC_SIZEALL},
+  };
+  for (const auto& s : standard)
+    FCursors[s.index] = LoadCursorA(nullptr, s.id);
+  FCursors[crNone] = nullptr;
+}
+
+HCURSOR TScreen::Cursors(TCursor index) const {
+  auto it = FCursors.find(index);
+  return it != FCursors.end() ? it->second : FCursors.at(crDefault);
+}
+
+void TScreen::SetCursors(TCursor index, HCURSOR cursor) {
+  // A cursor that could not be loaded leaves the default in its place.
+  FCursors[index] = cursor ? cursor : FCursors.at(crDefault);
+}
+
+void TScreen::SetCursor(TCursor value) {
+  if (value == FCursor) return;
+  FCursor = value;
+  POINT p;
+  GetCursorPos(&p);
+  HWND w = WindowFromPoint(p);
+  if (value == crDefault) {
+    if (w && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId())
+      SendMessageA(
+          w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w),
+          MAKELPARAM(SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), WM_MOUSEMOVE));
+  } else {
+    ::SetCursor(Cursors(value));
+  }
+}
+
+int TScreen::PixelsPerInch() const {
+  HDC dc = GetDC(nullptr);
+  int ppi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  return ppi;
+}
+
+RECT TScreen::WorkAreaRect() const {
+  RECT r{0, 0, Width(), Height()};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}

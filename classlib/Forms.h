@@ -1,0 +1,224 @@
+// Forms, the application object, the screen and the modal loop (with its test seam).
+#pragma once
+#include "Controls.h"
+#include <exception>
+#include <functional>
+#include <map>
+#include <string>
+
+class TMainMenu;
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TPosition {
+  poDesigned,
+  poDefault,
+  poDefaultPosOnly,
+  poDefaultSizeOnly,
+  poScreenCenter,
+  poDesktopCenter,
+  poMainFormCenter,
+  poOwnerFormCenter
+};
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT,
+                       mrRetry = IDRETRY, mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO,
+                       mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+TB_DECLARE_EXCEPTION(EInvalidOperation, Exception);
+
+class TForm : public TWinControl {
+public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+
+  // Fires OnCreate once; Application->CreateForm calls it, and so do Show and ShowModal.
+  void AfterConstruction();
+
+  void Show();
+  void Hide() { SetVisible(false); }
+  void Close();
+  bool CloseQuery();
+  // Runs the form modally and answers its ModalResult. While a test answers modal windows
+  // (TModalAnswers), the answer is taken from there and no window shows.
+  int ShowModal();
+  bool Modal() const { return FModal; }
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult value) { FModalResult = value; }
+  // Frees the form once the messages now queued have been handled.
+  void Release();
+
+  void SetVisible(bool value) override;
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle value);
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  void SetBorderIcons(TBorderIcons value);
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle value);
+  TWindowState WindowState();
+  void SetWindowState(TWindowState value);
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition value) { FPosition = value; }
+  bool KeyPreview() const { return FKeyPreview; }
+  void SetKeyPreview(bool value) { FKeyPreview = value; }
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* value);
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* value);
+  TIcon& Icon() { return FIcon; }
+  bool Active() const { return FActive; }
+  void SetFocus() override;
+
+  // Menu short cuts, Tab, Enter and Escape for the controls of this form; true when handled.
+  bool IsShortCut(WORD key, TShiftState shift);
+  bool DialogKey(HWND focus, WORD key, TShiftState shift);
+
+  TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+  void WndProc(TMessage& message) override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void KeyUp(WORD& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitWnd() override;
+  void PaintWindow(HDC dc) override;
+  void Notification(TComponent* component, TOperation operation) override;
+  virtual void DoCreate();
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void DoClose(TCloseAction& action);
+  virtual void Activate();
+  virtual void Deactivate();
+  virtual void Paint();
+  TCanvas& Canvas() { return FCanvas; }
+
+private:
+  friend class TWinControl;
+  friend class TApplication;
+  void ControlRemoved(TControl* control);
+  void FocusChanged(TWinControl* control);
+  void PlaceOnFirstShow();
+  bool CloseModal();
+  void DisableTaskWindows();
+  void EnableTaskWindows();
+
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
+  TFormStyle FFormStyle = fsNormal;
+  TWindowState FWindowState = wsNormal;
+  TPosition FPosition = poDesigned;
+  bool FKeyPreview = false;
+  TWinControl* FActiveControl = nullptr;
+  TMainMenu* FMenu = nullptr;
+  TIcon FIcon;
+  TControlCanvas FCanvas;
+  bool FCreated = false, FPlaced = false, FModal = false, FActive = false;
+  TModalResult FModalResult = mrNone;
+  std::vector<HWND> FDisabledWindows;
+  HWND FSavedActive = nullptr;
+};
+
+using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
+
+class TApplication : public TComponent {
+public:
+  TApplication();
+  ~TApplication() override;
+
+  template <class T> T* CreateForm() {
+    T* form = new T(this);
+    if (!FMainForm) FMainForm = form;
+    form->AfterConstruction();
+    return form;
+  }
+  TForm* MainForm() const { return FMainForm; }
+  void SetMainForm(TForm* value) { FMainForm = value; }
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& value) { FTitle = value; }
+  const std::string& HelpFile() const { return FHelpFile; }
+  void SetHelpFile(const std::string& value) { FHelpFile = value; }
+  bool HelpContext(int context);
+  bool HelpCommand(unsigned command, ULONG_PTR data);
+
+  void Run();
+  void ProcessMessages();
+  // Handles one message, or waits for one when none is queued.
+  void HandleMessage();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  void Minimize();
+  void Restore();
+
+  // The boundary handler: OnException, or a message box with the exception's text.
+  void HandleException(std::exception_ptr e);
+  void ShowException(const std::exception& e);
+
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& value);
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool value);
+  void CancelHint();
+  // Called as the mouse moves over a control: updates Hint (the long part) and the hint window.
+  void DoMouseMove(TControl* control);
+  // Keyboard handling that comes before a message is dispatched; true when consumed.
+  bool IsKeyMsg(MSG& msg);
+
+  TExceptionEvent OnException;
+  TNotifyEvent OnHint, OnMinimize, OnRestore;
+
+protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+private:
+  friend class TForm;
+  void ShowHintWindow(TControl* control);
+  TForm* FMainForm = nullptr;
+  std::string FTitle, FHelpFile, FHint;
+  bool FTerminated = false, FShowHint = true, FHandlingException = false;
+  TControl* FHintControl = nullptr;
+  HWND FHintWindow = nullptr;
+  HWND FHintTimer = nullptr;
+};
+
+class TScreen : public TComponent {
+public:
+  TScreen();
+  HCURSOR Cursors(TCursor index) const;
+  void SetCursors(TCursor index, HCURSOR cursor);
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor value);
+  int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+  int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+  int PixelsPerInch() const;
+  RECT WorkAreaRect() const;
+  TForm* ActiveForm() const { return FActiveForm; }
+  int FormCount() const { return static_cast<int>(FForms.size()); }
+  TForm* Forms(int index) const { return FForms.at(index); }
+
+private:
+  friend class TForm;
+  std::map<TCursor, HCURSOR> FCursors;
+  TCursor FCursor = crDefault;
+  TForm* FActiveForm = nullptr;
+  std::vector<TForm*> FForms;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// The test seam for modal windows: while set, ShowModal asks it instead of running the form.
+// It answers true with the modal result when it answered.
+using TModalHook = std::function<bool(TForm& form, int& result)>;
+void SetModalHook(TModalHook hook);

@@ -1,0 +1,383 @@
+// Menus over Windows menu handles; items keep their entries up to date as they change.
+#include "Menus.h"
+#include "Forms.h"
+#include "Guard.h"
+#include "SysUtils.h"
+#include <algorithm>
+#include <map>
+
+namespace {
+std::map<UINT, TMenuItem*>& Commands() {
+  static std::map<UINT, TMenuItem*> commands;
+  return commands;
+}
+UINT gNextCommand = 100; // clear of IDOK, IDCANCEL and the other dialog commands
+
+struct TKeyName {
+  WORD Key;
+  const char* Name;
+};
+const TKeyName kKeyNames[] = {
+    {VK_BACK, "BkSp"},   {VK_TAB, "Tab"},    {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},
+    {VK_SPACE, "Space"}, {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},    {VK_END, "End"},
+    {VK_HOME, "Home"},   {VK_LEFT, "Left"},  {VK_UP, "Up"},        {VK_RIGHT, "Right"},
+    {VK_DOWN, "Down"},   {VK_INSERT, "Ins"}, {VK_DELETE, "Del"},
+};
+
+TPopupMenu::TPopupHook& PopupHook() {
+  static TPopupMenu::TPopupHook hook;
+  return hook;
+}
+} // namespace
+
+TShortCut MakeShortCut(WORD key, bool shift, bool ctrl, bool alt) {
+  return static_cast<TShortCut>((key & 0xFF) | (shift ? scShift : 0) | (ctrl ? scCtrl : 0) |
+                                (alt ? scAlt : 0));
+}
+
+static std::string KeyName(WORD key) {
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return std::string(1, char(key));
+  if (key >= VK_F1 && key <= VK_F24) return "F" + IntToStr(key - VK_F1 + 1);
+  for (const auto& k : kKeyNames)
+    if (k.Key == key) return k.Name;
+  return std::string();
+}
+
+std::string ShortCutToText(TShortCut sc) {
+  std::string name = KeyName(sc & 0xFF);
+  if (name.empty()) return name;
+  std::string text;
+  if (sc & scShift) text += "Shift+";
+  if (sc & scCtrl) text += "Ctrl+";
+  if (sc & scAlt) text += "Alt+";
+  return text + name;
+}
+
+TShortCut TextToShortCut(const std::string& text) {
+  std::string rest = text;
+  TShortCut mods = 0;
+  for (;;) {
+    if (rest.size() > 6 && SameText(rest.substr(0, 6), "Shift+")) {
+      mods |= scShift;
+      rest.erase(0, 6);
+    } else if (rest.size() > 5 && SameText(rest.substr(0, 5), "Ctrl+")) {
+      mods |= scCtrl;
+      rest.erase(0, 5);
+    } else if (rest.size() > 4 && SameText(rest.substr(0, 4), "Alt+")) {
+      mods |= scAlt;
+      rest.erase(0, 4);
+    } else {
+      break;
+    }
+  }
+  for (WORD key = 1; key < 256; ++key)
+    if (!KeyName(key).empty() && SameText(KeyName(key), rest))
+      return static_cast<TShortCut>(key | mods);
+  return 0;
+}
+
+// --- TMenuItem ----------------------------------------------------------------------------------
+
+TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), FCommand(gNextCommand++) {
+  Commands()[FCommand] = this;
+}
+
+TMenuItem::~TMenuItem() {
+  Destroying();
+  if (FParent) FParent->Remove(this);
+  while (!FItems.empty())
+    delete FItems.back();
+  Commands().erase(FCommand);
+  if (FHandle) DestroyMenu(FHandle);
+}
+
+TMenuItem* TMenuItem::FindByCommand(UINT command) {
+  auto it = Commands().find(command);
+  return it == Commands().end() ? nullptr : it->second;
+}
+
+bool TMenuItem::DispatchCommand(UINT command) {
+  TMenuItem* item = FindByCommand(command);
+  if (!item) return false;
+  if (item->FEnabled) item->Click();
+  return true;
+}
+
+bool TMenuItem::DispatchPopup(HMENU menu) {
+  for (auto& [command, item] : Commands())
+    if (item->FHandle == menu) {
+      if (!item->FMenu) item->Click();
+      return true;
+    }
+  return false;
+}
+
+void TMenuItem::Click() {
+  if (OnClick) OnClick(this);
+}
+
+std::string TMenuItem::DisplayText() const {
+  std::string text = FCaption;
+  if (FShortCut) text += "\t" + ShortCutToText(FShortCut);
+  return text;
+}
+
+HMENU TMenuItem::ParentHandle() const {
+  return FParent ? FParent->FHandle : nullptr;
+}
+
+HMENU TMenuItem::Handle() {
+  if (!FHandle) {
+    bool bar = FMenu && !FMenu->IsPopup();
+    FHandle = bar ? CreateMenu() : CreatePopupMenu();
+    Rebuild();
+  }
+  return FHandle;
+}
+
+int TMenuItem::MenuIndex() const {
+  if (!FParent) return -1;
+  int n = 0;
+  for (TMenuItem* i : FParent->FItems) {
+    if (i == this) return FVisible ? n : -1;
+    if (i->FVisible) ++n;
+  }
+  return -1;
+}
+
+void TMenuItem::Rebuild() {
+  if (!FHandle) return;
+  while (GetMenuItemCount(FHandle) > 0)
+    RemoveMenu(FHandle, 0, MF_BYPOSITION);
+  UINT pos = 0;
+  for (TMenuItem* item : FItems) {
+    if (!item->FVisible) continue;
+    std::string text = item->DisplayText();
+    MENUITEMINFOA mi{};
+    mi.cbSize = sizeof(mi);
+    mi.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_DATA | MIIM_SUBMENU | MIIM_STRING;
+    mi.fType = item->IsLine() ? MFT_SEPARATOR : MFT_STRING;
+    if (item->FRadioItem) mi.fType |= MFT_RADIOCHECK;
+    mi.fState = (item->FChecked ? MFS_CHECKED : 0) | (item->FEnabled ? 0 : MFS_GRAYED) |
+                (item->FDefault ? MFS_DEFAULT : 0);
+    mi.wID = item->FCommand;
+    mi.dwItemData = reinterpret_cast<ULONG_PTR>(item);
+    mi.hSubMenu = item->FItems.empty() ? nullptr : item->Handle();
+    if (!item->IsLine()) {
+      mi.dwTypeData = text.data();
+      mi.cch = static_cast<UINT>(text.size());
+    } else {
+      mi.fMask &= ~MIIM_STRING;
+    }
+    InsertMenuItemA(FHandle, pos++, TRUE, &mi);
+  }
+  if (FMenu) FMenu->MenuChanged();
+}
+
+void TMenuItem::UpdateEntry() {
+  HMENU parent = ParentHandle();
+  if (!parent || !FVisible) return;
+  MENUITEMINFOA mi{};
+  mi.cbSize = sizeof(mi);
+  mi.fMask = MIIM_FTYPE;
+  if (!GetMenuItemInfoA(parent, FCommand, FALSE, &mi)) return;
+  // Keep what others made of the entry (owner drawing), change only our own flags.
+  mi.fType &= ~(MFT_RADIOCHECK | MFT_SEPARATOR);
+  if (FRadioItem) mi.fType |= MFT_RADIOCHECK;
+  if (IsLine()) mi.fType |= MFT_SEPARATOR;
+  std::string text = DisplayText();
+  mi.fMask = MIIM_FTYPE | MIIM_STATE;
+  if (!IsLine() && !(mi.fType & MFT_OWNERDRAW)) {
+    mi.fMask |= MIIM_STRING;
+    mi.dwTypeData = text.data();
+    mi.cch = static_cast<UINT>(text.size());
+  }
+  mi.fState =
+      (FChecked ? MFS_CHECKED : 0) | (FEnabled ? 0 : MFS_GRAYED) | (FDefault ? MFS_DEFAULT : 0);
+  SetMenuItemInfoA(parent, FCommand, FALSE, &mi);
+  for (TMenuItem* p = FParent; p; p = p->FParent)
+    if (p->FMenu) p->FMenu->MenuChanged();
+}
+
+void TMenuItem::Changed(bool rebuild) {
+  if (rebuild) {
+    if (FParent) FParent->Rebuild();
+  } else {
+    UpdateEntry();
+  }
+}
+
+void TMenuItem::SetCaption(const std::string& value) {
+  if (value == FCaption) return;
+  bool lineChange = (value == "-") != IsLine();
+  FCaption = value;
+  Changed(lineChange);
+}
+
+void TMenuItem::SetChecked(bool value) {
+  if (value == FChecked) return;
+  FChecked = value;
+  if (value && FRadioItem && FParent)
+    for (TMenuItem* sibling : FParent->FItems)
+      if (sibling != this && sibling->FRadioItem && sibling->FGroupIndex == FGroupIndex &&
+          sibling->FChecked) {
+        sibling->FChecked = false;
+        sibling->Changed(false);
+      }
+  Changed(false);
+}
+
+void TMenuItem::SetRadioItem(bool value) {
+  if (value == FRadioItem) return;
+  FRadioItem = value;
+  Changed(false);
+}
+
+void TMenuItem::SetEnabled(bool value) {
+  if (value == FEnabled) return;
+  FEnabled = value;
+  Changed(false);
+}
+
+void TMenuItem::SetVisible(bool value) {
+  if (value == FVisible) return;
+  FVisible = value;
+  Changed(true);
+}
+
+void TMenuItem::SetDefault(bool value) {
+  if (value == FDefault) return;
+  FDefault = value;
+  Changed(false);
+}
+
+void TMenuItem::SetShortCut(TShortCut value) {
+  if (value == FShortCut) return;
+  FShortCut = value;
+  Changed(false);
+}
+
+void TMenuItem::Add(TMenuItem* item) {
+  Insert(Count(), item);
+}
+
+void TMenuItem::Insert(int index, TMenuItem* item) {
+  if (item->FParent) throw Exception("Menu inserted twice");
+  index = std::clamp(index, 0, Count());
+  bool becomesSubMenu = FItems.empty();
+  FItems.insert(FItems.begin() + index, item);
+  item->FParent = this;
+  Rebuild();
+  if (becomesSubMenu) Changed(true);
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+  auto it = std::find(FItems.begin(), FItems.end(), item);
+  if (it == FItems.end()) return;
+  FItems.erase(it);
+  item->FParent = nullptr;
+  Rebuild();
+  if (FItems.empty() && FParent) FParent->Rebuild();
+}
+
+void TMenuItem::Clear() {
+  while (!FItems.empty())
+    delete FItems.back();
+}
+
+int TMenuItem::IndexOf(TMenuItem* item) const {
+  auto it = std::find(FItems.begin(), FItems.end(), item);
+  return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+TMenuItem* TMenuItem::Find(const std::string& caption) const {
+  auto plain = [](std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), '&'), s.end());
+    return s;
+  };
+  for (TMenuItem* i : FItems)
+    if (SameText(plain(i->FCaption), plain(caption))) return i;
+  return nullptr;
+}
+
+// --- TMenu
+// ------------------------------------------------------------------------------------------
+
+TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(new TMenuItem(nullptr)) {
+  FItems->FMenu = this;
+}
+
+TMenu::~TMenu() {
+  Destroying();
+  if (FWindow && IsWindow(FWindow) && FItems->FHandle && GetMenu(FWindow) == FItems->FHandle)
+    ::SetMenu(FWindow, nullptr);
+  FItems->FMenu = nullptr;
+  delete FItems;
+}
+
+void TMenu::MenuChanged() {
+  if (!IsPopup() && FWindow && IsWindow(FWindow)) DrawMenuBar(FWindow);
+}
+
+static TMenuItem* FindShortCut(TMenuItem& parent, TShortCut sc) {
+  for (int i = 0; i < parent.Count(); ++i) {
+    TMenuItem* item = parent.Items(i);
+    if (!item->Visible() || !item->Enabled()) continue;
+    if (item->ShortCut() == sc) return item;
+    if (TMenuItem* found = FindShortCut(*item, sc)) return found;
+  }
+  return nullptr;
+}
+
+bool TMenu::DispatchShortCut(TShortCut sc) {
+  if (!sc || !(sc & 0xFF)) return false;
+  TMenuItem* item = FindShortCut(*FItems, sc);
+  if (!item) return false;
+  item->Click();
+  return true;
+}
+
+bool TMenu::IsShortCut(WORD key, TShiftState shift) {
+  if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return false;
+  return DispatchShortCut(
+      MakeShortCut(key, shift.Contains(ssShift), shift.Contains(ssCtrl), shift.Contains(ssAlt)));
+}
+
+// --- TPopupMenu
+// ----------------------------------------------------------------------------------------
+
+void TPopupMenu::SetPopupHook(TPopupHook hook) {
+  PopupHook() = std::move(hook);
+}
+
+void TPopupMenu::DoPopup() {
+  if (OnPopup) OnPopup(this);
+}
+
+void TPopupMenu::Popup(int x, int y) {
+  DoPopup();
+  HMENU menu = Handle();
+  if (PopupHook()) {
+    if (TMenuItem* item = PopupHook()(*this); item && item->Enabled()) item->Click();
+    return;
+  }
+  // The form that owns the menu hears its messages (owner drawing, selection).
+  HWND owner = nullptr;
+  for (TComponent* c = Owner(); c && !owner; c = c->Owner())
+    if (auto w = dynamic_cast<TWinControl*>(c); w && w->HandleAllocated())
+      if (TForm* f = GetParentForm(w); f && f->HandleAllocated()) owner = f->Handle();
+  static HWND utility = nullptr;
+  if (!owner) {
+    if (!utility)
+      utility = AllocateHWnd([](UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+        if (msg == WM_INITMENUPOPUP) TMenuItem::DispatchPopup(reinterpret_cast<HMENU>(wp));
+        return false;
+      });
+    owner = utility;
+  }
+  SetForegroundWindow(owner);
+  UINT command = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0,
+                                owner, nullptr);
+  PostMessageA(owner, WM_NULL, 0, 0);
+  if (command) TMenuItem::DispatchCommand(command);
+}

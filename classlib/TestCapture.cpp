@@ -1,0 +1,20 @@
+// Pixel capture for tests.
+#include "TestCapture.h"
+#include "Messages.h"
+
+void CaptureWindow(HWND window, TBitmap& bitmap) {
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  ProcessMessages();
+  RECT r;
+  GetClientRect(window, &r);
+  bitmap.SetSize(r.right, r.bottom);
+  HDC dc = GetDC(window);
+  BitBlt(bitmap.Canvas().Handle(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+  ReleaseDC(window, dc);
+  GdiFlush();
+}
+
+void CaptureControl(TWinControl& control, TBitmap& bitmap) {
+  CaptureWindow(control.Handle(), bitmap);
+}

@@ -1,0 +1,8 @@
+// Pixel capture for tests that check what a window shows.
+#pragma once
+#include "Controls.h"
+
+// Paints the control's window now and copies its client area into bitmap.
+void CaptureControl(TWinControl& control, TBitmap& bitmap);
+// The same for any window of this process.
+void CaptureWindow(HWND window, TBitmap& bitmap);
