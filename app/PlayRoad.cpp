@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "Messages.h"
 #include "ResetStreams.h"
+#include "Settings.h"
 #include "SysUtils.h"
 
 namespace {
@@ -59,6 +60,21 @@ void TPlayRoadView::SendPluginPosition(int perMille) {
   // The receiver lives in a browser; a hung browser must not hang the player timer.
   SendMessageTimeoutA(receiver, message, static_cast<WPARAM>(perMille), 0, SMTO_ABORTIFHUNG, 1000,
                       &ignored);
+}
+
+TResetChoice ResetChoiceOf(const TSettings& settings) {
+  if (settings.GMGSReset) return TResetChoice::GMGS;
+  if (settings.GSGMReset) return TResetChoice::GSGM;
+  if (settings.GMReset) return TResetChoice::GM;
+  if (settings.GSReset) return TResetChoice::GS;
+  return TResetChoice::None;
+}
+
+void StoreResetChoice(TResetChoice choice, TSettings& settings) {
+  settings.GMGSReset = choice == TResetChoice::GMGS;
+  settings.GSGMReset = choice == TResetChoice::GSGM;
+  settings.GMReset = choice == TResetChoice::GM;
+  settings.GSReset = choice == TResetChoice::GS;
 }
 
 // --- the road ------------------------------------------------------------------------------------
@@ -363,6 +379,9 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
 }
 
 void TPlayRoad::Timer1Timer() {
+  // A tick that arrives while a step waits inside an earlier tick is dropped.
+  if (FInTimer) return;
+  TFlagHold inTimer(FInTimer);
   TMidiMode mode = Mode();
   const int length = FPlayer.DeviceId() == -1 ? 0 : FPlayer.Length();
   const int position = FPlayer.GetPosition();

@@ -63,6 +63,12 @@ public:
 // Reset choices of the menu items GM1, GS1, None1, GMGS1, GSGM1.
 enum class TResetChoice { GM, GS, None, GMGS, GSGM };
 
+class TSettings;
+// The one reset item the settings tick (the first set of GMGS, GSGM, GM, GS; else none).
+TResetChoice ResetChoiceOf(const TSettings& settings);
+// Writes the choice back: its own key set, the other three cleared.
+void StoreResetChoice(TResetChoice choice, TSettings& settings);
+
 // Why a mode wait ended.
 enum class TModeWait { Reached, NotReady, Error, Aborted, TimedOut };
 
@@ -170,6 +176,7 @@ private:
   bool FUserStopped = false;
   bool FStopButtonReset = false;
   bool FSliderDragging = false;
+  bool FInTimer = false;
   bool FTitleFileFailed = false; // the last PlayMIDI failed on the title's own file
   bool FTimer1Enabled = false;
   bool FLooping = true;

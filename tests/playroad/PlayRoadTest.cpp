@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <mmsystem.h>
+#include <functional>
 #include <map>
 #include <vector>
 #include "PlayRoad.h"
 #include "ResetStreams.h"
+#include "Settings.h"
 #include "TestUtil.h"
 
 namespace {
@@ -47,6 +49,7 @@ public:
   bool Open = false;
   int Pauses = 0;
   int Closes = 0;
+  std::function<void()> OnOpen;
 
   bool PlayingReset() const {
     return !Opened.empty() && ExtractFileExt(Opened.back().Name) == ".dat";
@@ -62,6 +65,7 @@ public:
       Opened.push_back({name, ReadFileBytes(name),
                         FileExists(TrashFolder + "M.dat") || FileExists(TrashFolder + "S.dat")});
       p->wDeviceID = 3;
+      if (OnOpen) OnOpen();
       Open = true;
       Mode = MCI_MODE_STOP;
       Position = 0;
@@ -269,6 +273,40 @@ TEST_F(PlayRoadTest, ATitlePlaysFromThePlayFileAndItsDurationIsStored) {
   EXPECT_EQ(PlayFileBytes(), second);
 }
 
+TEST_F(PlayRoadTest, TheHiddenDebugModeTracesEachStepOfAStart) {
+  AddTitle(1, TitleSmf("one"));
+  View.Answer = 1;
+  ASSERT_TRUE(Road.PlayFromMasterKey(1));
+  EXPECT_TRUE(View.Boxes.empty()); // silent unless the hidden item is ticked
+  Road.SetDebugMode(true);
+  ASSERT_TRUE(Road.PlayFromMasterKey(1));
+  std::vector<std::string> texts;
+  for (auto& b : View.Boxes) {
+    texts.push_back(b.Text);
+    EXPECT_EQ(b.Kind, 2);
+    EXPECT_EQ(b.Buttons, 4);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       Road.TuneFolder() + "source1.mid is confirmed as a valid MIDI.",
+                       "MIDI player is closed.", "MIDI resets have been executed.",
+                       "InternalMIDIFile has been deleted.", "AMIDIFile has been renamed.",
+                       "MIDIPlayer.MIDIFile has been assigned.", "MIDIPlayer has been opened.",
+                       "MIDIPlayer should be playing."}));
+}
+
+TEST(ResetChoice, SettingsTickExactlyOneItemAndReadBackAsChosen) {
+  TSettings settings;
+  EXPECT_EQ(ResetChoiceOf(settings), TResetChoice::None);
+  for (auto c : {TResetChoice::GM, TResetChoice::GS, TResetChoice::GMGS, TResetChoice::GSGM,
+                 TResetChoice::None}) {
+    StoreResetChoice(c, settings);
+    EXPECT_EQ(ResetChoiceOf(settings), c);
+    int ticked = settings.GMReset + settings.GSReset + settings.GMGSReset + settings.GSGMReset;
+    EXPECT_EQ(ticked, c == TResetChoice::None ? 0 : 1);
+    EXPECT_EQ(settings.NoReset(), c == TResetChoice::None);
+  }
+}
+
 TEST_F(PlayRoadTest, ResetsPlayInTheChosenOrderAndAreDeletedBeforeTheTitle) {
   const std::string gm = BuiltInGMReset(), gs = BuiltInGSReset();
   struct TCase {
@@ -318,6 +356,21 @@ TEST_F(PlayRoadTest, AResetThatNeverEndsOrFailsStillLetsTheTitlePlay) {
   EXPECT_FALSE(Road.PlayFromMasterKey(6)); // the title's own play fails too
   Device.FailOn.clear();
   EXPECT_EQ(Device.OpenedNames(), (std::vector<std::string>{"S.dat", "M.dat", "AInternal.MID"}));
+  EXPECT_FALSE(FileExists(Road.TrashFolder() + "M.dat"));
+  EXPECT_FALSE(FileExists(Road.TrashFolder() + "S.dat"));
+}
+
+TEST_F(PlayRoadTest, ShutdownDuringAResetEndsTheStartQuietly) {
+  AddTitle(5, TitleSmf("five"));
+  SetProgram({5});
+  Road.SetResetChoice(TResetChoice::GMGS);
+  Device.ResetsNeverEnd = true;
+  Device.OnOpen = [this] { Road.SetAborted(); };
+  EXPECT_FALSE(Road.PlayFromMasterKey(5));
+  EXPECT_EQ(Device.OpenedNames(), std::vector<std::string>{"M.dat"});
+  EXPECT_TRUE(View.Boxes.empty());
+  EXPECT_TRUE(Store.Deleted.empty());
+  EXPECT_FALSE(Road.StartInProgress());
   EXPECT_FALSE(FileExists(Road.TrashFolder() + "M.dat"));
   EXPECT_FALSE(FileExists(Road.TrashFolder() + "S.dat"));
 }
