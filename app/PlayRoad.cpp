@@ -1,0 +1,429 @@
+// The play road: from a master key to the title playing on the sequencer, and the player timer.
+#include "PlayRoad.h"
+#include <windows.h>
+#include "Classes.h"
+#include "MessageBox.h"
+#include "Messages.h"
+#include "ResetStreams.h"
+#include "Settings.h"
+#include "SysUtils.h"
+
+namespace {
+
+const char* const CrLf2 = "\r\n\r\n";
+
+// The sequencer's error when another program holds the MIDI output.
+bool NamesDeviceInUse(const std::string& text) {
+  return text.find("Device") != std::string::npos && text.find("use") != std::string::npos;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+  TFileStream file(path, fmCreate);
+  file.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
+}
+
+// Clears a flag on every way out of a scope.
+struct TFlagHold {
+  bool& Flag;
+  explicit TFlagHold(bool& flag) : Flag(flag) { Flag = true; }
+  ~TFlagHold() { Flag = false; }
+};
+
+} // namespace
+
+// --- the main window's side, quiet defaults ------------------------------------------------------
+
+int TPlayRoadView::ShowMessageBox(const std::string& text, int kind, int /*helpContext*/,
+                                  int buttons) {
+  unsigned flags = kind == 0   ? MB_ICONWARNING
+                   : kind == 1 ? MB_ICONERROR
+                   : kind == 2 ? MB_ICONINFORMATION
+                               : MB_ICONQUESTION;
+  bool yesNo = (buttons & 3) == 3;
+  bool okCancel = (buttons & 12) == 12;
+  flags |= yesNo ? MB_YESNO : okCancel ? MB_OKCANCEL : MB_OK;
+  int answer = PlainMessageBox(text, "Tonalbrook", flags);
+  // A lone Cancel button is shown as OK; the caller hears the button it offered.
+  if (!yesNo && !okCancel && buttons == 8 && answer == IDOK) return IDCANCEL;
+  return answer;
+}
+
+void TPlayRoadView::Beep() {
+  MessageBeep(0);
+}
+
+void TPlayRoadView::SendPluginPosition(int perMille) {
+  HWND receiver = FindWindowA("TMsgRcvFrm", nullptr);
+  if (!receiver) return;
+  static const UINT message = RegisterWindowMessageA("QX_TrackBar_Perc");
+  DWORD_PTR ignored = 0;
+  // The receiver lives in a browser; a hung browser must not hang the player timer.
+  SendMessageTimeoutA(receiver, message, static_cast<WPARAM>(perMille), 0, SMTO_ABORTIFHUNG, 1000,
+                      &ignored);
+}
+
+TResetChoice ResetChoiceOf(const TSettings& settings) {
+  if (settings.GMGSReset) return TResetChoice::GMGS;
+  if (settings.GSGMReset) return TResetChoice::GSGM;
+  if (settings.GMReset) return TResetChoice::GM;
+  if (settings.GSReset) return TResetChoice::GS;
+  return TResetChoice::None;
+}
+
+void StoreResetChoice(TResetChoice choice, TSettings& settings) {
+  settings.GMGSReset = choice == TResetChoice::GMGS;
+  settings.GSGMReset = choice == TResetChoice::GSGM;
+  settings.GMReset = choice == TResetChoice::GM;
+  settings.GSReset = choice == TResetChoice::GS;
+}
+
+// --- the road ------------------------------------------------------------------------------------
+
+TPlayRoad::TPlayRoad(const std::string& appFolder, TMyMidi& player, TTuneFiles& tuneFiles,
+                     TPlayStore& store, TPlayRoadView& view)
+    : FAppFolder(IncludeTrailingBackslash(appFolder)), FPlayer(player), FTuneFiles(tuneFiles),
+      FStore(store), FView(view), FProgram(*this), FGMReset(LoadResetStream("GMRESET")),
+      FGSReset(LoadResetStream("GSRESET")) {}
+
+void TPlayRoad::SetSliderDragging(bool value, int position) {
+  FSliderDragging = value;
+  if (value) FSliderPosition = position;
+}
+
+void TPlayRoad::ShowNothingPlaying() {
+  FCategoryText = FArtistText = FTitleText = "None";
+  FStatusText = "No program";
+}
+
+void TPlayRoad::DebugTrace(const std::string& text) {
+  if (FDebugMode) FView.ShowMessageBox(text, 2, 0, 4);
+}
+
+TMidiMode TPlayRoad::Mode() {
+  try {
+    return FPlayer.GetMode();
+  } catch (const std::exception&) {
+    return mdError;
+  }
+}
+
+TModeWait TPlayRoad::WaitForMode(const std::function<bool(TMidiMode)>& done, uint32_t timeoutMs) {
+  TModeWait result = TModeWait::TimedOut;
+  PumpUntil(
+      [&] {
+        if (FAbort) {
+          result = TModeWait::Aborted;
+          return true;
+        }
+        TMidiMode mode = Mode();
+        if (done(mode))
+          result = TModeWait::Reached;
+        else if (mode == mdNotReady)
+          result = TModeWait::NotReady;
+        else if (mode == mdError)
+          result = TModeWait::Error;
+        else
+          return false;
+        return true;
+      },
+      timeoutMs);
+  return result;
+}
+
+void TPlayRoad::LetMessagesRun() {
+  ProcessMessages();
+}
+
+void TPlayRoad::SetPlayerTimer(bool enabled) {
+  FTimer1Enabled = enabled;
+  FView.SetTimer1(enabled);
+}
+
+void TPlayRoad::SettleAfterStart(bool pauseAtStart) {
+  // Two timer intervals for the sequencer to get going.
+  PumpUntil([this] { return FAbort; }, 200);
+  if (pauseAtStart) {
+    // The program ran out without looping: rest on its first title, paused at its start.
+    try {
+      FPlayer.Pause();
+    } catch (const std::exception&) {
+    }
+    FView.SetPausePicture(true);
+    FView.UpdatePlayControls();
+    WaitForMode([](TMidiMode m) { return m == mdPaused; }, ModeWaitMs);
+  } else if (FView.SoundInputIdle()) {
+    WaitForMode([](TMidiMode m) { return m == mdPlaying || m == mdStopped || m == mdNotReady; },
+                ModeWaitMs);
+  }
+}
+
+bool TPlayRoad::PlayFromMasterKey(int key) {
+  FStartFailed = false;
+  const std::string archive = TuneFolder() + "AAAZip.Zip";
+  ForceDirectories(TuneFolder());
+
+  // A title that cannot be started leaves the program, so the program never stops on it again.
+  auto dropKey = [&] {
+    FProgram.RemoveKeyFromProgram(key);
+    FProgram.SetPlaying(FProgram.Count() > 0);
+  };
+
+  TTuneRec rec;
+  if (!FStore.ExtractTuneData(archive, rec, key)) {
+    DeleteFile(archive);
+    dropKey();
+    return false;
+  }
+
+  // An import or another start under way: wait a little, then keep the former title.
+  for (int round = 0; FImportBusy || FStartBusy;) {
+    ProcessMessages();
+    if (FAbort) return false;
+    if (!FImportBusy && !FStartBusy) break;
+    if (++round >= BusyRounds) {
+      FStartFailed = true;
+      return false;
+    }
+    PumpUntil([this] { return FAbort || (!FImportBusy && !FStartBusy); }, BusyRoundMs);
+  }
+  TFlagHold startBusy(FStartBusy);
+
+  std::string message, extracted;
+  if (!FTuneFiles.UnzipSingleFile(archive, TuneFolder(), message, extracted)) {
+    FView.ShowMessageBox(std::string("Error unzipping in play:") + CrLf2 + message + CrLf2 +
+                             "Please contact Tonalbrook support.",
+                         1, 0, 4);
+    DeleteFile(archive);
+    dropKey();
+    return false;
+  }
+  if (!DeleteFile(archive)) {
+    FView.ShowMessageBox("... But cannot delete TempZippFile " + archive, 1, 0, 8);
+    DeleteFile(extracted);
+    dropKey();
+    return false;
+  }
+
+  int64_t size = 0;
+  if (TTuneFiles::CheckMIDIHeader(extracted, size) < mfStandardMidi) {
+    dropKey();
+    FView.ShowMessageBox("Cannot play: " + extracted +
+                             (size == 0 ? " is empty !" : " is NOT A VALID MIDI FILE !"),
+                         1, 0, 8);
+    DeleteFile(extracted);
+    return false;
+  }
+
+  FMasterKeyPlaying = key;
+  if (PlayMIDI(extracted, false)) {
+    FTitleText = Trim(rec.Title);
+    FArtistText = Trim(Trim(rec.FirstName) + " " + Trim(rec.LastName));
+    FCategoryText = Trim(rec.CategoryName);
+    if (FProgram.Stepping()) FStatusText = FProgram.StatusText();
+    FUserStopped = false;
+    SetPlayerTimer(true);
+    return true;
+  }
+
+  if (FileExists(extracted)) DeleteFile(extracted);
+  dropKey();
+  // Only the title's own file is offered for deletion: a busy device, the play file that
+  // could not be replaced or a shutdown say nothing about the title.
+  if (FTitleFileFailed) {
+    FView.Beep();
+    if (FView.ShowMessageBox("File may be corrupted: Delete from database?", 0, 0, 3) == 6)
+      FStore.DeleteTune(key, true);
+  }
+  return false;
+}
+
+void TPlayRoad::PlayOneReset(const std::string& path) {
+  int64_t size = 0;
+  if (!FileExists(path) || TTuneFiles::CheckMIDIHeader(path, size) != mfStandardMidi) return;
+  FPlayer.SetMidiFile(path);
+  if (FPlayer.Open() != 0) return;
+  try {
+    FPlayer.Play();
+    // To its end; a device that never gets there (no output device, an error) gives up after
+    // the reset's own length and a little more.
+    WaitForMode([](TMidiMode m) { return m != mdPlaying && m != mdSeeking; },
+                static_cast<uint32_t>(FPlayer.Length()) + ResetSlackMs);
+    FPlayer.Stop();
+  } catch (const std::exception&) {
+    // A reset that cannot play must not keep the title from playing.
+  }
+  FPlayer.Close();
+}
+
+void TPlayRoad::PlayResets() {
+  if (FResetChoice == TResetChoice::None) return;
+  ForceDirectories(TrashFolder());
+  const std::string gm = TrashFolder() + "M.dat";
+  const std::string gs = TrashFolder() + "S.dat";
+  try {
+    if (!FGMReset.empty()) WriteWholeFile(gm, FGMReset);
+    if (!FGSReset.empty()) WriteWholeFile(gs, FGSReset);
+  } catch (const EStreamError&) {
+    // A reset file that cannot be written is not played; the title still is.
+  }
+  switch (FResetChoice) {
+  case TResetChoice::GM:
+    PlayOneReset(gm);
+    break;
+  case TResetChoice::GS:
+    PlayOneReset(gs);
+    break;
+  case TResetChoice::GMGS:
+    PlayOneReset(gm);
+    if (!FAbort) PlayOneReset(gs);
+    break;
+  case TResetChoice::GSGM:
+    PlayOneReset(gs);
+    if (!FAbort) PlayOneReset(gm);
+    break;
+  case TResetChoice::None:
+    break;
+  }
+  if (FileExists(gm)) DeleteFile(gm);
+  if (FileExists(gs)) DeleteFile(gs);
+}
+
+bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
+  FTitleFileFailed = false;
+  const std::string playFile = PlayFile();
+  if (check) {
+    int64_t size = 0;
+    if (TTuneFiles::CheckMIDIHeader(file, size) < mfStandardMidi) {
+      FView.ShowMessageBox("PlayMIDI error: " + file + " is not a valid MIDI file", 1, 0, 8);
+      FTitleFileFailed = true;
+      return false;
+    }
+  }
+  DebugTrace(file + " is confirmed as a valid MIDI.");
+
+  TFlagHold inProgress(FStartInProgress);
+  Mode();
+  FPlayer.Close();
+  DebugTrace("MIDI player is closed.");
+
+  PlayResets();
+  DebugTrace("MIDI resets have been executed.");
+  ProcessMessages();
+  if (FAbort) return false; // shutting down: no new title
+
+  for (int attempt = 0; attempt < 4 && FileExists(playFile); ++attempt) {
+    ProcessMessages();
+    if (FAbort) break;
+    DeleteFile(playFile);
+  }
+  if (FileExists(playFile)) {
+    FView.ShowMessageBox("Could not delete InternalMIDIFile " + playFile, 1, 0, 8);
+    return false;
+  }
+  DebugTrace("InternalMIDIFile has been deleted.");
+
+  if (!RenameFile(file, playFile)) {
+    FView.ShowMessageBox("Could not rename " + file + " to " + playFile, 1, 0, 8);
+    return false;
+  }
+  DebugTrace("AMIDIFile has been renamed.");
+  FPlayer.SetMidiFile(playFile);
+  DebugTrace("MIDIPlayer.MIDIFile has been assigned.");
+
+  auto deviceBusy = [&] {
+    FView.ShowStateMessage("MIDI device unavailable", 8);
+    FView.ShowDeviceBusyNotice();
+    FProgram.EraseProgram();
+    FView.ProgramChanged();
+  };
+
+  if (FPlayer.Open() != 0) {
+    if (NamesDeviceInUse(FPlayer.LastError())) {
+      deviceBusy();
+    } else {
+      FView.ShowMessageBox("MIDI Open/Close error = " + FPlayer.LastError(), 1, 0, 8);
+      FTitleFileFailed = true;
+    }
+    return false;
+  }
+  DebugTrace("MIDIPlayer has been opened.");
+
+  try {
+    FPlayer.Play();
+  } catch (const std::exception& e) {
+    if (NamesDeviceInUse(FPlayer.LastError())) {
+      deviceBusy();
+    } else {
+      FView.ShowMessageBox(std::string("MIDI Play exception:") + CrLf2 + e.what(), 1, 0, 8);
+      FTitleFileFailed = true;
+    }
+    try {
+      FPlayer.Stop();
+    } catch (const std::exception&) {
+    }
+    return false;
+  }
+  FView.SetPausePicture(false);
+  FStopButtonReset = false;
+
+  DebugTrace("MIDIPlayer should be playing.");
+  FStartInProgress = false;
+  FView.SetVisualEffects();
+  const int length = FPlayer.Length();
+  FSliderPosition = 0;
+  FSliderMax = length / 1000;
+  FView.SetSlider(FSliderPosition, FSliderMax);
+  // A failed length query answers 0: keep the duration the catalogue already has.
+  if (length > 0) FStore.SetDuration(length / 1000, FMasterKeyPlaying);
+  return true;
+}
+
+void TPlayRoad::Timer1Timer() {
+  // A tick that arrives while a step waits inside an earlier tick is dropped.
+  if (FInTimer) return;
+  TFlagHold inTimer(FInTimer);
+  TMidiMode mode = Mode();
+  const int length = FPlayer.DeviceId() == -1 ? 0 : FPlayer.Length();
+  const int position = FPlayer.GetPosition();
+  const int remaining = length - position;
+  const int total = length / 1000;
+  int seconds = position / 1000;
+
+  if ((mode == mdPlaying || mode == mdPaused || mode == mdSeeking) && remaining != 0) {
+    if (!FSliderDragging) {
+      FSliderPosition = seconds;
+      int perMille = FSliderMax < 1 ? 0 : FSliderPosition * 1000 / FSliderMax;
+      FView.SetSlider(FSliderPosition, FSliderMax);
+      FView.SendPluginPosition(perMille);
+    }
+  } else if (FProgram.Playing() && !FStartInProgress && !FUserStopped) {
+    SetPlayerTimer(false);
+    FProgram.StepProgram(true);
+    SetPlayerTimer(true);
+    mode = Mode();
+    seconds = 0;
+  } else {
+    FSliderPosition = 0;
+    FView.SetSlider(FSliderPosition, FSliderMax);
+  }
+
+  if (FProgram.Count() > 0) {
+    FStatusText.clear();
+  } else if (mode == mdPlaying || mode == mdPaused) {
+    FStatusText = "Ending play with this title";
+  } else {
+    ShowNothingPlaying();
+    FView.UpdatePlayControls();
+  }
+
+  TTuneInfo info;
+  info.Category = FCategoryText;
+  info.Artist = FArtistText;
+  info.TotalSeconds = total;
+  info.Seconds = FSliderDragging ? FSliderPosition : seconds;
+  info.ProgramCount = FProgram.Count();
+  info.ProgramPlace = FProgram.Index() + 1;
+  info.Status = FStatusText;
+  info.Title = FTitleText;
+  FView.ShowTuneInfo(info);
+}

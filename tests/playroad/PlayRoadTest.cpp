@@ -1,0 +1,630 @@
+// The play road and player timer: titles from the store to the play file, resets, refusals,
+// durations, stepping at a title's end and mode waits that always end. There is no MIDI output
+// here, so a stand-in sequencer plays the songs that must end; one smoke test uses Wine's own.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <mmsystem.h>
+#include <functional>
+#include <map>
+#include <vector>
+#include "PlayRoad.h"
+#include "ResetStreams.h"
+#include "Settings.h"
+#include "TestUtil.h"
+
+namespace {
+
+// A small Standard MIDI File: one note, and a text event naming the title so files differ.
+std::string TitleSmf(const std::string& name) {
+  std::string track;
+  track += std::string("\x00\xFF\x01", 3) + char(name.size()) + name;
+  track += std::string("\x00\x90\x3C\x40\x60\x80\x3C\x00\x00\xFF\x2F\x00", 12);
+  std::string smf("MThd\0\0\0\x06\0\0\0\x01\0\x78MTrk", 18);
+  uint32_t n = static_cast<uint32_t>(track.size());
+  smf += char(n >> 24);
+  smf += char(n >> 16);
+  smf += char(n >> 8);
+  smf += char(n);
+  return smf + track;
+}
+
+// A stand-in sequencer. Open notes the file and its bytes at that moment; play, pause, stop and
+// close move the mode as a device would. A reset (".dat") ends by itself after a few mode
+// queries unless ResetsNeverEnd; titles play until the test ends them.
+class TStandInSequencer : public TMciDriver {
+public:
+  struct TOpened {
+    std::string Name;
+    std::string Bytes;
+    bool ResetFilesPresent; // M.dat or S.dat on disk when this file was opened
+  };
+  std::vector<TOpened> Opened;
+  std::string TrashFolder;
+  std::map<std::string, uint32_t> FailOn; // "open", "play", "status" -> error code
+  std::map<uint32_t, std::string> ErrorTexts;
+  DWORD Mode = MCI_MODE_STOP;
+  DWORD Position = 0;
+  DWORD TitleLengthMs = 93500;
+  bool ResetsNeverEnd = false;
+  bool Open = false;
+  int Pauses = 0;
+  int Closes = 0;
+  std::function<void()> OnOpen;
+
+  bool PlayingReset() const {
+    return !Opened.empty() && ExtractFileExt(Opened.back().Name) == ".dat";
+  }
+  void EndSong() { Mode = MCI_MODE_STOP; }
+
+  uint32_t SendCommand(uint32_t, uint32_t message, uintptr_t flags, uintptr_t params) override {
+    switch (message) {
+    case MCI_OPEN: {
+      if (FailOn.count("open")) return FailOn["open"];
+      auto* p = reinterpret_cast<MCI_OPEN_PARMSA*>(params);
+      std::string name = p->lpstrElementName;
+      Opened.push_back({name, ReadFileBytes(name),
+                        FileExists(TrashFolder + "M.dat") || FileExists(TrashFolder + "S.dat")});
+      p->wDeviceID = 3;
+      if (OnOpen) OnOpen();
+      Open = true;
+      Mode = MCI_MODE_STOP;
+      Position = 0;
+      return 0;
+    }
+    case MCI_PLAY:
+      if (FailOn.count("play")) return FailOn["play"];
+      Mode = MCI_MODE_PLAY;
+      QueriesWhilePlaying = 0;
+      return 0;
+    case MCI_PAUSE:
+      ++Pauses;
+      Mode = MCI_MODE_PAUSE;
+      return 0;
+    case MCI_STOP:
+      Mode = MCI_MODE_STOP;
+      return 0;
+    case MCI_CLOSE:
+      ++Closes;
+      Open = false;
+      return 0;
+    case MCI_SET:
+      return 0;
+    case MCI_STATUS: {
+      if (FailOn.count("status")) return FailOn["status"];
+      auto* s = reinterpret_cast<MCI_STATUS_PARMS*>(params);
+      if (s->dwItem == MCI_STATUS_LENGTH)
+        s->dwReturn = PlayingReset() ? 480 : TitleLengthMs;
+      else if (s->dwItem == MCI_STATUS_POSITION)
+        s->dwReturn = Position;
+      else {
+        if (Mode == MCI_MODE_PLAY && PlayingReset() && !ResetsNeverEnd && ++QueriesWhilePlaying > 2)
+          Mode = MCI_MODE_STOP;
+        s->dwReturn = Mode;
+      }
+      (void)flags;
+      return 0;
+    }
+    }
+    return 0;
+  }
+  bool GetErrorString(uint32_t code, std::string& text) override {
+    auto t = ErrorTexts.find(code);
+    text = t != ErrorTexts.end() ? t->second : "stand-in error " + std::to_string(code);
+    return true;
+  }
+  int MidiOutCount() override { return 1; }
+  std::string MidiOutName(int) override { return "Stand-in synth"; }
+  void Sleep(uint32_t) override {}
+
+  std::vector<std::string> OpenedNames() const {
+    std::vector<std::string> names;
+    for (auto& o : Opened)
+      names.push_back(ExtractFileName(o.Name));
+    return names;
+  }
+
+private:
+  int QueriesWhilePlaying = 0;
+};
+
+// The catalogue store: stored archives by key, durations and deletions as they arrive.
+class TFakeStore : public TPlayStore {
+public:
+  std::map<int, std::string> Archives;
+  std::map<int, TTuneRec> Records;
+  std::map<int, int> Durations;
+  std::vector<int> Deleted;
+
+  bool ExtractTuneData(const std::string& target, TTuneRec& rec, int key) override {
+    auto a = Archives.find(key);
+    if (a == Archives.end()) return false;
+    WriteFileBytes(target, a->second);
+    rec = Records[key];
+    return true;
+  }
+  bool SetDuration(int seconds, int key) override {
+    Durations[key] = seconds;
+    return true;
+  }
+  bool DeleteTune(int key, bool) override {
+    Deleted.push_back(key);
+    return true;
+  }
+};
+
+struct TBox {
+  std::string Text;
+  int Kind, Buttons;
+};
+
+class TFakeView : public TPlayRoadView {
+public:
+  std::vector<TBox> Boxes;
+  int Answer = 7; // No
+  std::vector<std::string> StateMessages;
+  int BusyNotices = 0;
+  TTuneInfo LastInfo;
+  int SliderPosition = -1, SliderMax = -1;
+
+  int ShowMessageBox(const std::string& text, int kind, int, int buttons) override {
+    Boxes.push_back({text, kind, buttons});
+    return Answer;
+  }
+  void Beep() override {}
+  void ShowTuneInfo(const TTuneInfo& info) override { LastInfo = info; }
+  void ShowStateMessage(const std::string& text, int) override { StateMessages.push_back(text); }
+  void ShowDeviceBusyNotice() override { ++BusyNotices; }
+  void SetSlider(int position, int maximum) override {
+    SliderPosition = position;
+    SliderMax = maximum;
+  }
+  void SendPluginPosition(int) override {}
+};
+
+class PlayRoadTest : public ::testing::Test {
+protected:
+  TScratchDir Dir{"playroad"};
+  TStandInSequencer Device;
+  TMyMidi Player{&Device};
+  TTuneFiles Files;
+  TFakeStore Store;
+  TFakeView View;
+  TPlayRoad Road{Dir.Path(), Player, Files, Store, View};
+
+  void SetUp() override {
+    ForceDirectories(Dir / "TempTune");
+    ForceDirectories(Dir / "TempTrash");
+    Device.TrashFolder = Road.TrashFolder();
+    Files.OnMessageBox = [](const std::string&, int, int, int) { return 2; };
+  }
+
+  // Stores a title under key as the catalogue does: one file in a zip archive.
+  void AddTitle(int key, const std::string& bytes, const std::string& title = "A Title") {
+    std::string file = Dir / ("source" + std::to_string(key) + ".mid");
+    WriteFileBytes(file, bytes);
+    std::string archive = Dir / "pack.zip";
+    ASSERT_TRUE(Files.ZipOneFile(file, archive));
+    Store.Archives[key] = ReadFileBytes(archive);
+    DeleteFile(archive);
+    DeleteFile(file);
+    TTuneRec rec;
+    rec.MasterKey = key;
+    rec.Title = "  " + title + " ";
+    rec.FirstName = "Ada ";
+    rec.LastName = " Byron";
+    rec.CategoryName = " Classics ";
+    Store.Records[key] = rec;
+  }
+  void SetProgram(std::initializer_list<int> keys) {
+    TStringList list;
+    for (int k : keys)
+      list.Add(std::to_string(k));
+    Road.Program().AppendToProgram(list);
+  }
+  std::string PlayFileBytes() { return ReadFileBytes(Road.PlayFile()); }
+};
+
+TEST(ResetStreams, AreSmallMidiFilesWithTheirSystemExclusiveMessages) {
+  std::string gm = BuiltInGMReset(), gs = BuiltInGSReset();
+  ASSERT_EQ(gm.size(), 49u);
+  ASSERT_EQ(gs.size(), 82u);
+  EXPECT_EQ(gm.substr(0, 4), "MThd");
+  EXPECT_NE(gm.find(std::string("\xF0\x05\x7E\x7F\x09\x01\xF7", 7)), std::string::npos);
+  EXPECT_NE(gs.find(std::string("\xF0\x0A\x41\x10\x42\x12\x40\x00\x7F\x00\x41\xF7", 12)),
+            std::string::npos);
+  // Test programs carry no resources: the built-in copies stand in.
+  EXPECT_EQ(LoadResetStream("GMRESET"), gm);
+  EXPECT_EQ(LoadResetStream("GSRESET"), gs);
+  // Our own reader takes them as MIDI files of well under a second.
+  TScratchDir dir("resets");
+  TTuneFiles files;
+  WriteFileBytes(dir / "M.dat", gm);
+  WriteFileBytes(dir / "S.dat", gs);
+  EXPECT_EQ(files.GetMIDIDuration(dir / "M.dat"), 0);
+  EXPECT_EQ(files.GetMIDIDuration(dir / "S.dat"), 0);
+}
+
+TEST_F(PlayRoadTest, ATitlePlaysFromThePlayFileAndItsDurationIsStored) {
+  const std::string song = TitleSmf("first");
+  AddTitle(11, song);
+  SetProgram({11});
+  Road.Program().SetPlaying(true);
+  ASSERT_TRUE(Road.PlayFromMasterKey(11));
+  EXPECT_EQ(PlayFileBytes(), song);
+  EXPECT_EQ(Device.OpenedNames(), std::vector<std::string>{"AInternal.MID"});
+  EXPECT_EQ(Player.GetMode(), mdPlaying);
+  EXPECT_EQ(Store.Durations[11], 93);
+  EXPECT_EQ(View.SliderMax, 93);
+  EXPECT_EQ(Road.TitleText(), "A Title");
+  EXPECT_EQ(Road.ArtistText(), "Ada Byron");
+  EXPECT_EQ(Road.CategoryText(), "Classics");
+  EXPECT_EQ(Road.MasterKeyPlaying(), 11);
+  EXPECT_TRUE(Road.Timer1Enabled());
+  EXPECT_FALSE(Road.StartInProgress());
+  EXPECT_TRUE(View.Boxes.empty());
+  // The work archive and the extracted file are gone; only the play file is left.
+  EXPECT_FALSE(FileExists(Road.TuneFolder() + "AAAZip.Zip"));
+  EXPECT_FALSE(FileExists(Road.TuneFolder() + "source11.mid"));
+
+  // The next title replaces the play file.
+  const std::string second = TitleSmf("second");
+  AddTitle(12, second);
+  ASSERT_TRUE(Road.PlayFromMasterKey(12));
+  EXPECT_EQ(PlayFileBytes(), second);
+}
+
+TEST_F(PlayRoadTest, TheHiddenDebugModeTracesEachStepOfAStart) {
+  AddTitle(1, TitleSmf("one"));
+  View.Answer = 1;
+  ASSERT_TRUE(Road.PlayFromMasterKey(1));
+  EXPECT_TRUE(View.Boxes.empty()); // silent unless the hidden item is ticked
+  Road.SetDebugMode(true);
+  ASSERT_TRUE(Road.PlayFromMasterKey(1));
+  std::vector<std::string> texts;
+  for (auto& b : View.Boxes) {
+    texts.push_back(b.Text);
+    EXPECT_EQ(b.Kind, 2);
+    EXPECT_EQ(b.Buttons, 4);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       Road.TuneFolder() + "source1.mid is confirmed as a valid MIDI.",
+                       "MIDI player is closed.", "MIDI resets have been executed.",
+                       "InternalMIDIFile has been deleted.", "AMIDIFile has been renamed.",
+                       "MIDIPlayer.MIDIFile has been assigned.", "MIDIPlayer has been opened.",
+                       "MIDIPlayer should be playing."}));
+}
+
+TEST(ResetChoice, SettingsTickExactlyOneItemAndReadBackAsChosen) {
+  TSettings settings;
+  EXPECT_EQ(ResetChoiceOf(settings), TResetChoice::None);
+  for (auto c : {TResetChoice::GM, TResetChoice::GS, TResetChoice::GMGS, TResetChoice::GSGM,
+                 TResetChoice::None}) {
+    StoreResetChoice(c, settings);
+    EXPECT_EQ(ResetChoiceOf(settings), c);
+    int ticked = settings.GMReset + settings.GSReset + settings.GMGSReset + settings.GSGMReset;
+    EXPECT_EQ(ticked, c == TResetChoice::None ? 0 : 1);
+    EXPECT_EQ(settings.NoReset(), c == TResetChoice::None);
+  }
+}
+
+TEST_F(PlayRoadTest, ResetsPlayInTheChosenOrderAndAreDeletedBeforeTheTitle) {
+  const std::string gm = BuiltInGMReset(), gs = BuiltInGSReset();
+  struct TCase {
+    TResetChoice Choice;
+    std::vector<std::string> Names;
+    std::vector<std::string> Bytes;
+  } cases[] = {
+      {TResetChoice::GM, {"M.dat", "AInternal.MID"}, {gm}},
+      {TResetChoice::GS, {"S.dat", "AInternal.MID"}, {gs}},
+      {TResetChoice::GMGS, {"M.dat", "S.dat", "AInternal.MID"}, {gm, gs}},
+      {TResetChoice::GSGM, {"S.dat", "M.dat", "AInternal.MID"}, {gs, gm}},
+      {TResetChoice::None, {"AInternal.MID"}, {}},
+  };
+  AddTitle(5, TitleSmf("five"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Choice));
+    Device.Opened.clear();
+    Road.SetResetChoice(c.Choice);
+    ASSERT_TRUE(Road.PlayFromMasterKey(5));
+    EXPECT_EQ(Device.OpenedNames(), c.Names);
+    for (size_t i = 0; i < c.Bytes.size(); ++i)
+      EXPECT_EQ(Device.Opened[i].Bytes, c.Bytes[i]);
+    // "None" never writes them; the others delete both before the title opens.
+    if (c.Choice == TResetChoice::None) {
+      EXPECT_FALSE(Device.Opened[0].ResetFilesPresent);
+    }
+    EXPECT_FALSE(Device.Opened.back().ResetFilesPresent);
+    EXPECT_FALSE(FileExists(Road.TrashFolder() + "M.dat"));
+    EXPECT_FALSE(FileExists(Road.TrashFolder() + "S.dat"));
+    EXPECT_EQ(PlayFileBytes(), TitleSmf("five"));
+  }
+}
+
+TEST_F(PlayRoadTest, AResetThatNeverEndsOrFailsStillLetsTheTitlePlay) {
+  AddTitle(5, TitleSmf("five"));
+  Road.SetResetChoice(TResetChoice::GSGM);
+  // No output device: the reset "plays" for ever; each wait gives up after its length + 2 s.
+  Device.ResetsNeverEnd = true;
+  ASSERT_TRUE(Road.PlayFromMasterKey(5));
+  EXPECT_EQ(Device.OpenedNames(), (std::vector<std::string>{"S.dat", "M.dat", "AInternal.MID"}));
+  EXPECT_EQ(PlayFileBytes(), TitleSmf("five"));
+
+  // A reset the device refuses to play is passed over.
+  Device.Opened.clear();
+  Device.FailOn["play"] = 277;
+  AddTitle(6, TitleSmf("six"));
+  EXPECT_FALSE(Road.PlayFromMasterKey(6)); // the title's own play fails too
+  Device.FailOn.clear();
+  EXPECT_EQ(Device.OpenedNames(), (std::vector<std::string>{"S.dat", "M.dat", "AInternal.MID"}));
+  EXPECT_FALSE(FileExists(Road.TrashFolder() + "M.dat"));
+  EXPECT_FALSE(FileExists(Road.TrashFolder() + "S.dat"));
+}
+
+TEST_F(PlayRoadTest, ShutdownDuringAResetEndsTheStartQuietly) {
+  AddTitle(5, TitleSmf("five"));
+  SetProgram({5});
+  Road.SetResetChoice(TResetChoice::GMGS);
+  Device.ResetsNeverEnd = true;
+  Device.OnOpen = [this] { Road.SetAborted(); };
+  EXPECT_FALSE(Road.PlayFromMasterKey(5));
+  EXPECT_EQ(Device.OpenedNames(), std::vector<std::string>{"M.dat"});
+  EXPECT_TRUE(View.Boxes.empty());
+  EXPECT_TRUE(Store.Deleted.empty());
+  EXPECT_FALSE(Road.StartInProgress());
+  EXPECT_FALSE(FileExists(Road.TrashFolder() + "M.dat"));
+  EXPECT_FALSE(FileExists(Road.TrashFolder() + "S.dat"));
+}
+
+TEST_F(PlayRoadTest, ModeWaitsEndOnTheirModeOnNotReadyOnErrorOnAbortAndOnTimeOut) {
+  Player.SetMidiFile(Dir / "x.mid");
+  WriteFileBytes(Dir / "x.mid", TitleSmf("x"));
+  ASSERT_EQ(Player.Open(), 0u);
+  Player.Play();
+  auto paused = [](TMidiMode m) { return m == mdPaused; };
+  // Stays playing: only the time-out ends it.
+  EXPECT_EQ(Road.WaitForMode(paused, 300), TModeWait::TimedOut);
+  Device.Mode = MCI_MODE_PAUSE;
+  EXPECT_EQ(Road.WaitForMode(paused, 60000), TModeWait::Reached);
+  Device.Mode = MCI_MODE_PLAY;
+  Device.FailOn["status"] = 263;
+  EXPECT_EQ(Road.WaitForMode(paused, 60000), TModeWait::Error);
+  Device.FailOn.clear();
+  Player.Close(); // no device
+  EXPECT_EQ(Road.WaitForMode(paused, 60000), TModeWait::NotReady);
+  ASSERT_EQ(Player.Open(), 0u);
+  Player.Play();
+  Road.SetAborted();
+  EXPECT_EQ(Road.WaitForMode(paused, 60000), TModeWait::Aborted);
+}
+
+TEST_F(PlayRoadTest, BrokenTitlesAreRefusedWithAClearMessageAndTheFormerTitleKept) {
+  const std::string former = TitleSmf("former");
+  AddTitle(1, former);
+  ASSERT_TRUE(Road.PlayFromMasterKey(1));
+  const int closes = Device.Closes;
+
+  std::string notMidi = "This is a text file posing as a MIDI file.\r\n";
+  auto rgdal = CorpusFiles("r-cran-rgdal");
+  if (!rgdal.empty()) notMidi = ReadFileBytes(rgdal.front());
+  AddTitle(2, notMidi);
+  AddTitle(3, "");
+  SetProgram({2, 3, 2, 1});
+  Road.Program().SetPlaying(true);
+
+  EXPECT_FALSE(Road.PlayFromMasterKey(2));
+  ASSERT_EQ(View.Boxes.size(), 1u);
+  EXPECT_EQ(View.Boxes[0].Text,
+            "Cannot play: " + Road.TuneFolder() + "source2.mid is NOT A VALID MIDI FILE !");
+  EXPECT_EQ(View.Boxes[0].Kind, 1);
+  EXPECT_FALSE(Road.PlayFromMasterKey(3));
+  ASSERT_EQ(View.Boxes.size(), 2u);
+  EXPECT_EQ(View.Boxes[1].Text, "Cannot play: " + Road.TuneFolder() + "source3.mid is empty !");
+
+  // Both left the program (every line of them), nothing was offered for deletion, and the
+  // former title plays on from its untouched play file.
+  ASSERT_EQ(Road.Program().Count(), 1);
+  EXPECT_EQ(Road.Program().Keys(0), 1);
+  EXPECT_TRUE(Store.Deleted.empty());
+  EXPECT_EQ(PlayFileBytes(), former);
+  EXPECT_EQ(Device.Closes, closes);
+  EXPECT_EQ(Player.GetMode(), mdPlaying);
+  EXPECT_EQ(Road.MasterKeyPlaying(), 1);
+
+  // Two files in one stored archive.
+  std::vector<std::string> two = {Dir / "a.mid", Dir / "b.mid"};
+  WriteFileBytes(two[0], TitleSmf("a"));
+  WriteFileBytes(two[1], TitleSmf("b"));
+  ASSERT_TRUE(Files.ZipFileList(two, Dir / "two.zip"));
+  Store.Archives[4] = ReadFileBytes(Dir / "two.zip");
+  SetProgram({4});
+  EXPECT_FALSE(Road.PlayFromMasterKey(4));
+  ASSERT_EQ(View.Boxes.size(), 3u);
+  EXPECT_EQ(View.Boxes[2].Text,
+            "Error unzipping in play:\r\n\r\nValid archive format but 2 files in " +
+                Road.TuneFolder() +
+                "AAAZip.Zip\r\n\r\nPlease contact "
+                "Tonalbrook support.");
+  EXPECT_EQ(Road.Program().Count(), 1);
+  EXPECT_EQ(PlayFileBytes(), former);
+
+  // A key the store does not have leaves the program quietly.
+  SetProgram({99});
+  EXPECT_FALSE(Road.PlayFromMasterKey(99));
+  EXPECT_EQ(View.Boxes.size(), 3u);
+  EXPECT_EQ(Road.Program().Count(), 1);
+}
+
+TEST_F(PlayRoadTest, OnlyATitleTheSequencerCannotOpenIsOfferedForDeletion) {
+  AddTitle(7, TitleSmf("seven"));
+  SetProgram({7, 8});
+  AddTitle(8, TitleSmf("eight"));
+  Device.FailOn["open"] = 259;
+  Device.ErrorTexts[259] = "The file is corrupt.";
+  View.Answer = 6; // Yes
+  EXPECT_FALSE(Road.PlayFromMasterKey(7));
+  ASSERT_EQ(View.Boxes.size(), 2u);
+  EXPECT_EQ(View.Boxes[0].Text, "MIDI Open/Close error = The file is corrupt.");
+  EXPECT_EQ(View.Boxes[1].Text, "File may be corrupted: Delete from database?");
+  EXPECT_EQ(View.Boxes[1].Buttons, 3);
+  EXPECT_EQ(Store.Deleted, std::vector<int>{7});
+  EXPECT_EQ(Road.Program().Count(), 1);
+  EXPECT_FALSE(Road.StartInProgress());
+
+  // A device in use by another program is no fault of the title: the program is cleared and the
+  // user is told, but nothing is offered for deletion.
+  View.Boxes.clear();
+  Device.FailOn.clear();
+  Device.FailOn["play"] = 261;
+  Device.ErrorTexts[261] = "The MIDI Device is already in use.";
+  Road.Program().SetPlaying(true);
+  EXPECT_FALSE(Road.PlayFromMasterKey(8));
+  EXPECT_TRUE(View.Boxes.empty());
+  EXPECT_EQ(View.StateMessages, std::vector<std::string>{"MIDI device unavailable"});
+  EXPECT_EQ(View.BusyNotices, 1);
+  EXPECT_EQ(Road.Program().Count(), 0);
+  EXPECT_FALSE(Road.Program().Playing());
+  EXPECT_EQ(Store.Deleted, std::vector<int>{7});
+
+  // Another play error names the error and asks; No keeps the title.
+  Device.ErrorTexts[261] = "Something else broke.";
+  View.Answer = 7;
+  EXPECT_FALSE(Road.PlayFromMasterKey(8));
+  ASSERT_EQ(View.Boxes.size(), 2u);
+  EXPECT_EQ(View.Boxes[0].Text, "MIDI Play exception:\r\n\r\nSomething else broke.");
+  EXPECT_EQ(View.Boxes[1].Text, "File may be corrupted: Delete from database?");
+  EXPECT_EQ(Store.Deleted, std::vector<int>{7});
+}
+
+TEST_F(PlayRoadTest, AFailedLengthQueryKeepsTheStoredDuration) {
+  AddTitle(9, TitleSmf("nine"));
+  Device.TitleLengthMs = 0;
+  ASSERT_TRUE(Road.PlayFromMasterKey(9));
+  EXPECT_EQ(Store.Durations.count(9), 0u);
+}
+
+TEST_F(PlayRoadTest, ABusyImportKeepsTheFormerTitleAndTheProgram) {
+  AddTitle(1, TitleSmf("one"));
+  ASSERT_TRUE(Road.PlayFromMasterKey(1));
+  AddTitle(2, TitleSmf("two"));
+  SetProgram({1, 2});
+  Road.SetImportBusy(true);
+  EXPECT_FALSE(Road.PlayFromMasterKey(2));
+  EXPECT_TRUE(Road.StartFailed());
+  EXPECT_EQ(PlayFileBytes(), TitleSmf("one"));
+  EXPECT_EQ(Road.Program().Count(), 2);
+  EXPECT_TRUE(View.Boxes.empty());
+  Road.SetImportBusy(false);
+  EXPECT_TRUE(Road.PlayFromMasterKey(2));
+  EXPECT_FALSE(Road.StartFailed());
+}
+
+TEST_F(PlayRoadTest, TheTimerFollowsTheTitleAndStepsTheProgramAtItsEnd) {
+  for (int k : {1, 2, 3})
+    AddTitle(k, TitleSmf("t" + std::to_string(k)), "Title " + std::to_string(k));
+  Road.SetLooping(false);
+  TStringList keys;
+  for (const char* k : {"1", "2", "3"})
+    keys.Add(k);
+  Road.Program().PlayAtTop(keys);
+  ASSERT_EQ(Road.MasterKeyPlaying(), 1);
+
+  // Playing: the slider and the panel follow the position.
+  Device.Position = 42700;
+  Road.Timer1Timer();
+  EXPECT_EQ(View.SliderPosition, 42);
+  EXPECT_EQ(View.LastInfo.Seconds, 42);
+  EXPECT_EQ(View.LastInfo.TotalSeconds, 93);
+  EXPECT_EQ(View.LastInfo.Title, "Title 1");
+  EXPECT_EQ(View.LastInfo.ProgramCount, 3);
+  EXPECT_EQ(View.LastInfo.ProgramPlace, 1);
+  EXPECT_EQ(PlayFileBytes(), TitleSmf("t1"));
+
+  // The stand-in ends the song: the next tick starts the next title.
+  Device.EndSong();
+  Road.Timer1Timer();
+  EXPECT_EQ(Road.MasterKeyPlaying(), 2);
+  EXPECT_EQ(PlayFileBytes(), TitleSmf("t2"));
+  EXPECT_EQ(View.LastInfo.Title, "Title 2");
+  EXPECT_EQ(View.LastInfo.ProgramPlace, 2);
+
+  // Stopped by the user: the timer does not advance.
+  Device.EndSong();
+  Road.SetUserStopped(true);
+  Road.Timer1Timer();
+  EXPECT_EQ(Road.MasterKeyPlaying(), 2);
+  EXPECT_EQ(View.SliderPosition, 0);
+  Road.SetUserStopped(false);
+
+  Road.Timer1Timer();
+  EXPECT_EQ(Road.MasterKeyPlaying(), 3);
+  // Past the last title without looping: back to the first, paused at its start.
+  Device.EndSong();
+  Road.Timer1Timer();
+  EXPECT_EQ(Road.MasterKeyPlaying(), 1);
+  EXPECT_EQ(PlayFileBytes(), TitleSmf("t1"));
+  EXPECT_EQ(Device.Pauses, 1);
+  Road.Timer1Timer();
+  EXPECT_EQ(Road.MasterKeyPlaying(), 1);
+
+  // A title that fails on the way is passed over once and leaves the program.
+  Store.Archives[2] = "not a zip";
+  Road.SetLooping(true);
+  Device.EndSong();
+  Road.Timer1Timer();
+  EXPECT_EQ(Road.MasterKeyPlaying(), 3);
+  EXPECT_EQ(Road.Program().Count(), 2);
+  ASSERT_FALSE(View.Boxes.empty());
+  EXPECT_EQ(View.Boxes.back().Text.rfind("Error unzipping in play:", 0), 0u);
+}
+
+TEST_F(PlayRoadTest, WhenTheProgramRunsOutThePanelSaysSo) {
+  AddTitle(1, TitleSmf("one"), "Only");
+  ASSERT_TRUE(Road.PlayFromMasterKey(1));
+  Road.Timer1Timer();
+  EXPECT_EQ(View.LastInfo.Status, "Ending play with this title");
+  EXPECT_EQ(View.LastInfo.Title, "Only");
+  Device.EndSong();
+  Road.Timer1Timer();
+  EXPECT_EQ(View.LastInfo.Status, "No program");
+  EXPECT_EQ(View.LastInfo.Title, "None");
+  EXPECT_EQ(View.LastInfo.Category, "None");
+}
+
+// Wine's own sequencer: it opens and "plays" but never advances, so the reset waits end on
+// their time-out; shutting down while the title plays ends at once.
+TEST(PlayRoadWine, ACorpusTitlePlaysAsFarAsItGoesAndShutdownDoesNotHang) {
+  auto corpus = CorpusFiles("mma");
+  if (corpus.empty()) GTEST_SKIP() << "no corpus";
+  TScratchDir dir("playwine");
+  TMyMidi player;
+  TTuneFiles files;
+  TFakeStore store;
+  TFakeView view;
+  TPlayRoad road(dir.Path(), player, files, store, view);
+  road.SetResetChoice(TResetChoice::GM);
+  std::string source = dir / "song.mid";
+  WriteFileBytes(source, ReadFileBytes(corpus.front()));
+  ASSERT_TRUE(files.ZipOneFile(source, dir / "song.zip"));
+  store.Archives[1] = ReadFileBytes(dir / "song.zip");
+  TStringList keys;
+  keys.Add("1");
+  road.Program().AppendToProgram(keys);
+  road.Program().SetPlaying(true);
+
+  bool played = road.PlayFromMasterKey(1);
+  // Either it plays, or the device said why; never a silent failure.
+  if (!played)
+    ASSERT_TRUE(!view.Boxes.empty() || !view.StateMessages.empty());
+  else
+    EXPECT_EQ(ReadFileBytes(road.PlayFile()), ReadFileBytes(corpus.front()));
+  EXPECT_FALSE(FileExists(road.TrashFolder() + "M.dat"));
+  road.Timer1Timer();
+
+  road.SetAborted();
+  road.Program().StepProgram(true); // shutdown empties the program at once
+  EXPECT_EQ(road.Program().Count(), 0);
+  player.Close();
+  EXPECT_TRUE(DeleteFile(road.PlayFile()) || !played);
+}
+
+} // namespace
