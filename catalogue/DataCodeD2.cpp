@@ -15,6 +15,7 @@ const char* const AsideIndexName = "InfoOld";
 const char* const AsideDataName = "DataOld";
 const char* const BackUpFolder = "BackUp";
 constexpr int ReadChunkRecords = 4096;
+constexpr DWORD PumpIntervalMs = 25;
 
 std::string DriveOf(const std::string& folder) {
   return folder.size() >= 2 && folder[1] == ':' ? folder.substr(0, 2)
@@ -96,11 +97,13 @@ void TMyDB::RecoverLeftovers() {
     if (left.empty()) return;
     std::string text = "The database could not be restored after an interrupted packing. These "
                        "files hold it:";
-    for (const auto& p : left) text += "\r\n" + p;
+    for (const auto& p : left)
+      text += "\r\n" + p;
     throw EDataError(text);
   }
   std::vector<std::string> moved;
-  for (const auto& p : left) MoveToBackUp(p, moved);
+  for (const auto& p : left)
+    MoveToBackUp(p, moved);
   if (!moved.empty()) {
     std::string text = "Files left over from an interrupted packing of the database were moved "
                        "to the BackUp folder:";
@@ -521,6 +524,7 @@ void TMyDB::FillGrid() {
       if (auto* g = FCatList->Grid(i)) grids.emplace(FCatList->Items(i).Key, g);
   }
   FHost->ProgressStart(live);
+  DWORD lastPump = GetTickCount();
   int k = 0;
   for (int n = 1; n <= RecordCount(); ++n) {
     if (Usable(n)) {
@@ -529,9 +533,12 @@ void TMyDB::FillGrid() {
       auto g = grids.find(r.CategoryKey);
       if (g != grids.end()) g->second->AddTuneRow(r, false);
     }
-    if (n % 20 == 0) {
+    // Every 20 records the bar moves and the windows get their messages, but no more often than
+    // a screen can show: each round of messages costs a trip to the window system.
+    if (n % 20 == 0 && GetTickCount() - lastPump >= PumpIntervalMs) {
       FHost->ProgressPosition(std::min(n, live));
       ProcessMessages();
+      lastPump = GetTickCount();
     }
   }
   FHost->ProgressPosition(live);
@@ -550,6 +557,7 @@ bool TMyDB::CopyPacked(int& deleted, int& kept, const std::string& workIndex,
     auto data = FOps->Create(workData);
     std::vector<uint8_t> archive;
     uint8_t bytes[TuneRecSize];
+    DWORD lastPump = GetTickCount();
     for (int i = 0; i < RecordCount(); ++i) {
       TTuneRec r = FRecords[i];
       if (!r.Live) {
@@ -573,9 +581,13 @@ bool TMyDB::CopyPacked(int& deleted, int& kept, const std::string& workIndex,
         index->WriteBuffer(bytes, TuneRecSize);
         ++kept;
       }
-      FHost->ProgressPosition(i + 1);
-      if (i % 50 == 0) ProcessMessages();
+      if (i % 50 == 0 && GetTickCount() - lastPump >= PumpIntervalMs) {
+        FHost->ProgressPosition(i + 1);
+        ProcessMessages();
+        lastPump = GetTickCount();
+      }
     }
+    FHost->ProgressPosition(RecordCount());
     FOps->Commit(*index);
     FOps->Commit(*data);
     return true;
