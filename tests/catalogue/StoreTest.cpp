@@ -4,6 +4,7 @@
 #include <windows.h>
 #include "Crc32.h"
 #include "DataCodeD2.h"
+#include "TuneFiles.h"
 #include "FakeViews.h"
 #include "MessageBox.h"
 #include "SysUtils.h"
@@ -625,4 +626,29 @@ TEST(Store, ExportingATitleGoesThroughTheZipOperations) {
   EXPECT_TRUE(c.Store().ExportTune(1, c.Dir / "z", true));
   EXPECT_EQ(ReadFileBytes(c.Dir / "z.zip"), "zip:MThd:" + ReadFileBytes(c.Dir / "a1.zip"));
   EXPECT_FALSE(c.Store().ExportTune(9, c.Dir / "none", false));
+}
+
+TEST(Store, ExportedTitlesComeOutAsTheirOriginalFilePlainOrPacked) {
+  TTuneFiles tunes; // the real zip operations
+  TCatalogue c;
+  c.Store().SetZipper(&tunes);
+  TArchive a = Archives().at(0);
+  int32_t key = c.Add(a);
+  std::string original = ReadFileBytes(a.Corpus);
+
+  ForceDirectories(c.Dir / "out\\");
+  std::string plain = c.Dir / "out\\My Title";
+  ASSERT_TRUE(c.Store().ExportTune(key, plain, false));
+  EXPECT_EQ(ReadFileBytes(plain), original);
+
+  std::string packed = c.Dir / "out\\Packed";
+  ASSERT_TRUE(c.Store().ExportTune(key, packed, true));
+  ForceDirectories(c.Dir / "check\\");
+  std::string message, extracted;
+  ASSERT_TRUE(tunes.UnzipSingleFile(packed + ".zip", c.Dir / "check", message, extracted));
+  EXPECT_EQ(ExtractFileName(extracted), "Packed.mid");
+  EXPECT_EQ(ReadFileBytes(extracted), original);
+  // Nothing stays behind in the work folder.
+  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\ForExport.zip"));
+  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\" + ExtractFileName(a.Corpus)));
 }
