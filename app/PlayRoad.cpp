@@ -198,9 +198,9 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
     return false;
   }
   if (!DeleteFile(archive)) {
+    // A work file held by another program says nothing about the title: it stays in the program.
     FView.ShowMessageBox("... But cannot delete TempZippFile " + archive, 1, 0, 8);
     DeleteFile(extracted);
-    dropKey();
     return false;
   }
 
