@@ -346,6 +346,16 @@ TEST_F(PlayRoadTest, ResetsPlayInTheChosenOrderAndAreDeletedBeforeTheTitle) {
   }
 }
 
+TEST_F(PlayRoadTest, OneResetFileThatCannotBeWrittenLeavesTheOtherToPlay) {
+  AddTitle(5, TitleSmf("five"));
+  ASSERT_TRUE(CreateDirectoryA((Road.TrashFolder() + "M.dat").c_str(), nullptr));
+  Road.SetResetChoice(TResetChoice::GS);
+  ASSERT_TRUE(Road.PlayFromMasterKey(5));
+  RemoveDirectoryA((Road.TrashFolder() + "M.dat").c_str());
+  EXPECT_EQ(Device.OpenedNames(), (std::vector<std::string>{"S.dat", "AInternal.MID"}));
+  EXPECT_FALSE(FileExists(Road.TrashFolder() + "S.dat"));
+}
+
 TEST_F(PlayRoadTest, AResetThatNeverEndsOrFailsStillLetsTheTitlePlay) {
   AddTitle(5, TitleSmf("five"));
   Road.SetResetChoice(TResetChoice::GSGM);
