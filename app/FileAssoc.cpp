@@ -70,7 +70,16 @@ bool ClaimExtension(const std::string& extension, const std::string& backupFile,
   } catch (const Exception&) {
     current.clear(); // not text: SaveExtensionDefault reports it below
   }
-  if (current != docType) {
+  // A key that is gone says nothing about the former player: a backup from an earlier claim is
+  // worth more than an empty one.
+  bool keyGone = false;
+  try {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(HKeyClassesRoot());
+    keyGone = !reg.KeyExists("\\" + extension);
+  } catch (const Exception&) {
+  }
+  if (current != docType && !(keyGone && FileExists(backupFile))) {
     if (FileExists(backupFile)) DeleteFileA(backupFile.c_str());
     if (!SaveExtensionDefault(extension, backupFile))
       throw EFileAssocError("Unable to save key data for " + extension);
@@ -93,7 +102,9 @@ void ClaimDefaultMIDIPlayer(const std::string& programFolder, const std::string&
 static void RestoreExtension(const std::string& extension, const std::string& backupFile) {
   TStringList lines;
   lines.LoadFromFile(backupFile);
-  std::string former = lines.Count() > 0 ? lines[0] : "";
+  // A backup without a line is damaged, not the record of an extension that had no default.
+  if (lines.Count() == 0) throw EFileAssocError("Empty backup file " + backupFile);
+  std::string former = lines[0];
   TRegistry reg;
   reg.SetRootKey(HKeyClassesRoot());
   if (former.empty()) {

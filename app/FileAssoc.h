@@ -27,7 +27,8 @@ bool IsDefaultMIDIPlayer(const std::string& docType = DocTypeName);
 bool SaveExtensionDefault(const std::string& extension, const std::string& file);
 
 // Makes the document type the extension's default. The former default goes to the backup file,
-// unless it already is the document type (so a second claim keeps the first backup). Raises
+// unless it already is the document type (so a second claim keeps the first backup) or the
+// extension's key is gone while a backup exists. Raises
 // EFileAssocError "Unable to save key data for " + extension when the backup cannot be written,
 // leaving the extension as it was.
 bool ClaimExtension(const std::string& extension, const std::string& backupFile,
@@ -43,7 +44,8 @@ struct TRestoredPlayer {
 };
 
 // Writes the backed-up defaults back; an empty line deletes the default value. "Old_MID_Key"
-// stays, "Old_RMI_Key" is deleted. Stops at the first failure with what was restored so far.
+// stays, "Old_RMI_Key" is deleted. Stops at the first failure (an unreadable or empty backup
+// file) with what was restored so far.
 TRestoredPlayer RestoreDefaultPlayer(const std::string& programFolder);
 
 // The command Windows runs at log-on: the quoted program path, with " M" for a minimised start.

@@ -198,9 +198,9 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
     return false;
   }
   if (!DeleteFile(archive)) {
+    // A work file held by another program says nothing about the title: it stays in the program.
     FView.ShowMessageBox("... But cannot delete TempZippFile " + archive, 1, 0, 8);
     DeleteFile(extracted);
-    dropKey();
     return false;
   }
 
@@ -260,11 +260,12 @@ void TPlayRoad::PlayResets() {
   ForceDirectories(TrashFolder());
   const std::string gm = TrashFolder() + "M.dat";
   const std::string gs = TrashFolder() + "S.dat";
-  try {
-    if (!FGMReset.empty()) WriteWholeFile(gm, FGMReset);
-    if (!FGSReset.empty()) WriteWholeFile(gs, FGSReset);
-  } catch (const EStreamError&) {
-    // A reset file that cannot be written is not played; the title still is.
+  // A reset file that cannot be written is not played; the other reset and the title still are.
+  for (const auto& [path, bytes] : {std::pair{gm, &FGMReset}, std::pair{gs, &FGSReset}}) {
+    try {
+      if (!bytes->empty()) WriteWholeFile(path, *bytes);
+    } catch (const EStreamError&) {
+    }
   }
   switch (FResetChoice) {
   case TResetChoice::GM:

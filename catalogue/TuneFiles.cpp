@@ -132,10 +132,14 @@ bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::
   if (!za) return false;
   bool ok = true;
   for (const std::string& file : files) {
+    // Names are stored bare, so two files of one name (in any letter case, as Windows sees it)
+    // would be one entry twice: the first is kept and later ones are left out, not the archive.
+    std::string entry = ExtractFileName(file);
+    if (zip_name_locate(za, entry.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW) >= 0) continue;
     zip_source_t* src = zip_source_win32a(za, file.c_str(), 0, -1);
     zip_int64_t index = -1;
     if (src) {
-      index = zip_file_add(za, ExtractFileName(file).c_str(), src, ZIP_FL_ENC_GUESS);
+      index = zip_file_add(za, entry.c_str(), src, ZIP_FL_ENC_GUESS);
       if (index < 0) zip_source_free(src);
     }
     if (index < 0 || zip_set_file_compression(za, index, ZIP_CM_DEFLATE, 9) != 0) {
@@ -161,6 +165,15 @@ bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::
   zip_discard(za);
   RemoveFile(archive); // a partial archive must not pass for a good one
   return false;
+}
+
+int TTuneFiles::ArchiveEntryCount(const std::string& archive) {
+  std::string error;
+  zip_t* za = OpenArchive(archive, ZIP_RDONLY, error);
+  if (!za) return -1;
+  zip_int64_t count = zip_get_num_entries(za, 0);
+  zip_discard(za);
+  return static_cast<int>(count);
 }
 
 bool TTuneFiles::ZipOneFile(const std::string& file, const std::string& archive) {

@@ -164,6 +164,29 @@ TEST(TuneZip, FailuresAnswerFalseAndLeaveNoArchive) {
   EXPECT_TRUE(Tree(dir.Path()) == std::vector<std::string>{"a.mid"});
 }
 
+TEST(TuneZip, ListWithOneNameTwiceKeepsTheFirstAndStillMakesTheArchive) {
+  // An archive of titles whose work files share a name: the later ones are left out and counted
+  // by the caller as duplicates, instead of the whole archive failing.
+  TTuneFiles tunes;
+  TScratchDir dir("zipdup");
+  ForceDirectories(dir / "a\\");
+  ForceDirectories(dir / "b\\");
+  WriteFileBytes(dir / "a\\Song.mid", "first");
+  WriteFileBytes(dir / "b\\Song.mid", "second");
+  WriteFileBytes(dir / "b\\Other.mid", "other");
+  std::vector<std::string> list = {dir / "a\\Song.mid", dir / "b\\Song.mid", dir / "b\\Other.mid",
+                                   dir / "a\\Song.mid"};
+  ASSERT_TRUE(tunes.ZipFileList(list, dir / "titles"));
+  EXPECT_EQ(TTuneFiles::ArchiveEntryCount(dir / "titles.zip"), 2);
+  EXPECT_EQ(TTuneFiles::ArchiveEntryCount(dir / "missing.zip"), -1);
+  // Unpacked one by one, the entry of that name holds the first file.
+  ASSERT_TRUE(tunes.ZipFileList({dir / "a\\Song.mid", dir / "b\\SONG.MID"}, dir / "one.zip"));
+  std::string message, extracted;
+  ForceDirectories(dir / "out\\");
+  ASSERT_TRUE(tunes.UnzipSingleFile(dir / "one.zip", dir / "out\\", message, extracted)) << message;
+  EXPECT_EQ(ReadFileBytes(extracted), "first");
+}
+
 TEST(TuneFilesCopy, SameFileInAnotherSpellingIsRefusedAndKept) {
   TTuneFiles tunes;
   TScratchDir dir("copy");

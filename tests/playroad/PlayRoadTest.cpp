@@ -134,11 +134,17 @@ public:
   std::map<int, TTuneRec> Records;
   std::map<int, int> Durations;
   std::vector<int> Deleted;
+  // Keeps the written archive open (readable, not deletable) until the test closes Lock.
+  bool LockArchive = false;
+  HANDLE Lock = INVALID_HANDLE_VALUE;
 
   bool ExtractTuneData(const std::string& target, TTuneRec& rec, int key) override {
     auto a = Archives.find(key);
     if (a == Archives.end()) return false;
     WriteFileBytes(target, a->second);
+    if (LockArchive)
+      Lock = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
     rec = Records[key];
     return true;
   }
@@ -340,6 +346,16 @@ TEST_F(PlayRoadTest, ResetsPlayInTheChosenOrderAndAreDeletedBeforeTheTitle) {
   }
 }
 
+TEST_F(PlayRoadTest, OneResetFileThatCannotBeWrittenLeavesTheOtherToPlay) {
+  AddTitle(5, TitleSmf("five"));
+  ASSERT_TRUE(CreateDirectoryA((Road.TrashFolder() + "M.dat").c_str(), nullptr));
+  Road.SetResetChoice(TResetChoice::GS);
+  ASSERT_TRUE(Road.PlayFromMasterKey(5));
+  RemoveDirectoryA((Road.TrashFolder() + "M.dat").c_str());
+  EXPECT_EQ(Device.OpenedNames(), (std::vector<std::string>{"S.dat", "AInternal.MID"}));
+  EXPECT_FALSE(FileExists(Road.TrashFolder() + "S.dat"));
+}
+
 TEST_F(PlayRoadTest, AResetThatNeverEndsOrFailsStillLetsTheTitlePlay) {
   AddTitle(5, TitleSmf("five"));
   Road.SetResetChoice(TResetChoice::GSGM);
@@ -452,6 +468,24 @@ TEST_F(PlayRoadTest, BrokenTitlesAreRefusedWithAClearMessageAndTheFormerTitleKep
   EXPECT_FALSE(Road.PlayFromMasterKey(99));
   EXPECT_EQ(View.Boxes.size(), 3u);
   EXPECT_EQ(Road.Program().Count(), 1);
+}
+
+TEST_F(PlayRoadTest, AWorkArchiveThatCannotBeDeletedKeepsTheTitleInTheProgram) {
+  // A locked work file says nothing about the title: it is refused this time, not dropped.
+  AddTitle(1, TitleSmf("one"));
+  AddTitle(2, TitleSmf("two"));
+  SetProgram({1, 2});
+  Store.LockArchive = true;
+  EXPECT_FALSE(Road.PlayFromMasterKey(1));
+  CloseHandle(Store.Lock);
+  ASSERT_EQ(View.Boxes.size(), 1u);
+  EXPECT_EQ(View.Boxes[0].Text,
+            "... But cannot delete TempZippFile " + Road.TuneFolder() + "AAAZip.Zip");
+  EXPECT_EQ(View.Boxes[0].Kind, 1);
+  EXPECT_EQ(View.Boxes[0].Buttons, 8);
+  ASSERT_EQ(Road.Program().Count(), 2);
+  EXPECT_EQ(Road.Program().Keys(0), 1);
+  EXPECT_TRUE(Store.Deleted.empty());
 }
 
 TEST_F(PlayRoadTest, OnlyATitleTheSequencerCannotOpenIsOfferedForDeletion) {

@@ -150,3 +150,34 @@ TEST_F(FileAssoc, StartWithWindowsValueForNormalMinimisedAndNone) {
   ASSERT_TRUE(SetLaunchOnStart(false, false, Program));
   EXPECT_EQ(Value(HKeyCurrentUser(), RunKey, "Tonalbrook"), std::nullopt);
 }
+
+TEST_F(FileAssoc, EmptyBackupFileIsAFailureAndStopsTheRestore) {
+  SetValue(HKeyClassesRoot(), "\\.mid", "", std::string(DocTypeName));
+  SetValue(HKeyClassesRoot(), "\\.rmi", "", std::string(DocTypeName));
+  WriteFileBytes(Backup(OldMidKeyFile), "");
+  WriteFileBytes(Backup(OldRmiKeyFile), "rmifile\r\n");
+  TRestoredPlayer restored = RestoreDefaultPlayer(FFolder.Path());
+  EXPECT_FALSE(restored.Mid);
+  EXPECT_FALSE(restored.Rmi);
+  EXPECT_EQ(ExtDefault(".mid"), DocTypeName); // not emptied
+  EXPECT_EQ(ExtDefault(".rmi"), DocTypeName);
+  EXPECT_TRUE(FileExists(Backup(OldRmiKeyFile)));
+}
+
+TEST_F(FileAssoc, ClaimOfAVanishedKeyKeepsTheEarlierBackup) {
+  const std::string ext = ".tbassoctest";
+  TRegistry reg;
+  reg.SetRootKey(HKeyClassesRoot());
+  reg.DeleteKey("\\" + ext);
+  std::string backup = FFolder / "Old_Test_Key";
+  WriteFileBytes(backup, "formerplayer\r\n");
+  EXPECT_TRUE(ClaimExtension(ext, backup));
+  EXPECT_EQ(ReadFileBytes(backup), "formerplayer\r\n");
+  EXPECT_EQ(ExtDefault(ext), DocTypeName);
+  // Without a backup, a missing key is recorded as having had no default.
+  reg.DeleteKey("\\" + ext);
+  DeleteFile(backup);
+  EXPECT_TRUE(ClaimExtension(ext, backup));
+  EXPECT_EQ(ReadFileBytes(backup), "\r\n");
+  reg.DeleteKey("\\" + ext);
+}
