@@ -73,7 +73,7 @@ std::string BareEntryName(const std::string& stored) {
   return name;
 }
 
-TTuneFiles::TTuneFiles() : FTrashFolder(AppFolder() + "TempTrash\\") {}
+TTuneFiles::TTuneFiles() = default;
 
 bool TTuneFiles::CopyTuneFile(const std::string& source, const std::string& target) {
   if (SameFile(source, target)) {
@@ -241,24 +241,3 @@ bool TTuneFiles::UnzipSingleFile(const std::string& archive, const std::string& 
   return true;
 }
 
-bool TTuneFiles::ExportTune(const std::function<bool(const std::string& workArchive)>& extract,
-                            const std::string& target, bool zip) {
-  RemoveFile(target);
-  std::string work = IncludeTrailingBackslash(FTrashFolder) + "ForExport.zip";
-  bool ok = false;
-  std::string message, extracted;
-  if (extract(work) && UnzipSingleFile(work, FTrashFolder, message, extracted)) {
-    ok = RenameFile(extracted, target);
-    if (ok && zip) {
-      std::string mid = target + ".mid";
-      if (FileExists(mid)) RemoveFile(mid);
-      ok = RenameFile(target, mid) && ZipOneFile(mid, target + ".zip");
-      if (!ok) {
-        RemoveFile(target);
-        RemoveFile(target + ".zip");
-      }
-    }
-  }
-  RemoveFile(work);
-  return ok;
-}

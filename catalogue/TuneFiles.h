@@ -1,5 +1,6 @@
 // Title files and their zip archives: classify, time, copy, pack and unpack single titles.
 #pragma once
+#include "CatalogueViews.h"
 #include "cmpMidiData.h"
 #include <cstdint>
 #include <functional>
@@ -10,7 +11,7 @@
 enum : int { mfUnreadable = -1, mfOther = 0, mfStandardMidi = 1, mfRiffMidi = 2 };
 
 // The main window owns one; the catalogue store reaches it without knowing the window.
-class TTuneFiles {
+class TTuneFiles : public TTuneZipper {
 public:
   TTuneFiles();
 
@@ -23,23 +24,14 @@ public:
   // Whole seconds, or -1 when the file cannot be read as MIDI.
   int GetMIDIDuration(const std::string& path);
   // Packs one file under its bare name, deflated at maximum compression, replacing the archive.
-  bool ZipOneFile(const std::string& file, const std::string& archive);
+  bool ZipOneFile(const std::string& file, const std::string& archive) override;
   // Packs files under their bare names; ".zip" is appended unless the name holds ".ZIP".
   bool ZipFileList(const std::vector<std::string>& files, const std::string& archive);
   // Extracts the one entry of an archive into a folder, under its bare name only.
   bool UnzipSingleFile(const std::string& archive, const std::string& folder, std::string& message,
-                       std::string& extractedPath);
-  // The file side of exporting a title: extract writes the title's stored archive to the path it
-  // is given (the store's ExtractTuneData); the title ends as target, or as target + ".mid" packed
-  // into target + ".zip" when zip is set.
-  bool ExportTune(const std::function<bool(const std::string& workArchive)>& extract,
-                  const std::string& target, bool zip);
+                       std::string& extractedPath) override;
 
   TMidiData& MidiData1() { return FMidiData; }
-  // Folder of the export work archive "ForExport.zip"; the program folder's "TempTrash\" unless
-  // set.
-  const std::string& TrashFolder() const { return FTrashFolder; }
-  void SetTrashFolder(const std::string& value) { FTrashFolder = value; }
 
   // The main window's message box (text, kind 0-3, help context, buttons); a plain box when unset.
   std::function<int(const std::string& text, int kind, int helpContext, int buttons)> OnMessageBox;
@@ -51,7 +43,6 @@ public:
 private:
   bool WriteArchive(const std::vector<std::string>& files, const std::string& archive);
   TMidiData FMidiData;
-  std::string FTrashFolder;
 };
 
 // An entry's stored name reduced to a bare file name: no drive, no folders of either separator;

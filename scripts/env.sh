@@ -53,6 +53,14 @@ tb_start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
     touch "$WINEPREFIX/.tb-unmanaged"
   fi
+  # A crashing test program must end, not wait in Wine's debugger until ctest times out.
+  if [ ! -f "$WINEPREFIX/.tb-nodebugger" ]; then
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+      >/dev/null 2>&1 </dev/null
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f \
+      >/dev/null 2>&1 </dev/null
+    touch "$WINEPREFIX/.tb-nodebugger"
+  fi
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 

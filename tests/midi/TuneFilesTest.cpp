@@ -208,37 +208,3 @@ TEST(TuneFilesHeader, FirstBytesDecideAndShortFilesAreOther) {
   EXPECT_EQ(TTuneFiles::CheckMIDIHeader(dir / "missing.mid", size), -1);
 }
 
-TEST(TuneExport, ExportsTheStoredTitlePlainOrPackedAndCleansUp) {
-  TTuneFiles tunes;
-  TScratchDir dir("export");
-  tunes.SetTrashFolder(dir / "TempTrash\\");
-  ForceDirectories(tunes.TrashFolder());
-  std::string midi = ReadFileBytes(Oracle("midi.bin"));
-  std::string stored = dir / "stored.zip";
-  WriteFileBytes(dir / "tune.mid", midi);
-  ASSERT_TRUE(tunes.ZipOneFile(dir / "tune.mid", stored));
-  auto extractFrom = [&](const std::string& archive) {
-    return [archive](const std::string& work) {
-      return CopyFileA(archive.c_str(), work.c_str(), FALSE) != 0;
-    };
-  };
-  ForceDirectories(dir / "out\\");
-  std::string target = dir / "out\\My Title";
-  ASSERT_TRUE(tunes.ExportTune(extractFrom(stored), target, false));
-  EXPECT_EQ(ReadFileBytes(target), midi);
-  EXPECT_TRUE(Tree(tunes.TrashFolder()).empty());
-
-  std::string packed = dir / "out\\Packed";
-  ASSERT_TRUE(tunes.ExportTune(extractFrom(stored), packed, true));
-  std::string message, extracted;
-  ForceDirectories(dir / "check\\");
-  ASSERT_TRUE(tunes.UnzipSingleFile(packed + ".zip", dir / "check\\", message, extracted));
-  EXPECT_EQ(ExtractFileName(extracted), "Packed.mid");
-  EXPECT_EQ(ReadFileBytes(extracted), midi);
-  EXPECT_FALSE(FileExists(packed));
-
-  EXPECT_FALSE(tunes.ExportTune([](const std::string&) { return false; }, dir / "out\\No", false));
-  EXPECT_FALSE(tunes.ExportTune(extractFrom(Oracle("two.zip")), dir / "out\\Two", false));
-  EXPECT_FALSE(FileExists(dir / "out\\Two"));
-  EXPECT_TRUE(Tree(tunes.TrashFolder()).empty());
-}

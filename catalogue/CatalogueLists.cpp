@@ -1,0 +1,425 @@
+// The category, artist and album lists: whole-file load and save, keys, lookups and summaries.
+#include "DataCodeD2.h"
+#include "Bytes.h"
+#include "Messages.h"
+#include "TimeText.h"
+#include <algorithm>
+#include <climits>
+#include <unordered_map>
+
+namespace {
+
+// The whole of a file, or nothing when it does not exist.
+std::string ReadWholeFile(const std::string& path) {
+  TFileStream f(path, fmOpenRead | fmShareDenyWrite);
+  int64_t size = f.Size();
+  if (size > INT_MAX) throw EReadError("\"" + path + "\" is too big");
+  std::string bytes(static_cast<size_t>(size), '\0');
+  f.ReadBuffer(bytes.data(), static_cast<int32_t>(size));
+  return bytes;
+}
+
+const uint8_t* At(const std::string& bytes, size_t offset) {
+  return reinterpret_cast<const uint8_t*>(bytes.data()) + offset;
+}
+
+int32_t Clamp32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
+std::string SummaryDurationText(int64_t seconds) {
+  return seconds < 1 ? "0:00" : SecondsToTimeText(Clamp32(seconds));
+}
+
+std::string SummaryLine(int count, int64_t seconds, int64_t bytes) {
+  std::string first = count == 1 ? "1 title  ---  " : IntToStr(count) + " titles  ---  ";
+  return first + SummaryDurationText(seconds) + "  ---  " +
+         Trim(FormatThousands(static_cast<double>(bytes) * 0.001)) + "kb";
+}
+
+// --- categories
+// -----------------------------------------------------------------------------------
+
+TCatList::TCatList(const std::string& programFolder, TFileOps* ops)
+    : FProgramFolder(IncludeTrailingBackslash(programFolder)), FOps(ops ? ops : &DefaultFileOps()) {
+}
+
+void TCatList::LoadFromFile(const std::string& name, TCategoryArea* area) {
+  FFilePath = FProgramFolder + name + IndexExt;
+  FArea = area;
+  FItems.clear();
+  if (!FOps->Exists(FFilePath)) WriteFileSafely(FFilePath, "", *FOps);
+  if (auto* all = AllTitlesGrid()) {
+    all->SetCanSort(true);
+    all->SetCanDragRows(false);
+  }
+  std::string bytes = ReadWholeFile(FFilePath);
+  size_t count = bytes.size() / CatRecSize;
+  FItems.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    TCatRec r = DecodeCatRec(At(bytes, i * CatRecSize));
+    r.View = FArea ? FArea->CreateCategoryPage(r.Name, r.Key) : nullptr;
+    FItems.push_back(r);
+  }
+  SortByName();
+}
+
+void TCatList::SortByName() {
+  std::stable_sort(FItems.begin(), FItems.end(), [](const TCatRec& a, const TCatRec& b) {
+    return CompareText(a.Name, b.Name) < 0;
+  });
+}
+
+void TCatList::SaveToFile() {
+  std::string bytes(FItems.size() * CatRecSize, '\0');
+  for (size_t i = 0; i < FItems.size(); ++i)
+    EncodeCatRec(FItems[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * CatRecSize);
+  WriteFileSafely(FFilePath, bytes, *FOps);
+}
+
+int32_t TCatList::MaxKey() const {
+  int32_t m = 0;
+  for (const auto& r : FItems)
+    m = std::max(m, r.Key);
+  return m;
+}
+
+int TCatList::IndexOfKey(int32_t key) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Key == key) return static_cast<int>(i);
+  return -1;
+}
+
+std::string TCatList::GetCategoryName(int32_t key) const {
+  int i = IndexOfKey(key);
+  return i < 0 ? std::string() : FItems[i].Name;
+}
+
+int32_t TCatList::FindCategory(const std::string& name) const {
+  for (const auto& r : FItems)
+    if (r.Name == name) return r.Key;
+  return 0;
+}
+
+int32_t TCatList::FindOrAddCategory(const std::string& name) {
+  int32_t key = FindCategory(name);
+  if (key) return key;
+  TCatRec r;
+  r.Key = MaxKey() + 1;
+  r.Name = CutToRoom(name, NameRoom);
+  r.View = FArea ? FArea->CreateCategoryPage(r.Name, r.Key) : nullptr;
+  FItems.push_back(r);
+  SaveToFile();
+  return r.Key;
+}
+
+TTuneGridView* TCatList::Grid(int index) const {
+  if (index < 0 || index >= Count() || !FItems[index].View) return nullptr;
+  return &FItems[index].View->Grid();
+}
+
+void TCatList::FillNameKeyLists(TStringList& names, TStringList& keys) {
+  SortByName();
+  names.Clear();
+  keys.Clear();
+  for (const auto& r : FItems) {
+    names.Add(r.Name);
+    keys.Add(IntToStr(r.Key));
+  }
+}
+
+bool TCatList::RemoveUnused() {
+  if (FItems.empty() || !FStore) return false;
+  std::unordered_set<int32_t> used;
+  FStore->UsedKeys(&used, nullptr);
+  for (int i = Count() - 1; i >= 0; --i)
+    if (!used.count(FItems[i].Key) || Trim(FItems[i].Name).empty())
+      FItems.erase(FItems.begin() + i);
+  SaveToFile();
+  return true;
+}
+
+void TCatList::BeginUpdateAll() {
+  if (auto* all = AllTitlesGrid()) all->BeginUpdate();
+  for (int i = 0; i < Count(); ++i)
+    if (auto* g = Grid(i)) g->BeginUpdate();
+}
+
+void TCatList::EndUpdateAll() {
+  TTuneGridView* all = AllTitlesGrid();
+  if (all) {
+    all->EndUpdate();
+    all->FitAllColumns();
+    all->SortByColumn(0);
+    all->SelectFirstRow();
+  }
+  for (int i = 0; i < Count(); ++i) {
+    TTuneGridView* g = Grid(i);
+    if (!g) continue;
+    g->EndUpdate();
+    g->SortByColumn(0);
+    g->SelectFirstRow();
+    // A category grid has no category column: its column c is the all-titles grid's c + 1.
+    if (all)
+      for (int c = 0; c < g->ColCount() && c + 1 < all->ColCount(); ++c)
+        g->SetColWidth(c, all->ColWidth(c + 1));
+  }
+  UpdateAllSummaries();
+}
+
+void TCatList::UpdateSummary(int index) {
+  TTuneGridView* g = Grid(index);
+  if (!g) return;
+  TCatRec& r = FItems[index];
+  r.Titles = g->TuneCount();
+  r.Seconds = Clamp32(g->TotalSeconds());
+  r.Bytes = Clamp32(g->TotalBytes());
+  r.View->SetSummary(SummaryLine(r.Titles, g->TotalSeconds(), g->TotalBytes()));
+}
+
+void TCatList::UpdateAllTitlesSummary() {
+  if (TTuneGridView* all = AllTitlesGrid())
+    FArea->SetAllTitlesSummary(
+        SummaryLine(all->TuneCount(), all->TotalSeconds(), all->TotalBytes()));
+}
+
+void TCatList::UpdateAllSummaries() {
+  UpdateAllTitlesSummary();
+  for (int i = 0; i < Count(); ++i)
+    UpdateSummary(i);
+}
+
+// --- artists
+// --------------------------------------------------------------------------------------
+
+TPerfList::TPerfList(const std::string& programFolder, TFileOps* ops)
+    : FProgramFolder(IncludeTrailingBackslash(programFolder)), FOps(ops ? ops : &DefaultFileOps()) {
+}
+
+void TPerfList::LoadFromFile(const std::string& name) {
+  FFilePath = FProgramFolder + name + IndexExt;
+  FItems.clear();
+  if (!FOps->Exists(FFilePath)) return;
+  std::string bytes = ReadWholeFile(FFilePath);
+  size_t count = bytes.size() / PerfRecSize;
+  FItems.reserve(count);
+  for (size_t i = 0; i < count; ++i)
+    FItems.push_back(DecodePerfRec(At(bytes, i * PerfRecSize)));
+  SortByLastName();
+}
+
+void TPerfList::SortByLastName() {
+  std::stable_sort(FItems.begin(), FItems.end(), [](const TPerfRec& a, const TPerfRec& b) {
+    return CompareText(a.LastName, b.LastName) < 0;
+  });
+}
+
+void TPerfList::SaveToFile() {
+  std::string bytes(FItems.size() * PerfRecSize, '\0');
+  for (size_t i = 0; i < FItems.size(); ++i)
+    EncodePerfRec(FItems[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * PerfRecSize);
+  WriteFileSafely(FFilePath, bytes, *FOps);
+}
+
+int32_t TPerfList::MaxKey() const {
+  int32_t m = 0;
+  for (const auto& r : FItems)
+    m = std::max(m, r.Key);
+  return m;
+}
+
+void TPerfList::GetPerformerNames(int32_t key, std::string& first, std::string& last) const {
+  for (const auto& r : FItems)
+    if (r.Key == key) {
+      first = r.FirstName;
+      last = r.LastName;
+      return;
+    }
+  first.clear();
+  last.clear();
+}
+
+int32_t TPerfList::FindPerformer(const std::string& first, const std::string& last) const {
+  for (const auto& r : FItems)
+    if (SameText(r.LastName, last) && SameText(r.FirstName, first)) return r.Key;
+  return 0;
+}
+
+int32_t TPerfList::FindOrAddPerformer(const std::string& first, const std::string& last) {
+  int32_t key = FindPerformer(first, last);
+  if (key) return key;
+  TPerfRec r;
+  r.Key = MaxKey() + 1;
+  r.FirstName = CutToRoom(first, NameRoom);
+  r.LastName = CutToRoom(last, NameRoom);
+  r.FullName = CutToRoom(MakeFullName(first, last), FullNameRoom);
+  FItems.push_back(r);
+  SaveToFile();
+  return r.Key;
+}
+
+void TPerfList::FillNameKeyLists(TStringList& firsts, TStringList& lasts, TStringList& keys) {
+  SortByLastName();
+  firsts.Clear();
+  lasts.Clear();
+  keys.Clear();
+  for (const auto& r : FItems) {
+    firsts.Add(r.FirstName);
+    lasts.Add(r.LastName);
+    keys.Add(IntToStr(r.Key));
+  }
+}
+
+bool TPerfList::RemoveUnused() {
+  if (FItems.empty() || !FStore) return false;
+  std::unordered_set<int32_t> used;
+  FStore->UsedKeys(nullptr, &used);
+  for (int i = Count() - 1; i >= 0; --i)
+    if (!used.count(FItems[i].Key) || Trim(FItems[i].FirstName + FItems[i].LastName).empty())
+      FItems.erase(FItems.begin() + i);
+  SaveToFile();
+  return true;
+}
+
+// --- albums
+// ---------------------------------------------------------------------------------------
+
+TAlbList::TAlbList(const std::string& programFolder, TFileOps* ops)
+    : FProgramFolder(IncludeTrailingBackslash(programFolder)), FOps(ops ? ops : &DefaultFileOps()) {
+}
+
+void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
+  FAlbumPath = FProgramFolder + name + AlbumSuffix + IndexExt;
+  FTitlesPath = FProgramFolder + name + AlbumTitlesSuffix + IndexExt;
+  FArea = area;
+  FItems.clear();
+  if (!FOps->Exists(FAlbumPath)) return;
+  std::string bytes = ReadWholeFile(FAlbumPath);
+  size_t count = bytes.size() / AlbRecSize;
+  for (size_t i = 0; i < count; ++i) {
+    TAlbRec r = DecodeAlbRec(At(bytes, i * AlbRecSize));
+    r.View = FArea ? FArea->CreateAlbumPage(r.Name, r.Key) : nullptr;
+    FItems.push_back(r);
+  }
+  if (!FOps->Exists(FTitlesPath)) return;
+  std::vector<TTuneRec> titles;
+  {
+    std::string t = ReadWholeFile(FTitlesPath);
+    size_t n = t.size() / TuneRecSize;
+    titles.reserve(n);
+    for (size_t i = 0; i < n; ++i)
+      titles.push_back(DecodeTuneRec(At(t, i * TuneRecSize)));
+  }
+  DistributeTitles(titles);
+}
+
+void TAlbList::SaveToFile() {
+  std::stable_sort(FItems.begin(), FItems.end(), [](const TAlbRec& a, const TAlbRec& b) {
+    return CompareText(a.Name, b.Name) < 0;
+  });
+  std::string bytes(FItems.size() * AlbRecSize, '\0');
+  for (size_t i = 0; i < FItems.size(); ++i)
+    EncodeAlbRec(FItems[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * AlbRecSize);
+  WriteFileSafely(FAlbumPath, bytes, *FOps);
+  std::string titles;
+  uint8_t rec[TuneRecSize];
+  for (const auto& a : FItems) {
+    ProcessMessages();
+    if (!a.View) continue;
+    for (const TTuneRec& r : a.View->Grid().TuneRecords()) {
+      EncodeTuneRec(r, rec);
+      titles.append(reinterpret_cast<const char*>(rec), TuneRecSize);
+    }
+  }
+  WriteFileSafely(FTitlesPath, titles, *FOps);
+}
+
+int32_t TAlbList::MaxKey() const {
+  int32_t m = 0;
+  for (const auto& r : FItems)
+    m = std::max(m, r.Key);
+  return m;
+}
+
+int32_t TAlbList::FindAlbum(const std::string& name) const {
+  for (const auto& r : FItems)
+    if (SameText(r.Name, name)) return r.Key;
+  return 0;
+}
+
+int TAlbList::IndexOfKey(int32_t key) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Key == key) return static_cast<int>(i);
+  return -1;
+}
+
+void TAlbList::DistributeTitles(std::vector<TTuneRec>& records) {
+  if (FItems.empty() || records.empty()) return;
+  std::unordered_multimap<int32_t, size_t> byKey;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    byKey.emplace(FItems[i].Key, i);
+    if (FItems[i].View) FItems[i].View->Grid().BeginUpdate();
+  }
+  for (const TTuneRec& r : records) {
+    auto range = byKey.equal_range(r.AlbumKey);
+    for (auto it = range.first; it != range.second; ++it) {
+      TAlbRec& a = FItems[it->second];
+      ++a.Titles;
+      a.Seconds += r.Seconds;
+      if (a.View) a.View->Grid().AppendAlbumRow(r);
+    }
+  }
+  for (int i = 0; i < Count(); ++i) {
+    if (!FItems[i].View) continue;
+    FItems[i].View->Grid().EndUpdate();
+    FItems[i].View->Grid().FitAllColumns();
+    UpdateSummary(i);
+  }
+}
+
+void TAlbList::RefreshTune(TTuneRec rec) {
+  for (int i = 0; i < Count(); ++i) {
+    if (!FItems[i].View) continue;
+    rec.AlbumKey = FItems[i].Key;
+    if (FItems[i].View->Grid().RefreshAlbumRows(rec) > 0) UpdateSummary(i);
+  }
+}
+
+void TAlbList::RemoveTunes(const TStringList& keys) {
+  TStringList sorted;
+  for (int i = 0; i < keys.Count(); ++i)
+    sorted.Add(Trim(keys[i]));
+  sorted.SetSorted(true);
+  for (int i = 0; i < Count(); ++i)
+    if (FItems[i].View && FItems[i].View->Grid().DeleteKeyRows(sorted) > 0) UpdateSummary(i);
+}
+
+void TAlbList::UpdateSummary(int index) {
+  if (index < 0 || index >= Count() || !FItems[index].View) return;
+  TAlbRec& r = FItems[index];
+  TTuneGridView& g = r.View->Grid();
+  r.Titles = g.TuneCount();
+  r.Seconds = Clamp32(g.TotalSeconds());
+  r.Bytes = Clamp32(g.TotalBytes());
+  r.View->SetListLine(IntToStr(r.Titles), SummaryDurationText(g.TotalSeconds()));
+  if (FArea) FArea->InvalidateSummaryList();
+  r.View->SetSummary(SummaryLine(r.Titles, g.TotalSeconds(), g.TotalBytes()));
+}
+
+// --- the data module
+// ------------------------------------------------------------------------------
+
+TDMM2::TDMM2(const std::string& programFolder, TStoreHost* host, TFileOps* ops)
+    : FProgramFolder(IncludeTrailingBackslash(programFolder)), FHost(host), FOps(ops) {}
+
+TDMM2::~TDMM2() = default;
+
+void TDMM2::FormCreate() {
+  FClosing = false;
+  FMyDB = std::make_unique<TMyDB>(FHost, FOps);
+  FPerfList = std::make_unique<TPerfList>(FProgramFolder, FOps);
+  FPerfList->SetStore(FMyDB.get());
+  FPerfList->LoadFromFile(ArtistsName);
+}

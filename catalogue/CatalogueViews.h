@@ -1,0 +1,105 @@
+// What the catalogue store and lists need of the windows that show the catalogue. The windows
+// implement these; tests use stand-ins, so the store runs without any window.
+#pragma once
+#include "TuneRecords.h"
+#include <string>
+#include <vector>
+
+class TStringList;
+
+// A grid of title rows: the all-titles grid, a category grid or an album grid.
+class TTuneGridView {
+public:
+  virtual ~TTuneGridView() = default;
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+  // Row 0 is the header; data rows are 1..RowCount-1.
+  virtual void SetRowCount(int count) = 0;
+  virtual void SetTuneRow(const TTuneRec& rec, int row) = 0;
+  virtual void AddTuneRow(const TTuneRec& rec, bool resort) = 0;
+  virtual void UpdateTuneRow(const TTuneRec& rec, bool resort) = 0;
+  virtual void RemoveTuneRow(int32_t key) = 0;
+  virtual void SortByColumn(int col) = 0;
+  virtual void FitAllColumns() = 0;
+  virtual void SelectFirstRow() = 0;
+  virtual void SetCanSort(bool value) = 0;
+  virtual void SetCanDragRows(bool value) = 0;
+  virtual int ColCount() const = 0;
+  virtual int ColWidth(int col) const = 0;
+  virtual void SetColWidth(int col, int width) = 0;
+  // Rows that carry a title, and their sums.
+  virtual int TuneCount() const = 0;
+  virtual int64_t TotalSeconds() const = 0;
+  virtual int64_t TotalBytes() const = 0;
+  // Album grids: rows in the three-column layout.
+  virtual void AppendAlbumRow(const TTuneRec& rec) = 0;
+  virtual int RefreshAlbumRows(const TTuneRec& rec) = 0; // answers the rows rewritten
+  virtual int DeleteKeyRows(TStringList& keys) = 0;      // answers the rows deleted
+  // The title record of every row that carries a title, in row order.
+  virtual std::vector<TTuneRec> TuneRecords() const = 0;
+};
+
+// A category's page: its grid and its summary line.
+class TCategoryView {
+public:
+  virtual ~TCategoryView() = default;
+  virtual TTuneGridView& Grid() = 0;
+  virtual void SetSummary(const std::string& text) = 0;
+};
+
+// An album's page: its grid, its summary line and its line in the album summary list.
+class TAlbumView {
+public:
+  virtual ~TAlbumView() = default;
+  virtual TTuneGridView& Grid() = 0;
+  virtual void SetSummary(const std::string& text) = 0;
+  virtual void SetListLine(const std::string& titles, const std::string& duration) = 0;
+};
+
+// The categories area: the all-titles page and one page per category.
+class TCategoryArea {
+public:
+  virtual ~TCategoryArea() = default;
+  virtual TTuneGridView& AllTitlesGrid() = 0;
+  virtual void SetAllTitlesSummary(const std::string& text) = 0;
+  virtual TCategoryView* CreateCategoryPage(const std::string& name, int32_t key) = 0;
+};
+
+// The albums area: the album summary list and one page per album.
+class TAlbumArea {
+public:
+  virtual ~TAlbumArea() = default;
+  virtual TAlbumView* CreateAlbumPage(const std::string& name, int32_t key) = 0;
+  virtual void InvalidateSummaryList() {}
+};
+
+// The main window's status bar, progress bar and message box, as the store reports through them.
+class TStoreHost {
+public:
+  enum { mkWarning = 0, mkError = 1, mkInformation = 2, mkConfirmation = 3 };
+  enum { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbHelp = 1024 };
+  virtual ~TStoreHost() = default;
+  virtual void SetStatus(const std::string& /*text*/, bool /*bold*/) {}
+  virtual void ProgressStart(int /*max*/) {} // range 0..max, position 0, shown
+  virtual void ProgressPosition(int /*position*/) {}
+  virtual void ProgressDone() {} // position 0, hidden
+  // Answers 1 OK, 2 Cancel, 6 Yes or 7 No.
+  virtual int ShowMessageBox(const std::string& /*text*/, int /*kind*/, int /*helpContext*/,
+                             int /*buttons*/) {
+    return 1;
+  }
+};
+
+// The zip operations an export needs; the main window provides them.
+class TTuneZipper {
+public:
+  virtual ~TTuneZipper() = default;
+  virtual bool UnzipSingleFile(const std::string& archive, const std::string& folder,
+                               std::string& message, std::string& extractedPath) = 0;
+  virtual bool ZipOneFile(const std::string& file, const std::string& archive) = 0;
+};
+
+// The duration text of a summary line: "0:00" below one second.
+std::string SummaryDurationText(int64_t seconds);
+// "12 titles  ---  1:02:05  ---  1,235kb"; "1 title  ---  " for exactly one.
+std::string SummaryLine(int count, int64_t seconds, int64_t bytes);

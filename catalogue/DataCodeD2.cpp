@@ -1,0 +1,679 @@
+// The catalogue store: the title index and the stored titles, written through at every change.
+#include "DataCodeD2.h"
+#include "Bytes.h"
+#include "MessageBox.h"
+#include "Messages.h"
+#include "TimeText.h"
+#include <windows.h>
+#include <algorithm>
+#include <climits>
+#include <unordered_map>
+
+namespace {
+
+const char* const AsideIndexName = "InfoOld";
+const char* const AsideDataName = "DataOld";
+const char* const BackUpFolder = "BackUp";
+constexpr int ReadChunkRecords = 4096;
+constexpr DWORD PumpIntervalMs = 25;
+
+std::string DriveOf(const std::string& folder) {
+  return folder.size() >= 2 && folder[1] == ':' ? folder.substr(0, 2)
+                                                : ExcludeTrailingBackslash(folder);
+}
+
+} // namespace
+
+TMyDB::TMyDB(TStoreHost* host, TFileOps* ops)
+    : FHost(host ? host : &FNoHost), FOps(ops ? ops : &DefaultFileOps()) {}
+
+TMyDB::~TMyDB() {
+  Close();
+  try {
+    ProcessMessages();
+  } catch (...) {
+  }
+}
+
+void TMyDB::Close() {
+  FIndexFile.reset();
+  FDataFile.reset();
+  FRecords.clear();
+  FRecords.shrink_to_fit();
+  FDamaged.clear();
+  FKeyIndex.clear();
+  FLoaded = false;
+  FPackNeeded = false;
+  FLiveCount = 0;
+  FDamagedCount = 0;
+  FDataSize = 0;
+}
+
+// --- opening
+// --------------------------------------------------------------------------------------
+
+void TMyDB::MoveToBackUp(const std::string& path, std::vector<std::string>& moved) {
+  std::string folder = FFolder + BackUpFolder + "\\";
+  ForceDirectories(folder);
+  std::string name = ExtractFileName(path);
+  std::string target = folder + name;
+  for (int i = 1; FOps->Exists(target); ++i)
+    target = folder + name + "." + IntToStr(i);
+  if (FOps->Rename(path, target)) moved.push_back(path + " -> " + target);
+}
+
+// A pack writes the work pair, sets the old pair aside, renames the work pair in and then deletes
+// the old pair. Whatever step it was interrupted at, the newest complete pair is put in place; a
+// file that belongs to no complete pair goes to the BackUp folder. Nothing is overwritten.
+void TMyDB::RecoverLeftovers() {
+  const std::string workIndex = FFolder + PackIndexName + PackExt;
+  const std::string workData = FFolder + PackDataName + PackExt;
+  const std::string asideIndex = FFolder + AsideIndexName + PackExt;
+  const std::string asideData = FFolder + AsideDataName + PackExt;
+  auto has = [this](const std::string& p) { return FOps->Exists(p); };
+  if (!has(workIndex) && !has(workData) && !has(asideIndex) && !has(asideData)) return;
+
+  bool index = has(FIndexPath), data = has(FDataPath);
+  // The work pair is complete once the old pair has been set aside (it is flushed before), and
+  // also when neither catalogue file is left.
+  if (!index && !data && has(workIndex) && has(workData)) {
+    FOps->Rename(workIndex, FIndexPath);
+    FOps->Rename(workData, FDataPath);
+  } else if (index && !data && has(workData) && !has(workIndex)) {
+    FOps->Rename(workData, FDataPath); // the index was renamed in, the data not yet
+  } else if (!index && data && has(asideIndex) && !has(asideData)) {
+    FOps->Rename(asideIndex, FIndexPath); // the old pair was being put back
+  } else if (index && !data && has(asideData) && !has(asideIndex)) {
+    FOps->Rename(asideData, FDataPath);
+  } else if (!index && !data && has(asideIndex) && has(asideData)) {
+    FOps->Rename(asideIndex, FIndexPath); // set aside, but the work pair is gone
+    FOps->Rename(asideData, FDataPath);
+  }
+  std::vector<std::string> left;
+  for (const auto& p : {workIndex, workData, asideIndex, asideData})
+    if (has(p)) left.push_back(p);
+  if (!has(FIndexPath) || !has(FDataPath)) {
+    // Starting an empty catalogue now could bury the titles these files hold.
+    if (left.empty()) return;
+    std::string text = "The database could not be restored after an interrupted packing. These "
+                       "files hold it:";
+    for (const auto& p : left)
+      text += "\r\n" + p;
+    throw EDataError(text);
+  }
+  std::vector<std::string> moved;
+  for (const auto& p : left)
+    MoveToBackUp(p, moved);
+  if (!moved.empty()) {
+    std::string text = "Files left over from an interrupted packing of the database were moved "
+                       "to the BackUp folder:";
+    for (const auto& m : moved)
+      text += "\r\n" + m;
+    FHost->ShowMessageBox(text, TStoreHost::mkWarning, 0, TStoreHost::mbOK);
+  }
+}
+
+int TMyDB::Open(const std::string& fileName) {
+  Close();
+  FFolder = ExtractFilePath(fileName);
+  if (FFolder.empty()) FFolder = "C:\\";
+  std::string name = ExtractFileName(fileName);
+  FBaseName = name.substr(0, name.find('.'));
+  if (FBaseName.empty()) FBaseName = "Default";
+  FIndexPath = FFolder + FBaseName + IndexExt;
+  FDataPath = FFolder + FBaseName + DataExt;
+
+  RecoverLeftovers();
+  bool index = FOps->Exists(FIndexPath), data = FOps->Exists(FDataPath);
+  if (index != data) {
+    // One file alone is no catalogue: keep it in BackUp and start an empty one.
+    std::vector<std::string> moved;
+    MoveToBackUp(index ? FIndexPath : FDataPath, moved);
+    FHost->ShowMessageBox("Only one of the two database files was found. It was moved to the "
+                          "BackUp folder and an empty database was started:\r\n" +
+                              (moved.empty() ? std::string("(could not be moved)") : moved[0]),
+                          TStoreHost::mkWarning, 0, TStoreHost::mbOK);
+    if (FOps->Exists(FIndexPath) || FOps->Exists(FDataPath))
+      throw EDataError("The database file " + (index ? FIndexPath : FDataPath) +
+                       " has no partner and could not be moved aside");
+    index = data = false;
+  }
+  if (index && data) {
+    FIndexFile = std::make_unique<TFileStream>(FIndexPath, fmOpenReadWrite | fmShareExclusive);
+    FDataFile = std::make_unique<TFileStream>(FDataPath, fmOpenReadWrite | fmShareExclusive);
+  } else {
+    FIndexFile = std::make_unique<TFileStream>(FIndexPath, fmCreate);
+    FDataFile = std::make_unique<TFileStream>(FDataPath, fmCreate);
+  }
+  FRecSize = TuneRecSize;
+  FDataSize = FDataFile->Size();
+
+  int64_t count = FIndexFile->Size() / TuneRecSize;
+  if (count > INT_MAX / 2) count = INT_MAX / 2;
+  FRecords.reserve(static_cast<size_t>(count));
+  FDamaged.reserve(static_cast<size_t>(count));
+  FKeyIndex.reserve(static_cast<size_t>(count));
+  std::vector<uint8_t> chunk;
+  FIndexFile->SetPosition(0);
+  for (int64_t done = 0; done < count;) {
+    int n = static_cast<int>(std::min<int64_t>(ReadChunkRecords, count - done));
+    chunk.resize(static_cast<size_t>(n) * TuneRecSize);
+    FIndexFile->ReadBuffer(chunk.data(), static_cast<int32_t>(chunk.size()));
+    for (int i = 0; i < n; ++i) {
+      FRecords.push_back(DecodeTuneRec(chunk.data() + static_cast<size_t>(i) * TuneRecSize));
+      const TTuneRec& r = FRecords.back();
+      int recNo = static_cast<int>(FRecords.size());
+      bool inRange =
+          r.Offset >= 0 && r.Length >= 0 && static_cast<int64_t>(r.Offset) + r.Length <= FDataSize;
+      FDamaged.push_back(r.Live && !inRange);
+      if (!r.Live) {
+        FPackNeeded = true;
+      } else if (!inRange) {
+        ++FDamagedCount;
+      } else {
+        ++FLiveCount;
+        FKeyIndex.push_back({recNo, r.MasterKey});
+      }
+    }
+    done += n;
+  }
+  std::sort(FKeyIndex.begin(), FKeyIndex.end(), [](const TIdIndexEntry& a, const TIdIndexEntry& b) {
+    return a.Key != b.Key ? a.Key < b.Key : a.RecNo < b.RecNo;
+  });
+  FLoaded = true;
+  if (FDamagedCount > 0 && !FQuietReopen)
+    FHost->ShowMessageBox(IntToStr(FDamagedCount) + " title record(s) in " + FIndexPath +
+                              " point outside " + FDataPath +
+                              " and were left out of the catalogue. The other titles are "
+                              "unharmed.",
+                          TStoreHost::mkWarning, 0, TStoreHost::mbOK);
+  return 0;
+}
+
+// --- records
+// --------------------------------------------------------------------------------------
+
+bool TMyDB::Usable(int n) const {
+  return n >= 1 && n <= RecordCount() && FRecords[n - 1].Live && !FDamaged[n - 1];
+}
+
+bool TMyDB::ReadRecord(int n, TTuneRec& rec) const {
+  if (n < 1 || n > RecordCount()) return false;
+  rec = FRecords[n - 1];
+  return true;
+}
+
+void TMyDB::WriteAt(int n, const TTuneRec& rec) {
+  uint8_t bytes[TuneRecSize];
+  EncodeTuneRec(rec, bytes);
+  FIndexFile->SetPosition(static_cast<int64_t>(n - 1) * TuneRecSize);
+  FIndexFile->WriteBuffer(bytes, TuneRecSize);
+}
+
+void TMyDB::InsertKey(int32_t recNo, int32_t key) {
+  TIdIndexEntry e{recNo, key};
+  auto at = std::upper_bound(FKeyIndex.begin(), FKeyIndex.end(), e,
+                             [](const TIdIndexEntry& a, const TIdIndexEntry& b) {
+                               return a.Key != b.Key ? a.Key < b.Key : a.RecNo < b.RecNo;
+                             });
+  FKeyIndex.insert(at, e);
+}
+
+void TMyDB::EraseKey(int32_t recNo, int32_t key) {
+  auto at = std::lower_bound(FKeyIndex.begin(), FKeyIndex.end(), key,
+                             [](const TIdIndexEntry& a, int32_t k) { return a.Key < k; });
+  for (; at != FKeyIndex.end() && at->Key == key; ++at)
+    if (at->RecNo == recNo) {
+      FKeyIndex.erase(at);
+      return;
+    }
+}
+
+bool TMyDB::WriteRecord(const TTuneRec& rec, int n) {
+  // Only a live title can be rewritten: reviving a deleted record could make two live titles
+  // with one key, since a deleted title's key may have been given again.
+  if (!FLoaded || !Usable(n)) return false;
+  TTuneRec r = rec;
+  const TTuneRec& old = FRecords[n - 1];
+  r.RecNo = old.RecNo;
+  r.Offset = old.Offset;
+  r.Length = old.Length;
+  r.Live = true;
+  // What the file holds, cut to the rooms, is what memory holds.
+  uint8_t bytes[TuneRecSize];
+  EncodeTuneRec(r, bytes);
+  r = DecodeTuneRec(bytes);
+  WriteAt(n, r);
+  if (r.MasterKey != old.MasterKey) {
+    EraseKey(n, old.MasterKey);
+    InsertKey(n, r.MasterKey);
+  }
+  FRecords[n - 1] = r;
+  if (FAlbList) FAlbList->RefreshTune(r);
+  return true;
+}
+
+bool TMyDB::DeleteRecord(int n, bool updateViews, bool updateCategory) {
+  if (!FLoaded || n < 1 || n > RecordCount()) return false;
+  TTuneRec& r = FRecords[n - 1];
+  if (r.Live) {
+    uint8_t dead = 0;
+    FIndexFile->SetPosition(static_cast<int64_t>(n - 1) * TuneRecSize + 5);
+    FIndexFile->WriteBuffer(&dead, 1);
+    r.Live = false;
+    if (!FDamaged[n - 1]) EraseKey(n, r.MasterKey);
+    FDamaged[n - 1] = false;
+  }
+  FPackNeeded = true;
+  if (updateViews) {
+    if (auto* all = AllGrid()) all->RemoveTuneRow(r.MasterKey);
+    if (updateCategory) {
+      int index;
+      if (auto* g = CategoryGrid(r.CategoryKey, &index)) {
+        g->RemoveTuneRow(r.MasterKey);
+        FCatList->UpdateSummary(index);
+      }
+    }
+    if (FCatList) FCatList->UpdateAllSummaries();
+  }
+  return true;
+}
+
+int TMyDB::IdToRecNo(int32_t key) const {
+  auto at = std::lower_bound(FKeyIndex.begin(), FKeyIndex.end(), key,
+                             [](const TIdIndexEntry& a, int32_t k) { return a.Key < k; });
+  return at != FKeyIndex.end() && at->Key == key ? at->RecNo : 0;
+}
+
+bool TMyDB::FindById(int32_t key, TTuneRec& rec) const {
+  int n = IdToRecNo(key);
+  return n != 0 && ReadRecord(n, rec);
+}
+
+int32_t TMyDB::MaxId() const {
+  return FKeyIndex.empty() ? 0 : std::max(0, FKeyIndex.back().Key);
+}
+
+bool TMyDB::FindIdByFileName(const std::string& name, int32_t& key) const {
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n) && FRecords[n - 1].Origin == name) {
+      key = FRecords[n - 1].MasterKey;
+      return true;
+    }
+  key = -1;
+  return false;
+}
+
+// --- views
+// ----------------------------------------------------------------------------------------
+
+TTuneGridView* TMyDB::AllGrid() const {
+  return FCatList ? FCatList->AllTitlesGrid() : nullptr;
+}
+
+TTuneGridView* TMyDB::CategoryGrid(int32_t categoryKey, int* index) const {
+  if (!FCatList) return nullptr;
+  int i = FCatList->IndexOfKey(categoryKey);
+  if (index) *index = i;
+  return i < 0 ? nullptr : FCatList->Grid(i);
+}
+
+// --- changes
+// --------------------------------------------------------------------------------------
+
+void TMyDB::AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet) {
+  if (!FLoaded) throw EDataError("The database is not open");
+  TFileStream archive(archivePath, fmOpenRead | fmShareDenyWrite);
+  int64_t length = archive.Size();
+  int64_t offset = FDataFile->Seek(0, soEnd);
+  if (offset < 0 || offset + length > INT32_MAX)
+    throw EDataError("The database file " + FDataPath + " cannot take another title");
+  if (length > 0) FDataFile->CopyFrom(archive, length);
+  FDataSize = offset + length;
+
+  // The new record goes right after the last whole record, even when a partial one trails it.
+  int n = RecordCount() + 1;
+  rec.Live = true;
+  rec.RecNo = n;
+  rec.Offset = static_cast<int32_t>(offset);
+  rec.Length = static_cast<int32_t>(length);
+  uint8_t bytes[TuneRecSize];
+  EncodeTuneRec(rec, bytes);
+  rec = DecodeTuneRec(bytes);
+  WriteAt(n, rec);
+  FRecords.push_back(rec);
+  FDamaged.push_back(false);
+  InsertKey(n, rec.MasterKey);
+
+  if (auto* all = AllGrid()) all->AddTuneRow(rec, !quiet);
+  int index;
+  if (auto* g = CategoryGrid(rec.CategoryKey, &index)) {
+    g->AddTuneRow(rec, !quiet);
+    if (!quiet) FCatList->UpdateSummary(index);
+  }
+  if (!quiet && FCatList) FCatList->UpdateAllSummaries();
+}
+
+bool TMyDB::SetDuration(int32_t seconds, int32_t key) {
+  int n = IdToRecNo(key);
+  if (n == 0) return false;
+  TTuneRec r = FRecords[n - 1];
+  r.Seconds = seconds;
+  r.TimeText = SecondsToTimeText(seconds);
+  if (!WriteRecord(r, n)) return false;
+  r = FRecords[n - 1];
+  if (auto* all = AllGrid()) all->UpdateTuneRow(r, false);
+  if (auto* g = CategoryGrid(r.CategoryKey)) g->UpdateTuneRow(r, false);
+  if (FCatList) FCatList->UpdateAllSummaries();
+  return true;
+}
+
+bool TMyDB::FileChange(const TTuneRec& rec, bool quiet) {
+  int n = IdToRecNo(rec.MasterKey);
+  if (n == 0) return false;
+  const TTuneRec old = FRecords[n - 1];
+  int index;
+  if (old.CategoryKey != rec.CategoryKey) {
+    if (auto* g = CategoryGrid(old.CategoryKey, &index)) {
+      g->RemoveTuneRow(rec.MasterKey);
+      FCatList->UpdateSummary(index);
+    }
+    if (auto* g = CategoryGrid(rec.CategoryKey, &index)) {
+      g->AddTuneRow(rec, !quiet);
+      if (!quiet) FCatList->UpdateSummary(index);
+    }
+  } else if (auto* g = CategoryGrid(rec.CategoryKey, &index)) {
+    g->UpdateTuneRow(rec, !quiet);
+    if (!quiet) FCatList->UpdateSummary(index);
+  }
+  if (auto* all = AllGrid()) all->UpdateTuneRow(rec, !quiet);
+  return WriteRecord(rec, n);
+}
+
+void TMyDB::DeleteTunes(const TStringList& keys) {
+  for (int i = 0; i < keys.Count(); ++i) {
+    int key;
+    if (TryStrToInt(Trim(keys[i]), key)) {
+      int n = IdToRecNo(key);
+      if (n) DeleteRecord(n, false, false);
+    }
+  }
+}
+
+int TMyDB::DeleteCategoryTunes(int32_t categoryKey, TStringList& keys) {
+  keys.Clear();
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n) && FRecords[n - 1].CategoryKey == categoryKey) {
+      DeleteRecord(n, true, false);
+      keys.Add(IntToStr(FRecords[n - 1].MasterKey));
+    }
+  return keys.Count();
+}
+
+int TMyDB::RenameCategoryInTunes(int32_t categoryKey, const std::string& name) {
+  int count = 0;
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n) && FRecords[n - 1].CategoryKey == categoryKey) {
+      TTuneRec r = FRecords[n - 1];
+      r.CategoryName = CutToRoom(name, NameRoom);
+      if (WriteRecord(r, n)) ++count;
+    }
+  return count;
+}
+
+int TMyDB::MoveCategoryTunes(int32_t fromKey, int32_t toKey, TTuneGridView& target,
+                             const std::string& name) {
+  int count = 0;
+  target.BeginUpdate();
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n) && FRecords[n - 1].CategoryKey == fromKey) {
+      TTuneRec r = FRecords[n - 1];
+      r.CategoryKey = toKey;
+      r.CategoryName = CutToRoom(name, NameRoom);
+      if (WriteRecord(r, n)) {
+        target.AddTuneRow(FRecords[n - 1], false);
+        ++count;
+      }
+    }
+  target.EndUpdate();
+  target.SortByColumn(0);
+  return count;
+}
+
+bool TMyDB::CategoryInUse(int32_t categoryKey) const {
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n) && FRecords[n - 1].CategoryKey == categoryKey) return true;
+  return false;
+}
+
+bool TMyDB::ArtistInUse(int32_t artistKey) const {
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n) && FRecords[n - 1].PerformerKey == artistKey) return true;
+  return false;
+}
+
+void TMyDB::UsedKeys(std::unordered_set<int32_t>* categories,
+                     std::unordered_set<int32_t>* artists) const {
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n)) {
+      if (categories) categories->insert(FRecords[n - 1].CategoryKey);
+      if (artists) artists->insert(FRecords[n - 1].PerformerKey);
+    }
+}
+
+// --- stored archives
+// ------------------------------------------------------------------------------
+
+bool TMyDB::ExtractTuneData(const std::string& target, TTuneRec& rec, int32_t key) {
+  int n = IdToRecNo(key);
+  if (n == 0 || !FLoaded) return false;
+  rec = FRecords[n - 1];
+  if (!rec.Live) return false;
+  try {
+    TFileStream out(target, fmCreate);
+    if (FDamaged[n - 1] || rec.Offset < 0 || rec.Length < 0 ||
+        static_cast<int64_t>(rec.Offset) + rec.Length > FDataSize)
+      return false;
+    if (rec.Length == 0) return true;
+    FDataFile->SetPosition(rec.Offset);
+    return out.CopyFrom(*FDataFile, rec.Length) == rec.Length;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TMyDB::ExportTune(int32_t key, const std::string& target, bool zip) {
+  if (!FZipper) return false;
+  FOps->Remove(target);
+  std::string workFolder = FFolder + "TempTrash";
+  ForceDirectories(workFolder);
+  std::string work = workFolder + "\\ForExport.zip";
+  TTuneRec rec;
+  bool ok = ExtractTuneData(work, rec, key);
+  std::string message, extracted;
+  if (ok) ok = FZipper->UnzipSingleFile(work, workFolder, message, extracted);
+  if (ok) ok = FOps->Rename(extracted, target);
+  if (ok && zip) {
+    std::string mid = target + ".mid";
+    if (FOps->Exists(mid)) FOps->Remove(mid);
+    ok = FOps->Rename(target, mid) && FZipper->ZipOneFile(mid, target + ".zip");
+    if (!ok) {
+      FOps->Remove(target);
+      FOps->Remove(target + ".zip");
+    }
+  }
+  FOps->Remove(work);
+  return ok;
+}
+
+// --- filling the grids
+// ----------------------------------------------------------------------------
+
+void TMyDB::FillGrid() {
+  if (RecordCount() == 0) return;
+  FHost->SetStatus("Loading database...", true);
+  int live = 0;
+  for (int n = 1; n <= RecordCount(); ++n)
+    live += Usable(n);
+  TTuneGridView* all = AllGrid();
+  if (all) all->SetRowCount(live + 1);
+  std::unordered_map<int32_t, TTuneGridView*> grids;
+  if (FCatList) {
+    FCatList->BeginUpdateAll();
+    for (int i = 0; i < FCatList->Count(); ++i)
+      if (auto* g = FCatList->Grid(i)) grids.emplace(FCatList->Items(i).Key, g);
+  }
+  FHost->ProgressStart(live);
+  DWORD lastPump = GetTickCount();
+  int k = 0;
+  for (int n = 1; n <= RecordCount(); ++n) {
+    if (Usable(n)) {
+      const TTuneRec& r = FRecords[n - 1];
+      if (all) all->SetTuneRow(r, ++k);
+      auto g = grids.find(r.CategoryKey);
+      if (g != grids.end()) g->second->AddTuneRow(r, false);
+    }
+    // Every 20 records the bar moves and the windows get their messages, but no more often than
+    // a screen can show: each round of messages costs a trip to the window system.
+    if (n % 20 == 0 && GetTickCount() - lastPump >= PumpIntervalMs) {
+      FHost->ProgressPosition(std::min(n, live));
+      ProcessMessages();
+      lastPump = GetTickCount();
+    }
+  }
+  FHost->ProgressPosition(live);
+  if (FCatList) FCatList->EndUpdateAll();
+  FHost->SetStatus("Done", false);
+  FHost->ProgressDone();
+}
+
+// --- packing
+// --------------------------------------------------------------------------------------
+
+bool TMyDB::CopyPacked(int& deleted, int& kept, const std::string& workIndex,
+                       const std::string& workData, std::string& failure) {
+  try {
+    auto index = FOps->Create(workIndex);
+    auto data = FOps->Create(workData);
+    std::vector<uint8_t> archive;
+    uint8_t bytes[TuneRecSize];
+    DWORD lastPump = GetTickCount();
+    for (int i = 0; i < RecordCount(); ++i) {
+      TTuneRec r = FRecords[i];
+      if (!r.Live) {
+        ++deleted;
+      } else {
+        if (!FDamaged[i]) {
+          // Checked again here: the offset and length come from the file.
+          if (r.Offset < 0 || r.Length < 0 || static_cast<int64_t>(r.Offset) + r.Length > FDataSize)
+            throw EDataError("title record " + IntToStr(i + 1) + " points outside the data file");
+          archive.resize(static_cast<size_t>(r.Length));
+          FDataFile->SetPosition(r.Offset);
+          FDataFile->ReadBuffer(archive.data(), r.Length);
+          int64_t at = data->Position();
+          if (at + r.Length > INT32_MAX) throw EDataError("the packed data file would be too big");
+          data->WriteBuffer(archive.data(), r.Length);
+          r.Offset = static_cast<int32_t>(at);
+        }
+        // A damaged record goes over as it is: it still points nowhere valid, since the packed
+        // data file is never longer than the old one.
+        EncodeTuneRec(r, bytes);
+        index->WriteBuffer(bytes, TuneRecSize);
+        ++kept;
+      }
+      if (i % 50 == 0 && GetTickCount() - lastPump >= PumpIntervalMs) {
+        FHost->ProgressPosition(i + 1);
+        ProcessMessages();
+        lastPump = GetTickCount();
+      }
+    }
+    FHost->ProgressPosition(RecordCount());
+    FOps->Commit(*index);
+    FOps->Commit(*data);
+    return true;
+  } catch (const std::exception& e) {
+    failure = e.what();
+    return false;
+  }
+}
+
+// Sets the old pair aside, renames the work pair in and deletes the old pair. On a failure every
+// step done is undone in reverse order; when an undo fails too, the files are left for the
+// recovery at the next opening, which can always tell the newest complete pair.
+TMyDB::TSwap TMyDB::SwapIn(const std::string& workIndex, const std::string& workData,
+                           std::string& failure) {
+  const std::string asideIndex = FFolder + AsideIndexName + PackExt;
+  const std::string asideData = FFolder + AsideDataName + PackExt;
+  FIndexFile.reset();
+  FDataFile.reset();
+  const std::pair<std::string, std::string> steps[4] = {{FIndexPath, asideIndex},
+                                                        {FDataPath, asideData},
+                                                        {workIndex, FIndexPath},
+                                                        {workData, FDataPath}};
+  const char* const failures[4] = {
+      "could not set aside the title index", "could not set aside the title data",
+      "could not rename infotempfile", "could not rename datatempfile"};
+  for (int i = 0; i < 4; ++i) {
+    if (FOps->Rename(steps[i].first, steps[i].second)) continue;
+    failure = failures[i];
+    for (int j = i - 1; j >= 0; --j)
+      if (!FOps->Rename(steps[j].second, steps[j].first)) return TSwap::Stuck;
+    return TSwap::RolledBack;
+  }
+  // The new pair is in place. Should a delete fail, the next opening moves the file to BackUp.
+  FOps->Remove(asideIndex);
+  FOps->Remove(asideData);
+  return TSwap::Done;
+}
+
+bool TMyDB::Pack(int& deleted, int& kept) {
+  deleted = 0;
+  kept = RecordCount();
+  if (!FLoaded || !FPackNeeded) return true;
+  int64_t needed = static_cast<int64_t>(1.25 * static_cast<double>(FDataSize + FIndexFile->Size()));
+  int64_t free = FOps->Free(FFolder);
+  if (free >= 0 && free < needed) {
+    FHost->ShowMessageBox("Insufficient free space on " + DriveOf(FFolder) +
+                              " to pack database!\r\n\r\nNo data has been lost, but you should "
+                              "clear some space on your system after Tonalbrook closes.",
+                          TStoreHost::mkError, 0, TStoreHost::mbOK);
+    return false;
+  }
+  kept = 0;
+  const std::string workIndex = FFolder + PackIndexName + PackExt;
+  const std::string workData = FFolder + PackDataName + PackExt;
+  FHost->SetStatus("Packing database...", false);
+  FHost->ProgressStart(RecordCount());
+  std::string failure;
+  TSwap swap = TSwap::RolledBack;
+  if (CopyPacked(deleted, kept, workIndex, workData, failure))
+    swap = SwapIn(workIndex, workData, failure);
+  bool ok = swap == TSwap::Done;
+  FHost->ProgressDone();
+  if (!ok) {
+    if (swap == TSwap::RolledBack) {
+      FOps->Remove(workIndex);
+      FOps->Remove(workData);
+    }
+    deleted = 0;
+    kept = RecordCount();
+    FHost->SetStatus("Error packing!", false);
+    PlainMessageBox(failure + "\r\n\r\nThe database was not packed; no data has been lost.",
+                    "Tonalbrook", MB_OK | MB_ICONERROR);
+  } else {
+    FHost->SetStatus("Done", false);
+  }
+  // Open again: after a pack the records sit at new offsets; after a failure the files were
+  // closed for the swap.
+  FQuietReopen = true;
+  try {
+    Open(FIndexPath);
+  } catch (const std::exception& e) {
+    // The files are as recovery left them; the next opening sorts them out.
+    Close();
+    PlainMessageBox(e.what(), "Tonalbrook", MB_OK | MB_ICONERROR);
+    ok = false;
+  }
+  FQuietReopen = false;
+  return ok;
+}

@@ -1,0 +1,235 @@
+// The catalogue store (title index and stored titles), the category, artist and album lists, and
+// the data module that owns the store and the artist list.
+#pragma once
+#include "CatalogueViews.h"
+#include "Classes.h"
+#include "FileOps.h"
+#include "TuneRecords.h"
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+TB_DECLARE_EXCEPTION(EDataError, Exception);
+
+class TCatList;
+class TAlbList;
+
+// An entry of the key index: a live record's number and its master key.
+struct TIdIndexEntry {
+  int32_t RecNo;
+  int32_t Key;
+};
+
+// The title index Music.dex and the stored titles Music.dax. Every record of the index is held in
+// memory; the key index holds the live ones sorted by master key. Changes are written through.
+class TMyDB {
+public:
+  explicit TMyDB(TStoreHost* host = nullptr, TFileOps* ops = nullptr);
+  ~TMyDB();
+  TMyDB(const TMyDB&) = delete;
+  TMyDB& operator=(const TMyDB&) = delete;
+
+  // Opens (or creates) folder + base + ".dex" / ".dax" named from fileName. Leftovers of an
+  // interrupted pack are recovered first. Raises the stream's exception when a file cannot be had.
+  int Open(const std::string& fileName);
+  void Close();
+
+  int RecordCount() const { return static_cast<int>(FRecords.size()); }
+  bool ReadRecord(int n, TTuneRec& rec) const;
+  bool WriteRecord(const TTuneRec& rec, int n);
+  bool DeleteRecord(int n, bool updateViews, bool updateCategory);
+  int IdToRecNo(int32_t key) const;
+  bool FindById(int32_t key, TTuneRec& rec) const;
+  int32_t MaxId() const;
+  bool FindIdByFileName(const std::string& name, int32_t& key) const;
+  void AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet);
+  bool SetDuration(int32_t seconds, int32_t key);
+  // Files a changed title record (same master key): moves or updates its rows, then writes it.
+  bool FileChange(const TTuneRec& rec, bool quiet);
+  void DeleteTunes(const TStringList& keys);
+  int DeleteCategoryTunes(int32_t categoryKey, TStringList& keys);
+  int RenameCategoryInTunes(int32_t categoryKey, const std::string& name);
+  int MoveCategoryTunes(int32_t fromKey, int32_t toKey, TTuneGridView& target,
+                        const std::string& name);
+  bool ExtractTuneData(const std::string& target, TTuneRec& rec, int32_t key);
+  bool ExportTune(int32_t key, const std::string& target, bool zip);
+  void FillGrid();
+  // Answers false when a pack was needed and could not be done (the files stay as they were).
+  bool Pack(int& deleted, int& kept);
+  bool CategoryInUse(int32_t categoryKey) const;
+  bool ArtistInUse(int32_t artistKey) const;
+  // The category and artist keys that live titles carry, in one pass.
+  void UsedKeys(std::unordered_set<int32_t>* categories,
+                std::unordered_set<int32_t>* artists) const;
+
+  const std::string& Folder() const { return FFolder; }
+  const std::string& IndexPath() const { return FIndexPath; }
+  const std::string& DataPath() const { return FDataPath; }
+  bool Loaded() const { return FLoaded; }
+  bool PackNeeded() const { return FPackNeeded; }
+  int LiveCount() const { return FLiveCount; }
+  // Live records whose stored archive lies outside the data file: listed nowhere, kept on disk.
+  int DamagedCount() const { return FDamagedCount; }
+  const std::vector<TIdIndexEntry>& KeyIndex() const { return FKeyIndex; }
+
+  TCatList* CatList() const { return FCatList; }
+  void SetCatList(TCatList* value) { FCatList = value; }
+  TAlbList* AlbList() const { return FAlbList; }
+  void SetAlbList(TAlbList* value) { FAlbList = value; }
+  void SetHost(TStoreHost* value) { FHost = value ? value : &FNoHost; }
+  void SetZipper(TTuneZipper* value) { FZipper = value; }
+  TFileOps& Ops() { return *FOps; }
+
+private:
+  void RecoverLeftovers();
+  void MoveToBackUp(const std::string& path, std::vector<std::string>& moved);
+  bool Usable(int n) const; // live and its archive lies within the data file
+  void InsertKey(int32_t recNo, int32_t key);
+  void EraseKey(int32_t recNo, int32_t key);
+  void WriteAt(int n, const TTuneRec& rec);
+  TTuneGridView* AllGrid() const;
+  TTuneGridView* CategoryGrid(int32_t categoryKey, int* index = nullptr) const;
+  bool CopyPacked(int& deleted, int& kept, const std::string& workIndex,
+                  const std::string& workData, std::string& failure);
+  enum class TSwap { Done, RolledBack, Stuck };
+  TSwap SwapIn(const std::string& workIndex, const std::string& workData, std::string& failure);
+
+  std::unique_ptr<TFileStream> FIndexFile;
+  std::unique_ptr<TFileStream> FDataFile;
+  std::string FFolder, FBaseName, FIndexPath, FDataPath;
+  int FRecSize = TuneRecSize;
+  std::vector<TTuneRec> FRecords;
+  std::vector<uint8_t> FDamaged; // per record: live, but its archive lies outside the data file
+  std::vector<TIdIndexEntry> FKeyIndex;
+  bool FQuietReopen = false;
+  bool FLoaded = false;
+  bool FPackNeeded = false;
+  int FLiveCount = 0;
+  int FDamagedCount = 0;
+  int64_t FDataSize = 0;
+  TCatList* FCatList = nullptr;
+  TAlbList* FAlbList = nullptr;
+  TStoreHost FNoHost;
+  TStoreHost* FHost;
+  TFileOps* FOps;
+  TTuneZipper* FZipper = nullptr;
+};
+
+// The categories: Categories.dex, and the category pages of the main window.
+class TCatList {
+public:
+  explicit TCatList(const std::string& programFolder, TFileOps* ops = nullptr);
+  void LoadFromFile(const std::string& name, TCategoryArea* area);
+  void SaveToFile();
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TCatRec& Items(int index) { return FItems.at(index); }
+  int32_t MaxKey() const;
+  std::string GetCategoryName(int32_t key) const;
+  int32_t FindCategory(const std::string& name) const; // exact; 0 when none
+  int32_t FindOrAddCategory(const std::string& name);
+  int IndexOfKey(int32_t key) const;
+  void FillNameKeyLists(TStringList& names, TStringList& keys);
+  bool RemoveUnused();
+  void BeginUpdateAll();
+  void EndUpdateAll();
+  void UpdateSummary(int index);
+  void UpdateAllTitlesSummary();
+  void UpdateAllSummaries();
+  TTuneGridView* AllTitlesGrid() const { return FArea ? &FArea->AllTitlesGrid() : nullptr; }
+  TTuneGridView* Grid(int index) const;
+  const std::string& FilePath() const { return FFilePath; }
+  TMyDB* Store() const { return FStore; }
+  void SetStore(TMyDB* value) { FStore = value; }
+
+private:
+  void SortByName();
+  std::string FProgramFolder, FFilePath;
+  std::vector<TCatRec> FItems;
+  TCategoryArea* FArea = nullptr;
+  TMyDB* FStore = nullptr;
+  TFileOps* FOps;
+};
+
+// The artists: Artists.dex.
+class TPerfList {
+public:
+  explicit TPerfList(const std::string& programFolder, TFileOps* ops = nullptr);
+  void LoadFromFile(const std::string& name);
+  void SaveToFile();
+  int Count() const { return static_cast<int>(FItems.size()); }
+  const TPerfRec& Items(int index) const { return FItems.at(index); }
+  int32_t MaxKey() const;
+  void GetPerformerNames(int32_t key, std::string& first, std::string& last) const;
+  int32_t FindPerformer(const std::string& first, const std::string& last) const;
+  int32_t FindOrAddPerformer(const std::string& first, const std::string& last);
+  void FillNameKeyLists(TStringList& firsts, TStringList& lasts, TStringList& keys);
+  bool RemoveUnused();
+  const std::string& FilePath() const { return FFilePath; }
+  TMyDB* Store() const { return FStore; }
+  void SetStore(TMyDB* value) { FStore = value; }
+
+private:
+  void SortByLastName();
+  std::string FProgramFolder, FFilePath;
+  std::vector<TPerfRec> FItems;
+  TMyDB* FStore = nullptr;
+  TFileOps* FOps;
+};
+
+// The albums: Albums_A.dex with the album titles file Albums_AT.dex, and the album pages.
+class TAlbList {
+public:
+  explicit TAlbList(const std::string& programFolder, TFileOps* ops = nullptr);
+  void LoadFromFile(const std::string& name, TAlbumArea* area);
+  void SaveToFile();
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TAlbRec& Items(int index) { return FItems.at(index); }
+  int32_t MaxKey() const;
+  int32_t FindAlbum(const std::string& name) const; // ignoring case; 0 when none
+  int IndexOfKey(int32_t key) const;
+  void DistributeTitles(std::vector<TTuneRec>& records);
+  void RefreshTune(TTuneRec rec);
+  void RemoveTunes(const TStringList& keys);
+  void UpdateSummary(int index);
+  const std::string& AlbumPath() const { return FAlbumPath; }
+  const std::string& TitlesPath() const { return FTitlesPath; }
+  TMyDB* Store() const { return FStore; }
+  void SetStore(TMyDB* value) { FStore = value; }
+
+private:
+  std::string FProgramFolder, FAlbumPath, FTitlesPath;
+  std::vector<TAlbRec> FItems;
+  TAlbumArea* FArea = nullptr;
+  TMyDB* FStore = nullptr;
+  TFileOps* FOps;
+};
+
+// The data module: owns the catalogue store and the artist list and offers the title operations.
+class TDMM2 {
+public:
+  explicit TDMM2(const std::string& programFolder, TStoreHost* host = nullptr,
+                 TFileOps* ops = nullptr);
+  ~TDMM2();
+  void FormCreate();
+  bool AddTune(const std::string& archivePath, const std::string& title, TDateTime fileDate,
+               bool quiet, TDateTime dateObtained, int32_t seconds, uint32_t crc, int32_t size,
+               int32_t artistKey, int32_t categoryKey, const std::string& fileType,
+               const std::string& origin, int32_t* newKey = nullptr);
+  bool DeleteTune(int32_t key, bool updateCategory);
+  bool ChangeTune(int32_t key, bool quiet, int32_t artistKey, int32_t categoryKey,
+                  const std::string& title);
+  void FormClose();
+
+  bool Closing() const { return FClosing; }
+  TMyDB* MyDB() const { return FMyDB.get(); }
+  TPerfList* PerfList() const { return FPerfList.get(); }
+
+private:
+  std::string FProgramFolder;
+  TStoreHost* FHost;
+  TFileOps* FOps;
+  bool FClosing = false;
+  std::unique_ptr<TMyDB> FMyDB;
+  std::unique_ptr<TPerfList> FPerfList;
+};

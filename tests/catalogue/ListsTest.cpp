@@ -1,0 +1,145 @@
+// The category, artist and album lists: their files, keys, lookups and clean-up.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "DataCodeD2.h"
+#include "FakeViews.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+
+namespace {
+
+struct TListFolder {
+  TScratchDir Dir{"lists"};
+  TListFolder() {
+    for (const char* f : {"Categories.dex", "Artists.dex", "Albums_A.dex", "Albums_AT.dex"})
+      CopyFileA((OracleDir("lists") + f).c_str(), (Dir / f).c_str(), FALSE);
+  }
+  std::string Golden(const char* f) { return ReadFileBytes(OracleDir("lists") + f); }
+};
+
+// Records of size n compared without their in-memory references (from byte 60 on), which must be
+// written as zeros.
+void ExpectSameBut(const std::string& saved, const std::string& golden, size_t n) {
+  ASSERT_EQ(saved.size(), golden.size());
+  for (size_t at = 0; at < saved.size(); at += n) {
+    EXPECT_EQ(saved.substr(at, 60), golden.substr(at, 60)) << "record at " << at;
+    EXPECT_EQ(saved.substr(at + 60, n - 60), std::string(n - 60, '\0'));
+  }
+}
+
+} // namespace
+
+TEST(Lists, FilesWrittenElsewhereLoadAndSaveBackTheSameBytes) {
+  TListFolder f;
+  TFakeCategoryArea area;
+  TCatList cats(f.Dir.Path());
+  cats.LoadFromFile("Categories", &area);
+  ASSERT_EQ(cats.Count(), 4);
+  EXPECT_EQ(cats.Items(3).Name, std::string("Zydeco") + std::string(34, 'z'));
+  EXPECT_EQ(area.Pages.size(), 4u); // a page per category, built while loading
+  EXPECT_TRUE(area.All.CanSort);
+  EXPECT_FALSE(area.All.CanDragRows);
+  cats.SaveToFile();
+  ExpectSameBut(ReadFileBytes(f.Dir / "Categories.dex"), f.Golden("Categories.dex"), CatRecSize);
+
+  TPerfList perfs(f.Dir.Path());
+  perfs.LoadFromFile("Artists");
+  ASSERT_EQ(perfs.Count(), 3);
+  perfs.SaveToFile();
+  EXPECT_EQ(ReadFileBytes(f.Dir / "Artists.dex"), f.Golden("Artists.dex"));
+
+  TFakeAlbumArea albumArea;
+  TAlbList albums(f.Dir.Path());
+  albums.LoadFromFile("Albums", &albumArea);
+  ASSERT_EQ(albums.Count(), 2);
+  auto* evening = albumArea.Page(5);
+  EXPECT_EQ(evening->FGrid.Keys(), (std::vector<int32_t>{10, 11, 10}));
+  // Totals are recounted from the grid at load.
+  EXPECT_EQ(albums.Items(0).Titles, 3);
+  EXPECT_EQ(albums.Items(0).Seconds, 245);
+  EXPECT_EQ(albums.Items(0).Bytes, 4500);
+  EXPECT_EQ(evening->ListTitles, "3");
+  EXPECT_EQ(evening->ListDuration, "4:05");
+  albums.SaveToFile();
+  ExpectSameBut(ReadFileBytes(f.Dir / "Albums_A.dex"), f.Golden("Albums_A.dex"), AlbRecSize);
+  EXPECT_EQ(ReadFileBytes(f.Dir / "Albums_AT.dex"), f.Golden("Albums_AT.dex"));
+}
+
+TEST(Lists, CategoryNamesAreExactForFindingAndCaseBlindForSorting) {
+  TScratchDir dir("cats");
+  TFakeCategoryArea area;
+  TCatList cats(dir.Path());
+  cats.LoadFromFile("Categories", &area);
+  EXPECT_TRUE(FileExists(dir / "Categories.dex")); // a missing file is created empty
+  EXPECT_EQ(cats.MaxKey(), 0);
+  int32_t pop = cats.FindOrAddCategory("pop");
+  int32_t Pop = cats.FindOrAddCategory("Pop");
+  EXPECT_NE(pop, Pop);
+  EXPECT_EQ(cats.FindCategory("Pop"), Pop);
+  EXPECT_EQ(cats.FindCategory("POP"), 0);
+  EXPECT_EQ(cats.FindOrAddCategory("Ambient"), 3);
+  EXPECT_EQ(FileSize(dir / "Categories.dex"), 3 * CatRecSize); // written at once
+  TStringList names, keys;
+  cats.FillNameKeyLists(names, keys);
+  EXPECT_EQ(names[0], "Ambient");
+  EXPECT_EQ(keys[0], "3");
+  EXPECT_TRUE(SameText(names[1], "pop"));
+  EXPECT_EQ(cats.GetCategoryName(99), "");
+}
+
+TEST(Lists, ArtistsAreFoundIgnoringCaseAndWrittenWhenAdded) {
+  TScratchDir dir("perfs");
+  TPerfList perfs(dir.Path());
+  perfs.LoadFromFile("Artists");
+  EXPECT_FALSE(FileExists(dir / "Artists.dex")); // a missing file stays missing until a save
+  int32_t k = perfs.FindOrAddPerformer(" Dave ", "Brubeck");
+  EXPECT_EQ(k, 1);
+  EXPECT_EQ(FileSize(dir / "Artists.dex"), PerfRecSize);
+  EXPECT_EQ(perfs.FindOrAddPerformer(" DAVE ", "brubeck"), k);
+  EXPECT_EQ(perfs.Count(), 1);
+  EXPECT_EQ(perfs.Items(0).FullName, "Dave Brubeck");
+  EXPECT_EQ(perfs.Items(0).FirstName, " Dave "); // as given
+  int32_t k2 = perfs.FindOrAddPerformer(std::string(50, 'f'), std::string(50, 'l'));
+  EXPECT_EQ(perfs.Items(1).FirstName.size(), 40u);
+  EXPECT_EQ(perfs.Items(1).FullName.size(), 82u);
+  std::string first, last;
+  perfs.GetPerformerNames(k2, first, last);
+  EXPECT_EQ(last, std::string(40, 'l'));
+  perfs.GetPerformerNames(77, first, last);
+  EXPECT_TRUE(first.empty() && last.empty());
+}
+
+TEST(Lists, UnusedCategoriesAndArtistsAreDroppedAtClosing) {
+  TScratchDir dir("unused");
+  std::string cwd = GetCurrentDir();
+  TFakeCategoryArea area;
+  TCatList cats(dir.Path());
+  cats.LoadFromFile("Categories", &area);
+  int32_t used = cats.FindOrAddCategory("Used");
+  int32_t onlyDeleted = cats.FindOrAddCategory("Only deleted");
+  cats.FindOrAddCategory("   "); // blank
+  cats.FindOrAddCategory("Empty");
+  TDMM2 dm(dir.Path());
+  dm.FormCreate();
+  cats.SetStore(dm.MyDB());
+  dm.MyDB()->SetCatList(&cats);
+  dm.MyDB()->Open(dir / "Music");
+  int32_t a1 = dm.PerfList()->FindOrAddPerformer("A", "One");
+  int32_t a2 = dm.PerfList()->FindOrAddPerformer("B", "Two");
+  dm.PerfList()->FindOrAddPerformer("C", "Three");
+  WriteFileBytes(dir / "t.zip", "zip");
+  int32_t k1, k2;
+  dm.AddTune(dir / "t.zip", "x", 0, true, 0, 1, 0, 1, a1, used, "MIDI", "o1", &k1);
+  dm.AddTune(dir / "t.zip", "y", 0, true, 0, 1, 0, 1, a2, onlyDeleted, "MIDI", "o2", &k2);
+  dm.DeleteTune(k2, false);
+  EXPECT_TRUE(cats.RemoveUnused());
+  ASSERT_EQ(cats.Count(), 1);
+  EXPECT_EQ(cats.Items(0).Key, used);
+  EXPECT_EQ(FileSize(dir / "Categories.dex"), CatRecSize);
+  dm.FormClose();
+  SetCurrentDir(cwd);
+  TPerfList again(dir.Path());
+  again.LoadFromFile("Artists");
+  ASSERT_EQ(again.Count(), 1);
+  EXPECT_EQ(again.Items(0).Key, a1);
+}

@@ -1,0 +1,654 @@
+// The catalogue store with real titles: add, find, delete, reopen, extract and pack, the key
+// index, and the views it keeps up to date.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "Crc32.h"
+#include "DataCodeD2.h"
+#include "TuneFiles.h"
+#include "FakeViews.h"
+#include "MessageBox.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+#include <map>
+#include <random>
+#include <sstream>
+
+namespace {
+
+struct TArchive {
+  std::string Zip, Corpus;
+  int32_t Size;
+  uint32_t Crc;
+};
+
+std::vector<TArchive> Archives() {
+  std::vector<TArchive> r;
+  std::istringstream in(ReadFileBytes(OracleDir("storefiles") + "archives.txt"));
+  std::string line;
+  std::string corpus = WinPath(EnvVar("TB_CORPUS"));
+  while (std::getline(in, line)) {
+    std::istringstream f(line);
+    TArchive a;
+    std::string crc;
+    std::getline(f, a.Zip, '\t');
+    std::getline(f, a.Corpus, '\t');
+    f >> a.Size >> crc;
+    a.Zip = OracleDir("storefiles") + a.Zip;
+    a.Corpus = corpus + "\\" + StringReplaceAll(a.Corpus, "/", "\\");
+    a.Crc = static_cast<uint32_t>(std::stoul(crc, nullptr, 16));
+    r.push_back(a);
+  }
+  return r;
+}
+
+std::string CheckDir(const std::string& name) {
+  return WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\" + name + "\\";
+}
+
+// A catalogue in a scratch folder with its data module, one category and one artist.
+struct TCatalogue {
+  TScratchDir Dir{"store"};
+  TFakeHost Host;
+  TFakeCategoryArea Area;
+  TFakeAlbumArea AlbumArea;
+  std::string Cwd = GetCurrentDir();
+  TDMM2 DM{Dir.Path(), &Host};
+  TCatList Cats{Dir.Path()};
+  TAlbList Albums{Dir.Path()};
+  int32_t Category = 0, Artist = 0;
+
+  explicit TCatalogue(TFileOps* ops = nullptr) : DM(Dir.Path(), &Host, ops) {
+    DM.FormCreate();
+    Cats.LoadFromFile(CategoriesName, &Area);
+    Cats.SetStore(DM.MyDB());
+    Albums.LoadFromFile(AlbumsName, &AlbumArea);
+    Albums.SetStore(DM.MyDB());
+    Category = Cats.FindOrAddCategory("Real");
+    Artist = DM.PerfList()->FindOrAddPerformer("Some", "Body");
+    Store().SetCatList(&Cats);
+    Store().SetAlbList(&Albums);
+    Store().Open(Dir / "Music");
+  }
+  ~TCatalogue() {
+    SetCurrentDir(Cwd);
+    if (DM.MyDB()) Store().Close();
+  }
+  TMyDB& Store() { return *DM.MyDB(); }
+  int32_t Add(const TArchive& a, bool quiet = false, const std::string& origin = "") {
+    int32_t key = 0;
+    DM.AddTune(a.Zip, ExtractFileName(a.Corpus), FileDateTime(a.Corpus), quiet, Now(), a.Size / 100,
+               *FileCRC32(a.Corpus), a.Size, Artist, Category, "MIDI",
+               origin.empty() ? a.Corpus : origin, &key);
+    return key;
+  }
+  std::string Extract(int32_t key) {
+    TTuneRec r;
+    std::string out = Dir / "out.zip";
+    if (!Store().ExtractTuneData(out, r, key)) return "<none>";
+    return ReadFileBytes(out);
+  }
+};
+
+// A tiny stand-in archive: any bytes do for the store, which never looks inside.
+std::string MakeArchive(const std::string& folder, int i) {
+  std::string path = folder + Format("a%d.zip", i);
+  WriteFileBytes(path, "PK-title-" + std::to_string(i) + std::string(i % 7, '#'));
+  return path;
+}
+
+std::string ArchiveOf(TCatalogue& c, int i) {
+  return c.Dir / Format("a%d.zip", i);
+}
+
+int32_t AddSmall(TCatalogue& c, int i, bool quiet = true) {
+  int32_t key = 0;
+  c.DM.AddTune(MakeArchive(c.Dir.Path(), i), "Title " + std::to_string(i), 1.0, quiet, 2.0, i, 0,
+               100 + i, c.Artist, c.Category, "MIDI", "C:\\t\\" + std::to_string(i) + ".mid", &key);
+  return key;
+}
+
+} // namespace
+
+TEST(Store, AnEmptyCatalogueIsCreatedAndItsFirstTitleGetsKeyOne) {
+  TCatalogue c;
+  EXPECT_TRUE(FileExists(c.Dir / "Music.dex"));
+  EXPECT_TRUE(FileExists(c.Dir / "Music.dax"));
+  EXPECT_EQ(c.Store().MaxId(), 0);
+  EXPECT_EQ(c.Store().IdToRecNo(1), 0);
+  c.Store().FillGrid();
+  EXPECT_TRUE(c.Host.Statuses.empty()); // nothing to fill
+  EXPECT_EQ(AddSmall(c, 1), 1);
+  // The files are held exclusively while the store is open.
+  EXPECT_THROW(TFileStream(c.Dir / "Music.dex", fmOpenRead | fmShareDenyNone), EFOpenError);
+}
+
+TEST(Store, RealTitlesAreStoredFoundDeletedReopenedAndPacked) {
+  auto archives = Archives();
+  ASSERT_GE(archives.size(), 10u) << "the corpus archives are missing";
+  std::string check = CheckDir("catalogue_store");
+  RemoveTree(check);
+  ForceDirectories(check + "before");
+  ForceDirectories(check + "after");
+  std::map<int32_t, const TArchive*> byKey;
+  {
+    TCatalogue c;
+    for (const auto& a : archives)
+      byKey[c.Add(a)] = &a;
+    ASSERT_EQ(byKey.size(), archives.size());
+    EXPECT_EQ(c.Area.All.TuneCount(), static_cast<int>(archives.size()));
+    EXPECT_EQ(c.Area.Page(c.Category)->FGrid.TuneCount(), static_cast<int>(archives.size()));
+    int64_t bytes = 0, secs = 0;
+    for (const auto& a : archives)
+      bytes += a.Size, secs += a.Size / 100;
+    EXPECT_EQ(c.Area.AllSummary, SummaryLine(static_cast<int>(archives.size()), secs, bytes));
+
+    int32_t top = c.Store().MaxId();
+    const TArchive* topArchive = byKey[top];
+    std::vector<int32_t> dead = {2, 5, top};
+    for (int32_t k : dead)
+      EXPECT_TRUE(c.DM.DeleteTune(k, true));
+    EXPECT_EQ(c.Area.All.TuneCount(), static_cast<int>(archives.size()) - 3);
+    int32_t found;
+    EXPECT_FALSE(c.Store().FindIdByFileName(topArchive->Corpus, found)); // deleted: add again
+    EXPECT_EQ(found, -1);
+    EXPECT_TRUE(c.Store().FindIdByFileName(archives[0].Corpus, found));
+    EXPECT_EQ(found, 1);
+    EXPECT_FALSE(c.Store().FindIdByFileName(UpperCase(archives[0].Corpus), found)); // exact
+    // The deleted highest key is given again, and lookups find the live title.
+    EXPECT_EQ(c.Add(*topArchive), top);
+    TTuneRec r;
+    ASSERT_TRUE(c.Store().FindById(top, r));
+    EXPECT_TRUE(r.Live);
+    EXPECT_EQ(r.RecNo, static_cast<int>(archives.size()) + 1);
+    EXPECT_FALSE(c.Store().WriteRecord(r, top)); // the deleted record is never written again
+
+    // Reopen: the same titles, each stored archive byte for byte.
+    c.Store().Open(c.Dir / "Music");
+    EXPECT_TRUE(c.Store().PackNeeded());
+    EXPECT_EQ(c.Store().LiveCount(), static_cast<int>(archives.size()) - 2);
+    for (const auto& [key, a] : byKey) {
+      bool gone = key == 2 || key == 5;
+      EXPECT_EQ(c.Store().IdToRecNo(key) == 0, gone) << key;
+      if (!gone) {
+        EXPECT_EQ(c.Extract(key), ReadFileBytes(a->Zip)) << key;
+      }
+    }
+    std::string deleted;
+    for (int n = 1; n <= c.Store().RecordCount(); ++n) {
+      c.Store().ReadRecord(n, r);
+      if (!r.Live) deleted += std::to_string(n) + "\n";
+    }
+    WriteFileBytes(check + "deleted.txt", deleted);
+    c.Store().Close();
+    for (const char* f : {"Music.dex", "Music.dax"})
+      CopyFileA((c.Dir / f).c_str(), (check + "before\\" + f).c_str(), FALSE);
+    c.Store().Open(c.Dir / "Music");
+
+    // Closing the data module packs the catalogue.
+    c.DM.FormClose();
+    EXPECT_EQ(c.Host.Statuses.back(), "Done");
+    EXPECT_FALSE(FileExists(c.Dir / "InfoTemp.bak"));
+    EXPECT_FALSE(FileExists(c.Dir / "DataTemp.bak"));
+    TMyDB again;
+    again.Open(c.Dir / "Music");
+    EXPECT_FALSE(again.PackNeeded());
+    EXPECT_EQ(again.RecordCount(), static_cast<int>(archives.size()) - 2);
+    for (const auto& [key, a] : byKey) {
+      if (key == 2 || key == 5) continue;
+      TTuneRec t;
+      std::string out = c.Dir / "x.zip";
+      ASSERT_TRUE(again.ExtractTuneData(out, t, key));
+      EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(a->Zip));
+    }
+    again.Close();
+    for (const char* f : {"Music.dex", "Music.dax"})
+      CopyFileA((c.Dir / f).c_str(), (check + "after\\" + f).c_str(), FALSE);
+    // The artist nobody used... is used here; the file was written at closing.
+    EXPECT_EQ(FileSize(c.Dir / "Artists.dex"), PerfRecSize);
+  }
+}
+
+TEST(Store, KeyLookupsAgreeWithALinearSearchThroughDeletesAndReAdds) {
+  TCatalogue c;
+  std::mt19937 rng(5);
+  int next = 0;
+  for (int round = 0; round < 300; ++round) {
+    int action = rng() % 3;
+    if (action < 2 || c.Store().KeyIndex().empty()) {
+      AddSmall(c, ++next);
+    } else {
+      // Delete the highest key half of the time, so that its key is given again.
+      const auto& index = c.Store().KeyIndex();
+      int32_t key = (rng() % 2) ? index.back().Key : index[rng() % index.size()].Key;
+      ASSERT_TRUE(c.DM.DeleteTune(key, true));
+    }
+  }
+  c.Store().Open(c.Dir / "Music"); // and the same after reopening
+  for (int pass = 0; pass < 2; ++pass) {
+    std::map<int32_t, int> live;
+    int32_t maxKey = 0;
+    for (int n = 1; n <= c.Store().RecordCount(); ++n) {
+      TTuneRec r;
+      c.Store().ReadRecord(n, r);
+      if (r.Live) {
+        EXPECT_EQ(live.count(r.MasterKey), 0u) << "two live titles with key " << r.MasterKey;
+        live[r.MasterKey] = n;
+        maxKey = std::max(maxKey, r.MasterKey);
+      }
+    }
+    EXPECT_EQ(c.Store().MaxId(), maxKey);
+    for (int32_t key = -1; key <= maxKey + 2; ++key)
+      EXPECT_EQ(c.Store().IdToRecNo(key), live.count(key) ? live[key] : 0) << key;
+    int deleted, kept;
+    c.Store().Pack(deleted, kept);
+  }
+}
+
+TEST(Store, ARecordIsAppendedOnTheRecordGridWhenThePartialTailIsThere) {
+  {
+    TCatalogue c;
+    AddSmall(c, 1);
+    AddSmall(c, 2);
+    c.Store().Close();
+    std::string dex = ReadFileBytes(c.Dir / "Music.dex") + std::string(100, '\x55');
+    WriteFileBytes(c.Dir / "Music.dex", dex);
+    c.Store().Open(c.Dir / "Music");
+    EXPECT_EQ(c.Store().RecordCount(), 2);
+    EXPECT_EQ(AddSmall(c, 3), 3);
+    c.Store().Open(c.Dir / "Music");
+    EXPECT_EQ(FileSize(c.Dir / "Music.dex"), 3 * TuneRecSize);
+    TTuneRec r;
+    ASSERT_TRUE(c.Store().FindById(3, r));
+    EXPECT_EQ(r.RecNo, 3);
+    EXPECT_EQ(r.Title, "Title 3");
+    EXPECT_EQ(c.Extract(3), ReadFileBytes(c.Dir / "a3.zip"));
+  }
+}
+
+TEST(Store, AnUnknownKeyIsNeverReadOrWritten) {
+  TCatalogue c;
+  AddSmall(c, 1);
+  c.Store().Close();
+  std::string before = ReadFileBytes(c.Dir / "Music.dex");
+  c.Store().Open(c.Dir / "Music");
+  TTuneRec r;
+  EXPECT_FALSE(c.Store().ReadRecord(0, r));
+  EXPECT_FALSE(c.Store().WriteRecord(r, 0));
+  EXPECT_FALSE(c.Store().DeleteRecord(0, true, true));
+  EXPECT_FALSE(c.Store().SetDuration(5, 99));
+  EXPECT_FALSE(c.DM.ChangeTune(99, false, c.Artist, c.Category, "x"));
+  EXPECT_FALSE(c.DM.DeleteTune(99, true));
+  EXPECT_FALSE(c.Store().ExtractTuneData(c.Dir / "o.zip", r, 99));
+  c.Store().Close();
+  EXPECT_EQ(ReadFileBytes(c.Dir / "Music.dex"), before);
+}
+
+TEST(Store, ACorruptIndexOpensAndKeepsEveryGoodTitle) {
+  TCatalogue c;
+  for (int i = 1; i <= 6; ++i)
+    AddSmall(c, i);
+  c.Store().Close();
+  std::string dex = ReadFileBytes(c.Dir / "Music.dex");
+  auto put = [&](int rec, int at, int32_t v) {
+    for (int b = 0; b < 4; ++b)
+      dex[(rec - 1) * TuneRecSize + at + b] = static_cast<char>(v >> (8 * b));
+  };
+  put(2, 12, -40);        // negative offset
+  put(3, 16, 0x7FFFFFF0); // length far past the data file
+  put(4, 12, 0x7FFFFFF0); // offset past the data file, offset + length overflows 32 bits
+  dex[4 * TuneRecSize + 271] = '\xff'; // title length byte beyond its room
+  dex[4 * TuneRecSize + 0] = '\xff';
+  dex += std::string(300, '\x7f'); // and a partial record
+  WriteFileBytes(c.Dir / "Music.dex", dex);
+
+  c.Store().Open(c.Dir / "Music");
+  EXPECT_EQ(c.Store().DamagedCount(), 3);
+  ASSERT_EQ(c.Host.Messages.size(), 1u);
+  EXPECT_NE(c.Host.Messages[0].find("3 title record(s)"), std::string::npos);
+  for (int key : {1, 5, 6})
+    EXPECT_EQ(c.Extract(key), ReadFileBytes(ArchiveOf(c, key)));
+  TTuneRec r;
+  ASSERT_TRUE(c.Store().FindById(5, r));
+  EXPECT_EQ(r.Title.size(), 125u); // clamped to its room
+  EXPECT_EQ(r.FileType.size(), 4u);
+  for (int key : {2, 3, 4})
+    EXPECT_EQ(c.Extract(key), "<none>");
+  c.Store().FillGrid();
+  EXPECT_EQ(c.Area.All.Keys(), (std::vector<int32_t>{1, 5, 6}));
+  EXPECT_EQ(c.Store().MaxId(), 6);
+
+  // A pack keeps the good titles and carries the damaged records over unchanged.
+  c.DM.DeleteTune(6, true);
+  int deleted, kept;
+  EXPECT_TRUE(c.Store().Pack(deleted, kept));
+  EXPECT_EQ(deleted, 1);
+  EXPECT_EQ(kept, 5);
+  EXPECT_EQ(c.Store().DamagedCount(), 3);
+  for (int key : {1, 5})
+    EXPECT_EQ(c.Extract(key), ReadFileBytes(ArchiveOf(c, key)));
+}
+
+namespace {
+
+// File operations that fail where a test says.
+class TFailingOps : public TFileOps {
+public:
+  int FailRename = -1;     // the n-th rename (0-based) fails
+  int FailUndoFrom = -1;   // renames from this one on fail too
+  int64_t WriteLimit = -1; // streams from Create fail after this many bytes
+  int64_t FreeBytes = -1;
+  int Renames = 0;
+  bool Rename(const std::string& from, const std::string& to) override {
+    int n = Renames++;
+    if (n == FailRename || (FailUndoFrom >= 0 && n >= FailUndoFrom)) return false;
+    return TFileOps::Rename(from, to);
+  }
+  int64_t Free(const std::string& folder) override {
+    return FreeBytes >= 0 ? FreeBytes : TFileOps::Free(folder);
+  }
+  std::unique_ptr<TStream> Create(const std::string& path) override;
+};
+
+class TLimitedStream : public TFileStream {
+public:
+  TLimitedStream(const std::string& path, int64_t limit)
+      : TFileStream(path, fmCreate), FLeft(limit) {}
+  int32_t Write(const void* buffer, int32_t count) override {
+    if (count > FLeft) return 0; // the disk is full
+    FLeft -= count;
+    return TFileStream::Write(buffer, count);
+  }
+
+private:
+  int64_t FLeft;
+};
+
+std::unique_ptr<TStream> TFailingOps::Create(const std::string& path) {
+  if (WriteLimit >= 0) return std::make_unique<TLimitedStream>(path, WriteLimit);
+  return TFileOps::Create(path);
+}
+
+// Every title that should be there is there, with its stored archive.
+void ExpectWhole(TCatalogue& c, const std::vector<int32_t>& keys) {
+  c.Store().Open(c.Dir / "Music");
+  for (int32_t k : keys)
+    EXPECT_EQ(c.Extract(k), ReadFileBytes(ArchiveOf(c, k))) << k;
+  EXPECT_EQ(c.Store().LiveCount(), static_cast<int>(keys.size()));
+}
+
+} // namespace
+
+TEST(Store, APackThatFailsAnywhereLeavesTheCatalogueWholeAndOpenable) {
+  struct TCase {
+    int FailRename, FailUndoFrom;
+    int64_t WriteLimit;
+  };
+  // Renames of a pack: 0 index aside, 1 data aside, 2 work index in, 3 work data in; then undo.
+  const TCase cases[] = {{0, -1, -1}, {1, -1, -1}, {2, -1, -1},   {3, -1, -1},
+                         {1, 2, -1},  {2, 3, -1},  {3, 4, -1},    {3, 5, -1},
+                         {3, 6, -1},  {-1, -1, 0}, {-1, -1, 1000}};
+  for (const auto& tc : cases) {
+    SCOPED_TRACE("rename " + std::to_string(tc.FailRename) + " undo " +
+                 std::to_string(tc.FailUndoFrom) + " write " + std::to_string(tc.WriteLimit));
+    TFailingOps ops;
+    TCatalogue c(&ops);
+    std::vector<int32_t> keys;
+    for (int i = 1; i <= 8; ++i)
+      keys.push_back(AddSmall(c, i));
+    c.DM.DeleteTune(3, true);
+    keys.erase(keys.begin() + 2);
+    SetMessageBoxHook([](const std::string&, const std::string&, unsigned) { return IDOK; });
+    ops.Renames = 0;
+    ops.FailRename = tc.FailRename;
+    ops.FailUndoFrom = tc.FailUndoFrom;
+    ops.WriteLimit = tc.WriteLimit;
+    int deleted, kept;
+    bool stuck = tc.FailUndoFrom >= 0;
+    EXPECT_FALSE(c.Store().Pack(deleted, kept));
+    SetMessageBoxHook(nullptr);
+    ops.FailRename = ops.FailUndoFrom = -1;
+    ops.WriteLimit = -1;
+    ExpectWhole(c, keys);
+    // The work files never stay in the catalogue's folder.
+    for (const char* f : {"InfoTemp.bak", "DataTemp.bak", "InfoOld.bak", "DataOld.bak"})
+      EXPECT_FALSE(FileExists(c.Dir / f)) << f;
+    if (!stuck) {
+      EXPECT_TRUE(c.Store().PackNeeded());
+    }
+    // And a later pack goes through.
+    if (c.Store().PackNeeded()) {
+      EXPECT_TRUE(c.Store().Pack(deleted, kept));
+      ExpectWhole(c, keys);
+      EXPECT_FALSE(c.Store().PackNeeded());
+    }
+  }
+}
+
+TEST(Store, WithoutRoomForThePackNothingChangesAndTheUserIsTold) {
+  TFailingOps ops;
+  TCatalogue c(&ops);
+  for (int i = 1; i <= 3; ++i)
+    AddSmall(c, i);
+  c.DM.DeleteTune(2, true);
+  int64_t needed =
+      static_cast<int64_t>(1.25 * (FileSize(c.Dir / "Music.dax") + FileSize(c.Dir / "Music.dex")));
+  ops.FreeBytes = needed - 1;
+  c.Store().Close();
+  std::string before = ReadFileBytes(c.Dir / "Music.dax");
+  c.Store().Open(c.Dir / "Music");
+  int deleted, kept;
+  EXPECT_FALSE(c.Store().Pack(deleted, kept));
+  ASSERT_EQ(c.Host.Messages.size(), 1u);
+  EXPECT_EQ(c.Host.Messages[0].rfind("Insufficient free space on ", 0), 0u);
+  EXPECT_NE(
+      c.Host.Messages[0].find(" to pack database!\r\n\r\nNo data has been lost, but you should "
+                              "clear some space on your system after Tonalbrook closes."),
+      std::string::npos);
+  EXPECT_EQ(kept, 3);
+  c.Store().Close();
+  EXPECT_EQ(ReadFileBytes(c.Dir / "Music.dax"), before);
+  c.Store().Open(c.Dir / "Music");
+  ops.FreeBytes = needed; // exactly 1.25 times: the pack runs
+  EXPECT_TRUE(c.Store().Pack(deleted, kept));
+  EXPECT_EQ(deleted, 1);
+  EXPECT_EQ(kept, 2);
+}
+
+TEST(Store, LeftoversOfAnInterruptedPackAreRecoveredOrMovedToBackUp) {
+  TCatalogue c;
+  for (int i = 1; i <= 3; ++i)
+    AddSmall(c, i);
+  c.Store().Close();
+  std::string dex = ReadFileBytes(c.Dir / "Music.dex"), dax = ReadFileBytes(c.Dir / "Music.dax");
+
+  // A complete work pair with no catalogue left: it becomes the catalogue.
+  RenameFile(c.Dir / "Music.dex", c.Dir / "InfoTemp.bak");
+  RenameFile(c.Dir / "Music.dax", c.Dir / "DataTemp.bak");
+  ExpectWhole(c, {1, 2, 3});
+  EXPECT_TRUE(c.Host.Messages.empty());
+  c.Store().Close();
+
+  // A lone work file beside a whole catalogue goes to BackUp, and the user is told.
+  WriteFileBytes(c.Dir / "DataTemp.bak", "half");
+  ExpectWhole(c, {1, 2, 3});
+  EXPECT_FALSE(FileExists(c.Dir / "DataTemp.bak"));
+  EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak"), "half");
+  ASSERT_EQ(c.Host.Messages.size(), 1u);
+  c.Store().Close();
+  WriteFileBytes(c.Dir / "DataTemp.bak", "again"); // nothing is overwritten in BackUp
+  ExpectWhole(c, {1, 2, 3});
+  EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak"), "half");
+  EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak.1"), "again");
+  c.Store().Close();
+
+  // One catalogue file alone: kept in BackUp, and an empty catalogue starts.
+  DeleteFileA((c.Dir / "Music.dax").c_str());
+  c.Host.Messages.clear();
+  c.Store().Open(c.Dir / "Music");
+  EXPECT_EQ(c.Store().RecordCount(), 0);
+  EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\Music.dex"), dex);
+  EXPECT_EQ(c.Host.Messages.size(), 1u);
+}
+
+TEST(Store, ChangesReachTheGridsSummariesAndAlbums) {
+  TCatalogue c;
+  int32_t other = c.Cats.FindOrAddCategory("Other");
+  for (int i = 1; i <= 3; ++i)
+    AddSmall(c, i, false);
+  auto& real = c.Area.Page(c.Category)->FGrid;
+  auto& moved = c.Area.Page(other)->FGrid;
+  EXPECT_EQ(real.Keys(), (std::vector<int32_t>{1, 2, 3}));
+  EXPECT_EQ(c.Area.Page(c.Category)->Summary, SummaryLine(3, 6, 306));
+
+  // An album holds title 2 twice.
+  EXPECT_EQ(c.Albums.Count(), 0);
+  TAlbRec a;
+  // Albums come from the album file; make one by saving and loading.
+  {
+    std::string bytes(AlbRecSize, '\0');
+    a.Key = 4;
+    a.Name = "Mix";
+    EncodeAlbRec(a, reinterpret_cast<uint8_t*>(bytes.data()));
+    WriteFileBytes(c.Dir / "Albums_A.dex", bytes);
+    TTuneRec t;
+    c.Store().FindById(2, t);
+    t.AlbumKey = 4;
+    std::string titles(2 * TuneRecSize, '\0');
+    EncodeTuneRec(t, reinterpret_cast<uint8_t*>(titles.data()));
+    EncodeTuneRec(t, reinterpret_cast<uint8_t*>(titles.data()) + TuneRecSize);
+    WriteFileBytes(c.Dir / "Albums_AT.dex", titles);
+    c.Albums.LoadFromFile(AlbumsName, &c.AlbumArea);
+  }
+  auto* album = c.AlbumArea.Page(4);
+  ASSERT_NE(album, nullptr);
+  EXPECT_EQ(album->FGrid.Keys(), (std::vector<int32_t>{2, 2}));
+  EXPECT_EQ(album->Summary, SummaryLine(2, 4, 204));
+  EXPECT_EQ(album->ListTitles, "2");
+
+  // Re-filed under another category and artist: rows move, names are trimmed copies.
+  int32_t artist = c.DM.PerfList()->FindOrAddPerformer("  Jo ", " Smith ");
+  ASSERT_TRUE(c.DM.ChangeTune(2, false, artist, other, "Renamed"));
+  EXPECT_EQ(real.Keys(), (std::vector<int32_t>{1, 3}));
+  EXPECT_EQ(moved.Keys(), (std::vector<int32_t>{2}));
+  EXPECT_EQ(c.Area.Page(other)->Summary, SummaryLine(1, 2, 102));
+  TTuneRec t;
+  c.Store().FindById(2, t);
+  EXPECT_EQ(t.CategoryName, "Other");
+  EXPECT_EQ(t.FirstName, "Jo");
+  EXPECT_EQ(t.LastName, "Smith");
+  EXPECT_EQ(t.FullName, "Jo Smith");
+  EXPECT_EQ(album->FGrid.Rows[1].Title, "Renamed"); // album copies follow
+  EXPECT_EQ(album->FGrid.Rows[1].AlbumKey, 4);
+
+  // Unknown category or artist: a message and no change.
+  std::vector<std::string> boxes;
+  SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+    boxes.push_back(text);
+    return IDOK;
+  });
+  EXPECT_FALSE(c.DM.ChangeTune(2, false, artist, 77, "x"));
+  EXPECT_FALSE(c.DM.ChangeTune(2, false, 55, other, "x"));
+  SetMessageBoxHook(nullptr);
+  EXPECT_EQ(boxes, (std::vector<std::string>{"New category for CK = 77 not found",
+                                             "New performer for PK = 55 not found"}));
+
+  EXPECT_TRUE(c.Store().SetDuration(3725, 1));
+  EXPECT_EQ(real.Rows[0].TimeText, "1:02:05");
+  EXPECT_EQ(c.Area.All.Rows[0].Seconds, 3725);
+
+  EXPECT_TRUE(c.DM.DeleteTune(2, true));
+  EXPECT_TRUE(moved.Keys().empty());
+  EXPECT_TRUE(album->FGrid.Rows.empty());
+  EXPECT_EQ(album->Summary, "0 titles  ---  0:00  ---  0kb");
+  EXPECT_EQ(c.Area.All.Keys(), (std::vector<int32_t>{1, 3}));
+}
+
+TEST(Store, FillingPutsEveryLiveTitleInItsGridsInFileOrder) {
+  TCatalogue c;
+  int32_t other = c.Cats.FindOrAddCategory("Other");
+  for (int i = 1; i <= 45; ++i)
+    AddSmall(c, i);
+  c.DM.DeleteTune(10, false);
+  ASSERT_TRUE(c.DM.ChangeTune(20, true, c.Artist, other, "x"));
+  c.Store().Open(c.Dir / "Music");
+  c.Area.All.Rows.clear();
+  for (auto& p : c.Area.Pages)
+    p->FGrid.Rows.clear();
+  c.Host.Statuses.clear();
+  c.Store().FillGrid();
+  EXPECT_EQ(c.Area.All.TuneCount(), 44);
+  EXPECT_EQ(c.Area.All.Rows[8].MasterKey, 9);
+  EXPECT_EQ(c.Area.All.Rows[9].MasterKey, 11);
+  EXPECT_EQ(c.Area.Page(other)->FGrid.Keys(), std::vector<int32_t>{20});
+  EXPECT_EQ(c.Area.Page(c.Category)->FGrid.TuneCount(), 43);
+  EXPECT_EQ(c.Area.All.Updating, 0);
+  EXPECT_GT(c.Area.All.Sorts, 0);
+  EXPECT_EQ(c.Host.Statuses, (std::vector<std::string>{"Loading database...", "Done"}));
+  EXPECT_EQ(c.Host.ProgressMax, 44);
+  EXPECT_FALSE(c.Host.ProgressShown);
+  EXPECT_EQ(c.Area.Page(other)->Summary, SummaryLine(1, 20, 120));
+  // Category grids take the all-titles grid's widths, one column along.
+  c.Area.All.Widths[3] = 77;
+  c.Cats.EndUpdateAll();
+  EXPECT_EQ(c.Area.Page(other)->FGrid.Widths[2], 77);
+}
+
+TEST(Store, SummaryLines) {
+  EXPECT_EQ(SummaryLine(0, 0, 0), "0 titles  ---  0:00  ---  0kb");
+  EXPECT_EQ(SummaryLine(1, 59, 999), "1 title  ---  0:59  ---  1kb");
+  EXPECT_EQ(SummaryLine(2, 60, 400), "2 titles  ---  1:00  ---  0kb");
+  std::string sep = FormatThousands(1000).substr(1, FormatThousands(1000).size() - 4);
+  EXPECT_EQ(SummaryLine(12, 3725, 1234567), "12 titles  ---  1:02:05  ---  1" + sep + "235kb");
+}
+
+TEST(Store, ExportingATitleGoesThroughTheZipOperations) {
+  struct TStubZipper : TTuneZipper {
+    std::string Folder;
+    bool UnzipSingleFile(const std::string& archive, const std::string& folder,
+                         std::string& message, std::string& extracted) override {
+      Folder = folder;
+      extracted = folder + "\\tune.mid";
+      WriteFileBytes(extracted, "MThd:" + ReadFileBytes(archive));
+      message = archive + " unzipped OK to one file.";
+      return true;
+    }
+    bool ZipOneFile(const std::string& file, const std::string& archive) override {
+      WriteFileBytes(archive, "zip:" + ReadFileBytes(file));
+      return true;
+    }
+  } zipper;
+  TCatalogue c;
+  AddSmall(c, 1);
+  c.Store().SetZipper(&zipper);
+  EXPECT_TRUE(c.Store().ExportTune(1, c.Dir / "out", false));
+  EXPECT_EQ(ReadFileBytes(c.Dir / "out"), "MThd:" + ReadFileBytes(c.Dir / "a1.zip"));
+  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\ForExport.zip"));
+  EXPECT_TRUE(c.Store().ExportTune(1, c.Dir / "z", true));
+  EXPECT_EQ(ReadFileBytes(c.Dir / "z.zip"), "zip:MThd:" + ReadFileBytes(c.Dir / "a1.zip"));
+  EXPECT_FALSE(c.Store().ExportTune(9, c.Dir / "none", false));
+}
+
+TEST(Store, ExportedTitlesComeOutAsTheirOriginalFilePlainOrPacked) {
+  TTuneFiles tunes; // the real zip operations
+  TCatalogue c;
+  c.Store().SetZipper(&tunes);
+  TArchive a = Archives().at(0);
+  int32_t key = c.Add(a);
+  std::string original = ReadFileBytes(a.Corpus);
+
+  ForceDirectories(c.Dir / "out\\");
+  std::string plain = c.Dir / "out\\My Title";
+  ASSERT_TRUE(c.Store().ExportTune(key, plain, false));
+  EXPECT_EQ(ReadFileBytes(plain), original);
+
+  std::string packed = c.Dir / "out\\Packed";
+  ASSERT_TRUE(c.Store().ExportTune(key, packed, true));
+  ForceDirectories(c.Dir / "check\\");
+  std::string message, extracted;
+  ASSERT_TRUE(tunes.UnzipSingleFile(packed + ".zip", c.Dir / "check", message, extracted));
+  EXPECT_EQ(ExtractFileName(extracted), "Packed.mid");
+  EXPECT_EQ(ReadFileBytes(extracted), original);
+  // Nothing stays behind in the work folder.
+  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\ForExport.zip"));
+  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\" + ExtractFileName(a.Corpus)));
+}
