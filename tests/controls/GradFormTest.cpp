@@ -63,10 +63,15 @@ TEST(GradForm, ColourTablesRunFromBlackToTheCaptionColour) {
 
 TEST(GradForm, TheCaptionIsPaintedAsAGradientWithTheTitleInWhite) {
   TGradFixture f;
-  ASSERT_EQ(GetActiveWindow(), f.Form.Handle());
   TBitmap shot;
-  CaptureFrame(f.Form.Handle(), shot);
   RECT cr = f.Form.CaptionRect();
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        if (GetActiveWindow() != f.Form.Handle()) SetActiveWindow(f.Form.Handle());
+        CaptureFrame(f.Form.Handle(), shot);
+        return GetActiveWindow() == f.Form.Handle();
+      },
+      10000));
   ASSERT_GT(cr.right - cr.left, 100);
   COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION);
   // The first row of the bar holds only the gradient.
@@ -97,19 +102,27 @@ TEST(GradForm, ActiveOnlyGradientTurnsSolidWhenAnotherWindowIsActive) {
   TForm other(nullptr);
   other.SetBounds(500, 400, 200, 100);
   other.Show();
-  SetActiveWindow(other.Handle());
-  PumpUntil([&] { return GetActiveWindow() == other.Handle(); }, 5000);
-  TBitmap shot;
-  CaptureFrame(f.Form.Handle(), shot);
   RECT cr = f.Form.CaptionRect();
   COLORREF inactive = GetSysColor(COLOR_INACTIVECAPTION);
-  EXPECT_TRUE(Near(shot.Pixel(cr.left, cr.top), inactive, 0));
+  TBitmap shot;
+  // Activation also travels through the X server's focus events; wait until it has settled.
+  auto settled = [&](HWND active) {
+    if (GetActiveWindow() != active) SetActiveWindow(active);
+    CaptureFrame(f.Form.Handle(), shot);
+    return GetActiveWindow() == active;
+  };
+  ASSERT_TRUE(PumpUntil(
+      [&] { return settled(other.Handle()) && Near(shot.Pixel(cr.left, cr.top), inactive, 0); },
+      10000));
   EXPECT_TRUE(Near(shot.Pixel((cr.left + cr.right) / 2, cr.top), inactive, 0));
+  EXPECT_TRUE(Near(shot.Pixel(cr.right - 1, cr.top), inactive, 0));
   // Back to active: the gradient again.
-  SetActiveWindow(f.Form.Handle());
-  PumpUntil([&] { return GetActiveWindow() == f.Form.Handle(); }, 5000);
-  CaptureFrame(f.Form.Handle(), shot);
-  EXPECT_TRUE(Near(shot.Pixel(cr.left, cr.top), RGB(0, 0, 0), 8));
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        return settled(f.Form.Handle()) && Near(shot.Pixel(cr.left, cr.top), RGB(0, 0, 0), 8);
+      },
+      10000));
+  EXPECT_TRUE(Near(shot.Pixel(cr.right - 1, cr.top), GetSysColor(COLOR_ACTIVECAPTION), 8));
 }
 
 TEST(GradForm, TheTitleIsReadableFromOutsideAndCopiesStayInTheBuffer) {
