@@ -1,6 +1,7 @@
-// Common controls: the status bar with its panels.
+// Common controls: the status bar with its panels, the page control and the list view.
 #pragma once
 #include "Controls.h"
+#include <memory>
 #include <vector>
 
 enum TStatusPanelStyle { psText, psOwnerDraw };
@@ -67,4 +68,188 @@ private:
   bool FSimplePanel = false, FSizeGrip = true;
   std::string FSimpleText;
   TCanvas FCanvas;
+};
+
+// --- page control --------------------------------------------------------------------------------
+
+class TPageControl;
+
+// One page of a page control; its tab shows while TabVisible is set.
+class TTabSheet : public TWinControl {
+public:
+  explicit TTabSheet(TComponent* AOwner);
+  ~TTabSheet() override;
+  TPageControl* PageControl() const { return FPageControl; }
+  void SetPageControl(TPageControl* value);
+  // The place in the page control's list of pages, -1 when in none.
+  int PageIndex() const;
+  // The place among the visible tabs, -1 when its tab does not show.
+  int TabIndex() const;
+  bool TabVisible() const { return FTabVisible; }
+  void SetTabVisible(bool value);
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int value);
+  void SetCaption(const std::string& value) override;
+  std::string Caption() const override { return FText; }
+  void SetEnabled(bool value) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+
+private:
+  friend class TPageControl;
+  TPageControl* FPageControl = nullptr;
+  bool FTabVisible = true;
+  int FImageIndex = -1;
+};
+
+using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+// Pages with tabs over the common tab control. Only pages with a visible tab get a tab item, so a
+// tab index counts visible tabs only.
+class TPageControl : public TWinControl {
+public:
+  explicit TPageControl(TComponent* AOwner);
+  ~TPageControl() override;
+  int PageCount() const { return static_cast<int>(FPages.size()); }
+  TTabSheet* Pages(int index) const { return FPages.at(index); }
+  TTabSheet* ActivePage() const { return FActivePage; }
+  virtual void SetActivePage(TTabSheet* page);
+  int ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
+  void SetActivePageIndex(int index);
+  // The page of the tab index (visible tabs counted), nullptr when none.
+  TTabSheet* PageForTab(int tabIndex) const;
+  int TabCount() const;
+  // The tab under a client point, -1 when none.
+  int IndexOfTabAt(int x, int y);
+  RECT ItemRect(int tabIndex);
+  // The area the pages fill: the client rectangle less the tabs.
+  RECT DisplayRect();
+  void SetTabSize(int width, int height);
+  HIMAGELIST Images() const { return FImages; }
+  void SetImages(HIMAGELIST images);
+  void WndProc(TMessage& message) override;
+
+  TNotifyEvent OnChange;
+  TTabChangingEvent OnChanging;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitWnd() override;
+  void AlignControls(RECT& rect) override;
+  virtual bool CanChange();
+  virtual void Change();
+  // Shows the active page in the display area and hides the others.
+  void ShowActivePage();
+  // Rebuilds the tab items from the pages.
+  void UpdateTabs();
+  int FTabSizeWidth = 0, FTabSizeHeight = 0;
+  TTabSheet* FActivePage = nullptr;
+
+private:
+  friend class TTabSheet;
+  void InsertPage(TTabSheet* page);
+  void RemovePage(TTabSheet* page);
+  std::vector<TTabSheet*> FPages;
+  HIMAGELIST FImages = nullptr;
+};
+
+// --- list view -----------------------------------------------------------------------------------
+
+class TListView;
+
+class TListColumn {
+public:
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(const std::string& value);
+  // The width now shown (the user may have dragged it).
+  int Width() const;
+  void SetWidth(int value);
+  TAlignment Alignment() const { return FAlignment; }
+  int Index() const { return FIndex; }
+
+private:
+  friend class TListView;
+  TListView* FView = nullptr;
+  int FIndex = 0;
+  std::string FCaption;
+  int FWidth = 50;
+  TAlignment FAlignment = taLeftJustify;
+};
+
+class TListItem {
+public:
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(const std::string& value);
+  int SubItemCount() const { return static_cast<int>(FSubItems.size()); }
+  const std::string& SubItems(int index) const { return FSubItems.at(index); }
+  void SetSubItem(int index, const std::string& value);
+  void* Data() const { return FData; }
+  void SetData(void* value) { FData = value; }
+  int Index() const;
+
+private:
+  friend class TListView;
+  TListView* FView = nullptr;
+  std::string FCaption;
+  std::vector<std::string> FSubItems;
+  void* FData = nullptr;
+};
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn& Column)>;
+// Answers < 0, 0 or > 0 as item1 goes before, with or after item2.
+using TLVCompare = std::function<int(const TListItem& item1, const TListItem& item2)>;
+
+// The common list view. Items and columns are kept here as well as in the window, so they live
+// across a new window. In owner-data mode the window holds only a count; the owner supplies text.
+class TListView : public TWinControl {
+public:
+  explicit TListView(TComponent* AOwner);
+  ~TListView() override;
+  TViewStyle ViewStyle() const { return FViewStyle; }
+  void SetViewStyle(TViewStyle value);
+
+  int ColumnCount() const { return static_cast<int>(FColumns.size()); }
+  TListColumn& Columns(int index) { return *FColumns.at(index); }
+  TListColumn& AddColumn(const std::string& caption, int width,
+                         TAlignment alignment = taLeftJustify);
+  // The display order of the columns as column indexes (left to right).
+  std::vector<int> ColumnOrder();
+  void SetColumnOrder(const std::vector<int>& order);
+
+  int ItemCount() const;
+  TListItem& Items(int index) { return *FItems.at(index); }
+  TListItem& AddItem(const std::string& caption, const std::vector<std::string>& subItems = {});
+  void ClearItems();
+  // Owner data: the number of items the window shows.
+  void SetOwnerDataCount(int count);
+  // The text the window shows in a cell (column 0 the caption).
+  std::string CellText(int item, int column);
+
+  // Sorts the items (and the window's rows) by compare.
+  void CustomSort(const TLVCompare& compare);
+
+  TLVColumnClickEvent OnColumnClick;
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitWnd() override;
+  void DestroyWnd() override;
+  virtual void ColumnClick(TListColumn& column);
+  // Owner-data list: the window style carries LVS_OWNERDATA.
+  bool FOwnerData = false;
+
+private:
+  friend class TListColumn;
+  friend class TListItem;
+  void InsertColumnInWindow(int index);
+  void InsertItemInWindow(int index);
+  void RefreshItemInWindow(const TListItem& item);
+  TViewStyle FViewStyle = vsReport;
+  std::vector<std::unique_ptr<TListColumn>> FColumns;
+  std::vector<std::unique_ptr<TListItem>> FItems;
+  std::vector<int> FColumnOrder; // kept while there is no window
+  int FOwnerDataCount = 0;
 };
