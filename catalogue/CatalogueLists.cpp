@@ -104,11 +104,13 @@ int32_t TCatList::FindCategory(const std::string& name) const {
 }
 
 int32_t TCatList::FindOrAddCategory(const std::string& name) {
-  int32_t key = FindCategory(name);
+  // Looked up as it would be stored, or an over-long name would add a new category every time.
+  std::string stored = CutToRoom(name, NameRoom);
+  int32_t key = FindCategory(stored);
   if (key) return key;
   TCatRec r;
   r.Key = MaxKey() + 1;
-  r.Name = CutToRoom(name, NameRoom);
+  r.Name = stored;
   r.View = FArea ? FArea->CreateCategoryPage(r.Name, r.Key) : nullptr;
   FItems.push_back(r);
   SaveToFile();
@@ -248,7 +250,8 @@ int32_t TPerfList::FindPerformer(const std::string& first, const std::string& la
 }
 
 int32_t TPerfList::FindOrAddPerformer(const std::string& first, const std::string& last) {
-  int32_t key = FindPerformer(first, last);
+  // Looked up as they would be stored, or over-long names would add the artist every time.
+  int32_t key = FindPerformer(CutToRoom(first, NameRoom), CutToRoom(last, NameRoom));
   if (key) return key;
   TPerfRec r;
   r.Key = MaxKey() + 1;

@@ -256,16 +256,22 @@ bool TMyDB::WriteRecord(const TTuneRec& rec, int n) {
 bool TMyDB::DeleteRecord(int n, bool updateViews, bool updateCategory) {
   if (!FLoaded || n < 1 || n > RecordCount()) return false;
   TTuneRec& r = FRecords[n - 1];
+  // Only a usable title has rows. A record deleted before may have had its key given again, and
+  // the rows of that key now belong to the new title.
+  bool hadRows = Usable(n);
   if (r.Live) {
     uint8_t dead = 0;
     FIndexFile->SetPosition(static_cast<int64_t>(n - 1) * TuneRecSize + 5);
     FIndexFile->WriteBuffer(&dead, 1);
     r.Live = false;
-    if (!FDamaged[n - 1]) EraseKey(n, r.MasterKey);
+    if (FDamaged[n - 1])
+      --FDamagedCount;
+    else
+      EraseKey(n, r.MasterKey);
     FDamaged[n - 1] = false;
   }
   FPackNeeded = true;
-  if (updateViews) {
+  if (updateViews && hadRows) {
     if (auto* all = AllGrid()) all->RemoveTuneRow(r.MasterKey);
     if (updateCategory) {
       int index;
@@ -290,8 +296,27 @@ bool TMyDB::FindById(int32_t key, TTuneRec& rec) const {
   return n != 0 && ReadRecord(n, rec);
 }
 
+// Damaged titles count too: they are live in the file, and giving their key to a new title would
+// make two live records with one key should the damaged one ever be mended.
 int32_t TMyDB::MaxId() const {
-  return FKeyIndex.empty() ? 0 : std::max(0, FKeyIndex.back().Key);
+  int32_t m = FKeyIndex.empty() ? 0 : std::max(0, FKeyIndex.back().Key);
+  if (FDamagedCount > 0)
+    for (int n = 1; n <= RecordCount(); ++n)
+      if (FDamaged[n - 1] && FRecords[n - 1].Live) m = std::max(m, FRecords[n - 1].MasterKey);
+  return m;
+}
+
+int32_t TMyDB::NextKey() const {
+  int32_t m = MaxId();
+  if (m < INT32_MAX) return m + 1;
+  // A corrupt record holds the top key; the next free key above 0 keeps keys unique.
+  std::unordered_set<int32_t> used;
+  for (const TTuneRec& r : FRecords)
+    if (r.Live) used.insert(r.MasterKey);
+  int32_t k = 1;
+  while (used.count(k))
+    ++k;
+  return k;
 }
 
 bool TMyDB::FindIdByFileName(const std::string& name, int32_t& key) const {
@@ -330,6 +355,7 @@ void TMyDB::AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet
     throw EDataError("The database file " + FDataPath + " cannot take another title");
   if (length > 0) FDataFile->CopyFrom(archive, length);
   FDataSize = offset + length;
+  KeepDamagedOut();
 
   // The new record goes right after the last whole record, even when a partial one trails it.
   int n = RecordCount() + 1;
@@ -352,6 +378,24 @@ void TMyDB::AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet
     if (!quiet) FCatList->UpdateSummary(index);
   }
   if (!quiet && FCatList) FCatList->UpdateAllSummaries();
+}
+
+// A damaged record points past the end of the data file. Once the file grows past that point its
+// range would hold another title's bytes, and at the next opening it would pass for a title; its
+// offset is marked invalid instead (the rest of the record stays as it was).
+void TMyDB::KeepDamagedOut() {
+  if (FDamagedCount == 0) return;
+  for (int n = 1; n <= RecordCount(); ++n) {
+    TTuneRec& r = FRecords[n - 1];
+    if (!FDamaged[n - 1] || r.Offset < 0 || r.Length < 0 ||
+        static_cast<int64_t>(r.Offset) + r.Length > FDataSize)
+      continue;
+    uint8_t invalid[4];
+    PutI32(invalid, -1);
+    FIndexFile->SetPosition(static_cast<int64_t>(n - 1) * TuneRecSize + 12);
+    FIndexFile->WriteBuffer(invalid, 4);
+    r.Offset = -1;
+  }
 }
 
 bool TMyDB::SetDuration(int32_t seconds, int32_t key) {
@@ -440,22 +484,23 @@ int TMyDB::MoveCategoryTunes(int32_t fromKey, int32_t toKey, TTuneGridView& targ
   return count;
 }
 
+// Damaged titles are live too: their category and artist stay with them.
 bool TMyDB::CategoryInUse(int32_t categoryKey) const {
-  for (int n = 1; n <= RecordCount(); ++n)
-    if (Usable(n) && FRecords[n - 1].CategoryKey == categoryKey) return true;
+  for (const TTuneRec& r : FRecords)
+    if (r.Live && r.CategoryKey == categoryKey) return true;
   return false;
 }
 
 bool TMyDB::ArtistInUse(int32_t artistKey) const {
-  for (int n = 1; n <= RecordCount(); ++n)
-    if (Usable(n) && FRecords[n - 1].PerformerKey == artistKey) return true;
+  for (const TTuneRec& r : FRecords)
+    if (r.Live && r.PerformerKey == artistKey) return true;
   return false;
 }
 
 void TMyDB::UsedKeys(std::unordered_set<int32_t>* categories,
                      std::unordered_set<int32_t>* artists) const {
   for (int n = 1; n <= RecordCount(); ++n)
-    if (Usable(n)) {
+    if (FRecords[n - 1].Live) {
       if (categories) categories->insert(FRecords[n - 1].CategoryKey);
       if (artists) artists->insert(FRecords[n - 1].PerformerKey);
     }

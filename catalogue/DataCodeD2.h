@@ -42,6 +42,8 @@ public:
   int IdToRecNo(int32_t key) const;
   bool FindById(int32_t key, TTuneRec& rec) const;
   int32_t MaxId() const;
+  // The key of a new title: MaxId + 1, or the lowest free key when MaxId is the highest possible.
+  int32_t NextKey() const;
   bool FindIdByFileName(const std::string& name, int32_t& key) const;
   void AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet);
   bool SetDuration(int32_t seconds, int32_t key);
@@ -85,6 +87,7 @@ private:
   void RecoverLeftovers();
   void MoveToBackUp(const std::string& path, std::vector<std::string>& moved);
   bool Usable(int n) const; // live and its archive lies within the data file
+  void KeepDamagedOut();
   void InsertKey(int32_t recNo, int32_t key);
   void EraseKey(int32_t recNo, int32_t key);
   void WriteAt(int n, const TTuneRec& rec);

@@ -23,7 +23,7 @@ bool TDMM2::AddTune(const std::string& archivePath, const std::string& title, TD
   std::string category = FMyDB->CatList() ? FMyDB->CatList()->GetCategoryName(categoryKey) : "";
   std::string first, last;
   if (FPerfList) FPerfList->GetPerformerNames(artistKey, first, last);
-  TTuneRec rec = BuildTuneRec(t, FMyDB->MaxId() + 1, category, first, last);
+  TTuneRec rec = BuildTuneRec(t, FMyDB->NextKey(), category, first, last);
   FMyDB->AppendTune(rec, archivePath, quiet);
   if (newKey) *newKey = rec.MasterKey;
   return true;

@@ -240,6 +240,7 @@ TDateTime FileTimeToLocalDateTime(uint64_t fileTime) {
   ft.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
   SYSTEMTIME st;
   if (!FileTimeToLocalFileTime(&ft, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+  if (st.wYear > 9999) return 0; // past the date-time calendar: unknown, like an unreadable time
   return SystemTimeToDateTime(st);
 }
 

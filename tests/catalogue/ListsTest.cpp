@@ -143,3 +143,21 @@ TEST(Lists, UnusedCategoriesAndArtistsAreDroppedAtClosing) {
   ASSERT_EQ(again.Count(), 1);
   EXPECT_EQ(again.Items(0).Key, a1);
 }
+
+TEST(Lists, OverlongNamesAreFoundAgainInsteadOfAddedTwice) {
+  TScratchDir dir("long");
+  TFakeCategoryArea area;
+  TCatList cats(dir.Path());
+  cats.LoadFromFile("Categories", &area);
+  std::string name(50, 'c');
+  int32_t k = cats.FindOrAddCategory(name);
+  EXPECT_EQ(cats.FindOrAddCategory(name), k);
+  EXPECT_EQ(cats.Count(), 1);
+  EXPECT_EQ(area.Pages.size(), 1u);
+
+  TPerfList perfs(dir.Path());
+  perfs.LoadFromFile("Artists");
+  int32_t p = perfs.FindOrAddPerformer(std::string(45, 'f'), std::string(60, 'l'));
+  EXPECT_EQ(perfs.FindOrAddPerformer(std::string(45, 'F'), std::string(60, 'l')), p);
+  EXPECT_EQ(perfs.Count(), 1);
+}

@@ -652,3 +652,90 @@ TEST(Store, ExportedTitlesComeOutAsTheirOriginalFilePlainOrPacked) {
   EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\ForExport.zip"));
   EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\" + ExtractFileName(a.Corpus)));
 }
+
+TEST(Store, ADamagedRecordKeepsItsKeyAndStaysOutWhenTheDataFileGrowsPastIt) {
+  TCatalogue c;
+  for (int i = 1; i <= 3; ++i)
+    AddSmall(c, i);
+  c.Store().Close();
+  std::string dex = ReadFileBytes(c.Dir / "Music.dex");
+  int32_t length = 5000; // title 3's archive reaches far past the data file
+  for (int b = 0; b < 4; ++b)
+    dex[2 * TuneRecSize + 16 + b] = static_cast<char>(length >> (8 * b));
+  WriteFileBytes(c.Dir / "Music.dex", dex);
+  c.Store().Open(c.Dir / "Music");
+  ASSERT_EQ(c.Store().DamagedCount(), 1);
+
+  // The category and artist that only the damaged title uses stay in use.
+  c.DM.DeleteTune(1, false);
+  EXPECT_TRUE(c.Store().CategoryInUse(c.Category));
+  EXPECT_TRUE(c.Store().ArtistInUse(c.Artist));
+  EXPECT_TRUE(c.Cats.RemoveUnused());
+  EXPECT_EQ(c.Cats.Count(), 1);
+
+  // The damaged title's key is not given again.
+  std::string big = c.Dir / "big.zip";
+  WriteFileBytes(big, std::string(8000, 'B'));
+  int32_t key = 0;
+  c.DM.AddTune(big, "Big", 1.0, true, 2.0, 9, 0, 9, c.Artist, c.Category, "MIDI", "C:\\big.mid",
+               &key);
+  EXPECT_EQ(key, 4);
+
+  // The data file now reaches past the damaged record's range; it must not come back to life as
+  // a title made of another title's bytes.
+  c.Store().Close();
+  c.Store().Open(c.Dir / "Music");
+  EXPECT_EQ(c.Store().DamagedCount(), 1);
+  EXPECT_EQ(c.Extract(3), "<none>");
+  EXPECT_TRUE(c.Extract(key) == std::string(8000, 'B'));
+  TTuneRec r;
+  ASSERT_TRUE(c.Store().ReadRecord(3, r));
+  EXPECT_EQ(r.Title, "Title 3"); // what the record says is kept
+
+  // Nor after a pack; deleting the damaged title then leaves no damaged record.
+  int deleted, kept;
+  ASSERT_TRUE(c.Store().Pack(deleted, kept));
+  EXPECT_EQ(c.Store().DamagedCount(), 1);
+  EXPECT_EQ(c.Extract(3), "<none>");
+  EXPECT_TRUE(c.Extract(key) == std::string(8000, 'B'));
+  EXPECT_EQ(c.Extract(2), ReadFileBytes(ArchiveOf(c, 2)));
+  ASSERT_TRUE(c.Store().ReadRecord(2, r)); // packed: title 2, the damaged title, the big one
+  EXPECT_EQ(r.MasterKey, 3);
+  EXPECT_TRUE(c.Store().DeleteRecord(2, true, true));
+  EXPECT_EQ(c.Store().DamagedCount(), 0);
+}
+
+TEST(Store, DeletingARecordTwiceLeavesTheRowsOfTheTitleThatReusedItsKey) {
+  TCatalogue c;
+  AddSmall(c, 1);
+  int32_t old = AddSmall(c, 2);
+  int oldRecNo = c.Store().IdToRecNo(old);
+  ASSERT_TRUE(c.DM.DeleteTune(old, true));
+  int32_t again = AddSmall(c, 3, false);
+  ASSERT_EQ(again, old); // the highest live key plus one
+  EXPECT_TRUE(c.Store().DeleteRecord(oldRecNo, true, true));
+  EXPECT_EQ(c.Area.All.Keys(), (std::vector<int32_t>{1, again}));
+  EXPECT_EQ(c.Area.Page(c.Category)->FGrid.Keys(), (std::vector<int32_t>{1, again}));
+  EXPECT_EQ(c.Area.Page(c.Category)->Summary.substr(0, 9), "2 titles ");
+}
+
+TEST(Store, AKeyAtTheTopOfTheRangeDoesNotMakeTitlesShareAKey) {
+  TCatalogue c;
+  AddSmall(c, 1);
+  AddSmall(c, 2);
+  c.Store().Close();
+  std::string dex = ReadFileBytes(c.Dir / "Music.dex");
+  for (int b = 0; b < 4; ++b)
+    dex[TuneRecSize + 28 + b] = static_cast<char>(INT32_MAX >> (8 * b)); // title 2's key
+  WriteFileBytes(c.Dir / "Music.dex", dex);
+  c.Store().Open(c.Dir / "Music");
+  int32_t a = AddSmall(c, 3), b = AddSmall(c, 4);
+  EXPECT_GT(a, 0);
+  EXPECT_GT(b, 0);
+  EXPECT_NE(a, b);
+  EXPECT_NE(a, 1);
+  EXPECT_NE(b, 1);
+  EXPECT_EQ(c.Extract(a), ReadFileBytes(ArchiveOf(c, 3)));
+  EXPECT_EQ(c.Extract(b), ReadFileBytes(ArchiveOf(c, 4)));
+  EXPECT_EQ(c.Extract(INT32_MAX), ReadFileBytes(ArchiveOf(c, 2)));
+}

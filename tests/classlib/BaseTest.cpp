@@ -164,6 +164,13 @@ TEST(Dates, FileTimeIsLocalModificationTime) {
   EXPECT_EQ(FileDateTime(d / "none.txt"), 0.0);
 }
 
+TEST(Dates, AFileTimeBeyondTheCalendarGivesZeroInsteadOfRaising) {
+  // Year 12000: a file system can hold it, the date-time calendar ends at 9999.
+  uint64_t year12000 = 3283000000000000000ULL;
+  EXPECT_EQ(FileTimeToLocalDateTime(year12000), 0.0);
+  EXPECT_GT(FileTimeToLocalDateTime(132000000000000000ULL), 0.0); // 2019
+}
+
 TEST(Text, AsciiCaseHelpersLeaveOtherBytesAlone) {
   EXPECT_EQ(UpperCase("abc\xe9z"), "ABC\xe9Z");
   EXPECT_EQ(CompareText("ABC", "abd") < 0, true);
