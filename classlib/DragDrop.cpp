@@ -17,9 +17,42 @@ TDragClient* ClientOf(TWinControl* control) {
   return dynamic_cast<TDragClient*>(control);
 }
 
+bool OwnWindow(HWND w) {
+  DWORD pid = 0;
+  return w && GetWindowThreadProcessId(w, &pid) == GetCurrentThreadId() &&
+         pid == GetCurrentProcessId();
+}
+
+// The deepest visible window of this thread under a screen point. Windows of other programs do
+// not count, even where they cover ours: a drag here goes between our own controls only.
+HWND OwnWindowAt(POINT screen) {
+  HWND w = WindowFromPoint(screen);
+  if (!OwnWindow(w)) {
+    w = nullptr;
+    // Top-level windows of this thread, topmost first.
+    for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT)) {
+      RECT r;
+      if (OwnWindow(top) && IsWindowVisible(top) && GetWindowRect(top, &r) &&
+          PtInRect(&r, screen)) {
+        w = top;
+        break;
+      }
+    }
+    while (w) {
+      POINT p = screen;
+      ScreenToClient(w, &p);
+      HWND child = ChildWindowFromPointEx(w, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+      if (!child || child == w) break;
+      w = child;
+    }
+  }
+  return w;
+}
+
 // The innermost control of this process under a screen point that takes part in drags.
 TWinControl* TargetAt(POINT screen) {
-  HWND w = WindowFromPoint(screen);
+  HWND w = OwnWindowAt(screen);
+  if (!w) return nullptr;
   for (TWinControl* c = TWinControl::FindControl(w); c; c = c->Parent())
     if (ClientOf(c)) return c;
   return nullptr;
