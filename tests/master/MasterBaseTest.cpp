@@ -1,0 +1,246 @@
+// The message and input dialogs and the main window's message box and busy state, answered through
+// the modal test seam so that no box waits for a user.
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+#include <windows.h>
+#include "Buttons.h"
+#include "Dialogs.h"
+#include "MasterBase.h"
+#include "Menus.h"
+#include "Messages.h"
+#include "MsgDlg.h"
+
+namespace {
+
+// What the seam saw of a message box while it was answered.
+struct TSeen {
+  std::string Caption, Text, Focused;
+  bool HasIcon = false;
+  std::vector<int> Ids; // the window identifiers of its answering buttons
+  RECT Bounds{};
+  bool StayOnTop = false;
+};
+
+TModalAnswers::TAnswer Answer(int result, TSeen& seen) {
+  return [result, &seen](TModalRequest& r) {
+    seen.Caption = r.Caption;
+    seen.Text = r.Text;
+    TForm* f = r.Form;
+    seen.HasIcon = f->FindComponent("Image") != nullptr;
+    if (f->ActiveControl()) seen.Focused = f->ActiveControl()->Caption();
+    for (int i = 0; i < f->ComponentCount(); ++i)
+      if (auto* b = dynamic_cast<TButton*>(f->Components(i)); b && b->ModalResult() != mrNone)
+        seen.Ids.push_back(GetDlgCtrlID(b->Handle()));
+    seen.Bounds = f->BoundsRect();
+    seen.StayOnTop = f->FormStyle() == fsStayOnTop;
+    return result;
+  };
+}
+
+} // namespace
+
+TEST(MessageDialog, SeparatorsDefaultButtonCaptionAndStandardButtonIds) {
+  TModalAnswers answers;
+  TMessageDialog md(nullptr);
+  md.SetText("first\\nsecond");
+  md.SetMsgType(mtConfirmation);
+  md.SetButtons({mbYes, mbNo, mbCancel});
+  md.SetDefaultButton(mbNo);
+  TSeen seen;
+  answers.Push(Answer(mrNo, seen));
+  EXPECT_EQ(md.Execute(), mrNo);
+  EXPECT_EQ(seen.Text, "first\r\nsecond");
+  EXPECT_EQ(seen.Caption, "Confirm");
+  EXPECT_EQ(seen.Focused, "&No");
+  EXPECT_TRUE(seen.HasIcon);
+  EXPECT_EQ(seen.Ids, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+
+  // Blanks only: no separator. A default button not shown leaves the focus alone.
+  md.SetLineSeparator("  \t ");
+  md.SetDefaultButton(mbHelp);
+  md.SetCaption("Own title");
+  md.SetStayOnTop(stAlways);
+  TSeen plain;
+  answers.Push(Answer(mrYes, plain));
+  EXPECT_EQ(md.Execute(), mrYes);
+  EXPECT_EQ(plain.Text, "first\\nsecond");
+  EXPECT_EQ(plain.Caption, "Own title");
+  EXPECT_EQ(plain.Focused, "&Yes");
+  EXPECT_TRUE(plain.StayOnTop);
+  int shows = 0, closes = 0;
+  md.OnShow = [&](TObject*) { ++shows; };
+  md.OnClose = [&](TObject*) { ++closes; };
+  answers.Push(mrCancel);
+  md.Execute();
+  EXPECT_EQ(shows, 1);
+  EXPECT_EQ(closes, 1);
+}
+
+TEST(MessageDialog, CentredOnTheOwnerAndKeptOnTheScreen) {
+  TModalAnswers answers;
+  TForm owner(nullptr);
+  owner.SetBounds(100, 100, 400, 300);
+  owner.Show();
+  ProcessMessages();
+  auto* md = new TMessageDialog(&owner);
+  md->SetText("Placed");
+  TSeen seen;
+  answers.Push(Answer(mrOk, seen));
+  md->Execute();
+  int w = seen.Bounds.right - seen.Bounds.left, h = seen.Bounds.bottom - seen.Bounds.top;
+  RECT r;
+  GetWindowRect(owner.Handle(), &r);
+  EXPECT_EQ(seen.Bounds.left, r.left + (r.right - r.left) / 2 - w / 2);
+  EXPECT_EQ(seen.Bounds.top, r.top + (r.bottom - r.top) / 2 - h / 2);
+  // Near the bottom-right corner the box still fits on the screen.
+  owner.SetBounds(GetSystemMetrics(SM_CXSCREEN) - 60, GetSystemMetrics(SM_CYSCREEN) - 40, 400, 300);
+  ProcessMessages();
+  TSeen edge;
+  answers.Push(Answer(mrOk, edge));
+  md->Execute();
+  EXPECT_LE(edge.Bounds.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_LE(edge.Bounds.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_GE(edge.Bounds.left, 0);
+}
+
+TEST(InputDialog, OkTakesTheTypedTextCancelKeepsIt) {
+  TModalAnswers answers;
+  TInputDialog input(nullptr);
+  input.SetCaption("Album");
+  input.SetPrompt("Name of\\nthe new album:");
+  input.SetText("Old");
+  std::string label;
+  int okId = 0;
+  answers.Push([&](TModalRequest& r) {
+    auto* box = dynamic_cast<TInputDialogBox*>(r.Form);
+    label = box->Label1->Caption();
+    okId = GetDlgCtrlID(box->OKBtn->Handle());
+    EXPECT_GT(box->Edit1->Top(), box->Label1->Top() + box->Label1->Height());
+    EXPECT_EQ(box->Edit1->Text(), "Old");
+    box->Edit1->SetText("Night pieces");
+    return mrOk;
+  });
+  EXPECT_TRUE(input.Execute());
+  EXPECT_EQ(input.Text(), "Night pieces");
+  EXPECT_EQ(label, "Name of\r\nthe new album:");
+  EXPECT_EQ(okId, IDOK);
+  answers.Push([&](TModalRequest& r) {
+    dynamic_cast<TInputDialogBox*>(r.Form)->Edit1->SetText("Dropped");
+    return mrCancel;
+  });
+  EXPECT_FALSE(input.Execute());
+  EXPECT_EQ(input.Text(), "Night pieces");
+}
+
+TEST(MasterMessageBox, AnswersForEachButtonSetKindAndTextAsGiven) {
+  TModalAnswers answers;
+  TMasterFrmBase master(nullptr);
+  struct TCase {
+    int Kind;
+    uint16_t Buttons;
+    int Press;
+    int Expected;
+    const char* Caption;
+    std::vector<int> Ids;
+  };
+  const TCase cases[] = {
+      {3, mbbYes | mbbNo | mbbHelp, mrYes, 6, "Confirm", {IDYES, IDNO}},
+      {3, mbbYes | mbbNo | mbbHelp, mrNo, 7, "Confirm", {IDYES, IDNO}},
+      {0, mbbOK | mbbCancel, mrOk, 1, "Warning", {IDOK, IDCANCEL}},
+      {0, mbbOK | mbbCancel, mrCancel, 2, "Warning", {IDOK, IDCANCEL}},
+      {1, mbbOK, mrOk, 1, "Error", {IDOK}},
+      {2, mbbYes | mbbNo | mbbCancel, mrCancel, 2, "Information", {IDYES, IDNO, IDCANCEL}},
+      {0, mbbAbort, mrAbort, 3, "Warning", {IDABORT}},
+      {2, 0, mrOk, 1, "Information", {IDOK}}, // no button given: OK, so the box can close
+  };
+  for (const TCase& c : cases) {
+    TSeen seen;
+    answers.Push(Answer(c.Press, seen));
+    int got = master.ShowMessageBox("Could not read C:\\Music\\new.mid", c.Kind, 0, c.Buttons);
+    EXPECT_EQ(got, c.Expected) << c.Caption << " " << c.Buttons;
+    EXPECT_EQ(seen.Caption, c.Caption);
+    EXPECT_EQ(seen.Text, "Could not read C:\\Music\\new.mid");
+    EXPECT_EQ(seen.Ids, c.Ids);
+    EXPECT_TRUE(seen.HasIcon);
+  }
+  EXPECT_EQ(answers.Unanswered(), 0);
+}
+
+TEST(MasterMessageBox, ExceptionHandlerAndTraceBox) {
+  TModalAnswers answers;
+  TMasterFrmBase master(nullptr);
+  master.AppException(nullptr, std::runtime_error("disk full"));
+  ASSERT_EQ(answers.Asked().size(), 1u);
+  EXPECT_EQ(answers.Asked()[0].Text, "Application exception:\r\n\r\ndisk full");
+  EXPECT_EQ(answers.Asked()[0].Caption, "Error");
+
+  master.DebugTrace("silent"); // no trace item
+  EXPECT_EQ(answers.Asked().size(), 1u);
+  auto* menu = new TMainMenu(&master);
+  auto* debug = new TMenuItem(&master);
+  debug->SetName("DEBUGMODE1");
+  menu->Items().Add(debug);
+  debug->SetChecked(true);
+  master.DebugTrace("step 4");
+  ASSERT_EQ(answers.Asked().size(), 2u);
+  EXPECT_EQ(answers.Asked()[1].Text, "step 4");
+  EXPECT_EQ(answers.Asked()[1].Caption, "Information");
+}
+
+TEST(MasterBusyState, DisablesCommandsAndAGuardReenablesThemAfterAnException) {
+  TMasterFrmBase master(nullptr);
+  master.SetBounds(10, 10, 500, 300);
+  auto make = [&](const char* name) {
+    auto* b = new TBitBtn(&master);
+    b->SetName(name);
+    b->SetParent(&master);
+    return b;
+  };
+  TBitBtn* newAlb = make("NewAlb");
+  TBitBtn* back = make("Back");
+  TBitBtn* next = make("PlayNext");
+  auto* menu = new TMainMenu(&master);
+  auto* albums = new TMenuItem(&master);
+  albums->SetCaption("&Albums");
+  menu->Items().Add(albums);
+  auto* other = new TMenuItem(&master);
+  other->SetCaption("&Player");
+  menu->Items().Add(other);
+  master.SetMenu(menu);
+  TMidiMode mode = mdStopped;
+  master.PlayerMode = [&] { return mode; };
+
+  master.DisableCommands();
+  EXPECT_FALSE(newAlb->Enabled());
+  EXPECT_FALSE(back->Enabled());
+  EXPECT_FALSE(albums->Enabled());
+  EXPECT_TRUE(other->Enabled());
+  EXPECT_EQ(master.Cursor(), crHourGlass);
+  master.EnableCommands();
+  EXPECT_TRUE(newAlb->Enabled());
+  EXPECT_TRUE(albums->Enabled());
+  EXPECT_FALSE(back->Enabled()); // stopped: nothing to step from
+  EXPECT_FALSE(next->Enabled());
+  EXPECT_EQ(master.Cursor(), crDefault);
+
+  mode = mdPlaying;
+  try {
+    TBusyState busy(master);
+    { TBusyState inner(master); }
+    EXPECT_TRUE(master.CommandsDisabled()); // the inner holder does not end the outer one
+    throw std::runtime_error("import failed");
+  } catch (const std::exception&) {
+  }
+  EXPECT_FALSE(master.CommandsDisabled());
+  EXPECT_TRUE(newAlb->Enabled());
+  EXPECT_TRUE(back->Enabled());
+  EXPECT_TRUE(next->Enabled());
+
+  // Centring a window over the main window.
+  TForm child(nullptr);
+  child.SetBounds(0, 0, 101, 51);
+  master.CenterOverMainWindow(child);
+  EXPECT_EQ(child.Left(), 10 + (500 - 101) / 2);
+  EXPECT_EQ(child.Top(), 10 + (300 - 51) / 2);
+}
