@@ -73,6 +73,11 @@ TEST(StdCtrls, TypingEnterAndEscapeWorkARealModalDialog) {
     };
     return mrRunModal;
   });
+  // Should the keys go astray, the dialog ends after a while and the test fails instead of
+  // waiting forever.
+  auto* watchdog = new TTimer(&form);
+  watchdog->SetInterval(20000);
+  watchdog->OnTimer = [&](TObject*) { form.SetModalResult(mrAbort); };
   EXPECT_EQ(form.ShowModal(), mrOk);
   EXPECT_EQ(form.Edit->Text(), "abc");
   EXPECT_EQ(changes, 3);
