@@ -1,0 +1,432 @@
+// The drawn catalogue grid: painting, mouse and keys, drags within the grid, column fitting.
+#include "MyStringGrid.h"
+#include "Forms.h"
+#include "SysUtils.h"
+#include <algorithm>
+
+namespace {
+
+// Steps an extended progress bar for the row model's long operations.
+class TBarProgress : public TRowProgress {
+public:
+  explicit TBarProgress(TExtProgressBar* bar) : FBar(bar) {}
+  void Start(int max) override {
+    FBar->SetRange(0, std::max(max, 0));
+    FBar->SetPosition(0);
+    FBar->Show();
+  }
+  void SetPosition(int position) override { FBar->SetPosition(position); }
+  void Finish() override {
+    FBar->SetPosition(0);
+    FBar->Hide();
+  }
+
+private:
+  TExtProgressBar* FBar;
+};
+
+constexpr int kColumnSlots = 21;
+
+} // namespace
+
+TMyStringGrid::TMyStringGrid(TComponent* AOwner) : TDrawGrid(AOwner), FCentered(kColumnSlots) {
+  SetDefaultRowHeight(16);
+  SetFixedCols(0);
+  SetFixedRows(1);
+  SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect,
+              goDrawFocusSelected, goColSizing, goRowSelect, goThumbTracking});
+  SetDefaultDrawing(false); // every cell paints itself opaquely
+  SizeChanged();
+}
+
+TMyStringGrid::~TMyStringGrid() {
+  if (DragSource() == this) CancelDrag();
+}
+
+void TMyStringGrid::SetRowCount(int value) {
+  TTuneGridRows::SetRowCount(value);
+  if (!FUpdating) SizeChanged();
+}
+
+void TMyStringGrid::SetColCount(int value) {
+  TTuneGridRows::SetColCount(value);
+  SizeChanged();
+}
+
+void TMyStringGrid::SetCells(int col, int row, const std::string& text) {
+  TTuneGridRows::SetCells(col, row, text);
+  if (!FUpdating) InvalidateCell(col, row);
+}
+
+void TMyStringGrid::SetTuneRow(const TTuneRec& rec, int row) {
+  TTuneGridRows::SetTuneRow(rec, row);
+  if (!FUpdating) InvalidateRow(row);
+}
+
+void TMyStringGrid::SetAlbumRow(const TTuneRec& rec, int row) {
+  TTuneGridRows::SetAlbumRow(rec, row);
+  if (!FUpdating) InvalidateRow(row);
+}
+
+int TMyStringGrid::AppendTuneRow(const TTuneRec& rec) {
+  int row = TTuneGridRows::AppendTuneRow(rec);
+  RowsChanged();
+  return row;
+}
+
+int TMyStringGrid::AppendAlbumRow(const TTuneRec& rec) {
+  int row = TTuneGridRows::AppendAlbumRow(rec);
+  RowsChanged();
+  return row;
+}
+
+void TMyStringGrid::RemoveTuneRows(const TStringList& keys, TExtProgressBar* progress) {
+  TBarProgress bar(progress);
+  TTuneGridRows::RemoveTuneRows(keys, progress ? &bar : nullptr);
+}
+
+void TMyStringGrid::RenameCategory(int32_t categoryKey, const std::string& name,
+                                   TExtProgressBar* progress) {
+  TBarProgress bar(progress);
+  TTuneGridRows::RenameCategory(categoryKey, name, progress ? &bar : nullptr);
+}
+
+void TMyStringGrid::MoveToCategory(int32_t oldKey, int32_t newKey, const std::string& name,
+                                   TExtProgressBar* progress) {
+  TBarProgress bar(progress);
+  TTuneGridRows::MoveToCategory(oldKey, newKey, name, progress ? &bar : nullptr);
+}
+
+void TMyStringGrid::MoveRow(int fromIndex, int toIndex) {
+  if (fromIndex < 1 || toIndex < 1 || fromIndex >= RowCount() || toIndex >= RowCount()) return;
+  // The row model moves selected rows: move this one alone and keep the selection as it was.
+  if (!Objects(fromIndex)) return;
+  std::vector<bool> selected(RowCount());
+  for (int r = 1; r < RowCount(); ++r)
+    selected[r] = IsRowSelected(r);
+  BeginUpdate();
+  ClearSelection();
+  SetRowSelected(fromIndex, true);
+  SaveSelection();
+  DropSelectionAt(toIndex > fromIndex ? toIndex + 1 : toIndex);
+  bool moved = selected[fromIndex];
+  selected.erase(selected.begin() + fromIndex);
+  selected.insert(selected.begin() + toIndex, moved);
+  for (int r = 1; r < RowCount(); ++r)
+    if (Objects(r)) Objects(r)->Selected = selected[r];
+  SaveSelection();
+  EndUpdate();
+}
+
+// --- columns -------------------------------------------------------------------------------------
+
+int TMyStringGrid::TextWidth(const std::string& text) {
+  TCanvas& canvas = Canvas();
+  canvas.Font().Assign(Font());
+  return canvas.TextWidth(text);
+}
+
+void TMyStringGrid::SetColumnHeaders(const TStringList* headers) {
+  TTuneGridRows::SetColumnHeaders(headers);
+  SizeChanged();
+  for (int c = 0; c < ColCount(); ++c) {
+    if (Width() > 0)
+      SetColWidths(c, Width() / ColCount());
+    else
+      SetColWidths(c, TextWidth(Cells(c, 0)));
+  }
+}
+
+void TMyStringGrid::FitColumn(int col) {
+  if (col < 0 || col >= ColCount()) return;
+  int widest = 0;
+  for (int r = 0; r < RowCount(); ++r)
+    widest = std::max(widest, TextWidth(Cells(col, r)));
+  SetColWidths(col, widest + 6);
+}
+
+void TMyStringGrid::FitColumnsToRow(int row) {
+  if (row < 0 || row >= RowCount()) return;
+  for (int c = 0; c < ColCount(); ++c) {
+    int width = TextWidth(Cells(c, row)) + 6;
+    if (width > ColWidths(c)) SetColWidths(c, width);
+  }
+}
+
+void TMyStringGrid::FitAllColumns() {
+  for (int c = 0; c < ColCount(); ++c)
+    FitColumn(c);
+}
+
+void TMyStringGrid::SetColumnCentered(int col, bool flag) {
+  if (col < 0 || col >= kColumnSlots) return;
+  FCentered[col] = flag;
+  Invalidate();
+}
+
+bool TMyStringGrid::ColumnCentered(int col) const {
+  return col >= 0 && col < kColumnSlots && FCentered[col];
+}
+
+// --- updates -------------------------------------------------------------------------------------
+
+void TMyStringGrid::BeginUpdate() {
+  ++FUpdating;
+}
+
+void TMyStringGrid::EndUpdate() {
+  if (FUpdating > 0 && --FUpdating == 0) {
+    SizeChanged();
+    FKnownRows = RowCount();
+  }
+}
+
+void TMyStringGrid::RowChanged(int row) {
+  if (!FUpdating) InvalidateRow(row);
+}
+
+void TMyStringGrid::RowsChanged() {
+  if (FUpdating) return;
+  SizeChanged();
+  FKnownRows = RowCount();
+}
+
+void TMyStringGrid::SetBusyCursor(bool busy) {
+  Screen->SetCursor(busy ? crHourGlass : crDefault);
+}
+
+// --- painting ------------------------------------------------------------------------------------
+
+void TMyStringGrid::Paint() {
+  // Rows added or removed by a row operation that tells nobody: catch up with the scroll range.
+  if (FKnownRows != RowCount() && !FUpdating) {
+    FKnownRows = RowCount();
+    SizeChanged();
+  }
+  TDrawGrid::Paint();
+}
+
+void TMyStringGrid::DrawCell(int col, int row, const RECT& rect, TGridDrawState state) {
+  TCanvas& canvas = Canvas();
+  bool selected = col >= FixedCols() && IsRowSelected(row);
+  bool normal = !selected && row >= FixedRows() && col >= FixedCols();
+  std::string text = Trim(Cells(col, row));
+  if (text.empty()) text = " ";
+
+  canvas.Pen().SetColor(clBlack);
+  canvas.Brush().SetStyle(bsSolid);
+  canvas.Brush().SetColor(selected ? clNavy : normal ? clWhite : clSilver);
+  canvas.Font().Assign(Font());
+  canvas.Font().SetColor(selected ? clWhite : clBlack);
+
+  // Text wider than the room ends in "..." and never leaves the cell.
+  int cellWidth = rect.right - rect.left;
+  int room = cellWidth - 6;
+  int width = canvas.TextWidth(text);
+  if (width > room) {
+    const std::string dots = "...";
+    if (canvas.TextWidth(dots) < room) {
+      // The longest prefix that, with "...", is still narrower than the room.
+      size_t lo = 0, hi = text.size();
+      while (lo < hi) {
+        size_t mid = (lo + hi + 1) / 2;
+        if (canvas.TextWidth(text.substr(0, mid) + dots) < room)
+          lo = mid;
+        else
+          hi = mid - 1;
+      }
+      text = text.substr(0, lo) + dots;
+    } else {
+      text = dots;
+    }
+    width = canvas.TextWidth(text);
+  }
+  int x = ColumnCentered(col) ? rect.left + (cellWidth - width) / 2 : rect.left + 4;
+  canvas.TextRect(rect, x, rect.top + 1, text);
+
+  canvas.Pen().SetColor(clBlack);
+  canvas.Font().SetColor(clBlack);
+  canvas.Brush().SetColor(clWhite);
+
+  if (state == TGridDrawState{gdFixed}) {
+    canvas.Pen().SetColor(clWhite);
+    canvas.MoveTo(rect.left, rect.bottom - 1);
+    canvas.LineTo(rect.left, rect.top);
+    canvas.LineTo(rect.right, rect.top);
+    canvas.Pen().SetColor(clGray);
+    canvas.MoveTo(rect.right - 1, rect.top + 1);
+    canvas.LineTo(rect.right - 1, rect.bottom - 1);
+    canvas.LineTo(rect.left - 1, rect.bottom - 1);
+    canvas.Pen().SetColor(clBlack);
+  }
+}
+
+// --- mouse and keys ------------------------------------------------------------------------------
+
+void TMyStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (shift.Contains(ssDouble)) {
+    // The second press of a double click: the double click handler has done the work.
+    TDrawGrid::MouseDown(button, shift, x, y);
+    return;
+  }
+  FPressed = button == mbLeft;
+  FDragging = false;
+  FHeaderClick = false;
+  FMoved = false;
+  FPressRow = -1;
+  FPressPoint = POINT{x, y};
+  FPressTime = Now();
+  TDrawGrid::MouseDown(button, shift, x, y);
+  if (button != mbLeft || IsSizingColumn()) return;
+  TGridCoord cell = MouseToCell(x, y);
+  if (cell.Y == 0) {
+    FHeaderClick = true;
+  } else if (cell.Y >= 1) {
+    FPressRow = cell.Y;
+    PressRow(cell.Y, shift.Contains(ssShift), shift.Contains(ssCtrl));
+  }
+  if (LeftCol() > FixedCols()) Invalidate();
+}
+
+void TMyStringGrid::MouseMove(TShiftState shift, int x, int y) {
+  if (x != FPressPoint.x || y != FPressPoint.y) {
+    if (FDragging && !FPressed) FDragging = false; // the hold after a double click ends
+    FMoved = true;
+  }
+  TDrawGrid::MouseMove(shift, x, y);
+  if (FPressed && shift.Contains(ssLeft) && FPressRow >= 1 && !FDragging && FMoved &&
+      !IsSizingColumn() && !Dragging()) {
+    FDragging = true;
+    BeginDrag(this);
+  }
+}
+
+void TMyStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  bool wasSizing = IsSizingColumn();
+  TDrawGrid::MouseUp(button, shift, x, y);
+  if (button != mbLeft) return;
+  TGridCoord cell = MouseToCell(x, y);
+  ReleaseRow(cell.Y, FDragging);
+  if (FPressed && !FMoved && FHeaderClick && !wasSizing && cell.Y == 0 && cell.X >= 0)
+    SortByColumn(cell.X);
+  FPressed = false;
+  FHeaderClick = false;
+  FReleaseTime = Now();
+}
+
+void TMyStringGrid::DblClick() {
+  int row = Row();
+  if (row >= 1 && row < RowCount()) {
+    ClearSelection();
+    SetRowSelected(row, true);
+    SetAnchorRow(row);
+  }
+  TDrawGrid::DblClick();
+  if (DragSource() == this) CancelDrag();
+  // The release of the double click must not act as a click on the selection.
+  FDragging = true;
+  FPressed = false;
+  FHeaderClick = false;
+}
+
+void TMyStringGrid::KeyDown(WORD& key, TShiftState shift) {
+  int before = Row();
+  TDrawGrid::KeyDown(key, shift);
+  if (key != 0 && Row() != before) {
+    KeyMovedTo(Row(), shift.Contains(ssShift));
+    key = 0;
+  }
+}
+
+void TMyStringGrid::DoEnter() {
+  RestoreSelection();
+  TDrawGrid::DoEnter();
+}
+
+void TMyStringGrid::DoExit() {
+  if (DragSource() != this) {
+    SaveSelection();
+    ClearSelection();
+  }
+  TDrawGrid::DoExit();
+}
+
+// --- dragging rows -------------------------------------------------------------------------------
+
+void TMyStringGrid::DoStartDrag(TCursor& cursor) {
+  if (!SelectEmptyRows) {
+    RestoreSelection();
+    SaveSelection();
+  }
+  cursor = SelectedCount() > 1 ? crMultiDrag : crDrag;
+  FOwnDrag = true;
+  TDragClient::DoStartDrag(cursor);
+}
+
+int TMyStringGrid::DropRowAt(int x, int y) const {
+  int headerBottom = FixedRows() * (DefaultRowHeight() + GridLineWidth());
+  if (y < headerBottom + 3) return 1;
+  TGridCoord cell = MouseToCell(std::max(x, 0), y);
+  if (cell.Y >= 1) return cell.Y;
+  // Below the last row, while the last row is on screen.
+  int last = RowCount() - 1;
+  if (last >= TopRow() && last < TopRow() + VisibleRowCount() + 1) return last;
+  return -1;
+}
+
+void TMyStringGrid::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+  if (Source != this || !FOwnDrag) {
+    TDragClient::DragOver(Source, X, Y, State, Accept);
+    return;
+  }
+  Accept = false;
+  if (State == dsDragLeave) {
+    FDropRow = -1;
+    ClearSelection();
+    return;
+  }
+  if (!CanDragRows) return;
+  int row = DropRowAt(X, Y);
+  if (row < 1) return;
+  Accept = true;
+  if (row != FDropRow || SelectedCount() != 1 || !IsRowSelected(row)) {
+    ClearSelection();
+    SetRowSelected(row, true);
+  }
+  FDropRow = row;
+}
+
+void TMyStringGrid::DragDrop(TObject* Source, int X, int Y) {
+  if (Source != this || !FOwnDrag) {
+    TDragClient::DragDrop(Source, X, Y);
+    return;
+  }
+  int row = FDropRow >= 1 ? FDropRow : DropRowAt(X, Y);
+  // The drop row was shown as selected; only the rows the user dragged move.
+  BeginUpdate();
+  ClearSelection();
+  DropSelectionAt(std::max(row, 1));
+  EndUpdate();
+  FDropRow = -1;
+  Invalidate();
+}
+
+void TMyStringGrid::DoEndDrag(TObject* Target, int X, int Y) {
+  bool own = FOwnDrag;
+  FOwnDrag = false;
+  FDropRow = -1;
+  FDragging = false;
+  FPressed = false;
+  ReleaseRow(-1, true);
+  if (own && Target != this) {
+    // Dropped elsewhere or nowhere: the user's selection shows again.
+    ClearSelection();
+    RestoreSelection();
+  }
+  TDragClient::DoEndDrag(Target, X, Y);
+}
+
+void TMyStringGrid::WndProc(TMessage& message) {
+  if (DragMouseMessage(this, message)) return;
+  TDrawGrid::WndProc(message);
+}
