@@ -67,7 +67,7 @@ std::string WorkFolder(const char* name) {
 
 // --- construction -------------------------------------------------------------------------------
 
-TMasterFrm::TMasterFrm(TComponent* AOwner) : TForm(AOwner) {
+TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   if (!QxMessages.BringToFront) InitMainUnit();
   MasterFrm = this;
   SetName("MasterFrm");
@@ -80,6 +80,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TForm(AOwner) {
   FTuneFiles = std::make_unique<TTuneFiles>();
   FStore = std::make_unique<TNoStore>();
   FRoad = std::make_unique<TPlayRoad>(ProgramFolder(), *FMyMidi, *FTuneFiles, *FStore, *this);
+  PlayerMode = [this] { return FRoad->Mode(); };
   FTuneFiles->OnMessageBox = [this](const std::string& text, int kind, int help, int buttons) {
     return ShowMessageBox(text, kind, help, buttons);
   };
@@ -584,7 +585,7 @@ void TMasterFrm::WndProc(TMessage& m) {
   }
   if (m.Msg == WM_SIZE) {
     // Laid out from the window's real client size, after the window has taken it.
-    TForm::WndProc(m);
+    TMasterFrmBase::WndProc(m);
     if (m.WParam != SIZE_MINIMIZED) FormResize(this);
     return;
   }
@@ -603,7 +604,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     ShowWindow(Handle(), SW_RESTORE);
     SetVisible(true);
     SetForegroundWindow(Handle());
-    TForm::WndProc(m);
+    TMasterFrmBase::WndProc(m);
     m.Result = 0;
     return;
   } else if (m.Msg == QxMessages.TrackBarSetPos && m.Msg != 0) {
@@ -614,59 +615,14 @@ void TMasterFrm::WndProc(TMessage& m) {
       });
     }
   }
-  TForm::WndProc(m);
+  TMasterFrmBase::WndProc(m);
 }
 
 // --- message box, busy state, exceptions
 // ----------------------------------------------------------
 
 int TMasterFrm::ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) {
-  unsigned flags = kind == 0   ? MB_ICONWARNING
-                   : kind == 1 ? MB_ICONERROR
-                   : kind == 2 ? MB_ICONINFORMATION
-                               : MB_ICONQUESTION;
-  bool yes = buttons & 1, no = buttons & 2, ok = buttons & 4, cancel = buttons & 8;
-  if (yes && no)
-    flags |= cancel ? MB_YESNOCANCEL : MB_YESNO;
-  else if (ok && cancel)
-    flags |= MB_OKCANCEL;
-  else
-    flags |= MB_OK;
-  if ((buttons & 1024) && helpContext != 0) flags |= MB_HELP;
-  HWND owner = HandleAllocated() && IsWindowVisible(FHandle) ? FHandle : nullptr;
-  int answer = PlainMessageBox(text, AppTitleText, flags | MB_TASKMODAL, owner);
-  // A lone Cancel button shows as OK; the caller hears the button it offered.
-  if (!ok && cancel && !yes && answer == IDOK) return IDCANCEL;
-  return answer;
-}
-
-void TMasterFrm::SetCommandsEnabled(bool enabled) {
-  FCommandsEnabled = enabled;
-  for (TControl* c : std::initializer_list<TControl*>{NewAlb, GetLocal, GetWeb, BitBtn1, BitBtn2,
-                                                      OutPort, Volume, MMSlider1})
-    c->SetEnabled(enabled);
-  bool playing = false;
-  if (enabled) {
-    TMidiMode mode = FRoad->Mode();
-    playing = mode == mdPlaying || mode == mdPaused;
-  }
-  Back->SetEnabled(playing);
-  PlayNext->SetEnabled(playing);
-  for (TMenuItem* m : {File1, View1, Albums1, Categories1, Titles1, Help1})
-    m->SetEnabled(enabled);
-  SetCursor(enabled ? crDefault : crHourGlass);
-}
-
-void TMasterFrm::DisableCommands() {
-  SetCommandsEnabled(false);
-}
-
-void TMasterFrm::EnableCommands() {
-  SetCommandsEnabled(true);
-}
-
-void TMasterFrm::AppException(TObject*, const std::exception& E) {
-  ShowMessageBox(std::string("Application exception:\r\n\r\n") + E.what(), 1, 0, 4);
+  return TMasterFrmBase::ShowMessageBox(text, kind, helpContext, static_cast<uint16_t>(buttons));
 }
 
 // --- player timer and display -------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "MasterBase.h"
 #include "Menus.h"
 #include "PlayRoad.h"
 #include "Settings.h"
@@ -55,7 +56,7 @@ extern TMasterFrm* MasterFrm;
 // --- the main window
 // ------------------------------------------------------------------------------
 
-class TMasterFrm : public TForm, public TPlayRoadView {
+class TMasterFrm : public TMasterFrmBase, public TPlayRoadView {
 public:
   explicit TMasterFrm(TComponent* AOwner);
   ~TMasterFrm() override;
@@ -69,12 +70,8 @@ public:
   void PrepareWorkFolders();
   void FormResize(TObject* Sender);
 
-  // The message box of the main window: kind 0 warning, 1 error, 2 information, 3 confirmation;
-  // buttons 1 Yes, 2 No, 4 OK, 8 Cancel, 1024 Help; answers 1 OK, 2 Cancel, 6 Yes, 7 No.
+  // The play road speaks through the main window's message box.
   int ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) override;
-  void DisableCommands();
-  void EnableCommands();
-  void AppException(TObject* Sender, const std::exception& E);
   // One request from the command line, a second start or the plug-in.
   void ProcessRequest(const std::string& text, int index);
 
@@ -90,7 +87,7 @@ public:
   void SetPrinting(bool value) { FPrinting = value; }
   int StartupTimerRuns() const { return FStartupTimerRuns; }
   const std::string& StatusText() const { return FStatusText; }
-  bool CommandsEnabled() const { return FCommandsEnabled; }
+  bool CommandsEnabled() const { return !CommandsDisabled(); }
   // Every request handed to ProcessRequest, in order.
   const std::vector<std::string>& HandledRequests() const { return FHandledRequests; }
   // This start's command-line parameters (a test may set others before the window is shown).
@@ -154,7 +151,6 @@ private:
   void ApplySettingsToMenus();
   void TakeSettingsFromMenus();
   void FindPlugInDirs();
-  void SetCommandsEnabled(bool enabled);
   void CloseSequencer();
   void Timer1Timer(TObject* Sender);
   TBitBtn* MakeButton(TWinControl* parent, const std::string& name, const std::string& caption,
@@ -181,7 +177,6 @@ private:
   bool FShowAlbTabs = true, FShowCatTabs = true;
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;
-  bool FCommandsEnabled = true;
   bool FClosed = false;
   int FStartupTimerRuns = 0;
 };
