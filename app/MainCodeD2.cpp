@@ -1,0 +1,713 @@
+// The main window: its parts, start-up in three steps, requests from outside and shutdown.
+#include "MainCodeD2.h"
+#include <windows.h>
+#include <shellapi.h>
+#include "FileAssoc.h"
+#include "Guard.h"
+#include "IniFiles.h"
+#include "MessageBox.h"
+#include "Messages.h"
+#include "OnceOnly.h"
+#include "FolderTools.h"
+#include "Registry.h"
+#include "SysUtils.h"
+
+TQxMessages QxMessages;
+std::string PendingRequest;
+bool StartUpDone = false;
+TMasterFrm* MasterFrm = nullptr;
+const char* const WorkFolderNames[5] = {"TempTune", "TempZips", "TempMail", "TempTrash", "BackUp"};
+
+namespace {
+
+std::string& ProgramFolderOverride() {
+  static std::string folder;
+  return folder;
+}
+
+// Until the catalogue store is wired in, a title cannot be fetched: the road drops its key.
+class TNoStore : public TPlayStore {
+public:
+  bool ExtractTuneData(const std::string&, TTuneRec&, int) override { return false; }
+  bool SetDuration(int, int) override { return false; }
+  bool DeleteTune(int, bool) override { return false; }
+};
+
+// The plug-in sends its request in a global atom with this message.
+constexpr UINT WM_PLUGINREQUEST = WM_USER + 687;
+
+// Masks by which the work folders are emptied at every start; "TempTrash" keeps its ".mid"
+// files and "BackUp" is never emptied.
+const std::vector<std::string> TuneMasks = {"*.mid", "*.rmi", "*.zip", "*.gif", "*.jpg"};
+const std::vector<std::string> TrashMasks = {"*.dat", "*.rmi", "*.zip", "*.gif", "*.jpg"};
+
+} // namespace
+
+void InitMainUnit() {
+  PendingRequest.clear();
+  QxMessages.BringToFront = RegisterWindowMessageA("QX_BringToFront");
+  QxMessages.TrackBarPerc = RegisterWindowMessageA("QX_TrackBar_Perc");
+  QxMessages.TrackBarSetPos = RegisterWindowMessageA("QX_TrackBar_SetPos");
+  QxMessages.ShowMixerWindow = RegisterWindowMessageA("QX_ShowMixerWindow");
+  QxMessages.ShowBadFileBitmap = RegisterWindowMessageA("QX_ShowBadFileBitmap");
+}
+
+std::string ProgramFolder() {
+  const std::string& o = ProgramFolderOverride();
+  return o.empty() ? ExtractFilePath(ParamStr(0)) : o;
+}
+
+void SetProgramFolder(const std::string& folder) {
+  ProgramFolderOverride() = folder.empty() ? "" : IncludeTrailingBackslash(folder);
+}
+
+std::string WorkFolder(const char* name) {
+  return ProgramFolder() + name + "\\";
+}
+
+// --- construction -------------------------------------------------------------------------------
+
+TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
+  if (!QxMessages.BringToFront) InitMainUnit();
+  MasterFrm = this;
+  SetName("MasterFrm");
+  SetCaption(AppTitleText);
+  SetBounds(100, 100, 585, 400);
+  for (int i = 1; i <= ParamCount(); ++i)
+    FParams.push_back(ParamStr(i));
+
+  FMyMidi = std::make_unique<TMyMidi>();
+  FTuneFiles = std::make_unique<TTuneFiles>();
+  FStore = std::make_unique<TNoStore>();
+  FRoad = std::make_unique<TPlayRoad>(ProgramFolder(), *FMyMidi, *FTuneFiles, *FStore, *this);
+  PlayerMode = [this] { return FRoad->Mode(); };
+  FTuneFiles->OnMessageBox = [this](const std::string& text, int kind, int help, int buttons) {
+    return ShowMessageBox(text, kind, help, buttons);
+  };
+
+  Timer1 = new TTimer(this);
+  Timer1->SetName("Timer1");
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(100);
+  Timer1->OnTimer = [this](TObject* s) { Timer1Timer(s); };
+  Timer2 = new TTimer(this);
+  Timer2->SetName("Timer2");
+  Timer2->SetEnabled(false);
+  Timer2->SetInterval(100);
+  Timer2->OnTimer = [this](TObject* s) { Timer2Timer(s); };
+
+  BuildMenu();
+  StatusBar1 = new TStatusBar(this);
+  StatusBar1->SetName("StatusBar1");
+  StatusBar1->SetParent(this);
+  StatusBar1->SetAlign(alBottom);
+  StatusBar1->SetHeight(20);
+  StatusBar1->AddPanel().SetWidth(290);
+  StatusBar1->AddPanel().SetWidth(50);
+  ProgressBar1 = MakePanel(StatusBar1, "ProgressBar1", "");
+  ProgressBar1->SetBevelOuter(bvLowered);
+  ProgressBar1->SetVisible(false);
+  BuildTopArea();
+  BuildCatalogueArea();
+
+  OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnShow = [this](TObject* s) { FormShow(s); };
+  OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+}
+
+TMasterFrm::~TMasterFrm() {
+  if (!FClosed) {
+    // Freed without a close (a test): the player must not keep the play file open.
+    Timer1->SetEnabled(false);
+    Timer2->SetEnabled(false);
+    CloseSequencer();
+  }
+  if (MasterFrm == this) {
+    MasterFrm = nullptr;
+    Application->OnHint = nullptr;
+    Application->OnException = nullptr;
+  }
+}
+
+TBitBtn* TMasterFrm::MakeButton(TWinControl* parent, const std::string& name,
+                                const std::string& caption, int width) {
+  auto* b = new TBitBtn(this);
+  b->SetName(name);
+  b->SetCaption(caption);
+  b->SetBounds(0, 0, width, 25);
+  b->SetParent(parent);
+  return b;
+}
+
+TPanel* TMasterFrm::MakePanel(TWinControl* parent, const std::string& name,
+                              const std::string& caption) {
+  auto* p = new TPanel(this);
+  p->SetName(name);
+  p->SetCaption(caption);
+  p->SetParent(parent);
+  return p;
+}
+
+void TMasterFrm::BuildMenu() {
+  MainMenu1 = new TMainMenu(this);
+  MainMenu1->SetName("MainMenu1");
+  auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption) {
+    auto* m = new TMenuItem(this);
+    m->SetName(name);
+    m->SetCaption(caption);
+    parent->Add(m);
+    return m;
+  };
+  auto check = [](TMenuItem* m) {
+    m->OnClick = [m](TObject*) { m->SetChecked(!m->Checked()); };
+    return m;
+  };
+  auto radio = [](TMenuItem* m, int group) {
+    m->SetRadioItem(true);
+    m->SetGroupIndex(group);
+    m->OnClick = [m](TObject*) { m->SetChecked(true); };
+    return m;
+  };
+  TMenuItem& root = MainMenu1->Items();
+  File1 = item(&root, "File1", "&File");
+  ManageNPISep = item(File1, "N1", "-");
+  ManageNPI = item(File1, "ManageNPI", "&Manage browser plug-in...");
+  item(File1, "N2", "-");
+  Exit1 = item(File1, "Exit1", "E&xit");
+  Exit1->OnClick = [this](TObject*) { Close(); };
+  View1 = item(&root, "View1", "&View");
+  Visualeffects1 = check(item(View1, "Visualeffects1", "&Visual effects"));
+  Spectrumbars1 = check(item(View1, "Spectrumbars1", "Spectrum &bars"));
+  Lights1 = check(item(View1, "Lights1", "&Lights"));
+  Spectrograph1 = check(item(View1, "Spectrograph1", "Spectro&graph"));
+  item(View1, "N3", "-");
+  Showmusictoolbar1 = item(View1, "Showmusictoolbar1", "&Hide music toolbar");
+  Showmusictoolbar1->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
+  Hintlevel1 = check(item(View1, "Hintlevel1", "Show all &hints"));
+  Albums1 = item(&root, "Albums1", "&Albums");
+  item(Albums1, "Viewalbums1", "&View albums");
+  Categories1 = item(&root, "Categories1", "&Categories");
+  item(Categories1, "Viewcategories1", "&View categories");
+  Titles1 = item(&root, "Titles1", "&Titles");
+  item(Titles1, "Viewtitles1", "&View program");
+  Options1 = item(&root, "Options1", "&Options");
+  Looping1 = check(item(Options1, "Looping1", "&Looping"));
+  auto* resets = item(Options1, "Resets1", "MIDI &reset before each title");
+  None1 = radio(item(resets, "None1", "&None"), 1);
+  GM1 = radio(item(resets, "GM1", "&GM"), 1);
+  GS1 = radio(item(resets, "GS1", "G&S"), 1);
+  GMGS1 = radio(item(resets, "GMGS1", "GM, &then GS"), 1);
+  GSGM1 = radio(item(resets, "GSGM1", "GS, th&en GM"), 1);
+  Remindtoscan1 = check(item(Options1, "Remindtoscan1", "&Remind to scan"));
+  item(Options1, "N4", "-");
+  MIDIdefault = item(Options1, "MIDIdefault", "");
+  MIDIrestore = item(Options1, "MIDIrestore", "&Restore the former MIDI player");
+  LaunchOnWinStart = item(Options1, "LaunchOnWinStart", "&Start with Windows");
+  Normal1 = radio(item(LaunchOnWinStart, "Normal1", "&Normal"), 2);
+  Minimized1 = radio(item(LaunchOnWinStart, "Minimized1", "&Minimized"), 2);
+  Not1 = radio(item(LaunchOnWinStart, "Not1", "N&ot"), 2);
+  DEBUGMODE1 = check(item(Options1, "DEBUGMODE1", "&Debug mode"));
+  DEBUGMODE1->SetVisible(false);
+  Help1 = item(&root, "Help1", "&Help");
+  item(Help1, "Contents1", "&Contents");
+  SetMenu(MainMenu1);
+}
+
+void TMasterFrm::BuildTopArea() {
+  TopPanel = MakePanel(this, "TopPanel", "");
+  TopPanel->SetBevelOuter(bvNone);
+  Panel11 = MakePanel(TopPanel, "Panel11", "");
+  Panel11->SetBevelOuter(bvLowered);
+  Panel11->SetBounds(4, 2, 400, 96);
+  Panel11->SetColor(clBlack);
+  Panel11->Font().SetColor(clLime);
+  MMSlider1 = MakePanel(TopPanel, "MMSlider1", "");
+  MMSlider1->SetBevelOuter(bvLowered);
+  MMSlider1->SetHeight(16);
+  PlayReplace = MakeButton(TopPanel, "PlayReplace", "&Replace", 80);
+  Play = MakeButton(TopPanel, "Play", "&PLAY", 80);
+  ListPanel = MakePanel(TopPanel, "ListPanel", "");
+  ListPanel->SetBounds(0, 0, 84, 26);
+  Back = MakeButton(ListPanel, "Back", "<<", 40);
+  Back->SetBounds(1, 1, 41, 24);
+  PlayNext = MakeButton(ListPanel, "PlayNext", ">>", 40);
+  PlayNext->SetBounds(42, 1, 41, 24);
+  PlayPanel = MakePanel(TopPanel, "PlayPanel", "");
+  PlayPanel->SetBounds(0, 0, 84, 26);
+  Pause = MakeButton(PlayPanel, "Pause", "||", 40);
+  Pause->SetBounds(1, 1, 41, 24);
+  AllStop = MakeButton(PlayPanel, "AllStop", "[]", 40);
+  AllStop->SetBounds(42, 1, 41, 24);
+  SoundPanel = MakePanel(TopPanel, "SoundPanel", "");
+  SoundPanel->SetBounds(0, 0, 84, 26);
+  OutPort = MakeButton(SoundPanel, "OutPort", "Port", 40);
+  OutPort->SetBounds(1, 1, 41, 24);
+  Volume = MakeButton(SoundPanel, "Volume", "Vol", 40);
+  Volume->SetBounds(42, 1, 41, 24);
+  auto tool = [this](const std::string& name) {
+    auto* b = new TSpeedButton(this);
+    b->SetName(name);
+    b->SetBounds(0, 0, 20, 20);
+    b->SetCaption("^");
+    b->SetParent(TopPanel);
+    b->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
+    return b;
+  };
+  ToolsLeft = tool("ToolsLeft");
+  ToolsLeft->SetLeft(7);
+  ToolsRight = tool("ToolsRight");
+  Play->Font().SetName("System");
+  Play->Font().SetSize(8);
+  Play->Font().SetStyle({fsBold});
+  PlayReplace->Font().Assign(Play->Font());
+}
+
+void TMasterFrm::BuildCatalogueArea() {
+  DBPanel = MakePanel(this, "DBPanel", "");
+  DBPanel->SetBevelOuter(bvNone);
+  EditCat = MakeButton(DBPanel, "EditCat", "&Edit", 52);
+  MailTitle = MakeButton(DBPanel, "MailTitle", "&Mail", 52);
+  Archive = MakeButton(DBPanel, "Archive", "&Archive", 52);
+  ExportTitle = MakeButton(DBPanel, "ExportTitle", "&Save", 52);
+  PrintCat = MakeButton(DBPanel, "PrintCat", "P&rint", 52);
+  TrashCat = MakeButton(DBPanel, "TrashCat", "&Delete", 52);
+  Panel4 = MakePanel(DBPanel, "Panel4", "");
+  Panel4->SetBevelOuter(bvNone);
+  Panel4->SetBounds(6, 4, 66, 25);
+  NewAlb = MakeButton(Panel4, "NewAlb", "New &album", 66);
+  WebPanel = MakePanel(DBPanel, "WebPanel", "");
+  WebPanel->SetBevelOuter(bvNone);
+  WebPanel->SetBounds(76, 4, 36, 25);
+  GetWeb = MakeButton(WebPanel, "GetWeb", "&Web", 36);
+  GetMIDIsPanel = MakePanel(DBPanel, "GetMIDIsPanel", "");
+  GetMIDIsPanel->SetBevelOuter(bvNone);
+  GetMIDIsPanel->SetBounds(0, 4, 114, 25);
+  GetLocal = MakeButton(GetMIDIsPanel, "GetLocal", "&Load", 38);
+  BitBtn1 = MakeButton(GetMIDIsPanel, "BitBtn1", "S&can", 38);
+  BitBtn1->SetLeft(38);
+  BitBtn2 = MakeButton(GetMIDIsPanel, "BitBtn2", "&Drives", 38);
+  BitBtn2->SetLeft(76);
+
+  AlbPanel = MakePanel(DBPanel, "AlbPanel", "");
+  AlbPanel->SetBevelOuter(bvLowered);
+  AlbPanel->SetWidth(200);
+  Albums = MakePanel(AlbPanel, "Albums", "Albums");
+  Albums->SetAlign(alTop);
+  Albums->SetHeight(24);
+  auto* detailsPanel = MakePanel(AlbPanel, "Panel5", "");
+  detailsPanel->SetAlign(alBottom);
+  detailsPanel->SetHeight(22);
+  CheckBox1 = new TCheckBox(this);
+  CheckBox1->SetName("CheckBox1");
+  CheckBox1->SetCaption("show album details");
+  CheckBox1->SetBounds(4, 2, 150, 18);
+  CheckBox1->SetParent(detailsPanel);
+  CheckBox1->SetChecked(true);
+  AllAlbLV = MakePanel(AlbPanel, "AllAlbLV", "");
+  AllAlbLV->SetAlign(alClient);
+  AllAlbLV->SetColor(clWindow);
+  AllAlbLV->SetBevelOuter(bvLowered);
+
+  Separator = MakePanel(DBPanel, "Separator", "");
+  Separator->SetBevelOuter(bvRaised);
+  Separator->SetWidth(4);
+  Separator->SetCursor(crHSplit);
+
+  CatPanel = MakePanel(DBPanel, "CatPanel", "");
+  CatPanel->SetBevelOuter(bvLowered);
+  Categories = MakePanel(CatPanel, "Categories", "All titles");
+  Categories->SetAlign(alTop);
+  Categories->SetHeight(24);
+  AllCatPT = MakePanel(CatPanel, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
+  AllCatPT->SetAlign(alBottom);
+  AllCatPT->SetHeight(20);
+  AllCatGrid = MakePanel(CatPanel, "AllCatGrid", "");
+  AllCatGrid->SetAlign(alClient);
+  AllCatGrid->SetColor(clWindow);
+  AllCatGrid->SetBevelOuter(bvLowered);
+
+  MusicPanel = MakePanel(this, "MusicPanel", "");
+  MusicPanel->SetBevelOuter(bvLowered);
+  MusicPanel->SetColor(clBlack);
+  MusicPanel->SetVisible(false);
+}
+
+// --- start-up -----------------------------------------------------------------------------------
+
+void TMasterFrm::FormCreate(TObject*) {
+  Application->OnException = [this](TObject* s, const std::exception& e) { AppException(s, e); };
+  FRequestSeen = false;
+  std::string title = Application->Title().empty() ? AppTitleText : Application->Title();
+  SetCaption(title);
+  FDocTypeName = title + ".Document";
+  MIDIdefault->SetCaption("Set as default Windows &MIDI player");
+  FSessionEnding = false;
+  FSettingsPath = ProgramFolder() + TSettings::FileName;
+  FFirstRun = !FileExists(FSettingsPath);
+  FRoad->SetImportBusy(false);
+  FRoad->SetStartBusy(false);
+  ProcessMessages();
+  PrepareWorkFolders();
+  Application->OnHint = [this](TObject* s) { ShowAppHint(s); };
+  FStatusText = "Idle";
+  FCategoryText = "No category";
+  FTitleText = "No title";
+  FArtistText = "No artist";
+  HMODULE self = GetModuleHandleA(nullptr);
+  HCURSOR help = LoadCursorA(self, "HELP");
+  HCURSOR hand = LoadCursorA(self, "HANDPOINT");
+  Screen->SetCursors(5, help ? help : LoadCursorA(nullptr, IDC_HELP));
+  Screen->SetCursors(6, hand ? hand : LoadCursorA(nullptr, IDC_HAND));
+  FSelection = std::make_unique<TStringList>();
+  FDragList = std::make_unique<TStringList>();
+  FSelection2 = std::make_unique<TStringList>();
+  FRoad->Program().SetIndex(-1);
+  DisableCommands();
+  // The category and album lists are made here and loaded by the start-up timer once the
+  // catalogue store joins the main window; the display panel links to MyMidi1 the same way.
+  DragAcceptFiles(Handle(), TRUE);
+}
+
+void TMasterFrm::PrepareWorkFolders() {
+  std::string folder = ProgramFolder();
+  RegisterDocType(ProgramFolder() + ExtractFileName(ParamStr(0)), FDocTypeName);
+  for (const char* name : WorkFolderNames) {
+    std::string work = folder + name + "\\";
+    if (!DirectoryExists(work)) ForceDirectories(work);
+    const std::string n = name;
+    if (n == "BackUp") continue;
+    for (const std::string& mask : n == "TempTrash" ? TrashMasks : TuneMasks)
+      ClearDirectory(work, mask);
+  }
+}
+
+void TMasterFrm::ShowAppHint(TObject*) {
+  StatusBar1->Font().SetName("MS Sans Serif");
+  StatusBar1->Font().SetSize(8);
+  StatusBar1->Font().SetStyle({fsBold});
+  if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText(Application->Hint());
+}
+
+void TMasterFrm::FormShow(TObject*) {
+  // The splash joins here: shown only when no plug-in request waits and there are no parameters.
+  ProcessMessages();
+  Font().SetName("MS Sans Serif");
+  FRoad->Program().SetPlaying(false);
+  TTuneInfo idle;
+  idle.Category = idle.Artist = idle.Title = "None";
+  idle.Status = "No program";
+  ShowTuneInfo(idle);
+  SetCurrentDir(ProgramFolder());
+  ReadSettings();
+  FindPlugInDirs();
+  FormResize(this);
+  Timer2->SetEnabled(true);
+}
+
+void TMasterFrm::ReadSettings() {
+  FSettings.Load(FSettingsPath);
+  ApplySettingsToMenus();
+  int width = FSettings.Width, height = FSettings.Height;
+  if (FFirstRun) {
+    SetBounds((Screen->Width() - width) / 2, (Screen->Height() - height) / 2, width, height);
+  } else {
+    SetBounds(FSettings.Left, FSettings.Top, width, height);
+  }
+  bool isDefault = IsDefaultMIDIPlayer(FDocTypeName);
+  MIDIdefault->SetEnabled(!isDefault);
+  MIDIrestore->SetEnabled(!MIDIdefault->Enabled());
+}
+
+void TMasterFrm::ApplySettingsToMenus() {
+  const TSettings& s = FSettings;
+  FFullScanDone = s.FullScanDone;
+  Hintlevel1->SetChecked(s.ShowAllHints);
+  Application->SetShowHint(s.ShowAllHints);
+  FShowAlbTabs = s.ShowAlbTabs;
+  FShowCatTabs = s.ShowCatTabs;
+  Remindtoscan1->SetChecked(s.RemindToScan);
+  Looping1->SetChecked(s.AutoLooping);
+  FRoad->SetLooping(s.AutoLooping);
+  FMyMidi->SetMidiOutPort(s.MIDIOutPort);
+  // More than one reset key set ticks each of them; the next reset click makes it single.
+  GMGS1->SetChecked(s.GMGSReset);
+  GSGM1->SetChecked(s.GSGMReset);
+  GM1->SetChecked(s.GMReset);
+  GS1->SetChecked(s.GSReset);
+  None1->SetChecked(s.NoReset());
+  FRoad->SetResetChoice(ResetChoiceOf(s));
+  Normal1->SetChecked(s.LOWS_Normal);
+  Minimized1->SetChecked(s.LOWS_Minimized);
+  Not1->SetChecked(s.LOWS_Not());
+  LaunchOnWinStart->SetChecked(s.LaunchOnWinStart());
+  FDisableTempConPI = s.DisableTempConPI;
+  Visualeffects1->SetChecked(s.VisE);
+  Spectrumbars1->SetChecked(s.SpecBars);
+  Lights1->SetChecked(s.Lights);
+  Spectrograph1->SetChecked(s.SpecGraph);
+  AlbPanel->SetWidth(s.AlbPanelWidth);
+  SetShowTools(s.ShowTools);
+}
+
+void TMasterFrm::TakeSettingsFromMenus() {
+  TSettings& s = FSettings;
+  s.ShowTools = FShowTools;
+  s.FullScanDone = FFullScanDone;
+  s.ShowAllHints = Hintlevel1->Checked();
+  s.ShowAlbTabs = FShowAlbTabs;
+  s.ShowCatTabs = FShowCatTabs;
+  s.RemindToScan = Remindtoscan1->Checked();
+  s.VisE = Visualeffects1->Checked();
+  s.SpecBars = Spectrumbars1->Checked();
+  s.Lights = Lights1->Checked();
+  s.SpecGraph = Spectrograph1->Checked();
+  s.AutoLooping = Looping1->Checked();
+  s.MIDIOutPort = FMyMidi->MidiOutPort();
+  s.GMGSReset = GMGS1->Checked();
+  s.GSGMReset = GSGM1->Checked();
+  s.GMReset = GM1->Checked();
+  s.GSReset = GS1->Checked();
+  s.LOWS_Normal = Normal1->Checked();
+  s.LOWS_Minimized = Minimized1->Checked();
+  s.DisableTempConPI = FDisableTempConPI;
+  s.AlbPanelWidth = AlbPanel->Width();
+  s.Top = Top();
+  s.Left = Left();
+  s.Height = Height();
+  s.Width = Width();
+}
+
+void TMasterFrm::FindPlugInDirs() {
+  FPlugInDirs.clear();
+  std::vector<std::string> found;
+  try {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(HKeyLocalMachine());
+    if (reg.OpenKeyReadOnly("Software\\Netscape\\Netscape Navigator")) {
+      std::string version = reg.ReadString("CurrentVersion");
+      reg.CloseKey();
+      if (!version.empty() &&
+          reg.OpenKeyReadOnly("Software\\Netscape\\Netscape Navigator\\" + version + "\\Main")) {
+        found.push_back(reg.ReadString("PlugIns Directory"));
+        reg.CloseKey();
+      }
+    }
+    reg.SetRootKey(HKeyCurrentUser());
+    if (reg.OpenKeyReadOnly("Software\\Netscape\\Netscape Navigator\\Main")) {
+      std::string install = reg.ReadString("Install Directory");
+      if (!install.empty()) found.push_back(install + "\\Program\\Plugins");
+      reg.CloseKey();
+    }
+  } catch (const std::exception&) {
+    // No browser entries readable: no plug-in folders.
+  }
+  for (const std::string& dir : found)
+    if (!dir.empty() && DirectoryExists(IncludeTrailingBackslash(dir)))
+      FPlugInDirs.push_back(IncludeTrailingBackslash(dir));
+  ManageNPI->SetVisible(!FPlugInDirs.empty());
+  ManageNPISep->SetVisible(!FPlugInDirs.empty());
+}
+
+void TMasterFrm::Timer2Timer(TObject*) {
+  StartUpDone = false;
+  Timer2->SetEnabled(false);
+  ++FStartupTimerRuns;
+  if (!FParams.empty() && Trim(FParams[0]) == "M") {
+    Application->Minimize();
+  } else {
+    SetVisible(true);
+  }
+  Repaint();
+  // The category list, the catalogue store and the album list load here once they join the
+  // main window; until then the grids stay empty.
+  StartUpDone = true;
+  ProcessMessages();
+  EnableCommands();
+  Repaint();
+
+  if (!Trim(PendingRequest).empty()) {
+    std::string request = PendingRequest;
+    PendingRequest.clear();
+    ProcessRequest(request, 0);
+  } else if (!FParams.empty()) {
+    ProcessRequest(FParams[0], 0);
+  }
+  if (!FParams.empty()) return;
+  if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
+    if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n", 3, 201,
+                       1 | 2 | 1024) == 6)
+      Repaint();
+  }
+  if (FFirstRun && MIDIdefault->Enabled()) {
+    if (ShowMessageBox(std::string("Make ") + AppTitleText +
+                           " your default Windows MIDI player (recommended) ?",
+                       3, 202, 1 | 2 | 1024) == 6) {
+      ClaimDefaultMIDIPlayer(ProgramFolder(), FDocTypeName);
+      MIDIdefault->SetEnabled(!IsDefaultMIDIPlayer(FDocTypeName));
+      MIDIrestore->SetEnabled(!MIDIdefault->Enabled());
+    }
+  }
+}
+
+// --- requests from outside
+// ------------------------------------------------------------------------
+
+void TMasterFrm::ProcessRequest(const std::string& text, int) {
+  FRequestSeen = true;
+  FHandledRequests.push_back(text);
+  // A lone "M" only marked a minimised start. Importing and playing a handed-over file need the
+  // catalogue store; a request for a missing file is dropped without a message.
+}
+
+void TMasterFrm::WndProc(TMessage& m) {
+  if (m.Msg == WM_INSTANCEPARAMS) {
+    if (IsIconic(Handle())) Application->Restore();
+    ReceiveInstanceParams(
+        m.WParam, m.LParam,
+        [](void* target, const std::string& line, int no) {
+          static_cast<TMasterFrm*>(target)->ProcessRequest(line, no);
+        },
+        this);
+    m.Result = 0;
+    return;
+  }
+  if (m.Msg == WM_PLUGINREQUEST) {
+    ATOM atom = LOWORD(m.LParam);
+    PendingRequest.clear();
+    if (atom) {
+      char text[513] = {};
+      UINT n = GlobalGetAtomNameA(atom, text, 512);
+      PendingRequest.assign(text, n);
+      GlobalDeleteAtom(atom);
+    }
+    m.Result = 0;
+    return;
+  }
+  if (m.Msg == WM_SIZE) {
+    // Laid out from the window's real client size, after the window has taken it.
+    TMasterFrmBase::WndProc(m);
+    if (m.WParam != SIZE_MINIMIZED) FormResize(this);
+    return;
+  }
+  if (m.Msg == WM_DROPFILES) {
+    DragFinish(reinterpret_cast<HDROP>(m.WParam));
+    m.Result = 0;
+    return;
+  }
+  if (m.Msg == WM_QUERYENDSESSION) {
+    FSessionEnding = true;
+    FRoad->SetAborted();
+    Timer1->SetEnabled(false);
+    CloseSequencer();
+  } else if (m.Msg == QxMessages.BringToFront && m.Msg != 0) {
+    Application->Restore();
+    ShowWindow(Handle(), SW_RESTORE);
+    SetVisible(true);
+    SetForegroundWindow(Handle());
+    TMasterFrmBase::WndProc(m);
+    m.Result = 0;
+    return;
+  } else if (m.Msg == QxMessages.TrackBarSetPos && m.Msg != 0) {
+    if (FRoad->Mode() == mdPlaying) {
+      GuardVoid([&] {
+        FMyMidi->SetPosition(
+            static_cast<int>(static_cast<int64_t>(m.WParam) * FMyMidi->Length() / 1000));
+      });
+    }
+  }
+  TMasterFrmBase::WndProc(m);
+}
+
+// --- message box, busy state, exceptions
+// ----------------------------------------------------------
+
+int TMasterFrm::ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) {
+  return TMasterFrmBase::ShowMessageBox(text, kind, helpContext, static_cast<uint16_t>(buttons));
+}
+
+// --- player timer and display -------------------------------------------------------------------
+
+void TMasterFrm::Timer1Timer(TObject*) {
+  FRoad->Timer1Timer();
+}
+
+void TMasterFrm::SetTimer1(bool enabled) {
+  Timer1->SetEnabled(enabled);
+}
+
+void TMasterFrm::SetSlider(int position, int maximum) {
+  (void)position, (void)maximum; // the position slider joins with the sound components
+}
+
+void TMasterFrm::ShowTuneInfo(const TTuneInfo& info) {
+  // Until the display panel joins, the place of the display shows the title playing.
+  std::string text = info.Category + " - " + info.Artist + " - " + info.Title;
+  if (Panel11->Caption() != text) Panel11->SetCaption(text);
+}
+
+// --- shutdown -----------------------------------------------------------------------------------
+
+void TMasterFrm::CloseSequencer() {
+  // A paused device holds the play file too: close whatever is open.
+  if (FMyMidi->DeviceId() < 0) return;
+  try {
+    FMyMidi->Stop();
+  } catch (const std::exception&) {
+  }
+  try {
+    FMyMidi->Close();
+  } catch (const std::exception&) {
+  }
+}
+
+void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
+  if (!FSessionEnding && FPrinting) {
+    // Closing now would lose the lists and settings: refuse until the print job ends.
+    ShowMessageBox(std::string(AppTitleText) +
+                       " is printing. Please close it again when the print job has ended.",
+                   2, 0, 4);
+    Action = caNone;
+    return;
+  }
+  if (FClosed) return;
+  FClosed = true;
+  Timer1->SetEnabled(false);
+  Repaint();
+  FRoad->SetAborted();
+  DisableCommands();
+  Screen->SetCursor(crHourGlass);
+  Repaint();
+  CloseSequencer();
+  FRoad->Program().SetPlaying(false);
+  // The album and category lists and the data module are written here once they join.
+  FinishAll();
+  ProcessMessages();
+  Screen->SetCursor(crDefault);
+  if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText("Closing down . . . .");
+  Action = caFree;
+}
+
+void TMasterFrm::WriteSettings() {
+  TakeSettingsFromMenus();
+  try {
+    FSettings.Save(FSettingsPath, WindowState() == wsMaximized);
+  } catch (const std::exception& e) {
+    ShowMessageBox("The settings could not be saved:\r\n\r\n" + std::string(e.what()), 1, 0, 4);
+  }
+}
+
+void TMasterFrm::FinishAll() {
+  Timer1->SetEnabled(false);
+  Timer2->SetEnabled(false);
+  SetCurrentDir(ProgramFolder());
+  WriteSettings();
+  FRoad->Program().SetPlaying(false);
+  FRoad->Program().EraseProgram();
+  FSelection.reset();
+  FDragList.reset();
+  FSelection2.reset();
+  if (FileExists(FRoad->PlayFile())) DeleteFile(FRoad->PlayFile());
+  if (!Application->HelpFile().empty()) Application->HelpCommand(HELP_QUIT, 0);
+  FRoad->SetGMReset("");
+  FRoad->SetGSReset("");
+}

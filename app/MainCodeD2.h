@@ -1,0 +1,182 @@
+// The main window: start-up, shutdown, the player timer and the layout of its areas.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "MasterBase.h"
+#include "Menus.h"
+#include "PlayRoad.h"
+#include "Settings.h"
+#include "StdCtrls.h"
+#include "TuneFiles.h"
+#include "midi.h"
+
+// --- program-wide state of the main window's unit
+// -------------------------------------------------
+
+// The application title and the document type registered for it.
+constexpr const char* AppTitleText = "Tonalbrook";
+constexpr const char* AppHelpFile = "TONALBROOK.HLP";
+
+// The five registered window messages exchanged with the browser plug-in and a second start.
+struct TQxMessages {
+  unsigned BringToFront = 0;
+  unsigned TrackBarPerc = 0;
+  unsigned TrackBarSetPos = 0;
+  unsigned ShowMixerWindow = 0;
+  unsigned ShowBadFileBitmap = 0;
+};
+extern TQxMessages QxMessages;
+
+// What runs before any window: clears the pending request and registers the five messages.
+// Safe to call more than once.
+void InitMainUnit();
+
+// The program folder with its trailing backslash: the program file's own folder, unless a test
+// set another before the main window was made.
+std::string ProgramFolder();
+void SetProgramFolder(const std::string& folder);
+// The work folders under the program folder, each with its trailing backslash.
+std::string WorkFolder(const char* name);
+extern const char* const
+    WorkFolderNames[5]; // "TempTune", "TempZips", "TempMail", "TempTrash", "BackUp"
+
+// A plug-in request that arrived before it could be run ("" when none).
+extern std::string PendingRequest;
+// Set once the catalogue is loaded at start-up; the splash waits for it.
+extern bool StartUpDone;
+
+class TMasterFrm;
+extern TMasterFrm* MasterFrm;
+
+// --- the main window
+// ------------------------------------------------------------------------------
+
+class TMasterFrm : public TMasterFrmBase, public TPlayRoadView {
+public:
+  explicit TMasterFrm(TComponent* AOwner);
+  ~TMasterFrm() override;
+
+  // Life cycle.
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void Timer2Timer(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void FinishAll();
+  void PrepareWorkFolders();
+  void FormResize(TObject* Sender);
+
+  // The play road speaks through the main window's message box.
+  int ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) override;
+  // One request from the command line, a second start or the plug-in.
+  void ProcessRequest(const std::string& text, int index);
+
+  // State the tests and the other windows look at.
+  TPlayRoad& Road() { return *FRoad; }
+  TMyMidi& MyMidi1() { return *FMyMidi; }
+  const TSettings& Settings() const { return FSettings; }
+  const std::string& SettingsPath() const { return FSettingsPath; }
+  bool FirstRun() const { return FFirstRun; }
+  bool RequestSeen() const { return FRequestSeen; }
+  bool SessionEnding() const { return FSessionEnding; }
+  bool Printing() const { return FPrinting; }
+  void SetPrinting(bool value) { FPrinting = value; }
+  int StartupTimerRuns() const { return FStartupTimerRuns; }
+  const std::string& StatusText() const { return FStatusText; }
+  bool CommandsEnabled() const { return !CommandsDisabled(); }
+  // Every request handed to ProcessRequest, in order.
+  const std::vector<std::string>& HandledRequests() const { return FHandledRequests; }
+  // This start's command-line parameters (a test may set others before the window is shown).
+  const std::vector<std::string>& Params() const { return FParams; }
+  void SetParams(const std::vector<std::string>& value) { FParams = value; }
+
+  // The main window's parts (named as the window's layout names them).
+  TTimer* Timer1; // the 100 ms player timer
+  TTimer* Timer2; // the one-shot start-up timer
+  TMainMenu* MainMenu1;
+  TMenuItem *File1, *View1, *Albums1, *Categories1, *Titles1, *Options1, *Help1;
+  TMenuItem *MIDIdefault, *MIDIrestore, *ManageNPI, *ManageNPISep, *Hintlevel1, *Remindtoscan1,
+      *Looping1, *GM1, *GS1, *None1, *GMGS1, *GSGM1, *LaunchOnWinStart, *Normal1, *Minimized1,
+      *Not1, *Visualeffects1, *Spectrumbars1, *Lights1, *Spectrograph1, *DEBUGMODE1,
+      *Showmusictoolbar1, *Exit1;
+
+  TPanel* TopPanel;
+  TPanel* Panel11;   // holds the display panel
+  TPanel* MMSlider1; // the position slider's place
+  TBitBtn *PlayReplace, *Play;
+  TPanel *ListPanel, *PlayPanel, *SoundPanel;
+  TBitBtn *Back, *PlayNext, *Pause, *AllStop, *OutPort, *Volume;
+  TSpeedButton *ToolsLeft, *ToolsRight;
+
+  TPanel* DBPanel;
+  TBitBtn *EditCat, *MailTitle, *Archive, *ExportTitle, *PrintCat, *TrashCat;
+  TPanel *Panel4, *WebPanel, *GetMIDIsPanel;
+  TBitBtn *NewAlb, *GetWeb, *GetLocal, *BitBtn1, *BitBtn2;
+  TPanel *AlbPanel, *Separator, *CatPanel;
+  TPanel* Albums;       // the album tabs' place
+  TPanel* AllAlbLV;     // the album list view's place
+  TCheckBox* CheckBox1; // show album details
+  TPanel* Categories;   // the category tabs' place
+  TPanel* AllCatGrid;   // the all-titles grid's place
+  TPanel* AllCatPT;     // summary line of the all-titles grid
+  TPanel* MusicPanel;
+  TStatusBar* StatusBar1;
+  TPanel* ProgressBar1; // the status line's progress bar
+
+  // Lays out the top area and the catalogue area (also run by FormResize).
+  void LayoutTopArea();
+  void LayoutCatalogueArea();
+  bool ShowTools() const { return FShowTools; }
+  void SetShowTools(bool value);
+
+  void WndProc(TMessage& message) override;
+
+protected:
+  // TPlayRoadView
+  void ShowTuneInfo(const TTuneInfo& info) override;
+  void SetTimer1(bool enabled) override;
+  void SetSlider(int position, int maximum) override;
+
+private:
+  void BuildMenu();
+  void BuildTopArea();
+  void BuildCatalogueArea();
+  void ShowAppHint(TObject* Sender);
+  void ReadSettings();
+  void WriteSettings();
+  void ApplySettingsToMenus();
+  void TakeSettingsFromMenus();
+  void FindPlugInDirs();
+  void CloseSequencer();
+  void Timer1Timer(TObject* Sender);
+  TBitBtn* MakeButton(TWinControl* parent, const std::string& name, const std::string& caption,
+                      int width);
+  TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
+
+  std::unique_ptr<TMyMidi> FMyMidi;
+  std::unique_ptr<TTuneFiles> FTuneFiles;
+  std::unique_ptr<TPlayStore> FStore;
+  std::unique_ptr<TPlayRoad> FRoad;
+  TSettings FSettings;
+  std::string FSettingsPath;
+  std::string FDocTypeName;
+  std::vector<std::string> FPlugInDirs;
+  std::vector<std::string> FHandledRequests;
+  std::vector<std::string> FParams;
+  std::string FStatusText, FCategoryText, FTitleText, FArtistText;
+  std::unique_ptr<TStringList> FSelection, FDragList, FSelection2;
+  bool FFirstRun = false;
+  bool FRequestSeen = false;
+  bool FSessionEnding = false;
+  bool FPrinting = false;
+  bool FShowTools = true;
+  bool FShowAlbTabs = true, FShowCatTabs = true;
+  bool FDisableTempConPI = false;
+  bool FFullScanDone = false;
+  bool FClosed = false;
+  int FStartupTimerRuns = 0;
+};

@@ -1,0 +1,47 @@
+// Program entry: one instance, the windows created once in their fixed order, then the message
+// loop.
+#include <windows.h>
+#include "Forms.h"
+#include "MainCodeD2.h"
+#include "OnceOnly.h"
+
+namespace {
+
+// A window whose own feature is not built yet: created in its place so the order stays.
+TForm* CreatePlainForm(const char* name, const char* caption) {
+  TForm* form = Application->CreateForm<TForm>();
+  form->SetName(name);
+  form->SetCaption(caption);
+  form->SetVisible(false);
+  return form;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  InitMainUnit();
+  if (SendToPreviousInstance(MasterFormClassName)) return 0;
+
+  Application->SetTitle(AppTitleText);
+  Application->SetHelpFile(AppHelpFile);
+  Application->CreateForm<TMasterFrm>();
+  CreatePlainForm("SplashFrm", "Tonalbrook");
+  CreatePlainForm("TuneAdder", "Add titles");
+  CreatePlainForm("Renamer", "Name");
+  // The data module joins here, between the name dialog and the local-file loader.
+  CreatePlainForm("GetLocalF", "Load local MIDI files");
+  CreatePlainForm("ScanStatus", "Scanning");
+  CreatePlainForm("SetupDlg", "Mail setup");
+  CreatePlainForm("ArchiveForm", "Archive");
+  CreatePlainForm("CreateArchiveForm", "Create archive");
+  CreatePlainForm("ViewProgFrm", "Program");
+  CreatePlainForm("MailForm", "Mail");
+  CreatePlainForm("PrintParamFrm", "Print");
+  CreatePlainForm("DriveScanFrm", "Scan drives");
+  CreatePlainForm("ManageNPIFrm", "Browser plug-in");
+  CreatePlainForm("UnMIDIFrm", "MIDI device unavailable");
+  CreatePlainForm("MIDIOPortFrm", "MIDI output port");
+  CreatePlainForm("MixerFrmF", "Mixer");
+  Application->Run();
+  return 0;
+}

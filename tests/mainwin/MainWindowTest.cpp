@@ -1,0 +1,224 @@
+// The main window in this process: start-up in a scratch program folder, the start-up timer,
+// shutdown and the layout of its areas.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "Dialogs.h"
+#include "FileAssoc.h"
+#include "IniFiles.h"
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "Registry.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+
+namespace {
+
+const char* const ScanQuestion = "Scan your system to find all MIDI files (recommended)?\r\n";
+const char* const DefaultQuestion =
+    "Make Tonalbrook your default Windows MIDI player (recommended) ?";
+
+class MainWindow : public testing::Test {
+protected:
+  TScratchDir FDir{"tbmain"};
+  TModalAnswers FAnswers;
+  TMasterFrm* FForm = nullptr;
+
+  void TearDown() override {
+    if (FForm) {
+      delete FForm;
+      FForm = nullptr;
+    }
+    ProcessMessages();
+    SetProgramFolder("");
+  }
+
+  // Makes, creates and shows the main window in the scratch folder and waits for the start-up
+  // timer.
+  void Start(const std::vector<std::string>& params = {}) {
+    SetProgramFolder(FDir.Path());
+    Application->SetTitle(AppTitleText);
+    FForm = new TMasterFrm(nullptr);
+    FForm->SetParams(params);
+    FForm->AfterConstruction();
+    FForm->Show();
+    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0; }, 20000));
+  }
+
+  // Closes the window as the user would; the window frees itself.
+  void CloseAndWait() {
+    TMasterFrm* form = FForm;
+    FForm = nullptr;
+    form->Close();
+    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
+    EXPECT_EQ(MasterFrm, nullptr);
+  }
+
+  std::vector<std::string> AskedTexts() const {
+    std::vector<std::string> texts;
+    for (const TModalRequest& r : FAnswers.Asked())
+      texts.push_back(r.Text);
+    return texts;
+  }
+};
+
+TEST_F(MainWindow, StartUpPreparesWorkFoldersDocumentTypeAndAsksOnFirstRun) {
+  ForceDirectories(FDir / "TempTune\\deep");
+  ForceDirectories(FDir / "TempTrash");
+  ForceDirectories(FDir / "BackUp");
+  WriteFileBytes(FDir / "TempTune\\a.mid", "x");
+  WriteFileBytes(FDir / "TempTune\\deep\\b.zip", "x");
+  WriteFileBytes(FDir / "TempTune\\keep.txt", "x");
+  WriteFileBytes(FDir / "TempTrash\\old.mid", "x");
+  WriteFileBytes(FDir / "TempTrash\\M.dat", "x");
+  WriteFileBytes(FDir / "TempTrash\\pic.JPG", "x");
+  WriteFileBytes(FDir / "BackUp\\Music.dex", "x");
+  FAnswers.Push(IDNO);
+  FAnswers.Push(IDNO);
+  bool wasDefault = IsDefaultMIDIPlayer();
+  Start();
+
+  for (const char* name : WorkFolderNames)
+    EXPECT_TRUE(DirectoryExists(FDir / name)) << name;
+  EXPECT_FALSE(FileExists(FDir / "TempTune\\a.mid"));
+  EXPECT_FALSE(FileExists(FDir / "TempTune\\deep\\b.zip"));
+  EXPECT_TRUE(FileExists(FDir / "TempTune\\keep.txt"));
+  EXPECT_TRUE(FileExists(FDir / "TempTrash\\old.mid")) << "the trash folder keeps its .mid files";
+  EXPECT_FALSE(FileExists(FDir / "TempTrash\\M.dat"));
+  EXPECT_FALSE(FileExists(FDir / "TempTrash\\pic.JPG"));
+  EXPECT_TRUE(FileExists(FDir / "BackUp\\Music.dex")) << "the backup folder is never emptied";
+
+  TRegistry reg(KEY_READ);
+  reg.SetRootKey(HKeyClassesRoot());
+  ASSERT_TRUE(reg.OpenKeyReadOnly("Tonalbrook.Document\\Shell\\Open\\Command"));
+  EXPECT_EQ(reg.ReadString(""), "\"" + FDir.Path() + ExtractFileName(ParamStr(0)) + "\" P\"%1\"");
+
+  EXPECT_TRUE(FForm->FirstRun());
+  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(StartUpDone);
+  std::vector<std::string> asked = AskedTexts();
+  ASSERT_GE(asked.size(), 1u);
+  EXPECT_EQ(asked[0], ScanQuestion);
+  if (!wasDefault && !IsDefaultMIDIPlayer()) {
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], DefaultQuestion);
+  }
+  // First run: 585 x 400, centred on the screen.
+  EXPECT_EQ(FForm->Width(), 585);
+  EXPECT_EQ(FForm->Height(), 400);
+  EXPECT_EQ(FForm->Left(), (GetSystemMetrics(SM_CXSCREEN) - 585) / 2);
+}
+
+TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
+  {
+    TIniFile ini(FDir / "Tonalbrook.ini");
+    ini.WriteInteger("Format", "Top", 3);
+    ini.WriteInteger("Format", "Left", 40);
+    ini.WriteInteger("Format", "Width", 640);
+    ini.WriteInteger("Format", "Height", 480);
+    ini.WriteBool("Setup", "AutoLooping", false);
+    ini.WriteBool("Setup", "GMReset", true);
+    ini.WriteBool("Setup", "RemindToScan", false);
+    ini.WriteBool("Setup", "ShowTools", false);
+  }
+  Start();
+  EXPECT_FALSE(FForm->FirstRun());
+  EXPECT_EQ(FForm->Top(), 10) << "a stored top below 5 becomes 10";
+  EXPECT_EQ(FForm->Left(), 40);
+  EXPECT_EQ(FForm->Width(), 640);
+  EXPECT_EQ(FForm->Height(), 480);
+  EXPECT_FALSE(FForm->Looping1->Checked());
+  EXPECT_FALSE(FForm->Road().Looping());
+  EXPECT_TRUE(FForm->GM1->Checked());
+  EXPECT_FALSE(FForm->None1->Checked());
+  EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GM);
+  EXPECT_FALSE(FForm->ShowTools());
+  EXPECT_TRUE(FAnswers.Asked().empty()) << "no reminder and not the first run: nothing is asked";
+
+  EXPECT_FALSE(FForm->Timer2->Enabled());
+  EXPECT_FALSE(PumpUntil([&] { return FForm->StartupTimerRuns() > 1; }, 600));
+  EXPECT_EQ(FForm->StartupTimerRuns(), 1);
+}
+
+TEST_F(MainWindow, ParametersSkipTheQuestionsAndReachTheRequestHandler) {
+  Start({"Pc:\\nowhere\\song.mid", "Zsecond"});
+  EXPECT_TRUE(FAnswers.Asked().empty());
+  ASSERT_EQ(FForm->HandledRequests().size(), 1u) << "only the first parameter is run";
+  EXPECT_EQ(FForm->HandledRequests()[0], "Pc:\\nowhere\\song.mid");
+  EXPECT_TRUE(FForm->RequestSeen());
+}
+
+TEST_F(MainWindow, ClosingWritesTheSettingsAndDeletesThePlayFile) {
+  FAnswers.Push(IDNO);
+  FAnswers.Push(IDNO);
+  Start();
+  WriteFileBytes(FDir / "AInternal.MID", "MThd");
+  FForm->Looping1->Click(); // looping off
+  FForm->GS1->Click();
+  CloseAndWait();
+
+  EXPECT_FALSE(FileExists(FDir / "AInternal.MID"));
+  ASSERT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_EQ(ini.ReadInteger("Setup", "AutoLooping", -1), 0);
+  EXPECT_EQ(ini.ReadInteger("Setup", "GSReset", -1), 1);
+  EXPECT_EQ(ini.ReadInteger("Setup", "GMReset", -1), 0);
+  EXPECT_EQ(ini.ReadInteger("Setup", "RemindToScan", -1), 1);
+  EXPECT_EQ(ini.ReadInteger("Setup", "StartNotification", -1), 1);
+  EXPECT_EQ(ini.ReadInteger("Format", "Width", -1), 585);
+  EXPECT_EQ(ini.ReadInteger("Format", "AlbPanelWidth", -1), 200);
+}
+
+TEST_F(MainWindow, ClosingIsRefusedWhilePrinting) {
+  FAnswers.Push(IDNO);
+  FAnswers.Push(IDNO);
+  Start();
+  FAnswers.Clear();
+  FForm->SetPrinting(true);
+  FForm->Close();
+  ProcessMessages();
+  ASSERT_NE(MasterFrm, nullptr) << "the window stays while the print job runs";
+  EXPECT_FALSE(FileExists(FDir / "Tonalbrook.ini"));
+  ASSERT_EQ(FAnswers.Asked().size(), 1u);
+  EXPECT_NE(FAnswers.Asked()[0].Text.find("printing"), std::string::npos);
+  FForm->SetPrinting(false);
+  CloseAndWait();
+  EXPECT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
+}
+
+TEST_F(MainWindow, LayoutCentresTheCommandRowAndFollowsTheToolRow) {
+  FAnswers.Push(IDNO);
+  FAnswers.Push(IDNO);
+  Start();
+  auto check = [&] {
+    TControl* first = FForm->EditCat;
+    TControl* last = FForm->TrashCat;
+    int rowWidth = last->Left() + last->Width() - first->Left();
+    int dbWidth = FForm->DBPanel->Width();
+    EXPECT_NEAR(first->Left() + (rowWidth + 5) / 2, dbWidth / 2, 1);
+    EXPECT_EQ(FForm->DBPanel->Width(), FForm->ClientWidth());
+    EXPECT_EQ(FForm->TopPanel->Height(), FForm->Panel11->Height() + 52);
+    EXPECT_EQ(FForm->DBPanel->Top(), FForm->TopPanel->Height());
+    EXPECT_EQ(FForm->DBPanel->Top() + FForm->DBPanel->Height(), FForm->StatusBar1->Top());
+    EXPECT_EQ(FForm->Separator->Left(), FForm->AlbPanel->Left() + FForm->AlbPanel->Width());
+    EXPECT_EQ(FForm->CatPanel->Left() + FForm->CatPanel->Width(), dbWidth - 5);
+    EXPECT_EQ(FForm->AlbPanel->Top() + FForm->AlbPanel->Height(), FForm->DBPanel->Height() - 5);
+    EXPECT_EQ(FForm->ToolsRight->Left() + FForm->ToolsRight->Width(), FForm->TopPanel->Width() - 7);
+  };
+  check();
+  EXPECT_EQ(FForm->AlbPanel->Top(), 32);
+  EXPECT_TRUE(FForm->Archive->Visible());
+
+  FForm->SetBounds(FForm->Left(), FForm->Top(), 800, 500);
+  ProcessMessages();
+  check();
+
+  FForm->SetShowTools(false);
+  EXPECT_EQ(FForm->AlbPanel->Top(), 0) << "without the tool row the panels move up";
+  EXPECT_EQ(FForm->CatPanel->Top(), 0);
+  EXPECT_FALSE(FForm->Archive->Visible());
+  EXPECT_FALSE(FForm->PrintCat->Visible());
+  EXPECT_FALSE(FForm->GetMIDIsPanel->Visible());
+  check();
+}
+
+} // namespace
