@@ -53,6 +53,10 @@ tb_start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
     touch "$WINEPREFIX/.tb-unmanaged"
   fi
+  # Wine draws caption buttons with the Marlett font, which Debian ships outside the prefix.
+  if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
   # A crashing test program must end, not wait in Wine's debugger until ctest times out.
   if [ ! -f "$WINEPREFIX/.tb-nodebugger" ]; then
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
