@@ -328,7 +328,8 @@ void TControl::WndProc(TMessage& m) {
     if (b == mbLeft) FMouseDownInside = false;
     if (click && FControlStyle.Contains(csClickEvents)) Click();
     MouseUp(b, shift, x, y);
-    if (b == mbRight && FPopupMenu) {
+    // Windowed controls get WM_CONTEXTMENU for this; windowless ones do not.
+    if (b == mbRight && FPopupMenu && !dynamic_cast<TWinControl*>(this)) {
       POINT p = ClientToScreen({x, y});
       FPopupMenu->SetPopupComponent(this);
       FPopupMenu->Popup(p.x, p.y);

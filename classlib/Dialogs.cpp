@@ -1,6 +1,9 @@
 // Message dialogs and the modal test seam.
 #include "Dialogs.h"
 #include "MessageBox.h"
+#include "ExtCtrls.h"
+#include "StdCtrls.h"
+#include <memory>
 #include "SysUtils.h"
 #include <algorithm>
 
@@ -73,4 +76,101 @@ int TModalAnswers::Answer(TModalRequest& request, bool& runModal) {
   request.Form = nullptr;
   FAsked.push_back(request);
   return result;
+}
+
+// --- message dialogs
+// --------------------------------------------------------------------------------
+
+TModalResult ModalResultOf(TMsgDlgBtn button) {
+  static const TModalResult results[] = {mrYes,    mrNo,  mrOk,      mrCancel,   mrAbort, mrRetry,
+                                         mrIgnore, mrAll, mrNoToAll, mrYesToAll, mrNone};
+  return results[button];
+}
+
+TForm* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
+  static const char* const captions[] = {"Warning", "Error", "Information", "Confirm", ""};
+  static const LPCSTR icons[] = {IDI_EXCLAMATION, IDI_HAND, IDI_ASTERISK, IDI_QUESTION, nullptr};
+  static const char* const buttonCaptions[] = {"&Yes",       "&No",         "OK",      "Cancel",
+                                               "&Abort",     "&Retry",      "&Ignore", "&All",
+                                               "N&o to All", "Yes to &All", "&Help"};
+  auto* form = new TMessageForm(nullptr);
+  try {
+    form->FMessageText = text;
+    form->SetBorderStyle(bsDialog);
+    form->SetPosition(poScreenCenter);
+    form->SetCaption(type == mtCustom ? Application->Title() : captions[type]);
+    NONCLIENTMETRICSA ncm{};
+    ncm.cbSize = sizeof(ncm);
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0))
+      form->Font().AssignLogFont(ncm.lfMessageFont);
+
+    // Measure the text and the buttons in the form's font.
+    TBitmap probe(1, 1);
+    probe.Canvas().Font().Assign(form->Font());
+    RECT textRect{0, 0, Screen->Width() / 2, 0};
+    probe.Canvas().DrawText(text, textRect,
+                            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    int lineHeight = probe.Canvas().TextHeight("Xy");
+    int buttonWidth = 75, buttonHeight = std::max(23, lineHeight + 10), gap = 8, margin = 12;
+    std::vector<TMsgDlgBtn> list;
+    for (int b = mbYes; b <= mbHelp; ++b)
+      if (buttons.Contains(static_cast<TMsgDlgBtn>(b))) list.push_back(static_cast<TMsgDlgBtn>(b));
+    for (TMsgDlgBtn b : list)
+      buttonWidth = std::max(buttonWidth, probe.Canvas().TextWidth(buttonCaptions[b]) + 16);
+
+    int left = margin;
+    if (icons[type]) {
+      auto* image = new TImage(form);
+      image->SetName("Image");
+      image->SetBounds(margin, margin, 32, 32);
+      image->Picture().Icon().SetHandle(CopyIcon(LoadIconA(nullptr, icons[type])));
+      image->SetParent(form);
+      left += 32 + margin;
+    }
+    auto* message = new TLabel(form);
+    message->SetName("Message");
+    message->SetWordWrap(true);
+    message->SetAutoSize(false);
+    message->SetShowAccelChar(false);
+    message->SetBounds(left, margin, textRect.right + 4, textRect.bottom);
+    message->SetCaption(text);
+    message->SetParent(form);
+
+    int rowWidth = static_cast<int>(list.size()) * (buttonWidth + gap) - gap;
+    int clientWidth = std::max<int>(left + textRect.right + 4 + margin, rowWidth + 2 * margin);
+    int top = margin + std::max<int>(textRect.bottom, icons[type] ? 32 : 0) + margin;
+    int x = (clientWidth - rowWidth) / 2;
+    bool first = true;
+    for (TMsgDlgBtn b : list) {
+      auto* button = new TButton(form);
+      button->SetName(std::string(buttonCaptions[b]).substr(buttonCaptions[b][0] == '&'));
+      button->SetCaption(buttonCaptions[b]);
+      button->SetModalResult(ModalResultOf(b));
+      button->SetBounds(x, top, buttonWidth, buttonHeight);
+      if (first) button->SetDefault(true);
+      if (b == mbCancel || (b == mbNo && !buttons.Contains(mbCancel)) || (list.size() == 1))
+        button->SetCancel(true);
+      button->SetParent(form);
+      if (first) form->SetActiveControl(button);
+      first = false;
+      x += buttonWidth + gap;
+    }
+    form->SetClientWidth(clientWidth);
+    form->SetClientHeight(top + buttonHeight + margin);
+  } catch (...) {
+    delete form;
+    throw;
+  }
+  return form;
+}
+
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) {
+  std::unique_ptr<TForm> form(CreateMessageDialog(text, type, buttons));
+  form->SetHelpContext(helpContext);
+  return form->ShowModal();
+}
+
+void ShowMessage(const std::string& text) {
+  std::unique_ptr<TForm> form(CreateMessageDialog(text, mtCustom, {mbOK}));
+  form->ShowModal();
 }

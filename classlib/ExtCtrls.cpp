@@ -248,3 +248,66 @@ void TBevel::Paint() {
     break;
   }
 }
+
+// --- TRadioGroup
+// -----------------------------------------------------------------------------------
+
+TRadioGroup::TRadioGroup(TComponent* AOwner) : TGroupBox(AOwner) {}
+
+void TRadioGroup::AddItem(const std::string& caption) {
+  FItems.push_back(caption);
+  auto* button = new TRadioButton(this);
+  button->SetCaption(caption);
+  int index = static_cast<int>(FButtons.size());
+  button->OnClick = [this, index](TObject*) {
+    if (FUpdating) return;
+    FItemIndex = index;
+    Click();
+  };
+  FButtons.push_back(button);
+  button->SetParent(this);
+  ArrangeButtons();
+}
+
+void TRadioGroup::SetItems(const std::vector<std::string>& captions) {
+  for (TRadioButton* b : FButtons)
+    delete b;
+  FButtons.clear();
+  FItems.clear();
+  FItemIndex = -1;
+  for (const auto& c : captions)
+    AddItem(c);
+}
+
+void TRadioGroup::SetItemIndex(int value) {
+  if (value < -1 || value >= Count()) value = -1;
+  if (value == FItemIndex) return;
+  FUpdating = true;
+  if (value >= 0)
+    FButtons[value]->SetChecked(true);
+  else if (FItemIndex >= 0)
+    FButtons[FItemIndex]->SetChecked(false);
+  FUpdating = false;
+  FItemIndex = value;
+}
+
+void TRadioGroup::SetColumns(int value) {
+  FColumns = std::max(1, std::min(value, 16));
+  ArrangeButtons();
+}
+
+void TRadioGroup::Resize() {
+  TGroupBox::Resize();
+  ArrangeButtons();
+}
+
+void TRadioGroup::ArrangeButtons() {
+  if (FButtons.empty()) return;
+  int rows = (Count() + FColumns - 1) / FColumns;
+  int top = 16, left = 8;
+  int colWidth = (FWidth - left - 4) / FColumns;
+  int rowHeight = std::max(1, (FHeight - top - 4) / rows);
+  for (int i = 0; i < Count(); ++i)
+    FButtons[i]->SetBounds(left + (i / rows) * colWidth, top + (i % rows) * rowHeight, colWidth - 4,
+                           std::min(rowHeight, 20));
+}

@@ -1,6 +1,7 @@
 // Timers, panels, paint boxes and images.
 #pragma once
 #include "Controls.h"
+#include "StdCtrls.h"
 
 // Fires OnTimer every Interval milliseconds while enabled, on the window thread.
 class TTimer : public TComponent {
@@ -105,4 +106,29 @@ protected:
 private:
   TBevelShape FShape = bsBox;
   bool FRaised = false;
+};
+
+// A group box of radio buttons made from Items; ItemIndex is the checked one (-1 none).
+class TRadioGroup : public TGroupBox {
+public:
+  explicit TRadioGroup(TComponent* AOwner);
+  int ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int value);
+  int Columns() const { return FColumns; }
+  void SetColumns(int value);
+  int Count() const { return static_cast<int>(FItems.size()); }
+  const std::string& Items(int index) const { return FItems.at(index); }
+  void AddItem(const std::string& caption);
+  void SetItems(const std::vector<std::string>& captions);
+  TRadioButton* Buttons(int index) const { return FButtons.at(index); }
+
+protected:
+  void Resize() override;
+
+private:
+  void ArrangeButtons();
+  std::vector<std::string> FItems;
+  std::vector<TRadioButton*> FButtons;
+  int FItemIndex = -1, FColumns = 1;
+  bool FUpdating = false;
 };
