@@ -1,6 +1,9 @@
 // Document type, default MIDI player and start with Windows, against the test prefix's registry.
 #include <gtest/gtest.h>
 #include "FileAssoc.h"
+#include "FileAssocCommands.h"
+#include <memory>
+#include <windows.h>
 #include "Registry.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
@@ -180,4 +183,103 @@ TEST_F(FileAssoc, ClaimOfAVanishedKeyKeepsTheEarlierBackup) {
   EXPECT_TRUE(ClaimExtension(ext, backup));
   EXPECT_EQ(ReadFileBytes(backup), "\r\n");
   reg.DeleteKey("\\" + ext);
+}
+
+namespace {
+
+// The Options menu's items and a recording message box around the commands.
+struct TAssocMenu {
+  TComponent Owner{nullptr};
+  TFileAssocCommands::TItems Items;
+  std::vector<std::string> Boxes;
+  std::vector<int> Answers; // given in order; OK when none is left
+  std::vector<std::string> Opened;
+  intptr_t OpenResult = 42;
+  std::unique_ptr<TFileAssocCommands> Commands;
+
+  explicit TAssocMenu(const std::string& programPath) {
+    for (TMenuItem** item : {&Items.MIDIdefault, &Items.MIDIrestore, &Items.LaunchOnWinStart,
+                             &Items.Normal1, &Items.Minimized1, &Items.Not1})
+      *item = new TMenuItem(&Owner);
+    Commands = std::make_unique<TFileAssocCommands>(Items, programPath);
+    Commands->ShowMessageBox = [this](const std::string& text, int, int, uint16_t) {
+      Boxes.push_back(text);
+      if (Answers.empty()) return IDOK;
+      int a = Answers.front();
+      Answers.erase(Answers.begin());
+      return a;
+    };
+    Commands->OpenWebPage = [this](const std::string& url) {
+      Opened.push_back(url);
+      return OpenResult;
+    };
+  }
+};
+
+} // namespace
+
+TEST_F(FileAssoc, MenuClaimsTheDefaultPlayerAndRestoresTheFormerOne) {
+  SetValue(HKeyClassesRoot(), "\\.mid", "", std::string("midfile"));
+  SetValue(HKeyClassesRoot(), "\\.rmi", "", std::string("rmifile"));
+  TAssocMenu menu(FFolder / "Tonalbrook.exe");
+  menu.Commands->MIDIdefaultClick();
+  EXPECT_TRUE(IsDefaultMIDIPlayer());
+  EXPECT_FALSE(menu.Items.MIDIdefault->Enabled());
+  EXPECT_TRUE(menu.Items.MIDIrestore->Enabled());
+  ASSERT_EQ(menu.Boxes.size(), 1u);
+  EXPECT_EQ(menu.Boxes[0], "Tonalbrook has been set your default Windows MIDI Player.");
+
+  // "No" keeps everything as it is.
+  menu.Answers = {IDNO};
+  menu.Commands->MIDIrestoreClick();
+  EXPECT_TRUE(IsDefaultMIDIPlayer());
+  EXPECT_EQ(menu.Boxes[1], "Are you sure you want to restore the original default Windows MIDI player?");
+
+  menu.Answers = {IDYES};
+  menu.Commands->MIDIrestoreClick();
+  EXPECT_EQ(ExtDefault(".mid"), "midfile");
+  EXPECT_EQ(ExtDefault(".rmi"), "rmifile");
+  EXPECT_TRUE(FileExists(Backup(OldMidKeyFile)));
+  EXPECT_FALSE(FileExists(Backup(OldRmiKeyFile)));
+  EXPECT_TRUE(menu.Items.MIDIdefault->Enabled());
+  EXPECT_FALSE(menu.Items.MIDIrestore->Enabled());
+  EXPECT_EQ(menu.Boxes.back(), "Your original default Windows MIDI player setting has been restored.");
+  EXPECT_TRUE(menu.Opened.empty());
+}
+
+TEST_F(FileAssoc, RestoringWithoutBackupsOffersSupport) {
+  TAssocMenu menu(FFolder / "Tonalbrook.exe");
+  menu.Answers = {IDYES, IDYES};
+  menu.OpenResult = 2; // the shell could not open the page
+  menu.Commands->MIDIrestoreClick();
+  ASSERT_EQ(menu.Boxes.size(), 3u);
+  EXPECT_EQ(menu.Boxes[1], "Unabled to restore original default MIDI player!\r\n\r\n"
+                           "Do you wish to get help from Technical Support (you must be connected "
+                           "to the Internet) ?");
+  ASSERT_EQ(menu.Opened.size(), 1u);
+  EXPECT_NE(menu.Boxes[2].find(menu.Opened[0]), std::string::npos); // tells where to go by hand
+  EXPECT_FALSE(menu.Items.MIDIdefault->Enabled());
+  EXPECT_TRUE(menu.Items.MIDIrestore->Enabled());
+}
+
+TEST_F(FileAssoc, LaunchMenuItemsWriteAndDeleteTheRunValue) {
+  std::string program = FFolder / "Tonal brook.exe";
+  TAssocMenu menu(program);
+  menu.Commands->Normal1Click();
+  EXPECT_EQ(Value(HKeyCurrentUser(), RunKey, RunValueName), "\"" + program + "\"");
+  EXPECT_TRUE(menu.Items.LaunchOnWinStart->Checked());
+  EXPECT_FALSE(menu.Items.Not1->Checked());
+  menu.Commands->Minimized1Click();
+  EXPECT_EQ(Value(HKeyCurrentUser(), RunKey, RunValueName), "\"" + program + "\" M");
+  EXPECT_FALSE(menu.Items.Normal1->Checked());
+  EXPECT_TRUE(menu.Items.Minimized1->Checked());
+  // Choosing the ticked item again takes it back: not started at all.
+  menu.Commands->Minimized1Click();
+  EXPECT_EQ(Value(HKeyCurrentUser(), RunKey, RunValueName), std::nullopt);
+  EXPECT_TRUE(menu.Items.Not1->Checked());
+  EXPECT_FALSE(menu.Items.LaunchOnWinStart->Checked());
+  menu.Commands->Normal1Click();
+  menu.Commands->Not1Click();
+  EXPECT_EQ(Value(HKeyCurrentUser(), RunKey, RunValueName), std::nullopt);
+  EXPECT_TRUE(menu.Items.Not1->Checked());
 }
