@@ -18,6 +18,7 @@ std::string PendingRequest;
 bool StartUpDone = false;
 TMasterFrm* MasterFrm = nullptr;
 TSplashFrm* SplashFrm = nullptr;
+bool SplashAllowed = false;
 const char* const WorkFolderNames[5] = {"TempTune", "TempZips", "TempMail", "TempTrash", "BackUp"};
 
 namespace {
@@ -316,10 +317,16 @@ void TMasterFrm::BuildCatalogueArea() {
   CheckBox1->SetBounds(4, 2, 150, 18);
   CheckBox1->SetParent(detailsPanel);
   CheckBox1->SetChecked(true);
-  AllAlbLV = MakePanel(AlbumListPage, "AllAlbLV", "");
+  AllAlbLV = new TExtListView(this);
+  AllAlbLV->SetName("AllAlbLV");
+  AllAlbLV->SetParent(AlbumListPage);
   AllAlbLV->SetAlign(alClient);
-  AllAlbLV->SetColor(clWindow);
-  AllAlbLV->SetBevelOuter(bvLowered);
+  AllAlbLV->AddColumn("Name", 90);
+  AllAlbLV->AddColumn("Titles", 45, taCenter);
+  AllAlbLV->AddColumn("Duration", 55, taCenter);
+  CheckBox1->OnClick = [this](TObject*) {
+    AllAlbLV->SetViewStyle(CheckBox1->Checked() ? vsReport : vsIcon);
+  };
 
   Separator = MakePanel(DBPanel, "Separator", "");
   Separator->SetBevelOuter(bvRaised);
@@ -353,7 +360,7 @@ void TMasterFrm::BuildCatalogueArea() {
   WireGrid(*AllCatGrid);
   FCategoryArea = std::make_unique<TMainCategoryArea>(this, Categories, AllCatGrid, AllCatPT);
   FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g); };
-  FAlbumArea = std::make_unique<TMainAlbumArea>(this, Albums);
+  FAlbumArea = std::make_unique<TMainAlbumArea>(this, Albums, AllAlbLV);
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g); };
 
   MusicPanel = MakePanel(this, "MusicPanel", "");
@@ -422,7 +429,12 @@ void TMasterFrm::ShowAppHint(TObject*) {
 
 void TMasterFrm::FormShow(TObject*) {
   // The splash shows only for a plain start: no plug-in request waiting and no parameters.
-  if (SplashFrm && Trim(PendingRequest).empty() && FParams.empty()) SplashFrm->Show();
+  if (SplashAllowed && Trim(PendingRequest).empty() && FParams.empty()) {
+    FSplash = std::make_unique<TSplashFrm>(nullptr);
+    FSplash->StartUpDone = [] { return StartUpDone; };
+    FSplash->Show();
+    FSplash->Repaint();
+  }
   ProcessMessages();
   Font().SetName("MS Sans Serif");
   FRoad->Program().SetPlaying(false);
@@ -546,6 +558,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
   Timer2->SetEnabled(false);
   ++FStartupTimerRuns;
   if (!FParams.empty() && Trim(FParams[0]) == "M") {
+    FreeSplash();
     Application->Minimize();
   } else {
     SetVisible(true);
@@ -632,6 +645,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     Timer1->SetEnabled(false);
     CloseSequencer();
   } else if (m.Msg == QxMessages.BringToFront && m.Msg != 0) {
+    FreeSplash();
     Application->Restore();
     ShowWindow(Handle(), SW_RESTORE);
     SetVisible(true);
@@ -727,7 +741,14 @@ void TMasterFrm::WriteSettings() {
   }
 }
 
+void TMasterFrm::FreeSplash() {
+  if (!FSplash) return;
+  FSplash->Hide();
+  FSplash.reset();
+}
+
 void TMasterFrm::FinishAll() {
+  FreeSplash();
   Timer1->SetEnabled(false);
   Timer2->SetEnabled(false);
   SetCurrentDir(ProgramFolder());

@@ -62,7 +62,11 @@ void SetMainMciDriver(TMciDriver* driver);
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
 class TSplashFrm;
-extern TSplashFrm* SplashFrm; // made by the program entry; none in tests
+// The splash made in the program's creation order (none in tests).
+extern TSplashFrm* SplashFrm;
+// Whether the main window puts up a splash of its own when first shown; the program entry turns
+// it on, tests leave it off.
+extern bool SplashAllowed;
 
 // --- the main window
 // ------------------------------------------------------------------------------
@@ -97,6 +101,8 @@ public:
   TAlbList* AlbList() const { return FAlbList.get(); }
   TMainCategoryArea& CategoryArea() { return *FCategoryArea; }
   TMainAlbumArea& AlbumArea() { return *FAlbumArea; }
+  TSplashFrm* Splash() const { return FSplash.get(); }
+  void FreeSplash();
   // Plays the current row of a catalogue grid (its double-click and Enter).
   bool PlayGridRow(TMyStringGrid& grid);
   // One request from the command line, a second start or the plug-in.
@@ -147,7 +153,7 @@ public:
   TPanel *AlbPanel, *Separator, *CatPanel;
   TExtPageControl* Albums;
   TTabSheet* AlbumListPage;
-  TPanel* AllAlbLV;     // the album list view's place
+  TExtListView* AllAlbLV;
   TCheckBox* CheckBox1; // show album details
   TExtPageControl* Categories;
   TTabSheet* AllTitlesPage;
@@ -194,6 +200,7 @@ private:
   void CloseCatalogue();
   std::unique_ptr<TCatalogueStore> FStore;
   std::unique_ptr<TDMM2> FDMM2;
+  std::unique_ptr<TSplashFrm> FSplash;
   std::unique_ptr<TCatList> FCatList;
   std::unique_ptr<TAlbList> FAlbList;
   std::unique_ptr<TMainCategoryArea> FCategoryArea;

@@ -50,6 +50,12 @@ TTunePage::TTunePage(TComponent* owner, TPageControl* pages, const std::string& 
   }
 }
 
+void TTunePage::SetListLine(const std::string& titles, const std::string& duration) {
+  if (!FListItem) return;
+  FListItem->SetSubItem(0, titles);
+  FListItem->SetSubItem(1, duration);
+}
+
 TCategoryView* TMainCategoryArea::CreateCategoryPage(const std::string& name, int32_t) {
   std::string trimmed = Trim(name);
   auto page = std::make_unique<TTunePage>(FOwner, FPages, trimmed + "   ", false);
@@ -61,6 +67,7 @@ TCategoryView* TMainCategoryArea::CreateCategoryPage(const std::string& name, in
 
 TAlbumView* TMainAlbumArea::CreateAlbumPage(const std::string& name, int32_t) {
   auto page = std::make_unique<TTunePage>(FOwner, FPages, Trim(name) + "     ", true);
+  page->SetListItem(&FList->AddItem(name, {"", "", ""}));
   if (OnNewGrid) OnNewGrid(*page->GridControl());
   FPageViews.push_back(std::move(page));
   return FPageViews.back().get();

@@ -5,6 +5,7 @@
 #include "ComCtrls.h"
 #include "DataCodeD2.h"
 #include "ExtCtrls.h"
+#include "ExtListView.h"
 #include "ExtPage.h"
 #include "MyStringGrid.h"
 #include "PlayRoad.h"
@@ -47,6 +48,12 @@ private:
   TMyStringGrid* FGrid;
 };
 
+// A panel paints its caption itself, so a new text needs a repaint of its own.
+inline void ShowPanelText(TPanel& panel, const std::string& text) {
+  panel.SetCaption(text);
+  panel.Invalidate();
+}
+
 // Sets a grid's column headers and the columns drawn centred.
 void SetupGridColumns(TMyStringGrid& grid, std::initializer_list<const char*> names,
                       std::initializer_list<int> centred);
@@ -56,10 +63,10 @@ class TTunePage : public TCategoryView, public TAlbumView {
 public:
   TTunePage(TComponent* owner, TPageControl* pages, const std::string& caption, bool album);
   TTuneGridView& Grid() override { return FView; }
-  void SetSummary(const std::string& text) override { FSummary->SetCaption(text); }
-  void SetListLine(const std::string& titles, const std::string& duration) override {
-    FListTitles = titles, FListDuration = duration;
-  }
+  void SetSummary(const std::string& text) override { ShowPanelText(*FSummary, text); }
+  void SetListLine(const std::string& titles, const std::string& duration) override;
+  // The album's line in the album summary list (album pages only).
+  void SetListItem(TListItem* item) { FListItem = item; }
   TTabSheet* Sheet() const { return FSheet; }
   TPanel* Summary() const { return FSummary; }
   TMyStringGrid* GridControl() const { return FView.Control(); }
@@ -68,7 +75,7 @@ private:
   TTabSheet* FSheet;
   TPanel* FSummary;
   TGridView FView;
-  std::string FListTitles, FListDuration;
+  TListItem* FListItem = nullptr;
 };
 
 // The category pages: the all-titles page first, then one per category.
@@ -78,7 +85,7 @@ public:
                     TPanel* allSummary)
       : FOwner(owner), FPages(pages), FAll(all), FAllSummary(allSummary) {}
   TTuneGridView& AllTitlesGrid() override { return FAll; }
-  void SetAllTitlesSummary(const std::string& text) override { FAllSummary->SetCaption(text); }
+  void SetAllTitlesSummary(const std::string& text) override { ShowPanelText(*FAllSummary, text); }
   TCategoryView* CreateCategoryPage(const std::string& name, int32_t key) override;
   // Each new page's grid gets the all-titles grid's handlers through this.
   std::function<void(TMyStringGrid&)> OnNewGrid;
@@ -95,7 +102,9 @@ private:
 // The album pages: the album summary page first, then one per album.
 class TMainAlbumArea : public TAlbumArea {
 public:
-  TMainAlbumArea(TComponent* owner, TExtPageControl* pages) : FOwner(owner), FPages(pages) {}
+  TMainAlbumArea(TComponent* owner, TExtPageControl* pages, TExtListView* list)
+      : FOwner(owner), FPages(pages), FList(list) {}
+  void InvalidateSummaryList() override { FList->Invalidate(); }
   TAlbumView* CreateAlbumPage(const std::string& name, int32_t key) override;
   std::function<void(TMyStringGrid&)> OnNewGrid;
   const std::vector<std::unique_ptr<TTunePage>>& Pages() const { return FPageViews; }
@@ -103,6 +112,7 @@ public:
 private:
   TComponent* FOwner;
   TExtPageControl* FPages;
+  TExtListView* FList;
   std::vector<std::unique_ptr<TTunePage>> FPageViews;
 };
 

@@ -23,6 +23,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitMainUnit();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
+  SplashAllowed = true;
   Application->SetTitle(AppTitleText);
   Application->SetHelpFile(AppHelpFile);
   TMasterFrm* master = Application->CreateForm<TMasterFrm>();

@@ -224,6 +224,19 @@ TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
     TRunningProgram run(FDir.Path(), "");
     ASSERT_TRUE(run.Started());
     ASSERT_TRUE(run.WaitForMainWindow());
+    // A plain start puts up the splash while the catalogue loads.
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          for (HWND w = FindWindowExA(nullptr, nullptr, "TSplashFrm", nullptr); w;
+               w = FindWindowExA(nullptr, w, "TSplashFrm", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == run.Pid() && IsWindowVisible(w)) return true;
+          }
+          return false;
+        },
+        30000))
+        << start;
     ASSERT_TRUE(run.AnswerAndClose());
     EXPECT_EQ(run.ExitCode(), 0u);
     EXPECT_TRUE(FileExists(FDir / "Albums_A.dex")) << start;
