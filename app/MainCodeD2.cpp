@@ -438,6 +438,16 @@ void TMasterFrm::FormShow(TObject*) {
   ProcessMessages();
   Font().SetName("MS Sans Serif");
   FRoad->Program().SetPlaying(false);
+  // Both tab rows: bold green active tab, regular inactive ones, both on silver.
+  for (TExtPageControl* tabs : {Categories, Albums}) {
+    tabs->TabActiveFont().SetName("MS Sans Serif");
+    tabs->TabActiveFont().SetStyle({fsBold});
+    tabs->TabActiveFont().SetColor(static_cast<TColor>(0x008000));
+    tabs->SetTabActiveColor(static_cast<TColor>(0xC0C0C0));
+    tabs->TabInactiveFont().SetName("MS Sans Serif");
+    tabs->TabInactiveFont().SetStyle({});
+    tabs->SetTabInactiveColor(static_cast<TColor>(0xC0C0C0));
+  }
   TTuneInfo idle;
   idle.Category = idle.Artist = idle.Title = "None";
   idle.Status = "No program";
@@ -568,7 +578,9 @@ void TMasterFrm::Timer2Timer(TObject*) {
   StartUpDone = true;
   ProcessMessages();
   EnableCommands();
+  if (AllCatGrid->CanFocus()) AllCatGrid->SetFocus();
   Repaint();
+  CDPanel->StartFlashing();
 
   if (!Trim(PendingRequest).empty()) {
     std::string request = PendingRequest;
@@ -806,6 +818,8 @@ void TMasterFrm::CloseCatalogue() {
       report(e);
     }
     try {
+      // Categories left without titles or without a name go; the file is written either way.
+      FCatList->RemoveUnused();
       FCatList->SaveToFile();
     } catch (const std::exception& e) {
       report(e);
