@@ -120,6 +120,16 @@ TEST_F(CatalogueStart, StartUpFillsTheAllTitlesGridAndTheCategoryPages) {
   EXPECT_EQ(pages[0]->GridControl()->TuneCount(), (n + 1) / 2);
   EXPECT_NE(FForm->AllCatPT->Caption().find(std::to_string(n) + " titles"), std::string::npos);
   EXPECT_TRUE(FForm->DMM2()->MyDB()->Loaded());
+  // The album list first, then the album's page with its two titles and its line in the list.
+  ASSERT_EQ(FForm->Albums->PageCount(), 2);
+  EXPECT_EQ(Trim(FForm->Albums->Pages(1)->Caption()), "Evening");
+  ASSERT_EQ(FForm->AlbumArea().Pages().size(), 1u);
+  TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
+  EXPECT_EQ(album.TuneCount(), 2);
+  EXPECT_EQ(album.Cells(0, 0), "Artist");
+  ASSERT_EQ(FForm->AllAlbLV->ItemCount(), 1);
+  EXPECT_EQ(FForm->AllAlbLV->Items(0).Caption(), "Evening");
+  EXPECT_EQ(Trim(FForm->AllAlbLV->Items(0).SubItems(0)), "2");
   CloseAndWait();
 }
 
@@ -165,6 +175,8 @@ TEST_F(CatalogueStart, ShutdownWritesTheListsAndPacksAfterADeletion) {
   CloseAndWait();
   EXPECT_TRUE(FileExists(FDir / "Categories.dex"));
   EXPECT_TRUE(FileExists(FDir / "Albums_A.dex"));
+  // The album keeps its one remaining title.
+  EXPECT_EQ(ReadFileBytes(FDir / "Albums_AT.dex").size(), static_cast<size_t>(TuneRecSize));
   EXPECT_TRUE(FileExists(FDir / "Artists.dex"));
   EXPECT_GT(SizeOf(dax), 0);
   EXPECT_LT(SizeOf(dax), daxBefore); // packed

@@ -41,6 +41,25 @@ TPrepared PrepareCatalogue(const std::string& folder) {
   }
   cats.SaveToFile();
   albums.SaveToFile();
+  // One album "Evening" holding the first and the last title, as the album files store it.
+  if (out.Keys.size() >= 2) {
+    TAlbRec album;
+    album.Key = 1;
+    album.Name = "Evening";
+    std::string albumBytes(AlbRecSize, '\0');
+    EncodeAlbRec(album, reinterpret_cast<uint8_t*>(albumBytes.data()));
+    WriteFileBytes(albums.AlbumPath(), albumBytes);
+    std::string titles;
+    for (int32_t key : {out.Keys.front(), out.Keys.back()}) {
+      TTuneRec rec;
+      EXPECT_TRUE(dm.MyDB()->FindById(key, rec));
+      rec.AlbumKey = album.Key;
+      uint8_t bytes[TuneRecSize];
+      EncodeTuneRec(rec, bytes);
+      titles.append(reinterpret_cast<const char*>(bytes), TuneRecSize);
+    }
+    WriteFileBytes(albums.TitlesPath(), titles);
+  }
   dm.FormClose();
   SetCurrentDir(cwd);
   return out;

@@ -9,5 +9,6 @@ struct TPrepared {
   std::vector<std::string> Files; // the corpus file of each title, key for key
 };
 
-// Two categories "Folk" and "Jazz" and up to four corpus titles, alternating between them.
+// Two categories "Folk" and "Jazz", up to four corpus titles alternating between them, and the
+// album "Evening" with the first and the last title.
 TPrepared PrepareCatalogue(const std::string& folder);
