@@ -10,28 +10,28 @@
 #include "OnceOnly.h"
 #include "FolderTools.h"
 #include "Registry.h"
+#include "SplashCodeD2.h"
 #include "SysUtils.h"
 
 TQxMessages QxMessages;
 std::string PendingRequest;
 bool StartUpDone = false;
 TMasterFrm* MasterFrm = nullptr;
+TSplashFrm* SplashFrm = nullptr;
+bool SplashAllowed = false;
 const char* const WorkFolderNames[5] = {"TempTune", "TempZips", "TempMail", "TempTrash", "BackUp"};
 
 namespace {
+
+TMciDriver*& MainMciDriver() {
+  static TMciDriver* driver = nullptr;
+  return driver;
+}
 
 std::string& ProgramFolderOverride() {
   static std::string folder;
   return folder;
 }
-
-// Until the catalogue store is wired in, a title cannot be fetched: the road drops its key.
-class TNoStore : public TPlayStore {
-public:
-  bool ExtractTuneData(const std::string&, TTuneRec&, int) override { return false; }
-  bool SetDuration(int, int) override { return false; }
-  bool DeleteTune(int, bool) override { return false; }
-};
 
 // The plug-in sends its request in a global atom with this message.
 constexpr UINT WM_PLUGINREQUEST = WM_USER + 687;
@@ -57,6 +57,10 @@ std::string ProgramFolder() {
   return o.empty() ? ExtractFilePath(ParamStr(0)) : o;
 }
 
+void SetMainMciDriver(TMciDriver* driver) {
+  MainMciDriver() = driver;
+}
+
 void SetProgramFolder(const std::string& folder) {
   ProgramFolderOverride() = folder.empty() ? "" : IncludeTrailingBackslash(folder);
 }
@@ -76,9 +80,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   for (int i = 1; i <= ParamCount(); ++i)
     FParams.push_back(ParamStr(i));
 
-  FMyMidi = std::make_unique<TMyMidi>();
+  FMyMidi = std::make_unique<TMyMidi>(MainMciDriver());
   FTuneFiles = std::make_unique<TTuneFiles>();
-  FStore = std::make_unique<TNoStore>();
+  FStore = std::make_unique<TCatalogueStore>();
   FRoad = std::make_unique<TPlayRoad>(ProgramFolder(), *FMyMidi, *FTuneFiles, *FStore, *this);
   PlayerMode = [this] { return FRoad->Mode(); };
   FTuneFiles->OnMessageBox = [this](const std::string& text, int kind, int help, int buttons) {
@@ -104,8 +108,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   StatusBar1->SetHeight(20);
   StatusBar1->AddPanel().SetWidth(290);
   StatusBar1->AddPanel().SetWidth(50);
-  ProgressBar1 = MakePanel(StatusBar1, "ProgressBar1", "");
-  ProgressBar1->SetBevelOuter(bvLowered);
+  ProgressBar1 = new TExtProgressBar(this);
+  ProgressBar1->SetName("ProgressBar1");
+  ProgressBar1->SetParent(StatusBar1);
   ProgressBar1->SetVisible(false);
   BuildTopArea();
   BuildCatalogueArea();
@@ -221,6 +226,10 @@ void TMasterFrm::BuildTopArea() {
   Panel11->SetBounds(4, 2, 400, 96);
   Panel11->SetColor(clBlack);
   Panel11->Font().SetColor(clLime);
+  CDPanel = new TCDPanelP(this);
+  CDPanel->SetName("CDPanel");
+  CDPanel->SetParent(Panel11);
+  CDPanel->SetAlign(alClient);
   MMSlider1 = MakePanel(TopPanel, "MMSlider1", "");
   MMSlider1->SetBevelOuter(bvLowered);
   MMSlider1->SetHeight(16);
@@ -291,10 +300,15 @@ void TMasterFrm::BuildCatalogueArea() {
   AlbPanel = MakePanel(DBPanel, "AlbPanel", "");
   AlbPanel->SetBevelOuter(bvLowered);
   AlbPanel->SetWidth(200);
-  Albums = MakePanel(AlbPanel, "Albums", "Albums");
-  Albums->SetAlign(alTop);
-  Albums->SetHeight(24);
-  auto* detailsPanel = MakePanel(AlbPanel, "Panel5", "");
+  Albums = new TExtPageControl(this);
+  Albums->SetName("Albums");
+  Albums->SetParent(AlbPanel);
+  Albums->SetAlign(alClient);
+  AlbumListPage = new TTabSheet(this);
+  AlbumListPage->SetName("AlbumListPage");
+  AlbumListPage->SetPageControl(Albums);
+  AlbumListPage->SetCaption("Albums");
+  auto* detailsPanel = MakePanel(AlbumListPage, "Panel5", "");
   detailsPanel->SetAlign(alBottom);
   detailsPanel->SetHeight(22);
   CheckBox1 = new TCheckBox(this);
@@ -303,10 +317,16 @@ void TMasterFrm::BuildCatalogueArea() {
   CheckBox1->SetBounds(4, 2, 150, 18);
   CheckBox1->SetParent(detailsPanel);
   CheckBox1->SetChecked(true);
-  AllAlbLV = MakePanel(AlbPanel, "AllAlbLV", "");
+  AllAlbLV = new TExtListView(this);
+  AllAlbLV->SetName("AllAlbLV");
+  AllAlbLV->SetParent(AlbumListPage);
   AllAlbLV->SetAlign(alClient);
-  AllAlbLV->SetColor(clWindow);
-  AllAlbLV->SetBevelOuter(bvLowered);
+  AllAlbLV->AddColumn("Name", 90);
+  AllAlbLV->AddColumn("Titles", 45, taCenter);
+  AllAlbLV->AddColumn("Duration", 55, taCenter);
+  CheckBox1->OnClick = [this](TObject*) {
+    AllAlbLV->SetViewStyle(CheckBox1->Checked() ? vsReport : vsIcon);
+  };
 
   Separator = MakePanel(DBPanel, "Separator", "");
   Separator->SetBevelOuter(bvRaised);
@@ -315,16 +335,33 @@ void TMasterFrm::BuildCatalogueArea() {
 
   CatPanel = MakePanel(DBPanel, "CatPanel", "");
   CatPanel->SetBevelOuter(bvLowered);
-  Categories = MakePanel(CatPanel, "Categories", "All titles");
-  Categories->SetAlign(alTop);
-  Categories->SetHeight(24);
-  AllCatPT = MakePanel(CatPanel, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
-  AllCatPT->SetAlign(alBottom);
-  AllCatPT->SetHeight(20);
-  AllCatGrid = MakePanel(CatPanel, "AllCatGrid", "");
+  Categories = new TExtPageControl(this);
+  Categories->SetName("Categories");
+  Categories->SetParent(CatPanel);
+  Categories->SetAlign(alClient);
+  AllTitlesPage = new TTabSheet(this);
+  AllTitlesPage->SetName("AllTitlesPage");
+  AllTitlesPage->SetPageControl(Categories);
+  AllTitlesPage->SetCaption("All titles   ");
+  Categories->TabHints().Add("View all titles");
+  AllCatPT = MakePanel(AllTitlesPage, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
+  AllCatPT->SetAlign(alTop);
+  AllCatPT->SetHeight(19);
+  AllCatPT->SetBevelOuter(bvNone);
+  AllCatGrid = new TMyStringGrid(this);
+  AllCatGrid->SetName("AllCatGrid");
+  AllCatGrid->SetParent(AllTitlesPage);
   AllCatGrid->SetAlign(alClient);
-  AllCatGrid->SetColor(clWindow);
-  AllCatGrid->SetBevelOuter(bvLowered);
+  AllCatGrid->CanSort = true;
+  SetupGridColumns(*AllCatGrid,
+                   {"Category", "Artist", "Title", "Duration", "Type", "Size", "Date stamp",
+                    "Origin", "Date obtained"},
+                   {3, 4, 5, 6, 8});
+  WireGrid(*AllCatGrid);
+  FCategoryArea = std::make_unique<TMainCategoryArea>(this, Categories, AllCatGrid, AllCatPT);
+  FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g); };
+  FAlbumArea = std::make_unique<TMainAlbumArea>(this, Albums, AllAlbLV);
+  FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g); };
 
   MusicPanel = MakePanel(this, "MusicPanel", "");
   MusicPanel->SetBevelOuter(bvLowered);
@@ -363,8 +400,10 @@ void TMasterFrm::FormCreate(TObject*) {
   FSelection2 = std::make_unique<TStringList>();
   FRoad->Program().SetIndex(-1);
   DisableCommands();
-  // The category and album lists are made here and loaded by the start-up timer once the
-  // catalogue store joins the main window; the display panel links to MyMidi1 the same way.
+  // Made here, loaded by the start-up timer once the window shows.
+  FCatList = std::make_unique<TCatList>(ProgramFolder());
+  FAlbList = std::make_unique<TAlbList>(ProgramFolder());
+  CDPanel->SetPlayer(FMyMidi.get());
   DragAcceptFiles(Handle(), TRUE);
 }
 
@@ -389,10 +428,26 @@ void TMasterFrm::ShowAppHint(TObject*) {
 }
 
 void TMasterFrm::FormShow(TObject*) {
-  // The splash joins here: shown only when no plug-in request waits and there are no parameters.
+  // The splash shows only for a plain start: no plug-in request waiting and no parameters.
+  if (SplashAllowed && Trim(PendingRequest).empty() && FParams.empty()) {
+    FSplash = std::make_unique<TSplashFrm>(nullptr);
+    FSplash->StartUpDone = [] { return StartUpDone; };
+    FSplash->Show();
+    FSplash->Repaint();
+  }
   ProcessMessages();
   Font().SetName("MS Sans Serif");
   FRoad->Program().SetPlaying(false);
+  // Both tab rows: bold green active tab, regular inactive ones, both on silver.
+  for (TExtPageControl* tabs : {Categories, Albums}) {
+    tabs->TabActiveFont().SetName("MS Sans Serif");
+    tabs->TabActiveFont().SetStyle({fsBold});
+    tabs->TabActiveFont().SetColor(static_cast<TColor>(0x008000));
+    tabs->SetTabActiveColor(static_cast<TColor>(0xC0C0C0));
+    tabs->TabInactiveFont().SetName("MS Sans Serif");
+    tabs->TabInactiveFont().SetStyle({});
+    tabs->SetTabInactiveColor(static_cast<TColor>(0xC0C0C0));
+  }
   TTuneInfo idle;
   idle.Category = idle.Artist = idle.Title = "None";
   idle.Status = "No program";
@@ -513,17 +568,19 @@ void TMasterFrm::Timer2Timer(TObject*) {
   Timer2->SetEnabled(false);
   ++FStartupTimerRuns;
   if (!FParams.empty() && Trim(FParams[0]) == "M") {
+    FreeSplash();
     Application->Minimize();
   } else {
     SetVisible(true);
   }
   Repaint();
-  // The category list, the catalogue store and the album list load here once they join the
-  // main window; until then the grids stay empty.
+  LoadCatalogue();
   StartUpDone = true;
   ProcessMessages();
   EnableCommands();
+  if (AllCatGrid->CanFocus()) AllCatGrid->SetFocus();
   Repaint();
+  CDPanel->StartFlashing();
 
   if (!Trim(PendingRequest).empty()) {
     std::string request = PendingRequest;
@@ -600,6 +657,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     Timer1->SetEnabled(false);
     CloseSequencer();
   } else if (m.Msg == QxMessages.BringToFront && m.Msg != 0) {
+    FreeSplash();
     Application->Restore();
     ShowWindow(Handle(), SW_RESTORE);
     SetVisible(true);
@@ -640,9 +698,8 @@ void TMasterFrm::SetSlider(int position, int maximum) {
 }
 
 void TMasterFrm::ShowTuneInfo(const TTuneInfo& info) {
-  // Until the display panel joins, the place of the display shows the title playing.
-  std::string text = info.Category + " - " + info.Artist + " - " + info.Title;
-  if (Panel11->Caption() != text) Panel11->SetCaption(text);
+  CDPanel->ShowTuneInfo(info.Category, info.Artist, info.TotalSeconds, info.Seconds,
+                        info.ProgramCount, info.ProgramPlace, info.Status, info.Title);
 }
 
 // --- shutdown -----------------------------------------------------------------------------------
@@ -679,7 +736,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   Repaint();
   CloseSequencer();
   FRoad->Program().SetPlaying(false);
-  // The album and category lists and the data module are written here once they join.
+  CloseCatalogue();
   FinishAll();
   ProcessMessages();
   Screen->SetCursor(crDefault);
@@ -696,7 +753,14 @@ void TMasterFrm::WriteSettings() {
   }
 }
 
+void TMasterFrm::FreeSplash() {
+  if (!FSplash) return;
+  FSplash->Hide();
+  FSplash.reset();
+}
+
 void TMasterFrm::FinishAll() {
+  FreeSplash();
   Timer1->SetEnabled(false);
   Timer2->SetEnabled(false);
   SetCurrentDir(ProgramFolder());
@@ -710,4 +774,97 @@ void TMasterFrm::FinishAll() {
   if (!Application->HelpFile().empty()) Application->HelpCommand(HELP_QUIT, 0);
   FRoad->SetGMReset("");
   FRoad->SetGSReset("");
+}
+
+// --- the catalogue ------------------------------------------------------------------------------
+
+void TMasterFrm::CreateDataModule() {
+  if (FDMM2) return;
+  FDMM2 = std::make_unique<TDMM2>(ProgramFolder(), this);
+  FDMM2->FormCreate();
+  FDMM2->MyDB()->SetZipper(FTuneFiles.get());
+  FStore->SetModule(FDMM2.get());
+}
+
+void TMasterFrm::LoadCatalogue() {
+  CreateDataModule();
+  TMyDB* db = FDMM2->MyDB();
+  if (!db || db->Loaded()) return;
+  SetCurrentDir(ProgramFolder());
+  FCatList->LoadFromFile(CategoriesName, FCategoryArea.get());
+  FCatList->SetStore(db);
+  db->SetCatList(FCatList.get());
+  FAlbList->SetStore(db);
+  db->SetAlbList(FAlbList.get());
+  try {
+    db->Open(ProgramFolder() + "Music");
+  } catch (const std::exception& e) {
+    ShowMessageBox("The catalogue could not be opened:\r\n\r\n" + std::string(e.what()), 1, 0, 4);
+    return;
+  }
+  db->FillGrid();
+  FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
+  SetStatus(FStatusText, true);
+}
+
+void TMasterFrm::CloseCatalogue() {
+  // Each list is written even when one before it failed; the data module then packs the store.
+  auto report = [this](const std::exception& e) { ShowMessageBox(e.what(), 1, 0, 4); };
+  bool loaded = FDMM2 && FDMM2->MyDB() && FDMM2->MyDB()->Loaded();
+  if (loaded) {
+    try {
+      FAlbList->SaveToFile();
+    } catch (const std::exception& e) {
+      report(e);
+    }
+    try {
+      // Categories left without titles or without a name go; the file is written either way.
+      FCatList->RemoveUnused();
+      FCatList->SaveToFile();
+    } catch (const std::exception& e) {
+      report(e);
+    }
+  }
+  if (FDMM2) {
+    FStore->SetModule(nullptr);
+    FDMM2->FormClose();
+    FDMM2.reset();
+  }
+}
+
+void TMasterFrm::WireGrid(TMyStringGrid& grid) {
+  grid.OnDblClick = [this, &grid](TObject*) { PlayGridRow(grid); };
+  grid.OnKeyDown = [this, &grid](TObject*, WORD& key, TShiftState) {
+    if (key == VK_RETURN) {
+      key = 0;
+      PlayGridRow(grid);
+    }
+  };
+}
+
+bool TMasterFrm::PlayGridRow(TMyStringGrid& grid) {
+  TShortRec* r = grid.Objects(grid.Row());
+  if (!r || r->MasterKey <= 0) return false;
+  return FRoad->PlayFromMasterKey(r->MasterKey);
+}
+
+void TMasterFrm::SetStatus(const std::string& text, bool bold) {
+  StatusBar1->Font().SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
+  if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText(text);
+  StatusBar1->Repaint();
+}
+
+void TMasterFrm::ProgressStart(int max) {
+  ProgressBar1->SetRange(0, std::max(max, 0));
+  ProgressBar1->SetPosition(0);
+  ProgressBar1->SetVisible(true);
+}
+
+void TMasterFrm::ProgressPosition(int position) {
+  ProgressBar1->SetPosition(position);
+}
+
+void TMasterFrm::ProgressDone() {
+  ProgressBar1->SetPosition(0);
+  ProgressBar1->SetVisible(false);
 }

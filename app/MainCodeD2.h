@@ -4,9 +4,14 @@
 #include <string>
 #include <vector>
 #include "Buttons.h"
+#include "CDPanel.h"
+#include "CatalogueViews.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
+#include "ExtPage.h"
+#include "ExtProgressBar.h"
 #include "Forms.h"
+#include "MainViews.h"
 #include "MasterBase.h"
 #include "Menus.h"
 #include "PlayRoad.h"
@@ -14,6 +19,7 @@
 #include "StdCtrls.h"
 #include "TuneFiles.h"
 #include "midi.h"
+#include "MyStringGrid.h"
 
 // --- program-wide state of the main window's unit
 // -------------------------------------------------
@@ -50,13 +56,22 @@ extern std::string PendingRequest;
 // Set once the catalogue is loaded at start-up; the splash waits for it.
 extern bool StartUpDone;
 
+// The player's device: the system's MCI unless a test set a stand-in before the window was made.
+void SetMainMciDriver(TMciDriver* driver);
+
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
+class TSplashFrm;
+// The splash made in the program's creation order (none in tests).
+extern TSplashFrm* SplashFrm;
+// Whether the main window puts up a splash of its own when first shown; the program entry turns
+// it on, tests leave it off.
+extern bool SplashAllowed;
 
 // --- the main window
 // ------------------------------------------------------------------------------
 
-class TMasterFrm : public TMasterFrmBase, public TPlayRoadView {
+class TMasterFrm : public TMasterFrmBase, public TPlayRoadView, public TStoreHost {
 public:
   explicit TMasterFrm(TComponent* AOwner);
   ~TMasterFrm() override;
@@ -72,6 +87,24 @@ public:
 
   // The play road speaks through the main window's message box.
   int ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) override;
+  // The store reports through the status line and its progress bar.
+  void SetStatus(const std::string& text, bool bold) override;
+  void ProgressStart(int max) override;
+  void ProgressPosition(int position) override;
+  void ProgressDone() override;
+
+  // The data module joins in its place in the creation order; the start-up timer opens the
+  // store through it and shutdown closes it.
+  void CreateDataModule();
+  TDMM2* DMM2() const { return FDMM2.get(); }
+  TCatList* CatList() const { return FCatList.get(); }
+  TAlbList* AlbList() const { return FAlbList.get(); }
+  TMainCategoryArea& CategoryArea() { return *FCategoryArea; }
+  TMainAlbumArea& AlbumArea() { return *FAlbumArea; }
+  TSplashFrm* Splash() const { return FSplash.get(); }
+  void FreeSplash();
+  // Plays the current row of a catalogue grid (its double-click and Enter).
+  bool PlayGridRow(TMyStringGrid& grid);
   // One request from the command line, a second start or the plug-in.
   void ProcessRequest(const std::string& text, int index);
 
@@ -105,7 +138,8 @@ public:
       *Showmusictoolbar1, *Exit1;
 
   TPanel* TopPanel;
-  TPanel* Panel11;   // holds the display panel
+  TPanel* Panel11; // holds the display panel
+  TCDPanelP* CDPanel;
   TPanel* MMSlider1; // the position slider's place
   TBitBtn *PlayReplace, *Play;
   TPanel *ListPanel, *PlayPanel, *SoundPanel;
@@ -117,15 +151,17 @@ public:
   TPanel *Panel4, *WebPanel, *GetMIDIsPanel;
   TBitBtn *NewAlb, *GetWeb, *GetLocal, *BitBtn1, *BitBtn2;
   TPanel *AlbPanel, *Separator, *CatPanel;
-  TPanel* Albums;       // the album tabs' place
-  TPanel* AllAlbLV;     // the album list view's place
+  TExtPageControl* Albums;
+  TTabSheet* AlbumListPage;
+  TExtListView* AllAlbLV;
   TCheckBox* CheckBox1; // show album details
-  TPanel* Categories;   // the category tabs' place
-  TPanel* AllCatGrid;   // the all-titles grid's place
-  TPanel* AllCatPT;     // summary line of the all-titles grid
+  TExtPageControl* Categories;
+  TTabSheet* AllTitlesPage;
+  TMyStringGrid* AllCatGrid;
+  TPanel* AllCatPT; // summary line of the all-titles grid
   TPanel* MusicPanel;
   TStatusBar* StatusBar1;
-  TPanel* ProgressBar1; // the status line's progress bar
+  TExtProgressBar* ProgressBar1;
 
   // Lays out the top area and the catalogue area (also run by FormResize).
   void LayoutTopArea();
@@ -159,7 +195,16 @@ private:
 
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TTuneFiles> FTuneFiles;
-  std::unique_ptr<TPlayStore> FStore;
+  void WireGrid(TMyStringGrid& grid);
+  void LoadCatalogue();
+  void CloseCatalogue();
+  std::unique_ptr<TCatalogueStore> FStore;
+  std::unique_ptr<TDMM2> FDMM2;
+  std::unique_ptr<TSplashFrm> FSplash;
+  std::unique_ptr<TCatList> FCatList;
+  std::unique_ptr<TAlbList> FAlbList;
+  std::unique_ptr<TMainCategoryArea> FCategoryArea;
+  std::unique_ptr<TMainAlbumArea> FAlbumArea;
   std::unique_ptr<TPlayRoad> FRoad;
   TSettings FSettings;
   std::string FSettingsPath;

@@ -20,7 +20,7 @@ std::string WithoutAccel(const std::string& caption) {
 
 } // namespace
 
-TMasterFrmBase::TMasterFrmBase(TComponent* AOwner) : TForm(AOwner) {
+TMasterFrmBase::TMasterFrmBase(TComponent* AOwner) : TGradientForm(AOwner) {
   MD1 = new TMessageDialog(this);
   MD1->SetName("MD1");
 }

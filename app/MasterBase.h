@@ -2,7 +2,7 @@
 // a window over it, the play road's trace box and the application's exception handler. The main
 // window class derives from TMasterFrmBase and names its command controls as listed below.
 #pragma once
-#include "Forms.h"
+#include "GradForm.h"
 #include "MsgDlg.h"
 #include "midi.h"
 #include <cstdint>
@@ -15,7 +15,7 @@ constexpr int mbkWarning = 0, mbkError = 1, mbkInformation = 2, mbkConfirmation 
 // Buttons of ShowMessageBox, as bits.
 constexpr uint16_t mbbYes = 1, mbbNo = 2, mbbOK = 4, mbbCancel = 8, mbbAbort = 16, mbbHelp = 1024;
 
-class TMasterFrmBase : public TForm {
+class TMasterFrmBase : public TGradientForm {
 public:
   explicit TMasterFrmBase(TComponent* AOwner);
 

@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
+#include "SplashCodeD2.h"
 
 namespace {
 
@@ -22,13 +23,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitMainUnit();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
+  SplashAllowed = true;
   Application->SetTitle(AppTitleText);
   Application->SetHelpFile(AppHelpFile);
-  Application->CreateForm<TMasterFrm>();
-  CreatePlainForm("SplashFrm", "Tonalbrook");
+  TMasterFrm* master = Application->CreateForm<TMasterFrm>();
+  SplashFrm = Application->CreateForm<TSplashFrm>();
+  SplashFrm->StartUpDone = [] { return StartUpDone; };
   CreatePlainForm("TuneAdder", "Add titles");
   CreatePlainForm("Renamer", "Name");
-  // The data module joins here, between the name dialog and the local-file loader.
+  master->CreateDataModule();
   CreatePlainForm("GetLocalF", "Load local MIDI files");
   CreatePlainForm("ScanStatus", "Scanning");
   CreatePlainForm("SetupDlg", "Mail setup");

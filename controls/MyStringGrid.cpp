@@ -121,6 +121,12 @@ void TMyStringGrid::MoveRow(int fromIndex, int toIndex) {
 // --- columns -------------------------------------------------------------------------------------
 
 int TMyStringGrid::TextWidth(const std::string& text) {
+  if (!HandleAllocated()) {
+    // Columns set up before the window exists are measured off-screen in the same font.
+    TBitmap probe(1, 1);
+    probe.Canvas().Font().Assign(Font());
+    return probe.Canvas().TextWidth(text);
+  }
   TCanvas& canvas = Canvas();
   canvas.Font().Assign(Font());
   return canvas.TextWidth(text);

@@ -1,6 +1,8 @@
 // Tonalbrook.exe itself, started in a scratch program folder: its message boxes answered, closed
 // as a user would, and a second start handing its command line to the first.
 #include <gtest/gtest.h>
+#include "DataCodeD2.h"
+#include "PreparedCatalogue.h"
 #include <windows.h>
 #include "IniFiles.h"
 #include "Messages.h"
@@ -210,6 +212,44 @@ TEST_F(ProgramRun, MinimisedStartAndASecondStartHandingOverItsCommandLine) {
   ASSERT_TRUE(first.AnswerAndClose());
   EXPECT_TRUE(first.Asked().empty()) << "a start with parameters asks nothing";
   EXPECT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
+}
+
+TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
+  TPrepared cat = PrepareCatalogue(FDir.Path());
+  ASSERT_GE(cat.Keys.size(), 3u);
+  // The program writes its lists at shutdown: gone before, there again after.
+  DeleteFile(FDir / "Albums_A.dex");
+  DeleteFile(FDir / "Categories.dex.bak");
+  for (int start = 1; start <= 2; ++start) {
+    TRunningProgram run(FDir.Path(), "");
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.WaitForMainWindow());
+    // A plain start puts up the splash while the catalogue loads.
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          for (HWND w = FindWindowExA(nullptr, nullptr, "TSplashFrm", nullptr); w;
+               w = FindWindowExA(nullptr, w, "TSplashFrm", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == run.Pid() && IsWindowVisible(w)) return true;
+          }
+          return false;
+        },
+        30000))
+        << start;
+    ASSERT_TRUE(run.AnswerAndClose());
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_TRUE(FileExists(FDir / "Albums_A.dex")) << start;
+    TMyDB db;
+    db.Open(FDir / "Music");
+    EXPECT_EQ(db.LiveCount(), static_cast<int>(cat.Keys.size())) << start;
+    for (int32_t key : cat.Keys)
+      EXPECT_NE(db.IdToRecNo(key), 0) << start << " key " << key;
+    db.Close();
+    TCatList cats(FDir.Path());
+    cats.LoadFromFile(CategoriesName, nullptr);
+    EXPECT_EQ(cats.Count(), 2) << start;
+  }
 }
 
 } // namespace

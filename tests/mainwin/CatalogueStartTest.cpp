@@ -1,0 +1,196 @@
+// The main window over a real catalogue: start-up fills the grids and pages, a grid row plays
+// along the whole play road, and shutdown writes the lists and packs the store.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <mmsystem.h>
+#include "Crc32.h"
+#include "DataCodeD2.h"
+#include "Dialogs.h"
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+#include "TuneFiles.h"
+#include "PreparedCatalogue.h"
+
+namespace {
+
+// A sequencer whose title ends when the test says so (the machine has no MIDI output, so the
+// real one never reaches the end of a song).
+class TEndingSequencer : public TMciDriver {
+public:
+  std::vector<std::string> Opened;
+  DWORD Mode = MCI_MODE_STOP;
+  uint32_t SendCommand(uint32_t, uint32_t message, uintptr_t, uintptr_t params) override {
+    switch (message) {
+    case MCI_OPEN:
+      Opened.push_back(reinterpret_cast<MCI_OPEN_PARMSA*>(params)->lpstrElementName);
+      reinterpret_cast<MCI_OPEN_PARMSA*>(params)->wDeviceID = 5;
+      Mode = MCI_MODE_STOP;
+      return 0;
+    case MCI_PLAY:
+      Mode = MCI_MODE_PLAY;
+      return 0;
+    case MCI_STOP:
+    case MCI_PAUSE:
+      Mode = MCI_MODE_STOP;
+      return 0;
+    case MCI_STATUS: {
+      auto* s = reinterpret_cast<MCI_STATUS_PARMS*>(params);
+      s->dwReturn = s->dwItem == MCI_STATUS_LENGTH     ? 61500
+                    : s->dwItem == MCI_STATUS_POSITION ? 0
+                                                       : Mode;
+      return 0;
+    }
+    }
+    return 0;
+  }
+  bool GetErrorString(uint32_t code, std::string& text) override {
+    text = "stand-in error " + std::to_string(code);
+    return true;
+  }
+  int MidiOutCount() override { return 1; }
+  std::string MidiOutName(int) override { return "Stand-in synth"; }
+  void Sleep(uint32_t) override {}
+};
+
+// A file's size without opening it (the store keeps its files open).
+int64_t SizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return -1;
+  return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}
+
+class CatalogueStart : public testing::Test {
+protected:
+  TScratchDir FDir{"tbcat"};
+  TModalAnswers FAnswers; // answers any question with its default
+  TMasterFrm* FForm = nullptr;
+  TPrepared FCat;
+
+  void SetUp() override {
+    // Settings present: no first-run questions.
+    WriteFileBytes(FDir / "Tonalbrook.ini", "[Options]\r\nRemindToScan=0\r\n");
+    FCat = PrepareCatalogue(FDir.Path());
+    ASSERT_GE(FCat.Keys.size(), 4u);
+  }
+  void TearDown() override {
+    delete FForm;
+    ProcessMessages();
+    SetProgramFolder("");
+    SetMainMciDriver(nullptr);
+  }
+  void Start() {
+    SetProgramFolder(FDir.Path());
+    Application->SetTitle(AppTitleText);
+    FForm = new TMasterFrm(nullptr);
+    FForm->AfterConstruction();
+    FForm->Show();
+    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0 && StartUpDone; }, 20000));
+    FForm->Road().SetResetChoice(TResetChoice::None);
+  }
+  void CloseAndWait() {
+    TMasterFrm* form = FForm;
+    FForm = nullptr;
+    form->Close();
+    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
+    ASSERT_EQ(MasterFrm, nullptr);
+  }
+  int RowOfKey(TMyStringGrid& grid, int32_t key) {
+    for (int row = 1; row < grid.RowCount(); ++row)
+      if (grid.Objects(row) && grid.Objects(row)->MasterKey == key) return row;
+    return -1;
+  }
+};
+
+TEST_F(CatalogueStart, StartUpFillsTheAllTitlesGridAndTheCategoryPages) {
+  Start();
+  const int n = static_cast<int>(FCat.Keys.size());
+  EXPECT_EQ(FForm->AllCatGrid->TuneCount(), n);
+  EXPECT_EQ(FForm->AllCatGrid->Cells(0, 0), "Category");
+  for (int32_t key : FCat.Keys)
+    EXPECT_GT(RowOfKey(*FForm->AllCatGrid, key), 0) << key;
+  // "All titles" and one page per category, each holding its own titles.
+  ASSERT_EQ(FForm->Categories->PageCount(), 3);
+  EXPECT_EQ(Trim(FForm->Categories->Pages(1)->Caption()), "Folk");
+  EXPECT_EQ(Trim(FForm->Categories->Pages(2)->Caption()), "Jazz");
+  auto& pages = FForm->CategoryArea().Pages();
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(pages[0]->GridControl()->TuneCount() + pages[1]->GridControl()->TuneCount(), n);
+  EXPECT_EQ(pages[0]->GridControl()->TuneCount(), (n + 1) / 2);
+  EXPECT_NE(FForm->AllCatPT->Caption().find(std::to_string(n) + " titles"), std::string::npos);
+  EXPECT_TRUE(FForm->DMM2()->MyDB()->Loaded());
+  // The album list first, then the album's page with its two titles and its line in the list.
+  ASSERT_EQ(FForm->Albums->PageCount(), 2);
+  EXPECT_EQ(Trim(FForm->Albums->Pages(1)->Caption()), "Evening");
+  ASSERT_EQ(FForm->AlbumArea().Pages().size(), 1u);
+  TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
+  EXPECT_EQ(album.TuneCount(), 2);
+  EXPECT_EQ(album.Cells(0, 0), "Artist");
+  ASSERT_EQ(FForm->AllAlbLV->ItemCount(), 1);
+  EXPECT_EQ(FForm->AllAlbLV->Items(0).Caption(), "Evening");
+  EXPECT_EQ(Trim(FForm->AllAlbLV->Items(0).SubItems(0)), "2");
+  CloseAndWait();
+}
+
+TEST_F(CatalogueStart, EnterOnAGridRowPlaysTheStoredTitleOnTheRealSequencer) {
+  Start();
+  TMyStringGrid& grid = *FForm->AllCatGrid;
+  int row = RowOfKey(grid, FCat.Keys[1]);
+  ASSERT_GT(row, 0);
+  grid.SetRow(row);
+  SendMessageA(grid.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  std::string playFile = FDir / "AInternal.MID";
+  ASSERT_TRUE(FileExists(playFile));
+  EXPECT_EQ(ReadFileBytes(playFile), ReadFileBytes(FCat.Files[1]));
+  // Shutdown while the device holds the play file does not hang and frees it.
+  CloseAndWait();
+  EXPECT_FALSE(FileExists(playFile));
+}
+
+TEST_F(CatalogueStart, ATitleEndingOnTheStandInStoresItsDuration) {
+  TEndingSequencer seq;
+  SetMainMciDriver(&seq);
+  Start();
+  ASSERT_TRUE(FForm->Road().PlayFromMasterKey(FCat.Keys[0]));
+  ASSERT_FALSE(seq.Opened.empty());
+  EXPECT_EQ(ExtractFileName(seq.Opened.back()), "AInternal.MID");
+  EXPECT_EQ(ReadFileBytes(FDir / "AInternal.MID"), ReadFileBytes(FCat.Files[0]));
+  TTuneRec rec;
+  ASSERT_TRUE(FForm->DMM2()->MyDB()->FindById(FCat.Keys[0], rec));
+  EXPECT_EQ(rec.Seconds, 61); // the device's length, kept in the store
+  seq.Mode = MCI_MODE_STOP;   // the song ends: the player timer notices and goes idle
+  EXPECT_TRUE(PumpUntil([&] { return FForm->Road().Mode() == mdStopped; }, 5000));
+  CloseAndWait();
+}
+
+TEST_F(CatalogueStart, ShutdownWritesTheListsAndPacksAfterADeletion) {
+  std::string dax = FDir / "Music.dax";
+  Start();
+  int64_t daxBefore = SizeOf(dax);
+  // Every "Jazz" title goes: the category goes with them at shutdown.
+  ASSERT_TRUE(FForm->DMM2()->DeleteTune(FCat.Keys[1], true));
+  ASSERT_TRUE(FForm->DMM2()->DeleteTune(FCat.Keys[3], true));
+  DeleteFile(FDir / "Categories.dex");
+  CloseAndWait();
+  EXPECT_TRUE(FileExists(FDir / "Categories.dex"));
+  EXPECT_TRUE(FileExists(FDir / "Albums_A.dex"));
+  // The album keeps its one remaining title.
+  EXPECT_EQ(ReadFileBytes(FDir / "Albums_AT.dex").size(), static_cast<size_t>(TuneRecSize));
+  EXPECT_TRUE(FileExists(FDir / "Artists.dex"));
+  EXPECT_GT(SizeOf(dax), 0);
+  EXPECT_LT(SizeOf(dax), daxBefore); // packed
+  // The next start shows the rest.
+  TMyDB db;
+  db.Open(FDir / "Music");
+  EXPECT_EQ(db.LiveCount(), static_cast<int>(FCat.Keys.size()) - 2);
+  EXPECT_EQ(db.IdToRecNo(FCat.Keys[1]), 0);
+  EXPECT_NE(db.IdToRecNo(FCat.Keys[0]), 0);
+  db.Close();
+  TCatList cats(FDir.Path());
+  cats.LoadFromFile(CategoriesName, nullptr);
+  ASSERT_EQ(cats.Count(), 1);
+  EXPECT_EQ(Trim(cats.Items(0).Name), "Folk");
+}
+
+} // namespace

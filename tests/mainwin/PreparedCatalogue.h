@@ -1,0 +1,14 @@
+// A catalogue prepared in a program folder as the program itself would leave it.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TPrepared {
+  std::vector<int32_t> Keys;
+  std::vector<std::string> Files; // the corpus file of each title, key for key
+};
+
+// Two categories "Folk" and "Jazz", up to four corpus titles alternating between them, and the
+// album "Evening" with the first and the last title.
+TPrepared PrepareCatalogue(const std::string& folder);
