@@ -206,11 +206,18 @@ void TMasterFrm::BuildMenu() {
   Remindtoscan1 = check(item(Options1, "Remindtoscan1", "&Remind to scan"));
   item(Options1, "N4", "-");
   MIDIdefault = item(Options1, "MIDIdefault", "");
-  MIDIrestore = item(Options1, "MIDIrestore", "&Restore the former MIDI player");
-  LaunchOnWinStart = item(Options1, "LaunchOnWinStart", "&Start with Windows");
+  MIDIrestore = item(Options1, "MIDIrestore", "&Restore original default Windows MIDI player");
+  LaunchOnWinStart = item(Options1, "LaunchOnWinStart", "&Launch on Windows start");
   Normal1 = radio(item(LaunchOnWinStart, "Normal1", "&Normal"), 2);
   Minimized1 = radio(item(LaunchOnWinStart, "Minimized1", "&Minimized"), 2);
-  Not1 = radio(item(LaunchOnWinStart, "Not1", "N&ot"), 2);
+  Not1 = radio(item(LaunchOnWinStart, "Not1", "No&t"), 2);
+  // The Options menu's player and start-with-Windows commands live in their own unit (made in
+  // FormCreate, once the program folder is known).
+  MIDIdefault->OnClick = [this](TObject*) { FAssocCommands->MIDIdefaultClick(); };
+  MIDIrestore->OnClick = [this](TObject*) { FAssocCommands->MIDIrestoreClick(); };
+  Normal1->OnClick = [this](TObject*) { FAssocCommands->Normal1Click(); };
+  Minimized1->OnClick = [this](TObject*) { FAssocCommands->Minimized1Click(); };
+  Not1->OnClick = [this](TObject*) { FAssocCommands->Not1Click(); };
   DEBUGMODE1 = check(item(Options1, "DEBUGMODE1", "&Debug mode"));
   DEBUGMODE1->SetVisible(false);
   Help1 = item(&root, "Help1", "&Help");
@@ -410,6 +417,16 @@ void TMasterFrm::FormCreate(TObject*) {
 void TMasterFrm::PrepareWorkFolders() {
   std::string folder = ProgramFolder();
   RegisterDocType(ProgramFolder() + ExtractFileName(ParamStr(0)), FDocTypeName);
+  FAssocCommands = std::make_unique<TFileAssocCommands>(
+      TFileAssocCommands::TItems{MIDIdefault, MIDIrestore, LaunchOnWinStart, Normal1, Minimized1,
+                                 Not1},
+      ProgramFolder() + ExtractFileName(ParamStr(0)));
+  FAssocCommands->ShowMessageBox = [this](const std::string& text, int kind, int help,
+                                          uint16_t buttons) {
+    return ShowMessageBox(text, kind, help, buttons);
+  };
+  FAssocCommands->Ending = [this] { return FRoad->Aborted(); };
+  FAssocCommands->RepaintMainWindow = [this] { Repaint(); };
   for (const char* name : WorkFolderNames) {
     std::string work = folder + name + "\\";
     if (!DirectoryExists(work)) ForceDirectories(work);

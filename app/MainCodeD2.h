@@ -1,5 +1,6 @@
 // The main window: start-up, shutdown, the player timer and the layout of its areas.
 #pragma once
+#include "FileAssocCommands.h"
 #include <memory>
 #include <string>
 #include <vector>
@@ -194,6 +195,7 @@ private:
   TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
 
   std::unique_ptr<TMyMidi> FMyMidi;
+  std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   void WireGrid(TMyStringGrid& grid);
   void LoadCatalogue();
