@@ -365,7 +365,8 @@ void TMasterFrm::BuildCatalogueArea() {
                     "Origin", "Date obtained"},
                    {3, 4, 5, 6, 8});
   WireGrid(*AllCatGrid);
-  FCategoryArea = std::make_unique<TMainCategoryArea>(this, Categories, AllCatGrid, AllCatPT);
+  FCategoryArea =
+      std::make_unique<TMainCategoryArea>(this, Categories, AllCatGrid, AllCatPT, ProgressBar1);
   FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g); };
   FAlbumArea = std::make_unique<TMainAlbumArea>(this, Albums, AllAlbLV);
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g); };
@@ -885,3 +886,7 @@ void TMasterFrm::ProgressDone() {
   ProgressBar1->SetPosition(0);
   ProgressBar1->SetVisible(false);
 }
+
+void TMasterFrm::ShowPlainMessage(const std::string& text) { ShowMessage(text); }
+
+void TMasterFrm::SetBusyCursor(bool busy) { Screen->SetCursor(busy ? crHourGlass : crDefault); }

@@ -93,6 +93,8 @@ public:
   void ProgressStart(int max) override;
   void ProgressPosition(int position) override;
   void ProgressDone() override;
+  void ShowPlainMessage(const std::string& text) override;
+  void SetBusyCursor(bool busy) override;
 
   // The data module joins in its place in the creation order; the start-up timer opens the
   // store through it and shutdown closes it.

@@ -21,8 +21,18 @@ void SetupGridColumns(TMyStringGrid& grid, std::initializer_list<const char*> na
     grid.SetColumnCentered(col, true);
 }
 
-TTunePage::TTunePage(TComponent* owner, TPageControl* pages, const std::string& caption, bool album)
-    : FSheet(new TTabSheet(owner)), FSummary(new TPanel(owner)), FView(new TMyStringGrid(owner)) {
+void TGridView::Focus() {
+  try {
+    if (FGrid->CanFocus()) FGrid->SetFocus();
+  } catch (const Exception&) {
+    // A grid that cannot take the focus now keeps it where it is.
+  }
+}
+
+TTunePage::TTunePage(TComponent* owner, TPageControl* pages, const std::string& caption, bool album,
+                     TExtProgressBar* progress)
+    : FSheet(new TTabSheet(owner)), FSummary(new TPanel(owner)),
+      FView(new TMyStringGrid(owner), progress) {
   FSheet->SetPageControl(pages);
   FSheet->SetCaption(caption);
   FSummary->SetParent(FSheet);
@@ -58,19 +68,109 @@ void TTunePage::SetListLine(const std::string& titles, const std::string& durati
 
 TCategoryView* TMainCategoryArea::CreateCategoryPage(const std::string& name, int32_t) {
   std::string trimmed = Trim(name);
-  auto page = std::make_unique<TTunePage>(FOwner, FPages, trimmed + "   ", false);
+  auto page = std::make_unique<TTunePage>(FOwner, FPages, trimmed + "   ", false, FProgress);
   FPages->TabHints().Add("View all \"" + trimmed + "\" titles");
   if (OnNewGrid) OnNewGrid(*page->GridControl());
   FPageViews.push_back(std::move(page));
   return FPageViews.back().get();
 }
 
+TTunePage* TMainCategoryArea::PageOf(const TCategoryView* view) const {
+  for (auto& p : FPageViews)
+    if (static_cast<const TCategoryView*>(p.get()) == view) return p.get();
+  return nullptr;
+}
+
+int TMainCategoryArea::PageIndexOf(const TCategoryView* view) const {
+  TTunePage* p = PageOf(view);
+  return p ? p->Sheet()->PageIndex() : -1;
+}
+
+void TMainCategoryArea::RelabelCategoryPage(TCategoryView* view, const std::string& caption,
+                                            const std::string& hint) {
+  TTunePage* p = PageOf(view);
+  if (!p) return;
+  p->Sheet()->SetCaption(caption);
+  int index = p->Sheet()->PageIndex();
+  if (index >= 0 && index < FPages->TabHints().Count()) FPages->TabHints().SetStrings(index, hint);
+}
+
+void TMainCategoryArea::DeleteCategoryPage(TCategoryView* view) {
+  for (size_t i = 0; i < FPageViews.size(); ++i) {
+    TTunePage* p = FPageViews[i].get();
+    if (static_cast<TCategoryView*>(p) != view) continue;
+    int index = p->Sheet()->PageIndex();
+    if (index >= 0 && index < FPages->TabHints().Count()) FPages->TabHints().Delete(index);
+    delete p->Sheet(); // with its grid and summary line
+    FPageViews.erase(FPageViews.begin() + i);
+    return;
+  }
+}
+
 TAlbumView* TMainAlbumArea::CreateAlbumPage(const std::string& name, int32_t) {
-  auto page = std::make_unique<TTunePage>(FOwner, FPages, Trim(name) + "     ", true);
+  auto page = std::make_unique<TTunePage>(FOwner, FPages, Trim(name) + "     ", true, nullptr);
   page->SetListItem(&FList->AddItem(name, {"", "", ""}));
   if (OnNewGrid) OnNewGrid(*page->GridControl());
   FPageViews.push_back(std::move(page));
   return FPageViews.back().get();
+}
+
+TTunePage* TMainAlbumArea::PageOf(const TAlbumView* view) const {
+  for (auto& p : FPageViews)
+    if (static_cast<const TAlbumView*>(p.get()) == view) return p.get();
+  return nullptr;
+}
+
+int TMainAlbumArea::PageIndexOf(const TAlbumView* view) const {
+  TTunePage* p = PageOf(view);
+  return p ? p->Sheet()->PageIndex() : -1;
+}
+
+bool TMainAlbumArea::LineSelected(const TAlbumView* view) const {
+  TTunePage* p = PageOf(view);
+  return p && p->ListItem() && p->ListItem()->Selected();
+}
+
+TAlbumView* TMainAlbumArea::ViewAtLine(int x, int y) {
+  TListItem* item = FList->GetItemAt(x, y);
+  for (auto& p : FPageViews)
+    if (item && p->ListItem() == item) return p.get();
+  return nullptr;
+}
+
+void TMainAlbumArea::FocusSummaryList() {
+  try {
+    if (FList->CanFocus()) FList->SetFocus();
+  } catch (const Exception&) {
+    // Not focusable now: the focus stays where it is.
+  }
+}
+
+void TMainAlbumArea::RelabelAlbumPage(TAlbumView* view, const std::string& tabCaption,
+                                      const std::string& lineCaption) {
+  TTunePage* p = PageOf(view);
+  if (!p) return;
+  p->Sheet()->SetCaption(tabCaption);
+  if (p->ListItem()) p->ListItem()->SetCaption(lineCaption);
+}
+
+void TMainAlbumArea::ShowAlbumPage(TAlbumView* view) {
+  TTunePage* p = PageOf(view);
+  if (!p) return;
+  p->Sheet()->SetTabVisible(true);
+  FPages->SetActivePage(p->Sheet());
+}
+
+void TMainAlbumArea::DeleteAlbumPage(TAlbumView* view) {
+  for (size_t i = 0; i < FPageViews.size(); ++i) {
+    TTunePage* p = FPageViews[i].get();
+    if (static_cast<TAlbumView*>(p) != view) continue;
+    if (p->ListItem()) FList->DeleteItem(*p->ListItem());
+    delete p->Sheet(); // with its grid and summary line
+    FPageViews.erase(FPageViews.begin() + i);
+    FPages->Invalidate();
+    return;
+  }
 }
 
 TMyDB* TCatalogueStore::Store() const {

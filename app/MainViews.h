@@ -16,7 +16,8 @@
 // A drawn grid as the store fills it.
 class TGridView : public TTuneGridView {
 public:
-  explicit TGridView(TMyStringGrid* grid) : FGrid(grid) {}
+  explicit TGridView(TMyStringGrid* grid, TExtProgressBar* progress = nullptr)
+      : FGrid(grid), FProgress(progress) {}
   TMyStringGrid* Control() const { return FGrid; }
 
   void BeginUpdate() override { FGrid->BeginUpdate(); }
@@ -43,9 +44,28 @@ public:
   int RefreshAlbumRows(const TTuneRec& rec) override { return FGrid->RefreshAlbumRows(rec); }
   int DeleteKeyRows(TStringList& keys) override { return FGrid->DeleteKeyRows(keys); }
   std::vector<TTuneRec> TuneRecords() const override;
+  void GetSelectedKeys(TStringList& keys) const override { FGrid->GetSelectedKeys(keys); }
+  void GetAllKeys(TStringList& keys) const override { FGrid->GetAllKeys(keys); }
+  void PurgeKeys(const TStringList& keys) override { FGrid->PurgeKeys(keys); }
+  void PurgeKeysInRowOrder(const TStringList& keys) override { FGrid->PurgeKeysInRowOrder(keys); }
+  void RemoveTuneRows(const TStringList& keys) override { FGrid->RemoveTuneRows(keys, FProgress); }
+  void RenameCategory(int32_t key, const std::string& name) override {
+    FGrid->RenameCategory(key, name, FProgress);
+  }
+  void MoveToCategory(int32_t oldKey, int32_t newKey, const std::string& name) override {
+    FGrid->MoveToCategory(oldKey, newKey, name, FProgress);
+  }
+  void Resort() override { FGrid->Resort(); }
+  int RowCount() const override { return FGrid->RowCount(); }
+  int DropRow() const override { return FGrid->DropRow(); }
+  void InsertAlbumRows(const std::vector<TTuneRec>& recs, int row, bool select) override {
+    FGrid->InsertAlbumRows(recs, row, select);
+  }
+  void Focus() override;
 
 private:
   TMyStringGrid* FGrid;
+  TExtProgressBar* FProgress;
 };
 
 // A panel paints its caption itself, so a new text needs a repaint of its own.
@@ -61,12 +81,14 @@ void SetupGridColumns(TMyStringGrid& grid, std::initializer_list<const char*> na
 // One category or album page: its tab sheet, summary line and grid.
 class TTunePage : public TCategoryView, public TAlbumView {
 public:
-  TTunePage(TComponent* owner, TPageControl* pages, const std::string& caption, bool album);
+  TTunePage(TComponent* owner, TPageControl* pages, const std::string& caption, bool album,
+            TExtProgressBar* progress);
   TTuneGridView& Grid() override { return FView; }
   void SetSummary(const std::string& text) override { ShowPanelText(*FSummary, text); }
   void SetListLine(const std::string& titles, const std::string& duration) override;
   // The album's line in the album summary list (album pages only).
   void SetListItem(TListItem* item) { FListItem = item; }
+  TListItem* ListItem() const { return FListItem; }
   TTabSheet* Sheet() const { return FSheet; }
   TPanel* Summary() const { return FSummary; }
   TMyStringGrid* GridControl() const { return FView.Control(); }
@@ -82,20 +104,29 @@ private:
 class TMainCategoryArea : public TCategoryArea {
 public:
   TMainCategoryArea(TComponent* owner, TExtPageControl* pages, TMyStringGrid* all,
-                    TPanel* allSummary)
-      : FOwner(owner), FPages(pages), FAll(all), FAllSummary(allSummary) {}
+                    TPanel* allSummary, TExtProgressBar* progress = nullptr)
+      : FOwner(owner), FPages(pages), FAll(all, progress), FAllSummary(allSummary),
+        FProgress(progress) {}
   TTuneGridView& AllTitlesGrid() override { return FAll; }
   void SetAllTitlesSummary(const std::string& text) override { ShowPanelText(*FAllSummary, text); }
   TCategoryView* CreateCategoryPage(const std::string& name, int32_t key) override;
+  int ActivePageIndex() const override { return FPages->ActivePageIndex(); }
+  void SetActivePageIndex(int index) override { FPages->SetActivePageIndex(index); }
+  int PageIndexOf(const TCategoryView* view) const override;
+  void RelabelCategoryPage(TCategoryView* view, const std::string& caption,
+                           const std::string& hint) override;
+  void DeleteCategoryPage(TCategoryView* view) override;
   // Each new page's grid gets the all-titles grid's handlers through this.
   std::function<void(TMyStringGrid&)> OnNewGrid;
   const std::vector<std::unique_ptr<TTunePage>>& Pages() const { return FPageViews; }
+  TTunePage* PageOf(const TCategoryView* view) const;
 
 private:
   TComponent* FOwner;
   TExtPageControl* FPages;
   TGridView FAll;
   TPanel* FAllSummary;
+  TExtProgressBar* FProgress;
   std::vector<std::unique_ptr<TTunePage>> FPageViews;
 };
 
@@ -106,8 +137,21 @@ public:
       : FOwner(owner), FPages(pages), FList(list) {}
   void InvalidateSummaryList() override { FList->Invalidate(); }
   TAlbumView* CreateAlbumPage(const std::string& name, int32_t key) override;
+  int ActivePageIndex() const override { return FPages->ActivePageIndex(); }
+  void SetActivePageIndex(int index) override { FPages->SetActivePageIndex(index); }
+  int PageIndexOf(const TAlbumView* view) const override;
+  int LineCount() const override { return FList->ItemCount(); }
+  bool LineSelected(const TAlbumView* view) const override;
+  bool IsSummaryList(const TObject* control) const override { return control == FList; }
+  TAlbumView* ViewAtLine(int x, int y) override;
+  void FocusSummaryList() override;
+  void RelabelAlbumPage(TAlbumView* view, const std::string& tabCaption,
+                        const std::string& lineCaption) override;
+  void ShowAlbumPage(TAlbumView* view) override;
+  void DeleteAlbumPage(TAlbumView* view) override;
   std::function<void(TMyStringGrid&)> OnNewGrid;
   const std::vector<std::unique_ptr<TTunePage>>& Pages() const { return FPageViews; }
+  TTunePage* PageOf(const TAlbumView* view) const;
 
 private:
   TComponent* FOwner;

@@ -39,6 +39,18 @@ public:
   int RefreshAlbumRows(const TTuneRec&) override { return 0; }
   int DeleteKeyRows(TStringList&) override { return 0; }
   std::vector<TTuneRec> TuneRecords() const override { return {}; }
+  void GetSelectedKeys(TStringList&) const override {}
+  void GetAllKeys(TStringList&) const override {}
+  void PurgeKeys(const TStringList&) override {}
+  void PurgeKeysInRowOrder(const TStringList&) override {}
+  void RemoveTuneRows(const TStringList&) override {}
+  void RenameCategory(int32_t, const std::string&) override {}
+  void MoveToCategory(int32_t, int32_t, const std::string&) override {}
+  void Resort() override {}
+  int RowCount() const override { return static_cast<int>(Rows.size()) + 1; }
+  int DropRow() const override { return -1; }
+  void InsertAlbumRows(const std::vector<TTuneRec>&, int, bool) override {}
+  void Focus() override {}
 };
 
 class TPage : public TCategoryView {
@@ -58,6 +70,11 @@ public:
     Pages.push_back(std::make_unique<TPage>());
     return Pages.back().get();
   }
+  int ActivePageIndex() const override { return 0; }
+  void SetActivePageIndex(int) override {}
+  int PageIndexOf(const TCategoryView*) const override { return -1; }
+  void RelabelCategoryPage(TCategoryView*, const std::string&, const std::string&) override {}
+  void DeleteCategoryPage(TCategoryView*) override {}
 };
 
 void WriteAll(const std::string& path, const std::string& bytes) {

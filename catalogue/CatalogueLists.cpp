@@ -103,9 +103,14 @@ int32_t TCatList::FindCategory(const std::string& name) const {
   return 0;
 }
 
+namespace {
+// A name as a list stores it: trimmed, cut to the room, and trimmed again after the cut. Lookups
+// use the same form, or a long or padded name would add a new entry every time.
+std::string StoredName(const std::string& name) { return Trim(CutToRoom(Trim(name), NameRoom)); }
+} // namespace
+
 int32_t TCatList::FindOrAddCategory(const std::string& name) {
-  // Looked up as it would be stored, or an over-long name would add a new category every time.
-  std::string stored = CutToRoom(name, NameRoom);
+  std::string stored = StoredName(name);
   int32_t key = FindCategory(stored);
   if (key) return key;
   TCatRec r;
@@ -191,6 +196,118 @@ void TCatList::UpdateAllSummaries() {
   UpdateAllTitlesSummary();
   for (int i = 0; i < Count(); ++i)
     UpdateSummary(i);
+}
+
+
+// --- categories: the views
+// -------------------------------------------------------------------------
+
+int TCatList::ActivePageIndex() const { return FArea ? FArea->ActivePageIndex() : -1; }
+
+int TCatList::PageIndexOfKey(int32_t key) const {
+  int i = IndexOfKey(key);
+  return i < 0 || !FArea || !FItems[i].View ? -1 : FArea->PageIndexOf(FItems[i].View);
+}
+
+int TCatList::ActiveIndex() const {
+  int page = ActivePageIndex();
+  if (page <= 0) return -1;
+  for (int i = 0; i < Count(); ++i)
+    if (FItems[i].View && FArea->PageIndexOf(FItems[i].View) == page) return i;
+  return -1;
+}
+
+TTuneGridView* TCatList::ActiveGrid() const {
+  int i = ActiveIndex();
+  return i >= 0 ? Grid(i) : AllTitlesGrid();
+}
+
+void TCatList::FocusActiveGrid() {
+  if (TTuneGridView* g = ActiveGrid()) g->Focus();
+}
+
+void TCatList::ResortAll() {
+  if (TTuneGridView* all = AllTitlesGrid()) all->Resort();
+  for (int i = 0; i < Count(); ++i)
+    if (TTuneGridView* g = Grid(i)) g->Resort();
+}
+
+void TCatList::DeleteTitles(const TStringList& keys) {
+  if (FStore) {
+    FStore->DeleteTunes(keys);
+    if (FStore->AlbList()) FStore->AlbList()->RemoveTunes(keys);
+  }
+  if (Count() == 0) return;
+  if (TTuneGridView* all = AllTitlesGrid()) {
+    all->PurgeKeys(keys);
+    UpdateAllTitlesSummary();
+  }
+  for (int i = 0; i < Count(); ++i)
+    if (TTuneGridView* g = Grid(i)) {
+      g->PurgeKeys(keys);
+      UpdateSummary(i);
+    }
+}
+
+void TCatList::RemovePage(int index) {
+  TCatRec r = FItems[index];
+  FItems.erase(FItems.begin() + index);
+  if (FArea && r.View) {
+    FArea->DeleteCategoryPage(r.View);
+    FArea->SetActivePageIndex(0);
+  }
+}
+
+void TCatList::DeleteCategory(int32_t key, const std::function<void(int32_t)>& perKey) {
+  int index = IndexOfKey(key);
+  if (index < 0) return;
+  TStringList keys;
+  if (FStore && FStore->DeleteCategoryTunes(key, keys) > 0) {
+    if (perKey)
+      for (int i = 0; i < keys.Count(); ++i)
+        perKey(StrToIntDef(keys[i], 0));
+    if (TTuneGridView* all = AllTitlesGrid()) {
+      all->RemoveTuneRows(keys);
+      UpdateAllTitlesSummary();
+    }
+    if (FStore->AlbList()) FStore->AlbList()->RemoveTunes(keys);
+  }
+  RemovePage(index);
+}
+
+void TCatList::DeleteActiveCategory(const std::function<void(int32_t)>& perKey) {
+  int i = ActiveIndex();
+  if (i < 0) return;
+  DeleteCategory(FItems[i].Key, perKey);
+  UpdateAllTitlesSummary();
+}
+
+void TCatList::RenameCategory(int32_t key, const std::string& newName) {
+  std::string name = StoredName(newName);
+  int index = IndexOfKey(key);
+  if (index < 0 || name.empty() || name == FItems[index].Name) return;
+  int target = IndexOfKey(FindCategory(name));
+  if (target >= 0 && target != index) {
+    // Merge: the titles move to the category that has the name already.
+    int32_t targetKey = FItems[target].Key;
+    TTuneGridView* targetGrid = Grid(target);
+    if (FStore && targetGrid && FStore->MoveCategoryTunes(key, targetKey, *targetGrid, name) > 0)
+      if (TTuneGridView* all = AllTitlesGrid()) all->MoveToCategory(key, targetKey, name);
+    UpdateSummary(target);
+    DeleteCategory(key);
+    return;
+  }
+  if (FStore && FStore->RenameCategoryInTunes(key, name) > 0)
+    if (TTuneGridView* all = AllTitlesGrid()) all->RenameCategory(key, name);
+  FItems[index].Name = name;
+  if (FArea && FItems[index].View)
+    FArea->RelabelCategoryPage(FItems[index].View, "  " + name + "  ",
+                               "View all \"" + name + "\" titles");
+}
+
+void TCatList::RenameActiveCategory(const std::string& newName) {
+  int i = ActiveIndex();
+  if (i >= 0) RenameCategory(FItems[i].Key, newName);
 }
 
 // --- artists
@@ -409,6 +526,200 @@ void TAlbList::UpdateSummary(int index) {
   r.View->SetListLine(IntToStr(r.Titles), SummaryDurationText(g.TotalSeconds()));
   if (FArea) FArea->InvalidateSummaryList();
   r.View->SetSummary(SummaryLine(r.Titles, g.TotalSeconds(), g.TotalBytes()));
+}
+
+
+int32_t TAlbList::FindOrAddAlbum(const std::string& name) {
+  std::string stored = StoredName(name);
+  int32_t key = FindAlbum(stored);
+  if (key) return key;
+  TAlbRec r;
+  r.Key = MaxKey() + 1;
+  r.Name = stored;
+  r.View = FArea ? FArea->CreateAlbumPage(r.Name, r.Key) : nullptr;
+  FItems.push_back(r);
+  SaveToFile();
+  return r.Key;
+}
+
+int TAlbList::PageIndexOfKey(int32_t key) const {
+  int i = IndexOfKey(key);
+  return i < 0 || !FArea || !FItems[i].View ? -1 : FArea->PageIndexOf(FItems[i].View);
+}
+
+TTuneGridView* TAlbList::Grid(int index) const {
+  if (index < 0 || index >= Count() || !FItems[index].View) return nullptr;
+  return &FItems[index].View->Grid();
+}
+
+int TAlbList::ActiveIndex() const {
+  if (!FArea) return -1;
+  int page = FArea->ActivePageIndex();
+  for (int i = 0; i < Count(); ++i) {
+    const TAlbumView* v = FItems[i].View;
+    if (!v) continue;
+    if (page > 0 ? FArea->PageIndexOf(v) == page : FArea->LineSelected(v)) return i;
+  }
+  return -1;
+}
+
+std::string TAlbList::ActiveAlbumName() const {
+  int i = ActiveIndex();
+  return i < 0 ? std::string() : Trim(FItems[i].Name).substr(0, 25);
+}
+
+int TAlbList::DropTargetIndex(const TObject* target, int x, int y) const {
+  if (!FArea) return -1;
+  if (FArea->IsSummaryList(target)) {
+    TAlbumView* v = FArea->ViewAtLine(x, y);
+    for (int i = 0; v && i < Count(); ++i)
+      if (FItems[i].View == v) return i;
+    return -1;
+  }
+  int page = FArea->ActivePageIndex();
+  for (int i = 0; page > 0 && i < Count(); ++i)
+    if (FItems[i].View && FArea->PageIndexOf(FItems[i].View) == page) return i;
+  return -1;
+}
+
+void TAlbList::DeleteAlbum(int32_t key) {
+  int index = IndexOfKey(key);
+  if (index < 0) return;
+  TAlbRec r = FItems[index];
+  FItems.erase(FItems.begin() + index);
+  if (FArea && r.View) {
+    FArea->DeleteAlbumPage(r.View);
+    FArea->SetActivePageIndex(0);
+  }
+}
+
+void TAlbList::DeleteActiveAlbum() {
+  int i = ActiveIndex();
+  if (i >= 0) DeleteAlbum(FItems[i].Key);
+}
+
+void TAlbList::RenameAlbum(int32_t key, const std::string& newName) {
+  std::string name = StoredName(newName);
+  int index = IndexOfKey(key);
+  if (index < 0 || name.empty() || name == FItems[index].Name) return;
+  int other = -1;
+  for (int i = 0; i < Count() && other < 0; ++i)
+    if (i != index && SameText(FItems[i].Name, name)) other = i;
+  if (other >= 0) {
+    // Merge: this album's rows are appended to the album that has the name already.
+    TTuneGridView* from = Grid(index);
+    TTuneGridView* to = Grid(other);
+    if (from && to) {
+      to->BeginUpdate();
+      for (TTuneRec rec : from->TuneRecords()) {
+        rec.AlbumKey = FItems[other].Key;
+        to->AppendAlbumRow(rec);
+      }
+      to->EndUpdate();
+      to->FitAllColumns();
+    }
+    UpdateSummary(other);
+    DeleteAlbum(key);
+    return;
+  }
+  FItems[index].Name = name;
+  if (FArea && FItems[index].View)
+    FArea->RelabelAlbumPage(FItems[index].View, "  " + name + "       ", name);
+}
+
+void TAlbList::RenameActiveAlbum(const std::string& newName) {
+  int i = ActiveIndex();
+  if (i >= 0) RenameAlbum(FItems[i].Key, newName);
+}
+
+void TAlbList::RemoveSelectedFromActive(const TStringList& keys) {
+  int i = ActiveIndex();
+  if (keys.Count() == 0 || i < 0 || !Grid(i)) return;
+  Grid(i)->PurgeKeysInRowOrder(keys);
+  UpdateSummary(i);
+}
+
+void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStringList& keys) {
+  if (keys.Count() == 0) return;
+  int index = DropTargetIndex(target, x, y);
+  TTuneGridView* grid = Grid(index);
+  if (!grid) {
+    if (FStore) FStore->Host().ShowPlainMessage("Targetted album not found");
+    return;
+  }
+  if (FStore) FStore->Host().SetBusyCursor(true);
+  std::vector<TTuneRec> recs;
+  for (int i = 0; i < keys.Count(); ++i) {
+    TTuneRec rec;
+    int key;
+    if (FStore && TryStrToInt(Trim(keys[i]), key) && FStore->FindById(key, rec)) {
+      rec.AlbumKey = FItems[index].Key;
+      recs.push_back(rec);
+    }
+  }
+  if (FArea->IsSummaryList(target))
+    grid->InsertAlbumRows(recs, grid->RowCount(), false);
+  else
+    grid->InsertAlbumRows(recs, grid->DropRow() < 0 ? 1 : grid->DropRow(), true);
+  UpdateSummary(index);
+  if (FStore) FStore->Host().SetBusyCursor(false);
+}
+
+void TAlbList::ShowSelectedAlbumTab() {
+  if (!FArea || FArea->LineCount() == 0) return;
+  for (const TAlbRec& r : FItems)
+    if (r.View && FArea->LineSelected(r.View)) {
+      FArea->ShowAlbumPage(r.View);
+      return;
+    }
+}
+
+void TAlbList::FocusActiveView() {
+  if (!FArea) return;
+  if (FArea->ActivePageIndex() <= 0) {
+    FArea->FocusSummaryList();
+    return;
+  }
+  if (TTuneGridView* g = Grid(ActiveIndex())) g->Focus();
+}
+
+int TAlbList::GetSelectedKeys(TStringList& keys) const {
+  keys.Clear();
+  if (!FArea) return 0;
+  bool anyLine = false;
+  if (FArea->ActivePageIndex() <= 0)
+    for (const TAlbRec& r : FItems)
+      if (r.View && FArea->LineSelected(r.View)) {
+        anyLine = true;
+        TStringList some;
+        r.View->Grid().GetAllKeys(some);
+        keys.AddStrings(some);
+      }
+  if (anyLine) return keys.Count();
+  int page = FArea->ActivePageIndex();
+  for (const TAlbRec& r : FItems)
+    if (r.View && page > 0 && FArea->PageIndexOf(r.View) == page)
+      r.View->Grid().GetSelectedKeys(keys);
+  return keys.Count();
+}
+
+int TAlbList::GetActiveAlbumKeys(TStringList& keys) const {
+  keys.Clear();
+  if (!FArea || ActiveIndex() < 0) return 0;
+  if (FArea->ActivePageIndex() <= 0) return GetSelectedKeys(keys);
+  Grid(ActiveIndex())->GetAllKeys(keys);
+  return keys.Count();
+}
+
+int TAlbList::GetAllKeys(TStringList& keys) const {
+  keys.Clear();
+  for (int i = 0; i < Count(); ++i)
+    if (TTuneGridView* g = Grid(i)) {
+      TStringList some;
+      g->GetAllKeys(some);
+      keys.AddStrings(some);
+    }
+  return keys.Count();
 }
 
 // --- the data module

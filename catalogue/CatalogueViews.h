@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class TObject;
 class TStringList;
 
 // A grid of title rows: the all-titles grid, a category grid or an album grid.
@@ -37,6 +38,22 @@ public:
   virtual int DeleteKeyRows(TStringList& keys) = 0;      // answers the rows deleted
   // The title record of every row that carries a title, in row order.
   virtual std::vector<TTuneRec> TuneRecords() const = 0;
+  // Master keys as decimal text: of the selected rows, of every row.
+  virtual void GetSelectedKeys(TStringList& keys) const = 0;
+  virtual void GetAllKeys(TStringList& keys) const = 0;
+  virtual void PurgeKeys(const TStringList& keys) = 0;
+  virtual void PurgeKeysInRowOrder(const TStringList& keys) = 0;
+  // Row work over many rows steps the main window's progress bar.
+  virtual void RemoveTuneRows(const TStringList& keys) = 0;
+  virtual void RenameCategory(int32_t categoryKey, const std::string& name) = 0;
+  virtual void MoveToCategory(int32_t oldKey, int32_t newKey, const std::string& name) = 0;
+  virtual void Resort() = 0;
+  virtual int RowCount() const = 0;
+  // The row a drag passing over the grid would drop before; -1 when none.
+  virtual int DropRow() const = 0;
+  virtual void InsertAlbumRows(const std::vector<TTuneRec>& recs, int row, bool select) = 0;
+  // Takes the focus when it can; a grid that cannot is left alone.
+  virtual void Focus() = 0;
 };
 
 // A category's page: its grid and its summary line.
@@ -63,6 +80,14 @@ public:
   virtual TTuneGridView& AllTitlesGrid() = 0;
   virtual void SetAllTitlesSummary(const std::string& text) = 0;
   virtual TCategoryView* CreateCategoryPage(const std::string& name, int32_t key) = 0;
+  // Page 0 is the all-titles page.
+  virtual int ActivePageIndex() const = 0;
+  virtual void SetActivePageIndex(int index) = 0;
+  virtual int PageIndexOf(const TCategoryView* view) const = 0;
+  virtual void RelabelCategoryPage(TCategoryView* view, const std::string& caption,
+                                   const std::string& hint) = 0;
+  // Frees the page with its grid and its tab hint; the view is gone afterwards.
+  virtual void DeleteCategoryPage(TCategoryView* view) = 0;
 };
 
 // The albums area: the album summary list and one page per album.
@@ -71,6 +96,22 @@ public:
   virtual ~TAlbumArea() = default;
   virtual TAlbumView* CreateAlbumPage(const std::string& name, int32_t key) = 0;
   virtual void InvalidateSummaryList() {}
+  // Page 0 is the album summary page.
+  virtual int ActivePageIndex() const = 0;
+  virtual void SetActivePageIndex(int index) = 0;
+  virtual int PageIndexOf(const TAlbumView* view) const = 0;
+  // The album summary list: its lines, their selection, the line at a point.
+  virtual int LineCount() const = 0;
+  virtual bool LineSelected(const TAlbumView* view) const = 0;
+  virtual bool IsSummaryList(const TObject* control) const = 0;
+  virtual TAlbumView* ViewAtLine(int x, int y) = 0;
+  virtual void FocusSummaryList() = 0;
+  virtual void RelabelAlbumPage(TAlbumView* view, const std::string& tabCaption,
+                                const std::string& lineCaption) = 0;
+  // Makes the album's tab visible and active.
+  virtual void ShowAlbumPage(TAlbumView* view) = 0;
+  // Frees the line, grid, summary line and tab sheet; the view is gone afterwards.
+  virtual void DeleteAlbumPage(TAlbumView* view) = 0;
 };
 
 // The main window's status bar, progress bar and message box, as the store reports through them.
@@ -88,6 +129,10 @@ public:
                              int /*buttons*/) {
     return 1;
   }
+  // A message with only an OK button.
+  virtual void ShowPlainMessage(const std::string& /*text*/) {}
+  // The hourglass while a longer change runs.
+  virtual void SetBusyCursor(bool /*busy*/) {}
 };
 
 // The zip operations an export needs; the main window provides them.

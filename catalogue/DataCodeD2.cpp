@@ -448,7 +448,8 @@ int TMyDB::DeleteCategoryTunes(int32_t categoryKey, TStringList& keys) {
   keys.Clear();
   for (int n = 1; n <= RecordCount(); ++n)
     if (Usable(n) && FRecords[n - 1].CategoryKey == categoryKey) {
-      DeleteRecord(n, true, false);
+      // The caller takes the rows out of the grids in one pass.
+      DeleteRecord(n, false, false);
       keys.Add(IntToStr(FRecords[n - 1].MasterKey));
     }
   return keys.Count();

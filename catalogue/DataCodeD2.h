@@ -5,6 +5,7 @@
 #include "Classes.h"
 #include "FileOps.h"
 #include "TuneRecords.h"
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -80,6 +81,7 @@ public:
   TAlbList* AlbList() const { return FAlbList; }
   void SetAlbList(TAlbList* value) { FAlbList = value; }
   void SetHost(TStoreHost* value) { FHost = value ? value : &FNoHost; }
+  TStoreHost& Host() const { return *FHost; }
   void SetZipper(TTuneZipper* value) { FZipper = value; }
   TFileOps& Ops() { return *FOps; }
 
@@ -145,8 +147,28 @@ public:
   TMyDB* Store() const { return FStore; }
   void SetStore(TMyDB* value) { FStore = value; }
 
+  // The categories area: page 0 shows all titles, then one page per category.
+  int ActivePageIndex() const;
+  int PageIndexOfKey(int32_t key) const;
+  // The category whose page is active; -1 on the all-titles page.
+  int ActiveIndex() const;
+  // The active category's grid, or the all-titles grid.
+  TTuneGridView* ActiveGrid() const;
+  void FocusActiveGrid();
+  void ResortAll();
+  // Deletes titles from the store and every grid. Keys as decimal text.
+  void DeleteTitles(const TStringList& keys);
+  // Deletes the category's titles and its page; perKey runs for every title deleted. The
+  // category file is written at shutdown.
+  void DeleteCategory(int32_t key, const std::function<void(int32_t)>& perKey = {});
+  void DeleteActiveCategory(const std::function<void(int32_t)>& perKey = {});
+  // A new name that another category has exactly merges the two.
+  void RenameCategory(int32_t key, const std::string& newName);
+  void RenameActiveCategory(const std::string& newName);
+
 private:
   void SortByName();
+  void RemovePage(int index);
   std::string FProgramFolder, FFilePath;
   std::vector<TCatRec> FItems;
   TCategoryArea* FArea = nullptr;
@@ -190,11 +212,34 @@ public:
   TAlbRec& Items(int index) { return FItems.at(index); }
   int32_t MaxKey() const;
   int32_t FindAlbum(const std::string& name) const; // ignoring case; 0 when none
+  int32_t FindOrAddAlbum(const std::string& name);
   int IndexOfKey(int32_t key) const;
+  int PageIndexOfKey(int32_t key) const;
+  TTuneGridView* Grid(int index) const;
   void DistributeTitles(std::vector<TTuneRec>& records);
   void RefreshTune(TTuneRec rec);
   void RemoveTunes(const TStringList& keys);
   void UpdateSummary(int index);
+
+  // On an album page that album; on the summary page the album of the selected line. -1: none.
+  int ActiveIndex() const;
+  std::string ActiveAlbumName() const; // trimmed, at most 25 characters
+  // The album a drop lands on: the line at (x, y) on the summary list, else the active page's.
+  int DropTargetIndex(const TObject* target, int x, int y) const;
+  void DeleteAlbum(int32_t key);
+  void DeleteActiveAlbum();
+  // A new name that another album has (in any letter case) merges the two.
+  void RenameAlbum(int32_t key, const std::string& newName);
+  void RenameActiveAlbum(const std::string& newName);
+  void RemoveSelectedFromActive(const TStringList& keys);
+  // Copies of the titles of keys join the album under the drop.
+  void AddTitlesToAlbum(const TObject* target, int x, int y, const TStringList& keys);
+  void ShowSelectedAlbumTab();
+  void FocusActiveView();
+  // Key collections (decimal text); each answers the count.
+  int GetSelectedKeys(TStringList& keys) const;
+  int GetActiveAlbumKeys(TStringList& keys) const;
+  int GetAllKeys(TStringList& keys) const;
   const std::string& AlbumPath() const { return FAlbumPath; }
   const std::string& TitlesPath() const { return FTitlesPath; }
   TMyDB* Store() const { return FStore; }

@@ -35,6 +35,11 @@ int TStringList::CompareStrings(const std::string& a, const std::string& b) cons
 
 int TStringList::Add(const std::string& s) { return AddObject(s, nullptr); }
 
+void TStringList::AddStrings(const TStringList& other) {
+  for (const auto& item : other.FItems)
+    AddObject(item.S, item.Object);
+}
+
 int TStringList::AddObject(const std::string& s, void* object) {
   if (!FSorted) {
     FItems.push_back({s, object});

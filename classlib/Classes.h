@@ -21,6 +21,7 @@ public:
 
   int Add(const std::string& s);
   int AddObject(const std::string& s, void* object);
+  void AddStrings(const TStringList& other);
   void Insert(int index, const std::string& s);
   void InsertObject(int index, const std::string& s, void* object);
   void Delete(int index);

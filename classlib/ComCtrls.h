@@ -187,6 +187,9 @@ public:
   void* Data() const { return FData; }
   void SetData(void* value) { FData = value; }
   int Index() const;
+  // The selection lives in the window while there is one.
+  bool Selected() const;
+  void SetSelected(bool value);
 
 private:
   friend class TListView;
@@ -194,6 +197,7 @@ private:
   std::string FCaption;
   std::vector<std::string> FSubItems;
   void* FData = nullptr;
+  bool FSelected = false; // kept while there is no window
 };
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
@@ -221,7 +225,13 @@ public:
   int ItemCount() const;
   TListItem& Items(int index) { return *FItems.at(index); }
   TListItem& AddItem(const std::string& caption, const std::vector<std::string>& subItems = {});
+  void DeleteItem(TListItem& item);
   void ClearItems();
+  // The first selected item, nullptr when none; and how many are selected.
+  TListItem* Selected();
+  int SelCount();
+  // The item under a point of the client area, nullptr when none.
+  TListItem* GetItemAt(int x, int y);
   // Owner data: the number of items the window shows.
   void SetOwnerDataCount(int count);
   // The text the window shows in a cell (column 0 the caption).

@@ -288,6 +288,22 @@ int TListItem::Index() const {
   return -1;
 }
 
+bool TListItem::Selected() const {
+  int i = FView && FView->FHandle ? Index() : -1;
+  if (i < 0) return FSelected;
+  return SendMessageA(FView->FHandle, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
+}
+
+void TListItem::SetSelected(bool value) {
+  FSelected = value;
+  int i = FView && FView->FHandle ? Index() : -1;
+  if (i < 0) return;
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED;
+  item.state = value ? LVIS_SELECTED : 0;
+  SendMessageA(FView->FHandle, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+}
+
 TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) {
   InitCommonControlsOnce();
   FWidth = 250;
@@ -326,6 +342,8 @@ void TListView::DestroyWnd() {
     for (auto& c : FColumns)
       c->FWidth = c->Width();
     FColumnOrder = ColumnOrder();
+    for (auto& it : FItems)
+      it->FSelected = it->Selected();
   }
   TWinControl::DestroyWnd();
 }
@@ -405,6 +423,35 @@ TListItem& TListView::AddItem(const std::string& caption, const std::vector<std:
   return *FItems.back();
 }
 
+void TListView::DeleteItem(TListItem& item) {
+  int i = item.Index();
+  if (i < 0) return;
+  if (FHandle && !FOwnerData) SendMessageA(FHandle, LVM_DELETEITEM, i, 0);
+  FItems.erase(FItems.begin() + i);
+}
+
+TListItem* TListView::Selected() {
+  for (auto& it : FItems)
+    if (it->Selected()) return it.get();
+  return nullptr;
+}
+
+int TListView::SelCount() {
+  int n = 0;
+  for (auto& it : FItems)
+    n += it->Selected() ? 1 : 0;
+  return n;
+}
+
+TListItem* TListView::GetItemAt(int x, int y) {
+  if (!FHandle || FOwnerData) return nullptr;
+  LVHITTESTINFO hit{};
+  hit.pt = {x, y};
+  int i = static_cast<int>(SendMessageA(FHandle, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (i < 0 || !(hit.flags & LVHT_ONITEM) || i >= static_cast<int>(FItems.size())) return nullptr;
+  return FItems[i].get();
+}
+
 void TListView::ClearItems() {
   if (FHandle && !FOwnerData) SendMessageA(FHandle, LVM_DELETEALLITEMS, 0, 0);
   FItems.clear();
@@ -418,7 +465,9 @@ void TListView::SetOwnerDataCount(int count) {
 void TListView::InsertItemInWindow(int index) {
   TListItem& it = *FItems[index];
   LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+  item.stateMask = LVIS_SELECTED;
+  item.state = it.FSelected ? LVIS_SELECTED : 0;
   item.iItem = index;
   item.pszText = const_cast<char*>(it.FCaption.c_str());
   item.lParam = reinterpret_cast<LPARAM>(&it);

@@ -77,6 +77,43 @@ public:
     return n;
   }
   std::vector<TTuneRec> TuneRecords() const override { return Rows; }
+  std::vector<bool> Selected; // by data row, 0-based
+  int Drop = -1, Focused = 0;
+  void GetSelectedKeys(TStringList& keys) const override {
+    keys.Clear();
+    for (size_t i = 0; i < Rows.size(); ++i)
+      if (i < Selected.size() && Selected[i]) keys.Add(std::to_string(Rows[i].MasterKey));
+  }
+  void GetAllKeys(TStringList& keys) const override {
+    keys.Clear();
+    for (const auto& r : Rows)
+      keys.Add(std::to_string(r.MasterKey));
+  }
+  void PurgeKeys(const TStringList& keys) override {
+    for (size_t i = Rows.size(); i-- > 0;)
+      if (keys.IndexOf(std::to_string(Rows[i].MasterKey)) >= 0) Rows.erase(Rows.begin() + i);
+  }
+  void PurgeKeysInRowOrder(const TStringList& keys) override { PurgeKeys(keys); }
+  void RemoveTuneRows(const TStringList& keys) override { PurgeKeys(keys); }
+  void RenameCategory(int32_t key, const std::string& name) override {
+    for (auto& r : Rows)
+      if (r.CategoryKey == key) r.CategoryName = name;
+  }
+  void MoveToCategory(int32_t oldKey, int32_t newKey, const std::string& name) override {
+    for (auto& r : Rows)
+      if (r.CategoryKey == oldKey) {
+        r.CategoryKey = newKey;
+        r.CategoryName = name;
+      }
+  }
+  void Resort() override { ++Sorts; }
+  int RowCount() const override { return static_cast<int>(Rows.size()) + 1; }
+  int DropRow() const override { return Drop; }
+  void InsertAlbumRows(const std::vector<TTuneRec>& recs, int row, bool) override {
+    size_t at = std::clamp<size_t>(row < 1 ? 0 : row - 1, 0, Rows.size());
+    Rows.insert(Rows.begin() + at, recs.begin(), recs.end());
+  }
+  void Focus() override { ++Focused; }
   std::vector<int32_t> Keys() const {
     std::vector<int32_t> k;
     for (const auto& r : Rows)
@@ -87,7 +124,7 @@ public:
 
 class TFakeCategoryView : public TCategoryView {
 public:
-  std::string Name, Summary;
+  std::string Name, Summary, Caption, Hint;
   int32_t Key = 0;
   TFakeGrid FGrid;
   TTuneGridView& Grid() override { return FGrid; }
@@ -113,11 +150,35 @@ public:
       if (p->Key == key) return p.get();
     return nullptr;
   }
+  // Pages in tab order after the all-titles page; Active is a page index.
+  int Active = 0;
+  std::vector<std::string> Hints;
+  int ActivePageIndex() const override { return Active; }
+  void SetActivePageIndex(int index) override { Active = index; }
+  int PageIndexOf(const TCategoryView* view) const override {
+    for (size_t i = 0; i < Pages.size(); ++i)
+      if (Pages[i].get() == view) return static_cast<int>(i) + 1;
+    return -1;
+  }
+  void RelabelCategoryPage(TCategoryView* view, const std::string& caption,
+                           const std::string& hint) override {
+    auto* v = static_cast<TFakeCategoryView*>(view);
+    v->Caption = caption;
+    v->Hint = hint;
+  }
+  void DeleteCategoryPage(TCategoryView* view) override {
+    for (size_t i = 0; i < Pages.size(); ++i)
+      if (Pages[i].get() == view) {
+        Pages.erase(Pages.begin() + i);
+        return;
+      }
+  }
 };
 
 class TFakeAlbumView : public TAlbumView {
 public:
-  std::string Name, Summary, ListTitles, ListDuration;
+  std::string Name, Summary, ListTitles, ListDuration, Caption, Line;
+  bool LineSelected = false;
   int32_t Key = 0;
   TFakeGrid FGrid;
   TTuneGridView& Grid() override { return FGrid; }
@@ -143,6 +204,38 @@ public:
       if (p->Key == key) return p.get();
     return nullptr;
   }
+  int Active = 0, ListFocused = 0;
+  const TObject* List = reinterpret_cast<const TObject*>(&Pages); // stands for the summary list
+  TFakeAlbumView* LineUnderMouse = nullptr;
+  int ActivePageIndex() const override { return Active; }
+  void SetActivePageIndex(int index) override { Active = index; }
+  int PageIndexOf(const TAlbumView* view) const override {
+    for (size_t i = 0; i < Pages.size(); ++i)
+      if (Pages[i].get() == view) return static_cast<int>(i) + 1;
+    return -1;
+  }
+  int LineCount() const override { return static_cast<int>(Pages.size()); }
+  bool LineSelected(const TAlbumView* view) const override {
+    return static_cast<const TFakeAlbumView*>(view)->LineSelected;
+  }
+  bool IsSummaryList(const TObject* control) const override { return control == List; }
+  TAlbumView* ViewAtLine(int, int) override { return LineUnderMouse; }
+  void FocusSummaryList() override { ++ListFocused; }
+  void RelabelAlbumPage(TAlbumView* view, const std::string& tabCaption,
+                        const std::string& lineCaption) override {
+    auto* v = static_cast<TFakeAlbumView*>(view);
+    v->Caption = tabCaption;
+    v->Line = lineCaption;
+  }
+  void ShowAlbumPage(TAlbumView* view) override { Active = PageIndexOf(view); }
+  void DeleteAlbumPage(TAlbumView* view) override {
+    if (LineUnderMouse == view) LineUnderMouse = nullptr;
+    for (size_t i = 0; i < Pages.size(); ++i)
+      if (Pages[i].get() == view) {
+        Pages.erase(Pages.begin() + i);
+        return;
+      }
+  }
 };
 
 class TFakeHost : public TStoreHost {
@@ -161,4 +254,5 @@ public:
     Messages.push_back(text);
     return 1;
   }
+  void ShowPlainMessage(const std::string& text) override { Messages.push_back(text); }
 };
