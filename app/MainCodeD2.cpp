@@ -114,6 +114,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   ProgressBar1->SetVisible(false);
   BuildTopArea();
   BuildCatalogueArea();
+  // The right button on the tab rows opens the areas' own menus.
+  Categories->SetPopupMenu(NewCatPopUp);
+  Albums->SetPopupMenu(AlbPopUp);
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
@@ -190,9 +193,8 @@ void TMasterFrm::BuildMenu() {
   Showmusictoolbar1->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
   Hintlevel1 = check(item(View1, "Hintlevel1", "Show all &hints"));
   Albums1 = item(&root, "Albums1", "&Albums");
-  item(Albums1, "Viewalbums1", "&View albums");
   Categories1 = item(&root, "Categories1", "&Categories");
-  item(Categories1, "Viewcategories1", "&View categories");
+  BuildViewMenus(Categories1, Albums1, View1);
   Titles1 = item(&root, "Titles1", "&Titles");
   item(Titles1, "Viewtitles1", "&View program");
   Options1 = item(&root, "Options1", "&Options");
@@ -314,7 +316,7 @@ void TMasterFrm::BuildCatalogueArea() {
   AlbumListPage = new TTabSheet(this);
   AlbumListPage->SetName("AlbumListPage");
   AlbumListPage->SetPageControl(Albums);
-  AlbumListPage->SetCaption("Albums");
+  AlbumListPage->SetCaption("ALL ALBUMS");
   auto* detailsPanel = MakePanel(AlbumListPage, "Panel5", "");
   detailsPanel->SetAlign(alBottom);
   detailsPanel->SetHeight(22);
@@ -334,6 +336,16 @@ void TMasterFrm::BuildCatalogueArea() {
   CheckBox1->OnClick = [this](TObject*) {
     AllAlbLV->SetViewStyle(CheckBox1->Checked() ? vsReport : vsIcon);
   };
+  // A double click or Enter on an album's line brings up its page.
+  AllAlbLV->OnDblClick = [this](TObject*) { FAlbList->ShowSelectedAlbumTab(); };
+  AllAlbLV->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
+    if (key == VK_RETURN) {
+      key = 0;
+      FAlbList->ShowSelectedAlbumTab();
+    }
+  };
+  Albums->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
+                             TOwnerDrawState) { AlbumsDrawTab(index, r); };
 
   Separator = MakePanel(DBPanel, "Separator", "");
   Separator->SetBevelOuter(bvRaised);
@@ -349,8 +361,10 @@ void TMasterFrm::BuildCatalogueArea() {
   AllTitlesPage = new TTabSheet(this);
   AllTitlesPage->SetName("AllTitlesPage");
   AllTitlesPage->SetPageControl(Categories);
-  AllTitlesPage->SetCaption("All titles   ");
+  AllTitlesPage->SetCaption("ALL CATEGORIES   ");
   Categories->TabHints().Add("View all titles");
+  Categories->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
+                                 TOwnerDrawState) { CategoriesDrawTab(index, r); };
   AllCatPT = MakePanel(AllTitlesPage, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
   AllCatPT->SetAlign(alTop);
   AllCatPT->SetHeight(19);
@@ -498,6 +512,7 @@ void TMasterFrm::ApplySettingsToMenus() {
   Application->SetShowHint(s.ShowAllHints);
   FShowAlbTabs = s.ShowAlbTabs;
   FShowCatTabs = s.ShowCatTabs;
+  SetTabColors(static_cast<TColor>(s.TabActiveColor), static_cast<TColor>(s.TabActiveFontColor));
   Remindtoscan1->SetChecked(s.RemindToScan);
   Looping1->SetChecked(s.AutoLooping);
   FRoad->SetLooping(s.AutoLooping);
@@ -529,6 +544,8 @@ void TMasterFrm::TakeSettingsFromMenus() {
   s.ShowAllHints = Hintlevel1->Checked();
   s.ShowAlbTabs = FShowAlbTabs;
   s.ShowCatTabs = FShowCatTabs;
+  s.TabActiveColor = static_cast<uint32_t>(Categories->TabActiveColor());
+  s.TabActiveFontColor = static_cast<uint32_t>(Categories->TabActiveFont().Color());
   s.RemindToScan = Remindtoscan1->Checked();
   s.VisE = Visualeffects1->Checked();
   s.SpecBars = Spectrumbars1->Checked();
@@ -822,6 +839,8 @@ void TMasterFrm::LoadCatalogue() {
   }
   db->FillGrid();
   FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
+  ApplyAlbumTabsView();
+  ApplyCategoryTabsView();
   SetStatus(FStatusText, true);
 }
 

@@ -166,6 +166,26 @@ public:
   TStatusBar* StatusBar1;
   TExtProgressBar* ProgressBar1;
 
+  // View commands of the catalogue areas.
+  TMenuItem *Category1, *Artist2, *Title2, *Duration1, *Filetype1, *Filesize1, *Filedate1,
+      *Origin1, *Dateobtained1;
+  TMenuItem *Category3, *Artist1, *title3, *Duration2, *Filetype2, *Filesize2, *Filedate2,
+      *Origin2, *Dateobtained2;
+  TMenuItem *Albumsummaryonly1, *View2, *CategorySummaryOnly, *ViewCat1;
+  TMenuItem *Color1, *Background1, *Background2, *Fontcolor1, *Font1, *Font2;
+  TPopupMenu *NewCatPopUp, *AlbPopUp;
+  // Sorts the active category grid by the column of that name on the all-titles page (0 for
+  // "Category"); a category grid has no category column, so there it is one less.
+  void SortActiveGrid(int allTitlesColumn);
+  void ApplyAlbumTabsView();
+  void ApplyCategoryTabsView();
+  void Albumsummaryonly1Click(TObject* Sender);
+  void CategorySummaryOnlyClick(TObject* Sender);
+  void Color1Click(TObject* Sender);
+  void Fontcolor1Click(TObject* Sender);
+  bool ShowAlbTabs() const { return FShowAlbTabs; }
+  bool ShowCatTabs() const { return FShowCatTabs; }
+
   // Lays out the top area and the catalogue area (also run by FormResize).
   void LayoutTopArea();
   void LayoutCatalogueArea();
@@ -182,6 +202,11 @@ protected:
 
 private:
   void BuildMenu();
+  void BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view);
+  void CategoriesDrawTab(int index, const RECT& rect);
+  void AlbumsDrawTab(int index, const RECT& rect);
+  void MakeAlbumImage();
+  void SetTabColors(TColor back, TColor font);
   void BuildTopArea();
   void BuildCatalogueArea();
   void ShowAppHint(TObject* Sender);
@@ -198,6 +223,7 @@ private:
 
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
+  std::unique_ptr<TBitmap> FAlbumImage;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   void WireGrid(TMyStringGrid& grid);
   void LoadCatalogue();

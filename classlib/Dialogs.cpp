@@ -1,5 +1,6 @@
 // Message dialogs and the modal test seam.
 #include "Dialogs.h"
+#include <commdlg.h>
 #include "MessageBox.h"
 #include "ExtCtrls.h"
 #include "StdCtrls.h"
@@ -76,6 +77,30 @@ int TModalAnswers::Answer(TModalRequest& request, bool& runModal) {
   request.Form = nullptr;
   FAsked.push_back(request);
   return result;
+}
+
+// --- colour dialog
+// ---------------------------------------------------------------------------------
+
+bool TColorDialog::Execute() {
+  if (gAnswers) {
+    TModalRequest request;
+    request.Kind = "TColorDialog";
+    request.Dialog = this;
+    bool runModal = false;
+    int result = gAnswers->Answer(request, runModal);
+    if (!runModal) return result == mrOk;
+  }
+  CHOOSECOLORA cc{};
+  cc.lStructSize = sizeof(cc);
+  TWinControl* owner = dynamic_cast<TWinControl*>(Owner());
+  cc.hwndOwner = owner && owner->HandleAllocated() ? owner->Handle() : GetActiveWindow();
+  cc.rgbResult = ColorToRGB(FColor);
+  cc.lpCustColors = FCustom;
+  cc.Flags = CC_RGBINIT;
+  if (!ChooseColorA(&cc)) return false;
+  FColor = static_cast<TColor>(cc.rgbResult);
+  return true;
 }
 
 // --- message dialogs

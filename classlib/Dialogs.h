@@ -54,10 +54,24 @@ struct TModalRequest {
   std::string Text;      // a message's text; empty for other forms
   unsigned Flags = 0;    // MB_* flags of a plain message box
   TForm* Form = nullptr; // the form, while it is being answered (nullptr afterwards)
+  TObject* Dialog = nullptr; // a common dialog, while it is being answered
 };
 
 // Result an answer gives to let the form run modally for real (a timer or posted input ends it).
 constexpr int mrRunModal = -1;
+
+// The system's colour chooser. Execute answers true when the user chose a colour with OK.
+class TColorDialog : public TComponent {
+public:
+  explicit TColorDialog(TComponent* AOwner) : TComponent(AOwner) {}
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value) { FColor = value; }
+  bool Execute();
+
+private:
+  TColor FColor = clBlack;
+  COLORREF FCustom[16] = {};
+};
 
 // While one exists, every ShowModal and every PlainMessageBox is answered from its queue instead
 // of showing, and recorded. An answer is a modal result, or a function that may work the form

@@ -1,0 +1,191 @@
+// The main window's view commands over its catalogue areas: sorting, the tab flags, the tab
+// colours, the tab pop-up menus and the drawing of the tabs.
+#include <windows.h>
+#include "Dialogs.h"
+#include "MainCodeD2.h"
+
+namespace {
+
+// The column each sort item sorts by on the all-titles page.
+struct TSortItem {
+  const char* Name;
+  const char* Twin;
+  const char* Caption;
+};
+const TSortItem SortItems[] = {
+    {"Category1", "Category3", "&Category"},      {"Artist2", "Artist1", "&Artist"},
+    {"Title2", "title3", "&Title"},               {"Duration1", "Duration2", "&Duration"},
+    {"Filetype1", "Filetype2", "File t&ype"},     {"Filesize1", "Filesize2", "File &size"},
+    {"Filedate1", "Filedate2", "File dat&e"},     {"Origin1", "Origin2", "&Origin"},
+    {"Dateobtained1", "Dateobtained2", "Date o&btained"},
+};
+
+} // namespace
+
+void TMasterFrm::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view) {
+  auto item = [this](TMenu* menu, TMenuItem* parent, const std::string& name,
+                     const std::string& caption, std::function<void()> action) {
+    auto* m = new TMenuItem(this);
+    m->SetName(name);
+    m->SetCaption(caption);
+    if (action) m->OnClick = [action](TObject*) { action(); };
+    if (parent)
+      parent->Add(m);
+    else
+      menu->Items().Add(m);
+    return m;
+  };
+  NewCatPopUp = new TPopupMenu(this);
+  NewCatPopUp->SetName("NewCatPopUp");
+  AlbPopUp = new TPopupMenu(this);
+  AlbPopUp->SetName("AlbPopUp");
+
+  // Sorting: one item per column in the Categories menu, twinned in the categories pop-up.
+  TMenuItem* sortMenu = item(nullptr, categories, "Sortby1", "&Sort titles by", nullptr);
+  TMenuItem* sortPopUp = item(NewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
+  TMenuItem** mains[] = {&Category1, &Artist2,   &Title2,   &Duration1,    &Filetype1,
+                         &Filesize1, &Filedate1, &Origin1,  &Dateobtained1};
+  TMenuItem** twins[] = {&Category3, &Artist1,   &title3,   &Duration2,    &Filetype2,
+                         &Filesize2, &Filedate2, &Origin2,  &Dateobtained2};
+  for (int c = 0; c < 9; ++c) {
+    auto sort = [this, c] { SortActiveGrid(c); };
+    *mains[c] = item(nullptr, sortMenu, SortItems[c].Name, SortItems[c].Caption, sort);
+    *twins[c] = item(nullptr, sortPopUp, SortItems[c].Twin, SortItems[c].Caption, sort);
+  }
+  CategorySummaryOnly = item(nullptr, categories, "CategorySummaryOnly",
+                             "\"ALL CATEGORIES\" tab only", [this] { CategorySummaryOnlyClick(this); });
+  ViewCat1 = item(NewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
+                  [this] { CategorySummaryOnlyClick(this); });
+  Albumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
+                           [this] { Albumsummaryonly1Click(this); });
+  View2 = item(AlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
+               [this] { Albumsummaryonly1Click(this); });
+
+  // Tab colours: the View menu and both pop-ups.
+  TMenuItem* colours = item(nullptr, view, "Tabcolours1", "&Tab colours", nullptr);
+  Color1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(this); });
+  Fontcolor1 = item(nullptr, colours, "Fontcolor1", "&Font", [this] { Fontcolor1Click(this); });
+  TMenuItem* catColours = item(NewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
+  Background1 = item(nullptr, catColours, "Background1", "&Background", [this] { Color1Click(this); });
+  Font1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(this); });
+  TMenuItem* albColours = item(AlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
+  Background2 = item(nullptr, albColours, "Background2", "&Background", [this] { Color1Click(this); });
+  Font2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(this); });
+
+  // The pop-ups show their main-menu twins' state.
+  NewCatPopUp->OnPopup = [this](TObject*) {
+    ViewCat1->SetCaption(CategorySummaryOnly->Caption());
+    Category3->SetEnabled(Category1->Enabled());
+  };
+  AlbPopUp->OnPopup = [this](TObject*) { View2->SetCaption(Albumsummaryonly1->Caption()); };
+  categories->OnClick = [this](TObject*) {
+    Category1->SetEnabled(FCatList && FCatList->ActivePageIndex() == 0);
+  };
+  MakeAlbumImage();
+}
+
+void TMasterFrm::SortActiveGrid(int allTitlesColumn) {
+  if (!FCatList) return;
+  TTuneGridView* grid = FCatList->ActiveGrid();
+  if (!grid) return;
+  bool allTitles = FCatList->ActiveIndex() < 0;
+  // A category grid has no "Category" column.
+  if (!allTitles && allTitlesColumn == 0) return;
+  grid->SortByColumn(allTitles ? allTitlesColumn : allTitlesColumn - 1);
+}
+
+namespace {
+// Shows the pages after the first when flag is set; without them the first page is active.
+void ApplyTabsView(TExtPageControl& pages, bool flag) {
+  if (pages.PageCount() <= 1) return;
+  for (int i = 1; i < pages.PageCount(); ++i)
+    pages.Pages(i)->SetTabVisible(flag);
+  if (!flag) pages.SetActivePageIndex(0);
+}
+} // namespace
+
+void TMasterFrm::ApplyAlbumTabsView() {
+  ApplyTabsView(*Albums, FShowAlbTabs);
+  if (Albums->PageCount() > 1)
+    Albumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
+                                               : "Show &all album tabs");
+}
+
+void TMasterFrm::ApplyCategoryTabsView() {
+  ApplyTabsView(*Categories, FShowCatTabs);
+  if (Categories->PageCount() > 1)
+    CategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
+                                                 : "Show all category &tabs");
+}
+
+void TMasterFrm::Albumsummaryonly1Click(TObject*) {
+  FShowAlbTabs = !FShowAlbTabs;
+  ApplyAlbumTabsView();
+}
+
+void TMasterFrm::CategorySummaryOnlyClick(TObject*) {
+  FShowCatTabs = !FShowCatTabs;
+  ApplyCategoryTabsView();
+}
+
+void TMasterFrm::SetTabColors(TColor back, TColor font) {
+  for (TExtPageControl* tabs : {Categories, Albums}) {
+    tabs->SetTabActiveColor(back);
+    tabs->TabActiveFont().SetColor(font);
+    tabs->RepaintTabs();
+  }
+}
+
+void TMasterFrm::Color1Click(TObject*) {
+  TColorDialog dialog(this);
+  dialog.SetColor(Categories->TabActiveColor());
+  if (dialog.Execute()) SetTabColors(dialog.Color(), Categories->TabActiveFont().Color());
+}
+
+void TMasterFrm::Fontcolor1Click(TObject*) {
+  TColorDialog dialog(this);
+  dialog.SetColor(Categories->TabActiveFont().Color());
+  if (dialog.Execute()) SetTabColors(Categories->TabActiveColor(), dialog.Color());
+}
+
+void TMasterFrm::CategoriesDrawTab(int index, const RECT& rect) {
+  TCanvas& canvas = Categories->Canvas();
+  TTabSheet* page = Categories->Pages(Categories->GetPageIndexByTabIndex(index));
+  RECT r = rect;
+  canvas.Brush().SetStyle(bsClear);
+  canvas.DrawText(Trim(page->Caption()), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+void TMasterFrm::AlbumsDrawTab(int index, const RECT& rect) {
+  TCanvas& canvas = Albums->Canvas();
+  TTabSheet* page = Albums->Pages(Albums->GetPageIndexByTabIndex(index));
+  RECT r = rect;
+  r.right -= 2;
+  if (index == 0) {
+    r.left += 5;
+  } else {
+    canvas.Draw(rect.left + 5, rect.top + 1, *FAlbumImage);
+    r.left += 7 + FAlbumImage->Width();
+  }
+  canvas.Brush().SetStyle(bsClear);
+  canvas.DrawText(page->Caption(), r, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+}
+
+void TMasterFrm::MakeAlbumImage() {
+  // A small record sleeve with its disc, on a magenta that is left out when drawn.
+  FAlbumImage = std::make_unique<TBitmap>();
+  FAlbumImage->SetSize(14, 14);
+  TCanvas& c = FAlbumImage->Canvas();
+  c.Brush().SetColor(static_cast<TColor>(0xFF00FF));
+  c.FillRect(RECT{0, 0, 14, 14});
+  c.Pen().SetColor(static_cast<TColor>(0x404040));
+  c.Brush().SetColor(static_cast<TColor>(0x8000));
+  c.Rectangle(0, 1, 10, 13);
+  c.Brush().SetColor(clBlack);
+  c.Ellipse(4, 1, 14, 13);
+  c.Brush().SetColor(static_cast<TColor>(0x00C0FF));
+  c.Ellipse(7, 5, 11, 9);
+  FAlbumImage->SetTransparentMode(tmFixed);
+  FAlbumImage->SetTransparentColor(static_cast<TColor>(0xFF00FF));
+  FAlbumImage->SetTransparent(true);
+}
