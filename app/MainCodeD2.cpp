@@ -101,6 +101,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   Timer2->OnTimer = [this](TObject* s) { Timer2Timer(s); };
 
   BuildMenu();
+  BuildPlayPopUp();
   StatusBar1 = new TStatusBar(this);
   StatusBar1->SetName("StatusBar1");
   StatusBar1->SetParent(this);
@@ -262,6 +263,8 @@ void TMasterFrm::BuildTopArea() {
   OutPort->SetBounds(1, 1, 41, 24);
   Volume = MakeButton(SoundPanel, "Volume", "Vol", 40);
   Volume->SetBounds(42, 1, 41, 24);
+  Back->OnClick = [this](TObject* s) { BackClick(s); };
+  PlayNext->OnClick = [this](TObject* s) { PlayNextClick(s); };
   auto tool = [this](const std::string& name) {
     auto* b = new TSpeedButton(this);
     b->SetName(name);
@@ -378,12 +381,12 @@ void TMasterFrm::BuildCatalogueArea() {
                    {"Category", "Artist", "Title", "Duration", "Type", "Size", "Date stamp",
                     "Origin", "Date obtained"},
                    {3, 4, 5, 6, 8});
-  WireGrid(*AllCatGrid);
+  WireGrid(*AllCatGrid, false);
   FCategoryArea =
       std::make_unique<TMainCategoryArea>(this, Categories, AllCatGrid, AllCatPT, ProgressBar1);
-  FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g); };
+  FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g, false); };
   FAlbumArea = std::make_unique<TMainAlbumArea>(this, Albums, AllAlbLV);
-  FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g); };
+  FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g, true); };
 
   MusicPanel = MakePanel(this, "MusicPanel", "");
   MusicPanel->SetBevelOuter(bvLowered);
@@ -869,20 +872,21 @@ void TMasterFrm::CloseCatalogue() {
   }
 }
 
-void TMasterFrm::WireGrid(TMyStringGrid& grid) {
-  grid.OnDblClick = [this, &grid](TObject*) { PlayGridRow(grid); };
-  grid.OnKeyDown = [this, &grid](TObject*, WORD& key, TShiftState) {
+void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
+  grid.OnDblClick = [this, &grid, fromAlbums](TObject*) { PlayGridSelection(grid, fromAlbums); };
+  grid.OnKeyDown = [this, &grid, fromAlbums](TObject*, WORD& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
-      PlayGridRow(grid);
+      PlayGridSelection(grid, fromAlbums);
     }
   };
 }
 
-bool TMasterFrm::PlayGridRow(TMyStringGrid& grid) {
-  TShortRec* r = grid.Objects(grid.Row());
-  if (!r || r->MasterKey <= 0) return false;
-  return FRoad->PlayFromMasterKey(r->MasterKey);
+void TMasterFrm::PlayGridSelection(TMyStringGrid& grid, bool fromAlbums) {
+  grid.GetSelectedKeys(*FDragList);
+  if (FDragList->Count() == 0) return;
+  SetDragSource(fromAlbums, !fromAlbums);
+  ChoosePlayMode(true);
 }
 
 void TMasterFrm::SetStatus(const std::string& text, bool bold) {

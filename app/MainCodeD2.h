@@ -106,8 +106,28 @@ public:
   TMainAlbumArea& AlbumArea() { return *FAlbumArea; }
   TSplashFrm* Splash() const { return FSplash.get(); }
   void FreeSplash();
-  // Plays the current row of a catalogue grid (its double-click and Enter).
-  bool PlayGridRow(TMyStringGrid& grid);
+  // The play commands over the working keys (the drag list). Top and bottom act only when the
+  // keys came from an album or a category view; the drag list and its source flags are cleared
+  // afterwards.
+  void PlayTClick(TObject* Sender);
+  void PlayBClick(TObject* Sender);
+  void PlayRClick(TObject* Sender);
+  void PlayNextClick(TObject* Sender);
+  void BackClick(TObject* Sender);
+  // Erases the program; the title playing plays on.
+  void MusicClearClick(TObject* Sender);
+  void Shuffle2Click(TObject* Sender);
+  // The working keys and where they came from; a command that gathers keys fills them, then runs
+  // ChoosePlayMode.
+  TStringList& DragList() { return *FDragList; }
+  bool DragFromAlbums() const { return FDragFromAlbums; }
+  bool DragFromCategories() const { return FDragFromCategories; }
+  void SetDragSource(bool fromAlbums, bool fromCategories);
+  // Puts the working keys into the program through the play pop-up, opened at the mouse cursor.
+  // Without a program playing there is nothing to choose and they play at once. The title
+  // commands beneath the play choices are offered only for titleCommands (a grid's double click
+  // or Enter), not for the menus' play commands.
+  void ChoosePlayMode(bool titleCommands);
   // One request from the command line, a second start or the plug-in.
   void ProcessRequest(const std::string& text, int index);
 
@@ -165,6 +185,9 @@ public:
   TPanel* MusicPanel;
   TStatusBar* StatusBar1;
   TExtProgressBar* ProgressBar1;
+  // The play pop-up: top, bottom, replace, cancel, then the title commands.
+  TPopupMenu* PlayPopUp;
+  TMenuItem *PlayT, *PlayB, *PlayR, *Cancel1, *Edit2, *Delete1, *Mail4, *Save2;
 
   // View commands of the catalogue areas.
   TMenuItem *Category1, *Artist2, *Title2, *Duration1, *Filetype1, *Filesize1, *Filedate1,
@@ -199,6 +222,8 @@ protected:
   void ShowTuneInfo(const TTuneInfo& info) override;
   void SetTimer1(bool enabled) override;
   void SetSlider(int position, int maximum) override;
+  // The player buttons follow the program: only the step buttons exist so far.
+  void UpdatePlayControls() override;
 
 private:
   void BuildMenu();
@@ -207,6 +232,8 @@ private:
   void AlbumsDrawTab(int index, const RECT& rect);
   void MakeAlbumImage();
   void SetTabColors(TColor back, TColor font);
+  void BuildPlayPopUp();
+  void ClearDragList();
   void BuildTopArea();
   void BuildCatalogueArea();
   void ShowAppHint(TObject* Sender);
@@ -225,7 +252,9 @@ private:
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
   std::unique_ptr<TTuneFiles> FTuneFiles;
-  void WireGrid(TMyStringGrid& grid);
+  // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
+  void WireGrid(TMyStringGrid& grid, bool fromAlbums);
+  void PlayGridSelection(TMyStringGrid& grid, bool fromAlbums);
   void LoadCatalogue();
   void CloseCatalogue();
   std::unique_ptr<TCatalogueStore> FStore;
@@ -244,6 +273,7 @@ private:
   std::vector<std::string> FParams;
   std::string FStatusText, FCategoryText, FTitleText, FArtistText;
   std::unique_ptr<TStringList> FSelection, FDragList, FSelection2;
+  bool FDragFromAlbums = false, FDragFromCategories = false;
   bool FFirstRun = false;
   bool FRequestSeen = false;
   bool FSessionEnding = false;

@@ -12,47 +12,9 @@
 #include "TestUtil.h"
 #include "TuneFiles.h"
 #include "PreparedCatalogue.h"
+#include "StandInSequencer.h"
 
 namespace {
-
-// A sequencer whose title ends when the test says so (the machine has no MIDI output, so the
-// real one never reaches the end of a song).
-class TEndingSequencer : public TMciDriver {
-public:
-  std::vector<std::string> Opened;
-  DWORD Mode = MCI_MODE_STOP;
-  uint32_t SendCommand(uint32_t, uint32_t message, uintptr_t, uintptr_t params) override {
-    switch (message) {
-    case MCI_OPEN:
-      Opened.push_back(reinterpret_cast<MCI_OPEN_PARMSA*>(params)->lpstrElementName);
-      reinterpret_cast<MCI_OPEN_PARMSA*>(params)->wDeviceID = 5;
-      Mode = MCI_MODE_STOP;
-      return 0;
-    case MCI_PLAY:
-      Mode = MCI_MODE_PLAY;
-      return 0;
-    case MCI_STOP:
-    case MCI_PAUSE:
-      Mode = MCI_MODE_STOP;
-      return 0;
-    case MCI_STATUS: {
-      auto* s = reinterpret_cast<MCI_STATUS_PARMS*>(params);
-      s->dwReturn = s->dwItem == MCI_STATUS_LENGTH     ? 61500
-                    : s->dwItem == MCI_STATUS_POSITION ? 0
-                                                       : Mode;
-      return 0;
-    }
-    }
-    return 0;
-  }
-  bool GetErrorString(uint32_t code, std::string& text) override {
-    text = "stand-in error " + std::to_string(code);
-    return true;
-  }
-  int MidiOutCount() override { return 1; }
-  std::string MidiOutName(int) override { return "Stand-in synth"; }
-  void Sleep(uint32_t) override {}
-};
 
 // A file's size without opening it (the store keeps its files open).
 int64_t SizeOf(const std::string& path) {
@@ -138,7 +100,10 @@ TEST_F(CatalogueStart, EnterOnAGridRowPlaysTheStoredTitleOnTheRealSequencer) {
   TMyStringGrid& grid = *FForm->AllCatGrid;
   int row = RowOfKey(grid, FCat.Keys[1]);
   ASSERT_GT(row, 0);
+  // The row current and selected, as the arrow keys leave it.
   grid.SetRow(row);
+  grid.ClearSelection();
+  grid.SetRowSelected(row, true);
   SendMessageA(grid.Handle(), WM_KEYDOWN, VK_RETURN, 0);
   std::string playFile = FDir / "AInternal.MID";
   ASSERT_TRUE(FileExists(playFile));

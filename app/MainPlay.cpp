@@ -1,0 +1,153 @@
+// The main window's play commands: the play pop-up over the working keys and the program buttons.
+#include <windows.h>
+#include "MainCodeD2.h"
+
+namespace {
+
+// The hourglass for the life of a command, back to the arrow even when the command throws.
+class THourGlass {
+public:
+  THourGlass() { Screen->SetCursor(crHourGlass); }
+  ~THourGlass() { Screen->SetCursor(crDefault); }
+  THourGlass(const THourGlass&) = delete;
+  THourGlass& operator=(const THourGlass&) = delete;
+};
+
+// The items from this one on are the title commands.
+constexpr int FirstTitleCommand = 4;
+
+} // namespace
+
+void TMasterFrm::BuildPlayPopUp() {
+  PlayPopUp = new TPopupMenu(this);
+  PlayPopUp->SetName("PlayPopUp");
+  auto item = [this](const std::string& name, const std::string& caption) {
+    auto* m = new TMenuItem(this);
+    m->SetName(name);
+    m->SetCaption(caption);
+    PlayPopUp->Items().Add(m);
+    return m;
+  };
+  PlayT = item("PlayT", "PLAY: &Top of program");
+  PlayB = item("PlayB", "PLAY: &Bottom of program");
+  PlayR = item("PlayR", "PLAY: &Replace program");
+  Cancel1 = item("Cancel1", "&Cancel");
+  Edit2 = item("Edit2", "&Edit");
+  Delete1 = item("Delete1", "&Delete");
+  Mail4 = item("Mail4", "&Mail");
+  Save2 = item("Save2", "&Save to disk");
+  PlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
+  PlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
+  PlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
+}
+
+void TMasterFrm::SetDragSource(bool fromAlbums, bool fromCategories) {
+  FDragFromAlbums = fromAlbums;
+  FDragFromCategories = fromCategories;
+}
+
+void TMasterFrm::ClearDragList() {
+  FDragList->Clear();
+  SetDragSource(false, false);
+}
+
+void TMasterFrm::ChoosePlayMode(bool titleCommands) {
+  TPlayPopUpItems offer = FRoad->Program().PlayPopUpItems();
+  PlayT->SetCaption(offer.TopCaption);
+  PlayB->SetVisible(offer.BottomVisible);
+  PlayR->SetVisible(offer.ReplaceVisible);
+  if (offer.ChooseTopAtOnce) {
+    PlayTClick(PlayT);
+    return;
+  }
+  // Whatever happens in the pop-up, the title commands are there again afterwards and the keys
+  // are spent (the chosen command has run by the time the pop-up returns).
+  struct TAfterPopUp {
+    TMasterFrm& Form;
+    ~TAfterPopUp() {
+      TMenuItem& items = Form.PlayPopUp->Items();
+      for (int i = FirstTitleCommand; i < items.Count(); ++i)
+        items.Items(i)->SetVisible(true);
+      Form.ClearDragList();
+    }
+  } after{*this};
+  TMenuItem& items = PlayPopUp->Items();
+  for (int i = FirstTitleCommand; i < items.Count(); ++i)
+    items.Items(i)->SetVisible(titleCommands);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  PlayPopUp->Popup(cursor.x, cursor.y);
+}
+
+void TMasterFrm::PlayTClick(TObject*) {
+  // The keys must come from one of the views; either one will do.
+  if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) {
+    THourGlass busy;
+    FRoad->Program().PlayAtTop(*FDragList);
+  }
+  ClearDragList();
+  UpdatePlayControls();
+}
+
+void TMasterFrm::PlayBClick(TObject*) {
+  if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) {
+    THourGlass busy;
+    FRoad->Program().PlayAtBottom(*FDragList);
+  }
+  ClearDragList();
+  UpdatePlayControls();
+}
+
+void TMasterFrm::PlayRClick(TObject* Sender) {
+  // Nothing to play instead: the program the user has stays.
+  if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) MusicClearClick(Sender);
+  PlayTClick(Sender);
+}
+
+void TMasterFrm::MusicClearClick(TObject*) {
+  FRoad->Program().EraseProgram();
+  UpdatePlayControls();
+  ProgramChanged();
+}
+
+void TMasterFrm::PlayNextClick(TObject*) {
+  PlayNext->SetEnabled(false);
+  try {
+    THourGlass busy;
+    FRoad->Program().StepProgram(true);
+  } catch (...) {
+    PlayNext->SetEnabled(true);
+    throw;
+  }
+  PlayNext->SetEnabled(true);
+  UpdatePlayControls();
+}
+
+void TMasterFrm::BackClick(TObject*) {
+  Back->SetEnabled(false);
+  try {
+    THourGlass busy;
+    FRoad->Program().StepProgram(false);
+  } catch (...) {
+    Back->SetEnabled(true);
+    throw;
+  }
+  Back->SetEnabled(true);
+  UpdatePlayControls();
+}
+
+void TMasterFrm::Shuffle2Click(TObject*) {
+  if (!FRoad->Program().Playing()) return;
+  if (MMSlider1->CanFocus()) MMSlider1->SetFocus();
+  THourGlass busy;
+  FRoad->Program().ShuffleAndPlay();
+}
+
+void TMasterFrm::UpdatePlayControls() {
+  // A long operation keeps the step buttons disabled; it sets them itself when it ends.
+  if (CommandsDisabled()) return;
+  const TProgram& program = FRoad->Program();
+  bool steps = program.Playing() && program.Count() > 1;
+  Back->SetEnabled(steps);
+  PlayNext->SetEnabled(steps);
+}

@@ -1,0 +1,290 @@
+// The play pop-up over a real catalogue: a grid's double click and Enter put the selected titles
+// into the program, at once when nothing plays, at the top, the bottom or in place of the program
+// when the user chooses so; the step buttons move through it.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <algorithm>
+#include "Dialogs.h"
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+#include "PreparedCatalogue.h"
+#include "StandInSequencer.h"
+
+namespace {
+
+const std::vector<std::string> PlayChoices = {"PLAY: &Top of program", "PLAY: &Bottom of program",
+                                              "PLAY: &Replace program", "&Cancel"};
+const std::vector<std::string> TitleCommands = {"&Edit", "&Delete", "&Mail", "&Save to disk"};
+
+class PlayPopUp : public testing::Test {
+protected:
+  TScratchDir FDir{"tbpopup"};
+  TModalAnswers FAnswers;
+  // The machine has no MIDI output: the titles "play" on a stand-in sequencer.
+  TEndingSequencer FSeq;
+  TMasterFrm* FForm = nullptr;
+  TPrepared FCat;
+  // The user at the pop-up: what each showing offered, and the item chosen (nullptr: none).
+  std::vector<std::vector<std::string>> FShown;
+  TMenuItem* FChoice = nullptr;
+  std::function<void()> FWhileOpen;
+
+  void SetUp() override {
+    WriteFileBytes(FDir / "Tonalbrook.ini", "[Options]\r\nRemindToScan=0\r\n");
+    FCat = PrepareCatalogue(FDir.Path());
+    ASSERT_GE(FCat.Keys.size(), 4u);
+    SetMainMciDriver(&FSeq);
+    TPopupMenu::SetPopupHook([this](TPopupMenu& menu) -> TMenuItem* {
+      std::vector<std::string> visible;
+      for (int i = 0; i < menu.Items().Count(); ++i)
+        if (menu.Items().Items(i)->Visible()) visible.push_back(menu.Items().Items(i)->Caption());
+      FShown.push_back(visible);
+      if (FWhileOpen) FWhileOpen();
+      return FChoice;
+    });
+  }
+  void TearDown() override {
+    TPopupMenu::SetPopupHook(nullptr);
+    delete FForm;
+    ProcessMessages();
+    SetProgramFolder("");
+    SetMainMciDriver(nullptr);
+  }
+  void Start() {
+    SetProgramFolder(FDir.Path());
+    Application->SetTitle(AppTitleText);
+    FForm = new TMasterFrm(nullptr);
+    FForm->AfterConstruction();
+    FForm->Show();
+    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0 && StartUpDone; }, 20000));
+    FForm->Road().SetResetChoice(TResetChoice::None);
+  }
+  void CloseAndWait() {
+    TMasterFrm* form = FForm;
+    FForm = nullptr;
+    form->Close();
+    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
+    ASSERT_EQ(MasterFrm, nullptr);
+  }
+  TProgram& Program() { return FForm->Road().Program(); }
+  std::vector<int> ProgramKeys() {
+    std::vector<int> keys;
+    for (int i = 0; i < Program().Count(); ++i)
+      keys.push_back(Program().Keys(i));
+    return keys;
+  }
+  int KeyPlaying() { return FForm->Road().MasterKeyPlaying(); }
+  std::string PlayFileBytes() { return ReadFileBytes(FDir / "AInternal.MID"); }
+  int RowOfKey(TMyStringGrid& grid, int32_t key) {
+    for (int row = 1; row < grid.RowCount(); ++row)
+      if (grid.Objects(row) && grid.Objects(row)->MasterKey == key) return row;
+    return -1;
+  }
+  // Two clicks on the title's row, as the mouse sends them.
+  void DoubleClick(TMyStringGrid& grid, int32_t key) {
+    int row = RowOfKey(grid, key);
+    ASSERT_GT(row, 0) << key;
+    RECT r = grid.CellRect(1, row);
+    ASSERT_LT(r.left, r.right) << "row " << row << " is not in view";
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(grid.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(grid.Handle(), WM_LBUTTONUP, 0, at);
+    SendMessageA(grid.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageA(grid.Handle(), WM_LBUTTONUP, 0, at);
+  }
+  // Enter on a selection of titles; answers their keys in row order.
+  std::vector<int> PressEnter(TMyStringGrid& grid, std::vector<int32_t> keys) {
+    std::vector<int> rows;
+    for (int32_t key : keys)
+      rows.push_back(RowOfKey(grid, key));
+    std::sort(rows.begin(), rows.end());
+    grid.ClearSelection();
+    for (int row : rows)
+      grid.SetRowSelected(row, true);
+    grid.SetRow(rows.front());
+    SendMessageA(grid.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    std::vector<int> inRowOrder;
+    for (int row : rows)
+      inRowOrder.push_back(grid.Objects(row)->MasterKey);
+    return inRowOrder;
+  }
+  std::vector<std::string> AllCaptions() {
+    std::vector<std::string> all = PlayChoices;
+    all.insert(all.end(), TitleCommands.begin(), TitleCommands.end());
+    return all;
+  }
+};
+
+TEST_F(PlayPopUp, WithoutAProgramTheTitlesPlayAtOnce) {
+  Start();
+  TMyStringGrid& grid = *FForm->AllCatGrid;
+  const auto& k = FCat.Keys;
+  DoubleClick(grid, k[1]);
+  EXPECT_TRUE(FShown.empty()) << "nothing to choose: no pop-up";
+  EXPECT_EQ(ProgramKeys(), std::vector<int>{k[1]});
+  EXPECT_TRUE(Program().Playing());
+  EXPECT_EQ(KeyPlaying(), k[1]);
+  EXPECT_EQ(PlayFileBytes(), ReadFileBytes(FCat.Files[1]));
+
+  // Erasing the program leaves its title playing; Enter then plays the whole selection at once.
+  FForm->MusicClearClick(nullptr);
+  EXPECT_EQ(Program().Count(), 0);
+  EXPECT_FALSE(Program().Playing());
+  EXPECT_EQ(KeyPlaying(), k[1]);
+  EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
+  std::vector<int> selection = PressEnter(grid, {k[0], k[2]});
+  EXPECT_TRUE(FShown.empty());
+  EXPECT_EQ(ProgramKeys(), selection);
+  EXPECT_EQ(KeyPlaying(), selection[0]);
+  EXPECT_EQ(FForm->DragList().Count(), 0);
+  CloseAndWait();
+}
+
+TEST_F(PlayPopUp, WhileAProgramPlaysThePopUpChoosesWhereTheTitlesGo) {
+  Start();
+  TMyStringGrid& grid = *FForm->AllCatGrid;
+  const auto& k = FCat.Keys;
+  DoubleClick(grid, k[0]);
+  ASSERT_EQ(KeyPlaying(), k[0]);
+  const size_t opened = FSeq.Opened.size();
+
+  // Bottom: appended behind the title playing, which plays on untouched.
+  FChoice = FForm->PlayB;
+  DoubleClick(grid, k[1]);
+  ASSERT_EQ(FShown.size(), 1u);
+  EXPECT_EQ(FShown[0], AllCaptions()) << "a grid's pop-up offers the title commands too";
+  EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[0], k[1]}));
+  EXPECT_EQ(KeyPlaying(), k[0]);
+  EXPECT_EQ(FSeq.Opened.size(), opened);
+
+  // Top: ahead of the program, and playing now.
+  FChoice = FForm->PlayT;
+  DoubleClick(grid, k[2]);
+  EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[2], k[0], k[1]}));
+  EXPECT_EQ(KeyPlaying(), k[2]);
+  EXPECT_EQ(Program().Index(), 0);
+  EXPECT_EQ(PlayFileBytes(), ReadFileBytes(FCat.Files[2]));
+
+  // Cancel changes nothing.
+  FChoice = FForm->Cancel1;
+  DoubleClick(grid, k[3]);
+  EXPECT_EQ(FShown.size(), 3u);
+  EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[2], k[0], k[1]}));
+  EXPECT_EQ(KeyPlaying(), k[2]);
+
+  // Enter asks the same; replace leaves only the selection, its first title playing.
+  FChoice = FForm->PlayR;
+  std::vector<int> selection = PressEnter(grid, {k[1], k[3]});
+  ASSERT_EQ(FShown.size(), 4u);
+  EXPECT_EQ(FShown[3], AllCaptions());
+  EXPECT_EQ(ProgramKeys(), selection);
+  EXPECT_EQ(KeyPlaying(), selection[0]);
+  EXPECT_EQ(Program().Index(), 0);
+  EXPECT_EQ(FForm->DragList().Count(), 0);
+  CloseAndWait();
+}
+
+TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
+  Start();
+  FForm->Albums->SetActivePageIndex(1);
+  ASSERT_EQ(FForm->AlbumArea().Pages().size(), 1u);
+  TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
+  const int32_t first = FCat.Keys.front(), last = FCat.Keys.back();
+  DoubleClick(album, last);
+  EXPECT_TRUE(FShown.empty());
+  EXPECT_EQ(ProgramKeys(), std::vector<int>{last});
+  EXPECT_EQ(KeyPlaying(), last);
+
+  bool fromAlbums = false, fromCategories = true;
+  int carried = 0;
+  FWhileOpen = [&] {
+    fromAlbums = FForm->DragFromAlbums();
+    fromCategories = FForm->DragFromCategories();
+    carried = FForm->DragList().Count();
+  };
+  FChoice = FForm->PlayB;
+  PressEnter(album, {first});
+  ASSERT_EQ(FShown.size(), 1u);
+  EXPECT_TRUE(fromAlbums);
+  EXPECT_FALSE(fromCategories);
+  EXPECT_EQ(carried, 1);
+  EXPECT_EQ(ProgramKeys(), (std::vector<int>{last, first}));
+  EXPECT_EQ(KeyPlaying(), last);
+  // The command spent the working keys.
+  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_FALSE(FForm->DragFromAlbums());
+  EXPECT_FALSE(FForm->DragFromCategories());
+  CloseAndWait();
+}
+
+TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
+  Start();
+  const auto& k = FCat.Keys;
+  DoubleClick(*FForm->AllCatGrid, k[0]);
+  ASSERT_EQ(KeyPlaying(), k[0]);
+
+  FForm->DragList().Add(IntToStr(k[1]));
+  FForm->SetDragSource(false, true);
+  FChoice = FForm->Cancel1;
+  FForm->ChoosePlayMode(false);
+  ASSERT_EQ(FShown.size(), 1u);
+  EXPECT_EQ(FShown[0], PlayChoices);
+  // Closed again, the pop-up has its title commands back for the grids.
+  for (TMenuItem* item : {FForm->Edit2, FForm->Delete1, FForm->Mail4, FForm->Save2})
+    EXPECT_TRUE(item->Visible()) << item->Caption();
+  EXPECT_EQ(FForm->DragList().Count(), 0);
+
+  // Keys that came from no view are not played.
+  FForm->DragList().Add(IntToStr(k[1]));
+  FForm->SetDragSource(false, false);
+  FChoice = FForm->PlayT;
+  FForm->ChoosePlayMode(false);
+  EXPECT_EQ(ProgramKeys(), std::vector<int>{k[0]});
+  EXPECT_EQ(KeyPlaying(), k[0]);
+  CloseAndWait();
+}
+
+TEST_F(PlayPopUp, TheStepButtonsFollowAndMoveThroughTheProgram) {
+  Start();
+  TMyStringGrid& grid = *FForm->AllCatGrid;
+  const auto& k = FCat.Keys;
+  DoubleClick(grid, k[0]);
+  EXPECT_FALSE(FForm->Back->Enabled()) << "one title: nothing to step to";
+  EXPECT_FALSE(FForm->PlayNext->Enabled());
+  FChoice = FForm->PlayB;
+  DoubleClick(grid, k[1]);
+  DoubleClick(grid, k[2]);
+  ASSERT_EQ(ProgramKeys(), (std::vector<int>{k[0], k[1], k[2]}));
+  EXPECT_TRUE(FForm->Back->Enabled());
+  EXPECT_TRUE(FForm->PlayNext->Enabled());
+
+  FForm->PlayNext->Click();
+  EXPECT_EQ(KeyPlaying(), k[1]);
+  EXPECT_EQ(PlayFileBytes(), ReadFileBytes(FCat.Files[1]));
+  FForm->Back->Click();
+  FForm->Back->Click();
+  EXPECT_EQ(KeyPlaying(), k[2]) << "back from the first title wraps to the last";
+  EXPECT_TRUE(FForm->PlayNext->Enabled());
+
+  // Shuffle plays the new first title, which is never the former one.
+  FForm->Shuffle2Click(nullptr);
+  std::vector<int> shuffled = ProgramKeys();
+  EXPECT_NE(shuffled[0], k[0]);
+  std::vector<int> before{k[0], k[1], k[2]};
+  std::sort(shuffled.begin(), shuffled.end());
+  std::sort(before.begin(), before.end());
+  EXPECT_EQ(shuffled, before);
+  EXPECT_EQ(KeyPlaying(), Program().Keys(0));
+
+  // Erased, the program leaves its title playing and nothing to step through.
+  int playing = KeyPlaying();
+  FForm->MusicClearClick(nullptr);
+  EXPECT_EQ(KeyPlaying(), playing);
+  EXPECT_FALSE(FForm->Back->Enabled());
+  EXPECT_FALSE(FForm->PlayNext->Enabled());
+  CloseAndWait();
+}
+
+} // namespace

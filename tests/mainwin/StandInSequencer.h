@@ -1,0 +1,46 @@
+// A stand-in for the MCI sequencer in the main window's tests.
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+#include <string>
+#include <vector>
+#include "midi.h"
+
+// A sequencer whose title ends when the test says so (the machine has no MIDI output, so the
+// real one never reaches the end of a song).
+class TEndingSequencer : public TMciDriver {
+public:
+  std::vector<std::string> Opened;
+  DWORD Mode = MCI_MODE_STOP;
+  uint32_t SendCommand(uint32_t, uint32_t message, uintptr_t, uintptr_t params) override {
+    switch (message) {
+    case MCI_OPEN:
+      Opened.push_back(reinterpret_cast<MCI_OPEN_PARMSA*>(params)->lpstrElementName);
+      reinterpret_cast<MCI_OPEN_PARMSA*>(params)->wDeviceID = 5;
+      Mode = MCI_MODE_STOP;
+      return 0;
+    case MCI_PLAY:
+      Mode = MCI_MODE_PLAY;
+      return 0;
+    case MCI_STOP:
+    case MCI_PAUSE:
+      Mode = MCI_MODE_STOP;
+      return 0;
+    case MCI_STATUS: {
+      auto* s = reinterpret_cast<MCI_STATUS_PARMS*>(params);
+      s->dwReturn = s->dwItem == MCI_STATUS_LENGTH     ? 61500
+                    : s->dwItem == MCI_STATUS_POSITION ? 0
+                                                       : Mode;
+      return 0;
+    }
+    }
+    return 0;
+  }
+  bool GetErrorString(uint32_t code, std::string& text) override {
+    text = "stand-in error " + std::to_string(code);
+    return true;
+  }
+  int MidiOutCount() override { return 1; }
+  std::string MidiOutName(int) override { return "Stand-in synth"; }
+  void Sleep(uint32_t) override {}
+};
