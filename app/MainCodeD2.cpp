@@ -195,6 +195,7 @@ void TMasterFrm::BuildMenu() {
   Hintlevel1 = check(item(View1, "Hintlevel1", "Show all &hints"));
   Albums1 = item(&root, "Albums1", "&Albums");
   Categories1 = item(&root, "Categories1", "&Categories");
+  BuildPlayMenus(Albums1, Categories1);
   BuildViewMenus(Categories1, Albums1, View1);
   Titles1 = item(&root, "Titles1", "&Titles");
   item(Titles1, "Viewtitles1", "&View program");

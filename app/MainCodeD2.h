@@ -128,6 +128,15 @@ public:
   // commands beneath the play choices are offered only for titleCommands (a grid's double click
   // or Enter), not for the menus' play commands.
   void ChoosePlayMode(bool titleCommands);
+  // The Play items of the Albums and Categories menus.
+  TMenuItem *Titlesselected7, *Albumselected4, *Allalbums5, *Titlesselected8, *Activecategory2,
+      *Allcategories3;
+  void Titlesselected7Click(TObject* Sender);
+  void Albumselected4Click(TObject* Sender);
+  void Allalbums5Click(TObject* Sender);
+  void Titlesselected8Click(TObject* Sender);
+  void Activecategory2Click(TObject* Sender);
+  void Allcategories3Click(TObject* Sender);
   // One request from the command line, a second start or the plug-in.
   void ProcessRequest(const std::string& text, int index);
 
@@ -233,6 +242,9 @@ private:
   void MakeAlbumImage();
   void SetTabColors(TColor back, TColor font);
   void BuildPlayPopUp();
+  void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
+  // Gathers keys from a view into the drag list and offers the play pop-up; false when none.
+  bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
   void ClearDragList();
   void BuildTopArea();
   void BuildCatalogueArea();

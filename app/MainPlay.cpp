@@ -41,6 +41,81 @@ void TMasterFrm::BuildPlayPopUp() {
   PlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
 }
 
+void TMasterFrm::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
+  auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
+                     std::function<void()> action) {
+    auto* m = new TMenuItem(this);
+    m->SetName(name);
+    m->SetCaption(caption);
+    if (action) m->OnClick = [action](TObject*) { action(); };
+    parent->Add(m);
+    return m;
+  };
+  TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
+  Titlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
+                         [this] { Titlesselected7Click(this); });
+  Albumselected4 = item(albumPlay, "Albumselected4", "&Album selected",
+                        [this] { Albumselected4Click(this); });
+  Allalbums5 =
+      item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(this); });
+  TMenuItem* categoryPlay = item(categories, "Play2", "&Play", nullptr);
+  Titlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
+                         [this] { Titlesselected8Click(this); });
+  Activecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
+                         [this] { Activecategory2Click(this); });
+  Allcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
+                        [this] { Allcategories3Click(this); });
+}
+
+bool TMasterFrm::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
+  FDragList->Clear();
+  if (!FCatList || !FAlbList || gather(*FDragList) <= 0) {
+    FDragList->Clear();
+    return false;
+  }
+  SetDragSource(fromAlbums, !fromAlbums);
+  ChoosePlayMode(false);
+  return true;
+}
+
+void TMasterFrm::Titlesselected7Click(TObject*) {
+  if (PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetSelectedKeys(keys); }))
+    if (TTuneGridView* grid = FAlbList->Grid(FAlbList->ActiveIndex())) grid->Focus();
+}
+
+void TMasterFrm::Albumselected4Click(TObject*) {
+  PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetActiveAlbumKeys(keys); });
+}
+
+void TMasterFrm::Allalbums5Click(TObject*) {
+  PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetAllKeys(keys); });
+}
+
+void TMasterFrm::Titlesselected8Click(TObject*) {
+  if (PlayKeysOf(false, [this](TStringList& keys) {
+        TTuneGridView* grid = FCatList->ActiveGrid();
+        if (grid) grid->GetSelectedKeys(keys);
+        return keys.Count();
+      }))
+    FCatList->FocusActiveGrid();
+}
+
+void TMasterFrm::Activecategory2Click(TObject*) {
+  PlayKeysOf(false, [this](TStringList& keys) {
+    // The all-titles page is no category.
+    if (FCatList->ActiveIndex() < 0) return 0;
+    FCatList->ActiveGrid()->GetAllKeys(keys);
+    return keys.Count();
+  });
+}
+
+void TMasterFrm::Allcategories3Click(TObject*) {
+  PlayKeysOf(false, [this](TStringList& keys) {
+    FCatList->AllTitlesGrid()->GetAllKeys(keys);
+    return keys.Count();
+  });
+}
+
 void TMasterFrm::SetDragSource(bool fromAlbums, bool fromCategories) {
   FDragFromAlbums = fromAlbums;
   FDragFromCategories = fromCategories;

@@ -288,3 +288,49 @@ TEST_F(PlayPopUp, TheStepButtonsFollowAndMoveThroughTheProgram) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
+  Start();
+  const auto& k = FCat.Keys;
+  // The all-titles page is no category: "Active category" has nothing to play there.
+  FForm->Activecategory2Click(nullptr);
+  EXPECT_EQ(Program().Count(), 0);
+  // All categories: every title, the first of them at once (nothing was playing).
+  FForm->Allcategories3Click(nullptr);
+  EXPECT_EQ(FShown.size(), 0u);
+  ASSERT_EQ(Program().Count(), static_cast<int>(k.size()));
+  EXPECT_EQ(KeyPlaying(), Program().Keys(0));
+
+  // While that plays, the album "Evening" goes to the bottom through the pop-up.
+  FChoice = FForm->PlayB;
+  TTunePage* evening = FForm->AlbumArea().Pages().front().get();
+  evening->ListItem()->SetSelected(true);
+  int playing = KeyPlaying();
+  FForm->Albumselected4Click(nullptr);
+  ASSERT_EQ(FShown.size(), 1u);
+  EXPECT_EQ(FShown[0], PlayChoices);
+  std::vector<int> keys = ProgramKeys();
+  ASSERT_EQ(keys.size(), k.size() + 2);
+  EXPECT_EQ(std::vector<int>(keys.end() - 2, keys.end()), (std::vector<int>{k.front(), k.back()}));
+  EXPECT_EQ(KeyPlaying(), playing);
+
+  // The selected titles of a category page, at the top.
+  FChoice = FForm->PlayT;
+  TTunePage* jazz = nullptr;
+  for (auto& page : FForm->CategoryArea().Pages())
+    if (Trim(page->Sheet()->Caption()) == "Jazz") jazz = page.get();
+  ASSERT_TRUE(jazz);
+  FForm->Categories->SetActivePage(jazz->Sheet());
+  TMyStringGrid& grid = *jazz->GridControl();
+  grid.ClearSelection();
+  grid.SetRowSelected(1, true);
+  int32_t chosen = grid.Objects(1)->MasterKey;
+  FForm->Titlesselected8Click(nullptr);
+  EXPECT_EQ(Program().Keys(0), chosen);
+  EXPECT_EQ(KeyPlaying(), chosen);
+  CloseAndWait();
+}
+
+} // namespace

@@ -1,0 +1,127 @@
+// The main window's view commands over a real catalogue: sorting by the menu, the summary-only
+// tab flags and the tab colours, and what the settings file keeps of them.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "Dialogs.h"
+#include "IniFiles.h"
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+#include "PreparedCatalogue.h"
+
+namespace {
+
+class ViewCommands : public testing::Test {
+protected:
+  TScratchDir FDir{"tbviewcmd"};
+  TModalAnswers FAnswers;
+  TMasterFrm* FForm = nullptr;
+
+  void SetUp() override {
+    WriteFileBytes(FDir / "Tonalbrook.ini", "[Options]\r\nRemindToScan=0\r\n");
+    ASSERT_GE(PrepareCatalogue(FDir.Path()).Keys.size(), 4u);
+  }
+  void TearDown() override {
+    delete FForm;
+    ProcessMessages();
+    SetProgramFolder("");
+  }
+  void Start() {
+    SetProgramFolder(FDir.Path());
+    Application->SetTitle(AppTitleText);
+    FForm = new TMasterFrm(nullptr);
+    FForm->AfterConstruction();
+    FForm->Show();
+    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0 && StartUpDone; }, 20000));
+  }
+  void CloseAndWait() {
+    TMasterFrm* form = FForm;
+    FForm = nullptr;
+    form->Close();
+    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
+    ASSERT_EQ(MasterFrm, nullptr);
+  }
+  TTunePage* CategoryPage(const std::string& name) {
+    for (auto& page : FForm->CategoryArea().Pages())
+      if (Trim(page->Sheet()->Caption()) == name) return page.get();
+    return nullptr;
+  }
+};
+
+TEST_F(ViewCommands, SortItemsSortTheActiveGridByTheirColumn) {
+  Start();
+  TMyStringGrid* all = FForm->AllCatGrid;
+  FForm->Title2->Click();
+  EXPECT_EQ(all->SortColumn(), 2);
+  FForm->Category1->Click();
+  EXPECT_EQ(all->SortColumn(), 0);
+  // A category grid has no category column: its columns are one less, and "Category" does nothing.
+  TTunePage* folk = CategoryPage("Folk");
+  ASSERT_TRUE(folk);
+  FForm->Categories->SetActivePage(folk->Sheet());
+  FForm->Duration1->Click();
+  EXPECT_EQ(folk->GridControl()->SortColumn(), 2);
+  FForm->Category3->Click();
+  EXPECT_EQ(folk->GridControl()->SortColumn(), 2);
+  EXPECT_EQ(all->SortColumn(), 0);
+  CloseAndWait();
+}
+
+TEST_F(ViewCommands, SummaryOnlyFlagsHideTheTabsAndAreKeptInTheSettings) {
+  Start();
+  TTunePage* jazz = CategoryPage("Jazz");
+  ASSERT_TRUE(jazz);
+  FForm->Categories->SetActivePage(jazz->Sheet());
+  EXPECT_EQ(FForm->CategorySummaryOnly->Caption(), "Show category summary tab &only");
+  FForm->CategorySummaryOnly->Click();
+  EXPECT_EQ(FForm->Categories->ActivePageIndex(), 0);
+  EXPECT_FALSE(jazz->Sheet()->TabVisible());
+  EXPECT_EQ(FForm->CategorySummaryOnly->Caption(), "Show all category &tabs");
+  FForm->Albumsummaryonly1->Click();
+  EXPECT_FALSE(FForm->AlbumArea().Pages().front()->Sheet()->TabVisible());
+  EXPECT_EQ(FForm->Albumsummaryonly1->Caption(), "Show &all album tabs");
+  // The pop-up twins show the same captions when they open.
+  FForm->NewCatPopUp->OnPopup(FForm->NewCatPopUp);
+  EXPECT_EQ(FForm->ViewCat1->Caption(), "Show all category &tabs");
+  CloseAndWait();
+
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_FALSE(ini.ReadBool("Setup", "ShowCatTabs", true));
+  EXPECT_FALSE(ini.ReadBool("Setup", "ShowAlbTabs", true));
+  // The next start shows the summary tabs alone; turning the flag on shows the others again.
+  Start();
+  TTunePage* again = CategoryPage("Jazz");
+  ASSERT_TRUE(again);
+  EXPECT_FALSE(again->Sheet()->TabVisible());
+  FForm->CategorySummaryOnly->Click();
+  EXPECT_TRUE(again->Sheet()->TabVisible());
+  EXPECT_EQ(FForm->CategorySummaryOnly->Caption(), "Show category summary tab &only");
+  CloseAndWait();
+}
+
+TEST_F(ViewCommands, TabColoursChosenInTheDialogReachBothTabRowsAndTheSettings) {
+  Start();
+  const TColor chosen = static_cast<TColor>(0x3060F0);
+  FAnswers.Push([&](TModalRequest& r) {
+    auto* dialog = dynamic_cast<TColorDialog*>(r.Dialog);
+    EXPECT_TRUE(dialog);
+    if (dialog) {
+      EXPECT_EQ(dialog->Color(), static_cast<TColor>(0xC0C0C0)); // opened with the tab colour
+      dialog->SetColor(chosen);
+    }
+    return static_cast<int>(mrOk);
+  });
+  FForm->Background2->Click();
+  EXPECT_EQ(FForm->Categories->TabActiveColor(), chosen);
+  EXPECT_EQ(FForm->Albums->TabActiveColor(), chosen);
+  // Cancel keeps the font colour.
+  FAnswers.Push(mrCancel);
+  FForm->Fontcolor1->Click();
+  EXPECT_EQ(FForm->Albums->TabActiveFont().Color(), static_cast<TColor>(0x8000));
+  CloseAndWait();
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_EQ(ini.ReadInteger("Format", "TabActiveColor", 0), 0x3060F0);
+}
+
+} // namespace
