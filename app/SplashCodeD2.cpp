@@ -136,6 +136,8 @@ void TSplashFrm::FormShow(TObject*) {
 
 void TSplashFrm::Timer1Timer(TObject*) {
   ++FTickCount;
+  // Kept in front of the main window, which some window systems stack over it once it activates.
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (FTickCount > 3 && (!StartUpDone || StartUpDone())) Close();
 }
 
