@@ -911,6 +911,19 @@ void TMasterFrm::ProgressDone() {
   ProgressBar1->SetVisible(false);
 }
 
+void TMasterFrm::ShowStateMessage(const std::string& text, int seconds) {
+  CDPanel->ShowStateMessage(text, seconds);
+}
+
+void TMasterFrm::ShowDeviceBusyNotice() {
+  TUnMIDIFrm* notice = UnMIDIFrm;
+  if (!notice) {
+    if (!FOwnNotice) FOwnNotice = std::make_unique<TUnMIDIFrm>(nullptr);
+    notice = FOwnNotice.get();
+  }
+  if (notice->ShowNotice(this)) BringWindowToTop(notice->Handle());
+}
+
 void TMasterFrm::ShowPlainMessage(const std::string& text) { ShowMessage(text); }
 
 void TMasterFrm::SetBusyCursor(bool busy) { Screen->SetCursor(busy ? crHourGlass : crDefault); }

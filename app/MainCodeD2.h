@@ -19,6 +19,7 @@
 #include "Settings.h"
 #include "StdCtrls.h"
 #include "TuneFiles.h"
+#include "UnMIDICode.h"
 #include "midi.h"
 #include "MyStringGrid.h"
 
@@ -229,6 +230,8 @@ public:
 protected:
   // TPlayRoadView
   void ShowTuneInfo(const TTuneInfo& info) override;
+  void ShowStateMessage(const std::string& text, int seconds) override;
+  void ShowDeviceBusyNotice() override;
   void SetTimer1(bool enabled) override;
   void SetSlider(int position, int maximum) override;
   // The player buttons follow the program: only the step buttons exist so far.
@@ -263,6 +266,7 @@ private:
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
+  std::unique_ptr<TUnMIDIFrm> FOwnNotice; // when the program made none
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);

@@ -5,6 +5,7 @@
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
+#include "UnMIDICode.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   CreatePlainForm("PrintParamFrm", "Print");
   CreatePlainForm("DriveScanFrm", "Scan drives");
   CreatePlainForm("ManageNPIFrm", "Browser plug-in");
-  CreatePlainForm("UnMIDIFrm", "MIDI device unavailable");
+  UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
   CreatePlainForm("MIDIOPortFrm", "MIDI output port");
   CreatePlainForm("MixerFrmF", "Mixer");
   Application->Run();

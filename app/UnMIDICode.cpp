@@ -17,6 +17,8 @@ const std::vector<std::string>& UnMIDINoticeLines() {
   return lines;
 }
 
+TUnMIDIFrm* UnMIDIFrm = nullptr;
+
 TUnMIDIFrm::TUnMIDIFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName("UnMIDIFrm");
   SetCaption("MIDI device unavailable");

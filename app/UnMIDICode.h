@@ -5,6 +5,10 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
+class TUnMIDIFrm;
+// The notice made in the program's creation order (none in tests).
+extern TUnMIDIFrm* UnMIDIFrm;
+
 class TUnMIDIFrm : public TForm {
 public:
   explicit TUnMIDIFrm(TComponent* AOwner);

@@ -334,3 +334,34 @@ TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PlayPopUp, ABusyDeviceClearsTheProgramAndPutsUpItsNotice) {
+  Start();
+  const auto& k = FCat.Keys;
+  DoubleClick(*FForm->AllCatGrid, k[0]);
+  ASSERT_EQ(KeyPlaying(), k[0]);
+  // Another program holds the MIDI output: the play command fails naming the device as in use.
+  FSeq.PlayError = 343;
+  FSeq.PlayErrorText = "The specified MIDI Device is already in use.";
+  FChoice = FForm->PlayB;
+  FForm->Allcategories3Click(nullptr);
+  FChoice = FForm->PlayT;
+  FForm->Allcategories3Click(nullptr);
+  EXPECT_EQ(Program().Count(), 0);
+  EXPECT_FALSE(Program().Playing());
+  HWND notice = FindWindowA(nullptr, "MIDI device unavailable");
+  ASSERT_TRUE(notice);
+  EXPECT_TRUE(IsWindowVisible(notice));
+  EXPECT_EQ(FForm->CDPanel->StateLabel()->Caption(), "MIDI device unavailable");
+  EXPECT_TRUE(FForm->CDPanel->MessageShowing());
+  // Not a broken title: nothing was offered for deletion.
+  for (const TModalRequest& r : FAnswers.Asked())
+    EXPECT_EQ(r.Text.find("corrupted"), std::string::npos) << r.Text;
+  SendMessageA(notice, WM_CLOSE, 0, 0);
+  ProcessMessages();
+  CloseAndWait();
+}
+
+} // namespace

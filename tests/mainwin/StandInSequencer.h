@@ -12,6 +12,9 @@ class TEndingSequencer : public TMciDriver {
 public:
   std::vector<std::string> Opened;
   DWORD Mode = MCI_MODE_STOP;
+  // A play command that fails with this code and text (0: plays).
+  uint32_t PlayError = 0;
+  std::string PlayErrorText;
   uint32_t SendCommand(uint32_t, uint32_t message, uintptr_t, uintptr_t params) override {
     switch (message) {
     case MCI_OPEN:
@@ -20,6 +23,7 @@ public:
       Mode = MCI_MODE_STOP;
       return 0;
     case MCI_PLAY:
+      if (PlayError) return PlayError;
       Mode = MCI_MODE_PLAY;
       return 0;
     case MCI_STOP:
@@ -37,7 +41,8 @@ public:
     return 0;
   }
   bool GetErrorString(uint32_t code, std::string& text) override {
-    text = "stand-in error " + std::to_string(code);
+    text = code == PlayError && !PlayErrorText.empty() ? PlayErrorText
+                                                       : "stand-in error " + std::to_string(code);
     return true;
   }
   int MidiOutCount() override { return 1; }
