@@ -367,8 +367,8 @@ void TMasterFrm::BuildCatalogueArea() {
   AllTitlesPage->SetPageControl(Categories);
   AllTitlesPage->SetCaption("ALL CATEGORIES   ");
   Categories->TabHints().Add("View all titles");
-  Categories->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
-                                 TOwnerDrawState) { CategoriesDrawTab(index, r); };
+  Categories->OnDrawTab = [this](TWinControl*, int index, bool, const RECT&, const RECT& whole,
+                                 TOwnerDrawState) { CategoriesDrawTab(index, whole); };
   AllCatPT = MakePanel(AllTitlesPage, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
   AllCatPT->SetAlign(alTop);
   AllCatPT->SetHeight(19);
@@ -385,9 +385,16 @@ void TMasterFrm::BuildCatalogueArea() {
   WireGrid(*AllCatGrid, false);
   FCategoryArea =
       std::make_unique<TMainCategoryArea>(this, Categories, AllCatGrid, AllCatPT, ProgressBar1);
-  FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g, false); };
+  FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) {
+    WireGrid(g, false);
+    // A page made while the summary tab shows alone stays out of sight too.
+    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowCatTabs);
+  };
   FAlbumArea = std::make_unique<TMainAlbumArea>(this, Albums, AllAlbLV);
-  FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) { WireGrid(g, true); };
+  FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
+    WireGrid(g, true);
+    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
+  };
 
   MusicPanel = MakePanel(this, "MusicPanel", "");
   MusicPanel->SetBevelOuter(bvLowered);

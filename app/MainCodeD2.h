@@ -249,6 +249,7 @@ private:
   // Gathers keys from a view into the drag list and offers the play pop-up; false when none.
   bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
   void ClearDragList();
+  bool TitleCommandReady(const TMenuItem& item) const;
   void BuildTopArea();
   void BuildCatalogueArea();
   void ShowAppHint(TObject* Sender);

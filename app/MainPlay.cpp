@@ -36,6 +36,8 @@ void TMasterFrm::BuildPlayPopUp() {
   Delete1 = item("Delete1", "&Delete");
   Mail4 = item("Mail4", "&Mail");
   Save2 = item("Save2", "&Save to disk");
+  for (TMenuItem* m : {Edit2, Delete1, Mail4, Save2})
+    m->SetVisible(TitleCommandReady(*m));
   PlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
   PlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
   PlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
@@ -79,6 +81,8 @@ bool TMasterFrm::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList
 }
 
 void TMasterFrm::Titlesselected7Click(TObject*) {
+  // Selected titles are those of an album page; the summary page has none.
+  if (Albums->ActivePageIndex() <= 0) return;
   if (PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetSelectedKeys(keys); }))
     if (TTuneGridView* grid = FAlbList->Grid(FAlbList->ActiveIndex())) grid->Focus();
 }
@@ -116,6 +120,11 @@ void TMasterFrm::Allcategories3Click(TObject*) {
   });
 }
 
+bool TMasterFrm::TitleCommandReady(const TMenuItem& item) const {
+  // A title command shows only once it has something to do.
+  return static_cast<bool>(item.OnClick);
+}
+
 void TMasterFrm::SetDragSource(bool fromAlbums, bool fromCategories) {
   FDragFromAlbums = fromAlbums;
   FDragFromCategories = fromCategories;
@@ -142,13 +151,13 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
     ~TAfterPopUp() {
       TMenuItem& items = Form.PlayPopUp->Items();
       for (int i = FirstTitleCommand; i < items.Count(); ++i)
-        items.Items(i)->SetVisible(true);
+        items.Items(i)->SetVisible(Form.TitleCommandReady(*items.Items(i)));
       Form.ClearDragList();
     }
   } after{*this};
   TMenuItem& items = PlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
-    items.Items(i)->SetVisible(titleCommands);
+    items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
   POINT cursor{};
   GetCursorPos(&cursor);
   PlayPopUp->Popup(cursor.x, cursor.y);

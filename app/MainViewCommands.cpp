@@ -75,6 +75,7 @@ void TMasterFrm::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuI
   // The pop-ups show their main-menu twins' state.
   NewCatPopUp->OnPopup = [this](TObject*) {
     ViewCat1->SetCaption(CategorySummaryOnly->Caption());
+    Category1->SetEnabled(FCatList && FCatList->ActivePageIndex() == 0);
     Category3->SetEnabled(Category1->Enabled());
   };
   AlbPopUp->OnPopup = [this](TObject*) { View2->SetCaption(Albumsummaryonly1->Caption()); };
@@ -106,16 +107,15 @@ void ApplyTabsView(TExtPageControl& pages, bool flag) {
 
 void TMasterFrm::ApplyAlbumTabsView() {
   ApplyTabsView(*Albums, FShowAlbTabs);
-  if (Albums->PageCount() > 1)
-    Albumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
-                                               : "Show &all album tabs");
+  // The caption always tells the flag, so the user sees it even before there are albums.
+  Albumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
+                                             : "Show &all album tabs");
 }
 
 void TMasterFrm::ApplyCategoryTabsView() {
   ApplyTabsView(*Categories, FShowCatTabs);
-  if (Categories->PageCount() > 1)
-    CategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
-                                                 : "Show all category &tabs");
+  CategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
+                                               : "Show all category &tabs");
 }
 
 void TMasterFrm::Albumsummaryonly1Click(TObject*) {
@@ -149,6 +149,7 @@ void TMasterFrm::Fontcolor1Click(TObject*) {
 }
 
 void TMasterFrm::CategoriesDrawTab(int index, const RECT& rect) {
+  // rect: the whole tab.
   TCanvas& canvas = Categories->Canvas();
   TTabSheet* page = Categories->Pages(Categories->GetPageIndexByTabIndex(index));
   RECT r = rect;

@@ -126,9 +126,15 @@ int TMainAlbumArea::PageIndexOf(const TAlbumView* view) const {
   return p ? p->Sheet()->PageIndex() : -1;
 }
 
-bool TMainAlbumArea::LineSelected(const TAlbumView* view) const {
-  TTunePage* p = PageOf(view);
-  return p && p->ListItem() && p->ListItem()->Selected();
+std::vector<TAlbumView*> TMainAlbumArea::SelectedLines() const {
+  std::vector<TAlbumView*> out;
+  for (int i = 0; i < FList->ItemCount(); ++i) {
+    TListItem& item = FList->Items(i);
+    if (!item.Selected()) continue;
+    for (auto& p : FPageViews)
+      if (p->ListItem() == &item) out.push_back(p.get());
+  }
+  return out;
 }
 
 TAlbumView* TMainAlbumArea::ViewAtLine(int x, int y) {

@@ -141,7 +141,7 @@ public:
   void SetActivePageIndex(int index) override { FPages->SetActivePageIndex(index); }
   int PageIndexOf(const TAlbumView* view) const override;
   int LineCount() const override { return FList->ItemCount(); }
-  bool LineSelected(const TAlbumView* view) const override;
+  std::vector<TAlbumView*> SelectedLines() const override;
   bool IsSummaryList(const TObject* control) const override { return control == FList; }
   TAlbumView* ViewAtLine(int x, int y) override;
   void FocusSummaryList() override;

@@ -253,8 +253,9 @@ void TCatList::RemovePage(int index) {
   TCatRec r = FItems[index];
   FItems.erase(FItems.begin() + index);
   if (FArea && r.View) {
-    FArea->DeleteCategoryPage(r.View);
+    // The first page becomes active while the page still exists, so the change is reported.
     FArea->SetActivePageIndex(0);
+    FArea->DeleteCategoryPage(r.View);
   }
 }
 
@@ -291,7 +292,7 @@ void TCatList::RenameCategory(int32_t key, const std::string& newName) {
     // Merge: the titles move to the category that has the name already.
     int32_t targetKey = FItems[target].Key;
     TTuneGridView* targetGrid = Grid(target);
-    if (FStore && targetGrid && FStore->MoveCategoryTunes(key, targetKey, *targetGrid, name) > 0)
+    if (FStore && FStore->MoveCategoryTunes(key, targetKey, targetGrid, name) > 0)
       if (TTuneGridView* all = AllTitlesGrid()) all->MoveToCategory(key, targetKey, name);
     UpdateSummary(target);
     DeleteCategory(key);
@@ -415,6 +416,7 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   FTitlesPath = FProgramFolder + name + AlbumTitlesSuffix + IndexExt;
   FArea = area;
   FItems.clear();
+  FTitles.clear();
   if (!FOps->Exists(FAlbumPath)) return;
   std::string bytes = ReadWholeFile(FAlbumPath);
   size_t count = bytes.size() / AlbRecSize;
@@ -432,6 +434,7 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
     for (size_t i = 0; i < n; ++i)
       titles.push_back(DecodeTuneRec(At(t, i * TuneRecSize)));
   }
+  if (!FArea) FTitles = titles;
   DistributeTitles(titles);
 }
 
@@ -446,9 +449,14 @@ void TAlbList::SaveToFile() {
   std::string titles;
   uint8_t rec[TuneRecSize];
   for (const auto& a : FItems) {
-    ProcessMessages();
-    if (!a.View) continue;
-    for (const TTuneRec& r : a.View->Grid().TuneRecords()) {
+    // Without a page the album's titles are the ones it was loaded with.
+    std::vector<TTuneRec> records;
+    if (a.View)
+      records = a.View->Grid().TuneRecords();
+    else
+      for (const TTuneRec& r : FTitles)
+        if (r.AlbumKey == a.Key) records.push_back(r);
+    for (const TTuneRec& r : records) {
       EncodeTuneRec(r, rec);
       titles.append(reinterpret_cast<const char*>(rec), TuneRecSize);
     }
@@ -555,10 +563,15 @@ TTuneGridView* TAlbList::Grid(int index) const {
 int TAlbList::ActiveIndex() const {
   if (!FArea) return -1;
   int page = FArea->ActivePageIndex();
+  const TAlbumView* wanted = nullptr;
+  if (page <= 0) {
+    std::vector<TAlbumView*> lines = FArea->SelectedLines();
+    if (lines.empty()) return -1;
+    wanted = lines.front();
+  }
   for (int i = 0; i < Count(); ++i) {
     const TAlbumView* v = FItems[i].View;
-    if (!v) continue;
-    if (page > 0 ? FArea->PageIndexOf(v) == page : FArea->LineSelected(v)) return i;
+    if (v && (page > 0 ? FArea->PageIndexOf(v) == page : v == wanted)) return i;
   }
   return -1;
 }
@@ -588,8 +601,8 @@ void TAlbList::DeleteAlbum(int32_t key) {
   TAlbRec r = FItems[index];
   FItems.erase(FItems.begin() + index);
   if (FArea && r.View) {
-    FArea->DeleteAlbumPage(r.View);
     FArea->SetActivePageIndex(0);
+    FArea->DeleteAlbumPage(r.View);
   }
 }
 
@@ -609,7 +622,13 @@ void TAlbList::RenameAlbum(int32_t key, const std::string& newName) {
     // Merge: this album's rows are appended to the album that has the name already.
     TTuneGridView* from = Grid(index);
     TTuneGridView* to = Grid(other);
-    if (from && to) {
+    if (!from || !to) {
+      // No pages: the kept titles change album, behind the other album's own.
+      std::stable_partition(FTitles.begin(), FTitles.end(),
+                            [key](const TTuneRec& r) { return r.AlbumKey != key; });
+      for (TTuneRec& r : FTitles)
+        if (r.AlbumKey == key) r.AlbumKey = FItems[other].Key;
+    } else {
       to->BeginUpdate();
       for (TTuneRec rec : from->TuneRecords()) {
         rec.AlbumKey = FItems[other].Key;
@@ -647,7 +666,14 @@ void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStri
     if (FStore) FStore->Host().ShowPlainMessage("Targetted album not found");
     return;
   }
-  if (FStore) FStore->Host().SetBusyCursor(true);
+  // The hourglass goes back to the arrow however the insertion ends.
+  struct TBusy {
+    TStoreHost* Host;
+    ~TBusy() {
+      if (Host) Host->SetBusyCursor(false);
+    }
+  } busy{FStore ? &FStore->Host() : nullptr};
+  if (busy.Host) busy.Host->SetBusyCursor(true);
   std::vector<TTuneRec> recs;
   for (int i = 0; i < keys.Count(); ++i) {
     TTuneRec rec;
@@ -662,16 +688,12 @@ void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStri
   else
     grid->InsertAlbumRows(recs, grid->DropRow() < 0 ? 1 : grid->DropRow(), true);
   UpdateSummary(index);
-  if (FStore) FStore->Host().SetBusyCursor(false);
 }
 
 void TAlbList::ShowSelectedAlbumTab() {
   if (!FArea || FArea->LineCount() == 0) return;
-  for (const TAlbRec& r : FItems)
-    if (r.View && FArea->LineSelected(r.View)) {
-      FArea->ShowAlbumPage(r.View);
-      return;
-    }
+  std::vector<TAlbumView*> lines = FArea->SelectedLines();
+  if (!lines.empty()) FArea->ShowAlbumPage(lines.front());
 }
 
 void TAlbList::FocusActiveView() {
@@ -686,16 +708,14 @@ void TAlbList::FocusActiveView() {
 int TAlbList::GetSelectedKeys(TStringList& keys) const {
   keys.Clear();
   if (!FArea) return 0;
-  bool anyLine = false;
-  if (FArea->ActivePageIndex() <= 0)
-    for (const TAlbRec& r : FItems)
-      if (r.View && FArea->LineSelected(r.View)) {
-        anyLine = true;
-        TStringList some;
-        r.View->Grid().GetAllKeys(some);
-        keys.AddStrings(some);
-      }
-  if (anyLine) return keys.Count();
+  std::vector<TAlbumView*> lines;
+  if (FArea->ActivePageIndex() <= 0) lines = FArea->SelectedLines();
+  for (TAlbumView* v : lines) {
+    TStringList some;
+    v->Grid().GetAllKeys(some);
+    keys.AddStrings(some);
+  }
+  if (!lines.empty()) return keys.Count();
   int page = FArea->ActivePageIndex();
   for (const TAlbRec& r : FItems)
     if (r.View && page > 0 && FArea->PageIndexOf(r.View) == page)

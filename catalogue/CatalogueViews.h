@@ -102,7 +102,8 @@ public:
   virtual int PageIndexOf(const TAlbumView* view) const = 0;
   // The album summary list: its lines, their selection, the line at a point.
   virtual int LineCount() const = 0;
-  virtual bool LineSelected(const TAlbumView* view) const = 0;
+  // The albums of the selected lines, in the list's order.
+  virtual std::vector<TAlbumView*> SelectedLines() const = 0;
   virtual bool IsSummaryList(const TObject* control) const = 0;
   virtual TAlbumView* ViewAtLine(int x, int y) = 0;
   virtual void FocusSummaryList() = 0;

@@ -466,22 +466,24 @@ int TMyDB::RenameCategoryInTunes(int32_t categoryKey, const std::string& name) {
   return count;
 }
 
-int TMyDB::MoveCategoryTunes(int32_t fromKey, int32_t toKey, TTuneGridView& target,
+int TMyDB::MoveCategoryTunes(int32_t fromKey, int32_t toKey, TTuneGridView* target,
                              const std::string& name) {
   int count = 0;
-  target.BeginUpdate();
+  if (target) target->BeginUpdate();
   for (int n = 1; n <= RecordCount(); ++n)
     if (Usable(n) && FRecords[n - 1].CategoryKey == fromKey) {
       TTuneRec r = FRecords[n - 1];
       r.CategoryKey = toKey;
       r.CategoryName = CutToRoom(name, NameRoom);
       if (WriteRecord(r, n)) {
-        target.AddTuneRow(FRecords[n - 1], false);
+        if (target) target->AddTuneRow(FRecords[n - 1], false);
         ++count;
       }
     }
-  target.EndUpdate();
-  target.SortByColumn(0);
+  if (target) {
+    target->EndUpdate();
+    target->SortByColumn(0);
+  }
   return count;
 }
 

@@ -53,7 +53,7 @@ public:
   void DeleteTunes(const TStringList& keys);
   int DeleteCategoryTunes(int32_t categoryKey, TStringList& keys);
   int RenameCategoryInTunes(int32_t categoryKey, const std::string& name);
-  int MoveCategoryTunes(int32_t fromKey, int32_t toKey, TTuneGridView& target,
+  int MoveCategoryTunes(int32_t fromKey, int32_t toKey, TTuneGridView* target,
                         const std::string& name);
   bool ExtractTuneData(const std::string& target, TTuneRec& rec, int32_t key);
   bool ExportTune(int32_t key, const std::string& target, bool zip);
@@ -248,6 +248,7 @@ public:
 private:
   std::string FProgramFolder, FAlbumPath, FTitlesPath;
   std::vector<TAlbRec> FItems;
+  std::vector<TTuneRec> FTitles; // the album titles, kept only while there are no pages
   TAlbumArea* FArea = nullptr;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;

@@ -215,8 +215,11 @@ public:
     return -1;
   }
   int LineCount() const override { return static_cast<int>(Pages.size()); }
-  bool LineSelected(const TAlbumView* view) const override {
-    return static_cast<const TFakeAlbumView*>(view)->LineSelected;
+  std::vector<TAlbumView*> SelectedLines() const override {
+    std::vector<TAlbumView*> out;
+    for (auto& p : Pages)
+      if (p->LineSelected) out.push_back(p.get());
+    return out;
   }
   bool IsSummaryList(const TObject* control) const override { return control == List; }
   TAlbumView* ViewAtLine(int, int) override { return LineUnderMouse; }

@@ -16,7 +16,6 @@ namespace {
 
 const std::vector<std::string> PlayChoices = {"PLAY: &Top of program", "PLAY: &Bottom of program",
                                               "PLAY: &Replace program", "&Cancel"};
-const std::vector<std::string> TitleCommands = {"&Edit", "&Delete", "&Mail", "&Save to disk"};
 
 class PlayPopUp : public testing::Test {
 protected:
@@ -110,9 +109,11 @@ protected:
       inRowOrder.push_back(grid.Objects(row)->MasterKey);
     return inRowOrder;
   }
+  // The grids' pop-up: the play choices and the title commands that have their action.
   std::vector<std::string> AllCaptions() {
     std::vector<std::string> all = PlayChoices;
-    all.insert(all.end(), TitleCommands.begin(), TitleCommands.end());
+    for (TMenuItem* item : {FForm->Edit2, FForm->Delete1, FForm->Mail4, FForm->Save2})
+      if (item->OnClick) all.push_back(item->Caption());
     return all;
   }
 };
@@ -224,6 +225,10 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   const auto& k = FCat.Keys;
   DoubleClick(*FForm->AllCatGrid, k[0]);
   ASSERT_EQ(KeyPlaying(), k[0]);
+  // Title commands without an action stay out of the pop-up; one that has its action shows.
+  for (TMenuItem* item : {FForm->Edit2, FForm->Delete1, FForm->Mail4, FForm->Save2})
+    EXPECT_FALSE(item->Visible()) << item->Caption();
+  FForm->Mail4->OnClick = [](TObject*) {};
 
   FForm->DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
@@ -231,10 +236,15 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   FForm->ChoosePlayMode(false);
   ASSERT_EQ(FShown.size(), 1u);
   EXPECT_EQ(FShown[0], PlayChoices);
-  // Closed again, the pop-up has its title commands back for the grids.
-  for (TMenuItem* item : {FForm->Edit2, FForm->Delete1, FForm->Mail4, FForm->Save2})
-    EXPECT_TRUE(item->Visible()) << item->Caption();
+  // Closed again, the pop-up has its ready title command back for the grids.
+  EXPECT_TRUE(FForm->Mail4->Visible());
+  EXPECT_FALSE(FForm->Edit2->Visible());
   EXPECT_EQ(FForm->DragList().Count(), 0);
+  FChoice = FForm->Cancel1;
+  DoubleClick(*FForm->AllCatGrid, k[1]);
+  ASSERT_EQ(FShown.size(), 2u);
+  EXPECT_EQ(FShown[1], AllCaptions());
+  EXPECT_EQ(FShown[1].back(), "&Mail");
 
   // Keys that came from no view are not played.
   FForm->DragList().Add(IntToStr(k[1]));

@@ -391,3 +391,82 @@ TEST_F(Views, TitlesDroppedOnAnAlbumLineOrPageJoinThatAlbum) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Views, ThePageThatGoesHandsOverToTheFirstPageAsAChange) {
+  int changes = 0;
+  FCats->OnChange = [&](TObject*) { ++changes; };
+  FAlbs->OnChange = [&](TObject*) { ++changes; };
+  // Hidden tabs do not shift which category or album a page stands for.
+  CatPage("None")->Sheet()->SetTabVisible(false);
+  FCats->SetActivePage(CatPage("Twelve")->Sheet());
+  ASSERT_GE(FCatList->ActiveIndex(), 0);
+  EXPECT_EQ(FCatList->Items(FCatList->ActiveIndex()).Name, "Twelve");
+  changes = 0;
+  FCatList->DeleteActiveCategory();
+  EXPECT_EQ(FCats->ActivePageIndex(), 0);
+  EXPECT_GE(changes, 1);
+
+  // A selected line brings its album's hidden tab back, and a drop there finds it.
+  AlbPage("Mix")->Sheet()->SetTabVisible(false);
+  AlbPage("Mix")->ListItem()->SetSelected(true);
+  FAlbList->ShowSelectedAlbumTab();
+  EXPECT_TRUE(AlbPage("Mix")->Sheet()->TabVisible());
+  EXPECT_EQ(FAlbList->DropTargetIndex(AlbPage("Mix")->GridControl(), 0, 0),
+            FAlbList->IndexOfKey(2));
+  changes = 0;
+  FAlbList->DeleteActiveAlbum();
+  EXPECT_EQ(FAlbs->ActivePageIndex(), 0);
+  EXPECT_GE(changes, 1);
+  EXPECT_EQ(FAlbList->IndexOfKey(2), -1);
+}
+
+// The lists over the store alone, with no pages, as a tool that prepares a catalogue uses them.
+TEST(ListsWithoutPages, MergesMoveTitlesAndNewAlbumsKeepTheAlbumTitles) {
+  TScratchDir dir{"tbnopages"};
+  std::vector<int32_t> twelve;
+  int32_t single = 0;
+  PrepareStore(dir.Path(), twelve, single);
+  ASSERT_FALSE(testing::Test::HasFatalFailure());
+  TDMM2 dm(dir.Path());
+  dm.FormCreate();
+  TCatList cats(dir.Path());
+  cats.LoadFromFile(CategoriesName, nullptr);
+  cats.SetStore(dm.MyDB());
+  TAlbList albums(dir.Path());
+  albums.LoadFromFile(AlbumsName, nullptr);
+  albums.SetStore(dm.MyDB());
+  dm.MyDB()->SetCatList(&cats);
+  dm.MyDB()->SetAlbList(&albums);
+  dm.MyDB()->Open(dir.Path() + "Music");
+
+  int32_t one = cats.FindCategory("One");
+  cats.RenameCategory(cats.FindCategory("Twelve"), "One");
+  EXPECT_EQ(cats.FindCategory("Twelve"), 0);
+  EXPECT_EQ(dm.MyDB()->LiveCount(), 13);
+  TTuneRec rec;
+  ASSERT_TRUE(dm.MyDB()->FindById(twelve[7], rec));
+  EXPECT_EQ(rec.CategoryKey, one);
+
+  // A new album rewrites the album files at once; the titles of the others stay.
+  int32_t fresh = albums.FindOrAddAlbum("Fresh");
+  EXPECT_EQ(ReadFileBytes(albums.TitlesPath()).size(), 3u * TuneRecSize);
+  // "mix" merges into "Best" behind its own titles.
+  albums.RenameAlbum(2, "best");
+  albums.SaveToFile();
+  std::string titles = ReadFileBytes(albums.TitlesPath());
+  ASSERT_EQ(titles.size(), 3u * TuneRecSize);
+  std::vector<std::pair<int32_t, int32_t>> stored;
+  for (size_t at = 0; at < titles.size(); at += TuneRecSize) {
+    TTuneRec r = DecodeTuneRec(reinterpret_cast<const uint8_t*>(titles.data()) + at);
+    stored.emplace_back(r.MasterKey, r.AlbumKey);
+  }
+  EXPECT_EQ(stored, (std::vector<std::pair<int32_t, int32_t>>{
+                        {twelve[0], 1}, {twelve[1], 1}, {single, 1}}));
+  EXPECT_EQ(albums.IndexOfKey(2), -1);
+  EXPECT_GE(albums.IndexOfKey(fresh), 0);
+  dm.MyDB()->Close();
+}
+
+} // namespace
