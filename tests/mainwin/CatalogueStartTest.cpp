@@ -11,7 +11,7 @@
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include "TuneFiles.h"
-#include "PreparedCatalogue.h"
+#include "MainWindowFixture.h"
 #include "StandInSequencer.h"
 
 namespace {
@@ -23,46 +23,9 @@ int64_t SizeOf(const std::string& path) {
   return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 
-class CatalogueStart : public testing::Test {
+class CatalogueStart : public TMainWindowFixture {
 protected:
-  TScratchDir FDir{"tbcat"};
-  TModalAnswers FAnswers; // answers any question with its default
-  TMasterFrm* FForm = nullptr;
-  TPrepared FCat;
-
-  void SetUp() override {
-    // Settings present: no first-run questions.
-    WriteFileBytes(FDir / "Tonalbrook.ini", "[Options]\r\nRemindToScan=0\r\n");
-    FCat = PrepareCatalogue(FDir.Path());
-    ASSERT_GE(FCat.Keys.size(), 4u);
-  }
-  void TearDown() override {
-    delete FForm;
-    ProcessMessages();
-    SetProgramFolder("");
-    SetMainMciDriver(nullptr);
-  }
-  void Start() {
-    SetProgramFolder(FDir.Path());
-    Application->SetTitle(AppTitleText);
-    FForm = new TMasterFrm(nullptr);
-    FForm->AfterConstruction();
-    FForm->Show();
-    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0 && StartUpDone; }, 20000));
-    FForm->Road().SetResetChoice(TResetChoice::None);
-  }
-  void CloseAndWait() {
-    TMasterFrm* form = FForm;
-    FForm = nullptr;
-    form->Close();
-    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
-    ASSERT_EQ(MasterFrm, nullptr);
-  }
-  int RowOfKey(TMyStringGrid& grid, int32_t key) {
-    for (int row = 1; row < grid.RowCount(); ++row)
-      if (grid.Objects(row) && grid.Objects(row)->MasterKey == key) return row;
-    return -1;
-  }
+  CatalogueStart() : TMainWindowFixture("tbcat") {}
 };
 
 TEST_F(CatalogueStart, StartUpFillsTheAllTitlesGridAndTheCategoryPages) {

@@ -9,7 +9,7 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
-#include "PreparedCatalogue.h"
+#include "MainWindowFixture.h"
 #include "StandInSequencer.h"
 
 namespace {
@@ -17,23 +17,18 @@ namespace {
 const std::vector<std::string> PlayChoices = {"PLAY: &Top of program", "PLAY: &Bottom of program",
                                               "PLAY: &Replace program", "&Cancel"};
 
-class PlayPopUp : public testing::Test {
+class PlayPopUp : public TMainWindowFixture {
 protected:
-  TScratchDir FDir{"tbpopup"};
-  TModalAnswers FAnswers;
+  PlayPopUp() : TMainWindowFixture("tbpopup") {}
   // The machine has no MIDI output: the titles "play" on a stand-in sequencer.
   TEndingSequencer FSeq;
-  TMasterFrm* FForm = nullptr;
-  TPrepared FCat;
   // The user at the pop-up: what each showing offered, and the item chosen (nullptr: none).
   std::vector<std::vector<std::string>> FShown;
   TMenuItem* FChoice = nullptr;
   std::function<void()> FWhileOpen;
 
   void SetUp() override {
-    WriteFileBytes(FDir / "Tonalbrook.ini", "[Options]\r\nRemindToScan=0\r\n");
-    FCat = PrepareCatalogue(FDir.Path());
-    ASSERT_GE(FCat.Keys.size(), 4u);
+    TMainWindowFixture::SetUp();
     SetMainMciDriver(&FSeq);
     TPopupMenu::SetPopupHook([this](TPopupMenu& menu) -> TMenuItem* {
       std::vector<std::string> visible;
@@ -46,26 +41,7 @@ protected:
   }
   void TearDown() override {
     TPopupMenu::SetPopupHook(nullptr);
-    delete FForm;
-    ProcessMessages();
-    SetProgramFolder("");
-    SetMainMciDriver(nullptr);
-  }
-  void Start() {
-    SetProgramFolder(FDir.Path());
-    Application->SetTitle(AppTitleText);
-    FForm = new TMasterFrm(nullptr);
-    FForm->AfterConstruction();
-    FForm->Show();
-    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0 && StartUpDone; }, 20000));
-    FForm->Road().SetResetChoice(TResetChoice::None);
-  }
-  void CloseAndWait() {
-    TMasterFrm* form = FForm;
-    FForm = nullptr;
-    form->Close();
-    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
-    ASSERT_EQ(MasterFrm, nullptr);
+    TMainWindowFixture::TearDown();
   }
   TProgram& Program() { return FForm->Road().Program(); }
   std::vector<int> ProgramKeys() {
@@ -76,11 +52,6 @@ protected:
   }
   int KeyPlaying() { return FForm->Road().MasterKeyPlaying(); }
   std::string PlayFileBytes() { return ReadFileBytes(FDir / "AInternal.MID"); }
-  int RowOfKey(TMyStringGrid& grid, int32_t key) {
-    for (int row = 1; row < grid.RowCount(); ++row)
-      if (grid.Objects(row) && grid.Objects(row)->MasterKey == key) return row;
-    return -1;
-  }
   // Two clicks on the title's row, as the mouse sends them.
   void DoubleClick(TMyStringGrid& grid, int32_t key) {
     int row = RowOfKey(grid, key);

@@ -8,40 +8,13 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
-#include "PreparedCatalogue.h"
+#include "MainWindowFixture.h"
 
 namespace {
 
-class ViewCommands : public testing::Test {
+class ViewCommands : public TMainWindowFixture {
 protected:
-  TScratchDir FDir{"tbviewcmd"};
-  TModalAnswers FAnswers;
-  TMasterFrm* FForm = nullptr;
-
-  void SetUp() override {
-    WriteFileBytes(FDir / "Tonalbrook.ini", "[Options]\r\nRemindToScan=0\r\n");
-    ASSERT_GE(PrepareCatalogue(FDir.Path()).Keys.size(), 4u);
-  }
-  void TearDown() override {
-    delete FForm;
-    ProcessMessages();
-    SetProgramFolder("");
-  }
-  void Start() {
-    SetProgramFolder(FDir.Path());
-    Application->SetTitle(AppTitleText);
-    FForm = new TMasterFrm(nullptr);
-    FForm->AfterConstruction();
-    FForm->Show();
-    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0 && StartUpDone; }, 20000));
-  }
-  void CloseAndWait() {
-    TMasterFrm* form = FForm;
-    FForm = nullptr;
-    form->Close();
-    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
-    ASSERT_EQ(MasterFrm, nullptr);
-  }
+  ViewCommands() : TMainWindowFixture("tbviewcmd") {}
   TTunePage* CategoryPage(const std::string& name) {
     for (auto& page : FForm->CategoryArea().Pages())
       if (Trim(page->Sheet()->Caption()) == name) return page.get();

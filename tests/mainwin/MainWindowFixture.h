@@ -1,0 +1,55 @@
+// A main window in this process over a catalogue prepared in a scratch program folder.
+#pragma once
+#include <gtest/gtest.h>
+#include "Dialogs.h"
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "TestUtil.h"
+#include "PreparedCatalogue.h"
+
+class TMainWindowFixture : public testing::Test {
+protected:
+  explicit TMainWindowFixture(const char* folderName) : FDir(folderName) {}
+
+  TScratchDir FDir;
+  TModalAnswers FAnswers; // answers any question with its default
+  TMasterFrm* FForm = nullptr;
+  TPrepared FCat;
+
+  void SetUp() override {
+    // Settings present and no reminder: a start asks nothing.
+    WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+    FCat = PrepareCatalogue(FDir.Path());
+    ASSERT_GE(FCat.Keys.size(), 4u);
+  }
+  void TearDown() override {
+    delete FForm;
+    FForm = nullptr;
+    ProcessMessages();
+    SetProgramFolder("");
+    SetMainMciDriver(nullptr);
+  }
+  // Makes and shows the window, and waits until the start-up timer has loaded the catalogue.
+  void Start() {
+    SetProgramFolder(FDir.Path());
+    Application->SetTitle(AppTitleText);
+    FForm = new TMasterFrm(nullptr);
+    FForm->AfterConstruction();
+    FForm->Show();
+    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0 && StartUpDone; }, 20000));
+    FForm->Road().SetResetChoice(TResetChoice::None);
+  }
+  // Closes the window as the user would; the window frees itself.
+  void CloseAndWait() {
+    TMasterFrm* form = FForm;
+    FForm = nullptr;
+    form->Close();
+    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
+    ASSERT_EQ(MasterFrm, nullptr);
+  }
+  static int RowOfKey(TMyStringGrid& grid, int32_t key) {
+    for (int row = 1; row < grid.RowCount(); ++row)
+      if (grid.Objects(row) && grid.Objects(row)->MasterKey == key) return row;
+    return -1;
+  }
+};
