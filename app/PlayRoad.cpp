@@ -1,6 +1,7 @@
 // The play road: from a master key to the title playing on the sequencer, and the player timer.
 #include "PlayRoad.h"
 #include <windows.h>
+#include <mmsystem.h>
 #include "Classes.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -12,9 +13,30 @@ namespace {
 
 const char* const CrLf2 = "\r\n\r\n";
 
-// The sequencer's error when another program holds the MIDI output.
-bool NamesDeviceInUse(const std::string& text) {
-  return text.find("Device") != std::string::npos && text.find("use") != std::string::npos;
+// The sequencer's error when another program holds the MIDI output: by its text, and by its
+// code, since the system's own texts say "port" rather than "Device".
+bool DeviceInUse(const TMyMidi& player) {
+  const std::string& text = player.LastError();
+  return (text.find("Device") != std::string::npos && text.find("use") != std::string::npos) ||
+         player.LastErrorCode() == MCIERR_SEQ_PORT_INUSE;
+}
+
+// Errors of the output device rather than of the title's file: no output port, no MIDI device.
+bool DeviceFault(uint32_t code) {
+  switch (code) {
+  case MCIERR_SEQ_PORT_NONEXISTENT:
+  case MCIERR_SEQ_PORT_MAPNODEVICE:
+  case MCIERR_SEQ_PORT_MISCERROR:
+  case MCIERR_SEQ_PORTUNSPECIFIED:
+  case MCIERR_SEQ_NOMIDIPRESENT:
+  case MCIERR_SEQ_TIMER:
+  case MCIERR_DEVICE_OPEN:
+  case MCIERR_DEVICE_NOT_READY:
+  case MCIERR_DEVICE_LOCKED:
+    return true;
+  default:
+    return false;
+  }
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
@@ -182,6 +204,7 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
     if (!FImportBusy && !FStartBusy) break;
     if (++round >= BusyRounds) {
       FStartFailed = true;
+      DeleteFile(archive);
       return false;
     }
     PumpUntil([this] { return FAbort || (!FImportBusy && !FStartBusy); }, BusyRoundMs);
@@ -314,7 +337,7 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
 
   for (int attempt = 0; attempt < 4 && FileExists(playFile); ++attempt) {
     ProcessMessages();
-    if (FAbort) break;
+    if (FAbort) return false; // shut down meanwhile: no new title
     DeleteFile(playFile);
   }
   if (FileExists(playFile)) {
@@ -338,12 +361,22 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
     FView.ProgramChanged();
   };
 
+  // A fault of the output device fails every title alike: the program stops on it, and no title
+  // is taken for a broken one.
+  auto deviceFault = [&] {
+    FProgram.EraseProgram();
+    FView.ProgramChanged();
+  };
+
   if (FPlayer.Open() != 0) {
-    if (NamesDeviceInUse(FPlayer.LastError())) {
+    if (DeviceInUse(FPlayer)) {
       deviceBusy();
     } else {
       FView.ShowMessageBox("MIDI Open/Close error = " + FPlayer.LastError(), 1, 0, 8);
-      FTitleFileFailed = true;
+      if (DeviceFault(FPlayer.LastErrorCode()))
+        deviceFault();
+      else
+        FTitleFileFailed = true;
     }
     return false;
   }
@@ -352,11 +385,14 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   try {
     FPlayer.Play();
   } catch (const std::exception& e) {
-    if (NamesDeviceInUse(FPlayer.LastError())) {
+    if (DeviceInUse(FPlayer)) {
       deviceBusy();
     } else {
       FView.ShowMessageBox(std::string("MIDI Play exception:") + CrLf2 + e.what(), 1, 0, 8);
-      FTitleFileFailed = true;
+      if (DeviceFault(FPlayer.LastErrorCode()))
+        deviceFault();
+      else
+        FTitleFileFailed = true;
     }
     try {
       FPlayer.Stop();
@@ -400,7 +436,8 @@ void TPlayRoad::Timer1Timer() {
   } else if (FProgram.Playing() && !FStartInProgress && !FUserStopped) {
     SetPlayerTimer(false);
     FProgram.StepProgram(true);
-    SetPlayerTimer(true);
+    // Shutdown may have come during the step: the timer stays off then.
+    if (!FAbort) SetPlayerTimer(true);
     mode = Mode();
     seconds = 0;
   } else {

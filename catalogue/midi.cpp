@@ -63,8 +63,13 @@ uint32_t TMyMidi::Send(uint32_t message, uintptr_t flags, void* params) {
 
 void TMyMidi::RaiseOnError(uint32_t code) {
   if (code == 0) return;
-  FLastError = GetErrorText(code);
+  NoteError(code);
   throw EMyMidi(FLastError);
+}
+
+void TMyMidi::NoteError(uint32_t code) {
+  FLastErrorCode = code;
+  FLastError = GetErrorText(code);
 }
 
 std::string TMyMidi::GetErrorText(uint32_t code) {
@@ -100,7 +105,7 @@ uint32_t TMyMidi::Open() {
                                 reinterpret_cast<uintptr_t>(&open));
   }
   if (code != 0) {
-    FLastError = GetErrorText(code);
+    NoteError(code);
     DoStatus("Error opening MCI device", static_cast<int>(code));
     Close();
     return code;
@@ -111,7 +116,7 @@ uint32_t TMyMidi::Open() {
   set.dwTimeFormat = MCI_FORMAT_MILLISECONDS;
   code = Send(MCI_SET, MCI_SET_TIME_FORMAT, &set);
   if (code != 0) {
-    FLastError = GetErrorText(code);
+    NoteError(code);
     DoStatus("Error opening MCI device", static_cast<int>(code));
     Close();
     return code;
@@ -121,7 +126,7 @@ uint32_t TMyMidi::Open() {
   port.dwPort = static_cast<DWORD>(FMidiOutPort == -1 ? MIDI_MAPPER : FMidiOutPort);
   code = Send(MCI_SET, MCI_SEQ_SET_PORT, &port);
   if (code != 0) {
-    FLastError = GetErrorText(code);
+    NoteError(code);
     DoStatus("Error setting port: " + FLastError, static_cast<int>(code));
     Close();
     return code;
@@ -177,7 +182,7 @@ int TMyMidi::GetLength() {
   status.dwItem = MCI_STATUS_LENGTH;
   uint32_t code = Send(MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, &status);
   if (code != 0) {
-    FLastError = GetErrorText(code);
+    NoteError(code);
     return 0;
   }
   return static_cast<int>(status.dwReturn);
@@ -189,7 +194,7 @@ int TMyMidi::GetPosition() {
   status.dwItem = MCI_STATUS_POSITION;
   uint32_t code = Send(MCI_STATUS, MCI_STATUS_ITEM, &status);
   if (code != 0) {
-    FLastError = GetErrorText(code);
+    NoteError(code);
     return 0;
   }
   return static_cast<int>(status.dwReturn);
@@ -202,7 +207,7 @@ TMidiMode TMyMidi::GetMode() {
   status.dwItem = MCI_STATUS_MODE;
   uint32_t code = Send(MCI_STATUS, MCI_STATUS_ITEM, &status);
   if (code != 0) {
-    FLastError = GetErrorText(code);
+    NoteError(code);
     if (!OnStatus) throw EMyMidi("could not get mode information");
     DoStatus(FLastError, static_cast<int>(code));
     return mdError;
@@ -245,7 +250,7 @@ void TMyMidi::SetPosition(int ms) {
     if (large) FDriver->Sleep(2500);
   }
   if (code != 0) {
-    FLastError = GetErrorText(code);
+    NoteError(code);
     DoStatus("Error setting new play position", static_cast<int>(code));
   } else {
     DoStatus("No apparent problem setting position", 0);

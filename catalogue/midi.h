@@ -55,6 +55,8 @@ public:
   int FileSize() const { return FFileSize; }
   int Length() const { return FLength; }
   const std::string& LastError() const { return FLastError; }
+  // The MCI error code behind LastError (0 before any error).
+  uint32_t LastErrorCode() const { return FLastErrorCode; }
   bool Busy() const { return FBusy; }
 
   // Answers the MCI error code, 0 when the file is open on the port (or the mapper).
@@ -79,6 +81,7 @@ protected:
 private:
   uint32_t Send(uint32_t message, uintptr_t flags, void* params);
   void RaiseOnError(uint32_t code);
+  void NoteError(uint32_t code);
 
   TMciDriver* FDriver;
   int FDeviceId = -1;
@@ -87,6 +90,7 @@ private:
   int FLength = 0;
   std::string FMidiFile;
   std::string FLastError;
+  uint32_t FLastErrorCode = 0;
   bool FBusy = false;
   int FMidiOutPort = -1;
 };

@@ -529,6 +529,51 @@ TEST_F(PlayRoadTest, OnlyATitleTheSequencerCannotOpenIsOfferedForDeletion) {
   EXPECT_EQ(Store.Deleted, std::vector<int>{7});
 }
 
+// The system's own text for an MCI error code.
+std::string SystemMciText(uint32_t code) {
+  char text[256] = {};
+  mciGetErrorStringA(code, text, sizeof text);
+  return text;
+}
+
+TEST_F(PlayRoadTest, DeviceErrorsInTheSystemsOwnWordsNeverOfferATitleForDeletion) {
+  AddTitle(7, TitleSmf("seven"));
+  AddTitle(8, TitleSmf("eight"));
+  AddTitle(9, TitleSmf("nine"));
+  View.Answer = 6; // Yes to any question
+  // The port is busy: the system says "port", not "Device", but it is the same condition.
+  SetProgram({7, 8});
+  Road.Program().SetPlaying(true);
+  Device.FailOn["play"] = MCIERR_SEQ_PORT_INUSE;
+  Device.ErrorTexts[MCIERR_SEQ_PORT_INUSE] = SystemMciText(MCIERR_SEQ_PORT_INUSE);
+  EXPECT_FALSE(Road.PlayFromMasterKey(7));
+  EXPECT_EQ(View.BusyNotices, 1);
+  EXPECT_TRUE(View.Boxes.empty());
+  EXPECT_EQ(Road.Program().Count(), 0);
+
+  // No MIDI device at all: said once, the program stops, and the title stays in the catalogue.
+  Device.FailOn.clear();
+  Device.FailOn["open"] = MCIERR_SEQ_NOMIDIPRESENT;
+  Device.ErrorTexts[MCIERR_SEQ_NOMIDIPRESENT] = SystemMciText(MCIERR_SEQ_NOMIDIPRESENT);
+  SetProgram({8, 9});
+  Road.Program().SetPlaying(true);
+  EXPECT_FALSE(Road.PlayFromMasterKey(8));
+  ASSERT_EQ(View.Boxes.size(), 1u);
+  EXPECT_EQ(View.Boxes[0].Text,
+            "MIDI Open/Close error = " + SystemMciText(MCIERR_SEQ_NOMIDIPRESENT));
+  EXPECT_EQ(Road.Program().Count(), 0);
+  EXPECT_TRUE(Store.Deleted.empty());
+
+  // A file the sequencer calls invalid is the title's own fault: it is offered for deletion.
+  View.Boxes.clear();
+  Device.FailOn["open"] = MCIERR_INVALID_FILE;
+  Device.ErrorTexts[MCIERR_INVALID_FILE] = SystemMciText(MCIERR_INVALID_FILE);
+  EXPECT_FALSE(Road.PlayFromMasterKey(9));
+  ASSERT_EQ(View.Boxes.size(), 2u);
+  EXPECT_EQ(View.Boxes[1].Text, "File may be corrupted: Delete from database?");
+  EXPECT_EQ(Store.Deleted, std::vector<int>{9});
+}
+
 TEST_F(PlayRoadTest, AFailedLengthQueryKeepsTheStoredDuration) {
   AddTitle(9, TitleSmf("nine"));
   Device.TitleLengthMs = 0;
