@@ -224,6 +224,22 @@ void TMasterFrm::BuildMenu() {
   Not1->OnClick = [this](TObject*) { FAssocCommands->Not1Click(); };
   DEBUGMODE1 = check(item(Options1, "DEBUGMODE1", "&Debug mode"));
   DEBUGMODE1->SetVisible(false);
+  // Looping, the resets and the debug trace reach the player's road when they are clicked.
+  auto thenTellRoad = [this](TMenuItem* m) {
+    TNotifyEvent tick = m->OnClick;
+    m->OnClick = [this, tick](TObject* s) {
+      tick(s);
+      FRoad->SetLooping(Looping1->Checked());
+      FRoad->SetResetChoice(GMGS1->Checked()   ? TResetChoice::GMGS
+                            : GSGM1->Checked() ? TResetChoice::GSGM
+                            : GM1->Checked()   ? TResetChoice::GM
+                            : GS1->Checked()   ? TResetChoice::GS
+                                               : TResetChoice::None);
+      FRoad->SetDebugMode(DEBUGMODE1->Checked());
+    };
+  };
+  for (TMenuItem* m : {Looping1, None1, GM1, GS1, GMGS1, GSGM1, DEBUGMODE1})
+    thenTellRoad(m);
   Help1 = item(&root, "Help1", "&Help");
   item(Help1, "Contents1", "&Contents");
   SetMenu(MainMenu1);
@@ -620,7 +636,19 @@ void TMasterFrm::Timer2Timer(TObject*) {
     SetVisible(true);
   }
   Repaint();
-  LoadCatalogue();
+  {
+    FLoading = true;
+    struct TLoaded {
+      bool& Flag;
+      ~TLoaded() { Flag = false; }
+    } loaded{FLoading};
+    LoadCatalogue();
+  }
+  if (FCloseWhenLoaded) {
+    StartUpDone = true;
+    Close();
+    return;
+  }
   StartUpDone = true;
   ProcessMessages();
   EnableCommands();
@@ -644,11 +672,8 @@ void TMasterFrm::Timer2Timer(TObject*) {
   if (FFirstRun && MIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +
                            " your default Windows MIDI player (recommended) ?",
-                       3, 202, 1 | 2 | 1024) == 6) {
-      ClaimDefaultMIDIPlayer(ProgramFolder(), FDocTypeName);
-      MIDIdefault->SetEnabled(!IsDefaultMIDIPlayer(FDocTypeName));
-      MIDIrestore->SetEnabled(!MIDIdefault->Enabled());
-    }
+                       3, 202, 1 | 2 | 1024) == 6)
+      FAssocCommands->MIDIdefaultClick();
   }
 }
 
@@ -702,6 +727,13 @@ void TMasterFrm::WndProc(TMessage& m) {
     FRoad->SetAborted();
     Timer1->SetEnabled(false);
     CloseSequencer();
+  } else if (m.Msg == WM_ENDSESSION && m.WParam) {
+    // The process ends when this returns: write the lists, the settings and the store now.
+    FSessionEnding = true;
+    TCloseAction action = caFree;
+    FormClose(this, action);
+    m.Result = 0;
+    return;
   } else if (m.Msg == QxMessages.BringToFront && m.Msg != 0) {
     FreeSplash();
     Application->Restore();
@@ -772,6 +804,12 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
     Action = caNone;
     return;
   }
+  if (FLoading) {
+    // The catalogue is being loaded: the close comes when it is in (the store is in use now).
+    FCloseWhenLoaded = true;
+    Action = caNone;
+    return;
+  }
   if (FClosed) return;
   FClosed = true;
   Timer1->SetEnabled(false);
@@ -813,9 +851,11 @@ void TMasterFrm::FinishAll() {
   WriteSettings();
   FRoad->Program().SetPlaying(false);
   FRoad->Program().EraseProgram();
-  FSelection.reset();
-  FDragList.reset();
-  FSelection2.reset();
+  // Emptied, not freed: a title start that let this close run may still come back to them.
+  FSelection->Clear();
+  FDragList->Clear();
+  FSelection2->Clear();
+  SetDragSource(false, false);
   if (FileExists(FRoad->PlayFile())) DeleteFile(FRoad->PlayFile());
   if (!Application->HelpFile().empty()) Application->HelpCommand(HELP_QUIT, 0);
   FRoad->SetGMReset("");
@@ -861,14 +901,17 @@ void TMasterFrm::CloseCatalogue() {
   bool loaded = FDMM2 && FDMM2->MyDB() && FDMM2->MyDB()->Loaded();
   if (loaded) {
     try {
-      FAlbList->SaveToFile();
+      // Lists that were never loaded have nothing to write.
+      if (!FAlbList->AlbumPath().empty()) FAlbList->SaveToFile();
     } catch (const std::exception& e) {
       report(e);
     }
     try {
       // Categories left without titles or without a name go; the file is written either way.
-      FCatList->RemoveUnused();
-      FCatList->SaveToFile();
+      if (!FCatList->FilePath().empty()) {
+        FCatList->RemoveUnused();
+        FCatList->SaveToFile();
+      }
     } catch (const std::exception& e) {
       report(e);
     }

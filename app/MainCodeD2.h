@@ -300,5 +300,6 @@ private:
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;
   bool FClosed = false;
+  bool FLoading = false, FCloseWhenLoaded = false;
   int FStartupTimerRuns = 0;
 };

@@ -11,6 +11,16 @@
 
 static const char* const kObjectProp = "TbControlObject";
 static TWinControl* gCreating = nullptr; // the control whose window CreateWindowEx is making
+static int gDispatchDepth = 0;           // window procedures of ours now running, nested
+
+namespace {
+struct TDispatching {
+  TDispatching() { ++gDispatchDepth; }
+  ~TDispatching() { --gDispatchDepth; }
+};
+} // namespace
+
+int DispatchDepth() { return gDispatchDepth; }
 static std::map<int, TWinControl*>& ControlIds() {
   static std::map<int, TWinControl*> ids;
   return ids;
@@ -74,6 +84,7 @@ LRESULT CALLBACK TbWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     SetPropA(hwnd, kObjectProp, control);
   }
   if (!control) return DefWindowProcA(hwnd, msg, wp, lp);
+  TDispatching dispatching;
   return Guard<LRESULT>(0, [&]() -> LRESULT {
     TMessage m{msg, wp, lp, 0};
     control->WndProc(m);
@@ -1073,6 +1084,7 @@ LRESULT CALLBACK UtilityWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   // The handler may free its owner (and this window) while it runs; keep it alive until it ends.
   std::shared_ptr<TUtilityHandler> handler = *holder;
+  TDispatching dispatching;
   return Guard<LRESULT>(0, [&]() -> LRESULT {
     LRESULT result = 0;
     if (handler->Method && handler->Method(msg, wp, lp, result)) return result;

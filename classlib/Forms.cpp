@@ -470,11 +470,29 @@ bool TForm::DialogKey(HWND focus, WORD key, TShiftState shift) {
   return false;
 }
 
+namespace {
+constexpr UINT_PTR ReleaseTimerId = 0x7B01;
+}
+
 void TForm::WndProc(TMessage& m) {
   switch (m.Msg) {
   case CM_RELEASE:
+    // A handler further down the stack may still use this form (a command that let messages
+    // run): the form goes once only this message is being handled.
+    if (DispatchDepth() > 1) {
+      SetTimer(FHandle, ReleaseTimerId, 20, nullptr);
+      return;
+    }
     delete this;
     return;
+  case WM_TIMER:
+    if (m.WParam == ReleaseTimerId) {
+      if (DispatchDepth() > 1) return;
+      KillTimer(FHandle, ReleaseTimerId);
+      delete this;
+      return;
+    }
+    break;
   case WM_CLOSE:
     Close();
     return;

@@ -272,3 +272,39 @@ TEST(Capture, ShowsWhatWasPainted) {
   EXPECT_EQ(shot.Pixel(150, 100), clWhite);
   EXPECT_GT(swatch->Paints, 0);
 }
+
+namespace {
+
+// Counts its own end, so a test can see when a released form is gone.
+class TCountedForm : public TForm {
+public:
+  TCountedForm(int& freed) : TForm(nullptr), FFreed(freed) {}
+  ~TCountedForm() override { ++FFreed; }
+
+private:
+  int& FFreed;
+};
+
+} // namespace
+
+TEST(Forms, AReleasedFormOutlivesTheHandlerThatLetMessagesRun) {
+  int freed = 0;
+  auto* form = new TCountedForm(freed);
+  auto* swatch = new TSwatch(form);
+  swatch->SetBounds(0, 0, 50, 50);
+  swatch->SetParent(form);
+  form->Show();
+  bool usable = false;
+  // A click handler that closes its own form, lets messages run, then goes on with the form.
+  swatch->OnClick = [&](TObject*) {
+    form->Release();
+    ProcessMessages();
+    Sleep(50);
+    ProcessMessages();
+    usable = freed == 0 && form->HandleAllocated();
+  };
+  Click(swatch->Handle(), 5, 5);
+  EXPECT_TRUE(usable);
+  // Once the handler has ended, the form goes.
+  EXPECT_TRUE(PumpUntil([&] { return freed == 1; }, 5000));
+}

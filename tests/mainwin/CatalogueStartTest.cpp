@@ -122,3 +122,29 @@ TEST_F(CatalogueStart, ShutdownWritesTheListsAndPacksAfterADeletion) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CatalogueStart, ClosingWhileATitleStartsEndsCleanlyAndKeepsTheLists) {
+  Start();
+  TMyStringGrid& grid = *FForm->AllCatGrid;
+  int row = RowOfKey(grid, FCat.Keys[1]);
+  ASSERT_GT(row, 0);
+  grid.ClearSelection();
+  grid.SetRowSelected(row, true);
+  grid.SetRow(row);
+  // The close is waiting when the start lets messages run.
+  HWND window = FForm->Handle();
+  TMasterFrm* form = FForm;
+  FForm = nullptr;
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  SendMessageA(grid.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  PumpUntil([] { return MasterFrm == nullptr; }, 20000);
+  ASSERT_EQ(MasterFrm, nullptr);
+  (void)form;
+  EXPECT_FALSE(FileExists(FDir / "AInternal.MID"));
+  EXPECT_TRUE(FileExists(FDir / "Categories.dex"));
+  EXPECT_GT(SizeOf(FDir / "Albums_AT.dex"), 0);
+}
+
+} // namespace

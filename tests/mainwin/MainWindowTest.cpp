@@ -154,6 +154,9 @@ TEST_F(MainWindow, ClosingWritesTheSettingsAndDeletesThePlayFile) {
   WriteFileBytes(FDir / "AInternal.MID", "MThd");
   FForm->Looping1->Click(); // looping off
   FForm->GS1->Click();
+  // The player follows the menu at once, not only after the next start.
+  EXPECT_FALSE(FForm->Road().Looping());
+  EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GS);
   CloseAndWait();
 
   EXPECT_FALSE(FileExists(FDir / "AInternal.MID"));

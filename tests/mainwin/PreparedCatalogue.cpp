@@ -8,7 +8,7 @@
 #include "TuneFiles.h"
 
 // A catalogue in folder as the program leaves it: two categories, titles from the corpus.
-TPrepared PrepareCatalogue(const std::string& folder) {
+TPrepared PrepareCatalogue(const std::string& folder, size_t titles) {
   TPrepared out;
   std::string cwd = GetCurrentDir();
   ForceDirectories(folder + "TempZips\\");
@@ -28,16 +28,18 @@ TPrepared PrepareCatalogue(const std::string& folder) {
   dm.MyDB()->Open(folder + "Music");
   TTuneFiles zipper;
   std::vector<std::string> files = CorpusFiles("songwrite");
-  for (size_t i = 0; i < files.size() && i < 4; ++i) {
+  for (size_t i = 0; !files.empty() && i < titles; ++i) {
+    // More titles than files: the files come round again.
+    const std::string& file = files[i % files.size()];
     std::string zip = folder + "TempZips\\t" + std::to_string(i) + ".zip";
-    EXPECT_TRUE(zipper.ZipOneFile(files[i], zip));
+    EXPECT_TRUE(zipper.ZipOneFile(file, zip));
     int32_t key = 0;
-    int32_t size = static_cast<int32_t>(ReadFileBytes(files[i]).size());
-    EXPECT_TRUE(dm.AddTune(zip, ChangeFileExt(ExtractFileName(files[i]), ""),
-                           FileDateTime(files[i]), true, Now(), 0, *FileCRC32(files[i]), size,
-                           artist, i % 2 ? jazz : folk, "MIDI", files[i], &key));
+    int32_t size = static_cast<int32_t>(ReadFileBytes(file).size());
+    EXPECT_TRUE(dm.AddTune(zip, ChangeFileExt(ExtractFileName(file), ""), FileDateTime(file), true,
+                           Now(), 0, *FileCRC32(file), size, artist, i % 2 ? jazz : folk, "MIDI",
+                           file, &key));
     out.Keys.push_back(key);
-    out.Files.push_back(files[i]);
+    out.Files.push_back(file);
   }
   cats.SaveToFile();
   albums.SaveToFile();
