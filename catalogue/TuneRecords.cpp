@@ -72,6 +72,15 @@ static void EncodeListHead(int32_t key, int32_t titles, int32_t seconds, int32_t
   PutShortString(p + 16, NameRoom, name);
 }
 
+// Category and album records begin alike: key, titles, seconds, bytes and the name.
+template <class TRec> void DecodeListHead(const uint8_t* p, TRec& r) {
+  r.Key = GetI32(p + 0);
+  r.Titles = GetI32(p + 4);
+  r.Seconds = GetI32(p + 8);
+  r.Bytes = GetI32(p + 12);
+  r.Name = GetShortString(p + 16, NameRoom);
+}
+
 void EncodeCatRec(const TCatRec& r, uint8_t* p) {
   std::memset(p, 0, CatRecSize);
   EncodeListHead(r.Key, r.Titles, r.Seconds, r.Bytes, r.Name, p);
@@ -79,11 +88,7 @@ void EncodeCatRec(const TCatRec& r, uint8_t* p) {
 
 TCatRec DecodeCatRec(const uint8_t* p) {
   TCatRec r;
-  r.Key = GetI32(p + 0);
-  r.Titles = GetI32(p + 4);
-  r.Seconds = GetI32(p + 8);
-  r.Bytes = GetI32(p + 12);
-  r.Name = GetShortString(p + 16, NameRoom);
+  DecodeListHead(p, r);
   return r;
 }
 
@@ -94,11 +99,7 @@ void EncodeAlbRec(const TAlbRec& r, uint8_t* p) {
 
 TAlbRec DecodeAlbRec(const uint8_t* p) {
   TAlbRec r;
-  r.Key = GetI32(p + 0);
-  r.Titles = GetI32(p + 4);
-  r.Seconds = GetI32(p + 8);
-  r.Bytes = GetI32(p + 12);
-  r.Name = GetShortString(p + 16, NameRoom);
+  DecodeListHead(p, r);
   return r;
 }
 

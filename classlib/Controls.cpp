@@ -1038,23 +1038,28 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanva
   FOwnPaint = true;
 }
 
+void PaintThrough(TControlCanvas& canvas, HDC dc, TControl& control,
+                  const std::function<void()>& paint) {
+  canvas.FreeHandle();
+  canvas.SetHandle(dc);
+  canvas.Font().Assign(control.Font());
+  canvas.Brush().SetColor(control.Color());
+  try {
+    paint();
+  } catch (...) {
+    canvas.SetHandle(nullptr);
+    throw;
+  }
+  canvas.SetHandle(nullptr);
+}
+
 void TCustomControl::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.ExStyle |= WS_EX_CONTROLPARENT; // Tab walks into its children
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-  FCanvas.FreeHandle();
-  FCanvas.SetHandle(dc);
-  FCanvas.Font().Assign(Font());
-  FCanvas.Brush().SetColor(Color());
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas.SetHandle(nullptr);
-    throw;
-  }
-  FCanvas.SetHandle(nullptr);
+  PaintThrough(FCanvas, dc, *this, [this] { Paint(); });
 }
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FCanvas(*this) {

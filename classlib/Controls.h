@@ -50,6 +50,8 @@ constexpr UINT CM_RELEASE = CM_BASE + 1, CM_MOUSELEAVE = CM_BASE + 2;
 // message loop).
 int DispatchDepth();
 
+
+
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyboardShiftState();
 // The first part of a hint "short|long" and the second (the whole hint when there is no bar).
@@ -293,6 +295,10 @@ private:
   TControl& FControl;
   HWND FWindow = nullptr;
 };
+
+// Runs paint with canvas on dc in the control's font and colour, and lets the dc go afterwards.
+void PaintThrough(TControlCanvas& canvas, HDC dc, TControl& control,
+                  const std::function<void()>& paint);
 
 // A windowed control that paints itself on a canvas.
 class TCustomControl : public TWinControl {

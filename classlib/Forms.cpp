@@ -142,17 +142,7 @@ void TForm::InitWnd() {
 }
 
 void TForm::PaintWindow(HDC dc) {
-  FCanvas.FreeHandle();
-  FCanvas.SetHandle(dc);
-  FCanvas.Font().Assign(Font());
-  FCanvas.Brush().SetColor(Color());
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas.SetHandle(nullptr);
-    throw;
-  }
-  FCanvas.SetHandle(nullptr);
+  PaintThrough(FCanvas, dc, *this, [this] { Paint(); });
 }
 
 void TForm::PlaceOnFirstShow() {

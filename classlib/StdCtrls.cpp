@@ -5,6 +5,7 @@
 #include <windowsx.h>
 #include <algorithm>
 
+
 static TOwnerDrawState OwnerDrawState(UINT state) {
   TOwnerDrawState s;
   if (state & ODS_SELECTED) s.Include(odSelected);
@@ -14,6 +15,29 @@ static TOwnerDrawState OwnerDrawState(UINT state) {
   if (state & ODS_FOCUS) s.Include(odFocused);
   return s;
 }
+
+
+namespace {
+// A line of an owner-drawn list or combo box: the owner draws it, or the item's text is drawn, on
+// the selection colours when selected.
+template <class TItems>
+void DrawOwnedItem(TWinControl* control, TCanvas& canvas, const DRAWITEMSTRUCT& d,
+                   const TItems& items, const TDrawItemEvent& onDraw) {
+  canvas.SetHandle(d.hDC);
+  canvas.Font().Assign(control->Font());
+  bool selected = d.itemState & ODS_SELECTED;
+  canvas.Brush().SetColor(selected ? clHighlight : control->Color());
+  if (selected) canvas.Font().SetColor(clHighlightText);
+  int index = static_cast<int>(d.itemID);
+  if (onDraw && index >= 0) {
+    onDraw(control, index, d.rcItem, OwnerDrawState(d.itemState));
+  } else {
+    canvas.FillRect(d.rcItem);
+    if (index >= 0 && index < items.Count())
+      canvas.TextOut(d.rcItem.left + 2, d.rcItem.top, items[index]);
+  }
+}
+} // namespace
 
 // --- TLabel
 // ------------------------------------------------------------------------------------------
@@ -538,19 +562,7 @@ void TComboBox::WndProc(TMessage& m) {
     return;
   case CN_DRAWITEM: {
     auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
-    FCanvas.SetHandle(d->hDC);
-    FCanvas.Font().Assign(FFont);
-    bool selected = d->itemState & ODS_SELECTED;
-    FCanvas.Brush().SetColor(selected ? clHighlight : Color());
-    if (selected) FCanvas.Font().SetColor(clHighlightText);
-    int index = static_cast<int>(d->itemID);
-    if (OnDrawItem && index >= 0) {
-      OnDrawItem(this, index, d->rcItem, OwnerDrawState(d->itemState));
-    } else {
-      FCanvas.FillRect(d->rcItem);
-      if (index >= 0 && index < FItems.Count())
-        FCanvas.TextOut(d->rcItem.left + 2, d->rcItem.top, FItems[index]);
-    }
+    DrawOwnedItem(this, FCanvas, *d, FItems, OnDrawItem);
     FCanvas.SetHandle(nullptr);
     m.Result = TRUE;
     return;
@@ -688,19 +700,7 @@ void TListBox::WndProc(TMessage& m) {
   }
   case CN_DRAWITEM: {
     auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
-    FCanvas.SetHandle(d->hDC);
-    FCanvas.Font().Assign(FFont);
-    bool selected = d->itemState & ODS_SELECTED;
-    FCanvas.Brush().SetColor(selected ? clHighlight : Color());
-    if (selected) FCanvas.Font().SetColor(clHighlightText);
-    int index = static_cast<int>(d->itemID);
-    if (OnDrawItem && index >= 0) {
-      OnDrawItem(this, index, d->rcItem, OwnerDrawState(d->itemState));
-    } else {
-      FCanvas.FillRect(d->rcItem);
-      if (index >= 0 && index < FItems.Count())
-        FCanvas.TextOut(d->rcItem.left + 2, d->rcItem.top, FItems[index]);
-    }
+    DrawOwnedItem(this, FCanvas, *d, FItems, OnDrawItem);
     if (d->itemState & ODS_FOCUS) FCanvas.DrawFocusRect(d->rcItem);
     FCanvas.SetHandle(nullptr);
     m.Result = TRUE;

@@ -470,18 +470,17 @@ void TTuneGridRows::ScrollRowIntoView(int row) {
 
 // --- filling -------------------------------------------------------------------------------------
 
-void TTuneGridRows::SetTuneRow(const TTuneRec& rec, int row) {
-  if (row < 1 || row >= RowCount()) return;
+namespace {
+// The fields every row object copies from its title; the tune and album rows add their own.
+std::unique_ptr<TShortRec> RowObjectOf(const TTuneRec& rec) {
   auto obj = std::make_unique<TShortRec>();
   obj->FileType = Cut(rec.FileType, FileTypeRoom);
-  obj->AlbumKey = -1;
   obj->CategoryKey = rec.CategoryKey;
   obj->ArtistKey = rec.PerformerKey;
   obj->MasterKey = rec.MasterKey;
   obj->Seconds = rec.Seconds;
   obj->Size = rec.Size;
   obj->TimeText = Cut(rec.TimeText, TimeTextRoom);
-  obj->DateStamp = rec.DateStamp;
   obj->DateObtained = rec.DateObtained;
   obj->CategoryName = Cut(rec.CategoryName, NameRoom);
   obj->LastName = Cut(rec.LastName, NameRoom);
@@ -489,29 +488,24 @@ void TTuneGridRows::SetTuneRow(const TTuneRec& rec, int row) {
   obj->FullName = Cut(rec.FullName, FullNameRoom);
   obj->Title = Cut(rec.Title, TitleRoom);
   obj->Origin = Cut(rec.Origin, OriginRoom);
+  return obj;
+}
+} // namespace
+
+void TTuneGridRows::SetTuneRow(const TTuneRec& rec, int row) {
+  if (row < 1 || row >= RowCount()) return;
+  auto obj = RowObjectOf(rec);
+  obj->AlbumKey = -1;
+  obj->DateStamp = rec.DateStamp;
   FRows[row].Obj = std::move(obj);
   FillRowCells(row);
 }
 
 void TTuneGridRows::SetAlbumRow(const TTuneRec& rec, int row) {
   if (row < 1 || row >= RowCount()) return;
-  auto obj = std::make_unique<TShortRec>();
-  obj->FileType = Cut(rec.FileType, FileTypeRoom);
+  auto obj = RowObjectOf(rec);
   obj->AlbumKey = rec.AlbumKey;
-  obj->CategoryKey = rec.CategoryKey;
-  obj->ArtistKey = rec.PerformerKey;
-  obj->MasterKey = rec.MasterKey;
-  obj->Seconds = rec.Seconds;
-  obj->Size = rec.Size;
   obj->Crc = rec.Crc;
-  obj->TimeText = Cut(rec.TimeText, TimeTextRoom);
-  obj->DateObtained = rec.DateObtained;
-  obj->CategoryName = Cut(rec.CategoryName, NameRoom);
-  obj->LastName = Cut(rec.LastName, NameRoom);
-  obj->FirstName = Cut(rec.FirstName, NameRoom);
-  obj->FullName = Cut(rec.FullName, FullNameRoom);
-  obj->Title = Cut(rec.Title, TitleRoom);
-  obj->Origin = Cut(rec.Origin, OriginRoom);
   FRows[row].Obj = std::move(obj);
   FillRowCells(row);
 }
