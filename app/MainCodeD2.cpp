@@ -867,7 +867,12 @@ void TMasterFrm::FinishAll() {
 void TMasterFrm::CreateDataModule() {
   if (FDMM2) return;
   FDMM2 = std::make_unique<TDMM2>(ProgramFolder(), this);
-  FDMM2->FormCreate();
+  try {
+    FDMM2->FormCreate();
+  } catch (const std::exception& e) {
+    // The artist list stays unread and unwritten; the catalogue still opens.
+    ShowMessageBox(std::string("The artist list could not be read:\r\n\r\n") + e.what(), 1, 0, 4);
+  }
   FDMM2->MyDB()->SetZipper(FTuneFiles.get());
   FStore->SetModule(FDMM2.get());
 }
@@ -902,13 +907,13 @@ void TMasterFrm::CloseCatalogue() {
   if (loaded) {
     try {
       // Lists that were never loaded have nothing to write.
-      if (!FAlbList->AlbumPath().empty()) FAlbList->SaveToFile();
+      if (FAlbList->Loaded()) FAlbList->SaveToFile();
     } catch (const std::exception& e) {
       report(e);
     }
     try {
       // Categories left without titles or without a name go; the file is written either way.
-      if (!FCatList->FilePath().empty()) {
+      if (FCatList->Loaded()) {
         FCatList->RemoveUnused();
         FCatList->SaveToFile();
       }

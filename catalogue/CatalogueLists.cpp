@@ -50,6 +50,7 @@ void TCatList::LoadFromFile(const std::string& name, TCategoryArea* area) {
   FFilePath = FProgramFolder + name + IndexExt;
   FArea = area;
   FItems.clear();
+  FLoaded = false;
   if (!FOps->Exists(FFilePath)) WriteFileSafely(FFilePath, "", *FOps);
   if (auto* all = AllTitlesGrid()) {
     all->SetCanSort(true);
@@ -64,7 +65,15 @@ void TCatList::LoadFromFile(const std::string& name, TCategoryArea* area) {
     FItems.push_back(r);
   }
   SortByName();
+  FLoaded = true;
 }
+
+namespace {
+// A list that could not be read must not be written back from what little it holds.
+void RequireLoaded(bool loaded, const std::string& path) {
+  if (!loaded) throw EDataError("\"" + path + "\" could not be read, so it is left as it is");
+}
+} // namespace
 
 void TCatList::SortByName() {
   std::stable_sort(FItems.begin(), FItems.end(), [](const TCatRec& a, const TCatRec& b) {
@@ -73,6 +82,7 @@ void TCatList::SortByName() {
 }
 
 void TCatList::SaveToFile() {
+  if (!FLoaded) return;
   std::string bytes(FItems.size() * CatRecSize, '\0');
   for (size_t i = 0; i < FItems.size(); ++i)
     EncodeCatRec(FItems[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * CatRecSize);
@@ -113,6 +123,7 @@ int32_t TCatList::FindOrAddCategory(const std::string& name) {
   std::string stored = StoredName(name);
   int32_t key = FindCategory(stored);
   if (key) return key;
+  RequireLoaded(FLoaded, FFilePath);
   TCatRec r;
   r.Key = MaxKey() + 1;
   r.Name = stored;
@@ -138,7 +149,8 @@ void TCatList::FillNameKeyLists(TStringList& names, TStringList& keys) {
 }
 
 bool TCatList::RemoveUnused() {
-  if (FItems.empty() || !FStore) return false;
+  // Which categories are used is known only from a store that opened.
+  if (FItems.empty() || !FStore || !FStore->Loaded() || !FLoaded) return false;
   std::unordered_set<int32_t> used;
   FStore->UsedKeys(&used, nullptr);
   for (int i = Count() - 1; i >= 0; --i)
@@ -321,13 +333,16 @@ TPerfList::TPerfList(const std::string& programFolder, TFileOps* ops)
 void TPerfList::LoadFromFile(const std::string& name) {
   FFilePath = FProgramFolder + name + IndexExt;
   FItems.clear();
-  if (!FOps->Exists(FFilePath)) return;
-  std::string bytes = ReadWholeFile(FFilePath);
-  size_t count = bytes.size() / PerfRecSize;
-  FItems.reserve(count);
-  for (size_t i = 0; i < count; ++i)
-    FItems.push_back(DecodePerfRec(At(bytes, i * PerfRecSize)));
-  SortByLastName();
+  FLoaded = false;
+  if (FOps->Exists(FFilePath)) {
+    std::string bytes = ReadWholeFile(FFilePath);
+    size_t count = bytes.size() / PerfRecSize;
+    FItems.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+      FItems.push_back(DecodePerfRec(At(bytes, i * PerfRecSize)));
+    SortByLastName();
+  }
+  FLoaded = true;
 }
 
 void TPerfList::SortByLastName() {
@@ -337,6 +352,7 @@ void TPerfList::SortByLastName() {
 }
 
 void TPerfList::SaveToFile() {
+  if (!FLoaded) return;
   std::string bytes(FItems.size() * PerfRecSize, '\0');
   for (size_t i = 0; i < FItems.size(); ++i)
     EncodePerfRec(FItems[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * PerfRecSize);
@@ -371,6 +387,7 @@ int32_t TPerfList::FindOrAddPerformer(const std::string& first, const std::strin
   // Looked up as they would be stored, or over-long names would add the artist every time.
   int32_t key = FindPerformer(CutToRoom(first, NameRoom), CutToRoom(last, NameRoom));
   if (key) return key;
+  RequireLoaded(FLoaded, FFilePath);
   TPerfRec r;
   r.Key = MaxKey() + 1;
   r.FirstName = CutToRoom(first, NameRoom);
@@ -394,7 +411,7 @@ void TPerfList::FillNameKeyLists(TStringList& firsts, TStringList& lasts, TStrin
 }
 
 bool TPerfList::RemoveUnused() {
-  if (FItems.empty() || !FStore) return false;
+  if (FItems.empty() || !FStore || !FStore->Loaded() || !FLoaded) return false;
   std::unordered_set<int32_t> used;
   FStore->UsedKeys(nullptr, &used);
   for (int i = Count() - 1; i >= 0; --i)
@@ -417,7 +434,11 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   FArea = area;
   FItems.clear();
   FTitles.clear();
-  if (!FOps->Exists(FAlbumPath)) return;
+  FLoaded = false;
+  if (!FOps->Exists(FAlbumPath)) {
+    FLoaded = true;
+    return;
+  }
   std::string bytes = ReadWholeFile(FAlbumPath);
   size_t count = bytes.size() / AlbRecSize;
   for (size_t i = 0; i < count; ++i) {
@@ -425,7 +446,10 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
     r.View = FArea ? FArea->CreateAlbumPage(r.Name, r.Key) : nullptr;
     FItems.push_back(r);
   }
-  if (!FOps->Exists(FTitlesPath)) return;
+  if (!FOps->Exists(FTitlesPath)) {
+    FLoaded = true;
+    return;
+  }
   std::vector<TTuneRec> titles;
   {
     std::string t = ReadWholeFile(FTitlesPath);
@@ -436,9 +460,11 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   }
   if (!FArea) FTitles = titles;
   DistributeTitles(titles);
+  FLoaded = true;
 }
 
 void TAlbList::SaveToFile() {
+  if (!FLoaded) return;
   std::stable_sort(FItems.begin(), FItems.end(), [](const TAlbRec& a, const TAlbRec& b) {
     return CompareText(a.Name, b.Name) < 0;
   });
@@ -541,6 +567,7 @@ int32_t TAlbList::FindOrAddAlbum(const std::string& name) {
   std::string stored = StoredName(name);
   int32_t key = FindAlbum(stored);
   if (key) return key;
+  RequireLoaded(FLoaded, FAlbumPath);
   TAlbRec r;
   r.Key = MaxKey() + 1;
   r.Name = stored;

@@ -146,6 +146,8 @@ public:
   const std::string& FilePath() const { return FFilePath; }
   TMyDB* Store() const { return FStore; }
   void SetStore(TMyDB* value) { FStore = value; }
+  // The file was read whole; until then nothing is written to it.
+  bool Loaded() const { return FLoaded; }
 
   // The categories area: page 0 shows all titles, then one page per category.
   int ActivePageIndex() const;
@@ -171,6 +173,7 @@ private:
   void RemovePage(int index);
   std::string FProgramFolder, FFilePath;
   std::vector<TCatRec> FItems;
+  bool FLoaded = false;
   TCategoryArea* FArea = nullptr;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;
@@ -193,11 +196,13 @@ public:
   const std::string& FilePath() const { return FFilePath; }
   TMyDB* Store() const { return FStore; }
   void SetStore(TMyDB* value) { FStore = value; }
+  bool Loaded() const { return FLoaded; }
 
 private:
   void SortByLastName();
   std::string FProgramFolder, FFilePath;
   std::vector<TPerfRec> FItems;
+  bool FLoaded = false;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;
 };
@@ -241,6 +246,7 @@ public:
   int GetActiveAlbumKeys(TStringList& keys) const;
   int GetAllKeys(TStringList& keys) const;
   const std::string& AlbumPath() const { return FAlbumPath; }
+  bool Loaded() const { return FLoaded; }
   const std::string& TitlesPath() const { return FTitlesPath; }
   TMyDB* Store() const { return FStore; }
   void SetStore(TMyDB* value) { FStore = value; }
@@ -249,6 +255,7 @@ private:
   std::string FProgramFolder, FAlbumPath, FTitlesPath;
   std::vector<TAlbRec> FItems;
   std::vector<TTuneRec> FTitles; // the album titles, kept only while there are no pages
+  bool FLoaded = false;
   TAlbumArea* FArea = nullptr;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;

@@ -161,3 +161,64 @@ TEST(Lists, OverlongNamesAreFoundAgainInsteadOfAddedTwice) {
   EXPECT_EQ(perfs.FindOrAddPerformer(std::string(45, 'F'), std::string(60, 'l')), p);
   EXPECT_EQ(perfs.Count(), 1);
 }
+
+namespace {
+
+// Another program holds a file open with no sharing while the body runs.
+template <class F> void WhileHeld(const std::string& path, F body) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+  body();
+  CloseHandle(h);
+}
+
+} // namespace
+
+TEST(Lists, AListThatCouldNotBeReadIsNeverWrittenBackFromWhatLittleItHolds) {
+  TListFolder f;
+  const std::string artists = f.Golden("Artists.dex");
+  const std::string albumTitles = f.Golden("Albums_AT.dex");
+  ASSERT_FALSE(artists.empty());
+
+  // The artist file is held while the data module starts: no artist can be added, and closing
+  // leaves the file as it was.
+  TDMM2 dm(f.Dir.Path());
+  WhileHeld(f.Dir / "Artists.dex", [&] { EXPECT_ANY_THROW(dm.FormCreate()); });
+  EXPECT_THROW(dm.PerfList()->FindOrAddPerformer("New", "Person"), EDataError);
+  dm.FormClose();
+  EXPECT_EQ(ReadFileBytes(f.Dir / "Artists.dex"), artists);
+
+  // The album titles file is held while the albums load: saving and adding leave both files.
+  TAlbList albums(f.Dir.Path());
+  WhileHeld(f.Dir / "Albums_AT.dex",
+            [&] { EXPECT_ANY_THROW(albums.LoadFromFile(AlbumsName, nullptr)); });
+  EXPECT_FALSE(albums.Loaded());
+  albums.SaveToFile();
+  EXPECT_THROW(albums.FindOrAddAlbum("Another album"), EDataError);
+  EXPECT_EQ(ReadFileBytes(f.Dir / "Albums_AT.dex"), albumTitles);
+  EXPECT_EQ(ReadFileBytes(f.Dir / "Albums_A.dex"), f.Golden("Albums_A.dex"));
+}
+
+TEST(Lists, AStoreThatDidNotOpenDropsNoArtistOrCategoryAsUnused) {
+  TListFolder f;
+  const std::string artists = f.Golden("Artists.dex");
+  const std::string categories = f.Golden("Categories.dex");
+  WriteFileBytes(f.Dir / "Music.dex", "");
+  WriteFileBytes(f.Dir / "Music.dax", "");
+  TDMM2 dm(f.Dir.Path());
+  dm.FormCreate();
+  TCatList cats(f.Dir.Path());
+  cats.LoadFromFile(CategoriesName, nullptr);
+  cats.SetStore(dm.MyDB());
+  // The title index is held by another program: the store stays closed.
+  WhileHeld(f.Dir / "Music.dex",
+            [&] { EXPECT_ANY_THROW(dm.MyDB()->Open(f.Dir.Path() + "Music")); });
+  EXPECT_FALSE(dm.MyDB()->Loaded());
+  EXPECT_FALSE(cats.RemoveUnused());
+  cats.SaveToFile();
+  dm.FormClose();
+  EXPECT_EQ(ReadFileBytes(f.Dir / "Artists.dex"), artists);
+  // Every category is still there (the file may have been written again, with its references 0).
+  ExpectSameBut(ReadFileBytes(f.Dir / "Categories.dex"), categories, CatRecSize);
+}
