@@ -458,6 +458,16 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
     for (size_t i = 0; i < n; ++i)
       titles.push_back(DecodeTuneRec(At(t, i * TuneRecSize)));
   }
+  // A title deleted while the album files could not be written (the program ended early) may have
+  // given its key to a new title: a row joins its album only while its title is still the one
+  // the store has under that key.
+  if (FStore && FStore->Loaded())
+    titles.erase(std::remove_if(titles.begin(), titles.end(),
+                                [this](const TTuneRec& r) {
+                                  TTuneRec live;
+                                  return !FStore->FindById(r.MasterKey, live) || live.Crc != r.Crc;
+                                }),
+                 titles.end());
   if (!FArea) FTitles = titles;
   DistributeTitles(titles);
   FLoaded = true;

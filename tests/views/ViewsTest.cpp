@@ -470,3 +470,41 @@ TEST(ListsWithoutPages, MergesMoveTitlesAndNewAlbumsKeepTheAlbumTitles) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ListsWithoutPages, AlbumRowsWhoseTitleIsGoneOrReplacedAreLeftOutAtLoad) {
+  TScratchDir dir{"tbalbrows"};
+  std::vector<int32_t> twelve;
+  int32_t single = 0;
+  PrepareStore(dir.Path(), twelve, single);
+  ASSERT_FALSE(testing::Test::HasFatalFailure());
+  TDMM2 dm(dir.Path());
+  dm.FormCreate();
+  dm.MyDB()->Open(dir.Path() + "Music");
+  // The album titles as a program that ended early left them: a title deleted since, and a key
+  // now carried by another title.
+  std::string titles = ReadFileBytes(dir / "Albums_AT.dex");
+  TTuneRec gone, reused;
+  ASSERT_TRUE(dm.MyDB()->FindById(twelve[4], gone));
+  gone.MasterKey = 99999;
+  gone.AlbumKey = 1;
+  ASSERT_TRUE(dm.MyDB()->FindById(twelve[5], reused));
+  reused.Crc ^= 0x5A5A5A5Au;
+  reused.AlbumKey = 2;
+  for (const TTuneRec& r : {gone, reused}) {
+    uint8_t bytes[TuneRecSize];
+    EncodeTuneRec(r, bytes);
+    titles.append(reinterpret_cast<const char*>(bytes), TuneRecSize);
+  }
+  WriteFileBytes(dir / "Albums_AT.dex", titles);
+
+  TAlbList albums(dir.Path());
+  albums.SetStore(dm.MyDB());
+  albums.LoadFromFile(AlbumsName, nullptr);
+  albums.SaveToFile();
+  EXPECT_EQ(ReadFileBytes(dir / "Albums_AT.dex").size(), 3u * TuneRecSize);
+  dm.MyDB()->Close();
+}
+
+} // namespace
