@@ -979,6 +979,10 @@ void TMasterFrm::ShowDeviceBusyNotice() {
   if (notice->ShowNotice(this)) BringWindowToTop(notice->Handle());
 }
 
-void TMasterFrm::ShowPlainMessage(const std::string& text) { ShowMessage(text); }
+void TMasterFrm::ShowPlainMessage(const std::string& text) {
+  ShowMessage(text);
+}
 
-void TMasterFrm::SetBusyCursor(bool busy) { Screen->SetCursor(busy ? crHourGlass : crDefault); }
+void TMasterFrm::SetBusyCursor(bool busy) {
+  Screen->SetCursor(busy ? crHourGlass : crDefault);
+}

@@ -200,10 +200,10 @@ public:
   TMenuItem *PlayT, *PlayB, *PlayR, *Cancel1, *Edit2, *Delete1, *Mail4, *Save2;
 
   // View commands of the catalogue areas.
-  TMenuItem *Category1, *Artist2, *Title2, *Duration1, *Filetype1, *Filesize1, *Filedate1,
-      *Origin1, *Dateobtained1;
-  TMenuItem *Category3, *Artist1, *title3, *Duration2, *Filetype2, *Filesize2, *Filedate2,
-      *Origin2, *Dateobtained2;
+  TMenuItem *Category1, *Artist2, *Title2, *Duration1, *Filetype1, *Filesize1, *Filedate1, *Origin1,
+      *Dateobtained1;
+  TMenuItem *Category3, *Artist1, *title3, *Duration2, *Filetype2, *Filesize2, *Filedate2, *Origin2,
+      *Dateobtained2;
   TMenuItem *Albumsummaryonly1, *View2, *CategorySummaryOnly, *ViewCat1;
   TMenuItem *Color1, *Background1, *Background2, *Fontcolor1, *Font1, *Font2;
   TPopupMenu *NewCatPopUp, *AlbPopUp;

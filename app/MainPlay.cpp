@@ -56,10 +56,9 @@ void TMasterFrm::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
   TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
   Titlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
                          [this] { Titlesselected7Click(this); });
-  Albumselected4 = item(albumPlay, "Albumselected4", "&Album selected",
-                        [this] { Albumselected4Click(this); });
-  Allalbums5 =
-      item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(this); });
+  Albumselected4 =
+      item(albumPlay, "Albumselected4", "&Album selected", [this] { Albumselected4Click(this); });
+  Allalbums5 = item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(this); });
   TMenuItem* categoryPlay = item(categories, "Play2", "&Play", nullptr);
   Titlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
                          [this] { Titlesselected8Click(this); });

@@ -13,10 +13,14 @@ struct TSortItem {
   const char* Caption;
 };
 const TSortItem SortItems[] = {
-    {"Category1", "Category3", "&Category"},      {"Artist2", "Artist1", "&Artist"},
-    {"Title2", "title3", "&Title"},               {"Duration1", "Duration2", "&Duration"},
-    {"Filetype1", "Filetype2", "File t&ype"},     {"Filesize1", "Filesize2", "File &size"},
-    {"Filedate1", "Filedate2", "File dat&e"},     {"Origin1", "Origin2", "&Origin"},
+    {"Category1", "Category3", "&Category"},
+    {"Artist2", "Artist1", "&Artist"},
+    {"Title2", "title3", "&Title"},
+    {"Duration1", "Duration2", "&Duration"},
+    {"Filetype1", "Filetype2", "File t&ype"},
+    {"Filesize1", "Filesize2", "File &size"},
+    {"Filedate1", "Filedate2", "File dat&e"},
+    {"Origin1", "Origin2", "&Origin"},
     {"Dateobtained1", "Dateobtained2", "Date o&btained"},
 };
 
@@ -43,17 +47,18 @@ void TMasterFrm::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuI
   // Sorting: one item per column in the Categories menu, twinned in the categories pop-up.
   TMenuItem* sortMenu = item(nullptr, categories, "Sortby1", "&Sort titles by", nullptr);
   TMenuItem* sortPopUp = item(NewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
-  TMenuItem** mains[] = {&Category1, &Artist2,   &Title2,   &Duration1,    &Filetype1,
-                         &Filesize1, &Filedate1, &Origin1,  &Dateobtained1};
-  TMenuItem** twins[] = {&Category3, &Artist1,   &title3,   &Duration2,    &Filetype2,
-                         &Filesize2, &Filedate2, &Origin2,  &Dateobtained2};
+  TMenuItem** mains[] = {&Category1, &Artist2,   &Title2,  &Duration1,    &Filetype1,
+                         &Filesize1, &Filedate1, &Origin1, &Dateobtained1};
+  TMenuItem** twins[] = {&Category3, &Artist1,   &title3,  &Duration2,    &Filetype2,
+                         &Filesize2, &Filedate2, &Origin2, &Dateobtained2};
   for (int c = 0; c < 9; ++c) {
     auto sort = [this, c] { SortActiveGrid(c); };
     *mains[c] = item(nullptr, sortMenu, SortItems[c].Name, SortItems[c].Caption, sort);
     *twins[c] = item(nullptr, sortPopUp, SortItems[c].Twin, SortItems[c].Caption, sort);
   }
-  CategorySummaryOnly = item(nullptr, categories, "CategorySummaryOnly",
-                             "\"ALL CATEGORIES\" tab only", [this] { CategorySummaryOnlyClick(this); });
+  CategorySummaryOnly =
+      item(nullptr, categories, "CategorySummaryOnly", "\"ALL CATEGORIES\" tab only",
+           [this] { CategorySummaryOnlyClick(this); });
   ViewCat1 = item(NewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
                   [this] { CategorySummaryOnlyClick(this); });
   Albumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
@@ -66,10 +71,12 @@ void TMasterFrm::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuI
   Color1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(this); });
   Fontcolor1 = item(nullptr, colours, "Fontcolor1", "&Font", [this] { Fontcolor1Click(this); });
   TMenuItem* catColours = item(NewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
-  Background1 = item(nullptr, catColours, "Background1", "&Background", [this] { Color1Click(this); });
+  Background1 =
+      item(nullptr, catColours, "Background1", "&Background", [this] { Color1Click(this); });
   Font1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(this); });
   TMenuItem* albColours = item(AlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
-  Background2 = item(nullptr, albColours, "Background2", "&Background", [this] { Color1Click(this); });
+  Background2 =
+      item(nullptr, albColours, "Background2", "&Background", [this] { Color1Click(this); });
   Font2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(this); });
 
   // The pop-ups show their main-menu twins' state.

@@ -116,7 +116,9 @@ int32_t TCatList::FindCategory(const std::string& name) const {
 namespace {
 // A name as a list stores it: trimmed, cut to the room, and trimmed again after the cut. Lookups
 // use the same form, or a long or padded name would add a new entry every time.
-std::string StoredName(const std::string& name) { return Trim(CutToRoom(Trim(name), NameRoom)); }
+std::string StoredName(const std::string& name) {
+  return Trim(CutToRoom(Trim(name), NameRoom));
+}
 } // namespace
 
 int32_t TCatList::FindOrAddCategory(const std::string& name) {
@@ -210,11 +212,12 @@ void TCatList::UpdateAllSummaries() {
     UpdateSummary(i);
 }
 
-
 // --- categories: the views
 // -------------------------------------------------------------------------
 
-int TCatList::ActivePageIndex() const { return FArea ? FArea->ActivePageIndex() : -1; }
+int TCatList::ActivePageIndex() const {
+  return FArea ? FArea->ActivePageIndex() : -1;
+}
 
 int TCatList::PageIndexOfKey(int32_t key) const {
   int i = IndexOfKey(key);
@@ -571,7 +574,6 @@ void TAlbList::UpdateSummary(int index) {
   if (FArea) FArea->InvalidateSummaryList();
   r.View->SetSummary(SummaryLine(r.Titles, g.TotalSeconds(), g.TotalBytes()));
 }
-
 
 int32_t TAlbList::FindOrAddAlbum(const std::string& name) {
   std::string stored = StoredName(name);

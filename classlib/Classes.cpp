@@ -33,7 +33,9 @@ int TStringList::CompareStrings(const std::string& a, const std::string& b) cons
   return FCaseSensitive ? CompareStr(a, b) : CompareText(a, b);
 }
 
-int TStringList::Add(const std::string& s) { return AddObject(s, nullptr); }
+int TStringList::Add(const std::string& s) {
+  return AddObject(s, nullptr);
+}
 
 void TStringList::AddStrings(const TStringList& other) {
   for (const auto& item : other.FItems)
@@ -55,7 +57,9 @@ int TStringList::AddObject(const std::string& s, void* object) {
   return index;
 }
 
-void TStringList::Insert(int index, const std::string& s) { InsertObject(index, s, nullptr); }
+void TStringList::Insert(int index, const std::string& s) {
+  InsertObject(index, s, nullptr);
+}
 
 void TStringList::InsertObject(int index, const std::string& s, void* object) {
   if (FSorted) throw EStringListError("Operation not allowed on sorted string list");
@@ -83,7 +87,9 @@ void TStringList::Exchange(int a, int b) {
   std::swap(FItems[a], FItems[b]);
 }
 
-void TStringList::Clear() { FItems.clear(); }
+void TStringList::Clear() {
+  FItems.clear();
+}
 
 int TStringList::IndexOf(const std::string& s) const {
   if (FSorted) {
@@ -130,9 +136,8 @@ void TStringList::SetSorted(bool value) {
 }
 
 void TStringList::Sort() {
-  std::stable_sort(FItems.begin(), FItems.end(), [this](const Item& a, const Item& b) {
-    return CompareStrings(a.S, b.S) < 0;
-  });
+  std::stable_sort(FItems.begin(), FItems.end(),
+                   [this](const Item& a, const Item& b) { return CompareStrings(a.S, b.S) < 0; });
 }
 
 std::string TStringList::Text() const {
@@ -149,7 +154,8 @@ void TStringList::SetText(const std::string& value) {
   size_t i = 0, n = value.size();
   while (i < n) {
     size_t start = i;
-    while (i < n && value[i] != '\r' && value[i] != '\n') ++i;
+    while (i < n && value[i] != '\r' && value[i] != '\n')
+      ++i;
     std::string line = value.substr(start, i - start);
     if (i < n && value[i] == '\r') ++i;
     if (i < n && value[i] == '\n') ++i;
@@ -233,7 +239,8 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
   return count;
 }
 
-// --- TFileStream -----------------------------------------------------------------------------------
+// --- TFileStream
+// -----------------------------------------------------------------------------------
 TFileStream::TFileStream(const std::string& fileName, uint32_t mode) : FFileName(fileName) {
   DWORD access, share, disposition;
   if (mode == fmCreate) {
@@ -241,8 +248,7 @@ TFileStream::TFileStream(const std::string& fileName, uint32_t mode) : FFileName
     share = 0;
     disposition = CREATE_ALWAYS;
   } else {
-    static const DWORD accessModes[3] = {GENERIC_READ, GENERIC_WRITE,
-                                         GENERIC_READ | GENERIC_WRITE};
+    static const DWORD accessModes[3] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
     static const DWORD shareModes[5] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE};
     access = accessModes[std::min<uint32_t>(mode & 3, 2)];
@@ -293,7 +299,8 @@ void TFileStream::Flush() {
   if (!FlushFileBuffers(FHandle)) throw EWriteError("Cannot flush \"" + FFileName + "\"");
 }
 
-// --- TMemoryStream ---------------------------------------------------------------------------------
+// --- TMemoryStream
+// ---------------------------------------------------------------------------------
 int32_t TMemoryStream::Read(void* buffer, int32_t count) {
   if (count <= 0 || FPosition >= Size()) return 0;
   int32_t n = static_cast<int32_t>(std::min<int64_t>(count, Size() - FPosition));

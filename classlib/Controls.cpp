@@ -20,7 +20,9 @@ struct TDispatching {
 };
 } // namespace
 
-int DispatchDepth() { return gDispatchDepth; }
+int DispatchDepth() {
+  return gDispatchDepth;
+}
 static std::map<int, TWinControl*>& ControlIds() {
   static std::map<int, TWinControl*> ids;
   return ids;

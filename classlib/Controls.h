@@ -50,8 +50,6 @@ constexpr UINT CM_RELEASE = CM_BASE + 1, CM_MOUSELEAVE = CM_BASE + 2;
 // message loop).
 int DispatchDepth();
 
-
-
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyboardShiftState();
 // The first part of a hint "short|long" and the second (the whole hint when there is no bar).

@@ -5,7 +5,6 @@
 #include <windowsx.h>
 #include <algorithm>
 
-
 static TOwnerDrawState OwnerDrawState(UINT state) {
   TOwnerDrawState s;
   if (state & ODS_SELECTED) s.Include(odSelected);
@@ -15,7 +14,6 @@ static TOwnerDrawState OwnerDrawState(UINT state) {
   if (state & ODS_FOCUS) s.Include(odFocused);
   return s;
 }
-
 
 namespace {
 // A line of an owner-drawn list or combo box: the owner draws it, or the item's text is drawn, on
