@@ -262,24 +262,21 @@ void TMasterFrm::BuildTopArea() {
   MMSlider1->SetHeight(16);
   PlayReplace = MakeButton(TopPanel, "PlayReplace", "&Replace", 80);
   Play = MakeButton(TopPanel, "Play", "&PLAY", 80);
-  ListPanel = MakePanel(TopPanel, "ListPanel", "");
-  ListPanel->SetBounds(0, 0, 84, 26);
-  Back = MakeButton(ListPanel, "Back", "<<", 40);
-  Back->SetBounds(1, 1, 41, 24);
-  PlayNext = MakeButton(ListPanel, "PlayNext", ">>", 40);
-  PlayNext->SetBounds(42, 1, 41, 24);
-  PlayPanel = MakePanel(TopPanel, "PlayPanel", "");
-  PlayPanel->SetBounds(0, 0, 84, 26);
-  Pause = MakeButton(PlayPanel, "Pause", "||", 40);
-  Pause->SetBounds(1, 1, 41, 24);
-  AllStop = MakeButton(PlayPanel, "AllStop", "[]", 40);
-  AllStop->SetBounds(42, 1, 41, 24);
-  SoundPanel = MakePanel(TopPanel, "SoundPanel", "");
-  SoundPanel->SetBounds(0, 0, 84, 26);
-  OutPort = MakeButton(SoundPanel, "OutPort", "Port", 40);
-  OutPort->SetBounds(1, 1, 41, 24);
-  Volume = MakeButton(SoundPanel, "Volume", "Vol", 40);
-  Volume->SetBounds(42, 1, 41, 24);
+  // Three small panels of two adjoining buttons each.
+  auto pair = [this](const char* panel, TBitBtn*& left, const char* leftName,
+                     const char* leftCaption, TBitBtn*& right, const char* rightName,
+                     const char* rightCaption) {
+    TPanel* p = MakePanel(TopPanel, panel, "");
+    p->SetBounds(0, 0, 84, 26);
+    left = MakeButton(p, leftName, leftCaption, 40);
+    left->SetBounds(1, 1, 41, 24);
+    right = MakeButton(p, rightName, rightCaption, 40);
+    right->SetBounds(42, 1, 41, 24);
+    return p;
+  };
+  ListPanel = pair("ListPanel", Back, "Back", "<<", PlayNext, "PlayNext", ">>");
+  PlayPanel = pair("PlayPanel", Pause, "Pause", "||", AllStop, "AllStop", "[]");
+  SoundPanel = pair("SoundPanel", OutPort, "OutPort", "Port", Volume, "Volume", "Vol");
   Back->OnClick = [this](TObject* s) { BackClick(s); };
   PlayNext->OnClick = [this](TObject* s) { PlayNextClick(s); };
   auto tool = [this](const std::string& name) {

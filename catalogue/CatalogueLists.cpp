@@ -23,6 +23,24 @@ const uint8_t* At(const std::string& bytes, size_t offset) {
   return reinterpret_cast<const uint8_t*>(bytes.data()) + offset;
 }
 
+// The highest key of a list's records, 0 for none.
+template <class TRec> int32_t HighestKey(const std::vector<TRec>& items) {
+  int32_t m = 0;
+  for (const auto& r : items)
+    m = std::max(m, r.Key);
+  return m;
+}
+
+// A list's records back to back, as its file holds them.
+template <class TRec>
+std::string EncodeAll(const std::vector<TRec>& items, size_t size,
+                      void (*encode)(const TRec&, uint8_t*)) {
+  std::string bytes(items.size() * size, '\0');
+  for (size_t i = 0; i < items.size(); ++i)
+    encode(items[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * size);
+  return bytes;
+}
+
 int32_t Clamp32(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
@@ -83,17 +101,11 @@ void TCatList::SortByName() {
 
 void TCatList::SaveToFile() {
   if (!FLoaded) return;
-  std::string bytes(FItems.size() * CatRecSize, '\0');
-  for (size_t i = 0; i < FItems.size(); ++i)
-    EncodeCatRec(FItems[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * CatRecSize);
-  WriteFileSafely(FFilePath, bytes, *FOps);
+  WriteFileSafely(FFilePath, EncodeAll(FItems, CatRecSize, EncodeCatRec), *FOps);
 }
 
 int32_t TCatList::MaxKey() const {
-  int32_t m = 0;
-  for (const auto& r : FItems)
-    m = std::max(m, r.Key);
-  return m;
+  return HighestKey(FItems);
 }
 
 int TCatList::IndexOfKey(int32_t key) const {
@@ -356,17 +368,11 @@ void TPerfList::SortByLastName() {
 
 void TPerfList::SaveToFile() {
   if (!FLoaded) return;
-  std::string bytes(FItems.size() * PerfRecSize, '\0');
-  for (size_t i = 0; i < FItems.size(); ++i)
-    EncodePerfRec(FItems[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * PerfRecSize);
-  WriteFileSafely(FFilePath, bytes, *FOps);
+  WriteFileSafely(FFilePath, EncodeAll(FItems, PerfRecSize, EncodePerfRec), *FOps);
 }
 
 int32_t TPerfList::MaxKey() const {
-  int32_t m = 0;
-  for (const auto& r : FItems)
-    m = std::max(m, r.Key);
-  return m;
+  return HighestKey(FItems);
 }
 
 void TPerfList::GetPerformerNames(int32_t key, std::string& first, std::string& last) const {
@@ -481,10 +487,7 @@ void TAlbList::SaveToFile() {
   std::stable_sort(FItems.begin(), FItems.end(), [](const TAlbRec& a, const TAlbRec& b) {
     return CompareText(a.Name, b.Name) < 0;
   });
-  std::string bytes(FItems.size() * AlbRecSize, '\0');
-  for (size_t i = 0; i < FItems.size(); ++i)
-    EncodeAlbRec(FItems[i], reinterpret_cast<uint8_t*>(bytes.data()) + i * AlbRecSize);
-  WriteFileSafely(FAlbumPath, bytes, *FOps);
+  WriteFileSafely(FAlbumPath, EncodeAll(FItems, AlbRecSize, EncodeAlbRec), *FOps);
   std::string titles;
   uint8_t rec[TuneRecSize];
   for (const auto& a : FItems) {
@@ -504,10 +507,7 @@ void TAlbList::SaveToFile() {
 }
 
 int32_t TAlbList::MaxKey() const {
-  int32_t m = 0;
-  for (const auto& r : FItems)
-    m = std::max(m, r.Key);
-  return m;
+  return HighestKey(FItems);
 }
 
 int32_t TAlbList::FindAlbum(const std::string& name) const {

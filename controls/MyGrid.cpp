@@ -830,20 +830,20 @@ void TTuneGridRows::DropSelectionAt(int dropRow) {
 
 // --- totals --------------------------------------------------------------------------------------
 
-int64_t TTuneGridRows::TotalSeconds() const {
+int64_t TTuneGridRows::SumOf(int32_t TShortRec::*field) const {
   int64_t sum = 0;
   if (!Objects(1)) return 0;
   for (int r = 1; r < RowCount(); ++r)
-    if (FRows[r].Obj) sum += FRows[r].Obj->Seconds;
+    if (FRows[r].Obj) sum += FRows[r].Obj.get()->*field;
   return sum;
 }
 
+int64_t TTuneGridRows::TotalSeconds() const {
+  return SumOf(&TShortRec::Seconds);
+}
+
 int64_t TTuneGridRows::TotalBytes() const {
-  int64_t sum = 0;
-  if (!Objects(1)) return 0;
-  for (int r = 1; r < RowCount(); ++r)
-    if (FRows[r].Obj) sum += FRows[r].Obj->Size;
-  return sum;
+  return SumOf(&TShortRec::Size);
 }
 
 int TTuneGridRows::TuneCount() const {

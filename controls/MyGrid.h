@@ -177,6 +177,7 @@ protected:
   void ScrollRowIntoView(int row);
 
 private:
+  int64_t SumOf(int32_t TShortRec::*field) const;
   struct TGridRow {
     std::vector<std::string> Cells;
     std::unique_ptr<TShortRec> Obj;
