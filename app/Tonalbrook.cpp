@@ -2,6 +2,7 @@
 // loop.
 #include <windows.h>
 #include "Forms.h"
+#include "MMInit.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
@@ -22,6 +23,7 @@ TForm* CreatePlainForm(const char* name, const char* caption) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitMainUnit();
+  InitSoundUnits();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
   SplashAllowed = true;
