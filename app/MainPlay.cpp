@@ -1,17 +1,9 @@
 // The main window's play commands: the play pop-up over the working keys and the program buttons.
 #include <windows.h>
+#include "HourGlass.h"
 #include "MainCodeD2.h"
 
 namespace {
-
-// The hourglass for the life of a command, back to the arrow even when the command throws.
-class THourGlass {
-public:
-  THourGlass() { Screen->SetCursor(crHourGlass); }
-  ~THourGlass() { Screen->SetCursor(crDefault); }
-  THourGlass(const THourGlass&) = delete;
-  THourGlass& operator=(const THourGlass&) = delete;
-};
 
 // The items from this one on are the title commands.
 constexpr int FirstTitleCommand = 4;
@@ -224,13 +216,4 @@ void TMasterFrm::Shuffle2Click(TObject*) {
   if (MMSlider1->CanFocus()) MMSlider1->SetFocus();
   THourGlass busy;
   FRoad->Program().ShuffleAndPlay();
-}
-
-void TMasterFrm::UpdatePlayControls() {
-  // A long operation keeps the step buttons disabled; it sets them itself when it ends.
-  if (CommandsDisabled()) return;
-  const TProgram& program = FRoad->Program();
-  bool steps = program.Playing() && program.Count() > 1;
-  Back->SetEnabled(steps);
-  PlayNext->SetEnabled(steps);
 }

@@ -2,6 +2,7 @@
 // loop.
 #include <windows.h>
 #include "Forms.h"
+#include "MIDIOPortCode.h"
 #include "MMInit.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
@@ -46,7 +47,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   CreatePlainForm("DriveScanFrm", "Scan drives");
   CreatePlainForm("ManageNPIFrm", "Browser plug-in");
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
-  CreatePlainForm("MIDIOPortFrm", "MIDI output port");
+  MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();
+  MIDIOPortFrm->SetVisible(false);
   CreatePlainForm("MixerFrmF", "Mixer");
   Application->Run();
   return 0;
