@@ -2,6 +2,7 @@
 // loop.
 #include <windows.h>
 #include "Forms.h"
+#include "Guard.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
@@ -18,9 +19,7 @@ TForm* CreatePlainForm(const char* name, const char* caption) {
   return form;
 }
 
-} // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int RunProgram() {
   InitMainUnit();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
@@ -48,4 +47,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   CreatePlainForm("MixerFrmF", "Mixer");
   Application->Run();
   return 0;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Nothing raised on the way to the message loop (or after it) may end the program unannounced:
+  // it is shown by the application's handler and the program ends in order.
+  try {
+    return RunProgram();
+  } catch (...) {
+    if (Application)
+      Application->HandleException(std::current_exception());
+    else
+      HandleBoundaryException(std::current_exception());
+    return 1;
+  }
 }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include "Forms.h"
+#include "Guard.h"
+#include "Handles.h"
 
 // --- TExtHottrack, TExtGlyphs --------------------------------------------------------------------
 
@@ -483,25 +485,13 @@ void TExtPageControl::PaintBuffered() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(FHandle, &ps);
   RECT client = ClientRect();
-  HDC mem = CreateCompatibleDC(dc);
-  HBITMAP bmp =
-      CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
-  HGDIOBJ old = SelectObject(mem, bmp);
-  struct TCleanup {
-    HWND w;
-    PAINTSTRUCT& ps;
-    HDC mem;
-    HGDIOBJ old;
-    HBITMAP bmp;
-    ~TCleanup() {
-      SelectObject(mem, old);
-      DeleteObject(bmp);
-      DeleteDC(mem);
-      EndPaint(w, &ps);
-    }
-  } cleanup{FHandle, ps, mem, old, bmp};
+  TScopeExit endPaint([&] { EndPaint(FHandle, &ps); });
+  TMemoryDC mem(dc);
+  TGdiObject<HBITMAP> bmp(
+      CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1)));
+  TSelectObject bmpSelected(mem, bmp.Get());
   EraseBackground(mem);
-  CallWindowProcA(FDefWndProc, FHandle, WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
+  CallWindowProcA(FDefWndProc, FHandle, WM_PAINT, reinterpret_cast<WPARAM>(mem.Get()), 0);
   RECT r = FFullRepaint ? client : ps.rcPaint;
   FFullRepaint = false;
   BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem, r.left, r.top, SRCCOPY);
@@ -546,14 +536,9 @@ void TExtPageControl::MouseLeft() {
 void TExtPageControl::WndProc(TMessage& m) {
   switch (m.Msg) {
   case CN_DRAWITEM:
-    // A failing owner draw must not take the paint cycle down; the tab stays filled.
-    try {
-      DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam));
-    } catch (const std::exception& e) {
-      OutputDebugStringA(("Tab drawing failed: " + std::string(e.what())).c_str());
-    } catch (...) {
-      OutputDebugStringA("Tab drawing failed");
-    }
+    // A failing owner draw goes to the application's handler but does not take the paint cycle
+    // down: the other tabs still draw and this one stays filled.
+    GuardVoid([&] { DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam)); });
     FCanvas.SetHandle(nullptr);
     m.Result = TRUE;
     return;
