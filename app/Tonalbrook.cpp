@@ -2,7 +2,6 @@
 // loop.
 #include <windows.h>
 #include "Forms.h"
-#include "Guard.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
@@ -52,15 +51,5 @@ int RunProgram() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // Nothing raised on the way to the message loop (or after it) may end the program unannounced:
-  // it is shown by the application's handler and the program ends in order.
-  try {
-    return RunProgram();
-  } catch (...) {
-    if (Application)
-      Application->HandleException(std::current_exception());
-    else
-      HandleBoundaryException(std::current_exception());
-    return 1;
-  }
+  return RunGuardedEntry(RunProgram);
 }

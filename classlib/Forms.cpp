@@ -753,6 +753,18 @@ bool TApplication::IsKeyMsg(MSG& msg) {
   return msg.message == WM_KEYDOWN && form->DialogKey(msg.hwnd, key, shift);
 }
 
+int RunGuardedEntry(const std::function<int()>& body) {
+  try {
+    return body();
+  } catch (...) {
+    if (Application)
+      Application->HandleException(std::current_exception());
+    else
+      HandleBoundaryException(std::current_exception());
+    return 1;
+  }
+}
+
 // --- TScreen
 // ------------------------------------------------------------------------------------------
 

@@ -142,3 +142,11 @@ TEST(Loop, AFailingSortComparisonIsRaisedAfterTheSortAndNoItemIsLost) {
     order.push_back(list->Items(i).Caption());
   EXPECT_EQ(order, (TTexts{"alpha", "bravo", "charlie", "delta"}));
 }
+
+TEST(Loop, TheEntryBodyRaisingIsShownAndAnswersOne) {
+  TBoundaryCapture capture;
+  EXPECT_EQ(RunGuardedEntry([]() -> int { throw Exception("could not start"); }), 1);
+  EXPECT_EQ(capture.Messages, TTexts{"could not start"});
+  EXPECT_EQ(RunGuardedEntry([] { return 0; }), 0);
+  EXPECT_EQ(capture.Messages.size(), 1u);
+}
