@@ -143,15 +143,12 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
   }
   // Whatever happens in the pop-up, the title commands are there again afterwards and the keys
   // are spent (the chosen command has run by the time the pop-up returns).
-  struct TAfterPopUp {
-    TMasterFrm& Form;
-    ~TAfterPopUp() {
-      TMenuItem& items = Form.PlayPopUp->Items();
-      for (int i = FirstTitleCommand; i < items.Count(); ++i)
-        items.Items(i)->SetVisible(Form.TitleCommandReady(*items.Items(i)));
-      Form.ClearDragList();
-    }
-  } after{*this};
+  TScopeExit after([this] {
+    TMenuItem& items = PlayPopUp->Items();
+    for (int i = FirstTitleCommand; i < items.Count(); ++i)
+      items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
+    ClearDragList();
+  });
   TMenuItem& items = PlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
