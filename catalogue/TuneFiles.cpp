@@ -12,22 +12,9 @@
 namespace {
 
 // An open archive; one not closed by zip_close is discarded, which leaves its file as it was.
-struct TZipArchiveTraits {
-  using THandle = zip_t*;
-  static zip_t* Empty() noexcept { return nullptr; }
-  static bool Valid(zip_t* za) noexcept { return za != nullptr; }
-  static void Close(zip_t* za) noexcept { zip_discard(za); }
-};
-using TZipArchive = TUniqueHandle<TZipArchiveTraits>;
-
+using TZipArchive = TUniqueHandle<TNullHandleTraits<zip_t*, zip_discard>>;
 // An entry opened for reading.
-struct TZipEntryTraits {
-  using THandle = zip_file_t*;
-  static zip_file_t* Empty() noexcept { return nullptr; }
-  static bool Valid(zip_file_t* zf) noexcept { return zf != nullptr; }
-  static void Close(zip_file_t* zf) noexcept { zip_fclose(zf); }
-};
-using TZipEntry = TUniqueHandle<TZipEntryTraits>;
+using TZipEntry = TUniqueHandle<TNullHandleTraits<zip_file_t*, zip_fclose>>;
 
 bool RemoveFile(const std::string& path) {
   return DeleteFileA(path.c_str()) != 0;

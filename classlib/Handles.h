@@ -39,6 +39,14 @@ private:
   THandle FHandle = Traits::Empty();
 };
 
+// A handle type whose empty value is null, closed by CloseFn.
+template <class T, auto CloseFn> struct TNullHandleTraits {
+  using THandle = T;
+  static T Empty() noexcept { return nullptr; }
+  static bool Valid(T h) noexcept { return h != nullptr; }
+  static void Close(T h) noexcept { CloseFn(h); }
+};
+
 // Kernel objects: files, processes, mutexes (their functions fail with NULL or
 // INVALID_HANDLE_VALUE, depending on the function).
 struct TKernelHandleTraits {
@@ -59,23 +67,11 @@ struct TFindHandleTraits {
 using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 
 // An opened or created registry key.
-struct TRegKeyTraits {
-  using THandle = HKEY;
-  static HKEY Empty() noexcept { return nullptr; }
-  static bool Valid(HKEY h) noexcept { return h != nullptr; }
-  static void Close(HKEY h) noexcept { RegCloseKey(h); }
-};
-using TRegKey = TUniqueHandle<TRegKeyTraits>;
+using TRegKey = TUniqueHandle<TNullHandleTraits<HKEY, RegCloseKey>>;
 
 // A GDI object made by this program (pen, brush, font, bitmap, region); deleted at the end.
 // Deselect it first: TSelectObject, declared after it, restores the old object before it goes.
-template <class T = HGDIOBJ> struct TGdiObjectTraits {
-  using THandle = T;
-  static T Empty() noexcept { return nullptr; }
-  static bool Valid(T h) noexcept { return h != nullptr; }
-  static void Close(T h) noexcept { DeleteObject(h); }
-};
-template <class T = HGDIOBJ> using TGdiObject = TUniqueHandle<TGdiObjectTraits<T>>;
+template <class T = HGDIOBJ> using TGdiObject = TUniqueHandle<TNullHandleTraits<T, DeleteObject>>;
 
 // A window's whole DC (caption and frame included), released at the end.
 class TWindowDC {
