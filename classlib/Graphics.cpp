@@ -592,10 +592,9 @@ void TIcon::SetHandle(HICON icon) {
 int TIcon::Width() const {
   ICONINFO ii{};
   if (!FHandle || !GetIconInfo(FHandle, &ii)) return 0;
+  TGdiObject<HBITMAP> color(ii.hbmColor), mask(ii.hbmMask); // copies made for us
   BITMAP b{};
   GetObjectA(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof(b), &b);
-  if (ii.hbmColor) DeleteObject(ii.hbmColor);
-  if (ii.hbmMask) DeleteObject(ii.hbmMask);
   return b.bmWidth;
 }
 int TIcon::Height() const {

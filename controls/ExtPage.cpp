@@ -129,14 +129,16 @@ void TExtPageControl::FontChanged() {
 }
 
 TFont& TExtPageControl::TabMeasureFont() {
-  HDC dc = GetDC(nullptr);
+  TClientDC dc(nullptr);
   SIZE a{}, i{};
-  HGDIOBJ old = SelectObject(dc, FTabActiveFont.Handle());
-  GetTextExtentPoint32A(dc, "W", 1, &a);
-  SelectObject(dc, FTabInactiveFont.Handle());
-  GetTextExtentPoint32A(dc, "W", 1, &i);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    TSelectObject font(dc, FTabActiveFont.Handle());
+    GetTextExtentPoint32A(dc, "W", 1, &a);
+  }
+  {
+    TSelectObject font(dc, FTabInactiveFont.Handle());
+    GetTextExtentPoint32A(dc, "W", 1, &i);
+  }
   return i.cx > a.cx ? FTabInactiveFont : FTabActiveFont;
 }
 
@@ -332,9 +334,8 @@ bool TExtPageControl::DialogChar(char key) {
 // --- drawing -------------------------------------------------------------------------------------
 
 void TExtPageControl::FillTabRect(const RECT& r, bool active) {
-  HBRUSH b = CreateSolidBrush(ColorToRGB(active ? FTabActiveColor : FTabInactiveColor));
-  ::FillRect(FCanvas.Handle(), &r, b);
-  DeleteObject(b);
+  TGdiObject<HBRUSH> b(CreateSolidBrush(ColorToRGB(active ? FTabActiveColor : FTabInactiveColor)));
+  ::FillRect(FCanvas.Handle(), &r, b.Get());
 }
 
 void TExtPageControl::DrawItem(const DRAWITEMSTRUCT& d) {
@@ -451,34 +452,35 @@ void TExtPageControl::DrawTabDefault(int index, const RECT& rect, TOwnerDrawStat
 }
 
 void TExtPageControl::EraseBackground(HDC dc) {
+  // The owner's background events may raise: the canvas and the regions are given back anyway.
   FCanvas.SetHandle(dc);
+  TScopeExit releaseCanvas([this] { FCanvas.SetHandle(nullptr); });
   RECT client = ClientRect();
   SetBrushOrgEx(dc, Left() % 8, Top() % 8, nullptr);
   RECT page = PageDisplayRect();
   ::FillRect(dc, &page, BackgroundBrush());
   if (OnDrawBkgndInside) OnDrawBkgndInside(this, dc, ActivePageIndex(), page);
-  HRGN rgn = CreateRectRgnIndirect(&client);
-  HRGN pageRgn = CreateRectRgnIndirect(&page);
-  CombineRgn(rgn, rgn, pageRgn, RGN_DIFF);
-  DeleteObject(pageRgn);
+  TGdiObject<HRGN> rgn(CreateRectRgnIndirect(&client));
+  {
+    TGdiObject<HRGN> pageRgn(CreateRectRgnIndirect(&page));
+    CombineRgn(rgn.Get(), rgn.Get(), pageRgn.Get(), RGN_DIFF);
+  }
   int current = FActivePage ? FActivePage->TabIndex() : -1;
   for (int i = 0; i < TabCount(); ++i) {
     RECT t = TabRect(i);
     FillTabRect(t, i == current);
-    HRGN tr = CreateRectRgnIndirect(&t);
-    CombineRgn(rgn, rgn, tr, RGN_DIFF);
-    DeleteObject(tr);
+    TGdiObject<HRGN> tr(CreateRectRgnIndirect(&t));
+    CombineRgn(rgn.Get(), rgn.Get(), tr.Get(), RGN_DIFF);
   }
   TColor parentColor = Parent() ? Parent()->Color() : Color();
-  HBRUSH b = CreateSolidBrush(ColorToRGB(parentColor));
-  FillRgn(dc, rgn, b);
-  DeleteObject(b);
+  {
+    TGdiObject<HBRUSH> b(CreateSolidBrush(ColorToRGB(parentColor)));
+    FillRgn(dc, rgn.Get(), b.Get());
+  }
   if (OnDrawBkgndOutside) {
     SetBkColor(dc, ColorToRGB(parentColor));
-    OnDrawBkgndOutside(this, dc, rgn);
+    OnDrawBkgndOutside(this, dc, rgn.Get());
   }
-  DeleteObject(rgn);
-  FCanvas.SetHandle(nullptr);
 }
 
 void TExtPageControl::PaintBuffered() {
