@@ -33,12 +33,13 @@ TEST(Boundary, ExceptionInWindowProcedureReachesHandlerAndProcessGoesOn) {
                          wc.hInstance, nullptr);
   ASSERT_NE(w, nullptr);
   gCaught.clear();
+  TBoundaryHandler former = BoundaryHandler();
   SetBoundaryHandler([](std::exception_ptr e) { gCaught = ExceptionMessage(e); });
   LRESULT r = SendMessageA(w, WM_APP + 1, 0, 0);
   // Posted too: the exception is raised from inside DispatchMessage.
   PostMessageA(w, WM_APP + 1, 0, 0);
   ProcessMessages();
-  SetBoundaryHandler(nullptr);
+  SetBoundaryHandler(former); // later tests keep reporting what reaches a boundary
   DestroyWindow(w);
   EXPECT_EQ(r, -1);
   EXPECT_EQ(gCaught, "thrown inside a window procedure");
