@@ -411,8 +411,14 @@ void TagSocket::Log(const std::string& line) {
 void TagSocket::Close() {
   if (Connected()) {
     if (OnClosing) OnClosing(this);
+    if (!FBlocking) agWinsock.WSAAsyncSelect(FSocket, FWindow, 0, 0);
     agWinsock.closesocket(FSocket);
     FSocket = INVALID_SOCKET;
+    // The next socket may get the same handle: news of this one must not reach it.
+    MSG stale;
+    while (FWindow &&
+           PeekMessageA(&stale, FWindow, WM_AG_SOCKETEVENT, WM_AG_SOCKETEVENT, PM_REMOVE)) {
+    }
     if (OnClosed) OnClosed(this);
   }
   FInput.clear();

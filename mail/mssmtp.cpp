@@ -65,9 +65,14 @@ void TmsSMTP::SendMail() {
   if (!FMailMessage) SocketError(msErrMessageRequired);
   FMailMessage->CheckRequired();
   // The file goes with the stream whatever happens below.
-  auto stream = std::make_unique<TTempFileStream>();
+  struct TDropStream {
+    std::unique_ptr<TTempFileStream>& Stream;
+    ~TDropStream() { Stream.reset(); }
+  } drop{FStream};
+  FStream = std::make_unique<TTempFileStream>();
+  TTempFileStream& stream = *FStream;
   if (OnPrepare) OnPrepare(this);
-  FMailMessage->SaveToStream(*stream);
+  FMailMessage->SaveToStream(stream);
   if (OnSending) OnSending(this);
   const std::string& from = FMailMessage->Sender().Address();
   if (!from.empty()) {
@@ -85,11 +90,10 @@ void TmsSMTP::SendMail() {
   }
   SendLine("DATA");
   Check(ReadReply(), 3);
-  SendStream(*stream);
+  SendStream(stream);
   SendLine("");
   SendLine(".");
   Check(ReadReply(), 2);
-  stream.reset();
   if (OnMailSent) OnMailSent(this);
 }
 

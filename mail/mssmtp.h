@@ -2,6 +2,7 @@
 #pragma once
 #include "msmb.h"
 #include "msmsg.h"
+#include <memory>
 
 TB_DECLARE_EXCEPTION(EServerError, Exception);
 
@@ -17,6 +18,8 @@ public:
   void SetMailMessage(TmsMessage* value);
   // When it holds addresses, they replace the message's own in the envelope.
   TStringList& ExplicitRecipients() { return *FRecipients; }
+  // The encoded message while one is being sent (from OnPrepare to OnMailSent), else nullptr.
+  TStream* EncodedStream() const { return FStream.get(); }
 
   TNotifyEvent OnPrepare, OnSending, OnMailSent;
   TmsAddressRejectedEvent OnAddressRejected;
@@ -38,5 +41,6 @@ private:
   void SendRecipient(const std::string& address);
 
   TmsMessage* FMailMessage = nullptr;
+  std::unique_ptr<TTempFileStream> FStream;
   TStringList* FRecipients;
 };
