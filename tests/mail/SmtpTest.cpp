@@ -206,6 +206,16 @@ TEST_F(Smtp, NegativeRepliesEndTheTransactionWithTheServersTextAndQuitIsSent) {
   }
 }
 
+TEST_F(Smtp, ServerThatHangsUpBeforeQuitHasStillTakenTheMail) {
+  int sent = 0;
+  Client.OnMailSent = [&](TObject*) { ++sent; };
+  Client.SetServer(PeerServer("quitdrop"));
+  Client.Send();
+  EXPECT_EQ(sent, 1);
+  EXPECT_FALSE(Client.Connected());
+  EXPECT_NE(Transcript("quitdrop").find("DATA\nEND DATA\n"), std::string::npos);
+}
+
 TEST_F(Smtp, HeloWithANameRefusedThenBareHeloTaken) {
   Client.SetServer(PeerServer("helobare"));
   Client.Send();

@@ -159,7 +159,7 @@ TEST(SocketWaits, PartialLineThenSilenceTimesOutWhileTimersTick) {
   EXPECT_FALSE(c.Socket->Connected());
 }
 
-TEST(SocketWaits, CancelFromATimerEndsAReadAndALookUpAndClosesTheSocket) {
+TEST(SocketWaits, CancelFromATimerEndsAReadAndHoldsUntilTheFlagsAreReset) {
   TControlPeer c;
   bool canceled = false;
   c.Socket->OnCancel = [&](TObject*) { canceled = true; };
@@ -174,6 +174,17 @@ TEST(SocketWaits, CancelFromATimerEndsAReadAndALookUpAndClosesTheSocket) {
   c.Socket->ResetFlags();
   c.Socket->ConnectSocket();
   EXPECT_TRUE(c.Socket->Connected());
+}
+
+TEST(SocketWaits, CancelFromATimerEndsASendThatWaitsForRoom) {
+  TControlPeer c;
+  c.Socket->SendLine("STALL");
+  TMemoryStream big;
+  big.SetSize(64 << 20); // far more than the peer's and the system's buffers hold
+  TOneShot cancel(1500, [&] { c.Socket->Cancel(); });
+  EXPECT_EQ(ErrorOf<ECanceledError>([&] { c.Socket->SendStream(big); }),
+            "Operation has been canceled");
+  EXPECT_FALSE(c.Socket->Connected());
 }
 
 TEST(SocketStreams, StreamsOfChunkBoundarySizesArriveWholeWithProgress) {

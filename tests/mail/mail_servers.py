@@ -151,7 +151,7 @@ async def scripted(folder, name, reader, writer):
 
 async def control(folder, reader, writer):
     """The socket layer's peer: EMIT HEX sends bytes, SINK N keeps the next N bytes in
-    sink_N.bin and answers "GOT N", CLOSE hangs up."""
+    sink_N.bin and answers "GOT N", STALL stops reading, CLOSE hangs up."""
     while True:
         line = await reader.readline()
         if not line:
@@ -169,6 +169,9 @@ async def control(folder, reader, writer):
                 f.write(data)
             writer.write(b"GOT %d\r\n" % n)
             await writer.drain()
+        elif words[0] == "STALL":
+            await asyncio.sleep(3600)  # reads nothing more: the client's sends must wait
+            return
         elif words[0] == "CLOSE":
             writer.close()
             return
@@ -183,7 +186,7 @@ async def serve(folder):
     ports["aiosmtpd"] = server.sockets[0].getsockname()[1]
     servers = [server]
     for name in ["helobare", "greetbare", "rcpt", "data250", "dot554", "dropmail", "silence",
-                 "greet554"]:
+                 "greet554", "quitdrop"]:
         s = await asyncio.start_server(
             lambda r, w, n=name: scripted(folder, n, r, w), "127.0.0.1", 0)
         ports[name] = s.sockets[0].getsockname()[1]
