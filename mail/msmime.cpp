@@ -51,17 +51,24 @@ void EncodeQuotedPrintableParagraph(const std::string& paragraph, std::vector<st
   out.push_back(line);
 }
 
-std::vector<std::string> EncodeQuotedPrintableLines(const std::string& text) {
-  std::vector<std::string> out;
+std::vector<std::string> SplitTextLines(const std::string& text) {
+  std::vector<std::string> lines;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) {
-      EncodeQuotedPrintableParagraph(text.substr(start), out);
+      lines.push_back(text.substr(start));
       break;
     }
-    EncodeQuotedPrintableParagraph(text.substr(start, end - start), out);
+    lines.push_back(text.substr(start, end - start));
     start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
+  return lines;
+}
+
+std::vector<std::string> EncodeQuotedPrintableLines(const std::string& text) {
+  std::vector<std::string> out;
+  for (const std::string& paragraph : SplitTextLines(text))
+    EncodeQuotedPrintableParagraph(paragraph, out);
   return out;
 }

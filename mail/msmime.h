@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+// The lines of a text, ended by CR LF, CR or LF; a line end after the last line adds no empty one.
+std::vector<std::string> SplitTextLines(const std::string& text);
+
 // Base64 with the standard alphabet, 57 source bytes (76 characters) per line, "=" filled.
 std::vector<std::string> EncodeBase64Lines(const std::string& data);
 

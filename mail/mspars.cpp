@@ -28,20 +28,6 @@ std::string SafeFileName(const std::string& path) {
   return name;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  return lines;
-}
 } // namespace
 
 TmsMessageEncoder::TmsMessageEncoder(TmsMessage& message, TStream& stream)
@@ -170,7 +156,7 @@ void TmsMessageEncoder::WriteAttachmentData(TmsAttItem& item) {
     WriteLines(EncodeQuotedPrintableLines(data));
     break;
   case TmsTransferEncoding::te7Bit:
-    WriteLines(SplitLines(data));
+    WriteLines(SplitTextLines(data));
     break;
   default:
     WriteLines(EncodeBase64Lines(data));

@@ -50,6 +50,26 @@ private:
   TTimer* FTimer;
 };
 
+// The message of the exception of type E that action raises, or what happened instead.
+template <class E> std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return std::string("other exception: ") + e.what();
+  }
+  return "no exception";
+}
+
+// Bytes of every value, in an order that depends on step.
+inline std::string Pattern(size_t size, unsigned step) {
+  std::string bytes;
+  for (size_t i = 0; i < size; ++i)
+    bytes += static_cast<char>((i * step + i / 256) & 255);
+  return bytes;
+}
+
 // A file's lines, the way the peers and the transfer log write them.
 inline std::string FileText(const std::string& path) {
   return FileExists(path) ? ReadFileBytes(path) : std::string();

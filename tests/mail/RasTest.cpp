@@ -35,17 +35,6 @@ private:
   HMODULE FModule;
 };
 
-template <class E> std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return std::string("other exception: ") + e.what();
-  }
-  return "no exception";
-}
-
 // A component whose Service is set through its setter, as the setup dialog does.
 std::unique_ptr<TagRas> Ras(const std::string& service) {
   auto ras = std::make_unique<TagRas>(nullptr);

@@ -8,23 +8,6 @@
 #include <windows.h>
 
 namespace {
-template <class E> std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return std::string("other exception: ") + e.what();
-  }
-  return "no exception";
-}
-
-std::string Pattern(size_t size, unsigned step) {
-  std::string bytes;
-  for (size_t i = 0; i < size; ++i)
-    bytes += static_cast<char>((i * step + i / 256) & 255);
-  return bytes;
-}
 
 // Names of the files the temporary folder holds that begin with "ms" and end in ".tmp".
 std::set<std::string> TempMessageFiles() {

@@ -39,16 +39,6 @@ struct TControlPeer {
   }
 };
 
-template <class E> std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return std::string("other exception: ") + e.what();
-  }
-  return "no exception";
-}
 } // namespace
 
 TEST(SocketAddress, DottedAddressAndHostNameWithPortBothConnect) {
@@ -102,6 +92,17 @@ TEST(SocketAddress, BadPortsServerAndServiceAreRefusedWithTheirTexts) {
   auto unconnected = NewSocket("127.0.0.1:25");
   EXPECT_EQ(ErrorOf<ESocketError>([&] { unconnected->SendLine("x"); }),
             "You have to connect to the server first");
+}
+
+TEST(SocketErrors, LibraryNotLoadedIsReportedUntilItIsLoadedAgain) {
+  auto socket = NewSocket(PeerServer("control"));
+  socket->SetWinsockLoaded(false);
+  EXPECT_FALSE(socket->WinsockLoaded());
+  EXPECT_EQ(ErrorOf<EWinsockDLLError>([&] { socket->Open(); }), "Winsock is not loaded");
+  socket->SetWinsockLoaded(true);
+  socket->Open();
+  socket->ConnectSocket();
+  EXPECT_TRUE(socket->Connected());
 }
 
 TEST(SocketErrors, RefusedConnectionEndsAtOnceAsRefusedAndOnErrorMayChangeTheText) {

@@ -27,24 +27,6 @@ std::string Original(const std::string& name, const std::string& bytes) {
   return path;
 }
 
-std::string Pattern(size_t size, unsigned step) {
-  std::string bytes;
-  for (size_t i = 0; i < size; ++i)
-    bytes += static_cast<char>((i * step + i / 256) & 255);
-  return bytes;
-}
-
-template <class E> std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return std::string("other exception: ") + e.what();
-  }
-  return "no exception";
-}
-
 class Writer : public testing::Test {
 protected:
   void SetUp() override {
