@@ -57,6 +57,21 @@ TEST(SocketAddress, DottedAddressAndHostNameWithPortBothConnect) {
   }
 }
 
+TEST(SocketAddress, BlockingCallsResolveConnectAndExchangeLinesToo) {
+  auto socket = NewSocket("localhost");
+  socket->SetBlocking(true);
+  socket->SetServiceName("smtp");
+  socket->Open();
+  EXPECT_EQ(socket->RemotePort(), 25);
+  socket->Close();
+  socket->SetServer(PeerServer("control"));
+  socket->Open();
+  socket->ConnectSocket();
+  socket->SendLine("EMIT " + Hex("250-a\r\n250 b\r\n"));
+  EXPECT_EQ(socket->ReadReply(), 250);
+  EXPECT_EQ(socket->LastReply(), "250 b");
+}
+
 TEST(SocketAddress, ServiceNameFromTheSystemOrTheDefaultPort) {
   auto known = NewSocket("127.0.0.1");
   known->SetServiceName("smtp");
@@ -103,6 +118,12 @@ TEST(SocketErrors, LibraryNotLoadedIsReportedUntilItIsLoadedAgain) {
   socket->Open();
   socket->ConnectSocket();
   EXPECT_TRUE(socket->Connected());
+}
+
+TEST(SocketErrors, UnknownHostIsReportedWithTheSocketsText) {
+  auto socket = NewSocket("no-such-host.invalid:25");
+  EXPECT_EQ(ErrorOf<ESocketError>([&] { socket->Open(); }), "[11001] Host not found");
+  EXPECT_FALSE(socket->Connected());
 }
 
 TEST(SocketErrors, RefusedConnectionEndsAtOnceAsRefusedAndOnErrorMayChangeTheText) {
