@@ -39,6 +39,19 @@ void DrawGlyph(TBitmap& bmp, TGlyph kind) {
   }
 }
 
+// The played part over the slider: the mouse passes through it to the slider beneath.
+class TSelPanel : public TPanel {
+public:
+  using TPanel::TPanel;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_NCHITTEST) {
+      m.Result = HTTRANSPARENT;
+      return;
+    }
+    TPanel::WndProc(m);
+  }
+};
+
 bool IsActive(TMidiMode mode) {
   return mode == mdPlaying || mode == mdSeeking || mode == mdPaused;
 }
@@ -72,7 +85,9 @@ void TMasterFrm::BuildPlayerCommands() {
   MMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     TrackBar1MouseDown(s, b, sh, x, y);
   };
-  SelPanel = MakePanel(TopPanel, "SelPanel", "");
+  SelPanel = new TSelPanel(this);
+  SelPanel->SetName("SelPanel");
+  SelPanel->SetParent(TopPanel);
   SelPanel->SetBevelOuter(bvNone);
   SelPanel->SetColor(GrooveFill);
   SelPanel->SetBounds(0, 0, 0, 3);

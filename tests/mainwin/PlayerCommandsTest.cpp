@@ -275,6 +275,11 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   EXPECT_TRUE(FForm->SelPanel->Visible());
   EXPECT_GT(FForm->SelPanel->Width(), 0);
   EXPECT_LT(FForm->SelPanel->Left() + FForm->SelPanel->Width(), slider.Left() + c.x);
+  // A click on the played part reaches the slider beneath it.
+  POINT onPart = FForm->SelPanel->ClientToScreen({2, 1});
+  EXPECT_EQ(
+      SendMessageA(FForm->SelPanel->Handle(), WM_NCHITTEST, 0, MAKELPARAM(onPart.x, onPart.y)),
+      HTTRANSPARENT);
   // Pressed: the centre lights up.
   SendMessageA(slider.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
   CaptureControl(slider, shot);
