@@ -234,7 +234,7 @@ bool TMasterFrm::ContextHelpClick(TObject*) {
 
 void TMasterFrm::OneStopClick(TObject*) {
   {
-    THourGlass busy;
+    auto busy = HourGlass();
     TProgram& program = FRoad->Program();
     TMidiMode mode = FRoad->Mode();
     if (mode != mdPlaying && mode != mdPaused) {
@@ -374,7 +374,7 @@ void TMasterFrm::N19Click(TObject*) {
   const int kept = FMyMidi->GetPosition();
   SetTimer1(false);
   {
-    THourGlass busy;
+    auto busy = HourGlass();
     RepeatSBClick(this); // reopens the sequencer on the new port
     if (restartPos) FMyMidi->SetPosition(kept);
   }
@@ -407,7 +407,7 @@ void TMasterFrm::MMSlider1TrackEnd(TObject*) {
   if (mode != mdPlaying && mode != mdPaused) {
     MMSlider1->SetPosition(0);
   } else if (FRoad->SliderDragging() && mode == mdPlaying) {
-    THourGlass busy;
+    auto busy = HourGlass();
     FMyMidi->SetPosition(MMSlider1->Position() * 1000);
   }
   FRoad->SetSliderDragging(false);
