@@ -80,8 +80,9 @@ void TMMCustomSlider::StartBlink() {
 
 void TMMCustomSlider::StopBlink() {
   if (BlinkSlider == this) {
+    // No slider blinks now: the timer goes until the next one takes the focus.
     BlinkSlider = nullptr;
-    if (BlinkTimer) BlinkTimer->SetEnabled(false);
+    FreeAndNil(BlinkTimer);
   }
   FBlinkPhase = false;
 }
