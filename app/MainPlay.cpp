@@ -2,15 +2,8 @@
 #include <windows.h>
 #include "HourGlass.h"
 #include "MainCodeD2.h"
-#include "Handles.h"
 
 namespace {
-
-// The hourglass for the life of a command, back to the arrow even when the command throws.
-auto HourGlass() {
-  Screen->SetCursor(crHourGlass);
-  return TScopeExit([] { Screen->SetCursor(crDefault); });
-}
 
 // The items from this one on are the title commands.
 constexpr int FirstTitleCommand = 4;

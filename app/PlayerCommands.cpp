@@ -39,6 +39,19 @@ void DrawGlyph(TBitmap& bmp, TGlyph kind) {
   }
 }
 
+// The played part over the slider: the mouse passes through it to the slider beneath.
+class TSelPanel : public TPanel {
+public:
+  using TPanel::TPanel;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_NCHITTEST) {
+      m.Result = HTTRANSPARENT;
+      return;
+    }
+    TPanel::WndProc(m);
+  }
+};
+
 bool IsActive(TMidiMode mode) {
   return mode == mdPlaying || mode == mdSeeking || mode == mdPaused;
 }
@@ -72,7 +85,9 @@ void TMasterFrm::BuildPlayerCommands() {
   MMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     TrackBar1MouseDown(s, b, sh, x, y);
   };
-  SelPanel = MakePanel(TopPanel, "SelPanel", "");
+  SelPanel = new TSelPanel(this);
+  SelPanel->SetName("SelPanel");
+  SelPanel->SetParent(TopPanel);
   SelPanel->SetBevelOuter(bvNone);
   SelPanel->SetColor(GrooveFill);
   SelPanel->SetBounds(0, 0, 0, 3);
@@ -219,7 +234,7 @@ bool TMasterFrm::ContextHelpClick(TObject*) {
 
 void TMasterFrm::OneStopClick(TObject*) {
   {
-    THourGlass busy;
+    auto busy = HourGlass();
     TProgram& program = FRoad->Program();
     TMidiMode mode = FRoad->Mode();
     if (mode != mdPlaying && mode != mdPaused) {
@@ -359,7 +374,7 @@ void TMasterFrm::N19Click(TObject*) {
   const int kept = FMyMidi->GetPosition();
   SetTimer1(false);
   {
-    THourGlass busy;
+    auto busy = HourGlass();
     RepeatSBClick(this); // reopens the sequencer on the new port
     if (restartPos) FMyMidi->SetPosition(kept);
   }
@@ -392,7 +407,7 @@ void TMasterFrm::MMSlider1TrackEnd(TObject*) {
   if (mode != mdPlaying && mode != mdPaused) {
     MMSlider1->SetPosition(0);
   } else if (FRoad->SliderDragging() && mode == mdPlaying) {
-    THourGlass busy;
+    auto busy = HourGlass();
     FMyMidi->SetPosition(MMSlider1->Position() * 1000);
   }
   FRoad->SetSliderDragging(false);

@@ -1,5 +1,6 @@
 // Base layer of the sound components.
 #include "MMObj.h"
+#include "MMUtils.h"
 #include "Resources.h"
 
 std::string LoadLibraryString(int n) {
@@ -27,14 +28,6 @@ void TMMObject::Changed() {
 
 // --- TMMBevel ------------------------------------------------------------------------------------
 
-namespace {
-template <class T> bool Store(T& field, T value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-} // namespace
-
 void TMMBevel::Assign(TPersistent* Source) {
   auto* b = dynamic_cast<TMMBevel*>(Source);
   if (!b) {
@@ -54,29 +47,29 @@ void TMMBevel::Assign(TPersistent* Source) {
 }
 
 void TMMBevel::SetBevelInner(TPanelBevel v) {
-  if (Store(FBevelInner, v)) Changed();
+  if (StoreChanged(FBevelInner, v)) Changed();
 }
 void TMMBevel::SetBevelOuter(TPanelBevel v) {
-  if (Store(FBevelOuter, v)) Changed();
+  if (StoreChanged(FBevelOuter, v)) Changed();
 }
 void TMMBevel::SetBevelInnerWidth(TBevelWidth v) {
-  if (Store(FBevelInnerWidth, v)) Changed();
+  if (StoreChanged(FBevelInnerWidth, v)) Changed();
 }
 void TMMBevel::SetBevelOuterWidth(TBevelWidth v) {
-  if (Store(FBevelOuterWidth, v)) Changed();
+  if (StoreChanged(FBevelOuterWidth, v)) Changed();
 }
 void TMMBevel::SetBorderStyle(TFormBorderStyle v) {
-  if (Store(FBorderStyle, v)) Changed();
+  if (StoreChanged(FBorderStyle, v)) Changed();
 }
 void TMMBevel::SetBorderWidth(TBorderWidth v) {
-  if (Store(FBorderWidth, v)) Changed();
+  if (StoreChanged(FBorderWidth, v)) Changed();
 }
 void TMMBevel::SetBorderSpace(TBorderWidth v) {
-  if (Store(FBorderSpace, v)) Changed();
+  if (StoreChanged(FBorderSpace, v)) Changed();
 }
 void TMMBevel::SetColors(int index, TColor v) {
   if (index < 0 || index > 5) return;
-  if (Store(FColors[index], v)) Changed();
+  if (StoreChanged(FColors[index], v)) Changed();
 }
 
 int TMMBevel::BevelExtent() const {

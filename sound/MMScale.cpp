@@ -3,14 +3,6 @@
 #include "MMProps.h"
 #include "MMUtils.h"
 
-namespace {
-template <class T> bool Store(T& field, T value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-} // namespace
-
 void TMMCustomScale::Changed() {
   if (OnChange) OnChange(this);
 }
@@ -33,7 +25,7 @@ void TMMCustomScale::Assign(TPersistent* Source) {
 }
 
 void TMMCustomScale::SetVisible(bool v) {
-  if (Store(FVisible, v)) Changed();
+  if (StoreChanged(FVisible, v)) Changed();
 }
 
 void TMMCustomScale::SetColor(TColor v) {
@@ -43,27 +35,27 @@ void TMMCustomScale::SetColor(TColor v) {
 }
 
 void TMMCustomScale::SetStyle(TMMScaleStyle v) {
-  if (Store(FStyle, v)) Changed();
+  if (StoreChanged(FStyle, v)) Changed();
 }
 
 void TMMCustomScale::SetTickCount(int v) {
-  if (Store(FTickCount, v)) Changed();
+  if (StoreChanged(FTickCount, v)) Changed();
 }
 
 void TMMCustomScale::SetEnlargeEvery(int v) {
-  if (Store(FEnlargeEvery, v)) Changed();
+  if (StoreChanged(FEnlargeEvery, v)) Changed();
 }
 
 void TMMCustomScale::SetSize(int v) {
-  if (Store(FSize, v)) Changed();
+  if (StoreChanged(FSize, v)) Changed();
 }
 
 void TMMCustomScale::SetOrigin(TMMScaleOrigin v) {
-  if (Store(FOrigin, v)) Changed();
+  if (StoreChanged(FOrigin, v)) Changed();
 }
 
 void TMMCustomScale::SetConnect(bool v) {
-  if (Store(FConnect, v)) Changed();
+  if (StoreChanged(FConnect, v)) Changed();
 }
 
 void TMMCustomScale::SetZoneColors(TColor first, TColor second, TColor third) {

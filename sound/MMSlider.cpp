@@ -64,11 +64,6 @@ namespace {
 TTimer* BlinkTimer = nullptr;
 TMMCustomSlider* BlinkSlider = nullptr;
 
-template <class T> bool Store(T& field, T value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
 } // namespace
 
 void TMMCustomSlider::StartBlink() {
@@ -85,8 +80,9 @@ void TMMCustomSlider::StartBlink() {
 
 void TMMCustomSlider::StopBlink() {
   if (BlinkSlider == this) {
+    // No slider blinks now: the timer goes until the next one takes the focus.
     BlinkSlider = nullptr;
-    if (BlinkTimer) BlinkTimer->SetEnabled(false);
+    FreeAndNil(BlinkTimer);
   }
   FBlinkPhase = false;
 }
@@ -176,43 +172,43 @@ void TMMCustomSlider::SetBounds(int left, int top, int width, int height) {
 }
 
 void TMMCustomSlider::SetFocusAction(TMMFocusAction v) {
-  if (Store(FFocusAction, v)) Invalidate();
+  if (StoreChanged(FFocusAction, v)) Invalidate();
 }
 void TMMCustomSlider::SetFocusColor(TColor v) {
-  if (Store(FFocusColor, v)) Invalidate();
+  if (StoreChanged(FFocusColor, v)) Invalidate();
 }
 void TMMCustomSlider::SetGrooveColor(TColor v) {
-  if (Store(FGrooveColor, v)) Invalidate();
+  if (StoreChanged(FGrooveColor, v)) Invalidate();
 }
 void TMMCustomSlider::SetThumbColor(TColor v) {
-  if (Store(FThumbColor, v)) Invalidate();
+  if (StoreChanged(FThumbColor, v)) Invalidate();
 }
 void TMMCustomSlider::SetThumbBorder(bool v) {
-  if (Store(FThumbBorder, v)) Invalidate();
+  if (StoreChanged(FThumbBorder, v)) Invalidate();
 }
 void TMMCustomSlider::SetDisabledColor(TColor v) {
-  if (Store(FDisabledColor, v)) Invalidate();
+  if (StoreChanged(FDisabledColor, v)) Invalidate();
 }
 void TMMCustomSlider::SetGrooveSize(int v) {
-  if (Store(FGrooveSize, v)) Changed();
+  if (StoreChanged(FGrooveSize, v)) Changed();
 }
 void TMMCustomSlider::SetThumbWidth(int v) {
-  if (Store(FThumbWidth, v)) Changed();
+  if (StoreChanged(FThumbWidth, v)) Changed();
 }
 void TMMCustomSlider::SetThumbHeight(int v) {
-  if (Store(FThumbHeight, v)) Changed();
+  if (StoreChanged(FThumbHeight, v)) Changed();
 }
 void TMMCustomSlider::SetThumbStyle(TMMThumbStyle v) {
-  if (Store(FThumbStyle, v)) Invalidate();
+  if (StoreChanged(FThumbStyle, v)) Invalidate();
 }
 void TMMCustomSlider::SetGrooveStyle(TMMGrooveStyle v) {
-  if (Store(FGrooveStyle, v)) Invalidate();
+  if (StoreChanged(FGrooveStyle, v)) Invalidate();
 }
 void TMMCustomSlider::SetScaleDistance(int v) {
-  if (Store(FScaleDistance, v)) Changed();
+  if (StoreChanged(FScaleDistance, v)) Changed();
 }
 void TMMCustomSlider::SetScalePosition(TMMScalePos v) {
-  if (Store(FScalePosition, v)) Changed();
+  if (StoreChanged(FScalePosition, v)) Changed();
 }
 
 void TMMCustomSlider::SetOrientation(TMMOrientation v) {

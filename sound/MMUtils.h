@@ -85,6 +85,13 @@ long double fLog10(long double value);
 // base^exponent as 2^(exponent x log2(base)).
 long double fPower(long double base, long double exponent);
 
+// Stores value in field when it differs; answers whether it did (setters then announce it).
+template <class T> bool StoreChanged(T& field, T value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
 // Fires onError (when assigned) with sender, then raises E with the message.
 template <class E>
 [[noreturn]] void RaiseWithOnError(TObject* sender, const TNotifyEvent& onError,

@@ -3,30 +3,24 @@
 cursors: 2005 is the pointing hand shown over a slider's thumb; the others are cross-hairs
 marked with their number in binary, so that each one is told apart. Run it again after
 changing a picture."""
+import ast
 import os
 import struct
 import sys
 
-HAND = [
-    "     XX",
-    "    X..X",
-    "    X..X",
-    "    X..X",
-    "    X..XXX",
-    "    X..X..XXX",
-    "    X..X..X..XX",
-    " XX X..X..X..X.X",
-    "X..XX........X..X",
-    "X...X...........X",
-    " X..............X",
-    "  X.............X",
-    "  X............X",
-    "   X...........X",
-    "   X..........X",
-    "    X.........X",
-    "    X........X",
-    "     XXXXXXXXX",
-]
+# The pointing hand is the program's own, read from the class library's cursor script.
+def _program_hand():
+    here = os.path.dirname(os.path.abspath(__file__))
+    script = os.path.join(here, "..", "..", "classlib", "res", "make_cursors.py")
+    with open(script) as f:
+        tree = ast.parse(f.read())
+    for node in tree.body:
+        if isinstance(node, ast.Assign) and getattr(node.targets[0], "id", "") == "HAND":
+            return ast.literal_eval(node.value)
+    raise SystemExit("no HAND picture in " + script)
+
+
+HAND = _program_hand()
 
 
 def cross(number):

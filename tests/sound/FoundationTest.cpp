@@ -329,3 +329,49 @@ TEST(MMRegistry, FindsPropertiesAlongTheChainWithTheirDefaults) {
   EXPECT_EQ(twin.Bevel()->BorderWidth(), 2);
   EXPECT_THROW(GetOrdProp(&slider, "NoSuch"), EPropertyError);
 }
+
+TEST(MMControlBases, PanelAlignsInsideItsBevelAndPaintEventReplacesPainting) {
+  TForm form(nullptr);
+  form.SetBounds(30, 30, 240, 160);
+  auto* panel = new TMMCustomPanel(&form);
+  panel->SetBounds(10, 10, 120, 80);
+  panel->SetColor(clWhite);
+  panel->SetParent(&form);
+  auto* child = new TPanel(&form);
+  child->SetParent(panel);
+  child->SetAlign(alClient);
+  panel->Bevel()->SetBorderWidth(3); // extent 1 + 3
+  form.Show();
+  ProcessMessages();
+  EXPECT_EQ(panel->BevelOuter(), bvNone) << "the library's bevel replaces the panel's";
+  EXPECT_EQ(child->Left(), 4);
+  EXPECT_EQ(child->Width(), 120 - 8);
+  child->SetVisible(false);
+  int painted = 0;
+  panel->OnPaint = [&](TMMCustomPanel* p) {
+    ++painted;
+    p->Canvas().Brush().SetColor(clRed);
+    p->Canvas().FillRect({0, 0, p->Width(), p->Height()});
+  };
+  TBitmap shot;
+  CaptureControl(*panel, shot);
+  EXPECT_GE(painted, 1);
+  EXPECT_EQ(shot.Pixel(60, 40), clRed) << "the event painted instead of the fill";
+  EXPECT_EQ(shot.Pixel(0, 0), clRed) << "and no bevel";
+  panel->OnPaint = nullptr;
+  CaptureControl(*panel, shot);
+  EXPECT_EQ(shot.Pixel(60, 40), clWhite);
+}
+
+TEST(MMUtils, OnErrorFiresBeforeTheRaise) {
+  TObject sender;
+  std::vector<std::string> order;
+  TNotifyEvent onError = [&](TObject* s) { order.push_back(s == &sender ? "event" : "other"); };
+  try {
+    RaiseWithOnError<EMMScaleError>(&sender, onError, "Canvas needed for this operation");
+  } catch (const EMMScaleError& e) {
+    order.push_back(e.what());
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"event", "Canvas needed for this operation"}));
+  EXPECT_THROW(RaiseWithOnError<EDivByZero>(&sender, nullptr, "x"), EDivByZero);
+}
