@@ -401,3 +401,23 @@ TEST(WaveInFailures, AWorkerFailureIsShownAndClosedOnTheWindowThread) {
   });
   EXPECT_EQ(DSPThreadCount(), 0);
 }
+
+TEST(WaveInStop, RelinkingAStartedRecorderStopsTheDevice) {
+  TMMWaveIn w(nullptr);
+  TTail tail;
+  w.SetOutput(&tail);
+  TTake take;
+  take.Attach(w, 0);
+  int stops = 0;
+  w.OnStop = [&](TObject*) { ++stops; };
+  w.Start();
+  ASSERT_TRUE(PumpUntil([&] { return take.Count >= 1; }, 15000));
+  w.SetOutput(nullptr);
+  EXPECT_EQ(stops, 1);
+  EXPECT_FALSE(w.InState(TMMWaveIn::wsStarted));
+  const int count = take.Count;
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(take.Count.load(), count); // the device stopped with the component
+  EXPECT_NO_THROW(w.Close());
+  EXPECT_TRUE(w.InState(TMMWaveIn::wsClosed));
+}
