@@ -216,6 +216,24 @@ TEST(WaveInRules, PropertiesClampAndRefuseWhileOpen) {
   EXPECT_EQ(WaveInErrorText(12345), "Specified error number is out of range (unknown error)");
 }
 
+TEST(WaveInRules, CapabilityBitsDecideByBandChannelsAndBits) {
+  WAVEINCAPSA caps{};
+  caps.dwFormats = WAVE_FORMAT_1S08 | WAVE_FORMAT_2M16 | WAVE_FORMAT_4S16;
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(8, 2, 11025)));
+  EXPECT_FALSE(WaveInCapsAllow(caps, Pcm(8, 1, 11025)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(8, 2, 8000)));
+  EXPECT_FALSE(WaveInCapsAllow(caps, Pcm(8, 2, 11026))); // the second band
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(16, 1, 22050)));
+  EXPECT_FALSE(WaveInCapsAllow(caps, Pcm(16, 2, 22050)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(16, 2, 48000)));
+  EXPECT_FALSE(WaveInCapsAllow(caps, Pcm(16, 1, 44100)));
+  // Outside the table the driver's query decides alone.
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(16, 1, 96000)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(8, 1, 7999)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(24, 1, 44100)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(16, 4, 44100)));
+}
+
 TEST(WaveInRules, CallbackModeOnlyOnTheWindows95Family) {
   TWin95 nt(false);
   TModalAnswers answers;
