@@ -237,9 +237,9 @@ void TMMWaveIn::Rollback() {
     if (FHandle) CloseDevice(ignored);
     FHandle = nullptr;
     SetState(wsClosed);
+    StopWorker();
     FreeBuffers();
     TMMCustomSoundComponent::Closed();
-    StopWorker();
   } catch (...) {
     // The first failure is the one reported.
   }
