@@ -48,7 +48,7 @@ int TMasterFrmBase::ShowMessageBox(const std::string& text, int kind, int helpCo
 
 void TMasterFrmBase::SetCommandsEnabled(bool enabled) {
   for (const char* name : kCommandControls)
-    if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) c->SetEnabled(enabled);
+    if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) FCommandGate.SetEnabled(c, enabled);
   bool steps = enabled;
   if (enabled) {
     TMidiMode mode = PlayerMode ? PlayerMode() : mdNotReady;
@@ -64,6 +64,8 @@ void TMasterFrmBase::SetCommandsEnabled(bool enabled) {
         if (caption == name) items.Items(i)->SetEnabled(enabled);
     }
   }
+  // Handlers may have come since the last look; the ones still missing keep their items off.
+  FCommandGate.Apply();
   SetCursor(enabled ? crDefault : crHourGlass);
   if (HandleAllocated()) {
     // Show the new cursor at once when the mouse is over the window.
