@@ -34,21 +34,23 @@ TCommandGate::TEntry* TCommandGate::Find(const void* item) {
 }
 
 void TCommandGate::SetEnabled(TControl* control, bool value) {
-  if (TEntry* e = Find(control)) {
-    e->Wanted = value;
-    Apply(*e);
-  } else {
+  if (TEntry* e = Find(control))
+    Want(*e, value);
+  else
     control->SetEnabled(value);
-  }
 }
 
 void TCommandGate::SetEnabled(TMenuItem* item, bool value) {
-  if (TEntry* e = Find(item)) {
-    e->Wanted = value;
-    Apply(*e);
-  } else {
+  if (TEntry* e = Find(item))
+    Want(*e, value);
+  else
     item->SetEnabled(value);
-  }
+}
+
+void TCommandGate::Want(TEntry& e, bool value) {
+  e.Wanted = value;
+  e.HadHandler = e.HasHandler();
+  e.SetEnabled(value && e.HadHandler);
 }
 
 void TCommandGate::Apply() {

@@ -34,5 +34,6 @@ private:
   void Add(TEntry entry);
   TEntry* Find(const void* item);
   void Apply(TEntry& entry);
+  void Want(TEntry& entry, bool value);
   std::vector<TEntry> FEntries;
 };
