@@ -206,8 +206,8 @@ TEST(HandToInstance, AFirstInstanceThatDoesNotAnswerNeitherHangsTheStartNorKeeps
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = cls.c_str();
     RegisterClassA(&wc);
-    hung = CreateWindowA(cls.c_str(), "hung", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                         nullptr, GetModuleHandleA(nullptr), nullptr);
+    hung = CreateWindowA(cls.c_str(), "hung", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
     SetEvent(made);
     WaitForSingleObject(release, INFINITE); // no message is taken meanwhile
     if (hung) DestroyWindow(hung);
