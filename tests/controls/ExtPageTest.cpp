@@ -258,9 +258,10 @@ TEST(ExtPageMultiLine, TabsThatDoNotFitWrapOntoRowsAndThePagesMoveBelowThem) {
   TPageFixture f;
   f.Pages->SetTabWidth(0);
   f.Pages->SetTabHeight(0);
-  for (int i = 0; i < 9; ++i) {
+  for (const char* caption : {"Classical", "Country", "Dance", "Folk", "Jazz", "Marches",
+                              "Ragtime", "Rock and roll", "Waltzes"}) {
     auto* sheet = new TTabSheet(&f.Form);
-    sheet->SetCaption("Category " + std::to_string(i));
+    sheet->SetCaption(caption);
     sheet->SetPageControl(f.Pages);
   }
   ProcessMessages();
