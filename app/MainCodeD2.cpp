@@ -456,6 +456,7 @@ void TMasterFrm::FormCreate(TObject*) {
 void TMasterFrm::PrepareWorkFolders() {
   std::string folder = ProgramFolder();
   RegisterDocType(ProgramFolder() + ExtractFileName(ParamStr(0)), FDocTypeName);
+  WriteDocumentIcon(folder);
   FAssocCommands = std::make_unique<TFileAssocCommands>(
       TFileAssocCommands::TItems{MIDIdefault, MIDIrestore, LaunchOnWinStart, Normal1, Minimized1,
                                  Not1},

@@ -231,14 +231,23 @@ protected:
 };
 
 TEST(ResetStreams, AreSmallMidiFilesWithTheirSystemExclusiveMessages) {
-  std::string gm = BuiltInGMReset(), gs = BuiltInGSReset();
+  // The streams as the built program carries them, read from Tonalbrook.exe itself.
+  std::string exe = WinPath(EnvVar("TB_BUILD_DIR") + "/app/Tonalbrook.exe");
+  HMODULE program = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr) << exe;
+  std::string gm = ResetStreamResource(program, "GMRESET");
+  std::string gs = ResetStreamResource(program, "GSRESET");
+  FreeLibrary(program);
   ASSERT_EQ(gm.size(), 49u);
   ASSERT_EQ(gs.size(), 82u);
-  EXPECT_EQ(gm.substr(0, 4), "MThd");
+  EXPECT_EQ(gm.substr(0, 18), std::string("MThd\0\0\0\x06\0\0\0\x01\0\x78MTrk", 18));
+  EXPECT_EQ(gs.substr(0, 18), std::string("MThd\0\0\0\x06\0\0\0\x01\0\x78MTrk", 18));
   EXPECT_NE(gm.find(std::string("\xF0\x05\x7E\x7F\x09\x01\xF7", 7)), std::string::npos);
   EXPECT_NE(gs.find(std::string("\xF0\x0A\x41\x10\x42\x12\x40\x00\x7F\x00\x41\xF7", 12)),
             std::string::npos);
-  // Test programs carry no resources: the built-in copies stand in.
+  EXPECT_EQ(gm.substr(gm.size() - 3), std::string("\xFF\x2F\x00", 3));
+  EXPECT_EQ(gs.substr(gs.size() - 3), std::string("\xFF\x2F\x00", 3));
+  // Test programs carry no resources: the built-in copies stand in, the same bytes.
   EXPECT_EQ(LoadResetStream("GMRESET"), gm);
   EXPECT_EQ(LoadResetStream("GSRESET"), gs);
   // Our own reader takes them as MIDI files of well under a second.
