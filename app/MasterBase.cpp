@@ -25,25 +25,15 @@ TMasterFrmBase::TMasterFrmBase(TComponent* AOwner) : TGradientForm(AOwner) {
   MD1->SetName("MD1");
 }
 
-int TMasterFrmBase::ShowMessageBox(const std::string& text, int kind, int helpContext,
-                                   uint16_t buttons) {
-  static const TMsgDlgType kinds[] = {mtWarning, mtError, mtInformation, mtConfirmation};
-  TMsgDlgButtons set;
-  if (buttons & mbbYes) set.Include(mbYes);
-  if (buttons & mbbNo) set.Include(mbNo);
-  if (buttons & mbbOK) set.Include(mbOK);
-  if (buttons & mbbCancel) set.Include(mbCancel);
-  if (buttons & mbbAbort) set.Include(mbAbort);
-  if (buttons & mbbHelp) set.Include(mbHelp);
-  // A box without a button that closes it could never be answered.
-  if ((set - TMsgDlgButtons{mbHelp}).Empty()) set.Include(mbOK);
+TMessageAnswer TMasterFrmBase::ShowMessageBox(const std::string& text, TMessageKind kind,
+                                              int helpContext, TMessageButtons buttons) {
   MD1->SetText(text);
   // Texts are shown as given: a path such as C:\Music\new.mid keeps its backslash and n.
   MD1->SetLineSeparator("");
-  MD1->SetButtons(set);
-  MD1->SetMsgType(kind >= 0 && kind <= 3 ? kinds[kind] : mtCustom);
+  MD1->SetButtonSet(buttons);
+  MD1->SetKind(kind);
   MD1->SetHelpContext(helpContext);
-  return MD1->Execute();
+  return static_cast<TMessageAnswer>(MD1->Execute());
 }
 
 void TMasterFrmBase::SetCommandsEnabled(bool enabled) {
@@ -90,7 +80,7 @@ void TMasterFrmBase::CenterOverMainWindow(TControl& window) {
 void TMasterFrmBase::DebugTrace(const std::string& text) {
   auto* item = dynamic_cast<TMenuItem*>(FindComponent("DEBUGMODE1"));
   if (!item || !item->Checked()) return;
-  ShowMessageBox(text, mbkInformation, 0, mbbOK);
+  ShowMessageBox(text, TMessageKind::Information, 0, TMessageButtons::OK);
   Repaint();
 }
 
@@ -100,7 +90,7 @@ std::string AppExceptionText(const std::exception& E) {
 
 void TMasterFrmBase::AppException(TObject* Sender, const std::exception& E) {
   if (SoundInputFailed(Sender)) return;
-  ShowMessageBox(AppExceptionText(E), mbkError, 0, mbbOK);
+  ShowMessageBox(AppExceptionText(E), TMessageKind::Error, 0, TMessageButtons::OK);
 }
 
 TBusyState::TBusyState(TMasterFrmBase& master) : FMaster(master) {

@@ -6,7 +6,6 @@
 #include "DataCodeD2.h"
 #include "TuneFiles.h"
 #include "FakeViews.h"
-#include "MessageBox.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include <map>
@@ -397,7 +396,7 @@ TEST(Store, APackThatFailsAnywhereLeavesTheCatalogueWholeAndOpenable) {
       keys.push_back(AddSmall(c, i));
     c.DM.DeleteTune(3, true);
     keys.erase(keys.begin() + 2);
-    SetMessageBoxHook([](const std::string&, const std::string&, unsigned) { return IDOK; });
+    c.Host.Messages.clear();
     ops.Renames = 0;
     ops.FailRename = tc.FailRename;
     ops.FailUndoFrom = tc.FailUndoFrom;
@@ -405,7 +404,10 @@ TEST(Store, APackThatFailsAnywhereLeavesTheCatalogueWholeAndOpenable) {
     int deleted, kept;
     bool stuck = tc.FailUndoFrom >= 0;
     EXPECT_FALSE(c.Store().Pack(deleted, kept));
-    SetMessageBoxHook(nullptr);
+    // The user hears of it through the main window's box, and is told nothing was lost.
+    ASSERT_FALSE(c.Host.Messages.empty());
+    EXPECT_NE(c.Host.Messages[0].find("The database was not packed; no data has been lost."),
+              std::string::npos);
     ops.FailRename = ops.FailUndoFrom = -1;
     ops.WriteLimit = -1;
     ExpectWhole(c, keys);
@@ -541,16 +543,11 @@ TEST(Store, ChangesReachTheGridsSummariesAndAlbums) {
   EXPECT_EQ(album->FGrid.Rows[1].AlbumKey, 4);
 
   // Unknown category or artist: a message and no change.
-  std::vector<std::string> boxes;
-  SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
-    boxes.push_back(text);
-    return IDOK;
-  });
+  c.Host.Messages.clear();
   EXPECT_FALSE(c.DM.ChangeTune(2, false, artist, 77, "x"));
   EXPECT_FALSE(c.DM.ChangeTune(2, false, 55, other, "x"));
-  SetMessageBoxHook(nullptr);
-  EXPECT_EQ(boxes, (std::vector<std::string>{"New category for CK = 77 not found",
-                                             "New performer for PK = 55 not found"}));
+  EXPECT_EQ(c.Host.Messages, (std::vector<std::string>{"New category for CK = 77 not found",
+                                                       "New performer for PK = 55 not found"}));
 
   EXPECT_TRUE(c.Store().SetDuration(3725, 1));
   EXPECT_EQ(real.Rows[0].TimeText, "1:02:05");

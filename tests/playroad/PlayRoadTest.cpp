@@ -160,19 +160,21 @@ public:
 
 struct TBox {
   std::string Text;
-  int Kind, Buttons;
+  TMessageKind Kind;
+  TMessageButtons Buttons;
 };
 
 class TFakeView : public TPlayRoadView {
 public:
   std::vector<TBox> Boxes;
-  int Answer = 7; // No
+  TMessageAnswer Answer = TMessageAnswer::No;
   std::vector<std::string> StateMessages;
   int BusyNotices = 0;
   TTuneInfo LastInfo;
   int SliderPosition = -1, SliderMax = -1;
 
-  int ShowMessageBox(const std::string& text, int kind, int, int buttons) override {
+  TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind kind, int,
+                                TMessageButtons buttons) override {
     Boxes.push_back({text, kind, buttons});
     return Answer;
   }
@@ -201,7 +203,9 @@ protected:
     ForceDirectories(Dir / "TempTune");
     ForceDirectories(Dir / "TempTrash");
     Device.TrashFolder = Road.TrashFolder();
-    Files.OnMessageBox = [](const std::string&, int, int, int) { return 2; };
+    Files.OnMessageBox = [](const std::string&, TMessageKind, int, TMessageButtons) {
+      return TMessageAnswer::Cancel;
+    };
   }
 
   // Stores a title under key as the catalogue does: one file in a zip archive.
@@ -290,7 +294,7 @@ TEST_F(PlayRoadTest, ATitlePlaysFromThePlayFileAndItsDurationIsStored) {
 
 TEST_F(PlayRoadTest, TheHiddenDebugModeTracesEachStepOfAStart) {
   AddTitle(1, TitleSmf("one"));
-  View.Answer = 1;
+  View.Answer = TMessageAnswer::OK;
   ASSERT_TRUE(Road.PlayFromMasterKey(1));
   EXPECT_TRUE(View.Boxes.empty()); // silent unless the hidden item is ticked
   Road.SetDebugMode(true);
@@ -298,8 +302,8 @@ TEST_F(PlayRoadTest, TheHiddenDebugModeTracesEachStepOfAStart) {
   std::vector<std::string> texts;
   for (auto& b : View.Boxes) {
     texts.push_back(b.Text);
-    EXPECT_EQ(b.Kind, 2);
-    EXPECT_EQ(b.Buttons, 4);
+    EXPECT_EQ(b.Kind, TMessageKind::Information);
+    EXPECT_EQ(b.Buttons, TMessageButtons::OK);
   }
   EXPECT_EQ(texts, (std::vector<std::string>{
                        Road.TuneFolder() + "source1.mid is confirmed as a valid MIDI.",
@@ -440,7 +444,7 @@ TEST_F(PlayRoadTest, BrokenTitlesAreRefusedWithAClearMessageAndTheFormerTitleKep
   ASSERT_EQ(View.Boxes.size(), 1u);
   EXPECT_EQ(View.Boxes[0].Text,
             "Cannot play: " + Road.TuneFolder() + "source2.mid is NOT A VALID MIDI FILE !");
-  EXPECT_EQ(View.Boxes[0].Kind, 1);
+  EXPECT_EQ(View.Boxes[0].Kind, TMessageKind::Error);
   EXPECT_FALSE(Road.PlayFromMasterKey(3));
   ASSERT_EQ(View.Boxes.size(), 2u);
   EXPECT_EQ(View.Boxes[1].Text, "Cannot play: " + Road.TuneFolder() + "source3.mid is empty !");
@@ -490,8 +494,8 @@ TEST_F(PlayRoadTest, AWorkArchiveThatCannotBeDeletedKeepsTheTitleInTheProgram) {
   ASSERT_EQ(View.Boxes.size(), 1u);
   EXPECT_EQ(View.Boxes[0].Text,
             "... But cannot delete TempZippFile " + Road.TuneFolder() + "AAAZip.Zip");
-  EXPECT_EQ(View.Boxes[0].Kind, 1);
-  EXPECT_EQ(View.Boxes[0].Buttons, 8);
+  EXPECT_EQ(View.Boxes[0].Kind, TMessageKind::Error);
+  EXPECT_EQ(View.Boxes[0].Buttons, TMessageButtons::Cancel);
   ASSERT_EQ(Road.Program().Count(), 2);
   EXPECT_EQ(Road.Program().Keys(0), 1);
   EXPECT_TRUE(Store.Deleted.empty());
@@ -503,12 +507,12 @@ TEST_F(PlayRoadTest, OnlyATitleTheSequencerCannotOpenIsOfferedForDeletion) {
   AddTitle(8, TitleSmf("eight"));
   Device.FailOn["open"] = 259;
   Device.ErrorTexts[259] = "The file is corrupt.";
-  View.Answer = 6; // Yes
+  View.Answer = TMessageAnswer::Yes;
   EXPECT_FALSE(Road.PlayFromMasterKey(7));
   ASSERT_EQ(View.Boxes.size(), 2u);
   EXPECT_EQ(View.Boxes[0].Text, "MIDI Open/Close error = The file is corrupt.");
   EXPECT_EQ(View.Boxes[1].Text, "File may be corrupted: Delete from database?");
-  EXPECT_EQ(View.Boxes[1].Buttons, 3);
+  EXPECT_EQ(View.Boxes[1].Buttons, TMessageButtons::Yes | TMessageButtons::No);
   EXPECT_EQ(Store.Deleted, std::vector<int>{7});
   EXPECT_EQ(Road.Program().Count(), 1);
   EXPECT_FALSE(Road.StartInProgress());
@@ -530,7 +534,7 @@ TEST_F(PlayRoadTest, OnlyATitleTheSequencerCannotOpenIsOfferedForDeletion) {
 
   // Another play error names the error and asks; No keeps the title.
   Device.ErrorTexts[261] = "Something else broke.";
-  View.Answer = 7;
+  View.Answer = TMessageAnswer::No;
   EXPECT_FALSE(Road.PlayFromMasterKey(8));
   ASSERT_EQ(View.Boxes.size(), 2u);
   EXPECT_EQ(View.Boxes[0].Text, "MIDI Play exception:\r\n\r\nSomething else broke.");
@@ -549,7 +553,7 @@ TEST_F(PlayRoadTest, DeviceErrorsInTheSystemsOwnWordsNeverOfferATitleForDeletion
   AddTitle(7, TitleSmf("seven"));
   AddTitle(8, TitleSmf("eight"));
   AddTitle(9, TitleSmf("nine"));
-  View.Answer = 6; // Yes to any question
+  View.Answer = TMessageAnswer::Yes; // to any question
   // The port is busy: the system says "port", not "Device", but it is the same condition.
   SetProgram({7, 8});
   Road.Program().SetPlaying(true);
