@@ -123,6 +123,10 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   // The right button on the tab rows opens the areas' own menus.
   Categories->SetPopupMenu(NewCatPopUp);
   Albums->SetPopupMenu(AlbPopUp);
+  SetBusyParts({{NewAlb, GetLocal, GetWeb, BitBtn1, BitBtn2, OutPort, Volume, MMSlider1},
+                {Back, PlayNext},
+                {File1, View1, Albums1, Categories1, Titles1, Help1}});
+  SetTraceItem(DEBUGMODE1);
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };

@@ -3,23 +3,6 @@
 #include "Menus.h"
 #include "SysUtils.h"
 
-namespace {
-
-// Controls of the main window that long operations disable.
-const char* const kCommandControls[] = {"NewAlb",  "GetLocal", "GetWeb", "BitBtn1",
-                                        "BitBtn2", "OutPort",  "Volume", "MMSlider1"};
-const char* const kPlayerSteps[] = {"Back", "PlayNext"};
-const char* const kMainMenus[] = {"File", "View", "Albums", "Categories", "Titles", "Help"};
-
-std::string WithoutAccel(const std::string& caption) {
-  std::string s;
-  for (char c : caption)
-    if (c != '&') s += c;
-  return s;
-}
-
-} // namespace
-
 TMasterFrmBase::TMasterFrmBase(TComponent* AOwner) : TGradientForm(AOwner) {
   MD1 = new TMessageDialog(this);
   MD1->SetName("MD1");
@@ -37,23 +20,17 @@ TMessageAnswer TMasterFrmBase::ShowMessageBox(const std::string& text, TMessageK
 }
 
 void TMasterFrmBase::SetCommandsEnabled(bool enabled) {
-  for (const char* name : kCommandControls)
-    if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) c->SetEnabled(enabled);
+  for (TControl* c : FBusyParts.Commands)
+    c->SetEnabled(enabled);
   bool steps = enabled;
   if (enabled) {
     TMidiMode mode = PlayerMode ? PlayerMode() : mdNotReady;
     steps = mode == mdPlaying || mode == mdPaused;
   }
-  for (const char* name : kPlayerSteps)
-    if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) c->SetEnabled(steps);
-  if (TMainMenu* menu = Menu()) {
-    TMenuItem& items = menu->Items();
-    for (int i = 0; i < items.Count(); ++i) {
-      std::string caption = WithoutAccel(items.Items(i)->Caption());
-      for (const char* name : kMainMenus)
-        if (caption == name) items.Items(i)->SetEnabled(enabled);
-    }
-  }
+  for (TControl* c : FBusyParts.PlayerSteps)
+    c->SetEnabled(steps);
+  for (TMenuItem* m : FBusyParts.Menus)
+    m->SetEnabled(enabled);
   SetCursor(enabled ? crDefault : crHourGlass);
   if (HandleAllocated()) {
     // Show the new cursor at once when the mouse is over the window.
@@ -78,8 +55,7 @@ void TMasterFrmBase::CenterOverMainWindow(TControl& window) {
 }
 
 void TMasterFrmBase::DebugTrace(const std::string& text) {
-  auto* item = dynamic_cast<TMenuItem*>(FindComponent("DEBUGMODE1"));
-  if (!item || !item->Checked()) return;
+  if (!FTraceItem || !FTraceItem->Checked()) return;
   ShowMessageBox(text, TMessageKind::Information, 0, TMessageButtons::OK);
   Repaint();
 }

@@ -9,6 +9,9 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
+
+class TMenuItem;
 
 class TMasterFrmBase : public TGradientForm {
 public:
@@ -22,6 +25,16 @@ public:
   TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind kind, int helpContext,
                                 TMessageButtons buttons);
 
+  // What the busy state disables, handed over by the main window once its parts are built.
+  struct TBusyParts {
+    std::vector<TControl*> Commands;    // the catalogue command buttons and the position slider
+    std::vector<TControl*> PlayerSteps; // enabled only while a title plays or is paused
+    std::vector<TMenuItem*> Menus;      // the main menus
+  };
+  void SetBusyParts(TBusyParts parts) { FBusyParts = std::move(parts); }
+  // The hidden menu item whose tick turns the trace box on.
+  void SetTraceItem(TMenuItem* item) { FTraceItem = item; }
+
   // The busy state: the catalogue commands, the player's step buttons, the position slider and
   // the main menus disabled, the hourglass on the main window; EnableCommands undoes it (the
   // step buttons only while a title plays or is paused). Prefer TBusyState, which cannot leave
@@ -33,7 +46,7 @@ public:
   // Centres window over this window (halves rounded toward zero).
   void CenterOverMainWindow(TControl& window);
 
-  // Shows text as information while the hidden menu item DEBUGMODE1 is ticked.
+  // Shows text as information while the trace item (DEBUGMODE1) is ticked.
   void DebugTrace(const std::string& text);
 
   // The application's exception handler: install with
@@ -55,6 +68,8 @@ protected:
 private:
   friend class TBusyState;
   void SetCommandsEnabled(bool enabled);
+  TBusyParts FBusyParts;
+  TMenuItem* FTraceItem = nullptr;
   bool FCommandsDisabled = false;
   int FBusyDepth = 0;
 };

@@ -188,8 +188,10 @@ TEST(MasterMessageBox, ExceptionHandlerAndTraceBox) {
   EXPECT_EQ(answers.Asked().size(), 1u);
   auto* menu = new TMainMenu(&master);
   auto* debug = new TMenuItem(&master);
-  debug->SetName("DEBUGMODE1");
   menu->Items().Add(debug);
+  master.SetTraceItem(debug);
+  master.DebugTrace("silent"); // not ticked
+  EXPECT_EQ(answers.Asked().size(), 1u);
   debug->SetChecked(true);
   master.DebugTrace("step 4");
   ASSERT_EQ(answers.Asked().size(), 2u);
@@ -200,15 +202,15 @@ TEST(MasterMessageBox, ExceptionHandlerAndTraceBox) {
 TEST(MasterBusyState, DisablesCommandsAndAGuardReenablesThemAfterAnException) {
   TMasterFrmBase master(nullptr);
   master.SetBounds(10, 10, 500, 300);
-  auto make = [&](const char* name) {
+  auto make = [&] {
     auto* b = new TBitBtn(&master);
-    b->SetName(name);
     b->SetParent(&master);
     return b;
   };
-  TBitBtn* newAlb = make("NewAlb");
-  TBitBtn* back = make("Back");
-  TBitBtn* next = make("PlayNext");
+  TBitBtn* newAlb = make();
+  TBitBtn* back = make();
+  TBitBtn* next = make();
+  TBitBtn* play = make(); // not a command of the busy state
   auto* menu = new TMainMenu(&master);
   auto* albums = new TMenuItem(&master);
   albums->SetCaption("&Albums");
@@ -217,6 +219,10 @@ TEST(MasterBusyState, DisablesCommandsAndAGuardReenablesThemAfterAnException) {
   other->SetCaption("&Player");
   menu->Items().Add(other);
   master.SetMenu(menu);
+  master.SetBusyParts({{newAlb}, {back, next}, {albums}});
+  // The parts are known by themselves, not by their names or captions.
+  albums->SetCaption("Al&ben");
+  other->SetCaption("&Albums");
   TMidiMode mode = mdStopped;
   master.PlayerMode = [&] { return mode; };
 
@@ -225,6 +231,7 @@ TEST(MasterBusyState, DisablesCommandsAndAGuardReenablesThemAfterAnException) {
   EXPECT_FALSE(back->Enabled());
   EXPECT_FALSE(albums->Enabled());
   EXPECT_TRUE(other->Enabled());
+  EXPECT_TRUE(play->Enabled());
   EXPECT_EQ(master.Cursor(), crHourGlass);
   master.EnableCommands();
   EXPECT_TRUE(newAlb->Enabled());
