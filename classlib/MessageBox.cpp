@@ -26,6 +26,9 @@ TMessageAnswer PlainMessageBox(const std::string& text, const std::string& capti
                  : cancel && Contains(buttons, B::OK) ? MB_OKCANCEL
                                                       : MB_OK;
   int answer = PlainMessageBox(text, caption, icons[static_cast<int>(kind) & 3] | set, ownerWindow);
-  if (set == MB_OK && buttons == B::Cancel && answer == IDOK) return TMessageAnswer::Cancel;
+  if (set == MB_OK && answer == IDOK && !Contains(buttons, B::OK)) {
+    if (Contains(buttons, B::Cancel)) return TMessageAnswer::Cancel;
+    if (Contains(buttons, B::Abort)) return TMessageAnswer::Abort;
+  }
   return static_cast<TMessageAnswer>(answer);
 }

@@ -9,8 +9,9 @@
 int PlainMessageBox(const std::string& text, const std::string& caption, unsigned flags,
                     void* ownerWindow = nullptr);
 
-// The same with the program's own kind and buttons. A lone Cancel button shows as OK and answers
-// Cancel, so that the caller hears the button it offered; Help is left out (no topic to open).
+// The same with the program's own kind and buttons. A lone Cancel or Abort button shows as OK and
+// answers as offered, so that the caller hears the button it asked for; Help is left out (no
+// topic to open).
 TMessageAnswer PlainMessageBox(const std::string& text, const std::string& caption,
                                TMessageKind kind, TMessageButtons buttons,
                                void* ownerWindow = nullptr);

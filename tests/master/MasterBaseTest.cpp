@@ -278,8 +278,9 @@ TEST(MasterMessageBox, APlainSystemBoxShowsTheKindAndTheButtonsOffered) {
        TMessageAnswer::Cancel},
       {K::Information, B::OK | B::Cancel, IDOK, MB_ICONINFORMATION | MB_OKCANCEL,
        TMessageAnswer::OK},
-      // A lone Cancel shows as OK and answers the Cancel that was offered.
+      // A lone Cancel or Abort shows as OK and answers the button that was offered.
       {K::Error, B::Cancel, IDOK, MB_ICONERROR | MB_OK, TMessageAnswer::Cancel},
+      {K::Warning, B::Abort, IDOK, MB_ICONWARNING | MB_OK, TMessageAnswer::Abort},
   };
   for (const TCase& c : cases) {
     unsigned flags = 0;
