@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include "FileAssoc.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "IniFiles.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -438,8 +439,9 @@ void TMasterFrm::FormCreate(TObject*) {
   FFirstRun = !FileExists(FSettingsPath);
   FRoad->SetImportBusy(false);
   FRoad->SetStartBusy(false);
-  ProcessMessages();
+  // Messages run only once the work folders exist: a request handled now would need them.
   PrepareWorkFolders();
+  LetMessagesRun();
   Application->OnHint = [this](TObject* s) { ShowAppHint(s); };
   FStatusText = "Idle";
   FCategoryText = "No category";
@@ -501,7 +503,7 @@ void TMasterFrm::FormShow(TObject*) {
     FSplash->Show();
     FSplash->Repaint();
   }
-  ProcessMessages();
+  LetMessagesRun();
   Font().SetName("MS Sans Serif");
   FRoad->Program().SetPlaying(false);
   // Both tab rows: bold green active tab, regular inactive ones, both on silver.
@@ -644,11 +646,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
   }
   Repaint();
   {
-    FLoading = true;
-    struct TLoaded {
-      bool& Flag;
-      ~TLoaded() { Flag = false; }
-    } loaded{FLoading};
+    TFlagHold loading(FLoading);
     LoadCatalogue();
   }
   if (FCloseWhenLoaded) {
@@ -657,7 +655,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
     return;
   }
   StartUpDone = true;
-  ProcessMessages();
+  LetMessagesRun();
   EnableCommands();
   if (AllCatGrid->CanFocus()) AllCatGrid->SetFocus();
   Repaint();
@@ -830,7 +828,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   FRoad->Program().SetPlaying(false);
   CloseCatalogue();
   FinishAll();
-  ProcessMessages();
+  LetMessagesRun();
   Screen->SetCursor(crDefault);
   if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText("Closing down . . . .");
   Action = caFree;
