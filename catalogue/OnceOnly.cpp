@@ -63,7 +63,7 @@ bool SendToPreviousInstance(const std::string& className, const std::vector<std:
       case THandOffResult::Taken:
         return true;
       case THandOffResult::NoAnswer:
-        PlainMessageBox(NoAnswerText, "Tonalbrook", MB_OK | MB_ICONWARNING);
+        PlainMessageBox(NoAnswerText, "Tonalbrook", TMessageKind::Warning, TMessageButtons::OK);
         return true;
       case THandOffResult::Gone:
         break; // it was closing: look again
@@ -77,7 +77,7 @@ bool SendToPreviousInstance(const std::string& className, const std::vector<std:
       continue;
     }
     if (GetTickCount() - started > waitMs) {
-      PlainMessageBox(NoAnswerText, "Tonalbrook", MB_OK | MB_ICONWARNING);
+      PlainMessageBox(NoAnswerText, "Tonalbrook", TMessageKind::Warning, TMessageButtons::OK);
       return true;
     }
   }
