@@ -113,7 +113,7 @@ void TMasterFrm::BuildPlayerCommands() {
   OneStop = button("OneStop", "", StopHint);
   ProgView = button("ProgView", "...", "Program|View the program");
   AllStop->SetCaption("X");
-  AllStop->SetHint("Erase|Stop play and erase the program");
+  AllStop->SetHint("Stop and erase|Stop play and erase the program");
   Pause->SetCaption("");
   Pause->SetHint(PauseHint);
   for (TBitBtn* b : {Back, PlayNext, Pause, AllStop, Shuffle, MusicClear})
@@ -121,8 +121,8 @@ void TMasterFrm::BuildPlayerCommands() {
   place(ListPanel, {{Back, 26},
                     {RepeatSB, 26},
                     {PlayNext, 26},
-                    {Shuffle, 44},
-                    {MusicClear, 44},
+                    {Shuffle, 48},
+                    {MusicClear, 40},
                     {ProgView, 26}});
   place(PlayPanel, {{Pause, 26}, {OneStop, 26}, {AllStop, 26}});
 
