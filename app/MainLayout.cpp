@@ -34,9 +34,9 @@ void TMasterFrm::LayoutTopArea() {
   MMSlider1->SetBounds(2, panelHeight + 3, TopPanel->Width() - 4, MMSlider1->Height());
   MMSlider1Change(MMSlider1);
 
-  // One centred row: 15 pixels between Play, ListPanel, PlayPanel, ProgPanel and SoundPanel.
-  TControl* row[] = {PlayReplace, Play, ListPanel, PlayPanel, ProgPanel, SoundPanel};
-  int total = 60;
+  // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel.
+  TControl* row[] = {PlayReplace, Play, ListPanel, PlayPanel, SoundPanel};
+  int total = 45;
   for (TControl* c : row)
     total += c->Width();
   int x = (TopPanel->Width() - total) / 2;

@@ -72,9 +72,9 @@ bool TMasterFrm::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList
 }
 
 void TMasterFrm::Titlesselected7Click(TObject*) {
-  // Selected titles are those of an album page; the summary page has none.
-  if (Albums->ActivePageIndex() <= 0) return;
-  if (PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetSelectedKeys(keys); }))
+  // On an album page its selected titles; on the summary page every title of the selected lines.
+  if (PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetSelectedKeys(keys); }) &&
+      Albums->ActivePageIndex() > 0)
     if (TTuneGridView* grid = FAlbList->Grid(FAlbList->ActiveIndex())) grid->Focus();
 }
 

@@ -93,18 +93,18 @@ void TMasterFrm::BuildPlayerCommands() {
   SelPanel->SetBounds(0, 0, 0, 3);
   SelPanel->SetVisible(false);
 
-  // Three rows of three adjoining buttons, then the sound pair.
-  auto place = [](TPanel* panel, std::initializer_list<TBitBtn*> buttons) {
+  // The step row takes the restart and program-view buttons, the play row the stop button.
+  auto place = [](TPanel* panel, std::initializer_list<std::pair<TBitBtn*, int>> buttons) {
     int x = 1;
-    for (TBitBtn* b : buttons) {
+    for (auto [b, width] : buttons) {
       b->SetParent(panel);
-      b->SetBounds(x, 1, 28, 24);
-      x += 28;
+      b->SetBounds(x, 1, width, 24);
+      x += width;
     }
     panel->SetWidth(x + 1);
   };
   auto button = [this](const char* name, const char* caption, const char* hint) {
-    TBitBtn* b = MakeButton(TopPanel, name, caption, 28);
+    TBitBtn* b = MakeButton(TopPanel, name, caption, 26);
     b->SetHint(hint);
     b->SetShowHint(true);
     return b;
@@ -112,19 +112,19 @@ void TMasterFrm::BuildPlayerCommands() {
   RepeatSB = button("RepeatSB", "|<", "Restart|Play the title again from its beginning");
   OneStop = button("OneStop", "", StopHint);
   ProgView = button("ProgView", "...", "Program|View the program");
-  Shuffle = button("Shuffle", "?", "Shuffle|Shuffle the program and play it");
-  MusicClear = button("MusicClear", "C", "Clear|Erase the program; the title plays on");
   AllStop->SetCaption("X");
-  AllStop->SetHint("Erase|Stop play and erase the program");
+  AllStop->SetHint("Stop and erase|Stop play and erase the program");
   Pause->SetCaption("");
   Pause->SetHint(PauseHint);
-  for (TBitBtn* b : {Back, PlayNext, Pause, AllStop})
+  for (TBitBtn* b : {Back, PlayNext, Pause, AllStop, Shuffle, MusicClear})
     b->SetShowHint(true);
-  place(ListPanel, {Back, RepeatSB, PlayNext});
-  place(PlayPanel, {Pause, OneStop, AllStop});
-  ProgPanel = MakePanel(TopPanel, "ProgPanel", "");
-  ProgPanel->SetBounds(0, 0, 86, 26);
-  place(ProgPanel, {ProgView, Shuffle, MusicClear});
+  place(ListPanel, {{Back, 26},
+                    {RepeatSB, 26},
+                    {PlayNext, 26},
+                    {Shuffle, 48},
+                    {MusicClear, 40},
+                    {ProgView, 26}});
+  place(PlayPanel, {{Pause, 26}, {OneStop, 26}, {AllStop, 26}});
 
   TempPause = MakeButton(TopPanel, "TempPause", "", 28);
   TempGo = MakeButton(TopPanel, "TempGo", "", 28);
@@ -132,8 +132,10 @@ void TMasterFrm::BuildPlayerCommands() {
   DrawGlyph(TempPause->Glyph(), TGlyph::Pause);
   DrawGlyph(TempGo->Glyph(), TGlyph::Go);
   DrawGlyph(TempOneStop->Glyph(), TGlyph::Stop);
-  for (TBitBtn* b : {TempPause, TempGo, TempOneStop})
+  for (TBitBtn* b : {TempPause, TempGo, TempOneStop}) {
     b->SetVisible(false);
+    b->SetEnabled(false); // picture holders only
+  }
   Pause->Glyph().Assign(TempPause->Glyph());
   OneStop->Glyph().Assign(TempOneStop->Glyph());
 
@@ -141,12 +143,10 @@ void TMasterFrm::BuildPlayerCommands() {
   OneStop->OnClick = [this](TObject* s) { OneStopClick(s); };
   AllStop->OnClick = [this](TObject* s) { AllStopClick(s); };
   RepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
-  Shuffle->OnClick = [this](TObject* s) { Shuffle2Click(s); };
-  MusicClear->OnClick = [this](TObject* s) { MusicClearClick(s); };
   Volume->OnClick = [this](TObject* s) { VolumeClick(s); };
   OutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
-  // The program viewer is not built yet: its button stays disabled.
-  ProgView->SetEnabled(false);
+  // The program viewer is not built yet: its button waits behind the gate.
+  CommandGate().Add(ProgView);
 
   // The program menu and the Options menu's port and volume commands.
   auto item = [this](TMenuItem* parent, const char* name, const char* caption,
@@ -212,7 +212,9 @@ void TMasterFrm::UpdatePlayControls() {
   const bool hasTitles = program.Count() > 0;
   AllStop->SetEnabled(hasTitles || active);
   MusicClear->SetEnabled(hasTitles);
-  Shuffle->SetEnabled(hasTitles && program.Count() > 1);
+  // Shuffling plays the new first title, so it is offered only while the program plays.
+  Shuffle->SetEnabled(program.Count() > 1 && playing);
+  CommandGate().SetEnabled(ProgView, hasTitles);
 }
 
 void TMasterFrm::ShowRoadTexts() {
@@ -290,8 +292,9 @@ void TMasterFrm::PauseClick(TObject*) {
 
 void TMasterFrm::AllStopClick(TObject*) {
   // Only Yes erases: No and a closed box keep the program.
-  if (ShowMessageBox("Are you sure you want stop play and erase your music program?", 3, 0,
-                     1 | 2) != IDYES)
+  if (ShowMessageBox("Are you sure you want stop play and erase your music program?",
+                     TMessageKind::Confirmation, 0,
+                     TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;
   Repaint();
   MusicClearClick(this);
@@ -324,7 +327,8 @@ void TMasterFrm::RunVolumeControl() {
   std::string local = ProgramFolder() + "sndvol32.exe";
   FVolumeCommand = FileExists(local) ? "\"" + local + "\"" : std::string("sndvol32.exe");
   if (RunAndWait(FVolumeCommand, SW_SHOWNORMAL) != 0)
-    ShowMessageBox("The volume control could not be started.", 1, 0, 4);
+    ShowMessageBox("The volume control could not be started.", TMessageKind::Error, 0,
+                   TMessageButtons::OK);
 }
 
 void TMasterFrm::VolumeClick(TObject* Sender) {

@@ -17,7 +17,10 @@ TThread::~TThread() {
   // Execute here and must not wait for itself.
   if (FHandle && !FFinished && GetCurrentThreadId() != FThreadID) {
     Terminate();
-    if (FSuspended) Resume();
+    if (FSuspended) {
+      FSkipExecute = true; // the derived part is gone: Execute must not run
+      Resume();
+    }
     WaitForSingleObject(FHandle, INFINITE);
   }
   if (FHandle) CloseHandle(FHandle);
@@ -25,7 +28,7 @@ TThread::~TThread() {
 
 unsigned __stdcall TThread::ThreadProc(void* param) {
   auto* self = static_cast<TThread*>(param);
-  GuardVoid([&] { self->Execute(); });
+  if (!self->FSkipExecute) GuardVoid([&] { self->Execute(); });
   DWORD result = self->ReturnValue;
   const bool freeSelf = self->FFreeOnTerminate;
   self->FFinished = true;

@@ -4,6 +4,8 @@
 
 // A thread object. It is always created suspended: the derived object must be complete before
 // Execute may run, so the creator calls Resume. Execute runs behind the exception boundary.
+// Wait for a running thread (WaitFor) before deleting it from outside; one never resumed may be
+// deleted at once, and its Execute then never runs.
 class TThread {
 public:
   TThread();
@@ -40,6 +42,7 @@ private:
   volatile bool FTerminated = false;
   volatile bool FFinished = false;
   volatile bool FFreeOnTerminate = false;
+  volatile bool FSkipExecute = false;
   bool FSuspended = true;
 };
 

@@ -62,6 +62,19 @@ TMMWaveIn::~TMMWaveIn() {
   } catch (...) {
   }
   try {
+    if (FHandle) {
+      // A stop still waits for a handler on another thread: let it end, then close at once.
+      for (int i = 0; i < 500 && FInHandler > 0 && FCallBackMode != cmWindow; ++i)
+        Sleep(10);
+      FStopPending = false;
+      FClosePending = false;
+      FClosing = false;
+      RemoveState(wsStarted | wsPaused);
+      Close();
+    }
+  } catch (...) {
+  }
+  try {
     StopWorker();
     FreeBuffers();
   } catch (...) {
@@ -224,9 +237,9 @@ void TMMWaveIn::Rollback() {
     if (FHandle) CloseDevice(ignored);
     FHandle = nullptr;
     SetState(wsClosed);
+    StopWorker();
     FreeBuffers();
     TMMCustomSoundComponent::Closed();
-    StopWorker();
   } catch (...) {
     // The first failure is the one reported.
   }
@@ -351,6 +364,11 @@ void TMMWaveIn::Stopped() {
     TMMCustomSoundComponent::Stopped();
     return;
   }
+  // Asked by the chain (a relink, a new format): the device must stop too.
+  if (!FStopping) {
+    Stop();
+    return;
+  }
   bool complete;
   {
     // Exactly one side completes the stop: here when no handler runs, else the last handler
@@ -409,8 +427,9 @@ void TMMWaveIn::Close() {
   else
     SetState(wsClosed);
   SetState(wsClosed);
-  Closed();
+  // The worker ends before the buffers go, so that it cannot take one that is being freed.
   if (FCallBackMode == cmThread || FThread) StopWorker();
+  Closed();
   if (failure) {
     if (OnError) OnError(this);
     std::rethrow_exception(failure);

@@ -123,7 +123,7 @@ private:
   WAVEINCAPSA FCaps{};
   std::string FProductName;
   uint32_t FDriverVersion = 0;
-  int FInHandler = 0;
+  std::atomic<int> FInHandler{0};
   std::atomic<bool> FStopPending{false}, FClosePending{false}, FStopping{false}, FClosing{false},
       FResetting{false};
   uint32_t FBytesRecorded = 0;

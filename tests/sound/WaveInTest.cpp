@@ -216,6 +216,24 @@ TEST(WaveInRules, PropertiesClampAndRefuseWhileOpen) {
   EXPECT_EQ(WaveInErrorText(12345), "Specified error number is out of range (unknown error)");
 }
 
+TEST(WaveInRules, CapabilityBitsDecideByBandChannelsAndBits) {
+  WAVEINCAPSA caps{};
+  caps.dwFormats = WAVE_FORMAT_1S08 | WAVE_FORMAT_2M16 | WAVE_FORMAT_4S16;
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(8, 2, 11025)));
+  EXPECT_FALSE(WaveInCapsAllow(caps, Pcm(8, 1, 11025)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(8, 2, 8000)));
+  EXPECT_FALSE(WaveInCapsAllow(caps, Pcm(8, 2, 11026))); // the second band
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(16, 1, 22050)));
+  EXPECT_FALSE(WaveInCapsAllow(caps, Pcm(16, 2, 22050)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(16, 2, 48000)));
+  EXPECT_FALSE(WaveInCapsAllow(caps, Pcm(16, 1, 44100)));
+  // Outside the table the driver's query decides alone.
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(16, 1, 96000)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(8, 1, 7999)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(24, 1, 44100)));
+  EXPECT_TRUE(WaveInCapsAllow(caps, Pcm(16, 4, 44100)));
+}
+
 TEST(WaveInRules, CallbackModeOnlyOnTheWindows95Family) {
   TWin95 nt(false);
   TModalAnswers answers;
@@ -400,4 +418,24 @@ TEST(WaveInFailures, AWorkerFailureIsShownAndClosedOnTheWindowThread) {
     ADD_FAILURE() << "exception reached a boundary: " << ExceptionMessage(e);
   });
   EXPECT_EQ(DSPThreadCount(), 0);
+}
+
+TEST(WaveInStop, RelinkingAStartedRecorderStopsTheDevice) {
+  TMMWaveIn w(nullptr);
+  TTail tail;
+  w.SetOutput(&tail);
+  TTake take;
+  take.Attach(w, 0);
+  int stops = 0;
+  w.OnStop = [&](TObject*) { ++stops; };
+  w.Start();
+  ASSERT_TRUE(PumpUntil([&] { return take.Count >= 1; }, 15000));
+  w.SetOutput(nullptr);
+  EXPECT_EQ(stops, 1);
+  EXPECT_FALSE(w.InState(TMMWaveIn::wsStarted));
+  const int count = take.Count;
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(take.Count.load(), count); // the device stopped with the component
+  EXPECT_NO_THROW(w.Close());
+  EXPECT_TRUE(w.InState(TMMWaveIn::wsClosed));
 }
