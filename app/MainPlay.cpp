@@ -1,17 +1,9 @@
 // The main window's play commands: the play pop-up over the working keys and the program buttons.
 #include <windows.h>
+#include "HourGlass.h"
 #include "MainCodeD2.h"
 
 namespace {
-
-// The hourglass for the life of a command, back to the arrow even when the command throws.
-class THourGlass {
-public:
-  THourGlass() { Screen->SetCursor(crHourGlass); }
-  ~THourGlass() { Screen->SetCursor(crDefault); }
-  THourGlass(const THourGlass&) = delete;
-  THourGlass& operator=(const THourGlass&) = delete;
-};
 
 // The items from this one on are the title commands.
 constexpr int FirstTitleCommand = 4;
@@ -36,6 +28,8 @@ void TMasterFrm::BuildPlayPopUp() {
   Delete1 = item("Delete1", "&Delete");
   Mail4 = item("Mail4", "&Mail");
   Save2 = item("Save2", "&Save to disk");
+  Edit2->OnClick = [this](TObject* s) { Edit2Click(s); };
+  Delete1->OnClick = [this](TObject* s) { Delete1Click(s); };
   for (TMenuItem* m : {Edit2, Delete1, Mail4, Save2})
     m->SetVisible(TitleCommandReady(*m));
   PlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
