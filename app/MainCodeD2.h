@@ -347,7 +347,7 @@ private:
   bool FAlbumsInUse = false, FCategoriesInUse = true;
   std::string FAddTitle, FAddOrigin, FNameResult;
   int32_t FAddArtistKey = 0, FAddCategoryKey = 0;
-  std::unique_ptr<TTuneAdder> FOwnAdder;     // when the program made none
+  std::unique_ptr<TTuneAdder> FOwnAdder; // when the program made none
   std::unique_ptr<TRenamer> FOwnRenamer;
   bool FDragFromAlbums = false, FDragFromCategories = false;
   bool FFirstRun = false;
