@@ -245,7 +245,7 @@ void TTuneAdder::OKBBClick(TObject*) {
   }
 
   FOKPressed = true;
-  THourGlass busy;
+  auto busy = HourGlass();
   if (categoryItem < 0) {
     FCategoryKey = FCatList ? FCatList->FindOrAddCategory(categoryText) : 0;
   } else if (FMultiple && Categories->Items()[categoryItem] == NoCommonCategoriesItem) {

@@ -178,7 +178,7 @@ void TMasterFrm::EditTitles(const TStringList& keys) {
   }
   Repaint();
   if (!adder.OKPressed()) return;
-  THourGlass busy;
+  auto busy = HourGlass();
   const int32_t categoryKey = FAddCategoryKey, artistKey = FAddArtistKey;
   for (int i = 0; i < keys.Count(); ++i) {
     const int32_t key = StrToIntDef(keys[i], 0);
@@ -216,7 +216,7 @@ void TMasterFrm::Delete1Click(TObject*) {
   }
   if (ShowMessageBox(question, mbkConfirmation, 0, mbbOK | mbbCancel) != AnswerOK) return;
   Repaint();
-  THourGlass hourGlass;
+  auto hourGlass = HourGlass();
   TBusyState busy(*this);
   for (int i = 0; i < keys.Count(); ++i)
     RemoveFromProgram(StrToIntDef(keys[i], 0));
@@ -240,7 +240,7 @@ void TMasterFrm::Createnew2Click(TObject*) {
   std::string name = AskForName("Enter new category name", "", "Type in new category name");
   if (name.empty()) return;
   {
-    THourGlass busy;
+    auto busy = HourGlass();
     FCatList->FindOrAddCategory(name);
   }
   ShowMessageBox(PurgeNote, mbkInformation, 0, mbbOK);
@@ -263,7 +263,7 @@ void TMasterFrm::Renamealbum2Click(TObject*) {
       AskForName("Enter new category name", Trim(Categories->ActivePage()->Caption()),
                  "Type in new category name");
   if (name.empty()) return;
-  THourGlass hourGlass;
+  auto hourGlass = HourGlass();
   TBusyState busy(*this);
   FCatList->RenameActiveCategory(name.substr(0, 255));
 }
@@ -289,7 +289,7 @@ void TMasterFrm::Deletecategory1Click(TObject*) {
                      mbbOK | mbbCancel) != AnswerOK)
     return;
   Repaint();
-  THourGlass hourGlass;
+  auto hourGlass = HourGlass();
   TBusyState busy(*this);
   FCatList->DeleteActiveCategory([this](int32_t key) { RemoveFromProgram(key); });
 }
@@ -305,7 +305,7 @@ void TMasterFrm::Titlesselected6Click(TObject*) {
     return;
   Repaint();
   {
-    THourGlass hourGlass;
+    auto hourGlass = HourGlass();
     TBusyState busy(*this);
     for (int i = 0; i < keys.Count(); ++i) {
       const int32_t key = StrToIntDef(keys[i], 0);
@@ -327,7 +327,7 @@ void TMasterFrm::Createnew1Click(TObject*) {
   if (!FAlbList) return;
   std::string name = AskForName("Enter new album name", "", "Type in new album name");
   if (name.empty()) return;
-  THourGlass busy;
+  auto busy = HourGlass();
   FAlbList->FindOrAddAlbum(name);
 }
 
@@ -338,7 +338,7 @@ void TMasterFrm::Rename1Click(TObject*) {
   std::string name = AskForName("Enter new album name", current, "Type in new album name");
   if (name.empty()) return;
   {
-    THourGlass busy;
+    auto busy = HourGlass();
     FAlbList->RenameActiveAlbum(name);
   }
   AlbumsChange();
@@ -353,7 +353,7 @@ void TMasterFrm::Albumselected3Click(TObject*) {
     return;
   Repaint();
   {
-    THourGlass hourGlass;
+    auto hourGlass = HourGlass();
     TBusyState busy(*this);
     FAlbList->DeleteActiveAlbum();
   }
@@ -370,7 +370,7 @@ void TMasterFrm::Allalbums4Click(TObject*) {
   if (ShowMessageBox("Deletion of all " + IntToStr(n) + " albums will proceed!", mbkWarning, 0,
                      mbbOK | mbbAbort) != AnswerOK)
     return;
-  THourGlass hourGlass;
+  auto hourGlass = HourGlass();
   TBusyState busy(*this);
   for (int i = FAlbList->Count() - 1; i >= 0; --i)
     FAlbList->DeleteAlbum(FAlbList->Items(i).Key);

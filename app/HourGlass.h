@@ -1,11 +1,9 @@
 // The hourglass for the life of a command, back to the arrow even when the command throws.
 #pragma once
 #include "Forms.h"
+#include "Handles.h"
 
-class THourGlass {
-public:
-  THourGlass() { Screen->SetCursor(crHourGlass); }
-  ~THourGlass() { Screen->SetCursor(crDefault); }
-  THourGlass(const THourGlass&) = delete;
-  THourGlass& operator=(const THourGlass&) = delete;
-};
+inline auto HourGlass() {
+  Screen->SetCursor(crHourGlass);
+  return TScopeExit([] { Screen->SetCursor(crDefault); });
+}

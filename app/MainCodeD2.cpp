@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include "FileAssoc.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "IniFiles.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -435,8 +436,9 @@ void TMasterFrm::FormCreate(TObject*) {
   FFirstRun = !FileExists(FSettingsPath);
   FRoad->SetImportBusy(false);
   FRoad->SetStartBusy(false);
-  ProcessMessages();
+  // Messages run only once the work folders exist: a request handled now would need them.
   PrepareWorkFolders();
+  LetMessagesRun();
   Application->OnHint = [this](TObject* s) { ShowAppHint(s); };
   FStatusText = "Idle";
   FCategoryText = "No category";
@@ -497,7 +499,7 @@ void TMasterFrm::FormShow(TObject*) {
     FSplash->Show();
     FSplash->Repaint();
   }
-  ProcessMessages();
+  LetMessagesRun();
   Font().SetName("MS Sans Serif");
   FRoad->Program().SetPlaying(false);
   // Both tab rows: bold green active tab, regular inactive ones, both on silver.
@@ -640,11 +642,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
   }
   Repaint();
   {
-    FLoading = true;
-    struct TLoaded {
-      bool& Flag;
-      ~TLoaded() { Flag = false; }
-    } loaded{FLoading};
+    TFlagHold loading(FLoading);
     LoadCatalogue();
   }
   if (FCloseWhenLoaded) {
@@ -653,7 +651,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
     return;
   }
   StartUpDone = true;
-  ProcessMessages();
+  LetMessagesRun();
   EnableCommands();
   if (AllCatGrid->CanFocus()) AllCatGrid->SetFocus();
   Repaint();
@@ -825,7 +823,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   FRoad->Program().SetPlaying(false);
   CloseCatalogue();
   FinishAll();
-  ProcessMessages();
+  LetMessagesRun();
   Screen->SetCursor(crDefault);
   if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText("Closing down . . . .");
   Action = caFree;

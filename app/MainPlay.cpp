@@ -139,15 +139,12 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
   }
   // Whatever happens in the pop-up, the title commands are there again afterwards and the keys
   // are spent (the chosen command has run by the time the pop-up returns).
-  struct TAfterPopUp {
-    TMasterFrm& Form;
-    ~TAfterPopUp() {
-      TMenuItem& items = Form.PlayPopUp->Items();
-      for (int i = FirstTitleCommand; i < items.Count(); ++i)
-        items.Items(i)->SetVisible(Form.TitleCommandReady(*items.Items(i)));
-      Form.ClearDragList();
-    }
-  } after{*this};
+  TScopeExit after([this] {
+    TMenuItem& items = PlayPopUp->Items();
+    for (int i = FirstTitleCommand; i < items.Count(); ++i)
+      items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
+    ClearDragList();
+  });
   TMenuItem& items = PlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
@@ -159,7 +156,7 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
 void TMasterFrm::PlayTClick(TObject*) {
   // The keys must come from one of the views; either one will do.
   if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) {
-    THourGlass busy;
+    auto busy = HourGlass();
     FRoad->Program().PlayAtTop(*FDragList);
   }
   ClearDragList();
@@ -168,7 +165,7 @@ void TMasterFrm::PlayTClick(TObject*) {
 
 void TMasterFrm::PlayBClick(TObject*) {
   if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) {
-    THourGlass busy;
+    auto busy = HourGlass();
     FRoad->Program().PlayAtBottom(*FDragList);
   }
   ClearDragList();
@@ -190,7 +187,7 @@ void TMasterFrm::MusicClearClick(TObject*) {
 void TMasterFrm::PlayNextClick(TObject*) {
   PlayNext->SetEnabled(false);
   try {
-    THourGlass busy;
+    auto busy = HourGlass();
     FRoad->Program().StepProgram(true);
   } catch (...) {
     PlayNext->SetEnabled(true);
@@ -203,7 +200,7 @@ void TMasterFrm::PlayNextClick(TObject*) {
 void TMasterFrm::BackClick(TObject*) {
   Back->SetEnabled(false);
   try {
-    THourGlass busy;
+    auto busy = HourGlass();
     FRoad->Program().StepProgram(false);
   } catch (...) {
     Back->SetEnabled(true);
@@ -216,7 +213,7 @@ void TMasterFrm::BackClick(TObject*) {
 void TMasterFrm::Shuffle2Click(TObject*) {
   if (!FRoad->Program().Playing()) return;
   if (MMSlider1->CanFocus()) MMSlider1->SetFocus();
-  THourGlass busy;
+  auto busy = HourGlass();
   FRoad->Program().ShuffleAndPlay();
 }
 

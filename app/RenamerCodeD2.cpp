@@ -73,7 +73,7 @@ void TRenamer::BitBtn1Click(TObject*) {
 
 void TRenamer::BitBtn2Click(TObject*) {
   EditEntered = false;
-  ProcessMessages();
+  LetMessagesRun();
   SetModalResult(mrCancel);
 }
 
