@@ -247,6 +247,16 @@ TEST_F(TitleEditor, BlankNamesAreRefusedAndATypedArtistWithoutCategoryCancels) {
   }}));
   EditFromAllTitles({key});
   EXPECT_FALSE(FForm->Adder().OKPressed());
+  // Nor does a typed category with nothing typed for the artist: the cancel comes first.
+  FAnswers.Push(FScript.Run({[&](TForm& f) {
+    TTuneAdder& a = Adder(f);
+    TypeInto(ComboEdit(*a.Artists), "  ");
+    TypeInto(ComboEdit(*a.Categories), "Brand New");
+    ClickButton(*a.OKBB);
+  }}));
+  EditFromAllTitles({key});
+  EXPECT_FALSE(FForm->Adder().OKPressed());
+  EXPECT_EQ(FForm->CatList()->FindCategory("Brand New"), 0);
   EXPECT_EQ(ArtistsFile(), artists);
   EXPECT_EQ(FForm->CatList()->Count(), categories);
   for (int i = 0; i < FForm->CatList()->Count(); ++i)
