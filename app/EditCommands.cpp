@@ -7,8 +7,9 @@
 
 namespace {
 
-// Answers of the main window's message box.
-constexpr int AnswerOK = 1, AnswerCancel = 2, AnswerYes = 6;
+using TKind = TMessageKind;
+using TButtons = TMessageButtons;
+using TAnswer = TMessageAnswer;
 
 const char* const PurgeNote = "Please note this category will be purged after this session\r\n"
                               "            unless you add titles to it!";
@@ -214,7 +215,9 @@ void TMasterFrm::Delete1Click(TObject*) {
     question =
         "Permanently delete " + IntToStr(keys.Count()) + " titles fom the database and all albums?";
   }
-  if (ShowMessageBox(question, mbkConfirmation, 0, mbbOK | mbbCancel) != AnswerOK) return;
+  if (ShowMessageBox(question, TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) !=
+      TAnswer::OK)
+    return;
   Repaint();
   auto hourGlass = HourGlass();
   TBusyState busy(*this);
@@ -243,14 +246,14 @@ void TMasterFrm::Createnew2Click(TObject*) {
     auto busy = HourGlass();
     FCatList->FindOrAddCategory(name);
   }
-  ShowMessageBox(PurgeNote, mbkInformation, 0, mbbOK);
+  ShowMessageBox(PurgeNote, TKind::Information, 0, TButtons::OK);
 }
 
 void TMasterFrm::Renameexisting1Click(TObject* Sender) {
   if (!FCatList) return;
   if (FCatList->ActiveIndex() < 0) {
-    ShowMessageBox("\"ALL CATEGORIES\" is not a renameable single category", mbkInformation, 0,
-                   mbbOK);
+    ShowMessageBox("\"ALL CATEGORIES\" is not a renameable single category", TKind::Information, 0,
+                   TButtons::OK);
     return;
   }
   Renamealbum2Click(Sender);
@@ -271,8 +274,8 @@ void TMasterFrm::Renamealbum2Click(TObject*) {
 void TMasterFrm::Activecategory1Click(TObject* Sender) {
   if (!FCatList) return;
   if (FCatList->ActiveIndex() < 0) {
-    ShowMessageBox("\"ALL CATEGORIES\" is not a delete-able single category!", mbkInformation, 0,
-                   mbbOK);
+    ShowMessageBox("\"ALL CATEGORIES\" is not a delete-able single category!", TKind::Information,
+                   0, TButtons::OK);
     return;
   }
   Deletecategory1Click(Sender);
@@ -282,11 +285,11 @@ void TMasterFrm::Deletecategory1Click(TObject*) {
   if (!FCatList || FCatList->ActiveIndex() < 0 || !Categories->ActivePage()) return;
   std::string name = Trim(Categories->ActivePage()->Caption());
   if (ShowMessageBox("Permanently delete all \"" + name + "\" titles from the database?",
-                     mbkConfirmation, 0, mbbOK | mbbCancel) != AnswerOK)
+                     TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
   MessageBeep(0);
-  if (ShowMessageBox("All \"" + AnsiUpperCase(name) + "\" titles will be deleted!", mbkWarning, 0,
-                     mbbOK | mbbCancel) != AnswerOK)
+  if (ShowMessageBox("All \"" + AnsiUpperCase(name) + "\" titles will be deleted!", TKind::Warning,
+                     0, TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
   Repaint();
   auto hourGlass = HourGlass();
@@ -301,7 +304,7 @@ void TMasterFrm::Titlesselected6Click(TObject*) {
   if (n <= 0) return;
   if (ShowMessageBox("Permanently delete these " + IntToStr(n) +
                          " titles fom the database and all albums?",
-                     mbkWarning, 0, mbbOK | mbbAbort) != AnswerOK)
+                     TKind::Warning, 0, TButtons::OK | TButtons::Abort) != TAnswer::OK)
     return;
   Repaint();
   {
@@ -348,8 +351,8 @@ void TMasterFrm::Albumselected3Click(TObject*) {
   if (!FAlbList) return;
   std::string name = FAlbList->ActiveAlbumName();
   if (name.empty()) return;
-  if (ShowMessageBox("Permanently delete album \"" + name + "\" ?", mbkConfirmation, 0,
-                     mbbOK | mbbCancel) != AnswerOK)
+  if (ShowMessageBox("Permanently delete album \"" + name + "\" ?", TKind::Confirmation, 0,
+                     TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
   Repaint();
   {
@@ -364,11 +367,11 @@ void TMasterFrm::Allalbums4Click(TObject*) {
   if (!FAlbList) return;
   const int n = FAlbList->Count();
   if (n == 0) return;
-  if (ShowMessageBox("Are you sure you want to delete all " + IntToStr(n) + " albums?", mbkWarning,
-                     0, mbbYes | mbbCancel) != AnswerYes)
+  if (ShowMessageBox("Are you sure you want to delete all " + IntToStr(n) + " albums?",
+                     TKind::Warning, 0, TButtons::Yes | TButtons::Cancel) != TAnswer::Yes)
     return;
-  if (ShowMessageBox("Deletion of all " + IntToStr(n) + " albums will proceed!", mbkWarning, 0,
-                     mbbOK | mbbAbort) != AnswerOK)
+  if (ShowMessageBox("Deletion of all " + IntToStr(n) + " albums will proceed!", TKind::Warning, 0,
+                     TButtons::OK | TButtons::Abort) != TAnswer::OK)
     return;
   auto hourGlass = HourGlass();
   TBusyState busy(*this);
@@ -387,7 +390,9 @@ void TMasterFrm::Titlesselected3Click(TObject*) {
   std::string question =
       n == 1 ? "Delete this title from album \"" + name + "\" ?"
              : "Delete these " + IntToStr(n) + " titles from album \"" + name + "\" ?";
-  if (ShowMessageBox(question, mbkInformation, 0, mbbOK | mbbCancel) == AnswerCancel) return;
+  if (ShowMessageBox(question, TKind::Information, 0, TButtons::OK | TButtons::Cancel) ==
+      TAnswer::Cancel)
+    return;
   Repaint();
   FAlbList->RemoveSelectedFromActive(keys);
 }

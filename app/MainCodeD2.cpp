@@ -37,6 +37,10 @@ std::string& ProgramFolderOverride() {
 // The plug-in sends its request in a global atom with this message.
 constexpr UINT WM_PLUGINREQUEST = WM_USER + 687;
 
+// The start-up questions' buttons.
+constexpr TMessageButtons YesNoHelp =
+    TMessageButtons::Yes | TMessageButtons::No | TMessageButtons::Help;
+
 // Masks by which the work folders are emptied at every start; "TempTrash" keeps its ".mid"
 // files and "BackUp" is never emptied.
 const std::vector<std::string> TuneMasks = {"*.mid", "*.rmi", "*.zip", "*.gif", "*.jpg"};
@@ -86,7 +90,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FStore = std::make_unique<TCatalogueStore>();
   FRoad = std::make_unique<TPlayRoad>(ProgramFolder(), *FMyMidi, *FTuneFiles, *FStore, *this);
   PlayerMode = [this] { return FRoad->Mode(); };
-  FTuneFiles->OnMessageBox = [this](const std::string& text, int kind, int help, int buttons) {
+  FTuneFiles->OnMessageBox = [this](const std::string& text, TMessageKind kind, int help,
+                                    TMessageButtons buttons) {
     return ShowMessageBox(text, kind, help, buttons);
   };
 
@@ -123,6 +128,10 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   Categories->OnChange = [this](TObject*) { CategoriesChange(); };
   Albums->OnChange = [this](TObject*) { AlbumsChange(); };
   AllAlbLV->OnClick = [this](TObject*) { AlbumsChange(); };
+  SetBusyParts({{NewAlb, GetLocal, GetWeb, BitBtn1, BitBtn2, OutPort, Volume, MMSlider1},
+                {Back, PlayNext},
+                {File1, View1, Albums1, Categories1, Titles1, Help1}});
+  SetTraceItem(DEBUGMODE1);
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
@@ -464,12 +473,13 @@ void TMasterFrm::FormCreate(TObject*) {
 void TMasterFrm::PrepareWorkFolders() {
   std::string folder = ProgramFolder();
   RegisterDocType(ProgramFolder() + ExtractFileName(ParamStr(0)), FDocTypeName);
+  WriteDocumentIcon(folder);
   FAssocCommands = std::make_unique<TFileAssocCommands>(
       TFileAssocCommands::TItems{MIDIdefault, MIDIrestore, LaunchOnWinStart, Normal1, Minimized1,
                                  Not1},
       ProgramFolder() + ExtractFileName(ParamStr(0)));
-  FAssocCommands->ShowMessageBox = [this](const std::string& text, int kind, int help,
-                                          uint16_t buttons) {
+  FAssocCommands->ShowMessageBox = [this](const std::string& text, TMessageKind kind, int help,
+                                          TMessageButtons buttons) {
     return ShowMessageBox(text, kind, help, buttons);
   };
   FAssocCommands->Ending = [this] { return FRoad->Aborted(); };
@@ -666,14 +676,14 @@ void TMasterFrm::Timer2Timer(TObject*) {
   }
   if (!FParams.empty()) return;
   if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
-    if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n", 3, 201,
-                       1 | 2 | 1024) == 6)
+    if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
+                       TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes)
       Repaint();
   }
   if (FFirstRun && MIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +
                            " your default Windows MIDI player (recommended) ?",
-                       3, 202, 1 | 2 | 1024) == 6)
+                       TMessageKind::Confirmation, 202, YesNoHelp) == TMessageAnswer::Yes)
       FAssocCommands->MIDIdefaultClick();
   }
 }
@@ -758,8 +768,9 @@ void TMasterFrm::WndProc(TMessage& m) {
 // --- message box, busy state, exceptions
 // ----------------------------------------------------------
 
-int TMasterFrm::ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) {
-  return TMasterFrmBase::ShowMessageBox(text, kind, helpContext, static_cast<uint16_t>(buttons));
+TMessageAnswer TMasterFrm::ShowMessageBox(const std::string& text, TMessageKind kind,
+                                          int helpContext, TMessageButtons buttons) {
+  return TMasterFrmBase::ShowMessageBox(text, kind, helpContext, buttons);
 }
 
 // --- player timer and display -------------------------------------------------------------------
@@ -801,7 +812,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
     // Closing now would lose the lists and settings: refuse until the print job ends.
     ShowMessageBox(std::string(AppTitleText) +
                        " is printing. Please close it again when the print job has ended.",
-                   2, 0, 4);
+                   TMessageKind::Information, 0, TMessageButtons::OK);
     Action = caNone;
     return;
   }
@@ -834,7 +845,8 @@ void TMasterFrm::WriteSettings() {
   try {
     FSettings.Save(FSettingsPath, WindowState() == wsMaximized);
   } catch (const std::exception& e) {
-    ShowMessageBox("The settings could not be saved:\r\n\r\n" + std::string(e.what()), 1, 0, 4);
+    ShowMessageBox("The settings could not be saved:\r\n\r\n" + std::string(e.what()),
+                   TMessageKind::Error, 0, TMessageButtons::OK);
   }
 }
 
@@ -872,7 +884,8 @@ void TMasterFrm::CreateDataModule() {
     FDMM2->FormCreate();
   } catch (const std::exception& e) {
     // The artist list stays unread and unwritten; the catalogue still opens.
-    ShowMessageBox(std::string("The artist list could not be read:\r\n\r\n") + e.what(), 1, 0, 4);
+    ShowMessageBox(std::string("The artist list could not be read:\r\n\r\n") + e.what(),
+                   TMessageKind::Error, 0, TMessageButtons::OK);
   }
   FDMM2->MyDB()->SetZipper(FTuneFiles.get());
   FStore->SetModule(FDMM2.get());
@@ -891,7 +904,8 @@ void TMasterFrm::LoadCatalogue() {
   try {
     db->Open(ProgramFolder() + "Music");
   } catch (const std::exception& e) {
-    ShowMessageBox("The catalogue could not be opened:\r\n\r\n" + std::string(e.what()), 1, 0, 4);
+    ShowMessageBox("The catalogue could not be opened:\r\n\r\n" + std::string(e.what()),
+                   TMessageKind::Error, 0, TMessageButtons::OK);
     return;
   }
   db->FillGrid();
@@ -903,7 +917,9 @@ void TMasterFrm::LoadCatalogue() {
 
 void TMasterFrm::CloseCatalogue() {
   // Each list is written even when one before it failed; the data module then packs the store.
-  auto report = [this](const std::exception& e) { ShowMessageBox(e.what(), 1, 0, 4); };
+  auto report = [this](const std::exception& e) {
+    ShowMessageBox(e.what(), TMessageKind::Error, 0, TMessageButtons::OK);
+  };
   bool loaded = FDMM2 && FDMM2->MyDB() && FDMM2->MyDB()->Loaded();
   if (loaded) {
     try {

@@ -90,7 +90,8 @@ public:
   void FormResize(TObject* Sender);
 
   // The play road speaks through the main window's message box.
-  int ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) override;
+  TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind kind, int helpContext,
+                                TMessageButtons buttons) override;
   // The store reports through the status line and its progress bar.
   void SetStatus(const std::string& text, bool bold) override;
   void ProgressStart(int max) override;

@@ -172,6 +172,9 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
   EXPECT_FALSE(FileExists(FDir / "TempTrash\\S.dat"));
   EXPECT_TRUE(FileExists(FDir / "TempTrash\\kept.mid"));
   EXPECT_TRUE(FileExists(FDir / "BackUp\\Music.dax"));
+  EXPECT_EQ(ReadFileBytes(FDir / "QXmidiX.ico"),
+            ReadFileBytes(WinPath(EnvVar("TB_SOURCE_DIR") + "/app/res/Tonalbrook.ico")))
+      << "the document type's icon, written from the program's own";
   EXPECT_FALSE(FileExists(FDir / "AInternal.MID")) << "the play file is deleted at shutdown";
   ASSERT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
   {
