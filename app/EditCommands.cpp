@@ -101,6 +101,7 @@ void TMasterFrm::AlbumsChange() {
   FAlbumsInUse = true;
   FCategoriesInUse = false;
   FAlbList->GetSelectedKeys(*FSelection2);
+  if (Albums->ActivePageIndex() == 0) ApplyAlbumTabsView();
 }
 
 int TMasterFrm::SelectedKeysOfActiveGrid(TStringList& keys) const {
@@ -179,7 +180,8 @@ void TMasterFrm::EditTitles(const TStringList& keys) {
   }
   Repaint();
   if (!adder.OKPressed()) return;
-  auto busy = HourGlass();
+  auto hourGlass = HourGlass();
+  TBusyState busy(*this);
   const int32_t categoryKey = FAddCategoryKey, artistKey = FAddArtistKey;
   for (int i = 0; i < keys.Count(); ++i) {
     const int32_t key = StrToIntDef(keys[i], 0);

@@ -247,6 +247,38 @@ TEST_F(Organise, TitlesDeletedFromTheCatalogueLeaveTheProgramSoAReusedKeyIsNotPl
   CloseAndWait();
 }
 
+TEST_F(Organise, TheTitlesMenusDeleteFollowsTheAreaLastClicked) {
+  Start();
+  const auto& k = FCat.Keys;
+  auto click = [&](TMyStringGrid& grid, int32_t key) {
+    int row = RowOfKey(grid, key);
+    ASSERT_GT(row, 0) << key;
+    RECT r = grid.CellRect(1, row);
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(grid.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(grid.Handle(), WM_LBUTTONUP, 0, at);
+    ProcessMessages();
+  };
+  ShowAlbum(0);
+  TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
+  click(album, k[3]);
+  EXPECT_TRUE(FForm->AlbumsInUse());
+  Box(mrOk);
+  FForm->Delete4->Click(); // albums: out of the album only
+  EXPECT_EQ(RowOfKey(album, k[3]), -1);
+  EXPECT_TRUE(InStore(k[3]));
+  click(*FForm->AllCatGrid, k[1]);
+  EXPECT_TRUE(FForm->CategoriesInUse());
+  EXPECT_EQ(FForm->SelectedCategoryKeys().Count(), 1);
+  Box(mrCancel);
+  FForm->Delete4->Click(); // categories: from the catalogue, after the question
+  ASSERT_EQ(FBoxes.size(), 2u);
+  EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\" ?");
+  EXPECT_EQ(FBoxes[1].Text.substr(0, 20), "Permanently delete \"");
+  EXPECT_TRUE(InStore(k[1]));
+  CloseAndWait();
+}
+
 // Changes of every kind, then a shutdown; the checker reads the files left behind.
 TEST_F(Organise, FilesAfterShutdownHoldEveryChange) {
   Start();
