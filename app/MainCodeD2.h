@@ -59,6 +59,8 @@ extern const char* const
 extern std::string PendingRequest;
 // Set once the catalogue is loaded at start-up; the splash waits for it.
 extern bool StartUpDone;
+// A property of the main window, set once start-up has ended (the first-run questions answered).
+constexpr const char* StartUpDoneProperty = "Tonalbrook.StartUpDone";
 
 // The player's device: the system's MCI unless a test set a stand-in before the window was made.
 void SetMainMciDriver(TMciDriver* driver);
@@ -84,6 +86,8 @@ public:
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
   void Timer2Timer(TObject* Sender);
+  // The reminder to scan and, on the first run, the default-player question.
+  void AskStartQuestions();
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FinishAll();
   void PrepareWorkFolders();
@@ -215,7 +219,7 @@ public:
   TMenuItem *MIDIdefault, *MIDIrestore, *ManageNPI, *ManageNPISep, *Hintlevel1, *Remindtoscan1,
       *Looping1, *GM1, *GS1, *None1, *GMGS1, *GSGM1, *LaunchOnWinStart, *Normal1, *Minimized1,
       *Not1, *Visualeffects1, *Spectrumbars1, *Lights1, *Spectrograph1, *DEBUGMODE1,
-      *Showmusictoolbar1, *Exit1;
+      *Showmusictoolbar1, *Exit1, *Viewtitles1, *Contents1;
 
   TPanel* TopPanel;
   TPanel* Panel11; // holds the display panel
@@ -223,7 +227,7 @@ public:
   TPanel* MMSlider1; // the position slider's place
   TBitBtn *PlayReplace, *Play;
   TPanel *ListPanel, *PlayPanel, *SoundPanel;
-  TBitBtn *Back, *PlayNext, *Pause, *AllStop, *OutPort, *Volume;
+  TBitBtn *Back, *PlayNext, *Shuffle, *MusicClear, *Pause, *AllStop, *OutPort, *Volume;
   TSpeedButton *ToolsLeft, *ToolsRight;
 
   TPanel* DBPanel;
@@ -281,7 +285,7 @@ protected:
   void ShowDeviceBusyNotice() override;
   void SetTimer1(bool enabled) override;
   void SetSlider(int position, int maximum) override;
-  // The player buttons follow the program: only the step buttons exist so far.
+  // The player buttons follow the program: the step buttons, shuffle and erase.
   void UpdatePlayControls() override;
 
 private:
@@ -290,6 +294,7 @@ private:
   void CategoriesDrawTab(int index, const RECT& rect);
   void AlbumsDrawTab(int index, const RECT& rect);
   void MakeAlbumImage();
+  void MakeAlbumImageLists();
   void SetTabColors(TColor back, TColor font);
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
@@ -306,6 +311,8 @@ private:
   bool TitleCommandReady(const TMenuItem& item) const;
   void BuildTopArea();
   void BuildCatalogueArea();
+  // Puts the buttons and items whose commands are not built yet behind the command gate.
+  void GateUnbuiltCommands();
   void ShowAppHint(TObject* Sender);
   void ReadSettings();
   void WriteSettings();
@@ -321,6 +328,7 @@ private:
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
+  std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
   std::unique_ptr<TUnMIDIFrm> FOwnNotice; // when the program made none
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.

@@ -21,7 +21,7 @@ TMessageAnswer TMasterFrmBase::ShowMessageBox(const std::string& text, TMessageK
 
 void TMasterFrmBase::SetCommandsEnabled(bool enabled) {
   for (TControl* c : FBusyParts.Commands)
-    c->SetEnabled(enabled);
+    FCommandGate.SetEnabled(c, enabled);
   bool steps = enabled;
   if (enabled) {
     TMidiMode mode = PlayerMode ? PlayerMode() : mdNotReady;
@@ -31,6 +31,8 @@ void TMasterFrmBase::SetCommandsEnabled(bool enabled) {
     c->SetEnabled(steps);
   for (TMenuItem* m : FBusyParts.Menus)
     m->SetEnabled(enabled);
+  // Handlers may have come since the last look; the ones still missing keep their items off.
+  FCommandGate.Apply();
   SetCursor(enabled ? crDefault : crHourGlass);
   if (HandleAllocated()) {
     // Show the new cursor at once when the mouse is over the window.

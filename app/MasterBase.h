@@ -2,6 +2,7 @@
 // a window over it, the play road's trace box and the application's exception handler. The main
 // window class derives from TMasterFrmBase and names its command controls as listed below.
 #pragma once
+#include "CommandGate.h"
 #include "GradForm.h"
 #include "MsgDlg.h"
 #include "MessageKinds.h"
@@ -57,6 +58,10 @@ public:
   // The player's mode, asked by EnableCommands; the main window links it to its player.
   std::function<TMidiMode()> PlayerMode;
 
+  // Buttons and menu items whose command may not be built yet: disabled while they have no
+  // OnClick, whatever the busy state says. Looked at again at every change of the busy state.
+  TCommandGate& CommandGate() { return FCommandGate; }
+
 protected:
   // An exception from the sound input: the main window closes its input and answers true;
   // nothing is shown then.
@@ -68,6 +73,7 @@ protected:
 private:
   friend class TBusyState;
   void SetCommandsEnabled(bool enabled);
+  TCommandGate FCommandGate;
   TBusyParts FBusyParts;
   TMenuItem* FTraceItem = nullptr;
   bool FCommandsDisabled = false;
