@@ -148,6 +148,8 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
   TMenuItem& items = PlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
+  // Deleting from the catalogue works on titles of the categories; album rows are not offered it.
+  if (!FDragFromCategories) Delete1->SetVisible(false);
   POINT cursor{};
   GetCursorPos(&cursor);
   PlayPopUp->Popup(cursor.x, cursor.y);

@@ -179,6 +179,10 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   FChoice = FForm->PlayB;
   PressEnter(album, {first});
   ASSERT_EQ(FShown.size(), 1u);
+  // Album rows can be edited, but deleting from the catalogue is a command of the categories.
+  const auto& offered = FShown[0];
+  EXPECT_NE(std::find(offered.begin(), offered.end(), "&Edit"), offered.end());
+  EXPECT_EQ(std::find(offered.begin(), offered.end(), "&Delete"), offered.end());
   EXPECT_TRUE(fromAlbums);
   EXPECT_FALSE(fromCategories);
   EXPECT_EQ(carried, 1);
