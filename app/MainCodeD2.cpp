@@ -287,9 +287,6 @@ void TMasterFrm::BuildTopArea() {
   CDPanel->SetName("CDPanel");
   CDPanel->SetParent(Panel11);
   CDPanel->SetAlign(alClient);
-  MMSlider1 = MakePanel(TopPanel, "MMSlider1", "");
-  MMSlider1->SetBevelOuter(bvLowered);
-  MMSlider1->SetHeight(16);
   PlayReplace = MakeButton(TopPanel, "PlayReplace", "&Replace", 80);
   Play = MakeButton(TopPanel, "Play", "&PLAY", 80);
   // Three small panels of two adjoining buttons each.
@@ -331,6 +328,7 @@ void TMasterFrm::BuildTopArea() {
     b->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
     return b;
   };
+  BuildPlayerCommands();
   ToolsLeft = tool("ToolsLeft");
   ToolsLeft->SetLeft(7);
   ToolsRight = tool("ToolsRight");
@@ -844,10 +842,6 @@ void TMasterFrm::Timer1Timer(TObject*) {
 
 void TMasterFrm::SetTimer1(bool enabled) {
   Timer1->SetEnabled(enabled);
-}
-
-void TMasterFrm::SetSlider(int position, int maximum) {
-  (void)position, (void)maximum; // the position slider joins with the sound components
 }
 
 void TMasterFrm::ShowTuneInfo(const TTuneInfo& info) {

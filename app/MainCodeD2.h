@@ -13,6 +13,7 @@
 #include "ExtCtrls.h"
 #include "ExtPage.h"
 #include "ExtProgressBar.h"
+#include "MMSlider.h"
 #include "Forms.h"
 #include "MainViews.h"
 #include "MasterBase.h"
@@ -224,10 +225,37 @@ public:
   TPanel* TopPanel;
   TPanel* Panel11; // holds the display panel
   TCDPanelP* CDPanel;
-  TPanel* MMSlider1; // the position slider's place
+  TMMSlider* MMSlider1; // the position slider
+  TPanel* SelPanel;     // the played part, laid over the slider
   TBitBtn *PlayReplace, *Play;
   TPanel *ListPanel, *PlayPanel, *SoundPanel;
   TBitBtn *Back, *PlayNext, *Shuffle, *MusicClear, *Pause, *AllStop, *OutPort, *Volume;
+  TBitBtn *RepeatSB, *OneStop, *ProgView;
+  // Hidden holders of the pictures that Pause and OneStop take in turn.
+  TBitBtn *TempPause, *TempGo, *TempOneStop;
+  TMenuItem *Music1, *N19, *Volume2;
+
+  // Player commands and the position slider.
+  void OneStopClick(TObject* Sender);
+  void PauseClick(TObject* Sender);
+  void AllStopClick(TObject* Sender);
+  void RepeatSBClick(TObject* Sender);
+  void VolumeClick(TObject* Sender);
+  void Volume2Click(TObject* Sender);
+  void N19Click(TObject* Sender);
+  void OutPortClick(TObject* Sender);
+  void TrackBar1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void MMSlider1Track(TObject* Sender);
+  void MMSlider1TrackEnd(TObject* Sender);
+  void MMSlider1DrawThumb(TObject* Sender, TCanvas& aCanvas, RECT aRect, bool Dragged,
+                          bool Focused);
+  void MMSlider1DrawGroove(TObject* Sender, TCanvas& aCanvas, RECT& aRect);
+  void MMSlider1Change(TObject* Sender);
+  // The help cursor's click on a control that takes part; true when it took the click. Context
+  // help is not built yet: it never takes one.
+  bool ContextHelpClick(TObject* Sender);
+  // The command line that the volume control was last run with.
+  const std::string& VolumeCommand() const { return FVolumeCommand; }
   TSpeedButton *ToolsLeft, *ToolsRight;
 
   TPanel* DBPanel;
@@ -310,6 +338,12 @@ private:
   void ClearDragList();
   bool TitleCommandReady(const TMenuItem& item) const;
   void BuildTopArea();
+  void BuildPlayerCommands();
+  void RunVolumeControl();
+  // Quiet until the visual effects and the sound input are wired.
+  void SwitchVisualEffects(bool /*on*/) {}
+  void CloseSoundInput() {}
+  void ShowRoadTexts();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
   void GateUnbuiltCommands();
@@ -325,6 +359,7 @@ private:
                       int width);
   TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
 
+  std::string FVolumeCommand;
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;

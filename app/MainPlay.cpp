@@ -218,15 +218,3 @@ void TMasterFrm::Shuffle2Click(TObject*) {
   auto busy = HourGlass();
   FRoad->Program().ShuffleAndPlay();
 }
-
-void TMasterFrm::UpdatePlayControls() {
-  const TProgram& program = FRoad->Program();
-  MusicClear->SetEnabled(program.Count() > 0);
-  // Shuffling plays the new first title, so it is offered only while the program plays.
-  Shuffle->SetEnabled(program.Count() > 1 && program.Playing());
-  // A long operation keeps the step buttons disabled; it sets them itself when it ends.
-  if (CommandsDisabled()) return;
-  bool steps = program.Playing() && program.Count() > 1;
-  Back->SetEnabled(steps);
-  PlayNext->SetEnabled(steps);
-}

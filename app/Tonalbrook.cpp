@@ -2,6 +2,8 @@
 // loop.
 #include <windows.h>
 #include "Forms.h"
+#include "MIDIOPortCode.h"
+#include "MMInit.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
@@ -20,6 +22,7 @@ TForm* CreatePlainForm(const char* name, const char* caption) {
 
 int RunProgram() {
   InitMainUnit();
+  InitSoundUnits();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
   SplashAllowed = true;
@@ -42,7 +45,8 @@ int RunProgram() {
   CreatePlainForm("DriveScanFrm", "Scan drives");
   CreatePlainForm("ManageNPIFrm", "Browser plug-in");
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
-  CreatePlainForm("MIDIOPortFrm", "MIDI output port");
+  MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();
+  MIDIOPortFrm->SetVisible(false);
   CreatePlainForm("MixerFrmF", "Mixer");
   Application->Run();
   return 0;
