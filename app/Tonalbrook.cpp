@@ -31,8 +31,8 @@ int RunProgram() {
   TMasterFrm* master = Application->CreateForm<TMasterFrm>();
   SplashFrm = Application->CreateForm<TSplashFrm>();
   SplashFrm->StartUpDone = [] { return StartUpDone; };
-  CreatePlainForm("TuneAdder", "Add titles");
-  CreatePlainForm("Renamer", "Name");
+  TuneAdder = Application->CreateForm<TTuneAdder>();
+  Renamer = Application->CreateForm<TRenamer>();
   master->CreateDataModule();
   CreatePlainForm("GetLocalF", "Load local MIDI files");
   CreatePlainForm("ScanStatus", "Scanning");
