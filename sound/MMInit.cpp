@@ -2,6 +2,7 @@
 #include "MMInit.h"
 #include "MMObj.h"
 #include "MMLevel.h"
+#include "MMOscope.h"
 #include "MMSlider.h"
 #include "MMUtils.h"
 
@@ -10,4 +11,5 @@ void InitSoundUnits() {
   (void)Win95Platform(); // read the platform once, now
   RegisterMMSlider();
   RegisterMMLevel();
+  RegisterMMOscope();
 }
