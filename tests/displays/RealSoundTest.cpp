@@ -8,6 +8,8 @@
 #include "MMProps.h"
 #include "MMWavIn.h"
 #include "Messages.h"
+#include "TestCapture.h"
+#include "TestUtil.h"
 #include <cmath>
 
 namespace {
@@ -36,6 +38,20 @@ TEST(RealSound, SineShowsOnLevelScopeAndSpectrum) {
   scope->SetBounds(10, 40, 194, 90);
   scope->SetParent(&form);
   scope->SetBitsPerPixel(24);
+  auto* vbar = new TMMLevel(&form);
+  vbar->SetBounds(280, 10, 17, 200);
+  vbar->SetKind(lkVertical);
+  vbar->SetParent(&form);
+  vbar->SetSamples(441);
+  vbar->SetPeakSpeed(2);
+  auto* scaled = new TMMOscope(&form);
+  scaled->SetDrawAmpScale(true);
+  scaled->SetDrawTimeScale(true);
+  scaled->SetDrawGrid(true);
+  scaled->SetKind(okConLines);
+  scaled->SetBounds(300, 10, 300, 200);
+  scaled->SetParent(&form);
+  form.SetBounds(40, 40, 640, 260);
   form.Show();
   ProcessMessages();
 
@@ -45,6 +61,8 @@ TEST(RealSound, SineShowsOnLevelScopeAndSpectrum) {
   w.SetSampleRate(11025);
   level->SetPWaveFormat(w.PWaveFormat());
   scope->SetPWaveFormat(w.PWaveFormat());
+  vbar->SetPWaveFormat(w.PWaveFormat());
+  scaled->SetPWaveFormat(w.PWaveFormat());
   ASSERT_LE(level->FrameSize(), 2048);
   TDisplaysTail tail;
   w.SetOutput(&tail);
@@ -57,6 +75,8 @@ TEST(RealSound, SineShowsOnLevelScopeAndSpectrum) {
     level->RefreshPCMData(d);
     spots.push_back(level->CurrentSpots());
     scope->RefreshPCMData(d);
+    vbar->RefreshPCMData(d);
+    scaled->RefreshPCMData(d);
     TMMDIBCanvas& c = scope->DIBCanvas();
     GdiFlush();
     int top = 1000, bottom = -1;
@@ -79,6 +99,10 @@ TEST(RealSound, SineShowsOnLevelScopeAndSpectrum) {
   };
   w.Start();
   ASSERT_TRUE(PumpUntil([&] { return spots.size() >= 12; }, 20000)) << spots.size();
+  // A picture for a person to look at: the bars in their zones with the peak mark, the trace.
+  TBitmap shot;
+  CaptureWindow(form.Handle(), shot);
+  shot.SaveToFile(WinPath(EnvVar("TB_BUILD_DIR")) + "\\displays_live.bmp");
   w.Stop();
   w.Close();
   DoneRealFFT(fft);
