@@ -87,7 +87,8 @@ TEST(RealSound, SineShowsOnLevelScopeAndSpectrum) {
       }
     topRow = top, bottomRow = bottom;
     std::vector<float> x(512);
-    for (int i = 0; i < 512; ++i) x[i] = float((int(d[2 * i]) - 128) * 256);
+    for (int i = 0; i < 512; ++i)
+      x[i] = float((int(d[2 * i]) - 128) * 256);
     DoRealFFT(fft, x.data(), 1);
     int best = 1;
     double bestPower = 0;
