@@ -65,6 +65,7 @@ void SetMainMciDriver(TMciDriver* driver);
 
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
+class TManageNPIFrm;
 class TSplashFrm;
 // The splash made in the program's creation order (none in tests).
 extern TSplashFrm* SplashFrm;
@@ -154,6 +155,15 @@ public:
   bool FirstRun() const { return FFirstRun; }
   bool RequestSeen() const { return FRequestSeen; }
   bool SessionEnding() const { return FSessionEnding; }
+  // Conflicting browser plug-ins are disabled while the program is open.
+  bool DisableTempConPI() const { return FDisableTempConPI; }
+  void SetDisableTempConPI(bool value) { FDisableTempConPI = value; }
+  // The plug-in manager made in the program's creation order, or one of the window's own.
+  TManageNPIFrm& NPIManager();
+  // Shows the plug-in manager modally, centred over this window.
+  void ManageNPIClick(TObject* Sender);
+  // The folders of the browser's plug-ins found at start-up (existing ones only).
+  const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
   bool Printing() const { return FPrinting; }
   void SetPrinting(bool value) { FPrinting = value; }
   int StartupTimerRuns() const { return FStartupTimerRuns; }
@@ -277,6 +287,7 @@ private:
   std::unique_ptr<TBitmap> FAlbumImage;
   std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
   std::unique_ptr<TUnMIDIFrm> FOwnNotice; // when the program made none
+  std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);

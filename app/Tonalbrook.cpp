@@ -2,6 +2,7 @@
 // loop.
 #include <windows.h>
 #include "Forms.h"
+#include "ManageNPICode.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
@@ -40,7 +41,7 @@ int RunProgram() {
   CreatePlainForm("MailForm", "Mail");
   CreatePlainForm("PrintParamFrm", "Print");
   CreatePlainForm("DriveScanFrm", "Scan drives");
-  CreatePlainForm("ManageNPIFrm", "Browser plug-in");
+  ManageNPIFrm = Application->CreateForm<TManageNPIFrm>();
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
   CreatePlainForm("MIDIOPortFrm", "MIDI output port");
   CreatePlainForm("MixerFrmF", "Mixer");
