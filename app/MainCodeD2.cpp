@@ -2,6 +2,7 @@
 #include "MainCodeD2.h"
 #include <windows.h>
 #include <shellapi.h>
+#include "AboutCodeD2.h"
 #include "FileAssoc.h"
 #include "Guard.h"
 #include "Handles.h"
@@ -270,6 +271,8 @@ void TMasterFrm::BuildMenu() {
     thenTellRoad(m);
   Help1 = item(&root, "Help1", "&Help");
   Contents1 = item(Help1, "Contents1", "&Contents");
+  About1 = item(Help1, "About1", "&About...");
+  About1->OnClick = [this](TObject* s) { About1Click(s); };
   SetMenu(MainMenu1);
 }
 
@@ -665,6 +668,10 @@ TManageNPIFrm& TMasterFrm::NPIManager() {
   manager->SetDisableTempConPI = [this](bool value) { FDisableTempConPI = value; };
   manager->SessionEnding = [this] { return FSessionEnding; };
   return *manager;
+}
+
+void TMasterFrm::About1Click(TObject*) {
+  ShowAboutBox(this);
 }
 
 void TMasterFrm::ManageNPIClick(TObject*) {

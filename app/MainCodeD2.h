@@ -162,6 +162,9 @@ public:
   TManageNPIFrm& NPIManager();
   // Shows the plug-in manager modally, centred over this window.
   void ManageNPIClick(TObject* Sender);
+  // Shows the about box modally, centred over this window, and frees it.
+  void About1Click(TObject* Sender);
+  TMenuItem* About1;
   // The folders of the browser's plug-ins found at start-up (existing ones only).
   const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
   bool Printing() const { return FPrinting; }
@@ -286,7 +289,7 @@ private:
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
   std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
-  std::unique_ptr<TUnMIDIFrm> FOwnNotice; // when the program made none
+  std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
   std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
