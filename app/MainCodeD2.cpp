@@ -541,6 +541,7 @@ void TMasterFrm::ShowAppHint(TObject*) {
 }
 
 void TMasterFrm::FormShow(TObject*) {
+  BuildCoolMenus();
   // The splash shows only for a plain start: no plug-in request waiting and no parameters.
   if (SplashAllowed && Trim(PendingRequest).empty() && FParams.empty()) {
     FSplash = std::make_unique<TSplashFrm>(nullptr);

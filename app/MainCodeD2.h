@@ -6,6 +6,7 @@
 #include <vector>
 #include "Buttons.h"
 #include "CDPanel.h"
+#include "CoolMenu.h"
 #include "CatalogueViews.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
@@ -167,6 +168,8 @@ public:
   TMenuItem* About1;
   // The folders of the browser's plug-ins found at start-up (existing ones only).
   const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
+  // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
+  const std::vector<TCoolMenu*>& CoolMenus() const { return FCoolMenus; }
   bool Printing() const { return FPrinting; }
   void SetPrinting(bool value) { FPrinting = value; }
   int StartupTimerRuns() const { return FStartupTimerRuns; }
@@ -257,6 +260,8 @@ protected:
 
 private:
   void BuildMenu();
+  // A picture beside every item of the eight main menus (once, when the window first shows).
+  void BuildCoolMenus();
   void BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view);
   void CategoriesDrawTab(int index, const RECT& rect);
   void AlbumsDrawTab(int index, const RECT& rect);
@@ -291,6 +296,7 @@ private:
   std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
   std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
   std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
+  std::vector<TCoolMenu*> FCoolMenus;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
