@@ -104,3 +104,41 @@ TEST_F(PlugInMainWindow, WithoutFoldersOrWithParametersTheManagerStaysShut) {
 }
 
 } // namespace
+
+namespace {
+
+UINT EntryType(TMenuItem* item) {
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_FTYPE;
+  GetMenuItemInfoA(item->ParentHandle(), item->Command(), FALSE, &info);
+  return info.fType;
+}
+
+TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  Start();
+  ASSERT_EQ(FForm->CoolMenus().size(), 8u);
+  std::vector<TMenuItem*> items = {FForm->Exit1,    FForm->Visualeffects1,
+                                   FForm->Looping1, FForm->Contents1,
+                                   FForm->About1,   FForm->Showmusictoolbar1};
+  for (TMenuItem* item : items) {
+    EXPECT_TRUE(item->OwnerDraw()) << item->Name();
+    EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
+  }
+  // The busy state, the tool row's caption and a tick all rewrite entries.
+  FForm->DisableCommands();
+  FForm->EnableCommands();
+  FForm->SetShowTools(!FForm->ShowTools());
+  FForm->Looping1->Click();
+  for (TMenuItem* item : items)
+    EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
+  // Every item of the File menu has a picture (separators aside).
+  TCoolMenu& file = *FForm->CoolMenus()[0];
+  for (int i = 0; i < file.ItemCount(); ++i)
+    if (!file.Items(i)->MenuItem()->IsLine()) {
+      EXPECT_TRUE(file.Items(i)->Picture().Graphic()) << file.Items(i)->MenuItem()->Name();
+    }
+}
+
+} // namespace
