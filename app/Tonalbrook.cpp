@@ -2,6 +2,8 @@
 // loop.
 #include <windows.h>
 #include "Forms.h"
+#include "MIDIOPortCode.h"
+#include "MMInit.h"
 #include "ManageNPICode.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
@@ -21,6 +23,7 @@ TForm* CreatePlainForm(const char* name, const char* caption) {
 
 int RunProgram() {
   InitMainUnit();
+  InitSoundUnits();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
   SplashAllowed = true;
@@ -29,8 +32,8 @@ int RunProgram() {
   TMasterFrm* master = Application->CreateForm<TMasterFrm>();
   SplashFrm = Application->CreateForm<TSplashFrm>();
   SplashFrm->StartUpDone = [] { return StartUpDone; };
-  CreatePlainForm("TuneAdder", "Add titles");
-  CreatePlainForm("Renamer", "Name");
+  TuneAdder = Application->CreateForm<TTuneAdder>();
+  Renamer = Application->CreateForm<TRenamer>();
   master->CreateDataModule();
   CreatePlainForm("GetLocalF", "Load local MIDI files");
   CreatePlainForm("ScanStatus", "Scanning");
@@ -43,7 +46,8 @@ int RunProgram() {
   CreatePlainForm("DriveScanFrm", "Scan drives");
   ManageNPIFrm = Application->CreateForm<TManageNPIFrm>();
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
-  CreatePlainForm("MIDIOPortFrm", "MIDI output port");
+  MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();
+  MIDIOPortFrm->SetVisible(false);
   CreatePlainForm("MixerFrmF", "Mixer");
   Application->Run();
   return 0;

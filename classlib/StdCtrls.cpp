@@ -475,6 +475,18 @@ TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
   FControlStyle.Include(csAcceptsControls);
 }
 
+// The system's group box leaves its inside unpainted: fill it as the box's parent is filled.
+void TGroupBox::WndProc(TMessage& m) {
+  if (m.Msg == WM_ERASEBKGND && FHandle) {
+    RECT r;
+    GetClientRect(FHandle, &r);
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, BackgroundBrush());
+    m.Result = 1;
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
 void TGroupBox::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SysClassName = "BUTTON";
