@@ -669,6 +669,12 @@ TCoolMenu::TCoolMenu(TComponent* AOwner) : TComponent(AOwner) {
 TCoolMenu::~TCoolMenu() {
   Destroying();
   Unhook();
+  // Items left owner-drawn with nobody to draw them would show as empty entries: plain text
+  // again, unless the whole form is going.
+  if (!(Owner() && Owner()->ComponentState().Contains(csDestroying))) {
+    FActive = false;
+    Refresh(this, RA_RESTORE);
+  }
   std::vector<TCoolMenuItem*> items = FItems;
   for (TCoolMenuItem* item : items) {
     item->FCoolMenu = nullptr;

@@ -309,6 +309,11 @@ TEST_F(CoolMenuDraw, RestoreAndInactiveLeavePlainTextItems) {
   EXPECT_EQ(Measure(FOpen).itemHeight, 999u);
   FCool->SetActive(true);
   EXPECT_EQ(Measure(FOpen).itemHeight, 20u);
+  // Gone, it leaves plain entries the system can draw.
+  delete FCool;
+  FCool = nullptr;
+  EXPECT_FALSE(EntryType(FOpen) & MFT_OWNERDRAW);
+  EXPECT_FALSE(FOpen->OwnerDraw());
 }
 
 TEST_F(CoolMenuDraw, DrawingFaultsReachTheHandlerAndBadIndexesAreRefused) {
