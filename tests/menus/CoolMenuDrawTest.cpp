@@ -399,6 +399,16 @@ TEST(CoolMenuPopup, ARealPopupShowsPicturesTwentyPixelsApart) {
     FillBitmap(b, 16, 16, clLime);
     item->Picture().Assign(b);
   }
+  std::vector<int> popups, measured;
+  cool.OnPopup = [&](TObject*, int menu, int) { popups.push_back(menu); };
+  cool.OnMeasure = [&](TObject*, int, int item) { measured.push_back(item); };
+  // An accelerator typed while the pop-up is open picks the owner-drawn item that carries it.
+  EXPECT_EQ(SendMessageA(form.Handle(), WM_MENUCHAR, MAKEWPARAM('t', MF_POPUP),
+                         reinterpret_cast<LPARAM>(popup.Handle())),
+            MAKELRESULT(1, MNC_EXECUTE));
+  EXPECT_EQ(SendMessageA(form.Handle(), WM_MENUCHAR, MAKEWPARAM('O', MF_POPUP),
+                         reinterpret_cast<LPARAM>(popup.Handle())),
+            MAKELRESULT(0, MNC_EXECUTE));
   TBitmap shot;
   gShot = &shot;
   gShotTaken = false;
@@ -415,6 +425,8 @@ TEST(CoolMenuPopup, ARealPopupShowsPicturesTwentyPixelsApart) {
   EXPECT_EQ(Count(shot, clLime, 0, 0, shot.Width(), shot.Height()), 2 * 16 * 16);
   EXPECT_GE(lime.Left, 5);
   EXPECT_LE(lime.Left, 5 + 4); // HSpace inside the pop-up's frame
+  EXPECT_EQ(popups, std::vector<int>{static_cast<int>(reinterpret_cast<intptr_t>(popup.Handle()))});
+  EXPECT_EQ(measured.size(), 2u);
   gShot = nullptr;
 }
 
