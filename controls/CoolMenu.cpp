@@ -1015,6 +1015,16 @@ void TCoolMenu::WndProc(TMessage& m) {
       return;
     }
     break;
+  case WM_NCDESTROY:
+    // The window goes (the form is freed or makes its window again): nothing calls the hook any
+    // more, and a later unhook must not touch a window that may reuse the handle.
+    CallFormer(m);
+    if (FThunk) VirtualFree(FThunk, 0, MEM_RELEASE);
+    FThunk = nullptr;
+    FThunkProc = nullptr;
+    FOldProc = nullptr;
+    FWindow = nullptr;
+    return;
   default:
     break;
   }

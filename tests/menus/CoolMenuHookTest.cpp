@@ -50,6 +50,24 @@ TEST(CoolMenuHook, TwoAndThreeLeaveInEveryOrderAndAfterRehook) {
   }
 }
 
+TEST(CoolMenuHook, AWindowMadeAgainLeavesTheHooksHarmless) {
+  TForm form(nullptr);
+  form.SetCaption("Hooked");
+  auto* first = new TCoolMenu(&form);
+  auto* second = new TCoolMenu(&form);
+  form.SetBorderStyle(bsDialog); // a new window, without the hooks
+  EXPECT_EQ(first->HookProc(), nullptr);
+  EXPECT_EQ(second->HookProc(), nullptr);
+  WNDPROC own = ProcOf(form.Handle());
+  delete first;
+  delete second;
+  EXPECT_EQ(ProcOf(form.Handle()), own);
+  EXPECT_TRUE(Answers(form));
+  TCoolMenu again(&form);
+  again.Rehook();
+  EXPECT_EQ(ProcOf(form.Handle()), again.HookProc());
+}
+
 TEST(CoolMenuHook, TheMenuCursorHasItsOwnNumberAndHelpStaysFive) {
   HCURSOR help = LoadCursorA(GetModuleHandleA(nullptr), "HELP");
   ASSERT_NE(help, nullptr);

@@ -184,6 +184,28 @@ TEST_F(PlugInManager, EachConfigurationRenamesAndReportsItsCount) {
   EXPECT_EQ(FAnswers.Asked().size(), asked);
 }
 
+TEST_F(PlugInManager, TheOtherCountsHaveTheirOwnTexts) {
+  TNavigatorRegistry reg(FA, "");
+  PlaceDll("conflict", FA + "NPmidi.dll");
+  Make();
+  FForm->RadioButton2->SetChecked(true);
+  FForm->BitBtn4Click(nullptr);
+  EXPECT_EQ(LastText(), "1 conflicting plugin has been disabled while Tonalbrook is open,\r\n"
+                        "until you choose the Re-enable option below or remove Tonalbrook as a "
+                        "plugin.");
+  FForm->RadioButton4->SetChecked(true);
+  FForm->BitBtn4Click(nullptr);
+  EXPECT_EQ(LastText(), "1 conflicting plugin (previously disabled) has been re-enabled.");
+  PlaceDll("conflict", FA + "NPmidi2.dll");
+  FForm->RadioButton3->SetChecked(true);
+  FForm->BitBtn4Click(nullptr);
+  EXPECT_EQ(LastText(), "2 conflicting plugins have been disabled until you choose the Re-enable "
+                        "option below\r\nor remove Tonalbrook as a plugin.");
+  FForm->BitBtn4Click(nullptr);
+  EXPECT_EQ(LastText(), "No conflicting plugins found !");
+  EXPECT_EQ(FForm->CountConflictingPlugIns(), 0);
+}
+
 TEST_F(PlugInManager, RemoveDeletesThePlugInAndReenablesEveryDisabledOne) {
   TNavigatorRegistry reg(FA, FDir / "user");
   PlaceMix();
