@@ -405,12 +405,11 @@ void TCoolMenuItem::DrawDisabled(HDC dc, TGraphic& graphic, TColor trColor, bool
   Fill(o, {0, 0, gw + 1, gh + 1}, brush);
   GdiFlush();
   bool menuSilver = GetSysColor(COLOR_MENU) == RGB(0xC0, 0xC0, 0xC0);
-  bool highlight = !(selected && menuSilver);
-  COLORREF ink = selected && !FOptions.Contains(omNoHighlightDisabled) &&
-                         !FOptions.Contains(omNoHighlightImage)
-                     ? RGB(0x80, 0x80, 0x80)
-                     : GetSysColor(COLOR_BTNSHADOW);
-  if (ink == RGB(0x80, 0x80, 0x80) && !highlight) highlight = false;
+  const bool selectedInk = selected && !FOptions.Contains(omNoHighlightDisabled) &&
+                           !FOptions.Contains(omNoHighlightImage);
+  const COLORREF ink = selectedInk ? RGB(0x80, 0x80, 0x80) : GetSysColor(COLOR_BTNSHADOW);
+  // Under the shadow colour the highlight copy is always there.
+  const bool highlight = !selectedInk || !(selected && menuSilver);
   auto dark = [&](int x, int y) {
     uint32_t p = source.ScanLine(y)[x];
     COLORREF c = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
