@@ -1,6 +1,8 @@
 // The sound library's start-up.
 #include "MMInit.h"
 #include "MMObj.h"
+#include "MMLevel.h"
+#include "MMOscope.h"
 #include "MMSlider.h"
 #include "MMUtils.h"
 
@@ -8,4 +10,6 @@ void InitSoundUnits() {
   LoadLibraryCursors();
   (void)Win95Platform(); // read the platform once, now
   RegisterMMSlider();
+  RegisterMMLevel();
+  RegisterMMOscope();
 }
