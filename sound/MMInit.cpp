@@ -4,6 +4,7 @@
 #include "MMLevel.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpectr.h"
 #include "MMUtils.h"
 
 void InitSoundUnits() {
@@ -12,4 +13,5 @@ void InitSoundUnits() {
   RegisterMMSlider();
   RegisterMMLevel();
   RegisterMMOscope();
+  RegisterMMSpectrum();
 }
