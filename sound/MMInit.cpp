@@ -4,6 +4,7 @@
 #include "MMLevel.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpGram.h"
 #include "MMSpectr.h"
 #include "MMUtils.h"
 
@@ -14,4 +15,5 @@ void InitSoundUnits() {
   RegisterMMLevel();
   RegisterMMOscope();
   RegisterMMSpectrum();
+  RegisterMMSpectrogram();
 }
