@@ -2,6 +2,7 @@
 #include "MMInit.h"
 #include "MMObj.h"
 #include "MMLevel.h"
+#include "MMLight.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
 #include "MMSpGram.h"
@@ -16,4 +17,5 @@ void InitSoundUnits() {
   RegisterMMOscope();
   RegisterMMSpectrum();
   RegisterMMSpectrogram();
+  RegisterMMLight();
 }

@@ -423,3 +423,42 @@ with open(os.path.join(out, "gram.txt"), "w") as f:
     emboss = [10] * GH
     gram_column(gram_indexes(blocks[0], n, False), first, end, emboss)
     f.write(" ".join(map(str, gram_column(gram_indexes(blocks[1], n, False), first, end, emboss))) + "\n")
+
+
+# --- the light organ -----------------------------------------------------------------------------
+def light_levels(block, n, mode, amp=1.0, gains=(0.05, 0.05, 0.05)):
+    vals = [math.trunc(math.sqrt(p) * amp) for p in transform(block, n, 16, False, 0, 0, 1)]
+    borders = [0, math.sqrt(150 * 750), math.sqrt(750 * 1750)]
+    first = [min(max(round(b / SR * n), 0), n // 2) for b in borders]
+    end = [first[1], first[2], n // 2 - 1]
+    end = [e if e > f + 1 else 0 for e, f in zip(end, first)]
+    for z in (1, 2):
+        if first[z] == first[z - 1]:
+            first[z], end[z] = -1, 0
+    levels = []
+    for z in range(3):
+        s = 0
+        if first[z] >= 0:
+            stop = end[z] if end[z] else first[z] + 1
+            band = vals[first[z]:stop]
+            if len(band) == 1:
+                s = band[0]
+            elif mode == 1:
+                s = max(band)
+            elif mode == 2:
+                s = (band[0] + sum(band)) // (1 + len(band))
+            else:
+                s = math.trunc(math.sqrt((band[0] + sum(v * (v + 0.1) for v in band)) / len(band)))
+        levels.append(min(max(math.trunc(s * gains[z] * [1, 2, 4][z]), 0), 255))
+    return levels
+
+
+with open(os.path.join(out, "light.txt"), "w") as f:
+    for n in (128, 512):
+        t = np.arange(n)
+        for freq in (150, 750, 1750):
+            block = block_of(2500 * np.sin(2 * np.pi * freq * t / SR), 16, False)
+            f.write(f"{n} {freq} {block.hex()}")
+            for mode in range(3):
+                f.write(" " + " ".join(map(str, light_levels(block, n, mode))))
+            f.write("\n")
