@@ -262,3 +262,44 @@ TEST_F(GramFixture, PaletteChangeRedrawsTheOthersAndPropertyRules) {
   CreateDirectoryA((dir + "\\displays_shots").c_str(), nullptr);
   shot.SaveToFile(dir + "\\displays_shots\\spectrogram.bmp");
 }
+
+TEST_F(GramFixture, InfoBoxConfinesTheCursorUntilReleased) {
+  std::vector<std::pair<bool, RECT>> calls;
+  SetSpectrumClipCursor([&](const RECT* r) {
+    calls.push_back({r != nullptr, r ? *r : RECT{}});
+    return TRUE;
+  });
+  auto mouse = [&](UINT msg, int x, int y, WPARAM keys) {
+    SendMessageA(Form.Handle(), msg, keys, MAKELPARAM(Gram->Left() + x, Gram->Top() + y));
+  };
+  for (int i = 0; i < 30; ++i)
+    Feed(Gram, Sine(128, 20000, 5 + i).data());
+  mouse(WM_LBUTTONDOWN, 20, 10, MK_LBUTTON);
+  ASSERT_TRUE(Gram->InfoActive());
+  ASSERT_EQ(calls.size(), 1u);
+  POINT tl{Gram->Left(), Gram->Top()};
+  ClientToScreen(Form.Handle(), &tl);
+  EXPECT_EQ(calls[0].second.left, tl.x);
+  EXPECT_EQ(calls[0].second.bottom, tl.y + 90);
+  const int x = Gram->CurrentColumn();
+  Feed(Gram, Sine(128, 20000, 9).data()); // ignored while the box is up
+  EXPECT_EQ(Gram->CurrentColumn(), x);
+  mouse(WM_MOUSEMOVE, 100, 60, MK_LBUTTON);
+  mouse(WM_LBUTTONUP, 100, 60, 0);
+  EXPECT_FALSE(Gram->InfoActive());
+  EXPECT_FALSE(calls.back().first);
+  mouse(WM_LBUTTONDOWN, 20, 10, MK_LBUTTON);
+  ASSERT_TRUE(Gram->InfoActive());
+  ReleaseCapture();
+  EXPECT_FALSE(Gram->InfoActive());
+  EXPECT_FALSE(calls.back().first);
+  mouse(WM_LBUTTONUP, 20, 10, 0);
+  mouse(WM_LBUTTONDOWN, 20, 10, MK_LBUTTON);
+  const size_t n = calls.size();
+  delete Gram;
+  Gram = nullptr;
+  EXPECT_EQ(calls.size(), n + 1);
+  EXPECT_FALSE(calls.back().first);
+  ReleaseCapture();
+  SetSpectrumClipCursor(nullptr);
+}

@@ -514,3 +514,54 @@ TEST_F(SpectrumFixture, InfoBoxFollowsTheMouseAndEndsOnEveryRoad) {
   EXPECT_TRUE(clip.LastIsNull());
   ReleaseCapture();
 }
+
+TEST_F(SpectrumFixture, EveryKindLeavesAPictureToLookAt) {
+  Spec->SetBounds(10, 10, 300, 180);
+  Spec->SetDrawAmpScale(true);
+  Spec->SetDrawFreqScale(true);
+  Spec->SetDrawGrid(true);
+  Spec->SetDisplayPeak(true);
+  Spec->SetScaleTextColor(clWhite);
+  Spec->SetBitLength(b16Bit);
+  std::vector<int16_t> chord(128, 0);
+  for (auto [k, a] : {std::pair{6, 9000.0}, {21, 16000.0}, {45, 4000.0}}) {
+    const std::vector<int16_t> s = Sine(128, a, k);
+    for (int i = 0; i < 128; ++i)
+      chord[i] = int16_t(chord[i] + s[i]);
+  }
+  const char* names[] = {"dots", "lines", "vlines", "bars", "peaks", "scroll"};
+  for (int kind = skDots; kind <= skScroll; ++kind) {
+    Spec->SetKind(TMMSpectrumKind(kind));
+    Spec->Repaint();
+    for (int i = 0; i < 12; ++i)
+      Feed16(chord);
+    EXPECT_EQ(Spec->PeakBin(), 21);
+    EXPECT_FALSE(Spec->PeakText().empty());
+    TBitmap shot;
+    shot.SetSize(320, 200);
+    HDC dc = GetDC(Form.Handle());
+    BitBlt(shot.Canvas().Handle(), 0, 0, 320, 200, dc, 0, 0, SRCCOPY);
+    ReleaseDC(Form.Handle(), dc);
+    shot.SaveToFile(ShotPath(std::string("spectrum_") + names[kind] + ".bmp"));
+  }
+}
+
+TEST_F(SpectrumFixture, PeaksStayInRangeUnderTheLiveTimer) {
+  // Blocks raise the peaks on this thread while the shared timer ages them on its own.
+  Spec->SetPeakDelay(0);
+  Spec->SetPeakSpeed(1);
+  Spec->SetBitLength(b16Bit);
+  const DWORD end = GetTickCount() + 1500;
+  int blocks = 0;
+  while (GetTickCount() < end) {
+    Feed16(Sine(128, 4000 + (blocks % 7) * 4000, 5 + blocks % 50));
+    for (const TMMSpectrumBar& b : Spec->Bars()) {
+      ASSERT_GE(b.Peak, 0);
+      ASSERT_LE(b.Peak, Spec->SpotCount());
+      ASSERT_LE(b.Counter, 1);
+    }
+    ++blocks;
+    Sleep(1);
+  }
+  printf("%d blocks under the live timer\n", blocks);
+}
