@@ -13,20 +13,6 @@ bool Designing(const TComponent* c) {
   return c->ComponentState().Contains(csDesigning);
 }
 
-int PowerOfTwoBelow(int value) {
-  int p = 1;
-  while (p * 2 <= value)
-    p *= 2;
-  return p;
-}
-
-int Log2Of(int value) {
-  int b = 0;
-  while ((1 << b) < value)
-    ++b;
-  return b;
-}
-
 } // namespace
 
 TMMLight::TMMLight(TComponent* AOwner)
@@ -169,14 +155,14 @@ void TMMLight::Redraw() {
 // -----------------------------------------------------------------------------------
 
 void TMMLight::SetFFTLength(int value) {
-  value = PowerOfTwoBelow(MinMax(value, 8, 4096));
+  value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  PFFTSetup setup = InitRealFFT(Log2Of(value));
+  PFFTSetup setup = InitRealFFT(FFTBits(value));
   if (!setup) throw std::bad_alloc();
   DoneRealFFT(FSetup);
   FSetup = setup;
   FFFTLength = value;
-  BuildWindowTable(FWindowTable, FWindow, Log2Of(value));
+  BuildWindowTable(FWindowTable, FWindow, FFTBits(value));
   CalcFrameSize();
   // The bands are bins of the new length: rebuilt, or a smaller length reads past N/2.
   BuildBandTable();
@@ -184,7 +170,7 @@ void TMMLight::SetFFTLength(int value) {
 }
 
 void TMMLight::SetWindow(TMMFFTWindow value) {
-  if (StoreChanged(FWindow, value)) BuildWindowTable(FWindowTable, FWindow, Log2Of(FFFTLength));
+  if (StoreChanged(FWindow, value)) BuildWindowTable(FWindowTable, FWindow, FFTBits(FFFTLength));
 }
 
 void TMMLight::SetSampleRate(int value) {

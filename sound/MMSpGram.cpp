@@ -19,20 +19,6 @@ bool Designing(const TComponent* c) {
   return c->ComponentState().Contains(csDesigning);
 }
 
-int PowerOfTwoBelow(int value) {
-  int p = 1;
-  while (p * 2 <= value)
-    p *= 2;
-  return p;
-}
-
-int Log2Of(int value) {
-  int b = 0;
-  while ((1 << b) < value)
-    ++b;
-  return b;
-}
-
 std::string Formatted(const char* format, double value) {
   char buf[64];
   snprintf(buf, sizeof buf, format, value);
@@ -291,14 +277,14 @@ void TMMSpectrogram::SetSampleRate(int value) {
 }
 
 void TMMSpectrogram::SetFFTLength(int value) {
-  value = PowerOfTwoBelow(MinMax(value, 8, 4096));
+  value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  PFFTSetup setup = InitRealFFT(Log2Of(value));
+  PFFTSetup setup = InitRealFFT(FFTBits(value));
   if (!setup) throw std::bad_alloc();
   DoneRealFFT(FSetup);
   FSetup = setup;
   FFFTLength = value;
-  BuildWindowTable(FWindowTable, FWindow, Log2Of(value));
+  BuildWindowTable(FWindowTable, FWindow, FFTBits(value));
   std::memset(FIndexes, 0, 2048 * sizeof(int32_t));
   CalcFrameSize();
   // The rows map onto bins of the new length: rebuilt, or the picture lies and reads past N/2.
@@ -307,7 +293,7 @@ void TMMSpectrogram::SetFFTLength(int value) {
 }
 
 void TMMSpectrogram::SetWindow(TMMFFTWindow value) {
-  if (StoreChanged(FWindow, value)) BuildWindowTable(FWindowTable, FWindow, Log2Of(FFFTLength));
+  if (StoreChanged(FWindow, value)) BuildWindowTable(FWindowTable, FWindow, FFTBits(FFFTLength));
 }
 
 void TMMSpectrogram::SetAmplitudeScale(int value) {
@@ -567,49 +553,10 @@ std::string TMMSpectrogram::InfoText(POINT p) const {
 
 void TMMSpectrogram::DrawInfo(POINT p) {
   TMMDIBCanvas& c = DIBCanvas();
-  HDC dc = c.Handle();
-  if (FHasBox && SpectrogramStore.DC) {
-    BitBlt(dc, FBox.left, FBox.top, FBox.right - FBox.left, FBox.bottom - FBox.top,
-           SpectrogramStore.DC, 0, 0, SRCCOPY);
-    FHasBox = false;
-  }
-  if (PtInRect(&FDrawRect, p)) {
-    const std::string text = InfoText(p);
-    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0,
-                             0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
-    const int b = Bevel()->BevelExtent();
-    RECT box;
-    box.left = p.x - b - (FDrawScale ? 32 : 0);
-    box.top = p.y - b + 15;
-    box.right = box.left + size.cx + 4;
-    box.bottom = box.top + size.cy + 2;
-    if (box.bottom > FH) OffsetRect(&box, 0, -40);
-    if (box.right > FW) OffsetRect(&box, FW - box.right, 0);
-    if (box.top < 0) box.top = 0, box.bottom = size.cy + 2;
-    const int bw = box.right - box.left, bh = box.bottom - box.top;
-    if (SpectrogramStore.Need(dc, bw, bh, c.Palette())) {
-      BitBlt(SpectrogramStore.DC, 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
-      FBox = box;
-      FHasBox = true;
-    }
-    HBRUSH white = CreateSolidBrush(0xFFFFFF);
-    FillRect(dc, &box, white);
-    DeleteObject(white);
-    HBRUSH black = CreateSolidBrush(0);
-    FrameRect(dc, &box, black);
-    DeleteObject(black);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(clInfoText));
-    RECT tr = box;
-    DrawTextA(dc, text.c_str(), int(text.size()), &tr,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
-  }
-  GdiFlush();
+  const int b = Bevel()->BevelExtent();
+  const std::string text = PtInRect(&FDrawRect, p) ? InfoText(p) : std::string();
+  SpectrogramStore.Show(c.Handle(), p.x - b - (FDrawScale ? 32 : 0), p.y - b, FW, FH, text,
+                        c.Palette());
   if (Canvas().HandleAllocated())
     CopyToScreen();
   else
@@ -665,7 +612,6 @@ void TMMSpectrogram::EndInfo() {
                          reinterpret_cast<UINT_PTR>(this));
   FHooked = false;
   if (Enabled() && Visible() && !ComponentState().Contains(csDestroying)) DrawInfo({-1, -1});
-  FHasBox = false;
   SpectrogramStore.Free();
   SpectrumClipCursor(nullptr);
   if (FSavedShowHint) SetShowHint(true);

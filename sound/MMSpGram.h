@@ -147,8 +147,6 @@ private:
   int FFrameSize = 0;
   TMMSpectrogramGain FGain = sgrNone;
   bool FShowInfo = true, FInfoActive = false, FSavedShowHint = false, FHooked = false;
-  bool FHasBox = false;
-  RECT FBox{0, 0, 0, 0};
   bool FDrawScale = false;
   int FW = 4, FH = 4;
   RECT FDrawRect{0, 0, 4, 4};

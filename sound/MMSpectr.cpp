@@ -23,20 +23,6 @@ bool Designing(const TComponent* c) {
   return c->ComponentState().Contains(csDesigning);
 }
 
-int PowerOfTwoBelow(int value) {
-  int p = 1;
-  while (p * 2 <= value)
-    p *= 2;
-  return p;
-}
-
-int Log2Of(int value) {
-  int b = 0;
-  while ((1 << b) < value)
-    ++b;
-  return b;
-}
-
 // table[n] = round(8192 log2 n) - 32768 for the 32 values a power is halved to.
 const int32_t* LogTable() {
   static int32_t table[32];
@@ -412,14 +398,14 @@ void TMMSpectrum::BuildLinearAmpTable() {
 // -----------------------------------------------------------------------------------
 
 void TMMSpectrum::SetFFTLength(int value) {
-  value = PowerOfTwoBelow(MinMax(value, 8, 4096));
+  value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  PFFTSetup setup = InitRealFFT(Log2Of(value));
+  PFFTSetup setup = InitRealFFT(FFTBits(value));
   if (!setup) throw std::bad_alloc();
   DoneRealFFT(FSetup);
   FSetup = setup;
   FFFTLength = value;
-  BuildWindowTable(FWindowTable, FWindow, Log2Of(value));
+  BuildWindowTable(FWindowTable, FWindow, FFTBits(value));
   BuildFrequencyTable();
   CalcFrameSize();
   ClearData();
@@ -428,7 +414,7 @@ void TMMSpectrum::SetFFTLength(int value) {
 
 void TMMSpectrum::SetWindow(TMMFFTWindow value) {
   if (!StoreChanged(FWindow, value)) return;
-  BuildWindowTable(FWindowTable, FWindow, Log2Of(FFFTLength));
+  BuildWindowTable(FWindowTable, FWindow, FFTBits(FFFTLength));
 }
 
 void TMMSpectrum::SetSampleRate(int value) {
@@ -444,7 +430,11 @@ void TMMSpectrum::SetLogFreq(bool value) {
 }
 
 void TMMSpectrum::SetFrequencyScale(int value) {
-  const double z = std::min(PowerOfTwoBelow(MinMax(value, 1, 16)), 8);
+  value = MinMax(value, 1, 16);
+  int zoom = 1;
+  while (zoom * 2 <= value && zoom < 8)
+    zoom *= 2;
+  const double z = zoom;
   if (z == FZoom) return;
   FZoom = z;
   BuildFrequencyTable();

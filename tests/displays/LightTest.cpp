@@ -6,20 +6,14 @@
 #include "Messages.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "DisplayTestUtil.h"
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
-std::string Unhex(const std::string& s) {
-  std::string v;
-  for (size_t i = 0; i + 1 < s.size(); i += 2)
-    v.push_back(char(std::stoi(s.substr(i, 2), nullptr, 16)));
-  return v;
-}
+constexpr double Pi = DisplayPi;
 
 struct LightFixture : testing::Test {
   TForm Form{nullptr};
@@ -157,13 +151,5 @@ TEST_F(LightFixture, SpheresShadeTheirRingsAndRulesHold) {
       chord[i] = int16_t(chord[i] + s[i]);
   }
   Light->RefreshPCMData(chord.data());
-  TBitmap shot;
-  shot.SetSize(360, 120);
-  HDC dc = GetDC(Form.Handle());
-  BitBlt(shot.Canvas().Handle(), 0, 0, 360, 120, dc, 0, 0, SRCCOPY);
-  ReleaseDC(Form.Handle(), dc);
-  const std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  CreateDirectoryA((dir + "\\displays_shots").c_str(), nullptr);
-  shot.SaveToFile(dir + "\\displays_shots\\light.bmp");
+  SaveScreenShot(Form.Handle(), 360, 120, "light.bmp");
 }

@@ -5,20 +5,14 @@
 #include "Messages.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "DisplayTestUtil.h"
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
-std::string Unhex(const std::string& s) {
-  std::string v;
-  for (size_t i = 0; i + 1 < s.size(); i += 2)
-    v.push_back(char(std::stoi(s.substr(i, 2), nullptr, 16)));
-  return v;
-}
+constexpr double Pi = DisplayPi;
 
 std::vector<int> Numbers(const std::string& line) {
   std::vector<int> v;
@@ -252,15 +246,7 @@ TEST_F(GramFixture, PaletteChangeRedrawsTheOthersAndPropertyRules) {
   for (int i = 0; i < 60; ++i)
     Feed(Gram, Sine(128, 4000 + 400 * i, 5 + i % 40).data());
   // The screen as it stands: a repaint would start the picture afresh.
-  TBitmap shot;
-  shot.SetSize(360, 240);
-  HDC dc = GetDC(Form.Handle());
-  BitBlt(shot.Canvas().Handle(), 0, 0, 360, 240, dc, 0, 0, SRCCOPY);
-  ReleaseDC(Form.Handle(), dc);
-  const std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  CreateDirectoryA((dir + "\\displays_shots").c_str(), nullptr);
-  shot.SaveToFile(dir + "\\displays_shots\\spectrogram.bmp");
+  SaveScreenShot(Form.Handle(), 360, 240, "spectrogram.bmp");
 }
 
 TEST_F(GramFixture, InfoBoxConfinesTheCursorUntilReleased) {

@@ -7,20 +7,14 @@
 #include "Messages.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "DisplayTestUtil.h"
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
-std::string Unhex(const std::string& s) {
-  std::string v;
-  for (size_t i = 0; i + 1 < s.size(); i += 2)
-    v.push_back(char(std::stoi(s.substr(i, 2), nullptr, 16)));
-  return v;
-}
+constexpr double Pi = DisplayPi;
 
 std::vector<int16_t> Sine(int n, double amplitude, double cycles, int channels = 1) {
   std::vector<int16_t> v(size_t(n) * channels);
@@ -29,14 +23,6 @@ std::vector<int16_t> Sine(int n, double amplitude, double cycles, int channels =
       v[size_t(i) * channels + c] =
           int16_t(std::lround(amplitude * std::sin(2 * Pi * cycles * i / n)));
   return v;
-}
-
-// Screenshots for a person to look at, beside the other checks' files.
-std::string ShotPath(const std::string& name) {
-  const std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  CreateDirectoryA((dir + "\\displays_shots").c_str(), nullptr);
-  return dir + "\\displays_shots\\" + name;
 }
 
 struct ClipRecorder {
@@ -537,12 +523,7 @@ TEST_F(SpectrumFixture, EveryKindLeavesAPictureToLookAt) {
       Feed16(chord);
     EXPECT_EQ(Spec->PeakBin(), 21);
     EXPECT_FALSE(Spec->PeakText().empty());
-    TBitmap shot;
-    shot.SetSize(320, 200);
-    HDC dc = GetDC(Form.Handle());
-    BitBlt(shot.Canvas().Handle(), 0, 0, 320, 200, dc, 0, 0, SRCCOPY);
-    ReleaseDC(Form.Handle(), dc);
-    shot.SaveToFile(ShotPath(std::string("spectrum_") + names[kind] + ".bmp"));
+    SaveScreenShot(Form.Handle(), 320, 200, std::string("spectrum_") + names[kind] + ".bmp");
   }
 }
 
