@@ -33,8 +33,7 @@ TMMLight::~TMMLight() {
   delete[] FBinValues;
 }
 
-// --- layout
-// ---------------------------------------------------------------------------------------
+// --- layout --------------------------------------------------------------------------------------
 
 void TMMLight::SetBounds(int left, int top, int width, int height) {
   const int b = Bevel()->BevelExtent();
@@ -151,18 +150,13 @@ void TMMLight::Redraw() {
   Invalidate();
 }
 
-// --- properties
-// -----------------------------------------------------------------------------------
+// --- properties ----------------------------------------------------------------------------------
 
 void TMMLight::SetFFTLength(int value) {
   value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  PFFTSetup setup = InitRealFFT(FFTBits(value));
-  if (!setup) throw std::bad_alloc();
-  DoneRealFFT(FSetup);
-  FSetup = setup;
+  RenewFFT(FSetup, FWindowTable, FWindow, value);
   FFFTLength = value;
-  BuildWindowTable(FWindowTable, FWindow, FFTBits(value));
   CalcFrameSize();
   // The bands are bins of the new length: rebuilt, or a smaller length reads past N/2.
   BuildBandTable();
@@ -247,8 +241,7 @@ void TMMLight::EnabledChanged() {
   TMMDIBGraphicControl::EnabledChanged();
 }
 
-// --- intake
-// ---------------------------------------------------------------------------------------
+// --- intake --------------------------------------------------------------------------------------
 
 void TMMLight::SetPWaveFormat(const WAVEFORMATEX* format) {
   if (!PcmFormatValid(format)) throw EMMLightError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
@@ -363,16 +356,14 @@ void TMMLight::RefreshPCMData(const void* buffer) {
   DrawDirect([this] { DIBCanvas().DrawTo(Canvas().Handle(), FArea, 0, 0); });
 }
 
-// --- paint
-// ----------------------------------------------------------------------------------------
+// --- paint ---------------------------------------------------------------------------------------
 
 void TMMLight::Paint() {
   TMMGraphicControl::Paint(); // the bevel
   DIBCanvas().DrawTo(Canvas().Handle(), FArea, 0, 0);
 }
 
-// --- registration
-// ---------------------------------------------------------------------------------
+// --- registration --------------------------------------------------------------------------------
 
 void RegisterMMLight() {
   if (FindMMClass("TMMLight")) return;

@@ -142,8 +142,7 @@ TMMSpectrogram::~TMMSpectrogram() {
   delete[] FWork;
 }
 
-// --- layout
-// ---------------------------------------------------------------------------------------
+// --- layout --------------------------------------------------------------------------------------
 
 void TMMSpectrogram::SetBounds(int left, int top, int width, int height) {
   const int b = Bevel()->BevelExtent();
@@ -220,8 +219,7 @@ void TMMSpectrogram::Changed() {
   Invalidate();
 }
 
-// --- properties
-// -----------------------------------------------------------------------------------
+// --- properties ----------------------------------------------------------------------------------
 
 void TMMSpectrogram::SetDrawScale(bool value) {
   if (!StoreChanged(FDrawScale, value)) return;
@@ -279,12 +277,8 @@ void TMMSpectrogram::SetSampleRate(int value) {
 void TMMSpectrogram::SetFFTLength(int value) {
   value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  PFFTSetup setup = InitRealFFT(FFTBits(value));
-  if (!setup) throw std::bad_alloc();
-  DoneRealFFT(FSetup);
-  FSetup = setup;
+  RenewFFT(FSetup, FWindowTable, FWindow, value);
   FFFTLength = value;
-  BuildWindowTable(FWindowTable, FWindow, FFTBits(value));
   std::memset(FIndexes, 0, 2048 * sizeof(int32_t));
   CalcFrameSize();
   // The rows map onto bins of the new length: rebuilt, or the picture lies and reads past N/2.
@@ -338,8 +332,7 @@ void TMMSpectrogram::VisibleChanged() {
   TMMDIBGraphicControl::VisibleChanged();
 }
 
-// --- intake
-// ---------------------------------------------------------------------------------------
+// --- intake --------------------------------------------------------------------------------------
 
 void TMMSpectrogram::SetPWaveFormat(const WAVEFORMATEX* format) {
   if (!PcmFormatValid(format)) throw EMMSpectrogramError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
@@ -383,8 +376,7 @@ void TMMSpectrogram::PcmOverflow() {
   if (OnPcmOverflow) OnPcmOverflow(this);
 }
 
-// --- drawing
-// --------------------------------------------------------------------------------------
+// --- drawing -------------------------------------------------------------------------------------
 
 void TMMSpectrogram::BuildColumn() {
   std::vector<int32_t> raw;
@@ -496,8 +488,7 @@ void TMMSpectrogram::DrawSpectrogram(bool full) {
   }
 }
 
-// --- paint and scale
-// ------------------------------------------------------------------------------
+// --- paint and scale -----------------------------------------------------------------------------
 
 void TMMSpectrogram::Paint() {
   TCanvas& cv = Canvas();
@@ -542,8 +533,7 @@ void TMMSpectrogram::PaintScale() {
   }
 }
 
-// --- the info box
-// ---------------------------------------------------------------------------------
+// --- the info box --------------------------------------------------------------------------------
 
 std::string TMMSpectrogram::InfoText(POINT p) const {
   const double y = p.y - FDrawRect.top, z = FZoom, base = FBase;
@@ -618,8 +608,7 @@ void TMMSpectrogram::EndInfo() {
   FSavedShowHint = false;
 }
 
-// --- registration
-// ---------------------------------------------------------------------------------
+// --- registration --------------------------------------------------------------------------------
 
 void RegisterMMSpectrogram() {
   if (FindMMClass("TMMSpectrogram")) return;

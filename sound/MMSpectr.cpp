@@ -38,8 +38,7 @@ const int32_t* LogTable() {
 
 } // namespace
 
-// --- the sample path
-// ------------------------------------------------------------------------------
+// --- the sample path -----------------------------------------------------------------------------
 
 int SpectrumSamplePath(const void* block, int n, TMMBits bits, TMMMode mode, TMMChannel channel,
                        int order, const int32_t* window, const TFFTSetup* setup, float* work,
@@ -108,8 +107,7 @@ int32_t SpectrumMagnitude(int64_t p) {
   return int32_t(times16 ? x * 16 : x);
 }
 
-// --- decay
-// ----------------------------------------------------------------------------------------
+// --- decay ---------------------------------------------------------------------------------------
 
 TMMBinDecay::TMMBinDecay() : FDecayed(2048), FSum(2048) {
   for (int i = 0; i < 32; ++i) {
@@ -179,8 +177,7 @@ void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
   }
 }
 
-// --- construction
-// ---------------------------------------------------------------------------------
+// --- construction --------------------------------------------------------------------------------
 
 TMMSpectrum::TMMSpectrum(TComponent* AOwner)
     : TMMDIBGraphicControl(AOwner), FInactive(new TMMDIBCanvas), FSamples(new int16_t[4096]()),
@@ -207,8 +204,7 @@ TMMSpectrum::~TMMSpectrum() {
   delete[] FBinValues;
 }
 
-// --- layout
-// ---------------------------------------------------------------------------------------
+// --- layout --------------------------------------------------------------------------------------
 
 void TMMSpectrum::SetBounds(int left, int top, int width, int height) {
   const int b = Bevel()->BevelExtent();
@@ -284,8 +280,7 @@ void TMMSpectrum::ColorChanged() {
   TMMDIBGraphicControl::ColorChanged();
 }
 
-// --- tables
-// ---------------------------------------------------------------------------------------
+// --- tables --------------------------------------------------------------------------------------
 
 void TMMSpectrum::BuildFrequencyTable() {
   if (LoadingOrReading(this)) return;
@@ -394,18 +389,13 @@ void TMMSpectrum::BuildLinearAmpTable() {
   }
 }
 
-// --- properties
-// -----------------------------------------------------------------------------------
+// --- properties ----------------------------------------------------------------------------------
 
 void TMMSpectrum::SetFFTLength(int value) {
   value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  PFFTSetup setup = InitRealFFT(FFTBits(value));
-  if (!setup) throw std::bad_alloc();
-  DoneRealFFT(FSetup);
-  FSetup = setup;
+  RenewFFT(FSetup, FWindowTable, FWindow, value);
   FFFTLength = value;
-  BuildWindowTable(FWindowTable, FWindow, FFTBits(value));
   BuildFrequencyTable();
   CalcFrameSize();
   ClearData();
@@ -618,8 +608,7 @@ void TMMSpectrum::VisibleChanged() {
   TMMDIBGraphicControl::VisibleChanged();
 }
 
-// --- intake
-// ---------------------------------------------------------------------------------------
+// --- intake --------------------------------------------------------------------------------------
 
 void TMMSpectrum::SetPWaveFormat(const WAVEFORMATEX* format) {
   if (!PcmFormatValid(format)) throw EMMSpectrumError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
@@ -777,8 +766,7 @@ void TMMSpectrum::AgePeaks() {
   FPeakLock.Leave();
 }
 
-// --- registration
-// ---------------------------------------------------------------------------------
+// --- registration --------------------------------------------------------------------------------
 
 void RegisterMMSpectrum() {
   if (FindMMClass("TMMSpectrum")) return;

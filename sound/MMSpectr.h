@@ -77,6 +77,9 @@ struct TMMInfoStore {
 // FFT lengths: clamped to 8..4096 and rounded down to a power of two; and their bit counts.
 int ClampFFTLength(int value);
 int FFTBits(int length);
+// A fresh transform set-up and window table for a length; the old set-up is released only once
+// the new one stands (std::bad_alloc when there is no memory for it).
+void RenewFFT(PFFTSetup& setup, int32_t* windowTable, TMMFFTWindow window, int length);
 
 class TMMSpectrum;
 using TMMSpectrumDrawBar = std::function<void(TMMSpectrum* Sender, TMMDIBCanvas& DIB,

@@ -121,8 +121,15 @@ int FFTBits(int length) {
   return b;
 }
 
-// --- the drawing pass
-// -----------------------------------------------------------------------------
+void RenewFFT(PFFTSetup& setup, int32_t* windowTable, TMMFFTWindow window, int length) {
+  PFFTSetup fresh = InitRealFFT(FFTBits(length));
+  if (!fresh) throw std::bad_alloc();
+  DoneRealFFT(setup);
+  setup = fresh;
+  BuildWindowTable(windowTable, window, FFTBits(length));
+}
+
+// --- the drawing pass ----------------------------------------------------------------------------
 
 uint32_t TMMSpectrum::ZoneColorAt(int height) const {
   // Pixel heights against the zones' first spots, on the spots' scale.
@@ -336,8 +343,7 @@ void TMMSpectrum::DrawGridLines() {
     DIB_VLineDotted((FW - 1) * i / n, 0, FH, 1, c);
 }
 
-// --- paint and scales
-// -----------------------------------------------------------------------------
+// --- paint and scales ----------------------------------------------------------------------------
 
 void TMMSpectrum::Paint() {
   TCanvas& cv = Canvas();
@@ -424,8 +430,7 @@ void TMMSpectrum::PaintAmpScale() {
   }
 }
 
-// --- the strongest frequency's text
-// ---------------------------------------------------------------
+// --- the strongest frequency's text --------------------------------------------------------------
 
 std::string TMMSpectrum::PeakText() const {
   if (!FDisplayPeak || FPeakValue <= 5) return "";
@@ -453,8 +458,7 @@ void TMMSpectrum::DrawPeakText() {
   DeleteObject(font);
 }
 
-// --- axis values and the info box
-// -----------------------------------------------------------------
+// --- axis values and the info box ----------------------------------------------------------------
 
 double TMMSpectrum::GetFrequencyAt(POINT p) const {
   if (!PtInRect(&FDrawRect, p)) return 0;
