@@ -583,3 +583,21 @@ TEST_F(SpectrumFixture, DrawBarHandlerAndResetData) {
   EXPECT_EQ(Spec->PeakValue(), 0);
   ReleaseCapture();
 }
+
+TEST_F(SpectrumFixture, APointInTheScaleStripsShowsNoBox) {
+  ClipRecorder clip;
+  Spec->SetDrawAmpScale(true);
+  Spec->SetBitLength(b16Bit);
+  Feed16(Sine(128, 20000, 20));
+  ProcessMessages();
+  const std::string before = Bits();
+  Mouse(WM_LBUTTONDOWN, 60, 10, MK_LBUTTON);
+  ASSERT_TRUE(Spec->InfoActive());
+  EXPECT_NE(Spec->InfoBoxRect().right, 0);
+  EXPECT_NE(Bits(), before);
+  Mouse(WM_MOUSEMOVE, 5, 10, MK_LBUTTON); // in the left strip
+  EXPECT_EQ(Spec->InfoBoxRect().right, 0);
+  EXPECT_EQ(Bits(), before);
+  Mouse(WM_LBUTTONUP, 5, 10, 0);
+  EXPECT_FALSE(Spec->InfoActive());
+}
