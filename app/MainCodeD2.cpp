@@ -2,6 +2,9 @@
 #include "MainCodeD2.h"
 #include <windows.h>
 #include <shellapi.h>
+#include <algorithm>
+#include "ArchiveCodeD2.h"
+#include "CreateArchiveCodeD2.h"
 #include "FileAssoc.h"
 #include "Guard.h"
 #include "IniFiles.h"
@@ -99,6 +102,25 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   Timer2->SetEnabled(false);
   Timer2->SetInterval(100);
   Timer2->OnTimer = [this](TObject* s) { Timer2Timer(s); };
+  NavPITimer = new TTimer(this);
+  NavPITimer->SetName("NavPITimer");
+  NavPITimer->SetEnabled(false);
+  NavPITimer->SetInterval(200);
+  NavPITimer->OnTimer = [this](TObject* s) { NavPITimerTimer(s); };
+  QueueTimer = new TTimer(this);
+  QueueTimer->SetName("QueueTimer");
+  QueueTimer->SetEnabled(false);
+  QueueTimer->SetInterval(1);
+  QueueTimer->OnTimer = [this](TObject* s) { QueueTimerTimer(s); };
+  FTuneFiles->OnProgress = [this](int percent) {
+    bool abort = false;
+    AZ1ArchiveProgress(percent, abort);
+  };
+  FTuneFiles->OnAbortQuery = [this] {
+    bool abort = false;
+    AZ1ArchiveProgress(-1, abort);
+    return abort;
+  };
 
   BuildMenu();
   BuildPlayPopUp();
@@ -125,6 +147,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
+  NavPITimer->SetEnabled(false);
+  QueueTimer->SetEnabled(false);
   if (!FClosed) {
     // Freed without a close (a test): the player must not keep the play file open.
     Timer1->SetEnabled(false);
@@ -660,6 +684,10 @@ void TMasterFrm::Timer2Timer(TObject*) {
   } else if (!FParams.empty()) {
     ProcessRequest(FParams[0], 0);
   }
+  // What arrived meanwhile runs now, before the start-up questions.
+  FQueueOpen = true;
+  while (!FQueue.empty() && QueueMayRun())
+    RunQueuedRequests();
   if (!FParams.empty()) return;
   if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
     if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n", 3, 201,
@@ -674,37 +702,25 @@ void TMasterFrm::Timer2Timer(TObject*) {
   }
 }
 
-// --- requests from outside
-// ------------------------------------------------------------------------
-
-void TMasterFrm::ProcessRequest(const std::string& text, int) {
-  FRequestSeen = true;
-  FHandledRequests.push_back(text);
-  // A lone "M" only marked a minimised start. Importing and playing a handed-over file need the
-  // catalogue store; a request for a missing file is dropped without a message.
-}
-
 void TMasterFrm::WndProc(TMessage& m) {
   if (m.Msg == WM_INSTANCEPARAMS) {
     if (IsIconic(Handle())) Application->Restore();
+    // Each line waits its turn; the second start is answered at once.
     ReceiveInstanceParams(
         m.WParam, m.LParam,
         [](void* target, const std::string& line, int no) {
-          static_cast<TMasterFrm*>(target)->ProcessRequest(line, no);
+          auto* self = static_cast<TMasterFrm*>(target);
+          TQueued item;
+          item.Text = line;
+          item.Index = no;
+          self->Enqueue(std::move(item));
         },
         this);
     m.Result = 0;
     return;
   }
   if (m.Msg == WM_PLUGINREQUEST) {
-    ATOM atom = LOWORD(m.LParam);
-    PendingRequest.clear();
-    if (atom) {
-      char text[513] = {};
-      UINT n = GlobalGetAtomNameA(atom, text, 512);
-      PendingRequest.assign(text, n);
-      GlobalDeleteAtom(atom);
-    }
+    ReceivePluginRequest(LOWORD(m.LParam));
     m.Result = 0;
     return;
   }
@@ -715,7 +731,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   }
   if (m.Msg == WM_DROPFILES) {
-    DragFinish(reinterpret_cast<HDROP>(m.WParam));
+    GuardVoid([&] { TakeDroppedFiles(reinterpret_cast<HDROP>(m.WParam)); });
     m.Result = 0;
     return;
   }
@@ -727,6 +743,14 @@ void TMasterFrm::WndProc(TMessage& m) {
   } else if (m.Msg == WM_ENDSESSION && m.WParam) {
     // The process ends when this returns: write the lists, the settings and the store now.
     FSessionEnding = true;
+    if (FImportDepth > 0) {
+      // An import runs beneath this message and still uses the store: write what is kept in
+      // memory and leave the store (written through at every add) open.
+      FRoad->SetAborted();
+      SaveForSessionEnd();
+      m.Result = 0;
+      return;
+    }
     TCloseAction action = caFree;
     FormClose(this, action);
     m.Result = 0;
@@ -742,11 +766,17 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   } else if (m.Msg == QxMessages.TrackBarSetPos && m.Msg != 0) {
     if (FRoad->Mode() == mdPlaying) {
+      // wParam comes from another process: thousandths of the length, nothing beyond.
+      const int64_t perMille = std::clamp<int64_t>(static_cast<int32_t>(m.WParam), 0, 1000);
       GuardVoid([&] {
-        FMyMidi->SetPosition(
-            static_cast<int>(static_cast<int64_t>(m.WParam) * FMyMidi->Length() / 1000));
+        FMyMidi->SetPosition(static_cast<int>(perMille * FMyMidi->Length() / 1000));
       });
     }
+  } else if (m.Msg == QxMessages.ShowMixerWindow && m.Msg != 0) {
+    // The mixer window comes with the sound components.
+    TMasterFrmBase::WndProc(m);
+    m.Result = 0;
+    return;
   }
   TMasterFrmBase::WndProc(m);
 }
@@ -807,6 +837,14 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
     Action = caNone;
     return;
   }
+  if (FImportDepth > 0) {
+    // An import uses the store: it stops after its current file and the close follows.
+    FRoad->SetAborted();
+    FCloseWhenImported = true;
+    Action = caNone;
+    return;
+  }
+  FQueue.clear();
   if (FClosed) return;
   FClosed = true;
   Timer1->SetEnabled(false);
@@ -895,6 +933,32 @@ void TMasterFrm::LoadCatalogue() {
   ApplyAlbumTabsView();
   ApplyCategoryTabsView();
   SetStatus(FStatusText, true);
+}
+
+void TMasterFrm::SaveForSessionEnd() {
+  auto report = [](const std::exception&) {}; // the session ends: nobody could answer a box
+  try {
+    if (FAlbList && FAlbList->Loaded()) FAlbList->SaveToFile();
+  } catch (const std::exception& e) {
+    report(e);
+  }
+  try {
+    if (FCatList && FCatList->Loaded()) FCatList->SaveToFile();
+  } catch (const std::exception& e) {
+    report(e);
+  }
+  try {
+    if (FDMM2 && FDMM2->PerfList() && FDMM2->PerfList()->Loaded()) FDMM2->PerfList()->SaveToFile();
+  } catch (const std::exception& e) {
+    report(e);
+  }
+  SetCurrentDir(ProgramFolder());
+  TakeSettingsFromMenus();
+  try {
+    FSettings.Save(FSettingsPath, WindowState() == wsMaximized);
+  } catch (const std::exception& e) {
+    report(e);
+  }
 }
 
 void TMasterFrm::CloseCatalogue() {
