@@ -105,18 +105,6 @@ private:
 
 namespace {
 
-// The hourglass for a scope, restored however it ends.
-class THourGlassScope {
-public:
-  THourGlassScope() : FSaved(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-  ~THourGlassScope() { Screen->SetCursor(FSaved); }
-  THourGlassScope(const THourGlassScope&) = delete;
-  THourGlassScope& operator=(const THourGlassScope&) = delete;
-
-private:
-  TCursor FSaved;
-};
-
 bool RemoveWorkFile(const std::string& path) {
   return !FileExists(path) || DeleteFileA(path.c_str()) != 0;
 }

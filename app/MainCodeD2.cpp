@@ -768,9 +768,8 @@ void TMasterFrm::WndProc(TMessage& m) {
     if (FRoad->Mode() == mdPlaying) {
       // wParam comes from another process: thousandths of the length, nothing beyond.
       const int64_t perMille = std::clamp<int64_t>(static_cast<int32_t>(m.WParam), 0, 1000);
-      GuardVoid([&] {
-        FMyMidi->SetPosition(static_cast<int>(perMille * FMyMidi->Length() / 1000));
-      });
+      GuardVoid(
+          [&] { FMyMidi->SetPosition(static_cast<int>(perMille * FMyMidi->Length() / 1000)); });
     }
   } else if (m.Msg == QxMessages.ShowMixerWindow && m.Msg != 0) {
     // The mixer window comes with the sound components.

@@ -11,18 +11,6 @@
 
 namespace {
 
-// The hourglass for a scope, restored however it ends.
-class THourGlassScope {
-public:
-  THourGlassScope() : FSaved(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-  ~THourGlassScope() { Screen->SetCursor(FSaved); }
-  THourGlassScope(const THourGlassScope&) = delete;
-  THourGlassScope& operator=(const THourGlassScope&) = delete;
-
-private:
-  TCursor FSaved;
-};
-
 BOOL CALLBACK RepaintNetscape(HWND w, LPARAM) {
   char text[512] = {};
   GetWindowTextA(w, text, sizeof text);

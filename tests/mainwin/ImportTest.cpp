@@ -51,14 +51,6 @@ std::map<std::string, std::vector<TExpectedEntry>> ExpectedArchives() {
   return out;
 }
 
-// A RIFF MIDI file around a Standard MIDI File, padded to even length.
-std::string RiffOf(const std::string& smf) {
-  auto le = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-  std::string data = smf + (smf.size() % 2 ? std::string(1, '\0') : "");
-  std::string body = "RMID" + std::string("data") + le(static_cast<uint32_t>(smf.size())) + data;
-  return "RIFF" + le(static_cast<uint32_t>(body.size())) + body;
-}
-
 // Every file and folder under a folder, as relative paths.
 void ListTree(const std::string& root, const std::string& rel, std::vector<std::string>& out) {
   WIN32_FIND_DATAA fd;
@@ -204,7 +196,7 @@ TEST_F(Import, NamesTypesBoxesAndBadFiles) {
   Start();
   const std::string smf = ReadFileBytes(CorpusFiles("songwrite")[0]);
   WriteFileBytes(FDir / "song.mid", smf);
-  WriteFileBytes(FDir / "song.rmi", RiffOf(smf));
+  WriteFileBytes(FDir / "song.rmi", RiffMidiOf(smf));
   WriteFileBytes(FDir / "my_song.mid", smf);
   WriteFileBytes(FDir / "x.mid.mid", smf);
   WriteFileBytes(FDir / "five.mid", "MThd\x01");

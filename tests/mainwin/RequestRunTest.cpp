@@ -10,14 +10,6 @@
 
 namespace {
 
-// A RIFF MIDI file around a Standard MIDI File, padded to even length.
-std::string RiffOf(const std::string& smf) {
-  auto le = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-  std::string data = smf + (smf.size() % 2 ? std::string(1, '\0') : "");
-  std::string body = "RMIDdata" + le(static_cast<uint32_t>(smf.size())) + data;
-  return "RIFF" + le(static_cast<uint32_t>(body.size())) + body;
-}
-
 // The live titles of a closed catalogue, by origin.
 std::map<std::string, TTuneRec> TitlesByOrigin(const std::string& folder) {
   std::map<std::string, TTuneRec> out;
@@ -76,7 +68,7 @@ TEST_F(RequestRun, SecondStartsHandOverTheirFilesAndEndAtOnce) {
        {"mma", "openttd-openmsx", "pianobooster", "playmidi", "songwrite", "timidity"})
     added.push_back(Copy(CorpusFiles(package)[0], std::string(package) + " one.mid"));
   std::string riff = FDir / "My Songs\\wrapped.rmi";
-  WriteFileBytes(riff, RiffOf(ReadFileBytes(CorpusFiles("timidity")[0])));
+  WriteFileBytes(riff, RiffMidiOf(ReadFileBytes(CorpusFiles("timidity")[0])));
   added.push_back(riff);
   std::string zip = Copy(OracleDir("import_archives") + "three.zip", "three titles.zip");
   std::string six = Copy(OracleDir("import_archives") + "six.zip", "six titles.zip");

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "MainWindowFixture.h"
+#include "RunningProgram.h"
 #include "StandInSequencer.h"
 
 namespace {
@@ -24,29 +25,6 @@ public:
     return TEndingSequencer::SendCommand(device, message, flags, params);
   }
 };
-
-// The plug-in's receiver window and a browser window, as the plug-in's side would have them.
-std::vector<std::pair<UINT, WPARAM>> Received;
-int NetscapePaints = 0;
-LRESULT CALLBACK ReceiverProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg >= 0xC000) Received.emplace_back(msg, wp);
-  return DefWindowProcA(w, msg, wp, lp);
-}
-LRESULT CALLBACK BrowserProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) ++NetscapePaints;
-  return DefWindowProcA(w, msg, wp, lp);
-}
-HWND MakeWindow(const char* cls, const char* title, WNDPROC proc) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = cls;
-  RegisterClassA(&wc);
-  HWND w = CreateWindowExA(0, cls, title, WS_OVERLAPPEDWINDOW, 600, 10, 200, 100, nullptr, nullptr,
-                           wc.hInstance, nullptr);
-  ShowWindow(w, SW_SHOWNOACTIVATE);
-  return w;
-}
 
 // An HDROP as the shell hands it over: the DROPFILES head, then the names, double-terminated.
 HGLOBAL MakeDrop(const std::vector<std::string>& files) {
@@ -70,8 +48,6 @@ protected:
   void SetUp() override {
     TMainWindowFixture::SetUp();
     SetMainMciDriver(&FSeq);
-    Received.clear();
-    NetscapePaints = 0;
   }
   TMyDB& DB() { return *FForm->DMM2()->MyDB(); }
   int Titles() { return static_cast<int>(DB().KeyIndex().size()); }
@@ -82,10 +58,6 @@ protected:
   std::string Song(int i = 0) { return CorpusFiles("pianobooster").at(i); }
   void Drop(const std::vector<std::string>& files) {
     SendMessageA(FForm->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files)), 0);
-  }
-  void PluginRequest(const std::string& text) {
-    ATOM atom = GlobalAddAtomA(text.c_str());
-    SendMessageA(FForm->Handle(), WM_USER + 687, 0, atom);
   }
 };
 
@@ -162,17 +134,16 @@ TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
 }
 
 TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
-  HWND receiver = MakeWindow("TMsgRcvFrm", "receiver", ReceiverProc);
-  HWND browser = MakeWindow("TbBrowserTest", "Netscape test", BrowserProc);
+  TPluginSide plugin;
   Start();
   std::string cached = FDir / "Cache\\a1B2.mid";
   ForceDirectories(FDir / "Cache");
   ASSERT_TRUE(CopyFileA(Song(4).c_str(), cached.c_str(), FALSE));
   FForm->Looping1->SetChecked(false);
   ProcessMessages();
-  NetscapePaints = 0;
-  PluginRequest("NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid ");
-  EXPECT_TRUE(PumpUntil([] { return NetscapePaints > 0; }, 5000)) << "the browser repainted";
+  plugin.Clear();
+  plugin.Request(FForm->Handle(), "NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid ");
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Paints() > 0; }, 5000)) << "the browser repainted";
   TTuneRec rec;
   ASSERT_TRUE(PumpUntil(
       [&] { return FindByOrigin("http://tunes.example/folk/Green_Sleeves.mid", rec); }, 20000));
@@ -183,13 +154,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   ASSERT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == rec.MasterKey; }, 5000));
   EXPECT_EQ(FForm->Road().Program().Count(), 1) << "the program was replaced";
   // While it plays the receiver hears the position.
-  EXPECT_TRUE(PumpUntil(
-      [&] {
-        for (auto& r : Received)
-          if (r.first == QxMessages.TrackBarPerc) return true;
-        return false;
-      },
-      5000));
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_TrackBar_Perc") > 0; }, 5000));
 
   // Positions asked by another process: thousandths of 40 minutes, never beyond its end.
   FSeq.PlayedFrom.clear();
@@ -201,22 +166,14 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
 
   // A file that cannot be added tells the receiver; a request without "[" does nothing.
   WriteFileBytes(FDir / "bad.tmp", "not music at all");
-  Received.clear();
+  plugin.Clear();
   const int before = Titles();
-  PluginRequest("NV" + FDir / "bad.tmp" + "[http://tunes.example/bad.mid");
-  EXPECT_TRUE(PumpUntil(
-      [&] {
-        for (auto& r : Received)
-          if (r.first == QxMessages.ShowBadFileBitmap) return true;
-        return false;
-      },
-      5000));
-  PluginRequest("NV" + cached);
+  plugin.Request(FForm->Handle(), "NV" + FDir / "bad.tmp" + "[http://tunes.example/bad.mid");
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_ShowBadFileBitmap") == 1; }, 5000));
+  plugin.Request(FForm->Handle(), "NV" + cached);
   PumpUntil([] { return false; }, 500);
   EXPECT_EQ(Titles(), before);
   EXPECT_EQ(FForm->HandledRequests().back(), "NV" + cached);
-  DestroyWindow(receiver);
-  DestroyWindow(browser);
 }
 
 } // namespace
