@@ -438,3 +438,33 @@ TEST_F(Import, SixTitlesInTheArchiveWindowCancelledByAClick) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Import, ABoxOverTheArchiveWindowIsOwnedByIt) {
+  Start();
+  TArchiveForm& window = FForm->ArchiveWindow();
+  HWND owner = nullptr;
+  window.ImportWork = [&](const std::string&, bool, std::string& result, bool) {
+    TTimer probe(nullptr);
+    probe.SetInterval(50);
+    probe.OnTimer = [&](TObject*) {
+      HWND box = FindWindowA("TMessageForm", nullptr);
+      if (!box || !IsWindowVisible(box)) return;
+      owner = GetWindow(box, GW_OWNER);
+      PostMessageA(box, WM_CLOSE, 0, 0);
+    };
+    probe.SetEnabled(true);
+    FForm->ShowMessageBox("A box while the archive window is up", mbkError, 0, mbbOK);
+    result = "OK";
+  };
+  FAnswers.Push([](TModalRequest&) { return mrRunModal; }); // the archive window
+  FAnswers.Push([](TModalRequest&) { return mrRunModal; }); // the box
+  window.StartExtract("none.zip", true, 6, true);
+  window.ShowModal();
+  window.ImportWork = nullptr;
+  EXPECT_EQ(window.Result(), "OK");
+  EXPECT_EQ(owner, window.Handle());
+}
+
+} // namespace
