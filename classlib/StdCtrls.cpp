@@ -475,6 +475,18 @@ TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
   FControlStyle.Include(csAcceptsControls);
 }
 
+void TGroupBox::WndProc(TMessage& m) {
+  // The system's group box leaves its inside unpainted, and the parent clips it out: fill it.
+  if (m.Msg == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(Handle(), &r);
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, BackgroundBrush());
+    m.Result = 1;
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
 void TGroupBox::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SysClassName = "BUTTON";
