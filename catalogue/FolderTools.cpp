@@ -63,7 +63,7 @@ struct TTreeWalk {
     h.Reset(); // the search ends before the walk goes deeper
     if (Full) {
       PlainMessageBox("ERROR: FileCount > TStringList capacity.", "Tonalbrook",
-                      MB_OK | MB_ICONINFORMATION);
+                      TMessageKind::Information, TMessageButtons::OK);
       return;
     }
     for (const auto& sub : subfolders) {
@@ -126,11 +126,13 @@ int ClearDirectory(const std::string& folder, const std::string& mask) {
   std::string app = UpperCase(IncludeTrailingBackslash(AppFolder()));
   std::string target = UpperCase(IncludeTrailingBackslash(full));
   if (!full.empty() && app.compare(0, target.size(), target) == 0) {
-    PlainMessageBox("Error: Do not clear app directory", "Tonalbrook", MB_OK | MB_ICONERROR);
+    PlainMessageBox("Error: Do not clear app directory", "Tonalbrook", TMessageKind::Error,
+                    TMessageButtons::OK);
     return 0;
   }
   if (full.empty() || !DirectoryExists(full)) {
-    PlainMessageBox("Potential error in ClearDirectory", "Tonalbrook", MB_OK | MB_ICONWARNING);
+    PlainMessageBox("Potential error in ClearDirectory", "Tonalbrook", TMessageKind::Warning,
+                    TMessageButtons::OK);
     return 0;
   }
   TStringList files;

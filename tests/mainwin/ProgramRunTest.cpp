@@ -2,136 +2,18 @@
 // as a user would, and a second start handing its command line to the first.
 #include <gtest/gtest.h>
 #include "DataCodeD2.h"
+#include "FileAssoc.h"
+#include "MainCodeD2.h"
+#include "PlayerRegistry.h"
 #include "PreparedCatalogue.h"
 #include <windows.h>
 #include "IniFiles.h"
 #include "Messages.h"
 #include "SysUtils.h"
+#include "RunningProgram.h"
 #include "TestUtil.h"
 
 namespace {
-
-struct TFound {
-  DWORD Pid;
-  const char* Class;
-  HWND Window = nullptr;
-};
-
-struct TChildFind {
-  const char* Text;
-  HWND Window = nullptr;
-};
-
-BOOL CALLBACK MatchChild(HWND w, LPARAM lp) {
-  auto* f = reinterpret_cast<TChildFind*>(lp);
-  char text[64] = {};
-  GetWindowTextA(w, text, sizeof text);
-  if (std::string(text) == f->Text) {
-    f->Window = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A button of a box by its caption.
-HWND FindButton(HWND box, const char* caption) {
-  TChildFind find{caption};
-  EnumChildWindows(box, MatchChild, reinterpret_cast<LPARAM>(&find));
-  return find.Window;
-}
-
-BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
-  auto* f = reinterpret_cast<TFound*>(lp);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(w, &owner);
-  char name[64] = {};
-  GetClassNameA(w, name, sizeof name);
-  if (owner == f->Pid && std::string(name) == f->Class &&
-      (std::string(name) != "TMessageForm" || IsWindowVisible(w))) {
-    f->Window = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A top-level window of the process with that class (visible ones only for dialogs).
-HWND FindProcessWindow(DWORD pid, const char* cls) {
-  TFound found{pid, cls};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&found));
-  return found.Window;
-}
-
-class TRunningProgram {
-public:
-  TRunningProgram(const std::string& folder, const std::string& params) {
-    std::string exe = folder + "Tonalbrook.exe";
-    std::string cmd = "\"" + exe + "\"" + (params.empty() ? "" : " " + params);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    FStarted = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              folder.c_str(), &si, &FInfo) != FALSE;
-  }
-  ~TRunningProgram() {
-    if (!FStarted) return;
-    if (!Ended()) TerminateProcess(FInfo.hProcess, 99);
-    CloseHandle(FInfo.hProcess);
-    CloseHandle(FInfo.hThread);
-  }
-  bool Started() const { return FStarted; }
-  DWORD Pid() const { return FInfo.dwProcessId; }
-  bool Ended() const { return WaitForSingleObject(FInfo.hProcess, 0) == WAIT_OBJECT_0; }
-  DWORD ExitCode() const {
-    DWORD code = 0;
-    GetExitCodeProcess(FInfo.hProcess, &code);
-    return code;
-  }
-  HWND MainWindow() const { return FindProcessWindow(Pid(), "TMasterFrm"); }
-  bool WaitForMainWindow() {
-    return PumpUntil([&] { return MainWindow() != nullptr || Ended(); }, 120000) && !Ended();
-  }
-
-  // Answers every message box with No (recording its text); once at least the expected number of
-  // questions came and the window has been quiet for a while, closes it as a user would and waits
-  // for the process to end. (A slow start-up must not be mistaken for a quiet one.)
-  bool AnswerAndClose(size_t expectedQuestions = 0) {
-    DWORD quietSince = GetTickCount();
-    bool closeSent = false;
-    return PumpUntil(
-        [&] {
-          if (Ended()) return true;
-          if (HWND box = FindProcessWindow(Pid(), "TMessageForm")) {
-            // The message boxes are the program's own forms: note the caption, press No.
-            char caption[256] = {};
-            GetWindowTextA(box, caption, sizeof caption);
-            if (FAsked.empty() || FAsked.back().second != box) FAsked.emplace_back(caption, box);
-            HWND button = FindButton(box, "&No");
-            if (!button) button = FindButton(box, "OK");
-            if (button) PostMessageA(button, BM_CLICK, 0, 0);
-            quietSince = GetTickCount();
-            return false;
-          }
-          HWND main = MainWindow();
-          if (!closeSent && main && IsWindowEnabled(main) && FAsked.size() >= expectedQuestions &&
-              GetTickCount() - quietSince > 1500) {
-            PostMessageA(main, WM_CLOSE, 0, 0);
-            closeSent = true;
-          }
-          return false;
-        },
-        180000, 20);
-  }
-  std::vector<std::string> Asked() const {
-    std::vector<std::string> texts;
-    for (auto& a : FAsked)
-      texts.push_back(a.first);
-    return texts;
-  }
-
-private:
-  bool FStarted = false;
-  PROCESS_INFORMATION FInfo{};
-  std::vector<std::pair<std::string, HWND>> FAsked;
-};
 
 class ProgramRun : public testing::Test {
 protected:
@@ -152,19 +34,19 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
   WriteFileBytes(FDir / "TempTrash\\kept.mid", "x");
   WriteFileBytes(FDir / "BackUp\\Music.dax", "x");
   WriteFileBytes(FDir / "AInternal.MID", "MThd");
+  // Another program is the default player: the first run asks to scan, then to take its place;
+  // No to the first and Yes to the second makes Tonalbrook the default player.
+  TPlayerRegistry formerPlayer("midfile");
   {
     TRunningProgram run(FDir.Path(), "");
     ASSERT_TRUE(run.Started());
     ASSERT_TRUE(run.WaitForMainWindow());
-    ASSERT_TRUE(run.AnswerAndClose(1));
+    ASSERT_TRUE(run.AnswerAndClose({"&No", "&Yes"}));
     EXPECT_EQ(run.ExitCode(), 0u);
-    // The scan question and, unless the program already is the default player, the
-    // default-player question (their texts are checked in this process's own tests).
-    std::vector<std::string> asked = run.Asked();
-    EXPECT_GE(asked.size(), 1u);
-    EXPECT_LE(asked.size(), 2u);
-    for (const std::string& caption : asked)
-      EXPECT_EQ(caption, "Confirm");
+    // The two questions, then the note that the program is the default player now.
+    EXPECT_EQ(run.Asked(), (std::vector<std::string>{"Confirm", "Confirm", "Information"}));
+    EXPECT_TRUE(IsDefaultMIDIPlayer()) << "the second question was the default player's";
+    EXPECT_EQ(ReadFileBytes(FDir / OldMidKeyFile), "midfile\r\n");
   }
   for (const char* name : {"TempTune", "TempZips", "TempMail", "TempTrash", "BackUp"})
     EXPECT_TRUE(DirectoryExists(FDir / name)) << name;
@@ -172,6 +54,9 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
   EXPECT_FALSE(FileExists(FDir / "TempTrash\\S.dat"));
   EXPECT_TRUE(FileExists(FDir / "TempTrash\\kept.mid"));
   EXPECT_TRUE(FileExists(FDir / "BackUp\\Music.dax"));
+  EXPECT_EQ(ReadFileBytes(FDir / "QXmidiX.ico"),
+            ReadFileBytes(WinPath(EnvVar("TB_SOURCE_DIR") + "/app/res/Tonalbrook.ico")))
+      << "the document type's icon, written from the program's own";
   EXPECT_FALSE(FileExists(FDir / "AInternal.MID")) << "the play file is deleted at shutdown";
   ASSERT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
   {
@@ -189,8 +74,48 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
   TRunningProgram again(FDir.Path(), "");
   ASSERT_TRUE(again.Started());
   ASSERT_TRUE(again.WaitForMainWindow());
-  ASSERT_TRUE(again.AnswerAndClose(1));
-  EXPECT_EQ(again.Asked().size(), 1u);
+  ASSERT_TRUE(again.AnswerAndClose());
+  EXPECT_EQ(again.Asked(), std::vector<std::string>{"Confirm"});
+}
+
+TEST_F(ProgramRun, AFirstRunAsTheDefaultPlayerAlreadyAsksOnlyToScan) {
+  TPlayerRegistry player(DocTypeName);
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_EQ(run.Asked(), std::vector<std::string>{"Confirm"});
+  EXPECT_FALSE(FileExists(FDir / OldMidKeyFile));
+}
+
+TEST_F(ProgramRun, StartsMadeAtTheSameMomentLeaveOneInstance) {
+  // As when several files are opened at once from the shell.
+  std::vector<std::unique_ptr<TRunningProgram>> runs;
+  for (const char* name : {"a.mid", "b.mid", "c.mid"})
+    runs.push_back(std::make_unique<TRunningProgram>(FDir.Path(), "P" + FDir.Path() + name));
+  for (auto& run : runs)
+    ASSERT_TRUE(run->Started());
+  auto ended = [&] {
+    int n = 0;
+    for (auto& run : runs)
+      n += run->Ended() ? 1 : 0;
+    return n;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return ended() == 2; }, 120000)) << ended() << " ended";
+  TRunningProgram* survivor = nullptr;
+  for (auto& run : runs)
+    if (run->Ended())
+      EXPECT_EQ(run->ExitCode(), 0u) << "a later start hands over and ends";
+    else
+      survivor = run.get();
+  ASSERT_NE(survivor, nullptr);
+  ASSERT_TRUE(survivor->WaitForMainWindow());
+  ASSERT_TRUE(PumpUntil([&] { return survivor->StartUpDone() || survivor->Ended(); }, 60000));
+  EXPECT_EQ(ended(), 2) << "the one instance runs on";
+  ASSERT_TRUE(survivor->AnswerAndClose());
+  EXPECT_TRUE(survivor->Asked().empty()) << "starts with parameters ask nothing";
+  EXPECT_EQ(survivor->ExitCode(), 0u);
 }
 
 TEST_F(ProgramRun, MinimisedStartAndASecondStartHandingOverItsCommandLine) {
@@ -217,6 +142,8 @@ TEST_F(ProgramRun, MinimisedStartAndASecondStartHandingOverItsCommandLine) {
 }
 
 TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
+  // The program is the default player already: each start asks only to scan.
+  TPlayerRegistry player(DocTypeName);
   TPrepared cat = PrepareCatalogue(FDir.Path());
   ASSERT_GE(cat.Keys.size(), 3u);
   // The program writes its lists at shutdown: gone before, there again after.
@@ -239,7 +166,8 @@ TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
         },
         30000))
         << start;
-    ASSERT_TRUE(run.AnswerAndClose(1)); // the reminder to scan
+    ASSERT_TRUE(run.AnswerAndClose()); // No to the reminder to scan
+    EXPECT_EQ(run.Asked(), std::vector<std::string>{"Confirm"}) << start;
     EXPECT_EQ(run.ExitCode(), 0u);
     EXPECT_TRUE(FileExists(FDir / "Albums_A.dex")) << start;
     TMyDB db;
