@@ -216,6 +216,12 @@ TEST_F(Import, NamesTypesBoxesAndBadFiles) {
   EXPECT_EQ(Only().Title, "my song");
   EXPECT_EQ(Add(FDir / "x.mid.mid", true, true), "OK");
   EXPECT_EQ(Only().Title, "x.mid.mid");
+  // A folder named like a MIDI file holding an archive: the archive road.
+  ForceDirectories(FDir / "Songs.mid");
+  std::string pack = FDir / "Songs.mid\\pack.zip";
+  ASSERT_TRUE(CopyFileA(Archive("three.zip").c_str(), pack.c_str(), FALSE));
+  EXPECT_EQ(Add(pack, true, true), "OK");
+  EXPECT_EQ(FForm->AddedKeys().size(), 3u);
   EXPECT_EQ(Add(FDir / "five.mid", true, false), "Invalid file size");
   EXPECT_EQ(Add(FDir / "empty.mid", true, false), "Invalid file size");
   const int before = static_cast<int>(DB().KeyIndex().size());
