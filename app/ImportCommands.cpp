@@ -1,4 +1,5 @@
 // Importing files and zip archives of titles into the catalogue.
+#include "HourGlass.h"
 #include "ImportCommands.h"
 #include <windows.h>
 #include <algorithm>
@@ -113,14 +114,6 @@ bool RemoveWorkFile(const std::string& path) {
 
 // --- the main window's import routines
 // -------------------------------------------------------------
-
-void TMasterFrm::SetAddInfo(const std::string& title, const std::string& origin, int32_t artistKey,
-                            int32_t categoryKey) {
-  FAddTitle = title;
-  if (!origin.empty()) FAddOrigin = origin;
-  FAddArtistKey = artistKey;
-  FAddCategoryKey = categoryKey;
-}
 
 void TMasterFrm::AddFileByType(const std::string& fileName, const std::string& title,
                                std::string& result, bool checkDuplicates, bool quiet,

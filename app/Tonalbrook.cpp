@@ -4,6 +4,8 @@
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
 #include "Forms.h"
+#include "MIDIOPortCode.h"
+#include "MMInit.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
@@ -22,6 +24,7 @@ TForm* CreatePlainForm(const char* name, const char* caption) {
 
 int RunProgram() {
   InitMainUnit();
+  InitSoundUnits();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
   SplashAllowed = true;
@@ -30,8 +33,8 @@ int RunProgram() {
   TMasterFrm* master = Application->CreateForm<TMasterFrm>();
   SplashFrm = Application->CreateForm<TSplashFrm>();
   SplashFrm->StartUpDone = [] { return StartUpDone; };
-  CreatePlainForm("TuneAdder", "Add titles");
-  CreatePlainForm("Renamer", "Name");
+  TuneAdder = Application->CreateForm<TTuneAdder>();
+  Renamer = Application->CreateForm<TRenamer>();
   master->CreateDataModule();
   CreatePlainForm("GetLocalF", "Load local MIDI files");
   CreatePlainForm("ScanStatus", "Scanning");
@@ -44,7 +47,8 @@ int RunProgram() {
   CreatePlainForm("DriveScanFrm", "Scan drives");
   CreatePlainForm("ManageNPIFrm", "Browser plug-in");
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
-  CreatePlainForm("MIDIOPortFrm", "MIDI output port");
+  MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();
+  MIDIOPortFrm->SetVisible(false);
   CreatePlainForm("MixerFrmF", "Mixer");
   Application->Run();
   return 0;
