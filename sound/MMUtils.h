@@ -99,3 +99,44 @@ template <class E>
   if (onError) onError(sender);
   throw E(message);
 }
+
+// --- wave formats and PCM buffers -------------------------------------------------------------
+#include <mmsystem.h>
+
+// Bytes a format takes: 0 for none, 16 for PCM, else 18 + its extra size.
+int WaveFormatSize(const WAVEFORMATEX* format);
+// A fixed memory block holding a copy (at least 18 bytes, so cbSize reads 0 on a PCM copy);
+// nullptr for none. Free it with GlobalFreeMem.
+WAVEFORMATEX* DuplicateWaveFormat(const WAVEFORMATEX* format);
+// Duration of a byte count, rounded; 0 when the format gives no bytes per second.
+int BytesToMilliseconds(const WAVEFORMATEX* format, int32_t bytes);
+bool PcmFormatValid(const WAVEFORMATEX* format);
+void BuildPcmFormat(WAVEFORMATEX& record, int bits, int channels, int rate);
+// Byte offset of the later sample of the first crossing of level (a percentage of full scale;
+// mode 1 rising, 2 falling; channel 0 both, 1 left, 2 right), or -1. Whole frames only.
+int FindTriggerPoint(const WAVEFORMATEX* format, const void* data, int bytes, int level, int mode,
+                     int channel);
+// The extremes of each channel in the order they occur (first, second); mono copies the left
+// pair into the right one. 8-bit results are unsigned sample values.
+void FindMinMax(int bytes, const void* data, const WAVEFORMATEX* format, int& left1, int& left2,
+                int& right1, int& right2);
+
+// --- the shared 25 ms timer -------------------------------------------------------------------
+// Clients run on the system timer's thread, under the service's lock: they must be short.
+struct TMMTimerClient;
+using TMMTimerHandle = TMMTimerClient*;
+using TMMTimerProc = void (*)(TMMTimerHandle client, void* data);
+constexpr int MMTimerTick = 25;
+
+// A client called every interval (at least 25 ms); nullptr when the system timer cannot start.
+TMMTimerHandle AddTimerClient(int interval, bool startDisabled, TMMTimerProc proc, void* data);
+void SetTimerInterval(TMMTimerHandle client, int interval);
+// Disabling nests; each disable restarts the client's count.
+void DisableTimerClient(TMMTimerHandle client);
+void EnableTimerClient(TMMTimerHandle client);
+// Returns only after the client's procedure has left; a handle not registered changes nothing.
+// Removing the last client stops the system timer (unless called from a tick).
+void RemoveTimerClient(TMMTimerHandle client);
+// For tests: the clients registered and whether the system timer runs.
+int TimerClientCount();
+bool TimerRunning();
