@@ -10,6 +10,7 @@
 #include <vector>
 #include "Buttons.h"
 #include "CDPanel.h"
+#include "CoolMenu.h"
 #include "CatalogueViews.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
@@ -72,6 +73,7 @@ class TMasterFrm;
 extern TMasterFrm* MasterFrm;
 class TArchiveForm;
 class TCreateArchiveForm;
+class TManageNPIFrm;
 class TSplashFrm;
 // The splash made in the program's creation order (none in tests).
 extern TSplashFrm* SplashFrm;
@@ -246,6 +248,20 @@ public:
   bool FirstRun() const { return FFirstRun; }
   bool RequestSeen() const { return FRequestSeen; }
   bool SessionEnding() const { return FSessionEnding; }
+  // Conflicting browser plug-ins are disabled while the program is open.
+  bool DisableTempConPI() const { return FDisableTempConPI; }
+  void SetDisableTempConPI(bool value) { FDisableTempConPI = value; }
+  // The plug-in manager made in the program's creation order, or one of the window's own.
+  TManageNPIFrm& NPIManager();
+  // Shows the plug-in manager modally, centred over this window.
+  void ManageNPIClick(TObject* Sender);
+  // Shows the about box modally, centred over this window, and frees it.
+  void About1Click(TObject* Sender);
+  TMenuItem* About1;
+  // The folders of the browser's plug-ins found at start-up (existing ones only).
+  const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
+  // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
+  const std::vector<TCoolMenu*>& CoolMenus() const { return FCoolMenus; }
   bool Printing() const { return FPrinting; }
   void SetPrinting(bool value) { FPrinting = value; }
   int StartupTimerRuns() const { return FStartupTimerRuns; }
@@ -363,6 +379,8 @@ protected:
 
 private:
   void BuildMenu();
+  // A picture beside every item of the eight main menus (once, when the window first shows).
+  void BuildCoolMenus();
   void BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view);
   void CategoriesDrawTab(int index, const RECT& rect);
   void AlbumsDrawTab(int index, const RECT& rect);
@@ -409,7 +427,9 @@ private:
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
   std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
-  std::unique_ptr<TUnMIDIFrm> FOwnNotice; // when the program made none
+  std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
+  std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
+  std::vector<TCoolMenu*> FCoolMenus;
   std::unique_ptr<TArchiveForm> FOwnArchiveForm;
   std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;
   // A queued request line, or the files of one drop with the category they were dropped on.
