@@ -2,7 +2,10 @@
 #include "MainCodeD2.h"
 #include <windows.h>
 #include <shellapi.h>
+#include <algorithm>
 #include "AboutCodeD2.h"
+#include "ArchiveCodeD2.h"
+#include "CreateArchiveCodeD2.h"
 #include "FileAssoc.h"
 #include "Guard.h"
 #include "Handles.h"
@@ -108,6 +111,25 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   Timer2->SetEnabled(false);
   Timer2->SetInterval(100);
   Timer2->OnTimer = [this](TObject* s) { Timer2Timer(s); };
+  NavPITimer = new TTimer(this);
+  NavPITimer->SetName("NavPITimer");
+  NavPITimer->SetEnabled(false);
+  NavPITimer->SetInterval(200);
+  NavPITimer->OnTimer = [this](TObject* s) { NavPITimerTimer(s); };
+  QueueTimer = new TTimer(this);
+  QueueTimer->SetName("QueueTimer");
+  QueueTimer->SetEnabled(false);
+  QueueTimer->SetInterval(1);
+  QueueTimer->OnTimer = [this](TObject* s) { QueueTimerTimer(s); };
+  FTuneFiles->OnProgress = [this](int percent) {
+    bool abort = false;
+    AZ1ArchiveProgress(percent, abort);
+  };
+  FTuneFiles->OnAbortQuery = [this] {
+    bool abort = false;
+    AZ1ArchiveProgress(-1, abort);
+    return abort;
+  };
 
   BuildMenu();
   BuildPlayPopUp();
@@ -144,6 +166,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
+  NavPITimer->SetEnabled(false);
+  QueueTimer->SetEnabled(false);
   // The list view outlives these members: it must not keep their image lists.
   AllAlbLV->SetLargeImages(nullptr);
   AllAlbLV->SetSmallImages(nullptr);
@@ -499,8 +523,8 @@ void TMasterFrm::FormCreate(TObject*) {
   FCatList = std::make_unique<TCatList>(ProgramFolder());
   FAlbList = std::make_unique<TAlbList>(ProgramFolder());
   CDPanel->SetPlayer(FMyMidi.get());
-  // Files dropped from the shell are not taken in yet (importing is not built), so the window
-  // does not offer to take them.
+  // Files dropped from the shell are imported.
+  DragAcceptFiles(Handle(), TRUE);
 }
 
 void TMasterFrm::PrepareWorkFolders() {
@@ -734,6 +758,10 @@ void TMasterFrm::Timer2Timer(TObject*) {
     } else if (!FParams.empty()) {
       ProcessRequest(FParams[0], 0);
     }
+    // What arrived meanwhile runs now, before the start-up questions.
+    FQueueOpen = true;
+    while (!FQueue.empty() && QueueMayRun())
+      RunQueuedRequests();
     if (FParams.empty()) AskStartQuestions();
   }
   // Start-up is over, its questions included; programs outside (tests) look for this mark.
@@ -755,37 +783,25 @@ void TMasterFrm::AskStartQuestions() {
   }
 }
 
-// --- requests from outside
-// ------------------------------------------------------------------------
-
-void TMasterFrm::ProcessRequest(const std::string& text, int) {
-  FRequestSeen = true;
-  FHandledRequests.push_back(text);
-  // A lone "M" only marked a minimised start. Importing and playing a handed-over file need the
-  // catalogue store; a request for a missing file is dropped without a message.
-}
-
 void TMasterFrm::WndProc(TMessage& m) {
   if (m.Msg == WM_INSTANCEPARAMS) {
     if (IsIconic(Handle())) Application->Restore();
+    // Each line waits its turn; the second start is answered at once.
     ReceiveInstanceParams(
         m.WParam, m.LParam,
         [](void* target, const std::string& line, int no) {
-          static_cast<TMasterFrm*>(target)->ProcessRequest(line, no);
+          auto* self = static_cast<TMasterFrm*>(target);
+          TQueued item;
+          item.Text = line;
+          item.Index = no;
+          self->Enqueue(std::move(item));
         },
         this);
     m.Result = 0;
     return;
   }
   if (m.Msg == WM_PLUGINREQUEST) {
-    ATOM atom = LOWORD(m.LParam);
-    PendingRequest.clear();
-    if (atom) {
-      char text[513] = {};
-      UINT n = GlobalGetAtomNameA(atom, text, 512);
-      PendingRequest.assign(text, n);
-      GlobalDeleteAtom(atom);
-    }
+    ReceivePluginRequest(LOWORD(m.LParam));
     m.Result = 0;
     return;
   }
@@ -799,7 +815,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   }
   if (m.Msg == WM_DROPFILES) {
-    DragFinish(reinterpret_cast<HDROP>(m.WParam));
+    GuardVoid([&] { TakeDroppedFiles(reinterpret_cast<HDROP>(m.WParam)); });
     m.Result = 0;
     return;
   }
@@ -812,6 +828,13 @@ void TMasterFrm::WndProc(TMessage& m) {
     // The process ends when this returns: write the lists, the settings and the store now.
     FSessionEnding = true;
     FRoad->SetAborted();
+    if (FImportDepth > 0) {
+      // An import runs beneath this message and still uses the store: write what is kept in
+      // memory and leave the store (written through at every add) open.
+      SaveForSessionEnd();
+      m.Result = 0;
+      return;
+    }
     TCloseAction action = caFree;
     FormClose(this, action);
     m.Result = 0;
@@ -827,11 +850,16 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   } else if (m.Msg == QxMessages.TrackBarSetPos && m.Msg != 0) {
     if (FRoad->Mode() == mdPlaying) {
-      GuardVoid([&] {
-        FMyMidi->SetPosition(
-            static_cast<int>(static_cast<int64_t>(m.WParam) * FMyMidi->Length() / 1000));
-      });
+      // wParam comes from another process: thousandths of the length, nothing beyond.
+      const int64_t perMille = std::clamp<int64_t>(static_cast<int32_t>(m.WParam), 0, 1000);
+      GuardVoid(
+          [&] { FMyMidi->SetPosition(static_cast<int>(perMille * FMyMidi->Length() / 1000)); });
     }
+  } else if (m.Msg == QxMessages.ShowMixerWindow && m.Msg != 0) {
+    // The mixer window comes with the sound components.
+    TMasterFrmBase::WndProc(m);
+    m.Result = 0;
+    return;
   }
   TMasterFrmBase::WndProc(m);
 }
@@ -889,6 +917,14 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
     Action = caNone;
     return;
   }
+  if (FImportDepth > 0) {
+    // An import uses the store: it stops after its current file and the close follows.
+    FRoad->SetAborted();
+    FCloseWhenImported = true;
+    Action = caNone;
+    return;
+  }
+  FQueue.clear();
   if (FClosed) return;
   FClosed = true;
   Timer1->SetEnabled(false);
@@ -976,6 +1012,30 @@ void TMasterFrm::LoadCatalogue() {
   FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
   ApplyAlbumTabsView();
   ApplyCategoryTabsView();
+}
+
+void TMasterFrm::SaveForSessionEnd() {
+  // The session ends when this returns: each file is tried even when one before it failed, and
+  // a failure has nobody to be shown to.
+  auto attempt = [](const std::function<void()>& save) {
+    try {
+      save();
+    } catch (const std::exception&) {
+    }
+  };
+  attempt([this] {
+    if (FAlbList && FAlbList->Loaded()) FAlbList->SaveToFile();
+  });
+  attempt([this] {
+    if (FCatList && FCatList->Loaded()) FCatList->SaveToFile();
+  });
+  attempt([this] {
+    TPerfList* artists = FDMM2 ? FDMM2->PerfList() : nullptr;
+    if (artists && artists->Loaded()) artists->SaveToFile();
+  });
+  SetCurrentDir(ProgramFolder());
+  TakeSettingsFromMenus();
+  attempt([this] { FSettings.Save(FSettingsPath, WindowState() == wsMaximized); });
 }
 
 void TMasterFrm::CloseCatalogue() {

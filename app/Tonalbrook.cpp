@@ -1,6 +1,8 @@
 // Program entry: one instance, the windows created once in their fixed order, then the message
 // loop.
 #include <windows.h>
+#include "ArchiveCodeD2.h"
+#include "CreateArchiveCodeD2.h"
 #include "Forms.h"
 #include "MIDIOPortCode.h"
 #include "MMInit.h"
@@ -38,8 +40,8 @@ int RunProgram() {
   CreatePlainForm("GetLocalF", "Load local MIDI files");
   CreatePlainForm("ScanStatus", "Scanning");
   CreatePlainForm("SetupDlg", "Mail setup");
-  CreatePlainForm("ArchiveForm", "Archive");
-  CreatePlainForm("CreateArchiveForm", "Create archive");
+  ArchiveFrm = Application->CreateForm<TArchiveForm>();
+  CreateArchiveFrm = Application->CreateForm<TCreateArchiveForm>();
   CreatePlainForm("ViewProgFrm", "Program");
   CreatePlainForm("MailForm", "Mail");
   CreatePlainForm("PrintParamFrm", "Print");
