@@ -7,6 +7,7 @@
 #include "CreateArchiveCodeD2.h"
 #include "FileAssoc.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "IniFiles.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -453,8 +454,9 @@ void TMasterFrm::FormCreate(TObject*) {
   FFirstRun = !FileExists(FSettingsPath);
   FRoad->SetImportBusy(false);
   FRoad->SetStartBusy(false);
-  ProcessMessages();
+  // Messages run only once the work folders exist: a request handled now would need them.
   PrepareWorkFolders();
+  LetMessagesRun();
   Application->OnHint = [this](TObject* s) { ShowAppHint(s); };
   FStatusText = "Idle";
   FCategoryText = "No category";
@@ -515,7 +517,7 @@ void TMasterFrm::FormShow(TObject*) {
     FSplash->Show();
     FSplash->Repaint();
   }
-  ProcessMessages();
+  LetMessagesRun();
   Font().SetName("MS Sans Serif");
   FRoad->Program().SetPlaying(false);
   // Both tab rows: bold green active tab, regular inactive ones, both on silver.
@@ -658,11 +660,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
   }
   Repaint();
   {
-    FLoading = true;
-    struct TLoaded {
-      bool& Flag;
-      ~TLoaded() { Flag = false; }
-    } loaded{FLoading};
+    TFlagHold loading(FLoading);
     LoadCatalogue();
   }
   if (FCloseWhenLoaded) {
@@ -671,7 +669,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
     return;
   }
   StartUpDone = true;
-  ProcessMessages();
+  LetMessagesRun();
   EnableCommands();
   if (AllCatGrid->CanFocus()) AllCatGrid->SetFocus();
   Repaint();
@@ -856,7 +854,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   FRoad->Program().SetPlaying(false);
   CloseCatalogue();
   FinishAll();
-  ProcessMessages();
+  LetMessagesRun();
   Screen->SetCursor(crDefault);
   if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText("Closing down . . . .");
   Action = caFree;

@@ -1,17 +1,15 @@
 // The main window's play commands: the play pop-up over the working keys and the program buttons.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "Handles.h"
 
 namespace {
 
 // The hourglass for the life of a command, back to the arrow even when the command throws.
-class THourGlass {
-public:
-  THourGlass() { Screen->SetCursor(crHourGlass); }
-  ~THourGlass() { Screen->SetCursor(crDefault); }
-  THourGlass(const THourGlass&) = delete;
-  THourGlass& operator=(const THourGlass&) = delete;
-};
+auto HourGlass() {
+  Screen->SetCursor(crHourGlass);
+  return TScopeExit([] { Screen->SetCursor(crDefault); });
+}
 
 // The items from this one on are the title commands.
 constexpr int FirstTitleCommand = 4;
@@ -145,15 +143,12 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
   }
   // Whatever happens in the pop-up, the title commands are there again afterwards and the keys
   // are spent (the chosen command has run by the time the pop-up returns).
-  struct TAfterPopUp {
-    TMasterFrm& Form;
-    ~TAfterPopUp() {
-      TMenuItem& items = Form.PlayPopUp->Items();
-      for (int i = FirstTitleCommand; i < items.Count(); ++i)
-        items.Items(i)->SetVisible(Form.TitleCommandReady(*items.Items(i)));
-      Form.ClearDragList();
-    }
-  } after{*this};
+  TScopeExit after([this] {
+    TMenuItem& items = PlayPopUp->Items();
+    for (int i = FirstTitleCommand; i < items.Count(); ++i)
+      items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
+    ClearDragList();
+  });
   TMenuItem& items = PlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
@@ -165,7 +160,7 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
 void TMasterFrm::PlayTClick(TObject*) {
   // The keys must come from one of the views; either one will do.
   if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) {
-    THourGlass busy;
+    auto busy = HourGlass();
     FRoad->Program().PlayAtTop(*FDragList);
   }
   ClearDragList();
@@ -174,7 +169,7 @@ void TMasterFrm::PlayTClick(TObject*) {
 
 void TMasterFrm::PlayBClick(TObject*) {
   if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) {
-    THourGlass busy;
+    auto busy = HourGlass();
     FRoad->Program().PlayAtBottom(*FDragList);
   }
   ClearDragList();
@@ -196,7 +191,7 @@ void TMasterFrm::MusicClearClick(TObject*) {
 void TMasterFrm::PlayNextClick(TObject*) {
   PlayNext->SetEnabled(false);
   try {
-    THourGlass busy;
+    auto busy = HourGlass();
     FRoad->Program().StepProgram(true);
   } catch (...) {
     PlayNext->SetEnabled(true);
@@ -209,7 +204,7 @@ void TMasterFrm::PlayNextClick(TObject*) {
 void TMasterFrm::BackClick(TObject*) {
   Back->SetEnabled(false);
   try {
-    THourGlass busy;
+    auto busy = HourGlass();
     FRoad->Program().StepProgram(false);
   } catch (...) {
     Back->SetEnabled(true);
@@ -222,7 +217,7 @@ void TMasterFrm::BackClick(TObject*) {
 void TMasterFrm::Shuffle2Click(TObject*) {
   if (!FRoad->Program().Playing()) return;
   if (MMSlider1->CanFocus()) MMSlider1->SetFocus();
-  THourGlass busy;
+  auto busy = HourGlass();
   FRoad->Program().ShuffleAndPlay();
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include "Classes.h"
+#include "Handles.h"
 #include "MessageBox.h"
 #include "Messages.h"
 #include "ResetStreams.h"
@@ -43,13 +44,6 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
   TFileStream file(path, fmCreate);
   file.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
 }
-
-// Clears a flag on every way out of a scope.
-struct TFlagHold {
-  bool& Flag;
-  explicit TFlagHold(bool& flag) : Flag(flag) { Flag = true; }
-  ~TFlagHold() { Flag = false; }
-};
 
 } // namespace
 
@@ -131,7 +125,7 @@ TMidiMode TPlayRoad::Mode() {
 
 TModeWait TPlayRoad::WaitForMode(const std::function<bool(TMidiMode)>& done, uint32_t timeoutMs) {
   TModeWait result = TModeWait::TimedOut;
-  PumpUntil(
+  WaitFor(
       [&] {
         if (FAbort) {
           result = TModeWait::Aborted;
@@ -153,7 +147,7 @@ TModeWait TPlayRoad::WaitForMode(const std::function<bool(TMidiMode)>& done, uin
 }
 
 void TPlayRoad::LetMessagesRun() {
-  ProcessMessages();
+  ::LetMessagesRun();
 }
 
 void TPlayRoad::SetPlayerTimer(bool enabled) {
@@ -163,7 +157,7 @@ void TPlayRoad::SetPlayerTimer(bool enabled) {
 
 void TPlayRoad::SettleAfterStart(bool pauseAtStart) {
   // Two timer intervals for the sequencer to get going.
-  PumpUntil([this] { return FAbort; }, 200);
+  WaitFor([this] { return FAbort; }, 200);
   if (pauseAtStart) {
     // The program ran out without looping: rest on its first title, paused at its start.
     try {
@@ -199,7 +193,7 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
 
   // An import or another start under way: wait a little, then keep the former title.
   for (int round = 0; FImportBusy || FStartBusy;) {
-    ProcessMessages();
+    LetMessagesRun();
     if (FAbort) return false;
     if (!FImportBusy && !FStartBusy) break;
     if (++round >= BusyRounds) {
@@ -207,7 +201,7 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
       DeleteFile(archive);
       return false;
     }
-    PumpUntil([this] { return FAbort || (!FImportBusy && !FStartBusy); }, BusyRoundMs);
+    WaitFor([this] { return FAbort || (!FImportBusy && !FStartBusy); }, BusyRoundMs);
   }
   TFlagHold startBusy(FStartBusy);
 
@@ -332,11 +326,11 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
 
   PlayResets();
   DebugTrace("MIDI resets have been executed.");
-  ProcessMessages();
+  LetMessagesRun();
   if (FAbort) return false; // shutting down: no new title
 
   for (int attempt = 0; attempt < 4 && FileExists(playFile); ++attempt) {
-    ProcessMessages();
+    LetMessagesRun();
     if (FAbort) return false; // shut down meanwhile: no new title
     DeleteFile(playFile);
   }

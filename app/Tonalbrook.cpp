@@ -20,9 +20,7 @@ TForm* CreatePlainForm(const char* name, const char* caption) {
   return form;
 }
 
-} // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int RunProgram() {
   InitMainUnit();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
@@ -50,4 +48,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   CreatePlainForm("MixerFrmF", "Mixer");
   Application->Run();
   return 0;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return RunGuardedEntry(RunProgram);
 }

@@ -1,6 +1,7 @@
 // The category, artist and album lists: whole-file load and save, keys, lookups and summaries.
 #include "DataCodeD2.h"
 #include "Bytes.h"
+#include "Handles.h"
 #include "Messages.h"
 #include "TimeText.h"
 #include <algorithm>
@@ -706,13 +707,11 @@ void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStri
     return;
   }
   // The hourglass goes back to the arrow however the insertion ends.
-  struct TBusy {
-    TStoreHost* Host;
-    ~TBusy() {
-      if (Host) Host->SetBusyCursor(false);
-    }
-  } busy{FStore ? &FStore->Host() : nullptr};
-  if (busy.Host) busy.Host->SetBusyCursor(true);
+  TStoreHost* host = FStore ? &FStore->Host() : nullptr;
+  if (host) host->SetBusyCursor(true);
+  TScopeExit busyEnds([host] {
+    if (host) host->SetBusyCursor(false);
+  });
   std::vector<TTuneRec> recs;
   for (int i = 0; i < keys.Count(); ++i) {
     TTuneRec rec;

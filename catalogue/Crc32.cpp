@@ -1,6 +1,7 @@
 // CRC-32 with tables built once at start-up: carry-less multiply folding where the processor has
 // it, slicing sixteen bytes at a time elsewhere and for the ends of a buffer.
 #include "Crc32.h"
+#include "Handles.h"
 #include <windows.h>
 #include <cpuid.h>
 #include <emmintrin.h>
@@ -130,9 +131,9 @@ uint32_t Crc32Update(uint32_t crc, const void* data, size_t length) {
 
 std::optional<uint32_t> FileCRC32(const std::string& path, unsigned long* osError) {
   if (osError) *osError = 0;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+  TKernelHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!h) {
     if (osError) *osError = GetLastError();
     return std::nullopt;
   }
@@ -141,7 +142,7 @@ std::optional<uint32_t> FileCRC32(const std::string& path, unsigned long* osErro
   bool ok = true;
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(h, block.data(), BlockSize, &got, nullptr)) {
+    if (!ReadFile(h.Get(), block.data(), BlockSize, &got, nullptr)) {
       if (osError) *osError = GetLastError();
       ok = false;
       break;
@@ -149,7 +150,6 @@ std::optional<uint32_t> FileCRC32(const std::string& path, unsigned long* osErro
     crc = Crc32Update(crc, block.data(), got);
     if (got < BlockSize) break;
   }
-  CloseHandle(h);
   if (!ok) return std::nullopt;
   return crc;
 }

@@ -27,12 +27,10 @@ std::string DriveOf(const std::string& folder) {
 TMyDB::TMyDB(TStoreHost* host, TFileOps* ops)
     : FHost(host ? host : &FNoHost), FOps(ops ? ops : &DefaultFileOps()) {}
 
+// No messages run here: a destructor may be reached while a handler further down the stack still
+// uses the windows those messages would change.
 TMyDB::~TMyDB() {
   Close();
-  try {
-    ProcessMessages();
-  } catch (...) {
-  }
 }
 
 void TMyDB::Close() {
@@ -585,7 +583,7 @@ void TMyDB::FillGrid() {
     // a screen can show: each round of messages costs a trip to the window system.
     if (n % 20 == 0 && GetTickCount() - lastPump >= PumpIntervalMs) {
       FHost->ProgressPosition(std::min(n, live));
-      ProcessMessages();
+      LetMessagesRun();
       lastPump = GetTickCount();
     }
   }
@@ -631,7 +629,7 @@ bool TMyDB::CopyPacked(int& deleted, int& kept, const std::string& workIndex,
       }
       if (i % 50 == 0 && GetTickCount() - lastPump >= PumpIntervalMs) {
         FHost->ProgressPosition(i + 1);
-        ProcessMessages();
+        LetMessagesRun();
         lastPump = GetTickCount();
       }
     }

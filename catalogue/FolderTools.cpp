@@ -1,6 +1,7 @@
 // Listing and clearing the files of a folder tree by mask.
 #include "FolderTools.h"
 #include "Classes.h"
+#include "Handles.h"
 #include "MessageBox.h"
 #include "Messages.h"
 #include "SysUtils.h"
@@ -16,14 +17,12 @@ using TFolderId = std::pair<DWORD, uint64_t>; // volume serial, file index
 
 // A folder's identity on its volume; false when the folder cannot be opened.
 bool FolderIdentity(const std::string& folder, TFolderId& id) {
-  HANDLE h = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  TKernelHandle h(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h) return false;
   BY_HANDLE_FILE_INFORMATION info;
-  bool ok = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  if (!ok) return false;
+  if (!GetFileInformationByHandle(h.Get(), &info)) return false;
   id = {info.dwVolumeSerialNumber,
         (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
   return true;
@@ -42,8 +41,8 @@ struct TTreeWalk {
     if (FolderIdentity(folder, id) && !Visited.insert(id).second) return;
     std::string prefix = IncludeTrailingBackslash(folder);
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((prefix + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return;
+    TFindHandle h(FindFirstFileA((prefix + "*").c_str(), &fd));
+    if (!h) return;
     std::vector<std::string> subfolders;
     do {
       std::string name = fd.cFileName;
@@ -60,8 +59,8 @@ struct TTreeWalk {
         }
         if (Full) break;
       }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    } while (FindNextFileA(h.Get(), &fd));
+    h.Reset(); // the search ends before the walk goes deeper
     if (Full) {
       PlainMessageBox("ERROR: FileCount > TStringList capacity.", "Tonalbrook",
                       MB_OK | MB_ICONINFORMATION);
@@ -69,7 +68,7 @@ struct TTreeWalk {
     }
     for (const auto& sub : subfolders) {
       Walk(sub);
-      ProcessMessages();
+      LetMessagesRun();
       if (Full) return;
     }
   }

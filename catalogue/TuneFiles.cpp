@@ -3,6 +3,7 @@
 #include "TuneFiles.h"
 #include "Classes.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "MessageBox.h"
 #include "cmpMidiIterator.h"
 #include <windows.h>
@@ -11,6 +12,11 @@
 #include <memory>
 
 namespace {
+
+// An open archive; one not closed by zip_close is discarded, which leaves its file as it was.
+using TZipArchive = TUniqueHandle<TNullHandleTraits<zip_t*, zip_discard>>;
+// An entry opened for reading.
+using TZipEntry = TUniqueHandle<TNullHandleTraits<zip_file_t*, zip_fclose>>;
 
 bool RemoveFile(const std::string& path) {
   return DeleteFileA(path.c_str()) != 0;
@@ -45,12 +51,10 @@ zip_t* OpenArchive(const std::string& path, int flags, std::string& error) {
 bool SameFile(const std::string& a, const std::string& b) {
   if (AnsiCompareText(ExpandFileName(a), ExpandFileName(b)) == 0) return true;
   auto id = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    bool ok = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    return ok;
+    TKernelHandle h(CreateFileA(path.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h && GetFileInformationByHandle(h.Get(), &info);
   };
   BY_HANDLE_FILE_INFORMATION ia{}, ib{};
   if (!id(a, ia) || !id(b, ib)) return false;
@@ -94,15 +98,16 @@ bool TTuneFiles::CopyTuneFile(const std::string& source, const std::string& targ
 
 int TTuneFiles::CheckMIDIHeader(const std::string& path, int64_t& size) {
   size = 0;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return mfUnreadable;
   LARGE_INTEGER li{};
   char id[4] = {};
   DWORD got = 0;
-  bool ok = GetFileSizeEx(h, &li) && ReadFile(h, id, 4, &got, nullptr);
-  CloseHandle(h);
-  if (!ok) return mfUnreadable;
+  {
+    TKernelHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return mfUnreadable;
+    if (!GetFileSizeEx(h.Get(), &li) || !ReadFile(h.Get(), id, 4, &got, nullptr))
+      return mfUnreadable;
+  }
   size = li.QuadPart;
   if (size == 0) return mfUnreadable;
   if (got < 4) return mfOther;
@@ -129,8 +134,9 @@ int TTuneFiles::GetMIDIDuration(const std::string& path) {
 bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::string& archive) {
   if (FileExists(archive) && !RemoveFile(archive)) return false;
   std::string error;
-  zip_t* za = OpenArchive(archive, ZIP_CREATE | ZIP_TRUNCATE, error);
-  if (!za) return false;
+  TZipArchive owner(OpenArchive(archive, ZIP_CREATE | ZIP_TRUNCATE, error));
+  if (!owner) return false;
+  zip_t* za = owner.Get();
   bool ok = true;
   for (const std::string& file : files) {
     // Names are stored bare, so two files of one name (in any letter case, as Windows sees it)
@@ -162,19 +168,20 @@ bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::
           return Guard(1, [&] { return static_cast<TTuneFiles*>(self)->OnAbortQuery() ? 1 : 0; });
         },
         nullptr, this);
-  if (ok && zip_close(za) == 0) return true;
-  zip_discard(za);
+  if (ok && zip_close(za) == 0) {
+    owner.Release(); // zip_close freed it
+    return true;
+  }
+  owner.Reset();
   RemoveFile(archive); // a partial archive must not pass for a good one
   return false;
 }
 
 int TTuneFiles::ArchiveEntryCount(const std::string& archive) {
   std::string error;
-  zip_t* za = OpenArchive(archive, ZIP_RDONLY, error);
+  TZipArchive za(OpenArchive(archive, ZIP_RDONLY, error));
   if (!za) return -1;
-  zip_int64_t count = zip_get_num_entries(za, 0);
-  zip_discard(za);
-  return static_cast<int>(count);
+  return static_cast<int>(zip_get_num_entries(za.Get(), 0));
 }
 
 bool TTuneFiles::ZipOneFile(const std::string& file, const std::string& archive) {
@@ -198,12 +205,12 @@ bool TTuneFiles::UnzipSingleFile(const std::string& archive, const std::string& 
     return false;
   }
   std::string error;
-  zip_t* za = size < 0 ? nullptr : OpenArchive(archive, ZIP_RDONLY, error);
-  if (!za) {
+  TZipArchive owner(size < 0 ? nullptr : OpenArchive(archive, ZIP_RDONLY, error));
+  if (!owner) {
     message = "Archive loading exception: " + (size < 0 ? "Cannot open file " + archive : error);
     return false;
   }
-  std::unique_ptr<zip_t, decltype(&zip_discard)> guard(za, &zip_discard);
+  zip_t* za = owner.Get();
   zip_int64_t count = zip_get_num_entries(za, 0);
   if (count != 1) {
     message = "Valid archive format but " + IntToStr(count) + " files in " + archive;
@@ -219,8 +226,9 @@ bool TTuneFiles::UnzipSingleFile(const std::string& archive, const std::string& 
   std::string base = IncludeTrailingBackslash(folder);
   std::string target = base + name;
   std::string part = base + "~unzip.part";
-  zip_file_t* zf = zip_fopen_index(za, 0, 0);
-  if (!zf) return fail(zip_error_strerror(zip_get_error(za)));
+  TZipEntry entry(zip_fopen_index(za, 0, 0));
+  if (!entry) return fail(zip_error_strerror(zip_get_error(za)));
+  zip_file_t* zf = entry.Get();
   bool ok = true;
   std::string why;
   try {
@@ -240,7 +248,7 @@ bool TTuneFiles::UnzipSingleFile(const std::string& archive, const std::string& 
     ok = false;
     why = e.what();
   }
-  zip_fclose(zf);
+  entry.Reset();
   // Only a fully checked entry replaces a file of that name.
   if (ok && !MoveFileExA(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     ok = false;

@@ -1,5 +1,6 @@
 // MCI sequencer player over mciSendCommandA, through a driver seam.
 #include "midi.h"
+#include "Handles.h"
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -28,13 +29,6 @@ public:
 
 // Files above this size need the device stopped before they can be repositioned.
 constexpr int LargeFileSize = 250000;
-
-// The busy flag holds while an open or a reposition is under way, whatever happens inside.
-struct TBusy {
-  bool& Flag;
-  explicit TBusy(bool& flag) : Flag(flag) { Flag = true; }
-  ~TBusy() { Flag = false; }
-};
 
 } // namespace
 
@@ -100,7 +94,7 @@ uint32_t TMyMidi::Open() {
   open.lpstrElementName = FMidiFile.c_str();
   uint32_t code;
   {
-    TBusy busy(FBusy);
+    TFlagHold busy(FBusy);
     code = FDriver->SendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT,
                                 reinterpret_cast<uintptr_t>(&open));
   }
@@ -234,7 +228,7 @@ void TMyMidi::SetPosition(int ms) {
   if (FDeviceId == -1) return;
   uint32_t code = 0;
   {
-    TBusy busy(FBusy);
+    TFlagHold busy(FBusy);
     bool large = FFileSize > LargeFileSize;
     if (large) {
       MCI_GENERIC_PARMS stop{};

@@ -2,6 +2,7 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "Menus.h"
 #include "SysUtils.h"
 #include <windowsx.h>
@@ -908,14 +909,9 @@ void TWinControl::WndProc(TMessage& m) {
       } else {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(FHandle, &ps);
-        try {
-          PaintWindow(dc);
-          PaintControls(dc);
-        } catch (...) {
-          EndPaint(FHandle, &ps);
-          throw;
-        }
-        EndPaint(FHandle, &ps);
+        TScopeExit endPaint([&] { EndPaint(FHandle, &ps); });
+        PaintWindow(dc);
+        PaintControls(dc);
       }
       return;
     }

@@ -1,13 +1,12 @@
 // Forms, the application object, the screen and the modal loop.
 #include "Forms.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "Menus.h"
 #include "MessageBox.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include <algorithm>
-
-extern bool (*TbIsDialogMessageHook)(MSG&);
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -66,11 +65,13 @@ void TForm::AfterConstruction() {
   DoCreate();
 }
 
+// Creation and first showing run outside any window procedure (from the program's entry or a
+// command): their handlers' exceptions go to the application's handler here.
 void TForm::DoCreate() {
-  if (OnCreate) OnCreate(this);
+  if (OnCreate) GuardVoid([&] { OnCreate(this); });
 }
 void TForm::DoShow() {
-  if (OnShow) OnShow(this);
+  if (OnShow) GuardVoid([&] { OnShow(this); });
 }
 void TForm::DoHide() {
   if (OnHide) OnHide(this);
@@ -245,16 +246,34 @@ void TForm::Release() {
     delete this;
 }
 
-static BOOL CALLBACK CollectTaskWindow(HWND w, LPARAM lp) {
-  auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
-  if (IsWindowVisible(w) && IsWindowEnabled(w)) list->push_back(w);
-  return TRUE;
+namespace {
+// The windows found so far and the exception that stopped the search, raised again once the
+// enumeration has returned: it may not unwind through the system's own frames.
+struct TTaskWindows {
+  std::vector<HWND>& List;
+  std::exception_ptr Failure;
+};
+
+BOOL CALLBACK CollectTaskWindow(HWND w, LPARAM lp) {
+  auto* found = reinterpret_cast<TTaskWindows*>(lp);
+  try {
+    if (IsWindowVisible(w) && IsWindowEnabled(w)) found->List.push_back(w);
+    return TRUE;
+  } catch (...) {
+    found->Failure = std::current_exception();
+    return FALSE;
+  }
 }
+} // namespace
 
 void TForm::DisableTaskWindows() {
   FDisabledWindows.clear();
-  EnumThreadWindows(GetCurrentThreadId(), CollectTaskWindow,
-                    reinterpret_cast<LPARAM>(&FDisabledWindows));
+  TTaskWindows found{FDisabledWindows, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), CollectTaskWindow, reinterpret_cast<LPARAM>(&found));
+  if (found.Failure) {
+    FDisabledWindows.clear();
+    std::rethrow_exception(found.Failure);
+  }
   std::erase(FDisabledWindows, FHandle);
   for (HWND w : FDisabledWindows)
     EnableWindow(w, FALSE);
@@ -571,17 +590,16 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::HandleMessage() {
-  MSG msg;
-  if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      FTerminated = true;
-      return;
-    }
-    if (IsKeyMsg(msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  } else {
+  int quitCode = 0;
+  switch (PumpOneMessage(quitCode)) {
+  case TPumpResult::Quit:
+    FTerminated = true;
+    break;
+  case TPumpResult::Empty:
     WaitMessage();
+    break;
+  case TPumpResult::Handled:
+    break;
   }
 }
 
@@ -690,9 +708,8 @@ void TApplication::ShowHintWindow(TControl* control) {
       HDC dc = BeginPaint(FHintWindow, &ps);
       RECT r;
       GetClientRect(FHintWindow, &r);
-      HBRUSH b = CreateSolidBrush(ColorToRGB(clInfoBk));
-      FillRect(dc, &r, b);
-      DeleteObject(b);
+      TGdiObject<HBRUSH> b(CreateSolidBrush(ColorToRGB(clInfoBk)));
+      FillRect(dc, &r, b.Get());
       char buf[512];
       int n = GetWindowTextA(FHintWindow, buf, sizeof buf);
       SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
@@ -708,11 +725,12 @@ void TApplication::ShowHintWindow(TControl* control) {
     SetWindowLongA(FHintWindow, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
   }
   SetWindowTextA(FHintWindow, text.c_str());
-  HDC dc = GetDC(FHintWindow);
-  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   SIZE s{};
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &s);
-  ReleaseDC(FHintWindow, dc);
+  {
+    TClientDC dc(FHintWindow);
+    TSelectObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &s);
+  }
   POINT p;
   GetCursorPos(&p);
   SetWindowPos(FHintWindow, HWND_TOPMOST, p.x, p.y + 20, s.cx + 8, s.cy + 4,
@@ -733,6 +751,18 @@ bool TApplication::IsKeyMsg(MSG& msg) {
   TShiftState shift = KeyboardShiftState();
   if (form->IsShortCut(key, shift)) return true;
   return msg.message == WM_KEYDOWN && form->DialogKey(msg.hwnd, key, shift);
+}
+
+int RunGuardedEntry(const std::function<int()>& body) {
+  try {
+    return body();
+  } catch (...) {
+    if (Application)
+      Application->HandleException(std::current_exception());
+    else
+      HandleBoundaryException(std::current_exception());
+    return 1;
+  }
 }
 
 // --- TScreen
@@ -797,10 +827,8 @@ void TScreen::SetCursor(TCursor value) {
 }
 
 int TScreen::PixelsPerInch() const {
-  HDC dc = GetDC(nullptr);
-  int ppi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return ppi;
+  TClientDC dc(nullptr);
+  return GetDeviceCaps(dc, LOGPIXELSY);
 }
 
 RECT TScreen::WorkAreaRect() const {

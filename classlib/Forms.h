@@ -218,6 +218,11 @@ private:
 extern TApplication* Application;
 extern TScreen* Screen;
 
+// Runs the program's entry body; what it raises goes to the application's exception handler and
+// the answer is then 1, so that nothing on the way to or from the message loop ends the program
+// through std::terminate.
+int RunGuardedEntry(const std::function<int()>& body);
+
 // The test seam for modal windows: while set, ShowModal asks it instead of running the form.
 // It answers true with the modal result when it answered.
 using TModalHook = std::function<bool(TForm& form, int& result)>;

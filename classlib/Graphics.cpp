@@ -1,5 +1,6 @@
 // Drawing over GDI.
 #include "Graphics.h"
+#include "Handles.h"
 #include "SysUtils.h"
 #include <algorithm>
 #include <cmath>
@@ -27,9 +28,8 @@ void TGraphicsObject::Changed() {
 // -----------------------------------------------------------------------------------------
 
 static int ScreenPixelsPerInch() {
-  HDC dc = GetDC(nullptr);
+  TClientDC dc(nullptr);
   int ppi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
   return ppi > 0 ? ppi : 96;
 }
 
@@ -521,36 +521,33 @@ void TBitmap::AssignHandle(HBITMAP bitmap) {
   Release();
   FWidth = FHeight = 0;
   SetSize(info.bmWidth, info.bmHeight);
-  HDC src = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(src, bitmap);
-  BitBlt(Canvas().Handle(), 0, 0, FWidth, FHeight, src, 0, 0, SRCCOPY);
-  SelectObject(src, old);
-  DeleteDC(src);
+  {
+    TMemoryDC src(nullptr);
+    TSelectObject selected(src, bitmap);
+    BitBlt(Canvas().Handle(), 0, 0, FWidth, FHeight, src, 0, 0, SRCCOPY);
+  }
   GdiFlush();
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  HBITMAP b = static_cast<HBITMAP>(
-      LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  TGdiObject<HBITMAP> b(static_cast<HBITMAP>(
+      LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!b) throw EResNotFound("Resource " + name + " not found");
-  AssignHandle(b);
-  DeleteObject(b);
+  AssignHandle(b.Get());
 }
 
 void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
-  HBITMAP b = static_cast<HBITMAP>(
-      LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  TGdiObject<HBITMAP> b(static_cast<HBITMAP>(
+      LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!b) throw EResNotFound("Resource " + IntToStr(id) + " not found");
-  AssignHandle(b);
-  DeleteObject(b);
+  AssignHandle(b.Get());
 }
 
 void TBitmap::LoadFromFile(const std::string& path) {
-  HBITMAP b = static_cast<HBITMAP>(
-      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  TGdiObject<HBITMAP> b(static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                                        LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   if (!b) throw EInvalidGraphic("Bitmap image is not valid: " + path);
-  AssignHandle(b);
-  DeleteObject(b);
+  AssignHandle(b.Get());
 }
 
 void TBitmap::SaveToFile(const std::string& path) const {
@@ -570,11 +567,14 @@ void TBitmap::SaveToFile(const std::string& path) const {
   std::string bytes(reinterpret_cast<const char*>(&fh), sizeof(fh));
   bytes.append(reinterpret_cast<const char*>(&ih), sizeof(ih));
   if (FBits) bytes.append(reinterpret_cast<const char*>(FBits), dataSize);
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + path);
+  BOOL ok = FALSE;
   DWORD written = 0;
-  BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
+  {
+    TKernelHandle f(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!f) throw EFCreateError("Cannot create file " + path);
+    ok = WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
   if (!ok || written != bytes.size()) throw EWriteError("Cannot write file " + path);
 }
 
@@ -592,10 +592,9 @@ void TIcon::SetHandle(HICON icon) {
 int TIcon::Width() const {
   ICONINFO ii{};
   if (!FHandle || !GetIconInfo(FHandle, &ii)) return 0;
+  TGdiObject<HBITMAP> color(ii.hbmColor), mask(ii.hbmMask); // copies made for us
   BITMAP b{};
   GetObjectA(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof(b), &b);
-  if (ii.hbmColor) DeleteObject(ii.hbmColor);
-  if (ii.hbmMask) DeleteObject(ii.hbmMask);
   return b.bmWidth;
 }
 int TIcon::Height() const {

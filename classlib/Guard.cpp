@@ -9,6 +9,7 @@ static TBoundaryHandler& Handler() {
 }
 
 void SetBoundaryHandler(TBoundaryHandler handler) { Handler() = std::move(handler); }
+TBoundaryHandler BoundaryHandler() { return Handler(); }
 
 void HandleBoundaryException(std::exception_ptr e) noexcept {
   try {

@@ -10,6 +10,7 @@ using TBoundaryHandler = std::function<void(std::exception_ptr)>;
 // The application's handler for exceptions caught at a boundary; the application object installs
 // its own. With none installed the message goes to the debugger output.
 void SetBoundaryHandler(TBoundaryHandler handler);
+TBoundaryHandler BoundaryHandler();
 void HandleBoundaryException(std::exception_ptr e) noexcept;
 
 // Runs body; an exception it raises goes to the boundary handler and fallback is returned.

@@ -1,34 +1,95 @@
 // Message pumping for long waits.
 #include "Messages.h"
 #include "Guard.h"
+#include "Handles.h"
 #include <windows.h>
 
-// Filled by the forms layer so modeless dialogs get their keyboard handling while we pump.
 bool (*TbIsDialogMessageHook)(MSG&) = nullptr;
 
-void ProcessMessages() {
+namespace {
+
+int gWaitDepth = 0;
+
+// Runs only the messages other threads sent to this one, so that they are not kept waiting.
+void AnswerSentMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // Leave the quit for the main loop.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    if (TbIsDialogMessageHook && TbIsDialogMessageHook(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
-bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t pollMs) {
+bool Loop(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t pollMs, bool pump) {
   DWORD start = GetTickCount();
   for (;;) {
-    ProcessMessages();
+    if (pump)
+      ProcessMessages();
+    else
+      AnswerSentMessages();
     if (done()) return true;
     DWORD elapsed = GetTickCount() - start;
     if (timeoutMs != INFINITE_WAIT && elapsed >= timeoutMs) return false;
     DWORD wait = pollMs;
     if (timeoutMs != INFINITE_WAIT && timeoutMs - elapsed < wait) wait = timeoutMs - elapsed;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, pump ? QS_ALLINPUT : QS_SENDMESSAGE);
   }
+}
+
+} // namespace
+
+TPumpResult PumpOneMessage(int& quitCode) {
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return TPumpResult::Empty;
+  if (msg.message == WM_QUIT) {
+    quitCode = static_cast<int>(msg.wParam);
+    return TPumpResult::Quit;
+  }
+  // The hook runs command handlers (short cuts, Enter on a button): a key whose handler raised
+  // counts as consumed, so it is not typed into the control as well.
+  bool consumed = Guard(true, [&] { return TbIsDialogMessageHook && TbIsDialogMessageHook(msg); });
+  if (!consumed) {
+    GuardVoid([&] {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    });
+  }
+  return TPumpResult::Handled;
+}
+
+void ProcessMessages() {
+  int quitCode = 0;
+  for (;;) {
+    switch (PumpOneMessage(quitCode)) {
+    case TPumpResult::Empty:
+      return;
+    case TPumpResult::Quit:
+      // Leave the quit for the main loop.
+      PostQuitMessage(quitCode);
+      return;
+    case TPumpResult::Handled:
+      break;
+    }
+  }
+}
+
+bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t pollMs) {
+  return Loop(done, timeoutMs, pollMs, true);
+}
+
+bool WaitFor(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t pollMs) {
+  bool outermost = gWaitDepth == 0;
+  ++gWaitDepth;
+  TScopeExit leave([] { --gWaitDepth; });
+  return Loop(done, timeoutMs, pollMs, outermost);
+}
+
+void LetMessagesRun() {
+  if (gWaitDepth > 0) {
+    AnswerSentMessages();
+    return;
+  }
+  ++gWaitDepth;
+  TScopeExit leave([] { --gWaitDepth; });
+  ProcessMessages();
+}
+
+int WaitDepth() {
+  return gWaitDepth;
 }

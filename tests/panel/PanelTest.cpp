@@ -45,7 +45,9 @@ int CountBlinkSteps(TFlashLabel& label) {
     TColor before = label.Font().Color();
     label.FlashTimer()->OnTimer(label.FlashTimer());
     ++steps;
-    if (label.Flashing()) EXPECT_NE(label.Font().Color(), before) << "tick " << steps;
+    if (label.Flashing()) {
+      EXPECT_NE(label.Font().Color(), before) << "tick " << steps;
+    }
   }
   return steps;
 }

@@ -151,8 +151,9 @@ TEST_F(ProgramTest, ShuffleVisitsEveryTitleOncePerRound) {
     player.Started.clear();
     program.ShuffleAndPlay();
     // A title that stands twice may come first again through its second line.
-    if (formerFirst != 9)
+    if (formerFirst != 9) {
       EXPECT_NE(program.Keys(0), formerFirst) << "the former first title came first again";
+    }
     for (int i = 1; i < program.Count(); ++i)
       program.StepProgram(true);
     std::vector<int> visited = player.Started;

@@ -1,5 +1,6 @@
 // Pixel capture for tests.
 #include "TestCapture.h"
+#include "Handles.h"
 #include "Messages.h"
 
 void CaptureWindow(HWND window, TBitmap& bitmap) {
@@ -9,9 +10,8 @@ void CaptureWindow(HWND window, TBitmap& bitmap) {
   RECT r;
   GetClientRect(window, &r);
   bitmap.SetSize(r.right, r.bottom);
-  HDC dc = GetDC(window);
+  TClientDC dc(window);
   BitBlt(bitmap.Canvas().Handle(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
-  ReleaseDC(window, dc);
   GdiFlush();
 }
 

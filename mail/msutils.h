@@ -1,0 +1,15 @@
+// Small helpers of the mail library: the transfer log file and header-safe text.
+#pragma once
+#include <string>
+
+class TStringList;
+
+// Writes the whole transfer log to fileName, replacing what the file held.
+void WriteTransferLog(const TStringList& log, const std::string& fileName);
+
+// The text without any CR or LF, so that it cannot start a header line of its own.
+std::string StripLineBreaks(const std::string& text);
+
+// An address the envelope may carry: not empty, no blanks, no control characters, no angle
+// brackets.
+bool IsSafeMailAddress(const std::string& address);
