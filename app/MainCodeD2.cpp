@@ -5,6 +5,9 @@
 #include <algorithm>
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
+#include "DriveScanCodeD2.h"
+#include "GetLocalCodeD2.h"
+#include "ScanFormCodeD2.h"
 #include "FileAssoc.h"
 #include "Guard.h"
 #include "Handles.h"
@@ -204,6 +207,15 @@ void TMasterFrm::BuildMenu() {
   };
   TMenuItem& root = MainMenu1->Items();
   File1 = item(&root, "File1", "&File");
+  GetLocal2 = item(File1, "GetLocal2", "&Open");
+  GetLocal2->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  ScanadriveforMIDIfiles1 =
+      item(File1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
+  ScanadriveforMIDIfiles1->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  ScansystemforMIDIfiles1 =
+      item(File1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
+  ScansystemforMIDIfiles1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  item(File1, "N0", "-");
   ManageNPISep = item(File1, "N1", "-");
   ManageNPI = item(File1, "ManageNPI", "&Manage browser plug-in...");
   item(File1, "N2", "-");
@@ -347,6 +359,9 @@ void TMasterFrm::BuildCatalogueArea() {
   BitBtn1->SetLeft(38);
   BitBtn2 = MakeButton(GetMIDIsPanel, "BitBtn2", "&Drives", 38);
   BitBtn2->SetLeft(76);
+  GetLocal->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  BitBtn1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  BitBtn2->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
 
   AlbPanel = MakePanel(DBPanel, "AlbPanel", "");
   AlbPanel->SetBevelOuter(bvLowered);
@@ -689,8 +704,10 @@ void TMasterFrm::Timer2Timer(TObject*) {
   if (!FParams.empty()) return;
   if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
     if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n", 3, 201,
-                       1 | 2 | 1024) == 6)
+                       1 | 2 | 1024) == 6) {
       Repaint();
+      ScansystemforMIDIfiles1Click(this);
+    }
   }
   if (FFirstRun && MIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +

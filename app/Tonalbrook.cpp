@@ -3,9 +3,12 @@
 #include <windows.h>
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
+#include "DriveScanCodeD2.h"
+#include "GetLocalCodeD2.h"
 #include "Forms.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
+#include "ScanFormCodeD2.h"
 #include "SplashCodeD2.h"
 #include "UnMIDICode.h"
 
@@ -33,15 +36,15 @@ int RunProgram() {
   CreatePlainForm("TuneAdder", "Add titles");
   CreatePlainForm("Renamer", "Name");
   master->CreateDataModule();
-  CreatePlainForm("GetLocalF", "Load local MIDI files");
-  CreatePlainForm("ScanStatus", "Scanning");
+  GetLocalF = Application->CreateForm<TGetLocalF>();
+  ScanStatus = Application->CreateForm<TScanStatus>();
   CreatePlainForm("SetupDlg", "Mail setup");
   ArchiveFrm = Application->CreateForm<TArchiveForm>();
   CreateArchiveFrm = Application->CreateForm<TCreateArchiveForm>();
   CreatePlainForm("ViewProgFrm", "Program");
   CreatePlainForm("MailForm", "Mail");
   CreatePlainForm("PrintParamFrm", "Print");
-  CreatePlainForm("DriveScanFrm", "Scan drives");
+  DriveScanFrm = Application->CreateForm<TDriveScanFrm>();
   CreatePlainForm("ManageNPIFrm", "Browser plug-in");
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
   CreatePlainForm("MIDIOPortFrm", "MIDI output port");
