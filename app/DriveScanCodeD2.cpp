@@ -240,6 +240,7 @@ void TDriveScanFrm::SetImportRange(int min, int max) {
 
 void TDriveScanFrm::SetImportPosition(int n) {
   ExtProgressBar1->SetPosition(n);
+  if (OnImportPosition) OnImportPosition(n);
 }
 
 void TDriveScanFrm::OKBtnClick(TObject*) {
@@ -257,8 +258,9 @@ void TDriveScanFrm::OKBtnClick(TObject*) {
   else if (MasterFrm)
     MasterFrm->AddScannedFolder(folder, checkDuplicates, last, first, category);
   Timer1->SetEnabled(false);
-  // Ends the modal showing; its close (FormClose) follows.
-  SetModalResult(mrOk);
+  // Ends the modal showing; its close (FormClose) follows. A close during the scan stays a
+  // Cancel.
+  if (ModalResult() == mrNone) SetModalResult(mrOk);
 }
 
 void TDriveScanFrm::BitBtn1Click(TObject*) {

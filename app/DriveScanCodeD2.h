@@ -68,6 +68,8 @@ public:
   std::function<void(const std::string& folder, bool checkDuplicates, const std::string& last,
                      const std::string& first, const std::string& category)>
       ScanWork;
+  // After each move of the import bar (a seam for tests).
+  std::function<void(int position)> OnImportPosition;
   // After each folder walked to its end (a seam for tests).
   std::function<void(const std::string& folder)> OnFolderWalked;
   int32_t FolderCount() const { return FFolderCount; }

@@ -209,6 +209,7 @@ void TScanStatus::SetImportRange(int min, int max) {
 
 void TScanStatus::SetImportPosition(int n) {
   ExtProgressBar1->SetPosition(n);
+  if (OnImportPosition) OnImportPosition(n);
 }
 
 void TScanStatus::WndProc(TMessage& m) {

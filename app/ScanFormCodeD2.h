@@ -50,6 +50,8 @@ public:
 
   // The scan and import itself: the main window's AddFullScanResults unless a test gives another.
   std::function<void(bool checkDuplicates)> ScanWork;
+  // After each move of the import bar (a seam for tests).
+  std::function<void(int position)> OnImportPosition;
   // After each folder walked to its end (a seam for tests).
   std::function<void(const std::string& folder)> OnFolderWalked;
 

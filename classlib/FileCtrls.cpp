@@ -128,20 +128,10 @@ TDriveComboBox::TDriveComboBox(TComponent* AOwner) : TComboBox(AOwner) {
 void TDriveComboBox::BuildList() {
   FLetters.clear();
   Items().Clear();
-  UINT old = SetErrorMode(SEM_FAILCRITICALERRORS);
   for (const TDriveInfo& d : SystemDrives()) {
-    std::string text = std::string(1, d.Letter) + ":";
-    if (d.Type == DRIVE_FIXED) {
-      char volume[MAX_PATH + 1] = {};
-      if (GetVolumeInformationA(d.Root.c_str(), volume, sizeof volume, nullptr, nullptr, nullptr,
-                                nullptr, 0) &&
-          volume[0])
-        text += "  [" + std::string(volume) + "]";
-    }
     FLetters.push_back(d.Letter);
-    Items().Add(UpperCase(text));
+    Items().Add(std::string(1, d.Letter) + ":");
   }
-  SetErrorMode(old);
   auto at = std::find(FLetters.begin(), FLetters.end(), FDrive);
   SetItemIndex(at == FLetters.end() ? -1 : static_cast<int>(at - FLetters.begin()));
 }

@@ -34,7 +34,7 @@ std::vector<TDriveInfo> ListDrives();
 // is asked (a drive without a disk would otherwise ask the user) and the mode is restored.
 bool IsDriveReady(char letter);
 
-// The drive box: one line per drive ("C:", upper case, with the volume name of fixed drives).
+// The drive box: one line per drive ("C:").
 class TDriveComboBox : public TComboBox {
 public:
   explicit TDriveComboBox(TComponent* AOwner);
