@@ -329,3 +329,54 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
   EXPECT_EQ(stored, 0);
   EXPECT_FALSE(w.Visible());
 }
+
+TEST_F(Scans, ASessionEndDuringAWalkStopsItAndKeepsTheStoreOpen) {
+  Start();
+  TScratchDir root("scanclose");
+  MakeTree(root / "c\\", {"a\\1.mid", "b\\2.mid", "c\\3.mid", "d\\4.mid", "e\\5.mid"});
+  SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"}}; });
+  TScanStatus& w = FForm->ScanStatusWindow();
+
+  // Windows ends the session: the lists are written, the walk ends at its next folder.
+  int walked = 0;
+  w.OnFolderWalked = [&](const std::string&) {
+    if (++walked == 1) SendMessageA(FForm->Handle(), WM_ENDSESSION, TRUE, 0);
+  };
+  RunSystemScan(w);
+  EXPECT_EQ(walked, 1);
+  EXPECT_TRUE(FForm->Road().Aborted());
+  EXPECT_TRUE(FileExists(FDir / "Categories.dex"));
+  TTuneRec rec;
+  for (const char* rel : {"a\\1.mid", "b\\2.mid"})
+    EXPECT_FALSE(Stored(root / "c\\" + rel, rec)) << rel;
+  ASSERT_NE(MasterFrm, nullptr) << "the store stayed open under the walk";
+  w.OnFolderWalked = nullptr;
+}
+
+TEST_F(Scans, AMainWindowCloseDuringAWalkEndsTheWalkThenCloses) {
+  Start();
+  TScratchDir root("scanclose2");
+  MakeTree(root / "c\\", {"a\\1.mid", "b\\2.mid", "c\\3.mid", "d\\4.mid", "e\\5.mid"});
+  SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"}}; });
+  TScanStatus& w = FForm->ScanStatusWindow();
+  int walked = 0;
+  bool importedAfterClose = false;
+  TMasterFrm* form = FForm;
+  w.OnFolderWalked = [&](const std::string&) {
+    if (++walked == 1) PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  };
+  w.OnImportPosition = [&](int) { importedAfterClose = true; };
+  FForm = nullptr; // it frees itself once closed
+  {
+    TWhenShown press([&w] { w.OKBtn->Click(); });
+    FAnswers.Push([&press](TModalRequest&) {
+      press.Post();
+      return mrRunModal;
+    });
+    form->ScansystemforMIDIfiles1Click(nullptr);
+  }
+  EXPECT_LE(walked, 2) << "the walk went on after the close";
+  EXPECT_FALSE(importedAfterClose) << "nothing was imported after the close";
+  EXPECT_TRUE(PumpUntil([] { return MasterFrm == nullptr; }, 20000))
+      << "the close that waited for the walk follows it";
+}
