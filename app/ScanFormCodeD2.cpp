@@ -56,9 +56,9 @@ TScanStatus::TScanStatus(TComponent* AOwner) : TForm(AOwner) {
   ExtListView1->AddColumn("Action", 74);
   ExtListView1->AddColumn("Directories scanned", 124, taRightJustify);
   ExtListView1->AddColumn("Files found", 96, taRightJustify);
-  Label1 = MakeLabel(this, GroupBox1, "Label1", "Found", 10, 134);
-  Label2 = MakeLabel(this, GroupBox1, "Label2", "Total", 150, 134);
-  Label3 = MakeLabel(this, GroupBox1, "Label3", "0", 50, 134);
+  Label2 = MakeLabel(this, GroupBox1, "Label2", "Total", 10, 134);
+  Label1 = MakeLabel(this, GroupBox1, "Label1", "Found", 44, 134);
+  Label3 = MakeLabel(this, GroupBox1, "Label3", "0", 84, 134);
   Label3->Font().SetStyle({fsBold});
   BitBtn1 = MakeButton(this, GroupBox1, "BitBtn1", "Stop", 346, 128, 80);
   BitBtn1->SetEnabled(false);

@@ -475,6 +475,19 @@ TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
   FControlStyle.Include(csAcceptsControls);
 }
 
+void TGroupBox::WndProc(TMessage& m) {
+  // The system's group box draws its frame and caption only; its inside would keep whatever was
+  // on the screen (black on a fresh window) where the parent clips its children.
+  if (m.Msg == WM_ERASEBKGND && FHandle) {
+    RECT r;
+    GetClientRect(FHandle, &r);
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, BackgroundBrush());
+    m.Result = 1;
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
 void TGroupBox::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SysClassName = "BUTTON";

@@ -205,6 +205,7 @@ private:
 class TGroupBox : public TWinControl {
 public:
   explicit TGroupBox(TComponent* AOwner);
+  void WndProc(TMessage& message) override;
 
 protected:
   void CreateParams(TCreateParams& params) override;
