@@ -1,6 +1,7 @@
 // The archive import window.
 #include "ArchiveCodeD2.h"
 #include <windows.h>
+#include "Handles.h"
 #include "CreateArchiveCodeD2.h"
 #include "MainCodeD2.h"
 #include "SysUtils.h"
@@ -44,11 +45,7 @@ void TArchiveForm::Timer1Timer(TObject*) {
   Timer1->SetEnabled(false);
   EPB1->SetRange(0, 100);
   EPB1->SetPosition(0);
-  FWorking = true;
-  struct TDone {
-    bool& Flag;
-    ~TDone() { Flag = false; }
-  } done{FWorking};
+  TFlagHold working(FWorking);
   if (ImportWork)
     ImportWork(FArchiveName, FQuiet, FResult, FCheckDuplicates);
   else if (MasterFrm)

@@ -1,6 +1,7 @@
 // The archive creation window, and the frame both archive windows share.
 #include "CreateArchiveCodeD2.h"
 #include <windows.h>
+#include "Handles.h"
 #include "MainCodeD2.h"
 #include "SysUtils.h"
 
@@ -72,11 +73,7 @@ void TCreateArchiveForm::FormShow(TObject*) {
 
 void TCreateArchiveForm::Timer1Timer(TObject*) {
   Timer1->SetEnabled(false);
-  FWorking = true;
-  struct TDone {
-    bool& Flag;
-    ~TDone() { Flag = false; }
-  } done{FWorking};
+  TFlagHold working(FWorking);
   if (ArchiveTitlesWork && FKeys) ArchiveTitlesWork(FTargetName, *FKeys);
   FKeys.reset();
   FWorking = false;

@@ -141,7 +141,7 @@ void TMasterFrm::AddFileByType(const std::string& fileName, const std::string& t
   case TImportKind::Archive: {
     int count = TTuneFiles::ArchiveEntryCount(fileName);
     if (count < 5) {
-      THourGlassScope hourglass;
+      auto hourglass = HourGlass();
       FExtractAbort = false;
       ImportArchive(fileName, quiet, result, checkDuplicates);
     } else {
@@ -213,10 +213,16 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
   TDateTime fileDate = FileDateTime(fileName);
   uint32_t crc = FileCRC32(fileName).value_or(0);
   // The player's start uses the same zip and reader; it ends before an import goes on.
-  while (FRoad->StartInProgress() || FRoad->Program().Stepping()) {
-    ProcessMessages();
-    if (FRoad->Aborted()) return false;
-    Sleep(10);
+  // A start beneath this import (its pump ran the import) cannot end first: give up then.
+  bool free = WaitFor(
+      [this] {
+        return FRoad->Aborted() || (!FRoad->StartInProgress() && !FRoad->Program().Stepping());
+      },
+      10000);
+  if (FRoad->Aborted()) return false;
+  if (!free) {
+    result = "The player is busy";
+    return false;
   }
   std::string packed = WorkFolder("TempZips") + "AAATune.Zzz";
   if (!PackTuneForCatalogue(fileName, packed)) {
@@ -353,7 +359,7 @@ bool TMasterFrm::ImportArchive(const std::string& archiveName, bool quiet, std::
 }
 
 void TMasterFrm::AZ1ArchiveProgress(int progress, bool& abort) {
-  ProcessMessages();
+  LetMessagesRun();
   TCreateArchiveForm* window = FOwnCreateArchiveForm.get();
   if (CreateArchiveFrm) window = CreateArchiveFrm;
   const bool shown = window && window->Visible();
@@ -362,7 +368,7 @@ void TMasterFrm::AZ1ArchiveProgress(int progress, bool& abort) {
 }
 
 void TMasterFrm::AUZ1ArchiveProgress(int progress, bool& abort) {
-  ProcessMessages();
+  LetMessagesRun();
   TArchiveForm* window = FOwnArchiveForm.get();
   if (ArchiveFrm) window = ArchiveFrm;
   const bool shown = window && window->Visible();

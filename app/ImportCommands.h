@@ -3,19 +3,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "Forms.h"
-
-// The hourglass for a scope, restored however it ends.
-class THourGlassScope {
-public:
-  THourGlassScope() : FSaved(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-  ~THourGlassScope() { Screen->SetCursor(FSaved); }
-  THourGlassScope(const THourGlassScope&) = delete;
-  THourGlassScope& operator=(const THourGlassScope&) = delete;
-
-private:
-  TCursor FSaved;
-};
 
 class TMasterFrm;
 

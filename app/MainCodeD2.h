@@ -1,6 +1,7 @@
 // The main window: start-up, shutdown, the player timer and the layout of its areas.
 #pragma once
 #include "FileAssocCommands.h"
+#include "Handles.h"
 #include <deque>
 #include <memory>
 #include <string>
@@ -75,6 +76,12 @@ extern TSplashFrm* SplashFrm;
 // Whether the main window puts up a splash of its own when first shown; the program entry turns
 // it on, tests leave it off.
 extern bool SplashAllowed;
+
+// The hourglass for the life of a command, back to the arrow even when the command throws.
+inline auto HourGlass() {
+  Screen->SetCursor(crHourGlass);
+  return TScopeExit([] { Screen->SetCursor(crDefault); });
+}
 
 // --- the main window
 // ------------------------------------------------------------------------------

@@ -5,12 +5,6 @@
 
 namespace {
 
-// The hourglass for the life of a command, back to the arrow even when the command throws.
-auto HourGlass() {
-  Screen->SetCursor(crHourGlass);
-  return TScopeExit([] { Screen->SetCursor(crDefault); });
-}
-
 // The items from this one on are the title commands.
 constexpr int FirstTitleCommand = 4;
 

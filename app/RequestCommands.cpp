@@ -72,7 +72,7 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
   }
   if (keys.Count() == 0) return;
   if (nv || bare || command == 'P' || command == 'O') {
-    THourGlassScope hourglass;
+    auto hourglass = HourGlass();
     if (nv) {
       Looping1->SetChecked(true);
       FRoad->SetLooping(true);
@@ -139,7 +139,7 @@ void TMasterFrm::TakeDroppedFiles(void* handle) {
 }
 
 void TMasterFrm::RunDrop(const TQueued& drop) {
-  THourGlassScope hourglass;
+  auto hourglass = HourGlass();
   TBusyState busy(*this);
   const int count = static_cast<int>(drop.Files.size());
   SetStatus("Importing drag/drop files...", true);
@@ -213,11 +213,7 @@ void TMasterFrm::RunQueuedRequests() {
   if (!QueueMayRun() || FQueue.empty()) return;
   TQueued item = std::move(FQueue.front());
   FQueue.pop_front();
-  FRunningQueue = true;
-  struct TDone {
-    bool& Flag;
-    ~TDone() { Flag = false; }
-  } done{FRunningQueue};
+  TFlagHold running(FRunningQueue);
   if (item.Drop)
     RunDrop(item);
   else

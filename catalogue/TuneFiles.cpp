@@ -9,7 +9,6 @@
 #include <windows.h>
 #include <zip.h>
 #include <algorithm>
-#include <memory>
 
 namespace {
 
@@ -263,7 +262,6 @@ bool TTuneFiles::UnzipSingleFile(const std::string& archive, const std::string& 
   return true;
 }
 
-
 // --- many-title archives
 // ----------------------------------------------------------------------------------
 
@@ -302,7 +300,8 @@ bool TArchiveReader::Extract(int index, const std::string& target, int64_t maxSi
     why = "the entry is larger than " + IntToStr(maxSize) + " bytes";
     return false;
   }
-  zip_file_t* zf = FZip ? zip_fopen_index(FZip, index, 0) : nullptr;
+  TZipEntry entry(FZip ? zip_fopen_index(FZip, index, 0) : nullptr);
+  zip_file_t* zf = entry.Get();
   if (!zf) {
     why = FZip ? zip_error_strerror(zip_get_error(FZip)) : "no archive";
     return false;
@@ -338,7 +337,7 @@ bool TArchiveReader::Extract(int index, const std::string& target, int64_t maxSi
     ok = false;
     why = ex.what();
   }
-  zip_fclose(zf);
+  entry.Reset();
   if (!ok) RemoveFile(target);
   return ok;
 }

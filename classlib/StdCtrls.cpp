@@ -476,11 +476,10 @@ TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
 }
 
 void TGroupBox::WndProc(TMessage& m) {
-  // The system's group box draws its frame and caption only; its inside would keep whatever was
-  // on the screen (black on a fresh window) where the parent clips its children.
-  if (m.Msg == WM_ERASEBKGND && FHandle) {
+  // The system's group box leaves its inside unpainted, and the parent clips it out: fill it.
+  if (m.Msg == WM_ERASEBKGND) {
     RECT r;
-    GetClientRect(FHandle, &r);
+    GetClientRect(Handle(), &r);
     FillRect(reinterpret_cast<HDC>(m.WParam), &r, BackgroundBrush());
     m.Result = 1;
     return;

@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 #include "ArchiveCodeD2.h"
+#include "CreateArchiveCodeD2.h"
 #include "ImportCommands.h"
 #include "MainWindowFixture.h"
 
@@ -435,6 +436,82 @@ TEST_F(Import, SixTitlesInTheArchiveWindowCancelledByAClick) {
   FAnswers.Push([](TModalRequest&) { return mrRunModal; });
   EXPECT_EQ(Add(Archive("six.zip"), true, false), "OK");
   EXPECT_EQ(static_cast<int>(DB().KeyIndex().size()) - before, 6);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Import, ABoxOverTheArchiveWindowIsOwnedByIt) {
+  Start();
+  TArchiveForm& window = FForm->ArchiveWindow();
+  HWND owner = nullptr;
+  window.ImportWork = [&](const std::string&, bool, std::string& result, bool) {
+    TTimer probe(nullptr);
+    probe.SetInterval(50);
+    probe.OnTimer = [&](TObject*) {
+      HWND box = FindWindowA("TMessageForm", nullptr);
+      if (!box || !IsWindowVisible(box)) return;
+      owner = GetWindow(box, GW_OWNER);
+      PostMessageA(box, WM_CLOSE, 0, 0);
+    };
+    probe.SetEnabled(true);
+    FForm->ShowMessageBox("A box while the archive window is up", mbkError, 0, mbbOK);
+    result = "OK";
+  };
+  FAnswers.Push([](TModalRequest&) { return mrRunModal; }); // the archive window
+  FAnswers.Push([](TModalRequest&) { return mrRunModal; }); // the box
+  window.StartExtract("none.zip", true, 6, true);
+  window.ShowModal();
+  window.ImportWork = nullptr;
+  EXPECT_EQ(window.Result(), "OK");
+  EXPECT_EQ(owner, window.Handle());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Import, TheArchivingWindowRunsItsWorkAndAClosedWindowCancelsIt) {
+  Start();
+  TCreateArchiveForm& window = FForm->CreateArchiveWindow();
+  TStringList keys;
+  for (int32_t key : FCat.Keys)
+    keys.Add(IntToStr(key));
+  window.StartArchiving("C:\\out\\titles.zip", keys);
+  keys.Clear(); // the window keeps its own copy
+  EXPECT_EQ(window.GroupBox1->Caption(), " Preparing 4 files for archiving ");
+  EXPECT_EQ(window.GroupBox2->Caption(), " Archiving 4 files ");
+  EXPECT_EQ(window.EPB2->Max(), 4);
+  std::vector<std::string> seen;
+  bool abortAfterClose = false;
+  window.ArchiveTitlesWork = [&](const std::string& target, TStringList& list) {
+    seen.push_back(target);
+    for (int i = 0; i < list.Count(); ++i)
+      seen.push_back(list[i]);
+    window.EPB1->SetRange(0, 100); // as packing a list starts it
+    bool abort = true;
+    FForm->AZ1ArchiveProgress(40, abort);
+    EXPECT_FALSE(abort);
+    EXPECT_EQ(window.EPB1->Position(), 40) << "the zipper's progress shows while it is visible";
+    // The user closes the window while it works: that is a Cancel, and the work goes on to
+    // its next check of the flag.
+    PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
+    FForm->AZ1ArchiveProgress(60, abortAfterClose);
+    EXPECT_TRUE(window.Visible());
+  };
+  FAnswers.Push([](TModalRequest&) { return mrRunModal; });
+  window.ShowModal();
+  window.ArchiveTitlesWork = nullptr;
+  ASSERT_EQ(seen.size(), 5u);
+  EXPECT_EQ(seen[0], "C:\\out\\titles.zip");
+  EXPECT_EQ(seen[1], IntToStr(FCat.Keys[0]));
+  EXPECT_TRUE(abortAfterClose);
+  EXPECT_TRUE(window.Cancelled());
+  EXPECT_FALSE(window.Visible()) << "it closed itself when the work returned";
+  // A new start clears the cancel.
+  window.StartArchiving("C:\\out\\again.zip", keys);
+  EXPECT_FALSE(window.Cancelled());
 }
 
 } // namespace

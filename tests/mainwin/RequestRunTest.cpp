@@ -172,4 +172,22 @@ TEST_F(RequestRun, PluginRequestsPlayLoopAndReportBadFiles) {
   EXPECT_EQ(ini.ReadInteger("Setup", "AutoLooping", -1), 1) << "looping was switched on";
 }
 
+TEST_F(RequestRun, ASecondStartEndsAtOnceWhileABoxIsUp) {
+  TRunningProgram first(FDir.Path(), ""); // a first run: it asks its questions
+  ASSERT_TRUE(first.Started());
+  ASSERT_TRUE(first.WaitForMainWindow());
+  ASSERT_TRUE(PumpUntil([&] { return FindProcessWindow(first.Pid(), "TMessageForm"); }, 60000));
+  HWND box = FindProcessWindow(first.Pid(), "TMessageForm");
+  EXPECT_EQ(BoxText(box), "Scan your system to find all MIDI files (recommended)?\r\n");
+  std::string song = Copy(CorpusFiles("timidity")[0], "while asked.mid");
+  int ms = SecondStart(FDir.Path(), "Z\"" + song + "\"");
+  EXPECT_GE(ms, 0);
+  // The request ran beneath the question, which is still up.
+  EXPECT_TRUE(PumpUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 30000));
+  EXPECT_EQ(FindProcessWindow(first.Pid(), "TMessageForm"), box);
+  ASSERT_TRUE(first.AnswerAndClose(1));
+  EXPECT_EQ(first.ExitCode(), 0u);
+  EXPECT_EQ(TitlesByOrigin(FDir.Path()).count(song), 1u);
+}
+
 } // namespace

@@ -176,4 +176,46 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   EXPECT_EQ(FForm->HandledRequests().back(), "NV" + cached);
 }
 
+TEST_F(Requests, TheSessionEndingInsideAnImportWritesTheListsAndLeavesTheStoreOpen) {
+  Start();
+  std::string result;
+  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "Early, Bird", "Early");
+  ASSERT_EQ(result, "OK");
+  FAnswers.Push([&](TModalRequest&) {
+    SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageA(FForm->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_NE(FForm->DMM2(), nullptr) << "the store stays for the import beneath";
+    return mrYes;
+  });
+  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  EXPECT_NE(result, "OK") << "the session ends: the title in hand is not stored";
+  TCatList cats(FDir.Path());
+  cats.LoadFromFile(CategoriesName, nullptr);
+  EXPECT_GE(cats.FindCategory("Early"), 1) << "the category file was written";
+  TPerfList artists(FDir.Path());
+  artists.LoadFromFile(ArtistsName);
+  EXPECT_GE(artists.FindPerformer("Bird", "Early"), 1);
+  EXPECT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
+}
+
+TEST_F(Requests, AStartThatGaveUpOnAnImportIsSteppedAgainAfterIt) {
+  Start();
+  TStringList keys;
+  keys.Add(IntToStr(FCat.Keys[0]));
+  keys.Add(IntToStr(FCat.Keys[1]));
+  FForm->Road().Program().PlayAtTop(keys);
+  ASSERT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
+  std::string result;
+  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
+  FAnswers.Push([&](TModalRequest&) {
+    // The user steps on while the import asks: the start waits for the import and gives up.
+    FForm->PlayNextClick(nullptr);
+    EXPECT_TRUE(FForm->Road().StartFailed());
+    EXPECT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
+    return mrNo;
+  });
+  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  EXPECT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == FCat.Keys[1]; }, 10000));
+}
+
 } // namespace
