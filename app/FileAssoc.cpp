@@ -2,6 +2,7 @@
 #include "FileAssoc.h"
 #include "Classes.h"
 #include "Registry.h"
+#include "Resources.h"
 #include <windows.h>
 
 static std::string Quoted(const std::string& text) {
@@ -20,7 +21,7 @@ void RegisterDocType(const std::string& programPath, const std::string& docType)
       {key + "\\Shell\\Play\\Command", program + " P\"%1\""},
       {key + "\\Shell\\Send as email\\Command", program + " M\"%1\""},
       {key + "\\Shell\\Zip into database\\Command", program + " Z\"%1\""},
-      {key + "\\DefaultIcon", ExtractFilePath(programPath) + "QXmidiX.ico"},
+      {key + "\\DefaultIcon", ExtractFilePath(programPath) + DocIconFile},
   };
   for (const auto& [path, value] : entries) {
     try {
@@ -30,6 +31,21 @@ void RegisterDocType(const std::string& programPath, const std::string& docType)
     } catch (const Exception&) {
       // Only the shell's menu is missing then; the program itself runs on.
     }
+  }
+}
+
+bool WriteDocumentIcon(const std::string& programFolder) {
+  std::string path = IncludeTrailingBackslash(programFolder) + DocIconFile;
+  if (FileExists(path)) return true;
+  std::string icon = IconFileBytes(GetModuleHandleA(nullptr), "MAINICON");
+  if (icon.empty()) return false;
+  try {
+    TFileStream f(path, fmCreate);
+    f.WriteBuffer(icon.data(), static_cast<int32_t>(icon.size()));
+    return true;
+  } catch (const Exception&) {
+    DeleteFileA(path.c_str()); // no half-written icon
+    return false;
   }
 }
 

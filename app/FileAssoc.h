@@ -14,10 +14,17 @@ constexpr const char* OldRmiKeyFile = "Old_RMI_Key";
 // The start-with-Windows value under HKEY_CURRENT_USER.
 constexpr const char* RunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* RunValueName = "Tonalbrook";
+// The document type's icon, a file in the program's folder.
+constexpr const char* DocIconFile = "QXmidiX.ico";
 
 // Writes the document type, its four shell verbs and its icon. Registry failures are ignored: a
 // start must not fail over them.
 void RegisterDocType(const std::string& programPath, const std::string& docType = DocTypeName);
+
+// Writes the document type's icon file into the program's folder from the running program's own
+// icon when the file is missing there. False when it stays missing (a program file without an
+// icon, or a folder that cannot be written): the shell then shows its default icon.
+bool WriteDocumentIcon(const std::string& programFolder);
 
 // Both ".mid" and ".rmi" default to the document type; a missing key counts as not.
 bool IsDefaultMIDIPlayer(const std::string& docType = DocTypeName);

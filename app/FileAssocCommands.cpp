@@ -1,7 +1,6 @@
 // The Options menu's commands for the default MIDI player and the start with Windows.
 #include "FileAssocCommands.h"
 #include "FileAssoc.h"
-#include "MasterBase.h"
 #include "SysUtils.h"
 #include <windows.h>
 #include <shellapi.h>
@@ -14,8 +13,9 @@ TFileAssocCommands::TFileAssocCommands(const TItems& items, const std::string& p
   };
 }
 
-int TFileAssocCommands::Box(const std::string& text, int kind, uint16_t buttons) {
-  return ShowMessageBox ? ShowMessageBox(text, kind, 0, buttons) : 0;
+TMessageAnswer TFileAssocCommands::Box(const std::string& text, TMessageKind kind,
+                                       TMessageButtons buttons) {
+  return ShowMessageBox ? ShowMessageBox(text, kind, 0, buttons) : TMessageAnswer::None;
 }
 
 void TFileAssocCommands::MIDIdefaultClick() {
@@ -25,12 +25,14 @@ void TFileAssocCommands::MIDIdefaultClick() {
   FItems.MIDIrestore->SetEnabled(true);
   FItems.MIDIdefault->SetEnabled(false);
   if (!(Ending && Ending()))
-    Box("Tonalbrook has been set your default Windows MIDI Player.", mbkInformation, mbbOK);
+    Box("Tonalbrook has been set your default Windows MIDI Player.", TMessageKind::Information,
+        TMessageButtons::OK);
 }
 
 void TFileAssocCommands::MIDIrestoreClick() {
   if (Box("Are you sure you want to restore the original default Windows MIDI player?",
-          mbkConfirmation, mbbYes | mbbNo) != IDYES)
+          TMessageKind::Confirmation,
+          TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;
   TRestoredPlayer restored = RestoreDefaultPlayer(FProgramFolder);
   FItems.MIDIdefault->SetEnabled(restored.Mid);
@@ -38,8 +40,8 @@ void TFileAssocCommands::MIDIrestoreClick() {
   if (!restored.Mid)
     OfferSupportOnFailure("Unabled to restore original default MIDI player!");
   else
-    Box("Your original default Windows MIDI player setting has been restored.", mbkInformation,
-        mbbOK);
+    Box("Your original default Windows MIDI player setting has been restored.",
+        TMessageKind::Information, TMessageButtons::OK);
 }
 
 void TFileAssocCommands::OfferSupportOnFailure(const std::string& text) {
@@ -47,14 +49,14 @@ void TFileAssocCommands::OfferSupportOnFailure(const std::string& text) {
   if (Box(text + "\r\n\r\n" +
               "Do you wish to get help from Technical Support (you must be connected to the "
               "Internet) ?",
-          mbkWarning, mbbYes | mbbNo) != IDYES)
+          TMessageKind::Warning, TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;
   if (RepaintMainWindow) RepaintMainWindow();
   if (OpenWebPage(SupportPage) <= 32)
     Box(std::string("Unable to open the Technical Support page.\r\n\r\nPlease connect to the "
                     "Internet and open ") +
             SupportPage + " yourself.",
-        mbkWarning, mbbAbort);
+        TMessageKind::Warning, TMessageButtons::Abort);
 }
 
 void TFileAssocCommands::ApplyLaunchChoice() {

@@ -1,6 +1,7 @@
 // The Options menu's commands for the default MIDI player and the start with Windows.
 #pragma once
 #include "Menus.h"
+#include "MessageKinds.h"
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,7 +21,8 @@ public:
   TFileAssocCommands(const TItems& items, const std::string& programPath);
 
   // The main window's message box (text, kind, help context, buttons) -> the answer.
-  std::function<int(const std::string& text, int kind, int helpContext, uint16_t buttons)>
+  std::function<TMessageAnswer(const std::string& text, TMessageKind kind, int helpContext,
+                               TMessageButtons buttons)>
       ShowMessageBox;
   // True while the program is ending: no boxes then.
   std::function<bool()> Ending;
@@ -40,7 +42,7 @@ public:
 
 private:
   void ApplyLaunchChoice();
-  int Box(const std::string& text, int kind, uint16_t buttons);
+  TMessageAnswer Box(const std::string& text, TMessageKind kind, TMessageButtons buttons);
 
   TItems FItems;
   std::string FProgramPath;

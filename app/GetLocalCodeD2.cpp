@@ -199,7 +199,7 @@ bool TGetLocalF::ResolveAddInfo() {
     MD2->Execute();
     return false;
   }
-  THourGlassScope hourglass;
+  auto hourglass = HourGlass();
   TCatList* categories = MasterFrm ? MasterFrm->CatList() : nullptr;
   TPerfList* artists = MasterFrm && MasterFrm->DMM2() ? MasterFrm->DMM2()->PerfList() : nullptr;
   if (!categoryKey && categories) categoryKey = categories->FindOrAddCategory(category);

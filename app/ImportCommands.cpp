@@ -172,7 +172,7 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
     if (!quiet)
       ShowMessageBox(FAddOrigin +
                          " is not a valid MIDI file.\r\nIt will not be added to the database",
-                     mbkInformation, 0, mbbOK);
+                     TMessageKind::Information, 0, TMessageButtons::OK);
     result = fileName + " is not MIDI file, has " + IntToStr(size) + " bytes";
     return false;
   }
@@ -190,7 +190,8 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
     Beep();
     if (ShowMessageBox("\"" + FAddTitle + "\" is not in the right format and may be corrupted." +
                            "\r\n\r\nAdd it anyway?",
-                       mbkError, 0, mbbYes | mbbNo) != 6) {
+                       TMessageKind::Error, 0,
+                       TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes) {
       result = "Corrupted MIDI file";
       return false;
     }
@@ -204,7 +205,8 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
         return false;
       }
       if (ShowMessageBox(FAddOrigin + " already exists in database. Add it anyway?",
-                         mbkConfirmation, 0, mbbYes | mbbNo) != 6)
+                         TMessageKind::Confirmation, 0,
+                         TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
         return false;
     }
   }

@@ -43,6 +43,10 @@ std::string& ProgramFolderOverride() {
 // The plug-in sends its request in a global atom with this message.
 constexpr UINT WM_PLUGINREQUEST = WM_USER + 687;
 
+// The start-up questions' buttons.
+constexpr TMessageButtons YesNoHelp =
+    TMessageButtons::Yes | TMessageButtons::No | TMessageButtons::Help;
+
 // Masks by which the work folders are emptied at every start; "TempTrash" keeps its ".mid"
 // files and "BackUp" is never emptied.
 const std::vector<std::string> TuneMasks = {"*.mid", "*.rmi", "*.zip", "*.gif", "*.jpg"};
@@ -92,7 +96,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FStore = std::make_unique<TCatalogueStore>();
   FRoad = std::make_unique<TPlayRoad>(ProgramFolder(), *FMyMidi, *FTuneFiles, *FStore, *this);
   PlayerMode = [this] { return FRoad->Mode(); };
-  FTuneFiles->OnMessageBox = [this](const std::string& text, int kind, int help, int buttons) {
+  FTuneFiles->OnMessageBox = [this](const std::string& text, TMessageKind kind, int help,
+                                    TMessageButtons buttons) {
     return ShowMessageBox(text, kind, help, buttons);
   };
 
@@ -144,6 +149,12 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   // The right button on the tab rows opens the areas' own menus.
   Categories->SetPopupMenu(NewCatPopUp);
   Albums->SetPopupMenu(AlbPopUp);
+  SetBusyParts({{NewAlb, GetLocal, GetWeb, BitBtn1, BitBtn2, OutPort, Volume, MMSlider1},
+                {Back, PlayNext},
+                {File1, View1, Albums1, Categories1, Titles1, Help1}});
+  SetTraceItem(DEBUGMODE1);
+
+  GateUnbuiltCommands();
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
@@ -153,6 +164,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 TMasterFrm::~TMasterFrm() {
   NavPITimer->SetEnabled(false);
   QueueTimer->SetEnabled(false);
+  // The list view outlives these members: it must not keep their image lists.
+  AllAlbLV->SetLargeImages(nullptr);
+  AllAlbLV->SetSmallImages(nullptr);
   if (!FClosed) {
     // Freed without a close (a test): the player must not keep the play file open.
     Timer1->SetEnabled(false);
@@ -183,6 +197,16 @@ TPanel* TMasterFrm::MakePanel(TWinControl* parent, const std::string& name,
   p->SetCaption(caption);
   p->SetParent(parent);
   return p;
+}
+
+void TMasterFrm::GateUnbuiltCommands() {
+  // Each is enabled by the gate once its command is given a handler.
+  for (TControl* c : std::initializer_list<TControl*>{
+           Play, PlayReplace, Pause, AllStop, OutPort, Volume, EditCat, MailTitle, Archive,
+           ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb, GetLocal, BitBtn1, BitBtn2})
+    CommandGate().Add(c);
+  for (TMenuItem* m : {Contents1, Viewtitles1, ManageNPI})
+    CommandGate().Add(m);
 }
 
 void TMasterFrm::BuildMenu() {
@@ -224,8 +248,8 @@ void TMasterFrm::BuildMenu() {
   View1 = item(&root, "View1", "&View");
   Visualeffects1 = check(item(View1, "Visualeffects1", "&Visual effects"));
   Spectrumbars1 = check(item(View1, "Spectrumbars1", "Spectrum &bars"));
-  Lights1 = check(item(View1, "Lights1", "&Lights"));
-  Spectrograph1 = check(item(View1, "Spectrograph1", "Spectro&graph"));
+  Lights1 = check(item(View1, "Lights1", "&Oscilloscope"));
+  Spectrograph1 = check(item(View1, "Spectrograph1", "&Spectrograph"));
   item(View1, "N3", "-");
   Showmusictoolbar1 = item(View1, "Showmusictoolbar1", "&Hide music toolbar");
   Showmusictoolbar1->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
@@ -235,7 +259,7 @@ void TMasterFrm::BuildMenu() {
   BuildPlayMenus(Albums1, Categories1);
   BuildViewMenus(Categories1, Albums1, View1);
   Titles1 = item(&root, "Titles1", "&Titles");
-  item(Titles1, "Viewtitles1", "&View program");
+  Viewtitles1 = item(Titles1, "Viewtitles1", "&View titles");
   Options1 = item(&root, "Options1", "&Options");
   Looping1 = check(item(Options1, "Looping1", "&Looping"));
   auto* resets = item(Options1, "Resets1", "MIDI &reset before each title");
@@ -278,7 +302,7 @@ void TMasterFrm::BuildMenu() {
   for (TMenuItem* m : {Looping1, None1, GM1, GS1, GMGS1, GSGM1, DEBUGMODE1})
     thenTellRoad(m);
   Help1 = item(&root, "Help1", "&Help");
-  item(Help1, "Contents1", "&Contents");
+  Contents1 = item(Help1, "Contents1", "&Contents");
   SetMenu(MainMenu1);
 }
 
@@ -312,6 +336,19 @@ void TMasterFrm::BuildTopArea() {
     return p;
   };
   ListPanel = pair("ListPanel", Back, "Back", "<<", PlayNext, "PlayNext", ">>");
+  // The program's own commands beside the step buttons: shuffle it, erase it.
+  ListPanel->SetWidth(184);
+  Shuffle = MakeButton(ListPanel, "Shuffle", "Shuffle", 50);
+  Shuffle->SetBounds(83, 1, 50, 24);
+  Shuffle->SetHint("Shuffle|Shuffle the program and play it from its new first title");
+  MusicClear = MakeButton(ListPanel, "MusicClear", "Erase", 50);
+  MusicClear->SetBounds(133, 1, 50, 24);
+  MusicClear->SetHint("Erase|Erase the program (the title playing plays on)");
+  Shuffle->OnClick = [this](TObject* s) { Shuffle2Click(s); };
+  MusicClear->OnClick = [this](TObject* s) { MusicClearClick(s); };
+  // Nothing in the program yet.
+  Shuffle->SetEnabled(false);
+  MusicClear->SetEnabled(false);
   PlayPanel = pair("PlayPanel", Pause, "Pause", "||", AllStop, "AllStop", "[]");
   SoundPanel = pair("SoundPanel", OutPort, "OutPort", "Port", Volume, "Volume", "Vol");
   Back->OnClick = [this](TObject* s) { BackClick(s); };
@@ -491,30 +528,42 @@ void TMasterFrm::FormCreate(TObject*) {
   FCatList = std::make_unique<TCatList>(ProgramFolder());
   FAlbList = std::make_unique<TAlbList>(ProgramFolder());
   CDPanel->SetPlayer(FMyMidi.get());
-  DragAcceptFiles(Handle(), TRUE);
+  // Files dropped from the shell are not taken in yet (importing is not built), so the window
+  // does not offer to take them.
 }
 
 void TMasterFrm::PrepareWorkFolders() {
   std::string folder = ProgramFolder();
   RegisterDocType(ProgramFolder() + ExtractFileName(ParamStr(0)), FDocTypeName);
+  WriteDocumentIcon(folder);
   FAssocCommands = std::make_unique<TFileAssocCommands>(
       TFileAssocCommands::TItems{MIDIdefault, MIDIrestore, LaunchOnWinStart, Normal1, Minimized1,
                                  Not1},
       ProgramFolder() + ExtractFileName(ParamStr(0)));
-  FAssocCommands->ShowMessageBox = [this](const std::string& text, int kind, int help,
-                                          uint16_t buttons) {
+  FAssocCommands->ShowMessageBox = [this](const std::string& text, TMessageKind kind, int help,
+                                          TMessageButtons buttons) {
     return ShowMessageBox(text, kind, help, buttons);
   };
   FAssocCommands->Ending = [this] { return FRoad->Aborted(); };
   FAssocCommands->RepaintMainWindow = [this] { Repaint(); };
+  std::string notMade;
   for (const char* name : WorkFolderNames) {
     std::string work = folder + name + "\\";
-    if (!DirectoryExists(work)) ForceDirectories(work);
+    if (!DirectoryExists(work) && !ForceDirectories(work)) {
+      // Said once for all of them below; a folder that is not there has nothing to clear.
+      notMade += std::string(notMade.empty() ? "" : ", ") + name;
+      continue;
+    }
     const std::string n = name;
     if (n == "BackUp") continue;
     for (const std::string& mask : n == "TempTrash" ? TrashMasks : TuneMasks)
       ClearDirectory(work, mask);
   }
+  if (!notMade.empty())
+    ShowMessageBox("These work folders could not be made in " + folder + ": " + notMade +
+                       ".\r\n\r\nWork that needs them will fail until the program folder can "
+                       "be written to.",
+                   TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 void TMasterFrm::ShowAppHint(TObject*) {
@@ -544,7 +593,12 @@ void TMasterFrm::FormShow(TObject*) {
     tabs->TabInactiveFont().SetName("MS Sans Serif");
     tabs->TabInactiveFont().SetStyle({});
     tabs->SetTabInactiveColor(static_cast<TColor>(0xC0C0C0));
+    // Many categories or albums wrap onto further rows of tabs, each as high as its font.
+    tabs->SetTabStyle(tabStDefault);
+    tabs->SetTabHeight(0);
+    tabs->SetMultiLine(true);
   }
+  MakeAlbumImageLists();
   TTuneInfo idle;
   idle.Category = idle.Artist = idle.Title = "None";
   idle.Status = "No program";
@@ -674,9 +728,17 @@ void TMasterFrm::Timer2Timer(TObject*) {
     SetVisible(true);
   }
   Repaint();
+  bool loaded = false;
   {
     TFlagHold loading(FLoading);
-    LoadCatalogue();
+    try {
+      LoadCatalogue();
+      loaded = true;
+    } catch (...) {
+      // Shown by the application's handler; the commands stay disabled, as nothing could act on
+      // a catalogue that did not open.
+      Application->HandleException(std::current_exception());
+    }
   }
   if (FCloseWhenLoaded) {
     StartUpDone = true;
@@ -685,26 +747,33 @@ void TMasterFrm::Timer2Timer(TObject*) {
   }
   StartUpDone = true;
   LetMessagesRun();
-  EnableCommands();
-  if (AllCatGrid->CanFocus()) AllCatGrid->SetFocus();
-  Repaint();
-  CDPanel->StartFlashing();
+  if (loaded) {
+    EnableCommands();
+    if (AllCatGrid->CanFocus()) AllCatGrid->SetFocus();
+    Repaint();
+    CDPanel->StartFlashing();
 
-  if (!Trim(PendingRequest).empty()) {
-    std::string request = PendingRequest;
-    PendingRequest.clear();
-    ProcessRequest(request, 0);
-  } else if (!FParams.empty()) {
-    ProcessRequest(FParams[0], 0);
+    if (!Trim(PendingRequest).empty()) {
+      std::string request = PendingRequest;
+      PendingRequest.clear();
+      ProcessRequest(request, 0);
+    } else if (!FParams.empty()) {
+      ProcessRequest(FParams[0], 0);
+    }
+    // What arrived meanwhile runs now, before the start-up questions.
+    FQueueOpen = true;
+    while (!FQueue.empty() && QueueMayRun())
+      RunQueuedRequests();
+    if (FParams.empty()) AskStartQuestions();
   }
-  // What arrived meanwhile runs now, before the start-up questions.
-  FQueueOpen = true;
-  while (!FQueue.empty() && QueueMayRun())
-    RunQueuedRequests();
-  if (!FParams.empty()) return;
+  // Start-up is over, its questions included; programs outside (tests) look for this mark.
+  SetPropA(Handle(), StartUpDoneProperty, reinterpret_cast<HANDLE>(1));
+}
+
+void TMasterFrm::AskStartQuestions() {
   if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
-    if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n", 3, 201,
-                       1 | 2 | 1024) == 6) {
+    if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
+                       TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes) {
       Repaint();
       ScansystemforMIDIfiles1Click(this);
     }
@@ -712,7 +781,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
   if (FFirstRun && MIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +
                            " your default Windows MIDI player (recommended) ?",
-                       3, 202, 1 | 2 | 1024) == 6)
+                       TMessageKind::Confirmation, 202, YesNoHelp) == TMessageAnswer::Yes)
       FAssocCommands->MIDIdefaultClick();
   }
 }
@@ -739,6 +808,9 @@ void TMasterFrm::WndProc(TMessage& m) {
     m.Result = 0;
     return;
   }
+  if (m.Msg == WM_DESTROY) RemovePropA(Handle(), StartUpDoneProperty);
+  // A handler may have been given to a gated item since the busy state last changed.
+  if (m.Msg == WM_INITMENUPOPUP) CommandGate().Apply();
   if (m.Msg == WM_SIZE) {
     // Laid out from the window's real client size, after the window has taken it.
     TMasterFrmBase::WndProc(m);
@@ -751,17 +823,17 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   }
   if (m.Msg == WM_QUERYENDSESSION) {
-    FSessionEnding = true;
-    FRoad->SetAborted();
+    // The user may still cancel the shutdown: only the music stops here. Nothing that could not
+    // be taken back (the abort flag is never cleared) is set before the session really ends.
     Timer1->SetEnabled(false);
     CloseSequencer();
   } else if (m.Msg == WM_ENDSESSION && m.WParam) {
     // The process ends when this returns: write the lists, the settings and the store now.
     FSessionEnding = true;
+    FRoad->SetAborted();
     if (FImportDepth > 0) {
       // An import runs beneath this message and still uses the store: write what is kept in
       // memory and leave the store (written through at every add) open.
-      FRoad->SetAborted();
       SaveForSessionEnd();
       m.Result = 0;
       return;
@@ -798,8 +870,9 @@ void TMasterFrm::WndProc(TMessage& m) {
 // --- message box, busy state, exceptions
 // ----------------------------------------------------------
 
-int TMasterFrm::ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) {
-  return TMasterFrmBase::ShowMessageBox(text, kind, helpContext, static_cast<uint16_t>(buttons));
+TMessageAnswer TMasterFrm::ShowMessageBox(const std::string& text, TMessageKind kind,
+                                          int helpContext, TMessageButtons buttons) {
+  return TMasterFrmBase::ShowMessageBox(text, kind, helpContext, buttons);
 }
 
 // --- player timer and display -------------------------------------------------------------------
@@ -841,7 +914,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
     // Closing now would lose the lists and settings: refuse until the print job ends.
     ShowMessageBox(std::string(AppTitleText) +
                        " is printing. Please close it again when the print job has ended.",
-                   2, 0, 4);
+                   TMessageKind::Information, 0, TMessageButtons::OK);
     Action = caNone;
     return;
   }
@@ -882,7 +955,8 @@ void TMasterFrm::WriteSettings() {
   try {
     FSettings.Save(FSettingsPath, WindowState() == wsMaximized);
   } catch (const std::exception& e) {
-    ShowMessageBox("The settings could not be saved:\r\n\r\n" + std::string(e.what()), 1, 0, 4);
+    ShowMessageBox("The settings could not be saved:\r\n\r\n" + std::string(e.what()),
+                   TMessageKind::Error, 0, TMessageButtons::OK);
   }
 }
 
@@ -920,7 +994,8 @@ void TMasterFrm::CreateDataModule() {
     FDMM2->FormCreate();
   } catch (const std::exception& e) {
     // The artist list stays unread and unwritten; the catalogue still opens.
-    ShowMessageBox(std::string("The artist list could not be read:\r\n\r\n") + e.what(), 1, 0, 4);
+    ShowMessageBox(std::string("The artist list could not be read:\r\n\r\n") + e.what(),
+                   TMessageKind::Error, 0, TMessageButtons::OK);
   }
   FDMM2->MyDB()->SetZipper(FTuneFiles.get());
   FStore->SetModule(FDMM2.get());
@@ -936,17 +1011,11 @@ void TMasterFrm::LoadCatalogue() {
   db->SetCatList(FCatList.get());
   FAlbList->SetStore(db);
   db->SetAlbList(FAlbList.get());
-  try {
-    db->Open(ProgramFolder() + "Music");
-  } catch (const std::exception& e) {
-    ShowMessageBox("The catalogue could not be opened:\r\n\r\n" + std::string(e.what()), 1, 0, 4);
-    return;
-  }
+  db->Open(ProgramFolder() + "Music");
   db->FillGrid();
   FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
   ApplyAlbumTabsView();
   ApplyCategoryTabsView();
-  SetStatus(FStatusText, true);
 }
 
 void TMasterFrm::SaveForSessionEnd() {
@@ -977,7 +1046,9 @@ void TMasterFrm::SaveForSessionEnd() {
 
 void TMasterFrm::CloseCatalogue() {
   // Each list is written even when one before it failed; the data module then packs the store.
-  auto report = [this](const std::exception& e) { ShowMessageBox(e.what(), 1, 0, 4); };
+  auto report = [this](const std::exception& e) {
+    ShowMessageBox(e.what(), TMessageKind::Error, 0, TMessageButtons::OK);
+  };
   bool loaded = FDMM2 && FDMM2->MyDB() && FDMM2->MyDB()->Loaded();
   if (loaded) {
     try {

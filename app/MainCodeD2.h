@@ -59,6 +59,8 @@ extern const char* const
 extern std::string PendingRequest;
 // Set once the catalogue is loaded at start-up; the splash waits for it.
 extern bool StartUpDone;
+// A property of the main window, set once start-up has ended (the first-run questions answered).
+constexpr const char* StartUpDoneProperty = "Tonalbrook.StartUpDone";
 
 // The player's device: the system's MCI unless a test set a stand-in before the window was made.
 void SetMainMciDriver(TMciDriver* driver);
@@ -95,13 +97,16 @@ public:
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
   void Timer2Timer(TObject* Sender);
+  // The reminder to scan and, on the first run, the default-player question.
+  void AskStartQuestions();
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FinishAll();
   void PrepareWorkFolders();
   void FormResize(TObject* Sender);
 
   // The play road speaks through the main window's message box.
-  int ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons) override;
+  TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind kind, int helpContext,
+                                TMessageButtons buttons) override;
   // The store reports through the status line and its progress bar.
   void SetStatus(const std::string& text, bool bold) override;
   void ProgressStart(int max) override;
@@ -247,7 +252,7 @@ public:
   TMenuItem *MIDIdefault, *MIDIrestore, *ManageNPI, *ManageNPISep, *Hintlevel1, *Remindtoscan1,
       *Looping1, *GM1, *GS1, *None1, *GMGS1, *GSGM1, *LaunchOnWinStart, *Normal1, *Minimized1,
       *Not1, *Visualeffects1, *Spectrumbars1, *Lights1, *Spectrograph1, *DEBUGMODE1,
-      *Showmusictoolbar1, *Exit1;
+      *Showmusictoolbar1, *Exit1, *Viewtitles1, *Contents1;
 
   TPanel* TopPanel;
   TPanel* Panel11; // holds the display panel
@@ -255,7 +260,7 @@ public:
   TPanel* MMSlider1; // the position slider's place
   TBitBtn *PlayReplace, *Play;
   TPanel *ListPanel, *PlayPanel, *SoundPanel;
-  TBitBtn *Back, *PlayNext, *Pause, *AllStop, *OutPort, *Volume;
+  TBitBtn *Back, *PlayNext, *Shuffle, *MusicClear, *Pause, *AllStop, *OutPort, *Volume;
   TSpeedButton *ToolsLeft, *ToolsRight;
 
   TPanel* DBPanel;
@@ -313,7 +318,7 @@ protected:
   void ShowDeviceBusyNotice() override;
   void SetTimer1(bool enabled) override;
   void SetSlider(int position, int maximum) override;
-  // The player buttons follow the program: only the step buttons exist so far.
+  // The player buttons follow the program: the step buttons, shuffle and erase.
   void UpdatePlayControls() override;
 
 private:
@@ -322,6 +327,7 @@ private:
   void CategoriesDrawTab(int index, const RECT& rect);
   void AlbumsDrawTab(int index, const RECT& rect);
   void MakeAlbumImage();
+  void MakeAlbumImageLists();
   void SetTabColors(TColor back, TColor font);
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
@@ -331,6 +337,8 @@ private:
   bool TitleCommandReady(const TMenuItem& item) const;
   void BuildTopArea();
   void BuildCatalogueArea();
+  // Puts the buttons and items whose commands are not built yet behind the command gate.
+  void GateUnbuiltCommands();
   void ShowAppHint(TObject* Sender);
   void ReadSettings();
   void WriteSettings();
@@ -346,6 +354,7 @@ private:
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
+  std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
   std::unique_ptr<TUnMIDIFrm> FOwnNotice; // when the program made none
   std::unique_ptr<TArchiveForm> FOwnArchiveForm;
   std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;

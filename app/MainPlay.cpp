@@ -72,9 +72,9 @@ bool TMasterFrm::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList
 }
 
 void TMasterFrm::Titlesselected7Click(TObject*) {
-  // Selected titles are those of an album page; the summary page has none.
-  if (Albums->ActivePageIndex() <= 0) return;
-  if (PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetSelectedKeys(keys); }))
+  // On an album page its selected titles; on the summary page every title of the selected lines.
+  if (PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetSelectedKeys(keys); }) &&
+      Albums->ActivePageIndex() > 0)
     if (TTuneGridView* grid = FAlbList->Grid(FAlbList->ActiveIndex())) grid->Focus();
 }
 
@@ -216,9 +216,12 @@ void TMasterFrm::Shuffle2Click(TObject*) {
 }
 
 void TMasterFrm::UpdatePlayControls() {
+  const TProgram& program = FRoad->Program();
+  MusicClear->SetEnabled(program.Count() > 0);
+  // Shuffling plays the new first title, so it is offered only while the program plays.
+  Shuffle->SetEnabled(program.Count() > 1 && program.Playing());
   // A long operation keeps the step buttons disabled; it sets them itself when it ends.
   if (CommandsDisabled()) return;
-  const TProgram& program = FRoad->Program();
   bool steps = program.Playing() && program.Count() > 1;
   Back->SetEnabled(steps);
   PlayNext->SetEnabled(steps);

@@ -179,21 +179,41 @@ void TMasterFrm::AlbumsDrawTab(int index, const RECT& rect) {
   canvas.DrawText(page->Caption(), r, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
-void TMasterFrm::MakeAlbumImage() {
-  // A small record sleeve with its disc, on a magenta that is left out when drawn.
-  FAlbumImage = std::make_unique<TBitmap>();
-  FAlbumImage->SetSize(14, 14);
-  TCanvas& c = FAlbumImage->Canvas();
+namespace {
+
+// A record sleeve with its disc, size pixels square, on a magenta that is left out when drawn.
+std::unique_ptr<TBitmap> AlbumPicture(int size) {
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(size, size);
+  auto at = [size](int v) { return v * size / 14; };
+  TCanvas& c = picture->Canvas();
   c.Brush().SetColor(static_cast<TColor>(0xFF00FF));
-  c.FillRect(RECT{0, 0, 14, 14});
+  c.FillRect(RECT{0, 0, size, size});
   c.Pen().SetColor(static_cast<TColor>(0x404040));
   c.Brush().SetColor(static_cast<TColor>(0x8000));
-  c.Rectangle(0, 1, 10, 13);
+  c.Rectangle(0, at(1), at(10), at(13));
   c.Brush().SetColor(clBlack);
-  c.Ellipse(4, 1, 14, 13);
+  c.Ellipse(at(4), at(1), size, at(13));
   c.Brush().SetColor(static_cast<TColor>(0x00C0FF));
-  c.Ellipse(7, 5, 11, 9);
+  c.Ellipse(at(7), at(5), at(11), at(9));
+  return picture;
+}
+
+} // namespace
+
+void TMasterFrm::MakeAlbumImage() {
+  FAlbumImage = AlbumPicture(14);
   FAlbumImage->SetTransparentMode(tmFixed);
   FAlbumImage->SetTransparentColor(static_cast<TColor>(0xFF00FF));
   FAlbumImage->SetTransparent(true);
+}
+
+void TMasterFrm::MakeAlbumImageLists() {
+  // The album list's lines show the sleeve: large in the icon view, small in the others.
+  FLargeAlbumImages = std::make_unique<TImageList>(nullptr, 32, 32);
+  FLargeAlbumImages->AddMasked(*AlbumPicture(32), static_cast<TColor>(0xFF00FF));
+  FSmallAlbumImages = std::make_unique<TImageList>(nullptr, 16, 16);
+  FSmallAlbumImages->AddMasked(*AlbumPicture(16), static_cast<TColor>(0xFF00FF));
+  AllAlbLV->SetLargeImages(FLargeAlbumImages.get());
+  AllAlbLV->SetSmallImages(FSmallAlbumImages.get());
 }

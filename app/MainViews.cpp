@@ -109,7 +109,9 @@ void TMainCategoryArea::DeleteCategoryPage(TCategoryView* view) {
 
 TAlbumView* TMainAlbumArea::CreateAlbumPage(const std::string& name, int32_t) {
   auto page = std::make_unique<TTunePage>(FOwner, FPages, Trim(name) + "     ", true, nullptr);
-  page->SetListItem(&FList->AddItem(name, {"", "", ""}));
+  TListItem& line = FList->AddItem(name, {"", "", ""});
+  line.SetImageIndex(0); // the album picture of the list's image lists
+  page->SetListItem(&line);
   if (OnNewGrid) OnNewGrid(*page->GridControl());
   FPageViews.push_back(std::move(page));
   return FPageViews.back().get();

@@ -3,67 +3,36 @@
 #include "Menus.h"
 #include "SysUtils.h"
 
-namespace {
-
-// Controls of the main window that long operations disable.
-const char* const kCommandControls[] = {"NewAlb",  "GetLocal", "GetWeb", "BitBtn1",
-                                        "BitBtn2", "OutPort",  "Volume", "MMSlider1"};
-const char* const kPlayerSteps[] = {"Back", "PlayNext"};
-const char* const kMainMenus[] = {"File", "View", "Albums", "Categories", "Titles", "Help"};
-
-std::string WithoutAccel(const std::string& caption) {
-  std::string s;
-  for (char c : caption)
-    if (c != '&') s += c;
-  return s;
-}
-
-} // namespace
-
 TMasterFrmBase::TMasterFrmBase(TComponent* AOwner) : TGradientForm(AOwner) {
   MD1 = new TMessageDialog(this);
   MD1->SetName("MD1");
 }
 
-int TMasterFrmBase::ShowMessageBox(const std::string& text, int kind, int helpContext,
-                                   uint16_t buttons) {
-  static const TMsgDlgType kinds[] = {mtWarning, mtError, mtInformation, mtConfirmation};
-  TMsgDlgButtons set;
-  if (buttons & mbbYes) set.Include(mbYes);
-  if (buttons & mbbNo) set.Include(mbNo);
-  if (buttons & mbbOK) set.Include(mbOK);
-  if (buttons & mbbCancel) set.Include(mbCancel);
-  if (buttons & mbbAbort) set.Include(mbAbort);
-  if (buttons & mbbHelp) set.Include(mbHelp);
-  // A box without a button that closes it could never be answered.
-  if ((set - TMsgDlgButtons{mbHelp}).Empty()) set.Include(mbOK);
+TMessageAnswer TMasterFrmBase::ShowMessageBox(const std::string& text, TMessageKind kind,
+                                              int helpContext, TMessageButtons buttons) {
   MD1->SetText(text);
   // Texts are shown as given: a path such as C:\Music\new.mid keeps its backslash and n.
   MD1->SetLineSeparator("");
-  MD1->SetButtons(set);
-  MD1->SetMsgType(kind >= 0 && kind <= 3 ? kinds[kind] : mtCustom);
+  MD1->SetButtonSet(buttons);
+  MD1->SetKind(kind);
   MD1->SetHelpContext(helpContext);
-  return MD1->Execute();
+  return static_cast<TMessageAnswer>(MD1->Execute());
 }
 
 void TMasterFrmBase::SetCommandsEnabled(bool enabled) {
-  for (const char* name : kCommandControls)
-    if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) c->SetEnabled(enabled);
+  for (TControl* c : FBusyParts.Commands)
+    FCommandGate.SetEnabled(c, enabled);
   bool steps = enabled;
   if (enabled) {
     TMidiMode mode = PlayerMode ? PlayerMode() : mdNotReady;
     steps = mode == mdPlaying || mode == mdPaused;
   }
-  for (const char* name : kPlayerSteps)
-    if (auto* c = dynamic_cast<TControl*>(FindComponent(name))) c->SetEnabled(steps);
-  if (TMainMenu* menu = Menu()) {
-    TMenuItem& items = menu->Items();
-    for (int i = 0; i < items.Count(); ++i) {
-      std::string caption = WithoutAccel(items.Items(i)->Caption());
-      for (const char* name : kMainMenus)
-        if (caption == name) items.Items(i)->SetEnabled(enabled);
-    }
-  }
+  for (TControl* c : FBusyParts.PlayerSteps)
+    c->SetEnabled(steps);
+  for (TMenuItem* m : FBusyParts.Menus)
+    m->SetEnabled(enabled);
+  // Handlers may have come since the last look; the ones still missing keep their items off.
+  FCommandGate.Apply();
   SetCursor(enabled ? crDefault : crHourGlass);
   if (HandleAllocated()) {
     // Show the new cursor at once when the mouse is over the window.
@@ -88,9 +57,8 @@ void TMasterFrmBase::CenterOverMainWindow(TControl& window) {
 }
 
 void TMasterFrmBase::DebugTrace(const std::string& text) {
-  auto* item = dynamic_cast<TMenuItem*>(FindComponent("DEBUGMODE1"));
-  if (!item || !item->Checked()) return;
-  ShowMessageBox(text, mbkInformation, 0, mbbOK);
+  if (!FTraceItem || !FTraceItem->Checked()) return;
+  ShowMessageBox(text, TMessageKind::Information, 0, TMessageButtons::OK);
   Repaint();
 }
 
@@ -100,7 +68,7 @@ std::string AppExceptionText(const std::exception& E) {
 
 void TMasterFrmBase::AppException(TObject* Sender, const std::exception& E) {
   if (SoundInputFailed(Sender)) return;
-  ShowMessageBox(AppExceptionText(E), mbkError, 0, mbbOK);
+  ShowMessageBox(AppExceptionText(E), TMessageKind::Error, 0, TMessageButtons::OK);
 }
 
 TBusyState::TBusyState(TMasterFrmBase& master) : FMaster(master) {

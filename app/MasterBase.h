@@ -2,18 +2,17 @@
 // a window over it, the play road's trace box and the application's exception handler. The main
 // window class derives from TMasterFrmBase and names its command controls as listed below.
 #pragma once
+#include "CommandGate.h"
 #include "GradForm.h"
 #include "MsgDlg.h"
+#include "MessageKinds.h"
 #include "midi.h"
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
-// Kinds of ShowMessageBox.
-constexpr int mbkWarning = 0, mbkError = 1, mbkInformation = 2, mbkConfirmation = 3;
-// Buttons of ShowMessageBox, as bits.
-constexpr uint16_t mbbYes = 1, mbbNo = 2, mbbOK = 4, mbbCancel = 8, mbbAbort = 16, mbbHelp = 1024;
+class TMenuItem;
 
 class TMasterFrmBase : public TGradientForm {
 public:
@@ -22,10 +21,20 @@ public:
   // The main window's message dialog.
   TMessageDialog* MD1;
 
-  // Shows text as given (no line-separator markers) with a kind (0 warning, 1 error,
-  // 2 information, 3 confirmation), a help context (0 none) and a set of buttons (1 Yes, 2 No,
-  // 4 OK, 8 Cancel, 16 Abort, 1024 Help). Answers 1 OK, 2 Cancel, 3 Abort, 6 Yes or 7 No.
-  int ShowMessageBox(const std::string& text, int kind, int helpContext, uint16_t buttons);
+  // Shows text as given (no line-separator markers) with a kind, a help context (0 none) and a
+  // set of buttons; answers the button pressed.
+  TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind kind, int helpContext,
+                                TMessageButtons buttons);
+
+  // What the busy state disables, handed over by the main window once its parts are built.
+  struct TBusyParts {
+    std::vector<TControl*> Commands;    // the catalogue command buttons and the position slider
+    std::vector<TControl*> PlayerSteps; // enabled only while a title plays or is paused
+    std::vector<TMenuItem*> Menus;      // the main menus
+  };
+  void SetBusyParts(TBusyParts parts) { FBusyParts = std::move(parts); }
+  // The hidden menu item whose tick turns the trace box on.
+  void SetTraceItem(TMenuItem* item) { FTraceItem = item; }
 
   // The busy state: the catalogue commands, the player's step buttons, the position slider and
   // the main menus disabled, the hourglass on the main window; EnableCommands undoes it (the
@@ -38,7 +47,7 @@ public:
   // Centres window over this window (halves rounded toward zero).
   void CenterOverMainWindow(TControl& window);
 
-  // Shows text as information while the hidden menu item DEBUGMODE1 is ticked.
+  // Shows text as information while the trace item (DEBUGMODE1) is ticked.
   void DebugTrace(const std::string& text);
 
   // The application's exception handler: install with
@@ -48,6 +57,10 @@ public:
 
   // The player's mode, asked by EnableCommands; the main window links it to its player.
   std::function<TMidiMode()> PlayerMode;
+
+  // Buttons and menu items whose command may not be built yet: disabled while they have no
+  // OnClick, whatever the busy state says. Looked at again at every change of the busy state.
+  TCommandGate& CommandGate() { return FCommandGate; }
 
 protected:
   // An exception from the sound input: the main window closes its input and answers true;
@@ -60,6 +73,9 @@ protected:
 private:
   friend class TBusyState;
   void SetCommandsEnabled(bool enabled);
+  TCommandGate FCommandGate;
+  TBusyParts FBusyParts;
+  TMenuItem* FTraceItem = nullptr;
   bool FCommandsDisabled = false;
   int FBusyDepth = 0;
 };

@@ -49,19 +49,9 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 // --- the main window's side, quiet defaults ------------------------------------------------------
 
-int TPlayRoadView::ShowMessageBox(const std::string& text, int kind, int /*helpContext*/,
-                                  int buttons) {
-  unsigned flags = kind == 0   ? MB_ICONWARNING
-                   : kind == 1 ? MB_ICONERROR
-                   : kind == 2 ? MB_ICONINFORMATION
-                               : MB_ICONQUESTION;
-  bool yesNo = (buttons & 3) == 3;
-  bool okCancel = (buttons & 12) == 12;
-  flags |= yesNo ? MB_YESNO : okCancel ? MB_OKCANCEL : MB_OK;
-  int answer = PlainMessageBox(text, "Tonalbrook", flags);
-  // A lone Cancel button is shown as OK; the caller hears the button it offered.
-  if (!yesNo && !okCancel && buttons == 8 && answer == IDOK) return IDCANCEL;
-  return answer;
+TMessageAnswer TPlayRoadView::ShowMessageBox(const std::string& text, TMessageKind kind,
+                                             int /*helpContext*/, TMessageButtons buttons) {
+  return PlainMessageBox(text, "Tonalbrook", kind, buttons);
 }
 
 void TPlayRoadView::Beep() {
@@ -112,7 +102,7 @@ void TPlayRoad::ShowNothingPlaying() {
 }
 
 void TPlayRoad::DebugTrace(const std::string& text) {
-  if (FDebugMode) FView.ShowMessageBox(text, 2, 0, 4);
+  if (FDebugMode) FView.ShowMessageBox(text, TMessageKind::Information, 0, TMessageButtons::OK);
 }
 
 TMidiMode TPlayRoad::Mode() {
@@ -209,14 +199,15 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
   if (!FTuneFiles.UnzipSingleFile(archive, TuneFolder(), message, extracted)) {
     FView.ShowMessageBox(std::string("Error unzipping in play:") + CrLf2 + message + CrLf2 +
                              "Please contact Tonalbrook support.",
-                         1, 0, 4);
+                         TMessageKind::Error, 0, TMessageButtons::OK);
     DeleteFile(archive);
     dropKey();
     return false;
   }
   if (!DeleteFile(archive)) {
     // A work file held by another program says nothing about the title: it stays in the program.
-    FView.ShowMessageBox("... But cannot delete TempZippFile " + archive, 1, 0, 8);
+    FView.ShowMessageBox("... But cannot delete TempZippFile " + archive, TMessageKind::Error, 0,
+                         TMessageButtons::Cancel);
     DeleteFile(extracted);
     return false;
   }
@@ -226,7 +217,7 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
     dropKey();
     FView.ShowMessageBox("Cannot play: " + extracted +
                              (size == 0 ? " is empty !" : " is NOT A VALID MIDI FILE !"),
-                         1, 0, 8);
+                         TMessageKind::Error, 0, TMessageButtons::Cancel);
     DeleteFile(extracted);
     return false;
   }
@@ -248,7 +239,8 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
   // could not be replaced or a shutdown say nothing about the title.
   if (FTitleFileFailed) {
     FView.Beep();
-    if (FView.ShowMessageBox("File may be corrupted: Delete from database?", 0, 0, 3) == 6)
+    if (FView.ShowMessageBox("File may be corrupted: Delete from database?", TMessageKind::Warning,
+                             0, TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
       FStore.DeleteTune(key, true);
   }
   return false;
@@ -312,7 +304,8 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   if (check) {
     int64_t size = 0;
     if (TTuneFiles::CheckMIDIHeader(file, size) < mfStandardMidi) {
-      FView.ShowMessageBox("PlayMIDI error: " + file + " is not a valid MIDI file", 1, 0, 8);
+      FView.ShowMessageBox("PlayMIDI error: " + file + " is not a valid MIDI file",
+                           TMessageKind::Error, 0, TMessageButtons::Cancel);
       FTitleFileFailed = true;
       return false;
     }
@@ -335,13 +328,15 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
     DeleteFile(playFile);
   }
   if (FileExists(playFile)) {
-    FView.ShowMessageBox("Could not delete InternalMIDIFile " + playFile, 1, 0, 8);
+    FView.ShowMessageBox("Could not delete InternalMIDIFile " + playFile, TMessageKind::Error, 0,
+                         TMessageButtons::Cancel);
     return false;
   }
   DebugTrace("InternalMIDIFile has been deleted.");
 
   if (!RenameFile(file, playFile)) {
-    FView.ShowMessageBox("Could not rename " + file + " to " + playFile, 1, 0, 8);
+    FView.ShowMessageBox("Could not rename " + file + " to " + playFile, TMessageKind::Error, 0,
+                         TMessageButtons::Cancel);
     return false;
   }
   DebugTrace("AMIDIFile has been renamed.");
@@ -366,7 +361,8 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
     if (DeviceInUse(FPlayer)) {
       deviceBusy();
     } else {
-      FView.ShowMessageBox("MIDI Open/Close error = " + FPlayer.LastError(), 1, 0, 8);
+      FView.ShowMessageBox("MIDI Open/Close error = " + FPlayer.LastError(), TMessageKind::Error, 0,
+                           TMessageButtons::Cancel);
       if (DeviceFault(FPlayer.LastErrorCode()))
         deviceFault();
       else
@@ -382,7 +378,8 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
     if (DeviceInUse(FPlayer)) {
       deviceBusy();
     } else {
-      FView.ShowMessageBox(std::string("MIDI Play exception:") + CrLf2 + e.what(), 1, 0, 8);
+      FView.ShowMessageBox(std::string("MIDI Play exception:") + CrLf2 + e.what(),
+                           TMessageKind::Error, 0, TMessageButtons::Cancel);
       if (DeviceFault(FPlayer.LastErrorCode()))
         deviceFault();
       else

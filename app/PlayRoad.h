@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include "MessageKinds.h"
 #include "Program.h"
 #include "TuneFiles.h"
 #include "TuneRecords.h"
@@ -36,9 +37,9 @@ struct TTuneInfo {
 class TPlayRoadView {
 public:
   virtual ~TPlayRoadView() = default;
-  // The main window's message box: kind 0 warning, 1 error, 2 information, 3 confirmation;
-  // buttons 1 Yes, 2 No, 4 OK, 8 Cancel; answers 1 OK, 2 Cancel, 6 Yes, 7 No.
-  virtual int ShowMessageBox(const std::string& text, int kind, int helpContext, int buttons);
+  // The main window's message box; by default a plain system box.
+  virtual TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind kind, int helpContext,
+                                        TMessageButtons buttons);
   virtual void Beep();
   virtual void ShowTuneInfo(const TTuneInfo& /*info*/) {}
   // A state message on the display panel for some seconds.

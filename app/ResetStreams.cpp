@@ -2,6 +2,7 @@
 #include "ResetStreams.h"
 #include <cstring>
 #include <windows.h>
+#include "Resources.h"
 
 std::string BuiltInGMReset() {
   static const char bytes[] = TB_GMRESET_BYTES;
@@ -13,14 +14,13 @@ std::string BuiltInGSReset() {
   return std::string(bytes, sizeof bytes - 1);
 }
 
+std::string ResetStreamResource(HMODULE module, const char* name) {
+  return ModuleResourceData(module, name, RT_RCDATA);
+}
+
 std::string LoadResetStream(const char* name) {
-  HMODULE module = GetModuleHandleA(nullptr);
-  if (HRSRC info = FindResourceA(module, name, MAKEINTRESOURCEA(10) /* RT_RCDATA */)) {
-    DWORD size = SizeofResource(module, info);
-    HGLOBAL handle = LoadResource(module, info);
-    const void* data = handle ? LockResource(handle) : nullptr;
-    if (data && size > 0) return std::string(static_cast<const char*>(data), size);
-  }
+  std::string stream = ResetStreamResource(GetModuleHandleA(nullptr), name);
+  if (!stream.empty()) return stream;
   if (std::strcmp(name, "GMRESET") == 0) return BuiltInGMReset();
   if (std::strcmp(name, "GSRESET") == 0) return BuiltInGSReset();
   return "";

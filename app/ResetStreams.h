@@ -21,6 +21,10 @@
 
 #ifndef RC_INVOKED
 #include <string>
+#include <windows.h>
+
+// The stream of that name (type RCDATA) in a module; empty when the module has none.
+std::string ResetStreamResource(HMODULE module, const char* name);
 
 // The stream of resource name "GMRESET" or "GSRESET" (type RCDATA) from the program file; the
 // built-in copy when the running module has no such resource (test programs).

@@ -69,7 +69,7 @@ void TMasterFrm::GetLocal2Click(TObject*) {
   Repaint();
   TBusyState busy(*this);
   TImportScope importing(*this);
-  THourGlassScope hourglass;
+  auto hourglass = HourGlass();
   SetStatus("Importing files...", false);
   const int count = static_cast<int>(paths.size());
   ProgressStart(count - 1);

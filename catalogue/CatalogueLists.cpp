@@ -784,7 +784,8 @@ int TAlbList::GetAllKeys(TStringList& keys) const {
 // ------------------------------------------------------------------------------
 
 TDMM2::TDMM2(const std::string& programFolder, TStoreHost* host, TFileOps* ops)
-    : FProgramFolder(IncludeTrailingBackslash(programFolder)), FHost(host), FOps(ops) {}
+    : FProgramFolder(IncludeTrailingBackslash(programFolder)), FHost(host ? host : &FNoHost),
+      FOps(ops) {}
 
 TDMM2::~TDMM2() = default;
 

@@ -1,6 +1,7 @@
 // What the catalogue store and lists need of the windows that show the catalogue. The windows
 // implement these; tests use stand-ins, so the store runs without any window.
 #pragma once
+#include "MessageKinds.h"
 #include "TuneRecords.h"
 #include <string>
 #include <vector>
@@ -118,17 +119,15 @@ public:
 // The main window's status bar, progress bar and message box, as the store reports through them.
 class TStoreHost {
 public:
-  enum { mkWarning = 0, mkError = 1, mkInformation = 2, mkConfirmation = 3 };
-  enum { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbHelp = 1024 };
   virtual ~TStoreHost() = default;
   virtual void SetStatus(const std::string& /*text*/, bool /*bold*/) {}
   virtual void ProgressStart(int /*max*/) {} // range 0..max, position 0, shown
   virtual void ProgressPosition(int /*position*/) {}
   virtual void ProgressDone() {} // position 0, hidden
-  // Answers 1 OK, 2 Cancel, 6 Yes or 7 No.
-  virtual int ShowMessageBox(const std::string& /*text*/, int /*kind*/, int /*helpContext*/,
-                             int /*buttons*/) {
-    return 1;
+  // The main window's message box; without one every box counts as answered with OK.
+  virtual TMessageAnswer ShowMessageBox(const std::string& /*text*/, TMessageKind /*kind*/,
+                                        int /*helpContext*/, TMessageButtons /*buttons*/) {
+    return TMessageAnswer::OK;
   }
   // A message with only an OK button.
   virtual void ShowPlainMessage(const std::string& /*text*/) {}

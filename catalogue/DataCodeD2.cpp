@@ -1,7 +1,6 @@
 // The catalogue store: the title index and the stored titles, written through at every change.
 #include "DataCodeD2.h"
 #include "Bytes.h"
-#include "MessageBox.h"
 #include "Messages.h"
 #include "TimeText.h"
 #include <windows.h>
@@ -107,7 +106,7 @@ void TMyDB::RecoverLeftovers() {
                        "to the BackUp folder:";
     for (const auto& m : moved)
       text += "\r\n" + m;
-    FHost->ShowMessageBox(text, TStoreHost::mkWarning, 0, TStoreHost::mbOK);
+    FHost->ShowMessageBox(text, TMessageKind::Warning, 0, TMessageButtons::OK);
   }
 }
 
@@ -130,7 +129,7 @@ int TMyDB::Open(const std::string& fileName) {
     FHost->ShowMessageBox("Only one of the two database files was found. It was moved to the "
                           "BackUp folder and an empty database was started:\r\n" +
                               (moved.empty() ? std::string("(could not be moved)") : moved[0]),
-                          TStoreHost::mkWarning, 0, TStoreHost::mbOK);
+                          TMessageKind::Warning, 0, TMessageButtons::OK);
     if (FOps->Exists(FIndexPath) || FOps->Exists(FDataPath))
       throw EDataError("The database file " + (index ? FIndexPath : FDataPath) +
                        " has no partner and could not be moved aside");
@@ -184,7 +183,7 @@ int TMyDB::Open(const std::string& fileName) {
                               " point outside " + FDataPath +
                               " and were left out of the catalogue. The other titles are "
                               "unharmed.",
-                          TStoreHost::mkWarning, 0, TStoreHost::mbOK);
+                          TMessageKind::Warning, 0, TMessageButtons::OK);
   return 0;
 }
 
@@ -682,7 +681,7 @@ bool TMyDB::Pack(int& deleted, int& kept) {
     FHost->ShowMessageBox("Insufficient free space on " + DriveOf(FFolder) +
                               " to pack database!\r\n\r\nNo data has been lost, but you should "
                               "clear some space on your system after Tonalbrook closes.",
-                          TStoreHost::mkError, 0, TStoreHost::mbOK);
+                          TMessageKind::Error, 0, TMessageButtons::OK);
     return false;
   }
   kept = 0;
@@ -704,8 +703,8 @@ bool TMyDB::Pack(int& deleted, int& kept) {
     deleted = 0;
     kept = RecordCount();
     FHost->SetStatus("Error packing!", false);
-    PlainMessageBox(failure + "\r\n\r\nThe database was not packed; no data has been lost.",
-                    "Tonalbrook", MB_OK | MB_ICONERROR);
+    FHost->ShowMessageBox(failure + "\r\n\r\nThe database was not packed; no data has been lost.",
+                          TMessageKind::Error, 0, TMessageButtons::OK);
   } else {
     FHost->SetStatus("Done", false);
   }
@@ -717,7 +716,7 @@ bool TMyDB::Pack(int& deleted, int& kept) {
   } catch (const std::exception& e) {
     // The files are as recovery left them; the next opening sorts them out.
     Close();
-    PlainMessageBox(e.what(), "Tonalbrook", MB_OK | MB_ICONERROR);
+    FHost->ShowMessageBox(e.what(), TMessageKind::Error, 0, TMessageButtons::OK);
     ok = false;
   }
   FQuietReopen = false;

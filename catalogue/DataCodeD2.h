@@ -283,6 +283,7 @@ public:
 
 private:
   std::string FProgramFolder;
+  TStoreHost FNoHost; // quiet, for a module made without a window
   TStoreHost* FHost;
   TFileOps* FOps;
   bool FClosing = false;

@@ -1,7 +1,6 @@
 // The data module: adds, deletes and changes titles, and closes the catalogue at shutdown.
 #include "DataCodeD2.h"
 #include "Bytes.h"
-#include "MessageBox.h"
 #include <windows.h>
 
 bool TDMM2::AddTune(const std::string& archivePath, const std::string& title, TDateTime fileDate,
@@ -48,16 +47,16 @@ bool TDMM2::ChangeTune(int32_t key, bool quiet, int32_t artistKey, int32_t categ
   if (!FMyDB || !FMyDB->FindById(key, rec)) return false;
   std::string category = FMyDB->CatList() ? FMyDB->CatList()->GetCategoryName(categoryKey) : "";
   if (category.empty()) {
-    PlainMessageBox("New category for CK = " + IntToStr(categoryKey) + " not found", "Tonalbrook",
-                    MB_OK | MB_ICONWARNING);
+    FHost->ShowMessageBox("New category for CK = " + IntToStr(categoryKey) + " not found",
+                          TMessageKind::Warning, 0, TMessageButtons::OK);
     return false;
   }
   std::string first, last;
   if (FPerfList) FPerfList->GetPerformerNames(artistKey, first, last);
   std::string full = MakeFullName(first, last);
   if (full.empty()) {
-    PlainMessageBox("New performer for PK = " + IntToStr(artistKey) + " not found", "Tonalbrook",
-                    MB_OK | MB_ICONWARNING);
+    FHost->ShowMessageBox("New performer for PK = " + IntToStr(artistKey) + " not found",
+                          TMessageKind::Warning, 0, TMessageButtons::OK);
     return false;
   }
   rec.CategoryName = category;
@@ -73,8 +72,8 @@ bool TDMM2::ChangeTune(int32_t key, bool quiet, int32_t artistKey, int32_t categ
 void TDMM2::FormClose() {
   FClosing = true;
   // Each step runs even when one before it failed: a failed artist save must not stop the pack.
-  auto report = [](const std::exception& e) {
-    PlainMessageBox(e.what(), "Tonalbrook", MB_OK | MB_ICONERROR);
+  auto report = [this](const std::exception& e) {
+    FHost->ShowMessageBox(e.what(), TMessageKind::Error, 0, TMessageButtons::OK);
   };
   if (FPerfList) {
     try {

@@ -116,7 +116,7 @@ bool ListFilesInTree(const std::string& folder, const std::string& mask, TString
   WalkFolderTree(folder, mask, events);
   if (full)
     PlainMessageBox("ERROR: FileCount > TStringList capacity.", "Tonalbrook",
-                    MB_OK | MB_ICONINFORMATION);
+                    TMessageKind::Information, TMessageButtons::OK);
   return !full;
 }
 
@@ -127,11 +127,13 @@ int ClearDirectory(const std::string& folder, const std::string& mask) {
   std::string app = UpperCase(IncludeTrailingBackslash(AppFolder()));
   std::string target = UpperCase(IncludeTrailingBackslash(full));
   if (!full.empty() && app.compare(0, target.size(), target) == 0) {
-    PlainMessageBox("Error: Do not clear app directory", "Tonalbrook", MB_OK | MB_ICONERROR);
+    PlainMessageBox("Error: Do not clear app directory", "Tonalbrook", TMessageKind::Error,
+                    TMessageButtons::OK);
     return 0;
   }
   if (full.empty() || !DirectoryExists(full)) {
-    PlainMessageBox("Potential error in ClearDirectory", "Tonalbrook", MB_OK | MB_ICONWARNING);
+    PlainMessageBox("Potential error in ClearDirectory", "Tonalbrook", TMessageKind::Warning,
+                    TMessageButtons::OK);
     return 0;
   }
   TStringList files;

@@ -1,8 +1,16 @@
 // Hand-off of a second start's command line through a global atom and a window message.
 #include "OnceOnly.h"
 #include "Classes.h"
+#include "MessageBox.h"
 #include "SysUtils.h"
 #include <windows.h>
+
+namespace {
+
+const char* const NoAnswerText =
+    "Tonalbrook is already running but does not answer. Please try again later.";
+
+} // namespace
 
 std::string JoinInstanceParams(const std::vector<std::string>& params) {
   std::string text;
@@ -25,14 +33,54 @@ void* FindPreviousInstance(const std::string& className) {
   return nullptr;
 }
 
-bool SendToPreviousInstance(const std::string& className, const std::vector<std::string>& params) {
-  HWND wnd = static_cast<HWND>(FindPreviousInstance(className));
-  if (!wnd) return false;
+THandOffResult HandToInstance(void* window, const std::vector<std::string>& params,
+                              unsigned timeoutMs) {
+  HWND wnd = static_cast<HWND>(window);
   ATOM atom = 0;
   if (!params.empty()) atom = GlobalAddAtomA(JoinInstanceParams(params).c_str());
-  SendMessageA(wnd, WM_INSTANCEPARAMS, static_cast<WPARAM>(params.size()),
-               static_cast<LPARAM>(atom));
-  return true;
+  DWORD_PTR result = 0;
+  // A first instance that stopped answering must not hang this start as well.
+  if (SendMessageTimeoutA(wnd, WM_INSTANCEPARAMS, static_cast<WPARAM>(params.size()),
+                          static_cast<LPARAM>(atom), SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs,
+                          &result))
+    return THandOffResult::Taken;
+  // Not delivered: the receiver never deletes the atom now, so it is this side's to delete.
+  if (atom) GlobalDeleteAtom(atom);
+  return IsWindow(wnd) ? THandOffResult::NoAnswer : THandOffResult::Gone;
+}
+
+bool SendToPreviousInstance(const std::string& className, const std::vector<std::string>& params,
+                            unsigned waitMs) {
+  // Held for the rest of the process once taken: a start that finds it held knows an instance is
+  // running or starting, even before that instance has made its window.
+  static HANDLE lock = nullptr;
+  static bool owned = false;
+  if (!lock) lock = CreateMutexA(nullptr, FALSE, (className + ".OnceOnly").c_str());
+  const DWORD started = GetTickCount();
+  for (;;) {
+    if (HWND wnd = static_cast<HWND>(FindPreviousInstance(className))) {
+      switch (HandToInstance(wnd, params, waitMs)) {
+      case THandOffResult::Taken:
+        return true;
+      case THandOffResult::NoAnswer:
+        PlainMessageBox(NoAnswerText, "Tonalbrook", TMessageKind::Warning, TMessageButtons::OK);
+        return true;
+      case THandOffResult::Gone:
+        break; // it was closing: look again
+      }
+    }
+    if (!lock || owned) return false;
+    DWORD w = WaitForSingleObject(lock, 50);
+    if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
+      // Ours now; one more look, for a window of an instance that holds no lock.
+      owned = true;
+      continue;
+    }
+    if (GetTickCount() - started > waitMs) {
+      PlainMessageBox(NoAnswerText, "Tonalbrook", TMessageKind::Warning, TMessageButtons::OK);
+      return true;
+    }
+  }
 }
 
 bool SendToPreviousInstance(const std::string& className) {

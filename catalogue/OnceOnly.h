@@ -19,9 +19,21 @@ std::string JoinInstanceParams(const std::vector<std::string>& params);
 // A top-level window of the class that belongs to another process; nullptr when none.
 void* FindPreviousInstance(const std::string& className);
 
+// How a hand-off to a window went.
+enum class THandOffResult { Taken, NoAnswer, Gone };
+
+// Sends the parameters to the window and waits at most timeoutMs for it to take them (at once
+// when its thread is hung). When they were not taken, the atom is deleted here.
+THandOffResult HandToInstance(void* window, const std::vector<std::string>& params,
+                              unsigned timeoutMs);
+
 // When another process has a top-level window of the class, hands it the parameters and answers
-// true (the caller then ends); otherwise false. Windows of this process never count.
-bool SendToPreviousInstance(const std::string& className, const std::vector<std::string>& params);
+// true (the caller then ends); otherwise false. Windows of this process never count. A named
+// lock beside the window keeps starts made at the same moment apart: the first takes the lock
+// and answers false; the others wait for its window (at most waitMs) and hand over to it. When
+// the running instance does not answer in that time, a message says so and the answer is true.
+bool SendToPreviousInstance(const std::string& className, const std::vector<std::string>& params,
+                            unsigned waitMs = 20000);
 // The same with this start's own command-line parameters.
 bool SendToPreviousInstance(const std::string& className = MasterFormClassName);
 

@@ -83,9 +83,10 @@ bool TTuneFiles::CopyTuneFile(const std::string& source, const std::string& targ
   if (SameFile(source, target)) {
     std::string text = "Cannot copy " + source + " to itself !";
     if (OnMessageBox)
-      OnMessageBox(text, 1, 0, 8);
+      OnMessageBox(text, TMessageKind::Error, 0, TMessageButtons::Cancel);
     else
-      PlainMessageBox(text, "Error", MB_ICONERROR | MB_OKCANCEL);
+      PlainMessageBox(text, "Error", TMessageKind::Error,
+                      TMessageButtons::OK | TMessageButtons::Cancel);
     return false;
   }
   // The source is opened first so that a missing source leaves the target alone.

@@ -37,8 +37,10 @@ public:
 
   TMidiData& MidiData1() { return FMidiData; }
 
-  // The main window's message box (text, kind 0-3, help context, buttons); a plain box when unset.
-  std::function<int(const std::string& text, int kind, int helpContext, int buttons)> OnMessageBox;
+  // The main window's message box; a plain box when unset.
+  std::function<TMessageAnswer(const std::string& text, TMessageKind kind, int helpContext,
+                               TMessageButtons buttons)>
+      OnMessageBox;
   // Packing progress, 0 to 100; ZipFileList starts it at 0.
   std::function<void(int percent)> OnProgress;
   // Polled while packing; true ends the packing (the program is shutting down).

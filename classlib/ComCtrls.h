@@ -126,6 +126,9 @@ public:
   // The area the pages fill: the client rectangle less the tabs.
   RECT DisplayRect();
   void SetTabSize(int width, int height);
+  // Tabs that do not fit wrap onto further rows (tabs on the left or right always do).
+  bool MultiLine() const { return FMultiLine; }
+  void SetMultiLine(bool value);
   HIMAGELIST Images() const { return FImages; }
   void SetImages(HIMAGELIST images);
   void WndProc(TMessage& message) override;
@@ -144,6 +147,7 @@ protected:
   // Rebuilds the tab items from the pages.
   void UpdateTabs();
   int FTabSizeWidth = 0, FTabSizeHeight = 0;
+  bool FMultiLine = false;
   TTabSheet* FActivePage = nullptr;
 
 private:
@@ -186,6 +190,9 @@ public:
   void SetSubItem(int index, const std::string& value);
   void* Data() const { return FData; }
   void SetData(void* value) { FData = value; }
+  // The picture of the view's image lists that the line shows; -1 none.
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int value);
   int Index() const;
   // The selection lives in the window while there is one.
   bool Selected() const;
@@ -197,6 +204,7 @@ private:
   std::string FCaption;
   std::vector<std::string> FSubItems;
   void* FData = nullptr;
+  int FImageIndex = -1;
   bool FSelected = false; // kept while there is no window
 };
 
@@ -240,6 +248,12 @@ public:
   // Sorts the items (and the window's rows) by compare.
   void CustomSort(const TLVCompare& compare);
 
+  // The pictures of the icon view and of the other views (owned by the caller).
+  TImageList* LargeImages() const { return FLargeImages; }
+  void SetLargeImages(TImageList* value);
+  TImageList* SmallImages() const { return FSmallImages; }
+  void SetSmallImages(TImageList* value);
+
   TLVColumnClickEvent OnColumnClick;
   void WndProc(TMessage& message) override;
 
@@ -258,6 +272,7 @@ private:
   void InsertItemInWindow(int index);
   void RefreshItemInWindow(const TListItem& item);
   TViewStyle FViewStyle = vsReport;
+  TImageList *FLargeImages = nullptr, *FSmallImages = nullptr;
   std::vector<std::unique_ptr<TListColumn>> FColumns;
   std::vector<std::unique_ptr<TListItem>> FItems;
   std::vector<int> FColumnOrder; // kept while there is no window

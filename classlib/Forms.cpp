@@ -654,7 +654,7 @@ void TApplication::ShowException(const std::exception& e) {
   std::string text = e.what();
   if (!text.empty() && text.back() > '.') text += '.';
   HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : nullptr;
-  PlainMessageBox(text, FTitle, MB_OK | MB_ICONSTOP, owner);
+  PlainMessageBox(text, FTitle, TMessageKind::Error, TMessageButtons::OK, owner);
 }
 
 void TApplication::SetHint(const std::string& value) {

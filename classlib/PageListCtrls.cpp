@@ -86,6 +86,18 @@ void TPageControl::CreateParams(TCreateParams& p) {
   p.SysClassName = WC_TABCONTROLA;
   p.ExStyle |= WS_EX_CONTROLPARENT;
   if (FTabSizeWidth > 0) p.Style |= TCS_FIXEDWIDTH;
+  if (FMultiLine) p.Style |= TCS_MULTILINE;
+}
+
+void TPageControl::SetMultiLine(bool value) {
+  if (value == FMultiLine) return;
+  FMultiLine = value;
+  if (!FHandle) return;
+  LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+  SetWindowLongA(FHandle, GWL_STYLE, value ? style | TCS_MULTILINE : style & ~TCS_MULTILINE);
+  // The rows of tabs change the display area: the pages follow it.
+  Realign();
+  Invalidate();
 }
 
 void TPageControl::InitWnd() {
@@ -274,6 +286,11 @@ void TListItem::SetCaption(const std::string& value) {
   if (FView) FView->RefreshItemInWindow(*this);
 }
 
+void TListItem::SetImageIndex(int value) {
+  FImageIndex = value;
+  if (FView) FView->RefreshItemInWindow(*this);
+}
+
 void TListItem::SetSubItem(int index, const std::string& value) {
   if (index < 0) return;
   if (index >= SubItemCount()) FSubItems.resize(index + 1);
@@ -320,11 +337,28 @@ void TListView::CreateParams(TCreateParams& p) {
   p.SysClassName = WC_LISTVIEWA;
   p.ExStyle |= WS_EX_CLIENTEDGE;
   static const DWORD styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
-  p.Style |= styles[FViewStyle] | LVS_SHOWSELALWAYS;
+  // The image lists belong to their owners: the window must not destroy them with itself.
+  p.Style |= styles[FViewStyle] | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
   if (FOwnerData) p.Style |= LVS_OWNERDATA;
 }
 
+void TListView::SetLargeImages(TImageList* value) {
+  FLargeImages = value;
+  if (FHandle)
+    SendMessageA(FHandle, LVM_SETIMAGELIST, LVSIL_NORMAL,
+                 reinterpret_cast<LPARAM>(value ? value->Handle() : nullptr));
+}
+
+void TListView::SetSmallImages(TImageList* value) {
+  FSmallImages = value;
+  if (FHandle)
+    SendMessageA(FHandle, LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(value ? value->Handle() : nullptr));
+}
+
 void TListView::InitWnd() {
+  SetLargeImages(FLargeImages);
+  SetSmallImages(FSmallImages);
   for (int i = 0; i < ColumnCount(); ++i)
     InsertColumnInWindow(i);
   if (FOwnerData)
@@ -466,9 +500,10 @@ void TListView::SetOwnerDataCount(int count) {
 void TListView::InsertItemInWindow(int index) {
   TListItem& it = *FItems[index];
   LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+  item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE | LVIF_IMAGE;
   item.stateMask = LVIS_SELECTED;
   item.state = it.FSelected ? LVIS_SELECTED : 0;
+  item.iImage = it.FImageIndex;
   item.iItem = index;
   item.pszText = const_cast<char*>(it.FCaption.c_str());
   item.lParam = reinterpret_cast<LPARAM>(&it);
@@ -490,6 +525,11 @@ void TListView::RefreshItemInWindow(const TListItem& it) {
   int at =
       static_cast<int>(SendMessageA(FHandle, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
   if (at < 0) return;
+  LVITEMA image{};
+  image.mask = LVIF_IMAGE;
+  image.iItem = at;
+  image.iImage = it.FImageIndex;
+  SendMessageA(FHandle, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&image));
   for (int s = 0; s <= it.SubItemCount(); ++s) {
     LVITEMA sub{};
     sub.iSubItem = s;

@@ -2,6 +2,7 @@
 #include "Resources.h"
 #include "Forms.h"
 #include "SysUtils.h"
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -54,4 +55,42 @@ std::string FileVersionValue(const std::string& path, const std::string& key) {
   if (!VerQueryValueA(info.data(), sub, reinterpret_cast<void**>(&value), &len) || !value)
     return std::string();
   return std::string(value, len && value[len - 1] == 0 ? len - 1 : len);
+}
+
+std::string ModuleResourceData(HMODULE module, LPCSTR name, LPCSTR type) {
+  HRSRC res = FindResourceA(module, name, type);
+  HGLOBAL data = res ? LoadResource(module, res) : nullptr;
+  const void* p = data ? LockResource(data) : nullptr;
+  return p ? std::string(static_cast<const char*>(p), SizeofResource(module, res)) : std::string();
+}
+
+std::string IconFileBytes(HMODULE module, const std::string& groupName) {
+  // The group holds a 6-byte head and one 14-byte entry per image whose last two bytes name the
+  // image's RT_ICON resource; the file holds the same head and 16-byte entries whose last four
+  // bytes give the image's offset in the file.
+  std::string group = ModuleResourceData(module, groupName.c_str(), RT_GROUP_ICON);
+  if (group.size() < 6) return std::string();
+  auto word = [](const std::string& s, size_t at) {
+    return static_cast<unsigned>(static_cast<unsigned char>(s[at]) |
+                                 static_cast<unsigned char>(s[at + 1]) << 8);
+  };
+  auto putDword = [](std::string& s, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+      s += static_cast<char>(v >> (8 * i) & 0xFF);
+  };
+  unsigned count = word(group, 4);
+  if (count == 0 || group.size() < 6 + 14 * size_t(count)) return std::string();
+  std::string head = group.substr(0, 6), images;
+  uint32_t offset = 6 + 16 * count;
+  for (unsigned i = 0; i < count; ++i) {
+    size_t at = 6 + 14 * size_t(i);
+    std::string image = ModuleResourceData(module, MAKEINTRESOURCEA(word(group, at + 12)), RT_ICON);
+    if (image.empty()) return std::string();
+    head += group.substr(at, 8); // width, height, colours, reserved, planes, bit count
+    putDword(head, static_cast<uint32_t>(image.size()));
+    putDword(head, offset);
+    offset += static_cast<uint32_t>(image.size());
+    images += image;
+  }
+  return head + images;
 }

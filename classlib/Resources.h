@@ -14,3 +14,10 @@ bool LoadCursorIntoScreen(int index, const std::string& name);
 // A value of a file's version information ("FileVersion", "ProductName", ...), in its first
 // language; empty when the file has none.
 std::string FileVersionValue(const std::string& path, const std::string& key);
+// The bytes of a resource of a module (the running program, or a file loaded as data); empty
+// when the module has no such resource.
+std::string ModuleResourceData(HMODULE module, LPCSTR name, LPCSTR type);
+// The icon group resource of a module (the running program, or a file loaded as data) as the
+// bytes of an icon file, its images in the group's order; empty when the module has no such
+// group or one of its images is missing.
+std::string IconFileBytes(HMODULE module, const std::string& groupName);

@@ -154,6 +154,24 @@ void TMessageDialog::SetMsgType(TMsgDlgType value) {
   FMsgBeep = beeps[value];
 }
 
+void TMessageDialog::SetKind(TMessageKind kind) {
+  static const TMsgDlgType types[] = {mtWarning, mtError, mtInformation, mtConfirmation};
+  int i = static_cast<int>(kind);
+  FMsgType = i >= 0 && i < 4 ? types[i] : mtCustom;
+}
+
+void TMessageDialog::SetButtonSet(TMessageButtons buttons) {
+  static const std::pair<TMessageButtons, TMsgDlgBtn> map[] = {
+      {TMessageButtons::Yes, mbYes},     {TMessageButtons::No, mbNo},
+      {TMessageButtons::OK, mbOK},       {TMessageButtons::Cancel, mbCancel},
+      {TMessageButtons::Abort, mbAbort}, {TMessageButtons::Help, mbHelp}};
+  TMsgDlgButtons set;
+  for (const auto& [bit, button] : map)
+    if (Contains(buttons, bit)) set.Include(button);
+  if ((set - TMsgDlgButtons{mbHelp}).Empty()) set.Include(mbOK);
+  FButtons = set;
+}
+
 int TMessageDialog::Execute() {
   std::string text = ReplaceLineSeparators(FText, FLineSeparator);
   std::unique_ptr<TForm> box(CreateMessageDialog(text, FMsgType, FButtons));

@@ -3,6 +3,7 @@
 #pragma once
 #include "Buttons.h"
 #include "Dialogs.h"
+#include "MessageKinds.h"
 #include "StdCtrls.h"
 #include <string>
 
@@ -85,6 +86,10 @@ public:
   void SetButtons(TMsgDlgButtons value) { FButtons = value; }
   TMsgDlgBtn DefaultButton() const { return FDefaultButton; }
   void SetDefaultButton(TMsgDlgBtn value) { FDefaultButton = value; }
+  // The program's own kinds and button sets, as the class library's types and buttons. A set
+  // without a button that closes the box gets OK, so that the box can be answered.
+  void SetKind(TMessageKind kind);
+  void SetButtonSet(TMessageButtons buttons);
 
   // Shows the text in a fresh modal box and answers the modal result of the button pressed.
   int Execute();

@@ -452,8 +452,8 @@ void TTuneGridRows::KeyMovedTo(int row, bool shift) {
     for (int r = std::min(FAnchor, row); r <= std::max(FAnchor, row); ++r)
       SetRowSelected(r, true);
   } else {
+    // Only mouse presses set the anchor: a later Shift+arrow extends from the pressed row.
     ClearSelection();
-    FAnchor = row;
   }
   SetRowSelected(row, true);
   SetRow(row);

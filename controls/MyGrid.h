@@ -112,7 +112,8 @@ public:
   void PressRow(int row, bool shift, bool ctrl);
   void ReleaseRow(int row, bool dragged);
   // The current row moved by the keyboard: with Shift the rows from the anchor on are selected,
-  // without it the selection is cleared; the new row is selected and scrolled into view.
+  // without it the selection is cleared; the new row is selected and scrolled into view. The
+  // anchor stays where the last mouse press put it.
   void KeyMovedTo(int row, bool shift);
 
   // --- filling from title records

@@ -253,9 +253,10 @@ public:
   }
   void ProgressPosition(int p) override { LastPosition = p; }
   void ProgressDone() override { ProgressShown = false; }
-  int ShowMessageBox(const std::string& text, int, int, int) override {
+  TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind, int,
+                                TMessageButtons) override {
     Messages.push_back(text);
-    return 1;
+    return TMessageAnswer::OK;
   }
   void ShowPlainMessage(const std::string& text) override { Messages.push_back(text); }
 };

@@ -6,7 +6,6 @@
 #include "DataCodeD2.h"
 #include "TuneFiles.h"
 #include "FakeViews.h"
-#include "MessageBox.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include <map>
@@ -39,6 +38,13 @@ std::vector<TArchive> Archives() {
     r.push_back(a);
   }
   return r;
+}
+
+// The system's thousands separator, as the size in a summary line uses it.
+std::string ThousandsSeparator() {
+  char sep[8] = {};
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, sep, sizeof sep);
+  return sep;
 }
 
 std::string CheckDir(const std::string& name) {
@@ -137,10 +143,8 @@ TEST(Store, RealTitlesAreStoredFoundDeletedReopenedAndPacked) {
     ASSERT_EQ(byKey.size(), archives.size());
     EXPECT_EQ(c.Area.All.TuneCount(), static_cast<int>(archives.size()));
     EXPECT_EQ(c.Area.Page(c.Category)->FGrid.TuneCount(), static_cast<int>(archives.size()));
-    int64_t bytes = 0, secs = 0;
-    for (const auto& a : archives)
-      bytes += a.Size, secs += a.Size / 100;
-    EXPECT_EQ(c.Area.AllSummary, SummaryLine(static_cast<int>(archives.size()), secs, bytes));
+    std::string summary = ReadFileBytes(OracleDir("storefiles") + "summary.txt");
+    EXPECT_EQ(c.Area.AllSummary, StringReplaceAll(summary, ",", ThousandsSeparator()));
 
     int32_t top = c.Store().MaxId();
     const TArchive* topArchive = byKey[top];
@@ -397,7 +401,7 @@ TEST(Store, APackThatFailsAnywhereLeavesTheCatalogueWholeAndOpenable) {
       keys.push_back(AddSmall(c, i));
     c.DM.DeleteTune(3, true);
     keys.erase(keys.begin() + 2);
-    SetMessageBoxHook([](const std::string&, const std::string&, unsigned) { return IDOK; });
+    c.Host.Messages.clear();
     ops.Renames = 0;
     ops.FailRename = tc.FailRename;
     ops.FailUndoFrom = tc.FailUndoFrom;
@@ -405,7 +409,10 @@ TEST(Store, APackThatFailsAnywhereLeavesTheCatalogueWholeAndOpenable) {
     int deleted, kept;
     bool stuck = tc.FailUndoFrom >= 0;
     EXPECT_FALSE(c.Store().Pack(deleted, kept));
-    SetMessageBoxHook(nullptr);
+    // The user hears of it through the main window's box, and is told nothing was lost.
+    ASSERT_FALSE(c.Host.Messages.empty());
+    EXPECT_NE(c.Host.Messages[0].find("The database was not packed; no data has been lost."),
+              std::string::npos);
     ops.FailRename = ops.FailUndoFrom = -1;
     ops.WriteLimit = -1;
     ExpectWhole(c, keys);
@@ -498,7 +505,7 @@ TEST(Store, ChangesReachTheGridsSummariesAndAlbums) {
   auto& real = c.Area.Page(c.Category)->FGrid;
   auto& moved = c.Area.Page(other)->FGrid;
   EXPECT_EQ(real.Keys(), (std::vector<int32_t>{1, 2, 3}));
-  EXPECT_EQ(c.Area.Page(c.Category)->Summary, SummaryLine(3, 6, 306));
+  EXPECT_EQ(c.Area.Page(c.Category)->Summary, "3 titles  ---  0:06  ---  0kb");
 
   // An album holds title 2 twice.
   EXPECT_EQ(c.Albums.Count(), 0);
@@ -522,7 +529,7 @@ TEST(Store, ChangesReachTheGridsSummariesAndAlbums) {
   auto* album = c.AlbumArea.Page(4);
   ASSERT_NE(album, nullptr);
   EXPECT_EQ(album->FGrid.Keys(), (std::vector<int32_t>{2, 2}));
-  EXPECT_EQ(album->Summary, SummaryLine(2, 4, 204));
+  EXPECT_EQ(album->Summary, "2 titles  ---  0:04  ---  0kb");
   EXPECT_EQ(album->ListTitles, "2");
 
   // Re-filed under another category and artist: rows move, names are trimmed copies.
@@ -530,7 +537,7 @@ TEST(Store, ChangesReachTheGridsSummariesAndAlbums) {
   ASSERT_TRUE(c.DM.ChangeTune(2, false, artist, other, "Renamed"));
   EXPECT_EQ(real.Keys(), (std::vector<int32_t>{1, 3}));
   EXPECT_EQ(moved.Keys(), (std::vector<int32_t>{2}));
-  EXPECT_EQ(c.Area.Page(other)->Summary, SummaryLine(1, 2, 102));
+  EXPECT_EQ(c.Area.Page(other)->Summary, "1 title  ---  0:02  ---  0kb");
   TTuneRec t;
   c.Store().FindById(2, t);
   EXPECT_EQ(t.CategoryName, "Other");
@@ -541,16 +548,11 @@ TEST(Store, ChangesReachTheGridsSummariesAndAlbums) {
   EXPECT_EQ(album->FGrid.Rows[1].AlbumKey, 4);
 
   // Unknown category or artist: a message and no change.
-  std::vector<std::string> boxes;
-  SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
-    boxes.push_back(text);
-    return IDOK;
-  });
+  c.Host.Messages.clear();
   EXPECT_FALSE(c.DM.ChangeTune(2, false, artist, 77, "x"));
   EXPECT_FALSE(c.DM.ChangeTune(2, false, 55, other, "x"));
-  SetMessageBoxHook(nullptr);
-  EXPECT_EQ(boxes, (std::vector<std::string>{"New category for CK = 77 not found",
-                                             "New performer for PK = 55 not found"}));
+  EXPECT_EQ(c.Host.Messages, (std::vector<std::string>{"New category for CK = 77 not found",
+                                                       "New performer for PK = 55 not found"}));
 
   EXPECT_TRUE(c.Store().SetDuration(3725, 1));
   EXPECT_EQ(real.Rows[0].TimeText, "1:02:05");
@@ -586,7 +588,7 @@ TEST(Store, FillingPutsEveryLiveTitleInItsGridsInFileOrder) {
   EXPECT_EQ(c.Host.Statuses, (std::vector<std::string>{"Loading database...", "Done"}));
   EXPECT_EQ(c.Host.ProgressMax, 44);
   EXPECT_FALSE(c.Host.ProgressShown);
-  EXPECT_EQ(c.Area.Page(other)->Summary, SummaryLine(1, 20, 120));
+  EXPECT_EQ(c.Area.Page(other)->Summary, "1 title  ---  0:20  ---  0kb");
   // Category grids take the all-titles grid's widths, one column along.
   c.Area.All.Widths[3] = 77;
   c.Cats.EndUpdateAll();
@@ -597,8 +599,9 @@ TEST(Store, SummaryLines) {
   EXPECT_EQ(SummaryLine(0, 0, 0), "0 titles  ---  0:00  ---  0kb");
   EXPECT_EQ(SummaryLine(1, 59, 999), "1 title  ---  0:59  ---  1kb");
   EXPECT_EQ(SummaryLine(2, 60, 400), "2 titles  ---  1:00  ---  0kb");
-  std::string sep = FormatThousands(1000).substr(1, FormatThousands(1000).size() - 4);
-  EXPECT_EQ(SummaryLine(12, 3725, 1234567), "12 titles  ---  1:02:05  ---  1" + sep + "235kb");
+  EXPECT_EQ(SummaryLine(1, 3600, 1500), "1 title  ---  1:00:00  ---  2kb");
+  EXPECT_EQ(SummaryLine(12, 3725, 1234567),
+            "12 titles  ---  1:02:05  ---  1" + ThousandsSeparator() + "235kb");
 }
 
 TEST(Store, ExportingATitleGoesThroughTheZipOperations) {

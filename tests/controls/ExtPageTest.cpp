@@ -253,3 +253,35 @@ TEST(ExtPage, AFailingTabDrawReachesTheHandlerAndTheOtherTabsStillDraw) {
   f.ClickTab(2);
   EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[2]);
 }
+
+TEST(ExtPageMultiLine, TabsThatDoNotFitWrapOntoRowsAndThePagesMoveBelowThem) {
+  TPageFixture f;
+  f.Pages->SetTabWidth(0);
+  f.Pages->SetTabHeight(0);
+  for (const char* caption : {"Classical", "Country", "Dance", "Folk", "Jazz", "Marches",
+                              "Ragtime", "Rock and roll", "Waltzes"}) {
+    auto* sheet = new TTabSheet(&f.Form);
+    sheet->SetCaption(caption);
+    sheet->SetPageControl(f.Pages);
+  }
+  ProcessMessages();
+  HWND w = f.Pages->Handle();
+  ASSERT_EQ(SendMessageA(w, TCM_GETROWCOUNT, 0, 0), 1) << "one row, the others scroll";
+  int oneRowTop = f.Sheet[0]->Top();
+  f.Pages->SetMultiLine(true);
+  ProcessMessages();
+  int rows = static_cast<int>(SendMessageA(w, TCM_GETROWCOUNT, 0, 0));
+  EXPECT_GE(rows, 2);
+  // Every tab lies inside the control, and the pages start below the last row.
+  for (int tab = 0; tab < f.Pages->TabCount(); ++tab) {
+    RECT r = f.Pages->TabRect(tab);
+    EXPECT_GE(r.left, 0) << tab;
+    EXPECT_LE(r.right, f.Pages->Width()) << tab;
+    EXPECT_LE(r.bottom, f.Sheet[0]->Top()) << tab;
+  }
+  EXPECT_GT(f.Sheet[0]->Top(), oneRowTop);
+  f.Pages->SetMultiLine(false);
+  ProcessMessages();
+  EXPECT_EQ(SendMessageA(w, TCM_GETROWCOUNT, 0, 0), 1);
+  EXPECT_EQ(f.Sheet[0]->Top(), oneRowTop);
+}

@@ -208,10 +208,14 @@ TEST_F(GridFixture, ShiftCtrlAndPlainPressesSelectTheRightRows) {
   grid.KeyMovedTo(8, false);
   EXPECT_EQ(SelectedRows(grid), std::vector<int>({8}));
   EXPECT_EQ(grid.TopRow(), 5) << "the new row scrolled into view";
+  // The keys never moved the anchor: Shift extends from the row last pressed (5).
+  EXPECT_EQ(grid.AnchorRow(), 5);
+  grid.KeyMovedTo(9, true);
+  EXPECT_EQ(SelectedRows(grid), std::vector<int>({5, 6, 7, 8, 9}));
   // Presses outside the data rows are ignored.
   grid.PressRow(0, false, false);
   grid.PressRow(99, true, false);
-  EXPECT_EQ(SelectedRows(grid), std::vector<int>({8}));
+  EXPECT_EQ(SelectedRows(grid), std::vector<int>({5, 6, 7, 8, 9}));
 }
 
 TEST(GridDrag, AlbumRowsDroppedAnywhereLoseAndDoubleNoKey) {

@@ -1,10 +1,12 @@
-// A second start hands its command line to the first through an atom and a window message.
+// A second start hands its command line to the first through an atom and a window message, and
+// does not hang on a first instance that does not answer.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "Guard.h"
 #include "Messages.h"
 #include "OnceOnly.h"
 #include "SysUtils.h"
+#include <thread>
 
 namespace {
 
@@ -190,4 +192,33 @@ TEST(ReceiveInstanceParams, JoinedTextIsCutTo255AndSurvivesTheAtom) {
   auto lines = Receive(2, atom);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1].second, std::string(53, 'y'));
+}
+
+TEST(HandToInstance, AFirstInstanceThatDoesNotAnswerNeitherHangsTheStartNorKeepsTheAtom) {
+  // A window whose thread has stopped taking messages, as a hung first instance's.
+  std::string cls = "THungMaster" + std::to_string(GetCurrentProcessId());
+  HANDLE made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HWND hung = nullptr;
+  std::thread owner([&] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = cls.c_str();
+    RegisterClassA(&wc);
+    hung = CreateWindowA(cls.c_str(), "hung", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+    SetEvent(made);
+    WaitForSingleObject(release, INFINITE); // no message is taken meanwhile
+    if (hung) DestroyWindow(hung);
+  });
+  ASSERT_EQ(WaitForSingleObject(made, 10000), WAIT_OBJECT_0);
+  ASSERT_NE(hung, nullptr);
+  std::string text = "Phung" + std::to_string(GetTickCount()) + ".mid";
+  EXPECT_EQ(HandToInstance(hung, {text}, 500), THandOffResult::NoAnswer);
+  EXPECT_EQ(GlobalFindAtomA(text.c_str()), 0) << "the atom that was not taken is deleted";
+  SetEvent(release);
+  owner.join();
+  CloseHandle(made);
+  CloseHandle(release);
 }

@@ -456,7 +456,8 @@ TEST_F(Import, ABoxOverTheArchiveWindowIsOwnedByIt) {
       PostMessageA(box, WM_CLOSE, 0, 0);
     };
     probe.SetEnabled(true);
-    FForm->ShowMessageBox("A box while the archive window is up", mbkError, 0, mbbOK);
+    FForm->ShowMessageBox("A box while the archive window is up", TMessageKind::Error, 0,
+                          TMessageButtons::OK);
     result = "OK";
   };
   FAnswers.Push([](TModalRequest&) { return mrRunModal; }); // the archive window

@@ -7,6 +7,7 @@
 #include "IniFiles.h"
 #include "MainCodeD2.h"
 #include "Messages.h"
+#include "PlayerRegistry.h"
 #include "Registry.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
@@ -74,7 +75,7 @@ TEST_F(MainWindow, StartUpPreparesWorkFoldersDocumentTypeAndAsksOnFirstRun) {
   WriteFileBytes(FDir / "BackUp\\Music.dex", "x");
   FAnswers.Push(IDNO);
   FAnswers.Push(IDNO);
-  bool wasDefault = IsDefaultMIDIPlayer();
+  TPlayerRegistry formerPlayer("midfile"); // another program is the default player
   Start();
 
   for (const char* name : WorkFolderNames)
@@ -95,17 +96,22 @@ TEST_F(MainWindow, StartUpPreparesWorkFoldersDocumentTypeAndAsksOnFirstRun) {
   EXPECT_TRUE(FForm->FirstRun());
   EXPECT_TRUE(FForm->CommandsEnabled());
   EXPECT_TRUE(StartUpDone);
-  std::vector<std::string> asked = AskedTexts();
-  ASSERT_GE(asked.size(), 1u);
-  EXPECT_EQ(asked[0], ScanQuestion);
-  if (!wasDefault && !IsDefaultMIDIPlayer()) {
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[1], DefaultQuestion);
-  }
+  EXPECT_EQ(AskedTexts(), (std::vector<std::string>{ScanQuestion, DefaultQuestion}));
+  EXPECT_FALSE(IsDefaultMIDIPlayer()) << "No leaves the former player";
   // First run: 585 x 400, centred on the screen.
   EXPECT_EQ(FForm->Width(), 585);
   EXPECT_EQ(FForm->Height(), 400);
   EXPECT_EQ(FForm->Left(), (GetSystemMetrics(SM_CXSCREEN) - 585) / 2);
+}
+
+TEST_F(MainWindow, AFirstRunAsTheDefaultPlayerAsksOnlyToScan) {
+  FAnswers.Push(IDNO);
+  TPlayerRegistry player(DocTypeName);
+  Start();
+  EXPECT_TRUE(FForm->FirstRun());
+  EXPECT_EQ(AskedTexts(), std::vector<std::string>{ScanQuestion});
+  EXPECT_FALSE(FForm->MIDIdefault->Enabled());
+  EXPECT_TRUE(FForm->MIDIrestore->Enabled());
 }
 
 TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {

@@ -2,6 +2,9 @@
 // as a user would, and a second start handing its command line to the first.
 #include <gtest/gtest.h>
 #include "DataCodeD2.h"
+#include "FileAssoc.h"
+#include "MainCodeD2.h"
+#include "PlayerRegistry.h"
 #include "PreparedCatalogue.h"
 #include <windows.h>
 #include "IniFiles.h"
@@ -90,35 +93,40 @@ public:
     return PumpUntil([&] { return MainWindow() != nullptr || Ended(); }, 120000) && !Ended();
   }
 
-  // Answers every message box with No (recording its text); once at least the expected number of
-  // questions came and the window has been quiet for a while, closes it as a user would and waits
-  // for the process to end. (A slow start-up must not be mistaken for a quiet one.)
-  bool AnswerAndClose(size_t expectedQuestions = 0) {
-    DWORD quietSince = GetTickCount();
+  // Answers the message boxes in turn with the given buttons (No when the list has run out),
+  // recording their captions; once the program marks its start-up as done (its questions all
+  // answered), closes it as a user would and waits for the process to end.
+  bool AnswerAndClose(const std::vector<const char*>& buttons = {}) {
     bool closeSent = false;
     return PumpUntil(
         [&] {
           if (Ended()) return true;
           if (HWND box = FindProcessWindow(Pid(), "TMessageForm")) {
-            // The message boxes are the program's own forms: note the caption, press No.
+            // The message boxes are the program's own forms: note the caption, press a button.
             char caption[256] = {};
             GetWindowTextA(box, caption, sizeof caption);
-            if (FAsked.empty() || FAsked.back().second != box) FAsked.emplace_back(caption, box);
-            HWND button = FindButton(box, "&No");
+            if (FAsked.empty() || FAsked.back().second != box) {
+              FAsked.emplace_back(caption, box);
+              FPress = FAsked.size() <= buttons.size() ? buttons[FAsked.size() - 1] : "&No";
+            }
+            HWND button = FindButton(box, FPress);
             if (!button) button = FindButton(box, "OK");
             if (button) PostMessageA(button, BM_CLICK, 0, 0);
-            quietSince = GetTickCount();
             return false;
           }
           HWND main = MainWindow();
-          if (!closeSent && main && IsWindowEnabled(main) && FAsked.size() >= expectedQuestions &&
-              GetTickCount() - quietSince > 1500) {
+          if (!closeSent && main && StartUpDone()) {
             PostMessageA(main, WM_CLOSE, 0, 0);
             closeSent = true;
           }
           return false;
         },
         180000, 20);
+  }
+  // The program's own mark: start-up has ended, the questions of a start included.
+  bool StartUpDone() const {
+    HWND main = MainWindow();
+    return main && GetPropA(main, StartUpDoneProperty) != nullptr;
   }
   std::vector<std::string> Asked() const {
     std::vector<std::string> texts;
@@ -129,6 +137,7 @@ public:
 
 private:
   bool FStarted = false;
+  const char* FPress = "&No";
   PROCESS_INFORMATION FInfo{};
   std::vector<std::pair<std::string, HWND>> FAsked;
 };
@@ -152,19 +161,19 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
   WriteFileBytes(FDir / "TempTrash\\kept.mid", "x");
   WriteFileBytes(FDir / "BackUp\\Music.dax", "x");
   WriteFileBytes(FDir / "AInternal.MID", "MThd");
+  // Another program is the default player: the first run asks to scan, then to take its place;
+  // No to the first and Yes to the second makes Tonalbrook the default player.
+  TPlayerRegistry formerPlayer("midfile");
   {
     TRunningProgram run(FDir.Path(), "");
     ASSERT_TRUE(run.Started());
     ASSERT_TRUE(run.WaitForMainWindow());
-    ASSERT_TRUE(run.AnswerAndClose(1));
+    ASSERT_TRUE(run.AnswerAndClose({"&No", "&Yes"}));
     EXPECT_EQ(run.ExitCode(), 0u);
-    // The scan question and, unless the program already is the default player, the
-    // default-player question (their texts are checked in this process's own tests).
-    std::vector<std::string> asked = run.Asked();
-    EXPECT_GE(asked.size(), 1u);
-    EXPECT_LE(asked.size(), 2u);
-    for (const std::string& caption : asked)
-      EXPECT_EQ(caption, "Confirm");
+    // The two questions, then the note that the program is the default player now.
+    EXPECT_EQ(run.Asked(), (std::vector<std::string>{"Confirm", "Confirm", "Information"}));
+    EXPECT_TRUE(IsDefaultMIDIPlayer()) << "the second question was the default player's";
+    EXPECT_EQ(ReadFileBytes(FDir / OldMidKeyFile), "midfile\r\n");
   }
   for (const char* name : {"TempTune", "TempZips", "TempMail", "TempTrash", "BackUp"})
     EXPECT_TRUE(DirectoryExists(FDir / name)) << name;
@@ -172,6 +181,9 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
   EXPECT_FALSE(FileExists(FDir / "TempTrash\\S.dat"));
   EXPECT_TRUE(FileExists(FDir / "TempTrash\\kept.mid"));
   EXPECT_TRUE(FileExists(FDir / "BackUp\\Music.dax"));
+  EXPECT_EQ(ReadFileBytes(FDir / "QXmidiX.ico"),
+            ReadFileBytes(WinPath(EnvVar("TB_SOURCE_DIR") + "/app/res/Tonalbrook.ico")))
+      << "the document type's icon, written from the program's own";
   EXPECT_FALSE(FileExists(FDir / "AInternal.MID")) << "the play file is deleted at shutdown";
   ASSERT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
   {
@@ -189,8 +201,48 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
   TRunningProgram again(FDir.Path(), "");
   ASSERT_TRUE(again.Started());
   ASSERT_TRUE(again.WaitForMainWindow());
-  ASSERT_TRUE(again.AnswerAndClose(1));
-  EXPECT_EQ(again.Asked().size(), 1u);
+  ASSERT_TRUE(again.AnswerAndClose());
+  EXPECT_EQ(again.Asked(), std::vector<std::string>{"Confirm"});
+}
+
+TEST_F(ProgramRun, AFirstRunAsTheDefaultPlayerAlreadyAsksOnlyToScan) {
+  TPlayerRegistry player(DocTypeName);
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_EQ(run.Asked(), std::vector<std::string>{"Confirm"});
+  EXPECT_FALSE(FileExists(FDir / OldMidKeyFile));
+}
+
+TEST_F(ProgramRun, StartsMadeAtTheSameMomentLeaveOneInstance) {
+  // As when several files are opened at once from the shell.
+  std::vector<std::unique_ptr<TRunningProgram>> runs;
+  for (const char* name : {"a.mid", "b.mid", "c.mid"})
+    runs.push_back(std::make_unique<TRunningProgram>(FDir.Path(), "P" + FDir.Path() + name));
+  for (auto& run : runs)
+    ASSERT_TRUE(run->Started());
+  auto ended = [&] {
+    int n = 0;
+    for (auto& run : runs)
+      n += run->Ended() ? 1 : 0;
+    return n;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return ended() == 2; }, 120000)) << ended() << " ended";
+  TRunningProgram* survivor = nullptr;
+  for (auto& run : runs)
+    if (run->Ended())
+      EXPECT_EQ(run->ExitCode(), 0u) << "a later start hands over and ends";
+    else
+      survivor = run.get();
+  ASSERT_NE(survivor, nullptr);
+  ASSERT_TRUE(survivor->WaitForMainWindow());
+  ASSERT_TRUE(PumpUntil([&] { return survivor->StartUpDone() || survivor->Ended(); }, 60000));
+  EXPECT_EQ(ended(), 2) << "the one instance runs on";
+  ASSERT_TRUE(survivor->AnswerAndClose());
+  EXPECT_TRUE(survivor->Asked().empty()) << "starts with parameters ask nothing";
+  EXPECT_EQ(survivor->ExitCode(), 0u);
 }
 
 TEST_F(ProgramRun, MinimisedStartAndASecondStartHandingOverItsCommandLine) {
@@ -217,6 +269,8 @@ TEST_F(ProgramRun, MinimisedStartAndASecondStartHandingOverItsCommandLine) {
 }
 
 TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
+  // The program is the default player already: each start asks only to scan.
+  TPlayerRegistry player(DocTypeName);
   TPrepared cat = PrepareCatalogue(FDir.Path());
   ASSERT_GE(cat.Keys.size(), 3u);
   // The program writes its lists at shutdown: gone before, there again after.
@@ -239,7 +293,8 @@ TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
         },
         30000))
         << start;
-    ASSERT_TRUE(run.AnswerAndClose(1)); // the reminder to scan
+    ASSERT_TRUE(run.AnswerAndClose()); // No to the reminder to scan
+    EXPECT_EQ(run.Asked(), std::vector<std::string>{"Confirm"}) << start;
     EXPECT_EQ(run.ExitCode(), 0u);
     EXPECT_TRUE(FileExists(FDir / "Albums_A.dex")) << start;
     TMyDB db;

@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 #include "MasterBase.h"
 #include "Menus.h"
+#include "MessageBox.h"
 #include "Messages.h"
 #include "MsgDlg.h"
 
@@ -136,29 +137,37 @@ TEST(InputDialog, OkTakesTheTypedTextCancelKeepsIt) {
 TEST(MasterMessageBox, AnswersForEachButtonSetKindAndTextAsGiven) {
   TModalAnswers answers;
   TMasterFrmBase master(nullptr);
+  using K = TMessageKind;
+  using B = TMessageButtons;
   struct TCase {
-    int Kind;
-    uint16_t Buttons;
+    TMessageKind Kind;
+    TMessageButtons Buttons;
     int Press;
-    int Expected;
+    int Expected; // the answer's number, as callers outside the program know it
     const char* Caption;
     std::vector<int> Ids;
   };
   const TCase cases[] = {
-      {3, mbbYes | mbbNo | mbbHelp, mrYes, 6, "Confirm", {IDYES, IDNO}},
-      {3, mbbYes | mbbNo | mbbHelp, mrNo, 7, "Confirm", {IDYES, IDNO}},
-      {0, mbbOK | mbbCancel, mrOk, 1, "Warning", {IDOK, IDCANCEL}},
-      {0, mbbOK | mbbCancel, mrCancel, 2, "Warning", {IDOK, IDCANCEL}},
-      {1, mbbOK, mrOk, 1, "Error", {IDOK}},
-      {2, mbbYes | mbbNo | mbbCancel, mrCancel, 2, "Information", {IDYES, IDNO, IDCANCEL}},
-      {0, mbbAbort, mrAbort, 3, "Warning", {IDABORT}},
-      {2, 0, mrOk, 1, "Information", {IDOK}}, // no button given: OK, so the box can close
+      {K::Confirmation, B::Yes | B::No | B::Help, mrYes, 6, "Confirm", {IDYES, IDNO}},
+      {K::Confirmation, B::Yes | B::No | B::Help, mrNo, 7, "Confirm", {IDYES, IDNO}},
+      {K::Warning, B::OK | B::Cancel, mrOk, 1, "Warning", {IDOK, IDCANCEL}},
+      {K::Warning, B::OK | B::Cancel, mrCancel, 2, "Warning", {IDOK, IDCANCEL}},
+      {K::Error, B::OK, mrOk, 1, "Error", {IDOK}},
+      {K::Information,
+       B::Yes | B::No | B::Cancel,
+       mrCancel,
+       2,
+       "Information",
+       {IDYES, IDNO, IDCANCEL}},
+      {K::Warning, B::Abort, mrAbort, 3, "Warning", {IDABORT}},
+      {K::Information, B::None, mrOk, 1, "Information", {IDOK}}, // none given: OK, so it can close
   };
   for (const TCase& c : cases) {
     TSeen seen;
     answers.Push(Answer(c.Press, seen));
-    int got = master.ShowMessageBox("Could not read C:\\Music\\new.mid", c.Kind, 0, c.Buttons);
-    EXPECT_EQ(got, c.Expected) << c.Caption << " " << c.Buttons;
+    TMessageAnswer got =
+        master.ShowMessageBox("Could not read C:\\Music\\new.mid", c.Kind, 0, c.Buttons);
+    EXPECT_EQ(static_cast<int>(got), c.Expected) << c.Caption << " " << c.Press;
     EXPECT_EQ(seen.Caption, c.Caption);
     EXPECT_EQ(seen.Text, "Could not read C:\\Music\\new.mid");
     EXPECT_EQ(seen.Ids, c.Ids);
@@ -179,8 +188,10 @@ TEST(MasterMessageBox, ExceptionHandlerAndTraceBox) {
   EXPECT_EQ(answers.Asked().size(), 1u);
   auto* menu = new TMainMenu(&master);
   auto* debug = new TMenuItem(&master);
-  debug->SetName("DEBUGMODE1");
   menu->Items().Add(debug);
+  master.SetTraceItem(debug);
+  master.DebugTrace("silent"); // not ticked
+  EXPECT_EQ(answers.Asked().size(), 1u);
   debug->SetChecked(true);
   master.DebugTrace("step 4");
   ASSERT_EQ(answers.Asked().size(), 2u);
@@ -191,15 +202,15 @@ TEST(MasterMessageBox, ExceptionHandlerAndTraceBox) {
 TEST(MasterBusyState, DisablesCommandsAndAGuardReenablesThemAfterAnException) {
   TMasterFrmBase master(nullptr);
   master.SetBounds(10, 10, 500, 300);
-  auto make = [&](const char* name) {
+  auto make = [&] {
     auto* b = new TBitBtn(&master);
-    b->SetName(name);
     b->SetParent(&master);
     return b;
   };
-  TBitBtn* newAlb = make("NewAlb");
-  TBitBtn* back = make("Back");
-  TBitBtn* next = make("PlayNext");
+  TBitBtn* newAlb = make();
+  TBitBtn* back = make();
+  TBitBtn* next = make();
+  TBitBtn* play = make(); // not a command of the busy state
   auto* menu = new TMainMenu(&master);
   auto* albums = new TMenuItem(&master);
   albums->SetCaption("&Albums");
@@ -208,6 +219,10 @@ TEST(MasterBusyState, DisablesCommandsAndAGuardReenablesThemAfterAnException) {
   other->SetCaption("&Player");
   menu->Items().Add(other);
   master.SetMenu(menu);
+  master.SetBusyParts({{newAlb}, {back, next}, {albums}});
+  // The parts are known by themselves, not by their names or captions.
+  albums->SetCaption("Al&ben");
+  other->SetCaption("&Albums");
   TMidiMode mode = mdStopped;
   master.PlayerMode = [&] { return mode; };
 
@@ -216,6 +231,7 @@ TEST(MasterBusyState, DisablesCommandsAndAGuardReenablesThemAfterAnException) {
   EXPECT_FALSE(back->Enabled());
   EXPECT_FALSE(albums->Enabled());
   EXPECT_TRUE(other->Enabled());
+  EXPECT_TRUE(play->Enabled());
   EXPECT_EQ(master.Cursor(), crHourGlass);
   master.EnableCommands();
   EXPECT_TRUE(newAlb->Enabled());
@@ -243,4 +259,37 @@ TEST(MasterBusyState, DisablesCommandsAndAGuardReenablesThemAfterAnException) {
   master.CenterOverMainWindow(child);
   EXPECT_EQ(child.Left(), 10 + (500 - 101) / 2);
   EXPECT_EQ(child.Top(), 10 + (300 - 51) / 2);
+}
+
+TEST(MasterMessageBox, APlainSystemBoxShowsTheKindAndTheButtonsOffered) {
+  struct TCase {
+    TMessageKind Kind;
+    TMessageButtons Buttons;
+    int Press;
+    unsigned Flags;
+    TMessageAnswer Expected;
+  };
+  using K = TMessageKind;
+  using B = TMessageButtons;
+  const TCase cases[] = {
+      {K::Confirmation, B::Yes | B::No | B::Help, IDNO, MB_ICONQUESTION | MB_YESNO,
+       TMessageAnswer::No},
+      {K::Warning, B::Yes | B::No | B::Cancel, IDCANCEL, MB_ICONWARNING | MB_YESNOCANCEL,
+       TMessageAnswer::Cancel},
+      {K::Information, B::OK | B::Cancel, IDOK, MB_ICONINFORMATION | MB_OKCANCEL,
+       TMessageAnswer::OK},
+      // A lone Cancel or Abort shows as OK and answers the button that was offered.
+      {K::Error, B::Cancel, IDOK, MB_ICONERROR | MB_OK, TMessageAnswer::Cancel},
+      {K::Warning, B::Abort, IDOK, MB_ICONWARNING | MB_OK, TMessageAnswer::Abort},
+  };
+  for (const TCase& c : cases) {
+    unsigned flags = 0;
+    SetMessageBoxHook([&](const std::string&, const std::string&, unsigned f) {
+      flags = f;
+      return c.Press;
+    });
+    EXPECT_EQ(PlainMessageBox("text", "Tonalbrook", c.Kind, c.Buttons), c.Expected);
+    EXPECT_EQ(flags, c.Flags);
+  }
+  SetMessageBoxHook(nullptr);
 }

@@ -107,8 +107,12 @@ TEST(MidiPlayerWine, OpensACorpusFileOnTheMapperReportsItsLengthAndCloses) {
   // The sequencer runs to the end of the last track, the reader to the last channel event.
   EXPECT_NEAR(player.Length() / 1000.0, readerSeconds, 1.0 + readerSeconds * 0.02);
   EXPECT_EQ(player.GetLength(), player.Length());
-  TMidiMode mode = player.GetMode();
-  EXPECT_TRUE(mode == mdStopped || mode == mdOpen || mode == mdNotReady) << mode;
+  // Wine's sequencer, with no MIDI output on this machine: opened it is stopped; played it
+  // reports playing and never advances.
+  EXPECT_EQ(player.GetMode(), mdStopped);
+  player.Play();
+  EXPECT_EQ(player.GetMode(), mdPlaying);
+  EXPECT_EQ(player.GetPosition(), 0);
   player.Close();
   EXPECT_EQ(player.DeviceId(), -1);
   EXPECT_EQ(player.GetMode(), mdNotReady);

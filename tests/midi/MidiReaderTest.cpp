@@ -240,6 +240,30 @@ TEST(MidiCorpus, TruncatedAndMutatedCopiesEndAsMidiDataErrors) {
   EXPECT_GT(refused, runs / 3);
 }
 
+TEST(MidiCorpus, DamagedCopiesAreReadOrRefusedAsTheOracleReadsTheFormat) {
+  std::string folder = OracleDir("midi_duration");
+  std::ifstream in(folder + "damaged.tsv");
+  TMidiData data;
+  int copies = 0, refused = 0;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream f(line);
+    std::string name;
+    int64_t expected = 0;
+    std::getline(f, name, '\t');
+    f >> expected;
+    SCOPED_TRACE(name);
+    TLoad r = Load(folder + "damaged\\" + name, data);
+    EXPECT_EQ(r.Error.rfind("NOT", 0), std::string::npos) << r.Error;
+    EXPECT_EQ(r.Ok ? r.Ms : -1, expected) << r.Error;
+    ++copies;
+    if (expected < 0) ++refused;
+  }
+  EXPECT_GT(copies, 1000);
+  EXPECT_GT(refused, copies / 3);
+  EXPECT_LT(refused, copies);
+}
+
 TEST(MidiMalformed, EveryFaultEndsAsMidiDataWithItsMessage) {
   std::string note = Bytes({0, 0x90, 60, 100});
   std::string big(65535, 'x');

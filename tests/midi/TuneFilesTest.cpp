@@ -192,18 +192,19 @@ TEST(TuneFilesCopy, SameFileInAnotherSpellingIsRefusedAndKept) {
   TScratchDir dir("copy");
   WriteFileBytes(dir / "Song.mid", "MThd and more");
   std::string shown;
-  int kind = -1, buttons = -1;
-  tunes.OnMessageBox = [&](const std::string& t, int k, int, int b) {
+  TMessageKind kind = TMessageKind::Information;
+  TMessageButtons buttons = TMessageButtons::None;
+  tunes.OnMessageBox = [&](const std::string& t, TMessageKind k, int, TMessageButtons b) {
     shown = t;
     kind = k;
     buttons = b;
-    return 2;
+    return TMessageAnswer::Cancel;
   };
   std::string other = dir / "SONG.MID";
   EXPECT_FALSE(tunes.CopyTuneFile(dir / "Song.mid", other));
   EXPECT_EQ(shown, "Cannot copy " + dir / "Song.mid" + " to itself !");
-  EXPECT_EQ(kind, 1);
-  EXPECT_EQ(buttons, 8);
+  EXPECT_EQ(kind, TMessageKind::Error);
+  EXPECT_EQ(buttons, TMessageButtons::Cancel);
   EXPECT_EQ(ReadFileBytes(dir / "Song.mid"), "MThd and more");
   ForceDirectories(dir / "sub\\");
   EXPECT_FALSE(tunes.CopyTuneFile(dir / "Song.mid", dir / "sub\\..\\song.mid"));

@@ -1,148 +1,181 @@
-"""Durations of the MIDI corpus, computed independently over the raw bytes, plus mido's view.
+"""Durations of the MIDI corpus and of damaged copies of it, read from the file format itself, plus
+mido's view of the corpus.
 
-Writes OUTDIR/durations.tsv: corpus-relative path, our rules' duration in ms (-1 when the file is
-refused), mido's MidiFile.length in ms (-1 when mido refuses it), whether the two measure the
-same span (see mido_comparison) and how many ms ours may fall short of mido's there.
+Writes OUTDIR/durations.tsv: corpus-relative path, the duration in ms by the catalogue's timing
+rules (-1 when the file is refused), mido's MidiFile.length in ms (-1 when mido refuses it),
+whether the two measure the same span (see mido_comparison) and how many ms ours may fall short
+of mido's there. Writes OUTDIR/damaged/NNNN.mid, copies of corpus files cut at the edges of their
+chunks and events or with bytes overwritten, and OUTDIR/damaged.tsv: file name and the duration
+in ms or -1.
+
+The file is read as the Standard MIDI File format lays it out: a chunk is a four-letter type and
+a 32-bit big-endian length, and must fit in the file; a track chunk is a run of events, each a
+variable-length delta time (seven bits a byte, at most four bytes) and a message whose length
+follows from its status byte (a data byte in place of a status repeats the last channel status).
+Beyond the format, the catalogue's reader documents these rules, taken here as given:
+- only the header's count of track chunks is read, and each must be "MTrk";
+- at most 256 tracks, a division other than 0, and running status survives system exclusive and
+  meta events;
+- a system exclusive block not ending in F7 must be continued by an F7 block next;
+- nothing may follow the end-of-track meta event in its chunk;
+- statuses F1 to FE other than F7 and FF carry no data; data bytes are taken as they come;
+- an event holds at most 65535 bytes (a meta event: its type and up to 65534), a track at most
+  1048576 // 11 events (counting the end-of-track event added when missing), and times stay
+  below 2**31 ticks.
 """
 import os
+import random
 import sys
 
+MAX_TRACKS = 256
 MAX_EVENTS = 1048576 // 11
+MAX_TICK = 0x7FFFFFFF
+CHANNEL_DATA_BYTES = {0x8: 2, 0x9: 2, 0xA: 2, 0xB: 2, 0xC: 1, 0xD: 1, 0xE: 2}
 
 
 class Refused(Exception):
     pass
 
 
-def varlen(data, pos):
-    value = 0
-    for _ in range(4):
-        if pos >= len(data):
-            raise Refused("end")
-        b = data[pos]
-        pos += 1
-        value = (value << 7) | (b & 0x7F)
-        if not b & 0x80:
-            return value, pos
-    raise Refused("varlen")
+class Cursor:
+    """Bytes read front to back; running past the end refuses the file."""
+
+    def __init__(self, data, start=0, end=None):
+        self.data, self.pos = data, start
+        self.end = len(data) if end is None else end
+
+    def left(self):
+        return self.end - self.pos
+
+    def take(self, n):
+        if n > self.left():
+            raise Refused("truncated")
+        piece = self.data[self.pos:self.pos + n]
+        self.pos += n
+        return piece
+
+    def byte(self):
+        return self.take(1)[0]
+
+    def quantity(self):
+        """A variable-length quantity: at most four bytes, the last with bit 7 clear."""
+        value = 0
+        for _ in range(4):
+            b = self.byte()
+            value = value << 7 | b & 0x7F
+            if b < 0x80:
+                return value
+        raise Refused("quantity longer than four bytes")
 
 
-def parse_track(data):
-    """Events as (tick, status, payload): payload is the meta (type, bytes) or data bytes."""
-    pos, tick, running, sysex_open, saw_end = 0, 0, 0, False, False
-    events = []
-    while pos < len(data):
-        if saw_end:
-            raise Refused("after end of track")
-        delta, pos = varlen(data, pos)
+def header_and_tracks(smf):
+    """The division and the header's count of track chunks as (offset of the body, body)."""
+    c = Cursor(smf)
+    if c.left() < 4 or c.take(4) != b"MThd":
+        raise Refused("not a MIDI file")
+    length = int.from_bytes(c.take(4), "big")
+    if length < 6:
+        raise Refused("header too short")
+    header = c.take(length)
+    ntracks = int.from_bytes(header[2:4], "big")
+    division = int.from_bytes(header[4:6], "big")
+    if ntracks > MAX_TRACKS or division == 0:
+        raise Refused("header values")
+    bodies = []
+    for _ in range(ntracks):
+        if c.take(4) != b"MTrk":
+            raise Refused("not a track chunk")
+        length = int.from_bytes(c.take(4), "big")
+        bodies.append((c.pos, c.take(length)))
+    return division, bodies
+
+
+def messages(body):
+    """The track's events as (offset, delta, status, meta type or None, bytes after the status)."""
+    c = Cursor(body)
+    last_channel_status = None
+    while c.left():
+        start = c.pos
+        delta = c.quantity()
+        first = c.byte()
+        if first < 0x80:
+            if last_channel_status is None:
+                raise Refused("running status without a status")
+            status, data = last_channel_status, bytes([first])
+            data += c.take(CHANNEL_DATA_BYTES[status >> 4] - 1)
+        elif first == 0xFF:
+            mtype = c.byte()
+            data = c.take(c.quantity())
+            yield start, delta, first, mtype, data
+            continue
+        elif first in (0xF0, 0xF7):
+            status, data = first, c.take(c.quantity())
+        elif first > 0xF0:
+            status, data = first, b""
+        else:
+            status, data = first, c.take(CHANNEL_DATA_BYTES[first >> 4])
+            last_channel_status = first
+        yield start, delta, status, None, data
+
+
+def parse_track(body):
+    """Events as (tick, status, (meta type, bytes) or None), checked against the reader's rules."""
+    events, tick, ended, open_block = [], 0, False, False
+    for _, delta, status, mtype, data in messages(body):
+        if ended:
+            raise Refused("event after the end of track")
+        if open_block and status != 0xF7:
+            raise Refused("system exclusive block not continued")
         tick += delta
-        if tick > 0x7FFFFFFF:
-            raise Refused("tick")
-        if pos >= len(data):
-            raise Refused("end")
-        b = data[pos]
-        pos += 1
-        if sysex_open and b != 0xF7:
-            raise Refused("sysex")
-        if len(events) >= MAX_EVENTS:
-            raise Refused("events")
-        if b & 0x80:
-            status = b
-        elif running:
-            status = running
-        else:
-            raise Refused("running status")
-        if status in (0xF0, 0xF7):
-            n, pos = varlen(data, pos)
-            if n > len(data) - pos:
-                raise Refused("end")
-            body = data[pos:pos + n]
-            pos += n
-            if n > 0xFFFF:
-                raise Refused("long")
-            sysex_open = n == 0 or body[-1] != 0xF7
-            events.append((tick, status, None))
-        elif status == 0xFF:
-            if pos >= len(data):
-                raise Refused("end")
-            mtype = data[pos]
-            pos += 1
-            n, pos = varlen(data, pos)
-            if n > len(data) - pos:
-                raise Refused("end")
-            body = data[pos:pos + n]
-            pos += n
-            if n > 0xFFFE:
-                raise Refused("long")
-            if mtype == 0x2F:
-                saw_end = True
-            events.append((tick, status, (mtype, body)))
-        elif status > 0xF0:
-            events.append((tick, status, None))
-        else:
-            if b & 0x80:
-                if pos >= len(data):
-                    raise Refused("end")
-                pos += 1
-            if (status & 0xF0) in (0x80, 0x90, 0xA0, 0xB0, 0xE0):
-                if pos >= len(data):
-                    raise Refused("end")
-                pos += 1
-            if b & 0x80:
-                running = status
-            events.append((tick, status, None))
-    if not saw_end and len(events) + 1 > MAX_EVENTS:
-        raise Refused("events")
+        if tick > MAX_TICK:
+            raise Refused("time out of range")
+        if status == 0xFF:
+            if len(data) > 0xFFFE:
+                raise Refused("meta event too long")
+            ended = mtype == 0x2F
+        elif status in (0xF0, 0xF7):
+            if len(data) > 0xFFFF:
+                raise Refused("system exclusive block too long")
+            open_block = not data or data[-1] != 0xF7
+        events.append((tick, status, (mtype, data) if status == 0xFF else None))
+        if len(events) > MAX_EVENTS:
+            raise Refused("too many events")
+    if not ended and len(events) == MAX_EVENTS:
+        raise Refused("no room for the end of track")
     return events
 
 
 def riff_payload(raw):
     """The data chunk of a RIFF RMID file."""
-    if len(raw) < 12 or raw[8:12] != b"RMID":
+    c = Cursor(raw)
+    if c.take(4) != b"RIFF":
+        raise Refused("not RIFF")
+    size = int.from_bytes(c.take(4), "little")
+    form = Cursor(raw, c.pos, min(len(raw), c.pos + size))
+    if form.take(4) != b"RMID":
         raise Refused("form")
-    pos = 12
-    while pos + 8 <= len(raw):
-        size = int.from_bytes(raw[pos + 4:pos + 8], "little")
-        if raw[pos:pos + 4] == b"data":
-            return raw[pos + 8:pos + 8 + size]
-        pos += 8 + size + (size & 1)
+    while form.left() >= 8:
+        cid, n = form.take(4), int.from_bytes(form.take(4), "little")
+        if cid == b"data":
+            return form.take(n)
+        form.take(min(n + (n & 1), form.left()))
     raise Refused("data chunk")
 
 
-def duration_ms(raw):
-    if raw[:4] == b"RIFF":
-        raw = riff_payload(raw)
-    if raw[:4] != b"MThd" or len(raw) < 14:
-        raise Refused("id")
-    hsize = int.from_bytes(raw[4:8], "big")
-    if hsize < 6:
-        raise Refused("header size")
-    ntracks = int.from_bytes(raw[10:12], "big")
-    division = int.from_bytes(raw[12:14], "big")
-    pos = 8 + hsize
-    if pos > len(raw):
-        raise Refused("end")
-    if ntracks > 256 or division == 0:
-        raise Refused("header")
-    tracks = []
-    for _ in range(ntracks):
-        if pos + 8 > len(raw):
-            raise Refused("end")
-        if raw[pos:pos + 4] != b"MTrk":
-            raise Refused("MTrk")
-        size = int.from_bytes(raw[pos + 4:pos + 8], "big")
-        pos += 8
-        if pos + size > len(raw):
-            raise Refused("end")
-        tracks.append(parse_track(raw[pos:pos + size]))
-        pos += size
-    # Latest tick: per track the last event below F0, then the largest of them.
+def latest_channel_tick(tracks):
+    """Over all tracks, the tick of each track's last event below F0; 0 when there is none."""
     latest = 0
     for ev in tracks:
-        for tick, status, _ in reversed(ev):
-            if status < 0xF0:
-                latest = max(latest, tick)
-                break
+        ticks = [tick for tick, status, _ in ev if status < 0xF0]
+        if ticks:
+            latest = max(latest, ticks[-1])
+    return latest
+
+
+def duration_ms(raw, riff=False):
+    division, bodies = header_and_tracks(riff_payload(raw) if riff else raw)
+    tracks = [parse_track(body) for _, body in bodies]
+    latest = latest_channel_tick(tracks)
     # Tempo from the first track only, whole ms per quarter, integer division per segment.
     mpq, tempo_tick, ms_at_tempo = 500, 0, 0
     for tick, status, payload in tracks[0] if tracks else []:
@@ -152,7 +185,7 @@ def duration_ms(raw):
             us = int.from_bytes(payload[1][:3], "big")
             ms_at_tempo += (tick - tempo_tick) * mpq // division
             tempo_tick, mpq = tick, us // 1000
-    return (latest - tempo_tick) * mpq // division + ms_at_tempo, tracks
+    return (latest - tempo_tick) * mpq // division + ms_at_tempo, tracks, division
 
 
 def mido_comparison(tracks, division):
@@ -163,12 +196,7 @@ def mido_comparison(tracks, division):
     our result may fall short of mido's by the truncated microseconds of each quarter note and
     one millisecond per tempo segment.
     """
-    latest = 0
-    for ev in tracks:
-        for tick, status, _ in reversed(ev):
-            if status < 0xF0:
-                latest = max(latest, tick)
-                break
+    latest = latest_channel_tick(tracks)
     last_any = max((ev[-1][0] for ev in tracks if ev), default=0)
     other_tempo = any(s == 0xFF and p[0] == 0x51 for ev in tracks[1:] for _, s, p in ev)
     if other_tempo or last_any != latest:
@@ -184,17 +212,59 @@ def mido_comparison(tracks, division):
     return 1, bound
 
 
+def verdict(raw):
+    try:
+        return duration_ms(raw)[0]
+    except Refused:
+        return -1
+
+
+def edges(raw):
+    """Offsets where a chunk or an event of a readable file begins: cutting there or one byte
+    after leaves a file whose last piece is missing or incomplete."""
+    try:
+        _, bodies = header_and_tracks(raw)
+    except Refused:
+        return []
+    found = [8, 14]
+    for offset, body in bodies:
+        found += [offset - 8, offset]
+        try:
+            found += [offset + start for start, *_ in messages(body)]
+        except Refused:
+            pass
+    return found
+
+
+def damaged_copies(raw, rng):
+    """Copies cut at a few chunk and event edges, and copies with one to four bytes overwritten."""
+    copies = []
+    cuts = sorted(set(edges(raw)))
+    for cut in rng.sample(cuts, min(4, len(cuts))):
+        for at in (cut, cut + 1):
+            if 0 < at < len(raw):
+                copies.append(raw[:at])
+    for _ in range(6):
+        copy = bytearray(raw)
+        for _ in range(rng.randint(1, 4)):
+            copy[rng.randrange(len(copy))] = rng.randrange(256)
+        copies.append(bytes(copy))
+    return copies
+
+
 def main():
     out = sys.argv[1]
-    os.makedirs(out, exist_ok=True)
+    os.makedirs(os.path.join(out, "damaged"), exist_ok=True)
     root = os.environ.get("TB_CORPUS") or os.path.join(
         os.path.dirname(__file__), "..", "..", "build", "corpus", "files")
     try:
         import mido
     except ImportError:
         mido = None
-    lines = []
-    for dirpath, _, names in sorted(os.walk(root)):
+    rng = random.Random(20261207)
+    lines, damaged = [], []
+    for dirpath, dirs, names in sorted(os.walk(root)):
+        dirs.sort()
         for name in sorted(names):
             if name.startswith("."):
                 continue
@@ -202,9 +272,8 @@ def main():
             rel = os.path.relpath(path, root)
             raw = open(path, "rb").read()
             try:
-                ours, tracks = duration_ms(raw)
-                division = int.from_bytes(raw[12:14], "big") if raw[:4] == b"MThd" else 0
-                comparable, bound = mido_comparison(tracks, division) if division else (0, 0)
+                ours, tracks, division = duration_ms(raw, name.lower().endswith((".rmi", ".riff")))
+                comparable, bound = mido_comparison(tracks, division)
             except Refused:
                 ours, comparable, bound = -1, 0, 0
             theirs = -1
@@ -216,8 +285,16 @@ def main():
             if theirs < 0:
                 comparable = 0
             lines.append(f"{rel}\t{ours}\t{theirs}\t{comparable}\t{bound}\n")
+            if ours >= 0:
+                for copy in damaged_copies(raw, rng):
+                    copy_name = "%04d.mid" % len(damaged)
+                    with open(os.path.join(out, "damaged", copy_name), "wb") as f:
+                        f.write(copy)
+                    damaged.append(f"{copy_name}\t{verdict(copy)}\n")
     with open(os.path.join(out, "durations.tsv"), "w") as f:
         f.writelines(lines)
+    with open(os.path.join(out, "damaged.tsv"), "w") as f:
+        f.writelines(damaged)
 
 
 if __name__ == "__main__":

@@ -192,7 +192,7 @@ struct TAssocMenu {
   TComponent Owner{nullptr};
   TFileAssocCommands::TItems Items;
   std::vector<std::string> Boxes;
-  std::vector<int> Answers; // given in order; OK when none is left
+  std::vector<TMessageAnswer> Answers; // given in order; OK when none is left
   std::vector<std::string> Opened;
   intptr_t OpenResult = 42;
   std::unique_ptr<TFileAssocCommands> Commands;
@@ -202,10 +202,10 @@ struct TAssocMenu {
                              &Items.Normal1, &Items.Minimized1, &Items.Not1})
       *item = new TMenuItem(&Owner);
     Commands = std::make_unique<TFileAssocCommands>(Items, programPath);
-    Commands->ShowMessageBox = [this](const std::string& text, int, int, uint16_t) {
+    Commands->ShowMessageBox = [this](const std::string& text, TMessageKind, int, TMessageButtons) {
       Boxes.push_back(text);
-      if (Answers.empty()) return IDOK;
-      int a = Answers.front();
+      if (Answers.empty()) return TMessageAnswer::OK;
+      TMessageAnswer a = Answers.front();
       Answers.erase(Answers.begin());
       return a;
     };
@@ -230,12 +230,12 @@ TEST_F(FileAssoc, MenuClaimsTheDefaultPlayerAndRestoresTheFormerOne) {
   EXPECT_EQ(menu.Boxes[0], "Tonalbrook has been set your default Windows MIDI Player.");
 
   // "No" keeps everything as it is.
-  menu.Answers = {IDNO};
+  menu.Answers = {TMessageAnswer::No};
   menu.Commands->MIDIrestoreClick();
   EXPECT_TRUE(IsDefaultMIDIPlayer());
   EXPECT_EQ(menu.Boxes[1], "Are you sure you want to restore the original default Windows MIDI player?");
 
-  menu.Answers = {IDYES};
+  menu.Answers = {TMessageAnswer::Yes};
   menu.Commands->MIDIrestoreClick();
   EXPECT_EQ(ExtDefault(".mid"), "midfile");
   EXPECT_EQ(ExtDefault(".rmi"), "rmifile");
@@ -249,7 +249,7 @@ TEST_F(FileAssoc, MenuClaimsTheDefaultPlayerAndRestoresTheFormerOne) {
 
 TEST_F(FileAssoc, RestoringWithoutBackupsOffersSupport) {
   TAssocMenu menu(FFolder / "Tonalbrook.exe");
-  menu.Answers = {IDYES, IDYES};
+  menu.Answers = {TMessageAnswer::Yes, TMessageAnswer::Yes};
   menu.OpenResult = 2; // the shell could not open the page
   menu.Commands->MIDIrestoreClick();
   ASSERT_EQ(menu.Boxes.size(), 3u);
