@@ -203,7 +203,7 @@ void TMasterFrm::GateUnbuiltCommands() {
   // Each is enabled by the gate once its command is given a handler.
   for (TControl* c : std::initializer_list<TControl*>{
            Play, PlayReplace, Pause, AllStop, OutPort, Volume, EditCat, MailTitle, Archive,
-           ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb, GetLocal, BitBtn1, BitBtn2})
+           ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb})
     CommandGate().Add(c);
   for (TMenuItem* m : {Contents1, Viewtitles1, ManageNPI})
     CommandGate().Add(m);

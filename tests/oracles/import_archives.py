@@ -26,7 +26,7 @@ def corpus_files(root):
 
 def seconds(raw):
     try:
-        ms, _ = midi_duration.duration_ms(raw)
+        ms = midi_duration.duration_ms(raw)[0]
     except midi_duration.Refused:
         return -1
     return ms // 1000 if ms >= 0 else -1
