@@ -155,9 +155,9 @@ void TDriveScanFrm::FormShow(TObject*) {
   RadioGroup1->SetEnabled(true);
   Edit1->SetText("0");
   Edit2->SetText("0");
-  FOldDrive = DriveComboBox1->Drive();
   if (DirectoryListBox1->Drive() != DriveComboBox1->Drive())
     DriveComboBox1->SetDrive(DirectoryListBox1->Drive());
+  FOldDrive = DriveComboBox1->Drive();
   ShowChosenFolder();
 }
 

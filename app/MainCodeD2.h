@@ -383,6 +383,9 @@ private:
   // Import-busy for the life of one whole import; the end runs what waited for it.
   friend class TImportScope;
   void ImportEnded();
+  // Between two files of a scan's import: a title start that gave up waiting for the import
+  // plays now.
+  void PlayWaitingTitle();
   void SaveForSessionEnd();
   int FImportDepth = 0;
   bool FCloseWhenImported = false, FRestepPending = false;

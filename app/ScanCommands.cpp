@@ -34,6 +34,14 @@ void SortByPath(TStringList& files) {
 
 } // namespace
 
+void TMasterFrm::PlayWaitingTitle() {
+  if (!FRoad->StartFailed() || !FRoad->Program().Playing()) return;
+  // Nothing of the import is in hand between two files: the start may use the zip components.
+  FRoad->SetImportBusy(false);
+  TScopeExit busyAgain([this] { FRoad->SetImportBusy(true); });
+  FRoad->Program().StepProgram(true);
+}
+
 TGetLocalF& TMasterFrm::GetLocalWindow() {
   if (GetLocalF) return *GetLocalF;
   if (!FOwnGetLocalF) {
@@ -129,6 +137,7 @@ void TMasterFrm::AddScannedFolder(const std::string& folder, bool checkDuplicate
   for (int i = 0; i < files.Count(); ++i) {
     LetMessagesRun();
     if (window.ImportStopped || FRoad->Aborted()) break;
+    PlayWaitingTitle();
     window.SetImportPosition(i + 1);
     std::string result;
     AddFileByType(files[i], ExtractFileName(files[i]), result, checkDuplicates, true, files[i], "",
@@ -159,6 +168,7 @@ void TMasterFrm::AddFullScanResults(bool checkDuplicates) {
       for (int i = 0; i < files.Count(); ++i) {
         LetMessagesRun();
         if (window.ImportStopped || FRoad->Aborted()) break;
+        PlayWaitingTitle();
         window.SetImportPosition(i + 1);
         std::string result;
         AddFileByType(files[i], ExtractFileName(files[i]), result, checkDuplicates, true, files[i],

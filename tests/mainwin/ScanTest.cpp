@@ -380,3 +380,30 @@ TEST_F(Scans, AMainWindowCloseDuringAWalkEndsTheWalkThenCloses) {
   EXPECT_TRUE(PumpUntil([] { return MasterFrm == nullptr; }, 20000))
       << "the close that waited for the walk follows it";
 }
+
+TEST_F(Scans, ATitleAskedForDuringTheImportPlaysBetweenTwoFiles) {
+  Start();
+  TScratchDir root("scanplay");
+  MakeTree(root / "c\\", {"1.mid", "2.mid", "3.mid", "4.mid"});
+  SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"}}; });
+  TStringList keys;
+  keys.Add(IntToStr(FCat.Keys[0]));
+  keys.Add(IntToStr(FCat.Keys[1]));
+  FForm->Road().Program().PlayAtTop(keys);
+  ASSERT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
+  TScanStatus& w = FForm->ScanStatusWindow();
+  int32_t playingAtThird = 0;
+  bool gaveUp = false;
+  w.OnImportPosition = [&](int n) {
+    if (n == 1) {
+      // The user steps on while the scan imports: the start waits for the import and gives up.
+      FForm->PlayNextClick(nullptr);
+      gaveUp = FForm->Road().StartFailed() && FForm->Road().MasterKeyPlaying() == FCat.Keys[0];
+    }
+    if (n == 3) playingAtThird = FForm->Road().MasterKeyPlaying();
+  };
+  RunSystemScan(w);
+  w.OnImportPosition = nullptr;
+  EXPECT_TRUE(gaveUp);
+  EXPECT_EQ(playingAtThird, FCat.Keys[1]) << "the title waited for the end of the import";
+}
