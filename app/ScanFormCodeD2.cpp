@@ -111,7 +111,37 @@ TScanStatus::TScanStatus(TComponent* AOwner) : TForm(AOwner) {
   OnShow = [this](TObject* s) { FormShow(s); };
 }
 
+TScanStatus::~TScanStatus() {
+  // The list view outlives these members: it must not keep their image lists.
+  ExtListView1->SetLargeImages(nullptr);
+  ExtListView1->SetSmallImages(nullptr);
+}
+
+void TScanStatus::MakeDriveImages() {
+  // Each row shows the window's icon (the program's when the window has none of its own).
+  HICON icon = Icon().Handle();
+  if (!icon) icon = LoadIconA(HInstance(), "MAINICON");
+  if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
+  auto make = [icon](int size) {
+    auto list = std::make_unique<TImageList>(nullptr, size, size);
+    TBitmap picture(size, size);
+    const TColor key = static_cast<TColor>(0xFF00FF);
+    picture.Canvas().Brush().SetColor(key);
+    RECT r{0, 0, size, size};
+    picture.Canvas().FillRect(r);
+    DrawIconEx(picture.Canvas().Handle(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    list->AddMasked(picture, key);
+    return list;
+  };
+  FLargeImages = make(32);
+  FSmallImages = make(16);
+  Image1->Picture().Icon().SetHandle(CopyIcon(icon));
+  ExtListView1->SetLargeImages(FLargeImages.get());
+  ExtListView1->SetSmallImages(FSmallImages.get());
+}
+
 void TScanStatus::FormShow(TObject*) {
+  if (!FLargeImages) MakeDriveImages();
   // Every showing starts afresh: a Stop of the last scan must not skip this one.
   ScanStopped = false;
   ImportStopped = false;
@@ -162,7 +192,8 @@ void TScanStatus::ListFixedDrives(const std::string& mask, TStringList& files) {
   for (const TDriveInfo& d : ListDrives())
     if (d.Type == DRIVE_FIXED) fixed.push_back(d);
   for (const TDriveInfo& d : fixed)
-    ExtListView1->AddItem(std::string(1, d.Letter), {Trim(mask), "Pending", "0", "0"});
+    ExtListView1->AddItem(std::string(1, d.Letter), {Trim(mask), "Pending", "0", "0"})
+        .SetImageIndex(0);
   FRow = 0;
   for (const TDriveInfo& d : fixed) {
     ScanDrive(d, mask, files);

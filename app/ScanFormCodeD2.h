@@ -1,6 +1,7 @@
 // The system scan window: walks every fixed drive for MIDI files, then shows their import.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include "Buttons.h"
 #include "ExtCtrls.h"
@@ -17,6 +18,7 @@ extern TScanStatus* ScanStatus;
 class TScanStatus : public TForm {
 public:
   explicit TScanStatus(TComponent* AOwner);
+  ~TScanStatus() override;
 
   TGroupBox* GroupBox1; // " Scanning status "
   TExtListView* ExtListView1;
@@ -57,6 +59,8 @@ public:
 
 private:
   bool Stopped() const;
+  void MakeDriveImages();
+  std::unique_ptr<TImageList> FLargeImages, FSmallImages;
   int FRow = 0;
   int32_t FFolderCount = 0, FFileCount = 0;
 };
