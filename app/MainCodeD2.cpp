@@ -528,8 +528,8 @@ void TMasterFrm::FormCreate(TObject*) {
   FCatList = std::make_unique<TCatList>(ProgramFolder());
   FAlbList = std::make_unique<TAlbList>(ProgramFolder());
   CDPanel->SetPlayer(FMyMidi.get());
-  // Files dropped from the shell are not taken in yet (importing is not built), so the window
-  // does not offer to take them.
+  // Files dropped from the shell are imported.
+  DragAcceptFiles(Handle(), TRUE);
 }
 
 void TMasterFrm::PrepareWorkFolders() {
@@ -1019,29 +1019,27 @@ void TMasterFrm::LoadCatalogue() {
 }
 
 void TMasterFrm::SaveForSessionEnd() {
-  auto report = [](const std::exception&) {}; // the session ends: nobody could answer a box
-  try {
+  // The session ends when this returns: each file is tried even when one before it failed, and
+  // a failure has nobody to be shown to.
+  auto attempt = [](const std::function<void()>& save) {
+    try {
+      save();
+    } catch (const std::exception&) {
+    }
+  };
+  attempt([this] {
     if (FAlbList && FAlbList->Loaded()) FAlbList->SaveToFile();
-  } catch (const std::exception& e) {
-    report(e);
-  }
-  try {
+  });
+  attempt([this] {
     if (FCatList && FCatList->Loaded()) FCatList->SaveToFile();
-  } catch (const std::exception& e) {
-    report(e);
-  }
-  try {
-    if (FDMM2 && FDMM2->PerfList() && FDMM2->PerfList()->Loaded()) FDMM2->PerfList()->SaveToFile();
-  } catch (const std::exception& e) {
-    report(e);
-  }
+  });
+  attempt([this] {
+    TPerfList* artists = FDMM2 ? FDMM2->PerfList() : nullptr;
+    if (artists && artists->Loaded()) artists->SaveToFile();
+  });
   SetCurrentDir(ProgramFolder());
   TakeSettingsFromMenus();
-  try {
-    FSettings.Save(FSettingsPath, WindowState() == wsMaximized);
-  } catch (const std::exception& e) {
-    report(e);
-  }
+  attempt([this] { FSettings.Save(FSettingsPath, WindowState() == wsMaximized); });
 }
 
 void TMasterFrm::CloseCatalogue() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
@@ -179,6 +180,24 @@ TEST_F(Import, EveryCorpusFileQuietlyTwiceThenACopyElsewhere) {
   }
   EXPECT_GT(added, 100);
   EXPECT_EQ(static_cast<int>(DB().KeyIndex().size()), static_cast<int>(FCat.Keys.size()) + added);
+  // Every file again, not quiet: each title is asked about (no answer adds nothing), the map
+  // table is refused in a box, the karaoke file takes no road.
+  FAnswers.Clear();
+  for (const std::string& file : CorpusFiles()) {
+    std::string result = Add(file, true, false);
+    EXPECT_TRUE(result.empty() || result.find(" is not MIDI file, has ") != std::string::npos)
+        << result;
+  }
+  // The titles added here and those prepared before, and the map table.
+  const size_t prepared = std::set<std::string>(FCat.Files.begin(), FCat.Files.end()).size();
+  ASSERT_EQ(FAnswers.Asked().size(), added + prepared + 1);
+  for (const TModalRequest& asked : FAnswers.Asked())
+    EXPECT_TRUE(asked.Text.find(" already exists in database. Add it anyway?") !=
+                    std::string::npos ||
+                asked.Text.find(" is not a valid MIDI file.\r\nIt will not be added to the "
+                                "database") != std::string::npos)
+        << asked.Text;
+  EXPECT_EQ(static_cast<int>(DB().KeyIndex().size()), static_cast<int>(FCat.Keys.size()) + added);
   // The same paths again: found, nothing added.
   for (const std::string& file : CorpusFiles("pianobooster"))
     EXPECT_EQ(Add(file, true, true), "Duplicate");
@@ -216,6 +235,12 @@ TEST_F(Import, NamesTypesBoxesAndBadFiles) {
   EXPECT_EQ(Only().Title, "my song");
   EXPECT_EQ(Add(FDir / "x.mid.mid", true, true), "OK");
   EXPECT_EQ(Only().Title, "x.mid.mid");
+  // A folder named like a MIDI file holding an archive: the archive road.
+  ForceDirectories(FDir / "Songs.mid");
+  std::string pack = FDir / "Songs.mid\\pack.zip";
+  ASSERT_TRUE(CopyFileA(Archive("three.zip").c_str(), pack.c_str(), FALSE));
+  EXPECT_EQ(Add(pack, true, true), "OK");
+  EXPECT_EQ(FForm->AddedKeys().size(), 3u);
   EXPECT_EQ(Add(FDir / "five.mid", true, false), "Invalid file size");
   EXPECT_EQ(Add(FDir / "empty.mid", true, false), "Invalid file size");
   const int before = static_cast<int>(DB().KeyIndex().size());

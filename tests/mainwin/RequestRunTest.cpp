@@ -185,7 +185,7 @@ TEST_F(RequestRun, ASecondStartEndsAtOnceWhileABoxIsUp) {
   // The request ran beneath the question, which is still up.
   EXPECT_TRUE(PumpUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 30000));
   EXPECT_EQ(FindProcessWindow(first.Pid(), "TMessageForm"), box);
-  ASSERT_TRUE(first.AnswerAndClose(1));
+  ASSERT_TRUE(first.AnswerAndClose());
   EXPECT_EQ(first.ExitCode(), 0u);
   EXPECT_EQ(TitlesByOrigin(FDir.Path()).count(song), 1u);
 }

@@ -67,7 +67,7 @@ TEST(ScanRun, YesToTheFirstStartsScanQuestionRunsAStoppedSystemScanAndClosesClea
       },
       60000, 5));
   EXPECT_TRUE(scanStopped);
-  ASSERT_TRUE(run.AnswerAndClose(1));
+  ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
   EXPECT_EQ(run.Boxes().front().Text, "Scan your system to find all MIDI files (recommended)?\r\n");
   TIniFile ini(dir / "Tonalbrook.ini");

@@ -196,8 +196,8 @@ TEST_F(StartAndCommands, NoReachableCommandIsWithoutAnActionAndAHandlerEnablesIt
     EXPECT_TRUE(IsWindowEnabled(c->Handle())) << c->Name();
   EXPECT_FALSE(FForm->Contents1->Enabled());
   EXPECT_FALSE(FForm->Viewtitles1->Enabled());
-  // Files dragged from the shell are not offered to the window.
-  EXPECT_FALSE(GetWindowLongA(FForm->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  // Files dragged from the shell are offered to the window: it imports them.
+  EXPECT_TRUE(GetWindowLongA(FForm->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
   // A command given its handler later is enabled by the next change of the busy state, and the
   // busy state still holds it while it lasts; the ones without a handler stay off.

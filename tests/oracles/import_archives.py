@@ -25,10 +25,7 @@ def corpus_files(root):
 
 
 def seconds(raw):
-    try:
-        ms = midi_duration.duration_ms(raw)[0]
-    except midi_duration.Refused:
-        return -1
+    ms = midi_duration.verdict(raw)
     return ms // 1000 if ms >= 0 else -1
 
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "MainCodeD2.h"
 #include "Messages.h"
 #include "SysUtils.h"
 
@@ -117,20 +118,24 @@ public:
     return PumpUntil([&] { return Ended(); }, ms);
   }
 
+  // Which button each box gets: by Answer when set, else the listed buttons in turn, then No
+  // (OK for a box without No).
   TAnswer Answer;
 
   // Answers the message box that is up, if any; true when there was one.
-  bool AnswerBox() {
+  bool AnswerBox(const std::vector<const char*>& buttons = {}) {
     HWND box = FindProcessWindow(Pid(), "TMessageForm");
     if (!box) return false;
-    TAsked asked{runprog::WindowText(box), BoxText(box)};
     if (FBoxes.empty() || FBoxes.back() != box) {
       FBoxes.push_back(box);
-      FAsked.push_back(asked);
+      FAsked.push_back({runprog::WindowText(box), BoxText(box)});
+      FPress = FAsked.size() <= buttons.size() ? buttons[FAsked.size() - 1] : "&No";
+      if (Answer) {
+        std::string chosen = Answer(FAsked.back());
+        if (!chosen.empty()) FPress = chosen;
+      }
     }
-    std::string choice = Answer ? Answer(asked) : "";
-    HWND button = choice.empty() ? nullptr : FindChildByText(box, choice);
-    if (!button) button = FindChildByText(box, "&No");
+    HWND button = FindChildByText(box, FPress);
     if (!button) button = FindChildByText(box, "OK");
     if (button) PostMessageA(button, BM_CLICK, 0, 0);
     return true;
@@ -147,28 +152,27 @@ public:
            done();
   }
 
-  // Answers every box; once at least the expected number of boxes came and the window has been
-  // quiet for a while, closes it as a user would and waits for the process to end. (A slow
-  // start-up must not be mistaken for a quiet one.)
-  bool AnswerAndClose(size_t expectedQuestions = 0) {
-    DWORD quietSince = GetTickCount();
+  // Answers the boxes in turn; once the program marks its start-up as done (its questions all
+  // answered) and no box is up, closes it as a user would and waits for the process to end.
+  bool AnswerAndClose(const std::vector<const char*>& buttons = {}) {
     bool closeSent = false;
     return PumpUntil(
         [&] {
           if (Ended()) return true;
-          if (AnswerBox()) {
-            quietSince = GetTickCount();
-            return false;
-          }
+          if (AnswerBox(buttons)) return false;
           HWND main = MainWindow();
-          if (!closeSent && main && IsWindowEnabled(main) && FAsked.size() >= expectedQuestions &&
-              GetTickCount() - quietSince > 1500) {
+          if (!closeSent && main && StartUpDone()) {
             PostMessageA(main, WM_CLOSE, 0, 0);
             closeSent = true;
           }
           return false;
         },
         180000, 20);
+  }
+  // The program's own mark: start-up has ended, the questions of a start included.
+  bool StartUpDone() const {
+    HWND main = MainWindow();
+    return main && GetPropA(main, StartUpDoneProperty) != nullptr;
   }
   // The boxes' captions, in order.
   std::vector<std::string> Asked() const {
@@ -184,6 +188,7 @@ private:
   PROCESS_INFORMATION FInfo{};
   std::vector<HWND> FBoxes;
   std::vector<TAsked> FAsked;
+  std::string FPress = "&No";
 };
 
 // A second start in the same program folder: it hands its parameters over and should end at
