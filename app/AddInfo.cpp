@@ -6,12 +6,6 @@
 #include "MsgDlg.h"
 #include "SysUtils.h"
 
-std::string ArtistNameForm(const std::string& lastName, const std::string& firstName) {
-  std::string text = Trim(Trim(lastName) + ", " + Trim(firstName));
-  if (!text.empty() && text.find(',') == text.size() - 1) text.pop_back();
-  return text;
-}
-
 void FillCategoryBox(TComboBox& box, TCatList* categories, TStringList& keys) {
   TStringList names;
   keys.Clear();

@@ -1,17 +1,15 @@
-// What the loader and the scan windows share: the artist name form, filling their category and
-// artist boxes with kept keys, reading a box as picked or typed, and the drive readiness question.
+// What the loader and the scan windows share: filling their category and artist boxes with kept
+// keys, reading a box as picked or typed, and the drive readiness question.
 #pragma once
 #include <cstdint>
 #include <string>
 #include "Classes.h"
 #include "StdCtrls.h"
+#include "TuneRecords.h" // ArtistNameForm
 
 class TMessageDialog;
 class TCatList;
 class TPerfList;
-
-// Trimmed last name + ", " + trimmed first name; the comma goes when no first name follows it.
-std::string ArtistNameForm(const std::string& lastName, const std::string& firstName);
 
 // The box's items: category names sorted, their keys line for line in keys.
 void FillCategoryBox(TComboBox& box, TCatList* categories, TStringList& keys);

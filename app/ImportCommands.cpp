@@ -105,14 +105,6 @@ bool RemoveWorkFile(const std::string& path) {
 // --- the main window's import routines
 // -------------------------------------------------------------
 
-void TMasterFrm::SetAddInfo(const std::string& title, const std::string& origin, int32_t artistKey,
-                            int32_t categoryKey) {
-  FAddTitle = title;
-  if (!origin.empty()) FAddOrigin = origin;
-  FAddArtistKey = artistKey;
-  FAddCategoryKey = categoryKey;
-}
-
 void TMasterFrm::AddFileByType(const std::string& fileName, const std::string& title,
                                std::string& result, bool checkDuplicates, bool quiet,
                                const std::string& origin, const std::string& artist,

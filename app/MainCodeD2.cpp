@@ -149,6 +149,10 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   // The right button on the tab rows opens the areas' own menus.
   Categories->SetPopupMenu(NewCatPopUp);
   Albums->SetPopupMenu(AlbPopUp);
+  // Working in either area makes it the view in use.
+  Categories->OnChange = [this](TObject*) { CategoriesChange(); };
+  Albums->OnChange = [this](TObject*) { AlbumsChange(); };
+  AllAlbLV->OnClick = [this](TObject*) { AlbumsChange(); };
   SetBusyParts({{NewAlb, GetLocal, GetWeb, BitBtn1, BitBtn2, OutPort, Volume, MMSlider1},
                 {Back, PlayNext},
                 {File1, View1, Albums1, Categories1, Titles1, Help1}});
@@ -260,6 +264,7 @@ void TMasterFrm::BuildMenu() {
   BuildViewMenus(Categories1, Albums1, View1);
   Titles1 = item(&root, "Titles1", "&Titles");
   Viewtitles1 = item(Titles1, "Viewtitles1", "&View titles");
+  BuildEditMenus(Albums1, Categories1, Titles1);
   Options1 = item(&root, "Options1", "&Options");
   Looping1 = check(item(Options1, "Looping1", "&Looping"));
   auto* resets = item(Options1, "Resets1", "MIDI &reset before each title");
@@ -318,9 +323,6 @@ void TMasterFrm::BuildTopArea() {
   CDPanel->SetName("CDPanel");
   CDPanel->SetParent(Panel11);
   CDPanel->SetAlign(alClient);
-  MMSlider1 = MakePanel(TopPanel, "MMSlider1", "");
-  MMSlider1->SetBevelOuter(bvLowered);
-  MMSlider1->SetHeight(16);
   PlayReplace = MakeButton(TopPanel, "PlayReplace", "&Replace", 80);
   Play = MakeButton(TopPanel, "Play", "&PLAY", 80);
   // Three small panels of two adjoining buttons each.
@@ -362,6 +364,7 @@ void TMasterFrm::BuildTopArea() {
     b->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
     return b;
   };
+  BuildPlayerCommands();
   ToolsLeft = tool("ToolsLeft");
   ToolsLeft->SetLeft(7);
   ToolsRight = tool("ToolsRight");
@@ -384,6 +387,7 @@ void TMasterFrm::BuildCatalogueArea() {
   Panel4->SetBevelOuter(bvNone);
   Panel4->SetBounds(6, 4, 66, 25);
   NewAlb = MakeButton(Panel4, "NewAlb", "New &album", 66);
+  NewAlb->OnClick = [this](TObject* s) { Createnew1Click(s); };
   WebPanel = MakePanel(DBPanel, "WebPanel", "");
   WebPanel->SetBevelOuter(bvNone);
   WebPanel->SetBounds(76, 4, 36, 25);
@@ -885,10 +889,6 @@ void TMasterFrm::SetTimer1(bool enabled) {
   Timer1->SetEnabled(enabled);
 }
 
-void TMasterFrm::SetSlider(int position, int maximum) {
-  (void)position, (void)maximum; // the position slider joins with the sound components
-}
-
 void TMasterFrm::ShowTuneInfo(const TTuneInfo& info) {
   CDPanel->ShowTuneInfo(info.Category, info.Artist, info.TotalSeconds, info.Seconds,
                         info.ProgramCount, info.ProgramPlace, info.Status, info.Title);
@@ -1074,6 +1074,12 @@ void TMasterFrm::CloseCatalogue() {
 
 void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnDblClick = [this, &grid, fromAlbums](TObject*) { PlayGridSelection(grid, fromAlbums); };
+  grid.OnMouseUp = [this, fromAlbums](TObject*, TMouseButton, TShiftState, int, int) {
+    if (fromAlbums)
+      AlbumsChange();
+    else
+      CategoriesChange();
+  };
   grid.OnKeyDown = [this, &grid, fromAlbums](TObject*, WORD& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;

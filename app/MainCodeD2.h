@@ -2,7 +2,10 @@
 #pragma once
 #include "FileAssocCommands.h"
 #include "Handles.h"
+#include "HourGlass.h"
 #include <deque>
+#include "AdderCodeD2.h"
+#include "RenamerCodeD2.h"
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "ExtCtrls.h"
 #include "ExtPage.h"
 #include "ExtProgressBar.h"
+#include "MMSlider.h"
 #include "Forms.h"
 #include "MainViews.h"
 #include "MasterBase.h"
@@ -78,12 +82,6 @@ extern TSplashFrm* SplashFrm;
 // Whether the main window puts up a splash of its own when first shown; the program entry turns
 // it on, tests leave it off.
 extern bool SplashAllowed;
-
-// The hourglass for the life of a command, back to the arrow even when the command throws.
-inline auto HourGlass() {
-  Screen->SetCursor(crHourGlass);
-  return TScopeExit([] { Screen->SetCursor(crDefault); });
-}
 
 // --- the main window
 // ------------------------------------------------------------------------------
@@ -156,6 +154,50 @@ public:
   void Titlesselected8Click(TObject* Sender);
   void Activecategory2Click(TObject* Sender);
   void Allcategories3Click(TObject* Sender);
+  // Editing and deleting titles. SetAddInfo keeps what the title editor or an import hands over
+  // for the next change: title, origin ("" leaves the kept origin), artist key, category key
+  // (KeepOwnKey in a key keeps each title's own).
+  void SetAddInfo(const std::string& title, const std::string& origin, int32_t artistKey,
+                  int32_t categoryKey);
+  const std::string& AddTitle() const { return FAddTitle; }
+  const std::string& AddOrigin() const { return FAddOrigin; }
+  int32_t AddArtistKey() const { return FAddArtistKey; }
+  int32_t AddCategoryKey() const { return FAddCategoryKey; }
+  void Edit2Click(TObject* Sender);
+  void EditTitles(const TStringList& keys);
+  void Delete1Click(TObject* Sender);
+  TTuneAdder& Adder();
+  TRenamer& RenamerForm();
+  // The name the name dialog handed over ("" when cancelled).
+  const std::string& NameResult() const { return FNameResult; }
+
+  // Creating, renaming and deleting categories, albums and titles.
+  TMenuItem *Createnew1, *Createnew3, *Rename1, *Rename3, *Albumselected3, *Albumselected7,
+      *Allalbums4, *Allalbums8, *Titlesselected3, *Titlesselected19;
+  TMenuItem *Createnew2, *Createnew4, *Renameexisting1, *Rename2, *Renamealbum2, *Activecategory1,
+      *Activecategory4, *Deletecategory1, *Titlesselected6, *Titleselected1;
+  TMenuItem *Edit1, *Delete4;
+  void Createnew2Click(TObject* Sender);
+  void Createnew1Click(TObject* Sender);
+  void Renameexisting1Click(TObject* Sender);
+  void Renamealbum2Click(TObject* Sender);
+  void Rename1Click(TObject* Sender);
+  void Albumselected3Click(TObject* Sender);
+  void Allalbums4Click(TObject* Sender);
+  void Titlesselected3Click(TObject* Sender);
+  void Activecategory1Click(TObject* Sender);
+  void Deletecategory1Click(TObject* Sender);
+  void Titlesselected6Click(TObject* Sender);
+  void Edit1Click(TObject* Sender);
+  void Delete4Click(TObject* Sender);
+  // The view in use: the area the user last worked in, and the keys selected in each.
+  void AlbumsChange();
+  void CategoriesChange();
+  bool AlbumsInUse() const { return FAlbumsInUse; }
+  bool CategoriesInUse() const { return FCategoriesInUse; }
+  const TStringList& SelectedCategoryKeys() const { return *FSelection; }
+  const TStringList& SelectedAlbumKeys() const { return *FSelection2; }
+
   // One request from the command line, a second start or the plug-in.
   void ProcessRequest(const std::string& text, int index);
   // One dropped file, imported into the active category (the all-titles page: "Windows default").
@@ -166,10 +208,7 @@ public:
   TTimer* QueueTimer; // one-shot: the next queued request, a close put off by an import
   void QueueTimerTimer(TObject* Sender);
 
-  // --- importing (ImportCommands.cpp)
-  // What the next add stores; an empty origin keeps the stored one.
-  void SetAddInfo(const std::string& title, const std::string& origin, int32_t artistKey,
-                  int32_t categoryKey);
+  // --- importing (ImportCommands.cpp); the add information is set through SetAddInfo above.
   // Imports a MIDI file or a zip archive of titles by its final extension. An empty artist or
   // category means none given. result is "OK" when every title was stored.
   void AddFileByType(const std::string& fileName, const std::string& title, std::string& result,
@@ -191,10 +230,6 @@ public:
   void SetExtractAbort(bool value) { FExtractAbort = value; }
   // Keys stored (or found as duplicates) by the last import, in order.
   const std::vector<int32_t>& AddedKeys() const { return FAddedKeys; }
-  const std::string& AddTitle() const { return FAddTitle; }
-  const std::string& AddOrigin() const { return FAddOrigin; }
-  int32_t AddCategoryKey() const { return FAddCategoryKey; }
-  int32_t AddArtistKey() const { return FAddArtistKey; }
   // After each entry of an archive import, with its 1-based number (a seam for tests).
   std::function<void(int entry)> OnArchiveEntryDone;
   // An import is running (its pump may run other messages).
@@ -257,10 +292,37 @@ public:
   TPanel* TopPanel;
   TPanel* Panel11; // holds the display panel
   TCDPanelP* CDPanel;
-  TPanel* MMSlider1; // the position slider's place
+  TMMSlider* MMSlider1; // the position slider
+  TPanel* SelPanel;     // the played part, laid over the slider
   TBitBtn *PlayReplace, *Play;
   TPanel *ListPanel, *PlayPanel, *SoundPanel;
   TBitBtn *Back, *PlayNext, *Shuffle, *MusicClear, *Pause, *AllStop, *OutPort, *Volume;
+  TBitBtn *RepeatSB, *OneStop, *ProgView;
+  // Hidden holders of the pictures that Pause and OneStop take in turn.
+  TBitBtn *TempPause, *TempGo, *TempOneStop;
+  TMenuItem *Music1, *N19, *Volume2;
+
+  // Player commands and the position slider.
+  void OneStopClick(TObject* Sender);
+  void PauseClick(TObject* Sender);
+  void AllStopClick(TObject* Sender);
+  void RepeatSBClick(TObject* Sender);
+  void VolumeClick(TObject* Sender);
+  void Volume2Click(TObject* Sender);
+  void N19Click(TObject* Sender);
+  void OutPortClick(TObject* Sender);
+  void TrackBar1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void MMSlider1Track(TObject* Sender);
+  void MMSlider1TrackEnd(TObject* Sender);
+  void MMSlider1DrawThumb(TObject* Sender, TCanvas& aCanvas, RECT aRect, bool Dragged,
+                          bool Focused);
+  void MMSlider1DrawGroove(TObject* Sender, TCanvas& aCanvas, RECT& aRect);
+  void MMSlider1Change(TObject* Sender);
+  // The help cursor's click on a control that takes part; true when it took the click. Context
+  // help is not built yet: it never takes one.
+  bool ContextHelpClick(TObject* Sender);
+  // The command line that the volume control was last run with.
+  const std::string& VolumeCommand() const { return FVolumeCommand; }
   TSpeedButton *ToolsLeft, *ToolsRight;
 
   TPanel* DBPanel;
@@ -331,11 +393,24 @@ private:
   void SetTabColors(TColor back, TColor font);
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
+  void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
+  // Shows the name dialog centred on this window; answers the name, "" when cancelled.
+  std::string AskForName(const std::string& caption, const std::string& proposal,
+                         const std::string& hint);
+  // The selected keys of the active category grid.
+  int SelectedKeysOfActiveGrid(TStringList& keys) const;
+  void RemoveFromProgram(int32_t key);
   // Gathers keys from a view into the drag list and offers the play pop-up; false when none.
   bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
   void ClearDragList();
   bool TitleCommandReady(const TMenuItem& item) const;
   void BuildTopArea();
+  void BuildPlayerCommands();
+  void RunVolumeControl();
+  // Quiet until the visual effects and the sound input are wired.
+  void SwitchVisualEffects(bool /*on*/) {}
+  void CloseSoundInput() {}
+  void ShowRoadTexts();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
   void GateUnbuiltCommands();
@@ -351,6 +426,7 @@ private:
                       int width);
   TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
 
+  std::string FVolumeCommand;
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
@@ -390,8 +466,6 @@ private:
   int FImportDepth = 0;
   bool FCloseWhenImported = false, FRestepPending = false;
   bool FExtractAbort = false;
-  std::string FAddTitle, FAddOrigin;
-  int32_t FAddCategoryKey = 0, FAddArtistKey = 0;
   std::vector<int32_t> FAddedKeys;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
@@ -414,7 +488,13 @@ private:
   std::vector<std::string> FHandledRequests;
   std::vector<std::string> FParams;
   std::string FStatusText, FCategoryText, FTitleText, FArtistText;
+  // The selected category keys, the working keys and the selected album keys.
   std::unique_ptr<TStringList> FSelection, FDragList, FSelection2;
+  bool FAlbumsInUse = false, FCategoriesInUse = true;
+  std::string FAddTitle, FAddOrigin, FNameResult;
+  int32_t FAddArtistKey = 0, FAddCategoryKey = 0;
+  std::unique_ptr<TTuneAdder> FOwnAdder; // when the program made none
+  std::unique_ptr<TRenamer> FOwnRenamer;
   bool FDragFromAlbums = false, FDragFromCategories = false;
   bool FFirstRun = false;
   bool FRequestSeen = false;

@@ -32,6 +32,7 @@ void TMasterFrm::LayoutTopArea() {
   ToolsLeft->SetTop(panelHeight + 28);
   ToolsRight->SetLeft(TopPanel->Width() - ToolsRight->Width() - 7);
   MMSlider1->SetBounds(2, panelHeight + 3, TopPanel->Width() - 4, MMSlider1->Height());
+  MMSlider1Change(MMSlider1);
 
   // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel.
   TControl* row[] = {PlayReplace, Play, ListPanel, PlayPanel, SoundPanel};

@@ -1,7 +1,7 @@
 // The main window's play commands: the play pop-up over the working keys and the program buttons.
 #include <windows.h>
+#include "HourGlass.h"
 #include "MainCodeD2.h"
-#include "Handles.h"
 
 namespace {
 
@@ -28,6 +28,8 @@ void TMasterFrm::BuildPlayPopUp() {
   Delete1 = item("Delete1", "&Delete");
   Mail4 = item("Mail4", "&Mail");
   Save2 = item("Save2", "&Save to disk");
+  Edit2->OnClick = [this](TObject* s) { Edit2Click(s); };
+  Delete1->OnClick = [this](TObject* s) { Delete1Click(s); };
   for (TMenuItem* m : {Edit2, Delete1, Mail4, Save2})
     m->SetVisible(TitleCommandReady(*m));
   PlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
@@ -146,6 +148,8 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
   TMenuItem& items = PlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
+  // Deleting from the catalogue works on titles of the categories; album rows are not offered it.
+  if (!FDragFromCategories) Delete1->SetVisible(false);
   POINT cursor{};
   GetCursorPos(&cursor);
   PlayPopUp->Popup(cursor.x, cursor.y);
@@ -213,16 +217,4 @@ void TMasterFrm::Shuffle2Click(TObject*) {
   if (MMSlider1->CanFocus()) MMSlider1->SetFocus();
   auto busy = HourGlass();
   FRoad->Program().ShuffleAndPlay();
-}
-
-void TMasterFrm::UpdatePlayControls() {
-  const TProgram& program = FRoad->Program();
-  MusicClear->SetEnabled(program.Count() > 0);
-  // Shuffling plays the new first title, so it is offered only while the program plays.
-  Shuffle->SetEnabled(program.Count() > 1 && program.Playing());
-  // A long operation keeps the step buttons disabled; it sets them itself when it ends.
-  if (CommandsDisabled()) return;
-  bool steps = program.Playing() && program.Count() > 1;
-  Back->SetEnabled(steps);
-  PlayNext->SetEnabled(steps);
 }

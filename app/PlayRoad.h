@@ -133,6 +133,13 @@ public:
   const std::string& ArtistText() const { return FArtistText; }
   const std::string& TitleText() const { return FTitleText; }
   const std::string& StatusText() const { return FStatusText; }
+  // The display texts of the title playing, when its catalogue data changed.
+  void SetTuneTexts(const std::string& category, const std::string& artist,
+                    const std::string& title) {
+    FCategoryText = category;
+    FArtistText = artist;
+    FTitleText = title;
+  }
   // "None" for category, artist and title and "No program" for the status.
   void ShowNothingPlaying();
   int SliderPosition() const { return FSliderPosition; }

@@ -6,6 +6,8 @@
 #include "DriveScanCodeD2.h"
 #include "GetLocalCodeD2.h"
 #include "Forms.h"
+#include "MIDIOPortCode.h"
+#include "MMInit.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "ScanFormCodeD2.h"
@@ -25,6 +27,7 @@ TForm* CreatePlainForm(const char* name, const char* caption) {
 
 int RunProgram() {
   InitMainUnit();
+  InitSoundUnits();
   if (SendToPreviousInstance(MasterFormClassName)) return 0;
 
   SplashAllowed = true;
@@ -33,8 +36,8 @@ int RunProgram() {
   TMasterFrm* master = Application->CreateForm<TMasterFrm>();
   SplashFrm = Application->CreateForm<TSplashFrm>();
   SplashFrm->StartUpDone = [] { return StartUpDone; };
-  CreatePlainForm("TuneAdder", "Add titles");
-  CreatePlainForm("Renamer", "Name");
+  TuneAdder = Application->CreateForm<TTuneAdder>();
+  Renamer = Application->CreateForm<TRenamer>();
   master->CreateDataModule();
   GetLocalF = Application->CreateForm<TGetLocalF>();
   ScanStatus = Application->CreateForm<TScanStatus>();
@@ -47,7 +50,8 @@ int RunProgram() {
   DriveScanFrm = Application->CreateForm<TDriveScanFrm>();
   CreatePlainForm("ManageNPIFrm", "Browser plug-in");
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
-  CreatePlainForm("MIDIOPortFrm", "MIDI output port");
+  MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();
+  MIDIOPortFrm->SetVisible(false);
   CreatePlainForm("MixerFrmF", "Mixer");
   Application->Run();
   return 0;

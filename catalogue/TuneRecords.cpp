@@ -124,6 +124,17 @@ std::string MakeFullName(const std::string& firstName, const std::string& lastNa
   return Trim(Trim(firstName) + " " + Trim(lastName));
 }
 
+std::string ArtistNameForm(const std::string& lastName, const std::string& firstName) {
+  std::string first = Trim(firstName);
+  return first.empty() ? Trim(lastName) : Trim(lastName) + ", " + first;
+}
+
+void SplitArtistText(const std::string& text, std::string& lastName, std::string& firstName) {
+  size_t comma = text.find(',');
+  lastName = Trim(text.substr(0, comma));
+  firstName = comma == std::string::npos ? std::string() : Trim(text.substr(comma + 1));
+}
+
 TTuneRec BuildTuneRec(const TNewTune& t, int32_t masterKey, const std::string& categoryName,
                       const std::string& firstName, const std::string& lastName) {
   TTuneRec r;

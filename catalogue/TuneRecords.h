@@ -106,6 +106,12 @@ TPerfRec DecodePerfRec(const uint8_t* in);
 // a blank, trimmed last name, the whole trimmed.
 std::string MakeFullName(const std::string& firstName, const std::string& lastName);
 
+// The artist name form the lists show: "Last, First", or "Last" alone when there is no first name.
+std::string ArtistNameForm(const std::string& lastName, const std::string& firstName);
+// Typed artist text split at its first comma into last and first name, both trimmed (the form
+// above puts a blank after the comma); text without a comma is all last name.
+void SplitArtistText(const std::string& text, std::string& lastName, std::string& firstName);
+
 // What a new title is made from, besides its master key and the names looked up by key.
 struct TNewTune {
   std::string Title;

@@ -1,5 +1,6 @@
 // Components: ownership, names, free notification and the loading state.
 #include "Components.h"
+#include "SysUtils.h"
 #include <algorithm>
 #include <cstdlib>
 #include <cxxabi.h>
@@ -109,3 +110,25 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
 }
 
 void TComponent::Loaded() {}
+
+void TComponent::BeginReading() {
+  FComponentState.Include(csReading);
+  for (TComponent* c : FComponents)
+    c->BeginReading();
+}
+
+void TComponent::EndReading() {
+  for (TComponent* c : FComponents)
+    c->EndReading();
+  FComponentState.Exclude(csReading);
+}
+
+void TPersistent::Assign(TPersistent* Source) {
+  if (!Source) throw EConvertError("Cannot assign a nil to a " + ClassName());
+  Source->AssignTo(this);
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) {
+  throw EConvertError("Cannot assign a " + ClassName() + " to a " +
+                      (Dest ? Dest->ClassName() : std::string("nil")));
+}

@@ -16,6 +16,16 @@ public:
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+// An object whose state can be copied from another of a kind it knows. Assign asks the source's
+// AssignTo next; when neither knows the other, EConvertError names both classes.
+class TPersistent : public TObject {
+public:
+  virtual void Assign(TPersistent* Source);
+
+protected:
+  virtual void AssignTo(TPersistent* Dest);
+};
+
 // A small set of enumeration values, as a bit mask.
 template <class E> class TSet {
 public:
@@ -50,12 +60,13 @@ private:
 };
 
 enum TOperation { opInsert, opRemove };
-enum TComponentStateFlag { csLoading, csDestroying, csDesigning };
+// csReading: properties are being read from a stream (setters leave out their side effects).
+enum TComponentStateFlag { csLoading, csDestroying, csDesigning, csReading };
 using TComponentState = TSet<TComponentStateFlag>;
 
 // A component is freed by its owner; references to other components are cleared through
 // Notification when those are freed (after FreeNotification registered the interest).
-class TComponent : public TObject {
+class TComponent : public TPersistent {
 public:
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
@@ -84,6 +95,9 @@ public:
   // Loaded on the component and every component it owns.
   void BeginLoading();
   void EndLoading();
+  // Marks the component and those it owns as reading properties (no Loaded at the end).
+  void BeginReading();
+  void EndReading();
 
 protected:
   virtual void Notification(TComponent* component, TOperation operation);

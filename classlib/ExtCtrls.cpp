@@ -42,7 +42,7 @@ void TTimer::SetInterval(unsigned value) {
   Update();
 }
 
-// --- TPanel
+// --- TCustomPanel
 // -----------------------------------------------------------------------------------------
 
 void Frame3D(TCanvas& canvas, RECT& r, TColor topColor, TColor bottomColor, int width) {
@@ -60,48 +60,48 @@ void Frame3D(TCanvas& canvas, RECT& r, TColor topColor, TColor bottomColor, int 
   }
 }
 
-TPanel::TPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
   FWidth = 185;
   FHeight = 41;
   FControlStyle.Include(csAcceptsControls);
 }
 
-void TPanel::CreateParams(TCreateParams& p) {
+void TCustomPanel::CreateParams(TCreateParams& p) {
   TCustomControl::CreateParams(p);
   if (FBorderStyle == bsFrameSingle) p.Style |= WS_BORDER;
 }
 
-void TPanel::SetBevelOuter(TPanelBevel v) {
+void TCustomPanel::SetBevelOuter(TPanelBevel v) {
   FBevelOuter = v;
   Invalidate();
   Realign();
 }
-void TPanel::SetBevelInner(TPanelBevel v) {
+void TCustomPanel::SetBevelInner(TPanelBevel v) {
   FBevelInner = v;
   Invalidate();
   Realign();
 }
-void TPanel::SetBevelWidth(int v) {
+void TCustomPanel::SetBevelWidth(int v) {
   FBevelWidth = v;
   Invalidate();
   Realign();
 }
-void TPanel::SetBorderWidth(int v) {
+void TCustomPanel::SetBorderWidth(int v) {
   FBorderWidth = v;
   Invalidate();
   Realign();
 }
-void TPanel::SetBorderStyle(TBorderStyle v) {
+void TCustomPanel::SetBorderStyle(TBorderStyle v) {
   if (v == FBorderStyle) return;
   FBorderStyle = v;
   RecreateWnd();
 }
-void TPanel::SetAlignment(TAlignment v) {
+void TCustomPanel::SetAlignment(TAlignment v) {
   FAlignment = v;
   Invalidate();
 }
 
-RECT TPanel::ClientRect() {
+RECT TCustomPanel::ClientRect() {
   RECT r = TCustomControl::ClientRect();
   int inset = FBorderWidth + (FBevelOuter != bvNone ? FBevelWidth : 0) +
               (FBevelInner != bvNone ? FBevelWidth : 0);
@@ -109,7 +109,7 @@ RECT TPanel::ClientRect() {
   return r;
 }
 
-void TPanel::Paint() {
+void TCustomPanel::Paint() {
   TCanvas& c = Canvas();
   RECT r = TCustomControl::ClientRect();
   auto bevel = [&](TPanelBevel b) {

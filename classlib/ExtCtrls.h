@@ -30,9 +30,10 @@ enum TBorderStyle { bsNoBorder, bsFrameSingle }; // a control's own border
 // Draws a 3-D frame like a panel's: outer then inner bevel, BorderWidth apart.
 void Frame3D(TCanvas& canvas, RECT& rect, TColor topColor, TColor bottomColor, int width);
 
-class TPanel : public TCustomControl {
+// The panel's behaviour; TPanel is the panel the forms place, others derive from this one.
+class TCustomPanel : public TCustomControl {
 public:
-  explicit TPanel(TComponent* AOwner);
+  explicit TCustomPanel(TComponent* AOwner);
   TPanelBevel BevelOuter() const { return FBevelOuter; }
   void SetBevelOuter(TPanelBevel value);
   TPanelBevel BevelInner() const { return FBevelInner; }
@@ -56,6 +57,11 @@ private:
   int FBevelWidth = 1, FBorderWidth = 0;
   TBorderStyle FBorderStyle = bsNoBorder;
   TAlignment FAlignment = taCenter;
+};
+
+class TPanel : public TCustomPanel {
+public:
+  explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
 };
 
 // A windowless area that its owner paints in OnPaint.

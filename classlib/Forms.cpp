@@ -476,7 +476,10 @@ bool TForm::DialogKey(HWND focus, WORD key, TShiftState shift) {
     return true;
   }
   if (code & DLGC_WANTALLKEYS) return false;
-  TWinControl* focused = FindControl(focus);
+  // The focus may sit in a window inside a control (the edit of a combo box): that control has it.
+  TWinControl* focused = nullptr;
+  for (HWND w = focus; w && w != FHandle && !focused; w = GetParent(w))
+    focused = FindControl(w);
   if (focused && focused->DialogKeyAction(key, true)) return true;
   std::vector<TControl*> all;
   CollectControls(this, all);

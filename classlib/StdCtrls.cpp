@@ -475,11 +475,11 @@ TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
   FControlStyle.Include(csAcceptsControls);
 }
 
+// The system's group box leaves its inside unpainted: fill it as the box's parent is filled.
 void TGroupBox::WndProc(TMessage& m) {
-  // The system's group box leaves its inside unpainted, and the parent clips it out: fill it.
-  if (m.Msg == WM_ERASEBKGND) {
+  if (m.Msg == WM_ERASEBKGND && FHandle) {
     RECT r;
-    GetClientRect(Handle(), &r);
+    GetClientRect(FHandle, &r);
     FillRect(reinterpret_cast<HDC>(m.WParam), &r, BackgroundBrush());
     m.Result = 1;
     return;

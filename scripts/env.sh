@@ -30,7 +30,8 @@ tb_start_pulse() {
 load-module module-native-protocol-unix
 load-module module-null-sink sink_name=nullout
 load-module module-sine-source source_name=sine rate=44100 frequency=1000
-set-default-source sine
+load-module module-sine sink=nullout frequency=1000
+set-default-source nullout.monitor
 set-default-sink nullout
 PA
   pulseaudio --kill >/dev/null 2>&1 || true

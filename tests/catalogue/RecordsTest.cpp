@@ -192,3 +192,26 @@ TEST(Records, DatesAgreeWithPythonDatetime) {
   }
   EXPECT_EQ(n, 7);
 }
+
+TEST(ArtistNameForm, TypedTextSplitsAtTheFirstCommaAndTheFormReadsBack) {
+  struct TCase {
+    const char* Typed;
+    const char* Last;
+    const char* First;
+    const char* Form;
+  } const cases[] = {
+      {"Doe, John", "Doe", "John", "Doe, John"},
+      {"  Doe ,John  ", "Doe", "John", "Doe, John"},
+      {"Prince", "Prince", "", "Prince"},
+      {"Prince,", "Prince", "", "Prince"},
+      {"Earth, Wind, Fire", "Earth", "Wind, Fire", "Earth, Wind, Fire"},
+      {" , ", "", "", ""},
+  };
+  for (const TCase& c : cases) {
+    std::string last, first;
+    SplitArtistText(c.Typed, last, first);
+    EXPECT_EQ(last, c.Last) << c.Typed;
+    EXPECT_EQ(first, c.First) << c.Typed;
+    EXPECT_EQ(ArtistNameForm(last, first), c.Form) << c.Typed;
+  }
+}

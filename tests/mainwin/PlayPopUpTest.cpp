@@ -179,6 +179,10 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   FChoice = FForm->PlayB;
   PressEnter(album, {first});
   ASSERT_EQ(FShown.size(), 1u);
+  // Album rows can be edited, but deleting from the catalogue is a command of the categories.
+  const auto& offered = FShown[0];
+  EXPECT_NE(std::find(offered.begin(), offered.end(), "&Edit"), offered.end());
+  EXPECT_EQ(std::find(offered.begin(), offered.end(), "&Delete"), offered.end());
   EXPECT_TRUE(fromAlbums);
   EXPECT_FALSE(fromCategories);
   EXPECT_EQ(carried, 1);
@@ -197,8 +201,10 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   DoubleClick(*FForm->AllCatGrid, k[0]);
   ASSERT_EQ(KeyPlaying(), k[0]);
   // Title commands without an action stay out of the pop-up; one that has its action shows.
-  for (TMenuItem* item : {FForm->Edit2, FForm->Delete1, FForm->Mail4, FForm->Save2})
+  for (TMenuItem* item : {FForm->Mail4, FForm->Save2})
     EXPECT_FALSE(item->Visible()) << item->Caption();
+  for (TMenuItem* item : {FForm->Edit2, FForm->Delete1})
+    EXPECT_TRUE(item->Visible()) << item->Caption();
   FForm->Mail4->OnClick = [](TObject*) {};
 
   FForm->DragList().Add(IntToStr(k[1]));
@@ -209,7 +215,8 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   EXPECT_EQ(FShown[0], PlayChoices);
   // Closed again, the pop-up has its ready title command back for the grids.
   EXPECT_TRUE(FForm->Mail4->Visible());
-  EXPECT_FALSE(FForm->Edit2->Visible());
+  EXPECT_TRUE(FForm->Edit2->Visible());
+  EXPECT_FALSE(FForm->Save2->Visible());
   EXPECT_EQ(FForm->DragList().Count(), 0);
   FChoice = FForm->Cancel1;
   DoubleClick(*FForm->AllCatGrid, k[1]);

@@ -7,15 +7,21 @@
 #include "midi.h"
 
 // A sequencer whose title ends when the test says so (the machine has no MIDI output, so the
-// real one never reaches the end of a song).
+// real one never reaches the end of a song). It pauses, reports the place a play started from
+// (as Wine's does), can be held in one mode, and lists the output ports the test gives it.
 class TEndingSequencer : public TMciDriver {
 public:
   std::vector<std::string> Opened;
+  std::vector<DWORD> PortsSet; // each MCI_SEQ_SET_PORT, in order
+  std::vector<std::string> Ports{"Stand-in synth"};
   DWORD Mode = MCI_MODE_STOP;
+  DWORD Position = 0;
+  DWORD StuckMode = 0; // when set, the mode every status query answers
+  int Pauses = 0;
   // A play command that fails with this code and text (0: plays).
   uint32_t PlayError = 0;
   std::string PlayErrorText;
-  uint32_t SendCommand(uint32_t, uint32_t message, uintptr_t, uintptr_t params) override {
+  uint32_t SendCommand(uint32_t, uint32_t message, uintptr_t flags, uintptr_t params) override {
     switch (message) {
     case MCI_OPEN:
       Opened.push_back(reinterpret_cast<MCI_OPEN_PARMSA*>(params)->lpstrElementName);
@@ -25,15 +31,24 @@ public:
     case MCI_PLAY:
       if (PlayError) return PlayError;
       Mode = MCI_MODE_PLAY;
+      if (flags & MCI_FROM) Position = reinterpret_cast<MCI_PLAY_PARMS*>(params)->dwFrom;
       return 0;
     case MCI_STOP:
-    case MCI_PAUSE:
       Mode = MCI_MODE_STOP;
+      return 0;
+    case MCI_PAUSE:
+      Mode = MCI_MODE_PAUSE;
+      ++Pauses;
+      return 0;
+    case MCI_SET:
+      if (flags & MCI_SEQ_SET_PORT)
+        PortsSet.push_back(reinterpret_cast<MCI_SEQ_SET_PARMS*>(params)->dwPort);
       return 0;
     case MCI_STATUS: {
       auto* s = reinterpret_cast<MCI_STATUS_PARMS*>(params);
       s->dwReturn = s->dwItem == MCI_STATUS_LENGTH     ? 61500
-                    : s->dwItem == MCI_STATUS_POSITION ? 0
+                    : s->dwItem == MCI_STATUS_POSITION ? Position
+                    : StuckMode                        ? StuckMode
                                                        : Mode;
       return 0;
     }
@@ -45,7 +60,7 @@ public:
                                                        : "stand-in error " + std::to_string(code);
     return true;
   }
-  int MidiOutCount() override { return 1; }
-  std::string MidiOutName(int) override { return "Stand-in synth"; }
+  int MidiOutCount() override { return static_cast<int>(Ports.size()); }
+  std::string MidiOutName(int device) override { return Ports.at(device); }
   void Sleep(uint32_t) override {}
 };

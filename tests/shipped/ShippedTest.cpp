@@ -75,6 +75,20 @@ TEST(ShippedProgram, CarriesItsManifestIconCursorsResetsAndVersion) {
   EXPECT_EQ(FileVersionValue(ProgramPath(), "OriginalFilename"), "Tonalbrook.exe");
 }
 
+TEST(ShippedProgram, CarriesTheSoundLibrarysStringsAndThirtyCursors) {
+  HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr) << ProgramPath();
+  char text[128] = {};
+  ASSERT_GT(LoadStringA(program, 28062, text, sizeof text), 0);
+  EXPECT_STREQ(text, "Invalid WaveFormat");
+  for (int id = 2001; id <= 2030; ++id)
+    ExpectCursorFromFile(program, MAKEINTRESOURCEA(id),
+                         SourceFile("sound/mmres/MM" + std::to_string(id) + ".cur"));
+  // The program's own cursors are still its own.
+  ExpectCursorFromFile(program, "HELP", SourceFile("classlib/res/Help.cur"));
+  FreeLibrary(program);
+}
+
 TEST(ShippedProgram, TheDocumentIconIsWrittenWhenMissingAndAnOwnOneIsKept) {
   TScratchDir dir("tbicon");
   ASSERT_TRUE(WriteDocumentIcon(dir.Path()));

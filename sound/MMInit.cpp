@@ -1,0 +1,11 @@
+// The sound library's start-up.
+#include "MMInit.h"
+#include "MMObj.h"
+#include "MMSlider.h"
+#include "MMUtils.h"
+
+void InitSoundUnits() {
+  LoadLibraryCursors();
+  (void)Win95Platform(); // read the platform once, now
+  RegisterMMSlider();
+}

@@ -1,0 +1,173 @@
+// The shared 25 ms system timer and its clients.
+#include "MMUtils.h"
+#include "Guard.h"
+#include "Threads.h"
+
+struct TMMTimerClient {
+  int Interval;
+  void* Data;
+  TMMTimerProc Proc;
+  int DisableCount;
+  int Elapsed;
+  TMMTimerClient* Next;
+};
+
+namespace {
+
+// The locks live as long as the process: a tick may still be inside when the last client goes.
+// ListLock guards the clients and is held by a tick; ControlLock serialises starting and
+// killing the system timer and is never taken by a tick, so a kill may wait for a tick.
+struct TTimerService {
+  TCriticalSection ListLock;
+  TCriticalSection ControlLock;
+  UINT TimerId = 0;
+  volatile DWORD TickThread = 0;
+  volatile LONG Reentry = 0;
+  TMMTimerClient* Head = nullptr;
+  TMMTimerClient* TickNext = nullptr; // the client a running tick visits next
+  int Count = 0;
+  bool PeriodSet = false;
+
+  ~TTimerService() { StopTimer(); }
+
+  void StopTimer() {
+    if (TimerId) {
+      // Made with TIME_KILL_SYNCHRONOUS: returns only once no tick runs.
+      timeKillEvent(TimerId);
+      TimerId = 0;
+    }
+    if (PeriodSet) {
+      timeEndPeriod(MMTimerTick);
+      PeriodSet = false;
+    }
+  }
+
+  bool OnTickThread() const { return TickThread != 0 && TickThread == GetCurrentThreadId(); }
+};
+
+TTimerService& Service() {
+  static TTimerService service;
+  return service;
+}
+
+void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  auto* s = reinterpret_cast<TTimerService*>(user);
+  if (!s) return;
+  s->TickThread = GetCurrentThreadId();
+  if (InterlockedIncrement(&s->Reentry) == 1) {
+    GuardVoid([&] {
+      TLockGuard lock(s->ListLock);
+      for (TMMTimerClient* c = s->Head; c; c = s->TickNext) {
+        s->TickNext = c->Next;
+        if (c->DisableCount != 0) continue;
+        c->Elapsed += MMTimerTick;
+        if (c->Elapsed >= c->Interval) {
+          c->Elapsed = 0;
+          c->Proc(c, c->Data);
+        }
+      }
+      s->TickNext = nullptr;
+    });
+  }
+  InterlockedDecrement(&s->Reentry);
+}
+
+bool Registered(TTimerService& s, TMMTimerHandle client) {
+  for (TMMTimerClient* c = s.Head; c; c = c->Next)
+    if (c == client) return true;
+  return false;
+}
+
+} // namespace
+
+TMMTimerHandle AddTimerClient(int interval, bool startDisabled, TMMTimerProc proc, void* data) {
+  TTimerService& s = Service();
+  auto* client =
+      new TMMTimerClient{Max(interval, MMTimerTick), data, proc, startDisabled ? 1 : 0, 0, nullptr};
+  // A client added from a tick finds the timer running and must not wait on the control lock.
+  const bool fromTick = s.OnTickThread();
+  if (!fromTick) s.ControlLock.Enter();
+  if (!fromTick && s.TimerId == 0) {
+    if (!s.PeriodSet) s.PeriodSet = timeBeginPeriod(MMTimerTick) == TIMERR_NOERROR;
+    s.TimerId = timeSetEvent(MMTimerTick, 0, TimerTick, reinterpret_cast<DWORD_PTR>(&s),
+                             TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+    if (s.TimerId == 0) {
+      s.StopTimer();
+      s.ControlLock.Leave();
+      delete client;
+      return nullptr;
+    }
+  }
+  {
+    TLockGuard lock(s.ListLock);
+    TMMTimerClient** tail = &s.Head;
+    while (*tail)
+      tail = &(*tail)->Next;
+    *tail = client;
+    ++s.Count;
+  }
+  if (!fromTick) s.ControlLock.Leave();
+  return client;
+}
+
+void SetTimerInterval(TMMTimerHandle client, int interval) {
+  TTimerService& s = Service();
+  if (!client) return;
+  TLockGuard lock(s.ListLock);
+  if (!Registered(s, client)) return;
+  client->Interval = Max(interval, MMTimerTick);
+  client->Elapsed = 0;
+}
+
+void DisableTimerClient(TMMTimerHandle client) {
+  TTimerService& s = Service();
+  if (!client) return;
+  TLockGuard lock(s.ListLock);
+  if (!Registered(s, client)) return;
+  ++client->DisableCount;
+  client->Elapsed = 0;
+}
+
+void EnableTimerClient(TMMTimerHandle client) {
+  TTimerService& s = Service();
+  if (!client) return;
+  TLockGuard lock(s.ListLock);
+  if (Registered(s, client) && client->DisableCount > 0) --client->DisableCount;
+}
+
+void RemoveTimerClient(TMMTimerHandle client) {
+  TTimerService& s = Service();
+  if (!client) return;
+  const bool fromTick = s.OnTickThread();
+  if (!fromTick) s.ControlLock.Enter();
+  bool last = false;
+  {
+    // Waits here while a tick runs the client's procedure.
+    TLockGuard lock(s.ListLock);
+    for (TMMTimerClient** link = &s.Head; *link; link = &(*link)->Next) {
+      if (*link != client) continue;
+      *link = client->Next;
+      if (s.TickNext == client) s.TickNext = client->Next;
+      delete client;
+      --s.Count;
+      last = s.Count == 0;
+      break;
+    }
+  }
+  // A tick cannot kill its own timer; an idle timer is reused by the next client or killed at
+  // the next removal or at exit.
+  if (!fromTick) {
+    if (last || (s.Count == 0 && s.TimerId != 0)) s.StopTimer();
+    s.ControlLock.Leave();
+  }
+}
+
+int TimerClientCount() {
+  TTimerService& s = Service();
+  TLockGuard lock(s.ListLock);
+  return s.Count;
+}
+
+bool TimerRunning() {
+  return Service().TimerId != 0;
+}

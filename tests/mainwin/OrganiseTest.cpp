@@ -1,0 +1,328 @@
+// Creating, renaming and deleting categories, albums and titles from the menus over a real
+// catalogue: each command's questions and what it changes; the files left at shutdown are read
+// again by tests/checks/mainwin_editing.py.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <fstream>
+#include "MainCodeD2.h"
+#include "EditingChecks.h"
+#include "MainWindowFixture.h"
+#include "ModalScript.h"
+#include "StandInSequencer.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+
+namespace {
+
+class Organise : public TMainWindowFixture {
+protected:
+  Organise() : TMainWindowFixture("tborganise") {}
+  TEndingSequencer FSeq;
+  TModalScript FScript;
+  std::vector<TBoxSeen> FBoxes;
+
+  void SetUp() override {
+    TMainWindowFixture::SetUp();
+    SetMainMciDriver(&FSeq);
+  }
+  // The name dialog answered with a name typed and OK; proposal gets what it offered.
+  void Name(const std::string& name, std::string* proposal = nullptr) {
+    FAnswers.Push(FScript.Run({[name, proposal](TForm& f) {
+      auto& r = dynamic_cast<TRenamer&>(f);
+      if (proposal) *proposal = r.Edit1->Text();
+      TypeInto(r.Edit1->Handle(), name);
+      ClickButton(*r.BitBtn1);
+    }}));
+  }
+  void Box(int answer) { FAnswers.Push(RecordBox(answer, FBoxes)); }
+  void ShowCategory(const std::string& name) {
+    for (auto& page : FForm->CategoryArea().Pages())
+      if (Trim(page->Sheet()->Caption()) == name) {
+        FForm->Categories->SetActivePage(page->Sheet());
+        return;
+      }
+    ADD_FAILURE() << name;
+  }
+  void ShowAlbum(int index) { FForm->Albums->SetActivePageIndex(index + 1); }
+  bool InStore(int32_t key) {
+    TTuneRec rec;
+    return FForm->DMM2()->MyDB()->FindById(key, rec);
+  }
+  std::vector<int> ProgramKeys() {
+    std::vector<int> keys;
+    TProgram& p = FForm->Road().Program();
+    for (int i = 0; i < p.Count(); ++i)
+      keys.push_back(p.Keys(i));
+    return keys;
+  }
+  void PutInProgram(std::vector<int32_t> keys) {
+    for (int32_t key : keys)
+      FForm->DragList().Add(IntToStr(key));
+    FForm->SetDragSource(false, true);
+    FForm->PlayBClick(nullptr);
+  }
+  void SelectRows(TMyStringGrid& grid, std::vector<int32_t> keys) {
+    grid.ClearSelection();
+    for (int32_t key : keys) {
+      int row = RowOfKey(grid, key);
+      ASSERT_GT(row, 0) << key;
+      grid.SetRowSelected(row, true);
+    }
+  }
+  static void ExpectBox(const TBoxSeen& box, const std::string& caption, const std::string& text,
+                        std::vector<int> ids) {
+    EXPECT_EQ(box.Caption, caption);
+    EXPECT_EQ(box.Text, text);
+    EXPECT_EQ(box.Ids, ids);
+    EXPECT_EQ(box.HelpContext, 0);
+  }
+};
+
+TEST_F(Organise, OnAllCategoriesRenameAndDeleteOnlyExplain) {
+  Start();
+  FForm->Categories->SetActivePageIndex(0);
+  const int categories = FForm->CatList()->Count();
+  Box(mrOk);
+  FForm->Renameexisting1->Click();
+  Box(mrOk);
+  FForm->Activecategory4->Click();
+  ASSERT_EQ(FBoxes.size(), 2u);
+  ExpectBox(FBoxes[0], "Information", "\"ALL CATEGORIES\" is not a renameable single category",
+            {IDOK});
+  ExpectBox(FBoxes[1], "Information", "\"ALL CATEGORIES\" is not a delete-able single category!",
+            {IDOK});
+  // The commands without the notice do nothing there at all.
+  FForm->Renamealbum2->Click();
+  FForm->Deletecategory1->Click();
+  EXPECT_EQ(FAnswers.Asked().size(), 2u);
+  EXPECT_EQ(FForm->CatList()->Count(), categories);
+  for (int32_t key : FCat.Keys)
+    EXPECT_TRUE(InStore(key));
+  CloseAndWait();
+}
+
+TEST_F(Organise, RenamingOntoAnotherCategorysNameMerges) {
+  Start();
+  const int32_t folk = FForm->CatList()->FindCategory("Folk");
+  ShowCategory("Jazz");
+  std::string proposal;
+  Name("Folk", &proposal);
+  FForm->Rename2->Click();
+  EXPECT_EQ(proposal, "Jazz");
+  EXPECT_EQ(FForm->CatList()->FindCategory("Jazz"), 0);
+  ASSERT_EQ(FForm->CatList()->Count(), 1);
+  for (int32_t key : FCat.Keys) {
+    TTuneRec rec;
+    ASSERT_TRUE(FForm->DMM2()->MyDB()->FindById(key, rec));
+    EXPECT_EQ(rec.CategoryKey, folk);
+  }
+  ASSERT_EQ(FForm->CategoryArea().Pages().size(), 1u);
+  EXPECT_EQ(FForm->CategoryArea().Pages()[0]->GridControl()->TuneCount(), 4);
+  CloseAndWait();
+}
+
+TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
+  Start();
+  TAlbList& albums = *FForm->AlbList();
+  Name("Morning");
+  ClickButton(*FForm->NewAlb);
+  ASSERT_EQ(albums.Count(), 2);
+  ShowAlbum(0);
+  std::string proposal;
+  Name("Night", &proposal);
+  FForm->Rename3->Click();
+  EXPECT_EQ(proposal, "Evening");
+  EXPECT_EQ(albums.Items(0).Name, "Night");
+  EXPECT_TRUE(FForm->AlbumsInUse());
+
+  // All albums: Cancel at the first question, Abort at the second, then Yes and OK.
+  Box(mrCancel);
+  FForm->Allalbums4->Click();
+  Box(mrYes);
+  Box(mrAbort);
+  FForm->Allalbums8->Click();
+  EXPECT_EQ(albums.Count(), 2);
+  ASSERT_EQ(FBoxes.size(), 3u);
+  ExpectBox(FBoxes[0], "Warning", "Are you sure you want to delete all 2 albums?",
+            {IDYES, IDCANCEL});
+  ExpectBox(FBoxes[2], "Warning", "Deletion of all 2 albums will proceed!", {IDOK, IDABORT});
+
+  // One album: its question, then it is gone and its titles stay in the catalogue.
+  ShowAlbum(1);
+  Box(mrOk);
+  FForm->Albumselected3->Click();
+  ASSERT_EQ(FBoxes.size(), 4u);
+  ExpectBox(FBoxes[3], "Confirm", "Permanently delete album \"Morning\" ?", {IDOK, IDCANCEL});
+  ASSERT_EQ(albums.Count(), 1);
+  EXPECT_EQ(albums.Items(0).Name, "Night");
+
+  Box(mrYes);
+  Box(mrOk);
+  FForm->Allalbums4->Click();
+  EXPECT_EQ(albums.Count(), 0);
+  EXPECT_EQ(FForm->AlbumArea().Pages().size(), 0u);
+  EXPECT_EQ(FForm->SelectedAlbumKeys().Count(), 0);
+  for (int32_t key : FCat.Keys)
+    EXPECT_TRUE(InStore(key));
+  EXPECT_TRUE(FForm->CommandsEnabled());
+  CloseAndWait();
+}
+
+TEST_F(Organise, OneTitleTakenOutOfAnAlbumGetsTheSingularQuestion) {
+  Start();
+  const auto& k = FCat.Keys;
+  ShowAlbum(0);
+  TMyStringGrid& grid = *FForm->AlbumArea().Pages()[0]->GridControl();
+  SelectRows(grid, {k[0]});
+  Box(mrCancel);
+  FForm->Titlesselected19->Click();
+  EXPECT_GT(RowOfKey(grid, k[0]), 0) << "Cancel keeps it";
+  SelectRows(grid, {k[0], k[3]});
+  Box(mrCancel);
+  FForm->Titlesselected3->Click();
+  SelectRows(grid, {k[0]});
+  Box(mrOk);
+  FForm->Titlesselected3->Click();
+  ASSERT_EQ(FBoxes.size(), 3u);
+  ExpectBox(FBoxes[0], "Information", "Delete this title from album \"Evening\" ?",
+            {IDOK, IDCANCEL});
+  EXPECT_EQ(FBoxes[1].Text, "Delete these 2 titles from album \"Evening\" ?");
+  EXPECT_EQ(RowOfKey(grid, k[0]), -1);
+  EXPECT_GT(RowOfKey(grid, k[3]), 0);
+  EXPECT_TRUE(InStore(k[0]));
+  CloseAndWait();
+}
+
+TEST_F(Organise, DeletedCategoryLeavesEveryAlbumAndTheProgram) {
+  Start();
+  const auto& k = FCat.Keys; // "Folk": k0, k2; album "Evening": k0, k3
+  PutInProgram({k[1], k[0], k[2], k[3]});
+  ASSERT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
+  ShowCategory("Folk");
+  Box(mrCancel);
+  FForm->Activecategory1->Click();
+  EXPECT_TRUE(InStore(k[0]));
+  Box(mrOk);
+  Box(mrCancel);
+  FForm->Activecategory1->Click();
+  EXPECT_TRUE(InStore(k[0]));
+  Box(mrOk);
+  Box(mrOk);
+  FForm->Activecategory4->Click();
+  ASSERT_EQ(FBoxes.size(), 5u);
+  ExpectBox(FBoxes[0], "Confirm", "Permanently delete all \"Folk\" titles from the database?",
+            {IDOK, IDCANCEL});
+  ExpectBox(FBoxes[2], "Warning", "All \"FOLK\" titles will be deleted!", {IDOK, IDCANCEL});
+  EXPECT_FALSE(InStore(k[0]));
+  EXPECT_FALSE(InStore(k[2]));
+  EXPECT_EQ(FForm->CatList()->FindCategory("Folk"), 0);
+  EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[1], k[3]}));
+  TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
+  EXPECT_EQ(RowOfKey(album, k[0]), -1);
+  EXPECT_GT(RowOfKey(album, k[3]), 0);
+  EXPECT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
+  CloseAndWait();
+}
+
+TEST_F(Organise, TitlesDeletedFromTheCatalogueLeaveTheProgramSoAReusedKeyIsNotPlayed) {
+  Start();
+  const auto& k = FCat.Keys;
+  const int32_t highest = k[3];
+  PutInProgram({k[0], highest});
+  SelectRows(*FForm->AllCatGrid, {highest});
+  FForm->Categories->SetActivePageIndex(0);
+  Box(mrAbort);
+  FForm->Titlesselected6->Click();
+  EXPECT_TRUE(InStore(highest));
+  Box(mrOk);
+  FForm->Titleselected1->Click();
+  ASSERT_EQ(FBoxes.size(), 2u);
+  ExpectBox(FBoxes[0], "Warning",
+            "Permanently delete these 1 titles fom the database and all albums?", {IDOK, IDABORT});
+  EXPECT_FALSE(InStore(highest));
+  EXPECT_EQ(ProgramKeys(), std::vector<int>{k[0]});
+  // The next title added gets the deleted key again; the program does not name it.
+  EXPECT_EQ(FForm->DMM2()->MyDB()->NextKey(), highest);
+  EXPECT_EQ(RowOfKey(*FForm->AllCatGrid, highest), -1);
+  CloseAndWait();
+}
+
+TEST_F(Organise, TheTitlesMenusDeleteFollowsTheAreaLastClicked) {
+  Start();
+  const auto& k = FCat.Keys;
+  auto click = [&](TMyStringGrid& grid, int32_t key) {
+    int row = RowOfKey(grid, key);
+    ASSERT_GT(row, 0) << key;
+    RECT r = grid.CellRect(1, row);
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(grid.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(grid.Handle(), WM_LBUTTONUP, 0, at);
+    ProcessMessages();
+  };
+  ShowAlbum(0);
+  TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
+  click(album, k[3]);
+  EXPECT_TRUE(FForm->AlbumsInUse());
+  Box(mrOk);
+  FForm->Delete4->Click(); // albums: out of the album only
+  EXPECT_EQ(RowOfKey(album, k[3]), -1);
+  EXPECT_TRUE(InStore(k[3]));
+  click(*FForm->AllCatGrid, k[1]);
+  EXPECT_TRUE(FForm->CategoriesInUse());
+  EXPECT_EQ(FForm->SelectedCategoryKeys().Count(), 1);
+  Box(mrCancel);
+  FForm->Delete4->Click(); // categories: from the catalogue, after the question
+  ASSERT_EQ(FBoxes.size(), 2u);
+  EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\" ?");
+  EXPECT_EQ(FBoxes[1].Text.substr(0, 20), "Permanently delete \"");
+  EXPECT_TRUE(InStore(k[1]));
+  CloseAndWait();
+}
+
+// Changes of every kind, then a shutdown; the checker reads the files left behind.
+TEST_F(Organise, FilesAfterShutdownHoldEveryChange) {
+  Start();
+  const auto& k = FCat.Keys;
+  // k1: new title, a typed new artist and a typed new category.
+  FForm->DragList().Add(IntToStr(k[1]));
+  FForm->SetDragSource(false, true);
+  FAnswers.Push(FScript.Run({[](TForm& f) {
+    auto& a = dynamic_cast<TTuneAdder&>(f);
+    TypeInto(a.TitleEdit->Handle(), "Evening Song");
+    TypeInto(ComboEdit(*a.Artists), "Doe, John");
+    TypeInto(ComboEdit(*a.Categories), "Bossa");
+    ClickButton(*a.OKBB);
+  }}));
+  FForm->Edit2->Click();
+  // k0 and k2: the artist shown, untouched, on two titles at once: no second "Body, Some".
+  SelectRows(*FForm->AllCatGrid, {k[0], k[2]});
+  FForm->Categories->SetActivePageIndex(0);
+  FAnswers.Push(FScript.Run({[](TForm& f) { ClickButton(*dynamic_cast<TTuneAdder&>(f).OKBB); }}));
+  FForm->Edit1->Click();
+  // "Jazz" (now k3 alone) becomes "Cool Jazz"; album "Evening" becomes "Night"; a new "Morning".
+  ShowCategory("Jazz");
+  Name("Cool Jazz");
+  FForm->Renameexisting1->Click();
+  ShowAlbum(0);
+  Name("Night");
+  FForm->Rename1->Click();
+  Name("Morning");
+  FForm->Createnew3->Click();
+  // k2 leaves the catalogue.
+  FForm->Categories->SetActivePageIndex(0);
+  SelectRows(*FForm->AllCatGrid, {k[2]});
+  Box(mrOk);
+  FForm->Titlesselected6->Click();
+  EXPECT_EQ(FAnswers.Unanswered(), 0);
+  CloseAndWait();
+
+  const std::string dir = EditingCheckDir();
+  for (const char* name :
+       {"Categories.dex", "Artists.dex", "Albums_A.dex", "Albums_AT.dex", "Music.dex"})
+    WriteFileBytes(dir + name, ReadFileBytes(FDir / name));
+  std::ofstream keys(dir + "keys.txt");
+  for (int32_t key : k)
+    keys << key << "\n";
+}
+
+} // namespace
