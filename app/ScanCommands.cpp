@@ -63,7 +63,8 @@ TDriveScanFrm& TMasterFrm::DriveScanWindow() {
   return *FOwnDriveScanFrm;
 }
 
-void TMasterFrm::GetLocal2Click(TObject*) {
+void TMasterFrm::GetLocal2Click(TObject* Sender) {
+  if (ContextHelpClick(Sender)) return;
   TGetLocalF& loader = GetLocalWindow();
   CenterOverMainWindow(loader);
   // Kept on the screen: its buttons are at the bottom.
@@ -100,13 +101,15 @@ void TMasterFrm::GetLocal2Click(TObject*) {
   ProgressDone();
 }
 
-void TMasterFrm::ScanadriveforMIDIfiles1Click(TObject*) {
+void TMasterFrm::ScanadriveforMIDIfiles1Click(TObject* Sender) {
+  if (ContextHelpClick(Sender)) return;
   TDriveScanFrm& window = DriveScanWindow();
   CenterOverMainWindow(window);
   window.ShowModal();
 }
 
-void TMasterFrm::ScansystemforMIDIfiles1Click(TObject*) {
+void TMasterFrm::ScansystemforMIDIfiles1Click(TObject* Sender) {
+  if (ContextHelpClick(Sender)) return;
   TScanStatus& window = ScanStatusWindow();
   CenterOverMainWindow(window);
   window.ShowModal();

@@ -407,3 +407,31 @@ TEST_F(Scans, ATitleAskedForDuringTheImportPlaysBetweenTwoFiles) {
   EXPECT_TRUE(gaveUp);
   EXPECT_EQ(playingAtThird, FCat.Keys[1]) << "the title waited for the end of the import";
 }
+
+TEST_F(Scans, ClosingTheScanWindowDuringItsWalkStopsTheWalkAndTheImport) {
+  Start();
+  TScratchDir root("scanwinclose");
+  MakeTree(root / "c\\", {"a\\1.mid", "b\\2.mid", "c\\3.mid", "d\\4.mid"});
+  MakeTree(root / "d\\", {"5.mid"});
+  SetDriveSource([&] {
+    return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"},
+                                   {'D', DRIVE_FIXED, root / "d\\"}};
+  });
+  TScanStatus& w = FForm->ScanStatusWindow();
+  int walked = 0;
+  w.OnFolderWalked = [&](const std::string&) {
+    if (++walked == 1) PostMessageA(w.Handle(), WM_CLOSE, 0, 0);
+  };
+  bool imported = false;
+  w.OnImportPosition = [&](int) { imported = true; };
+  RunSystemScan(w);
+  w.OnFolderWalked = nullptr;
+  w.OnImportPosition = nullptr;
+  EXPECT_TRUE(w.ScanStopped);
+  EXPECT_TRUE(w.ImportStopped);
+  EXPECT_EQ(walked, 1);
+  EXPECT_FALSE(imported);
+  EXPECT_EQ(Row(w, 1)[2], "Pending");
+  EXPECT_FALSE(w.Visible());
+  EXPECT_TRUE(FForm->CommandsEnabled());
+}
