@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <algorithm>
 #include "AddInfo.h"
+#include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
 #include "SysUtils.h"

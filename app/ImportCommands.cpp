@@ -1,4 +1,5 @@
 // Importing files and zip archives of titles into the catalogue.
+#include "HourGlass.h"
 #include "ImportCommands.h"
 #include <windows.h>
 #include <algorithm>

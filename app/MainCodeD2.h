@@ -1,11 +1,10 @@
 // The main window: start-up, shutdown, the player timer and the layout of its areas.
 #pragma once
 #include "FileAssocCommands.h"
-#include "Handles.h"
-#include "HourGlass.h"
-#include <deque>
 #include "AdderCodeD2.h"
+#include "Handles.h"
 #include "RenamerCodeD2.h"
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -208,7 +207,7 @@ public:
   TTimer* QueueTimer; // one-shot: the next queued request, a close put off by an import
   void QueueTimerTimer(TObject* Sender);
 
-  // --- importing (ImportCommands.cpp); the add information is set through SetAddInfo above.
+  // --- importing (ImportCommands.cpp); SetAddInfo above sets what the next add stores.
   // Imports a MIDI file or a zip archive of titles by its final extension. An empty artist or
   // category means none given. result is "OK" when every title was stored.
   void AddFileByType(const std::string& fileName, const std::string& title, std::string& result,

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include "DriveScanCodeD2.h"
 #include "GetLocalCodeD2.h"
+#include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
 #include "Messages.h"
