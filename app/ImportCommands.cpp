@@ -84,25 +84,16 @@ std::string DropTitleOf(const std::string& path) {
 // --- import-busy
 // -----------------------------------------------------------------------------------
 
-// Holds import-busy for one whole import: a title start waits for it, requests and drops wait in
-// the queue, and a close is put off until the import returns.
-class TImportScope {
-public:
-  explicit TImportScope(TMasterFrm& master) : FMaster(master) {
-    if (FMaster.FImportDepth++ == 0) FMaster.Road().SetImportBusy(true);
-  }
-  ~TImportScope() {
-    if (--FMaster.FImportDepth == 0) {
-      FMaster.Road().SetImportBusy(false);
-      FMaster.ImportEnded();
-    }
-  }
-  TImportScope(const TImportScope&) = delete;
-  TImportScope& operator=(const TImportScope&) = delete;
+TImportScope::TImportScope(TMasterFrm& master) : FMaster(master) {
+  if (FMaster.FImportDepth++ == 0) FMaster.Road().SetImportBusy(true);
+}
 
-private:
-  TMasterFrm& FMaster;
-};
+TImportScope::~TImportScope() {
+  if (--FMaster.FImportDepth == 0) {
+    FMaster.Road().SetImportBusy(false);
+    FMaster.ImportEnded();
+  }
+}
 
 namespace {
 

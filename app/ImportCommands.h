@@ -4,6 +4,21 @@
 #include <cstdint>
 #include <string>
 
+class TMasterFrm;
+
+// Holds import-busy for one whole import (or scan and its import): a title start waits for it,
+// requests and drops wait in the queue, and a close is put off until the import returns.
+class TImportScope {
+public:
+  explicit TImportScope(TMasterFrm& master);
+  ~TImportScope();
+  TImportScope(const TImportScope&) = delete;
+  TImportScope& operator=(const TImportScope&) = delete;
+
+private:
+  TMasterFrm& FMaster;
+};
+
 enum class TImportKind { None, Midi, Archive };
 
 // The final extension decides: ".mid", ".midi" and ".rmi" are MIDI files, ".zip" an archive.

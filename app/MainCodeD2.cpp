@@ -6,6 +6,9 @@
 #include "AboutCodeD2.h"
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
+#include "DriveScanCodeD2.h"
+#include "GetLocalCodeD2.h"
+#include "ScanFormCodeD2.h"
 #include "FileAssoc.h"
 #include "Guard.h"
 #include "Handles.h"
@@ -207,7 +210,7 @@ void TMasterFrm::GateUnbuiltCommands() {
   // Each is enabled by the gate once its command is given a handler.
   for (TControl* c : std::initializer_list<TControl*>{
            Play, PlayReplace, Pause, AllStop, OutPort, Volume, EditCat, MailTitle, Archive,
-           ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb, GetLocal, BitBtn1, BitBtn2})
+           ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb})
     CommandGate().Add(c);
   for (TMenuItem* m : {Contents1, Viewtitles1})
     CommandGate().Add(m);
@@ -235,6 +238,15 @@ void TMasterFrm::BuildMenu() {
   };
   TMenuItem& root = MainMenu1->Items();
   File1 = item(&root, "File1", "&File");
+  GetLocal2 = item(File1, "GetLocal2", "&Open");
+  GetLocal2->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  ScanadriveforMIDIfiles1 =
+      item(File1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
+  ScanadriveforMIDIfiles1->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  ScansystemforMIDIfiles1 =
+      item(File1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
+  ScansystemforMIDIfiles1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  item(File1, "N0", "-");
   ManageNPISep = item(File1, "N1", "-");
   ManageNPI = item(File1, "ManageNPI", "&Manage browser plug-in...");
   ManageNPI->OnClick = [this](TObject* s) { ManageNPIClick(s); };
@@ -394,6 +406,9 @@ void TMasterFrm::BuildCatalogueArea() {
   BitBtn1->SetLeft(38);
   BitBtn2 = MakeButton(GetMIDIsPanel, "BitBtn2", "&Drives", 38);
   BitBtn2->SetLeft(76);
+  GetLocal->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  BitBtn1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  BitBtn2->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
 
   AlbPanel = MakePanel(DBPanel, "AlbPanel", "");
   AlbPanel->SetBevelOuter(bvLowered);
@@ -772,8 +787,10 @@ void TMasterFrm::AskStartQuestions() {
   if (FFirstRun && ManageNPI->Visible()) ManageNPIClick(this);
   if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
     if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
-                       TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes)
+                       TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes) {
       Repaint();
+      ScansystemforMIDIfiles1Click(this);
+    }
   }
   if (FFirstRun && MIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +

@@ -74,6 +74,9 @@ extern TMasterFrm* MasterFrm;
 class TArchiveForm;
 class TCreateArchiveForm;
 class TManageNPIFrm;
+class TGetLocalF;
+class TScanStatus;
+class TDriveScanFrm;
 class TSplashFrm;
 // The splash made in the program's creation order (none in tests).
 extern TSplashFrm* SplashFrm;
@@ -235,6 +238,24 @@ public:
   // The archive windows of the creation order, or the main window's own when none was made.
   TArchiveForm& ArchiveWindow();
   TCreateArchiveForm& CreateArchiveWindow();
+  // --- loading and scanning (ScanCommands.cpp)
+  // File > "&Open" and the load button: the loader, then the import of its list.
+  void GetLocal2Click(TObject* Sender);
+  void ScanadriveforMIDIfiles1Click(TObject* Sender);
+  void ScansystemforMIDIfiles1Click(TObject* Sender);
+  // Walks folder with the drive scan window and imports its MIDI files quietly.
+  void AddScannedFolder(const std::string& folder, bool checkDuplicates,
+                        const std::string& lastName, const std::string& firstName,
+                        const std::string& category);
+  // Walks every fixed drive with the scan status window and imports what it found.
+  void AddFullScanResults(bool checkDuplicates);
+  // The windows of the creation order, or the main window's own when none was made.
+  TGetLocalF& GetLocalWindow();
+  TScanStatus& ScanStatusWindow();
+  TDriveScanFrm& DriveScanWindow();
+  bool FullScanDone() const { return FFullScanDone; }
+  TMenuItem *GetLocal2, *ScanadriveforMIDIfiles1, *ScansystemforMIDIfiles1;
+
   // Requests, second starts' lines and drops wait here until start-up is done and no import or
   // title start runs; then they run one at a time.
   int QueuedRequests() const { return static_cast<int>(FQueue.size()); }
@@ -432,6 +453,9 @@ private:
   std::vector<TCoolMenu*> FCoolMenus;
   std::unique_ptr<TArchiveForm> FOwnArchiveForm;
   std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;
+  std::unique_ptr<TGetLocalF> FOwnGetLocalF;
+  std::unique_ptr<TScanStatus> FOwnScanStatus;
+  std::unique_ptr<TDriveScanFrm> FOwnDriveScanFrm;
   // A queued request line, or the files of one drop with the category they were dropped on.
   struct TQueued {
     bool Drop = false;
@@ -454,6 +478,9 @@ private:
   // Import-busy for the life of one whole import; the end runs what waited for it.
   friend class TImportScope;
   void ImportEnded();
+  // Between two files of a scan's import: a title start that gave up waiting for the import
+  // plays now.
+  void PlayWaitingTitle();
   void SaveForSessionEnd();
   int FImportDepth = 0;
   bool FCloseWhenImported = false, FRestepPending = false;
