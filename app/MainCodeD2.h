@@ -263,6 +263,7 @@ public:
 
   // State the tests and the other windows look at.
   TPlayRoad& Road() { return *FRoad; }
+  TTuneFiles* TuneFiles() const { return FTuneFiles.get(); }
   TMyMidi& MyMidi1() { return *FMyMidi; }
   const TSettings& Settings() const { return FSettings; }
   const std::string& SettingsPath() const { return FSettingsPath; }
@@ -474,6 +475,8 @@ private:
   void ReceivePluginRequest(unsigned atom);
   void SendBadFileBitmap();
   void RefreshCategoryViews();
+  // A mail request: the titles go to the mail window (when there is one).
+  void MailRequestedTitles(const TStringList& keys);
   std::string ActiveCategoryName() const;
   // Import-busy for the life of one whole import; the end runs what waited for it.
   friend class TImportScope;

@@ -3,6 +3,7 @@
 // and run one at a time once start-up is done and no import or title start runs.
 #include <windows.h>
 #include <shellapi.h>
+#include "MailHandOff.h"
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
@@ -85,9 +86,23 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
     RefreshCategoryViews();
     ProgramChanged();
   } else {
-    // "M" adds the title for the mail window, which comes with the mail transport; "Z" only adds.
+    // "Z" only adds; "M" also hands the title to the mail window.
     RefreshCategoryViews();
+    if (command == 'M') MailRequestedTitles(keys);
   }
+}
+
+void TMasterFrm::MailRequestedTitles(const TStringList& keys) {
+  TMailWindowLink* mail = MailWindowLink();
+  if (!mail) return;
+  auto hourglass = HourGlass();
+  DisableCommands();
+  mail->SetMailCaption(" Mail the attached " + IntToStr(keys.Count()) + " title(s)");
+  mail->ShowMailWindow();
+  mail->SetMailStatus("Attaching files...");
+  mail->AttachTitles(keys);
+  mail->SetMailStatus("");
+  EnableCommands();
 }
 
 void TMasterFrm::RefreshCategoryViews() {
