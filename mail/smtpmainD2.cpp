@@ -459,7 +459,8 @@ void TMailForm::SendButtonClick(TObject*) {
   bool ready = true;
   try {
     int rows = ListView1->ItemCount();
-    if (CheckBox1->Checked()) {
+    // A mail without rows carries no archive (nor its list).
+    if (CheckBox1->Checked() && rows > 0) {
       std::string folder = MailWindowHost ? MailWindowHost->MailFolder() : std::string();
       std::string zipName = folder + IntToStr(rows) + "MIDI files.zip";
       std::vector<std::string> files;

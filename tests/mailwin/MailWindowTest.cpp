@@ -8,6 +8,7 @@
 #include "smtpmainD2.h"
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 #include <windows.h>
 
 namespace {
@@ -58,6 +59,31 @@ TStringList Keys(std::initializer_list<int> keys) {
   for (int k : keys)
     list.Add(IntToStr(k));
   return list;
+}
+
+// The window as it is on the screen, frame included, kept for a look; answers how many colours
+// it shows.
+int SaveWindowShot(TForm& form, const std::string& name) {
+  HWND w = form.Handle();
+  SetForegroundWindow(w);
+  RedrawWindow(w, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  PumpUntil([] { return false; }, 150);
+  RECT r;
+  GetWindowRect(w, &r);
+  TBitmap shot(r.right - r.left, r.bottom - r.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  GdiFlush();
+  std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\screenshots\\";
+  ForceDirectories(dir);
+  shot.SaveToFile(dir + name + ".bmp");
+  std::set<uint32_t> colours;
+  for (int y = 0; y < shot.Height(); y += 2)
+    for (int x = 0; x < shot.Width(); x += 2)
+      colours.insert(shot.ScanLine(y)[x]);
+  return static_cast<int>(colours.size());
 }
 
 class MailWindow : public testing::Test {
@@ -323,4 +349,30 @@ TEST_F(MailWindow, TheHandOffReachesTheWindow) {
   MailWindowLink()->AttachTitles(Keys({11, 12}));
   EXPECT_EQ(Form->Caption(), " Mail the attached 2 title(s)");
   EXPECT_EQ(Form->ListView1->ItemCount(), 2);
+}
+
+TEST_F(MailWindow, ShownIdleAndBusy) {
+  // As the main window does it: shown first (which empties the list), then the titles attached.
+  Form->Show();
+  Form->AttachTitles(Keys({11, 12}));
+  EXPECT_EQ(Form->ListView1->ItemCount(), 2);
+  Form->ToEdit->SetText("a@x.test");
+  Form->SubjectEdit->SetText("Two tunes");
+  PumpUntil([] { return false; }, 300);
+  EXPECT_GT(SaveWindowShot(*Form, "mail_idle"), 4);
+  int busyColours = 0;
+  bool barShown = false;
+  TOneShot shoot(800, [&] {
+    barShown = Form->ProgressBar1->Visible();
+    busyColours = SaveWindowShot(*Form, "mail_busy");
+  });
+  TOneShot cancel(1600, [&] { Form->CancelButtonClick(Form->CancelButton); });
+  Form->StatusLog.clear();
+  Send(PeerServer("silence"));
+  std::string seen;
+  for (const auto& t : Form->StatusLog)
+    seen += t + " | ";
+  EXPECT_TRUE(barShown) << seen;
+  EXPECT_GT(busyColours, 4);
+  Form->Hide();
 }
