@@ -11,6 +11,38 @@
 
 namespace {
 
+// What the checker reads: the catalogue, the chosen folder as left, and what each file must be.
+struct TExpectedFile {
+  std::string File;  // relative to the chosen folder
+  int32_t Key;       // the title it must hold
+  std::string Entry; // for an archive: the entry's name; "" for a plain file
+};
+
+void LeaveForCheck(const std::string& name, const std::string& catalogue, const std::string& out,
+                   const std::vector<TExpectedFile>& expected) {
+  const std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\export_files\\" + name + "\\";
+  RemoveTree(dir);
+  ForceDirectories(dir + "catalogue\\");
+  ForceDirectories(dir + "out\\");
+  for (const char* file : {"Music.dex", "Music.dax"})
+    WriteFileBytes(dir + "catalogue\\" + file, ReadFileBytes(catalogue + file));
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((out + "*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        WriteFileBytes(dir + "out\\" + fd.cFileName, ReadFileBytes(out + fd.cFileName));
+      else if (std::string(fd.cFileName) != "." && std::string(fd.cFileName) != "..")
+        ForceDirectories(dir + "out\\" + fd.cFileName);
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  std::string tsv;
+  for (const TExpectedFile& e : expected)
+    tsv += e.File + "\t" + IntToStr(e.Key) + "\t" + e.Entry + "\n";
+  WriteFileBytes(dir + "expect.tsv", tsv);
+}
+
 class Export : public TMainWindowFixture {
 protected:
   Export() : TMainWindowFixture("tbexport") {}
@@ -98,6 +130,12 @@ TEST_F(Export, SavedTitlesAreTheStoredFilesUnderTheNamesChosen) {
   EXPECT_EQ(IncludeTrailingBackslash(FForm->SaveDialog().InitialDir()), FOut.Path());
   EXPECT_EQ(IncludeTrailingBackslash(GetCurrentDir()), FDir.Path());
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
+  CloseAndWait();
+  LeaveForCheck("save", FDir.Path(), FOut.Path(),
+                {{"first.mid", k[0], ""},
+                 {"second.MID", k[1], ""},
+                 {"third.zip", k[2], "third.mid"},
+                 {"fourth.zip", k[3], "fourth.mid"}});
 }
 
 TEST_F(Export, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
@@ -212,12 +250,12 @@ TEST_F(Export, AnArchiveHoldsEveryTitleUnderItsOwnName) {
   });
   // k[2] twice, and a key the store does not hold.
   FForm->ArchiveTitles(Keys({k[0], k[1], k[2], k[2], 99999, k[3]}));
-  const std::string t0 = Record(k[0]).Title;
+  const std::string t0 = Record(k[0]).Title, t2 = Record(k[2]).Title;
   auto entries = Entries(FOut / "titles.zip");
   ASSERT_EQ(entries.size(), 4u);
   EXPECT_EQ(entries[t0 + ".mid"], ReadFileBytes(FCat.Files[0]));
   EXPECT_EQ(entries[t0 + " (" + IntToStr(k[1]) + ").mid"], ReadFileBytes(FCat.Files[1]));
-  EXPECT_EQ(entries[Record(k[2]).Title + ".mid"], ReadFileBytes(FCat.Files[2]));
+  EXPECT_EQ(entries[t2 + ".mid"], ReadFileBytes(FCat.Files[2]));
   EXPECT_EQ(entries["_Music.dex.mid"], ReadFileBytes(FCat.Files[3]));
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0], "Archiving successfully completed!\r\n\r\n   1 duplicates were ignored"
@@ -233,6 +271,12 @@ TEST_F(Export, AnArchiveHoldsEveryTitleUnderItsOwnName) {
   EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "TempTrash keeps " << fd.cFileName;
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
   EXPECT_TRUE(FileExists(FDir / "Music.dex"));
+  CloseAndWait();
+  LeaveForCheck("archive", FDir.Path(), FOut.Path(),
+                {{"titles.zip", k[0], t0 + ".mid"},
+                 {"titles.zip", k[1], t0 + " (" + IntToStr(k[1]) + ").mid"},
+                 {"titles.zip", k[2], t2 + ".mid"},
+                 {"titles.zip", k[3], "_Music.dex.mid"}});
 }
 
 TEST_F(Export, ArchivingWithNothingToPack) {
