@@ -56,15 +56,15 @@ void TMasterFrm::Mail4Click(TObject*) {
 // --- saving to disk
 // -------------------------------------------------------------------------------
 
-TSaveDialog& TMasterFrm::SaveDialog() {
-  if (!SaveDialog1) {
-    SaveDialog1 = new TSaveDialog(this);
-    SaveDialog1->SetName("SaveDialog1");
-    SaveDialog1->SetHelpContext(SaveDialogHelp);
-    SaveDialog1->SetFilter(SaveFilter);
-    SaveDialog1->SetInitialDir("C:\\");
+TSaveDialog& TMasterFrm::SaveDialog1() {
+  if (!FSaveDialog1) {
+    FSaveDialog1 = new TSaveDialog(this);
+    FSaveDialog1->SetName("SaveDialog1");
+    FSaveDialog1->SetHelpContext(SaveDialogHelp);
+    FSaveDialog1->SetFilter(SaveFilter);
+    FSaveDialog1->SetInitialDir("C:\\");
   }
-  return *SaveDialog1;
+  return *FSaveDialog1;
 }
 
 bool TMasterFrm::SaveTitleAs(int32_t key, const std::string& target, bool zip) {
@@ -90,7 +90,7 @@ void TMasterFrm::SaveTitlesToDisk(const TStringList& keys) {
   if (keys.Count() == 0 || !db) return;
   Repaint();
   TScopeExit home([] { SetCurrentDir(ProgramFolder()); });
-  TSaveDialog& dialog = SaveDialog();
+  TSaveDialog& dialog = SaveDialog1();
   int run = 0, offset = 0;
   for (int i = 0; i < keys.Count(); ++i) {
     const int32_t key = StrToIntDef(keys[i], 0);
@@ -198,12 +198,12 @@ void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& 
   const std::string gather = WorkFolder("TempTrash");
   ForceDirectories(gather);
   TBusyState busy(*this);
-  Albums->SetEnabled(false);
-  Categories->SetEnabled(false);
+  FAlbums->SetEnabled(false);
+  FCategories->SetEnabled(false);
   TScopeExit after([this, gather] {
     ClearDirectory(gather, "*.mid");
-    Albums->SetEnabled(true);
-    Categories->SetEnabled(true);
+    FAlbums->SetEnabled(true);
+    FCategories->SetEnabled(true);
     FArchiving = false;
     SetCurrentDir(ProgramFolder());
   });

@@ -127,7 +127,7 @@ TEST_F(Export, SavedTitlesAreTheStoredFilesUnderTheNamesChosen) {
   // The proposals: each title's name; the dialog remembers the folder of the last save.
   ASSERT_EQ(FAsked.size(), 4u);
   EXPECT_EQ(FAsked[0].Caption, "Save " + Record(k[0]).Title + " to...");
-  EXPECT_EQ(IncludeTrailingBackslash(FForm->SaveDialog().InitialDir()), FOut.Path());
+  EXPECT_EQ(IncludeTrailingBackslash(FForm->SaveDialog1().InitialDir()), FOut.Path());
   EXPECT_EQ(IncludeTrailingBackslash(GetCurrentDir()), FDir.Path());
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
   CloseAndWait();
@@ -316,7 +316,7 @@ TEST_F(Export, TheMailWindowGetsTheTitlesWhileCommandsWait) {
   const auto& k = FCat.Keys;
   TRecordingMail mail;
   mail.CommandsEnabled = [this] { return FForm->CommandsEnabled(); };
-  EXPECT_FALSE(FForm->Mail4->Visible()) << "no mail window: no mail command";
+  EXPECT_FALSE(FForm->Mail4()->Visible()) << "no mail window: no mail command";
   RegisterMailWindow(&mail);
   FForm->MailTitles(Keys({k[0], k[1], k[2]}));
   const std::vector<std::string> expected{"caption Mail the attached 3 title(s)", "show",
