@@ -31,7 +31,7 @@ for case in sorted(os.listdir(root)):
             continue
         result = subprocess.run(["unzip", "-t", path], capture_output=True)
         assert result.returncode == 0, (case, name, result.stdout[-300:])
-        with zipfile.ZipFile(path) as z:
+        with open(path, "rb") as f, zipfile.ZipFile(f) as z:
             assert z.testzip() is None, (case, name)
             infos = z.infolist()
             # Raw stored names: what any unzipper would create.
