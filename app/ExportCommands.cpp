@@ -257,6 +257,13 @@ void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& 
     ArchiveBox("Archiving failed!  Check titles for unusual characters." + leftOutLine,
                TKind::Error);
   } else if (window.Cancelled()) {
+    // A cancel that came with the last of the packing: the user still gets no archive.
+    if (packed) {
+      const std::string written = UpperCase(archiveName).find(".ZIP") == std::string::npos
+                                      ? archiveName + ".zip"
+                                      : archiveName;
+      DeleteFileA(written.c_str());
+    }
     ArchiveBox("Archiving cancelled!", TKind::Warning);
   } else {
     std::string text = "Archiving successfully completed!";

@@ -20,7 +20,8 @@ struct TExpectedFile {
 
 void LeaveForCheck(const std::string& name, const std::string& catalogue, const std::string& out,
                    const std::vector<TExpectedFile>& expected) {
-  const std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\export_files\\" + name + "\\";
+  const std::string dir =
+      WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\export_files\\" + name + "\\";
   RemoveTree(dir);
   ForceDirectories(dir + "catalogue\\");
   ForceDirectories(dir + "out\\");
@@ -293,6 +294,56 @@ TEST_F(Export, ArchivingWithNothingToPack) {
   EXPECT_EQ(Texts()[0], "No title could be exported: nothing was archived.\r\n\r\n   2 title(s) "
                         "could not be exported and were left out");
   EXPECT_FALSE(FileExists(FOut / "none.zip"));
+}
+
+// Clicks the archive window's Cancel, as the user would, once when ready() first holds.
+class TCancelProbe {
+public:
+  TCancelProbe(TCreateArchiveForm& window, std::function<bool()> ready) : FTimer(nullptr) {
+    FTimer.SetInterval(1);
+    FTimer.OnTimer = [this, &window, ready](TObject*) {
+      if (!window.Working() || !ready()) return;
+      FTimer.SetEnabled(false);
+      SendMessageA(window.BitBtn1->Handle(), BM_CLICK, 0, 0);
+    };
+    FTimer.SetEnabled(true);
+  }
+
+private:
+  TTimer FTimer;
+};
+
+TEST_F(Export, CancelStopsTheExportOrThePacking) {
+  Start();
+  const auto& k = FCat.Keys;
+  TCreateArchiveForm& window = FForm->CreateArchiveWindow();
+  {
+    TCancelProbe probe(window, [&] { return window.EPB1->Position() >= 2; });
+    SaveAs("during export", 1);
+    FAnswers.Push([](TModalRequest&) { return mrRunModal; });
+    FForm->ArchiveTitles(Keys({k[0], k[1], k[2], k[3], k[0], k[1], k[2], k[3]}));
+  }
+  EXPECT_TRUE(window.Cancelled());
+  EXPECT_LT(window.EPB1->Position(), 8) << "the export loop stopped";
+  EXPECT_TRUE(Texts().empty()) << "a cancel during the export ends without a box";
+  EXPECT_FALSE(FileExists(FOut / "during export.zip"));
+  FAnswers.Clear();
+  {
+    TCancelProbe probe(window, [&] { return window.EPB2->Max() == 100; });
+    SaveAs("during packing", 1);
+    FAnswers.Push([](TModalRequest&) { return mrRunModal; });
+    FForm->ArchiveTitles(Keys({k[0], k[1], k[2], k[3]}));
+  }
+  EXPECT_EQ(window.EPB1->Position(), 4) << "every title was exported";
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(Texts()[0], "Archiving cancelled!");
+  EXPECT_FALSE(FileExists(FOut / "during packing.zip"));
+  for (bool shown : {FForm->Archiving(), !FForm->CommandsEnabled()})
+    EXPECT_FALSE(shown);
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((FDir / "TempTrash\\*.mid").c_str(), &fd);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
 
 // Records what the main window asks of the mail window.
