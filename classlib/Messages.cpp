@@ -9,6 +9,7 @@ bool (*TbIsDialogMessageHook)(MSG&) = nullptr;
 namespace {
 
 int gWaitDepth = 0;
+int gDrainDepth = 0;
 
 // Runs only the messages other threads sent to this one, so that they are not kept waiting.
 void AnswerSentMessages() {
@@ -55,6 +56,8 @@ TPumpResult PumpOneMessage(int& quitCode) {
 
 void ProcessMessages() {
   int quitCode = 0;
+  ++gDrainDepth;
+  TScopeExit leave([] { --gDrainDepth; });
   for (;;) {
     switch (PumpOneMessage(quitCode)) {
     case TPumpResult::Empty:
@@ -88,6 +91,10 @@ void LetMessagesRun() {
   ++gWaitDepth;
   TScopeExit leave([] { --gWaitDepth; });
   ProcessMessages();
+}
+
+int DrainDepth() {
+  return gDrainDepth;
 }
 
 int WaitDepth() {

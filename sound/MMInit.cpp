@@ -1,7 +1,10 @@
 // The sound library's start-up.
 #include "MMInit.h"
 #include "MMObj.h"
+#include "MMACM.h"
+#include "MMConect.h"
 #include "MMLevel.h"
+#include "MMMeter.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
 #include "MMUtils.h"
@@ -11,5 +14,8 @@ void InitSoundUnits() {
   (void)Win95Platform(); // read the platform once, now
   RegisterMMSlider();
   RegisterMMLevel();
+  RegisterMMMeter();
+  RegisterMMConnector();
+  BindACM();
   RegisterMMOscope();
 }
