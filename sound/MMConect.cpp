@@ -53,6 +53,7 @@ struct TConnectorLoop {
   static int HighestSpeed;
   static bool StepArmed; // a step is queued or its timer set
   static bool InStep;
+  static int Steps;
   static DWORD MainThread;
 
   static bool Listed(TMMConnector* c) {
@@ -120,6 +121,7 @@ struct TConnectorLoop {
     StepArmed = false;
     if (InStep) return;
     InStep = true;
+    ++Steps;
     TScopeExit leave([] { InStep = false; });
     for (int i = 5000 - HighestSpeed + 1; i > 0; --i)
       ProcessMessages();
@@ -205,6 +207,7 @@ int TConnectorLoop::Loops = 0;
 int TConnectorLoop::HighestSpeed = 5000;
 bool TConnectorLoop::StepArmed = false;
 bool TConnectorLoop::InStep = false;
+int TConnectorLoop::Steps = 0;
 // Static initialisation runs on the thread that starts the program.
 DWORD TConnectorLoop::MainThread = GetCurrentThreadId();
 
@@ -214,6 +217,10 @@ void SetConnectorClock(TMMConnectorClock clock) {
 
 int TMMConnector::RunningLoops() {
   return TConnectorLoop::Loops;
+}
+
+int TMMConnector::StepsRun() {
+  return TConnectorLoop::Steps;
 }
 
 HWND TMMConnector::ConnectorWindow() {
@@ -596,7 +603,8 @@ bool TMMConnector::Due(int64_t offset, int64_t now) const {
   if (!FSynchronize) return true;
   const int64_t rate = FDisplayFormat.nAvgBytesPerSec;
   if (rate <= 0) return true;
-  return offset * 1000000 / rate <= now - FStamp;
+  // Compared without dividing, so that a frame is not due a fraction of a microsecond early.
+  return offset * 1000000 <= (now - FStamp) * rate;
 }
 
 void TMMConnector::ProcessConnectorBuffer() {

@@ -109,6 +109,8 @@ public:
   int PauseCallbacks() const { return FPauseTicks.load(); }
   static int RunningLoops();
   static HWND ConnectorWindow();
+  // Steps of the shared display loop run so far.
+  static int StepsRun();
 
   void StoreWaveFormat(WAVEFORMATEX* value) override;
   void Started() override;
