@@ -683,7 +683,7 @@ void TMMConnector::ServeSpectrograms(const uint8_t* data, int64_t now) {
 #if __has_include("MMSpectr.h")
 #include "MMSpectr.h"
 void TMMConnector::SetSpectrum(int index, TMMSpectrum* value) {
-  SetSlot(8 + index, SlotWithFFT(value));
+  SetSlot(8 + index, SlotFor(value));
 }
 #endif
 #if __has_include("MMSpGram.h")
