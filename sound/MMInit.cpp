@@ -7,6 +7,7 @@
 #include "MMMeter.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpectr.h"
 #include "MMUtils.h"
 
 void InitSoundUnits() {
@@ -18,4 +19,5 @@ void InitSoundUnits() {
   RegisterMMConnector();
   BindACM();
   RegisterMMOscope();
+  RegisterMMSpectrum();
 }
