@@ -121,6 +121,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   ProgressBar1->SetVisible(false);
   BuildTopArea();
   BuildCatalogueArea();
+  BuildVisualEffects();
   // The right button on the tab rows opens the areas' own menus.
   Categories->SetPopupMenu(NewCatPopUp);
   Albums->SetPopupMenu(AlbPopUp);
@@ -141,6 +142,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
+  FormDestroy(this);
   // The list view outlives these members: it must not keep their image lists.
   AllAlbLV->SetLargeImages(nullptr);
   AllAlbLV->SetSmallImages(nullptr);
@@ -280,13 +282,14 @@ void TMasterFrm::BuildTopArea() {
   TopPanel->SetBevelOuter(bvNone);
   Panel11 = MakePanel(TopPanel, "Panel11", "");
   Panel11->SetBevelOuter(bvLowered);
-  Panel11->SetBounds(4, 2, 400, 96);
+  Panel11->SetBounds(4, 2, 400, 62); // 88 while the visual effects run
   Panel11->SetColor(clBlack);
   Panel11->Font().SetColor(clLime);
   CDPanel = new TCDPanelP(this);
   CDPanel->SetName("CDPanel");
   CDPanel->SetParent(Panel11);
-  CDPanel->SetAlign(alClient);
+  CDPanel->SetHeight(58);
+  CDPanel->SetAlign(alTop); // the level bars sit below it
   PlayReplace = MakeButton(TopPanel, "PlayReplace", "&Replace", 80);
   Play = MakeButton(TopPanel, "Play", "&PLAY", 80);
   // Three small panels of two adjoining buttons each.
@@ -573,6 +576,7 @@ void TMasterFrm::FormShow(TObject*) {
   FindPlugInDirs();
   FormResize(this);
   Timer2->SetEnabled(true);
+  SetVisualEffects(Visualeffects1->Checked(), false, true);
 }
 
 void TMasterFrm::ReadSettings() {
@@ -798,6 +802,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     // be taken back (the abort flag is never cleared) is set before the session really ends.
     Timer1->SetEnabled(false);
     CloseSequencer();
+    CloseSoundInput();
   } else if (m.Msg == WM_ENDSESSION && m.WParam) {
     // The process ends when this returns: write the lists, the settings and the store now.
     FSessionEnding = true;
@@ -914,6 +919,7 @@ void TMasterFrm::FreeSplash() {
 }
 
 void TMasterFrm::FinishAll() {
+  MMConnector2->ClearSlots();
   FreeSplash();
   Timer1->SetEnabled(false);
   Timer2->SetEnabled(false);

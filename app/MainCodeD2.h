@@ -13,7 +13,12 @@
 #include "ExtCtrls.h"
 #include "ExtPage.h"
 #include "ExtProgressBar.h"
+#include "MMConect.h"
+#include "MMLevel.h"
+#include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpectr.h"
+#include "MMWavIn.h"
 #include "Forms.h"
 #include "MainViews.h"
 #include "MasterBase.h"
@@ -273,6 +278,32 @@ public:
   TPanel* AllCatPT; // summary line of the all-titles grid
   TPanel* MusicPanel;
   TStatusBar* StatusBar1;
+
+  // The visual effects: the sound input through the connector to two level bars under the
+  // display panel and, in the music panel, the spectrum and the oscilloscope.
+  TMMWaveIn* MMWaveIn1 = nullptr;
+  TMMConnector* MMConnector2 = nullptr;
+  TMMLevel *MMLevel1 = nullptr, *MMLevel2 = nullptr;
+  TMMSpectrum* MMSpectrum1 = nullptr;
+  TMMOscope* MMOscope2 = nullptr;
+  TPopupMenu *VisEPopUp = nullptr, *visualPopUp = nullptr;
+  TMenuItem *ShowVE = nullptr, *DisableVE = nullptr;
+  // Starts (on) or closes the sound input; force also sets the idle look and Panel11's height.
+  void SetVisualEffects(bool on, bool second, bool force);
+  void Visualeffects1Click(TObject* Sender);
+  void VisEPopUpPopup(TObject* Sender);
+  void ShowVEClick(TObject* Sender);
+  void DisableVEClick(TObject* Sender);
+  void Spectrumbars1Click(TObject* Sender);
+  void Lights1Click(TObject* Sender);
+  void Spectrograph1Click(TObject* Sender);
+  void MusicPanelResize(TObject* Sender);
+  void CDPanelP1Resize(TObject* Sender);
+  void FormDestroy(TObject* Sender);
+  // The tool-row buttons' cycle: music panel hidden, tool row off, on, music panel in front.
+  void ToolsLeftClick(TObject* Sender);
+  // Places the ticked displays in the music panel, one above the other.
+  void LayoutDisplays();
   TExtProgressBar* ProgressBar1;
   // The play pop-up: top, bottom, replace, cancel, then the title commands.
   TPopupMenu* PlayPopUp;
@@ -312,6 +343,10 @@ protected:
   void ShowStateMessage(const std::string& text, int seconds) override;
   void ShowDeviceBusyNotice() override;
   void SetTimer1(bool enabled) override;
+  // As ticked, after a title starts.
+  void SetVisualEffects() override;
+  bool SoundInputIdle() override;
+  bool SoundInputFailed(TObject* Sender, const std::exception& E) override;
   void SetSlider(int position, int maximum) override;
   // The player buttons follow the program: the step buttons, shuffle and erase.
   void UpdatePlayControls() override;
@@ -340,9 +375,10 @@ private:
   void BuildTopArea();
   void BuildPlayerCommands();
   void RunVolumeControl();
-  // Quiet until the visual effects and the sound input are wired.
-  void SwitchVisualEffects(bool /*on*/) {}
-  void CloseSoundInput() {}
+  // The player commands' switch: on follows Visualeffects1, off closes the input.
+  void SwitchVisualEffects(bool on);
+  void CloseSoundInput();
+  void BuildVisualEffects();
   void ShowRoadTexts();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
