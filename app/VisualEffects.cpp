@@ -143,8 +143,7 @@ bool TMasterFrm::SoundInputIdle() {
 }
 
 bool TMasterFrm::SoundInputFailed(TObject* Sender, const std::exception& E) {
-  if (!dynamic_cast<TMMWaveIn*>(Sender) && !dynamic_cast<const EMMWaveInError*>(&E))
-    return false;
+  if (!dynamic_cast<TMMWaveIn*>(Sender) && !dynamic_cast<const EMMWaveInError*>(&E)) return false;
   CloseSoundInput();
   return true;
 }

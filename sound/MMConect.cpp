@@ -325,6 +325,8 @@ void TMMConnector::Notification(TComponent* component, TOperation operation) {
 // --- life ---------------------------------------------------------------------------------------
 
 TMMConnector::TMMConnector(TComponent* AOwner) : TMMDSPComponent(AOwner) {
+  // The chain links only members whose links are published.
+  RegisterMMConnector();
   if (ComponentState().Contains(csDesigning)) return;
   timeBeginPeriod(1);
   TConnectorLoop::Join(this);

@@ -39,9 +39,7 @@ struct TCapture : TComponent {
       ++Formats;
       Format = *f;
     };
-    s.Refresh = [this](const void* p) {
-      Frames.emplace_back(static_cast<const char*>(p), Size);
-    };
+    s.Refresh = [this](const void* p) { Frames.emplace_back(static_cast<const char*>(p), Size); };
     s.Reset = [this] { ++Resets; };
     s.FrameSize = [this] { return Size; };
     return s;

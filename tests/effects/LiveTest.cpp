@@ -107,7 +107,7 @@ TEST(LiveInput, DeviceZeroSineThroughTheConnector) {
   const std::string dir = CheckDir();
   WriteFileBytes(dir + "take.raw", take);
   WriteFileBytes(dir + "log.txt", "rate 11025\nchannels 2\nbits 8\nbin " + std::to_string(bin) +
-                                      "\nframes " + std::to_string(frames.size()) +
-                                      "\nleft_db " + std::to_string(leftDb) + "\nright_db " +
+                                      "\nframes " + std::to_string(frames.size()) + "\nleft_db " +
+                                      std::to_string(leftDb) + "\nright_db " +
                                       std::to_string(rightDb) + "\n");
 }
