@@ -147,7 +147,7 @@ private:
   WAVEFORMATEX FDisplayFormat{};
   int FPCMSize = 0, FLength = 0;
   uint8_t* FData = nullptr;
-  bool FPCM = false, FConverting = false;
+  std::atomic<bool> FPCM{false}, FConverting{false};
   uint8_t FSilence = 0;
   volatile LONG FPending = 0;
   TMMConnectorSlot FSlots[14];

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include "MMConect.h"
 #include "MMLevel.h"
+#include "MMSpectr.h"
 #include "Messages.h"
 #include "TestUtil.h"
 #include <atomic>
@@ -169,6 +170,26 @@ TEST(Connector, ShowsTheBufferHandedInWhateverItsLinkSays) {
   FreeWaveBuffer(other);
   ASSERT_EQ(display.Frames.size(), 1u);
   EXPECT_EQ(FirstWord(display.Frames[0]), 7);
+}
+
+TEST(Connector, RequestsWithoutTheOwnLoop) {
+  TChain chain(Pcm(16, 2, 44100), 4096, true);
+  chain.Conn.SetAutoTrigger(false);
+  chain.Conn.SetSynchronize(false);
+  TCapture display(1024);
+  chain.Conn.SetSlot(0, display.Slot());
+  chain.Start();
+  ASSERT_TRUE(PumpUntil([&] { return chain.Conn.IsRunning(); }, 2000));
+  EXPECT_EQ(TMMConnector::RunningLoops(), 0);
+  chain.Push(Counting(4096));
+  EXPECT_TRUE(display.Frames.empty()); // nothing without a request
+  chain.Conn.DataArrived();            // on this thread: one pass at once
+  EXPECT_EQ(display.Frames.size(), 1u);
+  std::thread other([&] { chain.Conn.DataArrived(); });
+  other.join();
+  EXPECT_EQ(display.Frames.size(), 1u); // posted: it runs on this thread's next pump
+  ASSERT_TRUE(PumpUntil([&] { return display.Frames.size() == 2; }, 2000));
+  EXPECT_EQ(FirstWord(display.Frames[1]), 512);
 }
 
 TEST(Connector, NonPcmWithoutConversionLeavesDisplaysAlone) {
@@ -358,6 +379,15 @@ TEST(Connector, MuLawConvertedOnTheWay) {
   chain.Conn.SetSynchronize(false);
   TCapture spectrum(256); // 128 samples of 16 bits
   chain.Conn.SetSlot(8, spectrum.Slot());
+  // And a spectrum display of 128 points beside it.
+  TForm form(nullptr);
+  form.SetBounds(20, 20, 300, 200);
+  auto* display = new TMMSpectrum(&form);
+  display->SetFFTLength(128);
+  display->SetBounds(0, 0, 256, 150);
+  display->SetParent(&form);
+  form.Show();
+  chain.Conn.SetSpectrum(1, display);
   EXPECT_EQ(spectrum.Format.wFormatTag, WAVE_FORMAT_PCM); // the suggested format, before start
   chain.Start();
   ASSERT_TRUE(chain.Conn.IsConnectorStarted());
@@ -386,4 +416,5 @@ TEST(Connector, MuLawConvertedOnTheWay) {
     if (std::norm(sum) > bestPower) bestPower = std::norm(sum), best = k;
   }
   EXPECT_EQ(best, 16);
+  EXPECT_LE(std::abs(display->PeakFrequency() - 1000), 8000.0 / 128) << display->PeakFrequency();
 }

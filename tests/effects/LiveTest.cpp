@@ -106,8 +106,8 @@ TEST(LiveInput, DeviceZeroSineThroughTheConnector) {
   std::lock_guard<std::mutex> guard(lock);
   const std::string dir = CheckDir();
   WriteFileBytes(dir + "take.raw", take);
-  WriteFileBytes(dir + "log.txt", "rate 11025\nchannels 2\nbits 8\nbin " + std::to_string(bin) +
-                                      "\nframes " + std::to_string(frames.size()) + "\nleft_db " +
-                                      std::to_string(leftDb) + "\nright_db " +
-                                      std::to_string(rightDb) + "\n");
+  WriteFileBytes(dir + "log.txt",
+                 "rate 11025\nchannels 2\nbits 8\nfreq " + std::to_string(bin * 11025.0 / 128) +
+                     "\nframes " + std::to_string(frames.size()) + "\nleft_db " +
+                     std::to_string(leftDb) + "\nright_db " + std::to_string(rightDb) + "\n");
 }

@@ -9,6 +9,7 @@
 #include "TestCapture.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
+#include "StandInSequencer.h"
 #include <cmath>
 #include <mutex>
 
@@ -176,6 +177,38 @@ TEST_F(VisualEffects, InputFailuresCloseTheInputQuietly) {
   // Anything else is still shown.
   FForm->AppException(nullptr, Exception("other"));
   EXPECT_EQ(FAnswers.Asked().size(), asked + 1);
+}
+
+TEST_F(VisualEffects, PlayerCommandsSwitchTheInput) {
+  TEndingSequencer seq;
+  SetMainMciDriver(&seq);
+  WithEffectsTicked();
+  Start();
+  TStringList keys;
+  keys.Add(std::to_string(FCat.Keys[0]));
+  keys.Add(std::to_string(FCat.Keys[1]));
+  FForm->Road().Program().PlayAtTop(keys);
+  ASSERT_EQ(seq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
+  EXPECT_TRUE(InputStarted()); // the title started: as ticked
+  FForm->PauseClick(nullptr);
+  EXPECT_TRUE(Idle());
+  FForm->PauseClick(nullptr); // resumed: as ticked
+  EXPECT_TRUE(InputStarted());
+  FForm->OneStopClick(nullptr);
+  EXPECT_TRUE(Idle());
+  FForm->OneStopClick(nullptr); // played again from the start
+  EXPECT_TRUE(InputStarted());
+  // Unticked, a resume leaves the input closed.
+  FForm->Visualeffects1Click(nullptr);
+  ASSERT_FALSE(FForm->Visualeffects1->Checked());
+  FForm->PauseClick(nullptr);
+  FForm->PauseClick(nullptr);
+  EXPECT_TRUE(Idle());
+  // The session's end closes the input before anything else.
+  FForm->Visualeffects1Click(nullptr);
+  ASSERT_TRUE(InputStarted());
+  SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
+  EXPECT_TRUE(Idle());
 }
 
 TEST_F(VisualEffects, CloseWhileRunningEndsThemAndKeepsTheSetting) {
