@@ -4,9 +4,11 @@
 #include "MMACM.h"
 #include "MMConect.h"
 #include "MMLevel.h"
+#include "MMLight.h"
 #include "MMMeter.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpGram.h"
 #include "MMSpectr.h"
 #include "MMUtils.h"
 
@@ -20,4 +22,6 @@ void InitSoundUnits() {
   BindACM();
   RegisterMMOscope();
   RegisterMMSpectrum();
+  RegisterMMSpectrogram();
+  RegisterMMLight();
 }

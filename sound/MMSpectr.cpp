@@ -23,20 +23,6 @@ bool Designing(const TComponent* c) {
   return c->ComponentState().Contains(csDesigning);
 }
 
-int PowerOfTwoBelow(int value) {
-  int p = 1;
-  while (p * 2 <= value)
-    p *= 2;
-  return p;
-}
-
-int Log2Of(int value) {
-  int b = 0;
-  while ((1 << b) < value)
-    ++b;
-  return b;
-}
-
 // table[n] = round(8192 log2 n) - 32768 for the 32 values a power is halved to.
 const int32_t* LogTable() {
   static int32_t table[32];
@@ -52,8 +38,7 @@ const int32_t* LogTable() {
 
 } // namespace
 
-// --- the sample path
-// ------------------------------------------------------------------------------
+// --- the sample path -----------------------------------------------------------------------------
 
 int SpectrumSamplePath(const void* block, int n, TMMBits bits, TMMMode mode, TMMChannel channel,
                        int order, const int32_t* window, const TFFTSetup* setup, float* work,
@@ -122,8 +107,7 @@ int32_t SpectrumMagnitude(int64_t p) {
   return int32_t(times16 ? x * 16 : x);
 }
 
-// --- decay
-// ----------------------------------------------------------------------------------------
+// --- decay ---------------------------------------------------------------------------------------
 
 TMMBinDecay::TMMBinDecay() : FDecayed(2048), FSum(2048) {
   for (int i = 0; i < 32; ++i) {
@@ -193,8 +177,7 @@ void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
   }
 }
 
-// --- construction
-// ---------------------------------------------------------------------------------
+// --- construction --------------------------------------------------------------------------------
 
 TMMSpectrum::TMMSpectrum(TComponent* AOwner)
     : TMMDIBGraphicControl(AOwner), FInactive(new TMMDIBCanvas), FSamples(new int16_t[4096]()),
@@ -221,8 +204,7 @@ TMMSpectrum::~TMMSpectrum() {
   delete[] FBinValues;
 }
 
-// --- layout
-// ---------------------------------------------------------------------------------------
+// --- layout --------------------------------------------------------------------------------------
 
 void TMMSpectrum::SetBounds(int left, int top, int width, int height) {
   const int b = Bevel()->BevelExtent();
@@ -298,8 +280,7 @@ void TMMSpectrum::ColorChanged() {
   TMMDIBGraphicControl::ColorChanged();
 }
 
-// --- tables
-// ---------------------------------------------------------------------------------------
+// --- tables --------------------------------------------------------------------------------------
 
 void TMMSpectrum::BuildFrequencyTable() {
   if (LoadingOrReading(this)) return;
@@ -408,18 +389,13 @@ void TMMSpectrum::BuildLinearAmpTable() {
   }
 }
 
-// --- properties
-// -----------------------------------------------------------------------------------
+// --- properties ----------------------------------------------------------------------------------
 
 void TMMSpectrum::SetFFTLength(int value) {
-  value = PowerOfTwoBelow(MinMax(value, 8, 4096));
+  value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  PFFTSetup setup = InitRealFFT(Log2Of(value));
-  if (!setup) throw std::bad_alloc();
-  DoneRealFFT(FSetup);
-  FSetup = setup;
+  RenewFFT(FSetup, FWindowTable, FWindow, value);
   FFFTLength = value;
-  BuildWindowTable(FWindowTable, FWindow, Log2Of(value));
   BuildFrequencyTable();
   CalcFrameSize();
   ClearData();
@@ -428,7 +404,7 @@ void TMMSpectrum::SetFFTLength(int value) {
 
 void TMMSpectrum::SetWindow(TMMFFTWindow value) {
   if (!StoreChanged(FWindow, value)) return;
-  BuildWindowTable(FWindowTable, FWindow, Log2Of(FFFTLength));
+  BuildWindowTable(FWindowTable, FWindow, FFTBits(FFFTLength));
 }
 
 void TMMSpectrum::SetSampleRate(int value) {
@@ -444,7 +420,11 @@ void TMMSpectrum::SetLogFreq(bool value) {
 }
 
 void TMMSpectrum::SetFrequencyScale(int value) {
-  const double z = std::min(PowerOfTwoBelow(MinMax(value, 1, 16)), 8);
+  value = MinMax(value, 1, 16);
+  int zoom = 1;
+  while (zoom * 2 <= value && zoom < 8)
+    zoom *= 2;
+  const double z = zoom;
   if (z == FZoom) return;
   FZoom = z;
   BuildFrequencyTable();
@@ -628,8 +608,7 @@ void TMMSpectrum::VisibleChanged() {
   TMMDIBGraphicControl::VisibleChanged();
 }
 
-// --- intake
-// ---------------------------------------------------------------------------------------
+// --- intake --------------------------------------------------------------------------------------
 
 void TMMSpectrum::SetPWaveFormat(const WAVEFORMATEX* format) {
   if (!PcmFormatValid(format)) throw EMMSpectrumError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
@@ -787,8 +766,7 @@ void TMMSpectrum::AgePeaks() {
   FPeakLock.Leave();
 }
 
-// --- registration
-// ---------------------------------------------------------------------------------
+// --- registration --------------------------------------------------------------------------------
 
 void RegisterMMSpectrum() {
   if (FindMMClass("TMMSpectrum")) return;

@@ -59,14 +59,27 @@ private:
 void SetSpectrumClipCursor(TMMClipCursorProc proc);
 BOOL SpectrumClipCursor(const RECT* rect);
 
-// What lies under an info box: one store per kind of display, shared by all of that kind.
+// What lies under an info box: one store per kind of display, shared by all of that kind (one
+// box is up at a time: it lives while the left button is held).
 struct TMMInfoStore {
   HDC DC = nullptr;
   HBITMAP Bitmap = nullptr, Old = nullptr;
   int Width = 0, Height = 0;
+  RECT Box{0, 0, 0, 0};
+  bool HasBox = false;
   bool Need(HDC reference, int width, int height, HPALETTE palette);
+  // Puts back what lay under the last box; then, for a text, saves what lies under the new box
+  // (left edge at x, 15 rows under y, kept inside width x height) and draws it on dc.
+  void Show(HDC dc, int x, int y, int width, int height, const std::string& text, HPALETTE palette);
   void Free();
 };
+
+// FFT lengths: clamped to 8..4096 and rounded down to a power of two; and their bit counts.
+int ClampFFTLength(int value);
+int FFTBits(int length);
+// A fresh transform set-up and window table for a length; the old set-up is released only once
+// the new one stands (std::bad_alloc when there is no memory for it).
+void RenewFFT(PFFTSetup& setup, int32_t* windowTable, TMMFFTWindow window, int length);
 
 class TMMSpectrum;
 using TMMSpectrumDrawBar = std::function<void(TMMSpectrum* Sender, TMMDIBCanvas& DIB,
@@ -197,7 +210,7 @@ public:
   bool InfoActive() const { return FInfoActive; }
   TMMTimerHandle PeakTimer() const { return FTimer; }
   bool PeakTimerRunning() const { return FTimerRunning; }
-  RECT InfoBoxRect() const { return FHasBox ? FBox : RECT{0, 0, 0, 0}; }
+  RECT InfoBoxRect() const;
   // The peak text as it would show ("" when none) and the info box's text for a point.
   std::string PeakText() const;
   std::string InfoText(POINT p) const;
@@ -299,8 +312,6 @@ private:
   int FFrameSize = 0;
   TMMSpectrumGain FGain = sgNone;
   bool FSavedShowHint = false, FShowInfo = true, FInfoActive = false, FHooked = false;
-  bool FHasBox = false;
-  RECT FBox{0, 0, 0, 0};
   bool FDrawFreqScale = false, FDrawAmpScale = false, FDrawGrid = false;
   int FW = 4, FH = 4;
   RECT FDrawRect{0, 0, 4, 4};

@@ -67,8 +67,69 @@ void TMMInfoStore::Free() {
   *this = TMMInfoStore{};
 }
 
-// --- the drawing pass
-// -----------------------------------------------------------------------------
+void TMMInfoStore::Show(HDC dc, int x, int y, int width, int height, const std::string& text,
+                        HPALETTE palette) {
+  if (HasBox && DC) {
+    BitBlt(dc, Box.left, Box.top, Box.right - Box.left, Box.bottom - Box.top, DC, 0, 0, SRCCOPY);
+    HasBox = false;
+  }
+  if (!text.empty()) {
+    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0,
+                             0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+    RECT box{x, y + 15, x + size.cx + 4, y + 15 + size.cy + 2};
+    if (box.bottom > height) OffsetRect(&box, 0, -40);
+    if (box.right > width) OffsetRect(&box, width - box.right, 0);
+    if (box.top < 0) box.top = 0, box.bottom = size.cy + 2;
+    const int bw = box.right - box.left, bh = box.bottom - box.top;
+    // The store fits the box itself, so a long text leaves nothing unsaved behind it.
+    if (Need(dc, bw, bh, palette)) {
+      BitBlt(DC, 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
+      Box = box;
+      HasBox = true;
+    }
+    HBRUSH white = CreateSolidBrush(0xFFFFFF);
+    FillRect(dc, &box, white);
+    DeleteObject(white);
+    HBRUSH black = CreateSolidBrush(0);
+    FrameRect(dc, &box, black);
+    DeleteObject(black);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(clInfoText));
+    DrawTextA(dc, text.c_str(), int(text.size()), &box,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+  }
+  GdiFlush();
+}
+
+int ClampFFTLength(int value) {
+  value = MinMax(value, 8, 4096);
+  int p = 1;
+  while (p * 2 <= value)
+    p *= 2;
+  return p;
+}
+
+int FFTBits(int length) {
+  int b = 0;
+  while ((1 << b) < length)
+    ++b;
+  return b;
+}
+
+void RenewFFT(PFFTSetup& setup, int32_t* windowTable, TMMFFTWindow window, int length) {
+  PFFTSetup fresh = InitRealFFT(FFTBits(length));
+  if (!fresh) throw std::bad_alloc();
+  DoneRealFFT(setup);
+  setup = fresh;
+  BuildWindowTable(windowTable, window, FFTBits(length));
+}
+
+// --- the drawing pass ----------------------------------------------------------------------------
 
 uint32_t TMMSpectrum::ZoneColorAt(int height) const {
   // Pixel heights against the zones' first spots, on the spots' scale.
@@ -282,8 +343,7 @@ void TMMSpectrum::DrawGridLines() {
     DIB_VLineDotted((FW - 1) * i / n, 0, FH, 1, c);
 }
 
-// --- paint and scales
-// -----------------------------------------------------------------------------
+// --- paint and scales ----------------------------------------------------------------------------
 
 void TMMSpectrum::Paint() {
   TCanvas& cv = Canvas();
@@ -370,8 +430,7 @@ void TMMSpectrum::PaintAmpScale() {
   }
 }
 
-// --- the strongest frequency's text
-// ---------------------------------------------------------------
+// --- the strongest frequency's text --------------------------------------------------------------
 
 std::string TMMSpectrum::PeakText() const {
   if (!FDisplayPeak || FPeakValue <= 5) return "";
@@ -399,8 +458,7 @@ void TMMSpectrum::DrawPeakText() {
   DeleteObject(font);
 }
 
-// --- axis values and the info box
-// -----------------------------------------------------------------
+// --- axis values and the info box ----------------------------------------------------------------
 
 double TMMSpectrum::GetFrequencyAt(POINT p) const {
   if (!PtInRect(&FDrawRect, p)) return 0;
@@ -437,52 +495,15 @@ LRESULT CALLBACK SpectrumParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
+RECT TMMSpectrum::InfoBoxRect() const {
+  return FInfoActive && SpectrumStore.HasBox ? SpectrumStore.Box : RECT{0, 0, 0, 0};
+}
+
 void TMMSpectrum::DrawInfo(POINT p) {
-  TMMDIBCanvas& c = DIBCanvas();
-  HDC dc = c.Handle();
-  if (FHasBox && SpectrumStore.DC) {
-    BitBlt(dc, FBox.left, FBox.top, FBox.right - FBox.left, FBox.bottom - FBox.top,
-           SpectrumStore.DC, 0, 0, SRCCOPY);
-    FHasBox = false;
-  }
-  if (PtInRect(&FDrawRect, p)) {
-    const std::string text = InfoText(p);
-    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0,
-                             0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
-    const int b = Bevel()->BevelExtent();
-    RECT box;
-    box.left = p.x - b - (FDrawAmpScale ? 32 : 0);
-    box.top = p.y - b + 15;
-    box.right = box.left + size.cx + 4;
-    box.bottom = box.top + size.cy + 2;
-    if (box.bottom > FH) OffsetRect(&box, 0, -40);
-    if (box.right > FW) OffsetRect(&box, FW - box.right, 0);
-    if (box.top < 0) box.top = 0, box.bottom = size.cy + 2;
-    const int bw = box.right - box.left, bh = box.bottom - box.top;
-    // The store fits the box itself, so a long text leaves nothing unsaved behind it.
-    if (SpectrumStore.Need(dc, bw, bh, nullptr)) {
-      BitBlt(SpectrumStore.DC, 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
-      FBox = box;
-      FHasBox = true;
-    }
-    HBRUSH white = CreateSolidBrush(0xFFFFFF);
-    FillRect(dc, &box, white);
-    DeleteObject(white);
-    HBRUSH black = CreateSolidBrush(0);
-    FrameRect(dc, &box, black);
-    DeleteObject(black);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(clInfoText));
-    RECT tr = box;
-    DrawTextA(dc, text.c_str(), int(text.size()), &tr,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
-  }
-  GdiFlush();
+  const int b = Bevel()->BevelExtent();
+  const std::string text = PtInRect(&FDrawRect, p) ? InfoText(p) : std::string();
+  SpectrumStore.Show(DIBCanvas().Handle(), p.x - b - (FDrawAmpScale ? 32 : 0), p.y - b, FW, FH,
+                     text, nullptr);
   auto show = [this] {
     CopyToScreen();
     DrawPeakText();
@@ -532,7 +553,6 @@ void TMMSpectrum::EndInfo() {
     RemoveWindowSubclass(Parent()->Handle(), SpectrumParentProc, reinterpret_cast<UINT_PTR>(this));
   FHooked = false;
   if (Enabled() && Visible() && !ComponentState().Contains(csDestroying)) DrawInfo({-1, -1});
-  FHasBox = false;
   SpectrumStore.Free();
   SpectrumClipCursor(nullptr);
   if (FSavedShowHint) SetShowHint(true);

@@ -7,20 +7,14 @@
 #include "Messages.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "DisplayTestUtil.h"
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
-std::string Unhex(const std::string& s) {
-  std::string v;
-  for (size_t i = 0; i + 1 < s.size(); i += 2)
-    v.push_back(char(std::stoi(s.substr(i, 2), nullptr, 16)));
-  return v;
-}
+constexpr double Pi = DisplayPi;
 
 std::vector<int16_t> Sine(int n, double amplitude, double cycles, int channels = 1) {
   std::vector<int16_t> v(size_t(n) * channels);
@@ -29,14 +23,6 @@ std::vector<int16_t> Sine(int n, double amplitude, double cycles, int channels =
       v[size_t(i) * channels + c] =
           int16_t(std::lround(amplitude * std::sin(2 * Pi * cycles * i / n)));
   return v;
-}
-
-// Screenshots for a person to look at, beside the other checks' files.
-std::string ShotPath(const std::string& name) {
-  const std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  CreateDirectoryA((dir + "\\displays_shots").c_str(), nullptr);
-  return dir + "\\displays_shots\\" + name;
 }
 
 struct ClipRecorder {
@@ -513,4 +499,50 @@ TEST_F(SpectrumFixture, InfoBoxFollowsTheMouseAndEndsOnEveryRoad) {
   EXPECT_EQ(clip.Calls.size(), calls + 1);
   EXPECT_TRUE(clip.LastIsNull());
   ReleaseCapture();
+}
+
+TEST_F(SpectrumFixture, EveryKindLeavesAPictureToLookAt) {
+  Spec->SetBounds(10, 10, 300, 180);
+  Spec->SetDrawAmpScale(true);
+  Spec->SetDrawFreqScale(true);
+  Spec->SetDrawGrid(true);
+  Spec->SetDisplayPeak(true);
+  Spec->SetScaleTextColor(clWhite);
+  Spec->SetBitLength(b16Bit);
+  std::vector<int16_t> chord(128, 0);
+  for (auto [k, a] : {std::pair{6, 9000.0}, {21, 16000.0}, {45, 4000.0}}) {
+    const std::vector<int16_t> s = Sine(128, a, k);
+    for (int i = 0; i < 128; ++i)
+      chord[i] = int16_t(chord[i] + s[i]);
+  }
+  const char* names[] = {"dots", "lines", "vlines", "bars", "peaks", "scroll"};
+  for (int kind = skDots; kind <= skScroll; ++kind) {
+    Spec->SetKind(TMMSpectrumKind(kind));
+    Spec->Repaint();
+    for (int i = 0; i < 12; ++i)
+      Feed16(chord);
+    EXPECT_EQ(Spec->PeakBin(), 21);
+    EXPECT_FALSE(Spec->PeakText().empty());
+    SaveScreenShot(Form.Handle(), 320, 200, std::string("spectrum_") + names[kind] + ".bmp");
+  }
+}
+
+TEST_F(SpectrumFixture, PeaksStayInRangeUnderTheLiveTimer) {
+  // Blocks raise the peaks on this thread while the shared timer ages them on its own.
+  Spec->SetPeakDelay(0);
+  Spec->SetPeakSpeed(1);
+  Spec->SetBitLength(b16Bit);
+  const DWORD end = GetTickCount() + 1500;
+  int blocks = 0;
+  while (GetTickCount() < end) {
+    Feed16(Sine(128, 4000 + (blocks % 7) * 4000, 5 + blocks % 50));
+    for (const TMMSpectrumBar& b : Spec->Bars()) {
+      ASSERT_GE(b.Peak, 0);
+      ASSERT_LE(b.Peak, Spec->SpotCount());
+      ASSERT_LE(b.Counter, 1);
+    }
+    ++blocks;
+    Sleep(1);
+  }
+  printf("%d blocks under the live timer\n", blocks);
 }

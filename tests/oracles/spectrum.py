@@ -312,3 +312,153 @@ with open(os.path.join(out, "cases.txt"), "w") as f:
         f.write("firsts " + " ".join(map(str, firsts)) + "\n")
         f.write("values " + " ".join(map(str, values)) + "\n")
         f.write(f"bin {best_bin}\n")
+
+
+# --- the spectrogram -----------------------------------------------------------------------------
+def palette(kind):
+    res = []
+    for i in range(10, 246):
+        v = (i - 10) * 256 // 236
+
+        def hsv():
+            if v < 64:
+                return 0, 4 * v, 255
+            if v < 128:
+                return 0, 255, 510 - 4 * v
+            if v < 192:
+                return 4 * v - 510, 255, 0
+            return 255, 1020 - 4 * v, 0
+
+        if kind == 0:
+            rgb = hsv()
+        elif kind == 1:
+            rgb = (0, 0, 0) if v < 16 else hsv()
+        elif kind == 2:
+            rgb = (v, v, v)
+        elif kind == 3:
+            rgb = (255 - v,) * 3
+        elif kind == 4:
+            if v < 96:
+                rgb = (0.88889 * v, 0.88889 * v, 1.2 * v)
+            elif v < 192:
+                rgb = (0.88889 * v, 1.2 * v - 29, 0.88889 * v + 29)
+            else:
+                rgb = (1.2 * v - 60, 0.88889 * v + 29, 0.88889 * v + 29)
+        elif kind == 5:
+            rgb = (1.23 * v, 0.78 * v, 0.5 * v) if v < 208 else (255, 0.78 * v, 0.5 * v)
+        elif kind == 6:
+            rgb = (v, 255 - v, 255)
+        else:
+            if v < 96:
+                rgb = (2.66667 * v + 0.5, 0, 0)
+            elif v < 192:
+                rgb = (255, 2.66667 * v - 254, 0)
+            else:
+                rgb = (255, 255, 4 * v - 766)
+        res.append(tuple(int(c) & 0xFF for c in rgb))
+    return res
+
+
+with open(os.path.join(out, "palettes.txt"), "w") as f:
+    for kind in range(8):
+        f.write(" ".join("%02x%02x%02x" % c for c in palette(kind)) + "\n")
+
+GH = 90  # the spectrogram's height without bevel
+
+
+def gram_rows(n, sr=SR, base=0.0, z=1):
+    b0 = n * base / sr
+    first = [min(max(math.floor(0.01 + b0 + (r / GH) * (n / 2 - z * b0) / z), 0), n // 2 - 1) for r in range(GH)]
+    end = [0] * GH
+    for r in range(1, GH):
+        end[r - 1] = first[r]
+    end = [e if e > f + 1 else 0 for e, f in zip(end, first)]
+    for r in range(GH - 1, 0, -1):
+        if first[r] == first[r - 1]:
+            first[r], end[r] = -1, 0
+    return first, end
+
+
+def gram_indexes(block, n, logamp, sens=-90, amp=1.0):
+    s = -90 - sens
+    res = []
+    for p in transform(block, n, 16, False, 0, 0, 1):
+        if not logamp:
+            res.append(math.trunc(math.sqrt(p) * amp + s) + 10)
+        else:
+            res.append(math.trunc(math.log(max(p, 1)) * 20 * amp + 2 * s) + 10)
+    return res
+
+
+def gram_column(idx, first, end, emboss=None):
+    col, raw, band, r = [0] * GH, [], 0, 0
+    while r < GH:
+        stop = end[r] if end[r] else first[r] + 1
+        v = max(idx[first[r]:stop])
+        raw.append(v)
+        if emboss is not None:
+            e = emboss[band]
+            emboss[band] = 10 if band == 0 else raw[band - 1]
+            v = e - v + 118
+        nxt = r + 1
+        while nxt < GH and first[nxt] < 0:
+            nxt += 1
+        for k in range(r, nxt):
+            col[k] = min(max(v, 10), 245)
+        r = nxt
+        band += 1
+    return col
+
+
+with open(os.path.join(out, "gram.txt"), "w") as f:
+    n = 128
+    t = np.arange(n)
+    blocks = [block_of(6000 * np.sin(2 * np.pi * 10 * t / n) + rng.uniform(-300, 300, n), 16, False),
+              block_of(9000 * np.sin(2 * np.pi * 30 * t / n), 16, False)]
+    first, end = gram_rows(n)
+    for b in blocks:
+        f.write(b.hex() + "\n")
+    for logamp in (False, True):
+        f.write(" ".join(map(str, gram_column(gram_indexes(blocks[0], n, logamp), first, end))) + "\n")
+    emboss = [10] * GH
+    gram_column(gram_indexes(blocks[0], n, False), first, end, emboss)
+    f.write(" ".join(map(str, gram_column(gram_indexes(blocks[1], n, False), first, end, emboss))) + "\n")
+
+
+# --- the light organ -----------------------------------------------------------------------------
+def light_levels(block, n, mode, amp=1.0, gains=(0.05, 0.05, 0.05)):
+    vals = [math.trunc(math.sqrt(p) * amp) for p in transform(block, n, 16, False, 0, 0, 1)]
+    borders = [0, math.sqrt(150 * 750), math.sqrt(750 * 1750)]
+    first = [min(max(round(b / SR * n), 0), n // 2) for b in borders]
+    end = [first[1], first[2], n // 2 - 1]
+    end = [e if e > f + 1 else 0 for e, f in zip(end, first)]
+    for z in (1, 2):
+        if first[z] == first[z - 1]:
+            first[z], end[z] = -1, 0
+    levels = []
+    for z in range(3):
+        s = 0
+        if first[z] >= 0:
+            stop = end[z] if end[z] else first[z] + 1
+            band = vals[first[z]:stop]
+            if len(band) == 1:
+                s = band[0]
+            elif mode == 1:
+                s = max(band)
+            elif mode == 2:
+                s = (band[0] + sum(band)) // (1 + len(band))
+            else:
+                s = math.trunc(math.sqrt((band[0] + sum(v * (v + 0.1) for v in band)) / len(band)))
+        levels.append(min(max(math.trunc(s * gains[z] * [1, 2, 4][z]), 0), 255))
+    return levels
+
+
+with open(os.path.join(out, "light.txt"), "w") as f:
+    for n in (128, 512):
+        t = np.arange(n)
+        for freq in (150, 750, 1750):
+            block = block_of(2500 * np.sin(2 * np.pi * freq * t / SR), 16, False)
+            f.write(f"{n} {freq} {block.hex()}")
+            for mode in range(3):
+                f.write(" " + " ".join(map(str, light_levels(block, n, mode))))
+            f.write("\n")
