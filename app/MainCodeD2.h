@@ -17,6 +17,7 @@
 #include "MMLevel.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpGram.h"
 #include "MMSpectr.h"
 #include "MMWavIn.h"
 #include "Forms.h"
@@ -280,12 +281,13 @@ public:
   TStatusBar* StatusBar1;
 
   // The visual effects: the sound input through the connector to two level bars under the
-  // display panel and, in the music panel, the spectrum and the oscilloscope.
+  // display panel and, in the music panel, the spectrum, the oscilloscope and the spectrogram.
   TMMWaveIn* MMWaveIn1 = nullptr;
   TMMConnector* MMConnector2 = nullptr;
   TMMLevel *MMLevel1 = nullptr, *MMLevel2 = nullptr;
   TMMSpectrum* MMSpectrum1 = nullptr;
   TMMOscope* MMOscope2 = nullptr;
+  TMMSpectrogram* MMSpectrogram1 = nullptr;
   TPopupMenu *VisEPopUp = nullptr, *visualPopUp = nullptr;
   TMenuItem *ShowVE = nullptr, *DisableVE = nullptr;
   // Starts (on) or closes the sound input; force also sets the idle look and Panel11's height.

@@ -38,11 +38,19 @@ void TMasterFrm::BuildVisualEffects() {
   MMOscope2->SetBounds(2, 2, 100, 100);
   MMOscope2->SetVisible(false);
   MMOscope2->SetParent(MusicPanel);
+  MMSpectrogram1 = new TMMSpectrogram(this);
+  MMSpectrogram1->SetName("MMSpectrogram1");
+  MMSpectrogram1->SetMode(mStereo);
+  MMSpectrogram1->SetFFTLength(512);
+  MMSpectrogram1->SetBounds(2, 2, 100, 100);
+  MMSpectrogram1->SetVisible(false);
+  MMSpectrogram1->SetParent(MusicPanel);
 
   MMConnector2->SetLevel1(MMLevel1);
   MMConnector2->SetLevel2(MMLevel2);
   MMConnector2->SetSpectrum(0, MMSpectrum1);
   MMConnector2->SetOscope1(MMOscope2);
+  MMConnector2->SetSpectrogram(0, MMSpectrogram1);
 
   VisEPopUp = new TPopupMenu(this);
   VisEPopUp->SetName("VisEPopUp");
@@ -57,7 +65,8 @@ void TMasterFrm::BuildVisualEffects() {
   VisEPopUp->Items().Add(ShowVE);
   VisEPopUp->Items().Add(DisableVE);
   VisEPopUp->OnPopup = [this](TObject* s) { VisEPopUpPopup(s); };
-  for (TControl* c : std::initializer_list<TControl*>{MMLevel1, MMLevel2, MMSpectrum1})
+  for (TControl* c :
+       std::initializer_list<TControl*>{MMLevel1, MMLevel2, MMSpectrum1, MMSpectrogram1})
     c->SetPopupMenu(VisEPopUp);
 
   // The oscilloscope's own pop-up chooses the displays of the music panel.
@@ -74,7 +83,9 @@ void TMasterFrm::BuildVisualEffects() {
   };
   std::vector<std::pair<TMenuItem*, TMenuItem*>> mirrors = {
       choice("VisualSpectrum", "Spectrum &bars", Spectrumbars1, &TMasterFrm::Spectrumbars1Click),
-      choice("VisualOscope", "&Oscilloscope", Lights1, &TMasterFrm::Lights1Click)};
+      choice("VisualOscope", "&Oscilloscope", Lights1, &TMasterFrm::Lights1Click),
+      choice("VisualSpectrograph", "&Spectrograph", Spectrograph1,
+             &TMasterFrm::Spectrograph1Click)};
   visualPopUp->OnPopup = [mirrors](TObject*) {
     for (auto& [item, follows] : mirrors)
       item->SetChecked(follows->Checked());
@@ -83,9 +94,7 @@ void TMasterFrm::BuildVisualEffects() {
   Visualeffects1->OnClick = [this](TObject* s) { Visualeffects1Click(s); };
   Spectrumbars1->OnClick = [this](TObject* s) { Spectrumbars1Click(s); };
   Lights1->OnClick = [this](TObject* s) { Lights1Click(s); };
-  // The spectrogram display is not built yet: its item stays unticked and disabled.
-  Spectrograph1->OnClick = nullptr;
-  Spectrograph1->SetEnabled(false);
+  Spectrograph1->OnClick = [this](TObject* s) { Spectrograph1Click(s); };
   MusicPanel->OnResize = [this](TObject* s) { MusicPanelResize(s); };
   CDPanel->OnResize = [this](TObject* s) { CDPanelP1Resize(s); };
   for (TSpeedButton* b : {ToolsLeft, ToolsRight})
@@ -203,9 +212,7 @@ void TMasterFrm::MusicPanelResize(TObject*) {
 
 void TMasterFrm::LayoutDisplays() {
   MMOscope2->SetPopupMenu(visualPopUp);
-  // The spectrogram is not built yet, so its item counts as unticked.
-  Spectrograph1->SetChecked(false);
-  int n = int(Spectrumbars1->Checked()) + int(Lights1->Checked());
+  int n = int(Spectrumbars1->Checked()) + int(Spectrograph1->Checked()) + int(Lights1->Checked());
   if (n == 0) {
     Spectrumbars1->SetChecked(true);
     n = 1;
@@ -214,19 +221,15 @@ void TMasterFrm::LayoutDisplays() {
   const int width = MusicPanel->Width() - 2 * MMSpectrum1->Left();
   const int left = MMSpectrum1->Left();
   int top = 2;
-  if (Spectrumbars1->Checked()) {
-    MMSpectrum1->SetBounds(left, top, width, h);
-    MMSpectrum1->SetVisible(true);
-    top = h + 4;
-  } else {
-    MMSpectrum1->SetVisible(false);
-  }
-  if (Lights1->Checked()) {
-    MMOscope2->SetBounds(left, top, width, h);
-    MMOscope2->SetVisible(true);
-  } else {
-    MMOscope2->SetVisible(false);
-  }
+  auto place = [&](TControl* display, bool ticked) {
+    display->SetVisible(ticked);
+    if (!ticked) return false;
+    display->SetBounds(left, top, width, h);
+    return true;
+  };
+  if (place(MMSpectrum1, Spectrumbars1->Checked())) top = h + 4;
+  if (place(MMOscope2, Lights1->Checked())) top = top + h + 2;
+  place(MMSpectrogram1, Spectrograph1->Checked());
 }
 
 void TMasterFrm::CDPanelP1Resize(TObject*) {

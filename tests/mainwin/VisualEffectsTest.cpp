@@ -97,8 +97,22 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   EXPECT_TRUE(spectrum->Visible());
   EXPECT_FALSE(scope->Visible());
   EXPECT_EQ(spectrum->Height(), H - 4);
-  // The spectrogram is not built: its item cannot be reached.
-  EXPECT_FALSE(FForm->Spectrograph1->Enabled());
+  // Three: (H - 8) / 3 each, spectrum, oscilloscope and spectrogram from the top.
+  TMMSpectrogram* gram = FForm->MMSpectrogram1;
+  EXPECT_FALSE(gram->Visible());
+  FForm->Lights1Click(nullptr);
+  FForm->Spectrograph1Click(nullptr);
+  const int h = (H - 8) / 3;
+  EXPECT_EQ(spectrum->Height(), h);
+  EXPECT_EQ(scope->Top(), h + 4);
+  EXPECT_EQ(gram->Top(), h + 4 + h + 2);
+  EXPECT_EQ(gram->Height(), h);
+  EXPECT_EQ(gram->Width(), W - 4);
+  EXPECT_TRUE(gram->Visible());
+  // Spectrum and spectrogram: the spectrogram right under the spectrum.
+  FForm->Lights1Click(nullptr);
+  EXPECT_EQ(gram->Top(), (H - 6) / 2 + 4);
+  EXPECT_FALSE(scope->Visible());
   FForm->ToolsLeftClick(nullptr);
   EXPECT_FALSE(FForm->MusicPanel->Visible());
   EXPECT_FALSE(FForm->ShowTools());
@@ -227,6 +241,7 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   Start();
   FForm->ToolsLeftClick(nullptr);
   FForm->Lights1Click(nullptr);
+  FForm->Spectrograph1Click(nullptr);
   ASSERT_TRUE(FForm->MusicPanel->Visible());
   ASSERT_TRUE(FForm->MMOscope2->Visible());
   TMMConnector* conn = FForm->MMConnector2;
@@ -256,11 +271,26 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
         const int16_t* b = FForm->MMOscope2->Buffer();
         for (int i = 0; b && i < FForm->MMOscope2->Points(); ++i)
           low = Min(low, b[i]), high = Max(high, b[i]);
-        return conn->FrameCount(cgSpectra) >= 20 && conn->FrameCount(cgOscopes) >= 5;
+        return conn->FrameCount(cgSpectra) >= 20 && conn->FrameCount(cgOscopes) >= 5 &&
+               conn->FrameCount(cgSpectrograms) >= 20;
       },
       15000))
       << conn->FrameCount(cgSpectra);
   const double freq = FForm->MMSpectrum1->PeakFrequency();
+  // The spectrogram's brightest band holds bin 1000 / (11025 / 512) = 46.4.
+  TMMSpectrogram* gram = FForm->MMSpectrogram1;
+  const std::vector<uint8_t> column = gram->LastColumn();
+  ASSERT_FALSE(column.empty());
+  int brightest = 0;
+  for (int r = 1; r < int(column.size()); ++r)
+    if (column[r] > column[brightest]) brightest = r;
+  int band = brightest;
+  while (band > 0 && gram->RowFirstBin(band) < 0)
+    --band;
+  printf("spectrogram: brightest row %d index %d of %zu rows, %d columns drawn\n", brightest,
+         column[brightest], column.size(), gram->ColumnsDrawn());
+  const int firstBin = gram->RowFirstBin(band);
+  const int endBin = gram->RowEndBin(band) == 0 ? firstBin + 1 : gram->RowEndBin(band);
   const double leftDb = 20 * std::log10(left / 100.0), rightDb = 20 * std::log10(right / 100.0);
   TBitmap shot;
   Picture(*FForm, shot);
@@ -269,6 +299,7 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
 
   // 128 points at 11025 Hz: bins of 86.1 Hz.
   EXPECT_LE(std::abs(freq - 1000), 11025.0 / 128) << freq;
+  EXPECT_TRUE(firstBin <= 47 && endBin >= 46) << firstBin << ".." << endBin;
   EXPECT_NEAR(leftDb, -6.02, 0.5);
   EXPECT_NEAR(rightDb, -6.02, 0.5);
   // The trace spans about half of the oscilloscope: +-16384 of the 16-bit range.
