@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include "MMConect.h"
 #include "MMLevel.h"
+#include "MMLight.h"
+#include "MMMeter.h"
 #include "MMSpectr.h"
 #include "Messages.h"
 #include "TestUtil.h"
@@ -170,6 +172,32 @@ TEST(Connector, ShowsTheBufferHandedInWhateverItsLinkSays) {
   FreeWaveBuffer(other);
   ASSERT_EQ(display.Frames.size(), 1u);
   EXPECT_EQ(FirstWord(display.Frames[0]), 7);
+}
+
+TEST(Connector, MetersAndLightsTakeTheirFrames) {
+  TForm form(nullptr);
+  form.SetBounds(20, 20, 400, 200);
+  auto* meter = new TMMMeter(&form);
+  auto* light = new TMMLight(&form);
+  meter->SetParent(&form);
+  light->SetBounds(180, 0, 150, 150);
+  light->SetParent(&form);
+  form.Show();
+  TChain chain(Pcm(16, 1, 11025), 4096, false);
+  chain.Conn.SetSynchronize(false);
+  chain.Conn.SetMeter2(meter);
+  chain.Conn.SetLight(0, light);
+  chain.Start();
+  EXPECT_EQ(meter->BitLength(), b16Bit); // the format reached both
+  WAVEHDR* h = AllocWaveBuffer(4096);
+  auto* s = reinterpret_cast<int16_t*>(h->lpData);
+  for (int i = 0; i < 2048; ++i)
+    s[i] = int16_t(16384 * std::sin(2 * 3.14159265358979 * 1000 * i / 11025));
+  h->dwBytesRecorded = 4096;
+  chain.Push(h); // real-time off, trigger on: one pass at once
+  EXPECT_EQ(chain.Conn.FrameCount(cgMeters), 1);
+  EXPECT_EQ(chain.Conn.FrameCount(cgLights), 1);
+  EXPECT_EQ(meter->Value(), 50); // -6 dB
 }
 
 TEST(Connector, RequestsWithoutTheOwnLoop) {
