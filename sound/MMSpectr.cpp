@@ -552,19 +552,31 @@ void TMMSpectrum::SetSpotHeight(int value) {
 }
 
 void TMMSpectrum::SetNumPeaks(int value) {
-  if (value < 0 || value > 5 || !StoreChanged(FNumPeaks, value)) return;
+  if (value < 0 || value > 5) return;
+  FPeakLock.Enter(); // the timer's thread reads it
+  const bool changed = StoreChanged(FNumPeaks, value);
+  FPeakLock.Leave();
+  if (!changed) return;
   UpdateTimer();
   ClearPeaks();
   Invalidate();
 }
 
 void TMMSpectrum::SetPeakDelay(int value) {
-  if (value < 0 || value > 50 || !StoreChanged(FPeakDelay, value)) return;
+  if (value < 0 || value > 50) return;
+  FPeakLock.Enter(); // the timer's thread reads it
+  const bool changed = StoreChanged(FPeakDelay, value);
+  FPeakLock.Leave();
+  if (!changed) return;
   ClearPeaks();
 }
 
 void TMMSpectrum::SetPeakSpeed(int value) {
-  if (value < 0 || value > 50 || !StoreChanged(FPeakSpeed, value)) return;
+  if (value < 0 || value > 50) return;
+  FPeakLock.Enter(); // the timer's thread reads it
+  const bool changed = StoreChanged(FPeakSpeed, value);
+  FPeakLock.Leave();
+  if (!changed) return;
   ClearPeaks();
 }
 
@@ -748,8 +760,11 @@ std::vector<TMMSpectrumBar> TMMSpectrum::Bars() {
 }
 
 void TMMSpectrum::AgePeaks() {
-  if (FNumPeaks < 1 || FInfoActive) return;
   FPeakLock.Enter();
+  if (FNumPeaks < 1 || FInfoActive) {
+    FPeakLock.Leave();
+    return;
+  }
   for (TMMSpectrumBar& bar : FBars) {
     if (bar.First < 0) break;
     if (bar.Peak <= 0) continue;

@@ -9,6 +9,7 @@
 #include "MMOscope.h"
 #include "MMUtils.h"
 #include "Threads.h"
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -311,7 +312,8 @@ private:
   TMMMode FMode = mMono;
   int FFrameSize = 0;
   TMMSpectrumGain FGain = sgNone;
-  bool FSavedShowHint = false, FShowInfo = true, FInfoActive = false, FHooked = false;
+  bool FSavedShowHint = false, FShowInfo = true, FHooked = false;
+  std::atomic<bool> FInfoActive{false}; // the timer's thread reads it
   bool FDrawFreqScale = false, FDrawAmpScale = false, FDrawGrid = false;
   int FW = 4, FH = 4;
   RECT FDrawRect{0, 0, 4, 4};

@@ -111,6 +111,7 @@ TEST_F(LightFixture, SpheresShadeTheirRingsAndRulesHold) {
   EXPECT_EQ(Screen(c), RGB(level, 0, 0)); // the innermost ring at full level
   // The outermost ring: k = 9, b = trunc(255 x trunc(sqrt(100 - 81)) / 10) = 102.
   EXPECT_EQ(Screen({c.x, c.y - r + 1}), RGB(level * 102 / 255, 0, 0));
+  SaveScreenShot(Form.Handle(), 360, 120, "light_spheres.bmp");
   Light->SetSphereHorz(-1);
   EXPECT_EQ(Light->SphereHorz(), 0.0f);
   Light->RefreshPCMData(b.data());

@@ -546,3 +546,58 @@ TEST_F(SpectrumFixture, PeaksStayInRangeUnderTheLiveTimer) {
   }
   printf("%d blocks under the live timer\n", blocks);
 }
+
+TEST_F(SpectrumFixture, DrawBarHandlerAndResetData) {
+  // A handler draws the bars instead: once per bar, with its columns, lit spots and peak.
+  std::vector<std::pair<RECT, int>> calls;
+  Spec->OnDrawBar = [&](TMMSpectrum*, TMMDIBCanvas&, const RECT& r, int value, int) {
+    calls.push_back({r, value});
+  };
+  Spec->SetBitLength(b16Bit);
+  Spec->SetWindow(fwRectangular);
+  Feed16(Sine(128, 32767, 16));
+  const std::vector<TMMSpectrumBar> bars = Spec->Bars();
+  ASSERT_EQ(calls.size(), bars.size());
+  int strongest = 0;
+  for (size_t i = 0; i < bars.size(); ++i) {
+    EXPECT_EQ(calls[i].first.left, bars[i].First);
+    EXPECT_EQ(calls[i].first.right, bars[i].End);
+    EXPECT_EQ(calls[i].first.bottom, 89);
+    strongest = std::max(strongest, calls[i].second);
+  }
+  EXPECT_EQ(strongest, 44); // round(88 x 45 / 89) spots
+  // Nothing of the control's own spots is drawn: the area is the background colour.
+  EXPECT_EQ(Index(bars[0].First, 88 - Spec->SpotOffset()), IndexOf(clBlack));
+  Spec->OnDrawBar = nullptr;
+  // ResetData leaves the info box and clears values, peaks and the strongest frequency.
+  ClipRecorder clip;
+  Mouse(WM_LBUTTONDOWN, 30, 30, MK_LBUTTON);
+  ASSERT_TRUE(Spec->InfoActive());
+  Spec->ResetData();
+  EXPECT_FALSE(Spec->InfoActive());
+  EXPECT_TRUE(clip.LastIsNull());
+  for (const TMMSpectrumBar& b : Spec->Bars()) {
+    EXPECT_EQ(b.Value, 0);
+    EXPECT_EQ(b.Peak, 0);
+  }
+  EXPECT_EQ(Spec->PeakValue(), 0);
+  ReleaseCapture();
+}
+
+TEST_F(SpectrumFixture, APointInTheScaleStripsShowsNoBox) {
+  ClipRecorder clip;
+  Spec->SetDrawAmpScale(true);
+  Spec->SetBitLength(b16Bit);
+  Feed16(Sine(128, 20000, 20));
+  ProcessMessages();
+  const std::string before = Bits();
+  Mouse(WM_LBUTTONDOWN, 60, 10, MK_LBUTTON);
+  ASSERT_TRUE(Spec->InfoActive());
+  EXPECT_NE(Spec->InfoBoxRect().right, 0);
+  EXPECT_NE(Bits(), before);
+  Mouse(WM_MOUSEMOVE, 5, 10, MK_LBUTTON); // in the left strip
+  EXPECT_EQ(Spec->InfoBoxRect().right, 0);
+  EXPECT_EQ(Bits(), before);
+  Mouse(WM_LBUTTONUP, 5, 10, 0);
+  EXPECT_FALSE(Spec->InfoActive());
+}
