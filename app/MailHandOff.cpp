@@ -1,14 +1,14 @@
-// The registered mail window, reached by the main window's mail commands.
+// The one registration slot of the mail window.
 #include "MailHandOff.h"
 
 namespace {
-TMailWindowLink* TheMailWindow = nullptr;
+TMailWindowLink* gMailWindow = nullptr;
 }
 
 void RegisterMailWindow(TMailWindowLink* link) {
-  TheMailWindow = link;
+  gMailWindow = link;
 }
 
 TMailWindowLink* MailWindowLink() {
-  return TheMailWindow;
+  return gMailWindow;
 }

@@ -13,10 +13,18 @@
 #include "CoolMenu.h"
 #include "CatalogueViews.h"
 #include "ComCtrls.h"
+#include "Dialogs.h"
+#include "FileOps.h"
 #include "ExtCtrls.h"
 #include "ExtPage.h"
 #include "ExtProgressBar.h"
+#include "MMConect.h"
+#include "MMLevel.h"
+#include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpGram.h"
+#include "MMSpectr.h"
+#include "MMWavIn.h"
 #include "Forms.h"
 #include "MainViews.h"
 #include "MasterBase.h"
@@ -229,6 +237,22 @@ public:
   // The archive windows of the creation order, or the main window's own when none was made.
   TArchiveForm& ArchiveWindow();
   TCreateArchiveForm& CreateArchiveWindow();
+  // --- sending titles out (ExportCommands.cpp); keys are master keys, one per line.
+  // Hands the titles to the mail window; nothing while no mail window is registered.
+  void MailTitles(const TStringList& keys);
+  // One save dialog per title, as a ".mid" or a ".zip" file.
+  void SaveTitlesToDisk(const TStringList& keys);
+  // Asks for the archive's name and runs the archive creation window, which calls
+  // ArchiveTitlesWork once it shows.
+  void ArchiveTitles(const TStringList& keys);
+  void ArchiveTitlesWork(const std::string& archiveName, TStringList& keys);
+  bool Archiving() const { return FArchiving; }
+  void Mail4Click(TObject* Sender);
+  void Save2Click(TObject* Sender);
+  // The save dialog of SaveTitlesToDisk, made at the first save.
+  TSaveDialog& SaveDialog1();
+  // Where saved files are put in place (a seam for tests; the real file system by default).
+  void SetSaveFileOps(TFileOps* ops) { FSaveOps = ops ? ops : &DefaultFileOps(); }
   // --- loading and scanning (ScanCommands.cpp)
   // File > "&Open" and the load button: the loader, then the import of its list.
   void GetLocal2Click(TObject* Sender);
@@ -285,6 +309,17 @@ public:
   void SetParams(const std::vector<std::string>& value) { FParams = value; }
 
   // The main window's parts (named as the window's layout names them).
+  TMMWaveIn* MMWaveIn1() const { return FMMWaveIn1; }
+  TMMConnector* MMConnector2() const { return FMMConnector2; }
+  TMMLevel* MMLevel1() const { return FMMLevel1; }
+  TMMLevel* MMLevel2() const { return FMMLevel2; }
+  TMMSpectrum* MMSpectrum1() const { return FMMSpectrum1; }
+  TMMOscope* MMOscope2() const { return FMMOscope2; }
+  TMMSpectrogram* MMSpectrogram1() const { return FMMSpectrogram1; }
+  TPopupMenu* VisEPopUp() const { return FVisEPopUp; }
+  TPopupMenu* visualPopUp() const { return FvisualPopUp; }
+  TMenuItem* ShowVE() const { return FShowVE; }
+  TMenuItem* DisableVE() const { return FDisableVE; }
   TMenuItem* Titlesselected7() const { return FTitlesselected7; }
   TMenuItem* Albumselected4() const { return FAlbumselected4; }
   TMenuItem* Allalbums5() const { return FAllalbums5; }
@@ -474,6 +509,24 @@ public:
   bool ContextHelpClick(TObject* Sender);
   // The command line that the volume control was last run with.
   const std::string& VolumeCommand() const { return FVolumeCommand; }
+  // The visual effects: the sound input through the connector to two level bars under the
+  // display panel and, in the music panel, the spectrum, the oscilloscope and the spectrogram.
+  // Starts (on) or closes the sound input; force also sets the idle look and Panel11's height.
+  void SetVisualEffects(bool on, bool second, bool force);
+  void Visualeffects1Click(TObject* Sender);
+  void VisEPopUpPopup(TObject* Sender);
+  void ShowVEClick(TObject* Sender);
+  void DisableVEClick(TObject* Sender);
+  void Spectrumbars1Click(TObject* Sender);
+  void Lights1Click(TObject* Sender);
+  void Spectrograph1Click(TObject* Sender);
+  void MusicPanelResize(TObject* Sender);
+  void CDPanelP1Resize(TObject* Sender);
+  void FormDestroy(TObject* Sender);
+  // The tool-row buttons' cycle: music panel hidden, tool row off, on, music panel in front.
+  void ToolsLeftClick(TObject* Sender);
+  // Places the ticked displays in the music panel, one above the other.
+  void LayoutDisplays();
   // The play pop-up: top, bottom, replace, cancel, then the title commands.
 
   // View commands of the catalogue areas.
@@ -503,6 +556,10 @@ protected:
   void ShowStateMessage(const std::string& text, int seconds) override;
   void ShowDeviceBusyNotice() override;
   void SetTimer1(bool enabled) override;
+  // As ticked, after a title starts.
+  void SetVisualEffects() override;
+  bool SoundInputIdle() override;
+  bool SoundInputFailed(TObject* Sender, const std::exception& E) override;
   void SetSlider(int position, int maximum) override;
   // The player buttons follow the program: the step buttons, shuffle and erase.
   void UpdatePlayControls() override;
@@ -533,9 +590,10 @@ private:
   void BuildTopArea();
   void BuildPlayerCommands();
   void RunVolumeControl();
-  // Quiet until the visual effects and the sound input are wired.
-  void SwitchVisualEffects(bool /*on*/) {}
-  void CloseSoundInput() {}
+  // The player commands' switch: on follows Visualeffects1, off closes the input.
+  void SwitchVisualEffects(bool on);
+  void CloseSoundInput();
+  void BuildVisualEffects();
   void ShowRoadTexts();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
@@ -583,8 +641,6 @@ private:
   void ReceivePluginRequest(unsigned atom);
   void SendBadFileBitmap();
   void RefreshCategoryViews();
-  // A mail request: the titles go to the mail window (when there is one).
-  void MailRequestedTitles(const TStringList& keys);
   std::string ActiveCategoryName() const;
   // Import-busy for the life of one whole import; the end runs what waited for it.
   friend class TImportScope;
@@ -593,6 +649,12 @@ private:
   // plays now.
   void PlayWaitingTitle();
   void SaveForSessionEnd();
+  bool SaveTitleAs(int32_t key, const std::string& target, bool zip);
+  // A box over the archive window while it shows, else the main window's.
+  TMessageAnswer ArchiveBox(const std::string& text, TMessageKind kind);
+  bool FArchiving = false;
+  TSaveDialog* FSaveDialog1 = nullptr;
+  TFileOps* FSaveOps = &DefaultFileOps();
   int FImportDepth = 0;
   bool FCloseWhenImported = false, FRestepPending = false;
   bool FExtractAbort = false;
@@ -712,4 +774,12 @@ private:
   TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
             *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
   TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
+  TMMWaveIn* FMMWaveIn1 = nullptr;
+  TMMConnector* FMMConnector2 = nullptr;
+  TMMLevel *FMMLevel1 = nullptr, *FMMLevel2 = nullptr;
+  TMMSpectrum* FMMSpectrum1 = nullptr;
+  TMMOscope* FMMOscope2 = nullptr;
+  TMMSpectrogram* FMMSpectrogram1 = nullptr;
+  TPopupMenu *FVisEPopUp = nullptr, *FvisualPopUp = nullptr;
+  TMenuItem *FShowVE = nullptr, *FDisableVE = nullptr;
 };

@@ -86,23 +86,10 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
     RefreshCategoryViews();
     ProgramChanged();
   } else {
-    // "Z" only adds; "M" also hands the title to the mail window.
+    // "M" hands the title to the mail window once there is one; "Z" only adds.
     RefreshCategoryViews();
-    if (command == 'M') MailRequestedTitles(keys);
+    if (command == 'M') MailTitles(keys);
   }
-}
-
-void TMasterFrm::MailRequestedTitles(const TStringList& keys) {
-  TMailWindowLink* mail = MailWindowLink();
-  if (!mail) return;
-  auto hourglass = HourGlass();
-  DisableCommands();
-  mail->SetMailCaption(" Mail the attached " + IntToStr(keys.Count()) + " title(s)");
-  mail->ShowMailWindow();
-  mail->SetMailStatus("Attaching files...");
-  mail->AttachTitles(keys);
-  mail->SetMailStatus("");
-  EnableCommands();
 }
 
 void TMasterFrm::RefreshCategoryViews() {

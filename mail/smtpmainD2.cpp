@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "Smtpsu.h"
 #include "SysUtils.h"
+#include "TitleFileName.h"
 
 TMailForm* MailForm = nullptr;
 
@@ -33,20 +34,6 @@ TMenuItem* MakeItem(TComponent* owner, TMenuItem& parent, const char* name, cons
   if (click) item->OnClick = std::move(click);
   parent.Add(item);
   return item;
-}
-
-// A file name made from a title: characters no file name may hold become "_", and trailing dots
-// and blanks (which the system drops) go.
-std::string FileNameOfTitle(const std::string& title) {
-  std::string name;
-  for (char c : Trim(title))
-    name += (static_cast<unsigned char>(c) < 32 ||
-             std::string("\\/:*?\"<>|").find(c) != std::string::npos)
-                ? '_'
-                : c;
-  while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-    name.pop_back();
-  return name.empty() ? "Untitled" : name;
 }
 
 } // namespace
@@ -337,7 +324,7 @@ void TMailForm::ClearAttachments() {
 
 std::string TMailForm::ExportName(const std::string& title, int32_t key) const {
   std::string folder = MailWindowHost ? MailWindowHost->MailFolder() : std::string();
-  std::string base = folder + FileNameOfTitle(title);
+  std::string base = folder + TitleFileName(title);
   std::string path = base + ".mid";
   auto taken = [this](const std::string& p) {
     if (FileExists(p)) return true;
