@@ -8,6 +8,7 @@
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
 #include "UnMIDICode.h"
+#include "finalMain.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ int RunProgram() {
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
   MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();
   MIDIOPortFrm->SetVisible(false);
-  CreatePlainForm("MixerFrmF", "Mixer");
+  MixerFrmF = Application->CreateForm<TMixerFrmF>();
   Application->Run();
   return 0;
 }

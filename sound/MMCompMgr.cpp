@@ -2,6 +2,7 @@
 #include "MMCompMgr.h"
 #include "MMMixBlk.h"
 #include "MMProps.h"
+#include "ExtCtrls.h"
 #include "StdCtrls.h"
 #include <cstdio>
 #include <cstdlib>
@@ -370,6 +371,9 @@ void RegisterMMCompClasses() {
   RegisterMMComponentClass<TLabel>();
   RegisterMMComponentClass<TPanel>();
   RegisterMMComponentClass<TCheckBox>();
+  RegisterMMComponentClass<TBevel>();
+  RegisterMMClass<TBevel>("TBevel", "").Props = {
+      OrdProp("Shape", TMMPropKind::pkEnum, &TBevel::Shape, &TBevel::SetShape, bsBox)};
   // Identifier names and the class names a form file may hold.
   RegisterIntegerConsts("TMMLineId", {{"badLineId", -1}});
   RegisterIntegerConsts("TMMControlId", {{"badControlId", -1}});
