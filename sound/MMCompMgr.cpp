@@ -165,7 +165,8 @@ void TMMHandlerTable::Bind(TComponent* target, const std::string& eventName,
   FreeNotification(target);
 }
 
-std::vector<std::pair<std::string, std::string>> TMMHandlerTable::Bindings(TComponent* target) const {
+std::vector<std::pair<std::string, std::string>>
+TMMHandlerTable::Bindings(TComponent* target) const {
   auto it = FBound.find(target);
   return it == FBound.end() ? std::vector<std::pair<std::string, std::string>>{} : it->second;
 }
@@ -192,9 +193,9 @@ void WriteMMComponent(TStream& stream, TComponent* component, TComponent* root) 
   stream.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
 }
 
-std::vector<TComponent*> ReadMMComponent(
-    TStream& stream, TComponent* owner, TWinControl* parent,
-    const std::function<std::string(const std::string&)>& rename) {
+std::vector<TComponent*>
+ReadMMComponent(TStream& stream, TComponent* owner, TWinControl* parent,
+                const std::function<std::string(const std::string&)>& rename) {
   std::string text(static_cast<size_t>(stream.Size() - stream.Position()), '\0');
   if (!text.empty()) stream.ReadBuffer(text.data(), static_cast<int32_t>(text.size()));
   std::vector<TObjectRecord> records;
@@ -240,9 +241,10 @@ std::vector<TComponent*> ReadMMComponent(
       if (!name.empty() && owner && owner->FindComponent(name)) name = rename(name);
       r.Component->SetName(name);
       auto* control = dynamic_cast<TControl*>(r.Component);
-      TWinControl* p = r.ParentIndex < 0
-                           ? parent
-                           : dynamic_cast<TWinControl*>(records[static_cast<size_t>(r.ParentIndex)].Component);
+      TWinControl* p =
+          r.ParentIndex < 0
+              ? parent
+              : dynamic_cast<TWinControl*>(records[static_cast<size_t>(r.ParentIndex)].Component);
       if (control && p) control->SetParent(p);
       for (auto& prop : r.Props) {
         if (prop.Kind == 'r') continue;
@@ -321,13 +323,13 @@ TComponent* TMMCompManager::CloneComponent(TComponent* component) {
   WriteMMComponent(stream, component, component->Owner());
   stream.SetPosition(0);
   TComponent* owner = EffectiveOwner();
-  std::vector<TComponent*> read = ReadMMComponent(
-      stream, owner, dynamic_cast<TWinControl*>(EffectiveParent()),
-      [this](const std::string& name) {
-        // A name taken in the new owner becomes the class's next free one.
-        TComponent* existing = EffectiveOwner()->FindComponent(name);
-        return existing ? MakeUniqueName(existing) : name;
-      });
+  std::vector<TComponent*> read =
+      ReadMMComponent(stream, owner, dynamic_cast<TWinControl*>(EffectiveParent()),
+                      [this](const std::string& name) {
+                        // A name taken in the new owner becomes the class's next free one.
+                        TComponent* existing = EffectiveOwner()->FindComponent(name);
+                        return existing ? MakeUniqueName(existing) : name;
+                      });
   FLastRead = read.back();
   return read.front();
 }

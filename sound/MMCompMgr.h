@@ -49,8 +49,9 @@ void WriteMMComponent(TStream& stream, TComponent* component, TComponent* root);
 // Reads what WriteMMComponent wrote into owner (the root), the top component under parent;
 // rename answers the name to use for a name read. Answers every component read, the top first.
 // Nothing stays behind when it fails.
-std::vector<TComponent*> ReadMMComponent(TStream& stream, TComponent* owner, TWinControl* parent,
-                                         const std::function<std::string(const std::string&)>& rename);
+std::vector<TComponent*>
+ReadMMComponent(TStream& stream, TComponent* owner, TWinControl* parent,
+                const std::function<std::string(const std::string&)>& rename);
 
 class TMMCompManager : public TComponent {
 public:

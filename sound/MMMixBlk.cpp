@@ -261,7 +261,8 @@ void TMMMixerBlock::Arrange() {
       label->SetBounds(r.left + (width - label->Width()) / 2, top, label->Width(), label->Height());
     top += label->Height() + 2;
   };
-  title(FLineTitle, FLine && FLine->Valid() ? FLine->LineInfo()->Name() : BlockText(MMS_NOT_CONNECTED));
+  title(FLineTitle,
+        FLine && FLine->Valid() ? FLine->LineInfo()->Name() : BlockText(MMS_NOT_CONNECTED));
   title(FPanTitle, BlockText(MMS_BALANCE_LABEL));
   if (FPanSlider) {
     const int w = FAutoSize ? width : std::min(FPanSlider->Width(), width);
@@ -288,7 +289,8 @@ void TMMMixerBlock::Arrange() {
       TControl* c = group[i];
       const int w = std::min(c->Width(), each);
       const int h = FAutoSize ? height : std::min(c->Height(), height);
-      c->SetBounds(left + static_cast<int>(i) * each + (each - w) / 2, top + (height - h) / 2, w, h);
+      c->SetBounds(left + static_cast<int>(i) * each + (each - w) / 2, top + (height - h) / 2, w,
+                   h);
     }
   };
   if (!sliders.empty() && !levels.empty()) {
@@ -299,9 +301,9 @@ void TMMMixerBlock::Arrange() {
     place(levels, r.left, width);
   }
   int order = 0;
-  for (TWinControl* c : {static_cast<TWinControl*>(FPanSlider),
-                         static_cast<TWinControl*>(FLeftSlider),
-                         static_cast<TWinControl*>(FRightSlider), static_cast<TWinControl*>(FCheck)})
+  for (TWinControl* c :
+       {static_cast<TWinControl*>(FPanSlider), static_cast<TWinControl*>(FLeftSlider),
+        static_cast<TWinControl*>(FRightSlider), static_cast<TWinControl*>(FCheck)})
     if (c) {
       c->SetTabStop(true);
       c->SetTabOrder(order++);
@@ -357,30 +359,30 @@ void RegisterMMMixBlk() {
                      &TMMCustomBlockSlider::SetStyle, ssWin95),
              OrdProp("Role", K::pkEnum, &TMMCustomBlockSlider::Role, &TMMCustomBlockSlider::SetRole,
                      srPan)};
-  s.Props[1].Stored = [](TObject* o) {
-    return static_cast<TMMCustomBlockSlider*>(o)->RoleGiven();
-  };
+  s.Props[1].Stored = [](TObject* o) { return static_cast<TMMCustomBlockSlider*>(o)->RoleGiven(); };
   s.Props[1].EnumNames = {"srPan", "srLeftVolume", "srRightVolume"};
   s.Events = {"OnChange", "OnTrack", "OnTrackEnd", "OnDrawThumb", "OnDrawGroove"};
-  TMMClassInfo& c = RegisterMMClass<TMMMixerBlockCheck>("TMMMixerBlockCheck", "TMMCustomMixerCheckBox");
+  TMMClassInfo& c =
+      RegisterMMClass<TMMMixerBlockCheck>("TMMMixerBlockCheck", "TMMCustomMixerCheckBox");
   c.Events = {"OnClick"};
   TMMClassInfo& t = RegisterMMClass<TMMMixerBlockLabel>("TMMMixerBlockLabel", "TLabel");
   t.Props = {OrdProp("Role", K::pkEnum, &TMMCustomBlockLabel::Role, &TMMCustomBlockLabel::SetRole,
                      lrLineTitle)};
   t.Props[0].Stored = [](TObject* o) { return static_cast<TMMCustomBlockLabel*>(o)->RoleGiven(); };
   TMMClassInfo& l = RegisterMMClass<TMMMixerBlockLevel>("TMMMixerBlockLevel", "TMMLevel");
-  l.Props = {OrdProp("Role", K::pkInteger, &TMMCustomBlockLevel::Role,
-                     &TMMCustomBlockLevel::SetRole, 0)};
+  l.Props = {
+      OrdProp("Role", K::pkInteger, &TMMCustomBlockLevel::Role, &TMMCustomBlockLevel::SetRole, 0)};
   l.Props[0].Stored = [](TObject* o) { return static_cast<TMMCustomBlockLevel*>(o)->RoleGiven(); };
   TMMClassInfo& b = RegisterMMClass<TMMMixerBlock>("TMMMixerBlock", "TMMCustomPanel");
-  TMMPropInfo item = OrdProp("Item", K::pkInteger, &TMMMixerBlock::Item, &TMMMixerBlock::SetItem,
-                             NoItem);
+  TMMPropInfo item =
+      OrdProp("Item", K::pkInteger, &TMMMixerBlock::Item, &TMMMixerBlock::SetItem, NoItem);
   item.TypeName = "TMMItemIndex";
-  b.Props = {RefProp("Line", &TMMMixerBlock::Line, &TMMMixerBlock::SetLine),
-             OrdProp("AutoArrange", K::pkBoolean, &TMMMixerBlock::AutoArrange,
-                     &TMMMixerBlock::SetAutoArrange, 1),
-             OrdProp("AutoSize", K::pkBoolean, &TMMMixerBlock::AutoSize,
-                     &TMMMixerBlock::SetAutoSize, 1),
-             OrdProp("Style", K::pkEnum, &TMMMixerBlock::Style, &TMMMixerBlock::SetStyle, bsWin95),
-             RefProp("Mixer", &TMMMixerBlock::Mixer, &TMMMixerBlock::SetMixer), item};
+  b.Props = {
+      RefProp("Line", &TMMMixerBlock::Line, &TMMMixerBlock::SetLine),
+      OrdProp("AutoArrange", K::pkBoolean, &TMMMixerBlock::AutoArrange,
+              &TMMMixerBlock::SetAutoArrange, 1),
+      OrdProp("AutoSize", K::pkBoolean, &TMMMixerBlock::AutoSize, &TMMMixerBlock::SetAutoSize, 1),
+      OrdProp("Style", K::pkEnum, &TMMMixerBlock::Style, &TMMMixerBlock::SetStyle, bsWin95),
+      RefProp("Mixer", &TMMMixerBlock::Mixer, &TMMMixerBlock::SetMixer),
+      item};
 }

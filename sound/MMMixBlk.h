@@ -1,5 +1,6 @@
 // A mixer line as a strip: the block finds its parts (sliders, level bars, check box, labels)
-// among its children, makes the hidden mixer controls they need on its line, wires and lays them out.
+// among its children, makes the hidden mixer controls they need on its line, wires and lays them
+// out.
 #pragma once
 #include "MMMixCtl.h"
 

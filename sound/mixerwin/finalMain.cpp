@@ -193,7 +193,8 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   RecordBlock = block("RecordBlock", TabSheet2);
   Label4 = title("Label4", RecordBlock, "Master");
   MMMixerBlockSlider9 = slider("MMMixerBlockSlider9", RecordBlock, srPan, {2, 18, 86, 44});
-  MMMixerBlockSlider10 = slider("MMMixerBlockSlider10", RecordBlock, srLeftVolume, {18, 65, 50, 90});
+  MMMixerBlockSlider10 =
+      slider("MMMixerBlockSlider10", RecordBlock, srLeftVolume, {18, 65, 50, 90});
   MMMixerBlockCheck5 = check("MMMixerBlockCheck5", RecordBlock, 7, 60);
   RecordBlock->ApplyPartLooks();
   RecordBlock->SetLine(WaveInLine);
@@ -332,8 +333,8 @@ void TMixerFrmF::Rebuild() {
   Screen->SetCursor(saved);
 }
 
-int TMixerFrmF::AddLineBlock(int x, TTabSheet* page, TMMLineId lineId,
-                             TMMCustomMixerControl* mixer, TMMMixerDevice* device) {
+int TMixerFrmF::AddLineBlock(int x, TTabSheet* page, TMMLineId lineId, TMMCustomMixerControl* mixer,
+                             TMMMixerDevice* device) {
   auto* panel = new TPanel(this);
   FBuilt.push_back(panel);
   panel->SetParent(page);
