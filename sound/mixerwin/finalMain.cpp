@@ -365,7 +365,7 @@ int TMixerFrmF::AddLineBlock(int x, TTabSheet* page, TMMLineId lineId, TMMCustom
     title->SetCaption(line->Valid() ? line->LineInfo()->Name() : WinText(MMS_NOT_CONNECTED));
     title->SetLeft((clone->Width() - title->Width()) / 2 - 1);
   }
-  return panel->Left() + panel->Width();
+  return x + panel->Width();
 }
 
 void TMixerFrmF::MMDCB1Change(TObject*) {

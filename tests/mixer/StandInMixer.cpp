@@ -6,7 +6,7 @@ namespace {
 const HMIXER StandInHandle = reinterpret_cast<HMIXER>(0x5150);
 }
 
-TStandInMixer::TStandInMixer(int playbackSources, int mixers) : FMixers(mixers) {
+TStandInMixer::TStandInMixer(int playbackSources, int mixers, bool playbackList) : FMixers(mixers) {
   DWORD nextControl = 100;
   auto control = [&](DWORD line, DWORD type, DWORD flags, int channels, int items, LONG mn, LONG mx,
                      const char* name) {
@@ -20,9 +20,10 @@ TStandInMixer::TStandInMixer(int playbackSources, int mixers) : FMixers(mixers) 
   control(speakers, MIXERCONTROL_CONTROLTYPE_VOLUME, 0, 2, 0, 0, 65535, "Master volume");
   control(speakers, MIXERCONTROL_CONTROLTYPE_MUTE, MIXERCONTROL_CONTROLF_UNIFORM, 1, 0, 0, 1,
           "Master mute");
-  control(speakers, MIXERCONTROL_CONTROLTYPE_MIXER,
-          MIXERCONTROL_CONTROLF_MULTIPLE | MIXERCONTROL_CONTROLF_UNIFORM, 1, playbackSources, 0, 1,
-          "Playback mixer");
+  if (playbackList)
+    control(speakers, MIXERCONTROL_CONTROLTYPE_MIXER,
+            MIXERCONTROL_CONTROLF_MULTIPLE | MIXERCONTROL_CONTROLF_UNIFORM, 1, playbackSources, 0,
+            1, "Playback mixer");
   const DWORD playTypes[] = {
       MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT, MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER,
       MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC, MIXERLINE_COMPONENTTYPE_SRC_LINE};

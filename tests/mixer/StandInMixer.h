@@ -23,7 +23,7 @@ public:
     std::string Name;
   };
 
-  explicit TStandInMixer(int playbackSources = 4, int mixers = 1);
+  explicit TStandInMixer(int playbackSources = 4, int mixers = 1, bool playbackList = true);
   ~TStandInMixer() override;
 
   UINT GetNumDevs(TMMDeviceType type) override;
