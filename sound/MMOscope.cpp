@@ -147,7 +147,8 @@ void TMMOscope::AdjustBounds() {
   CalcEffectLimits();
   CalcFrameSize();
   FDivisions = 10;
-  while (FHeight / FDivisions < 10 && FDivisions > 2) FDivisions -= 2;
+  while (FHeight / FDivisions < 10 && FDivisions > 2)
+    FDivisions -= 2;
   FNeedRedraw = true;
   Invalidate();
 }
@@ -160,7 +161,8 @@ void TMMOscope::ResetBuffer() {
   }
   double a = 1.0;
   for (int i = 0; i < FPoints; ++i) {
-    FBuffer[i] = int16_t(Round(a * std::sin(2 * 3.14159265358979 * i / ((FPoints - 1) * 0.125)) * 30719));
+    FBuffer[i] =
+        int16_t(Round(a * std::sin(2 * 3.14159265358979 * i / ((FPoints - 1) * 0.125)) * 30719));
     a -= 1.0 / FPoints;
   }
 }
@@ -285,7 +287,8 @@ void TMMOscope::SetDrawGrid(bool value) {
 void TMMOscope::SetFFTLength(int value) {
   value = MinMax(value, 1, 4096);
   int p = 1;
-  while (p * 2 <= value) p *= 2;
+  while (p * 2 <= value)
+    p *= 2;
   if (!StoreChanged(FFFTLength, p)) return;
   CalcFrameSize();
   if (FScroll) Changed();
@@ -490,13 +493,14 @@ void TMMOscope::DrawGridLines() {
   TMMDIBCanvas& c = DIBCanvas();
   c.SetColor(FColors[6]);
   for (int d = 0; d <= FDivisions; ++d) {
-    const int row =
-        FHeight - int(std::trunc(d * 32760.0 / FDivisions / (32768.0 / FHeight))) - 1;
+    const int row = FHeight - int(std::trunc(d * 32760.0 / FDivisions / (32768.0 / FHeight))) - 1;
     DIB_HLineDotted(0, FPoints, row, 1, c);
   }
   int n = 32;
-  while (n > 1 && FPoints / n < 10) n /= 2;
-  for (int k = 0; k <= n; ++k) DIB_VLineDotted((FPoints - 1) * k / n, 0, FHeight, 1, c);
+  while (n > 1 && FPoints / n < 10)
+    n /= 2;
+  for (int k = 0; k <= n; ++k)
+    DIB_VLineDotted((FPoints - 1) * k / n, 0, FHeight, 1, c);
 }
 
 void TMMOscope::DrawScrollBar(bool screen) {
@@ -519,14 +523,14 @@ void TMMOscope::DrawScrollBar(bool screen) {
   c.SetColor(FColors[7]);
   DIB_FillRect({from, 0, FWriteEnd + 1, FHeight}, c);
   c.SetColor(FColors[8]);
-  for (int d = 0; d <= FDivisions; ++d) DIB_HLine(from, FWriteEnd + 1, tickRow(d), c);
+  for (int d = 0; d <= FDivisions; ++d)
+    DIB_HLine(from, FWriteEnd + 1, tickRow(d), c);
 }
 
 void TMMOscope::CopyToScreen() {
-  DIBCanvas().DrawTo(Canvas().Handle(),
-                     {FDrawRect.left, FDrawRect.top, FDrawRect.left + FPoints,
-                      FDrawRect.top + FHeight},
-                     0, 0);
+  DIBCanvas().DrawTo(
+      Canvas().Handle(),
+      {FDrawRect.left, FDrawRect.top, FDrawRect.left + FPoints, FDrawRect.top + FHeight}, 0, 0);
 }
 
 void TMMOscope::DrawScope(bool full) {
@@ -544,7 +548,8 @@ void TMMOscope::DrawScope(bool full) {
     if (OnPostPaint) OnPostPaint(this);
     return;
   }
-  for (int i = 0; i < 9; ++i) FColorCache[i] = c.NearestIndex(FColors[i]);
+  for (int i = 0; i < 9; ++i)
+    FColorCache[i] = c.NearestIndex(FColors[i]);
   const bool wasMarked = FNeedRedraw;
   c.BeginDraw();
   try {
@@ -566,11 +571,21 @@ void TMMOscope::DrawScope(bool full) {
         }
         if (FDrawGrid) DrawGridLines();
         switch (FKind) {
-        case okDots: DrawDots(); break;
-        case okConLines: DrawConLines(); break;
-        case okVertLines: DrawVertLines(); break;
-        case okMirLines: DrawMirLines(); break;
-        case okSpikes: DrawSpikes(); break;
+        case okDots:
+          DrawDots();
+          break;
+        case okConLines:
+          DrawConLines();
+          break;
+        case okVertLines:
+          DrawVertLines();
+          break;
+        case okMirLines:
+          DrawMirLines();
+          break;
+        case okSpikes:
+          DrawSpikes();
+          break;
         }
       } else {
         DrawScrollColumn();
@@ -647,8 +662,8 @@ void TMMOscope::Paint() {
     }
   }
   const int b = Bevel()->BevelExtent();
-  Bevel()->PaintBevel(cv, {FDrawRect.left - b, FDrawRect.top - b, FDrawRect.right + b,
-                           FDrawRect.bottom + b});
+  Bevel()->PaintBevel(
+      cv, {FDrawRect.left - b, FDrawRect.top - b, FDrawRect.right + b, FDrawRect.bottom + b});
   if (FDrawAmpScale) PaintAmpScale();
   if (FDrawTimeScale) PaintTimeScale();
   DrawScope(true);
@@ -709,7 +724,8 @@ void TMMOscope::PaintTimeScale() {
   SetBkMode(c.Handle(), TRANSPARENT);
   SetTextColor(c.Handle(), ColorToRGB(FColors[4]));
   int n = 32;
-  while (n > 1 && FPoints / n < 10) n /= 2;
+  while (n > 1 && FPoints / n < 10)
+    n /= 2;
   const WAVEFORMATEX f = Format();
   const double t = BytesToMilliseconds(&f, FFrameSize);
   for (int k = 0; k <= n; ++k) {
@@ -742,8 +758,8 @@ void TMMOscope::DrawInfo(POINT p) {
   TMMDIBCanvas& c = DIBCanvas();
   HDC dc = c.Handle();
   if (FHasBox && Store.DC) {
-    BitBlt(dc, FBox.left, FBox.top, FBox.right - FBox.left, FBox.bottom - FBox.top, Store.DC, 0,
-           0, SRCCOPY);
+    BitBlt(dc, FBox.left, FBox.top, FBox.right - FBox.left, FBox.bottom - FBox.top, Store.DC, 0, 0,
+           SRCCOPY);
     FHasBox = false;
   }
   if (PtInRect(&FDrawRect, p)) {
@@ -802,9 +818,9 @@ void TMMOscope::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
     } else {
       FSavedShowHint = false;
     }
-    FHooked = SetWindowSubclass(Parent()->Handle(), OscopeParentProc,
-                                reinterpret_cast<UINT_PTR>(this),
-                                reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    FHooked =
+        SetWindowSubclass(Parent()->Handle(), OscopeParentProc, reinterpret_cast<UINT_PTR>(this),
+                          reinterpret_cast<DWORD_PTR>(this)) != FALSE;
     // What the screen shows now (a scrolled picture differs from the bitmap) goes under the box.
     HWND window = Parent()->Handle();
     HDC screen = GetDC(window);
@@ -837,8 +853,7 @@ void TMMOscope::EndInfo() {
   if (FHooked && Parent() && Parent()->HandleAllocated())
     RemoveWindowSubclass(Parent()->Handle(), OscopeParentProc, reinterpret_cast<UINT_PTR>(this));
   FHooked = false;
-  if (Enabled() && Visible() && !ComponentState().Contains(csDestroying))
-    DrawInfo({-1, -1});
+  if (Enabled() && Visible() && !ComponentState().Contains(csDestroying)) DrawInfo({-1, -1});
   FHasBox = false;
   FreeStore();
   ClipTheCursor(nullptr);

@@ -102,6 +102,8 @@ public:
   int WriteEnd() const { return FWriteEnd; }
   bool InfoActive() const { return FInfoActive; }
   const int16_t* Buffer() const { return FBuffer; }
+  // Where the info box stands in the bitmap (empty when none).
+  RECT InfoBoxRect() const { return FHasBox ? FBox : RECT{0, 0, 0, 0}; }
   // The info box's text for a point of the control, as it would show.
   std::string InfoText(POINT p);
 
