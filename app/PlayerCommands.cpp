@@ -339,6 +339,7 @@ void TMasterFrm::VolumeClick(TObject* Sender) {
     CenterOverMainWindow(*MixerFrmF);
     MixerFrmF->Show();
     SetForegroundWindow(MixerFrmF->Handle());
+    MixerFrmF->Activated();
     if (!MixerFrmF->NoMixer()) return;
     // No mixer opened: the system's volume control stands in for the window.
     MixerFrmF->Close();
