@@ -395,7 +395,7 @@ HWND TMMCustomMixerConnector::SharedWindow() {
 
 void TMMCustomMixerConnector::TimerProc(TMMTimerHandle, void* data) {
   auto* self = static_cast<TMMCustomMixerConnector*>(data);
-  if (!self->FEnabled || self->FGone || !self->FReady) return;
+  if (!self->FEnabled || self->FGone || !self->FLive || !self->FReady) return;
   HWND window = ConnectorWindow;
   if (!window) return;
   self->FReady = false;
@@ -480,6 +480,7 @@ void TMMCustomMixerConnector::Refresh() {
   FShown = false;
   TMMCustomMixerControl* c = Control();
   const bool on = c && FEnabled && ControlValidFor(c, FItem);
+  FLive = on;
   if (on) {
     const long double top =
         std::max(std::abs(static_cast<long double>(c->ControlInfo()->MaxValue())),

@@ -159,7 +159,8 @@ private:
   bool FAutoTrigger = true;
   int FInterval = 25;
   TMMItemIndex FItem = NoItem;
-  std::atomic<bool> FEnabled{true}, FReady{true}, FGone{false};
+  // FLive: a valid control to sample; without one the timer posts nothing.
+  std::atomic<bool> FEnabled{true}, FReady{true}, FGone{false}, FLive{false};
   TMMTimerHandle FTimer = nullptr;
   long double FFactor = 0;
   int FLast[3] = {0, 0, 0};
