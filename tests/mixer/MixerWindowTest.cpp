@@ -81,6 +81,13 @@ TEST(Window, PagesFollowTheDeviceBox) {
             MMSYSERR_NOERROR);
   EXPECT_EQ(rec[0]->Line()->LineId(), static_cast<TMMLineId>(raw.dwLineID));
   EXPECT_EQ(rec[0]->LineTitle()->Caption(), raw.szName);
+  f->EP1->SetActivePage(f->TabSheet2);
+  ProcessMessages();
+  TBitmap recording;
+  CaptureWindow(f->Handle(), recording);
+  if (!EnvVar("TB_BUILD_DIR").empty())
+    recording.SaveToFile(WinPath(EnvVar("TB_BUILD_DIR")) + "\\mixer-recording.bmp");
+  f->EP1->SetActivePage(f->TabSheet1);
   Choose(*f->MMDCB1, 0);
   EXPECT_EQ(f->MMMixerDevice1->DeviceId(), 0);
   EXPECT_TRUE(f->MMMixerDevice1->Active());
