@@ -62,7 +62,8 @@ TMMControlLink::TMMControlLink() {
 }
 
 void TMMControlLink::SetControl(TMMCustomMixerControl* value) {
-  if (FControl) FControl->Observable()->RemoveObserver(this);
+  // Through the subject: a control being destroyed has already freed its observable.
+  ::RemoveObserver(Subject(), this);
   FControl = value;
   if (FControl) FControl->Observable()->AddObserver(this);
 }
@@ -75,7 +76,7 @@ TMMCaptionLink::TMMCaptionLink() {
 
 void TMMCaptionLink::SetSource(TMMComponent* value) {
   if (value && !ObservableOf(value)) throw EMMCaptionLinkError(Text(MMS_DEVICE_LINE_CONTROL_ONLY));
-  if (FSource) ::RemoveObserver(ObservableOf(FSource), this);
+  ::RemoveObserver(Subject(), this);
   FSource = value;
   if (FSource) ObservableOf(FSource)->AddObserver(this);
 }

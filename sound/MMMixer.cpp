@@ -175,7 +175,7 @@ void TMMMixerDevice::SetDevice(TMMCustomAudioDevice* value) {
   const bool wasActive = FActive;
   Close();
   if (FDevice) {
-    FDevice->DeviceObservable()->RemoveObserver(FDeviceObserver);
+    RemoveObserver(FDeviceObserver->Subject(), FDeviceObserver);
     RemoveFreeNotification(FDevice);
   }
   FDevice = value;
@@ -321,7 +321,7 @@ void TMMMixerDevice::ControlChange(TMMControlId controlId) {
 void TMMMixerDevice::Notification(TComponent* component, TOperation operation) {
   TMMCustomAudioDevice::Notification(component, operation);
   if (operation == opRemove && component == FDevice) {
-    FDevice->DeviceObservable()->RemoveObserver(FDeviceObserver);
+    RemoveObserver(FDeviceObserver->Subject(), FDeviceObserver);
     FDevice = nullptr;
   }
 }
@@ -1061,7 +1061,12 @@ void TMMPanControl::VolumeNotice(TObject* data) {
 
 void TMMPanControl::Notification(TComponent* component, TOperation operation) {
   TMMCustomMixerControl::Notification(component, operation);
-  if (operation == opRemove && component && component == FVolumeControl) SetVolumeControl(nullptr);
+  if (operation == opRemove && component && component == FVolumeControl) {
+    // The volume control is going: no pan to reset on it.
+    RemoveObserver(FVolumeObserver->Subject(), FVolumeObserver);
+    FVolumeControl = nullptr;
+    ResolveControl();
+  }
 }
 
 // --- registration ----------------------------------------------------------------------------

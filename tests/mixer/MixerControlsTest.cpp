@@ -300,3 +300,41 @@ TEST(Block, OneSliderDrivesBothAndTheBoxSelectsTheLine) {
   delete right;
   EXPECT_EQ(slider->Channel(), chBoth);
 }
+
+TEST(BoundStandIn, ControlsGoInertWhenTheirReferencesGo) {
+  TStandInMixer card;
+  TForm form(nullptr);
+  auto* mixer = new TMMMixerDevice(&form);
+  auto* line = new TMMAudioLine(&form);
+  line->SetMixer(mixer);
+  line->SetLineId(0);
+  auto* volume = new TMMVolumeControl(&form);
+  volume->SetAudioLine(line);
+  auto* pan = new TMMPanControl(&form);
+  pan->SetAudioLine(line);
+  pan->SetVolumeControl(volume);
+  auto* slider = new TMMMixerSlider(&form);
+  slider->SetParent(&form);
+  slider->SetControl(pan);
+  auto* caption = new TLabel(&form);
+  caption->SetParent(&form);
+  auto* names = new TMMMixerLabelConnector(&form);
+  names->SetSource(volume);
+  names->SetDestination(caption);
+  EXPECT_EQ(caption->Caption(), "Volume");
+  ASSERT_TRUE(slider->Enabled()) << "a simulated pan";
+  delete volume;
+  EXPECT_EQ(pan->VolumeControl(), nullptr);
+  EXPECT_FALSE(pan->IsValid());
+  EXPECT_FALSE(slider->Enabled());
+  EXPECT_EQ(names->Source(), nullptr);
+  delete pan;
+  EXPECT_EQ(slider->Control(), nullptr);
+  delete mixer;
+  EXPECT_EQ(line->Mixer(), nullptr);
+  EXPECT_FALSE(line->Valid()) << "the identifier stays for another mixer";
+  EXPECT_TRUE(line->LineInfo()->Name().empty());
+  names->SetSource(line);
+  EXPECT_EQ(caption->Caption(), "");
+  EXPECT_THROW(names->SetDestination(slider), EMMMixerControlsError);
+}
