@@ -211,7 +211,7 @@ UINT TMMMixerDevice::MixerId() {
 void TMMMixerDevice::Open() {
   if (!Valid()) throw EMMMixerDeviceError(Text(MMS_DEVICE_NOT_VALID));
   FWindow = AllocateHWnd([this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    return HandleMessage(msg, wp, lp, result);
+    return MixerLineChangeWindowProc(msg, wp, lp, result);
   });
   HMIXER handle = nullptr;
   MMRESULT r = DeviceApi().MixerOpen(&handle, static_cast<UINT>(FDeviceId),
@@ -276,7 +276,7 @@ void TMMMixerDevice::Changed() {
   TMMCustomAudioDevice::Changed();
 }
 
-bool TMMMixerDevice::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool TMMMixerDevice::MixerLineChangeWindowProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg != MM_MIXM_LINE_CHANGE && msg != MM_MIXM_CONTROL_CHANGE) return false;
   result = 0;
   if (reinterpret_cast<HMIXER>(wp) != FHandle || !FHandle) return true;

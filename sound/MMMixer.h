@@ -173,7 +173,7 @@ protected:
   void Notification(TComponent* component, TOperation operation) override;
 
 private:
-  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  bool MixerLineChangeWindowProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   HMIXER FHandle = nullptr;
   HWND FWindow = nullptr;
   TMMCustomAudioDevice* FDevice = nullptr;
