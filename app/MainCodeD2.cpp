@@ -2,13 +2,16 @@
 #include "MainCodeD2.h"
 #include <windows.h>
 #include <shellapi.h>
+#include "AboutCodeD2.h"
 #include "FileAssoc.h"
 #include "Guard.h"
 #include "Handles.h"
 #include "IniFiles.h"
+#include "ManageNPICode.h"
 #include "MessageBox.h"
 #include "Messages.h"
 #include "OnceOnly.h"
+#include "PlugInDirs.h"
 #include "FolderTools.h"
 #include "Registry.h"
 #include "SplashCodeD2.h"
@@ -182,7 +185,7 @@ void TMasterFrm::GateUnbuiltCommands() {
            Play, PlayReplace, Pause, AllStop, OutPort, Volume, EditCat, MailTitle, Archive,
            ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb, GetLocal, BitBtn1, BitBtn2})
     CommandGate().Add(c);
-  for (TMenuItem* m : {Contents1, Viewtitles1, ManageNPI})
+  for (TMenuItem* m : {Contents1, Viewtitles1})
     CommandGate().Add(m);
 }
 
@@ -210,6 +213,7 @@ void TMasterFrm::BuildMenu() {
   File1 = item(&root, "File1", "&File");
   ManageNPISep = item(File1, "N1", "-");
   ManageNPI = item(File1, "ManageNPI", "&Manage browser plug-in...");
+  ManageNPI->OnClick = [this](TObject* s) { ManageNPIClick(s); };
   item(File1, "N2", "-");
   Exit1 = item(File1, "Exit1", "E&xit");
   Exit1->OnClick = [this](TObject*) { Close(); };
@@ -272,6 +276,8 @@ void TMasterFrm::BuildMenu() {
     thenTellRoad(m);
   Help1 = item(&root, "Help1", "&Help");
   Contents1 = item(Help1, "Contents1", "&Contents");
+  About1 = item(Help1, "About1", "&About...");
+  About1->OnClick = [this](TObject* s) { About1Click(s); };
   SetMenu(MainMenu1);
 }
 
@@ -539,6 +545,7 @@ void TMasterFrm::ShowAppHint(TObject*) {
 }
 
 void TMasterFrm::FormShow(TObject*) {
+  BuildCoolMenus();
   // The splash shows only for a plain start: no plug-in request waiting and no parameters.
   if (SplashAllowed && Trim(PendingRequest).empty() && FParams.empty()) {
     FSplash = std::make_unique<TSplashFrm>(nullptr);
@@ -652,34 +659,34 @@ void TMasterFrm::TakeSettingsFromMenus() {
 }
 
 void TMasterFrm::FindPlugInDirs() {
-  FPlugInDirs.clear();
-  std::vector<std::string> found;
-  try {
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(HKeyLocalMachine());
-    if (reg.OpenKeyReadOnly("Software\\Netscape\\Netscape Navigator")) {
-      std::string version = reg.ReadString("CurrentVersion");
-      reg.CloseKey();
-      if (!version.empty() &&
-          reg.OpenKeyReadOnly("Software\\Netscape\\Netscape Navigator\\" + version + "\\Main")) {
-        found.push_back(reg.ReadString("PlugIns Directory"));
-        reg.CloseKey();
-      }
-    }
-    reg.SetRootKey(HKeyCurrentUser());
-    if (reg.OpenKeyReadOnly("Software\\Netscape\\Netscape Navigator\\Main")) {
-      std::string install = reg.ReadString("Install Directory");
-      if (!install.empty()) found.push_back(install + "\\Program\\Plugins");
-      reg.CloseKey();
-    }
-  } catch (const std::exception&) {
-    // No browser entries readable: no plug-in folders.
-  }
-  for (const std::string& dir : found)
-    if (!dir.empty() && DirectoryExists(IncludeTrailingBackslash(dir)))
-      FPlugInDirs.push_back(IncludeTrailingBackslash(dir));
+  FPlugInDirs = ExistingPlugInDirs();
   ManageNPI->SetVisible(!FPlugInDirs.empty());
   ManageNPISep->SetVisible(!FPlugInDirs.empty());
+}
+
+TManageNPIFrm& TMasterFrm::NPIManager() {
+  TManageNPIFrm* manager = ManageNPIFrm;
+  if (!manager) {
+    if (!FOwnNPIManager) FOwnNPIManager = std::make_unique<TManageNPIFrm>(nullptr);
+    manager = FOwnNPIManager.get();
+  }
+  manager->SetDisableTempConPI = [this](bool value) { FDisableTempConPI = value; };
+  manager->SessionEnding = [this] { return FSessionEnding; };
+  return *manager;
+}
+
+void TMasterFrm::About1Click(TObject*) {
+  ShowAboutBox(this);
+}
+
+void TMasterFrm::ManageNPIClick(TObject*) {
+  TManageNPIFrm& manager = NPIManager();
+  RECT area = BoundsRect();
+  manager.SetPosition(poDesigned);
+  manager.SetBounds(area.left + (area.right - area.left - manager.Width()) / 2,
+                    area.top + (area.bottom - area.top - manager.Height()) / 2, manager.Width(),
+                    manager.Height());
+  manager.ShowModal();
 }
 
 void TMasterFrm::Timer2Timer(TObject*) {
@@ -705,6 +712,8 @@ void TMasterFrm::Timer2Timer(TObject*) {
       Application->HandleException(std::current_exception());
     }
   }
+  // Conflicting browser plug-ins step aside while the program is open.
+  if (loaded && FDisableTempConPI) NPIManager().DisableConflictingWhileOpen();
   if (FCloseWhenLoaded) {
     StartUpDone = true;
     Close();
@@ -732,6 +741,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
 }
 
 void TMasterFrm::AskStartQuestions() {
+  if (FFirstRun && ManageNPI->Visible()) ManageNPIClick(this);
   if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
     if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
                        TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes)
@@ -930,6 +940,9 @@ void TMasterFrm::FinishAll() {
   if (!Application->HelpFile().empty()) Application->HelpCommand(HELP_QUIT, 0);
   FRoad->SetGMReset("");
   FRoad->SetGSReset("");
+  // Only the plug-ins set aside while the program was open come back; those disabled for good
+  // stay disabled.
+  if (FDisableTempConPI) NPIManager().EnableTempDisabledPlugIns();
 }
 
 // --- the catalogue ------------------------------------------------------------------------------

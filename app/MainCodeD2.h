@@ -8,6 +8,7 @@
 #include <vector>
 #include "Buttons.h"
 #include "CDPanel.h"
+#include "CoolMenu.h"
 #include "CatalogueViews.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
@@ -68,6 +69,7 @@ void SetMainMciDriver(TMciDriver* driver);
 
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
+class TManageNPIFrm;
 class TSplashFrm;
 // The splash made in the program's creation order (none in tests).
 extern TSplashFrm* SplashFrm;
@@ -201,6 +203,20 @@ public:
   bool FirstRun() const { return FFirstRun; }
   bool RequestSeen() const { return FRequestSeen; }
   bool SessionEnding() const { return FSessionEnding; }
+  // Conflicting browser plug-ins are disabled while the program is open.
+  bool DisableTempConPI() const { return FDisableTempConPI; }
+  void SetDisableTempConPI(bool value) { FDisableTempConPI = value; }
+  // The plug-in manager made in the program's creation order, or one of the window's own.
+  TManageNPIFrm& NPIManager();
+  // Shows the plug-in manager modally, centred over this window.
+  void ManageNPIClick(TObject* Sender);
+  // Shows the about box modally, centred over this window, and frees it.
+  void About1Click(TObject* Sender);
+  TMenuItem* About1;
+  // The folders of the browser's plug-ins found at start-up (existing ones only).
+  const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
+  // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
+  const std::vector<TCoolMenu*>& CoolMenus() const { return FCoolMenus; }
   bool Printing() const { return FPrinting; }
   void SetPrinting(bool value) { FPrinting = value; }
   int StartupTimerRuns() const { return FStartupTimerRuns; }
@@ -318,6 +334,8 @@ protected:
 
 private:
   void BuildMenu();
+  // A picture beside every item of the eight main menus (once, when the window first shows).
+  void BuildCoolMenus();
   void BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view);
   void CategoriesDrawTab(int index, const RECT& rect);
   void AlbumsDrawTab(int index, const RECT& rect);
@@ -364,7 +382,9 @@ private:
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
   std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
-  std::unique_ptr<TUnMIDIFrm> FOwnNotice; // when the program made none
+  std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
+  std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
+  std::vector<TCoolMenu*> FCoolMenus;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);

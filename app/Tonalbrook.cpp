@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "MIDIOPortCode.h"
 #include "MMInit.h"
+#include "ManageNPICode.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "SplashCodeD2.h"
@@ -44,7 +45,7 @@ int RunProgram() {
   CreatePlainForm("MailForm", "Mail");
   CreatePlainForm("PrintParamFrm", "Print");
   CreatePlainForm("DriveScanFrm", "Scan drives");
-  CreatePlainForm("ManageNPIFrm", "Browser plug-in");
+  ManageNPIFrm = Application->CreateForm<TManageNPIFrm>();
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
   MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();
   MIDIOPortFrm->SetVisible(false);

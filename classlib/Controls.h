@@ -46,6 +46,8 @@ constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND, CN_NOTIFY = CN_BASE + WM_NOTIF
 // The library's own messages.
 constexpr UINT CM_BASE = 0xB000;
 constexpr UINT CM_RELEASE = CM_BASE + 1, CM_MOUSELEAVE = CM_BASE + 2;
+// Sent to the window that shows a menu after the menu's entries changed (LParam: the TMenu).
+constexpr UINT CM_MENUCHANGED = CM_BASE + 3;
 // How many of the program's window procedures are running, nested (1: a message straight from a
 // message loop).
 int DispatchDepth();

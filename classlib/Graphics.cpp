@@ -694,14 +694,69 @@ void TPicture::Changed() {
   if (OnChange) OnChange(this);
 }
 
+TMetafile::~TMetafile() {
+  if (FHandle) DeleteEnhMetaFile(FHandle);
+}
+
+void TMetafile::SetHandle(HENHMETAFILE value) {
+  if (FHandle && FHandle != value) DeleteEnhMetaFile(FHandle);
+  FHandle = value;
+  if (OnChange) OnChange(this);
+}
+
+int TMetafile::Width() const {
+  ENHMETAHEADER h{};
+  if (!FHandle || !GetEnhMetaFileHeader(FHandle, sizeof(h), &h)) return 0;
+  return h.rclBounds.right - h.rclBounds.left + 1;
+}
+
+int TMetafile::Height() const {
+  ENHMETAHEADER h{};
+  if (!FHandle || !GetEnhMetaFileHeader(FHandle, sizeof(h), &h)) return 0;
+  return h.rclBounds.bottom - h.rclBounds.top + 1;
+}
+
+void TMetafile::Draw(TCanvas& canvas, const RECT& r) {
+  if (FHandle) PlayEnhMetaFile(canvas.Handle(), FHandle, &r);
+}
+
 TGraphic* TPicture::Graphic() {
   if (FBitmap && !FBitmap->Empty()) return FBitmap.get();
   if (FIcon && FIcon->Handle()) return FIcon.get();
+  if (FMetafile && FMetafile->Handle()) return FMetafile.get();
   return nullptr;
+}
+
+TMetafile& TPicture::Metafile() {
+  FBitmap.reset();
+  FIcon.reset();
+  if (!FMetafile) {
+    FMetafile = std::make_unique<TMetafile>();
+    FMetafile->OnChange = [this](TObject*) { Changed(); };
+  }
+  return *FMetafile;
+}
+
+void TPicture::Assign(TPicture& source) {
+  if (&source == this) return;
+  TGraphic* g = source.Graphic();
+  if (auto* b = dynamic_cast<TBitmap*>(g)) {
+    Bitmap().Assign(*b);
+    Bitmap().SetTransparent(b->Transparent());
+  } else if (auto* i = dynamic_cast<TIcon*>(g)) {
+    Icon().SetHandle(CopyIcon(i->Handle()));
+  } else if (auto* m = dynamic_cast<TMetafile*>(g)) {
+    Metafile().SetHandle(CopyEnhMetaFileA(m->Handle(), nullptr));
+  } else {
+    Clear();
+    return;
+  }
+  Changed();
 }
 
 TBitmap& TPicture::Bitmap() {
   FIcon.reset();
+  FMetafile.reset();
   if (!FBitmap) {
     FBitmap = std::make_unique<TBitmap>();
     FBitmap->OnChange = [this](TObject*) { Changed(); };
@@ -711,6 +766,7 @@ TBitmap& TPicture::Bitmap() {
 
 TIcon& TPicture::Icon() {
   FBitmap.reset();
+  FMetafile.reset();
   if (!FIcon) {
     FIcon = std::make_unique<TIcon>();
     FIcon->OnChange = [this](TObject*) { Changed(); };
@@ -738,5 +794,6 @@ void TPicture::LoadFromFile(const std::string& path) {
 void TPicture::Clear() {
   FBitmap.reset();
   FIcon.reset();
+  FMetafile.reset();
   Changed();
 }

@@ -291,13 +291,33 @@ private:
   HICON FHandle = nullptr;
 };
 
-// A picture that holds a bitmap or an icon.
+// An enhanced metafile, drawn stretched into the rectangle given.
+class TMetafile : public TGraphic {
+public:
+  TMetafile() = default;
+  ~TMetafile() override;
+  TMetafile(const TMetafile&) = delete;
+  TMetafile& operator=(const TMetafile&) = delete;
+  HENHMETAFILE Handle() const { return FHandle; }
+  void SetHandle(HENHMETAFILE value); // owned from now on
+  int Width() const override;
+  int Height() const override;
+  void Draw(TCanvas& canvas, const RECT& r) override;
+
+private:
+  HENHMETAFILE FHandle = nullptr;
+};
+
+// A picture that holds a bitmap, an icon or an enhanced metafile.
 class TPicture : public TObject {
 public:
   TPicture();
   TGraphic* Graphic(); // nullptr when empty
   TBitmap& Bitmap();   // makes the picture a bitmap
   TIcon& Icon();       // makes the picture an icon
+  TMetafile& Metafile(); // makes the picture a metafile
+  // Copies what another picture holds.
+  void Assign(TPicture& source);
   void Assign(const TBitmap& bitmap);
   void LoadFromFile(const std::string& path); // .bmp or .ico
   void Clear();
@@ -309,6 +329,7 @@ private:
   void Changed();
   std::unique_ptr<TBitmap> FBitmap;
   std::unique_ptr<TIcon> FIcon;
+  std::unique_ptr<TMetafile> FMetafile;
 };
 
 // A list of same-sized images with masks, over the common controls' image list.

@@ -158,12 +158,13 @@ void TMenuItem::Rebuild() {
     mi.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_DATA | MIIM_SUBMENU | MIIM_STRING;
     mi.fType = item->IsLine() ? MFT_SEPARATOR : MFT_STRING;
     if (item->FRadioItem) mi.fType |= MFT_RADIOCHECK;
+    if (item->FOwnerDraw) mi.fType |= MFT_OWNERDRAW;
     mi.fState = (item->FChecked ? MFS_CHECKED : 0) | (item->FEnabled ? 0 : MFS_GRAYED) |
                 (item->FDefault ? MFS_DEFAULT : 0);
     mi.wID = item->FCommand;
     mi.dwItemData = reinterpret_cast<ULONG_PTR>(item);
     mi.hSubMenu = item->FItems.empty() ? nullptr : item->Handle();
-    if (!item->IsLine()) {
+    if (!item->IsLine() && !item->FOwnerDraw) {
       mi.dwTypeData = text.data();
       mi.cch = static_cast<UINT>(text.size());
     } else {
@@ -181,10 +182,11 @@ void TMenuItem::UpdateEntry() {
   mi.cbSize = sizeof(mi);
   mi.fMask = MIIM_FTYPE;
   if (!GetMenuItemInfoA(parent, FCommand, FALSE, &mi)) return;
-  // Keep what others made of the entry (owner drawing), change only our own flags.
-  mi.fType &= ~(MFT_RADIOCHECK | MFT_SEPARATOR);
+  // Keep what others made of the entry (breaks, right justification), change only our own flags.
+  mi.fType &= ~(MFT_RADIOCHECK | MFT_SEPARATOR | MFT_OWNERDRAW);
   if (FRadioItem) mi.fType |= MFT_RADIOCHECK;
   if (IsLine()) mi.fType |= MFT_SEPARATOR;
+  if (FOwnerDraw) mi.fType |= MFT_OWNERDRAW;
   std::string text = DisplayText();
   mi.fMask = MIIM_FTYPE | MIIM_STATE;
   if (!IsLine() && !(mi.fType & MFT_OWNERDRAW)) {
@@ -197,6 +199,19 @@ void TMenuItem::UpdateEntry() {
   SetMenuItemInfoA(parent, FCommand, FALSE, &mi);
   for (TMenuItem* p = FParent; p; p = p->FParent)
     if (p->FMenu) p->FMenu->MenuChanged();
+}
+
+void TMenuItem::SetOwnerDraw(bool value) {
+  if (value == FOwnerDraw) return;
+  FOwnerDraw = value;
+  Changed(false);
+}
+
+TMenu* TMenuItem::RootMenu() const {
+  const TMenuItem* i = this;
+  while (i->FParent)
+    i = i->FParent;
+  return i->FMenu;
 }
 
 void TMenuItem::Changed(bool rebuild) {
@@ -317,6 +332,9 @@ TMenu::~TMenu() {
 
 void TMenu::MenuChanged() {
   if (!IsPopup() && FWindow && IsWindow(FWindow)) DrawMenuBar(FWindow);
+  // Components that draw the menu's items hear of it through the window.
+  if (FWindow && IsWindow(FWindow))
+    SendMessageA(FWindow, CM_MENUCHANGED, 0, reinterpret_cast<LPARAM>(this));
 }
 
 static TMenuItem* FindShortCut(TMenuItem& parent, TShortCut sc) {

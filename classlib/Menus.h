@@ -39,6 +39,13 @@ public:
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& value) { FHint = value; }
   bool IsLine() const { return FCaption == "-"; }
+  // An owner-drawn entry stays owner-drawn whatever else changes (its window draws it).
+  bool OwnerDraw() const { return FOwnerDraw; }
+  void SetOwnerDraw(bool value);
+  // The entry's text: the caption, a tab and the short cut's text when there is one.
+  std::string DisplayText() const;
+  // The menu whose root holds this item (nullptr while unattached).
+  TMenu* RootMenu() const;
 
   int Count() const { return static_cast<int>(FItems.size()); }
   TMenuItem* Items(int index) const { return FItems.at(index); }
@@ -69,10 +76,10 @@ protected:
   friend class TMenu;
   void Rebuild();     // the sub-menu's entries made again
   void UpdateEntry(); // this item's entry in its parent's menu
-  std::string DisplayText() const;
   void Changed(bool rebuild);
 
   std::string FCaption, FHint;
+  bool FOwnerDraw = false;
   bool FChecked = false, FRadioItem = false, FEnabled = true, FVisible = true, FDefault = false;
   int FGroupIndex = 0;
   TShortCut FShortCut = 0;
@@ -96,9 +103,9 @@ public:
   void SetWindowHandle(HWND window) { FWindow = window; }
   HWND WindowHandle() const { return FWindow; }
   virtual void MenuChanged();
+  virtual bool IsPopup() const = 0;
 
 protected:
-  virtual bool IsPopup() const = 0;
   TMenuItem* FItems;
   HWND FWindow = nullptr;
   friend class TMenuItem;

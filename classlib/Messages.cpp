@@ -34,9 +34,10 @@ bool Loop(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t pollMs
 
 } // namespace
 
-TPumpResult PumpOneMessage(int& quitCode) {
+TPumpResult PumpOneMessage(int& quitCode, unsigned long* queuedAt) {
   MSG msg;
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return TPumpResult::Empty;
+  if (queuedAt) *queuedAt = msg.time;
   if (msg.message == WM_QUIT) {
     quitCode = static_cast<int>(msg.wParam);
     return TPumpResult::Quit;
@@ -54,9 +55,13 @@ TPumpResult PumpOneMessage(int& quitCode) {
 }
 
 void ProcessMessages() {
+  // Only what was queued before the call: a timer whose handler takes longer than its period
+  // would otherwise keep the queue from ever running dry, and the caller would never get back.
+  const DWORD start = GetTickCount();
   int quitCode = 0;
   for (;;) {
-    switch (PumpOneMessage(quitCode)) {
+    DWORD queuedAt = 0;
+    switch (PumpOneMessage(quitCode, &queuedAt)) {
     case TPumpResult::Empty:
       return;
     case TPumpResult::Quit:
@@ -64,6 +69,7 @@ void ProcessMessages() {
       PostQuitMessage(quitCode);
       return;
     case TPumpResult::Handled:
+      if (static_cast<LONG>(queuedAt - start) > 0) return;
       break;
     }
   }

@@ -13,9 +13,10 @@ extern bool (*TbIsDialogMessageHook)(tagMSG&);
 // keyboard hook and the window procedures, each under the exception boundary. Answers Empty when
 // nothing waited and Quit (with its exit code) when the quit message came; that message is taken.
 enum class TPumpResult { Empty, Handled, Quit };
-TPumpResult PumpOneMessage(int& quitCode);
+TPumpResult PumpOneMessage(int& quitCode, unsigned long* queuedAt = nullptr);
 
-// Runs every pending window message of this thread; a quit message is left for the main loop.
+// Runs the window messages that waited when it was called (and at most one that came meanwhile),
+// so it always returns; a quit message is left for the main loop.
 void ProcessMessages();
 // Pumps messages until done() holds or timeoutMs passes (INFINITE_WAIT for no bound), sleeping in
 // MsgWaitForMultipleObjects between checks. Answers whether done() held. For the main loop's

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include "BoundaryCapture.h"
 #include "ComCtrls.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "Menus.h"
 #include "Messages.h"
@@ -149,4 +150,20 @@ TEST(Loop, TheEntryBodyRaisingIsShownAndAnswersOne) {
   EXPECT_EQ(capture.Messages, TTexts{"could not start"});
   EXPECT_EQ(RunGuardedEntry([] { return 0; }), 0);
   EXPECT_EQ(capture.Messages.size(), 1u);
+}
+
+TEST(Loop, ProcessMessagesReturnsThoughATimerHandlerOutlastsItsPeriod) {
+  // Each tick takes three periods, so a new tick is always due when the queue is looked at.
+  TTimer timer(nullptr);
+  int ticks = 0;
+  timer.SetInterval(10);
+  timer.OnTimer = [&](TObject*) {
+    ++ticks;
+    Sleep(30);
+    if (ticks >= 200) timer.SetEnabled(false); // ends the test even when the pump never returns
+  };
+  Sleep(50);
+  ProcessMessages();
+  EXPECT_LE(ticks, 3) << "the pump kept taking ticks that came after it was called";
+  timer.SetEnabled(false);
 }

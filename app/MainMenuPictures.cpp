@@ -1,0 +1,57 @@
+// The main window's bitmap menus: a picture beside every item of its eight menus.
+#include <windows.h>
+#include "MainCodeD2.h"
+
+namespace {
+
+// The picture of an item: a few by their command, the rest by their menu.
+std::string PictureOf(const TMenuItem& item, const std::string& menuPicture) {
+  const std::string& n = item.Name();
+  auto has = [&](const char* part) { return n.find(part) != std::string::npos; };
+  if (n == "Exit1") return "MNU_EXIT";
+  if (has("Contents") || has("About")) return "MNU_HELP";
+  if (has("Mail")) return "MNU_MAIL";
+  if (has("Color") || has("Background") || has("Font")) return "MNU_COLOR";
+  if (n.rfind("Titlesselected", 0) == 0 || n.rfind("Albumselected", 0) == 0 ||
+      n.rfind("Allalbums", 0) == 0 || n.rfind("Activecategory", 0) == 0 ||
+      n.rfind("Allcategories", 0) == 0 || n.rfind("Play", 0) == 0)
+    return "MNU_PLAY";
+  for (const char* sort : {"Category", "Artist", "Title", "title", "Duration", "Filetype",
+                           "Filesize", "Filedate", "Origin", "Dateobtained"})
+    if (n.rfind(sort, 0) == 0 && n.size() <= std::string(sort).size() + 1) return "MNU_SORT";
+  return menuPicture;
+}
+
+} // namespace
+
+void TMasterFrm::BuildCoolMenus() {
+  if (!FCoolMenus.empty()) return;
+  auto* music = dynamic_cast<TMenuItem*>(FindComponent("Music1"));
+  const std::pair<TMenuItem*, const char*> menus[] = {
+      {File1, "MNU_FILE"},           {View1, "MNU_VIEW"},    {Albums1, "MNU_ALBUM"},
+      {Categories1, "MNU_CATEGORY"}, {Titles1, "MNU_TITLE"}, {music, "MNU_PROGRAM"},
+      {Options1, "MNU_OPTIONS"},     {Help1, "MNU_HELP"}};
+  for (const auto& [menu, picture] : menus) {
+    auto* cool = new TCoolMenu(this);
+    cool->SetName(menu ? menu->Name() + "Pictures" : std::string("Music1Pictures"));
+    FCoolMenus.push_back(cool);
+    if (!menu) continue; // the program's menu joins once it is built
+    std::function<void(TMenuItem*)> bind = [&](TMenuItem* parent) {
+      for (int i = 0; i < parent->Count(); ++i) {
+        TMenuItem* mi = parent->Items(i);
+        TCoolMenuItem* item = cool->AddItem(mi);
+        if (!mi->IsLine()) {
+          try {
+            item->Picture().Bitmap().LoadFromResourceName(HInstance(), PictureOf(*mi, picture));
+            TBitmap& b = item->Picture().Bitmap();
+            item->SetTrColor(b.Pixel(0, b.Height() - 1));
+          } catch (const std::exception&) {
+            // A program file without the pictures shows the captions alone.
+          }
+        }
+        bind(mi);
+      }
+    };
+    bind(menu);
+  }
+}

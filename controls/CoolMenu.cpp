@@ -1,0 +1,1031 @@
+// Bitmap menus: the window-procedure hook, measuring and drawing of owner-drawn menu items.
+#include "CoolMenu.h"
+#include <algorithm>
+#include "Guard.h"
+
+namespace {
+
+// The system's menu font.
+void AssignMenuFont(TFont& font) {
+  NONCLIENTMETRICSA m{};
+  m.cbSize = sizeof(m);
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(m), &m, 0))
+    font.AssignLogFont(m.lfMenuFont);
+}
+
+int CheckMarkWidth() {
+  return LOWORD(GetMenuCheckMarkDimensions());
+}
+
+SIZE TextSize(HDC dc, const std::string& text) {
+  RECT r{0, 0, 0, 0};
+  if (text.empty()) {
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    return {0, tm.tmHeight};
+  }
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+class TScreenDC {
+public:
+  TScreenDC() : FDC(GetDC(nullptr)) {}
+  ~TScreenDC() { ReleaseDC(nullptr, FDC); }
+  TScreenDC(const TScreenDC&) = delete;
+  TScreenDC& operator=(const TScreenDC&) = delete;
+  operator HDC() const { return FDC; }
+
+private:
+  HDC FDC;
+};
+
+class TSolidBrush {
+public:
+  explicit TSolidBrush(COLORREF c) : FBrush(CreateSolidBrush(c)) {}
+  ~TSolidBrush() { DeleteObject(FBrush); }
+  TSolidBrush(const TSolidBrush&) = delete;
+  TSolidBrush& operator=(const TSolidBrush&) = delete;
+  operator HBRUSH() const { return FBrush; }
+
+private:
+  HBRUSH FBrush;
+};
+
+void Fill(HDC dc, const RECT& r, COLORREF c) {
+  TSolidBrush b(c);
+  FillRect(dc, &r, b);
+}
+
+void Line(HDC dc, int x1, int y1, int x2, int y2, COLORREF c) {
+  HPEN pen = CreatePen(PS_SOLID, 1, c);
+  HGDIOBJ old = SelectObject(dc, pen);
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+// A per-instance entry point in front of ThunkTarget: it puts the component's address where the
+// window handle was and jumps on. Each component has its own, so that hooks stacked on one window
+// can tell one another apart by address.
+#pragma pack(push, 1)
+struct TThunkCode {
+  uint8_t Mov[4]; // mov dword ptr [esp+4], imm32
+  uint32_t Self;
+  uint8_t Jmp; // jmp rel32
+  int32_t Rel;
+};
+#pragma pack(pop)
+
+void* MakeThunk(void* self, void* target) {
+  void* mem =
+      VirtualAlloc(nullptr, sizeof(TThunkCode), MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+  if (!mem) throw ECoolMenuError("Out of memory for the menu hook");
+  auto* code = static_cast<TThunkCode*>(mem);
+  code->Mov[0] = 0xC7;
+  code->Mov[1] = 0x44;
+  code->Mov[2] = 0x24;
+  code->Mov[3] = 0x04;
+  code->Self = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(self));
+  code->Jmp = 0xE9;
+  code->Rel = static_cast<int32_t>(reinterpret_cast<intptr_t>(target) -
+                                   reinterpret_cast<intptr_t>(code + 1));
+  FlushInstructionCache(GetCurrentProcess(), mem, sizeof(TThunkCode));
+  return mem;
+}
+
+// The check and radio marks when the program carries none: a tick and a dot on the mark's
+// transparent colour.
+void DrawFallbackMark(TBitmap& b, bool radio) {
+  b.SetSize(16, 16);
+  HDC dc = b.Canvas().Handle();
+  Fill(dc, {0, 0, 16, 16}, RGB(0x80, 0, 0)); // the mark's transparent $000080
+  if (radio) {
+    HBRUSH br = CreateSolidBrush(RGB(0, 0, 0));
+    HGDIOBJ old = SelectObject(dc, br);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, 5, 5, 12, 12);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, old);
+    DeleteObject(br);
+  } else {
+    for (int i = 0; i < 3; ++i) {
+      Line(dc, 4, 7 + i, 6, 9 + i, RGB(0, 0, 0));
+      Line(dc, 6, 9 + i, 12, 3 + i, RGB(0, 0, 0));
+    }
+  }
+}
+
+const TColor MarkTrColor = 0x000080;
+
+} // namespace
+
+// --- gradient -----------------------------------------------------------------------------------
+
+RECT GradientBand(int k, int n, int width, int height) {
+  return {0, MulDiv(n - k - 1, height, n), width, MulDiv(n - k, height, n)};
+}
+
+COLORREF GradientColor(COLORREF from, COLORREF to, int k, int n) {
+  if (n < 2) return from;
+  auto ch = [&](int shift) {
+    int a = (from >> shift) & 0xFF, b = (to >> shift) & 0xFF;
+    return static_cast<COLORREF>(a + MulDiv(k, b - a, n)) << shift;
+  };
+  return ch(0) | ch(8) | ch(16);
+}
+
+void RegisterCoolMenuCursor() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  if (HCURSOR c = LoadCursorA(HInstance(), "CUR_MENU")) Screen->SetCursors(crCoolMenu, c);
+}
+
+// --- TCoolMenuItem ------------------------------------------------------------------------------
+
+TCoolMenuItem::TCoolMenuItem(TCoolMenu* AOwner) : TComponent(AOwner), FCoolMenu(AOwner) {
+  AssignMenuFont(FFont);
+  FLayout.CheckWidth = CheckMarkWidth();
+  for (auto [bitmap, name, radio] : {std::tuple{&FCheckBitmap, "BMP_CHECK", false},
+                                     std::tuple{&FRadioBitmap, "BMP_RADIO", true}}) {
+    try {
+      bitmap->LoadFromResourceName(HInstance(), name);
+    } catch (const std::exception&) {
+      DrawFallbackMark(*bitmap, radio);
+    }
+  }
+}
+
+TCoolMenuItem::~TCoolMenuItem() {
+  Destroying();
+  if (FCoolMenu) FCoolMenu->ItemDestroyed(this);
+}
+
+void TCoolMenuItem::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == FMenuItem) FMenuItem = nullptr;
+  if (component == FMenu) FMenu = nullptr;
+}
+
+void TCoolMenuItem::SetMenuItem(TMenuItem* value) {
+  if (value == FMenuItem) return;
+  if (FMenuItem && FCoolMenu) FCoolMenu->RefreshItem(*this, RA_RESTORE);
+  if (FMenuItem) RemoveFreeNotification(FMenuItem);
+  if (FMenu) RemoveFreeNotification(FMenu);
+  FMenuItem = value;
+  FMenu = value ? value->RootMenu() : nullptr;
+  if (FMenuItem) FreeNotification(FMenuItem);
+  if (FMenu) FreeNotification(FMenu);
+}
+
+void TCoolMenuItem::SetOptions(TMenuOptions value) {
+  bool special = FOptions.Contains(omRightJustified) || FOptions.Contains(omNoImageAttached) ||
+                 value.Contains(omRightJustified) || value.Contains(omNoImageAttached);
+  if (special && FCoolMenu) {
+    if (value.Contains(omNoImageAttached)) FCoolMenu->SetHSpace(3);
+    FOptions = value;
+    FCoolMenu->Refresh(this, RA_REFRESHWITHBAR);
+  } else {
+    FOptions = value;
+  }
+}
+
+void TCoolMenuItem::SetImageIndex(int value) {
+  TImageList* images = FCoolMenu ? FCoolMenu->Images() : nullptr;
+  TImageList* disabled = FCoolMenu ? FCoolMenu->DisabledImages() : nullptr;
+  // Checked before anything changes: a refused index leaves both pictures alone.
+  for (TImageList* list : {images, disabled})
+    if (list && (value < 0 || value >= list->Count())) throw ECoolMenuError("Index out of bounds");
+  FImageIndex = value;
+  if (images) {
+    TBitmap b;
+    images->GetBitmap(value, b);
+    FPicture.Assign(b);
+    FTrColor = b.Pixel(0, b.Height() - 1);
+  }
+  if (disabled) {
+    TBitmap b;
+    disabled->GetBitmap(value, b);
+    FDisabledPicture.Assign(b);
+  }
+}
+
+bool TCoolMenuItem::IsBarItem() const {
+  return FMenuItem && FMenu && !FMenu->IsPopup() && FMenuItem->Parent() == &FMenu->Items();
+}
+
+bool TCoolMenuItem::IsDefaultItem() const {
+  return FMenuItem && FMenuItem->Default();
+}
+
+void TCoolMenuItem::MeasureItem(HDC, UINT& width, UINT& height) {
+  TCoolMenu& cm = *FCoolMenu;
+  const int H = cm.HSpace(), V = cm.VSpace(), C = FLayout.CheckWidth, B = cm.BarWidth(*this);
+  TScreenDC dc;
+  TFont font;
+  font.Assign(FFont);
+  if (IsDefaultItem()) {
+    TFontStyles style = font.Style();
+    style.Include(fsBold);
+    font.SetStyle(style);
+  }
+  HGDIOBJ old = SelectObject(dc, font.Handle());
+  std::string caption = FMenuItem->Caption();
+  SIZE capSize = TextSize(dc, caption);
+  int w = capSize.cx, h = capSize.cy;
+  std::string shortcut = ShortCutToText(FMenuItem->ShortCut());
+  int s = shortcut.empty() ? 0 : TextSize(dc, shortcut).cx;
+  bool bar = IsBarItem();
+  if (!bar) {
+    w = std::max(w, cm.FMaxCaption);
+    cm.FMaxCaption = w;
+  }
+  int P = FOptions.Contains(omFixedImgSize) ? FCustomImgSize : h;
+  int itemHeight, itemWidth;
+  if (FTextAlign == 1 || FTextAlign == 2) {
+    itemHeight = 2 * P + 3 * V;
+    itemWidth = w + C;
+  } else {
+    itemHeight = P + 2 * V;
+    if (FOptions.Contains(omNoImageAttached))
+      itemWidth = bar ? w : w + 2 * H + C;
+    else if (bar)
+      itemWidth = w + P + V;
+    else if (FMenuItem->Count() > 0)
+      itemWidth = w + P + C;
+    else
+      itemWidth = w + P + H;
+  }
+  itemWidth += B;
+  if (FMenuItem->IsLine()) itemHeight = TextSize(dc, "-").cy;
+  SelectObject(dc, old);
+  cm.FMaxWidth = std::max(cm.FMaxWidth, itemWidth);
+  s = std::max(s, cm.FMaxShortcut);
+  cm.FMaxShortcut = s;
+  if (!bar) itemWidth = cm.FMaxWidth + cm.FMaxShortcut + H;
+  FLayout.CapWidth = w;
+  FLayout.CapHeight = h;
+  FLayout.PicSize = P;
+  FLayout.ShortcutWidth = s;
+  FLayout.ItemHeight = itemHeight;
+  FLayout.ItemWidth = itemWidth + C;
+  cm.FTotalHeight += itemHeight;
+  width = static_cast<UINT>(itemWidth);
+  height = static_cast<UINT>(itemHeight);
+}
+
+void TCoolMenuItem::Paint(HDC dc, const RECT& rect, TBitmap& wallpaper, bool tiled, bool inverted,
+                          int fromX) {
+  HDC src = wallpaper.Canvas().Handle();
+  if (tiled) {
+    for (int y = rect.top; y < rect.bottom; y += wallpaper.Height())
+      for (int x = fromX; x < rect.right; x += wallpaper.Width())
+        BitBlt(dc, x, y, std::min(wallpaper.Width(), static_cast<int>(rect.right) - x),
+               std::min(wallpaper.Height(), static_cast<int>(rect.bottom) - y), src, 0, 0, SRCCOPY);
+  } else {
+    // The wallpaper lies under the whole pop-up: the item's own part of it.
+    BitBlt(dc, fromX, rect.top, rect.right - fromX, rect.bottom - rect.top, src, fromX, rect.top,
+           inverted ? NOTSRCCOPY : SRCCOPY);
+  }
+}
+
+void TCoolMenuItem::DrawCaption(HDC dc, const RECT& r, const std::string& text, TColor color,
+                                bool selected, bool enabled) {
+  RECT box = r;
+  const unsigned flags = DT_LEFT | DT_SINGLELINE | DT_NOCLIP;
+  SetBkMode(dc, TRANSPARENT);
+  if (!enabled) {
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    if (selected && GetSysColor(COLOR_MENU) == RGB(0xC0, 0xC0, 0xC0)) {
+      DrawTextA(dc, text.c_str(), -1, &box, flags);
+    } else {
+      UINT state = selected ? DSS_UNION : DSS_DISABLED;
+      DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()),
+                 static_cast<WPARAM>(text.size()), box.left, box.top, 0, 0, DST_PREFIXTEXT | state);
+    }
+    return;
+  }
+  const TShadowText& sh = FShadow;
+  bool shadow = sh.Active && !(selected && sh.Options.Contains(soNoShadowIfSel)) &&
+                !(!selected && sh.Options.Contains(soNoShadowIfNormal));
+  if (shadow) {
+    int size = selected ? sh.SelShadowSize : sh.ShadowSize;
+    TShadowPosition pos = selected ? sh.SelShadowPos : sh.ShadowPos;
+    int tx = 0, ty = 0, sx = 0, sy = 0;
+    switch (pos) {
+    case spLeftTop:
+      tx = ty = size;
+      break;
+    case spRightBottom:
+      sx = sy = size;
+      break;
+    case spLeftBottom:
+      tx = size, sy = size;
+      break;
+    case spRightTop:
+      ty = size, sx = size;
+      break;
+    }
+    RECT sr = box;
+    OffsetRect(&sr, sx, sy);
+    SetTextColor(dc, ColorToRGB(selected ? sh.SelShadowColor : sh.ShadowColor));
+    DrawTextA(dc, text.c_str(), -1, &sr, flags);
+    OffsetRect(&box, tx, ty);
+  }
+  SetTextColor(dc, ColorToRGB(color));
+  DrawTextA(dc, text.c_str(), -1, &box, flags);
+}
+
+void TCoolMenuItem::DrawBevel(HDC dc, const RECT& itemRect, bool selected, TColor keptSel,
+                              bool keepRound) {
+  if (FBevelInner == bvNone && FBevelOuter == bvNone) return;
+  if (FMenuItem->IsLine()) return;
+  if (FOptions.Contains(omBevelOnlyIfSel) && !(selected && FMenuItem->Enabled())) return;
+  const int P = FLayout.PicSize, V = FCoolMenu->VSpace(), H = FCoolMenu->HSpace();
+  bool hasPicture = FPicture.Graphic() || FMenuItem->Checked();
+  RECT r = itemRect;
+  r.top += 1;
+  if (hasPicture && FBevelStyle == TBevelStyle::bsBevelOnlyImage) {
+    r = {FLayout.PicLeft - V, FLayout.PicTop - V, FLayout.PicLeft + P + V, FLayout.PicTop + P + V};
+  } else if (hasPicture && FBevelStyle == TBevelStyle::bsBevelOnlyText) {
+    if (FTextAlign == 4)
+      r = {FLayout.PicLeft + P + 4, itemRect.top, itemRect.right, itemRect.bottom};
+    else if (FTextAlign == 3)
+      r = {itemRect.left, itemRect.top, FLayout.PicLeft, itemRect.bottom};
+    else
+      r = {FLayout.CapLeft - H, FLayout.CapTop - 1, FLayout.CapLeft + FLayout.CapWidth + H,
+           FLayout.CapTop + P + 1};
+  }
+  if (FBevelType == btRectangle) {
+    UINT edge = 0;
+    if (FBevelInner == bvLowered) edge |= BDR_SUNKENINNER;
+    if (FBevelInner == bvRaised) edge |= BDR_RAISEDINNER;
+    if (FBevelOuter == bvLowered) edge |= BDR_SUNKENOUTER;
+    if (FBevelOuter == bvRaised) edge |= BDR_RAISEDOUTER;
+    DrawEdge(dc, &r, edge, BF_RECT);
+    return;
+  }
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  auto round = [&](int l, int t, int rr, int b, COLORREF c) {
+    HPEN pen = CreatePen(PS_SOLID, 1, c);
+    HGDIOBJ old = SelectObject(dc, pen);
+    RoundRect(dc, l, t, rr, b, 18, 18);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+  };
+  COLORREF hi = GetSysColor(COLOR_BTNHIGHLIGHT), lo = GetSysColor(COLOR_BTNSHADOW);
+  if (FBevelInner != bvNone)
+    round(r.left, r.top, r.right - 2, r.bottom - 2, FBevelInner == bvRaised ? hi : lo);
+  if (FBevelOuter != bvNone)
+    round(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1, FBevelOuter == bvRaised ? lo : hi);
+  COLORREF item = keepRound ? ColorToRGB(keptSel) : GetDCBrushColor(dc);
+  round(r.left + 1, r.top + 1, r.right - 2, r.bottom - 2, item);
+  SelectObject(dc, oldBrush);
+}
+
+void TCoolMenuItem::DrawDisabled(HDC dc, TGraphic& graphic, TColor trColor, bool selected) {
+  const int P = FLayout.PicSize;
+  int gw = std::max(graphic.Width(), 1), gh = std::max(graphic.Height(), 1);
+  TBitmap source(gw, gh);
+  COLORREF tr = trColor == clNone ? CLR_INVALID : ColorToRGB(trColor);
+  if (auto* icon = dynamic_cast<TIcon*>(&graphic)) {
+    tr = ColorToRGB(trColor == clNone ? clMenu : trColor);
+    Fill(source.Canvas().Handle(), {0, 0, gw, gh}, tr);
+    DrawIconEx(source.Canvas().Handle(), 0, 0, icon->Handle(), gw, gh, 0, nullptr, DI_NORMAL);
+  } else {
+    graphic.Draw(source.Canvas(), {0, 0, gw, gh});
+  }
+  GdiFlush();
+  COLORREF brush = GetDCBrushColor(dc);
+  TBitmap out(gw + 1, gh + 1);
+  HDC o = out.Canvas().Handle();
+  Fill(o, {0, 0, gw + 1, gh + 1}, brush);
+  GdiFlush();
+  bool menuSilver = GetSysColor(COLOR_MENU) == RGB(0xC0, 0xC0, 0xC0);
+  const bool selectedInk = selected && !FOptions.Contains(omNoHighlightDisabled) &&
+                           !FOptions.Contains(omNoHighlightImage);
+  const COLORREF ink = selectedInk ? RGB(0x80, 0x80, 0x80) : GetSysColor(COLOR_BTNSHADOW);
+  // Under the shadow colour the highlight copy is always there.
+  const bool highlight = !selectedInk || !(selected && menuSilver);
+  auto dark = [&](int x, int y) {
+    uint32_t p = source.ScanLine(y)[x];
+    COLORREF c = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    if (c == tr) return false;
+    int lum = (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
+    return lum < 0xC0;
+  };
+  auto put = [&](int x, int y, COLORREF c) {
+    out.ScanLine(y)[x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+  };
+  if (highlight)
+    for (int y = 0; y < gh; ++y)
+      for (int x = 0; x < gw; ++x)
+        if (dark(x, y)) put(x + 1, y + 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+  for (int y = 0; y < gh; ++y)
+    for (int x = 0; x < gw; ++x)
+      if (dark(x, y)) put(x, y, ink);
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, FLayout.PicLeft, FLayout.PicTop, P, P, o, 0, 0, gw, gh, SRCCOPY);
+}
+
+void TCoolMenuItem::DrawPicture(HDC dc, bool selected, bool enabled) {
+  const int P = FLayout.PicSize;
+  if (FOptions.Contains(omNoHighlightImage)) SetDCBrushColor(dc, GetSysColor(COLOR_MENU));
+  bool checked = FMenuItem->Checked() && !FMenuItem->IsLine();
+  TGraphic* graphic = FPicture.Graphic();
+  TColor tr = FTrColor;
+  if (checked) {
+    graphic = FMenuItem->RadioItem() ? &FRadioBitmap : &FCheckBitmap;
+    tr = MarkTrColor;
+  }
+  if (!enabled) {
+    if (TGraphic* d = FDisabledPicture.Graphic()) {
+      graphic = d;
+    } else {
+      if (!FPicture.Graphic()) return; // neither picture: no mark either
+      if (dynamic_cast<TMetafile*>(graphic))
+        throw ECoolMenuError("Metafile can't be attached to disabled menu item");
+      DrawDisabled(dc, *graphic, tr, selected);
+      return;
+    }
+  }
+  if (!graphic) return;
+  RECT sq{FLayout.PicLeft, FLayout.PicTop, FLayout.PicLeft + P, FLayout.PicTop + P};
+  if (auto* icon = dynamic_cast<TIcon*>(graphic)) {
+    // Drawn over the brush off screen, then copied in one piece.
+    TBitmap work(P, P);
+    Fill(work.Canvas().Handle(), {0, 0, P, P}, GetDCBrushColor(dc));
+    DrawIconEx(work.Canvas().Handle(), 0, 0, icon->Handle(), P, P, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    BitBlt(dc, sq.left, sq.top, P, P, work.Canvas().Handle(), 0, 0, SRCCOPY);
+  } else if (auto* bitmap = dynamic_cast<TBitmap*>(graphic)) {
+    HDC src = bitmap->Canvas().Handle();
+    if (tr != clNone)
+      TransparentBlt(dc, sq.left, sq.top, P, P, src, 0, 0, bitmap->Width(), bitmap->Height(),
+                     ColorToRGB(tr));
+    else {
+      SetStretchBltMode(dc, COLORONCOLOR);
+      StretchBlt(dc, sq.left, sq.top, P, P, src, 0, 0, bitmap->Width(), bitmap->Height(), SRCCOPY);
+    }
+  } else if (auto* meta = dynamic_cast<TMetafile*>(graphic)) {
+    PlayEnhMetaFile(dc, meta->Handle(), &sq);
+  }
+}
+
+void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
+  TCoolMenu& cm = *FCoolMenu;
+  const int H = cm.HSpace(), V = cm.VSpace(), C = FLayout.CheckWidth, B = cm.BarWidth(*this);
+  const int X0 = rect.left, Y0 = rect.top, X1 = rect.right, Y1 = rect.bottom;
+  const int P = FLayout.PicSize, w = FLayout.CapWidth, h = FLayout.CapHeight;
+  const int W = FLayout.ItemWidth, IH = FLayout.ItemHeight;
+  const bool enabled = FMenuItem->Enabled(), isLine = FMenuItem->IsLine();
+  const bool bar = IsBarItem();
+
+  // 1. What highlighting is kept and whether the item counts as selected.
+  bool keepText = false, keepRound = false;
+  TColor keptText = clNone, keptSel = clNone;
+  if (selected && FOptions.Contains(omNoHighlightEnabledButDoText)) {
+    keepText = true;
+    keptText = FSelTextColor;
+  }
+  if (selected && FOptions.Contains(omNoHighlightEnabledButDoRoundRect)) keptSel = FSelColor;
+  keepRound = keptSel != clNone && FOptions.Contains(omNoHighlightEnabled);
+  if ((!enabled && FOptions.Contains(omNoHighlightDisabled)) ||
+      (enabled && FOptions.Contains(omNoHighlightEnabled)))
+    selected = false;
+
+  // 2. The font.
+  TFont font;
+  font.Assign(FFont);
+  if (IsDefaultItem()) {
+    TFontStyles style = font.Style();
+    style.Include(fsBold);
+    font.SetStyle(style);
+  }
+  HGDIOBJ oldFont = SelectObject(dc, font.Handle());
+  int savedDC = SaveDC(dc);
+
+  // 3. Places.
+  int capLeft = 0, capTop = 0, picLeft = 0, picTop = 0;
+  switch (FTextAlign) {
+  case 1:
+    capLeft = X0 + B + W / 2 - w / 2;
+    capTop = Y0 + V;
+    picLeft = X0 + B + W / 2 - P / 2;
+    picTop = capTop + P + V;
+    break;
+  case 2:
+    picLeft = X0 + B + W / 2 - P / 2;
+    picTop = Y0 + V;
+    capLeft = X0 + B + W / 2 - w / 2;
+    capTop = picTop + P + V;
+    break;
+  case 3:
+    capLeft = X0 + H + B;
+    picLeft = capLeft + w + H;
+    picTop = Y0 + V;
+    break;
+  default:
+    picLeft = X0 + H + B;
+    picTop = Y0 + V;
+    capLeft = FOptions.Contains(omNoImageAttached) ? picLeft + (bar ? H : C) : picLeft + P + H;
+    break;
+  }
+  if (FTextAlign >= 3)
+    capTop = FOptions.Contains(omFixedImgSize) && !isLine ? Y0 + IH / 2 - h / 2 - 1 : Y0 + V;
+  FLayout.PicLeft = picLeft;
+  FLayout.PicTop = picTop;
+  FLayout.CapLeft = capLeft;
+  FLayout.CapTop = capTop;
+
+  // 4.-6. Background and text colour.
+  bool papered = false;
+  COLORREF brush;
+  TColor textColor;
+  if (selected) {
+    brush = ColorToRGB(FSelColor);
+    textColor = FSelTextColor;
+    if (FOptions.Contains(omPaintWallpaper) && !FOptions.Contains(omTileWallpaper) &&
+        !cm.Wallpaper().Empty()) {
+      Paint(dc, rect, cm.Wallpaper(), false, true, X0 + B);
+      papered = true;
+      if (FSelTextColor == clHighlightText) {
+        COLORREF f = ColorToRGB(FFont.Color());
+        textColor =
+            static_cast<TColor>(RGB(255 - GetRValue(f), 255 - GetGValue(f), 255 - GetBValue(f)));
+      }
+    }
+    if (FOptions.Contains(omPaintSelWallpaper) && !cm.SelWallpaper().Empty()) {
+      Paint(dc, rect, cm.SelWallpaper(), FOptions.Contains(omTileSelWallpaper), false, X0 + B);
+      papered = true;
+    }
+  } else {
+    brush = ColorToRGB(FNormColor);
+    if (FOptions.Contains(omPaintWallpaper) && !cm.Wallpaper().Empty()) {
+      Paint(dc, rect, cm.Wallpaper(), FOptions.Contains(omTileWallpaper), false, X0 + B);
+      papered = true;
+    }
+    if (FOptions.Contains(omAlwaysDefFontColor)) FFont.SetColor(clMenuText);
+    textColor = FOptions.Contains(omAlwaysDefFont) ? clMenuText : FFont.Color();
+    if (FOptions.Contains(omAlwaysDefFontColor)) textColor = clMenuText;
+    if (keepText) textColor = keptText;
+  }
+  SelectObject(dc, GetStockObject(DC_BRUSH));
+  SetDCBrushColor(dc, brush);
+  if (!papered) {
+    int fillFrom = X0 + B;
+    bool hasPicture = FPicture.Graphic() || FMenuItem->Checked();
+    if (FOptions.Contains(omNoHighlightImage) && hasPicture) {
+      if (FTextAlign == 1 || FTextAlign == 2) {
+        SelectObject(dc, oldFont);
+        RestoreDC(dc, savedDC);
+        throw ECoolMenuError("Advanced features available only for horisontal aligned items");
+      }
+      fillFrom = (FTextAlign == 4 ? capLeft : picLeft) - 1;
+      bool bevel = FBevelInner != bvNone || FBevelOuter != bvNone;
+      if (bevel && (FBevelStyle == TBevelStyle::bsBevelBoth ||
+                    (FBevelStyle == TBevelStyle::bsBevelOnlyImage && FTextAlign == 4)))
+        Fill(dc, {X0 + B, Y0, fillFrom, Y1 + 1}, ColorToRGB(FNormColor));
+    }
+    RECT fill{fillFrom, Y0, X1, Y1 + 1};
+    FillRect(dc, &fill, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  }
+
+  // 7. Bevel.
+  DrawBevel(dc, {X0 + B, Y0, X1, Y1}, selected, keptSel, keepRound);
+
+  // 8./9. Separator or caption and short cut.
+  if (isLine) {
+    int y = Y0 + IH / 2;
+    Line(dc, X0 + B, y, X1, y, RGB(0x80, 0x80, 0x80));
+    Line(dc, X0 + B, y + 1, X1, y + 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    if (!FSeparatorText.empty()) {
+      HFONT sepFont =
+          CreateFontA(10, 10, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, PROOF_QUALITY, VARIABLE_PITCH | FF_SWISS, "MS Serif");
+      HGDIOBJ old = SelectObject(dc, sepFont);
+      SIZE sz{};
+      GetTextExtentPoint32A(dc, FSeparatorText.c_str(), static_cast<int>(FSeparatorText.size()),
+                            &sz);
+      RECT r{capLeft, capTop - 1, capLeft + sz.cx, capTop + 8};
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, ColorToRGB(FNormColor));
+      SetTextColor(dc,
+                   (FOptions.Contains(omAlwaysDefFont) || FOptions.Contains(omAlwaysDefFontColor))
+                       ? GetSysColor(COLOR_MENUTEXT)
+                       : ColorToRGB(FFont.Color()));
+      ExtTextOutA(dc, r.left, r.top, ETO_OPAQUE, &r, FSeparatorText.c_str(),
+                  static_cast<UINT>(FSeparatorText.size()), nullptr);
+      SelectObject(dc, old);
+      DeleteObject(sepFont);
+    }
+  } else {
+    DrawCaption(dc, {capLeft, capTop, capLeft + w, capTop + P}, FMenuItem->Caption(), textColor,
+                selected, enabled);
+    std::string shortcut = ShortCutToText(FMenuItem->ShortCut());
+    if (!shortcut.empty()) {
+      int left = X1 - cm.ShortcutColumn() - C;
+      DrawCaption(dc, {left, capTop, X1, capTop + P}, shortcut, textColor, selected, enabled);
+    }
+  }
+
+  // 10. The side bar's strip beside the item.
+  if (B > 0) {
+    BitBlt(dc, X0, Y0 - 10, B, (Y1 - Y0) + 20, cm.BarBitmap().Canvas().Handle(), 0, Y0 - 10,
+           SRCCOPY);
+  }
+
+  // 11. Picture or mark.
+  try {
+    if (!isLine) DrawPicture(dc, selected, enabled);
+  } catch (...) {
+    RestoreDC(dc, savedDC);
+    SelectObject(dc, oldFont);
+    throw;
+  }
+  if (dynamic_cast<TMetafile*>(FPicture.Graphic()) && cm.FWindow)
+    InvalidateRect(cm.FWindow, nullptr, FALSE);
+
+  // 12. The former font.
+  RestoreDC(dc, savedDC);
+  SelectObject(dc, oldFont);
+}
+
+// --- TCoolMenu ----------------------------------------------------------------------------------
+
+TCoolMenu::TCoolMenu(TComponent* AOwner) : TComponent(AOwner) {
+  RegisterCoolMenuCursor();
+  FMenuBar.OnChanged = [this](TObject*) {
+    if (FShowBar) RebuildBar();
+    if (FActive) Refresh(this, RA_REFRESH);
+  };
+  Hook();
+}
+
+TCoolMenu::~TCoolMenu() {
+  Destroying();
+  Unhook();
+  // Items left owner-drawn with nobody to draw them would show as empty entries: plain text
+  // again, unless the whole form is going.
+  if (!(Owner() && Owner()->ComponentState().Contains(csDestroying))) {
+    FActive = false;
+    Refresh(this, RA_RESTORE);
+  }
+  std::vector<TCoolMenuItem*> items = FItems;
+  for (TCoolMenuItem* item : items) {
+    item->FCoolMenu = nullptr;
+    delete item;
+  }
+  FItems.clear();
+}
+
+LRESULT CALLBACK TCoolMenu::ThunkTarget(HWND self, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* menu = reinterpret_cast<TCoolMenu*>(self);
+  TMessage m{msg, wp, lp, 0};
+  try {
+    menu->WndProc(m);
+  } catch (...) {
+    HandleBoundaryException(std::current_exception());
+    // A drawing that failed is answered; anything else goes on to the form.
+    if (msg != WM_DRAWITEM && msg != WM_MEASUREITEM) return menu->CallFormer(m);
+    return TRUE;
+  }
+  return m.Result;
+}
+
+void TCoolMenu::Hook() {
+  auto* form = dynamic_cast<TForm*>(Owner());
+  if (!form) return;
+  FWindow = form->Handle();
+  FThunk = MakeThunk(this, reinterpret_cast<void*>(&TCoolMenu::ThunkTarget));
+  FThunkProc = reinterpret_cast<WNDPROC>(FThunk);
+  FOldProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(FWindow, GWLP_WNDPROC));
+  SetWindowLongPtrA(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FThunkProc));
+}
+
+void TCoolMenu::Unhook() {
+  if (!FThunk) return;
+  bool freeThunk = true;
+  if (FWindow && IsWindow(FWindow)) {
+    LRESULT taken = SendMessageA(FWindow, WM_COOLMENU_UNHOOK, reinterpret_cast<WPARAM>(FOldProc),
+                                 reinterpret_cast<LPARAM>(FThunkProc));
+    if (taken == 0) {
+      if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(FWindow, GWLP_WNDPROC)) == FThunkProc)
+        SetWindowLongPtrA(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
+      else
+        freeThunk = false; // someone outside the protocol sits in front and still calls us
+    }
+  }
+  // A thunk still called by a window that outlives us would jump into freed memory: it stays.
+  if (freeThunk) VirtualFree(FThunk, 0, MEM_RELEASE);
+  FThunk = nullptr;
+  FThunkProc = nullptr;
+  FOldProc = nullptr;
+  FWindow = nullptr;
+}
+
+void TCoolMenu::Rehook() {
+  Unhook();
+  Hook();
+}
+
+LRESULT TCoolMenu::CallFormer(TMessage& m) {
+  if (!FOldProc) return DefWindowProcA(FWindow, m.Msg, m.WParam, m.LParam);
+  m.Result = CallWindowProcA(FOldProc, FWindow, m.Msg, m.WParam, m.LParam);
+  return m.Result;
+}
+
+TCoolMenuItem* TCoolMenu::AddItem(TMenuItem* menuItem) {
+  auto* item = new TCoolMenuItem(this);
+  FItems.push_back(item);
+  item->SetMenuItem(menuItem);
+  if (FActive && menuItem) RefreshItem(*item, RA_REFRESH);
+  return item;
+}
+
+TCoolMenuItem* TCoolMenu::FindItem(const TMenuItem* menuItem) const {
+  for (TCoolMenuItem* i : FItems)
+    if (i->FMenuItem == menuItem && i->Bound()) return i;
+  return nullptr;
+}
+
+void TCoolMenu::ItemDestroyed(TCoolMenuItem* item) {
+  FItems.erase(std::remove(FItems.begin(), FItems.end(), item), FItems.end());
+}
+
+void TCoolMenu::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == FImages) FImages = nullptr;
+  if (component == FDisabledImages) FDisabledImages = nullptr;
+}
+
+void TCoolMenu::Loaded() {
+  TComponent::Loaded();
+  if (FActive) Refresh(this, RA_REFRESH);
+}
+
+void TCoolMenu::SetActive(bool value) {
+  if (value == FActive) return;
+  FActive = value;
+  Refresh(this, value ? RA_REFRESH : RA_RESTORE);
+}
+
+void TCoolMenu::SetShowBar(bool value) {
+  FShowBar = value;
+  if (!value)
+    FBarBitmap.SetSize(0, 0);
+  else
+    RebuildBar();
+  if (FActive) Refresh(this, RA_REFRESH);
+}
+
+void TCoolMenu::SetImages(TImageList* value) {
+  if (FImages) {
+    RemoveFreeNotification(FImages);
+    for (TCoolMenuItem* i : FItems)
+      i->FPicture.Clear();
+  }
+  FImages = value;
+  if (!FImages) return;
+  FreeNotification(FImages);
+  for (TCoolMenuItem* i : FItems)
+    if (i->FImageIndex >= 0 && i->FImageIndex < FImages->Count()) i->SetImageIndex(i->FImageIndex);
+  if (FActive) Refresh(this, RA_REFRESH);
+}
+
+int TCoolMenu::BarWidth(const TCoolMenuItem& item) {
+  return !FBarBitmap.Empty() && item.FOptions.Contains(omDrawBarIfNeeded) ? FBarBitmap.Width() : 0;
+}
+
+void TCoolMenu::RebuildBar() {
+  TScreenDC screen;
+  int height = -MulDiv(FMenuBar.Size(), GetDeviceCaps(screen, LOGPIXELSY), 72);
+  HFONT font = CreateFontA(height, 0, 900, 900, 700, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
+                           FMenuBar.IsSerif() ? "Times New Roman" : "Arial");
+  // Measured upright: the rotated text is as wide as this is high.
+  HFONT upright = CreateFontA(height, 0, 0, 0, 700, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
+                              FMenuBar.IsSerif() ? "Times New Roman" : "Arial");
+  HGDIOBJ old = SelectObject(screen, upright);
+  SIZE text{};
+  const std::string& caption = FMenuBar.Caption();
+  GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()), &text);
+  if (caption.empty()) {
+    TEXTMETRICA tm{};
+    GetTextMetricsA(screen, &tm);
+    text.cy = tm.tmHeight;
+  }
+  SelectObject(screen, old);
+  DeleteObject(upright);
+  int barW = text.cy + 4;
+  int barH = std::max(static_cast<int>(text.cx) + 8, FTotalHeight);
+  int total = barW + (FMenuBar.IsSeparator() ? 6 : 0);
+  FBarBitmap.SetSize(total, barH);
+  HDC dc = FBarBitmap.Canvas().Handle();
+  COLORREF from = ColorToRGB(FMenuBar.BackFrom()), to = ColorToRGB(FMenuBar.BackTo());
+  if (FMenuBar.IsGradient()) {
+    const int n = 32;
+    for (int k = 0; k < n; ++k) {
+      RECT band = GradientBand(k, n, barW, barH);
+      Fill(dc, band, GradientColor(from, to, k, n));
+    }
+  } else {
+    Fill(dc, {0, 0, barW, barH}, from);
+  }
+  int y;
+  switch (FMenuBar.CaptionAlign()) {
+  case alUp:
+    y = text.cx + 4 + FMenuBar.Space();
+    break;
+  case alCenter:
+    y = (barH + text.cx) / 2;
+    break;
+  default:
+    y = barH - 4 - FMenuBar.Space();
+    break;
+  }
+  old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(FMenuBar.Fore()));
+  TextOutA(dc, 2, y, caption.c_str(), static_cast<int>(caption.size()));
+  SelectObject(dc, old);
+  DeleteObject(font);
+  if (FMenuBar.IsSeparator()) {
+    Fill(dc, {barW, 0, total, barH}, GetSysColor(COLOR_MENU));
+    Line(dc, total - 4, 0, total - 4, barH, RGB(0x80, 0x80, 0x80));
+    Line(dc, total - 3, 0, total - 3, barH, GetSysColor(COLOR_BTNHIGHLIGHT));
+  }
+  GdiFlush();
+}
+
+void TCoolMenu::RefreshItem(TCoolMenuItem& item, TRefreshAction action) {
+  TMenuItem* mi = item.FMenuItem;
+  if (!mi || action == RA_NONE) return;
+  bool former = FRefreshing;
+  FRefreshing = true;
+  if (action == RA_RESTORE) {
+    mi->SetOwnerDraw(false);
+  } else {
+    if (item.FOptions.Contains(omAlwaysDefFont)) {
+      AssignMenuFont(item.FFont);
+    } else if (item.FOptions.Contains(omAlwaysDefFontSize)) {
+      TFont menuFont;
+      AssignMenuFont(menuFont);
+      item.FFont.SetHeight(menuFont.Height());
+    }
+    mi->SetOwnerDraw(true);
+    if (item.IsBarItem() && item.FOptions.Contains(omRightJustified) && mi->ParentHandle()) {
+      MENUITEMINFOA info{};
+      info.cbSize = sizeof(info);
+      info.fMask = MIIM_FTYPE;
+      if (GetMenuItemInfoA(mi->ParentHandle(), mi->Command(), FALSE, &info)) {
+        info.fType |= MFT_RIGHTJUSTIFY;
+        SetMenuItemInfoA(mi->ParentHandle(), mi->Command(), FALSE, &info);
+      }
+    }
+    if (action == RA_REFRESHWITHBAR && FWindow && IsWindow(FWindow)) DrawMenuBar(FWindow);
+  }
+  FRefreshing = former;
+}
+
+void TCoolMenu::Refresh(TObject* target, TRefreshAction action) {
+  if (action == RA_NONE) return;
+  if (auto* item = dynamic_cast<TCoolMenuItem*>(target)) {
+    RefreshItem(*item, action);
+    return;
+  }
+  std::vector<TCoolMenuItem*> items = FItems;
+  for (TCoolMenuItem* i : items)
+    RefreshItem(*i, action);
+}
+
+void TCoolMenu::MeasureItem(MEASUREITEMSTRUCT& m) {
+  auto* mi = reinterpret_cast<TMenuItem*>(m.itemData);
+  TCoolMenuItem* item = FindItem(mi);
+  HMENU popup = mi->ParentHandle();
+  if (popup != FMeasuredPopup) {
+    FMeasuredPopup = popup;
+    FMaxWidth = FMaxCaption = FTotalHeight = FMaxShortcut = 0;
+  }
+  item->MeasureItem(nullptr, m.itemWidth, m.itemHeight);
+  if (OnMeasure) OnMeasure(this, static_cast<int>(reinterpret_cast<intptr_t>(popup)), m.itemID);
+}
+
+void TCoolMenu::DrawItem(DRAWITEMSTRUCT& d) {
+  auto* mi = reinterpret_cast<TMenuItem*>(d.itemData);
+  FindItem(mi)->DrawItem(d.hDC, d.rcItem, (d.itemState & ODS_SELECTED) != 0);
+}
+
+void TCoolMenu::WndProc(TMessage& m) {
+  switch (m.Msg) {
+  case WM_COOLMENU_UNHOOK:
+    // A hook behind which the leaving one sits takes over what the leaving one passed on to.
+    if (reinterpret_cast<WNDPROC>(m.LParam) == FOldProc) {
+      FOldProc = reinterpret_cast<WNDPROC>(m.WParam);
+      m.Result = 1;
+      return;
+    }
+    break;
+  case CM_MENUCHANGED:
+  case WM_SYSCOLORCHANGE:
+    if (FActive && FMenuRefresh != RA_NONE && !FRefreshing) {
+      bool designing = ComponentState().Contains(csDesigning);
+      Refresh(this, designing ? RA_REFRESH : FMenuRefresh);
+    }
+    break;
+  case WM_ENTERMENULOOP:
+    if (FActive && FMenuRefresh != RA_NONE)
+      for (TCoolMenuItem* i : std::vector<TCoolMenuItem*>(FItems))
+        if (i->FMenu && i->FMenu->IsPopup()) RefreshItem(*i, FMenuRefresh);
+    break;
+  case WM_INITMENUPOPUP:
+    if (!HIWORD(m.LParam)) {
+      FOpeningPopup = reinterpret_cast<HMENU>(m.WParam);
+      if (OnPopup)
+        OnPopup(this, static_cast<int>(static_cast<intptr_t>(m.WParam)), LOWORD(m.LParam));
+    }
+    break;
+  case WM_MENUSELECT:
+    if (!(HIWORD(m.WParam) & MF_POPUP) && HIWORD(m.WParam) != 0xFFFF) {
+      if (TMenuItem* mi = TMenuItem::FindByCommand(LOWORD(m.WParam)))
+        if (FindItem(mi)) {
+          Application->SetHint(mi->Hint());
+          if (OnItemSelect)
+            OnItemSelect(this, static_cast<int>(static_cast<intptr_t>(m.LParam)), LOWORD(m.WParam));
+        }
+    }
+    break;
+  case WM_MENUCHAR: {
+    // Owner-drawn entries show the system no text: the accelerator is looked up here.
+    auto popup = reinterpret_cast<HMENU>(m.LParam);
+    char typed = static_cast<char>(LOWORD(m.WParam));
+    int count = GetMenuItemCount(popup);
+    for (int pos = 0; pos < count; ++pos) {
+      MENUITEMINFOA info{};
+      info.cbSize = sizeof(info);
+      info.fMask = MIIM_DATA;
+      if (!GetMenuItemInfoA(popup, pos, TRUE, &info)) continue;
+      auto* mi = reinterpret_cast<TMenuItem*>(info.dwItemData);
+      if (!mi || !FindItem(mi)) continue;
+      const std::string& c = mi->Caption();
+      size_t amp = c.find('&');
+      while (amp != std::string::npos && amp + 1 < c.size() && c[amp + 1] == '&')
+        amp = c.find('&', amp + 2);
+      if (amp != std::string::npos && amp + 1 < c.size() &&
+          CharUpperA(reinterpret_cast<LPSTR>(
+              static_cast<uintptr_t>(static_cast<unsigned char>(c[amp + 1])))) ==
+              CharUpperA(reinterpret_cast<LPSTR>(
+                  static_cast<uintptr_t>(static_cast<unsigned char>(typed))))) {
+        m.Result = MAKELRESULT(pos, MNC_EXECUTE);
+        return;
+      }
+    }
+    break;
+  }
+  case WM_MEASUREITEM: {
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
+    if (FActive && m.WParam == 0 && mis && mis->CtlType == ODT_MENU &&
+        FindItem(reinterpret_cast<TMenuItem*>(mis->itemData))) {
+      MeasureItem(*mis);
+      m.Result = TRUE;
+      return;
+    }
+    break;
+  }
+  case WM_DRAWITEM: {
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
+    if (FActive && m.WParam == 0 && dis && dis->CtlType == ODT_MENU &&
+        FindItem(reinterpret_cast<TMenuItem*>(dis->itemData))) {
+      DrawItem(*dis);
+      m.Result = TRUE;
+      return;
+    }
+    break;
+  }
+  case WM_SETCURSOR:
+    if (FActive && FCursor != 0 && FCursor != -2 && LOWORD(m.LParam) == HTMENU) {
+      ::SetCursor(Screen->Cursors(FCursor));
+      m.Result = TRUE;
+      return;
+    }
+    break;
+  case WM_NCDESTROY:
+    // The window goes (the form is freed or makes its window again): nothing calls the hook any
+    // more, and a later unhook must not touch a window that may reuse the handle.
+    CallFormer(m);
+    if (FThunk) VirtualFree(FThunk, 0, MEM_RELEASE);
+    FThunk = nullptr;
+    FThunkProc = nullptr;
+    FOldProc = nullptr;
+    FWindow = nullptr;
+    return;
+  default:
+    break;
+  }
+  CallFormer(m);
+}
