@@ -2,8 +2,11 @@
 #include "MMInit.h"
 #include "MMObj.h"
 #include "MMLevel.h"
+#include "MMLight.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpGram.h"
+#include "MMSpectr.h"
 #include "MMUtils.h"
 
 void InitSoundUnits() {
@@ -12,4 +15,7 @@ void InitSoundUnits() {
   RegisterMMSlider();
   RegisterMMLevel();
   RegisterMMOscope();
+  RegisterMMSpectrum();
+  RegisterMMSpectrogram();
+  RegisterMMLight();
 }
