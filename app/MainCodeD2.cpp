@@ -2,7 +2,13 @@
 #include "MainCodeD2.h"
 #include <windows.h>
 #include <shellapi.h>
+#include <algorithm>
 #include "AboutCodeD2.h"
+#include "ArchiveCodeD2.h"
+#include "CreateArchiveCodeD2.h"
+#include "DriveScanCodeD2.h"
+#include "GetLocalCodeD2.h"
+#include "ScanFormCodeD2.h"
 #include "FileAssoc.h"
 #include "Guard.h"
 #include "Handles.h"
@@ -108,6 +114,25 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   Timer2->SetEnabled(false);
   Timer2->SetInterval(100);
   Timer2->OnTimer = [this](TObject* s) { Timer2Timer(s); };
+  NavPITimer = new TTimer(this);
+  NavPITimer->SetName("NavPITimer");
+  NavPITimer->SetEnabled(false);
+  NavPITimer->SetInterval(200);
+  NavPITimer->OnTimer = [this](TObject* s) { NavPITimerTimer(s); };
+  QueueTimer = new TTimer(this);
+  QueueTimer->SetName("QueueTimer");
+  QueueTimer->SetEnabled(false);
+  QueueTimer->SetInterval(1);
+  QueueTimer->OnTimer = [this](TObject* s) { QueueTimerTimer(s); };
+  FTuneFiles->OnProgress = [this](int percent) {
+    bool abort = false;
+    AZ1ArchiveProgress(percent, abort);
+  };
+  FTuneFiles->OnAbortQuery = [this] {
+    bool abort = false;
+    AZ1ArchiveProgress(-1, abort);
+    return abort;
+  };
 
   BuildMenu();
   BuildPlayPopUp();
@@ -144,6 +169,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
+  NavPITimer->SetEnabled(false);
+  QueueTimer->SetEnabled(false);
   // The list view outlives these members: it must not keep their image lists.
   AllAlbLV->SetLargeImages(nullptr);
   AllAlbLV->SetSmallImages(nullptr);
@@ -183,7 +210,7 @@ void TMasterFrm::GateUnbuiltCommands() {
   // Each is enabled by the gate once its command is given a handler.
   for (TControl* c : std::initializer_list<TControl*>{
            Play, PlayReplace, Pause, AllStop, OutPort, Volume, EditCat, MailTitle, Archive,
-           ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb, GetLocal, BitBtn1, BitBtn2})
+           ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb})
     CommandGate().Add(c);
   for (TMenuItem* m : {Contents1, Viewtitles1})
     CommandGate().Add(m);
@@ -211,6 +238,15 @@ void TMasterFrm::BuildMenu() {
   };
   TMenuItem& root = MainMenu1->Items();
   File1 = item(&root, "File1", "&File");
+  GetLocal2 = item(File1, "GetLocal2", "&Open");
+  GetLocal2->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  ScanadriveforMIDIfiles1 =
+      item(File1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
+  ScanadriveforMIDIfiles1->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  ScansystemforMIDIfiles1 =
+      item(File1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
+  ScansystemforMIDIfiles1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  item(File1, "N0", "-");
   ManageNPISep = item(File1, "N1", "-");
   ManageNPI = item(File1, "ManageNPI", "&Manage browser plug-in...");
   ManageNPI->OnClick = [this](TObject* s) { ManageNPIClick(s); };
@@ -370,6 +406,9 @@ void TMasterFrm::BuildCatalogueArea() {
   BitBtn1->SetLeft(38);
   BitBtn2 = MakeButton(GetMIDIsPanel, "BitBtn2", "&Drives", 38);
   BitBtn2->SetLeft(76);
+  GetLocal->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  BitBtn1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  BitBtn2->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
 
   AlbPanel = MakePanel(DBPanel, "AlbPanel", "");
   AlbPanel->SetBevelOuter(bvLowered);
@@ -499,8 +538,8 @@ void TMasterFrm::FormCreate(TObject*) {
   FCatList = std::make_unique<TCatList>(ProgramFolder());
   FAlbList = std::make_unique<TAlbList>(ProgramFolder());
   CDPanel->SetPlayer(FMyMidi.get());
-  // Files dropped from the shell are not taken in yet (importing is not built), so the window
-  // does not offer to take them.
+  // Files dropped from the shell are imported.
+  DragAcceptFiles(Handle(), TRUE);
 }
 
 void TMasterFrm::PrepareWorkFolders() {
@@ -734,6 +773,10 @@ void TMasterFrm::Timer2Timer(TObject*) {
     } else if (!FParams.empty()) {
       ProcessRequest(FParams[0], 0);
     }
+    // What arrived meanwhile runs now, before the start-up questions.
+    FQueueOpen = true;
+    while (!FQueue.empty() && QueueMayRun())
+      RunQueuedRequests();
     if (FParams.empty()) AskStartQuestions();
   }
   // Start-up is over, its questions included; programs outside (tests) look for this mark.
@@ -744,8 +787,10 @@ void TMasterFrm::AskStartQuestions() {
   if (FFirstRun && ManageNPI->Visible()) ManageNPIClick(this);
   if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
     if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
-                       TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes)
+                       TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes) {
       Repaint();
+      ScansystemforMIDIfiles1Click(this);
+    }
   }
   if (FFirstRun && MIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +
@@ -755,37 +800,25 @@ void TMasterFrm::AskStartQuestions() {
   }
 }
 
-// --- requests from outside
-// ------------------------------------------------------------------------
-
-void TMasterFrm::ProcessRequest(const std::string& text, int) {
-  FRequestSeen = true;
-  FHandledRequests.push_back(text);
-  // A lone "M" only marked a minimised start. Importing and playing a handed-over file need the
-  // catalogue store; a request for a missing file is dropped without a message.
-}
-
 void TMasterFrm::WndProc(TMessage& m) {
   if (m.Msg == WM_INSTANCEPARAMS) {
     if (IsIconic(Handle())) Application->Restore();
+    // Each line waits its turn; the second start is answered at once.
     ReceiveInstanceParams(
         m.WParam, m.LParam,
         [](void* target, const std::string& line, int no) {
-          static_cast<TMasterFrm*>(target)->ProcessRequest(line, no);
+          auto* self = static_cast<TMasterFrm*>(target);
+          TQueued item;
+          item.Text = line;
+          item.Index = no;
+          self->Enqueue(std::move(item));
         },
         this);
     m.Result = 0;
     return;
   }
   if (m.Msg == WM_PLUGINREQUEST) {
-    ATOM atom = LOWORD(m.LParam);
-    PendingRequest.clear();
-    if (atom) {
-      char text[513] = {};
-      UINT n = GlobalGetAtomNameA(atom, text, 512);
-      PendingRequest.assign(text, n);
-      GlobalDeleteAtom(atom);
-    }
+    ReceivePluginRequest(LOWORD(m.LParam));
     m.Result = 0;
     return;
   }
@@ -799,7 +832,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   }
   if (m.Msg == WM_DROPFILES) {
-    DragFinish(reinterpret_cast<HDROP>(m.WParam));
+    GuardVoid([&] { TakeDroppedFiles(reinterpret_cast<HDROP>(m.WParam)); });
     m.Result = 0;
     return;
   }
@@ -812,6 +845,13 @@ void TMasterFrm::WndProc(TMessage& m) {
     // The process ends when this returns: write the lists, the settings and the store now.
     FSessionEnding = true;
     FRoad->SetAborted();
+    if (FImportDepth > 0) {
+      // An import runs beneath this message and still uses the store: write what is kept in
+      // memory and leave the store (written through at every add) open.
+      SaveForSessionEnd();
+      m.Result = 0;
+      return;
+    }
     TCloseAction action = caFree;
     FormClose(this, action);
     m.Result = 0;
@@ -827,11 +867,16 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   } else if (m.Msg == QxMessages.TrackBarSetPos && m.Msg != 0) {
     if (FRoad->Mode() == mdPlaying) {
-      GuardVoid([&] {
-        FMyMidi->SetPosition(
-            static_cast<int>(static_cast<int64_t>(m.WParam) * FMyMidi->Length() / 1000));
-      });
+      // wParam comes from another process: thousandths of the length, nothing beyond.
+      const int64_t perMille = std::clamp<int64_t>(static_cast<int32_t>(m.WParam), 0, 1000);
+      GuardVoid(
+          [&] { FMyMidi->SetPosition(static_cast<int>(perMille * FMyMidi->Length() / 1000)); });
     }
+  } else if (m.Msg == QxMessages.ShowMixerWindow && m.Msg != 0) {
+    // The mixer window comes with the sound components.
+    TMasterFrmBase::WndProc(m);
+    m.Result = 0;
+    return;
   }
   TMasterFrmBase::WndProc(m);
 }
@@ -889,6 +934,14 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
     Action = caNone;
     return;
   }
+  if (FImportDepth > 0) {
+    // An import uses the store: it stops after its current file and the close follows.
+    FRoad->SetAborted();
+    FCloseWhenImported = true;
+    Action = caNone;
+    return;
+  }
+  FQueue.clear();
   if (FClosed) return;
   FClosed = true;
   Timer1->SetEnabled(false);
@@ -976,6 +1029,30 @@ void TMasterFrm::LoadCatalogue() {
   FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
   ApplyAlbumTabsView();
   ApplyCategoryTabsView();
+}
+
+void TMasterFrm::SaveForSessionEnd() {
+  // The session ends when this returns: each file is tried even when one before it failed, and
+  // a failure has nobody to be shown to.
+  auto attempt = [](const std::function<void()>& save) {
+    try {
+      save();
+    } catch (const std::exception&) {
+    }
+  };
+  attempt([this] {
+    if (FAlbList && FAlbList->Loaded()) FAlbList->SaveToFile();
+  });
+  attempt([this] {
+    if (FCatList && FCatList->Loaded()) FCatList->SaveToFile();
+  });
+  attempt([this] {
+    TPerfList* artists = FDMM2 ? FDMM2->PerfList() : nullptr;
+    if (artists && artists->Loaded()) artists->SaveToFile();
+  });
+  SetCurrentDir(ProgramFolder());
+  TakeSettingsFromMenus();
+  attempt([this] { FSettings.Save(FSettingsPath, WindowState() == wsMaximized); });
 }
 
 void TMasterFrm::CloseCatalogue() {

@@ -2,7 +2,9 @@
 #pragma once
 #include "FileAssocCommands.h"
 #include "AdderCodeD2.h"
+#include "Handles.h"
 #include "RenamerCodeD2.h"
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,7 +71,12 @@ void SetMainMciDriver(TMciDriver* driver);
 
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
+class TArchiveForm;
+class TCreateArchiveForm;
 class TManageNPIFrm;
+class TGetLocalF;
+class TScanStatus;
+class TDriveScanFrm;
 class TSplashFrm;
 // The splash made in the program's creation order (none in tests).
 extern TSplashFrm* SplashFrm;
@@ -194,6 +201,65 @@ public:
 
   // One request from the command line, a second start or the plug-in.
   void ProcessRequest(const std::string& text, int index);
+  // One dropped file, imported into the active category (the all-titles page: "Windows default").
+  void DropFile(const std::string& path, const std::string& category);
+  // The plug-in request timer: runs the pending request.
+  void NavPITimerTimer(TObject* Sender);
+  TTimer* NavPITimer; // 200 ms, one-shot
+  TTimer* QueueTimer; // one-shot: the next queued request, a close put off by an import
+  void QueueTimerTimer(TObject* Sender);
+
+  // --- importing (ImportCommands.cpp); SetAddInfo above sets what the next add stores.
+  // Imports a MIDI file or a zip archive of titles by its final extension. An empty artist or
+  // category means none given. result is "OK" when every title was stored.
+  void AddFileByType(const std::string& fileName, const std::string& title, std::string& result,
+                     bool checkDuplicates, bool quiet, const std::string& origin,
+                     const std::string& artist, const std::string& category);
+  // True, with result "OK", only when the title was stored.
+  bool AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
+                          bool checkDuplicates);
+  // True, with result "OK", only when every title of the archive was stored (or found, with the
+  // duplicate test on).
+  bool ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
+                     bool checkDuplicates);
+  bool PackTuneForCatalogue(const std::string& fileName, const std::string& packedName);
+  // The zipper's and the unzipper's progress (0-100); abort answers whether to stop.
+  void AZ1ArchiveProgress(int progress, bool& abort);
+  void AUZ1ArchiveProgress(int progress, bool& abort);
+  // The archive import window's Cancel.
+  bool ExtractAbort() const { return FExtractAbort; }
+  void SetExtractAbort(bool value) { FExtractAbort = value; }
+  // Keys stored (or found as duplicates) by the last import, in order.
+  const std::vector<int32_t>& AddedKeys() const { return FAddedKeys; }
+  // After each entry of an archive import, with its 1-based number (a seam for tests).
+  std::function<void(int entry)> OnArchiveEntryDone;
+  // An import is running (its pump may run other messages).
+  bool Importing() const { return FImportDepth > 0; }
+  // The archive windows of the creation order, or the main window's own when none was made.
+  TArchiveForm& ArchiveWindow();
+  TCreateArchiveForm& CreateArchiveWindow();
+  // --- loading and scanning (ScanCommands.cpp)
+  // File > "&Open" and the load button: the loader, then the import of its list.
+  void GetLocal2Click(TObject* Sender);
+  void ScanadriveforMIDIfiles1Click(TObject* Sender);
+  void ScansystemforMIDIfiles1Click(TObject* Sender);
+  // Walks folder with the drive scan window and imports its MIDI files quietly.
+  void AddScannedFolder(const std::string& folder, bool checkDuplicates,
+                        const std::string& lastName, const std::string& firstName,
+                        const std::string& category);
+  // Walks every fixed drive with the scan status window and imports what it found.
+  void AddFullScanResults(bool checkDuplicates);
+  // The windows of the creation order, or the main window's own when none was made.
+  TGetLocalF& GetLocalWindow();
+  TScanStatus& ScanStatusWindow();
+  TDriveScanFrm& DriveScanWindow();
+  bool FullScanDone() const { return FFullScanDone; }
+  TMenuItem *GetLocal2, *ScanadriveforMIDIfiles1, *ScansystemforMIDIfiles1;
+
+  // Requests, second starts' lines and drops wait here until start-up is done and no import or
+  // title start runs; then they run one at a time.
+  int QueuedRequests() const { return static_cast<int>(FQueue.size()); }
+  void RunQueuedRequests();
 
   // State the tests and the other windows look at.
   TPlayRoad& Road() { return *FRoad; }
@@ -385,6 +451,41 @@ private:
   std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
   std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
   std::vector<TCoolMenu*> FCoolMenus;
+  std::unique_ptr<TArchiveForm> FOwnArchiveForm;
+  std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;
+  std::unique_ptr<TGetLocalF> FOwnGetLocalF;
+  std::unique_ptr<TScanStatus> FOwnScanStatus;
+  std::unique_ptr<TDriveScanFrm> FOwnDriveScanFrm;
+  // A queued request line, or the files of one drop with the category they were dropped on.
+  struct TQueued {
+    bool Drop = false;
+    std::string Text;
+    int Index = 0;
+    std::vector<std::string> Files;
+    std::string Category;
+  };
+  std::deque<TQueued> FQueue;
+  bool FQueueOpen = false, FRunningQueue = false;
+  void Enqueue(TQueued item);
+  void PostQueueRun();
+  bool QueueMayRun() const;
+  void RunDrop(const TQueued& drop);
+  void TakeDroppedFiles(void* drop); // an HDROP
+  void ReceivePluginRequest(unsigned atom);
+  void SendBadFileBitmap();
+  void RefreshCategoryViews();
+  std::string ActiveCategoryName() const;
+  // Import-busy for the life of one whole import; the end runs what waited for it.
+  friend class TImportScope;
+  void ImportEnded();
+  // Between two files of a scan's import: a title start that gave up waiting for the import
+  // plays now.
+  void PlayWaitingTitle();
+  void SaveForSessionEnd();
+  int FImportDepth = 0;
+  bool FCloseWhenImported = false, FRestepPending = false;
+  bool FExtractAbort = false;
+  std::vector<int32_t> FAddedKeys;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);

@@ -1,12 +1,17 @@
 // Program entry: one instance, the windows created once in their fixed order, then the message
 // loop.
 #include <windows.h>
+#include "ArchiveCodeD2.h"
+#include "CreateArchiveCodeD2.h"
+#include "DriveScanCodeD2.h"
+#include "GetLocalCodeD2.h"
 #include "Forms.h"
 #include "MIDIOPortCode.h"
 #include "MMInit.h"
 #include "ManageNPICode.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
+#include "ScanFormCodeD2.h"
 #include "SplashCodeD2.h"
 #include "UnMIDICode.h"
 #include "finalMain.h"
@@ -36,15 +41,15 @@ int RunProgram() {
   TuneAdder = Application->CreateForm<TTuneAdder>();
   Renamer = Application->CreateForm<TRenamer>();
   master->CreateDataModule();
-  CreatePlainForm("GetLocalF", "Load local MIDI files");
-  CreatePlainForm("ScanStatus", "Scanning");
+  GetLocalF = Application->CreateForm<TGetLocalF>();
+  ScanStatus = Application->CreateForm<TScanStatus>();
   CreatePlainForm("SetupDlg", "Mail setup");
-  CreatePlainForm("ArchiveForm", "Archive");
-  CreatePlainForm("CreateArchiveForm", "Create archive");
+  ArchiveFrm = Application->CreateForm<TArchiveForm>();
+  CreateArchiveFrm = Application->CreateForm<TCreateArchiveForm>();
   CreatePlainForm("ViewProgFrm", "Program");
   CreatePlainForm("MailForm", "Mail");
   CreatePlainForm("PrintParamFrm", "Print");
-  CreatePlainForm("DriveScanFrm", "Scan drives");
+  DriveScanFrm = Application->CreateForm<TDriveScanFrm>();
   ManageNPIFrm = Application->CreateForm<TManageNPIFrm>();
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
   MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();

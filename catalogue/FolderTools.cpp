@@ -1,6 +1,7 @@
 // Listing and clearing the files of a folder tree by mask.
 #include "FolderTools.h"
 #include "Classes.h"
+#include "FileCtrls.h"
 #include "Handles.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -10,6 +11,7 @@
 #include <set>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -30,93 +32,92 @@ bool FolderIdentity(const std::string& folder, TFolderId& id) {
 
 struct TTreeWalk {
   std::string Mask;
-  TStringList* List;
+  const TTreeWalkEvents* Events;
   std::set<TFolderId> Visited;
-  bool Full = false;
+  bool Stopped = false;
+
+  bool AskStop() {
+    if (!Stopped && Events->Stopped && Events->Stopped()) Stopped = true;
+    return Stopped;
+  }
+  void Break() {
+    if (Events->OnBreak) Events->OnBreak();
+  }
 
   void Walk(const std::string& folder) {
+    std::string prefix = IncludeTrailingBackslash(folder);
+    // Windows cannot list or open a path this long; trying would only fail.
+    if (prefix.size() + 1 >= MAX_PATH) return;
     TFolderId id;
     // A folder whose identity is unknown is still listed (some file systems give none); the
     // reparse-point test below keeps links out either way.
-    if (FolderIdentity(folder, id) && !Visited.insert(id).second) return;
-    std::string prefix = IncludeTrailingBackslash(folder);
+    if (FolderIdentity(folder, id) && id.second != 0 && !Visited.insert(id).second) return;
     WIN32_FIND_DATAA fd;
     TFindHandle h(FindFirstFileA((prefix + "*").c_str(), &fd));
     if (!h) return;
     std::vector<std::string> subfolders;
+    int sinceBreak = 0;
     do {
       std::string name = fd.cFileName;
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (name != "." && name != ".." && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
           subfolders.push_back(prefix + name);
-      } else if (MatchesMask(name, Mask)) {
-        try {
-          List->Add(prefix + name);
-        } catch (const std::bad_alloc&) {
-          Full = true;
-        } catch (const std::length_error&) {
-          Full = true;
+      } else if (MatchesMask(name, Mask) && prefix.size() + name.size() < MAX_PATH) {
+        if (AskStop()) return;
+        if (Events->OnFile) Events->OnFile(prefix + name);
+        if (Events->FilesPerBreak > 0 && ++sinceBreak >= Events->FilesPerBreak) {
+          sinceBreak = 0;
+          Break();
         }
-        if (Full) break;
       }
     } while (FindNextFileA(h.Get(), &fd));
     h.Reset(); // the search ends before the walk goes deeper
-    if (Full) {
-      PlainMessageBox("ERROR: FileCount > TStringList capacity.", "Tonalbrook",
-                      TMessageKind::Information, TMessageButtons::OK);
-      return;
-    }
     for (const auto& sub : subfolders) {
+      if (AskStop()) return;
       Walk(sub);
-      LetMessagesRun();
-      if (Full) return;
+      if (Stopped) return;
+      Break();
     }
+    if (AskStop()) return;
+    if (Events->OnFolderDone) Events->OnFolderDone(folder);
   }
 };
-
-bool SameChar(char a, char b) {
-  unsigned char x = static_cast<unsigned char>(a), y = static_cast<unsigned char>(b);
-  if (x >= 'a' && x <= 'z') x -= 32;
-  if (y >= 'a' && y <= 'z') y -= 32;
-  return x == y;
-}
-
-// Wildcard match with one backtrack point, the last "*" seen.
-bool MatchFrom(const char* n, const char* m) {
-  const char* star = nullptr;
-  const char* afterStar = nullptr;
-  while (*n) {
-    if (*m == '*') {
-      star = m++;
-      afterStar = n;
-    } else if (*m && (*m == '?' || SameChar(*m, *n))) {
-      ++m;
-      ++n;
-    } else if (star) {
-      m = star + 1;
-      n = ++afterStar;
-    } else {
-      return false;
-    }
-  }
-  while (*m == '*')
-    ++m;
-  return *m == 0;
-}
 
 } // namespace
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
-  if (mask == "*.*") return true; // the classic "every file", dot or not
-  return MatchFrom(name.c_str(), mask.c_str());
+  return MatchesFileMask(name, mask);
+}
+
+bool WalkFolderTree(const std::string& folder, const std::string& mask,
+                    const TTreeWalkEvents& events) {
+  TTreeWalk walk;
+  walk.Mask = mask;
+  walk.Events = &events;
+  walk.Walk(ExcludeTrailingBackslash(ExpandFileName(folder)));
+  return !walk.Stopped;
 }
 
 bool ListFilesInTree(const std::string& folder, const std::string& mask, TStringList& list) {
-  TTreeWalk walk;
-  walk.Mask = mask;
-  walk.List = &list;
-  walk.Walk(ExcludeTrailingBackslash(ExpandFileName(folder)));
-  return !walk.Full;
+  bool full = false;
+  TTreeWalkEvents events;
+  events.OnFile = [&](const std::string& path) {
+    try {
+      list.Add(path);
+    } catch (const std::bad_alloc&) {
+      full = true;
+    } catch (const std::length_error&) {
+      full = true;
+    }
+  };
+  events.Stopped = [&] { return full; };
+  events.OnBreak = [] { LetMessagesRun(); };
+  events.FilesPerBreak = 0; // as before: messages between folders only
+  WalkFolderTree(folder, mask, events);
+  if (full)
+    PlainMessageBox("ERROR: FileCount > TStringList capacity.", "Tonalbrook",
+                    TMessageKind::Information, TMessageButtons::OK);
+  return !full;
 }
 
 int ClearDirectory(const std::string& folder, const std::string& mask) {

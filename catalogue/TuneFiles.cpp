@@ -8,6 +8,7 @@
 #include "cmpMidiIterator.h"
 #include <windows.h>
 #include <zip.h>
+#include <algorithm>
 
 namespace {
 
@@ -260,4 +261,84 @@ bool TTuneFiles::UnzipSingleFile(const std::string& archive, const std::string& 
   extractedPath = target;
   message = archive + " unzipped OK to one file.";
   return true;
+}
+
+// --- many-title archives
+// ----------------------------------------------------------------------------------
+
+TArchiveReader::~TArchiveReader() {
+  if (FZip) zip_discard(FZip);
+}
+
+bool TArchiveReader::Open(const std::string& archive, std::string& error) {
+  if (FZip) zip_discard(FZip);
+  FZip = OpenArchive(archive, ZIP_RDONLY, error);
+  return FZip != nullptr;
+}
+
+int TArchiveReader::Count() const {
+  return FZip ? static_cast<int>(zip_get_num_entries(FZip, 0)) : 0;
+}
+
+TArchiveEntry TArchiveReader::Entry(int index) const {
+  TArchiveEntry e;
+  if (!FZip) return e;
+  const char* stored = zip_get_name(FZip, index, ZIP_FL_ENC_RAW);
+  std::string name = stored ? stored : "";
+  e.Folder = !name.empty() && (name.back() == '/' || name.back() == '\\');
+  e.Name = e.Folder ? "" : BareEntryName(name);
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_stat_index(FZip, index, ZIP_FL_ENC_RAW, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
+    e.Size = static_cast<int64_t>(st.size);
+  return e;
+}
+
+bool TArchiveReader::Extract(int index, const std::string& target, int64_t maxSize,
+                             std::string& why, const std::function<bool(int)>& progress) {
+  TArchiveEntry e = Entry(index);
+  if (e.Size > maxSize) {
+    why = "the entry is larger than " + IntToStr(maxSize) + " bytes";
+    return false;
+  }
+  TZipEntry entry(FZip ? zip_fopen_index(FZip, index, 0) : nullptr);
+  zip_file_t* zf = entry.Get();
+  if (!zf) {
+    why = FZip ? zip_error_strerror(zip_get_error(FZip)) : "no archive";
+    return false;
+  }
+  bool ok = true;
+  try {
+    TFileStream out(target, fmCreate);
+    char buf[65536];
+    int64_t done = 0;
+    for (;;) {
+      zip_int64_t n = zip_fread(zf, buf, sizeof buf);
+      if (n < 0) {
+        ok = false;
+        why = zip_error_strerror(zip_file_get_error(zf));
+        break;
+      }
+      if (n == 0) break;
+      done += n;
+      // The declared size may lie: what is really written is bounded too.
+      if (done > maxSize) {
+        ok = false;
+        why = "the entry is larger than " + IntToStr(maxSize) + " bytes";
+        break;
+      }
+      out.WriteBuffer(buf, static_cast<int32_t>(n));
+      if (progress && progress(e.Size > 0 ? static_cast<int>(std::min<int64_t>(done * 100 / e.Size, 100)) : 100)) {
+        ok = false;
+        why = "cancelled";
+        break;
+      }
+    }
+  } catch (const std::exception& ex) {
+    ok = false;
+    why = ex.what();
+  }
+  entry.Reset();
+  if (!ok) RemoveFile(target);
+  return ok;
 }

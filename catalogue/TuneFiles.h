@@ -51,6 +51,36 @@ private:
   TMidiData FMidiData;
 };
 
+struct zip;
+
+// One entry of a many-title archive as its central directory declares it.
+struct TArchiveEntry {
+  std::string Name; // the bare file name; empty when nothing safe is left of the stored one
+  bool Folder = false;
+  int64_t Size = 0; // uncompressed, as declared
+};
+
+// Reads an archive entry by entry, each written to a target the caller names, so that no stored
+// name ever reaches the file system.
+class TArchiveReader {
+public:
+  TArchiveReader() = default;
+  ~TArchiveReader();
+  TArchiveReader(const TArchiveReader&) = delete;
+  TArchiveReader& operator=(const TArchiveReader&) = delete;
+
+  bool Open(const std::string& archive, std::string& error);
+  int Count() const;
+  TArchiveEntry Entry(int index) const;
+  // Writes the entry to target; false with the reason, and no target, when the entry is
+  // damaged, larger than maxSize, or progress (percent of the entry) answers true to abort.
+  bool Extract(int index, const std::string& target, int64_t maxSize, std::string& why,
+               const std::function<bool(int percent)>& progress = {});
+
+private:
+  zip* FZip = nullptr;
+};
+
 // An entry's stored name reduced to a bare file name: no drive, no folders of either separator;
 // empty when nothing safe is left (a folder entry, "..", dots only).
 std::string BareEntryName(const std::string& stored);

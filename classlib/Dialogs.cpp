@@ -112,6 +112,12 @@ TModalResult ModalResultOf(TMsgDlgBtn button) {
   return results[button];
 }
 
+void TMessageForm::InitWnd() {
+  TForm::InitWnd();
+  CreateWindowExA(0, "STATIC", FMessageText.c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, Handle(),
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xFFFF)), HInstance(), nullptr);
+}
+
 TForm* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
   static const char* const captions[] = {"Warning", "Error", "Information", "Confirm", ""};
   static const LPCSTR icons[] = {IDI_EXCLAMATION, IDI_HAND, IDI_ASTERISK, IDI_QUESTION, nullptr};

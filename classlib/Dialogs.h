@@ -42,6 +42,11 @@ public:
   explicit TMessageForm(TComponent* AOwner) : TForm(AOwner) {}
   const std::string& MessageText() const { return FMessageText; }
 
+protected:
+  // The text also lives in a hidden static child (id 0xFFFF), where Windows' own boxes keep it,
+  // so that other programs (screen readers, test drivers) can read it.
+  void InitWnd() override;
+
 private:
   friend TForm* CreateMessageDialog(const std::string&, TMsgDlgType, TMsgDlgButtons);
   std::string FMessageText;

@@ -320,6 +320,12 @@ int TForm::ShowModal() {
   FModal = true;
   try {
     HandleNeeded();
+    // Over a stay-on-top window of ours (a progress window, say) the modal window is owned by
+    // it: owned, it stays above it instead of hiding behind it.
+    if (FSavedActive && FSavedActive != FHandle && IsWindowVisible(FSavedActive) &&
+        GetWindowThreadProcessId(FSavedActive, nullptr) == GetCurrentThreadId() &&
+        (GetWindowLongA(FSavedActive, GWL_EXSTYLE) & WS_EX_TOPMOST))
+      SetWindowLongPtrA(FHandle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(FSavedActive));
     PlaceOnFirstShow();
     if (!shown) DoShow();
     FVisible = true;

@@ -549,6 +549,16 @@ void TComboBox::Change() {
   if (OnChange) OnChange(this);
 }
 
+bool TComboBox::DialogKeyAction(WORD key, bool focused) {
+  (void)focused;
+  if (key != VK_RETURN || !OnKeyPress || !FHandle) return false;
+  HWND f = GetFocus();
+  if (f != FHandle && !IsChild(FHandle, f)) return false;
+  char ch = '\r';
+  KeyPress(ch);
+  return ch == 0;
+}
+
 void TComboBox::WndProc(TMessage& m) {
   switch (m.Msg) {
   case CN_COMMAND:

@@ -236,6 +236,9 @@ public:
   TNotifyEvent OnChange, OnDropDown;
   TDrawItemEvent OnDrawItem;
   void WndProc(TMessage& message) override;
+  // Enter typed in the box's own edit reaches OnKeyPress first; a handler that clears the key
+  // keeps it from the form's default button.
+  bool DialogKeyAction(WORD key, bool focused) override;
 
 protected:
   void CreateParams(TCreateParams& params) override;

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "Classes.h"
+#include "Controls.h"
+#include "Messages.h"
 #include "FolderTools.h"
 #include "MessageBox.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include "TimeText.h"
 #include <algorithm>
+#include <functional>
 
 TEST(TimeText, Table) {
   const std::pair<int, const char*> table[] = {{-5, "?"},
@@ -139,4 +142,101 @@ TEST(Folders, AWindowsSymbolicLinkLoopEndsWhenLinksCanBeMade) {
     GTEST_SKIP() << "this system cannot make a folder link";
   EXPECT_EQ(Listed(dir.Path(), "*.mid"), std::vector<std::string>{dir / "a\\f.mid"});
   RemoveDirectoryA((dir / "a\\loop").c_str());
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// A walk of the oracle's tree; anything outside it (a followed link to "/") stops the walk at
+// once, so that a fault here never walks the host.
+struct TTreeWalkProbe {
+  std::string Tree;
+  std::vector<std::string> Files, Folders;
+  bool Escaped = false;
+  TTreeWalkEvents Events;
+  std::function<bool()> ExtraStop;
+  explicit TTreeWalkProbe(const std::string& tree) : Tree(tree) {
+    auto inside = [this](const std::string& p) {
+      return UpperCase(p).rfind(UpperCase(ExcludeTrailingBackslash(Tree)), 0) == 0;
+    };
+    Events.OnFile = [this, inside](const std::string& p) {
+      if (!inside(p)) Escaped = true;
+      Files.push_back(p);
+    };
+    Events.OnFolderDone = [this, inside](const std::string& p) {
+      if (!inside(p)) Escaped = true;
+      Folders.push_back(p);
+    };
+    Events.Stopped = [this] {
+      return Escaped || Folders.size() > 500 || (ExtraStop && ExtraStop());
+    };
+  }
+  bool Run() { return WalkFolderTree(Tree, "*.mid", Events); }
+};
+
+} // namespace
+
+TEST(Folders, TheScanWalkFindsWhatTheOracleFindsAndStopsWhenAsked) {
+  const std::string dir = OracleDir("scantree");
+  const std::string tree = dir + "tree";
+  ASSERT_TRUE(DirectoryExists(tree));
+  std::vector<std::string> expected = Lines(ReadFileBytes(dir + "expected_files.txt"));
+  const int expectedFolders = std::stoi(ReadFileBytes(dir + "expected_folders.txt"));
+  const std::string cwd = GetCurrentDir();
+
+  TTreeWalkProbe whole(tree);
+  EXPECT_TRUE(whole.Run());
+  EXPECT_FALSE(whole.Escaped) << "a link was followed";
+  std::sort(whole.Files.begin(), whole.Files.end(),
+            [](const std::string& a, const std::string& b) { return UpperCase(a) < UpperCase(b); });
+  EXPECT_EQ(whole.Files.size(), expected.size());
+  EXPECT_EQ(whole.Files, expected);
+  EXPECT_EQ(static_cast<int>(whole.Folders.size()), expectedFolders);
+  // A folder is reported once its sub-folders are done: the root comes last.
+  ASSERT_FALSE(whole.Folders.empty());
+  EXPECT_EQ(whole.Folders.back(), tree);
+  EXPECT_EQ(GetCurrentDir(), cwd);
+
+  // A stop asked after the third folder ends the walk before a fifth is done.
+  TTreeWalkProbe three(tree);
+  three.ExtraStop = [&] { return three.Folders.size() >= 3; };
+  EXPECT_FALSE(three.Run());
+  EXPECT_GE(three.Folders.size(), 3u);
+  EXPECT_LE(three.Folders.size(), 4u);
+
+  // Inside the folder of 2,000 files a stop that arrives as a window message is heard: messages
+  // run every few hundred files, not only between folders.
+  TTreeWalkProbe big(tree + "\\big");
+  bool stopHeard = false;
+  HWND receiver = AllocateHWnd([&](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != WM_USER + 7) return false;
+    stopHeard = true;
+    result = 0;
+    return true;
+  });
+  big.ExtraStop = [&] { return stopHeard; };
+  big.Events.OnBreak = [] { ProcessMessages(); };
+  big.Events.OnFile = [&](const std::string& p) {
+    if (big.Files.empty()) PostMessageA(receiver, WM_USER + 7, 0, 0);
+    big.Files.push_back(p);
+  };
+  EXPECT_FALSE(big.Run());
+  EXPECT_TRUE(stopHeard);
+  EXPECT_GE(big.Files.size(), 1u);
+  EXPECT_LE(big.Files.size(), 300u) << "the stop waited for the end of the folder";
+  DeallocateHWnd(receiver);
+  EXPECT_EQ(GetCurrentDir(), cwd);
 }

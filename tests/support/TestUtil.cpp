@@ -99,3 +99,15 @@ std::vector<std::string> CorpusFiles(const std::string& package) {
   std::sort(r.begin(), r.end());
   return r;
 }
+
+std::string RiffMidiOf(const std::string& smf) {
+  auto le = [](uint32_t v) {
+    std::string b(4, '\0');
+    for (int i = 0; i < 4; ++i)
+      b[i] = static_cast<char>(v >> (8 * i));
+    return b;
+  };
+  std::string data = smf + (smf.size() % 2 ? std::string(1, '\0') : "");
+  std::string body = "RMIDdata" + le(static_cast<uint32_t>(smf.size())) + data;
+  return "RIFF" + le(static_cast<uint32_t>(body.size())) + body;
+}

@@ -23,6 +23,9 @@ void RemoveTree(const std::string& path);
 std::string EnvVar(const char* name);
 // The real-world MIDI files of build/corpus, as Windows paths; empty when the corpus is absent.
 std::vector<std::string> CorpusFiles(const std::string& package = "");
+// A RIFF MIDI file ("RIFF" size "RMID" "data" size) around a Standard MIDI File, padded to even
+// length.
+std::string RiffMidiOf(const std::string& smf);
 // A host path as Wine sees it (/x/y -> Z:\x\y).
 std::string WinPath(const std::string& unixPath);
 // The folder into which the Python oracles wrote their golden files for this run.

@@ -1,0 +1,77 @@
+// The archive import window.
+#include "ArchiveCodeD2.h"
+#include <windows.h>
+#include "Handles.h"
+#include "CreateArchiveCodeD2.h"
+#include "MainCodeD2.h"
+#include "SysUtils.h"
+
+TArchiveForm* ArchiveFrm = nullptr;
+
+TArchiveForm::TArchiveForm(TComponent* AOwner) : TForm(AOwner) {
+  SetName("ArchiveForm");
+  SetCaption("Archive processing status");
+  BuildArchiveProgressForm(*this, GroupBox1, EPB1, GroupBox2, EPB2, BitBtn1, Timer1);
+  BitBtn1->OnClick = [this](TObject* s) { BitBtn1Click(s); };
+  Timer1->OnTimer = [this](TObject* s) { Timer1Timer(s); };
+  OnShow = [this](TObject* s) { FormShow(s); };
+  // Hidden before its first tick (a modal answer in tests): the work must not start later.
+  OnHide = [this](TObject*) { Timer1->SetEnabled(false); };
+}
+
+void TArchiveForm::StartExtract(const std::string& archiveName, bool quiet, int fileCount,
+                                bool checkDuplicates) {
+  FArchiveName = archiveName;
+  FQuiet = quiet;
+  FFileCount = fileCount;
+  FCheckDuplicates = checkDuplicates;
+  FResult.clear();
+  // A Cancel of an earlier import must not stop this one.
+  if (MasterFrm) MasterFrm->SetExtractAbort(false);
+  GroupBox1->SetCaption(" Extracting " + IntToStr(fileCount) + " files from archive ");
+  GroupBox2->SetCaption(" Importing " + IntToStr(fileCount) + " files into database ");
+  for (TExtProgressBar* bar : {EPB1, EPB2}) {
+    bar->SetRange(0, std::max(fileCount, 0));
+    bar->SetPosition(0);
+  }
+}
+
+void TArchiveForm::FormShow(TObject*) {
+  Timer1->SetEnabled(true);
+}
+
+void TArchiveForm::Timer1Timer(TObject*) {
+  SetBounds(Left(), Top(), 501, 190);
+  Timer1->SetEnabled(false);
+  EPB1->SetRange(0, 100);
+  EPB1->SetPosition(0);
+  TFlagHold working(FWorking);
+  if (ImportWork)
+    ImportWork(FArchiveName, FQuiet, FResult, FCheckDuplicates);
+  else if (MasterFrm)
+    MasterFrm->ImportArchive(FArchiveName, FQuiet, FResult, FCheckDuplicates);
+  FWorking = false;
+  Hide();
+  if (MasterFrm) MasterFrm->Repaint();
+  Close();
+}
+
+void TArchiveForm::BitBtn1Click(TObject*) {
+  if (MasterFrm) MasterFrm->SetExtractAbort(true);
+  // Before the import starts there is nothing to wait for.
+  if (!FWorking) {
+    Timer1->SetEnabled(false);
+    FResult.clear();
+    Close();
+  }
+}
+
+void TArchiveForm::WndProc(TMessage& m) {
+  // Closing the window while the import runs is a Cancel; it closes itself when the import ends.
+  if (m.Msg == WM_CLOSE || (m.Msg == WM_SYSCOMMAND && (m.WParam & 0xFFF0) == SC_CLOSE)) {
+    BitBtn1Click(this);
+    m.Result = 0;
+    return;
+  }
+  TForm::WndProc(m);
+}

@@ -1,0 +1,48 @@
+// The archive import window: the progress of importing a many-title zip archive, with Cancel.
+#pragma once
+#include <functional>
+#include <string>
+#include "Buttons.h"
+#include "ExtCtrls.h"
+#include "ExtProgressBar.h"
+#include "Forms.h"
+#include "StdCtrls.h"
+
+class TArchiveForm;
+// The window made in the program's creation order (none in tests).
+extern TArchiveForm* ArchiveFrm;
+
+class TArchiveForm : public TForm {
+public:
+  explicit TArchiveForm(TComponent* AOwner);
+
+  TGroupBox *GroupBox1, *GroupBox2;
+  TExtProgressBar *EPB1, *EPB2;
+  TBitBtn* BitBtn1; // Cancel
+  TTimer* Timer1;   // starts the import once the window is painted
+
+  // Keeps what the import needs, clears the cancel flag and prepares both bars.
+  void StartExtract(const std::string& archiveName, bool quiet, int fileCount,
+                    bool checkDuplicates);
+  const std::string& Result() const { return FResult; }
+  int FileCount() const { return FFileCount; }
+  const std::string& ArchiveName() const { return FArchiveName; }
+  bool Working() const { return FWorking; }
+
+  // The import itself: the main window's ImportArchive unless a test gives another.
+  std::function<void(const std::string& archive, bool quiet, std::string& result,
+                     bool checkDuplicates)>
+      ImportWork;
+
+  void FormShow(TObject* Sender);
+  void Timer1Timer(TObject* Sender);
+  void BitBtn1Click(TObject* Sender);
+  void WndProc(TMessage& message) override;
+
+private:
+  int FFileCount = 0;
+  std::string FArchiveName;
+  bool FQuiet = false, FCheckDuplicates = true;
+  std::string FResult;
+  bool FWorking = false;
+};

@@ -1,0 +1,384 @@
+// Importing files and zip archives of titles into the catalogue.
+#include "HourGlass.h"
+#include "ImportCommands.h"
+#include <windows.h>
+#include <algorithm>
+#include "FolderTools.h"
+#include "ArchiveCodeD2.h"
+#include "CreateArchiveCodeD2.h"
+#include "Crc32.h"
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "SysUtils.h"
+
+// --- rules without a window
+// ------------------------------------------------------------------------
+
+TImportKind ImportKindOf(const std::string& fileName) {
+  std::string name = ExtractFileName(fileName);
+  size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos) return TImportKind::None;
+  std::string ext = UpperCase(name.substr(dot));
+  if (ext == ".MID" || ext == ".MIDI" || ext == ".RMI") return TImportKind::Midi;
+  if (ext == ".ZIP") return TImportKind::Archive;
+  return TImportKind::None;
+}
+
+void TitleAndTypeOf(const std::string& addTitle, std::string& title, std::string& fileType) {
+  title = Trim(addTitle);
+  fileType = "MIDI";
+  auto cutWhenFirstAtEnd = [&title](const char* ext) {
+    std::string upper = UpperCase(title);
+    size_t at = upper.find(ext);
+    if (title.size() > 4 && at != std::string::npos && at == title.size() - 4) {
+      title.resize(title.size() - 4);
+      return true;
+    }
+    return false;
+  };
+  cutWhenFirstAtEnd(".MID");
+  if (cutWhenFirstAtEnd(".RMI")) fileType = "RMI";
+  std::replace(title.begin(), title.end(), '_', ' ');
+}
+
+void SplitAtComma(const std::string& text, std::string& lastName, std::string& firstName) {
+  size_t comma = text.find(',');
+  if (comma == std::string::npos) {
+    lastName = Trim(text);
+    firstName.clear();
+    return;
+  }
+  lastName = Trim(text.substr(0, comma));
+  firstName = Trim(text.substr(comma + 1));
+}
+
+std::string StoredOrigin(const std::string& origin) {
+  return Trim(origin).substr(0, OriginRoom);
+}
+
+bool ParseNVRequest(const std::string& text, TNVRequest& request) {
+  if (text.compare(0, 2, "NV") != 0) return false;
+  std::string rest = text.substr(2);
+  size_t bracket = rest.find('[');
+  // The path must come before the "[", and something after it.
+  if (bracket == std::string::npos || bracket == 0 || rest.size() <= 2) return false;
+  request.Path = UnquotedPath(rest.substr(0, bracket));
+  request.Address = rest.substr(bracket + 1);
+  size_t slash = request.Address.find_last_of('/');
+  request.Title = slash == std::string::npos ? request.Address : request.Address.substr(slash + 1);
+  request.Origin = Trim(request.Address);
+  return true;
+}
+
+std::string UnquotedPath(const std::string& path) {
+  std::string p = Trim(path);
+  if (p.size() >= 2 && p.front() == '"' && p.back() == '"') p = p.substr(1, p.size() - 2);
+  return p;
+}
+
+std::string DropTitleOf(const std::string& path) {
+  std::string name = ExtractFileName(path);
+  return name.substr(0, name.find('.'));
+}
+
+// --- import-busy
+// -----------------------------------------------------------------------------------
+
+TImportScope::TImportScope(TMasterFrm& master) : FMaster(master) {
+  if (FMaster.FImportDepth++ == 0) FMaster.Road().SetImportBusy(true);
+}
+
+TImportScope::~TImportScope() {
+  if (--FMaster.FImportDepth == 0) {
+    FMaster.Road().SetImportBusy(false);
+    FMaster.ImportEnded();
+  }
+}
+
+namespace {
+
+bool RemoveWorkFile(const std::string& path) {
+  return !FileExists(path) || DeleteFileA(path.c_str()) != 0;
+}
+
+} // namespace
+
+// --- the main window's import routines
+// -------------------------------------------------------------
+
+void TMasterFrm::AddFileByType(const std::string& fileName, const std::string& title,
+                               std::string& result, bool checkDuplicates, bool quiet,
+                               const std::string& origin, const std::string& artist,
+                               const std::string& category) {
+  TImportScope busy(*this);
+  result.clear();
+  FAddedKeys.clear();
+  FAddTitle = title;
+  FAddOrigin = origin;
+  try {
+    // A given category or artist applies to this import, quiet or not; a blank one is none.
+    if (!Trim(category).empty() && FCatList)
+      FAddCategoryKey = FCatList->FindOrAddCategory(Trim(category));
+    std::string last, first;
+    SplitAtComma(artist, last, first);
+    if ((!last.empty() || !first.empty()) && FDMM2 && FDMM2->PerfList())
+      FAddArtistKey = FDMM2->PerfList()->FindOrAddPerformer(first, last);
+  } catch (const std::exception& e) {
+    result = e.what();
+    return;
+  }
+  switch (ImportKindOf(fileName)) {
+  case TImportKind::Midi:
+    AddMIDIToCatalogue(fileName, quiet, result, checkDuplicates);
+    break;
+  case TImportKind::Archive: {
+    int count = TTuneFiles::ArchiveEntryCount(fileName);
+    if (count < 5) {
+      auto hourglass = HourGlass();
+      FExtractAbort = false;
+      ImportArchive(fileName, quiet, result, checkDuplicates);
+    } else {
+      TArchiveForm& window = ArchiveWindow();
+      window.SetBounds(window.Left(), window.Top(), 501, 190);
+      CenterOverMainWindow(window);
+      window.StartExtract(fileName, quiet, count, checkDuplicates);
+      window.ShowModal();
+      result = window.Result();
+      if (FCatList) {
+        FCatList->ResortAll();
+        FCatList->UpdateAllSummaries();
+      }
+    }
+    break;
+  }
+  case TImportKind::None:
+    break;
+  }
+}
+
+bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
+                                    bool checkDuplicates) {
+  if (FRoad->Aborted()) return false;
+  int64_t size = 0;
+  int kind = TTuneFiles::CheckMIDIHeader(fileName, size);
+  if (kind == mfOther) {
+    if (!quiet)
+      ShowMessageBox(FAddOrigin +
+                         " is not a valid MIDI file.\r\nIt will not be added to the database",
+                     TMessageKind::Information, 0, TMessageButtons::OK);
+    result = fileName + " is not MIDI file, has " + IntToStr(size) + " bytes";
+    return false;
+  }
+  // Below 6 bytes nothing can be a title; beyond 2 GB the record could not hold the size.
+  if (kind == mfUnreadable || size < 6 || size > INT32_MAX) {
+    result = "Invalid file size";
+    return false;
+  }
+  int seconds = kind == mfStandardMidi ? FTuneFiles->GetMIDIDuration(fileName) : 0;
+  if (seconds == -1) {
+    if (quiet) {
+      result = "Corrupted MIDI file";
+      return false;
+    }
+    Beep();
+    if (ShowMessageBox("\"" + FAddTitle + "\" is not in the right format and may be corrupted." +
+                           "\r\n\r\nAdd it anyway?",
+                       TMessageKind::Error, 0,
+                       TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes) {
+      result = "Corrupted MIDI file";
+      return false;
+    }
+  }
+  if (checkDuplicates && FDMM2 && FDMM2->MyDB()) {
+    int32_t found = -1;
+    if (FDMM2->MyDB()->FindIdByFileName(StoredOrigin(FAddOrigin), found)) {
+      if (quiet) {
+        result = "Duplicate";
+        FAddedKeys.push_back(found);
+        return false;
+      }
+      if (ShowMessageBox(FAddOrigin + " already exists in database. Add it anyway?",
+                         TMessageKind::Confirmation, 0,
+                         TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
+        return false;
+    }
+  }
+  std::string title, fileType;
+  TitleAndTypeOf(FAddTitle, title, fileType);
+  TDateTime fileDate = FileDateTime(fileName);
+  uint32_t crc = FileCRC32(fileName).value_or(0);
+  // The player's start uses the same zip and reader; it ends before an import goes on.
+  // A start beneath this import (its pump ran the import) cannot end first: give up then.
+  bool free = WaitFor(
+      [this] {
+        return FRoad->Aborted() || (!FRoad->StartInProgress() && !FRoad->Program().Stepping());
+      },
+      10000);
+  if (FRoad->Aborted()) return false;
+  if (!free) {
+    result = "The player is busy";
+    return false;
+  }
+  std::string packed = WorkFolder("TempZips") + "AAATune.Zzz";
+  if (!PackTuneForCatalogue(fileName, packed)) {
+    RemoveWorkFile(packed);
+    result = "Could not pack " + fileName;
+    return false;
+  }
+  int32_t key = -1;
+  bool stored = false;
+  try {
+    stored = FDMM2 && FDMM2->AddTune(packed, title, fileDate, quiet, Now(), seconds, crc,
+                                     static_cast<int32_t>(size), FAddArtistKey, FAddCategoryKey,
+                                     fileType, FAddOrigin, &key);
+    if (!stored) result = "The database is not open";
+  } catch (const std::exception& e) {
+    result = e.what();
+  }
+  RemoveWorkFile(packed);
+  if (!stored) return false;
+  FAddedKeys.push_back(key);
+  result = "OK";
+  return true;
+}
+
+bool TMasterFrm::PackTuneForCatalogue(const std::string& fileName, const std::string& packedName) {
+  std::string copy = WorkFolder("TempZips") + "AAATune.TTT";
+  if (!RemoveWorkFile(copy)) return false;
+  bool ok = false;
+  try {
+    ok = FTuneFiles->CopyTuneFile(fileName, copy) && FTuneFiles->ZipOneFile(copy, packedName);
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  RemoveWorkFile(copy);
+  return ok;
+}
+
+bool TMasterFrm::ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
+                               bool checkDuplicates) {
+  (void)quiet; // every title of an archive is added quietly
+  TImportScope busy(*this);
+  result.clear();
+  if (!FileExists(archiveName)) {
+    result = "No archive found";
+    return false;
+  }
+  TArchiveReader reader;
+  std::string error;
+  if (!reader.Open(archiveName, error)) {
+    result = "Error decompressing";
+    return false;
+  }
+  const int count = reader.Count();
+  if (count == 0) {
+    result = "Empty archive";
+    return false;
+  }
+  // Each entry is written under a work name of its own in a folder of its own; stored names
+  // never reach the file system.
+  const std::string folder = ProgramFolder() + "ForTempZips\\";
+  ForceDirectories(folder);
+  TArchiveForm* window = FOwnArchiveForm.get();
+  if (ArchiveFrm) window = ArchiveFrm;
+  const bool shown = window && window->Visible();
+  if (shown) {
+    window->GroupBox1->SetCaption(" Extracting " + IntToStr(count) + " files from archive ");
+    window->Repaint();
+  }
+  const std::string keptOrigin = FAddOrigin;
+  std::vector<int32_t> keys;
+  std::string failure;
+  bool cancelled = false;
+  int processed = 0;
+  for (int i = 0; i < count; ++i) {
+    if (FRoad->Aborted() || FExtractAbort) {
+      cancelled = true;
+      break;
+    }
+    TArchiveEntry entry = reader.Entry(i);
+    std::string r;
+    if (entry.Folder) {
+      r = "OK";
+    } else if (entry.Name.empty()) {
+      r = "Error decompressing";
+    } else if (entry.Size > MaxEntrySize) {
+      r = "Invalid file size";
+    } else {
+      std::string work = folder + "entry" + IntToStr(i + 1) + ".tmp";
+      std::string why;
+      bool stop = false;
+      bool extracted = reader.Extract(i, work, MaxEntrySize, why, [this, &stop](int percent) {
+        AUZ1ArchiveProgress(percent, stop);
+        return stop;
+      });
+      if (stop) {
+        RemoveWorkFile(work);
+        cancelled = true;
+        break;
+      }
+      if (!extracted) {
+        r = FileSize(work) > MaxEntrySize || entry.Size > MaxEntrySize ? "Invalid file size"
+                                                                       : "Error decompressing";
+      } else {
+        FAddTitle = entry.Name;
+        FAddOrigin = keptOrigin + "+" + entry.Name;
+        FAddedKeys.clear();
+        AddMIDIToCatalogue(work, true, r, checkDuplicates);
+        // A title already there counts as found when duplicates are not added again.
+        if (r == "Duplicate" && checkDuplicates) r = "OK";
+        keys.insert(keys.end(), FAddedKeys.begin(), FAddedKeys.end());
+      }
+      RemoveWorkFile(work);
+    }
+    if (r != "OK" && failure.empty()) failure = r.empty() ? "not added" : r;
+    ++processed;
+    if (shown) window->EPB2->SetPosition(i + 1);
+    if (OnArchiveEntryDone) OnArchiveEntryDone(i + 1);
+  }
+  FAddOrigin = keptOrigin;
+  FAddedKeys = keys;
+  ClearDirectory(folder, "*.*");
+  RemoveDirectoryA(folder.c_str());
+  if (!failure.empty()) {
+    result = "OK decompressing but " + failure;
+    return false;
+  }
+  if (cancelled) {
+    result = "OK decompressing but the import was cancelled after " + IntToStr(processed) + " of " +
+             IntToStr(count) + " files";
+    return false;
+  }
+  result = "OK";
+  return true;
+}
+
+void TMasterFrm::AZ1ArchiveProgress(int progress, bool& abort) {
+  LetMessagesRun();
+  TCreateArchiveForm* window = FOwnCreateArchiveForm.get();
+  if (CreateArchiveFrm) window = CreateArchiveFrm;
+  const bool shown = window && window->Visible();
+  abort = FRoad->Aborted() || (shown && window->Cancelled());
+  if (shown && progress >= 0) window->EPB1->SetPosition(progress);
+}
+
+void TMasterFrm::AUZ1ArchiveProgress(int progress, bool& abort) {
+  LetMessagesRun();
+  TArchiveForm* window = FOwnArchiveForm.get();
+  if (ArchiveFrm) window = ArchiveFrm;
+  const bool shown = window && window->Visible();
+  abort = FRoad->Aborted() || (shown && FExtractAbort);
+  if (shown) window->EPB1->SetPosition(progress);
+}
+
+TArchiveForm& TMasterFrm::ArchiveWindow() {
+  if (ArchiveFrm) return *ArchiveFrm;
+  if (!FOwnArchiveForm) FOwnArchiveForm = std::make_unique<TArchiveForm>(nullptr);
+  return *FOwnArchiveForm;
+}
+
+TCreateArchiveForm& TMasterFrm::CreateArchiveWindow() {
+  if (CreateArchiveFrm) return *CreateArchiveFrm;
+  if (!FOwnCreateArchiveForm) FOwnCreateArchiveForm = std::make_unique<TCreateArchiveForm>(nullptr);
+  return *FOwnCreateArchiveForm;
+}

@@ -1,0 +1,189 @@
+// Loading chosen files, and scanning a folder tree or every fixed drive for MIDI files: the main
+// window's side of the loader and the two scan windows.
+#include <windows.h>
+#include <algorithm>
+#include "DriveScanCodeD2.h"
+#include "GetLocalCodeD2.h"
+#include "HourGlass.h"
+#include "ImportCommands.h"
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "ScanFormCodeD2.h"
+#include "SysUtils.h"
+
+namespace {
+
+constexpr const char* ScanMask = "*.mid";
+
+std::string ShortDateText() {
+  char text[80] = {};
+  if (GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, text, sizeof text))
+    return text;
+  return FormatDateTime("yyyy-mm-dd", Now());
+}
+
+void SortByPath(TStringList& files) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < files.Count(); ++i)
+    paths.push_back(files[i]);
+  std::sort(paths.begin(), paths.end(),
+            [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+  files.Clear();
+  for (const auto& p : paths)
+    files.Add(p);
+}
+
+} // namespace
+
+void TMasterFrm::PlayWaitingTitle() {
+  if (!FRoad->StartFailed() || !FRoad->Program().Playing()) return;
+  // Nothing of the import is in hand between two files: the start may use the zip components.
+  FRoad->SetImportBusy(false);
+  TScopeExit busyAgain([this] { FRoad->SetImportBusy(true); });
+  FRoad->Program().StepProgram(true);
+}
+
+TGetLocalF& TMasterFrm::GetLocalWindow() {
+  if (GetLocalF) return *GetLocalF;
+  if (!FOwnGetLocalF) {
+    FOwnGetLocalF = std::make_unique<TGetLocalF>(nullptr);
+    FOwnGetLocalF->AfterConstruction();
+  }
+  return *FOwnGetLocalF;
+}
+
+TScanStatus& TMasterFrm::ScanStatusWindow() {
+  if (ScanStatus) return *ScanStatus;
+  if (!FOwnScanStatus) FOwnScanStatus = std::make_unique<TScanStatus>(nullptr);
+  return *FOwnScanStatus;
+}
+
+TDriveScanFrm& TMasterFrm::DriveScanWindow() {
+  if (DriveScanFrm) return *DriveScanFrm;
+  if (!FOwnDriveScanFrm) FOwnDriveScanFrm = std::make_unique<TDriveScanFrm>(nullptr);
+  return *FOwnDriveScanFrm;
+}
+
+void TMasterFrm::GetLocal2Click(TObject* Sender) {
+  if (ContextHelpClick(Sender)) return;
+  TGetLocalF& loader = GetLocalWindow();
+  CenterOverMainWindow(loader);
+  // Kept on the screen: its buttons are at the bottom.
+  int top = loader.Top();
+  if (top + loader.Height() > Screen->Height() - 30) top = Screen->Height() - 30 - loader.Height();
+  if (top < 2) top = 2;
+  loader.SetTop(top);
+  if (loader.ShowModal() != mrOk) return;
+  const std::vector<std::string> paths = loader.Paths();
+  if (paths.empty()) return;
+  Repaint();
+  TBusyState busy(*this);
+  TImportScope importing(*this);
+  auto hourglass = HourGlass();
+  SetStatus("Importing files...", false);
+  const int count = static_cast<int>(paths.size());
+  ProgressStart(count - 1);
+  const bool checkDuplicates = loader.DupCheck->Checked();
+  for (int i = 0; i < count && !FRoad->Aborted(); ++i) {
+    ProgressPosition(i);
+    std::string result;
+    AddFileByType(paths[i], ExtractFileName(paths[i]), result, checkDuplicates, count > 1, paths[i],
+                  "", "");
+    LetMessagesRun();
+  }
+  if (!FRoad->Aborted()) {
+    if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FCatList) {
+      FCatList->ResortAll();
+      FCatList->UpdateAllSummaries();
+    }
+    loader.ListBox1->Items().Clear();
+  }
+  SetStatus("Done", false);
+  ProgressDone();
+}
+
+void TMasterFrm::ScanadriveforMIDIfiles1Click(TObject* Sender) {
+  if (ContextHelpClick(Sender)) return;
+  TDriveScanFrm& window = DriveScanWindow();
+  CenterOverMainWindow(window);
+  window.ShowModal();
+}
+
+void TMasterFrm::ScansystemforMIDIfiles1Click(TObject* Sender) {
+  if (ContextHelpClick(Sender)) return;
+  TScanStatus& window = ScanStatusWindow();
+  CenterOverMainWindow(window);
+  window.ShowModal();
+}
+
+void TMasterFrm::AddScannedFolder(const std::string& folder, bool checkDuplicates,
+                                  const std::string& lastName, const std::string& firstName,
+                                  const std::string& category) {
+  TDriveScanFrm& window = DriveScanWindow();
+  TBusyState busy(*this);
+  // The walk and the import are one import: a close waits for them and stops them.
+  TImportScope importing(*this);
+  if (!DirectoryExists(folder)) {
+    window.ShowBox("Could not find directory: " + folder, mtError, TMsgDlgButtons{::mbOK});
+    return;
+  }
+  TStringList files;
+  window.SearchFolder(folder, ScanMask, files);
+  if (files.Count() == 0 || FRoad->Aborted()) return;
+  window.OKBtn->SetEnabled(false);
+  window.BitBtn1->SetEnabled(false);
+  window.BitBtn2->SetEnabled(true);
+  window.SetImportRange(0, files.Count());
+  SortByPath(files);
+  if (FCatList) FAddCategoryKey = FCatList->FindOrAddCategory(category);
+  if (FDMM2 && FDMM2->PerfList())
+    FAddArtistKey = FDMM2->PerfList()->FindOrAddPerformer(firstName, lastName);
+  for (int i = 0; i < files.Count(); ++i) {
+    LetMessagesRun();
+    if (window.ImportStopped || FRoad->Aborted()) break;
+    PlayWaitingTitle();
+    window.SetImportPosition(i + 1);
+    std::string result;
+    AddFileByType(files[i], ExtractFileName(files[i]), result, checkDuplicates, true, files[i], "",
+                  "");
+  }
+  if (FCatList && !FRoad->Aborted()) {
+    FCatList->ResortAll();
+    FCatList->UpdateAllSummaries();
+  }
+}
+
+void TMasterFrm::AddFullScanResults(bool checkDuplicates) {
+  TScanStatus& window = ScanStatusWindow();
+  {
+    TBusyState busy(*this);
+    TImportScope importing(*this);
+    TStringList files;
+    window.ListFixedDrives(ScanMask, files);
+    if (files.Count() > 0 && !FRoad->Aborted()) {
+      window.OKBtn->SetEnabled(false);
+      window.BitBtn1->SetEnabled(false);
+      window.BitBtn2->SetEnabled(true);
+      window.SetImportRange(0, files.Count());
+      SortByPath(files);
+      if (FCatList) FAddCategoryKey = FCatList->FindOrAddCategory("FullScan " + ShortDateText());
+      if (FDMM2 && FDMM2->PerfList())
+        FAddArtistKey = FDMM2->PerfList()->FindOrAddPerformer("", "TBD");
+      for (int i = 0; i < files.Count(); ++i) {
+        LetMessagesRun();
+        if (window.ImportStopped || FRoad->Aborted()) break;
+        PlayWaitingTitle();
+        window.SetImportPosition(i + 1);
+        std::string result;
+        AddFileByType(files[i], ExtractFileName(files[i]), result, checkDuplicates, true, files[i],
+                      "", "");
+      }
+    }
+    FFullScanDone = true;
+    if (FCatList && !FRoad->Aborted()) {
+      FCatList->ResortAll();
+      FCatList->UpdateAllSummaries();
+    }
+  }
+  window.Close();
+}

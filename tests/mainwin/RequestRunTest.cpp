@@ -1,0 +1,209 @@
+// Tonalbrook.exe itself taking requests: its own command line, second starts handing theirs over
+// while it runs or still loads, and the browser plug-in's requests.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "DataCodeD2.h"
+#include "IniFiles.h"
+#include "PreparedCatalogue.h"
+#include "RunningProgram.h"
+#include "TestUtil.h"
+
+namespace {
+
+// A file's bytes, read beside whoever has it open (the sequencer holds the play file); "" when
+// it cannot be read yet.
+std::string SharedRead(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "";
+  std::string bytes;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
+    bytes.append(buf, got);
+  CloseHandle(h);
+  return bytes;
+}
+
+// The live titles of a closed catalogue, by origin.
+std::map<std::string, TTuneRec> TitlesByOrigin(const std::string& folder) {
+  std::map<std::string, TTuneRec> out;
+  TMyDB db;
+  db.Open(folder + "Music");
+  for (int n = 1; n <= db.RecordCount(); ++n) {
+    TTuneRec rec;
+    if (db.ReadRecord(n, rec) && rec.Live) out[rec.Origin] = rec;
+  }
+  db.Close();
+  return out;
+}
+
+class RequestRun : public testing::Test {
+protected:
+  TScratchDir FDir{"tb run req"}; // a folder name with blanks
+  void SetUp() override {
+    std::string exe = WinPath(EnvVar("TB_BUILD_DIR") + "/app/Tonalbrook.exe");
+    ASSERT_TRUE(FileExists(exe)) << exe;
+    ASSERT_TRUE(CopyFileA(exe.c_str(), (FDir / "Tonalbrook.exe").c_str(), FALSE));
+  }
+  // A corpus file copied to a path with blanks.
+  std::string Copy(const std::string& file, const std::string& name) {
+    ForceDirectories(FDir / "My Songs");
+    std::string path = FDir / ("My Songs\\" + name);
+    EXPECT_TRUE(CopyFileA(file.c_str(), path.c_str(), FALSE));
+    return path;
+  }
+};
+
+TEST_F(RequestRun, AFirstStartWithZAddsAndAsksNothing) {
+  std::string song = Copy(CorpusFiles("playmidi")[0], "a first song.mid");
+  TRunningProgram run(FDir.Path(), "Z\"" + song + "\"");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  EXPECT_TRUE(run.AnswerUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 60000));
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Boxes().empty()) << run.Boxes().front().Text;
+  auto titles = TitlesByOrigin(FDir.Path());
+  ASSERT_EQ(titles.count(song), 1u);
+  EXPECT_EQ(titles[song].Title, "a first song");
+  EXPECT_EQ(titles[song].CategoryName, "Windows default");
+  EXPECT_EQ(titles[song].LastName, "Unknown");
+}
+
+TEST_F(RequestRun, SecondStartsHandOverTheirFilesAndEndAtOnce) {
+  TRunningProgram first(FDir.Path(), "M");
+  ASSERT_TRUE(first.Started());
+  ASSERT_TRUE(first.WaitForMainWindow());
+  ASSERT_TRUE(PumpUntil([&] { return FileExists(FDir / "Music.dex"); }, 60000));
+
+  // One file of each corpus package, a RIFF copy, archives, a missing and a non-MIDI file.
+  std::vector<std::string> added;
+  for (const char* package :
+       {"mma", "openttd-openmsx", "pianobooster", "playmidi", "songwrite", "timidity"})
+    added.push_back(Copy(CorpusFiles(package)[0], std::string(package) + " one.mid"));
+  std::string riff = FDir / "My Songs\\wrapped.rmi";
+  WriteFileBytes(riff, RiffMidiOf(ReadFileBytes(CorpusFiles("timidity")[0])));
+  added.push_back(riff);
+  std::string zip = Copy(OracleDir("import_archives") + "three.zip", "three titles.zip");
+  std::string six = Copy(OracleDir("import_archives") + "six.zip", "six titles.zip");
+  std::string notMidi = Copy(CorpusFiles("r-cran-rgdal")[0], "map table.MID");
+  int expected = 0;
+  auto handOver = [&](const std::string& params, int more) {
+    int ms = SecondStart(FDir.Path(), params);
+    EXPECT_GE(ms, 0) << params << " did not end";
+    expected += more;
+    EXPECT_TRUE(first.AnswerUntil([&] { return IndexRecords(FDir.Path()) == expected; }, 60000))
+        << params << ": " << IndexRecords(FDir.Path()) << " titles, not " << expected;
+  };
+  for (const std::string& file : added)
+    handOver("Z\"" + file + "\"", 1);
+  handOver("Z\"" + zip + "\"", 3);
+  handOver("Z\"" + six + "\"", 6);
+  handOver("Z\"" + FDir / "My Songs\\missing.mid" + "\"", 0);
+  handOver("Z\"" + notMidi + "\"", 0);
+  std::string mailed = Copy(CorpusFiles("pianobooster")[1], "to mail.mid");
+  handOver("M\"" + mailed + "\"", 1);
+  std::string played = Copy(CorpusFiles("pianobooster")[2], "to play.mid");
+  handOver("P\"" + played + "\"", 1);
+  // The played title's file became the play file.
+  EXPECT_TRUE(PumpUntil([&] { return SharedRead(FDir / "AInternal.MID") == ReadFileBytes(played); },
+                        20000));
+  std::string opened = Copy(CorpusFiles("pianobooster")[3], "to open.mid");
+  handOver("O\"" + opened + "\"", 1);
+  std::string bare = Copy(CorpusFiles("pianobooster")[4], "bare path.mid");
+  handOver("\"" + bare + "\"", 1);
+  // Asked again: found, nothing added (an archive's titles neither).
+  handOver("Z\"" + added[0] + "\"", 0);
+  handOver("Z\"" + zip + "\"", 0);
+  handOver("P\"" + played + "\"", 0);
+  PumpUntil([] { return false; }, 1500);
+  EXPECT_EQ(IndexRecords(FDir.Path()), expected);
+
+  ASSERT_TRUE(first.AnswerAndClose());
+  EXPECT_EQ(first.ExitCode(), 0u);
+  EXPECT_TRUE(first.Boxes().empty()) << first.Boxes().front().Text;
+  auto titles = TitlesByOrigin(FDir.Path());
+  EXPECT_EQ(static_cast<int>(titles.size()), expected);
+  for (const std::string& file : added)
+    EXPECT_EQ(titles[file].CategoryName, "Windows default") << file;
+  EXPECT_EQ(titles[riff].FileType, "RMI");
+  EXPECT_EQ(titles[mailed].CategoryName, "Email default");
+  EXPECT_EQ(titles[zip + "+son_accordeon.mid"].Title, "son accordeon");
+  EXPECT_EQ(titles.count(notMidi), 0u);
+}
+
+TEST_F(RequestRun, AHandOffWhileLoadingRunsAfterItAndKeepsTheCategories) {
+  TPrepared cat = PrepareCatalogue(FDir.Path(), 300);
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  std::string song = Copy(CorpusFiles("timidity")[0], "early.mid");
+  TRunningProgram first(FDir.Path(), "M");
+  ASSERT_TRUE(first.Started());
+  ASSERT_TRUE(first.WaitForMainWindow());
+  EXPECT_GE(SecondStart(FDir.Path(), "Z\"" + song + "\""), 0);
+  EXPECT_TRUE(first.AnswerUntil([&] { return IndexRecords(FDir.Path()) == 301; }, 60000));
+  ASSERT_TRUE(first.AnswerAndClose());
+  auto titles = TitlesByOrigin(FDir.Path());
+  EXPECT_EQ(IndexRecords(FDir.Path()), 301);
+  ASSERT_EQ(titles.count(song), 1u);
+  EXPECT_EQ(titles[song].CategoryName, "Windows default");
+  TCatList cats(FDir.Path());
+  cats.LoadFromFile(CategoriesName, nullptr);
+  EXPECT_GE(cats.FindCategory("Folk"), 1);
+  EXPECT_GE(cats.FindCategory("Jazz"), 1);
+  EXPECT_GE(cats.FindCategory("Windows default"), 1);
+}
+
+TEST_F(RequestRun, PluginRequestsPlayLoopAndReportBadFiles) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\nAutoLooping=0\r\n");
+  TPluginSide plugin;
+  TRunningProgram run(FDir.Path(), "M");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(PumpUntil([&] { return FileExists(FDir / "Music.dex"); }, 60000));
+  PumpUntil([] { return false; }, 500);
+  std::string cached = Copy(CorpusFiles("pianobooster")[5], "cache 1.mid");
+  plugin.Clear();
+  plugin.Request(run.MainWindow(), "NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid");
+  EXPECT_TRUE(run.AnswerUntil([&] { return plugin.Paints() > 0; }, 10000)) << "browser repainted";
+  EXPECT_TRUE(run.AnswerUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 30000));
+  EXPECT_TRUE(run.AnswerUntil([&] { return plugin.Count("QX_TrackBar_Perc") > 0; }, 30000))
+      << "the position while it plays";
+  EXPECT_EQ(plugin.Count("QX_ShowBadFileBitmap"), 0);
+  std::string bad = FDir / "My Songs\\bad.mid";
+  WriteFileBytes(bad, "This is not music.");
+  plugin.Request(run.MainWindow(), "NV" + bad + "[http://tunes.example/bad.mid");
+  EXPECT_TRUE(run.AnswerUntil([&] { return plugin.Count("QX_ShowBadFileBitmap") == 1; }, 30000));
+  plugin.Request(run.MainWindow(), "NV" + cached);
+  PumpUntil([] { return false; }, 1000);
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_TRUE(run.Boxes().empty());
+  auto titles = TitlesByOrigin(FDir.Path());
+  ASSERT_EQ(titles.size(), 1u);
+  const TTuneRec& rec = titles["http://tunes.example/folk/Green_Sleeves.mid"];
+  EXPECT_EQ(rec.Title, "Green Sleeves");
+  EXPECT_EQ(rec.CategoryName, "Netscape default");
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_EQ(ini.ReadInteger("Setup", "AutoLooping", -1), 1) << "looping was switched on";
+}
+
+TEST_F(RequestRun, ASecondStartEndsAtOnceWhileABoxIsUp) {
+  TRunningProgram first(FDir.Path(), ""); // a first run: it asks its questions
+  ASSERT_TRUE(first.Started());
+  ASSERT_TRUE(first.WaitForMainWindow());
+  ASSERT_TRUE(PumpUntil([&] { return FindProcessWindow(first.Pid(), "TMessageForm"); }, 60000));
+  HWND box = FindProcessWindow(first.Pid(), "TMessageForm");
+  EXPECT_EQ(BoxText(box), "Scan your system to find all MIDI files (recommended)?\r\n");
+  std::string song = Copy(CorpusFiles("timidity")[0], "while asked.mid");
+  int ms = SecondStart(FDir.Path(), "Z\"" + song + "\"");
+  EXPECT_GE(ms, 0);
+  // The request ran beneath the question, which is still up.
+  EXPECT_TRUE(PumpUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 30000));
+  EXPECT_EQ(FindProcessWindow(first.Pid(), "TMessageForm"), box);
+  ASSERT_TRUE(first.AnswerAndClose());
+  EXPECT_EQ(first.ExitCode(), 0u);
+  EXPECT_EQ(TitlesByOrigin(FDir.Path()).count(song), 1u);
+}
+
+} // namespace

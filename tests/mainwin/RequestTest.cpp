@@ -1,0 +1,221 @@
+// Requests from outside through the main window's messages: files dropped from the shell, the
+// browser plug-in's requests and position, and what happens when they come inside an import.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include "MainWindowFixture.h"
+#include "RunningProgram.h"
+#include "StandInSequencer.h"
+
+namespace {
+
+// A 40-minute title on the stand-in sequencer; play positions asked for are recorded.
+class TLongSequencer : public TEndingSequencer {
+public:
+  std::vector<DWORD> PlayedFrom;
+  uint32_t SendCommand(uint32_t device, uint32_t message, uintptr_t flags,
+                       uintptr_t params) override {
+    if (message == MCI_STATUS &&
+        reinterpret_cast<MCI_STATUS_PARMS*>(params)->dwItem == MCI_STATUS_LENGTH) {
+      reinterpret_cast<MCI_STATUS_PARMS*>(params)->dwReturn = 40 * 60 * 1000;
+      return 0;
+    }
+    if (message == MCI_PLAY && (flags & MCI_FROM))
+      PlayedFrom.push_back(reinterpret_cast<MCI_PLAY_PARMS*>(params)->dwFrom);
+    return TEndingSequencer::SendCommand(device, message, flags, params);
+  }
+};
+
+// An HDROP as the shell hands it over: the DROPFILES head, then the names, double-terminated.
+HGLOBAL MakeDrop(const std::vector<std::string>& files) {
+  std::string names;
+  for (const std::string& f : files)
+    names += f + '\0';
+  names += '\0';
+  HGLOBAL h = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+  auto* head = static_cast<DROPFILES*>(GlobalLock(h));
+  head->pFiles = sizeof(DROPFILES);
+  head->fWide = FALSE;
+  memcpy(reinterpret_cast<char*>(head) + sizeof(DROPFILES), names.data(), names.size());
+  GlobalUnlock(h);
+  return h;
+}
+
+class Requests : public TMainWindowFixture {
+protected:
+  Requests() : TMainWindowFixture("tbrequest") {}
+  TLongSequencer FSeq;
+  void SetUp() override {
+    TMainWindowFixture::SetUp();
+    SetMainMciDriver(&FSeq);
+  }
+  TMyDB& DB() { return *FForm->DMM2()->MyDB(); }
+  int Titles() { return static_cast<int>(DB().KeyIndex().size()); }
+  bool FindByOrigin(const std::string& origin, TTuneRec& rec) {
+    int32_t key;
+    return DB().FindIdByFileName(origin, key) && DB().FindById(key, rec);
+  }
+  std::string Song(int i = 0) { return CorpusFiles("pianobooster").at(i); }
+  void Drop(const std::vector<std::string>& files) {
+    SendMessageA(FForm->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files)), 0);
+  }
+};
+
+TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
+  Start();
+  std::string dotted = FDir / "my.song.v2.mid";
+  ASSERT_TRUE(CopyFileA(Song(0).c_str(), dotted.c_str(), FALSE));
+  const int before = Titles();
+  Drop({dotted, OracleDir("import_archives") + "three.zip", FDir / "missing.mid"});
+  EXPECT_EQ(FForm->QueuedRequests(), 1) << "a drop waits for its turn";
+  ASSERT_TRUE(PumpUntil([&] { return Titles() == before + 4; }, 20000));
+  TTuneRec rec;
+  ASSERT_TRUE(FindByOrigin(dotted, rec));
+  EXPECT_EQ(rec.Title, "my") << "the name up to its first dot";
+  EXPECT_EQ(rec.CategoryName, "Windows default");
+  EXPECT_EQ(rec.LastName, "Unknown");
+  EXPECT_EQ(FForm->StatusBar1->Panels(0).Text(), "Done");
+  EXPECT_FALSE(FForm->ProgressBar1->Visible());
+  EXPECT_TRUE(FForm->CommandsEnabled());
+
+  // An import into another category first, then a drop on the Jazz tab: Jazz it is.
+  std::string result;
+  FForm->AddFileByType(Song(1), "x", result, true, true, Song(1), "", "Folk");
+  ASSERT_EQ(result, "OK");
+  int32_t jazz = FForm->CatList()->FindCategory("Jazz");
+  FForm->Categories->SetActivePageIndex(FForm->CatList()->PageIndexOfKey(jazz));
+  Drop({Song(2)});
+  ASSERT_TRUE(PumpUntil([&] { return FindByOrigin(Song(2), rec); }, 20000));
+  EXPECT_EQ(rec.CategoryName, "Jazz");
+  EXPECT_TRUE(FAnswers.Asked().empty());
+}
+
+TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
+  Start();
+  std::string result;
+  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
+  ASSERT_EQ(result, "OK");
+  const int before = Titles();
+  // The duplicate question is up: a drop arrives, and the user answers Yes.
+  int queuedDuringQuestion = -1;
+  FAnswers.Push([&](TModalRequest&) {
+    Drop({Song(3)});
+    ProcessMessages();
+    queuedDuringQuestion = FForm->QueuedRequests();
+    EXPECT_EQ(Titles(), before) << "nothing imported over the question";
+    return mrYes;
+  });
+  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  EXPECT_EQ(result, "OK");
+  EXPECT_EQ(queuedDuringQuestion, 1);
+  EXPECT_TRUE(PumpUntil([&] { return Titles() == before + 2; }, 20000)) << "the drop runs after";
+
+  // A close inside the next question: the import stops (the title in hand is not stored), then
+  // the window closes with the catalogue whole.
+  FAnswers.Push([&](TModalRequest&) {
+    PostMessageA(FForm->Handle(), WM_CLOSE, 0, 0);
+    ProcessMessages();
+    EXPECT_NE(MasterFrm, nullptr) << "not freed under the import";
+    return mrYes;
+  });
+  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  EXPECT_NE(result, "OK");
+  TMasterFrm* form = FForm;
+  FForm = nullptr;
+  ASSERT_TRUE(PumpUntil([] { return MasterFrm == nullptr; }, 20000));
+  (void)form;
+  TMyDB db;
+  db.Open(FDir / "Music");
+  EXPECT_EQ(static_cast<int>(db.KeyIndex().size()), before + 2);
+  db.Close();
+  TCatList cats(FDir.Path());
+  cats.LoadFromFile(CategoriesName, nullptr);
+  EXPECT_GE(cats.FindCategory("Windows default"), 1) << "the lists were written";
+}
+
+TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
+  TPluginSide plugin;
+  Start();
+  std::string cached = FDir / "Cache\\a1B2.mid";
+  ForceDirectories(FDir / "Cache");
+  ASSERT_TRUE(CopyFileA(Song(4).c_str(), cached.c_str(), FALSE));
+  FForm->Looping1->SetChecked(false);
+  ProcessMessages();
+  plugin.Clear();
+  plugin.Request(FForm->Handle(), "NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid ");
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Paints() > 0; }, 5000)) << "the browser repainted";
+  TTuneRec rec;
+  ASSERT_TRUE(PumpUntil(
+      [&] { return FindByOrigin("http://tunes.example/folk/Green_Sleeves.mid", rec); }, 20000));
+  EXPECT_EQ(rec.Title, "Green Sleeves");
+  EXPECT_EQ(rec.CategoryName, "Netscape default");
+  EXPECT_TRUE(FForm->Looping1->Checked());
+  EXPECT_TRUE(FForm->Road().Looping());
+  ASSERT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == rec.MasterKey; }, 5000));
+  EXPECT_EQ(FForm->Road().Program().Count(), 1) << "the program was replaced";
+  // While it plays the receiver hears the position.
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_TrackBar_Perc") > 0; }, 5000));
+
+  // Positions asked by another process: thousandths of 40 minutes, never beyond its end.
+  FSeq.PlayedFrom.clear();
+  for (WPARAM pos : {0u, 1000u, 5000u, 0xFFFFFFFFu})
+    SendMessageA(FForm->Handle(), QxMessages.TrackBarSetPos, pos, 0);
+  std::vector<DWORD> want = {0, 2400000, 2400000, 0};
+  EXPECT_EQ(FSeq.PlayedFrom, want);
+  EXPECT_EQ(SendMessageA(FForm->Handle(), QxMessages.ShowMixerWindow, 0, 0), 0);
+
+  // A file that cannot be added tells the receiver; a request without "[" does nothing.
+  WriteFileBytes(FDir / "bad.tmp", "not music at all");
+  plugin.Clear();
+  const int before = Titles();
+  plugin.Request(FForm->Handle(), "NV" + FDir / "bad.tmp" + "[http://tunes.example/bad.mid");
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_ShowBadFileBitmap") == 1; }, 5000));
+  plugin.Request(FForm->Handle(), "NV" + cached);
+  PumpUntil([] { return false; }, 500);
+  EXPECT_EQ(Titles(), before);
+  EXPECT_EQ(FForm->HandledRequests().back(), "NV" + cached);
+}
+
+TEST_F(Requests, TheSessionEndingInsideAnImportWritesTheListsAndLeavesTheStoreOpen) {
+  Start();
+  std::string result;
+  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "Early, Bird", "Early");
+  ASSERT_EQ(result, "OK");
+  FAnswers.Push([&](TModalRequest&) {
+    SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageA(FForm->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_NE(FForm->DMM2(), nullptr) << "the store stays for the import beneath";
+    return mrYes;
+  });
+  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  EXPECT_NE(result, "OK") << "the session ends: the title in hand is not stored";
+  TCatList cats(FDir.Path());
+  cats.LoadFromFile(CategoriesName, nullptr);
+  EXPECT_GE(cats.FindCategory("Early"), 1) << "the category file was written";
+  TPerfList artists(FDir.Path());
+  artists.LoadFromFile(ArtistsName);
+  EXPECT_GE(artists.FindPerformer("Bird", "Early"), 1);
+  EXPECT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
+}
+
+TEST_F(Requests, AStartThatGaveUpOnAnImportIsSteppedAgainAfterIt) {
+  Start();
+  TStringList keys;
+  keys.Add(IntToStr(FCat.Keys[0]));
+  keys.Add(IntToStr(FCat.Keys[1]));
+  FForm->Road().Program().PlayAtTop(keys);
+  ASSERT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
+  std::string result;
+  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
+  FAnswers.Push([&](TModalRequest&) {
+    // The user steps on while the import asks: the start waits for the import and gives up.
+    FForm->PlayNextClick(nullptr);
+    EXPECT_TRUE(FForm->Road().StartFailed());
+    EXPECT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
+    return mrNo;
+  });
+  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  EXPECT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == FCat.Keys[1]; }, 10000));
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+// Helpers of the scan and loader tests: small MIDI files in trees, real clicks, work run once a
+// modal window is on the screen.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <vector>
+#include "Controls.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+
+// A small valid Standard MIDI File (one note); the tag keeps the files apart.
+inline std::string TinyMidi(int tag) {
+  const unsigned char bytes[] = {
+      'M',  'T',  'h',  'd',  0,    0,
+      0,    6,    0,    0,    0,    1,
+      0,    0x60, 'M',  'T',  'r',  'k',
+      0,    0,    0,    12,   0,    0x90,
+      0x3C, 0x40, 0x60, 0x80, 0x3C, static_cast<unsigned char>(0x40 + tag % 32),
+      0,    0xFF, 0x2F, 0};
+  return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+// Writes files (relative paths) under root; a ".mid" gets a MIDI file, anything else text.
+inline void MakeTree(const std::string& root, const std::vector<std::string>& files) {
+  static int tag = 0;
+  for (const auto& rel : files) {
+    std::string path = root + rel;
+    ForceDirectories(ExtractFilePath(path));
+    bool midi = UpperCase(ExtractFileExt(rel)) == ".MID";
+    WriteFileBytes(path, midi ? TinyMidi(++tag) : "text");
+  }
+}
+
+// A real left click in the middle of a control (the window must be on the screen).
+inline void RealClick(TWinControl& control) {
+  SetForegroundWindow(GetAncestor(control.Handle(), GA_ROOT));
+  POINT p = control.ClientToScreen({control.Width() / 2, control.Height() / 2});
+  SetCursorPos(p.x, p.y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+// Runs work once the modal window that is about to show is on the screen.
+// Real input: a key pressed and let go.
+inline void RealKey(WORD key) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = key;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+class TWhenShown {
+public:
+  explicit TWhenShown(std::function<void()> work) : FWork(std::move(work)) {
+    FWindow = AllocateHWnd([this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+      if (msg != WM_APP + 3) return false;
+      FWork();
+      result = 0;
+      return true;
+    });
+  }
+  ~TWhenShown() { DeallocateHWnd(FWindow); }
+  void Post() { PostMessageA(FWindow, WM_APP + 3, 0, 0); }
+
+private:
+  std::function<void()> FWork;
+  HWND FWindow;
+};

@@ -1,0 +1,273 @@
+// Drives Tonalbrook.exe itself from a test: starts it in a program folder, answers its message
+// boxes by their text, closes it as a user would, makes second starts, and plays the browser
+// plug-in's side (its receiver window, a browser window and the request atoms).
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "SysUtils.h"
+
+namespace runprog {
+
+struct TFound {
+  DWORD Pid;
+  const char* Class;
+  HWND Window = nullptr;
+};
+
+inline BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
+  auto* f = reinterpret_cast<TFound*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (owner == f->Pid && std::string(name) == f->Class &&
+      (std::string(name) != "TMessageForm" || IsWindowVisible(w))) {
+    f->Window = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct TChildFind {
+  std::function<bool(HWND)> Match;
+  HWND Window = nullptr;
+};
+
+inline BOOL CALLBACK MatchChild(HWND w, LPARAM lp) {
+  auto* f = reinterpret_cast<TChildFind*>(lp);
+  if (f->Match(w)) {
+    f->Window = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+inline std::string WindowText(HWND w) {
+  char text[4096] = {};
+  GetWindowTextA(w, text, sizeof text);
+  return text;
+}
+
+} // namespace runprog
+
+// A top-level window of the process with that class (visible ones only for message boxes).
+inline HWND FindProcessWindow(DWORD pid, const char* cls) {
+  runprog::TFound found{pid, cls};
+  EnumWindows(runprog::MatchWindow, reinterpret_cast<LPARAM>(&found));
+  return found.Window;
+}
+
+// A child of a window by its text.
+inline HWND FindChildByText(HWND parent, const std::string& text) {
+  runprog::TChildFind find{[&](HWND w) { return runprog::WindowText(w) == text; }};
+  EnumChildWindows(parent, runprog::MatchChild, reinterpret_cast<LPARAM>(&find));
+  return find.Window;
+}
+
+// A message box's text: the static child with id 0xFFFF, as in Windows' own boxes.
+inline std::string BoxText(HWND box) {
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? runprog::WindowText(text) : "";
+}
+
+class TRunningProgram {
+public:
+  struct TAsked {
+    std::string Caption;
+    std::string Text;
+  };
+  // Which button a box gets, by its caption and text ("" for the default: No, else OK).
+  using TAnswer = std::function<std::string(const TAsked& box)>;
+
+  TRunningProgram(const std::string& folder, const std::string& params) {
+    std::string exe = folder + "Tonalbrook.exe";
+    std::string cmd = "\"" + exe + "\"" + (params.empty() ? "" : " " + params);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    FStarted = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              folder.c_str(), &si, &FInfo) != FALSE;
+  }
+  ~TRunningProgram() {
+    if (!FStarted) return;
+    if (!Ended()) TerminateProcess(FInfo.hProcess, 99);
+    CloseHandle(FInfo.hProcess);
+    CloseHandle(FInfo.hThread);
+  }
+  TRunningProgram(const TRunningProgram&) = delete;
+  TRunningProgram& operator=(const TRunningProgram&) = delete;
+
+  bool Started() const { return FStarted; }
+  DWORD Pid() const { return FInfo.dwProcessId; }
+  bool Ended() const { return WaitForSingleObject(FInfo.hProcess, 0) == WAIT_OBJECT_0; }
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(FInfo.hProcess, &code);
+    return code;
+  }
+  HWND MainWindow() const { return FindProcessWindow(Pid(), "TMasterFrm"); }
+  bool WaitForMainWindow() {
+    return PumpUntil([&] { return MainWindow() != nullptr || Ended(); }, 120000) && !Ended();
+  }
+  // Waits for the process to end by itself; true when it did within the time.
+  bool WaitForEnd(uint32_t ms) {
+    return PumpUntil([&] { return Ended(); }, ms);
+  }
+
+  // Which button each box gets: by Answer when set, else the listed buttons in turn, then No
+  // (OK for a box without No).
+  TAnswer Answer;
+
+  // Answers the message box that is up, if any; true when there was one.
+  bool AnswerBox(const std::vector<const char*>& buttons = {}) {
+    HWND box = FindProcessWindow(Pid(), "TMessageForm");
+    if (!box) return false;
+    if (FBoxes.empty() || FBoxes.back() != box) {
+      FBoxes.push_back(box);
+      FAsked.push_back({runprog::WindowText(box), BoxText(box)});
+      FPress = FAsked.size() <= buttons.size() ? buttons[FAsked.size() - 1] : "&No";
+      if (Answer) {
+        std::string chosen = Answer(FAsked.back());
+        if (!chosen.empty()) FPress = chosen;
+      }
+    }
+    HWND button = FindChildByText(box, FPress);
+    if (!button) button = FindChildByText(box, "OK");
+    if (button) PostMessageA(button, BM_CLICK, 0, 0);
+    return true;
+  }
+
+  // Answers boxes until done says so (or the time is up); true when done.
+  bool AnswerUntil(const std::function<bool()>& done, uint32_t ms) {
+    return PumpUntil(
+               [&] {
+                 AnswerBox();
+                 return done() || Ended();
+               },
+               ms, 20) &&
+           done();
+  }
+
+  // Answers the boxes in turn; once the program marks its start-up as done (its questions all
+  // answered) and no box is up, closes it as a user would and waits for the process to end.
+  bool AnswerAndClose(const std::vector<const char*>& buttons = {}) {
+    bool closeSent = false;
+    return PumpUntil(
+        [&] {
+          if (Ended()) return true;
+          if (AnswerBox(buttons)) return false;
+          HWND main = MainWindow();
+          if (!closeSent && main && StartUpDone()) {
+            PostMessageA(main, WM_CLOSE, 0, 0);
+            closeSent = true;
+          }
+          return false;
+        },
+        180000, 20);
+  }
+  // The program's own mark: start-up has ended, the questions of a start included.
+  bool StartUpDone() const {
+    HWND main = MainWindow();
+    return main && GetPropA(main, StartUpDoneProperty) != nullptr;
+  }
+  // The boxes' captions, in order.
+  std::vector<std::string> Asked() const {
+    std::vector<std::string> captions;
+    for (const TAsked& a : FAsked)
+      captions.push_back(a.Caption);
+    return captions;
+  }
+  const std::vector<TAsked>& Boxes() const { return FAsked; }
+
+private:
+  bool FStarted = false;
+  PROCESS_INFORMATION FInfo{};
+  std::vector<HWND> FBoxes;
+  std::vector<TAsked> FAsked;
+  std::string FPress = "&No";
+};
+
+// A second start in the same program folder: it hands its parameters over and should end at
+// once. Answers how long it took, or -1 when it did not end within the time.
+inline int SecondStart(const std::string& folder, const std::string& params, uint32_t ms = 30000) {
+  DWORD start = GetTickCount();
+  TRunningProgram second(folder, params);
+  if (!second.Started() || !second.WaitForEnd(ms) || second.ExitCode() != 0) return -1;
+  return static_cast<int>(GetTickCount() - start);
+}
+
+// The browser plug-in's side: its receiver window "TMsgRcvFrm", a browser window titled
+// "Netscape test" that counts its repaints, and requests sent in global atoms.
+class TPluginSide {
+public:
+  TPluginSide() {
+    Self() = this;
+    FReceiver = Make("TMsgRcvFrm", "Plug-in receiver", ReceiverProc);
+    FBrowser = Make("TbNetscapeTest", "Netscape test", BrowserProc);
+  }
+  ~TPluginSide() {
+    DestroyWindow(FReceiver);
+    DestroyWindow(FBrowser);
+    Self() = nullptr;
+  }
+  TPluginSide(const TPluginSide&) = delete;
+  TPluginSide& operator=(const TPluginSide&) = delete;
+
+  // Sends a request string to the program's main window (WM_USER+687, the atom in lParam).
+  void Request(HWND main, const std::string& text) {
+    ATOM atom = GlobalAddAtomA(text.c_str());
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(main, WM_USER + 687, 0, atom, SMTO_ABORTIFHUNG, 10000, &ignored);
+  }
+  // How often the registered message of that name arrived.
+  int Count(const char* name) const {
+    UINT id = RegisterWindowMessageA(name);
+    int n = 0;
+    for (const auto& m : FReceived)
+      n += m.first == id;
+    return n;
+  }
+  void Clear() {
+    FReceived.clear();
+    FPaints = 0;
+  }
+  int Paints() const { return FPaints; }
+
+private:
+  static TPluginSide*& Self() {
+    static TPluginSide* self = nullptr;
+    return self;
+  }
+  static LRESULT CALLBACK ReceiverProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg >= 0xC000 && Self()) Self()->FReceived.emplace_back(msg, wp);
+    return DefWindowProcA(w, msg, wp, lp);
+  }
+  static LRESULT CALLBACK BrowserProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT && Self()) ++Self()->FPaints;
+    return DefWindowProcA(w, msg, wp, lp);
+  }
+  static HWND Make(const char* cls, const char* title, WNDPROC proc) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = cls;
+    RegisterClassA(&wc);
+    HWND w = CreateWindowExA(0, cls, title, WS_OVERLAPPEDWINDOW, 700, 10, 200, 100, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+    ShowWindow(w, SW_SHOWNOACTIVATE);
+    return w;
+  }
+  HWND FReceiver, FBrowser;
+  std::vector<std::pair<UINT, WPARAM>> FReceived;
+  int FPaints = 0;
+};
+
+// Titles written so far to a program folder's title index (records of 672 bytes).
+inline int IndexRecords(const std::string& folder) {
+  int64_t size = FileSize(folder + "Music.dex");
+  return size < 0 ? 0 : static_cast<int>(size / 672);
+}
