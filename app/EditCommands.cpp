@@ -37,52 +37,53 @@ void TMasterFrm::BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuI
   auto removeTitles = [this] { Titlesselected3Click(this); };
   auto deleteAlbum = [this] { Albumselected3Click(this); };
   auto deleteAll = [this] { Allalbums4Click(this); };
-  Createnew1 = item(nullptr, albums, "Createnew1", "Create &new album", newAlbum);
-  Rename1 = item(nullptr, albums, "Rename1", "&Rename album", renameAlbum);
+  FCreatenew1 = item(nullptr, albums, "Createnew1", "Create &new album", newAlbum);
+  FRename1 = item(nullptr, albums, "Rename1", "&Rename album", renameAlbum);
   TMenuItem* albumDelete = item(nullptr, albums, "Delete2", "&Delete", nullptr);
-  Titlesselected3 = item(nullptr, albumDelete, "Titlesselected3", "&Titles selected", removeTitles);
-  Albumselected3 = item(nullptr, albumDelete, "Albumselected3", "&Album selected", deleteAlbum);
-  Allalbums4 = item(nullptr, albumDelete, "Allalbums4", "A&ll albums", deleteAll);
-  Createnew3 = item(AlbPopUp, nullptr, "Createnew3", "Create &new album", newAlbum);
-  Rename3 = item(AlbPopUp, nullptr, "Rename3", "&Rename album", renameAlbum);
-  TMenuItem* albumDelete2 = item(AlbPopUp, nullptr, "Delete6", "&Delete", nullptr);
-  Titlesselected19 =
+  FTitlesselected3 =
+      item(nullptr, albumDelete, "Titlesselected3", "&Titles selected", removeTitles);
+  FAlbumselected3 = item(nullptr, albumDelete, "Albumselected3", "&Album selected", deleteAlbum);
+  FAllalbums4 = item(nullptr, albumDelete, "Allalbums4", "A&ll albums", deleteAll);
+  FCreatenew3 = item(FAlbPopUp, nullptr, "Createnew3", "Create &new album", newAlbum);
+  FRename3 = item(FAlbPopUp, nullptr, "Rename3", "&Rename album", renameAlbum);
+  TMenuItem* albumDelete2 = item(FAlbPopUp, nullptr, "Delete6", "&Delete", nullptr);
+  FTitlesselected19 =
       item(nullptr, albumDelete2, "Titlesselected19", "&Titles selected", removeTitles);
-  Albumselected7 = item(nullptr, albumDelete2, "Albumselected7", "&Album selected", deleteAlbum);
-  Allalbums8 = item(nullptr, albumDelete2, "Allalbums8", "A&ll albums", deleteAll);
+  FAlbumselected7 = item(nullptr, albumDelete2, "Albumselected7", "&Album selected", deleteAlbum);
+  FAllalbums8 = item(nullptr, albumDelete2, "Allalbums8", "A&ll albums", deleteAll);
 
   // Categories menu and its tab pop-up.
   auto newCategory = [this] { Createnew2Click(this); };
   auto renameCategory = [this] { Renameexisting1Click(this); };
   auto deleteTitles = [this] { Titlesselected6Click(this); };
   auto deleteCategory = [this] { Activecategory1Click(this); };
-  Createnew2 = item(nullptr, categories, "Createnew2", "Create &new category", newCategory);
-  Renameexisting1 =
+  FCreatenew2 = item(nullptr, categories, "Createnew2", "Create &new category", newCategory);
+  FRenameexisting1 =
       item(nullptr, categories, "Renameexisting1", "&Rename category", renameCategory);
   // The rename and delete of the active category without the all-titles notice; reached by
   // dropping a category tab, so not shown in the menu.
-  Renamealbum2 = item(nullptr, categories, "Renamealbum2", "Rename active category",
-                      [this] { Renamealbum2Click(this); });
-  Renamealbum2->SetVisible(false);
+  FRenamealbum2 = item(nullptr, categories, "Renamealbum2", "Rename active category",
+                       [this] { Renamealbum2Click(this); });
+  FRenamealbum2->SetVisible(false);
   TMenuItem* categoryDelete = item(nullptr, categories, "Delete3", "&Delete", nullptr);
-  Titlesselected6 =
+  FTitlesselected6 =
       item(nullptr, categoryDelete, "Titlesselected6", "&Titles selected", deleteTitles);
-  Activecategory1 =
+  FActivecategory1 =
       item(nullptr, categoryDelete, "Activecategory1", "&Active category", deleteCategory);
-  Deletecategory1 = item(nullptr, categoryDelete, "Deletecategory1", "Delete active category",
-                         [this] { Deletecategory1Click(this); });
-  Deletecategory1->SetVisible(false);
-  Createnew4 = item(NewCatPopUp, nullptr, "Createnew4", "Create &new category", newCategory);
-  Rename2 = item(NewCatPopUp, nullptr, "Rename2", "&Rename category", renameCategory);
-  TMenuItem* categoryDelete2 = item(NewCatPopUp, nullptr, "Delete7", "&Delete", nullptr);
-  Titleselected1 =
+  FDeletecategory1 = item(nullptr, categoryDelete, "Deletecategory1", "Delete active category",
+                          [this] { Deletecategory1Click(this); });
+  FDeletecategory1->SetVisible(false);
+  FCreatenew4 = item(FNewCatPopUp, nullptr, "Createnew4", "Create &new category", newCategory);
+  FRename2 = item(FNewCatPopUp, nullptr, "Rename2", "&Rename category", renameCategory);
+  TMenuItem* categoryDelete2 = item(FNewCatPopUp, nullptr, "Delete7", "&Delete", nullptr);
+  FTitleselected1 =
       item(nullptr, categoryDelete2, "Titleselected1", "&Titles selected", deleteTitles);
-  Activecategory4 =
+  FActivecategory4 =
       item(nullptr, categoryDelete2, "Activecategory4", "&Active category", deleteCategory);
 
   // Titles menu: the selection of the view in use.
-  Edit1 = item(nullptr, titles, "Edit1", "&Edit", [this] { Edit1Click(this); });
-  Delete4 = item(nullptr, titles, "Delete4", "&Delete", [this] { Delete4Click(this); });
+  FEdit1 = item(nullptr, titles, "Edit1", "&Edit", [this] { Edit1Click(this); });
+  FDelete4 = item(nullptr, titles, "Delete4", "&Delete", [this] { Delete4Click(this); });
 }
 
 // --- the view in use ----------------------------------------------------------------------------
@@ -101,7 +102,7 @@ void TMasterFrm::AlbumsChange() {
   FAlbumsInUse = true;
   FCategoriesInUse = false;
   FAlbList->GetSelectedKeys(*FSelection2);
-  if (Albums->ActivePageIndex() == 0) ApplyAlbumTabsView();
+  if (FAlbums->ActivePageIndex() == 0) ApplyAlbumTabsView();
 }
 
 int TMasterFrm::SelectedKeysOfActiveGrid(TStringList& keys) const {
@@ -263,9 +264,9 @@ void TMasterFrm::Renameexisting1Click(TObject* Sender) {
 
 void TMasterFrm::Renamealbum2Click(TObject*) {
   // The all-titles page is no category to rename.
-  if (!FCatList || FCatList->ActiveIndex() < 0 || !Categories->ActivePage()) return;
+  if (!FCatList || FCatList->ActiveIndex() < 0 || !FCategories->ActivePage()) return;
   std::string name =
-      AskForName("Enter new category name", Trim(Categories->ActivePage()->Caption()),
+      AskForName("Enter new category name", Trim(FCategories->ActivePage()->Caption()),
                  "Type in new category name");
   if (name.empty()) return;
   auto hourGlass = HourGlass();
@@ -284,8 +285,8 @@ void TMasterFrm::Activecategory1Click(TObject* Sender) {
 }
 
 void TMasterFrm::Deletecategory1Click(TObject*) {
-  if (!FCatList || FCatList->ActiveIndex() < 0 || !Categories->ActivePage()) return;
-  std::string name = Trim(Categories->ActivePage()->Caption());
+  if (!FCatList || FCatList->ActiveIndex() < 0 || !FCategories->ActivePage()) return;
+  std::string name = Trim(FCategories->ActivePage()->Caption());
   if (ShowMessageBox("Permanently delete all \"" + name + "\" titles from the database?",
                      TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
@@ -384,7 +385,7 @@ void TMasterFrm::Allalbums4Click(TObject*) {
 
 void TMasterFrm::Titlesselected3Click(TObject*) {
   // Selected titles are those of an album page; the summary page has none.
-  if (!FAlbList || Albums->ActivePageIndex() <= 0) return;
+  if (!FAlbList || FAlbums->ActivePageIndex() <= 0) return;
   TStringList keys;
   const int n = FAlbList->GetSelectedKeys(keys);
   if (n <= 0) return;
@@ -404,7 +405,7 @@ void TMasterFrm::Titlesselected3Click(TObject*) {
 void TMasterFrm::Edit1Click(TObject*) {
   TStringList keys;
   if (FAlbumsInUse) {
-    if (Albums->ActivePageIndex() > 0 && FAlbList) FAlbList->GetSelectedKeys(keys);
+    if (FAlbums->ActivePageIndex() > 0 && FAlbList) FAlbList->GetSelectedKeys(keys);
   } else {
     SelectedKeysOfActiveGrid(keys);
   }

@@ -105,26 +105,26 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
     return ShowMessageBox(text, kind, help, buttons);
   };
 
-  Timer1 = new TTimer(this);
-  Timer1->SetName("Timer1");
-  Timer1->SetEnabled(false);
-  Timer1->SetInterval(100);
-  Timer1->OnTimer = [this](TObject* s) { Timer1Timer(s); };
-  Timer2 = new TTimer(this);
-  Timer2->SetName("Timer2");
-  Timer2->SetEnabled(false);
-  Timer2->SetInterval(100);
-  Timer2->OnTimer = [this](TObject* s) { Timer2Timer(s); };
-  NavPITimer = new TTimer(this);
-  NavPITimer->SetName("NavPITimer");
-  NavPITimer->SetEnabled(false);
-  NavPITimer->SetInterval(200);
-  NavPITimer->OnTimer = [this](TObject* s) { NavPITimerTimer(s); };
-  QueueTimer = new TTimer(this);
-  QueueTimer->SetName("QueueTimer");
-  QueueTimer->SetEnabled(false);
-  QueueTimer->SetInterval(1);
-  QueueTimer->OnTimer = [this](TObject* s) { QueueTimerTimer(s); };
+  FTimer1 = new TTimer(this);
+  FTimer1->SetName("Timer1");
+  FTimer1->SetEnabled(false);
+  FTimer1->SetInterval(100);
+  FTimer1->OnTimer = [this](TObject* s) { Timer1Timer(s); };
+  FTimer2 = new TTimer(this);
+  FTimer2->SetName("Timer2");
+  FTimer2->SetEnabled(false);
+  FTimer2->SetInterval(100);
+  FTimer2->OnTimer = [this](TObject* s) { Timer2Timer(s); };
+  FNavPITimer = new TTimer(this);
+  FNavPITimer->SetName("NavPITimer");
+  FNavPITimer->SetEnabled(false);
+  FNavPITimer->SetInterval(200);
+  FNavPITimer->OnTimer = [this](TObject* s) { NavPITimerTimer(s); };
+  FQueueTimer = new TTimer(this);
+  FQueueTimer->SetName("QueueTimer");
+  FQueueTimer->SetEnabled(false);
+  FQueueTimer->SetInterval(1);
+  FQueueTimer->OnTimer = [this](TObject* s) { QueueTimerTimer(s); };
   FTuneFiles->OnProgress = [this](int percent) {
     bool abort = false;
     AZ1ArchiveProgress(percent, abort);
@@ -137,30 +137,30 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 
   BuildMenu();
   BuildPlayPopUp();
-  StatusBar1 = new TStatusBar(this);
-  StatusBar1->SetName("StatusBar1");
-  StatusBar1->SetParent(this);
-  StatusBar1->SetAlign(alBottom);
-  StatusBar1->SetHeight(20);
-  StatusBar1->AddPanel().SetWidth(290);
-  StatusBar1->AddPanel().SetWidth(50);
-  ProgressBar1 = new TExtProgressBar(this);
-  ProgressBar1->SetName("ProgressBar1");
-  ProgressBar1->SetParent(StatusBar1);
-  ProgressBar1->SetVisible(false);
+  FStatusBar1 = new TStatusBar(this);
+  FStatusBar1->SetName("StatusBar1");
+  FStatusBar1->SetParent(this);
+  FStatusBar1->SetAlign(alBottom);
+  FStatusBar1->SetHeight(20);
+  FStatusBar1->AddPanel().SetWidth(290);
+  FStatusBar1->AddPanel().SetWidth(50);
+  FProgressBar1 = new TExtProgressBar(this);
+  FProgressBar1->SetName("ProgressBar1");
+  FProgressBar1->SetParent(FStatusBar1);
+  FProgressBar1->SetVisible(false);
   BuildTopArea();
   BuildCatalogueArea();
   // The right button on the tab rows opens the areas' own menus.
-  Categories->SetPopupMenu(NewCatPopUp);
-  Albums->SetPopupMenu(AlbPopUp);
+  FCategories->SetPopupMenu(FNewCatPopUp);
+  FAlbums->SetPopupMenu(FAlbPopUp);
   // Working in either area makes it the view in use.
-  Categories->OnChange = [this](TObject*) { CategoriesChange(); };
-  Albums->OnChange = [this](TObject*) { AlbumsChange(); };
-  AllAlbLV->OnClick = [this](TObject*) { AlbumsChange(); };
-  SetBusyParts({{NewAlb, GetLocal, GetWeb, BitBtn1, BitBtn2, OutPort, Volume, MMSlider1},
-                {Back, PlayNext},
-                {File1, View1, Albums1, Categories1, Titles1, Help1}});
-  SetTraceItem(DEBUGMODE1);
+  FCategories->OnChange = [this](TObject*) { CategoriesChange(); };
+  FAlbums->OnChange = [this](TObject*) { AlbumsChange(); };
+  FAllAlbLV->OnClick = [this](TObject*) { AlbumsChange(); };
+  SetBusyParts({{FNewAlb, FGetLocal, FGetWeb, FBitBtn1, FBitBtn2, FOutPort, FVolume, FMMSlider1},
+                {FBack, FPlayNext},
+                {FFile1, FView1, FAlbums1, FCategories1, FTitles1, FHelp1}});
+  SetTraceItem(FDEBUGMODE1);
 
   GateUnbuiltCommands();
 
@@ -170,15 +170,15 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
-  NavPITimer->SetEnabled(false);
-  QueueTimer->SetEnabled(false);
+  FNavPITimer->SetEnabled(false);
+  FQueueTimer->SetEnabled(false);
   // The list view outlives these members: it must not keep their image lists.
-  AllAlbLV->SetLargeImages(nullptr);
-  AllAlbLV->SetSmallImages(nullptr);
+  FAllAlbLV->SetLargeImages(nullptr);
+  FAllAlbLV->SetSmallImages(nullptr);
   if (!FClosed) {
     // Freed without a close (a test): the player must not keep the play file open.
-    Timer1->SetEnabled(false);
-    Timer2->SetEnabled(false);
+    FTimer1->SetEnabled(false);
+    FTimer2->SetEnabled(false);
     CloseSequencer();
   }
   if (MasterFrm == this) {
@@ -210,16 +210,16 @@ TPanel* TMasterFrm::MakePanel(TWinControl* parent, const std::string& name,
 void TMasterFrm::GateUnbuiltCommands() {
   // Each is enabled by the gate once its command is given a handler.
   for (TControl* c : std::initializer_list<TControl*>{
-           Play, PlayReplace, Pause, AllStop, OutPort, Volume, EditCat, MailTitle, Archive,
-           ExportTitle, PrintCat, TrashCat, NewAlb, GetWeb})
+           FPlay, FPlayReplace, FPause, FAllStop, FOutPort, FVolume, FEditCat, FMailTitle, FArchive,
+           FExportTitle, FPrintCat, FTrashCat, FNewAlb, FGetWeb})
     CommandGate().Add(c);
-  for (TMenuItem* m : {Contents1, Viewtitles1})
+  for (TMenuItem* m : {FContents1, FViewtitles1})
     CommandGate().Add(m);
 }
 
 void TMasterFrm::BuildMenu() {
-  MainMenu1 = new TMainMenu(this);
-  MainMenu1->SetName("MainMenu1");
+  FMainMenu1 = new TMainMenu(this);
+  FMainMenu1->SetName("MainMenu1");
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption) {
     auto* m = new TMenuItem(this);
     m->SetName(name);
@@ -237,106 +237,106 @@ void TMasterFrm::BuildMenu() {
     m->OnClick = [m](TObject*) { m->SetChecked(true); };
     return m;
   };
-  TMenuItem& root = MainMenu1->Items();
-  File1 = item(&root, "File1", "&File");
-  GetLocal2 = item(File1, "GetLocal2", "&Open");
-  GetLocal2->OnClick = [this](TObject* s) { GetLocal2Click(s); };
-  ScanadriveforMIDIfiles1 =
-      item(File1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
-  ScanadriveforMIDIfiles1->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
-  ScansystemforMIDIfiles1 =
-      item(File1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
-  ScansystemforMIDIfiles1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
-  item(File1, "N0", "-");
-  ManageNPISep = item(File1, "N1", "-");
-  ManageNPI = item(File1, "ManageNPI", "&Manage browser plug-in...");
-  ManageNPI->OnClick = [this](TObject* s) { ManageNPIClick(s); };
-  item(File1, "N2", "-");
-  Exit1 = item(File1, "Exit1", "E&xit");
-  Exit1->OnClick = [this](TObject*) { Close(); };
-  View1 = item(&root, "View1", "&View");
-  Visualeffects1 = check(item(View1, "Visualeffects1", "&Visual effects"));
-  Spectrumbars1 = check(item(View1, "Spectrumbars1", "Spectrum &bars"));
-  Lights1 = check(item(View1, "Lights1", "&Oscilloscope"));
-  Spectrograph1 = check(item(View1, "Spectrograph1", "&Spectrograph"));
-  item(View1, "N3", "-");
-  Showmusictoolbar1 = item(View1, "Showmusictoolbar1", "&Hide music toolbar");
-  Showmusictoolbar1->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
-  Hintlevel1 = check(item(View1, "Hintlevel1", "Show all &hints"));
-  Albums1 = item(&root, "Albums1", "&Albums");
-  Categories1 = item(&root, "Categories1", "&Categories");
-  BuildPlayMenus(Albums1, Categories1);
-  BuildViewMenus(Categories1, Albums1, View1);
-  Titles1 = item(&root, "Titles1", "&Titles");
-  Viewtitles1 = item(Titles1, "Viewtitles1", "&View titles");
-  BuildEditMenus(Albums1, Categories1, Titles1);
-  Options1 = item(&root, "Options1", "&Options");
-  Looping1 = check(item(Options1, "Looping1", "&Looping"));
-  auto* resets = item(Options1, "Resets1", "MIDI &reset before each title");
-  None1 = radio(item(resets, "None1", "&None"), 1);
-  GM1 = radio(item(resets, "GM1", "&GM"), 1);
-  GS1 = radio(item(resets, "GS1", "G&S"), 1);
-  GMGS1 = radio(item(resets, "GMGS1", "GM, &then GS"), 1);
-  GSGM1 = radio(item(resets, "GSGM1", "GS, th&en GM"), 1);
-  Remindtoscan1 = check(item(Options1, "Remindtoscan1", "&Remind to scan"));
-  item(Options1, "N4", "-");
-  MIDIdefault = item(Options1, "MIDIdefault", "");
-  MIDIrestore = item(Options1, "MIDIrestore", "&Restore original default Windows MIDI player");
-  LaunchOnWinStart = item(Options1, "LaunchOnWinStart", "&Launch on Windows start");
-  Normal1 = radio(item(LaunchOnWinStart, "Normal1", "&Normal"), 2);
-  Minimized1 = radio(item(LaunchOnWinStart, "Minimized1", "&Minimized"), 2);
-  Not1 = radio(item(LaunchOnWinStart, "Not1", "No&t"), 2);
+  TMenuItem& root = FMainMenu1->Items();
+  FFile1 = item(&root, "File1", "&File");
+  FGetLocal2 = item(FFile1, "GetLocal2", "&Open");
+  FGetLocal2->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  FScanadriveforMIDIfiles1 =
+      item(FFile1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
+  FScanadriveforMIDIfiles1->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  FScansystemforMIDIfiles1 =
+      item(FFile1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
+  FScansystemforMIDIfiles1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  item(FFile1, "N0", "-");
+  FManageNPISep = item(FFile1, "N1", "-");
+  FManageNPI = item(FFile1, "ManageNPI", "&Manage browser plug-in...");
+  FManageNPI->OnClick = [this](TObject* s) { ManageNPIClick(s); };
+  item(FFile1, "N2", "-");
+  FExit1 = item(FFile1, "Exit1", "E&xit");
+  FExit1->OnClick = [this](TObject*) { Close(); };
+  FView1 = item(&root, "View1", "&View");
+  FVisualeffects1 = check(item(FView1, "Visualeffects1", "&Visual effects"));
+  FSpectrumbars1 = check(item(FView1, "Spectrumbars1", "Spectrum &bars"));
+  FLights1 = check(item(FView1, "Lights1", "&Oscilloscope"));
+  FSpectrograph1 = check(item(FView1, "Spectrograph1", "&Spectrograph"));
+  item(FView1, "N3", "-");
+  FShowmusictoolbar1 = item(FView1, "Showmusictoolbar1", "&Hide music toolbar");
+  FShowmusictoolbar1->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
+  FHintlevel1 = check(item(FView1, "Hintlevel1", "Show all &hints"));
+  FAlbums1 = item(&root, "Albums1", "&Albums");
+  FCategories1 = item(&root, "Categories1", "&Categories");
+  BuildPlayMenus(FAlbums1, FCategories1);
+  BuildViewMenus(FCategories1, FAlbums1, FView1);
+  FTitles1 = item(&root, "Titles1", "&Titles");
+  FViewtitles1 = item(FTitles1, "Viewtitles1", "&View titles");
+  BuildEditMenus(FAlbums1, FCategories1, FTitles1);
+  FOptions1 = item(&root, "Options1", "&Options");
+  FLooping1 = check(item(FOptions1, "Looping1", "&Looping"));
+  auto* resets = item(FOptions1, "Resets1", "MIDI &reset before each title");
+  FNone1 = radio(item(resets, "None1", "&None"), 1);
+  FGM1 = radio(item(resets, "GM1", "&GM"), 1);
+  FGS1 = radio(item(resets, "GS1", "G&S"), 1);
+  FGMGS1 = radio(item(resets, "GMGS1", "GM, &then GS"), 1);
+  FGSGM1 = radio(item(resets, "GSGM1", "GS, th&en GM"), 1);
+  FRemindtoscan1 = check(item(FOptions1, "Remindtoscan1", "&Remind to scan"));
+  item(FOptions1, "N4", "-");
+  FMIDIdefault = item(FOptions1, "MIDIdefault", "");
+  FMIDIrestore = item(FOptions1, "MIDIrestore", "&Restore original default Windows MIDI player");
+  FLaunchOnWinStart = item(FOptions1, "LaunchOnWinStart", "&Launch on Windows start");
+  FNormal1 = radio(item(FLaunchOnWinStart, "Normal1", "&Normal"), 2);
+  FMinimized1 = radio(item(FLaunchOnWinStart, "Minimized1", "&Minimized"), 2);
+  FNot1 = radio(item(FLaunchOnWinStart, "Not1", "No&t"), 2);
   // The Options menu's player and start-with-Windows commands live in their own unit (made in
   // FormCreate, once the program folder is known).
-  MIDIdefault->OnClick = [this](TObject*) { FAssocCommands->MIDIdefaultClick(); };
-  MIDIrestore->OnClick = [this](TObject*) { FAssocCommands->MIDIrestoreClick(); };
-  Normal1->OnClick = [this](TObject*) { FAssocCommands->Normal1Click(); };
-  Minimized1->OnClick = [this](TObject*) { FAssocCommands->Minimized1Click(); };
-  Not1->OnClick = [this](TObject*) { FAssocCommands->Not1Click(); };
-  DEBUGMODE1 = check(item(Options1, "DEBUGMODE1", "&Debug mode"));
-  DEBUGMODE1->SetVisible(false);
+  FMIDIdefault->OnClick = [this](TObject*) { FAssocCommands->MIDIdefaultClick(); };
+  FMIDIrestore->OnClick = [this](TObject*) { FAssocCommands->MIDIrestoreClick(); };
+  FNormal1->OnClick = [this](TObject*) { FAssocCommands->Normal1Click(); };
+  FMinimized1->OnClick = [this](TObject*) { FAssocCommands->Minimized1Click(); };
+  FNot1->OnClick = [this](TObject*) { FAssocCommands->Not1Click(); };
+  FDEBUGMODE1 = check(item(FOptions1, "DEBUGMODE1", "&Debug mode"));
+  FDEBUGMODE1->SetVisible(false);
   // Looping, the resets and the debug trace reach the player's road when they are clicked.
   auto thenTellRoad = [this](TMenuItem* m) {
     TNotifyEvent tick = m->OnClick;
     m->OnClick = [this, tick](TObject* s) {
       tick(s);
-      FRoad->SetLooping(Looping1->Checked());
-      FRoad->SetResetChoice(GMGS1->Checked()   ? TResetChoice::GMGS
-                            : GSGM1->Checked() ? TResetChoice::GSGM
-                            : GM1->Checked()   ? TResetChoice::GM
-                            : GS1->Checked()   ? TResetChoice::GS
-                                               : TResetChoice::None);
-      FRoad->SetDebugMode(DEBUGMODE1->Checked());
+      FRoad->SetLooping(FLooping1->Checked());
+      FRoad->SetResetChoice(FGMGS1->Checked()   ? TResetChoice::GMGS
+                            : FGSGM1->Checked() ? TResetChoice::GSGM
+                            : FGM1->Checked()   ? TResetChoice::GM
+                            : FGS1->Checked()   ? TResetChoice::GS
+                                                : TResetChoice::None);
+      FRoad->SetDebugMode(FDEBUGMODE1->Checked());
     };
   };
-  for (TMenuItem* m : {Looping1, None1, GM1, GS1, GMGS1, GSGM1, DEBUGMODE1})
+  for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
-  Help1 = item(&root, "Help1", "&Help");
-  Contents1 = item(Help1, "Contents1", "&Contents");
-  About1 = item(Help1, "About1", "&About...");
-  About1->OnClick = [this](TObject* s) { About1Click(s); };
-  SetMenu(MainMenu1);
+  FHelp1 = item(&root, "Help1", "&Help");
+  FContents1 = item(FHelp1, "Contents1", "&Contents");
+  FAbout1 = item(FHelp1, "About1", "&About...");
+  FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
+  SetMenu(FMainMenu1);
 }
 
 void TMasterFrm::BuildTopArea() {
-  TopPanel = MakePanel(this, "TopPanel", "");
-  TopPanel->SetBevelOuter(bvNone);
-  Panel11 = MakePanel(TopPanel, "Panel11", "");
-  Panel11->SetBevelOuter(bvLowered);
-  Panel11->SetBounds(4, 2, 400, 96);
-  Panel11->SetColor(clBlack);
-  Panel11->Font().SetColor(clLime);
-  CDPanel = new TCDPanelP(this);
-  CDPanel->SetName("CDPanel");
-  CDPanel->SetParent(Panel11);
-  CDPanel->SetAlign(alClient);
-  PlayReplace = MakeButton(TopPanel, "PlayReplace", "&Replace", 80);
-  Play = MakeButton(TopPanel, "Play", "&PLAY", 80);
+  FTopPanel = MakePanel(this, "TopPanel", "");
+  FTopPanel->SetBevelOuter(bvNone);
+  FPanel11 = MakePanel(FTopPanel, "Panel11", "");
+  FPanel11->SetBevelOuter(bvLowered);
+  FPanel11->SetBounds(4, 2, 400, 96);
+  FPanel11->SetColor(clBlack);
+  FPanel11->Font().SetColor(clLime);
+  FCDPanel = new TCDPanelP(this);
+  FCDPanel->SetName("CDPanel");
+  FCDPanel->SetParent(FPanel11);
+  FCDPanel->SetAlign(alClient);
+  FPlayReplace = MakeButton(FTopPanel, "PlayReplace", "&Replace", 80);
+  FPlay = MakeButton(FTopPanel, "Play", "&PLAY", 80);
   // Three small panels of two adjoining buttons each.
   auto pair = [this](const char* panel, TBitBtn*& left, const char* leftName,
                      const char* leftCaption, TBitBtn*& right, const char* rightName,
                      const char* rightCaption) {
-    TPanel* p = MakePanel(TopPanel, panel, "");
+    TPanel* p = MakePanel(FTopPanel, panel, "");
     p->SetBounds(0, 0, 84, 26);
     left = MakeButton(p, leftName, leftCaption, 40);
     left->SetBounds(1, 1, 41, 24);
@@ -344,163 +344,163 @@ void TMasterFrm::BuildTopArea() {
     right->SetBounds(42, 1, 41, 24);
     return p;
   };
-  ListPanel = pair("ListPanel", Back, "Back", "<<", PlayNext, "PlayNext", ">>");
+  FListPanel = pair("ListPanel", FBack, "Back", "<<", FPlayNext, "PlayNext", ">>");
   // The program's own commands beside the step buttons: shuffle it, erase it.
-  ListPanel->SetWidth(184);
-  Shuffle = MakeButton(ListPanel, "Shuffle", "Shuffle", 50);
-  Shuffle->SetBounds(83, 1, 50, 24);
-  Shuffle->SetHint("Shuffle|Shuffle the program and play it from its new first title");
-  MusicClear = MakeButton(ListPanel, "MusicClear", "Erase", 50);
-  MusicClear->SetBounds(133, 1, 50, 24);
-  MusicClear->SetHint("Erase|Erase the program (the title playing plays on)");
-  Shuffle->OnClick = [this](TObject* s) { Shuffle2Click(s); };
-  MusicClear->OnClick = [this](TObject* s) { MusicClearClick(s); };
+  FListPanel->SetWidth(184);
+  FShuffle = MakeButton(FListPanel, "Shuffle", "Shuffle", 50);
+  FShuffle->SetBounds(83, 1, 50, 24);
+  FShuffle->SetHint("Shuffle|Shuffle the program and play it from its new first title");
+  FMusicClear = MakeButton(FListPanel, "MusicClear", "Erase", 50);
+  FMusicClear->SetBounds(133, 1, 50, 24);
+  FMusicClear->SetHint("Erase|Erase the program (the title playing plays on)");
+  FShuffle->OnClick = [this](TObject* s) { Shuffle2Click(s); };
+  FMusicClear->OnClick = [this](TObject* s) { MusicClearClick(s); };
   // Nothing in the program yet.
-  Shuffle->SetEnabled(false);
-  MusicClear->SetEnabled(false);
-  PlayPanel = pair("PlayPanel", Pause, "Pause", "||", AllStop, "AllStop", "[]");
-  SoundPanel = pair("SoundPanel", OutPort, "OutPort", "Port", Volume, "Volume", "Vol");
-  Back->OnClick = [this](TObject* s) { BackClick(s); };
-  PlayNext->OnClick = [this](TObject* s) { PlayNextClick(s); };
+  FShuffle->SetEnabled(false);
+  FMusicClear->SetEnabled(false);
+  FPlayPanel = pair("PlayPanel", FPause, "Pause", "||", FAllStop, "AllStop", "[]");
+  FSoundPanel = pair("SoundPanel", FOutPort, "OutPort", "Port", FVolume, "Volume", "Vol");
+  FBack->OnClick = [this](TObject* s) { BackClick(s); };
+  FPlayNext->OnClick = [this](TObject* s) { PlayNextClick(s); };
   auto tool = [this](const std::string& name) {
     auto* b = new TSpeedButton(this);
     b->SetName(name);
     b->SetBounds(0, 0, 20, 20);
     b->SetCaption("^");
-    b->SetParent(TopPanel);
+    b->SetParent(FTopPanel);
     b->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
     return b;
   };
   BuildPlayerCommands();
-  ToolsLeft = tool("ToolsLeft");
-  ToolsLeft->SetLeft(7);
-  ToolsRight = tool("ToolsRight");
-  Play->Font().SetName("System");
-  Play->Font().SetSize(8);
-  Play->Font().SetStyle({fsBold});
-  PlayReplace->Font().Assign(Play->Font());
+  FToolsLeft = tool("ToolsLeft");
+  FToolsLeft->SetLeft(7);
+  FToolsRight = tool("ToolsRight");
+  FPlay->Font().SetName("System");
+  FPlay->Font().SetSize(8);
+  FPlay->Font().SetStyle({fsBold});
+  FPlayReplace->Font().Assign(FPlay->Font());
 }
 
 void TMasterFrm::BuildCatalogueArea() {
-  DBPanel = MakePanel(this, "DBPanel", "");
-  DBPanel->SetBevelOuter(bvNone);
-  EditCat = MakeButton(DBPanel, "EditCat", "&Edit", 52);
-  MailTitle = MakeButton(DBPanel, "MailTitle", "&Mail", 52);
-  Archive = MakeButton(DBPanel, "Archive", "&Archive", 52);
-  ExportTitle = MakeButton(DBPanel, "ExportTitle", "&Save", 52);
-  PrintCat = MakeButton(DBPanel, "PrintCat", "P&rint", 52);
-  TrashCat = MakeButton(DBPanel, "TrashCat", "&Delete", 52);
-  Panel4 = MakePanel(DBPanel, "Panel4", "");
-  Panel4->SetBevelOuter(bvNone);
-  Panel4->SetBounds(6, 4, 66, 25);
-  NewAlb = MakeButton(Panel4, "NewAlb", "New &album", 66);
-  NewAlb->OnClick = [this](TObject* s) { Createnew1Click(s); };
-  WebPanel = MakePanel(DBPanel, "WebPanel", "");
-  WebPanel->SetBevelOuter(bvNone);
-  WebPanel->SetBounds(76, 4, 36, 25);
-  GetWeb = MakeButton(WebPanel, "GetWeb", "&Web", 36);
-  GetMIDIsPanel = MakePanel(DBPanel, "GetMIDIsPanel", "");
-  GetMIDIsPanel->SetBevelOuter(bvNone);
-  GetMIDIsPanel->SetBounds(0, 4, 114, 25);
-  GetLocal = MakeButton(GetMIDIsPanel, "GetLocal", "&Load", 38);
-  BitBtn1 = MakeButton(GetMIDIsPanel, "BitBtn1", "S&can", 38);
-  BitBtn1->SetLeft(38);
-  BitBtn2 = MakeButton(GetMIDIsPanel, "BitBtn2", "&Drives", 38);
-  BitBtn2->SetLeft(76);
-  GetLocal->OnClick = [this](TObject* s) { GetLocal2Click(s); };
-  BitBtn1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
-  BitBtn2->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  FDBPanel = MakePanel(this, "DBPanel", "");
+  FDBPanel->SetBevelOuter(bvNone);
+  FEditCat = MakeButton(FDBPanel, "EditCat", "&Edit", 52);
+  FMailTitle = MakeButton(FDBPanel, "MailTitle", "&Mail", 52);
+  FArchive = MakeButton(FDBPanel, "Archive", "&Archive", 52);
+  FExportTitle = MakeButton(FDBPanel, "ExportTitle", "&Save", 52);
+  FPrintCat = MakeButton(FDBPanel, "PrintCat", "P&rint", 52);
+  FTrashCat = MakeButton(FDBPanel, "TrashCat", "&Delete", 52);
+  FPanel4 = MakePanel(FDBPanel, "Panel4", "");
+  FPanel4->SetBevelOuter(bvNone);
+  FPanel4->SetBounds(6, 4, 66, 25);
+  FNewAlb = MakeButton(FPanel4, "NewAlb", "New &album", 66);
+  FNewAlb->OnClick = [this](TObject* s) { Createnew1Click(s); };
+  FWebPanel = MakePanel(FDBPanel, "WebPanel", "");
+  FWebPanel->SetBevelOuter(bvNone);
+  FWebPanel->SetBounds(76, 4, 36, 25);
+  FGetWeb = MakeButton(FWebPanel, "GetWeb", "&Web", 36);
+  FGetMIDIsPanel = MakePanel(FDBPanel, "GetMIDIsPanel", "");
+  FGetMIDIsPanel->SetBevelOuter(bvNone);
+  FGetMIDIsPanel->SetBounds(0, 4, 114, 25);
+  FGetLocal = MakeButton(FGetMIDIsPanel, "GetLocal", "&Load", 38);
+  FBitBtn1 = MakeButton(FGetMIDIsPanel, "BitBtn1", "S&can", 38);
+  FBitBtn1->SetLeft(38);
+  FBitBtn2 = MakeButton(FGetMIDIsPanel, "BitBtn2", "&Drives", 38);
+  FBitBtn2->SetLeft(76);
+  FGetLocal->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  FBitBtn1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  FBitBtn2->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
 
-  AlbPanel = MakePanel(DBPanel, "AlbPanel", "");
-  AlbPanel->SetBevelOuter(bvLowered);
-  AlbPanel->SetWidth(200);
-  Albums = new TExtPageControl(this);
-  Albums->SetName("Albums");
-  Albums->SetParent(AlbPanel);
-  Albums->SetAlign(alClient);
-  AlbumListPage = new TTabSheet(this);
-  AlbumListPage->SetName("AlbumListPage");
-  AlbumListPage->SetPageControl(Albums);
-  AlbumListPage->SetCaption("ALL ALBUMS");
-  auto* detailsPanel = MakePanel(AlbumListPage, "Panel5", "");
+  FAlbPanel = MakePanel(FDBPanel, "AlbPanel", "");
+  FAlbPanel->SetBevelOuter(bvLowered);
+  FAlbPanel->SetWidth(200);
+  FAlbums = new TExtPageControl(this);
+  FAlbums->SetName("Albums");
+  FAlbums->SetParent(FAlbPanel);
+  FAlbums->SetAlign(alClient);
+  FAlbumListPage = new TTabSheet(this);
+  FAlbumListPage->SetName("AlbumListPage");
+  FAlbumListPage->SetPageControl(FAlbums);
+  FAlbumListPage->SetCaption("ALL ALBUMS");
+  auto* detailsPanel = MakePanel(FAlbumListPage, "Panel5", "");
   detailsPanel->SetAlign(alBottom);
   detailsPanel->SetHeight(22);
-  CheckBox1 = new TCheckBox(this);
-  CheckBox1->SetName("CheckBox1");
-  CheckBox1->SetCaption("show album details");
-  CheckBox1->SetBounds(4, 2, 150, 18);
-  CheckBox1->SetParent(detailsPanel);
-  CheckBox1->SetChecked(true);
-  AllAlbLV = new TExtListView(this);
-  AllAlbLV->SetName("AllAlbLV");
-  AllAlbLV->SetParent(AlbumListPage);
-  AllAlbLV->SetAlign(alClient);
-  AllAlbLV->AddColumn("Name", 90);
-  AllAlbLV->AddColumn("Titles", 45, taCenter);
-  AllAlbLV->AddColumn("Duration", 55, taCenter);
-  CheckBox1->OnClick = [this](TObject*) {
-    AllAlbLV->SetViewStyle(CheckBox1->Checked() ? vsReport : vsIcon);
+  FCheckBox1 = new TCheckBox(this);
+  FCheckBox1->SetName("CheckBox1");
+  FCheckBox1->SetCaption("show album details");
+  FCheckBox1->SetBounds(4, 2, 150, 18);
+  FCheckBox1->SetParent(detailsPanel);
+  FCheckBox1->SetChecked(true);
+  FAllAlbLV = new TExtListView(this);
+  FAllAlbLV->SetName("AllAlbLV");
+  FAllAlbLV->SetParent(FAlbumListPage);
+  FAllAlbLV->SetAlign(alClient);
+  FAllAlbLV->AddColumn("Name", 90);
+  FAllAlbLV->AddColumn("Titles", 45, taCenter);
+  FAllAlbLV->AddColumn("Duration", 55, taCenter);
+  FCheckBox1->OnClick = [this](TObject*) {
+    FAllAlbLV->SetViewStyle(FCheckBox1->Checked() ? vsReport : vsIcon);
   };
   // A double click or Enter on an album's line brings up its page.
-  AllAlbLV->OnDblClick = [this](TObject*) { FAlbList->ShowSelectedAlbumTab(); };
-  AllAlbLV->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
+  FAllAlbLV->OnDblClick = [this](TObject*) { FAlbList->ShowSelectedAlbumTab(); };
+  FAllAlbLV->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
       FAlbList->ShowSelectedAlbumTab();
     }
   };
-  Albums->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
-                             TOwnerDrawState) { AlbumsDrawTab(index, r); };
+  FAlbums->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
+                              TOwnerDrawState) { AlbumsDrawTab(index, r); };
 
-  Separator = MakePanel(DBPanel, "Separator", "");
-  Separator->SetBevelOuter(bvRaised);
-  Separator->SetWidth(4);
-  Separator->SetCursor(crHSplit);
+  FSeparator = MakePanel(FDBPanel, "Separator", "");
+  FSeparator->SetBevelOuter(bvRaised);
+  FSeparator->SetWidth(4);
+  FSeparator->SetCursor(crHSplit);
 
-  CatPanel = MakePanel(DBPanel, "CatPanel", "");
-  CatPanel->SetBevelOuter(bvLowered);
-  Categories = new TExtPageControl(this);
-  Categories->SetName("Categories");
-  Categories->SetParent(CatPanel);
-  Categories->SetAlign(alClient);
-  AllTitlesPage = new TTabSheet(this);
-  AllTitlesPage->SetName("AllTitlesPage");
-  AllTitlesPage->SetPageControl(Categories);
-  AllTitlesPage->SetCaption("ALL CATEGORIES   ");
-  Categories->TabHints().Add("View all titles");
-  Categories->OnDrawTab = [this](TWinControl*, int index, bool, const RECT&, const RECT& whole,
-                                 TOwnerDrawState) { CategoriesDrawTab(index, whole); };
-  AllCatPT = MakePanel(AllTitlesPage, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
-  AllCatPT->SetAlign(alTop);
-  AllCatPT->SetHeight(19);
-  AllCatPT->SetBevelOuter(bvNone);
-  AllCatGrid = new TMyStringGrid(this);
-  AllCatGrid->SetName("AllCatGrid");
-  AllCatGrid->SetParent(AllTitlesPage);
-  AllCatGrid->SetAlign(alClient);
-  AllCatGrid->CanSort = true;
-  SetupGridColumns(*AllCatGrid,
+  FCatPanel = MakePanel(FDBPanel, "CatPanel", "");
+  FCatPanel->SetBevelOuter(bvLowered);
+  FCategories = new TExtPageControl(this);
+  FCategories->SetName("Categories");
+  FCategories->SetParent(FCatPanel);
+  FCategories->SetAlign(alClient);
+  FAllTitlesPage = new TTabSheet(this);
+  FAllTitlesPage->SetName("AllTitlesPage");
+  FAllTitlesPage->SetPageControl(FCategories);
+  FAllTitlesPage->SetCaption("ALL CATEGORIES   ");
+  FCategories->TabHints().Add("View all titles");
+  FCategories->OnDrawTab = [this](TWinControl*, int index, bool, const RECT&, const RECT& whole,
+                                  TOwnerDrawState) { CategoriesDrawTab(index, whole); };
+  FAllCatPT = MakePanel(FAllTitlesPage, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
+  FAllCatPT->SetAlign(alTop);
+  FAllCatPT->SetHeight(19);
+  FAllCatPT->SetBevelOuter(bvNone);
+  FAllCatGrid = new TMyStringGrid(this);
+  FAllCatGrid->SetName("AllCatGrid");
+  FAllCatGrid->SetParent(FAllTitlesPage);
+  FAllCatGrid->SetAlign(alClient);
+  FAllCatGrid->CanSort = true;
+  SetupGridColumns(*FAllCatGrid,
                    {"Category", "Artist", "Title", "Duration", "Type", "Size", "Date stamp",
                     "Origin", "Date obtained"},
                    {3, 4, 5, 6, 8});
-  WireGrid(*AllCatGrid, false);
+  WireGrid(*FAllCatGrid, false);
   FCategoryArea =
-      std::make_unique<TMainCategoryArea>(this, Categories, AllCatGrid, AllCatPT, ProgressBar1);
+      std::make_unique<TMainCategoryArea>(this, FCategories, FAllCatGrid, FAllCatPT, FProgressBar1);
   FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) {
     WireGrid(g, false);
     // A page made while the summary tab shows alone stays out of sight too.
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowCatTabs);
   };
-  FAlbumArea = std::make_unique<TMainAlbumArea>(this, Albums, AllAlbLV);
+  FAlbumArea = std::make_unique<TMainAlbumArea>(this, FAlbums, FAllAlbLV);
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
     WireGrid(g, true);
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
   };
 
-  MusicPanel = MakePanel(this, "MusicPanel", "");
-  MusicPanel->SetBevelOuter(bvLowered);
-  MusicPanel->SetColor(clBlack);
-  MusicPanel->SetVisible(false);
+  FMusicPanel = MakePanel(this, "MusicPanel", "");
+  FMusicPanel->SetBevelOuter(bvLowered);
+  FMusicPanel->SetColor(clBlack);
+  FMusicPanel->SetVisible(false);
 }
 
 // --- start-up -----------------------------------------------------------------------------------
@@ -511,7 +511,7 @@ void TMasterFrm::FormCreate(TObject*) {
   std::string title = Application->Title().empty() ? AppTitleText : Application->Title();
   SetCaption(title);
   FDocTypeName = title + ".Document";
-  MIDIdefault->SetCaption("Set as default Windows &MIDI player");
+  FMIDIdefault->SetCaption("Set as default Windows &MIDI player");
   FSessionEnding = false;
   FSettingsPath = ProgramFolder() + TSettings::FileName;
   FFirstRun = !FileExists(FSettingsPath);
@@ -538,7 +538,7 @@ void TMasterFrm::FormCreate(TObject*) {
   // Made here, loaded by the start-up timer once the window shows.
   FCatList = std::make_unique<TCatList>(ProgramFolder());
   FAlbList = std::make_unique<TAlbList>(ProgramFolder());
-  CDPanel->SetPlayer(FMyMidi.get());
+  FCDPanel->SetPlayer(FMyMidi.get());
   // Files dropped from the shell are imported.
   DragAcceptFiles(Handle(), TRUE);
 }
@@ -548,8 +548,8 @@ void TMasterFrm::PrepareWorkFolders() {
   RegisterDocType(ProgramFolder() + ExtractFileName(ParamStr(0)), FDocTypeName);
   WriteDocumentIcon(folder);
   FAssocCommands = std::make_unique<TFileAssocCommands>(
-      TFileAssocCommands::TItems{MIDIdefault, MIDIrestore, LaunchOnWinStart, Normal1, Minimized1,
-                                 Not1},
+      TFileAssocCommands::TItems{FMIDIdefault, FMIDIrestore, FLaunchOnWinStart, FNormal1,
+                                 FMinimized1, FNot1},
       ProgramFolder() + ExtractFileName(ParamStr(0)));
   FAssocCommands->ShowMessageBox = [this](const std::string& text, TMessageKind kind, int help,
                                           TMessageButtons buttons) {
@@ -578,10 +578,10 @@ void TMasterFrm::PrepareWorkFolders() {
 }
 
 void TMasterFrm::ShowAppHint(TObject*) {
-  StatusBar1->Font().SetName("MS Sans Serif");
-  StatusBar1->Font().SetSize(8);
-  StatusBar1->Font().SetStyle({fsBold});
-  if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText(Application->Hint());
+  FStatusBar1->Font().SetName("MS Sans Serif");
+  FStatusBar1->Font().SetSize(8);
+  FStatusBar1->Font().SetStyle({fsBold});
+  if (FStatusBar1->PanelCount() > 0) FStatusBar1->Panels(0).SetText(Application->Hint());
 }
 
 void TMasterFrm::FormShow(TObject*) {
@@ -597,7 +597,7 @@ void TMasterFrm::FormShow(TObject*) {
   Font().SetName("MS Sans Serif");
   FRoad->Program().SetPlaying(false);
   // Both tab rows: bold green active tab, regular inactive ones, both on silver.
-  for (TExtPageControl* tabs : {Categories, Albums}) {
+  for (TExtPageControl* tabs : {FCategories, FAlbums}) {
     tabs->TabActiveFont().SetName("MS Sans Serif");
     tabs->TabActiveFont().SetStyle({fsBold});
     tabs->TabActiveFont().SetColor(static_cast<TColor>(0x008000));
@@ -619,7 +619,7 @@ void TMasterFrm::FormShow(TObject*) {
   ReadSettings();
   FindPlugInDirs();
   FormResize(this);
-  Timer2->SetEnabled(true);
+  FTimer2->SetEnabled(true);
 }
 
 void TMasterFrm::ReadSettings() {
@@ -632,39 +632,39 @@ void TMasterFrm::ReadSettings() {
     SetBounds(FSettings.Left, FSettings.Top, width, height);
   }
   bool isDefault = IsDefaultMIDIPlayer(FDocTypeName);
-  MIDIdefault->SetEnabled(!isDefault);
-  MIDIrestore->SetEnabled(!MIDIdefault->Enabled());
+  FMIDIdefault->SetEnabled(!isDefault);
+  FMIDIrestore->SetEnabled(!FMIDIdefault->Enabled());
 }
 
 void TMasterFrm::ApplySettingsToMenus() {
   const TSettings& s = FSettings;
   FFullScanDone = s.FullScanDone;
-  Hintlevel1->SetChecked(s.ShowAllHints);
+  FHintlevel1->SetChecked(s.ShowAllHints);
   Application->SetShowHint(s.ShowAllHints);
   FShowAlbTabs = s.ShowAlbTabs;
   FShowCatTabs = s.ShowCatTabs;
   SetTabColors(static_cast<TColor>(s.TabActiveColor), static_cast<TColor>(s.TabActiveFontColor));
-  Remindtoscan1->SetChecked(s.RemindToScan);
-  Looping1->SetChecked(s.AutoLooping);
+  FRemindtoscan1->SetChecked(s.RemindToScan);
+  FLooping1->SetChecked(s.AutoLooping);
   FRoad->SetLooping(s.AutoLooping);
   FMyMidi->SetMidiOutPort(s.MIDIOutPort);
   // More than one reset key set ticks each of them; the next reset click makes it single.
-  GMGS1->SetChecked(s.GMGSReset);
-  GSGM1->SetChecked(s.GSGMReset);
-  GM1->SetChecked(s.GMReset);
-  GS1->SetChecked(s.GSReset);
-  None1->SetChecked(s.NoReset());
+  FGMGS1->SetChecked(s.GMGSReset);
+  FGSGM1->SetChecked(s.GSGMReset);
+  FGM1->SetChecked(s.GMReset);
+  FGS1->SetChecked(s.GSReset);
+  FNone1->SetChecked(s.NoReset());
   FRoad->SetResetChoice(ResetChoiceOf(s));
-  Normal1->SetChecked(s.LOWS_Normal);
-  Minimized1->SetChecked(s.LOWS_Minimized);
-  Not1->SetChecked(s.LOWS_Not());
-  LaunchOnWinStart->SetChecked(s.LaunchOnWinStart());
+  FNormal1->SetChecked(s.LOWS_Normal);
+  FMinimized1->SetChecked(s.LOWS_Minimized);
+  FNot1->SetChecked(s.LOWS_Not());
+  FLaunchOnWinStart->SetChecked(s.LaunchOnWinStart());
   FDisableTempConPI = s.DisableTempConPI;
-  Visualeffects1->SetChecked(s.VisE);
-  Spectrumbars1->SetChecked(s.SpecBars);
-  Lights1->SetChecked(s.Lights);
-  Spectrograph1->SetChecked(s.SpecGraph);
-  AlbPanel->SetWidth(s.AlbPanelWidth);
+  FVisualeffects1->SetChecked(s.VisE);
+  FSpectrumbars1->SetChecked(s.SpecBars);
+  FLights1->SetChecked(s.Lights);
+  FSpectrograph1->SetChecked(s.SpecGraph);
+  FAlbPanel->SetWidth(s.AlbPanelWidth);
   SetShowTools(s.ShowTools);
 }
 
@@ -672,26 +672,26 @@ void TMasterFrm::TakeSettingsFromMenus() {
   TSettings& s = FSettings;
   s.ShowTools = FShowTools;
   s.FullScanDone = FFullScanDone;
-  s.ShowAllHints = Hintlevel1->Checked();
+  s.ShowAllHints = FHintlevel1->Checked();
   s.ShowAlbTabs = FShowAlbTabs;
   s.ShowCatTabs = FShowCatTabs;
-  s.TabActiveColor = static_cast<uint32_t>(Categories->TabActiveColor());
-  s.TabActiveFontColor = static_cast<uint32_t>(Categories->TabActiveFont().Color());
-  s.RemindToScan = Remindtoscan1->Checked();
-  s.VisE = Visualeffects1->Checked();
-  s.SpecBars = Spectrumbars1->Checked();
-  s.Lights = Lights1->Checked();
-  s.SpecGraph = Spectrograph1->Checked();
-  s.AutoLooping = Looping1->Checked();
+  s.TabActiveColor = static_cast<uint32_t>(FCategories->TabActiveColor());
+  s.TabActiveFontColor = static_cast<uint32_t>(FCategories->TabActiveFont().Color());
+  s.RemindToScan = FRemindtoscan1->Checked();
+  s.VisE = FVisualeffects1->Checked();
+  s.SpecBars = FSpectrumbars1->Checked();
+  s.Lights = FLights1->Checked();
+  s.SpecGraph = FSpectrograph1->Checked();
+  s.AutoLooping = FLooping1->Checked();
   s.MIDIOutPort = FMyMidi->MidiOutPort();
-  s.GMGSReset = GMGS1->Checked();
-  s.GSGMReset = GSGM1->Checked();
-  s.GMReset = GM1->Checked();
-  s.GSReset = GS1->Checked();
-  s.LOWS_Normal = Normal1->Checked();
-  s.LOWS_Minimized = Minimized1->Checked();
+  s.GMGSReset = FGMGS1->Checked();
+  s.GSGMReset = FGSGM1->Checked();
+  s.GMReset = FGM1->Checked();
+  s.GSReset = FGS1->Checked();
+  s.LOWS_Normal = FNormal1->Checked();
+  s.LOWS_Minimized = FMinimized1->Checked();
   s.DisableTempConPI = FDisableTempConPI;
-  s.AlbPanelWidth = AlbPanel->Width();
+  s.AlbPanelWidth = FAlbPanel->Width();
   s.Top = Top();
   s.Left = Left();
   s.Height = Height();
@@ -700,8 +700,8 @@ void TMasterFrm::TakeSettingsFromMenus() {
 
 void TMasterFrm::FindPlugInDirs() {
   FPlugInDirs = ExistingPlugInDirs();
-  ManageNPI->SetVisible(!FPlugInDirs.empty());
-  ManageNPISep->SetVisible(!FPlugInDirs.empty());
+  FManageNPI->SetVisible(!FPlugInDirs.empty());
+  FManageNPISep->SetVisible(!FPlugInDirs.empty());
 }
 
 TManageNPIFrm& TMasterFrm::NPIManager() {
@@ -731,7 +731,7 @@ void TMasterFrm::ManageNPIClick(TObject*) {
 
 void TMasterFrm::Timer2Timer(TObject*) {
   StartUpDone = false;
-  Timer2->SetEnabled(false);
+  FTimer2->SetEnabled(false);
   ++FStartupTimerRuns;
   if (!FParams.empty() && Trim(FParams[0]) == "M") {
     FreeSplash();
@@ -763,9 +763,9 @@ void TMasterFrm::Timer2Timer(TObject*) {
   LetMessagesRun();
   if (loaded) {
     EnableCommands();
-    if (AllCatGrid->CanFocus()) AllCatGrid->SetFocus();
+    if (FAllCatGrid->CanFocus()) FAllCatGrid->SetFocus();
     Repaint();
-    CDPanel->StartFlashing();
+    FCDPanel->StartFlashing();
 
     if (!Trim(PendingRequest).empty()) {
       std::string request = PendingRequest;
@@ -785,15 +785,15 @@ void TMasterFrm::Timer2Timer(TObject*) {
 }
 
 void TMasterFrm::AskStartQuestions() {
-  if (FFirstRun && ManageNPI->Visible()) ManageNPIClick(this);
-  if (Remindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
+  if (FFirstRun && FManageNPI->Visible()) ManageNPIClick(this);
+  if (FRemindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
     if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
                        TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes) {
       Repaint();
       ScansystemforMIDIfiles1Click(this);
     }
   }
-  if (FFirstRun && MIDIdefault->Enabled()) {
+  if (FFirstRun && FMIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +
                            " your default Windows MIDI player (recommended) ?",
                        TMessageKind::Confirmation, 202, YesNoHelp) == TMessageAnswer::Yes)
@@ -840,7 +840,7 @@ void TMasterFrm::WndProc(TMessage& m) {
   if (m.Msg == WM_QUERYENDSESSION) {
     // The user may still cancel the shutdown: only the music stops here. Nothing that could not
     // be taken back (the abort flag is never cleared) is set before the session really ends.
-    Timer1->SetEnabled(false);
+    FTimer1->SetEnabled(false);
     CloseSequencer();
   } else if (m.Msg == WM_ENDSESSION && m.WParam) {
     // The process ends when this returns: write the lists, the settings and the store now.
@@ -904,12 +904,12 @@ void TMasterFrm::Timer1Timer(TObject*) {
 }
 
 void TMasterFrm::SetTimer1(bool enabled) {
-  Timer1->SetEnabled(enabled);
+  FTimer1->SetEnabled(enabled);
 }
 
 void TMasterFrm::ShowTuneInfo(const TTuneInfo& info) {
-  CDPanel->ShowTuneInfo(info.Category, info.Artist, info.TotalSeconds, info.Seconds,
-                        info.ProgramCount, info.ProgramPlace, info.Status, info.Title);
+  FCDPanel->ShowTuneInfo(info.Category, info.Artist, info.TotalSeconds, info.Seconds,
+                         info.ProgramCount, info.ProgramPlace, info.Status, info.Title);
 }
 
 // --- shutdown -----------------------------------------------------------------------------------
@@ -952,7 +952,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   FQueue.clear();
   if (FClosed) return;
   FClosed = true;
-  Timer1->SetEnabled(false);
+  FTimer1->SetEnabled(false);
   Repaint();
   FRoad->SetAborted();
   DisableCommands();
@@ -964,7 +964,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   FinishAll();
   LetMessagesRun();
   Screen->SetCursor(crDefault);
-  if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText("Closing down . . . .");
+  if (FStatusBar1->PanelCount() > 0) FStatusBar1->Panels(0).SetText("Closing down . . . .");
   Action = caFree;
 }
 
@@ -986,8 +986,8 @@ void TMasterFrm::FreeSplash() {
 
 void TMasterFrm::FinishAll() {
   FreeSplash();
-  Timer1->SetEnabled(false);
-  Timer2->SetEnabled(false);
+  FTimer1->SetEnabled(false);
+  FTimer2->SetEnabled(false);
   SetCurrentDir(ProgramFolder());
   WriteSettings();
   FRoad->Program().SetPlaying(false);
@@ -1117,28 +1117,28 @@ void TMasterFrm::PlayGridSelection(TMyStringGrid& grid, bool fromAlbums) {
 }
 
 void TMasterFrm::SetStatus(const std::string& text, bool bold) {
-  StatusBar1->Font().SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
-  if (StatusBar1->PanelCount() > 0) StatusBar1->Panels(0).SetText(text);
-  StatusBar1->Repaint();
+  FStatusBar1->Font().SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
+  if (FStatusBar1->PanelCount() > 0) FStatusBar1->Panels(0).SetText(text);
+  FStatusBar1->Repaint();
 }
 
 void TMasterFrm::ProgressStart(int max) {
-  ProgressBar1->SetRange(0, std::max(max, 0));
-  ProgressBar1->SetPosition(0);
-  ProgressBar1->SetVisible(true);
+  FProgressBar1->SetRange(0, std::max(max, 0));
+  FProgressBar1->SetPosition(0);
+  FProgressBar1->SetVisible(true);
 }
 
 void TMasterFrm::ProgressPosition(int position) {
-  ProgressBar1->SetPosition(position);
+  FProgressBar1->SetPosition(position);
 }
 
 void TMasterFrm::ProgressDone() {
-  ProgressBar1->SetPosition(0);
-  ProgressBar1->SetVisible(false);
+  FProgressBar1->SetPosition(0);
+  FProgressBar1->SetVisible(false);
 }
 
 void TMasterFrm::ShowStateMessage(const std::string& text, int seconds) {
-  CDPanel->ShowStateMessage(text, seconds);
+  FCDPanel->ShowStateMessage(text, seconds);
 }
 
 void TMasterFrm::ShowDeviceBusyNotice() {

@@ -147,8 +147,6 @@ public:
   // or Enter), not for the menus' play commands.
   void ChoosePlayMode(bool titleCommands);
   // The Play items of the Albums and Categories menus.
-  TMenuItem *Titlesselected7, *Albumselected4, *Allalbums5, *Titlesselected8, *Activecategory2,
-      *Allcategories3;
   void Titlesselected7Click(TObject* Sender);
   void Albumselected4Click(TObject* Sender);
   void Allalbums5Click(TObject* Sender);
@@ -173,11 +171,6 @@ public:
   const std::string& NameResult() const { return FNameResult; }
 
   // Creating, renaming and deleting categories, albums and titles.
-  TMenuItem *Createnew1, *Createnew3, *Rename1, *Rename3, *Albumselected3, *Albumselected7,
-      *Allalbums4, *Allalbums8, *Titlesselected3, *Titlesselected19;
-  TMenuItem *Createnew2, *Createnew4, *Renameexisting1, *Rename2, *Renamealbum2, *Activecategory1,
-      *Activecategory4, *Deletecategory1, *Titlesselected6, *Titleselected1;
-  TMenuItem *Edit1, *Delete4;
   void Createnew2Click(TObject* Sender);
   void Createnew1Click(TObject* Sender);
   void Renameexisting1Click(TObject* Sender);
@@ -205,8 +198,6 @@ public:
   void DropFile(const std::string& path, const std::string& category);
   // The plug-in request timer: runs the pending request.
   void NavPITimerTimer(TObject* Sender);
-  TTimer* NavPITimer; // 200 ms, one-shot
-  TTimer* QueueTimer; // one-shot: the next queued request, a close put off by an import
   void QueueTimerTimer(TObject* Sender);
 
   // --- importing (ImportCommands.cpp); SetAddInfo above sets what the next add stores.
@@ -254,7 +245,6 @@ public:
   TScanStatus& ScanStatusWindow();
   TDriveScanFrm& DriveScanWindow();
   bool FullScanDone() const { return FFullScanDone; }
-  TMenuItem *GetLocal2, *ScanadriveforMIDIfiles1, *ScansystemforMIDIfiles1;
 
   // Requests, second starts' lines and drops wait here until start-up is done and no import or
   // title start runs; then they run one at a time.
@@ -278,7 +268,6 @@ public:
   void ManageNPIClick(TObject* Sender);
   // Shows the about box modally, centred over this window, and frees it.
   void About1Click(TObject* Sender);
-  TMenuItem* About1;
   // The folders of the browser's plug-ins found at start-up (existing ones only).
   const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
   // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
@@ -295,27 +284,173 @@ public:
   void SetParams(const std::vector<std::string>& value) { FParams = value; }
 
   // The main window's parts (named as the window's layout names them).
-  TTimer* Timer1; // the 100 ms player timer
-  TTimer* Timer2; // the one-shot start-up timer
-  TMainMenu* MainMenu1;
-  TMenuItem *File1, *View1, *Albums1, *Categories1, *Titles1, *Options1, *Help1;
-  TMenuItem *MIDIdefault, *MIDIrestore, *ManageNPI, *ManageNPISep, *Hintlevel1, *Remindtoscan1,
-      *Looping1, *GM1, *GS1, *None1, *GMGS1, *GSGM1, *LaunchOnWinStart, *Normal1, *Minimized1,
-      *Not1, *Visualeffects1, *Spectrumbars1, *Lights1, *Spectrograph1, *DEBUGMODE1,
-      *Showmusictoolbar1, *Exit1, *Viewtitles1, *Contents1;
-
-  TPanel* TopPanel;
-  TPanel* Panel11; // holds the display panel
-  TCDPanelP* CDPanel;
-  TMMSlider* MMSlider1; // the position slider
-  TPanel* SelPanel;     // the played part, laid over the slider
-  TBitBtn *PlayReplace, *Play;
-  TPanel *ListPanel, *PlayPanel, *SoundPanel;
-  TBitBtn *Back, *PlayNext, *Shuffle, *MusicClear, *Pause, *AllStop, *OutPort, *Volume;
-  TBitBtn *RepeatSB, *OneStop, *ProgView;
+  TMenuItem* Titlesselected7() const { return FTitlesselected7; }
+  TMenuItem* Albumselected4() const { return FAlbumselected4; }
+  TMenuItem* Allalbums5() const { return FAllalbums5; }
+  TMenuItem* Titlesselected8() const { return FTitlesselected8; }
+  TMenuItem* Activecategory2() const { return FActivecategory2; }
+  TMenuItem* Allcategories3() const { return FAllcategories3; }
+  TMenuItem* Createnew1() const { return FCreatenew1; }
+  TMenuItem* Createnew3() const { return FCreatenew3; }
+  TMenuItem* Rename1() const { return FRename1; }
+  TMenuItem* Rename3() const { return FRename3; }
+  TMenuItem* Albumselected3() const { return FAlbumselected3; }
+  TMenuItem* Albumselected7() const { return FAlbumselected7; }
+  TMenuItem* Allalbums4() const { return FAllalbums4; }
+  TMenuItem* Allalbums8() const { return FAllalbums8; }
+  TMenuItem* Titlesselected3() const { return FTitlesselected3; }
+  TMenuItem* Titlesselected19() const { return FTitlesselected19; }
+  TMenuItem* Createnew2() const { return FCreatenew2; }
+  TMenuItem* Createnew4() const { return FCreatenew4; }
+  TMenuItem* Renameexisting1() const { return FRenameexisting1; }
+  TMenuItem* Rename2() const { return FRename2; }
+  TMenuItem* Renamealbum2() const { return FRenamealbum2; }
+  TMenuItem* Activecategory1() const { return FActivecategory1; }
+  TMenuItem* Activecategory4() const { return FActivecategory4; }
+  TMenuItem* Deletecategory1() const { return FDeletecategory1; }
+  TMenuItem* Titlesselected6() const { return FTitlesselected6; }
+  TMenuItem* Titleselected1() const { return FTitleselected1; }
+  TMenuItem* Edit1() const { return FEdit1; }
+  TMenuItem* Delete4() const { return FDelete4; }
+  TTimer* NavPITimer() const { return FNavPITimer; }
+  TTimer* QueueTimer() const { return FQueueTimer; }
+  TMenuItem* GetLocal2() const { return FGetLocal2; }
+  TMenuItem* ScanadriveforMIDIfiles1() const { return FScanadriveforMIDIfiles1; }
+  TMenuItem* ScansystemforMIDIfiles1() const { return FScansystemforMIDIfiles1; }
+  TMenuItem* About1() const { return FAbout1; }
+  TTimer* Timer1() const { return FTimer1; }
+  TTimer* Timer2() const { return FTimer2; }
+  TMainMenu* MainMenu1() const { return FMainMenu1; }
+  TMenuItem* File1() const { return FFile1; }
+  TMenuItem* View1() const { return FView1; }
+  TMenuItem* Albums1() const { return FAlbums1; }
+  TMenuItem* Categories1() const { return FCategories1; }
+  TMenuItem* Titles1() const { return FTitles1; }
+  TMenuItem* Options1() const { return FOptions1; }
+  TMenuItem* Help1() const { return FHelp1; }
+  TMenuItem* MIDIdefault() const { return FMIDIdefault; }
+  TMenuItem* MIDIrestore() const { return FMIDIrestore; }
+  TMenuItem* ManageNPI() const { return FManageNPI; }
+  TMenuItem* ManageNPISep() const { return FManageNPISep; }
+  TMenuItem* Hintlevel1() const { return FHintlevel1; }
+  TMenuItem* Remindtoscan1() const { return FRemindtoscan1; }
+  TMenuItem* Looping1() const { return FLooping1; }
+  TMenuItem* GM1() const { return FGM1; }
+  TMenuItem* GS1() const { return FGS1; }
+  TMenuItem* None1() const { return FNone1; }
+  TMenuItem* GMGS1() const { return FGMGS1; }
+  TMenuItem* GSGM1() const { return FGSGM1; }
+  TMenuItem* LaunchOnWinStart() const { return FLaunchOnWinStart; }
+  TMenuItem* Normal1() const { return FNormal1; }
+  TMenuItem* Minimized1() const { return FMinimized1; }
+  TMenuItem* Not1() const { return FNot1; }
+  TMenuItem* Visualeffects1() const { return FVisualeffects1; }
+  TMenuItem* Spectrumbars1() const { return FSpectrumbars1; }
+  TMenuItem* Lights1() const { return FLights1; }
+  TMenuItem* Spectrograph1() const { return FSpectrograph1; }
+  TMenuItem* DEBUGMODE1() const { return FDEBUGMODE1; }
+  TMenuItem* Showmusictoolbar1() const { return FShowmusictoolbar1; }
+  TMenuItem* Exit1() const { return FExit1; }
+  TMenuItem* Viewtitles1() const { return FViewtitles1; }
+  TMenuItem* Contents1() const { return FContents1; }
+  TPanel* TopPanel() const { return FTopPanel; }
+  TPanel* Panel11() const { return FPanel11; }
+  TCDPanelP* CDPanel() const { return FCDPanel; }
+  TMMSlider* MMSlider1() const { return FMMSlider1; }
+  TPanel* SelPanel() const { return FSelPanel; }
+  TBitBtn* PlayReplace() const { return FPlayReplace; }
+  TBitBtn* Play() const { return FPlay; }
+  TPanel* ListPanel() const { return FListPanel; }
+  TPanel* PlayPanel() const { return FPlayPanel; }
+  TPanel* SoundPanel() const { return FSoundPanel; }
+  TBitBtn* Back() const { return FBack; }
+  TBitBtn* PlayNext() const { return FPlayNext; }
+  TBitBtn* Shuffle() const { return FShuffle; }
+  TBitBtn* MusicClear() const { return FMusicClear; }
+  TBitBtn* Pause() const { return FPause; }
+  TBitBtn* AllStop() const { return FAllStop; }
+  TBitBtn* OutPort() const { return FOutPort; }
+  TBitBtn* Volume() const { return FVolume; }
+  TBitBtn* RepeatSB() const { return FRepeatSB; }
+  TBitBtn* OneStop() const { return FOneStop; }
+  TBitBtn* ProgView() const { return FProgView; }
+  TBitBtn* TempPause() const { return FTempPause; }
+  TBitBtn* TempGo() const { return FTempGo; }
+  TBitBtn* TempOneStop() const { return FTempOneStop; }
+  TMenuItem* Music1() const { return FMusic1; }
+  TMenuItem* N19() const { return FN19; }
+  TMenuItem* Volume2() const { return FVolume2; }
+  TSpeedButton* ToolsLeft() const { return FToolsLeft; }
+  TSpeedButton* ToolsRight() const { return FToolsRight; }
+  TPanel* DBPanel() const { return FDBPanel; }
+  TBitBtn* EditCat() const { return FEditCat; }
+  TBitBtn* MailTitle() const { return FMailTitle; }
+  TBitBtn* Archive() const { return FArchive; }
+  TBitBtn* ExportTitle() const { return FExportTitle; }
+  TBitBtn* PrintCat() const { return FPrintCat; }
+  TBitBtn* TrashCat() const { return FTrashCat; }
+  TPanel* Panel4() const { return FPanel4; }
+  TPanel* WebPanel() const { return FWebPanel; }
+  TPanel* GetMIDIsPanel() const { return FGetMIDIsPanel; }
+  TBitBtn* NewAlb() const { return FNewAlb; }
+  TBitBtn* GetWeb() const { return FGetWeb; }
+  TBitBtn* GetLocal() const { return FGetLocal; }
+  TBitBtn* BitBtn1() const { return FBitBtn1; }
+  TBitBtn* BitBtn2() const { return FBitBtn2; }
+  TPanel* AlbPanel() const { return FAlbPanel; }
+  TPanel* Separator() const { return FSeparator; }
+  TPanel* CatPanel() const { return FCatPanel; }
+  TExtPageControl* Albums() const { return FAlbums; }
+  TTabSheet* AlbumListPage() const { return FAlbumListPage; }
+  TExtListView* AllAlbLV() const { return FAllAlbLV; }
+  TCheckBox* CheckBox1() const { return FCheckBox1; }
+  TExtPageControl* Categories() const { return FCategories; }
+  TTabSheet* AllTitlesPage() const { return FAllTitlesPage; }
+  TMyStringGrid* AllCatGrid() const { return FAllCatGrid; }
+  TPanel* AllCatPT() const { return FAllCatPT; }
+  TPanel* MusicPanel() const { return FMusicPanel; }
+  TStatusBar* StatusBar1() const { return FStatusBar1; }
+  TExtProgressBar* ProgressBar1() const { return FProgressBar1; }
+  TPopupMenu* PlayPopUp() const { return FPlayPopUp; }
+  TMenuItem* PlayT() const { return FPlayT; }
+  TMenuItem* PlayB() const { return FPlayB; }
+  TMenuItem* PlayR() const { return FPlayR; }
+  TMenuItem* Cancel1() const { return FCancel1; }
+  TMenuItem* Edit2() const { return FEdit2; }
+  TMenuItem* Delete1() const { return FDelete1; }
+  TMenuItem* Mail4() const { return FMail4; }
+  TMenuItem* Save2() const { return FSave2; }
+  TMenuItem* Category1() const { return FCategory1; }
+  TMenuItem* Artist2() const { return FArtist2; }
+  TMenuItem* Title2() const { return FTitle2; }
+  TMenuItem* Duration1() const { return FDuration1; }
+  TMenuItem* Filetype1() const { return FFiletype1; }
+  TMenuItem* Filesize1() const { return FFilesize1; }
+  TMenuItem* Filedate1() const { return FFiledate1; }
+  TMenuItem* Origin1() const { return FOrigin1; }
+  TMenuItem* Dateobtained1() const { return FDateobtained1; }
+  TMenuItem* Category3() const { return FCategory3; }
+  TMenuItem* Artist1() const { return FArtist1; }
+  TMenuItem* title3() const { return Ftitle3; }
+  TMenuItem* Duration2() const { return FDuration2; }
+  TMenuItem* Filetype2() const { return FFiletype2; }
+  TMenuItem* Filesize2() const { return FFilesize2; }
+  TMenuItem* Filedate2() const { return FFiledate2; }
+  TMenuItem* Origin2() const { return FOrigin2; }
+  TMenuItem* Dateobtained2() const { return FDateobtained2; }
+  TMenuItem* Albumsummaryonly1() const { return FAlbumsummaryonly1; }
+  TMenuItem* View2() const { return FView2; }
+  TMenuItem* CategorySummaryOnly() const { return FCategorySummaryOnly; }
+  TMenuItem* ViewCat1() const { return FViewCat1; }
+  TMenuItem* Color1() const { return FColor1; }
+  TMenuItem* Background1() const { return FBackground1; }
+  TMenuItem* Background2() const { return FBackground2; }
+  TMenuItem* Fontcolor1() const { return FFontcolor1; }
+  TMenuItem* Font1() const { return FFont1; }
+  TMenuItem* Font2() const { return FFont2; }
+  TPopupMenu* NewCatPopUp() const { return FNewCatPopUp; }
+  TPopupMenu* AlbPopUp() const { return FAlbPopUp; }
   // Hidden holders of the pictures that Pause and OneStop take in turn.
-  TBitBtn *TempPause, *TempGo, *TempOneStop;
-  TMenuItem *Music1, *N19, *Volume2;
 
   // Player commands and the position slider.
   void OneStopClick(TObject* Sender);
@@ -338,36 +473,9 @@ public:
   bool ContextHelpClick(TObject* Sender);
   // The command line that the volume control was last run with.
   const std::string& VolumeCommand() const { return FVolumeCommand; }
-  TSpeedButton *ToolsLeft, *ToolsRight;
-
-  TPanel* DBPanel;
-  TBitBtn *EditCat, *MailTitle, *Archive, *ExportTitle, *PrintCat, *TrashCat;
-  TPanel *Panel4, *WebPanel, *GetMIDIsPanel;
-  TBitBtn *NewAlb, *GetWeb, *GetLocal, *BitBtn1, *BitBtn2;
-  TPanel *AlbPanel, *Separator, *CatPanel;
-  TExtPageControl* Albums;
-  TTabSheet* AlbumListPage;
-  TExtListView* AllAlbLV;
-  TCheckBox* CheckBox1; // show album details
-  TExtPageControl* Categories;
-  TTabSheet* AllTitlesPage;
-  TMyStringGrid* AllCatGrid;
-  TPanel* AllCatPT; // summary line of the all-titles grid
-  TPanel* MusicPanel;
-  TStatusBar* StatusBar1;
-  TExtProgressBar* ProgressBar1;
   // The play pop-up: top, bottom, replace, cancel, then the title commands.
-  TPopupMenu* PlayPopUp;
-  TMenuItem *PlayT, *PlayB, *PlayR, *Cancel1, *Edit2, *Delete1, *Mail4, *Save2;
 
   // View commands of the catalogue areas.
-  TMenuItem *Category1, *Artist2, *Title2, *Duration1, *Filetype1, *Filesize1, *Filedate1, *Origin1,
-      *Dateobtained1;
-  TMenuItem *Category3, *Artist1, *title3, *Duration2, *Filetype2, *Filesize2, *Filedate2, *Origin2,
-      *Dateobtained2;
-  TMenuItem *Albumsummaryonly1, *View2, *CategorySummaryOnly, *ViewCat1;
-  TMenuItem *Color1, *Background1, *Background2, *Fontcolor1, *Font1, *Font2;
-  TPopupMenu *NewCatPopUp, *AlbPopUp;
   // Sorts the active category grid by the column of that name on the all-titles page (0 for
   // "Category"); a category grid has no category column, so there it is one less.
   void SortActiveGrid(int allTitlesColumn);
@@ -526,4 +634,79 @@ private:
   bool FClosed = false;
   bool FLoading = false, FCloseWhenLoaded = false;
   int FStartupTimerRuns = 0;
+  // The window's parts.
+  TMenuItem *FTitlesselected7 = nullptr, *FAlbumselected4 = nullptr, *FAllalbums5 = nullptr,
+            *FTitlesselected8 = nullptr, *FActivecategory2 = nullptr, *FAllcategories3 = nullptr;
+  TMenuItem *FCreatenew1 = nullptr, *FCreatenew3 = nullptr, *FRename1 = nullptr,
+            *FRename3 = nullptr, *FAlbumselected3 = nullptr, *FAlbumselected7 = nullptr,
+            *FAllalbums4 = nullptr, *FAllalbums8 = nullptr, *FTitlesselected3 = nullptr,
+            *FTitlesselected19 = nullptr;
+  TMenuItem *FCreatenew2 = nullptr, *FCreatenew4 = nullptr, *FRenameexisting1 = nullptr,
+            *FRename2 = nullptr, *FRenamealbum2 = nullptr, *FActivecategory1 = nullptr,
+            *FActivecategory4 = nullptr, *FDeletecategory1 = nullptr, *FTitlesselected6 = nullptr,
+            *FTitleselected1 = nullptr;
+  TMenuItem *FEdit1 = nullptr, *FDelete4 = nullptr;
+  TTimer* FNavPITimer = nullptr; // 200 ms, one-shot
+  TTimer* FQueueTimer = nullptr; // one-shot: the next queued request, a close put off by an import
+  TMenuItem *FGetLocal2 = nullptr, *FScanadriveforMIDIfiles1 = nullptr,
+            *FScansystemforMIDIfiles1 = nullptr;
+  TMenuItem* FAbout1 = nullptr;
+  TTimer* FTimer1 = nullptr; // the 100 ms player timer
+  TTimer* FTimer2 = nullptr; // the one-shot start-up timer
+  TMainMenu* FMainMenu1 = nullptr;
+  TMenuItem *FFile1 = nullptr, *FView1 = nullptr, *FAlbums1 = nullptr, *FCategories1 = nullptr,
+            *FTitles1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
+  TMenuItem *FMIDIdefault = nullptr, *FMIDIrestore = nullptr, *FManageNPI = nullptr,
+            *FManageNPISep = nullptr, *FHintlevel1 = nullptr, *FRemindtoscan1 = nullptr,
+            *FLooping1 = nullptr, *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr,
+            *FGMGS1 = nullptr, *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
+            *FMinimized1 = nullptr, *FNot1 = nullptr, *FVisualeffects1 = nullptr,
+            *FSpectrumbars1 = nullptr, *FLights1 = nullptr, *FSpectrograph1 = nullptr,
+            *FDEBUGMODE1 = nullptr, *FShowmusictoolbar1 = nullptr, *FExit1 = nullptr,
+            *FViewtitles1 = nullptr, *FContents1 = nullptr;
+  TPanel* FTopPanel = nullptr;
+  TPanel* FPanel11 = nullptr; // holds the display panel
+  TCDPanelP* FCDPanel = nullptr;
+  TMMSlider* FMMSlider1 = nullptr; // the position slider
+  TPanel* FSelPanel = nullptr;     // the played part, laid over the slider
+  TBitBtn *FPlayReplace = nullptr, *FPlay = nullptr;
+  TPanel *FListPanel = nullptr, *FPlayPanel = nullptr, *FSoundPanel = nullptr;
+  TBitBtn *FBack = nullptr, *FPlayNext = nullptr, *FShuffle = nullptr, *FMusicClear = nullptr,
+          *FPause = nullptr, *FAllStop = nullptr, *FOutPort = nullptr, *FVolume = nullptr;
+  TBitBtn *FRepeatSB = nullptr, *FOneStop = nullptr, *FProgView = nullptr;
+  TBitBtn *FTempPause = nullptr, *FTempGo = nullptr, *FTempOneStop = nullptr;
+  TMenuItem *FMusic1 = nullptr, *FN19 = nullptr, *FVolume2 = nullptr;
+  TSpeedButton *FToolsLeft = nullptr, *FToolsRight = nullptr;
+  TPanel* FDBPanel = nullptr;
+  TBitBtn *FEditCat = nullptr, *FMailTitle = nullptr, *FArchive = nullptr, *FExportTitle = nullptr,
+          *FPrintCat = nullptr, *FTrashCat = nullptr;
+  TPanel *FPanel4 = nullptr, *FWebPanel = nullptr, *FGetMIDIsPanel = nullptr;
+  TBitBtn *FNewAlb = nullptr, *FGetWeb = nullptr, *FGetLocal = nullptr, *FBitBtn1 = nullptr,
+          *FBitBtn2 = nullptr;
+  TPanel *FAlbPanel = nullptr, *FSeparator = nullptr, *FCatPanel = nullptr;
+  TExtPageControl* FAlbums = nullptr;
+  TTabSheet* FAlbumListPage = nullptr;
+  TExtListView* FAllAlbLV = nullptr;
+  TCheckBox* FCheckBox1 = nullptr; // show album details
+  TExtPageControl* FCategories = nullptr;
+  TTabSheet* FAllTitlesPage = nullptr;
+  TMyStringGrid* FAllCatGrid = nullptr;
+  TPanel* FAllCatPT = nullptr; // summary line of the all-titles grid
+  TPanel* FMusicPanel = nullptr;
+  TStatusBar* FStatusBar1 = nullptr;
+  TExtProgressBar* FProgressBar1 = nullptr;
+  TPopupMenu* FPlayPopUp = nullptr;
+  TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FCancel1 = nullptr,
+            *FEdit2 = nullptr, *FDelete1 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr;
+  TMenuItem *FCategory1 = nullptr, *FArtist2 = nullptr, *FTitle2 = nullptr, *FDuration1 = nullptr,
+            *FFiletype1 = nullptr, *FFilesize1 = nullptr, *FFiledate1 = nullptr,
+            *FOrigin1 = nullptr, *FDateobtained1 = nullptr;
+  TMenuItem *FCategory3 = nullptr, *FArtist1 = nullptr, *Ftitle3 = nullptr, *FDuration2 = nullptr,
+            *FFiletype2 = nullptr, *FFilesize2 = nullptr, *FFiledate2 = nullptr,
+            *FOrigin2 = nullptr, *FDateobtained2 = nullptr;
+  TMenuItem *FAlbumsummaryonly1 = nullptr, *FView2 = nullptr, *FCategorySummaryOnly = nullptr,
+            *FViewCat1 = nullptr;
+  TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
+            *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
+  TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
 };

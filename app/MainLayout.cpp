@@ -3,21 +3,21 @@
 #include "MainCodeD2.h"
 
 void TMasterFrm::FormResize(TObject*) {
-  if (!HandleAllocated() || !TopPanel || !DBPanel) return;
+  if (!HandleAllocated() || !FTopPanel || !FDBPanel) return;
   SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
-  bool progressVisible = ProgressBar1->Visible();
-  ProgressBar1->SetVisible(false);
-  Albums->SetVisible(false);
-  Categories->SetVisible(false);
+  bool progressVisible = FProgressBar1->Visible();
+  FProgressBar1->SetVisible(false);
+  FAlbums->SetVisible(false);
+  FCategories->SetVisible(false);
   LayoutTopArea();
   LayoutCatalogueArea();
-  Albums->SetVisible(true);
-  Categories->SetVisible(true);
+  FAlbums->SetVisible(true);
+  FCategories->SetVisible(true);
   // The progress bar sits in the status line right of its first panel, one pixel low.
-  int barHeight = StatusBar1->Height() - 6;
-  ProgressBar1->SetBounds(290, (StatusBar1->Height() - barHeight) / 2 + 1,
-                          StatusBar1->Width() - 290 - 17, barHeight);
-  ProgressBar1->SetVisible(progressVisible);
+  int barHeight = FStatusBar1->Height() - 6;
+  FProgressBar1->SetBounds(290, (FStatusBar1->Height() - barHeight) / 2 + 1,
+                           FStatusBar1->Width() - 290 - 17, barHeight);
+  FProgressBar1->SetVisible(progressVisible);
   SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
   RedrawWindow(Handle(), nullptr, nullptr,
                RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -25,65 +25,66 @@ void TMasterFrm::FormResize(TObject*) {
 
 void TMasterFrm::LayoutTopArea() {
   int width = ClientWidth();
-  int panelHeight = Panel11->Height();
-  TopPanel->SetBounds(0, 0, width, panelHeight + 52);
-  Panel11->SetWidth(TopPanel->Width() - 2 * Panel11->Left());
-  ToolsRight->SetTop(panelHeight + 28);
-  ToolsLeft->SetTop(panelHeight + 28);
-  ToolsRight->SetLeft(TopPanel->Width() - ToolsRight->Width() - 7);
-  MMSlider1->SetBounds(2, panelHeight + 3, TopPanel->Width() - 4, MMSlider1->Height());
-  MMSlider1Change(MMSlider1);
+  int panelHeight = FPanel11->Height();
+  FTopPanel->SetBounds(0, 0, width, panelHeight + 52);
+  FPanel11->SetWidth(FTopPanel->Width() - 2 * FPanel11->Left());
+  FToolsRight->SetTop(panelHeight + 28);
+  FToolsLeft->SetTop(panelHeight + 28);
+  FToolsRight->SetLeft(FTopPanel->Width() - FToolsRight->Width() - 7);
+  FMMSlider1->SetBounds(2, panelHeight + 3, FTopPanel->Width() - 4, FMMSlider1->Height());
+  MMSlider1Change(FMMSlider1);
 
   // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel.
-  TControl* row[] = {PlayReplace, Play, ListPanel, PlayPanel, SoundPanel};
+  TControl* row[] = {FPlayReplace, FPlay, FListPanel, FPlayPanel, FSoundPanel};
   int total = 45;
   for (TControl* c : row)
     total += c->Width();
-  int x = (TopPanel->Width() - total) / 2;
+  int x = (FTopPanel->Width() - total) / 2;
   for (TControl* c : row) {
     c->SetTop(panelHeight + 22);
     c->SetLeft(x);
-    x += c->Width() + (c == PlayReplace ? 0 : 15);
+    x += c->Width() + (c == FPlayReplace ? 0 : 15);
   }
 
-  int statusTop = ClientHeight() - (StatusBar1->Visible() ? StatusBar1->Height() : 0);
-  DBPanel->SetBounds(0, TopPanel->Height(), width, statusTop - TopPanel->Height());
-  MusicPanel->SetBounds(0, DBPanel->Top(), width, DBPanel->Height());
+  int statusTop = ClientHeight() - (FStatusBar1->Visible() ? FStatusBar1->Height() : 0);
+  FDBPanel->SetBounds(0, FTopPanel->Height(), width, statusTop - FTopPanel->Height());
+  FMusicPanel->SetBounds(0, FDBPanel->Top(), width, FDBPanel->Height());
 }
 
 void TMasterFrm::LayoutCatalogueArea() {
-  TControl* commands[] = {EditCat, MailTitle, Archive, ExportTitle, PrintCat, TrashCat};
+  TControl* commands[] = {FEditCat, FMailTitle, FArchive, FExportTitle, FPrintCat, FTrashCat};
   for (TControl* c : commands)
     c->SetTop(4);
-  Panel4->SetTop(4);
-  Panel4->SetLeft(6);
-  WebPanel->SetTop(4);
+  FPanel4->SetTop(4);
+  FPanel4->SetLeft(6);
+  FWebPanel->SetTop(4);
   int rowWidth = 5;
   for (TControl* c : commands)
     rowWidth += c->Width();
-  int x = (DBPanel->Width() - rowWidth) / 2;
+  int x = (FDBPanel->Width() - rowWidth) / 2;
   for (TControl* c : commands) {
     c->SetLeft(x);
     x += c->Width();
   }
-  GetMIDIsPanel->SetTop(4);
-  GetMIDIsPanel->SetLeft(DBPanel->Width() - GetMIDIsPanel->Width() - 6);
+  FGetMIDIsPanel->SetTop(4);
+  FGetMIDIsPanel->SetLeft(FDBPanel->Width() - FGetMIDIsPanel->Width() - 6);
 
-  GetMIDIsPanel->SetVisible(FShowTools);
-  Archive->SetVisible(FShowTools);
-  PrintCat->SetVisible(FShowTools);
+  FGetMIDIsPanel->SetVisible(FShowTools);
+  FArchive->SetVisible(FShowTools);
+  FPrintCat->SetVisible(FShowTools);
   int albTop = FShowTools ? 32 : 0;
-  AlbPanel->SetBounds(5, albTop, AlbPanel->Width(), DBPanel->Height() - albTop - 5);
-  Separator->SetBounds(AlbPanel->Left() + AlbPanel->Width(), AlbPanel->Top(), Separator->Width(),
-                       AlbPanel->Height());
-  int catLeft = Separator->Left() + Separator->Width();
-  CatPanel->SetBounds(catLeft, AlbPanel->Top(), DBPanel->Width() - catLeft - 5, AlbPanel->Height());
+  FAlbPanel->SetBounds(5, albTop, FAlbPanel->Width(), FDBPanel->Height() - albTop - 5);
+  FSeparator->SetBounds(FAlbPanel->Left() + FAlbPanel->Width(), FAlbPanel->Top(),
+                        FSeparator->Width(), FAlbPanel->Height());
+  int catLeft = FSeparator->Left() + FSeparator->Width();
+  FCatPanel->SetBounds(catLeft, FAlbPanel->Top(), FDBPanel->Width() - catLeft - 5,
+                       FAlbPanel->Height());
 }
 
 void TMasterFrm::SetShowTools(bool value) {
   FShowTools = value;
-  Showmusictoolbar1->SetCaption(value ? "&Hide music toolbar" : "&Show music toolbar");
-  ToolsLeft->SetHint(value ? "Hide|Hide music toolbar" : "Show|Show music toolbar");
-  ToolsRight->SetHint(ToolsLeft->Hint());
+  FShowmusictoolbar1->SetCaption(value ? "&Hide music toolbar" : "&Show music toolbar");
+  FToolsLeft->SetHint(value ? "Hide|Hide music toolbar" : "Show|Show music toolbar");
+  FToolsRight->SetHint(FToolsLeft->Hint());
   if (HandleAllocated()) LayoutCatalogueArea();
 }

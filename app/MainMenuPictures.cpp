@@ -28,9 +28,9 @@ void TMasterFrm::BuildCoolMenus() {
   if (!FCoolMenus.empty()) return;
   auto* music = dynamic_cast<TMenuItem*>(FindComponent("Music1"));
   const std::pair<TMenuItem*, const char*> menus[] = {
-      {File1, "MNU_FILE"},           {View1, "MNU_VIEW"},    {Albums1, "MNU_ALBUM"},
-      {Categories1, "MNU_CATEGORY"}, {Titles1, "MNU_TITLE"}, {music, "MNU_PROGRAM"},
-      {Options1, "MNU_OPTIONS"},     {Help1, "MNU_HELP"}};
+      {FFile1, "MNU_FILE"},           {FView1, "MNU_VIEW"},    {FAlbums1, "MNU_ALBUM"},
+      {FCategories1, "MNU_CATEGORY"}, {FTitles1, "MNU_TITLE"}, {music, "MNU_PROGRAM"},
+      {FOptions1, "MNU_OPTIONS"},     {FHelp1, "MNU_HELP"}};
   for (const auto& [menu, picture] : menus) {
     auto* cool = new TCoolMenu(this);
     cool->SetName(menu ? menu->Name() + "Pictures" : std::string("Music1Pictures"));

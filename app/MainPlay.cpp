@@ -11,30 +11,30 @@ constexpr int FirstTitleCommand = 4;
 } // namespace
 
 void TMasterFrm::BuildPlayPopUp() {
-  PlayPopUp = new TPopupMenu(this);
-  PlayPopUp->SetName("PlayPopUp");
+  FPlayPopUp = new TPopupMenu(this);
+  FPlayPopUp->SetName("PlayPopUp");
   auto item = [this](const std::string& name, const std::string& caption) {
     auto* m = new TMenuItem(this);
     m->SetName(name);
     m->SetCaption(caption);
-    PlayPopUp->Items().Add(m);
+    FPlayPopUp->Items().Add(m);
     return m;
   };
-  PlayT = item("PlayT", "PLAY: &Top of program");
-  PlayB = item("PlayB", "PLAY: &Bottom of program");
-  PlayR = item("PlayR", "PLAY: &Replace program");
-  Cancel1 = item("Cancel1", "&Cancel");
-  Edit2 = item("Edit2", "&Edit");
-  Delete1 = item("Delete1", "&Delete");
-  Mail4 = item("Mail4", "&Mail");
-  Save2 = item("Save2", "&Save to disk");
-  Edit2->OnClick = [this](TObject* s) { Edit2Click(s); };
-  Delete1->OnClick = [this](TObject* s) { Delete1Click(s); };
-  for (TMenuItem* m : {Edit2, Delete1, Mail4, Save2})
+  FPlayT = item("PlayT", "PLAY: &Top of program");
+  FPlayB = item("PlayB", "PLAY: &Bottom of program");
+  FPlayR = item("PlayR", "PLAY: &Replace program");
+  FCancel1 = item("Cancel1", "&Cancel");
+  FEdit2 = item("Edit2", "&Edit");
+  FDelete1 = item("Delete1", "&Delete");
+  FMail4 = item("Mail4", "&Mail");
+  FSave2 = item("Save2", "&Save to disk");
+  FEdit2->OnClick = [this](TObject* s) { Edit2Click(s); };
+  FDelete1->OnClick = [this](TObject* s) { Delete1Click(s); };
+  for (TMenuItem* m : {FEdit2, FDelete1, FMail4, FSave2})
     m->SetVisible(TitleCommandReady(*m));
-  PlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
-  PlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
-  PlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
+  FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
+  FPlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
+  FPlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
 }
 
 void TMasterFrm::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
@@ -48,18 +48,18 @@ void TMasterFrm::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
     return m;
   };
   TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
-  Titlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
-                         [this] { Titlesselected7Click(this); });
-  Albumselected4 =
+  FTitlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
+                          [this] { Titlesselected7Click(this); });
+  FAlbumselected4 =
       item(albumPlay, "Albumselected4", "&Album selected", [this] { Albumselected4Click(this); });
-  Allalbums5 = item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(this); });
+  FAllalbums5 = item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(this); });
   TMenuItem* categoryPlay = item(categories, "Play2", "&Play", nullptr);
-  Titlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
-                         [this] { Titlesselected8Click(this); });
-  Activecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
-                         [this] { Activecategory2Click(this); });
-  Allcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
-                        [this] { Allcategories3Click(this); });
+  FTitlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
+                          [this] { Titlesselected8Click(this); });
+  FActivecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
+                          [this] { Activecategory2Click(this); });
+  FAllcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
+                         [this] { Allcategories3Click(this); });
 }
 
 bool TMasterFrm::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
@@ -76,7 +76,7 @@ bool TMasterFrm::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList
 void TMasterFrm::Titlesselected7Click(TObject*) {
   // On an album page its selected titles; on the summary page every title of the selected lines.
   if (PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetSelectedKeys(keys); }) &&
-      Albums->ActivePageIndex() > 0)
+      FAlbums->ActivePageIndex() > 0)
     if (TTuneGridView* grid = FAlbList->Grid(FAlbList->ActiveIndex())) grid->Focus();
 }
 
@@ -130,29 +130,29 @@ void TMasterFrm::ClearDragList() {
 
 void TMasterFrm::ChoosePlayMode(bool titleCommands) {
   TPlayPopUpItems offer = FRoad->Program().PlayPopUpItems();
-  PlayT->SetCaption(offer.TopCaption);
-  PlayB->SetVisible(offer.BottomVisible);
-  PlayR->SetVisible(offer.ReplaceVisible);
+  FPlayT->SetCaption(offer.TopCaption);
+  FPlayB->SetVisible(offer.BottomVisible);
+  FPlayR->SetVisible(offer.ReplaceVisible);
   if (offer.ChooseTopAtOnce) {
-    PlayTClick(PlayT);
+    PlayTClick(FPlayT);
     return;
   }
   // Whatever happens in the pop-up, the title commands are there again afterwards and the keys
   // are spent (the chosen command has run by the time the pop-up returns).
   TScopeExit after([this] {
-    TMenuItem& items = PlayPopUp->Items();
+    TMenuItem& items = FPlayPopUp->Items();
     for (int i = FirstTitleCommand; i < items.Count(); ++i)
       items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
     ClearDragList();
   });
-  TMenuItem& items = PlayPopUp->Items();
+  TMenuItem& items = FPlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
   // Deleting from the catalogue works on titles of the categories; album rows are not offered it.
-  if (!FDragFromCategories) Delete1->SetVisible(false);
+  if (!FDragFromCategories) FDelete1->SetVisible(false);
   POINT cursor{};
   GetCursorPos(&cursor);
-  PlayPopUp->Popup(cursor.x, cursor.y);
+  FPlayPopUp->Popup(cursor.x, cursor.y);
 }
 
 void TMasterFrm::PlayTClick(TObject*) {
@@ -187,34 +187,34 @@ void TMasterFrm::MusicClearClick(TObject*) {
 }
 
 void TMasterFrm::PlayNextClick(TObject*) {
-  PlayNext->SetEnabled(false);
+  FPlayNext->SetEnabled(false);
   try {
     auto busy = HourGlass();
     FRoad->Program().StepProgram(true);
   } catch (...) {
-    PlayNext->SetEnabled(true);
+    FPlayNext->SetEnabled(true);
     throw;
   }
-  PlayNext->SetEnabled(true);
+  FPlayNext->SetEnabled(true);
   UpdatePlayControls();
 }
 
 void TMasterFrm::BackClick(TObject*) {
-  Back->SetEnabled(false);
+  FBack->SetEnabled(false);
   try {
     auto busy = HourGlass();
     FRoad->Program().StepProgram(false);
   } catch (...) {
-    Back->SetEnabled(true);
+    FBack->SetEnabled(true);
     throw;
   }
-  Back->SetEnabled(true);
+  FBack->SetEnabled(true);
   UpdatePlayControls();
 }
 
 void TMasterFrm::Shuffle2Click(TObject*) {
   if (!FRoad->Program().Playing()) return;
-  if (MMSlider1->CanFocus()) MMSlider1->SetFocus();
+  if (FMMSlider1->CanFocus()) FMMSlider1->SetFocus();
   auto busy = HourGlass();
   FRoad->Program().ShuffleAndPlay();
 }

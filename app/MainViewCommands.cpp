@@ -39,55 +39,55 @@ void TMasterFrm::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuI
       menu->Items().Add(m);
     return m;
   };
-  NewCatPopUp = new TPopupMenu(this);
-  NewCatPopUp->SetName("NewCatPopUp");
-  AlbPopUp = new TPopupMenu(this);
-  AlbPopUp->SetName("AlbPopUp");
+  FNewCatPopUp = new TPopupMenu(this);
+  FNewCatPopUp->SetName("NewCatPopUp");
+  FAlbPopUp = new TPopupMenu(this);
+  FAlbPopUp->SetName("AlbPopUp");
 
   // Sorting: one item per column in the Categories menu, twinned in the categories pop-up.
   TMenuItem* sortMenu = item(nullptr, categories, "Sortby1", "&Sort titles by", nullptr);
-  TMenuItem* sortPopUp = item(NewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
-  TMenuItem** mains[] = {&Category1, &Artist2,   &Title2,  &Duration1,    &Filetype1,
-                         &Filesize1, &Filedate1, &Origin1, &Dateobtained1};
-  TMenuItem** twins[] = {&Category3, &Artist1,   &title3,  &Duration2,    &Filetype2,
-                         &Filesize2, &Filedate2, &Origin2, &Dateobtained2};
+  TMenuItem* sortPopUp = item(FNewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
+  TMenuItem** mains[] = {&FCategory1, &FArtist2,   &FTitle2,  &FDuration1,    &FFiletype1,
+                         &FFilesize1, &FFiledate1, &FOrigin1, &FDateobtained1};
+  TMenuItem** twins[] = {&FCategory3, &FArtist1,   &Ftitle3,  &FDuration2,    &FFiletype2,
+                         &FFilesize2, &FFiledate2, &FOrigin2, &FDateobtained2};
   for (int c = 0; c < 9; ++c) {
     auto sort = [this, c] { SortActiveGrid(c); };
     *mains[c] = item(nullptr, sortMenu, SortItems[c].Name, SortItems[c].Caption, sort);
     *twins[c] = item(nullptr, sortPopUp, SortItems[c].Twin, SortItems[c].Caption, sort);
   }
-  CategorySummaryOnly =
+  FCategorySummaryOnly =
       item(nullptr, categories, "CategorySummaryOnly", "\"ALL CATEGORIES\" tab only",
            [this] { CategorySummaryOnlyClick(this); });
-  ViewCat1 = item(NewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
-                  [this] { CategorySummaryOnlyClick(this); });
-  Albumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
-                           [this] { Albumsummaryonly1Click(this); });
-  View2 = item(AlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
-               [this] { Albumsummaryonly1Click(this); });
+  FViewCat1 = item(FNewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
+                   [this] { CategorySummaryOnlyClick(this); });
+  FAlbumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
+                            [this] { Albumsummaryonly1Click(this); });
+  FView2 = item(FAlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
+                [this] { Albumsummaryonly1Click(this); });
 
   // Tab colours: the View menu and both pop-ups.
   TMenuItem* colours = item(nullptr, view, "Tabcolours1", "&Tab colours", nullptr);
-  Color1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(this); });
-  Fontcolor1 = item(nullptr, colours, "Fontcolor1", "&Font", [this] { Fontcolor1Click(this); });
-  TMenuItem* catColours = item(NewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
-  Background1 =
+  FColor1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(this); });
+  FFontcolor1 = item(nullptr, colours, "Fontcolor1", "&Font", [this] { Fontcolor1Click(this); });
+  TMenuItem* catColours = item(FNewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
+  FBackground1 =
       item(nullptr, catColours, "Background1", "&Background", [this] { Color1Click(this); });
-  Font1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(this); });
-  TMenuItem* albColours = item(AlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
-  Background2 =
+  FFont1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(this); });
+  TMenuItem* albColours = item(FAlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
+  FBackground2 =
       item(nullptr, albColours, "Background2", "&Background", [this] { Color1Click(this); });
-  Font2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(this); });
+  FFont2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(this); });
 
   // The pop-ups show their main-menu twins' state.
-  NewCatPopUp->OnPopup = [this](TObject*) {
-    ViewCat1->SetCaption(CategorySummaryOnly->Caption());
-    Category1->SetEnabled(FCatList && FCatList->ActivePageIndex() == 0);
-    Category3->SetEnabled(Category1->Enabled());
+  FNewCatPopUp->OnPopup = [this](TObject*) {
+    FViewCat1->SetCaption(FCategorySummaryOnly->Caption());
+    FCategory1->SetEnabled(FCatList && FCatList->ActivePageIndex() == 0);
+    FCategory3->SetEnabled(FCategory1->Enabled());
   };
-  AlbPopUp->OnPopup = [this](TObject*) { View2->SetCaption(Albumsummaryonly1->Caption()); };
+  FAlbPopUp->OnPopup = [this](TObject*) { FView2->SetCaption(FAlbumsummaryonly1->Caption()); };
   categories->OnClick = [this](TObject*) {
-    Category1->SetEnabled(FCatList && FCatList->ActivePageIndex() == 0);
+    FCategory1->SetEnabled(FCatList && FCatList->ActivePageIndex() == 0);
   };
   MakeAlbumImage();
 }
@@ -113,16 +113,16 @@ void ApplyTabsView(TExtPageControl& pages, bool flag) {
 } // namespace
 
 void TMasterFrm::ApplyAlbumTabsView() {
-  ApplyTabsView(*Albums, FShowAlbTabs);
+  ApplyTabsView(*FAlbums, FShowAlbTabs);
   // The caption always tells the flag, so the user sees it even before there are albums.
-  Albumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
-                                             : "Show &all album tabs");
+  FAlbumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
+                                              : "Show &all album tabs");
 }
 
 void TMasterFrm::ApplyCategoryTabsView() {
-  ApplyTabsView(*Categories, FShowCatTabs);
-  CategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
-                                               : "Show all category &tabs");
+  ApplyTabsView(*FCategories, FShowCatTabs);
+  FCategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
+                                                : "Show all category &tabs");
 }
 
 void TMasterFrm::Albumsummaryonly1Click(TObject*) {
@@ -136,7 +136,7 @@ void TMasterFrm::CategorySummaryOnlyClick(TObject*) {
 }
 
 void TMasterFrm::SetTabColors(TColor back, TColor font) {
-  for (TExtPageControl* tabs : {Categories, Albums}) {
+  for (TExtPageControl* tabs : {FCategories, FAlbums}) {
     tabs->SetTabActiveColor(back);
     tabs->TabActiveFont().SetColor(font);
     tabs->RepaintTabs();
@@ -145,28 +145,28 @@ void TMasterFrm::SetTabColors(TColor back, TColor font) {
 
 void TMasterFrm::Color1Click(TObject*) {
   TColorDialog dialog(this);
-  dialog.SetColor(Categories->TabActiveColor());
-  if (dialog.Execute()) SetTabColors(dialog.Color(), Categories->TabActiveFont().Color());
+  dialog.SetColor(FCategories->TabActiveColor());
+  if (dialog.Execute()) SetTabColors(dialog.Color(), FCategories->TabActiveFont().Color());
 }
 
 void TMasterFrm::Fontcolor1Click(TObject*) {
   TColorDialog dialog(this);
-  dialog.SetColor(Categories->TabActiveFont().Color());
-  if (dialog.Execute()) SetTabColors(Categories->TabActiveColor(), dialog.Color());
+  dialog.SetColor(FCategories->TabActiveFont().Color());
+  if (dialog.Execute()) SetTabColors(FCategories->TabActiveColor(), dialog.Color());
 }
 
 void TMasterFrm::CategoriesDrawTab(int index, const RECT& rect) {
   // rect: the whole tab.
-  TCanvas& canvas = Categories->Canvas();
-  TTabSheet* page = Categories->Pages(Categories->GetPageIndexByTabIndex(index));
+  TCanvas& canvas = FCategories->Canvas();
+  TTabSheet* page = FCategories->Pages(FCategories->GetPageIndexByTabIndex(index));
   RECT r = rect;
   canvas.Brush().SetStyle(bsClear);
   canvas.DrawText(Trim(page->Caption()), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 void TMasterFrm::AlbumsDrawTab(int index, const RECT& rect) {
-  TCanvas& canvas = Albums->Canvas();
-  TTabSheet* page = Albums->Pages(Albums->GetPageIndexByTabIndex(index));
+  TCanvas& canvas = FAlbums->Canvas();
+  TTabSheet* page = FAlbums->Pages(FAlbums->GetPageIndexByTabIndex(index));
   RECT r = rect;
   r.right -= 2;
   if (index == 0) {
@@ -214,6 +214,6 @@ void TMasterFrm::MakeAlbumImageLists() {
   FLargeAlbumImages->AddMasked(*AlbumPicture(32), static_cast<TColor>(0xFF00FF));
   FSmallAlbumImages = std::make_unique<TImageList>(nullptr, 16, 16);
   FSmallAlbumImages->AddMasked(*AlbumPicture(16), static_cast<TColor>(0xFF00FF));
-  AllAlbLV->SetLargeImages(FLargeAlbumImages.get());
-  AllAlbLV->SetSmallImages(FSmallAlbumImages.get());
+  FAllAlbLV->SetLargeImages(FLargeAlbumImages.get());
+  FAllAlbLV->SetSmallImages(FSmallAlbumImages.get());
 }

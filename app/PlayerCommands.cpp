@@ -60,39 +60,39 @@ bool IsActive(TMidiMode mode) {
 } // namespace
 
 void TMasterFrm::BuildPlayerCommands() {
-  MMSlider1 = new TMMSlider(this);
-  MMSlider1->SetName("MMSlider1");
-  MMSlider1->SetBounds(0, 0, 400, 16);
-  MMSlider1->Bevel()->SetBorderWidth(0);
-  MMSlider1->Bevel()->SetBevelOuter(bvNone);
-  MMSlider1->SetColor(clBtnFace);
-  MMSlider1->SetThumbWidth(11);
-  MMSlider1->SetThumbHeight(14);
-  MMSlider1->SetGrooveSize(4);
-  MMSlider1->SetFocusAction(faNone);
-  MMSlider1->SetThumbStyle(tsOwnerDraw);
-  MMSlider1->SetGrooveStyle(gsOwnerDraw);
-  MMSlider1->SetRange(0, 1);
-  MMSlider1->SetParent(TopPanel);
-  MMSlider1->OnTrack = [this](TObject* s) { MMSlider1Track(s); };
-  MMSlider1->OnTrackEnd = [this](TObject* s) { MMSlider1TrackEnd(s); };
-  MMSlider1->OnChange = [this](TObject* s) { MMSlider1Change(s); };
-  MMSlider1->OnDrawThumb = [this](TObject* s, TCanvas& c, RECT r, bool d, bool f) {
+  FMMSlider1 = new TMMSlider(this);
+  FMMSlider1->SetName("MMSlider1");
+  FMMSlider1->SetBounds(0, 0, 400, 16);
+  FMMSlider1->Bevel()->SetBorderWidth(0);
+  FMMSlider1->Bevel()->SetBevelOuter(bvNone);
+  FMMSlider1->SetColor(clBtnFace);
+  FMMSlider1->SetThumbWidth(11);
+  FMMSlider1->SetThumbHeight(14);
+  FMMSlider1->SetGrooveSize(4);
+  FMMSlider1->SetFocusAction(faNone);
+  FMMSlider1->SetThumbStyle(tsOwnerDraw);
+  FMMSlider1->SetGrooveStyle(gsOwnerDraw);
+  FMMSlider1->SetRange(0, 1);
+  FMMSlider1->SetParent(FTopPanel);
+  FMMSlider1->OnTrack = [this](TObject* s) { MMSlider1Track(s); };
+  FMMSlider1->OnTrackEnd = [this](TObject* s) { MMSlider1TrackEnd(s); };
+  FMMSlider1->OnChange = [this](TObject* s) { MMSlider1Change(s); };
+  FMMSlider1->OnDrawThumb = [this](TObject* s, TCanvas& c, RECT r, bool d, bool f) {
     MMSlider1DrawThumb(s, c, r, d, f);
   };
-  MMSlider1->OnDrawGroove = [this](TObject* s, TCanvas& c, RECT& r) {
+  FMMSlider1->OnDrawGroove = [this](TObject* s, TCanvas& c, RECT& r) {
     MMSlider1DrawGroove(s, c, r);
   };
-  MMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+  FMMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     TrackBar1MouseDown(s, b, sh, x, y);
   };
-  SelPanel = new TSelPanel(this);
-  SelPanel->SetName("SelPanel");
-  SelPanel->SetParent(TopPanel);
-  SelPanel->SetBevelOuter(bvNone);
-  SelPanel->SetColor(GrooveFill);
-  SelPanel->SetBounds(0, 0, 0, 3);
-  SelPanel->SetVisible(false);
+  FSelPanel = new TSelPanel(this);
+  FSelPanel->SetName("SelPanel");
+  FSelPanel->SetParent(FTopPanel);
+  FSelPanel->SetBevelOuter(bvNone);
+  FSelPanel->SetColor(GrooveFill);
+  FSelPanel->SetBounds(0, 0, 0, 3);
+  FSelPanel->SetVisible(false);
 
   // The step row takes the restart and program-view buttons, the play row the stop button.
   auto place = [](TPanel* panel, std::initializer_list<std::pair<TBitBtn*, int>> buttons) {
@@ -105,49 +105,49 @@ void TMasterFrm::BuildPlayerCommands() {
     panel->SetWidth(x + 1);
   };
   auto button = [this](const char* name, const char* caption, const char* hint) {
-    TBitBtn* b = MakeButton(TopPanel, name, caption, 26);
+    TBitBtn* b = MakeButton(FTopPanel, name, caption, 26);
     b->SetHint(hint);
     b->SetShowHint(true);
     return b;
   };
-  RepeatSB = button("RepeatSB", "|<", "Restart|Play the title again from its beginning");
-  OneStop = button("OneStop", "", StopHint);
-  ProgView = button("ProgView", "...", "Program|View the program");
-  AllStop->SetCaption("X");
-  AllStop->SetHint("Stop and erase|Stop play and erase the program");
-  Pause->SetCaption("");
-  Pause->SetHint(PauseHint);
-  for (TBitBtn* b : {Back, PlayNext, Pause, AllStop, Shuffle, MusicClear})
+  FRepeatSB = button("RepeatSB", "|<", "Restart|Play the title again from its beginning");
+  FOneStop = button("OneStop", "", StopHint);
+  FProgView = button("ProgView", "...", "Program|View the program");
+  FAllStop->SetCaption("X");
+  FAllStop->SetHint("Stop and erase|Stop play and erase the program");
+  FPause->SetCaption("");
+  FPause->SetHint(PauseHint);
+  for (TBitBtn* b : {FBack, FPlayNext, FPause, FAllStop, FShuffle, FMusicClear})
     b->SetShowHint(true);
-  place(ListPanel, {{Back, 26},
-                    {RepeatSB, 26},
-                    {PlayNext, 26},
-                    {Shuffle, 48},
-                    {MusicClear, 40},
-                    {ProgView, 26}});
-  place(PlayPanel, {{Pause, 26}, {OneStop, 26}, {AllStop, 26}});
+  place(FListPanel, {{FBack, 26},
+                     {FRepeatSB, 26},
+                     {FPlayNext, 26},
+                     {FShuffle, 48},
+                     {FMusicClear, 40},
+                     {FProgView, 26}});
+  place(FPlayPanel, {{FPause, 26}, {FOneStop, 26}, {FAllStop, 26}});
 
-  TempPause = MakeButton(TopPanel, "TempPause", "", 28);
-  TempGo = MakeButton(TopPanel, "TempGo", "", 28);
-  TempOneStop = MakeButton(TopPanel, "TempOneStop", "", 28);
-  DrawGlyph(TempPause->Glyph(), TGlyph::Pause);
-  DrawGlyph(TempGo->Glyph(), TGlyph::Go);
-  DrawGlyph(TempOneStop->Glyph(), TGlyph::Stop);
-  for (TBitBtn* b : {TempPause, TempGo, TempOneStop}) {
+  FTempPause = MakeButton(FTopPanel, "TempPause", "", 28);
+  FTempGo = MakeButton(FTopPanel, "TempGo", "", 28);
+  FTempOneStop = MakeButton(FTopPanel, "TempOneStop", "", 28);
+  DrawGlyph(FTempPause->Glyph(), TGlyph::Pause);
+  DrawGlyph(FTempGo->Glyph(), TGlyph::Go);
+  DrawGlyph(FTempOneStop->Glyph(), TGlyph::Stop);
+  for (TBitBtn* b : {FTempPause, FTempGo, FTempOneStop}) {
     b->SetVisible(false);
     b->SetEnabled(false); // picture holders only
   }
-  Pause->Glyph().Assign(TempPause->Glyph());
-  OneStop->Glyph().Assign(TempOneStop->Glyph());
+  FPause->Glyph().Assign(FTempPause->Glyph());
+  FOneStop->Glyph().Assign(FTempOneStop->Glyph());
 
-  Pause->OnClick = [this](TObject* s) { PauseClick(s); };
-  OneStop->OnClick = [this](TObject* s) { OneStopClick(s); };
-  AllStop->OnClick = [this](TObject* s) { AllStopClick(s); };
-  RepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
-  Volume->OnClick = [this](TObject* s) { VolumeClick(s); };
-  OutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
+  FPause->OnClick = [this](TObject* s) { PauseClick(s); };
+  FOneStop->OnClick = [this](TObject* s) { OneStopClick(s); };
+  FAllStop->OnClick = [this](TObject* s) { AllStopClick(s); };
+  FRepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
+  FVolume->OnClick = [this](TObject* s) { VolumeClick(s); };
+  FOutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
   // The program viewer is not built yet: its button waits behind the gate.
-  CommandGate().Add(ProgView);
+  CommandGate().Add(FProgView);
 
   // The program menu and the Options menu's port and volume commands.
   auto item = [this](TMenuItem* parent, const char* name, const char* caption,
@@ -159,17 +159,17 @@ void TMasterFrm::BuildPlayerCommands() {
     parent->Add(m);
     return m;
   };
-  Music1 = new TMenuItem(this);
-  Music1->SetName("Music1");
-  Music1->SetCaption("&Music");
-  MainMenu1->Items().Insert(MainMenu1->Items().IndexOf(Options1), Music1);
-  item(Music1, "Pause1", "&Pause or resume", [this] { PauseClick(this); });
-  item(Music1, "Stop1", "&Stop or restart", [this] { OneStopClick(this); });
-  item(Music1, "Repeat1", "&Restart title", [this] { RepeatSBClick(this); });
-  item(Music1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(this); });
-  N19 = item(Options1, "N19", "MIDI &output port...", [this] { N19Click(this); });
-  Volume2 = item(Options1, "Volume2", "&Volume control", [this] { Volume2Click(this); });
-  Music1->SetEnabled(false);
+  FMusic1 = new TMenuItem(this);
+  FMusic1->SetName("Music1");
+  FMusic1->SetCaption("&Music");
+  FMainMenu1->Items().Insert(FMainMenu1->Items().IndexOf(FOptions1), FMusic1);
+  item(FMusic1, "Pause1", "&Pause or resume", [this] { PauseClick(this); });
+  item(FMusic1, "Stop1", "&Stop or restart", [this] { OneStopClick(this); });
+  item(FMusic1, "Repeat1", "&Restart title", [this] { RepeatSBClick(this); });
+  item(FMusic1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(this); });
+  FN19 = item(FOptions1, "N19", "MIDI &output port...", [this] { N19Click(this); });
+  FVolume2 = item(FOptions1, "Volume2", "&Volume control", [this] { Volume2Click(this); });
+  FMusic1->SetEnabled(false);
 }
 
 // --- the controls' state
@@ -180,42 +180,42 @@ void TMasterFrm::UpdatePlayControls() {
   const TMidiMode mode = FRoad->Mode();
   const bool playing = program.Playing();
   const bool active = IsActive(mode) && !FRoad->UserStopped();
-  Music1->SetEnabled(playing);
+  FMusic1->SetEnabled(playing);
   // A long operation keeps the step buttons disabled; it sets them itself when it ends.
   if (!CommandsDisabled()) {
     bool steps = playing && program.Count() > 1;
-    Back->SetEnabled(steps);
-    PlayNext->SetEnabled(steps);
+    FBack->SetEnabled(steps);
+    FPlayNext->SetEnabled(steps);
   }
-  RepeatSB->SetEnabled(playing);
-  Pause->SetEnabled(active);
+  FRepeatSB->SetEnabled(playing);
+  FPause->SetEnabled(active);
   int pauseTag = mode == mdPaused ? 1 : 0;
-  if (Pause->Tag() != pauseTag) {
-    Pause->Glyph().Assign(pauseTag ? TempGo->Glyph() : TempPause->Glyph());
-    Pause->SetTag(pauseTag);
-    Pause->Invalidate();
+  if (FPause->Tag() != pauseTag) {
+    FPause->Glyph().Assign(pauseTag ? FTempGo->Glyph() : FTempPause->Glyph());
+    FPause->SetTag(pauseTag);
+    FPause->Invalidate();
   }
-  OneStop->SetEnabled(playing || active);
+  FOneStop->SetEnabled(playing || active);
   if (active) {
-    if (OneStop->Tag() == 1 || !playing) {
-      OneStop->Glyph().Assign(TempOneStop->Glyph());
-      OneStop->SetTag(0);
-      OneStop->SetHint(StopHint);
-      OneStop->Invalidate();
+    if (FOneStop->Tag() == 1 || !playing) {
+      FOneStop->Glyph().Assign(FTempOneStop->Glyph());
+      FOneStop->SetTag(0);
+      FOneStop->SetHint(StopHint);
+      FOneStop->Invalidate();
     }
-  } else if (playing && !FRoad->StopButtonReset() && OneStop->Tag() != 1) {
+  } else if (playing && !FRoad->StopButtonReset() && FOneStop->Tag() != 1) {
     // Stopped with a program: the button restarts play.
-    OneStop->Glyph().Assign(TempGo->Glyph());
-    OneStop->SetTag(1);
-    OneStop->SetHint(PlayHint);
-    OneStop->Invalidate();
+    FOneStop->Glyph().Assign(FTempGo->Glyph());
+    FOneStop->SetTag(1);
+    FOneStop->SetHint(PlayHint);
+    FOneStop->Invalidate();
   }
   const bool hasTitles = program.Count() > 0;
-  AllStop->SetEnabled(hasTitles || active);
-  MusicClear->SetEnabled(hasTitles);
+  FAllStop->SetEnabled(hasTitles || active);
+  FMusicClear->SetEnabled(hasTitles);
   // Shuffling plays the new first title, so it is offered only while the program plays.
-  Shuffle->SetEnabled(program.Count() > 1 && playing);
-  CommandGate().SetEnabled(ProgView, hasTitles);
+  FShuffle->SetEnabled(program.Count() > 1 && playing);
+  CommandGate().SetEnabled(FProgView, hasTitles);
 }
 
 void TMasterFrm::ShowRoadTexts() {
@@ -244,8 +244,8 @@ void TMasterFrm::OneStopClick(TObject*) {
       FRoad->SetUserStopped(false);
       if (FMyMidi->DeviceId() >= 0) {
         FMyMidi->SetPosition(0);
-        OneStop->SetHint(StopHint);
-        Pause->SetHint(PauseHint);
+        FOneStop->SetHint(StopHint);
+        FPause->SetHint(PauseHint);
         SwitchVisualEffects(true);
       }
     } else {
@@ -274,17 +274,17 @@ void TMasterFrm::PauseClick(TObject*) {
   if (mode == mdPlaying) {
     FMyMidi->Pause();
     SwitchVisualEffects(false);
-    Pause->SetHint(ResumeHint);
-    Pause->Glyph().Assign(TempGo->Glyph());
-    Pause->SetTag(1);
+    FPause->SetHint(ResumeHint);
+    FPause->Glyph().Assign(FTempGo->Glyph());
+    FPause->SetTag(1);
   } else if (mode == mdPaused) {
     FMyMidi->Resume();
     SwitchVisualEffects(true);
-    Pause->SetHint(PauseHint);
-    Pause->Glyph().Assign(TempPause->Glyph());
-    Pause->SetTag(0);
+    FPause->SetHint(PauseHint);
+    FPause->Glyph().Assign(FTempPause->Glyph());
+    FPause->SetTag(0);
   }
-  Pause->Invalidate();
+  FPause->Invalidate();
   UpdatePlayControls();
   FRoad->WaitForMode([](TMidiMode m) { return m == mdPaused || m == mdPlaying; },
                      TPlayRoad::ModeWaitMs);
@@ -304,10 +304,10 @@ void TMasterFrm::AllStopClick(TObject*) {
   SwitchVisualEffects(false);
   FRoad->SetUserStopped(true);
   FRoad->SetStopButtonReset(true);
-  OneStop->Glyph().Assign(TempOneStop->Glyph());
-  OneStop->SetTag(0);
-  OneStop->SetHint(StopHint);
-  OneStop->Invalidate();
+  FOneStop->Glyph().Assign(FTempOneStop->Glyph());
+  FOneStop->SetTag(0);
+  FOneStop->SetHint(StopHint);
+  FOneStop->Invalidate();
   FRoad->ShowNothingPlaying();
   ShowRoadTexts();
   UpdatePlayControls();
@@ -401,9 +401,9 @@ void TMasterFrm::N19Click(TObject*) {
 void TMasterFrm::SetSlider(int position, int maximum) {
   // Quiet: follows the player without seeking.
   int top = maximum < 1 ? 1 : maximum;
-  if (MMSlider1->MaxValue() != top) MMSlider1->SetRange(0, top);
-  MMSlider1->SetPosition(position);
-  MMSlider1Change(MMSlider1);
+  if (FMMSlider1->MaxValue() != top) FMMSlider1->SetRange(0, top);
+  FMMSlider1->SetPosition(position);
+  MMSlider1Change(FMMSlider1);
 }
 
 void TMasterFrm::TrackBar1MouseDown(TObject* Sender, TMouseButton, TShiftState, int, int) {
@@ -413,25 +413,26 @@ void TMasterFrm::TrackBar1MouseDown(TObject* Sender, TMouseButton, TShiftState, 
 }
 
 void TMasterFrm::MMSlider1Track(TObject*) {
-  FRoad->SetSliderDragging(true, MMSlider1->Position());
+  FRoad->SetSliderDragging(true, FMMSlider1->Position());
 }
 
 void TMasterFrm::MMSlider1TrackEnd(TObject*) {
   TMidiMode mode = FRoad->Mode();
   if (mode != mdPlaying && mode != mdPaused) {
-    MMSlider1->SetPosition(0);
+    FMMSlider1->SetPosition(0);
   } else if (FRoad->SliderDragging() && mode == mdPlaying) {
     auto busy = HourGlass();
-    FMyMidi->SetPosition(MMSlider1->Position() * 1000);
+    FMyMidi->SetPosition(FMMSlider1->Position() * 1000);
   }
   FRoad->SetSliderDragging(false);
-  if (TopPanel->CanFocus()) TopPanel->SetFocus();
+  if (FTopPanel->CanFocus()) FTopPanel->SetFocus();
 }
 
 void TMasterFrm::MMSlider1DrawThumb(TObject*, TCanvas& c, RECT r, bool Dragged, bool Focused) {
   Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(MMSlider1->Enabled() ? MMSlider1->ThumbColor() : MMSlider1->DisabledColor());
+  c.Brush().SetColor(FMMSlider1->Enabled() ? FMMSlider1->ThumbColor()
+                                           : FMMSlider1->DisabledColor());
   c.FillRect(r);
   RECT inner = r;
   Frame3D(c, inner, clBtnShadow, clBtnHighlight, 1);
@@ -445,28 +446,29 @@ void TMasterFrm::MMSlider1DrawGroove(TObject*, TCanvas& c, RECT& r) {
   RECT g = r;
   Frame3D(c, g, clBtnShadow, clBtnHighlight, 1);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(MMSlider1->Color());
+  c.Brush().SetColor(FMMSlider1->Color());
   c.FillRect(g);
-  int maximum = MMSlider1->MaxValue() < 1 ? 1 : MMSlider1->MaxValue();
-  int fill = MMSlider1->Position() * (MMSlider1->Width() - 2 * MMSlider1->ThumbWidth()) / maximum;
+  int maximum = FMMSlider1->MaxValue() < 1 ? 1 : FMMSlider1->MaxValue();
+  int fill =
+      FMMSlider1->Position() * (FMMSlider1->Width() - 2 * FMMSlider1->ThumbWidth()) / maximum;
   if (fill <= 0) return;
   c.Brush().SetColor(GrooveFill);
   c.FillRect({g.left, g.top, std::min<LONG>(g.left + fill, g.right), g.bottom});
 }
 
 void TMasterFrm::MMSlider1Change(TObject*) {
-  const int offset = MMSlider1->Bevel()->BevelExtent();
-  const int maximum = MMSlider1->MaxValue() < 1 ? 1 : MMSlider1->MaxValue();
-  int width = MMSlider1->Position() *
-                  (MMSlider1->Width() - MMSlider1->ThumbWidth() / 2 - 4 * offset) / maximum -
+  const int offset = FMMSlider1->Bevel()->BevelExtent();
+  const int maximum = FMMSlider1->MaxValue() < 1 ? 1 : FMMSlider1->MaxValue();
+  int width = FMMSlider1->Position() *
+                  (FMMSlider1->Width() - FMMSlider1->ThumbWidth() / 2 - 4 * offset) / maximum -
               1;
   if (width <= 0) {
-    SelPanel->SetVisible(false);
+    FSelPanel->SetVisible(false);
     return;
   }
-  SelPanel->SetBounds(MMSlider1->Left() + offset + 1,
-                      MMSlider1->Top() + (MMSlider1->Height() - SelPanel->Height()) / 2, width,
-                      SelPanel->Height());
-  SelPanel->SetVisible(true);
-  SelPanel->BringToFront();
+  FSelPanel->SetBounds(FMMSlider1->Left() + offset + 1,
+                       FMMSlider1->Top() + (FMMSlider1->Height() - FSelPanel->Height()) / 2, width,
+                       FSelPanel->Height());
+  FSelPanel->SetVisible(true);
+  FSelPanel->BringToFront();
 }

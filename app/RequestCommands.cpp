@@ -75,7 +75,7 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
   if (nv || bare || command == 'P' || command == 'O') {
     auto hourglass = HourGlass();
     if (nv) {
-      Looping1->SetChecked(true);
+      FLooping1->SetChecked(true);
       FRoad->SetLooping(true);
       FRoad->Program().ReplaceAndPlay(keys);
     } else {
@@ -175,12 +175,12 @@ void TMasterFrm::ReceivePluginRequest(unsigned atom) {
       FQueue.push_back(std::move(item));
     }
   }
-  if (StartUpDone && FQueueOpen) NavPITimer->SetEnabled(true);
+  if (StartUpDone && FQueueOpen) FNavPITimer->SetEnabled(true);
   EnumWindows(RepaintNetscape, 0);
 }
 
 void TMasterFrm::NavPITimerTimer(TObject*) {
-  NavPITimer->SetEnabled(false);
+  FNavPITimer->SetEnabled(false);
   if (!Trim(PendingRequest).empty()) {
     TQueued item;
     item.Text = PendingRequest;
@@ -202,7 +202,7 @@ void TMasterFrm::Enqueue(TQueued item) {
 
 void TMasterFrm::PostQueueRun() {
   // A timer, not a posted message: it dies with the window, a posted message would not.
-  QueueTimer->SetEnabled(true);
+  FQueueTimer->SetEnabled(true);
 }
 
 bool TMasterFrm::QueueMayRun() const {
@@ -230,7 +230,7 @@ void TMasterFrm::ImportEnded() {
 }
 
 void TMasterFrm::QueueTimerTimer(TObject*) {
-  QueueTimer->SetEnabled(false);
+  FQueueTimer->SetEnabled(false);
   if (FCloseWhenImported && FImportDepth == 0) {
     FCloseWhenImported = false;
     Close();

@@ -65,7 +65,7 @@ TEST_F(NameDialog, BlanksAndAmpersandsKeepItOpenAndCancelHandsOverNothing) {
         ClickButton(*r.BitBtn2);
       },
   }));
-  FForm->Createnew2->Click();
+  FForm->Createnew2()->Click();
   EXPECT_EQ(seen.Caption, "Enter new category name");
   EXPECT_EQ(seen.Hint, "Type in new category name");
   EXPECT_EQ(seen.Proposal, "");
@@ -99,11 +99,11 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
     PressKey(r.Edit1->Handle(), VK_RETURN);
   }}));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  FForm->Createnew2->Click();
+  FForm->Createnew2()->Click();
   EXPECT_EQ(FForm->NameResult(), "Bossa");
   EXPECT_NE(cats.FindCategory("Bossa"), 0);
   EXPECT_EQ(cats.Count(), categories + 1);
-  EXPECT_EQ(FForm->Categories->PageCount(), categories + 2);
+  EXPECT_EQ(FForm->Categories()->PageCount(), categories + 2);
   SaveShot(shot, "name_dialog.bmp");
 
   // A name that exists: the same note, nothing new.
@@ -113,7 +113,7 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
     ClickButton(*r.BitBtn1);
   }}));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  FForm->Createnew4->Click();
+  FForm->Createnew4()->Click();
   EXPECT_EQ(cats.Count(), categories + 1);
   EXPECT_EQ(cats.FindCategory("Folk"), folk);
   ASSERT_EQ(FBoxes.size(), 2u);

@@ -58,16 +58,16 @@ TEST_F(PlayerCommands, PauseAndResumeFollowTheSequencer) {
   FSeq.Position = 7000;
   FForm->PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
-  EXPECT_EQ(FForm->Pause->Tag(), 1);
-  EXPECT_EQ(FForm->Pause->Hint(), "Resume|Resume play");
-  EXPECT_TRUE(SameGlyph(FForm->Pause, FForm->TempGo));
-  EXPECT_TRUE(FForm->Pause->Enabled());
+  EXPECT_EQ(FForm->Pause()->Tag(), 1);
+  EXPECT_EQ(FForm->Pause()->Hint(), "Resume|Resume play");
+  EXPECT_TRUE(SameGlyph(FForm->Pause(), FForm->TempGo()));
+  EXPECT_TRUE(FForm->Pause()->Enabled());
   FForm->PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 7000u) << "resumes where it paused";
-  EXPECT_EQ(FForm->Pause->Tag(), 0);
-  EXPECT_EQ(FForm->Pause->Hint(), "Pause|Pause play");
-  EXPECT_TRUE(SameGlyph(FForm->Pause, FForm->TempPause));
+  EXPECT_EQ(FForm->Pause()->Tag(), 0);
+  EXPECT_EQ(FForm->Pause()->Hint(), "Pause|Pause play");
+  EXPECT_TRUE(SameGlyph(FForm->Pause(), FForm->TempPause()));
   CloseAndWait();
 }
 
@@ -94,21 +94,21 @@ TEST_F(PlayerCommands, ButtonsFollowModeAndProgramSize) {
       FSeq.Mode = r.mode;
     }
     static_cast<TPlayRoadView*>(FForm)->UpdatePlayControls();
-    EXPECT_EQ(FForm->Music1->Enabled(), r.music);
-    EXPECT_EQ(FForm->Back->Enabled(), r.back);
-    EXPECT_EQ(FForm->PlayNext->Enabled(), r.back);
-    EXPECT_EQ(FForm->RepeatSB->Enabled(), r.repeat);
-    EXPECT_EQ(FForm->Pause->Enabled(), r.pause);
-    EXPECT_EQ(FForm->OneStop->Enabled(), r.oneStop);
-    EXPECT_EQ(FForm->AllStop->Enabled(), r.allStop);
-    EXPECT_EQ(FForm->MusicClear->Enabled(), r.clear);
-    EXPECT_EQ(FForm->Shuffle->Enabled(), r.shuffle);
-    EXPECT_FALSE(FForm->ProgView->Enabled()) << "no program viewer yet";
-    EXPECT_EQ(FForm->Pause->Tag(), r.mode == MCI_MODE_PAUSE ? 1 : 0);
+    EXPECT_EQ(FForm->Music1()->Enabled(), r.music);
+    EXPECT_EQ(FForm->Back()->Enabled(), r.back);
+    EXPECT_EQ(FForm->PlayNext()->Enabled(), r.back);
+    EXPECT_EQ(FForm->RepeatSB()->Enabled(), r.repeat);
+    EXPECT_EQ(FForm->Pause()->Enabled(), r.pause);
+    EXPECT_EQ(FForm->OneStop()->Enabled(), r.oneStop);
+    EXPECT_EQ(FForm->AllStop()->Enabled(), r.allStop);
+    EXPECT_EQ(FForm->MusicClear()->Enabled(), r.clear);
+    EXPECT_EQ(FForm->Shuffle()->Enabled(), r.shuffle);
+    EXPECT_FALSE(FForm->ProgView()->Enabled()) << "no program viewer yet";
+    EXPECT_EQ(FForm->Pause()->Tag(), r.mode == MCI_MODE_PAUSE ? 1 : 0);
     if (r.mode == MCI_MODE_STOP) {
-      EXPECT_EQ(FForm->OneStop->Tag(), 1);
-      EXPECT_EQ(FForm->OneStop->Hint(), "Play|Restart play");
-      EXPECT_TRUE(SameGlyph(FForm->OneStop, FForm->TempGo));
+      EXPECT_EQ(FForm->OneStop()->Tag(), 1);
+      EXPECT_EQ(FForm->OneStop()->Hint(), "Play|Restart play");
+      EXPECT_TRUE(SameGlyph(FForm->OneStop(), FForm->TempGo()));
     }
     Program().EraseProgram();
     Program().SetPlaying(false);
@@ -123,14 +123,14 @@ TEST_F(PlayerCommands, StopThenStopAgainRestartsAtTheBeginning) {
   FForm->OneStopClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_STOP));
   EXPECT_TRUE(FForm->Road().UserStopped());
-  EXPECT_EQ(FForm->OneStop->Tag(), 1);
-  EXPECT_EQ(FForm->OneStop->Hint(), "Play|Restart play");
+  EXPECT_EQ(FForm->OneStop()->Tag(), 1);
+  EXPECT_EQ(FForm->OneStop()->Hint(), "Play|Restart play");
   FForm->OneStopClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 0u);
   EXPECT_FALSE(FForm->Road().UserStopped());
-  EXPECT_EQ(FForm->OneStop->Hint(), "Stop|Stop current play");
-  EXPECT_EQ(FForm->OneStop->Tag(), 0);
+  EXPECT_EQ(FForm->OneStop()->Hint(), "Stop|Stop current play");
+  EXPECT_EQ(FForm->OneStop()->Tag(), 0);
   CloseAndWait();
 }
 
@@ -146,7 +146,7 @@ TEST_F(PlayerCommands, StopOnTheLastTitleOfAnEmptiedProgramEndsIt) {
   EXPECT_FALSE(Program().Playing());
   EXPECT_EQ(FForm->Road().StatusText(), "No program");
   EXPECT_EQ(FForm->Road().TitleText(), "None");
-  EXPECT_FALSE(FForm->OneStop->Enabled());
+  EXPECT_FALSE(FForm->OneStop()->Enabled());
   CloseAndWait();
 }
 
@@ -200,15 +200,15 @@ TEST_F(PlayerCommands, EraseAndStopOnlyOnYes) {
   EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1);
   EXPECT_EQ(FForm->Road().CategoryText(), "None");
   EXPECT_EQ(FForm->Road().StatusText(), "No program");
-  EXPECT_EQ(FForm->OneStop->Tag(), 0);
-  EXPECT_EQ(FForm->OneStop->Hint(), "Stop|Stop current play");
-  EXPECT_FALSE(FForm->AllStop->Enabled());
+  EXPECT_EQ(FForm->OneStop()->Tag(), 0);
+  EXPECT_EQ(FForm->OneStop()->Hint(), "Stop|Stop current play");
+  EXPECT_FALSE(FForm->AllStop()->Enabled());
   CloseAndWait();
 }
 
 TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
   Start();
-  TMenuItem* items[] = {FForm->GM1, FForm->GS1, FForm->None1, FForm->GMGS1, FForm->GSGM1};
+  TMenuItem* items[] = {FForm->GM1(), FForm->GS1(), FForm->None1(), FForm->GMGS1(), FForm->GSGM1()};
   for (TMenuItem* clicked : items) {
     clicked->Click();
     int ticked = 0;
@@ -217,9 +217,9 @@ TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
     EXPECT_EQ(ticked, 1) << clicked->Name();
     EXPECT_TRUE(clicked->Checked()) << clicked->Name();
   }
-  bool looping = FForm->Looping1->Checked();
-  FForm->Looping1->Click();
-  EXPECT_NE(FForm->Looping1->Checked(), looping);
+  bool looping = FForm->Looping1()->Checked();
+  FForm->Looping1()->Click();
+  EXPECT_NE(FForm->Looping1()->Checked(), looping);
   EXPECT_EQ(FForm->Road().Looping(), !looping);
   CloseAndWait();
 }
@@ -227,7 +227,7 @@ TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
 TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
   Start();
   PlayTitles(2);
-  TMMSlider& slider = *FForm->MMSlider1;
+  TMMSlider& slider = *FForm->MMSlider1();
   EXPECT_EQ(slider.MaxValue(), 61) << "the title's length in seconds";
   slider.SetPosition(0);
   for (int i = 0; i < 3; ++i)
@@ -261,7 +261,7 @@ TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
 TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   Start();
   PlayTitles(1);
-  TMMSlider& slider = *FForm->MMSlider1;
+  TMMSlider& slider = *FForm->MMSlider1();
   FSeq.Position = 30000; // the player timer moves the thumb there
   ASSERT_TRUE(PumpUntil([&] { return slider.Position() == 30; }, 3000));
   TBitmap shot;
@@ -273,13 +273,13 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   int gy = (g.top + g.bottom) / 2;
   EXPECT_EQ(shot.Pixel(g.left + 5, gy), static_cast<TColor>(0x008000)) << "filled up to the thumb";
   EXPECT_NE(shot.Pixel(g.right - 5, gy), static_cast<TColor>(0x008000)) << "empty after it";
-  EXPECT_TRUE(FForm->SelPanel->Visible());
-  EXPECT_GT(FForm->SelPanel->Width(), 0);
-  EXPECT_LT(FForm->SelPanel->Left() + FForm->SelPanel->Width(), slider.Left() + c.x);
+  EXPECT_TRUE(FForm->SelPanel()->Visible());
+  EXPECT_GT(FForm->SelPanel()->Width(), 0);
+  EXPECT_LT(FForm->SelPanel()->Left() + FForm->SelPanel()->Width(), slider.Left() + c.x);
   // A click on the played part reaches the slider beneath it.
-  POINT onPart = FForm->SelPanel->ClientToScreen({2, 1});
+  POINT onPart = FForm->SelPanel()->ClientToScreen({2, 1});
   EXPECT_EQ(
-      SendMessageA(FForm->SelPanel->Handle(), WM_NCHITTEST, 0, MAKELPARAM(onPart.x, onPart.y)),
+      SendMessageA(FForm->SelPanel()->Handle(), WM_NCHITTEST, 0, MAKELPARAM(onPart.x, onPart.y)),
       HTTRANSPARENT);
   // Pressed: the centre lights up.
   SendMessageA(slider.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
@@ -290,7 +290,7 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   SendMessageA(slider.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
   // The main window for the record: slider under the display, the button rows.
   TBitmap window;
-  CaptureControl(*FForm->TopPanel, window);
+  CaptureControl(*FForm->TopPanel(), window);
   window.SaveToFile(EnvVar("TB_BUILD_DIR").empty()
                         ? FDir / "player.bmp"
                         : WinPath(EnvVar("TB_BUILD_DIR")) + "\\player-commands.bmp");
@@ -496,7 +496,7 @@ TEST_F(RealSequencer, CommandsRunThroughWithoutHanging) {
   FForm->PauseClick(nullptr);
   FForm->OneStopClick(nullptr);
   FForm->OneStopClick(nullptr);
-  TMMSlider& slider = *FForm->MMSlider1;
+  TMMSlider& slider = *FForm->MMSlider1();
   ASSERT_EQ(FForm->Road().Mode(), mdPlaying) << "stop, stop again: playing from the start";
   // The thumb released at 3 s.
   slider.SetPosition(3);
