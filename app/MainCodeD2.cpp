@@ -23,6 +23,7 @@
 #include "Registry.h"
 #include "SplashCodeD2.h"
 #include "SysUtils.h"
+#include "finalMain.h"
 
 TQxMessages QxMessages;
 std::string PendingRequest;
@@ -879,7 +880,14 @@ void TMasterFrm::WndProc(TMessage& m) {
           [&] { FMyMidi->SetPosition(static_cast<int>(perMille * FMyMidi->Length() / 1000)); });
     }
   } else if (m.Msg == QxMessages.ShowMixerWindow && m.Msg != 0) {
-    // The mixer window comes with the sound components.
+    if (MixerFrmF)
+      GuardVoid([this] {
+        if (!MixerFrmF->Visible()) CenterOverMainWindow(*MixerFrmF);
+        MixerFrmF->Show();
+        if (IsIconic(MixerFrmF->Handle())) ShowWindow(MixerFrmF->Handle(), SW_RESTORE);
+        SetForegroundWindow(MixerFrmF->Handle());
+        MixerFrmF->Repaint();
+      });
     TMasterFrmBase::WndProc(m);
     m.Result = 0;
     return;

@@ -5,6 +5,7 @@
 #include "MIDIOPortCode.h"
 #include "MainCodeD2.h"
 #include "WinExc32.h"
+#include "finalMain.h"
 
 namespace {
 
@@ -333,7 +334,16 @@ void TMasterFrm::RunVolumeControl() {
 
 void TMasterFrm::VolumeClick(TObject* Sender) {
   if (ContextHelpClick(Sender)) return;
-  // The mixer window is not built yet: the system's volume control stands in for it.
+  if (MixerFrmF) {
+    MixerFrmF->SetWindowState(wsNormal);
+    CenterOverMainWindow(*MixerFrmF);
+    MixerFrmF->Show();
+    SetForegroundWindow(MixerFrmF->Handle());
+    MixerFrmF->Activated();
+    if (!MixerFrmF->NoMixer()) return;
+    // No mixer opened: the system's volume control stands in for the window.
+    MixerFrmF->Close();
+  }
   HWND control = FindWindowA(nullptr, "Volume Control");
   if (!control) control = FindWindowA(nullptr, "Play Control");
   if (control) {

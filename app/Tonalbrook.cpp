@@ -17,6 +17,7 @@
 #include "SplashCodeD2.h"
 #include "smtpmainD2.h"
 #include "UnMIDICode.h"
+#include "finalMain.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ int RunProgram() {
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
   MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();
   MIDIOPortFrm->SetVisible(false);
-  CreatePlainForm("MixerFrmF", "Mixer");
+  MixerFrmF = Application->CreateForm<TMixerFrmF>();
   Application->Run();
   return 0;
 }

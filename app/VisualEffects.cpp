@@ -2,6 +2,7 @@
 // the displays of the music panel, switched from the View menu, its pop-ups and the player.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "finalMain.h"
 
 namespace {
 
@@ -129,6 +130,7 @@ void TMasterFrm::SetVisualEffects(bool on, bool /*second*/, bool force) {
     }
   }
   if (FPanel11->Height() != height && HandleAllocated()) FormResize(this);
+  if (MixerFrmF) MixerFrmF->VisualEffectsChanged();
 }
 
 void TMasterFrm::SetVisualEffects() {

@@ -10,7 +10,16 @@
 
 TB_DECLARE_EXCEPTION(EPropertyError, Exception);
 
-enum class TMMPropKind { pkInteger, pkBoolean, pkEnum, pkColor, pkCursor, pkString, pkObject };
+enum class TMMPropKind {
+  pkInteger,
+  pkBoolean,
+  pkEnum,
+  pkColor,
+  pkCursor,
+  pkString,
+  pkObject,
+  pkComponent
+};
 
 struct TMMPropInfo {
   std::string Name;
@@ -23,6 +32,9 @@ struct TMMPropInfo {
   std::function<std::string(TObject*)> GetStr;
   std::function<void(TObject*, const std::string&)> SetStr;
   std::function<TPersistent*(TObject*)> GetObj; // owned object properties (Assign to set)
+  // References to other components (stored by name).
+  std::function<TComponent*(TObject*)> GetRef;
+  std::function<void(TObject*, TComponent*)> SetRef;
   bool HasDefault = false;
   int64_t Default = 0;
   // When set, decides whether the value is stored; else a value equal to the default is not.
@@ -81,6 +93,21 @@ TMMPropInfo OrdProp(const std::string& name, TMMPropKind kind, V (T::*get)() con
   p.SetOrd = [set](TObject* o, int64_t v) { (static_cast<T*>(o)->*set)(static_cast<V>(v)); };
   p.HasDefault = hasDefault;
   p.Default = def;
+  return p;
+}
+
+// A reference property between component classes.
+template <class T, class R>
+TMMPropInfo RefProp(const std::string& name, R* (T::*get)() const, void (T::*set)(R*)) {
+  TMMPropInfo p;
+  p.Name = name;
+  p.Kind = TMMPropKind::pkComponent;
+  p.GetRef = [get](TObject* o) -> TComponent* { return (static_cast<T*>(o)->*get)(); };
+  p.SetRef = [set](TObject* o, TComponent* c) {
+    R* r = c ? dynamic_cast<R*>(c) : nullptr;
+    if (c && !r) throw EPropertyError("Wrong class for " + std::string("reference"));
+    (static_cast<T*>(o)->*set)(r);
+  };
   return p;
 }
 

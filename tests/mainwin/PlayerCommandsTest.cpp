@@ -11,6 +11,7 @@
 #include "TestCapture.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
+#include "finalMain.h"
 
 namespace {
 
@@ -323,6 +324,52 @@ TEST_F(PlayerCommands, VolumeFindsTheControlRunsTheHelperOrSaysSo) {
   ProcessMessages();
   EXPECT_FALSE(IsIconic(control.Handle()));
   EXPECT_EQ(FAnswers.Asked().size(), asked) << "no message";
+  CloseAndWait();
+}
+
+// A sound system without mixers: the device calls answer as Wine's do with no sound server.
+struct TNoMixers : TMMDeviceApi {
+  UINT GetNumDevs(TMMDeviceType type) override {
+    return type == dtMixer ? 0 : TMMDeviceApi::GetNumDevs(type);
+  }
+};
+
+TEST_F(PlayerCommands, VolumeShowsTheMixerWindowOrFallsBackWithoutAMixer) {
+  Start();
+  // A card with a mixer: the window comes up centred over the main window.
+  MixerFrmF = new TMixerFrmF(nullptr);
+  MixerFrmF->AfterConstruction();
+  if (!MixerFrmF->NoMixer()) {
+    FForm->VolumeClick(nullptr);
+    ProcessMessages();
+    EXPECT_TRUE(IsWindowVisible(MixerFrmF->Handle()));
+    RECT m, w;
+    GetWindowRect(FForm->Handle(), &m);
+    GetWindowRect(MixerFrmF->Handle(), &w);
+    EXPECT_NEAR((w.left + w.right) / 2, (m.left + m.right) / 2, 2);
+    MixerFrmF->Hide();
+  }
+  delete MixerFrmF;
+  // No mixer: the window stands, empty, and the system's volume control comes forward.
+  TNoMixers none;
+  SetDeviceApi(&none);
+  MixerFrmF = new TMixerFrmF(nullptr);
+  MixerFrmF->AfterConstruction();
+  EXPECT_TRUE(MixerFrmF->NoMixer());
+  TForm control(nullptr);
+  control.SetCaption("Volume Control");
+  control.SetBounds(50, 50, 200, 100);
+  control.Show();
+  ShowWindow(control.Handle(), SW_MINIMIZE);
+  ProcessMessages();
+  size_t asked = FAnswers.Asked().size();
+  FForm->VolumeClick(nullptr);
+  ProcessMessages();
+  EXPECT_FALSE(IsIconic(control.Handle()));
+  EXPECT_FALSE(IsWindowVisible(MixerFrmF->Handle()));
+  EXPECT_EQ(FAnswers.Asked().size(), asked) << "no message";
+  delete MixerFrmF;
+  SetDeviceApi(nullptr);
   CloseAndWait();
 }
 

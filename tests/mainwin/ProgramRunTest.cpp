@@ -183,3 +183,34 @@ TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
 }
 
 } // namespace
+
+TEST_F(ProgramRun, ThePlugInsMixerRequestShowsTheMixerWindowCentred) {
+  TPlayerRegistry player(DocTypeName);
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  const size_t asked = run.Asked().size();
+  HWND main = run.MainWindow();
+  HWND mixer = FindProcessWindow(run.Pid(), "TMixerFrmF");
+  ASSERT_TRUE(mixer) << "made at start-up";
+  EXPECT_FALSE(IsWindowVisible(mixer));
+  DWORD_PTR result = 1;
+  ASSERT_TRUE(SendMessageTimeoutA(main, RegisterWindowMessageA("QX_ShowMixerWindow"), 0, 0,
+                                  SMTO_NORMAL, 20000, &result));
+  EXPECT_EQ(result, 0u);
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(mixer) != FALSE; }, 5000));
+  char caption[64] = {};
+  GetWindowTextA(mixer, caption, sizeof caption);
+  EXPECT_STREQ(caption, " Tonalbrook sound control");
+  RECT m, w;
+  GetWindowRect(main, &m);
+  GetWindowRect(mixer, &w);
+  EXPECT_NEAR((w.left + w.right) / 2, (m.left + m.right) / 2, 2);
+  EXPECT_NEAR((w.top + w.bottom) / 2, (m.top + m.bottom) / 2, 2);
+  PumpUntil([] { return false; }, 500);
+  EXPECT_FALSE(run.AnswerBox()) << "no box";
+  EXPECT_EQ(run.Asked().size(), asked);
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+}

@@ -1,0 +1,183 @@
+// The mixer window on Wine's mixer (pages per device, the device box through real combo
+// messages), on the stand-in card (nothing written at build, width, the cloned thumb's pixels),
+// and with no mixer at all; a screenshot for the record.
+#include <gtest/gtest.h>
+#include "Messages.h"
+#include "StandInMixer.h"
+#include "TestCapture.h"
+#include "TestUtil.h"
+#include "finalMain.h"
+
+namespace {
+
+bool NoMixerRun() {
+  return !EnvVar("TB_NO_MIXER").empty();
+}
+
+std::unique_ptr<TMixerFrmF> MakeWindow() {
+  auto form = std::make_unique<TMixerFrmF>(nullptr);
+  form->AfterConstruction();
+  form->Show();
+  ProcessMessages();
+  return form;
+}
+
+// The source blocks a page shows: the panels beside the template and the tone panel.
+std::vector<TMMMixerBlock*> SourceBlocks(TMixerFrmF& f, TTabSheet* page) {
+  std::vector<TMMMixerBlock*> blocks;
+  for (int i = 0; i < page->ControlCount(); ++i) {
+    auto* panel = dynamic_cast<TPanel*>(page->Controls(i));
+    if (!panel || panel == f.Panel2 || panel == f.Panel3) continue;
+    for (int j = 0; j < panel->ControlCount(); ++j)
+      if (auto* b = dynamic_cast<TMMMixerBlock*>(panel->Controls(j))) blocks.push_back(b);
+  }
+  return blocks;
+}
+
+void Choose(TComboBox& box, int index) {
+  SendMessageA(box.Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(GetParent(box.Handle()), WM_COMMAND,
+               MAKEWPARAM(GetDlgCtrlID(box.Handle()), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(box.Handle()));
+  ProcessMessages();
+}
+
+bool HasColour(TBitmap& bitmap, const RECT& r, COLORREF colour) {
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if ((GetPixel(bitmap.Canvas().Handle(), x, y) & 0xFFFFFF) == colour) return true;
+  return false;
+}
+
+} // namespace
+
+TEST(Window, PagesFollowTheDeviceBox) {
+  if (NoMixerRun()) GTEST_SKIP();
+  auto f = MakeWindow();
+  ASSERT_FALSE(f->NoMixer());
+  EXPECT_EQ(f->MMMixerDevice1->DeviceId(), 0);
+  std::vector<TMMMixerBlock*> play = SourceBlocks(*f, f->TabSheet1);
+  ASSERT_EQ(play.size(), 1u) << "the template plus one clone";
+  EXPECT_EQ(play[0]->Name(), "MMMixerBlock1");
+  EXPECT_TRUE(play[0]->Line()->Valid());
+  EXPECT_EQ(play[0]->LineTitle()->Caption(), play[0]->Line()->LineInfo()->Name());
+  EXPECT_TRUE(SourceBlocks(*f, f->TabSheet2).empty());
+  // The box lists the mixers by name; the sine source is a capture mixer of its own.
+  int sine = f->MMDCB1->Items().IndexOf("Sine source at 1000 Hz");
+  ASSERT_GE(sine, 0);
+  Choose(*f->MMDCB1, sine);
+  EXPECT_EQ(f->MMMixerDevice1->DeviceId(), sine);
+  EXPECT_TRUE(f->MMMixerDevice1->Active()) << "reopened";
+  EXPECT_TRUE(f->MMMixerDevice1->Handle());
+  EXPECT_TRUE(SourceBlocks(*f, f->TabSheet1).empty());
+  EXPECT_FALSE(f->MasterLine->Valid());
+  std::vector<TMMMixerBlock*> rec = SourceBlocks(*f, f->TabSheet2);
+  ASSERT_EQ(rec.size(), 1u);
+  EXPECT_TRUE(f->WaveInLine->Valid());
+  MIXERLINEA raw{};
+  raw.cbStruct = sizeof raw;
+  ASSERT_EQ(mixerGetLineInfoA(reinterpret_cast<HMIXEROBJ>(static_cast<UINT_PTR>(sine)), &raw,
+                              MIXER_GETLINEINFOF_SOURCE | MIXER_OBJECTF_MIXER),
+            MMSYSERR_NOERROR);
+  EXPECT_EQ(rec[0]->Line()->LineId(), static_cast<TMMLineId>(raw.dwLineID));
+  EXPECT_EQ(rec[0]->LineTitle()->Caption(), raw.szName);
+  f->EP1->SetActivePage(f->TabSheet2);
+  ProcessMessages();
+  TBitmap recording;
+  CaptureWindow(f->Handle(), recording);
+  if (!EnvVar("TB_BUILD_DIR").empty())
+    recording.SaveToFile(WinPath(EnvVar("TB_BUILD_DIR")) + "\\mixer-recording.bmp");
+  f->EP1->SetActivePage(f->TabSheet1);
+  Choose(*f->MMDCB1, 0);
+  EXPECT_EQ(f->MMMixerDevice1->DeviceId(), 0);
+  EXPECT_TRUE(f->MMMixerDevice1->Active());
+  EXPECT_EQ(SourceBlocks(*f, f->TabSheet1).size(), 1u);
+  EXPECT_TRUE(SourceBlocks(*f, f->TabSheet2).empty());
+  // The record: bold active tab, named strips, the device box whole inside the window.
+  EXPECT_TRUE(f->EP1->TabActiveFont().Style().Contains(fsBold));
+  EXPECT_LE(f->MMDCB1->Left() + f->MMDCB1->Width(), f->ClientWidth());
+  EXPECT_FALSE(SourceBlocks(*f, f->TabSheet1)[0]->LineTitle()->Caption().empty());
+  TBitmap shot;
+  CaptureWindow(f->Handle(), shot);
+  if (!EnvVar("TB_BUILD_DIR").empty())
+    shot.SaveToFile(WinPath(EnvVar("TB_BUILD_DIR")) + "\\mixer-window.bmp");
+}
+
+TEST(WindowStandIn, BuildWritesNothingAndClonesKeepTheirEvents) {
+  // Muted sources on a card without a playback list: mute boxes that show the state as it is.
+  {
+    TStandInMixer card(4, 1, false);
+    for (DWORD j = 0; j < 4; ++j)
+      card.Control(j, MIXERCONTROL_CONTROLTYPE_MUTE).Values = {1};
+    auto f = MakeWindow();
+    EXPECT_EQ(card.Sets, 0) << "building shows the state and writes nothing";
+    std::vector<TMMMixerBlock*> play = SourceBlocks(*f, f->TabSheet1);
+    ASSERT_EQ(play.size(), 4u);
+    EXPECT_EQ(f->ClientWidth(), 455);
+    for (TMMMixerBlock* b : play) {
+      EXPECT_EQ(b->MuteKind(), mkMute);
+      EXPECT_TRUE(b->CheckBox()->Checked()) << b->Name();
+      EXPECT_EQ(b->CheckBox()->Caption(), "&Mute");
+    }
+    for (DWORD j = 0; j < 4; ++j)
+      EXPECT_EQ(card.Control(j, MIXERCONTROL_CONTROLTYPE_MUTE).Values[0], 1);
+  }
+  // With the list, unselected sources stay unselected.
+  TStandInMixer card;
+  card.Sets = 0;
+  auto f = MakeWindow();
+  EXPECT_EQ(card.Sets, 0);
+  std::vector<TMMMixerBlock*> play = SourceBlocks(*f, f->TabSheet1);
+  ASSERT_EQ(play.size(), 4u);
+  for (TMMMixerBlock* b : play) {
+    EXPECT_EQ(b->MuteKind(), mkSelect) << "the speakers' mixer lists every source";
+    EXPECT_FALSE(b->CheckBox()->Checked());
+    EXPECT_EQ(b->CheckBox()->Caption(), "&Select");
+  }
+  // Names: the block and its parts take the next free numbers of their classes.
+  EXPECT_EQ(play[0]->Name(), "MMMixerBlock1");
+  EXPECT_EQ(play[1]->Name(), "MMMixerBlock2");
+  EXPECT_EQ(play[0]->CheckBox()->Name(), "MMMixerBlockCheck2");
+  EXPECT_EQ(play[0]->PanSlider()->Name(), "MMMixerBlockSlider3");
+  EXPECT_EQ(play[0]->LeftSlider()->Name(), "MMMixerBlockSlider4");
+  EXPECT_EQ(play[3]->LineTitle()->Caption(), "Line in");
+  // The recording page: its sources and the multiplexer's select boxes.
+  std::vector<TMMMixerBlock*> rec = SourceBlocks(*f, f->TabSheet2);
+  ASSERT_EQ(rec.size(), 3u);
+  EXPECT_EQ(f->ClientWidth(), 455) << "fewer recording sources keep the playback width";
+  // Dragging a clone's thumb shows the handler's lime square: the event came along.
+  TMMCustomBlockSlider* slider = play[1]->LeftSlider();
+  ASSERT_TRUE(slider->OnDrawThumb);
+  RECT t = slider->ThumbRect();
+  const int cx = (t.left + t.right) / 2, cy = (t.top + t.bottom) / 2;
+  SendMessageA(slider->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
+  SendMessageA(slider->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(cx, cy + 3));
+  ProcessMessages();
+  TBitmap dragged;
+  CaptureControl(*slider, dragged);
+  EXPECT_TRUE(HasColour(dragged, slider->ThumbRect(), RGB(0, 255, 0)));
+  SendMessageA(slider->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(cx, cy + 3));
+  ProcessMessages();
+  TBitmap released;
+  CaptureControl(*slider, released);
+  EXPECT_FALSE(HasColour(released, slider->ThumbRect(), RGB(0, 255, 0)));
+  EXPECT_TRUE(HasColour(released, slider->ThumbRect(), RGB(0, 128, 0)));
+}
+
+TEST(WindowStandIn, OneSourceKeepsTheDeviceRowWhole) {
+  TStandInMixer card(1);
+  auto f = MakeWindow();
+  ASSERT_EQ(SourceBlocks(*f, f->TabSheet1).size(), 1u);
+  EXPECT_GE(f->ClientWidth(), f->MMDCB1->Left() + f->MMDCB1->Width());
+}
+
+TEST(NoMixer, WindowBuildsEmptyAndSaysSo) {
+  if (!NoMixerRun()) GTEST_SKIP();
+  ASSERT_EQ(mixerGetNumDevs(), 0u);
+  auto f = MakeWindow();
+  EXPECT_TRUE(f->NoMixer());
+  EXPECT_TRUE(SourceBlocks(*f, f->TabSheet1).empty());
+  EXPECT_TRUE(SourceBlocks(*f, f->TabSheet2).empty());
+  EXPECT_FALSE(f->MMDCB1->Enabled());
+  EXPECT_FALSE(f->MMMixerBlockSlider2->Enabled());
+}
