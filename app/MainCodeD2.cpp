@@ -162,6 +162,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetTraceItem(FDEBUGMODE1);
 
   GateUnbuiltCommands();
+  WireContextHelp();
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
@@ -260,8 +261,7 @@ void TMasterFrm::BuildMenu() {
   FSpectrograph1 = check(item(FView1, "Spectrograph1", "&Spectrograph"));
   item(FView1, "N3", "-");
   FShowmusictoolbar1 = item(FView1, "Showmusictoolbar1", "&Hide music toolbar");
-  FShowmusictoolbar1->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
-  FHintlevel1 = check(item(FView1, "Hintlevel1", "Show all &hints"));
+  FShowmusictoolbar1->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
   FAlbums1 = item(&root, "Albums1", "&Albums");
   FCategories1 = item(&root, "Categories1", "&Categories");
   BuildPlayMenus(FAlbums1, FCategories1);
@@ -311,6 +311,7 @@ void TMasterFrm::BuildMenu() {
   for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
   FHelp1 = item(&root, "Help1", "&Help");
+  BuildHelpMenu();
   FContents1 = item(FHelp1, "Contents1", "&Contents");
   FAbout1 = item(FHelp1, "About1", "&About...");
   FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
@@ -367,7 +368,7 @@ void TMasterFrm::BuildTopArea() {
     b->SetBounds(0, 0, 20, 20);
     b->SetCaption("^");
     b->SetParent(FTopPanel);
-    b->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
+    b->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
     return b;
   };
   BuildPlayerCommands();
@@ -455,6 +456,15 @@ void TMasterFrm::BuildCatalogueArea() {
   FSeparator->SetBevelOuter(bvRaised);
   FSeparator->SetWidth(4);
   FSeparator->SetCursor(crHSplit);
+  FSeparator->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    SeparatorMouseDown(s, b, sh, x, y);
+  };
+  FSeparator->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+    SeparatorMouseMove(s, sh, x, y);
+  };
+  FSeparator->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    SeparatorMouseUp(s, b, sh, x, y);
+  };
 
   FCatPanel = MakePanel(FDBPanel, "CatPanel", "");
   FCatPanel->SetBevelOuter(bvLowered);
@@ -663,7 +673,7 @@ void TMasterFrm::ApplySettingsToMenus() {
   FSpectrumbars1->SetChecked(s.SpecBars);
   FLights1->SetChecked(s.Lights);
   FSpectrograph1->SetChecked(s.SpecGraph);
-  FAlbPanel->SetWidth(s.AlbPanelWidth);
+  SetAlbPanelWidth(s.AlbPanelWidth);
   SetShowTools(s.ShowTools);
 }
 
@@ -760,6 +770,8 @@ void TMasterFrm::Timer2Timer(TObject*) {
   }
   StartUpDone = true;
   LetMessagesRun();
+  // Resizes during start-up skipped the view's change handler: run it once now.
+  ViewInUseChange();
   if (loaded) {
     EnableCommands();
     if (FAllCatGrid->CanFocus()) FAllCatGrid->SetFocus();
@@ -825,6 +837,11 @@ void TMasterFrm::WndProc(TMessage& m) {
   if (m.Msg == WM_DESTROY) RemovePropA(Handle(), StartUpDoneProperty);
   // A handler may have been given to a gated item since the busy state last changed.
   if (m.Msg == WM_INITMENUPOPUP) CommandGate().Apply();
+  if (m.Msg == WM_GETMINMAXINFO) {
+    TMasterFrmBase::WndProc(m);
+    WMGetMinMaxInfo(m);
+    return;
+  }
   if (m.Msg == WM_SIZE) {
     // Laid out from the window's real client size, after the window has taken it.
     TMasterFrmBase::WndProc(m);
