@@ -95,24 +95,34 @@ void TMasterFrm::BuildHelpMenu() {
 }
 
 void TMasterFrm::WireContextHelp() {
-  const std::pair<TControl*, int> contexts[] = {
-      {FAllCatGrid, 12}, {FCategories, 18},    {FAlbums, 1033},           {FPlay, 4},
-      {FPlayReplace, 3}, {FNewAlb, 5},         {FEditCat, 6},             {FExportTitle, 8},
-      {FTrashCat, 9},    {FArchive, 21},       {FMailTitle, 27},          {FPrintCat, 31},
-      {FGetLocal, LoadContext}, {FBitBtn1, ScanDriveContext}, {FBitBtn2, ScanSystemContext},
-      {FTopPanel, PlayerDisplayContext},       {FAllAlbLV, AlbumListContext},
-      {FOutPort, PortContext}};
+  const std::pair<TControl*, int> contexts[] = {{FAllCatGrid, 12},
+                                                {FCategories, 18},
+                                                {FAlbums, 1033},
+                                                {FPlay, 4},
+                                                {FPlayReplace, 3},
+                                                {FNewAlb, 5},
+                                                {FEditCat, 6},
+                                                {FExportTitle, 8},
+                                                {FTrashCat, 9},
+                                                {FArchive, 21},
+                                                {FMailTitle, 27},
+                                                {FPrintCat, 31},
+                                                {FGetLocal, LoadContext},
+                                                {FBitBtn1, ScanDriveContext},
+                                                {FBitBtn2, ScanSystemContext},
+                                                {FTopPanel, PlayerDisplayContext},
+                                                {FAllAlbLV, AlbumListContext},
+                                                {FOutPort, PortContext}};
   for (const auto& [control, context] : contexts)
     if (control) control->SetHelpContext(context);
-  const std::pair<TObject*, int> menuContexts[] = {
-      {FGetLocal2, LoadContext},
-      {FScanadriveforMIDIfiles1, ScanDriveContext},
-      {FScansystemforMIDIfiles1, ScanSystemContext},
-      {FViewtitles1, ViewTitlesContext},
-      {FindComponent("Createnew1"), 5},
-      {FindComponent("Createnew2"), 18},
-      {FN19, PortContext},
-      {FVolume2, PlayerCommandsContext}};
+  const std::pair<TObject*, int> menuContexts[] = {{FGetLocal2, LoadContext},
+                                                   {FScanadriveforMIDIfiles1, ScanDriveContext},
+                                                   {FScansystemforMIDIfiles1, ScanSystemContext},
+                                                   {FViewtitles1, ViewTitlesContext},
+                                                   {FindComponent("Createnew1"), 5},
+                                                   {FindComponent("Createnew2"), 18},
+                                                   {FN19, PortContext},
+                                                   {FVolume2, PlayerCommandsContext}};
   for (const auto& [item, context] : menuContexts)
     if (item) FMenuHelpContexts[item] = context;
 
@@ -125,10 +135,12 @@ void TMasterFrm::WireContextHelp() {
       if (acting) acting(s);
     };
   };
-  for (TControl* c : std::initializer_list<TControl*>{
-           FPlay, FPlayReplace, FEditCat, FMailTitle, FExportTitle, FTrashCat, FPrintCat, FArchive,
-           FNewAlb, FGetLocal, FBitBtn1, FBitBtn2, FTopPanel, FAllCatGrid, FAllAlbLV})
-    if (c && c->OnClick) first(c->OnClick);
+  for (TControl* c : std::initializer_list<TControl*>{FPlay, FPlayReplace, FEditCat, FMailTitle,
+                                                      FExportTitle, FTrashCat, FPrintCat, FArchive,
+                                                      FNewAlb, FGetLocal, FBitBtn1, FBitBtn2})
+    if (c && c->OnClick) first(c->OnClick); // the gate keeps handler-less buttons disabled
+  for (TControl* c : std::initializer_list<TControl*>{FTopPanel, FAllCatGrid, FAllAlbLV})
+    first(c->OnClick);
   for (TComponent* o : std::initializer_list<TComponent*>{
            FGetLocal2, FScanadriveforMIDIfiles1, FScansystemforMIDIfiles1, FViewtitles1,
            FindComponent("Createnew1"), FindComponent("Createnew2")})

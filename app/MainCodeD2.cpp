@@ -163,6 +163,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 
   GateUnbuiltCommands();
   WireContextHelp();
+  WireEnabling();
+  HoldCommandsWhileBusy();
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
@@ -1119,6 +1121,7 @@ void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
 }
 
 void TMasterFrm::PlayGridSelection(TMyStringGrid& grid, bool fromAlbums) {
+  if (CommandsDisabled()) return;
   grid.GetSelectedKeys(*FDragList);
   if (FDragList->Count() == 0) return;
   SetDragSource(fromAlbums, !fromAlbums);

@@ -474,6 +474,8 @@ public:
   // click (help mode was on, or force): help mode ends and the sender's help context, if any,
   // shows as a pop-up. The caller acts only on false.
   bool ContextHelpClick(TObject* Sender, bool Force = false);
+  // Ends the busy state, then renews the view in use's selection.
+  void EnableCommands() override;
   // Help mode is on while the screen shows this cursor.
   static constexpr TCursor HelpCursor = 5;
   // The help context of a menu command that takes part in help mode (0 none).
@@ -563,6 +565,20 @@ private:
   // The Help menu's items, the help contexts and help mode's first look in the taking-part
   // controls and commands.
   void BuildHelpMenu();
+  // While busy, the areas' pop-ups offer nothing and the grids start nothing.
+  void HoldCommandsWhileBusy();
+
+  void HoldPopUpWhileBusy(TPopupMenu* menu);
+  std::map<TPopupMenu*, std::vector<TMenuItem*>> FHeldPopUpItems;
+  // Which catalogue items can act now, after every change in an area and as menus open.
+  void WireEnabling();
+  void EnableItem(TMenuItem* item, bool value);
+  void UpdateCategoryItems();
+  void UpdateAlbumItems();
+  void UpdateAllAlbumsItems();
+  bool AlbumLinesExist() const;
+  void NewCatPopUpPopup();
+  void AlbPopUpPopup();
   void WireContextHelp();
   std::map<TObject*, int> FMenuHelpContexts;
   TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FNosound1 = nullptr,

@@ -88,8 +88,8 @@ TEST_F(Layout, ToolToggleCyclesThroughItsStates) {
   Resize(800, 600);
   const TToggleState off = {"Show|Show music toolbar", "&Show music toolbar", false, false};
   const TToggleState music = {"Hide|Hide visual effects", "&Hide visual effects", true, true};
-  const TToggleState offerEffects = {"Visual effects|Show visual effects",
-                                     "&Show visual effects", true, false};
+  const TToggleState offerEffects = {"Visual effects|Show visual effects", "&Show visual effects",
+                                     true, false};
   const TToggleState toolsOn = {"Hide|Hide music toolbar", "&Hide music toolbar", true, false};
   // From the tool row on: with visual effects ticked the music panel comes in front, then all
   // goes, then the tool row returns; without them the tool row goes and returns.
@@ -120,9 +120,9 @@ TEST_F(Layout, ToolToggleCyclesThroughItsStates) {
       EXPECT_EQ(FForm->AlbPanel()->Top(), want.Tools ? 32 : 0);
       EXPECT_EQ(FForm->Separator()->Top(), FForm->AlbPanel()->Top());
       EXPECT_EQ(FForm->CatPanel()->Top(), FForm->AlbPanel()->Top());
-      for (TControl* c : {static_cast<TControl*>(FForm->Archive()),
-                          static_cast<TControl*>(FForm->PrintCat()),
-                          static_cast<TControl*>(FForm->GetMIDIsPanel())})
+      for (TControl* c :
+           {static_cast<TControl*>(FForm->Archive()), static_cast<TControl*>(FForm->PrintCat()),
+            static_cast<TControl*>(FForm->GetMIDIsPanel())})
         EXPECT_EQ(c->Visible(), want.Tools) << c->Name();
       EXPECT_EQ(FForm->MusicPanel()->Visible(), want.Music);
       // Where the category panel sits on the screen, the music panel shows black over it.
