@@ -149,6 +149,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FProgressBar1->SetVisible(false);
   BuildTopArea();
   BuildCatalogueArea();
+  BuildVisualEffects();
   // The right button on the tab rows opens the areas' own menus.
   FCategories->SetPopupMenu(FNewCatPopUp);
   FAlbums->SetPopupMenu(FAlbPopUp);
@@ -172,6 +173,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
+  FormDestroy(this);
   FNavPITimer->SetEnabled(false);
   FQueueTimer->SetEnabled(false);
   // The list view outlives these members: it must not keep their image lists.
@@ -325,13 +327,14 @@ void TMasterFrm::BuildTopArea() {
   FTopPanel->SetBevelOuter(bvNone);
   FPanel11 = MakePanel(FTopPanel, "Panel11", "");
   FPanel11->SetBevelOuter(bvLowered);
-  FPanel11->SetBounds(4, 2, 400, 96);
+  FPanel11->SetBounds(4, 2, 400, 62); // 88 while the visual effects run
   FPanel11->SetColor(clBlack);
   FPanel11->Font().SetColor(clLime);
   FCDPanel = new TCDPanelP(this);
   FCDPanel->SetName("CDPanel");
   FCDPanel->SetParent(FPanel11);
-  FCDPanel->SetAlign(alClient);
+  FCDPanel->SetHeight(58);
+  FCDPanel->SetAlign(alTop); // the level bars sit below it
   FPlayReplace = MakeButton(FTopPanel, "PlayReplace", "&Replace", 80);
   FPlay = MakeButton(FTopPanel, "Play", "&PLAY", 80);
   // Three small panels of two adjoining buttons each.
@@ -631,6 +634,7 @@ void TMasterFrm::FormShow(TObject*) {
   FindPlugInDirs();
   FormResize(this);
   FTimer2->SetEnabled(true);
+  SetVisualEffects(FVisualeffects1->Checked(), false, true);
 }
 
 void TMasterFrm::ReadSettings() {
@@ -860,6 +864,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     // be taken back (the abort flag is never cleared) is set before the session really ends.
     FTimer1->SetEnabled(false);
     CloseSequencer();
+    CloseSoundInput();
   } else if (m.Msg == WM_ENDSESSION && m.WParam) {
     // The process ends when this returns: write the lists, the settings and the store now.
     FSessionEnding = true;
@@ -996,6 +1001,7 @@ void TMasterFrm::FreeSplash() {
 }
 
 void TMasterFrm::FinishAll() {
+  FMMConnector2->ClearSlots();
   FreeSplash();
   FTimer1->SetEnabled(false);
   FTimer2->SetEnabled(false);

@@ -18,7 +18,13 @@
 #include "ExtCtrls.h"
 #include "ExtPage.h"
 #include "ExtProgressBar.h"
+#include "MMConect.h"
+#include "MMLevel.h"
+#include "MMOscope.h"
 #include "MMSlider.h"
+#include "MMSpGram.h"
+#include "MMSpectr.h"
+#include "MMWavIn.h"
 #include "Forms.h"
 #include "MainViews.h"
 #include "MasterBase.h"
@@ -286,6 +292,17 @@ public:
   void SetParams(const std::vector<std::string>& value) { FParams = value; }
 
   // The main window's parts (named as the window's layout names them).
+  TMMWaveIn* MMWaveIn1() const { return FMMWaveIn1; }
+  TMMConnector* MMConnector2() const { return FMMConnector2; }
+  TMMLevel* MMLevel1() const { return FMMLevel1; }
+  TMMLevel* MMLevel2() const { return FMMLevel2; }
+  TMMSpectrum* MMSpectrum1() const { return FMMSpectrum1; }
+  TMMOscope* MMOscope2() const { return FMMOscope2; }
+  TMMSpectrogram* MMSpectrogram1() const { return FMMSpectrogram1; }
+  TPopupMenu* VisEPopUp() const { return FVisEPopUp; }
+  TPopupMenu* visualPopUp() const { return FvisualPopUp; }
+  TMenuItem* ShowVE() const { return FShowVE; }
+  TMenuItem* DisableVE() const { return FDisableVE; }
   TMenuItem* Titlesselected7() const { return FTitlesselected7; }
   TMenuItem* Albumselected4() const { return FAlbumselected4; }
   TMenuItem* Allalbums5() const { return FAllalbums5; }
@@ -502,6 +519,22 @@ public:
   static constexpr const char* SupportPhones = "+1 555 0100 (Americas)\n+44 20 7946 0000 (Europe)";
   // The command line that the volume control was last run with.
   const std::string& VolumeCommand() const { return FVolumeCommand; }
+  // The visual effects: the sound input through the connector to two level bars under the
+  // display panel and, in the music panel, the spectrum, the oscilloscope and the spectrogram.
+  // Starts (on) or closes the sound input; force also sets the idle look and Panel11's height.
+  void SetVisualEffects(bool on, bool second, bool force);
+  void Visualeffects1Click(TObject* Sender);
+  void VisEPopUpPopup(TObject* Sender);
+  void ShowVEClick(TObject* Sender);
+  void DisableVEClick(TObject* Sender);
+  void Spectrumbars1Click(TObject* Sender);
+  void Lights1Click(TObject* Sender);
+  void Spectrograph1Click(TObject* Sender);
+  void MusicPanelResize(TObject* Sender);
+  void CDPanelP1Resize(TObject* Sender);
+  void FormDestroy(TObject* Sender);
+  // Places the ticked displays in the music panel, one above the other.
+  void LayoutDisplays();
   // The play pop-up: top, bottom, replace, cancel, then the title commands.
 
   // View commands of the catalogue areas.
@@ -548,6 +581,10 @@ protected:
   void ShowStateMessage(const std::string& text, int seconds) override;
   void ShowDeviceBusyNotice() override;
   void SetTimer1(bool enabled) override;
+  // As ticked, after a title starts.
+  void SetVisualEffects() override;
+  bool SoundInputIdle() override;
+  bool SoundInputFailed(TObject* Sender, const std::exception& E) override;
   void SetSlider(int position, int maximum) override;
   // The player buttons follow the program: the step buttons, shuffle and erase.
   void UpdatePlayControls() override;
@@ -599,9 +636,10 @@ private:
   void BuildTopArea();
   void BuildPlayerCommands();
   void RunVolumeControl();
-  // Quiet until the visual effects and the sound input are wired.
-  void SwitchVisualEffects(bool /*on*/) {}
-  void CloseSoundInput() {}
+  // The player commands' switch: on follows Visualeffects1, off closes the input.
+  void SwitchVisualEffects(bool on);
+  void CloseSoundInput();
+  void BuildVisualEffects();
   void ShowRoadTexts();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
@@ -781,4 +819,12 @@ private:
   TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
             *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
   TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
+  TMMWaveIn* FMMWaveIn1 = nullptr;
+  TMMConnector* FMMConnector2 = nullptr;
+  TMMLevel *FMMLevel1 = nullptr, *FMMLevel2 = nullptr;
+  TMMSpectrum* FMMSpectrum1 = nullptr;
+  TMMOscope* FMMOscope2 = nullptr;
+  TMMSpectrogram* FMMSpectrogram1 = nullptr;
+  TPopupMenu *FVisEPopUp = nullptr, *FvisualPopUp = nullptr;
+  TMenuItem *FShowVE = nullptr, *FDisableVE = nullptr;
 };

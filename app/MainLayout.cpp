@@ -109,6 +109,7 @@ void TMasterFrm::ToolsLeftClick(TObject*) {
   } else if (FVisualeffects1->Checked()) {
     FMusicPanel->SetVisible(true);
     FMusicPanel->BringToFront();
+    LayoutDisplays();
   } else {
     FShowTools = false;
     FMusicPanel->SetVisible(false);

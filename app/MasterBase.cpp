@@ -67,7 +67,7 @@ std::string AppExceptionText(const std::exception& E) {
 }
 
 void TMasterFrmBase::AppException(TObject* Sender, const std::exception& E) {
-  if (SoundInputFailed(Sender)) return;
+  if (SoundInputFailed(Sender, E)) return;
   ShowMessageBox(AppExceptionText(E), TMessageKind::Error, 0, TMessageButtons::OK);
 }
 

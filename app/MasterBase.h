@@ -63,10 +63,11 @@ public:
   TCommandGate& CommandGate() { return FCommandGate; }
 
 protected:
-  // An exception from the sound input: the main window closes its input and answers true;
-  // nothing is shown then.
-  virtual bool SoundInputFailed(TObject* Sender) {
+  // An exception from the sound input (by its sender or its kind): the main window closes its
+  // input and answers true; nothing is shown then.
+  virtual bool SoundInputFailed(TObject* Sender, const std::exception& E) {
     (void)Sender;
+    (void)E;
     return false;
   }
 

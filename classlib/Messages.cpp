@@ -9,6 +9,7 @@ bool (*TbIsDialogMessageHook)(MSG&) = nullptr;
 namespace {
 
 int gWaitDepth = 0;
+int gDrainDepth = 0;
 
 // Runs only the messages other threads sent to this one, so that they are not kept waiting.
 void AnswerSentMessages() {
@@ -59,6 +60,8 @@ void ProcessMessages() {
   // would otherwise keep the queue from ever running dry, and the caller would never get back.
   const DWORD start = GetTickCount();
   int quitCode = 0;
+  ++gDrainDepth;
+  TScopeExit leave([] { --gDrainDepth; });
   for (;;) {
     DWORD queuedAt = 0;
     switch (PumpOneMessage(quitCode, &queuedAt)) {
@@ -94,6 +97,10 @@ void LetMessagesRun() {
   ++gWaitDepth;
   TScopeExit leave([] { --gWaitDepth; });
   ProcessMessages();
+}
+
+int DrainDepth() {
+  return gDrainDepth;
 }
 
 int WaitDepth() {

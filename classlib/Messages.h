@@ -18,6 +18,9 @@ TPumpResult PumpOneMessage(int& quitCode, unsigned long* queuedAt = nullptr);
 // Runs the window messages that waited when it was called (and at most one that came meanwhile),
 // so it always returns; a quit message is left for the main loop.
 void ProcessMessages();
+// How many ProcessMessages calls are under way on this thread: a handler that re-posts itself
+// from inside one would keep it from ever returning.
+int DrainDepth();
 // Pumps messages until done() holds or timeoutMs passes (INFINITE_WAIT for no bound), sleeping in
 // MsgWaitForMultipleObjects between checks. Answers whether done() held. For the main loop's
 // stand-ins in tests; the program's own waits use WaitFor.

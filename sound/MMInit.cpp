@@ -1,8 +1,11 @@
 // The sound library's start-up.
 #include "MMInit.h"
 #include "MMObj.h"
+#include "MMACM.h"
+#include "MMConect.h"
 #include "MMLevel.h"
 #include "MMLight.h"
+#include "MMMeter.h"
 #include "MMOscope.h"
 #include "MMSlider.h"
 #include "MMSpGram.h"
@@ -14,6 +17,9 @@ void InitSoundUnits() {
   (void)Win95Platform(); // read the platform once, now
   RegisterMMSlider();
   RegisterMMLevel();
+  RegisterMMMeter();
+  RegisterMMConnector();
+  BindACM();
   RegisterMMOscope();
   RegisterMMSpectrum();
   RegisterMMSpectrogram();

@@ -1,0 +1,721 @@
+// The connector between the chain and the displays.
+#include "MMConect.h"
+#include "Forms.h"
+#include "Guard.h"
+#include "Handles.h"
+#include "MMLevel.h"
+#include "MMMeter.h"
+#include "MMOscope.h"
+#include "MMProps.h"
+#include "Messages.h"
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr const char* WindowClass = "TMMConnectorWindow";
+constexpr UINT_PTR StepTimer = 1;
+
+int GroupOf(int slot) {
+  static const int groups[14] = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4, 4, 5, 5};
+  return groups[slot];
+}
+
+// Slots of a group: first and one past the last.
+void GroupRange(int group, int& first, int& last) {
+  static const int starts[7] = {0, 2, 4, 6, 8, 12, 14};
+  first = starts[group];
+  last = starts[group + 1];
+}
+
+TMMConnectorClock& Clock() {
+  static TMMConnectorClock clock;
+  return clock;
+}
+
+int64_t ClockNow() {
+  if (Clock()) return Clock()();
+  return std::llround(GetExactTime());
+}
+
+} // namespace
+
+// The state all connectors share: their list, the hidden window and the display loop.
+struct TConnectorLoop {
+  static std::vector<TMMConnector*>& List() {
+    static std::vector<TMMConnector*> list;
+    return list;
+  }
+  static HWND Window;
+  static int Loops; // connectors whose own loop runs
+  static int HighestSpeed;
+  static bool StepArmed; // a step is queued or its timer set
+  static bool InStep;
+  static int Steps;
+  static DWORD MainThread;
+
+  static bool Listed(TMMConnector* c) {
+    auto& l = List();
+    return std::find(l.begin(), l.end(), c) != l.end();
+  }
+
+  static void RecomputeSpeed() {
+    HighestSpeed = 1;
+    for (TMMConnector* c : List())
+      HighestSpeed = std::max(HighestSpeed, c->FSpeed);
+  }
+
+  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    bool handled = false;
+    GuardVoid([&] { handled = Handle(window, msg, wp, lp); });
+    if (handled) return result;
+    return DefWindowProcA(window, msg, wp, lp);
+  }
+
+  static bool Handle(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case MM_CONNECTOR_START: {
+      auto* c = reinterpret_cast<TMMConnector*>(lp);
+      if (!Listed(c) || !c->Input() || !c->FStarted) return true;
+      c->FPending = 0;
+      if (!c->FRunning) c->SetRunning(true);
+      if (c->FAutoTrigger) Arm();
+      return true;
+    }
+    case MM_CONNECTOR_DATA: {
+      auto* c = reinterpret_cast<TMMConnector*>(lp);
+      if (!Listed(c)) return true;
+      if (c->Input() && c->FEnabled && c->FRunning) c->ProcessConnectorBuffer();
+      // Counted down whether or not the pass ran, so that a later request is not shut out.
+      InterlockedDecrement(&c->FPending);
+      return true;
+    }
+    case MM_CONNECTOR_STEP:
+      Step();
+      return true;
+    case WM_TIMER:
+      if (wp != StepTimer) return false;
+      KillTimer(window, StepTimer);
+      Step();
+      return true;
+    default:
+      return false;
+    }
+  }
+
+  static bool GoOn() {
+    return Loops > 0 && !(Application && Application->Terminated()) && !List().empty();
+  }
+
+  // Queues the next step unless one is queued or running (the running one re-arms itself).
+  static void Arm() {
+    if (StepArmed || InStep || !Window) return;
+    StepArmed = true;
+    PostMessageA(Window, MM_CONNECTOR_STEP, 0, 0);
+  }
+
+  static void Step() {
+    StepArmed = false;
+    if (InStep) return;
+    InStep = true;
+    ++Steps;
+    TScopeExit leave([] { InStep = false; });
+    for (int i = 5000 - HighestSpeed + 1; i > 0; --i)
+      ProcessMessages();
+    if (!GoOn()) return;
+    std::vector<TMMConnector*> list = List();
+    for (TMMConnector* c : list)
+      if (Listed(c) && c->FAutoTrigger && c->FEnabled && c->FRunning) c->ProcessConnectorBuffer();
+    if (!GoOn()) return;
+    Sleep(1);
+    UpdateHint();
+    StepArmed = true;
+    // Inside a drain of the queue a posted step would be taken again at once and the drain would
+    // never end: there the step waits for a timer instead, which the drain does not wait for.
+    if (DrainDepth() > 0)
+      SetTimer(Window, StepTimer, 1, nullptr);
+    else
+      PostMessageA(Window, MM_CONNECTOR_STEP, 0, 0);
+  }
+
+  static void UpdateHint() {
+    if (!Application) return;
+    POINT p;
+    if (!GetCursorPos(&p)) return;
+    TControl* control = TWinControl::FindControl(WindowFromPoint(p));
+    if (auto* win = dynamic_cast<TWinControl*>(control)) {
+      POINT local = p;
+      ScreenToClient(win->Handle(), &local);
+      if (TControl* child = win->ControlAtPos(local)) control = child;
+    }
+    while (control && control->Hint().empty())
+      control = control->Parent();
+    Application->SetHint(control ? GetLongHint(control->Hint()) : std::string());
+  }
+
+  static void Join(TMMConnector* c) {
+    if (List().empty()) MakeWindow();
+    List().push_back(c);
+    RecomputeSpeed();
+  }
+
+  static void Leave(TMMConnector* c) {
+    auto& l = List();
+    l.erase(std::remove(l.begin(), l.end(), c), l.end());
+    RecomputeSpeed();
+    if (l.empty() && Window) {
+      DestroyWindow(Window);
+      Window = nullptr;
+      StepArmed = false;
+      Loops = 0;
+    }
+  }
+
+  // Takes this connector's queued messages out of the queue; the others' stay (re-queued).
+  static void RemoveMessages(TMMConnector* c) {
+    if (!Window) return;
+    std::vector<MSG> others;
+    MSG msg;
+    while (PeekMessageA(&msg, Window, MM_CONNECTOR_START, MM_CONNECTOR_DATA, PM_REMOVE))
+      if (msg.lParam != reinterpret_cast<LPARAM>(c)) others.push_back(msg);
+    for (const MSG& m : others)
+      PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);
+  }
+
+  static void MakeWindow() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA existing{};
+    const bool found = GetClassInfoA(instance, WindowClass, &existing) != 0;
+    if (found && existing.lpfnWndProc != &Proc) UnregisterClassA(WindowClass, instance);
+    if (!found || existing.lpfnWndProc != &Proc) {
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = &Proc;
+      wc.hInstance = instance;
+      wc.lpszClassName = WindowClass;
+      RegisterClassA(&wc);
+    }
+    Window =
+        CreateWindowExA(0, WindowClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  }
+};
+
+HWND TConnectorLoop::Window = nullptr;
+int TConnectorLoop::Loops = 0;
+int TConnectorLoop::HighestSpeed = 5000;
+bool TConnectorLoop::StepArmed = false;
+bool TConnectorLoop::InStep = false;
+int TConnectorLoop::Steps = 0;
+// Static initialisation runs on the thread that starts the program.
+DWORD TConnectorLoop::MainThread = GetCurrentThreadId();
+
+void SetConnectorClock(TMMConnectorClock clock) {
+  Clock() = std::move(clock);
+}
+
+int TMMConnector::RunningLoops() {
+  return TConnectorLoop::Loops;
+}
+
+int TMMConnector::StepsRun() {
+  return TConnectorLoop::Steps;
+}
+
+HWND TMMConnector::ConnectorWindow() {
+  return TConnectorLoop::Window;
+}
+
+// --- slots --------------------------------------------------------------------------------------
+
+namespace {
+
+template <class D> TMMConnectorSlot SlotFor(D* d) {
+  TMMConnectorSlot s;
+  if (!d) return s;
+  s.Display = d;
+  s.SetFormat = [d](const WAVEFORMATEX* f) { d->SetPWaveFormat(f); };
+  s.Refresh = [d](const void* p) { d->RefreshPCMData(p); };
+  s.Reset = [d] { d->ResetData(); };
+  s.FrameSize = [d] { return d->FrameSize(); };
+  return s;
+}
+
+template <class D> TMMConnectorSlot SlotWithFFT(D* d) {
+  TMMConnectorSlot s = SlotFor(d);
+  if (!d) return s;
+  s.FFTLength = [d] { return d->FFTLength(); };
+  s.Accelerate = [d] { return d->Accelerate(); };
+  return s;
+}
+
+} // namespace
+
+TMMLevel* TMMConnector::Level(int index) const {
+  return static_cast<TMMLevel*>(FSlots[index].Display);
+}
+
+TMMMeter* TMMConnector::Meter(int index) const {
+  return static_cast<TMMMeter*>(FSlots[2 + index].Display);
+}
+
+TMMOscope* TMMConnector::Oscope(int index) const {
+  return static_cast<TMMOscope*>(FSlots[4 + index].Display);
+}
+
+void TMMConnector::SetLevel(int index, TMMLevel* value) {
+  SetSlot(index, SlotFor(value));
+}
+
+void TMMConnector::SetMeter(int index, TMMMeter* value) {
+  SetSlot(2 + index, SlotFor(value));
+}
+
+void TMMConnector::SetOscope(int index, TMMOscope* value) {
+  TMMConnectorSlot s = SlotWithFFT(value);
+  if (value) s.Scroll = [value] { return value->Scroll(); };
+  SetSlot(4 + index, s);
+}
+
+void TMMConnector::SetSlot(int slot, const TMMConnectorSlot& link) {
+  if (slot < 0 || slot > 13) return;
+  const int group = GroupOf(slot);
+  // A pair's two slots hold two displays; the four spectrum slots may repeat one.
+  if (link.Display && group != cgSpectra) {
+    int first, last;
+    GroupRange(group, first, last);
+    for (int i = first; i < last; ++i)
+      if (i != slot && FSlots[i].Display == link.Display) return;
+  }
+  StoreSlot(slot, link);
+  if (link.Display) SendFormat();
+}
+
+void TMMConnector::StoreSlot(int slot, const TMMConnectorSlot& link) {
+  TLockGuard lock(FLock);
+  TComponent* old = FSlots[slot].Display;
+  FSlots[slot] = link;
+  if (old && old != link.Display) {
+    bool stillHeld = false;
+    for (const TMMConnectorSlot& s : FSlots)
+      stillHeld = stillHeld || s.Display == old;
+    if (!stillHeld) RemoveFreeNotification(old);
+  }
+  if (link.Display) FreeNotification(link.Display);
+  FNewData[GroupOf(slot)] = false;
+}
+
+void TMMConnector::ClearSlots() {
+  for (int i = 0; i < 14; ++i)
+    StoreSlot(i, TMMConnectorSlot{});
+}
+
+void TMMConnector::Notification(TComponent* component, TOperation operation) {
+  TMMDSPComponent::Notification(component, operation);
+  if (operation != opRemove) return;
+  TLockGuard lock(FLock);
+  for (int i = 0; i < 14; ++i)
+    if (FSlots[i].Display == component) {
+      FSlots[i] = TMMConnectorSlot{};
+      FNewData[GroupOf(i)] = false;
+    }
+}
+
+// --- life ---------------------------------------------------------------------------------------
+
+TMMConnector::TMMConnector(TComponent* AOwner) : TMMDSPComponent(AOwner) {
+  // The chain links only members whose links are published.
+  RegisterMMConnector();
+  if (ComponentState().Contains(csDesigning)) return;
+  timeBeginPeriod(1);
+  TConnectorLoop::Join(this);
+}
+
+TMMConnector::~TMMConnector() {
+  Stopped();
+  if (!ComponentState().Contains(csDesigning)) {
+    timeEndPeriod(1);
+    TConnectorLoop::RemoveMessages(this);
+    TConnectorLoop::Leave(this);
+  }
+  TLockGuard lock(FLock);
+  for (TMMConnectorSlot& s : FSlots)
+    if (s.Display) RemoveFreeNotification(s.Display);
+}
+
+void TMMConnector::Post(UINT msg) {
+  if (TConnectorLoop::Window)
+    PostMessageA(TConnectorLoop::Window, msg, 0, reinterpret_cast<LPARAM>(this));
+}
+
+// The loop count follows the running flag's flips only, so that repeated starts or stops of one
+// connector never count twice.
+void TMMConnector::SetRunning(bool value) {
+  if (FRunning.exchange(value) == value) return;
+  if (!FAutoTrigger) return;
+  TConnectorLoop::Loops += value ? 1 : -1;
+}
+
+void TMMConnector::SetEnabled(bool value) {
+  if (value == FEnabled) return;
+  FEnabled = value;
+  if (!value) {
+    SetRunning(false);
+    ResetDisplays();
+  } else if (FStarted && FRealTime) {
+    Post(MM_CONNECTOR_START);
+  }
+}
+
+void TMMConnector::SetAutoTrigger(bool value) {
+  if (value == FAutoTrigger) return;
+  SetRunning(false);
+  FAutoTrigger = value;
+  if (FStarted && FEnabled && FRealTime) Post(MM_CONNECTOR_START);
+}
+
+void TMMConnector::SetSpeed(int value) {
+  FSpeed = MinMax(value, 1, 5000);
+  TConnectorLoop::RecomputeSpeed();
+}
+
+void TMMConnector::SetRealTime(bool value) {
+  if (IsOpen()) throw EMMConnectorError(LoadLibraryString(MMS_CHANGE_WHILE_OPEN));
+  FRealTime = value;
+}
+
+void TMMConnector::ResetDisplays() {
+  for (TMMConnectorSlot& s : FSlots)
+    if (s.Display && s.Reset) s.Reset();
+}
+
+void TMMConnector::StoreWaveFormat(WAVEFORMATEX* value) {
+  TMMDSPComponent::StoreWaveFormat(value);
+  if (!Settling()) SendFormat();
+}
+
+void TMMConnector::SendFormat() {
+  WAVEFORMATEX format{};
+  WAVEFORMATEX* chain = PWaveFormat();
+  if (FStarted) {
+    format = FDisplayFormat;
+  } else if (chain && chain->wFormatTag == WAVE_FORMAT_PCM) {
+    std::memcpy(&format, chain, 16);
+  } else if (chain && FAutoConvert) {
+    if (!SuggestPCMFormat(chain, format) || !CanConvert(chain, &format, false)) return;
+  } else {
+    return;
+  }
+  FSilence = format.wBitsPerSample == 8 ? 128 : 0;
+  for (TMMConnectorSlot& s : FSlots)
+    if (s.Display && s.SetFormat) s.SetFormat(&format);
+}
+
+void TMMConnector::Started() {
+  TMMDSPComponent::Started();
+  if (ComponentState().Contains(csDesigning) || !Input() || !PWaveFormat() || FStarted) return;
+  WAVEFORMATEX* chain = PWaveFormat();
+  const int size = BufferSize();
+  {
+    TLockGuard lock(FLock);
+    FLength = 0;
+    FData = nullptr;
+    FPCM = chain->wFormatTag == WAVE_FORMAT_PCM;
+    FConverting = false;
+    if (!FPCM) {
+      if (FAutoConvert) {
+        FData = static_cast<uint8_t*>(GlobalAllocMem(size));
+        WAVEFORMATEX target;
+        if (SuggestPCMFormat(chain, target))
+          FConvert = OpenConversion(chain, &target, FData, size, false);
+        if (FConvert) {
+          FConverting = true;
+          std::memcpy(&FDisplayFormat, FConvert->PCMFormat, sizeof FDisplayFormat);
+          FDisplayFormat.cbSize = 0;
+          FPCMSize = static_cast<int>(FConvert->Stage[FConvert->Stages - 1].Header.cbDstLength);
+        } else {
+          void* p = FData;
+          GlobalFreeMem(p);
+          FData = nullptr;
+        }
+      }
+    } else {
+      std::memset(&FDisplayFormat, 0, sizeof FDisplayFormat);
+      std::memcpy(&FDisplayFormat, chain, 16);
+      FPCMSize = size;
+      FData = static_cast<uint8_t*>(GlobalAllocMem(size));
+    }
+    for (int g = 0; g < 6; ++g) {
+      FNewData[g] = false;
+      FFrames[g] = 0;
+    }
+    for (int64_t& o : FOffsets)
+      o = 0;
+    if (!FData) return; // neither PCM nor a conversion: the connector stays idle
+    TConnectorLoop::RecomputeSpeed();
+    FStarted = true;
+  }
+  SendFormat();
+  if (FEnabled && FRealTime) Post(MM_CONNECTOR_START);
+}
+
+void TMMConnector::KillPauseTimer() {
+  // Killed synchronously and outside the lock: the kill waits for a tick in flight, which may
+  // be waiting for the lock.
+  if (UINT id = FTimerId.exchange(0)) timeKillEvent(id);
+}
+
+void CALLBACK TMMConnector::PauseTimerProc(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  GuardVoid([&] { reinterpret_cast<TMMConnector*>(user)->PauseTick(); });
+}
+
+void TMMConnector::PauseTick() {
+  TLockGuard lock(FLock);
+  if (!FStarted || !FPaused) return;
+  ++FPauseTicks;
+  FStamp = ClockNow();
+  for (int g = 0; g < 6; ++g) {
+    int first, last;
+    GroupRange(g, first, last);
+    bool any = false;
+    for (int i = first; i < last; ++i)
+      any = any || FSlots[i].Display;
+    if (!any) continue;
+    FNewData[g] = true;
+    if (g == cgSpectrograms)
+      FOffsets[5] = FOffsets[6] = 0;
+    else
+      FOffsets[g] = 0;
+  }
+}
+
+void TMMConnector::Paused() {
+  TMMDSPComponent::Paused();
+  if (!FStarted || FPaused) return;
+  FPaused = true;
+  {
+    TLockGuard lock(FLock);
+    if (FData && (FPCM || FConverting)) {
+      uint8_t* pcm = FConverting ? FConvert->DstBuffer : FData;
+      std::memset(pcm, FSilence, FPCMSize);
+      FLength = FPCMSize;
+    }
+  }
+  if (FRealTime) {
+    const UINT period = static_cast<UINT>(Max(BytesToMilliseconds(&FDisplayFormat, FPCMSize), 1));
+    const UINT id = timeSetEvent(period, 0, &PauseTimerProc, reinterpret_cast<DWORD_PTR>(this),
+                                 TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+    if (id == 0) throw EOutOfResources("Out of system resources");
+    FTimerId = id;
+  }
+}
+
+void TMMConnector::Restarted() {
+  TMMDSPComponent::Restarted();
+  FPaused = false;
+  if (FRealTime) KillPauseTimer();
+}
+
+void TMMConnector::Stopped() {
+  if (FStarted) {
+    KillPauseTimer();
+    {
+      TLockGuard lock(FLock);
+      FStarted = false;
+    }
+    SetRunning(false);
+    FPaused = false;
+    {
+      TLockGuard lock(FLock);
+      CloseConversion(FConvert);
+      void* p = FData;
+      GlobalFreeMem(p);
+      FData = nullptr;
+      FLength = 0;
+      FConverting = false;
+    }
+    if (FRefreshOnStop) ResetDisplays();
+  }
+  TMMDSPComponent::Stopped();
+}
+
+// --- buffers ------------------------------------------------------------------------------------
+
+void TMMConnector::BufferReady(WAVEHDR* h) {
+  TakeBuffer(h);
+  TMMDSPComponent::BufferReady(h);
+}
+
+void TMMConnector::BufferLoad(WAVEHDR* h, bool& More) {
+  TMMDSPComponent::BufferLoad(h, More);
+  TakeBuffer(h);
+}
+
+void TMMConnector::TakeBuffer(WAVEHDR* h) {
+  if (!h || !Input() || !FEnabled || FPaused || !(FPCM || FConverting)) return;
+  // The header's lpNext belongs to the driver, which links its own headers through it: the
+  // buffer to show is always the one handed in.
+  const int64_t stamp = ClockNow();
+  {
+    TLockGuard lock(FLock);
+    // A late buffer from another thread after a stop finds the connector stopped and is dropped.
+    if (!FStarted || !FData) return;
+    FStamp = stamp;
+    int length = Min(static_cast<int>(h->dwBytesRecorded), BufferSize());
+    std::memcpy(FData, h->lpData, Max(length, 0));
+    if (FConverting) {
+      length = Convert(FConvert, length);
+      if (length < 1) {
+        FLength = 0;
+        return;
+      }
+    }
+    FLength = length;
+    for (int g = 0; g < 6; ++g) {
+      int first, last;
+      GroupRange(g, first, last);
+      bool any = false;
+      for (int i = first; i < last; ++i)
+        any = any || FSlots[i].Display;
+      if (!any) continue;
+      FNewData[g] = true;
+      if (g == cgSpectrograms)
+        FOffsets[5] = FOffsets[6] = 0;
+      else
+        FOffsets[g] = 0;
+    }
+  }
+  if (!FRealTime && FAutoTrigger) ProcessConnectorBuffer();
+}
+
+void TMMConnector::DataArrived() {
+  if (!FEnabled) return;
+  if (FRealTime ? !FRunning : !FStarted) return;
+  if (FAutoTrigger || FPending != 0) return;
+  if (GetCurrentThreadId() == TConnectorLoop::MainThread) {
+    ProcessConnectorBuffer();
+    return;
+  }
+  InterlockedIncrement(&FPending);
+  Post(MM_CONNECTOR_DATA);
+}
+
+bool TMMConnector::Due(int64_t offset, int64_t now) const {
+  if (!FSynchronize) return true;
+  const int64_t rate = FDisplayFormat.nAvgBytesPerSec;
+  if (rate <= 0) return true;
+  // Compared without dividing, so that a frame is not due a fraction of a microsecond early.
+  return offset * 1000000 <= (now - FStamp) * rate;
+}
+
+void TMMConnector::ProcessConnectorBuffer() {
+  if (!FEnabled || !(FRunning || (!FRealTime && FStarted))) return;
+  if (OnTrigger) OnTrigger(this);
+  TLockGuard lock(FLock);
+  if (!FData || !FStarted) return;
+  const uint8_t* data = FConverting ? FConvert->DstBuffer : FData;
+  const int64_t now = ClockNow();
+  for (int g = 0; g < 5; ++g)
+    if (FNewData[g]) ServeGroup(g, data, now);
+  if (FNewData[cgSpectrograms]) ServeSpectrograms(data, now);
+}
+
+void TMMConnector::ServeGroup(int group, const uint8_t* data, int64_t now) {
+  int first, last;
+  GroupRange(group, first, last);
+  int need = 0;
+  TMMConnectorSlot* lead = nullptr;
+  for (int i = first; i < last; ++i)
+    if (FSlots[i].Display) {
+      need = Max(need, FSlots[i].FrameSize());
+      if (!lead) lead = &FSlots[i];
+    }
+  if (!lead || need <= 0) {
+    FNewData[group] = false;
+    return;
+  }
+  int64_t step = need;
+  const int frameBytes = FDisplayFormat.nBlockAlign;
+  if (group == cgOscopes && lead->Scroll && lead->Scroll() && lead->Accelerate())
+    step = int64_t(lead->FFTLength() / 4) * frameBytes;
+  if (!Due(FOffsets[group], now)) return;
+  int64_t position = FOffsets[group];
+  // The trigger moves a due frame on to the next crossing; searched only for a due frame, so
+  // that passes waiting for the frame do not walk it away from its play time.
+  if (group == cgOscopes && FTriggerMode != tmNone && !FPaused && position < FLength) {
+    const int distance = FindTriggerPoint(&FDisplayFormat, data + position, int(FLength - position),
+                                          FTriggerLevel, FTriggerMode, 0);
+    if (distance > 0) {
+      position += distance;
+      FOffsets[group] += distance;
+    }
+  }
+  FOffsets[group] += step;
+  if (position + need > FLength) {
+    FNewData[group] = false;
+    return;
+  }
+  for (int i = first; i < last; ++i)
+    if (FSlots[i].Display) FSlots[i].Refresh(data + position);
+  ++FFrames[group];
+}
+
+void TMMConnector::ServeSpectrograms(const uint8_t* data, int64_t now) {
+  bool fits = false;
+  for (int k = 0; k < 2; ++k) {
+    TMMConnectorSlot& s = FSlots[12 + k];
+    if (!s.Display) continue;
+    const int need = s.FrameSize();
+    int64_t& offset = FOffsets[5 + k];
+    if (need <= 0 || offset + need > FLength) continue;
+    fits = true;
+    if (!Due(offset, now)) continue;
+    const int64_t position = offset;
+    offset += s.Accelerate && s.Accelerate()
+                  ? int64_t(s.FFTLength() / 4) * FDisplayFormat.nBlockAlign
+                  : need;
+    s.Refresh(data + position);
+    ++FFrames[cgSpectrograms];
+  }
+  if (!fits) FNewData[cgSpectrograms] = false;
+}
+
+// The frequency displays' slots are built with those displays.
+#if __has_include("MMSpectr.h")
+#include "MMSpectr.h"
+void TMMConnector::SetSpectrum(int index, TMMSpectrum* value) {
+  SetSlot(8 + index, SlotFor(value));
+}
+#endif
+#if __has_include("MMSpGram.h")
+#include "MMSpGram.h"
+void TMMConnector::SetSpectrogram(int index, TMMSpectrogram* value) {
+  SetSlot(12 + index, SlotWithFFT(value));
+}
+#endif
+#if __has_include("MMLight.h")
+#include "MMLight.h"
+void TMMConnector::SetLight(int index, TMMLight* value) {
+  SetSlot(6 + index, SlotFor(value));
+}
+#endif
+
+void RegisterMMConnector() {
+  if (FindMMClass("TMMConnector")) return;
+  RegisterMMDSPClasses();
+  using K = TMMPropKind;
+  using C = TMMConnector;
+  TMMClassInfo& c = RegisterMMClass<TMMConnector>("TMMConnector", "TMMDSPComponent");
+  c.Props = {DSPLinkProp("Input"),
+             DSPLinkProp("Output"),
+             OrdProp("Enabled", K::pkBoolean, &C::Enabled, &C::SetEnabled, 1),
+             OrdProp("AutoConvert", K::pkBoolean, &C::AutoConvert, &C::SetAutoConvert, 1),
+             OrdProp("AutoTrigger", K::pkBoolean, &C::AutoTrigger, &C::SetAutoTrigger, 1),
+             OrdProp("Synchronize", K::pkBoolean, &C::Synchronize, &C::SetSynchronize, 1),
+             OrdProp("Speed", K::pkInteger, &C::Speed, &C::SetSpeed, 5000),
+             OrdProp("TriggerLevel", K::pkInteger, &C::TriggerLevel, &C::SetTriggerLevel, 0),
+             OrdProp("RefreshOnStop", K::pkBoolean, &C::RefreshOnStop, &C::SetRefreshOnStop, 1),
+             OrdProp("RealTime", K::pkBoolean, &C::RealTime, &C::SetRealTime, 1)};
+  c.Events = {"OnTrigger"};
+}

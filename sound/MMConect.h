@@ -1,0 +1,167 @@
+// The connector: a chain member that keeps a copy of the latest buffer (converted to PCM when the
+// chain's format is not) and feeds it, frame by frame and paced to its play time, to up to
+// fourteen displays on the window thread.
+#pragma once
+#include "MMACM.h"
+#include "MMDSPObj.h"
+#include "MMDisplay.h"
+#include "Threads.h"
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+TB_DECLARE_EXCEPTION(EMMConnectorError, Exception);
+
+enum TMMTriggerMode { tmNone, tmUpFlank, tmDownFlank };
+
+class TMMLevel;
+class TMMMeter;
+class TMMOscope;
+class TMMLight;
+class TMMSpectrum;
+class TMMSpectrogram;
+
+// Messages of the connectors' hidden window "TMMConnectorWindow".
+constexpr UINT MM_CONNECTOR_START = 45557; // lParam: the connector; its loop takes over
+constexpr UINT MM_CONNECTOR_DATA = 45558;  // lParam: the connector; one pass asked from a thread
+constexpr UINT MM_CONNECTOR_STEP = 45559;  // one step of the shared display loop
+
+// The display groups, in the order a pass serves them.
+enum TMMConnectorGroup { cgLevels, cgMeters, cgOscopes, cgLights, cgSpectra, cgSpectrograms };
+
+// What the connector needs of a display: its intake and its frame rules.
+struct TMMConnectorSlot {
+  TComponent* Display = nullptr;
+  std::function<void(const WAVEFORMATEX*)> SetFormat;
+  std::function<void(const void*)> Refresh;
+  std::function<void()> Reset;
+  std::function<int()> FrameSize;
+  std::function<int()> FFTLength;
+  std::function<bool()> Accelerate, Scroll;
+};
+
+// Microseconds for the pacing of frames; tests put a clock of their own in its place.
+using TMMConnectorClock = std::function<int64_t()>;
+void SetConnectorClock(TMMConnectorClock clock);
+
+class TMMConnector : public TMMDSPComponent {
+public:
+  explicit TMMConnector(TComponent* AOwner);
+  ~TMMConnector() override;
+
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool value);
+  bool AutoConvert() const { return FAutoConvert; }
+  void SetAutoConvert(bool value) { FAutoConvert = value; }
+  bool AutoTrigger() const { return FAutoTrigger; }
+  void SetAutoTrigger(bool value);
+  bool Synchronize() const { return FSynchronize; }
+  void SetSynchronize(bool value) { FSynchronize = value; }
+  int Speed() const { return FSpeed; }
+  void SetSpeed(int value);
+  TMMTriggerMode TriggerMode() const { return FTriggerMode; }
+  void SetTriggerMode(TMMTriggerMode value) { FTriggerMode = value; }
+  int TriggerLevel() const { return FTriggerLevel; }
+  void SetTriggerLevel(int value) { FTriggerLevel = value; }
+  bool RefreshOnStop() const { return FRefreshOnStop; }
+  void SetRefreshOnStop(bool value) { FRefreshOnStop = value; }
+  bool RealTime() const { return FRealTime; }
+  void SetRealTime(bool value);
+
+  TMMLevel* Level(int index) const;
+  void SetLevel(int index, TMMLevel* value);
+  TMMMeter* Meter(int index) const;
+  void SetMeter(int index, TMMMeter* value);
+  TMMOscope* Oscope(int index) const;
+  void SetOscope(int index, TMMOscope* value);
+  // The frequency displays' slots (their setters are built with those displays).
+  TComponent* Light(int index) const { return FSlots[6 + index].Display; }
+  void SetLight(int index, TMMLight* value);
+  TComponent* Spectrum(int index) const { return FSlots[8 + index].Display; }
+  void SetSpectrum(int index, TMMSpectrum* value);
+  TComponent* Spectrogram(int index) const { return FSlots[12 + index].Display; }
+  void SetSpectrogram(int index, TMMSpectrogram* value);
+  void SetLevel1(TMMLevel* v) { SetLevel(0, v); }
+  void SetLevel2(TMMLevel* v) { SetLevel(1, v); }
+  void SetMeter1(TMMMeter* v) { SetMeter(0, v); }
+  void SetMeter2(TMMMeter* v) { SetMeter(1, v); }
+  void SetOscope1(TMMOscope* v) { SetOscope(0, v); }
+  void SetOscope2(TMMOscope* v) { SetOscope(1, v); }
+  // Any display through a slot of its own making (slot 0..13, the pair rule of its group holds).
+  void SetSlot(int slot, const TMMConnectorSlot& link);
+  // Empties all fourteen slots.
+  void ClearSlots();
+
+  // The application's request for a pass, used when AutoTrigger is off.
+  virtual void DataArrived();
+  // One pass over the groups with new data.
+  void ProcessConnectorBuffer();
+
+  // State read by tests and owners.
+  bool IsRunning() const { return FRunning; }
+  bool IsPaused() const { return FPaused; }
+  bool IsConnectorStarted() const { return FStarted; }
+  bool IsConverting() const { return FConverting; }
+  int FrameCount(TMMConnectorGroup group) const { return FFrames[group].load(); }
+  int DataLength() const { return FLength; }
+  const WAVEFORMATEX& DisplayFormat() const { return FDisplayFormat; }
+  UINT PauseTimerId() const { return FTimerId; }
+  int PauseCallbacks() const { return FPauseTicks.load(); }
+  static int RunningLoops();
+  static HWND ConnectorWindow();
+  // Steps of the shared display loop run so far.
+  static int StepsRun();
+
+  void StoreWaveFormat(WAVEFORMATEX* value) override;
+  void Started() override;
+  void Paused() override;
+  void Restarted() override;
+  void Stopped() override;
+  void BufferReady(WAVEHDR* lpWaveHdr) override;
+  void BufferLoad(WAVEHDR* lpWaveHdr, bool& More) override;
+
+  TNotifyEvent OnTrigger;
+
+protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+private:
+  friend struct TConnectorLoop;
+  void SendFormat();
+  void TakeBuffer(WAVEHDR* h);
+  void PauseTick();
+  void KillPauseTimer();
+  void SetRunning(bool value);
+  void ResetDisplays();
+  bool Due(int64_t offset, int64_t now) const;
+  void Post(UINT msg);
+  void StoreSlot(int slot, const TMMConnectorSlot& link);
+  void ServeGroup(int group, const uint8_t* data, int64_t now);
+  void ServeSpectrograms(const uint8_t* data, int64_t now);
+  static void CALLBACK PauseTimerProc(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
+
+  std::atomic<UINT> FTimerId{0};
+  TCriticalSection FLock;
+  std::atomic<bool> FStarted{false}, FRunning{false}, FPaused{false};
+  TACMConvert* FConvert = nullptr;
+  WAVEFORMATEX FDisplayFormat{};
+  int FPCMSize = 0, FLength = 0;
+  uint8_t* FData = nullptr;
+  std::atomic<bool> FPCM{false}, FConverting{false};
+  uint8_t FSilence = 0;
+  volatile LONG FPending = 0;
+  TMMConnectorSlot FSlots[14];
+  int64_t FOffsets[7] = {};
+  bool FNewData[6] = {};
+  std::atomic<int> FFrames[6] = {};
+  int64_t FStamp = 0;
+  std::atomic<int> FPauseTicks{0};
+
+  bool FEnabled = true, FAutoConvert = true, FAutoTrigger = true, FSynchronize = true;
+  int FSpeed = 5000;
+  TMMTriggerMode FTriggerMode = tmNone;
+  int FTriggerLevel = 0;
+  bool FRefreshOnStop = true, FRealTime = true;
+};
+
+void RegisterMMConnector();

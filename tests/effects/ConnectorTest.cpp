@@ -1,0 +1,448 @@
+// The connector fed by a test head that pushes known buffers: slots, frames with and without
+// pacing, the buffer handed in, pause and stop, many pause cycles against a pushing thread, two
+// connectors' loops, pumps that return, refused property changes and formats, and a mu-law chain
+// converted on the way.
+#include <gtest/gtest.h>
+#include "MMConect.h"
+#include "MMLevel.h"
+#include "MMLight.h"
+#include "MMMeter.h"
+#include "MMSpectr.h"
+#include "Messages.h"
+#include "TestUtil.h"
+#include <atomic>
+#include <cmath>
+#include <complex>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// The head of a test chain: it only holds the format.
+struct THead : TMMDSPComponent {
+  THead() : TMMDSPComponent(nullptr) {
+    if (!FindMMClass("TEffectsHead")) {
+      TMMClassInfo& c = RegisterMMClass<THead>("TEffectsHead", "TMMDSPComponent");
+      c.Props = {DSPLinkProp("Input"), DSPLinkProp("Output")};
+    }
+  }
+};
+
+// A display that records what the connector hands it.
+struct TCapture : TComponent {
+  explicit TCapture(int size) : TComponent(nullptr), Size(size) {}
+  int Size;
+  int Formats = 0, Resets = 0;
+  WAVEFORMATEX Format{};
+  std::vector<std::string> Frames;
+  TMMConnectorSlot Slot() {
+    TMMConnectorSlot s;
+    s.Display = this;
+    s.SetFormat = [this](const WAVEFORMATEX* f) {
+      ++Formats;
+      Format = *f;
+    };
+    s.Refresh = [this](const void* p) { Frames.emplace_back(static_cast<const char*>(p), Size); };
+    s.Reset = [this] { ++Resets; };
+    s.FrameSize = [this] { return Size; };
+    return s;
+  }
+};
+
+WAVEFORMATEX Pcm(int bits, int channels, int rate) {
+  WAVEFORMATEX f;
+  BuildPcmFormat(f, bits, channels, rate);
+  return f;
+}
+
+// A wave buffer whose 16-bit words count up from first.
+WAVEHDR* Counting(int bytes, int first = 0) {
+  WAVEHDR* h = AllocWaveBuffer(bytes);
+  auto* w = reinterpret_cast<uint16_t*>(h->lpData);
+  for (int i = 0; i < bytes / 2; ++i)
+    w[i] = uint16_t(first + i);
+  h->dwBytesRecorded = bytes;
+  return h;
+}
+
+uint16_t FirstWord(const std::string& frame) {
+  uint16_t w;
+  std::memcpy(&w, frame.data(), 2);
+  return w;
+}
+
+struct TClock {
+  int64_t Now = 1000000;
+  TClock() {
+    SetConnectorClock([this] { return Now; });
+  }
+  ~TClock() { SetConnectorClock(nullptr); }
+};
+
+// A connector below a head, opened with a format and a buffer size.
+struct TChain {
+  THead Head;
+  TMMConnector Conn{nullptr};
+  TChain(const WAVEFORMATEX& format, int bufferSize, bool realTime) {
+    Conn.SetRealTime(realTime);
+    Conn.SetBufferSize(bufferSize);
+    WAVEFORMATEX f = format;
+    Head.SetPWaveFormat(&f);
+    Head.SetOutput(&Conn);
+  }
+  void Start() {
+    Conn.Opened();
+    Conn.Started();
+  }
+  void Push(WAVEHDR* h) {
+    Conn.BufferReady(h);
+    FreeWaveBuffer(h);
+  }
+};
+
+} // namespace
+
+TEST(Connector, PairRuleAndRemovedDisplays) {
+  TForm form(nullptr);
+  auto* level = new TMMLevel(&form);
+  TMMConnector conn(nullptr);
+  conn.SetLevel1(level);
+  conn.SetLevel2(level);
+  EXPECT_EQ(conn.Level(0), level);
+  EXPECT_EQ(conn.Level(1), nullptr);
+  TCapture spectrum(256);
+  conn.SetSlot(8, spectrum.Slot());
+  conn.SetSlot(9, spectrum.Slot()); // the spectrum slots may repeat one display
+  EXPECT_EQ(conn.Spectrum(0), &spectrum);
+  EXPECT_EQ(conn.Spectrum(1), &spectrum);
+  delete level;
+  EXPECT_EQ(conn.Level(0), nullptr);
+  conn.ClearSlots();
+  EXPECT_EQ(conn.Spectrum(0), nullptr);
+}
+
+TEST(Connector, FourFramesFromOneBufferUnpaced) {
+  TChain chain(Pcm(16, 2, 44100), 4096, false);
+  chain.Conn.SetAutoTrigger(false);
+  chain.Conn.SetSynchronize(false);
+  TCapture display(1024);
+  chain.Conn.SetSlot(0, display.Slot());
+  chain.Start();
+  ASSERT_TRUE(chain.Conn.IsConnectorStarted());
+  EXPECT_EQ(display.Format.nSamplesPerSec, 44100u);
+  chain.Push(Counting(4096));
+  for (int i = 0; i < 6; ++i)
+    chain.Conn.ProcessConnectorBuffer();
+  ASSERT_EQ(display.Frames.size(), 4u);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(FirstWord(display.Frames[i]), i * 512);
+  EXPECT_EQ(chain.Conn.FrameCount(cgLevels), 4);
+}
+
+TEST(Connector, PacedFramesFallDueAtTheirPlayTime) {
+  TClock clock;
+  TChain chain(Pcm(16, 2, 44100), 4096, false);
+  chain.Conn.SetAutoTrigger(false);
+  TCapture display(1024);
+  chain.Conn.SetSlot(0, display.Slot());
+  chain.Start();
+  chain.Push(Counting(4096));
+  chain.Conn.ProcessConnectorBuffer();
+  EXPECT_EQ(display.Frames.size(), 1u);
+  // 1024 bytes at 176400 bytes a second: 5804.99 microseconds.
+  clock.Now += 5804;
+  chain.Conn.ProcessConnectorBuffer();
+  EXPECT_EQ(display.Frames.size(), 1u);
+  clock.Now += 1;
+  chain.Conn.ProcessConnectorBuffer();
+  ASSERT_EQ(display.Frames.size(), 2u);
+  EXPECT_EQ(FirstWord(display.Frames[1]), 512);
+}
+
+TEST(Connector, ShowsTheBufferHandedInWhateverItsLinkSays) {
+  TClock clock;
+  TChain chain(Pcm(16, 2, 44100), 4096, false);
+  TCapture display(1024);
+  chain.Conn.SetSlot(4, display.Slot());
+  chain.Start();
+  WAVEHDR* other = Counting(4096, 30000);
+  WAVEHDR* own = Counting(4096, 7);
+  own->lpNext = other; // the driver's link to another header
+  chain.Push(own);     // real-time off, trigger on: one pass at once
+  FreeWaveBuffer(other);
+  ASSERT_EQ(display.Frames.size(), 1u);
+  EXPECT_EQ(FirstWord(display.Frames[0]), 7);
+}
+
+TEST(Connector, MetersAndLightsTakeTheirFrames) {
+  TForm form(nullptr);
+  form.SetBounds(20, 20, 400, 200);
+  auto* meter = new TMMMeter(&form);
+  auto* light = new TMMLight(&form);
+  meter->SetParent(&form);
+  light->SetBounds(180, 0, 150, 150);
+  light->SetParent(&form);
+  form.Show();
+  TChain chain(Pcm(16, 1, 11025), 4096, false);
+  chain.Conn.SetSynchronize(false);
+  chain.Conn.SetMeter2(meter);
+  chain.Conn.SetLight(0, light);
+  chain.Start();
+  EXPECT_EQ(meter->BitLength(), b16Bit); // the format reached both
+  WAVEHDR* h = AllocWaveBuffer(4096);
+  auto* s = reinterpret_cast<int16_t*>(h->lpData);
+  for (int i = 0; i < 2048; ++i)
+    s[i] = int16_t(16384 * std::sin(2 * 3.14159265358979 * 1000 * i / 11025));
+  h->dwBytesRecorded = 4096;
+  chain.Push(h); // real-time off, trigger on: one pass at once
+  EXPECT_EQ(chain.Conn.FrameCount(cgMeters), 1);
+  EXPECT_EQ(chain.Conn.FrameCount(cgLights), 1);
+  EXPECT_EQ(meter->Value(), 50); // -6 dB
+}
+
+TEST(Connector, RequestsWithoutTheOwnLoop) {
+  TChain chain(Pcm(16, 2, 44100), 4096, true);
+  chain.Conn.SetAutoTrigger(false);
+  chain.Conn.SetSynchronize(false);
+  TCapture display(1024);
+  chain.Conn.SetSlot(0, display.Slot());
+  chain.Start();
+  ASSERT_TRUE(PumpUntil([&] { return chain.Conn.IsRunning(); }, 2000));
+  EXPECT_EQ(TMMConnector::RunningLoops(), 0);
+  chain.Push(Counting(4096));
+  EXPECT_TRUE(display.Frames.empty()); // nothing without a request
+  chain.Conn.DataArrived();            // on this thread: one pass at once
+  EXPECT_EQ(display.Frames.size(), 1u);
+  std::thread other([&] { chain.Conn.DataArrived(); });
+  other.join();
+  EXPECT_EQ(display.Frames.size(), 1u); // posted: it runs on this thread's next pump
+  ASSERT_TRUE(PumpUntil([&] { return display.Frames.size() == 2; }, 2000));
+  EXPECT_EQ(FirstWord(display.Frames[1]), 512);
+}
+
+TEST(Connector, NonPcmWithoutConversionLeavesDisplaysAlone) {
+  WAVEFORMATEX mulaw = Pcm(8, 1, 8000);
+  mulaw.wFormatTag = WAVE_FORMAT_MULAW;
+  TCapture display(100);
+  TChain chain(mulaw, 1024, false);
+  chain.Conn.SetAutoConvert(false);
+  chain.Conn.SetSlot(0, display.Slot());
+  chain.Start();
+  EXPECT_FALSE(chain.Conn.IsConnectorStarted());
+  chain.Push(Counting(1024));
+  chain.Conn.ProcessConnectorBuffer();
+  EXPECT_EQ(display.Formats, 0);
+  EXPECT_TRUE(display.Frames.empty());
+  // A missing manager leaves a converting connector idle as well, and raises nothing.
+  BindACM("NOSUCHACM32.DLL");
+  TChain converting(mulaw, 1024, false);
+  TCapture second(100);
+  converting.Conn.SetSlot(0, second.Slot());
+  EXPECT_NO_THROW(converting.Start());
+  EXPECT_FALSE(converting.Conn.IsConnectorStarted());
+  EXPECT_EQ(second.Formats, 0);
+  BindACM();
+}
+
+TEST(Connector, RealTimeIsRefusedWhileOpen) {
+  TChain chain(Pcm(8, 1, 11025), 1024, true);
+  chain.Conn.Opened();
+  try {
+    chain.Conn.SetRealTime(false);
+    FAIL() << "no exception";
+  } catch (const EMMConnectorError& e) {
+    EXPECT_STREQ(e.what(), "Change to property while device was open");
+  }
+  EXPECT_TRUE(chain.Conn.RealTime());
+}
+
+TEST(Connector, StopClearsDisplaysOnlyWhenAsked) {
+  TForm form(nullptr);
+  form.SetBounds(20, 20, 300, 100);
+  auto* level = new TMMLevel(&form);
+  level->SetParent(&form);
+  form.Show();
+  for (bool refresh : {false, true}) {
+    SCOPED_TRACE(refresh);
+    TChain chain(Pcm(8, 1, 11025), 1024, false);
+    chain.Conn.SetRefreshOnStop(refresh);
+    chain.Conn.SetLevel1(level);
+    chain.Start();
+    WAVEHDR* h = AllocWaveBuffer(1024);
+    std::memset(h->lpData, 250, 1024);
+    h->dwBytesRecorded = 1024;
+    chain.Push(h);
+    ASSERT_GT(level->CurrentSpots(), 90);
+    chain.Conn.Stopped();
+    EXPECT_EQ(level->CurrentSpots() > 90, !refresh);
+  }
+}
+
+TEST(Connector, PauseShowsSilenceOnTheTimer) {
+  TForm form(nullptr);
+  form.SetBounds(20, 20, 300, 100);
+  auto* level = new TMMLevel(&form);
+  level->SetParent(&form);
+  form.Show();
+  TChain chain(Pcm(8, 1, 11025), 1024, true);
+  chain.Conn.SetSynchronize(false);
+  TCapture display(200);
+  chain.Conn.SetSlot(4, display.Slot());
+  chain.Conn.SetLevel1(level);
+  chain.Start();
+  WAVEHDR* h = AllocWaveBuffer(1024);
+  std::memset(h->lpData, 250, 1024);
+  h->dwBytesRecorded = 1024;
+  chain.Push(h);
+  ASSERT_TRUE(PumpUntil([&] { return chain.Conn.IsRunning() && !display.Frames.empty(); }, 5000));
+  EXPECT_GT(level->CurrentSpots(), 90);
+  chain.Conn.Paused();
+  EXPECT_NE(chain.Conn.PauseTimerId(), 0u);
+  // The 93 ms timer renews the silent buffer: the displays read silence.
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        return chain.Conn.PauseCallbacks() >= 2 &&
+               display.Frames.back() == std::string(200, char(128));
+      },
+      5000));
+  EXPECT_EQ(level->CurrentSpots(), 0);
+  chain.Conn.Restarted();
+  EXPECT_EQ(chain.Conn.PauseTimerId(), 0u);
+  chain.Conn.Stopped();
+}
+
+TEST(Connector, ManyPauseCyclesLeaveNoTickAfterTheStop) {
+  // 64 bytes at 176400 bytes a second round to a 0 ms period: the timer runs every 1 ms.
+  TChain chain(Pcm(16, 2, 44100), 64, true);
+  TCapture display(16);
+  chain.Conn.SetSlot(0, display.Slot());
+  std::atomic<bool> done{false};
+  std::atomic<int> pushed{0};
+  std::thread pusher([&] {
+    WAVEHDR* h = Counting(64);
+    while (!done) {
+      chain.Conn.BufferReady(h);
+      ++pushed;
+    }
+    FreeWaveBuffer(h);
+  });
+  chain.Conn.Opened();
+  int late = 0, ticked = 0;
+  for (int i = 0; i < 500; ++i) {
+    chain.Conn.Started();
+    chain.Conn.Paused();
+    Sleep(i % 3);
+    chain.Conn.Restarted();
+    chain.Conn.Paused();
+    Sleep(1);
+    chain.Conn.Stopped();
+    const int after = chain.Conn.PauseCallbacks();
+    ticked = after;
+    if (i % 50 == 0) {
+      Sleep(3);
+      late += chain.Conn.PauseCallbacks() != after;
+    }
+  }
+  done = true;
+  pusher.join();
+  EXPECT_EQ(late, 0);
+  EXPECT_GT(ticked, 100);
+  EXPECT_GT(pushed.load(), 0);
+  ProcessMessages(); // the queued starts find the connector stopped
+  EXPECT_FALSE(chain.Conn.IsRunning());
+  printf("%d ticks in 500 cycles, %d buffers pushed\n", ticked, pushed.load());
+}
+
+TEST(Connector, DestroyingOneLoopKeepsTheOtherRunning) {
+  auto* a = new TChain(Pcm(8, 1, 11025), 512, true);
+  TChain b(Pcm(8, 1, 11025), 512, true);
+  TCapture da(128), db(128);
+  for (TChain* c : {a, &b}) {
+    c->Conn.SetSynchronize(false);
+    c->Conn.SetSlot(0, (c == a ? da : db).Slot());
+    c->Start();
+  }
+  auto pushing = [&](TChain* c) {
+    WAVEHDR* h = Counting(512);
+    c->Conn.BufferReady(h);
+    FreeWaveBuffer(h);
+  };
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        pushing(a);
+        pushing(&b);
+        return da.Frames.size() > 20 && db.Frames.size() > 20;
+      },
+      5000));
+  EXPECT_EQ(TMMConnector::RunningLoops(), 2);
+  // Every pump returns while the loops run.
+  const DWORD t0 = GetTickCount();
+  ProcessMessages();
+  EXPECT_FALSE(PumpUntil([] { return false; }, 100));
+  EXPECT_LT(GetTickCount() - t0, 2000u);
+
+  delete a;
+  EXPECT_EQ(TMMConnector::RunningLoops(), 1);
+  const size_t before = db.Frames.size();
+  PumpUntil(
+      [&] {
+        pushing(&b);
+        return db.Frames.size() > before + 20;
+      },
+      5000);
+  EXPECT_GT(db.Frames.size(), before + 20);
+  b.Conn.Stopped();
+  EXPECT_EQ(TMMConnector::RunningLoops(), 0);
+  PumpUntil([] { return false; }, 50);
+  const int steps = TMMConnector::StepsRun();
+  PumpUntil([] { return false; }, 150);
+  EXPECT_EQ(TMMConnector::StepsRun(), steps);
+}
+
+TEST(Connector, MuLawConvertedOnTheWay) {
+  // A 1000 Hz sine at 8000 Hz, mu-law coded by the peer tool.
+  const std::string dir = OracleDir("acm");
+  std::string fmt = ReadFileBytes(dir + "mulaw.fmt"), data = ReadFileBytes(dir + "mulaw.data");
+  TChain chain(*reinterpret_cast<WAVEFORMATEX*>(fmt.data()), 1024, false);
+  chain.Conn.SetSynchronize(false);
+  TCapture spectrum(256); // 128 samples of 16 bits
+  chain.Conn.SetSlot(8, spectrum.Slot());
+  // And a spectrum display of 128 points beside it.
+  TForm form(nullptr);
+  form.SetBounds(20, 20, 300, 200);
+  auto* display = new TMMSpectrum(&form);
+  display->SetFFTLength(128);
+  display->SetBounds(0, 0, 256, 150);
+  display->SetParent(&form);
+  form.Show();
+  chain.Conn.SetSpectrum(1, display);
+  EXPECT_EQ(spectrum.Format.wFormatTag, WAVE_FORMAT_PCM); // the suggested format, before start
+  chain.Start();
+  ASSERT_TRUE(chain.Conn.IsConnectorStarted());
+  EXPECT_TRUE(chain.Conn.IsConverting());
+  EXPECT_EQ(spectrum.Format.wBitsPerSample, 16);
+  EXPECT_EQ(spectrum.Format.nSamplesPerSec, 8000u);
+  for (int at = 0; at + 1024 <= 8192; at += 1024) {
+    WAVEHDR* h = AllocWaveBuffer(1024);
+    std::memcpy(h->lpData, data.data() + at, 1024);
+    h->dwBytesRecorded = 1024;
+    chain.Push(h);
+    for (int i = 0; i < 10; ++i)
+      chain.Conn.ProcessConnectorBuffer();
+  }
+  // 2048 bytes of PCM per buffer: eight frames each.
+  ASSERT_EQ(spectrum.Frames.size(), 64u);
+  // The strongest bin of a 128-point transform: 1000 / (8000 / 128) = 16.
+  const std::string& f = spectrum.Frames[20];
+  const auto* s = reinterpret_cast<const int16_t*>(f.data());
+  int best = 0;
+  double bestPower = 0;
+  for (int k = 1; k < 64; ++k) {
+    std::complex<double> sum = 0;
+    for (int n = 0; n < 128; ++n)
+      sum += double(s[n]) * std::polar(1.0, -2 * 3.14159265358979 * k * n / 128);
+    if (std::norm(sum) > bestPower) bestPower = std::norm(sum), best = k;
+  }
+  EXPECT_EQ(best, 16);
+  EXPECT_LE(std::abs(display->PeakFrequency() - 1000), 8000.0 / 128) << display->PeakFrequency();
+}
