@@ -57,6 +57,7 @@ void TMasterFrm::UpdateCategoryItems() {
   bool selected = FSelection->Count() > 0;
   for (TMenuItem* m : {FTitlesselected8, FTitlesselected6})
     EnableItem(m, selected);
+  UpdateTitlesMenu();
 }
 
 bool TMasterFrm::AlbumLinesExist() const {
@@ -71,12 +72,22 @@ void TMasterFrm::UpdateAlbumItems() {
   bool titles = albumPage && FSelection2->Count() > 0;
   for (TMenuItem* m : {FTitlesselected7, FTitlesselected3})
     EnableItem(m, titles);
+  UpdateTitlesMenu();
 }
 
 void TMasterFrm::UpdateAllAlbumsItems() {
   bool lines = AlbumLinesExist();
   for (TMenuItem* m : {FAllalbums5, FAllalbums4})
     EnableItem(m, lines);
+}
+
+void TMasterFrm::UpdateTitlesMenu() {
+  if (!FTitles1) return;
+  // While busy the menu stays as the busy state left it: disabled.
+  if (CommandsDisabled()) return;
+  bool allAlbums = FAlbumsInUse && FAlbums->ActivePageIndex() == 0;
+  const TStringList& keys = FAlbumsInUse ? *FSelection2 : *FSelection;
+  FTitles1->SetEnabled(!allAlbums && keys.Count() > 0);
 }
 
 void TMasterFrm::NewCatPopUpPopup() {

@@ -614,6 +614,9 @@ private:
   void UpdateAlbumItems();
   void UpdateAllAlbumsItems();
   bool AlbumLinesExist() const;
+  // The Titles menu acts on the view in use's selection: enabled while there is one (never on
+  // "ALL ALBUMS").
+  void UpdateTitlesMenu();
   void NewCatPopUpPopup();
   void AlbPopUpPopup();
   void WireContextHelp();
