@@ -359,7 +359,7 @@ void TMasterFrm::AZ1ArchiveProgress(int progress, bool& abort) {
   if (CreateArchiveFrm) window = CreateArchiveFrm;
   const bool shown = window && window->Visible();
   abort = FRoad->Aborted() || (shown && window->Cancelled());
-  if (shown && progress >= 0) window->EPB1->SetPosition(progress);
+  if (shown && progress >= 0) window->EPB2->SetPosition(progress);
 }
 
 void TMasterFrm::AUZ1ArchiveProgress(int progress, bool& abort) {

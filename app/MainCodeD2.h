@@ -15,6 +15,8 @@
 #include "CoolMenu.h"
 #include "CatalogueViews.h"
 #include "ComCtrls.h"
+#include "Dialogs.h"
+#include "FileOps.h"
 #include "ExtCtrls.h"
 #include "ExtPage.h"
 #include "ExtProgressBar.h"
@@ -237,6 +239,22 @@ public:
   // The archive windows of the creation order, or the main window's own when none was made.
   TArchiveForm& ArchiveWindow();
   TCreateArchiveForm& CreateArchiveWindow();
+  // --- sending titles out (ExportCommands.cpp); keys are master keys, one per line.
+  // Hands the titles to the mail window; nothing while no mail window is registered.
+  void MailTitles(const TStringList& keys);
+  // One save dialog per title, as a ".mid" or a ".zip" file.
+  void SaveTitlesToDisk(const TStringList& keys);
+  // Asks for the archive's name and runs the archive creation window, which calls
+  // ArchiveTitlesWork once it shows.
+  void ArchiveTitles(const TStringList& keys);
+  void ArchiveTitlesWork(const std::string& archiveName, TStringList& keys);
+  bool Archiving() const { return FArchiving; }
+  void Mail4Click(TObject* Sender);
+  void Save2Click(TObject* Sender);
+  // The save dialog of SaveTitlesToDisk, made at the first save.
+  TSaveDialog& SaveDialog1();
+  // Where saved files are put in place (a seam for tests; the real file system by default).
+  void SetSaveFileOps(TFileOps* ops) { FSaveOps = ops ? ops : &DefaultFileOps(); }
   // --- loading and scanning (ScanCommands.cpp)
   // File > "&Open" and the load button: the loader, then the import of its list.
   void GetLocal2Click(TObject* Sender);
@@ -698,6 +716,12 @@ private:
   // plays now.
   void PlayWaitingTitle();
   void SaveForSessionEnd();
+  bool SaveTitleAs(int32_t key, const std::string& target, bool zip);
+  // A box over the archive window while it shows, else the main window's.
+  TMessageAnswer ArchiveBox(const std::string& text, TMessageKind kind);
+  bool FArchiving = false;
+  TSaveDialog* FSaveDialog1 = nullptr;
+  TFileOps* FSaveOps = &DefaultFileOps();
   int FImportDepth = 0;
   bool FCloseWhenImported = false, FRestepPending = false;
   bool FExtractAbort = false;

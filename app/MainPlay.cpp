@@ -1,6 +1,7 @@
 // The main window's play commands: the play pop-up over the working keys and the program buttons.
 #include <windows.h>
 #include "HourGlass.h"
+#include "MailHandOff.h"
 #include "MainCodeD2.h"
 
 namespace {
@@ -30,6 +31,8 @@ void TMasterFrm::BuildPlayPopUp() {
   FSave2 = item("Save2", "&Save to disk");
   FEdit2->OnClick = [this](TObject* s) { Edit2Click(s); };
   FDelete1->OnClick = [this](TObject* s) { Delete1Click(s); };
+  FMail4->OnClick = [this](TObject* s) { Mail4Click(s); };
+  FSave2->OnClick = [this](TObject* s) { Save2Click(s); };
   for (TMenuItem* m : {FEdit2, FDelete1, FMail4, FSave2})
     m->SetVisible(TitleCommandReady(*m));
   FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
@@ -114,7 +117,8 @@ void TMasterFrm::Allcategories3Click(TObject*) {
 }
 
 bool TMasterFrm::TitleCommandReady(const TMenuItem& item) const {
-  // A title command shows only once it has something to do.
+  // A title command shows only once it has something to do; mail needs the mail window.
+  if (&item == FMail4 && !MailWindowLink()) return false;
   return static_cast<bool>(item.OnClick);
 }
 

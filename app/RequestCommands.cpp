@@ -85,8 +85,9 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
     RefreshCategoryViews();
     ProgramChanged();
   } else {
-    // "M" adds the title for the mail window, which comes with the mail transport; "Z" only adds.
+    // "M" hands the title to the mail window once there is one; "Z" only adds.
     RefreshCategoryViews();
+    if (command == 'M') MailTitles(keys);
   }
 }
 

@@ -530,14 +530,19 @@ bool TMyDB::ExtractTuneData(const std::string& target, TTuneRec& rec, int32_t ke
 bool TMyDB::ExportTune(int32_t key, const std::string& target, bool zip) {
   if (!FZipper) return false;
   FOps->Remove(target);
-  std::string workFolder = FFolder + "TempTrash";
+  // A sub-folder of its own: "TempTrash" itself gathers exported titles, and an entry unpacked
+  // under its own name must not replace one of them.
+  std::string workFolder = FFolder + "TempTrash\\Export";
   ForceDirectories(workFolder);
   std::string work = workFolder + "\\ForExport.zip";
   TTuneRec rec;
   bool ok = ExtractTuneData(work, rec, key);
   std::string message, extracted;
   if (ok) ok = FZipper->UnzipSingleFile(work, workFolder, message, extracted);
-  if (ok) ok = FOps->Rename(extracted, target);
+  if (ok) {
+    ok = FOps->Rename(extracted, target);
+    if (!ok) FOps->Remove(extracted);
+  }
   if (ok && zip) {
     std::string mid = target + ".mid";
     if (FOps->Exists(mid)) FOps->Remove(mid);

@@ -103,6 +103,46 @@ bool TColorDialog::Execute() {
   return true;
 }
 
+// --- save dialog
+// -----------------------------------------------------------------------------------
+
+bool TSaveDialog::Execute() {
+  if (gAnswers) {
+    TModalRequest request;
+    request.Kind = "TSaveDialog";
+    request.Caption = FTitle;
+    request.Dialog = this;
+    bool runModal = false;
+    int result = gAnswers->Answer(request, runModal);
+    if (!runModal) return result == mrOk;
+  }
+  // The filter's bars become the nulls the system expects, with a double null at the end.
+  std::string filter = FFilter;
+  for (char& c : filter)
+    if (c == '|') c = '\0';
+  filter.push_back('\0');
+  filter.push_back('\0');
+  std::vector<char> name(MAX_PATH * 4, '\0');
+  FFileName.copy(name.data(), name.size() - 1);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  TWinControl* owner = dynamic_cast<TWinControl*>(Owner());
+  ofn.hwndOwner = owner && owner->HandleAllocated() ? owner->Handle() : GetActiveWindow();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = static_cast<DWORD>(FFilterIndex);
+  ofn.lpstrFile = name.data();
+  ofn.nMaxFile = static_cast<DWORD>(name.size());
+  ofn.lpstrInitialDir = FInitialDir.empty() ? nullptr : FInitialDir.c_str();
+  ofn.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (FOptions.Contains(TSaveOption::ShowHelp)) ofn.Flags |= OFN_SHOWHELP;
+  if (FOptions.Contains(TSaveOption::OverwritePrompt)) ofn.Flags |= OFN_OVERWRITEPROMPT;
+  if (!GetSaveFileNameA(&ofn)) return false;
+  FFileName = name.data();
+  FFilterIndex = static_cast<int>(ofn.nFilterIndex);
+  return true;
+}
+
 // --- message dialogs
 // --------------------------------------------------------------------------------
 

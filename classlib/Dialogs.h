@@ -78,6 +78,36 @@ private:
   COLORREF FCustom[16] = {};
 };
 
+// The system's file-save dialog. The filter is "Text|mask|Text|mask"; FilterIndex counts from
+// 1. Execute answers true when the user chose a name with OK; FileName is then the full path.
+enum class TSaveOption { ShowHelp, OverwritePrompt };
+using TSaveOptions = TSet<TSaveOption>;
+class TSaveDialog : public TComponent {
+public:
+  explicit TSaveDialog(TComponent* AOwner) : TComponent(AOwner) {}
+  const std::string& FileName() const { return FFileName; }
+  void SetFileName(const std::string& value) { FFileName = value; }
+  const std::string& Filter() const { return FFilter; }
+  void SetFilter(const std::string& value) { FFilter = value; }
+  int FilterIndex() const { return FFilterIndex; }
+  void SetFilterIndex(int value) { FFilterIndex = value; }
+  const std::string& InitialDir() const { return FInitialDir; }
+  void SetInitialDir(const std::string& value) { FInitialDir = value; }
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& value) { FTitle = value; }
+  TSaveOptions Options() const { return FOptions; }
+  void SetOptions(TSaveOptions value) { FOptions = value; }
+  int HelpContext() const { return FHelpContext; }
+  void SetHelpContext(int value) { FHelpContext = value; }
+  bool Execute();
+
+private:
+  std::string FFileName, FFilter, FInitialDir, FTitle;
+  int FFilterIndex = 1;
+  int FHelpContext = 0;
+  TSaveOptions FOptions;
+};
+
 // While one exists, every ShowModal and every PlainMessageBox is answered from its queue instead
 // of showing, and recorded. An answer is a modal result, or a function that may work the form
 // (fill its edits, click its buttons) and answers the result. With the queue empty, a modal window

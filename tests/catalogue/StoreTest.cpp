@@ -625,7 +625,7 @@ TEST(Store, ExportingATitleGoesThroughTheZipOperations) {
   c.Store().SetZipper(&zipper);
   EXPECT_TRUE(c.Store().ExportTune(1, c.Dir / "out", false));
   EXPECT_EQ(ReadFileBytes(c.Dir / "out"), "MThd:" + ReadFileBytes(c.Dir / "a1.zip"));
-  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\ForExport.zip"));
+  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\Export\\ForExport.zip"));
   EXPECT_TRUE(c.Store().ExportTune(1, c.Dir / "z", true));
   EXPECT_EQ(ReadFileBytes(c.Dir / "z.zip"), "zip:MThd:" + ReadFileBytes(c.Dir / "a1.zip"));
   EXPECT_FALSE(c.Store().ExportTune(9, c.Dir / "none", false));
@@ -652,8 +652,8 @@ TEST(Store, ExportedTitlesComeOutAsTheirOriginalFilePlainOrPacked) {
   EXPECT_EQ(ExtractFileName(extracted), "Packed.mid");
   EXPECT_EQ(ReadFileBytes(extracted), original);
   // Nothing stays behind in the work folder.
-  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\ForExport.zip"));
-  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\" + ExtractFileName(a.Corpus)));
+  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\Export\\ForExport.zip"));
+  EXPECT_FALSE(FileExists(c.Dir / "TempTrash\\Export\\" + ExtractFileName(a.Corpus)));
 }
 
 TEST(Store, ADamagedRecordKeepsItsKeyAndStaysOutWhenTheDataFileGrowsPastIt) {

@@ -3,24 +3,13 @@ stored archive is cut out of Music.dax and opened with zipfile; after the pack t
 are gone and nothing else changed."""
 import io
 import os
-import struct
 import sys
 import zipfile
 
-TUNE = struct.Struct("<5pB2xiiiiiiiiiI8x9p41p41p41p83p126p256p3xdd")
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "lib"))
+from records import load  # noqa: E402
+
 root = sys.argv[1]
-
-
-def load(folder):
-    dex = open(os.path.join(folder, "Music.dex"), "rb").read()
-    dax = open(os.path.join(folder, "Music.dax"), "rb").read()
-    recs = []
-    for n in range(len(dex) // 672):
-        raw = dex[n * 672:(n + 1) * 672]
-        f = TUNE.unpack(raw)
-        recs.append({"raw": raw, "live": f[1], "recno": f[2], "offset": f[3], "length": f[4],
-                     "key": f[7], "size": f[10], "crc": f[11]})
-    return recs, dax
 
 
 def check_archives(recs, dax, where):

@@ -515,11 +515,11 @@ TEST_F(Import, TheArchivingWindowRunsItsWorkAndAClosedWindowCancelsIt) {
     seen.push_back(target);
     for (int i = 0; i < list.Count(); ++i)
       seen.push_back(list[i]);
-    window.EPB1->SetRange(0, 100); // as packing a list starts it
+    window.EPB2->SetRange(0, 100); // as packing a list starts it
     bool abort = true;
     FForm->AZ1ArchiveProgress(40, abort);
     EXPECT_FALSE(abort);
-    EXPECT_EQ(window.EPB1->Position(), 40) << "the zipper's progress shows while it is visible";
+    EXPECT_EQ(window.EPB2->Position(), 40) << "the zipper's progress shows while it is visible";
     // The user closes the window while it works: that is a Cancel, and the work goes on to
     // its next check of the flag.
     PostMessageA(window.Handle(), WM_CLOSE, 0, 0);

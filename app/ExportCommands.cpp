@@ -1,0 +1,276 @@
+// Sending titles out of the catalogue: to the mail window, to files on disk and into one archive.
+#include <windows.h>
+#include <map>
+#include "CreateArchiveCodeD2.h"
+#include "FolderTools.h"
+#include "HourGlass.h"
+#include "MailHandOff.h"
+#include "MainCodeD2.h"
+#include "Messages.h"
+#include "SysUtils.h"
+#include "TitleFileName.h"
+
+namespace {
+
+using TKind = TMessageKind;
+using TButtons = TMessageButtons;
+using TAnswer = TMessageAnswer;
+
+constexpr int SaveDialogHelp = 1080;
+constexpr const char* SaveFilter = "MIDI file (*.mid)|*.mid|Compressed file (*.zip)|*.zip";
+
+bool EndsWithText(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && SameText(text.substr(text.size() - end.size()), end);
+}
+
+// The chosen name with the filter's extension, unless it already ends in it.
+std::string WithExtension(const std::string& name, const std::string& ext) {
+  return EndsWithText(name, ext) ? name : name + ext;
+}
+
+} // namespace
+
+// --- the mail window
+// ------------------------------------------------------------------------------
+
+void TMasterFrm::MailTitles(const TStringList& keys) {
+  TMailWindowLink* mail = MailWindowLink();
+  if (!mail || keys.Count() == 0) return;
+  auto busy = HourGlass();
+  TBusyState commands(*this);
+  mail->SetMailCaption(" Mail the attached " + IntToStr(keys.Count()) + " title(s)");
+  mail->ShowMailWindow();
+  mail->SetMailStatus("Attaching files...");
+  // The status is emptied even when attaching fails; the failure still reaches the handler.
+  TScopeExit clear([mail] { mail->SetMailStatus(""); });
+  mail->AttachTitles(keys);
+}
+
+void TMasterFrm::Mail4Click(TObject*) {
+  TStringList keys;
+  keys.AddStrings(*FDragList);
+  ClearDragList();
+  MailTitles(keys);
+}
+
+// --- saving to disk
+// -------------------------------------------------------------------------------
+
+TSaveDialog& TMasterFrm::SaveDialog1() {
+  if (!FSaveDialog1) {
+    FSaveDialog1 = new TSaveDialog(this);
+    FSaveDialog1->SetName("SaveDialog1");
+    FSaveDialog1->SetHelpContext(SaveDialogHelp);
+    FSaveDialog1->SetFilter(SaveFilter);
+    FSaveDialog1->SetInitialDir("C:\\");
+  }
+  return *FSaveDialog1;
+}
+
+bool TMasterFrm::SaveTitleAs(int32_t key, const std::string& target, bool zip) {
+  TMyDB* db = FDMM2 ? FDMM2->MyDB() : nullptr;
+  if (!db) return false;
+  // Written in a work folder first and moved into place only when whole, so that a failed export
+  // leaves a file the user already had as it was.
+  const std::string work = WorkFolder("TempTrash") + "Save\\";
+  ForceDirectories(work);
+  std::string stem = ChangeFileExt(ExtractFileName(target), "");
+  if (Trim(stem).empty()) stem = "Untitled";
+  stem = work + stem;
+  bool ok = db->ExportTune(key, stem, zip);
+  const std::string made = zip ? stem + ".zip" : stem;
+  if (ok) ok = FSaveOps->Replace(made, target);
+  for (const std::string& leftover : {stem, stem + ".mid", stem + ".zip"})
+    if (FileExists(leftover)) DeleteFileA(leftover.c_str());
+  return ok;
+}
+
+void TMasterFrm::SaveTitlesToDisk(const TStringList& keys) {
+  TMyDB* db = FDMM2 ? FDMM2->MyDB() : nullptr;
+  if (keys.Count() == 0 || !db) return;
+  Repaint();
+  TScopeExit home([] { SetCurrentDir(ProgramFolder()); });
+  TSaveDialog& dialog = SaveDialog1();
+  int run = 0, offset = 0;
+  for (int i = 0; i < keys.Count(); ++i) {
+    const int32_t key = StrToIntDef(keys[i], 0);
+    TTuneRec rec;
+    // A key the store no longer holds saves nothing.
+    if (!db->FindById(key, rec)) continue;
+    const std::string name = TitleFileName(Trim(rec.Title));
+    dialog.SetFileName(name);
+    dialog.SetTitle("Save " + name + " to...");
+    std::string target;
+    bool zip = false, chosen = false;
+    while (!chosen && dialog.Execute()) {
+      zip = dialog.FilterIndex() == 2;
+      target = WithExtension(dialog.FileName(), zip ? ".zip" : ".mid");
+      chosen = !FSaveOps->Exists(target) ||
+               ShowMessageBox(target + " already exists.\r\nDo you want to replace it?",
+                              TKind::Warning, 0, TButtons::Yes | TButtons::No) == TAnswer::Yes;
+      // No: the dialog comes again for the same title.
+      if (!chosen) dialog.SetFileName(ExtractFileName(target));
+    }
+    if (!chosen) {
+      ++run;
+      if (run >= 3 && i < keys.Count() - 1) {
+        if (ShowMessageBox("You have not saved the last " + IntToStr(run + offset) +
+                               " MIDI files.\r\n        Do you wish to continue?",
+                           TKind::Warning, 0, TButtons::Yes | TButtons::No) != TAnswer::Yes)
+          return;
+        offset = 2;
+        run = -2;
+      }
+      continue;
+    }
+    run = 0;
+    offset = 0;
+    bool saved = false;
+    {
+      auto busy = HourGlass();
+      dialog.SetInitialDir(ExtractFilePath(target));
+      saved = SaveTitleAs(key, target, zip);
+    }
+    if (!saved) {
+      std::string text = "\"";
+      text.append(Trim(rec.Title)).append("\" could not be saved to ").append(target);
+      text.append(".\r\nA file of that name that was there is unchanged.");
+      ShowMessageBox(text, TKind::Error, 0, TButtons::OK);
+    }
+  }
+}
+
+void TMasterFrm::Save2Click(TObject*) {
+  TStringList keys;
+  keys.AddStrings(*FDragList);
+  ClearDragList();
+  SaveTitlesToDisk(keys);
+}
+
+// --- archiving
+// ------------------------------------------------------------------------------------
+
+void TMasterFrm::ArchiveTitles(const TStringList& keys) {
+  TScopeExit after([this] {
+    FArchiving = false;
+    SetCurrentDir(ProgramFolder());
+  });
+  if (keys.Count() == 0) {
+    MessageBeep(0);
+    ShowMessageBox("No titles to archive!", TKind::Error, 0, TButtons::OK);
+    return;
+  }
+  std::string target;
+  {
+    TSaveDialog dialog(this);
+    dialog.SetFilter("Archive files (*.zip)|*.zip");
+    dialog.SetOptions({TSaveOption::ShowHelp, TSaveOption::OverwritePrompt});
+    dialog.SetTitle("Enter the name for this " + IntToStr(keys.Count()) + "-title archive...");
+    if (!dialog.Execute()) return;
+    // Named with ".zip" here, so that the entries are counted in the file really written.
+    target = WithExtension(dialog.FileName(), ".zip");
+  }
+  TCreateArchiveForm& window = CreateArchiveWindow();
+  CenterOverMainWindow(window);
+  window.StartArchiving(target, keys);
+  window.ArchiveTitlesWork = [this](const std::string& name, TStringList& list) {
+    ArchiveTitlesWork(name, list);
+  };
+  window.ShowModal();
+}
+
+TMessageAnswer TMasterFrm::ArchiveBox(const std::string& text, TMessageKind kind) {
+  TCreateArchiveForm& window = CreateArchiveWindow();
+  if (!window.Visible()) return ShowMessageBox(text, kind, 0, TButtons::OK);
+  // The archive window stays on top: a box of the main window would sit beneath it.
+  TMessageDialog box(&window);
+  box.SetText(text);
+  box.SetLineSeparator("");
+  box.SetButtonSet(TButtons::OK);
+  box.SetKind(kind);
+  return static_cast<TMessageAnswer>(box.Execute());
+}
+
+void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& keys) {
+  TMyDB* db = FDMM2 ? FDMM2->MyDB() : nullptr;
+  if (!db) return;
+  TCreateArchiveForm& window = CreateArchiveWindow();
+  const std::string gather = WorkFolder("TempTrash");
+  ForceDirectories(gather);
+  TBusyState busy(*this);
+  FAlbums->SetEnabled(false);
+  FCategories->SetEnabled(false);
+  TScopeExit after([this, gather] {
+    ClearDirectory(gather, "*.mid");
+    FAlbums->SetEnabled(true);
+    FCategories->SetEnabled(true);
+    FArchiving = false;
+    SetCurrentDir(ProgramFolder());
+  });
+  FArchiving = true;
+  std::vector<std::string> files;
+  std::map<int32_t, std::string> exported;
+  int leftOut = 0;
+  for (int i = 0; i < keys.Count(); ++i) {
+    if (window.Visible()) window.EPB1->SetPosition(i + 1);
+    LetMessagesRun();
+    if (window.Cancelled()) break;
+    const int32_t key = StrToIntDef(keys[i], 0);
+    // A title asked for again is the same file again, which the packing counts as a duplicate.
+    if (auto again = exported.find(key); again != exported.end()) {
+      files.push_back(again->second);
+      continue;
+    }
+    TTuneRec rec;
+    if (!db->FindById(key, rec)) {
+      ++leftOut;
+      continue;
+    }
+    std::string path = gather + TitleFileName(Trim(rec.Title));
+    if (FileExists(path + ".mid")) path += " (" + IntToStr(key) + ")";
+    if (db->ExportTune(key, path, false) && RenameFile(path, path + ".mid")) {
+      files.push_back(path + ".mid");
+      exported[key] = path + ".mid";
+    } else {
+      // Left out: a missing file would fail the whole archive.
+      DeleteFileA(path.c_str());
+      ++leftOut;
+    }
+    PlayWaitingTitle();
+  }
+  FArchiving = false;
+  if (window.Cancelled()) return;
+  const std::string leftOutLine =
+      leftOut > 0
+          ? "\r\n\r\n   " + IntToStr(leftOut) + " title(s) could not be exported and were left out"
+          : "";
+  if (files.empty()) {
+    ArchiveBox("No title could be exported: nothing was archived." + leftOutLine, TKind::Error);
+    return;
+  }
+  if (window.Visible()) {
+    window.EPB2->SetRange(0, 100);
+    window.EPB2->SetPosition(0);
+  }
+  const bool packed = FTuneFiles->ZipFileList(files, archiveName);
+  if (!packed && !window.Cancelled()) {
+    ArchiveBox("Archiving failed!  Check titles for unusual characters." + leftOutLine,
+               TKind::Error);
+  } else if (window.Cancelled()) {
+    // A cancel that came with the last of the packing: the user still gets no archive.
+    if (packed) {
+      const std::string written = UpperCase(archiveName).find(".ZIP") == std::string::npos
+                                      ? archiveName + ".zip"
+                                      : archiveName;
+      DeleteFileA(written.c_str());
+    }
+    ArchiveBox("Archiving cancelled!", TKind::Warning);
+  } else {
+    std::string text = "Archiving successfully completed!";
+    const int duplicates =
+        static_cast<int>(files.size()) - TTuneFiles::ArchiveEntryCount(archiveName);
+    if (window.Visible() && duplicates > 0)
+      text += "\r\n\r\n   " + IntToStr(duplicates) + " duplicates were ignored";
+    ArchiveBox(text + leftOutLine, TKind::Information);
+  }
+}
