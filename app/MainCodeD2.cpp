@@ -1,5 +1,6 @@
 // The main window: its parts, start-up in three steps, requests from outside and shutdown.
 #include "MainCodeD2.h"
+#include "MailWindowHost.h"
 #include <windows.h>
 #include <shellapi.h>
 #include <algorithm>
@@ -977,10 +978,17 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   CloseSequencer();
   FRoad->Program().SetPlaying(false);
   CloseCatalogue();
+  if (MailWindowControl) {
+    MailWindowControl->HideMailWindow();
+    MailWindowControl->SaveMailSettings();
+    MailWindowControl->CancelTransfer();
+  }
   FinishAll();
   LetMessagesRun();
   Screen->SetCursor(crDefault);
   if (FStatusBar1->PanelCount() > 0) FStatusBar1->Panels(0).SetText("Closing down . . . .");
+  // A cancelled transfer gets the time to close its connection.
+  if (MailWindowControl) Sleep(1500);
   Action = caFree;
 }
 

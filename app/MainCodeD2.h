@@ -279,6 +279,7 @@ public:
 
   // State the tests and the other windows look at.
   TPlayRoad& Road() { return *FRoad; }
+  TTuneFiles* TuneFiles() const { return FTuneFiles.get(); }
   TMyMidi& MyMidi1() { return *FMyMidi; }
   const TSettings& Settings() const { return FSettings; }
   const std::string& SettingsPath() const { return FSettingsPath; }

@@ -3,6 +3,7 @@
 // and run one at a time once start-up is done and no import or title start runs.
 #include <windows.h>
 #include <shellapi.h>
+#include "MailHandOff.h"
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"

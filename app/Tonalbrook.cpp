@@ -9,10 +9,13 @@
 #include "MIDIOPortCode.h"
 #include "MMInit.h"
 #include "ManageNPICode.h"
+#include "MailServices.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
 #include "ScanFormCodeD2.h"
+#include "Smtpsu.h"
 #include "SplashCodeD2.h"
+#include "smtpmainD2.h"
 #include "UnMIDICode.h"
 
 namespace {
@@ -34,6 +37,7 @@ int RunProgram() {
   SplashAllowed = true;
   Application->SetTitle(AppTitleText);
   Application->SetHelpFile(AppHelpFile);
+  InstallMailServices();
   TMasterFrm* master = Application->CreateForm<TMasterFrm>();
   SplashFrm = Application->CreateForm<TSplashFrm>();
   SplashFrm->StartUpDone = [] { return StartUpDone; };
@@ -42,11 +46,11 @@ int RunProgram() {
   master->CreateDataModule();
   GetLocalF = Application->CreateForm<TGetLocalF>();
   ScanStatus = Application->CreateForm<TScanStatus>();
-  CreatePlainForm("SetupDlg", "Mail setup");
+  SetupDlg = Application->CreateForm<TSetupDlg>();
   ArchiveFrm = Application->CreateForm<TArchiveForm>();
   CreateArchiveFrm = Application->CreateForm<TCreateArchiveForm>();
   CreatePlainForm("ViewProgFrm", "Program");
-  CreatePlainForm("MailForm", "Mail");
+  MailForm = Application->CreateForm<TMailForm>();
   CreatePlainForm("PrintParamFrm", "Print");
   DriveScanFrm = Application->CreateForm<TDriveScanFrm>();
   ManageNPIFrm = Application->CreateForm<TManageNPIFrm>();

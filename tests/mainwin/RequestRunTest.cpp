@@ -2,6 +2,7 @@
 // while it runs or still loads, and the browser plug-in's requests.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include "DataCodeD2.h"
 #include "IniFiles.h"
 #include "PreparedCatalogue.h"
@@ -207,3 +208,32 @@ TEST_F(RequestRun, ASecondStartEndsAtOnceWhileABoxIsUp) {
 }
 
 } // namespace
+
+TEST_F(RequestRun, AnMRequestBringsUpTheMailWindowWithThatTitle) {
+  std::string song = Copy(CorpusFiles("timidity")[0], "for mail.mid");
+  TRunningProgram run(FDir.Path(), "M\"" + song + "\"");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  HWND mail = nullptr;
+  EXPECT_TRUE(run.AnswerUntil(
+      [&] {
+        mail = FindProcessWindow(run.Pid(), "TMailForm");
+        return mail && IsWindowVisible(mail) && FileExists(FDir / "TempMail\\for mail.mid");
+      },
+      60000));
+  ASSERT_TRUE(mail);
+  char caption[128] = {};
+  GetWindowTextA(mail, caption, sizeof caption);
+  EXPECT_STREQ(caption, " Mail the attached 1 title(s)");
+  HWND list = FindWindowExA(mail, nullptr, "SysListView32", nullptr);
+  ASSERT_TRUE(list);
+  EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  EXPECT_EQ(ReadFileBytes(FDir / "TempMail\\for mail.mid"), ReadFileBytes(song));
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  // The mail keys are written at shutdown into the main window's settings file.
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_TRUE(ini.ValueExists("Setup", "Server"));
+  EXPECT_TRUE(ini.ValueExists("Setup", "Encoding"));
+  EXPECT_EQ(ini.ReadInteger("Setup", "AutoLooping", -1), 1);
+}

@@ -1,0 +1,378 @@
+// The mail window with a stand-in catalogue host, sending to the loopback peers (aiosmtpd and
+// scripted servers); what arrived is read back on the host by tests/checks/mailwin_send.py.
+#include "../mail/MailTestUtil.h"
+#include "Dialogs.h"
+#include "IniFiles.h"
+#include "Smtpsu.h"
+#include "TuneFiles.h"
+#include "smtpmainD2.h"
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <windows.h>
+
+namespace {
+
+// A catalogue of a few titles whose exports are known bytes.
+class TStandInHost : public TMailWindowHost {
+public:
+  std::string Folder, Ini;
+  std::map<int32_t, TMailTitle> Titles;
+  bool HelpMode = false;
+  std::vector<TObject*> HelpAsked;
+  TTuneFiles Zipper;
+
+  static std::string Bytes(int32_t key) { return "MThd" + Pattern(900 + key * 7, key); }
+  std::string SettingsFileName() override { return Ini; }
+  std::string MailFolder() override { return Folder; }
+  bool FindTitle(int32_t key, TMailTitle& title) override {
+    auto it = Titles.find(key);
+    if (it == Titles.end()) return false;
+    title = it->second;
+    return true;
+  }
+  bool ExportTitle(int32_t key, const std::string& target) override {
+    WriteFileBytes(target, Bytes(key));
+    return true;
+  }
+  bool ZipFiles(const std::vector<std::string>& files, const std::string& archive) override {
+    return Zipper.ZipFileList(files, archive);
+  }
+  bool AbortSet() override { return false; }
+  bool ContextHelpClick(TObject* sender) override {
+    if (!HelpMode) return false;
+    HelpAsked.push_back(sender);
+    return true;
+  }
+  void ShowAbout(TForm*) override {}
+};
+
+int ReceivedCount() {
+  int n = 0;
+  while (FileExists(PeersDir() + "received\\" + Format("%04d.json", n + 1)))
+    ++n;
+  return n;
+}
+
+TStringList Keys(std::initializer_list<int> keys) {
+  TStringList list;
+  for (int k : keys)
+    list.Add(IntToStr(k));
+  return list;
+}
+
+// The window as it is on the screen, frame included, kept for a look; answers how many colours
+// it shows.
+int SaveWindowShot(TForm& form, const std::string& name) {
+  HWND w = form.Handle();
+  SetForegroundWindow(w);
+  RedrawWindow(w, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  PumpUntil([] { return false; }, 150);
+  RECT r;
+  GetWindowRect(w, &r);
+  TBitmap shot(r.right - r.left, r.bottom - r.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  GdiFlush();
+  std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\screenshots\\";
+  ForceDirectories(dir);
+  shot.SaveToFile(dir + name + ".bmp");
+  std::set<uint32_t> colours;
+  for (int y = 0; y < shot.Height(); y += 2)
+    for (int x = 0; x < shot.Width(); x += 2)
+      colours.insert(shot.ScanLine(y)[x]);
+  return static_cast<int>(colours.size());
+}
+
+class MailWindow : public testing::Test {
+protected:
+  void SetUp() override {
+    Host.Folder = CheckDir("mailwin_work") + "TempMail\\";
+    ForceDirectories(Host.Folder);
+    // The program empties its work folder at start; so does each test.
+    for (const char* name : {"Alpha.mid", "Beta.mid", "Same.mid", "Same (22).mid", "A_B_C_.mid",
+                             "1MIDI files.zip", "2MIDI files.zip"})
+      DeleteFileA((Host.Folder + name).c_str());
+    Host.Ini = CheckDir("mailwin_work") + "Tonalbrook.ini";
+    DeleteFileA(Host.Ini.c_str());
+    Host.Titles[11] = {"Classics", "Bach, J.S.", "Alpha"};
+    Host.Titles[12] = {"Classics", "Mozart, W.A.", "Beta"};
+    Host.Titles[21] = {"Pop", "One", "Same"};
+    Host.Titles[22] = {"Pop", "Two", "Same"};
+    Host.Titles[31] = {"Pop", "Three", "A/B:C?"};
+    MailWindowHost = &Host;
+    Form = new TMailForm(nullptr);
+    Form->AfterConstruction();
+    Form->msSMTP1->SetWinsockLoaded(true);
+    Form->msSMTP1->SetTimeOut(10);
+    Form->msMessage1->Sender().SetAddress("me@example.com");
+    Form->msMessage1->Sender().SetName("Me");
+  }
+  void TearDown() override {
+    delete Form;
+    MailWindowHost = nullptr;
+  }
+  // Sends to a peer; the setup dialog of the first step is cancelled (no answer queued).
+  int Send(const std::string& server) {
+    Form->msSMTP1->SetServer(server);
+    int before = ReceivedCount();
+    Form->SendButtonClick(Form->SendButton);
+    if (server == PeerServer("aiosmtpd")) PumpUntil([&] { return ReceivedCount() > before; }, 5000);
+    return ReceivedCount() - before;
+  }
+  // Keeps the newest message and the files it should carry for the host checker.
+  void KeepForChecker(const std::string& name) {
+    std::string dir = CheckDir("mailwin_send") + name + "\\";
+    ForceDirectories(dir);
+    // Only this run's files: what an earlier run left would differ.
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((dir + "*.mid").c_str(), &data);
+    if (h != INVALID_HANDLE_VALUE) {
+      do
+        DeleteFileA((dir + data.cFileName).c_str());
+      while (FindNextFileA(h, &data));
+      FindClose(h);
+    }
+    std::string eml = PeersDir() + "received\\" + Format("%04d.eml", ReceivedCount());
+    CopyFileA(eml.c_str(), (dir + "message.eml").c_str(), FALSE);
+    for (int i = 0; i < Form->ListView1->ItemCount(); ++i) {
+      std::string path = Form->ListView1->Items(i).SubItems(2);
+      CopyFileA(path.c_str(), (dir + ExtractFileName(path)).c_str(), FALSE);
+    }
+  }
+  std::string LastStatus() const {
+    return Form->StatusLog.empty() ? std::string() : Form->StatusLog.back();
+  }
+  bool Logged(const std::string& text) const {
+    for (const auto& s : Form->StatusLog)
+      if (s == text) return true;
+    return false;
+  }
+  TStandInHost Host;
+  TMailForm* Form = nullptr;
+  TModalAnswers Answers;
+};
+
+} // namespace
+
+TEST_F(MailWindow, TitlesGoAsOneArchiveWithTheirListThenSinglyThenUuencoded) {
+  Form->AttachTitles(Keys({11, 12}));
+  ASSERT_EQ(Form->ListView1->ItemCount(), 2);
+  EXPECT_EQ(Form->ListView1->Items(0).Caption(), "Classics");
+  EXPECT_EQ(Form->ListView1->Items(1).SubItems(1), "Beta");
+  EXPECT_EQ(Form->ListView1->Items(1).SubItems(2), Host.Folder + "Beta.mid");
+  Form->ToEdit->SetText("a@x.test; B <b@y.test>;");
+  Form->SubjectEdit->SetText("Two tunes");
+  Form->BodyMemo->SetText("Here they are");
+  ASSERT_TRUE(Form->CheckBox1->Checked());
+  ASSERT_EQ(Send(PeerServer("aiosmtpd")), 1);
+  EXPECT_EQ(LastStatus(), "Mail sent");
+  std::string envelope = FileText(PeersDir() + "received\\" + Format("%04d.json", ReceivedCount()));
+  EXPECT_NE(envelope.find("[\"a@x.test\", \"b@y.test\"]"), std::string::npos) << envelope;
+  KeepForChecker("zip");
+  EXPECT_FALSE(Form->Busy());
+  EXPECT_FALSE(Form->ProgressBar1->Visible());
+
+  Form->CheckBox1->SetChecked(false);
+  ASSERT_EQ(Send(PeerServer("aiosmtpd")), 1);
+  KeepForChecker("single");
+  Form->msMessage1->SetEncoding(meUU);
+  ASSERT_EQ(Send(PeerServer("aiosmtpd")), 1);
+  KeepForChecker("uucode");
+  Form->msMessage1->SetEncoding(meMIME);
+
+  // A second mail command carries only its own titles; two titles of one name both go.
+  Form->AttachTitles(Keys({21, 22}));
+  ASSERT_EQ(Form->ListView1->ItemCount(), 2);
+  EXPECT_FALSE(FileExists(Host.Folder + "Alpha.mid"));
+  EXPECT_EQ(Form->ListView1->Items(1).SubItems(2), Host.Folder + "Same (22).mid");
+  Form->ToEdit->SetText("a@x.test;;b@y.test");
+  ASSERT_EQ(Send(PeerServer("aiosmtpd")), 1);
+  envelope = FileText(PeersDir() + "received\\" + Format("%04d.json", ReceivedCount()));
+  EXPECT_NE(envelope.find("[\"a@x.test\", \"b@y.test\"]"), std::string::npos) << envelope;
+  KeepForChecker("samename");
+}
+
+TEST_F(MailWindow, TitlesWithUnsafeNamesStayInTheWorkFolderAndUserFilesSurvive) {
+  Form->AttachTitles(Keys({31, 99}));
+  ASSERT_EQ(Form->ListView1->ItemCount(), 1);
+  EXPECT_EQ(Form->ListView1->Items(0).SubItems(2), Host.Folder + "A_B_C_.mid");
+  EXPECT_EQ(ReadFileBytes(Host.Folder + "A_B_C_.mid"), TStandInHost::Bytes(31));
+  // The key no title has is named in a warning.
+  ASSERT_EQ(Answers.Asked().size(), 1u);
+  EXPECT_NE(Answers.Asked()[0].Text.find("99"), std::string::npos);
+
+  std::string mine = CheckDir("mailwin_work") + "my letter.txt";
+  WriteFileBytes(mine, "keep me");
+  Form->OnChooseFiles = [&] { return std::vector<std::string>{mine}; };
+  Form->AttachButtonClick(Form->AttachButton);
+  ASSERT_EQ(Form->ListView1->ItemCount(), 2);
+  Form->AttachTitles(Keys({11}));
+  EXPECT_TRUE(FileExists(mine));
+  EXPECT_FALSE(FileExists(Host.Folder + "A_B_C_.mid"));
+  EXPECT_EQ(Form->ListView1->ItemCount(), 1);
+}
+
+TEST_F(MailWindow, FailuresShowTheirStatusAndNeverMailSent) {
+  Form->AttachTitles(Keys({11}));
+  Form->ToEdit->SetText("a@x.test");
+  Form->CheckBox1->SetChecked(false);
+
+  Form->StatusLog.clear();
+  Send(PeerServer("refused"));
+  EXPECT_TRUE(Logged("[10061] Connection refused"));
+  EXPECT_EQ(LastStatus(), "Connection closed");
+
+  Form->StatusLog.clear();
+  Send(PeerServer("dot554"));
+  EXPECT_FALSE(Logged("Mail sent"));
+  EXPECT_EQ(LastStatus(), "Connection closed");
+
+  Form->StatusLog.clear();
+  Form->ToEdit->SetText("bad@x.test");
+  Send(PeerServer("rcpt"));
+  EXPECT_EQ(LastStatus(), "Connection closed");
+
+  // An empty server: the error names what is required, and the setup dialog opens again.
+  Form->StatusLog.clear();
+  size_t asked = Answers.Asked().size();
+  Send("");
+  EXPECT_TRUE(Logged("Server property is required"));
+  EXPECT_EQ(Answers.Asked().size(), asked + 2);
+  EXPECT_FALSE(Form->Busy());
+}
+
+TEST_F(MailWindow, ArchiveFailureSendsNothing) {
+  Form->AttachTitles(Keys({11, 12}));
+  Form->ToEdit->SetText("a@x.test");
+  // A folder of the archive's name, not empty: no archive can be written there.
+  std::string blocker = Host.Folder + "2MIDI files.zip";
+  ForceDirectories(blocker);
+  WriteFileBytes(blocker + "\\inside.txt", "x");
+  size_t asked = Answers.Asked().size();
+  Form->StatusLog.clear();
+  EXPECT_EQ(Send(PeerServer("aiosmtpd")), 0);
+  DeleteFileA((blocker + "\\inside.txt").c_str());
+  RemoveDirectoryA(blocker.c_str());
+  bool boxShown = false;
+  for (size_t i = asked; i < Answers.Asked().size(); ++i)
+    boxShown |= Answers.Asked()[i].Text == "Problem compressing attachments";
+  EXPECT_TRUE(boxShown);
+  EXPECT_FALSE(Logged("Opening connection"));
+}
+
+TEST_F(MailWindow, CancelAndCloseDuringATransfer) {
+  Form->AttachTitles(Keys({11}));
+  Form->ToEdit->SetText("a@x.test");
+  bool canClose = true;
+  size_t asked = Answers.Asked().size();
+  TOneShot tryClose(800, [&] { Form->FormCloseQuery(Form, canClose); });
+  TOneShot cancel(1600, [&] { Form->CancelButtonClick(Form->CancelButton); });
+  Form->StatusLog.clear();
+  Send(PeerServer("silence"));
+  EXPECT_FALSE(canClose);
+  bool refused = false;
+  for (size_t i = asked; i < Answers.Asked().size(); ++i)
+    refused |= Answers.Asked()[i].Text == "Transfer in Progress.  Click Cancel button first.";
+  EXPECT_TRUE(refused);
+  EXPECT_TRUE(Logged("Operation has been canceled"));
+  EXPECT_FALSE(Form->Busy());
+  EXPECT_TRUE(Form->SendButton->Enabled());
+  EXPECT_FALSE(Form->CancelButton->Enabled());
+}
+
+TEST_F(MailWindow, SettingsAreWrittenAtCloseAndReadAtTheNextStart) {
+  // Without dial-up networking the dial-up component says so in a box first.
+  bool filled = false;
+  auto answer = [&](TModalRequest& request) {
+    auto* dlg = dynamic_cast<TSetupDlg*>(request.Form);
+    if (!dlg) return static_cast<int>(mrOk);
+    EXPECT_EQ(dlg->RASComboBox->Items()[0], "None");
+    dlg->ServerEdit->SetText("smtp.example.test:2525");
+    dlg->UserAddressEdit->SetText("who@example.test");
+    dlg->UserNameEdit->SetText("Who");
+    dlg->LogFileNameEdit->SetText("C:\\mail.log");
+    dlg->CharSetComboBox->SetItemIndex(1);
+    dlg->EncodingComboBox->SetItemIndex(1);
+    dlg->RASComboBox->SetItemIndex(0);
+    filled = true;
+    return static_cast<int>(mrOk);
+  };
+  Answers.Push(answer);
+  Answers.Push(answer);
+  Form->agRas1->SetService("Old entry");
+  Form->SetupButtonClick(Form->SetupButton);
+  ASSERT_TRUE(filled);
+  EXPECT_EQ(Form->agRas1->Service(), ""); // "None" stops the former entry
+  TCloseAction action = caHide;
+  Form->FormClose(Form, action);
+  TIniFile ini(Host.Ini);
+  EXPECT_EQ(ini.ReadString("Setup", "Server", ""), "smtp.example.test:2525");
+  EXPECT_EQ(ini.ReadString("Setup", "EMail Address", ""), "who@example.test");
+  EXPECT_EQ(ini.ReadString("Setup", "Name", ""), "Who");
+  EXPECT_EQ(ini.ReadString("Setup", "Log File", ""), "C:\\mail.log");
+  EXPECT_EQ(ini.ReadInteger("Setup", "RAS", -1), 0);
+  EXPECT_EQ(ini.ReadInteger("Setup", "CharSet", -1), 1);
+  EXPECT_EQ(ini.ReadInteger("Setup", "Encoding", -1), 1);
+
+  TMailForm next(nullptr);
+  next.AfterConstruction();
+  EXPECT_EQ(next.msSMTP1->Server(), "smtp.example.test:2525");
+  EXPECT_EQ(next.msMessage1->Sender().Name(), "Who");
+  EXPECT_EQ(next.msMessage1->CharSet(), csISO8859);
+  EXPECT_EQ(next.msMessage1->Encoding(), meUU);
+  EXPECT_EQ(next.msSMTP1->DefaultPort(), 25);
+  EXPECT_EQ(next.msSMTP1->TimeOut(), 90);
+}
+
+TEST_F(MailWindow, HelpModeClicksShowHelpAndKeepTheBox) {
+  Host.HelpMode = true;
+  ASSERT_TRUE(Form->CheckBox1->Checked());
+  // What a click on the box does: its state turns, then its click event runs.
+  Form->CheckBox1->SetChecked(false);
+  EXPECT_TRUE(Form->CheckBox1->Checked());
+  Form->ToEdit->Click();
+  ASSERT_EQ(Host.HelpAsked.size(), 2u);
+  EXPECT_EQ(Host.HelpAsked[0], Form->CheckBox1);
+  EXPECT_EQ(Host.HelpAsked[1], Form->ToEdit);
+  Host.HelpMode = false;
+  Form->CheckBox1->SetChecked(false);
+  EXPECT_FALSE(Form->CheckBox1->Checked());
+  EXPECT_EQ(Host.HelpAsked.size(), 2u);
+}
+
+TEST_F(MailWindow, TheHandOffReachesTheWindow) {
+  ASSERT_EQ(MailWindowLink(), static_cast<TMailWindowLink*>(Form));
+  MailWindowLink()->SetMailCaption(" Mail the attached 2 title(s)");
+  MailWindowLink()->AttachTitles(Keys({11, 12}));
+  EXPECT_EQ(Form->Caption(), " Mail the attached 2 title(s)");
+  EXPECT_EQ(Form->ListView1->ItemCount(), 2);
+}
+
+TEST_F(MailWindow, ShownIdleAndBusy) {
+  // As the main window does it: shown first (which empties the list), then the titles attached.
+  Form->Show();
+  Form->AttachTitles(Keys({11, 12}));
+  EXPECT_EQ(Form->ListView1->ItemCount(), 2);
+  Form->ToEdit->SetText("a@x.test");
+  Form->SubjectEdit->SetText("Two tunes");
+  PumpUntil([] { return false; }, 300);
+  EXPECT_GT(SaveWindowShot(*Form, "mail_idle"), 4);
+  int busyColours = 0;
+  bool barShown = false;
+  TOneShot shoot(800, [&] {
+    barShown = Form->ProgressBar1->Visible();
+    busyColours = SaveWindowShot(*Form, "mail_busy");
+  });
+  TOneShot cancel(1600, [&] { Form->CancelButtonClick(Form->CancelButton); });
+  Form->StatusLog.clear();
+  Send(PeerServer("silence"));
+  std::string seen;
+  for (const auto& t : Form->StatusLog)
+    seen += t + " | ";
+  EXPECT_TRUE(barShown) << seen;
+  EXPECT_GT(busyColours, 4);
+  Form->Hide();
+}
