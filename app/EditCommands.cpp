@@ -94,6 +94,7 @@ void TMasterFrm::CategoriesChange() {
   FCategoriesInUse = true;
   FAlbumsInUse = false;
   SelectedKeysOfActiveGrid(*FSelection);
+  UpdateCategoryItems();
 }
 
 void TMasterFrm::AlbumsChange() {
@@ -103,6 +104,7 @@ void TMasterFrm::AlbumsChange() {
   FCategoriesInUse = false;
   FAlbList->GetSelectedKeys(*FSelection2);
   if (FAlbums->ActivePageIndex() == 0) ApplyAlbumTabsView();
+  UpdateAlbumItems();
 }
 
 int TMasterFrm::SelectedKeysOfActiveGrid(TStringList& keys) const {

@@ -165,6 +165,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetTraceItem(FDEBUGMODE1);
 
   GateUnbuiltCommands();
+  WireContextHelp();
+  WireEnabling();
+  HoldCommandsWhileBusy();
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
@@ -264,8 +267,7 @@ void TMasterFrm::BuildMenu() {
   FSpectrograph1 = check(item(FView1, "Spectrograph1", "&Spectrograph"));
   item(FView1, "N3", "-");
   FShowmusictoolbar1 = item(FView1, "Showmusictoolbar1", "&Hide music toolbar");
-  FShowmusictoolbar1->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
-  FHintlevel1 = check(item(FView1, "Hintlevel1", "Show all &hints"));
+  FShowmusictoolbar1->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
   FAlbums1 = item(&root, "Albums1", "&Albums");
   FCategories1 = item(&root, "Categories1", "&Categories");
   BuildPlayMenus(FAlbums1, FCategories1);
@@ -315,6 +317,7 @@ void TMasterFrm::BuildMenu() {
   for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
   FHelp1 = item(&root, "Help1", "&Help");
+  BuildHelpMenu();
   FContents1 = item(FHelp1, "Contents1", "&Contents");
   FAbout1 = item(FHelp1, "About1", "&About...");
   FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
@@ -372,7 +375,7 @@ void TMasterFrm::BuildTopArea() {
     b->SetBounds(0, 0, 20, 20);
     b->SetCaption("^");
     b->SetParent(FTopPanel);
-    b->OnClick = [this](TObject*) { SetShowTools(!FShowTools); };
+    b->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
     return b;
   };
   BuildPlayerCommands();
@@ -460,6 +463,15 @@ void TMasterFrm::BuildCatalogueArea() {
   FSeparator->SetBevelOuter(bvRaised);
   FSeparator->SetWidth(4);
   FSeparator->SetCursor(crHSplit);
+  FSeparator->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    SeparatorMouseDown(s, b, sh, x, y);
+  };
+  FSeparator->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+    SeparatorMouseMove(s, sh, x, y);
+  };
+  FSeparator->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    SeparatorMouseUp(s, b, sh, x, y);
+  };
 
   FCatPanel = MakePanel(FDBPanel, "CatPanel", "");
   FCatPanel->SetBevelOuter(bvLowered);
@@ -669,7 +681,7 @@ void TMasterFrm::ApplySettingsToMenus() {
   FSpectrumbars1->SetChecked(s.SpecBars);
   FLights1->SetChecked(s.Lights);
   FSpectrograph1->SetChecked(s.SpecGraph);
-  FAlbPanel->SetWidth(s.AlbPanelWidth);
+  SetAlbPanelWidth(s.AlbPanelWidth);
   SetShowTools(s.ShowTools);
 }
 
@@ -766,6 +778,8 @@ void TMasterFrm::Timer2Timer(TObject*) {
   }
   StartUpDone = true;
   LetMessagesRun();
+  // Resizes during start-up skipped the view's change handler: run it once now.
+  ViewInUseChange();
   if (loaded) {
     EnableCommands();
     if (FAllCatGrid->CanFocus()) FAllCatGrid->SetFocus();
@@ -831,6 +845,11 @@ void TMasterFrm::WndProc(TMessage& m) {
   if (m.Msg == WM_DESTROY) RemovePropA(Handle(), StartUpDoneProperty);
   // A handler may have been given to a gated item since the busy state last changed.
   if (m.Msg == WM_INITMENUPOPUP) CommandGate().Apply();
+  if (m.Msg == WM_GETMINMAXINFO) {
+    TMasterFrmBase::WndProc(m);
+    WMGetMinMaxInfo(m);
+    return;
+  }
   if (m.Msg == WM_SIZE) {
     // Laid out from the window's real client size, after the window has taken it.
     TMasterFrmBase::WndProc(m);
@@ -1124,6 +1143,7 @@ void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
 }
 
 void TMasterFrm::PlayGridSelection(TMyStringGrid& grid, bool fromAlbums) {
+  if (CommandsDisabled()) return;
   grid.GetSelectedKeys(*FDragList);
   if (FDragList->Count() == 0) return;
   SetDragSource(fromAlbums, !fromAlbums);

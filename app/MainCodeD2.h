@@ -5,6 +5,8 @@
 #include "Handles.h"
 #include "RenamerCodeD2.h"
 #include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -504,9 +506,36 @@ public:
                           bool Focused);
   void MMSlider1DrawGroove(TObject* Sender, TCanvas& aCanvas, RECT& aRect);
   void MMSlider1Change(TObject* Sender);
-  // The help cursor's click on a control that takes part; true when it took the click. Context
-  // help is not built yet: it never takes one.
-  bool ContextHelpClick(TObject* Sender);
+  // The help cursor's click on a control or command that takes part; true when help took the
+  // click (help mode was on, or force): help mode ends and the sender's help context, if any,
+  // shows as a pop-up. The caller acts only on false.
+  bool ContextHelpClick(TObject* Sender, bool Force = false);
+  // Ends the busy state, then renews the view in use's selection.
+  void EnableCommands() override;
+  // Help mode is on while the screen shows this cursor.
+  static constexpr TCursor HelpCursor = 5;
+  // The help context of a menu command that takes part in help mode (0 none).
+  int MenuHelpContext(TObject* item) const;
+  // The Help menu.
+  void Contextsensitive1Click(TObject* Sender);
+  void Hintlevel1Click(TObject* Sender);
+  void Viewhelpfile1Click(TObject* Sender);
+  void Nosound1Click(TObject* Sender);
+  void Email1Click(TObject* Sender);
+  void Phone1Click(TObject* Sender);
+  void Web1Click(TObject* Sender);
+  TMenuItem* Contextsensitive1() const { return FContextsensitive1; }
+  TMenuItem* Viewhelpfile1() const { return FViewhelpfile1; }
+  TMenuItem* Nosound1() const { return FNosound1; }
+  TMenuItem* Email1() const { return FEmail1; }
+  TMenuItem* Phone1() const { return FPhone1; }
+  TMenuItem* Web1() const { return FWeb1; }
+  // The application's help call (command, data); a seam so that tests record what it is asked.
+  std::function<bool(unsigned command, ULONG_PTR data)> HelpCall;
+  // The shell's "open" of a web page or mail address (the file-association unit's seam).
+  TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
+  static constexpr const char* SupportMail = "mailto:support@tonalbrook.example";
+  static constexpr const char* SupportPhones = "+1 555 0100 (Americas)\n+44 20 7946 0000 (Europe)";
   // The command line that the volume control was last run with.
   const std::string& VolumeCommand() const { return FVolumeCommand; }
   // The visual effects: the sound input through the connector to two level bars under the
@@ -523,8 +552,6 @@ public:
   void MusicPanelResize(TObject* Sender);
   void CDPanelP1Resize(TObject* Sender);
   void FormDestroy(TObject* Sender);
-  // The tool-row buttons' cycle: music panel hidden, tool row off, on, music panel in front.
-  void ToolsLeftClick(TObject* Sender);
   // Places the ticked displays in the music panel, one above the other.
   void LayoutDisplays();
   // The play pop-up: top, bottom, replace, cancel, then the title commands.
@@ -547,6 +574,23 @@ public:
   void LayoutCatalogueArea();
   bool ShowTools() const { return FShowTools; }
   void SetShowTools(bool value);
+  // The tool buttons and "&Show music toolbar": tool row off, on, music panel in front, and back.
+  void ToolsLeftClick(TObject* Sender);
+  void UpdateToggleCaptions();
+  // The splitter between the album and category panels; each keeps at least SplitterMinimum.
+  static constexpr int SplitterMinimum = 140;
+  // The album panel's width as the user chose it; laid out within the splitter's limits.
+  int AlbPanelWidth() const { return FAlbPanelWidth; }
+  void SetAlbPanelWidth(int value);
+  void SeparatorMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void SeparatorMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+  void SeparatorMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  // The screen rectangle of the splitter's band while it is dragged (empty when none shows).
+  RECT SplitterBand() const { return FBand; }
+  // Runs the change handler of the area the user last worked in.
+  void ViewInUseChange();
+  // The main window keeps at least 500 x 400 pixels.
+  void WMGetMinMaxInfo(TMessage& message);
 
   void WndProc(TMessage& message) override;
 
@@ -574,6 +618,30 @@ private:
   void MakeAlbumImage();
   void MakeAlbumImageLists();
   void SetTabColors(TColor back, TColor font);
+  // The Help menu's items, the help contexts and help mode's first look in the taking-part
+  // controls and commands.
+  void BuildHelpMenu();
+  // While busy, the areas' pop-ups offer nothing and the grids start nothing.
+  void HoldCommandsWhileBusy();
+
+  void HoldPopUpWhileBusy(TPopupMenu* menu);
+  std::map<TPopupMenu*, std::vector<TMenuItem*>> FHeldPopUpItems;
+  // Which catalogue items can act now, after every change in an area and as menus open.
+  void WireEnabling();
+  void EnableItem(TMenuItem* item, bool value);
+  void UpdateCategoryItems();
+  void UpdateAlbumItems();
+  void UpdateAllAlbumsItems();
+  bool AlbumLinesExist() const;
+  // The Titles menu acts on the view in use's selection: enabled while there is one (never on
+  // "ALL ALBUMS").
+  void UpdateTitlesMenu();
+  void NewCatPopUpPopup();
+  void AlbPopUpPopup();
+  void WireContextHelp();
+  std::map<TObject*, int> FMenuHelpContexts;
+  TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FNosound1 = nullptr,
+            *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
   void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
@@ -693,6 +761,11 @@ private:
   bool FSessionEnding = false;
   bool FPrinting = false;
   bool FShowTools = true;
+  // The splitter drag: start x, whether a band shows, and where.
+  bool FSplitting = false, FBandShown = false;
+  int FSplitStartX = 0;
+  int FAlbPanelWidth = 200;
+  RECT FBand{};
   bool FShowAlbTabs = true, FShowCatTabs = true;
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;

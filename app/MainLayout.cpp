@@ -1,5 +1,6 @@
 // The main window lays out its player area, catalogue area and status line whenever it resizes.
 #include <windows.h>
+#include <algorithm>
 #include "MainCodeD2.h"
 
 void TMasterFrm::FormResize(TObject*) {
@@ -13,6 +14,7 @@ void TMasterFrm::FormResize(TObject*) {
   LayoutCatalogueArea();
   FAlbums->SetVisible(true);
   FCategories->SetVisible(true);
+  ViewInUseChange();
   // The progress bar sits in the status line right of its first panel, one pixel low.
   int barHeight = FStatusBar1->Height() - 6;
   FProgressBar1->SetBounds(290, (FStatusBar1->Height() - barHeight) / 2 + 1,
@@ -73,7 +75,11 @@ void TMasterFrm::LayoutCatalogueArea() {
   FArchive->SetVisible(FShowTools);
   FPrintCat->SetVisible(FShowTools);
   int albTop = FShowTools ? 32 : 0;
-  FAlbPanel->SetBounds(5, albTop, FAlbPanel->Width(), FDBPanel->Height() - albTop - 5);
+  // A stored or former width may not fit this window: both panels keep the splitter's minimum,
+  // so the separator stays in reach.
+  int widest = FDBPanel->Width() - 5 - FSeparator->Width() - 5 - SplitterMinimum;
+  int albWidth = std::max(SplitterMinimum, std::min(FAlbPanelWidth, widest));
+  FAlbPanel->SetBounds(5, albTop, albWidth, FDBPanel->Height() - albTop - 5);
   FSeparator->SetBounds(FAlbPanel->Left() + FAlbPanel->Width(), FAlbPanel->Top(),
                         FSeparator->Width(), FAlbPanel->Height());
   int catLeft = FSeparator->Left() + FSeparator->Width();
@@ -83,8 +89,116 @@ void TMasterFrm::LayoutCatalogueArea() {
 
 void TMasterFrm::SetShowTools(bool value) {
   FShowTools = value;
-  FShowmusictoolbar1->SetCaption(value ? "&Hide music toolbar" : "&Show music toolbar");
-  FToolsLeft->SetHint(value ? "Hide|Hide music toolbar" : "Show|Show music toolbar");
-  FToolsRight->SetHint(FToolsLeft->Hint());
+  UpdateToggleCaptions();
   if (HandleAllocated()) LayoutCatalogueArea();
+}
+
+void TMasterFrm::ViewInUseChange() {
+  if (FAlbumsInUse)
+    AlbumsChange();
+  else
+    CategoriesChange();
+}
+
+void TMasterFrm::ToolsLeftClick(TObject*) {
+  if (FMusicPanel->Visible()) {
+    FMusicPanel->SetVisible(false);
+    FShowTools = false;
+  } else if (!FShowTools) {
+    FShowTools = true;
+  } else if (FVisualeffects1->Checked()) {
+    FMusicPanel->SetVisible(true);
+    FMusicPanel->BringToFront();
+    LayoutDisplays();
+  } else {
+    FShowTools = false;
+    FMusicPanel->SetVisible(false);
+    FMusicPanel->SendToBack();
+  }
+  UpdateToggleCaptions();
+  LayoutCatalogueArea();
+  ViewInUseChange();
+}
+
+void TMasterFrm::UpdateToggleCaptions() {
+  // The buttons' caption stands in for their picture: one sign per state.
+  const char *glyph, *hint, *caption;
+  if (FMusicPanel && FMusicPanel->Visible()) {
+    glyph = "x", hint = "Hide|Hide visual effects", caption = "&Hide visual effects";
+  } else if (!FShowTools) {
+    glyph = "v", hint = "Show|Show music toolbar", caption = "&Show music toolbar";
+  } else if (FVisualeffects1 && FVisualeffects1->Checked()) {
+    glyph = "*", hint = "Visual effects|Show visual effects", caption = "&Show visual effects";
+  } else {
+    glyph = "^", hint = "Hide|Hide music toolbar", caption = "&Hide music toolbar";
+  }
+  FToolsLeft->SetCaption(glyph);
+  FToolsLeft->SetHint(hint);
+  FShowmusictoolbar1->SetCaption(caption);
+  FToolsRight->SetCaption(FToolsLeft->Caption());
+  FToolsRight->SetHint(FToolsLeft->Hint());
+}
+
+// --- the splitter -----------------------------------------------------------------------------
+
+namespace {
+void InvertBand(const RECT& r) {
+  HDC dc = GetDC(nullptr);
+  PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, DSTINVERT);
+  ReleaseDC(nullptr, dc);
+}
+} // namespace
+
+void TMasterFrm::SeparatorMouseDown(TObject*, TMouseButton button, TShiftState, int x, int) {
+  if (button != mbLeft) return;
+  FSplitting = true;
+  FSplitStartX = x;
+  if (GetCapture() != FSeparator->Handle()) SetCapture(FSeparator->Handle());
+}
+
+void TMasterFrm::SeparatorMouseMove(TObject*, TShiftState shift, int x, int) {
+  if (!FSplitting || !shift.Contains(ssLeft)) return;
+  ::SetCursor(Screen->Cursors(crHSplit));
+  POINT origin{0, 0};
+  ::ClientToScreen(FSeparator->Handle(), &origin);
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  if (FBandShown) InvertBand(FBand);
+  FBandShown = false;
+  FBand = RECT{};
+  if (FSeparator->Left() + x >= SplitterMinimum && origin.x + x <= window.right - 35) {
+    // The band covers the separator's own screen rows.
+    FBand = RECT{origin.x + x, origin.y + 1, origin.x + x + 4, origin.y + FSeparator->Height() - 2};
+    InvertBand(FBand);
+    FBandShown = true;
+  }
+}
+
+void TMasterFrm::SeparatorMouseUp(TObject*, TMouseButton button, TShiftState, int x, int) {
+  if (button != mbLeft || !FSplitting) return;
+  FSplitting = false;
+  if (GetCapture() == FSeparator->Handle()) ReleaseCapture();
+  if (FBandShown) InvertBand(FBand);
+  FBandShown = false;
+  FBand = RECT{};
+  int delta = x - FSplitStartX;
+  if (delta > 0)
+    delta = std::min(delta, FCatPanel->Width() - SplitterMinimum);
+  else
+    delta = std::max(delta, SplitterMinimum - FAlbPanel->Width());
+  if (delta == 0) return;
+  SetAlbPanelWidth(FAlbPanel->Width() + delta);
+}
+
+void TMasterFrm::SetAlbPanelWidth(int value) {
+  FAlbPanelWidth = value;
+  FAlbPanel->SetWidth(value);
+  if (HandleAllocated()) LayoutCatalogueArea();
+}
+
+void TMasterFrm::WMGetMinMaxInfo(TMessage& m) {
+  auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
+  info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, 500);
+  info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, 400);
+  m.Result = 0;
 }

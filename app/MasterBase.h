@@ -41,7 +41,7 @@ public:
   // step buttons only while a title plays or is paused). Prefer TBusyState, which cannot leave
   // the commands disabled when an exception passes.
   void DisableCommands();
-  void EnableCommands();
+  virtual void EnableCommands();
   bool CommandsDisabled() const { return FCommandsDisabled; }
 
   // Centres window over this window (halves rounded toward zero).

@@ -228,10 +228,6 @@ void TMasterFrm::ShowRoadTexts() {
   ShowTuneInfo(info);
 }
 
-bool TMasterFrm::ContextHelpClick(TObject*) {
-  return false;
-}
-
 // --- commands
 // --------------------------------------------------------------------------------------
 

@@ -252,36 +252,3 @@ void TMasterFrm::FormDestroy(TObject*) {
   }
 }
 
-void TMasterFrm::ToolsLeftClick(TObject*) {
-  if (FMusicPanel->Visible()) {
-    FMusicPanel->SetVisible(false);
-    FShowTools = false;
-  } else if (!FShowTools) {
-    FShowTools = true;
-  } else if (FVisualeffects1->Checked()) {
-    FMusicPanel->SetVisible(true);
-    FMusicPanel->BringToFront();
-    LayoutDisplays();
-  } else {
-    FShowTools = false;
-    FMusicPanel->SetVisible(false);
-  }
-  std::string hint, caption;
-  if (FMusicPanel->Visible()) {
-    hint = "Hide|Hide visual effects";
-    caption = "&Hide visual effects";
-  } else if (!FShowTools) {
-    hint = "Show|Show music toolbar";
-    caption = "&Show music toolbar";
-  } else if (FVisualeffects1->Checked()) {
-    hint = "Visual effects|Show visual effects";
-    caption = "&Show visual effects";
-  } else {
-    hint = "Hide|Hide music toolbar";
-    caption = "&Hide music toolbar";
-  }
-  FToolsLeft->SetHint(hint);
-  FToolsRight->SetHint(hint);
-  FShowmusictoolbar1->SetCaption(caption);
-  if (HandleAllocated()) LayoutCatalogueArea();
-}

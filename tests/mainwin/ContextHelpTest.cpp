@@ -1,0 +1,132 @@
+// Help mode over the main window: the next click on a control that takes part shows its help
+// context instead of acting; the Help menu's support commands and the hint switch.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "IniFiles.h"
+#include "MainCodeD2.h"
+#include "TestUtil.h"
+#include "MainWindowFixture.h"
+
+namespace {
+
+class ContextHelp : public TMainWindowFixture {
+protected:
+  ContextHelp() : TMainWindowFixture("tbctxhelp") {}
+  std::vector<std::pair<unsigned, ULONG_PTR>> FCalls;
+  void StartRecording() {
+    Start();
+    FForm->HelpCall = [this](unsigned command, ULONG_PTR data) {
+      FCalls.emplace_back(command, data);
+      return true;
+    };
+  }
+  bool InHelpMode() const { return Screen->Cursor() == 5; }
+};
+
+TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
+  StartRecording();
+  struct TCase {
+    const char* Name;
+    std::function<void()> Click;
+    ULONG_PTR Context;
+  };
+  TMasterFrm& f = *FForm;
+  const TCase cases[] = {
+      {"AllCatGrid", [&] { f.AllCatGrid()->Click(); }, 12},
+      {"GetLocal", [&] { f.GetLocal()->Click(); }, 40},
+      {"scan a drive button", [&] { f.BitBtn1()->Click(); }, 41},
+      {"scan system button", [&] { f.BitBtn2()->Click(); }, 42},
+      {"&Open", [&] { f.GetLocal2()->Click(); }, 40},
+      {"Scan a drive", [&] { f.ScanadriveforMIDIfiles1()->Click(); }, 41},
+      {"Scan system", [&] { f.ScansystemforMIDIfiles1()->Click(); }, 42},
+      {"Create new category",
+       [&] { static_cast<TMenuItem*>(f.FindComponent("Createnew1"))->Click(); }, 5},
+  };
+  int programBefore = f.Road().Program().Count();
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    FCalls.clear();
+    FAnswers.Clear();
+    f.Contextsensitive1()->Click();
+    ASSERT_TRUE(InHelpMode());
+    c.Click();
+    ProcessMessages();
+    ASSERT_EQ(FCalls.size(), 1u);
+    EXPECT_EQ(FCalls[0].first, unsigned(HELP_CONTEXTPOPUP));
+    EXPECT_EQ(FCalls[0].second, c.Context);
+    EXPECT_FALSE(InHelpMode());
+    // Nothing acted: no window or question came up.
+    EXPECT_TRUE(FAnswers.Asked().empty());
+  }
+  EXPECT_EQ(f.Road().Program().Count(), programBefore);
+  CloseAndWait();
+}
+
+TEST_F(ContextHelp, NoContextEndsHelpModeAndASecondRequestKeepsIt) {
+  StartRecording();
+  FForm->Contextsensitive1()->Click();
+  FForm->Contextsensitive1()->Click();
+  EXPECT_TRUE(InHelpMode());
+  EXPECT_TRUE(FForm->ContextHelpClick(FForm->CheckBox1()));
+  EXPECT_FALSE(InHelpMode());
+  EXPECT_TRUE(FCalls.empty());
+  // Outside help mode the caller acts; forced, help takes it.
+  EXPECT_FALSE(FForm->ContextHelpClick(FForm->Play()));
+  EXPECT_TRUE(FForm->ContextHelpClick(FForm->Play(), true));
+  ASSERT_EQ(FCalls.size(), 1u);
+  EXPECT_EQ(FCalls[0].second, 4u);
+  // A help system that fails leaves the click taken.
+  FForm->HelpCall = [](unsigned, ULONG_PTR) -> bool { throw std::runtime_error("no help"); };
+  EXPECT_TRUE(FForm->ContextHelpClick(FForm->TrashCat(), true));
+  CloseAndWait();
+}
+
+TEST_F(ContextHelp, HelpMenuCommands) {
+  StartRecording();
+  FForm->Viewhelpfile1()->Click();
+  FForm->Nosound1()->Click();
+  ASSERT_EQ(FCalls.size(), 2u);
+  EXPECT_EQ(FCalls[0].first, unsigned(HELP_FINDER));
+  EXPECT_EQ(FCalls[1].first, unsigned(HELP_CONTEXT));
+  EXPECT_EQ(FCalls[1].second, 23u);
+
+  std::vector<std::string> opened;
+  intptr_t shellAnswer = 2;
+  FForm->AssocCommands().OpenWebPage = [&](const std::string& url) {
+    opened.push_back(url);
+    return shellAnswer;
+  };
+  FAnswers.Clear();
+  FForm->Email1()->Click();
+  FForm->Web1()->Click();
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0].rfind("mailto:", 0), 0u);
+  EXPECT_EQ(opened[1].rfind("https://", 0), 0u);
+  // Each failure warns once, with OK.
+  ASSERT_EQ(FAnswers.Asked().size(), 2u);
+  EXPECT_NE(FAnswers.Asked()[0].Text.find("e-mail program failed"), std::string::npos);
+  EXPECT_NE(FAnswers.Asked()[1].Text.find("failed"), std::string::npos);
+  shellAnswer = 42;
+  FAnswers.Clear();
+  FForm->Email1()->Click();
+  FForm->Web1()->Click();
+  EXPECT_TRUE(FAnswers.Asked().empty());
+  FForm->Phone1()->Click();
+  ASSERT_EQ(FAnswers.Asked().size(), 1u);
+  EXPECT_NE(FAnswers.Asked()[0].Text.find("telephone"), std::string::npos);
+  CloseAndWait();
+}
+
+TEST_F(ContextHelp, ShowHintsReachesTheApplicationAndTheSettings) {
+  Start();
+  bool was = FForm->Hintlevel1()->Checked();
+  EXPECT_EQ(FForm->Hintlevel1()->Caption(), "&Show hints");
+  EXPECT_EQ(FForm->Hintlevel1()->Parent(), FForm->Help1());
+  FForm->Hintlevel1()->Click();
+  EXPECT_EQ(FForm->Hintlevel1()->Checked(), !was);
+  EXPECT_EQ(Application->ShowHint(), !was);
+  CloseAndWait();
+  EXPECT_EQ(TIniFile(FDir / "Tonalbrook.ini").ReadBool("Setup", "ShowAllHints", was), !was);
+}
+
+} // namespace
