@@ -1,4 +1,5 @@
 // The DIB graphic control.
+#include "Handles.h"
 #include "MMDIB.h"
 #include "MMProps.h"
 
@@ -81,33 +82,21 @@ void TMMDIBGraphicControl::ClearBackground() {
 void TMMDIBGraphicControl::DrawDirect(const TMMPaintProc& paint) {
   if (!Visible() || !Parent() || !Parent()->HandleAllocated()) return;
   HWND window = Parent()->Handle();
-  HDC dc = GetDC(window);
+  TClientDC dc(window);
   if (!dc) return;
   FDIBCanvas->Lock();
-  try {
-    RECT r = BoundsRect();
-    if (RectVisible(dc, &r)) {
-      int saved = SaveDC(dc);
-      SetWindowOrgEx(dc, -r.left, -r.top, nullptr);
-      IntersectClipRect(dc, 0, 0, Width(), Height());
-      Canvas().SetHandle(dc);
-      try {
-        paint();
-      } catch (...) {
-        Canvas().SetHandle(nullptr);
-        RestoreDC(dc, saved);
-        throw;
-      }
-      Canvas().SetHandle(nullptr);
-      RestoreDC(dc, saved);
-    }
-  } catch (...) {
-    FDIBCanvas->Unlock();
-    ReleaseDC(window, dc);
-    throw;
-  }
-  FDIBCanvas->Unlock();
-  ReleaseDC(window, dc);
+  TScopeExit unlock([&] { FDIBCanvas->Unlock(); });
+  RECT r = BoundsRect();
+  if (!RectVisible(dc, &r)) return;
+  int saved = SaveDC(dc);
+  TScopeExit restore([&] {
+    Canvas().SetHandle(nullptr);
+    RestoreDC(dc, saved);
+  });
+  SetWindowOrgEx(dc, -r.left, -r.top, nullptr);
+  IntersectClipRect(dc, 0, 0, Width(), Height());
+  Canvas().SetHandle(dc);
+  paint();
 }
 
 void TMMDIBGraphicControl::Paint() {

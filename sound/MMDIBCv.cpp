@@ -1,4 +1,5 @@
 // The DIB canvas and its pixel routines.
+#include "Handles.h"
 #include "MMDIBCv.h"
 #include "MMStrings.h"
 #include "MMObj.h"
@@ -18,12 +19,11 @@ const PALETTEENTRY StaticColors[20] = {
 // Entries 0..9 and 246..255 are the screen's static colours, the rest black.
 void DefaultPalette(PALETTEENTRY (&entries)[256]) {
   std::memset(entries, 0, sizeof entries);
-  HDC screen = GetDC(nullptr);
+  TClientDC screen(nullptr);
   bool fromSystem = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) &&
                     GetDeviceCaps(screen, SIZEPALETTE) <= 256 &&
                     GetSystemPaletteEntries(screen, 0, 10, entries) == 10 &&
                     GetSystemPaletteEntries(screen, 246, 10, entries + 246) == 10;
-  ReleaseDC(nullptr, screen);
   if (fromSystem) return;
   for (int i = 0; i < 10; ++i) {
     entries[i] = StaticColors[i];

@@ -1,4 +1,5 @@
 // The mixer block and its parts.
+#include "Handles.h"
 #include "MMMixBlk.h"
 #include "MMProps.h"
 #include <algorithm>
@@ -241,11 +242,9 @@ void TMMMixerBlock::Arrange() {
   const int extent = Bevel()->BevelExtent();
   InflateRect(&r, -extent, -extent);
   SIZE a{6, 13};
-  if (HDC dc = GetDC(nullptr)) {
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
+  if (TClientDC dc(nullptr); dc) {
+    TSelectObject font(dc, Font().Handle());
     GetTextExtentPoint32A(dc, "A", 1, &a);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
   }
   InflateRect(&r, -std::max<int>(a.cx / 2, 1), -std::max<int>(a.cy / 4, 1));
   const int width = r.right - r.left;

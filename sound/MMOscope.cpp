@@ -1,4 +1,5 @@
 // The oscilloscope: properties, intake, layout, drawing and the info box.
+#include "Handles.h"
 #include "MMOscope.h"
 #include "Forms.h"
 #include "Guard.h"
@@ -823,13 +824,11 @@ void TMMOscope::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
                           reinterpret_cast<DWORD_PTR>(this)) != FALSE;
     // What the screen shows now (a scrolled picture differs from the bitmap) goes under the box.
     HWND window = Parent()->Handle();
-    HDC screen = GetDC(window);
-    if (screen) {
+    if (TClientDC screen(window); screen) {
       HDC mem = DIBCanvas().Handle();
       BitBlt(mem, 0, 0, FPoints, FHeight, screen, Left() + FDrawRect.left, Top() + FDrawRect.top,
              SRCCOPY);
       GdiFlush();
-      ReleaseDC(window, screen);
     }
     DrawInfo({x, y});
   }

@@ -1,5 +1,6 @@
 // The spectrogram: properties, row table, palettes, the column of a block, wrap and scroll, the
 // marker bar, the kHz scale and the info box.
+#include "Handles.h"
 #include "MMSpGram.h"
 #include "Forms.h"
 #include "Guard.h"
@@ -571,12 +572,10 @@ void TMMSpectrogram::MouseDown(TMouseButton button, TShiftState shift, int x, in
                                 reinterpret_cast<DWORD_PTR>(this)) != FALSE;
     // What the screen shows now (a scrolled picture differs from the bitmap) goes under the box.
     HWND window = Parent()->Handle();
-    HDC screen = GetDC(window);
-    if (screen) {
+    if (TClientDC screen(window); screen) {
       BitBlt(DIBCanvas().Handle(), 0, 0, FW, FH, screen, Left() + FDrawRect.left,
              Top() + FDrawRect.top, SRCCOPY);
       GdiFlush();
-      ReleaseDC(window, screen);
     }
     DrawInfo({x, y});
   }
