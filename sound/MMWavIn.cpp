@@ -563,6 +563,8 @@ void TMMWaveIn::StartWorker() {
     fail();
   }
   FThreadId = FThread->ThreadID();
+  DuplicateHandle(GetCurrentProcess(), FThread->Handle(), GetCurrentProcess(), &FThreadHandle,
+                  SYNCHRONIZE, FALSE, 0);
   FThread->SetFreeOnTerminate(true);
   FThread->Resume();
   if (WaitForSingleObject(FReadyEvent, 5000) != WAIT_OBJECT_0) {
@@ -582,6 +584,13 @@ void TMMWaveIn::StopWorker() {
     ended = WaitForSingleObject(FReadyEvent, 5000) == WAIT_OBJECT_0;
   } else {
     ended = WaitForSingleObject(FReadyEvent, 5000) == WAIT_OBJECT_0;
+  }
+  // The worker object frees itself after its last signal; waiting for the thread itself means
+  // nothing of it is left once the recorder has stopped.
+  if (FThreadHandle) {
+    if (ended) ended = WaitForSingleObject(FThreadHandle, 5000) == WAIT_OBJECT_0;
+    CloseHandle(FThreadHandle);
+    FThreadHandle = nullptr;
   }
   FThreadId = 0;
   // A worker that still runs keeps its events: they are left to the process rather than freed

@@ -139,6 +139,7 @@ private:
   std::atomic<DWORD> FThreadId{0};
   TCriticalSection FLock;
   HANDLE FReadyEvent = nullptr, FStopEvent = nullptr;
+  HANDLE FThreadHandle = nullptr; // own copy: the self-freeing worker closes its handle
 };
 
 // The worker of thread mode: a message loop for the buffers the driver posts to it.
