@@ -10,6 +10,7 @@
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -262,12 +263,14 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
     std::lock_guard<std::mutex> guard(lock);
     take.append(h->lpData, h->dwBytesRecorded);
   };
-  int left = 0, right = 0;
+  std::vector<int> lefts, rights;
   int low = 0, high = 0;
   ASSERT_TRUE(PumpUntil(
       [&] {
-        left = Max(left, FForm->MMLevel1()->Value());
-        right = Max(right, FForm->MMLevel2()->Value());
+        // Readings are collected rather than maximised: one glitched buffer on a loaded
+        // machine must not stand for the level.
+        if (FForm->MMLevel1()->Value() > 0) lefts.push_back(FForm->MMLevel1()->Value());
+        if (FForm->MMLevel2()->Value() > 0) rights.push_back(FForm->MMLevel2()->Value());
         const int16_t* b = FForm->MMOscope2()->Buffer();
         for (int i = 0; b && i < FForm->MMOscope2()->Points(); ++i)
           low = Min(low, b[i]), high = Max(high, b[i]);
@@ -291,6 +294,12 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
          column[brightest], column.size(), gram->ColumnsDrawn());
   const int firstBin = gram->RowFirstBin(band);
   const int endBin = gram->RowEndBin(band) == 0 ? firstBin + 1 : gram->RowEndBin(band);
+  auto median = [](std::vector<int> v) {
+    if (v.empty()) return 0;
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+  };
+  const int left = median(lefts), right = median(rights);
   const double leftDb = 20 * std::log10(left / 100.0), rightDb = 20 * std::log10(right / 100.0);
   TBitmap shot;
   Picture(*FForm, shot);
