@@ -27,16 +27,6 @@ public:
   }
 };
 
-TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const std::string& caption, int x,
-                  int y) {
-  auto* l = new TLabel(owner);
-  l->SetCaption(caption);
-  l->SetLeft(x);
-  l->SetTop(y);
-  l->SetParent(parent);
-  return l;
-}
-
 // The item chosen in a box; -1 when the text was typed (an edited text no longer is the item's).
 int ChosenItem(TComboBox& box) {
   int index = box.ItemIndex();
@@ -69,16 +59,16 @@ TTuneAdder::TTuneAdder(TComponent* AOwner) : TGradientForm(AOwner) {
     return p;
   };
   Panel1 = panel("Panel1", 0, 52);
-  Label1 = MakeLabel(this, Panel1, "MIDI Selection:", 0, 8);
+  Label1 = MakeLabel(this, Panel1, "", "MIDI Selection:", 0, 8);
   Label1->Font().SetStyle({fsBold});
-  Label2 = MakeLabel(this, Panel1, "", 0, 28);
+  Label2 = MakeLabel(this, Panel1, "", "", 0, 28);
   Label2->SetShowAccelChar(false);
 
   Panel2 = panel("Panel2", 52, 159);
-  Label3 = MakeLabel(this, Panel2, "Edit Selection Information", 0, 6);
-  TitleLabel = MakeLabel(this, Panel2, "TITLE", 16, 34);
-  ArtistLabel = MakeLabel(this, Panel2, "ARTIST", 16, 78);
-  CategoryLabel = MakeLabel(this, Panel2, "CATEGORY", 16, 122);
+  Label3 = MakeLabel(this, Panel2, "", "Edit Selection Information", 0, 6);
+  TitleLabel = MakeLabel(this, Panel2, "", "TITLE", 16, 34);
+  ArtistLabel = MakeLabel(this, Panel2, "", "ARTIST", 16, 78);
+  CategoryLabel = MakeLabel(this, Panel2, "", "CATEGORY", 16, 122);
 
   auto* title = new TEnterControl<TEdit>(this);
   TitleEdit = title;

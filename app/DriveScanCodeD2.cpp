@@ -12,27 +12,6 @@ TDriveScanFrm* DriveScanFrm = nullptr;
 
 namespace {
 
-template <class T>
-T* Make(TForm* form, TWinControl* parent, const char* name, int left, int top, int width,
-        int height) {
-  auto* c = new T(form);
-  c->SetName(name);
-  c->SetBounds(left, top, width, height);
-  c->SetParent(parent);
-  return c;
-}
-
-TLabel* MakeLabel(TForm* form, TWinControl* parent, const char* name, const std::string& caption,
-                  int left, int top) {
-  auto* l = new TLabel(form);
-  l->SetName(name);
-  l->SetCaption(caption);
-  l->SetLeft(left);
-  l->SetTop(top);
-  l->SetParent(parent);
-  return l;
-}
-
 } // namespace
 
 TDriveScanFrm::TDriveScanFrm(TComponent* AOwner) : TForm(AOwner) {
@@ -44,51 +23,51 @@ TDriveScanFrm::TDriveScanFrm(TComponent* AOwner) : TForm(AOwner) {
   SetClientWidth(520);
   SetClientHeight(432);
 
-  GroupBox1 = Make<TGroupBox>(this, this, "GroupBox1", 8, 4, 504, 52);
+  GroupBox1 = MakeChild<TGroupBox>(this, this, "GroupBox1", 8, 4, 504, 52);
   GroupBox1->SetCaption(" Scanning status ");
   Label1 = MakeLabel(this, GroupBox1, "Label1", "Directories scanned", 10, 22);
-  Edit1 = Make<TEdit>(this, GroupBox1, "Edit1", 124, 18, 70, 21);
+  Edit1 = MakeChild<TEdit>(this, GroupBox1, "Edit1", 124, 18, 70, 21);
   Label2 = MakeLabel(this, GroupBox1, "Label2", "MIDI files found", 206, 22);
-  Edit2 = Make<TEdit>(this, GroupBox1, "Edit2", 300, 18, 70, 21);
+  Edit2 = MakeChild<TEdit>(this, GroupBox1, "Edit2", 300, 18, 70, 21);
   for (TEdit* e : {Edit1, Edit2}) {
     e->SetReadOnly(true);
     e->SetTabStop(false);
     e->SetText("0");
   }
-  BitBtn1 = Make<TBitBtn>(this, GroupBox1, "BitBtn1", 414, 16, 80, 25);
+  BitBtn1 = MakeChild<TBitBtn>(this, GroupBox1, "BitBtn1", 414, 16, 80, 25);
   BitBtn1->SetCaption("Stop");
 
-  GroupBox2 = Make<TGroupBox>(this, this, "GroupBox2", 8, 60, 504, 50);
+  GroupBox2 = MakeChild<TGroupBox>(this, this, "GroupBox2", 8, 60, 504, 50);
   GroupBox2->SetCaption(" Importing status ");
-  ExtProgressBar1 = Make<TExtProgressBar>(this, GroupBox2, "ExtProgressBar1", 10, 20, 394, 18);
-  BitBtn2 = Make<TBitBtn>(this, GroupBox2, "BitBtn2", 414, 16, 80, 25);
+  ExtProgressBar1 = MakeChild<TExtProgressBar>(this, GroupBox2, "ExtProgressBar1", 10, 20, 394, 18);
+  BitBtn2 = MakeChild<TBitBtn>(this, GroupBox2, "BitBtn2", 414, 16, 80, 25);
   BitBtn2->SetCaption("Stop");
 
-  GroupBox3 = Make<TGroupBox>(this, this, "GroupBox3", 8, 114, 504, 236);
+  GroupBox3 = MakeChild<TGroupBox>(this, this, "GroupBox3", 8, 114, 504, 236);
   GroupBox3->SetCaption(" Select drive, top level directory and options ");
-  DriveComboBox1 = Make<TDriveComboBox>(this, GroupBox3, "DriveComboBox1", 10, 20, 220, 21);
+  DriveComboBox1 = MakeChild<TDriveComboBox>(this, GroupBox3, "DriveComboBox1", 10, 20, 220, 21);
   DriveComboBox1->SetHelpContext(1608);
   DirectoryListBox1 =
-      Make<TDirectoryListBox>(this, GroupBox3, "DirectoryListBox1", 10, 48, 220, 178);
+      MakeChild<TDirectoryListBox>(this, GroupBox3, "DirectoryListBox1", 10, 48, 220, 178);
   DirectoryListBox1->SetHelpContext(1609);
   DriveComboBox1->SetDirList(DirectoryListBox1);
-  GroupBox5 = Make<TGroupBox>(this, GroupBox3, "GroupBox5", 240, 14, 254, 112);
+  GroupBox5 = MakeChild<TGroupBox>(this, GroupBox3, "GroupBox5", 240, 14, 254, 112);
   GroupBox5->SetCaption("Provide information for added MIDIs ");
   Label6 = MakeLabel(this, GroupBox5, "Label6", "Artist", 10, 20);
-  Artists = Make<TComboBox>(this, GroupBox5, "Artists", 10, 36, 234, 21);
+  Artists = MakeChild<TComboBox>(this, GroupBox5, "Artists", 10, 36, 234, 21);
   Artists->SetHelpContext(1002);
   Label7 = MakeLabel(this, GroupBox5, "Label7", "Category", 10, 62);
-  Categories = Make<TComboBox>(this, GroupBox5, "Categories", 10, 78, 234, 21);
+  Categories = MakeChild<TComboBox>(this, GroupBox5, "Categories", 10, 78, 234, 21);
   Categories->SetHelpContext(1003);
-  RadioGroup1 = Make<TGroupBox>(this, GroupBox3, "RadioGroup1", 240, 132, 254, 94);
+  RadioGroup1 = MakeChild<TGroupBox>(this, GroupBox3, "RadioGroup1", 240, 132, 254, 94);
   RadioGroup1->SetCaption(" If a MIDI already exists in database... ");
-  RadioButton1 = Make<TRadioButton>(this, RadioGroup1, "RadioButton1", 12, 26, 230, 20);
+  RadioButton1 = MakeChild<TRadioButton>(this, RadioGroup1, "RadioButton1", 12, 26, 230, 20);
   RadioButton1->SetCaption("Ignore it (recommended)");
   RadioButton1->SetChecked(true);
-  RadioButton2 = Make<TRadioButton>(this, RadioGroup1, "RadioButton2", 12, 56, 230, 20);
+  RadioButton2 = MakeChild<TRadioButton>(this, RadioGroup1, "RadioButton2", 12, 56, 230, 20);
   RadioButton2->SetCaption("Add it to the database anyway");
 
-  GroupBox4 = Make<TGroupBox>(this, this, "GroupBox4", 8, 354, 504, 70);
+  GroupBox4 = MakeChild<TGroupBox>(this, this, "GroupBox4", 8, 354, 504, 70);
   GroupBox4->SetCaption(" Execute scan ");
   Label3 = MakeLabel(this, GroupBox4, "Label3", "Scan", 10, 22);
   Label4 = MakeLabel(this, GroupBox4, "Label4", "", 44, 22);
@@ -96,10 +75,10 @@ TDriveScanFrm::TDriveScanFrm(TComponent* AOwner) : TForm(AOwner) {
   Label4->SetBounds(44, 22, 270, 16);
   Label4->Font().SetStyle({fsBold});
   Label5 = MakeLabel(this, GroupBox4, "Label5", "and sub-directories", 10, 42);
-  OKBtn = Make<TBitBtn>(this, GroupBox4, "OKBtn", 324, 24, 80, 27);
+  OKBtn = MakeChild<TBitBtn>(this, GroupBox4, "OKBtn", 324, 24, 80, 27);
   OKBtn->SetCaption("&Scan !");
   OKBtn->Font().SetStyle({fsBold});
-  CancelBtn = Make<TBitBtn>(this, GroupBox4, "CancelBtn", 414, 24, 80, 27);
+  CancelBtn = MakeChild<TBitBtn>(this, GroupBox4, "CancelBtn", 414, 24, 80, 27);
   CancelBtn->SetKind(bkCancel);
 
   Timer1 = new TTimer(this);

@@ -12,19 +12,9 @@ TGetLocalF* GetLocalF = nullptr;
 
 namespace {
 
-template <class T>
-T* Make(TForm* form, TWinControl* parent, const char* name, int left, int top, int width,
-        int height) {
-  auto* c = new T(form);
-  c->SetName(name);
-  c->SetBounds(left, top, width, height);
-  c->SetParent(parent);
-  return c;
-}
-
 TGroupBox* MakeGroup(TForm* form, const char* name, const char* caption, int help, int left,
                      int top, int width, int height) {
-  auto* g = Make<TGroupBox>(form, form, name, left, top, width, height);
+  auto* g = MakeChild<TGroupBox>(form, form, name, left, top, width, height);
   g->SetCaption(caption);
   g->SetHelpContext(help);
   return g;
@@ -43,23 +33,23 @@ TGetLocalF::TGetLocalF(TComponent* AOwner) : TForm(AOwner) {
 
   GroupBox1 = MakeGroup(this, "GroupBox1", " 1.  Select drive, directory and file type  ", 1603, 8,
                         4, 240, 306);
-  DriveComboBox1 = Make<TDriveComboBox>(this, GroupBox1, "DriveComboBox1", 10, 20, 220, 21);
+  DriveComboBox1 = MakeChild<TDriveComboBox>(this, GroupBox1, "DriveComboBox1", 10, 20, 220, 21);
   DriveComboBox1->SetHelpContext(1608);
   DirectoryListBox1 =
-      Make<TDirectoryListBox>(this, GroupBox1, "DirectoryListBox1", 10, 48, 220, 218);
+      MakeChild<TDirectoryListBox>(this, GroupBox1, "DirectoryListBox1", 10, 48, 220, 218);
   DirectoryListBox1->SetHelpContext(1609);
-  FilterComboBox1 = Make<TFilterComboBox>(this, GroupBox1, "FilterComboBox1", 10, 274, 220, 21);
+  FilterComboBox1 = MakeChild<TFilterComboBox>(this, GroupBox1, "FilterComboBox1", 10, 274, 220, 21);
   FilterComboBox1->SetHelpContext(1610);
 
   GroupBox2 =
       MakeGroup(this, "GroupBox2", " 2.  Drag files from here...  ", 1605, 256, 4, 156, 306);
-  FileListBox1 = Make<TFileListBox>(this, GroupBox2, "FileListBox1", 10, 20, 136, 276);
+  FileListBox1 = MakeChild<TFileListBox>(this, GroupBox2, "FileListBox1", 10, 20, 136, 276);
   FileListBox1->SetHelpContext(1606);
   FileListBox1->SetMultiSelect(true);
   FileListBox1->SetMask("*.mid;*.rmi");
 
   GroupBox3 = MakeGroup(this, "GroupBox3", " 3.  ... to here  ", 1607, 420, 4, 156, 306);
-  ListBox1 = Make<TDropListBox>(this, GroupBox3, "ListBox1", 10, 20, 136, 276);
+  ListBox1 = MakeChild<TDropListBox>(this, GroupBox3, "ListBox1", 10, 20, 136, 276);
   ListBox1->SetHelpContext(1604);
   ListBox1->SetMultiSelect(true);
   ListBox1->SetSorted(true);
@@ -71,7 +61,7 @@ TGetLocalF::TGetLocalF(TComponent* AOwner) : TForm(AOwner) {
   Label1->SetCaption("Artist");
   Label1->SetBounds(10, 18, 60, 14);
   Label1->SetParent(GroupBox4);
-  Artists = Make<TComboBox>(this, GroupBox4, "Artists", 10, 34, 184, 21);
+  Artists = MakeChild<TComboBox>(this, GroupBox4, "Artists", 10, 34, 184, 21);
   Artists->SetHelpContext(1002);
   Artists->SetText("Various");
   Label2 = new TLabel(this);
@@ -79,17 +69,17 @@ TGetLocalF::TGetLocalF(TComponent* AOwner) : TForm(AOwner) {
   Label2->SetCaption("Category");
   Label2->SetBounds(206, 18, 60, 14);
   Label2->SetParent(GroupBox4);
-  Categories = Make<TComboBox>(this, GroupBox4, "Categories", 206, 34, 188, 21);
+  Categories = MakeChild<TComboBox>(this, GroupBox4, "Categories", 206, 34, 188, 21);
   Categories->SetHelpContext(1003);
   Categories->SetText("Unknown");
-  DupCheck = Make<TCheckBox>(this, GroupBox4, "DupCheck", 10, 60, 300, 18);
+  DupCheck = MakeChild<TCheckBox>(this, GroupBox4, "DupCheck", 10, 60, 300, 18);
   DupCheck->SetCaption("Do not allow duplicates (recommended)");
   DupCheck->SetChecked(true);
 
-  BitBtn1 = Make<TBitBtn>(this, this, "BitBtn1", 420, 334, 75, 27);
+  BitBtn1 = MakeChild<TBitBtn>(this, this, "BitBtn1", 420, 334, 75, 27);
   BitBtn1->SetCaption("OK");
   BitBtn1->SetEnabled(false);
-  BitBtn2 = Make<TBitBtn>(this, this, "BitBtn2", 501, 334, 75, 27);
+  BitBtn2 = MakeChild<TBitBtn>(this, this, "BitBtn2", 501, 334, 75, 27);
   BitBtn2->SetKind(bkCancel);
   MD2 = new TMessageDialog(this);
   MD2->SetName("MD2");

@@ -20,17 +20,6 @@ TBitBtn* MakeButton(TForm* form, TWinControl* parent, const char* name, const ch
   return b;
 }
 
-TLabel* MakeLabel(TForm* form, TWinControl* parent, const char* name, const char* caption, int left,
-                  int top) {
-  auto* l = new TLabel(form);
-  l->SetName(name);
-  l->SetCaption(caption);
-  l->SetLeft(left);
-  l->SetTop(top);
-  l->SetParent(parent);
-  return l;
-}
-
 } // namespace
 
 TScanStatus::TScanStatus(TComponent* AOwner) : TForm(AOwner) {

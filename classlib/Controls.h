@@ -340,5 +340,16 @@ void DeallocateHWnd(HWND window);
 class TForm;
 TForm* GetParentForm(TControl* control);
 
+// Makes a named child control at its design bounds, as forms built in code do for each part.
+template <class T>
+T* MakeChild(TComponent* owner, TWinControl* parent, const std::string& name, int left, int top,
+             int width, int height) {
+  auto* c = new T(owner);
+  c->SetName(name);
+  c->SetBounds(left, top, width, height);
+  c->SetParent(parent);
+  return c;
+}
+
 // Makes sure the common controls are registered (called by the controls that need them).
 void InitCommonControlsOnce();

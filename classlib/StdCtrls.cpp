@@ -40,6 +40,17 @@ void DrawOwnedItem(TWinControl* control, TCanvas& canvas, const DRAWITEMSTRUCT& 
 // --- TLabel
 // ------------------------------------------------------------------------------------------
 
+TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const std::string& name,
+                  const std::string& caption, int left, int top) {
+  auto* l = new TLabel(owner);
+  l->SetName(name);
+  l->SetCaption(caption);
+  l->SetLeft(left);
+  l->SetTop(top);
+  l->SetParent(parent);
+  return l;
+}
+
 TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
   FWidth = 65;
   FHeight = 17;

@@ -41,6 +41,10 @@ private:
   TWinControl* FFocusControl = nullptr;
 };
 
+// A named, auto-sized label at its design position.
+TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const std::string& name,
+                  const std::string& caption, int left, int top);
+
 // Base of the controls over a system window class.
 class TButtonControl : public TWinControl {
 public:

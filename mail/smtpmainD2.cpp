@@ -16,16 +16,6 @@ namespace {
 const char* const SetupSection = "Setup";
 const std::string FrameLine(76, '=');
 
-template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
-        int height) {
-  auto* c = new T(owner);
-  c->SetName(name);
-  c->SetBounds(left, top, width, height);
-  c->SetParent(parent);
-  return c;
-}
-
 TMenuItem* MakeItem(TComponent* owner, TMenuItem& parent, const char* name, const char* caption,
                     std::function<void(TObject*)> click = nullptr) {
   auto* item = new TMenuItem(owner);
@@ -79,11 +69,11 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   About1 = MakeItem(this, *Help1, "About1", "&About", [this](TObject* s) { AboutClick(s); });
   SetMenu(MainMenu1);
 
-  ToolBar1 = Make<TPanel>(this, this, "ToolBar1", 0, 0, 387, 30);
+  ToolBar1 = MakeChild<TPanel>(this, this, "ToolBar1", 0, 0, 387, 30);
   ToolBar1->SetBevelOuter(bvNone);
   auto button = [this](const char* name, const char* caption, int left, int tag,
                        std::function<void(TObject*)> click) {
-    auto* b = Make<TSpeedButton>(this, ToolBar1, name, left, 3, 60, 24);
+    auto* b = MakeChild<TSpeedButton>(this, ToolBar1, name, left, 3, 60, 24);
     b->SetCaption(caption);
     b->SetFlat(true);
     b->SetTag(tag);
@@ -99,37 +89,37 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   CancelButton->SetEnabled(false);
   AttachButton =
       button("AttachButton", "Attach", 252, 0, [this](TObject* s) { AttachButtonClick(s); });
-  Bevel1 = Make<TBevel>(this, this, "Bevel1", 0, 30, 387, 2);
+  Bevel1 = MakeChild<TBevel>(this, this, "Bevel1", 0, 30, 387, 2);
   Bevel1->SetShape(bsTopLine);
 
-  SendInfoPanel = Make<TPanel>(this, this, "SendInfoPanel", 0, 32, 387, 56);
+  SendInfoPanel = MakeChild<TPanel>(this, this, "SendInfoPanel", 0, 32, 387, 56);
   SendInfoPanel->SetBevelOuter(bvNone);
-  ToLabel = Make<TLabel>(this, SendInfoPanel, "ToLabel", 6, 7, 50, 14);
+  ToLabel = MakeChild<TLabel>(this, SendInfoPanel, "ToLabel", 6, 7, 50, 14);
   ToLabel->SetCaption("To:");
-  ToEdit = Make<TEdit>(this, SendInfoPanel, "ToEdit", 60, 4, 320, 21);
+  ToEdit = MakeChild<TEdit>(this, SendInfoPanel, "ToEdit", 60, 4, 320, 21);
   ToEdit->SetHelpContext(1701);
-  SubjectLabel = Make<TLabel>(this, SendInfoPanel, "SubjectLabel", 6, 33, 50, 14);
+  SubjectLabel = MakeChild<TLabel>(this, SendInfoPanel, "SubjectLabel", 6, 33, 50, 14);
   SubjectLabel->SetCaption("Subject:");
-  SubjectEdit = Make<TEdit>(this, SendInfoPanel, "SubjectEdit", 60, 30, 320, 21);
+  SubjectEdit = MakeChild<TEdit>(this, SendInfoPanel, "SubjectEdit", 60, 30, 320, 21);
   SubjectEdit->SetHelpContext(1702);
-  Bevel2 = Make<TBevel>(this, this, "Bevel2", 0, 88, 387, 2);
+  Bevel2 = MakeChild<TBevel>(this, this, "Bevel2", 0, 88, 387, 2);
   Bevel2->SetShape(bsTopLine);
 
-  BodyMemo = Make<TMemo>(this, this, "BodyMemo", 0, 90, 387, 150);
+  BodyMemo = MakeChild<TMemo>(this, this, "BodyMemo", 0, 90, 387, 150);
   BodyMemo->SetScrollBars(ssVertical);
   BodyMemo->SetWordWrap(true);
   BodyMemo->SetWantReturns(true);
   BodyMemo->SetHelpContext(1703);
 
-  AttachPanel = Make<TPanel>(this, this, "AttachPanel", 0, 240, 387, 22);
+  AttachPanel = MakeChild<TPanel>(this, this, "AttachPanel", 0, 240, 387, 22);
   AttachPanel->SetCaption(" Attachments:");
   AttachPanel->SetAlignment(taLeftJustify);
-  CheckBox1 = Make<TCheckBox>(this, AttachPanel, "CheckBox1", 120, 3, 260, 16);
+  CheckBox1 = MakeChild<TCheckBox>(this, AttachPanel, "CheckBox1", 120, 3, 260, 16);
   CheckBox1->SetCaption("Send as compressed archive (recommended)");
   CheckBox1->SetChecked(true);
   CheckBox1->SetHelpContext(1704);
 
-  ListView1 = Make<TExtListView>(this, this, "ListView1", 0, 262, 387, 100);
+  ListView1 = MakeChild<TExtListView>(this, this, "ListView1", 0, 262, 387, 100);
   ListView1->SetViewStyle(vsReport);
   ListView1->SetExtendedStyles({lvxGridLines, lvxFullRowSelect});
   ListView1->AddColumn("Category", 110);
@@ -139,11 +129,11 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   FIcons = new TImageList(this, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
   ListView1->SetSmallImages(FIcons);
 
-  StatusBar1 = Make<TStatusBar>(this, this, "StatusBar1", 0, 362, 387, 20);
+  StatusBar1 = MakeChild<TStatusBar>(this, this, "StatusBar1", 0, 362, 387, 20);
   StatusBar1->AddPanel().SetWidth(200);
   StatusBar1->AddPanel().SetWidth(100);
   StatusBar1->AddPanel().SetWidth(50);
-  ProgressBar1 = Make<TExtProgressBar>(this, StatusBar1, "ProgressBar1", 202, 2, 98, 16);
+  ProgressBar1 = MakeChild<TExtProgressBar>(this, StatusBar1, "ProgressBar1", 202, 2, 98, 16);
   ProgressBar1->SetMax(100);
   ProgressBar1->SetVisible(false);
 
