@@ -130,7 +130,6 @@ void TMasterFrm::SetVisualEffects(bool on, bool /*second*/, bool force) {
     }
   }
   if (FPanel11->Height() != height && HandleAllocated()) FormResize(this);
-  if (MixerFrmF) MixerFrmF->VisualEffectsChanged();
 }
 
 void TMasterFrm::SetVisualEffects() {
@@ -170,7 +169,8 @@ void TMasterFrm::Visualeffects1Click(TObject*) {
   const bool redraw = HandleAllocated();
   if (redraw) SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
   SetVisualEffects(FVisualeffects1->Checked(), false, true);
-  // The program viewer and the mixer window are not built yet: nothing else follows.
+  // The user's switch is told to the mixer window (the program viewer is not built yet).
+  if (MixerFrmF) MixerFrmF->VisualEffectsChanged();
   if (redraw) {
     SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
     RedrawWindow(Handle(), nullptr, nullptr,

@@ -46,6 +46,8 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   msMessage1->SetReturnReceipt(false);
   agRas1 = new TagRas(this);
   agRas1->SetName("agRas1");
+  // Any dial-up connection already up will do for mail.
+  agRas1->SetForceService(false);
   msSMTP1->SetRAS(agRas1);
   msSMTP1->SetMailMessage(msMessage1);
 

@@ -430,20 +430,29 @@ void TMMCustomMixerConnector::SetControl(TMMCustomMixerControl* value) {
   Refresh();
 }
 
-void TMMCustomMixerConnector::SetLevel1(TMMCustomLevel* value) {
-  if (value && value == FLevel2) return;
-  if (FLevel1) RemoveFreeNotification(FLevel1);
-  FLevel1 = value;
-  if (FLevel1) FreeNotification(FLevel1);
+// A display held by the other slot of its pair is refused.
+template <class D> void TMMCustomMixerConnector::SetDisplay(D*& slot, D* other, D* value) {
+  if (value && value == other) return;
+  if (slot) RemoveFreeNotification(slot);
+  slot = value;
+  if (slot) FreeNotification(slot);
   Refresh();
 }
 
+void TMMCustomMixerConnector::SetLevel1(TMMCustomLevel* value) {
+  SetDisplay(FLevel1, FLevel2, value);
+}
+
 void TMMCustomMixerConnector::SetLevel2(TMMCustomLevel* value) {
-  if (value && value == FLevel1) return;
-  if (FLevel2) RemoveFreeNotification(FLevel2);
-  FLevel2 = value;
-  if (FLevel2) FreeNotification(FLevel2);
-  Refresh();
+  SetDisplay(FLevel2, FLevel1, value);
+}
+
+void TMMCustomMixerConnector::SetMeter1(TMMCustomMeter* value) {
+  SetDisplay(FMeter1, FMeter2, value);
+}
+
+void TMMCustomMixerConnector::SetMeter2(TMMCustomMeter* value) {
+  SetDisplay(FMeter2, FMeter1, value);
 }
 
 void TMMCustomMixerConnector::SetAutoTrigger(bool value) {
@@ -488,8 +497,8 @@ void TMMCustomMixerConnector::Refresh() {
                  std::abs(static_cast<long double>(c->ControlInfo()->MinValue())));
     FFactor = top == 0 ? 0 : 100 / top;
   }
-  if (FLevel1) FLevel1->SetEnabled(on);
-  if (FLevel2) FLevel2->SetEnabled(on);
+  for (TControl* display : std::initializer_list<TControl*>{FLevel1, FLevel2, FMeter1, FMeter2})
+    if (display) display->SetEnabled(on);
   if (!FAutoTrigger) Trigger();
 }
 
@@ -507,6 +516,8 @@ void TMMCustomMixerConnector::Trigger() {
                          scale(c->GetSignedAt(chBoth, FItem))};
   if (FLevel1) FLevel1->SetValue(FLevel2 ? values[0] : values[2]);
   if (FLevel2) FLevel2->SetValue(values[1]);
+  if (FMeter1) FMeter1->SetValue(FMeter2 ? values[0] : values[2]);
+  if (FMeter2) FMeter2->SetValue(values[1]);
   const bool differs = values[0] != FLast[0] || values[1] != FLast[1] || values[2] != FLast[2];
   std::copy(values, values + 3, FLast);
   if (!FShown || differs) {
@@ -534,6 +545,8 @@ void TMMCustomMixerConnector::Notification(TComponent* component, TOperation ope
   }
   if (component == FLevel1) FLevel1 = nullptr;
   if (component == FLevel2) FLevel2 = nullptr;
+  if (component == FMeter1) FMeter1 = nullptr;
+  if (component == FMeter2) FMeter2 = nullptr;
 }
 
 // --- label connector -------------------------------------------------------------------------
@@ -747,6 +760,8 @@ void RegisterMMMixCtl() {
   c.Props = {RefProp("Control", &C::Control, &C::SetControl),
              RefProp("Level1", &C::Level1, &C::SetLevel1),
              RefProp("Level2", &C::Level2, &C::SetLevel2),
+             RefProp("Meter1", &C::Meter1, &C::SetMeter1),
+             RefProp("Meter2", &C::Meter2, &C::SetMeter2),
              OrdProp("AutoTrigger", K::pkBoolean, &C::AutoTrigger, &C::SetAutoTrigger, 1),
              OrdProp("Interval", K::pkInteger, &C::Interval, &C::SetInterval, 25),
              cenabled};

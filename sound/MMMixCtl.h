@@ -2,6 +2,7 @@
 // connector and a device combo box, each following outside changes through a link observer.
 #pragma once
 #include "MMLevel.h"
+#include "MMMeter.h"
 #include "MMMixer.h"
 #include "MMSlider.h"
 #include "StdCtrls.h"
@@ -124,6 +125,10 @@ public:
   void SetLevel1(TMMCustomLevel* value);
   TMMCustomLevel* Level2() const { return FLevel2; }
   void SetLevel2(TMMCustomLevel* value);
+  TMMCustomMeter* Meter1() const { return FMeter1; }
+  void SetMeter1(TMMCustomMeter* value);
+  TMMCustomMeter* Meter2() const { return FMeter2; }
+  void SetMeter2(TMMCustomMeter* value);
   bool AutoTrigger() const { return FAutoTrigger; }
   void SetAutoTrigger(bool value);
   int Interval() const { return FInterval; }
@@ -153,9 +158,10 @@ protected:
 private:
   static void TimerProc(TMMTimerHandle client, void* data);
   static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
-  void DropDisplay(TMMCustomLevel*& slot);
+  template <class D> void SetDisplay(D*& slot, D* other, D* value);
   TMMControlLink* FLink;
   TMMCustomLevel *FLevel1 = nullptr, *FLevel2 = nullptr;
+  TMMCustomMeter *FMeter1 = nullptr, *FMeter2 = nullptr;
   bool FAutoTrigger = true;
   int FInterval = 25;
   TMMItemIndex FItem = NoItem;

@@ -70,7 +70,8 @@ def blend(under, over, amount):
     return tuple(round(u + (o - u) * amount) for u, o in zip(under, over))
 
 
-def image(size):
+def note_pixels(size):
+    """The program's picture: rows top-down of (b, g, r, a)."""
     disc = coverage(size, in_disc)
     inner = coverage(size, in_inner)
     brook = coverage(size, in_brook)
@@ -85,6 +86,12 @@ def image(size):
             alpha = round(255 * disc[y][x])
             row.append((colour[2], colour[1], colour[0], alpha))
         pixels.append(row)
+    return pixels
+
+
+def image(size, paint):
+    """One icon image: a 32-bit picture with its AND mask."""
+    pixels = paint(size)
     header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
     xor = b"".join(bytes(v for px in pixels[y] for v in px) for y in range(size - 1, -1, -1))
     mask_stride = ((size + 31) // 32) * 4
@@ -98,8 +105,8 @@ def image(size):
     return header + xor + b"".join(and_rows)
 
 
-def icon_file(sizes):
-    images = [image(s) for s in sizes]
+def icon_file(sizes, paint=note_pixels):
+    images = [image(s, paint) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in zip(sizes, images):
@@ -108,6 +115,7 @@ def icon_file(sizes):
     return out + b"".join(images)
 
 
-here = os.path.dirname(os.path.abspath(sys.argv[0]))
-with open(os.path.join(here, "Tonalbrook.ico"), "wb") as f:
-    f.write(icon_file([48, 32, 16]))
+if __name__ == "__main__":
+    here = os.path.dirname(os.path.abspath(sys.argv[0]))
+    with open(os.path.join(here, "Tonalbrook.ico"), "wb") as f:
+        f.write(icon_file([48, 32, 16]))

@@ -55,6 +55,14 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   SetVisible(false);
   SetClientWidth(460);
   SetClientHeight(307);
+  try {
+    Icon().LoadFromResourceName(HInstance(), "MIXERICON", 32);
+    // Sizing the client area made the window already.
+    if (HandleAllocated())
+      SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon().Handle()));
+  } catch (const EResNotFound&) {
+    // A program built without the sound resources keeps the default icon.
+  }
 
   Handlers = new TMMHandlerTable(this);
   Handlers->SetName("Handlers");

@@ -4,10 +4,12 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
+#include "agRasCmp.h"
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The folder where the peers keep what they received (with the trailing backslash).
 inline std::string PeersDir() {
@@ -74,3 +76,31 @@ inline std::string Pattern(size_t size, unsigned step) {
 inline std::string FileText(const std::string& path) {
   return FileExists(path) ? ReadFileBytes(path) : std::string();
 }
+
+// The stand-in dial-up library built beside the tests (tbrasstub.dll), reached in the one copy
+// of it that the components load too: those made while it is set up load it in place of the
+// system's.
+class TRasStub {
+public:
+  TRasStub() : FModule(LoadLibraryA("tbrasstub.dll")) {}
+  ~TRasStub() {
+    SetRasLibraryName("rasapi32.dll");
+    FreeLibrary(FModule);
+  }
+  bool Loaded() const { return FModule != nullptr; }
+  void Setup(const std::string& script) {
+    SetRasLibraryName("tbrasstub.dll");
+    reinterpret_cast<void(WINAPI*)(const char*)>(
+        reinterpret_cast<void*>(GetProcAddress(FModule, "StubSetup")))(script.c_str());
+  }
+  std::string Calls() {
+    std::vector<char> buffer(8192);
+    reinterpret_cast<void(WINAPI*)(char*, int)>(
+        reinterpret_cast<void*>(GetProcAddress(FModule, "StubCalls")))(buffer.data(), 8192);
+    return buffer.data();
+  }
+  bool Called(const std::string& call) { return Calls().find(call) != std::string::npos; }
+
+private:
+  HMODULE FModule;
+};

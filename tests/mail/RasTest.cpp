@@ -9,32 +9,6 @@
 #include <windows.h>
 
 namespace {
-// The stand-in's controls, reached in the one copy of it that the components load too.
-class TRasStub {
-public:
-  TRasStub() : FModule(LoadLibraryA("tbrasstub.dll")) {}
-  ~TRasStub() {
-    SetRasLibraryName("rasapi32.dll");
-    FreeLibrary(FModule);
-  }
-  bool Loaded() const { return FModule != nullptr; }
-  void Setup(const std::string& script) {
-    SetRasLibraryName("tbrasstub.dll");
-    reinterpret_cast<void(WINAPI*)(const char*)>(
-        reinterpret_cast<void*>(GetProcAddress(FModule, "StubSetup")))(script.c_str());
-  }
-  std::string Calls() {
-    std::vector<char> buffer(8192);
-    reinterpret_cast<void(WINAPI*)(char*, int)>(
-        reinterpret_cast<void*>(GetProcAddress(FModule, "StubCalls")))(buffer.data(), 8192);
-    return buffer.data();
-  }
-  bool Called(const std::string& call) { return Calls().find(call) != std::string::npos; }
-
-private:
-  HMODULE FModule;
-};
-
 // A component whose Service is set through its setter, as the setup dialog does.
 std::unique_ptr<TagRas> Ras(const std::string& service) {
   auto ras = std::make_unique<TagRas>(nullptr);

@@ -1,6 +1,7 @@
 // The mail window with a stand-in catalogue host, sending to the loopback peers (aiosmtpd and
 // scripted servers); what arrived is read back on the host by tests/checks/mailwin_send.py.
 #include "../mail/MailTestUtil.h"
+#include "AboutCodeD2.h"
 #include "Dialogs.h"
 #include "IniFiles.h"
 #include "Smtpsu.h"
@@ -44,7 +45,7 @@ public:
     HelpAsked.push_back(sender);
     return true;
   }
-  void ShowAbout(TForm*) override {}
+  void ShowAbout(TForm* over) override { ShowAboutBox(over); }
 };
 
 int ReceivedCount() {
@@ -375,4 +376,75 @@ TEST_F(MailWindow, ShownIdleAndBusy) {
   EXPECT_TRUE(barShown) << seen;
   EXPECT_GT(busyColours, 4);
   Form->Hide();
+}
+
+TEST_F(MailWindow, AboutStandsCentredOverTheMailWindow) {
+  Form->Show();
+  Form->SetBounds(140, 90, 395, 435);
+  std::string kind;
+  RECT box{};
+  Answers.Push([&](TModalRequest& request) {
+    kind = request.Kind;
+    if (request.Form) box = request.Form->BoundsRect();
+    return static_cast<int>(mrOk);
+  });
+  Form->About1->Click();
+  EXPECT_EQ(kind, "TAboutBoxD2");
+  EXPECT_NEAR((box.left + box.right) / 2.0, 140 + 395 / 2.0, 1);
+  EXPECT_NEAR((box.top + box.bottom) / 2.0, 90 + 435 / 2.0, 1);
+  Form->Hide();
+}
+
+namespace {
+// The mail window over a stand-in dial-up library with two phone-book entries.
+class MailWindowDialUp : public MailWindow {
+protected:
+  MailWindowDialUp() { Stub.Setup("entries=Home,Office;saved=1;states=0,1,8192"); }
+  // Answers the setup dialog: the aiosmtpd peer and the entry of that index; keeps the list.
+  TModalAnswers::TAnswer Choose(int index) {
+    return [this, index](TModalRequest& request) {
+      auto* dlg = dynamic_cast<TSetupDlg*>(request.Form);
+      if (!dlg) return static_cast<int>(mrCancel);
+      Listed.clear();
+      for (int i = 0; i < dlg->RASComboBox->Items().Count(); ++i)
+        Listed.push_back(dlg->RASComboBox->Items()[i]);
+      dlg->ServerEdit->SetText(PeerServer("aiosmtpd"));
+      dlg->RASComboBox->SetItemIndex(index);
+      return static_cast<int>(mrOk);
+    };
+  }
+  TRasStub Stub;
+  std::vector<std::string> Listed;
+};
+} // namespace
+
+TEST_F(MailWindowDialUp, TheSetupListsTheEntriesAndTheChosenOneIsDialledForTheMail) {
+  ASSERT_TRUE(Stub.Loaded());
+  Form->AttachTitles(Keys({11}));
+  Form->ToEdit->SetText("a@x.test");
+  Answers.Push(Choose(2));
+  Form->SetupButton->Click();
+  EXPECT_EQ(Listed, (std::vector<std::string>{"None", "Home", "Office"}));
+  EXPECT_EQ(Form->agRas1->Service(), "Office");
+  EXPECT_EQ(Form->RasIndex(), 2);
+
+  // With a server and an entry the send asks nothing first; it dials that entry and hangs up.
+  const size_t asked = Answers.Asked().size();
+  const int before = ReceivedCount();
+  Form->StatusLog.clear();
+  Form->SendButton->Click();
+  PumpUntil([&] { return ReceivedCount() > before; }, 5000);
+  EXPECT_EQ(ReceivedCount(), before + 1);
+  EXPECT_EQ(Answers.Asked().size(), asked);
+  EXPECT_EQ(LastStatus(), "Mail sent");
+  EXPECT_TRUE(Stub.Called("RasDialA Office")) << Stub.Calls();
+  EXPECT_TRUE(Stub.Called("RasHangUpA")) << Stub.Calls();
+
+  // "None" clears the entry, and the index written is 0.
+  Answers.Push(Choose(0));
+  Form->SetupButton->Click();
+  EXPECT_EQ(Form->agRas1->Service(), "");
+  TCloseAction action = caHide;
+  Form->FormClose(Form, action);
+  EXPECT_EQ(TIniFile(Host.Ini).ReadInteger("Setup", "RAS", -1), 0);
 }

@@ -25,11 +25,11 @@ std::string CheckDir() {
 }
 
 // The player area above the music panel, each captured from its own window, for a person to
-// look at.
+// look at. The music panel is taken as shown: a repaint starts the spectrogram's picture afresh.
 void Picture(TMasterFrm& form, TBitmap& shot) {
   TBitmap top, music;
   CaptureControl(*form.TopPanel(), top);
-  CaptureControl(*form.MusicPanel(), music);
+  CopyShown(form.MusicPanel()->Handle(), music);
   shot.SetSize(Max(top.Width(), music.Width()), top.Height() + music.Height());
   BitBlt(shot.Canvas().Handle(), 0, 0, top.Width(), top.Height(), top.Canvas().Handle(), 0, 0,
          SRCCOPY);
@@ -303,6 +303,22 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   const double leftDb = 20 * std::log10(left / 100.0), rightDb = 20 * std::log10(right / 100.0);
   TBitmap shot;
   Picture(*FForm, shot);
+  // On the screen, the 1000 Hz row of the spectrogram is lit in the columns drawn so far, and
+  // its top row (the highest frequencies, where nothing sounds) stays dark.
+  TBitmap shown;
+  CopyShown(FForm->MusicPanel()->Handle(), shown);
+  const RECT area = gram->DrawRect();
+  const int gx = gram->Left() + area.left, gy = gram->Top() + area.top;
+  const int rows = area.bottom - area.top,
+            drawn = Min(gram->CurrentColumn(), area.right - area.left);
+  int lit = 0, litTop = 0;
+  for (int x = 0; x < drawn; ++x) {
+    lit += shown.Pixel(gx + x, gy + rows - 1 - brightest) != clBlack;
+    litTop += shown.Pixel(gx + x, gy) != clBlack;
+  }
+  EXPECT_GE(drawn, 10);
+  EXPECT_GE(lit, drawn * 3 / 4) << "of " << drawn << " columns";
+  EXPECT_LE(litTop, drawn / 4);
   FForm->Visualeffects1Click(nullptr); // Yes: closed
   conn->SetSlot(5, TMMConnectorSlot{});
 

@@ -179,7 +179,7 @@ TEST(BoundStandIn, OneMoveOneSetAndStepsDefaultTo32) {
                EMMMixerControlsError);
 }
 
-TEST(BoundStandIn, PeakMeterShowsPercentOnTheLevel) {
+TEST(BoundStandIn, PeakMeterShowsPercentOnLevelsAndNeedles) {
   TStandInMixer card;
   TForm form(nullptr);
   auto* mixer = new TMMMixerDevice(&form);
@@ -201,6 +201,32 @@ TEST(BoundStandIn, PeakMeterShowsPercentOnTheLevel) {
   EXPECT_EQ(connector->LastBoth(), 50);
   EXPECT_EQ(level->Value(), 50);
   EXPECT_THROW(connector->SetInterval(0), EMMMixerControlsError);
+
+  // Needle meters: one alone shows both channels; a pair splits them, left and right.
+  auto meter = [&form](int left) {
+    auto* m = new TMMMeter(&form);
+    m->SetBounds(left, 40, 170, 90);
+    m->SetParent(&form);
+    return m;
+  };
+  TMMMeter *left = meter(10), *right = meter(190);
+  connector->SetMeter1(left);
+  card.Control(1, MIXERCONTROL_CONTROLTYPE_PEAKMETER).Values = {-16384, 32767};
+  connector->Trigger();
+  EXPECT_EQ(left->Value(), 50);
+  EXPECT_TRUE(left->Enabled());
+  connector->SetMeter2(left);
+  EXPECT_EQ(connector->Meter2(), nullptr) << "a meter already held by the other slot";
+  connector->SetMeter2(right);
+  connector->Trigger();
+  EXPECT_EQ(left->Value(), 50);
+  EXPECT_EQ(right->Value(), 100);
+  // Without a control to sample the meters rest; a meter that goes leaves its slot.
+  connector->SetControl(nullptr);
+  EXPECT_FALSE(left->Enabled());
+  EXPECT_FALSE(right->Enabled());
+  delete right;
+  EXPECT_EQ(connector->Meter2(), nullptr);
 }
 
 TEST(BoundStandIn, ConnectorsShareTheQueueAndSurviveChurn) {

@@ -49,6 +49,37 @@ bool HasColour(TBitmap& bitmap, const RECT& r, COLORREF colour) {
   return false;
 }
 
+bool Dark(TBitmap& bitmap, int x, int y, int below) {
+  const COLORREF c = GetPixel(bitmap.Canvas().Handle(), x, y);
+  return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * below;
+}
+
+// Pixels dark enough to be text or an arrow (the frames' darkest grey is lighter).
+int Ink(TBitmap& bitmap, const RECT& r) {
+  int n = 0;
+  for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, bitmap.Height()); ++y)
+    for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, bitmap.Width()); ++x)
+      n += Dark(bitmap, x, y, 40);
+  return n;
+}
+
+// How wide a tab's caption is drawn: from its first to its last column with dark pixels.
+int CaptionWidth(TExtPageControl& tabs, int index) {
+  TBitmap shot;
+  CaptureControl(tabs, shot);
+  RECT r = tabs.TabRect(index);
+  InflateRect(&r, -3, -3);
+  int first = r.right, last = r.left - 1;
+  for (int x = r.left; x < r.right; ++x)
+    for (int y = r.top; y < r.bottom; ++y)
+      if (Dark(shot, x, y, 100)) {
+        first = std::min(first, x);
+        last = x;
+        break;
+      }
+  return last - first + 1;
+}
+
 } // namespace
 
 TEST(Window, PagesFollowTheDeviceBox) {
@@ -93,10 +124,23 @@ TEST(Window, PagesFollowTheDeviceBox) {
   EXPECT_TRUE(f->MMMixerDevice1->Active());
   EXPECT_EQ(SourceBlocks(*f, f->TabSheet1).size(), 1u);
   EXPECT_TRUE(SourceBlocks(*f, f->TabSheet2).empty());
-  // The record: bold active tab, named strips, the device box whole inside the window.
-  EXPECT_TRUE(f->EP1->TabActiveFont().Style().Contains(fsBold));
-  EXPECT_LE(f->MMDCB1->Left() + f->MMDCB1->Width(), f->ClientWidth());
+  // As the user sees it: each caption is drawn wider (bold) on its active tab than on the same tab
+  // inactive, the strips are named, and the device box stands whole, its arrow inside the window.
+  const int playActive = CaptionWidth(*f->EP1, 0), recordInactive = CaptionWidth(*f->EP1, 1);
+  f->EP1->SetActivePage(f->TabSheet2);
+  const int playInactive = CaptionWidth(*f->EP1, 0), recordActive = CaptionWidth(*f->EP1, 1);
+  f->EP1->SetActivePage(f->TabSheet1);
+  EXPECT_GT(playInactive, 20) << "the inactive caption is drawn";
+  EXPECT_GE(playActive, playInactive + 3);
+  EXPECT_GE(recordActive, recordInactive + 3);
   EXPECT_FALSE(SourceBlocks(*f, f->TabSheet1)[0]->LineTitle()->Caption().empty());
+  TBitmap client;
+  CaptureWindow(f->Handle(), client);
+  RECT box = f->MMDCB1->BoundsRect();
+  OffsetRect(&box, f->Panel1->Left(), f->Panel1->Top());
+  EXPECT_LE(box.right, client.Width());
+  EXPECT_GT(Ink(client, {box.right - 18, box.top + 3, box.right - 2, box.bottom - 3}), 3)
+      << "the drop-down arrow";
   TBitmap shot;
   CaptureWindow(f->Handle(), shot);
   if (!EnvVar("TB_BUILD_DIR").empty())
@@ -169,6 +213,14 @@ TEST(WindowStandIn, OneSourceKeepsTheDeviceRowWhole) {
   auto f = MakeWindow();
   ASSERT_EQ(SourceBlocks(*f, f->TabSheet1).size(), 1u);
   EXPECT_GE(f->ClientWidth(), f->MMDCB1->Left() + f->MMDCB1->Width());
+  // The window's icon is the speaker: its green sound waves show when it is drawn.
+  auto icon = reinterpret_cast<HICON>(SendMessageA(f->Handle(), WM_GETICON, ICON_BIG, 0));
+  ASSERT_TRUE(icon);
+  TBitmap drawn(32, 32);
+  drawn.Canvas().Brush().SetColor(clWhite);
+  drawn.Canvas().FillRect({0, 0, 32, 32});
+  DrawIconEx(drawn.Canvas().Handle(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+  EXPECT_TRUE(HasColour(drawn, {0, 0, 32, 32}, RGB(0x00, 0xA0, 0x30)));
 }
 
 TEST(NoMixer, WindowBuildsEmptyAndSaysSo) {

@@ -7,6 +7,10 @@ void CaptureWindow(HWND window, TBitmap& bitmap) {
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   ProcessMessages();
+  CopyShown(window, bitmap);
+}
+
+void CopyShown(HWND window, TBitmap& bitmap) {
   RECT r;
   GetClientRect(window, &r);
   bitmap.SetSize(r.right, r.bottom);

@@ -6,3 +6,6 @@
 void CaptureControl(TWinControl& control, TBitmap& bitmap);
 // The same for any window of this process.
 void CaptureWindow(HWND window, TBitmap& bitmap);
+// What the window shows on the screen now, without repainting it first (a repaint would restart
+// displays that draw straight to the screen, such as the spectrogram).
+void CopyShown(HWND window, TBitmap& bitmap);
