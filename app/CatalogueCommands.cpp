@@ -57,6 +57,7 @@ void TMasterFrm::UpdateCategoryItems() {
   bool selected = FSelection->Count() > 0;
   for (TMenuItem* m : {FTitlesselected8, FTitlesselected6})
     EnableItem(m, selected);
+  UpdatePrintItems();
   UpdateTitlesMenu();
 }
 
@@ -72,6 +73,7 @@ void TMasterFrm::UpdateAlbumItems() {
   bool titles = albumPage && FSelection2->Count() > 0;
   for (TMenuItem* m : {FTitlesselected7, FTitlesselected3})
     EnableItem(m, titles);
+  UpdatePrintItems();
   UpdateTitlesMenu();
 }
 

@@ -19,6 +19,7 @@
 #include "Messages.h"
 #include "OnceOnly.h"
 #include "PlugInDirs.h"
+#include "PrintParamD2.h"
 #include "FolderTools.h"
 #include "Registry.h"
 #include "SplashCodeD2.h"
@@ -165,6 +166,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetTraceItem(FDEBUGMODE1);
 
   GateUnbuiltCommands();
+  BuildPrintMenus();
   WireContextHelp();
   WireEnabling();
   HoldCommandsWhileBusy();

@@ -87,6 +87,7 @@ class TManageNPIFrm;
 class TGetLocalF;
 class TScanStatus;
 class TDriveScanFrm;
+class TPrintParamFrm;
 class TSplashFrm;
 // The splash made in the program's creation order (none in tests).
 extern TSplashFrm* SplashFrm;
@@ -255,6 +256,44 @@ public:
   TSaveDialog& SaveDialog1();
   // Where saved files are put in place (a seam for tests; the real file system by default).
   void SetSaveFileOps(TFileOps* ops) { FSaveOps = ops ? ops : &DefaultFileOps(); }
+  // --- the printed catalogue report (PrintCommands.cpp); keys are master keys, one per line.
+  // Asks for the columns, title and orientation, then prints the titles as a paged table on the
+  // printer in use. Does nothing while a report prints.
+  void PrintReport(const std::string& heading, const TStringList& keys);
+  // Measures the ticked columns (entries of columns: "-1" not printed, else the width in printer
+  // pixels) of every title held and lowers fontSize until the table fits the page; total gets
+  // the titles' total duration. gap is in thousandths of the page width.
+  void LayoutReport(const TStringList& keys, TStringList& columns, std::string& total, int gap,
+                    int& fontSize);
+  // The sum over printed columns of width + gap (pixels).
+  static int VisibleColumnsWidth(const TStringList& columns, int gap);
+  void PrintReportPages(const std::string& heading, const std::string& total, int fontSize,
+                        int gap, int rowSpacing, const TStringList& columns,
+                        const TStringList& keys);
+  static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
+  // The print commands of the Albums and Categories menus and the tab pop-ups.
+  void Titlesselected11Click(TObject* Sender);
+  void Albumselected5Click(TObject* Sender);
+  void Titlesselected12Click(TObject* Sender);
+  void Categoryselected1Click(TObject* Sender);
+  void Allcategories5Click(TObject* Sender);
+  // The Titles menu's print command: the view in use's selected titles.
+  void Print3Click(TObject* Sender);
+  // The print button: help in help mode, else the view in use's selected titles.
+  void PrintCatClick(TObject* Sender);
+  // The print options window of the creation order, or the main window's own when none was made.
+  TPrintParamFrm& PrintParamWindow();
+  TMenuItem* Titlesselected11() const { return FTitlesselected11; }
+  TMenuItem* Titlesselected23() const { return FTitlesselected23; }
+  TMenuItem* Albumselected5() const { return FAlbumselected5; }
+  TMenuItem* Albumselected11() const { return FAlbumselected11; }
+  TMenuItem* Allalbums12() const { return FAllalbums12; }
+  TMenuItem* Titlesselected12() const { return FTitlesselected12; }
+  TMenuItem* Titlesselected17() const { return FTitlesselected17; }
+  TMenuItem* Categoryselected1() const { return FCategoryselected1; }
+  TMenuItem* Activecategory9() const { return FActivecategory9; }
+  TMenuItem* Allcategories5() const { return FAllcategories5; }
+  TMenuItem* Allcategories10() const { return FAllcategories10; }
   // --- loading and scanning (ScanCommands.cpp)
   // File > "&Open" and the load button: the loader, then the import of its list.
   void GetLocal2Click(TObject* Sender);
@@ -644,6 +683,18 @@ private:
             *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
+  void BuildPrintMenus();
+  // The print items follow what is selected, as the play items of their columns do.
+  void UpdatePrintItems();
+  // The caption of the active category tab, and of the active album tab or, on "ALL ALBUMS",
+  // of the selected album line.
+  std::string CategoryTabCaption() const;
+  std::string AlbumCaption() const;
+  std::unique_ptr<TPrintParamFrm> FOwnPrintParamFrm;
+  TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
+            *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
+            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
+            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
   void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
   // Shows the name dialog centred on this window; answers the name, "" when cancelled.
   std::string AskForName(const std::string& caption, const std::string& proposal,

@@ -12,6 +12,7 @@
 #include "MailServices.h"
 #include "MainCodeD2.h"
 #include "OnceOnly.h"
+#include "PrintParamD2.h"
 #include "ScanFormCodeD2.h"
 #include "Smtpsu.h"
 #include "SplashCodeD2.h"
@@ -52,7 +53,7 @@ int RunProgram() {
   CreateArchiveFrm = Application->CreateForm<TCreateArchiveForm>();
   CreatePlainForm("ViewProgFrm", "Program");
   MailForm = Application->CreateForm<TMailForm>();
-  CreatePlainForm("PrintParamFrm", "Print");
+  PrintParamFrm = Application->CreateForm<TPrintParamFrm>();
   DriveScanFrm = Application->CreateForm<TDriveScanFrm>();
   ManageNPIFrm = Application->CreateForm<TManageNPIFrm>();
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();

@@ -79,6 +79,18 @@ int TModalAnswers::Answer(TModalRequest& request, bool& runModal) {
   return result;
 }
 
+bool AnswerCommonDialog(const std::string& kind, const std::string& caption, TObject* dialog,
+                        int& result) {
+  if (!gAnswers) return false;
+  TModalRequest request;
+  request.Kind = kind;
+  request.Caption = caption;
+  request.Dialog = dialog;
+  bool runModal = false;
+  result = gAnswers->Answer(request, runModal);
+  return !runModal;
+}
+
 // --- colour dialog
 // ---------------------------------------------------------------------------------
 

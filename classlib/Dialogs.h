@@ -108,6 +108,12 @@ private:
   TSaveOptions FOptions;
 };
 
+// Offers a common dialog of kind (its class name) to the modal test seam. True when the seam
+// answered it (result then holds the modal result); false when there is no seam or the answer
+// lets the real dialog run.
+bool AnswerCommonDialog(const std::string& kind, const std::string& caption, TObject* dialog,
+                        int& result);
+
 // While one exists, every ShowModal and every PlainMessageBox is answered from its queue instead
 // of showing, and recorded. An answer is a modal result, or a function that may work the form
 // (fill its edits, click its buttons) and answers the result. With the queue empty, a modal window

@@ -77,12 +77,20 @@ void TFont::SetName(const std::string& value) {
   Changed();
 }
 
+int TFont::PixelsPerInch() const {
+  return FPixelsPerInch > 0 ? FPixelsPerInch : ScreenPixelsPerInch();
+}
+
+void TFont::SetPixelsPerInch(int value) {
+  FPixelsPerInch = value > 0 ? value : 0;
+}
+
 int TFont::Size() const {
-  return -static_cast<int>(std::lround(FHeight * 72.0 / ScreenPixelsPerInch()));
+  return -static_cast<int>(std::lround(FHeight * 72.0 / PixelsPerInch()));
 }
 
 void TFont::SetSize(int value) {
-  SetHeight(-static_cast<int>(std::lround(value * ScreenPixelsPerInch() / 72.0)));
+  SetHeight(-static_cast<int>(std::lround(value * PixelsPerInch() / 72.0)));
 }
 
 void TFont::SetHeight(int value) {

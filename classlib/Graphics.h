@@ -69,6 +69,9 @@ public:
   void SetName(const std::string& value);
   int Size() const; // points
   void SetSize(int value);
+  // The device's resolution that Size converts with: the screen's unless set (a printer's).
+  int PixelsPerInch() const;
+  void SetPixelsPerInch(int value);
   int Height() const { return FHeight; } // pixels; negative = character height
   void SetHeight(int value);
   TColor Color() const { return FColor; }
@@ -82,6 +85,7 @@ private:
   void Reset();
   std::string FName = "MS Sans Serif";
   int FHeight = -11;
+  int FPixelsPerInch = 0; // 0: the screen's
   TColor FColor = clWindowText;
   TFontStyles FStyle;
   HFONT FHandle = nullptr;

@@ -69,9 +69,39 @@ tb_start_wine() {
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+tb_cups_up() { lpstat -r 2>/dev/null | grep -q 'scheduler is running'; }
+
+# Printing goes through CUPS to the cups-pdf queue "PDF", the default printer, which writes each
+# job as a PDF file (under the user's ~/PDF). cupsd is the machine's own: it stays running.
+tb_start_cups() {
+  command -v lpstat >/dev/null 2>&1 && [ -x /usr/sbin/cupsd ] ||
+    { echo "CUPS is not installed (scripts/setup installs it)" >&2; return 1; }
+  if ! tb_cups_up; then
+    mkdir -p /run/cups /var/spool/cups/tmp /var/log/cups 2>/dev/null || true
+    /usr/sbin/cupsd >/dev/null 2>&1 || true
+    local i
+    for i in $(seq 1 100); do
+      tb_cups_up && break
+      sleep 0.1
+    done
+    tb_cups_up || { echo "cupsd did not start" >&2; return 1; }
+  fi
+  if ! lpstat -v PDF >/dev/null 2>&1; then
+    local ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+    [ -f "$ppd" ] || ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd
+    lpadmin -p PDF -E -v cups-pdf:/ -P "$ppd" >/dev/null 2>&1 ||
+      { echo "The printer queue PDF could not be added" >&2; return 1; }
+  fi
+  cupsenable PDF >/dev/null 2>&1 || true
+  cupsaccept PDF >/dev/null 2>&1 || true
+  if [ "$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')" != PDF ]; then
+    lpadmin -d PDF >/dev/null 2>&1 || { echo "PDF could not be made the default printer" >&2; return 1; }
+  fi
+}
+
 tb_start_services() {
   mkdir -p "$build"
-  tb_start_xvfb && tb_start_pulse && tb_start_wine
+  tb_start_xvfb && tb_start_pulse && tb_start_cups && tb_start_wine
 }
 
 tb_stop_services() {

@@ -187,13 +187,13 @@ TEST_F(StartAndCommands, NoReachableCommandIsWithoutAnActionAndAHandlerEnablesIt
   EXPECT_GT(buttons, 20);
   for (TWinControl* c : std::initializer_list<TWinControl*>{
            FForm->Play(), FForm->PlayReplace(), FForm->ProgView(), FForm->EditCat(),
-           FForm->MailTitle(), FForm->Archive(), FForm->ExportTitle(), FForm->PrintCat(),
-           FForm->TrashCat(), FForm->GetWeb()})
+           FForm->MailTitle(), FForm->Archive(), FForm->ExportTitle(), FForm->TrashCat(),
+           FForm->GetWeb()})
     EXPECT_FALSE(IsWindowEnabled(c->Handle())) << c->Name();
   EXPECT_TRUE(IsWindowEnabled(FForm->NewAlb()->Handle())) << "it makes an album";
-  // Loading and the two scans are built.
-  for (TWinControl* c :
-       std::initializer_list<TWinControl*>{FForm->GetLocal(), FForm->BitBtn1(), FForm->BitBtn2()})
+  // Loading, the two scans and printing are built.
+  for (TWinControl* c : std::initializer_list<TWinControl*>{FForm->GetLocal(), FForm->BitBtn1(),
+                                                            FForm->BitBtn2(), FForm->PrintCat()})
     EXPECT_TRUE(IsWindowEnabled(c->Handle())) << c->Name();
   EXPECT_FALSE(FForm->Contents1()->Enabled());
   EXPECT_FALSE(FForm->Viewtitles1()->Enabled());

@@ -17,7 +17,8 @@ def load(folder):
         raw = dex[n * 672:(n + 1) * 672]
         f = TUNE.unpack(raw)
         recs.append({"raw": raw, "live": f[1], "recno": f[2], "offset": f[3], "length": f[4],
-                     "key": f[7], "seconds": f[8], "size": f[10], "crc": f[11]})
+                     "key": f[7], "seconds": f[8], "size": f[10], "crc": f[11],
+                     "timetext": f[12].decode("cp1252"), "title": f[17].decode("cp1252")})
     return recs, dax
 
 
