@@ -10,7 +10,6 @@
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
-#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -294,12 +293,7 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
          column[brightest], column.size(), gram->ColumnsDrawn());
   const int firstBin = gram->RowFirstBin(band);
   const int endBin = gram->RowEndBin(band) == 0 ? firstBin + 1 : gram->RowEndBin(band);
-  auto median = [](std::vector<int> v) {
-    if (v.empty()) return 0;
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
-  };
-  const int left = median(lefts), right = median(rights);
+  const int left = MedianOf(lefts), right = MedianOf(rights);
   const double leftDb = 20 * std::log10(left / 100.0), rightDb = 20 * std::log10(right / 100.0);
   TBitmap shot;
   Picture(*FForm, shot);

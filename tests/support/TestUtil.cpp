@@ -111,3 +111,9 @@ std::string RiffMidiOf(const std::string& smf) {
   std::string body = "RMIDdata" + le(static_cast<uint32_t>(smf.size())) + data;
   return "RIFF" + le(static_cast<uint32_t>(body.size())) + body;
 }
+
+int MedianOf(std::vector<int> values) {
+  if (values.empty()) return 0;
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}

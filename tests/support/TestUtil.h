@@ -30,3 +30,7 @@ std::string RiffMidiOf(const std::string& smf);
 std::string WinPath(const std::string& unixPath);
 // The folder into which the Python oracles wrote their golden files for this run.
 std::string OracleDir(const std::string& oracle);
+
+// The middle reading of a series (0 when empty): a live level read this way ignores the odd
+// glitched buffer of a loaded machine.
+int MedianOf(std::vector<int> values);
