@@ -23,6 +23,7 @@
 #include "Registry.h"
 #include "SplashCodeD2.h"
 #include "SysUtils.h"
+#include "ViewProgCode.h"
 #include "finalMain.h"
 
 TQxMessages QxMessages;
@@ -187,6 +188,7 @@ TMasterFrm::~TMasterFrm() {
     FTimer2->SetEnabled(false);
     CloseSequencer();
   }
+  if (FViewer) FViewer->SetMainWindow(nullptr);
   if (MasterFrm == this) {
     MasterFrm = nullptr;
     Application->OnHint = nullptr;
@@ -636,6 +638,8 @@ void TMasterFrm::FormShow(TObject*) {
   FindPlugInDirs();
   FormResize(this);
   FTimer2->SetEnabled(true);
+  // Chained before the input first starts: a later link would stop the running connector.
+  ProgramViewer();
   SetVisualEffects(FVisualeffects1->Checked(), false, true);
 }
 
@@ -978,6 +982,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   if (FClosed) return;
   FClosed = true;
   FTimer1->SetEnabled(false);
+  if (FViewer) FViewer->Hide();
   Repaint();
   FRoad->SetAborted();
   DisableCommands();

@@ -17,6 +17,7 @@
 #include "SplashCodeD2.h"
 #include "smtpmainD2.h"
 #include "UnMIDICode.h"
+#include "ViewProgCode.h"
 #include "finalMain.h"
 
 namespace {
@@ -50,7 +51,8 @@ int RunProgram() {
   SetupDlg = Application->CreateForm<TSetupDlg>();
   ArchiveFrm = Application->CreateForm<TArchiveForm>();
   CreateArchiveFrm = Application->CreateForm<TCreateArchiveForm>();
-  CreatePlainForm("ViewProgFrm", "Program");
+  ViewProgFrm = Application->CreateForm<TViewProgFrm>();
+  master->ProgramViewer();
   MailForm = Application->CreateForm<TMailForm>();
   CreatePlainForm("PrintParamFrm", "Print");
   DriveScanFrm = Application->CreateForm<TDriveScanFrm>();

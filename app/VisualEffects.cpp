@@ -2,6 +2,7 @@
 // the displays of the music panel, switched from the View menu, its pop-ups and the player.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "ViewProgCode.h"
 #include "finalMain.h"
 
 namespace {
@@ -170,7 +171,7 @@ void TMasterFrm::Visualeffects1Click(TObject*) {
   const bool redraw = HandleAllocated();
   if (redraw) SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
   SetVisualEffects(FVisualeffects1->Checked(), false, true);
-  // The program viewer and the mixer window are not built yet: nothing else follows.
+  if (FViewer) FViewer->VisualEffectsChanged();
   if (redraw) {
     SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
     RedrawWindow(Handle(), nullptr, nullptr,
