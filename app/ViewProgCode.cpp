@@ -235,7 +235,8 @@ void TViewProgFrm::VisualEffectsChanged() {
   Splitter1->SetVisible(on);
 }
 
-// --- commands -------------------------------------------------------------------------------------
+// --- commands
+// -------------------------------------------------------------------------------------
 
 void TViewProgFrm::PlaySelectedRow() {
   if (!FMaster) return;
@@ -299,7 +300,8 @@ void TViewProgFrm::BitBtn1Click(TObject*) {
   Close();
 }
 
-// --- showing, activation and layout ---------------------------------------------------------------
+// --- showing, activation and layout
+// ---------------------------------------------------------------
 
 void TViewProgFrm::FormShow(TObject*) {
   TStringList headers;
@@ -342,7 +344,8 @@ void TViewProgFrm::Panel2Resize(TObject*) {
   CentreSummary();
 }
 
-// --- the splitter ---------------------------------------------------------------------------------
+// --- the splitter
+// ---------------------------------------------------------------------------------
 
 void TViewProgFrm::SplitterMouseDown(TObject*, TMouseButton button, TShiftState, int, int) {
   if (button != mbLeft) return;

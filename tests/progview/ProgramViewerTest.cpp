@@ -340,8 +340,7 @@ TEST_F(ProgramViewer, SpectrumPeaksLikeTheMainOne) {
   TMMConnector* own = Viewer().MMConnector1;
   ASSERT_EQ(main->Output(), own);
   ASSERT_TRUE(PumpUntil(
-      [&] { return main->FrameCount(cgSpectra) >= 20 && own->FrameCount(cgSpectra) >= 20; },
-      15000))
+      [&] { return main->FrameCount(cgSpectra) >= 20 && own->FrameCount(cgSpectra) >= 20; }, 15000))
       << main->FrameCount(cgSpectra) << " " << own->FrameCount(cgSpectra);
   const double mainPeak = FForm->MMSpectrum1()->PeakFrequency();
   const double ownPeak = Viewer().MMSpectrum1->PeakFrequency();
