@@ -116,6 +116,7 @@ int TMasterFrm::SelectedKeysOfActiveGrid(TStringList& keys) const {
 
 void TMasterFrm::RemoveFromProgram(int32_t key) {
   FRoad->Program().RemoveKeyFromProgram(key);
+  ProgramChanged();
 }
 
 // --- the title editor and the title deletion ----------------------------------------------------
@@ -202,6 +203,7 @@ void TMasterFrm::EditTitles(const TStringList& keys) {
                           Trim(title));
     }
   }
+  ProgramChanged();
 }
 
 void TMasterFrm::Delete1Click(TObject*) {

@@ -24,6 +24,7 @@
 #include "Registry.h"
 #include "SplashCodeD2.h"
 #include "SysUtils.h"
+#include "ViewProgCode.h"
 #include "finalMain.h"
 
 TQxMessages QxMessages;
@@ -189,6 +190,7 @@ TMasterFrm::~TMasterFrm() {
     FTimer2->SetEnabled(false);
     CloseSequencer();
   }
+  if (FViewer) FViewer->SetMainWindow(nullptr);
   if (MasterFrm == this) {
     MasterFrm = nullptr;
     Application->OnHint = nullptr;
@@ -638,6 +640,8 @@ void TMasterFrm::FormShow(TObject*) {
   FindPlugInDirs();
   FormResize(this);
   FTimer2->SetEnabled(true);
+  // Chained before the input first starts: a later link would stop the running connector.
+  ProgramViewer();
   SetVisualEffects(FVisualeffects1->Checked(), false, true);
 }
 
@@ -980,6 +984,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   if (FClosed) return;
   FClosed = true;
   FTimer1->SetEnabled(false);
+  if (FViewer) FViewer->Hide();
   Repaint();
   FRoad->SetAborted();
   DisableCommands();

@@ -89,6 +89,7 @@ class TScanStatus;
 class TDriveScanFrm;
 class TPrintParamFrm;
 class TSplashFrm;
+class TViewProgFrm;
 // The splash made in the program's creation order (none in tests).
 extern TSplashFrm* SplashFrm;
 // Whether the main window puts up a splash of its own when first shown; the program entry turns
@@ -307,6 +308,11 @@ public:
   void AddFullScanResults(bool checkDuplicates);
   // The windows of the creation order, or the main window's own when none was made.
   TGetLocalF& GetLocalWindow();
+  // The program viewer of the creation order, or one of the window's own when none was made;
+  // the first time, it is tied to this window and its connector chained below MMConnector2.
+  TViewProgFrm& ProgramViewer();
+  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
+  void Viewtitles1Click(TObject* Sender);
   TScanStatus& ScanStatusWindow();
   TDriveScanFrm& DriveScanWindow();
   bool FullScanDone() const { return FFullScanDone; }
@@ -646,6 +652,8 @@ protected:
   void SetSlider(int position, int maximum) override;
   // The player buttons follow the program: the step buttons, shuffle and erase.
   void UpdatePlayControls() override;
+  // The program viewer shows the program again while it is visible.
+  void ProgramChanged() override;
 
 private:
   void BuildMenu();
@@ -742,6 +750,8 @@ private:
   std::unique_ptr<TGetLocalF> FOwnGetLocalF;
   std::unique_ptr<TScanStatus> FOwnScanStatus;
   std::unique_ptr<TDriveScanFrm> FOwnDriveScanFrm;
+  TViewProgFrm* FViewer = nullptr; // the viewer tied to this window
+  std::unique_ptr<TViewProgFrm> FOwnViewer;
   // A queued request line, or the files of one drop with the category they were dropped on.
   struct TQueued {
     bool Drop = false;

@@ -3,6 +3,7 @@
 #include "HourGlass.h"
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "ViewProgCode.h"
 
 namespace {
 
@@ -221,4 +222,44 @@ void TMasterFrm::Shuffle2Click(TObject*) {
   if (FMMSlider1->CanFocus()) FMMSlider1->SetFocus();
   auto busy = HourGlass();
   FRoad->Program().ShuffleAndPlay();
+}
+
+// --- the program viewer
+// ------------------------------------------------------------------------------
+
+TViewProgFrm& TMasterFrm::ProgramViewer() {
+  TViewProgFrm* viewer = ViewProgFrm;
+  if (!viewer) {
+    if (!FOwnViewer) FOwnViewer = std::make_unique<TViewProgFrm>(nullptr);
+    viewer = FOwnViewer.get();
+  }
+  if (viewer != FViewer) {
+    FViewer = viewer;
+    viewer->SetMainWindow(this);
+    // The viewer's spectrum sees what the main window's displays see.
+    FMMConnector2->SetOutput(viewer->MMConnector1);
+  }
+  return *viewer;
+}
+
+void TMasterFrm::Viewtitles1Click(TObject*) {
+  TViewProgFrm& viewer = ProgramViewer();
+  if (!viewer.Visible()) {
+    CenterOverMainWindow(viewer);
+    int top = Top() - 30;
+    if (top < 0) top = 30;
+    int height = Height() + 60;
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    if (top + height > screenHeight) height = screenHeight - top - 35;
+    viewer.SetBounds(viewer.Left(), top, viewer.Width(), height);
+  }
+  viewer.ShowProgram(FRoad->Program().Lines(), FRoad->Program().Index());
+  if (viewer.HandleAllocated() && IsIconic(viewer.Handle()))
+    ShowWindow(viewer.Handle(), SW_RESTORE);
+  viewer.Show();
+}
+
+void TMasterFrm::ProgramChanged() {
+  if (FViewer && FViewer->Visible())
+    FViewer->ShowProgram(FRoad->Program().Lines(), FRoad->Program().Index());
 }

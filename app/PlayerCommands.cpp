@@ -146,7 +146,9 @@ void TMasterFrm::BuildPlayerCommands() {
   FRepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
   FVolume->OnClick = [this](TObject* s) { VolumeClick(s); };
   FOutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
-  // The program viewer is not built yet: its button waits behind the gate.
+  FProgView->OnClick = [this](TObject* s) { Viewtitles1Click(s); };
+  FViewtitles1->OnClick = [this](TObject* s) { Viewtitles1Click(s); };
+  FProgView->SetEnabled(false); // until the program holds a title
   CommandGate().Add(FProgView);
 
   // The program menu and the Options menu's port and volume commands.

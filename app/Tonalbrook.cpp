@@ -18,6 +18,7 @@
 #include "SplashCodeD2.h"
 #include "smtpmainD2.h"
 #include "UnMIDICode.h"
+#include "ViewProgCode.h"
 #include "finalMain.h"
 
 namespace {
@@ -51,7 +52,8 @@ int RunProgram() {
   SetupDlg = Application->CreateForm<TSetupDlg>();
   ArchiveFrm = Application->CreateForm<TArchiveForm>();
   CreateArchiveFrm = Application->CreateForm<TCreateArchiveForm>();
-  CreatePlainForm("ViewProgFrm", "Program");
+  ViewProgFrm = Application->CreateForm<TViewProgFrm>();
+  master->ProgramViewer();
   MailForm = Application->CreateForm<TMailForm>();
   PrintParamFrm = Application->CreateForm<TPrintParamFrm>();
   DriveScanFrm = Application->CreateForm<TDriveScanFrm>();

@@ -2,6 +2,7 @@
 // the displays of the music panel, switched from the View menu, its pop-ups and the player.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "ViewProgCode.h"
 #include "finalMain.h"
 
 namespace {
@@ -169,8 +170,9 @@ void TMasterFrm::Visualeffects1Click(TObject*) {
   const bool redraw = HandleAllocated();
   if (redraw) SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
   SetVisualEffects(FVisualeffects1->Checked(), false, true);
-  // The user's switch is told to the mixer window (the program viewer is not built yet).
+  // The user's switch is told to the open windows that show effects.
   if (MixerFrmF) MixerFrmF->VisualEffectsChanged();
+  if (FViewer) FViewer->VisualEffectsChanged();
   if (redraw) {
     SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
     RedrawWindow(Handle(), nullptr, nullptr,

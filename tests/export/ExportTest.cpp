@@ -313,24 +313,36 @@ private:
   TTimer FTimer;
 };
 
-TEST_F(Export, CancelStopsTheExportOrThePacking) {
+// A catalogue of many titles, so that a cancel falls well inside each stage.
+class ExportMany : public Export {
+protected:
+  ExportMany() { FTitles = 150; }
+  TStringList AllKeys() {
+    TStringList list;
+    for (int32_t k : FCat.Keys)
+      list.Add(IntToStr(k));
+    return list;
+  }
+};
+
+TEST_F(ExportMany, CancelStopsTheExportOrThePacking) {
   Start();
-  const auto& k = FCat.Keys;
+  ASSERT_EQ(FCat.Keys.size(), 150u);
   TCreateArchiveForm& window = FForm->CreateArchiveWindow();
   {
     TCancelProbe probe(window, [&] { return window.EPB1->Position() >= 2; });
     SaveAs("during export", 1);
     FAnswers.Push([](TModalRequest&) { return mrRunModal; });
-    FForm->ArchiveTitles(Keys({k[0], k[1], k[2], k[3], k[0], k[1], k[2], k[3]}));
+    FForm->ArchiveTitles(AllKeys());
   }
   EXPECT_TRUE(window.Cancelled());
-  EXPECT_LT(window.EPB1->Position(), 8) << "the export loop stopped";
+  EXPECT_LT(window.EPB1->Position(), 150) << "the export loop stopped";
   EXPECT_TRUE(Texts().empty()) << "a cancel during the export ends without a box";
   EXPECT_FALSE(FileExists(FOut / "during export.zip"));
   FAnswers.Clear();
   {
-    // Packing four small titles ends within a timer tick, so the click comes with the packer's
-    // first progress report instead.
+    // The click comes with the packer's first progress report: a timer tick may come only once
+    // the packing has ended.
     TTuneFiles& zipper = *FForm->TuneFiles();
     auto report = zipper.OnProgress;
     bool clicked = false;
@@ -343,11 +355,11 @@ TEST_F(Export, CancelStopsTheExportOrThePacking) {
     };
     SaveAs("during packing", 1);
     FAnswers.Push([](TModalRequest&) { return mrRunModal; });
-    FForm->ArchiveTitles(Keys({k[0], k[1], k[2], k[3]}));
+    FForm->ArchiveTitles(AllKeys());
     zipper.OnProgress = report;
     EXPECT_TRUE(clicked);
   }
-  EXPECT_EQ(window.EPB1->Position(), 4) << "every title was exported";
+  EXPECT_EQ(window.EPB1->Position(), 150) << "every title was exported";
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0], "Archiving cancelled!");
   EXPECT_FALSE(FileExists(FOut / "during packing.zip"));

@@ -15,11 +15,12 @@ protected:
   TModalAnswers FAnswers; // answers any question with its default
   TMasterFrm* FForm = nullptr;
   TPrepared FCat;
+  size_t FTitles = 4; // how many titles the prepared catalogue holds
 
   void SetUp() override {
     // Settings present and no reminder: a start asks nothing.
     WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
-    FCat = PrepareCatalogue(FDir.Path());
+    FCat = PrepareCatalogue(FDir.Path(), FTitles);
     ASSERT_GE(FCat.Keys.size(), 4u);
   }
   void TearDown() override {

@@ -103,7 +103,7 @@ TEST_F(PlayerCommands, ButtonsFollowModeAndProgramSize) {
     EXPECT_EQ(FForm->AllStop()->Enabled(), r.allStop);
     EXPECT_EQ(FForm->MusicClear()->Enabled(), r.clear);
     EXPECT_EQ(FForm->Shuffle()->Enabled(), r.shuffle);
-    EXPECT_FALSE(FForm->ProgView()->Enabled()) << "no program viewer yet";
+    EXPECT_EQ(FForm->ProgView()->Enabled(), r.clear);
     EXPECT_EQ(FForm->Pause()->Tag(), r.mode == MCI_MODE_PAUSE ? 1 : 0);
     if (r.mode == MCI_MODE_STOP) {
       EXPECT_EQ(FForm->OneStop()->Tag(), 1);
