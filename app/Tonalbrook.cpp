@@ -23,15 +23,6 @@
 
 namespace {
 
-// A window whose own feature is not built yet: created in its place so the order stays.
-TForm* CreatePlainForm(const char* name, const char* caption) {
-  TForm* form = Application->CreateForm<TForm>();
-  form->SetName(name);
-  form->SetCaption(caption);
-  form->SetVisible(false);
-  return form;
-}
-
 int RunProgram() {
   InitMainUnit();
   InitSoundUnits();
