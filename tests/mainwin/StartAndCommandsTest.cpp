@@ -216,7 +216,7 @@ TEST_F(StartAndCommands, NoReachableCommandIsWithoutAnActionAndAHandlerEnablesIt
   // A menu item given its handler is enabled when its menu opens.
   FForm->Viewtitles1()->OnClick = [&](TObject*) { ++clicks; };
   SendMessageA(FForm->Handle(), WM_INITMENUPOPUP,
-               reinterpret_cast<WPARAM>(FForm->Titles1()->Handle()), MAKELPARAM(0, FALSE));
+               reinterpret_cast<WPARAM>(FForm->Title1()->Handle()), MAKELPARAM(0, FALSE));
   EXPECT_TRUE(FForm->Viewtitles1()->Enabled());
   CloseAndWait();
 }
