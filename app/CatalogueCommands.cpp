@@ -65,10 +65,12 @@ void TMasterFrm::UpdateCategoryItems() {
   EnableItem(FCategory1, !categoryPage);
   for (const char* name : {"Delete3", "Allcategories1"})
     EnableItem(ItemNamed(*this, name), true);
+  for (const char* name : {"Titlesselected4", "Titlesselected10", "Titlesselected5"})
+    EnableItem(ItemNamed(*this, name), FSelection->Count() > 0);
+
   bool selected = FSelection->Count() > 0;
-  for (const char* name : {"Titlesselected8", "Titlesselected6", "Titlesselected4",
-                           "Titlesselected10", "Titlesselected5"})
-    EnableItem(ItemNamed(*this, name), selected);
+  for (TMenuItem* m : {FTitlesselected8, FTitlesselected6})
+    EnableItem(m, selected);
   UpdateTitlesMenu();
 }
 
@@ -82,10 +84,12 @@ void TMasterFrm::UpdateAlbumItems() {
   for (const char* name : {"Albumselected4", "Albumselected3", "Albumselected1", "Albumsselected1",
                            "Albumselected2", "Rename1", "Delete2"})
     EnableItem(ItemNamed(*this, name), album);
+  for (const char* name : {"Titlesselected1", "Titlesselected9", "Titlesselected2"})
+    EnableItem(ItemNamed(*this, name), albumPage && FSelection2->Count() > 0);
+
   bool titles = albumPage && FSelection2->Count() > 0;
-  for (const char* name : {"Titlesselected7", "Titlesselected3", "Titlesselected1",
-                           "Titlesselected9", "Titlesselected2"})
-    EnableItem(ItemNamed(*this, name), titles);
+  for (TMenuItem* m : {FTitlesselected7, FTitlesselected3})
+    EnableItem(m, titles);
   UpdateTitlesMenu();
 }
 
