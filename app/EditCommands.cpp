@@ -279,17 +279,18 @@ void TMasterFrm::Renamealbum2Click(TObject*) {
 }
 
 void TMasterFrm::Activecategory1Click(TObject* Sender) {
+  Deletecategory1Click(Sender);
+}
+
+void TMasterFrm::Deletecategory1Click(TObject*) {
   if (!FCatList) return;
+  // Every road here (menus, pop-up, a dropped tab) tells why the all-titles page is not deleted.
   if (FCatList->ActiveIndex() < 0) {
     ShowMessageBox("\"ALL CATEGORIES\" is not a delete-able single category!", TKind::Information,
                    0, TButtons::OK);
     return;
   }
-  Deletecategory1Click(Sender);
-}
-
-void TMasterFrm::Deletecategory1Click(TObject*) {
-  if (!FCatList || FCatList->ActiveIndex() < 0 || !FCategories->ActivePage()) return;
+  if (!FCategories->ActivePage()) return;
   std::string name = Trim(FCategories->ActivePage()->Caption());
   if (ShowMessageBox("Permanently delete all \"" + name + "\" titles from the database?",
                      TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) != TAnswer::OK)
@@ -408,12 +409,7 @@ void TMasterFrm::Titlesselected3Click(TObject*) {
 
 void TMasterFrm::Edit1Click(TObject*) {
   TStringList keys;
-  if (FAlbumsInUse) {
-    if (FAlbums->ActivePageIndex() > 0 && FAlbList) FAlbList->GetSelectedKeys(keys);
-  } else {
-    SelectedKeysOfActiveGrid(keys);
-  }
-  if (keys.Count() == 0) return;
+  if (TitleKeysInUse(keys) == 0) return;
   FDragList->Clear();
   FDragList->AddStrings(keys);
   SetDragSource(FAlbumsInUse, !FAlbumsInUse);

@@ -163,7 +163,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FAllAlbLV->OnClick = [this](TObject*) { AlbumsChange(); };
   SetBusyParts({{FNewAlb, FGetLocal, FGetWeb, FBitBtn1, FBitBtn2, FOutPort, FVolume, FMMSlider1},
                 {FBack, FPlayNext},
-                {FFile1, FView1, FAlbums1, FCategories1, FTitles1, FHelp1}});
+                {FFile1, FView1, FAlbums1, FCategories1, FTitle1, FHelp1}});
   SetTraceItem(FDEBUGMODE1);
 
   GateUnbuiltCommands();
@@ -276,9 +276,10 @@ void TMasterFrm::BuildMenu() {
   FCategories1 = item(&root, "Categories1", "&Categories");
   BuildPlayMenus(FAlbums1, FCategories1);
   BuildViewMenus(FCategories1, FAlbums1, FView1);
-  FTitles1 = item(&root, "Titles1", "&Titles");
-  FViewtitles1 = item(FTitles1, "Viewtitles1", "&View titles");
-  BuildEditMenus(FAlbums1, FCategories1, FTitles1);
+  FTitle1 = item(&root, "Title1", "&Titles");
+  FViewtitles1 = item(FTitle1, "Viewtitles1", "&View titles");
+  BuildEditMenus(FAlbums1, FCategories1, FTitle1);
+  BuildTableMenus(FAlbums1, FCategories1, FTitle1);
   FOptions1 = item(&root, "Options1", "&Options");
   FLooping1 = check(item(FOptions1, "Looping1", "&Looping"));
   auto* resets = item(FOptions1, "Resets1", "MIDI &reset before each title");
@@ -1135,17 +1136,28 @@ void TMasterFrm::CloseCatalogue() {
 
 void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnDblClick = [this, &grid, fromAlbums](TObject*) { PlayGridSelection(grid, fromAlbums); };
-  grid.OnMouseUp = [this, fromAlbums](TObject*, TMouseButton, TShiftState, int, int) {
+  grid.OnMouseUp = [this, &grid, fromAlbums](TObject* s, TMouseButton button, TShiftState, int,
+                                              int) {
+    if (button == mbRight && ContextHelpClick(s)) return;
     if (fromAlbums)
       AlbumsChange();
     else
       CategoriesChange();
+    // The right button offers the selected rows to the program, as a double click does.
+    if (button == mbRight) PlayGridSelection(grid, fromAlbums);
   };
   grid.OnKeyDown = [this, &grid, fromAlbums](TObject*, WORD& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
       PlayGridSelection(grid, fromAlbums);
     }
+  };
+  // Rows selected with the keyboard are the area's selection too.
+  grid.OnKeyUp = [this, fromAlbums](TObject*, WORD&, TShiftState) {
+    if (fromAlbums)
+      AlbumsChange();
+    else
+      CategoriesChange();
   };
 }
 

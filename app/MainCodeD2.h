@@ -204,6 +204,32 @@ public:
   const TStringList& SelectedCategoryKeys() const { return *FSelection; }
   const TStringList& SelectedAlbumKeys() const { return *FSelection2; }
 
+  // --- the catalogue command table (TableCommands.cpp): mail, archive and save over the keys of
+  // one area and scope, from the Albums and Categories menus and their tab pop-ups.
+  enum class TKeySource {
+    AlbumTitles,    // the selected titles of the active album page
+    ActiveAlbum,    // every title of the active album (or of the selected summary lines)
+    AllAlbums,      // every title of every album
+    CategoryTitles, // the selected titles of the active category grid
+    ActiveCategory, // every title of the active category (none on "ALL CATEGORIES")
+    AllCategories   // every title of the all-titles grid
+  };
+  enum class TTableAction { Mail, Archive, Save };
+  // The working keys of one source; answers their count (0: the command does nothing).
+  int GatherKeys(TKeySource source, TStringList& keys);
+  // While the keys come from the categories: the selected keys of the active category grid, or
+  // all keys of the active category.
+  int GetCategoryKeys(TStringList& list, bool selectedOnly);
+  // Gathers, confirms where the whole catalogue or all albums go, and runs the action.
+  void RunTableCommand(TTableAction action, TKeySource source);
+  // The selected keys of the view in use (none on "ALL ALBUMS").
+  int TitleKeysInUse(TStringList& keys);
+  // The Titles menu's play, mail and save; the web search that does nothing.
+  void Play3Click(TObject* Sender);
+  void Mail3Click(TObject* Sender);
+  void Save1Click(TObject* Sender);
+  void GetWebClick(TObject* Sender);
+
   // One request from the command line, a second start or the plug-in.
   void ProcessRequest(const std::string& text, int index);
   // One dropped file, imported into the active category (the all-titles page: "Windows default").
@@ -408,7 +434,7 @@ public:
   TMenuItem* View1() const { return FView1; }
   TMenuItem* Albums1() const { return FAlbums1; }
   TMenuItem* Categories1() const { return FCategories1; }
-  TMenuItem* Titles1() const { return FTitles1; }
+  TMenuItem* Title1() const { return FTitle1; }
   TMenuItem* Options1() const { return FOptions1; }
   TMenuItem* Help1() const { return FHelp1; }
   TMenuItem* MIDIdefault() const { return FMIDIdefault; }
@@ -704,6 +730,8 @@ private:
             *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
             *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
   void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
+  // The mail, archive and save sub-menus, the pop-ups' play sub-menus and the Titles menu's rest.
+  void BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
   // Shows the name dialog centred on this window; answers the name, "" when cancelled.
   std::string AskForName(const std::string& caption, const std::string& proposal,
                          const std::string& hint);
@@ -854,7 +882,7 @@ private:
   TTimer* FTimer2 = nullptr; // the one-shot start-up timer
   TMainMenu* FMainMenu1 = nullptr;
   TMenuItem *FFile1 = nullptr, *FView1 = nullptr, *FAlbums1 = nullptr, *FCategories1 = nullptr,
-            *FTitles1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
+            *FTitle1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
   TMenuItem *FMIDIdefault = nullptr, *FMIDIrestore = nullptr, *FManageNPI = nullptr,
             *FManageNPISep = nullptr, *FHintlevel1 = nullptr, *FRemindtoscan1 = nullptr,
             *FLooping1 = nullptr, *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr,

@@ -29,7 +29,7 @@ void TMasterFrm::BuildCoolMenus() {
   auto* music = dynamic_cast<TMenuItem*>(FindComponent("Music1"));
   const std::pair<TMenuItem*, const char*> menus[] = {
       {FFile1, "MNU_FILE"},           {FView1, "MNU_VIEW"},    {FAlbums1, "MNU_ALBUM"},
-      {FCategories1, "MNU_CATEGORY"}, {FTitles1, "MNU_TITLE"}, {music, "MNU_PROGRAM"},
+      {FCategories1, "MNU_CATEGORY"}, {FTitle1, "MNU_TITLE"}, {music, "MNU_PROGRAM"},
       {FOptions1, "MNU_OPTIONS"},     {FHelp1, "MNU_HELP"}};
   for (const auto& [menu, picture] : menus) {
     auto* cool = new TCoolMenu(this);

@@ -102,7 +102,7 @@ void TMasterFrm::BuildPrintMenus() {
     parent->Add(m);
     return m;
   };
-  // Each Print sub-menu sits right after the Play one of its menu.
+  // Each Print sub-menu sits right after the Play one of its menu or pop-up.
   auto after = [this](TMenuItem* menu, const char* playName, const std::string& name) {
     auto* m = new TMenuItem(this);
     m->SetName(name);
@@ -114,11 +114,12 @@ void TMasterFrm::BuildPrintMenus() {
       menu->Add(m);
     return m;
   };
-  auto first = [this](TPopupMenu* menu, const std::string& name) {
+  auto first = [this](TPopupMenu* menu, const char* playName, const std::string& name) {
     auto* m = new TMenuItem(this);
     m->SetName(name);
     m->SetCaption("P&rint");
-    menu->Items().Insert(0, m);
+    const int play = menu->Items().IndexOf(dynamic_cast<TMenuItem*>(FindComponent(playName)));
+    menu->Items().Insert(play + 1, m);
     return m;
   };
   TMenuItem* albums = after(FAlbums1, "Play1", "Print1");
@@ -136,12 +137,12 @@ void TMasterFrm::BuildPrintMenus() {
                             [this] { Categoryselected1Click(this); });
   FAllcategories5 =
       item(categories, "Allcategories5", "A&ll categories", [this] { Allcategories5Click(this); });
-  TMenuItem* albumPopUp = first(FAlbPopUp, "Print4");
+  TMenuItem* albumPopUp = first(FAlbPopUp, "Play4", "Print4");
   FTitlesselected23 = item(albumPopUp, "Titlesselected23", "&Titles selected",
                            [this] { Titlesselected11Click(this); });
   FAlbumselected11 =
       item(albumPopUp, "Albumselected11", "&Album selected", [this] { Albumselected5Click(this); });
-  TMenuItem* categoryPopUp = first(FNewCatPopUp, "Print5");
+  TMenuItem* categoryPopUp = first(FNewCatPopUp, "Play5", "Print5");
   FTitlesselected17 = item(categoryPopUp, "Titlesselected17", "&Titles selected",
                            [this] { Titlesselected12Click(this); });
   FActivecategory9 = item(categoryPopUp, "Activecategory9", "&Active category",

@@ -87,17 +87,17 @@ TEST_F(Enabling, CategoryItemsFollowThePageAndTheSelection) {
   EXPECT_TRUE(FTwins["Category3"]);
   EXPECT_TRUE(FTwins["Titleselected1"]);
 
-  EXPECT_FALSE(FForm->Titles1()->Enabled()) << "no titles selected";
+  EXPECT_FALSE(FForm->Title1()->Enabled()) << "no titles selected";
   ClickRow(*FForm->AllCatGrid(), 1);
   Expect(CategorySelectionItems, true, "a row clicked");
-  EXPECT_TRUE(FForm->Titles1()->Enabled());
+  EXPECT_TRUE(FForm->Title1()->Enabled());
   {
     // A change while busy leaves the Titles menu off; the busy state's end renews it.
     TBusyState busy(*FForm);
     FForm->CategoriesChange();
-    EXPECT_FALSE(FForm->Titles1()->Enabled());
+    EXPECT_FALSE(FForm->Title1()->Enabled());
   }
-  EXPECT_TRUE(FForm->Titles1()->Enabled());
+  EXPECT_TRUE(FForm->Title1()->Enabled());
 
   ClickTab(FForm->Categories(), 1);
   ASSERT_EQ(FForm->Categories()->ActivePageIndex(), 1);
@@ -125,7 +125,7 @@ TEST_F(Enabling, AlbumItemsFollowThePageTheLinesAndTheSelection) {
   FForm->Albums1()->Click();
   Expect(AlbumItems, true, "ALL ALBUMS, a line");
   Expect(AlbumSelectionItems, false, "ALL ALBUMS, a line");
-  EXPECT_FALSE(FForm->Titles1()->Enabled()) << "never on ALL ALBUMS";
+  EXPECT_FALSE(FForm->Title1()->Enabled()) << "never on ALL ALBUMS";
   RightClickTab(FForm->Albums());
   EXPECT_TRUE(FTwins["Rename3"]);
   EXPECT_TRUE(FTwins["Albumselected7"]);
@@ -140,7 +140,7 @@ TEST_F(Enabling, AlbumItemsFollowThePageTheLinesAndTheSelection) {
   grid->ClearSelection();
   ClickRow(*grid, 1);
   Expect(AlbumSelectionItems, true, "an album row");
-  EXPECT_TRUE(FForm->Titles1()->Enabled());
+  EXPECT_TRUE(FForm->Title1()->Enabled());
   RightClickTab(FForm->Albums());
   EXPECT_TRUE(FTwins["Titlesselected19"]);
   CloseAndWait();
