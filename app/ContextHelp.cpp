@@ -71,10 +71,7 @@ void TMasterFrm::Web1Click(TObject*) {
 void TMasterFrm::BuildHelpMenu() {
   auto item = [this](const std::string& name, const std::string& caption,
                      void (TMasterFrm::*click)(TObject*)) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    FHelp1->Add(m);
+    TMenuItem* m = NewMenuItem(this, *FHelp1, name, caption);
     if (click) m->OnClick = [this, click](TObject* s) { (this->*click)(s); };
     return m;
   };

@@ -21,15 +21,7 @@ const char* const PurgeNote = "Please note this category will be purged after th
 void TMasterFrm::BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles) {
   auto item = [this](TMenu* menu, TMenuItem* parent, const std::string& name,
                      const std::string& caption, std::function<void()> action) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    if (action) m->OnClick = [action](TObject*) { action(); };
-    if (parent)
-      parent->Add(m);
-    else
-      menu->Items().Add(m);
-    return m;
+    return NewMenuItem(this, parent ? *parent : menu->Items(), name, caption, std::move(action));
   };
   // Albums menu and its tab pop-up.
   auto newAlbum = [this] { Createnew1Click(this); };

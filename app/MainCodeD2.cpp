@@ -231,11 +231,7 @@ void TMasterFrm::BuildMenu() {
   FMainMenu1 = new TMainMenu(this);
   FMainMenu1->SetName("MainMenu1");
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    parent->Add(m);
-    return m;
+    return NewMenuItem(this, *parent, name, caption);
   };
   auto check = [](TMenuItem* m) {
     m->OnClick = [m](TObject*) { m->SetChecked(!m->Checked()); };

@@ -16,11 +16,7 @@ void TMasterFrm::BuildPlayPopUp() {
   FPlayPopUp = new TPopupMenu(this);
   FPlayPopUp->SetName("PlayPopUp");
   auto item = [this](const std::string& name, const std::string& caption) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    FPlayPopUp->Items().Add(m);
-    return m;
+    return NewMenuItem(this, FPlayPopUp->Items(), name, caption);
   };
   FPlayT = item("PlayT", "PLAY: &Top of program");
   FPlayB = item("PlayB", "PLAY: &Bottom of program");
@@ -44,12 +40,7 @@ void TMasterFrm::BuildPlayPopUp() {
 void TMasterFrm::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    if (action) m->OnClick = [action](TObject*) { action(); };
-    parent->Add(m);
-    return m;
+    return NewMenuItem(this, *parent, name, caption, std::move(action));
   };
   TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
   FTitlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",

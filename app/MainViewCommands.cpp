@@ -29,15 +29,7 @@ const TSortItem SortItems[] = {
 void TMasterFrm::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view) {
   auto item = [this](TMenu* menu, TMenuItem* parent, const std::string& name,
                      const std::string& caption, std::function<void()> action) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    if (action) m->OnClick = [action](TObject*) { action(); };
-    if (parent)
-      parent->Add(m);
-    else
-      menu->Items().Add(m);
-    return m;
+    return NewMenuItem(this, parent ? *parent : menu->Items(), name, caption, std::move(action));
   };
   FNewCatPopUp = new TPopupMenu(this);
   FNewCatPopUp->SetName("NewCatPopUp");

@@ -154,12 +154,7 @@ void TMasterFrm::BuildPlayerCommands() {
   // The program menu and the Options menu's port and volume commands.
   auto item = [this](TMenuItem* parent, const char* name, const char* caption,
                      std::function<void()> action) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    m->OnClick = [action](TObject*) { action(); };
-    parent->Add(m);
-    return m;
+    return NewMenuItem(this, *parent, name, caption, std::move(action));
   };
   FMusic1 = new TMenuItem(this);
   FMusic1->SetName("Music1");

@@ -95,12 +95,7 @@ void CentredLine(TCanvas& canvas, int pageWidth, int top, const std::string& tex
 void TMasterFrm::BuildPrintMenus() {
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    if (action) m->OnClick = [action](TObject*) { action(); };
-    parent->Add(m);
-    return m;
+    return NewMenuItem(this, *parent, name, caption, std::move(action));
   };
   // Each Print sub-menu sits right after the Play one of its menu or pop-up.
   auto after = [this](TMenuItem* menu, const char* playName, const std::string& name) {

@@ -78,12 +78,7 @@ bool FromAlbums(TSource source) {
 void TMasterFrm::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles) {
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    auto* m = new TMenuItem(this);
-    m->SetName(name);
-    m->SetCaption(caption);
-    if (action) m->OnClick = [action](TObject*) { action(); };
-    parent->Add(m);
-    return m;
+    return NewMenuItem(this, *parent, name, caption, std::move(action));
   };
   TMenuItem& albPopUp = FAlbPopUp->Items();
   TMenuItem& catPopUp = FNewCatPopUp->Items();

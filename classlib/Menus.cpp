@@ -399,3 +399,13 @@ void TPopupMenu::Popup(int x, int y) {
   PostMessageA(owner, WM_NULL, 0, 0);
   if (command) TMenuItem::DispatchCommand(command);
 }
+
+TMenuItem* NewMenuItem(TComponent* owner, TMenuItem& parent, const std::string& name,
+                       const std::string& caption, std::function<void()> action) {
+  auto* m = new TMenuItem(owner);
+  m->SetName(name);
+  m->SetCaption(caption);
+  if (action) m->OnClick = [action = std::move(action)](TObject*) { action(); };
+  parent.Add(m);
+  return m;
+}

@@ -2,6 +2,7 @@
 #pragma once
 #include "Controls.h"
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -144,3 +145,7 @@ private:
   TComponent* FPopupComponent = nullptr;
   bool FAutoPopup = true;
 };
+
+// Makes a named item at the end of parent; action, when given, runs on its click.
+TMenuItem* NewMenuItem(TComponent* owner, TMenuItem& parent, const std::string& name,
+                       const std::string& caption, std::function<void()> action = nullptr);
