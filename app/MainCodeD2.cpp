@@ -165,6 +165,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetTraceItem(FDEBUGMODE1);
 
   GateUnbuiltCommands();
+  WireDrags(); // before context help, which looks first at the tabs' press and the buttons' click
   WireContextHelp();
   WireEnabling();
   HoldCommandsWhileBusy();
