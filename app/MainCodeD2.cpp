@@ -168,6 +168,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 
   GateUnbuiltCommands();
   BuildPrintMenus();
+  WireDrags(); // before context help, which looks first at the tabs' press and the buttons' click
   WireContextHelp();
   WireEnabling();
   HoldCommandsWhileBusy();

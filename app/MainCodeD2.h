@@ -306,8 +306,8 @@ public:
   void Allcategories5Click(TObject* Sender);
   // The Titles menu's print command: the view in use's selected titles.
   void Print3Click(TObject* Sender);
+  void PrintTitlesOf(const TStringList& keys, bool fromAlbums);
   // The print button: help in help mode, else the view in use's selected titles.
-  void PrintCatClick(TObject* Sender);
   // The print options window of the creation order, or the main window's own when none was made.
   TPrintParamFrm& PrintParamWindow();
   TMenuItem* Titlesselected11() const { return FTitlesselected11; }
@@ -607,6 +607,12 @@ public:
   TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
   static constexpr const char* SupportMail = "mailto:support@tonalbrook.example";
   static constexpr const char* SupportPhones = "+1 555 0100 (Americas)\n+44 20 7946 0000 (Europe)";
+  // --- drag and drop (DragCommands.cpp): rows of the grids, the tabs of both areas and the album
+  // lines carry their keys onto the command buttons and onto the albums. While this holds a drop
+  // is refused and runs nothing: busy, a title starting, or a grid's own handler running (a drop
+  // could free the page under it).
+  bool DropsHeld() const;
+
   // The command line that the volume control was last run with.
   const std::string& VolumeCommand() const { return FVolumeCommand; }
   // The visual effects: the sound input through the connector to two level bars under the
@@ -819,6 +825,18 @@ private:
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
+  // Drag and drop (DragCommands.cpp).
+  enum class TDragFrom { None, Grid, CategoryTabs, AlbumTabs, AlbumList };
+  void WireDrags();
+  void WireGridDrags(TMyStringGrid& grid, bool fromAlbums);
+  TDragFrom DragFrom(const TObject* source) const;
+  void DragStarts(TObject* source, bool fromAlbums);
+  bool DropAccepted(TObject* target, TObject* source) const;
+  bool DragCarriesAlbum(int index) const;
+  void CommandDragDrop(TObject* target, TObject* source);
+  void AlbumDragOver(TObject* target, TObject* source, int x, int y, bool& accept) const;
+  void AlbumDragDrop(TObject* target, TObject* source, int x, int y);
+  int FGridHandlersRunning = 0;
   void PlayGridSelection(TMyStringGrid& grid, bool fromAlbums);
   void LoadCatalogue();
   void CloseCatalogue();

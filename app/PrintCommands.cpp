@@ -144,7 +144,6 @@ void TMasterFrm::BuildPrintMenus() {
                           [this] { Categoryselected1Click(this); });
   FAllcategories10 = item(categoryPopUp, "Allcategories10", "A&ll categories",
                           [this] { Allcategories5Click(this); });
-  FPrintCat->OnClick = [this](TObject* s) { PrintCatClick(s); };
   // The pop-ups' items take their state as the pop-ups open.
   for (TPopupMenu* menu : {FNewCatPopUp, FAlbPopUp}) {
     TNotifyEvent prior = menu->OnPopup;
@@ -235,22 +234,20 @@ void TMasterFrm::Allcategories5Click(TObject*) {
 void TMasterFrm::Print3Click(TObject*) {
   if (FPrinting || !FCatList || !FAlbList) return;
   TStringList keys;
-  std::string from;
-  if (FAlbumsInUse) {
+  if (FAlbumsInUse)
     FAlbList->GetSelectedKeys(keys);
-    from = " from custom album: " + AlbumCaption();
-  } else {
-    if (TTuneGridView* grid = FCatList->ActiveGrid()) grid->GetSelectedKeys(keys);
-    from = FCategories->ActivePageIndex() <= 0 ? " from: " + Trim(FCategories->Pages(0)->Caption())
-                                               : " from category: " + CategoryTabCaption();
-  }
-  if (keys.Count() == 0) return;
-  PrintReport((keys.Count() == 1 ? "One title" : "Selected titles") + from, keys);
+  else if (TTuneGridView* grid = FCatList->ActiveGrid())
+    grid->GetSelectedKeys(keys);
+  PrintTitlesOf(keys, FAlbumsInUse);
 }
 
-void TMasterFrm::PrintCatClick(TObject* Sender) {
-  // Help mode has looked at the click already (the button's handler is wrapped for it).
-  Print3Click(Sender);
+void TMasterFrm::PrintTitlesOf(const TStringList& keys, bool fromAlbums) {
+  if (FPrinting || keys.Count() == 0) return;
+  const std::string from =
+      fromAlbums ? " from custom album: " + AlbumCaption()
+      : FCategories->ActivePageIndex() <= 0 ? " from: " + Trim(FCategories->Pages(0)->Caption())
+                                            : " from category: " + CategoryTabCaption();
+  PrintReport((keys.Count() == 1 ? "One title" : "Selected titles") + from, keys);
 }
 
 TPrintParamFrm& TMasterFrm::PrintParamWindow() {

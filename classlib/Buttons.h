@@ -1,5 +1,6 @@
 // Buttons with glyphs: the bitmap button and the windowless speed button.
 #pragma once
+#include "DragDrop.h"
 #include "StdCtrls.h"
 
 enum TBitBtnKind {
@@ -18,8 +19,9 @@ enum TBitBtnKind {
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 // A push button that draws a glyph beside its caption. The glyph's bottom-left pixel is its
-// transparent colour; with NumGlyphs 2 the second half of the bitmap is the disabled look.
-class TBitBtn : public TButton {
+// transparent colour; with NumGlyphs 2 the second half of the bitmap is the disabled look. It can
+// be the target of a drag (DragDrop.h).
+class TBitBtn : public TButton, public TDragClient {
 public:
   explicit TBitBtn(TComponent* AOwner);
   TBitmap& Glyph() { return FGlyph; }

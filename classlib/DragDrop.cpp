@@ -2,6 +2,7 @@
 #include "DragDrop.h"
 #include "Forms.h"
 #include <windowsx.h>
+#include <cstdlib>
 
 namespace {
 
@@ -12,6 +13,13 @@ struct TDragState_ {
   TCursor Cursor = crDrag;
 };
 TDragState_ gDrag;
+
+// A drag armed by a press, waiting for the mouse to move far enough.
+struct TPendingDrag {
+  TWinControl* Source = nullptr;
+  POINT Start{0, 0}; // screen
+};
+TPendingDrag gPending;
 
 TDragClient* ClientOf(TWinControl* control) {
   return dynamic_cast<TDragClient*>(control);
@@ -114,6 +122,7 @@ void Finish(POINT screen, bool drop) {
 } // namespace
 
 TDragClient::~TDragClient() {
+  if (gPending.Source && ClientOf(gPending.Source) == this) gPending = TPendingDrag{};
   if (gDrag.Source && ClientOf(gDrag.Source) == this) gDrag = TDragState_{};
   if (gDrag.Target && ClientOf(gDrag.Target) == this) gDrag.Target = nullptr;
 }
@@ -136,21 +145,36 @@ void TDragClient::DoEndDrag(TObject* Target, int X, int Y) {
   if (OnEndDrag) OnEndDrag(dynamic_cast<TObject*>(this), Target, X, Y);
 }
 
-void BeginDrag(TWinControl* source) {
+void BeginDrag(TWinControl* source, bool immediate) {
   TDragClient* client = ClientOf(source);
   if (!client || gDrag.Source) return;
+  if (!immediate) {
+    // Where the press that arms it happened, not where the mouse is by now.
+    DWORD at = GetMessagePos();
+    gPending.Source = source;
+    gPending.Start = POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    return;
+  }
+  gPending = TPendingDrag{};
   gDrag.Source = source;
   gDrag.Cursor = client->DragCursor;
   client->DoStartDrag(gDrag.Cursor);
   if (gDrag.Source != source) return; // the start handler cancelled it
   SetCapture(source->Handle());
-  POINT p;
-  GetCursorPos(&p);
   SetCursor(Screen->Cursors(gDrag.Cursor));
 }
 
 bool Dragging() {
   return gDrag.Source != nullptr;
+}
+
+bool DragPending(const TWinControl* source) {
+  return source && gPending.Source == source;
+}
+
+void SetDragCursor(TCursor cursor) {
+  gDrag.Cursor = cursor;
+  if (gDrag.Source && gDrag.Accepted) SetCursor(Screen->Cursors(cursor));
 }
 
 TWinControl* DragSource() {
@@ -164,7 +188,41 @@ void CancelDrag() {
   Finish(p, false);
 }
 
+namespace {
+
+// A pending drag starts once the held mouse leaves the system's drag rectangle around the press;
+// until then the source handles its messages as usual.
+bool PendingMouseMessage(TWinControl* source, const TMessage& m) {
+  switch (m.Msg) {
+  case WM_MOUSEMOVE: {
+    if (!(m.WParam & MK_LBUTTON)) {
+      gPending = TPendingDrag{};
+      return false;
+    }
+    POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    ClientToScreen(source->Handle(), &screen);
+    if (std::abs(screen.x - gPending.Start.x) <= GetSystemMetrics(SM_CXDRAG) &&
+        std::abs(screen.y - gPending.Start.y) <= GetSystemMetrics(SM_CYDRAG))
+      return false;
+    BeginDrag(source, true);
+    if (gDrag.Source != source) return false;
+    Move(screen);
+    return true;
+  }
+  case WM_LBUTTONUP:
+  case WM_RBUTTONDOWN:
+  case WM_CANCELMODE:
+    gPending = TPendingDrag{};
+    return false;
+  }
+  return false;
+}
+
+} // namespace
+
 bool DragMouseMessage(TWinControl* source, const TMessage& m) {
+  if (!gDrag.Source && gPending.Source && gPending.Source == source)
+    return PendingMouseMessage(source, m);
   if (!gDrag.Source || gDrag.Source != source) return false;
   POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
   switch (m.Msg) {

@@ -1,6 +1,7 @@
-// In-process drag and drop between controls: the source starts a drag, the manager follows the
-// mouse, asks the control under it whether it accepts, shows the drag or no-drop cursor, and on
-// release hands the drop to the target and the end to the source.
+// In-process drag and drop between controls: the source starts a drag (at once, or once the mouse
+// has moved a little with the left button held), the manager follows the mouse, asks the control
+// under it whether it accepts, shows the drag or no-drop cursor, and on release hands the drop to
+// the target and the end to the source.
 #pragma once
 #include "Controls.h"
 #include <functional>
@@ -34,10 +35,16 @@ public:
   virtual void DoEndDrag(TObject* Target, int X, int Y);
 };
 
-// Starts a drag from source (a TWinControl that is a TDragClient) at once. The source passes its
-// mouse messages to DragMouseMessage while Dragging() holds.
-void BeginDrag(TWinControl* source);
+// Starts a drag from source (a TWinControl that is a TDragClient): at once, or, when not
+// immediate (called from a left-button press), once the mouse has moved beyond the system's drag
+// distance with the button still held; a release before that forgets it. The source passes its
+// mouse messages to DragMouseMessage while a drag is pending or under way.
+void BeginDrag(TWinControl* source, bool immediate = true);
 bool Dragging();
+// A drag from source waits for the mouse to move.
+bool DragPending(const TWinControl* source);
+// The cursor of the drag under way (a start handler may choose it by what the drag carries).
+void SetDragCursor(TCursor cursor);
 TWinControl* DragSource();
 // Ends the drag without a drop.
 void CancelDrag();

@@ -255,8 +255,14 @@ void TExtListView::ColumnClick(TListColumn& column) {
 }
 
 void TExtListView::WndProc(TMessage& m) {
+  if (DragMouseMessage(this, m)) return;
   if (m.Msg == CN_NOTIFY) {
     auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+    // A list that detects the drag itself (holding the mouse in its press) reports it here.
+    if (hdr->code == LVN_BEGINDRAG && DragPending(this)) {
+      BeginDrag(this, true);
+      return;
+    }
     if (!FOwnerData) {
       if (hdr->code == LVN_MARQUEEBEGIN) {
         m.Result = MarqueeBegin() ? 0 : 1;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "ComCtrls.h"
+#include "DragDrop.h"
 
 enum TLVExtendedStyle {
   lvxGridLines,
@@ -64,7 +65,7 @@ std::vector<int> ParseColumnSizes(const std::string& text, int count);
 // Compares two cell texts for a column sort (column 0 is the caption); direction +1 or -1.
 int CompareColumnTexts(const std::string& a, const std::string& b, int column, int direction);
 
-class TExtListView : public TListView {
+class TExtListView : public TListView, public TDragClient {
 public:
   explicit TExtListView(TComponent* AOwner);
   ~TExtListView() override;

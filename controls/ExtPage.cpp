@@ -536,6 +536,7 @@ void TExtPageControl::MouseLeft() {
 }
 
 void TExtPageControl::WndProc(TMessage& m) {
+  if (DragMouseMessage(this, m)) return;
   switch (m.Msg) {
   case CN_DRAWITEM:
     // A failing owner draw goes to the application's handler but does not take the paint cycle

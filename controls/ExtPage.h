@@ -6,6 +6,7 @@
 #include <string>
 #include "Classes.h"
 #include "ComCtrls.h"
+#include "DragDrop.h"
 #include "Graphics.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
@@ -75,7 +76,8 @@ using TExtDrawBkgndInside =
     std::function<void(TWinControl* Control, HDC DC, int CurrPage, const RECT& RectBg)>;
 using TExtDrawBkgndOutside = std::function<void(TWinControl* Control, HDC DC, HRGN RgnBg)>;
 
-class TExtPageControl : public TPageControl {
+// A drag from the tab control starts through BeginDrag (DragDrop.h); it can be a drag target too.
+class TExtPageControl : public TPageControl, public TDragClient {
 public:
   explicit TExtPageControl(TComponent* AOwner);
   ~TExtPageControl() override;

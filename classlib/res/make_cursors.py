@@ -1,6 +1,8 @@
 #!/usr/bin/python3
-"""Draws the program's two cursors, "HELP" (arrow with a question mark) and "HANDPOINT"
-(a pointing hand), as 32x32 monochrome .cur files. Run it again after changing a picture."""
+"""Draws the program's cursors, "HELP" (arrow with a question mark), "HANDPOINT" (a pointing
+hand), "DRAGSINGLE" (arrow with one sheet: one title dragged) and "DRAGMULTI" (arrow with a stack
+of three sheets: several titles), as 32x32 monochrome .cur files. Run it again after changing a
+picture."""
 import struct, sys, os
 
 ARROW = [
@@ -54,6 +56,18 @@ HAND = [
     "     XXXXXXXXX",
 ]
 
+SHEET = [
+    "XXXXXXXXX",
+    "X.......X",
+    "X.XXXXX.X",
+    "X.......X",
+    "X.XXXXX.X",
+    "X.......X",
+    "X.XXXXX.X",
+    "X.......X",
+    "XXXXXXXXX",
+]
+
 
 def paste(grid, shape, ox, oy):
     for y, row in enumerate(shape):
@@ -93,3 +107,7 @@ with open(os.path.join(here, "Help.cur"), "wb") as f:
     f.write(cursor([(ARROW, 0, 0), (QUESTION, 13, 2)], (0, 0)))
 with open(os.path.join(here, "HandPoint.cur"), "wb") as f:
     f.write(cursor([(HAND, 4, 0)], (6, 0)))
+with open(os.path.join(here, "DragSingle.cur"), "wb") as f:
+    f.write(cursor([(ARROW, 0, 0), (SHEET, 10, 16)], (0, 0)))
+with open(os.path.join(here, "DragMulti.cur"), "wb") as f:
+    f.write(cursor([(ARROW, 0, 0), (SHEET, 16, 12), (SHEET, 13, 15), (SHEET, 10, 18)], (0, 0)))

@@ -49,6 +49,8 @@ TEST(ShippedProgram, CarriesItsManifestIconCursorsResetsAndVersion) {
   EXPECT_EQ(IconFileBytes(program, "MAINICON"), SourceFile("app/res/Tonalbrook.ico"));
   ExpectCursorFromFile(program, "HELP", SourceFile("classlib/res/Help.cur"));
   ExpectCursorFromFile(program, "HANDPOINT", SourceFile("classlib/res/HandPoint.cur"));
+  ExpectCursorFromFile(program, "DRAGSINGLE", SourceFile("classlib/res/DragSingle.cur"));
+  ExpectCursorFromFile(program, "DRAGMULTI", SourceFile("classlib/res/DragMulti.cur"));
   for (const char* name : {"GMRESET", "GSRESET"})
     EXPECT_EQ(ModuleResourceData(program, name, RT_RCDATA).substr(0, 4), "MThd") << name;
   FreeLibrary(program);

@@ -1,0 +1,228 @@
+// Drag and drop in the main window: what grids, tabs and album lines carry, and what a drop on a
+// command button or an album does with it.
+#include <windows.h>
+#include "MainCodeD2.h"
+
+namespace {
+
+// Counts a grid handler as running for its whole length, pumps included.
+class TRunning {
+public:
+  explicit TRunning(int& count) : FCount(count) { ++FCount; }
+  ~TRunning() { --FCount; }
+  TRunning(const TRunning&) = delete;
+  TRunning& operator=(const TRunning&) = delete;
+
+private:
+  int& FCount;
+};
+
+} // namespace
+
+void TMasterFrm::WireDrags() {
+  HMODULE self = GetModuleHandleA(nullptr);
+  if (HCURSOR one = LoadCursorA(self, "DRAGSINGLE")) Screen->SetCursors(crDrag, one);
+  if (HCURSOR many = LoadCursorA(self, "DRAGMULTI")) Screen->SetCursors(crMultiDrag, many);
+
+  // Sources. A left press on a tab or on an album line starts a drag once the mouse moves.
+  for (TExtPageControl* tabs : {FCategories, FAlbums}) {
+    TMouseEvent prior = tabs->OnMouseDown;
+    tabs->OnMouseDown = [tabs, prior](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+      if (prior) prior(s, b, sh, x, y);
+      if (b == mbLeft && !sh.Contains(ssDouble) && tabs->TabIndexAt({x, y}) >= 0)
+        BeginDrag(tabs, false);
+    };
+    tabs->OnStartDrag = [this, tabs](TObject* s) { DragStarts(s, tabs == FAlbums); };
+    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { ClearDragList(); };
+  }
+  TMouseEvent listDown = FAllAlbLV->OnMouseDown;
+  FAllAlbLV->OnMouseDown = [this, listDown](TObject* s, TMouseButton b, TShiftState sh, int x,
+                                            int y) {
+    if (listDown) listDown(s, b, sh, x, y);
+    if (b == mbLeft && !sh.Contains(ssDouble) && FAllAlbLV->GetItemAt(x, y))
+      BeginDrag(FAllAlbLV, false);
+  };
+  FAllAlbLV->OnStartDrag = [this](TObject* s) { DragStarts(s, true); };
+  FAllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { ClearDragList(); };
+  WireGridDrags(*FAllCatGrid, false);
+  for (auto* area : {&FCategoryArea->OnNewGrid, &FAlbumArea->OnNewGrid}) {
+    std::function<void(TMyStringGrid&)> prior = *area;
+    bool albums = area == &FAlbumArea->OnNewGrid;
+    *area = [this, prior, albums](TMyStringGrid& g) {
+      if (prior) prior(g);
+      WireGridDrags(g, albums);
+    };
+  }
+
+  // Targets: the command buttons (a click on them only offers itself to context help) and the
+  // album lines.
+  for (TBitBtn* button :
+       {FPlay, FPlayReplace, FEditCat, FTrashCat, FMailTitle, FExportTitle, FArchive, FPrintCat}) {
+    button->OnClick = [](TObject*) {};
+    button->OnDragOver = [this](TObject* s, TObject* src, int, int, TDragState, bool& accept) {
+      accept = DropAccepted(s, src);
+    };
+    button->OnDragDrop = [this](TObject* s, TObject* src, int, int) { CommandDragDrop(s, src); };
+  }
+  FAllAlbLV->OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState, bool& accept) {
+    AlbumDragOver(s, src, x, y, accept);
+  };
+  FAllAlbLV->OnDragDrop = [this](TObject* s, TObject* src, int x, int y) {
+    AlbumDragDrop(s, src, x, y);
+  };
+}
+
+void TMasterFrm::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
+  grid.OnStartDrag = [this, fromAlbums](TObject* s) { DragStarts(s, fromAlbums); };
+  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { ClearDragList(); };
+  if (fromAlbums) {
+    // Titles from elsewhere join the album; the grid moves its own rows itself.
+    grid.OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState, bool& accept) {
+      AlbumDragOver(s, src, x, y, accept);
+    };
+    grid.OnDragDrop = [this](TObject* s, TObject* src, int x, int y) {
+      AlbumDragDrop(s, src, x, y);
+    };
+  }
+  // A grid's own handlers may start a title and let messages run meanwhile; a drop then must not
+  // free the page the grid stands on.
+  TNotifyEvent dblClick = grid.OnDblClick;
+  grid.OnDblClick = [this, dblClick](TObject* s) {
+    TRunning running(FGridHandlersRunning);
+    if (dblClick) dblClick(s);
+  };
+  TKeyEvent keyDown = grid.OnKeyDown;
+  grid.OnKeyDown = [this, keyDown](TObject* s, WORD& key, TShiftState shift) {
+    TRunning running(FGridHandlersRunning);
+    if (keyDown) keyDown(s, key, shift);
+  };
+  TMouseEvent mouseUp = grid.OnMouseUp;
+  grid.OnMouseUp = [this, mouseUp](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    TRunning running(FGridHandlersRunning);
+    if (mouseUp) mouseUp(s, b, sh, x, y);
+  };
+}
+
+TMasterFrm::TDragFrom TMasterFrm::DragFrom(const TObject* source) const {
+  if (!source) return TDragFrom::None;
+  if (source == FCategories) return TDragFrom::CategoryTabs;
+  if (source == FAlbums) return TDragFrom::AlbumTabs;
+  if (source == FAllAlbLV) return TDragFrom::AlbumList;
+  auto* grid = dynamic_cast<const TMyStringGrid*>(source);
+  return grid && grid->Owner() == this ? TDragFrom::Grid : TDragFrom::None;
+}
+
+void TMasterFrm::DragStarts(TObject* source, bool fromAlbums) {
+  ClearDragList();
+  if (!FCatList || !FAlbList) return;
+  switch (DragFrom(source)) {
+  case TDragFrom::Grid:
+    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(*FDragList);
+    break;
+  case TDragFrom::CategoryTabs:
+    if (TTuneGridView* grid = FCatList->ActiveGrid()) grid->GetAllKeys(*FDragList);
+    break;
+  case TDragFrom::AlbumTabs:
+    FAlbList->GetActiveAlbumKeys(*FDragList);
+    break;
+  case TDragFrom::AlbumList:
+    FAlbList->GetSelectedKeys(*FDragList);
+    break;
+  case TDragFrom::None:
+    return;
+  }
+  SetDragSource(fromAlbums, !fromAlbums);
+  SetDragCursor(FDragList->Count() > 1 ? crMultiDrag : crDrag);
+}
+
+bool TMasterFrm::DropsHeld() const {
+  return FClosed || !StartUpDone || CommandsDisabled() || FGridHandlersRunning > 0 ||
+         FImportDepth > 0 || FRoad->StartInProgress() || FRoad->Program().Stepping();
+}
+
+bool TMasterFrm::DropAccepted(TObject* target, TObject* source) const {
+  if (DragFrom(source) == TDragFrom::None || DropsHeld()) return false;
+  if (FDragList->Count() == 0 || !(FDragFromAlbums || FDragFromCategories)) return false;
+  auto* control = dynamic_cast<TControl*>(target);
+  return control && control->Enabled();
+}
+
+void TMasterFrm::CommandDragDrop(TObject* target, TObject* source) {
+  if (!DropAccepted(target, source)) return;
+  const TDragFrom from = DragFrom(source);
+  const bool grid = from == TDragFrom::Grid;
+  TStringList keys;
+  keys.AddStrings(*FDragList);
+  // The keys are spent however the command ends.
+  TScopeExit spent([this] { ClearDragList(); });
+  if (target == FPlay) {
+    PlayBClick(target);
+  } else if (target == FPlayReplace) {
+    PlayTClick(target);
+  } else if (target == FEditCat) {
+    if (grid)
+      EditTitles(keys);
+    else if (from == TDragFrom::CategoryTabs)
+      Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
+    else
+      Rename1Click(target);
+  } else if (target == FTrashCat) {
+    if (grid && FDragFromCategories) {
+      Delete1Click(target);
+    } else if (grid) {
+      // The grid cleared its selection as the drag left it; the question is about those rows.
+      static_cast<TMyStringGrid*>(source)->RestoreSelection();
+      Titlesselected3Click(target);
+    } else if (from == TDragFrom::CategoryTabs) {
+      // Asks for the all-titles page's notice before any question about deleting a category.
+      Activecategory1Click(target);
+    } else {
+      Albumselected3Click(target);
+    }
+  } else if (target == FMailTitle) {
+    MailTitles(keys);
+  } else if (target == FExportTitle) {
+    SaveTitlesToDisk(keys);
+  } else if (target == FArchive) {
+    ArchiveTitles(keys);
+  } else if (target == FPrintCat) {
+    if (grid) {
+      // Rows print as the Titles menu prints a selection of their area.
+      PrintTitlesOf(keys, FDragFromAlbums);
+    } else if (from == TDragFrom::CategoryTabs) {
+      if (FCategories->ActivePageIndex() <= 0)
+        Allcategories5Click(target);
+      else
+        Categoryselected1Click(target);
+    } else {
+      Albumselected5Click(target);
+    }
+  }
+}
+
+bool TMasterFrm::DragCarriesAlbum(int index) const {
+  if (index < 0 || index >= FAlbList->Count()) return false;
+  if (FAlbums->ActivePageIndex() > 0) return index == FAlbList->ActiveIndex();
+  TAlbumView* view = FAlbList->Items(index).View;
+  for (TAlbumView* line : FAlbumArea->SelectedLines())
+    if (line == view) return true;
+  return false;
+}
+
+void TMasterFrm::AlbumDragOver(TObject* target, TObject* source, int x, int y, bool& accept) const {
+  accept = DropAccepted(target, source);
+  // Album lines or tabs dropped on an album they carry would only double its titles.
+  TDragFrom from = DragFrom(source);
+  if (accept && (from == TDragFrom::AlbumTabs || from == TDragFrom::AlbumList))
+    accept = !DragCarriesAlbum(FAlbList->DropTargetIndex(target, x, y));
+}
+
+void TMasterFrm::AlbumDragDrop(TObject* target, TObject* source, int x, int y) {
+  bool accept = false;
+  AlbumDragOver(target, source, x, y, accept);
+  if (!accept) return;
+  TStringList keys;
+  keys.AddStrings(*FDragList);
+  ClearDragList();
+  FAlbList->AddTitlesToAlbum(target, x, y, keys);
+}
