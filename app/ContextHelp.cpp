@@ -149,4 +149,7 @@ void TMasterFrm::WireContextHelp() {
     if (b == mbLeft && ContextHelpClick(s)) return;
     if (down) down(s, b, sh, x, y);
   };
+  // The right button on the tab rows and the album list offers itself to help before the pop-up.
+  for (TControl* c : std::initializer_list<TControl*>{FCategories, FAlbums, FAllAlbLV})
+    c->OnContextPopup = [this](TObject* s, POINT, bool& handled) { handled = ContextHelpClick(s); };
 }

@@ -344,9 +344,11 @@ void TControl::WndProc(TMessage& m) {
     MouseUp(b, shift, x, y);
     // Windowed controls get WM_CONTEXTMENU for this; windowless ones do not.
     if (b == mbRight && FPopupMenu && !dynamic_cast<TWinControl*>(this)) {
+      bool handled = false;
+      if (OnContextPopup) OnContextPopup(this, {x, y}, handled);
       POINT p = ClientToScreen({x, y});
       FPopupMenu->SetPopupComponent(this);
-      FPopupMenu->Popup(p.x, p.y);
+      if (!handled) FPopupMenu->Popup(p.x, p.y);
     }
     break;
   }
@@ -982,6 +984,9 @@ void TWinControl::WndProc(TMessage& m) {
         x = p.x;
         y = p.y;
       }
+      bool handled = false;
+      if (OnContextPopup) OnContextPopup(this, ScreenToClient({x, y}), handled);
+      if (handled) return;
       FPopupMenu->SetPopupComponent(this);
       FPopupMenu->Popup(x, y);
       return;

@@ -135,6 +135,8 @@ public:
 
   TNotifyEvent OnClick, OnDblClick, OnResize;
   TMouseEvent OnMouseDown, OnMouseUp;
+  // Asked before the control's pop-up menu opens; setting handled keeps it closed.
+  std::function<void(TObject* sender, POINT mouse, bool& handled)> OnContextPopup;
   TMouseMoveEvent OnMouseMove;
 
   // Simulates a click as the user's would: fires OnClick (and whatever the control does).

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "Menus.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
 
@@ -59,6 +60,37 @@ TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
     EXPECT_TRUE(FAnswers.Asked().empty());
   }
   EXPECT_EQ(f.Road().Program().Count(), programBefore);
+  CloseAndWait();
+}
+
+TEST_F(ContextHelp, TheRightButtonOnTabsAndAlbumListShowsHelpInsteadOfThePopUp) {
+  StartRecording();
+  std::vector<std::string> opened;
+  TPopupMenu::SetPopupHook([&](TPopupMenu& menu) -> TMenuItem* {
+    opened.push_back(menu.Name());
+    return nullptr;
+  });
+  TMasterFrm& f = *FForm;
+  const std::pair<TWinControl*, ULONG_PTR> cases[] = {
+      {f.Categories(), 18}, {f.Albums(), 1033}, {f.AllAlbLV(), 44}};
+  for (const auto& [control, context] : cases) {
+    SCOPED_TRACE(control->Name());
+    FCalls.clear();
+    f.Contextsensitive1()->Click();
+    POINT p = control->ClientToScreen({5, 5});
+    SendMessageA(control->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control->Handle()),
+                 MAKELPARAM(p.x, p.y));
+    ASSERT_EQ(FCalls.size(), 1u);
+    EXPECT_EQ(FCalls[0].second, context);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_FALSE(InHelpMode());
+    // Out of help mode the same button opens the pop-up.
+    SendMessageA(control->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control->Handle()),
+                 MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(opened.size(), 1u);
+    opened.clear();
+  }
+  TPopupMenu::SetPopupHook(nullptr);
   CloseAndWait();
 }
 
