@@ -135,9 +135,19 @@ void TMasterFrm::DragStarts(TObject* source, bool fromAlbums) {
   SetDragCursor(FDragList->Count() > 1 ? crMultiDrag : crDrag);
 }
 
+bool TMasterFrm::PagesHeld() const {
+  return FGridHandlersRunning > 0 || FRoad->StartInProgress() || FRoad->Program().Stepping();
+}
+
+bool TMasterFrm::PageCommandHeld() const {
+  // A command that frees a page waits for the page's grid and the title start to be done.
+  if (!PagesHeld()) return false;
+  MessageBeep(MB_OK);
+  return true;
+}
+
 bool TMasterFrm::DropsHeld() const {
-  return FClosed || !StartUpDone || CommandsDisabled() || FGridHandlersRunning > 0 ||
-         FImportDepth > 0 || FRoad->StartInProgress() || FRoad->Program().Stepping();
+  return FClosed || !StartUpDone || CommandsDisabled() || FImportDepth > 0 || PagesHeld();
 }
 
 bool TMasterFrm::DropAccepted(TObject* target, TObject* source) const {

@@ -259,6 +259,7 @@ void TMasterFrm::Renameexisting1Click(TObject* Sender) {
 }
 
 void TMasterFrm::Renamealbum2Click(TObject*) {
+  if (PageCommandHeld()) return;
   // The all-titles page is no category to rename.
   if (!FCatList || FCatList->ActiveIndex() < 0 || !FCategories->ActivePage()) return;
   std::string name =
@@ -276,6 +277,7 @@ void TMasterFrm::Activecategory1Click(TObject* Sender) {
 
 void TMasterFrm::Deletecategory1Click(TObject*) {
   if (!FCatList) return;
+  if (PageCommandHeld()) return;
   // Every road here (menus, pop-up, a dropped tab) tells why the all-titles page is not deleted.
   if (FCatList->ActiveIndex() < 0) {
     ShowMessageBox("\"ALL CATEGORIES\" is not a delete-able single category!", TKind::Information,
@@ -336,6 +338,7 @@ void TMasterFrm::Createnew1Click(TObject*) {
 
 void TMasterFrm::Rename1Click(TObject*) {
   if (!FAlbList) return;
+  if (PageCommandHeld()) return;
   std::string current = FAlbList->ActiveAlbumName();
   if (current.empty()) return;
   std::string name = AskForName("Enter new album name", current, "Type in new album name");
@@ -349,6 +352,7 @@ void TMasterFrm::Rename1Click(TObject*) {
 
 void TMasterFrm::Albumselected3Click(TObject*) {
   if (!FAlbList) return;
+  if (PageCommandHeld()) return;
   std::string name = FAlbList->ActiveAlbumName();
   if (name.empty()) return;
   if (ShowMessageBox("Permanently delete album \"" + name + "\" ?", TKind::Confirmation, 0,
@@ -365,6 +369,7 @@ void TMasterFrm::Albumselected3Click(TObject*) {
 
 void TMasterFrm::Allalbums4Click(TObject*) {
   if (!FAlbList) return;
+  if (PageCommandHeld()) return;
   const int n = FAlbList->Count();
   if (n == 0) return;
   if (ShowMessageBox("Are you sure you want to delete all " + IntToStr(n) + " albums?",

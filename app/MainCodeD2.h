@@ -612,6 +612,9 @@ public:
   // is refused and runs nothing: busy, a title starting, or a grid's own handler running (a drop
   // could free the page under it).
   bool DropsHeld() const;
+  // A grid's handler is still on the stack or a title is starting: its page must not go.
+  bool PagesHeld() const;
+  bool PageCommandHeld() const; // beeps when held
 
   // The command line that the volume control was last run with.
   const std::string& VolumeCommand() const { return FVolumeCommand; }

@@ -297,6 +297,8 @@ void TMasterFrm::PrintReport(const std::string& heading, const TStringList& keys
   std::string failure;
   try {
     TScopeExit always(restore);
+    // The layout lets messages run: a command started meanwhile would run inside the job.
+    TBusyState busy(*this);
     try {
       printer.SetTitle("Tonalbrook report: " + title);
       printer.BeginDoc();

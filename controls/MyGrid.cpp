@@ -721,6 +721,8 @@ int TTuneGridRows::FindKeyRow(int32_t key) const {
 void TTuneGridRows::RemoveRow(int row) {
   if (row < 1 || row >= RowCount()) return;
   FRows.erase(FRows.begin() + row);
+  // Saved row numbers would now point at the titles that moved up.
+  FSavedSelection.Clear();
   EnsureOneDataRow();
   RowsChanged();
 }
@@ -753,6 +755,7 @@ int TTuneGridRows::DeleteKeyRows(TStringList& keys) {
   auto gone = [&](const TGridRow& row) { return row.Obj && set.count(row.Obj->MasterKey) > 0; };
   FRows.erase(std::remove_if(FRows.begin() + 1, FRows.end(), gone), FRows.end());
   int deleted = static_cast<int>(before - FRows.size());
+  if (deleted > 0) FSavedSelection.Clear(); // saved row numbers would name other titles now
   EnsureOneDataRow();
   RowsChanged();
   return deleted;

@@ -221,6 +221,10 @@ TEST_F(Drags, RowsReachEveryCommandButtonAndTheAlbums) {
   Drag(Row(all, k[2]), Centre(FForm->TrashCat()));
   ASSERT_EQ(FBoxes.size(), 1u);
   EXPECT_FALSE(InStore(k[2]));
+  // No title that moved up into the deleted row takes its selection.
+  TStringList stillSelected;
+  all.GetSelectedKeys(stillSelected);
+  EXPECT_EQ(stillSelected.Count(), 0) << stillSelected.Text();
   EXPECT_EQ(RowOfKey(all, k[2]), -1);
   EXPECT_EQ(AlbumKeys(0), (std::vector<int>{k[1], k[0], k[3]}));
   CloseAndWait();

@@ -306,12 +306,13 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
   Start();
   TStringList keys = Keys(FCat.Keys);
   const std::string token = Token("close");
-  bool ran = false, printingThen = false;
+  bool ran = false, printingThen = false, busyThen = false;
   TMenuItem* command = FForm->Allcategories5();
   TNotifyEvent original = command->OnClick;
   command->OnClick = [&](TObject* s) {
     ran = true;
     printingThen = FForm->Printing();
+    busyThen = FForm->CommandsDisabled(); // menus, pop-ups, grids and drops held
     original(s);
   };
   Options(FFour, false, token, [this, command] {
@@ -329,6 +330,8 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
             "Tonalbrook is printing. Please close it again when the print job has ended.");
   EXPECT_TRUE(ran);
   EXPECT_TRUE(printingThen);
+  EXPECT_TRUE(busyThen);
+  EXPECT_FALSE(FForm->CommandsDisabled());
   EXPECT_EQ(FAnswers.Asked().size(), 2u) << "the second print command opened the options window";
   ExpectRestored();
   CloseAndWait();
