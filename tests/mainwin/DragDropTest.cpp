@@ -401,6 +401,8 @@ TEST_F(Drags, ACategoryDroppedOnTheBinWhileADoubleClickStartsItsTitleKeepsTheWin
     Mouse(MOUSEEVENTF_LEFTUP);
     PumpUntil([] { return false; }, 100);
     Drag(Tab(FForm->Categories(), folk), Centre(FForm->TrashCat()));
+    // The menu's delete waits as well.
+    FForm->Deletecategory1()->Click();
   };
   MoveTo(Row(grid, k[0]), 50);
   Mouse(MOUSEEVENTF_LEFTDOWN);
