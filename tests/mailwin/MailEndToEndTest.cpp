@@ -1,0 +1,239 @@
+// Catalogue titles mailed end to end with real input: rows clicked in the main window's grid, the
+// Categories menu's mail item and a drag onto the Mail button, the mail window's fields typed and
+// its Send button clicked; tests/checks/mailwin_send.py compares what arrived with Music.dax.
+#include "../mail/MailTestUtil.h"
+#include "MailServices.h"
+#include "MainWindowFixture.h"
+#include "Smtpsu.h"
+#include "smtpmainD2.h"
+#include <windows.h>
+
+namespace {
+
+void Mouse(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+void Key(WORD vk, WORD unicode, DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = unicode;
+  in.ki.dwFlags = flags;
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+void MoveTo(POINT p, int ms) {
+  SetCursorPos(p.x, p.y);
+  Mouse(MOUSEEVENTF_MOVE);
+  PumpUntil([] { return false; }, ms);
+}
+
+// A left click at a point of the screen, with Ctrl held if asked.
+void ClickAt(POINT p, bool control = false) {
+  MoveTo(p, 40);
+  if (control) Key(VK_CONTROL, 0, 0);
+  Mouse(MOUSEEVENTF_LEFTDOWN);
+  Mouse(MOUSEEVENTF_LEFTUP);
+  if (control) Key(VK_CONTROL, 0, KEYEVENTF_KEYUP);
+  PumpUntil([] { return false; }, 150);
+}
+
+void Click(TControl& c) {
+  ClickAt(c.ClientToScreen({c.Width() / 2, c.Height() / 2}));
+}
+
+// Types text into the control with the focus, character by character.
+void Type(const std::string& text) {
+  for (char ch : text) {
+    Key(0, static_cast<unsigned char>(ch), KEYEVENTF_UNICODE);
+    Key(0, static_cast<unsigned char>(ch), KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+  }
+  PumpUntil([] { return false; }, 200);
+}
+
+int ReceivedCount() {
+  int n = 0;
+  while (FileExists(PeersDir() + "received\\" + Format("%04d.json", n + 1)))
+    ++n;
+  return n;
+}
+
+class MailEndToEnd : public TMainWindowFixture {
+protected:
+  // Six titles over five corpus files: the sixth has the first one's name.
+  MailEndToEnd() : TMainWindowFixture("tbmaile2e") { FTitles = 6; }
+  void TearDown() override {
+    delete FMail;
+    MailWindowHost = nullptr;
+    TMainWindowFixture::TearDown();
+  }
+  void StartBoth() {
+    // Only this run's mails reach the checker.
+    RemoveTree(CheckDir("mailwin_send") + "e2e");
+    Start();
+    InstallMailServices();
+    FMail = new TMailForm(nullptr);
+    FMail->AfterConstruction();
+    FMail->msSMTP1->SetWinsockLoaded(true);
+    FMail->msSMTP1->SetTimeOut(10);
+    // Side by side on the screen, so that no click meets the other window.
+    SetWindowPos(FForm->Handle(), HWND_TOP, 0, 0, 860, 1000, SWP_SHOWWINDOW);
+    FMail->Show();
+    FMail->SetBounds(870, 120, 400, 440);
+    ProcessMessages();
+  }
+  POINT Row(int32_t key, int dx) {
+    TMyStringGrid& grid = *FForm->AllCatGrid();
+    RECT r = grid.CellRect(1, RowOfKey(grid, key));
+    return grid.ClientToScreen({r.left + dx, (r.top + r.bottom) / 2});
+  }
+  // Two rows of the all-titles grid clicked, the second with Ctrl.
+  void ClickRows(int32_t a, int32_t b) {
+    SetForegroundWindow(FForm->Handle());
+    ClickAt(Row(a, 20));
+    ClickAt(Row(b, 20), true);
+  }
+  // The Categories menu, its Mail sub-menu and "Titles selected", from the keyboard: all keys
+  // at once, as the menu's own loop reads the ones after Alt.
+  void MenuMail() {
+    SetForegroundWindow(FForm->Handle());
+    ProcessMessages();
+    for (WORD vk : {WORD(VK_MENU), WORD('C'), WORD('M'), WORD('T')}) {
+      Key(vk, 0, 0);
+      Key(vk, 0, KEYEVENTF_KEYUP);
+    }
+    PumpUntil([] { return false; }, 300);
+  }
+  // Presses on a selected row, drags it in steps onto the Mail button and lets go.
+  void DragToMail(int32_t key) {
+    POINT from = Row(key, 40);
+    TControl& button = *FForm->MailTitle();
+    POINT to = button.ClientToScreen({button.Width() / 2, button.Height() / 2});
+    MoveTo(from, 50);
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    PumpUntil([] { return false; }, 80);
+    for (int i = 1; i <= 5; ++i)
+      MoveTo({from.x + (to.x - from.x) * i / 5 + 8, from.y + (to.y - from.y) * i / 5}, 40);
+    MoveTo(to, 40);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    PumpUntil([] { return false; }, 300);
+  }
+  void Fill(TWinControl& field, const std::string& text) {
+    SetForegroundWindow(FMail->Handle());
+    Click(field);
+    Type(text);
+    char typed[256] = {};
+    GetWindowTextA(field.Handle(), typed, sizeof(typed));
+    EXPECT_EQ(std::string(typed), text);
+  }
+  // Send clicked; the setup question that comes first names the peer and the encoding.
+  void Send(bool uucode) {
+    FAnswers.Push([uucode](TModalRequest& request) {
+      auto* dlg = dynamic_cast<TSetupDlg*>(request.Form);
+      if (!dlg) return static_cast<int>(mrCancel);
+      dlg->ServerEdit->SetText(PeerServer("aiosmtpd"));
+      dlg->UserAddressEdit->SetText("me@example.com");
+      dlg->UserNameEdit->SetText("Me");
+      dlg->EncodingComboBox->SetItemIndex(uucode ? 1 : 0);
+      return static_cast<int>(mrOk);
+    });
+    const int before = ReceivedCount();
+    FMail->StatusLog.clear();
+    SetForegroundWindow(FMail->Handle());
+    Click(*FMail->SendButton);
+    PumpUntil(
+        [&] {
+          return ReceivedCount() > before && !FMail->StatusLog.empty() &&
+                 FMail->StatusLog.back() == "Mail sent";
+        },
+        15000);
+    EXPECT_EQ(FAnswers.Pending(), 0);
+    ASSERT_EQ(ReceivedCount(), before + 1);
+    ASSERT_FALSE(FMail->StatusLog.empty());
+    EXPECT_EQ(FMail->StatusLog.back(), "Mail sent");
+  }
+  // The newest message, its envelope and the keys it should carry, for the host checker.
+  void Keep(const std::string& name, std::initializer_list<int32_t> keys) {
+    std::string dir = CheckDir("mailwin_send") + "e2e\\" + name + "\\";
+    ForceDirectories(dir);
+    std::string base = PeersDir() + "received\\" + Format("%04d", ReceivedCount());
+    CopyFileA((base + ".eml").c_str(), (dir + "message.eml").c_str(), FALSE);
+    CopyFileA((base + ".json").c_str(), (dir + "envelope.json").c_str(), FALSE);
+    std::string text;
+    for (int32_t k : keys)
+      text += IntToStr(k) + "\r\n";
+    WriteFileBytes(dir + "keys.txt", text);
+  }
+  void ExpectCommandResult() {
+    ASSERT_TRUE(PumpUntil([&] { return FMail->ListView1->ItemCount() == 2; }, 5000));
+    EXPECT_EQ(FMail->Caption(), " Mail the attached 2 title(s)");
+    EXPECT_TRUE(FMail->Visible());
+  }
+  TMailForm* FMail = nullptr;
+};
+
+} // namespace
+
+TEST_F(MailEndToEnd, TitlesChosenInTheCatalogueArriveAsTheyAreStored) {
+  StartBoth();
+  const auto& k = FCat.Keys;
+  ASSERT_EQ(k.size(), 6u);
+
+  // From the Categories menu: one archive with its list, then singly, then uuencoded.
+  ClickRows(k[0], k[1]);
+  ASSERT_EQ(FForm->AllCatGrid()->SelectedCount(), 2);
+  MenuMail();
+  ExpectCommandResult();
+  Fill(*FMail->ToEdit, "a@x.test; B <b@y.test>;");
+  Fill(*FMail->SubjectEdit, "Two tunes");
+  Fill(*FMail->BodyMemo, "Here they are");
+  ASSERT_TRUE(FMail->CheckBox1->Checked());
+  Send(false);
+  Keep("menu", {k[0], k[1]});
+  Click(*FMail->CheckBox1);
+  ASSERT_FALSE(FMail->CheckBox1->Checked());
+  Send(false);
+  Keep("single", {k[0], k[1]});
+  Send(true);
+  Keep("uucode", {k[0], k[1]});
+
+  // By a drop on the Mail button: two other titles, in an archive again, carry only those.
+  Click(*FMail->CheckBox1);
+  ASSERT_TRUE(FMail->CheckBox1->Checked());
+  ClickRows(k[2], k[3]);
+  DragToMail(k[3]);
+  ExpectCommandResult();
+  Send(false);
+  Keep("drop", {k[2], k[3]});
+
+  // Two titles of one name both go into the archive.
+  ClickRows(k[0], k[5]);
+  MenuMail();
+  ExpectCommandResult();
+  Send(false);
+  Keep("samename", {k[0], k[5]});
+
+  // A file of the user's attached beside the titles survives the next mail command.
+  std::string mine = FDir / "my letter.txt";
+  WriteFileBytes(mine, "keep me");
+  FMail->OnChooseFiles = [&] { return std::vector<std::string>{mine}; };
+  SetForegroundWindow(FMail->Handle());
+  Click(*FMail->AttachButton);
+  ASSERT_EQ(FMail->ListView1->ItemCount(), 3);
+  ClickRows(k[1], k[4]);
+  MenuMail();
+  ExpectCommandResult();
+  EXPECT_EQ(ReadFileBytes(mine), "keep me");
+
+  // The checker cuts the expected titles out of the catalogue's own files, free once it closes.
+  CloseAndWait();
+  std::string store = CheckDir("mailwin_send") + "e2e\\catalogue\\";
+  ForceDirectories(store);
+  for (const char* name : {"Music.dex", "Music.dax"})
+    EXPECT_TRUE(CopyFileA((FDir / name).c_str(), (store + name).c_str(), FALSE))
+        << name << " " << GetLastError();
+}
