@@ -137,7 +137,11 @@ void TForm::CreateParams(TCreateParams& p) {
 }
 
 void TForm::InitWnd() {
-  if (FMenu) ::SetMenu(FHandle, FMenu->Handle());
+  // The menu learns its window here too, or its later changes would not redraw the bar.
+  if (FMenu) {
+    ::SetMenu(FHandle, FMenu->Handle());
+    FMenu->SetWindowHandle(FHandle);
+  }
   if (FIcon.Handle())
     SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon.Handle()));
 }

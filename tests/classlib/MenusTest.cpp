@@ -76,6 +76,40 @@ TEST(Menus, CommandsAndShortCutsReachOnClickAndEntriesFollowItems) {
   EXPECT_EQ(GetMenuItemCount(sub), 3);
 }
 
+// The menu bar's pixels as the screen shows them now.
+std::vector<COLORREF> BarPixels(HWND window) {
+  MENUBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  RECT frame{};
+  if (!GetMenuBarInfo(window, OBJID_MENU, 0, &bar) || !GetWindowRect(window, &frame)) return {};
+  std::vector<COLORREF> pixels;
+  HDC dc = GetWindowDC(window);
+  for (int y = bar.rcBar.top; y < bar.rcBar.bottom; ++y)
+    for (int x = bar.rcBar.left; x < bar.rcBar.left + 120; ++x)
+      pixels.push_back(GetPixel(dc, x - frame.left, y - frame.top));
+  ReleaseDC(window, dc);
+  return pixels;
+}
+
+TEST(Menus, TheBarShowsATopItemsStateWhenTheMenuCameBeforeTheWindow) {
+  TForm form(nullptr);
+  auto* menu = new TMainMenu(&form);
+  TMenuItem* file = NewItem(&form, menu->Items(), "&File");
+  NewItem(&form, *file, "&Open");
+  form.SetMenu(menu); // before the window exists, as forms built in code do
+  form.SetBounds(10, 10, 300, 200);
+  form.Show();
+  ProcessMessages();
+  const std::vector<COLORREF> enabled = BarPixels(form.Handle());
+  ASSERT_FALSE(enabled.empty());
+  file->SetEnabled(false);
+  ProcessMessages();
+  EXPECT_NE(BarPixels(form.Handle()), enabled) << "the bar still shows the item enabled";
+  file->SetEnabled(true);
+  ProcessMessages();
+  EXPECT_EQ(BarPixels(form.Handle()), enabled) << "the bar still shows the item greyed";
+}
+
 TEST(Menus, PopupFiresOnPopupAndTheChosenItemsOnClick) {
   TForm form(nullptr);
   auto* popup = new TPopupMenu(&form);
