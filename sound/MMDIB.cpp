@@ -1,7 +1,11 @@
-// The DIB graphic control.
+// The DIB graphic control, and the info box and info mode its displays share.
 #include "Handles.h"
 #include "MMDIB.h"
+#include "Forms.h"
+#include "Guard.h"
 #include "MMProps.h"
+#include <algorithm>
+#include <commctrl.h>
 
 TMMDIBGraphicControl::TMMDIBGraphicControl(TComponent* AOwner)
     : TMMGraphicControl(AOwner), FDIBCanvas(new TMMDIBCanvas) {
@@ -101,6 +105,130 @@ void TMMDIBGraphicControl::DrawDirect(const TMMPaintProc& paint) {
 
 void TMMDIBGraphicControl::Paint() {
   FDIBCanvas->DrawTo(Canvas().Handle(), {0, 0, Width(), Height()}, 0, 0);
+}
+
+// --- the info box -------------------------------------------------------------------------------
+
+bool TMMInfoStore::Need(HDC reference, int width, int height, HPALETTE palette) {
+  if (DC && Width >= width && Height >= height) return true;
+  const int w = std::max(width, Width), h = std::max(height, Height);
+  Free();
+  DC = CreateCompatibleDC(reference);
+  if (!DC) return false;
+  Bitmap = CreateCompatibleBitmap(reference, w, h);
+  if (!Bitmap) {
+    DeleteDC(DC);
+    DC = nullptr;
+    return false;
+  }
+  Old = static_cast<HBITMAP>(SelectObject(DC, Bitmap));
+  if (palette) SelectPalette(DC, palette, TRUE);
+  Width = w;
+  Height = h;
+  return true;
+}
+
+void TMMInfoStore::Free() {
+  if (DC) {
+    SelectObject(DC, Old);
+    DeleteObject(Bitmap);
+    DeleteDC(DC);
+  }
+  *this = TMMInfoStore{};
+}
+
+void TMMInfoStore::Show(HDC dc, int x, int y, int width, int height, const std::string& text,
+                        HPALETTE palette) {
+  if (HasBox && DC) {
+    BitBlt(dc, Box.left, Box.top, Box.right - Box.left, Box.bottom - Box.top, DC, 0, 0, SRCCOPY);
+    HasBox = false;
+  }
+  if (!text.empty()) {
+    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0,
+                             0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+    RECT box{x, y + 15, x + size.cx + 4, y + 15 + size.cy + 2};
+    if (box.bottom > height) OffsetRect(&box, 0, -40);
+    if (box.right > width) OffsetRect(&box, width - box.right, 0);
+    if (box.top < 0) box.top = 0, box.bottom = size.cy + 2;
+    const int bw = box.right - box.left, bh = box.bottom - box.top;
+    // The store fits the box itself, so a long text leaves nothing unsaved behind it.
+    if (Need(dc, bw, bh, palette)) {
+      BitBlt(DC, 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
+      Box = box;
+      HasBox = true;
+    }
+    HBRUSH white = CreateSolidBrush(0xFFFFFF);
+    FillRect(dc, &box, white);
+    DeleteObject(white);
+    HBRUSH black = CreateSolidBrush(0);
+    FrameRect(dc, &box, black);
+    DeleteObject(black);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(clInfoText));
+    DrawTextA(dc, text.c_str(), int(text.size()), &box,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+  }
+  GdiFlush();
+}
+
+// --- the info mode ------------------------------------------------------------------------------
+
+LRESULT CALLBACK InfoModeParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                    DWORD_PTR data) {
+  auto* mode = reinterpret_cast<TMMInfoMode*>(data);
+  if ((msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(lp) != hwnd) || msg == WM_CANCELMODE)
+    GuardVoid([&] { mode->FOnLost(); });
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+bool TMMInfoMode::Begin(const RECT& clip) {
+  TWinControl* parent = FControl->Parent();
+  if (FActive || !parent || !parent->HandleAllocated()) return false;
+  const POINT tl = FControl->ClientToScreen({clip.left, clip.top});
+  const RECT screen{tl.x, tl.y, tl.x + clip.right - clip.left, tl.y + clip.bottom - clip.top};
+  FClip(&screen);
+  FActive = true;
+  FSavedShowHint = FControl->ShowHint();
+  if (FSavedShowHint) {
+    FControl->SetShowHint(false);
+    if (Application) Application->CancelHint();
+  }
+  FHooked =
+      SetWindowSubclass(parent->Handle(), InfoModeParentProc, reinterpret_cast<UINT_PTR>(this),
+                        reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+  return true;
+}
+
+void TMMInfoMode::CopyScreen(HDC into, const RECT& area) {
+  TWinControl* parent = FControl->Parent();
+  if (!parent || !parent->HandleAllocated()) return;
+  HWND window = parent->Handle();
+  if (TClientDC screen(window); screen) {
+    BitBlt(into, 0, 0, area.right - area.left, area.bottom - area.top, screen,
+           FControl->Left() + area.left, FControl->Top() + area.top, SRCCOPY);
+    GdiFlush();
+  }
+}
+
+void TMMInfoMode::End(const std::function<void()>& hideBox) {
+  if (!FActive) return;
+  FActive = false;
+  TWinControl* parent = FControl->Parent();
+  if (FHooked && parent && parent->HandleAllocated())
+    RemoveWindowSubclass(parent->Handle(), InfoModeParentProc, reinterpret_cast<UINT_PTR>(this));
+  FHooked = false;
+  if (FControl->Enabled() && FControl->Visible() &&
+      !FControl->ComponentState().Contains(csDestroying))
+    hideBox();
+  FStore.Free();
+  FClip(nullptr);
+  if (FSavedShowHint) FControl->SetShowHint(true);
+  FSavedShowHint = false;
 }
 
 void RegisterMMDIBClasses() {

@@ -3,7 +3,9 @@
 #pragma once
 #include "MMDIBCv.h"
 #include "MMObj.h"
+#include <atomic>
 #include <functional>
+#include <string>
 
 class TMMDIBGraphicControl : public TMMGraphicControl {
 public:
@@ -43,6 +45,61 @@ private:
   TBitmap FBackGroundDIB;
   bool FBackgroundOn = false;
   bool FUseBackGroundDIB = false;
+};
+
+// What lies under an info box: one store per kind of display, shared by all of that kind (one
+// box is up at a time: it lives while the left button is held).
+struct TMMInfoStore {
+  HDC DC = nullptr;
+  HBITMAP Bitmap = nullptr, Old = nullptr;
+  int Width = 0, Height = 0;
+  RECT Box{0, 0, 0, 0};
+  bool HasBox = false;
+  bool Need(HDC reference, int width, int height, HPALETTE palette);
+  // Puts back what lay under the last box; then, for a text, saves what lies under the new box
+  // (left edge at x, 15 rows under y, kept inside width x height) and draws it on dc.
+  void Show(HDC dc, int x, int y, int width, int height, const std::string& text, HPALETTE palette);
+  void Free();
+};
+
+// The info mode of a sound display, up while the left button is held on it: the cursor kept
+// inside the display, the hint silenced, and the parent watched so that a lost capture (a
+// message box, another window) ends the mode even though the button-up never arrives.
+class TMMInfoMode {
+public:
+  using TClipProc = BOOL (*)(const RECT* rect);
+  // store is the display kind's box store, clip its cursor seam; onLost ends the display's mode
+  // when the capture goes.
+  TMMInfoMode(TControl* control, TMMInfoStore& store, TClipProc clip, std::function<void()> onLost)
+      : FControl(control), FStore(store), FClip(clip), FOnLost(std::move(onLost)) {}
+  TMMInfoMode(const TMMInfoMode&) = delete;
+  TMMInfoMode& operator=(const TMMInfoMode&) = delete;
+
+  // Read by timer threads too.
+  bool Active() const { return FActive; }
+  // Whether Begin silenced the control's hint.
+  bool HintSilenced() const { return FSavedShowHint; }
+  TMMInfoStore& Store() { return FStore; }
+  // Where the box stands in the display's bitmap (empty when none).
+  RECT BoxRect() const { return FActive && FStore.HasBox ? FStore.Box : RECT{0, 0, 0, 0}; }
+  // Starts the mode with the cursor held to clip (control coordinates); false when already up
+  // or when the control has no parent window.
+  bool Begin(const RECT& clip);
+  // Copies what the screen shows of area (control coordinates) to (0, 0) of into: a scrolled
+  // picture differs from the bitmap, and the box must save what the user sees.
+  void CopyScreen(HDC into, const RECT& area);
+  // Leaves the mode (nothing when not up); hideBox puts the picture back while the control
+  // still shows, before the cursor and the hint are released.
+  void End(const std::function<void()>& hideBox);
+
+private:
+  friend LRESULT CALLBACK InfoModeParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  TControl* FControl;
+  TMMInfoStore& FStore;
+  TClipProc FClip;
+  std::function<void()> FOnLost;
+  std::atomic<bool> FActive{false};
+  bool FSavedShowHint = false, FHooked = false;
 };
 
 void RegisterMMDIBClasses();

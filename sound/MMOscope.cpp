@@ -1,12 +1,9 @@
 // The oscilloscope: properties, intake, layout, drawing and the info box.
 #include "Handles.h"
 #include "MMOscope.h"
-#include "Forms.h"
-#include "Guard.h"
 #include "MMProps.h"
 #include <algorithm>
 #include <cmath>
-#include <commctrl.h>
 #include <cstdio>
 
 namespace {
@@ -18,41 +15,8 @@ BOOL ClipTheCursor(const RECT* r) {
   return ClipCursorProc ? ClipCursorProc(r) : ::ClipCursor(r);
 }
 
-// The saved background under the info box, shared by all oscilloscopes (one box is up at a
-// time: it lives while the left button is held).
-struct TInfoStore {
-  HDC DC = nullptr;
-  HBITMAP Bitmap = nullptr, Old = nullptr;
-  int Width = 0, Height = 0;
-} Store;
-
-void FreeStore() {
-  if (Store.DC) {
-    SelectObject(Store.DC, Store.Old);
-    DeleteObject(Store.Bitmap);
-    DeleteDC(Store.DC);
-  }
-  Store = TInfoStore{};
-}
-
-// A store at least as large as the box, so that moving the box leaves no trails.
-bool NeedStore(HDC reference, int width, int height) {
-  if (Store.DC && Store.Width >= width && Store.Height >= height) return true;
-  const int w = std::max(width, Store.Width), h = std::max(height, Store.Height);
-  FreeStore();
-  Store.DC = CreateCompatibleDC(reference);
-  if (!Store.DC) return false;
-  Store.Bitmap = CreateCompatibleBitmap(reference, w, h);
-  if (!Store.Bitmap) {
-    DeleteDC(Store.DC);
-    Store.DC = nullptr;
-    return false;
-  }
-  Store.Old = static_cast<HBITMAP>(SelectObject(Store.DC, Store.Bitmap));
-  Store.Width = w;
-  Store.Height = h;
-  return true;
-}
+// The saved background under the info box, shared by all oscopes.
+TMMInfoStore Store;
 
 bool Designing(const TComponent* c) {
   return c->ComponentState().Contains(csDesigning);
@@ -75,17 +39,8 @@ const std::vector<TMMOscope*>& OscopeList() {
   return List ? *List : none;
 }
 
-// Ends the info box when the parent loses the mouse capture (a message box, another window)
-// before the button-up arrives.
-LRESULT CALLBACK OscopeParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                  DWORD_PTR data) {
-  auto* scope = reinterpret_cast<TMMOscope*>(data);
-  if ((msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(lp) != hwnd) || msg == WM_CANCELMODE)
-    GuardVoid([&] { scope->EndInfo(); });
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-TMMOscope::TMMOscope(TComponent* AOwner) : TMMDIBGraphicControl(AOwner) {
+TMMOscope::TMMOscope(TComponent* AOwner)
+    : TMMDIBGraphicControl(AOwner), FInfo(this, Store, ClipTheCursor, [this] { EndInfo(); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -316,7 +271,7 @@ void TMMOscope::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMOscope::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Visible() || FInfoActive || !FBuffer) return;
+  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FBuffer) return;
   if (!FScroll) {
     for (int j = 0; j < FPoints; ++j) {
       const int frame = FZoom > 0 ? j * FZoom : j / (-FZoom + 1);
@@ -339,7 +294,7 @@ void TMMOscope::RefreshPCMData(const void* buffer) {
 }
 
 void TMMOscope::ResetData() {
-  if (FInfoActive) {
+  if (FInfo.Active()) {
     POINT p{0, 0};
     GetCursorPos(&p);
     p = ScreenToClient(p);
@@ -757,48 +712,10 @@ std::string TMMOscope::InfoText(POINT p) {
 
 void TMMOscope::DrawInfo(POINT p) {
   TMMDIBCanvas& c = DIBCanvas();
-  HDC dc = c.Handle();
-  if (FHasBox && Store.DC) {
-    BitBlt(dc, FBox.left, FBox.top, FBox.right - FBox.left, FBox.bottom - FBox.top, Store.DC, 0, 0,
-           SRCCOPY);
-    FHasBox = false;
-  }
-  if (PtInRect(&FDrawRect, p)) {
-    const std::string text = InfoText(p);
-    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0,
-                             0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
-    const int b = Bevel()->BevelExtent();
-    RECT box;
-    box.left = p.x - b - (FDrawAmpScale ? 32 : 0);
-    box.top = p.y - b + 15;
-    box.right = box.left + size.cx + 4;
-    box.bottom = box.top + size.cy + 2;
-    if (box.bottom > FHeight) OffsetRect(&box, 0, -40);
-    if (box.right > FPoints) OffsetRect(&box, FPoints - box.right, 0);
-    if (box.top < 0) box.top = 0, box.bottom = size.cy + 2;
-    const int bw = box.right - box.left, bh = box.bottom - box.top;
-    if (NeedStore(dc, bw, bh)) {
-      BitBlt(Store.DC, 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
-      FBox = box;
-      FHasBox = true;
-    }
-    HBRUSH white = CreateSolidBrush(0xFFFFFF);
-    FillRect(dc, &box, white);
-    DeleteObject(white);
-    HBRUSH black = CreateSolidBrush(0);
-    FrameRect(dc, &box, black);
-    DeleteObject(black);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(clInfoText));
-    RECT tr = box;
-    DrawTextA(dc, text.c_str(), int(text.size()), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
-  }
-  GdiFlush();
+  const int b = Bevel()->BevelExtent();
+  const std::string text = PtInRect(&FDrawRect, p) ? InfoText(p) : std::string();
+  Store.Show(c.Handle(), p.x - b - (FDrawAmpScale ? 32 : 0), p.y - b, FPoints, FHeight, text,
+             nullptr);
   if (Visible() && Parent() && Parent()->HandleAllocated() && !Canvas().HandleAllocated())
     DrawDirect([this] { CopyToScreen(); });
   else if (Canvas().HandleAllocated())
@@ -806,58 +723,30 @@ void TMMOscope::DrawInfo(POINT p) {
 }
 
 void TMMOscope::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft && FShowInfo && !FInfoActive && Parent() && Parent()->HandleAllocated()) {
-    POINT tl = ClientToScreen({FDrawRect.left, FDrawRect.top});
-    RECT clip{tl.x, tl.y, tl.x + FPoints, tl.y + FHeight};
-    ClipTheCursor(&clip);
-    FInfoActive = true;
-    if (ShowHint()) {
-      FSavedShowHint = true;
-      SetShowHint(false);
-      if (Application) Application->CancelHint();
-      Update();
-    } else {
-      FSavedShowHint = false;
-    }
-    FHooked =
-        SetWindowSubclass(Parent()->Handle(), OscopeParentProc, reinterpret_cast<UINT_PTR>(this),
-                          reinterpret_cast<DWORD_PTR>(this)) != FALSE;
-    // What the screen shows now (a scrolled picture differs from the bitmap) goes under the box.
-    HWND window = Parent()->Handle();
-    if (TClientDC screen(window); screen) {
-      HDC mem = DIBCanvas().Handle();
-      BitBlt(mem, 0, 0, FPoints, FHeight, screen, Left() + FDrawRect.left, Top() + FDrawRect.top,
-             SRCCOPY);
-      GdiFlush();
-    }
+  const RECT trace{FDrawRect.left, FDrawRect.top, FDrawRect.left + FPoints,
+                   FDrawRect.top + FHeight};
+  if (button == mbLeft && FShowInfo && FInfo.Begin(trace)) {
+    // The screen is copied next: the parent first repaints what the hint covered.
+    if (FInfo.HintSilenced()) Update();
+    FInfo.CopyScreen(DIBCanvas().Handle(), trace);
     DrawInfo({x, y});
   }
   TMMDIBGraphicControl::MouseDown(button, shift, x, y);
 }
 
 void TMMOscope::MouseMove(TShiftState shift, int x, int y) {
-  if (FInfoActive) DrawInfo({x, y});
+  if (FInfo.Active()) DrawInfo({x, y});
   TMMDIBGraphicControl::MouseMove(shift, x, y);
 }
 
 void TMMOscope::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (FInfoActive && button == mbLeft) EndInfo();
+  if (FInfo.Active() && button == mbLeft) EndInfo();
   TMMDIBGraphicControl::MouseUp(button, shift, x, y);
 }
 
 // Ends the info box on every road: button up, lost capture, disabled, hidden, freed.
 void TMMOscope::EndInfo() {
-  if (!FInfoActive) return;
-  FInfoActive = false;
-  if (FHooked && Parent() && Parent()->HandleAllocated())
-    RemoveWindowSubclass(Parent()->Handle(), OscopeParentProc, reinterpret_cast<UINT_PTR>(this));
-  FHooked = false;
-  if (Enabled() && Visible() && !ComponentState().Contains(csDestroying)) DrawInfo({-1, -1});
-  FHasBox = false;
-  FreeStore();
-  ClipTheCursor(nullptr);
-  if (FSavedShowHint) SetShowHint(true);
-  FSavedShowHint = false;
+  FInfo.End([this] { DrawInfo({-1, -1}); });
 }
 
 // --- registration -------------------------------------------------------------------------------

@@ -100,10 +100,10 @@ public:
   RECT DrawRect() const { return FDrawRect; }
   int BarStart() const { return FBarStart; }
   int WriteEnd() const { return FWriteEnd; }
-  bool InfoActive() const { return FInfoActive; }
+  bool InfoActive() const { return FInfo.Active(); }
   const int16_t* Buffer() const { return FBuffer; }
   // Where the info box stands in the bitmap (empty when none).
-  RECT InfoBoxRect() const { return FHasBox ? FBox : RECT{0, 0, 0, 0}; }
+  RECT InfoBoxRect() const { return FInfo.BoxRect(); }
   // The info box's text for a point of the control, as it would show.
   std::string InfoText(POINT p);
 
@@ -125,7 +125,6 @@ protected:
   virtual void PcmOverflow();
 
 private:
-  friend LRESULT CALLBACK OscopeParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void ApplySizeRules();
   void ResetBuffer();
   void CalcFrameSize();
@@ -161,10 +160,8 @@ private:
   int FDivisions = 10;
   int FBarStart = -5, FWriteEnd = 0;
   bool FNeedRedraw = true;
-  bool FInfoActive = false, FSavedShowHint = false, FHooked = false;
+  TMMInfoMode FInfo;
   POINT FLastPoint{0, 0}; // the connected lines' last point, one per oscilloscope
-  bool FHasBox = false;
-  RECT FBox{0, 0, 0, 0};
   uint32_t FColorCache[9] = {};
 
   bool FShowInfo = true, FAccelerate = true, FScroll = false, FDrawMidLine = false;

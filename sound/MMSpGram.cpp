@@ -2,12 +2,9 @@
 // marker bar, the kHz scale and the info box.
 #include "Handles.h"
 #include "MMSpGram.h"
-#include "Forms.h"
-#include "Guard.h"
 #include "MMProps.h"
 #include <algorithm>
 #include <cmath>
-#include <commctrl.h>
 #include <cstdio>
 #include <cstring>
 
@@ -101,18 +98,10 @@ const std::vector<TMMSpectrogram*>& SpectrogramList() {
   return List ? *List : none;
 }
 
-// Ends the info box when the parent loses the mouse capture before the button-up arrives.
-LRESULT CALLBACK SpectrogramParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                       DWORD_PTR data) {
-  auto* gram = reinterpret_cast<TMMSpectrogram*>(data);
-  if ((msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(lp) != hwnd) || msg == WM_CANCELMODE)
-    GuardVoid([&] { gram->EndInfo(); });
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
 TMMSpectrogram::TMMSpectrogram(TComponent* AOwner)
     : TMMDIBGraphicControl(AOwner), FSamples(new int16_t[4096]()), FIndexes(new int32_t[2048]()),
-      FWindowTable(new int32_t[4096]()), FWork(new float[4096]()) {
+      FWindowTable(new int32_t[4096]()), FWork(new float[4096]()),
+      FInfo(this, SpectrogramStore, SpectrumClipCursor, [this] { EndInfo(); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -343,7 +332,7 @@ void TMMSpectrogram::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMSpectrogram::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Visible() || FInfoActive || !FSetup) return;
+  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FSetup) return;
   const int n = FFFTLength;
   const int overflows = SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, int(FGain),
                                            FWindowTable, FSetup, FWork, FSamples);
@@ -363,7 +352,7 @@ void TMMSpectrogram::RefreshPCMData(const void* buffer) {
 }
 
 void TMMSpectrogram::ResetData() {
-  if (FInfoActive) {
+  if (FInfo.Active()) {
     POINT p{0, 0};
     GetCursorPos(&p);
     p = ScreenToClient(p);
@@ -555,56 +544,27 @@ void TMMSpectrogram::DrawInfo(POINT p) {
 }
 
 void TMMSpectrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft && FShowInfo && !FInfoActive && Parent() && Parent()->HandleAllocated()) {
-    POINT tl = ClientToScreen({0, 0});
-    RECT clip{tl.x, tl.y, tl.x + Width(), tl.y + Height()};
-    SpectrumClipCursor(&clip);
-    FInfoActive = true;
-    if (ShowHint()) {
-      FSavedShowHint = true;
-      SetShowHint(false);
-      if (Application) Application->CancelHint();
-    } else {
-      FSavedShowHint = false;
-    }
-    FHooked = SetWindowSubclass(Parent()->Handle(), SpectrogramParentProc,
-                                reinterpret_cast<UINT_PTR>(this),
-                                reinterpret_cast<DWORD_PTR>(this)) != FALSE;
-    // What the screen shows now (a scrolled picture differs from the bitmap) goes under the box.
-    HWND window = Parent()->Handle();
-    if (TClientDC screen(window); screen) {
-      BitBlt(DIBCanvas().Handle(), 0, 0, FW, FH, screen, Left() + FDrawRect.left,
-             Top() + FDrawRect.top, SRCCOPY);
-      GdiFlush();
-    }
+  if (button == mbLeft && FShowInfo && FInfo.Begin({0, 0, Width(), Height()})) {
+    FInfo.CopyScreen(DIBCanvas().Handle(),
+                     {FDrawRect.left, FDrawRect.top, FDrawRect.left + FW, FDrawRect.top + FH});
     DrawInfo({x, y});
   }
   TMMDIBGraphicControl::MouseDown(button, shift, x, y);
 }
 
 void TMMSpectrogram::MouseMove(TShiftState shift, int x, int y) {
-  if (FInfoActive) DrawInfo({x, y});
+  if (FInfo.Active()) DrawInfo({x, y});
   TMMDIBGraphicControl::MouseMove(shift, x, y);
 }
 
 void TMMSpectrogram::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (FInfoActive && button == mbLeft) EndInfo();
+  if (FInfo.Active() && button == mbLeft) EndInfo();
   TMMDIBGraphicControl::MouseUp(button, shift, x, y);
 }
 
 // Leaves the info box on every road: button up, lost capture, disabled, hidden, freed.
 void TMMSpectrogram::EndInfo() {
-  if (!FInfoActive) return;
-  FInfoActive = false;
-  if (FHooked && Parent() && Parent()->HandleAllocated())
-    RemoveWindowSubclass(Parent()->Handle(), SpectrogramParentProc,
-                         reinterpret_cast<UINT_PTR>(this));
-  FHooked = false;
-  if (Enabled() && Visible() && !ComponentState().Contains(csDestroying)) DrawInfo({-1, -1});
-  SpectrogramStore.Free();
-  SpectrumClipCursor(nullptr);
-  if (FSavedShowHint) SetShowHint(true);
-  FSavedShowHint = false;
+  FInfo.End([this] { DrawInfo({-1, -1}); });
 }
 
 // --- registration --------------------------------------------------------------------------------

@@ -92,7 +92,7 @@ public:
   int ColumnsDrawn() const { return FCount; }
   int TickCount() const { return FTicks; }
   bool RedrawAll() const { return FRedrawAll; }
-  bool InfoActive() const { return FInfoActive; }
+  bool InfoActive() const { return FInfo.Active(); }
   std::string InfoText(POINT p) const;
   // The palette index of each row of the last column, the lowest frequency first.
   std::vector<uint8_t> LastColumn() const { return FColumn; }
@@ -113,7 +113,6 @@ protected:
   virtual void PcmOverflow();
 
 private:
-  friend LRESULT CALLBACK SpectrogramParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void ApplySizeRules();
   void CalcFrameSize();
   void BuildRowTable();
@@ -146,13 +145,14 @@ private:
   TMMMode FMode = mMono;
   int FFrameSize = 0;
   TMMSpectrogramGain FGain = sgrNone;
-  bool FShowInfo = true, FInfoActive = false, FSavedShowHint = false, FHooked = false;
+  bool FShowInfo = true;
   bool FDrawScale = false;
   int FW = 4, FH = 4;
   RECT FDrawRect{0, 0, 4, 4};
   int FX = -5, FCount = 0, FTicks = 1;
   int FBarWidth = 5;
   bool FRedrawAll = false, FAccelerate = true, FScroll = false;
+  TMMInfoMode FInfo;
 };
 
 // The spectrograms that exist at run time.

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The saved background under the info box, shared by all spectrums.
+TMMInfoStore SpectrumStore;
+
 constexpr double Pi = 3.14159265358979323846;
 // 8192 units per doubling of the power: one dB of power in units, and full scale in dB.
 const double UnitsPerDB = 8192.0 * std::log2(10.0) / 10.0;
@@ -182,7 +185,8 @@ void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
 TMMSpectrum::TMMSpectrum(TComponent* AOwner)
     : TMMDIBGraphicControl(AOwner), FInactive(new TMMDIBCanvas), FSamples(new int16_t[4096]()),
       FWindowTable(new int32_t[4096]()), FWork(new float[4096]()), FLogOffset(new int32_t[2048]()),
-      FBinValues(new int32_t[2048]()) {
+      FBinValues(new int32_t[2048]()),
+      FInfo(this, SpectrumStore, SpectrumClipCursor, [this] { EndInfo(); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -630,7 +634,7 @@ void TMMSpectrum::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMSpectrum::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Visible() || FInfoActive || !FSetup) return;
+  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FSetup) return;
   const int n = FFFTLength;
   const int overflows = SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, WeightOrder(),
                                            FWindowTable, FSetup, FWork, FSamples);
@@ -698,7 +702,7 @@ void TMMSpectrum::ComputeColumns() {
 }
 
 void TMMSpectrum::ResetData() {
-  if (FInfoActive) {
+  if (FInfo.Active()) {
     POINT p{0, 0};
     GetCursorPos(&p);
     p = ScreenToClient(p);
@@ -761,7 +765,7 @@ std::vector<TMMSpectrumBar> TMMSpectrum::Bars() {
 
 void TMMSpectrum::AgePeaks() {
   FPeakLock.Enter();
-  if (FNumPeaks < 1 || FInfoActive) {
+  if (FNumPeaks < 1 || FInfo.Active()) {
     FPeakLock.Leave();
     return;
   }

@@ -60,21 +60,6 @@ private:
 void SetSpectrumClipCursor(TMMClipCursorProc proc);
 BOOL SpectrumClipCursor(const RECT* rect);
 
-// What lies under an info box: one store per kind of display, shared by all of that kind (one
-// box is up at a time: it lives while the left button is held).
-struct TMMInfoStore {
-  HDC DC = nullptr;
-  HBITMAP Bitmap = nullptr, Old = nullptr;
-  int Width = 0, Height = 0;
-  RECT Box{0, 0, 0, 0};
-  bool HasBox = false;
-  bool Need(HDC reference, int width, int height, HPALETTE palette);
-  // Puts back what lay under the last box; then, for a text, saves what lies under the new box
-  // (left edge at x, 15 rows under y, kept inside width x height) and draws it on dc.
-  void Show(HDC dc, int x, int y, int width, int height, const std::string& text, HPALETTE palette);
-  void Free();
-};
-
 // FFT lengths: clamped to 8..4096 and rounded down to a power of two; and their bit counts.
 int ClampFFTLength(int value);
 int FFTBits(int length);
@@ -208,10 +193,10 @@ public:
   int PeakValue() const { return FPeakValue; }
   int PeakBin() const { return FPeakBin; }
   int PeakColumn() const { return FPeakColumn; }
-  bool InfoActive() const { return FInfoActive; }
+  bool InfoActive() const { return FInfo.Active(); }
   TMMTimerHandle PeakTimer() const { return FTimer; }
   bool PeakTimerRunning() const { return FTimerRunning; }
-  RECT InfoBoxRect() const;
+  RECT InfoBoxRect() const { return FInfo.BoxRect(); }
   // The peak text as it would show ("" when none) and the info box's text for a point.
   std::string PeakText() const;
   std::string InfoText(POINT p) const;
@@ -240,7 +225,6 @@ protected:
   virtual void PcmOverflow();
 
 private:
-  friend LRESULT CALLBACK SpectrumParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void ApplySizeRules();
   void CalcFrameSize();
   void CalcSpots();
@@ -312,8 +296,8 @@ private:
   TMMMode FMode = mMono;
   int FFrameSize = 0;
   TMMSpectrumGain FGain = sgNone;
-  bool FSavedShowHint = false, FShowInfo = true, FHooked = false;
-  std::atomic<bool> FInfoActive{false}; // the timer's thread reads it
+  bool FShowInfo = true;
+  TMMInfoMode FInfo; // its flag is read by the timer's thread too
   bool FDrawFreqScale = false, FDrawAmpScale = false, FDrawGrid = false;
   int FW = 4, FH = 4;
   RECT FDrawRect{0, 0, 4, 4};

@@ -1,17 +1,13 @@
 // The spectrum analyser's visible side: the kinds, the inactive bars, grid, scales, paint, the
 // strongest frequency's text and the info box under the mouse.
-#include "Forms.h"
-#include "Guard.h"
 #include "MMSpectr.h"
 #include <algorithm>
 #include <cmath>
-#include <commctrl.h>
 #include <cstdio>
 
 namespace {
 
 TMMClipCursorProc ClipCursorProc;
-TMMInfoStore SpectrumStore;
 
 std::string Formatted(const char* format, double value) {
   char buf[64];
@@ -37,73 +33,6 @@ void SetSpectrumClipCursor(TMMClipCursorProc proc) {
 
 BOOL SpectrumClipCursor(const RECT* rect) {
   return ClipCursorProc ? ClipCursorProc(rect) : ::ClipCursor(rect);
-}
-
-bool TMMInfoStore::Need(HDC reference, int width, int height, HPALETTE palette) {
-  if (DC && Width >= width && Height >= height) return true;
-  const int w = std::max(width, Width), h = std::max(height, Height);
-  Free();
-  DC = CreateCompatibleDC(reference);
-  if (!DC) return false;
-  Bitmap = CreateCompatibleBitmap(reference, w, h);
-  if (!Bitmap) {
-    DeleteDC(DC);
-    DC = nullptr;
-    return false;
-  }
-  Old = static_cast<HBITMAP>(SelectObject(DC, Bitmap));
-  if (palette) SelectPalette(DC, palette, TRUE);
-  Width = w;
-  Height = h;
-  return true;
-}
-
-void TMMInfoStore::Free() {
-  if (DC) {
-    SelectObject(DC, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
-  }
-  *this = TMMInfoStore{};
-}
-
-void TMMInfoStore::Show(HDC dc, int x, int y, int width, int height, const std::string& text,
-                        HPALETTE palette) {
-  if (HasBox && DC) {
-    BitBlt(dc, Box.left, Box.top, Box.right - Box.left, Box.bottom - Box.top, DC, 0, 0, SRCCOPY);
-    HasBox = false;
-  }
-  if (!text.empty()) {
-    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0,
-                             0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
-    RECT box{x, y + 15, x + size.cx + 4, y + 15 + size.cy + 2};
-    if (box.bottom > height) OffsetRect(&box, 0, -40);
-    if (box.right > width) OffsetRect(&box, width - box.right, 0);
-    if (box.top < 0) box.top = 0, box.bottom = size.cy + 2;
-    const int bw = box.right - box.left, bh = box.bottom - box.top;
-    // The store fits the box itself, so a long text leaves nothing unsaved behind it.
-    if (Need(dc, bw, bh, palette)) {
-      BitBlt(DC, 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
-      Box = box;
-      HasBox = true;
-    }
-    HBRUSH white = CreateSolidBrush(0xFFFFFF);
-    FillRect(dc, &box, white);
-    DeleteObject(white);
-    HBRUSH black = CreateSolidBrush(0);
-    FrameRect(dc, &box, black);
-    DeleteObject(black);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(clInfoText));
-    DrawTextA(dc, text.c_str(), int(text.size()), &box,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
-  }
-  GdiFlush();
 }
 
 int ClampFFTLength(int value) {
@@ -486,23 +415,10 @@ std::string TMMSpectrum::InfoText(POINT p) const {
   return text + Formatted(VerticalScale() > 9 ? " %4.2f V" : " %5.3f V", a);
 }
 
-// Ends the info box when the parent loses the mouse capture before the button-up arrives.
-LRESULT CALLBACK SpectrumParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                    DWORD_PTR data) {
-  auto* spectrum = reinterpret_cast<TMMSpectrum*>(data);
-  if ((msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(lp) != hwnd) || msg == WM_CANCELMODE)
-    GuardVoid([&] { spectrum->EndInfo(); });
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-RECT TMMSpectrum::InfoBoxRect() const {
-  return FInfoActive && SpectrumStore.HasBox ? SpectrumStore.Box : RECT{0, 0, 0, 0};
-}
-
 void TMMSpectrum::DrawInfo(POINT p) {
   const int b = Bevel()->BevelExtent();
   const std::string text = PtInRect(&FDrawRect, p) ? InfoText(p) : std::string();
-  SpectrumStore.Show(DIBCanvas().Handle(), p.x - b - (FDrawAmpScale ? 32 : 0), p.y - b, FW, FH,
+  FInfo.Store().Show(DIBCanvas().Handle(), p.x - b - (FDrawAmpScale ? 32 : 0), p.y - b, FW, FH,
                      text, nullptr);
   auto show = [this] {
     CopyToScreen();
@@ -515,46 +431,23 @@ void TMMSpectrum::DrawInfo(POINT p) {
 }
 
 void TMMSpectrum::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft && FShowInfo && !FInfoActive && Parent() && Parent()->HandleAllocated()) {
-    POINT tl = ClientToScreen({0, 0});
-    RECT clip{tl.x, tl.y, tl.x + Width(), tl.y + Height()};
-    SpectrumClipCursor(&clip);
-    FInfoActive = true;
-    if (ShowHint()) {
-      FSavedShowHint = true;
-      SetShowHint(false);
-      if (Application) Application->CancelHint();
-    } else {
-      FSavedShowHint = false;
-    }
-    FHooked =
-        SetWindowSubclass(Parent()->Handle(), SpectrumParentProc, reinterpret_cast<UINT_PTR>(this),
-                          reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+  if (button == mbLeft && FShowInfo && FInfo.Begin({0, 0, Width(), Height()})) {
     DrawInfo({x, y});
   }
   TMMDIBGraphicControl::MouseDown(button, shift, x, y);
 }
 
 void TMMSpectrum::MouseMove(TShiftState shift, int x, int y) {
-  if (FInfoActive) DrawInfo({x, y});
+  if (FInfo.Active()) DrawInfo({x, y});
   TMMDIBGraphicControl::MouseMove(shift, x, y);
 }
 
 void TMMSpectrum::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (FInfoActive && button == mbLeft) EndInfo();
+  if (FInfo.Active() && button == mbLeft) EndInfo();
   TMMDIBGraphicControl::MouseUp(button, shift, x, y);
 }
 
 // Leaves the info box on every road: button up, lost capture, disabled, hidden, freed.
 void TMMSpectrum::EndInfo() {
-  if (!FInfoActive) return;
-  FInfoActive = false;
-  if (FHooked && Parent() && Parent()->HandleAllocated())
-    RemoveWindowSubclass(Parent()->Handle(), SpectrumParentProc, reinterpret_cast<UINT_PTR>(this));
-  FHooked = false;
-  if (Enabled() && Visible() && !ComponentState().Contains(csDestroying)) DrawInfo({-1, -1});
-  SpectrumStore.Free();
-  SpectrumClipCursor(nullptr);
-  if (FSavedShowHint) SetShowHint(true);
-  FSavedShowHint = false;
+  FInfo.End([this] { DrawInfo({-1, -1}); });
 }
