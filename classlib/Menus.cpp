@@ -197,8 +197,9 @@ void TMenuItem::UpdateEntry() {
   mi.fState =
       (FChecked ? MFS_CHECKED : 0) | (FEnabled ? 0 : MFS_GRAYED) | (FDefault ? MFS_DEFAULT : 0);
   SetMenuItemInfoA(parent, FCommand, FALSE, &mi);
-  for (TMenuItem* p = FParent; p; p = p->FParent)
-    if (p->FMenu) p->FMenu->MenuChanged();
+  // Only the bar shows its entries all the time; an item deeper down is drawn as its menu
+  // opens, and redrawing the bar for each of those would cost a frame recalculation each.
+  if (FParent && FParent->FMenu && !FParent->FMenu->IsPopup()) FParent->FMenu->MenuChanged();
 }
 
 void TMenuItem::SetOwnerDraw(bool value) {
