@@ -1,6 +1,6 @@
 """Reads what a live visual-effects test recorded from device 0 (8-bit stereo at 11025 Hz) and,
 with numpy and independently of the program, finds the most common strongest frequency of
-128-sample frames and the peak level of each channel, then compares them with what the test
+128-sample frames and the typical block peak of each channel, then compares them with what the test
 logged from its displays (within one bin, and within 0.5 dB)."""
 import sys
 
@@ -23,7 +23,10 @@ def check(root):
     if abs(common * width - float(log["freq"])) > width:
         failures.append("strongest %.1f Hz, the test saw %s" % (common * width, log["freq"]))
     for name, x in (("left", left), ("right", right)):
-        db = 20 * np.log10(np.max(np.abs(x)) / 128)
+        # The typical peak of a 128-sample block, as the test reads the bars' typical value: one
+        # glitched buffer must not stand for the level.
+        peaks = [np.max(np.abs(x[i:i + n])) for i in range(0, len(x) - n, n)]
+        db = 20 * np.log10(np.median(peaks) / 128)
         print("%s peak %.2f dBFS, logged %s" % (name, db, log[name + "_db"]))
         if abs(db - float(log[name + "_db"])) > 0.5:
             failures.append("%s peak %.2f dBFS, the bar read %s" % (name, db, log[name + "_db"]))
