@@ -4,6 +4,7 @@
 #include <windows.h>
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Handles.h"
 #include "Menus.h"
 #include "Messages.h"
 
@@ -83,11 +84,10 @@ std::vector<COLORREF> BarPixels(HWND window) {
   RECT frame{};
   if (!GetMenuBarInfo(window, OBJID_MENU, 0, &bar) || !GetWindowRect(window, &frame)) return {};
   std::vector<COLORREF> pixels;
-  HDC dc = GetWindowDC(window);
+  TWindowDC dc(window);
   for (int y = bar.rcBar.top; y < bar.rcBar.bottom; ++y)
     for (int x = bar.rcBar.left; x < bar.rcBar.left + 120; ++x)
-      pixels.push_back(GetPixel(dc, x - frame.left, y - frame.top));
-  ReleaseDC(window, dc);
+      pixels.push_back(GetPixel(dc.Get(), x - frame.left, y - frame.top));
   return pixels;
 }
 

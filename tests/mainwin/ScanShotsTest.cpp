@@ -9,33 +9,10 @@
 #include "MainWindowFixture.h"
 #include "ScanFormCodeD2.h"
 #include "ScanHelpers.h"
+#include "TestCapture.h"
 
 namespace {
 
-// The whole window as it is on the screen, frame and caption included; answers how many
-// colours it shows.
-int SaveWindowShot(TForm& form, const std::string& name) {
-  HWND w = form.Handle();
-  SetForegroundWindow(w);
-  RedrawWindow(w, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-  PumpUntil([] { return false; }, 150);
-  RECT r;
-  GetWindowRect(w, &r);
-  TBitmap shot(r.right - r.left, r.bottom - r.top);
-  HDC screen = GetDC(nullptr);
-  BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  GdiFlush();
-  std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\screenshots\\";
-  ForceDirectories(dir);
-  shot.SaveToFile(dir + name + ".bmp");
-  std::set<uint32_t> colours;
-  for (int y = 0; y < shot.Height(); y += 2)
-    for (int x = 0; x < shot.Width(); x += 2)
-      colours.insert(shot.ScanLine(y)[x]);
-  return static_cast<int>(colours.size());
-}
 
 class Shots : public TMainWindowFixture {
 protected:
