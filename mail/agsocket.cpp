@@ -9,6 +9,10 @@
 namespace {
 constexpr size_t MaxLineLength = 255;
 constexpr int ChunkSize = 2047;
+// A reply of a well-behaved server is a few hundred bytes; past this a server floods us.
+constexpr size_t MaxReplyBytes = 64 * 1024;
+// The transfer log keeps the newest lines within this size; older ones are dropped in batches.
+constexpr size_t MaxLogBytes = 4 * 1024 * 1024;
 } // namespace
 
 std::string MailErrorText(int code) {
@@ -276,19 +280,27 @@ void TagSocket::TakeInput(const char* data, int count) {
 int TagSocket::ReadLine(std::string& line) {
   if (!Connected()) SocketError(msErrNotConnected);
   line.clear();
-  if (!FBlocking) FCounter->Start();
+  // Inside a reply the reply's own deadline and size count; a line read alone gets its own.
+  bool alone = !FInReply;
+  if (alone) {
+    FReplyBytes = 0;
+    if (!FBlocking) FCounter->Start();
+  }
   size_t lf;
   while ((lf = FInput.find('\n')) == std::string::npos && !FEndOfInput) {
     if (!FBlocking) {
       ProcessMessages();
       if (FCanceled) CancelError();
+      // A server that trickles bytes must not hold the reply past its deadline.
+      if (FCounter->TimedOut()) TimeOutError();
     }
     FReadable = false;
     char buffer[1024];
     int n = agWinsock.recv(FSocket, buffer, sizeof buffer, 0);
     if (n > 0) {
       TakeInput(buffer, n);
-      if (!FBlocking) FCounter->Start(); // silence is counted from the last byte that came
+      FReplyBytes += static_cast<size_t>(n);
+      if (FReplyBytes > MaxReplyBytes) SocketError(msErrReplyTooLong);
       continue;
     }
     if (n == 0) {
@@ -309,7 +321,7 @@ int TagSocket::ReadLine(std::string& line) {
     if (FError) SocketError(FLastError);
     if (FCounter->TimedOut()) TimeOutError();
   }
-  if (!FBlocking) FCounter->Stop();
+  if (alone && !FBlocking) FCounter->Stop();
   int code = -1;
   if (lf != std::string::npos) {
     line = FInput.substr(0, lf);
@@ -329,11 +341,23 @@ int TagSocket::ReadLine(std::string& line) {
 }
 
 int TagSocket::ReadReply() {
+  // The whole reply, continuation lines and all, must come within TimeOut and MaxReplyBytes.
+  FReplyBytes = 0;
+  if (!FBlocking) FCounter->Start();
+  FInReply = true;
+  struct TReplyEnd {
+    TagSocket& Socket;
+    ~TReplyEnd() {
+      Socket.FInReply = false;
+      if (!Socket.FBlocking) Socket.FCounter->Stop();
+    }
+  } end{*this};
   std::string line;
   int code = ReadLine(line);
   if (code >= 1 && line.find('-') == 3) {
     // Further lines follow until one with the same code and a blank, or nothing, after it.
     for (;;) {
+      if (!FBlocking && FCounter->TimedOut()) TimeOutError();
       int next = ReadLine(line);
       if (next == code && (line.size() == 3 || line[3] == ' ')) break;
     }
@@ -383,18 +407,37 @@ void TagSocket::SendStream(TStream& stream) {
   int64_t size = stream.Size();
   char chunk[ChunkSize + 1];
   std::string out;
-  // A line that begins with "." would lose it at the server: it is doubled, also when the line
-  // begins in a later chunk.
-  bool lineStart = true;
+  // Every line on the wire ends in CR LF, a bare CR or LF included, and a "." that begins a
+  // wire line would be lost at the server: it is doubled, also when the line begins in a later
+  // chunk.
+  bool lineStart = true, afterCR = false;
   for (;;) {
     int n = stream.Read(chunk, ChunkSize);
     if (n < 0) n = 0;
     out.clear();
     for (int i = 0; i < n; ++i) {
-      if (lineStart && chunk[i] == '.') out += '.';
-      out += chunk[i];
-      lineStart = chunk[i] == '\n';
+      char c = chunk[i];
+      if (afterCR) {
+        afterCR = false;
+        out += '\n';
+        lineStart = true;
+        if (c == '\n') continue;
+      }
+      if (c == '\r') {
+        out += c;
+        afterCR = true;
+        continue;
+      }
+      if (c == '\n') {
+        out += "\r\n";
+        lineStart = true;
+        continue;
+      }
+      if (lineStart && c == '.') out += '.';
+      out += c;
+      lineStart = false;
     }
+    if (n < ChunkSize && afterCR) out += '\n';
     if (!out.empty()) SendBytes(out.data(), out.size());
     int64_t pos = stream.Position();
     int perc = size > 0 ? static_cast<int>((pos * 100 + size / 2) / size) : 100;
@@ -406,6 +449,16 @@ void TagSocket::SendStream(TStream& stream) {
 
 void TagSocket::Log(const std::string& line) {
   FLog->Add(line);
+  FLogBytes += line.size() + 2;
+  if (FLogBytes <= MaxLogBytes) return;
+  // The newest lines tell what went wrong last: the oldest quarter goes at once.
+  int drop = 0;
+  while (drop < FLog->Count() - 1 && FLogBytes > MaxLogBytes / 4 * 3)
+    FLogBytes -= (*FLog)[drop++].size() + 2;
+  TStringList kept;
+  for (int i = drop; i < FLog->Count(); ++i)
+    kept.Add((*FLog)[i]);
+  *FLog = std::move(kept);
 }
 
 void TagSocket::Close() {
@@ -441,7 +494,8 @@ void TagSocket::SocketError(int code) {
   FCounter->Stop();
   std::string msg = MailErrorText(code);
   if (OnError) OnError(this, msg);
-  if (code == WSAECONNRESET) Close();
+  // After a reset or a flood nothing more can be read from this connection.
+  if (code == WSAECONNRESET || code == msErrReplyTooLong) Close();
   throw ESocketError(msg);
 }
 

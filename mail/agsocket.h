@@ -29,6 +29,7 @@ constexpr int msErrResolveHost = 57004;
 constexpr int msErrServiceRequired = 57005;
 constexpr int msErrInvalidPort = 57006;
 constexpr int msErrNotConnected = 57008;
+constexpr int msErrReplyTooLong = 57009;
 
 // The string-table text of a mail error number, or "Error #n" when the table has none.
 std::string MailErrorText(int code);
@@ -72,12 +73,15 @@ public:
 
   bool Connected() const { return FSocket != INVALID_SOCKET; }
   void ConnectSocket();
-  // One line from the server without its line end; answers its reply code (-1 when none).
+  // One line from the server without its line end; answers its reply code (-1 when none). The
+  // line must come within TimeOut seconds and 64 KB, or as part of a reply within the reply's.
   int ReadLine(std::string& line);
-  // One reply, a multi-line one read whole; answers the code of its first line.
+  // One reply, a multi-line one read whole; answers the code of its first line. The whole reply
+  // must come within TimeOut seconds and 64 KB.
   int ReadReply();
   void SendLine(const std::string& text);
-  // Sends the whole stream from its start; a "." that begins a line goes out doubled.
+  // Sends the whole stream from its start; a bare CR or LF goes out as CR LF and a "." that
+  // begins a line goes out doubled.
   void SendStream(TStream& stream);
 
   const std::string& LastReply() const { return FLastReply; }
@@ -132,6 +136,11 @@ private:
   // Bytes received and not yet taken as lines; the line being received is cut to 255 characters.
   std::string FInput;
   size_t FLineLength = 0;
+  // Bytes received for the reply (or lone line) being read, and whether a reply is being read.
+  size_t FReplyBytes = 0;
+  bool FInReply = false;
+  // What the transfer log holds, in bytes of the file it becomes.
+  size_t FLogBytes = 0;
   bool FEndOfInput = false;
   char FHostBuffer[MAXGETHOSTSTRUCT] = {};
   char FServiceBuffer[MAXGETHOSTSTRUCT] = {};

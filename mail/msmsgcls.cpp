@@ -1,6 +1,7 @@
 // Addresses, attachments and extra headers of a mail message.
 #include "msmsgcls.h"
 #include "Registry.h"
+#include "Resources.h"
 #include <windows.h>
 
 namespace {
@@ -32,7 +33,12 @@ void TmsMailAddress::Assign(const TmsMailAddress& other) {
 }
 
 TmsMailAddress& TmsAddressList::Add(const std::string& text, const std::string& name) {
-  auto item = std::make_unique<TmsMailAddress>(ParseMailAddress(text));
+  std::unique_ptr<TmsMailAddress> item;
+  try {
+    item = std::make_unique<TmsMailAddress>(ParseMailAddress(text));
+  } catch (const EMessageError&) {
+    item = std::make_unique<TmsMailAddress>(Trim(text), "");
+  }
   if (!name.empty()) item->SetName(name);
   FItems.push_back(std::move(item));
   return *FItems.back();
@@ -89,9 +95,31 @@ void TmsAttItem::Assign(const TmsAttItem& other) {
   if (!bytes.empty()) FContent.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
+std::string AttachmentTooLargeText(const std::string& fileName) {
+  std::string text = LoadStr(msErrAttachmentTooLarge);
+  if (text.empty()) text = "%s is too large to attach: a mail carries at most 64 MB of attachments";
+  return StringReplaceAll(text, "%s", ExtractFileName(fileName));
+}
+
+int64_t TmsAttList::TotalSize() const {
+  int64_t total = 0;
+  for (const auto& item : FItems)
+    total += item->Content().Size();
+  return total;
+}
+
 TmsAttItem& TmsAttList::Add(const std::string& fileName) {
   auto item = std::make_unique<TmsAttItem>();
-  item->Content().LoadFromFile(fileName);
+  {
+    // The size is known before a byte is read: a file the mail cannot carry is never loaded.
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    int64_t size = file.Size();
+    if (size < 0 || size > MaxAttachmentBytes - TotalSize())
+      throw EMessageError(AttachmentTooLargeText(fileName));
+    std::vector<uint8_t>& data = item->Content().Data();
+    data.resize(static_cast<size_t>(size));
+    if (size > 0) file.ReadBuffer(data.data(), static_cast<int32_t>(size));
+  }
   item->SetFileName(fileName);
   item->SetContentType(ContentTypeOfFile(fileName));
   item->SetEncoding(TransferEncodingOf(item->ContentType()));
@@ -113,15 +141,33 @@ void TmsAttList::Assign(const TmsAttList& other) {
   }
 }
 
+namespace {
+// The first ch at or after from that stands outside double quotes.
+size_t FindUnquoted(const std::string& text, char ch, size_t from = 0) {
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '"')
+      quoted = !quoted;
+    else if (!quoted && i >= from && text[i] == ch)
+      return i;
+  }
+  return std::string::npos;
+}
+} // namespace
+
 TmsMailAddress ParseMailAddress(const std::string& text) {
   std::string name, address;
-  size_t lt = text.find('<');
+  size_t lt = FindUnquoted(text, '<');
   size_t paren = text.find('(');
   if (lt != std::string::npos) {
     size_t gt = text.find('>', lt + 1);
     if (gt == std::string::npos) throw EMessageError("Unable to parse email address");
     address = text.substr(lt + 1, gt - lt - 1);
     name = text.substr(0, lt) + text.substr(gt + 1);
+    // A second bracket leaves it open which part is the address: the envelope never guesses.
+    if (FindUnquoted(name, '<') != std::string::npos ||
+        FindUnquoted(name, '>') != std::string::npos)
+      throw EMessageError("Unable to parse email address");
   } else if (paren != std::string::npos) {
     address = text.substr(0, paren);
     size_t close = text.find(')', paren + 1);

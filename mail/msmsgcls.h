@@ -13,6 +13,14 @@ constexpr int msErrSenderRequired = 57100;
 constexpr int msErrRecipientRequired = 57101;
 constexpr int msErrMessageRequired = 57102;
 constexpr int msErrInvalidAddress = 57103;
+constexpr int msErrAttachmentTooLarge = 57104;
+
+// What the attachments of one message may hold in all: the writer keeps a file and its encoded
+// lines in memory at once, which must stay well inside a 32-bit process.
+constexpr int64_t MaxAttachmentBytes = 64 * 1024 * 1024;
+
+// The "too large" message naming the file whose bytes went past MaxAttachmentBytes.
+std::string AttachmentTooLargeText(const std::string& fileName);
 constexpr int msErrMultipartText = 57106;
 
 // Name and address, each cut to 255 characters as the fields were short strings.
@@ -32,7 +40,8 @@ private:
 
 class TmsAddressList {
 public:
-  // Parses text as ParseMailAddress does; a name given here replaces the parsed one.
+  // Parses text as ParseMailAddress does; a name given here replaces the parsed one. Text that
+  // cannot be parsed is kept whole as the address, so that sending refuses it by name.
   TmsMailAddress& Add(const std::string& text, const std::string& name = "");
   int Count() const { return static_cast<int>(FItems.size()); }
   TmsMailAddress& Items(int index) const { return *FItems.at(index); }
@@ -70,13 +79,16 @@ private:
 class TmsAttList {
 public:
   // Loads the whole file at once; its type comes from the registry. A file that cannot be read
-  // raises the file error and adds nothing.
+  // raises the file error, and one that would take the attachments past MaxAttachmentBytes
+  // raises EMessageError; either adds nothing.
   TmsAttItem& Add(const std::string& fileName);
   int Count() const { return static_cast<int>(FItems.size()); }
   TmsAttItem& Items(int index) const { return *FItems.at(index); }
   void Delete(int index);
   void Clear() { FItems.clear(); }
   void Assign(const TmsAttList& other);
+  // The bytes of all the attachments.
+  int64_t TotalSize() const;
 
 private:
   std::vector<std::unique_ptr<TmsAttItem>> FItems;
@@ -86,7 +98,7 @@ private:
 class TmsHeaders : public TStringList {};
 
 // "Name <address>", "address (Name)" or a bare address; raises EMessageError "Unable to parse
-// email address" for a "<" without ">".
+// email address" for a "<" without ">" and for a name outside double quotes that holds "<" or ">".
 TmsMailAddress ParseMailAddress(const std::string& text);
 // The registry's "Content Type" of the file's extension, else "application/octet-stream".
 std::string ContentTypeOfFile(const std::string& fileName);

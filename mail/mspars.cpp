@@ -21,6 +21,34 @@ const char* const OwnHeaders[] = {"From",
                                   "Content-Transfer-Encoding",
                                   "Date"};
 
+// The longest line SMTP carries, without its CR LF; servers refuse a mail with a longer one.
+constexpr size_t MaxWireLine = 998;
+
+// The line in pieces of at most MaxWireLine characters, each cut before the last blank that
+// allows it (the blank opens the next piece), else at the limit; continuation is put before
+// every piece after the first.
+std::vector<std::string> BreakLine(const std::string& line, const std::string& continuation) {
+  std::vector<std::string> pieces;
+  std::string rest = line;
+  while (rest.size() > MaxWireLine) {
+    size_t cut = rest.find_last_of(" \t", MaxWireLine);
+    if (cut == std::string::npos || cut == 0) cut = MaxWireLine;
+    pieces.push_back(rest.substr(0, cut));
+    rest.erase(0, cut);
+    bool blank = !rest.empty() && (rest[0] == ' ' || rest[0] == '\t');
+    if (!blank) rest.insert(0, continuation);
+  }
+  pieces.push_back(rest);
+  return pieces;
+}
+
+// A 7bit part keeps its lines as they are; one longer than the wire carries cannot go so.
+bool FitsSevenBit(const std::string& data) {
+  for (const std::string& line : SplitTextLines(data))
+    if (line.size() > MaxWireLine) return false;
+  return true;
+}
+
 std::string SafeFileName(const std::string& path) {
   std::string name;
   for (char c : ExtractFileName(path))
@@ -121,7 +149,8 @@ void TmsMessageEncoder::WriteHeaders() {
     bool own = false;
     for (const char* n : OwnHeaders)
       if (SameText(name, n)) own = true;
-    if (!own && !Trim(line).empty()) WriteLine(line);
+    // A header line too long for the wire is folded at blanks, which readers unfold again.
+    if (!own && !Trim(line).empty()) WriteLines(BreakLine(line, " "));
   }
   WriteLine("Date: " + RfcDate());
   std::string subject = StripLineBreaks(FMessage.Subject());
@@ -149,9 +178,9 @@ void TmsMessageEncoder::WriteBodyText() {
   }
 }
 
-void TmsMessageEncoder::WriteAttachmentData(TmsAttItem& item) {
+void TmsMessageEncoder::WriteAttachmentData(TmsAttItem& item, TmsTransferEncoding encoding) {
   std::string data = item.ContentBytes();
-  switch (item.Encoding()) {
+  switch (encoding) {
   case TmsTransferEncoding::teQuotedPrintable:
     WriteLines(EncodeQuotedPrintableLines(data));
     break;
@@ -181,11 +210,13 @@ void TmsMessageEncoder::WriteMultipart(const std::string& contentType) {
   for (int i = 0; i < atts.Count(); ++i) {
     TmsAttItem& item = atts.Items(i);
     std::string name = SafeFileName(item.FileName());
-    WriteLine("Content-Type: " + StripLineBreaks(item.ContentType()) + "; name=\"" + name + "\"");
-    WriteLine(std::string("Content-Transfer-Encoding: ") + TransferEncodingName(item.Encoding()));
+    std::string type = StripLineBreaks(item.ContentType());
+    TmsTransferEncoding encoding = PartEncoding(item, type);
+    WriteLine("Content-Type: " + type + "; name=\"" + name + "\"");
+    WriteLine(std::string("Content-Transfer-Encoding: ") + TransferEncodingName(encoding));
     WriteLine("Content-Disposition: attachment; filename=\"" + name + "\"");
     WriteLine("");
-    WriteAttachmentData(item);
+    WriteAttachmentData(item, encoding);
     WriteLine("");
     WriteLine("--" + boundary + (i + 1 == atts.Count() ? "--" : ""));
   }
@@ -194,23 +225,37 @@ void TmsMessageEncoder::WriteMultipart(const std::string& contentType) {
 void TmsMessageEncoder::WriteSingleAttachment(TmsAttItem& item) {
   std::string name = SafeFileName(item.FileName());
   bool html = SameText(name, "_htmbody.htm"), rtf = SameText(name, "_rtfbody.rtf");
+  std::string type = StripLineBreaks(item.ContentType());
   if (html || rtf) {
     WriteLine(html ? "Content-Type: text/html" : "Content-Type: text/rtf");
     item.SetEncoding(TmsTransferEncoding::teQuotedPrintable);
-  } else {
-    WriteLine("Content-Type: " + StripLineBreaks(item.ContentType()) + "; name=\"" + name + "\"");
   }
-  WriteLine(std::string("Content-Transfer-Encoding: ") + TransferEncodingName(item.Encoding()));
+  TmsTransferEncoding encoding = PartEncoding(item, type);
+  if (!html && !rtf) WriteLine("Content-Type: " + type + "; name=\"" + name + "\"");
+  WriteLine(std::string("Content-Transfer-Encoding: ") + TransferEncodingName(encoding));
   if (!html && !rtf) WriteLine("Content-Disposition: attachment; filename=\"" + name + "\"");
   WriteLine("");
-  WriteAttachmentData(item);
+  WriteAttachmentData(item, encoding);
+}
+
+TmsTransferEncoding TmsMessageEncoder::PartEncoding(TmsAttItem& item, std::string& contentType) {
+  if (item.Encoding() != TmsTransferEncoding::te7Bit || FitsSevenBit(item.ContentBytes()))
+    return item.Encoding();
+  // Its lines are too long for 7bit: the file goes whole as base64, as a plain file.
+  contentType = "application/octet-stream";
+  return TmsTransferEncoding::teBase64;
 }
 
 void TmsMessageEncoder::WriteUUEncoded() {
   WriteLine("");
   TStringList& body = FMessage.Body();
-  for (int i = 0; i < body.Count(); ++i)
-    WriteLine(body[i]);
+  // The body goes as plain text: a CR or LF inside a line ends it, and a line longer than the
+  // wire carries is broken.
+  for (int i = 0; i < body.Count(); ++i) {
+    if (body[i].empty()) WriteLine("");
+    for (const std::string& line : SplitTextLines(body[i]))
+      WriteLines(BreakLine(line, ""));
+  }
   TmsAttList& atts = FMessage.Attachments();
   for (int i = 0; i < atts.Count(); ++i) {
     WriteLine("");

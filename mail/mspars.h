@@ -25,7 +25,9 @@ private:
   void WriteAddressList(const char* label, TmsAddressList& list);
   void WriteBodyPartHeaders();
   void WriteBodyText();
-  void WriteAttachmentData(TmsAttItem& item);
+  // The encoding an attachment goes in; one that cannot go as stored changes its type too.
+  TmsTransferEncoding PartEncoding(TmsAttItem& item, std::string& contentType);
+  void WriteAttachmentData(TmsAttItem& item, TmsTransferEncoding encoding);
   void WriteMultipart(const std::string& contentType);
   void WriteSingleAttachment(TmsAttItem& item);
   void WriteUUEncoded();

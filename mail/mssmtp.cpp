@@ -50,6 +50,38 @@ void TmsSMTP::Logout() {
   Check(ReadReply(), 2);
 }
 
+void TmsSMTP::RefuseBeforeConnecting(const std::string& message) {
+  std::string msg = message;
+  if (OnError) OnError(this, msg);
+  throw EMessageError(msg);
+}
+
+void TmsSMTP::CheckBeforeConnecting() {
+  if (!FMailMessage) return;
+  auto check = [this](const std::string& address) {
+    if (!address.empty() && !IsSafeMailAddress(address))
+      RefuseBeforeConnecting(
+          StringReplaceAll(MessageErrorText(msErrInvalidAddress), "%s", StripLineBreaks(address)));
+  };
+  check(FMailMessage->Sender().Address());
+  if (FRecipients->Count() == 0) {
+    for (TmsAddressList* list :
+         {&FMailMessage->Recipients(), &FMailMessage->CC(), &FMailMessage->BCC()})
+      for (int i = 0; i < list->Count(); ++i)
+        check(list->Items(i).Address());
+  } else {
+    for (int i = 0; i < FRecipients->Count(); ++i)
+      check((*FRecipients)[i]);
+  }
+  TmsAttList& atts = FMailMessage->Attachments();
+  int64_t total = 0;
+  for (int i = 0; i < atts.Count(); ++i) {
+    total += atts.Items(i).Content().Size();
+    if (total > MaxAttachmentBytes)
+      RefuseBeforeConnecting(AttachmentTooLargeText(atts.Items(i).FileName()));
+  }
+}
+
 void TmsSMTP::SendRecipient(const std::string& address) {
   if (!IsSafeMailAddress(address))
     throw EMessageError(
@@ -98,6 +130,8 @@ void TmsSMTP::SendMail() {
 }
 
 void TmsSMTP::Send() {
+  // What no server could take is refused before anything is dialled or connected.
+  CheckBeforeConnecting();
   ConnectAndLogin();
   try {
     SendMail();

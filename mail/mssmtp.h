@@ -24,7 +24,8 @@ public:
   TNotifyEvent OnPrepare, OnSending, OnMailSent;
   TmsAddressRejectedEvent OnAddressRejected;
 
-  // Connects, logs in, sends the message and logs out; the connection is closed in every case.
+  // Checks the addresses and the attachments' size, then connects, logs in, sends the message
+  // and logs out; the connection is closed in every case.
   // A failed log-out after the server took the message is no failed send.
   void Send();
   void SendMail();
@@ -39,6 +40,10 @@ private:
   // Raises EServerError with the last reply unless the code is of the expected class.
   void Check(int code, int expectedClass);
   void SendRecipient(const std::string& address);
+  // Envelope addresses that are no addresses, and attachments past MaxAttachmentBytes, raise
+  // EMessageError naming them (OnError first).
+  void CheckBeforeConnecting();
+  [[noreturn]] void RefuseBeforeConnecting(const std::string& message);
 
   TmsMessage* FMailMessage = nullptr;
   std::unique_ptr<TTempFileStream> FStream;

@@ -16,7 +16,11 @@ std::string StripLineBreaks(const std::string& text) {
 
 bool IsSafeMailAddress(const std::string& address) {
   if (address.empty()) return false;
+  // Separators and brackets mean a list or a name was taken for one address.
   for (unsigned char c : address)
-    if (c <= 32 || c == 127 || c == '<' || c == '>') return false;
-  return true;
+    if (c <= 32 || c == 127 || c == '<' || c == '>' || c == ',' || c == ';' || c == '(' ||
+        c == ')' || c == '"' || c == '\\')
+      return false;
+  size_t at = address.rfind('@');
+  return at != std::string::npos && at > 0 && at + 1 < address.size();
 }

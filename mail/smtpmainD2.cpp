@@ -381,11 +381,23 @@ std::vector<std::string> TMailForm::ChooseFiles() {
 }
 
 void TMailForm::AddUserFile(const std::string& path) {
-  WORD index = 0;
-  std::vector<char> copy(path.begin(), path.end());
-  copy.resize(MAX_PATH + 1, 0);
+  HICON icon = nullptr;
+  if (path.size() < MAX_PATH) {
+    // The call may write a path of up to MAX_PATH characters back into its buffer.
+    char buffer[MAX_PATH + 1] = {};
+    path.copy(buffer, path.size());
+    WORD index = 0;
+    icon = ExtractAssociatedIconA(HInstance(), buffer, &index);
+  } else {
+    // A longer path does not fit that buffer: the icon of its kind, by the name alone.
+    std::string name = ExtractFileName(path).substr(0, MAX_PATH - 1);
+    SHFILEINFOA info{};
+    if (SHGetFileInfoA(name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                       SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_SMALLICON))
+      icon = info.hIcon;
+  }
   int image = -1;
-  if (HICON icon = ExtractAssociatedIconA(HInstance(), copy.data(), &index)) {
+  if (icon) {
     image = ImageList_AddIcon(FIcons->Handle(), icon);
     DestroyIcon(icon);
   }

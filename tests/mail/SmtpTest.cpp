@@ -1,6 +1,7 @@
 // The SMTP client against aiosmtpd and against scripted servers that misbehave one way each.
 #include "Dialogs.h"
 #include "MailTestUtil.h"
+#include "Registry.h"
 #include "agRasCmp.h"
 #include "mssmtp.h"
 #include <gtest/gtest.h>
@@ -278,4 +279,160 @@ TEST_F(Smtp, MissingServerMessageOrSenderAreReportedBeforeAnyMail) {
   std::string log = Transcript("helobare");
   EXPECT_TRUE(EndsWith(log, "\nHELO\nQUIT\n")) << log;
   EXPECT_EQ(TempMessageFiles(), tempBefore);
+}
+
+TEST_F(Smtp, LinesTooLongForTheWireAreBrokenOrEncodedAndArriveWhole) {
+  // Words, then one run without a blank: both longer than a wire line may be.
+  std::string words, run(1500, 'r');
+  for (int i = 0; words.size() < 2400; ++i)
+    words += "word" + IntToStr(i) + " ";
+  Message.SetEncoding(meUU);
+  Message.Body().Clear();
+  for (const std::string& line : {std::string("short"), words, run, std::string("end")})
+    Message.Body().Add(line);
+  Client.SetServer(PeerServer("aiosmtpd"));
+  int before = ReceivedCount();
+  Client.Send();
+  std::string uu = Received(before + 1, ".eml");
+  size_t start = uu.find("\r\n\r\n") + 4;
+  std::string joined;
+  for (size_t at = start; at < uu.size();) {
+    size_t end = uu.find("\r\n", at);
+    EXPECT_LE(end - at, 998u);
+    joined += uu.substr(at, end - at);
+    at = end + 2;
+  }
+  EXPECT_EQ(joined, "short" + words + run + "end");
+
+  // As MIME: a 7bit file of long lines and a long extra header, read back by mail_smtp.py.
+  TRegistry reg;
+  reg.SetRootKey(HKeyClassesRoot());
+  ASSERT_TRUE(reg.OpenKey("\\.eml", true));
+  reg.WriteString("Content Type", "message/rfc822");
+  std::string dir = CheckDir("mail_smtp");
+  WriteFileBytes(dir + "long_lines.eml", "Subject: long\r\n\r\n" + words + "\r\n" + run + "\r\n");
+  Message.SetEncoding(meMIME);
+  Message.Attachments().Add(dir + "long_lines.eml");
+  Message.Headers().Add("X-Long: " + words);
+  WriteFileBytes(dir + "long_header.txt", words);
+  Client.Send();
+  std::string mime = Received(before + 2, ".eml");
+  for (size_t at = 0, end; (end = mime.find("\r\n", at)) != std::string::npos; at = end + 2)
+    EXPECT_LE(end - at, 998u);
+  WriteFileBytes(dir + "long_mime.eml", mime);
+}
+
+TEST_F(Smtp, BareLineBreaksInTheBodyBecomeWireLinesWithTheirDotsDoubled) {
+  Message.SetEncoding(meUU);
+  Message.Body().Clear();
+  for (const char* line : {"a\r.b", "c\n.d", ".e", "f\r\n.g"})
+    Message.Body().Add(line);
+  Client.SetServer(PeerServer("rawdata"));
+  Client.Send();
+  std::string raw = FileText(PeersDir() + "rawdata.bin");
+  size_t start = raw.find("\r\n\r\n");
+  ASSERT_NE(start, std::string::npos) << raw;
+  EXPECT_EQ(raw.substr(start + 4), "a\r\n..b\r\nc\r\n..d\r\n..e\r\nf\r\n..g\r\n\r\n");
+}
+
+TEST_F(Smtp, RepliesThatNeverEndAreCutByTheirDeadlineOrTheirSize) {
+  struct TCase {
+    const char* Server;
+    const char* Error;
+  };
+  Client.SetTimeOut(2);
+  for (TCase t : {TCase{"trickle", "Operation timed out"}, TCase{"endless", "Operation timed out"},
+                  TCase{"flood", "The server's reply is too long"}}) {
+    Errors.clear();
+    Client.SetServer(PeerServer(t.Server));
+    // Only a client that never gives up meets this bound.
+    TOneShot cancel(20000, [&] { Client.Cancel(); });
+    std::string error;
+    try {
+      Client.Send();
+    } catch (const Exception& e) {
+      error = e.Message();
+    }
+    EXPECT_EQ(error, t.Error) << t.Server;
+    EXPECT_EQ(Errors, std::vector<std::string>{t.Error}) << t.Server;
+    EXPECT_FALSE(Client.Connected());
+    EXPECT_EQ(Transcript(t.Server).find("HELO"), std::string::npos) << t.Server;
+  }
+}
+
+TEST_F(Smtp, AddressMistakesAreNamedBeforeAnythingConnects) {
+  std::string before = FileText(PeersDir() + "count.log");
+  Client.SetServer(PeerServer("count"));
+  struct TCase {
+    const char* Typed;
+    const char* Named;
+  };
+  for (TCase t :
+       {TCase{"a@x.test, b@y.test", "a@x.test, b@y.test"},
+        TCase{"a@x.test,b@y.test", "a@x.test,b@y.test"},
+        TCase{"Ann <ann@x.test", "Ann <ann@x.test"},
+        TCase{"Ann <Lee> <ann@x.test>", "Ann <Lee> <ann@x.test>"}, TCase{"Ann Lee", "Ann Lee"}}) {
+    Message.Recipients().Clear();
+    Message.Recipients().Add(t.Typed);
+    Errors.clear();
+    std::string text = std::string("Invalid e-mail address: ") + t.Named;
+    EXPECT_EQ(ErrorOf<EMessageError>([&] { Client.Send(); }), text) << t.Typed;
+    EXPECT_EQ(Errors, std::vector<std::string>{text}) << t.Typed;
+  }
+  Message.Recipients().Clear();
+  Message.Recipients().Add("you@example.com");
+  Message.Sender().SetAddress("me;you@example.com");
+  EXPECT_EQ(ErrorOf<EMessageError>([&] { Client.Send(); }),
+            "Invalid e-mail address: me;you@example.com");
+  EXPECT_EQ(FileText(PeersDir() + "count.log"), before); // no connection was made
+
+  // A display name in quotes may hold brackets; the envelope takes the address alone.
+  Message.Sender().SetAddress("me@example.com");
+  Message.Recipients().Clear();
+  Message.Recipients().Add("\"Ann <Lee>\" <ann@x.test>");
+  Client.Send();
+  std::string log = Transcript("count");
+  EXPECT_NE(log.find("MAIL FROM:<me@example.com>\nRCPT TO:<ann@x.test>\nDATA\n"), std::string::npos)
+      << log;
+}
+
+TEST_F(Smtp, AttachmentsPastTheLimitAreRefusedBeforeLoadingOrConnecting) {
+  TScratchDir dir("bigatt");
+  // Sparse files: their size costs no disk.
+  auto sparse = [&](const std::string& name, int64_t size) {
+    std::string path = dir / name;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    EXPECT_TRUE(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+    CloseHandle(h);
+    return path;
+  };
+  const char* tail = " is too large to attach: a mail carries at most 64 MB of attachments";
+  // 4 GiB and 10 bytes, once taken as 10 bytes.
+  std::string huge = sparse("huge.bin", (int64_t(4) << 30) + 10);
+  EXPECT_EQ(ErrorOf<EMessageError>([&] { Message.Attachments().Add(huge); }),
+            std::string("huge.bin") + tail);
+  std::string over = sparse("over.bin", (int64_t(64) << 20) + 1);
+  EXPECT_EQ(ErrorOf<EMessageError>([&] { Message.Attachments().Add(over); }),
+            std::string("over.bin") + tail);
+  // Together past the limit: the file that would pass it is named.
+  std::string small = sparse("small.bin", 1000), full = sparse("full.bin", int64_t(64) << 20);
+  Message.Attachments().Add(small);
+  EXPECT_EQ(ErrorOf<EMessageError>([&] { Message.Attachments().Add(full); }),
+            std::string("full.bin") + tail);
+  EXPECT_EQ(Message.Attachments().Count(), 1);
+  DeleteFileA(huge.c_str());
+  DeleteFileA(over.c_str());
+  DeleteFileA(full.c_str());
+
+  // Content put in by hand is measured before connecting too.
+  std::string before = FileText(PeersDir() + "count.log");
+  Message.Attachments().Items(0).Content().SetSize((int64_t(64) << 20) + 1);
+  Client.SetServer(PeerServer("count"));
+  Errors.clear();
+  EXPECT_EQ(ErrorOf<EMessageError>([&] { Client.Send(); }), std::string("small.bin") + tail);
+  EXPECT_EQ(Errors.size(), 1u);
+  EXPECT_EQ(FileText(PeersDir() + "count.log"), before);
 }

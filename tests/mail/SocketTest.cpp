@@ -226,7 +226,7 @@ TEST(SocketStreams, StreamsOfChunkBoundarySizesArriveWholeWithProgress) {
   for (const TCase& t : cases) {
     std::string data;
     for (int i = 0; i < t.Size; ++i)
-      data += (i % 64 == 63) ? '\n' : static_cast<char>('a' + i % 26);
+      data += i % 64 == 60 ? '\r' : i % 64 == 61 ? '\n' : static_cast<char>('a' + i % 26);
     TMemoryStream stream;
     if (!data.empty()) stream.WriteBuffer(data.data(), static_cast<int32_t>(data.size()));
     std::vector<std::pair<int, int>> progress;
@@ -258,4 +258,49 @@ TEST(SocketLog, LinesAndTheSuppressedBodyGoToTheLogFileWhenTheComponentGoes) {
     EXPECT_EQ(received, std::vector<std::string>{"GOT 3"});
   }
   EXPECT_EQ(ReadFileBytes(path), "SINK 3\r\nSuppressing the message body\r\nGOT 3\r\n");
+}
+
+TEST(SocketStreams, BareLineBreaksGoOutAsCrLfAndEveryWireLineDotIsDoubled) {
+  struct TCase {
+    std::string Data, Wire;
+  };
+  std::string a(2046, 'a'); // the 2047th byte is the last of the first chunk
+  const std::vector<TCase> cases = {
+      {"x\r.y\n.z\r", "x\r\n..y\r\n..z\r\n"},
+      {a + "\r\n.b\r.c\n.d\r", a + "\r\n..b\r\n..c\r\n..d\r\n"},
+      {a + "\r.x", a + "\r\n..x"},
+      {a + "\r", a + "\r\n"},
+      {"plain\r\n.dot\r\n", "plain\r\n..dot\r\n"},
+  };
+  TControlPeer c;
+  for (const TCase& t : cases) {
+    TMemoryStream stream;
+    stream.WriteBuffer(t.Data.data(), static_cast<int32_t>(t.Data.size()));
+    std::string n = IntToStr(static_cast<int>(t.Wire.size()));
+    c.Socket->SendLine("SINK " + n);
+    c.Socket->SendStream(stream);
+    EXPECT_EQ(c.Line(), "GOT " + n);
+    EXPECT_EQ(FileText(PeersDir() + "sink_" + n + ".bin"), t.Wire) << t.Data.size();
+  }
+}
+
+TEST(SocketLog, TheLogKeepsItsNewestLinesWithinFourMegabytes) {
+  TScratchDir dir("maillogcap");
+  std::string path = dir / "transfer.log";
+  std::string filler(100000, 'z');
+  {
+    TControlPeer c;
+    c.Socket->SetLogFileName(path);
+    // The peer takes these as commands it does not know and says nothing.
+    for (int i = 0; i < 60; ++i)
+      c.Socket->SendLine("NOTE" + Format("%02d ", i) + filler);
+    c.Emit("250 last\r\n");
+    c.Line();
+  }
+  std::string log = ReadFileBytes(path);
+  EXPECT_LE(log.size(), 4u << 20);
+  EXPECT_GE(log.size(), 2u << 20);
+  EXPECT_EQ(log.find("NOTE00 "), std::string::npos);
+  EXPECT_NE(log.find("NOTE59 "), std::string::npos);
+  EXPECT_EQ(log.substr(log.size() - 10), "250 last\r\n");
 }

@@ -2,6 +2,10 @@
 """Loopback peers of the mail tests: aiosmtpd keeping what it receives, scripted SMTP servers
 that misbehave in one way each, and a control server for the socket layer.
 
+Scripted servers: each notes the client's lines in NAME.log ("CONNECT" first); "rawdata" also
+keeps the bytes of its last DATA as they came in rawdata.bin; "trickle", "endless" and "flood"
+greet with no end (a byte every half second, a "220-" line every 0.3 s, lines without pause).
+
   mail_servers.py start DIR   starts them in the background and writes DIR/ports ("name=port")
   mail_servers.py stop DIR    stops them
 """
@@ -98,11 +102,31 @@ async def scripted(folder, name, reader, writer):
         await say(b"554 No service here\r\n")
         await close()
         return
+    if name in ("trickle", "endless", "flood"):
+        # Never a whole greeting; bounded, so that a client that never gives up ends one day.
+        end = time.monotonic() + 600
+        try:
+            if name == "trickle":
+                await say(b"220 ")
+            while time.monotonic() < end:
+                if name == "trickle":
+                    await say(b"x")
+                    await asyncio.sleep(0.5)
+                elif name == "endless":
+                    await say(b"220-still greeting\r\n")
+                    await asyncio.sleep(0.3)
+                else:
+                    await say((b"220-" + b"f" * 250 + b"\r\n") * 64)
+        except (ConnectionError, OSError):
+            note("GONE")
+        await close()
+        return
     if name == "greetbare":
         await say(b"220-first line\r\n220-second line\r\n220\r\n")
     else:
         await say(b"220-scripted " + name.encode() + b" ready\r\n220 and waiting\r\n")
     in_data = False
+    data = b""
     while True:
         line = await reader.readline()
         if not line:
@@ -110,10 +134,16 @@ async def scripted(folder, name, reader, writer):
             return
         text = line.decode("latin-1").rstrip("\r\n")
         if in_data:
-            if text == ".":
+            if line == b".\r\n":
                 in_data = False
                 note("END DATA")
+                if name == "rawdata":
+                    with open(os.path.join(folder, "rawdata.bin"), "wb") as f:
+                        f.write(data)
+                data = b""
                 await say(b"554 Transaction failed\r\n" if name == "dot554" else b"250 Taken\r\n")
+            else:
+                data += line
             continue
         note(text)
         verb = text.split(" ")[0].split(":")[0].upper()
@@ -186,7 +216,7 @@ async def serve(folder):
     ports["aiosmtpd"] = server.sockets[0].getsockname()[1]
     servers = [server]
     for name in ["helobare", "greetbare", "rcpt", "data250", "dot554", "dropmail", "silence",
-                 "greet554", "quitdrop"]:
+                 "greet554", "quitdrop", "count", "rawdata", "trickle", "endless", "flood"]:
         s = await asyncio.start_server(
             lambda r, w, n=name: scripted(folder, n, r, w), "127.0.0.1", 0)
         ports[name] = s.sockets[0].getsockname()[1]

@@ -63,7 +63,6 @@ TStringList Keys(std::initializer_list<int> keys) {
   return list;
 }
 
-
 class MailWindow : public testing::Test {
 protected:
   void SetUp() override {
@@ -424,4 +423,75 @@ TEST_F(MailWindowDialUp, TheSetupListsTheEntriesAndTheChosenOneIsDialledForTheMa
   TCloseAction action = caHide;
   Form->FormClose(Form, action);
   EXPECT_EQ(TIniFile(Host.Ini).ReadInteger("Setup", "RAS", -1), 0);
+}
+
+namespace {
+// Every path the window hands to ExtractAssociatedIconA, and whether its buffer held the path's
+// end within the MAX_PATH characters the call may read and write.
+std::vector<std::pair<std::string, bool>> IconCalls;
+HICON(WINAPI* RealExtractAssociatedIcon)(HINSTANCE, LPSTR, WORD*) = nullptr;
+
+HICON WINAPI WatchedExtractAssociatedIcon(HINSTANCE inst, LPSTR path, WORD* index) {
+  size_t n = strnlen(path, MAX_PATH);
+  IconCalls.push_back({std::string(path, n), n < MAX_PATH});
+  return RealExtractAssociatedIcon(inst, path, index);
+}
+
+// Points this program's import of shell32's ExtractAssociatedIconA at the watcher (or back).
+bool RouteIconCalls(void* target) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name;
+       ++imp) {
+    if (lstrcmpiA(reinterpret_cast<char*>(base + imp->Name), "shell32.dll") != 0) continue;
+    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
+    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+    for (; names->u1.AddressOfData; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      if (strcmp(reinterpret_cast<char*>(byName->Name), "ExtractAssociatedIconA") != 0) continue;
+      DWORD old;
+      VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
+      if (!RealExtractAssociatedIcon)
+        RealExtractAssociatedIcon =
+            reinterpret_cast<decltype(RealExtractAssociatedIcon)>(slots->u1.Function);
+      slots->u1.Function = reinterpret_cast<decltype(slots->u1.Function)>(target);
+      VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
+      return true;
+    }
+  }
+  return false;
+}
+} // namespace
+
+TEST_F(MailWindow, UserFilesOfAnyPathLengthGetTheirRowWithinTheIconCallsBuffer) {
+  ASSERT_TRUE(RouteIconCalls(reinterpret_cast<void*>(&WatchedExtractAssociatedIcon)));
+  IconCalls.clear();
+  std::string shortPath = CheckDir("mailwin_work") + "short.txt";
+  WriteFileBytes(shortPath, "short");
+  std::string longPath = "C:\\" + std::string(150, 'd') + "\\" + std::string(150, 'e') + ".txt";
+  Form->OnChooseFiles = [&] { return std::vector<std::string>{shortPath, longPath}; };
+  Form->AttachButtonClick(Form->AttachButton);
+  RouteIconCalls(reinterpret_cast<void*>(RealExtractAssociatedIcon));
+  ASSERT_EQ(Form->ListView1->ItemCount(), 2);
+  EXPECT_EQ(Form->ListView1->Items(1).SubItems(2), longPath);
+  EXPECT_EQ(Form->ListView1->Items(1).Caption(), std::string(150, 'e') + ".txt");
+  EXPECT_FALSE(IconCalls.empty());
+  for (const auto& [path, ended] : IconCalls)
+    EXPECT_TRUE(ended) << path.size();
+  EXPECT_EQ(IconCalls.front().first, shortPath);
+}
+
+TEST_F(MailWindow, AddressMistakesAreShownAndNothingConnects) {
+  std::string before = FileText(PeersDir() + "count.log");
+  for (const char* typed : {"a@x.test, b@y.test", "Ann <ann@x.test"}) {
+    Form->ToEdit->SetText(typed);
+    Form->StatusLog.clear();
+    Send(PeerServer("count"));
+    EXPECT_TRUE(Logged(std::string("Invalid e-mail address: ") + typed)) << typed;
+    EXPECT_FALSE(Form->Busy());
+  }
+  EXPECT_EQ(FileText(PeersDir() + "count.log"), before);
 }
