@@ -77,6 +77,18 @@ inline std::string FileText(const std::string& path) {
   return FileExists(path) ? ReadFileBytes(path) : std::string();
 }
 
+// A file of size bytes that takes no disk: only its end is set.
+inline bool MakeSparseFile(const std::string& path, int64_t size) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = size;
+  bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return ok;
+}
+
 // The stand-in dial-up library built beside the tests (tbrasstub.dll), reached in the one copy
 // of it that the components load too: those made while it is set up load it in place of the
 // system's.

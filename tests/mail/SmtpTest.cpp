@@ -398,15 +398,9 @@ TEST_F(Smtp, AddressMistakesAreNamedBeforeAnythingConnects) {
 
 TEST_F(Smtp, AttachmentsPastTheLimitAreRefusedBeforeLoadingOrConnecting) {
   TScratchDir dir("bigatt");
-  // Sparse files: their size costs no disk.
   auto sparse = [&](const std::string& name, int64_t size) {
     std::string path = dir / name;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    LARGE_INTEGER at;
-    at.QuadPart = size;
-    EXPECT_TRUE(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
-    CloseHandle(h);
+    EXPECT_TRUE(MakeSparseFile(path, size)) << name;
     return path;
   };
   const char* tail = " is too large to attach: a mail carries at most 64 MB of attachments";

@@ -495,3 +495,21 @@ TEST_F(MailWindow, AddressMistakesAreShownAndNothingConnects) {
   }
   EXPECT_EQ(FileText(PeersDir() + "count.log"), before);
 }
+
+TEST_F(MailWindow, AFileTooLargeToAttachIsNamedAndNothingConnects) {
+  TScratchDir dir("mailwinbig");
+  std::string big = dir / "big.bin";
+  ASSERT_TRUE(MakeSparseFile(big, (int64_t(4) << 30) + 10));
+  Form->OnChooseFiles = [&] { return std::vector<std::string>{big}; };
+  Form->AttachButtonClick(Form->AttachButton);
+  Form->ToEdit->SetText("a@x.test");
+  Form->CheckBox1->SetChecked(false);
+  std::string before = FileText(PeersDir() + "count.log");
+  Form->StatusLog.clear();
+  Send(PeerServer("count"));
+  EXPECT_TRUE(
+      Logged("big.bin is too large to attach: a mail carries at most 64 MB of attachments"));
+  EXPECT_EQ(FileText(PeersDir() + "count.log"), before);
+  EXPECT_FALSE(Form->Busy());
+  DeleteFileA(big.c_str());
+}
