@@ -142,13 +142,13 @@ void TmsAttList::Assign(const TmsAttList& other) {
 }
 
 namespace {
-// The first ch at or after from that stands outside double quotes.
-size_t FindUnquoted(const std::string& text, char ch, size_t from = 0) {
+// The first ch that stands outside double quotes.
+size_t FindUnquoted(const std::string& text, char ch) {
   bool quoted = false;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '"')
       quoted = !quoted;
-    else if (!quoted && i >= from && text[i] == ch)
+    else if (!quoted && text[i] == ch)
       return i;
   }
   return std::string::npos;

@@ -14,6 +14,7 @@ constexpr int msErrRecipientRequired = 57101;
 constexpr int msErrMessageRequired = 57102;
 constexpr int msErrInvalidAddress = 57103;
 constexpr int msErrAttachmentTooLarge = 57104;
+constexpr int msErrMultipartText = 57106;
 
 // What the attachments of one message may hold in all: the writer keeps a file and its encoded
 // lines in memory at once, which must stay well inside a 32-bit process.
@@ -21,7 +22,6 @@ constexpr int64_t MaxAttachmentBytes = 64 * 1024 * 1024;
 
 // The "too large" message naming the file whose bytes went past MaxAttachmentBytes.
 std::string AttachmentTooLargeText(const std::string& fileName);
-constexpr int msErrMultipartText = 57106;
 
 // Name and address, each cut to 255 characters as the fields were short strings.
 class TmsMailAddress : public TObject {

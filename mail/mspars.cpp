@@ -25,8 +25,8 @@ const char* const OwnHeaders[] = {"From",
 constexpr size_t MaxWireLine = 998;
 
 // The line in pieces of at most MaxWireLine characters, each cut before the last blank that
-// allows it (the blank opens the next piece), else at the limit; continuation is put before
-// every piece after the first.
+// allows it (the blank opens the next piece), else at the limit, where continuation opens the
+// next piece.
 std::vector<std::string> BreakLine(const std::string& line, const std::string& continuation) {
   std::vector<std::string> pieces;
   std::string rest = line;

@@ -8,7 +8,8 @@ class TmsMessageEncoder {
 public:
   TmsMessageEncoder(TmsMessage& message, TStream& stream);
   // Writes headers, the blank line and the body from the stream's start; every line ends in
-  // CR LF and no line is changed or left out.
+  // CR LF and none is longer than SMTP carries (998 characters): a longer header is folded, a
+  // longer plain-text body line broken, and a 7bit file with one goes as base64.
   void Encode();
 
   // Header-safe forms of a name and of "name <address>".
