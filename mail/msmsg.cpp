@@ -21,6 +21,10 @@ std::string MessageErrorText(int code) {
   }
 }
 
+std::string InvalidAddressText(const std::string& address) {
+  return StringReplaceAll(MessageErrorText(msErrInvalidAddress), "%s", StripLineBreaks(address));
+}
+
 std::string TmsCustomMessage::ContentType() const {
   if (FEncoding == meUU) return "";
   int count = FAttachments.Count();
@@ -70,10 +74,7 @@ void TmsMessage::CheckRequired() {
   if (!any) throw EMessageError(MessageErrorText(msErrRecipientRequired));
   // Blanks or control characters in an envelope address would let it carry a command of its own.
   auto check = [](const std::string& address) {
-    if (!IsSafeMailAddress(address)) {
-      std::string text = MessageErrorText(msErrInvalidAddress);
-      throw EMessageError(StringReplaceAll(text, "%s", StripLineBreaks(address)));
-    }
+    if (!IsSafeMailAddress(address)) throw EMessageError(InvalidAddressText(address));
   };
   check(Sender().Address());
   for (TmsAddressList* list : {&FRecipients, &FCC, &FBCC})

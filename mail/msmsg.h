@@ -64,3 +64,5 @@ private:
 
 // The text of a message error number from the string table, with a fixed English fallback.
 std::string MessageErrorText(int code);
+// "Invalid e-mail address: " naming the address, without its line breaks.
+std::string InvalidAddressText(const std::string& address);

@@ -60,8 +60,7 @@ void TmsSMTP::CheckBeforeConnecting() {
   if (!FMailMessage) return;
   auto check = [this](const std::string& address) {
     if (!address.empty() && !IsSafeMailAddress(address))
-      RefuseBeforeConnecting(
-          StringReplaceAll(MessageErrorText(msErrInvalidAddress), "%s", StripLineBreaks(address)));
+      RefuseBeforeConnecting(InvalidAddressText(address));
   };
   check(FMailMessage->Sender().Address());
   if (FRecipients->Count() == 0) {
@@ -83,9 +82,7 @@ void TmsSMTP::CheckBeforeConnecting() {
 }
 
 void TmsSMTP::SendRecipient(const std::string& address) {
-  if (!IsSafeMailAddress(address))
-    throw EMessageError(
-        StringReplaceAll(MessageErrorText(msErrInvalidAddress), "%s", StripLineBreaks(address)));
+  if (!IsSafeMailAddress(address)) throw EMessageError(InvalidAddressText(address));
   SendLine("RCPT TO:<" + address + ">");
   if (ReadReply() / 100 == 2) return;
   bool proceed = false;
