@@ -105,11 +105,20 @@ void TMasterFrm::WireContextHelp() {
                                                 {FMailTitle, 27},
                                                 {FPrintCat, 31},
                                                 {FGetLocal, LoadContext},
-                                                {FBitBtn1, ScanDriveContext},
-                                                {FBitBtn2, ScanSystemContext},
+                                                {FBitBtn1, ScanSystemContext},
+                                                {FBitBtn2, ScanDriveContext},
                                                 {FTopPanel, PlayerDisplayContext},
                                                 {FAllAlbLV, AlbumListContext},
-                                                {FOutPort, PortContext}};
+                                                {FOutPort, PortContext},
+                                                {FBack, PlayerCommandsContext},
+                                                {FPlayNext, PlayerCommandsContext},
+                                                {FRepeatSB, PlayerCommandsContext},
+                                                {FShuffle, PlayerCommandsContext},
+                                                {FMusicClear, PlayerCommandsContext},
+                                                {FPause, PlayerCommandsContext},
+                                                {FOneStop, PlayerCommandsContext},
+                                                {FAllStop, PlayerCommandsContext},
+                                                {FProgView, ViewTitlesContext}};
   for (const auto& [control, context] : contexts)
     if (control) control->SetHelpContext(context);
   const std::pair<TObject*, int> menuContexts[] = {{FGetLocal2, LoadContext},
@@ -138,17 +147,23 @@ void TMasterFrm::WireContextHelp() {
     if (c && c->OnClick) first(c->OnClick); // the gate keeps handler-less buttons disabled
   for (TControl* c : std::initializer_list<TControl*>{FTopPanel, FAllCatGrid, FAllAlbLV})
     first(c->OnClick);
+  // The program's and the player's buttons.
+  for (TControl* c :
+       std::initializer_list<TControl*>{FBack, FPlayNext, FRepeatSB, FShuffle, FMusicClear, FPause,
+                                        FOneStop, FAllStop, FProgView})
+    first(c->OnClick);
   for (TComponent* o : std::initializer_list<TComponent*>{
            FGetLocal2, FScanadriveforMIDIfiles1, FScansystemforMIDIfiles1, FViewtitles1,
            FindComponent("Createnew1"), FindComponent("Createnew2")})
     if (auto* m = dynamic_cast<TMenuItem*>(o); m && m->OnClick) first(m->OnClick);
-  // A mouse down on the category tabs in help mode shows help and starts nothing.
-  TMouseEvent down = FCategories->OnMouseDown;
-  FCategories->OnMouseDown = [this, down](TObject* s, TMouseButton b, TShiftState sh, int x,
-                                          int y) {
-    if (b == mbLeft && ContextHelpClick(s)) return;
-    if (down) down(s, b, sh, x, y);
-  };
+  // A mouse down on either row of tabs in help mode shows help and starts no drag.
+  for (TExtPageControl* tabs : {FCategories, FAlbums}) {
+    TMouseEvent down = tabs->OnMouseDown;
+    tabs->OnMouseDown = [this, down](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+      if (b == mbLeft && ContextHelpClick(s)) return;
+      if (down) down(s, b, sh, x, y);
+    };
+  }
   // The right button on the tab rows and the album list offers itself to help before the pop-up.
   for (TControl* c : std::initializer_list<TControl*>{FCategories, FAlbums, FAllAlbLV})
     c->OnContextPopup = [this](TObject* s, POINT, bool& handled) { handled = ContextHelpClick(s); };

@@ -56,8 +56,21 @@ void TMasterFrm::WireDrags() {
 
   // Targets: the command buttons (a click on them only offers itself to context help) and the
   // album lines.
-  for (TBitBtn* button :
-       {FPlay, FPlayReplace, FEditCat, FTrashCat, FMailTitle, FExportTitle, FArchive, FPrintCat}) {
+  // A click shows nothing, so each says what a drop on it does.
+  const std::pair<TBitBtn*, const char*> hints[] = {
+      {FPlay, "Add music and play it last"},
+      {FPlayReplace, "Add music and play it first"},
+      {FEditCat, "Edit|Drop titles here to edit them, or a tab to rename its category or album"},
+      {FTrashCat,
+       "Delete|Drop titles here to delete them (album rows leave their album only), or a "
+       "tab or album to delete it"},
+      {FMailTitle, "Mail|Drop titles, a tab or an album here to mail them"},
+      {FExportTitle, "Save|Drop titles, a tab or an album here to save them to disk"},
+      {FArchive, "Archive|Drop titles, a tab or an album here to archive them"},
+      {FPrintCat, "Print|Drop titles, a tab or an album here to print a list of them"}};
+  for (auto [button, hint] : hints) {
+    button->SetHint(hint);
+    button->SetShowHint(true);
     button->OnClick = [](TObject*) {};
     button->OnDragOver = [this](TObject* s, TObject* src, int, int, TDragState, bool& accept) {
       accept = DropAccepted(s, src);

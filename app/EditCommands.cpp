@@ -414,6 +414,14 @@ void TMasterFrm::Edit1Click(TObject*) {
   ClearDragList();
 }
 
+void TMasterFrm::Delete5Click(TObject* Sender) {
+  if (FDragFromAlbums) {
+    Titlesselected3Click(Sender);
+    return;
+  }
+  Delete1Click(Sender);
+}
+
 void TMasterFrm::Delete4Click(TObject* Sender) {
   if (FAlbumsInUse) {
     Titlesselected3Click(Sender);

@@ -172,6 +172,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   WireContextHelp();
   WireEnabling();
   HoldCommandsWhileBusy();
+  // Nothing plays and the program is empty: the player buttons start as that state has them.
+  UpdatePlayControls();
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
@@ -1134,7 +1136,7 @@ void TMasterFrm::CloseCatalogue() {
 void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnDblClick = [this, &grid, fromAlbums](TObject*) { PlayGridSelection(grid, fromAlbums); };
   grid.OnMouseUp = [this, &grid, fromAlbums](TObject* s, TMouseButton button, TShiftState, int,
-                                              int) {
+                                             int) {
     if (button == mbRight && ContextHelpClick(s)) return;
     if (fromAlbums)
       AlbumsChange();

@@ -177,6 +177,8 @@ public:
   void Edit2Click(TObject* Sender);
   void EditTitles(const TStringList& keys);
   void Delete1Click(TObject* Sender);
+  // The title pop-up's Delete: album rows leave their album, catalogue rows the catalogue.
+  void Delete5Click(TObject* Sender);
   TTuneAdder& Adder();
   TRenamer& RenamerForm();
   // The name the name dialog handed over ("" when cancelled).
@@ -294,9 +296,8 @@ public:
                     int& fontSize);
   // The sum over printed columns of width + gap (pixels).
   static int VisibleColumnsWidth(const TStringList& columns, int gap);
-  void PrintReportPages(const std::string& heading, const std::string& total, int fontSize,
-                        int gap, int rowSpacing, const TStringList& columns,
-                        const TStringList& keys);
+  void PrintReportPages(const std::string& heading, const std::string& total, int fontSize, int gap,
+                        int rowSpacing, const TStringList& columns, const TStringList& keys);
   static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
   // The print commands of the Albums and Categories menus and the tab pop-ups.
   void Titlesselected11Click(TObject* Sender);
@@ -526,7 +527,7 @@ public:
   TMenuItem* PlayR() const { return FPlayR; }
   TMenuItem* Cancel1() const { return FCancel1; }
   TMenuItem* Edit2() const { return FEdit2; }
-  TMenuItem* Delete1() const { return FDelete1; }
+  TMenuItem* Delete5() const { return FDelete5; }
   TMenuItem* Mail4() const { return FMail4; }
   TMenuItem* Save2() const { return FSave2; }
   TMenuItem* Category1() const { return FCategory1; }
@@ -945,7 +946,7 @@ private:
   TExtProgressBar* FProgressBar1 = nullptr;
   TPopupMenu* FPlayPopUp = nullptr;
   TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FCancel1 = nullptr,
-            *FEdit2 = nullptr, *FDelete1 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr;
+            *FEdit2 = nullptr, *FDelete5 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr;
   TMenuItem *FCategory1 = nullptr, *FArtist2 = nullptr, *FTitle2 = nullptr, *FDuration1 = nullptr,
             *FFiletype1 = nullptr, *FFilesize1 = nullptr, *FFiledate1 = nullptr,
             *FOrigin1 = nullptr, *FDateobtained1 = nullptr;

@@ -23,14 +23,14 @@ void TMasterFrm::BuildPlayPopUp() {
   FPlayR = item("PlayR", "PLAY: &Replace program");
   FCancel1 = item("Cancel1", "&Cancel");
   FEdit2 = item("Edit2", "&Edit");
-  FDelete1 = item("Delete1", "&Delete");
+  FDelete5 = item("Delete5", "&Delete");
   FMail4 = item("Mail4", "&Mail");
   FSave2 = item("Save2", "&Save to disk");
   FEdit2->OnClick = [this](TObject* s) { Edit2Click(s); };
-  FDelete1->OnClick = [this](TObject* s) { Delete1Click(s); };
+  FDelete5->OnClick = [this](TObject* s) { Delete5Click(s); };
   FMail4->OnClick = [this](TObject* s) { Mail4Click(s); };
   FSave2->OnClick = [this](TObject* s) { Save2Click(s); };
-  for (TMenuItem* m : {FEdit2, FDelete1, FMail4, FSave2})
+  for (TMenuItem* m : {FEdit2, FDelete5, FMail4, FSave2})
     m->SetVisible(TitleCommandReady(*m));
   FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
   FPlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
@@ -144,8 +144,6 @@ void TMasterFrm::ChoosePlayMode(bool titleCommands) {
   TMenuItem& items = FPlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
-  // Deleting from the catalogue works on titles of the categories; album rows are not offered it.
-  if (!FDragFromCategories) FDelete1->SetVisible(false);
   POINT cursor{};
   GetCursorPos(&cursor);
   FPlayPopUp->Popup(cursor.x, cursor.y);

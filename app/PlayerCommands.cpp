@@ -13,7 +13,9 @@ constexpr TColor ThumbLit = 0x00FF00, ThumbDim = 0x008000, GrooveFill = 0x008000
 constexpr const char* StopHint = "Stop|Stop current play";
 constexpr const char* PlayHint = "Play|Restart play";
 constexpr const char* PauseHint = "Pause|Pause play";
-constexpr const char* ResumeHint = "Resume|Resume play";
+// What the pause button offers after a pause or a resume.
+constexpr const char* PausedHint = "Resume";
+constexpr const char* ResumedHint = "Pause";
 
 // The glyphs of the player buttons, 16 x 16 on a transparent (bottom-left) background.
 enum class TGlyph { Pause, Go, Stop };
@@ -267,13 +269,13 @@ void TMasterFrm::PauseClick(TObject*) {
   if (mode == mdPlaying) {
     FMyMidi->Pause();
     SwitchVisualEffects(false);
-    FPause->SetHint(ResumeHint);
+    FPause->SetHint(PausedHint);
     FPause->Glyph().Assign(FTempGo->Glyph());
     FPause->SetTag(1);
   } else if (mode == mdPaused) {
     FMyMidi->Resume();
     SwitchVisualEffects(true);
-    FPause->SetHint(PauseHint);
+    FPause->SetHint(ResumedHint);
     FPause->Glyph().Assign(FTempPause->Glyph());
     FPause->SetTag(0);
   }

@@ -164,6 +164,12 @@ void TDriveComboBox::Change() {
 TDirectoryListBox::TDirectoryListBox(TComponent* AOwner) : TListBox(AOwner) {
   char folder[MAX_PATH] = {};
   if (GetCurrentDirectoryA(MAX_PATH, folder)) FDirectory = folder;
+  // The list shows its folder from the start, not only once another is opened.
+  if (!FDirectory.empty()) {
+    FLastOnDrive[static_cast<char>(toupper(static_cast<unsigned char>(FDirectory[0])))] =
+        FDirectory;
+    Fill();
+  }
 }
 
 std::string TDirectoryListBox::PathOf(int index) const {

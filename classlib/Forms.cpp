@@ -586,6 +586,14 @@ bool TApplication::HelpContext(int context) {
 bool TApplication::HelpCommand(unsigned command, ULONG_PTR data) {
   if (FHelpFile.empty()) return false;
   HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : nullptr;
+  if (!FileExists(FHelpFile)) {
+    // The help system would only say that it cannot find the file; say so plainly instead.
+    if (command == HELP_QUIT) return false;
+    HWND active = GetActiveWindow();
+    PlainMessageBox("The help file is not installed:\r\n" + FHelpFile, FTitle,
+                    TMessageKind::Information, TMessageButtons::OK, active ? active : owner);
+    return false;
+  }
   return WinHelpA(owner, FHelpFile.c_str(), command, data) != FALSE;
 }
 

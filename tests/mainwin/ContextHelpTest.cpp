@@ -7,6 +7,8 @@
 #include "Menus.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
+#include "StandInSequencer.h"
+#include "ViewProgCode.h"
 
 namespace {
 
@@ -14,6 +16,7 @@ class ContextHelp : public TMainWindowFixture {
 protected:
   ContextHelp() : TMainWindowFixture("tbctxhelp") {}
   std::vector<std::pair<unsigned, ULONG_PTR>> FCalls;
+  TEndingSequencer FSeq; // outlives the window, which the fixture frees
   void StartRecording() {
     Start();
     FForm->HelpCall = [this](unsigned command, ULONG_PTR data) {
@@ -35,8 +38,8 @@ TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
   const TCase cases[] = {
       {"AllCatGrid", [&] { f.AllCatGrid()->Click(); }, 12},
       {"GetLocal", [&] { f.GetLocal()->Click(); }, 40},
-      {"scan a drive button", [&] { f.BitBtn1()->Click(); }, 41},
-      {"scan system button", [&] { f.BitBtn2()->Click(); }, 42},
+      {"S&can (scan system) button", [&] { f.BitBtn1()->Click(); }, 42},
+      {"&Drives (scan a drive) button", [&] { f.BitBtn2()->Click(); }, 41},
       {"&Open", [&] { f.GetLocal2()->Click(); }, 40},
       {"Scan a drive", [&] { f.ScanadriveforMIDIfiles1()->Click(); }, 41},
       {"Scan system", [&] { f.ScansystemforMIDIfiles1()->Click(); }, 42},
@@ -60,6 +63,65 @@ TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
     EXPECT_TRUE(FAnswers.Asked().empty());
   }
   EXPECT_EQ(f.Road().Program().Count(), programBefore);
+  CloseAndWait();
+}
+
+TEST_F(ContextHelp, HelpModeTakesTheProgramAndPlayerButtonsAndTheTabsFirst) {
+  SetMainMciDriver(&FSeq);
+  StartRecording();
+  TMasterFrm& f = *FForm;
+  TProgram& program = f.Road().Program();
+  for (int i = 0; i < 3; ++i)
+    f.DragList().Add(std::to_string(FCat.Keys[i]));
+  f.SetDragSource(false, true);
+  f.PlayTClick(nullptr);
+  const int playing = f.Road().MasterKeyPlaying();
+  const size_t opened = FSeq.Opened.size();
+  const std::pair<TBitBtn*, ULONG_PTR> buttons[] = {
+      {f.Back(), 47},    {f.PlayNext(), 47},   {f.RepeatSB(), 47},
+      {f.Shuffle(), 47}, {f.MusicClear(), 47}, {f.Pause(), 47},
+      {f.OneStop(), 47}, {f.AllStop(), 47},    {f.ProgView(), 45}};
+  for (const auto& [button, context] : buttons) {
+    SCOPED_TRACE(button->Name());
+    ASSERT_TRUE(button->Enabled());
+    FCalls.clear();
+    FAnswers.Clear();
+    f.Contextsensitive1()->Click();
+    button->Click();
+    ProcessMessages();
+    ASSERT_EQ(FCalls.size(), 1u);
+    EXPECT_EQ(FCalls[0].second, context);
+    EXPECT_FALSE(InHelpMode());
+    // The program, its order and the title playing are as they were; nothing was asked.
+    EXPECT_TRUE(FAnswers.Asked().empty());
+    EXPECT_EQ(program.Count(), 3);
+    EXPECT_EQ(program.Index(), 0);
+    EXPECT_EQ(f.Road().MasterKeyPlaying(), playing);
+    EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
+    EXPECT_EQ(FSeq.Opened.size(), opened);
+  }
+  EXPECT_FALSE(f.ProgramViewer().Visible());
+
+  // A press on a tab in help mode shows the tabs' help and starts no drag; outside it, it does.
+  f.Albums()->SetActivePageIndex(1);
+  for (auto [tabs, context] : {std::pair<TExtPageControl*, ULONG_PTR>{f.Categories(), 18},
+                               std::pair<TExtPageControl*, ULONG_PTR>{f.Albums(), 1033}}) {
+    SCOPED_TRACE(tabs->Name());
+    RECT r = tabs->TabRect(tabs->ActivePageIndex());
+    LPARAM at = MAKELPARAM(r.left + 6, (r.top + r.bottom) / 2);
+    FCalls.clear();
+    f.Contextsensitive1()->Click();
+    SendMessageA(tabs->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_FALSE(DragPending(tabs));
+    SendMessageA(tabs->Handle(), WM_LBUTTONUP, 0, at);
+    ASSERT_EQ(FCalls.size(), 1u);
+    EXPECT_EQ(FCalls[0].second, context);
+    EXPECT_FALSE(InHelpMode());
+    SendMessageA(tabs->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_TRUE(DragPending(tabs));
+    SendMessageA(tabs->Handle(), WM_LBUTTONUP, 0, at);
+    EXPECT_FALSE(DragPending(tabs));
+  }
   CloseAndWait();
 }
 

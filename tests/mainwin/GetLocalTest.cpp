@@ -76,6 +76,7 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   TGetLocalF& w = FForm->GetLocalWindow();
   w.Show();
   SetForegroundWindow(w.Handle());
+  ExpectFolderTreeShown(*w.DirectoryListBox1);
   ASSERT_TRUE(w.DirectoryListBox1->SetDirectory(folder.Path()));
   EXPECT_EQ(w.FileListBox1->Directory(), ExcludeTrailingBackslash(folder.Path()));
   EXPECT_FALSE(w.BitBtn1->Enabled());

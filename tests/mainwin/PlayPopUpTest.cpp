@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
+#include "DataCodeD2.h"
 #include "MailHandOff.h"
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
@@ -84,7 +85,7 @@ protected:
   // The grids' pop-up: the play choices and the title commands that have their action.
   std::vector<std::string> AllCaptions() {
     std::vector<std::string> all = PlayChoices;
-    for (TMenuItem* item : {FForm->Edit2(), FForm->Delete1(), FForm->Mail4(), FForm->Save2()})
+    for (TMenuItem* item : {FForm->Edit2(), FForm->Delete5(), FForm->Mail4(), FForm->Save2()})
       if (item->OnClick && (item != FForm->Mail4() || MailWindowLink()))
         all.push_back(item->Caption());
     return all;
@@ -190,10 +191,10 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   FChoice = FForm->PlayB();
   PressEnter(album, {first});
   ASSERT_EQ(FShown.size(), 1u);
-  // Album rows can be edited, but deleting from the catalogue is a command of the categories.
+  // Album rows can be edited and taken out of their album.
   const auto& offered = FShown[0];
   EXPECT_NE(std::find(offered.begin(), offered.end(), "&Edit"), offered.end());
-  EXPECT_EQ(std::find(offered.begin(), offered.end(), "&Delete"), offered.end());
+  EXPECT_NE(std::find(offered.begin(), offered.end(), "&Delete"), offered.end());
   EXPECT_TRUE(fromAlbums);
   EXPECT_FALSE(fromCategories);
   EXPECT_EQ(carried, 1);
@@ -203,6 +204,20 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   EXPECT_EQ(FForm->DragList().Count(), 0);
   EXPECT_FALSE(FForm->DragFromAlbums());
   EXPECT_FALSE(FForm->DragFromCategories());
+
+  // Delete on an album row asks about the album and takes the title out of it only.
+  FWhileOpen = nullptr;
+  FChoice = FForm->Delete5();
+  FAnswers.Clear();
+  FAnswers.Push(mrOk);
+  PressEnter(album, {first});
+  ASSERT_EQ(FAnswers.Asked().size(), 1u);
+  EXPECT_EQ(FAnswers.Asked()[0].Text, "Delete this title from album \"Evening\" ?");
+  EXPECT_EQ(RowOfKey(album, first), -1);
+  EXPECT_GT(RowOfKey(album, last), 0);
+  EXPECT_GT(RowOfKey(*FForm->AllCatGrid(), first), 0) << "still in the catalogue";
+  TTuneRec kept;
+  EXPECT_TRUE(FForm->DMM2()->MyDB()->FindById(first, kept));
   CloseAndWait();
 }
 
@@ -214,7 +229,7 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   // Title commands that cannot act stay out of the pop-up (mail without a mail window); one that
   // becomes ready shows.
   EXPECT_FALSE(FForm->Mail4()->Visible());
-  for (TMenuItem* item : {FForm->Edit2(), FForm->Delete1(), FForm->Save2()})
+  for (TMenuItem* item : {FForm->Edit2(), FForm->Delete5(), FForm->Save2()})
     EXPECT_TRUE(item->Visible()) << item->Caption();
   TQuietMail mail;
   RegisterMailWindow(&mail);

@@ -59,15 +59,35 @@ TEST_F(PlayerCommands, PauseAndResumeFollowTheSequencer) {
   FForm->PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
   EXPECT_EQ(FForm->Pause()->Tag(), 1);
-  EXPECT_EQ(FForm->Pause()->Hint(), "Resume|Resume play");
+  EXPECT_EQ(FForm->Pause()->Hint(), "Resume");
   EXPECT_TRUE(SameGlyph(FForm->Pause(), FForm->TempGo()));
   EXPECT_TRUE(FForm->Pause()->Enabled());
   FForm->PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 7000u) << "resumes where it paused";
   EXPECT_EQ(FForm->Pause()->Tag(), 0);
-  EXPECT_EQ(FForm->Pause()->Hint(), "Pause|Pause play");
+  EXPECT_EQ(FForm->Pause()->Hint(), "Pause");
   EXPECT_TRUE(SameGlyph(FForm->Pause(), FForm->TempPause()));
+  CloseAndWait();
+}
+
+TEST_F(PlayerCommands, AtStartNothingPlaysAndTheDropTargetsSayWhatADropDoes) {
+  Start();
+  // Nothing has been asked of the player yet: only what an empty program allows is offered.
+  for (TBitBtn* b :
+       {FForm->Back(), FForm->PlayNext(), FForm->RepeatSB(), FForm->Pause(), FForm->OneStop(),
+        FForm->AllStop(), FForm->MusicClear(), FForm->Shuffle(), FForm->ProgView()})
+    EXPECT_FALSE(b->Enabled()) << b->Name();
+  EXPECT_FALSE(FForm->Music1()->Enabled());
+  // A click on a drop target does nothing, so every one of them shows its hint.
+  EXPECT_EQ(FForm->Play()->Hint(), "Add music and play it last");
+  EXPECT_EQ(FForm->PlayReplace()->Hint(), "Add music and play it first");
+  for (TBitBtn* b :
+       {FForm->Play(), FForm->PlayReplace(), FForm->EditCat(), FForm->TrashCat(),
+        FForm->MailTitle(), FForm->ExportTitle(), FForm->Archive(), FForm->PrintCat()}) {
+    EXPECT_TRUE(b->ShowHint()) << b->Name();
+    EXPECT_FALSE(GetShortHint(b->Hint()).empty()) << b->Name();
+  }
   CloseAndWait();
 }
 

@@ -214,3 +214,50 @@ TEST_F(ProgramRun, ThePlugInsMixerRequestShowsTheMixerWindowCentred) {
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
 }
+
+namespace {
+
+struct TSystemBox {
+  DWORD Pid;
+  HWND Window = nullptr;
+};
+
+BOOL CALLBACK FindSystemBox(HWND w, LPARAM lp) {
+  auto* f = reinterpret_cast<TSystemBox*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  char name[16] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (owner != f->Pid || std::string(name) != "#32770" || !IsWindowVisible(w)) return TRUE;
+  f->Window = w;
+  return FALSE;
+}
+
+} // namespace
+
+TEST_F(ProgramRun, ViewHelpFileSaysPlainlyThatNoHelpIsInstalled) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  // Help > View help file from the keyboard, as a user without a mouse would choose it.
+  HWND main = run.MainWindow();
+  PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'h');
+  PumpUntil([] { return false; }, 300);
+  PostMessageA(main, WM_CHAR, 'v', 0);
+  TSystemBox box{run.Pid()};
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        EnumWindows(FindSystemBox, reinterpret_cast<LPARAM>(&box));
+        return box.Window != nullptr;
+      },
+      30000));
+  const std::string text = BoxText(box.Window);
+  EXPECT_EQ(text.rfind("The help file is not installed", 0), 0u) << text;
+  EXPECT_NE(UpperCase(text).find("TONALBROOK.HLP"), std::string::npos) << text;
+  PostMessageA(box.Window, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Asked().empty());
+}

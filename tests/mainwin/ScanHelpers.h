@@ -5,7 +5,9 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include <gtest/gtest.h>
 #include "Controls.h"
+#include "FileCtrls.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
 
@@ -71,3 +73,13 @@ private:
   std::function<void()> FWork;
   HWND FWindow;
 };
+
+// A folder list shows its folder's tree (the root, the levels down to it, the folder selected)
+// from the first showing on.
+inline void ExpectFolderTreeShown(TDirectoryListBox& dirs) {
+  ASSERT_GT(dirs.Items().Count(), 1);
+  const int open = dirs.ItemIndex();
+  ASSERT_GE(open, 1);
+  EXPECT_EQ(Trim(dirs.Items()[open]), ExtractFileName(dirs.Directory()));
+  EXPECT_EQ(dirs.Items()[0], UpperCase(dirs.Directory().substr(0, 3)));
+}

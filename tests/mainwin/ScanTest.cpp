@@ -190,6 +190,7 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
   TPerfList& artists = *FForm->DMM2()->PerfList();
   int32_t jr = artists.FindOrAddPerformer("John", "Smith, Jr");
   w.Show();
+  ExpectFolderTreeShown(*w.DirectoryListBox1);
   auto items = [&] {
     std::vector<std::string> r;
     for (int i = 0; i < w.DriveComboBox1->Items().Count(); ++i)

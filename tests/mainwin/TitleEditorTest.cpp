@@ -321,7 +321,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   FForm->DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrCancel, FBoxes));
-  FForm->Delete1()->Click();
+  FForm->Delete5()->Click();
   ASSERT_EQ(FBoxes.size(), 1u);
   const std::string tail = "\" from the database and all albums?";
   EXPECT_EQ(FBoxes[0].Text, "Permanently delete \"" + std::string(125, 'x') + tail);
@@ -344,7 +344,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   FForm->DragList().Add(IntToStr(k[3]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  FForm->Delete1()->Click();
+  FForm->Delete5()->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_EQ(FBoxes[1].Text, "Permanently delete 2 titles fom the database and all albums?");
   TTuneRec gone;
