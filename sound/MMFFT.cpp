@@ -108,63 +108,111 @@ inline void Kernel8(float* d) {
   Kernel4(d);
 }
 
-// One L-shaped pass over n >= 16 points, two butterflies per step; entry j * stride - 1 of the
-// twiddle table holds the k and 3k rotations of butterfly j.
-void LPass(float* d, int n, int stride, const float* twiddle) {
-  const int n4 = n / 4;
-  float* a = d;
-  float* b = d + 2 * n4;
-  float* c = d + 4 * n4;
-  float* e = d + 6 * n4;
-  alignas(16) static const float one[4] = {1, 0, 1, 0};
-  for (int j = 0; j < n4; j += 2) {
-    const V lo = Load(j ? twiddle + 4 * (j * stride - 1) : one);
-    const V hi = Load(twiddle + 4 * ((j + 1) * stride - 1));
-    const V va = Load(a + 2 * j), vb = Load(b + 2 * j), vc = Load(c + 2 * j), ve = Load(e + 2 * j);
-    Store(a + 2 * j, _mm_add_ps(va, vc));
-    Store(b + 2 * j, _mm_add_ps(vb, ve));
-    const V t1 = _mm_sub_ps(va, vc), u = MulMinusI(_mm_sub_ps(vb, ve));
-    Store(c + 2 * j, CMul(_mm_add_ps(t1, u), _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(0, 0, 0, 0)),
-                          _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(1, 1, 1, 1))));
-    Store(e + 2 * j, CMul(_mm_sub_ps(t1, u), _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 2, 2, 2)),
-                          _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 3, 3, 3))));
-  }
+// Two L-shaped butterflies j, j + 1 at p, quarters q floats apart, with the k rotations w1 and
+// the 3k rotations w3 (real and imaginary parts each given twice per butterfly).
+inline void LButterflies(float* p, int q, V w1r, V w1i, V w3r, V w3i) {
+  const V va = Load(p), vb = Load(p + q), vc = Load(p + 2 * q), ve = Load(p + 3 * q);
+  Store(p, _mm_add_ps(va, vc));
+  Store(p + q, _mm_add_ps(vb, ve));
+  const V t1 = _mm_sub_ps(va, vc), u = MulMinusI(_mm_sub_ps(vb, ve));
+  Store(p + 2 * q, CMul(_mm_add_ps(t1, u), w1r, w1i));
+  Store(p + 3 * q, CMul(_mm_sub_ps(t1, u), w3r, w3i));
 }
 
-// Split-radix decimation in frequency over n points: the L-shaped pass, then the half and the
-// two quarters, depth first so that the short transforms run in cache. Bins come out
-// bit-reversed.
-void SplitRadix(float* d, int n, int stride, const float* twiddle) {
-  if (n >= 16) {
-    LPass(d, n, stride, twiddle);
-    SplitRadix(d, n / 2, stride * 2, twiddle);
-    SplitRadix(d + n, n / 4, stride * 4, twiddle);
-    SplitRadix(d + n + n / 2, n / 4, stride * 4, twiddle);
-  } else if (n == 8) {
+// The same with the rotations from the twiddle entries of j and j + 1.
+inline void LButterflies(float* p, int q, V lo, V hi) {
+  LButterflies(p, q, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(0, 0, 0, 0)),
+               _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(1, 1, 1, 1)),
+               _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 2, 2, 2)),
+               _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 3, 3, 3)));
+}
+
+// Sixteen points without the table: the pass's rotations are constants (powers of
+// e^(-i pi / 8)), then 8 + 4 + 4.
+inline void Kernel16(float* d) {
+  constexpr float C = 0.92387953f, S = 0.38268343f, R = Sqrt1_2; // cos, sin pi/8; 1/sqrt 2
+  alignas(16) static const float w[2][4][4] = {
+      {{1, 1, C, C}, {0, 0, -S, -S}, {1, 1, S, S}, {0, 0, -C, -C}},
+      {{R, R, S, S}, {-R, -R, -C, -C}, {-R, -R, -C, -C}, {-R, -R, S, S}}};
+  for (int h = 0; h < 2; ++h)
+    LButterflies(d + 4 * h, 8, _mm_load_ps(w[h][0]), _mm_load_ps(w[h][1]), _mm_load_ps(w[h][2]),
+                 _mm_load_ps(w[h][3]));
+  Kernel8(d);
+  Kernel4(d + 16);
+  Kernel4(d + 24);
+}
+
+// One L-shaped pass over n >= 32 points; entry j * stride - 1 of the twiddle table holds the
+// rotations of butterfly j, and butterfly 0 needs none.
+void LPass(float* d, int n, int stride, const float* twiddle) {
+  const int q = n / 2; // floats in a quarter
+  alignas(16) static const float one[4] = {1, 0, 1, 0};
+  LButterflies(d, q, _mm_load_ps(one), Load(twiddle + 4 * (stride - 1)));
+  const float* w = twiddle + 4 * (2 * stride - 1);
+  const int step = 8 * stride;
+  for (float* p = d + 4; p < d + q; p += 4, w += step)
+    LButterflies(p, q, Load(w), Load(w + 4 * stride));
+}
+
+// Split-radix decimation in frequency over n >= 32 points: the L-shaped pass, then the half and
+// the two quarters, depth first so that the short transforms run in cache; 16 and 8 points have
+// fixed code. Bins come out bit-reversed.
+void SplitRadix(float* d, int n, int stride, const float* twiddle);
+
+inline void SplitRadixPart(float* d, int n, int stride, const float* twiddle) {
+  if (n >= 32)
+    SplitRadix(d, n, stride, twiddle);
+  else if (n == 16)
+    Kernel16(d);
+  else
     Kernel8(d);
-  } else if (n == 4) {
-    Kernel4(d);
-  } else if (n == 2) {
-    Store(d, Butterfly2(Load(d)));
-  }
+}
+
+void SplitRadix(float* d, int n, int stride, const float* twiddle) {
+  LPass(d, n, stride, twiddle);
+  SplitRadixPart(d, n / 2, stride * 2, twiddle);
+  SplitRadixPart(d + n, n / 4, stride * 4, twiddle);
+  SplitRadixPart(d + n + n / 2, n / 4, stride * 4, twiddle);
 }
 
 void ComplexFFT(float* d, int M, const float* twiddle) {
-  SplitRadix(d, M, 1, twiddle);
+  if (M >= 8)
+    SplitRadixPart(d, M, 1, twiddle);
+  else if (M == 4)
+    Kernel4(d);
+  else if (M == 2)
+    Store(d, Butterfly2(Load(d)));
+}
+
+// One complex value as a 64-bit lane.
+inline __m128d LoadC(const float* p) {
+  return _mm_load_sd(reinterpret_cast<const double*>(p));
+}
+inline void StoreC(float* p, __m128d v) {
+  _mm_store_sd(reinterpret_cast<double*>(p), v);
+}
+
+// Exchanges values i and j once for the pair: i's value goes to the higher index and j's to the
+// lower, so the visit from the lower index swaps and the one from the higher writes them back.
+inline void SwapOnce(float* d, int i, int j) {
+  const __m128d x = LoadC(d + 2 * i), y = LoadC(d + 2 * j);
+  StoreC(d + 2 * (j < i ? j : i), y);
+  StoreC(d + 2 * (j < i ? i : j), x);
 }
 
 void BitReversePermute(float* d, int M, const int32_t* table) {
   if (M <= 2) return;
-  // Without a branch: value i goes to max(i, table[i]) and value table[i] to the min, so each
-  // pair is swapped at its lower index and written back unchanged at its upper one.
-  for (int i = 0; i < M; ++i) {
-    const int j = table[i];
-    double* lo = reinterpret_cast<double*>(d + 2 * (j < i ? j : i));
-    double* hi = reinterpret_cast<double*>(d + 2 * (j < i ? i : j));
-    const __m128d x = _mm_load_sd(reinterpret_cast<const double*>(d + 2 * i));
-    const __m128d y = _mm_load_sd(reinterpret_cast<const double*>(d + 2 * j));
-    _mm_store_sd(lo, y);
-    _mm_store_sd(hi, x);
+  // Four values per step from each even x in the lower half, r = rev(x) (even, lower half):
+  // rev(x + 1) = r + M/2 always lies above x + 1, and rev(M-1-x) = M-1-r, so only two of the
+  // exchanges depend on the order of x and r. No branches: those go through SwapOnce.
+  const int half = M / 2;
+  for (int x = 0; x < half; x += 2) {
+    const int r = table[x];
+    SwapOnce(d, x, r);
+    SwapOnce(d, M - 1 - x, M - 1 - r);
+    const __m128d a = LoadC(d + 2 * (x + 1)), b = LoadC(d + 2 * (r + half));
+    StoreC(d + 2 * (x + 1), b);
+    StoreC(d + 2 * (r + half), a);
   }
 }
 
