@@ -73,9 +73,9 @@ inline V NegHigh() {
 inline V MulMinusI(V z) {
   return _mm_xor_ps(SwapReIm(z), NegIm());
 }
-// z w with wr, wi each given twice per value.
+// z w with wr given twice per value and wi as -wi, wi.
 inline V CMul(V z, V wr, V wi) {
-  return _mm_add_ps(_mm_mul_ps(z, wr), _mm_xor_ps(_mm_mul_ps(SwapReIm(z), wi), NegRe()));
+  return _mm_add_ps(_mm_mul_ps(z, wr), _mm_mul_ps(SwapReIm(z), wi));
 }
 // (p, q) -> (p + q, p - q).
 inline V Butterfly2(V v) {
@@ -101,7 +101,7 @@ inline void Kernel8(float* d) {
   Store(d + 4, _mm_add_ps(v1, v3));
   const V t1 = _mm_sub_ps(v0, v2), u = MulMinusI(_mm_sub_ps(v1, v3));
   // Rotations by 1, w and 1, w^3 with w = e^(-i pi / 4).
-  const V w1r = _mm_setr_ps(1, 1, Sqrt1_2, Sqrt1_2), w1i = _mm_setr_ps(0, 0, -Sqrt1_2, -Sqrt1_2);
+  const V w1r = _mm_setr_ps(1, 1, Sqrt1_2, Sqrt1_2), w1i = _mm_setr_ps(0, 0, Sqrt1_2, -Sqrt1_2);
   const V w3r = _mm_setr_ps(1, 1, -Sqrt1_2, -Sqrt1_2);
   Store(d + 8, Butterfly2(CMul(_mm_add_ps(t1, u), w1r, w1i)));
   Store(d + 12, Butterfly2(CMul(_mm_sub_ps(t1, u), w3r, w1i)));
@@ -109,7 +109,7 @@ inline void Kernel8(float* d) {
 }
 
 // Two L-shaped butterflies j, j + 1 at p, quarters q floats apart, with the k rotations w1 and
-// the 3k rotations w3 (real and imaginary parts each given twice per butterfly).
+// the 3k rotations w3 as CMul takes them.
 inline void LButterflies(float* p, int q, V w1r, V w1i, V w3r, V w3i) {
   const V va = Load(p), vb = Load(p + q), vc = Load(p + 2 * q), ve = Load(p + 3 * q);
   Store(p, _mm_add_ps(va, vc));
@@ -119,21 +119,13 @@ inline void LButterflies(float* p, int q, V w1r, V w1i, V w3r, V w3i) {
   Store(p + 3 * q, CMul(_mm_sub_ps(t1, u), w3r, w3i));
 }
 
-// The same with the rotations from the twiddle entries of j and j + 1.
-inline void LButterflies(float* p, int q, V lo, V hi) {
-  LButterflies(p, q, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(0, 0, 0, 0)),
-               _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(1, 1, 1, 1)),
-               _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 2, 2, 2)),
-               _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 3, 3, 3)));
-}
-
-// Sixteen points without the table: the pass's rotations are constants (powers of
+// Sixteen points without tables: the pass's rotations are constants (powers of
 // e^(-i pi / 8)), then 8 + 4 + 4.
 inline void Kernel16(float* d) {
   constexpr float C = 0.92387953f, S = 0.38268343f, R = Sqrt1_2; // cos, sin pi/8; 1/sqrt 2
   alignas(16) static const float w[2][4][4] = {
-      {{1, 1, C, C}, {0, 0, -S, -S}, {1, 1, S, S}, {0, 0, -C, -C}},
-      {{R, R, S, S}, {-R, -R, -C, -C}, {-R, -R, -C, -C}, {-R, -R, S, S}}};
+      {{1, 1, C, C}, {0, 0, S, -S}, {1, 1, S, S}, {0, 0, C, -C}},
+      {{R, R, S, S}, {R, -R, C, -C}, {-R, -R, -C, -C}, {R, -R, -S, S}}};
   for (int h = 0; h < 2; ++h)
     LButterflies(d + 4 * h, 8, _mm_load_ps(w[h][0]), _mm_load_ps(w[h][1]), _mm_load_ps(w[h][2]),
                  _mm_load_ps(w[h][3]));
@@ -142,46 +134,66 @@ inline void Kernel16(float* d) {
   Kernel4(d + 24);
 }
 
-// One L-shaped pass over n >= 32 points; entry j * stride - 1 of the twiddle table holds the
-// rotations of butterfly j, and butterfly 0 needs none.
-void LPass(float* d, int n, int stride, const float* twiddle) {
-  const int q = n / 2; // floats in a quarter
-  alignas(16) static const float one[4] = {1, 0, 1, 0};
-  LButterflies(d, q, _mm_load_ps(one), Load(twiddle + 4 * (stride - 1)));
-  const float* w = twiddle + 4 * (2 * stride - 1);
-  const int step = 8 * stride;
-  for (float* p = d + 4; p < d + q; p += 4, w += step)
-    LButterflies(p, q, Load(w), Load(w + 4 * stride));
-}
+// Split-radix decimation in frequency over n >= 32 points: the L-shaped pass with its rotations
+// (see BuildRotations), then the half and the two quarters, depth first so that the short
+// transforms run in cache; 16 and 8 points have fixed code. Bins come out bit-reversed.
+void SplitRadix(float* d, int n, const float* rot);
 
-// Split-radix decimation in frequency over n >= 32 points: the L-shaped pass, then the half and
-// the two quarters, depth first so that the short transforms run in cache; 16 and 8 points have
-// fixed code. Bins come out bit-reversed.
-void SplitRadix(float* d, int n, int stride, const float* twiddle);
-
-inline void SplitRadixPart(float* d, int n, int stride, const float* twiddle) {
+inline void SplitRadixPart(float* d, int n, const float* rot) {
   if (n >= 32)
-    SplitRadix(d, n, stride, twiddle);
+    SplitRadix(d, n, rot);
   else if (n == 16)
     Kernel16(d);
   else
     Kernel8(d);
 }
 
-void SplitRadix(float* d, int n, int stride, const float* twiddle) {
-  LPass(d, n, stride, twiddle);
-  SplitRadixPart(d, n / 2, stride * 2, twiddle);
-  SplitRadixPart(d + n, n / 4, stride * 4, twiddle);
-  SplitRadixPart(d + n + n / 2, n / 4, stride * 4, twiddle);
+void SplitRadix(float* d, int n, const float* rot) {
+  const int q = n / 2; // floats in a quarter
+  const float* w = rot;
+  for (float* p = d; p < d + q; p += 4, w += 16)
+    LButterflies(p, q, _mm_load_ps(w), _mm_load_ps(w + 4), _mm_load_ps(w + 8), _mm_load_ps(w + 12));
+  // The rotations of the passes over n / 2 and n / 4 follow those of n.
+  SplitRadixPart(d, n / 2, rot + 2 * n);
+  SplitRadixPart(d + n, n / 4, rot + 3 * n);
+  SplitRadixPart(d + n + n / 2, n / 4, rot + 3 * n);
 }
 
-void ComplexFFT(float* d, int M, const float* twiddle) {
+void ComplexFFT(float* d, int M, const float* rot) {
   if (M >= 8)
-    SplitRadixPart(d, M, 1, twiddle);
+    SplitRadixPart(d, M, rot);
   else if (M == 4)
     Kernel4(d);
   else if (M == 2)
     Store(d, Butterfly2(Load(d)));
+}
+
+// Floats of the rotations of the passes over M, M / 2, .. 32 points: 2n for the pass over n.
+uint64_t RotationFloats(uint64_t M) {
+  return M >= 32 ? 4 * M - 64 : 0;
+}
+
+// The twiddle table's rotations laid out for the passes, so that a pass reads four registers
+// per two butterflies in order: for butterflies j, j + 1 of the pass over n (entry j * M/n - 1,
+// none for j = 0) cos k, then -sin k as -wi, wi, then the same for 3k, each value twice.
+void BuildRotations(float* rot, const float* twiddle, int M) {
+  static const float one[4] = {1, 0, 1, 0};
+  for (int n = M; n >= 32; n /= 2) {
+    const int stride = M / n;
+    for (int j = 0; j < n / 4; j += 2, rot += 16) {
+      const float* lo = j ? twiddle + 4 * (j * stride - 1) : one;
+      const float* hi = twiddle + 4 * ((j + 1) * stride - 1);
+      for (int r = 0; r < 2; ++r) {
+        float* w = rot + 8 * r;
+        w[0] = w[1] = lo[2 * r];
+        w[2] = w[3] = hi[2 * r];
+        w[4] = -lo[2 * r + 1];
+        w[5] = lo[2 * r + 1];
+        w[6] = -hi[2 * r + 1];
+        w[7] = hi[2 * r + 1];
+      }
+    }
+  }
 }
 
 // One complex value as a 64-bit lane.
@@ -337,7 +349,9 @@ PFFTSetup InitRealFFT(int bits) {
   if (bits < 1 || bits > 31) return nullptr;
   // Sizes in 64 bits: at 31 bits the reversal table alone is 4 GB.
   const uint64_t N = uint64_t(1) << bits, M = N / 2;
-  void* record = BlockAlloc(sizeof(TFFTSetup));
+  // The record's block also carries the rotations of the complex passes, 16-byte aligned.
+  const uint64_t rotations = RotationFloats(M);
+  void* record = BlockAlloc(sizeof(TFFTSetup) + (rotations ? rotations * 4 + 15 : 0));
   if (!record) return nullptr;
   PFFTSetup s = static_cast<PFFTSetup>(record);
   void* blocks[3] = {};
@@ -358,6 +372,10 @@ PFFTSetup InitRealFFT(int bits) {
   s->BitReverse = static_cast<int32_t*>(blocks[0]);
   s->Twiddle = static_cast<float*>(blocks[1]);
   s->Split = static_cast<float*>(blocks[2]);
+  if (rotations) {
+    const uintptr_t after = reinterpret_cast<uintptr_t>(s + 1);
+    s->Rotations = reinterpret_cast<float*>((after + 15) & ~uintptr_t(15));
+  }
   BuildBitReverseTable(s->BitReverse, bits - 1);
   if (M >= 4) {
     // Rotations carried in extended precision, stored as floats.
@@ -391,6 +409,7 @@ PFFTSetup InitRealFFT(int bits) {
       ck = t1;
     }
   }
+  if (rotations) BuildRotations(s->Rotations, s->Twiddle, static_cast<int>(M));
   return s;
 }
 
@@ -408,7 +427,7 @@ void DoRealFFT(const TFFTSetup* setup, float* data, int direction) {
   if (direction < -1) direction = -1;
   const int M = setup->Length / 2;
   if (direction >= 0) {
-    ComplexFFT(data, M, setup->Twiddle);
+    ComplexFFT(data, M, setup->Rotations);
     BitReversePermute(data, M, setup->BitReverse);
     data[0] += data[1];
     data[1] = 0;
@@ -419,7 +438,7 @@ void DoRealFFT(const TFFTSetup* setup, float* data, int direction) {
   // The inverse complex transform as the conjugate of the forward one of the conjugate.
   for (int i = 0; i < M; ++i)
     data[2 * i + 1] = -data[2 * i + 1];
-  ComplexFFT(data, M, setup->Twiddle);
+  ComplexFFT(data, M, setup->Rotations);
   BitReversePermute(data, M, setup->BitReverse);
   const float scale = setup->Scale;
   for (int i = 0; i < M; ++i) {
