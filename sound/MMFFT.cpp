@@ -8,6 +8,10 @@
 #include <windows.h>
 #endif
 
+#ifndef __SSE2__
+#error "The FFT is written for SSE2 registers: build this unit with -msse2."
+#endif
+
 namespace {
 
 constexpr long double Pi = 3.141592653589793238462643383279502884L;
