@@ -64,9 +64,6 @@ inline V SwapHalves(V v) {
 inline V SwapReIm(V v) {
   return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1));
 }
-inline V NegRe() {
-  return _mm_castsi128_ps(_mm_setr_epi32(int(0x80000000u), 0, int(0x80000000u), 0));
-}
 inline V NegIm() {
   return _mm_castsi128_ps(_mm_setr_epi32(0, int(0x80000000u), 0, int(0x80000000u)));
 }
@@ -179,7 +176,7 @@ uint64_t RotationFloats(uint64_t M) {
 
 // The twiddle table's rotations laid out for the passes, so that a pass reads four registers
 // per two butterflies in order: for butterflies j, j + 1 of the pass over n (entry j * M/n - 1,
-// none for j = 0) cos k, then -sin k as -wi, wi, then the same for 3k, each value twice.
+// none for j = 0) wr = cos k twice, then wi = -sin k as -wi, wi, then the same for 3k.
 void BuildRotations(float* rot, const float* twiddle, int M) {
   static const float one[4] = {1, 0, 1, 0};
   for (int n = M; n >= 32; n /= 2) {
