@@ -2,9 +2,14 @@
 #include "MMFFT.h"
 #include <cmath>
 #include <cstdlib>
+#include <emmintrin.h>
 
 #ifdef _WIN32
 #include <windows.h>
+#endif
+
+#ifndef __SSE2__
+#error "The FFT is written for SSE2 registers: build this unit with -msse2."
 #endif
 
 namespace {
@@ -41,117 +46,220 @@ void SystemBlockFree(void* block) {
 TFFTBlockAlloc BlockAlloc = SystemBlockAlloc;
 TFFTBlockFree BlockFree = SystemBlockFree;
 
-// Bins of the complex transform come out bit-reversed: decimation in frequency with L-shaped
-// butterflies, the k and 3k rotations of a butterfly read from one table entry.
-void ComplexFFT(float* d, int M, const float* twiddle) {
-  for (int n2 = M; n2 > 2; n2 >>= 1) {
-    const int n4 = n2 >> 2;
-    const int stride = M / n2; // table step for this stage's angle 2 pi / n2
-    for (int j = 0; j < n4; ++j) {
-      float cc1 = 1, ss1 = 0, cc3 = 1, ss3 = 0;
-      const bool plain = j == 0;
-      const bool eighth = 2 * j == n4;
-      if (!plain && !eighth) {
-        const float* w = twiddle + (j * stride - 1) * 4;
-        cc1 = w[0];
-        ss1 = -w[1];
-        cc3 = w[2];
-        ss3 = -w[3];
-      }
-      int is = j, id = 2 * n2;
-      while (is < M - 1) {
-        for (int i0 = is; i0 < M - 1; i0 += id) {
-          const int i1 = i0 + n4, i2 = i1 + n4, i3 = i2 + n4;
-          float* a = d + 2 * i0;
-          float* b = d + 2 * i1;
-          float* c = d + 2 * i2;
-          float* e = d + 2 * i3;
-          float r1 = a[0] - c[0];
-          a[0] += c[0];
-          float r2 = b[0] - e[0];
-          b[0] += e[0];
-          float s1 = a[1] - c[1];
-          a[1] += c[1];
-          float s2 = b[1] - e[1];
-          b[1] += e[1];
-          const float s3 = r1 - s2;
-          r1 += s2;
-          s2 = r2 - s1;
-          r2 += s1;
-          if (plain) {
-            c[0] = r1;
-            c[1] = -s2;
-            e[0] = s3;
-            e[1] = r2;
-          } else if (eighth) {
-            // cos = sin = 1/sqrt 2 for k; cos 3k = -1/sqrt 2, sin 3k = 1/sqrt 2.
-            c[0] = (r1 - s2) * Sqrt1_2;
-            c[1] = (-s2 - r1) * Sqrt1_2;
-            e[0] = (-s3 + r2) * Sqrt1_2;
-            e[1] = (-r2 - s3) * Sqrt1_2;
-          } else {
-            c[0] = r1 * cc1 - s2 * ss1;
-            c[1] = -s2 * cc1 - r1 * ss1;
-            e[0] = s3 * cc3 + r2 * ss3;
-            e[1] = r2 * cc3 - s3 * ss3;
-          }
-        }
-        is = 2 * id - n2 + j;
-        id *= 4;
+// Two complex values per SSE register (re, im, re, im). The unit is built with SSE2, which
+// every processor the program runs on has.
+using V = __m128;
+
+inline V Load(const float* p) {
+  return _mm_loadu_ps(p);
+}
+inline void Store(float* p, V v) {
+  _mm_storeu_ps(p, v);
+}
+// (a, b) -> (b, a) for the two complex values of a register.
+inline V SwapHalves(V v) {
+  return _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2));
+}
+// re <-> im within each complex value.
+inline V SwapReIm(V v) {
+  return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1));
+}
+inline V NegIm() {
+  return _mm_castsi128_ps(_mm_setr_epi32(0, int(0x80000000u), 0, int(0x80000000u)));
+}
+inline V NegHigh() {
+  return _mm_castsi128_ps(_mm_setr_epi32(0, 0, int(0x80000000u), int(0x80000000u)));
+}
+// -i z for both values.
+inline V MulMinusI(V z) {
+  return _mm_xor_ps(SwapReIm(z), NegIm());
+}
+// z w with wr given twice per value and wi as -wi, wi.
+inline V CMul(V z, V wr, V wi) {
+  return _mm_add_ps(_mm_mul_ps(z, wr), _mm_mul_ps(SwapReIm(z), wi));
+}
+// (p, q) -> (p + q, p - q).
+inline V Butterfly2(V v) {
+  return _mm_add_ps(_mm_movelh_ps(v, v), _mm_xor_ps(_mm_movehl_ps(v, v), NegHigh()));
+}
+
+// Four points in one pass, left bit-reversed: X0, X2, X1, X3.
+inline void Kernel4(float* d) {
+  const V v0 = Load(d), v1 = Load(d + 4);
+  const V s = _mm_add_ps(v0, v1), t = _mm_sub_ps(v0, v1);
+  const V a = _mm_shuffle_ps(s, t, _MM_SHUFFLE(1, 0, 1, 0)); // s0, t0
+  V b = _mm_shuffle_ps(s, t, _MM_SHUFFLE(2, 3, 3, 2));       // s1, t1 with re, im swapped
+  b = _mm_xor_ps(b, _mm_castsi128_ps(_mm_setr_epi32(0, 0, 0, int(0x80000000u)))); // s1, -i t1
+  const V lo = _mm_add_ps(a, b), hi = _mm_sub_ps(a, b);                           // X0 X1, X2 X3
+  Store(d, _mm_movelh_ps(lo, hi));
+  Store(d + 4, _mm_movehl_ps(hi, lo));
+}
+
+// Eight points: one L-shaped pass with the eighth-turn constants, then 4 + 2 + 2.
+inline void Kernel8(float* d) {
+  const V v0 = Load(d), v1 = Load(d + 4), v2 = Load(d + 8), v3 = Load(d + 12);
+  Store(d, _mm_add_ps(v0, v2));
+  Store(d + 4, _mm_add_ps(v1, v3));
+  const V t1 = _mm_sub_ps(v0, v2), u = MulMinusI(_mm_sub_ps(v1, v3));
+  // Rotations by 1, w and 1, w^3 with w = e^(-i pi / 4).
+  const V w1r = _mm_setr_ps(1, 1, Sqrt1_2, Sqrt1_2), w1i = _mm_setr_ps(0, 0, Sqrt1_2, -Sqrt1_2);
+  const V w3r = _mm_setr_ps(1, 1, -Sqrt1_2, -Sqrt1_2);
+  Store(d + 8, Butterfly2(CMul(_mm_add_ps(t1, u), w1r, w1i)));
+  Store(d + 12, Butterfly2(CMul(_mm_sub_ps(t1, u), w3r, w1i)));
+  Kernel4(d);
+}
+
+// Two L-shaped butterflies j, j + 1 at p, quarters q floats apart, with the k rotations w1 and
+// the 3k rotations w3 as CMul takes them.
+inline void LButterflies(float* p, int q, V w1r, V w1i, V w3r, V w3i) {
+  const V va = Load(p), vb = Load(p + q), vc = Load(p + 2 * q), ve = Load(p + 3 * q);
+  Store(p, _mm_add_ps(va, vc));
+  Store(p + q, _mm_add_ps(vb, ve));
+  const V t1 = _mm_sub_ps(va, vc), u = MulMinusI(_mm_sub_ps(vb, ve));
+  Store(p + 2 * q, CMul(_mm_add_ps(t1, u), w1r, w1i));
+  Store(p + 3 * q, CMul(_mm_sub_ps(t1, u), w3r, w3i));
+}
+
+// Sixteen points without tables: the pass's rotations are constants (powers of
+// e^(-i pi / 8)), then 8 + 4 + 4.
+inline void Kernel16(float* d) {
+  constexpr float C = 0.92387953f, S = 0.38268343f, R = Sqrt1_2; // cos, sin pi/8; 1/sqrt 2
+  alignas(16) static const float w[2][4][4] = {
+      {{1, 1, C, C}, {0, 0, S, -S}, {1, 1, S, S}, {0, 0, C, -C}},
+      {{R, R, S, S}, {R, -R, C, -C}, {-R, -R, -C, -C}, {R, -R, -S, S}}};
+  for (int h = 0; h < 2; ++h)
+    LButterflies(d + 4 * h, 8, _mm_load_ps(w[h][0]), _mm_load_ps(w[h][1]), _mm_load_ps(w[h][2]),
+                 _mm_load_ps(w[h][3]));
+  Kernel8(d);
+  Kernel4(d + 16);
+  Kernel4(d + 24);
+}
+
+// Split-radix decimation in frequency over n >= 32 points: the L-shaped pass with its rotations
+// (see BuildRotations), then the half and the two quarters, depth first so that the short
+// transforms run in cache; 16 and 8 points have fixed code. Bins come out bit-reversed.
+void SplitRadix(float* d, int n, const float* rot);
+
+inline void SplitRadixPart(float* d, int n, const float* rot) {
+  if (n >= 32)
+    SplitRadix(d, n, rot);
+  else if (n == 16)
+    Kernel16(d);
+  else
+    Kernel8(d);
+}
+
+void SplitRadix(float* d, int n, const float* rot) {
+  const int q = n / 2; // floats in a quarter
+  const float* w = rot;
+  for (float* p = d; p < d + q; p += 4, w += 16)
+    LButterflies(p, q, _mm_load_ps(w), _mm_load_ps(w + 4), _mm_load_ps(w + 8), _mm_load_ps(w + 12));
+  // The rotations of the passes over n / 2 and n / 4 follow those of n.
+  SplitRadixPart(d, n / 2, rot + 2 * n);
+  SplitRadixPart(d + n, n / 4, rot + 3 * n);
+  SplitRadixPart(d + n + n / 2, n / 4, rot + 3 * n);
+}
+
+void ComplexFFT(float* d, int M, const float* rot) {
+  if (M >= 8)
+    SplitRadixPart(d, M, rot);
+  else if (M == 4)
+    Kernel4(d);
+  else if (M == 2)
+    Store(d, Butterfly2(Load(d)));
+}
+
+// Floats of the rotations of the passes over M, M / 2, .. 32 points: 2n for the pass over n.
+uint64_t RotationFloats(uint64_t M) {
+  return M >= 32 ? 4 * M - 64 : 0;
+}
+
+// The twiddle table's rotations laid out for the passes, so that a pass reads four registers
+// per two butterflies in order: for butterflies j, j + 1 of the pass over n (entry j * M/n - 1,
+// none for j = 0) wr = cos k twice, then wi = -sin k as -wi, wi, then the same for 3k.
+void BuildRotations(float* rot, const float* twiddle, int M) {
+  static const float one[4] = {1, 0, 1, 0};
+  for (int n = M; n >= 32; n /= 2) {
+    const int stride = M / n;
+    for (int j = 0; j < n / 4; j += 2, rot += 16) {
+      const float* lo = j ? twiddle + 4 * (j * stride - 1) : one;
+      const float* hi = twiddle + 4 * ((j + 1) * stride - 1);
+      for (int r = 0; r < 2; ++r) {
+        float* w = rot + 8 * r;
+        w[0] = w[1] = lo[2 * r];
+        w[2] = w[3] = hi[2 * r];
+        w[4] = -lo[2 * r + 1];
+        w[5] = lo[2 * r + 1];
+        w[6] = -hi[2 * r + 1];
+        w[7] = hi[2 * r + 1];
       }
     }
   }
-  // The last stage: two-point butterflies.
-  if (M < 2) return;
-  int is = 0, id = 4;
-  while (is < M - 1) {
-    for (int i0 = is; i0 < M - 1; i0 += id) {
-      float* a = d + 2 * i0;
-      float* b = a + 2;
-      const float r = a[0], s = a[1];
-      a[0] = r + b[0];
-      a[1] = s + b[1];
-      b[0] = r - b[0];
-      b[1] = s - b[1];
-    }
-    is = 2 * id - 2;
-    id *= 4;
-  }
+}
+
+// One complex value as a 64-bit lane.
+inline __m128d LoadC(const float* p) {
+  return _mm_load_sd(reinterpret_cast<const double*>(p));
+}
+inline void StoreC(float* p, __m128d v) {
+  _mm_store_sd(reinterpret_cast<double*>(p), v);
+}
+
+// Exchanges values i and j once for the pair: i's value goes to the higher index and j's to the
+// lower, so the visit from the lower index swaps and the one from the higher writes them back.
+inline void SwapOnce(float* d, int i, int j) {
+  const __m128d x = LoadC(d + 2 * i), y = LoadC(d + 2 * j);
+  StoreC(d + 2 * (j < i ? j : i), y);
+  StoreC(d + 2 * (j < i ? i : j), x);
 }
 
 void BitReversePermute(float* d, int M, const int32_t* table) {
   if (M <= 2) return;
-  for (int i = 0; i < M; ++i) {
-    const int j = table[i];
-    if (j <= i) continue;
-    float* a = d + 2 * i;
-    float* b = d + 2 * j;
-    const float r = a[0], s = a[1];
-    a[0] = b[0];
-    a[1] = b[1];
-    b[0] = r;
-    b[1] = s;
+  // Four values per step from each even x in the lower half, r = rev(x) (even, lower half):
+  // rev(x + 1) = r + M/2 always lies above x + 1, and rev(M-1-x) = M-1-r, so only two of the
+  // exchanges depend on the order of x and r. No branches: those go through SwapOnce.
+  const int half = M / 2;
+  for (int x = 0; x < half; x += 2) {
+    const int r = table[x];
+    SwapOnce(d, x, r);
+    SwapOnce(d, M - 1 - x, M - 1 - r);
+    const __m128d a = LoadC(d + 2 * (x + 1)), b = LoadC(d + 2 * (r + half));
+    StoreC(d + 2 * (x + 1), b);
+    StoreC(d + 2 * (r + half), a);
   }
 }
 
 // Turns the transform of the M complex points z(n) = x(2n) + i x(2n+1) into bins 1 .. M - 1 of
 // the real input: X(k) = H + G, X(M-k) = conj(H - G), H = (Z(k) + conj Z(M-k)) / 2,
-// G = -i/2 e^(-i pi k / M) (Z(k) - conj Z(M-k)).
+// G = -i/2 e^(-i pi k / M) (Z(k) - conj Z(M-k)). The table holds 0.5 cos and 0.5 - 0.5 sin.
 void RealFFTSplit(float* d, int M, const float* split) {
-  for (int k = 1; k < M / 2; ++k) {
-    float* p = d + 2 * k;
-    float* q = d + 2 * (M - k);
-    const float c = 2 * split[2 * (k - 1)];         // cos
-    const float s = 1 - 2 * split[2 * (k - 1) + 1]; // sin
+  if (M >= 4) {
+    float* p = d + 2;
+    float* q = d + 2 * (M - 1);
     const float hr = 0.5f * (p[0] + q[0]), hi = 0.5f * (p[1] - q[1]);
     const float dr = p[0] - q[0], di = p[1] + q[1];
-    // G = 0.5 (-s - i c)(dr + i di)
-    const float gr = 0.5f * (c * di - s * dr);
-    const float gi = 0.5f * (-s * di - c * dr);
+    const float c = split[0], ns = split[1] - 0.5f; // 0.5 cos, -0.5 sin
+    const float gr = c * di + ns * dr, gi = ns * di - c * dr;
     p[0] = hr + gr;
     p[1] = hi + gi;
     q[0] = hr - gr;
     q[1] = gi - hi;
+  }
+  // Two pairs per step: bins k, k + 1 from the front, M - k, M - k - 1 from the back.
+  const V half = _mm_set1_ps(0.5f);
+  for (int k = 2; k < M / 2; k += 2) {
+    float* p = d + 2 * k;
+    float* q = d + 2 * (M - k - 1);
+    const V t = Load(split + 2 * (k - 1));
+    const V vp = Load(p);
+    const V qc = _mm_xor_ps(SwapHalves(Load(q)), NegIm()); // conj Z(M-k), conj Z(M-k-1)
+    const V h = _mm_mul_ps(half, _mm_add_ps(vp, qc));
+    const V diff = _mm_sub_ps(vp, qc);
+    const V c = _mm_xor_ps(_mm_shuffle_ps(t, t, _MM_SHUFFLE(2, 2, 0, 0)), NegIm());
+    const V ns = _mm_sub_ps(_mm_shuffle_ps(t, t, _MM_SHUFFLE(3, 3, 1, 1)), half);
+    const V g = _mm_add_ps(_mm_mul_ps(diff, ns), _mm_mul_ps(SwapReIm(diff), c));
+    Store(p, _mm_add_ps(h, g));
+    Store(q, SwapHalves(_mm_xor_ps(_mm_sub_ps(h, g), NegIm())));
   }
   d[M + 1] = -d[M + 1];
 }
@@ -242,7 +350,9 @@ PFFTSetup InitRealFFT(int bits) {
   if (bits < 1 || bits > 31) return nullptr;
   // Sizes in 64 bits: at 31 bits the reversal table alone is 4 GB.
   const uint64_t N = uint64_t(1) << bits, M = N / 2;
-  void* record = BlockAlloc(sizeof(TFFTSetup));
+  // The record's block also carries the rotations of the complex passes, 16-byte aligned.
+  const uint64_t rotations = RotationFloats(M);
+  void* record = BlockAlloc(sizeof(TFFTSetup) + (rotations ? rotations * 4 + 15 : 0));
   if (!record) return nullptr;
   PFFTSetup s = static_cast<PFFTSetup>(record);
   void* blocks[3] = {};
@@ -263,6 +373,10 @@ PFFTSetup InitRealFFT(int bits) {
   s->BitReverse = static_cast<int32_t*>(blocks[0]);
   s->Twiddle = static_cast<float*>(blocks[1]);
   s->Split = static_cast<float*>(blocks[2]);
+  if (rotations) {
+    const uintptr_t after = reinterpret_cast<uintptr_t>(s + 1);
+    s->Rotations = reinterpret_cast<float*>((after + 15) & ~uintptr_t(15));
+  }
   BuildBitReverseTable(s->BitReverse, bits - 1);
   if (M >= 4) {
     // Rotations carried in extended precision, stored as floats.
@@ -296,6 +410,7 @@ PFFTSetup InitRealFFT(int bits) {
       ck = t1;
     }
   }
+  if (rotations) BuildRotations(s->Rotations, s->Twiddle, static_cast<int>(M));
   return s;
 }
 
@@ -313,7 +428,7 @@ void DoRealFFT(const TFFTSetup* setup, float* data, int direction) {
   if (direction < -1) direction = -1;
   const int M = setup->Length / 2;
   if (direction >= 0) {
-    ComplexFFT(data, M, setup->Twiddle);
+    ComplexFFT(data, M, setup->Rotations);
     BitReversePermute(data, M, setup->BitReverse);
     data[0] += data[1];
     data[1] = 0;
@@ -324,7 +439,7 @@ void DoRealFFT(const TFFTSetup* setup, float* data, int direction) {
   // The inverse complex transform as the conjugate of the forward one of the conjugate.
   for (int i = 0; i < M; ++i)
     data[2 * i + 1] = -data[2 * i + 1];
-  ComplexFFT(data, M, setup->Twiddle);
+  ComplexFFT(data, M, setup->Rotations);
   BitReversePermute(data, M, setup->BitReverse);
   const float scale = setup->Scale;
   for (int i = 0; i < M; ++i) {

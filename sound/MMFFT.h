@@ -21,6 +21,7 @@ struct TFFTSetup {
   int32_t* BitReverse; // N/2 entries for Bits - 1
   float* Twiddle;      // N/8 entries of cos k, -sin k, cos 3k, -sin 3k (M = N/2 >= 4)
   float* Split;        // N/4 entries of 0.5 cos, 0.5 - 0.5 sin (M >= 2)
+  float* Rotations;    // the twiddles laid out for the vector passes, in this record's block
 };
 using PFFTSetup = TFFTSetup*;
 
