@@ -84,6 +84,14 @@ TEST_F(GridColumns, TitlesAddedAtRunTimeWidenTheirColumnsAndANewCategoryFitsItsH
     EXPECT_LE(fresh.ColWidths(c), widest + 6 + TextWidth(fresh, "      "))
         << "column " << fresh.Cells(c, 0);
   }
+  // A title given a longer name widens its column too.
+  TMyDB& db = *FForm->DMM2()->MyDB();
+  TTuneRec rec;
+  ASSERT_TRUE(db.FindById(folk->Objects(1)->MasterKey, rec));
+  rec.Title = longTitle + ", and then a few words more";
+  ASSERT_TRUE(db.FileChange(rec, true));
+  ExpectNothingCut(*FForm->AllCatGrid(), "renamed");
+  ExpectNothingCut(*folk, "renamed in Folk");
   CloseAndWait();
 }
 
