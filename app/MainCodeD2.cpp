@@ -256,7 +256,7 @@ void TMasterFrm::BuildMenu() {
   FScansystemforMIDIfiles1 =
       item(FFile1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
   FScansystemforMIDIfiles1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
-  item(FFile1, "N0", "-");
+  // The plug-in item brings its own separator: none stands before it when it is hidden.
   FManageNPISep = item(FFile1, "N1", "-");
   FManageNPI = item(FFile1, "ManageNPI", "&Manage browser plug-in...");
   FManageNPI->OnClick = [this](TObject* s) { ManageNPIClick(s); };

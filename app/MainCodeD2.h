@@ -653,6 +653,8 @@ public:
   // Lays out the top area and the catalogue area (also run by FormResize).
   void LayoutTopArea();
   void LayoutCatalogueArea();
+  // A button's width as built, at least what its caption and picture need.
+  int NaturalWidth(TControl* control);
   bool ShowTools() const { return FShowTools; }
   void SetShowTools(bool value);
   // The tool buttons and "&Show music toolbar": tool row off, on, music panel in front, and back.
@@ -877,6 +879,8 @@ private:
   int FSplitStartX = 0;
   int FAlbPanelWidth = 200;
   RECT FBand{};
+  // The widths the row buttons were built with; a narrow window narrows them for a while.
+  std::map<const TControl*, int> FBuiltWidths;
   bool FShowAlbTabs = true, FShowCatTabs = true;
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;

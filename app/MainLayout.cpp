@@ -1,7 +1,157 @@
 // The main window lays out its player area, catalogue area and status line whenever it resizes.
 #include <windows.h>
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
 #include "MainCodeD2.h"
+
+namespace {
+
+constexpr int ToolClearance = 4;  // between a row and the controls beside it
+constexpr int LeastGap = 3;       // the gaps of a row in a narrow window
+constexpr int CaptionMargin = 12; // a caption and picture clear of the frame and the focus line
+
+// What a button's caption and picture need, or a control's own width.
+int LeastWidth(TControl* c) {
+  auto* button = dynamic_cast<TButton*>(c);
+  if (!button) return c->Width();
+  int text = 0;
+  if (!button->Caption().empty()) {
+    TBitmap probe(1, 1);
+    probe.Canvas().Font().Assign(button->Font());
+    RECT calc{0, 0, 0, 0};
+    probe.Canvas().DrawText(button->Caption(), calc, DT_CALCRECT | DT_SINGLELINE);
+    text = calc.right;
+  }
+  int picture = 0;
+  if (auto* b = dynamic_cast<TBitBtn*>(c); b && !b->Glyph().Empty()) {
+    picture = b->Glyph().Width() / std::max(1, b->NumGlyphs());
+    if (text) picture += b->Spacing();
+  }
+  return text + picture + CaptionMargin;
+}
+
+// One part of a row: a button, or a panel of adjoining buttons inside its own border.
+struct TRowGroup {
+  struct TLeaf {
+    TControl* Button;
+    int Natural, Least;
+  };
+  TControl* Control = nullptr;
+  int Gap = 0; // before this part, as the layout wants it
+  int Border = 0;
+  std::vector<TLeaf> Leaves;
+
+  // The width with every button narrowed by the fraction shrink of what it can give.
+  int WidthAt(double shrink) const {
+    int width = 2 * Border;
+    for (const TLeaf& l : Leaves)
+      width += LeafWidth(l, shrink);
+    return width;
+  }
+  static int LeafWidth(const TLeaf& l, double shrink) {
+    return l.Natural - static_cast<int>(std::ceil((l.Natural - l.Least) * shrink - 1e-9));
+  }
+};
+
+TRowGroup GroupOf(TControl* c, const std::function<int(TControl*)>& natural, int gap) {
+  TRowGroup g;
+  g.Control = c;
+  g.Gap = gap;
+  auto* panel = dynamic_cast<TPanel*>(c);
+  if (!panel || panel->ControlCount() == 0) {
+    g.Leaves.push_back({c, natural(c), std::min(LeastWidth(c), natural(c))});
+    return g;
+  }
+  std::vector<TControl*> parts;
+  for (int i = 0; i < panel->ControlCount(); ++i)
+    if (panel->Controls(i)->Visible()) parts.push_back(panel->Controls(i));
+  std::sort(parts.begin(), parts.end(),
+            [](TControl* a, TControl* b) { return a->Left() < b->Left(); });
+  g.Border = parts.empty() ? 0 : std::max(0, parts.front()->Left());
+  for (TControl* p : parts)
+    g.Leaves.push_back({p, natural(p), std::min(LeastWidth(p), natural(p))});
+  return g;
+}
+
+void PlaceGroup(const TRowGroup& g, int left, double shrink) {
+  if (g.Leaves.size() == 1 && g.Leaves.front().Button == g.Control) {
+    g.Control->SetLeft(left);
+    g.Control->SetWidth(TRowGroup::LeafWidth(g.Leaves.front(), shrink));
+    return;
+  }
+  int x = g.Border;
+  for (const TRowGroup::TLeaf& l : g.Leaves) {
+    int width = TRowGroup::LeafWidth(l, shrink);
+    l.Button->SetLeft(x);
+    l.Button->SetWidth(width);
+    x += width;
+  }
+  g.Control->SetLeft(left);
+  g.Control->SetWidth(x + g.Border);
+}
+
+// Where a row may lie, and where the layout puts it when it fits there.
+struct TRowRoom {
+  int Left = 0, Right = 0, RuleLeft = 0;
+};
+
+int RowWidth(const std::vector<TRowGroup>& row) {
+  int width = 0;
+  for (size_t i = 0; i < row.size(); ++i)
+    width += row[i].WidthAt(0) + (i ? row[i].Gap : 0);
+  return width;
+}
+
+// The layout's own place when the row fits there; else the row is centred in its room, its gaps
+// closing evenly toward LeastGap and then its buttons narrowing evenly toward their captions.
+void PlaceRow(const std::vector<TRowGroup>& row, const TRowRoom& room) {
+  std::vector<int> gap(row.size(), 0);
+  int natural = 0, gaps = 0, leastGaps = 0;
+  for (size_t i = 0; i < row.size(); ++i) {
+    natural += row[i].WidthAt(0);
+    if (i == 0) continue;
+    gap[i] = row[i].Gap;
+    gaps += row[i].Gap;
+    leastGaps += std::min(row[i].Gap, LeastGap);
+  }
+  double shrink = 0;
+  int left = room.RuleLeft;
+  if (left < room.Left || left + natural + gaps > room.Right) {
+    int width = room.Right - room.Left;
+    int spare = width - natural - leastGaps;
+    int give = gaps - leastGaps;
+    for (size_t i = 1; i < row.size(); ++i) {
+      int least = std::min(row[i].Gap, LeastGap);
+      int closing = row[i].Gap - least;
+      gap[i] = spare <= 0 || give <= 0 ? least : least + std::min(closing, closing * spare / give);
+    }
+    if (spare < 0) {
+      int least = 0;
+      for (const TRowGroup& g : row)
+        least += g.WidthAt(1);
+      shrink = natural > least ? std::min(1.0, static_cast<double>(-spare) / (natural - least)) : 1;
+    }
+    int used = 0;
+    for (size_t i = 0; i < row.size(); ++i)
+      used += row[i].WidthAt(shrink) + gap[i];
+    left = room.Left + (width - used) / 2;
+  }
+  int x = left;
+  for (size_t i = 0; i < row.size(); ++i) {
+    x += gap[i];
+    PlaceGroup(row[i], x, shrink);
+    x += row[i].Control->Width();
+  }
+}
+
+} // namespace
+
+int TMasterFrm::NaturalWidth(TControl* c) {
+  int built = FBuiltWidths.emplace(c, c->Width()).first->second;
+  return std::max(built, LeastWidth(c));
+}
 
 void TMasterFrm::FormResize(TObject*) {
   if (!HandleAllocated() || !FTopPanel || !FDBPanel) return;
@@ -36,17 +186,20 @@ void TMasterFrm::LayoutTopArea() {
   FMMSlider1->SetBounds(2, panelHeight + 3, FTopPanel->Width() - 4, FMMSlider1->Height());
   MMSlider1Change(FMMSlider1);
 
-  // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel.
-  TControl* row[] = {FPlayReplace, FPlay, FListPanel, FPlayPanel, FSoundPanel};
-  int total = 45;
-  for (TControl* c : row)
-    total += c->Width();
-  int x = (FTopPanel->Width() - total) / 2;
-  for (TControl* c : row) {
-    c->SetTop(panelHeight + 22);
-    c->SetLeft(x);
-    x += c->Width() + (c == FPlayReplace ? 0 : 15);
-  }
+  auto natural = [this](TControl* c) { return NaturalWidth(c); };
+  // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel. It stays
+  // clear of the two tool buttons: a narrow window closes the gaps first, then narrows buttons.
+  std::vector<TRowGroup> row;
+  for (TControl* c :
+       std::initializer_list<TControl*>{FPlayReplace, FPlay, FListPanel, FPlayPanel, FSoundPanel})
+    row.push_back(GroupOf(c, natural, c == FPlay || c == FPlayReplace ? 0 : 15));
+  TRowRoom room;
+  room.Left = FToolsLeft->Left() + FToolsLeft->Width() + ToolClearance;
+  room.Right = FToolsRight->Left() - ToolClearance;
+  room.RuleLeft = (FTopPanel->Width() - RowWidth(row)) / 2;
+  PlaceRow(row, room);
+  for (const TRowGroup& g : row)
+    g.Control->SetTop(panelHeight + 22);
 
   int statusTop = ClientHeight() - (FStatusBar1->Visible() ? FStatusBar1->Height() : 0);
   FDBPanel->SetBounds(0, FTopPanel->Height(), width, statusTop - FTopPanel->Height());
@@ -54,26 +207,40 @@ void TMasterFrm::LayoutTopArea() {
 }
 
 void TMasterFrm::LayoutCatalogueArea() {
+  auto natural = [this](TControl* c) { return NaturalWidth(c); };
   TControl* commands[] = {FEditCat, FMailTitle, FArchive, FExportTitle, FPrintCat, FTrashCat};
   for (TControl* c : commands)
     c->SetTop(4);
   FPanel4->SetTop(4);
   FPanel4->SetLeft(6);
   FWebPanel->SetTop(4);
-  int rowWidth = 5;
-  for (TControl* c : commands)
-    rowWidth += c->Width();
-  int x = (FDBPanel->Width() - rowWidth) / 2;
-  for (TControl* c : commands) {
-    c->SetLeft(x);
-    x += c->Width();
+  // The panels at both ends keep their buttons whole.
+  for (TControl* p : std::initializer_list<TControl*>{FPanel4, FWebPanel, FGetMIDIsPanel}) {
+    TRowGroup g = GroupOf(p, natural, 0);
+    PlaceGroup(g, p->Left(), 0.0);
   }
   FGetMIDIsPanel->SetTop(4);
   FGetMIDIsPanel->SetLeft(FDBPanel->Width() - FGetMIDIsPanel->Width() - 6);
 
+  // The album and category panels reach the top without the tool row: the row's buttons
+  // would sit over their tabs, so the whole row goes with the tool row.
+  for (TControl* c : commands)
+    c->SetVisible(FShowTools);
+  FPanel4->SetVisible(FShowTools);
+  FWebPanel->SetVisible(FShowTools);
   FGetMIDIsPanel->SetVisible(FShowTools);
-  FArchive->SetVisible(FShowTools);
-  FPrintCat->SetVisible(FShowTools);
+
+  // The command buttons adjoin in one row centred in the catalogue area (its width counts 5
+  // more), between the panels at both ends; in a narrow window they narrow to fit.
+  std::vector<TRowGroup> row;
+  for (TControl* c : commands)
+    row.push_back(GroupOf(c, natural, 0));
+  TRowRoom room;
+  room.Left = FWebPanel->Left() + FWebPanel->Width() + ToolClearance;
+  room.Right = FGetMIDIsPanel->Left() - ToolClearance;
+  room.RuleLeft = (FDBPanel->Width() - (RowWidth(row) + 5)) / 2;
+  PlaceRow(row, room);
+
   int albTop = FShowTools ? 32 : 0;
   // A stored or former width may not fit this window: both panels keep the splitter's minimum,
   // so the separator stays in reach.

@@ -19,6 +19,8 @@ void SetupGridColumns(TMyStringGrid& grid, std::initializer_list<const char*> na
   grid.SetColumnHeaders(&headers);
   for (int col : centred)
     grid.SetColumnCentered(col, true);
+  // Until titles fill them, the columns are as wide as their headings need.
+  grid.FitAllColumns();
 }
 
 void TGridView::Focus() {

@@ -55,6 +55,8 @@ TRenamer::TRenamer(TComponent* AOwner) : TForm(AOwner) {
 void TRenamer::FormShow(TObject*) {
   Edit1->SetLeft((ClientWidth() - Edit1->Width()) / 2);
   SetActiveControl(Edit1);
+  // The proposed name is selected: typing replaces it, an arrow key keeps it for editing.
+  Edit1->SelectAll();
 }
 
 void TRenamer::BitBtn1Click(TObject*) {

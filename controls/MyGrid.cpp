@@ -637,7 +637,9 @@ void TTuneGridRows::AddTuneRow(const TTuneRec& rec, bool resort) {
     SetTuneRow(rec, 1);
     FitColumnsToRow(1);
   } else if (!resort) {
-    AppendTuneRow(rec);
+    // A longer text or a bigger size than any before widens its column.
+    int row = AppendTuneRow(rec);
+    if (!Updating()) FitColumnsToRow(row);
   } else {
     InsertEmptyRow(RowCount());
     SetTuneRow(rec, RowCount() - 1);
@@ -663,6 +665,7 @@ void TTuneGridRows::UpdateTuneRow(const TTuneRec& rec, bool resort) {
     SetTuneRow(rec, row);
   }
   FRows[row].Obj->Selected = selected;
+  if (!Updating()) FitColumnsToRow(row);
   if (!resort) {
     RowChanged(row);
     return;

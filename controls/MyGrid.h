@@ -171,6 +171,8 @@ protected:
   virtual void RowsChanged() {}
   // Widen columns to the texts of a row (needs the font).
   virtual void FitColumnsToRow(int /*row*/) {}
+  // Between BeginUpdate and EndUpdate: a bulk fill, which fits the columns once at its end.
+  virtual bool Updating() const { return false; }
   virtual void BeginUpdate() {}
   virtual void EndUpdate() {}
   virtual void SetBusyCursor(bool /*busy*/) {}

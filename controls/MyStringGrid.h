@@ -49,7 +49,7 @@ public:
 
   void BeginUpdate() override;
   void EndUpdate() override;
-  bool Updating() const { return FUpdating > 0; }
+  bool Updating() const override { return FUpdating > 0; }
   // The row a drag within the grid would drop on; -1 when none.
   int DropRow() const { return FDropRow; }
 

@@ -2,6 +2,7 @@
 // the music panel, the splitter dragged with real input, and what the settings keep of them.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include "IniFiles.h"
 #include "MainCodeD2.h"
 #include "SysUtils.h"
@@ -191,6 +192,86 @@ TEST_F(Layout, SettingsKeepTheSplitAndToolRowAndAWideStoredSplitIsClamped) {
   Resize(300, 300);
   EXPECT_GE(FForm->CatPanel()->Width(), 140);
   EXPECT_GE(FForm->AlbPanel()->Width(), 140);
+  CloseAndWait();
+}
+
+// Controls side by side in one row of a panel: none reaches past the panel or into another.
+void ExpectApart(std::vector<TControl*> row, int panelWidth, const std::string& where) {
+  std::sort(row.begin(), row.end(), [](TControl* a, TControl* b) { return a->Left() < b->Left(); });
+  for (size_t i = 0; i < row.size(); ++i) {
+    EXPECT_GE(row[i]->Left(), 0) << where << " " << row[i]->Name();
+    EXPECT_LE(row[i]->Left() + row[i]->Width(), panelWidth) << where << " " << row[i]->Name();
+    if (i > 0) {
+      EXPECT_LE(row[i - 1]->Left() + row[i - 1]->Width(), row[i]->Left())
+          << where << " " << row[i - 1]->Name() << " runs into " << row[i]->Name();
+    }
+  }
+}
+
+// Every visible button of the window shows its caption (and picture) whole: clear of its 2-pixel
+// frame and the focus line 4 pixels in, with a pixel to spare on each side.
+void ExpectCaptionsWhole(TMasterFrm& form, const std::string& where) {
+  for (int i = 0; i < form.ComponentCount(); ++i) {
+    auto* b = dynamic_cast<TBitBtn*>(form.Components(i));
+    if (!b || !b->Visible() || (b->Parent() && !b->Parent()->Visible())) continue;
+    TBitmap probe(1, 1);
+    probe.Canvas().Font().Assign(b->Font());
+    RECT text{0, 0, 0, 0};
+    if (!b->Caption().empty())
+      probe.Canvas().DrawText(b->Caption(), text, DT_CALCRECT | DT_SINGLELINE);
+    int picture = b->Glyph().Empty() ? 0 : b->Glyph().Width() / b->NumGlyphs();
+    if (picture && text.right) picture += b->Spacing();
+    EXPECT_GE(b->Width() - 2 * 5, text.right + picture)
+        << where << " " << b->Name() << " \"" << b->Caption() << "\"";
+  }
+}
+
+TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
+  Start();
+  SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  struct TSize {
+    const char* Name;
+    int Width, Height;
+  };
+  for (bool tools : {true, false}) {
+    if (FForm->ShowTools() != tools) FForm->ToolsLeft()->Click();
+    ASSERT_EQ(FForm->ShowTools(), tools);
+    for (TSize size : {TSize{"smallest", 500, 400}, TSize{"first", 585, 400},
+                       TSize{"large", 1280, 1024}, TSize{"maximised", 0, 0}}) {
+      if (size.Width)
+        Resize(size.Width, size.Height);
+      else
+        ShowWindow(FForm->Handle(), SW_MAXIMIZE);
+      ProcessMessages();
+      std::string where = std::string(size.Name) + (tools ? " with" : " without") + " tool row";
+      // The player row stays between the two tool buttons.
+      ExpectApart({FForm->ToolsLeft(), FForm->PlayReplace(), FForm->Play(), FForm->ListPanel(),
+                   FForm->PlayPanel(), FForm->SoundPanel(), FForm->ToolsRight()},
+                  FForm->TopPanel()->Width(), where + ", player row");
+      std::vector<TControl*> shown;
+      for (TControl* c : std::initializer_list<TControl*>{
+               FForm->Panel4(), FForm->WebPanel(), FForm->EditCat(), FForm->MailTitle(),
+               FForm->Archive(), FForm->ExportTitle(), FForm->PrintCat(), FForm->TrashCat(),
+               FForm->GetMIDIsPanel()})
+        if (c->Visible()) {
+          shown.push_back(c);
+          // Nothing of the command row covers the tabs of the two panels.
+          EXPECT_LE(c->Top() + c->Height(), FForm->AlbPanel()->Top()) << where << " " << c->Name();
+        }
+      ExpectApart(shown, FForm->DBPanel()->Width(), where + ", command row");
+      ExpectCaptionsWhole(*FForm, where);
+      if (!size.Width) ShowWindow(FForm->Handle(), SW_RESTORE);
+    }
+  }
+  // With room to spare the player row has the layout's own gaps, centred.
+  Resize(1000, 700);
+  EXPECT_EQ(FForm->ListPanel()->Left() - (FForm->Play()->Left() + FForm->Play()->Width()), 15);
+  EXPECT_EQ(
+      FForm->SoundPanel()->Left() - (FForm->PlayPanel()->Left() + FForm->PlayPanel()->Width()), 15);
+  EXPECT_EQ(FForm->Play()->Left(), FForm->PlayReplace()->Left() + FForm->PlayReplace()->Width());
+  int left = FForm->PlayReplace()->Left();
+  int right = FForm->SoundPanel()->Left() + FForm->SoundPanel()->Width();
+  EXPECT_NEAR((left + right) / 2.0, FForm->TopPanel()->Width() / 2.0, 1.0);
   CloseAndWait();
 }
 

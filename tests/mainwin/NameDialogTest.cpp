@@ -128,4 +128,35 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
   CloseAndWait();
 }
 
+TEST_F(NameDialog, TheProposedNameIsSelectedSoTypingReplacesIt) {
+  Start();
+  FForm->Categories()->SetActivePageIndex(1);
+  const std::string old = Trim(FForm->Categories()->ActivePage()->Caption());
+  ASSERT_FALSE(old.empty());
+  std::string proposal, typed;
+  DWORD start = 99, end = 0;
+  FAnswers.Push(FScript.Run({
+      [&](TForm& f) {
+        auto& r = dynamic_cast<TRenamer&>(f);
+        proposal = r.Edit1->Text();
+        SendMessageA(r.Edit1->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        // A user types at once, without selecting anything first.
+        for (char c : std::string("Blues"))
+          PostMessageA(r.Edit1->Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
+        ProcessMessages();
+        typed = r.Edit1->Text();
+        ClickButton(*r.BitBtn2);
+      },
+  }));
+  FForm->Rename2()->Click();
+  EXPECT_EQ(proposal, old);
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, old.size());
+  EXPECT_EQ(typed, "Blues");
+  EXPECT_EQ(Trim(FForm->Categories()->ActivePage()->Caption()), old);
+  EXPECT_EQ(FAnswers.Unanswered(), 0);
+  CloseAndWait();
+}
+
 } // namespace
