@@ -194,6 +194,41 @@ protected:
     EXPECT_TRUE(FRun->AnswerAndClose());
   }
 
+  // Shows the music panel's displays (View, the music toolbar's switch, by keyboard) and answers
+  // the panel: the largest panel of the main window.
+  HWND ShowDisplays() {
+    Key(VK_MENU, false);
+    Press('V');
+    Key(VK_MENU, true);
+    if (!OpenMenu()) return nullptr;
+    Press(VK_UP); // the last item, Tab colours
+    Press(VK_UP); // the music toolbar's switch: "&Show visual effects"
+    Press(VK_RETURN);
+    Wait(1000);
+    HWND panel = nullptr;
+    auto area = [](HWND w) {
+      RECT r = ScreenRect(w);
+      return (r.right - r.left) * (r.bottom - r.top);
+    };
+    for (HWND p : Children(FMain, "TPanel"))
+      if (!panel || area(p) > area(panel)) panel = p;
+    return panel;
+  }
+
+  // Points across the lower part of a panel, where the spectrogram scrolls.
+  std::vector<COLORREF> Sample(HWND panel) {
+    RECT r = ScreenRect(panel);
+    std::vector<COLORREF> points;
+    HDC dc = GetDC(nullptr);
+    for (int k = 0; k < 3; ++k) {
+      const int y = r.bottom - (r.bottom - r.top) * (4 + 3 * k) / 36;
+      for (int x = r.left + 10; x < r.right - 10; x += 12)
+        points.push_back(GetPixel(dc, x, y));
+    }
+    ReleaseDC(nullptr, dc);
+    return points;
+  }
+
   // The level bars at the top of the main window show some of their active colour (cyan): the
   // recorder runs and the connector draws.
   bool LevelBarsLit() {
@@ -275,12 +310,19 @@ protected:
 } // namespace
 
 TEST_F(EffectsRun, TheMenuBarTakesKeysAndClicks) {
+  // The displays of the music panel are shown: the spectrogram scrolls on in the open menu.
+  HWND panel = ShowDisplays();
+  ASSERT_NE(panel, nullptr);
   // File, Open by keyboard: Alt+F opens the menu on its first item.
   std::vector<HWND> before = Windows(FRun->Pid());
   Key(VK_MENU, false);
   Press('F');
   Key(VK_MENU, true);
   ASSERT_NE(OpenMenu(), nullptr) << "Alt+F opened no menu";
+  const std::vector<COLORREF> first = Sample(panel);
+  bool moved = false;
+  PumpUntil([&] { return moved = Sample(panel) != first; }, 3000);
+  EXPECT_TRUE(moved) << "the displays stood still while the menu was open";
   Press(VK_RETURN);
   const std::string byKeys = NewWindowAfter(before);
   EXPECT_FALSE(byKeys.empty()) << "File, Open by keyboard showed nothing";
