@@ -18,9 +18,9 @@ namespace {
 
 constexpr const char* WindowClass = "TMMConnectorWindow";
 constexpr UINT_PTR StepTimer = 1;
-// The period of the display steps: 25 pictures a second, each display drawing at most once
+// The period of the display steps: 20 pictures a second, each display drawing at most once
 // per step (scrolling ones once per frame), so that the displays cost little of the processor.
-constexpr UINT StepInterval = 40;
+constexpr UINT StepInterval = 50;
 // A bound on the passes of one step, against a display whose frame size is 0 or a clock that
 // stands still.
 constexpr int MaxPassesPerStep = 256;
