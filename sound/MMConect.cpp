@@ -7,11 +7,10 @@
 #include "MMMeter.h"
 #include "MMOscope.h"
 #include "MMProps.h"
-#include "Messages.h"
 #include <algorithm>
-#include <memory>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
