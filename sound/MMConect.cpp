@@ -7,16 +7,22 @@
 #include "MMMeter.h"
 #include "MMOscope.h"
 #include "MMProps.h"
-#include "Messages.h"
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
 
 constexpr const char* WindowClass = "TMMConnectorWindow";
 constexpr UINT_PTR StepTimer = 1;
+// The period of the display steps: 20 pictures a second, each display drawing at most once
+// per step (scrolling ones once per frame), so that the displays cost little of the processor.
+constexpr UINT StepInterval = 50;
+// A bound on the passes of one step, against a display whose frame size is 0 or a clock that
+// stands still.
+constexpr int MaxPassesPerStep = 256;
 
 int GroupOf(int slot) {
   static const int groups[14] = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4, 4, 5, 5};
@@ -51,7 +57,7 @@ struct TConnectorLoop {
   static HWND Window;
   static int Loops; // connectors whose own loop runs
   static int HighestSpeed;
-  static bool StepArmed; // a step is queued or its timer set
+  static bool StepArmed; // the step timer is set
   static bool InStep;
   static int Steps;
   static DWORD MainThread;
@@ -75,7 +81,7 @@ struct TConnectorLoop {
     return DefWindowProcA(window, msg, wp, lp);
   }
 
-  static bool Handle(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+  static bool Handle(HWND, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case MM_CONNECTOR_START: {
       auto* c = reinterpret_cast<TMMConnector*>(lp);
@@ -96,9 +102,14 @@ struct TConnectorLoop {
     case MM_CONNECTOR_STEP:
       Step();
       return true;
+    case MM_CONNECTOR_FAILED: {
+      // A display's failure, reported here, outside the step that caught it.
+      std::unique_ptr<std::exception_ptr> failure(reinterpret_cast<std::exception_ptr*>(lp));
+      if (failure) HandleBoundaryException(*failure);
+      return true;
+    }
     case WM_TIMER:
       if (wp != StepTimer) return false;
-      KillTimer(window, StepTimer);
       Step();
       return true;
     default:
@@ -110,35 +121,55 @@ struct TConnectorLoop {
     return Loops > 0 && !(Application && Application->Terminated()) && !List().empty();
   }
 
-  // Queues the next step unless one is queued or running (the running one re-arms itself).
+  // The steps run on a periodic window timer. Its message is the lowest in the queue: input,
+  // paint and posted messages always come first, and a modal loop (menus, dialogs, moving and
+  // sizing) dispatches it like any other while keeping its own input.
   static void Arm() {
-    if (StepArmed || InStep || !Window) return;
-    StepArmed = true;
-    PostMessageA(Window, MM_CONNECTOR_STEP, 0, 0);
+    if (StepArmed || !Window) return;
+    StepArmed = SetTimer(Window, StepTimer, StepInterval, nullptr) != 0;
+  }
+
+  static void Disarm() {
+    if (StepArmed && Window) KillTimer(Window, StepTimer);
+    StepArmed = false;
   }
 
   static void Step() {
-    StepArmed = false;
     if (InStep) return;
+    if (!GoOn()) {
+      Disarm();
+      return;
+    }
     InStep = true;
     ++Steps;
     TScopeExit leave([] { InStep = false; });
-    for (int i = 5000 - HighestSpeed + 1; i > 0; --i)
-      ProcessMessages();
-    if (!GoOn()) return;
     std::vector<TMMConnector*> list = List();
     for (TMMConnector* c : list)
-      if (Listed(c) && c->FAutoTrigger && c->FEnabled && c->FRunning) c->ProcessConnectorBuffer();
-    if (!GoOn()) return;
-    Sleep(1);
+      if (Listed(c) && c->FAutoTrigger && c->FEnabled && c->FRunning) Serve(c);
     UpdateHint();
-    StepArmed = true;
-    // Inside a drain of the queue a posted step would be taken again at once and the drain would
-    // never end: there the step waits for a timer instead, which the drain does not wait for.
-    if (DrainDepth() > 0)
-      SetTimer(Window, StepTimer, 1, nullptr);
-    else
-      PostMessageA(Window, MM_CONNECTOR_STEP, 0, 0);
+  }
+
+  // Passes until no frame is due, so that frames falling due between two ticks are all shown.
+  // A display that raises ends this connector's passes for the tick; the first failure after a
+  // start is reported (once, not per frame), and the loop goes on with the next tick.
+  static void Serve(TMMConnector* c) {
+    try {
+      for (int i = 0; i < MaxPassesPerStep && Listed(c) && c->FRunning; ++i)
+        if (!c->Pass()) break;
+    } catch (...) {
+      if (!Listed(c) || c->FFailureReported.exchange(true)) return;
+      PostFailure(std::current_exception());
+    }
+  }
+
+  static void PostFailure(std::exception_ptr e) {
+    auto* failure = new std::exception_ptr(std::move(e));
+    HWND window = Window;
+    if (!window ||
+        !PostMessageA(window, MM_CONNECTOR_FAILED, 0, reinterpret_cast<LPARAM>(failure))) {
+      HandleBoundaryException(*failure);
+      delete failure;
+    }
   }
 
   static void UpdateHint() {
@@ -167,9 +198,9 @@ struct TConnectorLoop {
     l.erase(std::remove(l.begin(), l.end(), c), l.end());
     RecomputeSpeed();
     if (l.empty() && Window) {
+      Disarm();
       DestroyWindow(Window);
       Window = nullptr;
-      StepArmed = false;
       Loops = 0;
     }
   }
@@ -181,6 +212,7 @@ struct TConnectorLoop {
     MSG msg;
     while (PeekMessageA(&msg, Window, MM_CONNECTOR_START, MM_CONNECTOR_DATA, PM_REMOVE))
       if (msg.lParam != reinterpret_cast<LPARAM>(c)) others.push_back(msg);
+    // A failure caught in one of its passes is still reported: it holds nothing of the connector.
     for (const MSG& m : others)
       PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);
   }
@@ -274,7 +306,10 @@ void TMMConnector::SetMeter(int index, TMMMeter* value) {
 
 void TMMConnector::SetOscope(int index, TMMOscope* value) {
   TMMConnectorSlot s = SlotWithFFT(value);
-  if (value) s.Scroll = [value] { return value->Scroll(); };
+  if (value) {
+    s.Scroll = [value] { return value->Scroll(); };
+    s.SetDataLimit = [value](int bytes) { value->SetDataLimit(bytes); };
+  }
   SetSlot(4 + index, s);
 }
 
@@ -408,8 +443,11 @@ void TMMConnector::SendFormat() {
     return;
   }
   FSilence = format.wBitsPerSample == 8 ? 128 : 0;
-  for (TMMConnectorSlot& s : FSlots)
-    if (s.Display && s.SetFormat) s.SetFormat(&format);
+  for (TMMConnectorSlot& s : FSlots) {
+    if (!s.Display) continue;
+    if (FStarted && s.SetDataLimit) s.SetDataLimit(FPCMSize);
+    if (s.SetFormat) s.SetFormat(&format);
+  }
 }
 
 void TMMConnector::Started() {
@@ -454,6 +492,7 @@ void TMMConnector::Started() {
       o = 0;
     if (!FData) return; // neither PCM nor a conversion: the connector stays idle
     TConnectorLoop::RecomputeSpeed();
+    FFailureReported = false;
     FStarted = true;
   }
   SendFormat();
@@ -467,7 +506,12 @@ void TMMConnector::KillPauseTimer() {
 }
 
 void CALLBACK TMMConnector::PauseTimerProc(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-  GuardVoid([&] { reinterpret_cast<TMMConnector*>(user)->PauseTick(); });
+  try {
+    reinterpret_cast<TMMConnector*>(user)->PauseTick();
+  } catch (...) {
+    // Reported on the window thread, which may be waiting for this tick to end.
+    TConnectorLoop::PostFailure(std::current_exception());
+  }
 }
 
 void TMMConnector::PauseTick() {
@@ -610,18 +654,24 @@ bool TMMConnector::Due(int64_t offset, int64_t now) const {
 }
 
 void TMMConnector::ProcessConnectorBuffer() {
-  if (!FEnabled || !(FRunning || (!FRealTime && FStarted))) return;
-  if (OnTrigger) OnTrigger(this);
-  TLockGuard lock(FLock);
-  if (!FData || !FStarted) return;
-  const uint8_t* data = FConverting ? FConvert->DstBuffer : FData;
-  const int64_t now = ClockNow();
-  for (int g = 0; g < 5; ++g)
-    if (FNewData[g]) ServeGroup(g, data, now);
-  if (FNewData[cgSpectrograms]) ServeSpectrograms(data, now);
+  Pass();
 }
 
-void TMMConnector::ServeGroup(int group, const uint8_t* data, int64_t now) {
+bool TMMConnector::Pass() {
+  if (!FEnabled || !(FRunning || (!FRealTime && FStarted))) return false;
+  if (OnTrigger) OnTrigger(this);
+  TLockGuard lock(FLock);
+  if (!FData || !FStarted) return false;
+  const uint8_t* data = FConverting ? FConvert->DstBuffer : FData;
+  const int64_t now = ClockNow();
+  bool shown = false;
+  for (int g = 0; g < 5; ++g)
+    if (FNewData[g]) shown = ServeGroup(g, data, now) || shown;
+  if (FNewData[cgSpectrograms]) shown = ServeSpectrograms(data, now) || shown;
+  return shown;
+}
+
+bool TMMConnector::ServeGroup(int group, const uint8_t* data, int64_t now) {
   int first, last;
   GroupRange(group, first, last);
   int need = 0;
@@ -633,13 +683,20 @@ void TMMConnector::ServeGroup(int group, const uint8_t* data, int64_t now) {
     }
   if (!lead || need <= 0) {
     FNewData[group] = false;
-    return;
+    return false;
   }
   int64_t step = need;
   const int frameBytes = FDisplayFormat.nBlockAlign;
   if (group == cgOscopes && lead->Scroll && lead->Scroll() && lead->Accelerate())
     step = int64_t(lead->FFTLength() / 4) * frameBytes;
-  if (!Due(FOffsets[group], now)) return;
+  if (!Due(FOffsets[group], now)) return false;
+  // These displays show only their latest frame: of several frames fallen due at once the older
+  // ones would be drawn over before anyone could see them, so only the newest is drawn. A
+  // scrolling oscilloscope keeps every frame, one column each; unpaced, every frame is shown.
+  const bool scrolling = group == cgOscopes && lead->Scroll && lead->Scroll();
+  if (FSynchronize && !scrolling)
+    while (FOffsets[group] + step + need <= FLength && Due(FOffsets[group] + step, now))
+      FOffsets[group] += step;
   int64_t position = FOffsets[group];
   // The trigger moves a due frame on to the next crossing; searched only for a due frame, so
   // that passes waiting for the frame do not walk it away from its play time.
@@ -654,15 +711,16 @@ void TMMConnector::ServeGroup(int group, const uint8_t* data, int64_t now) {
   FOffsets[group] += step;
   if (position + need > FLength) {
     FNewData[group] = false;
-    return;
+    return false;
   }
   for (int i = first; i < last; ++i)
     if (FSlots[i].Display) FSlots[i].Refresh(data + position);
   ++FFrames[group];
+  return true;
 }
 
-void TMMConnector::ServeSpectrograms(const uint8_t* data, int64_t now) {
-  bool fits = false;
+bool TMMConnector::ServeSpectrograms(const uint8_t* data, int64_t now) {
+  bool fits = false, shown = false;
   for (int k = 0; k < 2; ++k) {
     TMMConnectorSlot& s = FSlots[12 + k];
     if (!s.Display) continue;
@@ -677,8 +735,10 @@ void TMMConnector::ServeSpectrograms(const uint8_t* data, int64_t now) {
                   : need;
     s.Refresh(data + position);
     ++FFrames[cgSpectrograms];
+    shown = true;
   }
   if (!fits) FNewData[cgSpectrograms] = false;
+  return shown;
 }
 
 // The frequency displays' slots are built with those displays.

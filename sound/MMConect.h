@@ -22,9 +22,10 @@ class TMMSpectrum;
 class TMMSpectrogram;
 
 // Messages of the connectors' hidden window "TMMConnectorWindow".
-constexpr UINT MM_CONNECTOR_START = 45557; // lParam: the connector; its loop takes over
-constexpr UINT MM_CONNECTOR_DATA = 45558;  // lParam: the connector; one pass asked from a thread
-constexpr UINT MM_CONNECTOR_STEP = 45559;  // one step of the shared display loop
+constexpr UINT MM_CONNECTOR_START = 45557;  // lParam: the connector; its loop takes over
+constexpr UINT MM_CONNECTOR_DATA = 45558;   // lParam: the connector; one pass asked from a thread
+constexpr UINT MM_CONNECTOR_STEP = 45559;   // one step of the shared display loop
+constexpr UINT MM_CONNECTOR_FAILED = 45560; // lParam: a new std::exception_ptr to report
 
 // The display groups, in the order a pass serves them.
 enum TMMConnectorGroup { cgLevels, cgMeters, cgOscopes, cgLights, cgSpectra, cgSpectrograms };
@@ -38,6 +39,8 @@ struct TMMConnectorSlot {
   std::function<int()> FrameSize;
   std::function<int()> FFTLength;
   std::function<bool()> Accelerate, Scroll;
+  // Told the size of the data buffer at each start (a display whose frame might not fit).
+  std::function<void(int)> SetDataLimit;
 };
 
 // Microseconds for the pacing of frames; tests put a clock of their own in its place.
@@ -136,8 +139,10 @@ private:
   bool Due(int64_t offset, int64_t now) const;
   void Post(UINT msg);
   void StoreSlot(int slot, const TMMConnectorSlot& link);
-  void ServeGroup(int group, const uint8_t* data, int64_t now);
-  void ServeSpectrograms(const uint8_t* data, int64_t now);
+  // One pass; true when some display was given a frame.
+  bool Pass();
+  bool ServeGroup(int group, const uint8_t* data, int64_t now);
+  bool ServeSpectrograms(const uint8_t* data, int64_t now);
   static void CALLBACK PauseTimerProc(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
 
   std::atomic<UINT> FTimerId{0};
@@ -156,6 +161,7 @@ private:
   std::atomic<int> FFrames[6] = {};
   int64_t FStamp = 0;
   std::atomic<int> FPauseTicks{0};
+  std::atomic<bool> FFailureReported{false}; // a display's failure was reported since the start
 
   bool FEnabled = true, FAutoConvert = true, FAutoTrigger = true, FSynchronize = true;
   int FSpeed = 5000;

@@ -168,7 +168,11 @@ void TMMCustomMixerSlider::UpdatePosition() {
   try {
     if (ControlValidFor(c, FItem) && FFactor != 0 && MaxValue() > MinValue() && FMixEnabled) {
       const long double v = c->GetSignedAt(FChannel, FItem);
-      SetPosition(static_cast<int>(std::llround((v - c->ControlInfo()->MinValue()) / FFactor)));
+      const int p = static_cast<int>(std::llround((v - c->ControlInfo()->MinValue()) / FFactor));
+      // A thumb that already stands for this value stays where it is: on a logarithmic scale
+      // several thumb places give one position, and the card's notice of the slider's own write
+      // would otherwise move the thumb the user just placed.
+      if (p != Position()) SetPosition(p);
     } else
       SetPosition((MinValue() + MaxValue()) / 2);
   } catch (...) {

@@ -135,12 +135,24 @@ void TMMOscope::CalcEffectLimits() {
 
 void TMMOscope::CalcFrameSize() {
   const int b = (FBitLength + 1) * (FMode + 1);
+  FSpread = 0;
   if (FScroll)
     FFrameSize = b * FFFTLength;
   else if (FZoom > 0)
     FFrameSize = b * FPoints * FZoom;
   else
     FFrameSize = ((b * FPoints) / (-FZoom + 1) + 5) / 4 * 4;
+  if (!FScroll && FDataLimit >= b && FFrameSize > FDataLimit) {
+    FSpread = FDataLimit / b;
+    FFrameSize = FSpread * b;
+  }
+}
+
+void TMMOscope::SetDataLimit(int bytes) {
+  bytes = Max(bytes, 0);
+  if (bytes == FDataLimit) return;
+  FDataLimit = bytes;
+  CalcFrameSize();
 }
 
 WAVEFORMATEX TMMOscope::Format() const {
@@ -274,7 +286,8 @@ void TMMOscope::RefreshPCMData(const void* buffer) {
   if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FBuffer) return;
   if (!FScroll) {
     for (int j = 0; j < FPoints; ++j) {
-      const int frame = FZoom > 0 ? j * FZoom : j / (-FZoom + 1);
+      int frame = FZoom > 0 ? j * FZoom : j / (-FZoom + 1);
+      if (FSpread > 0) frame = int(int64_t(j) * FSpread / FPoints);
       FBuffer[j] = int16_t(PcmFrameValue(buffer, frame, FBitLength, FMode, FChannel));
     }
   } else {

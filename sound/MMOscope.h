@@ -32,6 +32,10 @@ public:
   void RefreshPCMData(const void* buffer);
   void ResetData();
   int FrameSize() const { return FFrameSize; }
+  // The most bytes a feeder hands over at once (0: no limit). A frame that would need more takes
+  // what fits and spreads it across the width, so that a wide trace is not starved of frames.
+  int DataLimit() const { return FDataLimit; }
+  void SetDataLimit(int bytes);
 
   bool ShowInfo() const { return FShowInfo; }
   void SetShowInfo(bool value) { FShowInfo = value; }
@@ -155,6 +159,8 @@ private:
   int FPoints = 4, FHeight = 4, FMid = 2;
   RECT FDrawRect{0, 0, 4, 4};
   int FFrameSize = 0;
+  int FDataLimit = 0;
+  int FSpread = 0; // sample frames spread across the width when the limit cut the frame, else 0
   int FSpan = 65535, FValueOffset = 32767;
   int FLower = 0, FUpper = 0;
   int FDivisions = 10;

@@ -2,6 +2,7 @@
 #include "MMUtils.h"
 #include "Guard.h"
 #include "Threads.h"
+#include <exception>
 
 struct TMMTimerClient {
   int Interval;
@@ -50,24 +51,67 @@ TTimerService& Service() {
   return service;
 }
 
+// A client's failure, handed from the timer thread to the window thread: the window thread may
+// be waiting for the tick to end, so the tick must never show it itself.
+constexpr UINT MM_TIMER_FAILED = WM_USER + 0x7A1; // lParam: a new std::exception_ptr
+const char* const FailureClass = "TMMTimerFailureWindow";
+HWND FailureWindow = nullptr;
+
+LRESULT CALLBACK FailureProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != MM_TIMER_FAILED) return DefWindowProcA(window, msg, wp, lp);
+  auto* failure = reinterpret_cast<std::exception_ptr*>(lp);
+  if (failure) HandleBoundaryException(*failure);
+  delete failure;
+  return 0;
+}
+
+// Made once, by the first registration on the window thread, and kept for the process.
+void MakeFailureWindow() {
+  if (FailureWindow) return;
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &FailureProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = FailureClass;
+  RegisterClassA(&wc);
+  FailureWindow =
+      CreateWindowExA(0, FailureClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+}
+
+void ReportFromTick(std::exception_ptr e) noexcept {
+  try {
+    auto* failure = new std::exception_ptr(std::move(e));
+    if (FailureWindow &&
+        PostMessageA(FailureWindow, MM_TIMER_FAILED, 0, reinterpret_cast<LPARAM>(failure)))
+      return;
+    HandleBoundaryException(*failure);
+    delete failure;
+  } catch (...) {
+    OutputDebugStringA("A timer client's failure could not be reported");
+  }
+}
+
 void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
   auto* s = reinterpret_cast<TTimerService*>(user);
   if (!s) return;
   s->TickThread = GetCurrentThreadId();
   if (InterlockedIncrement(&s->Reentry) == 1) {
-    GuardVoid([&] {
-      TLockGuard lock(s->ListLock);
-      for (TMMTimerClient* c = s->Head; c; c = s->TickNext) {
-        s->TickNext = c->Next;
-        if (c->DisableCount != 0) continue;
-        c->Elapsed += MMTimerTick;
-        if (c->Elapsed >= c->Interval) {
-          c->Elapsed = 0;
+    TLockGuard lock(s->ListLock);
+    for (TMMTimerClient* c = s->Head; c; c = s->TickNext) {
+      s->TickNext = c->Next;
+      if (c->DisableCount != 0) continue;
+      c->Elapsed += MMTimerTick;
+      if (c->Elapsed >= c->Interval) {
+        c->Elapsed = 0;
+        // One client's failure does not keep the others from their tick.
+        try {
           c->Proc(c, c->Data);
+        } catch (...) {
+          ReportFromTick(std::current_exception());
         }
       }
-      s->TickNext = nullptr;
-    });
+    }
+    s->TickNext = nullptr;
   }
   InterlockedDecrement(&s->Reentry);
 }
@@ -87,6 +131,7 @@ TMMTimerHandle AddTimerClient(int interval, bool startDisabled, TMMTimerProc pro
   // A client added from a tick finds the timer running and must not wait on the control lock.
   const bool fromTick = s.OnTickThread();
   if (!fromTick) s.ControlLock.Enter();
+  if (!fromTick) MakeFailureWindow();
   if (!fromTick && s.TimerId == 0) {
     if (!s.PeriodSet) s.PeriodSet = timeBeginPeriod(MMTimerTick) == TIMERR_NOERROR;
     s.TimerId = timeSetEvent(MMTimerTick, 0, TimerTick, reinterpret_cast<DWORD_PTR>(&s),

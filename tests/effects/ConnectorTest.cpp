@@ -1,14 +1,17 @@
 // The connector fed by a test head that pushes known buffers: slots, frames with and without
 // pacing, the buffer handed in, pause and stop, many pause cycles against a pushing thread, two
-// connectors' loops, pumps that return, refused property changes and formats, and a mu-law chain
-// converted on the way.
+// connectors' loops, pumps that return, refused property changes and formats, a mu-law chain
+// converted on the way, pop-up menus driven by real input while the loop runs, and a raising
+// display.
 #include <gtest/gtest.h>
+#include "Guard.h"
 #include "MMConect.h"
 #include "MMLevel.h"
 #include "MMLight.h"
 #include "MMMeter.h"
 #include "MMSpectr.h"
 #include "Messages.h"
+#include "SysUtils.h"
 #include "TestUtil.h"
 #include <atomic>
 #include <cmath>
@@ -445,4 +448,164 @@ TEST(Connector, MuLawConvertedOnTheWay) {
   }
   EXPECT_EQ(best, 16);
   EXPECT_LE(std::abs(display->PeakFrequency() - 1000), 8000.0 / 128) << display->PeakFrequency();
+}
+
+namespace {
+
+// A connector with its own loop, fed by a thread as the recorder feeds it, until stopped.
+struct TFedLoop {
+  TChain Chain{Pcm(8, 2, 11025), 2048, true};
+  TCapture Display{128};
+  std::atomic<bool> Stop{false};
+  std::thread Feeder;
+  TFedLoop() {
+    Chain.Conn.SetSlot(0, Display.Slot());
+    Chain.Start();
+    Feeder = std::thread([this] {
+      while (!Stop) {
+        WAVEHDR* h = Counting(2048);
+        Chain.Conn.BufferReady(h);
+        FreeWaveBuffer(h);
+        Sleep(90); // 2048 bytes of 11025 Hz 8-bit stereo: 93 ms
+      }
+    });
+  }
+  ~TFedLoop() {
+    Stop = true;
+    Feeder.join();
+    Chain.Conn.Stopped();
+  }
+};
+
+void SendKey(WORD vk) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+void SendMouse(DWORD flags, POINT p = {}) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  SendInput(1, &in, sizeof(INPUT));
+  Sleep(60);
+}
+
+// Moves onto the point, as a hand does (the menu selects the item under the mouse), and clicks.
+void SendClick(POINT p) {
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, {p.x - 3, p.y});
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+// A pop-up menu of three commands chosen by real input from another thread while the system's
+// menu loop runs; answers the command TrackPopupMenu returned and the frames shown meanwhile.
+struct TMenuRun {
+  UINT Command = 0;
+  size_t Frames = 0;
+  RECT Item{}; // the menu's window, for the failure message
+};
+
+TMenuRun ChooseSecond(TForm& form, TCapture& display, bool byMouse) {
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, 101, "&First");
+  AppendMenuA(menu, MF_STRING, 102, "&Second");
+  AppendMenuA(menu, MF_STRING, 103, "&Third");
+  HWND owner = form.Handle();
+  SetForegroundWindow(owner);
+  ProcessMessages();
+  std::atomic<bool> done{false};
+  size_t before = 0;
+  RECT itemRect{};
+  HDESK desktop = GetThreadDesktop(GetCurrentThreadId());
+  std::thread input([&] {
+    SetThreadDesktop(desktop); // input goes to the test's own desktop
+    Sleep(400);                // the menu is up
+    if (byMouse) {
+      // The menu's window, its three items of one height between a border above and below.
+      HWND popup = nullptr;
+      for (int i = 0; i < 50 && !(popup = FindWindowA("#32768", nullptr)); ++i)
+        Sleep(20);
+      RECT r{};
+      GetWindowRect(popup, &r);
+      itemRect = r;
+      const int border = 3, h = (r.bottom - r.top - 2 * border) / 3;
+      SendClick({(r.left + r.right) / 2, r.top + border + h + h / 2});
+    } else {
+      SendKey(VK_DOWN);
+      Sleep(100);
+      SendKey(VK_DOWN);
+      Sleep(100);
+      SendKey(VK_RETURN);
+    }
+    // Nothing chosen: the menu is closed, so that the test ends either way.
+    for (int i = 0; i < 100 && !done; ++i)
+      Sleep(20);
+    if (!done) PostMessageA(owner, WM_CANCELMODE, 0, 0);
+  });
+  POINT at{form.Left() + 40, form.Top() + 60};
+  before = display.Frames.size();
+  TMenuRun run;
+  run.Command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                                 at.x, at.y, 0, owner, nullptr));
+  run.Frames = display.Frames.size() - before;
+  done = true;
+  input.join();
+  run.Item = itemRect;
+  DestroyMenu(menu);
+  return run;
+}
+
+} // namespace
+
+TEST(ConnectorLoop, PopupMenusTakeTheirInputWhileTheDisplaysRun) {
+  TForm form(nullptr);
+  form.SetBounds(60, 60, 300, 200);
+  form.Show();
+  TFedLoop loop;
+  ASSERT_TRUE(PumpUntil([&] { return loop.Display.Frames.size() > 20; }, 5000));
+  for (bool byMouse : {false, true, false, true}) {
+    SCOPED_TRACE(byMouse ? "mouse" : "keys");
+    TMenuRun run = ChooseSecond(form, loop.Display, byMouse);
+    EXPECT_EQ(run.Command, 102u) << "menu at " << run.Item.left << "," << run.Item.top << " "
+                                 << run.Item.right << "," << run.Item.bottom;
+    // The displays went on inside the menu's loop: about 14 frames in 400 ms and more.
+    EXPECT_GT(run.Frames, 5u);
+  }
+}
+
+TEST(ConnectorLoop, ARaisingDisplayIsReportedOnceAndTheOthersGoOn) {
+  std::vector<std::string> shown;
+  SetBoundaryHandler([&](std::exception_ptr e) { shown.push_back(ExceptionMessage(e)); });
+  {
+    TFedLoop loop;
+    TCapture broken(256);
+    TMMConnectorSlot slot = broken.Slot();
+    slot.Refresh = [](const void*) { throw Exception("spectrum failed"); };
+    loop.Chain.Conn.SetSlot(8, slot);
+    loop.Chain.Conn.Stopped();
+    loop.Chain.Start();
+    ASSERT_TRUE(PumpUntil([&] { return !shown.empty(); }, 5000));
+    const size_t frames = loop.Display.Frames.size();
+    EXPECT_TRUE(PumpUntil([&] { return loop.Display.Frames.size() > frames + 20; }, 5000))
+        << "the level bars stopped with the spectrum";
+    EXPECT_EQ(shown, std::vector<std::string>{"spectrum failed"});
+    // The next start reports anew.
+    loop.Chain.Conn.Stopped();
+    loop.Chain.Start();
+    EXPECT_TRUE(PumpUntil([&] { return shown.size() == 2; }, 5000));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(shown.size(), 2u);
+    loop.Chain.Conn.ClearSlots();
+  }
+  SetBoundaryHandler([](std::exception_ptr e) {
+    ADD_FAILURE() << "exception reached a boundary: " << ExceptionMessage(e);
+  });
 }

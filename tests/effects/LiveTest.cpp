@@ -1,12 +1,14 @@
 // The connector fed by the recorder from device 0, where the test services play a steady
 // 1000 Hz sine at half of full scale: the frames a display gets, the level bars and the
-// oscilloscope, and every buffer dumped for the numpy checker with what this test measured.
+// oscilloscope, and every buffer dumped for the numpy checker with what this test measured; and
+// oscilloscopes wider than a buffer's frames.
 #include <gtest/gtest.h>
 #include "MMConect.h"
 #include "MMLevel.h"
 #include "MMOscope.h"
 #include "Messages.h"
 #include "TestUtil.h"
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstring>
@@ -111,4 +113,52 @@ TEST(LiveInput, DeviceZeroSineThroughTheConnector) {
                  "rate 11025\nchannels 2\nbits 8\nfreq " + std::to_string(bin * 11025.0 / 128) +
                      "\nframes " + std::to_string(frames.size()) + "\nleft_db " +
                      std::to_string(leftDb) + "\nright_db " + std::to_string(rightDb) + "\n");
+}
+
+// Oscilloscopes wider than a buffer holds frames for: the trace spreads the buffer across the
+// width. Read back from the bitmap, every column is lit and the lit rows span the sine's peaks,
+// +-16384 of 32768, that is a quarter of the height above and below the middle.
+TEST(LiveInput, WideOscilloscopesShowTheSine) {
+  for (int width : {1200, 1916}) {
+    SCOPED_TRACE(width);
+    TForm form(nullptr);
+    form.SetBounds(0, 0, width + 40, 200);
+    auto* scope = new TMMOscope(&form);
+    scope->Bevel()->SetBevelOuter(bvNone);
+    scope->SetBitsPerPixel(24);
+    scope->SetBounds(10, 10, width, 120);
+    scope->SetParent(&form);
+    form.Show();
+    TMMWaveIn w(nullptr);
+    w.SetMode(mStereo); // 8-bit, 11025 Hz, buffers of 2048 bytes: the main window's recorder
+    TMMConnector conn(nullptr);
+    w.SetOutput(&conn);
+    conn.SetOscope1(scope);
+    conn.SetRefreshOnStop(false); // the last trace stays for reading
+    w.Start();
+    const bool fed = PumpUntil([&] { return conn.FrameCount(cgOscopes) >= 5; }, 15000);
+    w.Stop();
+    w.Close();
+    ASSERT_TRUE(fed) << "frames shown: " << conn.FrameCount(cgOscopes);
+    ASSERT_EQ(scope->Points(), width);
+    TMMDIBCanvas& c = scope->DIBCanvas();
+    GdiFlush();
+    const int h = scope->DrawHeight();
+    const COLORREF fore = ColorToRGB(scope->ForegroundColor());
+    int top = h, bottom = -1, litColumns = 0;
+    for (int x = 0; x < width; ++x) {
+      bool lit = false;
+      for (int y = 0; y < h; ++y) {
+        const uint8_t* p = c.Bits() + size_t(h - 1 - y) * c.RowLength() + x * 3;
+        if (RGB(p[2], p[1], p[0]) != fore) continue;
+        lit = true;
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+      litColumns += lit;
+    }
+    EXPECT_EQ(litColumns, width);
+    EXPECT_NEAR(top, h / 4 - 1, 3);
+    EXPECT_NEAR(bottom, 3 * h / 4 - 1, 3);
+  }
 }

@@ -7,6 +7,7 @@
 #include "StandInMixer.h"
 #include "TestUtil.h"
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -109,6 +110,46 @@ TEST_F(Bound, SliderFollowsKeysDragsAndOutsideWrites) {
   EXPECT_EQ(slider->Position(), std::lround((65535 / 4) / (65535.0 / 192.0)));
 }
 
+// Every thumb place of a logarithmic slider, put there as the keys and the mouse do, then the
+// card's notice of the write: the thumb stays where it was put, and the card holds the value that
+// place stands for.
+void ThumbsStayPut(TMMMixerSlider& slider, const std::function<int32_t()>& raw,
+                   const std::function<void()>& notice, double perStep) {
+  ASSERT_TRUE(slider.Logarithmic());
+  for (int t = slider.MaxValue(); t >= slider.MinValue(); --t) {
+    slider.SetThumbPosition(t);
+    notice();
+    ProcessMessages();
+    ProcessMessages();
+    EXPECT_EQ(slider.ThumbPosition(), t) << "thumb put at " << t;
+    EXPECT_NEAR(raw(), std::lround(slider.Position() * perStep), 1) << "thumb at " << t;
+  }
+}
+
+TEST_F(Bound, LogarithmicThumbsStayWhereTheUserPutsThem) {
+  if (NoMixerRun()) GTEST_SKIP();
+  Speakers();
+  auto* volume = new TMMVolumeControl(&Form);
+  volume->SetAudioLine(Line);
+  auto* slider = new TMMMixerSlider(&Form);
+  slider->SetBounds(10, 10, 300, 40);
+  slider->SetParent(&Form);
+  slider->SetLogarithmic(true);
+  slider->SetControl(volume);
+  Form.Show();
+  ProcessMessages();
+  ASSERT_TRUE(slider->Enabled());
+  const DWORD control = static_cast<DWORD>(volume->ControlId());
+  // Wine sends no notice of its own: the test posts the one a driver would.
+  ThumbsStayPut(
+      *slider, [&] { return RawValue(Id(), control); },
+      [&] {
+        PostMessageA(Mixer->NotifyWindow(), MM_MIXM_CONTROL_CHANGE,
+                     reinterpret_cast<WPARAM>(Mixer->Handle()), static_cast<LPARAM>(control));
+      },
+      65535.0 / slider->MaxValue());
+}
+
 TEST_F(Bound, MuteBoxClicksRoundTrip) {
   if (NoMixerRun()) GTEST_SKIP();
   Speakers();
@@ -137,6 +178,35 @@ TEST_F(Bound, MuteBoxClicksRoundTrip) {
                reinterpret_cast<WPARAM>(Mixer->Handle()), mute->ControlId());
   ProcessMessages();
   EXPECT_TRUE(box->Checked());
+}
+
+TEST(BoundStandIn, LogarithmicThumbsStayWhereTheUserPutsThem) {
+  TStandInMixer card;
+  TForm form(nullptr);
+  auto* mixer = new TMMMixerDevice(&form);
+  mixer->SetActive(true);
+  auto* line = new TMMAudioLine(&form);
+  line->SetMixer(mixer);
+  line->SetLineId(0);
+  auto* volume = new TMMVolumeControl(&form);
+  volume->SetAudioLine(line);
+  auto* slider = new TMMMixerSlider(&form);
+  slider->SetBounds(10, 10, 300, 40);
+  slider->SetParent(&form);
+  slider->SetLogarithmic(true);
+  slider->SetControl(volume);
+  form.Show();
+  ProcessMessages();
+  ASSERT_EQ(slider->MaxValue(), 32);
+  auto& raw = card.Control(0, MIXERCONTROL_CONTROLTYPE_VOLUME).Values;
+  // The card posts its own notice of every write.
+  ThumbsStayPut(
+      *slider, [&] { return raw[0]; }, [] {}, 65535.0 / 32);
+  // Thumb 3 stands for position 3 (-21.75 dB of 24 below full scale, 2.6 of 32, rounded).
+  slider->SetThumbPosition(3);
+  ProcessMessages();
+  EXPECT_EQ(slider->ThumbPosition(), 3);
+  EXPECT_EQ(raw[0], std::lround(3 * 65535.0 / 32));
 }
 
 TEST(BoundStandIn, OneMoveOneSetAndStepsDefaultTo32) {

@@ -1,8 +1,14 @@
 // The shared 25 ms timer on the real system timer: call rates, nesting of disables, removal
-// while a client runs, and many starts and stops.
+// while a client runs, many starts and stops, and a failing client reported on the window thread.
 #include <gtest/gtest.h>
+#include "Guard.h"
 #include "MMUtils.h"
+#include "Messages.h"
+#include "SysUtils.h"
 #include <atomic>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -13,6 +19,10 @@ void Count(TMMTimerHandle, void* data) {
 struct TSlow {
   std::atomic<int> Entered{0}, Left{0};
 };
+
+void Fail(TMMTimerHandle, void*) {
+  throw Exception("peak ageing failed");
+}
 
 void Slow(TMMTimerHandle, void* data) {
   auto* s = static_cast<TSlow*>(data);
@@ -105,4 +115,31 @@ TEST(SharedTimer, ManyCyclesAndRestarts) {
   Sleep(200);
   EXPECT_GE(last.load(), 4); // the timer still starts anew and ticks
   RemoveTimerClient(h);
+}
+
+TEST(SharedTimer, AFailingClientIsReportedOnTheWindowThreadAndTheOthersTickOn) {
+  std::vector<std::pair<std::string, DWORD>> shown;
+  SetBoundaryHandler([&](std::exception_ptr e) {
+    shown.push_back({ExceptionMessage(e), GetCurrentThreadId()});
+  });
+  std::atomic<int> calls{0};
+  TMMTimerHandle failing = AddTimerClient(25, false, Fail, nullptr);
+  TMMTimerHandle counting = AddTimerClient(25, false, Count, &calls);
+  ASSERT_TRUE(failing && counting);
+  EXPECT_TRUE(PumpUntil([&] { return shown.size() >= 3 && calls >= 10; }, 5000));
+  // Removed on the window thread while the failing client keeps raising: a report shown from the
+  // tick would keep the removal waiting for it.
+  RemoveTimerClient(failing);
+  RemoveTimerClient(counting);
+  PumpUntil([] { return false; }, 100);
+  SetBoundaryHandler([](std::exception_ptr e) {
+    ADD_FAILURE() << "exception reached a boundary: " << ExceptionMessage(e);
+  });
+  ASSERT_GE(shown.size(), 3u);
+  for (const auto& [text, thread] : shown) {
+    EXPECT_EQ(text, "peak ageing failed");
+    EXPECT_EQ(thread, GetCurrentThreadId()) << "reported on the timer thread";
+  }
+  EXPECT_GE(calls.load(), 10) << "the client after the failing one was skipped";
+  EXPECT_FALSE(TimerRunning());
 }
