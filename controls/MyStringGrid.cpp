@@ -434,5 +434,17 @@ void TMyStringGrid::DoEndDrag(TObject* Target, int X, int Y) {
 
 void TMyStringGrid::WndProc(TMessage& message) {
   if (DragMouseMessage(this, message)) return;
+  // The window's text is its cells (tab between columns, a line per row), so that screen readers
+  // and other programs can read the grid.
+  if (message.Msg == WM_GETTEXT || message.Msg == WM_GETTEXTLENGTH) {
+    std::string text;
+    for (int row = 0; row < RowCount(); ++row) {
+      for (int col = 0; col < ColCount(); ++col)
+        text += (col ? "\t" : "") + Cells(col, row);
+      text += "\r\n";
+    }
+    message.Result = AnswerTextMessage(message, text);
+    return;
+  }
   TDrawGrid::WndProc(message);
 }
