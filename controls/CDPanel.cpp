@@ -257,7 +257,9 @@ std::string TCDPanelP::ShownText() const {
 }
 
 void TCDPanelP::WndProc(TMessage& message) {
-  if ((message.Msg == WM_GETTEXT || message.Msg == WM_GETTEXTLENGTH) && FLabelsMade) {
+  // Asked from another thread or program only: the panel's own caption stays empty, as it paints.
+  if ((message.Msg == WM_GETTEXT || message.Msg == WM_GETTEXTLENGTH) && FLabelsMade &&
+      InSendMessage()) {
     message.Result = AnswerTextMessage(message, ShownText());
     return;
   }

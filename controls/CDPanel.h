@@ -104,8 +104,8 @@ public:
   void Poll();
   void LayoutLabels();
   // What the panel shows, a line each: category, artist, title, the program line (or the status
-  // alone), the state, and the elapsed and total time. It is also the window's text, so that
-  // screen readers and other programs can read the panel.
+  // alone), the state, and the elapsed and total time. Other programs get it as the window's
+  // text, so that screen readers and tests can read the panel.
   std::string ShownText() const;
   void WndProc(TMessage& message) override;
 

@@ -434,9 +434,9 @@ void TMyStringGrid::DoEndDrag(TObject* Target, int X, int Y) {
 
 void TMyStringGrid::WndProc(TMessage& message) {
   if (DragMouseMessage(this, message)) return;
-  // The window's text is its cells (tab between columns, a line per row), so that screen readers
-  // and other programs can read the grid.
-  if (message.Msg == WM_GETTEXT || message.Msg == WM_GETTEXTLENGTH) {
+  // Another thread or program asking for the window's text gets the cells (tab between columns, a
+  // line per row), so that screen readers and other programs can read the grid.
+  if ((message.Msg == WM_GETTEXT || message.Msg == WM_GETTEXTLENGTH) && InSendMessage()) {
     std::string text;
     for (int row = 0; row < RowCount(); ++row) {
       for (int col = 0; col < ColCount(); ++col)
