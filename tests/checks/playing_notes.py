@@ -1,7 +1,8 @@
 """Reads what the silent MIDI output received while the program played titles through the real
 sequencer, and compares the notes of each title with mido's reading of the same file: the same
 note-ons and note-offs in the same order, each within 50 ms of its time in the file, counted from
-the title's first message."""
+the title's first message. Wine's sequencer ends a title on the first event of its last tick and
+resets the output, which silences every note: note-offs after that one may be missing then."""
 import os
 import sys
 
@@ -35,7 +36,8 @@ def file_messages(path):
 
 
 def segments(log_path):
-    """The log cut at each opening of the output; each part a list of (ms, bytes)."""
+    """The log cut at each opening of the output; each part a list of (ms, bytes), and whether
+    the output was reset at its end."""
     parts, current = [], None
     for line in open(log_path):
         fields = line.split()
@@ -43,11 +45,15 @@ def segments(log_path):
             continue
         ms, rest = float(fields[0]), fields[1:]
         if rest == ["open"]:
-            current = []
+            current = ([], [False])
             parts.append(current)
-        elif current is not None and rest[0] not in ("close", "reset"):
-            current.append((ms, [int(b, 16) for b in rest]))
-    return parts
+        elif current is None:
+            continue
+        elif rest == ["reset"]:
+            current[1][0] = True
+        elif rest != ["close"]:
+            current[0].append((ms, [int(b, 16) for b in rest]))
+    return [(messages, reset[0]) for messages, reset in parts]
 
 
 def notes_of(messages):
@@ -71,9 +77,14 @@ def check_run(folder):
     assert len(parts) >= len(expected) + 1, (folder, len(parts), expected)
     complete = parts[: len(expected)]
     worst = 0.0
-    for name, got in zip(expected, complete):
+    for name, (got, reset) in zip(expected, complete):
         want = notes_of([(ms, data) for ms, data in file_messages(os.path.join(folder, name))])
         heard = notes_of(got)
+        if reset and len(heard) < len(want):
+            # Only note-offs of the last tick may give way to the reset.
+            end, rest = want[-1][0], want[len(heard):]
+            if all(n[0] == "off" and t == end for t, n in rest):
+                want = want[: len(heard)]
         assert [n for _, n in heard] == [n for _, n in want], (
             name, [n for _, n in heard], [n for _, n in want])
         for (t_got, n), (t_want, _) in zip(heard, want):

@@ -419,27 +419,49 @@ TEST_F(Playing, PauseResumeTheStopsAndTheSliderFollowTheTitle) {
 }
 
 TEST_F(Playing, ATitleTheSequencerRefusesLeavesTheProgramAndTheNextOnePlays) {
-  std::string morning = Song("Morning", Morning());
+  // A real file of two tracks with system-exclusive data, controllers and tempo.
+  std::string corpus;
+  for (const std::string& f : CorpusFiles("mma"))
+    if (ExtractFileName(f) == "trunc.mid") corpus = f;
+  ASSERT_FALSE(corpus.empty());
+  std::string tune = Song("trunc", ReadFileBytes(corpus));
   // A RIFF MIDI download cut short inside its header: taken into the catalogue by its RIFF
   // heading, refused by the sequencer.
   std::string cut = FDir / "Songs\\Cut short.rmi";
   WriteFileBytes(cut, RiffMidiOf(Noon()).substr(0, 30));
-  Start("AutoLooping=1\r\n", "P\"" + morning + "\"");
-  ASSERT_TRUE(WaitForShown("Morning", "Title 1 of 1 in program"));
+  Start("AutoLooping=1\r\n", "P\"" + tune + "\"");
+  ASSERT_TRUE(WaitForShown("trunc", "Title 1 of 1 in program"));
   // The error box has Cancel alone; No keeps the title in the catalogue.
   FRun->Answer = [](const TRunningProgram::TAsked& box) {
     return box.Text.find("MIDI Open/Close error") == 0 ? std::string("Cancel") : std::string();
   };
   ASSERT_GE(SecondStart(FDir.Path(), "P\"" + cut + "\""), 0);
-  // The refused title is taken out (No: it stays in the catalogue); the program plays on.
+  ASSERT_TRUE(PumpUntil([&] { return FindProcessWindow(FRun->Pid(), "TMessageForm"); }, 30000));
+  const size_t from = Log().size();
+  // The refused title is taken out (No: it stays in the catalogue); the program plays on with
+  // the next title, from its beginning.
   ASSERT_TRUE(FRun->AnswerUntil([&] { return FRun->Boxes().size() >= 2; }, 30000))
       << FRun->Boxes().size();
-  EXPECT_TRUE(WaitForShown("Morning", "Title 1 of 1 in program"));
+  EXPECT_TRUE(WaitForShown("trunc", "Title 1 of 1 in program"));
   EXPECT_TRUE(WaitForState("Playing"));
   ASSERT_EQ(FRun->Boxes().size(), 2u);
   EXPECT_EQ(FRun->Boxes()[0].Text.find("MIDI Open/Close error = "), 0u) << FRun->Boxes()[0].Text;
   EXPECT_EQ(FRun->Boxes()[1].Text.find("File may be corrupted: Delete from database?"), 0u);
   EXPECT_EQ(IndexRecords(FDir.Path()), 2);
+
+  // Played through once and begun again (looping): the notes go to the checker.
+  auto opened = [&] {
+    std::string log = Log().substr(from);
+    size_t n = 0;
+    for (size_t at = 0; (at = log.find(" open\n", at)) != std::string::npos; ++at)
+      ++n;
+    return n;
+  };
+  ASSERT_TRUE(FRun->AnswerUntil([&] { return opened() >= 2; }, 30000));
+  std::string dir = CheckDir("after_refusal");
+  WriteFileBytes(dir + "midi.log", Log().substr(from));
+  WriteFileBytes(dir + "trunc.mid", ReadFileBytes(corpus));
+  WriteFileBytes(dir + "expected.txt", "trunc.mid\n");
 }
 
 } // namespace
