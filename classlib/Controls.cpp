@@ -8,6 +8,7 @@
 #include <windowsx.h>
 #include <commctrl.h>
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 static const char* const kObjectProp = "TbControlObject";
@@ -1123,4 +1124,16 @@ HWND AllocateHWnd(TWndMethod handler) {
 
 void DeallocateHWnd(HWND window) {
   if (window) DestroyWindow(window);
+}
+
+LRESULT AnswerTextMessage(const TMessage& message, const std::string& text) {
+  if (message.Msg == WM_GETTEXTLENGTH) return static_cast<LRESULT>(text.size());
+  // At most the buffer size - 1 characters and the terminator; a zero-size buffer gets nothing.
+  char* buf = reinterpret_cast<char*>(message.LParam);
+  size_t size = message.WParam;
+  if (!buf || size == 0) return 0;
+  size_t n = std::min(text.size(), size - 1);
+  memcpy(buf, text.data(), n);
+  buf[n] = '\0';
+  return static_cast<LRESULT>(n);
 }

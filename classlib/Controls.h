@@ -355,3 +355,7 @@ T* MakeChild(TComponent* owner, TWinControl* parent, const std::string& name, in
 
 // Makes sure the common controls are registered (called by the controls that need them).
 void InitCommonControlsOnce();
+
+// Answers WM_GETTEXT (the text, cut to the caller's buffer) or WM_GETTEXTLENGTH for a window
+// whose text is not its caption.
+LRESULT AnswerTextMessage(const TMessage& message, const std::string& text);

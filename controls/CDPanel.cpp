@@ -246,6 +246,26 @@ void TCDPanelP::Poll() {
   LayoutLabels();
 }
 
+std::string TCDPanelP::ShownText() const {
+  const std::string& status = FProgramStatus->FullText();
+  std::string program = status.empty() ? "Title " + FProgramIndex->Caption() + " of " +
+                                             FProgramCount->Caption() + " in program"
+                                       : status;
+  return "Category: " + FCategory->FullText() + "\r\nArtist: " + FArtist->FullText() +
+         "\r\nTitle: " + FTitle->FullText() + "\r\n" + program + "\r\n" + FState->Caption() +
+         "\r\n" + FElapsed->Caption() + " of " + FTotal->Caption() + "\r\n";
+}
+
+void TCDPanelP::WndProc(TMessage& message) {
+  // Asked from another thread or program only: the panel's own caption stays empty, as it paints.
+  if ((message.Msg == WM_GETTEXT || message.Msg == WM_GETTEXTLENGTH) && FLabelsMade &&
+      InSendMessage()) {
+    message.Result = AnswerTextMessage(message, ShownText());
+    return;
+  }
+  TPanel::WndProc(message);
+}
+
 void TCDPanelP::Resize() {
   TPanel::Resize();
   LayoutLabels();

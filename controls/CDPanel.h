@@ -103,6 +103,11 @@ public:
   // One poll of the player's mode (the poll timer calls it every 300 ms).
   void Poll();
   void LayoutLabels();
+  // What the panel shows, a line each: category, artist, title, the program line (or the status
+  // alone), the state, and the elapsed and total time. Other programs get it as the window's
+  // text, so that screen readers and tests can read the panel.
+  std::string ShownText() const;
+  void WndProc(TMessage& message) override;
 
   TTimer* PollTimer() const { return FPollTimer; }
   TTimer* MessageTimer() const { return FMessageTimer; }

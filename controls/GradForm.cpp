@@ -293,22 +293,9 @@ void TGradientForm::WndProc(TMessage& m) {
     SetCaption(m.LParam ? reinterpret_cast<const char*>(m.LParam) : "");
     m.Result = TRUE;
     return;
-  case WM_GETTEXT: {
-    // At most the buffer size - 1 characters and the terminator; a zero-size buffer gets nothing.
-    char* buf = reinterpret_cast<char*>(m.LParam);
-    size_t size = m.WParam;
-    if (!buf || size == 0) {
-      m.Result = 0;
-      return;
-    }
-    size_t n = std::min(FCaption.size(), size - 1);
-    memcpy(buf, FCaption.data(), n);
-    buf[n] = '\0';
-    m.Result = static_cast<LRESULT>(n);
-    return;
-  }
+  case WM_GETTEXT:
   case WM_GETTEXTLENGTH:
-    m.Result = static_cast<LRESULT>(FCaption.size());
+    m.Result = AnswerTextMessage(m, FCaption);
     return;
   case WM_SETTINGCHANGE:
     if (m.WParam == SPI_SETNONCLIENTMETRICS) MakeCaptionFont();

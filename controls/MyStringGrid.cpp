@@ -434,5 +434,17 @@ void TMyStringGrid::DoEndDrag(TObject* Target, int X, int Y) {
 
 void TMyStringGrid::WndProc(TMessage& message) {
   if (DragMouseMessage(this, message)) return;
+  // Another thread or program asking for the window's text gets the cells (tab between columns, a
+  // line per row), so that screen readers and other programs can read the grid.
+  if ((message.Msg == WM_GETTEXT || message.Msg == WM_GETTEXTLENGTH) && InSendMessage()) {
+    std::string text;
+    for (int row = 0; row < RowCount(); ++row) {
+      for (int col = 0; col < ColCount(); ++col)
+        text += (col ? "\t" : "") + Cells(col, row);
+      text += "\r\n";
+    }
+    message.Result = AnswerTextMessage(message, text);
+    return;
+  }
   TDrawGrid::WndProc(message);
 }

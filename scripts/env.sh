@@ -47,8 +47,9 @@ tb_start_wine() {
   fi
   # A resident wineserver lets each program start quickly. Wine's own service processes start
   # with the first program and inherit its output; start them here, away from ctest's pipes,
-  # or ctest waits for those pipes to close.
-  wineserver -p >/dev/null 2>&1 </dev/null
+  # or ctest waits for those pipes to close. A server of this prefix that runs already (it answers
+  # -p with an error) serves as well.
+  wineserver -p >/dev/null 2>&1 </dev/null || true
   # With no window manager, hiding a managed window waits two seconds for it; manage none.
   if [ ! -f "$WINEPREFIX/.tb-unmanaged" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null

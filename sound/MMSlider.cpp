@@ -550,6 +550,16 @@ void TMMCustomSlider::WndProc(TMessage& m) {
   case WM_GETDLGCODE:
     m.Result = DLGC_WANTARROWS;
     return;
+  // A trackbar's questions, so that screen readers and other programs can read the slider.
+  case TBM_GETPOS:
+    m.Result = Position();
+    return;
+  case TBM_GETRANGEMIN:
+    m.Result = FMinValue;
+    return;
+  case TBM_GETRANGEMAX:
+    m.Result = FMaxValue;
+    return;
   case WM_SIZE: {
     TMMCustomControl::WndProc(m);
     int w = LOWORD(m.LParam), h = HIWORD(m.LParam);

@@ -5,6 +5,8 @@
 #include "Forms.h"
 #include "Messages.h"
 #include "TestCapture.h"
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -334,4 +336,30 @@ TEST_F(PanelFixture, PaintsColouredTextOnBlack) {
   EXPECT_GT(count(Panel->StateLabel(), clYellow), 0);
   EXPECT_GT(count(Panel->ElapsedLabel(), clYellow), 0);
   EXPECT_EQ(count(Panel->StateLabel(), clWhite), 0);
+}
+
+TEST_F(PanelFixture, AnotherThreadReadsWhatItShowsWhileItsOwnCaptionStaysEmpty) {
+  Panel->ShowTuneInfo("Jazz", "Monk, T.", 200, 65, 12, 3, "", "Blue Monk");
+  Panel->ShowStateMessage("Playing");
+  auto read = [&] {
+    std::string text;
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+      char buf[512] = {};
+      SendMessageA(Panel->Handle(), WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+      text = buf;
+      done = true;
+    });
+    // This thread's pump answers the reader.
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 5000));
+    reader.join();
+    return text;
+  };
+  EXPECT_EQ(read(), "Category: Jazz\r\nArtist: Monk, T.\r\nTitle: Blue Monk\r\n"
+                    "Title 3 of 12 in program\r\nPlaying\r\n1:05 of 3:20\r\n");
+  Panel->ShowTuneInfo("None", "None", 0, 0, 0, 0, "No program", "None");
+  EXPECT_EQ(read(), "Category: None\r\nArtist: None\r\nTitle: None\r\nNo program\r\nPlaying\r\n"
+                    "0:00 of 0:00\r\n");
+  // The panel paints its caption: that stays empty.
+  EXPECT_EQ(Panel->Caption(), "");
 }
