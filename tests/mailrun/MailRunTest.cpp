@@ -127,6 +127,16 @@ struct TMailParts {
   bool Idle() const { return IsWindowEnabled(GetParent(To)) != FALSE; }
 };
 
+// Whether a visible top-level window of that class belongs to the process.
+bool VisibleWindowOf(DWORD pid, const std::string& cls) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid && IsWindowVisible(w) && ClassOf(w) == LowerCase(cls)) return true;
+  }
+  return false;
+}
+
 // Higher in the z-order (nearer the top) than other.
 bool Above(HWND window, HWND other) {
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
@@ -169,6 +179,8 @@ protected:
     EXPECT_TRUE(run.Started());
     if (!run.WaitForMainWindow()) return nullptr;
     EXPECT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+    // The splash stands over everything for its while after the start.
+    EXPECT_TRUE(PumpUntil([&] { return !VisibleWindowOf(run.Pid(), "TSplashFrm"); }, 30000));
     HWND main = run.MainWindow();
     ShowWindow(main, SW_MAXIMIZE);
     EXPECT_TRUE(PumpUntil([&] { return IsZoomed(main) != FALSE; }, 5000));
@@ -206,7 +218,8 @@ TEST_F(MailRun, AnMRequestBringsTheMailWindowUpFrontAndTheTitleArrives) {
   ASSERT_TRUE(mail);
   HWND main = run.MainWindow();
   // Over the maximised main window, and the window the user works in.
-  EXPECT_EQ(GetForegroundWindow(), mail);
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == mail; }, 3000))
+      << "foreground: " << ClassOf(GetForegroundWindow());
   EXPECT_TRUE(Above(mail, main));
   EXPECT_TRUE(IsZoomed(main));
 
@@ -214,9 +227,20 @@ TEST_F(MailRun, AnMRequestBringsTheMailWindowUpFrontAndTheTitleArrives) {
   ASSERT_TRUE(parts.Whole());
   Fill(parts);
   const int before = ReceivedCount();
+  // Nothing of the program's stands over the button.
+  EXPECT_EQ(GetAncestor(WindowFromPoint(parts.SendButton()), GA_ROOT), mail)
+      << ClassOf(GetAncestor(WindowFromPoint(parts.SendButton()), GA_ROOT));
   ClickAt(parts.SendButton());
-  EXPECT_TRUE(run.AnswerUntil([&] { return parts.StatusText() == "Mail sent"; }, 60000))
-      << "status: " << parts.StatusText();
+  std::string seen;
+  EXPECT_TRUE(run.AnswerUntil(
+      [&] {
+        std::string now = parts.StatusText();
+        if (seen.size() < now.size() || seen.compare(seen.size() - now.size(), now.size(), now))
+          seen += now + " | ";
+        return now == "Mail sent";
+      },
+      60000))
+      << "status: " << seen;
   EXPECT_TRUE(PumpUntil([&] { return ReceivedCount() == before + 1; }, 5000));
   EXPECT_TRUE(parts.Idle());
   std::string eml = PeersDir() + "received\\" + Format("%04d.eml", ReceivedCount());
