@@ -261,6 +261,7 @@ TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndTheRowsGoOut) {
     auto* dlg = dynamic_cast<TSetupDlg*>(request.Form);
     if (!dlg) return static_cast<int>(mrCancel);
     dlg->ServerEdit->SetText(PeerServer("silence"));
+    dlg->UserAddressEdit->SetText("me@example.com");
     return static_cast<int>(mrOk);
   });
   const size_t asked = FAnswers.Asked().size();
@@ -274,8 +275,14 @@ TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndTheRowsGoOut) {
     caption = FMail->Caption();
   });
   TOneShot cancel(1800, [&] { FMail->CancelButtonClick(FMail->CancelButton); });
+  FMail->StatusLog.clear();
   FMail->SendButtonClick(FMail->SendButton);
-  EXPECT_TRUE(busy);
+  std::string seen;
+  for (const auto& t : FMail->StatusLog)
+    seen += t + " | ";
+  for (const auto& a : FAnswers.Asked())
+    seen += "[" + a.Kind + ": " + a.Text + "] ";
+  EXPECT_TRUE(busy) << seen;
   EXPECT_EQ(rows, 2);
   EXPECT_EQ(caption, " Mail the attached 2 title(s)");
   EXPECT_TRUE(FileExists(first)) << "the row being sent kept its file";
