@@ -174,7 +174,7 @@ protected:
   }
 
   // Starts the program, maximises its main window and hands it the request as a second start
-  // does; answers the mail window once its title is attached (nullptr when it never came).
+  // does; returns the mail window once its title is attached (nullptr when it never came).
   HWND StartAndRequestMail(TRunningProgram& run) {
     EXPECT_TRUE(run.Started());
     if (!run.WaitForMainWindow()) return nullptr;
@@ -231,12 +231,11 @@ TEST_F(MailRun, AnMRequestBringsTheMailWindowUpFrontAndTheTitleArrives) {
   EXPECT_EQ(GetAncestor(WindowFromPoint(parts.SendButton()), GA_ROOT), mail)
       << ClassOf(GetAncestor(WindowFromPoint(parts.SendButton()), GA_ROOT));
   ClickAt(parts.SendButton());
-  std::string seen;
+  std::string seen, last = "-";
   EXPECT_TRUE(run.AnswerUntil(
       [&] {
         std::string now = parts.StatusText();
-        if (seen.size() < now.size() || seen.compare(seen.size() - now.size(), now.size(), now))
-          seen += now + " | ";
+        if (now != last) seen += (last = now) + " | ";
         return now == "Mail sent";
       },
       60000))
