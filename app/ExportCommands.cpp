@@ -36,6 +36,8 @@ std::string WithExtension(const std::string& name, const std::string& ext) {
 void TMasterFrm::MailTitles(const TStringList& keys) {
   TMailWindowLink* mail = MailWindowLink();
   if (!mail || keys.Count() == 0) return;
+  // Mid-send the rows are the mail going out; its caption and status stay too.
+  if (mail->RefusedWhileBusy()) return;
   auto busy = HourGlass();
   TBusyState commands(*this);
   mail->SetMailCaption(" Mail the attached " + IntToStr(keys.Count()) + " title(s)");
@@ -210,15 +212,15 @@ void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& 
   FArchiving = true;
   std::vector<std::string> files;
   std::map<int32_t, std::string> exported;
-  int leftOut = 0;
+  int leftOut = 0, duplicates = 0;
   for (int i = 0; i < keys.Count(); ++i) {
     if (window.Visible()) window.EPB1->SetPosition(i + 1);
     LetMessagesRun();
     if (window.Cancelled()) break;
     const int32_t key = StrToIntDef(keys[i], 0);
-    // A title asked for again is the same file again, which the packing counts as a duplicate.
-    if (auto again = exported.find(key); again != exported.end()) {
-      files.push_back(again->second);
+    // A title asked for again is packed once and reported as a duplicate.
+    if (exported.count(key)) {
+      ++duplicates;
       continue;
     }
     TTuneRec rec;
@@ -226,8 +228,12 @@ void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& 
       ++leftOut;
       continue;
     }
-    std::string path = gather + TitleFileName(Trim(rec.Title));
+    const std::string base = gather + TitleFileName(Trim(rec.Title));
+    std::string path = base;
     if (FileExists(path + ".mid")) path += " (" + IntToStr(key) + ")";
+    // Another title may be called that already: the file must not take its place.
+    for (int n = 2; FileExists(path + ".mid"); ++n)
+      path = base + " (" + IntToStr(key) + ") (" + IntToStr(n) + ")";
     if (db->ExportTune(key, path, false) && RenameFile(path, path + ".mid")) {
       files.push_back(path + ".mid");
       exported[key] = path + ".mid";
@@ -267,8 +273,6 @@ void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& 
     ArchiveBox("Archiving cancelled!", TKind::Warning);
   } else {
     std::string text = "Archiving successfully completed!";
-    const int duplicates =
-        static_cast<int>(files.size()) - TTuneFiles::ArchiveEntryCount(archiveName);
     if (window.Visible() && duplicates > 0)
       text += "\r\n\r\n   " + IntToStr(duplicates) + " duplicates were ignored";
     ArchiveBox(text + leftOutLine, TKind::Information);

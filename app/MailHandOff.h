@@ -13,6 +13,8 @@ public:
   virtual void SetMailStatus(const std::string& text) = 0;
   // Exports and attaches the titles of these master keys (decimal text, one per line).
   virtual void AttachTitles(const TStringList& masterKeys) = 0;
+  // True, after telling the user, when the window is sending and so must keep its rows.
+  virtual bool RefusedWhileBusy() { return false; }
 };
 
 // Registers the mail window (nullptr when it goes); none until the mail window is built.

@@ -1,6 +1,8 @@
 // The main window's catalogue pages and grids behind the store's view interfaces, and the store
 // behind the play road's.
 #include "MainViews.h"
+#include <windows.h>
+#include "Forms.h"
 
 std::vector<TTuneRec> TGridView::TuneRecords() const {
   std::vector<TTuneRec> out;
@@ -25,6 +27,13 @@ void SetupGridColumns(TMyStringGrid& grid, std::initializer_list<const char*> na
 
 void TGridView::Focus() {
   try {
+    // In a window the user is not working in, the grid only becomes that window's focused
+    // control: taking the focus would pull the window over the one in use (the mail window).
+    TForm* form = GetParentForm(FGrid);
+    if (form && form->HandleAllocated() && GetActiveWindow() != form->Handle()) {
+      form->SetActiveControl(FGrid);
+      return;
+    }
     if (FGrid->CanFocus()) FGrid->SetFocus();
   } catch (const Exception&) {
     // A grid that cannot take the focus now keeps it where it is.

@@ -140,9 +140,11 @@ bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::
   bool ok = true;
   for (const std::string& file : files) {
     // Names are stored bare, so two files of one name (in any letter case, as Windows sees it)
-    // would be one entry twice: the first is kept and later ones are left out, not the archive.
-    std::string entry = ExtractFileName(file);
-    if (zip_name_locate(za, entry.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW) >= 0) continue;
+    // would be one entry twice: a later one takes the first free "name (n).ext".
+    const std::string bare = ExtractFileName(file);
+    std::string entry = bare;
+    for (int n = 2; zip_name_locate(za, entry.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW) >= 0; ++n)
+      entry = ChangeFileExt(bare, "") + " (" + IntToStr(n) + ")" + ExtractFileExt(bare);
     zip_source_t* src = zip_source_win32a(za, file.c_str(), 0, -1);
     zip_int64_t index = -1;
     if (src) {
@@ -328,7 +330,9 @@ bool TArchiveReader::Extract(int index, const std::string& target, int64_t maxSi
         break;
       }
       out.WriteBuffer(buf, static_cast<int32_t>(n));
-      if (progress && progress(e.Size > 0 ? static_cast<int>(std::min<int64_t>(done * 100 / e.Size, 100)) : 100)) {
+      if (progress &&
+          progress(e.Size > 0 ? static_cast<int>(std::min<int64_t>(done * 100 / e.Size, 100))
+                              : 100)) {
         ok = false;
         why = "cancelled";
         break;

@@ -25,9 +25,8 @@ public:
   int GetMIDIDuration(const std::string& path);
   // Packs one file under its bare name, deflated at maximum compression, replacing the archive.
   bool ZipOneFile(const std::string& file, const std::string& archive) override;
-  // Packs files under their bare names; ".zip" is appended unless the name holds ".ZIP". A file
-  // whose bare name is already in the archive is left out (the caller counts them by comparing
-  // the list with ArchiveEntryCount).
+  // Packs every listed file under its bare name; ".zip" is appended unless the name holds ".ZIP".
+  // A name already in the archive becomes "name (2).ext" (or the first free number).
   bool ZipFileList(const std::vector<std::string>& files, const std::string& archive);
   // Number of entries of an archive; -1 when it cannot be read.
   static int ArchiveEntryCount(const std::string& archive);

@@ -50,6 +50,12 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   agRas1->SetForceService(false);
   msSMTP1->SetRAS(agRas1);
   msSMTP1->SetMailMessage(msMessage1);
+  // The window's client works with the sockets library loaded; when it cannot be loaded now the
+  // window still opens, and a send tries again and says why it cannot go.
+  try {
+    msSMTP1->SetWinsockLoaded(true);
+  } catch (const Exception&) {
+  }
 
   MainMenu1 = new TMainMenu(this);
   MainMenu1->SetName("MainMenu1");
@@ -154,6 +160,7 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   };
   msSMTP1->OnClosing = [this](TObject*) { SetStatus("Closing connection"); };
   msSMTP1->OnClosed = [this](TObject*) {
+    FClosedShown = true;
     SendInfoPanel->SetEnabled(true);
     if (FSent) {
       SetStatus("Mail sent");
@@ -164,6 +171,7 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   };
   msSMTP1->OnCancel = [this](TObject*) { SetStatus("Operation has been canceled"); };
   msSMTP1->OnError = [this](TObject*, std::string& msg) {
+    FErrorShown = true;
     SetStatus(msg);
     if (UpperCase(msg).find("REQUIRED") != std::string::npos) SetupButtonClick(this);
   };
@@ -211,8 +219,10 @@ void TMailForm::WndProc(TMessage& message) {
   if (message.Msg == WM_DROPFILES) {
     HDROP drop = reinterpret_cast<HDROP>(message.WParam);
     char path[MAX_PATH] = {};
-    if (!Busy() && DragQueryFileA(drop, 0, path, MAX_PATH) > 0) AddUserFile(path);
+    // Finished first: the refusal's box must not keep the dropping program waiting.
+    bool got = DragQueryFileA(drop, 0, path, MAX_PATH) > 0;
     DragFinish(drop);
+    if (got && !RefusedWhileBusy()) AddUserFile(path);
     message.Result = 0;
     return;
   }
@@ -291,8 +301,23 @@ void TMailForm::SetMailCaption(const std::string& caption) {
 }
 
 void TMailForm::ShowMailWindow() {
+  if (WindowState() == wsMinimized) SetWindowState(wsNormal);
   Show();
-  BringToFront();
+  // A mail command or request means this window is wanted now: above the main window (even a
+  // maximised one) and active.
+  SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(Handle());
+}
+
+bool TMailForm::RefusedWhileBusy() {
+  if (!Busy()) return false;
+  // The rows are the mail being sent: new ones would replace them beneath the transfer.
+  MessageBeep(0);
+  PlainMessageBox("A mail is being sent.  Wait until it has gone (or cancel it) before attaching "
+                  "other files.",
+                  Application->Title(), TMessageKind::Warning, TMessageButtons::OK,
+                  reinterpret_cast<void*>(Handle()));
+  return true;
 }
 
 void TMailForm::SetMailStatus(const std::string& text) {
@@ -329,6 +354,7 @@ std::string TMailForm::ExportName(const std::string& title, int32_t key) const {
 }
 
 void TMailForm::AttachTitles(const TStringList& masterKeys) {
+  if (RefusedWhileBusy()) return;
   ClearAttachments();
   FLeftOut.clear();
   if (!MailWindowHost) return;
@@ -454,6 +480,7 @@ void TMailForm::SendButtonClick(TObject*) {
     if (CheckBox1->Checked() && rows > 0) {
       std::string folder = MailWindowHost ? MailWindowHost->MailFolder() : std::string();
       std::string zipName = folder + IntToStr(rows) + "MIDI files.zip";
+      // Every row is packed, a name met before numbered, so the list below tells what it holds.
       std::vector<std::string> files;
       for (int i = 0; i < rows; ++i)
         files.push_back(ListView1->Items(i).SubItems(2));
@@ -492,13 +519,45 @@ void TMailForm::SendButtonClick(TObject*) {
   if (!ready) return;
   SetStatus("");
   if (MailWindowHost && MailWindowHost->AbortSet()) return;
+  // The library may have been missing when the window was made: it is tried once more.
+  if (!msSMTP1->WinsockLoaded()) {
+    try {
+      msSMTP1->SetWinsockLoaded(true);
+    } catch (const Exception& e) {
+      SendFailed(e.Message(), true);
+      return;
+    }
+  }
+  FErrorShown = false;
+  FClosedShown = false;
+  bool failed = true;
+  std::string failure;
   SetBusy(true);
   try {
     msSMTP1->Send();
+    failed = false;
+  } catch (const Exception& e) {
+    failure = e.Message();
+  } catch (const std::exception& e) {
+    failure = e.what();
   } catch (...) {
-    // The client's events have told the user what happened.
   }
   SetBusy(false);
+  // What passed the client's error event is on the status bar already; anything else would end
+  // the send without a word.
+  if (failed && !FErrorShown)
+    SendFailed(failure.empty() ? "Unknown error" : failure, !FClosedShown);
+}
+
+void TMailForm::SendFailed(const std::string& why, bool onStatusBar) {
+  // A closed connection has said "Connection closed" with a beep; otherwise the bar still shows
+  // how far the send came, which is no longer true.
+  if (onStatusBar) {
+    SetStatus(why);
+    MessageBeep(0);
+  }
+  PlainMessageBox("The mail was not sent:\r\n\r\n" + why, Application->Title(), TMessageKind::Error,
+                  TMessageButtons::OK, reinterpret_cast<void*>(Handle()));
 }
 
 void TMailForm::SetupButtonClick(TObject*) {

@@ -50,6 +50,8 @@ public:
   void ShowMailWindow() override;
   void SetMailStatus(const std::string& text) override;
   void AttachTitles(const TStringList& masterKeys) override;
+  // While a mail is being sent its rows stay: true (after telling the user) when busy.
+  bool RefusedWhileBusy() override;
   // What the main window's shutdown calls.
   void HideMailWindow() override { Hide(); }
   void CancelTransfer() override { CancelButtonClick(this); }
@@ -89,6 +91,8 @@ protected:
 
 private:
   void SetStatus(const std::string& text);
+  // A send that ended by an exception the client's error event did not show.
+  void SendFailed(const std::string& why, bool onStatusBar);
   void SetBusy(bool busy);
   void ReadMailSettings();
   void ClearAttachments();
@@ -101,6 +105,8 @@ private:
   std::string FIniFileName;
   int FRasIndex = 0;
   bool FSent = false, FNotification = false, FClosed = false, FHelpUndo = false;
+  // What the client's events have shown during the current send.
+  bool FErrorShown = false, FClosedShown = false;
   // The rows' files that this window exported (and so may delete).
   std::vector<std::string> FExported;
   std::vector<std::string> FLeftOut;

@@ -280,6 +280,28 @@ TEST_F(Export, AnArchiveHoldsEveryTitleUnderItsOwnName) {
                  {"titles.zip", k[3], "_Music.dex.mid"}});
 }
 
+TEST_F(Export, AnArchiveKeepsATitleWhoseNumberedNameIsAnotherTitle) {
+  Start();
+  const auto& k = FCat.Keys;
+  // The first title is called what the third one's numbered name would be.
+  Retitle(k[0], "Song (" + IntToStr(k[2]) + ")");
+  Retitle(k[1], "Song");
+  Retitle(k[2], "Song");
+  SaveAs("clash", 1);
+  FAnswers.Push([](TModalRequest&) { return mrRunModal; });
+  FAnswers.Push(mrOk);
+  FForm->ArchiveTitles(Keys({k[0], k[1], k[2]}));
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(Texts()[0], "Archiving successfully completed!");
+  const std::string numbered = "Song (" + IntToStr(k[2]) + ")";
+  EXPECT_EQ(Entries(FOut / "clash.zip").size(), 3u);
+  CloseAndWait();
+  LeaveForCheck("clash", FDir.Path(), FOut.Path(),
+                {{"clash.zip", k[0], numbered + ".mid"},
+                 {"clash.zip", k[1], "Song.mid"},
+                 {"clash.zip", k[2], numbered + " (2).mid"}});
+}
+
 TEST_F(Export, ArchivingWithNothingToPack) {
   Start();
   FForm->ArchiveTitles(TStringList());

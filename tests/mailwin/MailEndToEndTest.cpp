@@ -77,14 +77,14 @@ protected:
     MailWindowHost = nullptr;
     TMainWindowFixture::TearDown();
   }
-  void StartBoth() {
+  // keepMails: leave what the checker reads (a test that keeps no mails of its own).
+  void StartBoth(bool keepMails = false) {
     // Only this run's mails reach the checker.
-    RemoveTree(CheckDir("mailwin_send") + "e2e");
+    if (!keepMails) RemoveTree(CheckDir("mailwin_send") + "e2e");
     Start();
     InstallMailServices();
     FMail = new TMailForm(nullptr);
     FMail->AfterConstruction();
-    FMail->msSMTP1->SetWinsockLoaded(true);
     FMail->msSMTP1->SetTimeOut(10);
     // Side by side on the screen, so that no click meets the other window.
     SetWindowPos(FForm->Handle(), HWND_TOP, 0, 0, 860, 1000, SWP_SHOWWINDOW);
@@ -244,4 +244,55 @@ TEST_F(MailEndToEnd, TitlesChosenInTheCatalogueArriveAsTheyAreStored) {
   for (const char* name : {"Music.dex", "Music.dax"})
     EXPECT_TRUE(CopyFileA((FDir / name).c_str(), (store + name).c_str(), FALSE))
         << name << " " << GetLastError();
+}
+
+TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndKeepsTheRows) {
+  StartBoth(true);
+  const auto& k = FCat.Keys;
+  TStringList two, other;
+  two.Add(IntToStr(k[0]));
+  two.Add(IntToStr(k[1]));
+  other.Add(IntToStr(k[2]));
+  FForm->MailTitles(two);
+  ASSERT_EQ(FMail->ListView1->ItemCount(), 2);
+  const std::string first = FMail->ListView1->Items(0).SubItems(2);
+  FMail->ToEdit->SetText("a@x.test");
+  // The setup question of the send names a server that never answers.
+  FAnswers.Push([](TModalRequest& request) {
+    auto* dlg = dynamic_cast<TSetupDlg*>(request.Form);
+    if (!dlg) return static_cast<int>(mrCancel);
+    dlg->ServerEdit->SetText(PeerServer("silence"));
+    dlg->UserAddressEdit->SetText("me@example.com");
+    return static_cast<int>(mrOk);
+  });
+  const size_t asked = FAnswers.Asked().size();
+  bool busy = false;
+  int rows = -1;
+  std::string caption;
+  TOneShot during(800, [&] {
+    busy = FMail->Busy();
+    FForm->MailTitles(other);
+    rows = FMail->ListView1->ItemCount();
+    caption = FMail->Caption();
+  });
+  TOneShot cancel(1800, [&] { FMail->CancelButtonClick(FMail->CancelButton); });
+  FMail->StatusLog.clear();
+  FMail->SendButtonClick(FMail->SendButton);
+  std::string seen;
+  for (const auto& t : FMail->StatusLog)
+    seen += t + " | ";
+  for (const auto& a : FAnswers.Asked())
+    seen += "[" + a.Kind + ": " + a.Text + "] ";
+  EXPECT_TRUE(busy) << seen;
+  EXPECT_EQ(rows, 2);
+  EXPECT_EQ(caption, " Mail the attached 2 title(s)");
+  EXPECT_TRUE(FileExists(first)) << "the row being sent kept its file";
+  bool told = false;
+  for (size_t i = asked; i < FAnswers.Asked().size(); ++i)
+    told |= FAnswers.Asked()[i].Text.rfind("A mail is being sent.", 0) == 0;
+  EXPECT_TRUE(told);
+  // Idle again, the command is taken.
+  FForm->MailTitles(other);
+  EXPECT_EQ(FMail->ListView1->ItemCount(), 1);
+  EXPECT_EQ(FMail->Caption(), " Mail the attached 1 title(s)");
 }

@@ -27,7 +27,6 @@ TEST_F(MailShutdown, TheSessionEndingDuringATransferCancelsItSavesAndEnds) {
   InstallMailServices();
   Mail = new TMailForm(nullptr);
   Mail->AfterConstruction();
-  Mail->msSMTP1->SetWinsockLoaded(true);
   Mail->msSMTP1->SetTimeOut(30);
   Mail->msMessage1->Sender().SetAddress("me@example.com");
   Mail->Show();

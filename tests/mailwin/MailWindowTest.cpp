@@ -82,7 +82,6 @@ protected:
     MailWindowHost = &Host;
     Form = new TMailForm(nullptr);
     Form->AfterConstruction();
-    Form->msSMTP1->SetWinsockLoaded(true);
     Form->msSMTP1->SetTimeOut(10);
     Form->msMessage1->Sender().SetAddress("me@example.com");
     Form->msMessage1->Sender().SetName("Me");
@@ -209,8 +208,14 @@ TEST_F(MailWindow, FailuresShowTheirStatusAndNeverMailSent) {
 
   Form->StatusLog.clear();
   Form->ToEdit->SetText("bad@x.test");
+  size_t before = Answers.Asked().size();
   Send(PeerServer("rcpt"));
   EXPECT_EQ(LastStatus(), "Connection closed");
+  // The server's refusal passes no error event: a box names it.
+  ASSERT_EQ(Answers.Asked().size(), before + 2); // the setup question, then the box
+  EXPECT_EQ(Answers.Asked().back().Text.rfind("The mail was not sent:\r\n\r\n", 0), 0u)
+      << Answers.Asked().back().Text;
+  EXPECT_FALSE(Form->Busy());
 
   // An empty server: the error names what is required, and the setup dialog opens again.
   Form->StatusLog.clear();
@@ -219,6 +224,46 @@ TEST_F(MailWindow, FailuresShowTheirStatusAndNeverMailSent) {
   EXPECT_TRUE(Logged("Server property is required"));
   EXPECT_EQ(Answers.Asked().size(), asked + 2);
   EXPECT_FALSE(Form->Busy());
+}
+
+TEST_F(MailWindow, ASendLoadsTheSocketsLibraryWhenItIsNotLoaded) {
+  // The window's own client has the library loaded; should it have gone, the send brings it back.
+  EXPECT_TRUE(Form->msSMTP1->WinsockLoaded());
+  Form->msSMTP1->SetWinsockLoaded(false);
+  Form->AttachTitles(Keys({11}));
+  Form->ToEdit->SetText("a@x.test");
+  Form->StatusLog.clear();
+  ASSERT_EQ(Send(PeerServer("aiosmtpd")), 1);
+  EXPECT_EQ(LastStatus(), "Mail sent");
+}
+
+TEST_F(MailWindow, FilesOfOneNameAllReachTheArchiveAndTheListCountsThem) {
+  Form->AttachTitles(Keys({11}));
+  // Two files of the user's with the title's file name, from other folders, and one twice.
+  std::vector<std::string> mine;
+  for (const char* sub : {"one", "two"}) {
+    std::string dir = CheckDir("mailwin_work") + sub + "\\";
+    ForceDirectories(dir);
+    mine.push_back(dir + "Alpha.mid");
+    WriteFileBytes(mine.back(), std::string("MThd from ") + sub);
+  }
+  Form->OnChooseFiles = [&] { return std::vector<std::string>{mine[0], mine[1], mine[1]}; };
+  Form->AttachButtonClick(Form->AttachButton);
+  ASSERT_EQ(Form->ListView1->ItemCount(), 4);
+  Form->ToEdit->SetText("a@x.test");
+  ASSERT_EQ(Send(PeerServer("aiosmtpd")), 1);
+  // The host checker reads the archive: every row under a name of its own.
+  std::string dir = CheckDir("mailwin_archive");
+  std::string eml = PeersDir() + "received\\" + Format("%04d.eml", ReceivedCount());
+  ASSERT_TRUE(CopyFileA(eml.c_str(), (dir + "message.eml").c_str(), FALSE));
+  WriteFileBytes(dir + "title.mid", ReadFileBytes(Host.Folder + "Alpha.mid"));
+  WriteFileBytes(dir + "one.mid", ReadFileBytes(mine[0]));
+  WriteFileBytes(dir + "two.mid", ReadFileBytes(mine[1]));
+  WriteFileBytes(dir + "expected.tsv", "4MIDI files.zip\t4\n"
+                                       "Alpha.mid\ttitle.mid\n"
+                                       "Alpha (2).mid\tone.mid\n"
+                                       "Alpha (3).mid\ttwo.mid\n"
+                                       "Alpha (4).mid\ttwo.mid\n");
 }
 
 TEST_F(MailWindow, ArchiveFailureSendsNothing) {

@@ -1,5 +1,6 @@
 // Title file operations: classifying, copying, packing and unpacking, including hostile archives.
 #include <gtest/gtest.h>
+#include <map>
 #include <windows.h>
 #include "TestUtil.h"
 #include "TuneFiles.h"
@@ -164,27 +165,38 @@ TEST(TuneZip, FailuresAnswerFalseAndLeaveNoArchive) {
   EXPECT_TRUE(Tree(dir.Path()) == std::vector<std::string>{"a.mid"});
 }
 
-TEST(TuneZip, ListWithOneNameTwiceKeepsTheFirstAndStillMakesTheArchive) {
-  // An archive of titles whose work files share a name: the later ones are left out and counted
-  // by the caller as duplicates, instead of the whole archive failing.
+TEST(TuneZip, ListWithOneNameTwiceKeepsEveryFileUnderItsOwnName) {
+  // Files that share a name all reach the archive, the later ones numbered (the same file listed
+  // again too).
   TTuneFiles tunes;
   TScratchDir dir("zipdup");
   ForceDirectories(dir / "a\\");
   ForceDirectories(dir / "b\\");
+  ForceDirectories(dir / "c\\");
   WriteFileBytes(dir / "a\\Song.mid", "first");
   WriteFileBytes(dir / "b\\Song.mid", "second");
   WriteFileBytes(dir / "b\\Other.mid", "other");
+  WriteFileBytes(dir / "c\\SONG.MID", "third");
   std::vector<std::string> list = {dir / "a\\Song.mid", dir / "b\\Song.mid", dir / "b\\Other.mid",
-                                   dir / "a\\Song.mid"};
+                                   dir / "a\\Song.mid", dir / "c\\SONG.MID"};
   ASSERT_TRUE(tunes.ZipFileList(list, dir / "titles"));
-  EXPECT_EQ(TTuneFiles::ArchiveEntryCount(dir / "titles.zip"), 2);
+  EXPECT_EQ(TTuneFiles::ArchiveEntryCount(dir / "titles.zip"), 5);
   EXPECT_EQ(TTuneFiles::ArchiveEntryCount(dir / "missing.zip"), -1);
-  // Unpacked one by one, the entry of that name holds the first file.
-  ASSERT_TRUE(tunes.ZipFileList({dir / "a\\Song.mid", dir / "b\\SONG.MID"}, dir / "one.zip"));
-  std::string message, extracted;
+  TArchiveReader reader;
+  std::string error;
+  ASSERT_TRUE(reader.Open(dir / "titles.zip", error)) << error;
+  std::map<std::string, std::string> entries;
   ForceDirectories(dir / "out\\");
-  ASSERT_TRUE(tunes.UnzipSingleFile(dir / "one.zip", dir / "out\\", message, extracted)) << message;
-  EXPECT_EQ(ReadFileBytes(extracted), "first");
+  for (int i = 0; i < reader.Count(); ++i) {
+    std::string why, target = dir / ("out\\" + std::to_string(i));
+    ASSERT_TRUE(reader.Extract(i, target, 1 << 20, why)) << why;
+    entries[reader.Entry(i).Name] = ReadFileBytes(target);
+  }
+  EXPECT_EQ(entries, (std::map<std::string, std::string>{{"Song.mid", "first"},
+                                                         {"Song (2).mid", "second"},
+                                                         {"Other.mid", "other"},
+                                                         {"Song (3).mid", "first"},
+                                                         {"SONG (4).MID", "third"}}));
 }
 
 TEST(TuneFilesCopy, SameFileInAnotherSpellingIsRefusedAndKept) {
@@ -231,4 +243,3 @@ TEST(TuneFilesHeader, FirstBytesDecideAndShortFilesAreOther) {
   int64_t size = 0;
   EXPECT_EQ(TTuneFiles::CheckMIDIHeader(dir / "missing.mid", size), -1);
 }
-

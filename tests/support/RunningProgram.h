@@ -84,8 +84,11 @@ public:
   // Which button a box gets, by its caption and text ("" for the default: No, else OK).
   using TAnswer = std::function<std::string(const TAsked& box)>;
 
-  TRunningProgram(const std::string& folder, const std::string& params) {
-    std::string exe = folder + "Tonalbrook.exe";
+  // exeName: the program file's name in folder (a copy under another name gets the settings the
+  // system keeps per program file).
+  TRunningProgram(const std::string& folder, const std::string& params,
+                  const std::string& exeName = "Tonalbrook.exe") {
+    std::string exe = folder + exeName;
     std::string cmd = "\"" + exe + "\"" + (params.empty() ? "" : " " + params);
     STARTUPINFOA si{};
     si.cb = sizeof si;
