@@ -86,10 +86,13 @@ TEST(LiveInput, DeviceZeroSineThroughTheConnector) {
       [&] {
         if (left->Value() > 0) lefts.push_back(left->Value());
         if (right->Value() > 0) rights.push_back(right->Value());
-        return conn.FrameCount(cgSpectra) >= 20 && buffers >= 8;
+        // The level bars draw only the newest due frame, so they may count fewer frames than
+        // the spectra: wait for both.
+        return conn.FrameCount(cgSpectra) >= 20 && conn.FrameCount(cgLevels) > 20 &&
+               buffers >= 8;
       },
       15000))
-      << conn.FrameCount(cgSpectra);
+      << conn.FrameCount(cgSpectra) << " " << conn.FrameCount(cgLevels);
   w.Stop();
   w.Close();
 
