@@ -261,8 +261,10 @@ TEST_F(SeamsRun, LaunchOnWindowsStartWritesTheRunValueThatRegReads) {
   HWND main = run->MainWindow();
   const std::string query = "reg.exe query HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run "
                             "/v Tonalbrook";
-  // Options, up to its last entry "&Launch on Windows start", right into its choices.
-  const std::vector<std::pair<UINT, WPARAM>> launch{{WM_KEYDOWN, VK_UP}, {WM_KEYDOWN, VK_RIGHT}};
+  // Options, down past looping, the resets, the reminder and the two default-player entries to
+  // "&Launch on Windows start", right into its choices ("&Launch" shares its letter).
+  std::vector<std::pair<UINT, WPARAM>> launch(5, {WM_KEYDOWN, VK_DOWN});
+  launch.emplace_back(WM_KEYDOWN, VK_RIGHT);
   auto choose = [&](char letter) {
     auto keys = launch;
     keys.emplace_back(WM_CHAR, letter);
@@ -285,6 +287,22 @@ TEST_F(SeamsRun, LaunchOnWindowsStartWritesTheRunValueThatRegReads) {
       },
       30000))
       << out;
+  CloseCleanly();
+}
+
+TEST_F(SeamsRun, AFailingCommandIsReportedByTheApplicationsExceptionBox) {
+  // Another program is the default player, and the backup of its setting cannot be written.
+  TPlayerRegistry former("midfile");
+  ForceDirectories(FDir / OldMidKeyFile);
+  TRunningProgram* run = Start(); // No to taking its place at start-up
+  ASSERT_TRUE(run);
+  const size_t asked = run->Boxes().size();
+  ASSERT_TRUE(MenuKeys(run->MainWindow(), 'o', {{WM_CHAR, 'm'}})); // "Set as default ... &MIDI"
+  ASSERT_TRUE(run->AnswerUntil([&] { return run->Boxes().size() > asked; }, 30000));
+  EXPECT_EQ(run->Boxes().back().Caption, "Error");
+  EXPECT_EQ(run->Boxes().back().Text,
+            "Application exception:\r\n\r\nUnable to save key data for .mid");
+  EXPECT_EQ(TPlayerRegistry::Read(".mid"), "midfile") << "the former player keeps its place";
   CloseCleanly();
 }
 
