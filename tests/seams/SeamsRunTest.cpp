@@ -402,6 +402,44 @@ TEST_F(SeamsRun, ARightClickOnTheCategoryTabsShowsTheirPopUpMenu) {
   CloseCleanly();
 }
 
+// The file name box of a system open or save dialog.
+HWND FileNameBox(HWND dialog) {
+  HWND name = GetDlgItem(dialog, 0x47C); // the explorer dialog's
+  return name ? name : GetDlgItem(dialog, 0x480);
+}
+
+TEST_F(SeamsRun, SaveToDiskWritesTheTitleWhereTheSystemsSaveDialogSays) {
+  ForceDirectories(FDir / "Songs");
+  ForceDirectories(FDir / "Saved");
+  std::string song = FDir / "Songs\\a saved song.mid";
+  ASSERT_TRUE(CopyFileA(CorpusFiles("playmidi")[0].c_str(), song.c_str(), FALSE));
+  TRunningProgram* run = Start("Z\"" + song + "\"");
+  ASSERT_TRUE(run);
+  ASSERT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 60000));
+  // Categories, down past play, sorting, the summary tab, new, rename, delete, mail and archive
+  // to "&Save to disk", then "A&ll categories".
+  std::vector<std::pair<UINT, WPARAM>> keys(9, {WM_KEYDOWN, VK_DOWN});
+  keys.emplace_back(WM_KEYDOWN, VK_RIGHT);
+  keys.emplace_back(WM_CHAR, 'l');
+  run->Answer = [](const TRunningProgram::TAsked& box) {
+    return box.Text == "Are you sure you want to save 1 title(s) to disk?" ? "&Yes" : "";
+  };
+  ASSERT_TRUE(MenuKeys(run->MainWindow(), 'c', keys));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(run->AnswerUntil(
+      [&] { return (dialog = VisibleWindow(run->Pid(), "#32770")) != nullptr; }, 30000));
+  EXPECT_EQ(runprog::WindowText(dialog), "Save a saved song to...");
+  const std::string target = FDir / "Saved\\kept.mid";
+  ASSERT_TRUE(FileNameBox(dialog));
+  SendMessageA(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  EXPECT_TRUE(run->AnswerUntil([&] { return FileSize(target) > 0; }, 30000));
+  PumpUntil([&] { return VisibleWindow(run->Pid(), "#32770") == nullptr; }, 10000);
+  EXPECT_EQ(ReadFileBytes(target), ReadFileBytes(song));
+  CloseCleanly();
+  EXPECT_EQ(run->Boxes().size(), 1u) << "only the question whether to save";
+}
+
 class SeamsMailRun : public SeamsRun {
 protected:
   HWND FMail = nullptr;
@@ -457,8 +495,7 @@ TEST_F(SeamsMailRun, AttachTakesAFileChosenInTheSystemsOpenDialog) {
   ASSERT_TRUE(
       PumpUntil([&] { return (dialog = VisibleWindow(FRun->Pid(), "#32770")) != nullptr; }, 30000));
   // The user types the file's name and presses Open.
-  HWND name = GetDlgItem(dialog, 0x47C); // the explorer dialog's file name box
-  if (!name) name = GetDlgItem(dialog, 0x480);
+  HWND name = FileNameBox(dialog);
   ASSERT_TRUE(name);
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
   PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
