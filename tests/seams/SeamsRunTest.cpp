@@ -440,6 +440,36 @@ TEST_F(SeamsRun, SaveToDiskWritesTheTitleWhereTheSystemsSaveDialogSays) {
   EXPECT_EQ(run->Boxes().size(), 1u) << "only the question whether to save";
 }
 
+TEST_F(SeamsRun, ArchivingPacksTheTitlesIntoTheZipTheSaveDialogNames) {
+  ForceDirectories(FDir / "Songs");
+  std::string song = FDir / "Songs\\an archived song.mid";
+  ASSERT_TRUE(CopyFileA(CorpusFiles("playmidi")[0].c_str(), song.c_str(), FALSE));
+  TRunningProgram* run = Start("Z\"" + song + "\"");
+  ASSERT_TRUE(run);
+  ASSERT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 60000));
+  // Categories, down to "A&rchive", then "A&ll categories".
+  std::vector<std::pair<UINT, WPARAM>> keys(8, {WM_KEYDOWN, VK_DOWN});
+  keys.emplace_back(WM_KEYDOWN, VK_RIGHT);
+  keys.emplace_back(WM_CHAR, 'l');
+  ASSERT_TRUE(MenuKeys(run->MainWindow(), 'c', keys));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(run->AnswerUntil(
+      [&] { return (dialog = VisibleWindow(run->Pid(), "#32770")) != nullptr; }, 30000));
+  EXPECT_EQ(runprog::WindowText(dialog), "Enter the name for this 1-title archive...");
+  const std::string target = FDir / "songs.zip";
+  ASSERT_TRUE(FileNameBox(dialog));
+  SendMessageA(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  // The archive window packs the title and says how it went.
+  EXPECT_TRUE(run->AnswerUntil([&] { return !run->Boxes().empty(); }, 60000));
+  CloseCleanly();
+  const std::string zip = ReadFileBytes(target);
+  EXPECT_EQ(zip.substr(0, 4), std::string("PK\x03\x04", 4));
+  EXPECT_NE(zip.find("an archived song.mid"), std::string::npos) << "the entry's name";
+  for (const TRunningProgram::TAsked& box : run->Boxes())
+    EXPECT_EQ(box.Text.find("fail"), std::string::npos) << box.Text;
+}
+
 class SeamsMailRun : public SeamsRun {
 protected:
   HWND FMail = nullptr;
