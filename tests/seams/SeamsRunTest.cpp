@@ -306,6 +306,30 @@ TEST_F(SeamsRun, AFailingCommandIsReportedByTheApplicationsExceptionBox) {
   CloseCleanly();
 }
 
+TEST_F(SeamsRun, AStartWhoseFirstInstanceNeverAnswersSaysSoInAPlainBox) {
+  // A first instance that took the start-up lock and then hung before making its window.
+  HANDLE lock = CreateMutexA(nullptr, TRUE, "TMasterFrm.OnceOnly");
+  ASSERT_TRUE(lock);
+  TRunningProgram second(FDir.Path(), "M");
+  ASSERT_TRUE(second.Started());
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (box = VisibleWindow(second.Pid(), "#32770")) != nullptr || second.Ended(); },
+      60000));
+  ASSERT_TRUE(box);
+  EXPECT_EQ(runprog::WindowText(box), "Tonalbrook");
+  EXPECT_NE(StaticTexts(box).find(
+                "Tonalbrook is already running but does not answer. Please try again later."),
+            std::string::npos)
+      << StaticTexts(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(second.WaitForEnd(20000));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_EQ(second.MainWindow(), nullptr) << "it started no window of its own";
+  ReleaseMutex(lock);
+  CloseHandle(lock);
+}
+
 TEST_F(SeamsRun, TheSystemScanListsTheMachinesFixedDrives) {
   std::vector<std::string> fixed;
   DWORD mask = GetLogicalDrives();
