@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 #include <memory>
 #include <optional>
+#include "DataCodeD2.h"
 #include "FileAssoc.h"
 #include "PlayerRegistry.h"
 #include "Registry.h"
@@ -369,6 +370,50 @@ TEST_F(SeamsRun, TheSystemScanListsTheMachinesFixedDrives) {
       60000, 5));
   EXPECT_EQ(rows, fixed);
   CloseCleanly();
+}
+
+TEST_F(SeamsRun, ADriveScanAddsTheMidiFilesOfTheFolderChosen) {
+  ForceDirectories(FDir / "Songs");
+  const std::vector<std::string> corpus = CorpusFiles("pianobooster");
+  ASSERT_GE(corpus.size(), 2u);
+  ASSERT_TRUE(CopyFileA(corpus[0].c_str(), (FDir / "Songs\\one.mid").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(corpus[1].c_str(), (FDir / "Songs\\two.mid").c_str(), FALSE));
+  TRunningProgram* run = Start();
+  ASSERT_TRUE(run);
+  ASSERT_TRUE(MenuKeys(run->MainWindow(), 'f', {{WM_CHAR, 'd'}})); // "Scan a &drive ..."
+  HWND scan = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (scan = VisibleWindow(run->Pid(), "TDriveScanFrm")) != nullptr; }, 30000));
+  // The folder list starts at the program's folder, which holds the songs; the user names the
+  // artist and the category of what is found.
+  // (Asked by message: another process's window text is not kept where GetWindowText looks.)
+  for (HWND combo : ChildrenOfClass(scan, "ComboBox")) {
+    wchar_t text[128] = {};
+    SendMessageW(combo, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+    const std::wstring shown = text;
+    const wchar_t* typed = shown == L"<Select or enter an artist>"    ? L"Smith, Ann"
+                           : shown == L"<Select or enter a category>" ? L"Scanned"
+                                                                      : nullptr;
+    if (typed) SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
+  }
+  PostMessageA(FindChildByText(scan, "&Scan !"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 2; }, 60000))
+      << IndexRecords(FDir.Path());
+  CloseCleanly();
+  for (const TRunningProgram::TAsked& box : run->Boxes())
+    EXPECT_EQ(box.Caption, "Confirm") << "only the reminder to scan: " << box.Text;
+  TMyDB db;
+  db.Open(FDir / "Music");
+  int found = 0;
+  for (int n = 1; n <= db.RecordCount(); ++n) {
+    TTuneRec rec;
+    if (!db.ReadRecord(n, rec) || !rec.Live) continue;
+    ++found;
+    EXPECT_EQ(rec.CategoryName, "Scanned");
+    EXPECT_EQ(rec.LastName, "Smith");
+  }
+  db.Close();
+  EXPECT_EQ(found, 2);
 }
 
 TEST_F(SeamsRun, TheMixerWindowListsTheSystemsMixerDevices) {
