@@ -7,6 +7,8 @@
 #include <tlhelp32.h>
 #include <memory>
 #include <optional>
+#include <set>
+#include <sstream>
 #include "DataCodeD2.h"
 #include "FileAssoc.h"
 #include "PlayerRegistry.h"
@@ -414,6 +416,35 @@ TEST_F(SeamsRun, ADriveScanAddsTheMidiFilesOfTheFolderChosen) {
   }
   db.Close();
   EXPECT_EQ(found, 2);
+}
+
+TEST_F(SeamsRun, AnArchiveOfSixTitlesIsImportedThroughTheArchiveWindow) {
+  // The oracle's archive of six titles (five or more are imported in the archive window), and its
+  // entries as the oracle lists them.
+  const std::string oracle = OracleDir("import_archives");
+  std::set<std::string> expected;
+  std::istringstream tsv(ReadFileBytes(oracle + "\\expect.tsv"));
+  for (std::string line; std::getline(tsv, line);)
+    if (line.rfind("six.zip\t", 0) == 0) {
+      std::string entry = line.substr(8, line.find('\t', 8) - 8);
+      expected.insert(entry.substr(0, entry.size() - 4));
+    }
+  ASSERT_EQ(expected.size(), 6u);
+  const std::string zip = FDir / "six.zip";
+  ASSERT_TRUE(CopyFileA((oracle + "\\six.zip").c_str(), zip.c_str(), FALSE));
+  TRunningProgram* run = Start("Z\"" + zip + "\"");
+  ASSERT_TRUE(run);
+  EXPECT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 6; }, 60000))
+      << IndexRecords(FDir.Path());
+  CloseCleanly();
+  EXPECT_TRUE(run->Boxes().empty()) << run->Boxes().front().Text;
+  std::set<std::string> titles;
+  TMyDB db;
+  db.Open(FDir / "Music");
+  for (int n = 1; n <= db.RecordCount(); ++n)
+    if (TTuneRec rec; db.ReadRecord(n, rec) && rec.Live) titles.insert(rec.Title);
+  db.Close();
+  EXPECT_EQ(titles, expected);
 }
 
 TEST_F(SeamsRun, TheMixerWindowListsTheSystemsMixerDevices) {
