@@ -190,6 +190,8 @@ protected:
     if (!FRun->Started() || !FRun->WaitForMainWindow() ||
         !FRun->AnswerUntil([&] { return FRun->StartUpDone(); }, 120000))
       return nullptr;
+    // The splash closes a few seconds into the start; its going would close a menu being worked.
+    PumpUntil([&] { return VisibleWindow(FRun->Pid(), "TSplashFrm") == nullptr; }, 30000);
     return FRun.get();
   }
   void CloseCleanly() {
