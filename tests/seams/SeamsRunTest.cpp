@@ -1,5 +1,6 @@
 // Tonalbrook.exe itself using what the tests elsewhere replace: the system's help viewer, shell,
-// drives, mixer devices, dial-up library, compression manager, open dialog and pop-up menus.
+// registry, drives, mixer devices, dial-up library, compression manager, dialogs, message boxes,
+// pop-up menus, file operations and the application's exception handler.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
