@@ -347,10 +347,29 @@ void TMyDB::AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet
   if (!FLoaded) throw EDataError("The database is not open");
   TFileStream archive(archivePath, fmOpenRead | fmShareDenyWrite);
   int64_t length = archive.Size();
+  int64_t offset = DataEnd(length);
+  if (length > 0) FDataFile->CopyFrom(archive, length);
+  AppendRecord(rec, offset, length, quiet);
+}
+
+void TMyDB::AppendTuneData(TTuneRec& rec, const std::string& archive, bool quiet) {
+  if (!FLoaded) throw EDataError("The database is not open");
+  int64_t length = static_cast<int64_t>(archive.size());
+  int64_t offset = DataEnd(length);
+  if (length > 0) FDataFile->WriteBuffer(archive.data(), static_cast<int32_t>(length));
+  AppendRecord(rec, offset, length, quiet);
+}
+
+int64_t TMyDB::DataEnd(int64_t length) {
   int64_t offset = FDataFile->Seek(0, soEnd);
   if (offset < 0 || offset + length > INT32_MAX)
     throw EDataError("The database file " + FDataPath + " cannot take another title");
-  if (length > 0) FDataFile->CopyFrom(archive, length);
+  return offset;
+}
+
+// The archive is in the data file before the record that points to it is written: a failure
+// between the two leaves unreferenced bytes at the end, never a record pointing nowhere.
+void TMyDB::AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool quiet) {
   FDataSize = offset + length;
   KeepDamagedOut();
 
