@@ -39,6 +39,8 @@ void TMyDB::Close() {
   FRecords.shrink_to_fit();
   FDamaged.clear();
   FKeyIndex.clear();
+  FOriginIndex.clear();
+  FOriginIndexed = false;
   FLoaded = false;
   FPackNeeded = false;
   FLiveCount = 0;
@@ -245,7 +247,9 @@ bool TMyDB::WriteRecord(const TTuneRec& rec, int n) {
     EraseKey(n, old.MasterKey);
     InsertKey(n, r.MasterKey);
   }
+  const bool newOrigin = r.Origin != old.Origin;
   FRecords[n - 1] = r;
+  if (newOrigin && FOriginIndexed) IndexOrigin(n);
   if (FAlbList) FAlbList->RefreshTune(r);
   return true;
 }
@@ -316,14 +320,32 @@ int32_t TMyDB::NextKey() const {
   return k;
 }
 
+// Every import asks this, so the origins are indexed by their hash, built at the first question
+// and kept up as records are added or rewritten. Entries of records deleted or rewritten since
+// stay behind: each candidate is checked against the record itself.
 bool TMyDB::FindIdByFileName(const std::string& name, int32_t& key) const {
-  for (int n = 1; n <= RecordCount(); ++n)
-    if (Usable(n) && FRecords[n - 1].Origin == name) {
-      key = FRecords[n - 1].MasterKey;
-      return true;
-    }
-  key = -1;
-  return false;
+  if (!FOriginIndexed) {
+    FOriginIndex.reserve(FRecords.size());
+    for (int n = 1; n <= RecordCount(); ++n)
+      if (Usable(n)) IndexOrigin(n);
+    FOriginIndexed = true;
+  }
+  int first = 0;
+  auto range = FOriginIndex.equal_range(std::hash<std::string>()(name));
+  for (auto it = range.first; it != range.second; ++it) {
+    int n = it->second;
+    if ((first == 0 || n < first) && Usable(n) && FRecords[n - 1].Origin == name) first = n;
+  }
+  if (first == 0) {
+    key = -1;
+    return false;
+  }
+  key = FRecords[first - 1].MasterKey;
+  return true;
+}
+
+void TMyDB::IndexOrigin(int n) const {
+  FOriginIndex.emplace(std::hash<std::string>()(FRecords[n - 1].Origin), n);
 }
 
 // --- views
@@ -386,6 +408,7 @@ void TMyDB::AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool qui
   FRecords.push_back(rec);
   FDamaged.push_back(false);
   InsertKey(n, rec.MasterKey);
+  if (FOriginIndexed) IndexOrigin(n);
 
   if (auto* all = AllGrid()) all->AddTuneRow(rec, !quiet);
   int index;

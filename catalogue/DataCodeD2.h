@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -95,6 +96,7 @@ private:
   int64_t DataEnd(int64_t length);
   void AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool quiet);
   void InsertKey(int32_t recNo, int32_t key);
+  void IndexOrigin(int n) const;
   void EraseKey(int32_t recNo, int32_t key);
   void WriteAt(int n, const TTuneRec& rec);
   TTuneGridView* AllGrid() const;
@@ -111,6 +113,9 @@ private:
   std::vector<TTuneRec> FRecords;
   std::vector<uint8_t> FDamaged; // per record: live, but its archive lies outside the data file
   std::vector<TIdIndexEntry> FKeyIndex;
+  // Record numbers by the hash of their origin, for the duplicate test; built when first asked.
+  mutable std::unordered_multimap<size_t, int> FOriginIndex;
+  mutable bool FOriginIndexed = false;
   bool FQuietReopen = false;
   bool FLoaded = false;
   bool FPackNeeded = false;
