@@ -6,7 +6,8 @@
 
 namespace {
 
-// Steps an extended progress bar for the row model's long operations.
+// Steps an extended progress bar for the row model's long operations. The bar repaints at every
+// step it is given, which costs far more than a row does: it is given one a screen can show.
 class TBarProgress : public TRowProgress {
 public:
   explicit TBarProgress(TExtProgressBar* bar) : FBar(bar) {}
@@ -14,15 +15,22 @@ public:
     FBar->SetRange(0, std::max(max, 0));
     FBar->SetPosition(0);
     FBar->Show();
+    FShown = GetTickCount();
   }
-  void SetPosition(int position) override { FBar->SetPosition(position); }
+  void SetPosition(int position) override {
+    if (GetTickCount() - FShown < StepIntervalMs) return;
+    FBar->SetPosition(position);
+    FShown = GetTickCount();
+  }
   void Finish() override {
     FBar->SetPosition(0);
     FBar->Hide();
   }
 
 private:
+  static constexpr DWORD StepIntervalMs = 40;
   TExtProgressBar* FBar;
+  DWORD FShown = 0;
 };
 
 constexpr int kColumnSlots = 21;
