@@ -868,7 +868,7 @@ std::vector<uint32_t> FoldedRanks(const std::vector<TSortKey>& keys,
   std::vector<uint32_t> slot(keys.size());
   std::vector<std::string_view> distinct;
   for (size_t i = 0; i < keys.size(); ++i) {
-    auto [at, fresh] = slots.emplace(keys[i].*field, static_cast<uint32_t>(distinct.size()));
+    auto [at, fresh] = slots.try_emplace(keys[i].*field, static_cast<uint32_t>(distinct.size()));
     if (fresh) distinct.push_back(keys[i].*field);
     slot[i] = at->second;
   }
@@ -899,7 +899,8 @@ void LeadingWords(const std::vector<TSortKey>& keys, TSortCode code,
   auto pair = [&](const std::vector<uint32_t>& high, const std::vector<uint32_t>& low,
                   size_t word) {
     for (size_t i = 0; i < keys.size(); ++i)
-      lead[i][word] = (static_cast<uint64_t>(high[i]) << 32) | (low.empty() ? 0 : low[i]);
+      lead[i][word] =
+          (high.empty() ? 0 : static_cast<uint64_t>(high[i]) << 32) | (low.empty() ? 0 : low[i]);
   };
   switch (code) {
   case TSortCode::Title:
@@ -918,7 +919,10 @@ void LeadingWords(const std::vector<TSortKey>& keys, TSortCode code,
     text(&TSortKey::Title, 2);
     break;
   case TSortCode::FileType:
-    pair(ranks(&TSortKey::Type), ranks(&TSortKey::Category), 0);
+    // The type is never longer than its room of four bytes: its bytes are its rank.
+    pair({}, ranks(&TSortKey::Category), 0);
+    for (size_t i = 0; i < keys.size(); ++i)
+      FoldedBytes(keys[i].Type, 0, FileTypeRoom, lead[i].data(), 0);
     pair(ranks(&TSortKey::Last), ranks(&TSortKey::First), 1);
     text(&TSortKey::Title, 2);
     break;
