@@ -297,8 +297,9 @@ public:
                     int& fontSize);
   // The sum over printed columns of width + gap (pixels).
   static int VisibleColumnsWidth(const TStringList& columns, int gap);
-  void PrintReportPages(const std::string& heading, const std::string& total, int fontSize, int gap,
-                        int rowSpacing, const TStringList& columns, const TStringList& keys);
+  void PrintReportPages(const std::string& heading, const std::string& total, int fontSize,
+                        int gap, int rowSpacing, const TStringList& columns,
+                        const TStringList& keys);
   static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
   // The print commands of the Albums and Categories menus and the tab pop-ups.
   void Titlesselected11Click(TObject* Sender);
