@@ -10,9 +10,7 @@
 
 TDriveScanFrm* DriveScanFrm = nullptr;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 TDriveScanFrm::TDriveScanFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName("DriveScanFrm");
@@ -208,7 +206,8 @@ void TDriveScanFrm::SearchFolder(const std::string& folder, const std::string& m
     if (OnFolderWalked) OnFolderWalked(done);
   };
   events.Stopped = [this] { return Stopped(); };
-  events.OnBreak = [] { LetMessagesRun(); };
+  TLoopPump pump;
+  events.OnBreak = [&pump] { pump.Run(); };
   WalkFolderTree(folder, Trim(mask), events);
 }
 

@@ -97,6 +97,11 @@ TImportScope::~TImportScope() {
 
 namespace {
 
+// The name of a title's one entry in its stored archive, and of the work copy it is packed from.
+const char* const PackEntryName = "AAATune.TTT";
+// Files up to this size are read once and packed in memory; larger ones go through work files.
+constexpr int64_t InMemoryPackLimit = 64 << 20;
+
 bool RemoveWorkFile(const std::string& path) {
   return !FileExists(path) || DeleteFileA(path.c_str()) != 0;
 }
@@ -159,8 +164,10 @@ void TMasterFrm::AddFileByType(const std::string& fileName, const std::string& t
 bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
                                     bool checkDuplicates) {
   if (FRoad->Aborted()) return false;
-  int64_t size = 0;
-  int kind = TTuneFiles::CheckMIDIHeader(fileName, size);
+  // One read serves the header check, the duration, the CRC and the packing.
+  const TTuneSnapshot file = ReadTuneSnapshot(fileName, InMemoryPackLimit);
+  const int kind = file.Kind;
+  const int64_t size = file.Size;
   if (kind == mfOther) {
     if (!quiet)
       ShowMessageBox(FAddOrigin +
@@ -174,7 +181,10 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
     result = "Invalid file size";
     return false;
   }
-  int seconds = kind == mfStandardMidi ? FTuneFiles->GetMIDIDuration(fileName) : 0;
+  int seconds = 0;
+  if (kind == mfStandardMidi)
+    seconds = file.Whole ? FTuneFiles->GetMIDIDurationOf(file.Bytes)
+                         : FTuneFiles->GetMIDIDuration(fileName);
   if (seconds == -1) {
     if (quiet) {
       result = "Corrupted MIDI file";
@@ -205,37 +215,50 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
   }
   std::string title, fileType;
   TitleAndTypeOf(FAddTitle, title, fileType);
-  TDateTime fileDate = FileDateTime(fileName);
-  uint32_t crc = FileCRC32(fileName).value_or(0);
+  const TDateTime fileDate = file.Date;
+  const uint32_t crc = file.Whole ? Crc32Update(0, file.Bytes.data(), file.Bytes.size())
+                                  : FileCRC32(fileName).value_or(0);
   // The player's start uses the same zip and reader; it ends before an import goes on.
   // A start beneath this import (its pump ran the import) cannot end first: give up then.
-  bool free = WaitFor(
-      [this] {
-        return FRoad->Aborted() || (!FRoad->StartInProgress() && !FRoad->Program().Stepping());
-      },
-      10000);
+  // Messages run only when there is something to wait for.
+  auto playerFree = [this] {
+    return FRoad->Aborted() || (!FRoad->StartInProgress() && !FRoad->Program().Stepping());
+  };
+  bool free = playerFree() || WaitFor(playerFree, 10000);
   if (FRoad->Aborted()) return false;
   if (!free) {
     result = "The player is busy";
     return false;
   }
-  std::string packed = WorkFolder("TempZips") + "AAATune.Zzz";
-  if (!PackTuneForCatalogue(fileName, packed)) {
-    RemoveWorkFile(packed);
-    result = "Could not pack " + fileName;
-    return false;
+  std::string archive, packed;
+  if (file.Whole) {
+    if (!PackTuneInMemory(file.Bytes, archive)) {
+      result = "Could not pack " + fileName;
+      return false;
+    }
+  } else {
+    packed = WorkFolder("TempZips") + "AAATune.Zzz";
+    if (!PackTuneForCatalogue(fileName, packed)) {
+      RemoveWorkFile(packed);
+      result = "Could not pack " + fileName;
+      return false;
+    }
   }
   int32_t key = -1;
   bool stored = false;
   try {
-    stored = FDMM2 && FDMM2->AddTune(packed, title, fileDate, quiet, Now(), seconds, crc,
-                                     static_cast<int32_t>(size), FAddArtistKey, FAddCategoryKey,
-                                     fileType, FAddOrigin, &key);
+    if (FDMM2)
+      stored = file.Whole ? FDMM2->AddPackedTune(archive, title, fileDate, quiet, Now(), seconds,
+                                                 crc, static_cast<int32_t>(size), FAddArtistKey,
+                                                 FAddCategoryKey, fileType, FAddOrigin, &key)
+                          : FDMM2->AddTune(packed, title, fileDate, quiet, Now(), seconds, crc,
+                                           static_cast<int32_t>(size), FAddArtistKey,
+                                           FAddCategoryKey, fileType, FAddOrigin, &key);
     if (!stored) result = "The database is not open";
   } catch (const std::exception& e) {
     result = e.what();
   }
-  RemoveWorkFile(packed);
+  if (!packed.empty()) RemoveWorkFile(packed);
   if (!stored) return false;
   FAddedKeys.push_back(key);
   result = "OK";
@@ -243,7 +266,7 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
 }
 
 bool TMasterFrm::PackTuneForCatalogue(const std::string& fileName, const std::string& packedName) {
-  std::string copy = WorkFolder("TempZips") + "AAATune.TTT";
+  std::string copy = WorkFolder("TempZips") + PackEntryName;
   if (!RemoveWorkFile(copy)) return false;
   bool ok = false;
   try {
@@ -253,6 +276,14 @@ bool TMasterFrm::PackTuneForCatalogue(const std::string& fileName, const std::st
   }
   RemoveWorkFile(copy);
   return ok;
+}
+
+bool TMasterFrm::PackTuneInMemory(const std::string& bytes, std::string& archive) {
+  // The entry is named as the file route names it, after its work copy. A work copy left behind
+  // that cannot be cleared means another program holds the work folder: nothing is packed then,
+  // on either route.
+  if (!RemoveWorkFile(WorkFolder("TempZips") + PackEntryName)) return false;
+  return TTuneFiles::ZipBytes(bytes, PackEntryName, archive);
 }
 
 bool TMasterFrm::ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
@@ -363,7 +394,7 @@ void TMasterFrm::AZ1ArchiveProgress(int progress, bool& abort) {
 }
 
 void TMasterFrm::AUZ1ArchiveProgress(int progress, bool& abort) {
-  LetMessagesRun();
+  FImportPump.Run();
   TArchiveForm* window = FOwnArchiveForm.get();
   if (ArchiveFrm) window = ArchiveFrm;
   const bool shown = window && window->Visible();

@@ -31,6 +31,7 @@
 #include "MainViews.h"
 #include "MasterBase.h"
 #include "Menus.h"
+#include "Messages.h"
 #include "PlayRoad.h"
 #include "Settings.h"
 #include "StdCtrls.h"
@@ -254,6 +255,8 @@ public:
   bool ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
                      bool checkDuplicates);
   bool PackTuneForCatalogue(const std::string& fileName, const std::string& packedName);
+  // Packs a file's bytes as a stored title's archive without work files.
+  bool PackTuneInMemory(const std::string& bytes, std::string& archive);
   // The zipper's and the unzipper's progress (0-100); abort answers whether to stop.
   void AZ1ArchiveProgress(int progress, bool& abort);
   void AUZ1ArchiveProgress(int progress, bool& abort);
@@ -825,6 +828,8 @@ private:
   TSaveDialog* FSaveDialog1 = nullptr;
   TFileOps* FSaveOps = &DefaultFileOps();
   int FImportDepth = 0;
+  // Lets messages run between the files of an import: input at every file, repaints paced.
+  TLoopPump FImportPump;
   bool FCloseWhenImported = false, FRestepPending = false;
   bool FExtractAbort = false;
   std::vector<int32_t> FAddedKeys;

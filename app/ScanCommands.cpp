@@ -89,7 +89,7 @@ void TMasterFrm::GetLocal2Click(TObject* Sender) {
     std::string result;
     AddFileByType(paths[i], ExtractFileName(paths[i]), result, checkDuplicates, count > 1, paths[i],
                   "", "");
-    LetMessagesRun();
+    FImportPump.Run();
   }
   if (!FRoad->Aborted()) {
     if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FCatList) {
@@ -139,7 +139,7 @@ void TMasterFrm::AddScannedFolder(const std::string& folder, bool checkDuplicate
   if (FDMM2 && FDMM2->PerfList())
     FAddArtistKey = FDMM2->PerfList()->FindOrAddPerformer(firstName, lastName);
   for (int i = 0; i < files.Count(); ++i) {
-    LetMessagesRun();
+    FImportPump.Run();
     if (window.ImportStopped || FRoad->Aborted()) break;
     PlayWaitingTitle();
     window.SetImportPosition(i + 1);
@@ -170,7 +170,7 @@ void TMasterFrm::AddFullScanResults(bool checkDuplicates) {
       if (FDMM2 && FDMM2->PerfList())
         FAddArtistKey = FDMM2->PerfList()->FindOrAddPerformer("", "TBD");
       for (int i = 0; i < files.Count(); ++i) {
-        LetMessagesRun();
+        FImportPump.Run();
         if (window.ImportStopped || FRoad->Aborted()) break;
         PlayWaitingTitle();
         window.SetImportPosition(i + 1);

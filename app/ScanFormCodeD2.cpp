@@ -218,7 +218,8 @@ void TScanStatus::SearchFolder(const std::string& folder, const std::string& mas
     if (OnFolderWalked) OnFolderWalked(done);
   };
   events.Stopped = [this] { return Stopped(); };
-  events.OnBreak = [] { LetMessagesRun(); };
+  TLoopPump pump;
+  events.OnBreak = [&pump] { pump.Run(); };
   WalkFolderTree(folder, Trim(mask), events);
 }
 

@@ -37,7 +37,8 @@ int main() {
   grid.SetColumnHeaders(&headers);
   auto start = std::chrono::steady_clock::now();
   grid.SetRowCount(rows + 1);
-  for (int i = 0; i < rows; ++i) grid.SetTuneRow(recs[i], i + 1);
+  for (int i = 0; i < rows; ++i)
+    grid.SetTuneRow(recs[i], i + 1);
   auto filled = std::chrono::steady_clock::now();
   std::printf("fill %d rows: %.0f ms\n", rows,
               std::chrono::duration<double, std::milli>(filled - start).count());
@@ -45,8 +46,8 @@ int main() {
     auto t0 = std::chrono::steady_clock::now();
     grid.SortByColumn(col);
     auto t1 = std::chrono::steady_clock::now();
-    std::printf("sort by column %d (%s): %.0f ms\n", col, headers[col].c_str(),
-                std::chrono::duration<double, std::milli>(t1 - t0).count());
+    std::printf("sort by column %d (%s): %.0f ms  (goal: under 150 ms)\n", col,
+                headers[col].c_str(), std::chrono::duration<double, std::milli>(t1 - t0).count());
   }
   return 0;
 }

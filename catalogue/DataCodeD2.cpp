@@ -39,6 +39,8 @@ void TMyDB::Close() {
   FRecords.shrink_to_fit();
   FDamaged.clear();
   FKeyIndex.clear();
+  FOriginIndex.clear();
+  FOriginIndexed = false;
   FLoaded = false;
   FPackNeeded = false;
   FLiveCount = 0;
@@ -245,7 +247,9 @@ bool TMyDB::WriteRecord(const TTuneRec& rec, int n) {
     EraseKey(n, old.MasterKey);
     InsertKey(n, r.MasterKey);
   }
+  const bool newOrigin = r.Origin != old.Origin;
   FRecords[n - 1] = r;
+  if (newOrigin && FOriginIndexed) IndexOrigin(n);
   if (FAlbList) FAlbList->RefreshTune(r);
   return true;
 }
@@ -316,14 +320,32 @@ int32_t TMyDB::NextKey() const {
   return k;
 }
 
+// Every import asks this, so the origins are indexed by their hash, built at the first question
+// and kept up as records are added or rewritten. Entries of records deleted or rewritten since
+// stay behind: each candidate is checked against the record itself.
 bool TMyDB::FindIdByFileName(const std::string& name, int32_t& key) const {
-  for (int n = 1; n <= RecordCount(); ++n)
-    if (Usable(n) && FRecords[n - 1].Origin == name) {
-      key = FRecords[n - 1].MasterKey;
-      return true;
-    }
-  key = -1;
-  return false;
+  if (!FOriginIndexed) {
+    FOriginIndex.reserve(FRecords.size());
+    for (int n = 1; n <= RecordCount(); ++n)
+      if (Usable(n)) IndexOrigin(n);
+    FOriginIndexed = true;
+  }
+  int first = 0;
+  auto range = FOriginIndex.equal_range(std::hash<std::string>()(name));
+  for (auto it = range.first; it != range.second; ++it) {
+    int n = it->second;
+    if ((first == 0 || n < first) && Usable(n) && FRecords[n - 1].Origin == name) first = n;
+  }
+  if (first == 0) {
+    key = -1;
+    return false;
+  }
+  key = FRecords[first - 1].MasterKey;
+  return true;
+}
+
+void TMyDB::IndexOrigin(int n) const {
+  FOriginIndex.emplace(std::hash<std::string>()(FRecords[n - 1].Origin), n);
 }
 
 // --- views
@@ -347,10 +369,29 @@ void TMyDB::AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet
   if (!FLoaded) throw EDataError("The database is not open");
   TFileStream archive(archivePath, fmOpenRead | fmShareDenyWrite);
   int64_t length = archive.Size();
+  int64_t offset = DataEnd(length);
+  if (length > 0) FDataFile->CopyFrom(archive, length);
+  AppendRecord(rec, offset, length, quiet);
+}
+
+void TMyDB::AppendTuneData(TTuneRec& rec, const std::string& archive, bool quiet) {
+  if (!FLoaded) throw EDataError("The database is not open");
+  int64_t length = static_cast<int64_t>(archive.size());
+  int64_t offset = DataEnd(length);
+  if (length > 0) FDataFile->WriteBuffer(archive.data(), static_cast<int32_t>(length));
+  AppendRecord(rec, offset, length, quiet);
+}
+
+int64_t TMyDB::DataEnd(int64_t length) {
   int64_t offset = FDataFile->Seek(0, soEnd);
   if (offset < 0 || offset + length > INT32_MAX)
     throw EDataError("The database file " + FDataPath + " cannot take another title");
-  if (length > 0) FDataFile->CopyFrom(archive, length);
+  return offset;
+}
+
+// The archive is in the data file before the record that points to it is written: a failure
+// between the two leaves unreferenced bytes at the end, never a record pointing nowhere.
+void TMyDB::AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool quiet) {
   FDataSize = offset + length;
   KeepDamagedOut();
 
@@ -367,6 +408,7 @@ void TMyDB::AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet
   FRecords.push_back(rec);
   FDamaged.push_back(false);
   InsertKey(n, rec.MasterKey);
+  if (FOriginIndexed) IndexOrigin(n);
 
   if (auto* all = AllGrid()) all->AddTuneRow(rec, !quiet);
   int index;

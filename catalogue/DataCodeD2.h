@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -47,6 +48,8 @@ public:
   int32_t NextKey() const;
   bool FindIdByFileName(const std::string& name, int32_t& key) const;
   void AppendTune(TTuneRec& rec, const std::string& archivePath, bool quiet);
+  // The same with the archive's bytes in hand.
+  void AppendTuneData(TTuneRec& rec, const std::string& archive, bool quiet);
   bool SetDuration(int32_t seconds, int32_t key);
   // Files a changed title record (same master key): moves or updates its rows, then writes it.
   bool FileChange(const TTuneRec& rec, bool quiet);
@@ -90,7 +93,10 @@ private:
   void MoveToBackUp(const std::string& path, std::vector<std::string>& moved);
   bool Usable(int n) const; // live and its archive lies within the data file
   void KeepDamagedOut();
+  int64_t DataEnd(int64_t length);
+  void AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool quiet);
   void InsertKey(int32_t recNo, int32_t key);
+  void IndexOrigin(int n) const;
   void EraseKey(int32_t recNo, int32_t key);
   void WriteAt(int n, const TTuneRec& rec);
   TTuneGridView* AllGrid() const;
@@ -107,6 +113,9 @@ private:
   std::vector<TTuneRec> FRecords;
   std::vector<uint8_t> FDamaged; // per record: live, but its archive lies outside the data file
   std::vector<TIdIndexEntry> FKeyIndex;
+  // Record numbers by the hash of their origin, for the duplicate test; built when first asked.
+  mutable std::unordered_multimap<size_t, int> FOriginIndex;
+  mutable bool FOriginIndexed = false;
   bool FQuietReopen = false;
   bool FLoaded = false;
   bool FPackNeeded = false;
@@ -272,6 +281,12 @@ public:
                bool quiet, TDateTime dateObtained, int32_t seconds, uint32_t crc, int32_t size,
                int32_t artistKey, int32_t categoryKey, const std::string& fileType,
                const std::string& origin, int32_t* newKey = nullptr);
+  // The same with the packed archive's bytes in hand instead of its file.
+  bool AddPackedTune(const std::string& archive, const std::string& title, TDateTime fileDate,
+                     bool quiet, TDateTime dateObtained, int32_t seconds, uint32_t crc,
+                     int32_t size, int32_t artistKey, int32_t categoryKey,
+                     const std::string& fileType, const std::string& origin,
+                     int32_t* newKey = nullptr);
   bool DeleteTune(int32_t key, bool updateCategory);
   bool ChangeTune(int32_t key, bool quiet, int32_t artistKey, int32_t categoryKey,
                   const std::string& title);
@@ -282,6 +297,10 @@ public:
   TPerfList* PerfList() const { return FPerfList.get(); }
 
 private:
+  bool Add(const std::function<void(TMyDB&, TTuneRec&)>& append, const std::string& title,
+           TDateTime fileDate, TDateTime dateObtained, int32_t seconds, uint32_t crc, int32_t size,
+           int32_t artistKey, int32_t categoryKey, const std::string& fileType,
+           const std::string& origin, int32_t* newKey);
   std::string FProgramFolder;
   TStoreHost FNoHost; // quiet, for a module made without a window
   TStoreHost* FHost;

@@ -7,6 +7,24 @@ bool TDMM2::AddTune(const std::string& archivePath, const std::string& title, TD
                     bool quiet, TDateTime dateObtained, int32_t seconds, uint32_t crc, int32_t size,
                     int32_t artistKey, int32_t categoryKey, const std::string& fileType,
                     const std::string& origin, int32_t* newKey) {
+  return Add([&](TMyDB& db, TTuneRec& rec) { db.AppendTune(rec, archivePath, quiet); }, title,
+             fileDate, dateObtained, seconds, crc, size, artistKey, categoryKey, fileType, origin,
+             newKey);
+}
+
+bool TDMM2::AddPackedTune(const std::string& archive, const std::string& title, TDateTime fileDate,
+                          bool quiet, TDateTime dateObtained, int32_t seconds, uint32_t crc,
+                          int32_t size, int32_t artistKey, int32_t categoryKey,
+                          const std::string& fileType, const std::string& origin, int32_t* newKey) {
+  return Add([&](TMyDB& db, TTuneRec& rec) { db.AppendTuneData(rec, archive, quiet); }, title,
+             fileDate, dateObtained, seconds, crc, size, artistKey, categoryKey, fileType, origin,
+             newKey);
+}
+
+bool TDMM2::Add(const std::function<void(TMyDB&, TTuneRec&)>& append, const std::string& title,
+                TDateTime fileDate, TDateTime dateObtained, int32_t seconds, uint32_t crc,
+                int32_t size, int32_t artistKey, int32_t categoryKey, const std::string& fileType,
+                const std::string& origin, int32_t* newKey) {
   if (!FMyDB || !FMyDB->Loaded()) return false;
   TNewTune t;
   t.Title = title;
@@ -23,7 +41,7 @@ bool TDMM2::AddTune(const std::string& archivePath, const std::string& title, TD
   std::string first, last;
   if (FPerfList) FPerfList->GetPerformerNames(artistKey, first, last);
   TTuneRec rec = BuildTuneRec(t, FMyDB->NextKey(), category, first, last);
-  FMyDB->AppendTune(rec, archivePath, quiet);
+  append(*FMyDB, rec);
   if (newKey) *newKey = rec.MasterKey;
   return true;
 }

@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <zip.h>
 #include <algorithm>
+#include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -16,6 +18,8 @@ namespace {
 using TZipArchive = TUniqueHandle<TNullHandleTraits<zip_t*, zip_discard>>;
 // An entry opened for reading.
 using TZipEntry = TUniqueHandle<TNullHandleTraits<zip_file_t*, zip_fclose>>;
+// A source the caller keeps.
+using TZipSource = TUniqueHandle<TNullHandleTraits<zip_source_t*, zip_source_free>>;
 
 bool RemoveFile(const std::string& path) {
   return DeleteFileA(path.c_str()) != 0;
@@ -116,6 +120,80 @@ int TTuneFiles::CheckMIDIHeader(const std::string& path, int64_t& size) {
   return mfOther;
 }
 
+namespace {
+
+class TBytesSource : public TMidiSource {
+public:
+  explicit TBytesSource(const std::string& bytes) : FBytes(bytes) {}
+  int32_t Read(void* buffer, int32_t count) override {
+    size_t n = std::min(FBytes.size() - FAt, static_cast<size_t>(std::max(count, 0)));
+    std::memcpy(buffer, FBytes.data() + FAt, n);
+    FAt += n;
+    return static_cast<int32_t>(n);
+  }
+
+private:
+  const std::string& FBytes;
+  size_t FAt = 0;
+};
+
+int KindOf(const char* id, size_t got) {
+  if (got < 4) return mfOther;
+  if (std::memcmp(id, "MThd", 4) == 0) return mfStandardMidi;
+  if (std::memcmp(id, "RIFF", 4) == 0) return mfRiffMidi;
+  return mfOther;
+}
+
+} // namespace
+
+TTuneSnapshot ReadTuneSnapshot(const std::string& path, int64_t maxBytes) {
+  TTuneSnapshot s;
+  TKernelHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!h) return s;
+  // Not GetFileInformationByHandle: it asks for the volume too, which costs more than the read.
+  LARGE_INTEGER size;
+  FILETIME written;
+  if (!GetFileSizeEx(h.Get(), &size) || !GetFileTime(h.Get(), nullptr, nullptr, &written)) return s;
+  s.Size = size.QuadPart;
+  s.Date = FileTimeToLocalDateTime((static_cast<uint64_t>(written.dwHighDateTime) << 32) |
+                                   written.dwLowDateTime);
+  if (s.Size == 0) return s;
+  DWORD got = 0;
+  if (s.Size <= maxBytes) {
+    s.Bytes.resize(static_cast<size_t>(s.Size));
+    if (!ReadFile(h.Get(), s.Bytes.data(), static_cast<DWORD>(s.Size), &got, nullptr)) {
+      s.Bytes.clear();
+      return s;
+    }
+    // A file that shrank meanwhile is taken as it was read.
+    s.Bytes.resize(got);
+    s.Size = got;
+    s.Whole = true;
+    s.Kind = KindOf(s.Bytes.data(), s.Bytes.size());
+  } else {
+    char id[4] = {};
+    if (!ReadFile(h.Get(), id, 4, &got, nullptr)) return s;
+    s.Kind = KindOf(id, got);
+  }
+  return s;
+}
+
+int TTuneFiles::GetMIDIDurationOf(const std::string& bytes) {
+  int result = -1;
+  try {
+    FMidiData.SetActive(false);
+    TBytesSource source(bytes);
+    FMidiData.LoadFromSource(source, false);
+    TMidiPosition position(&FMidiData);
+    result = static_cast<int>(position.DurationMs() / 1000);
+  } catch (...) {
+    result = -1;
+  }
+  FMidiData.SetActive(false);
+  return result;
+}
+
 int TTuneFiles::GetMIDIDuration(const std::string& path) {
   int result = -1;
   try {
@@ -177,6 +255,44 @@ bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::
   owner.Reset();
   RemoveFile(archive); // a partial archive must not pass for a good one
   return false;
+}
+
+bool TTuneFiles::ZipBytes(const std::string& bytes, const std::string& entryName,
+                          std::string& archive) {
+  archive.clear();
+  zip_error_t ze;
+  zip_error_init(&ze);
+  zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &ze);
+  zip_error_fini(&ze);
+  if (!out) return false;
+  TZipSource outOwner(out);
+  zip_error_init(&ze);
+  TZipArchive owner(zip_open_from_source(out, ZIP_TRUNCATE, &ze));
+  zip_error_fini(&ze);
+  if (!owner) return false;
+  // The archive took the reference; one more keeps the buffer for reading once it is closed.
+  zip_source_keep(out);
+  zip_t* za = owner.Get();
+  zip_source_t* src = zip_source_buffer(za, bytes.data(), bytes.size(), 0);
+  zip_int64_t index = src ? zip_file_add(za, entryName.c_str(), src, ZIP_FL_ENC_GUESS) : -1;
+  if (src && index < 0) zip_source_free(src);
+  if (index < 0 || zip_set_file_compression(za, index, ZIP_CM_DEFLATE, 9) != 0 ||
+      zip_file_set_mtime(za, index, time(nullptr), 0) != 0)
+    return false;
+  if (zip_close(za) != 0) return false;
+  owner.Release(); // zip_close freed it
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_source_stat(out, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || zip_source_open(out) != 0)
+    return false;
+  archive.resize(static_cast<size_t>(st.size));
+  zip_int64_t got = zip_source_read(out, archive.data(), st.size);
+  zip_source_close(out);
+  if (got != static_cast<zip_int64_t>(st.size)) {
+    archive.clear();
+    return false;
+  }
+  return true;
 }
 
 int TTuneFiles::ArchiveEntryCount(const std::string& archive) {

@@ -10,6 +10,18 @@
 // File types answered by CheckMIDIHeader.
 enum : int { mfUnreadable = -1, mfOther = 0, mfStandardMidi = 1, mfRiffMidi = 2 };
 
+// A file read whole, once, for everything an import needs of it.
+struct TTuneSnapshot {
+  int Kind = mfUnreadable; // as CheckMIDIHeader answers it
+  int64_t Size = 0;
+  TDateTime Date = 0; // modification time, local
+  std::string Bytes;  // the whole file; empty when it is larger than the limit read
+  bool Whole = false; // Bytes holds the whole file
+};
+
+// Reads a file's kind, size and date, and its bytes when it has at most maxBytes.
+TTuneSnapshot ReadTuneSnapshot(const std::string& path, int64_t maxBytes);
+
 // The main window owns one; the catalogue store reaches it without knowing the window.
 class TTuneFiles : public TTuneZipper {
 public:
@@ -23,8 +35,14 @@ public:
   static int CheckMIDIHeader(const std::string& path, int64_t& size);
   // Whole seconds, or -1 when the file cannot be read as MIDI.
   int GetMIDIDuration(const std::string& path);
+  // The same for a Standard MIDI File held in memory.
+  int GetMIDIDurationOf(const std::string& bytes);
   // Packs one file under its bare name, deflated at maximum compression, replacing the archive.
   bool ZipOneFile(const std::string& file, const std::string& archive) override;
+  // Packs bytes as the one entry of a new archive made in memory, deflated at maximum
+  // compression, dated now. False (and no archive) when the packing fails.
+  static bool ZipBytes(const std::string& bytes, const std::string& entryName,
+                       std::string& archive);
   // Packs every listed file under its bare name; ".zip" is appended unless the name holds ".ZIP".
   // A name already in the archive becomes "name (2).ext" (or the first free number).
   bool ZipFileList(const std::vector<std::string>& files, const std::string& archive);

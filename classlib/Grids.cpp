@@ -21,6 +21,8 @@ void TCustomGrid::CreateParams(TCreateParams& params) {
 
 void TCustomGrid::InitWnd() {
   TCustomControl::InitWnd();
+  // A new window's bars know nothing yet.
+  FBars[0] = FBars[1] = TBarState{};
   UpdateScrollBars();
 }
 
@@ -286,6 +288,7 @@ void TCustomGrid::MoveRow(int fromIndex, int toIndex) {
 // --- painting ------------------------------------------------------------------------------------
 
 void TCustomGrid::Paint() {
+  DrawChangedScrollBars();
   TCanvas& canvas = Canvas();
   RECT client = ClientRect();
   int step = FDefaultRowHeight + FGridLineWidth;
@@ -351,27 +354,52 @@ void TCustomGrid::Paint() {
 
 // --- scrolling -----------------------------------------------------------------------------------
 
+// A bar drawn at once costs a frame repaint, and a row added at a time (an import, a fill)
+// changes the range every row: the values are set at once, for anyone who reads them, and the
+// bars are drawn with the grid's next paint, which the change has asked for.
 void TCustomGrid::UpdateScrollBars() {
   if (!HandleAllocated() || FUpdatingScroll) return;
   FUpdatingScroll = true;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
   // Rows below the fixed ones: a page is the rows that fit.
   si.nMin = 0;
-  si.nMax = std::max(RowCount() - FFixedRows - 1, 0);
-  si.nPage = static_cast<UINT>(VisibleRowCount());
-  si.nPos = FTopRow - FFixedRows;
-  si.fMask &= ~SIF_DISABLENOSCROLL;
-  SetScrollInfo(FHandle, SB_VERT, &si, TRUE);
-  si.nMax = std::max(ColCount() - FFixedCols - 1, 0);
+  TBarState vert{std::max(RowCount() - FFixedRows - 1, 0), VisibleRowCount(), FTopRow - FFixedRows};
+  int cols = std::max(ColCount() - FFixedCols - 1, 0);
   // A page of columns: so many that the bar hides exactly when every column fits.
-  si.nPage = static_cast<UINT>(MaxLeftCol() == FFixedCols && FLeftCol == FFixedCols
-                                   ? si.nMax + 1
-                                   : std::max(VisibleColCount(), 1));
-  si.nPos = FLeftCol - FFixedCols;
-  SetScrollInfo(FHandle, SB_HORZ, &si, TRUE);
+  TBarState horz{cols,
+                 MaxLeftCol() == FFixedCols && FLeftCol == FFixedCols
+                     ? cols + 1
+                     : std::max(VisibleColCount(), 1),
+                 FLeftCol - FFixedCols};
+  const TBarState wanted[2] = {vert, horz};
+  for (int i = 0; i < 2; ++i) {
+    if (FBars[i] == wanted[i]) continue;
+    FBars[i] = wanted[i];
+    si.nMax = wanted[i].Max;
+    si.nPage = static_cast<UINT>(wanted[i].Page);
+    si.nPos = wanted[i].Pos;
+    SetScrollInfo(FHandle, i == 0 ? SB_VERT : SB_HORZ, &si, FALSE);
+    FBarsToDraw = true;
+  }
+  if (FBarsToDraw) InvalidateRect(FHandle, nullptr, FALSE); // the paint that draws the bars
   FUpdatingScroll = false;
+}
+
+void TCustomGrid::DrawChangedScrollBars() {
+  if (!FBarsToDraw || !HandleAllocated()) return;
+  FBarsToDraw = false;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  for (int i = 0; i < 2; ++i) {
+    si.nMin = 0;
+    si.nMax = FBars[i].Max;
+    si.nPage = static_cast<UINT>(FBars[i].Page);
+    si.nPos = FBars[i].Pos;
+    SetScrollInfo(FHandle, i == 0 ? SB_VERT : SB_HORZ, &si, TRUE);
+  }
 }
 
 void TCustomGrid::Scroll(int bar, int code) {

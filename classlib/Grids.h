@@ -133,6 +133,15 @@ private:
   bool FDefaultDrawing = true;
   int FSizingCol = -1, FSizingStartX = 0, FSizingStartWidth = 0;
   bool FUpdatingScroll = false;
+  // What each bar (vertical, horizontal) was last given: range, page and position.
+  struct TBarState {
+    int Max = -1, Page = -1, Pos = -1;
+    bool operator==(const TBarState&) const = default;
+  };
+  TBarState FBars[2];
+  // A bar was given new values and is redrawn with the next paint of the grid.
+  bool FBarsToDraw = false;
+  void DrawChangedScrollBars();
 };
 
 class TDrawGrid : public TCustomGrid {

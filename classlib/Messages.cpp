@@ -35,9 +35,11 @@ bool Loop(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t pollMs
 
 } // namespace
 
-TPumpResult PumpOneMessage(int& quitCode, unsigned long* queuedAt) {
+namespace {
+
+TPumpResult PumpOne(int& quitCode, unsigned long* queuedAt, UINT remove) {
   MSG msg;
-  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return TPumpResult::Empty;
+  if (!PeekMessageA(&msg, nullptr, 0, 0, remove)) return TPumpResult::Empty;
   if (queuedAt) *queuedAt = msg.time;
   if (msg.message == WM_QUIT) {
     quitCode = static_cast<int>(msg.wParam);
@@ -55,7 +57,8 @@ TPumpResult PumpOneMessage(int& quitCode, unsigned long* queuedAt) {
   return TPumpResult::Handled;
 }
 
-void ProcessMessages() {
+// What waited when it was called, with PeekMessage's remove flags (which may leave out kinds).
+void Drain(UINT remove) {
   // Only what was queued before the call: a timer whose handler takes longer than its period
   // would otherwise keep the queue from ever running dry, and the caller would never get back.
   const DWORD start = GetTickCount();
@@ -64,7 +67,7 @@ void ProcessMessages() {
   TScopeExit leave([] { --gDrainDepth; });
   for (;;) {
     DWORD queuedAt = 0;
-    switch (PumpOneMessage(quitCode, &queuedAt)) {
+    switch (PumpOne(quitCode, &queuedAt, remove)) {
     case TPumpResult::Empty:
       return;
     case TPumpResult::Quit:
@@ -76,6 +79,16 @@ void ProcessMessages() {
       break;
     }
   }
+}
+
+} // namespace
+
+TPumpResult PumpOneMessage(int& quitCode, unsigned long* queuedAt) {
+  return PumpOne(quitCode, queuedAt, PM_REMOVE);
+}
+
+void ProcessMessages() {
+  Drain(PM_REMOVE);
 }
 
 bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t pollMs) {
@@ -97,6 +110,24 @@ void LetMessagesRun() {
   ++gWaitDepth;
   TScopeExit leave([] { --gWaitDepth; });
   ProcessMessages();
+}
+
+TLoopPump::TLoopPump(uint32_t paintIntervalMs)
+    : FInterval(paintIntervalMs), FLastPaint(GetTickCount()) {}
+
+void TLoopPump::Run() {
+  if (GetTickCount() - FLastPaint >= FInterval) {
+    LetMessagesRun();
+    FLastPaint = GetTickCount();
+    return;
+  }
+  if (gWaitDepth > 0) {
+    AnswerSentMessages();
+    return;
+  }
+  ++gWaitDepth;
+  TScopeExit leave([] { --gWaitDepth; });
+  Drain(PM_REMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE);
 }
 
 int DrainDepth() {

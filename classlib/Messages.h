@@ -35,5 +35,17 @@ bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t p
 bool WaitFor(const std::function<bool()>& done, uint32_t timeoutMs, uint32_t pollMs = 10);
 // Lets pending messages run between the steps of a long job (the outermost wait only).
 void LetMessagesRun();
+// Lets messages run between the items of a long loop (an import): input, posted and sent
+// messages at every Run, so that a Stop is heard before the next item; repaints no more often
+// than every paintIntervalMs, since repainting a grid and its bars costs more than an item does.
+class TLoopPump {
+public:
+  explicit TLoopPump(uint32_t paintIntervalMs = 50);
+  void Run();
+
+private:
+  uint32_t FInterval;
+  unsigned long FLastPaint;
+};
 // How many waits are under way on this thread.
 int WaitDepth();

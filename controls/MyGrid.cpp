@@ -1,9 +1,11 @@
 // The catalogue grid's rows: row objects, selection, key-cascade sorting and row operations.
 #include "MyGrid.h"
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <windows.h>
 #include "TimeText.h"
@@ -50,7 +52,6 @@ template <class T> int CompareValues(T a, T b) {
 
 // What one row sorts by.
 struct TSortKey {
-  uint64_t Prefix = 0; // the first eight folded bytes of the leading text key, big-endian
   std::string_view Type, Category, Last, First, Title, Origin;
   int32_t Seconds = 0, Size = 0;
   TDateTime DateStamp = 0, DateObtained = 0;
@@ -71,41 +72,7 @@ TSortKey MakeSortKey(const TShortRec& r) {
   return k;
 }
 
-uint64_t FoldedPrefix(std::string_view text) {
-  uint64_t p = 0;
-  for (size_t i = 0; i < 8; ++i)
-    p = (p << 8) | (i < text.size() ? Fold(text[i]) : 0);
-  return p;
-}
-
-// The key with its prefix for the code's leading text key, which settles most comparisons.
-TSortKey MakeSortKey(const TShortRec& r, TSortCode code) {
-  TSortKey k = MakeSortKey(r);
-  switch (code) {
-  case TSortCode::Title:
-    k.Prefix = FoldedPrefix(k.Title);
-    break;
-  case TSortCode::Artist:
-    k.Prefix = FoldedPrefix(k.Last);
-    break;
-  case TSortCode::Category:
-    k.Prefix = FoldedPrefix(k.Category);
-    break;
-  case TSortCode::Origin:
-    k.Prefix = FoldedPrefix(k.Origin);
-    break;
-  case TSortCode::FileType:
-    k.Prefix = FoldedPrefix(k.Type);
-    break;
-  default:
-    break;
-  }
-  return k;
-}
-
 int CompareSortKeys(const TSortKey& a, const TSortKey& b, TSortCode code) {
-  // Texts hold no zero bytes, so differing prefixes order as the texts do.
-  if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix ? -1 : 1;
   int r = 0;
   switch (code) {
   case TSortCode::Seconds:
@@ -742,11 +709,22 @@ void TTuneGridRows::RemoveTuneRow(int32_t key) {
   }
 }
 
+// One pass over the rows: a key at a time would look each one up and close its gap, which for a
+// thousand keys in a large grid takes seconds.
 void TTuneGridRows::RemoveTuneRows(const TStringList& keys, TRowProgress* progress) {
-  if (progress) progress->Start(keys.Count());
-  for (int i = 0; i < keys.Count(); ++i) {
-    if (progress) progress->SetPosition(i);
-    RemoveTuneRow(StrToIntDef(Trim(keys[i]), -1));
+  auto set = KeySet(keys);
+  if (progress) progress->Start(RowCount() - 1);
+  int row = 0;
+  size_t before = FRows.size();
+  auto gone = [&](const TGridRow& r) {
+    if (progress) progress->SetPosition(++row);
+    return r.Obj && set.count(r.Obj->MasterKey) > 0;
+  };
+  FRows.erase(std::remove_if(FRows.begin() + 1, FRows.end(), gone), FRows.end());
+  if (FRows.size() != before) {
+    FSavedSelection.Clear(); // saved row numbers would name other titles now
+    EnsureOneDataRow();
+    RowsChanged();
   }
   if (progress) progress->Finish();
 }
@@ -861,17 +839,125 @@ int TTuneGridRows::TuneCount() const {
 
 // --- sorting -------------------------------------------------------------------------------------
 
+namespace {
+
+// Folded bytes of a text from a position, big-endian in words; zeros past its end.
+void FoldedBytes(std::string_view text, size_t from, size_t count, uint64_t* words, size_t at) {
+  for (size_t i = 0; i < count; ++i, ++at) {
+    uint64_t byte = from + i < text.size() ? Fold(text[from + i]) : 0;
+    words[at / 8] |= byte << (8 * (7 - at % 8));
+  }
+}
+
+// Dense ranks of texts in the sort's order: equal ranks for texts that compare equal. A few
+// names (categories, artists) stand for many rows; ranked once, they settle comparisons as
+// numbers instead of being compared text by text at every tie.
+// Folded texts as keys of a hash map, without making folded copies.
+struct TFoldedHash {
+  size_t operator()(std::string_view text) const {
+    size_t h = 2166136261u;
+    for (char c : text)
+      h = (h ^ Fold(c)) * 16777619u;
+    return h;
+  }
+};
+struct TFoldedEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return CompareFolded(a, b) == 0; }
+};
+
+std::vector<uint32_t> FoldedRanks(const std::vector<TSortKey>& keys,
+                                  std::string_view TSortKey::*field) {
+  std::unordered_map<std::string_view, uint32_t, TFoldedHash, TFoldedEqual> slots;
+  std::vector<uint32_t> slot(keys.size());
+  std::vector<std::string_view> distinct;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    auto [at, fresh] = slots.try_emplace(keys[i].*field, static_cast<uint32_t>(distinct.size()));
+    if (fresh) distinct.push_back(keys[i].*field);
+    slot[i] = at->second;
+  }
+  std::vector<uint32_t> order(distinct.size());
+  for (uint32_t k = 0; k < order.size(); ++k)
+    order[k] = k;
+  std::sort(order.begin(), order.end(),
+            [&](uint32_t x, uint32_t y) { return CompareFolded(distinct[x], distinct[y]) < 0; });
+  std::vector<uint32_t> rank(distinct.size());
+  for (uint32_t k = 0; k < order.size(); ++k)
+    rank[order[k]] = k;
+  for (auto& s : slot)
+    s = rank[s];
+  return slot;
+}
+
+// What the sort compares first, as numbers: the ranks of the leading names, then the first
+// bytes of the leading text. Only rows equal in all of it are compared as texts.
+void LeadingWords(const std::vector<TSortKey>& keys, TSortCode code,
+                  std::vector<std::array<uint64_t, 4>>& lead) {
+  lead.assign(keys.size(), {0, 0, 0, 0});
+  auto ranks = [&](std::string_view TSortKey::*field) { return FoldedRanks(keys, field); };
+  // The rest of the four words: as many of the text's first bytes as they hold.
+  auto text = [&](std::string_view TSortKey::*field, size_t word) {
+    for (size_t i = 0; i < keys.size(); ++i)
+      FoldedBytes(keys[i].*field, 0, (4 - word) * 8, lead[i].data(), word * 8);
+  };
+  auto pair = [&](const std::vector<uint32_t>& high, const std::vector<uint32_t>& low,
+                  size_t word) {
+    for (size_t i = 0; i < keys.size(); ++i)
+      lead[i][word] =
+          (high.empty() ? 0 : static_cast<uint64_t>(high[i]) << 32) | (low.empty() ? 0 : low[i]);
+  };
+  switch (code) {
+  case TSortCode::Title:
+    text(&TSortKey::Title, 0);
+    break;
+  case TSortCode::Origin:
+    text(&TSortKey::Origin, 0);
+    break;
+  case TSortCode::Artist:
+    pair(ranks(&TSortKey::Last), ranks(&TSortKey::First), 0);
+    text(&TSortKey::Title, 1);
+    break;
+  case TSortCode::Category:
+    pair(ranks(&TSortKey::Category), ranks(&TSortKey::Last), 0);
+    pair(ranks(&TSortKey::First), {}, 1);
+    text(&TSortKey::Title, 2);
+    break;
+  case TSortCode::FileType:
+    // The type is never longer than its room of four bytes: its bytes are its rank.
+    pair({}, ranks(&TSortKey::Category), 0);
+    for (size_t i = 0; i < keys.size(); ++i)
+      FoldedBytes(keys[i].Type, 0, FileTypeRoom, lead[i].data(), 0);
+    pair(ranks(&TSortKey::Last), ranks(&TSortKey::First), 1);
+    text(&TSortKey::Title, 2);
+    break;
+  default:
+    break;
+  }
+}
+
+} // namespace
+
 void TTuneGridRows::SortRowsByCode(TSortCode code) {
+  // Small entries move during the sort; the keys stay where they are and are read only when the
+  // leading words tie.
   struct TEntry {
-    TSortKey Key;
+    std::array<uint64_t, 4> Lead;
     int Row;
   };
-  std::vector<TEntry> entries;
-  entries.reserve(FRows.size() - 1);
-  for (int r = 1; r < RowCount(); ++r)
-    entries.push_back({MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec(), code), r});
-  std::sort(entries.begin(), entries.end(), [code](const TEntry& a, const TEntry& b) {
-    return CompareSortKeys(a.Key, b.Key, code) < 0;
+  const int rows = RowCount() - 1;
+  std::vector<TSortKey> keys;
+  keys.reserve(static_cast<size_t>(rows));
+  for (int r = 1; r <= rows; ++r)
+    keys.push_back(MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec()));
+  std::vector<std::array<uint64_t, 4>> lead;
+  LeadingWords(keys, code, lead);
+  std::vector<TEntry> entries(static_cast<size_t>(rows));
+  for (int r = 1; r <= rows; ++r)
+    entries[r - 1] = {lead[r - 1], r};
+  lead.clear();
+  lead.shrink_to_fit();
+  std::sort(entries.begin(), entries.end(), [&](const TEntry& a, const TEntry& b) {
+    if (a.Lead != b.Lead) return a.Lead < b.Lead;
+    return CompareSortKeys(keys[a.Row - 1], keys[b.Row - 1], code) < 0;
   });
   std::vector<TGridRow> sorted;
   sorted.reserve(FRows.size());

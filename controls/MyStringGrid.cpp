@@ -3,10 +3,14 @@
 #include "Forms.h"
 #include "SysUtils.h"
 #include <algorithm>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
-// Steps an extended progress bar for the row model's long operations.
+// Steps an extended progress bar for the row model's long operations. The bar repaints at every
+// step it is given, which costs far more than a row does: it is given one a screen can show.
 class TBarProgress : public TRowProgress {
 public:
   explicit TBarProgress(TExtProgressBar* bar) : FBar(bar) {}
@@ -14,15 +18,22 @@ public:
     FBar->SetRange(0, std::max(max, 0));
     FBar->SetPosition(0);
     FBar->Show();
+    FShown = GetTickCount();
   }
-  void SetPosition(int position) override { FBar->SetPosition(position); }
+  void SetPosition(int position) override {
+    if (GetTickCount() - FShown < StepIntervalMs) return;
+    FBar->SetPosition(position);
+    FShown = GetTickCount();
+  }
   void Finish() override {
     FBar->SetPosition(0);
     FBar->Hide();
   }
 
 private:
+  static constexpr DWORD StepIntervalMs = 40;
   TExtProgressBar* FBar;
+  DWORD FShown = 0;
 };
 
 constexpr int kColumnSlots = 21;
@@ -143,18 +154,78 @@ void TMyStringGrid::SetColumnHeaders(const TStringList* headers) {
   }
 }
 
+namespace {
+
+// Text widths in one font selected once: choosing the font for every text measured costs more
+// than the measuring. A text's estimate is the sum of its characters' widths, which is what GDI
+// measures for single-byte text; only texts whose estimate comes near the widest are measured.
+class TTextMeasure {
+public:
+  TTextMeasure(TMyStringGrid& grid, TCanvas* canvas) {
+    if (!canvas) {
+      // Columns set up before the window exists are measured off-screen in the same font.
+      FProbe = std::make_unique<TBitmap>(1, 1);
+      canvas = &FProbe->Canvas();
+    }
+    canvas->Font().Assign(grid.Font());
+    FDC = canvas->Handle();
+    FHasWidths = GetCharWidth32A(FDC, 0, 255, FWidths) != 0;
+  }
+  int Estimate(const std::string& text) const {
+    if (!FHasWidths) return 0;
+    int w = 0;
+    for (unsigned char c : text)
+      w += FWidths[c];
+    return w;
+  }
+  int Exact(const std::string& text) {
+    SIZE s{};
+    GetTextExtentPoint32A(FDC, text.data(), static_cast<int>(text.size()), &s);
+    return s.cx;
+  }
+  // The widest of some texts, exactly.
+  int Widest(const std::vector<std::string>& texts) {
+    std::vector<int> estimates(texts.size());
+    int top = 0;
+    for (size_t i = 0; i < texts.size(); ++i)
+      top = std::max(top, estimates[i] = Estimate(texts[i]));
+    // Room for fonts whose measure differs a little from the sum (hinting, overhangs).
+    const int margin = top / 8 + 8;
+    int widest = 0;
+    std::unordered_map<std::string, int> measured;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      if (FHasWidths && estimates[i] + margin < top) continue;
+      auto at = measured.find(texts[i]);
+      if (at == measured.end()) at = measured.emplace(texts[i], Exact(texts[i])).first;
+      widest = std::max(widest, at->second);
+    }
+    return widest;
+  }
+
+private:
+  std::unique_ptr<TBitmap> FProbe;
+  HDC FDC = nullptr;
+  INT FWidths[256] = {};
+  bool FHasWidths = false;
+};
+
+} // namespace
+
 void TMyStringGrid::FitColumn(int col) {
   if (col < 0 || col >= ColCount()) return;
-  int widest = 0;
+  std::vector<std::string> texts;
+  texts.reserve(static_cast<size_t>(RowCount()));
   for (int r = 0; r < RowCount(); ++r)
-    widest = std::max(widest, TextWidth(Cells(col, r)));
-  SetColWidths(col, widest + 6);
+    texts.push_back(Cells(col, r));
+  TTextMeasure measure(*this, HandleAllocated() ? &Canvas() : nullptr);
+  SetColWidths(col, measure.Widest(texts) + 6);
 }
 
 void TMyStringGrid::FitColumnsToRow(int row) {
   if (row < 0 || row >= RowCount()) return;
+  TTextMeasure measure(*this, HandleAllocated() ? &Canvas() : nullptr);
   for (int c = 0; c < ColCount(); ++c) {
-    int width = TextWidth(Cells(c, row)) + 6;
+    int width = measure.Exact(Cells(c, row)) + 6;
     if (width > ColWidths(c)) SetColWidths(c, width);
   }
 }

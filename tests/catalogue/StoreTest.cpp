@@ -248,6 +248,54 @@ TEST(Store, KeyLookupsAgreeWithALinearSearchThroughDeletesAndReAdds) {
   }
 }
 
+// The duplicate test of imports: the first live title in file order with exactly that origin,
+// whatever was added, deleted or rewritten since the question was first asked.
+TEST(Store, TheDuplicateTestAgreesWithASearchInFileOrder) {
+  TCatalogue c;
+  std::mt19937 rng(9);
+  // Few origins, so that several live titles share one (imports with duplicates allowed).
+  auto origin = [](int i) { return "C:\\t\\" + std::to_string(i % 12) + ".mid"; };
+  auto expected = [&](const std::string& name) {
+    for (int n = 1; n <= c.Store().RecordCount(); ++n) {
+      TTuneRec r;
+      c.Store().ReadRecord(n, r);
+      if (r.Live && r.Origin == name) return r.MasterKey;
+    }
+    return -1;
+  };
+  auto agree = [&] {
+    for (int i = 0; i < 14; ++i) {
+      int32_t found = 0;
+      bool yes = c.Store().FindIdByFileName(origin(i), found);
+      EXPECT_EQ(found, expected(origin(i))) << origin(i);
+      EXPECT_EQ(yes, found != -1);
+    }
+  };
+  agree(); // asked first of an empty catalogue
+  for (int round = 0; round < 200; ++round) {
+    int action = rng() % 4;
+    const auto& index = c.Store().KeyIndex();
+    if (action < 2 || index.empty()) {
+      int32_t key = 0;
+      int i = static_cast<int>(rng() % 14);
+      c.DM.AddTune(MakeArchive(c.Dir.Path(), round), "T", 1.0, true, 2.0, 1, 0, 10, c.Artist,
+                   c.Category, "MIDI", origin(i), &key);
+    } else if (action == 2) {
+      ASSERT_TRUE(c.DM.DeleteTune(index[rng() % index.size()].Key, true));
+    } else {
+      // A title rewritten under another origin is found by its new one only.
+      int n = index[rng() % index.size()].RecNo;
+      TTuneRec r;
+      ASSERT_TRUE(c.Store().ReadRecord(n, r));
+      r.Origin = origin(static_cast<int>(rng() % 14));
+      ASSERT_TRUE(c.Store().WriteRecord(r, n));
+    }
+    agree();
+  }
+  c.Store().Open(c.Dir / "Music");
+  agree();
+}
+
 TEST(Store, ARecordIsAppendedOnTheRecordGridWhenThePartialTailIsThere) {
   {
     TCatalogue c;
