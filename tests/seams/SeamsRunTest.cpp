@@ -1,11 +1,14 @@
 // Tonalbrook.exe itself using what the tests elsewhere replace: the system's help viewer, shell,
-// registry, drives, mixer devices, dial-up library, compression manager, dialogs, message boxes,
-// pop-up menus, file operations and the application's exception handler.
+// registry, drives, mixer devices, dial-up library, compression manager, dialogs (printer setup
+// included), message boxes, pop-up menus, file operations, the application's exception handler
+// and the plug-in manager's links to the main window.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <ras.h>
 #include <tlhelp32.h>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -13,6 +16,7 @@
 #include "DataCodeD2.h"
 #include "FileAssoc.h"
 #include "PlayerRegistry.h"
+#include "PlugInTestKit.h"
 #include "Registry.h"
 #include "RunningProgram.h"
 #include "SysUtils.h"
@@ -637,6 +641,174 @@ TEST_F(SeamsMailRun, AttachTakesAFileChosenInTheSystemsOpenDialog) {
   EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, 20000));
   EXPECT_EQ(ListViewText(list, 1), "chosen.mid");
   CloseCleanly();
+}
+
+TEST_F(SeamsRun, ThePrinterSetupDialogOfThePrintOptionsSetsTheOrientationShown) {
+  ForceDirectories(FDir / "Songs");
+  std::string song = FDir / "Songs\\a printed song.mid";
+  ASSERT_TRUE(CopyFileA(CorpusFiles("playmidi")[0].c_str(), song.c_str(), FALSE));
+  TRunningProgram* run = Start("Z\"" + song + "\"");
+  ASSERT_TRUE(run);
+  ASSERT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 60000));
+  // Categories, down past play to "P&rint", then "A&ll categories" (the Titles menu would need a
+  // selected title first).
+  ASSERT_TRUE(MenuKeys(run->MainWindow(), 'c',
+                       {{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RIGHT}, {WM_CHAR, 'l'}}));
+  HWND options = nullptr;
+  ASSERT_TRUE(run->AnswerUntil(
+      [&] {
+        return (options = VisibleWindow(run->Pid(), "", "Set printing parameters")) != nullptr;
+      },
+      30000));
+  HWND portrait = FindChildByText(options, "&Portrait");
+  HWND landscape = FindChildByText(options, "&Landscape");
+  ASSERT_TRUE(portrait && landscape);
+  EXPECT_EQ(SendMessageA(portrait, BM_GETCHECK, 0, 0), BST_CHECKED);
+  PostMessageA(FindChildByText(options, "&Setup..."), BM_CLICK, 0, 0);
+  // The system's printer setup: the user picks landscape for the default printer and says OK.
+  HWND setup = nullptr;
+  ASSERT_TRUE(
+      PumpUntil([&] { return (setup = VisibleWindow(run->Pid(), "#32770")) != nullptr; }, 30000));
+  HWND wide = GetDlgItem(setup, rad2); // the dialog's "Landscape" button
+  ASSERT_TRUE(wide) << StaticTexts(setup);
+  SendMessageA(wide, BM_CLICK, 0, 0);
+  PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(setup) || !IsWindowVisible(setup); }, 20000));
+  // The options window goes on, showing the orientation chosen there.
+  EXPECT_TRUE(
+      PumpUntil([&] { return SendMessageA(landscape, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
+  EXPECT_EQ(SendMessageA(portrait, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_TRUE(IsWindowVisible(options));
+  PostMessageA(FindChildByText(options, "&Cancel"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(options); }, 10000));
+  CloseCleanly();
+  EXPECT_TRUE(run->Boxes().empty()) << run->Boxes().front().Text;
+}
+
+TEST_F(SeamsRun, TheAboutBoxsLinkHandsTheProductPageToTheRegisteredBrowser) {
+  // The user's browser is whatever the "https" protocol names: here a command that notes the
+  // address it was given.
+  TKeptValue handler(HKeyClassesRoot(), "\\https\\shell\\open\\command", "");
+  std::string note = FDir / "https.txt";
+  handler.Write("cmd.exe /c echo %1>\"" + note + "\"");
+  TRunningProgram* run = Start();
+  ASSERT_TRUE(run);
+  const size_t asked = run->Boxes().size();                        // the reminder to scan
+  ASSERT_TRUE(MenuKeys(run->MainWindow(), 'h', {{WM_CHAR, 'a'}})); // "&About..."
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (box = VisibleWindow(run->Pid(), "TAboutBoxD2")) != nullptr; },
+                        30000));
+  EXPECT_EQ(runprog::WindowText(box), "About Tonalbrook v3.7.1 (tm)");
+  // The link is the blue text on the box's panel: found on the screen as a user sees it.
+  HWND panel = nullptr;
+  for (HWND w : ChildrenOfClass(box, "TPanel"))
+    if (GetParent(w) == box) panel = w;
+  ASSERT_TRUE(panel);
+  RECT blue{};
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        RECT r;
+        GetWindowRect(panel, &r);
+        blue = {r.right, r.bottom, r.left, r.top};
+        HDC screen = GetDC(nullptr);
+        for (int y = r.top; y < r.bottom; ++y)
+          for (int x = r.left; x < r.right; ++x)
+            if (GetPixel(screen, x, y) == RGB(0, 0, 255)) {
+              blue.left = std::min<LONG>(blue.left, x);
+              blue.top = std::min<LONG>(blue.top, y);
+              blue.right = std::max<LONG>(blue.right, x);
+              blue.bottom = std::max<LONG>(blue.bottom, y);
+            }
+        ReleaseDC(nullptr, screen);
+        return blue.right > blue.left + 20;
+      },
+      20000));
+  POINT at{(blue.left + blue.right) / 2, (blue.top + blue.bottom) / 2};
+  ScreenToClient(panel, &at);
+  PostMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  PostMessageA(panel, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  EXPECT_TRUE(PumpUntil([&] { return FileSize(note) > 0; }, 60000));
+  EXPECT_EQ(Trim(ReadFileBytes(note)), "https://www.tonalbrook.example/");
+  PostMessageA(FindChildByText(box, "Close"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000));
+  CloseCleanly();
+  EXPECT_EQ(run->Boxes().size(), asked) << run->Boxes().back().Text;
+}
+
+TEST_F(SeamsRun, ThePlugInManagerInstallsFromAndListsInTheProgramsFolder) {
+  // A first start without the browser, so that the manager is not asked for at start-up.
+  ASSERT_TRUE(Start());
+  CloseCleanly();
+  // The browser's plug-in folder holds another plug-in claiming MIDI files; the program's own
+  // plug-in lies beside it.
+  const std::string plugins = FDir / "Navigator\\Program\\Plugins\\";
+  TNavigatorRegistry browser("", FDir / "Navigator");
+  PlaceDll("conflict", plugins + "NPmidi.dll");
+  PlaceDll("standin", FDir / "NPqorvex.dll");
+  const std::string disabled = plugins + "QXXNPmidi.dllBAK";
+  const std::string list = FDir / "PlugInsDisabledWhileOpen.lst";
+  TRunningProgram* run = Start();
+  ASSERT_TRUE(run);
+  auto openManager = [&] {
+    HWND manager = nullptr;
+    if (MenuKeys(run->MainWindow(), 'f', {{WM_CHAR, 'm'}})) // "&Manage browser plug-in..."
+      PumpUntil([&] { return (manager = VisibleWindow(run->Pid(), "TManageNPIFrm")) != nullptr; },
+                30000);
+    return manager;
+  };
+  HWND manager = openManager();
+  ASSERT_TRUE(manager);
+  EXPECT_TRUE(FindChildByText(manager, " Tonalbrook is NOT installed as a Navigator plugin "));
+  // Each action says what it did in a box of its own (after the start's reminder to scan).
+  auto said = [&](const char* button) {
+    const size_t asked = run->Boxes().size();
+    PostMessageA(FindChildByText(manager, button), BM_CLICK, 0, 0);
+    return run->AnswerUntil([&] { return run->Boxes().size() > asked; }, 30000) &&
+           PumpUntil([&] { return FindProcessWindow(run->Pid(), "TMessageForm") == nullptr; },
+                     10000);
+  };
+  ASSERT_TRUE(said("&Install Tonalbrook plugin"));
+  EXPECT_EQ(run->Boxes().back().Text, "1 instance(s) of Tonalbrook plugin have been installed."
+                                      "\r\n\r\nOne conflicting plugin was found.");
+  EXPECT_EQ(ReadFileBytes(plugins + "NPqorvex.dll"), ReadFileBytes(FDir / "NPqorvex.dll"));
+  // Disabled while the program is open (the choice made at the start): renamed, and noted in
+  // the program's folder.
+  ASSERT_TRUE(said("&Execute configuration"));
+  EXPECT_EQ(run->Boxes().back().Text.rfind("1 conflicting plugin has been disabled while", 0), 0u)
+      << run->Boxes().back().Text;
+  EXPECT_TRUE(FileExists(disabled));
+  EXPECT_FALSE(FileExists(plugins + "NPmidi.dll"));
+  EXPECT_EQ(LowerCase(Trim(ReadFileBytes(list))), LowerCase(disabled));
+  PostMessageA(FindChildByText(manager, "&Close"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(manager); }, 10000));
+  // Closing the program gives the browser its plug-in back.
+  CloseCleanly();
+  EXPECT_TRUE(FileExists(plugins + "NPmidi.dll"));
+  EXPECT_FALSE(FileExists(disabled));
+  EXPECT_FALSE(FileExists(list));
+
+  // The next start steps it aside again; removing the program's plug-in gives it back at once
+  // and offers to install again.
+  run = Start();
+  ASSERT_TRUE(run);
+  EXPECT_TRUE(FileExists(disabled));
+  EXPECT_TRUE(FileExists(list));
+  manager = openManager();
+  ASSERT_TRUE(manager);
+  ASSERT_TRUE(said("&Remove Tonalbrook plugin"));
+  EXPECT_EQ(run->Boxes().back().Text,
+            "1 instance(s) of Tonalbrook plugin have been removed, and\r\n1 conflicting "
+            "plugin(s) (previously disabled) re-enabled.");
+  EXPECT_FALSE(FileExists(plugins + "NPqorvex.dll"));
+  EXPECT_TRUE(FileExists(plugins + "NPmidi.dll"));
+  EXPECT_FALSE(FileExists(list));
+  EXPECT_TRUE(IsWindowEnabled(FindChildByText(manager, "&Install Tonalbrook plugin")));
+  EXPECT_FALSE(IsWindowEnabled(FindChildByText(manager, "&Remove Tonalbrook plugin")));
+  PostMessageA(FindChildByText(manager, "&Close"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(manager); }, 10000));
+  CloseCleanly();
+  EXPECT_TRUE(FileExists(plugins + "NPmidi.dll"));
+  EXPECT_TRUE(FileExists(FDir / "NPqorvex.dll")) << "the program's own copy stays";
 }
 
 } // namespace
