@@ -1,7 +1,37 @@
 // Buttons with glyphs.
 #include "Buttons.h"
 #include "Forms.h"
+#include "Handles.h"
 #include <algorithm>
+
+namespace {
+
+// A glyph without a picture of its own for the disabled state is drawn embossed in the button's
+// highlight and shadow colours, as the system draws disabled pictures: a disabled button must
+// not look like one that can be pressed.
+void DrawDisabledGlyph(HDC dest, int x, int y, int w, int h, HDC src, int srcX,
+                       COLORREF transparent) {
+  TMemoryDC maskDC(dest);
+  TGdiObject<HBITMAP> mask(CreateBitmap(w, h, 1, 1, nullptr));
+  if (!maskDC.Get() || !mask) return;
+  TSelectObject maskSelected(maskDC, mask.Get());
+  // Colour to monochrome: the transparent colour becomes white, the picture black.
+  COLORREF oldSrcBk = SetBkColor(src, transparent);
+  BitBlt(maskDC, 0, 0, w, h, src, srcX, 0, SRCCOPY);
+  SetBkColor(src, oldSrcBk);
+  COLORREF oldText = SetTextColor(dest, RGB(0, 0, 0));
+  COLORREF oldBk = SetBkColor(dest, RGB(255, 255, 255));
+  const DWORD PaintWhereBlack = 0x00B8074A; // PSDPxax: the brush where the mask is black
+  for (int pass = 0; pass < 2; ++pass) {
+    TSelectObject brush(dest, GetSysColorBrush(pass == 0 ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW));
+    const int offset = pass == 0 ? 1 : 0;
+    BitBlt(dest, x + offset, y + offset, w, h, maskDC, 0, 0, PaintWhereBlack);
+  }
+  SetBkColor(dest, oldBk);
+  SetTextColor(dest, oldText);
+}
+
+} // namespace
 
 void DrawButtonFace(TCanvas& canvas, const RECT& rect, TBitmap& glyph, int numGlyphs,
                     const std::string& caption, TButtonLayout layout, int spacing, bool enabled,
@@ -37,8 +67,12 @@ void DrawButtonFace(TCanvas& canvas, const RECT& rect, TBitmap& glyph, int numGl
     bool wasTransparent = glyph.Transparent();
     glyph.SetTransparent(true);
     HDC src = glyph.Canvas().Handle();
-    TransparentBlt(canvas.Handle(), gx, gy, gw, gh, src, part * gw, 0, gw, gh,
-                   ColorToRGB(glyph.TransparentColor()));
+    if (!enabled && numGlyphs <= 1)
+      DrawDisabledGlyph(canvas.Handle(), gx, gy, gw, gh, src, 0,
+                        ColorToRGB(glyph.TransparentColor()));
+    else
+      TransparentBlt(canvas.Handle(), gx, gy, gw, gh, src, part * gw, 0, gw, gh,
+                     ColorToRGB(glyph.TransparentColor()));
     glyph.SetTransparent(wasTransparent);
   }
   if (tw) {

@@ -232,6 +232,39 @@ TEST(StdCtrls, LabelSizesToItsTextAndSpeedButtonsGroup) {
   EXPECT_TRUE(b->Down());
 }
 
+TEST(StdCtrls, ADisabledSpeedButtonShowsItsPictureGreyed) {
+  TForm form(nullptr);
+  auto* button = new TSpeedButton(&form);
+  button->SetBounds(10, 10, 40, 30);
+  button->Glyph().SetSize(16, 16);
+  button->Glyph().Canvas().Brush().SetColor(clFuchsia); // the bottom-left pixel: transparent
+  RECT all{0, 0, 16, 16};
+  button->Glyph().Canvas().FillRect(all);
+  button->Glyph().Canvas().Brush().SetColor(clBlack);
+  RECT dot{4, 4, 12, 12};
+  button->Glyph().Canvas().FillRect(dot);
+  button->SetParent(&form);
+  form.Show();
+  auto count = [&](COLORREF colour) {
+    TBitmap shot;
+    CaptureControl(*button, shot);
+    int n = 0;
+    for (int y = 0; y < shot.Height(); ++y)
+      for (int x = 0; x < shot.Width(); ++x)
+        n += static_cast<COLORREF>(ColorToRGB(shot.Pixel(x, y))) == colour;
+    return n;
+  };
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  const int blackEnabled = count(RGB(0, 0, 0)), shadowEnabled = count(shadow);
+  EXPECT_GE(blackEnabled, 64);
+  button->SetEnabled(false);
+  button->Repaint();
+  // The 8 x 8 black dot is gone, drawn in the shadow colour over its highlight instead.
+  EXPECT_EQ(count(RGB(0, 0, 0)), blackEnabled - 64);
+  EXPECT_EQ(count(shadow), shadowEnabled + 64);
+  form.Hide();
+}
+
 TEST(StdCtrls, BitBtnDrawsItsGlyphTransparentlyAndSetsModalResult) {
   TModalAnswers answers;
   TForm form(nullptr);
