@@ -247,7 +247,7 @@ TEST(StdCtrls, ADisabledSpeedButtonShowsItsPictureGreyed) {
   form.Show();
   auto count = [&](COLORREF colour) {
     TBitmap shot;
-    CaptureControl(*button, shot);
+    CaptureControl(form, shot);
     int n = 0;
     for (int y = 0; y < shot.Height(); ++y)
       for (int x = 0; x < shot.Width(); ++x)
