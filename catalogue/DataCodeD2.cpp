@@ -159,8 +159,8 @@ int TMyDB::Open(const std::string& fileName) {
     chunk.resize(static_cast<size_t>(n) * TuneRecSize);
     FIndexFile->ReadBuffer(chunk.data(), static_cast<int32_t>(chunk.size()));
     for (int i = 0; i < n; ++i) {
-      FRecords.push_back(DecodeTuneRec(chunk.data() + static_cast<size_t>(i) * TuneRecSize));
-      const TTuneRec& r = FRecords.back();
+      TTuneRec& r = FRecords.emplace_back();
+      DecodeTuneRecInto(chunk.data() + static_cast<size_t>(i) * TuneRecSize, r);
       int recNo = static_cast<int>(FRecords.size());
       bool inRange =
           r.Offset >= 0 && r.Length >= 0 && static_cast<int64_t>(r.Offset) + r.Length <= FDataSize;
@@ -176,9 +176,12 @@ int TMyDB::Open(const std::string& fileName) {
     }
     done += n;
   }
-  std::sort(FKeyIndex.begin(), FKeyIndex.end(), [](const TIdIndexEntry& a, const TIdIndexEntry& b) {
+  auto byKey = [](const TIdIndexEntry& a, const TIdIndexEntry& b) {
     return a.Key != b.Key ? a.Key < b.Key : a.RecNo < b.RecNo;
-  });
+  };
+  // Keys are handed out in ascending order, so a catalogue's index is nearly always sorted already.
+  if (!std::is_sorted(FKeyIndex.begin(), FKeyIndex.end(), byKey))
+    std::sort(FKeyIndex.begin(), FKeyIndex.end(), byKey);
   FLoaded = true;
   if (FDamagedCount > 0 && !FQuietReopen)
     FHost->ShowMessageBox(IntToStr(FDamagedCount) + " title record(s) in " + FIndexPath +

@@ -36,9 +36,8 @@ void EncodeTuneRec(const TTuneRec& r, uint8_t* p) {
   PutF64(p + 664, r.DateObtained);
 }
 
-TTuneRec DecodeTuneRec(const uint8_t* p) {
-  TTuneRec r;
-  r.FileType = GetShortString(p + 0, FileTypeRoom);
+void DecodeTuneRecInto(const uint8_t* p, TTuneRec& r) {
+  AssignShortString(p + 0, FileTypeRoom, r.FileType);
   r.Live = p[5] != 0;
   r.RecNo = GetI32(p + 8);
   r.Offset = GetI32(p + 12);
@@ -50,15 +49,20 @@ TTuneRec DecodeTuneRec(const uint8_t* p) {
   r.AlbumKey = GetI32(p + 36);
   r.Size = GetI32(p + 40);
   r.Crc = GetU32(p + 44);
-  r.TimeText = GetShortString(p + 56, TimeTextRoom);
-  r.CategoryName = GetShortString(p + 65, NameRoom);
-  r.LastName = GetShortString(p + 106, NameRoom);
-  r.FirstName = GetShortString(p + 147, NameRoom);
-  r.FullName = GetShortString(p + 188, FullNameRoom);
-  r.Title = GetShortString(p + 271, TitleRoom);
-  r.Origin = GetShortString(p + 397, OriginRoom);
+  AssignShortString(p + 56, TimeTextRoom, r.TimeText);
+  AssignShortString(p + 65, NameRoom, r.CategoryName);
+  AssignShortString(p + 106, NameRoom, r.LastName);
+  AssignShortString(p + 147, NameRoom, r.FirstName);
+  AssignShortString(p + 188, FullNameRoom, r.FullName);
+  AssignShortString(p + 271, TitleRoom, r.Title);
+  AssignShortString(p + 397, OriginRoom, r.Origin);
   r.DateStamp = GetF64(p + 656);
   r.DateObtained = GetF64(p + 664);
+}
+
+TTuneRec DecodeTuneRec(const uint8_t* p) {
+  TTuneRec r;
+  DecodeTuneRecInto(p, r);
   return r;
 }
 

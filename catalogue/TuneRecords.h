@@ -56,6 +56,8 @@ struct TTuneRec {
 
 void EncodeTuneRec(const TTuneRec& rec, uint8_t* out); // writes TuneRecSize bytes
 TTuneRec DecodeTuneRec(const uint8_t* in);             // reads TuneRecSize bytes
+// The same into a record in place (every field is set), for loading many without copies.
+void DecodeTuneRecInto(const uint8_t* in, TTuneRec& rec);
 
 // --- category and album records ------------------------------------------------------------------
 inline constexpr int CatRecSize = 72;
