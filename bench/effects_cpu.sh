@@ -14,9 +14,7 @@ trap tb_stop_services EXIT
 tb_start_xvfb
 tb_start_pulse
 tb_start_wine
-hz=$(getconf CLK_TCK)
-
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+source "$top/bench/proc_share.sh"
 
 # One case: VisE SpecBars Lights SpecGraph, then the menu item to choose ("" for none).
 measure() {
@@ -54,12 +52,7 @@ INI
   done
   [ -n "$pid" ] || { echo "$label: the program was not found" >&2; return 1; }
   sleep 3 # the displays start
-  local a b
-  a=$(ticks "$pid")
-  sleep "$seconds"
-  b=$(ticks "$pid")
-  awk -v l="$label" -v d=$((b - a)) -v hz="$hz" -v t="$seconds" \
-    'BEGIN { printf "%-14s %5.1f %% of one core\n", l, 100 * d / hz / t }'
+  share "$label" "$pid" "$seconds"
   kill "$pid" 2>/dev/null || true
   wait "$launcher" 2>/dev/null || true
 }

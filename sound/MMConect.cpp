@@ -60,6 +60,9 @@ struct TConnectorLoop {
   static bool StepArmed; // the step timer is set
   static bool InStep;
   static int Steps;
+  static constexpr int HintEvery = 10;
+  static DWORD HintPos; // the mouse position of the last look under it
+  static int HintSkips;
   static DWORD MainThread;
 
   static bool Listed(TMMConnector* c) {
@@ -172,8 +175,16 @@ struct TConnectorLoop {
     }
   }
 
+  // Looking under the mouse costs several calls into the system (and the display server), so
+  // under a mouse that has not moved since the last look (as the step's message saw it) it is
+  // done only every tenth step: a layout that changes under a still mouse is followed within
+  // half a second.
   static void UpdateHint() {
     if (!Application) return;
+    const DWORD seen = GetMessagePos();
+    if (seen == HintPos && ++HintSkips < HintEvery) return;
+    HintPos = seen;
+    HintSkips = 0;
     POINT p;
     if (!GetCursorPos(&p)) return;
     TControl* control = TWinControl::FindControl(WindowFromPoint(p));
@@ -240,6 +251,8 @@ int TConnectorLoop::HighestSpeed = 5000;
 bool TConnectorLoop::StepArmed = false;
 bool TConnectorLoop::InStep = false;
 int TConnectorLoop::Steps = 0;
+DWORD TConnectorLoop::HintPos = 0xFFFFFFFF;
+int TConnectorLoop::HintSkips = 0;
 // Static initialisation runs on the thread that starts the program.
 DWORD TConnectorLoop::MainThread = GetCurrentThreadId();
 

@@ -262,7 +262,7 @@ void TMMCustomLevel::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMCustomLevel::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Visible()) return;
+  if (!buffer || !Enabled() || !Showing()) return;
   int32_t level = 0;
   for (int i = 0; i < FSamples; ++i) {
     const int32_t v = std::abs(PcmFrameValue(buffer, i, FBitLength, FMode, FChannel));
@@ -406,15 +406,19 @@ void TMMCustomLevel::DrawBar(TMMDIBCanvas& canvas, int value, int peak, const TC
     pos = FDirection == dirNormal ? FInnerHeight - FOffset - FSpotWidth : FOffset;
     delta = FDirection == dirNormal ? -step : step;
   }
-  auto spot = [&](int index, TColor color) { // index from 1
+  // The zone colours are looked up in the palette once per bar, not once per spot: a lookup is
+  // a call into the system, and a bar has hundreds of spots.
+  const uint32_t zones[3] = {canvas.NearestIndex(colors[0]), canvas.NearestIndex(colors[1]),
+                             canvas.NearestIndex(colors[2])};
+  auto spot = [&](int index, uint32_t color) { // index from 1
     const int at = pos + (index - 1) * delta;
     const RECT r = FKind == lkHorizontal ? RECT{at, 0, at + FSpotWidth, FInnerHeight}
                                          : RECT{0, at, FInnerWidth, at + FSpotWidth};
-    canvas.SetColor(color);
+    canvas.SetRawColor(color);
     DIB_FillRectEx(r, dotted, canvas);
   };
   auto zoneColor = [&](int index) {
-    return index > FZone2 ? colors[2] : index > FZone1 ? colors[1] : colors[0];
+    return index > FZone2 ? zones[2] : index > FZone1 ? zones[1] : zones[0];
   };
   for (int i = 1; i <= value; ++i)
     spot(i, zoneColor(i));

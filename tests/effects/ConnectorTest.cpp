@@ -4,6 +4,7 @@
 // converted on the way, pop-up menus driven by real input while the loop runs, and a raising
 // display.
 #include <gtest/gtest.h>
+#include "ExtCtrls.h"
 #include "Guard.h"
 #include "MMConect.h"
 #include "MMLevel.h"
@@ -608,4 +609,26 @@ TEST(ConnectorLoop, ARaisingDisplayIsReportedOnceAndTheOthersGoOn) {
   SetBoundaryHandler([](std::exception_ptr e) {
     ADD_FAILURE() << "exception reached a boundary: " << ExceptionMessage(e);
   });
+}
+
+TEST(ConnectorLoop, TheHintFollowsTheControlUnderAStillMouse) {
+  TForm form(nullptr);
+  form.SetBounds(60, 60, 300, 200);
+  form.SetHint("|the form");
+  auto* panel = new TPanel(&form);
+  panel->SetBounds(20, 20, 200, 120);
+  panel->SetHint("|the panel");
+  panel->SetParent(&form);
+  form.Show();
+  ProcessMessages();
+  POINT centre{100, 60};
+  ClientToScreen(panel->Handle(), &centre);
+  SetCursorPos(centre.x, centre.y);
+  TFedLoop loop;
+  EXPECT_TRUE(PumpUntil([] { return Application->Hint() == "the panel"; }, 5000))
+      << Application->Hint();
+  // The mouse stays; the panel goes from under it.
+  panel->SetVisible(false);
+  EXPECT_TRUE(PumpUntil([] { return Application->Hint() == "the form"; }, 5000))
+      << Application->Hint();
 }
