@@ -88,8 +88,7 @@ TEST(LiveInput, DeviceZeroSineThroughTheConnector) {
         if (right->Value() > 0) rights.push_back(right->Value());
         // The level bars draw only the newest due frame, so they may count fewer frames than
         // the spectra: wait for both.
-        return conn.FrameCount(cgSpectra) >= 20 && conn.FrameCount(cgLevels) > 20 &&
-               buffers >= 8;
+        return conn.FrameCount(cgSpectra) >= 20 && conn.FrameCount(cgLevels) > 20 && buffers >= 8;
       },
       15000))
       << conn.FrameCount(cgSpectra) << " " << conn.FrameCount(cgLevels);
