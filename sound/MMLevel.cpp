@@ -262,7 +262,7 @@ void TMMCustomLevel::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMCustomLevel::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Showing()) return;
+  if (!buffer || !Enabled() || !Visible()) return;
   int32_t level = 0;
   for (int i = 0; i < FSamples; ++i) {
     const int32_t v = std::abs(PcmFrameValue(buffer, i, FBitLength, FMode, FChannel));

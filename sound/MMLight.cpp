@@ -292,7 +292,7 @@ void TMMLight::ApplyLevel(int band, int level, std::vector<PALETTEENTRY>& entrie
 }
 
 void TMMLight::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Showing() || !FSetup) return;
+  if (!buffer || !Enabled() || !Visible() || !FSetup) return;
   const int n = FFFTLength;
   const int overflows = SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, 0, FWindowTable,
                                            FSetup, FWork, FSamples);

@@ -186,7 +186,7 @@ void TMMCustomMeter::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMCustomMeter::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Showing()) return;
+  if (!buffer || !Enabled() || !Visible()) return;
   auto sample = [&](int index) -> int32_t {
     if (FBitLength == b16Bit) return static_cast<const int16_t*>(buffer)[index];
     return (int32_t(static_cast<const uint8_t*>(buffer)[index]) - 128) * 256;

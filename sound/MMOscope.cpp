@@ -283,7 +283,7 @@ void TMMOscope::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMOscope::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Showing() || FInfo.Active() || !FBuffer) return;
+  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FBuffer) return;
   if (!FScroll) {
     for (int j = 0; j < FPoints; ++j) {
       int frame = FZoom > 0 ? j * FZoom : j / (-FZoom + 1);

@@ -332,7 +332,7 @@ void TMMSpectrogram::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMSpectrogram::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Showing() || FInfo.Active() || !FSetup) return;
+  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FSetup) return;
   const int n = FFFTLength;
   const int overflows = SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, int(FGain),
                                            FWindowTable, FSetup, FWork, FSamples);

@@ -634,9 +634,7 @@ void TMMSpectrum::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMSpectrum::RefreshPCMData(const void* buffer) {
-  // Within a hidden panel (the music panel while the catalogue shows) the display is as unseen as
-  // when hidden itself: its analysis would only cost the processor.
-  if (!buffer || !Enabled() || !Showing() || FInfo.Active() || !FSetup) return;
+  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FSetup) return;
   const int n = FFFTLength;
   const int overflows = SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, WeightOrder(),
                                            FWindowTable, FSetup, FWork, FSamples);

@@ -1,8 +1,7 @@
 // The level bar: its layout and property rules, lit spots of random blocks and of the decay laws
 // against the Python model, overflow events, the peak's hold and fall, the pixels on screen, and
-// the peak under a hammer of blocks while the live timer ages it, and a bar in a hidden panel.
+// the peak under a hammer of blocks while the live timer ages it.
 #include <gtest/gtest.h>
-#include "ExtCtrls.h"
 #include "MMLevel.h"
 #include "Messages.h"
 #include "TestCapture.h"
@@ -222,19 +221,6 @@ TEST_F(LevelFixture, EdgeLevelsAndOverflows) {
   Block16({20000});
   EXPECT_EQ(Level->CurrentSpots(), 0);
   Level->SetEnabled(true);
-}
-
-TEST_F(LevelFixture, ABarInAHiddenPanelTakesNoBlocks) {
-  auto* panel = new TPanel(&Form);
-  panel->SetBounds(0, 100, 250, 40);
-  panel->SetParent(&Form);
-  Level->SetParent(panel);
-  panel->SetVisible(false);
-  Block16(Sine(200, 16384, 3));
-  EXPECT_EQ(Level->CurrentSpots(), 0);
-  panel->SetVisible(true);
-  Block16(Sine(200, 16384, 3)); // -6.02 dB on the default -35 dB scale: 83 of 100 spots
-  EXPECT_EQ(Level->CurrentSpots(), 83);
 }
 
 TEST_F(LevelFixture, ValueRoundTripsOnBothScales) {
