@@ -3,6 +3,7 @@
 #include "Guard.h"
 #include "Threads.h"
 #include <exception>
+#include <memory>
 
 struct TMMTimerClient {
   int Interval;
@@ -59,9 +60,8 @@ HWND FailureWindow = nullptr;
 
 LRESULT CALLBACK FailureProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg != MM_TIMER_FAILED) return DefWindowProcA(window, msg, wp, lp);
-  auto* failure = reinterpret_cast<std::exception_ptr*>(lp);
+  std::unique_ptr<std::exception_ptr> failure(reinterpret_cast<std::exception_ptr*>(lp));
   if (failure) HandleBoundaryException(*failure);
-  delete failure;
   return 0;
 }
 
@@ -80,12 +80,14 @@ void MakeFailureWindow() {
 
 void ReportFromTick(std::exception_ptr e) noexcept {
   try {
-    auto* failure = new std::exception_ptr(std::move(e));
+    auto failure = std::make_unique<std::exception_ptr>(std::move(e));
+    // Once posted, the failure window owns it.
     if (FailureWindow &&
-        PostMessageA(FailureWindow, MM_TIMER_FAILED, 0, reinterpret_cast<LPARAM>(failure)))
+        PostMessageA(FailureWindow, MM_TIMER_FAILED, 0, reinterpret_cast<LPARAM>(failure.get()))) {
+      failure.release();
       return;
+    }
     HandleBoundaryException(*failure);
-    delete failure;
   } catch (...) {
     OutputDebugStringA("A timer client's failure could not be reported");
   }
