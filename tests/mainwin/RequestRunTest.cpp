@@ -11,22 +11,6 @@
 
 namespace {
 
-// A file's bytes, read beside whoever has it open (the sequencer holds the play file); "" when
-// it cannot be read yet.
-std::string SharedRead(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "";
-  std::string bytes;
-  char buf[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
-    bytes.append(buf, got);
-  CloseHandle(h);
-  return bytes;
-}
-
 // The live titles of a closed catalogue, by origin.
 std::map<std::string, TTuneRec> TitlesByOrigin(const std::string& folder) {
   std::map<std::string, TTuneRec> out;

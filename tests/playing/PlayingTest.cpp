@@ -135,21 +135,6 @@ std::vector<std::string> Lines(const std::string& text, char sep = '\n') {
   return out;
 }
 
-// A file's bytes, read beside the silent output that appends to it.
-std::string SharedRead(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "";
-  std::string bytes;
-  char buf[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
-    bytes.append(buf, got);
-  CloseHandle(h);
-  return bytes;
-}
-
 std::string CheckDir(const std::string& name) {
   std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\";
   CreateDirectoryA(dir.c_str(), nullptr);

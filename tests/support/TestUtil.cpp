@@ -1,5 +1,6 @@
 // Helpers shared by the tests.
 #include "TestUtil.h"
+#include "Handles.h"
 #include "SysUtils.h"
 #include <windows.h>
 #include <algorithm>
@@ -13,7 +14,9 @@ TScratchDir::TScratchDir(const std::string& name) {
   ForceDirectories(FPath);
 }
 
-TScratchDir::~TScratchDir() { RemoveTree(FPath); }
+TScratchDir::~TScratchDir() {
+  RemoveTree(FPath);
+}
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -33,6 +36,19 @@ std::string ReadFileBytes(const std::string& path) {
   CloseHandle(h);
   r.resize(done);
   return r;
+}
+
+std::string SharedRead(const std::string& path) {
+  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+  if (!file) return "";
+  std::string bytes;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(file.Get(), buf, sizeof buf, &got, nullptr) && got > 0)
+    bytes.append(buf, got);
+  return bytes;
 }
 
 void RemoveTree(const std::string& path) {

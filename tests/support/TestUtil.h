@@ -18,6 +18,9 @@ private:
 
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
+// A file's bytes, read beside whoever has it open for writing or playing; "" when it cannot be
+// opened yet.
+std::string SharedRead(const std::string& path);
 void RemoveTree(const std::string& path);
 // Environment variables the ctest entry sets.
 std::string EnvVar(const char* name);
