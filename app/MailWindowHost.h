@@ -1,6 +1,6 @@
 // What the mail window needs of the program around it (the store, the zipper, the abort flag,
-// the help check), and what the main window's shutdown needs of the mail window. Header only, so
-// the transport library stays free of the windows above it.
+// the help check), and what the main window's shutdown needs of the mail window. Header only: the
+// main window implements it without knowing the mail window, which stands above it.
 #pragma once
 #include <cstdint>
 #include <string>
