@@ -7,14 +7,23 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export XDG_RUNTIME_DIR="$build/pulse-run"
 export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR"
+# What these functions started, and only that, is stopped by tb_stop_services: a service that was
+# running already (another run's, the user's, the machine's) is used and left as it is.
 tb_pids=()
+tb_pulse_pid=
+tb_wineserver_started=0
+
+# tb_stop_pid PID NAME: ends the process PID if it is still the NAME that was started (PIDs are reused).
+tb_stop_pid() {
+  [ -n "$1" ] && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = "$2" ] && kill "$1" >/dev/null 2>&1 || true
+}
 
 tb_start_xvfb() {
   # -displayfd picks a free display number and reports it once the server is ready.
   local fifo="$build/xvfb.fd"
   rm -f "$fifo"; : > "$fifo"
   Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
-  tb_pids+=($!)
+  tb_pids+=("$! Xvfb")
   local i
   for i in $(seq 1 200); do
     [ -s "$fifo" ] && break
@@ -34,9 +43,11 @@ load-module module-sine sink=nullout frequency=1000
 set-default-source nullout.monitor
 set-default-sink nullout
 PA
-  pulseaudio --kill >/dev/null 2>&1 || true
+  # This folder's daemon, started by another run of this tree, serves as well.
+  pulseaudio --check >/dev/null 2>&1 && return 0
   pulseaudio -n -F "$build/pulse.pa" --exit-idle-time=-1 --daemonize=yes --system=false \
     --disallow-exit=yes >/dev/null 2>&1 || { echo "PulseAudio did not start" >&2; return 1; }
+  tb_pulse_pid=$(cat "$XDG_RUNTIME_DIR/pid" 2>/dev/null || true)
 }
 
 tb_start_wine() {
@@ -49,7 +60,7 @@ tb_start_wine() {
   # with the first program and inherit its output; start them here, away from ctest's pipes,
   # or ctest waits for those pipes to close. A server of this prefix that runs already (it answers
   # -p with an error) serves as well.
-  wineserver -p >/dev/null 2>&1 </dev/null || true
+  wineserver -p >/dev/null 2>&1 </dev/null && tb_wineserver_started=1
   # With no window manager, hiding a managed window waits two seconds for it; manage none.
   if [ ! -f "$WINEPREFIX/.tb-unmanaged" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
@@ -72,14 +83,17 @@ tb_start_wine() {
 
 tb_cups_up() { lpstat -r 2>/dev/null | grep -q 'scheduler is running'; }
 
-# Printing goes through CUPS to the cups-pdf queue "PDF", the default printer, which writes each
-# job as a PDF file (under the user's ~/PDF). cupsd is the machine's own: it stays running.
+# Printing goes through CUPS to the cups-pdf queue "PDF", which writes each job as a PDF file (under
+# the user's ~/PDF). It is the default printer for the programs started from here alone (CUPS, and so
+# Wine, takes LPDEST first): the machine's and the user's default stay as they are. A cupsd that runs
+# already is used and left running.
 tb_start_cups() {
   command -v lpstat >/dev/null 2>&1 && [ -x /usr/sbin/cupsd ] ||
     { echo "CUPS is not installed (scripts/setup installs it)" >&2; return 1; }
   if ! tb_cups_up; then
     mkdir -p /run/cups /var/spool/cups/tmp /var/log/cups 2>/dev/null || true
-    /usr/sbin/cupsd >/dev/null 2>&1 || true
+    /usr/sbin/cupsd -f >/dev/null 2>&1 </dev/null &
+    tb_pids+=("$! cupsd")
     local i
     for i in $(seq 1 100); do
       tb_cups_up && break
@@ -95,9 +109,7 @@ tb_start_cups() {
   fi
   cupsenable PDF >/dev/null 2>&1 || true
   cupsaccept PDF >/dev/null 2>&1 || true
-  if [ "$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')" != PDF ]; then
-    lpadmin -d PDF >/dev/null 2>&1 || { echo "PDF could not be made the default printer" >&2; return 1; }
-  fi
+  export LPDEST=PDF
 }
 
 tb_start_services() {
@@ -106,8 +118,13 @@ tb_start_services() {
 }
 
 tb_stop_services() {
-  wineserver -k >/dev/null 2>&1 || true
-  pulseaudio --kill >/dev/null 2>&1 || true
+  if [ "$tb_wineserver_started" = 1 ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    tb_wineserver_started=0
+  fi
+  tb_stop_pid "$tb_pulse_pid" pulseaudio
+  tb_pulse_pid=
   local p
-  for p in "${tb_pids[@]}"; do kill "$p" >/dev/null 2>&1 || true; done
+  for p in "${tb_pids[@]}"; do tb_stop_pid ${p% *} "${p#* }"; done
+  tb_pids=()
 }
