@@ -254,4 +254,3 @@ void TMasterFrm::FormDestroy(TObject*) {
     CloseSoundInput();
   }
 }
-
