@@ -3,22 +3,6 @@
 #include <windows.h>
 #include "MainCodeD2.h"
 
-namespace {
-
-// Counts a grid handler as running for its whole length, pumps included.
-class TRunning {
-public:
-  explicit TRunning(int& count) : FCount(count) { ++FCount; }
-  ~TRunning() { --FCount; }
-  TRunning(const TRunning&) = delete;
-  TRunning& operator=(const TRunning&) = delete;
-
-private:
-  int& FCount;
-};
-
-} // namespace
-
 void TMasterFrm::WireDrags() {
   HMODULE self = GetModuleHandleA(nullptr);
   if (HCURSOR one = LoadCursorA(self, "DRAGSINGLE")) Screen->SetCursors(crDrag, one);
@@ -101,17 +85,17 @@ void TMasterFrm::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
   // free the page the grid stands on.
   TNotifyEvent dblClick = grid.OnDblClick;
   grid.OnDblClick = [this, dblClick](TObject* s) {
-    TRunning running(FGridHandlersRunning);
+    TCountHold running(FGridHandlersRunning);
     if (dblClick) dblClick(s);
   };
   TKeyEvent keyDown = grid.OnKeyDown;
   grid.OnKeyDown = [this, keyDown](TObject* s, WORD& key, TShiftState shift) {
-    TRunning running(FGridHandlersRunning);
+    TCountHold running(FGridHandlersRunning);
     if (keyDown) keyDown(s, key, shift);
   };
   TMouseEvent mouseUp = grid.OnMouseUp;
   grid.OnMouseUp = [this, mouseUp](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-    TRunning running(FGridHandlersRunning);
+    TCountHold running(FGridHandlersRunning);
     if (mouseUp) mouseUp(s, b, sh, x, y);
   };
 }

@@ -951,10 +951,13 @@ void TMasterFrm::CloseSequencer() {
   try {
     FMyMidi->Stop();
   } catch (const std::exception&) {
+    // Closed all the same: a device that will not stop is still to be given back.
   }
   try {
     FMyMidi->Close();
   } catch (const std::exception&) {
+    // The caller goes on to free the play file or open another: a device the driver keeps
+    // answers for itself at the next open.
   }
 }
 

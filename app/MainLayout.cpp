@@ -310,9 +310,8 @@ void TMasterFrm::UpdateToggleCaptions() {
 
 namespace {
 void InvertBand(const RECT& r) {
-  HDC dc = GetDC(nullptr);
-  PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, DSTINVERT);
-  ReleaseDC(nullptr, dc);
+  TClientDC screen(nullptr);
+  PatBlt(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, DSTINVERT);
 }
 } // namespace
 

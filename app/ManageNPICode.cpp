@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <algorithm>
 #include "FolderTools.h"
+#include "HourGlass.h"
 #include "MainCodeD2.h"
 #include "PlugInDirs.h"
 #include "SysUtils.h"
@@ -16,18 +17,6 @@ const char* const DisabledMask = "QXXNP*.dllBAK";
 const char* const CloseBrowserText = "Please close your open Netscape window(s) and retry !";
 const char* const UntilReenabled =
     "until you choose the Re-enable option below or remove Tonalbrook as a plugin.";
-
-// Keeps the hourglass up while files are worked on.
-class THourGlass {
-public:
-  THourGlass() : FSaved(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-  ~THourGlass() { Screen->SetCursor(FSaved); }
-  THourGlass(const THourGlass&) = delete;
-  THourGlass& operator=(const THourGlass&) = delete;
-
-private:
-  TCursor FSaved;
-};
 
 BOOL CALLBACK CountNetscape(HWND window, LPARAM data) {
   char title[513] = {};
@@ -239,12 +228,16 @@ int TManageNPIFrm::CountConflictingPlugIns() {
   return count;
 }
 
-bool TManageNPIFrm::RenameFile(const std::string& from, const std::string& to) {
-  if (MoveFileA(from.c_str(), to.c_str())) return true;
-  MD1->SetText("Unable to rename " + from + " to " + to);
+void TManageNPIFrm::ShowError(const std::string& text) {
+  MD1->SetText(text);
   MD1->SetKind(TMessageKind::Error);
   MD1->SetButtonSet(TMessageButtons::OK);
   MD1->Execute();
+}
+
+bool TManageNPIFrm::RenameFile(const std::string& from, const std::string& to) {
+  if (MoveFileA(from.c_str(), to.c_str())) return true;
+  ShowError("Unable to rename " + from + " to " + to);
   return false;
 }
 
@@ -270,28 +263,41 @@ int TManageNPIFrm::DisableConflictingPlugIns() {
   return count;
 }
 
-void TManageNPIFrm::AddToTempList(const std::vector<std::string>& paths) {
-  if (paths.empty()) return;
-  TStringList list;
-  if (FileExists(ListPath())) {
-    try {
-      list.LoadFromFile(ListPath());
-    } catch (const std::exception&) {
-    }
+bool TManageNPIFrm::ReadTempList(TStringList& list, const std::string& consequence) {
+  if (!FileExists(ListPath())) return true;
+  try {
+    list.LoadFromFile(ListPath());
+    return true;
+  } catch (const std::exception& e) {
+    // The list stays as it is: written anew it would lose the plug-ins named in it, and they
+    // would stay disabled for good.
+    ShowError(std::string(e.what()) +
+              "\r\nThe list of plugins disabled while Tonalbrook is open cannot be read, so " +
+              consequence + " The list is kept as it is.");
+    return false;
   }
-  for (const std::string& p : paths)
-    if (list.IndexOf(p) < 0) list.Add(p);
+}
+
+void TManageNPIFrm::SaveTempList(const TStringList& list) {
   try {
     list.SaveToFile(ListPath());
-  } catch (const std::exception&) {
-    // Without the list the shutdown cannot tell them apart; they stay disabled, as for good.
+  } catch (const std::exception& e) {
+    ShowError(std::string(e.what()) +
+              "\r\nThe plugins disabled now could not be listed, so they stay disabled until "
+              "you choose the Re-enable option.");
   }
 }
 
 int TManageNPIFrm::DisableConflictingWhileOpen() {
+  TStringList list;
+  if (!ReadTempList(list, "no plugin was disabled.")) return -1;
   std::vector<std::string> renamed;
   int count = DisableConflicting(&renamed);
-  AddToTempList(renamed);
+  if (!renamed.empty()) {
+    for (const std::string& p : renamed)
+      if (list.IndexOf(p) < 0) list.Add(p);
+    SaveTempList(list);
+  }
   SetFlag(true);
   return count;
 }
@@ -307,13 +313,8 @@ int TManageNPIFrm::EnableDisabledPlugIns() {
 }
 
 int TManageNPIFrm::EnableTempDisabledPlugIns() {
-  if (!FileExists(ListPath())) return 0;
   TStringList list;
-  try {
-    list.LoadFromFile(ListPath());
-  } catch (const std::exception&) {
-    return 0;
-  }
+  if (!ReadTempList(list, "the plugins named in it stay disabled until it can be read.")) return 0;
   int count = 0;
   TStringList kept;
   for (int i = 0; i < list.Count(); ++i) {
@@ -330,6 +331,8 @@ int TManageNPIFrm::EnableTempDisabledPlugIns() {
     try {
       kept.SaveToFile(ListPath());
     } catch (const std::exception&) {
+      // The old list stays and still names those kept; the others' files are gone now, so the
+      // next shutdown passes over them.
     }
   }
   return count;
@@ -360,10 +363,7 @@ void TManageNPIFrm::FormShow(TObject*) {
 bool TManageNPIFrm::BrowsersClosed() {
   if (CountBrowserWindows() == 0) return true;
   MessageBeep(0);
-  MD1->SetText(CloseBrowserText);
-  MD1->SetKind(TMessageKind::Error);
-  MD1->SetButtonSet(TMessageButtons::OK);
-  MD1->Execute();
+  ShowError(CloseBrowserText);
   return false;
 }
 
@@ -378,17 +378,14 @@ void TManageNPIFrm::BitBtn1Click(TObject*) {
   if (!BrowsersClosed()) return;
   std::string source = Folder() + PlugInFile;
   if (!FileExists(source)) {
-    MD1->SetText("The plugin file " + source +
-                 " is missing, so Tonalbrook plugin could not be installed.\r\nNothing was "
-                 "changed.");
-    MD1->SetKind(TMessageKind::Error);
-    MD1->SetButtonSet(TMessageButtons::OK);
-    MD1->Execute();
+    ShowError("The plugin file " + source +
+              " is missing, so Tonalbrook plugin could not be installed.\r\nNothing was "
+              "changed.");
     return;
   }
   int n = 0, m = 0;
   {
-    THourGlass busy;
+    auto busy = HourGlass();
     n = InstallPlugIn();
     RefreshState();
     if (n > 0) m = CountConflictingPlugIns();
@@ -403,7 +400,7 @@ void TManageNPIFrm::BitBtn2Click(TObject*) {
   if (!BrowsersClosed()) return;
   int n = 0, m = 0;
   {
-    THourGlass busy;
+    auto busy = HourGlass();
     n = RemovePlugIn();
     m = EnableDisabledPlugIns();
     RefreshState();
@@ -420,9 +417,10 @@ void TManageNPIFrm::BitBtn4Click(TObject*) {
   if (RadioButton2->Checked()) {
     int n = 0;
     {
-      THourGlass busy;
+      auto busy = HourGlass();
       n = DisableConflictingWhileOpen();
     }
+    if (n < 0) return; // said already
     text = n == 0   ? "No conflicting plugins found !"
            : n == 1 ? std::string("1 conflicting plugin has been disabled while Tonalbrook is "
                                   "open,\r\n") +
@@ -433,7 +431,7 @@ void TManageNPIFrm::BitBtn4Click(TObject*) {
   } else if (RadioButton3->Checked()) {
     int n = 0;
     {
-      THourGlass busy;
+      auto busy = HourGlass();
       n = DisableConflictingPlugIns();
     }
     const char* tail = "\r\nor remove Tonalbrook as a plugin.";
@@ -448,7 +446,7 @@ void TManageNPIFrm::BitBtn4Click(TObject*) {
   } else if (RadioButton4->Checked()) {
     int n = 0;
     {
-      THourGlass busy;
+      auto busy = HourGlass();
       n = EnableDisabledPlugIns();
     }
     SetFlag(false);

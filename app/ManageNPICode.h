@@ -46,6 +46,8 @@ public:
   static bool IsConflictingPlugIn(const std::string& path);
   int CountConflictingPlugIns();
   int DisableConflictingPlugIns();
+  // -1 when the list of those disabled earlier cannot be read: the user is told and nothing
+  // changes, as the list would otherwise lose them.
   int DisableConflictingWhileOpen();
   // Every disabled plug-in back, those disabled for good too.
   int EnableDisabledPlugIns();
@@ -65,7 +67,10 @@ private:
   void Inform(const std::string& text);
   std::string Folder() const;
   std::string ListPath() const;
-  void AddToTempList(const std::vector<std::string>& paths);
+  // False, the user told why, when the list exists but cannot be read.
+  bool ReadTempList(TStringList& list, const std::string& consequence);
+  void SaveTempList(const TStringList& list);
+  void ShowError(const std::string& text);
   void SetFlag(bool value);
   TTuneFiles FTuneFiles;
 };

@@ -153,6 +153,7 @@ void TPlayRoad::SettleAfterStart(bool pauseAtStart) {
     try {
       FPlayer.Pause();
     } catch (const std::exception&) {
+      // A device that will not pause plays on; the wait below then ends at its bound.
     }
     FView.SetPausePicture(true);
     FView.UpdatePlayControls();
@@ -388,6 +389,7 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
     try {
       FPlayer.Stop();
     } catch (const std::exception&) {
+      // The failure is told above; the stop only tidies up after it.
     }
     return false;
   }

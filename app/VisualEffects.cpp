@@ -249,8 +249,8 @@ void TMasterFrm::FormDestroy(TObject*) {
     try {
       FMMWaveIn1->Stop();
     } catch (const std::exception&) {
+      // The window is going, with nobody to tell; the close below ends the input all the same.
     }
     CloseSoundInput();
   }
 }
-

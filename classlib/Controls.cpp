@@ -739,19 +739,12 @@ void TWinControl::PaintControls(HDC dc) {
     if (!g || !g->FVisible) continue;
     RECT r = g->BoundsRect();
     if (!RectVisible(dc, &r)) continue;
-    int saved = SaveDC(dc);
+    TSaveDC saved(dc);
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
     SetWindowOrgEx(dc, -r.left, -r.top, nullptr);
     g->FCanvas.SetHandle(dc);
-    try {
-      g->Paint();
-    } catch (...) {
-      g->FCanvas.SetHandle(nullptr);
-      RestoreDC(dc, saved);
-      throw;
-    }
-    g->FCanvas.SetHandle(nullptr);
-    RestoreDC(dc, saved);
+    TScopeExit release([g] { g->FCanvas.SetHandle(nullptr); });
+    g->Paint();
   }
 }
 

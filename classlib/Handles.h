@@ -132,6 +132,21 @@ private:
   HGDIOBJ FOld;
 };
 
+// Saves a DC's state (objects, colours, modes, clipping) and restores it at the end.
+class TSaveDC {
+public:
+  explicit TSaveDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
+  ~TSaveDC() {
+    if (FSaved) RestoreDC(FDC, FSaved);
+  }
+  TSaveDC(const TSaveDC&) = delete;
+  TSaveDC& operator=(const TSaveDC&) = delete;
+
+private:
+  HDC FDC;
+  int FSaved;
+};
+
 // Runs a function at the end of the scope, however the scope is left. The function must not
 // throw.
 template <class F> class TScopeExit {
@@ -155,4 +170,16 @@ public:
 
 private:
   bool& FFlag;
+};
+
+// Counts the scope in for its life; holders of one count nest.
+class TCountHold {
+public:
+  explicit TCountHold(int& count) : FCount(count) { ++FCount; }
+  ~TCountHold() { --FCount; }
+  TCountHold(const TCountHold&) = delete;
+  TCountHold& operator=(const TCountHold&) = delete;
+
+private:
+  int& FCount;
 };

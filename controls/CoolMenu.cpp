@@ -2,6 +2,7 @@
 #include "CoolMenu.h"
 #include <algorithm>
 #include "Guard.h"
+#include "Handles.h"
 
 namespace {
 
@@ -28,42 +29,16 @@ SIZE TextSize(HDC dc, const std::string& text) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-class TScreenDC {
-public:
-  TScreenDC() : FDC(GetDC(nullptr)) {}
-  ~TScreenDC() { ReleaseDC(nullptr, FDC); }
-  TScreenDC(const TScreenDC&) = delete;
-  TScreenDC& operator=(const TScreenDC&) = delete;
-  operator HDC() const { return FDC; }
-
-private:
-  HDC FDC;
-};
-
-class TSolidBrush {
-public:
-  explicit TSolidBrush(COLORREF c) : FBrush(CreateSolidBrush(c)) {}
-  ~TSolidBrush() { DeleteObject(FBrush); }
-  TSolidBrush(const TSolidBrush&) = delete;
-  TSolidBrush& operator=(const TSolidBrush&) = delete;
-  operator HBRUSH() const { return FBrush; }
-
-private:
-  HBRUSH FBrush;
-};
-
 void Fill(HDC dc, const RECT& r, COLORREF c) {
-  TSolidBrush b(c);
-  FillRect(dc, &r, b);
+  TGdiObject<HBRUSH> b(CreateSolidBrush(c));
+  FillRect(dc, &r, b.Get());
 }
 
 void Line(HDC dc, int x1, int y1, int x2, int y2, COLORREF c) {
-  HPEN pen = CreatePen(PS_SOLID, 1, c);
-  HGDIOBJ old = SelectObject(dc, pen);
+  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, c));
+  TSelectObject select(dc, pen.Get());
   MoveToEx(dc, x1, y1, nullptr);
   LineTo(dc, x2, y2);
-  SelectObject(dc, old);
-  DeleteObject(pen);
 }
 
 // A per-instance entry point in front of ThunkTarget: it puts the component's address where the
@@ -102,13 +77,10 @@ void DrawFallbackMark(TBitmap& b, bool radio) {
   HDC dc = b.Canvas().Handle();
   Fill(dc, {0, 0, 16, 16}, RGB(0x80, 0, 0)); // the mark's transparent $000080
   if (radio) {
-    HBRUSH br = CreateSolidBrush(RGB(0, 0, 0));
-    HGDIOBJ old = SelectObject(dc, br);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    TGdiObject<HBRUSH> br(CreateSolidBrush(RGB(0, 0, 0)));
+    TSelectObject brush(dc, br.Get());
+    TSelectObject pen(dc, GetStockObject(NULL_PEN));
     Ellipse(dc, 5, 5, 12, 12);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, old);
-    DeleteObject(br);
   } else {
     for (int i = 0; i < 3; ++i) {
       Line(dc, 4, 7 + i, 6, 9 + i, RGB(0, 0, 0));
@@ -224,7 +196,7 @@ bool TCoolMenuItem::IsDefaultItem() const {
 void TCoolMenuItem::MeasureItem(HDC, UINT& width, UINT& height) {
   TCoolMenu& cm = *FCoolMenu;
   const int H = cm.HSpace(), V = cm.VSpace(), C = FLayout.CheckWidth, B = cm.BarWidth(*this);
-  TScreenDC dc;
+  TClientDC dc(nullptr); // the screen's
   TFont font;
   font.Assign(FFont);
   if (IsDefaultItem()) {
@@ -232,7 +204,7 @@ void TCoolMenuItem::MeasureItem(HDC, UINT& width, UINT& height) {
     style.Include(fsBold);
     font.SetStyle(style);
   }
-  HGDIOBJ old = SelectObject(dc, font.Handle());
+  TSelectObject selectFont(dc, font.Handle());
   std::string caption = FMenuItem->Caption();
   SIZE capSize = TextSize(dc, caption);
   int w = capSize.cx, h = capSize.cy;
@@ -261,7 +233,6 @@ void TCoolMenuItem::MeasureItem(HDC, UINT& width, UINT& height) {
   }
   itemWidth += B;
   if (FMenuItem->IsLine()) itemHeight = TextSize(dc, "-").cy;
-  SelectObject(dc, old);
   cm.FMaxWidth = std::max(cm.FMaxWidth, itemWidth);
   s = std::max(s, cm.FMaxShortcut);
   cm.FMaxShortcut = s;
@@ -368,13 +339,11 @@ void TCoolMenuItem::DrawBevel(HDC dc, const RECT& itemRect, bool selected, TColo
     DrawEdge(dc, &r, edge, BF_RECT);
     return;
   }
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  TSelectObject hollow(dc, GetStockObject(NULL_BRUSH));
   auto round = [&](int l, int t, int rr, int b, COLORREF c) {
-    HPEN pen = CreatePen(PS_SOLID, 1, c);
-    HGDIOBJ old = SelectObject(dc, pen);
+    TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, c));
+    TSelectObject select(dc, pen.Get());
     RoundRect(dc, l, t, rr, b, 18, 18);
-    SelectObject(dc, old);
-    DeleteObject(pen);
   };
   COLORREF hi = GetSysColor(COLOR_BTNHIGHLIGHT), lo = GetSysColor(COLOR_BTNSHADOW);
   if (FBevelInner != bvNone)
@@ -383,7 +352,6 @@ void TCoolMenuItem::DrawBevel(HDC dc, const RECT& itemRect, bool selected, TColo
     round(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1, FBevelOuter == bvRaised ? lo : hi);
   COLORREF item = keepRound ? ColorToRGB(keptSel) : GetDCBrushColor(dc);
   round(r.left + 1, r.top + 1, r.right - 2, r.bottom - 2, item);
-  SelectObject(dc, oldBrush);
 }
 
 void TCoolMenuItem::DrawDisabled(HDC dc, TGraphic& graphic, TColor trColor, bool selected) {
@@ -505,8 +473,9 @@ void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
     style.Include(fsBold);
     font.SetStyle(style);
   }
-  HGDIOBJ oldFont = SelectObject(dc, font.Handle());
-  int savedDC = SaveDC(dc);
+  // Every way out, a throw included, gives the DC back as it came: its state, then its font.
+  TSelectObject selectFont(dc, font.Handle());
+  TSaveDC saved(dc);
 
   // 3. Places.
   int capLeft = 0, capTop = 0, picLeft = 0, picTop = 0;
@@ -573,17 +542,14 @@ void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
     if (FOptions.Contains(omAlwaysDefFontColor)) textColor = clMenuText;
     if (keepText) textColor = keptText;
   }
-  SelectObject(dc, GetStockObject(DC_BRUSH));
+  TSelectObject dcBrush(dc, GetStockObject(DC_BRUSH));
   SetDCBrushColor(dc, brush);
   if (!papered) {
     int fillFrom = X0 + B;
     bool hasPicture = FPicture.Graphic() || FMenuItem->Checked();
     if (FOptions.Contains(omNoHighlightImage) && hasPicture) {
-      if (FTextAlign == 1 || FTextAlign == 2) {
-        SelectObject(dc, oldFont);
-        RestoreDC(dc, savedDC);
+      if (FTextAlign == 1 || FTextAlign == 2)
         throw ECoolMenuError("Advanced features available only for horisontal aligned items");
-      }
       fillFrom = (FTextAlign == 4 ? capLeft : picLeft) - 1;
       bool bevel = FBevelInner != bvNone || FBevelOuter != bvNone;
       if (bevel && (FBevelStyle == TBevelStyle::bsBevelBoth ||
@@ -603,10 +569,10 @@ void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
     Line(dc, X0 + B, y, X1, y, RGB(0x80, 0x80, 0x80));
     Line(dc, X0 + B, y + 1, X1, y + 1, GetSysColor(COLOR_BTNHIGHLIGHT));
     if (!FSeparatorText.empty()) {
-      HFONT sepFont =
-          CreateFontA(10, 10, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, PROOF_QUALITY, VARIABLE_PITCH | FF_SWISS, "MS Serif");
-      HGDIOBJ old = SelectObject(dc, sepFont);
+      TGdiObject<HFONT> sepFont(CreateFontA(10, 10, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                            OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                            VARIABLE_PITCH | FF_SWISS, "MS Serif"));
+      TSelectObject select(dc, sepFont.Get());
       SIZE sz{};
       GetTextExtentPoint32A(dc, FSeparatorText.c_str(), static_cast<int>(FSeparatorText.size()),
                             &sz);
@@ -619,8 +585,6 @@ void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
                        : ColorToRGB(FFont.Color()));
       ExtTextOutA(dc, r.left, r.top, ETO_OPAQUE, &r, FSeparatorText.c_str(),
                   static_cast<UINT>(FSeparatorText.size()), nullptr);
-      SelectObject(dc, old);
-      DeleteObject(sepFont);
     }
   } else {
     DrawCaption(dc, {capLeft, capTop, capLeft + w, capTop + P}, FMenuItem->Caption(), textColor,
@@ -639,19 +603,10 @@ void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
   }
 
   // 11. Picture or mark.
-  try {
-    if (!isLine) DrawPicture(dc, selected, enabled);
-  } catch (...) {
-    RestoreDC(dc, savedDC);
-    SelectObject(dc, oldFont);
-    throw;
-  }
+  if (!isLine) DrawPicture(dc, selected, enabled);
   if (dynamic_cast<TMetafile*>(FPicture.Graphic()) && cm.FWindow)
     InvalidateRect(cm.FWindow, nullptr, FALSE);
-
-  // 12. The former font.
-  RestoreDC(dc, savedDC);
-  SelectObject(dc, oldFont);
+  // 12. The former font: the holders above.
 }
 
 // --- TCoolMenu ----------------------------------------------------------------------------------
@@ -677,7 +632,7 @@ TCoolMenu::~TCoolMenu() {
   std::vector<TCoolMenuItem*> items = FItems;
   for (TCoolMenuItem* item : items) {
     item->FCoolMenu = nullptr;
-    delete item;
+    FreeAndNil(item);
   }
   FItems.clear();
 }
@@ -802,26 +757,25 @@ int TCoolMenu::BarWidth(const TCoolMenuItem& item) {
 }
 
 void TCoolMenu::RebuildBar() {
-  TScreenDC screen;
-  int height = -MulDiv(FMenuBar.Size(), GetDeviceCaps(screen, LOGPIXELSY), 72);
-  HFONT font = CreateFontA(height, 0, 900, 900, 700, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                           OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
-                           FMenuBar.IsSerif() ? "Times New Roman" : "Arial");
-  // Measured upright: the rotated text is as wide as this is high.
-  HFONT upright = CreateFontA(height, 0, 0, 0, 700, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
-                              FMenuBar.IsSerif() ? "Times New Roman" : "Arial");
-  HGDIOBJ old = SelectObject(screen, upright);
+  const char* face = FMenuBar.IsSerif() ? "Times New Roman" : "Arial";
   SIZE text{};
   const std::string& caption = FMenuBar.Caption();
-  GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()), &text);
-  if (caption.empty()) {
-    TEXTMETRICA tm{};
-    GetTextMetricsA(screen, &tm);
-    text.cy = tm.tmHeight;
+  int height;
+  {
+    TClientDC screen(nullptr); // the screen's
+    height = -MulDiv(FMenuBar.Size(), GetDeviceCaps(screen, LOGPIXELSY), 72);
+    // Measured upright: the rotated text is as wide as this is high.
+    TGdiObject<HFONT> upright(CreateFontA(height, 0, 0, 0, 700, FALSE, FALSE, FALSE,
+                                          DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                          PROOF_QUALITY, DEFAULT_PITCH, face));
+    TSelectObject select(screen, upright.Get());
+    GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()), &text);
+    if (caption.empty()) {
+      TEXTMETRICA tm{};
+      GetTextMetricsA(screen, &tm);
+      text.cy = tm.tmHeight;
+    }
   }
-  SelectObject(screen, old);
-  DeleteObject(upright);
   int barW = text.cy + 4;
   int barH = std::max(static_cast<int>(text.cx) + 8, FTotalHeight);
   int total = barW + (FMenuBar.IsSeparator() ? 6 : 0);
@@ -849,12 +803,15 @@ void TCoolMenu::RebuildBar() {
     y = barH - 4 - FMenuBar.Space();
     break;
   }
-  old = SelectObject(dc, font);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ColorToRGB(FMenuBar.Fore()));
-  TextOutA(dc, 2, y, caption.c_str(), static_cast<int>(caption.size()));
-  SelectObject(dc, old);
-  DeleteObject(font);
+  {
+    TGdiObject<HFONT> font(CreateFontA(height, 0, 900, 900, 700, FALSE, FALSE, FALSE,
+                                       DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                       PROOF_QUALITY, DEFAULT_PITCH, face));
+    TSelectObject select(dc, font.Get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(FMenuBar.Fore()));
+    TextOutA(dc, 2, y, caption.c_str(), static_cast<int>(caption.size()));
+  }
   if (FMenuBar.IsSeparator()) {
     Fill(dc, {barW, 0, total, barH}, GetSysColor(COLOR_MENU));
     Line(dc, total - 4, 0, total - 4, barH, RGB(0x80, 0x80, 0x80));

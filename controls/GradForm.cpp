@@ -13,9 +13,7 @@ TGradientForm::TGradientForm(TComponent* AOwner) : TForm(AOwner) {
   MakeCaptionFont();
 }
 
-TGradientForm::~TGradientForm() {
-  if (FCaptionFont) DeleteObject(FCaptionFont);
-}
+TGradientForm::~TGradientForm() = default;
 
 void TGradientForm::InitWnd() {
   TForm::InitWnd();
@@ -36,8 +34,7 @@ void TGradientForm::CalculateColors() {
 }
 
 void TGradientForm::MakeCaptionFont() {
-  if (FCaptionFont) DeleteObject(FCaptionFont);
-  FCaptionFont = nullptr;
+  FCaptionFont.Reset();
   NONCLIENTMETRICSA m{};
   m.cbSize = sizeof m;
   if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0)) {
@@ -45,7 +42,7 @@ void TGradientForm::MakeCaptionFont() {
     m.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA);
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0)) return;
   }
-  FCaptionFont = CreateFontIndirectA(ToolWindow() ? &m.lfSmCaptionFont : &m.lfCaptionFont);
+  FCaptionFont.Reset(CreateFontIndirectA(ToolWindow() ? &m.lfSmCaptionFont : &m.lfCaptionFont));
 }
 
 void TGradientForm::RedrawFrame() {
@@ -192,7 +189,7 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
   }
 
   // The owner's part, then the title.
-  TSelectObject fontSelected(dc, FCaptionFont);
+  TSelectObject fontSelected(dc, FCaptionFont.Get());
   r.left += 2;
   if (OnCaptionPaint) {
     TCanvas canvas;
@@ -200,12 +197,12 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
     TScopeExit releaseCanvas([&] { canvas.SetHandle(nullptr); });
     if (FCaptionFont) {
       LOGFONTA lf{};
-      GetObjectA(FCaptionFont, sizeof lf, &lf);
+      GetObjectA(FCaptionFont.Get(), sizeof lf, &lf);
       canvas.Font().AssignLogFont(lf);
     }
     OnCaptionPaint(this, canvas, r);
     canvas.SetHandle(nullptr);
-    if (FCaptionFont) SelectObject(dc, FCaptionFont);
+    if (FCaptionFont) SelectObject(dc, FCaptionFont.Get());
   }
   if (r.right > r.left) {
     SetBkMode(dc, TRANSPARENT);

@@ -6,6 +6,7 @@
 #include <vector>
 #include "Forms.h"
 #include "Graphics.h"
+#include "Handles.h"
 
 enum TGFPaintWhen { gfpAlways, gfpActive, gfpNever };
 using TGFOnCaptionPaint = std::function<void(TObject* Sender, TCanvas& Canvas, RECT& R)>;
@@ -56,6 +57,6 @@ private:
   TGFPaintWhen FPaintGradient = gfpAlways;
   std::string FCaption;
   std::vector<COLORREF> FActiveColors, FInactiveColors;
-  HFONT FCaptionFont = nullptr;
+  TGdiObject<HFONT> FCaptionFont;
   RECT FLastTextRect{0, 0, 0, 0};
 };

@@ -35,7 +35,7 @@ uint32_t RunAndWait(const std::string& commandLine, int showMode, uint32_t* exit
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                       nullptr, &startup, &process))
     return GetLastError();
-  CloseHandle(process.hThread);
+  TKernelHandle threadOwner(process.hThread); // unused, closed with the process handle
   TKernelHandle processOwner(process.hProcess);
 
   // Waiting on the process itself, not polling its exit code, so that a program that ends with

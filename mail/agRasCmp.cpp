@@ -91,8 +91,6 @@ TagRas::TagRas(TComponent* AOwner)
 TagRas::~TagRas() {
   if (FWindow) DeallocateHWnd(FWindow);
   if (FLibrary) FreeLibrary(FLibrary);
-  delete FEntries;
-  delete FCounter;
 }
 
 FARPROC TagRas::Proc(const char* name) const {

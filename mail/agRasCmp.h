@@ -1,5 +1,6 @@
 // Dial-up networking: makes sure a dial-up connection stands before a mail connection opens.
 #pragma once
+#include <memory>
 #include "Classes.h"
 #include "Components.h"
 #include "SysUtils.h"
@@ -56,7 +57,7 @@ private:
   [[noreturn]] void RaiseRasError(uint32_t code);
   std::string StateText(unsigned state) const;
 
-  TStringList* FEntries;
+  std::unique_ptr<TStringList> FEntries;
   std::string FService;
   HANDLE FConnection = reinterpret_cast<HANDLE>(-1);
   UINT FDialEventMessage = 0;
@@ -68,7 +69,7 @@ private:
   HMODULE FLibrary = nullptr;
   bool FForceService = true;
   uint32_t FLastError = 0;
-  TTimeCounter* FCounter;
+  std::unique_ptr<TTimeCounter> FCounter;
   bool FCanceled = false;
   bool FConnected = false;
 };

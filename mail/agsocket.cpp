@@ -43,8 +43,6 @@ TagSocket::~TagSocket() {
       // A log that cannot be written must not stop the program from ending.
     }
   }
-  delete FLog;
-  delete FCounter;
 }
 
 void TagSocket::SetRAS(TagRas* value) {

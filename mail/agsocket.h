@@ -1,5 +1,6 @@
 // The socket component: a TCP connection whose every wait runs the window message loop.
 #pragma once
+#include <memory>
 #include "agwsock.h"
 #include "Classes.h"
 #include "Components.h"
@@ -121,13 +122,13 @@ private:
   WSADATA FWSAData{};
   SOCKET FSocket = INVALID_SOCKET;
   HANDLE FRequest = nullptr;
-  TTimeCounter* FCounter;
+  std::unique_ptr<TTimeCounter> FCounter;
   unsigned long FRemoteAddr = 0;
   std::string FRemoteAddrText;
   std::string FLocalHost;
   uint16_t FRemotePort = 0;
   int FStartups = 0;
-  TStringList* FLog;
+  std::unique_ptr<TStringList> FLog;
   bool FCanceled = false, FHostFound = false, FServiceFound = false, FConnected = false,
        FReadable = false, FWritable = false, FClosedByPeer = false, FError = false;
   uint16_t FLastError = 0;

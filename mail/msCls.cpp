@@ -10,9 +10,7 @@ TTimeCounter::TTimeCounter() : FTimer(new TTimer(nullptr)) {
   FTimer->OnTimer = [this](TObject*) { Tick(); };
 }
 
-TTimeCounter::~TTimeCounter() {
-  delete FTimer;
-}
+TTimeCounter::~TTimeCounter() = default;
 
 void TTimeCounter::Start() {
   FRemaining = FTimeOut;

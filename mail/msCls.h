@@ -1,5 +1,6 @@
 // The one-second count-down behind every mail time-out, and the temporary file of a message.
 #pragma once
+#include <memory>
 #include "Classes.h"
 #include "Components.h"
 #include <string>
@@ -25,7 +26,7 @@ public:
 
 private:
   void Tick();
-  TTimer* FTimer;
+  std::unique_ptr<TTimer> FTimer;
   int FRemaining = 0;
   int FTimeOut = 60;
   bool FTimedOut = false;

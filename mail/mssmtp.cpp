@@ -9,9 +9,7 @@ TmsSMTP::TmsSMTP(TComponent* AOwner) : TmsMailBase(AOwner), FRecipients(new TStr
   SetDefaultPort(25);
 }
 
-TmsSMTP::~TmsSMTP() {
-  delete FRecipients;
-}
+TmsSMTP::~TmsSMTP() = default;
 
 void TmsSMTP::SetMailMessage(TmsMessage* value) {
   if (FMailMessage == value) return;

@@ -47,5 +47,5 @@ private:
 
   TmsMessage* FMailMessage = nullptr;
   std::unique_ptr<TTempFileStream> FStream;
-  TStringList* FRecipients;
+  std::unique_ptr<TStringList> FRecipients;
 };

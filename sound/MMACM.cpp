@@ -3,6 +3,8 @@
 #include "MMUtils.h"
 #include <cstring>
 #include <map>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -269,11 +271,10 @@ int32_t Convert(TACMConvert* r, int32_t length) {
 }
 
 void CloseConversion(TACMConvert*& r) {
-  if (!r) return;
-  for (TACMStage& s : r->Stage)
+  std::unique_ptr<TACMConvert> record(std::exchange(r, nullptr));
+  if (!record) return;
+  for (TACMStage& s : record->Stage)
     CloseStage(s);
-  void* p = r->PCMFormat;
+  void* p = record->PCMFormat;
   GlobalFreeMem(p);
-  delete r;
-  r = nullptr;
 }

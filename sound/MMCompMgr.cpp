@@ -286,7 +286,7 @@ ReadMMComponent(TStream& stream, TComponent* owner, TWinControl* parent,
       c->EndLoading();
   } catch (...) {
     for (auto it = made.rbegin(); it != made.rend(); ++it)
-      delete *it;
+      FreeAndNil(*it);
     throw;
   }
   return made;

@@ -166,13 +166,14 @@ struct TConnectorLoop {
   }
 
   static void PostFailure(std::exception_ptr e) {
-    auto* failure = new std::exception_ptr(std::move(e));
+    auto failure = std::make_unique<std::exception_ptr>(std::move(e));
     HWND window = Window;
-    if (!window ||
-        !PostMessageA(window, MM_CONNECTOR_FAILED, 0, reinterpret_cast<LPARAM>(failure))) {
+    // Once posted, the window owns it.
+    if (window &&
+        PostMessageA(window, MM_CONNECTOR_FAILED, 0, reinterpret_cast<LPARAM>(failure.get())))
+      failure.release();
+    else
       HandleBoundaryException(*failure);
-      delete failure;
-    }
   }
 
   // Looking under the mouse costs several calls into the system (and the display server), so

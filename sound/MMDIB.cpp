@@ -8,14 +8,13 @@
 #include <commctrl.h>
 
 TMMDIBGraphicControl::TMMDIBGraphicControl(TComponent* AOwner)
-    : TMMGraphicControl(AOwner), FDIBCanvas(new TMMDIBCanvas) {
+    : TMMGraphicControl(AOwner), FDIBCanvas(std::make_unique<TMMDIBCanvas>()) {
   FBackGroundDIB.OnChange = [this](TObject*) { BackgroundChanged(); };
   FDIBCanvas->SetBounds(0, 0, Width(), Height());
 }
 
 TMMDIBGraphicControl::~TMMDIBGraphicControl() {
   FBackGroundDIB.OnChange = nullptr;
-  delete FDIBCanvas;
 }
 
 void TMMDIBGraphicControl::SetBounds(int left, int top, int width, int height) {
@@ -92,11 +91,8 @@ void TMMDIBGraphicControl::DrawDirect(const TMMPaintProc& paint) {
   TScopeExit unlock([&] { FDIBCanvas->Unlock(); });
   RECT r = BoundsRect();
   if (!RectVisible(dc, &r)) return;
-  int saved = SaveDC(dc);
-  TScopeExit restore([&] {
-    Canvas().SetHandle(nullptr);
-    RestoreDC(dc, saved);
-  });
+  TSaveDC saved(dc);
+  TScopeExit release([&] { Canvas().SetHandle(nullptr); });
   SetWindowOrgEx(dc, -r.left, -r.top, nullptr);
   IntersectClipRect(dc, 0, 0, Width(), Height());
   Canvas().SetHandle(dc);
@@ -109,44 +105,39 @@ void TMMDIBGraphicControl::Paint() {
 
 // --- the info box -------------------------------------------------------------------------------
 
+TMMInfoStore::TSurface::TSurface(HDC reference, int width, int height)
+    : DC(reference), Bitmap(CreateCompatibleBitmap(reference, width, height)),
+      Selected(DC, DC ? Bitmap.Get() : nullptr) {}
+
 bool TMMInfoStore::Need(HDC reference, int width, int height, HPALETTE palette) {
-  if (DC && Width >= width && Height >= height) return true;
+  if (Surface && Width >= width && Height >= height) return true;
   const int w = std::max(width, Width), h = std::max(height, Height);
   Free();
-  DC = CreateCompatibleDC(reference);
-  if (!DC) return false;
-  Bitmap = CreateCompatibleBitmap(reference, w, h);
-  if (!Bitmap) {
-    DeleteDC(DC);
-    DC = nullptr;
-    return false;
-  }
-  Old = static_cast<HBITMAP>(SelectObject(DC, Bitmap));
-  if (palette) SelectPalette(DC, palette, TRUE);
+  auto surface = std::make_unique<TSurface>(reference, w, h);
+  if (!surface->DC || !surface->Bitmap) return false;
+  if (palette) SelectPalette(surface->DC, palette, TRUE);
+  Surface = std::move(surface);
   Width = w;
   Height = h;
   return true;
 }
 
 void TMMInfoStore::Free() {
-  if (DC) {
-    SelectObject(DC, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
-  }
   *this = TMMInfoStore{};
 }
 
 void TMMInfoStore::Show(HDC dc, int x, int y, int width, int height, const std::string& text,
                         HPALETTE palette) {
-  if (HasBox && DC) {
-    BitBlt(dc, Box.left, Box.top, Box.right - Box.left, Box.bottom - Box.top, DC, 0, 0, SRCCOPY);
+  if (HasBox && Surface) {
+    BitBlt(dc, Box.left, Box.top, Box.right - Box.left, Box.bottom - Box.top, Surface->DC, 0, 0,
+           SRCCOPY);
     HasBox = false;
   }
   if (!text.empty()) {
-    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0,
-                             0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-    HGDIOBJ oldFont = SelectObject(dc, font);
+    TGdiObject<HFONT> font(CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+                                       FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                       "MS Sans Serif"));
+    TSelectObject selectFont(dc, font.Get());
     SIZE size{};
     GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
     RECT box{x, y + 15, x + size.cx + 4, y + 15 + size.cy + 2};
@@ -156,22 +147,16 @@ void TMMInfoStore::Show(HDC dc, int x, int y, int width, int height, const std::
     const int bw = box.right - box.left, bh = box.bottom - box.top;
     // The store fits the box itself, so a long text leaves nothing unsaved behind it.
     if (Need(dc, bw, bh, palette)) {
-      BitBlt(DC, 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
+      BitBlt(Surface->DC, 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
       Box = box;
       HasBox = true;
     }
-    HBRUSH white = CreateSolidBrush(0xFFFFFF);
-    FillRect(dc, &box, white);
-    DeleteObject(white);
-    HBRUSH black = CreateSolidBrush(0);
-    FrameRect(dc, &box, black);
-    DeleteObject(black);
+    FillRect(dc, &box, TGdiObject<HBRUSH>(CreateSolidBrush(0xFFFFFF)).Get());
+    FrameRect(dc, &box, TGdiObject<HBRUSH>(CreateSolidBrush(0)).Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(clInfoText));
     DrawTextA(dc, text.c_str(), int(text.size()), &box,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
   }
   GdiFlush();
 }

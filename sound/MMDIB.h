@@ -5,7 +5,9 @@
 #include "MMObj.h"
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
+#include "Handles.h"
 
 class TMMDIBGraphicControl : public TMMGraphicControl {
 public:
@@ -41,8 +43,8 @@ protected:
 private:
   void BackgroundChanged();
   void ApplyBackground();
-  TMMDIBCanvas* FDIBCanvas;
   TBitmap FBackGroundDIB;
+  std::unique_ptr<TMMDIBCanvas> FDIBCanvas; // goes first
   bool FBackgroundOn = false;
   bool FUseBackGroundDIB = false;
 };
@@ -50,8 +52,14 @@ private:
 // What lies under an info box: one store per kind of display, shared by all of that kind (one
 // box is up at a time: it lives while the left button is held).
 struct TMMInfoStore {
-  HDC DC = nullptr;
-  HBITMAP Bitmap = nullptr, Old = nullptr;
+  // A memory DC with a bitmap selected for its life.
+  struct TSurface {
+    TSurface(HDC reference, int width, int height);
+    TMemoryDC DC;
+    TGdiObject<HBITMAP> Bitmap;
+    TSelectObject Selected;
+  };
+  std::unique_ptr<TSurface> Surface;
   int Width = 0, Height = 0;
   RECT Box{0, 0, 0, 0};
   bool HasBox = false;

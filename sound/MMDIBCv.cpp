@@ -189,7 +189,6 @@ TMMDIBCanvas::TMMDIBCanvas() {
 TMMDIBCanvas::~TMMDIBCanvas() {
   SetHandle(nullptr);
   FreeDIB();
-  if (FMemDC) DeleteDC(FMemDC);
 }
 
 void TMMDIBCanvas::SetBounds(int, int, int width, int height) {
@@ -246,21 +245,21 @@ void TMMDIBCanvas::MarkRebuild() {
 
 void TMMDIBCanvas::CreateHandle() {
   if (!FMemDC) {
-    FMemDC = CreateCompatibleDC(nullptr);
-    if (!FMemDC) throw EMMDIBError(Text(MMS_UNABLE_DIB_DC));
+    FMemDC.emplace(nullptr);
+    if (!*FMemDC) {
+      FMemDC.reset();
+      throw EMMDIBError(Text(MMS_UNABLE_DIB_DC));
+    }
   }
   if (FRebuild || !FDIB) Rebuild();
-  if (FDIB) SetHandle(FMemDC);
+  if (FDIB) SetHandle(*FMemDC);
 }
 
 void TMMDIBCanvas::FreeDIB() {
-  if (FMemDC && FOldBitmap) SelectObject(FMemDC, FOldBitmap);
-  FOldBitmap = nullptr;
-  if (FDIB) DeleteObject(FDIB);
-  if (FBackDIB) DeleteObject(FBackDIB);
-  if (FPalette) DeleteObject(FPalette);
-  FDIB = FBackDIB = nullptr;
-  FPalette = nullptr;
+  FDIBSelected.reset();
+  FDIB.Reset();
+  FBackDIB.Reset();
+  FPalette.Reset();
   FBits = FBackBits = nullptr;
 }
 
@@ -309,35 +308,33 @@ void TMMDIBCanvas::Rebuild() {
     PALETTEENTRY Entries[256];
   } logPal{0x300, 256, {}};
   std::memcpy(logPal.Entries, entries, sizeof entries);
-  FPalette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logPal));
+  FPalette.Reset(CreatePalette(reinterpret_cast<LOGPALETTE*>(&logPal)));
   void* bits = nullptr;
-  FDIB = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                          nullptr, 0);
+  FDIB.Reset(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                              nullptr, 0));
   if (!FDIB || !FPalette) {
     FreeDIB();
     return;
   }
   FBits = static_cast<uint8_t*>(bits);
-  FOldBitmap = static_cast<HBITMAP>(SelectObject(FMemDC, FDIB));
+  FDIBSelected.emplace(*FMemDC, FDIB.Get());
   const size_t size = static_cast<size_t>(RowLength()) * FHeight;
   if (FHasBackground) {
     void* back = nullptr;
-    FBackDIB = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
-                                &back, nullptr, 0);
+    FBackDIB.Reset(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                    &back, nullptr, 0));
     if (FBackDIB) {
       FBackBits = static_cast<uint8_t*>(back);
-      HDC dc = CreateCompatibleDC(nullptr);
-      HGDIOBJ old = SelectObject(dc, FBackDIB);
-      SetStretchBltMode(dc, COLORONCOLOR);
-      HDC src = CreateCompatibleDC(nullptr);
-      HGDIOBJ oldSrc = SelectObject(src, FBackground.Handle());
-      StretchBlt(dc, 0, 0, FWidth, FHeight, src, 0, 0, FBackground.Width(), FBackground.Height(),
-                 SRCCOPY);
-      SelectObject(src, oldSrc);
-      DeleteDC(src);
-      GdiFlush();
-      SelectObject(dc, old);
-      DeleteDC(dc);
+      {
+        TMemoryDC dc(nullptr);
+        TSelectObject target(dc, FBackDIB.Get());
+        SetStretchBltMode(dc, COLORONCOLOR);
+        TMemoryDC src(nullptr);
+        TSelectObject source(src, FBackground.Handle());
+        StretchBlt(dc, 0, 0, FWidth, FHeight, src, 0, 0, FBackground.Width(), FBackground.Height(),
+                   SRCCOPY);
+        GdiFlush();
+      }
       std::memcpy(FBits, FBackBits, size);
     }
   } else {
@@ -347,13 +344,9 @@ void TMMDIBCanvas::Rebuild() {
 }
 
 void TMMDIBCanvas::BeginDraw() {
-  Lock();
-  try {
-    CreateHandle(); // makes the DIB; without one the routines draw nothing
-  } catch (...) {
-    Unlock();
-    throw;
-  }
+  TLockGuard making(FLock); // given back should making the DIB fail
+  CreateHandle();           // makes the DIB; without one the routines draw nothing
+  Lock();                   // a second hold, kept until EndDraw (the section counts them)
   FState.BitsPerPixel = FBitsPerPixel;
   FState.BytesPerPixel = FBitsPerPixel / 8;
   FState.Width = FWidth;
@@ -380,7 +373,7 @@ uint32_t TMMDIBCanvas::NearestIndex(TColor color) {
   COLORREF rgb = ColorToRGB(color);
   if (FBitsPerPixel != 8) return rgb;
   if (!FPalette || FRebuild) CreateHandle();
-  return FPalette ? GetNearestPaletteIndex(FPalette, rgb) : 0;
+  return FPalette ? GetNearestPaletteIndex(FPalette.Get(), rgb) : 0;
 }
 
 void TMMDIBCanvas::SetColor(TColor color) {
@@ -395,10 +388,10 @@ void TMMDIBCanvas::SetRawColor(uint32_t value) {
 void TMMDIBCanvas::DrawTo(HDC dc, const RECT& target, int sourceX, int sourceY) {
   CreateHandle();
   if (!FDIB) return;
-  HDC mem = FMemDC;
+  HDC mem = *FMemDC;
   HPALETTE oldPalette = nullptr;
   if (FPaletteRealize && FPalette) {
-    oldPalette = SelectPalette(dc, FPalette, FPaletteMapped ? FALSE : TRUE);
+    oldPalette = SelectPalette(dc, FPalette.Get(), FPaletteMapped ? FALSE : TRUE);
     RealizePalette(dc);
   }
   BitBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, mem,

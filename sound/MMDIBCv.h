@@ -2,9 +2,11 @@
 // picture and a palette, and the pixel routines the sound displays draw with.
 #pragma once
 #include "Graphics.h"
+#include "Handles.h"
 #include "SysUtils.h"
 #include "Threads.h"
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <windows.h>
@@ -49,7 +51,7 @@ public:
   void SetBackground(TBitmap* bitmap);
   bool HasBackgroundBits() const { return FBackBits != nullptr; }
   const uint8_t* BackgroundBits() const { return FBackBits; }
-  HPALETTE Palette() const { return FPalette; }
+  HPALETTE Palette() const { return FPalette.Get(); }
   // The DIB's bits (bottom-up rows of RowLength bytes); nullptr before the first build.
   uint8_t* Bits() const { return FBits; }
   int RowLength() const { return (FWidth * FBitsPerPixel + 31) / 32 * 4; }
@@ -78,11 +80,12 @@ private:
   void MarkRebuild();
   void Rebuild();
   void FreeDIB();
-  HDC FMemDC = nullptr;
+  std::optional<TMemoryDC> FMemDC; // made at the first drawing
   int FBitsPerPixel = 8;
-  HBITMAP FDIB = nullptr, FOldBitmap = nullptr, FBackDIB = nullptr;
-  HPALETTE FPalette = nullptr;
-  std::vector<PALETTEENTRY> FLogPalette; // empty: none given
+  TGdiObject<HBITMAP> FDIB, FBackDIB;
+  TGdiObject<HPALETTE> FPalette;
+  std::optional<TSelectObject> FDIBSelected; // FDIB in FMemDC while it lives
+  std::vector<PALETTEENTRY> FLogPalette;     // empty: none given
   bool FPaletteRealize = false, FPaletteMapped = false;
   uint8_t* FBits = nullptr;
   uint8_t* FBackBits = nullptr;
@@ -95,6 +98,18 @@ private:
   std::vector<COLORREF> FAnimatedValues;
   TMMDIBDrawState FState;
   TCriticalSection FLock;
+};
+
+// A drawing phase for the life of a scope.
+class TMMDrawPhase {
+public:
+  explicit TMMDrawPhase(TMMDIBCanvas& canvas) : FCanvas(canvas) { FCanvas.BeginDraw(); }
+  ~TMMDrawPhase() { FCanvas.EndDraw(); }
+  TMMDrawPhase(const TMMDrawPhase&) = delete;
+  TMMDrawPhase& operator=(const TMMDrawPhase&) = delete;
+
+private:
+  TMMDIBCanvas& FCanvas;
 };
 
 // The pixel routines. Each draws only on the canvas given, and only while it is drawing; they

@@ -136,9 +136,8 @@ TMMCustomAudioDevice::~TMMCustomAudioDevice() {
   try {
     if (FActive) TMMCustomAudioDevice::Close();
   } catch (...) {
+    // Nothing may leave a destructor: a failing close is dropped here.
   }
-  delete FObservable;
-  delete FDeviceCaps;
 }
 
 bool TMMCustomAudioDevice::Active() const {

@@ -8,6 +8,7 @@
 #include <string>
 #include <windows.h>
 #include <mmsystem.h>
+#include <memory>
 
 class TStringList;
 
@@ -79,7 +80,7 @@ public:
   void SetActive(bool value);
   TMMDeviceId DeviceId() const { return FDeviceId; }
   virtual void SetDeviceId(TMMDeviceId value);
-  TMMDeviceCaps* DeviceCaps() const { return FDeviceCaps; }
+  TMMDeviceCaps* DeviceCaps() const { return FDeviceCaps.get(); }
   int DeviceCount() const;
   bool Mapper() const;
   // At least one device of the class, and an identifier other than badDeviceId.
@@ -87,7 +88,7 @@ public:
   TMMDeviceType DeviceType() const { return FDeviceType; }
   // The mapper's name first when wanted and present, then every device's, in order.
   void GetDeviceNames(TStringList& list, bool withMapper) const;
-  TMMObservable* DeviceObservable() const { return FObservable; }
+  TMMObservable* DeviceObservable() const { return FObservable.get(); }
   TNotifyEvent OnChange;
 
   virtual void Open();
@@ -103,8 +104,8 @@ protected:
 
 private:
   TMMDeviceType FDeviceType = dtWaveOut;
-  TMMDeviceCaps* FDeviceCaps;
-  TMMObservable* FObservable;
+  std::unique_ptr<TMMDeviceCaps> FDeviceCaps;
+  std::unique_ptr<TMMObservable> FObservable;
   bool FStoredActive = false;
 };
 

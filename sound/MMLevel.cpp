@@ -31,7 +31,6 @@ TMMCustomLevel::TMMCustomLevel(TComponent* AOwner)
 TMMCustomLevel::~TMMCustomLevel() {
   // Returns only once the ageing has left: nothing of this bar is touched after.
   RemoveTimerClient(FTimer);
-  delete FBackCanvas;
 }
 
 void TMMCustomLevel::SetBounds(int left, int top, int width, int height) {
@@ -57,7 +56,7 @@ void TMMCustomLevel::AdjustBounds() {
   FZone1 = FPoint1 * FNumSpots / 100;
   FZone2 = FPoint2 * FNumSpots / 100;
   RebuildBackground();
-  FPeakLock.Enter();
+  TLockGuard lock(FPeakLock);
   if (Designing(this) && Enabled()) {
     if (FNumSpots > FZone2)
       FValue = FZone2 + (FNumSpots - FZone2) / 2;
@@ -70,7 +69,6 @@ void TMMCustomLevel::AdjustBounds() {
     FPeak = 0;
     FPeakCounter = 0;
   }
-  FPeakLock.Leave();
 }
 
 void TMMCustomLevel::Loaded() {
@@ -178,17 +176,15 @@ void TMMCustomLevel::SetNumPeaks(int value) {
 }
 
 void TMMCustomLevel::SetPeakDelay(int value) {
-  FPeakLock.Enter();
+  TLockGuard lock(FPeakLock);
   FPeakDelay = MinMax(value, 0, 50);
   FPeakCounter = 0;
-  FPeakLock.Leave();
 }
 
 void TMMCustomLevel::SetPeakSpeed(int value) {
-  FPeakLock.Enter();
+  TLockGuard lock(FPeakLock);
   FPeakSpeed = MinMax(value, 0, 50);
   FPeakCounter = 0;
-  FPeakLock.Leave();
 }
 
 void TMMCustomLevel::SetDecayMode(TMMDecayMode value) {
@@ -241,11 +237,12 @@ void TMMCustomLevel::UpdateTimer() {
 
 void TMMCustomLevel::EnabledChanged() {
   if (!Enabled()) {
-    FPeakLock.Enter();
-    FValue = 0;
-    FPeak = 0;
-    FPeakCounter = 0;
-    FPeakLock.Leave();
+    {
+      TLockGuard lock(FPeakLock);
+      FValue = 0;
+      FPeak = 0;
+      FPeakCounter = 0;
+    }
     ResetDecay();
   }
   UpdateTimer();
@@ -273,12 +270,13 @@ void TMMCustomLevel::RefreshPCMData(const void* buffer) {
 }
 
 void TMMCustomLevel::ResetData() {
-  FPeakLock.Enter();
-  FValue = 0;
-  FPeak = 0;
-  FPeakCounter = 0;
-  FRedraw = false;
-  FPeakLock.Leave();
+  {
+    TLockGuard lock(FPeakLock);
+    FValue = 0;
+    FPeak = 0;
+    FPeakCounter = 0;
+    FRedraw = false;
+  }
   ResetDecay();
   Invalidate();
 }
@@ -293,9 +291,11 @@ void TMMCustomLevel::PcmOverflow() {
 
 void TMMCustomLevel::Process(int32_t level) {
   int64_t v = level;
-  FPeakLock.Enter();
-  const bool redraw = FRedraw;
-  FPeakLock.Leave();
+  bool redraw;
+  {
+    TLockGuard lock(FPeakLock);
+    redraw = FRedraw;
+  }
   if (v == 0 && FValue == 0 && !redraw) return;
 
   if (FDecayMode != dmNone) {
@@ -341,22 +341,24 @@ void TMMCustomLevel::Process(int32_t level) {
     value = n;
   }
 
-  FPeakLock.Enter();
-  if (value > FPeak && FNumPeaks > 0) {
-    FPeak = value;
-    FPeakCounter = FPeakDelay * 2 + 1;
-    FRedraw = true;
+  bool draw;
+  {
+    TLockGuard lock(FPeakLock);
+    if (value > FPeak && FNumPeaks > 0) {
+      FPeak = value;
+      FPeakCounter = FPeakDelay * 2 + 1;
+      FRedraw = true;
+    }
+    draw = value != FValue || FRedraw;
+    FRedraw = false;
   }
-  const bool draw = value != FValue || FRedraw;
-  FRedraw = false;
-  FPeakLock.Leave();
   if (!draw) return;
   FValue = value;
   DrawDirect([this] { DrawLevel(); });
 }
 
 void TMMCustomLevel::AgePeak() {
-  FPeakLock.Enter();
+  TLockGuard lock(FPeakLock);
   if (FPeak > 0 && --FPeakCounter <= 0) {
     if (FPeakSpeed == 0) {
       FPeak = 0;
@@ -367,14 +369,11 @@ void TMMCustomLevel::AgePeak() {
     }
     FRedraw = true;
   }
-  FPeakLock.Leave();
 }
 
 int TMMCustomLevel::PeakSpots() {
-  FPeakLock.Enter();
-  const int p = FPeak;
-  FPeakLock.Leave();
-  return p;
+  TLockGuard lock(FPeakLock);
+  return FPeak;
 }
 
 int TMMCustomLevel::Value() const {
@@ -430,23 +429,17 @@ void TMMCustomLevel::DrawBar(TMMDIBCanvas& canvas, int value, int peak, const TC
 
 void TMMCustomLevel::RebuildBackground() {
   if (LoadingOrReading(this) || OnDrawBar) return;
-  FBackCanvas->BeginDraw();
-  try {
-    FBackCanvas->SetColor(Color());
-    DIB_Clear(*FBackCanvas);
-    DrawBar(*FBackCanvas, FNumSpots, 0, FColors + 3, FInactiveDoted);
-  } catch (...) {
-    FBackCanvas->EndDraw();
-    throw;
-  }
-  FBackCanvas->EndDraw();
+  TMMDrawPhase drawing(*FBackCanvas);
+  FBackCanvas->SetColor(Color());
+  DIB_Clear(*FBackCanvas);
+  DrawBar(*FBackCanvas, FNumSpots, 0, FColors + 3, FInactiveDoted);
 }
 
 void TMMCustomLevel::DrawLevel() {
   TMMDIBCanvas& c = DIBCanvas();
   const int value = FValue, peak = PeakSpots();
-  c.BeginDraw();
-  try {
+  {
+    TMMDrawPhase drawing(c);
     if (OnDrawBar) {
       OnDrawBar(this, c, RECT{0, 0, FInnerWidth, FInnerHeight}, value, peak);
     } else {
@@ -454,11 +447,7 @@ void TMMCustomLevel::DrawLevel() {
       DIB_CopyRect(FBackCanvas->Bits(), 0, 0, FInnerWidth, FInnerHeight, 0, 0, c);
       DrawBar(c, value, peak, FColors, FActiveDoted);
     }
-  } catch (...) {
-    c.EndDraw();
-    throw;
   }
-  c.EndDraw();
   c.DrawTo(Canvas().Handle(), FInnerRect, 0, 0);
 }
 

@@ -6,6 +6,7 @@
 #include "MMUtils.h"
 #include "Threads.h"
 #include <functional>
+#include <memory>
 
 TB_DECLARE_EXCEPTION(EMMLevelError, Exception);
 
@@ -131,7 +132,7 @@ private:
 
   TMMTimerHandle FTimer = nullptr;
   bool FTimerRunning = true;
-  TMMDIBCanvas* FBackCanvas;
+  std::unique_ptr<TMMDIBCanvas> FBackCanvas;
   int FZone1 = 0, FZone2 = 0;
   int FOffset = 0, FNumSpots = 1;
   int FFrameSize = 0;

@@ -15,9 +15,7 @@ bool Designing(const TComponent* c) {
 
 } // namespace
 
-TMMLight::TMMLight(TComponent* AOwner)
-    : TMMDIBGraphicControl(AOwner), FSamples(new int16_t[4096]()),
-      FWindowTable(new int32_t[4096]()), FWork(new float[4096]()), FBinValues(new int32_t[2048]()) {
+TMMLight::TMMLight(TComponent* AOwner) : TMMDIBGraphicControl(AOwner) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   DIBCanvas().SetPaletteRealize(true);
@@ -27,10 +25,6 @@ TMMLight::TMMLight(TComponent* AOwner)
 
 TMMLight::~TMMLight() {
   DoneRealFFT(FSetup);
-  delete[] FSamples;
-  delete[] FWindowTable;
-  delete[] FWork;
-  delete[] FBinValues;
 }
 
 // --- layout --------------------------------------------------------------------------------------
@@ -80,8 +74,8 @@ void TMMLight::BuildBandTable() {
 }
 
 void TMMLight::ClearState() {
-  std::memset(FBinValues, 0, 2048 * sizeof(int32_t));
-  std::memset(FSamples, 0, 4096 * sizeof(int16_t));
+  std::fill(FBinValues.begin(), FBinValues.end(), 0);
+  std::fill(FSamples.begin(), FSamples.end(), 0);
   FDecayState.Reset();
   for (int z = 0; z < 3; ++z)
     FLastLevel[z] = -1, FStrength[z] = 0;
@@ -121,9 +115,9 @@ void TMMLight::Redraw() {
   c.SetAnimatedColors(FKind == lkCircle ? 3 : 3 * FZoneCount);
   Layout();
   ClearState();
-  c.BeginDraw(); // rebuilds the bitmap with the new count: the first entry moves
-  const int first = c.FirstAnimatedEntry();
-  try {
+  {
+    TMMDrawPhase drawing(c); // rebuilds the bitmap with the new count: the first entry moves
+    const int first = c.FirstAnimatedEntry();
     c.SetColor(Color());
     DIB_Clear(c);
     if (FRadius > 0) {
@@ -142,11 +136,7 @@ void TMMLight::Redraw() {
         }
       }
     }
-  } catch (...) {
-    c.EndDraw();
-    throw;
   }
-  c.EndDraw();
   Invalidate();
 }
 
@@ -155,7 +145,7 @@ void TMMLight::Redraw() {
 void TMMLight::SetFFTLength(int value) {
   value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  RenewFFT(FSetup, FWindowTable, FWindow, value);
+  RenewFFT(FSetup, FWindowTable.data(), FWindow, value);
   FFFTLength = value;
   CalcFrameSize();
   // The bands are bins of the new length: rebuilt, or a smaller length reads past N/2.
@@ -164,7 +154,8 @@ void TMMLight::SetFFTLength(int value) {
 }
 
 void TMMLight::SetWindow(TMMFFTWindow value) {
-  if (StoreChanged(FWindow, value)) BuildWindowTable(FWindowTable, FWindow, FFTBits(FFFTLength));
+  if (StoreChanged(FWindow, value))
+    BuildWindowTable(FWindowTable.data(), FWindow, FFTBits(FFFTLength));
 }
 
 void TMMLight::SetSampleRate(int value) {
@@ -294,13 +285,15 @@ void TMMLight::ApplyLevel(int band, int level, std::vector<PALETTEENTRY>& entrie
 void TMMLight::RefreshPCMData(const void* buffer) {
   if (!buffer || !Enabled() || !Visible() || !FSetup) return;
   const int n = FFFTLength;
-  const int overflows = SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, 0, FWindowTable,
-                                           FSetup, FWork, FSamples);
+  const int overflows =
+      SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, 0, FWindowTable.data(), FSetup,
+                         FWork.data(), FSamples.data());
   for (int i = 0; i < overflows; ++i)
     PcmOverflow();
   for (int b = 0; b < n / 2; ++b)
-    FBinValues[b] = int32_t(std::trunc(std::sqrt(double(BinPower(FSamples, b))) * FAmpFactor));
-  if (FDecayMode != dmNone) FDecayState.Apply(FDecayMode, FBinValues, n / 2);
+    FBinValues[b] =
+        int32_t(std::trunc(std::sqrt(double(BinPower(FSamples.data(), b))) * FAmpFactor));
+  if (FDecayMode != dmNone) FDecayState.Apply(FDecayMode, FBinValues.data(), n / 2);
 
   std::vector<PALETTEENTRY> entries(256);
   int firstEntry = 256, lastEntry = -1;

@@ -91,10 +91,10 @@ private:
   void ApplyLevel(int band, int level, std::vector<PALETTEENTRY>& entries, int& first, int& last);
 
   PFFTSetup FSetup = nullptr;
-  int16_t* FSamples;
-  int32_t* FWindowTable;
-  float* FWork;
-  int32_t* FBinValues;
+  std::vector<int16_t> FSamples = std::vector<int16_t>(4096);
+  std::vector<int32_t> FWindowTable = std::vector<int32_t>(4096);
+  std::vector<float> FWork = std::vector<float>(4096);
+  std::vector<int32_t> FBinValues = std::vector<int32_t>(2048);
   TMMBinDecay FDecayState;
   int FLastLevel[3] = {-1, -1, -1}, FStrength[3] = {};
   int FBandFirst[3] = {}, FBandEnd[3] = {};

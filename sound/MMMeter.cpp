@@ -117,10 +117,11 @@ void TMMCustomMeter::SetDecay(int v) {
 
 void TMMCustomMeter::SetShowPeak(bool v) {
   if (v == FShowPeak) return;
-  FLock.Enter();
-  FShowPeak = v;
-  FCountdown = 0;
-  FLock.Leave();
+  {
+    TLockGuard lock(FLock);
+    FShowPeak = v;
+    FCountdown = 0;
+  }
   UpdateTimer();
   Invalidate();
 }
@@ -134,26 +135,29 @@ void TMMCustomMeter::UpdateTimer() {
 
 void TMMCustomMeter::EnabledChanged() {
   UpdateTimer();
-  FLock.Enter();
-  FCountdown = 0;
-  FLock.Leave();
+  {
+    TLockGuard lock(FLock);
+    FCountdown = 0;
+  }
   Reset();
   TMMGraphicControl::EnabledChanged();
 }
 
 void TMMCustomMeter::SetPeakDelay(int v) {
-  FLock.Enter();
-  FPeakDelay = v;
-  FCountdown = 0;
-  FLock.Leave();
+  {
+    TLockGuard lock(FLock);
+    FPeakDelay = v;
+    FCountdown = 0;
+  }
   Invalidate();
 }
 
 void TMMCustomMeter::SetPeakSpeed(int v) {
-  FLock.Enter();
-  FPeakSpeed = v;
-  FCountdown = 0;
-  FLock.Leave();
+  {
+    TLockGuard lock(FLock);
+    FPeakSpeed = v;
+    FCountdown = 0;
+  }
   Invalidate();
 }
 
@@ -169,12 +173,13 @@ void TMMCustomMeter::ClearDecay() {
 }
 
 void TMMCustomMeter::Reset() {
-  FLock.Enter();
-  FLevel = 0;
-  FPeak = 0;
-  FCountdown = 0;
-  FRedrawPeak = false;
-  FLock.Leave();
+  {
+    TLockGuard lock(FLock);
+    FLevel = 0;
+    FPeak = 0;
+    FCountdown = 0;
+    FRedrawPeak = false;
+  }
   ClearDecay();
   Invalidate();
 }
@@ -247,23 +252,25 @@ void TMMCustomMeter::SetLevel(int32_t v) {
     if (OnGainOverflow) OnGainOverflow(this);
     level = FullScale;
   }
-  FLock.Enter();
-  if (level > FPeak && FShowPeak) {
-    FPeak = level;
-    FCountdown = FPeakDelay;
-    FRedrawPeak = true;
+  bool draw;
+  {
+    TLockGuard lock(FLock);
+    if (level > FPeak && FShowPeak) {
+      FPeak = level;
+      FCountdown = FPeakDelay;
+      FRedrawPeak = true;
+    }
+    draw = level != FLevel || FRedrawPeak;
+    if (draw) {
+      FRedrawPeak = false;
+      FLevel = level;
+    }
   }
-  const bool draw = level != FLevel || FRedrawPeak;
-  if (draw) {
-    FRedrawPeak = false;
-    FLevel = level;
-  }
-  FLock.Leave();
   if (draw) DrawNeedleDirect();
 }
 
 void TMMCustomMeter::AgePeak() {
-  FLock.Enter();
+  TLockGuard lock(FLock);
   if (FPeak > 0 && --FCountdown == 0) {
     if (FPeakSpeed == 0) {
       FPeak = FLevel;
@@ -273,7 +280,6 @@ void TMMCustomMeter::AgePeak() {
     }
     FRedrawPeak = true;
   }
-  FLock.Leave();
 }
 
 int TMMCustomMeter::NeedleLevel() {
@@ -390,9 +396,11 @@ void TMMCustomMeter::Redraw(bool needleOnly) {
   } else {
     c.CopyRect({0, 0, w, h}, FSaved.Canvas(), {0, 0, w, h});
   }
-  FLock.Enter();
-  const int level = FLevel, peak = FPeak;
-  FLock.Leave();
+  int level, peak;
+  {
+    TLockGuard lock(FLock);
+    level = FLevel, peak = FPeak;
+  }
   const POINT pivot{w / 2, h + FNeedleOffset};
   const int r = BaseRadius();
   c.Pen().SetWidth(FNeedleWidth);
@@ -419,19 +427,15 @@ void TMMCustomMeter::Paint() {
 void TMMCustomMeter::DrawNeedleDirect() {
   if (!Visible() || !Parent() || !Parent()->HandleAllocated()) return;
   HWND window = Parent()->Handle();
-  HDC dc = GetDC(window);
+  TClientDC dc(window);
   if (!dc) return;
-  TScopeExit release([&] { ReleaseDC(window, dc); });
   RECT r = BoundsRect();
   if (!RectVisible(dc, &r)) return;
-  const int saved = SaveDC(dc);
+  TSaveDC saved(dc);
   SetWindowOrgEx(dc, -r.left, -r.top, nullptr);
   IntersectClipRect(dc, 0, 0, Width(), Height());
   Canvas().SetHandle(dc);
-  TScopeExit detach([&] {
-    Canvas().SetHandle(nullptr);
-    RestoreDC(dc, saved);
-  });
+  TScopeExit detach([&] { Canvas().SetHandle(nullptr); });
   Redraw(true);
 }
 

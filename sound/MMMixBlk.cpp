@@ -54,8 +54,6 @@ TMMMixerBlock::TMMMixerBlock(TComponent* AOwner)
 
 TMMMixerBlock::~TMMMixerBlock() {
   Destroying();
-  delete FLineObserver;
-  delete FMixerObserver;
 }
 
 void TMMMixerBlock::SetLine(TMMAudioLine* value) {
@@ -63,10 +61,10 @@ void TMMMixerBlock::SetLine(TMMAudioLine* value) {
   if (FLine) RemoveFreeNotification(FLine);
   FLine = value;
   if (FLine) {
-    FLine->Observable()->AddObserver(FLineObserver);
+    FLine->Observable()->AddObserver(FLineObserver.get());
     FreeNotification(FLine);
   } else
-    RemoveObserver(FLineObserver->Subject(), FLineObserver);
+    RemoveObserver(FLineObserver->Subject(), FLineObserver.get());
   if (LoadingOrReading(this)) return;
   FVolume->SetAudioLine(FLine);
   FPan->SetAudioLine(FLine);
@@ -96,10 +94,10 @@ void TMMMixerBlock::SetMixer(TMMCustomMixerControl* value) {
   if (FMixer) RemoveFreeNotification(FMixer);
   FMixer = value;
   if (FMixer) {
-    FMixer->Observable()->AddObserver(FMixerObserver);
+    FMixer->Observable()->AddObserver(FMixerObserver.get());
     FreeNotification(FMixer);
   } else
-    RemoveObserver(FMixerObserver->Subject(), FMixerObserver);
+    RemoveObserver(FMixerObserver->Subject(), FMixerObserver.get());
   Rewire();
 }
 

@@ -3,6 +3,7 @@
 // out.
 #pragma once
 #include "MMMixCtl.h"
+#include <memory>
 
 TB_DECLARE_EXCEPTION(EMMBlockError, Exception);
 
@@ -153,7 +154,8 @@ private:
   TMMVolumeControl* FVolume;
   TMMMixerControl *FMute, *FPeak;
   TMMMixerConnector* FConnector;
-  TMMObserver *FLineObserver, *FMixerObserver;
+  std::unique_ptr<TMMObserver> FLineObserver;
+  std::unique_ptr<TMMObserver> FMixerObserver;
   TControl* FRemoving = nullptr;
   bool FArranging = false;
   TMMCustomBlockSlider *FPanSlider = nullptr, *FLeftSlider = nullptr, *FRightSlider = nullptr;

@@ -1,6 +1,7 @@
 // Controls bound to the mixer model.
 #include "MMMixCtl.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "MMProps.h"
 #include "MMUtils.h"
 #include <algorithm>
@@ -8,6 +9,12 @@
 #include <vector>
 
 namespace {
+
+// Holds the link for the scope: the control's notices of this side's own changes are not acted on.
+auto Hold(TMMControlLink& link) {
+  link.Lock();
+  return TScopeExit([&link] { link.Unlock(); });
+}
 
 std::string Text(int n) {
   return LoadLibraryString(n);
@@ -111,7 +118,6 @@ TMMCustomMixerSlider::TMMCustomMixerSlider(TComponent* AOwner)
 
 TMMCustomMixerSlider::~TMMCustomMixerSlider() {
   Destroying();
-  delete FLink;
 }
 
 void TMMCustomMixerSlider::SetControl(TMMCustomMixerControl* value) {
@@ -147,7 +153,7 @@ void TMMCustomMixerSlider::UpdateRange() {
   TMMCustomMixerControl* c = Control();
   const bool usable = FMixEnabled && ControlUsableFor(c, FItem);
   TMMCustomSlider::SetEnabled(usable);
-  FLink->Lock();
+  auto hold = Hold(*FLink);
   if (!usable) {
     SetRange(0, 2);
     FFactor = 1;
@@ -158,46 +164,33 @@ void TMMCustomMixerSlider::UpdateRange() {
     FFactor = (M - m) / s;
     SetRange(0, FFactor == 0 ? 1 : static_cast<int>(std::llround((M - m) / FFactor)));
   }
-  FLink->Unlock();
 }
 
 void TMMCustomMixerSlider::UpdatePosition() {
   if (LoadingOrReading(this)) return;
   TMMCustomMixerControl* c = Control();
-  FLink->Lock();
-  try {
-    if (ControlValidFor(c, FItem) && FFactor != 0 && MaxValue() > MinValue() && FMixEnabled) {
-      const long double v = c->GetSignedAt(FChannel, FItem);
-      const int p = static_cast<int>(std::llround((v - c->ControlInfo()->MinValue()) / FFactor));
-      // A thumb that already stands for this value stays where it is: on a logarithmic scale
-      // several thumb places give one position, and the card's notice of the slider's own write
-      // would otherwise move the thumb the user just placed.
-      if (p != Position()) SetPosition(p);
-    } else
-      SetPosition((MinValue() + MaxValue()) / 2);
-  } catch (...) {
-    FLink->Unlock();
-    throw;
-  }
-  FLink->Unlock();
+  auto hold = Hold(*FLink);
+  if (ControlValidFor(c, FItem) && FFactor != 0 && MaxValue() > MinValue() && FMixEnabled) {
+    const long double v = c->GetSignedAt(FChannel, FItem);
+    const int p = static_cast<int>(std::llround((v - c->ControlInfo()->MinValue()) / FFactor));
+    // A thumb that already stands for this value stays where it is: on a logarithmic scale
+    // several thumb places give one position, and the card's notice of the slider's own write
+    // would otherwise move the thumb the user just placed.
+    if (p != Position()) SetPosition(p);
+  } else
+    SetPosition((MinValue() + MaxValue()) / 2);
 }
 
 void TMMCustomMixerSlider::Change() {
   if (!FLink->Locked() && !LoadingOrReading(this)) {
     TMMCustomMixerControl* c = Control();
-    FLink->Lock();
-    try {
-      if (c && c->ControlInfo()->Flags().Contains(cfDisabled))
-        UpdatePosition();
-      else if (ControlUsableFor(c, FItem))
-        c->SetSignedAt(FChannel, FItem,
-                       static_cast<int32_t>(
-                           std::llround(Position() * FFactor + c->ControlInfo()->MinValue())));
-    } catch (...) {
-      FLink->Unlock();
-      throw;
-    }
-    FLink->Unlock();
+    auto hold = Hold(*FLink);
+    if (c && c->ControlInfo()->Flags().Contains(cfDisabled))
+      UpdatePosition();
+    else if (ControlUsableFor(c, FItem))
+      c->SetSignedAt(
+          FChannel, FItem,
+          static_cast<int32_t>(std::llround(Position() * FFactor + c->ControlInfo()->MinValue())));
   }
   TMMCustomSlider::Change();
 }
@@ -228,8 +221,6 @@ TMMCustomMixerCheckBox::TMMCustomMixerCheckBox(TComponent* AOwner)
 
 TMMCustomMixerCheckBox::~TMMCustomMixerCheckBox() {
   Destroying();
-  delete FLink;
-  delete FLineObserver;
 }
 
 void TMMCustomMixerCheckBox::SetControl(TMMCustomMixerControl* value) {
@@ -264,10 +255,10 @@ void TMMCustomMixerCheckBox::SetLine(TMMAudioLine* value) {
   if (FLine) RemoveFreeNotification(FLine);
   FLine = value;
   if (FLine) {
-    FLine->Observable()->AddObserver(FLineObserver);
+    FLine->Observable()->AddObserver(FLineObserver.get());
     FreeNotification(FLine);
   } else
-    RemoveObserver(FLineObserver->Subject(), FLineObserver);
+    RemoveObserver(FLineObserver->Subject(), FLineObserver.get());
   Refresh();
 }
 
@@ -292,30 +283,18 @@ void TMMCustomMixerCheckBox::Refresh() {
       SetCaption(FShort ? c->ControlInfo()->ShortName() : c->ControlInfo()->Name());
   }
   if (ControlValidFor(c, FItem)) {
-    FLink->Lock();
-    try {
-      SetChecked(c->GetBooleanAt(FChannel, FItem));
-    } catch (...) {
-      FLink->Unlock();
-      throw;
-    }
-    FLink->Unlock();
+    auto hold = Hold(*FLink);
+    SetChecked(c->GetBooleanAt(FChannel, FItem));
   }
 }
 
 void TMMCustomMixerCheckBox::Click() {
   if (!FLink->Locked() && !LoadingOrReading(this)) {
-    FLink->Lock();
-    try {
-      if (Enabled() && ControlValidFor(Control(), FItem))
-        Control()->SetBooleanAt(FChannel, FItem, Checked());
-      else
-        Refresh();
-    } catch (...) {
-      FLink->Unlock();
-      throw;
-    }
-    FLink->Unlock();
+    auto hold = Hold(*FLink);
+    if (Enabled() && ControlValidFor(Control(), FItem))
+      Control()->SetBooleanAt(FChannel, FItem, Checked());
+    else
+      Refresh();
   }
   TCheckBox::Click();
 }
@@ -333,7 +312,7 @@ void TMMCustomMixerCheckBox::Notification(TComponent* component, TOperation oper
     Refresh();
   }
   if (component == FLine) {
-    RemoveObserver(FLineObserver->Subject(), FLineObserver);
+    RemoveObserver(FLineObserver->Subject(), FLineObserver.get());
     FLine = nullptr;
     Refresh();
   }
@@ -387,7 +366,6 @@ TMMCustomMixerConnector::~TMMCustomMixerConnector() {
       ConnectorWindow = nullptr;
     }
   }
-  delete FLink;
 }
 
 int TMMCustomMixerConnector::LiveCount() {
@@ -563,7 +541,6 @@ TMMMixerLabelConnector::TMMMixerLabelConnector(TComponent* AOwner)
 
 TMMMixerLabelConnector::~TMMMixerLabelConnector() {
   Destroying();
-  delete FLink;
 }
 
 void TMMMixerLabelConnector::SetSource(TMMComponent* value) {
@@ -631,17 +608,16 @@ TMMCustomDeviceComboBox::TMMCustomDeviceComboBox(TComponent* AOwner)
 
 TMMCustomDeviceComboBox::~TMMCustomDeviceComboBox() {
   Destroying();
-  delete FObserver;
 }
 
 void TMMCustomDeviceComboBox::SetDevice(TMMCustomAudioDevice* value) {
   if (FDevice) RemoveFreeNotification(FDevice);
   FDevice = value;
   if (FDevice) {
-    FDevice->DeviceObservable()->AddObserver(FObserver);
+    FDevice->DeviceObservable()->AddObserver(FObserver.get());
     FreeNotification(FDevice);
   } else
-    RemoveObserver(FObserver->Subject(), FObserver);
+    RemoveObserver(FObserver->Subject(), FObserver.get());
   Fill();
 }
 
@@ -700,7 +676,7 @@ void TMMCustomDeviceComboBox::Loaded() {
 void TMMCustomDeviceComboBox::Notification(TComponent* component, TOperation operation) {
   TComboBox::Notification(component, operation);
   if (operation == opRemove && component && component == FDevice) {
-    RemoveObserver(FObserver->Subject(), FObserver);
+    RemoveObserver(FObserver->Subject(), FObserver.get());
     FDevice = nullptr;
     Fill();
   }

@@ -7,6 +7,7 @@
 #include "MMSlider.h"
 #include "StdCtrls.h"
 #include <atomic>
+#include <memory>
 
 TB_DECLARE_EXCEPTION(EMMMixerControlsError, Exception);
 TB_DECLARE_EXCEPTION(EMMCaptionLinkError, Exception);
@@ -69,7 +70,7 @@ protected:
 private:
   void UpdateRange();
   void UpdatePosition();
-  TMMControlLink* FLink;
+  std::unique_ptr<TMMControlLink> FLink;
   TMMChannel FChannel = chBoth;
   TMMItemIndex FItem = NoItem;
   bool FMixEnabled = true;
@@ -107,8 +108,8 @@ protected:
   void Notification(TComponent* component, TOperation operation) override;
 
 private:
-  TMMControlLink* FLink;
-  TMMObserver* FLineObserver;
+  std::unique_ptr<TMMControlLink> FLink;
+  std::unique_ptr<TMMObserver> FLineObserver;
   TMMAudioLine* FLine = nullptr;
   TMMChannel FChannel = chBoth;
   TMMItemIndex FItem = NoItem;
@@ -159,7 +160,7 @@ private:
   static void TimerProc(TMMTimerHandle client, void* data);
   static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
   template <class D> void SetDisplay(D*& slot, D* other, D* value);
-  TMMControlLink* FLink;
+  std::unique_ptr<TMMControlLink> FLink;
   TMMCustomLevel *FLevel1 = nullptr, *FLevel2 = nullptr;
   TMMCustomMeter *FMeter1 = nullptr, *FMeter2 = nullptr;
   bool FAutoTrigger = true;
@@ -201,7 +202,7 @@ protected:
   void Notification(TComponent* component, TOperation operation) override;
 
 private:
-  TMMCaptionLink* FLink;
+  std::unique_ptr<TMMCaptionLink> FLink;
   TControl* FDestination = nullptr;
   bool FAllCaps = false;
 };
@@ -225,7 +226,7 @@ protected:
 
 private:
   TMMCustomAudioDevice* FDevice = nullptr;
-  TMMObserver* FObserver;
+  std::unique_ptr<TMMObserver> FObserver;
   bool FIncludeMapper = true, FMixEnabled = true, FReady = true, FMapperListed = false;
 };
 

@@ -159,9 +159,8 @@ TMMMixerDevice::~TMMMixerDevice() {
   try {
     Close();
   } catch (...) {
+    // Nothing may leave a destructor: a failing close is dropped here.
   }
-  delete FDeviceObserver;
-  delete FLineObservable;
 }
 
 void TMMMixerDevice::SetDeviceId(TMMDeviceId value) {
@@ -175,12 +174,12 @@ void TMMMixerDevice::SetDevice(TMMCustomAudioDevice* value) {
   const bool wasActive = FActive;
   Close();
   if (FDevice) {
-    RemoveObserver(FDeviceObserver->Subject(), FDeviceObserver);
+    RemoveObserver(FDeviceObserver->Subject(), FDeviceObserver.get());
     RemoveFreeNotification(FDevice);
   }
   FDevice = value;
   if (FDevice) {
-    FDevice->DeviceObservable()->AddObserver(FDeviceObserver);
+    FDevice->DeviceObservable()->AddObserver(FDeviceObserver.get());
     Watch(this, FDevice);
   }
   if (!LoadingOrReading(this)) Changed();
@@ -321,7 +320,7 @@ void TMMMixerDevice::ControlChange(TMMControlId controlId) {
 void TMMMixerDevice::Notification(TComponent* component, TOperation operation) {
   TMMCustomAudioDevice::Notification(component, operation);
   if (operation == opRemove && component == FDevice) {
-    RemoveObserver(FDeviceObserver->Subject(), FDeviceObserver);
+    RemoveObserver(FDeviceObserver->Subject(), FDeviceObserver.get());
     FDevice = nullptr;
   }
 }
@@ -344,12 +343,6 @@ TMMAudioLine::TMMAudioLine(TComponent* AOwner)
 
 TMMAudioLine::~TMMAudioLine() {
   Destroying();
-  delete FMixerObserver;
-  delete FDeviceObserver;
-  delete FTargetObserver;
-  delete FDestObserver;
-  delete FObservable;
-  delete FLineInfo;
 }
 
 void TMMAudioLine::SetMixer(TMMMixerDevice* value) {
@@ -357,12 +350,12 @@ void TMMAudioLine::SetMixer(TMMMixerDevice* value) {
   if (FMixer) RemoveFreeNotification(FMixer);
   FMixer = value;
   if (FMixer) {
-    FMixer->LineObservable()->AddObserver(FMixerObserver);
-    FMixer->DeviceObservable()->AddObserver(FDeviceObserver);
+    FMixer->LineObservable()->AddObserver(FMixerObserver.get());
+    FMixer->DeviceObservable()->AddObserver(FDeviceObserver.get());
     Watch(this, FMixer);
   } else {
-    RemoveObserver(FMixerObserver->Subject(), FMixerObserver);
-    RemoveObserver(FDeviceObserver->Subject(), FDeviceObserver);
+    RemoveObserver(FMixerObserver->Subject(), FMixerObserver.get());
+    RemoveObserver(FDeviceObserver->Subject(), FDeviceObserver.get());
   }
   ResolveLine();
 }
@@ -385,10 +378,10 @@ void TMMAudioLine::SetTarget(TMMCustomAudioDevice* value) {
   FFindBy = fbTarget;
   FTarget = value;
   if (FTarget) {
-    FTarget->DeviceObservable()->AddObserver(FTargetObserver);
+    FTarget->DeviceObservable()->AddObserver(FTargetObserver.get());
     Watch(this, FTarget);
   } else
-    RemoveObserver(FTargetObserver->Subject(), FTargetObserver);
+    RemoveObserver(FTargetObserver->Subject(), FTargetObserver.get());
   ResolveLine();
 }
 
@@ -398,10 +391,10 @@ void TMMAudioLine::SetDestLine(TMMComponent* value) {
   if (FDestLine) RemoveFreeNotification(FDestLine);
   FDestLine = value;
   if (line) {
-    line->Observable()->AddObserver(FDestObserver);
+    line->Observable()->AddObserver(FDestObserver.get());
     Watch(this, line);
   } else
-    RemoveObserver(FDestObserver->Subject(), FDestObserver);
+    RemoveObserver(FDestObserver->Subject(), FDestObserver.get());
   ResolveLine();
 }
 
@@ -568,12 +561,12 @@ void TMMAudioLine::Notification(TComponent* component, TOperation operation) {
   if (operation != opRemove || !component) return;
   if (component == FMixer) SetMixer(nullptr);
   if (component == FTarget) {
-    RemoveObserver(FTargetObserver->Subject(), FTargetObserver);
+    RemoveObserver(FTargetObserver->Subject(), FTargetObserver.get());
     FTarget = nullptr;
     ResolveLine();
   }
   if (component == FDestLine) {
-    RemoveObserver(FDestObserver->Subject(), FDestObserver);
+    RemoveObserver(FDestObserver->Subject(), FDestObserver.get());
     FDestLine = nullptr;
     ResolveLine();
   }
@@ -590,9 +583,6 @@ TMMCustomMixerControl::TMMCustomMixerControl(TComponent* AOwner)
 
 TMMCustomMixerControl::~TMMCustomMixerControl() {
   Destroying();
-  delete FLineObserver;
-  delete FObservable;
-  delete FControlInfo;
 }
 
 void TMMCustomMixerControl::SetAudioLine(TMMAudioLine* value) {
@@ -600,10 +590,10 @@ void TMMCustomMixerControl::SetAudioLine(TMMAudioLine* value) {
   if (FAudioLine) RemoveFreeNotification(FAudioLine);
   FAudioLine = value;
   if (FAudioLine) {
-    FAudioLine->Observable()->AddObserver(FLineObserver);
+    FAudioLine->Observable()->AddObserver(FLineObserver.get());
     Watch(this, FAudioLine);
   } else
-    RemoveObserver(FLineObserver->Subject(), FLineObserver);
+    RemoveObserver(FLineObserver->Subject(), FLineObserver.get());
   ResolveControl();
 }
 
@@ -944,8 +934,6 @@ TMMPanControl::TMMPanControl(TComponent* AOwner)
 
 TMMPanControl::~TMMPanControl() {
   Destroying();
-  delete FVolumeObserver;
-  delete FSimInfo;
 }
 
 void TMMPanControl::SetVolumeControl(TMMVolumeControl* value) {
@@ -956,10 +944,10 @@ void TMMPanControl::SetVolumeControl(TMMVolumeControl* value) {
   }
   FVolumeControl = value;
   if (FVolumeControl) {
-    FVolumeControl->Observable()->AddObserver(FVolumeObserver);
+    FVolumeControl->Observable()->AddObserver(FVolumeObserver.get());
     Watch(this, FVolumeControl);
   } else
-    RemoveObserver(FVolumeObserver->Subject(), FVolumeObserver);
+    RemoveObserver(FVolumeObserver->Subject(), FVolumeObserver.get());
   ResolveControl();
 }
 
@@ -970,7 +958,7 @@ void TMMPanControl::SetSimulate(bool value) {
 }
 
 TMMControlInfo* TMMPanControl::ControlInfo() const {
-  return FSimulated ? FSimInfo : FControlInfo;
+  return FSimulated ? FSimInfo.get() : FControlInfo.get();
 }
 
 void TMMPanControl::ComputePan() {
@@ -1063,7 +1051,7 @@ void TMMPanControl::Notification(TComponent* component, TOperation operation) {
   TMMCustomMixerControl::Notification(component, operation);
   if (operation == opRemove && component && component == FVolumeControl) {
     // The volume control is going: no pan to reset on it.
-    RemoveObserver(FVolumeObserver->Subject(), FVolumeObserver);
+    RemoveObserver(FVolumeObserver->Subject(), FVolumeObserver.get());
     FVolumeControl = nullptr;
     ResolveControl();
   }

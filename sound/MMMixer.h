@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <memory>
 
 TB_DECLARE_EXCEPTION(EMMMixerServiceError, Exception);
 TB_DECLARE_EXCEPTION(EMMMixerDeviceError, EMMDeviceError);
@@ -159,7 +160,7 @@ public:
   UINT MixerId();
   HMIXER Handle() const { return FHandle; }
   HWND NotifyWindow() const { return FWindow; }
-  TMMObservable* LineObservable() const { return FLineObservable; }
+  TMMObservable* LineObservable() const { return FLineObservable.get(); }
   TMMLineChangeEvent OnLineChange;
   TMMControlChangeEvent OnControlChange;
 
@@ -177,8 +178,8 @@ private:
   HMIXER FHandle = nullptr;
   HWND FWindow = nullptr;
   TMMCustomAudioDevice* FDevice = nullptr;
-  TMMObserver* FDeviceObserver;
-  TMMObservable* FLineObservable;
+  std::unique_ptr<TMMObserver> FDeviceObserver;
+  std::unique_ptr<TMMObservable> FLineObservable;
 };
 
 class TMMAudioLine : public TMMComponent {
@@ -197,7 +198,7 @@ public:
   void SetTarget(TMMCustomAudioDevice* value);
   TMMComponent* DestLine() const { return FDestLine; }
   void SetDestLine(TMMComponent* value);
-  TMMLineInfo* LineInfo() const { return FLineInfo; }
+  TMMLineInfo* LineInfo() const { return FLineInfo.get(); }
   TFindBy FindBy() const { return FFindBy; }
   // The destination index, or -1 for a source line or when unresolved.
   int DestIndex() const { return FDestIndex; }
@@ -206,7 +207,7 @@ public:
   int Connections() const { return static_cast<int>(FLineInfo->Connections()); }
   // The line identifier of source i of this destination; -1 when it cannot be had.
   TMMLineId ConnectionId(int index);
-  TMMObservable* Observable() const { return FObservable; }
+  TMMObservable* Observable() const { return FObservable.get(); }
   void ResolveLine();
   TNotifyEvent OnChange;
   TMMControlChangeEvent OnControlChange;
@@ -231,9 +232,12 @@ private:
   TMMComponent* FDestLine = nullptr;
   TFindBy FFindBy = fbId;
   int FDestIndex = -1;
-  TMMLineInfo* FLineInfo;
-  TMMObserver *FMixerObserver, *FDeviceObserver, *FTargetObserver, *FDestObserver;
-  TMMObservable* FObservable;
+  std::unique_ptr<TMMLineInfo> FLineInfo;
+  std::unique_ptr<TMMObserver> FMixerObserver;
+  std::unique_ptr<TMMObserver> FDeviceObserver;
+  std::unique_ptr<TMMObserver> FTargetObserver;
+  std::unique_ptr<TMMObserver> FDestObserver;
+  std::unique_ptr<TMMObservable> FObservable;
 };
 
 class TMMCustomMixerControl : public TMMComponent {
@@ -249,8 +253,8 @@ public:
   TMMControlType ControlType() const { return FControlType; }
   void SetControlType(TMMControlType value);
   TMMControlClass ControlClass() const { return FControlClass; }
-  virtual TMMControlInfo* ControlInfo() const { return FControlInfo; }
-  TMMObservable* Observable() const { return FObservable; }
+  virtual TMMControlInfo* ControlInfo() const { return FControlInfo.get(); }
+  TMMObservable* Observable() const { return FObservable.get(); }
   TNotifyEvent OnChange;
 
   virtual void ResolveControl();
@@ -290,7 +294,7 @@ protected:
   void ClearControl();
 
   TFindBy FFindBy = fbType;
-  TMMControlInfo* FControlInfo;
+  std::unique_ptr<TMMControlInfo> FControlInfo;
 
 private:
   void LineNotice(TObject* data);
@@ -298,8 +302,8 @@ private:
   TMMControlId FControlId = badControlId;
   TMMControlType FControlType = ctCustom;
   TMMControlClass FControlClass = ccCustom;
-  TMMObserver* FLineObserver;
-  TMMObservable* FObservable;
+  std::unique_ptr<TMMObserver> FLineObserver;
+  std::unique_ptr<TMMObservable> FObservable;
 };
 
 class TMMMixerControl : public TMMCustomMixerControl {
@@ -356,8 +360,8 @@ private:
   TMMVolumeControl* FVolumeControl = nullptr;
   bool FSimulate = true, FSimulated = false;
   int32_t FSimPan = 0;
-  TMMControlInfo* FSimInfo;
-  TMMObserver* FVolumeObserver;
+  std::unique_ptr<TMMControlInfo> FSimInfo;
+  std::unique_ptr<TMMObserver> FVolumeObserver;
 };
 
 // Registers the identifier names and the model's classes (idempotent).

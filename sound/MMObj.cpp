@@ -109,9 +109,7 @@ TMMCustomControl::TMMCustomControl(TComponent* AOwner)
   FBevel->OnChange = [this](TObject*) { BevelChanged(); };
 }
 
-TMMCustomControl::~TMMCustomControl() {
-  delete FBevel;
-}
+TMMCustomControl::~TMMCustomControl() {}
 
 RECT TMMCustomControl::ClientRect() {
   return ShrunkBy({0, 0, Width(), Height()}, FBevel->BevelExtent());
@@ -134,9 +132,7 @@ TMMCustomPanel::TMMCustomPanel(TComponent* AOwner) : TCustomPanel(AOwner), FBeve
   FBevel->OnChange = [this](TObject*) { BevelChanged(); };
 }
 
-TMMCustomPanel::~TMMCustomPanel() {
-  delete FBevel;
-}
+TMMCustomPanel::~TMMCustomPanel() {}
 
 void TMMCustomPanel::BevelChanged() {
   Realign();
@@ -177,9 +173,7 @@ TMMGraphicControl::TMMGraphicControl(TComponent* AOwner)
   FBevel->OnChange = [this](TObject*) { BevelChanged(); };
 }
 
-TMMGraphicControl::~TMMGraphicControl() {
-  delete FBevel;
-}
+TMMGraphicControl::~TMMGraphicControl() {}
 
 RECT TMMGraphicControl::ClientRect() {
   return ShrunkBy({0, 0, Width(), Height()}, FBevel->BevelExtent());

@@ -8,6 +8,7 @@
 #include "MMStrings.h"
 #include <functional>
 #include <string>
+#include <memory>
 
 // The library's message text n (string resource 28000 + n); empty when missing.
 std::string LoadLibraryString(int n);
@@ -107,7 +108,7 @@ class TMMCustomControl : public TCustomControl {
 public:
   explicit TMMCustomControl(TComponent* AOwner);
   ~TMMCustomControl() override;
-  TMMBevel* Bevel() const { return FBevel; }
+  TMMBevel* Bevel() const { return FBevel.get(); }
   void SetBevel(TMMBevel* value) { FBevel->Assign(value); }
   RECT ClientRect() override;
 
@@ -116,7 +117,7 @@ protected:
   virtual void BevelChanged();
 
 private:
-  TMMBevel* FBevel;
+  std::unique_ptr<TMMBevel> FBevel;
 };
 
 // A panel framed by the library's bevel instead of its own.
@@ -125,7 +126,7 @@ public:
   using TMMPanelPaintEvent = std::function<void(TMMCustomPanel* Panel)>;
   explicit TMMCustomPanel(TComponent* AOwner);
   ~TMMCustomPanel() override;
-  TMMBevel* Bevel() const { return FBevel; }
+  TMMBevel* Bevel() const { return FBevel.get(); }
   void SetBevel(TMMBevel* value) { FBevel->Assign(value); }
   // When assigned, replaces the default painting.
   TMMPanelPaintEvent OnPaint;
@@ -136,7 +137,7 @@ protected:
   virtual void BevelChanged();
 
 private:
-  TMMBevel* FBevel;
+  std::unique_ptr<TMMBevel> FBevel;
 };
 
 // A windowless sound control framed by its own bevel.
@@ -144,7 +145,7 @@ class TMMGraphicControl : public TGraphicControl {
 public:
   explicit TMMGraphicControl(TComponent* AOwner);
   ~TMMGraphicControl() override;
-  TMMBevel* Bevel() const { return FBevel; }
+  TMMBevel* Bevel() const { return FBevel.get(); }
   void SetBevel(TMMBevel* value) { FBevel->Assign(value); }
   RECT ClientRect() override;
   // Leaves the inner rectangle unfilled while set (the control paints all of it itself).
@@ -156,6 +157,6 @@ protected:
   virtual void BevelChanged();
 
 private:
-  TMMBevel* FBevel;
+  std::unique_ptr<TMMBevel> FBevel;
   bool FNoFill = false;
 };

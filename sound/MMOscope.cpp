@@ -8,7 +8,8 @@
 
 namespace {
 
-std::vector<TMMOscope*>* List = nullptr;
+// Never destroyed: a display may still go after the statics at exit, and looks itself up here.
+std::vector<TMMOscope*>& List = *new std::vector<TMMOscope*>;
 TMMClipCursorProc ClipCursorProc;
 
 BOOL ClipTheCursor(const RECT* r) {
@@ -35,8 +36,7 @@ void SetOscopeClipCursor(TMMClipCursorProc proc) {
 }
 
 const std::vector<TMMOscope*>& OscopeList() {
-  static const std::vector<TMMOscope*> none;
-  return List ? *List : none;
+  return List;
 }
 
 TMMOscope::TMMOscope(TComponent* AOwner)
@@ -45,21 +45,14 @@ TMMOscope::TMMOscope(TComponent* AOwner)
   TControl::SetColor(clBlack);
   SetCursor(crCross);
   if (!Designing(this)) {
-    if (!List) List = new std::vector<TMMOscope*>;
-    List->push_back(this);
+    List.push_back(this);
   }
   SetBounds(0, 0, 194, 90);
 }
 
 TMMOscope::~TMMOscope() {
   EndInfo();
-  if (List) {
-    List->erase(std::remove(List->begin(), List->end(), this), List->end());
-    if (List->empty()) {
-      delete List;
-      List = nullptr;
-    }
-  }
+  List.erase(std::remove(List.begin(), List.end(), this), List.end());
   void* p = FBuffer;
   GlobalFreeMem(p);
 }
@@ -479,10 +472,8 @@ void TMMOscope::DrawScrollBar(bool screen) {
   if (screen) {
     HDC dc = Canvas().Handle();
     const int x = FDrawRect.left + FWriteEnd;
-    HBRUSH bar = CreateSolidBrush(ColorToRGB(FColors[7]));
     RECT r{x, FDrawRect.top, x + 1, FDrawRect.top + FHeight};
-    FillRect(dc, &r, bar);
-    DeleteObject(bar);
+    FillRect(dc, &r, TGdiObject<HBRUSH>(CreateSolidBrush(ColorToRGB(FColors[7]))).Get());
     for (int d = 0; d <= FDivisions; ++d)
       SetPixel(dc, x, FDrawRect.top + tickRow(d), ColorToRGB(FColors[8]));
     return;
@@ -505,14 +496,10 @@ void TMMOscope::CopyToScreen() {
 void TMMOscope::DrawScope(bool full) {
   TMMDIBCanvas& c = DIBCanvas();
   if (OnDrawLine) {
-    c.BeginDraw();
-    try {
+    {
+      TMMDrawPhase drawing(c);
       OnDrawLine(this, c, RECT{0, 0, FPoints, FHeight}, FBuffer);
-    } catch (...) {
-      c.EndDraw();
-      throw;
     }
-    c.EndDraw();
     CopyToScreen();
     if (OnPostPaint) OnPostPaint(this);
     return;
@@ -520,8 +507,8 @@ void TMMOscope::DrawScope(bool full) {
   for (int i = 0; i < 9; ++i)
     FColorCache[i] = c.NearestIndex(FColors[i]);
   const bool wasMarked = FNeedRedraw;
-  c.BeginDraw();
-  try {
+  {
+    TMMDrawPhase drawing(c);
     if (!FScroll || full || FNeedRedraw) {
       ClearBackground();
       FBarStart = -FBarWidth;
@@ -565,11 +552,7 @@ void TMMOscope::DrawScope(bool full) {
     }
     if (FScroll && !(!full && !wasMarked && FAccelerate) && !FAccelerate && FWriteEnd < FPoints)
       DrawScrollBar(false);
-  } catch (...) {
-    c.EndDraw();
-    throw;
   }
-  c.EndDraw();
 
   if (!FScroll) {
     CopyToScreen();
@@ -598,9 +581,10 @@ void TMMOscope::DrawScope(bool full) {
         ScrollWindowEx(Parent()->Handle(), -1, 0, &r, &r, nullptr, nullptr, 0);
       }
     } else {
-      c.BeginDraw();
-      DIB_CopyRect(c.Bits(), 0, 0, FPoints - 1, FHeight, 1, 0, c);
-      c.EndDraw();
+      {
+        TMMDrawPhase drawing(c);
+        DIB_CopyRect(c.Bits(), 0, 0, FPoints - 1, FHeight, 1, 0, c);
+      }
     }
   }
   if (OnPostPaint) OnPostPaint(this);

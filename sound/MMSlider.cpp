@@ -4,6 +4,7 @@
 #include "MMUtils.h"
 #include <cmath>
 #include <map>
+#include <memory>
 #include <utility>
 
 // --- TBitmapCache --------------------------------------------------------------------------------
@@ -11,49 +12,39 @@
 namespace {
 
 struct TCacheEntry {
-  TBitmap* Bitmap;
-  int Users;
+  std::unique_ptr<TBitmap> Bitmap;
+  int Users = 0;
 };
-using TCacheMap = std::map<std::pair<int, int>, TCacheEntry>;
-// Made with the first entry and freed with the last.
-TCacheMap* Cache = nullptr;
+// Never destroyed: a slider may still go after the statics at exit, and gives its bitmap back.
+std::map<std::pair<int, int>, TCacheEntry>& Cache = *new std::map<std::pair<int, int>, TCacheEntry>;
 
 } // namespace
 
 TBitmap* TBitmapCache::Acquire(int width, int height) {
   width = width < 0 ? 0 : width;
   height = height < 0 ? 0 : height;
-  if (!Cache) Cache = new TCacheMap;
-  auto [it, fresh] = Cache->try_emplace({width, height}, TCacheEntry{nullptr, 0});
-  if (fresh) it->second.Bitmap = new TBitmap(width, height);
-  ++it->second.Users;
-  return it->second.Bitmap;
+  TCacheEntry& entry = Cache[{width, height}];
+  if (!entry.Bitmap) entry.Bitmap = std::make_unique<TBitmap>(width, height);
+  ++entry.Users;
+  return entry.Bitmap.get();
 }
 
 void TBitmapCache::Release(TBitmap* bitmap) {
-  if (!Cache || !bitmap) return;
-  for (auto it = Cache->begin(); it != Cache->end(); ++it) {
-    if (it->second.Bitmap != bitmap) continue;
-    if (--it->second.Users == 0) {
-      delete it->second.Bitmap;
-      Cache->erase(it);
-    }
+  if (!bitmap) return;
+  for (auto it = Cache.begin(); it != Cache.end(); ++it) {
+    if (it->second.Bitmap.get() != bitmap) continue;
+    if (--it->second.Users == 0) Cache.erase(it);
     break;
-  }
-  if (Cache->empty()) {
-    delete Cache;
-    Cache = nullptr;
   }
 }
 
 int TBitmapCache::Count() {
-  return Cache ? static_cast<int>(Cache->size()) : 0;
+  return static_cast<int>(Cache.size());
 }
 
 int TBitmapCache::Users(int width, int height) {
-  if (!Cache) return 0;
-  auto it = Cache->find({width, height});
-  return it == Cache->end() ? 0 : it->second.Users;
+  auto it = Cache.find({width, height});
+  return it == Cache.end() ? 0 : it->second.Users;
 }
 
 // --- blink timer
@@ -118,10 +109,6 @@ TMMCustomSlider::TMMCustomSlider(TComponent* AOwner)
 TMMCustomSlider::~TMMCustomSlider() {
   StopBlink();
   ReleaseBitmap();
-  delete FPicRight;
-  delete FPicLeft;
-  delete FScale;
-  delete FGroove;
 }
 
 void TMMCustomSlider::Changed() {

@@ -5,6 +5,7 @@
 #include "MMObj.h"
 #include "MMScale.h"
 #include <functional>
+#include <memory>
 
 enum TMMFocusAction { faNone, faFocusThumb, faFocusRect, faFocusColor, faAll };
 enum TMMOrientation { orVertical, orHorizontal };
@@ -30,7 +31,7 @@ public:
   explicit TMMCustomSlider(TComponent* AOwner);
   ~TMMCustomSlider() override;
 
-  TMMBevel* Groove() const { return FGroove; }
+  TMMBevel* Groove() const { return FGroove.get(); }
   void SetGroove(TMMBevel* value) { FGroove->Assign(value); }
   TMMFocusAction FocusAction() const { return FFocusAction; }
   void SetFocusAction(TMMFocusAction value);
@@ -75,7 +76,7 @@ public:
   void SetScaleDistance(int value);
   TMMScalePos ScalePosition() const { return FScalePosition; }
   void SetScalePosition(TMMScalePos value);
-  TMMScale* Scale() const { return FScale; }
+  TMMScale* Scale() const { return FScale.get(); }
   void SetScale(TMMScale* value) { FScale->Assign(value); }
   TBitmap& PicLeft() { return *FPicLeft; }
   TBitmap& PicRight() { return *FPicRight; }
@@ -137,10 +138,10 @@ private:
   void StopBlink();
   static void BlinkTick();
 
-  TMMBevel* FGroove;
-  TMMScale* FScale;
-  TBitmap* FPicLeft;
-  TBitmap* FPicRight;
+  std::unique_ptr<TMMBevel> FGroove;
+  std::unique_ptr<TMMScale> FScale;
+  std::unique_ptr<TBitmap> FPicLeft;
+  std::unique_ptr<TBitmap> FPicRight;
   TMMFocusAction FFocusAction = faFocusRect;
   TColor FFocusColor = clActiveCaption, FGrooveColor = clBtnFace, FThumbColor = clBtnFace;
   bool FThumbBorder = true;

@@ -10,7 +10,8 @@
 
 namespace {
 
-std::vector<TMMSpectrogram*>* List = nullptr;
+// Never destroyed: a display may still go after the statics at exit, and looks itself up here.
+std::vector<TMMSpectrogram*>& List = *new std::vector<TMMSpectrogram*>;
 TMMInfoStore SpectrogramStore;
 
 bool Designing(const TComponent* c) {
@@ -94,21 +95,18 @@ void BuildSpectrogramPalette(TMMSpectrogramPalette kind, PALETTEENTRY* entries) 
 }
 
 const std::vector<TMMSpectrogram*>& SpectrogramList() {
-  static const std::vector<TMMSpectrogram*> none;
-  return List ? *List : none;
+  return List;
 }
 
 TMMSpectrogram::TMMSpectrogram(TComponent* AOwner)
-    : TMMDIBGraphicControl(AOwner), FSamples(new int16_t[4096]()), FIndexes(new int32_t[2048]()),
-      FWindowTable(new int32_t[4096]()), FWork(new float[4096]()),
+    : TMMDIBGraphicControl(AOwner),
       FInfo(this, SpectrogramStore, SpectrumClipCursor, [this] { EndInfo(); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
   DIBCanvas().SetPaletteRealize(true);
   if (!Designing(this)) {
-    if (!List) List = new std::vector<TMMSpectrogram*>;
-    List->push_back(this);
+    List.push_back(this);
   }
   SetFFTLength(128);
   FPaletteTyp = spHSV;
@@ -118,18 +116,8 @@ TMMSpectrogram::TMMSpectrogram(TComponent* AOwner)
 
 TMMSpectrogram::~TMMSpectrogram() {
   EndInfo();
-  if (List) {
-    List->erase(std::remove(List->begin(), List->end(), this), List->end());
-    if (List->empty()) {
-      delete List;
-      List = nullptr;
-    }
-  }
+  List.erase(std::remove(List.begin(), List.end(), this), List.end());
   DoneRealFFT(FSetup);
-  delete[] FSamples;
-  delete[] FIndexes;
-  delete[] FWindowTable;
-  delete[] FWork;
 }
 
 // --- layout --------------------------------------------------------------------------------------
@@ -267,9 +255,9 @@ void TMMSpectrogram::SetSampleRate(int value) {
 void TMMSpectrogram::SetFFTLength(int value) {
   value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  RenewFFT(FSetup, FWindowTable, FWindow, value);
+  RenewFFT(FSetup, FWindowTable.data(), FWindow, value);
   FFFTLength = value;
-  std::memset(FIndexes, 0, 2048 * sizeof(int32_t));
+  std::fill(FIndexes.begin(), FIndexes.end(), 0);
   CalcFrameSize();
   // The rows map onto bins of the new length: rebuilt, or the picture lies and reads past N/2.
   BuildRowTable();
@@ -277,7 +265,8 @@ void TMMSpectrogram::SetFFTLength(int value) {
 }
 
 void TMMSpectrogram::SetWindow(TMMFFTWindow value) {
-  if (StoreChanged(FWindow, value)) BuildWindowTable(FWindowTable, FWindow, FFTBits(FFFTLength));
+  if (StoreChanged(FWindow, value))
+    BuildWindowTable(FWindowTable.data(), FWindow, FFTBits(FFFTLength));
 }
 
 void TMMSpectrogram::SetAmplitudeScale(int value) {
@@ -334,13 +323,14 @@ void TMMSpectrogram::SetPWaveFormat(const WAVEFORMATEX* format) {
 void TMMSpectrogram::RefreshPCMData(const void* buffer) {
   if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FSetup) return;
   const int n = FFFTLength;
-  const int overflows = SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, int(FGain),
-                                           FWindowTable, FSetup, FWork, FSamples);
+  const int overflows =
+      SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, int(FGain), FWindowTable.data(),
+                         FSetup, FWork.data(), FSamples.data());
   for (int i = 0; i < overflows; ++i)
     PcmOverflow();
   const double s = -90 - FSensitivy;
   for (int b = 0; b < n / 2; ++b) {
-    const int64_t p = BinPower(FSamples, b);
+    const int64_t p = BinPower(FSamples.data(), b);
     if (!FLogAmp)
       FIndexes[b] = int32_t(std::trunc(std::sqrt(double(p)) * FAmpFactor + s)) + 10;
     else
@@ -401,10 +391,8 @@ void TMMSpectrogram::DrawBar(bool screen) {
   auto tickRow = [this](int i) { return FH - 1 - (FH - 1) * i / FTicks; };
   if (screen) {
     HDC dc = Canvas().Handle();
-    HBRUSH bar = CreateSolidBrush(ColorToRGB(FColors[2]));
     RECT r{FDrawRect.left + Max(from, 0), FDrawRect.top, FDrawRect.left + to, FDrawRect.bottom};
-    FillRect(dc, &r, bar);
-    DeleteObject(bar);
+    FillRect(dc, &r, TGdiObject<HBRUSH>(CreateSolidBrush(ColorToRGB(FColors[2]))).Get());
     for (int i = 0; i <= FTicks; ++i)
       for (int x = r.left; x < r.right; ++x)
         SetPixel(dc, x, FDrawRect.top + tickRow(i), ColorToRGB(FColors[3]));
@@ -426,8 +414,8 @@ void TMMSpectrogram::DrawSpectrogram(bool full) {
   TMMDIBCanvas& c = DIBCanvas();
   const bool flagged = FRedrawAll;
   const bool full2 = full || flagged;
-  c.BeginDraw();
-  try {
+  {
+    TMMDrawPhase drawing(c);
     if (full2) {
       c.SetRawColor(FEmbossed ? (10 + 236) / 2 : 10);
       DIB_Clear(c);
@@ -442,11 +430,7 @@ void TMMSpectrogram::DrawSpectrogram(bool full) {
     std::vector<uint8_t> topDown(FColumn.rbegin(), FColumn.rend());
     DIB_VLineIndices(FX, 0, topDown.data(), FH, c);
     if (!(!full && !flagged && FAccelerate) && !(FScroll && FCount >= FW)) DrawBar(false);
-  } catch (...) {
-    c.EndDraw();
-    throw;
   }
-  c.EndDraw();
   if (!full && !flagged && FAccelerate) {
     if (FX >= 0)
       c.DrawTo(Canvas().Handle(),
@@ -465,9 +449,10 @@ void TMMSpectrogram::DrawSpectrogram(bool full) {
     ++FCount;
     if (FAccelerate) DrawBar(true);
   } else if (!FAccelerate) {
-    c.BeginDraw();
-    DIB_CopyRect(c.Bits(), 0, 0, FW - 1, FH, 1, 0, c);
-    c.EndDraw();
+    {
+      TMMDrawPhase drawing(c);
+      DIB_CopyRect(c.Bits(), 0, 0, FW - 1, FH, 1, 0, c);
+    }
   } else if (Parent() && Parent()->HandleAllocated()) {
     const int b = Bevel()->BevelExtent();
     RECT r = BoundsRect();

@@ -125,10 +125,10 @@ private:
   void Changed();
 
   PFFTSetup FSetup = nullptr;
-  int16_t* FSamples;
-  int32_t* FIndexes;
-  int32_t* FWindowTable;
-  float* FWork;
+  std::vector<int16_t> FSamples = std::vector<int16_t>(4096);
+  std::vector<int32_t> FIndexes = std::vector<int32_t>(2048);
+  std::vector<int32_t> FWindowTable = std::vector<int32_t>(4096);
+  std::vector<float> FWork = std::vector<float>(4096);
   std::vector<uint8_t> FColumn;
   std::vector<int32_t> FRowFirst, FRowEnd, FEmboss;
   int FFFTLength = 8, FSampleRate = 11025;

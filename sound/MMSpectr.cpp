@@ -1,6 +1,7 @@
 // The spectrum analyser: the shared sample path, properties, layout, the frequency and amplitude
 // tables, the analysis of a block, peaks and clearing.
 #include "MMSpectr.h"
+#include "Handles.h"
 #include "MMProps.h"
 #include <algorithm>
 #include <cmath>
@@ -183,9 +184,7 @@ void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
 // --- construction --------------------------------------------------------------------------------
 
 TMMSpectrum::TMMSpectrum(TComponent* AOwner)
-    : TMMDIBGraphicControl(AOwner), FInactive(new TMMDIBCanvas), FSamples(new int16_t[4096]()),
-      FWindowTable(new int32_t[4096]()), FWork(new float[4096]()), FLogOffset(new int32_t[2048]()),
-      FBinValues(new int32_t[2048]()),
+    : TMMDIBGraphicControl(AOwner),
       FInfo(this, SpectrumStore, SpectrumClipCursor, [this] { EndInfo(); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
@@ -200,12 +199,6 @@ TMMSpectrum::~TMMSpectrum() {
   // Returns only once the ageing has left: nothing of this control is touched after.
   RemoveTimerClient(FTimer);
   DoneRealFFT(FSetup);
-  delete FInactive;
-  delete[] FSamples;
-  delete[] FWindowTable;
-  delete[] FWork;
-  delete[] FLogOffset;
-  delete[] FBinValues;
 }
 
 // --- layout --------------------------------------------------------------------------------------
@@ -239,12 +232,13 @@ void TMMSpectrum::AdjustBounds() {
   FH = Max(FDrawRect.bottom - FDrawRect.top, 4);
   FDrawRect.right = FDrawRect.left + FW;
   FDrawRect.bottom = FDrawRect.top + FH;
-  FPeakLock.Enter();
-  FFirstBin.assign(FW, 0);
-  FEndBin.assign(FW, 0);
-  FScale.assign(FW, 0);
-  FBars.assign(1, TMMSpectrumBar{-1, 0, 0, 0, 0});
-  FPeakLock.Leave();
+  {
+    TLockGuard lock(FPeakLock);
+    FFirstBin.assign(FW, 0);
+    FEndBin.assign(FW, 0);
+    FScale.assign(FW, 0);
+    FBars.assign(1, TMMSpectrumBar{-1, 0, 0, 0, 0});
+  }
   DIBCanvas().SetBounds(0, 0, FW, FH);
   FInactive->SetBounds(0, 0, FW, FH);
   CalcSpots();
@@ -315,12 +309,13 @@ void TMMSpectrum::BuildFrequencyTable() {
     bars.push_back({c, w, 0, 0, 0});
   }
   bars.push_back({-1, 0, 0, 0, 0});
-  FPeakLock.Enter();
-  FFirstBin = std::move(first);
-  FEndBin = std::move(end);
-  FScale.assign(w, 0);
-  FBars = std::move(bars);
-  FPeakLock.Leave();
+  {
+    TLockGuard lock(FPeakLock);
+    FFirstBin = std::move(first);
+    FEndBin = std::move(end);
+    FScale.assign(w, 0);
+    FBars = std::move(bars);
+  }
   BuildAmpTable();
   BuildInactiveBars();
   Invalidate();
@@ -398,7 +393,7 @@ void TMMSpectrum::BuildLinearAmpTable() {
 void TMMSpectrum::SetFFTLength(int value) {
   value = ClampFFTLength(value);
   if (value == FFFTLength && FSetup) return;
-  RenewFFT(FSetup, FWindowTable, FWindow, value);
+  RenewFFT(FSetup, FWindowTable.data(), FWindow, value);
   FFFTLength = value;
   BuildFrequencyTable();
   CalcFrameSize();
@@ -408,7 +403,7 @@ void TMMSpectrum::SetFFTLength(int value) {
 
 void TMMSpectrum::SetWindow(TMMFFTWindow value) {
   if (!StoreChanged(FWindow, value)) return;
-  BuildWindowTable(FWindowTable, FWindow, FFTBits(FFFTLength));
+  BuildWindowTable(FWindowTable.data(), FWindow, FFTBits(FFFTLength));
 }
 
 void TMMSpectrum::SetSampleRate(int value) {
@@ -557,10 +552,10 @@ void TMMSpectrum::SetSpotHeight(int value) {
 
 void TMMSpectrum::SetNumPeaks(int value) {
   if (value < 0 || value > 5) return;
-  FPeakLock.Enter(); // the timer's thread reads it
-  const bool changed = StoreChanged(FNumPeaks, value);
-  FPeakLock.Leave();
-  if (!changed) return;
+  {
+    TLockGuard lock(FPeakLock); // the timer's thread reads it
+    if (!StoreChanged(FNumPeaks, value)) return;
+  }
   UpdateTimer();
   ClearPeaks();
   Invalidate();
@@ -568,19 +563,19 @@ void TMMSpectrum::SetNumPeaks(int value) {
 
 void TMMSpectrum::SetPeakDelay(int value) {
   if (value < 0 || value > 50) return;
-  FPeakLock.Enter(); // the timer's thread reads it
-  const bool changed = StoreChanged(FPeakDelay, value);
-  FPeakLock.Leave();
-  if (!changed) return;
+  {
+    TLockGuard lock(FPeakLock); // the timer's thread reads it
+    if (!StoreChanged(FPeakDelay, value)) return;
+  }
   ClearPeaks();
 }
 
 void TMMSpectrum::SetPeakSpeed(int value) {
   if (value < 0 || value > 50) return;
-  FPeakLock.Enter(); // the timer's thread reads it
-  const bool changed = StoreChanged(FPeakSpeed, value);
-  FPeakLock.Leave();
-  if (!changed) return;
+  {
+    TLockGuard lock(FPeakLock); // the timer's thread reads it
+    if (!StoreChanged(FPeakSpeed, value)) return;
+  }
   ClearPeaks();
 }
 
@@ -636,15 +631,16 @@ void TMMSpectrum::SetPWaveFormat(const WAVEFORMATEX* format) {
 void TMMSpectrum::RefreshPCMData(const void* buffer) {
   if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FSetup) return;
   const int n = FFFTLength;
-  const int overflows = SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, WeightOrder(),
-                                           FWindowTable, FSetup, FWork, FSamples);
+  const int overflows =
+      SpectrumSamplePath(buffer, n, FBitLength, FMode, FChannel, WeightOrder(), FWindowTable.data(),
+                         FSetup, FWork.data(), FSamples.data());
   for (int i = 0; i < overflows; ++i)
     PcmOverflow();
   const int bins = n / 2;
   if (FDecayMode == dmNone && FLogAmp) {
     const int32_t* table = LogTable();
     for (int b = 0; b < bins; ++b) {
-      int64_t p = BinPower(FSamples, b);
+      int64_t p = BinPower(FSamples.data(), b);
       int k = 0;
       while (p > 31)
         p >>= 1, ++k;
@@ -653,8 +649,8 @@ void TMMSpectrum::RefreshPCMData(const void* buffer) {
     }
   } else {
     for (int b = 0; b < bins; ++b)
-      FBinValues[b] = SpectrumMagnitude(BinPower(FSamples, b));
-    if (FDecayMode != dmNone) FDecayState.Apply(FDecayMode, FBinValues, bins);
+      FBinValues[b] = SpectrumMagnitude(BinPower(FSamples.data(), b));
+    if (FDecayMode != dmNone) FDecayState.Apply(FDecayMode, FBinValues.data(), bins);
   }
   ComputeColumns();
   DrawDirect([this] { DrawSpectrum(false); });
@@ -665,31 +661,32 @@ void TMMSpectrum::ComputeColumns() {
   const double unitsPerLn = 2 * 8192 / std::log(2.0);
   int strongest = 0, strongBin = 0, strongColumn = 0;
   bool over = false;
-  FPeakLock.Enter();
-  for (TMMSpectrumBar& bar : FBars) {
-    if (bar.First < 0) break;
-    const int c = bar.First;
-    const int first = FFirstBin[c], end = FEndBin[c] == 0 ? first + 1 : FEndBin[c];
-    int32_t raw = FBinValues[first];
-    int bin = first;
-    for (int b = first + 1; b < end; ++b)
-      if (FBinValues[b] > raw) raw = FBinValues[b], bin = b;
-    int value;
-    if (linear) {
-      // 64 bits: factors of 4096..8192 times magnitudes up to 16 x 46341 pass 2^31.
-      value = int(std::min<int64_t>((int64_t(FScale[c]) * raw) >> FShift, INT32_MAX));
-    } else if (raw < 1) {
-      value = 0;
-    } else {
-      value = int(
-          std::trunc((std::log(raw * 0.0625) * unitsPerLn - FLogOffset[first]) * FPixelsPerUnit));
-      if (value < 0) value = 0;
+  {
+    TLockGuard lock(FPeakLock);
+    for (TMMSpectrumBar& bar : FBars) {
+      if (bar.First < 0) break;
+      const int c = bar.First;
+      const int first = FFirstBin[c], end = FEndBin[c] == 0 ? first + 1 : FEndBin[c];
+      int32_t raw = FBinValues[first];
+      int bin = first;
+      for (int b = first + 1; b < end; ++b)
+        if (FBinValues[b] > raw) raw = FBinValues[b], bin = b;
+      int value;
+      if (linear) {
+        // 64 bits: factors of 4096..8192 times magnitudes up to 16 x 46341 pass 2^31.
+        value = int(std::min<int64_t>((int64_t(FScale[c]) * raw) >> FShift, INT32_MAX));
+      } else if (raw < 1) {
+        value = 0;
+      } else {
+        value = int(
+            std::trunc((std::log(raw * 0.0625) * unitsPerLn - FLogOffset[first]) * FPixelsPerUnit));
+        if (value < 0) value = 0;
+      }
+      bar.Value = value;
+      if (value > strongest) strongest = value, strongBin = bin, strongColumn = c;
+      if (value >= FH) over = true;
     }
-    bar.Value = value;
-    if (value > strongest) strongest = value, strongBin = bin, strongColumn = c;
-    if (value >= FH) over = true;
   }
-  FPeakLock.Leave();
   FPeakValue = strongest;
   FPeakBin = strongBin;
   FPeakColumn = strongColumn;
@@ -722,53 +719,42 @@ void TMMSpectrum::PcmOverflow() {
 }
 
 void TMMSpectrum::ClearPeaks() {
-  FPeakLock.Enter();
+  TLockGuard lock(FPeakLock);
   for (TMMSpectrumBar& bar : FBars)
     bar.Peak = 0, bar.Counter = 0;
-  FPeakLock.Leave();
 }
 
 void TMMSpectrum::ClearData() {
   if (LoadingOrReading(this) || ClearDepth > 0) return;
-  ++ClearDepth;
-  std::memset(FBinValues, 0, 2048 * sizeof(int32_t));
-  std::memset(FSamples, 0, 4096 * sizeof(int16_t));
-  FPeakLock.Enter();
-  for (TMMSpectrumBar& bar : FBars)
-    bar.Value = 0, bar.Peak = 0, bar.Counter = 0;
-  FPeakLock.Leave();
+  TCountHold clearing(ClearDepth);
+  std::fill(FBinValues.begin(), FBinValues.end(), 0);
+  std::fill(FSamples.begin(), FSamples.end(), 0);
+  {
+    TLockGuard lock(FPeakLock);
+    for (TMMSpectrumBar& bar : FBars)
+      bar.Value = 0, bar.Peak = 0, bar.Counter = 0;
+  }
   FPeakFreq = 0;
   FPeakValue = FPeakBin = FPeakColumn = 0;
   FDecayState.Reset();
-  try {
-    if (Enabled()) {
-      if (OnNeedData)
-        OnNeedData(this);
-      else if (Designing(this))
-        for (int b = 0; b < 2048; ++b)
-          FBinValues[b] = std::rand() % 32767;
-    }
-  } catch (...) {
-    --ClearDepth;
-    throw;
+  if (Enabled()) {
+    if (OnNeedData)
+      OnNeedData(this);
+    else if (Designing(this))
+      for (int b = 0; b < 2048; ++b)
+        FBinValues[b] = std::rand() % 32767;
   }
-  --ClearDepth;
 }
 
 std::vector<TMMSpectrumBar> TMMSpectrum::Bars() {
-  FPeakLock.Enter();
-  std::vector<TMMSpectrumBar> bars;
-  if (!FBars.empty()) bars.assign(FBars.begin(), FBars.end() - 1);
-  FPeakLock.Leave();
-  return bars;
+  TLockGuard lock(FPeakLock);
+  if (FBars.empty()) return {};
+  return std::vector<TMMSpectrumBar>(FBars.begin(), FBars.end() - 1);
 }
 
 void TMMSpectrum::AgePeaks() {
-  FPeakLock.Enter();
-  if (FNumPeaks < 1 || FInfo.Active()) {
-    FPeakLock.Leave();
-    return;
-  }
+  TLockGuard lock(FPeakLock);
+  if (FNumPeaks < 1 || FInfo.Active()) return;
   for (TMMSpectrumBar& bar : FBars) {
     if (bar.First < 0) break;
     if (bar.Peak <= 0) continue;
@@ -782,7 +768,6 @@ void TMMSpectrum::AgePeaks() {
       }
     }
   }
-  FPeakLock.Leave();
 }
 
 // --- registration --------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "Threads.h"
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 TB_DECLARE_EXCEPTION(EMMSpectrumError, Exception);
@@ -257,14 +258,14 @@ private:
 
   TMMTimerHandle FTimer = nullptr;
   bool FTimerRunning = true;
-  TMMDIBCanvas* FInactive;
+  std::unique_ptr<TMMDIBCanvas> FInactive = std::make_unique<TMMDIBCanvas>();
   PFFTSetup FSetup = nullptr;
-  int16_t* FSamples;
-  int32_t* FWindowTable;
-  float* FWork;
+  std::vector<int16_t> FSamples = std::vector<int16_t>(4096);
+  std::vector<int32_t> FWindowTable = std::vector<int32_t>(4096);
+  std::vector<float> FWork = std::vector<float>(4096);
   TMMBinDecay FDecayState;
-  int32_t* FLogOffset;
-  int32_t* FBinValues;
+  std::vector<int32_t> FLogOffset = std::vector<int32_t>(2048);
+  std::vector<int32_t> FBinValues = std::vector<int32_t>(2048);
   std::vector<int32_t> FFirstBin, FEndBin, FScale;
   // The bars' peaks and counters change under FPeakLock on the window thread and the timer's.
   TCriticalSection FPeakLock;

@@ -1,6 +1,7 @@
 // The spectrum analyser's visible side: the kinds, the inactive bars, grid, scales, paint, the
 // strongest frequency's text and the info box under the mouse.
 #include "MMSpectr.h"
+#include "Handles.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -74,8 +75,8 @@ void TMMSpectrum::DrawSpectrum(bool full) {
     FPixel[i] = c.NearestIndex(FColors[i]);
   const bool runTime = !Designing(this);
   if (full) ComputeColumns();
-  c.BeginDraw();
-  try {
+  {
+    TMMDrawPhase drawing(c);
     const bool bars = FKind == skBars || FKind == skPeaks;
     if (FKind == skScroll && !full && runTime) {
       DIB_CopyRect(c.Bits(), 0, 2, FW, FH - 2, 0, 0, c);
@@ -113,11 +114,7 @@ void TMMSpectrum::DrawSpectrum(bool full) {
         break;
       }
     }
-  } catch (...) {
-    c.EndDraw();
-    throw;
   }
-  c.EndDraw();
   CopyToScreen();
   DrawPeakText();
 }
@@ -181,15 +178,16 @@ void TMMSpectrum::DrawLines(bool scroll) {
          rowOf(bars[i + 1].Value));
   if (bars.size() == 1) line(0, rowOf(bars[0].Value), FW - 1, rowOf(bars[0].Value));
   if (scroll || FNumPeaks <= 0) return;
-  FPeakLock.Enter();
-  for (TMMSpectrumBar& bar : FBars) {
-    if (bar.First < 0) break;
-    if (bar.Value >= bar.Peak && bar.Value > 0) {
-      bar.Peak = bar.Value;
-      bar.Counter = FPeakDelay * 2 + 1;
+  {
+    TLockGuard lock(FPeakLock);
+    for (TMMSpectrumBar& bar : FBars) {
+      if (bar.First < 0) break;
+      if (bar.Value >= bar.Peak && bar.Value > 0) {
+        bar.Peak = bar.Value;
+        bar.Counter = FPeakDelay * 2 + 1;
+      }
     }
   }
-  FPeakLock.Leave();
   bars = Bars();
   for (size_t i = 0; i + 1 < bars.size(); ++i)
     line(i == 0 ? 0 : bars[i].First, rowOf(bars[i].Peak), bars[i + 1].First,
@@ -199,17 +197,18 @@ void TMMSpectrum::DrawLines(bool scroll) {
 void TMMSpectrum::DrawBarsAndPeaks(bool peaksOnly) {
   TMMDIBCanvas& c = DIBCanvas();
   std::vector<TMMSpectrumBar> bars;
-  FPeakLock.Enter();
-  for (TMMSpectrumBar& bar : FBars) {
-    if (bar.First < 0) break;
-    const int lit = Min(Round(double(Max(bar.Value, 0)) * FSpotCount / FH), FSpotCount);
-    if (lit >= bar.Peak && lit > 0 && FNumPeaks > 0) {
-      bar.Peak = lit;
-      bar.Counter = FPeakDelay * 2 + 1;
+  {
+    TLockGuard lock(FPeakLock);
+    for (TMMSpectrumBar& bar : FBars) {
+      if (bar.First < 0) break;
+      const int lit = Min(Round(double(Max(bar.Value, 0)) * FSpotCount / FH), FSpotCount);
+      if (lit >= bar.Peak && lit > 0 && FNumPeaks > 0) {
+        bar.Peak = lit;
+        bar.Counter = FPeakDelay * 2 + 1;
+      }
+      bars.push_back({bar.First, bar.End, lit, bar.Peak, bar.Counter});
     }
-    bars.push_back({bar.First, bar.End, lit, bar.Peak, bar.Counter});
   }
-  FPeakLock.Leave();
   for (const TMMSpectrumBar& bar : bars) {
     if (OnDrawBar) {
       OnDrawBar(this, c, RECT{bar.First, 0, bar.End, FH}, bar.Value, bar.Peak);
@@ -244,17 +243,13 @@ void TMMSpectrum::BuildInactiveBars() {
   for (int i = 0; i < 3; ++i)
     colors[i] = c.NearestIndex(FColors[3 + i]);
   std::vector<TMMSpectrumBar> bars = Bars();
-  c.BeginDraw();
-  try {
+  {
+    TMMDrawPhase drawing(c);
     c.SetColor(Color());
     DIB_Clear(c);
     for (const TMMSpectrumBar& bar : bars)
       DrawSpots(c, bar.First, bar.End, FSpotCount, 0, colors, FInactiveDoted, false);
-  } catch (...) {
-    c.EndDraw();
-    throw;
   }
-  c.EndDraw();
 }
 
 void TMMSpectrum::DrawGridLines() {
@@ -371,9 +366,10 @@ void TMMSpectrum::DrawPeakText() {
   const std::string text = PeakText();
   if (text.empty()) return;
   HDC dc = Canvas().Handle();
-  HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_BOLD, 0, 0, 0,
-                           DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-  HGDIOBJ old = SelectObject(dc, font);
+  TGdiObject<HFONT> font(CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+                                     FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                     "MS Sans Serif"));
+  TSelectObject select(dc, font.Get());
   SIZE size{};
   GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
   const int base = FKind == skScroll ? FH - FH / 3 : 1;
@@ -383,8 +379,6 @@ void TMMSpectrum::DrawPeakText() {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
   TextOutA(dc, FDrawRect.left + x, FDrawRect.top + y, text.c_str(), int(text.size()));
-  SelectObject(dc, old);
-  DeleteObject(font);
 }
 
 // --- axis values and the info box ----------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "MMUtils.h"
 #include "Forms.h"
 #include "Graphics.h"
+#include "Handles.h"
 #include <windows.h>
 #include <cmath>
 #include <cstdlib>
@@ -88,9 +89,9 @@ RECT DrawRotatedText(TCanvas& canvas, int x, int y, int mode, int height,
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfOutPrecision = OUT_TT_PRECIS;
   lstrcpynA(lf.lfFaceName, faceName.c_str(), LF_FACESIZE);
-  HFONT font = CreateFontIndirectA(&lf);
+  TGdiObject<HFONT> font(CreateFontIndirectA(&lf));
   HDC dc = canvas.Handle();
-  HGDIOBJ old = SelectObject(dc, font);
+  TSelectObject select(dc, font.Get());
   SIZE size{};
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
   int tx = x, ty = y;
@@ -115,8 +116,6 @@ RECT DrawRotatedText(TCanvas& canvas, int x, int y, int mode, int height,
   UINT oldAlign = SetTextAlign(dc, TA_LEFT | TA_TOP);
   TextOutA(dc, tx, ty, text.c_str(), static_cast<int>(text.size()));
   SetTextAlign(dc, oldAlign);
-  SelectObject(dc, old);
-  DeleteObject(font);
   return box;
 }
 

@@ -4,6 +4,7 @@
 #include "Threads.h"
 #include <exception>
 #include <memory>
+#include <optional>
 
 struct TMMTimerClient {
   int Interval;
@@ -11,7 +12,7 @@ struct TMMTimerClient {
   TMMTimerProc Proc;
   int DisableCount;
   int Elapsed;
-  TMMTimerClient* Next;
+  std::unique_ptr<TMMTimerClient> Next; // the list owns its clients
 };
 
 namespace {
@@ -25,7 +26,7 @@ struct TTimerService {
   UINT TimerId = 0;
   volatile DWORD TickThread = 0;
   volatile LONG Reentry = 0;
-  TMMTimerClient* Head = nullptr;
+  std::unique_ptr<TMMTimerClient> Head;
   TMMTimerClient* TickNext = nullptr; // the client a running tick visits next
   int Count = 0;
   bool PeriodSet = false;
@@ -99,8 +100,8 @@ void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
   s->TickThread = GetCurrentThreadId();
   if (InterlockedIncrement(&s->Reentry) == 1) {
     TLockGuard lock(s->ListLock);
-    for (TMMTimerClient* c = s->Head; c; c = s->TickNext) {
-      s->TickNext = c->Next;
+    for (TMMTimerClient* c = s->Head.get(); c; c = s->TickNext) {
+      s->TickNext = c->Next.get();
       if (c->DisableCount != 0) continue;
       c->Elapsed += MMTimerTick;
       if (c->Elapsed >= c->Interval) {
@@ -119,7 +120,7 @@ void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
 }
 
 bool Registered(TTimerService& s, TMMTimerHandle client) {
-  for (TMMTimerClient* c = s.Head; c; c = c->Next)
+  for (TMMTimerClient* c = s.Head.get(); c; c = c->Next.get())
     if (c == client) return true;
   return false;
 }
@@ -128,11 +129,12 @@ bool Registered(TTimerService& s, TMMTimerHandle client) {
 
 TMMTimerHandle AddTimerClient(int interval, bool startDisabled, TMMTimerProc proc, void* data) {
   TTimerService& s = Service();
-  auto* client =
-      new TMMTimerClient{Max(interval, MMTimerTick), data, proc, startDisabled ? 1 : 0, 0, nullptr};
+  auto client = std::make_unique<TMMTimerClient>(Max(interval, MMTimerTick), data, proc,
+                                                 startDisabled ? 1 : 0, 0);
   // A client added from a tick finds the timer running and must not wait on the control lock.
   const bool fromTick = s.OnTickThread();
-  if (!fromTick) s.ControlLock.Enter();
+  std::optional<TLockGuard> control;
+  if (!fromTick) control.emplace(s.ControlLock);
   if (!fromTick) MakeFailureWindow();
   if (!fromTick && s.TimerId == 0) {
     if (!s.PeriodSet) s.PeriodSet = timeBeginPeriod(MMTimerTick) == TIMERR_NOERROR;
@@ -140,21 +142,16 @@ TMMTimerHandle AddTimerClient(int interval, bool startDisabled, TMMTimerProc pro
                              TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
     if (s.TimerId == 0) {
       s.StopTimer();
-      s.ControlLock.Leave();
-      delete client;
       return nullptr;
     }
   }
-  {
-    TLockGuard lock(s.ListLock);
-    TMMTimerClient** tail = &s.Head;
-    while (*tail)
-      tail = &(*tail)->Next;
-    *tail = client;
-    ++s.Count;
-  }
-  if (!fromTick) s.ControlLock.Leave();
-  return client;
+  TLockGuard lock(s.ListLock);
+  std::unique_ptr<TMMTimerClient>* tail = &s.Head;
+  while (*tail)
+    tail = &(*tail)->Next;
+  *tail = std::move(client);
+  ++s.Count;
+  return tail->get();
 }
 
 void SetTimerInterval(TMMTimerHandle client, int interval) {
@@ -186,16 +183,17 @@ void RemoveTimerClient(TMMTimerHandle client) {
   TTimerService& s = Service();
   if (!client) return;
   const bool fromTick = s.OnTickThread();
-  if (!fromTick) s.ControlLock.Enter();
+  std::optional<TLockGuard> control;
+  if (!fromTick) control.emplace(s.ControlLock);
   bool last = false;
   {
     // Waits here while a tick runs the client's procedure.
     TLockGuard lock(s.ListLock);
-    for (TMMTimerClient** link = &s.Head; *link; link = &(*link)->Next) {
-      if (*link != client) continue;
-      *link = client->Next;
-      if (s.TickNext == client) s.TickNext = client->Next;
-      delete client;
+    for (std::unique_ptr<TMMTimerClient>* link = &s.Head; *link; link = &(*link)->Next) {
+      if (link->get() != client) continue;
+      std::unique_ptr<TMMTimerClient> gone = std::move(*link);
+      *link = std::move(gone->Next);
+      if (s.TickNext == client) s.TickNext = link->get();
       --s.Count;
       last = s.Count == 0;
       break;
@@ -203,10 +201,7 @@ void RemoveTimerClient(TMMTimerHandle client) {
   }
   // A tick cannot kill its own timer; an idle timer is reused by the next client or killed at
   // the next removal or at exit.
-  if (!fromTick) {
-    if (last || (s.Count == 0 && s.TimerId != 0)) s.StopTimer();
-    s.ControlLock.Leave();
-  }
+  if (!fromTick && (last || (s.Count == 0 && s.TimerId != 0))) s.StopTimer();
 }
 
 int TimerClientCount() {

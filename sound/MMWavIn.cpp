@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "MMStrings.h"
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -73,11 +74,13 @@ TMMWaveIn::~TMMWaveIn() {
       Close();
     }
   } catch (...) {
+    // As above.
   }
   try {
     StopWorker();
     FreeBuffers();
   } catch (...) {
+    // As above.
   }
   if (FWindow) DeallocateHWnd(FWindow);
   FWindow = nullptr;
@@ -535,6 +538,7 @@ bool TMMWaveIn::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       FClosing = false;
       Close();
     } catch (...) {
+      // The worker's failure is the one to show; a close failing after it adds nothing.
     }
     if (failure) HandleBoundaryException(*failure);
     return true;
@@ -547,12 +551,11 @@ bool TMMWaveIn::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 void TMMWaveIn::StartWorker() {
   TLockGuard lock(FLock);
   FThreadFailed = false;
-  FReadyEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  FStopEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  FReadyEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  FStopEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   auto fail = [this] {
-    if (FReadyEvent) CloseHandle(FReadyEvent);
-    if (FStopEvent) CloseHandle(FStopEvent);
-    FReadyEvent = FStopEvent = nullptr;
+    FReadyEvent.Reset();
+    FStopEvent.Reset();
     Error(Text(MMS_WAVEIN) + Break + Text(MMS_CANT_CREATE_THREAD));
   };
   if (!FReadyEvent || !FStopEvent) fail();
@@ -563,11 +566,11 @@ void TMMWaveIn::StartWorker() {
     fail();
   }
   FThreadId = FThread->ThreadID();
-  DuplicateHandle(GetCurrentProcess(), FThread->Handle(), GetCurrentProcess(), &FThreadHandle,
+  DuplicateHandle(GetCurrentProcess(), FThread->Handle(), GetCurrentProcess(), FThreadHandle.Put(),
                   SYNCHRONIZE, FALSE, 0);
   FThread->SetFreeOnTerminate(true);
   FThread->Resume();
-  if (WaitForSingleObject(FReadyEvent, 5000) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(FReadyEvent.Get(), 5000) != WAIT_OBJECT_0) {
     StopWorker();
     Error(Text(MMS_WAVEIN) + Break + Text(MMS_CANT_CREATE_THREAD));
   }
@@ -580,31 +583,32 @@ void TMMWaveIn::StopWorker() {
   bool ended = true;
   if (!FThreadFailed) {
     thread->Terminate();
-    SetEvent(FStopEvent);
-    ended = WaitForSingleObject(FReadyEvent, 5000) == WAIT_OBJECT_0;
+    SetEvent(FStopEvent.Get());
+    ended = WaitForSingleObject(FReadyEvent.Get(), 5000) == WAIT_OBJECT_0;
   } else {
-    ended = WaitForSingleObject(FReadyEvent, 5000) == WAIT_OBJECT_0;
+    ended = WaitForSingleObject(FReadyEvent.Get(), 5000) == WAIT_OBJECT_0;
   }
   // The worker object frees itself after its last signal; waiting for the thread itself means
   // nothing of it is left once the recorder has stopped.
   if (FThreadHandle) {
-    if (ended) ended = WaitForSingleObject(FThreadHandle, 5000) == WAIT_OBJECT_0;
-    CloseHandle(FThreadHandle);
-    FThreadHandle = nullptr;
+    if (ended) ended = WaitForSingleObject(FThreadHandle.Get(), 5000) == WAIT_OBJECT_0;
+    FThreadHandle.Reset();
   }
   FThreadId = 0;
   // A worker that still runs keeps its events: they are left to the process rather than freed
   // under it.
   if (ended) {
-    CloseHandle(FReadyEvent);
-    CloseHandle(FStopEvent);
+    FReadyEvent.Reset();
+    FStopEvent.Reset();
+  } else {
+    FReadyEvent.Release();
+    FStopEvent.Release();
   }
-  FReadyEvent = FStopEvent = nullptr;
 }
 
 void TMMWaveInThread::Execute() {
   TMMWaveIn* owner = FOwner;
-  HANDLE ready = owner->FReadyEvent, stop = owner->FStopEvent;
+  HANDLE ready = owner->FReadyEvent.Get(), stop = owner->FStopEvent.Get();
   SetPriority(THREAD_PRIORITY_ABOVE_NORMAL);
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the queue exists before the driver posts
@@ -626,12 +630,13 @@ void TMMWaveInThread::Execute() {
   } catch (...) {
     // Shown and closed on the window thread; the worker only ends.
     owner->FThreadFailed = true;
-    auto* failure = new std::exception_ptr(std::current_exception());
-    if (!owner->FWindow || !PostMessageA(owner->FWindow, MM_WAVEIN_THREADFAILED, 0,
-                                         reinterpret_cast<LPARAM>(failure))) {
+    auto failure = std::make_unique<std::exception_ptr>(std::current_exception());
+    // Once posted, the window owns it.
+    if (owner->FWindow && PostMessageA(owner->FWindow, MM_WAVEIN_THREADFAILED, 0,
+                                       reinterpret_cast<LPARAM>(failure.get())))
+      failure.release();
+    else
       HandleBoundaryException(*failure);
-      delete failure;
-    }
   }
   SetEvent(ready);
 }

@@ -1,6 +1,7 @@
 // Recording from a wave input device: every recorded buffer goes down the component's chain,
 // handled on the window thread, the driver's callback thread or a worker thread of its own.
 #pragma once
+#include "Handles.h"
 #include "MMDSPObj.h"
 #include <atomic>
 #include <exception>
@@ -138,8 +139,8 @@ private:
   TMMWaveInThread* FThread = nullptr;
   std::atomic<DWORD> FThreadId{0};
   TCriticalSection FLock;
-  HANDLE FReadyEvent = nullptr, FStopEvent = nullptr;
-  HANDLE FThreadHandle = nullptr; // own copy: the self-freeing worker closes its handle
+  TKernelHandle FReadyEvent, FStopEvent;
+  TKernelHandle FThreadHandle; // own copy: the self-freeing worker closes its handle
 };
 
 // The worker of thread mode: a message loop for the buffers the driver posts to it.

@@ -541,6 +541,7 @@ void TMailForm::SendButtonClick(TObject*) {
   } catch (const std::exception& e) {
     failure = e.what();
   } catch (...) {
+    // Still failed: told below as an unknown error.
   }
   SetBusy(false);
   // What passed the client's error event is on the status bar already; anything else would end

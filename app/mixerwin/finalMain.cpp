@@ -310,8 +310,8 @@ void TMixerFrmF::FormDestroy(TObject*) {
 void TMixerFrmF::FreeBuilt() {
   std::vector<TComponent*> built;
   built.swap(FBuilt);
-  for (TComponent* c : built)
-    delete c;
+  for (TComponent*& c : built)
+    FreeAndNil(c);
 }
 
 void TMixerFrmF::Rebuild() {
@@ -319,26 +319,22 @@ void TMixerFrmF::Rebuild() {
   if (window) LockWindowUpdate(window);
   const TCursor saved = Screen->Cursor();
   Screen->SetCursor(crHourGlass);
-  try {
-    FreeBuilt();
-    int x = MasterBlock->Width() + 1;
-    for (int i = 0; i < MasterLine->Connections(); ++i)
-      x = AddLineBlock(x, TabSheet1, MasterLine->ConnectionId(i), MasterMixer, MMMixerDevice1);
-    // Never narrower than the device row.
-    const int row = MMDCB1->Left() + MMDCB1->Width() + 8;
-    SetClientWidth(std::max(x + 4, row));
-    Label4->SetLeft((RecordBlock->Width() - Label4->Width()) / 2 - 1);
-    x = RecordBlock->Width() + 1;
-    for (int i = 0; i < WaveInLine->Connections(); ++i)
-      x = AddLineBlock(x, TabSheet2, WaveInLine->ConnectionId(i), WaveInMixer, MMMixerDevice1);
-    if (ClientWidth() < x + 3) SetClientWidth(x + 4);
-  } catch (...) {
+  TScopeExit restore([window, saved] {
     if (window) LockWindowUpdate(nullptr);
     Screen->SetCursor(saved);
-    throw;
-  }
-  if (window) LockWindowUpdate(nullptr);
-  Screen->SetCursor(saved);
+  });
+  FreeBuilt();
+  int x = MasterBlock->Width() + 1;
+  for (int i = 0; i < MasterLine->Connections(); ++i)
+    x = AddLineBlock(x, TabSheet1, MasterLine->ConnectionId(i), MasterMixer, MMMixerDevice1);
+  // Never narrower than the device row.
+  const int row = MMDCB1->Left() + MMDCB1->Width() + 8;
+  SetClientWidth(std::max(x + 4, row));
+  Label4->SetLeft((RecordBlock->Width() - Label4->Width()) / 2 - 1);
+  x = RecordBlock->Width() + 1;
+  for (int i = 0; i < WaveInLine->Connections(); ++i)
+    x = AddLineBlock(x, TabSheet2, WaveInLine->ConnectionId(i), WaveInMixer, MMMixerDevice1);
+  if (ClientWidth() < x + 3) SetClientWidth(x + 4);
 }
 
 int TMixerFrmF::AddLineBlock(int x, TTabSheet* page, TMMLineId lineId, TMMCustomMixerControl* mixer,

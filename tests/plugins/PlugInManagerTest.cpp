@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "Dialogs.h"
 #include "FolderTools.h"
+#include "Handles.h"
 #include "ManageNPICode.h"
 #include "PlugInDirs.h"
 #include "PlugInTestKit.h"
@@ -265,6 +266,40 @@ TEST_F(PlugInManager, ShutdownReenablesOnlyWhatWasDisabledWhileOpen) {
   EXPECT_TRUE(FileExists(FB + "sub\\QXXNPdeep.dllBAK"));
   EXPECT_FALSE(FileExists(FProg + TManageNPIFrm::TempDisabledListFile));
   EXPECT_EQ(FForm->EnableTempDisabledPlugIns(), 0);
+}
+
+TEST_F(PlugInManager, AListThatCannotBeReadIsKeptAndTheUserIsTold) {
+  TNavigatorRegistry reg(FA, FDir / "user");
+  PlaceDll("conflict", FA + "NPmidi.dll");
+  // An earlier session disabled NPold while open and listed it; another program holds the list.
+  PlaceDll("conflict", FA + "QXXNPold.dllBAK");
+  const std::string list = FProg + TManageNPIFrm::TempDisabledListFile;
+  const std::string listed = FA + "QXXNPold.dllBAK\r\n";
+  WriteFileBytes(list, listed);
+  Make();
+  {
+    TKernelHandle held(
+        CreateFileA(list.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    FForm->RadioButton2->SetChecked(true);
+    FForm->BitBtn4Click(nullptr);
+    ASSERT_EQ(FAnswers.Asked().size(), 1u);
+    EXPECT_EQ(FAnswers.Asked()[0].Caption, "Error");
+    EXPECT_NE(LastText().find(list), std::string::npos) << LastText();
+    EXPECT_NE(LastText().find("cannot be read, so no plugin was disabled"), std::string::npos)
+        << LastText();
+    EXPECT_TRUE(FileExists(FA + "NPmidi.dll"));
+    EXPECT_FALSE(FFlag);
+    // At shutdown too: nothing re-enabled, and said so.
+    EXPECT_EQ(FForm->EnableTempDisabledPlugIns(), 0);
+    ASSERT_EQ(FAnswers.Asked().size(), 2u);
+    EXPECT_EQ(FAnswers.Asked()[1].Caption, "Error");
+  }
+  // Readable again, the list still names NPold, and the shutdown gives it back.
+  EXPECT_EQ(ReadFileBytes(list), listed);
+  EXPECT_EQ(FForm->EnableTempDisabledPlugIns(), 1);
+  EXPECT_TRUE(FileExists(FA + "NPold.dll"));
+  EXPECT_FALSE(FileExists(list));
 }
 
 } // namespace
