@@ -30,6 +30,7 @@
 #include "Forms.h"
 #include "MainViews.h"
 #include "MasterBase.h"
+#include "MasterWidgets.h"
 #include "Menus.h"
 #include "Messages.h"
 #include "PlayRoad.h"
@@ -100,7 +101,12 @@ extern bool SplashAllowed;
 // --- the main window
 // ------------------------------------------------------------------------------
 
-class TMasterFrm : public TMasterFrmBase, public TPlayRoadView, public TStoreHost {
+class TMasterFrm : public TMasterFrmBase,
+                   public TPlayRoadView,
+                   public TStoreHost,
+                   private TMasterWidgets {
+  friend class TMasterProbe;
+
 public:
   explicit TMasterFrm(TComponent* AOwner);
   ~TMasterFrm() override;
@@ -314,17 +320,6 @@ public:
   // The print button: help in help mode, else the view in use's selected titles.
   // The print options window of the creation order, or the main window's own when none was made.
   TPrintParamFrm& PrintParamWindow();
-  TMenuItem* Titlesselected11() const { return FTitlesselected11; }
-  TMenuItem* Titlesselected23() const { return FTitlesselected23; }
-  TMenuItem* Albumselected5() const { return FAlbumselected5; }
-  TMenuItem* Albumselected11() const { return FAlbumselected11; }
-  TMenuItem* Allalbums12() const { return FAllalbums12; }
-  TMenuItem* Titlesselected12() const { return FTitlesselected12; }
-  TMenuItem* Titlesselected17() const { return FTitlesselected17; }
-  TMenuItem* Categoryselected1() const { return FCategoryselected1; }
-  TMenuItem* Activecategory9() const { return FActivecategory9; }
-  TMenuItem* Allcategories5() const { return FAllcategories5; }
-  TMenuItem* Allcategories10() const { return FAllcategories10; }
   // --- loading and scanning (ScanCommands.cpp)
   // File > "&Open" and the load button: the loader, then the import of its list.
   void GetLocal2Click(TObject* Sender);
@@ -386,183 +381,6 @@ public:
   void SetParams(const std::vector<std::string>& value) { FParams = value; }
 
   // The main window's parts (named as the window's layout names them).
-  TMMWaveIn* MMWaveIn1() const { return FMMWaveIn1; }
-  TMMConnector* MMConnector2() const { return FMMConnector2; }
-  TMMLevel* MMLevel1() const { return FMMLevel1; }
-  TMMLevel* MMLevel2() const { return FMMLevel2; }
-  TMMSpectrum* MMSpectrum1() const { return FMMSpectrum1; }
-  TMMOscope* MMOscope2() const { return FMMOscope2; }
-  TMMSpectrogram* MMSpectrogram1() const { return FMMSpectrogram1; }
-  TPopupMenu* VisEPopUp() const { return FVisEPopUp; }
-  TPopupMenu* visualPopUp() const { return FvisualPopUp; }
-  TMenuItem* ShowVE() const { return FShowVE; }
-  TMenuItem* DisableVE() const { return FDisableVE; }
-  TMenuItem* Titlesselected7() const { return FTitlesselected7; }
-  TMenuItem* Albumselected4() const { return FAlbumselected4; }
-  TMenuItem* Allalbums5() const { return FAllalbums5; }
-  TMenuItem* Titlesselected8() const { return FTitlesselected8; }
-  TMenuItem* Activecategory2() const { return FActivecategory2; }
-  TMenuItem* Allcategories3() const { return FAllcategories3; }
-  TMenuItem* Createnew1() const { return FCreatenew1; }
-  TMenuItem* Createnew3() const { return FCreatenew3; }
-  TMenuItem* Rename1() const { return FRename1; }
-  TMenuItem* Rename3() const { return FRename3; }
-  TMenuItem* Albumselected3() const { return FAlbumselected3; }
-  TMenuItem* Albumselected7() const { return FAlbumselected7; }
-  TMenuItem* Allalbums4() const { return FAllalbums4; }
-  TMenuItem* Allalbums8() const { return FAllalbums8; }
-  TMenuItem* Titlesselected3() const { return FTitlesselected3; }
-  TMenuItem* Titlesselected19() const { return FTitlesselected19; }
-  TMenuItem* Createnew2() const { return FCreatenew2; }
-  TMenuItem* Createnew4() const { return FCreatenew4; }
-  TMenuItem* Renameexisting1() const { return FRenameexisting1; }
-  TMenuItem* Rename2() const { return FRename2; }
-  TMenuItem* Renamealbum2() const { return FRenamealbum2; }
-  TMenuItem* Activecategory1() const { return FActivecategory1; }
-  TMenuItem* Activecategory4() const { return FActivecategory4; }
-  TMenuItem* Deletecategory1() const { return FDeletecategory1; }
-  TMenuItem* Titlesselected6() const { return FTitlesselected6; }
-  TMenuItem* Titleselected1() const { return FTitleselected1; }
-  TMenuItem* Edit1() const { return FEdit1; }
-  TMenuItem* Delete4() const { return FDelete4; }
-  TTimer* NavPITimer() const { return FNavPITimer; }
-  TTimer* QueueTimer() const { return FQueueTimer; }
-  TMenuItem* GetLocal2() const { return FGetLocal2; }
-  TMenuItem* ScanadriveforMIDIfiles1() const { return FScanadriveforMIDIfiles1; }
-  TMenuItem* ScansystemforMIDIfiles1() const { return FScansystemforMIDIfiles1; }
-  TMenuItem* About1() const { return FAbout1; }
-  TTimer* Timer1() const { return FTimer1; }
-  TTimer* Timer2() const { return FTimer2; }
-  TMainMenu* MainMenu1() const { return FMainMenu1; }
-  TMenuItem* File1() const { return FFile1; }
-  TMenuItem* View1() const { return FView1; }
-  TMenuItem* Albums1() const { return FAlbums1; }
-  TMenuItem* Categories1() const { return FCategories1; }
-  TMenuItem* Title1() const { return FTitle1; }
-  TMenuItem* Options1() const { return FOptions1; }
-  TMenuItem* Help1() const { return FHelp1; }
-  TMenuItem* MIDIdefault() const { return FMIDIdefault; }
-  TMenuItem* MIDIrestore() const { return FMIDIrestore; }
-  TMenuItem* ManageNPI() const { return FManageNPI; }
-  TMenuItem* ManageNPISep() const { return FManageNPISep; }
-  TMenuItem* Hintlevel1() const { return FHintlevel1; }
-  TMenuItem* Remindtoscan1() const { return FRemindtoscan1; }
-  TMenuItem* Looping1() const { return FLooping1; }
-  TMenuItem* GM1() const { return FGM1; }
-  TMenuItem* GS1() const { return FGS1; }
-  TMenuItem* None1() const { return FNone1; }
-  TMenuItem* GMGS1() const { return FGMGS1; }
-  TMenuItem* GSGM1() const { return FGSGM1; }
-  TMenuItem* LaunchOnWinStart() const { return FLaunchOnWinStart; }
-  TMenuItem* Normal1() const { return FNormal1; }
-  TMenuItem* Minimized1() const { return FMinimized1; }
-  TMenuItem* Not1() const { return FNot1; }
-  TMenuItem* Visualeffects1() const { return FVisualeffects1; }
-  TMenuItem* Spectrumbars1() const { return FSpectrumbars1; }
-  TMenuItem* Lights1() const { return FLights1; }
-  TMenuItem* Spectrograph1() const { return FSpectrograph1; }
-  TMenuItem* DEBUGMODE1() const { return FDEBUGMODE1; }
-  TMenuItem* Showmusictoolbar1() const { return FShowmusictoolbar1; }
-  TMenuItem* Exit1() const { return FExit1; }
-  TMenuItem* Viewtitles1() const { return FViewtitles1; }
-  TMenuItem* Contents1() const { return FContents1; }
-  TPanel* TopPanel() const { return FTopPanel; }
-  TPanel* Panel11() const { return FPanel11; }
-  TCDPanelP* CDPanel() const { return FCDPanel; }
-  TMMSlider* MMSlider1() const { return FMMSlider1; }
-  TPanel* SelPanel() const { return FSelPanel; }
-  TBitBtn* PlayReplace() const { return FPlayReplace; }
-  TBitBtn* Play() const { return FPlay; }
-  TPanel* ListPanel() const { return FListPanel; }
-  TPanel* PlayPanel() const { return FPlayPanel; }
-  TPanel* SoundPanel() const { return FSoundPanel; }
-  TBitBtn* Back() const { return FBack; }
-  TBitBtn* PlayNext() const { return FPlayNext; }
-  TBitBtn* Shuffle() const { return FShuffle; }
-  TBitBtn* MusicClear() const { return FMusicClear; }
-  TBitBtn* Pause() const { return FPause; }
-  TBitBtn* AllStop() const { return FAllStop; }
-  TBitBtn* OutPort() const { return FOutPort; }
-  TBitBtn* Volume() const { return FVolume; }
-  TBitBtn* RepeatSB() const { return FRepeatSB; }
-  TBitBtn* OneStop() const { return FOneStop; }
-  TBitBtn* ProgView() const { return FProgView; }
-  TBitBtn* TempPause() const { return FTempPause; }
-  TBitBtn* TempGo() const { return FTempGo; }
-  TBitBtn* TempOneStop() const { return FTempOneStop; }
-  TMenuItem* Music1() const { return FMusic1; }
-  TMenuItem* N19() const { return FN19; }
-  TMenuItem* Volume2() const { return FVolume2; }
-  TSpeedButton* ToolsLeft() const { return FToolsLeft; }
-  TSpeedButton* ToolsRight() const { return FToolsRight; }
-  TPanel* DBPanel() const { return FDBPanel; }
-  TBitBtn* EditCat() const { return FEditCat; }
-  TBitBtn* MailTitle() const { return FMailTitle; }
-  TBitBtn* Archive() const { return FArchive; }
-  TBitBtn* ExportTitle() const { return FExportTitle; }
-  TBitBtn* PrintCat() const { return FPrintCat; }
-  TBitBtn* TrashCat() const { return FTrashCat; }
-  TPanel* Panel4() const { return FPanel4; }
-  TPanel* WebPanel() const { return FWebPanel; }
-  TPanel* GetMIDIsPanel() const { return FGetMIDIsPanel; }
-  TBitBtn* NewAlb() const { return FNewAlb; }
-  TBitBtn* GetWeb() const { return FGetWeb; }
-  TBitBtn* GetLocal() const { return FGetLocal; }
-  TBitBtn* BitBtn1() const { return FBitBtn1; }
-  TBitBtn* BitBtn2() const { return FBitBtn2; }
-  TPanel* AlbPanel() const { return FAlbPanel; }
-  TPanel* Separator() const { return FSeparator; }
-  TPanel* CatPanel() const { return FCatPanel; }
-  TExtPageControl* Albums() const { return FAlbums; }
-  TTabSheet* AlbumListPage() const { return FAlbumListPage; }
-  TExtListView* AllAlbLV() const { return FAllAlbLV; }
-  TCheckBox* CheckBox1() const { return FCheckBox1; }
-  TExtPageControl* Categories() const { return FCategories; }
-  TTabSheet* AllTitlesPage() const { return FAllTitlesPage; }
-  TMyStringGrid* AllCatGrid() const { return FAllCatGrid; }
-  TPanel* AllCatPT() const { return FAllCatPT; }
-  TPanel* MusicPanel() const { return FMusicPanel; }
-  TStatusBar* StatusBar1() const { return FStatusBar1; }
-  TExtProgressBar* ProgressBar1() const { return FProgressBar1; }
-  TPopupMenu* PlayPopUp() const { return FPlayPopUp; }
-  TMenuItem* PlayT() const { return FPlayT; }
-  TMenuItem* PlayB() const { return FPlayB; }
-  TMenuItem* PlayR() const { return FPlayR; }
-  TMenuItem* Cancel1() const { return FCancel1; }
-  TMenuItem* Edit2() const { return FEdit2; }
-  TMenuItem* Delete5() const { return FDelete5; }
-  TMenuItem* Mail4() const { return FMail4; }
-  TMenuItem* Save2() const { return FSave2; }
-  TMenuItem* Category1() const { return FCategory1; }
-  TMenuItem* Artist2() const { return FArtist2; }
-  TMenuItem* Title2() const { return FTitle2; }
-  TMenuItem* Duration1() const { return FDuration1; }
-  TMenuItem* Filetype1() const { return FFiletype1; }
-  TMenuItem* Filesize1() const { return FFilesize1; }
-  TMenuItem* Filedate1() const { return FFiledate1; }
-  TMenuItem* Origin1() const { return FOrigin1; }
-  TMenuItem* Dateobtained1() const { return FDateobtained1; }
-  TMenuItem* Category3() const { return FCategory3; }
-  TMenuItem* Artist1() const { return FArtist1; }
-  TMenuItem* title3() const { return Ftitle3; }
-  TMenuItem* Duration2() const { return FDuration2; }
-  TMenuItem* Filetype2() const { return FFiletype2; }
-  TMenuItem* Filesize2() const { return FFilesize2; }
-  TMenuItem* Filedate2() const { return FFiledate2; }
-  TMenuItem* Origin2() const { return FOrigin2; }
-  TMenuItem* Dateobtained2() const { return FDateobtained2; }
-  TMenuItem* Albumsummaryonly1() const { return FAlbumsummaryonly1; }
-  TMenuItem* View2() const { return FView2; }
-  TMenuItem* CategorySummaryOnly() const { return FCategorySummaryOnly; }
-  TMenuItem* ViewCat1() const { return FViewCat1; }
-  TMenuItem* Color1() const { return FColor1; }
-  TMenuItem* Background1() const { return FBackground1; }
-  TMenuItem* Background2() const { return FBackground2; }
-  TMenuItem* Fontcolor1() const { return FFontcolor1; }
-  TMenuItem* Font1() const { return FFont1; }
-  TMenuItem* Font2() const { return FFont2; }
-  TPopupMenu* NewCatPopUp() const { return FNewCatPopUp; }
-  TPopupMenu* AlbPopUp() const { return FAlbPopUp; }
   // Hidden holders of the pictures that Pause and OneStop take in turn.
 
   // Player commands and the position slider.
@@ -599,12 +417,6 @@ public:
   void Email1Click(TObject* Sender);
   void Phone1Click(TObject* Sender);
   void Web1Click(TObject* Sender);
-  TMenuItem* Contextsensitive1() const { return FContextsensitive1; }
-  TMenuItem* Viewhelpfile1() const { return FViewhelpfile1; }
-  TMenuItem* Nosound1() const { return FNosound1; }
-  TMenuItem* Email1() const { return FEmail1; }
-  TMenuItem* Phone1() const { return FPhone1; }
-  TMenuItem* Web1() const { return FWeb1; }
   // The application's help call (command, data); a seam so that tests record what it is asked.
   std::function<bool(unsigned command, ULONG_PTR data)> HelpCall;
   // The shell's "open" of a web page or mail address (the file-association unit's seam).
@@ -626,6 +438,8 @@ public:
   // display panel and, in the music panel, the spectrum, the oscilloscope and the spectrogram.
   // Starts (on) or closes the sound input; force also sets the idle look and Panel11's height.
   void SetVisualEffects(bool on, bool second, bool force);
+  // Whether "Visual effects" is ticked.
+  bool VisualEffectsTicked() const;
   void Visualeffects1Click(TObject* Sender);
   void VisEPopUpPopup(TObject* Sender);
   void ShowVEClick(TObject* Sender);
@@ -728,8 +542,6 @@ private:
   void AlbPopUpPopup();
   void WireContextHelp();
   std::map<TObject*, int> FMenuHelpContexts;
-  TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FNosound1 = nullptr,
-            *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
   void BuildPrintMenus();
@@ -740,10 +552,6 @@ private:
   std::string CategoryTabCaption() const;
   std::string AlbumCaption() const;
   std::unique_ptr<TPrintParamFrm> FOwnPrintParamFrm;
-  TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
-            *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
-            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
-            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
   void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
   // The mail, archive and save sub-menus, the pop-ups' play sub-menus and the Titles menu's rest.
   void BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
@@ -893,86 +701,4 @@ private:
   bool FLoading = false, FCloseWhenLoaded = false;
   int FStartupTimerRuns = 0;
   // The window's parts.
-  TMenuItem *FTitlesselected7 = nullptr, *FAlbumselected4 = nullptr, *FAllalbums5 = nullptr,
-            *FTitlesselected8 = nullptr, *FActivecategory2 = nullptr, *FAllcategories3 = nullptr;
-  TMenuItem *FCreatenew1 = nullptr, *FCreatenew3 = nullptr, *FRename1 = nullptr,
-            *FRename3 = nullptr, *FAlbumselected3 = nullptr, *FAlbumselected7 = nullptr,
-            *FAllalbums4 = nullptr, *FAllalbums8 = nullptr, *FTitlesselected3 = nullptr,
-            *FTitlesselected19 = nullptr;
-  TMenuItem *FCreatenew2 = nullptr, *FCreatenew4 = nullptr, *FRenameexisting1 = nullptr,
-            *FRename2 = nullptr, *FRenamealbum2 = nullptr, *FActivecategory1 = nullptr,
-            *FActivecategory4 = nullptr, *FDeletecategory1 = nullptr, *FTitlesselected6 = nullptr,
-            *FTitleselected1 = nullptr;
-  TMenuItem *FEdit1 = nullptr, *FDelete4 = nullptr;
-  TTimer* FNavPITimer = nullptr; // 200 ms, one-shot
-  TTimer* FQueueTimer = nullptr; // one-shot: the next queued request, a close put off by an import
-  TMenuItem *FGetLocal2 = nullptr, *FScanadriveforMIDIfiles1 = nullptr,
-            *FScansystemforMIDIfiles1 = nullptr;
-  TMenuItem* FAbout1 = nullptr;
-  TTimer* FTimer1 = nullptr; // the 100 ms player timer
-  TTimer* FTimer2 = nullptr; // the one-shot start-up timer
-  TMainMenu* FMainMenu1 = nullptr;
-  TMenuItem *FFile1 = nullptr, *FView1 = nullptr, *FAlbums1 = nullptr, *FCategories1 = nullptr,
-            *FTitle1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
-  TMenuItem *FMIDIdefault = nullptr, *FMIDIrestore = nullptr, *FManageNPI = nullptr,
-            *FManageNPISep = nullptr, *FHintlevel1 = nullptr, *FRemindtoscan1 = nullptr,
-            *FLooping1 = nullptr, *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr,
-            *FGMGS1 = nullptr, *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
-            *FMinimized1 = nullptr, *FNot1 = nullptr, *FVisualeffects1 = nullptr,
-            *FSpectrumbars1 = nullptr, *FLights1 = nullptr, *FSpectrograph1 = nullptr,
-            *FDEBUGMODE1 = nullptr, *FShowmusictoolbar1 = nullptr, *FExit1 = nullptr,
-            *FViewtitles1 = nullptr, *FContents1 = nullptr;
-  TPanel* FTopPanel = nullptr;
-  TPanel* FPanel11 = nullptr; // holds the display panel
-  TCDPanelP* FCDPanel = nullptr;
-  TMMSlider* FMMSlider1 = nullptr; // the position slider
-  TPanel* FSelPanel = nullptr;     // the played part, laid over the slider
-  TBitBtn *FPlayReplace = nullptr, *FPlay = nullptr;
-  TPanel *FListPanel = nullptr, *FPlayPanel = nullptr, *FSoundPanel = nullptr;
-  TBitBtn *FBack = nullptr, *FPlayNext = nullptr, *FShuffle = nullptr, *FMusicClear = nullptr,
-          *FPause = nullptr, *FAllStop = nullptr, *FOutPort = nullptr, *FVolume = nullptr;
-  TBitBtn *FRepeatSB = nullptr, *FOneStop = nullptr, *FProgView = nullptr;
-  TBitBtn *FTempPause = nullptr, *FTempGo = nullptr, *FTempOneStop = nullptr;
-  TMenuItem *FMusic1 = nullptr, *FN19 = nullptr, *FVolume2 = nullptr;
-  TSpeedButton *FToolsLeft = nullptr, *FToolsRight = nullptr;
-  TPanel* FDBPanel = nullptr;
-  TBitBtn *FEditCat = nullptr, *FMailTitle = nullptr, *FArchive = nullptr, *FExportTitle = nullptr,
-          *FPrintCat = nullptr, *FTrashCat = nullptr;
-  TPanel *FPanel4 = nullptr, *FWebPanel = nullptr, *FGetMIDIsPanel = nullptr;
-  TBitBtn *FNewAlb = nullptr, *FGetWeb = nullptr, *FGetLocal = nullptr, *FBitBtn1 = nullptr,
-          *FBitBtn2 = nullptr;
-  TPanel *FAlbPanel = nullptr, *FSeparator = nullptr, *FCatPanel = nullptr;
-  TExtPageControl* FAlbums = nullptr;
-  TTabSheet* FAlbumListPage = nullptr;
-  TExtListView* FAllAlbLV = nullptr;
-  TCheckBox* FCheckBox1 = nullptr; // show album details
-  TExtPageControl* FCategories = nullptr;
-  TTabSheet* FAllTitlesPage = nullptr;
-  TMyStringGrid* FAllCatGrid = nullptr;
-  TPanel* FAllCatPT = nullptr; // summary line of the all-titles grid
-  TPanel* FMusicPanel = nullptr;
-  TStatusBar* FStatusBar1 = nullptr;
-  TExtProgressBar* FProgressBar1 = nullptr;
-  TPopupMenu* FPlayPopUp = nullptr;
-  TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FCancel1 = nullptr,
-            *FEdit2 = nullptr, *FDelete5 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr;
-  TMenuItem *FCategory1 = nullptr, *FArtist2 = nullptr, *FTitle2 = nullptr, *FDuration1 = nullptr,
-            *FFiletype1 = nullptr, *FFilesize1 = nullptr, *FFiledate1 = nullptr,
-            *FOrigin1 = nullptr, *FDateobtained1 = nullptr;
-  TMenuItem *FCategory3 = nullptr, *FArtist1 = nullptr, *Ftitle3 = nullptr, *FDuration2 = nullptr,
-            *FFiletype2 = nullptr, *FFilesize2 = nullptr, *FFiledate2 = nullptr,
-            *FOrigin2 = nullptr, *FDateobtained2 = nullptr;
-  TMenuItem *FAlbumsummaryonly1 = nullptr, *FView2 = nullptr, *FCategorySummaryOnly = nullptr,
-            *FViewCat1 = nullptr;
-  TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
-            *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
-  TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
-  TMMWaveIn* FMMWaveIn1 = nullptr;
-  TMMConnector* FMMConnector2 = nullptr;
-  TMMLevel *FMMLevel1 = nullptr, *FMMLevel2 = nullptr;
-  TMMSpectrum* FMMSpectrum1 = nullptr;
-  TMMOscope* FMMOscope2 = nullptr;
-  TMMSpectrogram* FMMSpectrogram1 = nullptr;
-  TPopupMenu *FVisEPopUp = nullptr, *FvisualPopUp = nullptr;
-  TMenuItem *FShowVE = nullptr, *FDisableVE = nullptr;
 };

@@ -230,7 +230,7 @@ void TViewProgFrm::CentreSummary() {
 }
 
 void TViewProgFrm::VisualEffectsChanged() {
-  const bool on = FMaster && FMaster->Visualeffects1()->Checked();
+  const bool on = FMaster && FMaster->VisualEffectsTicked();
   Panel1->SetVisible(on);
   Splitter1->SetVisible(on);
 }

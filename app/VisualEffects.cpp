@@ -159,6 +159,10 @@ bool TMasterFrm::SoundInputFailed(TObject* Sender, const std::exception& E) {
   return true;
 }
 
+bool TMasterFrm::VisualEffectsTicked() const {
+  return FVisualeffects1->Checked();
+}
+
 void TMasterFrm::Visualeffects1Click(TObject*) {
   FVisualeffects1->SetChecked(!FVisualeffects1->Checked());
   if (!FVisualeffects1->Checked() &&
@@ -253,4 +257,3 @@ void TMasterFrm::FormDestroy(TObject*) {
     CloseSoundInput();
   }
 }
-

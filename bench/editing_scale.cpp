@@ -6,6 +6,7 @@
 #include <string>
 #include "Bytes.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TimeText.h"
@@ -119,7 +120,7 @@ template <class F> void Time(TMasterFrm* form, const char* what, F work) {
 }
 
 void ActivateCategoryPage(TMasterFrm* form, int32_t key) {
-  form->Categories()->SetActivePageIndex(form->CatList()->PageIndexOfKey(key));
+  Probe(form).Categories()->SetActivePageIndex(form->CatList()->PageIndexOfKey(key));
   ProcessMessages();
 }
 
@@ -158,7 +159,7 @@ int main() {
   Time(form, "add an album of 1,000 titles", [&] {
     TAlbList* albums = form->AlbList();
     int32_t key = albums->FindOrAddAlbum("Bench album");
-    form->Albums()->SetActivePageIndex(albums->PageIndexOfKey(key));
+    Probe(form).Albums()->SetActivePageIndex(albums->PageIndexOfKey(key));
     albums->AddTitlesToAlbum(nullptr, 0, 0, keys);
   });
   std::printf("  the album holds %d titles\n", form->AlbList()->Grid(0)->TuneCount());

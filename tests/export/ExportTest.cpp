@@ -414,7 +414,7 @@ TEST_F(Export, TheMailWindowGetsTheTitlesWhileCommandsWait) {
   const auto& k = FCat.Keys;
   TRecordingMail mail;
   mail.CommandsEnabled = [this] { return FForm->CommandsEnabled(); };
-  EXPECT_FALSE(FForm->Mail4()->Visible()) << "no mail window: no mail command";
+  EXPECT_FALSE(Probe(FForm).Mail4()->Visible()) << "no mail window: no mail command";
   RegisterMailWindow(&mail);
   FForm->MailTitles(Keys({k[0], k[1], k[2]}));
   const std::vector<std::string> expected{"caption Mail the attached 3 title(s)", "show",

@@ -93,7 +93,7 @@ protected:
     ProcessMessages();
   }
   POINT Row(int32_t key, int dx) {
-    TMyStringGrid& grid = *FForm->AllCatGrid();
+    TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
     RECT r = grid.CellRect(1, RowOfKey(grid, key));
     return grid.ClientToScreen({r.left + dx, (r.top + r.bottom) / 2});
   }
@@ -119,7 +119,7 @@ protected:
   // Presses on a selected row, drags it in steps onto the Mail button and lets go.
   void DragToMail(int32_t key) {
     POINT from = Row(key, 40);
-    TControl& button = *FForm->MailTitle();
+    TControl& button = *Probe(FForm).MailTitle();
     POINT to = button.ClientToScreen({button.Width() / 2, button.Height() / 2});
     MoveTo(from, 50);
     Mouse(MOUSEEVENTF_LEFTDOWN);
@@ -193,7 +193,7 @@ TEST_F(MailEndToEnd, TitlesChosenInTheCatalogueArriveAsTheyAreStored) {
 
   // From the Categories menu: one archive with its list, then singly, then uuencoded.
   ClickRows(k[0], k[1]);
-  ASSERT_EQ(FForm->AllCatGrid()->SelectedCount(), 2);
+  ASSERT_EQ(Probe(FForm).AllCatGrid()->SelectedCount(), 2);
   MenuMail();
   ExpectCommandResult();
   Fill(*FMail->ToEdit, "a@x.test; B <b@y.test>;");

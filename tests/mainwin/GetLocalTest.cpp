@@ -131,13 +131,13 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   EXPECT_TRUE(PumpUntil(inCategories, 2000));
 
   // Enter in Categories with a typed name makes the category and its tab at once.
-  const int pages = FForm->Categories()->PageCount();
+  const int pages = Probe(FForm).Categories()->PageCount();
   w.Artists->SetText("Prince");
   w.Categories->SetText("Loader New");
   w.Categories->SetFocus();
   RealKey(VK_RETURN);
   EXPECT_TRUE(PumpUntil([&] { return FForm->CatList()->FindCategory("Loader New") != 0; }, 2000));
-  EXPECT_EQ(FForm->Categories()->PageCount(), pages + 1);
+  EXPECT_EQ(Probe(FForm).Categories()->PageCount(), pages + 1);
   EXPECT_EQ(w.ArtistKey(), artists.FindPerformer("", "Prince")) << "no comma: all last name";
   EXPECT_NE(w.ArtistKey(), 0);
   EXPECT_TRUE(w.Visible()) << "Enter keeps the window open";
@@ -229,17 +229,17 @@ TEST_F(Loader, OpenImportsTheListQuietlyWithTheChosenNames) {
   bool menusOff = false;
   std::string statusMeanwhile;
   FForm->OnArchiveEntryDone = [&](int) {
-    menusOff = !FForm->File1()->Enabled() && !FForm->View1()->Enabled() &&
-               !FForm->Albums1()->Enabled() && !FForm->Categories1()->Enabled();
-    statusMeanwhile = FForm->StatusBar1()->Panels(0).Text();
+    menusOff = !Probe(FForm).File1()->Enabled() && !Probe(FForm).View1()->Enabled() &&
+               !Probe(FForm).Albums1()->Enabled() && !Probe(FForm).Categories1()->Enabled();
+    statusMeanwhile = Probe(FForm).StatusBar1()->Panels(0).Text();
   };
   fill(paths);
   FForm->GetLocal2Click(nullptr);
   FForm->OnArchiveEntryDone = nullptr;
   EXPECT_TRUE(menusOff);
   EXPECT_EQ(statusMeanwhile, "Importing files...");
-  EXPECT_EQ(FForm->StatusBar1()->Panels(0).Text(), "Done");
-  EXPECT_TRUE(FForm->File1()->Enabled());
+  EXPECT_EQ(Probe(FForm).StatusBar1()->Panels(0).Text(), "Done");
+  EXPECT_TRUE(Probe(FForm).File1()->Enabled());
   EXPECT_EQ(FAnswers.Asked().size(), 1u) << "several files are imported without questions";
   EXPECT_TRUE(FForm->GetLocalWindow().Paths().empty()) << "the list is emptied after the import";
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "TestUtil.h"
 #include "PreparedCatalogue.h"

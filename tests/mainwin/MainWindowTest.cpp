@@ -6,6 +6,7 @@
 #include "FileAssoc.h"
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "PlayerRegistry.h"
 #include "Registry.h"
@@ -110,8 +111,8 @@ TEST_F(MainWindow, AFirstRunAsTheDefaultPlayerAsksOnlyToScan) {
   Start();
   EXPECT_TRUE(FForm->FirstRun());
   EXPECT_EQ(AskedTexts(), std::vector<std::string>{ScanQuestion});
-  EXPECT_FALSE(FForm->MIDIdefault()->Enabled());
-  EXPECT_TRUE(FForm->MIDIrestore()->Enabled());
+  EXPECT_FALSE(Probe(FForm).MIDIdefault()->Enabled());
+  EXPECT_TRUE(Probe(FForm).MIDIrestore()->Enabled());
 }
 
 TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
@@ -132,15 +133,15 @@ TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
   EXPECT_EQ(FForm->Left(), 40);
   EXPECT_EQ(FForm->Width(), 640);
   EXPECT_EQ(FForm->Height(), 480);
-  EXPECT_FALSE(FForm->Looping1()->Checked());
+  EXPECT_FALSE(Probe(FForm).Looping1()->Checked());
   EXPECT_FALSE(FForm->Road().Looping());
-  EXPECT_TRUE(FForm->GM1()->Checked());
-  EXPECT_FALSE(FForm->None1()->Checked());
+  EXPECT_TRUE(Probe(FForm).GM1()->Checked());
+  EXPECT_FALSE(Probe(FForm).None1()->Checked());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GM);
   EXPECT_FALSE(FForm->ShowTools());
   EXPECT_TRUE(FAnswers.Asked().empty()) << "no reminder and not the first run: nothing is asked";
 
-  EXPECT_FALSE(FForm->Timer2()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Timer2()->Enabled());
   EXPECT_FALSE(PumpUntil([&] { return FForm->StartupTimerRuns() > 1; }, 600));
   EXPECT_EQ(FForm->StartupTimerRuns(), 1);
 }
@@ -158,8 +159,8 @@ TEST_F(MainWindow, ClosingWritesTheSettingsAndDeletesThePlayFile) {
   FAnswers.Push(IDNO);
   Start();
   WriteFileBytes(FDir / "AInternal.MID", "MThd");
-  FForm->Looping1()->Click(); // looping off
-  FForm->GS1()->Click();
+  Probe(FForm).Looping1()->Click(); // looping off
+  Probe(FForm).GS1()->Click();
   // The player follows the menu at once, not only after the next start.
   EXPECT_FALSE(FForm->Road().Looping());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GS);
@@ -199,36 +200,38 @@ TEST_F(MainWindow, LayoutCentresTheCommandRowAndFollowsTheToolRow) {
   FAnswers.Push(IDNO);
   Start();
   auto check = [&] {
-    TControl* first = FForm->EditCat();
-    TControl* last = FForm->TrashCat();
+    TControl* first = Probe(FForm).EditCat();
+    TControl* last = Probe(FForm).TrashCat();
     int rowWidth = last->Left() + last->Width() - first->Left();
-    int dbWidth = FForm->DBPanel()->Width();
+    int dbWidth = Probe(FForm).DBPanel()->Width();
     EXPECT_NEAR(first->Left() + (rowWidth + 5) / 2, dbWidth / 2, 1);
-    EXPECT_EQ(FForm->DBPanel()->Width(), FForm->ClientWidth());
-    EXPECT_EQ(FForm->TopPanel()->Height(), FForm->Panel11()->Height() + 52);
-    EXPECT_EQ(FForm->DBPanel()->Top(), FForm->TopPanel()->Height());
-    EXPECT_EQ(FForm->DBPanel()->Top() + FForm->DBPanel()->Height(), FForm->StatusBar1()->Top());
-    EXPECT_EQ(FForm->Separator()->Left(), FForm->AlbPanel()->Left() + FForm->AlbPanel()->Width());
-    EXPECT_EQ(FForm->CatPanel()->Left() + FForm->CatPanel()->Width(), dbWidth - 5);
-    EXPECT_EQ(FForm->AlbPanel()->Top() + FForm->AlbPanel()->Height(),
-              FForm->DBPanel()->Height() - 5);
-    EXPECT_EQ(FForm->ToolsRight()->Left() + FForm->ToolsRight()->Width(),
-              FForm->TopPanel()->Width() - 7);
+    EXPECT_EQ(Probe(FForm).DBPanel()->Width(), FForm->ClientWidth());
+    EXPECT_EQ(Probe(FForm).TopPanel()->Height(), Probe(FForm).Panel11()->Height() + 52);
+    EXPECT_EQ(Probe(FForm).DBPanel()->Top(), Probe(FForm).TopPanel()->Height());
+    EXPECT_EQ(Probe(FForm).DBPanel()->Top() + Probe(FForm).DBPanel()->Height(),
+              Probe(FForm).StatusBar1()->Top());
+    EXPECT_EQ(Probe(FForm).Separator()->Left(),
+              Probe(FForm).AlbPanel()->Left() + Probe(FForm).AlbPanel()->Width());
+    EXPECT_EQ(Probe(FForm).CatPanel()->Left() + Probe(FForm).CatPanel()->Width(), dbWidth - 5);
+    EXPECT_EQ(Probe(FForm).AlbPanel()->Top() + Probe(FForm).AlbPanel()->Height(),
+              Probe(FForm).DBPanel()->Height() - 5);
+    EXPECT_EQ(Probe(FForm).ToolsRight()->Left() + Probe(FForm).ToolsRight()->Width(),
+              Probe(FForm).TopPanel()->Width() - 7);
   };
   check();
-  EXPECT_EQ(FForm->AlbPanel()->Top(), 32);
-  EXPECT_TRUE(FForm->Archive()->Visible());
+  EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 32);
+  EXPECT_TRUE(Probe(FForm).Archive()->Visible());
 
   FForm->SetBounds(FForm->Left(), FForm->Top(), 800, 500);
   ProcessMessages();
   check();
 
   FForm->SetShowTools(false);
-  EXPECT_EQ(FForm->AlbPanel()->Top(), 0) << "without the tool row the panels move up";
-  EXPECT_EQ(FForm->CatPanel()->Top(), 0);
-  EXPECT_FALSE(FForm->Archive()->Visible());
-  EXPECT_FALSE(FForm->PrintCat()->Visible());
-  EXPECT_FALSE(FForm->GetMIDIsPanel()->Visible());
+  EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 0) << "without the tool row the panels move up";
+  EXPECT_EQ(Probe(FForm).CatPanel()->Top(), 0);
+  EXPECT_FALSE(Probe(FForm).Archive()->Visible());
+  EXPECT_FALSE(Probe(FForm).PrintCat()->Visible());
+  EXPECT_FALSE(Probe(FForm).GetMIDIsPanel()->Visible());
   check();
 }
 

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "MIDIOPortCode.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "StandInSequencer.h"
 #include "TestCapture.h"
@@ -58,33 +59,33 @@ TEST_F(PlayerCommands, PauseAndResumeFollowTheSequencer) {
   FSeq.Position = 7000;
   FForm->PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
-  EXPECT_EQ(FForm->Pause()->Tag(), 1);
-  EXPECT_EQ(FForm->Pause()->Hint(), "Resume");
-  EXPECT_TRUE(SameGlyph(FForm->Pause(), FForm->TempGo()));
-  EXPECT_TRUE(FForm->Pause()->Enabled());
+  EXPECT_EQ(Probe(FForm).Pause()->Tag(), 1);
+  EXPECT_EQ(Probe(FForm).Pause()->Hint(), "Resume");
+  EXPECT_TRUE(SameGlyph(Probe(FForm).Pause(), Probe(FForm).TempGo()));
+  EXPECT_TRUE(Probe(FForm).Pause()->Enabled());
   FForm->PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 7000u) << "resumes where it paused";
-  EXPECT_EQ(FForm->Pause()->Tag(), 0);
-  EXPECT_EQ(FForm->Pause()->Hint(), "Pause");
-  EXPECT_TRUE(SameGlyph(FForm->Pause(), FForm->TempPause()));
+  EXPECT_EQ(Probe(FForm).Pause()->Tag(), 0);
+  EXPECT_EQ(Probe(FForm).Pause()->Hint(), "Pause");
+  EXPECT_TRUE(SameGlyph(Probe(FForm).Pause(), Probe(FForm).TempPause()));
   CloseAndWait();
 }
 
 TEST_F(PlayerCommands, AtStartNothingPlaysAndTheDropTargetsSayWhatADropDoes) {
   Start();
   // Nothing has been asked of the player yet: only what an empty program allows is offered.
-  for (TBitBtn* b :
-       {FForm->Back(), FForm->PlayNext(), FForm->RepeatSB(), FForm->Pause(), FForm->OneStop(),
-        FForm->AllStop(), FForm->MusicClear(), FForm->Shuffle(), FForm->ProgView()})
+  for (TBitBtn* b : {Probe(FForm).Back(), Probe(FForm).PlayNext(), Probe(FForm).RepeatSB(),
+                     Probe(FForm).Pause(), Probe(FForm).OneStop(), Probe(FForm).AllStop(),
+                     Probe(FForm).MusicClear(), Probe(FForm).Shuffle(), Probe(FForm).ProgView()})
     EXPECT_FALSE(b->Enabled()) << b->Name();
-  EXPECT_FALSE(FForm->Music1()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Music1()->Enabled());
   // A click on a drop target does nothing, so every one of them shows its hint.
-  EXPECT_EQ(FForm->Play()->Hint(), "Add music and play it last");
-  EXPECT_EQ(FForm->PlayReplace()->Hint(), "Add music and play it first");
-  for (TBitBtn* b :
-       {FForm->Play(), FForm->PlayReplace(), FForm->EditCat(), FForm->TrashCat(),
-        FForm->MailTitle(), FForm->ExportTitle(), FForm->Archive(), FForm->PrintCat()}) {
+  EXPECT_EQ(Probe(FForm).Play()->Hint(), "Add music and play it last");
+  EXPECT_EQ(Probe(FForm).PlayReplace()->Hint(), "Add music and play it first");
+  for (TBitBtn* b : {Probe(FForm).Play(), Probe(FForm).PlayReplace(), Probe(FForm).EditCat(),
+                     Probe(FForm).TrashCat(), Probe(FForm).MailTitle(), Probe(FForm).ExportTitle(),
+                     Probe(FForm).Archive(), Probe(FForm).PrintCat()}) {
     EXPECT_TRUE(b->ShowHint()) << b->Name();
     EXPECT_FALSE(GetShortHint(b->Hint()).empty()) << b->Name();
   }
@@ -114,21 +115,21 @@ TEST_F(PlayerCommands, ButtonsFollowModeAndProgramSize) {
       FSeq.Mode = r.mode;
     }
     static_cast<TPlayRoadView*>(FForm)->UpdatePlayControls();
-    EXPECT_EQ(FForm->Music1()->Enabled(), r.music);
-    EXPECT_EQ(FForm->Back()->Enabled(), r.back);
-    EXPECT_EQ(FForm->PlayNext()->Enabled(), r.back);
-    EXPECT_EQ(FForm->RepeatSB()->Enabled(), r.repeat);
-    EXPECT_EQ(FForm->Pause()->Enabled(), r.pause);
-    EXPECT_EQ(FForm->OneStop()->Enabled(), r.oneStop);
-    EXPECT_EQ(FForm->AllStop()->Enabled(), r.allStop);
-    EXPECT_EQ(FForm->MusicClear()->Enabled(), r.clear);
-    EXPECT_EQ(FForm->Shuffle()->Enabled(), r.shuffle);
-    EXPECT_EQ(FForm->ProgView()->Enabled(), r.clear);
-    EXPECT_EQ(FForm->Pause()->Tag(), r.mode == MCI_MODE_PAUSE ? 1 : 0);
+    EXPECT_EQ(Probe(FForm).Music1()->Enabled(), r.music);
+    EXPECT_EQ(Probe(FForm).Back()->Enabled(), r.back);
+    EXPECT_EQ(Probe(FForm).PlayNext()->Enabled(), r.back);
+    EXPECT_EQ(Probe(FForm).RepeatSB()->Enabled(), r.repeat);
+    EXPECT_EQ(Probe(FForm).Pause()->Enabled(), r.pause);
+    EXPECT_EQ(Probe(FForm).OneStop()->Enabled(), r.oneStop);
+    EXPECT_EQ(Probe(FForm).AllStop()->Enabled(), r.allStop);
+    EXPECT_EQ(Probe(FForm).MusicClear()->Enabled(), r.clear);
+    EXPECT_EQ(Probe(FForm).Shuffle()->Enabled(), r.shuffle);
+    EXPECT_EQ(Probe(FForm).ProgView()->Enabled(), r.clear);
+    EXPECT_EQ(Probe(FForm).Pause()->Tag(), r.mode == MCI_MODE_PAUSE ? 1 : 0);
     if (r.mode == MCI_MODE_STOP) {
-      EXPECT_EQ(FForm->OneStop()->Tag(), 1);
-      EXPECT_EQ(FForm->OneStop()->Hint(), "Play|Restart play");
-      EXPECT_TRUE(SameGlyph(FForm->OneStop(), FForm->TempGo()));
+      EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 1);
+      EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Play|Restart play");
+      EXPECT_TRUE(SameGlyph(Probe(FForm).OneStop(), Probe(FForm).TempGo()));
     }
     Program().EraseProgram();
     Program().SetPlaying(false);
@@ -143,14 +144,14 @@ TEST_F(PlayerCommands, StopThenStopAgainRestartsAtTheBeginning) {
   FForm->OneStopClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_STOP));
   EXPECT_TRUE(FForm->Road().UserStopped());
-  EXPECT_EQ(FForm->OneStop()->Tag(), 1);
-  EXPECT_EQ(FForm->OneStop()->Hint(), "Play|Restart play");
+  EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 1);
+  EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Play|Restart play");
   FForm->OneStopClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 0u);
   EXPECT_FALSE(FForm->Road().UserStopped());
-  EXPECT_EQ(FForm->OneStop()->Hint(), "Stop|Stop current play");
-  EXPECT_EQ(FForm->OneStop()->Tag(), 0);
+  EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Stop|Stop current play");
+  EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 0);
   CloseAndWait();
 }
 
@@ -166,7 +167,7 @@ TEST_F(PlayerCommands, StopOnTheLastTitleOfAnEmptiedProgramEndsIt) {
   EXPECT_FALSE(Program().Playing());
   EXPECT_EQ(FForm->Road().StatusText(), "No program");
   EXPECT_EQ(FForm->Road().TitleText(), "None");
-  EXPECT_FALSE(FForm->OneStop()->Enabled());
+  EXPECT_FALSE(Probe(FForm).OneStop()->Enabled());
   CloseAndWait();
 }
 
@@ -220,15 +221,16 @@ TEST_F(PlayerCommands, EraseAndStopOnlyOnYes) {
   EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1);
   EXPECT_EQ(FForm->Road().CategoryText(), "None");
   EXPECT_EQ(FForm->Road().StatusText(), "No program");
-  EXPECT_EQ(FForm->OneStop()->Tag(), 0);
-  EXPECT_EQ(FForm->OneStop()->Hint(), "Stop|Stop current play");
-  EXPECT_FALSE(FForm->AllStop()->Enabled());
+  EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 0);
+  EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Stop|Stop current play");
+  EXPECT_FALSE(Probe(FForm).AllStop()->Enabled());
   CloseAndWait();
 }
 
 TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
   Start();
-  TMenuItem* items[] = {FForm->GM1(), FForm->GS1(), FForm->None1(), FForm->GMGS1(), FForm->GSGM1()};
+  TMenuItem* items[] = {Probe(FForm).GM1(), Probe(FForm).GS1(), Probe(FForm).None1(),
+                        Probe(FForm).GMGS1(), Probe(FForm).GSGM1()};
   for (TMenuItem* clicked : items) {
     clicked->Click();
     int ticked = 0;
@@ -237,9 +239,9 @@ TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
     EXPECT_EQ(ticked, 1) << clicked->Name();
     EXPECT_TRUE(clicked->Checked()) << clicked->Name();
   }
-  bool looping = FForm->Looping1()->Checked();
-  FForm->Looping1()->Click();
-  EXPECT_NE(FForm->Looping1()->Checked(), looping);
+  bool looping = Probe(FForm).Looping1()->Checked();
+  Probe(FForm).Looping1()->Click();
+  EXPECT_NE(Probe(FForm).Looping1()->Checked(), looping);
   EXPECT_EQ(FForm->Road().Looping(), !looping);
   CloseAndWait();
 }
@@ -247,7 +249,7 @@ TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
 TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
   Start();
   PlayTitles(2);
-  TMMSlider& slider = *FForm->MMSlider1();
+  TMMSlider& slider = *Probe(FForm).MMSlider1();
   EXPECT_EQ(slider.MaxValue(), 61) << "the title's length in seconds";
   slider.SetPosition(0);
   for (int i = 0; i < 3; ++i)
@@ -281,7 +283,7 @@ TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
 TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   Start();
   PlayTitles(1);
-  TMMSlider& slider = *FForm->MMSlider1();
+  TMMSlider& slider = *Probe(FForm).MMSlider1();
   FSeq.Position = 30000; // the player timer moves the thumb there
   ASSERT_TRUE(PumpUntil([&] { return slider.Position() == 30; }, 3000));
   TBitmap shot;
@@ -293,14 +295,15 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   int gy = (g.top + g.bottom) / 2;
   EXPECT_EQ(shot.Pixel(g.left + 5, gy), static_cast<TColor>(0x008000)) << "filled up to the thumb";
   EXPECT_NE(shot.Pixel(g.right - 5, gy), static_cast<TColor>(0x008000)) << "empty after it";
-  EXPECT_TRUE(FForm->SelPanel()->Visible());
-  EXPECT_GT(FForm->SelPanel()->Width(), 0);
-  EXPECT_LT(FForm->SelPanel()->Left() + FForm->SelPanel()->Width(), slider.Left() + c.x);
+  EXPECT_TRUE(Probe(FForm).SelPanel()->Visible());
+  EXPECT_GT(Probe(FForm).SelPanel()->Width(), 0);
+  EXPECT_LT(Probe(FForm).SelPanel()->Left() + Probe(FForm).SelPanel()->Width(),
+            slider.Left() + c.x);
   // A click on the played part reaches the slider beneath it.
-  POINT onPart = FForm->SelPanel()->ClientToScreen({2, 1});
-  EXPECT_EQ(
-      SendMessageA(FForm->SelPanel()->Handle(), WM_NCHITTEST, 0, MAKELPARAM(onPart.x, onPart.y)),
-      HTTRANSPARENT);
+  POINT onPart = Probe(FForm).SelPanel()->ClientToScreen({2, 1});
+  EXPECT_EQ(SendMessageA(Probe(FForm).SelPanel()->Handle(), WM_NCHITTEST, 0,
+                         MAKELPARAM(onPart.x, onPart.y)),
+            HTTRANSPARENT);
   // Pressed: the centre lights up.
   SendMessageA(slider.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
   CaptureControl(slider, shot);
@@ -310,7 +313,7 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   SendMessageA(slider.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
   // The main window for the record: slider under the display, the button rows.
   TBitmap window;
-  CaptureControl(*FForm->TopPanel(), window);
+  CaptureControl(*Probe(FForm).TopPanel(), window);
   window.SaveToFile(EnvVar("TB_BUILD_DIR").empty()
                         ? FDir / "player.bmp"
                         : WinPath(EnvVar("TB_BUILD_DIR")) + "\\player-commands.bmp");
@@ -516,7 +519,7 @@ TEST_F(RealSequencer, CommandsRunThroughWithoutHanging) {
   FForm->PauseClick(nullptr);
   FForm->OneStopClick(nullptr);
   FForm->OneStopClick(nullptr);
-  TMMSlider& slider = *FForm->MMSlider1();
+  TMMSlider& slider = *Probe(FForm).MMSlider1();
   ASSERT_EQ(FForm->Road().Mode(), mdPlaying) << "stop, stop again: playing from the start";
   // The thumb released at 3 s.
   slider.SetPosition(3);

@@ -74,8 +74,8 @@ TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
   EXPECT_EQ(rec.Title, "my") << "the name up to its first dot";
   EXPECT_EQ(rec.CategoryName, "Windows default");
   EXPECT_EQ(rec.LastName, "Unknown");
-  EXPECT_EQ(FForm->StatusBar1()->Panels(0).Text(), "Done");
-  EXPECT_FALSE(FForm->ProgressBar1()->Visible());
+  EXPECT_EQ(Probe(FForm).StatusBar1()->Panels(0).Text(), "Done");
+  EXPECT_FALSE(Probe(FForm).ProgressBar1()->Visible());
   EXPECT_TRUE(FForm->CommandsEnabled());
 
   // An import into another category first, then a drop on the Jazz tab: Jazz it is.
@@ -83,7 +83,7 @@ TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
   FForm->AddFileByType(Song(1), "x", result, true, true, Song(1), "", "Folk");
   ASSERT_EQ(result, "OK");
   int32_t jazz = FForm->CatList()->FindCategory("Jazz");
-  FForm->Categories()->SetActivePageIndex(FForm->CatList()->PageIndexOfKey(jazz));
+  Probe(FForm).Categories()->SetActivePageIndex(FForm->CatList()->PageIndexOfKey(jazz));
   Drop({Song(2)});
   ASSERT_TRUE(PumpUntil([&] { return FindByOrigin(Song(2), rec); }, 20000));
   EXPECT_EQ(rec.CategoryName, "Jazz");
@@ -139,7 +139,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   std::string cached = FDir / "Cache\\a1B2.mid";
   ForceDirectories(FDir / "Cache");
   ASSERT_TRUE(CopyFileA(Song(4).c_str(), cached.c_str(), FALSE));
-  FForm->Looping1()->SetChecked(false);
+  Probe(FForm).Looping1()->SetChecked(false);
   ProcessMessages();
   plugin.Clear();
   plugin.Request(FForm->Handle(), "NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid ");
@@ -149,7 +149,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
       [&] { return FindByOrigin("http://tunes.example/folk/Green_Sleeves.mid", rec); }, 20000));
   EXPECT_EQ(rec.Title, "Green Sleeves");
   EXPECT_EQ(rec.CategoryName, "Netscape default");
-  EXPECT_TRUE(FForm->Looping1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Looping1()->Checked());
   EXPECT_TRUE(FForm->Road().Looping());
   ASSERT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == rec.MasterKey; }, 5000));
   EXPECT_EQ(FForm->Road().Program().Count(), 1) << "the program was replaced";

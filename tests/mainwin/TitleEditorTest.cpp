@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "EditingChecks.h"
 #include "MainWindowFixture.h"
 #include "ModalScript.h"
@@ -33,15 +34,15 @@ protected:
   std::string ArtistsFile() { return ReadFileBytes(FDir / "Artists.dex"); }
   // Selects the titles' rows in the all-titles grid and runs the Titles menu's Edit.
   void EditFromAllTitles(std::vector<int32_t> keys) {
-    TMyStringGrid& grid = *FForm->AllCatGrid();
-    FForm->Categories()->SetActivePageIndex(0);
+    TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
+    Probe(FForm).Categories()->SetActivePageIndex(0);
     grid.ClearSelection();
     for (int32_t key : keys) {
       int row = RowOfKey(grid, key);
       ASSERT_GT(row, 0) << key;
       grid.SetRowSelected(row, true);
     }
-    FForm->Edit1()->Click();
+    Probe(FForm).Edit1()->Click();
   }
   TTunePage* CategoryPage(const std::string& name) {
     for (auto& page : FForm->CategoryArea().Pages())
@@ -154,9 +155,9 @@ TEST_F(TitleEditor, TypedArtistIsFiledBeforeTheWindowClosesAndTheRowsMove) {
   EXPECT_EQ(RowOfKey(*jazz->GridControl(), key), -1);
   EXPECT_EQ(folk->Summary()->Caption().substr(0, 8), "3 titles");
   EXPECT_EQ(jazz->Summary()->Caption().substr(0, 7), "1 title");
-  int row = RowOfKey(*FForm->AllCatGrid(), key);
+  int row = RowOfKey(*Probe(FForm).AllCatGrid(), key);
   ASSERT_GT(row, 0);
-  EXPECT_EQ(FForm->AllCatGrid()->Objects(row)->Title, "Evening Song");
+  EXPECT_EQ(Probe(FForm).AllCatGrid()->Objects(row)->Title, "Evening Song");
   CloseAndWait();
 }
 
@@ -303,7 +304,7 @@ TEST_F(TitleEditor, EditingThePlayingTitleChangesWhatTheDisplayShows) {
   // From the play pop-up's Edit, as a grid's double click offers it.
   FForm->DragList().Add(IntToStr(key));
   FForm->SetDragSource(false, true);
-  FForm->Edit2()->Click();
+  Probe(FForm).Edit2()->Click();
   EXPECT_EQ(FForm->Road().TitleText(), "Blue Hour");
   EXPECT_EQ(FForm->Road().ArtistText(), "John Doe");
   EXPECT_EQ(FForm->Road().CategoryText(), "Jazz");
@@ -321,7 +322,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   FForm->DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrCancel, FBoxes));
-  FForm->Delete5()->Click();
+  Probe(FForm).Delete5()->Click();
   ASSERT_EQ(FBoxes.size(), 1u);
   const std::string tail = "\" from the database and all albums?";
   EXPECT_EQ(FBoxes[0].Text, "Permanently delete \"" + std::string(125, 'x') + tail);
@@ -344,13 +345,13 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   FForm->DragList().Add(IntToStr(k[3]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  FForm->Delete5()->Click();
+  Probe(FForm).Delete5()->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_EQ(FBoxes[1].Text, "Permanently delete 2 titles fom the database and all albums?");
   TTuneRec gone;
   for (int32_t key : {k[0], k[3]}) {
     EXPECT_FALSE(FForm->DMM2()->MyDB()->FindById(key, gone)) << key;
-    EXPECT_EQ(RowOfKey(*FForm->AllCatGrid(), key), -1);
+    EXPECT_EQ(RowOfKey(*Probe(FForm).AllCatGrid(), key), -1);
     for (auto& page : FForm->CategoryArea().Pages())
       EXPECT_EQ(RowOfKey(*page->GridControl(), key), -1);
     for (auto& page : FForm->AlbumArea().Pages())

@@ -243,9 +243,9 @@ protected:
   }
   void ExpectRestored() {
     EXPECT_FALSE(FForm->Printing());
-    EXPECT_TRUE(FForm->PrintCat()->Enabled());
+    EXPECT_TRUE(Probe(FForm).PrintCat()->Enabled());
     EXPECT_FALSE(Printer().Printing());
-    EXPECT_FALSE(FForm->ProgressBar1()->Visible());
+    EXPECT_FALSE(Probe(FForm).ProgressBar1()->Visible());
   }
   std::vector<std::string> FHeadings;
   const std::vector<bool> FFour{true, true, true, true, false, false, false, false, false};
@@ -307,7 +307,7 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
   TStringList keys = Keys(FCat.Keys);
   const std::string token = Token("close");
   bool ran = false, printingThen = false, busyThen = false;
-  TMenuItem* command = FForm->Allcategories5();
+  TMenuItem* command = Probe(FForm).Allcategories5();
   TNotifyEvent original = command->OnClick;
   command->OnClick = [&](TObject* s) {
     ran = true;
@@ -374,12 +374,14 @@ TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
 TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
   Start();
   // The print items sit right after the play items.
-  EXPECT_EQ(FForm->Albums1()->IndexOf(FForm->Titlesselected11()->Parent()),
-            FForm->Albums1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play1"))) + 1);
-  EXPECT_EQ(FForm->Categories1()->IndexOf(FForm->Titlesselected12()->Parent()),
-            FForm->Categories1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play2"))) +
-                1);
-  EXPECT_FALSE(FForm->Allalbums12()->Visible());
+  EXPECT_EQ(
+      Probe(FForm).Albums1()->IndexOf(Probe(FForm).Titlesselected11()->Parent()),
+      Probe(FForm).Albums1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play1"))) + 1);
+  EXPECT_EQ(
+      Probe(FForm).Categories1()->IndexOf(Probe(FForm).Titlesselected12()->Parent()),
+      Probe(FForm).Categories1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play2"))) +
+          1);
+  EXPECT_FALSE(Probe(FForm).Allalbums12()->Visible());
   // Each command opens the options window with its heading; cancelled, nothing prints.
   auto heading = [this](const std::function<void()>& command) {
     std::string seen = "(not asked)";
@@ -391,34 +393,34 @@ TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
     FAnswers.Clear();
     return seen;
   };
-  EXPECT_EQ(heading([&] { FForm->Allcategories5()->Click(); }), "ALL CATEGORIES");
+  EXPECT_EQ(heading([&] { Probe(FForm).Allcategories5()->Click(); }), "ALL CATEGORIES");
   EXPECT_EQ(heading([&] { FForm->Categoryselected1Click(nullptr); }), "(not asked)")
       << "nothing is printed for the all-titles page";
   FForm->CategoriesChange();
-  EXPECT_FALSE(FForm->Categoryselected1()->Enabled());
-  EXPECT_TRUE(FForm->Allcategories5()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Categoryselected1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Allcategories5()->Enabled());
   // Two titles selected on the all-titles page.
-  TMyStringGrid* all = FForm->AllCatGrid();
+  TMyStringGrid* all = Probe(FForm).AllCatGrid();
   all->ClearSelection();
   FForm->CategoriesChange();
-  EXPECT_FALSE(FForm->Titlesselected12()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Titlesselected12()->Enabled());
   all->SetRowSelected(1, true);
   all->SetRowSelected(2, true);
   FForm->CategoriesChange();
-  EXPECT_TRUE(FForm->Titlesselected12()->Enabled());
-  EXPECT_EQ(heading([&] { FForm->Titlesselected12()->Click(); }),
+  EXPECT_TRUE(Probe(FForm).Titlesselected12()->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Titlesselected12()->Click(); }),
             "Selected titles from category: ALL CATEGORIES");
   EXPECT_EQ(heading([&] { FForm->Print3Click(nullptr); }), "Selected titles from: ALL CATEGORIES");
   // The "Folk" page.
-  FForm->Categories()->SetActivePageIndex(1);
+  Probe(FForm).Categories()->SetActivePageIndex(1);
   FForm->CategoriesChange();
-  EXPECT_TRUE(FForm->Categoryselected1()->Enabled());
-  EXPECT_EQ(heading([&] { FForm->Categoryselected1()->Click(); }), "Category: Folk");
+  EXPECT_TRUE(Probe(FForm).Categoryselected1()->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Categoryselected1()->Click(); }), "Category: Folk");
   // The album "Evening".
-  FForm->Albums()->SetActivePageIndex(1);
+  Probe(FForm).Albums()->SetActivePageIndex(1);
   FForm->AlbumsChange();
-  EXPECT_TRUE(FForm->Albumselected5()->Enabled());
-  EXPECT_EQ(heading([&] { FForm->Albumselected5()->Click(); }), "Custom album: Evening");
+  EXPECT_TRUE(Probe(FForm).Albumselected5()->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Albumselected5()->Click(); }), "Custom album: Evening");
   // While a report prints, print commands do nothing.
   FForm->SetPrinting(true);
   EXPECT_EQ(heading([&] { FForm->Allcategories5Click(nullptr); }), "(not asked)");
