@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "PrintCommands.h"
 
 void TMasterFrm::HoldPopUpWhileBusy(TPopupMenu* menu) {
   TNotifyEvent prior = menu->OnPopup;
@@ -71,7 +72,7 @@ void TMasterFrm::UpdateCategoryItems() {
   bool selected = FSelection->Count() > 0;
   for (TMenuItem* m : {FTitlesselected8, FTitlesselected6})
     EnableItem(m, selected);
-  UpdatePrintItems();
+  FPrintCommands->UpdatePrintItems();
   UpdateTitlesMenu();
 }
 
@@ -91,7 +92,7 @@ void TMasterFrm::UpdateAlbumItems() {
   bool titles = albumPage && FSelection2->Count() > 0;
   for (TMenuItem* m : {FTitlesselected7, FTitlesselected3})
     EnableItem(m, titles);
-  UpdatePrintItems();
+  FPrintCommands->UpdatePrintItems();
   UpdateTitlesMenu();
 }
 

@@ -2,6 +2,7 @@
 // command button or an album does with it.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "PrintCommands.h"
 
 namespace {
 
@@ -211,14 +212,14 @@ void TMasterFrm::CommandDragDrop(TObject* target, TObject* source) {
   } else if (target == FPrintCat) {
     if (grid) {
       // Rows print as the Titles menu prints a selection of their area.
-      PrintTitlesOf(keys, FDragFromAlbums);
+      FPrintCommands->PrintTitlesOf(keys, FDragFromAlbums);
     } else if (from == TDragFrom::CategoryTabs) {
       if (FCategories->ActivePageIndex() <= 0)
-        Allcategories5Click(target);
+        FPrintCommands->Allcategories5Click(target);
       else
-        Categoryselected1Click(target);
+        FPrintCommands->Categoryselected1Click(target);
     } else {
-      Albumselected5Click(target);
+      FPrintCommands->Albumselected5Click(target);
     }
   }
 }

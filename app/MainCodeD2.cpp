@@ -1,5 +1,6 @@
 // The main window: its parts, start-up in three steps, requests from outside and shutdown.
 #include "MainCodeD2.h"
+#include "PrintCommands.h"
 #include "MailWindowHost.h"
 #include <windows.h>
 #include <shellapi.h>
@@ -95,6 +96,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetName("MasterFrm");
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
+  FPrintCommands = std::make_unique<TPrintCommands>(*this);
   for (int i = 1; i <= ParamCount(); ++i)
     FParams.push_back(ParamStr(i));
 
@@ -167,7 +169,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetTraceItem(FDEBUGMODE1);
 
   GateUnbuiltCommands();
-  BuildPrintMenus();
+  FPrintCommands->BuildPrintMenus();
   WireDrags(); // before context help, which looks first at the tabs' press and the buttons' click
   WireContextHelp();
   WireEnabling();
@@ -959,7 +961,7 @@ void TMasterFrm::CloseSequencer() {
 }
 
 void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
-  if (!FSessionEnding && FPrinting) {
+  if (!FSessionEnding && FPrintCommands->Printing()) {
     // Closing now would lose the lists and settings: refuse until the print job ends.
     ShowMessageBox(std::string(AppTitleText) +
                        " is printing. Please close it again when the print job has ended.",

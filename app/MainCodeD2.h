@@ -83,6 +83,7 @@ void SetMainMciDriver(TMciDriver* driver);
 
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
+class TPrintCommands;
 class TArchiveForm;
 class TCreateArchiveForm;
 class TManageNPIFrm;
@@ -106,10 +107,13 @@ class TMasterFrm : public TMasterFrmBase,
                    public TStoreHost,
                    private TMasterWidgets {
   friend class TMasterProbe;
+  friend class TPrintCommands;
 
 public:
   explicit TMasterFrm(TComponent* AOwner);
   ~TMasterFrm() override;
+  // The command groups, each with its own state.
+  TPrintCommands& PrintCommands() { return *FPrintCommands; }
 
   // Life cycle.
   void FormCreate(TObject* Sender);
@@ -294,32 +298,7 @@ public:
   TSaveDialog& SaveDialog1();
   // Where saved files are put in place (a seam for tests; the real file system by default).
   void SetSaveFileOps(TFileOps* ops) { FSaveOps = ops ? ops : &DefaultFileOps(); }
-  // --- the printed catalogue report (PrintCommands.cpp); keys are master keys, one per line.
-  // Asks for the columns, title and orientation, then prints the titles as a paged table on the
-  // printer in use. Does nothing while a report prints.
-  void PrintReport(const std::string& heading, const TStringList& keys);
-  // Measures the ticked columns (entries of columns: "-1" not printed, else the width in printer
-  // pixels) of every title held and lowers fontSize until the table fits the page; total gets
-  // the titles' total duration. gap is in thousandths of the page width.
-  void LayoutReport(const TStringList& keys, TStringList& columns, std::string& total, int gap,
-                    int& fontSize);
-  // The sum over printed columns of width + gap (pixels).
-  static int VisibleColumnsWidth(const TStringList& columns, int gap);
-  void PrintReportPages(const std::string& heading, const std::string& total, int fontSize, int gap,
-                        int rowSpacing, const TStringList& columns, const TStringList& keys);
   static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
-  // The print commands of the Albums and Categories menus and the tab pop-ups.
-  void Titlesselected11Click(TObject* Sender);
-  void Albumselected5Click(TObject* Sender);
-  void Titlesselected12Click(TObject* Sender);
-  void Categoryselected1Click(TObject* Sender);
-  void Allcategories5Click(TObject* Sender);
-  // The Titles menu's print command: the view in use's selected titles.
-  void Print3Click(TObject* Sender);
-  void PrintTitlesOf(const TStringList& keys, bool fromAlbums);
-  // The print button: help in help mode, else the view in use's selected titles.
-  // The print options window of the creation order, or the main window's own when none was made.
-  TPrintParamFrm& PrintParamWindow();
   // --- loading and scanning (ScanCommands.cpp)
   // File > "&Open" and the load button: the loader, then the import of its list.
   void GetLocal2Click(TObject* Sender);
@@ -369,8 +348,6 @@ public:
   const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
   // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
   const std::vector<TCoolMenu*>& CoolMenus() const { return FCoolMenus; }
-  bool Printing() const { return FPrinting; }
-  void SetPrinting(bool value) { FPrinting = value; }
   int StartupTimerRuns() const { return FStartupTimerRuns; }
   const std::string& StatusText() const { return FStatusText; }
   bool CommandsEnabled() const { return !CommandsDisabled(); }
@@ -511,6 +488,7 @@ protected:
   void ProgramChanged() override;
 
 private:
+  std::unique_ptr<TPrintCommands> FPrintCommands;
   void BuildMenu();
   // A picture beside every item of the eight main menus (once, when the window first shows).
   void BuildCoolMenus();
@@ -544,14 +522,6 @@ private:
   std::map<TObject*, int> FMenuHelpContexts;
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
-  void BuildPrintMenus();
-  // The print items follow what is selected, as the play items of their columns do.
-  void UpdatePrintItems();
-  // The caption of the active category tab, and of the active album tab or, on "ALL ALBUMS",
-  // of the selected album line.
-  std::string CategoryTabCaption() const;
-  std::string AlbumCaption() const;
-  std::unique_ptr<TPrintParamFrm> FOwnPrintParamFrm;
   void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
   // The mail, archive and save sub-menus, the pop-ups' play sub-menus and the Titles menu's rest.
   void BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
@@ -685,7 +655,6 @@ private:
   bool FFirstRun = false;
   bool FRequestSeen = false;
   bool FSessionEnding = false;
-  bool FPrinting = false;
   bool FShowTools = true;
   // The splitter drag: start x, whether a band shows, and where.
   bool FSplitting = false, FBandShown = false;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "PrintCommands.h"
 #include "SysUtils.h"
 
 namespace {
@@ -129,7 +130,9 @@ void TMasterFrm::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenu
   titleItem("Play3", "&Play", FEdit1, &TMasterFrm::Play3Click);
   titleItem("Mail3", "&Mail", FDelete4, &TMasterFrm::Mail3Click);
   titleItem("Save1", "&Save to disk", FDelete4, &TMasterFrm::Save1Click);
-  titleItem("Print3", "P&rint", FDelete4, &TMasterFrm::Print3Click);
+  titleItem("Print3", "P&rint", FDelete4, nullptr)->OnClick = [this](TObject* s) {
+    FPrintCommands->Print3Click(s);
+  };
 
   // The web search of earlier versions: hidden, and its handler does nothing.
   auto* web = new TMenuItem(this);

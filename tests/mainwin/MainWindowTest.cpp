@@ -6,6 +6,7 @@
 #include "FileAssoc.h"
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "PrintCommands.h"
 #include "MasterProbe.h"
 #include "Messages.h"
 #include "PlayerRegistry.h"
@@ -183,14 +184,14 @@ TEST_F(MainWindow, ClosingIsRefusedWhilePrinting) {
   FAnswers.Push(IDNO);
   Start();
   FAnswers.Clear();
-  FForm->SetPrinting(true);
+  FForm->PrintCommands().SetPrinting(true);
   FForm->Close();
   ProcessMessages();
   ASSERT_NE(MasterFrm, nullptr) << "the window stays while the print job runs";
   EXPECT_FALSE(FileExists(FDir / "Tonalbrook.ini"));
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_NE(FAnswers.Asked()[0].Text.find("printing"), std::string::npos);
-  FForm->SetPrinting(false);
+  FForm->PrintCommands().SetPrinting(false);
   CloseAndWait();
   EXPECT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "../mainwin/MainWindowFixture.h"
+#include "PrintCommands.h"
 #include "PrintParamD2.h"
 #include "Printers.h"
 #include "TestCapture.h"
@@ -242,7 +243,7 @@ protected:
     return out;
   }
   void ExpectRestored() {
-    EXPECT_FALSE(FForm->Printing());
+    EXPECT_FALSE(FForm->PrintCommands().Printing());
     EXPECT_TRUE(Probe(FForm).PrintCat()->Enabled());
     EXPECT_FALSE(Printer().Printing());
     EXPECT_FALSE(Probe(FForm).ProgressBar1()->Visible());
@@ -262,7 +263,7 @@ TEST_F(PrintingMany, OneHundredFiftyTitlesInFourColumnsOnPortraitPages) {
   TStringList keys = Keys(FCat.Keys);
   const std::string token = Token("many");
   Options(FFour, false, token);
-  FForm->PrintReport("All of them", keys);
+  FForm->PrintCommands().PrintReport("All of them", keys);
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
   ExpectRestored();
   CloseAndWait();
@@ -276,7 +277,7 @@ TEST_F(Printing, AllNineColumnsLandscapeAMissingKeyAndAnUnknownDuration) {
   TStringList keys = Keys({k[0], k[1], 987654, k[2], k[3]});
   const std::string token = Token("nine");
   Options(FNine, true, token);
-  FForm->PrintReport("Nine columns", keys);
+  FForm->PrintCommands().PrintReport("Nine columns", keys);
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
   ExpectRestored();
   EXPECT_EQ(Printer().Orientation(), poLandscape);
@@ -284,7 +285,7 @@ TEST_F(Printing, AllNineColumnsLandscapeAMissingKeyAndAnUnknownDuration) {
   // the total stays the titles' own.
   const std::string narrow = Token("ninep");
   Options(FNine, false, narrow);
-  FForm->PrintReport("Nine columns narrow", keys);
+  FForm->PrintCommands().PrintReport("Nine columns narrow", keys);
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
   CloseAndWait();
   LeaveForCheck(token, keys, FNine, true);
@@ -296,7 +297,7 @@ TEST_F(Printing, OneTitle) {
   TStringList keys = Keys({FCat.Keys[1]});
   const std::string token = Token("one");
   Options(FFour, false, token);
-  FForm->PrintReport("Just one", keys);
+  FForm->PrintCommands().PrintReport("Just one", keys);
   ExpectRestored();
   CloseAndWait();
   LeaveForCheck(token, keys, FFour, false);
@@ -311,7 +312,7 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
   TNotifyEvent original = command->OnClick;
   command->OnClick = [&](TObject* s) {
     ran = true;
-    printingThen = FForm->Printing();
+    printingThen = FForm->PrintCommands().Printing();
     busyThen = FForm->CommandsDisabled(); // menus, pop-ups, grids and drops held
     original(s);
   };
@@ -320,7 +321,7 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
     PostMessageA(FForm->Handle(), WM_CLOSE, 0, 0);
     PostMessageA(FForm->Handle(), WM_COMMAND, command->Command(), 0);
   });
-  FForm->PrintReport("Closing meanwhile", keys);
+  FForm->PrintCommands().PrintReport("Closing meanwhile", keys);
   ASSERT_NE(MasterFrm, nullptr) << "the window closed during the job";
   ProcessMessages();
   ASSERT_NE(MasterFrm, nullptr);
@@ -344,7 +345,7 @@ TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
   // A printer that does not exist.
   Printer().SetPrinter("Tonalbrook No Such Printer");
   Options(FFour, false, Token("missing"));
-  FForm->PrintReport("Nowhere", keys);
+  FForm->PrintCommands().PrintReport("Nowhere", keys);
   std::vector<std::string> texts = Texts();
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].rfind("The report could not be printed.\r\n", 0), 0u) << texts[0];
@@ -357,7 +358,7 @@ TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
   // No column ticked: said, nothing printed.
   FAnswers.Clear();
   Options(std::vector<bool>(9, false), false, Token("none"));
-  FForm->PrintReport("No columns", keys);
+  FForm->PrintCommands().PrintReport("No columns", keys);
   texts = Texts();
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_NE(texts[0].find("No column is ticked"), std::string::npos) << texts[0];
@@ -366,9 +367,9 @@ TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
   // Cancelled: nothing asked, nothing printed; the title field keeps the heading.
   FAnswers.Clear();
   FAnswers.Push(mrCancel);
-  FForm->PrintReport("Cancelled", keys);
+  FForm->PrintCommands().PrintReport("Cancelled", keys);
   EXPECT_EQ(FAnswers.Asked().size(), 1u);
-  EXPECT_EQ(FForm->PrintParamWindow().Edit1->Text(), "Cancelled");
+  EXPECT_EQ(FForm->PrintCommands().PrintParamWindow().Edit1->Text(), "Cancelled");
 }
 
 TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
@@ -394,7 +395,7 @@ TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
     return seen;
   };
   EXPECT_EQ(heading([&] { Probe(FForm).Allcategories5()->Click(); }), "ALL CATEGORIES");
-  EXPECT_EQ(heading([&] { FForm->Categoryselected1Click(nullptr); }), "(not asked)")
+  EXPECT_EQ(heading([&] { FForm->PrintCommands().Categoryselected1Click(nullptr); }), "(not asked)")
       << "nothing is printed for the all-titles page";
   FForm->CategoriesChange();
   EXPECT_FALSE(Probe(FForm).Categoryselected1()->Enabled());
@@ -410,7 +411,7 @@ TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
   EXPECT_TRUE(Probe(FForm).Titlesselected12()->Enabled());
   EXPECT_EQ(heading([&] { Probe(FForm).Titlesselected12()->Click(); }),
             "Selected titles from category: ALL CATEGORIES");
-  EXPECT_EQ(heading([&] { FForm->Print3Click(nullptr); }), "Selected titles from: ALL CATEGORIES");
+  EXPECT_EQ(heading([&] { FForm->PrintCommands().Print3Click(nullptr); }), "Selected titles from: ALL CATEGORIES");
   // The "Folk" page.
   Probe(FForm).Categories()->SetActivePageIndex(1);
   FForm->CategoriesChange();
@@ -422,7 +423,7 @@ TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
   EXPECT_TRUE(Probe(FForm).Albumselected5()->Enabled());
   EXPECT_EQ(heading([&] { Probe(FForm).Albumselected5()->Click(); }), "Custom album: Evening");
   // While a report prints, print commands do nothing.
-  FForm->SetPrinting(true);
-  EXPECT_EQ(heading([&] { FForm->Allcategories5Click(nullptr); }), "(not asked)");
-  FForm->SetPrinting(false);
+  FForm->PrintCommands().SetPrinting(true);
+  EXPECT_EQ(heading([&] { FForm->PrintCommands().Allcategories5Click(nullptr); }), "(not asked)");
+  FForm->PrintCommands().SetPrinting(false);
 }
