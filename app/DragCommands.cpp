@@ -2,6 +2,8 @@
 // command button or an album does with it.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "ExportCommands.h"
+#include "EditCommands.h"
 #include "PrintCommands.h"
 
 namespace {
@@ -185,30 +187,30 @@ void TMasterFrm::CommandDragDrop(TObject* target, TObject* source) {
     PlayTClick(target);
   } else if (target == FEditCat) {
     if (grid)
-      EditTitles(keys);
+      FEditCommands->EditTitles(keys);
     else if (from == TDragFrom::CategoryTabs)
-      Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
+      FEditCommands->Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
     else
-      Rename1Click(target);
+      FEditCommands->Rename1Click(target);
   } else if (target == FTrashCat) {
     if (grid && FDragFromCategories) {
-      Delete1Click(target);
+      FEditCommands->Delete1Click(target);
     } else if (grid) {
       // The grid cleared its selection as the drag left it; the question is about those rows.
       static_cast<TMyStringGrid*>(source)->RestoreSelection();
-      Titlesselected3Click(target);
+      FEditCommands->Titlesselected3Click(target);
     } else if (from == TDragFrom::CategoryTabs) {
       // Asks for the all-titles page's notice before any question about deleting a category.
-      Activecategory1Click(target);
+      FEditCommands->Activecategory1Click(target);
     } else {
-      Albumselected3Click(target);
+      FEditCommands->Albumselected3Click(target);
     }
   } else if (target == FMailTitle) {
-    MailTitles(keys);
+    FExportCommands->MailTitles(keys);
   } else if (target == FExportTitle) {
-    SaveTitlesToDisk(keys);
+    FExportCommands->SaveTitlesToDisk(keys);
   } else if (target == FArchive) {
-    ArchiveTitles(keys);
+    FExportCommands->ArchiveTitles(keys);
   } else if (target == FPrintCat) {
     if (grid) {
       // Rows print as the Titles menu prints a selection of their area.

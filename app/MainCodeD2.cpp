@@ -1,5 +1,14 @@
 // The main window: its parts, start-up in three steps, requests from outside and shutdown.
 #include "MainCodeD2.h"
+#include "ImportCommands.h"
+#include "VisualEffects.h"
+#include "EditCommands.h"
+#include "CatalogueCommands.h"
+#include "PlayerCommands.h"
+#include "TableCommands.h"
+#include "ContextHelp.h"
+#include "ScanCommands.h"
+#include "ExportCommands.h"
 #include "PrintCommands.h"
 #include "MailWindowHost.h"
 #include <windows.h>
@@ -96,6 +105,15 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetName("MasterFrm");
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
+  FImportCommands = std::make_unique<TImportCommands>(*this);
+  FVisualEffects = std::make_unique<TVisualEffects>(*this);
+  FEditCommands = std::make_unique<TEditCommands>(*this);
+  FCatalogueCommands = std::make_unique<TCatalogueCommands>(*this);
+  FPlayerCommands = std::make_unique<TPlayerCommands>(*this);
+  FTableCommands = std::make_unique<TTableCommands>(*this);
+  FContextHelp = std::make_unique<TContextHelp>(*this);
+  FScanCommands = std::make_unique<TScanCommands>(*this);
+  FExportCommands = std::make_unique<TExportCommands>(*this);
   FPrintCommands = std::make_unique<TPrintCommands>(*this);
   for (int i = 1; i <= ParamCount(); ++i)
     FParams.push_back(ParamStr(i));
@@ -132,11 +150,11 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FQueueTimer->OnTimer = [this](TObject* s) { QueueTimerTimer(s); };
   FTuneFiles->OnProgress = [this](int percent) {
     bool abort = false;
-    AZ1ArchiveProgress(percent, abort);
+    FImportCommands->AZ1ArchiveProgress(percent, abort);
   };
   FTuneFiles->OnAbortQuery = [this] {
     bool abort = false;
-    AZ1ArchiveProgress(-1, abort);
+    FImportCommands->AZ1ArchiveProgress(-1, abort);
     return abort;
   };
 
@@ -155,7 +173,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FProgressBar1->SetVisible(false);
   BuildTopArea();
   BuildCatalogueArea();
-  BuildVisualEffects();
+  FVisualEffects->BuildVisualEffects();
   // The right button on the tab rows opens the areas' own menus.
   FCategories->SetPopupMenu(FNewCatPopUp);
   FAlbums->SetPopupMenu(FAlbPopUp);
@@ -171,9 +189,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   GateUnbuiltCommands();
   FPrintCommands->BuildPrintMenus();
   WireDrags(); // before context help, which looks first at the tabs' press and the buttons' click
-  WireContextHelp();
-  WireEnabling();
-  HoldCommandsWhileBusy();
+  FContextHelp->WireContextHelp();
+  FCatalogueCommands->WireEnabling();
+  FCatalogueCommands->HoldCommandsWhileBusy();
   // Nothing plays and the program is empty: the player buttons start as that state has them.
   UpdatePlayControls();
 
@@ -183,7 +201,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
-  FormDestroy(this);
+  FVisualEffects->FormDestroy(this);
   FNavPITimer->SetEnabled(false);
   FQueueTimer->SetEnabled(false);
   // The list view outlives these members: it must not keep their image lists.
@@ -251,13 +269,17 @@ void TMasterFrm::BuildMenu() {
   TMenuItem& root = FMainMenu1->Items();
   FFile1 = item(&root, "File1", "&File");
   FGetLocal2 = item(FFile1, "GetLocal2", "&Open");
-  FGetLocal2->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  FGetLocal2->OnClick = [this](TObject* s) { FScanCommands->GetLocal2Click(s); };
   FScanadriveforMIDIfiles1 =
       item(FFile1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
-  FScanadriveforMIDIfiles1->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  FScanadriveforMIDIfiles1->OnClick = [this](TObject* s) {
+    FScanCommands->ScanadriveforMIDIfiles1Click(s);
+  };
   FScansystemforMIDIfiles1 =
       item(FFile1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
-  FScansystemforMIDIfiles1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  FScansystemforMIDIfiles1->OnClick = [this](TObject* s) {
+    FScanCommands->ScansystemforMIDIfiles1Click(s);
+  };
   // The plug-in item brings its own separator: none stands before it when it is hidden.
   FManageNPISep = item(FFile1, "N1", "-");
   FManageNPI = item(FFile1, "ManageNPI", "&Manage browser plug-in...");
@@ -279,8 +301,8 @@ void TMasterFrm::BuildMenu() {
   BuildViewMenus(FCategories1, FAlbums1, FView1);
   FTitle1 = item(&root, "Title1", "&Titles");
   FViewtitles1 = item(FTitle1, "Viewtitles1", "&View titles");
-  BuildEditMenus(FAlbums1, FCategories1, FTitle1);
-  BuildTableMenus(FAlbums1, FCategories1, FTitle1);
+  FEditCommands->BuildEditMenus(FAlbums1, FCategories1, FTitle1);
+  FTableCommands->BuildTableMenus(FAlbums1, FCategories1, FTitle1);
   FOptions1 = item(&root, "Options1", "&Options");
   FLooping1 = check(item(FOptions1, "Looping1", "&Looping"));
   auto* resets = item(FOptions1, "Resets1", "MIDI &reset before each title");
@@ -323,7 +345,7 @@ void TMasterFrm::BuildMenu() {
   for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
   FHelp1 = item(&root, "Help1", "&Help");
-  BuildHelpMenu();
+  FContextHelp->BuildHelpMenu();
   FContents1 = item(FHelp1, "Contents1", "&Contents");
   FAbout1 = item(FHelp1, "About1", "&About...");
   FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
@@ -384,7 +406,7 @@ void TMasterFrm::BuildTopArea() {
     b->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
     return b;
   };
-  BuildPlayerCommands();
+  FPlayerCommands->BuildPlayerCommands();
   FToolsLeft = tool("ToolsLeft");
   FToolsLeft->SetLeft(7);
   FToolsRight = tool("ToolsRight");
@@ -407,7 +429,7 @@ void TMasterFrm::BuildCatalogueArea() {
   FPanel4->SetBevelOuter(bvNone);
   FPanel4->SetBounds(6, 4, 66, 25);
   FNewAlb = MakeButton(FPanel4, "NewAlb", "New &album", 66);
-  FNewAlb->OnClick = [this](TObject* s) { Createnew1Click(s); };
+  FNewAlb->OnClick = [this](TObject* s) { FEditCommands->Createnew1Click(s); };
   FWebPanel = MakePanel(FDBPanel, "WebPanel", "");
   FWebPanel->SetBevelOuter(bvNone);
   FWebPanel->SetBounds(76, 4, 36, 25);
@@ -420,9 +442,9 @@ void TMasterFrm::BuildCatalogueArea() {
   FBitBtn1->SetLeft(38);
   FBitBtn2 = MakeButton(FGetMIDIsPanel, "BitBtn2", "&Drives", 38);
   FBitBtn2->SetLeft(76);
-  FGetLocal->OnClick = [this](TObject* s) { GetLocal2Click(s); };
-  FBitBtn1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
-  FBitBtn2->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  FGetLocal->OnClick = [this](TObject* s) { FScanCommands->GetLocal2Click(s); };
+  FBitBtn1->OnClick = [this](TObject* s) { FScanCommands->ScansystemforMIDIfiles1Click(s); };
+  FBitBtn2->OnClick = [this](TObject* s) { FScanCommands->ScanadriveforMIDIfiles1Click(s); };
 
   FAlbPanel = MakePanel(FDBPanel, "AlbPanel", "");
   FAlbPanel->SetBevelOuter(bvLowered);
@@ -644,7 +666,7 @@ void TMasterFrm::FormShow(TObject*) {
   FTimer2->SetEnabled(true);
   // Chained before the input first starts: a later link would stop the running connector.
   ProgramViewer();
-  SetVisualEffects(FVisualeffects1->Checked(), false, true);
+  FVisualEffects->SetVisualEffects(FVisualeffects1->Checked(), false, true);
 }
 
 void TMasterFrm::ReadSettings() {
@@ -817,7 +839,7 @@ void TMasterFrm::AskStartQuestions() {
     if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
                        TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes) {
       Repaint();
-      ScansystemforMIDIfiles1Click(this);
+      FScanCommands->ScansystemforMIDIfiles1Click(this);
     }
   }
   if (FFirstRun && FMIDIdefault->Enabled()) {
@@ -874,7 +896,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     // be taken back (the abort flag is never cleared) is set before the session really ends.
     FTimer1->SetEnabled(false);
     CloseSequencer();
-    CloseSoundInput();
+    FVisualEffects->CloseSoundInput();
   } else if (m.Msg == WM_ENDSESSION && m.WParam) {
     // The process ends when this returns: write the lists, the settings and the store now.
     FSessionEnding = true;
@@ -1139,7 +1161,7 @@ void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnDblClick = [this, &grid, fromAlbums](TObject*) { PlayGridSelection(grid, fromAlbums); };
   grid.OnMouseUp = [this, &grid, fromAlbums](TObject* s, TMouseButton button, TShiftState, int,
                                              int) {
-    if (button == mbRight && ContextHelpClick(s)) return;
+    if (button == mbRight && FContextHelp->ContextHelpClick(s)) return;
     if (fromAlbums)
       AlbumsChange();
     else

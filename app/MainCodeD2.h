@@ -83,6 +83,15 @@ void SetMainMciDriver(TMciDriver* driver);
 
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
+class TImportCommands;
+class TVisualEffects;
+class TEditCommands;
+class TCatalogueCommands;
+class TPlayerCommands;
+class TTableCommands;
+class TContextHelp;
+class TScanCommands;
+class TExportCommands;
 class TPrintCommands;
 class TArchiveForm;
 class TCreateArchiveForm;
@@ -107,11 +116,38 @@ class TMasterFrm : public TMasterFrmBase,
                    public TStoreHost,
                    private TMasterWidgets {
   friend class TMasterProbe;
+  friend class TImportCommands;
+  friend class TVisualEffects;
+  friend class TEditCommands;
+  friend class TCatalogueCommands;
+  friend class TPlayerCommands;
+  friend class TTableCommands;
+  friend class TContextHelp;
+  friend class TScanCommands;
+  friend class TExportCommands;
   friend class TPrintCommands;
 
 public:
   explicit TMasterFrm(TComponent* AOwner);
   ~TMasterFrm() override;
+
+  TImportCommands& ImportCommands() { return *FImportCommands; }
+
+  TVisualEffects& VisualEffects() { return *FVisualEffects; }
+
+  TEditCommands& EditCommands() { return *FEditCommands; }
+
+  TCatalogueCommands& CatalogueCommands() { return *FCatalogueCommands; }
+
+  TPlayerCommands& PlayerCommands() { return *FPlayerCommands; }
+
+  TTableCommands& TableCommands() { return *FTableCommands; }
+
+  TContextHelp& ContextHelp() { return *FContextHelp; }
+
+  TScanCommands& ScanCommands() { return *FScanCommands; }
+
+  TExportCommands& ExportCommands() { return *FExportCommands; }
   // The command groups, each with its own state.
   TPrintCommands& PrintCommands() { return *FPrintCommands; }
 
@@ -176,39 +212,7 @@ public:
   void Titlesselected8Click(TObject* Sender);
   void Activecategory2Click(TObject* Sender);
   void Allcategories3Click(TObject* Sender);
-  // Editing and deleting titles. SetAddInfo keeps what the title editor or an import hands over
-  // for the next change: title, origin ("" leaves the kept origin), artist key, category key
-  // (KeepOwnKey in a key keeps each title's own).
-  void SetAddInfo(const std::string& title, const std::string& origin, int32_t artistKey,
-                  int32_t categoryKey);
-  const std::string& AddTitle() const { return FAddTitle; }
-  const std::string& AddOrigin() const { return FAddOrigin; }
-  int32_t AddArtistKey() const { return FAddArtistKey; }
-  int32_t AddCategoryKey() const { return FAddCategoryKey; }
-  void Edit2Click(TObject* Sender);
-  void EditTitles(const TStringList& keys);
-  void Delete1Click(TObject* Sender);
-  // The title pop-up's Delete: album rows leave their album, catalogue rows the catalogue.
-  void Delete5Click(TObject* Sender);
-  TTuneAdder& Adder();
-  TRenamer& RenamerForm();
-  // The name the name dialog handed over ("" when cancelled).
-  const std::string& NameResult() const { return FNameResult; }
 
-  // Creating, renaming and deleting categories, albums and titles.
-  void Createnew2Click(TObject* Sender);
-  void Createnew1Click(TObject* Sender);
-  void Renameexisting1Click(TObject* Sender);
-  void Renamealbum2Click(TObject* Sender);
-  void Rename1Click(TObject* Sender);
-  void Albumselected3Click(TObject* Sender);
-  void Allalbums4Click(TObject* Sender);
-  void Titlesselected3Click(TObject* Sender);
-  void Activecategory1Click(TObject* Sender);
-  void Deletecategory1Click(TObject* Sender);
-  void Titlesselected6Click(TObject* Sender);
-  void Edit1Click(TObject* Sender);
-  void Delete4Click(TObject* Sender);
   // The view in use: the area the user last worked in, and the keys selected in each.
   void AlbumsChange();
   void CategoriesChange();
@@ -216,32 +220,6 @@ public:
   bool CategoriesInUse() const { return FCategoriesInUse; }
   const TStringList& SelectedCategoryKeys() const { return *FSelection; }
   const TStringList& SelectedAlbumKeys() const { return *FSelection2; }
-
-  // --- the catalogue command table (TableCommands.cpp): mail, archive and save over the keys of
-  // one area and scope, from the Albums and Categories menus and their tab pop-ups.
-  enum class TKeySource {
-    AlbumTitles,    // the selected titles of the active album page
-    ActiveAlbum,    // every title of the active album (or of the selected summary lines)
-    AllAlbums,      // every title of every album
-    CategoryTitles, // the selected titles of the active category grid
-    ActiveCategory, // every title of the active category (none on "ALL CATEGORIES")
-    AllCategories   // every title of the all-titles grid
-  };
-  enum class TTableAction { Mail, Archive, Save };
-  // The working keys of one source; answers their count (0: the command does nothing).
-  int GatherKeys(TKeySource source, TStringList& keys);
-  // While the keys come from the categories: the selected keys of the active category grid, or
-  // all keys of the active category.
-  int GetCategoryKeys(TStringList& list, bool selectedOnly);
-  // Gathers, confirms where the whole catalogue or all albums go, and runs the action.
-  void RunTableCommand(TTableAction action, TKeySource source);
-  // The selected keys of the view in use (none on "ALL ALBUMS").
-  int TitleKeysInUse(TStringList& keys);
-  // The Titles menu's play, mail and save; the web search that does nothing.
-  void Play3Click(TObject* Sender);
-  void Mail3Click(TObject* Sender);
-  void Save1Click(TObject* Sender);
-  void GetWebClick(TObject* Sender);
 
   // One request from the command line, a second start or the plug-in.
   void ProcessRequest(const std::string& text, int index);
@@ -251,74 +229,14 @@ public:
   void NavPITimerTimer(TObject* Sender);
   void QueueTimerTimer(TObject* Sender);
 
-  // --- importing (ImportCommands.cpp); SetAddInfo above sets what the next add stores.
-  // Imports a MIDI file or a zip archive of titles by its final extension. An empty artist or
-  // category means none given. result is "OK" when every title was stored.
-  void AddFileByType(const std::string& fileName, const std::string& title, std::string& result,
-                     bool checkDuplicates, bool quiet, const std::string& origin,
-                     const std::string& artist, const std::string& category);
-  // True, with result "OK", only when the title was stored.
-  bool AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
-                          bool checkDuplicates);
-  // True, with result "OK", only when every title of the archive was stored (or found, with the
-  // duplicate test on).
-  bool ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
-                     bool checkDuplicates);
-  bool PackTuneForCatalogue(const std::string& fileName, const std::string& packedName);
-  // Packs a file's bytes as a stored title's archive without work files.
-  bool PackTuneInMemory(const std::string& bytes, std::string& archive);
-  // The zipper's and the unzipper's progress (0-100); abort answers whether to stop.
-  void AZ1ArchiveProgress(int progress, bool& abort);
-  void AUZ1ArchiveProgress(int progress, bool& abort);
-  // The archive import window's Cancel.
-  bool ExtractAbort() const { return FExtractAbort; }
-  void SetExtractAbort(bool value) { FExtractAbort = value; }
-  // Keys stored (or found as duplicates) by the last import, in order.
-  const std::vector<int32_t>& AddedKeys() const { return FAddedKeys; }
-  // After each entry of an archive import, with its 1-based number (a seam for tests).
-  std::function<void(int entry)> OnArchiveEntryDone;
   // An import is running (its pump may run other messages).
   bool Importing() const { return FImportDepth > 0; }
-  // The archive windows of the creation order, or the main window's own when none was made.
-  TArchiveForm& ArchiveWindow();
-  TCreateArchiveForm& CreateArchiveWindow();
-  // --- sending titles out (ExportCommands.cpp); keys are master keys, one per line.
-  // Hands the titles to the mail window; nothing while no mail window is registered.
-  void MailTitles(const TStringList& keys);
-  // One save dialog per title, as a ".mid" or a ".zip" file.
-  void SaveTitlesToDisk(const TStringList& keys);
-  // Asks for the archive's name and runs the archive creation window, which calls
-  // ArchiveTitlesWork once it shows.
-  void ArchiveTitles(const TStringList& keys);
-  void ArchiveTitlesWork(const std::string& archiveName, TStringList& keys);
-  bool Archiving() const { return FArchiving; }
-  void Mail4Click(TObject* Sender);
-  void Save2Click(TObject* Sender);
-  // The save dialog of SaveTitlesToDisk, made at the first save.
-  TSaveDialog& SaveDialog1();
-  // Where saved files are put in place (a seam for tests; the real file system by default).
-  void SetSaveFileOps(TFileOps* ops) { FSaveOps = ops ? ops : &DefaultFileOps(); }
   static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
-  // --- loading and scanning (ScanCommands.cpp)
-  // File > "&Open" and the load button: the loader, then the import of its list.
-  void GetLocal2Click(TObject* Sender);
-  void ScanadriveforMIDIfiles1Click(TObject* Sender);
-  void ScansystemforMIDIfiles1Click(TObject* Sender);
-  // Walks folder with the drive scan window and imports its MIDI files quietly.
-  void AddScannedFolder(const std::string& folder, bool checkDuplicates,
-                        const std::string& lastName, const std::string& firstName,
-                        const std::string& category);
-  // Walks every fixed drive with the scan status window and imports what it found.
-  void AddFullScanResults(bool checkDuplicates);
-  // The windows of the creation order, or the main window's own when none was made.
-  TGetLocalF& GetLocalWindow();
   // The program viewer of the creation order, or one of the window's own when none was made;
   // the first time, it is tied to this window and its connector chained below MMConnector2.
   TViewProgFrm& ProgramViewer();
   // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
   void Viewtitles1Click(TObject* Sender);
-  TScanStatus& ScanStatusWindow();
-  TDriveScanFrm& DriveScanWindow();
   bool FullScanDone() const { return FFullScanDone; }
 
   // Requests, second starts' lines and drops wait here until start-up is done and no import or
@@ -360,46 +278,10 @@ public:
   // The main window's parts (named as the window's layout names them).
   // Hidden holders of the pictures that Pause and OneStop take in turn.
 
-  // Player commands and the position slider.
-  void OneStopClick(TObject* Sender);
-  void PauseClick(TObject* Sender);
-  void AllStopClick(TObject* Sender);
-  void RepeatSBClick(TObject* Sender);
-  void VolumeClick(TObject* Sender);
-  void Volume2Click(TObject* Sender);
-  void N19Click(TObject* Sender);
-  void OutPortClick(TObject* Sender);
-  void TrackBar1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-  void MMSlider1Track(TObject* Sender);
-  void MMSlider1TrackEnd(TObject* Sender);
-  void MMSlider1DrawThumb(TObject* Sender, TCanvas& aCanvas, RECT aRect, bool Dragged,
-                          bool Focused);
-  void MMSlider1DrawGroove(TObject* Sender, TCanvas& aCanvas, RECT& aRect);
-  void MMSlider1Change(TObject* Sender);
-  // The help cursor's click on a control or command that takes part; true when help took the
-  // click (help mode was on, or force): help mode ends and the sender's help context, if any,
-  // shows as a pop-up. The caller acts only on false.
-  bool ContextHelpClick(TObject* Sender, bool Force = false);
   // Ends the busy state, then renews the view in use's selection.
   void EnableCommands() override;
-  // Help mode is on while the screen shows this cursor.
-  static constexpr TCursor HelpCursor = 5;
-  // The help context of a menu command that takes part in help mode (0 none).
-  int MenuHelpContext(TObject* item) const;
-  // The Help menu.
-  void Contextsensitive1Click(TObject* Sender);
-  void Hintlevel1Click(TObject* Sender);
-  void Viewhelpfile1Click(TObject* Sender);
-  void Nosound1Click(TObject* Sender);
-  void Email1Click(TObject* Sender);
-  void Phone1Click(TObject* Sender);
-  void Web1Click(TObject* Sender);
-  // The application's help call (command, data); a seam so that tests record what it is asked.
-  std::function<bool(unsigned command, ULONG_PTR data)> HelpCall;
   // The shell's "open" of a web page or mail address (the file-association unit's seam).
   TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
-  static constexpr const char* SupportMail = "mailto:support@tonalbrook.example";
-  static constexpr const char* SupportPhones = "+1 555 0100 (Americas)\n+44 20 7946 0000 (Europe)";
   // --- drag and drop (DragCommands.cpp): rows of the grids, the tabs of both areas and the album
   // lines carry their keys onto the command buttons and onto the albums. While this holds a drop
   // is refused and runs nothing: busy, a title starting, or a grid's own handler running (a drop
@@ -409,26 +291,6 @@ public:
   bool PagesHeld() const;
   bool PageCommandHeld() const; // beeps when held
 
-  // The command line that the volume control was last run with.
-  const std::string& VolumeCommand() const { return FVolumeCommand; }
-  // The visual effects: the sound input through the connector to two level bars under the
-  // display panel and, in the music panel, the spectrum, the oscilloscope and the spectrogram.
-  // Starts (on) or closes the sound input; force also sets the idle look and Panel11's height.
-  void SetVisualEffects(bool on, bool second, bool force);
-  // Whether "Visual effects" is ticked.
-  bool VisualEffectsTicked() const;
-  void Visualeffects1Click(TObject* Sender);
-  void VisEPopUpPopup(TObject* Sender);
-  void ShowVEClick(TObject* Sender);
-  void DisableVEClick(TObject* Sender);
-  void Spectrumbars1Click(TObject* Sender);
-  void Lights1Click(TObject* Sender);
-  void Spectrograph1Click(TObject* Sender);
-  void MusicPanelResize(TObject* Sender);
-  void CDPanelP1Resize(TObject* Sender);
-  void FormDestroy(TObject* Sender);
-  // Places the ticked displays in the music panel, one above the other.
-  void LayoutDisplays();
   // The play pop-up: top, bottom, replace, cancel, then the title commands.
 
   // View commands of the catalogue areas.
@@ -489,6 +351,15 @@ protected:
 
 private:
   std::unique_ptr<TPrintCommands> FPrintCommands;
+  std::unique_ptr<TExportCommands> FExportCommands;
+  std::unique_ptr<TScanCommands> FScanCommands;
+  std::unique_ptr<TContextHelp> FContextHelp;
+  std::unique_ptr<TTableCommands> FTableCommands;
+  std::unique_ptr<TPlayerCommands> FPlayerCommands;
+  std::unique_ptr<TCatalogueCommands> FCatalogueCommands;
+  std::unique_ptr<TEditCommands> FEditCommands;
+  std::unique_ptr<TVisualEffects> FVisualEffects;
+  std::unique_ptr<TImportCommands> FImportCommands;
   void BuildMenu();
   // A picture beside every item of the eight main menus (once, when the window first shows).
   void BuildCoolMenus();
@@ -498,51 +369,14 @@ private:
   void MakeAlbumImage();
   void MakeAlbumImageLists();
   void SetTabColors(TColor back, TColor font);
-  // The Help menu's items, the help contexts and help mode's first look in the taking-part
-  // controls and commands.
-  void BuildHelpMenu();
-  // While busy, the areas' pop-ups offer nothing and the grids start nothing.
-  void HoldCommandsWhileBusy();
 
-  void HoldPopUpWhileBusy(TPopupMenu* menu);
-  std::map<TPopupMenu*, std::vector<TMenuItem*>> FHeldPopUpItems;
-  // Which catalogue items can act now, after every change in an area and as menus open.
-  void WireEnabling();
-  void EnableItem(TMenuItem* item, bool value);
-  void UpdateCategoryItems();
-  void UpdateAlbumItems();
-  void UpdateAllAlbumsItems();
-  bool AlbumLinesExist() const;
-  // The Titles menu acts on the view in use's selection: enabled while there is one (never on
-  // "ALL ALBUMS").
-  void UpdateTitlesMenu();
-  void NewCatPopUpPopup();
-  void AlbPopUpPopup();
-  void WireContextHelp();
-  std::map<TObject*, int> FMenuHelpContexts;
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
-  void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
-  // The mail, archive and save sub-menus, the pop-ups' play sub-menus and the Titles menu's rest.
-  void BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
-  // Shows the name dialog centred on this window; answers the name, "" when cancelled.
-  std::string AskForName(const std::string& caption, const std::string& proposal,
-                         const std::string& hint);
-  // The selected keys of the active category grid.
-  int SelectedKeysOfActiveGrid(TStringList& keys) const;
-  void RemoveFromProgram(int32_t key);
   // Gathers keys from a view into the drag list and offers the play pop-up; false when none.
   bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
   void ClearDragList();
   bool TitleCommandReady(const TMenuItem& item) const;
   void BuildTopArea();
-  void BuildPlayerCommands();
-  void RunVolumeControl();
-  // The player commands' switch: on follows Visualeffects1, off closes the input.
-  void SwitchVisualEffects(bool on);
-  void CloseSoundInput();
-  void BuildVisualEffects();
-  void ShowRoadTexts();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
   void GateUnbuiltCommands();
@@ -558,7 +392,6 @@ private:
                       int width);
   TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
 
-  std::string FVolumeCommand;
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TBitmap> FAlbumImage;
@@ -568,9 +401,6 @@ private:
   std::vector<TCoolMenu*> FCoolMenus;
   std::unique_ptr<TArchiveForm> FOwnArchiveForm;
   std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;
-  std::unique_ptr<TGetLocalF> FOwnGetLocalF;
-  std::unique_ptr<TScanStatus> FOwnScanStatus;
-  std::unique_ptr<TDriveScanFrm> FOwnDriveScanFrm;
   TViewProgFrm* FViewer = nullptr; // the viewer tied to this window
   std::unique_ptr<TViewProgFrm> FOwnViewer;
   // A queued request line, or the files of one drop with the category they were dropped on.
@@ -595,22 +425,11 @@ private:
   // Import-busy for the life of one whole import; the end runs what waited for it.
   friend class TImportScope;
   void ImportEnded();
-  // Between two files of a scan's import: a title start that gave up waiting for the import
-  // plays now.
-  void PlayWaitingTitle();
   void SaveForSessionEnd();
-  bool SaveTitleAs(int32_t key, const std::string& target, bool zip);
-  // A box over the archive window while it shows, else the main window's.
-  TMessageAnswer ArchiveBox(const std::string& text, TMessageKind kind);
-  bool FArchiving = false;
-  TSaveDialog* FSaveDialog1 = nullptr;
-  TFileOps* FSaveOps = &DefaultFileOps();
   int FImportDepth = 0;
   // Lets messages run between the files of an import: input at every file, repaints paced.
   TLoopPump FImportPump;
   bool FCloseWhenImported = false, FRestepPending = false;
-  bool FExtractAbort = false;
-  std::vector<int32_t> FAddedKeys;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
@@ -647,10 +466,6 @@ private:
   // The selected category keys, the working keys and the selected album keys.
   std::unique_ptr<TStringList> FSelection, FDragList, FSelection2;
   bool FAlbumsInUse = false, FCategoriesInUse = true;
-  std::string FAddTitle, FAddOrigin, FNameResult;
-  int32_t FAddArtistKey = 0, FAddCategoryKey = 0;
-  std::unique_ptr<TTuneAdder> FOwnAdder; // when the program made none
-  std::unique_ptr<TRenamer> FOwnRenamer;
   bool FDragFromAlbums = false, FDragFromCategories = false;
   bool FFirstRun = false;
   bool FRequestSeen = false;

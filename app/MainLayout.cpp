@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 #include "MainCodeD2.h"
+#include "VisualEffects.h"
+#include "PlayerCommands.h"
 
 namespace {
 
@@ -184,7 +186,7 @@ void TMasterFrm::LayoutTopArea() {
   FToolsLeft->SetTop(panelHeight + 28);
   FToolsRight->SetLeft(FTopPanel->Width() - FToolsRight->Width() - 7);
   FMMSlider1->SetBounds(2, panelHeight + 3, FTopPanel->Width() - 4, FMMSlider1->Height());
-  MMSlider1Change(FMMSlider1);
+  FPlayerCommands->MMSlider1Change(FMMSlider1);
 
   auto natural = [this](TControl* c) { return NaturalWidth(c); };
   // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel. It stays
@@ -276,7 +278,7 @@ void TMasterFrm::ToolsLeftClick(TObject*) {
   } else if (FVisualeffects1->Checked()) {
     FMusicPanel->SetVisible(true);
     FMusicPanel->BringToFront();
-    LayoutDisplays();
+    FVisualEffects->LayoutDisplays();
   } else {
     FShowTools = false;
     FMusicPanel->SetVisible(false);

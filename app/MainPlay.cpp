@@ -3,6 +3,8 @@
 #include "HourGlass.h"
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "ExportCommands.h"
+#include "EditCommands.h"
 #include "ViewProgCode.h"
 
 namespace {
@@ -26,10 +28,10 @@ void TMasterFrm::BuildPlayPopUp() {
   FDelete5 = item("Delete5", "&Delete");
   FMail4 = item("Mail4", "&Mail");
   FSave2 = item("Save2", "&Save to disk");
-  FEdit2->OnClick = [this](TObject* s) { Edit2Click(s); };
-  FDelete5->OnClick = [this](TObject* s) { Delete5Click(s); };
-  FMail4->OnClick = [this](TObject* s) { Mail4Click(s); };
-  FSave2->OnClick = [this](TObject* s) { Save2Click(s); };
+  FEdit2->OnClick = [this](TObject* s) { FEditCommands->Edit2Click(s); };
+  FDelete5->OnClick = [this](TObject* s) { FEditCommands->Delete5Click(s); };
+  FMail4->OnClick = [this](TObject* s) { FExportCommands->Mail4Click(s); };
+  FSave2->OnClick = [this](TObject* s) { FExportCommands->Save2Click(s); };
   for (TMenuItem* m : {FEdit2, FDelete5, FMail4, FSave2})
     m->SetVisible(TitleCommandReady(*m));
   FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };

@@ -6,6 +6,7 @@
 #include <optional>
 #include "Handles.h"
 #include "MainCodeD2.h"
+#include "CatalogueCommands.h"
 #include "PrintCommands.h"
 #include "Messages.h"
 #include "PrintParamD2.h"
@@ -119,8 +120,8 @@ void TPrintCommands::BuildPrintMenus() {
     return m;
   };
   TMenuItem* albums = after(FFrm.FAlbums1, "Play1", "Print1");
-  FFrm.FTitlesselected11 =
-      item(albums, "Titlesselected11", "&Titles selected", [this] { Titlesselected11Click(&FFrm); });
+  FFrm.FTitlesselected11 = item(albums, "Titlesselected11", "&Titles selected",
+                                [this] { Titlesselected11Click(&FFrm); });
   FFrm.FAlbumselected5 =
       item(albums, "Albumselected5", "&Album selected", [this] { Albumselected5Click(&FFrm); });
   // Every album at once makes no report of its own.
@@ -128,23 +129,23 @@ void TPrintCommands::BuildPrintMenus() {
   FFrm.FAllalbums12->SetVisible(false);
   TMenuItem* categories = after(FFrm.FCategories1, "Play2", "Print2");
   FFrm.FTitlesselected12 = item(categories, "Titlesselected12", "&Titles selected",
-                           [this] { Titlesselected12Click(&FFrm); });
+                                [this] { Titlesselected12Click(&FFrm); });
   FFrm.FCategoryselected1 = item(categories, "Categoryselected1", "&Active category",
-                            [this] { Categoryselected1Click(&FFrm); });
+                                 [this] { Categoryselected1Click(&FFrm); });
   FFrm.FAllcategories5 =
       item(categories, "Allcategories5", "A&ll categories", [this] { Allcategories5Click(&FFrm); });
   TMenuItem* albumPopUp = first(FFrm.FAlbPopUp, "Play4", "Print4");
   FFrm.FTitlesselected23 = item(albumPopUp, "Titlesselected23", "&Titles selected",
-                           [this] { Titlesselected11Click(&FFrm); });
-  FFrm.FAlbumselected11 =
-      item(albumPopUp, "Albumselected11", "&Album selected", [this] { Albumselected5Click(&FFrm); });
+                                [this] { Titlesselected11Click(&FFrm); });
+  FFrm.FAlbumselected11 = item(albumPopUp, "Albumselected11", "&Album selected",
+                               [this] { Albumselected5Click(&FFrm); });
   TMenuItem* categoryPopUp = first(FFrm.FNewCatPopUp, "Play5", "Print5");
   FFrm.FTitlesselected17 = item(categoryPopUp, "Titlesselected17", "&Titles selected",
-                           [this] { Titlesselected12Click(&FFrm); });
+                                [this] { Titlesselected12Click(&FFrm); });
   FFrm.FActivecategory9 = item(categoryPopUp, "Activecategory9", "&Active category",
-                          [this] { Categoryselected1Click(&FFrm); });
+                               [this] { Categoryselected1Click(&FFrm); });
   FFrm.FAllcategories10 = item(categoryPopUp, "Allcategories10", "A&ll categories",
-                          [this] { Allcategories5Click(&FFrm); });
+                               [this] { Allcategories5Click(&FFrm); });
   // The pop-ups' items take their state as the pop-ups open.
   for (TPopupMenu* menu : {FFrm.FNewCatPopUp, FFrm.FAlbPopUp}) {
     TNotifyEvent prior = menu->OnPopup;
@@ -162,16 +163,16 @@ void TPrintCommands::UpdatePrintItems() {
   bool albumPage = FFrm.FAlbums->ActivePageIndex() > 0;
   bool album = albumPage || (FFrm.FAllAlbLV && FFrm.FAllAlbLV->SelCount() > 0);
   bool albumTitles = albumPage && FFrm.FSelection2->Count() > 0;
-  FFrm.EnableItem(FFrm.FCategoryselected1, categoryPage);
-  FFrm.EnableItem(FFrm.FActivecategory9, categoryPage);
-  FFrm.EnableItem(FFrm.FTitlesselected12, categoryTitles);
-  FFrm.EnableItem(FFrm.FTitlesselected17, categoryTitles);
-  FFrm.EnableItem(FFrm.FAllcategories5, true);
-  FFrm.EnableItem(FFrm.FAllcategories10, true);
-  FFrm.EnableItem(FFrm.FAlbumselected5, album);
-  FFrm.EnableItem(FFrm.FAlbumselected11, album);
-  FFrm.EnableItem(FFrm.FTitlesselected11, albumTitles);
-  FFrm.EnableItem(FFrm.FTitlesselected23, albumTitles);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FCategoryselected1, categoryPage);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FActivecategory9, categoryPage);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected12, categoryTitles);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected17, categoryTitles);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FAllcategories5, true);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FAllcategories10, true);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FAlbumselected5, album);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FAlbumselected11, album);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected11, albumTitles);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected23, albumTitles);
 }
 
 std::string TPrintCommands::CategoryTabCaption() const {
@@ -244,10 +245,10 @@ void TPrintCommands::Print3Click(TObject*) {
 
 void TPrintCommands::PrintTitlesOf(const TStringList& keys, bool fromAlbums) {
   if (FPrinting || keys.Count() == 0) return;
-  const std::string from =
-      fromAlbums ? " from custom album: " + AlbumCaption()
-      : FFrm.FCategories->ActivePageIndex() <= 0 ? " from: " + Trim(FFrm.FCategories->Pages(0)->Caption())
-                                            : " from category: " + CategoryTabCaption();
+  const std::string from = fromAlbums ? " from custom album: " + AlbumCaption()
+                           : FFrm.FCategories->ActivePageIndex() <= 0
+                               ? " from: " + Trim(FFrm.FCategories->Pages(0)->Caption())
+                               : " from category: " + CategoryTabCaption();
   PrintReport((keys.Count() == 1 ? "One title" : "Selected titles") + from, keys);
 }
 
@@ -277,8 +278,8 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   if (answer != mrOk) return;
   if (!any) {
     FFrm.ShowMessageBox("No column is ticked, so there is nothing to print.\r\nTick at least one "
-                   "column under \"Information to print\".",
-                   TMessageKind::Warning, 0, TMessageButtons::OK);
+                        "column under \"Information to print\".",
+                        TMessageKind::Warning, 0, TMessageButtons::OK);
     return;
   }
   if (keys.Count() == 0) return;
@@ -318,7 +319,7 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   // Said once the printing state is over, so that the box does not hold the job open.
   if (!failure.empty())
     FFrm.ShowMessageBox("The report could not be printed.\r\n" + failure, TMessageKind::Error, 0,
-                   TMessageButtons::OK);
+                        TMessageButtons::OK);
 }
 
 int TPrintCommands::VisibleColumnsWidth(const TStringList& columns, int gap) {
@@ -331,7 +332,7 @@ int TPrintCommands::VisibleColumnsWidth(const TStringList& columns, int gap) {
 }
 
 void TPrintCommands::LayoutReport(const TStringList& keys, TStringList& columns, std::string& total,
-                              int gap, int& fontSize) {
+                                  int gap, int& fontSize) {
   if (keys.Count() == 0 || columns.Count() < ColumnCount) return;
   TPrinter& printer = Printer();
   TCanvas& canvas = printer.Canvas();
@@ -370,8 +371,8 @@ void TPrintCommands::LayoutReport(const TStringList& keys, TStringList& columns,
 }
 
 void TPrintCommands::PrintReportPages(const std::string& heading, const std::string& total,
-                                  int fontSize, int gap, int rowSpacing, const TStringList& columns,
-                                  const TStringList& keys) {
+                                      int fontSize, int gap, int rowSpacing,
+                                      const TStringList& columns, const TStringList& keys) {
   TPrinter& printer = Printer();
   TCanvas& canvas = printer.Canvas();
   const int pageWidth = printer.PageWidth(), pageHeight = printer.PageHeight();

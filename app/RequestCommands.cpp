@@ -7,6 +7,7 @@
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
+#include "ExportCommands.h"
 #include "Messages.h"
 #include "OnceOnly.h"
 #include "SysUtils.h"
@@ -65,9 +66,9 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
   } else {
     std::string result;
     // Quiet, with the duplicate test on: an archive asked for again adds nothing again.
-    AddFileByType(path, title, result, true, true, origin, "Unknown", category);
+    FImportCommands->AddFileByType(path, title, result, true, true, origin, "Unknown", category);
     if (result == "OK")
-      for (int32_t key : FAddedKeys)
+      for (int32_t key : FImportCommands->AddedKeys())
         keys.Add(IntToStr(key));
     else if (nv)
       SendBadFileBitmap();
@@ -88,7 +89,7 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
   } else {
     // "M" hands the title to the mail window once there is one; "Z" only adds.
     RefreshCategoryViews();
-    if (command == 'M') MailTitles(keys);
+    if (command == 'M') FExportCommands->MailTitles(keys);
   }
 }
 
@@ -119,7 +120,8 @@ std::string TMasterFrm::ActiveCategoryName() const {
 void TMasterFrm::DropFile(const std::string& path, const std::string& category) {
   if (!FileExists(path)) return;
   std::string result;
-  AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown", category);
+  FImportCommands->AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown",
+                                 category);
   RefreshCategoryViews();
 }
 

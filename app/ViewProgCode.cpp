@@ -5,6 +5,7 @@
 #include <algorithm>
 #include "HourGlass.h"
 #include "MainCodeD2.h"
+#include "VisualEffects.h"
 #include "TimeText.h"
 
 TViewProgFrm* ViewProgFrm = nullptr;
@@ -230,7 +231,7 @@ void TViewProgFrm::CentreSummary() {
 }
 
 void TViewProgFrm::VisualEffectsChanged() {
-  const bool on = FMaster && FMaster->VisualEffectsTicked();
+  const bool on = FMaster && FMaster->VisualEffects().VisualEffectsTicked();
   Panel1->SetVisible(on);
   Splitter1->SetVisible(on);
 }

@@ -8,6 +8,7 @@
 #include "Bytes.h"
 #include "FolderTools.h"
 #include "MainCodeD2.h"
+#include "ImportCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
 
@@ -60,7 +61,8 @@ double Import(TMasterFrm* form, const std::vector<std::string>& files, const cha
   double t = Clock();
   for (const std::string& file : files) {
     std::string result;
-    form->AddFileByType(file, ExtractFileName(file), result, true, true, file, "", "");
+    form->ImportCommands().AddFileByType(file, ExtractFileName(file), result, true, true, file, "",
+                                         "");
     if (result == "OK") {
       ++stored;
       bytes += FileSize(file);

@@ -2,6 +2,7 @@
 // Categories menu's mail item and a drag onto the Mail button, the mail window's fields typed and
 // its Send button clicked; tests/checks/mailwin_send.py compares what arrived with Music.dax.
 #include "../mail/MailTestUtil.h"
+#include "ExportCommands.h"
 #include "MailServices.h"
 #include "MainWindowFixture.h"
 #include "Smtpsu.h"
@@ -253,7 +254,7 @@ TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndKeepsTheRows) {
   two.Add(IntToStr(k[0]));
   two.Add(IntToStr(k[1]));
   other.Add(IntToStr(k[2]));
-  FForm->MailTitles(two);
+  FForm->ExportCommands().MailTitles(two);
   ASSERT_EQ(FMail->ListView1->ItemCount(), 2);
   const std::string first = FMail->ListView1->Items(0).SubItems(2);
   FMail->ToEdit->SetText("a@x.test");
@@ -271,7 +272,7 @@ TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndKeepsTheRows) {
   std::string caption;
   TOneShot during(800, [&] {
     busy = FMail->Busy();
-    FForm->MailTitles(other);
+    FForm->ExportCommands().MailTitles(other);
     rows = FMail->ListView1->ItemCount();
     caption = FMail->Caption();
   });
@@ -292,7 +293,7 @@ TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndKeepsTheRows) {
     told |= FAnswers.Asked()[i].Text.rfind("A mail is being sent.", 0) == 0;
   EXPECT_TRUE(told);
   // Idle again, the command is taken.
-  FForm->MailTitles(other);
+  FForm->ExportCommands().MailTitles(other);
   EXPECT_EQ(FMail->ListView1->ItemCount(), 1);
   EXPECT_EQ(FMail->Caption(), " Mail the attached 1 title(s)");
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "ContextHelp.h"
 #include "MasterProbe.h"
 #include "Menus.h"
 #include "TestUtil.h"
@@ -20,7 +21,7 @@ protected:
   TEndingSequencer FSeq; // outlives the window, which the fixture frees
   void StartRecording() {
     Start();
-    FForm->HelpCall = [this](unsigned command, ULONG_PTR data) {
+    FForm->ContextHelp().HelpCall = [this](unsigned command, ULONG_PTR data) {
       FCalls.emplace_back(command, data);
       return true;
     };
@@ -162,17 +163,19 @@ TEST_F(ContextHelp, NoContextEndsHelpModeAndASecondRequestKeepsIt) {
   Probe(FForm).Contextsensitive1()->Click();
   Probe(FForm).Contextsensitive1()->Click();
   EXPECT_TRUE(InHelpMode());
-  EXPECT_TRUE(FForm->ContextHelpClick(Probe(FForm).CheckBox1()));
+  EXPECT_TRUE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).CheckBox1()));
   EXPECT_FALSE(InHelpMode());
   EXPECT_TRUE(FCalls.empty());
   // Outside help mode the caller acts; forced, help takes it.
-  EXPECT_FALSE(FForm->ContextHelpClick(Probe(FForm).Play()));
-  EXPECT_TRUE(FForm->ContextHelpClick(Probe(FForm).Play(), true));
+  EXPECT_FALSE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).Play()));
+  EXPECT_TRUE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).Play(), true));
   ASSERT_EQ(FCalls.size(), 1u);
   EXPECT_EQ(FCalls[0].second, 4u);
   // A help system that fails leaves the click taken.
-  FForm->HelpCall = [](unsigned, ULONG_PTR) -> bool { throw std::runtime_error("no help"); };
-  EXPECT_TRUE(FForm->ContextHelpClick(Probe(FForm).TrashCat(), true));
+  FForm->ContextHelp().HelpCall = [](unsigned, ULONG_PTR) -> bool {
+    throw std::runtime_error("no help");
+  };
+  EXPECT_TRUE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).TrashCat(), true));
   CloseAndWait();
 }
 

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "ContextHelp.h"
 #include "MasterProbe.h"
 #include "MainWindowFixture.h"
 #include "ModalScript.h"
@@ -381,9 +382,9 @@ TEST_F(Drags, TheCursorTellsOneFromManyAndEmptyOrBusyDragsDoNothing) {
     EXPECT_TRUE(ProgramKeys().empty());
   }
   // In help mode a press on a tab only shows its help: no drag starts.
-  FForm->Contextsensitive1Click(nullptr);
+  FForm->ContextHelp().Contextsensitive1Click(nullptr);
   Drag(Tab(Probe(FForm).Categories(), PageOf("Folk")), Centre(Probe(FForm).MailTitle()));
-  EXPECT_NE(Screen->Cursor(), TMasterFrm::HelpCursor);
+  EXPECT_NE(Screen->Cursor(), TContextHelp::HelpCursor);
   EXPECT_EQ(FMail.Attached.size(), 2u);
   EXPECT_EQ(FForm->DragList().Count(), 0);
   CloseAndWait();

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <algorithm>
 #include "MainCodeD2.h"
+#include "ImportCommands.h"
 #include "MasterProbe.h"
 #include "MainWindowFixture.h"
 #include "SysUtils.h"
@@ -21,7 +22,7 @@ protected:
 
   std::string Add(const std::string& file, const std::string& title, const std::string& category) {
     std::string result;
-    FForm->AddFileByType(file, title, result, false, true, file, "", category);
+    FForm->ImportCommands().AddFileByType(file, title, result, false, true, file, "", category);
     return result;
   }
   static std::string CorpusFile(const std::string& package, const std::string& name) {

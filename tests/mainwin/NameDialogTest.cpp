@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "EditCommands.h"
 #include "MasterProbe.h"
 #include "MainWindowFixture.h"
 #include "EditingChecks.h"
@@ -79,7 +80,7 @@ TEST_F(NameDialog, BlanksAndAmpersandsKeepItOpenAndCancelHandsOverNothing) {
   EXPECT_TRUE(seen.OpenAfterAmpersand);
   EXPECT_EQ(seen.AfterAmpersand, Warning);
   EXPECT_EQ(seen.AfterSecondOK, Warning);
-  EXPECT_EQ(FForm->NameResult(), "");
+  EXPECT_EQ(FForm->EditCommands().NameResult(), "");
   // Cancelled: no category, and no note about one.
   EXPECT_EQ(FForm->CatList()->Count(), categories);
   EXPECT_EQ(FAnswers.Asked().size(), 1u);
@@ -101,7 +102,7 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
   }}));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
   Probe(FForm).Createnew2()->Click();
-  EXPECT_EQ(FForm->NameResult(), "Bossa");
+  EXPECT_EQ(FForm->EditCommands().NameResult(), "Bossa");
   EXPECT_NE(cats.FindCategory("Bossa"), 0);
   EXPECT_EQ(cats.Count(), categories + 1);
   EXPECT_EQ(Probe(FForm).Categories()->PageCount(), categories + 2);

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "MIDIOPortCode.h"
 #include "MainCodeD2.h"
+#include "PlayerCommands.h"
 #include "MasterProbe.h"
 #include "Messages.h"
 #include "StandInSequencer.h"
@@ -57,13 +58,13 @@ TEST_F(PlayerCommands, PauseAndResumeFollowTheSequencer) {
   Start();
   PlayTitles(2);
   FSeq.Position = 7000;
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
   EXPECT_EQ(Probe(FForm).Pause()->Tag(), 1);
   EXPECT_EQ(Probe(FForm).Pause()->Hint(), "Resume");
   EXPECT_TRUE(SameGlyph(Probe(FForm).Pause(), Probe(FForm).TempGo()));
   EXPECT_TRUE(Probe(FForm).Pause()->Enabled());
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 7000u) << "resumes where it paused";
   EXPECT_EQ(Probe(FForm).Pause()->Tag(), 0);
@@ -141,12 +142,12 @@ TEST_F(PlayerCommands, StopThenStopAgainRestartsAtTheBeginning) {
   Start();
   PlayTitles(2);
   FSeq.Position = 5000;
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_STOP));
   EXPECT_TRUE(FForm->Road().UserStopped());
   EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 1);
   EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Play|Restart play");
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 0u);
   EXPECT_FALSE(FForm->Road().UserStopped());
@@ -161,7 +162,7 @@ TEST_F(PlayerCommands, StopOnTheLastTitleOfAnEmptiedProgramEndsIt) {
   FForm->MusicClearClick(nullptr); // the title plays on
   ASSERT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   DWORD started = GetTickCount();
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_LT(GetTickCount() - started, 4000u) << "returns without waiting for a mode";
   EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1) << "sequencer closed";
   EXPECT_FALSE(Program().Playing());
@@ -175,14 +176,14 @@ TEST_F(PlayerCommands, StuckOrMissingDevicesEndTheWaits) {
   Start();
   PlayTitles(2);
   FSeq.StuckMode = MCI_MODE_NOT_READY;
-  FForm->PauseClick(nullptr); // not playing: nothing to pause, and no endless wait
+  FForm->PlayerCommands().PauseClick(nullptr); // not playing: nothing to pause, and no endless wait
   EXPECT_EQ(FSeq.Pauses, 0);
-  FForm->RepeatSBClick(nullptr);
+  FForm->PlayerCommands().RepeatSBClick(nullptr);
   // Seeking is neither playing nor paused: a restart, then a bounded wait for a mode that
   // never comes.
   FSeq.StuckMode = MCI_MODE_SEEK;
   DWORD started = GetTickCount();
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_LT(GetTickCount() - started, 15000u);
   EXPECT_FALSE(FForm->Road().UserStopped());
   FSeq.StuckMode = 0;
@@ -195,7 +196,7 @@ TEST_F(PlayerCommands, RestartReopensTheTitle) {
   const size_t opened = FSeq.Opened.size();
   const int key = FForm->Road().MasterKeyPlaying();
   FSeq.Position = 9000;
-  FForm->RepeatSBClick(nullptr);
+  FForm->PlayerCommands().RepeatSBClick(nullptr);
   EXPECT_EQ(FSeq.Opened.size(), opened + 1);
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), key);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
@@ -207,15 +208,15 @@ TEST_F(PlayerCommands, EraseAndStopOnlyOnYes) {
   Start();
   PlayTitles(3);
   FAnswers.Push(mrNo);
-  FForm->AllStopClick(nullptr);
+  FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(LastQuestion(), "Are you sure you want stop play and erase your music program?");
   EXPECT_EQ(Program().Count(), 3);
   FAnswers.Push(mrCancel); // the box closed
-  FForm->AllStopClick(nullptr);
+  FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(Program().Count(), 3);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   FAnswers.Push(mrYes);
-  FForm->AllStopClick(nullptr);
+  FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_FALSE(Program().Playing());
   EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1);
@@ -260,7 +261,7 @@ TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
   EXPECT_FALSE(FForm->Road().SliderDragging());
 
   // Paused: keys move the thumb, the release leaves the player where it is.
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   ASSERT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
   Key(slider, VK_RIGHT);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
@@ -274,7 +275,7 @@ TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
   EXPECT_EQ(FSeq.Position, static_cast<DWORD>(slider.Position() * 1000));
 
   // Stopped: the thumb goes back to the start.
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   Key(slider, VK_END);
   EXPECT_EQ(slider.Position(), 0);
   CloseAndWait();
@@ -323,7 +324,7 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
 TEST_F(PlayerCommands, VolumeFindsTheControlRunsTheHelperOrSaysSo) {
   Start();
   // No control window and no program: a message, nothing else.
-  FForm->VolumeClick(nullptr);
+  FForm->PlayerCommands().VolumeClick(nullptr);
   EXPECT_EQ(LastQuestion(), "The volume control could not be started.");
   // A helper beside the program runs.
   char system[MAX_PATH];
@@ -331,10 +332,11 @@ TEST_F(PlayerCommands, VolumeFindsTheControlRunsTheHelperOrSaysSo) {
   ASSERT_TRUE(CopyFileA((std::string(system) + "\\hostname.exe").c_str(),
                         (FDir / "sndvol32.exe").c_str(), FALSE));
   size_t asked = FAnswers.Asked().size();
-  FForm->VolumeClick(nullptr);
+  FForm->PlayerCommands().VolumeClick(nullptr);
   EXPECT_EQ(FAnswers.Asked().size(), asked) << "no message";
   std::string helper = FDir / "sndvol32.exe";
-  EXPECT_EQ(FForm->VolumeCommand(), std::string(1, '"').append(helper).append(1, '"'));
+  EXPECT_EQ(FForm->PlayerCommands().VolumeCommand(),
+            std::string(1, '"').append(helper).append(1, '"'));
   // A running control comes to the front instead.
   TForm control(nullptr);
   control.SetCaption("Volume Control");
@@ -343,7 +345,7 @@ TEST_F(PlayerCommands, VolumeFindsTheControlRunsTheHelperOrSaysSo) {
   ShowWindow(control.Handle(), SW_MINIMIZE);
   ProcessMessages();
   DeleteFileA((FDir / "sndvol32.exe").c_str());
-  FForm->VolumeClick(nullptr);
+  FForm->PlayerCommands().VolumeClick(nullptr);
   ProcessMessages();
   EXPECT_FALSE(IsIconic(control.Handle()));
   EXPECT_EQ(FAnswers.Asked().size(), asked) << "no message";
@@ -363,7 +365,7 @@ TEST_F(PlayerCommands, VolumeShowsTheMixerWindowOrFallsBackWithoutAMixer) {
   MixerFrmF = new TMixerFrmF(nullptr);
   MixerFrmF->AfterConstruction();
   if (!MixerFrmF->NoMixer()) {
-    FForm->VolumeClick(nullptr);
+    FForm->PlayerCommands().VolumeClick(nullptr);
     ProcessMessages();
     EXPECT_TRUE(IsWindowVisible(MixerFrmF->Handle()));
     RECT m, w;
@@ -386,7 +388,7 @@ TEST_F(PlayerCommands, VolumeShowsTheMixerWindowOrFallsBackWithoutAMixer) {
   ShowWindow(control.Handle(), SW_MINIMIZE);
   ProcessMessages();
   size_t asked = FAnswers.Asked().size();
-  FForm->VolumeClick(nullptr);
+  FForm->PlayerCommands().VolumeClick(nullptr);
   ProcessMessages();
   EXPECT_FALSE(IsIconic(control.Handle()));
   EXPECT_FALSE(IsWindowVisible(MixerFrmF->Handle()));
@@ -415,7 +417,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
     f->BitBtn1->Click();
     return int(mrOk);
   });
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(FSeq.Opened.size(), opened);
   EXPECT_EQ(midi.MidiOutPort(), port);
 
@@ -431,7 +433,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
     f->BitBtn1->Click();
     return int(mrOk);
   });
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(midi.MidiOutPort(), 2);
   EXPECT_EQ(FSeq.Opened.size(), opened + 1);
   EXPECT_EQ(FSeq.PortsSet.back(), 2u);
@@ -448,12 +450,12 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
     f->RadioButton2->SetChecked(true);
     return int(mrCancel);
   });
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(midi.MidiOutPort(), 2);
   EXPECT_TRUE(FForm->Settings().RestartPosOnPortChange);
 
   // Paused: the options are offered, but nothing restarts; the port serves the next start.
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   opened = FSeq.Opened.size();
   FAnswers.Push([&](TModalRequest& r) {
     auto* f = dynamic_cast<TMIDIOPortFrm*>(r.Form);
@@ -464,7 +466,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
     f->BitBtn1->Click();
     return int(mrOk);
   });
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(midi.MidiOutPort(), 0);
   EXPECT_EQ(FSeq.Opened.size(), opened);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
@@ -484,7 +486,7 @@ TEST_F(PlayerCommands, PortChooserWithoutDevicesKeepsThePort) {
     f->BitBtn1->Click();
     return int(mrOk);
   });
-  FForm->OutPortClick(nullptr);
+  FForm->PlayerCommands().OutPortClick(nullptr);
   EXPECT_EQ(FForm->MyMidi1().MidiOutPort(), port);
   CloseAndWait();
 }
@@ -515,19 +517,19 @@ TEST_F(RealSequencer, CommandsRunThroughWithoutHanging) {
   ASSERT_GE(midi.DeviceId(), 0);
   ASSERT_GT(midi.Length(), 4000) << "a corpus title longer than 3 s";
   DWORD started = GetTickCount();
-  FForm->PauseClick(nullptr);
-  FForm->PauseClick(nullptr);
-  FForm->OneStopClick(nullptr);
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   TMMSlider& slider = *Probe(FForm).MMSlider1();
   ASSERT_EQ(FForm->Road().Mode(), mdPlaying) << "stop, stop again: playing from the start";
   // The thumb released at 3 s.
   slider.SetPosition(3);
-  FForm->MMSlider1Track(&slider);
-  FForm->MMSlider1TrackEnd(&slider);
+  FForm->PlayerCommands().MMSlider1Track(&slider);
+  FForm->PlayerCommands().MMSlider1TrackEnd(&slider);
   EXPECT_EQ(midi.GetPosition(), 3000);
   FAnswers.Push(mrYes);
-  FForm->AllStopClick(nullptr);
+  FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(midi.DeviceId(), -1);
   printf("commands on the real sequencer took %lu ms\n", GetTickCount() - started);
 
@@ -551,7 +553,7 @@ TEST_F(RealSequencer, CommandsRunThroughWithoutHanging) {
     return int(mrOk);
   });
   const int port = midi.MidiOutPort();
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(midi.MidiOutPort(), port);
   CloseAndWait();
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "MainWindowFixture.h"
+#include "ImportCommands.h"
 #include "RunningProgram.h"
 #include "StandInSequencer.h"
 
@@ -80,7 +81,7 @@ TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
 
   // An import into another category first, then a drop on the Jazz tab: Jazz it is.
   std::string result;
-  FForm->AddFileByType(Song(1), "x", result, true, true, Song(1), "", "Folk");
+  FForm->ImportCommands().AddFileByType(Song(1), "x", result, true, true, Song(1), "", "Folk");
   ASSERT_EQ(result, "OK");
   int32_t jazz = FForm->CatList()->FindCategory("Jazz");
   Probe(FForm).Categories()->SetActivePageIndex(FForm->CatList()->PageIndexOfKey(jazz));
@@ -93,7 +94,7 @@ TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
 TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
   Start();
   std::string result;
-  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
   ASSERT_EQ(result, "OK");
   const int before = Titles();
   // The duplicate question is up: a drop arrives, and the user answers Yes.
@@ -105,7 +106,7 @@ TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
     EXPECT_EQ(Titles(), before) << "nothing imported over the question";
     return mrYes;
   });
-  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_EQ(result, "OK");
   EXPECT_EQ(queuedDuringQuestion, 1);
   EXPECT_TRUE(PumpUntil([&] { return Titles() == before + 2; }, 20000)) << "the drop runs after";
@@ -118,7 +119,7 @@ TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
     EXPECT_NE(MasterFrm, nullptr) << "not freed under the import";
     return mrYes;
   });
-  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_NE(result, "OK");
   TMasterFrm* form = FForm;
   FForm = nullptr;
@@ -179,7 +180,8 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
 TEST_F(Requests, TheSessionEndingInsideAnImportWritesTheListsAndLeavesTheStoreOpen) {
   Start();
   std::string result;
-  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "Early, Bird", "Early");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, true, Song(0), "Early, Bird",
+                                        "Early");
   ASSERT_EQ(result, "OK");
   FAnswers.Push([&](TModalRequest&) {
     SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
@@ -187,7 +189,7 @@ TEST_F(Requests, TheSessionEndingInsideAnImportWritesTheListsAndLeavesTheStoreOp
     EXPECT_NE(FForm->DMM2(), nullptr) << "the store stays for the import beneath";
     return mrYes;
   });
-  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_NE(result, "OK") << "the session ends: the title in hand is not stored";
   TCatList cats(FDir.Path());
   cats.LoadFromFile(CategoriesName, nullptr);
@@ -206,7 +208,7 @@ TEST_F(Requests, AStartThatGaveUpOnAnImportIsSteppedAgainAfterIt) {
   FForm->Road().Program().PlayAtTop(keys);
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
   std::string result;
-  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
   FAnswers.Push([&](TModalRequest&) {
     // The user steps on while the import asks: the start waits for the import and gives up.
     FForm->PlayNextClick(nullptr);
@@ -214,7 +216,7 @@ TEST_F(Requests, AStartThatGaveUpOnAnImportIsSteppedAgainAfterIt) {
     EXPECT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
     return mrNo;
   });
-  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == FCat.Keys[1]; }, 10000));
 }
 

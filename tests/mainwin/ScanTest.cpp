@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <functional>
 #include "DriveScanCodeD2.h"
+#include "ScanCommands.h"
 #include "FileCtrls.h"
 #include "MainWindowFixture.h"
 #include "ScanHelpers.h"
@@ -37,7 +38,7 @@ protected:
       press.Post();
       return mrRunModal;
     });
-    FForm->ScansystemforMIDIfiles1Click(nullptr);
+    FForm->ScanCommands().ScansystemforMIDIfiles1Click(nullptr);
   }
   static std::vector<std::string> Row(TScanStatus& w, int row) {
     TListItem& item = w.ExtListView1->Items(row);
@@ -63,7 +64,7 @@ TEST_F(Scans, SystemScanOverDefinedDrivesStopsAndStartsAfresh) {
   MakeTree(f, {"f1.mid"});
   MakeTree(e, {"cd.mid"});
   ForceDirectories(empty);
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
 
   // Nothing to find: the scan is still marked done.
   SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, empty}}; });
@@ -145,7 +146,7 @@ TEST_F(Scans, SystemScanOverDefinedDrivesStopsAndStartsAfresh) {
 
 TEST_F(Scans, RealDrivesAreListedAndAWalkOfZStopsWhenAsked) {
   Start();
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
   w.Show();
   // Stopped before it starts: rows only.
   w.ScanStopped = true;
@@ -185,7 +186,7 @@ TEST_F(Scans, RealDrivesAreListedAndAWalkOfZStopsWhenAsked) {
 
 TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
   Start();
-  TDriveScanFrm& w = FForm->DriveScanWindow();
+  TDriveScanFrm& w = FForm->ScanCommands().DriveScanWindow();
   // An artist whose last name holds a comma.
   TPerfList& artists = *FForm->DMM2()->PerfList();
   int32_t jr = artists.FindOrAddPerformer("John", "Smith, Jr");
@@ -276,7 +277,7 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
     fill.Post();
     return mrRunModal;
   });
-  FForm->ScanadriveforMIDIfiles1Click(nullptr);
+  FForm->ScanCommands().ScanadriveforMIDIfiles1Click(nullptr);
   EXPECT_EQ(w.ModalResult(), mrOk);
   EXPECT_EQ(w.Edit1->Text(), "3");
   EXPECT_EQ(w.Edit2->Text(), "3");
@@ -297,7 +298,7 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
   // A folder that is gone.
   asked = FAnswers.Asked().size();
   FAnswers.Push(mrOk);
-  FForm->AddScannedFolder(FDir / "gone", true, "X", "", "Folk");
+  FForm->ScanCommands().AddScannedFolder(FDir / "gone", true, "X", "", "Folk");
   ASSERT_EQ(FAnswers.Asked().size(), asked + 1);
   EXPECT_EQ(FAnswers.Asked().back().Text, "Could not find directory: " + (FDir / "gone"));
 
@@ -317,7 +318,7 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
     start.Post();
     return mrRunModal;
   });
-  FForm->ScanadriveforMIDIfiles1Click(nullptr);
+  FForm->ScanCommands().ScanadriveforMIDIfiles1Click(nullptr);
   w.OnFolderWalked = nullptr;
   EXPECT_TRUE(w.ScanStopped);
   EXPECT_TRUE(w.ImportStopped);
@@ -336,7 +337,7 @@ TEST_F(Scans, ASessionEndDuringAWalkStopsItAndKeepsTheStoreOpen) {
   TScratchDir root("scanclose");
   MakeTree(root / "c\\", {"a\\1.mid", "b\\2.mid", "c\\3.mid", "d\\4.mid", "e\\5.mid"});
   SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"}}; });
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
 
   // Windows ends the session: the lists are written, the walk ends at its next folder.
   int walked = 0;
@@ -359,7 +360,7 @@ TEST_F(Scans, AMainWindowCloseDuringAWalkEndsTheWalkThenCloses) {
   TScratchDir root("scanclose2");
   MakeTree(root / "c\\", {"a\\1.mid", "b\\2.mid", "c\\3.mid", "d\\4.mid", "e\\5.mid"});
   SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"}}; });
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
   int walked = 0;
   bool importedAfterClose = false;
   TMasterFrm* form = FForm;
@@ -374,7 +375,7 @@ TEST_F(Scans, AMainWindowCloseDuringAWalkEndsTheWalkThenCloses) {
       press.Post();
       return mrRunModal;
     });
-    form->ScansystemforMIDIfiles1Click(nullptr);
+    form->ScanCommands().ScansystemforMIDIfiles1Click(nullptr);
   }
   EXPECT_LE(walked, 2) << "the walk went on after the close";
   EXPECT_FALSE(importedAfterClose) << "nothing was imported after the close";
@@ -392,7 +393,7 @@ TEST_F(Scans, ATitleAskedForDuringTheImportPlaysBetweenTwoFiles) {
   keys.Add(IntToStr(FCat.Keys[1]));
   FForm->Road().Program().PlayAtTop(keys);
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
   int32_t playingAtThird = 0;
   bool gaveUp = false;
   w.OnImportPosition = [&](int n) {
@@ -418,7 +419,7 @@ TEST_F(Scans, ClosingTheScanWindowDuringItsWalkStopsTheWalkAndTheImport) {
     return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"},
                                    {'D', DRIVE_FIXED, root / "d\\"}};
   });
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
   int walked = 0;
   w.OnFolderWalked = [&](const std::string&) {
     if (++walked == 1) PostMessageA(w.Handle(), WM_CLOSE, 0, 0);

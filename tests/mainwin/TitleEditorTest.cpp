@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "EditCommands.h"
 #include "MasterProbe.h"
 #include "EditingChecks.h"
 #include "MainWindowFixture.h"
@@ -105,7 +106,7 @@ TEST_F(TitleEditor, OneTitleShownAsItIsAndEnterMovesOnToOK) {
   EXPECT_TRUE(seen.TitleFocused);
   EXPECT_TRUE(seen.ArtistFocused);
   EXPECT_TRUE(seen.CategoryFocused);
-  EXPECT_TRUE(FForm->Adder().OKPressed());
+  EXPECT_TRUE(FForm->EditCommands().Adder().OKPressed());
   // OK on what it showed changes nothing: the shown artist is found, not added again.
   const TTuneRec after = Record(key);
   EXPECT_EQ(after.PerformerKey, before.PerformerKey);
@@ -192,7 +193,7 @@ TEST_F(TitleEditor, SeveralTitlesShowTheCommonArtistAndKeepEachCategory) {
   EXPECT_EQ(seen.LastCategory, "<No common categories>");
   // No common category: its placeholder is chosen, and hands over "keep each one's own".
   EXPECT_EQ(seen.Category, "<No common categories>");
-  EXPECT_EQ(FForm->AddCategoryKey(), -99);
+  EXPECT_EQ(FForm->EditCommands().AddCategoryKey(), -99);
   EXPECT_EQ(Record(k[0]).CategoryName, "Folk");
   EXPECT_EQ(Record(k[1]).CategoryName, "Jazz");
   EXPECT_EQ(Record(k[2]).CategoryName, "Folk");
@@ -237,7 +238,7 @@ TEST_F(TitleEditor, BlankNamesAreRefusedAndATypedArtistWithoutCategoryCancels) {
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_NE(FBoxes[0].Text.find("category"), std::string::npos);
   EXPECT_NE(FBoxes[1].Text.find("artist"), std::string::npos);
-  EXPECT_FALSE(FForm->Adder().OKPressed());
+  EXPECT_FALSE(FForm->EditCommands().Adder().OKPressed());
 
   // A typed artist with no category closes as cancelled and adds nothing.
   FAnswers.Push(FScript.Run({[&](TForm& f) {
@@ -247,7 +248,7 @@ TEST_F(TitleEditor, BlankNamesAreRefusedAndATypedArtistWithoutCategoryCancels) {
     ClickButton(*a.OKBB);
   }}));
   EditFromAllTitles({key});
-  EXPECT_FALSE(FForm->Adder().OKPressed());
+  EXPECT_FALSE(FForm->EditCommands().Adder().OKPressed());
   // Nor does a typed category with nothing typed for the artist: the cancel comes first.
   FAnswers.Push(FScript.Run({[&](TForm& f) {
     TTuneAdder& a = Adder(f);
@@ -256,7 +257,7 @@ TEST_F(TitleEditor, BlankNamesAreRefusedAndATypedArtistWithoutCategoryCancels) {
     ClickButton(*a.OKBB);
   }}));
   EditFromAllTitles({key});
-  EXPECT_FALSE(FForm->Adder().OKPressed());
+  EXPECT_FALSE(FForm->EditCommands().Adder().OKPressed());
   EXPECT_EQ(FForm->CatList()->FindCategory("Brand New"), 0);
   EXPECT_EQ(ArtistsFile(), artists);
   EXPECT_EQ(FForm->CatList()->Count(), categories);
@@ -281,8 +282,8 @@ TEST_F(TitleEditor, LastItemsOfOneTitlesListsHandTheirKeys) {
     ClickButton(*a.OKBB);
   }}));
   EditFromAllTitles({key});
-  EXPECT_EQ(FForm->AddArtistKey(), zappa);
-  EXPECT_EQ(FForm->AddCategoryKey(), jazz);
+  EXPECT_EQ(FForm->EditCommands().AddArtistKey(), zappa);
+  EXPECT_EQ(FForm->EditCommands().AddCategoryKey(), jazz);
   EXPECT_EQ(Record(key).LastName, "Zappa");
   EXPECT_EQ(Record(key).CategoryKey, jazz);
   CloseAndWait();

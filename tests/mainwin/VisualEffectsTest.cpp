@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "VisualEffects.h"
+#include "PlayerCommands.h"
 #include "MasterProbe.h"
 #include "Messages.h"
 #include "TestCapture.h"
@@ -81,19 +83,19 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   EXPECT_EQ(spectrum->Width(), W - 4);
   EXPECT_FALSE(scope->Visible());
   // Two: each (H - 6) / 2 high, the oscilloscope 2 pixels below the spectrum.
-  FForm->Lights1Click(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
   EXPECT_EQ(spectrum->Height(), (H - 6) / 2);
   EXPECT_TRUE(scope->Visible());
   EXPECT_EQ(scope->Top(), (H - 6) / 2 + 4);
   EXPECT_EQ(scope->Height(), (H - 6) / 2);
   EXPECT_EQ(scope->PopupMenu(), Probe(FForm).visualPopUp());
   // The oscilloscope alone takes the top.
-  FForm->Spectrumbars1Click(nullptr);
+  FForm->VisualEffects().Spectrumbars1Click(nullptr);
   EXPECT_FALSE(spectrum->Visible());
   EXPECT_EQ(scope->Top(), 2);
   EXPECT_EQ(scope->Height(), H - 4);
   // Unticking the last one leaves the spectrum.
-  FForm->Lights1Click(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
   EXPECT_TRUE(Probe(FForm).Spectrumbars1()->Checked());
   EXPECT_TRUE(spectrum->Visible());
   EXPECT_FALSE(scope->Visible());
@@ -101,8 +103,8 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   // Three: (H - 8) / 3 each, spectrum, oscilloscope and spectrogram from the top.
   TMMSpectrogram* gram = Probe(FForm).MMSpectrogram1();
   EXPECT_FALSE(gram->Visible());
-  FForm->Lights1Click(nullptr);
-  FForm->Spectrograph1Click(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
+  FForm->VisualEffects().Spectrograph1Click(nullptr);
   const int h = (H - 8) / 3;
   EXPECT_EQ(spectrum->Height(), h);
   EXPECT_EQ(scope->Top(), h + 4);
@@ -111,7 +113,7 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   EXPECT_EQ(gram->Width(), W - 4);
   EXPECT_TRUE(gram->Visible());
   // Spectrum and spectrogram: the spectrogram right under the spectrum.
-  FForm->Lights1Click(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
   EXPECT_EQ(gram->Top(), (H - 6) / 2 + 4);
   EXPECT_FALSE(scope->Visible());
   FForm->ToolsLeftClick(nullptr);
@@ -130,7 +132,7 @@ TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
             Probe(FForm).CDPanel()->Width() - 2 * Probe(FForm).MMLevel1()->Left());
   EXPECT_EQ(Probe(FForm).MMLevel2()->Width(), Probe(FForm).MMLevel1()->Width());
 
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_TRUE(FForm->Settings().VisE == false); // written only at shutdown
   EXPECT_EQ(Probe(FForm).Panel11()->Height(), 88);
@@ -141,12 +143,12 @@ TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
     EXPECT_EQ(ZoneColours(l), (std::vector<COLORREF>{dark, light, red}));
 
   // The pop-up's two items mirror the switch.
-  FForm->VisEPopUpPopup(nullptr);
+  FForm->VisualEffects().VisEPopUpPopup(nullptr);
   EXPECT_TRUE(Probe(FForm).ShowVE()->Checked());
   EXPECT_FALSE(Probe(FForm).DisableVE()->Checked());
 
   FAnswers.Push(mrNo);
-  FForm->DisableVEClick(nullptr);
+  FForm->VisualEffects().DisableVEClick(nullptr);
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_EQ(FAnswers.Asked()[0].Text, "Are you sure you want to disable Visual Effects?");
   EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
@@ -154,7 +156,7 @@ TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
   EXPECT_EQ(Probe(FForm).Panel11()->Height(), 88);
 
   FAnswers.Push(mrYes);
-  FForm->DisableVEClick(nullptr);
+  FForm->VisualEffects().DisableVEClick(nullptr);
   EXPECT_FALSE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_TRUE(Idle());
   EXPECT_EQ(Probe(FForm).Panel11()->Height(), 62);
@@ -163,7 +165,7 @@ TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
   Probe(FForm).Panel11()->SetHeight(62);
 
   // The other item of the pop-up switches them on again without a question.
-  FForm->ShowVEClick(nullptr);
+  FForm->VisualEffects().ShowVEClick(nullptr);
   EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_EQ(FAnswers.Asked().size(), 2u);
   EXPECT_TRUE(InputStarted());
@@ -172,20 +174,20 @@ TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
 TEST_F(VisualEffects, InputFailuresCloseTheInputQuietly) {
   Start();
   Probe(FForm).MMWaveIn1()->SetDeviceID(57); // no such device
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_TRUE(Idle());
   EXPECT_TRUE(FAnswers.Asked().empty());
 
   Probe(FForm).MMWaveIn1()->SetDeviceID(0);
-  FForm->Visualeffects1Click(nullptr); // unticks: asks, Yes by default
-  FForm->ShowVEClick(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr); // unticks: asks, Yes by default
+  FForm->VisualEffects().ShowVEClick(nullptr);
   ASSERT_TRUE(InputStarted());
   const size_t asked = FAnswers.Asked().size();
   // By its kind, from anywhere, and by its sender: closed, nothing shown.
   FForm->AppException(nullptr, EMMWaveInError("device gone"));
   EXPECT_TRUE(Idle());
-  FForm->ShowVEClick(nullptr);
+  FForm->VisualEffects().ShowVEClick(nullptr);
   ASSERT_TRUE(InputStarted());
   FForm->AppException(Probe(FForm).MMWaveIn1(), Exception("driver failure"));
   EXPECT_TRUE(Idle());
@@ -206,22 +208,22 @@ TEST_F(VisualEffects, PlayerCommandsSwitchTheInput) {
   FForm->Road().Program().PlayAtTop(keys);
   ASSERT_EQ(seq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_TRUE(InputStarted()); // the title started: as ticked
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_TRUE(Idle());
-  FForm->PauseClick(nullptr); // resumed: as ticked
+  FForm->PlayerCommands().PauseClick(nullptr); // resumed: as ticked
   EXPECT_TRUE(InputStarted());
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_TRUE(Idle());
-  FForm->OneStopClick(nullptr); // played again from the start
+  FForm->PlayerCommands().OneStopClick(nullptr); // played again from the start
   EXPECT_TRUE(InputStarted());
   // Unticked, a resume leaves the input closed.
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   ASSERT_FALSE(Probe(FForm).Visualeffects1()->Checked());
-  FForm->PauseClick(nullptr);
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_TRUE(Idle());
   // The session's end closes the input before anything else.
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   ASSERT_TRUE(InputStarted());
   SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
   EXPECT_TRUE(Idle());
@@ -244,8 +246,8 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   WithEffectsTicked();
   Start();
   FForm->ToolsLeftClick(nullptr);
-  FForm->Lights1Click(nullptr);
-  FForm->Spectrograph1Click(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
+  FForm->VisualEffects().Spectrograph1Click(nullptr);
   ASSERT_TRUE(Probe(FForm).MusicPanel()->Visible());
   ASSERT_TRUE(Probe(FForm).MMOscope2()->Visible());
   TMMConnector* conn = Probe(FForm).MMConnector2();
@@ -318,7 +320,7 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   EXPECT_GE(drawn, 10);
   EXPECT_GE(lit, drawn * 3 / 4) << "of " << drawn << " columns";
   EXPECT_LE(litTop, drawn / 4);
-  FForm->Visualeffects1Click(nullptr); // Yes: closed
+  FForm->VisualEffects().Visualeffects1Click(nullptr); // Yes: closed
   conn->SetSlot(5, TMMConnectorSlot{});
 
   // 128 points at 11025 Hz: bins of 86.1 Hz.

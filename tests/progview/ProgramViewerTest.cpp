@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <cmath>
 #include "../mainwin/MainWindowFixture.h"
+#include "VisualEffects.h"
+#include "PlayerCommands.h"
 #include "../mainwin/StandInSequencer.h"
 #include "TestCapture.h"
 #include "ViewProgCode.h"
@@ -108,11 +110,11 @@ TEST_F(ProgramViewer, RowsOrderTextsAndSummary) {
   EXPECT_NEAR(labelMiddle, Viewer().Panel2->ClientWidth() / 2, 1);
 
   // Pause, resume and stop refresh the viewer.
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Paused");
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Playing");
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Stopped");
   FSeq.StuckMode = MCI_MODE_SEEK;
   FForm->Viewtitles1Click(nullptr);
@@ -353,13 +355,13 @@ TEST_F(ProgramViewer, SpectrumPeaksLikeTheMainOne) {
   shot.SaveToFile(WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\progview\\spectrum.bmp");
 
   // Unticked, the panel and splitter go; ticked again, they come back.
-  FForm->Visualeffects1Click(nullptr); // Yes by default
+  FForm->VisualEffects().Visualeffects1Click(nullptr); // Yes by default
   EXPECT_FALSE(Viewer().Panel1->Visible());
   EXPECT_FALSE(Viewer().Splitter1->Visible());
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   EXPECT_TRUE(Viewer().Panel1->Visible());
   EXPECT_TRUE(Viewer().Splitter1->Visible());
   EXPECT_EQ(Viewer().Splitter1->Top(), Viewer().Panel1->Top() + Viewer().Panel1->Height());
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   CloseAndWait();
 }
