@@ -6,6 +6,9 @@
 #include "EditCommands.h"
 #include "CatalogueCommands.h"
 #include "PrintCommands.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "Menus.h"
 
 void TCatalogueCommands::HoldPopUpWhileBusy(TPopupMenu* menu) {
   TNotifyEvent prior = menu->OnPopup;

@@ -17,28 +17,20 @@ public:
 
   // While busy, the areas' pop-ups offer nothing and the grids start nothing.
   void HoldCommandsWhileBusy();
-
   void HoldPopUpWhileBusy(TPopupMenu* menu);
 
   // Which catalogue items can act now, after every change in an area and as menus open.
   void WireEnabling();
-
   void EnableItem(TMenuItem* item, bool value);
-
   void UpdateCategoryItems();
-
   void UpdateAlbumItems();
-
   void UpdateAllAlbumsItems();
-
   bool AlbumLinesExist() const;
 
   // The Titles menu acts on the view in use's selection: enabled while there is one (never on
   // "ALL ALBUMS").
   void UpdateTitlesMenu();
-
   void NewCatPopUpPopup();
-
   void AlbPopUpPopup();
 
 private:

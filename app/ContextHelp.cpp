@@ -2,6 +2,13 @@
 #include <windows.h>
 #include "MainCodeD2.h"
 #include "ContextHelp.h"
+#include "Buttons.h"
+#include "ExtCtrls.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "MyStringGrid.h"
+#include "FileAssocCommands.h"
+#include "Menus.h"
 
 namespace {
 // Contexts of our own for the controls and commands that take part without one of their own.

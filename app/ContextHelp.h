@@ -29,29 +29,21 @@ public:
 
   // The Help menu.
   void Contextsensitive1Click(TObject* Sender);
-
   void Hintlevel1Click(TObject* Sender);
-
   void Viewhelpfile1Click(TObject* Sender);
-
   void Nosound1Click(TObject* Sender);
-
   void Email1Click(TObject* Sender);
-
   void Phone1Click(TObject* Sender);
-
   void Web1Click(TObject* Sender);
 
   // The application's help call (command, data); a seam so that tests record what it is asked.
   std::function<bool(unsigned command, ULONG_PTR data)> HelpCall;
-
   static constexpr const char* SupportMail = "mailto:support@tonalbrook.example";
   static constexpr const char* SupportPhones = "+1 555 0100 (Americas)\n+44 20 7946 0000 (Europe)";
 
   // The Help menu's items, the help contexts and help mode's first look in the taking-part
   // controls and commands.
   void BuildHelpMenu();
-
   void WireContextHelp();
 
 private:

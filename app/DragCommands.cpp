@@ -2,9 +2,16 @@
 // command button or an album does with it.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "ExportCommands.h"
 #include "EditCommands.h"
 #include "PrintCommands.h"
+#include "DataCodeD2.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "HourGlass.h"
+#include "MainViews.h"
+#include "MyStringGrid.h"
 
 namespace {
 
@@ -182,9 +189,9 @@ void TMasterFrm::CommandDragDrop(TObject* target, TObject* source) {
   // The keys are spent however the command ends.
   TScopeExit spent([this] { ClearDragList(); });
   if (target == FPlay) {
-    PlayBClick(target);
+    FPlayCommands->PlayBClick(target);
   } else if (target == FPlayReplace) {
-    PlayTClick(target);
+    FPlayCommands->PlayTClick(target);
   } else if (target == FEditCat) {
     if (grid)
       FEditCommands->EditTitles(keys);

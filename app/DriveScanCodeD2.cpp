@@ -8,6 +8,7 @@
 #include "ScanCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
 
 TDriveScanFrm* DriveScanFrm = nullptr;
 

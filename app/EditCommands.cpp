@@ -3,10 +3,16 @@
 #include <windows.h>
 #include "HourGlass.h"
 #include "MainCodeD2.h"
+#include "MainViewCommands.h"
 #include "CatalogueCommands.h"
 #include "TableCommands.h"
 #include "EditCommands.h"
 #include "SysUtils.h"
+#include "AdderCodeD2.h"
+#include "DataCodeD2.h"
+#include "ExtPage.h"
+#include "Menus.h"
+#include "RenamerCodeD2.h"
 
 namespace {
 
@@ -101,7 +107,7 @@ void TMasterFrm::AlbumsChange() {
   FAlbumsInUse = true;
   FCategoriesInUse = false;
   FAlbList->GetSelectedKeys(*FSelection2);
-  if (FAlbums->ActivePageIndex() == 0) ApplyAlbumTabsView();
+  if (FAlbums->ActivePageIndex() == 0) FViewCommands->ApplyAlbumTabsView();
   FCatalogueCommands->UpdateAlbumItems();
 }
 

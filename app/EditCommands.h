@@ -24,26 +24,17 @@ public:
   // (KeepOwnKey in a key keeps each title's own).
   void SetAddInfo(const std::string& title, const std::string& origin, int32_t artistKey,
                   int32_t categoryKey);
-
   const std::string& AddTitle() const { return FAddTitle; }
-
   const std::string& AddOrigin() const { return FAddOrigin; }
-
   int32_t AddArtistKey() const { return FAddArtistKey; }
-
   int32_t AddCategoryKey() const { return FAddCategoryKey; }
-
   void Edit2Click(TObject* Sender);
-
   void EditTitles(const TStringList& keys);
-
   void Delete1Click(TObject* Sender);
 
   // The title pop-up's Delete: album rows leave their album, catalogue rows the catalogue.
   void Delete5Click(TObject* Sender);
-
   TTuneAdder& Adder();
-
   TRenamer& RenamerForm();
 
   // The name the name dialog handed over ("" when cancelled).
@@ -51,31 +42,18 @@ public:
 
   // Creating, renaming and deleting categories, albums and titles.
   void Createnew2Click(TObject* Sender);
-
   void Createnew1Click(TObject* Sender);
-
   void Renameexisting1Click(TObject* Sender);
-
   void Renamealbum2Click(TObject* Sender);
-
   void Rename1Click(TObject* Sender);
-
   void Albumselected3Click(TObject* Sender);
-
   void Allalbums4Click(TObject* Sender);
-
   void Titlesselected3Click(TObject* Sender);
-
   void Activecategory1Click(TObject* Sender);
-
   void Deletecategory1Click(TObject* Sender);
-
   void Titlesselected6Click(TObject* Sender);
-
   void Edit1Click(TObject* Sender);
-
   void Delete4Click(TObject* Sender);
-
   void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
 
   // Shows the name dialog centred on this window; answers the name, "" when cancelled.
@@ -84,7 +62,6 @@ public:
 
   // The selected keys of the active category grid.
   int SelectedKeysOfActiveGrid(TStringList& keys) const;
-
   void RemoveFromProgram(int32_t key);
 
 private:

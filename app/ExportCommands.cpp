@@ -12,6 +12,8 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TitleFileName.h"
+#include "DataCodeD2.h"
+#include "ExtPage.h"
 
 namespace {
 

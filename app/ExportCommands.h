@@ -27,13 +27,9 @@ public:
   // Asks for the archive's name and runs the archive creation window, which calls
   // ArchiveTitlesWork once it shows.
   void ArchiveTitles(const TStringList& keys);
-
   void ArchiveTitlesWork(const std::string& archiveName, TStringList& keys);
-
   bool Archiving() const { return FArchiving; }
-
   void Mail4Click(TObject* Sender);
-
   void Save2Click(TObject* Sender);
 
   // The save dialog of SaveTitlesToDisk, made at the first save.
@@ -41,7 +37,6 @@ public:
 
   // Where saved files are put in place (a seam for tests; the real file system by default).
   void SetSaveFileOps(TFileOps* ops) { FSaveOps = ops ? ops : &DefaultFileOps(); }
-
   bool SaveTitleAs(int32_t key, const std::string& target, bool zip);
 
   // A box over the archive window while it shows, else the main window's.

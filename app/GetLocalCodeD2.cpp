@@ -8,6 +8,7 @@
 #include "MainCodeD2.h"
 #include "EditCommands.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
 
 TGetLocalF* GetLocalF = nullptr;
 

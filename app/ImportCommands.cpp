@@ -11,6 +11,7 @@
 #include "EditCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
 
 // --- rules without a window
 // ------------------------------------------------------------------------

@@ -58,7 +58,6 @@ std::string DropTitleOf(const std::string& path);
 // Entries larger than this are not extracted from an archive.
 inline constexpr int64_t MaxEntrySize = 64ll * 1024 * 1024;
 
-class TMasterFrm;
 class TArchiveForm;
 class TCreateArchiveForm;
 
@@ -70,7 +69,7 @@ public:
   TImportCommands(const TImportCommands&) = delete;
   TImportCommands& operator=(const TImportCommands&) = delete;
 
-  // --- importing (ImportCommands.cpp); SetAddInfo above sets what the next add stores.
+  // The edit commands' SetAddInfo sets what the next add stores.
   // Imports a MIDI file or a zip archive of titles by its final extension. An empty artist or
   // category means none given. result is "OK" when every title was stored.
   void AddFileByType(const std::string& fileName, const std::string& title, std::string& result,
@@ -85,7 +84,6 @@ public:
   // duplicate test on).
   bool ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
                      bool checkDuplicates);
-
   bool PackTuneForCatalogue(const std::string& fileName, const std::string& packedName);
 
   // Packs a file's bytes as a stored title's archive without work files.
@@ -93,12 +91,10 @@ public:
 
   // The zipper's and the unzipper's progress (0-100); abort answers whether to stop.
   void AZ1ArchiveProgress(int progress, bool& abort);
-
   void AUZ1ArchiveProgress(int progress, bool& abort);
 
   // The archive import window's Cancel.
   bool ExtractAbort() const { return FExtractAbort; }
-
   void SetExtractAbort(bool value) { FExtractAbort = value; }
 
   // Keys stored (or found as duplicates) by the last import, in order.
@@ -109,7 +105,6 @@ public:
 
   // The archive windows of the creation order, or the main window's own when none was made.
   TArchiveForm& ArchiveWindow();
-
   TCreateArchiveForm& CreateArchiveWindow();
 
 private:

@@ -6,6 +6,8 @@
 #include "ContextHelp.h"
 #include "Settings.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
 
 namespace {
 

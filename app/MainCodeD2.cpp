@@ -1,5 +1,9 @@
 // The main window: its parts, start-up in three steps, requests from outside and shutdown.
 #include "MainCodeD2.h"
+#include "MainLayout.h"
+#include "RequestCommands.h"
+#include "MainViewCommands.h"
+#include "MainPlay.h"
 #include "ImportCommands.h"
 #include "VisualEffects.h"
 #include "EditCommands.h"
@@ -36,6 +40,12 @@
 #include "SysUtils.h"
 #include "ViewProgCode.h"
 #include "finalMain.h"
+#include "CDPanel.h"
+#include "DataCodeD2.h"
+#include "FileAssocCommands.h"
+#include "MainViews.h"
+#include "Menus.h"
+#include "UnMIDICode.h"
 
 TQxMessages QxMessages;
 std::string PendingRequest;
@@ -105,6 +115,10 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetName("MasterFrm");
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
+  FLayout = std::make_unique<TMainLayout>(*this);
+  FRequestCommands = std::make_unique<TRequestCommands>(*this);
+  FViewCommands = std::make_unique<TViewCommands>(*this);
+  FPlayCommands = std::make_unique<TPlayCommands>(*this);
   FImportCommands = std::make_unique<TImportCommands>(*this);
   FVisualEffects = std::make_unique<TVisualEffects>(*this);
   FEditCommands = std::make_unique<TEditCommands>(*this);
@@ -142,12 +156,12 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FNavPITimer->SetName("NavPITimer");
   FNavPITimer->SetEnabled(false);
   FNavPITimer->SetInterval(200);
-  FNavPITimer->OnTimer = [this](TObject* s) { NavPITimerTimer(s); };
+  FNavPITimer->OnTimer = [this](TObject* s) { FRequestCommands->NavPITimerTimer(s); };
   FQueueTimer = new TTimer(this);
   FQueueTimer->SetName("QueueTimer");
   FQueueTimer->SetEnabled(false);
   FQueueTimer->SetInterval(1);
-  FQueueTimer->OnTimer = [this](TObject* s) { QueueTimerTimer(s); };
+  FQueueTimer->OnTimer = [this](TObject* s) { FRequestCommands->QueueTimerTimer(s); };
   FTuneFiles->OnProgress = [this](int percent) {
     bool abort = false;
     FImportCommands->AZ1ArchiveProgress(percent, abort);
@@ -159,7 +173,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   };
 
   BuildMenu();
-  BuildPlayPopUp();
+  FPlayCommands->BuildPlayPopUp();
   FStatusBar1 = new TStatusBar(this);
   FStatusBar1->SetName("StatusBar1");
   FStatusBar1->SetParent(this);
@@ -294,11 +308,11 @@ void TMasterFrm::BuildMenu() {
   FSpectrograph1 = check(item(FView1, "Spectrograph1", "&Spectrograph"));
   item(FView1, "N3", "-");
   FShowmusictoolbar1 = item(FView1, "Showmusictoolbar1", "&Hide music toolbar");
-  FShowmusictoolbar1->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
+  FShowmusictoolbar1->OnClick = [this](TObject* s) { FLayout->ToolsLeftClick(s); };
   FAlbums1 = item(&root, "Albums1", "&Albums");
   FCategories1 = item(&root, "Categories1", "&Categories");
-  BuildPlayMenus(FAlbums1, FCategories1);
-  BuildViewMenus(FCategories1, FAlbums1, FView1);
+  FPlayCommands->BuildPlayMenus(FAlbums1, FCategories1);
+  FViewCommands->BuildViewMenus(FCategories1, FAlbums1, FView1);
   FTitle1 = item(&root, "Title1", "&Titles");
   FViewtitles1 = item(FTitle1, "Viewtitles1", "&View titles");
   FEditCommands->BuildEditMenus(FAlbums1, FCategories1, FTitle1);
@@ -388,22 +402,22 @@ void TMasterFrm::BuildTopArea() {
   FMusicClear = MakeButton(FListPanel, "MusicClear", "Erase", 50);
   FMusicClear->SetBounds(133, 1, 50, 24);
   FMusicClear->SetHint("Erase|Erase the program (the title playing plays on)");
-  FShuffle->OnClick = [this](TObject* s) { Shuffle2Click(s); };
-  FMusicClear->OnClick = [this](TObject* s) { MusicClearClick(s); };
+  FShuffle->OnClick = [this](TObject* s) { FPlayCommands->Shuffle2Click(s); };
+  FMusicClear->OnClick = [this](TObject* s) { FPlayCommands->MusicClearClick(s); };
   // Nothing in the program yet.
   FShuffle->SetEnabled(false);
   FMusicClear->SetEnabled(false);
   FPlayPanel = pair("PlayPanel", FPause, "Pause", "||", FAllStop, "AllStop", "[]");
   FSoundPanel = pair("SoundPanel", FOutPort, "OutPort", "Port", FVolume, "Volume", "Vol");
-  FBack->OnClick = [this](TObject* s) { BackClick(s); };
-  FPlayNext->OnClick = [this](TObject* s) { PlayNextClick(s); };
+  FBack->OnClick = [this](TObject* s) { FPlayCommands->BackClick(s); };
+  FPlayNext->OnClick = [this](TObject* s) { FPlayCommands->PlayNextClick(s); };
   auto tool = [this](const std::string& name) {
     auto* b = new TSpeedButton(this);
     b->SetName(name);
     b->SetBounds(0, 0, 20, 20);
     b->SetCaption("^");
     b->SetParent(FTopPanel);
-    b->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
+    b->OnClick = [this](TObject* s) { FLayout->ToolsLeftClick(s); };
     return b;
   };
   FPlayerCommands->BuildPlayerCommands();
@@ -485,20 +499,20 @@ void TMasterFrm::BuildCatalogueArea() {
     }
   };
   FAlbums->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
-                              TOwnerDrawState) { AlbumsDrawTab(index, r); };
+                              TOwnerDrawState) { FViewCommands->AlbumsDrawTab(index, r); };
 
   FSeparator = MakePanel(FDBPanel, "Separator", "");
   FSeparator->SetBevelOuter(bvRaised);
   FSeparator->SetWidth(4);
   FSeparator->SetCursor(crHSplit);
   FSeparator->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-    SeparatorMouseDown(s, b, sh, x, y);
+    FLayout->SeparatorMouseDown(s, b, sh, x, y);
   };
   FSeparator->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
-    SeparatorMouseMove(s, sh, x, y);
+    FLayout->SeparatorMouseMove(s, sh, x, y);
   };
   FSeparator->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-    SeparatorMouseUp(s, b, sh, x, y);
+    FLayout->SeparatorMouseUp(s, b, sh, x, y);
   };
 
   FCatPanel = MakePanel(FDBPanel, "CatPanel", "");
@@ -513,7 +527,9 @@ void TMasterFrm::BuildCatalogueArea() {
   FAllTitlesPage->SetCaption("ALL CATEGORIES   ");
   FCategories->TabHints().Add("View all titles");
   FCategories->OnDrawTab = [this](TWinControl*, int index, bool, const RECT&, const RECT& whole,
-                                  TOwnerDrawState) { CategoriesDrawTab(index, whole); };
+                                  TOwnerDrawState) {
+    FViewCommands->CategoriesDrawTab(index, whole);
+  };
   FAllCatPT = MakePanel(FAllTitlesPage, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
   FAllCatPT->SetAlign(alTop);
   FAllCatPT->SetHeight(19);
@@ -654,7 +670,7 @@ void TMasterFrm::FormShow(TObject*) {
     tabs->SetTabHeight(0);
     tabs->SetMultiLine(true);
   }
-  MakeAlbumImageLists();
+  FViewCommands->MakeAlbumImageLists();
   TTuneInfo idle;
   idle.Category = idle.Artist = idle.Title = "None";
   idle.Status = "No program";
@@ -690,7 +706,8 @@ void TMasterFrm::ApplySettingsToMenus() {
   Application->SetShowHint(s.ShowAllHints);
   FShowAlbTabs = s.ShowAlbTabs;
   FShowCatTabs = s.ShowCatTabs;
-  SetTabColors(static_cast<TColor>(s.TabActiveColor), static_cast<TColor>(s.TabActiveFontColor));
+  FViewCommands->SetTabColors(static_cast<TColor>(s.TabActiveColor),
+                              static_cast<TColor>(s.TabActiveFontColor));
   FRemindtoscan1->SetChecked(s.RemindToScan);
   FLooping1->SetChecked(s.AutoLooping);
   FRoad->SetLooping(s.AutoLooping);
@@ -711,8 +728,8 @@ void TMasterFrm::ApplySettingsToMenus() {
   FSpectrumbars1->SetChecked(s.SpecBars);
   FLights1->SetChecked(s.Lights);
   FSpectrograph1->SetChecked(s.SpecGraph);
-  SetAlbPanelWidth(s.AlbPanelWidth);
-  SetShowTools(s.ShowTools);
+  FLayout->SetAlbPanelWidth(s.AlbPanelWidth);
+  FLayout->SetShowTools(s.ShowTools);
 }
 
 void TMasterFrm::TakeSettingsFromMenus() {
@@ -819,14 +836,14 @@ void TMasterFrm::Timer2Timer(TObject*) {
     if (!Trim(PendingRequest).empty()) {
       std::string request = PendingRequest;
       PendingRequest.clear();
-      ProcessRequest(request, 0);
+      FRequestCommands->ProcessRequest(request, 0);
     } else if (!FParams.empty()) {
-      ProcessRequest(FParams[0], 0);
+      FRequestCommands->ProcessRequest(FParams[0], 0);
     }
     // What arrived meanwhile runs now, before the start-up questions.
-    FQueueOpen = true;
-    while (!FQueue.empty() && QueueMayRun())
-      RunQueuedRequests();
+    FRequestCommands->OpenQueue();
+    while (FRequestCommands->QueuedRequests() > 0 && FRequestCommands->QueueMayRun())
+      FRequestCommands->RunQueuedRequests();
     if (FParams.empty()) AskStartQuestions();
   }
   // Start-up is over, its questions included; programs outside (tests) look for this mark.
@@ -858,17 +875,17 @@ void TMasterFrm::WndProc(TMessage& m) {
         m.WParam, m.LParam,
         [](void* target, const std::string& line, int no) {
           auto* self = static_cast<TMasterFrm*>(target);
-          TQueued item;
+          TRequestCommands::TQueued item;
           item.Text = line;
           item.Index = no;
-          self->Enqueue(std::move(item));
+          self->RequestCommands().Enqueue(std::move(item));
         },
         this);
     m.Result = 0;
     return;
   }
   if (m.Msg == WM_PLUGINREQUEST) {
-    ReceivePluginRequest(LOWORD(m.LParam));
+    FRequestCommands->ReceivePluginRequest(LOWORD(m.LParam));
     m.Result = 0;
     return;
   }
@@ -887,7 +904,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   }
   if (m.Msg == WM_DROPFILES) {
-    GuardVoid([&] { TakeDroppedFiles(reinterpret_cast<HDROP>(m.WParam)); });
+    GuardVoid([&] { FRequestCommands->TakeDroppedFiles(reinterpret_cast<HDROP>(m.WParam)); });
     m.Result = 0;
     return;
   }
@@ -1004,7 +1021,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
     Action = caNone;
     return;
   }
-  FQueue.clear();
+  FRequestCommands->ClearQueue();
   if (FClosed) return;
   FClosed = true;
   FTimer1->SetEnabled(false);
@@ -1099,8 +1116,8 @@ void TMasterFrm::LoadCatalogue() {
   db->Open(ProgramFolder() + "Music");
   db->FillGrid();
   FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
-  ApplyAlbumTabsView();
-  ApplyCategoryTabsView();
+  FViewCommands->ApplyAlbumTabsView();
+  FViewCommands->ApplyCategoryTabsView();
 }
 
 void TMasterFrm::SaveForSessionEnd() {
@@ -1189,7 +1206,7 @@ void TMasterFrm::PlayGridSelection(TMyStringGrid& grid, bool fromAlbums) {
   grid.GetSelectedKeys(*FDragList);
   if (FDragList->Count() == 0) return;
   SetDragSource(fromAlbums, !fromAlbums);
-  ChoosePlayMode(true);
+  FPlayCommands->ChoosePlayMode(true);
 }
 
 void TMasterFrm::SetStatus(const std::string& text, bool bold) {

@@ -1,45 +1,27 @@
 // The main window: start-up, shutdown, the player timer and the layout of its areas.
 #pragma once
-#include "FileAssocCommands.h"
-#include "AdderCodeD2.h"
-#include "Handles.h"
-#include "RenamerCodeD2.h"
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-#include "Buttons.h"
-#include "CDPanel.h"
-#include "CoolMenu.h"
 #include "CatalogueViews.h"
-#include "ComCtrls.h"
-#include "Dialogs.h"
-#include "FileOps.h"
-#include "ExtCtrls.h"
-#include "ExtPage.h"
-#include "ExtProgressBar.h"
-#include "MMConect.h"
-#include "MMLevel.h"
-#include "MMOscope.h"
-#include "MMSlider.h"
-#include "MMSpGram.h"
-#include "MMSpectr.h"
-#include "MMWavIn.h"
-#include "Forms.h"
-#include "MainViews.h"
 #include "MasterBase.h"
 #include "MasterWidgets.h"
-#include "Menus.h"
 #include "Messages.h"
 #include "PlayRoad.h"
 #include "Settings.h"
-#include "StdCtrls.h"
-#include "TuneFiles.h"
-#include "UnMIDICode.h"
-#include "midi.h"
-#include "MyStringGrid.h"
+
+class TAlbList;
+class TBitmap;
+class TCatalogueStore;
+class TCatList;
+class TCoolMenu;
+class TDMM2;
+class TFileAssocCommands;
+class TMainAlbumArea;
+class TMainCategoryArea;
+class TUnMIDIFrm;
 
 // --- program-wide state of the main window's unit
 // -------------------------------------------------
@@ -83,16 +65,6 @@ void SetMainMciDriver(TMciDriver* driver);
 
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
-class TImportCommands;
-class TVisualEffects;
-class TEditCommands;
-class TCatalogueCommands;
-class TPlayerCommands;
-class TTableCommands;
-class TContextHelp;
-class TScanCommands;
-class TExportCommands;
-class TPrintCommands;
 class TArchiveForm;
 class TCreateArchiveForm;
 class TManageNPIFrm;
@@ -108,6 +80,22 @@ extern TSplashFrm* SplashFrm;
 // it on, tests leave it off.
 extern bool SplashAllowed;
 
+// The main window's command groups, each with its own state and header.
+class TCatalogueCommands;
+class TContextHelp;
+class TEditCommands;
+class TExportCommands;
+class TImportCommands;
+class TMainLayout;
+class TPlayCommands;
+class TPlayerCommands;
+class TPrintCommands;
+class TRequestCommands;
+class TScanCommands;
+class TTableCommands;
+class TViewCommands;
+class TVisualEffects;
+
 // --- the main window
 // ------------------------------------------------------------------------------
 
@@ -115,52 +103,50 @@ class TMasterFrm : public TMasterFrmBase,
                    public TPlayRoadView,
                    public TStoreHost,
                    private TMasterWidgets {
-  friend class TMasterProbe;
-  friend class TImportCommands;
-  friend class TVisualEffects;
-  friend class TEditCommands;
+  // The command groups act on the window's parts and state as the window's own code does.
   friend class TCatalogueCommands;
-  friend class TPlayerCommands;
-  friend class TTableCommands;
   friend class TContextHelp;
-  friend class TScanCommands;
+  friend class TEditCommands;
   friend class TExportCommands;
+  friend class TImportCommands;
+  friend class TMainLayout;
+  friend class TPlayCommands;
+  friend class TPlayerCommands;
   friend class TPrintCommands;
+  friend class TRequestCommands;
+  friend class TScanCommands;
+  friend class TTableCommands;
+  friend class TViewCommands;
+  friend class TVisualEffects;
+  // The tests' one way to the window's parts.
+  friend class TMasterProbe;
 
 public:
   explicit TMasterFrm(TComponent* AOwner);
   ~TMasterFrm() override;
 
-  TImportCommands& ImportCommands() { return *FImportCommands; }
-
-  TVisualEffects& VisualEffects() { return *FVisualEffects; }
-
-  TEditCommands& EditCommands() { return *FEditCommands; }
-
+  // The command groups.
   TCatalogueCommands& CatalogueCommands() { return *FCatalogueCommands; }
-
-  TPlayerCommands& PlayerCommands() { return *FPlayerCommands; }
-
-  TTableCommands& TableCommands() { return *FTableCommands; }
-
   TContextHelp& ContextHelp() { return *FContextHelp; }
-
-  TScanCommands& ScanCommands() { return *FScanCommands; }
-
+  TEditCommands& EditCommands() { return *FEditCommands; }
   TExportCommands& ExportCommands() { return *FExportCommands; }
-  // The command groups, each with its own state.
+  TImportCommands& ImportCommands() { return *FImportCommands; }
+  TMainLayout& Layout() { return *FLayout; }
+  TPlayCommands& PlayCommands() { return *FPlayCommands; }
+  TPlayerCommands& PlayerCommands() { return *FPlayerCommands; }
   TPrintCommands& PrintCommands() { return *FPrintCommands; }
+  TRequestCommands& RequestCommands() { return *FRequestCommands; }
+  TScanCommands& ScanCommands() { return *FScanCommands; }
+  TTableCommands& TableCommands() { return *FTableCommands; }
+  TViewCommands& ViewCommands() { return *FViewCommands; }
+  TVisualEffects& VisualEffects() { return *FVisualEffects; }
 
   // Life cycle.
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
-  void Timer2Timer(TObject* Sender);
-  // The reminder to scan and, on the first run, the default-player question.
-  void AskStartQuestions();
   void FormClose(TObject* Sender, TCloseAction& Action);
-  void FinishAll();
-  void PrepareWorkFolders();
   void FormResize(TObject* Sender);
+  void WndProc(TMessage& message) override;
 
   // The play road speaks through the main window's message box.
   TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind kind, int helpContext,
@@ -172,166 +158,43 @@ public:
   void ProgressDone() override;
   void ShowPlainMessage(const std::string& text) override;
   void SetBusyCursor(bool busy) override;
+  const std::string& StatusText() const { return FStatusText; }
 
   // The data module joins in its place in the creation order; the start-up timer opens the
   // store through it and shutdown closes it.
   void CreateDataModule();
   TDMM2* DMM2() const { return FDMM2.get(); }
   TCatList* CatList() const { return FCatList.get(); }
-  TAlbList* AlbList() const { return FAlbList.get(); }
   TMainCategoryArea& CategoryArea() { return *FCategoryArea; }
   TMainAlbumArea& AlbumArea() { return *FAlbumArea; }
-  TSplashFrm* Splash() const { return FSplash.get(); }
-  void FreeSplash();
-  // The play commands over the working keys (the drag list). Top and bottom act only when the
-  // keys came from an album or a category view; the drag list and its source flags are cleared
-  // afterwards.
-  void PlayTClick(TObject* Sender);
-  void PlayBClick(TObject* Sender);
-  void PlayRClick(TObject* Sender);
-  void PlayNextClick(TObject* Sender);
-  void BackClick(TObject* Sender);
-  // Erases the program; the title playing plays on.
-  void MusicClearClick(TObject* Sender);
-  void Shuffle2Click(TObject* Sender);
-  // The working keys and where they came from; a command that gathers keys fills them, then runs
-  // ChoosePlayMode.
-  TStringList& DragList() { return *FDragList; }
-  bool DragFromAlbums() const { return FDragFromAlbums; }
-  bool DragFromCategories() const { return FDragFromCategories; }
-  void SetDragSource(bool fromAlbums, bool fromCategories);
-  // Puts the working keys into the program through the play pop-up, opened at the mouse cursor.
-  // Without a program playing there is nothing to choose and they play at once. The title
-  // commands beneath the play choices are offered only for titleCommands (a grid's double click
-  // or Enter), not for the menus' play commands.
-  void ChoosePlayMode(bool titleCommands);
-  // The Play items of the Albums and Categories menus.
-  void Titlesselected7Click(TObject* Sender);
-  void Albumselected4Click(TObject* Sender);
-  void Allalbums5Click(TObject* Sender);
-  void Titlesselected8Click(TObject* Sender);
-  void Activecategory2Click(TObject* Sender);
-  void Allcategories3Click(TObject* Sender);
+  TPlayRoad& Road() { return *FRoad; }
+  TTuneFiles* TuneFiles() const { return FTuneFiles.get(); }
+  const TSettings& Settings() const { return FSettings; }
+  bool SessionEnding() const { return FSessionEnding; }
+  // An import is running (its pump may run other messages).
+  bool Importing() const { return FImportDepth > 0; }
 
+  // The working keys come from an album view, a category view, or neither; a command that
+  // gathers keys fills them, then offers the play pop-up.
+  void SetDragSource(bool fromAlbums, bool fromCategories);
   // The view in use: the area the user last worked in, and the keys selected in each.
   void AlbumsChange();
   void CategoriesChange();
-  bool AlbumsInUse() const { return FAlbumsInUse; }
-  bool CategoriesInUse() const { return FCategoriesInUse; }
-  const TStringList& SelectedCategoryKeys() const { return *FSelection; }
-  const TStringList& SelectedAlbumKeys() const { return *FSelection2; }
+  // Runs the change handler of the area the user last worked in.
+  void ViewInUseChange();
+  // Ends the busy state, then renews the view in use's selection.
+  void EnableCommands() override;
 
-  // One request from the command line, a second start or the plug-in.
-  void ProcessRequest(const std::string& text, int index);
-  // One dropped file, imported into the active category (the all-titles page: "Windows default").
-  void DropFile(const std::string& path, const std::string& category);
-  // The plug-in request timer: runs the pending request.
-  void NavPITimerTimer(TObject* Sender);
-  void QueueTimerTimer(TObject* Sender);
-
-  // An import is running (its pump may run other messages).
-  bool Importing() const { return FImportDepth > 0; }
-  static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
   // The program viewer of the creation order, or one of the window's own when none was made;
   // the first time, it is tied to this window and its connector chained below MMConnector2.
   TViewProgFrm& ProgramViewer();
-  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
-  void Viewtitles1Click(TObject* Sender);
-  bool FullScanDone() const { return FFullScanDone; }
-
-  // Requests, second starts' lines and drops wait here until start-up is done and no import or
-  // title start runs; then they run one at a time.
-  int QueuedRequests() const { return static_cast<int>(FQueue.size()); }
-  void RunQueuedRequests();
-
-  // State the tests and the other windows look at.
-  TPlayRoad& Road() { return *FRoad; }
-  TTuneFiles* TuneFiles() const { return FTuneFiles.get(); }
-  TMyMidi& MyMidi1() { return *FMyMidi; }
-  const TSettings& Settings() const { return FSettings; }
-  const std::string& SettingsPath() const { return FSettingsPath; }
-  bool FirstRun() const { return FFirstRun; }
-  bool RequestSeen() const { return FRequestSeen; }
-  bool SessionEnding() const { return FSessionEnding; }
+  // The plug-in manager made in the program's creation order, or one of the window's own.
+  TManageNPIFrm& NPIManager();
   // Conflicting browser plug-ins are disabled while the program is open.
   bool DisableTempConPI() const { return FDisableTempConPI; }
   void SetDisableTempConPI(bool value) { FDisableTempConPI = value; }
-  // The plug-in manager made in the program's creation order, or one of the window's own.
-  TManageNPIFrm& NPIManager();
-  // Shows the plug-in manager modally, centred over this window.
-  void ManageNPIClick(TObject* Sender);
-  // Shows the about box modally, centred over this window, and frees it.
-  void About1Click(TObject* Sender);
   // The folders of the browser's plug-ins found at start-up (existing ones only).
   const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
-  // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
-  const std::vector<TCoolMenu*>& CoolMenus() const { return FCoolMenus; }
-  int StartupTimerRuns() const { return FStartupTimerRuns; }
-  const std::string& StatusText() const { return FStatusText; }
-  bool CommandsEnabled() const { return !CommandsDisabled(); }
-  // Every request handed to ProcessRequest, in order.
-  const std::vector<std::string>& HandledRequests() const { return FHandledRequests; }
-  // This start's command-line parameters (a test may set others before the window is shown).
-  const std::vector<std::string>& Params() const { return FParams; }
-  void SetParams(const std::vector<std::string>& value) { FParams = value; }
-
-  // The main window's parts (named as the window's layout names them).
-  // Hidden holders of the pictures that Pause and OneStop take in turn.
-
-  // Ends the busy state, then renews the view in use's selection.
-  void EnableCommands() override;
-  // The shell's "open" of a web page or mail address (the file-association unit's seam).
-  TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
-  // --- drag and drop (DragCommands.cpp): rows of the grids, the tabs of both areas and the album
-  // lines carry their keys onto the command buttons and onto the albums. While this holds a drop
-  // is refused and runs nothing: busy, a title starting, or a grid's own handler running (a drop
-  // could free the page under it).
-  bool DropsHeld() const;
-  // A grid's handler is still on the stack or a title is starting: its page must not go.
-  bool PagesHeld() const;
-  bool PageCommandHeld() const; // beeps when held
-
-  // The play pop-up: top, bottom, replace, cancel, then the title commands.
-
-  // View commands of the catalogue areas.
-  // Sorts the active category grid by the column of that name on the all-titles page (0 for
-  // "Category"); a category grid has no category column, so there it is one less.
-  void SortActiveGrid(int allTitlesColumn);
-  void ApplyAlbumTabsView();
-  void ApplyCategoryTabsView();
-  void Albumsummaryonly1Click(TObject* Sender);
-  void CategorySummaryOnlyClick(TObject* Sender);
-  void Color1Click(TObject* Sender);
-  void Fontcolor1Click(TObject* Sender);
-  bool ShowAlbTabs() const { return FShowAlbTabs; }
-  bool ShowCatTabs() const { return FShowCatTabs; }
-
-  // Lays out the top area and the catalogue area (also run by FormResize).
-  void LayoutTopArea();
-  void LayoutCatalogueArea();
-  // A button's width as built, at least what its caption and picture need.
-  int NaturalWidth(TControl* control);
-  bool ShowTools() const { return FShowTools; }
-  void SetShowTools(bool value);
-  // The tool buttons and "&Show music toolbar": tool row off, on, music panel in front, and back.
-  void ToolsLeftClick(TObject* Sender);
-  void UpdateToggleCaptions();
-  // The splitter between the album and category panels; each keeps at least SplitterMinimum.
-  static constexpr int SplitterMinimum = 140;
-  // The album panel's width as the user chose it; laid out within the splitter's limits.
-  int AlbPanelWidth() const { return FAlbPanelWidth; }
-  void SetAlbPanelWidth(int value);
-  void SeparatorMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-  void SeparatorMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-  void SeparatorMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-  // The screen rectangle of the splitter's band while it is dragged (empty when none shows).
-  RECT SplitterBand() const { return FBand; }
-  // Runs the change handler of the area the user last worked in.
-  void ViewInUseChange();
-  // The main window keeps at least 500 x 400 pixels.
-  void WMGetMinMaxInfo(TMessage& message);
-
-  void WndProc(TMessage& message) override;
 
 protected:
   // TPlayRoadView
@@ -360,22 +223,38 @@ private:
   std::unique_ptr<TEditCommands> FEditCommands;
   std::unique_ptr<TVisualEffects> FVisualEffects;
   std::unique_ptr<TImportCommands> FImportCommands;
+  std::unique_ptr<TPlayCommands> FPlayCommands;
+  std::unique_ptr<TViewCommands> FViewCommands;
+  std::unique_ptr<TRequestCommands> FRequestCommands;
+  std::unique_ptr<TMainLayout> FLayout;
+  void Timer2Timer(TObject* Sender);
+  // The reminder to scan and, on the first run, the default-player question.
+  void AskStartQuestions();
+  void FinishAll();
+  void PrepareWorkFolders();
+  void FreeSplash();
+  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
+  void Viewtitles1Click(TObject* Sender);
+  // Shows the plug-in manager modally, centred over this window.
+  void ManageNPIClick(TObject* Sender);
+  // Shows the about box modally, centred over this window, and frees it.
+  void About1Click(TObject* Sender);
+  // The shell's "open" of a web page or mail address (the file-association unit's seam).
+  // --- drag and drop (DragCommands.cpp): rows of the grids, the tabs of both areas and the album
+  // lines carry their keys onto the command buttons and onto the albums. While this holds a drop
+  // is refused and runs nothing: busy, a title starting, or a grid's own handler running (a drop
+  // could free the page under it).
+  bool DropsHeld() const;
+  // A grid's handler is still on the stack or a title is starting: its page must not go.
+  bool PagesHeld() const;
+  bool PageCommandHeld() const; // beeps when held
+  // The main window keeps at least 500 x 400 pixels.
+  void WMGetMinMaxInfo(TMessage& message);
   void BuildMenu();
   // A picture beside every item of the eight main menus (once, when the window first shows).
   void BuildCoolMenus();
-  void BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view);
-  void CategoriesDrawTab(int index, const RECT& rect);
-  void AlbumsDrawTab(int index, const RECT& rect);
-  void MakeAlbumImage();
-  void MakeAlbumImageLists();
-  void SetTabColors(TColor back, TColor font);
 
-  void BuildPlayPopUp();
-  void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
-  // Gathers keys from a view into the drag list and offers the play pop-up; false when none.
-  bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
   void ClearDragList();
-  bool TitleCommandReady(const TMenuItem& item) const;
   void BuildTopArea();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
@@ -394,8 +273,6 @@ private:
 
   std::unique_ptr<TMyMidi> FMyMidi;
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
-  std::unique_ptr<TBitmap> FAlbumImage;
-  std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
   std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
   std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
   std::vector<TCoolMenu*> FCoolMenus;
@@ -403,25 +280,6 @@ private:
   std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;
   TViewProgFrm* FViewer = nullptr; // the viewer tied to this window
   std::unique_ptr<TViewProgFrm> FOwnViewer;
-  // A queued request line, or the files of one drop with the category they were dropped on.
-  struct TQueued {
-    bool Drop = false;
-    std::string Text;
-    int Index = 0;
-    std::vector<std::string> Files;
-    std::string Category;
-  };
-  std::deque<TQueued> FQueue;
-  bool FQueueOpen = false, FRunningQueue = false;
-  void Enqueue(TQueued item);
-  void PostQueueRun();
-  bool QueueMayRun() const;
-  void RunDrop(const TQueued& drop);
-  void TakeDroppedFiles(void* drop); // an HDROP
-  void ReceivePluginRequest(unsigned atom);
-  void SendBadFileBitmap();
-  void RefreshCategoryViews();
-  std::string ActiveCategoryName() const;
   // Import-busy for the life of one whole import; the end runs what waited for it.
   friend class TImportScope;
   void ImportEnded();
@@ -460,7 +318,6 @@ private:
   std::string FSettingsPath;
   std::string FDocTypeName;
   std::vector<std::string> FPlugInDirs;
-  std::vector<std::string> FHandledRequests;
   std::vector<std::string> FParams;
   std::string FStatusText, FCategoryText, FTitleText, FArtistText;
   // The selected category keys, the working keys and the selected album keys.
@@ -471,13 +328,7 @@ private:
   bool FRequestSeen = false;
   bool FSessionEnding = false;
   bool FShowTools = true;
-  // The splitter drag: start x, whether a band shows, and where.
-  bool FSplitting = false, FBandShown = false;
-  int FSplitStartX = 0;
   int FAlbPanelWidth = 200;
-  RECT FBand{};
-  // The widths the row buttons were built with; a narrow window narrows them for a while.
-  std::map<const TControl*, int> FBuiltWidths;
   bool FShowAlbTabs = true, FShowCatTabs = true;
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;

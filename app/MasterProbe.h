@@ -1,12 +1,22 @@
 // The tests' one way into the main window: its parts, and the state and commands that only
 // tests look at.
 #pragma once
+#include <string>
+#include <vector>
 #include "Buttons.h"
 #include "CDPanel.h"
+#include "Classes.h"
 #include "ComCtrls.h"
+#include "CoolMenu.h"
+#include "DataCodeD2.h"
 #include "ExtCtrls.h"
+#include "ExtListView.h"
 #include "ExtPage.h"
 #include "ExtProgressBar.h"
+#include "FileAssocCommands.h"
+#include "MainCodeD2.h"
+#include "Menus.h"
+#include "midi.h"
 #include "MMConect.h"
 #include "MMLevel.h"
 #include "MMOscope.h"
@@ -14,11 +24,11 @@
 #include "MMSpectr.h"
 #include "MMSpGram.h"
 #include "MMWavIn.h"
-#include "MainCodeD2.h"
-#include "Menus.h"
 #include "MyStringGrid.h"
 #include "StdCtrls.h"
 
+// Reaches what the window keeps to itself; made for one statement at a time, as in
+// Probe(form).MusicPanel().
 class TMasterProbe {
 public:
   explicit TMasterProbe(TMasterFrm& frm) : F(frm) {}
@@ -173,6 +183,33 @@ public:
   TMenuItem* Email1() const { return F.FEmail1; }
   TMenuItem* Phone1() const { return F.FPhone1; }
   TMenuItem* Web1() const { return F.FWeb1; }
+
+  // State only tests look at, and commands they run.
+  int StartupTimerRuns() const { return F.FStartupTimerRuns; }
+  // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
+  const std::vector<TCoolMenu*>& CoolMenus() const { return F.FCoolMenus; }
+  // This start's command-line parameters, set before the window is shown.
+  void SetParams(const std::vector<std::string>& value) { F.FParams = value; }
+  bool RequestSeen() const { return F.FRequestSeen; }
+  TMyMidi& MyMidi1() { return *F.FMyMidi; }
+  TAlbList* AlbList() const { return F.FAlbList.get(); }
+  // The working keys and where they came from.
+  TStringList& DragList() { return *F.FDragList; }
+  bool DragFromAlbums() const { return F.FDragFromAlbums; }
+  bool DragFromCategories() const { return F.FDragFromCategories; }
+  // The view in use and the keys selected in each area.
+  bool AlbumsInUse() const { return F.FAlbumsInUse; }
+  bool CategoriesInUse() const { return F.FCategoriesInUse; }
+  const TStringList& SelectedCategoryKeys() const { return *F.FSelection; }
+  const TStringList& SelectedAlbumKeys() const { return *F.FSelection2; }
+  bool CommandsEnabled() const { return !F.CommandsDisabled(); }
+  bool FirstRun() const { return F.FFirstRun; }
+  bool ShowTools() const { return F.FShowTools; }
+  bool FullScanDone() const { return F.FFullScanDone; }
+  // The shell's "open" of a web page or mail address (the file-association unit's seam).
+  TFileAssocCommands& AssocCommands() { return *F.FAssocCommands; }
+  // The ProgView button's and "&View titles" command.
+  void Viewtitles1Click(TObject* Sender) { F.Viewtitles1Click(Sender); }
 
 private:
   TMasterFrm& F;

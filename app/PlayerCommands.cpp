@@ -4,11 +4,13 @@
 #include "HourGlass.h"
 #include "MIDIOPortCode.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "VisualEffects.h"
 #include "ContextHelp.h"
 #include "PlayerCommands.h"
 #include "WinExc32.h"
 #include "finalMain.h"
+#include "Menus.h"
 
 namespace {
 
@@ -298,7 +300,7 @@ void TPlayerCommands::AllStopClick(TObject*) {
                           TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;
   FFrm.Repaint();
-  FFrm.MusicClearClick(&FFrm);
+  FFrm.PlayCommands().MusicClearClick(&FFrm);
   FFrm.FRoad->Program().SetPlaying(false);
   FFrm.CloseSequencer();
   FFrm.VisualEffects().SwitchVisualEffects(false);

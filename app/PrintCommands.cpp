@@ -12,6 +12,11 @@
 #include "PrintParamD2.h"
 #include "Printers.h"
 #include "TimeText.h"
+#include "ComCtrls.h"
+#include "DataCodeD2.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "Menus.h"
 
 namespace {
 
@@ -360,7 +365,7 @@ void TPrintCommands::LayoutReport(const TStringList& keys, TStringList& columns,
       auto cells = CellTexts(*rec);
       for (int c = 0; c < ColumnCount; ++c)
         if (ColumnWidth(columns, c) >= 0)
-          widths[c] = FFrm.MaxOfTwo(widths[c], canvas.TextWidth(cells[c]));
+          widths[c] = MaxOfTwo(widths[c], canvas.TextWidth(cells[c]));
     }
     for (int c = 0; c < ColumnCount; ++c)
       if (ColumnWidth(columns, c) >= 0) columns.SetStrings(c, IntToStr(widths[c]));

@@ -29,30 +29,23 @@ public:
 
   // The sum over printed columns of width + gap (pixels).
   static int VisibleColumnsWidth(const TStringList& columns, int gap);
-
   void PrintReportPages(const std::string& heading, const std::string& total, int fontSize, int gap,
                         int rowSpacing, const TStringList& columns, const TStringList& keys);
 
   // The print commands of the Albums and Categories menus and the tab pop-ups.
   void Titlesselected11Click(TObject* Sender);
-
   void Albumselected5Click(TObject* Sender);
-
   void Titlesselected12Click(TObject* Sender);
-
   void Categoryselected1Click(TObject* Sender);
-
   void Allcategories5Click(TObject* Sender);
 
   // The Titles menu's print command: the view in use's selected titles.
   void Print3Click(TObject* Sender);
-
   void PrintTitlesOf(const TStringList& keys, bool fromAlbums);
 
   // The print button: help in help mode, else the view in use's selected titles.
   // The print options window of the creation order, or the main window's own when none was made.
   TPrintParamFrm& PrintParamWindow();
-
   void BuildPrintMenus();
 
   // The print items follow what is selected, as the play items of their columns do.
@@ -61,13 +54,13 @@ public:
   // The caption of the active category tab, and of the active album tab or, on "ALL ALBUMS",
   // of the selected album line.
   std::string CategoryTabCaption() const;
-
   std::string AlbumCaption() const;
   // A report prints.
   bool Printing() const { return FPrinting; }
   void SetPrinting(bool value) { FPrinting = value; }
 
 private:
+  static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
   TMasterFrm& FFrm;
   std::unique_ptr<TPrintParamFrm> FOwnPrintParamFrm;
   bool FPrinting = false;

@@ -13,6 +13,7 @@
 #include "Messages.h"
 #include "ScanFormCodeD2.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
 
 namespace {
 

@@ -20,9 +20,7 @@ public:
   // --- loading and scanning (ScanCommands.cpp)
   // File > "&Open" and the load button: the loader, then the import of its list.
   void GetLocal2Click(TObject* Sender);
-
   void ScanadriveforMIDIfiles1Click(TObject* Sender);
-
   void ScansystemforMIDIfiles1Click(TObject* Sender);
 
   // Walks folder with the drive scan window and imports its MIDI files quietly.
@@ -35,9 +33,7 @@ public:
 
   // The windows of the creation order, or the main window's own when none was made.
   TGetLocalF& GetLocalWindow();
-
   TScanStatus& ScanStatusWindow();
-
   TDriveScanFrm& DriveScanWindow();
 
   // Between two files of a scan's import: a title start that gave up waiting for the import

@@ -3,12 +3,17 @@
 #include <windows.h>
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "ExportCommands.h"
 #include "EditCommands.h"
 #include "CatalogueCommands.h"
 #include "TableCommands.h"
 #include "PrintCommands.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
+#include "ExtPage.h"
+#include "HourGlass.h"
+#include "Menus.h"
 
 namespace {
 
@@ -113,16 +118,18 @@ void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, T
   };
   TMenuItem* albumPlay = playMenu(FFrm.FAlbPopUp, "Play4");
   item(albumPlay, "Titlesselected18", "&Titles selected",
-       [this] { FFrm.Titlesselected7Click(&FFrm); });
-  item(albumPlay, "Albumselected6", "&Album selected", [this] { FFrm.Albumselected4Click(&FFrm); });
-  item(albumPlay, "Allalbums7", "A&ll albums", [this] { FFrm.Allalbums5Click(&FFrm); });
+       [this] { FFrm.PlayCommands().Titlesselected7Click(&FFrm); });
+  item(albumPlay, "Albumselected6", "&Album selected",
+       [this] { FFrm.PlayCommands().Albumselected4Click(&FFrm); });
+  item(albumPlay, "Allalbums7", "A&ll albums",
+       [this] { FFrm.PlayCommands().Allalbums5Click(&FFrm); });
   TMenuItem* categoryPlay = playMenu(FFrm.FNewCatPopUp, "Play5");
   item(categoryPlay, "Titlesselected13", "&Titles selected",
-       [this] { FFrm.Titlesselected8Click(&FFrm); });
+       [this] { FFrm.PlayCommands().Titlesselected8Click(&FFrm); });
   item(categoryPlay, "Activecategory5", "&Active category",
-       [this] { FFrm.Activecategory2Click(&FFrm); });
+       [this] { FFrm.PlayCommands().Activecategory2Click(&FFrm); });
   item(categoryPlay, "Allcategories6", "A&ll categories",
-       [this] { FFrm.Allcategories3Click(&FFrm); });
+       [this] { FFrm.PlayCommands().Allcategories3Click(&FFrm); });
 
   // The Titles menu: play, edit, mail, save, print, delete.
   auto titleItem = [this, titles](const std::string& name, const std::string& caption,
@@ -250,7 +257,8 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
 }
 
 void TTableCommands::Play3Click(TObject*) {
-  FFrm.PlayKeysOf(FFrm.FAlbumsInUse, [this](TStringList& keys) { return TitleKeysInUse(keys); });
+  FFrm.PlayCommands().PlayKeysOf(FFrm.FAlbumsInUse,
+                                 [this](TStringList& keys) { return TitleKeysInUse(keys); });
 }
 
 void TTableCommands::Mail3Click(TObject*) {

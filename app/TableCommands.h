@@ -25,7 +25,6 @@ public:
     ActiveCategory, // every title of the active category (none on "ALL CATEGORIES")
     AllCategories   // every title of the all-titles grid
   };
-
   enum class TTableAction { Mail, Archive, Save };
 
   // The working keys of one source; answers their count (0: the command does nothing).
@@ -43,11 +42,8 @@ public:
 
   // The Titles menu's play, mail and save; the web search that does nothing.
   void Play3Click(TObject* Sender);
-
   void Mail3Click(TObject* Sender);
-
   void Save1Click(TObject* Sender);
-
   void GetWebClick(TObject* Sender);
 
   // The mail, archive and save sub-menus, the pop-ups' play sub-menus and the Titles menu's rest.

@@ -7,6 +7,7 @@
 #include "MainCodeD2.h"
 #include "VisualEffects.h"
 #include "TimeText.h"
+#include "DataCodeD2.h"
 
 TViewProgFrm* ViewProgFrm = nullptr;
 

@@ -2,9 +2,13 @@
 // the displays of the music panel, switched from the View menu, its pop-ups and the player.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MainLayout.h"
 #include "VisualEffects.h"
 #include "ViewProgCode.h"
 #include "finalMain.h"
+#include "CDPanel.h"
+#include "MMSpGram.h"
+#include "Menus.h"
 
 namespace {
 
@@ -102,8 +106,8 @@ void TVisualEffects::BuildVisualEffects() {
   FFrm.FMusicPanel->OnResize = [this](TObject* s) { MusicPanelResize(s); };
   FFrm.FCDPanel->OnResize = [this](TObject* s) { CDPanelP1Resize(s); };
   for (TSpeedButton* b : {FFrm.FToolsLeft, FFrm.FToolsRight})
-    b->OnClick = [this](TObject* s) { FFrm.ToolsLeftClick(s); };
-  FFrm.FShowmusictoolbar1->OnClick = [this](TObject* s) { FFrm.ToolsLeftClick(s); };
+    b->OnClick = [this](TObject* s) { FFrm.Layout().ToolsLeftClick(s); };
+  FFrm.FShowmusictoolbar1->OnClick = [this](TObject* s) { FFrm.Layout().ToolsLeftClick(s); };
 }
 
 void TVisualEffects::SetVisualEffects(bool on, bool /*second*/, bool force) {

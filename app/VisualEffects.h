@@ -19,25 +19,15 @@ public:
 
   // Whether "Visual effects" is ticked.
   bool VisualEffectsTicked() const;
-
   void Visualeffects1Click(TObject* Sender);
-
   void VisEPopUpPopup(TObject* Sender);
-
   void ShowVEClick(TObject* Sender);
-
   void DisableVEClick(TObject* Sender);
-
   void Spectrumbars1Click(TObject* Sender);
-
   void Lights1Click(TObject* Sender);
-
   void Spectrograph1Click(TObject* Sender);
-
   void MusicPanelResize(TObject* Sender);
-
   void CDPanelP1Resize(TObject* Sender);
-
   void FormDestroy(TObject* Sender);
 
   // Places the ticked displays in the music panel, one above the other.
@@ -45,9 +35,7 @@ public:
 
   // The player commands' switch: on follows Visualeffects1, off closes the input.
   void SwitchVisualEffects(bool on);
-
   void CloseSoundInput();
-
   void BuildVisualEffects();
 
 private:

@@ -8,6 +8,7 @@
 #include "Bytes.h"
 #include "FolderTools.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "ImportCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
@@ -41,7 +42,7 @@ TMasterFrm* OpenMainWindow() {
   auto* form = new TMasterFrm(nullptr);
   form->AfterConstruction();
   form->Show();
-  PumpUntil([&] { return form->StartupTimerRuns() > 0 && StartUpDone; }, 120000);
+  PumpUntil([&] { return Probe(form).StartupTimerRuns() > 0 && StartUpDone; }, 120000);
   return form;
 }
 

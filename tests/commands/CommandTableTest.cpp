@@ -14,6 +14,8 @@
 #include "MailHandOff.h"
 #include "MailServices.h"
 #include "smtpmainD2.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "CreateArchiveCodeD2.h"
 #include "MailHandOff.h"
 #include "TuneFiles.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -268,7 +269,7 @@ TEST_F(Export, AnArchiveHoldsEveryTitleUnderItsOwnName) {
   EXPECT_EQ(FForm->ImportCommands().CreateArchiveWindow().EPB2->Position(), 100);
   EXPECT_EQ(FForm->ImportCommands().CreateArchiveWindow().EPB1->Position(), 6);
   EXPECT_FALSE(FForm->ExportCommands().Archiving());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   EXPECT_EQ(IncludeTrailingBackslash(GetCurrentDir()), FDir.Path());
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((FDir / "TempTrash\\*.mid").c_str(), &fd);
@@ -388,7 +389,7 @@ TEST_F(ExportMany, CancelStopsTheExportOrThePacking) {
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0], "Archiving cancelled!");
   EXPECT_FALSE(FileExists(FOut / "during packing.zip"));
-  for (bool shown : {FForm->ExportCommands().Archiving(), !FForm->CommandsEnabled()})
+  for (bool shown : {FForm->ExportCommands().Archiving(), !Probe(FForm).CommandsEnabled()})
     EXPECT_FALSE(shown);
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((FDir / "TempTrash\\*.mid").c_str(), &fd);
@@ -416,7 +417,7 @@ TEST_F(Export, TheMailWindowGetsTheTitlesWhileCommandsWait) {
   Start();
   const auto& k = FCat.Keys;
   TRecordingMail mail;
-  mail.CommandsEnabled = [this] { return FForm->CommandsEnabled(); };
+  mail.CommandsEnabled = [this] { return Probe(FForm).CommandsEnabled(); };
   EXPECT_FALSE(Probe(FForm).Mail4()->Visible()) << "no mail window: no mail command";
   RegisterMailWindow(&mail);
   FForm->ExportCommands().MailTitles(Keys({k[0], k[1], k[2]}));
@@ -424,12 +425,12 @@ TEST_F(Export, TheMailWindowGetsTheTitlesWhileCommandsWait) {
                                           "status:Attaching files...", "attach 3 disabled",
                                           "status:"};
   EXPECT_EQ(mail.Log, expected);
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   mail.Log.clear();
   mail.Raise = true;
   EXPECT_THROW(FForm->ExportCommands().MailTitles(Keys({k[0], k[1], k[2]})), std::runtime_error);
   EXPECT_EQ(mail.Log, expected);
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   RegisterMailWindow(nullptr);
 }
 

@@ -14,6 +14,7 @@
 #include "TuneFiles.h"
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
+#include "MainViews.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "ContextHelp.h"
 #include "MasterProbe.h"
 #include "Menus.h"
@@ -74,9 +75,9 @@ TEST_F(ContextHelp, HelpModeTakesTheProgramAndPlayerButtonsAndTheTabsFirst) {
   TMasterFrm& f = *FForm;
   TProgram& program = f.Road().Program();
   for (int i = 0; i < 3; ++i)
-    f.DragList().Add(std::to_string(FCat.Keys[i]));
+    Probe(f).DragList().Add(std::to_string(FCat.Keys[i]));
   f.SetDragSource(false, true);
-  f.PlayTClick(nullptr);
+  f.PlayCommands().PlayTClick(nullptr);
   const int playing = f.Road().MasterKeyPlaying();
   const size_t opened = FSeq.Opened.size();
   const std::pair<TBitBtn*, ULONG_PTR> buttons[] = {
@@ -190,7 +191,7 @@ TEST_F(ContextHelp, HelpMenuCommands) {
 
   std::vector<std::string> opened;
   intptr_t shellAnswer = 2;
-  FForm->AssocCommands().OpenWebPage = [&](const std::string& url) {
+  Probe(FForm).AssocCommands().OpenWebPage = [&](const std::string& url) {
     opened.push_back(url);
     return shellAnswer;
   };

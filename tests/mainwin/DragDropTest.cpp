@@ -14,6 +14,9 @@
 #include "StandInSequencer.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
+#include "DataCodeD2.h"
+#include "HourGlass.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -172,7 +175,7 @@ TEST_F(Drags, RowsReachEveryCommandButtonAndTheAlbums) {
   Drag(Row(all, k[2]), Centre(Probe(FForm).PlayReplace()));
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[0], k[2], k[1]}));
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), k[0]);
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
 
   // Mail hands the rows' keys to the mail window; Save asks once per title; Archive names the
   // count; Edit opens the title editor.
@@ -276,7 +279,7 @@ TEST_F(Drags, TabsAndAlbumLinesCarryTheirWholeArea) {
 
   // A category tab on an album line adds the category; an album line on another album adds its
   // titles, and on its own line it is refused.
-  FForm->AlbList()->FindOrAddAlbum("Morning");
+  Probe(FForm).AlbList()->FindOrAddAlbum("Morning");
   ProcessMessages();
   ASSERT_EQ(Probe(FForm).AllAlbLV()->ItemCount(), 2);
   Drag(Tab(cats, PageOf("Folk")), Line(1));
@@ -299,7 +302,7 @@ TEST_F(Drags, TabsAndAlbumLinesCarryTheirWholeArea) {
   Drag(Tab(Probe(FForm).Albums(), 2), Centre(Probe(FForm).TrashCat()));
   ASSERT_EQ(FBoxes.size(), 1u);
   EXPECT_EQ(FBoxes[0].Text, "Permanently delete album \"Morning\" ?");
-  EXPECT_EQ(FForm->AlbList()->Count(), 1);
+  EXPECT_EQ(Probe(FForm).AlbList()->Count(), 1);
   EXPECT_EQ(Probe(FForm).AllAlbLV()->ItemCount(), 1);
   CloseAndWait();
 }
@@ -386,7 +389,7 @@ TEST_F(Drags, TheCursorTellsOneFromManyAndEmptyOrBusyDragsDoNothing) {
   Drag(Tab(Probe(FForm).Categories(), PageOf("Folk")), Centre(Probe(FForm).MailTitle()));
   EXPECT_NE(Screen->Cursor(), TContextHelp::HelpCursor);
   EXPECT_EQ(FMail.Attached.size(), 2u);
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
   CloseAndWait();
 }
 

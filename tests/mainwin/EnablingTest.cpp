@@ -7,6 +7,7 @@
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
+#include "MainViews.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "EditCommands.h"
 #include "MainWindowFixture.h"
 #include "ScanHelpers.h"
+#include "DataCodeD2.h"
 
 namespace {
 

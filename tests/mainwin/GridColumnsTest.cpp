@@ -9,6 +9,8 @@
 #include "MainWindowFixture.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
 
 namespace {
 

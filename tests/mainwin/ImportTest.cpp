@@ -10,6 +10,7 @@
 #include "CreateArchiveCodeD2.h"
 #include "ImportCommands.h"
 #include "MainWindowFixture.h"
+#include "DataCodeD2.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "MainWindowFixture.h"
 #include "ImportCommands.h"
+#include "DataCodeD2.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "MainLayout.h"
 #include "MasterProbe.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
@@ -97,7 +98,7 @@ TEST_F(Layout, ToolToggleCyclesThroughItsStates) {
   // goes, then the tool row returns; without them the tool row goes and returns.
   const std::vector<TToggleState> withEffects = {music, off, offerEffects, music};
   const std::vector<TToggleState> withoutEffects = {off, toolsOn, off};
-  ASSERT_TRUE(FForm->ShowTools());
+  ASSERT_TRUE(Probe(FForm).ShowTools());
   EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), "Hide|Hide music toolbar");
   for (bool effects : {true, false}) {
     Probe(FForm).Visualeffects1()->SetChecked(effects);
@@ -118,7 +119,7 @@ TEST_F(Layout, ToolToggleCyclesThroughItsStates) {
       EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), want.Hint);
       EXPECT_EQ(Probe(FForm).ToolsRight()->Hint(), want.Hint);
       EXPECT_EQ(Probe(FForm).Showmusictoolbar1()->Caption(), want.Caption);
-      EXPECT_EQ(FForm->ShowTools(), want.Tools);
+      EXPECT_EQ(Probe(FForm).ShowTools(), want.Tools);
       EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), want.Tools ? 32 : 0);
       EXPECT_EQ(Probe(FForm).Separator()->Top(), Probe(FForm).AlbPanel()->Top());
       EXPECT_EQ(Probe(FForm).CatPanel()->Top(), Probe(FForm).AlbPanel()->Top());
@@ -150,7 +151,7 @@ TEST_F(Layout, SplitterStopsAtBothLimitsAndShowsItsBandWhileDragged) {
   RECT band{};
   COLORREF during = before;
   DragSeparatorTo(bandX, [&] {
-    band = FForm->SplitterBand();
+    band = FForm->Layout().SplitterBand();
     during = ScreenPixel(bandX + 1, (sep.top + sep.bottom) / 2);
   });
   // The band sits on the separator's rows at the mouse, inverted on the screen.
@@ -158,7 +159,7 @@ TEST_F(Layout, SplitterStopsAtBothLimitsAndShowsItsBandWhileDragged) {
   EXPECT_GT(band.top, sep.top - 1);
   EXPECT_LT(band.bottom, sep.bottom + 1);
   EXPECT_EQ(during, before ^ 0xFFFFFF);
-  EXPECT_EQ(FForm->SplitterBand().right, 0);
+  EXPECT_EQ(FForm->Layout().SplitterBand().right, 0);
   EXPECT_EQ(ScreenPixel(bandX + 1, (sep.top + sep.bottom) / 2) == during, false);
 
   DragSeparatorTo(window.right - 40);
@@ -172,7 +173,7 @@ TEST_F(Layout, SplitterStopsAtBothLimitsAndShowsItsBandWhileDragged) {
 TEST_F(Layout, SettingsKeepTheSplitAndToolRowAndAWideStoredSplitIsClamped) {
   Start();
   Resize(800, 600);
-  FForm->SetAlbPanelWidth(260);
+  FForm->Layout().SetAlbPanelWidth(260);
   Probe(FForm).ToolsLeft()->Click(); // tool row off
   CloseAndWait();
   TIniFile ini(FDir / "Tonalbrook.ini");
@@ -180,7 +181,7 @@ TEST_F(Layout, SettingsKeepTheSplitAndToolRowAndAWideStoredSplitIsClamped) {
   EXPECT_FALSE(ini.ReadBool("Setup", "ShowTools", true));
   Start();
   EXPECT_EQ(Probe(FForm).AlbPanel()->Width(), 260);
-  EXPECT_FALSE(FForm->ShowTools());
+  EXPECT_FALSE(Probe(FForm).ShowTools());
   EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 0);
   CloseAndWait();
 
@@ -235,8 +236,8 @@ TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
     int Width, Height;
   };
   for (bool tools : {true, false}) {
-    if (FForm->ShowTools() != tools) Probe(FForm).ToolsLeft()->Click();
-    ASSERT_EQ(FForm->ShowTools(), tools);
+    if (Probe(FForm).ShowTools() != tools) Probe(FForm).ToolsLeft()->Click();
+    ASSERT_EQ(Probe(FForm).ShowTools(), tools);
     for (TSize size : {TSize{"smallest", 500, 400}, TSize{"first", 585, 400},
                        TSize{"large", 1280, 1024}, TSize{"maximised", 0, 0}}) {
       if (size.Width)

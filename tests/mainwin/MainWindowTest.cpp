@@ -6,6 +6,8 @@
 #include "FileAssoc.h"
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "RequestCommands.h"
+#include "MainLayout.h"
 #include "PrintCommands.h"
 #include "MasterProbe.h"
 #include "Messages.h"
@@ -41,10 +43,10 @@ protected:
     SetProgramFolder(FDir.Path());
     Application->SetTitle(AppTitleText);
     FForm = new TMasterFrm(nullptr);
-    FForm->SetParams(params);
+    Probe(FForm).SetParams(params);
     FForm->AfterConstruction();
     FForm->Show();
-    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return Probe(FForm).StartupTimerRuns() > 0; }, 20000));
   }
 
   // Closes the window as the user would; the window frees itself.
@@ -95,8 +97,8 @@ TEST_F(MainWindow, StartUpPreparesWorkFoldersDocumentTypeAndAsksOnFirstRun) {
   ASSERT_TRUE(reg.OpenKeyReadOnly("Tonalbrook.Document\\Shell\\Open\\Command"));
   EXPECT_EQ(reg.ReadString(""), "\"" + FDir.Path() + ExtractFileName(ParamStr(0)) + "\" P\"%1\"");
 
-  EXPECT_TRUE(FForm->FirstRun());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).FirstRun());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   EXPECT_TRUE(StartUpDone);
   EXPECT_EQ(AskedTexts(), (std::vector<std::string>{ScanQuestion, DefaultQuestion}));
   EXPECT_FALSE(IsDefaultMIDIPlayer()) << "No leaves the former player";
@@ -110,7 +112,7 @@ TEST_F(MainWindow, AFirstRunAsTheDefaultPlayerAsksOnlyToScan) {
   FAnswers.Push(IDNO);
   TPlayerRegistry player(DocTypeName);
   Start();
-  EXPECT_TRUE(FForm->FirstRun());
+  EXPECT_TRUE(Probe(FForm).FirstRun());
   EXPECT_EQ(AskedTexts(), std::vector<std::string>{ScanQuestion});
   EXPECT_FALSE(Probe(FForm).MIDIdefault()->Enabled());
   EXPECT_TRUE(Probe(FForm).MIDIrestore()->Enabled());
@@ -129,7 +131,7 @@ TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
     ini.WriteBool("Setup", "ShowTools", false);
   }
   Start();
-  EXPECT_FALSE(FForm->FirstRun());
+  EXPECT_FALSE(Probe(FForm).FirstRun());
   EXPECT_EQ(FForm->Top(), 10) << "a stored top below 5 becomes 10";
   EXPECT_EQ(FForm->Left(), 40);
   EXPECT_EQ(FForm->Width(), 640);
@@ -139,20 +141,21 @@ TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
   EXPECT_TRUE(Probe(FForm).GM1()->Checked());
   EXPECT_FALSE(Probe(FForm).None1()->Checked());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GM);
-  EXPECT_FALSE(FForm->ShowTools());
+  EXPECT_FALSE(Probe(FForm).ShowTools());
   EXPECT_TRUE(FAnswers.Asked().empty()) << "no reminder and not the first run: nothing is asked";
 
   EXPECT_FALSE(Probe(FForm).Timer2()->Enabled());
-  EXPECT_FALSE(PumpUntil([&] { return FForm->StartupTimerRuns() > 1; }, 600));
-  EXPECT_EQ(FForm->StartupTimerRuns(), 1);
+  EXPECT_FALSE(PumpUntil([&] { return Probe(FForm).StartupTimerRuns() > 1; }, 600));
+  EXPECT_EQ(Probe(FForm).StartupTimerRuns(), 1);
 }
 
 TEST_F(MainWindow, ParametersSkipTheQuestionsAndReachTheRequestHandler) {
   Start({"Pc:\\nowhere\\song.mid", "Zsecond"});
   EXPECT_TRUE(FAnswers.Asked().empty());
-  ASSERT_EQ(FForm->HandledRequests().size(), 1u) << "only the first parameter is run";
-  EXPECT_EQ(FForm->HandledRequests()[0], "Pc:\\nowhere\\song.mid");
-  EXPECT_TRUE(FForm->RequestSeen());
+  ASSERT_EQ(FForm->RequestCommands().HandledRequests().size(), 1u)
+      << "only the first parameter is run";
+  EXPECT_EQ(FForm->RequestCommands().HandledRequests()[0], "Pc:\\nowhere\\song.mid");
+  EXPECT_TRUE(Probe(FForm).RequestSeen());
 }
 
 TEST_F(MainWindow, ClosingWritesTheSettingsAndDeletesThePlayFile) {
@@ -227,7 +230,7 @@ TEST_F(MainWindow, LayoutCentresTheCommandRowAndFollowsTheToolRow) {
   ProcessMessages();
   check();
 
-  FForm->SetShowTools(false);
+  FForm->Layout().SetShowTools(false);
   EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 0) << "without the tool row the panels move up";
   EXPECT_EQ(Probe(FForm).CatPanel()->Top(), 0);
   EXPECT_FALSE(Probe(FForm).Archive()->Visible());

@@ -6,11 +6,13 @@
 #include "EditCommands.h"
 #include "MasterProbe.h"
 #include "MainWindowFixture.h"
+#include "RenamerCodeD2.h"
 #include "EditingChecks.h"
 #include "ModalScript.h"
 #include "SysUtils.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "DataCodeD2.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <fstream>
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "MasterProbe.h"
 #include "EditingChecks.h"
 #include "MainWindowFixture.h"
@@ -12,6 +13,10 @@
 #include "StandInSequencer.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
+#include "AdderCodeD2.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
+#include "RenamerCodeD2.h"
 
 namespace {
 
@@ -58,9 +63,9 @@ protected:
   }
   void PutInProgram(std::vector<int32_t> keys) {
     for (int32_t key : keys)
-      FForm->DragList().Add(IntToStr(key));
+      Probe(FForm).DragList().Add(IntToStr(key));
     FForm->SetDragSource(false, true);
-    FForm->PlayBClick(nullptr);
+    FForm->PlayCommands().PlayBClick(nullptr);
   }
   void SelectRows(TMyStringGrid& grid, std::vector<int32_t> keys) {
     grid.ClearSelection();
@@ -126,7 +131,7 @@ TEST_F(Organise, RenamingOntoAnotherCategorysNameMerges) {
 
 TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   Start();
-  TAlbList& albums = *FForm->AlbList();
+  TAlbList& albums = *Probe(FForm).AlbList();
   Name("Morning");
   ClickButton(*Probe(FForm).NewAlb());
   ASSERT_EQ(albums.Count(), 2);
@@ -136,7 +141,7 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   Probe(FForm).Rename3()->Click();
   EXPECT_EQ(proposal, "Evening");
   EXPECT_EQ(albums.Items(0).Name, "Night");
-  EXPECT_TRUE(FForm->AlbumsInUse());
+  EXPECT_TRUE(Probe(FForm).AlbumsInUse());
 
   // All albums: Cancel at the first question, Abort at the second, then Yes and OK.
   Box(mrCancel);
@@ -164,10 +169,10 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   Probe(FForm).Allalbums4()->Click();
   EXPECT_EQ(albums.Count(), 0);
   EXPECT_EQ(FForm->AlbumArea().Pages().size(), 0u);
-  EXPECT_EQ(FForm->SelectedAlbumKeys().Count(), 0);
+  EXPECT_EQ(Probe(FForm).SelectedAlbumKeys().Count(), 0);
   for (int32_t key : FCat.Keys)
     EXPECT_TRUE(InStore(key));
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   CloseAndWait();
 }
 
@@ -265,14 +270,14 @@ TEST_F(Organise, TheTitlesMenusDeleteFollowsTheAreaLastClicked) {
   ShowAlbum(0);
   TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
   click(album, k[3]);
-  EXPECT_TRUE(FForm->AlbumsInUse());
+  EXPECT_TRUE(Probe(FForm).AlbumsInUse());
   Box(mrOk);
   Probe(FForm).Delete4()->Click(); // albums: out of the album only
   EXPECT_EQ(RowOfKey(album, k[3]), -1);
   EXPECT_TRUE(InStore(k[3]));
   click(*Probe(FForm).AllCatGrid(), k[1]);
-  EXPECT_TRUE(FForm->CategoriesInUse());
-  EXPECT_EQ(FForm->SelectedCategoryKeys().Count(), 1);
+  EXPECT_TRUE(Probe(FForm).CategoriesInUse());
+  EXPECT_EQ(Probe(FForm).SelectedCategoryKeys().Count(), 1);
   Box(mrCancel);
   Probe(FForm).Delete4()->Click(); // categories: from the catalogue, after the question
   ASSERT_EQ(FBoxes.size(), 2u);
@@ -287,7 +292,7 @@ TEST_F(Organise, FilesAfterShutdownHoldEveryChange) {
   Start();
   const auto& k = FCat.Keys;
   // k1: new title, a typed new artist and a typed new category.
-  FForm->DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(FScript.Run({[](TForm& f) {
     auto& a = dynamic_cast<TTuneAdder&>(f);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "MasterProbe.h"
 #include "Messages.h"
 #include "SysUtils.h"
@@ -14,6 +15,8 @@
 #include "MailHandOff.h"
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
+#include "HourGlass.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -115,7 +118,7 @@ TEST_F(PlayPopUp, WithoutAProgramTheTitlesPlayAtOnce) {
   EXPECT_EQ(PlayFileBytes(), ReadFileBytes(FCat.Files[1]));
 
   // Erasing the program leaves its title playing; Enter then plays the whole selection at once.
-  FForm->MusicClearClick(nullptr);
+  FForm->PlayCommands().MusicClearClick(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_FALSE(Program().Playing());
   EXPECT_EQ(KeyPlaying(), k[1]);
@@ -124,7 +127,7 @@ TEST_F(PlayPopUp, WithoutAProgramTheTitlesPlayAtOnce) {
   EXPECT_TRUE(FShown.empty());
   EXPECT_EQ(ProgramKeys(), selection);
   EXPECT_EQ(KeyPlaying(), selection[0]);
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
   CloseAndWait();
 }
 
@@ -168,7 +171,7 @@ TEST_F(PlayPopUp, WhileAProgramPlaysThePopUpChoosesWhereTheTitlesGo) {
   EXPECT_EQ(ProgramKeys(), selection);
   EXPECT_EQ(KeyPlaying(), selection[0]);
   EXPECT_EQ(Program().Index(), 0);
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
   CloseAndWait();
 }
 
@@ -186,9 +189,9 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   bool fromAlbums = false, fromCategories = true;
   int carried = 0;
   FWhileOpen = [&] {
-    fromAlbums = FForm->DragFromAlbums();
-    fromCategories = FForm->DragFromCategories();
-    carried = FForm->DragList().Count();
+    fromAlbums = Probe(FForm).DragFromAlbums();
+    fromCategories = Probe(FForm).DragFromCategories();
+    carried = Probe(FForm).DragList().Count();
   };
   FChoice = Probe(FForm).PlayB();
   PressEnter(album, {first});
@@ -203,9 +206,9 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{last, first}));
   EXPECT_EQ(KeyPlaying(), last);
   // The command spent the working keys.
-  EXPECT_EQ(FForm->DragList().Count(), 0);
-  EXPECT_FALSE(FForm->DragFromAlbums());
-  EXPECT_FALSE(FForm->DragFromCategories());
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
+  EXPECT_FALSE(Probe(FForm).DragFromAlbums());
+  EXPECT_FALSE(Probe(FForm).DragFromCategories());
 
   // Delete on an album row asks about the album and takes the title out of it only.
   FWhileOpen = nullptr;
@@ -237,17 +240,17 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   RegisterMailWindow(&mail);
   TScopeExit unregister([] { RegisterMailWindow(nullptr); });
 
-  FForm->DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
   FChoice = Probe(FForm).Cancel1();
-  FForm->ChoosePlayMode(false);
+  FForm->PlayCommands().ChoosePlayMode(false);
   ASSERT_EQ(FShown.size(), 1u);
   EXPECT_EQ(FShown[0], PlayChoices);
   // Closed again, the pop-up has its ready title command back for the grids.
   EXPECT_TRUE(Probe(FForm).Mail4()->Visible());
   EXPECT_TRUE(Probe(FForm).Edit2()->Visible());
   EXPECT_TRUE(Probe(FForm).Save2()->Visible());
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
   FChoice = Probe(FForm).Cancel1();
   DoubleClick(*Probe(FForm).AllCatGrid(), k[1]);
   ASSERT_EQ(FShown.size(), 2u);
@@ -256,10 +259,10 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   EXPECT_EQ(FShown[1][FShown[1].size() - 2], "&Mail");
 
   // Keys that came from no view are not played.
-  FForm->DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, false);
   FChoice = Probe(FForm).PlayT();
-  FForm->ChoosePlayMode(false);
+  FForm->PlayCommands().ChoosePlayMode(false);
   EXPECT_EQ(ProgramKeys(), std::vector<int>{k[0]});
   EXPECT_EQ(KeyPlaying(), k[0]);
   CloseAndWait();
@@ -288,7 +291,7 @@ TEST_F(PlayPopUp, TheStepButtonsFollowAndMoveThroughTheProgram) {
   EXPECT_TRUE(Probe(FForm).PlayNext()->Enabled());
 
   // Shuffle plays the new first title, which is never the former one.
-  FForm->Shuffle2Click(nullptr);
+  FForm->PlayCommands().Shuffle2Click(nullptr);
   std::vector<int> shuffled = ProgramKeys();
   EXPECT_NE(shuffled[0], k[0]);
   std::vector<int> before{k[0], k[1], k[2]};
@@ -299,7 +302,7 @@ TEST_F(PlayPopUp, TheStepButtonsFollowAndMoveThroughTheProgram) {
 
   // Erased, the program leaves its title playing and nothing to step through.
   int playing = KeyPlaying();
-  FForm->MusicClearClick(nullptr);
+  FForm->PlayCommands().MusicClearClick(nullptr);
   EXPECT_EQ(KeyPlaying(), playing);
   EXPECT_FALSE(Probe(FForm).Back()->Enabled());
   EXPECT_FALSE(Probe(FForm).PlayNext()->Enabled());
@@ -314,10 +317,10 @@ TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
   Start();
   const auto& k = FCat.Keys;
   // The all-titles page is no category: "Active category" has nothing to play there.
-  FForm->Activecategory2Click(nullptr);
+  FForm->PlayCommands().Activecategory2Click(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   // All categories: every title, the first of them at once (nothing was playing).
-  FForm->Allcategories3Click(nullptr);
+  FForm->PlayCommands().Allcategories3Click(nullptr);
   EXPECT_EQ(FShown.size(), 0u);
   ASSERT_EQ(Program().Count(), static_cast<int>(k.size()));
   EXPECT_EQ(KeyPlaying(), Program().Keys(0));
@@ -327,7 +330,7 @@ TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
   TTunePage* evening = FForm->AlbumArea().Pages().front().get();
   evening->ListItem()->SetSelected(true);
   int playing = KeyPlaying();
-  FForm->Albumselected4Click(nullptr);
+  FForm->PlayCommands().Albumselected4Click(nullptr);
   ASSERT_EQ(FShown.size(), 1u);
   EXPECT_EQ(FShown[0], PlayChoices);
   std::vector<int> keys = ProgramKeys();
@@ -346,7 +349,7 @@ TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
   grid.ClearSelection();
   grid.SetRowSelected(1, true);
   int32_t chosen = grid.Objects(1)->MasterKey;
-  FForm->Titlesselected8Click(nullptr);
+  FForm->PlayCommands().Titlesselected8Click(nullptr);
   EXPECT_EQ(Program().Keys(0), chosen);
   EXPECT_EQ(KeyPlaying(), chosen);
   CloseAndWait();
@@ -365,9 +368,9 @@ TEST_F(PlayPopUp, ABusyDeviceClearsTheProgramAndPutsUpItsNotice) {
   FSeq.PlayError = 343;
   FSeq.PlayErrorText = "The specified MIDI Device is already in use.";
   FChoice = Probe(FForm).PlayB();
-  FForm->Allcategories3Click(nullptr);
+  FForm->PlayCommands().Allcategories3Click(nullptr);
   FChoice = Probe(FForm).PlayT();
-  FForm->Allcategories3Click(nullptr);
+  FForm->PlayCommands().Allcategories3Click(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_FALSE(Program().Playing());
   HWND notice = FindWindowA(nullptr, "MIDI device unavailable");

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "MIDIOPortCode.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "PlayerCommands.h"
 #include "MasterProbe.h"
 #include "Messages.h"
@@ -159,12 +160,12 @@ TEST_F(PlayerCommands, StopThenStopAgainRestartsAtTheBeginning) {
 TEST_F(PlayerCommands, StopOnTheLastTitleOfAnEmptiedProgramEndsIt) {
   Start();
   PlayTitles(1);
-  FForm->MusicClearClick(nullptr); // the title plays on
+  FForm->PlayCommands().MusicClearClick(nullptr); // the title plays on
   ASSERT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   DWORD started = GetTickCount();
   FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_LT(GetTickCount() - started, 4000u) << "returns without waiting for a mode";
-  EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1) << "sequencer closed";
+  EXPECT_EQ(Probe(FForm).MyMidi1().DeviceId(), -1) << "sequencer closed";
   EXPECT_FALSE(Program().Playing());
   EXPECT_EQ(FForm->Road().StatusText(), "No program");
   EXPECT_EQ(FForm->Road().TitleText(), "None");
@@ -219,7 +220,7 @@ TEST_F(PlayerCommands, EraseAndStopOnlyOnYes) {
   FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_FALSE(Program().Playing());
-  EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1);
+  EXPECT_EQ(Probe(FForm).MyMidi1().DeviceId(), -1);
   EXPECT_EQ(FForm->Road().CategoryText(), "None");
   EXPECT_EQ(FForm->Road().StatusText(), "No program");
   EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 0);
@@ -402,7 +403,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
   FSeq.Ports = {"Synth A", "Synth B, bank 2", "Synth C"};
   Start();
   PlayTitles(2);
-  TMyMidi& midi = FForm->MyMidi1();
+  TMyMidi& midi = Probe(FForm).MyMidi1();
   const int port = midi.MidiOutPort();
   // The same port again: nothing happens to the title.
   size_t opened = FSeq.Opened.size();
@@ -479,7 +480,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
 TEST_F(PlayerCommands, PortChooserWithoutDevicesKeepsThePort) {
   FSeq.Ports.clear();
   Start();
-  const int port = FForm->MyMidi1().MidiOutPort();
+  const int port = Probe(FForm).MyMidi1().MidiOutPort();
   FAnswers.Push([&](TModalRequest& r) {
     auto* f = dynamic_cast<TMIDIOPortFrm*>(r.Form);
     EXPECT_EQ(f->ComboBox1->Items().Count(), 0);
@@ -487,7 +488,7 @@ TEST_F(PlayerCommands, PortChooserWithoutDevicesKeepsThePort) {
     return int(mrOk);
   });
   FForm->PlayerCommands().OutPortClick(nullptr);
-  EXPECT_EQ(FForm->MyMidi1().MidiOutPort(), port);
+  EXPECT_EQ(Probe(FForm).MyMidi1().MidiOutPort(), port);
   CloseAndWait();
 }
 
@@ -503,7 +504,7 @@ protected:
 
 TEST_F(RealSequencer, CommandsRunThroughWithoutHanging) {
   Start();
-  TMyMidi& midi = FForm->MyMidi1();
+  TMyMidi& midi = Probe(FForm).MyMidi1();
   // A corpus title of minutes (the catalogue's own are about a second long), played as the
   // road plays a title's file.
   std::vector<std::string> files = CorpusFiles("openttd-openmsx");

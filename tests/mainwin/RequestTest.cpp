@@ -4,9 +4,13 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "MainWindowFixture.h"
+#include "MasterProbe.h"
+#include "RequestCommands.h"
+#include "MainPlay.h"
 #include "ImportCommands.h"
 #include "RunningProgram.h"
 #include "StandInSequencer.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -68,7 +72,7 @@ TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
   ASSERT_TRUE(CopyFileA(Song(0).c_str(), dotted.c_str(), FALSE));
   const int before = Titles();
   Drop({dotted, OracleDir("import_archives") + "three.zip", FDir / "missing.mid"});
-  EXPECT_EQ(FForm->QueuedRequests(), 1) << "a drop waits for its turn";
+  EXPECT_EQ(FForm->RequestCommands().QueuedRequests(), 1) << "a drop waits for its turn";
   ASSERT_TRUE(PumpUntil([&] { return Titles() == before + 4; }, 20000));
   TTuneRec rec;
   ASSERT_TRUE(FindByOrigin(dotted, rec));
@@ -77,7 +81,7 @@ TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
   EXPECT_EQ(rec.LastName, "Unknown");
   EXPECT_EQ(Probe(FForm).StatusBar1()->Panels(0).Text(), "Done");
   EXPECT_FALSE(Probe(FForm).ProgressBar1()->Visible());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
 
   // An import into another category first, then a drop on the Jazz tab: Jazz it is.
   std::string result;
@@ -102,7 +106,7 @@ TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
   FAnswers.Push([&](TModalRequest&) {
     Drop({Song(3)});
     ProcessMessages();
-    queuedDuringQuestion = FForm->QueuedRequests();
+    queuedDuringQuestion = FForm->RequestCommands().QueuedRequests();
     EXPECT_EQ(Titles(), before) << "nothing imported over the question";
     return mrYes;
   });
@@ -174,7 +178,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   plugin.Request(FForm->Handle(), "NV" + cached);
   PumpUntil([] { return false; }, 500);
   EXPECT_EQ(Titles(), before);
-  EXPECT_EQ(FForm->HandledRequests().back(), "NV" + cached);
+  EXPECT_EQ(FForm->RequestCommands().HandledRequests().back(), "NV" + cached);
 }
 
 TEST_F(Requests, TheSessionEndingInsideAnImportWritesTheListsAndLeavesTheStoreOpen) {
@@ -211,7 +215,7 @@ TEST_F(Requests, AStartThatGaveUpOnAnImportIsSteppedAgainAfterIt) {
   FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
   FAnswers.Push([&](TModalRequest&) {
     // The user steps on while the import asks: the start waits for the import and gives up.
-    FForm->PlayNextClick(nullptr);
+    FForm->PlayCommands().PlayNextClick(nullptr);
     EXPECT_TRUE(FForm->Road().StartFailed());
     EXPECT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
     return mrNo;

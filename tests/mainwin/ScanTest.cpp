@@ -4,11 +4,14 @@
 #include <windows.h>
 #include <functional>
 #include "DriveScanCodeD2.h"
+#include "MainPlay.h"
 #include "ScanCommands.h"
 #include "FileCtrls.h"
 #include "MainWindowFixture.h"
+#include "MasterProbe.h"
 #include "ScanHelpers.h"
 #include "ScanFormCodeD2.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -68,9 +71,9 @@ TEST_F(Scans, SystemScanOverDefinedDrivesStopsAndStartsAfresh) {
 
   // Nothing to find: the scan is still marked done.
   SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, empty}}; });
-  EXPECT_FALSE(FForm->FullScanDone());
+  EXPECT_FALSE(Probe(FForm).FullScanDone());
   RunSystemScan(w);
-  EXPECT_TRUE(FForm->FullScanDone());
+  EXPECT_TRUE(Probe(FForm).FullScanDone());
   EXPECT_EQ(Row(w, 0), (TRow{"C", "*.mid", "Done", "1", "0"}));
   EXPECT_FALSE(w.Visible());
 
@@ -141,7 +144,7 @@ TEST_F(Scans, SystemScanOverDefinedDrivesStopsAndStartsAfresh) {
     stored += Stored(c + n, rec);
   EXPECT_LE(stored, 1);
   EXPECT_FALSE(w.Visible());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
 }
 
 TEST_F(Scans, RealDrivesAreListedAndAWalkOfZStopsWhenAsked) {
@@ -293,7 +296,7 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
   EXPECT_NE(artists.FindPerformer("John", "Smith"), 0);
   EXPECT_NE(artists.FindPerformer("John", "Smith, Jr"), 0);
   EXPECT_EQ(artists.FindPerformer("John", "Smith, Jr"), jr);
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
 
   // A folder that is gone.
   asked = FAnswers.Asked().size();
@@ -399,7 +402,7 @@ TEST_F(Scans, ATitleAskedForDuringTheImportPlaysBetweenTwoFiles) {
   w.OnImportPosition = [&](int n) {
     if (n == 1) {
       // The user steps on while the scan imports: the start waits for the import and gives up.
-      FForm->PlayNextClick(nullptr);
+      FForm->PlayCommands().PlayNextClick(nullptr);
       gaveUp = FForm->Road().StartFailed() && FForm->Road().MasterKeyPlaying() == FCat.Keys[0];
     }
     if (n == 3) playingAtThird = FForm->Road().MasterKeyPlaying();
@@ -435,5 +438,5 @@ TEST_F(Scans, ClosingTheScanWindowDuringItsWalkStopsTheWalkAndTheImport) {
   EXPECT_FALSE(imported);
   EXPECT_EQ(Row(w, 1)[2], "Pending");
   EXPECT_FALSE(w.Visible());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
 }

@@ -7,6 +7,7 @@
 #include <mmsystem.h>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "MasterProbe.h"
 #include "Messages.h"
 #include "SysUtils.h"
@@ -64,7 +65,7 @@ TEST_F(StartAndCommands, ACancelledShutdownStopsTheMusicAndTheNextTitleStillPlay
   // Windows asks: the music stops at once, nothing else is settled yet.
   SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_STOP));
-  EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1) << "the sequencer is closed";
+  EXPECT_EQ(Probe(FForm).MyMidi1().DeviceId(), -1) << "the sequencer is closed";
   EXPECT_FALSE(Probe(FForm).Timer1()->Enabled());
   // The user cancels the shutdown.
   SendMessageA(FForm->Handle(), WM_ENDSESSION, FALSE, 0);
@@ -97,7 +98,7 @@ TEST_F(StartAndCommands, WorkFoldersThatCannotBeMadeAreReportedOnceAndTheCatalog
                 "will fail until the program folder can be written to.");
   for (const char* name : WorkFolderNames)
     EXPECT_EQ(ReadFileBytes(FDir / name), "in the way") << name;
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   EXPECT_EQ(Probe(FForm).AllCatGrid()->TuneCount(), static_cast<int>(FCat.Keys.size()));
   CloseAndWait();
 }
@@ -115,7 +116,7 @@ TEST_F(StartAndCommands, ACatalogueThatCannotBeOpenedGoesToTheExceptionHandlerAn
   EXPECT_NE(FAnswers.Asked()[0].Text.find("Music.dex"), std::string::npos)
       << FAnswers.Asked()[0].Text;
   EXPECT_TRUE(StartUpDone) << "the splash would wait for ever";
-  EXPECT_FALSE(FForm->CommandsEnabled());
+  EXPECT_FALSE(Probe(FForm).CommandsEnabled());
   EXPECT_FALSE(Probe(FForm).Albums1()->Enabled());
   EXPECT_FALSE(Probe(FForm).GetLocal()->Enabled());
   EXPECT_NE(GetPropA(FForm->Handle(), StartUpDoneProperty), nullptr);
@@ -231,11 +232,11 @@ TEST_F(StartAndCommands, TheShuffleAndEraseButtonsFollowTheProgram) {
   PlayTitle(FCat.Keys[0]);
   EXPECT_TRUE(Probe(FForm).MusicClear()->Enabled());
   EXPECT_FALSE(Probe(FForm).Shuffle()->Enabled()) << "one title: nothing to shuffle";
-  FForm->DragList().Clear();
+  Probe(FForm).DragList().Clear();
   for (int32_t key : {FCat.Keys[1], FCat.Keys[2]})
-    FForm->DragList().Add(std::to_string(key));
+    Probe(FForm).DragList().Add(std::to_string(key));
   FForm->SetDragSource(false, true);
-  FForm->PlayBClick(nullptr);
+  FForm->PlayCommands().PlayBClick(nullptr);
   ASSERT_EQ(Program().Count(), 3);
   EXPECT_TRUE(Probe(FForm).Shuffle()->Enabled());
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "EditCommands.h"
 #include "MasterProbe.h"
 #include "EditingChecks.h"
@@ -13,6 +14,9 @@
 #include "SysUtils.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "AdderCodeD2.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -292,9 +296,9 @@ TEST_F(TitleEditor, LastItemsOfOneTitlesListsHandTheirKeys) {
 TEST_F(TitleEditor, EditingThePlayingTitleChangesWhatTheDisplayShows) {
   Start();
   const int32_t key = FCat.Keys[1];
-  FForm->DragList().Add(IntToStr(key));
+  Probe(FForm).DragList().Add(IntToStr(key));
   FForm->SetDragSource(false, true);
-  FForm->PlayTClick(nullptr);
+  FForm->PlayCommands().PlayTClick(nullptr);
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), key);
   FAnswers.Push(FScript.Run({[&](TForm& f) {
     TTuneAdder& a = Adder(f);
@@ -303,7 +307,7 @@ TEST_F(TitleEditor, EditingThePlayingTitleChangesWhatTheDisplayShows) {
     ClickButton(*a.OKBB);
   }}));
   // From the play pop-up's Edit, as a grid's double click offers it.
-  FForm->DragList().Add(IntToStr(key));
+  Probe(FForm).DragList().Add(IntToStr(key));
   FForm->SetDragSource(false, true);
   Probe(FForm).Edit2()->Click();
   EXPECT_EQ(FForm->Road().TitleText(), "Blue Hour");
@@ -320,7 +324,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   TTuneRec longOne = Record(k[1]);
   ASSERT_TRUE(FForm->DMM2()->ChangeTune(k[1], true, longOne.PerformerKey, longOne.CategoryKey,
                                         std::string(200, 'x')));
-  FForm->DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrCancel, FBoxes));
   Probe(FForm).Delete5()->Click();
@@ -331,19 +335,19 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   EXPECT_EQ(FBoxes[0].Caption, "Confirm");
   EXPECT_EQ(FBoxes[0].Ids, (std::vector<int>{IDOK, IDCANCEL}));
   EXPECT_EQ(FBoxes[0].HelpContext, 0);
-  Record(k[1]);              // Cancel: still there
-  FForm->DragList().Clear(); // as the pop-up does once it closes
+  Record(k[1]);                    // Cancel: still there
+  Probe(FForm).DragList().Clear(); // as the pop-up does once it closes
 
   // k1 plays, k0 and k3 wait in the program; deleting k0 and k3 leaves k1 playing.
-  FForm->DragList().Add(IntToStr(k[1]));
-  FForm->DragList().Add(IntToStr(k[0]));
-  FForm->DragList().Add(IntToStr(k[3]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[0]));
+  Probe(FForm).DragList().Add(IntToStr(k[3]));
   FForm->SetDragSource(false, true);
-  FForm->PlayTClick(nullptr);
+  FForm->PlayCommands().PlayTClick(nullptr);
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
   ASSERT_EQ(program.Count(), 3);
-  FForm->DragList().Add(IntToStr(k[0]));
-  FForm->DragList().Add(IntToStr(k[3]));
+  Probe(FForm).DragList().Add(IntToStr(k[0]));
+  Probe(FForm).DragList().Add(IntToStr(k[3]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrOk, FBoxes));
   Probe(FForm).Delete5()->Click();
@@ -362,7 +366,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   EXPECT_EQ(program.Keys(0), k[1]);
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
   EXPECT_EQ(FForm->Road().Mode(), mdPlaying);
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   CloseAndWait();
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MainLayout.h"
 #include "VisualEffects.h"
 #include "PlayerCommands.h"
 #include "MasterProbe.h"
@@ -69,8 +70,9 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   WithEffectsTicked();
   Start();
   ASSERT_TRUE(Probe(FForm).Visualeffects1()->Checked());
-  ASSERT_TRUE(FForm->ShowTools());
-  FForm->ToolsLeftClick(nullptr); // tool row on, effects ticked: the music panel comes forward
+  ASSERT_TRUE(Probe(FForm).ShowTools());
+  FForm->Layout().ToolsLeftClick(
+      nullptr); // tool row on, effects ticked: the music panel comes forward
   ASSERT_TRUE(Probe(FForm).MusicPanel()->Visible());
   EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), "Hide|Hide visual effects");
   EXPECT_EQ(Probe(FForm).Showmusictoolbar1()->Caption(), "&Hide visual effects");
@@ -116,9 +118,9 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   FForm->VisualEffects().Lights1Click(nullptr);
   EXPECT_EQ(gram->Top(), (H - 6) / 2 + 4);
   EXPECT_FALSE(scope->Visible());
-  FForm->ToolsLeftClick(nullptr);
+  FForm->Layout().ToolsLeftClick(nullptr);
   EXPECT_FALSE(Probe(FForm).MusicPanel()->Visible());
-  EXPECT_FALSE(FForm->ShowTools());
+  EXPECT_FALSE(Probe(FForm).ShowTools());
 }
 
 TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
@@ -245,7 +247,7 @@ TEST_F(VisualEffects, CloseWhileRunningEndsThemAndKeepsTheSetting) {
 TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   WithEffectsTicked();
   Start();
-  FForm->ToolsLeftClick(nullptr);
+  FForm->Layout().ToolsLeftClick(nullptr);
   FForm->VisualEffects().Lights1Click(nullptr);
   FForm->VisualEffects().Spectrograph1Click(nullptr);
   ASSERT_TRUE(Probe(FForm).MusicPanel()->Visible());

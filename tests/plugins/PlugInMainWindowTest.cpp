@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MainLayout.h"
 #include "MasterProbe.h"
 #include "ManageNPICode.h"
 #include "Messages.h"
@@ -26,7 +27,7 @@ protected:
     SetProgramFolder(FDir.Path());
     Application->SetTitle(AppTitleText);
     FForm = new TMasterFrm(nullptr);
-    FForm->SetParams(params);
+    Probe(FForm).SetParams(params);
     FForm->AfterConstruction();
     FForm->Show();
     ASSERT_TRUE(PumpUntil([&] { return GetPropA(FForm->Handle(), StartUpDoneProperty); }, 20000));
@@ -99,7 +100,7 @@ TEST_F(PlugInMainWindow, WithoutFoldersOrWithParametersTheManagerStaysShut) {
   ForceDirectories(FPlugins);
   TNavigatorRegistry reg(FPlugins, "");
   Start({"X"});
-  EXPECT_TRUE(FForm->FirstRun());
+  EXPECT_TRUE(Probe(FForm).FirstRun());
   EXPECT_TRUE(Probe(FForm).ManageNPI()->Visible());
   EXPECT_EQ(ManagerRequests(), 0);
 }
@@ -119,7 +120,7 @@ UINT EntryType(TMenuItem* item) {
 TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   Start();
-  ASSERT_EQ(FForm->CoolMenus().size(), 8u);
+  ASSERT_EQ(Probe(FForm).CoolMenus().size(), 8u);
   std::vector<TMenuItem*> items = {Probe(FForm).Exit1(),    Probe(FForm).Visualeffects1(),
                                    Probe(FForm).Looping1(), Probe(FForm).Contents1(),
                                    Probe(FForm).About1(),   Probe(FForm).Showmusictoolbar1()};
@@ -130,12 +131,12 @@ TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   // The busy state, the tool row's caption and a tick all rewrite entries.
   FForm->DisableCommands();
   FForm->EnableCommands();
-  FForm->SetShowTools(!FForm->ShowTools());
+  FForm->Layout().SetShowTools(!Probe(FForm).ShowTools());
   Probe(FForm).Looping1()->Click();
   for (TMenuItem* item : items)
     EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
   // Every item of the File menu has a picture (separators aside).
-  TCoolMenu& file = *FForm->CoolMenus()[0];
+  TCoolMenu& file = *Probe(FForm).CoolMenus()[0];
   for (int i = 0; i < file.ItemCount(); ++i)
     if (!file.Items(i)->MenuItem()->IsLine()) {
       EXPECT_TRUE(file.Items(i)->Picture().Graphic()) << file.Items(i)->MenuItem()->Name();

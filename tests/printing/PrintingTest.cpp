@@ -7,6 +7,7 @@
 #include "PrintParamD2.h"
 #include "Printers.h"
 #include "TestCapture.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -411,7 +412,8 @@ TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
   EXPECT_TRUE(Probe(FForm).Titlesselected12()->Enabled());
   EXPECT_EQ(heading([&] { Probe(FForm).Titlesselected12()->Click(); }),
             "Selected titles from category: ALL CATEGORIES");
-  EXPECT_EQ(heading([&] { FForm->PrintCommands().Print3Click(nullptr); }), "Selected titles from: ALL CATEGORIES");
+  EXPECT_EQ(heading([&] { FForm->PrintCommands().Print3Click(nullptr); }),
+            "Selected titles from: ALL CATEGORIES");
   // The "Folk" page.
   Probe(FForm).Categories()->SetActivePageIndex(1);
   FForm->CategoriesChange();

@@ -10,6 +10,7 @@
 #include "../mainwin/StandInSequencer.h"
 #include "TestCapture.h"
 #include "ViewProgCode.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -117,14 +118,14 @@ TEST_F(ProgramViewer, RowsOrderTextsAndSummary) {
   FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Stopped");
   FSeq.StuckMode = MCI_MODE_SEEK;
-  FForm->Viewtitles1Click(nullptr);
+  Probe(FForm).Viewtitles1Click(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Current");
   FSeq.StuckMode = 0;
 
   // Nothing known: no total at all.
   for (int i = 0; i < 3; ++i)
     ASSERT_TRUE(db.SetDuration(-i, FCat.Keys[i]));
-  FForm->Viewtitles1Click(nullptr);
+  Probe(FForm).Viewtitles1Click(nullptr);
   EXPECT_EQ(Viewer().Label1->Caption(), "3 title(s)");
   CloseAndWait();
 }
@@ -132,7 +133,7 @@ TEST_F(ProgramViewer, RowsOrderTextsAndSummary) {
 TEST_F(ProgramViewer, ButtonsFollowTheProgramSize) {
   Start();
   EXPECT_FALSE(Probe(FForm).ProgView()->Enabled());
-  FForm->Viewtitles1Click(nullptr); // the menu opens it on an empty program too
+  Probe(FForm).Viewtitles1Click(nullptr); // the menu opens it on an empty program too
   ASSERT_TRUE(Viewer().Visible());
   EXPECT_EQ(Viewer().Label1->Caption(), "Empty");
   EXPECT_EQ(Grid().RowCount(), 2);
@@ -333,7 +334,7 @@ TEST_F(ProgramViewer, SizePlacementAndPicture) {
 TEST_F(ProgramViewer, SpectrumPeaksLikeTheMainOne) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n[Visual]\r\nVisE=1\r\n");
   Start();
-  FForm->Viewtitles1Click(nullptr);
+  Probe(FForm).Viewtitles1Click(nullptr);
   ASSERT_TRUE(Viewer().Panel1->Visible());
   ASSERT_TRUE(Viewer().Splitter1->Visible());
   EXPECT_EQ(Viewer().Panel1->Height(), 120);
