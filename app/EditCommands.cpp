@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "HourGlass.h"
 #include "MainCodeD2.h"
+#include "DragCommands.h"
 #include "MainViewCommands.h"
 #include "CatalogueCommands.h"
 #include "TableCommands.h"
@@ -272,7 +273,7 @@ void TEditCommands::Renameexisting1Click(TObject* Sender) {
 }
 
 void TEditCommands::Renamealbum2Click(TObject*) {
-  if (FFrm.PageCommandHeld()) return;
+  if (FFrm.DragCommands().PageCommandHeld()) return;
   // The all-titles page is no category to rename.
   if (!FFrm.FCatList || FFrm.FCatList->ActiveIndex() < 0 || !FFrm.FCategories->ActivePage()) return;
   std::string name =
@@ -290,7 +291,7 @@ void TEditCommands::Activecategory1Click(TObject* Sender) {
 
 void TEditCommands::Deletecategory1Click(TObject*) {
   if (!FFrm.FCatList) return;
-  if (FFrm.PageCommandHeld()) return;
+  if (FFrm.DragCommands().PageCommandHeld()) return;
   // Every road here (menus, pop-up, a dropped tab) tells why the all-titles page is not deleted.
   if (FFrm.FCatList->ActiveIndex() < 0) {
     FFrm.ShowMessageBox("\"ALL CATEGORIES\" is not a delete-able single category!",
@@ -351,7 +352,7 @@ void TEditCommands::Createnew1Click(TObject*) {
 
 void TEditCommands::Rename1Click(TObject*) {
   if (!FFrm.FAlbList) return;
-  if (FFrm.PageCommandHeld()) return;
+  if (FFrm.DragCommands().PageCommandHeld()) return;
   std::string current = FFrm.FAlbList->ActiveAlbumName();
   if (current.empty()) return;
   std::string name = AskForName("Enter new album name", current, "Type in new album name");
@@ -365,7 +366,7 @@ void TEditCommands::Rename1Click(TObject*) {
 
 void TEditCommands::Albumselected3Click(TObject*) {
   if (!FFrm.FAlbList) return;
-  if (FFrm.PageCommandHeld()) return;
+  if (FFrm.DragCommands().PageCommandHeld()) return;
   std::string name = FFrm.FAlbList->ActiveAlbumName();
   if (name.empty()) return;
   if (FFrm.ShowMessageBox("Permanently delete album \"" + name + "\" ?", TKind::Confirmation, 0,
@@ -382,7 +383,7 @@ void TEditCommands::Albumselected3Click(TObject*) {
 
 void TEditCommands::Allalbums4Click(TObject*) {
   if (!FFrm.FAlbList) return;
-  if (FFrm.PageCommandHeld()) return;
+  if (FFrm.DragCommands().PageCommandHeld()) return;
   const int n = FFrm.FAlbList->Count();
   if (n == 0) return;
   if (FFrm.ShowMessageBox("Are you sure you want to delete all " + IntToStr(n) + " albums?",

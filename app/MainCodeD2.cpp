@@ -1,5 +1,6 @@
 // The main window: its parts, start-up in three steps, requests from outside and shutdown.
 #include "MainCodeD2.h"
+#include "DragCommands.h"
 #include "MainLayout.h"
 #include "RequestCommands.h"
 #include "MainViewCommands.h"
@@ -115,6 +116,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetName("MasterFrm");
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
+  FDragCommands = std::make_unique<TDragCommands>(*this);
   FLayout = std::make_unique<TMainLayout>(*this);
   FRequestCommands = std::make_unique<TRequestCommands>(*this);
   FViewCommands = std::make_unique<TViewCommands>(*this);
@@ -202,7 +204,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 
   GateUnbuiltCommands();
   FPrintCommands->BuildPrintMenus();
-  WireDrags(); // before context help, which looks first at the tabs' press and the buttons' click
+  FDragCommands->WireDrags(); // before context help, which looks first at the tabs' press and the
+                              // buttons' click
   FContextHelp->WireContextHelp();
   FCatalogueCommands->WireEnabling();
   FCatalogueCommands->HoldCommandsWhileBusy();

@@ -1,7 +1,5 @@
-// The main window: start-up, shutdown, the player timer and the layout of its areas.
+// The main window: start-up, shutdown, the player timer, and the command groups it owns.
 #pragma once
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +11,6 @@
 #include "Settings.h"
 
 class TAlbList;
-class TBitmap;
 class TCatalogueStore;
 class TCatList;
 class TCoolMenu;
@@ -83,6 +80,7 @@ extern bool SplashAllowed;
 // The main window's command groups, each with its own state and header.
 class TCatalogueCommands;
 class TContextHelp;
+class TDragCommands;
 class TEditCommands;
 class TExportCommands;
 class TImportCommands;
@@ -106,6 +104,7 @@ class TMasterFrm : public TMasterFrmBase,
   // The command groups act on the window's parts and state as the window's own code does.
   friend class TCatalogueCommands;
   friend class TContextHelp;
+  friend class TDragCommands;
   friend class TEditCommands;
   friend class TExportCommands;
   friend class TImportCommands;
@@ -128,6 +127,7 @@ public:
   // The command groups.
   TCatalogueCommands& CatalogueCommands() { return *FCatalogueCommands; }
   TContextHelp& ContextHelp() { return *FContextHelp; }
+  TDragCommands& DragCommands() { return *FDragCommands; }
   TEditCommands& EditCommands() { return *FEditCommands; }
   TExportCommands& ExportCommands() { return *FExportCommands; }
   TImportCommands& ImportCommands() { return *FImportCommands; }
@@ -213,20 +213,24 @@ protected:
   void ProgramChanged() override;
 
 private:
-  std::unique_ptr<TPrintCommands> FPrintCommands;
-  std::unique_ptr<TExportCommands> FExportCommands;
-  std::unique_ptr<TScanCommands> FScanCommands;
-  std::unique_ptr<TContextHelp> FContextHelp;
-  std::unique_ptr<TTableCommands> FTableCommands;
-  std::unique_ptr<TPlayerCommands> FPlayerCommands;
+  // The command groups: first among the fields, so that they go after the rest.
   std::unique_ptr<TCatalogueCommands> FCatalogueCommands;
+  std::unique_ptr<TContextHelp> FContextHelp;
+  std::unique_ptr<TDragCommands> FDragCommands;
   std::unique_ptr<TEditCommands> FEditCommands;
-  std::unique_ptr<TVisualEffects> FVisualEffects;
+  std::unique_ptr<TExportCommands> FExportCommands;
   std::unique_ptr<TImportCommands> FImportCommands;
-  std::unique_ptr<TPlayCommands> FPlayCommands;
-  std::unique_ptr<TViewCommands> FViewCommands;
-  std::unique_ptr<TRequestCommands> FRequestCommands;
   std::unique_ptr<TMainLayout> FLayout;
+  std::unique_ptr<TPlayCommands> FPlayCommands;
+  std::unique_ptr<TPlayerCommands> FPlayerCommands;
+  std::unique_ptr<TPrintCommands> FPrintCommands;
+  std::unique_ptr<TRequestCommands> FRequestCommands;
+  std::unique_ptr<TScanCommands> FScanCommands;
+  std::unique_ptr<TTableCommands> FTableCommands;
+  std::unique_ptr<TViewCommands> FViewCommands;
+  std::unique_ptr<TVisualEffects> FVisualEffects;
+
+  // Start-up and shutdown.
   void Timer2Timer(TObject* Sender);
   // The reminder to scan and, on the first run, the default-player question.
   void AskStartQuestions();
@@ -239,21 +243,12 @@ private:
   void ManageNPIClick(TObject* Sender);
   // Shows the about box modally, centred over this window, and frees it.
   void About1Click(TObject* Sender);
-  // The shell's "open" of a web page or mail address (the file-association unit's seam).
-  // --- drag and drop (DragCommands.cpp): rows of the grids, the tabs of both areas and the album
-  // lines carry their keys onto the command buttons and onto the albums. While this holds a drop
-  // is refused and runs nothing: busy, a title starting, or a grid's own handler running (a drop
-  // could free the page under it).
-  bool DropsHeld() const;
-  // A grid's handler is still on the stack or a title is starting: its page must not go.
-  bool PagesHeld() const;
-  bool PageCommandHeld() const; // beeps when held
   // The main window keeps at least 500 x 400 pixels.
   void WMGetMinMaxInfo(TMessage& message);
   void BuildMenu();
   // A picture beside every item of the eight main menus (once, when the window first shows).
   void BuildCoolMenus();
-
+  // Empties the working keys and forgets where they came from.
   void ClearDragList();
   void BuildTopArea();
   void BuildCatalogueArea();
@@ -272,6 +267,7 @@ private:
   TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
 
   std::unique_ptr<TMyMidi> FMyMidi;
+  // The shell's "open" of a web page or mail address (the file-association unit's seam).
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
   std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
   std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
@@ -291,18 +287,6 @@ private:
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
-  // Drag and drop (DragCommands.cpp).
-  enum class TDragFrom { None, Grid, CategoryTabs, AlbumTabs, AlbumList };
-  void WireDrags();
-  void WireGridDrags(TMyStringGrid& grid, bool fromAlbums);
-  TDragFrom DragFrom(const TObject* source) const;
-  void DragStarts(TObject* source, bool fromAlbums);
-  bool DropAccepted(TObject* target, TObject* source) const;
-  bool DragCarriesAlbum(int index) const;
-  void CommandDragDrop(TObject* target, TObject* source);
-  void AlbumDragOver(TObject* target, TObject* source, int x, int y, bool& accept) const;
-  void AlbumDragDrop(TObject* target, TObject* source, int x, int y);
-  int FGridHandlersRunning = 0;
   void PlayGridSelection(TMyStringGrid& grid, bool fromAlbums);
   void LoadCatalogue();
   void CloseCatalogue();
@@ -335,5 +319,4 @@ private:
   bool FClosed = false;
   bool FLoading = false, FCloseWhenLoaded = false;
   int FStartupTimerRuns = 0;
-  // The window's parts.
 };
