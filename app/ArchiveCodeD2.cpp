@@ -4,6 +4,7 @@
 #include "Handles.h"
 #include "CreateArchiveCodeD2.h"
 #include "MainCodeD2.h"
+#include "ImportCommands.h"
 #include "SysUtils.h"
 
 TArchiveForm* ArchiveFrm = nullptr;
@@ -27,7 +28,7 @@ void TArchiveForm::StartExtract(const std::string& archiveName, bool quiet, int 
   FCheckDuplicates = checkDuplicates;
   FResult.clear();
   // A Cancel of an earlier import must not stop this one.
-  if (MasterFrm) MasterFrm->SetExtractAbort(false);
+  if (MasterFrm) MasterFrm->ImportCommands().SetExtractAbort(false);
   GroupBox1->SetCaption(" Extracting " + IntToStr(fileCount) + " files from archive ");
   GroupBox2->SetCaption(" Importing " + IntToStr(fileCount) + " files into database ");
   for (TExtProgressBar* bar : {EPB1, EPB2}) {
@@ -49,7 +50,7 @@ void TArchiveForm::Timer1Timer(TObject*) {
   if (ImportWork)
     ImportWork(FArchiveName, FQuiet, FResult, FCheckDuplicates);
   else if (MasterFrm)
-    MasterFrm->ImportArchive(FArchiveName, FQuiet, FResult, FCheckDuplicates);
+    MasterFrm->ImportCommands().ImportArchive(FArchiveName, FQuiet, FResult, FCheckDuplicates);
   FWorking = false;
   Hide();
   if (MasterFrm) MasterFrm->Repaint();
@@ -57,7 +58,7 @@ void TArchiveForm::Timer1Timer(TObject*) {
 }
 
 void TArchiveForm::BitBtn1Click(TObject*) {
-  if (MasterFrm) MasterFrm->SetExtractAbort(true);
+  if (MasterFrm) MasterFrm->ImportCommands().SetExtractAbort(true);
   // Before the import starts there is nothing to wait for.
   if (!FWorking) {
     Timer1->SetEnabled(false);

@@ -3,8 +3,14 @@
 #include <windows.h>
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "EditCommands.h"
+#include "CatalogueCommands.h"
+#include "PrintCommands.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "Menus.h"
 
-void TMasterFrm::HoldPopUpWhileBusy(TPopupMenu* menu) {
+void TCatalogueCommands::HoldPopUpWhileBusy(TPopupMenu* menu) {
   TNotifyEvent prior = menu->OnPopup;
   menu->OnPopup = [this, menu, prior](TObject* s) {
     // Items held at an earlier busy showing get their state back first.
@@ -13,7 +19,7 @@ void TMasterFrm::HoldPopUpWhileBusy(TPopupMenu* menu) {
       m->SetEnabled(true);
     held.clear();
     if (prior) prior(s);
-    if (!CommandsDisabled()) return;
+    if (!FFrm.CommandsDisabled()) return;
     // A command started here would run nested inside the long one, under its feet.
     for (int i = 0; i < menu->Items().Count(); ++i) {
       TMenuItem* m = menu->Items().Items(i);
@@ -25,8 +31,8 @@ void TMasterFrm::HoldPopUpWhileBusy(TPopupMenu* menu) {
   };
 }
 
-void TMasterFrm::HoldCommandsWhileBusy() {
-  for (TPopupMenu* menu : {FNewCatPopUp, FAlbPopUp})
+void TCatalogueCommands::HoldCommandsWhileBusy() {
+  for (TPopupMenu* menu : {FFrm.FNewCatPopUp, FFrm.FAlbPopUp})
     if (menu) HoldPopUpWhileBusy(menu);
 }
 
@@ -53,70 +59,70 @@ bool IsMailItem(const TMenuItem* item) {
 }
 } // namespace
 
-void TMasterFrm::EnableItem(TMenuItem* item, bool value) {
-  if (item) CommandGate().SetEnabled(item, value && (!IsMailItem(item) || MailWindowLink()));
+void TCatalogueCommands::EnableItem(TMenuItem* item, bool value) {
+  if (item) FFrm.CommandGate().SetEnabled(item, value && (!IsMailItem(item) || MailWindowLink()));
 }
 
-void TMasterFrm::UpdateCategoryItems() {
-  bool categoryPage = FCategories->ActivePageIndex() > 0;
+void TCatalogueCommands::UpdateCategoryItems() {
+  bool categoryPage = FFrm.FCategories->ActivePageIndex() > 0;
   for (const char* name : {"Renameexisting1", "Renamealbum2", "Activecategory1", "Deletecategory1",
                            "Activecategory2", "Category2", "Activecategory3", "Categoryselected2"})
-    EnableItem(ItemNamed(*this, name), categoryPage);
-  EnableItem(FCategory1, !categoryPage);
+    EnableItem(ItemNamed(FFrm, name), categoryPage);
+  EnableItem(FFrm.FCategory1, !categoryPage);
   for (const char* name : {"Delete3", "Allcategories1"})
-    EnableItem(ItemNamed(*this, name), true);
+    EnableItem(ItemNamed(FFrm, name), true);
   for (const char* name : {"Titlesselected4", "Titlesselected10", "Titlesselected5"})
-    EnableItem(ItemNamed(*this, name), FSelection->Count() > 0);
+    EnableItem(ItemNamed(FFrm, name), FFrm.FSelection->Count() > 0);
 
-  bool selected = FSelection->Count() > 0;
-  for (TMenuItem* m : {FTitlesselected8, FTitlesselected6})
+  bool selected = FFrm.FSelection->Count() > 0;
+  for (TMenuItem* m : {FFrm.FTitlesselected8, FFrm.FTitlesselected6})
     EnableItem(m, selected);
-  UpdatePrintItems();
+  FFrm.FPrintCommands->UpdatePrintItems();
   UpdateTitlesMenu();
 }
 
-bool TMasterFrm::AlbumLinesExist() const {
-  return FAllAlbLV && FAllAlbLV->ItemCount() > 0;
+bool TCatalogueCommands::AlbumLinesExist() const {
+  return FFrm.FAllAlbLV && FFrm.FAllAlbLV->ItemCount() > 0;
 }
 
-void TMasterFrm::UpdateAlbumItems() {
-  bool albumPage = FAlbums->ActivePageIndex() > 0;
-  bool album = albumPage || (FAllAlbLV && FAllAlbLV->SelCount() > 0);
+void TCatalogueCommands::UpdateAlbumItems() {
+  bool albumPage = FFrm.FAlbums->ActivePageIndex() > 0;
+  bool album = albumPage || (FFrm.FAllAlbLV && FFrm.FAllAlbLV->SelCount() > 0);
   for (const char* name : {"Albumselected4", "Albumselected3", "Albumselected1", "Albumsselected1",
                            "Albumselected2", "Rename1", "Delete2"})
-    EnableItem(ItemNamed(*this, name), album);
+    EnableItem(ItemNamed(FFrm, name), album);
   for (const char* name : {"Titlesselected1", "Titlesselected9", "Titlesselected2"})
-    EnableItem(ItemNamed(*this, name), albumPage && FSelection2->Count() > 0);
+    EnableItem(ItemNamed(FFrm, name), albumPage && FFrm.FSelection2->Count() > 0);
 
-  bool titles = albumPage && FSelection2->Count() > 0;
-  for (TMenuItem* m : {FTitlesselected7, FTitlesselected3})
+  bool titles = albumPage && FFrm.FSelection2->Count() > 0;
+  for (TMenuItem* m : {FFrm.FTitlesselected7, FFrm.FTitlesselected3})
     EnableItem(m, titles);
-  UpdatePrintItems();
+  FFrm.FPrintCommands->UpdatePrintItems();
   UpdateTitlesMenu();
 }
 
-void TMasterFrm::UpdateAllAlbumsItems() {
+void TCatalogueCommands::UpdateAllAlbumsItems() {
   bool lines = AlbumLinesExist();
   for (const char* name : {"Allalbums5", "Allalbums4", "Allalbums2", "Allalbums6", "Allalbums3"})
-    EnableItem(ItemNamed(*this, name), lines);
+    EnableItem(ItemNamed(FFrm, name), lines);
 }
 
-void TMasterFrm::UpdateTitlesMenu() {
-  if (!FTitle1) return;
+void TCatalogueCommands::UpdateTitlesMenu() {
+  if (!FFrm.FTitle1) return;
   // While busy the menu stays as the busy state left it: disabled.
-  if (CommandsDisabled()) return;
-  bool allAlbums = FAlbumsInUse && FAlbums->ActivePageIndex() == 0;
-  const TStringList& keys = FAlbumsInUse ? *FSelection2 : *FSelection;
-  FTitle1->SetEnabled(!allAlbums && keys.Count() > 0);
-  EnableItem(ItemNamed(*this, "Mail3"), true);
+  if (FFrm.CommandsDisabled()) return;
+  bool allAlbums = FFrm.FAlbumsInUse && FFrm.FAlbums->ActivePageIndex() == 0;
+  const TStringList& keys = FFrm.FAlbumsInUse ? *FFrm.FSelection2 : *FFrm.FSelection;
+  FFrm.FTitle1->SetEnabled(!allAlbums && keys.Count() > 0);
+  EnableItem(ItemNamed(FFrm, "Mail3"), true);
 }
 
-void TMasterFrm::NewCatPopUpPopup() {
-  if (!FSelection) return; // not shown yet
+void TCatalogueCommands::NewCatPopUpPopup() {
+  if (!FFrm.FSelection) return; // not shown yet
   // The category items as the area stands now, whichever area is in use.
-  SelectedKeysOfActiveGrid(*FSelection);
+  FFrm.EditCommands().SelectedKeysOfActiveGrid(*FFrm.FSelection);
   UpdateCategoryItems();
-  FViewCat1->SetCaption(FCategorySummaryOnly->Caption());
+  FFrm.FViewCat1->SetCaption(FFrm.FCategorySummaryOnly->Caption());
   const std::pair<const char*, const char*> twins[] = {
       {"Rename2", "Renameexisting1"},           {"Category3", "Category1"},
       {"Activecategory5", "Activecategory2"},   {"Activecategory4", "Activecategory1"},
@@ -125,40 +131,40 @@ void TMasterFrm::NewCatPopUpPopup() {
       {"Titlesselected16", "Titlesselected5"},  {"Activecategory8", "Categoryselected2"},
       {"Titlesselected17", "Titlesselected12"}, {"Activecategory9", "Categoryselected1"}};
   for (const auto& [to, from] : twins)
-    if (TMenuItem* source = ItemNamed(*this, from))
-      EnableItem(ItemNamed(*this, to), source->Enabled());
+    if (TMenuItem* source = ItemNamed(FFrm, from))
+      EnableItem(ItemNamed(FFrm, to), source->Enabled());
   for (const char* name : {"Titlesselected13", "Titleselected1", "Allcategories6", "Allcategories7",
                            "Allcategories8", "Allcategories9", "Allcategories10"})
-    EnableItem(ItemNamed(*this, name), true);
+    EnableItem(ItemNamed(FFrm, name), true);
 }
 
-void TMasterFrm::AlbPopUpPopup() {
-  FView2->SetCaption(FAlbumsummaryonly1->Caption());
-  AlbumsChange();
-  if (TMenuItem* rename = ItemNamed(*this, "Rename1")) EnableItem(FRename3, rename->Enabled());
+void TCatalogueCommands::AlbPopUpPopup() {
+  FFrm.FView2->SetCaption(FFrm.FAlbumsummaryonly1->Caption());
+  FFrm.AlbumsChange();
+  if (TMenuItem* rename = ItemNamed(FFrm, "Rename1")) EnableItem(FFrm.FRename3, rename->Enabled());
   for (const char* name :
        {"Allalbums7", "Allalbums8", "Allalbums9", "Allalbums10", "Allalbums11", "Allalbums12"})
-    EnableItem(ItemNamed(*this, name), AlbumLinesExist());
-  const bool titles = FTitlesselected7->Enabled() && FAlbums->ActivePageIndex() > 0;
-  const bool album = FAlbumselected4->Enabled();
+    EnableItem(ItemNamed(FFrm, name), AlbumLinesExist());
+  const bool titles = FFrm.FTitlesselected7->Enabled() && FFrm.FAlbums->ActivePageIndex() > 0;
+  const bool album = FFrm.FAlbumselected4->Enabled();
   for (const char* name : {"Titlesselected18", "Titlesselected19", "Titlesselected20",
                            "Titlesselected21", "Titlesselected22", "Titlesselected23"})
-    EnableItem(ItemNamed(*this, name), titles);
+    EnableItem(ItemNamed(FFrm, name), titles);
   for (const char* name : {"Albumselected6", "Albumselected7", "Albumselected8", "Albumselected9",
                            "Albumselected10", "Albumselected11"})
-    EnableItem(ItemNamed(*this, name), album);
+    EnableItem(ItemNamed(FFrm, name), album);
 }
 
-void TMasterFrm::WireEnabling() {
+void TCatalogueCommands::WireEnabling() {
   // A menu's item fires its OnClick as its sub-menu opens.
-  FCategories1->OnClick = [this](TObject*) { CategoriesChange(); };
-  FAlbums1->OnClick = [this](TObject*) {
-    AlbumsChange();
+  FFrm.FCategories1->OnClick = [this](TObject*) { FFrm.CategoriesChange(); };
+  FFrm.FAlbums1->OnClick = [this](TObject*) {
+    FFrm.AlbumsChange();
     UpdateAllAlbumsItems();
   };
-  for (TPopupMenu* menu : {FNewCatPopUp, FAlbPopUp}) {
+  for (TPopupMenu* menu : {FFrm.FNewCatPopUp, FFrm.FAlbPopUp}) {
     TNotifyEvent prior = menu->OnPopup;
-    bool categories = menu == FNewCatPopUp;
+    bool categories = menu == FFrm.FNewCatPopUp;
     menu->OnPopup = [this, prior, categories](TObject* s) {
       if (prior) prior(s);
       if (categories)
@@ -168,18 +174,22 @@ void TMasterFrm::WireEnabling() {
     };
   }
   // A click on a tab that is active already changes no page, yet the user works in that area.
-  for (TExtPageControl* tabs : {FCategories, FAlbums}) {
+  for (TExtPageControl* tabs : {FFrm.FCategories, FFrm.FAlbums}) {
     TMouseEvent prior = tabs->OnMouseUp;
-    bool categories = tabs == FCategories;
+    bool categories = tabs == FFrm.FCategories;
     tabs->OnMouseUp = [this, prior, categories](TObject* s, TMouseButton b, TShiftState sh, int x,
                                                 int y) {
       if (prior) prior(s, b, sh, x, y);
       if (categories)
-        CategoriesChange();
+        FFrm.CategoriesChange();
       else
-        AlbumsChange();
+        FFrm.AlbumsChange();
     };
   }
   // The right button on the album summary list opens the albums' pop-up.
-  FAllAlbLV->SetPopupMenu(FAlbPopUp);
+  FFrm.FAllAlbLV->SetPopupMenu(FFrm.FAlbPopUp);
 }
+
+TCatalogueCommands::TCatalogueCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TCatalogueCommands::~TCatalogueCommands() = default;

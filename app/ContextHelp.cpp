@@ -1,6 +1,14 @@
 // Help mode, the Help menu's commands and the help contexts of the main window's controls.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "ContextHelp.h"
+#include "Buttons.h"
+#include "ExtCtrls.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "MyStringGrid.h"
+#include "FileAssocCommands.h"
+#include "Menus.h"
 
 namespace {
 // Contexts of our own for the controls and commands that take part without one of their own.
@@ -9,7 +17,7 @@ constexpr int LoadContext = 40, ScanDriveContext = 41, ScanSystemContext = 42,
               PortContext = 46, PlayerCommandsContext = 47, NoSoundContext = 23;
 } // namespace
 
-bool TMasterFrm::ContextHelpClick(TObject* Sender, bool Force) {
+bool TContextHelp::ContextHelpClick(TObject* Sender, bool Force) {
   if (Screen->Cursor() != HelpCursor && !Force) return false;
   Screen->SetCursor(crDefault);
   int context = 0;
@@ -27,108 +35,109 @@ bool TMasterFrm::ContextHelpClick(TObject* Sender, bool Force) {
   return true;
 }
 
-int TMasterFrm::MenuHelpContext(TObject* item) const {
+int TContextHelp::MenuHelpContext(TObject* item) const {
   auto found = FMenuHelpContexts.find(item);
   return found == FMenuHelpContexts.end() ? 0 : found->second;
 }
 
-void TMasterFrm::Contextsensitive1Click(TObject*) {
+void TContextHelp::Contextsensitive1Click(TObject*) {
   Screen->SetCursor(HelpCursor);
 }
 
-void TMasterFrm::Hintlevel1Click(TObject*) {
-  FHintlevel1->SetChecked(!FHintlevel1->Checked());
-  Application->SetShowHint(FHintlevel1->Checked());
+void TContextHelp::Hintlevel1Click(TObject*) {
+  FFrm.FHintlevel1->SetChecked(!FFrm.FHintlevel1->Checked());
+  Application->SetShowHint(FFrm.FHintlevel1->Checked());
 }
 
-void TMasterFrm::Viewhelpfile1Click(TObject*) {
+void TContextHelp::Viewhelpfile1Click(TObject*) {
   if (HelpCall) HelpCall(HELP_FINDER, 0);
 }
 
-void TMasterFrm::Nosound1Click(TObject*) {
+void TContextHelp::Nosound1Click(TObject*) {
   if (HelpCall) HelpCall(HELP_CONTEXT, NoSoundContext);
 }
 
-void TMasterFrm::Email1Click(TObject*) {
-  if (FAssocCommands->OpenWebPage(SupportMail) <= 32)
-    ShowMessageBox("Opening your e-mail program failed.\n\nPlease write to "
-                   "support@tonalbrook.example yourself.",
-                   TMessageKind::Warning, 0, TMessageButtons::OK);
+void TContextHelp::Email1Click(TObject*) {
+  if (FFrm.FAssocCommands->OpenWebPage(SupportMail) <= 32)
+    FFrm.ShowMessageBox("Opening your e-mail program failed.\n\nPlease write to "
+                        "support@tonalbrook.example yourself.",
+                        TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
-void TMasterFrm::Phone1Click(TObject*) {
-  ShowMessageBox(std::string("Tonalbrook support by telephone:\n\n") + SupportPhones,
-                 TMessageKind::Information, 0, TMessageButtons::OK);
+void TContextHelp::Phone1Click(TObject*) {
+  FFrm.ShowMessageBox(std::string("Tonalbrook support by telephone:\n\n") + SupportPhones,
+                      TMessageKind::Information, 0, TMessageButtons::OK);
 }
 
-void TMasterFrm::Web1Click(TObject*) {
-  if (FAssocCommands->OpenWebPage(TFileAssocCommands::SupportPage) <= 32)
-    ShowMessageBox(std::string("Opening the support page failed.\n\nPlease visit ") +
-                       TFileAssocCommands::SupportPage + " yourself.",
-                   TMessageKind::Warning, 0, TMessageButtons::OK);
+void TContextHelp::Web1Click(TObject*) {
+  if (FFrm.FAssocCommands->OpenWebPage(TFileAssocCommands::SupportPage) <= 32)
+    FFrm.ShowMessageBox(std::string("Opening the support page failed.\n\nPlease visit ") +
+                            TFileAssocCommands::SupportPage + " yourself.",
+                        TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
-void TMasterFrm::BuildHelpMenu() {
+void TContextHelp::BuildHelpMenu() {
   auto item = [this](const std::string& name, const std::string& caption,
-                     void (TMasterFrm::*click)(TObject*)) {
-    TMenuItem* m = NewMenuItem(this, *FHelp1, name, caption);
+                     void (TContextHelp::*click)(TObject*)) {
+    TMenuItem* m = NewMenuItem(&FFrm, *FFrm.FHelp1, name, caption);
     if (click) m->OnClick = [this, click](TObject* s) { (this->*click)(s); };
     return m;
   };
-  FContextsensitive1 =
-      item("Contextsensitive1", "&Use help cursor", &TMasterFrm::Contextsensitive1Click);
-  FViewhelpfile1 = item("Viewhelpfile1", "&View help file", &TMasterFrm::Viewhelpfile1Click);
-  FHintlevel1 = item("Hintlevel1", "&Show hints", &TMasterFrm::Hintlevel1Click);
+  FFrm.FContextsensitive1 =
+      item("Contextsensitive1", "&Use help cursor", &TContextHelp::Contextsensitive1Click);
+  FFrm.FViewhelpfile1 = item("Viewhelpfile1", "&View help file", &TContextHelp::Viewhelpfile1Click);
+  FFrm.FHintlevel1 = item("Hintlevel1", "&Show hints", &TContextHelp::Hintlevel1Click);
   item("N40", "-", nullptr);
-  FNosound1 = item("Nosound1", "No &sound?", &TMasterFrm::Nosound1Click);
+  FFrm.FNosound1 = item("Nosound1", "No &sound?", &TContextHelp::Nosound1Click);
   item("N41", "-", nullptr);
-  FEmail1 = item("Email1", "&Email", &TMasterFrm::Email1Click);
-  FPhone1 = item("Phone1", "&Phone", &TMasterFrm::Phone1Click);
-  FWeb1 = item("Web1", "&Web", &TMasterFrm::Web1Click);
+  FFrm.FEmail1 = item("Email1", "&Email", &TContextHelp::Email1Click);
+  FFrm.FPhone1 = item("Phone1", "&Phone", &TContextHelp::Phone1Click);
+  FFrm.FWeb1 = item("Web1", "&Web", &TContextHelp::Web1Click);
   item("N42", "-", nullptr);
   HelpCall = [](unsigned command, ULONG_PTR data) {
     return Application->HelpCommand(command, data);
   };
 }
 
-void TMasterFrm::WireContextHelp() {
-  const std::pair<TControl*, int> contexts[] = {{FAllCatGrid, 12},
-                                                {FCategories, 18},
-                                                {FAlbums, 1033},
-                                                {FPlay, 4},
-                                                {FPlayReplace, 3},
-                                                {FNewAlb, 5},
-                                                {FEditCat, 6},
-                                                {FExportTitle, 8},
-                                                {FTrashCat, 9},
-                                                {FArchive, 21},
-                                                {FMailTitle, 27},
-                                                {FPrintCat, 31},
-                                                {FGetLocal, LoadContext},
-                                                {FBitBtn1, ScanSystemContext},
-                                                {FBitBtn2, ScanDriveContext},
-                                                {FTopPanel, PlayerDisplayContext},
-                                                {FAllAlbLV, AlbumListContext},
-                                                {FOutPort, PortContext},
-                                                {FBack, PlayerCommandsContext},
-                                                {FPlayNext, PlayerCommandsContext},
-                                                {FRepeatSB, PlayerCommandsContext},
-                                                {FShuffle, PlayerCommandsContext},
-                                                {FMusicClear, PlayerCommandsContext},
-                                                {FPause, PlayerCommandsContext},
-                                                {FOneStop, PlayerCommandsContext},
-                                                {FAllStop, PlayerCommandsContext},
-                                                {FProgView, ViewTitlesContext}};
+void TContextHelp::WireContextHelp() {
+  const std::pair<TControl*, int> contexts[] = {{FFrm.FAllCatGrid, 12},
+                                                {FFrm.FCategories, 18},
+                                                {FFrm.FAlbums, 1033},
+                                                {FFrm.FPlay, 4},
+                                                {FFrm.FPlayReplace, 3},
+                                                {FFrm.FNewAlb, 5},
+                                                {FFrm.FEditCat, 6},
+                                                {FFrm.FExportTitle, 8},
+                                                {FFrm.FTrashCat, 9},
+                                                {FFrm.FArchive, 21},
+                                                {FFrm.FMailTitle, 27},
+                                                {FFrm.FPrintCat, 31},
+                                                {FFrm.FGetLocal, LoadContext},
+                                                {FFrm.FBitBtn1, ScanSystemContext},
+                                                {FFrm.FBitBtn2, ScanDriveContext},
+                                                {FFrm.FTopPanel, PlayerDisplayContext},
+                                                {FFrm.FAllAlbLV, AlbumListContext},
+                                                {FFrm.FOutPort, PortContext},
+                                                {FFrm.FBack, PlayerCommandsContext},
+                                                {FFrm.FPlayNext, PlayerCommandsContext},
+                                                {FFrm.FRepeatSB, PlayerCommandsContext},
+                                                {FFrm.FShuffle, PlayerCommandsContext},
+                                                {FFrm.FMusicClear, PlayerCommandsContext},
+                                                {FFrm.FPause, PlayerCommandsContext},
+                                                {FFrm.FOneStop, PlayerCommandsContext},
+                                                {FFrm.FAllStop, PlayerCommandsContext},
+                                                {FFrm.FProgView, ViewTitlesContext}};
   for (const auto& [control, context] : contexts)
     if (control) control->SetHelpContext(context);
-  const std::pair<TObject*, int> menuContexts[] = {{FGetLocal2, LoadContext},
-                                                   {FScanadriveforMIDIfiles1, ScanDriveContext},
-                                                   {FScansystemforMIDIfiles1, ScanSystemContext},
-                                                   {FViewtitles1, ViewTitlesContext},
-                                                   {FindComponent("Createnew1"), 5},
-                                                   {FindComponent("Createnew2"), 18},
-                                                   {FN19, PortContext},
-                                                   {FVolume2, PlayerCommandsContext}};
+  const std::pair<TObject*, int> menuContexts[] = {
+      {FFrm.FGetLocal2, LoadContext},
+      {FFrm.FScanadriveforMIDIfiles1, ScanDriveContext},
+      {FFrm.FScansystemforMIDIfiles1, ScanSystemContext},
+      {FFrm.FViewtitles1, ViewTitlesContext},
+      {FFrm.FindComponent("Createnew1"), 5},
+      {FFrm.FindComponent("Createnew2"), 18},
+      {FFrm.FN19, PortContext},
+      {FFrm.FVolume2, PlayerCommandsContext}};
   for (const auto& [item, context] : menuContexts)
     if (item) FMenuHelpContexts[item] = context;
 
@@ -141,23 +150,25 @@ void TMasterFrm::WireContextHelp() {
       if (acting) acting(s);
     };
   };
-  for (TControl* c : std::initializer_list<TControl*>{FPlay, FPlayReplace, FEditCat, FMailTitle,
-                                                      FExportTitle, FTrashCat, FPrintCat, FArchive,
-                                                      FNewAlb, FGetLocal, FBitBtn1, FBitBtn2})
+  for (TControl* c : std::initializer_list<TControl*>{
+           FFrm.FPlay, FFrm.FPlayReplace, FFrm.FEditCat, FFrm.FMailTitle, FFrm.FExportTitle,
+           FFrm.FTrashCat, FFrm.FPrintCat, FFrm.FArchive, FFrm.FNewAlb, FFrm.FGetLocal,
+           FFrm.FBitBtn1, FFrm.FBitBtn2})
     if (c && c->OnClick) first(c->OnClick); // the gate keeps handler-less buttons disabled
-  for (TControl* c : std::initializer_list<TControl*>{FTopPanel, FAllCatGrid, FAllAlbLV})
+  for (TControl* c :
+       std::initializer_list<TControl*>{FFrm.FTopPanel, FFrm.FAllCatGrid, FFrm.FAllAlbLV})
     first(c->OnClick);
   // The program's and the player's buttons.
-  for (TControl* c :
-       std::initializer_list<TControl*>{FBack, FPlayNext, FRepeatSB, FShuffle, FMusicClear, FPause,
-                                        FOneStop, FAllStop, FProgView})
+  for (TControl* c : std::initializer_list<TControl*>{FFrm.FBack, FFrm.FPlayNext, FFrm.FRepeatSB,
+                                                      FFrm.FShuffle, FFrm.FMusicClear, FFrm.FPause,
+                                                      FFrm.FOneStop, FFrm.FAllStop, FFrm.FProgView})
     first(c->OnClick);
   for (TComponent* o : std::initializer_list<TComponent*>{
-           FGetLocal2, FScanadriveforMIDIfiles1, FScansystemforMIDIfiles1, FViewtitles1,
-           FindComponent("Createnew1"), FindComponent("Createnew2")})
+           FFrm.FGetLocal2, FFrm.FScanadriveforMIDIfiles1, FFrm.FScansystemforMIDIfiles1,
+           FFrm.FViewtitles1, FFrm.FindComponent("Createnew1"), FFrm.FindComponent("Createnew2")})
     if (auto* m = dynamic_cast<TMenuItem*>(o); m && m->OnClick) first(m->OnClick);
   // A mouse down on either row of tabs in help mode shows help and starts no drag.
-  for (TExtPageControl* tabs : {FCategories, FAlbums}) {
+  for (TExtPageControl* tabs : {FFrm.FCategories, FFrm.FAlbums}) {
     TMouseEvent down = tabs->OnMouseDown;
     tabs->OnMouseDown = [this, down](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
       if (b == mbLeft && ContextHelpClick(s)) return;
@@ -165,6 +176,11 @@ void TMasterFrm::WireContextHelp() {
     };
   }
   // The right button on the tab rows and the album list offers itself to help before the pop-up.
-  for (TControl* c : std::initializer_list<TControl*>{FCategories, FAlbums, FAllAlbLV})
+  for (TControl* c :
+       std::initializer_list<TControl*>{FFrm.FCategories, FFrm.FAlbums, FFrm.FAllAlbLV})
     c->OnContextPopup = [this](TObject* s, POINT, bool& handled) { handled = ContextHelpClick(s); };
 }
+
+TContextHelp::TContextHelp(TMasterFrm& frm) : FFrm(frm) {}
+
+TContextHelp::~TContextHelp() = default;

@@ -2,36 +2,47 @@
 // command button or an album does with it.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "DragCommands.h"
+#include "MainPlay.h"
+#include "ExportCommands.h"
+#include "EditCommands.h"
+#include "PrintCommands.h"
+#include "DataCodeD2.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "HourGlass.h"
+#include "MainViews.h"
+#include "MyStringGrid.h"
 
-void TMasterFrm::WireDrags() {
+void TDragCommands::WireDrags() {
   HMODULE self = GetModuleHandleA(nullptr);
   if (HCURSOR one = LoadCursorA(self, "DRAGSINGLE")) Screen->SetCursors(crDrag, one);
   if (HCURSOR many = LoadCursorA(self, "DRAGMULTI")) Screen->SetCursors(crMultiDrag, many);
 
   // Sources. A left press on a tab or on an album line starts a drag once the mouse moves.
-  for (TExtPageControl* tabs : {FCategories, FAlbums}) {
+  for (TExtPageControl* tabs : {FFrm.FCategories, FFrm.FAlbums}) {
     TMouseEvent prior = tabs->OnMouseDown;
     tabs->OnMouseDown = [tabs, prior](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
       if (prior) prior(s, b, sh, x, y);
       if (b == mbLeft && !sh.Contains(ssDouble) && tabs->TabIndexAt({x, y}) >= 0)
         BeginDrag(tabs, false);
     };
-    tabs->OnStartDrag = [this, tabs](TObject* s) { DragStarts(s, tabs == FAlbums); };
-    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { ClearDragList(); };
+    tabs->OnStartDrag = [this, tabs](TObject* s) { DragStarts(s, tabs == FFrm.FAlbums); };
+    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
   }
-  TMouseEvent listDown = FAllAlbLV->OnMouseDown;
-  FAllAlbLV->OnMouseDown = [this, listDown](TObject* s, TMouseButton b, TShiftState sh, int x,
-                                            int y) {
+  TMouseEvent listDown = FFrm.FAllAlbLV->OnMouseDown;
+  FFrm.FAllAlbLV->OnMouseDown = [this, listDown](TObject* s, TMouseButton b, TShiftState sh, int x,
+                                                 int y) {
     if (listDown) listDown(s, b, sh, x, y);
-    if (b == mbLeft && !sh.Contains(ssDouble) && FAllAlbLV->GetItemAt(x, y))
-      BeginDrag(FAllAlbLV, false);
+    if (b == mbLeft && !sh.Contains(ssDouble) && FFrm.FAllAlbLV->GetItemAt(x, y))
+      BeginDrag(FFrm.FAllAlbLV, false);
   };
-  FAllAlbLV->OnStartDrag = [this](TObject* s) { DragStarts(s, true); };
-  FAllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { ClearDragList(); };
-  WireGridDrags(*FAllCatGrid, false);
-  for (auto* area : {&FCategoryArea->OnNewGrid, &FAlbumArea->OnNewGrid}) {
+  FFrm.FAllAlbLV->OnStartDrag = [this](TObject* s) { DragStarts(s, true); };
+  FFrm.FAllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
+  WireGridDrags(*FFrm.FAllCatGrid, false);
+  for (auto* area : {&FFrm.FCategoryArea->OnNewGrid, &FFrm.FAlbumArea->OnNewGrid}) {
     std::function<void(TMyStringGrid&)> prior = *area;
-    bool albums = area == &FAlbumArea->OnNewGrid;
+    bool albums = area == &FFrm.FAlbumArea->OnNewGrid;
     *area = [this, prior, albums](TMyStringGrid& g) {
       if (prior) prior(g);
       WireGridDrags(g, albums);
@@ -42,16 +53,17 @@ void TMasterFrm::WireDrags() {
   // album lines.
   // A click shows nothing, so each says what a drop on it does.
   const std::pair<TBitBtn*, const char*> hints[] = {
-      {FPlay, "Add music and play it last"},
-      {FPlayReplace, "Add music and play it first"},
-      {FEditCat, "Edit|Drop titles here to edit them, or a tab to rename its category or album"},
-      {FTrashCat,
+      {FFrm.FPlay, "Add music and play it last"},
+      {FFrm.FPlayReplace, "Add music and play it first"},
+      {FFrm.FEditCat,
+       "Edit|Drop titles here to edit them, or a tab to rename its category or album"},
+      {FFrm.FTrashCat,
        "Delete|Drop titles here to delete them (album rows leave their album only), or a "
        "tab or album to delete it"},
-      {FMailTitle, "Mail|Drop titles, a tab or an album here to mail them"},
-      {FExportTitle, "Save|Drop titles, a tab or an album here to save them to disk"},
-      {FArchive, "Archive|Drop titles, a tab or an album here to archive them"},
-      {FPrintCat, "Print|Drop titles, a tab or an album here to print a list of them"}};
+      {FFrm.FMailTitle, "Mail|Drop titles, a tab or an album here to mail them"},
+      {FFrm.FExportTitle, "Save|Drop titles, a tab or an album here to save them to disk"},
+      {FFrm.FArchive, "Archive|Drop titles, a tab or an album here to archive them"},
+      {FFrm.FPrintCat, "Print|Drop titles, a tab or an album here to print a list of them"}};
   for (auto [button, hint] : hints) {
     button->SetHint(hint);
     button->SetShowHint(true);
@@ -61,17 +73,16 @@ void TMasterFrm::WireDrags() {
     };
     button->OnDragDrop = [this](TObject* s, TObject* src, int, int) { CommandDragDrop(s, src); };
   }
-  FAllAlbLV->OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState, bool& accept) {
-    AlbumDragOver(s, src, x, y, accept);
-  };
-  FAllAlbLV->OnDragDrop = [this](TObject* s, TObject* src, int x, int y) {
+  FFrm.FAllAlbLV->OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState,
+                                      bool& accept) { AlbumDragOver(s, src, x, y, accept); };
+  FFrm.FAllAlbLV->OnDragDrop = [this](TObject* s, TObject* src, int x, int y) {
     AlbumDragDrop(s, src, x, y);
   };
 }
 
-void TMasterFrm::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
+void TDragCommands::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnStartDrag = [this, fromAlbums](TObject* s) { DragStarts(s, fromAlbums); };
-  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { ClearDragList(); };
+  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
   if (fromAlbums) {
     // Titles from elsewhere join the album; the grid moves its own rows itself.
     grid.OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState, bool& accept) {
@@ -100,136 +111,144 @@ void TMasterFrm::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
   };
 }
 
-TMasterFrm::TDragFrom TMasterFrm::DragFrom(const TObject* source) const {
+TDragCommands::TDragFrom TDragCommands::DragFrom(const TObject* source) const {
   if (!source) return TDragFrom::None;
-  if (source == FCategories) return TDragFrom::CategoryTabs;
-  if (source == FAlbums) return TDragFrom::AlbumTabs;
-  if (source == FAllAlbLV) return TDragFrom::AlbumList;
+  if (source == FFrm.FCategories) return TDragFrom::CategoryTabs;
+  if (source == FFrm.FAlbums) return TDragFrom::AlbumTabs;
+  if (source == FFrm.FAllAlbLV) return TDragFrom::AlbumList;
   auto* grid = dynamic_cast<const TMyStringGrid*>(source);
-  return grid && grid->Owner() == this ? TDragFrom::Grid : TDragFrom::None;
+  return grid && grid->Owner() == &FFrm ? TDragFrom::Grid : TDragFrom::None;
 }
 
-void TMasterFrm::DragStarts(TObject* source, bool fromAlbums) {
-  ClearDragList();
-  if (!FCatList || !FAlbList) return;
+void TDragCommands::DragStarts(TObject* source, bool fromAlbums) {
+  FFrm.ClearDragList();
+  if (!FFrm.FCatList || !FFrm.FAlbList) return;
   switch (DragFrom(source)) {
   case TDragFrom::Grid:
-    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(*FDragList);
+    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(*FFrm.FDragList);
     break;
   case TDragFrom::CategoryTabs:
-    if (TTuneGridView* grid = FCatList->ActiveGrid()) grid->GetAllKeys(*FDragList);
+    if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid()) grid->GetAllKeys(*FFrm.FDragList);
     break;
   case TDragFrom::AlbumTabs:
-    FAlbList->GetActiveAlbumKeys(*FDragList);
+    FFrm.FAlbList->GetActiveAlbumKeys(*FFrm.FDragList);
     break;
   case TDragFrom::AlbumList:
-    FAlbList->GetSelectedKeys(*FDragList);
+    FFrm.FAlbList->GetSelectedKeys(*FFrm.FDragList);
     break;
   case TDragFrom::None:
     return;
   }
-  SetDragSource(fromAlbums, !fromAlbums);
-  SetDragCursor(FDragList->Count() > 1 ? crMultiDrag : crDrag);
+  FFrm.SetDragSource(fromAlbums, !fromAlbums);
+  SetDragCursor(FFrm.FDragList->Count() > 1 ? crMultiDrag : crDrag);
 }
 
-bool TMasterFrm::PagesHeld() const {
-  return FGridHandlersRunning > 0 || FRoad->StartInProgress() || FRoad->Program().Stepping();
+bool TDragCommands::PagesHeld() const {
+  return FGridHandlersRunning > 0 || FFrm.FRoad->StartInProgress() ||
+         FFrm.FRoad->Program().Stepping();
 }
 
-bool TMasterFrm::PageCommandHeld() const {
+bool TDragCommands::PageCommandHeld() const {
   // A command that frees a page waits for the page's grid and the title start to be done.
   if (!PagesHeld()) return false;
   MessageBeep(MB_OK);
   return true;
 }
 
-bool TMasterFrm::DropsHeld() const {
-  return FClosed || !StartUpDone || CommandsDisabled() || FImportDepth > 0 || PagesHeld();
+bool TDragCommands::DropsHeld() const {
+  return FFrm.FClosed || !StartUpDone || FFrm.CommandsDisabled() || FFrm.FImportDepth > 0 ||
+         PagesHeld();
 }
 
-bool TMasterFrm::DropAccepted(TObject* target, TObject* source) const {
+bool TDragCommands::DropAccepted(TObject* target, TObject* source) const {
   if (DragFrom(source) == TDragFrom::None || DropsHeld()) return false;
-  if (FDragList->Count() == 0 || !(FDragFromAlbums || FDragFromCategories)) return false;
+  if (FFrm.FDragList->Count() == 0 || !(FFrm.FDragFromAlbums || FFrm.FDragFromCategories))
+    return false;
   auto* control = dynamic_cast<TControl*>(target);
   return control && control->Enabled();
 }
 
-void TMasterFrm::CommandDragDrop(TObject* target, TObject* source) {
+void TDragCommands::CommandDragDrop(TObject* target, TObject* source) {
   if (!DropAccepted(target, source)) return;
   const TDragFrom from = DragFrom(source);
   const bool grid = from == TDragFrom::Grid;
   TStringList keys;
-  keys.AddStrings(*FDragList);
+  keys.AddStrings(*FFrm.FDragList);
   // The keys are spent however the command ends.
-  TScopeExit spent([this] { ClearDragList(); });
-  if (target == FPlay) {
-    PlayBClick(target);
-  } else if (target == FPlayReplace) {
-    PlayTClick(target);
-  } else if (target == FEditCat) {
+  TScopeExit spent([this] { FFrm.ClearDragList(); });
+  if (target == FFrm.FPlay) {
+    FFrm.FPlayCommands->PlayBClick(target);
+  } else if (target == FFrm.FPlayReplace) {
+    FFrm.FPlayCommands->PlayTClick(target);
+  } else if (target == FFrm.FEditCat) {
     if (grid)
-      EditTitles(keys);
+      FFrm.FEditCommands->EditTitles(keys);
     else if (from == TDragFrom::CategoryTabs)
-      Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
+      FFrm.FEditCommands->Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
     else
-      Rename1Click(target);
-  } else if (target == FTrashCat) {
-    if (grid && FDragFromCategories) {
-      Delete1Click(target);
+      FFrm.FEditCommands->Rename1Click(target);
+  } else if (target == FFrm.FTrashCat) {
+    if (grid && FFrm.FDragFromCategories) {
+      FFrm.FEditCommands->Delete1Click(target);
     } else if (grid) {
       // The grid cleared its selection as the drag left it; the question is about those rows.
       static_cast<TMyStringGrid*>(source)->RestoreSelection();
-      Titlesselected3Click(target);
+      FFrm.FEditCommands->Titlesselected3Click(target);
     } else if (from == TDragFrom::CategoryTabs) {
       // Asks for the all-titles page's notice before any question about deleting a category.
-      Activecategory1Click(target);
+      FFrm.FEditCommands->Activecategory1Click(target);
     } else {
-      Albumselected3Click(target);
+      FFrm.FEditCommands->Albumselected3Click(target);
     }
-  } else if (target == FMailTitle) {
-    MailTitles(keys);
-  } else if (target == FExportTitle) {
-    SaveTitlesToDisk(keys);
-  } else if (target == FArchive) {
-    ArchiveTitles(keys);
-  } else if (target == FPrintCat) {
+  } else if (target == FFrm.FMailTitle) {
+    FFrm.FExportCommands->MailTitles(keys);
+  } else if (target == FFrm.FExportTitle) {
+    FFrm.FExportCommands->SaveTitlesToDisk(keys);
+  } else if (target == FFrm.FArchive) {
+    FFrm.FExportCommands->ArchiveTitles(keys);
+  } else if (target == FFrm.FPrintCat) {
     if (grid) {
       // Rows print as the Titles menu prints a selection of their area.
-      PrintTitlesOf(keys, FDragFromAlbums);
+      FFrm.FPrintCommands->PrintTitlesOf(keys, FFrm.FDragFromAlbums);
     } else if (from == TDragFrom::CategoryTabs) {
-      if (FCategories->ActivePageIndex() <= 0)
-        Allcategories5Click(target);
+      if (FFrm.FCategories->ActivePageIndex() <= 0)
+        FFrm.FPrintCommands->Allcategories5Click(target);
       else
-        Categoryselected1Click(target);
+        FFrm.FPrintCommands->Categoryselected1Click(target);
     } else {
-      Albumselected5Click(target);
+      FFrm.FPrintCommands->Albumselected5Click(target);
     }
   }
 }
 
-bool TMasterFrm::DragCarriesAlbum(int index) const {
-  if (index < 0 || index >= FAlbList->Count()) return false;
-  if (FAlbums->ActivePageIndex() > 0) return index == FAlbList->ActiveIndex();
-  TAlbumView* view = FAlbList->Items(index).View;
-  for (TAlbumView* line : FAlbumArea->SelectedLines())
+bool TDragCommands::DragCarriesAlbum(int index) const {
+  if (index < 0 || index >= FFrm.FAlbList->Count()) return false;
+  if (FFrm.FAlbums->ActivePageIndex() > 0) return index == FFrm.FAlbList->ActiveIndex();
+  TAlbumView* view = FFrm.FAlbList->Items(index).View;
+  for (TAlbumView* line : FFrm.FAlbumArea->SelectedLines())
     if (line == view) return true;
   return false;
 }
 
-void TMasterFrm::AlbumDragOver(TObject* target, TObject* source, int x, int y, bool& accept) const {
+void TDragCommands::AlbumDragOver(TObject* target, TObject* source, int x, int y,
+                                  bool& accept) const {
   accept = DropAccepted(target, source);
   // Album lines or tabs dropped on an album they carry would only double its titles.
   TDragFrom from = DragFrom(source);
   if (accept && (from == TDragFrom::AlbumTabs || from == TDragFrom::AlbumList))
-    accept = !DragCarriesAlbum(FAlbList->DropTargetIndex(target, x, y));
+    accept = !DragCarriesAlbum(FFrm.FAlbList->DropTargetIndex(target, x, y));
 }
 
-void TMasterFrm::AlbumDragDrop(TObject* target, TObject* source, int x, int y) {
+void TDragCommands::AlbumDragDrop(TObject* target, TObject* source, int x, int y) {
   bool accept = false;
   AlbumDragOver(target, source, x, y, accept);
   if (!accept) return;
   TStringList keys;
-  keys.AddStrings(*FDragList);
-  ClearDragList();
-  FAlbList->AddTitlesToAlbum(target, x, y, keys);
+  keys.AddStrings(*FFrm.FDragList);
+  FFrm.ClearDragList();
+  FFrm.FAlbList->AddTitlesToAlbum(target, x, y, keys);
 }
+
+TDragCommands::TDragCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TDragCommands::~TDragCommands() = default;

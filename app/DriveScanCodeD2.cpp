@@ -5,8 +5,10 @@
 #include "FolderTools.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
+#include "ScanCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
 
 TDriveScanFrm* DriveScanFrm = nullptr;
 
@@ -234,7 +236,7 @@ void TDriveScanFrm::OKBtnClick(TObject*) {
   if (ScanWork)
     ScanWork(folder, checkDuplicates, last, first, category);
   else if (MasterFrm)
-    MasterFrm->AddScannedFolder(folder, checkDuplicates, last, first, category);
+    MasterFrm->ScanCommands().AddScannedFolder(folder, checkDuplicates, last, first, category);
   Timer1->SetEnabled(false);
   // Ends the modal showing; its close (FormClose) follows. A close during the scan stays a
   // Cancel.

@@ -6,9 +6,14 @@
 #include "HourGlass.h"
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "ScanCommands.h"
+#include "ImportCommands.h"
+#include "ExportCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TitleFileName.h"
+#include "DataCodeD2.h"
+#include "ExtPage.h"
 
 namespace {
 
@@ -33,13 +38,13 @@ std::string WithExtension(const std::string& name, const std::string& ext) {
 // --- the mail window
 // ------------------------------------------------------------------------------
 
-void TMasterFrm::MailTitles(const TStringList& keys) {
+void TExportCommands::MailTitles(const TStringList& keys) {
   TMailWindowLink* mail = MailWindowLink();
   if (!mail || keys.Count() == 0) return;
   // Mid-send the rows are the mail going out; its caption and status stay too.
   if (mail->RefusedWhileBusy()) return;
   auto busy = HourGlass();
-  TBusyState commands(*this);
+  TBusyState commands(FFrm);
   mail->SetMailCaption(" Mail the attached " + IntToStr(keys.Count()) + " title(s)");
   mail->ShowMailWindow();
   mail->SetMailStatus("Attaching files...");
@@ -48,19 +53,19 @@ void TMasterFrm::MailTitles(const TStringList& keys) {
   mail->AttachTitles(keys);
 }
 
-void TMasterFrm::Mail4Click(TObject*) {
+void TExportCommands::Mail4Click(TObject*) {
   TStringList keys;
-  keys.AddStrings(*FDragList);
-  ClearDragList();
+  keys.AddStrings(*FFrm.FDragList);
+  FFrm.ClearDragList();
   MailTitles(keys);
 }
 
 // --- saving to disk
 // -------------------------------------------------------------------------------
 
-TSaveDialog& TMasterFrm::SaveDialog1() {
+TSaveDialog& TExportCommands::SaveDialog1() {
   if (!FSaveDialog1) {
-    FSaveDialog1 = new TSaveDialog(this);
+    FSaveDialog1 = new TSaveDialog(&FFrm);
     FSaveDialog1->SetName("SaveDialog1");
     FSaveDialog1->SetHelpContext(SaveDialogHelp);
     FSaveDialog1->SetFilter(SaveFilter);
@@ -69,8 +74,8 @@ TSaveDialog& TMasterFrm::SaveDialog1() {
   return *FSaveDialog1;
 }
 
-bool TMasterFrm::SaveTitleAs(int32_t key, const std::string& target, bool zip) {
-  TMyDB* db = FDMM2 ? FDMM2->MyDB() : nullptr;
+bool TExportCommands::SaveTitleAs(int32_t key, const std::string& target, bool zip) {
+  TMyDB* db = FFrm.FDMM2 ? FFrm.FDMM2->MyDB() : nullptr;
   if (!db) return false;
   // Written in a work folder first and moved into place only when whole, so that a failed export
   // leaves a file the user already had as it was.
@@ -87,10 +92,10 @@ bool TMasterFrm::SaveTitleAs(int32_t key, const std::string& target, bool zip) {
   return ok;
 }
 
-void TMasterFrm::SaveTitlesToDisk(const TStringList& keys) {
-  TMyDB* db = FDMM2 ? FDMM2->MyDB() : nullptr;
+void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
+  TMyDB* db = FFrm.FDMM2 ? FFrm.FDMM2->MyDB() : nullptr;
   if (keys.Count() == 0 || !db) return;
-  Repaint();
+  FFrm.Repaint();
   TScopeExit home([] { SetCurrentDir(ProgramFolder()); });
   TSaveDialog& dialog = SaveDialog1();
   int run = 0, offset = 0;
@@ -108,17 +113,17 @@ void TMasterFrm::SaveTitlesToDisk(const TStringList& keys) {
       zip = dialog.FilterIndex() == 2;
       target = WithExtension(dialog.FileName(), zip ? ".zip" : ".mid");
       chosen = !FSaveOps->Exists(target) ||
-               ShowMessageBox(target + " already exists.\r\nDo you want to replace it?",
-                              TKind::Warning, 0, TButtons::Yes | TButtons::No) == TAnswer::Yes;
+               FFrm.ShowMessageBox(target + " already exists.\r\nDo you want to replace it?",
+                                   TKind::Warning, 0, TButtons::Yes | TButtons::No) == TAnswer::Yes;
       // No: the dialog comes again for the same title.
       if (!chosen) dialog.SetFileName(ExtractFileName(target));
     }
     if (!chosen) {
       ++run;
       if (run >= 3 && i < keys.Count() - 1) {
-        if (ShowMessageBox("You have not saved the last " + IntToStr(run + offset) +
-                               " MIDI files.\r\n        Do you wish to continue?",
-                           TKind::Warning, 0, TButtons::Yes | TButtons::No) != TAnswer::Yes)
+        if (FFrm.ShowMessageBox("You have not saved the last " + IntToStr(run + offset) +
+                                    " MIDI files.\r\n        Do you wish to continue?",
+                                TKind::Warning, 0, TButtons::Yes | TButtons::No) != TAnswer::Yes)
           return;
         offset = 2;
         run = -2;
@@ -137,34 +142,34 @@ void TMasterFrm::SaveTitlesToDisk(const TStringList& keys) {
       std::string text = "\"";
       text.append(Trim(rec.Title)).append("\" could not be saved to ").append(target);
       text.append(".\r\nA file of that name that was there is unchanged.");
-      ShowMessageBox(text, TKind::Error, 0, TButtons::OK);
+      FFrm.ShowMessageBox(text, TKind::Error, 0, TButtons::OK);
     }
   }
 }
 
-void TMasterFrm::Save2Click(TObject*) {
+void TExportCommands::Save2Click(TObject*) {
   TStringList keys;
-  keys.AddStrings(*FDragList);
-  ClearDragList();
+  keys.AddStrings(*FFrm.FDragList);
+  FFrm.ClearDragList();
   SaveTitlesToDisk(keys);
 }
 
 // --- archiving
 // ------------------------------------------------------------------------------------
 
-void TMasterFrm::ArchiveTitles(const TStringList& keys) {
+void TExportCommands::ArchiveTitles(const TStringList& keys) {
   TScopeExit after([this] {
     FArchiving = false;
     SetCurrentDir(ProgramFolder());
   });
   if (keys.Count() == 0) {
     MessageBeep(0);
-    ShowMessageBox("No titles to archive!", TKind::Error, 0, TButtons::OK);
+    FFrm.ShowMessageBox("No titles to archive!", TKind::Error, 0, TButtons::OK);
     return;
   }
   std::string target;
   {
-    TSaveDialog dialog(this);
+    TSaveDialog dialog(&FFrm);
     dialog.SetFilter("Archive files (*.zip)|*.zip");
     dialog.SetOptions({TSaveOption::ShowHelp, TSaveOption::OverwritePrompt});
     dialog.SetTitle("Enter the name for this " + IntToStr(keys.Count()) + "-title archive...");
@@ -172,8 +177,8 @@ void TMasterFrm::ArchiveTitles(const TStringList& keys) {
     // Named with ".zip" here, so that the entries are counted in the file really written.
     target = WithExtension(dialog.FileName(), ".zip");
   }
-  TCreateArchiveForm& window = CreateArchiveWindow();
-  CenterOverMainWindow(window);
+  TCreateArchiveForm& window = FFrm.ImportCommands().CreateArchiveWindow();
+  FFrm.CenterOverMainWindow(window);
   window.StartArchiving(target, keys);
   window.ArchiveTitlesWork = [this](const std::string& name, TStringList& list) {
     ArchiveTitlesWork(name, list);
@@ -181,9 +186,9 @@ void TMasterFrm::ArchiveTitles(const TStringList& keys) {
   window.ShowModal();
 }
 
-TMessageAnswer TMasterFrm::ArchiveBox(const std::string& text, TMessageKind kind) {
-  TCreateArchiveForm& window = CreateArchiveWindow();
-  if (!window.Visible()) return ShowMessageBox(text, kind, 0, TButtons::OK);
+TMessageAnswer TExportCommands::ArchiveBox(const std::string& text, TMessageKind kind) {
+  TCreateArchiveForm& window = FFrm.ImportCommands().CreateArchiveWindow();
+  if (!window.Visible()) return FFrm.ShowMessageBox(text, kind, 0, TButtons::OK);
   // The archive window stays on top: a box of the main window would sit beneath it.
   TMessageDialog box(&window);
   box.SetText(text);
@@ -193,19 +198,19 @@ TMessageAnswer TMasterFrm::ArchiveBox(const std::string& text, TMessageKind kind
   return static_cast<TMessageAnswer>(box.Execute());
 }
 
-void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& keys) {
-  TMyDB* db = FDMM2 ? FDMM2->MyDB() : nullptr;
+void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringList& keys) {
+  TMyDB* db = FFrm.FDMM2 ? FFrm.FDMM2->MyDB() : nullptr;
   if (!db) return;
-  TCreateArchiveForm& window = CreateArchiveWindow();
+  TCreateArchiveForm& window = FFrm.ImportCommands().CreateArchiveWindow();
   const std::string gather = WorkFolder("TempTrash");
   ForceDirectories(gather);
-  TBusyState busy(*this);
-  FAlbums->SetEnabled(false);
-  FCategories->SetEnabled(false);
+  TBusyState busy(FFrm);
+  FFrm.FAlbums->SetEnabled(false);
+  FFrm.FCategories->SetEnabled(false);
   TScopeExit after([this, gather] {
     ClearDirectory(gather, "*.mid");
-    FAlbums->SetEnabled(true);
-    FCategories->SetEnabled(true);
+    FFrm.FAlbums->SetEnabled(true);
+    FFrm.FCategories->SetEnabled(true);
     FArchiving = false;
     SetCurrentDir(ProgramFolder());
   });
@@ -242,7 +247,7 @@ void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& 
       DeleteFileA(path.c_str());
       ++leftOut;
     }
-    PlayWaitingTitle();
+    FFrm.ScanCommands().PlayWaitingTitle();
   }
   FArchiving = false;
   if (window.Cancelled()) return;
@@ -258,7 +263,7 @@ void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& 
     window.EPB2->SetRange(0, 100);
     window.EPB2->SetPosition(0);
   }
-  const bool packed = FTuneFiles->ZipFileList(files, archiveName);
+  const bool packed = FFrm.FTuneFiles->ZipFileList(files, archiveName);
   if (!packed && !window.Cancelled()) {
     ArchiveBox("Archiving failed!  Check titles for unusual characters." + leftOutLine,
                TKind::Error);
@@ -278,3 +283,7 @@ void TMasterFrm::ArchiveTitlesWork(const std::string& archiveName, TStringList& 
     ArchiveBox(text + leftOutLine, TKind::Information);
   }
 }
+
+TExportCommands::TExportCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TExportCommands::~TExportCommands() = default;

@@ -6,7 +6,9 @@
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
+#include "EditCommands.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
 
 TGetLocalF* GetLocalF = nullptr;
 
@@ -38,7 +40,8 @@ TGetLocalF::TGetLocalF(TComponent* AOwner) : TForm(AOwner) {
   DirectoryListBox1 =
       MakeChild<TDirectoryListBox>(this, GroupBox1, "DirectoryListBox1", 10, 48, 220, 218);
   DirectoryListBox1->SetHelpContext(1609);
-  FilterComboBox1 = MakeChild<TFilterComboBox>(this, GroupBox1, "FilterComboBox1", 10, 274, 220, 21);
+  FilterComboBox1 =
+      MakeChild<TFilterComboBox>(this, GroupBox1, "FilterComboBox1", 10, 274, 220, 21);
   FilterComboBox1->SetHelpContext(1610);
 
   GroupBox2 =
@@ -197,7 +200,7 @@ bool TGetLocalF::ResolveAddInfo() {
   if (!artistKey && artists) artistKey = artists->FindOrAddPerformer(first, last);
   FCategoryKey = categoryKey;
   FArtistKey = artistKey;
-  if (MasterFrm) MasterFrm->SetAddInfo("", "", artistKey, categoryKey);
+  if (MasterFrm) MasterFrm->EditCommands().SetAddInfo("", "", artistKey, categoryKey);
   return true;
 }
 

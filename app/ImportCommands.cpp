@@ -8,8 +8,10 @@
 #include "CreateArchiveCodeD2.h"
 #include "Crc32.h"
 #include "MainCodeD2.h"
+#include "EditCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
 
 // --- rules without a window
 // ------------------------------------------------------------------------
@@ -111,23 +113,23 @@ bool RemoveWorkFile(const std::string& path) {
 // --- the main window's import routines
 // -------------------------------------------------------------
 
-void TMasterFrm::AddFileByType(const std::string& fileName, const std::string& title,
-                               std::string& result, bool checkDuplicates, bool quiet,
-                               const std::string& origin, const std::string& artist,
-                               const std::string& category) {
-  TImportScope busy(*this);
+void TImportCommands::AddFileByType(const std::string& fileName, const std::string& title,
+                                    std::string& result, bool checkDuplicates, bool quiet,
+                                    const std::string& origin, const std::string& artist,
+                                    const std::string& category) {
+  TImportScope busy(FFrm);
   result.clear();
   FAddedKeys.clear();
-  FAddTitle = title;
-  FAddOrigin = origin;
+  FFrm.EditCommands().FAddTitle = title;
+  FFrm.EditCommands().FAddOrigin = origin;
   try {
     // A given category or artist applies to this import, quiet or not; a blank one is none.
-    if (!Trim(category).empty() && FCatList)
-      FAddCategoryKey = FCatList->FindOrAddCategory(Trim(category));
+    if (!Trim(category).empty() && FFrm.FCatList)
+      FFrm.EditCommands().FAddCategoryKey = FFrm.FCatList->FindOrAddCategory(Trim(category));
     std::string last, first;
     SplitAtComma(artist, last, first);
-    if ((!last.empty() || !first.empty()) && FDMM2 && FDMM2->PerfList())
-      FAddArtistKey = FDMM2->PerfList()->FindOrAddPerformer(first, last);
+    if ((!last.empty() || !first.empty()) && FFrm.FDMM2 && FFrm.FDMM2->PerfList())
+      FFrm.EditCommands().FAddArtistKey = FFrm.FDMM2->PerfList()->FindOrAddPerformer(first, last);
   } catch (const std::exception& e) {
     result = e.what();
     return;
@@ -145,13 +147,13 @@ void TMasterFrm::AddFileByType(const std::string& fileName, const std::string& t
     } else {
       TArchiveForm& window = ArchiveWindow();
       window.SetBounds(window.Left(), window.Top(), 501, 190);
-      CenterOverMainWindow(window);
+      FFrm.CenterOverMainWindow(window);
       window.StartExtract(fileName, quiet, count, checkDuplicates);
       window.ShowModal();
       result = window.Result();
-      if (FCatList) {
-        FCatList->ResortAll();
-        FCatList->UpdateAllSummaries();
+      if (FFrm.FCatList) {
+        FFrm.FCatList->ResortAll();
+        FFrm.FCatList->UpdateAllSummaries();
       }
     }
     break;
@@ -161,18 +163,18 @@ void TMasterFrm::AddFileByType(const std::string& fileName, const std::string& t
   }
 }
 
-bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
-                                    bool checkDuplicates) {
-  if (FRoad->Aborted()) return false;
+bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet,
+                                         std::string& result, bool checkDuplicates) {
+  if (FFrm.FRoad->Aborted()) return false;
   // One read serves the header check, the duration, the CRC and the packing.
   const TTuneSnapshot file = ReadTuneSnapshot(fileName, InMemoryPackLimit);
   const int kind = file.Kind;
   const int64_t size = file.Size;
   if (kind == mfOther) {
     if (!quiet)
-      ShowMessageBox(FAddOrigin +
-                         " is not a valid MIDI file.\r\nIt will not be added to the database",
-                     TMessageKind::Information, 0, TMessageButtons::OK);
+      FFrm.ShowMessageBox(FFrm.EditCommands().FAddOrigin +
+                              " is not a valid MIDI file.\r\nIt will not be added to the database",
+                          TMessageKind::Information, 0, TMessageButtons::OK);
     result = fileName + " is not MIDI file, has " + IntToStr(size) + " bytes";
     return false;
   }
@@ -183,38 +185,40 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
   }
   int seconds = 0;
   if (kind == mfStandardMidi)
-    seconds = file.Whole ? FTuneFiles->GetMIDIDurationOf(file.Bytes)
-                         : FTuneFiles->GetMIDIDuration(fileName);
+    seconds = file.Whole ? FFrm.FTuneFiles->GetMIDIDurationOf(file.Bytes)
+                         : FFrm.FTuneFiles->GetMIDIDuration(fileName);
   if (seconds == -1) {
     if (quiet) {
       result = "Corrupted MIDI file";
       return false;
     }
-    Beep();
-    if (ShowMessageBox("\"" + FAddTitle + "\" is not in the right format and may be corrupted." +
-                           "\r\n\r\nAdd it anyway?",
-                       TMessageKind::Error, 0,
-                       TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes) {
+    FFrm.Beep();
+    if (FFrm.ShowMessageBox("\"" + FFrm.EditCommands().FAddTitle +
+                                "\" is not in the right format and may be corrupted." +
+                                "\r\n\r\nAdd it anyway?",
+                            TMessageKind::Error, 0,
+                            TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes) {
       result = "Corrupted MIDI file";
       return false;
     }
   }
-  if (checkDuplicates && FDMM2 && FDMM2->MyDB()) {
+  if (checkDuplicates && FFrm.FDMM2 && FFrm.FDMM2->MyDB()) {
     int32_t found = -1;
-    if (FDMM2->MyDB()->FindIdByFileName(StoredOrigin(FAddOrigin), found)) {
+    if (FFrm.FDMM2->MyDB()->FindIdByFileName(StoredOrigin(FFrm.EditCommands().FAddOrigin), found)) {
       if (quiet) {
         result = "Duplicate";
         FAddedKeys.push_back(found);
         return false;
       }
-      if (ShowMessageBox(FAddOrigin + " already exists in database. Add it anyway?",
-                         TMessageKind::Confirmation, 0,
-                         TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
+      if (FFrm.ShowMessageBox(FFrm.EditCommands().FAddOrigin +
+                                  " already exists in database. Add it anyway?",
+                              TMessageKind::Confirmation, 0,
+                              TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
         return false;
     }
   }
   std::string title, fileType;
-  TitleAndTypeOf(FAddTitle, title, fileType);
+  TitleAndTypeOf(FFrm.EditCommands().FAddTitle, title, fileType);
   const TDateTime fileDate = file.Date;
   const uint32_t crc = file.Whole ? Crc32Update(0, file.Bytes.data(), file.Bytes.size())
                                   : FileCRC32(fileName).value_or(0);
@@ -222,10 +226,11 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
   // A start beneath this import (its pump ran the import) cannot end first: give up then.
   // Messages run only when there is something to wait for.
   auto playerFree = [this] {
-    return FRoad->Aborted() || (!FRoad->StartInProgress() && !FRoad->Program().Stepping());
+    return FFrm.FRoad->Aborted() ||
+           (!FFrm.FRoad->StartInProgress() && !FFrm.FRoad->Program().Stepping());
   };
   bool free = playerFree() || WaitFor(playerFree, 10000);
-  if (FRoad->Aborted()) return false;
+  if (FFrm.FRoad->Aborted()) return false;
   if (!free) {
     result = "The player is busy";
     return false;
@@ -247,13 +252,17 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
   int32_t key = -1;
   bool stored = false;
   try {
-    if (FDMM2)
-      stored = file.Whole ? FDMM2->AddPackedTune(archive, title, fileDate, quiet, Now(), seconds,
-                                                 crc, static_cast<int32_t>(size), FAddArtistKey,
-                                                 FAddCategoryKey, fileType, FAddOrigin, &key)
-                          : FDMM2->AddTune(packed, title, fileDate, quiet, Now(), seconds, crc,
-                                           static_cast<int32_t>(size), FAddArtistKey,
-                                           FAddCategoryKey, fileType, FAddOrigin, &key);
+    if (FFrm.FDMM2)
+      stored = file.Whole ? FFrm.FDMM2->AddPackedTune(archive, title, fileDate, quiet, Now(),
+                                                      seconds, crc, static_cast<int32_t>(size),
+                                                      FFrm.EditCommands().FAddArtistKey,
+                                                      FFrm.EditCommands().FAddCategoryKey, fileType,
+                                                      FFrm.EditCommands().FAddOrigin, &key)
+                          : FFrm.FDMM2->AddTune(packed, title, fileDate, quiet, Now(), seconds, crc,
+                                                static_cast<int32_t>(size),
+                                                FFrm.EditCommands().FAddArtistKey,
+                                                FFrm.EditCommands().FAddCategoryKey, fileType,
+                                                FFrm.EditCommands().FAddOrigin, &key);
     if (!stored) result = "The database is not open";
   } catch (const std::exception& e) {
     result = e.what();
@@ -265,12 +274,14 @@ bool TMasterFrm::AddMIDIToCatalogue(const std::string& fileName, bool quiet, std
   return true;
 }
 
-bool TMasterFrm::PackTuneForCatalogue(const std::string& fileName, const std::string& packedName) {
+bool TImportCommands::PackTuneForCatalogue(const std::string& fileName,
+                                           const std::string& packedName) {
   std::string copy = WorkFolder("TempZips") + PackEntryName;
   if (!RemoveWorkFile(copy)) return false;
   bool ok = false;
   try {
-    ok = FTuneFiles->CopyTuneFile(fileName, copy) && FTuneFiles->ZipOneFile(copy, packedName);
+    ok = FFrm.FTuneFiles->CopyTuneFile(fileName, copy) &&
+         FFrm.FTuneFiles->ZipOneFile(copy, packedName);
   } catch (const std::exception&) {
     ok = false;
   }
@@ -278,7 +289,7 @@ bool TMasterFrm::PackTuneForCatalogue(const std::string& fileName, const std::st
   return ok;
 }
 
-bool TMasterFrm::PackTuneInMemory(const std::string& bytes, std::string& archive) {
+bool TImportCommands::PackTuneInMemory(const std::string& bytes, std::string& archive) {
   // The entry is named as the file route names it, after its work copy. A work copy left behind
   // that cannot be cleared means another program holds the work folder: nothing is packed then,
   // on either route.
@@ -286,10 +297,10 @@ bool TMasterFrm::PackTuneInMemory(const std::string& bytes, std::string& archive
   return TTuneFiles::ZipBytes(bytes, PackEntryName, archive);
 }
 
-bool TMasterFrm::ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
-                               bool checkDuplicates) {
+bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
+                                    bool checkDuplicates) {
   (void)quiet; // every title of an archive is added quietly
-  TImportScope busy(*this);
+  TImportScope busy(FFrm);
   result.clear();
   if (!FileExists(archiveName)) {
     result = "No archive found";
@@ -310,20 +321,20 @@ bool TMasterFrm::ImportArchive(const std::string& archiveName, bool quiet, std::
   // never reach the file system.
   const std::string folder = ProgramFolder() + "ForTempZips\\";
   ForceDirectories(folder);
-  TArchiveForm* window = FOwnArchiveForm.get();
+  TArchiveForm* window = FFrm.FOwnArchiveForm.get();
   if (ArchiveFrm) window = ArchiveFrm;
   const bool shown = window && window->Visible();
   if (shown) {
     window->GroupBox1->SetCaption(" Extracting " + IntToStr(count) + " files from archive ");
     window->Repaint();
   }
-  const std::string keptOrigin = FAddOrigin;
+  const std::string keptOrigin = FFrm.EditCommands().FAddOrigin;
   std::vector<int32_t> keys;
   std::string failure;
   bool cancelled = false;
   int processed = 0;
   for (int i = 0; i < count; ++i) {
-    if (FRoad->Aborted() || FExtractAbort) {
+    if (FFrm.FRoad->Aborted() || FExtractAbort) {
       cancelled = true;
       break;
     }
@@ -352,8 +363,8 @@ bool TMasterFrm::ImportArchive(const std::string& archiveName, bool quiet, std::
         r = FileSize(work) > MaxEntrySize || entry.Size > MaxEntrySize ? "Invalid file size"
                                                                        : "Error decompressing";
       } else {
-        FAddTitle = entry.Name;
-        FAddOrigin = keptOrigin + "+" + entry.Name;
+        FFrm.EditCommands().FAddTitle = entry.Name;
+        FFrm.EditCommands().FAddOrigin = keptOrigin + "+" + entry.Name;
         FAddedKeys.clear();
         AddMIDIToCatalogue(work, true, r, checkDuplicates);
         // A title already there counts as found when duplicates are not added again.
@@ -367,7 +378,7 @@ bool TMasterFrm::ImportArchive(const std::string& archiveName, bool quiet, std::
     if (shown) window->EPB2->SetPosition(i + 1);
     if (OnArchiveEntryDone) OnArchiveEntryDone(i + 1);
   }
-  FAddOrigin = keptOrigin;
+  FFrm.EditCommands().FAddOrigin = keptOrigin;
   FAddedKeys = keys;
   ClearDirectory(folder, "*.*");
   RemoveDirectoryA(folder.c_str());
@@ -384,32 +395,37 @@ bool TMasterFrm::ImportArchive(const std::string& archiveName, bool quiet, std::
   return true;
 }
 
-void TMasterFrm::AZ1ArchiveProgress(int progress, bool& abort) {
+void TImportCommands::AZ1ArchiveProgress(int progress, bool& abort) {
   LetMessagesRun();
-  TCreateArchiveForm* window = FOwnCreateArchiveForm.get();
+  TCreateArchiveForm* window = FFrm.FOwnCreateArchiveForm.get();
   if (CreateArchiveFrm) window = CreateArchiveFrm;
   const bool shown = window && window->Visible();
-  abort = FRoad->Aborted() || (shown && window->Cancelled());
+  abort = FFrm.FRoad->Aborted() || (shown && window->Cancelled());
   if (shown && progress >= 0) window->EPB2->SetPosition(progress);
 }
 
-void TMasterFrm::AUZ1ArchiveProgress(int progress, bool& abort) {
-  FImportPump.Run();
-  TArchiveForm* window = FOwnArchiveForm.get();
+void TImportCommands::AUZ1ArchiveProgress(int progress, bool& abort) {
+  FFrm.FImportPump.Run();
+  TArchiveForm* window = FFrm.FOwnArchiveForm.get();
   if (ArchiveFrm) window = ArchiveFrm;
   const bool shown = window && window->Visible();
-  abort = FRoad->Aborted() || (shown && FExtractAbort);
+  abort = FFrm.FRoad->Aborted() || (shown && FExtractAbort);
   if (shown) window->EPB1->SetPosition(progress);
 }
 
-TArchiveForm& TMasterFrm::ArchiveWindow() {
+TArchiveForm& TImportCommands::ArchiveWindow() {
   if (ArchiveFrm) return *ArchiveFrm;
-  if (!FOwnArchiveForm) FOwnArchiveForm = std::make_unique<TArchiveForm>(nullptr);
-  return *FOwnArchiveForm;
+  if (!FFrm.FOwnArchiveForm) FFrm.FOwnArchiveForm = std::make_unique<TArchiveForm>(nullptr);
+  return *FFrm.FOwnArchiveForm;
 }
 
-TCreateArchiveForm& TMasterFrm::CreateArchiveWindow() {
+TCreateArchiveForm& TImportCommands::CreateArchiveWindow() {
   if (CreateArchiveFrm) return *CreateArchiveFrm;
-  if (!FOwnCreateArchiveForm) FOwnCreateArchiveForm = std::make_unique<TCreateArchiveForm>(nullptr);
-  return *FOwnCreateArchiveForm;
+  if (!FFrm.FOwnCreateArchiveForm)
+    FFrm.FOwnCreateArchiveForm = std::make_unique<TCreateArchiveForm>(nullptr);
+  return *FFrm.FOwnCreateArchiveForm;
 }
+
+TImportCommands::TImportCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TImportCommands::~TImportCommands() = default;

@@ -2,7 +2,9 @@
 // gives, artist names, stored origins, plug-in requests and dropped files' titles.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 class TMasterFrm;
 
@@ -55,3 +57,58 @@ std::string DropTitleOf(const std::string& path);
 
 // Entries larger than this are not extracted from an archive.
 inline constexpr int64_t MaxEntrySize = 64ll * 1024 * 1024;
+
+class TArchiveForm;
+class TCreateArchiveForm;
+
+// The main window's imports: MIDI files and archives of titles into the catalogue.
+class TImportCommands {
+public:
+  explicit TImportCommands(TMasterFrm& frm);
+  ~TImportCommands();
+  TImportCommands(const TImportCommands&) = delete;
+  TImportCommands& operator=(const TImportCommands&) = delete;
+
+  // The edit commands' SetAddInfo sets what the next add stores.
+  // Imports a MIDI file or a zip archive of titles by its final extension. An empty artist or
+  // category means none given. result is "OK" when every title was stored.
+  void AddFileByType(const std::string& fileName, const std::string& title, std::string& result,
+                     bool checkDuplicates, bool quiet, const std::string& origin,
+                     const std::string& artist, const std::string& category);
+
+  // True, with result "OK", only when the title was stored.
+  bool AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
+                          bool checkDuplicates);
+
+  // True, with result "OK", only when every title of the archive was stored (or found, with the
+  // duplicate test on).
+  bool ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
+                     bool checkDuplicates);
+  bool PackTuneForCatalogue(const std::string& fileName, const std::string& packedName);
+
+  // Packs a file's bytes as a stored title's archive without work files.
+  bool PackTuneInMemory(const std::string& bytes, std::string& archive);
+
+  // The zipper's and the unzipper's progress (0-100); abort answers whether to stop.
+  void AZ1ArchiveProgress(int progress, bool& abort);
+  void AUZ1ArchiveProgress(int progress, bool& abort);
+
+  // The archive import window's Cancel.
+  bool ExtractAbort() const { return FExtractAbort; }
+  void SetExtractAbort(bool value) { FExtractAbort = value; }
+
+  // Keys stored (or found as duplicates) by the last import, in order.
+  const std::vector<int32_t>& AddedKeys() const { return FAddedKeys; }
+
+  // After each entry of an archive import, with its 1-based number (a seam for tests).
+  std::function<void(int entry)> OnArchiveEntryDone;
+
+  // The archive windows of the creation order, or the main window's own when none was made.
+  TArchiveForm& ArchiveWindow();
+  TCreateArchiveForm& CreateArchiveWindow();
+
+private:
+  TMasterFrm& FFrm;
+  bool FExtractAbort = false;
+  std::vector<int32_t> FAddedKeys;
+};

@@ -3,8 +3,11 @@
 #include "AboutCodeD2.h"
 #include "MailWindowHost.h"
 #include "MainCodeD2.h"
+#include "ContextHelp.h"
 #include "Settings.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -31,7 +34,7 @@ public:
   }
   bool AbortSet() override { return MasterFrm && MasterFrm->Road().Aborted(); }
   bool ContextHelpClick(TObject* sender) override {
-    return MasterFrm && MasterFrm->ContextHelpClick(sender);
+    return MasterFrm && MasterFrm->ContextHelp().ContextHelpClick(sender);
   }
   void ShowAbout(TForm* over) override { ShowAboutBox(over); }
 

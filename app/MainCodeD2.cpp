@@ -1,5 +1,20 @@
 // The main window: its parts, start-up in three steps, requests from outside and shutdown.
 #include "MainCodeD2.h"
+#include "DragCommands.h"
+#include "MainLayout.h"
+#include "RequestCommands.h"
+#include "MainViewCommands.h"
+#include "MainPlay.h"
+#include "ImportCommands.h"
+#include "VisualEffects.h"
+#include "EditCommands.h"
+#include "CatalogueCommands.h"
+#include "PlayerCommands.h"
+#include "TableCommands.h"
+#include "ContextHelp.h"
+#include "ScanCommands.h"
+#include "ExportCommands.h"
+#include "PrintCommands.h"
 #include "MailWindowHost.h"
 #include <windows.h>
 #include <shellapi.h>
@@ -26,6 +41,12 @@
 #include "SysUtils.h"
 #include "ViewProgCode.h"
 #include "finalMain.h"
+#include "CDPanel.h"
+#include "DataCodeD2.h"
+#include "FileAssocCommands.h"
+#include "MainViews.h"
+#include "Menus.h"
+#include "UnMIDICode.h"
 
 TQxMessages QxMessages;
 std::string PendingRequest;
@@ -95,6 +116,21 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetName("MasterFrm");
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
+  FDragCommands = std::make_unique<TDragCommands>(*this);
+  FLayout = std::make_unique<TMainLayout>(*this);
+  FRequestCommands = std::make_unique<TRequestCommands>(*this);
+  FViewCommands = std::make_unique<TViewCommands>(*this);
+  FPlayCommands = std::make_unique<TPlayCommands>(*this);
+  FImportCommands = std::make_unique<TImportCommands>(*this);
+  FVisualEffects = std::make_unique<TVisualEffects>(*this);
+  FEditCommands = std::make_unique<TEditCommands>(*this);
+  FCatalogueCommands = std::make_unique<TCatalogueCommands>(*this);
+  FPlayerCommands = std::make_unique<TPlayerCommands>(*this);
+  FTableCommands = std::make_unique<TTableCommands>(*this);
+  FContextHelp = std::make_unique<TContextHelp>(*this);
+  FScanCommands = std::make_unique<TScanCommands>(*this);
+  FExportCommands = std::make_unique<TExportCommands>(*this);
+  FPrintCommands = std::make_unique<TPrintCommands>(*this);
   for (int i = 1; i <= ParamCount(); ++i)
     FParams.push_back(ParamStr(i));
 
@@ -122,24 +158,24 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FNavPITimer->SetName("NavPITimer");
   FNavPITimer->SetEnabled(false);
   FNavPITimer->SetInterval(200);
-  FNavPITimer->OnTimer = [this](TObject* s) { NavPITimerTimer(s); };
+  FNavPITimer->OnTimer = [this](TObject* s) { FRequestCommands->NavPITimerTimer(s); };
   FQueueTimer = new TTimer(this);
   FQueueTimer->SetName("QueueTimer");
   FQueueTimer->SetEnabled(false);
   FQueueTimer->SetInterval(1);
-  FQueueTimer->OnTimer = [this](TObject* s) { QueueTimerTimer(s); };
+  FQueueTimer->OnTimer = [this](TObject* s) { FRequestCommands->QueueTimerTimer(s); };
   FTuneFiles->OnProgress = [this](int percent) {
     bool abort = false;
-    AZ1ArchiveProgress(percent, abort);
+    FImportCommands->AZ1ArchiveProgress(percent, abort);
   };
   FTuneFiles->OnAbortQuery = [this] {
     bool abort = false;
-    AZ1ArchiveProgress(-1, abort);
+    FImportCommands->AZ1ArchiveProgress(-1, abort);
     return abort;
   };
 
   BuildMenu();
-  BuildPlayPopUp();
+  FPlayCommands->BuildPlayPopUp();
   FStatusBar1 = new TStatusBar(this);
   FStatusBar1->SetName("StatusBar1");
   FStatusBar1->SetParent(this);
@@ -153,7 +189,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FProgressBar1->SetVisible(false);
   BuildTopArea();
   BuildCatalogueArea();
-  BuildVisualEffects();
+  FVisualEffects->BuildVisualEffects();
   // The right button on the tab rows opens the areas' own menus.
   FCategories->SetPopupMenu(FNewCatPopUp);
   FAlbums->SetPopupMenu(FAlbPopUp);
@@ -167,11 +203,12 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetTraceItem(FDEBUGMODE1);
 
   GateUnbuiltCommands();
-  BuildPrintMenus();
-  WireDrags(); // before context help, which looks first at the tabs' press and the buttons' click
-  WireContextHelp();
-  WireEnabling();
-  HoldCommandsWhileBusy();
+  FPrintCommands->BuildPrintMenus();
+  FDragCommands->WireDrags(); // before context help, which looks first at the tabs' press and the
+                              // buttons' click
+  FContextHelp->WireContextHelp();
+  FCatalogueCommands->WireEnabling();
+  FCatalogueCommands->HoldCommandsWhileBusy();
   // Nothing plays and the program is empty: the player buttons start as that state has them.
   UpdatePlayControls();
 
@@ -181,7 +218,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
-  FormDestroy(this);
+  FVisualEffects->FormDestroy(this);
   FNavPITimer->SetEnabled(false);
   FQueueTimer->SetEnabled(false);
   // The list view outlives these members: it must not keep their image lists.
@@ -249,13 +286,17 @@ void TMasterFrm::BuildMenu() {
   TMenuItem& root = FMainMenu1->Items();
   FFile1 = item(&root, "File1", "&File");
   FGetLocal2 = item(FFile1, "GetLocal2", "&Open");
-  FGetLocal2->OnClick = [this](TObject* s) { GetLocal2Click(s); };
+  FGetLocal2->OnClick = [this](TObject* s) { FScanCommands->GetLocal2Click(s); };
   FScanadriveforMIDIfiles1 =
       item(FFile1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
-  FScanadriveforMIDIfiles1->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  FScanadriveforMIDIfiles1->OnClick = [this](TObject* s) {
+    FScanCommands->ScanadriveforMIDIfiles1Click(s);
+  };
   FScansystemforMIDIfiles1 =
       item(FFile1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
-  FScansystemforMIDIfiles1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
+  FScansystemforMIDIfiles1->OnClick = [this](TObject* s) {
+    FScanCommands->ScansystemforMIDIfiles1Click(s);
+  };
   // The plug-in item brings its own separator: none stands before it when it is hidden.
   FManageNPISep = item(FFile1, "N1", "-");
   FManageNPI = item(FFile1, "ManageNPI", "&Manage browser plug-in...");
@@ -270,15 +311,15 @@ void TMasterFrm::BuildMenu() {
   FSpectrograph1 = check(item(FView1, "Spectrograph1", "&Spectrograph"));
   item(FView1, "N3", "-");
   FShowmusictoolbar1 = item(FView1, "Showmusictoolbar1", "&Hide music toolbar");
-  FShowmusictoolbar1->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
+  FShowmusictoolbar1->OnClick = [this](TObject* s) { FLayout->ToolsLeftClick(s); };
   FAlbums1 = item(&root, "Albums1", "&Albums");
   FCategories1 = item(&root, "Categories1", "&Categories");
-  BuildPlayMenus(FAlbums1, FCategories1);
-  BuildViewMenus(FCategories1, FAlbums1, FView1);
+  FPlayCommands->BuildPlayMenus(FAlbums1, FCategories1);
+  FViewCommands->BuildViewMenus(FCategories1, FAlbums1, FView1);
   FTitle1 = item(&root, "Title1", "&Titles");
   FViewtitles1 = item(FTitle1, "Viewtitles1", "&View titles");
-  BuildEditMenus(FAlbums1, FCategories1, FTitle1);
-  BuildTableMenus(FAlbums1, FCategories1, FTitle1);
+  FEditCommands->BuildEditMenus(FAlbums1, FCategories1, FTitle1);
+  FTableCommands->BuildTableMenus(FAlbums1, FCategories1, FTitle1);
   FOptions1 = item(&root, "Options1", "&Options");
   FLooping1 = check(item(FOptions1, "Looping1", "&Looping"));
   auto* resets = item(FOptions1, "Resets1", "MIDI &reset before each title");
@@ -321,7 +362,7 @@ void TMasterFrm::BuildMenu() {
   for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
   FHelp1 = item(&root, "Help1", "&Help");
-  BuildHelpMenu();
+  FContextHelp->BuildHelpMenu();
   FContents1 = item(FHelp1, "Contents1", "&Contents");
   FAbout1 = item(FHelp1, "About1", "&About...");
   FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
@@ -364,25 +405,25 @@ void TMasterFrm::BuildTopArea() {
   FMusicClear = MakeButton(FListPanel, "MusicClear", "Erase", 50);
   FMusicClear->SetBounds(133, 1, 50, 24);
   FMusicClear->SetHint("Erase|Erase the program (the title playing plays on)");
-  FShuffle->OnClick = [this](TObject* s) { Shuffle2Click(s); };
-  FMusicClear->OnClick = [this](TObject* s) { MusicClearClick(s); };
+  FShuffle->OnClick = [this](TObject* s) { FPlayCommands->Shuffle2Click(s); };
+  FMusicClear->OnClick = [this](TObject* s) { FPlayCommands->MusicClearClick(s); };
   // Nothing in the program yet.
   FShuffle->SetEnabled(false);
   FMusicClear->SetEnabled(false);
   FPlayPanel = pair("PlayPanel", FPause, "Pause", "||", FAllStop, "AllStop", "[]");
   FSoundPanel = pair("SoundPanel", FOutPort, "OutPort", "Port", FVolume, "Volume", "Vol");
-  FBack->OnClick = [this](TObject* s) { BackClick(s); };
-  FPlayNext->OnClick = [this](TObject* s) { PlayNextClick(s); };
+  FBack->OnClick = [this](TObject* s) { FPlayCommands->BackClick(s); };
+  FPlayNext->OnClick = [this](TObject* s) { FPlayCommands->PlayNextClick(s); };
   auto tool = [this](const std::string& name) {
     auto* b = new TSpeedButton(this);
     b->SetName(name);
     b->SetBounds(0, 0, 20, 20);
     b->SetCaption("^");
     b->SetParent(FTopPanel);
-    b->OnClick = [this](TObject* s) { ToolsLeftClick(s); };
+    b->OnClick = [this](TObject* s) { FLayout->ToolsLeftClick(s); };
     return b;
   };
-  BuildPlayerCommands();
+  FPlayerCommands->BuildPlayerCommands();
   FToolsLeft = tool("ToolsLeft");
   FToolsLeft->SetLeft(7);
   FToolsRight = tool("ToolsRight");
@@ -405,7 +446,7 @@ void TMasterFrm::BuildCatalogueArea() {
   FPanel4->SetBevelOuter(bvNone);
   FPanel4->SetBounds(6, 4, 66, 25);
   FNewAlb = MakeButton(FPanel4, "NewAlb", "New &album", 66);
-  FNewAlb->OnClick = [this](TObject* s) { Createnew1Click(s); };
+  FNewAlb->OnClick = [this](TObject* s) { FEditCommands->Createnew1Click(s); };
   FWebPanel = MakePanel(FDBPanel, "WebPanel", "");
   FWebPanel->SetBevelOuter(bvNone);
   FWebPanel->SetBounds(76, 4, 36, 25);
@@ -418,9 +459,9 @@ void TMasterFrm::BuildCatalogueArea() {
   FBitBtn1->SetLeft(38);
   FBitBtn2 = MakeButton(FGetMIDIsPanel, "BitBtn2", "&Drives", 38);
   FBitBtn2->SetLeft(76);
-  FGetLocal->OnClick = [this](TObject* s) { GetLocal2Click(s); };
-  FBitBtn1->OnClick = [this](TObject* s) { ScansystemforMIDIfiles1Click(s); };
-  FBitBtn2->OnClick = [this](TObject* s) { ScanadriveforMIDIfiles1Click(s); };
+  FGetLocal->OnClick = [this](TObject* s) { FScanCommands->GetLocal2Click(s); };
+  FBitBtn1->OnClick = [this](TObject* s) { FScanCommands->ScansystemforMIDIfiles1Click(s); };
+  FBitBtn2->OnClick = [this](TObject* s) { FScanCommands->ScanadriveforMIDIfiles1Click(s); };
 
   FAlbPanel = MakePanel(FDBPanel, "AlbPanel", "");
   FAlbPanel->SetBevelOuter(bvLowered);
@@ -461,20 +502,20 @@ void TMasterFrm::BuildCatalogueArea() {
     }
   };
   FAlbums->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
-                              TOwnerDrawState) { AlbumsDrawTab(index, r); };
+                              TOwnerDrawState) { FViewCommands->AlbumsDrawTab(index, r); };
 
   FSeparator = MakePanel(FDBPanel, "Separator", "");
   FSeparator->SetBevelOuter(bvRaised);
   FSeparator->SetWidth(4);
   FSeparator->SetCursor(crHSplit);
   FSeparator->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-    SeparatorMouseDown(s, b, sh, x, y);
+    FLayout->SeparatorMouseDown(s, b, sh, x, y);
   };
   FSeparator->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
-    SeparatorMouseMove(s, sh, x, y);
+    FLayout->SeparatorMouseMove(s, sh, x, y);
   };
   FSeparator->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-    SeparatorMouseUp(s, b, sh, x, y);
+    FLayout->SeparatorMouseUp(s, b, sh, x, y);
   };
 
   FCatPanel = MakePanel(FDBPanel, "CatPanel", "");
@@ -489,7 +530,9 @@ void TMasterFrm::BuildCatalogueArea() {
   FAllTitlesPage->SetCaption("ALL CATEGORIES   ");
   FCategories->TabHints().Add("View all titles");
   FCategories->OnDrawTab = [this](TWinControl*, int index, bool, const RECT&, const RECT& whole,
-                                  TOwnerDrawState) { CategoriesDrawTab(index, whole); };
+                                  TOwnerDrawState) {
+    FViewCommands->CategoriesDrawTab(index, whole);
+  };
   FAllCatPT = MakePanel(FAllTitlesPage, "AllCatPT", "0 titles  ---  0:00  ---  0kb");
   FAllCatPT->SetAlign(alTop);
   FAllCatPT->SetHeight(19);
@@ -630,7 +673,7 @@ void TMasterFrm::FormShow(TObject*) {
     tabs->SetTabHeight(0);
     tabs->SetMultiLine(true);
   }
-  MakeAlbumImageLists();
+  FViewCommands->MakeAlbumImageLists();
   TTuneInfo idle;
   idle.Category = idle.Artist = idle.Title = "None";
   idle.Status = "No program";
@@ -642,7 +685,7 @@ void TMasterFrm::FormShow(TObject*) {
   FTimer2->SetEnabled(true);
   // Chained before the input first starts: a later link would stop the running connector.
   ProgramViewer();
-  SetVisualEffects(FVisualeffects1->Checked(), false, true);
+  FVisualEffects->SetVisualEffects(FVisualeffects1->Checked(), false, true);
 }
 
 void TMasterFrm::ReadSettings() {
@@ -666,7 +709,8 @@ void TMasterFrm::ApplySettingsToMenus() {
   Application->SetShowHint(s.ShowAllHints);
   FShowAlbTabs = s.ShowAlbTabs;
   FShowCatTabs = s.ShowCatTabs;
-  SetTabColors(static_cast<TColor>(s.TabActiveColor), static_cast<TColor>(s.TabActiveFontColor));
+  FViewCommands->SetTabColors(static_cast<TColor>(s.TabActiveColor),
+                              static_cast<TColor>(s.TabActiveFontColor));
   FRemindtoscan1->SetChecked(s.RemindToScan);
   FLooping1->SetChecked(s.AutoLooping);
   FRoad->SetLooping(s.AutoLooping);
@@ -687,8 +731,8 @@ void TMasterFrm::ApplySettingsToMenus() {
   FSpectrumbars1->SetChecked(s.SpecBars);
   FLights1->SetChecked(s.Lights);
   FSpectrograph1->SetChecked(s.SpecGraph);
-  SetAlbPanelWidth(s.AlbPanelWidth);
-  SetShowTools(s.ShowTools);
+  FLayout->SetAlbPanelWidth(s.AlbPanelWidth);
+  FLayout->SetShowTools(s.ShowTools);
 }
 
 void TMasterFrm::TakeSettingsFromMenus() {
@@ -795,14 +839,14 @@ void TMasterFrm::Timer2Timer(TObject*) {
     if (!Trim(PendingRequest).empty()) {
       std::string request = PendingRequest;
       PendingRequest.clear();
-      ProcessRequest(request, 0);
+      FRequestCommands->ProcessRequest(request, 0);
     } else if (!FParams.empty()) {
-      ProcessRequest(FParams[0], 0);
+      FRequestCommands->ProcessRequest(FParams[0], 0);
     }
     // What arrived meanwhile runs now, before the start-up questions.
-    FQueueOpen = true;
-    while (!FQueue.empty() && QueueMayRun())
-      RunQueuedRequests();
+    FRequestCommands->OpenQueue();
+    while (FRequestCommands->QueuedRequests() > 0 && FRequestCommands->QueueMayRun())
+      FRequestCommands->RunQueuedRequests();
     if (FParams.empty()) AskStartQuestions();
   }
   // Start-up is over, its questions included; programs outside (tests) look for this mark.
@@ -815,7 +859,7 @@ void TMasterFrm::AskStartQuestions() {
     if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
                        TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes) {
       Repaint();
-      ScansystemforMIDIfiles1Click(this);
+      FScanCommands->ScansystemforMIDIfiles1Click(this);
     }
   }
   if (FFirstRun && FMIDIdefault->Enabled()) {
@@ -834,17 +878,17 @@ void TMasterFrm::WndProc(TMessage& m) {
         m.WParam, m.LParam,
         [](void* target, const std::string& line, int no) {
           auto* self = static_cast<TMasterFrm*>(target);
-          TQueued item;
+          TRequestCommands::TQueued item;
           item.Text = line;
           item.Index = no;
-          self->Enqueue(std::move(item));
+          self->RequestCommands().Enqueue(std::move(item));
         },
         this);
     m.Result = 0;
     return;
   }
   if (m.Msg == WM_PLUGINREQUEST) {
-    ReceivePluginRequest(LOWORD(m.LParam));
+    FRequestCommands->ReceivePluginRequest(LOWORD(m.LParam));
     m.Result = 0;
     return;
   }
@@ -863,7 +907,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     return;
   }
   if (m.Msg == WM_DROPFILES) {
-    GuardVoid([&] { TakeDroppedFiles(reinterpret_cast<HDROP>(m.WParam)); });
+    GuardVoid([&] { FRequestCommands->TakeDroppedFiles(reinterpret_cast<HDROP>(m.WParam)); });
     m.Result = 0;
     return;
   }
@@ -872,7 +916,7 @@ void TMasterFrm::WndProc(TMessage& m) {
     // be taken back (the abort flag is never cleared) is set before the session really ends.
     FTimer1->SetEnabled(false);
     CloseSequencer();
-    CloseSoundInput();
+    FVisualEffects->CloseSoundInput();
   } else if (m.Msg == WM_ENDSESSION && m.WParam) {
     // The process ends when this returns: write the lists, the settings and the store now.
     FSessionEnding = true;
@@ -962,7 +1006,7 @@ void TMasterFrm::CloseSequencer() {
 }
 
 void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
-  if (!FSessionEnding && FPrinting) {
+  if (!FSessionEnding && FPrintCommands->Printing()) {
     // Closing now would lose the lists and settings: refuse until the print job ends.
     ShowMessageBox(std::string(AppTitleText) +
                        " is printing. Please close it again when the print job has ended.",
@@ -983,7 +1027,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
     Action = caNone;
     return;
   }
-  FQueue.clear();
+  FRequestCommands->ClearQueue();
   if (FClosed) return;
   FClosed = true;
   FTimer1->SetEnabled(false);
@@ -1078,8 +1122,8 @@ void TMasterFrm::LoadCatalogue() {
   db->Open(ProgramFolder() + "Music");
   db->FillGrid();
   FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
-  ApplyAlbumTabsView();
-  ApplyCategoryTabsView();
+  FViewCommands->ApplyAlbumTabsView();
+  FViewCommands->ApplyCategoryTabsView();
 }
 
 void TMasterFrm::SaveForSessionEnd() {
@@ -1140,7 +1184,7 @@ void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnDblClick = [this, &grid, fromAlbums](TObject*) { PlayGridSelection(grid, fromAlbums); };
   grid.OnMouseUp = [this, &grid, fromAlbums](TObject* s, TMouseButton button, TShiftState, int,
                                              int) {
-    if (button == mbRight && ContextHelpClick(s)) return;
+    if (button == mbRight && FContextHelp->ContextHelpClick(s)) return;
     if (fromAlbums)
       AlbumsChange();
     else
@@ -1168,7 +1212,7 @@ void TMasterFrm::PlayGridSelection(TMyStringGrid& grid, bool fromAlbums) {
   grid.GetSelectedKeys(*FDragList);
   if (FDragList->Count() == 0) return;
   SetDragSource(fromAlbums, !fromAlbums);
-  ChoosePlayMode(true);
+  FPlayCommands->ChoosePlayMode(true);
 }
 
 void TMasterFrm::SetStatus(const std::string& text, bool bold) {

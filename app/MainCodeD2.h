@@ -1,44 +1,24 @@
-// The main window: start-up, shutdown, the player timer and the layout of its areas.
+// The main window: start-up, shutdown, the player timer, and the command groups it owns.
 #pragma once
-#include "FileAssocCommands.h"
-#include "AdderCodeD2.h"
-#include "Handles.h"
-#include "RenamerCodeD2.h"
-#include <deque>
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
-#include "Buttons.h"
-#include "CDPanel.h"
-#include "CoolMenu.h"
 #include "CatalogueViews.h"
-#include "ComCtrls.h"
-#include "Dialogs.h"
-#include "FileOps.h"
-#include "ExtCtrls.h"
-#include "ExtPage.h"
-#include "ExtProgressBar.h"
-#include "MMConect.h"
-#include "MMLevel.h"
-#include "MMOscope.h"
-#include "MMSlider.h"
-#include "MMSpGram.h"
-#include "MMSpectr.h"
-#include "MMWavIn.h"
-#include "Forms.h"
-#include "MainViews.h"
 #include "MasterBase.h"
-#include "Menus.h"
+#include "MasterWidgets.h"
 #include "Messages.h"
 #include "PlayRoad.h"
 #include "Settings.h"
-#include "StdCtrls.h"
-#include "TuneFiles.h"
-#include "UnMIDICode.h"
-#include "midi.h"
-#include "MyStringGrid.h"
+
+class TAlbList;
+class TCatalogueStore;
+class TCatList;
+class TCoolMenu;
+class TDMM2;
+class TFileAssocCommands;
+class TMainAlbumArea;
+class TMainCategoryArea;
+class TUnMIDIFrm;
 
 // --- program-wide state of the main window's unit
 // -------------------------------------------------
@@ -97,24 +77,76 @@ extern TSplashFrm* SplashFrm;
 // it on, tests leave it off.
 extern bool SplashAllowed;
 
+// The main window's command groups, each with its own state and header.
+class TCatalogueCommands;
+class TContextHelp;
+class TDragCommands;
+class TEditCommands;
+class TExportCommands;
+class TImportCommands;
+class TMainLayout;
+class TPlayCommands;
+class TPlayerCommands;
+class TPrintCommands;
+class TRequestCommands;
+class TScanCommands;
+class TTableCommands;
+class TViewCommands;
+class TVisualEffects;
+
 // --- the main window
 // ------------------------------------------------------------------------------
 
-class TMasterFrm : public TMasterFrmBase, public TPlayRoadView, public TStoreHost {
+class TMasterFrm : public TMasterFrmBase,
+                   public TPlayRoadView,
+                   public TStoreHost,
+                   private TMasterWidgets {
+  // The command groups act on the window's parts and state as the window's own code does.
+  friend class TCatalogueCommands;
+  friend class TContextHelp;
+  friend class TDragCommands;
+  friend class TEditCommands;
+  friend class TExportCommands;
+  friend class TImportCommands;
+  friend class TMainLayout;
+  friend class TPlayCommands;
+  friend class TPlayerCommands;
+  friend class TPrintCommands;
+  friend class TRequestCommands;
+  friend class TScanCommands;
+  friend class TTableCommands;
+  friend class TViewCommands;
+  friend class TVisualEffects;
+  // The tests' one way to the window's parts.
+  friend class TMasterProbe;
+
 public:
   explicit TMasterFrm(TComponent* AOwner);
   ~TMasterFrm() override;
 
+  // The command groups.
+  TCatalogueCommands& CatalogueCommands() { return *FCatalogueCommands; }
+  TContextHelp& ContextHelp() { return *FContextHelp; }
+  TDragCommands& DragCommands() { return *FDragCommands; }
+  TEditCommands& EditCommands() { return *FEditCommands; }
+  TExportCommands& ExportCommands() { return *FExportCommands; }
+  TImportCommands& ImportCommands() { return *FImportCommands; }
+  TMainLayout& Layout() { return *FLayout; }
+  TPlayCommands& PlayCommands() { return *FPlayCommands; }
+  TPlayerCommands& PlayerCommands() { return *FPlayerCommands; }
+  TPrintCommands& PrintCommands() { return *FPrintCommands; }
+  TRequestCommands& RequestCommands() { return *FRequestCommands; }
+  TScanCommands& ScanCommands() { return *FScanCommands; }
+  TTableCommands& TableCommands() { return *FTableCommands; }
+  TViewCommands& ViewCommands() { return *FViewCommands; }
+  TVisualEffects& VisualEffects() { return *FVisualEffects; }
+
   // Life cycle.
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
-  void Timer2Timer(TObject* Sender);
-  // The reminder to scan and, on the first run, the default-player question.
-  void AskStartQuestions();
   void FormClose(TObject* Sender, TCloseAction& Action);
-  void FinishAll();
-  void PrepareWorkFolders();
   void FormResize(TObject* Sender);
+  void WndProc(TMessage& message) override;
 
   // The play road speaks through the main window's message box.
   TMessageAnswer ShowMessageBox(const std::string& text, TMessageKind kind, int helpContext,
@@ -126,559 +158,43 @@ public:
   void ProgressDone() override;
   void ShowPlainMessage(const std::string& text) override;
   void SetBusyCursor(bool busy) override;
+  const std::string& StatusText() const { return FStatusText; }
 
   // The data module joins in its place in the creation order; the start-up timer opens the
   // store through it and shutdown closes it.
   void CreateDataModule();
   TDMM2* DMM2() const { return FDMM2.get(); }
   TCatList* CatList() const { return FCatList.get(); }
-  TAlbList* AlbList() const { return FAlbList.get(); }
   TMainCategoryArea& CategoryArea() { return *FCategoryArea; }
   TMainAlbumArea& AlbumArea() { return *FAlbumArea; }
-  TSplashFrm* Splash() const { return FSplash.get(); }
-  void FreeSplash();
-  // The play commands over the working keys (the drag list). Top and bottom act only when the
-  // keys came from an album or a category view; the drag list and its source flags are cleared
-  // afterwards.
-  void PlayTClick(TObject* Sender);
-  void PlayBClick(TObject* Sender);
-  void PlayRClick(TObject* Sender);
-  void PlayNextClick(TObject* Sender);
-  void BackClick(TObject* Sender);
-  // Erases the program; the title playing plays on.
-  void MusicClearClick(TObject* Sender);
-  void Shuffle2Click(TObject* Sender);
-  // The working keys and where they came from; a command that gathers keys fills them, then runs
-  // ChoosePlayMode.
-  TStringList& DragList() { return *FDragList; }
-  bool DragFromAlbums() const { return FDragFromAlbums; }
-  bool DragFromCategories() const { return FDragFromCategories; }
-  void SetDragSource(bool fromAlbums, bool fromCategories);
-  // Puts the working keys into the program through the play pop-up, opened at the mouse cursor.
-  // Without a program playing there is nothing to choose and they play at once. The title
-  // commands beneath the play choices are offered only for titleCommands (a grid's double click
-  // or Enter), not for the menus' play commands.
-  void ChoosePlayMode(bool titleCommands);
-  // The Play items of the Albums and Categories menus.
-  void Titlesselected7Click(TObject* Sender);
-  void Albumselected4Click(TObject* Sender);
-  void Allalbums5Click(TObject* Sender);
-  void Titlesselected8Click(TObject* Sender);
-  void Activecategory2Click(TObject* Sender);
-  void Allcategories3Click(TObject* Sender);
-  // Editing and deleting titles. SetAddInfo keeps what the title editor or an import hands over
-  // for the next change: title, origin ("" leaves the kept origin), artist key, category key
-  // (KeepOwnKey in a key keeps each title's own).
-  void SetAddInfo(const std::string& title, const std::string& origin, int32_t artistKey,
-                  int32_t categoryKey);
-  const std::string& AddTitle() const { return FAddTitle; }
-  const std::string& AddOrigin() const { return FAddOrigin; }
-  int32_t AddArtistKey() const { return FAddArtistKey; }
-  int32_t AddCategoryKey() const { return FAddCategoryKey; }
-  void Edit2Click(TObject* Sender);
-  void EditTitles(const TStringList& keys);
-  void Delete1Click(TObject* Sender);
-  // The title pop-up's Delete: album rows leave their album, catalogue rows the catalogue.
-  void Delete5Click(TObject* Sender);
-  TTuneAdder& Adder();
-  TRenamer& RenamerForm();
-  // The name the name dialog handed over ("" when cancelled).
-  const std::string& NameResult() const { return FNameResult; }
+  TPlayRoad& Road() { return *FRoad; }
+  TTuneFiles* TuneFiles() const { return FTuneFiles.get(); }
+  const TSettings& Settings() const { return FSettings; }
+  bool SessionEnding() const { return FSessionEnding; }
+  // An import is running (its pump may run other messages).
+  bool Importing() const { return FImportDepth > 0; }
 
-  // Creating, renaming and deleting categories, albums and titles.
-  void Createnew2Click(TObject* Sender);
-  void Createnew1Click(TObject* Sender);
-  void Renameexisting1Click(TObject* Sender);
-  void Renamealbum2Click(TObject* Sender);
-  void Rename1Click(TObject* Sender);
-  void Albumselected3Click(TObject* Sender);
-  void Allalbums4Click(TObject* Sender);
-  void Titlesselected3Click(TObject* Sender);
-  void Activecategory1Click(TObject* Sender);
-  void Deletecategory1Click(TObject* Sender);
-  void Titlesselected6Click(TObject* Sender);
-  void Edit1Click(TObject* Sender);
-  void Delete4Click(TObject* Sender);
+  // The working keys come from an album view, a category view, or neither; a command that
+  // gathers keys fills them, then offers the play pop-up.
+  void SetDragSource(bool fromAlbums, bool fromCategories);
   // The view in use: the area the user last worked in, and the keys selected in each.
   void AlbumsChange();
   void CategoriesChange();
-  bool AlbumsInUse() const { return FAlbumsInUse; }
-  bool CategoriesInUse() const { return FCategoriesInUse; }
-  const TStringList& SelectedCategoryKeys() const { return *FSelection; }
-  const TStringList& SelectedAlbumKeys() const { return *FSelection2; }
+  // Runs the change handler of the area the user last worked in.
+  void ViewInUseChange();
+  // Ends the busy state, then renews the view in use's selection.
+  void EnableCommands() override;
 
-  // --- the catalogue command table (TableCommands.cpp): mail, archive and save over the keys of
-  // one area and scope, from the Albums and Categories menus and their tab pop-ups.
-  enum class TKeySource {
-    AlbumTitles,    // the selected titles of the active album page
-    ActiveAlbum,    // every title of the active album (or of the selected summary lines)
-    AllAlbums,      // every title of every album
-    CategoryTitles, // the selected titles of the active category grid
-    ActiveCategory, // every title of the active category (none on "ALL CATEGORIES")
-    AllCategories   // every title of the all-titles grid
-  };
-  enum class TTableAction { Mail, Archive, Save };
-  // The working keys of one source; answers their count (0: the command does nothing).
-  int GatherKeys(TKeySource source, TStringList& keys);
-  // While the keys come from the categories: the selected keys of the active category grid, or
-  // all keys of the active category.
-  int GetCategoryKeys(TStringList& list, bool selectedOnly);
-  // Gathers, confirms where the whole catalogue or all albums go, and runs the action.
-  void RunTableCommand(TTableAction action, TKeySource source);
-  // The selected keys of the view in use (none on "ALL ALBUMS").
-  int TitleKeysInUse(TStringList& keys);
-  // The Titles menu's play, mail and save; the web search that does nothing.
-  void Play3Click(TObject* Sender);
-  void Mail3Click(TObject* Sender);
-  void Save1Click(TObject* Sender);
-  void GetWebClick(TObject* Sender);
-
-  // One request from the command line, a second start or the plug-in.
-  void ProcessRequest(const std::string& text, int index);
-  // One dropped file, imported into the active category (the all-titles page: "Windows default").
-  void DropFile(const std::string& path, const std::string& category);
-  // The plug-in request timer: runs the pending request.
-  void NavPITimerTimer(TObject* Sender);
-  void QueueTimerTimer(TObject* Sender);
-
-  // --- importing (ImportCommands.cpp); SetAddInfo above sets what the next add stores.
-  // Imports a MIDI file or a zip archive of titles by its final extension. An empty artist or
-  // category means none given. result is "OK" when every title was stored.
-  void AddFileByType(const std::string& fileName, const std::string& title, std::string& result,
-                     bool checkDuplicates, bool quiet, const std::string& origin,
-                     const std::string& artist, const std::string& category);
-  // True, with result "OK", only when the title was stored.
-  bool AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
-                          bool checkDuplicates);
-  // True, with result "OK", only when every title of the archive was stored (or found, with the
-  // duplicate test on).
-  bool ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
-                     bool checkDuplicates);
-  bool PackTuneForCatalogue(const std::string& fileName, const std::string& packedName);
-  // Packs a file's bytes as a stored title's archive without work files.
-  bool PackTuneInMemory(const std::string& bytes, std::string& archive);
-  // The zipper's and the unzipper's progress (0-100); abort answers whether to stop.
-  void AZ1ArchiveProgress(int progress, bool& abort);
-  void AUZ1ArchiveProgress(int progress, bool& abort);
-  // The archive import window's Cancel.
-  bool ExtractAbort() const { return FExtractAbort; }
-  void SetExtractAbort(bool value) { FExtractAbort = value; }
-  // Keys stored (or found as duplicates) by the last import, in order.
-  const std::vector<int32_t>& AddedKeys() const { return FAddedKeys; }
-  // After each entry of an archive import, with its 1-based number (a seam for tests).
-  std::function<void(int entry)> OnArchiveEntryDone;
-  // An import is running (its pump may run other messages).
-  bool Importing() const { return FImportDepth > 0; }
-  // The archive windows of the creation order, or the main window's own when none was made.
-  TArchiveForm& ArchiveWindow();
-  TCreateArchiveForm& CreateArchiveWindow();
-  // --- sending titles out (ExportCommands.cpp); keys are master keys, one per line.
-  // Hands the titles to the mail window; nothing while no mail window is registered.
-  void MailTitles(const TStringList& keys);
-  // One save dialog per title, as a ".mid" or a ".zip" file.
-  void SaveTitlesToDisk(const TStringList& keys);
-  // Asks for the archive's name and runs the archive creation window, which calls
-  // ArchiveTitlesWork once it shows.
-  void ArchiveTitles(const TStringList& keys);
-  void ArchiveTitlesWork(const std::string& archiveName, TStringList& keys);
-  bool Archiving() const { return FArchiving; }
-  void Mail4Click(TObject* Sender);
-  void Save2Click(TObject* Sender);
-  // The save dialog of SaveTitlesToDisk, made at the first save.
-  TSaveDialog& SaveDialog1();
-  // Where saved files are put in place (a seam for tests; the real file system by default).
-  void SetSaveFileOps(TFileOps* ops) { FSaveOps = ops ? ops : &DefaultFileOps(); }
-  // --- the printed catalogue report (PrintCommands.cpp); keys are master keys, one per line.
-  // Asks for the columns, title and orientation, then prints the titles as a paged table on the
-  // printer in use. Does nothing while a report prints.
-  void PrintReport(const std::string& heading, const TStringList& keys);
-  // Measures the ticked columns (entries of columns: "-1" not printed, else the width in printer
-  // pixels) of every title held and lowers fontSize until the table fits the page; total gets
-  // the titles' total duration. gap is in thousandths of the page width.
-  void LayoutReport(const TStringList& keys, TStringList& columns, std::string& total, int gap,
-                    int& fontSize);
-  // The sum over printed columns of width + gap (pixels).
-  static int VisibleColumnsWidth(const TStringList& columns, int gap);
-  void PrintReportPages(const std::string& heading, const std::string& total, int fontSize, int gap,
-                        int rowSpacing, const TStringList& columns, const TStringList& keys);
-  static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
-  // The print commands of the Albums and Categories menus and the tab pop-ups.
-  void Titlesselected11Click(TObject* Sender);
-  void Albumselected5Click(TObject* Sender);
-  void Titlesselected12Click(TObject* Sender);
-  void Categoryselected1Click(TObject* Sender);
-  void Allcategories5Click(TObject* Sender);
-  // The Titles menu's print command: the view in use's selected titles.
-  void Print3Click(TObject* Sender);
-  void PrintTitlesOf(const TStringList& keys, bool fromAlbums);
-  // The print button: help in help mode, else the view in use's selected titles.
-  // The print options window of the creation order, or the main window's own when none was made.
-  TPrintParamFrm& PrintParamWindow();
-  TMenuItem* Titlesselected11() const { return FTitlesselected11; }
-  TMenuItem* Titlesselected23() const { return FTitlesselected23; }
-  TMenuItem* Albumselected5() const { return FAlbumselected5; }
-  TMenuItem* Albumselected11() const { return FAlbumselected11; }
-  TMenuItem* Allalbums12() const { return FAllalbums12; }
-  TMenuItem* Titlesselected12() const { return FTitlesselected12; }
-  TMenuItem* Titlesselected17() const { return FTitlesselected17; }
-  TMenuItem* Categoryselected1() const { return FCategoryselected1; }
-  TMenuItem* Activecategory9() const { return FActivecategory9; }
-  TMenuItem* Allcategories5() const { return FAllcategories5; }
-  TMenuItem* Allcategories10() const { return FAllcategories10; }
-  // --- loading and scanning (ScanCommands.cpp)
-  // File > "&Open" and the load button: the loader, then the import of its list.
-  void GetLocal2Click(TObject* Sender);
-  void ScanadriveforMIDIfiles1Click(TObject* Sender);
-  void ScansystemforMIDIfiles1Click(TObject* Sender);
-  // Walks folder with the drive scan window and imports its MIDI files quietly.
-  void AddScannedFolder(const std::string& folder, bool checkDuplicates,
-                        const std::string& lastName, const std::string& firstName,
-                        const std::string& category);
-  // Walks every fixed drive with the scan status window and imports what it found.
-  void AddFullScanResults(bool checkDuplicates);
-  // The windows of the creation order, or the main window's own when none was made.
-  TGetLocalF& GetLocalWindow();
   // The program viewer of the creation order, or one of the window's own when none was made;
   // the first time, it is tied to this window and its connector chained below MMConnector2.
   TViewProgFrm& ProgramViewer();
-  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
-  void Viewtitles1Click(TObject* Sender);
-  TScanStatus& ScanStatusWindow();
-  TDriveScanFrm& DriveScanWindow();
-  bool FullScanDone() const { return FFullScanDone; }
-
-  // Requests, second starts' lines and drops wait here until start-up is done and no import or
-  // title start runs; then they run one at a time.
-  int QueuedRequests() const { return static_cast<int>(FQueue.size()); }
-  void RunQueuedRequests();
-
-  // State the tests and the other windows look at.
-  TPlayRoad& Road() { return *FRoad; }
-  TTuneFiles* TuneFiles() const { return FTuneFiles.get(); }
-  TMyMidi& MyMidi1() { return *FMyMidi; }
-  const TSettings& Settings() const { return FSettings; }
-  const std::string& SettingsPath() const { return FSettingsPath; }
-  bool FirstRun() const { return FFirstRun; }
-  bool RequestSeen() const { return FRequestSeen; }
-  bool SessionEnding() const { return FSessionEnding; }
+  // The plug-in manager made in the program's creation order, or one of the window's own.
+  TManageNPIFrm& NPIManager();
   // Conflicting browser plug-ins are disabled while the program is open.
   bool DisableTempConPI() const { return FDisableTempConPI; }
   void SetDisableTempConPI(bool value) { FDisableTempConPI = value; }
-  // The plug-in manager made in the program's creation order, or one of the window's own.
-  TManageNPIFrm& NPIManager();
-  // Shows the plug-in manager modally, centred over this window.
-  void ManageNPIClick(TObject* Sender);
-  // Shows the about box modally, centred over this window, and frees it.
-  void About1Click(TObject* Sender);
   // The folders of the browser's plug-ins found at start-up (existing ones only).
   const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
-  // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
-  const std::vector<TCoolMenu*>& CoolMenus() const { return FCoolMenus; }
-  bool Printing() const { return FPrinting; }
-  void SetPrinting(bool value) { FPrinting = value; }
-  int StartupTimerRuns() const { return FStartupTimerRuns; }
-  const std::string& StatusText() const { return FStatusText; }
-  bool CommandsEnabled() const { return !CommandsDisabled(); }
-  // Every request handed to ProcessRequest, in order.
-  const std::vector<std::string>& HandledRequests() const { return FHandledRequests; }
-  // This start's command-line parameters (a test may set others before the window is shown).
-  const std::vector<std::string>& Params() const { return FParams; }
-  void SetParams(const std::vector<std::string>& value) { FParams = value; }
-
-  // The main window's parts (named as the window's layout names them).
-  TMMWaveIn* MMWaveIn1() const { return FMMWaveIn1; }
-  TMMConnector* MMConnector2() const { return FMMConnector2; }
-  TMMLevel* MMLevel1() const { return FMMLevel1; }
-  TMMLevel* MMLevel2() const { return FMMLevel2; }
-  TMMSpectrum* MMSpectrum1() const { return FMMSpectrum1; }
-  TMMOscope* MMOscope2() const { return FMMOscope2; }
-  TMMSpectrogram* MMSpectrogram1() const { return FMMSpectrogram1; }
-  TPopupMenu* VisEPopUp() const { return FVisEPopUp; }
-  TPopupMenu* visualPopUp() const { return FvisualPopUp; }
-  TMenuItem* ShowVE() const { return FShowVE; }
-  TMenuItem* DisableVE() const { return FDisableVE; }
-  TMenuItem* Titlesselected7() const { return FTitlesselected7; }
-  TMenuItem* Albumselected4() const { return FAlbumselected4; }
-  TMenuItem* Allalbums5() const { return FAllalbums5; }
-  TMenuItem* Titlesselected8() const { return FTitlesselected8; }
-  TMenuItem* Activecategory2() const { return FActivecategory2; }
-  TMenuItem* Allcategories3() const { return FAllcategories3; }
-  TMenuItem* Createnew1() const { return FCreatenew1; }
-  TMenuItem* Createnew3() const { return FCreatenew3; }
-  TMenuItem* Rename1() const { return FRename1; }
-  TMenuItem* Rename3() const { return FRename3; }
-  TMenuItem* Albumselected3() const { return FAlbumselected3; }
-  TMenuItem* Albumselected7() const { return FAlbumselected7; }
-  TMenuItem* Allalbums4() const { return FAllalbums4; }
-  TMenuItem* Allalbums8() const { return FAllalbums8; }
-  TMenuItem* Titlesselected3() const { return FTitlesselected3; }
-  TMenuItem* Titlesselected19() const { return FTitlesselected19; }
-  TMenuItem* Createnew2() const { return FCreatenew2; }
-  TMenuItem* Createnew4() const { return FCreatenew4; }
-  TMenuItem* Renameexisting1() const { return FRenameexisting1; }
-  TMenuItem* Rename2() const { return FRename2; }
-  TMenuItem* Renamealbum2() const { return FRenamealbum2; }
-  TMenuItem* Activecategory1() const { return FActivecategory1; }
-  TMenuItem* Activecategory4() const { return FActivecategory4; }
-  TMenuItem* Deletecategory1() const { return FDeletecategory1; }
-  TMenuItem* Titlesselected6() const { return FTitlesselected6; }
-  TMenuItem* Titleselected1() const { return FTitleselected1; }
-  TMenuItem* Edit1() const { return FEdit1; }
-  TMenuItem* Delete4() const { return FDelete4; }
-  TTimer* NavPITimer() const { return FNavPITimer; }
-  TTimer* QueueTimer() const { return FQueueTimer; }
-  TMenuItem* GetLocal2() const { return FGetLocal2; }
-  TMenuItem* ScanadriveforMIDIfiles1() const { return FScanadriveforMIDIfiles1; }
-  TMenuItem* ScansystemforMIDIfiles1() const { return FScansystemforMIDIfiles1; }
-  TMenuItem* About1() const { return FAbout1; }
-  TTimer* Timer1() const { return FTimer1; }
-  TTimer* Timer2() const { return FTimer2; }
-  TMainMenu* MainMenu1() const { return FMainMenu1; }
-  TMenuItem* File1() const { return FFile1; }
-  TMenuItem* View1() const { return FView1; }
-  TMenuItem* Albums1() const { return FAlbums1; }
-  TMenuItem* Categories1() const { return FCategories1; }
-  TMenuItem* Title1() const { return FTitle1; }
-  TMenuItem* Options1() const { return FOptions1; }
-  TMenuItem* Help1() const { return FHelp1; }
-  TMenuItem* MIDIdefault() const { return FMIDIdefault; }
-  TMenuItem* MIDIrestore() const { return FMIDIrestore; }
-  TMenuItem* ManageNPI() const { return FManageNPI; }
-  TMenuItem* ManageNPISep() const { return FManageNPISep; }
-  TMenuItem* Hintlevel1() const { return FHintlevel1; }
-  TMenuItem* Remindtoscan1() const { return FRemindtoscan1; }
-  TMenuItem* Looping1() const { return FLooping1; }
-  TMenuItem* GM1() const { return FGM1; }
-  TMenuItem* GS1() const { return FGS1; }
-  TMenuItem* None1() const { return FNone1; }
-  TMenuItem* GMGS1() const { return FGMGS1; }
-  TMenuItem* GSGM1() const { return FGSGM1; }
-  TMenuItem* LaunchOnWinStart() const { return FLaunchOnWinStart; }
-  TMenuItem* Normal1() const { return FNormal1; }
-  TMenuItem* Minimized1() const { return FMinimized1; }
-  TMenuItem* Not1() const { return FNot1; }
-  TMenuItem* Visualeffects1() const { return FVisualeffects1; }
-  TMenuItem* Spectrumbars1() const { return FSpectrumbars1; }
-  TMenuItem* Lights1() const { return FLights1; }
-  TMenuItem* Spectrograph1() const { return FSpectrograph1; }
-  TMenuItem* DEBUGMODE1() const { return FDEBUGMODE1; }
-  TMenuItem* Showmusictoolbar1() const { return FShowmusictoolbar1; }
-  TMenuItem* Exit1() const { return FExit1; }
-  TMenuItem* Viewtitles1() const { return FViewtitles1; }
-  TMenuItem* Contents1() const { return FContents1; }
-  TPanel* TopPanel() const { return FTopPanel; }
-  TPanel* Panel11() const { return FPanel11; }
-  TCDPanelP* CDPanel() const { return FCDPanel; }
-  TMMSlider* MMSlider1() const { return FMMSlider1; }
-  TPanel* SelPanel() const { return FSelPanel; }
-  TBitBtn* PlayReplace() const { return FPlayReplace; }
-  TBitBtn* Play() const { return FPlay; }
-  TPanel* ListPanel() const { return FListPanel; }
-  TPanel* PlayPanel() const { return FPlayPanel; }
-  TPanel* SoundPanel() const { return FSoundPanel; }
-  TBitBtn* Back() const { return FBack; }
-  TBitBtn* PlayNext() const { return FPlayNext; }
-  TBitBtn* Shuffle() const { return FShuffle; }
-  TBitBtn* MusicClear() const { return FMusicClear; }
-  TBitBtn* Pause() const { return FPause; }
-  TBitBtn* AllStop() const { return FAllStop; }
-  TBitBtn* OutPort() const { return FOutPort; }
-  TBitBtn* Volume() const { return FVolume; }
-  TBitBtn* RepeatSB() const { return FRepeatSB; }
-  TBitBtn* OneStop() const { return FOneStop; }
-  TBitBtn* ProgView() const { return FProgView; }
-  TBitBtn* TempPause() const { return FTempPause; }
-  TBitBtn* TempGo() const { return FTempGo; }
-  TBitBtn* TempOneStop() const { return FTempOneStop; }
-  TMenuItem* Music1() const { return FMusic1; }
-  TMenuItem* N19() const { return FN19; }
-  TMenuItem* Volume2() const { return FVolume2; }
-  TSpeedButton* ToolsLeft() const { return FToolsLeft; }
-  TSpeedButton* ToolsRight() const { return FToolsRight; }
-  TPanel* DBPanel() const { return FDBPanel; }
-  TBitBtn* EditCat() const { return FEditCat; }
-  TBitBtn* MailTitle() const { return FMailTitle; }
-  TBitBtn* Archive() const { return FArchive; }
-  TBitBtn* ExportTitle() const { return FExportTitle; }
-  TBitBtn* PrintCat() const { return FPrintCat; }
-  TBitBtn* TrashCat() const { return FTrashCat; }
-  TPanel* Panel4() const { return FPanel4; }
-  TPanel* WebPanel() const { return FWebPanel; }
-  TPanel* GetMIDIsPanel() const { return FGetMIDIsPanel; }
-  TBitBtn* NewAlb() const { return FNewAlb; }
-  TBitBtn* GetWeb() const { return FGetWeb; }
-  TBitBtn* GetLocal() const { return FGetLocal; }
-  TBitBtn* BitBtn1() const { return FBitBtn1; }
-  TBitBtn* BitBtn2() const { return FBitBtn2; }
-  TPanel* AlbPanel() const { return FAlbPanel; }
-  TPanel* Separator() const { return FSeparator; }
-  TPanel* CatPanel() const { return FCatPanel; }
-  TExtPageControl* Albums() const { return FAlbums; }
-  TTabSheet* AlbumListPage() const { return FAlbumListPage; }
-  TExtListView* AllAlbLV() const { return FAllAlbLV; }
-  TCheckBox* CheckBox1() const { return FCheckBox1; }
-  TExtPageControl* Categories() const { return FCategories; }
-  TTabSheet* AllTitlesPage() const { return FAllTitlesPage; }
-  TMyStringGrid* AllCatGrid() const { return FAllCatGrid; }
-  TPanel* AllCatPT() const { return FAllCatPT; }
-  TPanel* MusicPanel() const { return FMusicPanel; }
-  TStatusBar* StatusBar1() const { return FStatusBar1; }
-  TExtProgressBar* ProgressBar1() const { return FProgressBar1; }
-  TPopupMenu* PlayPopUp() const { return FPlayPopUp; }
-  TMenuItem* PlayT() const { return FPlayT; }
-  TMenuItem* PlayB() const { return FPlayB; }
-  TMenuItem* PlayR() const { return FPlayR; }
-  TMenuItem* Cancel1() const { return FCancel1; }
-  TMenuItem* Edit2() const { return FEdit2; }
-  TMenuItem* Delete5() const { return FDelete5; }
-  TMenuItem* Mail4() const { return FMail4; }
-  TMenuItem* Save2() const { return FSave2; }
-  TMenuItem* Category1() const { return FCategory1; }
-  TMenuItem* Artist2() const { return FArtist2; }
-  TMenuItem* Title2() const { return FTitle2; }
-  TMenuItem* Duration1() const { return FDuration1; }
-  TMenuItem* Filetype1() const { return FFiletype1; }
-  TMenuItem* Filesize1() const { return FFilesize1; }
-  TMenuItem* Filedate1() const { return FFiledate1; }
-  TMenuItem* Origin1() const { return FOrigin1; }
-  TMenuItem* Dateobtained1() const { return FDateobtained1; }
-  TMenuItem* Category3() const { return FCategory3; }
-  TMenuItem* Artist1() const { return FArtist1; }
-  TMenuItem* title3() const { return Ftitle3; }
-  TMenuItem* Duration2() const { return FDuration2; }
-  TMenuItem* Filetype2() const { return FFiletype2; }
-  TMenuItem* Filesize2() const { return FFilesize2; }
-  TMenuItem* Filedate2() const { return FFiledate2; }
-  TMenuItem* Origin2() const { return FOrigin2; }
-  TMenuItem* Dateobtained2() const { return FDateobtained2; }
-  TMenuItem* Albumsummaryonly1() const { return FAlbumsummaryonly1; }
-  TMenuItem* View2() const { return FView2; }
-  TMenuItem* CategorySummaryOnly() const { return FCategorySummaryOnly; }
-  TMenuItem* ViewCat1() const { return FViewCat1; }
-  TMenuItem* Color1() const { return FColor1; }
-  TMenuItem* Background1() const { return FBackground1; }
-  TMenuItem* Background2() const { return FBackground2; }
-  TMenuItem* Fontcolor1() const { return FFontcolor1; }
-  TMenuItem* Font1() const { return FFont1; }
-  TMenuItem* Font2() const { return FFont2; }
-  TPopupMenu* NewCatPopUp() const { return FNewCatPopUp; }
-  TPopupMenu* AlbPopUp() const { return FAlbPopUp; }
-  // Hidden holders of the pictures that Pause and OneStop take in turn.
-
-  // Player commands and the position slider.
-  void OneStopClick(TObject* Sender);
-  void PauseClick(TObject* Sender);
-  void AllStopClick(TObject* Sender);
-  void RepeatSBClick(TObject* Sender);
-  void VolumeClick(TObject* Sender);
-  void Volume2Click(TObject* Sender);
-  void N19Click(TObject* Sender);
-  void OutPortClick(TObject* Sender);
-  void TrackBar1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-  void MMSlider1Track(TObject* Sender);
-  void MMSlider1TrackEnd(TObject* Sender);
-  void MMSlider1DrawThumb(TObject* Sender, TCanvas& aCanvas, RECT aRect, bool Dragged,
-                          bool Focused);
-  void MMSlider1DrawGroove(TObject* Sender, TCanvas& aCanvas, RECT& aRect);
-  void MMSlider1Change(TObject* Sender);
-  // The help cursor's click on a control or command that takes part; true when help took the
-  // click (help mode was on, or force): help mode ends and the sender's help context, if any,
-  // shows as a pop-up. The caller acts only on false.
-  bool ContextHelpClick(TObject* Sender, bool Force = false);
-  // Ends the busy state, then renews the view in use's selection.
-  void EnableCommands() override;
-  // Help mode is on while the screen shows this cursor.
-  static constexpr TCursor HelpCursor = 5;
-  // The help context of a menu command that takes part in help mode (0 none).
-  int MenuHelpContext(TObject* item) const;
-  // The Help menu.
-  void Contextsensitive1Click(TObject* Sender);
-  void Hintlevel1Click(TObject* Sender);
-  void Viewhelpfile1Click(TObject* Sender);
-  void Nosound1Click(TObject* Sender);
-  void Email1Click(TObject* Sender);
-  void Phone1Click(TObject* Sender);
-  void Web1Click(TObject* Sender);
-  TMenuItem* Contextsensitive1() const { return FContextsensitive1; }
-  TMenuItem* Viewhelpfile1() const { return FViewhelpfile1; }
-  TMenuItem* Nosound1() const { return FNosound1; }
-  TMenuItem* Email1() const { return FEmail1; }
-  TMenuItem* Phone1() const { return FPhone1; }
-  TMenuItem* Web1() const { return FWeb1; }
-  // The application's help call (command, data); a seam so that tests record what it is asked.
-  std::function<bool(unsigned command, ULONG_PTR data)> HelpCall;
-  // The shell's "open" of a web page or mail address (the file-association unit's seam).
-  TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
-  static constexpr const char* SupportMail = "mailto:support@tonalbrook.example";
-  static constexpr const char* SupportPhones = "+1 555 0100 (Americas)\n+44 20 7946 0000 (Europe)";
-  // --- drag and drop (DragCommands.cpp): rows of the grids, the tabs of both areas and the album
-  // lines carry their keys onto the command buttons and onto the albums. While this holds a drop
-  // is refused and runs nothing: busy, a title starting, or a grid's own handler running (a drop
-  // could free the page under it).
-  bool DropsHeld() const;
-  // A grid's handler is still on the stack or a title is starting: its page must not go.
-  bool PagesHeld() const;
-  bool PageCommandHeld() const; // beeps when held
-
-  // The command line that the volume control was last run with.
-  const std::string& VolumeCommand() const { return FVolumeCommand; }
-  // The visual effects: the sound input through the connector to two level bars under the
-  // display panel and, in the music panel, the spectrum, the oscilloscope and the spectrogram.
-  // Starts (on) or closes the sound input; force also sets the idle look and Panel11's height.
-  void SetVisualEffects(bool on, bool second, bool force);
-  void Visualeffects1Click(TObject* Sender);
-  void VisEPopUpPopup(TObject* Sender);
-  void ShowVEClick(TObject* Sender);
-  void DisableVEClick(TObject* Sender);
-  void Spectrumbars1Click(TObject* Sender);
-  void Lights1Click(TObject* Sender);
-  void Spectrograph1Click(TObject* Sender);
-  void MusicPanelResize(TObject* Sender);
-  void CDPanelP1Resize(TObject* Sender);
-  void FormDestroy(TObject* Sender);
-  // Places the ticked displays in the music panel, one above the other.
-  void LayoutDisplays();
-  // The play pop-up: top, bottom, replace, cancel, then the title commands.
-
-  // View commands of the catalogue areas.
-  // Sorts the active category grid by the column of that name on the all-titles page (0 for
-  // "Category"); a category grid has no category column, so there it is one less.
-  void SortActiveGrid(int allTitlesColumn);
-  void ApplyAlbumTabsView();
-  void ApplyCategoryTabsView();
-  void Albumsummaryonly1Click(TObject* Sender);
-  void CategorySummaryOnlyClick(TObject* Sender);
-  void Color1Click(TObject* Sender);
-  void Fontcolor1Click(TObject* Sender);
-  bool ShowAlbTabs() const { return FShowAlbTabs; }
-  bool ShowCatTabs() const { return FShowCatTabs; }
-
-  // Lays out the top area and the catalogue area (also run by FormResize).
-  void LayoutTopArea();
-  void LayoutCatalogueArea();
-  // A button's width as built, at least what its caption and picture need.
-  int NaturalWidth(TControl* control);
-  bool ShowTools() const { return FShowTools; }
-  void SetShowTools(bool value);
-  // The tool buttons and "&Show music toolbar": tool row off, on, music panel in front, and back.
-  void ToolsLeftClick(TObject* Sender);
-  void UpdateToggleCaptions();
-  // The splitter between the album and category panels; each keeps at least SplitterMinimum.
-  static constexpr int SplitterMinimum = 140;
-  // The album panel's width as the user chose it; laid out within the splitter's limits.
-  int AlbPanelWidth() const { return FAlbPanelWidth; }
-  void SetAlbPanelWidth(int value);
-  void SeparatorMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-  void SeparatorMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-  void SeparatorMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-  // The screen rectangle of the splitter's band while it is dragged (empty when none shows).
-  RECT SplitterBand() const { return FBand; }
-  // Runs the change handler of the area the user last worked in.
-  void ViewInUseChange();
-  // The main window keeps at least 500 x 400 pixels.
-  void WMGetMinMaxInfo(TMessage& message);
-
-  void WndProc(TMessage& message) override;
 
 protected:
   // TPlayRoadView
@@ -697,74 +213,44 @@ protected:
   void ProgramChanged() override;
 
 private:
+  // The command groups: first among the fields, so that they go after the rest.
+  std::unique_ptr<TCatalogueCommands> FCatalogueCommands;
+  std::unique_ptr<TContextHelp> FContextHelp;
+  std::unique_ptr<TDragCommands> FDragCommands;
+  std::unique_ptr<TEditCommands> FEditCommands;
+  std::unique_ptr<TExportCommands> FExportCommands;
+  std::unique_ptr<TImportCommands> FImportCommands;
+  std::unique_ptr<TMainLayout> FLayout;
+  std::unique_ptr<TPlayCommands> FPlayCommands;
+  std::unique_ptr<TPlayerCommands> FPlayerCommands;
+  std::unique_ptr<TPrintCommands> FPrintCommands;
+  std::unique_ptr<TRequestCommands> FRequestCommands;
+  std::unique_ptr<TScanCommands> FScanCommands;
+  std::unique_ptr<TTableCommands> FTableCommands;
+  std::unique_ptr<TViewCommands> FViewCommands;
+  std::unique_ptr<TVisualEffects> FVisualEffects;
+
+  // Start-up and shutdown.
+  void Timer2Timer(TObject* Sender);
+  // The reminder to scan and, on the first run, the default-player question.
+  void AskStartQuestions();
+  void FinishAll();
+  void PrepareWorkFolders();
+  void FreeSplash();
+  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
+  void Viewtitles1Click(TObject* Sender);
+  // Shows the plug-in manager modally, centred over this window.
+  void ManageNPIClick(TObject* Sender);
+  // Shows the about box modally, centred over this window, and frees it.
+  void About1Click(TObject* Sender);
+  // The main window keeps at least 500 x 400 pixels.
+  void WMGetMinMaxInfo(TMessage& message);
   void BuildMenu();
   // A picture beside every item of the eight main menus (once, when the window first shows).
   void BuildCoolMenus();
-  void BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view);
-  void CategoriesDrawTab(int index, const RECT& rect);
-  void AlbumsDrawTab(int index, const RECT& rect);
-  void MakeAlbumImage();
-  void MakeAlbumImageLists();
-  void SetTabColors(TColor back, TColor font);
-  // The Help menu's items, the help contexts and help mode's first look in the taking-part
-  // controls and commands.
-  void BuildHelpMenu();
-  // While busy, the areas' pop-ups offer nothing and the grids start nothing.
-  void HoldCommandsWhileBusy();
-
-  void HoldPopUpWhileBusy(TPopupMenu* menu);
-  std::map<TPopupMenu*, std::vector<TMenuItem*>> FHeldPopUpItems;
-  // Which catalogue items can act now, after every change in an area and as menus open.
-  void WireEnabling();
-  void EnableItem(TMenuItem* item, bool value);
-  void UpdateCategoryItems();
-  void UpdateAlbumItems();
-  void UpdateAllAlbumsItems();
-  bool AlbumLinesExist() const;
-  // The Titles menu acts on the view in use's selection: enabled while there is one (never on
-  // "ALL ALBUMS").
-  void UpdateTitlesMenu();
-  void NewCatPopUpPopup();
-  void AlbPopUpPopup();
-  void WireContextHelp();
-  std::map<TObject*, int> FMenuHelpContexts;
-  TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FNosound1 = nullptr,
-            *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
-  void BuildPlayPopUp();
-  void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
-  void BuildPrintMenus();
-  // The print items follow what is selected, as the play items of their columns do.
-  void UpdatePrintItems();
-  // The caption of the active category tab, and of the active album tab or, on "ALL ALBUMS",
-  // of the selected album line.
-  std::string CategoryTabCaption() const;
-  std::string AlbumCaption() const;
-  std::unique_ptr<TPrintParamFrm> FOwnPrintParamFrm;
-  TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
-            *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
-            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
-            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
-  void BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
-  // The mail, archive and save sub-menus, the pop-ups' play sub-menus and the Titles menu's rest.
-  void BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
-  // Shows the name dialog centred on this window; answers the name, "" when cancelled.
-  std::string AskForName(const std::string& caption, const std::string& proposal,
-                         const std::string& hint);
-  // The selected keys of the active category grid.
-  int SelectedKeysOfActiveGrid(TStringList& keys) const;
-  void RemoveFromProgram(int32_t key);
-  // Gathers keys from a view into the drag list and offers the play pop-up; false when none.
-  bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
+  // Empties the working keys and forgets where they came from.
   void ClearDragList();
-  bool TitleCommandReady(const TMenuItem& item) const;
   void BuildTopArea();
-  void BuildPlayerCommands();
-  void RunVolumeControl();
-  // The player commands' switch: on follows Visualeffects1, off closes the input.
-  void SwitchVisualEffects(bool on);
-  void CloseSoundInput();
-  void BuildVisualEffects();
-  void ShowRoadTexts();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
   void GateUnbuiltCommands();
@@ -780,74 +266,27 @@ private:
                       int width);
   TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
 
-  std::string FVolumeCommand;
   std::unique_ptr<TMyMidi> FMyMidi;
+  // The shell's "open" of a web page or mail address (the file-association unit's seam).
   std::unique_ptr<TFileAssocCommands> FAssocCommands;
-  std::unique_ptr<TBitmap> FAlbumImage;
-  std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
   std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
   std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
   std::vector<TCoolMenu*> FCoolMenus;
   std::unique_ptr<TArchiveForm> FOwnArchiveForm;
   std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;
-  std::unique_ptr<TGetLocalF> FOwnGetLocalF;
-  std::unique_ptr<TScanStatus> FOwnScanStatus;
-  std::unique_ptr<TDriveScanFrm> FOwnDriveScanFrm;
   TViewProgFrm* FViewer = nullptr; // the viewer tied to this window
   std::unique_ptr<TViewProgFrm> FOwnViewer;
-  // A queued request line, or the files of one drop with the category they were dropped on.
-  struct TQueued {
-    bool Drop = false;
-    std::string Text;
-    int Index = 0;
-    std::vector<std::string> Files;
-    std::string Category;
-  };
-  std::deque<TQueued> FQueue;
-  bool FQueueOpen = false, FRunningQueue = false;
-  void Enqueue(TQueued item);
-  void PostQueueRun();
-  bool QueueMayRun() const;
-  void RunDrop(const TQueued& drop);
-  void TakeDroppedFiles(void* drop); // an HDROP
-  void ReceivePluginRequest(unsigned atom);
-  void SendBadFileBitmap();
-  void RefreshCategoryViews();
-  std::string ActiveCategoryName() const;
   // Import-busy for the life of one whole import; the end runs what waited for it.
   friend class TImportScope;
   void ImportEnded();
-  // Between two files of a scan's import: a title start that gave up waiting for the import
-  // plays now.
-  void PlayWaitingTitle();
   void SaveForSessionEnd();
-  bool SaveTitleAs(int32_t key, const std::string& target, bool zip);
-  // A box over the archive window while it shows, else the main window's.
-  TMessageAnswer ArchiveBox(const std::string& text, TMessageKind kind);
-  bool FArchiving = false;
-  TSaveDialog* FSaveDialog1 = nullptr;
-  TFileOps* FSaveOps = &DefaultFileOps();
   int FImportDepth = 0;
   // Lets messages run between the files of an import: input at every file, repaints paced.
   TLoopPump FImportPump;
   bool FCloseWhenImported = false, FRestepPending = false;
-  bool FExtractAbort = false;
-  std::vector<int32_t> FAddedKeys;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
-  // Drag and drop (DragCommands.cpp).
-  enum class TDragFrom { None, Grid, CategoryTabs, AlbumTabs, AlbumList };
-  void WireDrags();
-  void WireGridDrags(TMyStringGrid& grid, bool fromAlbums);
-  TDragFrom DragFrom(const TObject* source) const;
-  void DragStarts(TObject* source, bool fromAlbums);
-  bool DropAccepted(TObject* target, TObject* source) const;
-  bool DragCarriesAlbum(int index) const;
-  void CommandDragDrop(TObject* target, TObject* source);
-  void AlbumDragOver(TObject* target, TObject* source, int x, int y, bool& accept) const;
-  void AlbumDragDrop(TObject* target, TObject* source, int x, int y);
-  int FGridHandlersRunning = 0;
   void PlayGridSelection(TMyStringGrid& grid, bool fromAlbums);
   void LoadCatalogue();
   void CloseCatalogue();
@@ -863,116 +302,21 @@ private:
   std::string FSettingsPath;
   std::string FDocTypeName;
   std::vector<std::string> FPlugInDirs;
-  std::vector<std::string> FHandledRequests;
   std::vector<std::string> FParams;
   std::string FStatusText, FCategoryText, FTitleText, FArtistText;
   // The selected category keys, the working keys and the selected album keys.
   std::unique_ptr<TStringList> FSelection, FDragList, FSelection2;
   bool FAlbumsInUse = false, FCategoriesInUse = true;
-  std::string FAddTitle, FAddOrigin, FNameResult;
-  int32_t FAddArtistKey = 0, FAddCategoryKey = 0;
-  std::unique_ptr<TTuneAdder> FOwnAdder; // when the program made none
-  std::unique_ptr<TRenamer> FOwnRenamer;
   bool FDragFromAlbums = false, FDragFromCategories = false;
   bool FFirstRun = false;
   bool FRequestSeen = false;
   bool FSessionEnding = false;
-  bool FPrinting = false;
   bool FShowTools = true;
-  // The splitter drag: start x, whether a band shows, and where.
-  bool FSplitting = false, FBandShown = false;
-  int FSplitStartX = 0;
   int FAlbPanelWidth = 200;
-  RECT FBand{};
-  // The widths the row buttons were built with; a narrow window narrows them for a while.
-  std::map<const TControl*, int> FBuiltWidths;
   bool FShowAlbTabs = true, FShowCatTabs = true;
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;
   bool FClosed = false;
   bool FLoading = false, FCloseWhenLoaded = false;
   int FStartupTimerRuns = 0;
-  // The window's parts.
-  TMenuItem *FTitlesselected7 = nullptr, *FAlbumselected4 = nullptr, *FAllalbums5 = nullptr,
-            *FTitlesselected8 = nullptr, *FActivecategory2 = nullptr, *FAllcategories3 = nullptr;
-  TMenuItem *FCreatenew1 = nullptr, *FCreatenew3 = nullptr, *FRename1 = nullptr,
-            *FRename3 = nullptr, *FAlbumselected3 = nullptr, *FAlbumselected7 = nullptr,
-            *FAllalbums4 = nullptr, *FAllalbums8 = nullptr, *FTitlesselected3 = nullptr,
-            *FTitlesselected19 = nullptr;
-  TMenuItem *FCreatenew2 = nullptr, *FCreatenew4 = nullptr, *FRenameexisting1 = nullptr,
-            *FRename2 = nullptr, *FRenamealbum2 = nullptr, *FActivecategory1 = nullptr,
-            *FActivecategory4 = nullptr, *FDeletecategory1 = nullptr, *FTitlesselected6 = nullptr,
-            *FTitleselected1 = nullptr;
-  TMenuItem *FEdit1 = nullptr, *FDelete4 = nullptr;
-  TTimer* FNavPITimer = nullptr; // 200 ms, one-shot
-  TTimer* FQueueTimer = nullptr; // one-shot: the next queued request, a close put off by an import
-  TMenuItem *FGetLocal2 = nullptr, *FScanadriveforMIDIfiles1 = nullptr,
-            *FScansystemforMIDIfiles1 = nullptr;
-  TMenuItem* FAbout1 = nullptr;
-  TTimer* FTimer1 = nullptr; // the 100 ms player timer
-  TTimer* FTimer2 = nullptr; // the one-shot start-up timer
-  TMainMenu* FMainMenu1 = nullptr;
-  TMenuItem *FFile1 = nullptr, *FView1 = nullptr, *FAlbums1 = nullptr, *FCategories1 = nullptr,
-            *FTitle1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
-  TMenuItem *FMIDIdefault = nullptr, *FMIDIrestore = nullptr, *FManageNPI = nullptr,
-            *FManageNPISep = nullptr, *FHintlevel1 = nullptr, *FRemindtoscan1 = nullptr,
-            *FLooping1 = nullptr, *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr,
-            *FGMGS1 = nullptr, *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
-            *FMinimized1 = nullptr, *FNot1 = nullptr, *FVisualeffects1 = nullptr,
-            *FSpectrumbars1 = nullptr, *FLights1 = nullptr, *FSpectrograph1 = nullptr,
-            *FDEBUGMODE1 = nullptr, *FShowmusictoolbar1 = nullptr, *FExit1 = nullptr,
-            *FViewtitles1 = nullptr, *FContents1 = nullptr;
-  TPanel* FTopPanel = nullptr;
-  TPanel* FPanel11 = nullptr; // holds the display panel
-  TCDPanelP* FCDPanel = nullptr;
-  TMMSlider* FMMSlider1 = nullptr; // the position slider
-  TPanel* FSelPanel = nullptr;     // the played part, laid over the slider
-  TBitBtn *FPlayReplace = nullptr, *FPlay = nullptr;
-  TPanel *FListPanel = nullptr, *FPlayPanel = nullptr, *FSoundPanel = nullptr;
-  TBitBtn *FBack = nullptr, *FPlayNext = nullptr, *FShuffle = nullptr, *FMusicClear = nullptr,
-          *FPause = nullptr, *FAllStop = nullptr, *FOutPort = nullptr, *FVolume = nullptr;
-  TBitBtn *FRepeatSB = nullptr, *FOneStop = nullptr, *FProgView = nullptr;
-  TBitBtn *FTempPause = nullptr, *FTempGo = nullptr, *FTempOneStop = nullptr;
-  TMenuItem *FMusic1 = nullptr, *FN19 = nullptr, *FVolume2 = nullptr;
-  TSpeedButton *FToolsLeft = nullptr, *FToolsRight = nullptr;
-  TPanel* FDBPanel = nullptr;
-  TBitBtn *FEditCat = nullptr, *FMailTitle = nullptr, *FArchive = nullptr, *FExportTitle = nullptr,
-          *FPrintCat = nullptr, *FTrashCat = nullptr;
-  TPanel *FPanel4 = nullptr, *FWebPanel = nullptr, *FGetMIDIsPanel = nullptr;
-  TBitBtn *FNewAlb = nullptr, *FGetWeb = nullptr, *FGetLocal = nullptr, *FBitBtn1 = nullptr,
-          *FBitBtn2 = nullptr;
-  TPanel *FAlbPanel = nullptr, *FSeparator = nullptr, *FCatPanel = nullptr;
-  TExtPageControl* FAlbums = nullptr;
-  TTabSheet* FAlbumListPage = nullptr;
-  TExtListView* FAllAlbLV = nullptr;
-  TCheckBox* FCheckBox1 = nullptr; // show album details
-  TExtPageControl* FCategories = nullptr;
-  TTabSheet* FAllTitlesPage = nullptr;
-  TMyStringGrid* FAllCatGrid = nullptr;
-  TPanel* FAllCatPT = nullptr; // summary line of the all-titles grid
-  TPanel* FMusicPanel = nullptr;
-  TStatusBar* FStatusBar1 = nullptr;
-  TExtProgressBar* FProgressBar1 = nullptr;
-  TPopupMenu* FPlayPopUp = nullptr;
-  TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FCancel1 = nullptr,
-            *FEdit2 = nullptr, *FDelete5 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr;
-  TMenuItem *FCategory1 = nullptr, *FArtist2 = nullptr, *FTitle2 = nullptr, *FDuration1 = nullptr,
-            *FFiletype1 = nullptr, *FFilesize1 = nullptr, *FFiledate1 = nullptr,
-            *FOrigin1 = nullptr, *FDateobtained1 = nullptr;
-  TMenuItem *FCategory3 = nullptr, *FArtist1 = nullptr, *Ftitle3 = nullptr, *FDuration2 = nullptr,
-            *FFiletype2 = nullptr, *FFilesize2 = nullptr, *FFiledate2 = nullptr,
-            *FOrigin2 = nullptr, *FDateobtained2 = nullptr;
-  TMenuItem *FAlbumsummaryonly1 = nullptr, *FView2 = nullptr, *FCategorySummaryOnly = nullptr,
-            *FViewCat1 = nullptr;
-  TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
-            *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
-  TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
-  TMMWaveIn* FMMWaveIn1 = nullptr;
-  TMMConnector* FMMConnector2 = nullptr;
-  TMMLevel *FMMLevel1 = nullptr, *FMMLevel2 = nullptr;
-  TMMSpectrum* FMMSpectrum1 = nullptr;
-  TMMOscope* FMMOscope2 = nullptr;
-  TMMSpectrogram* FMMSpectrogram1 = nullptr;
-  TPopupMenu *FVisEPopUp = nullptr, *FvisualPopUp = nullptr;
-  TMenuItem *FShowVE = nullptr, *FDisableVE = nullptr;
 };

@@ -5,6 +5,15 @@
 #include <functional>
 #include <vector>
 #include "MainCodeD2.h"
+#include "MainLayout.h"
+#include "VisualEffects.h"
+#include "PlayerCommands.h"
+#include "ComCtrls.h"
+#include "ExtCtrls.h"
+#include "ExtPage.h"
+#include "ExtProgressBar.h"
+#include "MMSlider.h"
+#include "Menus.h"
 
 namespace {
 
@@ -148,7 +157,7 @@ void PlaceRow(const std::vector<TRowGroup>& row, const TRowRoom& room) {
 
 } // namespace
 
-int TMasterFrm::NaturalWidth(TControl* c) {
+int TMainLayout::NaturalWidth(TControl* c) {
   int built = FBuiltWidths.emplace(c, c->Width()).first->second;
   return std::max(built, LeastWidth(c));
 }
@@ -160,8 +169,8 @@ void TMasterFrm::FormResize(TObject*) {
   FProgressBar1->SetVisible(false);
   FAlbums->SetVisible(false);
   FCategories->SetVisible(false);
-  LayoutTopArea();
-  LayoutCatalogueArea();
+  FLayout->LayoutTopArea();
+  FLayout->LayoutCatalogueArea();
   FAlbums->SetVisible(true);
   FCategories->SetVisible(true);
   ViewInUseChange();
@@ -175,60 +184,65 @@ void TMasterFrm::FormResize(TObject*) {
                RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-void TMasterFrm::LayoutTopArea() {
-  int width = ClientWidth();
-  int panelHeight = FPanel11->Height();
-  FTopPanel->SetBounds(0, 0, width, panelHeight + 52);
-  FPanel11->SetWidth(FTopPanel->Width() - 2 * FPanel11->Left());
-  FToolsRight->SetTop(panelHeight + 28);
-  FToolsLeft->SetTop(panelHeight + 28);
-  FToolsRight->SetLeft(FTopPanel->Width() - FToolsRight->Width() - 7);
-  FMMSlider1->SetBounds(2, panelHeight + 3, FTopPanel->Width() - 4, FMMSlider1->Height());
-  MMSlider1Change(FMMSlider1);
+void TMainLayout::LayoutTopArea() {
+  int width = FFrm.ClientWidth();
+  int panelHeight = FFrm.FPanel11->Height();
+  FFrm.FTopPanel->SetBounds(0, 0, width, panelHeight + 52);
+  FFrm.FPanel11->SetWidth(FFrm.FTopPanel->Width() - 2 * FFrm.FPanel11->Left());
+  FFrm.FToolsRight->SetTop(panelHeight + 28);
+  FFrm.FToolsLeft->SetTop(panelHeight + 28);
+  FFrm.FToolsRight->SetLeft(FFrm.FTopPanel->Width() - FFrm.FToolsRight->Width() - 7);
+  FFrm.FMMSlider1->SetBounds(2, panelHeight + 3, FFrm.FTopPanel->Width() - 4,
+                             FFrm.FMMSlider1->Height());
+  FFrm.FPlayerCommands->MMSlider1Change(FFrm.FMMSlider1);
 
   auto natural = [this](TControl* c) { return NaturalWidth(c); };
   // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel. It stays
   // clear of the two tool buttons: a narrow window closes the gaps first, then narrows buttons.
   std::vector<TRowGroup> row;
-  for (TControl* c :
-       std::initializer_list<TControl*>{FPlayReplace, FPlay, FListPanel, FPlayPanel, FSoundPanel})
-    row.push_back(GroupOf(c, natural, c == FPlay || c == FPlayReplace ? 0 : 15));
+  for (TControl* c : std::initializer_list<TControl*>{
+           FFrm.FPlayReplace, FFrm.FPlay, FFrm.FListPanel, FFrm.FPlayPanel, FFrm.FSoundPanel})
+    row.push_back(GroupOf(c, natural, c == FFrm.FPlay || c == FFrm.FPlayReplace ? 0 : 15));
   TRowRoom room;
-  room.Left = FToolsLeft->Left() + FToolsLeft->Width() + ToolClearance;
-  room.Right = FToolsRight->Left() - ToolClearance;
-  room.RuleLeft = (FTopPanel->Width() - RowWidth(row)) / 2;
+  room.Left = FFrm.FToolsLeft->Left() + FFrm.FToolsLeft->Width() + ToolClearance;
+  room.Right = FFrm.FToolsRight->Left() - ToolClearance;
+  room.RuleLeft = (FFrm.FTopPanel->Width() - RowWidth(row)) / 2;
   PlaceRow(row, room);
   for (const TRowGroup& g : row)
     g.Control->SetTop(panelHeight + 22);
 
-  int statusTop = ClientHeight() - (FStatusBar1->Visible() ? FStatusBar1->Height() : 0);
-  FDBPanel->SetBounds(0, FTopPanel->Height(), width, statusTop - FTopPanel->Height());
-  FMusicPanel->SetBounds(0, FDBPanel->Top(), width, FDBPanel->Height());
+  int statusTop =
+      FFrm.ClientHeight() - (FFrm.FStatusBar1->Visible() ? FFrm.FStatusBar1->Height() : 0);
+  FFrm.FDBPanel->SetBounds(0, FFrm.FTopPanel->Height(), width,
+                           statusTop - FFrm.FTopPanel->Height());
+  FFrm.FMusicPanel->SetBounds(0, FFrm.FDBPanel->Top(), width, FFrm.FDBPanel->Height());
 }
 
-void TMasterFrm::LayoutCatalogueArea() {
+void TMainLayout::LayoutCatalogueArea() {
   auto natural = [this](TControl* c) { return NaturalWidth(c); };
-  TControl* commands[] = {FEditCat, FMailTitle, FArchive, FExportTitle, FPrintCat, FTrashCat};
+  TControl* commands[] = {FFrm.FEditCat,     FFrm.FMailTitle, FFrm.FArchive,
+                          FFrm.FExportTitle, FFrm.FPrintCat,  FFrm.FTrashCat};
   for (TControl* c : commands)
     c->SetTop(4);
-  FPanel4->SetTop(4);
-  FPanel4->SetLeft(6);
-  FWebPanel->SetTop(4);
+  FFrm.FPanel4->SetTop(4);
+  FFrm.FPanel4->SetLeft(6);
+  FFrm.FWebPanel->SetTop(4);
   // The panels at both ends keep their buttons whole.
-  for (TControl* p : std::initializer_list<TControl*>{FPanel4, FWebPanel, FGetMIDIsPanel}) {
+  for (TControl* p :
+       std::initializer_list<TControl*>{FFrm.FPanel4, FFrm.FWebPanel, FFrm.FGetMIDIsPanel}) {
     TRowGroup g = GroupOf(p, natural, 0);
     PlaceGroup(g, p->Left(), 0.0);
   }
-  FGetMIDIsPanel->SetTop(4);
-  FGetMIDIsPanel->SetLeft(FDBPanel->Width() - FGetMIDIsPanel->Width() - 6);
+  FFrm.FGetMIDIsPanel->SetTop(4);
+  FFrm.FGetMIDIsPanel->SetLeft(FFrm.FDBPanel->Width() - FFrm.FGetMIDIsPanel->Width() - 6);
 
   // The album and category panels reach the top without the tool row: the row's buttons
   // would sit over their tabs, so the whole row goes with the tool row.
   for (TControl* c : commands)
-    c->SetVisible(FShowTools);
-  FPanel4->SetVisible(FShowTools);
-  FWebPanel->SetVisible(FShowTools);
-  FGetMIDIsPanel->SetVisible(FShowTools);
+    c->SetVisible(FFrm.FShowTools);
+  FFrm.FPanel4->SetVisible(FFrm.FShowTools);
+  FFrm.FWebPanel->SetVisible(FFrm.FShowTools);
+  FFrm.FGetMIDIsPanel->SetVisible(FFrm.FShowTools);
 
   // The command buttons adjoin in one row centred in the catalogue area (its width counts 5
   // more), between the panels at both ends; in a narrow window they narrow to fit.
@@ -236,28 +250,29 @@ void TMasterFrm::LayoutCatalogueArea() {
   for (TControl* c : commands)
     row.push_back(GroupOf(c, natural, 0));
   TRowRoom room;
-  room.Left = FWebPanel->Left() + FWebPanel->Width() + ToolClearance;
-  room.Right = FGetMIDIsPanel->Left() - ToolClearance;
-  room.RuleLeft = (FDBPanel->Width() - (RowWidth(row) + 5)) / 2;
+  room.Left = FFrm.FWebPanel->Left() + FFrm.FWebPanel->Width() + ToolClearance;
+  room.Right = FFrm.FGetMIDIsPanel->Left() - ToolClearance;
+  room.RuleLeft = (FFrm.FDBPanel->Width() - (RowWidth(row) + 5)) / 2;
   PlaceRow(row, room);
 
-  int albTop = FShowTools ? 32 : 0;
+  int albTop = FFrm.FShowTools ? 32 : 0;
   // A stored or former width may not fit this window: both panels keep the splitter's minimum,
   // so the separator stays in reach.
-  int widest = FDBPanel->Width() - 5 - FSeparator->Width() - 5 - SplitterMinimum;
-  int albWidth = std::max(SplitterMinimum, std::min(FAlbPanelWidth, widest));
-  FAlbPanel->SetBounds(5, albTop, albWidth, FDBPanel->Height() - albTop - 5);
-  FSeparator->SetBounds(FAlbPanel->Left() + FAlbPanel->Width(), FAlbPanel->Top(),
-                        FSeparator->Width(), FAlbPanel->Height());
-  int catLeft = FSeparator->Left() + FSeparator->Width();
-  FCatPanel->SetBounds(catLeft, FAlbPanel->Top(), FDBPanel->Width() - catLeft - 5,
-                       FAlbPanel->Height());
+  int widest = FFrm.FDBPanel->Width() - 5 - FFrm.FSeparator->Width() - 5 - SplitterMinimum;
+  int albWidth = std::max(SplitterMinimum, std::min(FFrm.FAlbPanelWidth, widest));
+  FFrm.FAlbPanel->SetBounds(5, albTop, albWidth, FFrm.FDBPanel->Height() - albTop - 5);
+  FFrm.FSeparator->SetBounds(FFrm.FAlbPanel->Left() + FFrm.FAlbPanel->Width(),
+                             FFrm.FAlbPanel->Top(), FFrm.FSeparator->Width(),
+                             FFrm.FAlbPanel->Height());
+  int catLeft = FFrm.FSeparator->Left() + FFrm.FSeparator->Width();
+  FFrm.FCatPanel->SetBounds(catLeft, FFrm.FAlbPanel->Top(), FFrm.FDBPanel->Width() - catLeft - 5,
+                            FFrm.FAlbPanel->Height());
 }
 
-void TMasterFrm::SetShowTools(bool value) {
-  FShowTools = value;
+void TMainLayout::SetShowTools(bool value) {
+  FFrm.FShowTools = value;
   UpdateToggleCaptions();
-  if (HandleAllocated()) LayoutCatalogueArea();
+  if (FFrm.HandleAllocated()) LayoutCatalogueArea();
 }
 
 void TMasterFrm::ViewInUseChange() {
@@ -267,43 +282,43 @@ void TMasterFrm::ViewInUseChange() {
     CategoriesChange();
 }
 
-void TMasterFrm::ToolsLeftClick(TObject*) {
-  if (FMusicPanel->Visible()) {
-    FMusicPanel->SetVisible(false);
-    FShowTools = false;
-  } else if (!FShowTools) {
-    FShowTools = true;
-  } else if (FVisualeffects1->Checked()) {
-    FMusicPanel->SetVisible(true);
-    FMusicPanel->BringToFront();
-    LayoutDisplays();
+void TMainLayout::ToolsLeftClick(TObject*) {
+  if (FFrm.FMusicPanel->Visible()) {
+    FFrm.FMusicPanel->SetVisible(false);
+    FFrm.FShowTools = false;
+  } else if (!FFrm.FShowTools) {
+    FFrm.FShowTools = true;
+  } else if (FFrm.FVisualeffects1->Checked()) {
+    FFrm.FMusicPanel->SetVisible(true);
+    FFrm.FMusicPanel->BringToFront();
+    FFrm.FVisualEffects->LayoutDisplays();
   } else {
-    FShowTools = false;
-    FMusicPanel->SetVisible(false);
-    FMusicPanel->SendToBack();
+    FFrm.FShowTools = false;
+    FFrm.FMusicPanel->SetVisible(false);
+    FFrm.FMusicPanel->SendToBack();
   }
   UpdateToggleCaptions();
   LayoutCatalogueArea();
-  ViewInUseChange();
+  FFrm.ViewInUseChange();
 }
 
-void TMasterFrm::UpdateToggleCaptions() {
+void TMainLayout::UpdateToggleCaptions() {
   // The buttons' caption stands in for their picture: one sign per state.
   const char *glyph, *hint, *caption;
-  if (FMusicPanel && FMusicPanel->Visible()) {
+  if (FFrm.FMusicPanel && FFrm.FMusicPanel->Visible()) {
     glyph = "x", hint = "Hide|Hide visual effects", caption = "&Hide visual effects";
-  } else if (!FShowTools) {
+  } else if (!FFrm.FShowTools) {
     glyph = "v", hint = "Show|Show music toolbar", caption = "&Show music toolbar";
-  } else if (FVisualeffects1 && FVisualeffects1->Checked()) {
+  } else if (FFrm.FVisualeffects1 && FFrm.FVisualeffects1->Checked()) {
     glyph = "*", hint = "Visual effects|Show visual effects", caption = "&Show visual effects";
   } else {
     glyph = "^", hint = "Hide|Hide music toolbar", caption = "&Hide music toolbar";
   }
-  FToolsLeft->SetCaption(glyph);
-  FToolsLeft->SetHint(hint);
-  FShowmusictoolbar1->SetCaption(caption);
-  FToolsRight->SetCaption(FToolsLeft->Caption());
-  FToolsRight->SetHint(FToolsLeft->Hint());
+  FFrm.FToolsLeft->SetCaption(glyph);
+  FFrm.FToolsLeft->SetHint(hint);
+  FFrm.FShowmusictoolbar1->SetCaption(caption);
+  FFrm.FToolsRight->SetCaption(FFrm.FToolsLeft->Caption());
+  FFrm.FToolsRight->SetHint(FFrm.FToolsLeft->Hint());
 }
 
 // --- the splitter -----------------------------------------------------------------------------
@@ -315,51 +330,52 @@ void InvertBand(const RECT& r) {
 }
 } // namespace
 
-void TMasterFrm::SeparatorMouseDown(TObject*, TMouseButton button, TShiftState, int x, int) {
+void TMainLayout::SeparatorMouseDown(TObject*, TMouseButton button, TShiftState, int x, int) {
   if (button != mbLeft) return;
   FSplitting = true;
   FSplitStartX = x;
-  if (GetCapture() != FSeparator->Handle()) SetCapture(FSeparator->Handle());
+  if (GetCapture() != FFrm.FSeparator->Handle()) SetCapture(FFrm.FSeparator->Handle());
 }
 
-void TMasterFrm::SeparatorMouseMove(TObject*, TShiftState shift, int x, int) {
+void TMainLayout::SeparatorMouseMove(TObject*, TShiftState shift, int x, int) {
   if (!FSplitting || !shift.Contains(ssLeft)) return;
   ::SetCursor(Screen->Cursors(crHSplit));
   POINT origin{0, 0};
-  ::ClientToScreen(FSeparator->Handle(), &origin);
+  ::ClientToScreen(FFrm.FSeparator->Handle(), &origin);
   RECT window{};
-  GetWindowRect(Handle(), &window);
+  GetWindowRect(FFrm.Handle(), &window);
   if (FBandShown) InvertBand(FBand);
   FBandShown = false;
   FBand = RECT{};
-  if (FSeparator->Left() + x >= SplitterMinimum && origin.x + x <= window.right - 35) {
+  if (FFrm.FSeparator->Left() + x >= SplitterMinimum && origin.x + x <= window.right - 35) {
     // The band covers the separator's own screen rows.
-    FBand = RECT{origin.x + x, origin.y + 1, origin.x + x + 4, origin.y + FSeparator->Height() - 2};
+    FBand = RECT{origin.x + x, origin.y + 1, origin.x + x + 4,
+                 origin.y + FFrm.FSeparator->Height() - 2};
     InvertBand(FBand);
     FBandShown = true;
   }
 }
 
-void TMasterFrm::SeparatorMouseUp(TObject*, TMouseButton button, TShiftState, int x, int) {
+void TMainLayout::SeparatorMouseUp(TObject*, TMouseButton button, TShiftState, int x, int) {
   if (button != mbLeft || !FSplitting) return;
   FSplitting = false;
-  if (GetCapture() == FSeparator->Handle()) ReleaseCapture();
+  if (GetCapture() == FFrm.FSeparator->Handle()) ReleaseCapture();
   if (FBandShown) InvertBand(FBand);
   FBandShown = false;
   FBand = RECT{};
   int delta = x - FSplitStartX;
   if (delta > 0)
-    delta = std::min(delta, FCatPanel->Width() - SplitterMinimum);
+    delta = std::min(delta, FFrm.FCatPanel->Width() - SplitterMinimum);
   else
-    delta = std::max(delta, SplitterMinimum - FAlbPanel->Width());
+    delta = std::max(delta, SplitterMinimum - FFrm.FAlbPanel->Width());
   if (delta == 0) return;
-  SetAlbPanelWidth(FAlbPanel->Width() + delta);
+  SetAlbPanelWidth(FFrm.FAlbPanel->Width() + delta);
 }
 
-void TMasterFrm::SetAlbPanelWidth(int value) {
-  FAlbPanelWidth = value;
-  FAlbPanel->SetWidth(value);
-  if (HandleAllocated()) LayoutCatalogueArea();
+void TMainLayout::SetAlbPanelWidth(int value) {
+  FFrm.FAlbPanelWidth = value;
+  FFrm.FAlbPanel->SetWidth(value);
+  if (FFrm.HandleAllocated()) LayoutCatalogueArea();
 }
 
 void TMasterFrm::WMGetMinMaxInfo(TMessage& m) {
@@ -368,3 +384,7 @@ void TMasterFrm::WMGetMinMaxInfo(TMessage& m) {
   info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, 400);
   m.Result = 0;
 }
+
+TMainLayout::TMainLayout(TMasterFrm& frm) : FFrm(frm) {}
+
+TMainLayout::~TMainLayout() = default;

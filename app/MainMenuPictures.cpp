@@ -1,6 +1,8 @@
 // The main window's bitmap menus: a picture beside every item of its eight menus.
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "CoolMenu.h"
+#include "Menus.h"
 
 namespace {
 
@@ -28,7 +30,7 @@ void TMasterFrm::BuildCoolMenus() {
   if (!FCoolMenus.empty()) return;
   auto* music = dynamic_cast<TMenuItem*>(FindComponent("Music1"));
   const std::pair<TMenuItem*, const char*> menus[] = {
-      {FFile1, "MNU_FILE"},           {FView1, "MNU_VIEW"},    {FAlbums1, "MNU_ALBUM"},
+      {FFile1, "MNU_FILE"},           {FView1, "MNU_VIEW"},   {FAlbums1, "MNU_ALBUM"},
       {FCategories1, "MNU_CATEGORY"}, {FTitle1, "MNU_TITLE"}, {music, "MNU_PROGRAM"},
       {FOptions1, "MNU_OPTIONS"},     {FHelp1, "MNU_HELP"}};
   for (const auto& [menu, picture] : menus) {

@@ -3,7 +3,14 @@
 #include "HourGlass.h"
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "ExportCommands.h"
+#include "EditCommands.h"
 #include "ViewProgCode.h"
+#include "DataCodeD2.h"
+#include "ExtPage.h"
+#include "MMSlider.h"
+#include "Menus.h"
 
 namespace {
 
@@ -12,105 +19,107 @@ constexpr int FirstTitleCommand = 4;
 
 } // namespace
 
-void TMasterFrm::BuildPlayPopUp() {
-  FPlayPopUp = new TPopupMenu(this);
-  FPlayPopUp->SetName("PlayPopUp");
+void TPlayCommands::BuildPlayPopUp() {
+  FFrm.FPlayPopUp = new TPopupMenu(&FFrm);
+  FFrm.FPlayPopUp->SetName("PlayPopUp");
   auto item = [this](const std::string& name, const std::string& caption) {
-    return NewMenuItem(this, FPlayPopUp->Items(), name, caption);
+    return NewMenuItem(&FFrm, FFrm.FPlayPopUp->Items(), name, caption);
   };
-  FPlayT = item("PlayT", "PLAY: &Top of program");
-  FPlayB = item("PlayB", "PLAY: &Bottom of program");
-  FPlayR = item("PlayR", "PLAY: &Replace program");
-  FCancel1 = item("Cancel1", "&Cancel");
-  FEdit2 = item("Edit2", "&Edit");
-  FDelete5 = item("Delete5", "&Delete");
-  FMail4 = item("Mail4", "&Mail");
-  FSave2 = item("Save2", "&Save to disk");
-  FEdit2->OnClick = [this](TObject* s) { Edit2Click(s); };
-  FDelete5->OnClick = [this](TObject* s) { Delete5Click(s); };
-  FMail4->OnClick = [this](TObject* s) { Mail4Click(s); };
-  FSave2->OnClick = [this](TObject* s) { Save2Click(s); };
-  for (TMenuItem* m : {FEdit2, FDelete5, FMail4, FSave2})
+  FFrm.FPlayT = item("PlayT", "PLAY: &Top of program");
+  FFrm.FPlayB = item("PlayB", "PLAY: &Bottom of program");
+  FFrm.FPlayR = item("PlayR", "PLAY: &Replace program");
+  FFrm.FCancel1 = item("Cancel1", "&Cancel");
+  FFrm.FEdit2 = item("Edit2", "&Edit");
+  FFrm.FDelete5 = item("Delete5", "&Delete");
+  FFrm.FMail4 = item("Mail4", "&Mail");
+  FFrm.FSave2 = item("Save2", "&Save to disk");
+  FFrm.FEdit2->OnClick = [this](TObject* s) { FFrm.FEditCommands->Edit2Click(s); };
+  FFrm.FDelete5->OnClick = [this](TObject* s) { FFrm.FEditCommands->Delete5Click(s); };
+  FFrm.FMail4->OnClick = [this](TObject* s) { FFrm.FExportCommands->Mail4Click(s); };
+  FFrm.FSave2->OnClick = [this](TObject* s) { FFrm.FExportCommands->Save2Click(s); };
+  for (TMenuItem* m : {FFrm.FEdit2, FFrm.FDelete5, FFrm.FMail4, FFrm.FSave2})
     m->SetVisible(TitleCommandReady(*m));
-  FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
-  FPlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
-  FPlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
+  FFrm.FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
+  FFrm.FPlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
+  FFrm.FPlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
 }
 
-void TMasterFrm::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
+void TPlayCommands::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    return NewMenuItem(this, *parent, name, caption, std::move(action));
+    return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
   };
   TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
-  FTitlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
-                          [this] { Titlesselected7Click(this); });
-  FAlbumselected4 =
-      item(albumPlay, "Albumselected4", "&Album selected", [this] { Albumselected4Click(this); });
-  FAllalbums5 = item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(this); });
+  FFrm.FTitlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
+                               [this] { Titlesselected7Click(&FFrm); });
+  FFrm.FAlbumselected4 =
+      item(albumPlay, "Albumselected4", "&Album selected", [this] { Albumselected4Click(&FFrm); });
+  FFrm.FAllalbums5 =
+      item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(&FFrm); });
   TMenuItem* categoryPlay = item(categories, "Play2", "&Play", nullptr);
-  FTitlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
-                          [this] { Titlesselected8Click(this); });
-  FActivecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
-                          [this] { Activecategory2Click(this); });
-  FAllcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
-                         [this] { Allcategories3Click(this); });
+  FFrm.FTitlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
+                               [this] { Titlesselected8Click(&FFrm); });
+  FFrm.FActivecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
+                               [this] { Activecategory2Click(&FFrm); });
+  FFrm.FAllcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
+                              [this] { Allcategories3Click(&FFrm); });
 }
 
-bool TMasterFrm::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
-  FDragList->Clear();
-  if (!FCatList || !FAlbList || gather(*FDragList) <= 0) {
-    FDragList->Clear();
+bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
+  FFrm.FDragList->Clear();
+  if (!FFrm.FCatList || !FFrm.FAlbList || gather(*FFrm.FDragList) <= 0) {
+    FFrm.FDragList->Clear();
     return false;
   }
-  SetDragSource(fromAlbums, !fromAlbums);
+  FFrm.SetDragSource(fromAlbums, !fromAlbums);
   ChoosePlayMode(false);
   return true;
 }
 
-void TMasterFrm::Titlesselected7Click(TObject*) {
+void TPlayCommands::Titlesselected7Click(TObject*) {
   // On an album page its selected titles; on the summary page every title of the selected lines.
-  if (PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetSelectedKeys(keys); }) &&
-      FAlbums->ActivePageIndex() > 0)
-    if (TTuneGridView* grid = FAlbList->Grid(FAlbList->ActiveIndex())) grid->Focus();
+  if (PlayKeysOf(true,
+                 [this](TStringList& keys) { return FFrm.FAlbList->GetSelectedKeys(keys); }) &&
+      FFrm.FAlbums->ActivePageIndex() > 0)
+    if (TTuneGridView* grid = FFrm.FAlbList->Grid(FFrm.FAlbList->ActiveIndex())) grid->Focus();
 }
 
-void TMasterFrm::Albumselected4Click(TObject*) {
-  PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetActiveAlbumKeys(keys); });
+void TPlayCommands::Albumselected4Click(TObject*) {
+  PlayKeysOf(true, [this](TStringList& keys) { return FFrm.FAlbList->GetActiveAlbumKeys(keys); });
 }
 
-void TMasterFrm::Allalbums5Click(TObject*) {
-  PlayKeysOf(true, [this](TStringList& keys) { return FAlbList->GetAllKeys(keys); });
+void TPlayCommands::Allalbums5Click(TObject*) {
+  PlayKeysOf(true, [this](TStringList& keys) { return FFrm.FAlbList->GetAllKeys(keys); });
 }
 
-void TMasterFrm::Titlesselected8Click(TObject*) {
+void TPlayCommands::Titlesselected8Click(TObject*) {
   if (PlayKeysOf(false, [this](TStringList& keys) {
-        TTuneGridView* grid = FCatList->ActiveGrid();
+        TTuneGridView* grid = FFrm.FCatList->ActiveGrid();
         if (grid) grid->GetSelectedKeys(keys);
         return keys.Count();
       }))
-    FCatList->FocusActiveGrid();
+    FFrm.FCatList->FocusActiveGrid();
 }
 
-void TMasterFrm::Activecategory2Click(TObject*) {
+void TPlayCommands::Activecategory2Click(TObject*) {
   PlayKeysOf(false, [this](TStringList& keys) {
     // The all-titles page is no category.
-    if (FCatList->ActiveIndex() < 0) return 0;
-    FCatList->ActiveGrid()->GetAllKeys(keys);
+    if (FFrm.FCatList->ActiveIndex() < 0) return 0;
+    FFrm.FCatList->ActiveGrid()->GetAllKeys(keys);
     return keys.Count();
   });
 }
 
-void TMasterFrm::Allcategories3Click(TObject*) {
+void TPlayCommands::Allcategories3Click(TObject*) {
   PlayKeysOf(false, [this](TStringList& keys) {
-    FCatList->AllTitlesGrid()->GetAllKeys(keys);
+    FFrm.FCatList->AllTitlesGrid()->GetAllKeys(keys);
     return keys.Count();
   });
 }
 
-bool TMasterFrm::TitleCommandReady(const TMenuItem& item) const {
+bool TPlayCommands::TitleCommandReady(const TMenuItem& item) const {
   // A title command shows only once it has something to do; mail needs the mail window.
-  if (&item == FMail4 && !MailWindowLink()) return false;
+  if (&item == FFrm.FMail4 && !MailWindowLink()) return false;
   return static_cast<bool>(item.OnClick);
 }
 
@@ -124,93 +133,94 @@ void TMasterFrm::ClearDragList() {
   SetDragSource(false, false);
 }
 
-void TMasterFrm::ChoosePlayMode(bool titleCommands) {
-  TPlayPopUpItems offer = FRoad->Program().PlayPopUpItems();
-  FPlayT->SetCaption(offer.TopCaption);
-  FPlayB->SetVisible(offer.BottomVisible);
-  FPlayR->SetVisible(offer.ReplaceVisible);
+void TPlayCommands::ChoosePlayMode(bool titleCommands) {
+  TPlayPopUpItems offer = FFrm.FRoad->Program().PlayPopUpItems();
+  FFrm.FPlayT->SetCaption(offer.TopCaption);
+  FFrm.FPlayB->SetVisible(offer.BottomVisible);
+  FFrm.FPlayR->SetVisible(offer.ReplaceVisible);
   if (offer.ChooseTopAtOnce) {
-    PlayTClick(FPlayT);
+    PlayTClick(FFrm.FPlayT);
     return;
   }
   // Whatever happens in the pop-up, the title commands are there again afterwards and the keys
   // are spent (the chosen command has run by the time the pop-up returns).
   TScopeExit after([this] {
-    TMenuItem& items = FPlayPopUp->Items();
+    TMenuItem& items = FFrm.FPlayPopUp->Items();
     for (int i = FirstTitleCommand; i < items.Count(); ++i)
       items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
-    ClearDragList();
+    FFrm.ClearDragList();
   });
-  TMenuItem& items = FPlayPopUp->Items();
+  TMenuItem& items = FFrm.FPlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
   POINT cursor{};
   GetCursorPos(&cursor);
-  FPlayPopUp->Popup(cursor.x, cursor.y);
+  FFrm.FPlayPopUp->Popup(cursor.x, cursor.y);
 }
 
-void TMasterFrm::PlayTClick(TObject*) {
+void TPlayCommands::PlayTClick(TObject*) {
   // The keys must come from one of the views; either one will do.
-  if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) {
+  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0) {
     auto busy = HourGlass();
-    FRoad->Program().PlayAtTop(*FDragList);
+    FFrm.FRoad->Program().PlayAtTop(*FFrm.FDragList);
   }
-  ClearDragList();
-  UpdatePlayControls();
+  FFrm.ClearDragList();
+  FFrm.UpdatePlayControls();
 }
 
-void TMasterFrm::PlayBClick(TObject*) {
-  if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) {
+void TPlayCommands::PlayBClick(TObject*) {
+  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0) {
     auto busy = HourGlass();
-    FRoad->Program().PlayAtBottom(*FDragList);
+    FFrm.FRoad->Program().PlayAtBottom(*FFrm.FDragList);
   }
-  ClearDragList();
-  UpdatePlayControls();
+  FFrm.ClearDragList();
+  FFrm.UpdatePlayControls();
 }
 
-void TMasterFrm::PlayRClick(TObject* Sender) {
+void TPlayCommands::PlayRClick(TObject* Sender) {
   // Nothing to play instead: the program the user has stays.
-  if ((FDragFromAlbums || FDragFromCategories) && FDragList->Count() > 0) MusicClearClick(Sender);
+  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0)
+    MusicClearClick(Sender);
   PlayTClick(Sender);
 }
 
-void TMasterFrm::MusicClearClick(TObject*) {
-  FRoad->Program().EraseProgram();
-  UpdatePlayControls();
-  ProgramChanged();
+void TPlayCommands::MusicClearClick(TObject*) {
+  FFrm.FRoad->Program().EraseProgram();
+  FFrm.UpdatePlayControls();
+  FFrm.ProgramChanged();
 }
 
-void TMasterFrm::PlayNextClick(TObject*) {
-  FPlayNext->SetEnabled(false);
+void TPlayCommands::PlayNextClick(TObject*) {
+  FFrm.FPlayNext->SetEnabled(false);
   try {
     auto busy = HourGlass();
-    FRoad->Program().StepProgram(true);
+    FFrm.FRoad->Program().StepProgram(true);
   } catch (...) {
-    FPlayNext->SetEnabled(true);
+    FFrm.FPlayNext->SetEnabled(true);
     throw;
   }
-  FPlayNext->SetEnabled(true);
-  UpdatePlayControls();
+  FFrm.FPlayNext->SetEnabled(true);
+  FFrm.UpdatePlayControls();
 }
 
-void TMasterFrm::BackClick(TObject*) {
-  FBack->SetEnabled(false);
+void TPlayCommands::BackClick(TObject*) {
+  FFrm.FBack->SetEnabled(false);
   try {
     auto busy = HourGlass();
-    FRoad->Program().StepProgram(false);
+    FFrm.FRoad->Program().StepProgram(false);
   } catch (...) {
-    FBack->SetEnabled(true);
+    FFrm.FBack->SetEnabled(true);
     throw;
   }
-  FBack->SetEnabled(true);
-  UpdatePlayControls();
+  FFrm.FBack->SetEnabled(true);
+  FFrm.UpdatePlayControls();
 }
 
-void TMasterFrm::Shuffle2Click(TObject*) {
-  if (!FRoad->Program().Playing()) return;
-  if (FMMSlider1->CanFocus()) FMMSlider1->SetFocus();
+void TPlayCommands::Shuffle2Click(TObject*) {
+  if (!FFrm.FRoad->Program().Playing()) return;
+  if (FFrm.FMMSlider1->CanFocus()) FFrm.FMMSlider1->SetFocus();
   auto busy = HourGlass();
-  FRoad->Program().ShuffleAndPlay();
+  FFrm.FRoad->Program().ShuffleAndPlay();
 }
 
 // --- the program viewer
@@ -252,3 +262,7 @@ void TMasterFrm::ProgramChanged() {
   if (FViewer && FViewer->Visible())
     FViewer->ShowProgram(FRoad->Program().Lines(), FRoad->Program().Index());
 }
+
+TPlayCommands::TPlayCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TPlayCommands::~TPlayCommands() = default;

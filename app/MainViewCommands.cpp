@@ -3,6 +3,12 @@
 #include <windows.h>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MainViewCommands.h"
+#include "ComCtrls.h"
+#include "DataCodeD2.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "Menus.h"
 
 namespace {
 
@@ -26,69 +32,74 @@ const TSortItem SortItems[] = {
 
 } // namespace
 
-void TMasterFrm::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view) {
+void TViewCommands::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view) {
   auto item = [this](TMenu* menu, TMenuItem* parent, const std::string& name,
                      const std::string& caption, std::function<void()> action) {
-    return NewMenuItem(this, parent ? *parent : menu->Items(), name, caption, std::move(action));
+    return NewMenuItem(&FFrm, parent ? *parent : menu->Items(), name, caption, std::move(action));
   };
-  FNewCatPopUp = new TPopupMenu(this);
-  FNewCatPopUp->SetName("NewCatPopUp");
-  FAlbPopUp = new TPopupMenu(this);
-  FAlbPopUp->SetName("AlbPopUp");
+  FFrm.FNewCatPopUp = new TPopupMenu(&FFrm);
+  FFrm.FNewCatPopUp->SetName("NewCatPopUp");
+  FFrm.FAlbPopUp = new TPopupMenu(&FFrm);
+  FFrm.FAlbPopUp->SetName("AlbPopUp");
 
   // Sorting: one item per column in the Categories menu, twinned in the categories pop-up.
   TMenuItem* sortMenu = item(nullptr, categories, "Sortby1", "&Sort titles by", nullptr);
-  TMenuItem* sortPopUp = item(FNewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
-  TMenuItem** mains[] = {&FCategory1, &FArtist2,   &FTitle2,  &FDuration1,    &FFiletype1,
-                         &FFilesize1, &FFiledate1, &FOrigin1, &FDateobtained1};
-  TMenuItem** twins[] = {&FCategory3, &FArtist1,   &Ftitle3,  &FDuration2,    &FFiletype2,
-                         &FFilesize2, &FFiledate2, &FOrigin2, &FDateobtained2};
+  TMenuItem* sortPopUp = item(FFrm.FNewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
+  TMenuItem** mains[] = {&FFrm.FCategory1, &FFrm.FArtist2,   &FFrm.FTitle2,
+                         &FFrm.FDuration1, &FFrm.FFiletype1, &FFrm.FFilesize1,
+                         &FFrm.FFiledate1, &FFrm.FOrigin1,   &FFrm.FDateobtained1};
+  TMenuItem** twins[] = {&FFrm.FCategory3, &FFrm.FArtist1,   &FFrm.Ftitle3,
+                         &FFrm.FDuration2, &FFrm.FFiletype2, &FFrm.FFilesize2,
+                         &FFrm.FFiledate2, &FFrm.FOrigin2,   &FFrm.FDateobtained2};
   for (int c = 0; c < 9; ++c) {
     auto sort = [this, c] { SortActiveGrid(c); };
     *mains[c] = item(nullptr, sortMenu, SortItems[c].Name, SortItems[c].Caption, sort);
     *twins[c] = item(nullptr, sortPopUp, SortItems[c].Twin, SortItems[c].Caption, sort);
   }
-  FCategorySummaryOnly =
+  FFrm.FCategorySummaryOnly =
       item(nullptr, categories, "CategorySummaryOnly", "\"ALL CATEGORIES\" tab only",
-           [this] { CategorySummaryOnlyClick(this); });
-  FViewCat1 = item(FNewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
-                   [this] { CategorySummaryOnlyClick(this); });
-  FAlbumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
-                            [this] { Albumsummaryonly1Click(this); });
-  FView2 = item(FAlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
-                [this] { Albumsummaryonly1Click(this); });
+           [this] { CategorySummaryOnlyClick(&FFrm); });
+  FFrm.FViewCat1 = item(FFrm.FNewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
+                        [this] { CategorySummaryOnlyClick(&FFrm); });
+  FFrm.FAlbumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
+                                 [this] { Albumsummaryonly1Click(&FFrm); });
+  FFrm.FView2 = item(FFrm.FAlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
+                     [this] { Albumsummaryonly1Click(&FFrm); });
 
   // Tab colours: the View menu and both pop-ups.
   TMenuItem* colours = item(nullptr, view, "Tabcolours1", "&Tab colours", nullptr);
-  FColor1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(this); });
-  FFontcolor1 = item(nullptr, colours, "Fontcolor1", "&Font", [this] { Fontcolor1Click(this); });
-  TMenuItem* catColours = item(FNewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
-  FBackground1 =
-      item(nullptr, catColours, "Background1", "&Background", [this] { Color1Click(this); });
-  FFont1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(this); });
-  TMenuItem* albColours = item(FAlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
-  FBackground2 =
-      item(nullptr, albColours, "Background2", "&Background", [this] { Color1Click(this); });
-  FFont2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(this); });
+  FFrm.FColor1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(&FFrm); });
+  FFrm.FFontcolor1 =
+      item(nullptr, colours, "Fontcolor1", "&Font", [this] { Fontcolor1Click(&FFrm); });
+  TMenuItem* catColours = item(FFrm.FNewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
+  FFrm.FBackground1 =
+      item(nullptr, catColours, "Background1", "&Background", [this] { Color1Click(&FFrm); });
+  FFrm.FFont1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(&FFrm); });
+  TMenuItem* albColours = item(FFrm.FAlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
+  FFrm.FBackground2 =
+      item(nullptr, albColours, "Background2", "&Background", [this] { Color1Click(&FFrm); });
+  FFrm.FFont2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(&FFrm); });
 
   // The pop-ups show their main-menu twins' state.
-  FNewCatPopUp->OnPopup = [this](TObject*) {
-    FViewCat1->SetCaption(FCategorySummaryOnly->Caption());
-    FCategory1->SetEnabled(FCatList && FCatList->ActivePageIndex() == 0);
-    FCategory3->SetEnabled(FCategory1->Enabled());
+  FFrm.FNewCatPopUp->OnPopup = [this](TObject*) {
+    FFrm.FViewCat1->SetCaption(FFrm.FCategorySummaryOnly->Caption());
+    FFrm.FCategory1->SetEnabled(FFrm.FCatList && FFrm.FCatList->ActivePageIndex() == 0);
+    FFrm.FCategory3->SetEnabled(FFrm.FCategory1->Enabled());
   };
-  FAlbPopUp->OnPopup = [this](TObject*) { FView2->SetCaption(FAlbumsummaryonly1->Caption()); };
+  FFrm.FAlbPopUp->OnPopup = [this](TObject*) {
+    FFrm.FView2->SetCaption(FFrm.FAlbumsummaryonly1->Caption());
+  };
   categories->OnClick = [this](TObject*) {
-    FCategory1->SetEnabled(FCatList && FCatList->ActivePageIndex() == 0);
+    FFrm.FCategory1->SetEnabled(FFrm.FCatList && FFrm.FCatList->ActivePageIndex() == 0);
   };
   MakeAlbumImage();
 }
 
-void TMasterFrm::SortActiveGrid(int allTitlesColumn) {
-  if (!FCatList) return;
-  TTuneGridView* grid = FCatList->ActiveGrid();
+void TViewCommands::SortActiveGrid(int allTitlesColumn) {
+  if (!FFrm.FCatList) return;
+  TTuneGridView* grid = FFrm.FCatList->ActiveGrid();
   if (!grid) return;
-  bool allTitles = FCatList->ActiveIndex() < 0;
+  bool allTitles = FFrm.FCatList->ActiveIndex() < 0;
   // A category grid has no "Category" column.
   if (!allTitles && allTitlesColumn == 0) return;
   grid->SortByColumn(allTitles ? allTitlesColumn : allTitlesColumn - 1);
@@ -104,61 +115,61 @@ void ApplyTabsView(TExtPageControl& pages, bool flag) {
 }
 } // namespace
 
-void TMasterFrm::ApplyAlbumTabsView() {
-  ApplyTabsView(*FAlbums, FShowAlbTabs);
+void TViewCommands::ApplyAlbumTabsView() {
+  ApplyTabsView(*FFrm.FAlbums, FFrm.FShowAlbTabs);
   // The caption always tells the flag, so the user sees it even before there are albums.
-  FAlbumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
-                                              : "Show &all album tabs");
+  FFrm.FAlbumsummaryonly1->SetCaption(FFrm.FShowAlbTabs ? "Show album summary ta&b only"
+                                                        : "Show &all album tabs");
 }
 
-void TMasterFrm::ApplyCategoryTabsView() {
-  ApplyTabsView(*FCategories, FShowCatTabs);
-  FCategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
-                                                : "Show all category &tabs");
+void TViewCommands::ApplyCategoryTabsView() {
+  ApplyTabsView(*FFrm.FCategories, FFrm.FShowCatTabs);
+  FFrm.FCategorySummaryOnly->SetCaption(FFrm.FShowCatTabs ? "Show category summary tab &only"
+                                                          : "Show all category &tabs");
 }
 
-void TMasterFrm::Albumsummaryonly1Click(TObject*) {
-  FShowAlbTabs = !FShowAlbTabs;
+void TViewCommands::Albumsummaryonly1Click(TObject*) {
+  FFrm.FShowAlbTabs = !FFrm.FShowAlbTabs;
   ApplyAlbumTabsView();
 }
 
-void TMasterFrm::CategorySummaryOnlyClick(TObject*) {
-  FShowCatTabs = !FShowCatTabs;
+void TViewCommands::CategorySummaryOnlyClick(TObject*) {
+  FFrm.FShowCatTabs = !FFrm.FShowCatTabs;
   ApplyCategoryTabsView();
 }
 
-void TMasterFrm::SetTabColors(TColor back, TColor font) {
-  for (TExtPageControl* tabs : {FCategories, FAlbums}) {
+void TViewCommands::SetTabColors(TColor back, TColor font) {
+  for (TExtPageControl* tabs : {FFrm.FCategories, FFrm.FAlbums}) {
     tabs->SetTabActiveColor(back);
     tabs->TabActiveFont().SetColor(font);
     tabs->RepaintTabs();
   }
 }
 
-void TMasterFrm::Color1Click(TObject*) {
-  TColorDialog dialog(this);
-  dialog.SetColor(FCategories->TabActiveColor());
-  if (dialog.Execute()) SetTabColors(dialog.Color(), FCategories->TabActiveFont().Color());
+void TViewCommands::Color1Click(TObject*) {
+  TColorDialog dialog(&FFrm);
+  dialog.SetColor(FFrm.FCategories->TabActiveColor());
+  if (dialog.Execute()) SetTabColors(dialog.Color(), FFrm.FCategories->TabActiveFont().Color());
 }
 
-void TMasterFrm::Fontcolor1Click(TObject*) {
-  TColorDialog dialog(this);
-  dialog.SetColor(FCategories->TabActiveFont().Color());
-  if (dialog.Execute()) SetTabColors(FCategories->TabActiveColor(), dialog.Color());
+void TViewCommands::Fontcolor1Click(TObject*) {
+  TColorDialog dialog(&FFrm);
+  dialog.SetColor(FFrm.FCategories->TabActiveFont().Color());
+  if (dialog.Execute()) SetTabColors(FFrm.FCategories->TabActiveColor(), dialog.Color());
 }
 
-void TMasterFrm::CategoriesDrawTab(int index, const RECT& rect) {
+void TViewCommands::CategoriesDrawTab(int index, const RECT& rect) {
   // rect: the whole tab.
-  TCanvas& canvas = FCategories->Canvas();
-  TTabSheet* page = FCategories->Pages(FCategories->GetPageIndexByTabIndex(index));
+  TCanvas& canvas = FFrm.FCategories->Canvas();
+  TTabSheet* page = FFrm.FCategories->Pages(FFrm.FCategories->GetPageIndexByTabIndex(index));
   RECT r = rect;
   canvas.Brush().SetStyle(bsClear);
   canvas.DrawText(Trim(page->Caption()), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-void TMasterFrm::AlbumsDrawTab(int index, const RECT& rect) {
-  TCanvas& canvas = FAlbums->Canvas();
-  TTabSheet* page = FAlbums->Pages(FAlbums->GetPageIndexByTabIndex(index));
+void TViewCommands::AlbumsDrawTab(int index, const RECT& rect) {
+  TCanvas& canvas = FFrm.FAlbums->Canvas();
+  TTabSheet* page = FFrm.FAlbums->Pages(FFrm.FAlbums->GetPageIndexByTabIndex(index));
   RECT r = rect;
   r.right -= 2;
   if (index == 0) {
@@ -193,19 +204,23 @@ std::unique_ptr<TBitmap> AlbumPicture(int size) {
 
 } // namespace
 
-void TMasterFrm::MakeAlbumImage() {
+void TViewCommands::MakeAlbumImage() {
   FAlbumImage = AlbumPicture(14);
   FAlbumImage->SetTransparentMode(tmFixed);
   FAlbumImage->SetTransparentColor(static_cast<TColor>(0xFF00FF));
   FAlbumImage->SetTransparent(true);
 }
 
-void TMasterFrm::MakeAlbumImageLists() {
+void TViewCommands::MakeAlbumImageLists() {
   // The album list's lines show the sleeve: large in the icon view, small in the others.
   FLargeAlbumImages = std::make_unique<TImageList>(nullptr, 32, 32);
   FLargeAlbumImages->AddMasked(*AlbumPicture(32), static_cast<TColor>(0xFF00FF));
   FSmallAlbumImages = std::make_unique<TImageList>(nullptr, 16, 16);
   FSmallAlbumImages->AddMasked(*AlbumPicture(16), static_cast<TColor>(0xFF00FF));
-  FAllAlbLV->SetLargeImages(FLargeAlbumImages.get());
-  FAllAlbLV->SetSmallImages(FSmallAlbumImages.get());
+  FFrm.FAllAlbLV->SetLargeImages(FLargeAlbumImages.get());
+  FFrm.FAllAlbLV->SetSmallImages(FSmallAlbumImages.get());
 }
+
+TViewCommands::TViewCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TViewCommands::~TViewCommands() = default;

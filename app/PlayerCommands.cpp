@@ -4,8 +4,13 @@
 #include "HourGlass.h"
 #include "MIDIOPortCode.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "VisualEffects.h"
+#include "ContextHelp.h"
+#include "PlayerCommands.h"
 #include "WinExc32.h"
 #include "finalMain.h"
+#include "Menus.h"
 
 namespace {
 
@@ -61,40 +66,40 @@ bool IsActive(TMidiMode mode) {
 
 } // namespace
 
-void TMasterFrm::BuildPlayerCommands() {
-  FMMSlider1 = new TMMSlider(this);
-  FMMSlider1->SetName("MMSlider1");
-  FMMSlider1->SetBounds(0, 0, 400, 16);
-  FMMSlider1->Bevel()->SetBorderWidth(0);
-  FMMSlider1->Bevel()->SetBevelOuter(bvNone);
-  FMMSlider1->SetColor(clBtnFace);
-  FMMSlider1->SetThumbWidth(11);
-  FMMSlider1->SetThumbHeight(14);
-  FMMSlider1->SetGrooveSize(4);
-  FMMSlider1->SetFocusAction(faNone);
-  FMMSlider1->SetThumbStyle(tsOwnerDraw);
-  FMMSlider1->SetGrooveStyle(gsOwnerDraw);
-  FMMSlider1->SetRange(0, 1);
-  FMMSlider1->SetParent(FTopPanel);
-  FMMSlider1->OnTrack = [this](TObject* s) { MMSlider1Track(s); };
-  FMMSlider1->OnTrackEnd = [this](TObject* s) { MMSlider1TrackEnd(s); };
-  FMMSlider1->OnChange = [this](TObject* s) { MMSlider1Change(s); };
-  FMMSlider1->OnDrawThumb = [this](TObject* s, TCanvas& c, RECT r, bool d, bool f) {
+void TPlayerCommands::BuildPlayerCommands() {
+  FFrm.FMMSlider1 = new TMMSlider(&FFrm);
+  FFrm.FMMSlider1->SetName("MMSlider1");
+  FFrm.FMMSlider1->SetBounds(0, 0, 400, 16);
+  FFrm.FMMSlider1->Bevel()->SetBorderWidth(0);
+  FFrm.FMMSlider1->Bevel()->SetBevelOuter(bvNone);
+  FFrm.FMMSlider1->SetColor(clBtnFace);
+  FFrm.FMMSlider1->SetThumbWidth(11);
+  FFrm.FMMSlider1->SetThumbHeight(14);
+  FFrm.FMMSlider1->SetGrooveSize(4);
+  FFrm.FMMSlider1->SetFocusAction(faNone);
+  FFrm.FMMSlider1->SetThumbStyle(tsOwnerDraw);
+  FFrm.FMMSlider1->SetGrooveStyle(gsOwnerDraw);
+  FFrm.FMMSlider1->SetRange(0, 1);
+  FFrm.FMMSlider1->SetParent(FFrm.FTopPanel);
+  FFrm.FMMSlider1->OnTrack = [this](TObject* s) { MMSlider1Track(s); };
+  FFrm.FMMSlider1->OnTrackEnd = [this](TObject* s) { MMSlider1TrackEnd(s); };
+  FFrm.FMMSlider1->OnChange = [this](TObject* s) { MMSlider1Change(s); };
+  FFrm.FMMSlider1->OnDrawThumb = [this](TObject* s, TCanvas& c, RECT r, bool d, bool f) {
     MMSlider1DrawThumb(s, c, r, d, f);
   };
-  FMMSlider1->OnDrawGroove = [this](TObject* s, TCanvas& c, RECT& r) {
+  FFrm.FMMSlider1->OnDrawGroove = [this](TObject* s, TCanvas& c, RECT& r) {
     MMSlider1DrawGroove(s, c, r);
   };
-  FMMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+  FFrm.FMMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     TrackBar1MouseDown(s, b, sh, x, y);
   };
-  FSelPanel = new TSelPanel(this);
-  FSelPanel->SetName("SelPanel");
-  FSelPanel->SetParent(FTopPanel);
-  FSelPanel->SetBevelOuter(bvNone);
-  FSelPanel->SetColor(GrooveFill);
-  FSelPanel->SetBounds(0, 0, 0, 3);
-  FSelPanel->SetVisible(false);
+  FFrm.FSelPanel = new TSelPanel(&FFrm);
+  FFrm.FSelPanel->SetName("SelPanel");
+  FFrm.FSelPanel->SetParent(FFrm.FTopPanel);
+  FFrm.FSelPanel->SetBevelOuter(bvNone);
+  FFrm.FSelPanel->SetColor(GrooveFill);
+  FFrm.FSelPanel->SetBounds(0, 0, 0, 3);
+  FFrm.FSelPanel->SetVisible(false);
 
   // The step row takes the restart and program-view buttons, the play row the stop button.
   auto place = [](TPanel* panel, std::initializer_list<std::pair<TBitBtn*, int>> buttons) {
@@ -107,68 +112,70 @@ void TMasterFrm::BuildPlayerCommands() {
     panel->SetWidth(x + 1);
   };
   auto button = [this](const char* name, const char* caption, const char* hint) {
-    TBitBtn* b = MakeButton(FTopPanel, name, caption, 26);
+    TBitBtn* b = FFrm.MakeButton(FFrm.FTopPanel, name, caption, 26);
     b->SetHint(hint);
     b->SetShowHint(true);
     return b;
   };
-  FRepeatSB = button("RepeatSB", "|<", "Restart|Play the title again from its beginning");
-  FOneStop = button("OneStop", "", StopHint);
-  FProgView = button("ProgView", "...", "Program|View the program");
-  FAllStop->SetCaption("X");
-  FAllStop->SetHint("Stop and erase|Stop play and erase the program");
-  FPause->SetCaption("");
-  FPause->SetHint(PauseHint);
-  for (TBitBtn* b : {FBack, FPlayNext, FPause, FAllStop, FShuffle, FMusicClear})
+  FFrm.FRepeatSB = button("RepeatSB", "|<", "Restart|Play the title again from its beginning");
+  FFrm.FOneStop = button("OneStop", "", StopHint);
+  FFrm.FProgView = button("ProgView", "...", "Program|View the program");
+  FFrm.FAllStop->SetCaption("X");
+  FFrm.FAllStop->SetHint("Stop and erase|Stop play and erase the program");
+  FFrm.FPause->SetCaption("");
+  FFrm.FPause->SetHint(PauseHint);
+  for (TBitBtn* b :
+       {FFrm.FBack, FFrm.FPlayNext, FFrm.FPause, FFrm.FAllStop, FFrm.FShuffle, FFrm.FMusicClear})
     b->SetShowHint(true);
-  place(FListPanel, {{FBack, 26},
-                     {FRepeatSB, 26},
-                     {FPlayNext, 26},
-                     {FShuffle, 48},
-                     {FMusicClear, 40},
-                     {FProgView, 26}});
-  place(FPlayPanel, {{FPause, 26}, {FOneStop, 26}, {FAllStop, 26}});
+  place(FFrm.FListPanel, {{FFrm.FBack, 26},
+                          {FFrm.FRepeatSB, 26},
+                          {FFrm.FPlayNext, 26},
+                          {FFrm.FShuffle, 48},
+                          {FFrm.FMusicClear, 40},
+                          {FFrm.FProgView, 26}});
+  place(FFrm.FPlayPanel, {{FFrm.FPause, 26}, {FFrm.FOneStop, 26}, {FFrm.FAllStop, 26}});
 
-  FTempPause = MakeButton(FTopPanel, "TempPause", "", 28);
-  FTempGo = MakeButton(FTopPanel, "TempGo", "", 28);
-  FTempOneStop = MakeButton(FTopPanel, "TempOneStop", "", 28);
-  DrawGlyph(FTempPause->Glyph(), TGlyph::Pause);
-  DrawGlyph(FTempGo->Glyph(), TGlyph::Go);
-  DrawGlyph(FTempOneStop->Glyph(), TGlyph::Stop);
-  for (TBitBtn* b : {FTempPause, FTempGo, FTempOneStop}) {
+  FFrm.FTempPause = FFrm.MakeButton(FFrm.FTopPanel, "TempPause", "", 28);
+  FFrm.FTempGo = FFrm.MakeButton(FFrm.FTopPanel, "TempGo", "", 28);
+  FFrm.FTempOneStop = FFrm.MakeButton(FFrm.FTopPanel, "TempOneStop", "", 28);
+  DrawGlyph(FFrm.FTempPause->Glyph(), TGlyph::Pause);
+  DrawGlyph(FFrm.FTempGo->Glyph(), TGlyph::Go);
+  DrawGlyph(FFrm.FTempOneStop->Glyph(), TGlyph::Stop);
+  for (TBitBtn* b : {FFrm.FTempPause, FFrm.FTempGo, FFrm.FTempOneStop}) {
     b->SetVisible(false);
     b->SetEnabled(false); // picture holders only
   }
-  FPause->Glyph().Assign(FTempPause->Glyph());
-  FOneStop->Glyph().Assign(FTempOneStop->Glyph());
+  FFrm.FPause->Glyph().Assign(FFrm.FTempPause->Glyph());
+  FFrm.FOneStop->Glyph().Assign(FFrm.FTempOneStop->Glyph());
 
-  FPause->OnClick = [this](TObject* s) { PauseClick(s); };
-  FOneStop->OnClick = [this](TObject* s) { OneStopClick(s); };
-  FAllStop->OnClick = [this](TObject* s) { AllStopClick(s); };
-  FRepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
-  FVolume->OnClick = [this](TObject* s) { VolumeClick(s); };
-  FOutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
-  FProgView->OnClick = [this](TObject* s) { Viewtitles1Click(s); };
-  FViewtitles1->OnClick = [this](TObject* s) { Viewtitles1Click(s); };
-  FProgView->SetEnabled(false); // until the program holds a title
-  CommandGate().Add(FProgView);
+  FFrm.FPause->OnClick = [this](TObject* s) { PauseClick(s); };
+  FFrm.FOneStop->OnClick = [this](TObject* s) { OneStopClick(s); };
+  FFrm.FAllStop->OnClick = [this](TObject* s) { AllStopClick(s); };
+  FFrm.FRepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
+  FFrm.FVolume->OnClick = [this](TObject* s) { VolumeClick(s); };
+  FFrm.FOutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
+  FFrm.FProgView->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
+  FFrm.FViewtitles1->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
+  FFrm.FProgView->SetEnabled(false); // until the program holds a title
+  FFrm.CommandGate().Add(FFrm.FProgView);
 
   // The program menu and the Options menu's port and volume commands.
   auto item = [this](TMenuItem* parent, const char* name, const char* caption,
                      std::function<void()> action) {
-    return NewMenuItem(this, *parent, name, caption, std::move(action));
+    return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
   };
-  FMusic1 = new TMenuItem(this);
-  FMusic1->SetName("Music1");
-  FMusic1->SetCaption("&Music");
-  FMainMenu1->Items().Insert(FMainMenu1->Items().IndexOf(FOptions1), FMusic1);
-  item(FMusic1, "Pause1", "&Pause or resume", [this] { PauseClick(this); });
-  item(FMusic1, "Stop1", "&Stop or restart", [this] { OneStopClick(this); });
-  item(FMusic1, "Repeat1", "&Restart title", [this] { RepeatSBClick(this); });
-  item(FMusic1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(this); });
-  FN19 = item(FOptions1, "N19", "MIDI &output port...", [this] { N19Click(this); });
-  FVolume2 = item(FOptions1, "Volume2", "&Volume control", [this] { Volume2Click(this); });
-  FMusic1->SetEnabled(false);
+  FFrm.FMusic1 = new TMenuItem(&FFrm);
+  FFrm.FMusic1->SetName("Music1");
+  FFrm.FMusic1->SetCaption("&Music");
+  FFrm.FMainMenu1->Items().Insert(FFrm.FMainMenu1->Items().IndexOf(FFrm.FOptions1), FFrm.FMusic1);
+  item(FFrm.FMusic1, "Pause1", "&Pause or resume", [this] { PauseClick(&FFrm); });
+  item(FFrm.FMusic1, "Stop1", "&Stop or restart", [this] { OneStopClick(&FFrm); });
+  item(FFrm.FMusic1, "Repeat1", "&Restart title", [this] { RepeatSBClick(&FFrm); });
+  item(FFrm.FMusic1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(&FFrm); });
+  FFrm.FN19 = item(FFrm.FOptions1, "N19", "MIDI &output port...", [this] { N19Click(&FFrm); });
+  FFrm.FVolume2 =
+      item(FFrm.FOptions1, "Volume2", "&Volume control", [this] { Volume2Click(&FFrm); });
+  FFrm.FMusic1->SetEnabled(false);
 }
 
 // --- the controls' state
@@ -217,121 +224,121 @@ void TMasterFrm::UpdatePlayControls() {
   CommandGate().SetEnabled(FProgView, hasTitles);
 }
 
-void TMasterFrm::ShowRoadTexts() {
+void TPlayerCommands::ShowRoadTexts() {
   TTuneInfo info;
-  info.Category = FRoad->CategoryText();
-  info.Artist = FRoad->ArtistText();
-  info.Title = FRoad->TitleText();
-  info.Status = FRoad->StatusText();
-  info.ProgramCount = FRoad->Program().Count();
-  ShowTuneInfo(info);
+  info.Category = FFrm.FRoad->CategoryText();
+  info.Artist = FFrm.FRoad->ArtistText();
+  info.Title = FFrm.FRoad->TitleText();
+  info.Status = FFrm.FRoad->StatusText();
+  info.ProgramCount = FFrm.FRoad->Program().Count();
+  FFrm.ShowTuneInfo(info);
 }
 
 // --- commands
 // --------------------------------------------------------------------------------------
 
-void TMasterFrm::OneStopClick(TObject*) {
+void TPlayerCommands::OneStopClick(TObject*) {
   {
     auto busy = HourGlass();
-    TProgram& program = FRoad->Program();
-    TMidiMode mode = FRoad->Mode();
+    TProgram& program = FFrm.FRoad->Program();
+    TMidiMode mode = FFrm.FRoad->Mode();
     if (mode != mdPlaying && mode != mdPaused) {
-      FRoad->SetUserStopped(false);
-      if (FMyMidi->DeviceId() >= 0) {
-        FMyMidi->SetPosition(0);
-        FOneStop->SetHint(StopHint);
-        FPause->SetHint(PauseHint);
-        SwitchVisualEffects(true);
+      FFrm.FRoad->SetUserStopped(false);
+      if (FFrm.FMyMidi->DeviceId() >= 0) {
+        FFrm.FMyMidi->SetPosition(0);
+        FFrm.FOneStop->SetHint(StopHint);
+        FFrm.FPause->SetHint(PauseHint);
+        FFrm.VisualEffects().SwitchVisualEffects(true);
       }
     } else {
-      FMyMidi->SetPosition(0);
-      FMyMidi->Stop();
+      FFrm.FMyMidi->SetPosition(0);
+      FFrm.FMyMidi->Stop();
       Sleep(300);
-      FRoad->SetUserStopped(true);
+      FFrm.FRoad->SetUserStopped(true);
       if (program.Count() == 0) {
         program.SetPlaying(false);
-        FRoad->ShowNothingPlaying();
+        FFrm.FRoad->ShowNothingPlaying();
         ShowRoadTexts();
-        CloseSequencer();
+        FFrm.CloseSequencer();
       }
-      CloseSoundInput();
+      FFrm.VisualEffects().CloseSoundInput();
     }
-    UpdatePlayControls();
+    FFrm.UpdatePlayControls();
   }
   // Bounded: a closed or failing device never reaches either mode.
-  FRoad->WaitForMode([](TMidiMode m) { return m == mdStopped || m == mdPlaying; },
-                     TPlayRoad::ModeWaitMs);
-  ProgramChanged();
+  FFrm.FRoad->WaitForMode([](TMidiMode m) { return m == mdStopped || m == mdPlaying; },
+                          TPlayRoad::ModeWaitMs);
+  FFrm.ProgramChanged();
 }
 
-void TMasterFrm::PauseClick(TObject*) {
-  TMidiMode mode = FRoad->Mode();
+void TPlayerCommands::PauseClick(TObject*) {
+  TMidiMode mode = FFrm.FRoad->Mode();
   if (mode == mdPlaying) {
-    FMyMidi->Pause();
-    SwitchVisualEffects(false);
-    FPause->SetHint(PausedHint);
-    FPause->Glyph().Assign(FTempGo->Glyph());
-    FPause->SetTag(1);
+    FFrm.FMyMidi->Pause();
+    FFrm.VisualEffects().SwitchVisualEffects(false);
+    FFrm.FPause->SetHint(PausedHint);
+    FFrm.FPause->Glyph().Assign(FFrm.FTempGo->Glyph());
+    FFrm.FPause->SetTag(1);
   } else if (mode == mdPaused) {
-    FMyMidi->Resume();
-    SwitchVisualEffects(true);
-    FPause->SetHint(ResumedHint);
-    FPause->Glyph().Assign(FTempPause->Glyph());
-    FPause->SetTag(0);
+    FFrm.FMyMidi->Resume();
+    FFrm.VisualEffects().SwitchVisualEffects(true);
+    FFrm.FPause->SetHint(ResumedHint);
+    FFrm.FPause->Glyph().Assign(FFrm.FTempPause->Glyph());
+    FFrm.FPause->SetTag(0);
   }
-  FPause->Invalidate();
-  UpdatePlayControls();
-  FRoad->WaitForMode([](TMidiMode m) { return m == mdPaused || m == mdPlaying; },
-                     TPlayRoad::ModeWaitMs);
-  ProgramChanged();
+  FFrm.FPause->Invalidate();
+  FFrm.UpdatePlayControls();
+  FFrm.FRoad->WaitForMode([](TMidiMode m) { return m == mdPaused || m == mdPlaying; },
+                          TPlayRoad::ModeWaitMs);
+  FFrm.ProgramChanged();
 }
 
-void TMasterFrm::AllStopClick(TObject*) {
+void TPlayerCommands::AllStopClick(TObject*) {
   // Only Yes erases: No and a closed box keep the program.
-  if (ShowMessageBox("Are you sure you want stop play and erase your music program?",
-                     TMessageKind::Confirmation, 0,
-                     TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
+  if (FFrm.ShowMessageBox("Are you sure you want stop play and erase your music program?",
+                          TMessageKind::Confirmation, 0,
+                          TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;
-  Repaint();
-  MusicClearClick(this);
-  FRoad->Program().SetPlaying(false);
-  CloseSequencer();
-  SwitchVisualEffects(false);
-  FRoad->SetUserStopped(true);
-  FRoad->SetStopButtonReset(true);
-  FOneStop->Glyph().Assign(FTempOneStop->Glyph());
-  FOneStop->SetTag(0);
-  FOneStop->SetHint(StopHint);
-  FOneStop->Invalidate();
-  FRoad->ShowNothingPlaying();
+  FFrm.Repaint();
+  FFrm.PlayCommands().MusicClearClick(&FFrm);
+  FFrm.FRoad->Program().SetPlaying(false);
+  FFrm.CloseSequencer();
+  FFrm.VisualEffects().SwitchVisualEffects(false);
+  FFrm.FRoad->SetUserStopped(true);
+  FFrm.FRoad->SetStopButtonReset(true);
+  FFrm.FOneStop->Glyph().Assign(FFrm.FTempOneStop->Glyph());
+  FFrm.FOneStop->SetTag(0);
+  FFrm.FOneStop->SetHint(StopHint);
+  FFrm.FOneStop->Invalidate();
+  FFrm.FRoad->ShowNothingPlaying();
   ShowRoadTexts();
-  UpdatePlayControls();
-  ProgramChanged();
+  FFrm.UpdatePlayControls();
+  FFrm.ProgramChanged();
 }
 
-void TMasterFrm::RepeatSBClick(TObject*) {
-  if (!FRoad->Program().Playing()) return;
-  if (FMyMidi->DeviceId() >= 0) FRoad->PlayFromMasterKey(FRoad->MasterKeyPlaying());
-  UpdatePlayControls();
-  FRoad->WaitForMode([](TMidiMode m) { return m == mdPlaying || m == mdStopped; },
-                     TPlayRoad::ModeWaitMs);
-  ProgramChanged();
+void TPlayerCommands::RepeatSBClick(TObject*) {
+  if (!FFrm.FRoad->Program().Playing()) return;
+  if (FFrm.FMyMidi->DeviceId() >= 0) FFrm.FRoad->PlayFromMasterKey(FFrm.FRoad->MasterKeyPlaying());
+  FFrm.UpdatePlayControls();
+  FFrm.FRoad->WaitForMode([](TMidiMode m) { return m == mdPlaying || m == mdStopped; },
+                          TPlayRoad::ModeWaitMs);
+  FFrm.ProgramChanged();
 }
 
-void TMasterFrm::RunVolumeControl() {
+void TPlayerCommands::RunVolumeControl() {
   // The program's own folder first, then the system's search.
   std::string local = ProgramFolder() + "sndvol32.exe";
   FVolumeCommand = FileExists(local) ? "\"" + local + "\"" : std::string("sndvol32.exe");
   if (RunAndWait(FVolumeCommand, SW_SHOWNORMAL) != 0)
-    ShowMessageBox("The volume control could not be started.", TMessageKind::Error, 0,
-                   TMessageButtons::OK);
+    FFrm.ShowMessageBox("The volume control could not be started.", TMessageKind::Error, 0,
+                        TMessageButtons::OK);
 }
 
-void TMasterFrm::VolumeClick(TObject* Sender) {
-  if (ContextHelpClick(Sender)) return;
+void TPlayerCommands::VolumeClick(TObject* Sender) {
+  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
   if (MixerFrmF) {
     MixerFrmF->SetWindowState(wsNormal);
-    CenterOverMainWindow(*MixerFrmF);
+    FFrm.CenterOverMainWindow(*MixerFrmF);
     MixerFrmF->Show();
     SetForegroundWindow(MixerFrmF->Handle());
     MixerFrmF->Activated();
@@ -350,44 +357,44 @@ void TMasterFrm::VolumeClick(TObject* Sender) {
   RunVolumeControl();
 }
 
-void TMasterFrm::Volume2Click(TObject*) {
+void TPlayerCommands::Volume2Click(TObject*) {
   RunVolumeControl();
 }
 
-void TMasterFrm::OutPortClick(TObject* Sender) {
-  if (ContextHelpClick(Sender)) return;
+void TPlayerCommands::OutPortClick(TObject* Sender) {
+  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
   N19Click(Sender);
 }
 
-void TMasterFrm::N19Click(TObject*) {
-  const int oldPort = FMyMidi->MidiOutPort();
+void TPlayerCommands::N19Click(TObject*) {
+  const int oldPort = FFrm.FMyMidi->MidiOutPort();
   int result;
   bool restart, restartPos;
   {
     TMIDIOPortFrm chooser(nullptr);
-    chooser.Player = FMyMidi.get();
-    chooser.PlayerMode = [this] { return FRoad->Mode(); };
-    chooser.DoRestartOnPortChange = FSettings.DoRestartOnPortChange;
-    chooser.RestartPosOnPortChange = FSettings.RestartPosOnPortChange;
-    CenterOverMainWindow(chooser);
+    chooser.Player = FFrm.FMyMidi.get();
+    chooser.PlayerMode = [this] { return FFrm.FRoad->Mode(); };
+    chooser.DoRestartOnPortChange = FFrm.FSettings.DoRestartOnPortChange;
+    chooser.RestartPosOnPortChange = FFrm.FSettings.RestartPosOnPortChange;
+    FFrm.CenterOverMainWindow(chooser);
     result = chooser.ShowModal();
     restart = chooser.RestartRB->Checked();
     restartPos = chooser.RadioButton1->Checked();
   }
-  const bool changed = result == mrOk && FMyMidi->MidiOutPort() != oldPort;
+  const bool changed = result == mrOk && FFrm.FMyMidi->MidiOutPort() != oldPort;
   // The restart choices are the user's only when a new port was taken.
   if (!changed) return;
-  FSettings.DoRestartOnPortChange = restart;
-  FSettings.RestartPosOnPortChange = restartPos;
-  if (FRoad->Mode() != mdPlaying || (!restart && !restartPos)) return;
-  const int kept = FMyMidi->GetPosition();
-  SetTimer1(false);
+  FFrm.FSettings.DoRestartOnPortChange = restart;
+  FFrm.FSettings.RestartPosOnPortChange = restartPos;
+  if (FFrm.FRoad->Mode() != mdPlaying || (!restart && !restartPos)) return;
+  const int kept = FFrm.FMyMidi->GetPosition();
+  FFrm.SetTimer1(false);
   {
     auto busy = HourGlass();
-    RepeatSBClick(this); // reopens the sequencer on the new port
-    if (restartPos) FMyMidi->SetPosition(kept);
+    RepeatSBClick(&FFrm); // reopens the sequencer on the new port
+    if (restartPos) FFrm.FMyMidi->SetPosition(kept);
   }
-  SetTimer1(true);
+  FFrm.SetTimer1(true);
 }
 
 // --- the position slider
@@ -398,36 +405,36 @@ void TMasterFrm::SetSlider(int position, int maximum) {
   int top = maximum < 1 ? 1 : maximum;
   if (FMMSlider1->MaxValue() != top) FMMSlider1->SetRange(0, top);
   FMMSlider1->SetPosition(position);
-  MMSlider1Change(FMMSlider1);
+  FPlayerCommands->MMSlider1Change(FMMSlider1);
 }
 
-void TMasterFrm::TrackBar1MouseDown(TObject* Sender, TMouseButton, TShiftState, int, int) {
-  if (ContextHelpClick(Sender)) return;
+void TPlayerCommands::TrackBar1MouseDown(TObject* Sender, TMouseButton, TShiftState, int, int) {
+  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
   // The mouse resumes a paused title first, so that its release repositions.
-  if (FRoad->Mode() == mdPaused) PauseClick(Sender);
+  if (FFrm.FRoad->Mode() == mdPaused) PauseClick(Sender);
 }
 
-void TMasterFrm::MMSlider1Track(TObject*) {
-  FRoad->SetSliderDragging(true, FMMSlider1->Position());
+void TPlayerCommands::MMSlider1Track(TObject*) {
+  FFrm.FRoad->SetSliderDragging(true, FFrm.FMMSlider1->Position());
 }
 
-void TMasterFrm::MMSlider1TrackEnd(TObject*) {
-  TMidiMode mode = FRoad->Mode();
+void TPlayerCommands::MMSlider1TrackEnd(TObject*) {
+  TMidiMode mode = FFrm.FRoad->Mode();
   if (mode != mdPlaying && mode != mdPaused) {
-    FMMSlider1->SetPosition(0);
-  } else if (FRoad->SliderDragging() && mode == mdPlaying) {
+    FFrm.FMMSlider1->SetPosition(0);
+  } else if (FFrm.FRoad->SliderDragging() && mode == mdPlaying) {
     auto busy = HourGlass();
-    FMyMidi->SetPosition(FMMSlider1->Position() * 1000);
+    FFrm.FMyMidi->SetPosition(FFrm.FMMSlider1->Position() * 1000);
   }
-  FRoad->SetSliderDragging(false);
-  if (FTopPanel->CanFocus()) FTopPanel->SetFocus();
+  FFrm.FRoad->SetSliderDragging(false);
+  if (FFrm.FTopPanel->CanFocus()) FFrm.FTopPanel->SetFocus();
 }
 
-void TMasterFrm::MMSlider1DrawThumb(TObject*, TCanvas& c, RECT r, bool Dragged, bool Focused) {
+void TPlayerCommands::MMSlider1DrawThumb(TObject*, TCanvas& c, RECT r, bool Dragged, bool Focused) {
   Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(FMMSlider1->Enabled() ? FMMSlider1->ThumbColor()
-                                           : FMMSlider1->DisabledColor());
+  c.Brush().SetColor(FFrm.FMMSlider1->Enabled() ? FFrm.FMMSlider1->ThumbColor()
+                                                : FFrm.FMMSlider1->DisabledColor());
   c.FillRect(r);
   RECT inner = r;
   Frame3D(c, inner, clBtnShadow, clBtnHighlight, 1);
@@ -437,33 +444,39 @@ void TMasterFrm::MMSlider1DrawThumb(TObject*, TCanvas& c, RECT r, bool Dragged, 
   c.FillRect(centre);
 }
 
-void TMasterFrm::MMSlider1DrawGroove(TObject*, TCanvas& c, RECT& r) {
+void TPlayerCommands::MMSlider1DrawGroove(TObject*, TCanvas& c, RECT& r) {
   RECT g = r;
   Frame3D(c, g, clBtnShadow, clBtnHighlight, 1);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(FMMSlider1->Color());
+  c.Brush().SetColor(FFrm.FMMSlider1->Color());
   c.FillRect(g);
-  int maximum = FMMSlider1->MaxValue() < 1 ? 1 : FMMSlider1->MaxValue();
-  int fill =
-      FMMSlider1->Position() * (FMMSlider1->Width() - 2 * FMMSlider1->ThumbWidth()) / maximum;
+  int maximum = FFrm.FMMSlider1->MaxValue() < 1 ? 1 : FFrm.FMMSlider1->MaxValue();
+  int fill = FFrm.FMMSlider1->Position() *
+             (FFrm.FMMSlider1->Width() - 2 * FFrm.FMMSlider1->ThumbWidth()) / maximum;
   if (fill <= 0) return;
   c.Brush().SetColor(GrooveFill);
   c.FillRect({g.left, g.top, std::min<LONG>(g.left + fill, g.right), g.bottom});
 }
 
-void TMasterFrm::MMSlider1Change(TObject*) {
-  const int offset = FMMSlider1->Bevel()->BevelExtent();
-  const int maximum = FMMSlider1->MaxValue() < 1 ? 1 : FMMSlider1->MaxValue();
-  int width = FMMSlider1->Position() *
-                  (FMMSlider1->Width() - FMMSlider1->ThumbWidth() / 2 - 4 * offset) / maximum -
+void TPlayerCommands::MMSlider1Change(TObject*) {
+  const int offset = FFrm.FMMSlider1->Bevel()->BevelExtent();
+  const int maximum = FFrm.FMMSlider1->MaxValue() < 1 ? 1 : FFrm.FMMSlider1->MaxValue();
+  int width = FFrm.FMMSlider1->Position() *
+                  (FFrm.FMMSlider1->Width() - FFrm.FMMSlider1->ThumbWidth() / 2 - 4 * offset) /
+                  maximum -
               1;
   if (width <= 0) {
-    FSelPanel->SetVisible(false);
+    FFrm.FSelPanel->SetVisible(false);
     return;
   }
-  FSelPanel->SetBounds(FMMSlider1->Left() + offset + 1,
-                       FMMSlider1->Top() + (FMMSlider1->Height() - FSelPanel->Height()) / 2, width,
-                       FSelPanel->Height());
-  FSelPanel->SetVisible(true);
-  FSelPanel->BringToFront();
+  FFrm.FSelPanel->SetBounds(FFrm.FMMSlider1->Left() + offset + 1,
+                            FFrm.FMMSlider1->Top() +
+                                (FFrm.FMMSlider1->Height() - FFrm.FSelPanel->Height()) / 2,
+                            width, FFrm.FSelPanel->Height());
+  FFrm.FSelPanel->SetVisible(true);
+  FFrm.FSelPanel->BringToFront();
 }
+
+TPlayerCommands::TPlayerCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TPlayerCommands::~TPlayerCommands() = default;

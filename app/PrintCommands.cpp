@@ -6,10 +6,17 @@
 #include <optional>
 #include "Handles.h"
 #include "MainCodeD2.h"
+#include "CatalogueCommands.h"
+#include "PrintCommands.h"
 #include "Messages.h"
 #include "PrintParamD2.h"
 #include "Printers.h"
 #include "TimeText.h"
+#include "ComCtrls.h"
+#include "DataCodeD2.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "Menus.h"
 
 namespace {
 
@@ -92,17 +99,17 @@ void CentredLine(TCanvas& canvas, int pageWidth, int top, const std::string& tex
 
 // --- the menus ----------------------------------------------------------------------------------
 
-void TMasterFrm::BuildPrintMenus() {
+void TPrintCommands::BuildPrintMenus() {
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    return NewMenuItem(this, *parent, name, caption, std::move(action));
+    return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
   };
   // Each Print sub-menu sits right after the Play one of its menu or pop-up.
   auto after = [this](TMenuItem* menu, const char* playName, const std::string& name) {
-    auto* m = new TMenuItem(this);
+    auto* m = new TMenuItem(&FFrm);
     m->SetName(name);
     m->SetCaption("P&rint");
-    int at = menu->IndexOf(dynamic_cast<TMenuItem*>(FindComponent(playName)));
+    int at = menu->IndexOf(dynamic_cast<TMenuItem*>(FFrm.FindComponent(playName)));
     if (at >= 0)
       menu->Insert(at + 1, m);
     else
@@ -110,42 +117,42 @@ void TMasterFrm::BuildPrintMenus() {
     return m;
   };
   auto first = [this](TPopupMenu* menu, const char* playName, const std::string& name) {
-    auto* m = new TMenuItem(this);
+    auto* m = new TMenuItem(&FFrm);
     m->SetName(name);
     m->SetCaption("P&rint");
-    const int play = menu->Items().IndexOf(dynamic_cast<TMenuItem*>(FindComponent(playName)));
+    const int play = menu->Items().IndexOf(dynamic_cast<TMenuItem*>(FFrm.FindComponent(playName)));
     menu->Items().Insert(play + 1, m);
     return m;
   };
-  TMenuItem* albums = after(FAlbums1, "Play1", "Print1");
-  FTitlesselected11 =
-      item(albums, "Titlesselected11", "&Titles selected", [this] { Titlesselected11Click(this); });
-  FAlbumselected5 =
-      item(albums, "Albumselected5", "&Album selected", [this] { Albumselected5Click(this); });
+  TMenuItem* albums = after(FFrm.FAlbums1, "Play1", "Print1");
+  FFrm.FTitlesselected11 = item(albums, "Titlesselected11", "&Titles selected",
+                                [this] { Titlesselected11Click(&FFrm); });
+  FFrm.FAlbumselected5 =
+      item(albums, "Albumselected5", "&Album selected", [this] { Albumselected5Click(&FFrm); });
   // Every album at once makes no report of its own.
-  FAllalbums12 = item(albums, "Allalbums12", "A&ll albums", nullptr);
-  FAllalbums12->SetVisible(false);
-  TMenuItem* categories = after(FCategories1, "Play2", "Print2");
-  FTitlesselected12 = item(categories, "Titlesselected12", "&Titles selected",
-                           [this] { Titlesselected12Click(this); });
-  FCategoryselected1 = item(categories, "Categoryselected1", "&Active category",
-                            [this] { Categoryselected1Click(this); });
-  FAllcategories5 =
-      item(categories, "Allcategories5", "A&ll categories", [this] { Allcategories5Click(this); });
-  TMenuItem* albumPopUp = first(FAlbPopUp, "Play4", "Print4");
-  FTitlesselected23 = item(albumPopUp, "Titlesselected23", "&Titles selected",
-                           [this] { Titlesselected11Click(this); });
-  FAlbumselected11 =
-      item(albumPopUp, "Albumselected11", "&Album selected", [this] { Albumselected5Click(this); });
-  TMenuItem* categoryPopUp = first(FNewCatPopUp, "Play5", "Print5");
-  FTitlesselected17 = item(categoryPopUp, "Titlesselected17", "&Titles selected",
-                           [this] { Titlesselected12Click(this); });
-  FActivecategory9 = item(categoryPopUp, "Activecategory9", "&Active category",
-                          [this] { Categoryselected1Click(this); });
-  FAllcategories10 = item(categoryPopUp, "Allcategories10", "A&ll categories",
-                          [this] { Allcategories5Click(this); });
+  FFrm.FAllalbums12 = item(albums, "Allalbums12", "A&ll albums", nullptr);
+  FFrm.FAllalbums12->SetVisible(false);
+  TMenuItem* categories = after(FFrm.FCategories1, "Play2", "Print2");
+  FFrm.FTitlesselected12 = item(categories, "Titlesselected12", "&Titles selected",
+                                [this] { Titlesselected12Click(&FFrm); });
+  FFrm.FCategoryselected1 = item(categories, "Categoryselected1", "&Active category",
+                                 [this] { Categoryselected1Click(&FFrm); });
+  FFrm.FAllcategories5 =
+      item(categories, "Allcategories5", "A&ll categories", [this] { Allcategories5Click(&FFrm); });
+  TMenuItem* albumPopUp = first(FFrm.FAlbPopUp, "Play4", "Print4");
+  FFrm.FTitlesselected23 = item(albumPopUp, "Titlesselected23", "&Titles selected",
+                                [this] { Titlesselected11Click(&FFrm); });
+  FFrm.FAlbumselected11 = item(albumPopUp, "Albumselected11", "&Album selected",
+                               [this] { Albumselected5Click(&FFrm); });
+  TMenuItem* categoryPopUp = first(FFrm.FNewCatPopUp, "Play5", "Print5");
+  FFrm.FTitlesselected17 = item(categoryPopUp, "Titlesselected17", "&Titles selected",
+                                [this] { Titlesselected12Click(&FFrm); });
+  FFrm.FActivecategory9 = item(categoryPopUp, "Activecategory9", "&Active category",
+                               [this] { Categoryselected1Click(&FFrm); });
+  FFrm.FAllcategories10 = item(categoryPopUp, "Allcategories10", "A&ll categories",
+                               [this] { Allcategories5Click(&FFrm); });
   // The pop-ups' items take their state as the pop-ups open.
-  for (TPopupMenu* menu : {FNewCatPopUp, FAlbPopUp}) {
+  for (TPopupMenu* menu : {FFrm.FNewCatPopUp, FFrm.FAlbPopUp}) {
     TNotifyEvent prior = menu->OnPopup;
     menu->OnPopup = [this, prior](TObject* s) {
       UpdatePrintItems();
@@ -154,59 +161,59 @@ void TMasterFrm::BuildPrintMenus() {
   }
 }
 
-void TMasterFrm::UpdatePrintItems() {
-  if (!FTitlesselected11 || !FCategories || !FAlbums) return;
-  bool categoryPage = FCategories->ActivePageIndex() > 0;
-  bool categoryTitles = FSelection->Count() > 0;
-  bool albumPage = FAlbums->ActivePageIndex() > 0;
-  bool album = albumPage || (FAllAlbLV && FAllAlbLV->SelCount() > 0);
-  bool albumTitles = albumPage && FSelection2->Count() > 0;
-  EnableItem(FCategoryselected1, categoryPage);
-  EnableItem(FActivecategory9, categoryPage);
-  EnableItem(FTitlesselected12, categoryTitles);
-  EnableItem(FTitlesselected17, categoryTitles);
-  EnableItem(FAllcategories5, true);
-  EnableItem(FAllcategories10, true);
-  EnableItem(FAlbumselected5, album);
-  EnableItem(FAlbumselected11, album);
-  EnableItem(FTitlesselected11, albumTitles);
-  EnableItem(FTitlesselected23, albumTitles);
+void TPrintCommands::UpdatePrintItems() {
+  if (!FFrm.FTitlesselected11 || !FFrm.FCategories || !FFrm.FAlbums) return;
+  bool categoryPage = FFrm.FCategories->ActivePageIndex() > 0;
+  bool categoryTitles = FFrm.FSelection->Count() > 0;
+  bool albumPage = FFrm.FAlbums->ActivePageIndex() > 0;
+  bool album = albumPage || (FFrm.FAllAlbLV && FFrm.FAllAlbLV->SelCount() > 0);
+  bool albumTitles = albumPage && FFrm.FSelection2->Count() > 0;
+  FFrm.CatalogueCommands().EnableItem(FFrm.FCategoryselected1, categoryPage);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FActivecategory9, categoryPage);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected12, categoryTitles);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected17, categoryTitles);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FAllcategories5, true);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FAllcategories10, true);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FAlbumselected5, album);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FAlbumselected11, album);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected11, albumTitles);
+  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected23, albumTitles);
 }
 
-std::string TMasterFrm::CategoryTabCaption() const {
-  TTabSheet* page = FCategories->ActivePage();
+std::string TPrintCommands::CategoryTabCaption() const {
+  TTabSheet* page = FFrm.FCategories->ActivePage();
   return page ? Trim(page->Caption()) : "";
 }
 
-std::string TMasterFrm::AlbumCaption() const {
-  if (FAlbums->ActivePageIndex() <= 0) {
-    TListItem* line = FAllAlbLV ? FAllAlbLV->Selected() : nullptr;
+std::string TPrintCommands::AlbumCaption() const {
+  if (FFrm.FAlbums->ActivePageIndex() <= 0) {
+    TListItem* line = FFrm.FAllAlbLV ? FFrm.FAllAlbLV->Selected() : nullptr;
     return line ? Trim(line->Caption()) : "";
   }
-  return Trim(FAlbums->ActivePage()->Caption());
+  return Trim(FFrm.FAlbums->ActivePage()->Caption());
 }
 
-void TMasterFrm::Titlesselected11Click(TObject*) {
-  if (FPrinting || !FAlbList) return;
+void TPrintCommands::Titlesselected11Click(TObject*) {
+  if (FPrinting || !FFrm.FAlbList) return;
   TStringList keys;
-  if (FAlbList->GetSelectedKeys(keys) <= 0) return;
+  if (FFrm.FAlbList->GetSelectedKeys(keys) <= 0) return;
   PrintReport(std::string(keys.Count() == 1 ? "One title from custom album: "
                                             : "Selected titles from custom album: ") +
                   AlbumCaption(),
               keys);
 }
 
-void TMasterFrm::Albumselected5Click(TObject*) {
-  if (FPrinting || !FAlbList) return;
+void TPrintCommands::Albumselected5Click(TObject*) {
+  if (FPrinting || !FFrm.FAlbList) return;
   TStringList keys;
-  if (FAlbList->GetActiveAlbumKeys(keys) <= 0) return;
+  if (FFrm.FAlbList->GetActiveAlbumKeys(keys) <= 0) return;
   PrintReport("Custom album: " + AlbumCaption(), keys);
 }
 
-void TMasterFrm::Titlesselected12Click(TObject*) {
-  if (FPrinting || !FCatList) return;
+void TPrintCommands::Titlesselected12Click(TObject*) {
+  if (FPrinting || !FFrm.FCatList) return;
   TStringList keys;
-  if (TTuneGridView* grid = FCatList->ActiveGrid()) grid->GetSelectedKeys(keys);
+  if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid()) grid->GetSelectedKeys(keys);
   if (keys.Count() == 0) return;
   PrintReport(std::string(keys.Count() == 1 ? "One title from category: "
                                             : "Selected titles from category: ") +
@@ -214,43 +221,43 @@ void TMasterFrm::Titlesselected12Click(TObject*) {
               keys);
 }
 
-void TMasterFrm::Categoryselected1Click(TObject*) {
+void TPrintCommands::Categoryselected1Click(TObject*) {
   // The all-titles page is no category.
-  if (FPrinting || !FCatList || FCatList->ActiveIndex() < 0) return;
+  if (FPrinting || !FFrm.FCatList || FFrm.FCatList->ActiveIndex() < 0) return;
   TStringList keys;
-  FCatList->ActiveGrid()->GetAllKeys(keys);
+  FFrm.FCatList->ActiveGrid()->GetAllKeys(keys);
   if (keys.Count() == 0) return;
   PrintReport("Category: " + CategoryTabCaption(), keys);
 }
 
-void TMasterFrm::Allcategories5Click(TObject*) {
-  if (FPrinting || !FCatList) return;
+void TPrintCommands::Allcategories5Click(TObject*) {
+  if (FPrinting || !FFrm.FCatList) return;
   TStringList keys;
-  FCatList->AllTitlesGrid()->GetAllKeys(keys);
+  FFrm.FCatList->AllTitlesGrid()->GetAllKeys(keys);
   if (keys.Count() == 0) return;
-  PrintReport(Trim(FCategories->Pages(0)->Caption()), keys);
+  PrintReport(Trim(FFrm.FCategories->Pages(0)->Caption()), keys);
 }
 
-void TMasterFrm::Print3Click(TObject*) {
-  if (FPrinting || !FCatList || !FAlbList) return;
+void TPrintCommands::Print3Click(TObject*) {
+  if (FPrinting || !FFrm.FCatList || !FFrm.FAlbList) return;
   TStringList keys;
-  if (FAlbumsInUse)
-    FAlbList->GetSelectedKeys(keys);
-  else if (TTuneGridView* grid = FCatList->ActiveGrid())
+  if (FFrm.FAlbumsInUse)
+    FFrm.FAlbList->GetSelectedKeys(keys);
+  else if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid())
     grid->GetSelectedKeys(keys);
-  PrintTitlesOf(keys, FAlbumsInUse);
+  PrintTitlesOf(keys, FFrm.FAlbumsInUse);
 }
 
-void TMasterFrm::PrintTitlesOf(const TStringList& keys, bool fromAlbums) {
+void TPrintCommands::PrintTitlesOf(const TStringList& keys, bool fromAlbums) {
   if (FPrinting || keys.Count() == 0) return;
-  const std::string from =
-      fromAlbums ? " from custom album: " + AlbumCaption()
-      : FCategories->ActivePageIndex() <= 0 ? " from: " + Trim(FCategories->Pages(0)->Caption())
-                                            : " from category: " + CategoryTabCaption();
+  const std::string from = fromAlbums ? " from custom album: " + AlbumCaption()
+                           : FFrm.FCategories->ActivePageIndex() <= 0
+                               ? " from: " + Trim(FFrm.FCategories->Pages(0)->Caption())
+                               : " from category: " + CategoryTabCaption();
   PrintReport((keys.Count() == 1 ? "One title" : "Selected titles") + from, keys);
 }
 
-TPrintParamFrm& TMasterFrm::PrintParamWindow() {
+TPrintParamFrm& TPrintCommands::PrintParamWindow() {
   if (PrintParamFrm) return *PrintParamFrm;
   if (!FOwnPrintParamFrm) FOwnPrintParamFrm = std::make_unique<TPrintParamFrm>(nullptr);
   return *FOwnPrintParamFrm;
@@ -258,14 +265,14 @@ TPrintParamFrm& TMasterFrm::PrintParamWindow() {
 
 // --- the report --------------------------------------------------------------------------------
 
-void TMasterFrm::PrintReport(const std::string& heading, const TStringList& keys) {
+void TPrintCommands::PrintReport(const std::string& heading, const TStringList& keys) {
   // A print command let through by the layout's message pump must not start a second job.
   if (FPrinting) return;
   TPrintParamFrm& options = PrintParamWindow();
-  CenterOverMainWindow(options);
+  FFrm.CenterOverMainWindow(options);
   options.Edit1->SetText(heading);
   int answer = options.ShowModal();
-  Repaint();
+  FFrm.Repaint();
   const std::string title = options.Edit1->Text();
   TStringList columns;
   bool any = false;
@@ -275,9 +282,9 @@ void TMasterFrm::PrintReport(const std::string& heading, const TStringList& keys
   }
   if (answer != mrOk) return;
   if (!any) {
-    ShowMessageBox("No column is ticked, so there is nothing to print.\r\nTick at least one "
-                   "column under \"Information to print\".",
-                   TMessageKind::Warning, 0, TMessageButtons::OK);
+    FFrm.ShowMessageBox("No column is ticked, so there is nothing to print.\r\nTick at least one "
+                        "column under \"Information to print\".",
+                        TMessageKind::Warning, 0, TMessageButtons::OK);
     return;
   }
   if (keys.Count() == 0) return;
@@ -285,20 +292,20 @@ void TMasterFrm::PrintReport(const std::string& heading, const TStringList& keys
   titles.AddStrings(keys);
 
   TPrinter& printer = Printer();
-  SetPrinting(true);
-  SetBusyCursor(true);
-  CommandGate().SetEnabled(FPrintCat, false);
+  FFrm.PrintCommands().SetPrinting(true);
+  FFrm.SetBusyCursor(true);
+  FFrm.CommandGate().SetEnabled(FFrm.FPrintCat, false);
   auto restore = [this] {
-    ProgressDone();
-    SetBusyCursor(false);
-    CommandGate().SetEnabled(FPrintCat, true);
-    SetPrinting(false);
+    FFrm.ProgressDone();
+    FFrm.SetBusyCursor(false);
+    FFrm.CommandGate().SetEnabled(FFrm.FPrintCat, true);
+    FFrm.PrintCommands().SetPrinting(false);
   };
   std::string failure;
   try {
     TScopeExit always(restore);
     // The layout lets messages run: a command started meanwhile would run inside the job.
-    TBusyState busy(*this);
+    TBusyState busy(FFrm);
     try {
       printer.SetTitle("Tonalbrook report: " + title);
       printer.BeginDoc();
@@ -316,11 +323,11 @@ void TMasterFrm::PrintReport(const std::string& heading, const TStringList& keys
   }
   // Said once the printing state is over, so that the box does not hold the job open.
   if (!failure.empty())
-    ShowMessageBox("The report could not be printed.\r\n" + failure, TMessageKind::Error, 0,
-                   TMessageButtons::OK);
+    FFrm.ShowMessageBox("The report could not be printed.\r\n" + failure, TMessageKind::Error, 0,
+                        TMessageButtons::OK);
 }
 
-int TMasterFrm::VisibleColumnsWidth(const TStringList& columns, int gap) {
+int TPrintCommands::VisibleColumnsWidth(const TStringList& columns, int gap) {
   int width = 0;
   for (int c = 0; c < columns.Count(); ++c) {
     int w = ColumnWidth(columns, c);
@@ -329,15 +336,15 @@ int TMasterFrm::VisibleColumnsWidth(const TStringList& columns, int gap) {
   return width;
 }
 
-void TMasterFrm::LayoutReport(const TStringList& keys, TStringList& columns, std::string& total,
-                              int gap, int& fontSize) {
+void TPrintCommands::LayoutReport(const TStringList& keys, TStringList& columns, std::string& total,
+                                  int gap, int& fontSize) {
   if (keys.Count() == 0 || columns.Count() < ColumnCount) return;
   TPrinter& printer = Printer();
   TCanvas& canvas = printer.Canvas();
   const int pageWidth = printer.PageWidth();
   const int gapPixels = pageWidth * gap / 1000;
   const double limit = pageWidth * (printer.Orientation() == poLandscape ? 0.9 : 0.94);
-  const auto titles = ReadTitles(FDMM2.get(), keys);
+  const auto titles = ReadTitles(FFrm.FDMM2.get(), keys);
   // The total is the titles', counted once; an unknown duration adds nothing.
   int64_t seconds = 0;
   for (const auto& rec : titles)
@@ -368,14 +375,14 @@ void TMasterFrm::LayoutReport(const TStringList& keys, TStringList& columns, std
   fontSize = size;
 }
 
-void TMasterFrm::PrintReportPages(const std::string& heading, const std::string& total,
-                                  int fontSize, int gap, int rowSpacing, const TStringList& columns,
-                                  const TStringList& keys) {
+void TPrintCommands::PrintReportPages(const std::string& heading, const std::string& total,
+                                      int fontSize, int gap, int rowSpacing,
+                                      const TStringList& columns, const TStringList& keys) {
   TPrinter& printer = Printer();
   TCanvas& canvas = printer.Canvas();
   const int pageWidth = printer.PageWidth(), pageHeight = printer.PageHeight();
   const int m = static_cast<int>(std::lround(pageHeight * 0.03));
-  const auto titles = ReadTitles(FDMM2.get(), keys);
+  const auto titles = ReadTitles(FFrm.FDMM2.get(), keys);
   const int count = static_cast<int>(titles.size());
 
   SetFont(canvas, 20, {fsBold});
@@ -388,7 +395,7 @@ void TMasterFrm::PrintReportPages(const std::string& heading, const std::string&
   const int rowsPerPage =
       std::max(1, static_cast<int>((pageHeight - 3 * m - headingHeight - 2.5 * m) / rowHeight) - 1);
   const int pages = std::max(1, (count + rowsPerPage - 1) / rowsPerPage);
-  ProgressStart(pages);
+  FFrm.ProgressStart(pages);
   const int tableWidth = VisibleColumnsWidth(columns, gapPixels);
   const int x0 = (pageWidth - tableWidth + gapPixels / 2) / 2;
   const int tableTop = 3 * m + headingHeight;
@@ -399,7 +406,7 @@ void TMasterFrm::PrintReportPages(const std::string& heading, const std::string&
   int next = 0; // the next title to print
   for (int p = 1; p <= pages; ++p) {
     if (p > 1) printer.NewPage();
-    ProgressPosition(p);
+    FFrm.ProgressPosition(p);
     canvas.Brush().SetStyle(bsClear);
     SetFont(canvas, 14, {fsBold});
     CentredLine(canvas, pageWidth, 4 * m / 3, heading);
@@ -457,5 +464,9 @@ void TMasterFrm::PrintReportPages(const std::string& heading, const std::string&
       canvas.LineTo(x, bottom);
     }
   }
-  ProgressDone();
+  FFrm.ProgressDone();
 }
+
+TPrintCommands::TPrintCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TPrintCommands::~TPrintCommands() = default;

@@ -7,9 +7,14 @@
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
+#include "RequestCommands.h"
+#include "ExportCommands.h"
 #include "Messages.h"
 #include "OnceOnly.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
+#include "ExtCtrls.h"
+#include "Menus.h"
 
 namespace {
 
@@ -26,8 +31,8 @@ BOOL CALLBACK RepaintNetscape(HWND w, LPARAM) {
 // --- one request
 // -----------------------------------------------------------------------------------
 
-void TMasterFrm::ProcessRequest(const std::string& text, int) {
-  FRequestSeen = true;
+void TRequestCommands::ProcessRequest(const std::string& text, int) {
+  FFrm.FRequestSeen = true;
   FHandledRequests.push_back(text);
   // A lone "M" only marked a minimised start.
   if (Trim(text) == "M" || text.empty()) return;
@@ -55,7 +60,7 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
     if (command == 'Z') RefreshCategoryViews();
     return;
   }
-  TMyDB* db = FDMM2 ? FDMM2->MyDB() : nullptr;
+  TMyDB* db = FFrm.FDMM2 ? FFrm.FDMM2->MyDB() : nullptr;
   if (!db || !db->Loaded()) return;
 
   TStringList keys;
@@ -65,9 +70,10 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
   } else {
     std::string result;
     // Quiet, with the duplicate test on: an archive asked for again adds nothing again.
-    AddFileByType(path, title, result, true, true, origin, "Unknown", category);
+    FFrm.FImportCommands->AddFileByType(path, title, result, true, true, origin, "Unknown",
+                                        category);
     if (result == "OK")
-      for (int32_t key : FAddedKeys)
+      for (int32_t key : FFrm.FImportCommands->AddedKeys())
         keys.Add(IntToStr(key));
     else if (nv)
       SendBadFileBitmap();
@@ -76,29 +82,29 @@ void TMasterFrm::ProcessRequest(const std::string& text, int) {
   if (nv || bare || command == 'P' || command == 'O') {
     auto hourglass = HourGlass();
     if (nv) {
-      FLooping1->SetChecked(true);
-      FRoad->SetLooping(true);
-      FRoad->Program().ReplaceAndPlay(keys);
+      FFrm.FLooping1->SetChecked(true);
+      FFrm.FRoad->SetLooping(true);
+      FFrm.FRoad->Program().ReplaceAndPlay(keys);
     } else {
-      FRoad->Program().PlayAtTop(keys);
+      FFrm.FRoad->Program().PlayAtTop(keys);
     }
-    UpdatePlayControls();
+    FFrm.UpdatePlayControls();
     RefreshCategoryViews();
-    ProgramChanged();
+    FFrm.ProgramChanged();
   } else {
     // "M" hands the title to the mail window once there is one; "Z" only adds.
     RefreshCategoryViews();
-    if (command == 'M') MailTitles(keys);
+    if (command == 'M') FFrm.FExportCommands->MailTitles(keys);
   }
 }
 
-void TMasterFrm::RefreshCategoryViews() {
-  if (!FCatList || !FCatList->Loaded()) return;
-  FCatList->ResortAll();
-  FCatList->UpdateAllSummaries();
+void TRequestCommands::RefreshCategoryViews() {
+  if (!FFrm.FCatList || !FFrm.FCatList->Loaded()) return;
+  FFrm.FCatList->ResortAll();
+  FFrm.FCatList->UpdateAllSummaries();
 }
 
-void TMasterFrm::SendBadFileBitmap() {
+void TRequestCommands::SendBadFileBitmap() {
   HWND receiver = FindWindowA("TMsgRcvFrm", nullptr);
   if (!receiver || !QxMessages.ShowBadFileBitmap) return;
   DWORD_PTR ignored = 0;
@@ -110,20 +116,21 @@ void TMasterFrm::SendBadFileBitmap() {
 // --- drops
 // -----------------------------------------------------------------------------------------
 
-std::string TMasterFrm::ActiveCategoryName() const {
-  int index = FCatList ? FCatList->ActiveIndex() : -1;
-  std::string name = index >= 0 ? Trim(FCatList->Items(index).Name) : "";
+std::string TRequestCommands::ActiveCategoryName() const {
+  int index = FFrm.FCatList ? FFrm.FCatList->ActiveIndex() : -1;
+  std::string name = index >= 0 ? Trim(FFrm.FCatList->Items(index).Name) : "";
   return name.empty() ? "Windows default" : name;
 }
 
-void TMasterFrm::DropFile(const std::string& path, const std::string& category) {
+void TRequestCommands::DropFile(const std::string& path, const std::string& category) {
   if (!FileExists(path)) return;
   std::string result;
-  AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown", category);
+  FFrm.FImportCommands->AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown",
+                                      category);
   RefreshCategoryViews();
 }
 
-void TMasterFrm::TakeDroppedFiles(void* handle) {
+void TRequestCommands::TakeDroppedFiles(void* handle) {
   auto drop = static_cast<HDROP>(handle);
   TQueued item;
   item.Drop = true;
@@ -141,24 +148,24 @@ void TMasterFrm::TakeDroppedFiles(void* handle) {
   if (!item.Files.empty()) Enqueue(std::move(item));
 }
 
-void TMasterFrm::RunDrop(const TQueued& drop) {
+void TRequestCommands::RunDrop(const TQueued& drop) {
   auto hourglass = HourGlass();
-  TBusyState busy(*this);
+  TBusyState busy(FFrm);
   const int count = static_cast<int>(drop.Files.size());
-  SetStatus("Importing drag/drop files...", true);
-  ProgressStart(count - 1);
-  for (int i = 0; i < count && !FRoad->Aborted(); ++i) {
+  FFrm.SetStatus("Importing drag/drop files...", true);
+  FFrm.ProgressStart(count - 1);
+  for (int i = 0; i < count && !FFrm.FRoad->Aborted(); ++i) {
     DropFile(drop.Files[i], drop.Category);
-    ProgressPosition(i + 1);
+    FFrm.ProgressPosition(i + 1);
   }
-  ProgressDone();
-  SetStatus("Done", true);
+  FFrm.ProgressDone();
+  FFrm.SetStatus("Done", true);
 }
 
 // --- the plug-in
 // -----------------------------------------------------------------------------------
 
-void TMasterFrm::ReceivePluginRequest(unsigned atom) {
+void TRequestCommands::ReceivePluginRequest(unsigned atom) {
   std::string request;
   if (atom) {
     char text[513] = {};
@@ -166,7 +173,7 @@ void TMasterFrm::ReceivePluginRequest(unsigned atom) {
     request.assign(text, n);
     GlobalDeleteAtom(static_cast<ATOM>(atom));
   }
-  if (!Trim(request).empty() && !FRoad->Aborted() && !FClosed) {
+  if (!Trim(request).empty() && !FFrm.FRoad->Aborted() && !FFrm.FClosed) {
     if (Trim(PendingRequest).empty() && !FQueueOpen) {
       PendingRequest = request; // start-up runs it
     } else {
@@ -177,12 +184,12 @@ void TMasterFrm::ReceivePluginRequest(unsigned atom) {
       FQueue.push_back(std::move(item));
     }
   }
-  if (StartUpDone && FQueueOpen) FNavPITimer->SetEnabled(true);
+  if (StartUpDone && FQueueOpen) FFrm.FNavPITimer->SetEnabled(true);
   EnumWindows(RepaintNetscape, 0);
 }
 
-void TMasterFrm::NavPITimerTimer(TObject*) {
-  FNavPITimer->SetEnabled(false);
+void TRequestCommands::NavPITimerTimer(TObject*) {
+  FFrm.FNavPITimer->SetEnabled(false);
   if (!Trim(PendingRequest).empty()) {
     TQueued item;
     item.Text = PendingRequest;
@@ -196,23 +203,24 @@ void TMasterFrm::NavPITimerTimer(TObject*) {
 // --- the queue
 // -------------------------------------------------------------------------------------
 
-void TMasterFrm::Enqueue(TQueued item) {
-  if (FRoad->Aborted() || FClosed) return; // closing: nothing new starts
+void TRequestCommands::Enqueue(TQueued item) {
+  if (FFrm.FRoad->Aborted() || FFrm.FClosed) return; // closing: nothing new starts
   FQueue.push_back(std::move(item));
   PostQueueRun();
 }
 
-void TMasterFrm::PostQueueRun() {
+void TRequestCommands::PostQueueRun() {
   // A timer, not a posted message: it dies with the window, a posted message would not.
-  FQueueTimer->SetEnabled(true);
+  FFrm.FQueueTimer->SetEnabled(true);
 }
 
-bool TMasterFrm::QueueMayRun() const {
-  return FQueueOpen && !FRunningQueue && !FClosed && !FRoad->Aborted() && FImportDepth == 0 &&
-         !FLoading && !FRoad->StartInProgress() && !FRoad->Program().Stepping();
+bool TRequestCommands::QueueMayRun() const {
+  return FQueueOpen && !FRunningQueue && !FFrm.FClosed && !FFrm.FRoad->Aborted() &&
+         FFrm.FImportDepth == 0 && !FFrm.FLoading && !FFrm.FRoad->StartInProgress() &&
+         !FFrm.FRoad->Program().Stepping();
 }
 
-void TMasterFrm::RunQueuedRequests() {
+void TRequestCommands::RunQueuedRequests() {
   if (!QueueMayRun() || FQueue.empty()) return;
   TQueued item = std::move(FQueue.front());
   FQueue.pop_front();
@@ -228,19 +236,24 @@ void TMasterFrm::RunQueuedRequests() {
 void TMasterFrm::ImportEnded() {
   // A title start that gave up waiting for this import gets its turn.
   if (FRoad->StartFailed() && FRoad->Program().Playing()) FRestepPending = true;
-  PostQueueRun();
+  FRequestCommands->PostQueueRun();
 }
 
-void TMasterFrm::QueueTimerTimer(TObject*) {
-  FQueueTimer->SetEnabled(false);
-  if (FCloseWhenImported && FImportDepth == 0) {
-    FCloseWhenImported = false;
-    Close();
+void TRequestCommands::QueueTimerTimer(TObject*) {
+  FFrm.FQueueTimer->SetEnabled(false);
+  if (FFrm.FCloseWhenImported && FFrm.FImportDepth == 0) {
+    FFrm.FCloseWhenImported = false;
+    FFrm.Close();
     return;
   }
-  if (FRestepPending && QueueMayRun()) {
-    FRestepPending = false;
-    if (FRoad->StartFailed() && FRoad->Program().Playing()) FRoad->Program().StepProgram(true);
+  if (FFrm.FRestepPending && QueueMayRun()) {
+    FFrm.FRestepPending = false;
+    if (FFrm.FRoad->StartFailed() && FFrm.FRoad->Program().Playing())
+      FFrm.FRoad->Program().StepProgram(true);
   }
   RunQueuedRequests();
 }
+
+TRequestCommands::TRequestCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TRequestCommands::~TRequestCommands() = default;

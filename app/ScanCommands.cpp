@@ -7,9 +7,13 @@
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
+#include "EditCommands.h"
+#include "ContextHelp.h"
+#include "ScanCommands.h"
 #include "Messages.h"
 #include "ScanFormCodeD2.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -35,15 +39,15 @@ void SortByPath(TStringList& files) {
 
 } // namespace
 
-void TMasterFrm::PlayWaitingTitle() {
-  if (!FRoad->StartFailed() || !FRoad->Program().Playing()) return;
+void TScanCommands::PlayWaitingTitle() {
+  if (!FFrm.FRoad->StartFailed() || !FFrm.FRoad->Program().Playing()) return;
   // Nothing of the import is in hand between two files: the start may use the zip components.
-  FRoad->SetImportBusy(false);
-  TScopeExit busyAgain([this] { FRoad->SetImportBusy(true); });
-  FRoad->Program().StepProgram(true);
+  FFrm.FRoad->SetImportBusy(false);
+  TScopeExit busyAgain([this] { FFrm.FRoad->SetImportBusy(true); });
+  FFrm.FRoad->Program().StepProgram(true);
 }
 
-TGetLocalF& TMasterFrm::GetLocalWindow() {
+TGetLocalF& TScanCommands::GetLocalWindow() {
   if (GetLocalF) return *GetLocalF;
   if (!FOwnGetLocalF) {
     FOwnGetLocalF = std::make_unique<TGetLocalF>(nullptr);
@@ -52,22 +56,22 @@ TGetLocalF& TMasterFrm::GetLocalWindow() {
   return *FOwnGetLocalF;
 }
 
-TScanStatus& TMasterFrm::ScanStatusWindow() {
+TScanStatus& TScanCommands::ScanStatusWindow() {
   if (ScanStatus) return *ScanStatus;
   if (!FOwnScanStatus) FOwnScanStatus = std::make_unique<TScanStatus>(nullptr);
   return *FOwnScanStatus;
 }
 
-TDriveScanFrm& TMasterFrm::DriveScanWindow() {
+TDriveScanFrm& TScanCommands::DriveScanWindow() {
   if (DriveScanFrm) return *DriveScanFrm;
   if (!FOwnDriveScanFrm) FOwnDriveScanFrm = std::make_unique<TDriveScanFrm>(nullptr);
   return *FOwnDriveScanFrm;
 }
 
-void TMasterFrm::GetLocal2Click(TObject* Sender) {
-  if (ContextHelpClick(Sender)) return;
+void TScanCommands::GetLocal2Click(TObject* Sender) {
+  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
   TGetLocalF& loader = GetLocalWindow();
-  CenterOverMainWindow(loader);
+  FFrm.CenterOverMainWindow(loader);
   // Kept on the screen: its buttons are at the bottom.
   int top = loader.Top();
   if (top + loader.Height() > Screen->Height() - 30) top = Screen->Height() - 30 - loader.Height();
@@ -76,114 +80,122 @@ void TMasterFrm::GetLocal2Click(TObject* Sender) {
   if (loader.ShowModal() != mrOk) return;
   const std::vector<std::string> paths = loader.Paths();
   if (paths.empty()) return;
-  Repaint();
-  TBusyState busy(*this);
-  TImportScope importing(*this);
+  FFrm.Repaint();
+  TBusyState busy(FFrm);
+  TImportScope importing(FFrm);
   auto hourglass = HourGlass();
-  SetStatus("Importing files...", false);
+  FFrm.SetStatus("Importing files...", false);
   const int count = static_cast<int>(paths.size());
-  ProgressStart(count - 1);
+  FFrm.ProgressStart(count - 1);
   const bool checkDuplicates = loader.DupCheck->Checked();
-  for (int i = 0; i < count && !FRoad->Aborted(); ++i) {
-    ProgressPosition(i);
+  for (int i = 0; i < count && !FFrm.FRoad->Aborted(); ++i) {
+    FFrm.ProgressPosition(i);
     std::string result;
-    AddFileByType(paths[i], ExtractFileName(paths[i]), result, checkDuplicates, count > 1, paths[i],
-                  "", "");
-    FImportPump.Run();
+    FFrm.ImportCommands().AddFileByType(paths[i], ExtractFileName(paths[i]), result,
+                                        checkDuplicates, count > 1, paths[i], "", "");
+    FFrm.FImportPump.Run();
   }
-  if (!FRoad->Aborted()) {
-    if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FCatList) {
-      FCatList->ResortAll();
-      FCatList->UpdateAllSummaries();
+  if (!FFrm.FRoad->Aborted()) {
+    if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FFrm.FCatList) {
+      FFrm.FCatList->ResortAll();
+      FFrm.FCatList->UpdateAllSummaries();
     }
     loader.ListBox1->Items().Clear();
   }
-  SetStatus("Done", false);
-  ProgressDone();
+  FFrm.SetStatus("Done", false);
+  FFrm.ProgressDone();
 }
 
-void TMasterFrm::ScanadriveforMIDIfiles1Click(TObject* Sender) {
-  if (ContextHelpClick(Sender)) return;
+void TScanCommands::ScanadriveforMIDIfiles1Click(TObject* Sender) {
+  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
   TDriveScanFrm& window = DriveScanWindow();
-  CenterOverMainWindow(window);
+  FFrm.CenterOverMainWindow(window);
   window.ShowModal();
 }
 
-void TMasterFrm::ScansystemforMIDIfiles1Click(TObject* Sender) {
-  if (ContextHelpClick(Sender)) return;
+void TScanCommands::ScansystemforMIDIfiles1Click(TObject* Sender) {
+  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
   TScanStatus& window = ScanStatusWindow();
-  CenterOverMainWindow(window);
+  FFrm.CenterOverMainWindow(window);
   window.ShowModal();
 }
 
-void TMasterFrm::AddScannedFolder(const std::string& folder, bool checkDuplicates,
-                                  const std::string& lastName, const std::string& firstName,
-                                  const std::string& category) {
+void TScanCommands::AddScannedFolder(const std::string& folder, bool checkDuplicates,
+                                     const std::string& lastName, const std::string& firstName,
+                                     const std::string& category) {
   TDriveScanFrm& window = DriveScanWindow();
-  TBusyState busy(*this);
+  TBusyState busy(FFrm);
   // The walk and the import are one import: a close waits for them and stops them.
-  TImportScope importing(*this);
+  TImportScope importing(FFrm);
   if (!DirectoryExists(folder)) {
     window.ShowBox("Could not find directory: " + folder, mtError, TMsgDlgButtons{::mbOK});
     return;
   }
   TStringList files;
   window.SearchFolder(folder, ScanMask, files);
-  if (files.Count() == 0 || FRoad->Aborted()) return;
+  if (files.Count() == 0 || FFrm.FRoad->Aborted()) return;
   window.OKBtn->SetEnabled(false);
   window.BitBtn1->SetEnabled(false);
   window.BitBtn2->SetEnabled(true);
   window.SetImportRange(0, files.Count());
   SortByPath(files);
-  if (FCatList) FAddCategoryKey = FCatList->FindOrAddCategory(category);
-  if (FDMM2 && FDMM2->PerfList())
-    FAddArtistKey = FDMM2->PerfList()->FindOrAddPerformer(firstName, lastName);
+  if (FFrm.FCatList)
+    FFrm.EditCommands().FAddCategoryKey = FFrm.FCatList->FindOrAddCategory(category);
+  if (FFrm.FDMM2 && FFrm.FDMM2->PerfList())
+    FFrm.EditCommands().FAddArtistKey =
+        FFrm.FDMM2->PerfList()->FindOrAddPerformer(firstName, lastName);
   for (int i = 0; i < files.Count(); ++i) {
-    FImportPump.Run();
-    if (window.ImportStopped || FRoad->Aborted()) break;
+    FFrm.FImportPump.Run();
+    if (window.ImportStopped || FFrm.FRoad->Aborted()) break;
     PlayWaitingTitle();
     window.SetImportPosition(i + 1);
     std::string result;
-    AddFileByType(files[i], ExtractFileName(files[i]), result, checkDuplicates, true, files[i], "",
-                  "");
+    FFrm.ImportCommands().AddFileByType(files[i], ExtractFileName(files[i]), result,
+                                        checkDuplicates, true, files[i], "", "");
   }
-  if (FCatList && !FRoad->Aborted()) {
-    FCatList->ResortAll();
-    FCatList->UpdateAllSummaries();
+  if (FFrm.FCatList && !FFrm.FRoad->Aborted()) {
+    FFrm.FCatList->ResortAll();
+    FFrm.FCatList->UpdateAllSummaries();
   }
 }
 
-void TMasterFrm::AddFullScanResults(bool checkDuplicates) {
+void TScanCommands::AddFullScanResults(bool checkDuplicates) {
   TScanStatus& window = ScanStatusWindow();
   {
-    TBusyState busy(*this);
-    TImportScope importing(*this);
+    TBusyState busy(FFrm);
+    TImportScope importing(FFrm);
     TStringList files;
     window.ListFixedDrives(ScanMask, files);
-    if (files.Count() > 0 && !FRoad->Aborted()) {
+    if (files.Count() > 0 && !FFrm.FRoad->Aborted()) {
       window.OKBtn->SetEnabled(false);
       window.BitBtn1->SetEnabled(false);
       window.BitBtn2->SetEnabled(true);
       window.SetImportRange(0, files.Count());
       SortByPath(files);
-      if (FCatList) FAddCategoryKey = FCatList->FindOrAddCategory("FullScan " + ShortDateText());
-      if (FDMM2 && FDMM2->PerfList())
-        FAddArtistKey = FDMM2->PerfList()->FindOrAddPerformer("", "TBD");
+      if (FFrm.FCatList)
+        FFrm.EditCommands().FAddCategoryKey =
+            FFrm.FCatList->FindOrAddCategory("FullScan " + ShortDateText());
+      if (FFrm.FDMM2 && FFrm.FDMM2->PerfList())
+        FFrm.EditCommands().FAddArtistKey = FFrm.FDMM2->PerfList()->FindOrAddPerformer("", "TBD");
       for (int i = 0; i < files.Count(); ++i) {
-        FImportPump.Run();
-        if (window.ImportStopped || FRoad->Aborted()) break;
+        FFrm.FImportPump.Run();
+        if (window.ImportStopped || FFrm.FRoad->Aborted()) break;
         PlayWaitingTitle();
         window.SetImportPosition(i + 1);
         std::string result;
-        AddFileByType(files[i], ExtractFileName(files[i]), result, checkDuplicates, true, files[i],
-                      "", "");
+        FFrm.ImportCommands().AddFileByType(files[i], ExtractFileName(files[i]), result,
+                                            checkDuplicates, true, files[i], "", "");
       }
     }
-    FFullScanDone = true;
-    if (FCatList && !FRoad->Aborted()) {
-      FCatList->ResortAll();
-      FCatList->UpdateAllSummaries();
+    FFrm.FFullScanDone = true;
+    if (FFrm.FCatList && !FFrm.FRoad->Aborted()) {
+      FFrm.FCatList->ResortAll();
+      FFrm.FCatList->UpdateAllSummaries();
     }
   }
   window.Close();
 }
+
+TScanCommands::TScanCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TScanCommands::~TScanCommands() = default;

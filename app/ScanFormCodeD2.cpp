@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "FolderTools.h"
 #include "MainCodeD2.h"
+#include "ScanCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
 
@@ -161,7 +162,7 @@ void TScanStatus::OKBtnClick(TObject*) {
   if (ScanWork)
     ScanWork(checkDuplicates);
   else if (MasterFrm)
-    MasterFrm->AddFullScanResults(checkDuplicates);
+    MasterFrm->ScanCommands().AddFullScanResults(checkDuplicates);
 }
 
 void TScanStatus::BitBtn1Click(TObject*) {

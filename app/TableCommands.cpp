@@ -3,12 +3,22 @@
 #include <windows.h>
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "ExportCommands.h"
+#include "EditCommands.h"
+#include "CatalogueCommands.h"
+#include "TableCommands.h"
+#include "PrintCommands.h"
 #include "SysUtils.h"
+#include "DataCodeD2.h"
+#include "ExtPage.h"
+#include "HourGlass.h"
+#include "Menus.h"
 
 namespace {
 
-using TSource = TMasterFrm::TKeySource;
-using TAction = TMasterFrm::TTableAction;
+using TSource = TTableCommands::TKeySource;
+using TAction = TTableCommands::TTableAction;
 
 // One row of a sub-menu: its three items (main menu, then the twin in the tab pop-up).
 struct TTableItem {
@@ -75,13 +85,13 @@ bool FromAlbums(TSource source) {
 
 } // namespace
 
-void TMasterFrm::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles) {
+void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles) {
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    return NewMenuItem(this, *parent, name, caption, std::move(action));
+    return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
   };
-  TMenuItem& albPopUp = FAlbPopUp->Items();
-  TMenuItem& catPopUp = FNewCatPopUp->Items();
+  TMenuItem& albPopUp = FFrm.FAlbPopUp->Items();
+  TMenuItem& catPopUp = FFrm.FNewCatPopUp->Items();
   for (const TTableMenu& menu : TableMenus) {
     TMenuItem* albumsMenu = item(albums, menu.AlbumsMenu, menu.Caption, nullptr);
     TMenuItem* albumsTwin = item(&albPopUp, menu.AlbumsPopUp, menu.Caption, nullptr);
@@ -100,54 +110,61 @@ void TMasterFrm::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenu
 
   // The tab pop-ups' play commands, first in each.
   auto playMenu = [this](TPopupMenu* popUp, const std::string& name) {
-    auto* m = new TMenuItem(this);
+    auto* m = new TMenuItem(&FFrm);
     m->SetName(name);
     m->SetCaption("&Play");
     popUp->Items().Insert(0, m);
     return m;
   };
-  TMenuItem* albumPlay = playMenu(FAlbPopUp, "Play4");
-  item(albumPlay, "Titlesselected18", "&Titles selected", [this] { Titlesselected7Click(this); });
-  item(albumPlay, "Albumselected6", "&Album selected", [this] { Albumselected4Click(this); });
-  item(albumPlay, "Allalbums7", "A&ll albums", [this] { Allalbums5Click(this); });
-  TMenuItem* categoryPlay = playMenu(FNewCatPopUp, "Play5");
+  TMenuItem* albumPlay = playMenu(FFrm.FAlbPopUp, "Play4");
+  item(albumPlay, "Titlesselected18", "&Titles selected",
+       [this] { FFrm.PlayCommands().Titlesselected7Click(&FFrm); });
+  item(albumPlay, "Albumselected6", "&Album selected",
+       [this] { FFrm.PlayCommands().Albumselected4Click(&FFrm); });
+  item(albumPlay, "Allalbums7", "A&ll albums",
+       [this] { FFrm.PlayCommands().Allalbums5Click(&FFrm); });
+  TMenuItem* categoryPlay = playMenu(FFrm.FNewCatPopUp, "Play5");
   item(categoryPlay, "Titlesselected13", "&Titles selected",
-       [this] { Titlesselected8Click(this); });
-  item(categoryPlay, "Activecategory5", "&Active category", [this] { Activecategory2Click(this); });
-  item(categoryPlay, "Allcategories6", "A&ll categories", [this] { Allcategories3Click(this); });
+       [this] { FFrm.PlayCommands().Titlesselected8Click(&FFrm); });
+  item(categoryPlay, "Activecategory5", "&Active category",
+       [this] { FFrm.PlayCommands().Activecategory2Click(&FFrm); });
+  item(categoryPlay, "Allcategories6", "A&ll categories",
+       [this] { FFrm.PlayCommands().Allcategories3Click(&FFrm); });
 
   // The Titles menu: play, edit, mail, save, print, delete.
   auto titleItem = [this, titles](const std::string& name, const std::string& caption,
-                                  TMenuItem* before, void (TMasterFrm::*click)(TObject*)) {
-    auto* m = new TMenuItem(this);
+                                  TMenuItem* before, void (TTableCommands::*click)(TObject*)) {
+    auto* m = new TMenuItem(&FFrm);
     m->SetName(name);
     m->SetCaption(caption);
     if (click) m->OnClick = [this, click](TObject* s) { (this->*click)(s); };
     titles->Insert(titles->IndexOf(before), m);
     return m;
   };
-  titleItem("Play3", "&Play", FEdit1, &TMasterFrm::Play3Click);
-  titleItem("Mail3", "&Mail", FDelete4, &TMasterFrm::Mail3Click);
-  titleItem("Save1", "&Save to disk", FDelete4, &TMasterFrm::Save1Click);
-  titleItem("Print3", "P&rint", FDelete4, &TMasterFrm::Print3Click);
+  titleItem("Play3", "&Play", FFrm.FEdit1, &TTableCommands::Play3Click);
+  titleItem("Mail3", "&Mail", FFrm.FDelete4, &TTableCommands::Mail3Click);
+  titleItem("Save1", "&Save to disk", FFrm.FDelete4, &TTableCommands::Save1Click);
+  titleItem("Print3", "P&rint", FFrm.FDelete4, nullptr)->OnClick = [this](TObject* s) {
+    FFrm.FPrintCommands->Print3Click(s);
+  };
 
   // The web search of earlier versions: hidden, and its handler does nothing.
-  auto* web = new TMenuItem(this);
+  auto* web = new TMenuItem(&FFrm);
   web->SetName("SearchtheWeb1");
   web->SetCaption("Search the &Web");
   web->SetVisible(false);
   web->OnClick = [this](TObject* s) { GetWebClick(s); };
-  FFile1->Insert(FFile1->IndexOf(FScansystemforMIDIfiles1) + 1, web);
+  FFrm.FFile1->Insert(FFrm.FFile1->IndexOf(FFrm.FScansystemforMIDIfiles1) + 1, web);
 }
 
-void TMasterFrm::GetWebClick(TObject*) {}
+void TTableCommands::GetWebClick(TObject*) {}
 
 // --- key sources ---------------------------------------------------------------------------------
 
-int TMasterFrm::GetCategoryKeys(TStringList& list, bool selectedOnly) {
+int TTableCommands::GetCategoryKeys(TStringList& list, bool selectedOnly) {
   list.Clear();
-  if (!FDragFromCategories || !FCatList) return 0;
-  TTuneGridView* grid = FCatList->ActiveGrid();
+  if (!FFrm.FDragFromCategories || !FFrm.FCatList) return 0;
+  TTuneGridView* grid = FFrm.FCatList->ActiveGrid();
   if (!grid) return 0;
   if (selectedOnly)
     grid->GetSelectedKeys(list);
@@ -156,58 +173,59 @@ int TMasterFrm::GetCategoryKeys(TStringList& list, bool selectedOnly) {
   return list.Count();
 }
 
-int TMasterFrm::GatherKeys(TKeySource source, TStringList& keys) {
+int TTableCommands::GatherKeys(TKeySource source, TStringList& keys) {
   keys.Clear();
-  if (!FCatList || !FAlbList) return 0;
+  if (!FFrm.FCatList || !FFrm.FAlbList) return 0;
   switch (source) {
   case TKeySource::AlbumTitles:
     // The summary page has no titles of its own to select.
-    if (FAlbums->ActivePageIndex() > 0) FAlbList->GetSelectedKeys(keys);
+    if (FFrm.FAlbums->ActivePageIndex() > 0) FFrm.FAlbList->GetSelectedKeys(keys);
     break;
   case TKeySource::ActiveAlbum:
-    FAlbList->GetActiveAlbumKeys(keys);
+    FFrm.FAlbList->GetActiveAlbumKeys(keys);
     break;
   case TKeySource::AllAlbums:
-    if (AlbumLinesExist()) FAlbList->GetAllKeys(keys);
+    if (FFrm.CatalogueCommands().AlbumLinesExist()) FFrm.FAlbList->GetAllKeys(keys);
     break;
   case TKeySource::CategoryTitles:
     GetCategoryKeys(keys, true);
     break;
   case TKeySource::ActiveCategory:
     // "ALL CATEGORIES" is no category of its own.
-    if (FCatList->ActiveIndex() >= 0) GetCategoryKeys(keys, false);
+    if (FFrm.FCatList->ActiveIndex() >= 0) GetCategoryKeys(keys, false);
     break;
   case TKeySource::AllCategories:
-    if (TTuneGridView* all = FCatList->AllTitlesGrid()) all->GetAllKeys(keys);
+    if (TTuneGridView* all = FFrm.FCatList->AllTitlesGrid()) all->GetAllKeys(keys);
     break;
   }
   return keys.Count();
 }
 
-int TMasterFrm::TitleKeysInUse(TStringList& keys) {
+int TTableCommands::TitleKeysInUse(TStringList& keys) {
   keys.Clear();
-  if (FAlbumsInUse) {
-    if (FAlbList && FAlbums->ActivePageIndex() > 0) FAlbList->GetSelectedKeys(keys);
+  if (FFrm.FAlbumsInUse) {
+    if (FFrm.FAlbList && FFrm.FAlbums->ActivePageIndex() > 0) FFrm.FAlbList->GetSelectedKeys(keys);
   } else {
-    SelectedKeysOfActiveGrid(keys);
+    FFrm.EditCommands().SelectedKeysOfActiveGrid(keys);
   }
   return keys.Count();
 }
 
 // --- the commands ------------------------------------------------------------------------------
 
-void TMasterFrm::RunTableCommand(TTableAction action, TKeySource source) {
+void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
   const bool fromAlbums = FromAlbums(source);
-  SetDragSource(fromAlbums, !fromAlbums);
-  TScopeExit spent([this] { ClearDragList(); });
-  const int n = GatherKeys(source, *FDragList);
+  FFrm.SetDragSource(fromAlbums, !fromAlbums);
+  TScopeExit spent([this] { FFrm.ClearDragList(); });
+  const int n = GatherKeys(source, *FFrm.FDragList);
   // An empty selection or album is told so by the archive; the rest simply have nothing to do.
   const bool nothing =
-      (source == TKeySource::ActiveCategory && FCatList && FCatList->ActiveIndex() < 0) ||
-      (source == TKeySource::AllAlbums && !AlbumLinesExist());
+      (source == TKeySource::ActiveCategory && FFrm.FCatList && FFrm.FCatList->ActiveIndex() < 0) ||
+      (source == TKeySource::AllAlbums && !FFrm.CatalogueCommands().AlbumLinesExist());
   if (nothing || (n == 0 && action != TTableAction::Archive)) return;
   auto ask = [this](const std::string& text, TMessageButtons buttons, TMessageAnswer go) {
-    return ShowMessageBox(text, TMessageKind::Warning, 0, buttons | TMessageButtons::Cancel) == go;
+    return FFrm.ShowMessageBox(text, TMessageKind::Warning, 0, buttons | TMessageButtons::Cancel) ==
+           go;
   };
   const std::string count = IntToStr(n);
   if (source == TKeySource::AllAlbums && action == TTableAction::Mail &&
@@ -224,30 +242,35 @@ void TMasterFrm::RunTableCommand(TTableAction action, TKeySource source) {
     return;
   // The operation works on its own copy: what it runs may change the working keys.
   TStringList keys;
-  keys.AddStrings(*FDragList);
+  keys.AddStrings(*FFrm.FDragList);
   switch (action) {
   case TTableAction::Mail:
-    MailTitles(keys);
+    FFrm.ExportCommands().MailTitles(keys);
     break;
   case TTableAction::Archive:
-    ArchiveTitles(keys);
+    FFrm.ExportCommands().ArchiveTitles(keys);
     break;
   case TTableAction::Save:
-    SaveTitlesToDisk(keys);
+    FFrm.ExportCommands().SaveTitlesToDisk(keys);
     break;
   }
 }
 
-void TMasterFrm::Play3Click(TObject*) {
-  PlayKeysOf(FAlbumsInUse, [this](TStringList& keys) { return TitleKeysInUse(keys); });
+void TTableCommands::Play3Click(TObject*) {
+  FFrm.PlayCommands().PlayKeysOf(FFrm.FAlbumsInUse,
+                                 [this](TStringList& keys) { return TitleKeysInUse(keys); });
 }
 
-void TMasterFrm::Mail3Click(TObject*) {
+void TTableCommands::Mail3Click(TObject*) {
   TStringList keys;
-  if (TitleKeysInUse(keys) > 0) MailTitles(keys);
+  if (TitleKeysInUse(keys) > 0) FFrm.ExportCommands().MailTitles(keys);
 }
 
-void TMasterFrm::Save1Click(TObject*) {
+void TTableCommands::Save1Click(TObject*) {
   TStringList keys;
-  if (TitleKeysInUse(keys) > 0) SaveTitlesToDisk(keys);
+  if (TitleKeysInUse(keys) > 0) FFrm.ExportCommands().SaveTitlesToDisk(keys);
 }
+
+TTableCommands::TTableCommands(TMasterFrm& frm) : FFrm(frm) {}
+
+TTableCommands::~TTableCommands() = default;

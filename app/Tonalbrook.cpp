@@ -20,6 +20,8 @@
 #include "UnMIDICode.h"
 #include "ViewProgCode.h"
 #include "finalMain.h"
+#include "AdderCodeD2.h"
+#include "RenamerCodeD2.h"
 
 namespace {
 

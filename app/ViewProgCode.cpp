@@ -5,7 +5,9 @@
 #include <algorithm>
 #include "HourGlass.h"
 #include "MainCodeD2.h"
+#include "VisualEffects.h"
 #include "TimeText.h"
+#include "DataCodeD2.h"
 
 TViewProgFrm* ViewProgFrm = nullptr;
 
@@ -230,7 +232,7 @@ void TViewProgFrm::CentreSummary() {
 }
 
 void TViewProgFrm::VisualEffectsChanged() {
-  const bool on = FMaster && FMaster->Visualeffects1()->Checked();
+  const bool on = FMaster && FMaster->VisualEffects().VisualEffectsTicked();
   Panel1->SetVisible(on);
   Splitter1->SetVisible(on);
 }

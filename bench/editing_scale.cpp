@@ -6,9 +6,11 @@
 #include <string>
 #include "Bytes.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TimeText.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -96,7 +98,7 @@ TBenchFrm* OpenMainWindow(const std::string& folder, int titles) {
   auto* form = new TBenchFrm(nullptr);
   form->AfterConstruction();
   form->Show();
-  PumpUntil([&] { return form->StartupTimerRuns() > 0 && StartUpDone; }, 120000);
+  PumpUntil([&] { return Probe(form).StartupTimerRuns() > 0 && StartUpDone; }, 120000);
   ProcessMessages(); // the summary and the grids painted
   std::printf("main window up with its summary on %d titles: %.3f s  (goal: within 1 s)\n", titles,
               Clock() - t);
@@ -119,7 +121,7 @@ template <class F> void Time(TMasterFrm* form, const char* what, F work) {
 }
 
 void ActivateCategoryPage(TMasterFrm* form, int32_t key) {
-  form->Categories()->SetActivePageIndex(form->CatList()->PageIndexOfKey(key));
+  Probe(form).Categories()->SetActivePageIndex(form->CatList()->PageIndexOfKey(key));
   ProcessMessages();
 }
 
@@ -156,12 +158,12 @@ int main() {
   for (int k = 2 * small + 1; k <= 3 * small; ++k)
     keys.Add(IntToStr(k));
   Time(form, "add an album of 1,000 titles", [&] {
-    TAlbList* albums = form->AlbList();
+    TAlbList* albums = Probe(form).AlbList();
     int32_t key = albums->FindOrAddAlbum("Bench album");
-    form->Albums()->SetActivePageIndex(albums->PageIndexOfKey(key));
+    Probe(form).Albums()->SetActivePageIndex(albums->PageIndexOfKey(key));
     albums->AddTitlesToAlbum(nullptr, 0, 0, keys);
   });
-  std::printf("  the album holds %d titles\n", form->AlbList()->Grid(0)->TuneCount());
+  std::printf("  the album holds %d titles\n", Probe(form).AlbList()->Grid(0)->TuneCount());
   CloseMainWindow(form);
   return 0;
 }

@@ -8,6 +8,8 @@
 #include "Bytes.h"
 #include "FolderTools.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
+#include "ImportCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
 
@@ -40,7 +42,7 @@ TMasterFrm* OpenMainWindow() {
   auto* form = new TMasterFrm(nullptr);
   form->AfterConstruction();
   form->Show();
-  PumpUntil([&] { return form->StartupTimerRuns() > 0 && StartUpDone; }, 120000);
+  PumpUntil([&] { return Probe(form).StartupTimerRuns() > 0 && StartUpDone; }, 120000);
   return form;
 }
 
@@ -60,7 +62,8 @@ double Import(TMasterFrm* form, const std::vector<std::string>& files, const cha
   double t = Clock();
   for (const std::string& file : files) {
     std::string result;
-    form->AddFileByType(file, ExtractFileName(file), result, true, true, file, "", "");
+    form->ImportCommands().AddFileByType(file, ExtractFileName(file), result, true, true, file, "",
+                                         "");
     if (result == "OK") {
       ++stored;
       bytes += FileSize(file);

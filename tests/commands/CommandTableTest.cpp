@@ -14,6 +14,8 @@
 #include "MailHandOff.h"
 #include "MailServices.h"
 #include "smtpmainD2.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -130,15 +132,16 @@ public:
     }
   }
   int CategoryTab(const std::string& name) {
-    for (int i = 0; i < FForm->Categories()->PageCount(); ++i)
-      if (Trim(FForm->Categories()->Pages(i)->Caption()) == name) return i;
+    for (int i = 0; i < Probe(FForm).Categories()->PageCount(); ++i)
+      if (Trim(Probe(FForm).Categories()->Pages(i)->Caption()) == name) return i;
     ADD_FAILURE() << name;
     return 0;
   }
   TMyStringGrid& AlbumGrid() { return *FForm->AlbumArea().Pages().front()->GridControl(); }
   POINT AlbumLine(int index) {
     RECT r{LVIR_BOUNDS, 0, 0, 0};
-    SendMessageA(FForm->AllAlbLV()->Handle(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    SendMessageA(Probe(FForm).AllAlbLV()->Handle(), LVM_GETITEMRECT, index,
+                 reinterpret_cast<LPARAM>(&r));
     return POINT{r.left + 8, (r.top + r.bottom) / 2};
   }
   TKeys Keys(std::initializer_list<int> indexes) {
@@ -179,7 +182,7 @@ TEST_P(Enabling, ItemsActExactlyWhileTheConditionHolds) {
     (holds ? c.MakeTrue : c.MakeFalse)(*this, *FForm);
     for (const char* name : c.Items)
       EXPECT_EQ(Opened(name), holds) << name << (holds ? " off" : " on") << " in " << c.Name;
-    RightClickTab(c.Albums ? FForm->Albums() : FForm->Categories());
+    RightClickTab(c.Albums ? Probe(FForm).Albums() : Probe(FForm).Categories());
     for (const char* name : c.Twins) {
       ASSERT_TRUE(FShown.count(name)) << name;
       EXPECT_EQ(FShown[name], holds) << name << (holds ? " off" : " on") << " in " << c.Name;
@@ -189,7 +192,7 @@ TEST_P(Enabling, ItemsActExactlyWhileTheConditionHolds) {
 }
 
 void CategoryPage(CommandTable& t, TMasterFrm& f, bool page) {
-  t.ClickTab(f.Categories(), page ? t.CategoryTab("Jazz") : 0);
+  t.ClickTab(Probe(f).Categories(), page ? t.CategoryTab("Jazz") : 0);
 }
 
 const TCondition Conditions[] = {
@@ -210,11 +213,11 @@ const TCondition Conditions[] = {
     {"selected category titles",
      false,
      [](auto& t, auto& f) {
-       f.AllCatGrid()->ClearSelection();
-       t.ClickTab(f.Categories(), 0);
+       Probe(f).AllCatGrid()->ClearSelection();
+       t.ClickTab(Probe(f).Categories(), 0);
      },
      [](auto& t, auto& f) {
-       t.ClickRows(*f.AllCatGrid(), {t.FCat.Keys[1], t.FCat.Keys[2]});
+       t.ClickRows(*Probe(f).AllCatGrid(), {t.FCat.Keys[1], t.FCat.Keys[2]});
      },
      {"Titlesselected8", "Titlesselected6", "Titlesselected4", "Titlesselected10",
       "Titlesselected5"},
@@ -222,10 +225,10 @@ const TCondition Conditions[] = {
     {"an album page or line",
      true,
      [](auto& t, auto& f) {
-       t.ClickTab(f.Albums(), 0);
-       f.AllAlbLV()->Items(0).SetSelected(false);
+       t.ClickTab(Probe(f).Albums(), 0);
+       Probe(f).AllAlbLV()->Items(0).SetSelected(false);
      },
-     [](auto&, auto& f) { f.AllAlbLV()->Items(0).SetSelected(true); },
+     [](auto&, auto& f) { Probe(f).AllAlbLV()->Items(0).SetSelected(true); },
      {"Albumselected4", "Albumselected3", "Albumselected1", "Albumsselected1", "Albumselected2",
       "Rename1"},
      {"Rename3", "Albumselected6", "Albumselected7", "Albumselected8", "Albumselected9",
@@ -233,9 +236,9 @@ const TCondition Conditions[] = {
     {"selected album titles",
      true,
      [](auto& t, auto& f) {
-       t.ClickTab(f.Albums(), 1);
+       t.ClickTab(Probe(f).Albums(), 1);
        t.AlbumGrid().ClearSelection();
-       t.ClickTab(f.Albums(), 1);
+       t.ClickTab(Probe(f).Albums(), 1);
      },
      [](auto& t, auto&) { t.ClickRow(t.AlbumGrid(), 1); },
      {"Titlesselected7", "Titlesselected3", "Titlesselected1", "Titlesselected9",
@@ -249,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Enabling, testing::ValuesIn(Conditions),
 
 TEST_F(CommandTable, AllAlbumsItemsNeedAlbumLinesAndMailNeedsTheMailWindow) {
   Start();
-  ClickTab(FForm->Albums(), 1); // the Delete sub-menu needs an album
+  ClickTab(Probe(FForm).Albums(), 1); // the Delete sub-menu needs an album
   const std::vector<const char*> all = {"Allalbums5", "Allalbums4", "Allalbums2", "Allalbums6",
                                         "Allalbums3"};
   for (const char* name : all)
@@ -266,7 +269,7 @@ TEST_F(CommandTable, AllAlbumsItemsNeedAlbumLinesAndMailNeedsTheMailWindow) {
     Opened(name);
     EXPECT_FALSE(Item(name)->Enabled()) << name << " with no album lines";
   }
-  RightClickTab(FForm->Albums());
+  RightClickTab(Probe(FForm).Albums());
   for (const char* name : {"Allalbums7", "Allalbums8", "Allalbums9", "Allalbums10", "Allalbums11"})
     EXPECT_FALSE(FShown[name]) << name;
   CloseAndWait();
@@ -277,16 +280,16 @@ TEST_F(CommandTable, AllAlbumsItemsNeedAlbumLinesAndMailNeedsTheMailWindow) {
 TEST_F(CommandTable, MailCarriesEachSourcesTitles) {
   Start();
   const auto& k = FCat.Keys;
-  ClickRows(*FForm->AllCatGrid(), {k[1], k[2]});
+  ClickRows(*Probe(FForm).AllCatGrid(), {k[1], k[2]});
   Choose("Titlesselected4");
   Choose("Allcategories1");
   // On "ALL CATEGORIES" the active-category command has nothing to mail.
   Item("Category2")->Click();
-  ClickTab(FForm->Categories(), CategoryTab("Jazz"));
+  ClickTab(Probe(FForm).Categories(), CategoryTab("Jazz"));
   Choose("Category2");
   FPicks = {"Activecategory6"};
-  RightClickTab(FForm->Categories());
-  ClickTab(FForm->Albums(), 1);
+  RightClickTab(Probe(FForm).Categories());
+  ClickTab(Probe(FForm).Albums(), 1);
   Choose("Albumselected1");
   AlbumGrid().ClearSelection();
   ClickRow(AlbumGrid(), RowOfKey(AlbumGrid(), k[3]));
@@ -301,7 +304,7 @@ TEST_F(CommandTable, MailCarriesEachSourcesTitles) {
   Choose("Allalbums2");
   FAnswers.Push(RecordBox(mrOk, boxes));
   FPicks = {"Allalbums9"};
-  RightClickTab(FForm->Albums());
+  RightClickTab(Probe(FForm).Albums());
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].Text, "Are you sure you want to mail 2 title(s)?");
   std::vector<int> okCancel{IDOK, IDCANCEL};
@@ -317,7 +320,7 @@ TEST_F(CommandTable, SaveAndArchiveAskForEachSourcesTitles) {
   TTuneRec one, two;
   ASSERT_TRUE(FForm->DMM2()->MyDB()->FindById(k[1], one));
   ASSERT_TRUE(FForm->DMM2()->MyDB()->FindById(k[2], two));
-  ClickRows(*FForm->AllCatGrid(), {k[1], k[2]});
+  ClickRows(*Probe(FForm).AllCatGrid(), {k[1], k[2]});
   Choose("Titlesselected5"); // one save dialog per title, each cancelled
   std::vector<std::string> saves = SaveCaptions();
   std::sort(saves.begin(), saves.end());
@@ -326,7 +329,7 @@ TEST_F(CommandTable, SaveAndArchiveAskForEachSourcesTitles) {
   std::sort(named.begin(), named.end());
   EXPECT_EQ(saves, named);
 
-  ClickTab(FForm->Categories(), CategoryTab("Jazz"));
+  ClickTab(Probe(FForm).Categories(), CategoryTab("Jazz"));
   FAnswers.Clear();
   Choose("Activecategory3");
   EXPECT_EQ(SaveCaptions(), std::vector<std::string>{"Enter the name for this 2-title archive..."});
@@ -348,13 +351,13 @@ TEST_F(CommandTable, SaveAndArchiveAskForEachSourcesTitles) {
   EXPECT_EQ(boxes[1].Text, "Are you sure you want to save 2 titles to disk?");
   EXPECT_EQ(SaveCaptions().size(), 2u);
   // The album selected saves the whole album, with no row of it selected.
-  ClickTab(FForm->Albums(), 1);
+  ClickTab(Probe(FForm).Albums(), 1);
   AlbumGrid().ClearSelection();
   FAnswers.Clear();
   Choose("Albumselected2");
   EXPECT_EQ(SaveCaptions().size(), 2u);
   // On "ALL CATEGORIES" the active-category commands do nothing at all.
-  ClickTab(FForm->Categories(), 0);
+  ClickTab(Probe(FForm).Categories(), 0);
   FAnswers.Clear();
   for (const char* name : {"Categoryselected2", "Activecategory3", "Category2"})
     Item(name)->Click();
@@ -366,33 +369,33 @@ TEST_F(CommandTable, SaveAndArchiveAskForEachSourcesTitles) {
 TEST_F(CommandTable, PlayAndTheMouseInTheAreas) {
   Start();
   const auto& k = FCat.Keys;
-  ClickRows(*FForm->AllCatGrid(), {k[2]});
+  ClickRows(*Probe(FForm).AllCatGrid(), {k[2]});
   Choose("Play3"); // the Titles menu plays the view in use's selection
   EXPECT_EQ(ProgramKeys(), Keys({2}));
   // The right button in a grid offers the selection to the program.
-  ClickTab(FForm->Albums(), 1);
+  ClickTab(Probe(FForm).Albums(), 1);
   AlbumGrid().ClearSelection();
   ClickRow(AlbumGrid(), RowOfKey(AlbumGrid(), k[0]));
   FPicks = {"PlayB"};
   ClickRow(AlbumGrid(), RowOfKey(AlbumGrid(), k[0]), 0, true);
   EXPECT_EQ(ProgramKeys(), Keys({0, 2}));
   FPicks = {"Allcategories6", "PlayB"};
-  RightClickTab(FForm->Categories());
+  RightClickTab(Probe(FForm).Categories());
   EXPECT_EQ(FPopUps.back(), "PlayPopUp");
   EXPECT_EQ(ProgramKeys(), Keys({0, 0, 1, 2, 2, 3}));
 
   // The album list: the right button opens the albums' pop-up, a double click the album's page.
-  ClickTab(FForm->Albums(), 0);
-  HWND list = FForm->AllAlbLV()->Handle();
+  ClickTab(Probe(FForm).Albums(), 0);
+  HWND list = Probe(FForm).AllAlbLV()->Handle();
   POINT line = AlbumLine(0);
   PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(line.x, line.y));
   Mouse(list, WM_RBUTTONDOWN, MK_RBUTTON, line);
   ProcessMessages();
   EXPECT_EQ(FPopUps.back(), "AlbPopUp");
-  FForm->AllAlbLV()->Items(0).SetSelected(true);
+  Probe(FForm).AllAlbLV()->Items(0).SetSelected(true);
   Mouse(list, WM_LBUTTONDBLCLK, MK_LBUTTON, line);
   ProcessMessages();
-  EXPECT_EQ(FForm->Albums()->ActivePageIndex(), 1);
+  EXPECT_EQ(Probe(FForm).Albums()->ActivePageIndex(), 1);
   CloseAndWait();
 }
 
@@ -404,7 +407,7 @@ TEST_F(CommandTable, MailedTitlesArriveInTheMailWindow) {
   auto* mail = new TMailForm(nullptr);
   mail->AfterConstruction();
   const auto& k = FCat.Keys;
-  ClickRows(*FForm->AllCatGrid(), {k[0], k[1]});
+  ClickRows(*Probe(FForm).AllCatGrid(), {k[0], k[1]});
   Choose("Titlesselected4");
   EXPECT_EQ(mail->Caption(), " Mail the attached 2 title(s)");
   ASSERT_EQ(mail->ListView1->ItemCount(), 2);

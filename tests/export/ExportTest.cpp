@@ -5,9 +5,12 @@
 #include <map>
 #include <stdexcept>
 #include "../mainwin/MainWindowFixture.h"
+#include "ImportCommands.h"
+#include "ExportCommands.h"
 #include "CreateArchiveCodeD2.h"
 #include "MailHandOff.h"
 #include "TuneFiles.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -113,7 +116,7 @@ TEST_F(Export, SavedTitlesAreTheStoredFilesUnderTheNamesChosen) {
   SaveAs("second.MID", 1); // already one: not doubled
   SaveAs("third", 2);      // packed
   SaveAs("fourth.zip", 2);
-  FForm->SaveTitlesToDisk(Keys({k[0], k[1], k[2], k[3]}));
+  FForm->ExportCommands().SaveTitlesToDisk(Keys({k[0], k[1], k[2], k[3]}));
   EXPECT_EQ(ReadFileBytes(FOut / "first.mid"), ReadFileBytes(FCat.Files[0]));
   EXPECT_EQ(ReadFileBytes(FOut / "second.MID"), ReadFileBytes(FCat.Files[1]));
   EXPECT_FALSE(FileExists(FOut / "second.MID.mid"));
@@ -128,7 +131,8 @@ TEST_F(Export, SavedTitlesAreTheStoredFilesUnderTheNamesChosen) {
   // The proposals: each title's name; the dialog remembers the folder of the last save.
   ASSERT_EQ(FAsked.size(), 4u);
   EXPECT_EQ(FAsked[0].Caption, "Save " + Record(k[0]).Title + " to...");
-  EXPECT_EQ(IncludeTrailingBackslash(FForm->SaveDialog1().InitialDir()), FOut.Path());
+  EXPECT_EQ(IncludeTrailingBackslash(FForm->ExportCommands().SaveDialog1().InitialDir()),
+            FOut.Path());
   EXPECT_EQ(IncludeTrailingBackslash(GetCurrentDir()), FDir.Path());
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
   CloseAndWait();
@@ -146,13 +150,13 @@ TEST_F(Export, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
   SaveAs("mine", 1);
   Answer(mrNo);
   FAnswers.Push(mrCancel); // the dialog again: given up
-  FForm->SaveTitlesToDisk(Keys({k[0]}));
+  FForm->ExportCommands().SaveTitlesToDisk(Keys({k[0]}));
   EXPECT_EQ(ReadFileBytes(FOut / "mine.mid"), "the user's own");
   ASSERT_GE(FAsked.size(), 2u);
   EXPECT_EQ(FAsked[1].Text, FOut / "mine.mid" + " already exists.\r\nDo you want to replace it?");
   SaveAs("mine", 1);
   Answer(mrYes);
-  FForm->SaveTitlesToDisk(Keys({k[0]}));
+  FForm->ExportCommands().SaveTitlesToDisk(Keys({k[0]}));
   EXPECT_EQ(ReadFileBytes(FOut / "mine.mid"), ReadFileBytes(FCat.Files[0]));
 }
 
@@ -167,12 +171,12 @@ TEST_F(Export, AFailedSaveKeepsTheFileThereAndNamesTheTitle) {
   const auto& k = FCat.Keys;
   WriteFileBytes(FOut / "keep.mid", "keep me");
   TRefusingOps refusing;
-  FForm->SetSaveFileOps(&refusing);
+  FForm->ExportCommands().SetSaveFileOps(&refusing);
   SaveAs("keep", 1);
   Answer(mrYes);
   Answer(mrOk);
-  FForm->SaveTitlesToDisk(Keys({k[0]}));
-  FForm->SetSaveFileOps(nullptr);
+  FForm->ExportCommands().SaveTitlesToDisk(Keys({k[0]}));
+  FForm->ExportCommands().SetSaveFileOps(nullptr);
   EXPECT_EQ(ReadFileBytes(FOut / "keep.mid"), "keep me");
   ASSERT_EQ(FAsked.size(), 3u);
   EXPECT_EQ(FAsked[2].Text, "\"" + Record(k[0]).Title + "\" could not be saved to " +
@@ -201,7 +205,7 @@ TEST_F(Export, HostileTitlesAreSavedInsideTheChosenFolder) {
   Retitle(k[3], " . ");
   for (int i = 0; i < 4; ++i)
     SaveAs("", 1); // the proposed name as it stands
-  FForm->SaveTitlesToDisk(Keys({k[0], k[1], k[2], k[3]}));
+  FForm->ExportCommands().SaveTitlesToDisk(Keys({k[0], k[1], k[2], k[3]}));
   EXPECT_EQ(FileSize(FDir / "Music.dex"), index) << "the index is intact";
   EXPECT_GT(index, 0);
   EXPECT_EQ(ReadFileBytes(FOut / "_Music.dex.mid"), ReadFileBytes(FCat.Files[0]));
@@ -222,7 +226,7 @@ TEST_F(Export, ARunOfUnsavedTitlesIsQuestioned) {
   for (int i = 0; i < 5; ++i)
     FAnswers.Push(mrCancel);
   Answer(mrNo);
-  FForm->SaveTitlesToDisk(ten);
+  FForm->ExportCommands().SaveTitlesToDisk(ten);
   ASSERT_EQ(FAsked.size(), 2u);
   EXPECT_EQ(FAsked[0].Text,
             "You have not saved the last 3 MIDI files.\r\n        Do you wish to continue?");
@@ -232,7 +236,7 @@ TEST_F(Export, ARunOfUnsavedTitlesIsQuestioned) {
   EXPECT_EQ(FAnswers.Unanswered(), 0) << "No ended the command";
   // Three cancelled, the last among them: no question.
   FAnswers.Clear();
-  FForm->SaveTitlesToDisk(Keys({key, key, key}));
+  FForm->ExportCommands().SaveTitlesToDisk(Keys({key, key, key}));
   EXPECT_EQ(FAnswers.Asked().size(), 3u);
   EXPECT_TRUE(Texts().empty());
 }
@@ -250,7 +254,7 @@ TEST_F(Export, AnArchiveHoldsEveryTitleUnderItsOwnName) {
     return mrOk;
   });
   // k[2] twice, and a key the store does not hold.
-  FForm->ArchiveTitles(Keys({k[0], k[1], k[2], k[2], 99999, k[3]}));
+  FForm->ExportCommands().ArchiveTitles(Keys({k[0], k[1], k[2], k[2], 99999, k[3]}));
   const std::string t0 = Record(k[0]).Title, t2 = Record(k[2]).Title;
   auto entries = Entries(FOut / "titles.zip");
   ASSERT_EQ(entries.size(), 4u);
@@ -262,10 +266,10 @@ TEST_F(Export, AnArchiveHoldsEveryTitleUnderItsOwnName) {
   EXPECT_EQ(Texts()[0], "Archiving successfully completed!\r\n\r\n   1 duplicates were ignored"
                         "\r\n\r\n   1 title(s) could not be exported and were left out");
   EXPECT_TRUE(stayOnTop) << "the box stands over the stay-on-top archive window";
-  EXPECT_EQ(FForm->CreateArchiveWindow().EPB2->Position(), 100);
-  EXPECT_EQ(FForm->CreateArchiveWindow().EPB1->Position(), 6);
-  EXPECT_FALSE(FForm->Archiving());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_EQ(FForm->ImportCommands().CreateArchiveWindow().EPB2->Position(), 100);
+  EXPECT_EQ(FForm->ImportCommands().CreateArchiveWindow().EPB1->Position(), 6);
+  EXPECT_FALSE(FForm->ExportCommands().Archiving());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   EXPECT_EQ(IncludeTrailingBackslash(GetCurrentDir()), FDir.Path());
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((FDir / "TempTrash\\*.mid").c_str(), &fd);
@@ -290,7 +294,7 @@ TEST_F(Export, AnArchiveKeepsATitleWhoseNumberedNameIsAnotherTitle) {
   SaveAs("clash", 1);
   FAnswers.Push([](TModalRequest&) { return mrRunModal; });
   FAnswers.Push(mrOk);
-  FForm->ArchiveTitles(Keys({k[0], k[1], k[2]}));
+  FForm->ExportCommands().ArchiveTitles(Keys({k[0], k[1], k[2]}));
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0], "Archiving successfully completed!");
   const std::string numbered = "Song (" + IntToStr(k[2]) + ")";
@@ -304,14 +308,14 @@ TEST_F(Export, AnArchiveKeepsATitleWhoseNumberedNameIsAnotherTitle) {
 
 TEST_F(Export, ArchivingWithNothingToPack) {
   Start();
-  FForm->ArchiveTitles(TStringList());
+  FForm->ExportCommands().ArchiveTitles(TStringList());
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0], "No titles to archive!");
   FAnswers.Clear();
   SaveAs("none.zip", 1);
   FAnswers.Push([](TModalRequest&) { return mrRunModal; });
   FAnswers.Push(mrOk);
-  FForm->ArchiveTitles(Keys({99998, 99999}));
+  FForm->ExportCommands().ArchiveTitles(Keys({99998, 99999}));
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0], "No title could be exported: nothing was archived.\r\n\r\n   2 title(s) "
                         "could not be exported and were left out");
@@ -350,12 +354,12 @@ protected:
 TEST_F(ExportMany, CancelStopsTheExportOrThePacking) {
   Start();
   ASSERT_EQ(FCat.Keys.size(), 150u);
-  TCreateArchiveForm& window = FForm->CreateArchiveWindow();
+  TCreateArchiveForm& window = FForm->ImportCommands().CreateArchiveWindow();
   {
     TCancelProbe probe(window, [&] { return window.EPB1->Position() >= 2; });
     SaveAs("during export", 1);
     FAnswers.Push([](TModalRequest&) { return mrRunModal; });
-    FForm->ArchiveTitles(AllKeys());
+    FForm->ExportCommands().ArchiveTitles(AllKeys());
   }
   EXPECT_TRUE(window.Cancelled());
   EXPECT_LT(window.EPB1->Position(), 150) << "the export loop stopped";
@@ -377,7 +381,7 @@ TEST_F(ExportMany, CancelStopsTheExportOrThePacking) {
     };
     SaveAs("during packing", 1);
     FAnswers.Push([](TModalRequest&) { return mrRunModal; });
-    FForm->ArchiveTitles(AllKeys());
+    FForm->ExportCommands().ArchiveTitles(AllKeys());
     zipper.OnProgress = report;
     EXPECT_TRUE(clicked);
   }
@@ -385,7 +389,7 @@ TEST_F(ExportMany, CancelStopsTheExportOrThePacking) {
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0], "Archiving cancelled!");
   EXPECT_FALSE(FileExists(FOut / "during packing.zip"));
-  for (bool shown : {FForm->Archiving(), !FForm->CommandsEnabled()})
+  for (bool shown : {FForm->ExportCommands().Archiving(), !Probe(FForm).CommandsEnabled()})
     EXPECT_FALSE(shown);
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((FDir / "TempTrash\\*.mid").c_str(), &fd);
@@ -413,20 +417,20 @@ TEST_F(Export, TheMailWindowGetsTheTitlesWhileCommandsWait) {
   Start();
   const auto& k = FCat.Keys;
   TRecordingMail mail;
-  mail.CommandsEnabled = [this] { return FForm->CommandsEnabled(); };
-  EXPECT_FALSE(FForm->Mail4()->Visible()) << "no mail window: no mail command";
+  mail.CommandsEnabled = [this] { return Probe(FForm).CommandsEnabled(); };
+  EXPECT_FALSE(Probe(FForm).Mail4()->Visible()) << "no mail window: no mail command";
   RegisterMailWindow(&mail);
-  FForm->MailTitles(Keys({k[0], k[1], k[2]}));
+  FForm->ExportCommands().MailTitles(Keys({k[0], k[1], k[2]}));
   const std::vector<std::string> expected{"caption Mail the attached 3 title(s)", "show",
                                           "status:Attaching files...", "attach 3 disabled",
                                           "status:"};
   EXPECT_EQ(mail.Log, expected);
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   mail.Log.clear();
   mail.Raise = true;
-  EXPECT_THROW(FForm->MailTitles(Keys({k[0], k[1], k[2]})), std::runtime_error);
+  EXPECT_THROW(FForm->ExportCommands().MailTitles(Keys({k[0], k[1], k[2]})), std::runtime_error);
   EXPECT_EQ(mail.Log, expected);
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   RegisterMailWindow(nullptr);
 }
 

@@ -2,6 +2,7 @@
 // Categories menu's mail item and a drag onto the Mail button, the mail window's fields typed and
 // its Send button clicked; tests/checks/mailwin_send.py compares what arrived with Music.dax.
 #include "../mail/MailTestUtil.h"
+#include "ExportCommands.h"
 #include "MailServices.h"
 #include "MainWindowFixture.h"
 #include "Smtpsu.h"
@@ -93,7 +94,7 @@ protected:
     ProcessMessages();
   }
   POINT Row(int32_t key, int dx) {
-    TMyStringGrid& grid = *FForm->AllCatGrid();
+    TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
     RECT r = grid.CellRect(1, RowOfKey(grid, key));
     return grid.ClientToScreen({r.left + dx, (r.top + r.bottom) / 2});
   }
@@ -119,7 +120,7 @@ protected:
   // Presses on a selected row, drags it in steps onto the Mail button and lets go.
   void DragToMail(int32_t key) {
     POINT from = Row(key, 40);
-    TControl& button = *FForm->MailTitle();
+    TControl& button = *Probe(FForm).MailTitle();
     POINT to = button.ClientToScreen({button.Width() / 2, button.Height() / 2});
     MoveTo(from, 50);
     Mouse(MOUSEEVENTF_LEFTDOWN);
@@ -193,7 +194,7 @@ TEST_F(MailEndToEnd, TitlesChosenInTheCatalogueArriveAsTheyAreStored) {
 
   // From the Categories menu: one archive with its list, then singly, then uuencoded.
   ClickRows(k[0], k[1]);
-  ASSERT_EQ(FForm->AllCatGrid()->SelectedCount(), 2);
+  ASSERT_EQ(Probe(FForm).AllCatGrid()->SelectedCount(), 2);
   MenuMail();
   ExpectCommandResult();
   Fill(*FMail->ToEdit, "a@x.test; B <b@y.test>;");
@@ -253,7 +254,7 @@ TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndKeepsTheRows) {
   two.Add(IntToStr(k[0]));
   two.Add(IntToStr(k[1]));
   other.Add(IntToStr(k[2]));
-  FForm->MailTitles(two);
+  FForm->ExportCommands().MailTitles(two);
   ASSERT_EQ(FMail->ListView1->ItemCount(), 2);
   const std::string first = FMail->ListView1->Items(0).SubItems(2);
   FMail->ToEdit->SetText("a@x.test");
@@ -271,7 +272,7 @@ TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndKeepsTheRows) {
   std::string caption;
   TOneShot during(800, [&] {
     busy = FMail->Busy();
-    FForm->MailTitles(other);
+    FForm->ExportCommands().MailTitles(other);
     rows = FMail->ListView1->ItemCount();
     caption = FMail->Caption();
   });
@@ -292,7 +293,7 @@ TEST_F(MailEndToEnd, AMailCommandDuringASendIsRefusedAndKeepsTheRows) {
     told |= FAnswers.Asked()[i].Text.rfind("A mail is being sent.", 0) == 0;
   EXPECT_TRUE(told);
   // Idle again, the command is taken.
-  FForm->MailTitles(other);
+  FForm->ExportCommands().MailTitles(other);
   EXPECT_EQ(FMail->ListView1->ItemCount(), 1);
   EXPECT_EQ(FMail->Caption(), " Mail the attached 1 title(s)");
 }

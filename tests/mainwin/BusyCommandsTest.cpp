@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
@@ -46,7 +47,7 @@ protected:
 
 TEST_F(BusyCommands, PopUpsAndGridsStartNothingWhileBusy) {
   Start();
-  TMyStringGrid& grid = *FForm->AllCatGrid();
+  TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
   int row = RowOfKey(grid, FCat.Keys[1]);
   ASSERT_GT(row, 0);
   grid.ClearSelection();
@@ -58,8 +59,8 @@ TEST_F(BusyCommands, PopUpsAndGridsStartNothingWhileBusy) {
     ProcessMessages();
     EXPECT_EQ(FForm->Road().Program().Count(), 0);
     EXPECT_TRUE(FEnabledShown.empty());
-    for (TWinControl* tabs : {static_cast<TWinControl*>(FForm->Categories()),
-                              static_cast<TWinControl*>(FForm->Albums())}) {
+    for (TWinControl* tabs : {static_cast<TWinControl*>(Probe(FForm).Categories()),
+                              static_cast<TWinControl*>(Probe(FForm).Albums())}) {
       FEnabledShown.clear();
       RightClickTabs(tabs);
       ASSERT_FALSE(FEnabledShown.empty()) << tabs->Name();
@@ -68,7 +69,7 @@ TEST_F(BusyCommands, PopUpsAndGridsStartNothingWhileBusy) {
   }
   // Once the long operation ends, the same pop-ups and Enter act again.
   FEnabledShown.clear();
-  RightClickTabs(FForm->Categories());
+  RightClickTabs(Probe(FForm).Categories());
   ASSERT_FALSE(FEnabledShown.empty());
   EXPECT_FALSE(FEnabledShown.back().empty());
   grid.SetFocus();

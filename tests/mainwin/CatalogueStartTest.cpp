@@ -7,12 +7,14 @@
 #include "DataCodeD2.h"
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include "TuneFiles.h"
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -31,36 +33,37 @@ protected:
 TEST_F(CatalogueStart, StartUpFillsTheAllTitlesGridAndTheCategoryPages) {
   Start();
   const int n = static_cast<int>(FCat.Keys.size());
-  EXPECT_EQ(FForm->AllCatGrid()->TuneCount(), n);
-  EXPECT_EQ(FForm->AllCatGrid()->Cells(0, 0), "Category");
+  EXPECT_EQ(Probe(FForm).AllCatGrid()->TuneCount(), n);
+  EXPECT_EQ(Probe(FForm).AllCatGrid()->Cells(0, 0), "Category");
   for (int32_t key : FCat.Keys)
-    EXPECT_GT(RowOfKey(*FForm->AllCatGrid(), key), 0) << key;
+    EXPECT_GT(RowOfKey(*Probe(FForm).AllCatGrid(), key), 0) << key;
   // "All titles" and one page per category, each holding its own titles.
-  ASSERT_EQ(FForm->Categories()->PageCount(), 3);
-  EXPECT_EQ(Trim(FForm->Categories()->Pages(1)->Caption()), "Folk");
-  EXPECT_EQ(Trim(FForm->Categories()->Pages(2)->Caption()), "Jazz");
+  ASSERT_EQ(Probe(FForm).Categories()->PageCount(), 3);
+  EXPECT_EQ(Trim(Probe(FForm).Categories()->Pages(1)->Caption()), "Folk");
+  EXPECT_EQ(Trim(Probe(FForm).Categories()->Pages(2)->Caption()), "Jazz");
   auto& pages = FForm->CategoryArea().Pages();
   ASSERT_EQ(pages.size(), 2u);
   EXPECT_EQ(pages[0]->GridControl()->TuneCount() + pages[1]->GridControl()->TuneCount(), n);
   EXPECT_EQ(pages[0]->GridControl()->TuneCount(), (n + 1) / 2);
-  EXPECT_NE(FForm->AllCatPT()->Caption().find(std::to_string(n) + " titles"), std::string::npos);
+  EXPECT_NE(Probe(FForm).AllCatPT()->Caption().find(std::to_string(n) + " titles"),
+            std::string::npos);
   EXPECT_TRUE(FForm->DMM2()->MyDB()->Loaded());
   // The album list first, then the album's page with its two titles and its line in the list.
-  ASSERT_EQ(FForm->Albums()->PageCount(), 2);
-  EXPECT_EQ(Trim(FForm->Albums()->Pages(1)->Caption()), "Evening");
+  ASSERT_EQ(Probe(FForm).Albums()->PageCount(), 2);
+  EXPECT_EQ(Trim(Probe(FForm).Albums()->Pages(1)->Caption()), "Evening");
   ASSERT_EQ(FForm->AlbumArea().Pages().size(), 1u);
   TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
   EXPECT_EQ(album.TuneCount(), 2);
   EXPECT_EQ(album.Cells(0, 0), "Artist");
-  ASSERT_EQ(FForm->AllAlbLV()->ItemCount(), 1);
-  EXPECT_EQ(FForm->AllAlbLV()->Items(0).Caption(), "Evening");
-  EXPECT_EQ(Trim(FForm->AllAlbLV()->Items(0).SubItems(0)), "2");
+  ASSERT_EQ(Probe(FForm).AllAlbLV()->ItemCount(), 1);
+  EXPECT_EQ(Probe(FForm).AllAlbLV()->Items(0).Caption(), "Evening");
+  EXPECT_EQ(Trim(Probe(FForm).AllAlbLV()->Items(0).SubItems(0)), "2");
   CloseAndWait();
 }
 
 TEST_F(CatalogueStart, EnterOnAGridRowPlaysTheStoredTitleOnTheRealSequencer) {
   Start();
-  TMyStringGrid& grid = *FForm->AllCatGrid();
+  TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
   int row = RowOfKey(grid, FCat.Keys[1]);
   ASSERT_GT(row, 0);
   // The row current and selected, as the arrow keys leave it.
@@ -127,7 +130,7 @@ namespace {
 
 TEST_F(CatalogueStart, ClosingWhileATitleStartsEndsCleanlyAndKeepsTheLists) {
   Start();
-  TMyStringGrid& grid = *FForm->AllCatGrid();
+  TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
   int row = RowOfKey(grid, FCat.Keys[1]);
   ASSERT_GT(row, 0);
   grid.ClearSelection();

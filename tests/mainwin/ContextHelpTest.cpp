@@ -4,6 +4,9 @@
 #include <windows.h>
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "ContextHelp.h"
+#include "MasterProbe.h"
 #include "Menus.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
@@ -19,7 +22,7 @@ protected:
   TEndingSequencer FSeq; // outlives the window, which the fixture frees
   void StartRecording() {
     Start();
-    FForm->HelpCall = [this](unsigned command, ULONG_PTR data) {
+    FForm->ContextHelp().HelpCall = [this](unsigned command, ULONG_PTR data) {
       FCalls.emplace_back(command, data);
       return true;
     };
@@ -36,13 +39,13 @@ TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
   };
   TMasterFrm& f = *FForm;
   const TCase cases[] = {
-      {"AllCatGrid", [&] { f.AllCatGrid()->Click(); }, 12},
-      {"GetLocal", [&] { f.GetLocal()->Click(); }, 40},
-      {"S&can (scan system) button", [&] { f.BitBtn1()->Click(); }, 42},
-      {"&Drives (scan a drive) button", [&] { f.BitBtn2()->Click(); }, 41},
-      {"&Open", [&] { f.GetLocal2()->Click(); }, 40},
-      {"Scan a drive", [&] { f.ScanadriveforMIDIfiles1()->Click(); }, 41},
-      {"Scan system", [&] { f.ScansystemforMIDIfiles1()->Click(); }, 42},
+      {"AllCatGrid", [&] { Probe(f).AllCatGrid()->Click(); }, 12},
+      {"GetLocal", [&] { Probe(f).GetLocal()->Click(); }, 40},
+      {"S&can (scan system) button", [&] { Probe(f).BitBtn1()->Click(); }, 42},
+      {"&Drives (scan a drive) button", [&] { Probe(f).BitBtn2()->Click(); }, 41},
+      {"&Open", [&] { Probe(f).GetLocal2()->Click(); }, 40},
+      {"Scan a drive", [&] { Probe(f).ScanadriveforMIDIfiles1()->Click(); }, 41},
+      {"Scan system", [&] { Probe(f).ScansystemforMIDIfiles1()->Click(); }, 42},
       {"Create new category",
        [&] { static_cast<TMenuItem*>(f.FindComponent("Createnew1"))->Click(); }, 5},
   };
@@ -51,7 +54,7 @@ TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
     SCOPED_TRACE(c.Name);
     FCalls.clear();
     FAnswers.Clear();
-    f.Contextsensitive1()->Click();
+    Probe(f).Contextsensitive1()->Click();
     ASSERT_TRUE(InHelpMode());
     c.Click();
     ProcessMessages();
@@ -72,21 +75,21 @@ TEST_F(ContextHelp, HelpModeTakesTheProgramAndPlayerButtonsAndTheTabsFirst) {
   TMasterFrm& f = *FForm;
   TProgram& program = f.Road().Program();
   for (int i = 0; i < 3; ++i)
-    f.DragList().Add(std::to_string(FCat.Keys[i]));
+    Probe(f).DragList().Add(std::to_string(FCat.Keys[i]));
   f.SetDragSource(false, true);
-  f.PlayTClick(nullptr);
+  f.PlayCommands().PlayTClick(nullptr);
   const int playing = f.Road().MasterKeyPlaying();
   const size_t opened = FSeq.Opened.size();
   const std::pair<TBitBtn*, ULONG_PTR> buttons[] = {
-      {f.Back(), 47},    {f.PlayNext(), 47},   {f.RepeatSB(), 47},
-      {f.Shuffle(), 47}, {f.MusicClear(), 47}, {f.Pause(), 47},
-      {f.OneStop(), 47}, {f.AllStop(), 47},    {f.ProgView(), 45}};
+      {Probe(f).Back(), 47},    {Probe(f).PlayNext(), 47},   {Probe(f).RepeatSB(), 47},
+      {Probe(f).Shuffle(), 47}, {Probe(f).MusicClear(), 47}, {Probe(f).Pause(), 47},
+      {Probe(f).OneStop(), 47}, {Probe(f).AllStop(), 47},    {Probe(f).ProgView(), 45}};
   for (const auto& [button, context] : buttons) {
     SCOPED_TRACE(button->Name());
     ASSERT_TRUE(button->Enabled());
     FCalls.clear();
     FAnswers.Clear();
-    f.Contextsensitive1()->Click();
+    Probe(f).Contextsensitive1()->Click();
     button->Click();
     ProcessMessages();
     ASSERT_EQ(FCalls.size(), 1u);
@@ -103,14 +106,14 @@ TEST_F(ContextHelp, HelpModeTakesTheProgramAndPlayerButtonsAndTheTabsFirst) {
   EXPECT_FALSE(f.ProgramViewer().Visible());
 
   // A press on a tab in help mode shows the tabs' help and starts no drag; outside it, it does.
-  f.Albums()->SetActivePageIndex(1);
-  for (auto [tabs, context] : {std::pair<TExtPageControl*, ULONG_PTR>{f.Categories(), 18},
-                               std::pair<TExtPageControl*, ULONG_PTR>{f.Albums(), 1033}}) {
+  Probe(f).Albums()->SetActivePageIndex(1);
+  for (auto [tabs, context] : {std::pair<TExtPageControl*, ULONG_PTR>{Probe(f).Categories(), 18},
+                               std::pair<TExtPageControl*, ULONG_PTR>{Probe(f).Albums(), 1033}}) {
     SCOPED_TRACE(tabs->Name());
     RECT r = tabs->TabRect(tabs->ActivePageIndex());
     LPARAM at = MAKELPARAM(r.left + 6, (r.top + r.bottom) / 2);
     FCalls.clear();
-    f.Contextsensitive1()->Click();
+    Probe(f).Contextsensitive1()->Click();
     SendMessageA(tabs->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     EXPECT_FALSE(DragPending(tabs));
     SendMessageA(tabs->Handle(), WM_LBUTTONUP, 0, at);
@@ -134,11 +137,11 @@ TEST_F(ContextHelp, TheRightButtonOnTabsAndAlbumListShowsHelpInsteadOfThePopUp) 
   });
   TMasterFrm& f = *FForm;
   const std::pair<TWinControl*, ULONG_PTR> cases[] = {
-      {f.Categories(), 18}, {f.Albums(), 1033}, {f.AllAlbLV(), 44}};
+      {Probe(f).Categories(), 18}, {Probe(f).Albums(), 1033}, {Probe(f).AllAlbLV(), 44}};
   for (const auto& [control, context] : cases) {
     SCOPED_TRACE(control->Name());
     FCalls.clear();
-    f.Contextsensitive1()->Click();
+    Probe(f).Contextsensitive1()->Click();
     POINT p = control->ClientToScreen({5, 5});
     SendMessageA(control->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control->Handle()),
                  MAKELPARAM(p.x, p.y));
@@ -158,27 +161,29 @@ TEST_F(ContextHelp, TheRightButtonOnTabsAndAlbumListShowsHelpInsteadOfThePopUp) 
 
 TEST_F(ContextHelp, NoContextEndsHelpModeAndASecondRequestKeepsIt) {
   StartRecording();
-  FForm->Contextsensitive1()->Click();
-  FForm->Contextsensitive1()->Click();
+  Probe(FForm).Contextsensitive1()->Click();
+  Probe(FForm).Contextsensitive1()->Click();
   EXPECT_TRUE(InHelpMode());
-  EXPECT_TRUE(FForm->ContextHelpClick(FForm->CheckBox1()));
+  EXPECT_TRUE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).CheckBox1()));
   EXPECT_FALSE(InHelpMode());
   EXPECT_TRUE(FCalls.empty());
   // Outside help mode the caller acts; forced, help takes it.
-  EXPECT_FALSE(FForm->ContextHelpClick(FForm->Play()));
-  EXPECT_TRUE(FForm->ContextHelpClick(FForm->Play(), true));
+  EXPECT_FALSE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).Play()));
+  EXPECT_TRUE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).Play(), true));
   ASSERT_EQ(FCalls.size(), 1u);
   EXPECT_EQ(FCalls[0].second, 4u);
   // A help system that fails leaves the click taken.
-  FForm->HelpCall = [](unsigned, ULONG_PTR) -> bool { throw std::runtime_error("no help"); };
-  EXPECT_TRUE(FForm->ContextHelpClick(FForm->TrashCat(), true));
+  FForm->ContextHelp().HelpCall = [](unsigned, ULONG_PTR) -> bool {
+    throw std::runtime_error("no help");
+  };
+  EXPECT_TRUE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).TrashCat(), true));
   CloseAndWait();
 }
 
 TEST_F(ContextHelp, HelpMenuCommands) {
   StartRecording();
-  FForm->Viewhelpfile1()->Click();
-  FForm->Nosound1()->Click();
+  Probe(FForm).Viewhelpfile1()->Click();
+  Probe(FForm).Nosound1()->Click();
   ASSERT_EQ(FCalls.size(), 2u);
   EXPECT_EQ(FCalls[0].first, unsigned(HELP_FINDER));
   EXPECT_EQ(FCalls[1].first, unsigned(HELP_CONTEXT));
@@ -186,13 +191,13 @@ TEST_F(ContextHelp, HelpMenuCommands) {
 
   std::vector<std::string> opened;
   intptr_t shellAnswer = 2;
-  FForm->AssocCommands().OpenWebPage = [&](const std::string& url) {
+  Probe(FForm).AssocCommands().OpenWebPage = [&](const std::string& url) {
     opened.push_back(url);
     return shellAnswer;
   };
   FAnswers.Clear();
-  FForm->Email1()->Click();
-  FForm->Web1()->Click();
+  Probe(FForm).Email1()->Click();
+  Probe(FForm).Web1()->Click();
   ASSERT_EQ(opened.size(), 2u);
   EXPECT_EQ(opened[0].rfind("mailto:", 0), 0u);
   EXPECT_EQ(opened[1].rfind("https://", 0), 0u);
@@ -202,10 +207,10 @@ TEST_F(ContextHelp, HelpMenuCommands) {
   EXPECT_NE(FAnswers.Asked()[1].Text.find("failed"), std::string::npos);
   shellAnswer = 42;
   FAnswers.Clear();
-  FForm->Email1()->Click();
-  FForm->Web1()->Click();
+  Probe(FForm).Email1()->Click();
+  Probe(FForm).Web1()->Click();
   EXPECT_TRUE(FAnswers.Asked().empty());
-  FForm->Phone1()->Click();
+  Probe(FForm).Phone1()->Click();
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_NE(FAnswers.Asked()[0].Text.find("telephone"), std::string::npos);
   CloseAndWait();
@@ -213,11 +218,11 @@ TEST_F(ContextHelp, HelpMenuCommands) {
 
 TEST_F(ContextHelp, ShowHintsReachesTheApplicationAndTheSettings) {
   Start();
-  bool was = FForm->Hintlevel1()->Checked();
-  EXPECT_EQ(FForm->Hintlevel1()->Caption(), "&Show hints");
-  EXPECT_EQ(FForm->Hintlevel1()->Parent(), FForm->Help1());
-  FForm->Hintlevel1()->Click();
-  EXPECT_EQ(FForm->Hintlevel1()->Checked(), !was);
+  bool was = Probe(FForm).Hintlevel1()->Checked();
+  EXPECT_EQ(Probe(FForm).Hintlevel1()->Caption(), "&Show hints");
+  EXPECT_EQ(Probe(FForm).Hintlevel1()->Parent(), Probe(FForm).Help1());
+  Probe(FForm).Hintlevel1()->Click();
+  EXPECT_EQ(Probe(FForm).Hintlevel1()->Checked(), !was);
   EXPECT_EQ(Application->ShowHint(), !was);
   CloseAndWait();
   EXPECT_EQ(TIniFile(FDir / "Tonalbrook.ini").ReadBool("Setup", "ShowAllHints", was), !was);

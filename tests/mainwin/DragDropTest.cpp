@@ -6,12 +6,17 @@
 #include <commctrl.h>
 #include "MailHandOff.h"
 #include "MainCodeD2.h"
+#include "ContextHelp.h"
+#include "MasterProbe.h"
 #include "MainWindowFixture.h"
 #include "ModalScript.h"
 #include "PrintParamD2.h"
 #include "StandInSequencer.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
+#include "DataCodeD2.h"
+#include "HourGlass.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -111,8 +116,9 @@ protected:
   POINT Line(int index) {
     RECT r{};
     r.left = LVIR_LABEL;
-    SendMessageA(FForm->AllAlbLV()->Handle(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
-    return FForm->AllAlbLV()->ClientToScreen({r.left + 3, (r.top + r.bottom) / 2});
+    SendMessageA(Probe(FForm).AllAlbLV()->Handle(), LVM_GETITEMRECT, index,
+                 reinterpret_cast<LPARAM>(&r));
+    return Probe(FForm).AllAlbLV()->ClientToScreen({r.left + 3, (r.top + r.bottom) / 2});
   }
   // Selects the rows of these keys in a focused grid.
   void Select(TMyStringGrid& grid, std::vector<int32_t> keys) {
@@ -124,8 +130,8 @@ protected:
     grid.SaveSelection(); // as the user's clicks leave it
   }
   int PageOf(const std::string& name) {
-    for (int i = 0; i < FForm->Categories()->PageCount(); ++i)
-      if (Trim(FForm->Categories()->Pages(i)->Caption()) == name) return i;
+    for (int i = 0; i < Probe(FForm).Categories()->PageCount(); ++i)
+      if (Trim(Probe(FForm).Categories()->Pages(i)->Caption()) == name) return i;
     return -1;
   }
   TMyStringGrid& AlbumGrid(int index) { return *FForm->AlbumArea().Pages()[index]->GridControl(); }
@@ -157,55 +163,55 @@ protected:
 
 TEST_F(Drags, RowsReachEveryCommandButtonAndTheAlbums) {
   StartShown();
-  TMyStringGrid& all = *FForm->AllCatGrid();
+  TMyStringGrid& all = *Probe(FForm).AllCatGrid();
   const auto& k = K();
 
   // Play appends and starts; Replace puts its titles first and plays them.
   Select(all, {k[1]});
-  Drag(Row(all, k[1]), Centre(FForm->Play()));
+  Drag(Row(all, k[1]), Centre(Probe(FForm).Play()));
   EXPECT_EQ(ProgramKeys(), std::vector<int>{k[1]});
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
   Select(all, {k[0], k[2]});
-  Drag(Row(all, k[2]), Centre(FForm->PlayReplace()));
+  Drag(Row(all, k[2]), Centre(Probe(FForm).PlayReplace()));
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[0], k[2], k[1]}));
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), k[0]);
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
 
   // Mail hands the rows' keys to the mail window; Save asks once per title; Archive names the
   // count; Edit opens the title editor.
   Select(all, {k[0], k[3]});
-  Drag(Row(all, k[0]), Centre(FForm->MailTitle()));
+  Drag(Row(all, k[0]), Centre(Probe(FForm).MailTitle()));
   ASSERT_EQ(FMail.Attached.size(), 1u);
   EXPECT_EQ(FMail.Attached[0], (std::vector<int>{k[0], k[3]}));
   FAnswers.Clear();
   Select(all, {k[0], k[3]});
-  Drag(Row(all, k[3]), Centre(FForm->ExportTitle()));
+  Drag(Row(all, k[3]), Centre(Probe(FForm).ExportTitle()));
   EXPECT_EQ(FAnswers.Asked().size(), 2u);
   FAnswers.Clear();
   Select(all, {k[0], k[1], k[3]});
-  Drag(Row(all, k[1]), Centre(FForm->Archive()));
+  Drag(Row(all, k[1]), Centre(Probe(FForm).Archive()));
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_EQ(FAnswers.Asked()[0].Caption, "Enter the name for this 3-title archive...");
   FAnswers.Clear();
   Select(all, {k[2]});
-  Drag(Row(all, k[2]), Centre(FForm->EditCat()));
+  Drag(Row(all, k[2]), Centre(Probe(FForm).EditCat()));
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_EQ(FAnswers.Asked()[0].Kind, "TTuneAdder");
 
   // Rows dropped on an album line are added to that album, at its end, in the grid's order
   // (by category: "Folk" before "Jazz").
-  ASSERT_EQ(FForm->Albums()->ActivePageIndex(), 0);
+  ASSERT_EQ(Probe(FForm).Albums()->ActivePageIndex(), 0);
   Select(all, {k[1], k[2]});
   Drag(Row(all, k[1]), Line(0));
   EXPECT_EQ(AlbumKeys(0), (std::vector<int>{k[0], k[3], k[2], k[1]}));
 
   // Album rows dropped on the bin leave the album only.
-  FForm->Albums()->SetActivePageIndex(1);
+  Probe(FForm).Albums()->SetActivePageIndex(1);
   ProcessMessages();
   TMyStringGrid& album = AlbumGrid(0);
   Select(album, {k[1]});
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  Drag(Row(album, k[1]), Centre(FForm->TrashCat()));
+  Drag(Row(album, k[1]), Centre(Probe(FForm).TrashCat()));
   ASSERT_EQ(FBoxes.size(), 1u);
   EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\" ?");
   EXPECT_EQ(AlbumKeys(0), (std::vector<int>{k[0], k[3], k[2]}));
@@ -218,7 +224,7 @@ TEST_F(Drags, RowsReachEveryCommandButtonAndTheAlbums) {
   FBoxes.clear();
   FAnswers.Push(RecordBox(mrOk, FBoxes));
   Select(all, {k[2]});
-  Drag(Row(all, k[2]), Centre(FForm->TrashCat()));
+  Drag(Row(all, k[2]), Centre(Probe(FForm).TrashCat()));
   ASSERT_EQ(FBoxes.size(), 1u);
   EXPECT_FALSE(InStore(k[2]));
   // No title that moved up into the deleted row takes its selection.
@@ -233,14 +239,14 @@ TEST_F(Drags, RowsReachEveryCommandButtonAndTheAlbums) {
 TEST_F(Drags, TabsAndAlbumLinesCarryTheirWholeArea) {
   StartShown();
   const auto& k = K();
-  TExtPageControl* cats = FForm->Categories();
+  TExtPageControl* cats = Probe(FForm).Categories();
   const int folk = PageOf("Folk"), jazz = PageOf("Jazz");
   ASSERT_GT(folk, 0);
   ASSERT_GT(jazz, 0);
 
   // A category tab carries its whole category; the all-titles tab every title.
-  Drag(Tab(cats, folk), Centre(FForm->MailTitle()));
-  Drag(Tab(cats, 0), Centre(FForm->MailTitle()));
+  Drag(Tab(cats, folk), Centre(Probe(FForm).MailTitle()));
+  Drag(Tab(cats, 0), Centre(Probe(FForm).MailTitle()));
   ASSERT_EQ(FMail.Attached.size(), 2u);
   EXPECT_EQ(FMail.Attached[0], (std::vector<int>{k[0], k[2]}));
   EXPECT_EQ(FMail.Attached[1].size(), 4u);
@@ -248,7 +254,7 @@ TEST_F(Drags, TabsAndAlbumLinesCarryTheirWholeArea) {
   // The all-titles tab on the bin: only the notice, and nothing deleted.
   FAnswers.Push(RecordBox(mrOk, FBoxes));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  Drag(Tab(cats, 0), Centre(FForm->TrashCat()));
+  Drag(Tab(cats, 0), Centre(Probe(FForm).TrashCat()));
   ASSERT_EQ(FBoxes.size(), 1u);
   EXPECT_EQ(FBoxes[0].Text, "\"ALL CATEGORIES\" is not a delete-able single category!");
   for (int32_t key : k)
@@ -256,14 +262,14 @@ TEST_F(Drags, TabsAndAlbumLinesCarryTheirWholeArea) {
   FAnswers.Clear();
 
   // A category tab on Edit renames it; on the bin, after both questions, it goes with its titles.
-  Drag(Tab(cats, jazz), Centre(FForm->EditCat()));
+  Drag(Tab(cats, jazz), Centre(Probe(FForm).EditCat()));
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_EQ(FAnswers.Asked()[0].Kind, "TRenamer");
   FAnswers.Clear();
   FBoxes.clear();
   FAnswers.Push(RecordBox(mrOk, FBoxes));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  Drag(Tab(cats, jazz), Centre(FForm->TrashCat()));
+  Drag(Tab(cats, jazz), Centre(Probe(FForm).TrashCat()));
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_EQ(FBoxes[0].Text, "Permanently delete all \"Jazz\" titles from the database?");
   EXPECT_EQ(PageOf("Jazz"), -1);
@@ -273,12 +279,12 @@ TEST_F(Drags, TabsAndAlbumLinesCarryTheirWholeArea) {
 
   // A category tab on an album line adds the category; an album line on another album adds its
   // titles, and on its own line it is refused.
-  FForm->AlbList()->FindOrAddAlbum("Morning");
+  Probe(FForm).AlbList()->FindOrAddAlbum("Morning");
   ProcessMessages();
-  ASSERT_EQ(FForm->AllAlbLV()->ItemCount(), 2);
+  ASSERT_EQ(Probe(FForm).AllAlbLV()->ItemCount(), 2);
   Drag(Tab(cats, PageOf("Folk")), Line(1));
   EXPECT_EQ(AlbumKeys(1), (std::vector<int>{k[0], k[2]}));
-  FForm->Albums()->SetActivePageIndex(0);
+  Probe(FForm).Albums()->SetActivePageIndex(0);
   ProcessMessages();
   Drag(Line(0), Line(1));
   EXPECT_EQ(AlbumKeys(1), (std::vector<int>{k[0], k[2], k[0]}));
@@ -288,16 +294,16 @@ TEST_F(Drags, TabsAndAlbumLinesCarryTheirWholeArea) {
 
   // An album line on Mail carries the album; an album tab on the bin deletes the album.
   FMail.Attached.clear();
-  Drag(Line(1), Centre(FForm->MailTitle()));
+  Drag(Line(1), Centre(Probe(FForm).MailTitle()));
   ASSERT_EQ(FMail.Attached.size(), 1u);
   EXPECT_EQ(FMail.Attached[0], (std::vector<int>{k[0], k[2], k[0]}));
   FBoxes.clear();
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  Drag(Tab(FForm->Albums(), 2), Centre(FForm->TrashCat()));
+  Drag(Tab(Probe(FForm).Albums(), 2), Centre(Probe(FForm).TrashCat()));
   ASSERT_EQ(FBoxes.size(), 1u);
   EXPECT_EQ(FBoxes[0].Text, "Permanently delete album \"Morning\" ?");
-  EXPECT_EQ(FForm->AlbList()->Count(), 1);
-  EXPECT_EQ(FForm->AllAlbLV()->ItemCount(), 1);
+  EXPECT_EQ(Probe(FForm).AlbList()->Count(), 1);
+  EXPECT_EQ(Probe(FForm).AllAlbLV()->ItemCount(), 1);
   CloseAndWait();
 }
 
@@ -315,19 +321,21 @@ TEST_F(Drags, PrintTakesRowsTabsAndAlbumLinesWithTheirHeadings) {
     FAnswers.Clear();
     return seen;
   };
-  TMyStringGrid& all = *FForm->AllCatGrid();
+  TMyStringGrid& all = *Probe(FForm).AllCatGrid();
   Select(all, {k[0], k[3]});
-  EXPECT_EQ(heading([&] { Drag(Row(all, k[0]), Centre(FForm->PrintCat())); }),
+  EXPECT_EQ(heading([&] { Drag(Row(all, k[0]), Centre(Probe(FForm).PrintCat())); }),
             "Selected titles from: ALL CATEGORIES");
-  EXPECT_EQ(heading([&] { Drag(Tab(FForm->Categories(), 0), Centre(FForm->PrintCat())); }),
-            "ALL CATEGORIES");
+  EXPECT_EQ(
+      heading([&] { Drag(Tab(Probe(FForm).Categories(), 0), Centre(Probe(FForm).PrintCat())); }),
+      "ALL CATEGORIES");
   EXPECT_EQ(heading([&] {
-              Drag(Tab(FForm->Categories(), PageOf("Jazz")), Centre(FForm->PrintCat()));
+              Drag(Tab(Probe(FForm).Categories(), PageOf("Jazz")), Centre(Probe(FForm).PrintCat()));
             }),
             "Category: Jazz");
-  EXPECT_EQ(heading([&] { Drag(Line(0), Centre(FForm->PrintCat())); }), "Custom album: Evening");
+  EXPECT_EQ(heading([&] { Drag(Line(0), Centre(Probe(FForm).PrintCat())); }),
+            "Custom album: Evening");
   // A click alone prints nothing.
-  EXPECT_EQ(heading([&] { SendMessageA(FForm->PrintCat()->Handle(), BM_CLICK, 0, 0); }),
+  EXPECT_EQ(heading([&] { SendMessageA(Probe(FForm).PrintCat()->Handle(), BM_CLICK, 0, 0); }),
             "(not asked)");
   CloseAndWait();
 }
@@ -346,17 +354,17 @@ TEST_F(Drags, TheCursorTellsOneFromManyAndEmptyOrBusyDragsDoNothing) {
   });
   StartShown();
   const auto& k = K();
-  TMyStringGrid& all = *FForm->AllCatGrid();
+  TMyStringGrid& all = *Probe(FForm).AllCatGrid();
   HCURSOR seen = nullptr;
   Select(all, {k[0]});
-  Drag(Row(all, k[0]), Centre(FForm->MailTitle()), [&] { seen = GetCursor(); });
+  Drag(Row(all, k[0]), Centre(Probe(FForm).MailTitle()), [&] { seen = GetCursor(); });
   EXPECT_EQ(seen, one);
   Select(all, {k[0], k[1]});
-  Drag(Row(all, k[0]), Centre(FForm->MailTitle()), [&] { seen = GetCursor(); });
+  Drag(Row(all, k[0]), Centre(Probe(FForm).MailTitle()), [&] { seen = GetCursor(); });
   EXPECT_EQ(seen, many);
   // A category tab carries several titles: the many-titles cursor, and no drop over a place that
   // takes none.
-  Drag(Tab(FForm->Categories(), PageOf("Folk")), Centre(FForm->StatusBar1()),
+  Drag(Tab(Probe(FForm).Categories(), PageOf("Folk")), Centre(Probe(FForm).StatusBar1()),
        [&] { seen = GetCursor(); });
   EXPECT_EQ(seen, Screen->Cursors(crNoDrop));
   ASSERT_EQ(FMail.Attached.size(), 2u);
@@ -364,7 +372,7 @@ TEST_F(Drags, TheCursorTellsOneFromManyAndEmptyOrBusyDragsDoNothing) {
   // An empty category carries nothing: refused, and nothing is played.
   FForm->CatList()->FindOrAddCategory("Empty");
   ProcessMessages();
-  Drag(Tab(FForm->Categories(), PageOf("Empty")), Centre(FForm->Play()),
+  Drag(Tab(Probe(FForm).Categories(), PageOf("Empty")), Centre(Probe(FForm).Play()),
        [&] { seen = GetCursor(); });
   EXPECT_EQ(seen, Screen->Cursors(crNoDrop));
   EXPECT_TRUE(ProgramKeys().empty());
@@ -373,15 +381,15 @@ TEST_F(Drags, TheCursorTellsOneFromManyAndEmptyOrBusyDragsDoNothing) {
   {
     TBusyState busy(*FForm);
     Select(all, {k[1]});
-    Drag(Row(all, k[1]), Centre(FForm->Play()));
+    Drag(Row(all, k[1]), Centre(Probe(FForm).Play()));
     EXPECT_TRUE(ProgramKeys().empty());
   }
   // In help mode a press on a tab only shows its help: no drag starts.
-  FForm->Contextsensitive1Click(nullptr);
-  Drag(Tab(FForm->Categories(), PageOf("Folk")), Centre(FForm->MailTitle()));
-  EXPECT_NE(Screen->Cursor(), TMasterFrm::HelpCursor);
+  FForm->ContextHelp().Contextsensitive1Click(nullptr);
+  Drag(Tab(Probe(FForm).Categories(), PageOf("Folk")), Centre(Probe(FForm).MailTitle()));
+  EXPECT_NE(Screen->Cursor(), TContextHelp::HelpCursor);
   EXPECT_EQ(FMail.Attached.size(), 2u);
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
   CloseAndWait();
 }
 
@@ -389,7 +397,7 @@ TEST_F(Drags, ACategoryDroppedOnTheBinWhileADoubleClickStartsItsTitleKeepsTheWin
   StartShown();
   const auto& k = K();
   const int folk = PageOf("Folk");
-  FForm->Categories()->SetActivePageIndex(folk);
+  Probe(FForm).Categories()->SetActivePageIndex(folk);
   ProcessMessages();
   TMyStringGrid& grid = *FForm->CategoryArea().Pages()[folk - 1]->GridControl();
   ASSERT_GT(RowOfKey(grid, k[0]), 0);
@@ -400,9 +408,9 @@ TEST_F(Drags, ACategoryDroppedOnTheBinWhileADoubleClickStartsItsTitleKeepsTheWin
   FSeq.OnOpen = [&] {
     Mouse(MOUSEEVENTF_LEFTUP);
     PumpUntil([] { return false; }, 100);
-    Drag(Tab(FForm->Categories(), folk), Centre(FForm->TrashCat()));
+    Drag(Tab(Probe(FForm).Categories(), folk), Centre(Probe(FForm).TrashCat()));
     // The menu's delete waits as well.
-    FForm->Deletecategory1()->Click();
+    Probe(FForm).Deletecategory1()->Click();
   };
   MoveTo(Row(grid, k[0]), 50);
   Mouse(MOUSEEVENTF_LEFTDOWN);
@@ -415,7 +423,7 @@ TEST_F(Drags, ACategoryDroppedOnTheBinWhileADoubleClickStartsItsTitleKeepsTheWin
   EXPECT_TRUE(FBoxes.empty());
   EXPECT_EQ(PageOf("Folk"), folk);
   // Once the start is over the same drop deletes the category.
-  Drag(Tab(FForm->Categories(), folk), Centre(FForm->TrashCat()));
+  Drag(Tab(Probe(FForm).Categories(), folk), Centre(Probe(FForm).TrashCat()));
   EXPECT_EQ(FBoxes.size(), 2u);
   EXPECT_EQ(PageOf("Folk"), -1);
   EXPECT_FALSE(InStore(k[0]));

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -76,35 +78,35 @@ const std::vector<const char*> AlbumSelectionItems = {"Titlesselected7", "Titles
 
 TEST_F(Enabling, CategoryItemsFollowThePageAndTheSelection) {
   Start();
-  FForm->AllCatGrid()->ClearSelection();
-  FForm->Categories1()->Click(); // the menu opens
+  Probe(FForm).AllCatGrid()->ClearSelection();
+  Probe(FForm).Categories1()->Click(); // the menu opens
   Expect(CategoryPageItems, false, "ALL CATEGORIES");
   Expect({"Category1", "Delete3"}, true, "ALL CATEGORIES");
   Expect(CategorySelectionItems, false, "no rows");
-  RightClickTab(FForm->Categories());
+  RightClickTab(Probe(FForm).Categories());
   EXPECT_FALSE(FTwins["Rename2"]);
   EXPECT_FALSE(FTwins["Activecategory4"]);
   EXPECT_TRUE(FTwins["Category3"]);
   EXPECT_TRUE(FTwins["Titleselected1"]);
 
-  EXPECT_FALSE(FForm->Title1()->Enabled()) << "no titles selected";
-  ClickRow(*FForm->AllCatGrid(), 1);
+  EXPECT_FALSE(Probe(FForm).Title1()->Enabled()) << "no titles selected";
+  ClickRow(*Probe(FForm).AllCatGrid(), 1);
   Expect(CategorySelectionItems, true, "a row clicked");
-  EXPECT_TRUE(FForm->Title1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Title1()->Enabled());
   {
     // A change while busy leaves the Titles menu off; the busy state's end renews it.
     TBusyState busy(*FForm);
     FForm->CategoriesChange();
-    EXPECT_FALSE(FForm->Title1()->Enabled());
+    EXPECT_FALSE(Probe(FForm).Title1()->Enabled());
   }
-  EXPECT_TRUE(FForm->Title1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Title1()->Enabled());
 
-  ClickTab(FForm->Categories(), 1);
-  ASSERT_EQ(FForm->Categories()->ActivePageIndex(), 1);
+  ClickTab(Probe(FForm).Categories(), 1);
+  ASSERT_EQ(Probe(FForm).Categories()->ActivePageIndex(), 1);
   Expect(CategoryPageItems, true, "a category page");
   Expect({"Category1"}, false, "a category page");
   Expect({"Delete3"}, true, "a category page");
-  RightClickTab(FForm->Categories());
+  RightClickTab(Probe(FForm).Categories());
   EXPECT_TRUE(FTwins["Rename2"]);
   EXPECT_TRUE(FTwins["Activecategory4"]);
   EXPECT_FALSE(FTwins["Category3"]);
@@ -113,35 +115,35 @@ TEST_F(Enabling, CategoryItemsFollowThePageAndTheSelection) {
 
 TEST_F(Enabling, AlbumItemsFollowThePageTheLinesAndTheSelection) {
   Start();
-  ClickTab(FForm->Albums(), 0);
-  for (int i = 0; i < FForm->AllAlbLV()->ItemCount(); ++i)
-    FForm->AllAlbLV()->Items(i).SetSelected(false);
-  FForm->Albums1()->Click();
+  ClickTab(Probe(FForm).Albums(), 0);
+  for (int i = 0; i < Probe(FForm).AllAlbLV()->ItemCount(); ++i)
+    Probe(FForm).AllAlbLV()->Items(i).SetSelected(false);
+  Probe(FForm).Albums1()->Click();
   Expect(AlbumItems, false, "ALL ALBUMS, no line");
   Expect(AlbumSelectionItems, false, "ALL ALBUMS");
   Expect({"Allalbums5", "Allalbums4"}, true, "album lines exist");
   // A selected line on "ALL ALBUMS" is enough for the album commands.
-  FForm->AllAlbLV()->Items(0).SetSelected(true);
-  FForm->Albums1()->Click();
+  Probe(FForm).AllAlbLV()->Items(0).SetSelected(true);
+  Probe(FForm).Albums1()->Click();
   Expect(AlbumItems, true, "ALL ALBUMS, a line");
   Expect(AlbumSelectionItems, false, "ALL ALBUMS, a line");
-  EXPECT_FALSE(FForm->Title1()->Enabled()) << "never on ALL ALBUMS";
-  RightClickTab(FForm->Albums());
+  EXPECT_FALSE(Probe(FForm).Title1()->Enabled()) << "never on ALL ALBUMS";
+  RightClickTab(Probe(FForm).Albums());
   EXPECT_TRUE(FTwins["Rename3"]);
   EXPECT_TRUE(FTwins["Albumselected7"]);
   EXPECT_TRUE(FTwins["Allalbums8"]);
   EXPECT_FALSE(FTwins["Titlesselected19"]);
 
-  ClickTab(FForm->Albums(), 1);
-  ASSERT_EQ(FForm->Albums()->ActivePageIndex(), 1);
+  ClickTab(Probe(FForm).Albums(), 1);
+  ASSERT_EQ(Probe(FForm).Albums()->ActivePageIndex(), 1);
   Expect(AlbumItems, true, "an album page");
   TMyStringGrid* grid = FForm->AlbumArea().Pages().front()->GridControl();
   ASSERT_TRUE(grid);
   grid->ClearSelection();
   ClickRow(*grid, 1);
   Expect(AlbumSelectionItems, true, "an album row");
-  EXPECT_TRUE(FForm->Title1()->Enabled());
-  RightClickTab(FForm->Albums());
+  EXPECT_TRUE(Probe(FForm).Title1()->Enabled());
+  RightClickTab(Probe(FForm).Albums());
   EXPECT_TRUE(FTwins["Titlesselected19"]);
   CloseAndWait();
 }

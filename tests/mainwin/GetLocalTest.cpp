@@ -4,8 +4,12 @@
 #include <windows.h>
 #include <sstream>
 #include "GetLocalCodeD2.h"
+#include "ScanCommands.h"
+#include "ImportCommands.h"
+#include "EditCommands.h"
 #include "MainWindowFixture.h"
 #include "ScanHelpers.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -73,7 +77,7 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   WriteFileBytes(folder / "d.zip", "PK");
   TPerfList& artists = *FForm->DMM2()->PerfList();
   const int32_t jr = artists.FindOrAddPerformer("John", "Smith, Jr");
-  TGetLocalF& w = FForm->GetLocalWindow();
+  TGetLocalF& w = FForm->ScanCommands().GetLocalWindow();
   w.Show();
   SetForegroundWindow(w.Handle());
   ExpectFolderTreeShown(*w.DirectoryListBox1);
@@ -131,13 +135,13 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   EXPECT_TRUE(PumpUntil(inCategories, 2000));
 
   // Enter in Categories with a typed name makes the category and its tab at once.
-  const int pages = FForm->Categories()->PageCount();
+  const int pages = Probe(FForm).Categories()->PageCount();
   w.Artists->SetText("Prince");
   w.Categories->SetText("Loader New");
   w.Categories->SetFocus();
   RealKey(VK_RETURN);
   EXPECT_TRUE(PumpUntil([&] { return FForm->CatList()->FindCategory("Loader New") != 0; }, 2000));
-  EXPECT_EQ(FForm->Categories()->PageCount(), pages + 1);
+  EXPECT_EQ(Probe(FForm).Categories()->PageCount(), pages + 1);
   EXPECT_EQ(w.ArtistKey(), artists.FindPerformer("", "Prince")) << "no comma: all last name";
   EXPECT_NE(w.ArtistKey(), 0);
   EXPECT_TRUE(w.Visible()) << "Enter keeps the window open";
@@ -150,8 +154,8 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   w.SetModalResult(mrNone);
   EXPECT_EQ(w.ArtistKey(), artists.FindPerformer("Jane", "Doe"));
   EXPECT_EQ(w.CategoryKey(), FForm->CatList()->FindCategory("Loader Other"));
-  EXPECT_EQ(FForm->AddArtistKey(), w.ArtistKey());
-  EXPECT_EQ(FForm->AddCategoryKey(), w.CategoryKey());
+  EXPECT_EQ(FForm->EditCommands().AddArtistKey(), w.ArtistKey());
+  EXPECT_EQ(FForm->EditCommands().AddCategoryKey(), w.CategoryKey());
 
   // Blank names are refused in the window's own box, and the window stays.
   const int categories = FForm->CatList()->Count(), performers = artists.Count();
@@ -228,20 +232,21 @@ TEST_F(Loader, OpenImportsTheListQuietlyWithTheChosenNames) {
   };
   bool menusOff = false;
   std::string statusMeanwhile;
-  FForm->OnArchiveEntryDone = [&](int) {
-    menusOff = !FForm->File1()->Enabled() && !FForm->View1()->Enabled() &&
-               !FForm->Albums1()->Enabled() && !FForm->Categories1()->Enabled();
-    statusMeanwhile = FForm->StatusBar1()->Panels(0).Text();
+  FForm->ImportCommands().OnArchiveEntryDone = [&](int) {
+    menusOff = !Probe(FForm).File1()->Enabled() && !Probe(FForm).View1()->Enabled() &&
+               !Probe(FForm).Albums1()->Enabled() && !Probe(FForm).Categories1()->Enabled();
+    statusMeanwhile = Probe(FForm).StatusBar1()->Panels(0).Text();
   };
   fill(paths);
-  FForm->GetLocal2Click(nullptr);
-  FForm->OnArchiveEntryDone = nullptr;
+  FForm->ScanCommands().GetLocal2Click(nullptr);
+  FForm->ImportCommands().OnArchiveEntryDone = nullptr;
   EXPECT_TRUE(menusOff);
   EXPECT_EQ(statusMeanwhile, "Importing files...");
-  EXPECT_EQ(FForm->StatusBar1()->Panels(0).Text(), "Done");
-  EXPECT_TRUE(FForm->File1()->Enabled());
+  EXPECT_EQ(Probe(FForm).StatusBar1()->Panels(0).Text(), "Done");
+  EXPECT_TRUE(Probe(FForm).File1()->Enabled());
   EXPECT_EQ(FAnswers.Asked().size(), 1u) << "several files are imported without questions";
-  EXPECT_TRUE(FForm->GetLocalWindow().Paths().empty()) << "the list is emptied after the import";
+  EXPECT_TRUE(FForm->ScanCommands().GetLocalWindow().Paths().empty())
+      << "the list is emptied after the import";
 
   std::ostringstream notes;
   TTuneRec rec;
@@ -263,7 +268,7 @@ TEST_F(Loader, OpenImportsTheListQuietlyWithTheChosenNames) {
   // One file alone is imported with its questions.
   fill({folder / "fake.mid"});
   FAnswers.Push(mrOk);
-  FForm->GetLocal2Click(nullptr);
+  FForm->ScanCommands().GetLocal2Click(nullptr);
   ASSERT_EQ(FAnswers.Asked().size(), 3u);
   EXPECT_EQ(FAnswers.Asked().back().Text,
             folder / "fake.mid" +

@@ -4,9 +4,13 @@
 #include <windows.h>
 #include <algorithm>
 #include "MainCodeD2.h"
+#include "ImportCommands.h"
+#include "MasterProbe.h"
 #include "MainWindowFixture.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -20,7 +24,7 @@ protected:
 
   std::string Add(const std::string& file, const std::string& title, const std::string& category) {
     std::string result;
-    FForm->AddFileByType(file, title, result, false, true, file, "", category);
+    FForm->ImportCommands().AddFileByType(file, title, result, false, true, file, "", category);
     return result;
   }
   static std::string CorpusFile(const std::string& package, const std::string& name) {
@@ -55,14 +59,14 @@ TEST_F(GridColumns, TitlesAddedAtRunTimeWidenTheirColumnsAndANewCategoryFitsItsH
   Start();
   ShowWindow(FForm->Handle(), SW_MAXIMIZE);
   ProcessMessages();
-  ExpectNothingCut(*FForm->AllCatGrid(), "no titles yet");
+  ExpectNothingCut(*Probe(FForm).AllCatGrid(), "no titles yet");
   // Each category gets its page now; the first title is small, the next big and long-named.
   const std::string category = "Run-time arrivals";
   const std::string longTitle = "A title long enough to need a wide column of its own";
   ASSERT_EQ(Add(CorpusFile("mma", "twinkle1.mid"), "Short", category), "OK");
   ASSERT_EQ(Add(CorpusFile("openttd-openmsx", "relax_song.mid"), longTitle, category), "OK");
   ASSERT_EQ(Add(CorpusFile("pianobooster", "06-Greensleeves.mid"), "Green", "Folk"), "OK");
-  ASSERT_EQ(FForm->AllCatGrid()->TuneCount(), 3);
+  ASSERT_EQ(Probe(FForm).AllCatGrid()->TuneCount(), 3);
   TCatList& cats = *FForm->CatList();
   int index = cats.IndexOfKey(cats.FindCategory(category));
   ASSERT_GE(index, 0);
@@ -73,7 +77,7 @@ TEST_F(GridColumns, TitlesAddedAtRunTimeWidenTheirColumnsAndANewCategoryFitsItsH
   ASSERT_EQ(fresh.TuneCount(), 2);
   EXPECT_EQ(Trim(fresh.Cells(4, 2)), "40,070"); // the size a user reads, in the Size column
 
-  ExpectNothingCut(*FForm->AllCatGrid(), "all titles");
+  ExpectNothingCut(*Probe(FForm).AllCatGrid(), "all titles");
   ExpectNothingCut(fresh, category);
   ExpectNothingCut(*folk, "Folk");
   // The new page's columns are as wide as their texts, no wider: "Type" is not a fixed share.
@@ -90,7 +94,7 @@ TEST_F(GridColumns, TitlesAddedAtRunTimeWidenTheirColumnsAndANewCategoryFitsItsH
   ASSERT_TRUE(db.FindById(folk->Objects(1)->MasterKey, rec));
   rec.Title = longTitle + ", and then a few words more";
   ASSERT_TRUE(db.FileChange(rec, true));
-  ExpectNothingCut(*FForm->AllCatGrid(), "renamed");
+  ExpectNothingCut(*Probe(FForm).AllCatGrid(), "renamed");
   ExpectNothingCut(*folk, "renamed in Folk");
   CloseAndWait();
 }
@@ -112,8 +116,8 @@ TEST_F(GridColumns, NoMainMenuShowsTwoSeparatorsInARowNorOneAtAnEnd) {
   Start();
   for (bool plugIn : {false, true}) {
     // The plug-in item and its separator come and go together, as the browser's folders decide.
-    FForm->ManageNPI()->SetVisible(plugIn);
-    FForm->ManageNPISep()->SetVisible(plugIn);
+    Probe(FForm).ManageNPI()->SetVisible(plugIn);
+    Probe(FForm).ManageNPISep()->SetVisible(plugIn);
     HMENU bar = GetMenu(FForm->Handle());
     ASSERT_NE(bar, nullptr);
     for (int m = 0; m < GetMenuItemCount(bar); ++m) {

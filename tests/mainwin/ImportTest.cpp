@@ -10,6 +10,7 @@
 #include "CreateArchiveCodeD2.h"
 #include "ImportCommands.h"
 #include "MainWindowFixture.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -76,8 +77,8 @@ protected:
                   const std::string& title = "", const std::string& artist = "",
                   const std::string& category = "") {
     std::string result;
-    FForm->AddFileByType(path, title.empty() ? ExtractFileName(path) : title, result, duplicates,
-                         quiet, path, artist, category);
+    FForm->ImportCommands().AddFileByType(path, title.empty() ? ExtractFileName(path) : title,
+                                          result, duplicates, quiet, path, artist, category);
     return result;
   }
   TTuneRec Rec(int32_t key) {
@@ -86,8 +87,10 @@ protected:
     return rec;
   }
   TTuneRec Only() {
-    EXPECT_EQ(FForm->AddedKeys().size(), 1u);
-    return FForm->AddedKeys().empty() ? TTuneRec{} : Rec(FForm->AddedKeys()[0]);
+    EXPECT_EQ(FForm->ImportCommands().AddedKeys().size(), 1u);
+    return FForm->ImportCommands().AddedKeys().empty()
+               ? TTuneRec{}
+               : Rec(FForm->ImportCommands().AddedKeys()[0]);
   }
   std::string Archive(const char* name) { return OracleDir("import_archives") + name; }
   // Closes the window and keeps the catalogue files for the Python checker.
@@ -240,7 +243,7 @@ TEST_F(Import, NamesTypesBoxesAndBadFiles) {
   std::string pack = FDir / "Songs.mid\\pack.zip";
   ASSERT_TRUE(CopyFileA(Archive("three.zip").c_str(), pack.c_str(), FALSE));
   EXPECT_EQ(Add(pack, true, true), "OK");
-  EXPECT_EQ(FForm->AddedKeys().size(), 3u);
+  EXPECT_EQ(FForm->ImportCommands().AddedKeys().size(), 3u);
   EXPECT_EQ(Add(FDir / "five.mid", true, false), "Invalid file size");
   EXPECT_EQ(Add(FDir / "empty.mid", true, false), "Invalid file size");
   const int before = static_cast<int>(DB().KeyIndex().size());
@@ -309,7 +312,7 @@ TEST_F(Import, CategoryArtistLongOriginAndAPackingFailure) {
   EXPECT_NE(result, "OK");
   EXPECT_FALSE(result.empty());
   EXPECT_EQ(static_cast<int>(DB().KeyIndex().size()), before);
-  EXPECT_TRUE(FForm->AddedKeys().empty());
+  EXPECT_TRUE(FForm->ImportCommands().AddedKeys().empty());
 }
 
 TEST_F(Import, ArchivesFriendlyAndHostile) {
@@ -348,7 +351,7 @@ TEST_F(Import, ArchivesFriendlyAndHostile) {
   check("three.zip", true, "OK");
   // Asked again with the duplicate test on: found, nothing added, and still a success.
   EXPECT_EQ(Add(Archive("three.zip"), true, true), "OK");
-  EXPECT_EQ(FForm->AddedKeys().size(), 3u);
+  EXPECT_EQ(FForm->ImportCommands().AddedKeys().size(), 3u);
   FAnswers.Push([](TModalRequest&) { return mrRunModal; }); // twelve entries: the window
   check("hostile.zip", false, "OK decompressing but Invalid file size");
   check("backslash.zip", true, "OK");
@@ -412,10 +415,10 @@ void SaveWindowPicture(HWND w, const std::string& path) {
 TEST_F(Import, SixTitlesInTheArchiveWindowCancelledByAClick) {
   Start();
   const int before = static_cast<int>(DB().KeyIndex().size());
-  TArchiveForm& window = FForm->ArchiveWindow();
+  TArchiveForm& window = FForm->ImportCommands().ArchiveWindow();
   std::vector<int> bar1, bar2;
   bool clicked = false;
-  FForm->OnArchiveEntryDone = [&](int entry) {
+  FForm->ImportCommands().OnArchiveEntryDone = [&](int entry) {
     bar1.push_back(window.EPB1->Position());
     bar2.push_back(window.EPB2->Position());
     if (entry == 1) {
@@ -439,14 +442,14 @@ TEST_F(Import, SixTitlesInTheArchiveWindowCancelledByAClick) {
       in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
       SendInput(2, in, sizeof(INPUT));
       // The click arrives with the next messages the import lets through.
-      PumpUntil([&] { return FForm->ExtractAbort(); }, 3000);
-      clicked = FForm->ExtractAbort();
+      PumpUntil([&] { return FForm->ImportCommands().ExtractAbort(); }, 3000);
+      clicked = FForm->ImportCommands().ExtractAbort();
     }
   };
   ForceDirectories(WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\mainwin_import");
   FAnswers.Push([](TModalRequest&) { return mrRunModal; });
   std::string result = Add(Archive("six.zip"), true, false);
-  FForm->OnArchiveEntryDone = nullptr;
+  FForm->ImportCommands().OnArchiveEntryDone = nullptr;
   EXPECT_TRUE(clicked);
   EXPECT_EQ(static_cast<int>(DB().KeyIndex().size()) - before, 2);
   EXPECT_EQ(result.rfind("OK decompressing but", 0), 0u) << result;
@@ -469,7 +472,7 @@ namespace {
 
 TEST_F(Import, ABoxOverTheArchiveWindowIsOwnedByIt) {
   Start();
-  TArchiveForm& window = FForm->ArchiveWindow();
+  TArchiveForm& window = FForm->ImportCommands().ArchiveWindow();
   HWND owner = nullptr;
   window.ImportWork = [&](const std::string&, bool, std::string& result, bool) {
     TTimer probe(nullptr);
@@ -500,7 +503,7 @@ namespace {
 
 TEST_F(Import, TheArchivingWindowRunsItsWorkAndAClosedWindowCancelsIt) {
   Start();
-  TCreateArchiveForm& window = FForm->CreateArchiveWindow();
+  TCreateArchiveForm& window = FForm->ImportCommands().CreateArchiveWindow();
   TStringList keys;
   for (int32_t key : FCat.Keys)
     keys.Add(IntToStr(key));
@@ -517,13 +520,13 @@ TEST_F(Import, TheArchivingWindowRunsItsWorkAndAClosedWindowCancelsIt) {
       seen.push_back(list[i]);
     window.EPB2->SetRange(0, 100); // as packing a list starts it
     bool abort = true;
-    FForm->AZ1ArchiveProgress(40, abort);
+    FForm->ImportCommands().AZ1ArchiveProgress(40, abort);
     EXPECT_FALSE(abort);
     EXPECT_EQ(window.EPB2->Position(), 40) << "the zipper's progress shows while it is visible";
     // The user closes the window while it works: that is a Cancel, and the work goes on to
     // its next check of the flag.
     PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
-    FForm->AZ1ArchiveProgress(60, abortAfterClose);
+    FForm->ImportCommands().AZ1ArchiveProgress(60, abortAfterClose);
     EXPECT_TRUE(window.Visible());
   };
   FAnswers.Push([](TModalRequest&) { return mrRunModal; });

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainWindowFixture.h"
+#include "ImportCommands.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -29,10 +31,10 @@ TEST_F(LargeImport, AFileAboveSixtyFourMegabytesIsStoredWholeThroughTheWorkFiles
   WriteFileBytes(path, file);
 
   std::string result;
-  FForm->AddFileByType(path, "large.rmi", result, true, true, path, "", "");
+  FForm->ImportCommands().AddFileByType(path, "large.rmi", result, true, true, path, "", "");
   ASSERT_EQ(result, "OK");
-  ASSERT_EQ(FForm->AddedKeys().size(), 1u);
-  const int32_t key = FForm->AddedKeys()[0];
+  ASSERT_EQ(FForm->ImportCommands().AddedKeys().size(), 1u);
+  const int32_t key = FForm->ImportCommands().AddedKeys()[0];
   TTuneRec rec;
   ASSERT_TRUE(FForm->DMM2()->MyDB()->FindById(key, rec));
   EXPECT_EQ(rec.Size, static_cast<int32_t>(file.size()));

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "MainLayout.h"
+#include "MasterProbe.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
@@ -39,7 +41,7 @@ protected:
   // Presses on the separator's middle, moves to screen x in steps, and releases there; during
   // is run while the button is still down at the end point.
   void DragSeparatorTo(int x, const std::function<void()>& during = nullptr) {
-    RECT s = ScreenRect(FForm->Separator());
+    RECT s = ScreenRect(Probe(FForm).Separator());
     int y = (s.top + s.bottom) / 2, from = (s.left + s.right) / 2;
     SetCursorPos(from, y);
     ProcessMessages();
@@ -65,15 +67,15 @@ TEST_F(Layout, WindowKeepsItsMinimumSizeAndCentresTheCommandRow) {
   EXPECT_EQ(r.bottom - r.top, 400);
   for (int width : {585, 777, 1000}) {
     Resize(width, 700);
-    TControl* first = FForm->EditCat();
-    TControl* last = FForm->TrashCat();
+    TControl* first = Probe(FForm).EditCat();
+    TControl* last = Probe(FForm).TrashCat();
     int left = first->Left();
     EXPECT_NEAR(left + (last->Left() + last->Width() - left + 5) / 2.0,
-                FForm->DBPanel()->Width() / 2.0, 1.0)
+                Probe(FForm).DBPanel()->Width() / 2.0, 1.0)
         << width;
     // Both panels keep the catalogue area's margins.
-    EXPECT_EQ(FForm->CatPanel()->Left() + FForm->CatPanel()->Width(),
-              FForm->DBPanel()->Width() - 5);
+    EXPECT_EQ(Probe(FForm).CatPanel()->Left() + Probe(FForm).CatPanel()->Width(),
+              Probe(FForm).DBPanel()->Width() - 5);
   }
   CloseAndWait();
 }
@@ -96,40 +98,40 @@ TEST_F(Layout, ToolToggleCyclesThroughItsStates) {
   // goes, then the tool row returns; without them the tool row goes and returns.
   const std::vector<TToggleState> withEffects = {music, off, offerEffects, music};
   const std::vector<TToggleState> withoutEffects = {off, toolsOn, off};
-  ASSERT_TRUE(FForm->ShowTools());
-  EXPECT_EQ(FForm->ToolsLeft()->Hint(), "Hide|Hide music toolbar");
+  ASSERT_TRUE(Probe(FForm).ShowTools());
+  EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), "Hide|Hide music toolbar");
   for (bool effects : {true, false}) {
-    FForm->Visualeffects1()->SetChecked(effects);
+    Probe(FForm).Visualeffects1()->SetChecked(effects);
     if (!effects) {
-      FForm->ToolsLeft()->Click(); // music panel away, tool row off
-      FForm->ToolsLeft()->Click(); // tool row on
+      Probe(FForm).ToolsLeft()->Click(); // music panel away, tool row off
+      Probe(FForm).ToolsLeft()->Click(); // tool row on
     }
     const std::vector<TToggleState>& states = effects ? withEffects : withoutEffects;
     for (size_t i = 0; i < states.size(); ++i) {
       const TToggleState& want = states[i];
       // The menu item and both buttons share one command.
       if (i % 3 == 2)
-        FForm->Showmusictoolbar1()->Click();
+        Probe(FForm).Showmusictoolbar1()->Click();
       else
-        (i % 3 ? FForm->ToolsRight() : FForm->ToolsLeft())->Click();
+        (i % 3 ? Probe(FForm).ToolsRight() : Probe(FForm).ToolsLeft())->Click();
       ProcessMessages();
       SCOPED_TRACE(std::string(effects ? "effects " : "none ") + std::to_string(i));
-      EXPECT_EQ(FForm->ToolsLeft()->Hint(), want.Hint);
-      EXPECT_EQ(FForm->ToolsRight()->Hint(), want.Hint);
-      EXPECT_EQ(FForm->Showmusictoolbar1()->Caption(), want.Caption);
-      EXPECT_EQ(FForm->ShowTools(), want.Tools);
-      EXPECT_EQ(FForm->AlbPanel()->Top(), want.Tools ? 32 : 0);
-      EXPECT_EQ(FForm->Separator()->Top(), FForm->AlbPanel()->Top());
-      EXPECT_EQ(FForm->CatPanel()->Top(), FForm->AlbPanel()->Top());
-      for (TControl* c :
-           {static_cast<TControl*>(FForm->Archive()), static_cast<TControl*>(FForm->PrintCat()),
-            static_cast<TControl*>(FForm->GetMIDIsPanel())})
+      EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), want.Hint);
+      EXPECT_EQ(Probe(FForm).ToolsRight()->Hint(), want.Hint);
+      EXPECT_EQ(Probe(FForm).Showmusictoolbar1()->Caption(), want.Caption);
+      EXPECT_EQ(Probe(FForm).ShowTools(), want.Tools);
+      EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), want.Tools ? 32 : 0);
+      EXPECT_EQ(Probe(FForm).Separator()->Top(), Probe(FForm).AlbPanel()->Top());
+      EXPECT_EQ(Probe(FForm).CatPanel()->Top(), Probe(FForm).AlbPanel()->Top());
+      for (TControl* c : {static_cast<TControl*>(Probe(FForm).Archive()),
+                          static_cast<TControl*>(Probe(FForm).PrintCat()),
+                          static_cast<TControl*>(Probe(FForm).GetMIDIsPanel())})
         EXPECT_EQ(c->Visible(), want.Tools) << c->Name();
-      EXPECT_EQ(FForm->MusicPanel()->Visible(), want.Music);
+      EXPECT_EQ(Probe(FForm).MusicPanel()->Visible(), want.Music);
       // Where the category panel sits on the screen, the music panel shows black over it.
       RedrawWindow(FForm->Handle(), nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      RECT cat = ScreenRect(FForm->CatPanel());
+      RECT cat = ScreenRect(Probe(FForm).CatPanel());
       COLORREF middle = ScreenPixel((cat.left + cat.right) / 2, (cat.top + cat.bottom) / 2);
       EXPECT_EQ(middle == RGB(0, 0, 0), want.Music);
     }
@@ -143,13 +145,13 @@ TEST_F(Layout, SplitterStopsAtBothLimitsAndShowsItsBandWhileDragged) {
   SetForegroundWindow(FForm->Handle());
   RECT window{};
   GetWindowRect(FForm->Handle(), &window);
-  RECT sep = ScreenRect(FForm->Separator());
+  RECT sep = ScreenRect(Probe(FForm).Separator());
   int bandX = (sep.left + window.right) / 2;
   COLORREF before = ScreenPixel(bandX + 1, (sep.top + sep.bottom) / 2);
   RECT band{};
   COLORREF during = before;
   DragSeparatorTo(bandX, [&] {
-    band = FForm->SplitterBand();
+    band = FForm->Layout().SplitterBand();
     during = ScreenPixel(bandX + 1, (sep.top + sep.bottom) / 2);
   });
   // The band sits on the separator's rows at the mouse, inverted on the screen.
@@ -157,41 +159,41 @@ TEST_F(Layout, SplitterStopsAtBothLimitsAndShowsItsBandWhileDragged) {
   EXPECT_GT(band.top, sep.top - 1);
   EXPECT_LT(band.bottom, sep.bottom + 1);
   EXPECT_EQ(during, before ^ 0xFFFFFF);
-  EXPECT_EQ(FForm->SplitterBand().right, 0);
+  EXPECT_EQ(FForm->Layout().SplitterBand().right, 0);
   EXPECT_EQ(ScreenPixel(bandX + 1, (sep.top + sep.bottom) / 2) == during, false);
 
   DragSeparatorTo(window.right - 40);
-  EXPECT_EQ(FForm->CatPanel()->Width(), 140);
+  EXPECT_EQ(Probe(FForm).CatPanel()->Width(), 140);
   DragSeparatorTo(window.left + 2);
-  EXPECT_EQ(FForm->AlbPanel()->Width(), 140);
-  EXPECT_EQ(FForm->Separator()->Left(), 5 + 140);
+  EXPECT_EQ(Probe(FForm).AlbPanel()->Width(), 140);
+  EXPECT_EQ(Probe(FForm).Separator()->Left(), 5 + 140);
   CloseAndWait();
 }
 
 TEST_F(Layout, SettingsKeepTheSplitAndToolRowAndAWideStoredSplitIsClamped) {
   Start();
   Resize(800, 600);
-  FForm->SetAlbPanelWidth(260);
-  FForm->ToolsLeft()->Click(); // tool row off
+  FForm->Layout().SetAlbPanelWidth(260);
+  Probe(FForm).ToolsLeft()->Click(); // tool row off
   CloseAndWait();
   TIniFile ini(FDir / "Tonalbrook.ini");
   EXPECT_EQ(ini.ReadInteger("Format", "AlbPanelWidth", 0), 260);
   EXPECT_FALSE(ini.ReadBool("Setup", "ShowTools", true));
   Start();
-  EXPECT_EQ(FForm->AlbPanel()->Width(), 260);
-  EXPECT_FALSE(FForm->ShowTools());
-  EXPECT_EQ(FForm->AlbPanel()->Top(), 0);
+  EXPECT_EQ(Probe(FForm).AlbPanel()->Width(), 260);
+  EXPECT_FALSE(Probe(FForm).ShowTools());
+  EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 0);
   CloseAndWait();
 
   TIniFile(FDir / "Tonalbrook.ini").WriteInteger("Format", "AlbPanelWidth", 2000);
   Start();
   Resize(600, 500);
-  EXPECT_EQ(FForm->CatPanel()->Width(), 140);
-  EXPECT_GE(FForm->CatPanel()->Left(), 140);
+  EXPECT_EQ(Probe(FForm).CatPanel()->Width(), 140);
+  EXPECT_GE(Probe(FForm).CatPanel()->Left(), 140);
   // A window made narrow keeps both panels in reach.
   Resize(300, 300);
-  EXPECT_GE(FForm->CatPanel()->Width(), 140);
-  EXPECT_GE(FForm->AlbPanel()->Width(), 140);
+  EXPECT_GE(Probe(FForm).CatPanel()->Width(), 140);
+  EXPECT_GE(Probe(FForm).AlbPanel()->Width(), 140);
   CloseAndWait();
 }
 
@@ -234,8 +236,8 @@ TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
     int Width, Height;
   };
   for (bool tools : {true, false}) {
-    if (FForm->ShowTools() != tools) FForm->ToolsLeft()->Click();
-    ASSERT_EQ(FForm->ShowTools(), tools);
+    if (Probe(FForm).ShowTools() != tools) Probe(FForm).ToolsLeft()->Click();
+    ASSERT_EQ(Probe(FForm).ShowTools(), tools);
     for (TSize size : {TSize{"smallest", 500, 400}, TSize{"first", 585, 400},
                        TSize{"large", 1280, 1024}, TSize{"maximised", 0, 0}}) {
       if (size.Width)
@@ -245,33 +247,39 @@ TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
       ProcessMessages();
       std::string where = std::string(size.Name) + (tools ? " with" : " without") + " tool row";
       // The player row stays between the two tool buttons.
-      ExpectApart({FForm->ToolsLeft(), FForm->PlayReplace(), FForm->Play(), FForm->ListPanel(),
-                   FForm->PlayPanel(), FForm->SoundPanel(), FForm->ToolsRight()},
-                  FForm->TopPanel()->Width(), where + ", player row");
+      ExpectApart({Probe(FForm).ToolsLeft(), Probe(FForm).PlayReplace(), Probe(FForm).Play(),
+                   Probe(FForm).ListPanel(), Probe(FForm).PlayPanel(), Probe(FForm).SoundPanel(),
+                   Probe(FForm).ToolsRight()},
+                  Probe(FForm).TopPanel()->Width(), where + ", player row");
       std::vector<TControl*> shown;
       for (TControl* c : std::initializer_list<TControl*>{
-               FForm->Panel4(), FForm->WebPanel(), FForm->EditCat(), FForm->MailTitle(),
-               FForm->Archive(), FForm->ExportTitle(), FForm->PrintCat(), FForm->TrashCat(),
-               FForm->GetMIDIsPanel()})
+               Probe(FForm).Panel4(), Probe(FForm).WebPanel(), Probe(FForm).EditCat(),
+               Probe(FForm).MailTitle(), Probe(FForm).Archive(), Probe(FForm).ExportTitle(),
+               Probe(FForm).PrintCat(), Probe(FForm).TrashCat(), Probe(FForm).GetMIDIsPanel()})
         if (c->Visible()) {
           shown.push_back(c);
           // Nothing of the command row covers the tabs of the two panels.
-          EXPECT_LE(c->Top() + c->Height(), FForm->AlbPanel()->Top()) << where << " " << c->Name();
+          EXPECT_LE(c->Top() + c->Height(), Probe(FForm).AlbPanel()->Top())
+              << where << " " << c->Name();
         }
-      ExpectApart(shown, FForm->DBPanel()->Width(), where + ", command row");
+      ExpectApart(shown, Probe(FForm).DBPanel()->Width(), where + ", command row");
       ExpectCaptionsWhole(*FForm, where);
       if (!size.Width) ShowWindow(FForm->Handle(), SW_RESTORE);
     }
   }
   // With room to spare the player row has the layout's own gaps, centred.
   Resize(1000, 700);
-  EXPECT_EQ(FForm->ListPanel()->Left() - (FForm->Play()->Left() + FForm->Play()->Width()), 15);
-  EXPECT_EQ(
-      FForm->SoundPanel()->Left() - (FForm->PlayPanel()->Left() + FForm->PlayPanel()->Width()), 15);
-  EXPECT_EQ(FForm->Play()->Left(), FForm->PlayReplace()->Left() + FForm->PlayReplace()->Width());
-  int left = FForm->PlayReplace()->Left();
-  int right = FForm->SoundPanel()->Left() + FForm->SoundPanel()->Width();
-  EXPECT_NEAR((left + right) / 2.0, FForm->TopPanel()->Width() / 2.0, 1.0);
+  EXPECT_EQ(Probe(FForm).ListPanel()->Left() -
+                (Probe(FForm).Play()->Left() + Probe(FForm).Play()->Width()),
+            15);
+  EXPECT_EQ(Probe(FForm).SoundPanel()->Left() -
+                (Probe(FForm).PlayPanel()->Left() + Probe(FForm).PlayPanel()->Width()),
+            15);
+  EXPECT_EQ(Probe(FForm).Play()->Left(),
+            Probe(FForm).PlayReplace()->Left() + Probe(FForm).PlayReplace()->Width());
+  int left = Probe(FForm).PlayReplace()->Left();
+  int right = Probe(FForm).SoundPanel()->Left() + Probe(FForm).SoundPanel()->Width();
+  EXPECT_NEAR((left + right) / 2.0, Probe(FForm).TopPanel()->Width() / 2.0, 1.0);
   CloseAndWait();
 }
 

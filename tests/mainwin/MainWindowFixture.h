@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "TestUtil.h"
 #include "PreparedCatalogue.h"
@@ -37,7 +38,8 @@ protected:
     FForm = new TMasterFrm(nullptr);
     FForm->AfterConstruction();
     FForm->Show();
-    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0 && StartUpDone; }, 20000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Probe(FForm).StartupTimerRuns() > 0 && StartUpDone; }, 20000));
     FForm->Road().SetResetChoice(TResetChoice::None);
   }
   // Closes the window as the user would; the window frees itself.

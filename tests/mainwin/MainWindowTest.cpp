@@ -6,6 +6,10 @@
 #include "FileAssoc.h"
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "RequestCommands.h"
+#include "MainLayout.h"
+#include "PrintCommands.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "PlayerRegistry.h"
 #include "Registry.h"
@@ -39,10 +43,10 @@ protected:
     SetProgramFolder(FDir.Path());
     Application->SetTitle(AppTitleText);
     FForm = new TMasterFrm(nullptr);
-    FForm->SetParams(params);
+    Probe(FForm).SetParams(params);
     FForm->AfterConstruction();
     FForm->Show();
-    ASSERT_TRUE(PumpUntil([&] { return FForm->StartupTimerRuns() > 0; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return Probe(FForm).StartupTimerRuns() > 0; }, 20000));
   }
 
   // Closes the window as the user would; the window frees itself.
@@ -93,8 +97,8 @@ TEST_F(MainWindow, StartUpPreparesWorkFoldersDocumentTypeAndAsksOnFirstRun) {
   ASSERT_TRUE(reg.OpenKeyReadOnly("Tonalbrook.Document\\Shell\\Open\\Command"));
   EXPECT_EQ(reg.ReadString(""), "\"" + FDir.Path() + ExtractFileName(ParamStr(0)) + "\" P\"%1\"");
 
-  EXPECT_TRUE(FForm->FirstRun());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).FirstRun());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   EXPECT_TRUE(StartUpDone);
   EXPECT_EQ(AskedTexts(), (std::vector<std::string>{ScanQuestion, DefaultQuestion}));
   EXPECT_FALSE(IsDefaultMIDIPlayer()) << "No leaves the former player";
@@ -108,10 +112,10 @@ TEST_F(MainWindow, AFirstRunAsTheDefaultPlayerAsksOnlyToScan) {
   FAnswers.Push(IDNO);
   TPlayerRegistry player(DocTypeName);
   Start();
-  EXPECT_TRUE(FForm->FirstRun());
+  EXPECT_TRUE(Probe(FForm).FirstRun());
   EXPECT_EQ(AskedTexts(), std::vector<std::string>{ScanQuestion});
-  EXPECT_FALSE(FForm->MIDIdefault()->Enabled());
-  EXPECT_TRUE(FForm->MIDIrestore()->Enabled());
+  EXPECT_FALSE(Probe(FForm).MIDIdefault()->Enabled());
+  EXPECT_TRUE(Probe(FForm).MIDIrestore()->Enabled());
 }
 
 TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
@@ -127,30 +131,31 @@ TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
     ini.WriteBool("Setup", "ShowTools", false);
   }
   Start();
-  EXPECT_FALSE(FForm->FirstRun());
+  EXPECT_FALSE(Probe(FForm).FirstRun());
   EXPECT_EQ(FForm->Top(), 10) << "a stored top below 5 becomes 10";
   EXPECT_EQ(FForm->Left(), 40);
   EXPECT_EQ(FForm->Width(), 640);
   EXPECT_EQ(FForm->Height(), 480);
-  EXPECT_FALSE(FForm->Looping1()->Checked());
+  EXPECT_FALSE(Probe(FForm).Looping1()->Checked());
   EXPECT_FALSE(FForm->Road().Looping());
-  EXPECT_TRUE(FForm->GM1()->Checked());
-  EXPECT_FALSE(FForm->None1()->Checked());
+  EXPECT_TRUE(Probe(FForm).GM1()->Checked());
+  EXPECT_FALSE(Probe(FForm).None1()->Checked());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GM);
-  EXPECT_FALSE(FForm->ShowTools());
+  EXPECT_FALSE(Probe(FForm).ShowTools());
   EXPECT_TRUE(FAnswers.Asked().empty()) << "no reminder and not the first run: nothing is asked";
 
-  EXPECT_FALSE(FForm->Timer2()->Enabled());
-  EXPECT_FALSE(PumpUntil([&] { return FForm->StartupTimerRuns() > 1; }, 600));
-  EXPECT_EQ(FForm->StartupTimerRuns(), 1);
+  EXPECT_FALSE(Probe(FForm).Timer2()->Enabled());
+  EXPECT_FALSE(PumpUntil([&] { return Probe(FForm).StartupTimerRuns() > 1; }, 600));
+  EXPECT_EQ(Probe(FForm).StartupTimerRuns(), 1);
 }
 
 TEST_F(MainWindow, ParametersSkipTheQuestionsAndReachTheRequestHandler) {
   Start({"Pc:\\nowhere\\song.mid", "Zsecond"});
   EXPECT_TRUE(FAnswers.Asked().empty());
-  ASSERT_EQ(FForm->HandledRequests().size(), 1u) << "only the first parameter is run";
-  EXPECT_EQ(FForm->HandledRequests()[0], "Pc:\\nowhere\\song.mid");
-  EXPECT_TRUE(FForm->RequestSeen());
+  ASSERT_EQ(FForm->RequestCommands().HandledRequests().size(), 1u)
+      << "only the first parameter is run";
+  EXPECT_EQ(FForm->RequestCommands().HandledRequests()[0], "Pc:\\nowhere\\song.mid");
+  EXPECT_TRUE(Probe(FForm).RequestSeen());
 }
 
 TEST_F(MainWindow, ClosingWritesTheSettingsAndDeletesThePlayFile) {
@@ -158,8 +163,8 @@ TEST_F(MainWindow, ClosingWritesTheSettingsAndDeletesThePlayFile) {
   FAnswers.Push(IDNO);
   Start();
   WriteFileBytes(FDir / "AInternal.MID", "MThd");
-  FForm->Looping1()->Click(); // looping off
-  FForm->GS1()->Click();
+  Probe(FForm).Looping1()->Click(); // looping off
+  Probe(FForm).GS1()->Click();
   // The player follows the menu at once, not only after the next start.
   EXPECT_FALSE(FForm->Road().Looping());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GS);
@@ -182,14 +187,14 @@ TEST_F(MainWindow, ClosingIsRefusedWhilePrinting) {
   FAnswers.Push(IDNO);
   Start();
   FAnswers.Clear();
-  FForm->SetPrinting(true);
+  FForm->PrintCommands().SetPrinting(true);
   FForm->Close();
   ProcessMessages();
   ASSERT_NE(MasterFrm, nullptr) << "the window stays while the print job runs";
   EXPECT_FALSE(FileExists(FDir / "Tonalbrook.ini"));
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_NE(FAnswers.Asked()[0].Text.find("printing"), std::string::npos);
-  FForm->SetPrinting(false);
+  FForm->PrintCommands().SetPrinting(false);
   CloseAndWait();
   EXPECT_TRUE(FileExists(FDir / "Tonalbrook.ini"));
 }
@@ -199,36 +204,38 @@ TEST_F(MainWindow, LayoutCentresTheCommandRowAndFollowsTheToolRow) {
   FAnswers.Push(IDNO);
   Start();
   auto check = [&] {
-    TControl* first = FForm->EditCat();
-    TControl* last = FForm->TrashCat();
+    TControl* first = Probe(FForm).EditCat();
+    TControl* last = Probe(FForm).TrashCat();
     int rowWidth = last->Left() + last->Width() - first->Left();
-    int dbWidth = FForm->DBPanel()->Width();
+    int dbWidth = Probe(FForm).DBPanel()->Width();
     EXPECT_NEAR(first->Left() + (rowWidth + 5) / 2, dbWidth / 2, 1);
-    EXPECT_EQ(FForm->DBPanel()->Width(), FForm->ClientWidth());
-    EXPECT_EQ(FForm->TopPanel()->Height(), FForm->Panel11()->Height() + 52);
-    EXPECT_EQ(FForm->DBPanel()->Top(), FForm->TopPanel()->Height());
-    EXPECT_EQ(FForm->DBPanel()->Top() + FForm->DBPanel()->Height(), FForm->StatusBar1()->Top());
-    EXPECT_EQ(FForm->Separator()->Left(), FForm->AlbPanel()->Left() + FForm->AlbPanel()->Width());
-    EXPECT_EQ(FForm->CatPanel()->Left() + FForm->CatPanel()->Width(), dbWidth - 5);
-    EXPECT_EQ(FForm->AlbPanel()->Top() + FForm->AlbPanel()->Height(),
-              FForm->DBPanel()->Height() - 5);
-    EXPECT_EQ(FForm->ToolsRight()->Left() + FForm->ToolsRight()->Width(),
-              FForm->TopPanel()->Width() - 7);
+    EXPECT_EQ(Probe(FForm).DBPanel()->Width(), FForm->ClientWidth());
+    EXPECT_EQ(Probe(FForm).TopPanel()->Height(), Probe(FForm).Panel11()->Height() + 52);
+    EXPECT_EQ(Probe(FForm).DBPanel()->Top(), Probe(FForm).TopPanel()->Height());
+    EXPECT_EQ(Probe(FForm).DBPanel()->Top() + Probe(FForm).DBPanel()->Height(),
+              Probe(FForm).StatusBar1()->Top());
+    EXPECT_EQ(Probe(FForm).Separator()->Left(),
+              Probe(FForm).AlbPanel()->Left() + Probe(FForm).AlbPanel()->Width());
+    EXPECT_EQ(Probe(FForm).CatPanel()->Left() + Probe(FForm).CatPanel()->Width(), dbWidth - 5);
+    EXPECT_EQ(Probe(FForm).AlbPanel()->Top() + Probe(FForm).AlbPanel()->Height(),
+              Probe(FForm).DBPanel()->Height() - 5);
+    EXPECT_EQ(Probe(FForm).ToolsRight()->Left() + Probe(FForm).ToolsRight()->Width(),
+              Probe(FForm).TopPanel()->Width() - 7);
   };
   check();
-  EXPECT_EQ(FForm->AlbPanel()->Top(), 32);
-  EXPECT_TRUE(FForm->Archive()->Visible());
+  EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 32);
+  EXPECT_TRUE(Probe(FForm).Archive()->Visible());
 
   FForm->SetBounds(FForm->Left(), FForm->Top(), 800, 500);
   ProcessMessages();
   check();
 
-  FForm->SetShowTools(false);
-  EXPECT_EQ(FForm->AlbPanel()->Top(), 0) << "without the tool row the panels move up";
-  EXPECT_EQ(FForm->CatPanel()->Top(), 0);
-  EXPECT_FALSE(FForm->Archive()->Visible());
-  EXPECT_FALSE(FForm->PrintCat()->Visible());
-  EXPECT_FALSE(FForm->GetMIDIsPanel()->Visible());
+  FForm->Layout().SetShowTools(false);
+  EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 0) << "without the tool row the panels move up";
+  EXPECT_EQ(Probe(FForm).CatPanel()->Top(), 0);
+  EXPECT_FALSE(Probe(FForm).Archive()->Visible());
+  EXPECT_FALSE(Probe(FForm).PrintCat()->Visible());
+  EXPECT_FALSE(Probe(FForm).GetMIDIsPanel()->Visible());
   check();
 }
 

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "EditCommands.h"
+#include "MasterProbe.h"
 #include "MainWindowFixture.h"
+#include "RenamerCodeD2.h"
 #include "EditingChecks.h"
 #include "ModalScript.h"
 #include "SysUtils.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -65,7 +69,7 @@ TEST_F(NameDialog, BlanksAndAmpersandsKeepItOpenAndCancelHandsOverNothing) {
         ClickButton(*r.BitBtn2);
       },
   }));
-  FForm->Createnew2()->Click();
+  Probe(FForm).Createnew2()->Click();
   EXPECT_EQ(seen.Caption, "Enter new category name");
   EXPECT_EQ(seen.Hint, "Type in new category name");
   EXPECT_EQ(seen.Proposal, "");
@@ -78,7 +82,7 @@ TEST_F(NameDialog, BlanksAndAmpersandsKeepItOpenAndCancelHandsOverNothing) {
   EXPECT_TRUE(seen.OpenAfterAmpersand);
   EXPECT_EQ(seen.AfterAmpersand, Warning);
   EXPECT_EQ(seen.AfterSecondOK, Warning);
-  EXPECT_EQ(FForm->NameResult(), "");
+  EXPECT_EQ(FForm->EditCommands().NameResult(), "");
   // Cancelled: no category, and no note about one.
   EXPECT_EQ(FForm->CatList()->Count(), categories);
   EXPECT_EQ(FAnswers.Asked().size(), 1u);
@@ -99,11 +103,11 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
     PressKey(r.Edit1->Handle(), VK_RETURN);
   }}));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  FForm->Createnew2()->Click();
-  EXPECT_EQ(FForm->NameResult(), "Bossa");
+  Probe(FForm).Createnew2()->Click();
+  EXPECT_EQ(FForm->EditCommands().NameResult(), "Bossa");
   EXPECT_NE(cats.FindCategory("Bossa"), 0);
   EXPECT_EQ(cats.Count(), categories + 1);
-  EXPECT_EQ(FForm->Categories()->PageCount(), categories + 2);
+  EXPECT_EQ(Probe(FForm).Categories()->PageCount(), categories + 2);
   SaveShot(shot, "name_dialog.bmp");
 
   // A name that exists: the same note, nothing new.
@@ -113,7 +117,7 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
     ClickButton(*r.BitBtn1);
   }}));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  FForm->Createnew4()->Click();
+  Probe(FForm).Createnew4()->Click();
   EXPECT_EQ(cats.Count(), categories + 1);
   EXPECT_EQ(cats.FindCategory("Folk"), folk);
   ASSERT_EQ(FBoxes.size(), 2u);
@@ -130,8 +134,8 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
 
 TEST_F(NameDialog, TheProposedNameIsSelectedSoTypingReplacesIt) {
   Start();
-  FForm->Categories()->SetActivePageIndex(1);
-  const std::string old = Trim(FForm->Categories()->ActivePage()->Caption());
+  Probe(FForm).Categories()->SetActivePageIndex(1);
+  const std::string old = Trim(Probe(FForm).Categories()->ActivePage()->Caption());
   ASSERT_FALSE(old.empty());
   std::string proposal, typed;
   DWORD start = 99, end = 0;
@@ -149,12 +153,12 @@ TEST_F(NameDialog, TheProposedNameIsSelectedSoTypingReplacesIt) {
         ClickButton(*r.BitBtn2);
       },
   }));
-  FForm->Rename2()->Click();
+  Probe(FForm).Rename2()->Click();
   EXPECT_EQ(proposal, old);
   EXPECT_EQ(start, 0u);
   EXPECT_EQ(end, old.size());
   EXPECT_EQ(typed, "Blues");
-  EXPECT_EQ(Trim(FForm->Categories()->ActivePage()->Caption()), old);
+  EXPECT_EQ(Trim(Probe(FForm).Categories()->ActivePage()->Caption()), old);
   EXPECT_EQ(FAnswers.Unanswered(), 0);
   CloseAndWait();
 }

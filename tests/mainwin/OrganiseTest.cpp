@@ -5,12 +5,18 @@
 #include <windows.h>
 #include <fstream>
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "MasterProbe.h"
 #include "EditingChecks.h"
 #include "MainWindowFixture.h"
 #include "ModalScript.h"
 #include "StandInSequencer.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
+#include "AdderCodeD2.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
+#include "RenamerCodeD2.h"
 
 namespace {
 
@@ -38,12 +44,12 @@ protected:
   void ShowCategory(const std::string& name) {
     for (auto& page : FForm->CategoryArea().Pages())
       if (Trim(page->Sheet()->Caption()) == name) {
-        FForm->Categories()->SetActivePage(page->Sheet());
+        Probe(FForm).Categories()->SetActivePage(page->Sheet());
         return;
       }
     ADD_FAILURE() << name;
   }
-  void ShowAlbum(int index) { FForm->Albums()->SetActivePageIndex(index + 1); }
+  void ShowAlbum(int index) { Probe(FForm).Albums()->SetActivePageIndex(index + 1); }
   bool InStore(int32_t key) {
     TTuneRec rec;
     return FForm->DMM2()->MyDB()->FindById(key, rec);
@@ -57,9 +63,9 @@ protected:
   }
   void PutInProgram(std::vector<int32_t> keys) {
     for (int32_t key : keys)
-      FForm->DragList().Add(IntToStr(key));
+      Probe(FForm).DragList().Add(IntToStr(key));
     FForm->SetDragSource(false, true);
-    FForm->PlayBClick(nullptr);
+    FForm->PlayCommands().PlayBClick(nullptr);
   }
   void SelectRows(TMyStringGrid& grid, std::vector<int32_t> keys) {
     grid.ClearSelection();
@@ -80,21 +86,21 @@ protected:
 
 TEST_F(Organise, OnAllCategoriesRenameAndDeleteOnlyExplain) {
   Start();
-  FForm->Categories()->SetActivePageIndex(0);
+  Probe(FForm).Categories()->SetActivePageIndex(0);
   const int categories = FForm->CatList()->Count();
   Box(mrOk);
-  FForm->Renameexisting1()->Click();
+  Probe(FForm).Renameexisting1()->Click();
   Box(mrOk);
-  FForm->Activecategory4()->Click();
+  Probe(FForm).Activecategory4()->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   ExpectBox(FBoxes[0], "Information", "\"ALL CATEGORIES\" is not a renameable single category",
             {IDOK});
   ExpectBox(FBoxes[1], "Information", "\"ALL CATEGORIES\" is not a delete-able single category!",
             {IDOK});
   // The rename without the notice does nothing there; the delete a dropped tab reaches explains.
-  FForm->Renamealbum2()->Click();
+  Probe(FForm).Renamealbum2()->Click();
   Box(mrOk);
-  FForm->Deletecategory1()->Click();
+  Probe(FForm).Deletecategory1()->Click();
   ASSERT_EQ(FBoxes.size(), 3u);
   EXPECT_EQ(FBoxes[2].Text, FBoxes[1].Text);
   EXPECT_EQ(FForm->CatList()->Count(), categories);
@@ -109,7 +115,7 @@ TEST_F(Organise, RenamingOntoAnotherCategorysNameMerges) {
   ShowCategory("Jazz");
   std::string proposal;
   Name("Folk", &proposal);
-  FForm->Rename2()->Click();
+  Probe(FForm).Rename2()->Click();
   EXPECT_EQ(proposal, "Jazz");
   EXPECT_EQ(FForm->CatList()->FindCategory("Jazz"), 0);
   ASSERT_EQ(FForm->CatList()->Count(), 1);
@@ -125,24 +131,24 @@ TEST_F(Organise, RenamingOntoAnotherCategorysNameMerges) {
 
 TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   Start();
-  TAlbList& albums = *FForm->AlbList();
+  TAlbList& albums = *Probe(FForm).AlbList();
   Name("Morning");
-  ClickButton(*FForm->NewAlb());
+  ClickButton(*Probe(FForm).NewAlb());
   ASSERT_EQ(albums.Count(), 2);
   ShowAlbum(0);
   std::string proposal;
   Name("Night", &proposal);
-  FForm->Rename3()->Click();
+  Probe(FForm).Rename3()->Click();
   EXPECT_EQ(proposal, "Evening");
   EXPECT_EQ(albums.Items(0).Name, "Night");
-  EXPECT_TRUE(FForm->AlbumsInUse());
+  EXPECT_TRUE(Probe(FForm).AlbumsInUse());
 
   // All albums: Cancel at the first question, Abort at the second, then Yes and OK.
   Box(mrCancel);
-  FForm->Allalbums4()->Click();
+  Probe(FForm).Allalbums4()->Click();
   Box(mrYes);
   Box(mrAbort);
-  FForm->Allalbums8()->Click();
+  Probe(FForm).Allalbums8()->Click();
   EXPECT_EQ(albums.Count(), 2);
   ASSERT_EQ(FBoxes.size(), 3u);
   ExpectBox(FBoxes[0], "Warning", "Are you sure you want to delete all 2 albums?",
@@ -152,7 +158,7 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   // One album: its question, then it is gone and its titles stay in the catalogue.
   ShowAlbum(1);
   Box(mrOk);
-  FForm->Albumselected3()->Click();
+  Probe(FForm).Albumselected3()->Click();
   ASSERT_EQ(FBoxes.size(), 4u);
   ExpectBox(FBoxes[3], "Confirm", "Permanently delete album \"Morning\" ?", {IDOK, IDCANCEL});
   ASSERT_EQ(albums.Count(), 1);
@@ -160,13 +166,13 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
 
   Box(mrYes);
   Box(mrOk);
-  FForm->Allalbums4()->Click();
+  Probe(FForm).Allalbums4()->Click();
   EXPECT_EQ(albums.Count(), 0);
   EXPECT_EQ(FForm->AlbumArea().Pages().size(), 0u);
-  EXPECT_EQ(FForm->SelectedAlbumKeys().Count(), 0);
+  EXPECT_EQ(Probe(FForm).SelectedAlbumKeys().Count(), 0);
   for (int32_t key : FCat.Keys)
     EXPECT_TRUE(InStore(key));
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   CloseAndWait();
 }
 
@@ -177,14 +183,14 @@ TEST_F(Organise, OneTitleTakenOutOfAnAlbumGetsTheSingularQuestion) {
   TMyStringGrid& grid = *FForm->AlbumArea().Pages()[0]->GridControl();
   SelectRows(grid, {k[0]});
   Box(mrCancel);
-  FForm->Titlesselected19()->Click();
+  Probe(FForm).Titlesselected19()->Click();
   EXPECT_GT(RowOfKey(grid, k[0]), 0) << "Cancel keeps it";
   SelectRows(grid, {k[0], k[3]});
   Box(mrCancel);
-  FForm->Titlesselected3()->Click();
+  Probe(FForm).Titlesselected3()->Click();
   SelectRows(grid, {k[0]});
   Box(mrOk);
-  FForm->Titlesselected3()->Click();
+  Probe(FForm).Titlesselected3()->Click();
   ASSERT_EQ(FBoxes.size(), 3u);
   ExpectBox(FBoxes[0], "Information", "Delete this title from album \"Evening\" ?",
             {IDOK, IDCANCEL});
@@ -202,15 +208,15 @@ TEST_F(Organise, DeletedCategoryLeavesEveryAlbumAndTheProgram) {
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
   ShowCategory("Folk");
   Box(mrCancel);
-  FForm->Activecategory1()->Click();
+  Probe(FForm).Activecategory1()->Click();
   EXPECT_TRUE(InStore(k[0]));
   Box(mrOk);
   Box(mrCancel);
-  FForm->Activecategory1()->Click();
+  Probe(FForm).Activecategory1()->Click();
   EXPECT_TRUE(InStore(k[0]));
   Box(mrOk);
   Box(mrOk);
-  FForm->Activecategory4()->Click();
+  Probe(FForm).Activecategory4()->Click();
   ASSERT_EQ(FBoxes.size(), 5u);
   ExpectBox(FBoxes[0], "Confirm", "Permanently delete all \"Folk\" titles from the database?",
             {IDOK, IDCANCEL});
@@ -231,13 +237,13 @@ TEST_F(Organise, TitlesDeletedFromTheCatalogueLeaveTheProgramSoAReusedKeyIsNotPl
   const auto& k = FCat.Keys;
   const int32_t highest = k[3];
   PutInProgram({k[0], highest});
-  SelectRows(*FForm->AllCatGrid(), {highest});
-  FForm->Categories()->SetActivePageIndex(0);
+  SelectRows(*Probe(FForm).AllCatGrid(), {highest});
+  Probe(FForm).Categories()->SetActivePageIndex(0);
   Box(mrAbort);
-  FForm->Titlesselected6()->Click();
+  Probe(FForm).Titlesselected6()->Click();
   EXPECT_TRUE(InStore(highest));
   Box(mrOk);
-  FForm->Titleselected1()->Click();
+  Probe(FForm).Titleselected1()->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   ExpectBox(FBoxes[0], "Warning",
             "Permanently delete these 1 titles fom the database and all albums?", {IDOK, IDABORT});
@@ -245,7 +251,7 @@ TEST_F(Organise, TitlesDeletedFromTheCatalogueLeaveTheProgramSoAReusedKeyIsNotPl
   EXPECT_EQ(ProgramKeys(), std::vector<int>{k[0]});
   // The next title added gets the deleted key again; the program does not name it.
   EXPECT_EQ(FForm->DMM2()->MyDB()->NextKey(), highest);
-  EXPECT_EQ(RowOfKey(*FForm->AllCatGrid(), highest), -1);
+  EXPECT_EQ(RowOfKey(*Probe(FForm).AllCatGrid(), highest), -1);
   CloseAndWait();
 }
 
@@ -264,16 +270,16 @@ TEST_F(Organise, TheTitlesMenusDeleteFollowsTheAreaLastClicked) {
   ShowAlbum(0);
   TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
   click(album, k[3]);
-  EXPECT_TRUE(FForm->AlbumsInUse());
+  EXPECT_TRUE(Probe(FForm).AlbumsInUse());
   Box(mrOk);
-  FForm->Delete4()->Click(); // albums: out of the album only
+  Probe(FForm).Delete4()->Click(); // albums: out of the album only
   EXPECT_EQ(RowOfKey(album, k[3]), -1);
   EXPECT_TRUE(InStore(k[3]));
-  click(*FForm->AllCatGrid(), k[1]);
-  EXPECT_TRUE(FForm->CategoriesInUse());
-  EXPECT_EQ(FForm->SelectedCategoryKeys().Count(), 1);
+  click(*Probe(FForm).AllCatGrid(), k[1]);
+  EXPECT_TRUE(Probe(FForm).CategoriesInUse());
+  EXPECT_EQ(Probe(FForm).SelectedCategoryKeys().Count(), 1);
   Box(mrCancel);
-  FForm->Delete4()->Click(); // categories: from the catalogue, after the question
+  Probe(FForm).Delete4()->Click(); // categories: from the catalogue, after the question
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\" ?");
   EXPECT_EQ(FBoxes[1].Text.substr(0, 20), "Permanently delete \"");
@@ -286,7 +292,7 @@ TEST_F(Organise, FilesAfterShutdownHoldEveryChange) {
   Start();
   const auto& k = FCat.Keys;
   // k1: new title, a typed new artist and a typed new category.
-  FForm->DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(FScript.Run({[](TForm& f) {
     auto& a = dynamic_cast<TTuneAdder&>(f);
@@ -295,26 +301,26 @@ TEST_F(Organise, FilesAfterShutdownHoldEveryChange) {
     TypeInto(ComboEdit(*a.Categories), "Bossa");
     ClickButton(*a.OKBB);
   }}));
-  FForm->Edit2()->Click();
+  Probe(FForm).Edit2()->Click();
   // k0 and k2: the artist shown, untouched, on two titles at once: no second "Body, Some".
-  SelectRows(*FForm->AllCatGrid(), {k[0], k[2]});
-  FForm->Categories()->SetActivePageIndex(0);
+  SelectRows(*Probe(FForm).AllCatGrid(), {k[0], k[2]});
+  Probe(FForm).Categories()->SetActivePageIndex(0);
   FAnswers.Push(FScript.Run({[](TForm& f) { ClickButton(*dynamic_cast<TTuneAdder&>(f).OKBB); }}));
-  FForm->Edit1()->Click();
+  Probe(FForm).Edit1()->Click();
   // "Jazz" (now k3 alone) becomes "Cool Jazz"; album "Evening" becomes "Night"; a new "Morning".
   ShowCategory("Jazz");
   Name("Cool Jazz");
-  FForm->Renameexisting1()->Click();
+  Probe(FForm).Renameexisting1()->Click();
   ShowAlbum(0);
   Name("Night");
-  FForm->Rename1()->Click();
+  Probe(FForm).Rename1()->Click();
   Name("Morning");
-  FForm->Createnew3()->Click();
+  Probe(FForm).Createnew3()->Click();
   // k2 leaves the catalogue.
-  FForm->Categories()->SetActivePageIndex(0);
-  SelectRows(*FForm->AllCatGrid(), {k[2]});
+  Probe(FForm).Categories()->SetActivePageIndex(0);
+  SelectRows(*Probe(FForm).AllCatGrid(), {k[2]});
   Box(mrOk);
-  FForm->Titlesselected6()->Click();
+  Probe(FForm).Titlesselected6()->Click();
   EXPECT_EQ(FAnswers.Unanswered(), 0);
   CloseAndWait();
 

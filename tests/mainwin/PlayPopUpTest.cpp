@@ -6,6 +6,8 @@
 #include <algorithm>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
@@ -13,6 +15,8 @@
 #include "MailHandOff.h"
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
+#include "HourGlass.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -85,8 +89,9 @@ protected:
   // The grids' pop-up: the play choices and the title commands that have their action.
   std::vector<std::string> AllCaptions() {
     std::vector<std::string> all = PlayChoices;
-    for (TMenuItem* item : {FForm->Edit2(), FForm->Delete5(), FForm->Mail4(), FForm->Save2()})
-      if (item->OnClick && (item != FForm->Mail4() || MailWindowLink()))
+    for (TMenuItem* item :
+         {Probe(FForm).Edit2(), Probe(FForm).Delete5(), Probe(FForm).Mail4(), Probe(FForm).Save2()})
+      if (item->OnClick && (item != Probe(FForm).Mail4() || MailWindowLink()))
         all.push_back(item->Caption());
     return all;
   }
@@ -103,7 +108,7 @@ public:
 
 TEST_F(PlayPopUp, WithoutAProgramTheTitlesPlayAtOnce) {
   Start();
-  TMyStringGrid& grid = *FForm->AllCatGrid();
+  TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
   const auto& k = FCat.Keys;
   DoubleClick(grid, k[1]);
   EXPECT_TRUE(FShown.empty()) << "nothing to choose: no pop-up";
@@ -113,7 +118,7 @@ TEST_F(PlayPopUp, WithoutAProgramTheTitlesPlayAtOnce) {
   EXPECT_EQ(PlayFileBytes(), ReadFileBytes(FCat.Files[1]));
 
   // Erasing the program leaves its title playing; Enter then plays the whole selection at once.
-  FForm->MusicClearClick(nullptr);
+  FForm->PlayCommands().MusicClearClick(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_FALSE(Program().Playing());
   EXPECT_EQ(KeyPlaying(), k[1]);
@@ -122,20 +127,20 @@ TEST_F(PlayPopUp, WithoutAProgramTheTitlesPlayAtOnce) {
   EXPECT_TRUE(FShown.empty());
   EXPECT_EQ(ProgramKeys(), selection);
   EXPECT_EQ(KeyPlaying(), selection[0]);
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
   CloseAndWait();
 }
 
 TEST_F(PlayPopUp, WhileAProgramPlaysThePopUpChoosesWhereTheTitlesGo) {
   Start();
-  TMyStringGrid& grid = *FForm->AllCatGrid();
+  TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
   const auto& k = FCat.Keys;
   DoubleClick(grid, k[0]);
   ASSERT_EQ(KeyPlaying(), k[0]);
   const size_t opened = FSeq.Opened.size();
 
   // Bottom: appended behind the title playing, which plays on untouched.
-  FChoice = FForm->PlayB();
+  FChoice = Probe(FForm).PlayB();
   DoubleClick(grid, k[1]);
   ASSERT_EQ(FShown.size(), 1u);
   EXPECT_EQ(FShown[0], AllCaptions()) << "a grid's pop-up offers the title commands too";
@@ -144,7 +149,7 @@ TEST_F(PlayPopUp, WhileAProgramPlaysThePopUpChoosesWhereTheTitlesGo) {
   EXPECT_EQ(FSeq.Opened.size(), opened);
 
   // Top: ahead of the program, and playing now.
-  FChoice = FForm->PlayT();
+  FChoice = Probe(FForm).PlayT();
   DoubleClick(grid, k[2]);
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[2], k[0], k[1]}));
   EXPECT_EQ(KeyPlaying(), k[2]);
@@ -152,27 +157,27 @@ TEST_F(PlayPopUp, WhileAProgramPlaysThePopUpChoosesWhereTheTitlesGo) {
   EXPECT_EQ(PlayFileBytes(), ReadFileBytes(FCat.Files[2]));
 
   // Cancel changes nothing.
-  FChoice = FForm->Cancel1();
+  FChoice = Probe(FForm).Cancel1();
   DoubleClick(grid, k[3]);
   EXPECT_EQ(FShown.size(), 3u);
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[2], k[0], k[1]}));
   EXPECT_EQ(KeyPlaying(), k[2]);
 
   // Enter asks the same; replace leaves only the selection, its first title playing.
-  FChoice = FForm->PlayR();
+  FChoice = Probe(FForm).PlayR();
   std::vector<int> selection = PressEnter(grid, {k[1], k[3]});
   ASSERT_EQ(FShown.size(), 4u);
   EXPECT_EQ(FShown[3], AllCaptions());
   EXPECT_EQ(ProgramKeys(), selection);
   EXPECT_EQ(KeyPlaying(), selection[0]);
   EXPECT_EQ(Program().Index(), 0);
-  EXPECT_EQ(FForm->DragList().Count(), 0);
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
   CloseAndWait();
 }
 
 TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   Start();
-  FForm->Albums()->SetActivePageIndex(1);
+  Probe(FForm).Albums()->SetActivePageIndex(1);
   ASSERT_EQ(FForm->AlbumArea().Pages().size(), 1u);
   TMyStringGrid& album = *FForm->AlbumArea().Pages()[0]->GridControl();
   const int32_t first = FCat.Keys.front(), last = FCat.Keys.back();
@@ -184,11 +189,11 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   bool fromAlbums = false, fromCategories = true;
   int carried = 0;
   FWhileOpen = [&] {
-    fromAlbums = FForm->DragFromAlbums();
-    fromCategories = FForm->DragFromCategories();
-    carried = FForm->DragList().Count();
+    fromAlbums = Probe(FForm).DragFromAlbums();
+    fromCategories = Probe(FForm).DragFromCategories();
+    carried = Probe(FForm).DragList().Count();
   };
-  FChoice = FForm->PlayB();
+  FChoice = Probe(FForm).PlayB();
   PressEnter(album, {first});
   ASSERT_EQ(FShown.size(), 1u);
   // Album rows can be edited and taken out of their album.
@@ -201,13 +206,13 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{last, first}));
   EXPECT_EQ(KeyPlaying(), last);
   // The command spent the working keys.
-  EXPECT_EQ(FForm->DragList().Count(), 0);
-  EXPECT_FALSE(FForm->DragFromAlbums());
-  EXPECT_FALSE(FForm->DragFromCategories());
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
+  EXPECT_FALSE(Probe(FForm).DragFromAlbums());
+  EXPECT_FALSE(Probe(FForm).DragFromCategories());
 
   // Delete on an album row asks about the album and takes the title out of it only.
   FWhileOpen = nullptr;
-  FChoice = FForm->Delete5();
+  FChoice = Probe(FForm).Delete5();
   FAnswers.Clear();
   FAnswers.Push(mrOk);
   PressEnter(album, {first});
@@ -215,7 +220,7 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   EXPECT_EQ(FAnswers.Asked()[0].Text, "Delete this title from album \"Evening\" ?");
   EXPECT_EQ(RowOfKey(album, first), -1);
   EXPECT_GT(RowOfKey(album, last), 0);
-  EXPECT_GT(RowOfKey(*FForm->AllCatGrid(), first), 0) << "still in the catalogue";
+  EXPECT_GT(RowOfKey(*Probe(FForm).AllCatGrid(), first), 0) << "still in the catalogue";
   TTuneRec kept;
   EXPECT_TRUE(FForm->DMM2()->MyDB()->FindById(first, kept));
   CloseAndWait();
@@ -224,40 +229,40 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
 TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   Start();
   const auto& k = FCat.Keys;
-  DoubleClick(*FForm->AllCatGrid(), k[0]);
+  DoubleClick(*Probe(FForm).AllCatGrid(), k[0]);
   ASSERT_EQ(KeyPlaying(), k[0]);
   // Title commands that cannot act stay out of the pop-up (mail without a mail window); one that
   // becomes ready shows.
-  EXPECT_FALSE(FForm->Mail4()->Visible());
-  for (TMenuItem* item : {FForm->Edit2(), FForm->Delete5(), FForm->Save2()})
+  EXPECT_FALSE(Probe(FForm).Mail4()->Visible());
+  for (TMenuItem* item : {Probe(FForm).Edit2(), Probe(FForm).Delete5(), Probe(FForm).Save2()})
     EXPECT_TRUE(item->Visible()) << item->Caption();
   TQuietMail mail;
   RegisterMailWindow(&mail);
   TScopeExit unregister([] { RegisterMailWindow(nullptr); });
 
-  FForm->DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
-  FChoice = FForm->Cancel1();
-  FForm->ChoosePlayMode(false);
+  FChoice = Probe(FForm).Cancel1();
+  FForm->PlayCommands().ChoosePlayMode(false);
   ASSERT_EQ(FShown.size(), 1u);
   EXPECT_EQ(FShown[0], PlayChoices);
   // Closed again, the pop-up has its ready title command back for the grids.
-  EXPECT_TRUE(FForm->Mail4()->Visible());
-  EXPECT_TRUE(FForm->Edit2()->Visible());
-  EXPECT_TRUE(FForm->Save2()->Visible());
-  EXPECT_EQ(FForm->DragList().Count(), 0);
-  FChoice = FForm->Cancel1();
-  DoubleClick(*FForm->AllCatGrid(), k[1]);
+  EXPECT_TRUE(Probe(FForm).Mail4()->Visible());
+  EXPECT_TRUE(Probe(FForm).Edit2()->Visible());
+  EXPECT_TRUE(Probe(FForm).Save2()->Visible());
+  EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
+  FChoice = Probe(FForm).Cancel1();
+  DoubleClick(*Probe(FForm).AllCatGrid(), k[1]);
   ASSERT_EQ(FShown.size(), 2u);
   EXPECT_EQ(FShown[1], AllCaptions());
   EXPECT_EQ(FShown[1].back(), "&Save to disk");
   EXPECT_EQ(FShown[1][FShown[1].size() - 2], "&Mail");
 
   // Keys that came from no view are not played.
-  FForm->DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, false);
-  FChoice = FForm->PlayT();
-  FForm->ChoosePlayMode(false);
+  FChoice = Probe(FForm).PlayT();
+  FForm->PlayCommands().ChoosePlayMode(false);
   EXPECT_EQ(ProgramKeys(), std::vector<int>{k[0]});
   EXPECT_EQ(KeyPlaying(), k[0]);
   CloseAndWait();
@@ -265,28 +270,28 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
 
 TEST_F(PlayPopUp, TheStepButtonsFollowAndMoveThroughTheProgram) {
   Start();
-  TMyStringGrid& grid = *FForm->AllCatGrid();
+  TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
   const auto& k = FCat.Keys;
   DoubleClick(grid, k[0]);
-  EXPECT_FALSE(FForm->Back()->Enabled()) << "one title: nothing to step to";
-  EXPECT_FALSE(FForm->PlayNext()->Enabled());
-  FChoice = FForm->PlayB();
+  EXPECT_FALSE(Probe(FForm).Back()->Enabled()) << "one title: nothing to step to";
+  EXPECT_FALSE(Probe(FForm).PlayNext()->Enabled());
+  FChoice = Probe(FForm).PlayB();
   DoubleClick(grid, k[1]);
   DoubleClick(grid, k[2]);
   ASSERT_EQ(ProgramKeys(), (std::vector<int>{k[0], k[1], k[2]}));
-  EXPECT_TRUE(FForm->Back()->Enabled());
-  EXPECT_TRUE(FForm->PlayNext()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Back()->Enabled());
+  EXPECT_TRUE(Probe(FForm).PlayNext()->Enabled());
 
-  FForm->PlayNext()->Click();
+  Probe(FForm).PlayNext()->Click();
   EXPECT_EQ(KeyPlaying(), k[1]);
   EXPECT_EQ(PlayFileBytes(), ReadFileBytes(FCat.Files[1]));
-  FForm->Back()->Click();
-  FForm->Back()->Click();
+  Probe(FForm).Back()->Click();
+  Probe(FForm).Back()->Click();
   EXPECT_EQ(KeyPlaying(), k[2]) << "back from the first title wraps to the last";
-  EXPECT_TRUE(FForm->PlayNext()->Enabled());
+  EXPECT_TRUE(Probe(FForm).PlayNext()->Enabled());
 
   // Shuffle plays the new first title, which is never the former one.
-  FForm->Shuffle2Click(nullptr);
+  FForm->PlayCommands().Shuffle2Click(nullptr);
   std::vector<int> shuffled = ProgramKeys();
   EXPECT_NE(shuffled[0], k[0]);
   std::vector<int> before{k[0], k[1], k[2]};
@@ -297,10 +302,10 @@ TEST_F(PlayPopUp, TheStepButtonsFollowAndMoveThroughTheProgram) {
 
   // Erased, the program leaves its title playing and nothing to step through.
   int playing = KeyPlaying();
-  FForm->MusicClearClick(nullptr);
+  FForm->PlayCommands().MusicClearClick(nullptr);
   EXPECT_EQ(KeyPlaying(), playing);
-  EXPECT_FALSE(FForm->Back()->Enabled());
-  EXPECT_FALSE(FForm->PlayNext()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Back()->Enabled());
+  EXPECT_FALSE(Probe(FForm).PlayNext()->Enabled());
   CloseAndWait();
 }
 
@@ -312,20 +317,20 @@ TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
   Start();
   const auto& k = FCat.Keys;
   // The all-titles page is no category: "Active category" has nothing to play there.
-  FForm->Activecategory2Click(nullptr);
+  FForm->PlayCommands().Activecategory2Click(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   // All categories: every title, the first of them at once (nothing was playing).
-  FForm->Allcategories3Click(nullptr);
+  FForm->PlayCommands().Allcategories3Click(nullptr);
   EXPECT_EQ(FShown.size(), 0u);
   ASSERT_EQ(Program().Count(), static_cast<int>(k.size()));
   EXPECT_EQ(KeyPlaying(), Program().Keys(0));
 
   // While that plays, the album "Evening" goes to the bottom through the pop-up.
-  FChoice = FForm->PlayB();
+  FChoice = Probe(FForm).PlayB();
   TTunePage* evening = FForm->AlbumArea().Pages().front().get();
   evening->ListItem()->SetSelected(true);
   int playing = KeyPlaying();
-  FForm->Albumselected4Click(nullptr);
+  FForm->PlayCommands().Albumselected4Click(nullptr);
   ASSERT_EQ(FShown.size(), 1u);
   EXPECT_EQ(FShown[0], PlayChoices);
   std::vector<int> keys = ProgramKeys();
@@ -334,17 +339,17 @@ TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
   EXPECT_EQ(KeyPlaying(), playing);
 
   // The selected titles of a category page, at the top.
-  FChoice = FForm->PlayT();
+  FChoice = Probe(FForm).PlayT();
   TTunePage* jazz = nullptr;
   for (auto& page : FForm->CategoryArea().Pages())
     if (Trim(page->Sheet()->Caption()) == "Jazz") jazz = page.get();
   ASSERT_TRUE(jazz);
-  FForm->Categories()->SetActivePage(jazz->Sheet());
+  Probe(FForm).Categories()->SetActivePage(jazz->Sheet());
   TMyStringGrid& grid = *jazz->GridControl();
   grid.ClearSelection();
   grid.SetRowSelected(1, true);
   int32_t chosen = grid.Objects(1)->MasterKey;
-  FForm->Titlesselected8Click(nullptr);
+  FForm->PlayCommands().Titlesselected8Click(nullptr);
   EXPECT_EQ(Program().Keys(0), chosen);
   EXPECT_EQ(KeyPlaying(), chosen);
   CloseAndWait();
@@ -357,22 +362,22 @@ namespace {
 TEST_F(PlayPopUp, ABusyDeviceClearsTheProgramAndPutsUpItsNotice) {
   Start();
   const auto& k = FCat.Keys;
-  DoubleClick(*FForm->AllCatGrid(), k[0]);
+  DoubleClick(*Probe(FForm).AllCatGrid(), k[0]);
   ASSERT_EQ(KeyPlaying(), k[0]);
   // Another program holds the MIDI output: the play command fails naming the device as in use.
   FSeq.PlayError = 343;
   FSeq.PlayErrorText = "The specified MIDI Device is already in use.";
-  FChoice = FForm->PlayB();
-  FForm->Allcategories3Click(nullptr);
-  FChoice = FForm->PlayT();
-  FForm->Allcategories3Click(nullptr);
+  FChoice = Probe(FForm).PlayB();
+  FForm->PlayCommands().Allcategories3Click(nullptr);
+  FChoice = Probe(FForm).PlayT();
+  FForm->PlayCommands().Allcategories3Click(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_FALSE(Program().Playing());
   HWND notice = FindWindowA(nullptr, "MIDI device unavailable");
   ASSERT_TRUE(notice);
   EXPECT_TRUE(IsWindowVisible(notice));
-  EXPECT_EQ(FForm->CDPanel()->StateLabel()->Caption(), "MIDI device unavailable");
-  EXPECT_TRUE(FForm->CDPanel()->MessageShowing());
+  EXPECT_EQ(Probe(FForm).CDPanel()->StateLabel()->Caption(), "MIDI device unavailable");
+  EXPECT_TRUE(Probe(FForm).CDPanel()->MessageShowing());
   // Not a broken title: nothing was offered for deletion.
   for (const TModalRequest& r : FAnswers.Asked())
     EXPECT_EQ(r.Text.find("corrupted"), std::string::npos) << r.Text;

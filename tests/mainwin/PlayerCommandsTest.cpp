@@ -6,6 +6,9 @@
 #include "Dialogs.h"
 #include "MIDIOPortCode.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "PlayerCommands.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "StandInSequencer.h"
 #include "TestCapture.h"
@@ -56,35 +59,35 @@ TEST_F(PlayerCommands, PauseAndResumeFollowTheSequencer) {
   Start();
   PlayTitles(2);
   FSeq.Position = 7000;
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
-  EXPECT_EQ(FForm->Pause()->Tag(), 1);
-  EXPECT_EQ(FForm->Pause()->Hint(), "Resume");
-  EXPECT_TRUE(SameGlyph(FForm->Pause(), FForm->TempGo()));
-  EXPECT_TRUE(FForm->Pause()->Enabled());
-  FForm->PauseClick(nullptr);
+  EXPECT_EQ(Probe(FForm).Pause()->Tag(), 1);
+  EXPECT_EQ(Probe(FForm).Pause()->Hint(), "Resume");
+  EXPECT_TRUE(SameGlyph(Probe(FForm).Pause(), Probe(FForm).TempGo()));
+  EXPECT_TRUE(Probe(FForm).Pause()->Enabled());
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 7000u) << "resumes where it paused";
-  EXPECT_EQ(FForm->Pause()->Tag(), 0);
-  EXPECT_EQ(FForm->Pause()->Hint(), "Pause");
-  EXPECT_TRUE(SameGlyph(FForm->Pause(), FForm->TempPause()));
+  EXPECT_EQ(Probe(FForm).Pause()->Tag(), 0);
+  EXPECT_EQ(Probe(FForm).Pause()->Hint(), "Pause");
+  EXPECT_TRUE(SameGlyph(Probe(FForm).Pause(), Probe(FForm).TempPause()));
   CloseAndWait();
 }
 
 TEST_F(PlayerCommands, AtStartNothingPlaysAndTheDropTargetsSayWhatADropDoes) {
   Start();
   // Nothing has been asked of the player yet: only what an empty program allows is offered.
-  for (TBitBtn* b :
-       {FForm->Back(), FForm->PlayNext(), FForm->RepeatSB(), FForm->Pause(), FForm->OneStop(),
-        FForm->AllStop(), FForm->MusicClear(), FForm->Shuffle(), FForm->ProgView()})
+  for (TBitBtn* b : {Probe(FForm).Back(), Probe(FForm).PlayNext(), Probe(FForm).RepeatSB(),
+                     Probe(FForm).Pause(), Probe(FForm).OneStop(), Probe(FForm).AllStop(),
+                     Probe(FForm).MusicClear(), Probe(FForm).Shuffle(), Probe(FForm).ProgView()})
     EXPECT_FALSE(b->Enabled()) << b->Name();
-  EXPECT_FALSE(FForm->Music1()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Music1()->Enabled());
   // A click on a drop target does nothing, so every one of them shows its hint.
-  EXPECT_EQ(FForm->Play()->Hint(), "Add music and play it last");
-  EXPECT_EQ(FForm->PlayReplace()->Hint(), "Add music and play it first");
-  for (TBitBtn* b :
-       {FForm->Play(), FForm->PlayReplace(), FForm->EditCat(), FForm->TrashCat(),
-        FForm->MailTitle(), FForm->ExportTitle(), FForm->Archive(), FForm->PrintCat()}) {
+  EXPECT_EQ(Probe(FForm).Play()->Hint(), "Add music and play it last");
+  EXPECT_EQ(Probe(FForm).PlayReplace()->Hint(), "Add music and play it first");
+  for (TBitBtn* b : {Probe(FForm).Play(), Probe(FForm).PlayReplace(), Probe(FForm).EditCat(),
+                     Probe(FForm).TrashCat(), Probe(FForm).MailTitle(), Probe(FForm).ExportTitle(),
+                     Probe(FForm).Archive(), Probe(FForm).PrintCat()}) {
     EXPECT_TRUE(b->ShowHint()) << b->Name();
     EXPECT_FALSE(GetShortHint(b->Hint()).empty()) << b->Name();
   }
@@ -114,21 +117,21 @@ TEST_F(PlayerCommands, ButtonsFollowModeAndProgramSize) {
       FSeq.Mode = r.mode;
     }
     static_cast<TPlayRoadView*>(FForm)->UpdatePlayControls();
-    EXPECT_EQ(FForm->Music1()->Enabled(), r.music);
-    EXPECT_EQ(FForm->Back()->Enabled(), r.back);
-    EXPECT_EQ(FForm->PlayNext()->Enabled(), r.back);
-    EXPECT_EQ(FForm->RepeatSB()->Enabled(), r.repeat);
-    EXPECT_EQ(FForm->Pause()->Enabled(), r.pause);
-    EXPECT_EQ(FForm->OneStop()->Enabled(), r.oneStop);
-    EXPECT_EQ(FForm->AllStop()->Enabled(), r.allStop);
-    EXPECT_EQ(FForm->MusicClear()->Enabled(), r.clear);
-    EXPECT_EQ(FForm->Shuffle()->Enabled(), r.shuffle);
-    EXPECT_EQ(FForm->ProgView()->Enabled(), r.clear);
-    EXPECT_EQ(FForm->Pause()->Tag(), r.mode == MCI_MODE_PAUSE ? 1 : 0);
+    EXPECT_EQ(Probe(FForm).Music1()->Enabled(), r.music);
+    EXPECT_EQ(Probe(FForm).Back()->Enabled(), r.back);
+    EXPECT_EQ(Probe(FForm).PlayNext()->Enabled(), r.back);
+    EXPECT_EQ(Probe(FForm).RepeatSB()->Enabled(), r.repeat);
+    EXPECT_EQ(Probe(FForm).Pause()->Enabled(), r.pause);
+    EXPECT_EQ(Probe(FForm).OneStop()->Enabled(), r.oneStop);
+    EXPECT_EQ(Probe(FForm).AllStop()->Enabled(), r.allStop);
+    EXPECT_EQ(Probe(FForm).MusicClear()->Enabled(), r.clear);
+    EXPECT_EQ(Probe(FForm).Shuffle()->Enabled(), r.shuffle);
+    EXPECT_EQ(Probe(FForm).ProgView()->Enabled(), r.clear);
+    EXPECT_EQ(Probe(FForm).Pause()->Tag(), r.mode == MCI_MODE_PAUSE ? 1 : 0);
     if (r.mode == MCI_MODE_STOP) {
-      EXPECT_EQ(FForm->OneStop()->Tag(), 1);
-      EXPECT_EQ(FForm->OneStop()->Hint(), "Play|Restart play");
-      EXPECT_TRUE(SameGlyph(FForm->OneStop(), FForm->TempGo()));
+      EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 1);
+      EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Play|Restart play");
+      EXPECT_TRUE(SameGlyph(Probe(FForm).OneStop(), Probe(FForm).TempGo()));
     }
     Program().EraseProgram();
     Program().SetPlaying(false);
@@ -140,33 +143,33 @@ TEST_F(PlayerCommands, StopThenStopAgainRestartsAtTheBeginning) {
   Start();
   PlayTitles(2);
   FSeq.Position = 5000;
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_STOP));
   EXPECT_TRUE(FForm->Road().UserStopped());
-  EXPECT_EQ(FForm->OneStop()->Tag(), 1);
-  EXPECT_EQ(FForm->OneStop()->Hint(), "Play|Restart play");
-  FForm->OneStopClick(nullptr);
+  EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 1);
+  EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Play|Restart play");
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_EQ(FSeq.Position, 0u);
   EXPECT_FALSE(FForm->Road().UserStopped());
-  EXPECT_EQ(FForm->OneStop()->Hint(), "Stop|Stop current play");
-  EXPECT_EQ(FForm->OneStop()->Tag(), 0);
+  EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Stop|Stop current play");
+  EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 0);
   CloseAndWait();
 }
 
 TEST_F(PlayerCommands, StopOnTheLastTitleOfAnEmptiedProgramEndsIt) {
   Start();
   PlayTitles(1);
-  FForm->MusicClearClick(nullptr); // the title plays on
+  FForm->PlayCommands().MusicClearClick(nullptr); // the title plays on
   ASSERT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   DWORD started = GetTickCount();
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_LT(GetTickCount() - started, 4000u) << "returns without waiting for a mode";
-  EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1) << "sequencer closed";
+  EXPECT_EQ(Probe(FForm).MyMidi1().DeviceId(), -1) << "sequencer closed";
   EXPECT_FALSE(Program().Playing());
   EXPECT_EQ(FForm->Road().StatusText(), "No program");
   EXPECT_EQ(FForm->Road().TitleText(), "None");
-  EXPECT_FALSE(FForm->OneStop()->Enabled());
+  EXPECT_FALSE(Probe(FForm).OneStop()->Enabled());
   CloseAndWait();
 }
 
@@ -174,14 +177,14 @@ TEST_F(PlayerCommands, StuckOrMissingDevicesEndTheWaits) {
   Start();
   PlayTitles(2);
   FSeq.StuckMode = MCI_MODE_NOT_READY;
-  FForm->PauseClick(nullptr); // not playing: nothing to pause, and no endless wait
+  FForm->PlayerCommands().PauseClick(nullptr); // not playing: nothing to pause, and no endless wait
   EXPECT_EQ(FSeq.Pauses, 0);
-  FForm->RepeatSBClick(nullptr);
+  FForm->PlayerCommands().RepeatSBClick(nullptr);
   // Seeking is neither playing nor paused: a restart, then a bounded wait for a mode that
   // never comes.
   FSeq.StuckMode = MCI_MODE_SEEK;
   DWORD started = GetTickCount();
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_LT(GetTickCount() - started, 15000u);
   EXPECT_FALSE(FForm->Road().UserStopped());
   FSeq.StuckMode = 0;
@@ -194,7 +197,7 @@ TEST_F(PlayerCommands, RestartReopensTheTitle) {
   const size_t opened = FSeq.Opened.size();
   const int key = FForm->Road().MasterKeyPlaying();
   FSeq.Position = 9000;
-  FForm->RepeatSBClick(nullptr);
+  FForm->PlayerCommands().RepeatSBClick(nullptr);
   EXPECT_EQ(FSeq.Opened.size(), opened + 1);
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), key);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
@@ -206,29 +209,30 @@ TEST_F(PlayerCommands, EraseAndStopOnlyOnYes) {
   Start();
   PlayTitles(3);
   FAnswers.Push(mrNo);
-  FForm->AllStopClick(nullptr);
+  FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(LastQuestion(), "Are you sure you want stop play and erase your music program?");
   EXPECT_EQ(Program().Count(), 3);
   FAnswers.Push(mrCancel); // the box closed
-  FForm->AllStopClick(nullptr);
+  FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(Program().Count(), 3);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   FAnswers.Push(mrYes);
-  FForm->AllStopClick(nullptr);
+  FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_FALSE(Program().Playing());
-  EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1);
+  EXPECT_EQ(Probe(FForm).MyMidi1().DeviceId(), -1);
   EXPECT_EQ(FForm->Road().CategoryText(), "None");
   EXPECT_EQ(FForm->Road().StatusText(), "No program");
-  EXPECT_EQ(FForm->OneStop()->Tag(), 0);
-  EXPECT_EQ(FForm->OneStop()->Hint(), "Stop|Stop current play");
-  EXPECT_FALSE(FForm->AllStop()->Enabled());
+  EXPECT_EQ(Probe(FForm).OneStop()->Tag(), 0);
+  EXPECT_EQ(Probe(FForm).OneStop()->Hint(), "Stop|Stop current play");
+  EXPECT_FALSE(Probe(FForm).AllStop()->Enabled());
   CloseAndWait();
 }
 
 TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
   Start();
-  TMenuItem* items[] = {FForm->GM1(), FForm->GS1(), FForm->None1(), FForm->GMGS1(), FForm->GSGM1()};
+  TMenuItem* items[] = {Probe(FForm).GM1(), Probe(FForm).GS1(), Probe(FForm).None1(),
+                        Probe(FForm).GMGS1(), Probe(FForm).GSGM1()};
   for (TMenuItem* clicked : items) {
     clicked->Click();
     int ticked = 0;
@@ -237,9 +241,9 @@ TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
     EXPECT_EQ(ticked, 1) << clicked->Name();
     EXPECT_TRUE(clicked->Checked()) << clicked->Name();
   }
-  bool looping = FForm->Looping1()->Checked();
-  FForm->Looping1()->Click();
-  EXPECT_NE(FForm->Looping1()->Checked(), looping);
+  bool looping = Probe(FForm).Looping1()->Checked();
+  Probe(FForm).Looping1()->Click();
+  EXPECT_NE(Probe(FForm).Looping1()->Checked(), looping);
   EXPECT_EQ(FForm->Road().Looping(), !looping);
   CloseAndWait();
 }
@@ -247,7 +251,7 @@ TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
 TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
   Start();
   PlayTitles(2);
-  TMMSlider& slider = *FForm->MMSlider1();
+  TMMSlider& slider = *Probe(FForm).MMSlider1();
   EXPECT_EQ(slider.MaxValue(), 61) << "the title's length in seconds";
   slider.SetPosition(0);
   for (int i = 0; i < 3; ++i)
@@ -258,7 +262,7 @@ TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
   EXPECT_FALSE(FForm->Road().SliderDragging());
 
   // Paused: keys move the thumb, the release leaves the player where it is.
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   ASSERT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
   Key(slider, VK_RIGHT);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
@@ -272,7 +276,7 @@ TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
   EXPECT_EQ(FSeq.Position, static_cast<DWORD>(slider.Position() * 1000));
 
   // Stopped: the thumb goes back to the start.
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   Key(slider, VK_END);
   EXPECT_EQ(slider.Position(), 0);
   CloseAndWait();
@@ -281,7 +285,7 @@ TEST_F(PlayerCommands, SliderReleaseRepositionsOnlyWhilePlaying) {
 TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   Start();
   PlayTitles(1);
-  TMMSlider& slider = *FForm->MMSlider1();
+  TMMSlider& slider = *Probe(FForm).MMSlider1();
   FSeq.Position = 30000; // the player timer moves the thumb there
   ASSERT_TRUE(PumpUntil([&] { return slider.Position() == 30; }, 3000));
   TBitmap shot;
@@ -293,14 +297,15 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   int gy = (g.top + g.bottom) / 2;
   EXPECT_EQ(shot.Pixel(g.left + 5, gy), static_cast<TColor>(0x008000)) << "filled up to the thumb";
   EXPECT_NE(shot.Pixel(g.right - 5, gy), static_cast<TColor>(0x008000)) << "empty after it";
-  EXPECT_TRUE(FForm->SelPanel()->Visible());
-  EXPECT_GT(FForm->SelPanel()->Width(), 0);
-  EXPECT_LT(FForm->SelPanel()->Left() + FForm->SelPanel()->Width(), slider.Left() + c.x);
+  EXPECT_TRUE(Probe(FForm).SelPanel()->Visible());
+  EXPECT_GT(Probe(FForm).SelPanel()->Width(), 0);
+  EXPECT_LT(Probe(FForm).SelPanel()->Left() + Probe(FForm).SelPanel()->Width(),
+            slider.Left() + c.x);
   // A click on the played part reaches the slider beneath it.
-  POINT onPart = FForm->SelPanel()->ClientToScreen({2, 1});
-  EXPECT_EQ(
-      SendMessageA(FForm->SelPanel()->Handle(), WM_NCHITTEST, 0, MAKELPARAM(onPart.x, onPart.y)),
-      HTTRANSPARENT);
+  POINT onPart = Probe(FForm).SelPanel()->ClientToScreen({2, 1});
+  EXPECT_EQ(SendMessageA(Probe(FForm).SelPanel()->Handle(), WM_NCHITTEST, 0,
+                         MAKELPARAM(onPart.x, onPart.y)),
+            HTTRANSPARENT);
   // Pressed: the centre lights up.
   SendMessageA(slider.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
   CaptureControl(slider, shot);
@@ -310,7 +315,7 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
   SendMessageA(slider.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
   // The main window for the record: slider under the display, the button rows.
   TBitmap window;
-  CaptureControl(*FForm->TopPanel(), window);
+  CaptureControl(*Probe(FForm).TopPanel(), window);
   window.SaveToFile(EnvVar("TB_BUILD_DIR").empty()
                         ? FDir / "player.bmp"
                         : WinPath(EnvVar("TB_BUILD_DIR")) + "\\player-commands.bmp");
@@ -320,7 +325,7 @@ TEST_F(PlayerCommands, ThumbAndGrooveShowThePlayedPart) {
 TEST_F(PlayerCommands, VolumeFindsTheControlRunsTheHelperOrSaysSo) {
   Start();
   // No control window and no program: a message, nothing else.
-  FForm->VolumeClick(nullptr);
+  FForm->PlayerCommands().VolumeClick(nullptr);
   EXPECT_EQ(LastQuestion(), "The volume control could not be started.");
   // A helper beside the program runs.
   char system[MAX_PATH];
@@ -328,10 +333,11 @@ TEST_F(PlayerCommands, VolumeFindsTheControlRunsTheHelperOrSaysSo) {
   ASSERT_TRUE(CopyFileA((std::string(system) + "\\hostname.exe").c_str(),
                         (FDir / "sndvol32.exe").c_str(), FALSE));
   size_t asked = FAnswers.Asked().size();
-  FForm->VolumeClick(nullptr);
+  FForm->PlayerCommands().VolumeClick(nullptr);
   EXPECT_EQ(FAnswers.Asked().size(), asked) << "no message";
   std::string helper = FDir / "sndvol32.exe";
-  EXPECT_EQ(FForm->VolumeCommand(), std::string(1, '"').append(helper).append(1, '"'));
+  EXPECT_EQ(FForm->PlayerCommands().VolumeCommand(),
+            std::string(1, '"').append(helper).append(1, '"'));
   // A running control comes to the front instead.
   TForm control(nullptr);
   control.SetCaption("Volume Control");
@@ -340,7 +346,7 @@ TEST_F(PlayerCommands, VolumeFindsTheControlRunsTheHelperOrSaysSo) {
   ShowWindow(control.Handle(), SW_MINIMIZE);
   ProcessMessages();
   DeleteFileA((FDir / "sndvol32.exe").c_str());
-  FForm->VolumeClick(nullptr);
+  FForm->PlayerCommands().VolumeClick(nullptr);
   ProcessMessages();
   EXPECT_FALSE(IsIconic(control.Handle()));
   EXPECT_EQ(FAnswers.Asked().size(), asked) << "no message";
@@ -360,7 +366,7 @@ TEST_F(PlayerCommands, VolumeShowsTheMixerWindowOrFallsBackWithoutAMixer) {
   MixerFrmF = new TMixerFrmF(nullptr);
   MixerFrmF->AfterConstruction();
   if (!MixerFrmF->NoMixer()) {
-    FForm->VolumeClick(nullptr);
+    FForm->PlayerCommands().VolumeClick(nullptr);
     ProcessMessages();
     EXPECT_TRUE(IsWindowVisible(MixerFrmF->Handle()));
     RECT m, w;
@@ -383,7 +389,7 @@ TEST_F(PlayerCommands, VolumeShowsTheMixerWindowOrFallsBackWithoutAMixer) {
   ShowWindow(control.Handle(), SW_MINIMIZE);
   ProcessMessages();
   size_t asked = FAnswers.Asked().size();
-  FForm->VolumeClick(nullptr);
+  FForm->PlayerCommands().VolumeClick(nullptr);
   ProcessMessages();
   EXPECT_FALSE(IsIconic(control.Handle()));
   EXPECT_FALSE(IsWindowVisible(MixerFrmF->Handle()));
@@ -397,7 +403,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
   FSeq.Ports = {"Synth A", "Synth B, bank 2", "Synth C"};
   Start();
   PlayTitles(2);
-  TMyMidi& midi = FForm->MyMidi1();
+  TMyMidi& midi = Probe(FForm).MyMidi1();
   const int port = midi.MidiOutPort();
   // The same port again: nothing happens to the title.
   size_t opened = FSeq.Opened.size();
@@ -412,7 +418,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
     f->BitBtn1->Click();
     return int(mrOk);
   });
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(FSeq.Opened.size(), opened);
   EXPECT_EQ(midi.MidiOutPort(), port);
 
@@ -428,7 +434,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
     f->BitBtn1->Click();
     return int(mrOk);
   });
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(midi.MidiOutPort(), 2);
   EXPECT_EQ(FSeq.Opened.size(), opened + 1);
   EXPECT_EQ(FSeq.PortsSet.back(), 2u);
@@ -445,12 +451,12 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
     f->RadioButton2->SetChecked(true);
     return int(mrCancel);
   });
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(midi.MidiOutPort(), 2);
   EXPECT_TRUE(FForm->Settings().RestartPosOnPortChange);
 
   // Paused: the options are offered, but nothing restarts; the port serves the next start.
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   opened = FSeq.Opened.size();
   FAnswers.Push([&](TModalRequest& r) {
     auto* f = dynamic_cast<TMIDIOPortFrm*>(r.Form);
@@ -461,7 +467,7 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
     f->BitBtn1->Click();
     return int(mrOk);
   });
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(midi.MidiOutPort(), 0);
   EXPECT_EQ(FSeq.Opened.size(), opened);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PAUSE));
@@ -474,15 +480,15 @@ TEST_F(PlayerCommands, PortChooserListsNamesAndRestartsOnANewPort) {
 TEST_F(PlayerCommands, PortChooserWithoutDevicesKeepsThePort) {
   FSeq.Ports.clear();
   Start();
-  const int port = FForm->MyMidi1().MidiOutPort();
+  const int port = Probe(FForm).MyMidi1().MidiOutPort();
   FAnswers.Push([&](TModalRequest& r) {
     auto* f = dynamic_cast<TMIDIOPortFrm*>(r.Form);
     EXPECT_EQ(f->ComboBox1->Items().Count(), 0);
     f->BitBtn1->Click();
     return int(mrOk);
   });
-  FForm->OutPortClick(nullptr);
-  EXPECT_EQ(FForm->MyMidi1().MidiOutPort(), port);
+  FForm->PlayerCommands().OutPortClick(nullptr);
+  EXPECT_EQ(Probe(FForm).MyMidi1().MidiOutPort(), port);
   CloseAndWait();
 }
 
@@ -498,7 +504,7 @@ protected:
 
 TEST_F(RealSequencer, CommandsRunThroughWithoutHanging) {
   Start();
-  TMyMidi& midi = FForm->MyMidi1();
+  TMyMidi& midi = Probe(FForm).MyMidi1();
   // A corpus title of minutes (the catalogue's own are about a second long), played as the
   // road plays a title's file.
   std::vector<std::string> files = CorpusFiles("openttd-openmsx");
@@ -512,19 +518,19 @@ TEST_F(RealSequencer, CommandsRunThroughWithoutHanging) {
   ASSERT_GE(midi.DeviceId(), 0);
   ASSERT_GT(midi.Length(), 4000) << "a corpus title longer than 3 s";
   DWORD started = GetTickCount();
-  FForm->PauseClick(nullptr);
-  FForm->PauseClick(nullptr);
-  FForm->OneStopClick(nullptr);
-  FForm->OneStopClick(nullptr);
-  TMMSlider& slider = *FForm->MMSlider1();
+  FForm->PlayerCommands().PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
+  TMMSlider& slider = *Probe(FForm).MMSlider1();
   ASSERT_EQ(FForm->Road().Mode(), mdPlaying) << "stop, stop again: playing from the start";
   // The thumb released at 3 s.
   slider.SetPosition(3);
-  FForm->MMSlider1Track(&slider);
-  FForm->MMSlider1TrackEnd(&slider);
+  FForm->PlayerCommands().MMSlider1Track(&slider);
+  FForm->PlayerCommands().MMSlider1TrackEnd(&slider);
   EXPECT_EQ(midi.GetPosition(), 3000);
   FAnswers.Push(mrYes);
-  FForm->AllStopClick(nullptr);
+  FForm->PlayerCommands().AllStopClick(nullptr);
   EXPECT_EQ(midi.DeviceId(), -1);
   printf("commands on the real sequencer took %lu ms\n", GetTickCount() - started);
 
@@ -548,7 +554,7 @@ TEST_F(RealSequencer, CommandsRunThroughWithoutHanging) {
     return int(mrOk);
   });
   const int port = midi.MidiOutPort();
-  FForm->N19Click(nullptr);
+  FForm->PlayerCommands().N19Click(nullptr);
   EXPECT_EQ(midi.MidiOutPort(), port);
   CloseAndWait();
 }

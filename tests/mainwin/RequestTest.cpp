@@ -4,8 +4,13 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "MainWindowFixture.h"
+#include "MasterProbe.h"
+#include "RequestCommands.h"
+#include "MainPlay.h"
+#include "ImportCommands.h"
 #include "RunningProgram.h"
 #include "StandInSequencer.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -67,23 +72,23 @@ TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
   ASSERT_TRUE(CopyFileA(Song(0).c_str(), dotted.c_str(), FALSE));
   const int before = Titles();
   Drop({dotted, OracleDir("import_archives") + "three.zip", FDir / "missing.mid"});
-  EXPECT_EQ(FForm->QueuedRequests(), 1) << "a drop waits for its turn";
+  EXPECT_EQ(FForm->RequestCommands().QueuedRequests(), 1) << "a drop waits for its turn";
   ASSERT_TRUE(PumpUntil([&] { return Titles() == before + 4; }, 20000));
   TTuneRec rec;
   ASSERT_TRUE(FindByOrigin(dotted, rec));
   EXPECT_EQ(rec.Title, "my") << "the name up to its first dot";
   EXPECT_EQ(rec.CategoryName, "Windows default");
   EXPECT_EQ(rec.LastName, "Unknown");
-  EXPECT_EQ(FForm->StatusBar1()->Panels(0).Text(), "Done");
-  EXPECT_FALSE(FForm->ProgressBar1()->Visible());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_EQ(Probe(FForm).StatusBar1()->Panels(0).Text(), "Done");
+  EXPECT_FALSE(Probe(FForm).ProgressBar1()->Visible());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
 
   // An import into another category first, then a drop on the Jazz tab: Jazz it is.
   std::string result;
-  FForm->AddFileByType(Song(1), "x", result, true, true, Song(1), "", "Folk");
+  FForm->ImportCommands().AddFileByType(Song(1), "x", result, true, true, Song(1), "", "Folk");
   ASSERT_EQ(result, "OK");
   int32_t jazz = FForm->CatList()->FindCategory("Jazz");
-  FForm->Categories()->SetActivePageIndex(FForm->CatList()->PageIndexOfKey(jazz));
+  Probe(FForm).Categories()->SetActivePageIndex(FForm->CatList()->PageIndexOfKey(jazz));
   Drop({Song(2)});
   ASSERT_TRUE(PumpUntil([&] { return FindByOrigin(Song(2), rec); }, 20000));
   EXPECT_EQ(rec.CategoryName, "Jazz");
@@ -93,7 +98,7 @@ TEST_F(Requests, DropsOnAllTitlesAndOnATabRightAfterAnImportElsewhere) {
 TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
   Start();
   std::string result;
-  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
   ASSERT_EQ(result, "OK");
   const int before = Titles();
   // The duplicate question is up: a drop arrives, and the user answers Yes.
@@ -101,11 +106,11 @@ TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
   FAnswers.Push([&](TModalRequest&) {
     Drop({Song(3)});
     ProcessMessages();
-    queuedDuringQuestion = FForm->QueuedRequests();
+    queuedDuringQuestion = FForm->RequestCommands().QueuedRequests();
     EXPECT_EQ(Titles(), before) << "nothing imported over the question";
     return mrYes;
   });
-  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_EQ(result, "OK");
   EXPECT_EQ(queuedDuringQuestion, 1);
   EXPECT_TRUE(PumpUntil([&] { return Titles() == before + 2; }, 20000)) << "the drop runs after";
@@ -118,7 +123,7 @@ TEST_F(Requests, ADropOrACloseInsideAnImportsQuestionWaitsForTheImport) {
     EXPECT_NE(MasterFrm, nullptr) << "not freed under the import";
     return mrYes;
   });
-  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_NE(result, "OK");
   TMasterFrm* form = FForm;
   FForm = nullptr;
@@ -139,7 +144,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   std::string cached = FDir / "Cache\\a1B2.mid";
   ForceDirectories(FDir / "Cache");
   ASSERT_TRUE(CopyFileA(Song(4).c_str(), cached.c_str(), FALSE));
-  FForm->Looping1()->SetChecked(false);
+  Probe(FForm).Looping1()->SetChecked(false);
   ProcessMessages();
   plugin.Clear();
   plugin.Request(FForm->Handle(), "NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid ");
@@ -149,7 +154,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
       [&] { return FindByOrigin("http://tunes.example/folk/Green_Sleeves.mid", rec); }, 20000));
   EXPECT_EQ(rec.Title, "Green Sleeves");
   EXPECT_EQ(rec.CategoryName, "Netscape default");
-  EXPECT_TRUE(FForm->Looping1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Looping1()->Checked());
   EXPECT_TRUE(FForm->Road().Looping());
   ASSERT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == rec.MasterKey; }, 5000));
   EXPECT_EQ(FForm->Road().Program().Count(), 1) << "the program was replaced";
@@ -173,13 +178,14 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   plugin.Request(FForm->Handle(), "NV" + cached);
   PumpUntil([] { return false; }, 500);
   EXPECT_EQ(Titles(), before);
-  EXPECT_EQ(FForm->HandledRequests().back(), "NV" + cached);
+  EXPECT_EQ(FForm->RequestCommands().HandledRequests().back(), "NV" + cached);
 }
 
 TEST_F(Requests, TheSessionEndingInsideAnImportWritesTheListsAndLeavesTheStoreOpen) {
   Start();
   std::string result;
-  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "Early, Bird", "Early");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, true, Song(0), "Early, Bird",
+                                        "Early");
   ASSERT_EQ(result, "OK");
   FAnswers.Push([&](TModalRequest&) {
     SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
@@ -187,7 +193,7 @@ TEST_F(Requests, TheSessionEndingInsideAnImportWritesTheListsAndLeavesTheStoreOp
     EXPECT_NE(FForm->DMM2(), nullptr) << "the store stays for the import beneath";
     return mrYes;
   });
-  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_NE(result, "OK") << "the session ends: the title in hand is not stored";
   TCatList cats(FDir.Path());
   cats.LoadFromFile(CategoriesName, nullptr);
@@ -206,15 +212,15 @@ TEST_F(Requests, AStartThatGaveUpOnAnImportIsSteppedAgainAfterIt) {
   FForm->Road().Program().PlayAtTop(keys);
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
   std::string result;
-  FForm->AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, true, Song(0), "", "");
   FAnswers.Push([&](TModalRequest&) {
     // The user steps on while the import asks: the start waits for the import and gives up.
-    FForm->PlayNextClick(nullptr);
+    FForm->PlayCommands().PlayNextClick(nullptr);
     EXPECT_TRUE(FForm->Road().StartFailed());
     EXPECT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
     return mrNo;
   });
-  FForm->AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
+  FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == FCat.Keys[1]; }, 10000));
 }
 

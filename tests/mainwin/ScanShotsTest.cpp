@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <set>
 #include "DriveScanCodeD2.h"
+#include "ScanCommands.h"
 #include "FileCtrls.h"
 #include "GetLocalCodeD2.h"
 #include "MainWindowFixture.h"
@@ -12,7 +13,6 @@
 #include "TestCapture.h"
 
 namespace {
-
 
 class Shots : public TMainWindowFixture {
 protected:
@@ -36,7 +36,7 @@ TEST_F(Shots, TheScanWindowsAndTheLoaderAtWork) {
   });
 
   // The system scan, pictured halfway through its import.
-  TScanStatus& scan = FForm->ScanStatusWindow();
+  TScanStatus& scan = FForm->ScanCommands().ScanStatusWindow();
   int colours = 0;
   scan.OnImportPosition = [&](int n) {
     if (n == 3) colours = SaveWindowShot(scan, "scan_status");
@@ -46,12 +46,12 @@ TEST_F(Shots, TheScanWindowsAndTheLoaderAtWork) {
     pressScan.Post();
     return mrRunModal;
   });
-  FForm->ScansystemforMIDIfiles1Click(nullptr);
+  FForm->ScanCommands().ScansystemforMIDIfiles1Click(nullptr);
   scan.OnImportPosition = nullptr;
   EXPECT_GT(colours, 8);
 
   // The drive scan, pictured during its import.
-  TDriveScanFrm& drive = FForm->DriveScanWindow();
+  TDriveScanFrm& drive = FForm->ScanCommands().DriveScanWindow();
   colours = 0;
   drive.OnImportPosition = [&](int n) {
     if (n == 2) colours = SaveWindowShot(drive, "drive_scan");
@@ -66,12 +66,12 @@ TEST_F(Shots, TheScanWindowsAndTheLoaderAtWork) {
     pressDrive.Post();
     return mrRunModal;
   });
-  FForm->ScanadriveforMIDIfiles1Click(nullptr);
+  FForm->ScanCommands().ScanadriveforMIDIfiles1Click(nullptr);
   drive.OnImportPosition = nullptr;
   EXPECT_GT(colours, 8);
 
   // The loader with a folder open and two paths chosen.
-  TGetLocalF& loader = FForm->GetLocalWindow();
+  TGetLocalF& loader = FForm->ScanCommands().GetLocalWindow();
   loader.Show();
   loader.DirectoryListBox1->SetDirectory(root / "c\\sub");
   loader.FileListBox1->SetSelected(0, true);

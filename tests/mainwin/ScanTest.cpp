@@ -4,10 +4,14 @@
 #include <windows.h>
 #include <functional>
 #include "DriveScanCodeD2.h"
+#include "MainPlay.h"
+#include "ScanCommands.h"
 #include "FileCtrls.h"
 #include "MainWindowFixture.h"
+#include "MasterProbe.h"
 #include "ScanHelpers.h"
 #include "ScanFormCodeD2.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -37,7 +41,7 @@ protected:
       press.Post();
       return mrRunModal;
     });
-    FForm->ScansystemforMIDIfiles1Click(nullptr);
+    FForm->ScanCommands().ScansystemforMIDIfiles1Click(nullptr);
   }
   static std::vector<std::string> Row(TScanStatus& w, int row) {
     TListItem& item = w.ExtListView1->Items(row);
@@ -63,13 +67,13 @@ TEST_F(Scans, SystemScanOverDefinedDrivesStopsAndStartsAfresh) {
   MakeTree(f, {"f1.mid"});
   MakeTree(e, {"cd.mid"});
   ForceDirectories(empty);
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
 
   // Nothing to find: the scan is still marked done.
   SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, empty}}; });
-  EXPECT_FALSE(FForm->FullScanDone());
+  EXPECT_FALSE(Probe(FForm).FullScanDone());
   RunSystemScan(w);
-  EXPECT_TRUE(FForm->FullScanDone());
+  EXPECT_TRUE(Probe(FForm).FullScanDone());
   EXPECT_EQ(Row(w, 0), (TRow{"C", "*.mid", "Done", "1", "0"}));
   EXPECT_FALSE(w.Visible());
 
@@ -140,12 +144,12 @@ TEST_F(Scans, SystemScanOverDefinedDrivesStopsAndStartsAfresh) {
     stored += Stored(c + n, rec);
   EXPECT_LE(stored, 1);
   EXPECT_FALSE(w.Visible());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
 }
 
 TEST_F(Scans, RealDrivesAreListedAndAWalkOfZStopsWhenAsked) {
   Start();
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
   w.Show();
   // Stopped before it starts: rows only.
   w.ScanStopped = true;
@@ -185,7 +189,7 @@ TEST_F(Scans, RealDrivesAreListedAndAWalkOfZStopsWhenAsked) {
 
 TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
   Start();
-  TDriveScanFrm& w = FForm->DriveScanWindow();
+  TDriveScanFrm& w = FForm->ScanCommands().DriveScanWindow();
   // An artist whose last name holds a comma.
   TPerfList& artists = *FForm->DMM2()->PerfList();
   int32_t jr = artists.FindOrAddPerformer("John", "Smith, Jr");
@@ -276,7 +280,7 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
     fill.Post();
     return mrRunModal;
   });
-  FForm->ScanadriveforMIDIfiles1Click(nullptr);
+  FForm->ScanCommands().ScanadriveforMIDIfiles1Click(nullptr);
   EXPECT_EQ(w.ModalResult(), mrOk);
   EXPECT_EQ(w.Edit1->Text(), "3");
   EXPECT_EQ(w.Edit2->Text(), "3");
@@ -292,12 +296,12 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
   EXPECT_NE(artists.FindPerformer("John", "Smith"), 0);
   EXPECT_NE(artists.FindPerformer("John", "Smith, Jr"), 0);
   EXPECT_EQ(artists.FindPerformer("John", "Smith, Jr"), jr);
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
 
   // A folder that is gone.
   asked = FAnswers.Asked().size();
   FAnswers.Push(mrOk);
-  FForm->AddScannedFolder(FDir / "gone", true, "X", "", "Folk");
+  FForm->ScanCommands().AddScannedFolder(FDir / "gone", true, "X", "", "Folk");
   ASSERT_EQ(FAnswers.Asked().size(), asked + 1);
   EXPECT_EQ(FAnswers.Asked().back().Text, "Could not find directory: " + (FDir / "gone"));
 
@@ -317,7 +321,7 @@ TEST_F(Scans, DriveScanChecksItsDriveAndNamesWalksImportsAndCloses) {
     start.Post();
     return mrRunModal;
   });
-  FForm->ScanadriveforMIDIfiles1Click(nullptr);
+  FForm->ScanCommands().ScanadriveforMIDIfiles1Click(nullptr);
   w.OnFolderWalked = nullptr;
   EXPECT_TRUE(w.ScanStopped);
   EXPECT_TRUE(w.ImportStopped);
@@ -336,7 +340,7 @@ TEST_F(Scans, ASessionEndDuringAWalkStopsItAndKeepsTheStoreOpen) {
   TScratchDir root("scanclose");
   MakeTree(root / "c\\", {"a\\1.mid", "b\\2.mid", "c\\3.mid", "d\\4.mid", "e\\5.mid"});
   SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"}}; });
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
 
   // Windows ends the session: the lists are written, the walk ends at its next folder.
   int walked = 0;
@@ -359,7 +363,7 @@ TEST_F(Scans, AMainWindowCloseDuringAWalkEndsTheWalkThenCloses) {
   TScratchDir root("scanclose2");
   MakeTree(root / "c\\", {"a\\1.mid", "b\\2.mid", "c\\3.mid", "d\\4.mid", "e\\5.mid"});
   SetDriveSource([&] { return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"}}; });
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
   int walked = 0;
   bool importedAfterClose = false;
   TMasterFrm* form = FForm;
@@ -374,7 +378,7 @@ TEST_F(Scans, AMainWindowCloseDuringAWalkEndsTheWalkThenCloses) {
       press.Post();
       return mrRunModal;
     });
-    form->ScansystemforMIDIfiles1Click(nullptr);
+    form->ScanCommands().ScansystemforMIDIfiles1Click(nullptr);
   }
   EXPECT_LE(walked, 2) << "the walk went on after the close";
   EXPECT_FALSE(importedAfterClose) << "nothing was imported after the close";
@@ -392,13 +396,13 @@ TEST_F(Scans, ATitleAskedForDuringTheImportPlaysBetweenTwoFiles) {
   keys.Add(IntToStr(FCat.Keys[1]));
   FForm->Road().Program().PlayAtTop(keys);
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
   int32_t playingAtThird = 0;
   bool gaveUp = false;
   w.OnImportPosition = [&](int n) {
     if (n == 1) {
       // The user steps on while the scan imports: the start waits for the import and gives up.
-      FForm->PlayNextClick(nullptr);
+      FForm->PlayCommands().PlayNextClick(nullptr);
       gaveUp = FForm->Road().StartFailed() && FForm->Road().MasterKeyPlaying() == FCat.Keys[0];
     }
     if (n == 3) playingAtThird = FForm->Road().MasterKeyPlaying();
@@ -418,7 +422,7 @@ TEST_F(Scans, ClosingTheScanWindowDuringItsWalkStopsTheWalkAndTheImport) {
     return std::vector<TDriveInfo>{{'C', DRIVE_FIXED, root / "c\\"},
                                    {'D', DRIVE_FIXED, root / "d\\"}};
   });
-  TScanStatus& w = FForm->ScanStatusWindow();
+  TScanStatus& w = FForm->ScanCommands().ScanStatusWindow();
   int walked = 0;
   w.OnFolderWalked = [&](const std::string&) {
     if (++walked == 1) PostMessageA(w.Handle(), WM_CLOSE, 0, 0);
@@ -434,5 +438,5 @@ TEST_F(Scans, ClosingTheScanWindowDuringItsWalkStopsTheWalkAndTheImport) {
   EXPECT_FALSE(imported);
   EXPECT_EQ(Row(w, 1)[2], "Pending");
   EXPECT_FALSE(w.Visible());
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
 }

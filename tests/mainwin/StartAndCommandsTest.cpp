@@ -7,6 +7,8 @@
 #include <mmsystem.h>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
@@ -32,7 +34,7 @@ protected:
   }
   // Enter on one title of the all-titles grid: without a program it plays at once.
   void PlayTitle(int32_t key) {
-    TMyStringGrid& grid = *FForm->AllCatGrid();
+    TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
     int row = RowOfKey(grid, key);
     ASSERT_GT(row, 0);
     grid.ClearSelection();
@@ -63,8 +65,8 @@ TEST_F(StartAndCommands, ACancelledShutdownStopsTheMusicAndTheNextTitleStillPlay
   // Windows asks: the music stops at once, nothing else is settled yet.
   SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_STOP));
-  EXPECT_EQ(FForm->MyMidi1().DeviceId(), -1) << "the sequencer is closed";
-  EXPECT_FALSE(FForm->Timer1()->Enabled());
+  EXPECT_EQ(Probe(FForm).MyMidi1().DeviceId(), -1) << "the sequencer is closed";
+  EXPECT_FALSE(Probe(FForm).Timer1()->Enabled());
   // The user cancels the shutdown.
   SendMessageA(FForm->Handle(), WM_ENDSESSION, FALSE, 0);
   EXPECT_FALSE(FForm->Road().Aborted());
@@ -96,8 +98,8 @@ TEST_F(StartAndCommands, WorkFoldersThatCannotBeMadeAreReportedOnceAndTheCatalog
                 "will fail until the program folder can be written to.");
   for (const char* name : WorkFolderNames)
     EXPECT_EQ(ReadFileBytes(FDir / name), "in the way") << name;
-  EXPECT_TRUE(FForm->CommandsEnabled());
-  EXPECT_EQ(FForm->AllCatGrid()->TuneCount(), static_cast<int>(FCat.Keys.size()));
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
+  EXPECT_EQ(Probe(FForm).AllCatGrid()->TuneCount(), static_cast<int>(FCat.Keys.size()));
   CloseAndWait();
 }
 
@@ -114,24 +116,24 @@ TEST_F(StartAndCommands, ACatalogueThatCannotBeOpenedGoesToTheExceptionHandlerAn
   EXPECT_NE(FAnswers.Asked()[0].Text.find("Music.dex"), std::string::npos)
       << FAnswers.Asked()[0].Text;
   EXPECT_TRUE(StartUpDone) << "the splash would wait for ever";
-  EXPECT_FALSE(FForm->CommandsEnabled());
-  EXPECT_FALSE(FForm->Albums1()->Enabled());
-  EXPECT_FALSE(FForm->GetLocal()->Enabled());
+  EXPECT_FALSE(Probe(FForm).CommandsEnabled());
+  EXPECT_FALSE(Probe(FForm).Albums1()->Enabled());
+  EXPECT_FALSE(Probe(FForm).GetLocal()->Enabled());
   EXPECT_NE(GetPropA(FForm->Handle(), StartUpDoneProperty), nullptr);
   CloseAndWait();
 }
 
 TEST_F(StartAndCommands, StartUpEndsWithTheStoresDoneAndShowsTheAreasAsBuilt) {
   Start();
-  EXPECT_EQ(FForm->StatusBar1()->Panels(0).Text(), "Done");
+  EXPECT_EQ(Probe(FForm).StatusBar1()->Panels(0).Text(), "Done");
   EXPECT_NE(GetPropA(FForm->Handle(), StartUpDoneProperty), nullptr);
   // Both tab rows wrap onto further rows, as high as their font.
-  for (TExtPageControl* tabs : {FForm->Categories(), FForm->Albums()}) {
+  for (TExtPageControl* tabs : {Probe(FForm).Categories(), Probe(FForm).Albums()}) {
     EXPECT_TRUE(GetWindowLongA(tabs->Handle(), GWL_STYLE) & TCS_MULTILINE) << tabs->Name();
     EXPECT_EQ(tabs->TabHeight(), 0) << tabs->Name();
   }
   // The album list's lines carry the album picture, 32 x 32 and 16 x 16.
-  HWND lv = FForm->AllAlbLV()->Handle();
+  HWND lv = Probe(FForm).AllAlbLV()->Handle();
   auto size = [&](int which) {
     auto list = reinterpret_cast<HIMAGELIST>(SendMessageA(lv, LVM_GETIMAGELIST, which, 0));
     int cx = 0, cy = 0;
@@ -146,18 +148,18 @@ TEST_F(StartAndCommands, StartUpEndsWithTheStoresDoneAndShowsTheAreasAsBuilt) {
   ASSERT_TRUE(SendMessageA(lv, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&line)));
   EXPECT_EQ(line.iImage, 0);
   // The menu captions.
-  EXPECT_EQ(FForm->Viewtitles1()->Caption(), "&View titles");
-  EXPECT_EQ(FForm->Lights1()->Caption(), "&Oscilloscope");
-  EXPECT_EQ(FForm->Spectrograph1()->Caption(), "&Spectrograph");
+  EXPECT_EQ(Probe(FForm).Viewtitles1()->Caption(), "&View titles");
+  EXPECT_EQ(Probe(FForm).Lights1()->Caption(), "&Oscilloscope");
+  EXPECT_EQ(Probe(FForm).Spectrograph1()->Caption(), "&Spectrograph");
   CloseAndWait();
 }
 
 TEST_F(StartAndCommands, TitlesSelectedOnTheAlbumSummaryPlayTheSelectedAlbumsTitles) {
   Start();
-  ASSERT_EQ(FForm->Albums()->ActivePageIndex(), 0);
-  ASSERT_EQ(FForm->AllAlbLV()->ItemCount(), 1);
-  FForm->AllAlbLV()->Items(0).SetSelected(true);
-  FForm->Titlesselected7()->Click();
+  ASSERT_EQ(Probe(FForm).Albums()->ActivePageIndex(), 0);
+  ASSERT_EQ(Probe(FForm).AllAlbLV()->ItemCount(), 1);
+  Probe(FForm).AllAlbLV()->Items(0).SetSelected(true);
+  Probe(FForm).Titlesselected7()->Click();
   // The album "Evening" holds the first and the last title, in that order.
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{FCat.Keys[0], FCat.Keys[3]}));
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
@@ -168,9 +170,9 @@ TEST_F(StartAndCommands, NoReachableCommandIsWithoutAnActionAndAHandlerEnablesIt
   Start();
   // Every menu command a user can click does something (Cancel of the play pop-up closes it).
   std::vector<TMenuItem*> items;
-  ReachableItems(FForm->MainMenu1()->Items(), items);
-  ReachableItems(FForm->NewCatPopUp()->Items(), items);
-  ReachableItems(FForm->AlbPopUp()->Items(), items);
+  ReachableItems(Probe(FForm).MainMenu1()->Items(), items);
+  ReachableItems(Probe(FForm).NewCatPopUp()->Items(), items);
+  ReachableItems(Probe(FForm).AlbPopUp()->Items(), items);
   EXPECT_GT(items.size(), 20u);
   for (TMenuItem* m : items)
     EXPECT_TRUE(static_cast<bool>(m->OnClick)) << m->Name() << " " << m->Caption();
@@ -185,59 +187,61 @@ TEST_F(StartAndCommands, NoReachableCommandIsWithoutAnActionAndAHandlerEnablesIt
     }
   }
   EXPECT_GT(buttons, 20);
-  for (TWinControl* c : std::initializer_list<TWinControl*>{FForm->ProgView(), FForm->GetWeb()})
+  for (TWinControl* c :
+       std::initializer_list<TWinControl*>{Probe(FForm).ProgView(), Probe(FForm).GetWeb()})
     EXPECT_FALSE(IsWindowEnabled(c->Handle())) << c->Name();
   // Titles dropped on these act.
   for (TWinControl* c : std::initializer_list<TWinControl*>{
-           FForm->Play(), FForm->PlayReplace(), FForm->EditCat(), FForm->MailTitle(),
-           FForm->Archive(), FForm->ExportTitle(), FForm->TrashCat(), FForm->PrintCat()})
+           Probe(FForm).Play(), Probe(FForm).PlayReplace(), Probe(FForm).EditCat(),
+           Probe(FForm).MailTitle(), Probe(FForm).Archive(), Probe(FForm).ExportTitle(),
+           Probe(FForm).TrashCat(), Probe(FForm).PrintCat()})
     EXPECT_TRUE(IsWindowEnabled(c->Handle())) << c->Name();
-  EXPECT_TRUE(IsWindowEnabled(FForm->NewAlb()->Handle())) << "it makes an album";
+  EXPECT_TRUE(IsWindowEnabled(Probe(FForm).NewAlb()->Handle())) << "it makes an album";
   // Loading and the two scans are built.
-  for (TWinControl* c :
-       std::initializer_list<TWinControl*>{FForm->GetLocal(), FForm->BitBtn1(), FForm->BitBtn2()})
+  for (TWinControl* c : std::initializer_list<TWinControl*>{
+           Probe(FForm).GetLocal(), Probe(FForm).BitBtn1(), Probe(FForm).BitBtn2()})
     EXPECT_TRUE(IsWindowEnabled(c->Handle())) << c->Name();
-  EXPECT_FALSE(FForm->Contents1()->Enabled());
-  EXPECT_TRUE(FForm->Viewtitles1()->Enabled()) << "it shows the program viewer";
+  EXPECT_FALSE(Probe(FForm).Contents1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Viewtitles1()->Enabled()) << "it shows the program viewer";
   // Files dragged from the shell are offered to the window: it imports them.
   EXPECT_TRUE(GetWindowLongA(FForm->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
   // A command given its handler later is enabled by the next change of the busy state, and the
   // busy state still holds it while it lasts.
   int clicks = 0;
-  FForm->GetWeb()->OnClick = [&](TObject*) { ++clicks; };
+  Probe(FForm).GetWeb()->OnClick = [&](TObject*) { ++clicks; };
   {
     TBusyState busy(*FForm);
-    EXPECT_FALSE(FForm->GetWeb()->Enabled());
+    EXPECT_FALSE(Probe(FForm).GetWeb()->Enabled());
   }
-  EXPECT_TRUE(IsWindowEnabled(FForm->GetWeb()->Handle()));
-  SendMessageA(FForm->GetWeb()->Handle(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindowEnabled(Probe(FForm).GetWeb()->Handle()));
+  SendMessageA(Probe(FForm).GetWeb()->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1);
   // A menu item given its handler is enabled when its menu opens.
-  FForm->Contents1()->OnClick = [&](TObject*) { ++clicks; };
+  Probe(FForm).Contents1()->OnClick = [&](TObject*) { ++clicks; };
   SendMessageA(FForm->Handle(), WM_INITMENUPOPUP,
-               reinterpret_cast<WPARAM>(FForm->Help1()->Handle()), MAKELPARAM(0, FALSE));
-  EXPECT_TRUE(FForm->Contents1()->Enabled());
+               reinterpret_cast<WPARAM>(Probe(FForm).Help1()->Handle()), MAKELPARAM(0, FALSE));
+  EXPECT_TRUE(Probe(FForm).Contents1()->Enabled());
   CloseAndWait();
 }
 
 TEST_F(StartAndCommands, TheShuffleAndEraseButtonsFollowTheProgram) {
   Start();
-  EXPECT_FALSE(FForm->Shuffle()->Enabled());
-  EXPECT_FALSE(FForm->MusicClear()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Shuffle()->Enabled());
+  EXPECT_FALSE(Probe(FForm).MusicClear()->Enabled());
   PlayTitle(FCat.Keys[0]);
-  EXPECT_TRUE(FForm->MusicClear()->Enabled());
-  EXPECT_FALSE(FForm->Shuffle()->Enabled()) << "one title: nothing to shuffle";
-  FForm->DragList().Clear();
+  EXPECT_TRUE(Probe(FForm).MusicClear()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Shuffle()->Enabled()) << "one title: nothing to shuffle";
+  Probe(FForm).DragList().Clear();
   for (int32_t key : {FCat.Keys[1], FCat.Keys[2]})
-    FForm->DragList().Add(std::to_string(key));
+    Probe(FForm).DragList().Add(std::to_string(key));
   FForm->SetDragSource(false, true);
-  FForm->PlayBClick(nullptr);
+  FForm->PlayCommands().PlayBClick(nullptr);
   ASSERT_EQ(Program().Count(), 3);
-  EXPECT_TRUE(FForm->Shuffle()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Shuffle()->Enabled());
 
   // Shuffle: the same titles, another one first, and that one plays.
-  SendMessageA(FForm->Shuffle()->Handle(), BM_CLICK, 0, 0);
+  SendMessageA(Probe(FForm).Shuffle()->Handle(), BM_CLICK, 0, 0);
   std::vector<int> shuffled = ProgramKeys();
   ASSERT_EQ(shuffled.size(), 3u);
   EXPECT_NE(shuffled[0], FCat.Keys[0]);
@@ -249,11 +253,11 @@ TEST_F(StartAndCommands, TheShuffleAndEraseButtonsFollowTheProgram) {
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), shuffled[0]);
 
   // Erase: the program is gone, the title playing plays on.
-  SendMessageA(FForm->MusicClear()->Handle(), BM_CLICK, 0, 0);
+  SendMessageA(Probe(FForm).MusicClear()->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
-  EXPECT_FALSE(FForm->MusicClear()->Enabled());
-  EXPECT_FALSE(FForm->Shuffle()->Enabled());
+  EXPECT_FALSE(Probe(FForm).MusicClear()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Shuffle()->Enabled());
   CloseAndWait();
 }
 

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MainPlay.h"
+#include "EditCommands.h"
+#include "MasterProbe.h"
 #include "EditingChecks.h"
 #include "MainWindowFixture.h"
 #include "ModalScript.h"
@@ -11,6 +14,9 @@
 #include "SysUtils.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "AdderCodeD2.h"
+#include "DataCodeD2.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -33,15 +39,15 @@ protected:
   std::string ArtistsFile() { return ReadFileBytes(FDir / "Artists.dex"); }
   // Selects the titles' rows in the all-titles grid and runs the Titles menu's Edit.
   void EditFromAllTitles(std::vector<int32_t> keys) {
-    TMyStringGrid& grid = *FForm->AllCatGrid();
-    FForm->Categories()->SetActivePageIndex(0);
+    TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
+    Probe(FForm).Categories()->SetActivePageIndex(0);
     grid.ClearSelection();
     for (int32_t key : keys) {
       int row = RowOfKey(grid, key);
       ASSERT_GT(row, 0) << key;
       grid.SetRowSelected(row, true);
     }
-    FForm->Edit1()->Click();
+    Probe(FForm).Edit1()->Click();
   }
   TTunePage* CategoryPage(const std::string& name) {
     for (auto& page : FForm->CategoryArea().Pages())
@@ -104,7 +110,7 @@ TEST_F(TitleEditor, OneTitleShownAsItIsAndEnterMovesOnToOK) {
   EXPECT_TRUE(seen.TitleFocused);
   EXPECT_TRUE(seen.ArtistFocused);
   EXPECT_TRUE(seen.CategoryFocused);
-  EXPECT_TRUE(FForm->Adder().OKPressed());
+  EXPECT_TRUE(FForm->EditCommands().Adder().OKPressed());
   // OK on what it showed changes nothing: the shown artist is found, not added again.
   const TTuneRec after = Record(key);
   EXPECT_EQ(after.PerformerKey, before.PerformerKey);
@@ -154,9 +160,9 @@ TEST_F(TitleEditor, TypedArtistIsFiledBeforeTheWindowClosesAndTheRowsMove) {
   EXPECT_EQ(RowOfKey(*jazz->GridControl(), key), -1);
   EXPECT_EQ(folk->Summary()->Caption().substr(0, 8), "3 titles");
   EXPECT_EQ(jazz->Summary()->Caption().substr(0, 7), "1 title");
-  int row = RowOfKey(*FForm->AllCatGrid(), key);
+  int row = RowOfKey(*Probe(FForm).AllCatGrid(), key);
   ASSERT_GT(row, 0);
-  EXPECT_EQ(FForm->AllCatGrid()->Objects(row)->Title, "Evening Song");
+  EXPECT_EQ(Probe(FForm).AllCatGrid()->Objects(row)->Title, "Evening Song");
   CloseAndWait();
 }
 
@@ -191,7 +197,7 @@ TEST_F(TitleEditor, SeveralTitlesShowTheCommonArtistAndKeepEachCategory) {
   EXPECT_EQ(seen.LastCategory, "<No common categories>");
   // No common category: its placeholder is chosen, and hands over "keep each one's own".
   EXPECT_EQ(seen.Category, "<No common categories>");
-  EXPECT_EQ(FForm->AddCategoryKey(), -99);
+  EXPECT_EQ(FForm->EditCommands().AddCategoryKey(), -99);
   EXPECT_EQ(Record(k[0]).CategoryName, "Folk");
   EXPECT_EQ(Record(k[1]).CategoryName, "Jazz");
   EXPECT_EQ(Record(k[2]).CategoryName, "Folk");
@@ -236,7 +242,7 @@ TEST_F(TitleEditor, BlankNamesAreRefusedAndATypedArtistWithoutCategoryCancels) {
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_NE(FBoxes[0].Text.find("category"), std::string::npos);
   EXPECT_NE(FBoxes[1].Text.find("artist"), std::string::npos);
-  EXPECT_FALSE(FForm->Adder().OKPressed());
+  EXPECT_FALSE(FForm->EditCommands().Adder().OKPressed());
 
   // A typed artist with no category closes as cancelled and adds nothing.
   FAnswers.Push(FScript.Run({[&](TForm& f) {
@@ -246,7 +252,7 @@ TEST_F(TitleEditor, BlankNamesAreRefusedAndATypedArtistWithoutCategoryCancels) {
     ClickButton(*a.OKBB);
   }}));
   EditFromAllTitles({key});
-  EXPECT_FALSE(FForm->Adder().OKPressed());
+  EXPECT_FALSE(FForm->EditCommands().Adder().OKPressed());
   // Nor does a typed category with nothing typed for the artist: the cancel comes first.
   FAnswers.Push(FScript.Run({[&](TForm& f) {
     TTuneAdder& a = Adder(f);
@@ -255,7 +261,7 @@ TEST_F(TitleEditor, BlankNamesAreRefusedAndATypedArtistWithoutCategoryCancels) {
     ClickButton(*a.OKBB);
   }}));
   EditFromAllTitles({key});
-  EXPECT_FALSE(FForm->Adder().OKPressed());
+  EXPECT_FALSE(FForm->EditCommands().Adder().OKPressed());
   EXPECT_EQ(FForm->CatList()->FindCategory("Brand New"), 0);
   EXPECT_EQ(ArtistsFile(), artists);
   EXPECT_EQ(FForm->CatList()->Count(), categories);
@@ -280,8 +286,8 @@ TEST_F(TitleEditor, LastItemsOfOneTitlesListsHandTheirKeys) {
     ClickButton(*a.OKBB);
   }}));
   EditFromAllTitles({key});
-  EXPECT_EQ(FForm->AddArtistKey(), zappa);
-  EXPECT_EQ(FForm->AddCategoryKey(), jazz);
+  EXPECT_EQ(FForm->EditCommands().AddArtistKey(), zappa);
+  EXPECT_EQ(FForm->EditCommands().AddCategoryKey(), jazz);
   EXPECT_EQ(Record(key).LastName, "Zappa");
   EXPECT_EQ(Record(key).CategoryKey, jazz);
   CloseAndWait();
@@ -290,9 +296,9 @@ TEST_F(TitleEditor, LastItemsOfOneTitlesListsHandTheirKeys) {
 TEST_F(TitleEditor, EditingThePlayingTitleChangesWhatTheDisplayShows) {
   Start();
   const int32_t key = FCat.Keys[1];
-  FForm->DragList().Add(IntToStr(key));
+  Probe(FForm).DragList().Add(IntToStr(key));
   FForm->SetDragSource(false, true);
-  FForm->PlayTClick(nullptr);
+  FForm->PlayCommands().PlayTClick(nullptr);
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), key);
   FAnswers.Push(FScript.Run({[&](TForm& f) {
     TTuneAdder& a = Adder(f);
@@ -301,9 +307,9 @@ TEST_F(TitleEditor, EditingThePlayingTitleChangesWhatTheDisplayShows) {
     ClickButton(*a.OKBB);
   }}));
   // From the play pop-up's Edit, as a grid's double click offers it.
-  FForm->DragList().Add(IntToStr(key));
+  Probe(FForm).DragList().Add(IntToStr(key));
   FForm->SetDragSource(false, true);
-  FForm->Edit2()->Click();
+  Probe(FForm).Edit2()->Click();
   EXPECT_EQ(FForm->Road().TitleText(), "Blue Hour");
   EXPECT_EQ(FForm->Road().ArtistText(), "John Doe");
   EXPECT_EQ(FForm->Road().CategoryText(), "Jazz");
@@ -318,10 +324,10 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   TTuneRec longOne = Record(k[1]);
   ASSERT_TRUE(FForm->DMM2()->ChangeTune(k[1], true, longOne.PerformerKey, longOne.CategoryKey,
                                         std::string(200, 'x')));
-  FForm->DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrCancel, FBoxes));
-  FForm->Delete5()->Click();
+  Probe(FForm).Delete5()->Click();
   ASSERT_EQ(FBoxes.size(), 1u);
   const std::string tail = "\" from the database and all albums?";
   EXPECT_EQ(FBoxes[0].Text, "Permanently delete \"" + std::string(125, 'x') + tail);
@@ -329,28 +335,28 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   EXPECT_EQ(FBoxes[0].Caption, "Confirm");
   EXPECT_EQ(FBoxes[0].Ids, (std::vector<int>{IDOK, IDCANCEL}));
   EXPECT_EQ(FBoxes[0].HelpContext, 0);
-  Record(k[1]);              // Cancel: still there
-  FForm->DragList().Clear(); // as the pop-up does once it closes
+  Record(k[1]);                    // Cancel: still there
+  Probe(FForm).DragList().Clear(); // as the pop-up does once it closes
 
   // k1 plays, k0 and k3 wait in the program; deleting k0 and k3 leaves k1 playing.
-  FForm->DragList().Add(IntToStr(k[1]));
-  FForm->DragList().Add(IntToStr(k[0]));
-  FForm->DragList().Add(IntToStr(k[3]));
+  Probe(FForm).DragList().Add(IntToStr(k[1]));
+  Probe(FForm).DragList().Add(IntToStr(k[0]));
+  Probe(FForm).DragList().Add(IntToStr(k[3]));
   FForm->SetDragSource(false, true);
-  FForm->PlayTClick(nullptr);
+  FForm->PlayCommands().PlayTClick(nullptr);
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
   ASSERT_EQ(program.Count(), 3);
-  FForm->DragList().Add(IntToStr(k[0]));
-  FForm->DragList().Add(IntToStr(k[3]));
+  Probe(FForm).DragList().Add(IntToStr(k[0]));
+  Probe(FForm).DragList().Add(IntToStr(k[3]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  FForm->Delete5()->Click();
+  Probe(FForm).Delete5()->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_EQ(FBoxes[1].Text, "Permanently delete 2 titles fom the database and all albums?");
   TTuneRec gone;
   for (int32_t key : {k[0], k[3]}) {
     EXPECT_FALSE(FForm->DMM2()->MyDB()->FindById(key, gone)) << key;
-    EXPECT_EQ(RowOfKey(*FForm->AllCatGrid(), key), -1);
+    EXPECT_EQ(RowOfKey(*Probe(FForm).AllCatGrid(), key), -1);
     for (auto& page : FForm->CategoryArea().Pages())
       EXPECT_EQ(RowOfKey(*page->GridControl(), key), -1);
     for (auto& page : FForm->AlbumArea().Pages())
@@ -360,7 +366,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   EXPECT_EQ(program.Keys(0), k[1]);
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
   EXPECT_EQ(FForm->Road().Mode(), mdPlaying);
-  EXPECT_TRUE(FForm->CommandsEnabled());
+  EXPECT_TRUE(Probe(FForm).CommandsEnabled());
   CloseAndWait();
 }
 

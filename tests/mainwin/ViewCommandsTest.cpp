@@ -5,10 +5,12 @@
 #include "Dialogs.h"
 #include "IniFiles.h"
 #include "MainCodeD2.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
+#include "MainViews.h"
 
 namespace {
 
@@ -24,18 +26,18 @@ protected:
 
 TEST_F(ViewCommands, SortItemsSortTheActiveGridByTheirColumn) {
   Start();
-  TMyStringGrid* all = FForm->AllCatGrid();
-  FForm->Title2()->Click();
+  TMyStringGrid* all = Probe(FForm).AllCatGrid();
+  Probe(FForm).Title2()->Click();
   EXPECT_EQ(all->SortColumn(), 2);
-  FForm->Category1()->Click();
+  Probe(FForm).Category1()->Click();
   EXPECT_EQ(all->SortColumn(), 0);
   // A category grid has no category column: its columns are one less, and "Category" does nothing.
   TTunePage* folk = CategoryPage("Folk");
   ASSERT_TRUE(folk);
-  FForm->Categories()->SetActivePage(folk->Sheet());
-  FForm->Duration1()->Click();
+  Probe(FForm).Categories()->SetActivePage(folk->Sheet());
+  Probe(FForm).Duration1()->Click();
   EXPECT_EQ(folk->GridControl()->SortColumn(), 2);
-  FForm->Category3()->Click();
+  Probe(FForm).Category3()->Click();
   EXPECT_EQ(folk->GridControl()->SortColumn(), 2);
   EXPECT_EQ(all->SortColumn(), 0);
   CloseAndWait();
@@ -45,18 +47,18 @@ TEST_F(ViewCommands, SummaryOnlyFlagsHideTheTabsAndAreKeptInTheSettings) {
   Start();
   TTunePage* jazz = CategoryPage("Jazz");
   ASSERT_TRUE(jazz);
-  FForm->Categories()->SetActivePage(jazz->Sheet());
-  EXPECT_EQ(FForm->CategorySummaryOnly()->Caption(), "Show category summary tab &only");
-  FForm->CategorySummaryOnly()->Click();
-  EXPECT_EQ(FForm->Categories()->ActivePageIndex(), 0);
+  Probe(FForm).Categories()->SetActivePage(jazz->Sheet());
+  EXPECT_EQ(Probe(FForm).CategorySummaryOnly()->Caption(), "Show category summary tab &only");
+  Probe(FForm).CategorySummaryOnly()->Click();
+  EXPECT_EQ(Probe(FForm).Categories()->ActivePageIndex(), 0);
   EXPECT_FALSE(jazz->Sheet()->TabVisible());
-  EXPECT_EQ(FForm->CategorySummaryOnly()->Caption(), "Show all category &tabs");
-  FForm->Albumsummaryonly1()->Click();
+  EXPECT_EQ(Probe(FForm).CategorySummaryOnly()->Caption(), "Show all category &tabs");
+  Probe(FForm).Albumsummaryonly1()->Click();
   EXPECT_FALSE(FForm->AlbumArea().Pages().front()->Sheet()->TabVisible());
-  EXPECT_EQ(FForm->Albumsummaryonly1()->Caption(), "Show &all album tabs");
+  EXPECT_EQ(Probe(FForm).Albumsummaryonly1()->Caption(), "Show &all album tabs");
   // The pop-up twins show the same captions when they open.
-  FForm->NewCatPopUp()->OnPopup(FForm->NewCatPopUp());
-  EXPECT_EQ(FForm->ViewCat1()->Caption(), "Show all category &tabs");
+  Probe(FForm).NewCatPopUp()->OnPopup(Probe(FForm).NewCatPopUp());
+  EXPECT_EQ(Probe(FForm).ViewCat1()->Caption(), "Show all category &tabs");
   CloseAndWait();
 
   TIniFile ini(FDir / "Tonalbrook.ini");
@@ -67,9 +69,9 @@ TEST_F(ViewCommands, SummaryOnlyFlagsHideTheTabsAndAreKeptInTheSettings) {
   TTunePage* again = CategoryPage("Jazz");
   ASSERT_TRUE(again);
   EXPECT_FALSE(again->Sheet()->TabVisible());
-  FForm->CategorySummaryOnly()->Click();
+  Probe(FForm).CategorySummaryOnly()->Click();
   EXPECT_TRUE(again->Sheet()->TabVisible());
-  EXPECT_EQ(FForm->CategorySummaryOnly()->Caption(), "Show category summary tab &only");
+  EXPECT_EQ(Probe(FForm).CategorySummaryOnly()->Caption(), "Show category summary tab &only");
   CloseAndWait();
 }
 
@@ -85,13 +87,13 @@ TEST_F(ViewCommands, TabColoursChosenInTheDialogReachBothTabRowsAndTheSettings) 
     }
     return static_cast<int>(mrOk);
   });
-  FForm->Background2()->Click();
-  EXPECT_EQ(FForm->Categories()->TabActiveColor(), chosen);
-  EXPECT_EQ(FForm->Albums()->TabActiveColor(), chosen);
+  Probe(FForm).Background2()->Click();
+  EXPECT_EQ(Probe(FForm).Categories()->TabActiveColor(), chosen);
+  EXPECT_EQ(Probe(FForm).Albums()->TabActiveColor(), chosen);
   // Cancel keeps the font colour.
   FAnswers.Push(mrCancel);
-  FForm->Fontcolor1()->Click();
-  EXPECT_EQ(FForm->Albums()->TabActiveFont().Color(), static_cast<TColor>(0x8000));
+  Probe(FForm).Fontcolor1()->Click();
+  EXPECT_EQ(Probe(FForm).Albums()->TabActiveFont().Color(), static_cast<TColor>(0x8000));
   CloseAndWait();
   TIniFile ini(FDir / "Tonalbrook.ini");
   EXPECT_EQ(ini.ReadInteger("Format", "TabActiveColor", 0), 0x3060F0);

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "MainCodeD2.h"
+#include "MainLayout.h"
+#include "VisualEffects.h"
+#include "PlayerCommands.h"
+#include "MasterProbe.h"
 #include "Messages.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
@@ -27,8 +31,8 @@ std::string CheckDir() {
 // look at. The music panel is taken as shown: a repaint starts the spectrogram's picture afresh.
 void Picture(TMasterFrm& form, TBitmap& shot) {
   TBitmap top, music;
-  CaptureControl(*form.TopPanel(), top);
-  CopyShown(form.MusicPanel()->Handle(), music);
+  CaptureControl(*Probe(form).TopPanel(), top);
+  CopyShown(Probe(form).MusicPanel()->Handle(), music);
   shot.SetSize(Max(top.Width(), music.Width()), top.Height() + music.Height());
   BitBlt(shot.Canvas().Handle(), 0, 0, top.Width(), top.Height(), top.Canvas().Handle(), 0, 0,
          SRCCOPY);
@@ -46,7 +50,7 @@ protected:
   // The idle colours of the three zones of a level bar, read from its first, 70 % and last spots.
   std::vector<COLORREF> ZoneColours(TMMLevel* l) {
     TBitmap shot;
-    CaptureControl(*FForm->Panel11(), shot);
+    CaptureControl(*Probe(FForm).Panel11(), shot);
     const int w = l->Width() - 2, y = l->Top() + l->Height() / 2;
     // Spots of one pixel with one between them: the first lit pixel of three.
     auto at = [&](int x) {
@@ -56,8 +60,8 @@ protected:
     };
     return {at(1 + 1), at(1 + w * 70 / 100), at(w - 1)};
   }
-  bool InputStarted() { return FForm->MMWaveIn1()->InState(TMMWaveIn::wsStarted); }
-  bool Idle() { return FForm->MMWaveIn1()->InState(TMMWaveIn::wsClosed); }
+  bool InputStarted() { return Probe(FForm).MMWaveIn1()->InState(TMMWaveIn::wsStarted); }
+  bool Idle() { return Probe(FForm).MMWaveIn1()->InState(TMMWaveIn::wsClosed); }
 };
 
 } // namespace
@@ -65,43 +69,44 @@ protected:
 TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   WithEffectsTicked();
   Start();
-  ASSERT_TRUE(FForm->Visualeffects1()->Checked());
-  ASSERT_TRUE(FForm->ShowTools());
-  FForm->ToolsLeftClick(nullptr); // tool row on, effects ticked: the music panel comes forward
-  ASSERT_TRUE(FForm->MusicPanel()->Visible());
-  EXPECT_EQ(FForm->ToolsLeft()->Hint(), "Hide|Hide visual effects");
-  EXPECT_EQ(FForm->Showmusictoolbar1()->Caption(), "&Hide visual effects");
-  const int H = FForm->MusicPanel()->Height(), W = FForm->MusicPanel()->Width();
-  TMMSpectrum* spectrum = FForm->MMSpectrum1();
-  TMMOscope* scope = FForm->MMOscope2();
+  ASSERT_TRUE(Probe(FForm).Visualeffects1()->Checked());
+  ASSERT_TRUE(Probe(FForm).ShowTools());
+  FForm->Layout().ToolsLeftClick(
+      nullptr); // tool row on, effects ticked: the music panel comes forward
+  ASSERT_TRUE(Probe(FForm).MusicPanel()->Visible());
+  EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), "Hide|Hide visual effects");
+  EXPECT_EQ(Probe(FForm).Showmusictoolbar1()->Caption(), "&Hide visual effects");
+  const int H = Probe(FForm).MusicPanel()->Height(), W = Probe(FForm).MusicPanel()->Width();
+  TMMSpectrum* spectrum = Probe(FForm).MMSpectrum1();
+  TMMOscope* scope = Probe(FForm).MMOscope2();
   // One item: the spectrum fills the panel less 2 pixels all round.
   EXPECT_EQ(spectrum->BoundsRect().top, 2);
   EXPECT_EQ(spectrum->Height(), H - 4);
   EXPECT_EQ(spectrum->Width(), W - 4);
   EXPECT_FALSE(scope->Visible());
   // Two: each (H - 6) / 2 high, the oscilloscope 2 pixels below the spectrum.
-  FForm->Lights1Click(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
   EXPECT_EQ(spectrum->Height(), (H - 6) / 2);
   EXPECT_TRUE(scope->Visible());
   EXPECT_EQ(scope->Top(), (H - 6) / 2 + 4);
   EXPECT_EQ(scope->Height(), (H - 6) / 2);
-  EXPECT_EQ(scope->PopupMenu(), FForm->visualPopUp());
+  EXPECT_EQ(scope->PopupMenu(), Probe(FForm).visualPopUp());
   // The oscilloscope alone takes the top.
-  FForm->Spectrumbars1Click(nullptr);
+  FForm->VisualEffects().Spectrumbars1Click(nullptr);
   EXPECT_FALSE(spectrum->Visible());
   EXPECT_EQ(scope->Top(), 2);
   EXPECT_EQ(scope->Height(), H - 4);
   // Unticking the last one leaves the spectrum.
-  FForm->Lights1Click(nullptr);
-  EXPECT_TRUE(FForm->Spectrumbars1()->Checked());
+  FForm->VisualEffects().Lights1Click(nullptr);
+  EXPECT_TRUE(Probe(FForm).Spectrumbars1()->Checked());
   EXPECT_TRUE(spectrum->Visible());
   EXPECT_FALSE(scope->Visible());
   EXPECT_EQ(spectrum->Height(), H - 4);
   // Three: (H - 8) / 3 each, spectrum, oscilloscope and spectrogram from the top.
-  TMMSpectrogram* gram = FForm->MMSpectrogram1();
+  TMMSpectrogram* gram = Probe(FForm).MMSpectrogram1();
   EXPECT_FALSE(gram->Visible());
-  FForm->Lights1Click(nullptr);
-  FForm->Spectrograph1Click(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
+  FForm->VisualEffects().Spectrograph1Click(nullptr);
   const int h = (H - 8) / 3;
   EXPECT_EQ(spectrum->Height(), h);
   EXPECT_EQ(scope->Top(), h + 4);
@@ -110,82 +115,83 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   EXPECT_EQ(gram->Width(), W - 4);
   EXPECT_TRUE(gram->Visible());
   // Spectrum and spectrogram: the spectrogram right under the spectrum.
-  FForm->Lights1Click(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
   EXPECT_EQ(gram->Top(), (H - 6) / 2 + 4);
   EXPECT_FALSE(scope->Visible());
-  FForm->ToolsLeftClick(nullptr);
-  EXPECT_FALSE(FForm->MusicPanel()->Visible());
-  EXPECT_FALSE(FForm->ShowTools());
+  FForm->Layout().ToolsLeftClick(nullptr);
+  EXPECT_FALSE(Probe(FForm).MusicPanel()->Visible());
+  EXPECT_FALSE(Probe(FForm).ShowTools());
 }
 
 TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
   Start();
   const COLORREF dark = RGB(0, 128, 0), light = RGB(0, 255, 0), red = RGB(128, 0, 0);
-  EXPECT_FALSE(FForm->Visualeffects1()->Checked());
-  EXPECT_EQ(FForm->Panel11()->Height(), 62);
-  EXPECT_EQ(FForm->TopPanel()->Height(), 62 + 52);
+  EXPECT_FALSE(Probe(FForm).Visualeffects1()->Checked());
+  EXPECT_EQ(Probe(FForm).Panel11()->Height(), 62);
+  EXPECT_EQ(Probe(FForm).TopPanel()->Height(), 62 + 52);
   EXPECT_TRUE(Idle());
-  EXPECT_EQ(FForm->MMLevel1()->Width(), FForm->CDPanel()->Width() - 2 * FForm->MMLevel1()->Left());
-  EXPECT_EQ(FForm->MMLevel2()->Width(), FForm->MMLevel1()->Width());
+  EXPECT_EQ(Probe(FForm).MMLevel1()->Width(),
+            Probe(FForm).CDPanel()->Width() - 2 * Probe(FForm).MMLevel1()->Left());
+  EXPECT_EQ(Probe(FForm).MMLevel2()->Width(), Probe(FForm).MMLevel1()->Width());
 
-  FForm->Visualeffects1Click(nullptr);
-  EXPECT_TRUE(FForm->Visualeffects1()->Checked());
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
+  EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_TRUE(FForm->Settings().VisE == false); // written only at shutdown
-  EXPECT_EQ(FForm->Panel11()->Height(), 88);
-  EXPECT_EQ(FForm->TopPanel()->Height(), 88 + 52);
+  EXPECT_EQ(Probe(FForm).Panel11()->Height(), 88);
+  EXPECT_EQ(Probe(FForm).TopPanel()->Height(), 88 + 52);
   EXPECT_TRUE(InputStarted());
   // Before the first buffer (about 1.7 s) both bars show their idle zones.
-  for (TMMLevel* l : {FForm->MMLevel1(), FForm->MMLevel2()})
+  for (TMMLevel* l : {Probe(FForm).MMLevel1(), Probe(FForm).MMLevel2()})
     EXPECT_EQ(ZoneColours(l), (std::vector<COLORREF>{dark, light, red}));
 
   // The pop-up's two items mirror the switch.
-  FForm->VisEPopUpPopup(nullptr);
-  EXPECT_TRUE(FForm->ShowVE()->Checked());
-  EXPECT_FALSE(FForm->DisableVE()->Checked());
+  FForm->VisualEffects().VisEPopUpPopup(nullptr);
+  EXPECT_TRUE(Probe(FForm).ShowVE()->Checked());
+  EXPECT_FALSE(Probe(FForm).DisableVE()->Checked());
 
   FAnswers.Push(mrNo);
-  FForm->DisableVEClick(nullptr);
+  FForm->VisualEffects().DisableVEClick(nullptr);
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_EQ(FAnswers.Asked()[0].Text, "Are you sure you want to disable Visual Effects?");
-  EXPECT_TRUE(FForm->Visualeffects1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_TRUE(InputStarted());
-  EXPECT_EQ(FForm->Panel11()->Height(), 88);
+  EXPECT_EQ(Probe(FForm).Panel11()->Height(), 88);
 
   FAnswers.Push(mrYes);
-  FForm->DisableVEClick(nullptr);
-  EXPECT_FALSE(FForm->Visualeffects1()->Checked());
+  FForm->VisualEffects().DisableVEClick(nullptr);
+  EXPECT_FALSE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_TRUE(Idle());
-  EXPECT_EQ(FForm->Panel11()->Height(), 62);
-  FForm->Panel11()->SetHeight(88); // uncovered for a look: every zone idles in the dark green
-  EXPECT_EQ(ZoneColours(FForm->MMLevel1()), (std::vector<COLORREF>{dark, dark, dark}));
-  FForm->Panel11()->SetHeight(62);
+  EXPECT_EQ(Probe(FForm).Panel11()->Height(), 62);
+  Probe(FForm).Panel11()->SetHeight(88); // uncovered for a look: every zone idles in the dark green
+  EXPECT_EQ(ZoneColours(Probe(FForm).MMLevel1()), (std::vector<COLORREF>{dark, dark, dark}));
+  Probe(FForm).Panel11()->SetHeight(62);
 
   // The other item of the pop-up switches them on again without a question.
-  FForm->ShowVEClick(nullptr);
-  EXPECT_TRUE(FForm->Visualeffects1()->Checked());
+  FForm->VisualEffects().ShowVEClick(nullptr);
+  EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_EQ(FAnswers.Asked().size(), 2u);
   EXPECT_TRUE(InputStarted());
 }
 
 TEST_F(VisualEffects, InputFailuresCloseTheInputQuietly) {
   Start();
-  FForm->MMWaveIn1()->SetDeviceID(57); // no such device
-  FForm->Visualeffects1Click(nullptr);
-  EXPECT_TRUE(FForm->Visualeffects1()->Checked());
+  Probe(FForm).MMWaveIn1()->SetDeviceID(57); // no such device
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
+  EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
   EXPECT_TRUE(Idle());
   EXPECT_TRUE(FAnswers.Asked().empty());
 
-  FForm->MMWaveIn1()->SetDeviceID(0);
-  FForm->Visualeffects1Click(nullptr); // unticks: asks, Yes by default
-  FForm->ShowVEClick(nullptr);
+  Probe(FForm).MMWaveIn1()->SetDeviceID(0);
+  FForm->VisualEffects().Visualeffects1Click(nullptr); // unticks: asks, Yes by default
+  FForm->VisualEffects().ShowVEClick(nullptr);
   ASSERT_TRUE(InputStarted());
   const size_t asked = FAnswers.Asked().size();
   // By its kind, from anywhere, and by its sender: closed, nothing shown.
   FForm->AppException(nullptr, EMMWaveInError("device gone"));
   EXPECT_TRUE(Idle());
-  FForm->ShowVEClick(nullptr);
+  FForm->VisualEffects().ShowVEClick(nullptr);
   ASSERT_TRUE(InputStarted());
-  FForm->AppException(FForm->MMWaveIn1(), Exception("driver failure"));
+  FForm->AppException(Probe(FForm).MMWaveIn1(), Exception("driver failure"));
   EXPECT_TRUE(Idle());
   EXPECT_EQ(FAnswers.Asked().size(), asked);
   // Anything else is still shown.
@@ -204,22 +210,22 @@ TEST_F(VisualEffects, PlayerCommandsSwitchTheInput) {
   FForm->Road().Program().PlayAtTop(keys);
   ASSERT_EQ(seq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
   EXPECT_TRUE(InputStarted()); // the title started: as ticked
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_TRUE(Idle());
-  FForm->PauseClick(nullptr); // resumed: as ticked
+  FForm->PlayerCommands().PauseClick(nullptr); // resumed: as ticked
   EXPECT_TRUE(InputStarted());
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_TRUE(Idle());
-  FForm->OneStopClick(nullptr); // played again from the start
+  FForm->PlayerCommands().OneStopClick(nullptr); // played again from the start
   EXPECT_TRUE(InputStarted());
   // Unticked, a resume leaves the input closed.
-  FForm->Visualeffects1Click(nullptr);
-  ASSERT_FALSE(FForm->Visualeffects1()->Checked());
-  FForm->PauseClick(nullptr);
-  FForm->PauseClick(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
+  ASSERT_FALSE(Probe(FForm).Visualeffects1()->Checked());
+  FForm->PlayerCommands().PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_TRUE(Idle());
   // The session's end closes the input before anything else.
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   ASSERT_TRUE(InputStarted());
   SendMessageA(FForm->Handle(), WM_QUERYENDSESSION, 0, 0);
   EXPECT_TRUE(Idle());
@@ -229,8 +235,10 @@ TEST_F(VisualEffects, CloseWhileRunningEndsThemAndKeepsTheSetting) {
   WithEffectsTicked();
   Start();
   ASSERT_TRUE(PumpUntil([&] { return InputStarted(); }, 5000));
-  ASSERT_TRUE(PumpUntil([&] { return FForm->MMConnector2()->FrameCount(cgLevels) > 0; }, 15000))
-      << FForm->MMConnector2()->IsConnectorStarted() << " " << FForm->MMWaveIn1()->BytesRecorded();
+  ASSERT_TRUE(
+      PumpUntil([&] { return Probe(FForm).MMConnector2()->FrameCount(cgLevels) > 0; }, 15000))
+      << Probe(FForm).MMConnector2()->IsConnectorStarted() << " "
+      << Probe(FForm).MMWaveIn1()->BytesRecorded();
   CloseAndWait();
   const std::string ini = ReadFileBytes(FDir / "Tonalbrook.ini");
   EXPECT_NE(ini.find("VisE=1"), std::string::npos) << ini;
@@ -239,12 +247,12 @@ TEST_F(VisualEffects, CloseWhileRunningEndsThemAndKeepsTheSetting) {
 TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   WithEffectsTicked();
   Start();
-  FForm->ToolsLeftClick(nullptr);
-  FForm->Lights1Click(nullptr);
-  FForm->Spectrograph1Click(nullptr);
-  ASSERT_TRUE(FForm->MusicPanel()->Visible());
-  ASSERT_TRUE(FForm->MMOscope2()->Visible());
-  TMMConnector* conn = FForm->MMConnector2();
+  FForm->Layout().ToolsLeftClick(nullptr);
+  FForm->VisualEffects().Lights1Click(nullptr);
+  FForm->VisualEffects().Spectrograph1Click(nullptr);
+  ASSERT_TRUE(Probe(FForm).MusicPanel()->Visible());
+  ASSERT_TRUE(Probe(FForm).MMOscope2()->Visible());
+  TMMConnector* conn = Probe(FForm).MMConnector2();
   conn->SetTriggerMode(tmUpFlank);
   // A second oscilloscope slot records where the trigger put each frame.
   TComponent owner(nullptr);
@@ -258,7 +266,7 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   conn->SetSlot(5, probe);
   std::mutex lock;
   std::string take;
-  FForm->MMWaveIn1()->OnBufferReady = [&](TObject*, WAVEHDR* h) {
+  Probe(FForm).MMWaveIn1()->OnBufferReady = [&](TObject*, WAVEHDR* h) {
     std::lock_guard<std::mutex> guard(lock);
     take.append(h->lpData, h->dwBytesRecorded);
   };
@@ -268,19 +276,20 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
       [&] {
         // Readings are collected rather than maximised: one glitched buffer on a loaded
         // machine must not stand for the level.
-        if (FForm->MMLevel1()->Value() > 0) lefts.push_back(FForm->MMLevel1()->Value());
-        if (FForm->MMLevel2()->Value() > 0) rights.push_back(FForm->MMLevel2()->Value());
-        const int16_t* b = FForm->MMOscope2()->Buffer();
-        for (int i = 0; b && i < FForm->MMOscope2()->Points(); ++i)
+        if (Probe(FForm).MMLevel1()->Value() > 0) lefts.push_back(Probe(FForm).MMLevel1()->Value());
+        if (Probe(FForm).MMLevel2()->Value() > 0)
+          rights.push_back(Probe(FForm).MMLevel2()->Value());
+        const int16_t* b = Probe(FForm).MMOscope2()->Buffer();
+        for (int i = 0; b && i < Probe(FForm).MMOscope2()->Points(); ++i)
           low = Min(low, b[i]), high = Max(high, b[i]);
         return conn->FrameCount(cgSpectra) >= 20 && conn->FrameCount(cgOscopes) >= 5 &&
                conn->FrameCount(cgSpectrograms) >= 20;
       },
       15000))
       << conn->FrameCount(cgSpectra);
-  const double freq = FForm->MMSpectrum1()->PeakFrequency();
+  const double freq = Probe(FForm).MMSpectrum1()->PeakFrequency();
   // The spectrogram's brightest band holds bin 1000 / (11025 / 512) = 46.4.
-  TMMSpectrogram* gram = FForm->MMSpectrogram1();
+  TMMSpectrogram* gram = Probe(FForm).MMSpectrogram1();
   const std::vector<uint8_t> column = gram->LastColumn();
   ASSERT_FALSE(column.empty());
   int brightest = 0;
@@ -300,7 +309,7 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   // On the screen, the 1000 Hz row of the spectrogram is lit in the columns drawn so far, and
   // its top row (the highest frequencies, where nothing sounds) stays dark.
   TBitmap shown;
-  CopyShown(FForm->MusicPanel()->Handle(), shown);
+  CopyShown(Probe(FForm).MusicPanel()->Handle(), shown);
   const RECT area = gram->DrawRect();
   const int gx = gram->Left() + area.left, gy = gram->Top() + area.top;
   const int rows = area.bottom - area.top,
@@ -313,7 +322,7 @@ TEST_F(VisualEffects, SineFromTheRecorderReachesEveryDisplay) {
   EXPECT_GE(drawn, 10);
   EXPECT_GE(lit, drawn * 3 / 4) << "of " << drawn << " columns";
   EXPECT_LE(litTop, drawn / 4);
-  FForm->Visualeffects1Click(nullptr); // Yes: closed
+  FForm->VisualEffects().Visualeffects1Click(nullptr); // Yes: closed
   conn->SetSlot(5, TMMConnectorSlot{});
 
   // 128 points at 11025 Hz: bins of 86.1 Hz.

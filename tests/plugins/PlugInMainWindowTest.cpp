@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include "Dialogs.h"
 #include "MainCodeD2.h"
+#include "MainLayout.h"
+#include "MasterProbe.h"
 #include "ManageNPICode.h"
 #include "Messages.h"
 #include "PlugInTestKit.h"
@@ -25,7 +27,7 @@ protected:
     SetProgramFolder(FDir.Path());
     Application->SetTitle(AppTitleText);
     FForm = new TMasterFrm(nullptr);
-    FForm->SetParams(params);
+    Probe(FForm).SetParams(params);
     FForm->AfterConstruction();
     FForm->Show();
     ASSERT_TRUE(PumpUntil([&] { return GetPropA(FForm->Handle(), StartUpDoneProperty); }, 20000));
@@ -55,8 +57,8 @@ TEST_F(PlugInMainWindow, ConflictingPlugInsStepAsideWhileOpenAndComeBackAtClose)
   EXPECT_TRUE(FileExists(FPlugins + "QXXNPmidi.dllBAK"));
   EXPECT_FALSE(FileExists(FPlugins + "NPmidi.dll"));
   EXPECT_EQ(IncludeTrailingBackslash(GetCurrentDir()), FDir.Path());
-  EXPECT_TRUE(FForm->ManageNPI()->Visible());
-  EXPECT_TRUE(FForm->ManageNPI()->Enabled());
+  EXPECT_TRUE(Probe(FForm).ManageNPI()->Visible());
+  EXPECT_TRUE(Probe(FForm).ManageNPI()->Enabled());
   EXPECT_EQ(ManagerRequests(), 0);
   CloseAndWait();
   EXPECT_TRUE(FileExists(FPlugins + "NPmidi.dll"));
@@ -82,14 +84,14 @@ TEST_F(PlugInMainWindow, AFirstRunWithPlugInFoldersOpensTheManagerCentred) {
   EXPECT_NEAR((managerBounds.top + managerBounds.bottom) / 2.0,
               (masterBounds.top + masterBounds.bottom) / 2.0, 1.0);
   // The menu item opens it again.
-  FForm->ManageNPI()->Click();
+  Probe(FForm).ManageNPI()->Click();
   EXPECT_EQ(ManagerRequests(), 2);
 }
 
 TEST_F(PlugInMainWindow, WithoutFoldersOrWithParametersTheManagerStaysShut) {
   {
     Start();
-    EXPECT_FALSE(FForm->ManageNPI()->Visible());
+    EXPECT_FALSE(Probe(FForm).ManageNPI()->Visible());
     EXPECT_EQ(ManagerRequests(), 0);
     delete FForm;
     FForm = nullptr;
@@ -98,8 +100,8 @@ TEST_F(PlugInMainWindow, WithoutFoldersOrWithParametersTheManagerStaysShut) {
   ForceDirectories(FPlugins);
   TNavigatorRegistry reg(FPlugins, "");
   Start({"X"});
-  EXPECT_TRUE(FForm->FirstRun());
-  EXPECT_TRUE(FForm->ManageNPI()->Visible());
+  EXPECT_TRUE(Probe(FForm).FirstRun());
+  EXPECT_TRUE(Probe(FForm).ManageNPI()->Visible());
   EXPECT_EQ(ManagerRequests(), 0);
 }
 
@@ -118,10 +120,10 @@ UINT EntryType(TMenuItem* item) {
 TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   Start();
-  ASSERT_EQ(FForm->CoolMenus().size(), 8u);
-  std::vector<TMenuItem*> items = {FForm->Exit1(),    FForm->Visualeffects1(),
-                                   FForm->Looping1(), FForm->Contents1(),
-                                   FForm->About1(),   FForm->Showmusictoolbar1()};
+  ASSERT_EQ(Probe(FForm).CoolMenus().size(), 8u);
+  std::vector<TMenuItem*> items = {Probe(FForm).Exit1(),    Probe(FForm).Visualeffects1(),
+                                   Probe(FForm).Looping1(), Probe(FForm).Contents1(),
+                                   Probe(FForm).About1(),   Probe(FForm).Showmusictoolbar1()};
   for (TMenuItem* item : items) {
     EXPECT_TRUE(item->OwnerDraw()) << item->Name();
     EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
@@ -129,12 +131,12 @@ TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   // The busy state, the tool row's caption and a tick all rewrite entries.
   FForm->DisableCommands();
   FForm->EnableCommands();
-  FForm->SetShowTools(!FForm->ShowTools());
-  FForm->Looping1()->Click();
+  FForm->Layout().SetShowTools(!Probe(FForm).ShowTools());
+  Probe(FForm).Looping1()->Click();
   for (TMenuItem* item : items)
     EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
   // Every item of the File menu has a picture (separators aside).
-  TCoolMenu& file = *FForm->CoolMenus()[0];
+  TCoolMenu& file = *Probe(FForm).CoolMenus()[0];
   for (int i = 0; i < file.ItemCount(); ++i)
     if (!file.Items(i)->MenuItem()->IsLine()) {
       EXPECT_TRUE(file.Items(i)->Picture().Graphic()) << file.Items(i)->MenuItem()->Name();

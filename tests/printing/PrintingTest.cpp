@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "../mainwin/MainWindowFixture.h"
+#include "PrintCommands.h"
 #include "PrintParamD2.h"
 #include "Printers.h"
 #include "TestCapture.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -242,10 +244,10 @@ protected:
     return out;
   }
   void ExpectRestored() {
-    EXPECT_FALSE(FForm->Printing());
-    EXPECT_TRUE(FForm->PrintCat()->Enabled());
+    EXPECT_FALSE(FForm->PrintCommands().Printing());
+    EXPECT_TRUE(Probe(FForm).PrintCat()->Enabled());
     EXPECT_FALSE(Printer().Printing());
-    EXPECT_FALSE(FForm->ProgressBar1()->Visible());
+    EXPECT_FALSE(Probe(FForm).ProgressBar1()->Visible());
   }
   std::vector<std::string> FHeadings;
   const std::vector<bool> FFour{true, true, true, true, false, false, false, false, false};
@@ -262,7 +264,7 @@ TEST_F(PrintingMany, OneHundredFiftyTitlesInFourColumnsOnPortraitPages) {
   TStringList keys = Keys(FCat.Keys);
   const std::string token = Token("many");
   Options(FFour, false, token);
-  FForm->PrintReport("All of them", keys);
+  FForm->PrintCommands().PrintReport("All of them", keys);
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
   ExpectRestored();
   CloseAndWait();
@@ -276,7 +278,7 @@ TEST_F(Printing, AllNineColumnsLandscapeAMissingKeyAndAnUnknownDuration) {
   TStringList keys = Keys({k[0], k[1], 987654, k[2], k[3]});
   const std::string token = Token("nine");
   Options(FNine, true, token);
-  FForm->PrintReport("Nine columns", keys);
+  FForm->PrintCommands().PrintReport("Nine columns", keys);
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
   ExpectRestored();
   EXPECT_EQ(Printer().Orientation(), poLandscape);
@@ -284,7 +286,7 @@ TEST_F(Printing, AllNineColumnsLandscapeAMissingKeyAndAnUnknownDuration) {
   // the total stays the titles' own.
   const std::string narrow = Token("ninep");
   Options(FNine, false, narrow);
-  FForm->PrintReport("Nine columns narrow", keys);
+  FForm->PrintCommands().PrintReport("Nine columns narrow", keys);
   EXPECT_TRUE(Texts().empty()) << Texts()[0];
   CloseAndWait();
   LeaveForCheck(token, keys, FNine, true);
@@ -296,7 +298,7 @@ TEST_F(Printing, OneTitle) {
   TStringList keys = Keys({FCat.Keys[1]});
   const std::string token = Token("one");
   Options(FFour, false, token);
-  FForm->PrintReport("Just one", keys);
+  FForm->PrintCommands().PrintReport("Just one", keys);
   ExpectRestored();
   CloseAndWait();
   LeaveForCheck(token, keys, FFour, false);
@@ -307,11 +309,11 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
   TStringList keys = Keys(FCat.Keys);
   const std::string token = Token("close");
   bool ran = false, printingThen = false, busyThen = false;
-  TMenuItem* command = FForm->Allcategories5();
+  TMenuItem* command = Probe(FForm).Allcategories5();
   TNotifyEvent original = command->OnClick;
   command->OnClick = [&](TObject* s) {
     ran = true;
-    printingThen = FForm->Printing();
+    printingThen = FForm->PrintCommands().Printing();
     busyThen = FForm->CommandsDisabled(); // menus, pop-ups, grids and drops held
     original(s);
   };
@@ -320,7 +322,7 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
     PostMessageA(FForm->Handle(), WM_CLOSE, 0, 0);
     PostMessageA(FForm->Handle(), WM_COMMAND, command->Command(), 0);
   });
-  FForm->PrintReport("Closing meanwhile", keys);
+  FForm->PrintCommands().PrintReport("Closing meanwhile", keys);
   ASSERT_NE(MasterFrm, nullptr) << "the window closed during the job";
   ProcessMessages();
   ASSERT_NE(MasterFrm, nullptr);
@@ -344,7 +346,7 @@ TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
   // A printer that does not exist.
   Printer().SetPrinter("Tonalbrook No Such Printer");
   Options(FFour, false, Token("missing"));
-  FForm->PrintReport("Nowhere", keys);
+  FForm->PrintCommands().PrintReport("Nowhere", keys);
   std::vector<std::string> texts = Texts();
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].rfind("The report could not be printed.\r\n", 0), 0u) << texts[0];
@@ -357,7 +359,7 @@ TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
   // No column ticked: said, nothing printed.
   FAnswers.Clear();
   Options(std::vector<bool>(9, false), false, Token("none"));
-  FForm->PrintReport("No columns", keys);
+  FForm->PrintCommands().PrintReport("No columns", keys);
   texts = Texts();
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_NE(texts[0].find("No column is ticked"), std::string::npos) << texts[0];
@@ -366,20 +368,22 @@ TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
   // Cancelled: nothing asked, nothing printed; the title field keeps the heading.
   FAnswers.Clear();
   FAnswers.Push(mrCancel);
-  FForm->PrintReport("Cancelled", keys);
+  FForm->PrintCommands().PrintReport("Cancelled", keys);
   EXPECT_EQ(FAnswers.Asked().size(), 1u);
-  EXPECT_EQ(FForm->PrintParamWindow().Edit1->Text(), "Cancelled");
+  EXPECT_EQ(FForm->PrintCommands().PrintParamWindow().Edit1->Text(), "Cancelled");
 }
 
 TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
   Start();
   // The print items sit right after the play items.
-  EXPECT_EQ(FForm->Albums1()->IndexOf(FForm->Titlesselected11()->Parent()),
-            FForm->Albums1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play1"))) + 1);
-  EXPECT_EQ(FForm->Categories1()->IndexOf(FForm->Titlesselected12()->Parent()),
-            FForm->Categories1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play2"))) +
-                1);
-  EXPECT_FALSE(FForm->Allalbums12()->Visible());
+  EXPECT_EQ(
+      Probe(FForm).Albums1()->IndexOf(Probe(FForm).Titlesselected11()->Parent()),
+      Probe(FForm).Albums1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play1"))) + 1);
+  EXPECT_EQ(
+      Probe(FForm).Categories1()->IndexOf(Probe(FForm).Titlesselected12()->Parent()),
+      Probe(FForm).Categories1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play2"))) +
+          1);
+  EXPECT_FALSE(Probe(FForm).Allalbums12()->Visible());
   // Each command opens the options window with its heading; cancelled, nothing prints.
   auto heading = [this](const std::function<void()>& command) {
     std::string seen = "(not asked)";
@@ -391,36 +395,37 @@ TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
     FAnswers.Clear();
     return seen;
   };
-  EXPECT_EQ(heading([&] { FForm->Allcategories5()->Click(); }), "ALL CATEGORIES");
-  EXPECT_EQ(heading([&] { FForm->Categoryselected1Click(nullptr); }), "(not asked)")
+  EXPECT_EQ(heading([&] { Probe(FForm).Allcategories5()->Click(); }), "ALL CATEGORIES");
+  EXPECT_EQ(heading([&] { FForm->PrintCommands().Categoryselected1Click(nullptr); }), "(not asked)")
       << "nothing is printed for the all-titles page";
   FForm->CategoriesChange();
-  EXPECT_FALSE(FForm->Categoryselected1()->Enabled());
-  EXPECT_TRUE(FForm->Allcategories5()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Categoryselected1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Allcategories5()->Enabled());
   // Two titles selected on the all-titles page.
-  TMyStringGrid* all = FForm->AllCatGrid();
+  TMyStringGrid* all = Probe(FForm).AllCatGrid();
   all->ClearSelection();
   FForm->CategoriesChange();
-  EXPECT_FALSE(FForm->Titlesselected12()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Titlesselected12()->Enabled());
   all->SetRowSelected(1, true);
   all->SetRowSelected(2, true);
   FForm->CategoriesChange();
-  EXPECT_TRUE(FForm->Titlesselected12()->Enabled());
-  EXPECT_EQ(heading([&] { FForm->Titlesselected12()->Click(); }),
+  EXPECT_TRUE(Probe(FForm).Titlesselected12()->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Titlesselected12()->Click(); }),
             "Selected titles from category: ALL CATEGORIES");
-  EXPECT_EQ(heading([&] { FForm->Print3Click(nullptr); }), "Selected titles from: ALL CATEGORIES");
+  EXPECT_EQ(heading([&] { FForm->PrintCommands().Print3Click(nullptr); }),
+            "Selected titles from: ALL CATEGORIES");
   // The "Folk" page.
-  FForm->Categories()->SetActivePageIndex(1);
+  Probe(FForm).Categories()->SetActivePageIndex(1);
   FForm->CategoriesChange();
-  EXPECT_TRUE(FForm->Categoryselected1()->Enabled());
-  EXPECT_EQ(heading([&] { FForm->Categoryselected1()->Click(); }), "Category: Folk");
+  EXPECT_TRUE(Probe(FForm).Categoryselected1()->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Categoryselected1()->Click(); }), "Category: Folk");
   // The album "Evening".
-  FForm->Albums()->SetActivePageIndex(1);
+  Probe(FForm).Albums()->SetActivePageIndex(1);
   FForm->AlbumsChange();
-  EXPECT_TRUE(FForm->Albumselected5()->Enabled());
-  EXPECT_EQ(heading([&] { FForm->Albumselected5()->Click(); }), "Custom album: Evening");
+  EXPECT_TRUE(Probe(FForm).Albumselected5()->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Albumselected5()->Click(); }), "Custom album: Evening");
   // While a report prints, print commands do nothing.
-  FForm->SetPrinting(true);
-  EXPECT_EQ(heading([&] { FForm->Allcategories5Click(nullptr); }), "(not asked)");
-  FForm->SetPrinting(false);
+  FForm->PrintCommands().SetPrinting(true);
+  EXPECT_EQ(heading([&] { FForm->PrintCommands().Allcategories5Click(nullptr); }), "(not asked)");
+  FForm->PrintCommands().SetPrinting(false);
 }

@@ -5,9 +5,12 @@
 #include <windows.h>
 #include <cmath>
 #include "../mainwin/MainWindowFixture.h"
+#include "VisualEffects.h"
+#include "PlayerCommands.h"
 #include "../mainwin/StandInSequencer.h"
 #include "TestCapture.h"
 #include "ViewProgCode.h"
+#include "DataCodeD2.h"
 
 namespace {
 
@@ -69,8 +72,8 @@ protected:
     SendMessageA(Grid().Handle(), WM_LBUTTONUP, 0, at);
   }
   void Open() {
-    ASSERT_TRUE(FForm->ProgView()->Enabled());
-    FForm->ProgView()->Click();
+    ASSERT_TRUE(Probe(FForm).ProgView()->Enabled());
+    Probe(FForm).ProgView()->Click();
     ASSERT_TRUE(Viewer().Visible());
   }
 };
@@ -108,29 +111,29 @@ TEST_F(ProgramViewer, RowsOrderTextsAndSummary) {
   EXPECT_NEAR(labelMiddle, Viewer().Panel2->ClientWidth() / 2, 1);
 
   // Pause, resume and stop refresh the viewer.
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Paused");
-  FForm->PauseClick(nullptr);
+  FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Playing");
-  FForm->OneStopClick(nullptr);
+  FForm->PlayerCommands().OneStopClick(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Stopped");
   FSeq.StuckMode = MCI_MODE_SEEK;
-  FForm->Viewtitles1Click(nullptr);
+  Probe(FForm).Viewtitles1Click(nullptr);
   EXPECT_EQ(Grid().Cells(0, 1), "Current");
   FSeq.StuckMode = 0;
 
   // Nothing known: no total at all.
   for (int i = 0; i < 3; ++i)
     ASSERT_TRUE(db.SetDuration(-i, FCat.Keys[i]));
-  FForm->Viewtitles1Click(nullptr);
+  Probe(FForm).Viewtitles1Click(nullptr);
   EXPECT_EQ(Viewer().Label1->Caption(), "3 title(s)");
   CloseAndWait();
 }
 
 TEST_F(ProgramViewer, ButtonsFollowTheProgramSize) {
   Start();
-  EXPECT_FALSE(FForm->ProgView()->Enabled());
-  FForm->Viewtitles1Click(nullptr); // the menu opens it on an empty program too
+  EXPECT_FALSE(Probe(FForm).ProgView()->Enabled());
+  Probe(FForm).Viewtitles1Click(nullptr); // the menu opens it on an empty program too
   ASSERT_TRUE(Viewer().Visible());
   EXPECT_EQ(Viewer().Label1->Caption(), "Empty");
   EXPECT_EQ(Grid().RowCount(), 2);
@@ -154,16 +157,16 @@ TEST_F(ProgramViewer, ButtonsFollowTheProgramSize) {
     EXPECT_EQ(Viewer().BitBtn2->Enabled(), r.shuffle);
     EXPECT_EQ(Viewer().BitBtn3->Enabled(), r.clear);
     EXPECT_EQ(Viewer().Label1->Caption(), std::to_string(r.titles) + " title(s)  ---  1:01");
-    EXPECT_EQ(FForm->Shuffle()->Enabled(), r.shuffle);
-    EXPECT_EQ(FForm->Back()->Enabled(), r.shuffle);
-    EXPECT_EQ(FForm->PlayNext()->Enabled(), r.shuffle);
-    EXPECT_EQ(FForm->MusicClear()->Enabled(), r.clear);
-    EXPECT_EQ(FForm->ProgView()->Enabled(), r.clear);
+    EXPECT_EQ(Probe(FForm).Shuffle()->Enabled(), r.shuffle);
+    EXPECT_EQ(Probe(FForm).Back()->Enabled(), r.shuffle);
+    EXPECT_EQ(Probe(FForm).PlayNext()->Enabled(), r.shuffle);
+    EXPECT_EQ(Probe(FForm).MusicClear()->Enabled(), r.clear);
+    EXPECT_EQ(Probe(FForm).ProgView()->Enabled(), r.clear);
     Viewer().BitBtn3->Click();
   }
-  EXPECT_FALSE(FForm->MusicClear()->Enabled());
-  EXPECT_FALSE(FForm->ProgView()->Enabled());
-  EXPECT_FALSE(FForm->Shuffle()->Enabled());
+  EXPECT_FALSE(Probe(FForm).MusicClear()->Enabled());
+  EXPECT_FALSE(Probe(FForm).ProgView()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Shuffle()->Enabled());
   Viewer().BitBtn1->Click();
   EXPECT_FALSE(Viewer().Visible());
   CloseAndWait();
@@ -239,7 +242,7 @@ TEST_F(ProgramViewer, DeleteAboveOnAndBelowTheCurrentRow) {
   EXPECT_EQ(FSeq.Opened.size(), opened + 1);
   EXPECT_EQ(Viewer().Label1->Caption(), "Empty");
   EXPECT_EQ(Grid().Cells(1, 1), "No titles in program");
-  EXPECT_FALSE(FForm->MusicClear()->Enabled());
+  EXPECT_FALSE(Probe(FForm).MusicClear()->Enabled());
   EXPECT_FALSE(Viewer().BitBtn3->Enabled());
   // And once more on the empty program: nothing.
   KeyOnRow(1, VK_DELETE);
@@ -276,8 +279,8 @@ TEST_F(ProgramViewer, ShuffleStartsTheNewFirstTitleAndClearKeepsPlay) {
   EXPECT_EQ(FSeq.Opened.size(), opened);
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), playing);
   EXPECT_EQ(Viewer().Label1->Caption(), "Empty");
-  EXPECT_FALSE(FForm->MusicClear()->Enabled());
-  EXPECT_FALSE(FForm->Music1()->Enabled());
+  EXPECT_FALSE(Probe(FForm).MusicClear()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Music1()->Enabled());
   CloseAndWait();
 }
 
@@ -331,18 +334,18 @@ TEST_F(ProgramViewer, SizePlacementAndPicture) {
 TEST_F(ProgramViewer, SpectrumPeaksLikeTheMainOne) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n[Visual]\r\nVisE=1\r\n");
   Start();
-  FForm->Viewtitles1Click(nullptr);
+  Probe(FForm).Viewtitles1Click(nullptr);
   ASSERT_TRUE(Viewer().Panel1->Visible());
   ASSERT_TRUE(Viewer().Splitter1->Visible());
   EXPECT_EQ(Viewer().Panel1->Height(), 120);
   EXPECT_EQ(Viewer().MMSpectrum1->Width(), Viewer().Panel1->ClientWidth());
-  TMMConnector* main = FForm->MMConnector2();
+  TMMConnector* main = Probe(FForm).MMConnector2();
   TMMConnector* own = Viewer().MMConnector1;
   ASSERT_EQ(main->Output(), own);
   ASSERT_TRUE(PumpUntil(
       [&] { return main->FrameCount(cgSpectra) >= 20 && own->FrameCount(cgSpectra) >= 20; }, 15000))
       << main->FrameCount(cgSpectra) << " " << own->FrameCount(cgSpectra);
-  const double mainPeak = FForm->MMSpectrum1()->PeakFrequency();
+  const double mainPeak = Probe(FForm).MMSpectrum1()->PeakFrequency();
   const double ownPeak = Viewer().MMSpectrum1->PeakFrequency();
   printf("peaks: main %.1f Hz, viewer %.1f Hz\n", mainPeak, ownPeak);
   // 128 points at 11025 Hz: bins of 86.1 Hz; the sine is at 1000 Hz.
@@ -353,13 +356,13 @@ TEST_F(ProgramViewer, SpectrumPeaksLikeTheMainOne) {
   shot.SaveToFile(WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\progview\\spectrum.bmp");
 
   // Unticked, the panel and splitter go; ticked again, they come back.
-  FForm->Visualeffects1Click(nullptr); // Yes by default
+  FForm->VisualEffects().Visualeffects1Click(nullptr); // Yes by default
   EXPECT_FALSE(Viewer().Panel1->Visible());
   EXPECT_FALSE(Viewer().Splitter1->Visible());
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   EXPECT_TRUE(Viewer().Panel1->Visible());
   EXPECT_TRUE(Viewer().Splitter1->Visible());
   EXPECT_EQ(Viewer().Splitter1->Top(), Viewer().Panel1->Top() + Viewer().Panel1->Height());
-  FForm->Visualeffects1Click(nullptr);
+  FForm->VisualEffects().Visualeffects1Click(nullptr);
   CloseAndWait();
 }

@@ -1,0 +1,49 @@
+// The layout of the main window's top area and catalogue area, the tool row and the splitter.
+#pragma once
+#include <windows.h>
+#include <map>
+#include "Controls.h"
+
+class TMasterFrm;
+class TControl;
+class TObject;
+
+// The main window's layout.
+class TMainLayout {
+public:
+  explicit TMainLayout(TMasterFrm& frm);
+  ~TMainLayout();
+  TMainLayout(const TMainLayout&) = delete;
+  TMainLayout& operator=(const TMainLayout&) = delete;
+
+  // Lays out the top area and the catalogue area (also run by FormResize).
+  void LayoutTopArea();
+  void LayoutCatalogueArea();
+
+  // A button's width as built, at least what its caption and picture need.
+  int NaturalWidth(TControl* control);
+  void SetShowTools(bool value);
+
+  // The tool buttons and "&Show music toolbar": tool row off, on, music panel in front, and back.
+  void ToolsLeftClick(TObject* Sender);
+  void UpdateToggleCaptions();
+
+  // The splitter between the album and category panels; each keeps at least SplitterMinimum.
+  static constexpr int SplitterMinimum = 140;
+  void SetAlbPanelWidth(int value);
+  void SeparatorMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void SeparatorMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+  void SeparatorMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+
+  // The screen rectangle of the splitter's band while it is dragged (empty when none shows).
+  RECT SplitterBand() const { return FBand; }
+
+private:
+  TMasterFrm& FFrm;
+  // The splitter drag: start x, whether a band shows, and where.
+  bool FSplitting = false, FBandShown = false;
+  int FSplitStartX = 0;
+  RECT FBand{};
+  // The widths the row buttons were built with; a narrow window narrows them for a while.
+  std::map<const TControl*, int> FBuiltWidths;
+};

@@ -1,0 +1,53 @@
+// The play commands over the working keys: the play pop-up and the play items of the menus.
+#pragma once
+#include <functional>
+
+class TMasterFrm;
+class TMenuItem;
+class TObject;
+class TStringList;
+
+// The main window's play commands.
+class TPlayCommands {
+public:
+  explicit TPlayCommands(TMasterFrm& frm);
+  ~TPlayCommands();
+  TPlayCommands(const TPlayCommands&) = delete;
+  TPlayCommands& operator=(const TPlayCommands&) = delete;
+
+  // The play commands over the working keys (the drag list). Top and bottom act only when the
+  // keys came from an album or a category view; the drag list and its source flags are cleared
+  // afterwards.
+  void PlayTClick(TObject* Sender);
+  void PlayBClick(TObject* Sender);
+  void PlayRClick(TObject* Sender);
+  void PlayNextClick(TObject* Sender);
+  void BackClick(TObject* Sender);
+
+  // Erases the program; the title playing plays on.
+  void MusicClearClick(TObject* Sender);
+  void Shuffle2Click(TObject* Sender);
+
+  // Puts the working keys into the program through the play pop-up, opened at the mouse cursor.
+  // Without a program playing there is nothing to choose and they play at once. The title
+  // commands beneath the play choices are offered only for titleCommands (a grid's double click
+  // or Enter), not for the menus' play commands.
+  void ChoosePlayMode(bool titleCommands);
+
+  // The Play items of the Albums and Categories menus.
+  void Titlesselected7Click(TObject* Sender);
+  void Albumselected4Click(TObject* Sender);
+  void Allalbums5Click(TObject* Sender);
+  void Titlesselected8Click(TObject* Sender);
+  void Activecategory2Click(TObject* Sender);
+  void Allcategories3Click(TObject* Sender);
+  void BuildPlayPopUp();
+  void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
+
+  // Gathers keys from a view into the drag list and offers the play pop-up; false when none.
+  bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
+  bool TitleCommandReady(const TMenuItem& item) const;
+
+private:
+  TMasterFrm& FFrm;
+};

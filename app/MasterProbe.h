@@ -1,0 +1,223 @@
+// The tests' one way into the main window: its parts, and the state and commands that only
+// tests look at.
+#pragma once
+#include <string>
+#include <vector>
+#include "Buttons.h"
+#include "CDPanel.h"
+#include "Classes.h"
+#include "ComCtrls.h"
+#include "CoolMenu.h"
+#include "DataCodeD2.h"
+#include "ExtCtrls.h"
+#include "ExtListView.h"
+#include "ExtPage.h"
+#include "ExtProgressBar.h"
+#include "FileAssocCommands.h"
+#include "MainCodeD2.h"
+#include "Menus.h"
+#include "midi.h"
+#include "MMConect.h"
+#include "MMLevel.h"
+#include "MMOscope.h"
+#include "MMSlider.h"
+#include "MMSpectr.h"
+#include "MMSpGram.h"
+#include "MMWavIn.h"
+#include "MyStringGrid.h"
+#include "StdCtrls.h"
+
+// Reaches what the window keeps to itself; made for one statement at a time, as in
+// Probe(form).MusicPanel().
+class TMasterProbe {
+public:
+  explicit TMasterProbe(TMasterFrm& frm) : F(frm) {}
+
+  // The window's parts (named as the window's layout names them).
+  TMenuItem* Titlesselected11() const { return F.FTitlesselected11; }
+  TMenuItem* Albumselected5() const { return F.FAlbumselected5; }
+  TMenuItem* Allalbums12() const { return F.FAllalbums12; }
+  TMenuItem* Titlesselected12() const { return F.FTitlesselected12; }
+  TMenuItem* Categoryselected1() const { return F.FCategoryselected1; }
+  TMenuItem* Allcategories5() const { return F.FAllcategories5; }
+  TMMWaveIn* MMWaveIn1() const { return F.FMMWaveIn1; }
+  TMMConnector* MMConnector2() const { return F.FMMConnector2; }
+  TMMLevel* MMLevel1() const { return F.FMMLevel1; }
+  TMMLevel* MMLevel2() const { return F.FMMLevel2; }
+  TMMSpectrum* MMSpectrum1() const { return F.FMMSpectrum1; }
+  TMMOscope* MMOscope2() const { return F.FMMOscope2; }
+  TMMSpectrogram* MMSpectrogram1() const { return F.FMMSpectrogram1; }
+  TPopupMenu* visualPopUp() const { return F.FvisualPopUp; }
+  TMenuItem* ShowVE() const { return F.FShowVE; }
+  TMenuItem* DisableVE() const { return F.FDisableVE; }
+  TMenuItem* Titlesselected7() const { return F.FTitlesselected7; }
+  TMenuItem* Createnew3() const { return F.FCreatenew3; }
+  TMenuItem* Rename1() const { return F.FRename1; }
+  TMenuItem* Rename3() const { return F.FRename3; }
+  TMenuItem* Albumselected3() const { return F.FAlbumselected3; }
+  TMenuItem* Allalbums4() const { return F.FAllalbums4; }
+  TMenuItem* Allalbums8() const { return F.FAllalbums8; }
+  TMenuItem* Titlesselected3() const { return F.FTitlesselected3; }
+  TMenuItem* Titlesselected19() const { return F.FTitlesselected19; }
+  TMenuItem* Createnew2() const { return F.FCreatenew2; }
+  TMenuItem* Createnew4() const { return F.FCreatenew4; }
+  TMenuItem* Renameexisting1() const { return F.FRenameexisting1; }
+  TMenuItem* Rename2() const { return F.FRename2; }
+  TMenuItem* Renamealbum2() const { return F.FRenamealbum2; }
+  TMenuItem* Activecategory1() const { return F.FActivecategory1; }
+  TMenuItem* Activecategory4() const { return F.FActivecategory4; }
+  TMenuItem* Deletecategory1() const { return F.FDeletecategory1; }
+  TMenuItem* Titlesselected6() const { return F.FTitlesselected6; }
+  TMenuItem* Titleselected1() const { return F.FTitleselected1; }
+  TMenuItem* Edit1() const { return F.FEdit1; }
+  TMenuItem* Delete4() const { return F.FDelete4; }
+  TMenuItem* GetLocal2() const { return F.FGetLocal2; }
+  TMenuItem* ScanadriveforMIDIfiles1() const { return F.FScanadriveforMIDIfiles1; }
+  TMenuItem* ScansystemforMIDIfiles1() const { return F.FScansystemforMIDIfiles1; }
+  TMenuItem* About1() const { return F.FAbout1; }
+  TTimer* Timer1() const { return F.FTimer1; }
+  TTimer* Timer2() const { return F.FTimer2; }
+  TMainMenu* MainMenu1() const { return F.FMainMenu1; }
+  TMenuItem* File1() const { return F.FFile1; }
+  TMenuItem* View1() const { return F.FView1; }
+  TMenuItem* Albums1() const { return F.FAlbums1; }
+  TMenuItem* Categories1() const { return F.FCategories1; }
+  TMenuItem* Title1() const { return F.FTitle1; }
+  TMenuItem* Help1() const { return F.FHelp1; }
+  TMenuItem* MIDIdefault() const { return F.FMIDIdefault; }
+  TMenuItem* MIDIrestore() const { return F.FMIDIrestore; }
+  TMenuItem* ManageNPI() const { return F.FManageNPI; }
+  TMenuItem* ManageNPISep() const { return F.FManageNPISep; }
+  TMenuItem* Hintlevel1() const { return F.FHintlevel1; }
+  TMenuItem* Looping1() const { return F.FLooping1; }
+  TMenuItem* GM1() const { return F.FGM1; }
+  TMenuItem* GS1() const { return F.FGS1; }
+  TMenuItem* None1() const { return F.FNone1; }
+  TMenuItem* GMGS1() const { return F.FGMGS1; }
+  TMenuItem* GSGM1() const { return F.FGSGM1; }
+  TMenuItem* LaunchOnWinStart() const { return F.FLaunchOnWinStart; }
+  TMenuItem* Normal1() const { return F.FNormal1; }
+  TMenuItem* Minimized1() const { return F.FMinimized1; }
+  TMenuItem* Not1() const { return F.FNot1; }
+  TMenuItem* Visualeffects1() const { return F.FVisualeffects1; }
+  TMenuItem* Spectrumbars1() const { return F.FSpectrumbars1; }
+  TMenuItem* Lights1() const { return F.FLights1; }
+  TMenuItem* Spectrograph1() const { return F.FSpectrograph1; }
+  TMenuItem* Showmusictoolbar1() const { return F.FShowmusictoolbar1; }
+  TMenuItem* Exit1() const { return F.FExit1; }
+  TMenuItem* Viewtitles1() const { return F.FViewtitles1; }
+  TMenuItem* Contents1() const { return F.FContents1; }
+  TPanel* TopPanel() const { return F.FTopPanel; }
+  TPanel* Panel11() const { return F.FPanel11; }
+  TCDPanelP* CDPanel() const { return F.FCDPanel; }
+  TMMSlider* MMSlider1() const { return F.FMMSlider1; }
+  TPanel* SelPanel() const { return F.FSelPanel; }
+  TBitBtn* PlayReplace() const { return F.FPlayReplace; }
+  TBitBtn* Play() const { return F.FPlay; }
+  TPanel* ListPanel() const { return F.FListPanel; }
+  TPanel* PlayPanel() const { return F.FPlayPanel; }
+  TPanel* SoundPanel() const { return F.FSoundPanel; }
+  TBitBtn* Back() const { return F.FBack; }
+  TBitBtn* PlayNext() const { return F.FPlayNext; }
+  TBitBtn* Shuffle() const { return F.FShuffle; }
+  TBitBtn* MusicClear() const { return F.FMusicClear; }
+  TBitBtn* Pause() const { return F.FPause; }
+  TBitBtn* AllStop() const { return F.FAllStop; }
+  TBitBtn* RepeatSB() const { return F.FRepeatSB; }
+  TBitBtn* OneStop() const { return F.FOneStop; }
+  TBitBtn* ProgView() const { return F.FProgView; }
+  TBitBtn* TempPause() const { return F.FTempPause; }
+  TBitBtn* TempGo() const { return F.FTempGo; }
+  TMenuItem* Music1() const { return F.FMusic1; }
+  TSpeedButton* ToolsLeft() const { return F.FToolsLeft; }
+  TSpeedButton* ToolsRight() const { return F.FToolsRight; }
+  TPanel* DBPanel() const { return F.FDBPanel; }
+  TBitBtn* EditCat() const { return F.FEditCat; }
+  TBitBtn* MailTitle() const { return F.FMailTitle; }
+  TBitBtn* Archive() const { return F.FArchive; }
+  TBitBtn* ExportTitle() const { return F.FExportTitle; }
+  TBitBtn* PrintCat() const { return F.FPrintCat; }
+  TBitBtn* TrashCat() const { return F.FTrashCat; }
+  TPanel* Panel4() const { return F.FPanel4; }
+  TPanel* WebPanel() const { return F.FWebPanel; }
+  TPanel* GetMIDIsPanel() const { return F.FGetMIDIsPanel; }
+  TBitBtn* NewAlb() const { return F.FNewAlb; }
+  TBitBtn* GetWeb() const { return F.FGetWeb; }
+  TBitBtn* GetLocal() const { return F.FGetLocal; }
+  TBitBtn* BitBtn1() const { return F.FBitBtn1; }
+  TBitBtn* BitBtn2() const { return F.FBitBtn2; }
+  TPanel* AlbPanel() const { return F.FAlbPanel; }
+  TPanel* Separator() const { return F.FSeparator; }
+  TPanel* CatPanel() const { return F.FCatPanel; }
+  TExtPageControl* Albums() const { return F.FAlbums; }
+  TExtListView* AllAlbLV() const { return F.FAllAlbLV; }
+  TCheckBox* CheckBox1() const { return F.FCheckBox1; }
+  TExtPageControl* Categories() const { return F.FCategories; }
+  TMyStringGrid* AllCatGrid() const { return F.FAllCatGrid; }
+  TPanel* AllCatPT() const { return F.FAllCatPT; }
+  TPanel* MusicPanel() const { return F.FMusicPanel; }
+  TStatusBar* StatusBar1() const { return F.FStatusBar1; }
+  TExtProgressBar* ProgressBar1() const { return F.FProgressBar1; }
+  TMenuItem* PlayT() const { return F.FPlayT; }
+  TMenuItem* PlayB() const { return F.FPlayB; }
+  TMenuItem* PlayR() const { return F.FPlayR; }
+  TMenuItem* Cancel1() const { return F.FCancel1; }
+  TMenuItem* Edit2() const { return F.FEdit2; }
+  TMenuItem* Delete5() const { return F.FDelete5; }
+  TMenuItem* Mail4() const { return F.FMail4; }
+  TMenuItem* Save2() const { return F.FSave2; }
+  TMenuItem* Category1() const { return F.FCategory1; }
+  TMenuItem* Title2() const { return F.FTitle2; }
+  TMenuItem* Duration1() const { return F.FDuration1; }
+  TMenuItem* Category3() const { return F.FCategory3; }
+  TMenuItem* Albumsummaryonly1() const { return F.FAlbumsummaryonly1; }
+  TMenuItem* CategorySummaryOnly() const { return F.FCategorySummaryOnly; }
+  TMenuItem* ViewCat1() const { return F.FViewCat1; }
+  TMenuItem* Background2() const { return F.FBackground2; }
+  TMenuItem* Fontcolor1() const { return F.FFontcolor1; }
+  TPopupMenu* NewCatPopUp() const { return F.FNewCatPopUp; }
+  TPopupMenu* AlbPopUp() const { return F.FAlbPopUp; }
+  TMenuItem* Contextsensitive1() const { return F.FContextsensitive1; }
+  TMenuItem* Viewhelpfile1() const { return F.FViewhelpfile1; }
+  TMenuItem* Nosound1() const { return F.FNosound1; }
+  TMenuItem* Email1() const { return F.FEmail1; }
+  TMenuItem* Phone1() const { return F.FPhone1; }
+  TMenuItem* Web1() const { return F.FWeb1; }
+
+  // State only tests look at, and commands they run.
+  int StartupTimerRuns() const { return F.FStartupTimerRuns; }
+  // One per main menu: File, View, Albums, Categories, Titles, the program, Options, Help.
+  const std::vector<TCoolMenu*>& CoolMenus() const { return F.FCoolMenus; }
+  // This start's command-line parameters, set before the window is shown.
+  void SetParams(const std::vector<std::string>& value) { F.FParams = value; }
+  bool RequestSeen() const { return F.FRequestSeen; }
+  TMyMidi& MyMidi1() { return *F.FMyMidi; }
+  TAlbList* AlbList() const { return F.FAlbList.get(); }
+  // The working keys and where they came from.
+  TStringList& DragList() { return *F.FDragList; }
+  bool DragFromAlbums() const { return F.FDragFromAlbums; }
+  bool DragFromCategories() const { return F.FDragFromCategories; }
+  // The view in use and the keys selected in each area.
+  bool AlbumsInUse() const { return F.FAlbumsInUse; }
+  bool CategoriesInUse() const { return F.FCategoriesInUse; }
+  const TStringList& SelectedCategoryKeys() const { return *F.FSelection; }
+  const TStringList& SelectedAlbumKeys() const { return *F.FSelection2; }
+  bool CommandsEnabled() const { return !F.CommandsDisabled(); }
+  bool FirstRun() const { return F.FFirstRun; }
+  bool ShowTools() const { return F.FShowTools; }
+  bool FullScanDone() const { return F.FFullScanDone; }
+  // The shell's "open" of a web page or mail address (the file-association unit's seam).
+  TFileAssocCommands& AssocCommands() { return *F.FAssocCommands; }
+  // The ProgView button's and "&View titles" command.
+  void Viewtitles1Click(TObject* Sender) { F.Viewtitles1Click(Sender); }
+
+private:
+  TMasterFrm& F;
+};
+
+inline TMasterProbe Probe(TMasterFrm& frm) {
+  return TMasterProbe(frm);
+}
+inline TMasterProbe Probe(TMasterFrm* frm) {
+  return TMasterProbe(*frm);
+}

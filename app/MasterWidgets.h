@@ -1,0 +1,120 @@
+// The main window's parts, named as the window's layout names them; the window builds them.
+#pragma once
+
+class TBitBtn;
+class TCDPanelP;
+class TCheckBox;
+class TExtListView;
+class TExtPageControl;
+class TExtProgressBar;
+class TMainMenu;
+class TMenuItem;
+class TMMConnector;
+class TMMLevel;
+class TMMOscope;
+class TMMSlider;
+class TMMSpectrogram;
+class TMMSpectrum;
+class TMMWaveIn;
+class TMyStringGrid;
+class TPanel;
+class TPopupMenu;
+class TSpeedButton;
+class TStatusBar;
+class TTabSheet;
+class TTimer;
+
+// Owned by their parents (the window, its panels and menus); these are only the window's handles
+// on them. The window reaches them as its own fields; tests reach them through TMasterProbe.
+struct TMasterWidgets {
+  // The Help menu's items.
+  TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FNosound1 = nullptr,
+            *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
+  // The print commands of the Albums and Categories menus and the tab pop-ups.
+  TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
+            *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
+            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
+            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
+  TMenuItem *FTitlesselected7 = nullptr, *FAlbumselected4 = nullptr, *FAllalbums5 = nullptr,
+            *FTitlesselected8 = nullptr, *FActivecategory2 = nullptr, *FAllcategories3 = nullptr;
+  TMenuItem *FCreatenew1 = nullptr, *FCreatenew3 = nullptr, *FRename1 = nullptr,
+            *FRename3 = nullptr, *FAlbumselected3 = nullptr, *FAlbumselected7 = nullptr,
+            *FAllalbums4 = nullptr, *FAllalbums8 = nullptr, *FTitlesselected3 = nullptr,
+            *FTitlesselected19 = nullptr;
+  TMenuItem *FCreatenew2 = nullptr, *FCreatenew4 = nullptr, *FRenameexisting1 = nullptr,
+            *FRename2 = nullptr, *FRenamealbum2 = nullptr, *FActivecategory1 = nullptr,
+            *FActivecategory4 = nullptr, *FDeletecategory1 = nullptr, *FTitlesselected6 = nullptr,
+            *FTitleselected1 = nullptr;
+  TMenuItem *FEdit1 = nullptr, *FDelete4 = nullptr;
+  TTimer* FNavPITimer = nullptr; // 200 ms, one-shot
+  TTimer* FQueueTimer = nullptr; // one-shot: the next queued request, a close put off by an import
+  TMenuItem *FGetLocal2 = nullptr, *FScanadriveforMIDIfiles1 = nullptr,
+            *FScansystemforMIDIfiles1 = nullptr;
+  TMenuItem* FAbout1 = nullptr;
+  TTimer* FTimer1 = nullptr; // the 100 ms player timer
+  TTimer* FTimer2 = nullptr; // the one-shot start-up timer
+  TMainMenu* FMainMenu1 = nullptr;
+  TMenuItem *FFile1 = nullptr, *FView1 = nullptr, *FAlbums1 = nullptr, *FCategories1 = nullptr,
+            *FTitle1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
+  TMenuItem *FMIDIdefault = nullptr, *FMIDIrestore = nullptr, *FManageNPI = nullptr,
+            *FManageNPISep = nullptr, *FHintlevel1 = nullptr, *FRemindtoscan1 = nullptr,
+            *FLooping1 = nullptr, *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr,
+            *FGMGS1 = nullptr, *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
+            *FMinimized1 = nullptr, *FNot1 = nullptr, *FVisualeffects1 = nullptr,
+            *FSpectrumbars1 = nullptr, *FLights1 = nullptr, *FSpectrograph1 = nullptr,
+            *FDEBUGMODE1 = nullptr, *FShowmusictoolbar1 = nullptr, *FExit1 = nullptr,
+            *FViewtitles1 = nullptr, *FContents1 = nullptr;
+  TPanel* FTopPanel = nullptr;
+  TPanel* FPanel11 = nullptr; // holds the display panel
+  TCDPanelP* FCDPanel = nullptr;
+  TMMSlider* FMMSlider1 = nullptr; // the position slider
+  TPanel* FSelPanel = nullptr;     // the played part, laid over the slider
+  TBitBtn *FPlayReplace = nullptr, *FPlay = nullptr;
+  TPanel *FListPanel = nullptr, *FPlayPanel = nullptr, *FSoundPanel = nullptr;
+  TBitBtn *FBack = nullptr, *FPlayNext = nullptr, *FShuffle = nullptr, *FMusicClear = nullptr,
+          *FPause = nullptr, *FAllStop = nullptr, *FOutPort = nullptr, *FVolume = nullptr;
+  TBitBtn *FRepeatSB = nullptr, *FOneStop = nullptr, *FProgView = nullptr;
+  TBitBtn *FTempPause = nullptr, *FTempGo = nullptr, *FTempOneStop = nullptr;
+  TMenuItem *FMusic1 = nullptr, *FN19 = nullptr, *FVolume2 = nullptr;
+  TSpeedButton *FToolsLeft = nullptr, *FToolsRight = nullptr;
+  TPanel* FDBPanel = nullptr;
+  TBitBtn *FEditCat = nullptr, *FMailTitle = nullptr, *FArchive = nullptr, *FExportTitle = nullptr,
+          *FPrintCat = nullptr, *FTrashCat = nullptr;
+  TPanel *FPanel4 = nullptr, *FWebPanel = nullptr, *FGetMIDIsPanel = nullptr;
+  TBitBtn *FNewAlb = nullptr, *FGetWeb = nullptr, *FGetLocal = nullptr, *FBitBtn1 = nullptr,
+          *FBitBtn2 = nullptr;
+  TPanel *FAlbPanel = nullptr, *FSeparator = nullptr, *FCatPanel = nullptr;
+  TExtPageControl* FAlbums = nullptr;
+  TTabSheet* FAlbumListPage = nullptr;
+  TExtListView* FAllAlbLV = nullptr;
+  TCheckBox* FCheckBox1 = nullptr; // show album details
+  TExtPageControl* FCategories = nullptr;
+  TTabSheet* FAllTitlesPage = nullptr;
+  TMyStringGrid* FAllCatGrid = nullptr;
+  TPanel* FAllCatPT = nullptr; // summary line of the all-titles grid
+  TPanel* FMusicPanel = nullptr;
+  TStatusBar* FStatusBar1 = nullptr;
+  TExtProgressBar* FProgressBar1 = nullptr;
+  TPopupMenu* FPlayPopUp = nullptr;
+  TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FCancel1 = nullptr,
+            *FEdit2 = nullptr, *FDelete5 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr;
+  TMenuItem *FCategory1 = nullptr, *FArtist2 = nullptr, *FTitle2 = nullptr, *FDuration1 = nullptr,
+            *FFiletype1 = nullptr, *FFilesize1 = nullptr, *FFiledate1 = nullptr,
+            *FOrigin1 = nullptr, *FDateobtained1 = nullptr;
+  TMenuItem *FCategory3 = nullptr, *FArtist1 = nullptr, *Ftitle3 = nullptr, *FDuration2 = nullptr,
+            *FFiletype2 = nullptr, *FFilesize2 = nullptr, *FFiledate2 = nullptr,
+            *FOrigin2 = nullptr, *FDateobtained2 = nullptr;
+  TMenuItem *FAlbumsummaryonly1 = nullptr, *FView2 = nullptr, *FCategorySummaryOnly = nullptr,
+            *FViewCat1 = nullptr;
+  TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
+            *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
+  TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
+  TMMWaveIn* FMMWaveIn1 = nullptr;
+  TMMConnector* FMMConnector2 = nullptr;
+  TMMLevel *FMMLevel1 = nullptr, *FMMLevel2 = nullptr;
+  TMMSpectrum* FMMSpectrum1 = nullptr;
+  TMMOscope* FMMOscope2 = nullptr;
+  TMMSpectrogram* FMMSpectrogram1 = nullptr;
+  TPopupMenu *FVisEPopUp = nullptr, *FvisualPopUp = nullptr;
+  TMenuItem *FShowVE = nullptr, *FDisableVE = nullptr;
+};

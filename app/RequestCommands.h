@@ -1,0 +1,64 @@
+// Requests from the command line, a second start and the browser plug-in, and dropped files.
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+class TMasterFrm;
+class TObject;
+
+// The main window's requests: they wait in a queue until start-up is done and no import or title
+// start runs; then they run one at a time.
+class TRequestCommands {
+public:
+  explicit TRequestCommands(TMasterFrm& frm);
+  ~TRequestCommands();
+  TRequestCommands(const TRequestCommands&) = delete;
+  TRequestCommands& operator=(const TRequestCommands&) = delete;
+
+  // A queued request line, or the files of one drop with the category they were dropped on.
+  struct TQueued {
+    bool Drop = false;
+    std::string Text;
+    int Index = 0;
+    std::vector<std::string> Files;
+    std::string Category;
+  };
+
+  // One request from the command line, a second start or the plug-in.
+  void ProcessRequest(const std::string& text, int index);
+
+  // One dropped file, imported into the active category (the all-titles page: "Windows default").
+  void DropFile(const std::string& path, const std::string& category);
+
+  // The plug-in request timer: runs the pending request.
+  void NavPITimerTimer(TObject* Sender);
+  void QueueTimerTimer(TObject* Sender);
+
+  // Requests, second starts' lines and drops wait here until start-up is done and no import or
+  // title start runs; then they run one at a time.
+  int QueuedRequests() const { return static_cast<int>(FQueue.size()); }
+  void RunQueuedRequests();
+  // Start-up is done: what waits may run from now on.
+  void OpenQueue() { FQueueOpen = true; }
+  // Shutdown drops what still waits.
+  void ClearQueue() { FQueue.clear(); }
+
+  // Every request handed to ProcessRequest, in order.
+  const std::vector<std::string>& HandledRequests() const { return FHandledRequests; }
+  void Enqueue(TQueued item);
+  void PostQueueRun();
+  bool QueueMayRun() const;
+  void RunDrop(const TQueued& drop);
+  void TakeDroppedFiles(void* drop); // an HDROP
+  void ReceivePluginRequest(unsigned atom);
+  void SendBadFileBitmap();
+  void RefreshCategoryViews();
+  std::string ActiveCategoryName() const;
+
+private:
+  TMasterFrm& FFrm;
+  std::deque<TQueued> FQueue;
+  bool FQueueOpen = false, FRunningQueue = false;
+  std::vector<std::string> FHandledRequests;
+};

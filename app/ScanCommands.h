@@ -1,0 +1,48 @@
+// Loading files and scanning drives for MIDI files, and the import of what they found.
+#pragma once
+#include <memory>
+#include <string>
+
+class TMasterFrm;
+class TObject;
+class TGetLocalF;
+class TScanStatus;
+class TDriveScanFrm;
+
+// The main window's load and scan commands and the windows they show.
+class TScanCommands {
+public:
+  explicit TScanCommands(TMasterFrm& frm);
+  ~TScanCommands();
+  TScanCommands(const TScanCommands&) = delete;
+  TScanCommands& operator=(const TScanCommands&) = delete;
+
+  // --- loading and scanning (ScanCommands.cpp)
+  // File > "&Open" and the load button: the loader, then the import of its list.
+  void GetLocal2Click(TObject* Sender);
+  void ScanadriveforMIDIfiles1Click(TObject* Sender);
+  void ScansystemforMIDIfiles1Click(TObject* Sender);
+
+  // Walks folder with the drive scan window and imports its MIDI files quietly.
+  void AddScannedFolder(const std::string& folder, bool checkDuplicates,
+                        const std::string& lastName, const std::string& firstName,
+                        const std::string& category);
+
+  // Walks every fixed drive with the scan status window and imports what it found.
+  void AddFullScanResults(bool checkDuplicates);
+
+  // The windows of the creation order, or the main window's own when none was made.
+  TGetLocalF& GetLocalWindow();
+  TScanStatus& ScanStatusWindow();
+  TDriveScanFrm& DriveScanWindow();
+
+  // Between two files of a scan's import: a title start that gave up waiting for the import
+  // plays now.
+  void PlayWaitingTitle();
+
+private:
+  TMasterFrm& FFrm;
+  std::unique_ptr<TGetLocalF> FOwnGetLocalF;
+  std::unique_ptr<TScanStatus> FOwnScanStatus;
+  std::unique_ptr<TDriveScanFrm> FOwnDriveScanFrm;
+};
