@@ -110,6 +110,8 @@ std::string WorkFolder(const char* name) {
 
 // --- construction -------------------------------------------------------------------------------
 
+TMasterGroups::~TMasterGroups() = default;
+
 TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   if (!QxMessages.BringToFront) InitMainUnit();
   MasterFrm = this;

@@ -97,7 +97,29 @@ class TVisualEffects;
 // --- the main window
 // ------------------------------------------------------------------------------
 
-class TMasterFrm : public TMasterFrmBase,
+// The command groups, in a base of their own listed first: the window's base classes free its
+// parts, and a part that raises an event while it goes must still find its group.
+struct TMasterGroups {
+  ~TMasterGroups();
+  std::unique_ptr<TCatalogueCommands> FCatalogueCommands;
+  std::unique_ptr<TContextHelp> FContextHelp;
+  std::unique_ptr<TDragCommands> FDragCommands;
+  std::unique_ptr<TEditCommands> FEditCommands;
+  std::unique_ptr<TExportCommands> FExportCommands;
+  std::unique_ptr<TImportCommands> FImportCommands;
+  std::unique_ptr<TMainLayout> FLayout;
+  std::unique_ptr<TPlayCommands> FPlayCommands;
+  std::unique_ptr<TPlayerCommands> FPlayerCommands;
+  std::unique_ptr<TPrintCommands> FPrintCommands;
+  std::unique_ptr<TRequestCommands> FRequestCommands;
+  std::unique_ptr<TScanCommands> FScanCommands;
+  std::unique_ptr<TTableCommands> FTableCommands;
+  std::unique_ptr<TViewCommands> FViewCommands;
+  std::unique_ptr<TVisualEffects> FVisualEffects;
+};
+
+class TMasterFrm : private TMasterGroups,
+                   public TMasterFrmBase,
                    public TPlayRoadView,
                    public TStoreHost,
                    private TMasterWidgets {
@@ -213,23 +235,6 @@ protected:
   void ProgramChanged() override;
 
 private:
-  // The command groups: first among the fields, so that they go after the rest.
-  std::unique_ptr<TCatalogueCommands> FCatalogueCommands;
-  std::unique_ptr<TContextHelp> FContextHelp;
-  std::unique_ptr<TDragCommands> FDragCommands;
-  std::unique_ptr<TEditCommands> FEditCommands;
-  std::unique_ptr<TExportCommands> FExportCommands;
-  std::unique_ptr<TImportCommands> FImportCommands;
-  std::unique_ptr<TMainLayout> FLayout;
-  std::unique_ptr<TPlayCommands> FPlayCommands;
-  std::unique_ptr<TPlayerCommands> FPlayerCommands;
-  std::unique_ptr<TPrintCommands> FPrintCommands;
-  std::unique_ptr<TRequestCommands> FRequestCommands;
-  std::unique_ptr<TScanCommands> FScanCommands;
-  std::unique_ptr<TTableCommands> FTableCommands;
-  std::unique_ptr<TViewCommands> FViewCommands;
-  std::unique_ptr<TVisualEffects> FVisualEffects;
-
   // Start-up and shutdown.
   void Timer2Timer(TObject* Sender);
   // The reminder to scan and, on the first run, the default-player question.
