@@ -44,15 +44,15 @@ protected:
     SetCursorPos(from, y);
     ProcessMessages();
     Mouse(MOUSEEVENTF_LEFTDOWN);
-    PumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(PumpQueued());
     for (int i = 1; i <= 4; ++i) {
       SetCursorPos(from + (x - from) * i / 4, y);
       Mouse(MOUSEEVENTF_MOVE);
-      PumpUntil([] { return false; }, 60);
+      EXPECT_TRUE(PumpQueued());
     }
     if (during) during();
     Mouse(MOUSEEVENTF_LEFTUP);
-    PumpUntil([] { return false; }, 150);
+    EXPECT_TRUE(PumpQueued());
   }
 };
 

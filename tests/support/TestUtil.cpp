@@ -202,8 +202,11 @@ bool PumpQueued(uint32_t timeoutMs) {
     const unsigned mine = ++s.Posted;
     if (!PostMessageA(window, SentinelMessage, mine, 0)) return false;
     if (!PumpUntil([&] { return s.Back >= mine; }, left(), 1)) return false;
-    if (!InputQueued()) return true;
+    if (!InputQueued()) break;
   }
+  // A thread that waits counts as idle: Wine then copies what its windows drew to the screen.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  return true;
 }
 
 bool PumpPastTimer(uint32_t intervalMs, uint32_t timeoutMs) {
