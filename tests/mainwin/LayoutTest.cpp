@@ -145,6 +145,7 @@ TEST_F(Layout, SplitterStopsAtBothLimitsAndShowsItsBandWhileDragged) {
   GetWindowRect(FForm->Handle(), &window);
   RECT sep = ScreenRect(FForm->Separator());
   int bandX = (sep.left + window.right) / 2;
+  EXPECT_TRUE(PumpQueued()); // the window as it is painted now is on the screen
   COLORREF before = ScreenPixel(bandX + 1, (sep.top + sep.bottom) / 2);
   RECT band{};
   COLORREF during = before;

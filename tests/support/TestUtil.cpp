@@ -179,8 +179,10 @@ HWND SentinelWindow() {
   return s.Window;
 }
 
-bool InputQueued() {
-  return HIWORD(GetQueueStatus(QS_INPUT)) != 0;
+// Input queued, or a window that still has to paint (a paint is made only once nothing else
+// waits, so it can come after the private message).
+bool InputOrPaintQueued() {
+  return HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
 }
 
 } // namespace
@@ -194,15 +196,15 @@ bool PumpQueued(uint32_t timeoutMs) {
     DWORD passed = GetTickCount() - start;
     return passed >= timeoutMs ? 0u : timeoutMs - passed;
   };
-  // Input comes after posted messages in the queue's order: run it dry first, then send the
-  // private message round behind the posted ones; input that their handlers caused starts
-  // another round.
+  // Input and paints come after posted messages in the queue's order: run them dry first, then
+  // send the private message round behind the posted ones; input or paints that their handlers
+  // caused start another round.
   for (;;) {
-    if (!PumpUntil([] { return !InputQueued(); }, left(), 1)) return false;
+    if (!PumpUntil([] { return !InputOrPaintQueued(); }, left(), 1)) return false;
     const unsigned mine = ++s.Posted;
     if (!PostMessageA(window, SentinelMessage, mine, 0)) return false;
     if (!PumpUntil([&] { return s.Back >= mine; }, left(), 1)) return false;
-    if (!InputQueued()) break;
+    if (!InputOrPaintQueued()) break;
   }
   // A thread that waits counts as idle: Wine then copies what its windows drew to the screen.
   MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
