@@ -33,20 +33,21 @@ void Key(WORD vk, WORD unicode, DWORD flags) {
   SendInput(1, &in, sizeof(INPUT));
 }
 
-void MoveTo(POINT p, int ms) {
+// Each step waits until the window has taken it.
+void MoveTo(POINT p) {
   SetCursorPos(p.x, p.y);
   Mouse(MOUSEEVENTF_MOVE);
-  PumpUntil([] { return false; }, ms);
+  EXPECT_TRUE(PumpQueued());
 }
 
 // A left click at a point of the screen, with Ctrl held if asked.
 void ClickAt(POINT p, bool control = false) {
-  MoveTo(p, 40);
+  MoveTo(p);
   if (control) Key(VK_CONTROL, 0, 0);
   Mouse(MOUSEEVENTF_LEFTDOWN);
   Mouse(MOUSEEVENTF_LEFTUP);
   if (control) Key(VK_CONTROL, 0, KEYEVENTF_KEYUP);
-  PumpUntil([] { return false; }, 150);
+  EXPECT_TRUE(PumpQueued());
 }
 
 void Click(TControl& c) {
@@ -59,7 +60,7 @@ void Type(const std::string& text) {
     Key(0, static_cast<unsigned char>(ch), KEYEVENTF_UNICODE);
     Key(0, static_cast<unsigned char>(ch), KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
   }
-  PumpUntil([] { return false; }, 200);
+  EXPECT_TRUE(PumpQueued());
 }
 
 int ReceivedCount() {
@@ -114,7 +115,8 @@ protected:
       Key(vk, 0, 0);
       Key(vk, 0, KEYEVENTF_KEYUP);
     }
-    PumpUntil([] { return false; }, 300);
+    // The menu's loop has read the keys and the command has run.
+    EXPECT_TRUE(PumpQueued());
     KillTimer(nullptr, guard);
   }
   // Presses on a selected row, drags it in steps onto the Mail button and lets go.
@@ -122,14 +124,14 @@ protected:
     POINT from = Row(key, 40);
     TControl& button = *Probe(FForm).MailTitle();
     POINT to = button.ClientToScreen({button.Width() / 2, button.Height() / 2});
-    MoveTo(from, 50);
+    MoveTo(from);
     Mouse(MOUSEEVENTF_LEFTDOWN);
-    PumpUntil([] { return false; }, 80);
+    EXPECT_TRUE(PumpQueued());
     for (int i = 1; i <= 5; ++i)
-      MoveTo({from.x + (to.x - from.x) * i / 5 + 8, from.y + (to.y - from.y) * i / 5}, 40);
-    MoveTo(to, 40);
+      MoveTo({from.x + (to.x - from.x) * i / 5 + 8, from.y + (to.y - from.y) * i / 5});
+    MoveTo(to);
     Mouse(MOUSEEVENTF_LEFTUP);
-    PumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(PumpQueued());
   }
   void Fill(TWinControl& field, const std::string& text) {
     SetForegroundWindow(FMail->Handle());

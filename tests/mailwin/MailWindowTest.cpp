@@ -380,7 +380,7 @@ TEST_F(MailWindow, ShownIdleAndBusy) {
   EXPECT_EQ(Form->ListView1->ItemCount(), 2);
   Form->ToEdit->SetText("a@x.test");
   Form->SubjectEdit->SetText("Two tunes");
-  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(PumpQueued());
   EXPECT_GT(SaveWindowShot(*Form, "mail_idle"), 4);
   int busyColours = 0;
   bool barShown = false;

@@ -103,7 +103,10 @@ TEST_F(RequestRun, SecondStartsHandOverTheirFilesAndEndAtOnce) {
   handOver("Z\"" + added[0] + "\"", 0);
   handOver("Z\"" + zip + "\"", 0);
   handOver("P\"" + played + "\"", 0);
-  PumpUntil([] { return false; }, 1500);
+  // Requests run one at a time in the order they came: once a new file handed over behind them
+  // is in, they have all run.
+  std::string last = Copy(CorpusFiles("pianobooster")[6], "the last one.mid");
+  handOver("Z\"" + last + "\"", 1);
   EXPECT_EQ(IndexRecords(FDir.Path()), expected);
 
   ASSERT_TRUE(first.AnswerAndClose());
@@ -147,7 +150,7 @@ TEST_F(RequestRun, PluginRequestsPlayLoopAndReportBadFiles) {
   ASSERT_TRUE(run.Started());
   ASSERT_TRUE(run.WaitForMainWindow());
   ASSERT_TRUE(PumpUntil([&] { return FileExists(FDir / "Music.dex"); }, 60000));
-  PumpUntil([] { return false; }, 500);
+  ASSERT_TRUE(PumpUntil([&] { return run.StartUpDone(); }, 60000));
   std::string cached = Copy(CorpusFiles("pianobooster")[5], "cache 1.mid");
   plugin.Clear();
   plugin.Request(run.MainWindow(), "NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid");
@@ -161,7 +164,10 @@ TEST_F(RequestRun, PluginRequestsPlayLoopAndReportBadFiles) {
   plugin.Request(run.MainWindow(), "NV" + bad + "[http://tunes.example/bad.mid");
   EXPECT_TRUE(run.AnswerUntil([&] { return plugin.Count("QX_ShowBadFileBitmap") == 1; }, 30000));
   plugin.Request(run.MainWindow(), "NV" + cached);
-  PumpUntil([] { return false; }, 1000);
+  // Requests run in the order they came: once the bad file asked for again behind it is
+  // reported, the request without "[" has run.
+  plugin.Request(run.MainWindow(), "NV" + bad + "[http://tunes.example/bad.mid");
+  EXPECT_TRUE(run.AnswerUntil([&] { return plugin.Count("QX_ShowBadFileBitmap") == 2; }, 30000));
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_TRUE(run.Boxes().empty());
   auto titles = TitlesByOrigin(FDir.Path());

@@ -146,9 +146,18 @@ TEST(MMUtils, RoundGoesToEvenAndTimeMoves) {
   SetWin95Platform(true);
   EXPECT_TRUE(Win95Platform());
   SetWin95Platform(false);
-  double t0 = GetExactTime();
+  // Microseconds: over a pause the exact time moves as far as the system's millisecond clock,
+  // read around it and inside it (a millisecond either way for that clock's steps).
+  const DWORD outerFrom = timeGetTime();
+  const double t0 = GetExactTime();
+  const DWORD innerFrom = timeGetTime();
   Sleep(20);
-  EXPECT_GT(GetExactTime(), t0 + 1000.0); // microseconds
+  const DWORD innerTo = timeGetTime();
+  const double t1 = GetExactTime();
+  const DWORD outerTo = timeGetTime();
+  EXPECT_GT(t1, t0);
+  EXPECT_GE(t1 - t0, (double(innerTo - innerFrom) - 1) * 1000);
+  EXPECT_LE(t1 - t0, (double(outerTo - outerFrom) + 1) * 1000);
 }
 
 TEST(MMUtils, DelayPumpingRunsPostedMessagesOnlyWhenAskedTo) {

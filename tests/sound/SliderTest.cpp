@@ -12,6 +12,20 @@
 
 namespace {
 
+// The class library's utility windows of this thread (each timer has one).
+BOOL CALLBACK CountUtilityWindow(HWND w, LPARAM lp) {
+  char name[32] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (std::string(name) == "TbUtilWindow") ++*reinterpret_cast<int*>(lp);
+  return TRUE;
+}
+
+int UtilityWindows() {
+  int n = 0;
+  EnumThreadWindows(GetCurrentThreadId(), CountUtilityWindow, reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
 struct SliderFixture : testing::Test {
   TForm Form{nullptr};
   TMMSlider* Slider = nullptr;
@@ -274,14 +288,23 @@ TEST(SliderMended, NarrowRangesLoadingAndFreedFocusDoNotFault) {
   loaded.EndLoading();
   EXPECT_EQ(loaded.MaxValue(), 6);
 
-  // A focused, blinking slider that is freed leaves the timer alone.
+  // A focused, blinking slider that is freed leaves the timer alone: its timer window goes with
+  // it, and the next slider to take the focus blinks on a timer of its own.
+  const int timersBefore = UtilityWindows();
   auto* blinking = new TMMSlider(&form);
   blinking->SetBounds(0, 40, 120, 30);
   blinking->SetFocusAction(faAll);
   blinking->SetParent(&form);
   blinking->SetFocus();
   ProcessMessages();
+  EXPECT_EQ(UtilityWindows(), timersBefore + 1) << "the blink timer";
   delete blinking;
-  DelayPumping(1100, true);
-  SUCCEED();
+  EXPECT_EQ(UtilityWindows(), timersBefore);
+  auto* next = new TMMSlider(&form);
+  next->SetBounds(0, 40, 120, 30);
+  next->SetFocusAction(faAll);
+  next->SetParent(&form);
+  next->SetFocus();
+  EXPECT_TRUE(PumpUntil([&] { return next->BlinkPhase(); }, 5000));
+  delete next;
 }

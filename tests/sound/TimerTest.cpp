@@ -1,10 +1,13 @@
 // The shared 25 ms timer on the real system timer: call rates, nesting of disables, removal
 // while a client runs, many starts and stops, and a failing client reported on the window thread.
+// Rates are counted in the timer's own ticks (a client of the shortest interval counts them), so
+// that a loaded machine, which only delays ticks, cannot make a test fail.
 #include <gtest/gtest.h>
 #include "Guard.h"
 #include "MMUtils.h"
 #include "Messages.h"
 #include "SysUtils.h"
+#include "TestUtil.h"
 #include <atomic>
 #include <string>
 #include <utility>
@@ -34,48 +37,76 @@ void Slow(TMMTimerHandle, void* data) {
 } // namespace
 
 TEST(SharedTimer, IntervalsGiveTheirCallRates) {
-  std::atomic<int> n25{0}, n30{0}, n100{0};
+  // Ticks seen by a client added before the three and removed after them (outer), and by one
+  // added after them and removed before them (inner): each of the three saw a number of ticks
+  // between the two, and an interval of n ticks makes every nth tick a call.
+  std::atomic<int> outer{0}, inner{0}, n25{0}, n30{0}, n100{0};
+  const double begun = GetExactTime();
+  TMMTimerHandle o = AddTimerClient(25, false, Count, &outer);
   TMMTimerHandle a = AddTimerClient(25, false, Count, &n25);
   TMMTimerHandle b = AddTimerClient(30, false, Count, &n30);
   TMMTimerHandle c = AddTimerClient(100, false, Count, &n100);
-  ASSERT_TRUE(a && b && c);
+  TMMTimerHandle i = AddTimerClient(25, false, Count, &inner);
+  ASSERT_TRUE(o && a && b && c && i);
   EXPECT_TRUE(TimerRunning());
-  Sleep(2000);
+  EXPECT_TRUE(PumpUntil([&] { return inner.load() >= 80; }, 60000)) << "the timer ticks";
+  RemoveTimerClient(i);
   RemoveTimerClient(a);
   RemoveTimerClient(b);
   RemoveTimerClient(c);
-  printf("calls in 2 s: %d %d %d\n", n25.load(), n30.load(), n100.load());
-  EXPECT_NEAR(n25.load(), 80, 12);
-  EXPECT_NEAR(n30.load(), 40, 6);
-  EXPECT_NEAR(n100.load(), 20, 3);
+  RemoveTimerClient(o);
+  const double lasted = GetExactTime() - begun;
+  printf("ticks %d..%d, calls %d %d %d in %.0f ms\n", inner.load(), outer.load(), n25.load(),
+         n30.load(), n100.load(), lasted / 1000);
+  EXPECT_GE(n25.load(), inner.load());
+  EXPECT_LE(n25.load(), outer.load());
+  EXPECT_GE(n30.load(), inner.load() / 2); // 30 ms is two ticks
+  EXPECT_LE(n30.load(), outer.load() / 2);
+  EXPECT_GE(n100.load(), inner.load() / 4);
+  EXPECT_LE(n100.load(), outer.load() / 4);
+  // Late ticks are fewer, never more: no more than one every 25 ms of the time it ran.
+  EXPECT_LE(outer.load(), lasted / 1000 / MMTimerTick + 2);
   EXPECT_FALSE(TimerRunning());
   EXPECT_EQ(TimerClientCount(), 0);
 }
 
 TEST(SharedTimer, DisablesNestAndShortIntervalsAreRaised) {
-  std::atomic<int> n{0};
+  // A client of the shortest interval, always enabled, counts the ticks; waits are in its ticks.
+  std::atomic<int> ticks{0}, n{0};
+  TMMTimerHandle clock = AddTimerClient(25, false, Count, &ticks);
+  auto waitTicks = [&](int more) {
+    const int until = ticks.load() + more;
+    EXPECT_TRUE(PumpUntil([&] { return ticks.load() >= until; }, 30000)) << "the timer ticks";
+  };
   TMMTimerHandle a = AddTimerClient(10, true, Count, &n);
-  Sleep(150);
+  waitTicks(6);
   EXPECT_EQ(n.load(), 0); // started disabled
   EnableTimerClient(a);
   DisableTimerClient(a);
   DisableTimerClient(a);
   EnableTimerClient(a);
   int held = n.load();
-  Sleep(150);
+  waitTicks(6);
   EXPECT_EQ(n.load(), held); // one disable still holds
   EnableTimerClient(a);
   EnableTimerClient(a); // a third enable keeps the count at 0
-  Sleep(300);
-  int running = n.load();
-  EXPECT_GE(running, held + 6); // every 25 ms, not every 10
-  EXPECT_LE(running, held + 16);
+  const double begun = GetExactTime();
+  const int from = ticks.load();
+  waitTicks(12);
+  const int running = n.load() - held, passed = ticks.load() - from;
+  const double lasted = GetExactTime() - begun;
+  // Every tick, not every 10 ms: the calls follow the ticks (a tick either way for the moments
+  // the counts were read), and no more than one call per 25 ms of the time it ran.
+  EXPECT_GE(running, passed - 2);
+  EXPECT_LE(running, passed + 2);
+  EXPECT_LE(running, lasted / 1000 / MMTimerTick + 2);
   // A handle that was never registered changes nothing.
   TMMTimerClient* stranger = reinterpret_cast<TMMTimerClient*>(&n);
   DisableTimerClient(stranger);
   RemoveTimerClient(stranger);
-  EXPECT_EQ(TimerClientCount(), 1);
+  EXPECT_EQ(TimerClientCount(), 2);
   RemoveTimerClient(a);
+  RemoveTimerClient(clock);
 }
 
 TEST(SharedTimer, RemovalWaitsForARunningClient) {
@@ -87,9 +118,13 @@ TEST(SharedTimer, RemovalWaitsForARunningClient) {
   RemoveTimerClient(a);
   EXPECT_EQ(s.Entered.load(), s.Left.load());
   int after = s.Entered.load();
-  Sleep(120);
-  EXPECT_EQ(s.Entered.load(), after); // nothing runs after the removal
   EXPECT_FALSE(TimerRunning());
+  // Nothing runs after the removal: another client sees the timer tick on without it.
+  std::atomic<int> ticks{0};
+  TMMTimerHandle clock = AddTimerClient(25, false, Count, &ticks);
+  EXPECT_TRUE(PumpUntil([&] { return ticks.load() >= 5; }, 30000));
+  RemoveTimerClient(clock);
+  EXPECT_EQ(s.Entered.load(), after);
 }
 
 TEST(SharedTimer, ManyCyclesAndRestarts) {
@@ -106,14 +141,18 @@ TEST(SharedTimer, ManyCyclesAndRestarts) {
     TMMTimerHandle h = AddTimerClient(25, false, Count, &n);
     ASSERT_NE(h, nullptr);
     ASSERT_TRUE(TimerRunning());
-    if (i % 20 == 0) Sleep(30);
+    // Now and then the client stays until it has been called.
+    if (i % 20 == 0) {
+      const int before = n.load();
+      ASSERT_TRUE(PumpUntil([&] { return n.load() > before; }, 30000));
+    }
     RemoveTimerClient(h);
     ASSERT_FALSE(TimerRunning());
   }
   std::atomic<int> last{0};
   TMMTimerHandle h = AddTimerClient(25, false, Count, &last);
-  Sleep(200);
-  EXPECT_GE(last.load(), 4); // the timer still starts anew and ticks
+  // The timer still starts anew and ticks.
+  EXPECT_TRUE(PumpUntil([&] { return last.load() >= 4; }, 30000)) << last.load();
   RemoveTimerClient(h);
 }
 
@@ -131,7 +170,11 @@ TEST(SharedTimer, AFailingClientIsReportedOnTheWindowThreadAndTheOthersTickOn) {
   // tick would keep the removal waiting for it.
   RemoveTimerClient(failing);
   RemoveTimerClient(counting);
-  PumpUntil([] { return false; }, 100);
+  // The reports posted before the removal returned are all shown now.
+  EXPECT_TRUE(PumpQueued());
+  const size_t reported = shown.size();
+  EXPECT_TRUE(PumpQueued());
+  EXPECT_EQ(shown.size(), reported) << "reported after the removal";
   SetBoundaryHandler([](std::exception_ptr e) {
     ADD_FAILURE() << "exception reached a boundary: " << ExceptionMessage(e);
   });

@@ -32,7 +32,7 @@ int SaveWindowShot(TForm& form, const std::string& name) {
   SetForegroundWindow(w);
   RedrawWindow(w, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-  PumpUntil([] { return false; }, 150);
+  PumpQueued();
   RECT r;
   GetWindowRect(w, &r);
   TBitmap shot(r.right - r.left, r.bottom - r.top);

@@ -1,6 +1,7 @@
 // Helpers shared by the tests.
 #include "TestUtil.h"
 #include "Handles.h"
+#include "Messages.h"
 #include "SysUtils.h"
 #include <windows.h>
 #include <algorithm>
@@ -132,4 +133,91 @@ int MedianOf(std::vector<int> values) {
   if (values.empty()) return 0;
   std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
   return values[values.size() / 2];
+}
+
+namespace {
+
+// A message-only window of this thread that notes the private message and timer coming back.
+constexpr UINT SentinelMessage = WM_APP + 0x2F1;
+constexpr UINT_PTR SentinelTimer = 0x2F1;
+
+struct TSentinel {
+  HWND Window = nullptr;
+  unsigned Posted = 0, Back = 0;
+  bool TimerFired = false;
+};
+
+TSentinel& Sentinel() {
+  static thread_local TSentinel sentinel;
+  return sentinel;
+}
+
+LRESULT CALLBACK SentinelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == SentinelMessage) {
+    Sentinel().Back = static_cast<unsigned>(wp);
+    return 0;
+  }
+  if (msg == WM_TIMER && wp == SentinelTimer) {
+    KillTimer(w, SentinelTimer);
+    Sentinel().TimerFired = true;
+    return 0;
+  }
+  return DefWindowProcA(w, msg, wp, lp);
+}
+
+HWND SentinelWindow() {
+  TSentinel& s = Sentinel();
+  if (!s.Window) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = SentinelProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TbTestSentinel";
+    RegisterClassA(&wc); // once per process; a second thread finds it registered
+    s.Window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               wc.hInstance, nullptr);
+  }
+  return s.Window;
+}
+
+// Input queued, or a window that still has to paint (a paint is made only once nothing else
+// waits, so it can come after the private message).
+bool InputOrPaintQueued() {
+  return HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
+}
+
+} // namespace
+
+bool PumpQueued(uint32_t timeoutMs) {
+  TSentinel& s = Sentinel();
+  HWND window = SentinelWindow();
+  if (!window) return false;
+  const DWORD start = GetTickCount();
+  auto left = [&] {
+    DWORD passed = GetTickCount() - start;
+    return passed >= timeoutMs ? 0u : timeoutMs - passed;
+  };
+  // Input and paints come after posted messages in the queue's order: run them dry first, then
+  // send the private message round behind the posted ones; input or paints that their handlers
+  // caused start another round.
+  for (;;) {
+    if (!PumpUntil([] { return !InputOrPaintQueued(); }, left(), 1)) return false;
+    const unsigned mine = ++s.Posted;
+    if (!PostMessageA(window, SentinelMessage, mine, 0)) return false;
+    if (!PumpUntil([&] { return s.Back >= mine; }, left(), 1)) return false;
+    if (!InputOrPaintQueued()) break;
+  }
+  // A thread that waits counts as idle: Wine then copies what its windows drew to the screen.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  return true;
+}
+
+bool PumpPastTimer(uint32_t intervalMs, uint32_t timeoutMs) {
+  TSentinel& s = Sentinel();
+  HWND window = SentinelWindow();
+  if (!window) return false;
+  s.TimerFired = false;
+  if (!SetTimer(window, SentinelTimer, intervalMs, nullptr)) return false;
+  const bool fired = PumpUntil([&] { return s.TimerFired; }, timeoutMs, 1);
+  KillTimer(window, SentinelTimer);
+  return fired;
 }

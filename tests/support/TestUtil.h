@@ -34,6 +34,19 @@ std::string WinPath(const std::string& unixPath);
 // The folder into which the Python oracles wrote their golden files for this run.
 std::string OracleDir(const std::string& oracle);
 
+// "Nothing happened" without a fixed wait. Runs this thread's messages until everything queued
+// before the call has been handled: the input already queued (SendInput's clicks and keys, the
+// moves of SetCursorPos) and then the posted messages, shown by a private message posted behind
+// them that comes back, and the paints the windows owe. Input those handlers cause is run too;
+// messages they post come behind the private one (call again for a further round). Timers that
+// are not due yet are not waited for (see PumpPastTimer). What the windows drew is on the screen
+// after it. False when the queue did not run dry in the time.
+bool PumpQueued(uint32_t timeoutMs = 30000);
+// Runs this thread's messages until a timer of intervalMs set now has fired: every timer of this
+// thread due within that time has fired and been handled before it (timers fire in the order
+// they fall due). For "a timer of the program did not fire again".
+bool PumpPastTimer(uint32_t intervalMs, uint32_t timeoutMs = 30000);
+
 // The middle reading of a series (0 when empty): a live level read this way ignores the odd
 // glitched buffer of a loaded machine.
 int MedianOf(std::vector<int> values);
