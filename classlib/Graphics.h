@@ -316,9 +316,9 @@ private:
 class TPicture : public TObject {
 public:
   TPicture();
-  TGraphic* Graphic(); // nullptr when empty
-  TBitmap& Bitmap();   // makes the picture a bitmap
-  TIcon& Icon();       // makes the picture an icon
+  TGraphic* Graphic();   // nullptr when empty
+  TBitmap& Bitmap();     // makes the picture a bitmap
+  TIcon& Icon();         // makes the picture an icon
   TMetafile& Metafile(); // makes the picture a metafile
   // Copies what another picture holds.
   void Assign(TPicture& source);

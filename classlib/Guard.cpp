@@ -8,8 +8,12 @@ static TBoundaryHandler& Handler() {
   return handler;
 }
 
-void SetBoundaryHandler(TBoundaryHandler handler) { Handler() = std::move(handler); }
-TBoundaryHandler BoundaryHandler() { return Handler(); }
+void SetBoundaryHandler(TBoundaryHandler handler) {
+  Handler() = std::move(handler);
+}
+TBoundaryHandler BoundaryHandler() {
+  return Handler();
+}
 
 void HandleBoundaryException(std::exception_ptr e) noexcept {
   try {

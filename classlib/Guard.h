@@ -14,8 +14,7 @@ TBoundaryHandler BoundaryHandler();
 void HandleBoundaryException(std::exception_ptr e) noexcept;
 
 // Runs body; an exception it raises goes to the boundary handler and fallback is returned.
-template <class R, class F>
-R Guard(R fallback, F&& body) noexcept {
+template <class R, class F> R Guard(R fallback, F&& body) noexcept {
   try {
     return body();
   } catch (...) {
@@ -24,8 +23,7 @@ R Guard(R fallback, F&& body) noexcept {
   }
 }
 
-template <class F>
-void GuardVoid(F&& body) noexcept {
+template <class F> void GuardVoid(F&& body) noexcept {
   try {
     body();
   } catch (...) {

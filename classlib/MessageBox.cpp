@@ -7,7 +7,9 @@ static TMessageBoxHook& Hook() {
   return hook;
 }
 
-void SetMessageBoxHook(TMessageBoxHook hook) { Hook() = std::move(hook); }
+void SetMessageBoxHook(TMessageBoxHook hook) {
+  Hook() = std::move(hook);
+}
 
 int PlainMessageBox(const std::string& text, const std::string& caption, unsigned flags,
                     void* ownerWindow) {

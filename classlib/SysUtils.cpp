@@ -20,7 +20,9 @@ std::string ExceptionMessage(std::exception_ptr e) {
   return "";
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+  return std::to_string(value);
+}
 
 bool TryStrToInt(const std::string& text, int& value) {
   std::string t = Trim(text);
@@ -36,8 +38,10 @@ bool TryStrToInt(const std::string& text, int& value) {
   if (t.size() > i + 1 && t[i] == '$') { // hexadecimal, as "$1F"
     for (++i; i < t.size(); ++i) {
       char c = t[i];
-      int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-              : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+      int d = (c >= '0' && c <= '9')   ? c - '0'
+              : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+              : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                       : -1;
       if (d < 0) return false;
       result = result * 16 + d;
       if (result > 0xFFFFFFFFLL) return false;
@@ -68,19 +72,25 @@ int StrToIntDef(const std::string& text, int defaultValue) {
   return TryStrToInt(text, v) ? v : defaultValue;
 }
 
-static bool IsTrimmable(char c) { return static_cast<unsigned char>(c) <= ' '; }
+static bool IsTrimmable(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
 
-std::string Trim(const std::string& text) { return TrimLeft(TrimRight(text)); }
+std::string Trim(const std::string& text) {
+  return TrimLeft(TrimRight(text));
+}
 
 std::string TrimLeft(const std::string& text) {
   size_t i = 0;
-  while (i < text.size() && IsTrimmable(text[i])) ++i;
+  while (i < text.size() && IsTrimmable(text[i]))
+    ++i;
   return text.substr(i);
 }
 
 std::string TrimRight(const std::string& text) {
   size_t n = text.size();
-  while (n > 0 && IsTrimmable(text[n - 1])) --n;
+  while (n > 0 && IsTrimmable(text[n - 1]))
+    --n;
   return text.substr(0, n);
 }
 
@@ -126,7 +136,8 @@ std::string AnsiUpperCase(const std::string& text) {
 
 int AnsiCompareText(const std::string& a, const std::string& b) {
   return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                        b.data(), static_cast<int>(b.size())) - 2;
+                        b.data(), static_cast<int>(b.size())) -
+         2;
 }
 
 std::string StringReplaceAll(const std::string& text, const std::string& from,
@@ -174,7 +185,9 @@ std::string FormatThousands(double value) {
 }
 
 // --- date-time ----------------------------------------------------------------------------------
-static bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+static bool IsLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 TDateTime EncodeDate(int year, int month, int day) {
   static const int days[2][12] = {{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
@@ -183,15 +196,16 @@ TDateTime EncodeDate(int year, int month, int day) {
       day > days[IsLeap(year)][month - 1])
     throw EConvertError("Invalid argument to date encode");
   int d = day;
-  for (int m = 0; m < month - 1; ++m) d += days[IsLeap(year)][m];
+  for (int m = 0; m < month - 1; ++m)
+    d += days[IsLeap(year)][m];
   int y = year - 1;
   long n = static_cast<long>(y) * 365 + y / 4 - y / 100 + y / 400 + d;
   return static_cast<double>(n - 693594);
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int msec) {
-  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-      msec < 0 || msec > 999)
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 ||
+      msec > 999)
     throw EConvertError("Invalid argument to time encode");
   return (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + msec) / 86400000.0;
 }
@@ -232,7 +246,9 @@ TDateTime Now() {
   return SystemTimeToDateTime(st);
 }
 
-TDateTime Date() { return std::floor(Now()); }
+TDateTime Date() {
+  return std::floor(Now());
+}
 
 TDateTime FileTimeToLocalDateTime(uint64_t fileTime) {
   FILETIME ft, local;
@@ -247,8 +263,9 @@ TDateTime FileTimeToLocalDateTime(uint64_t fileTime) {
 TDateTime FileDateTime(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return FileTimeToLocalDateTime((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                 data.ftLastWriteTime.dwLowDateTime);
+  return FileTimeToLocalDateTime(
+      (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime);
 }
 
 std::string FormatDateTime(const char* pattern, TDateTime value) {
@@ -260,7 +277,8 @@ std::string FormatDateTime(const char* pattern, TDateTime value) {
   for (size_t i = 0; i < p.size();) {
     auto run = [&](char c) {
       size_t n = 0;
-      while (i + n < p.size() && (p[i + n] | 0x20) == c) ++n;
+      while (i + n < p.size() && (p[i + n] | 0x20) == c)
+        ++n;
       return n;
     };
     char c = static_cast<char>(p[i] | 0x20);
@@ -269,8 +287,12 @@ std::string FormatDateTime(const char* pattern, TDateTime value) {
       r += p[i++];
       continue;
     }
-    int v = c == 'y' ? (n <= 2 ? y % 100 : y) : c == 'm' ? mo : c == 'd' ? d : c == 'h' ? h
-            : c == 'n' ? mi : s;
+    int v = c == 'y'   ? (n <= 2 ? y % 100 : y)
+            : c == 'm' ? mo
+            : c == 'd' ? d
+            : c == 'h' ? h
+            : c == 'n' ? mi
+                       : s;
     r += Format(n >= 2 ? (c == 'y' && n > 2 ? "%04d" : "%02d") : "%d", v);
     i += n;
   }
@@ -347,7 +369,9 @@ bool ForceDirectories(const std::string& path) {
   return CreateDirectoryA(dir.c_str(), nullptr) || DirectoryExists(dir);
 }
 
-bool DeleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool DeleteFile(const std::string& path) {
+  return DeleteFileA(path.c_str()) != 0;
+}
 
 bool RenameFile(const std::string& from, const std::string& to) {
   return MoveFileA(from.c_str(), to.c_str()) != 0;
@@ -367,7 +391,9 @@ int64_t DiskFree(const std::string& path) {
   return static_cast<int64_t>(avail.QuadPart);
 }
 
-std::string AppFolder() { return ExtractFilePath(ParamStr(0)); }
+std::string AppFolder() {
+  return ExtractFilePath(ParamStr(0));
+}
 
 std::string GetCurrentDir() {
   char buf[MAX_PATH * 2];
@@ -375,7 +401,9 @@ std::string GetCurrentDir() {
   return std::string(buf, n < sizeof buf ? n : 0);
 }
 
-bool SetCurrentDir(const std::string& dir) { return SetCurrentDirectoryA(dir.c_str()) != 0; }
+bool SetCurrentDir(const std::string& dir) {
+  return SetCurrentDirectoryA(dir.c_str()) != 0;
+}
 
 std::string TempFolder() {
   char buf[MAX_PATH * 2];
@@ -388,7 +416,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   std::vector<std::string> result;
   size_t i = 0, n = commandLine.size();
   for (;;) {
-    while (i < n && static_cast<unsigned char>(commandLine[i]) <= ' ') ++i;
+    while (i < n && static_cast<unsigned char>(commandLine[i]) <= ' ')
+      ++i;
     if (i >= n) break;
     std::string param;
     bool quoted = false;

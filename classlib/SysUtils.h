@@ -1,4 +1,5 @@
-// Base services of the class library: exceptions, ASCII text helpers, date-times, paths, command line.
+// Base services of the class library: exceptions, ASCII text helpers, date-times, paths, command
+// line.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -18,7 +19,7 @@ private:
 };
 
 // Declares a component's own exception class.
-#define TB_DECLARE_EXCEPTION(Name, Base)                                                          \
+#define TB_DECLARE_EXCEPTION(Name, Base)                                                           \
   class Name : public Base {                                                                       \
   public:                                                                                          \
     using Base::Base;                                                                              \
@@ -38,20 +39,21 @@ std::string ExceptionMessage(std::exception_ptr e);
 
 // --- text -------------------------------------------------------------------------------------
 std::string IntToStr(int64_t value);
-int StrToInt(const std::string& text);                     // raises EConvertError
+int StrToInt(const std::string& text);                      // raises EConvertError
 int StrToIntDef(const std::string& text, int defaultValue); // never raises
 bool TryStrToInt(const std::string& text, int& value);
-std::string Trim(const std::string& text);       // drops control characters and blanks at both ends
+std::string Trim(const std::string& text); // drops control characters and blanks at both ends
 std::string TrimLeft(const std::string& text);
 std::string TrimRight(const std::string& text);
-std::string UpperCase(const std::string& text);  // ASCII letters only
+std::string UpperCase(const std::string& text); // ASCII letters only
 std::string LowerCase(const std::string& text);
 int CompareText(const std::string& a, const std::string& b); // ASCII case-insensitive
 bool SameText(const std::string& a, const std::string& b);
 int CompareStr(const std::string& a, const std::string& b);
-std::string AnsiUpperCase(const std::string& text);        // code-page aware
+std::string AnsiUpperCase(const std::string& text); // code-page aware
 int AnsiCompareText(const std::string& a, const std::string& b);
-std::string StringReplaceAll(const std::string& text, const std::string& from, const std::string& to);
+std::string StringReplaceAll(const std::string& text, const std::string& from,
+                             const std::string& to);
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // "%.0n"-style thousands grouping of a whole number with the user's separator.
 std::string FormatThousands(double value);
@@ -71,10 +73,10 @@ TDateTime FileTimeToLocalDateTime(uint64_t fileTime);
 std::string FormatDateTime(const char* pattern, TDateTime value); // "yyyy-mm-dd hh:nn:ss" letters
 
 // --- paths --------------------------------------------------------------------------------------
-std::string ExtractFilePath(const std::string& path);  // with the trailing backslash
-std::string ExtractFileDir(const std::string& path);   // without it
+std::string ExtractFilePath(const std::string& path); // with the trailing backslash
+std::string ExtractFileDir(const std::string& path);  // without it
 std::string ExtractFileName(const std::string& path);
-std::string ExtractFileExt(const std::string& path);   // with the dot
+std::string ExtractFileExt(const std::string& path); // with the dot
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 std::string IncludeTrailingBackslash(const std::string& path);
 std::string ExcludeTrailingBackslash(const std::string& path);
@@ -88,7 +90,9 @@ bool ForceDirectories(const std::string& path);
 #undef DeleteFile
 #endif
 bool DeleteFile(const std::string& path);
-inline bool DeleteFileA(const std::string& path) { return ::DeleteFile(path); }
+inline bool DeleteFileA(const std::string& path) {
+  return ::DeleteFile(path);
+}
 bool RenameFile(const std::string& from, const std::string& to);
 int64_t FileSize(const std::string& path); // -1 when missing
 // Free bytes on the drive that holds the path; -1 when unknown.

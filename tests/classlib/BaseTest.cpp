@@ -17,7 +17,8 @@ std::string gCaught;
 
 LRESULT CALLBACK ThrowingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_APP + 1)
-    return Guard<LRESULT>(-1, [] () -> LRESULT { throw Exception("thrown inside a window procedure"); });
+    return Guard<LRESULT>(-1,
+                          []() -> LRESULT { throw Exception("thrown inside a window procedure"); });
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -29,8 +30,8 @@ TEST(Boundary, ExceptionInWindowProcedureReachesHandlerAndProcessGoesOn) {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "TbThrowingWindow";
   RegisterClassA(&wc);
-  HWND w = CreateWindowA("TbThrowingWindow", "", 0, 0, 0, 10, 10, nullptr, nullptr,
-                         wc.hInstance, nullptr);
+  HWND w = CreateWindowA("TbThrowingWindow", "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                         nullptr);
   ASSERT_NE(w, nullptr);
   gCaught.clear();
   TBoundaryHandler former = BoundaryHandler();
@@ -46,7 +47,8 @@ TEST(Boundary, ExceptionInWindowProcedureReachesHandlerAndProcessGoesOn) {
 }
 
 TEST(CommandLine, QuotesGroupAndAreDroppedBackslashesStay) {
-  auto p = SplitCommandLine("  \"C:\\Program Files\\tb.exe\" P \"C:\\My Music\\a b.mid\"  x\\\"y z\" ");
+  auto p =
+      SplitCommandLine("  \"C:\\Program Files\\tb.exe\" P \"C:\\My Music\\a b.mid\"  x\\\"y z\" ");
   ASSERT_EQ(p.size(), 4u);
   EXPECT_EQ(p[0], "C:\\Program Files\\tb.exe");
   EXPECT_EQ(p[1], "P");
@@ -215,7 +217,9 @@ TEST(ShortStrings, CutToRoomAndClampedOnRead) {
 
 namespace {
 int gTimerFired = 0;
-void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++gTimerFired; }
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
+  ++gTimerFired;
+}
 } // namespace
 
 TEST(Messages, PumpUntilRunsTimersAndHonoursTimeout) {

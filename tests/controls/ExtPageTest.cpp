@@ -258,8 +258,8 @@ TEST(ExtPageMultiLine, TabsThatDoNotFitWrapOntoRowsAndThePagesMoveBelowThem) {
   TPageFixture f;
   f.Pages->SetTabWidth(0);
   f.Pages->SetTabHeight(0);
-  for (const char* caption : {"Classical", "Country", "Dance", "Folk", "Jazz", "Marches",
-                              "Ragtime", "Rock and roll", "Waltzes"}) {
+  for (const char* caption : {"Classical", "Country", "Dance", "Folk", "Jazz", "Marches", "Ragtime",
+                              "Rock and roll", "Waltzes"}) {
     auto* sheet = new TTabSheet(&f.Form);
     sheet->SetCaption(caption);
     sheet->SetPageControl(f.Pages);

@@ -176,7 +176,8 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   plugin.Request(FForm->Handle(), "NV" + FDir / "bad.tmp" + "[http://tunes.example/bad.mid");
   EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_ShowBadFileBitmap") == 1; }, 5000));
   plugin.Request(FForm->Handle(), "NV" + cached);
-  PumpUntil([&] { return FForm->RequestCommands().HandledRequests().back() == "NV" + cached; }, 5000);
+  PumpUntil([&] { return FForm->RequestCommands().HandledRequests().back() == "NV" + cached; },
+            5000);
   EXPECT_EQ(Titles(), before);
   EXPECT_EQ(FForm->RequestCommands().HandledRequests().back(), "NV" + cached);
 }

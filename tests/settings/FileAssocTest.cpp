@@ -233,7 +233,8 @@ TEST_F(FileAssoc, MenuClaimsTheDefaultPlayerAndRestoresTheFormerOne) {
   menu.Answers = {TMessageAnswer::No};
   menu.Commands->MIDIrestoreClick();
   EXPECT_TRUE(IsDefaultMIDIPlayer());
-  EXPECT_EQ(menu.Boxes[1], "Are you sure you want to restore the original default Windows MIDI player?");
+  EXPECT_EQ(menu.Boxes[1],
+            "Are you sure you want to restore the original default Windows MIDI player?");
 
   menu.Answers = {TMessageAnswer::Yes};
   menu.Commands->MIDIrestoreClick();
@@ -243,7 +244,8 @@ TEST_F(FileAssoc, MenuClaimsTheDefaultPlayerAndRestoresTheFormerOne) {
   EXPECT_FALSE(FileExists(Backup(OldRmiKeyFile)));
   EXPECT_TRUE(menu.Items.MIDIdefault->Enabled());
   EXPECT_FALSE(menu.Items.MIDIrestore->Enabled());
-  EXPECT_EQ(menu.Boxes.back(), "Your original default Windows MIDI player setting has been restored.");
+  EXPECT_EQ(menu.Boxes.back(),
+            "Your original default Windows MIDI player setting has been restored.");
   EXPECT_TRUE(menu.Opened.empty());
 }
 
