@@ -1,5 +1,7 @@
 // The main window's bitmap menus: a picture beside every item of its eight menus.
 #include <windows.h>
+#include <map>
+#include <memory>
 #include "MainCodeD2.h"
 #include "CoolMenu.h"
 #include "Menus.h"
@@ -24,6 +26,21 @@ std::string PictureOf(const TMenuItem& item, const std::string& menuPicture) {
   return menuPicture;
 }
 
+// A menu picture by its resource name, loaded once for every item and window that shows it;
+// null when the program file does not carry it.
+const TBitmap* MenuPicture(const std::string& name) {
+  static std::map<std::string, std::unique_ptr<TBitmap>> loaded;
+  auto found = loaded.find(name);
+  if (found != loaded.end()) return found->second.get();
+  auto b = std::make_unique<TBitmap>();
+  try {
+    b->LoadFromResourceName(HInstance(), name);
+  } catch (const std::exception&) {
+    b.reset();
+  }
+  return loaded.emplace(name, std::move(b)).first->second.get();
+}
+
 } // namespace
 
 void TMasterFrm::BuildCoolMenus() {
@@ -43,12 +60,11 @@ void TMasterFrm::BuildCoolMenus() {
         TMenuItem* mi = parent->Items(i);
         TCoolMenuItem* item = cool->AddItem(mi);
         if (!mi->IsLine()) {
-          try {
-            item->Picture().Bitmap().LoadFromResourceName(HInstance(), PictureOf(*mi, picture));
+          // A program file without the pictures shows the captions alone.
+          if (const TBitmap* shared = MenuPicture(PictureOf(*mi, picture))) {
             TBitmap& b = item->Picture().Bitmap();
+            b.Assign(*shared);
             item->SetTrColor(b.Pixel(0, b.Height() - 1));
-          } catch (const std::exception&) {
-            // A program file without the pictures shows the captions alone.
           }
         }
         bind(mi);

@@ -91,6 +91,23 @@ void DrawFallbackMark(TBitmap& b, bool radio) {
 
 const TColor MarkTrColor = 0x000080;
 
+// The check or radio mark every item copies: loaded (or drawn) once, as a window's menus make
+// hundreds of items and each would otherwise look for the resource again.
+const TBitmap& MarkBitmap(bool radio) {
+  static TBitmap* marks[2] = {};
+  TBitmap*& mark = marks[radio ? 1 : 0];
+  if (!mark) {
+    auto* b = new TBitmap; // kept for the life of the process
+    try {
+      b->LoadFromResourceName(HInstance(), radio ? "BMP_RADIO" : "BMP_CHECK");
+    } catch (const std::exception&) {
+      DrawFallbackMark(*b, radio);
+    }
+    mark = b;
+  }
+  return *mark;
+}
+
 } // namespace
 
 // --- gradient -----------------------------------------------------------------------------------
@@ -120,14 +137,8 @@ void RegisterCoolMenuCursor() {
 TCoolMenuItem::TCoolMenuItem(TCoolMenu* AOwner) : TComponent(AOwner), FCoolMenu(AOwner) {
   AssignMenuFont(FFont);
   FLayout.CheckWidth = CheckMarkWidth();
-  for (auto [bitmap, name, radio] : {std::tuple{&FCheckBitmap, "BMP_CHECK", false},
-                                     std::tuple{&FRadioBitmap, "BMP_RADIO", true}}) {
-    try {
-      bitmap->LoadFromResourceName(HInstance(), name);
-    } catch (const std::exception&) {
-      DrawFallbackMark(*bitmap, radio);
-    }
-  }
+  FCheckBitmap.Assign(MarkBitmap(false));
+  FRadioBitmap.Assign(MarkBitmap(true));
 }
 
 TCoolMenuItem::~TCoolMenuItem() {
