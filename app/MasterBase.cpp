@@ -1,5 +1,7 @@
 // The main window's message box, busy state, centring, trace box and exception handler.
 #include "MasterBase.h"
+#include <algorithm>
+#include "Handles.h"
 #include "Menus.h"
 #include "SysUtils.h"
 
@@ -29,10 +31,24 @@ void TMasterFrmBase::SetCommandsEnabled(bool enabled) {
   }
   for (TControl* c : FBusyParts.PlayerSteps)
     c->SetEnabled(steps);
-  for (TMenuItem* m : FBusyParts.Menus)
-    m->SetEnabled(enabled);
-  // Handlers may have come since the last look; the ones still missing keep their items off.
-  FCommandGate.Apply();
+  {
+    // The menus' changes show together once all are made.
+    std::vector<TMenu*> menus;
+    for (TMenuItem* m : FBusyParts.Menus) {
+      TMenu* root = m->RootMenu();
+      if (root && std::find(menus.begin(), menus.end(), root) == menus.end()) menus.push_back(root);
+    }
+    for (TMenu* menu : menus)
+      menu->BeginUpdate();
+    TScopeExit shown([&] {
+      for (TMenu* menu : menus)
+        menu->EndUpdate();
+    });
+    for (TMenuItem* m : FBusyParts.Menus)
+      m->SetEnabled(enabled);
+    // Handlers may have come since the last look; the ones still missing keep their items off.
+    FCommandGate.Apply();
+  }
   SetCursor(enabled ? crDefault : crHourGlass);
   if (HandleAllocated()) {
     // Show the new cursor at once when the mouse is over the window.

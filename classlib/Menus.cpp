@@ -331,7 +331,17 @@ TMenu::~TMenu() {
   delete FItems;
 }
 
+void TMenu::EndUpdate() {
+  if (FUpdateDepth == 0 || --FUpdateDepth > 0 || !FChangedInUpdate) return;
+  FChangedInUpdate = false;
+  MenuChanged();
+}
+
 void TMenu::MenuChanged() {
+  if (FUpdateDepth > 0) {
+    FChangedInUpdate = true;
+    return;
+  }
   if (!IsPopup() && FWindow && IsWindow(FWindow)) DrawMenuBar(FWindow);
   // Components that draw the menu's items hear of it through the window.
   if (FWindow && IsWindow(FWindow))

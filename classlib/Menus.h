@@ -105,10 +105,16 @@ public:
   HWND WindowHandle() const { return FWindow; }
   virtual void MenuChanged();
   virtual bool IsPopup() const = 0;
+  // Changes between these are shown once, at the last EndUpdate: each redraw of the bar costs a
+  // frame recalculation and a round of its drawers.
+  void BeginUpdate() { ++FUpdateDepth; }
+  void EndUpdate();
 
 protected:
   TMenuItem* FItems;
   HWND FWindow = nullptr;
+  int FUpdateDepth = 0;
+  bool FChangedInUpdate = false;
   friend class TMenuItem;
 };
 
