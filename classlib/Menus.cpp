@@ -175,7 +175,7 @@ void TMenuItem::Rebuild() {
   if (FMenu) FMenu->MenuChanged();
 }
 
-void TMenuItem::UpdateEntry() {
+void TMenuItem::UpdateEntry(bool sizeKept) {
   HMENU parent = ParentHandle();
   if (!parent || !FVisible) return;
   MENUITEMINFOA mi{};
@@ -199,7 +199,12 @@ void TMenuItem::UpdateEntry() {
   SetMenuItemInfoA(parent, FCommand, FALSE, &mi);
   // Only the bar shows its entries all the time; an item deeper down is drawn as its menu
   // opens, and redrawing the bar for each of those would cost a frame recalculation each.
-  if (FParent && FParent->FMenu && !FParent->FMenu->IsPopup()) FParent->FMenu->MenuChanged();
+  if (FParent && FParent->FMenu && !FParent->FMenu->IsPopup()) {
+    if (sizeKept)
+      FParent->FMenu->MenuStateChanged();
+    else
+      FParent->FMenu->MenuChanged();
+  }
 }
 
 void TMenuItem::SetOwnerDraw(bool value) {
@@ -252,7 +257,7 @@ void TMenuItem::SetRadioItem(bool value) {
 void TMenuItem::SetEnabled(bool value) {
   if (value == FEnabled) return;
   FEnabled = value;
-  Changed(false);
+  UpdateEntry(true);
 }
 
 void TMenuItem::SetVisible(bool value) {
@@ -332,9 +337,33 @@ TMenu::~TMenu() {
 }
 
 void TMenu::EndUpdate() {
-  if (FUpdateDepth == 0 || --FUpdateDepth > 0 || !FChangedInUpdate) return;
-  FChangedInUpdate = false;
-  MenuChanged();
+  if (FUpdateDepth == 0 || --FUpdateDepth > 0) return;
+  bool changed = FChangedInUpdate, stateChanged = FStateChangedInUpdate;
+  FChangedInUpdate = FStateChangedInUpdate = false;
+  if (changed)
+    MenuChanged();
+  else if (stateChanged)
+    MenuStateChanged();
+}
+
+void TMenu::MenuStateChanged() {
+  if (FUpdateDepth > 0) {
+    FStateChangedInUpdate = true;
+    return;
+  }
+  if (!FWindow || !IsWindow(FWindow)) return;
+  // The strip above the client area (caption and bar) is drawn again: DrawMenuBar would
+  // recalculate the frame and erase every child window at once, where the entries' places stay.
+  RECT window{}, client{};
+  POINT origin{0, 0};
+  if (!IsPopup() && GetWindowRect(FWindow, &window) && GetClientRect(FWindow, &client) &&
+      ClientToScreen(FWindow, &origin) && origin.y > window.top) {
+    RECT strip{window.left - origin.x, window.top - origin.y, window.right - origin.x, 0};
+    RedrawWindow(FWindow, &strip, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+  } else if (!IsPopup()) {
+    DrawMenuBar(FWindow);
+  }
+  SendMessageA(FWindow, CM_MENUCHANGED, 0, reinterpret_cast<LPARAM>(this));
 }
 
 void TMenu::MenuChanged() {

@@ -75,8 +75,9 @@ public:
 
 protected:
   friend class TMenu;
-  void Rebuild();     // the sub-menu's entries made again
-  void UpdateEntry(); // this item's entry in its parent's menu
+  void Rebuild(); // the sub-menu's entries made again
+  // This item's entry in its parent's menu; sizeKept: only its state changed, not its size.
+  void UpdateEntry(bool sizeKept = false);
   void Changed(bool rebuild);
 
   std::string FCaption, FHint;
@@ -109,12 +110,15 @@ public:
   // frame recalculation and a round of its drawers.
   void BeginUpdate() { ++FUpdateDepth; }
   void EndUpdate();
+  // An entry's state (not its size) changed: the bar is drawn again where it is.
+  void MenuStateChanged();
 
 protected:
   TMenuItem* FItems;
   HWND FWindow = nullptr;
   int FUpdateDepth = 0;
   bool FChangedInUpdate = false;
+  bool FStateChangedInUpdate = false;
   friend class TMenuItem;
 };
 
