@@ -94,16 +94,16 @@ const TColor MarkTrColor = 0x000080;
 // The check or radio mark every item copies: loaded (or drawn) once, as a window's menus make
 // hundreds of items and each would otherwise look for the resource again.
 const TBitmap& MarkBitmap(bool radio) {
-  static TBitmap* marks[2] = {};
-  TBitmap*& mark = marks[radio ? 1 : 0];
+  static std::unique_ptr<TBitmap> marks[2];
+  std::unique_ptr<TBitmap>& mark = marks[radio ? 1 : 0];
   if (!mark) {
-    auto* b = new TBitmap; // kept for the life of the process
+    auto b = std::make_unique<TBitmap>();
     try {
       b->LoadFromResourceName(HInstance(), radio ? "BMP_RADIO" : "BMP_CHECK");
     } catch (const std::exception&) {
       DrawFallbackMark(*b, radio);
     }
-    mark = b;
+    mark = std::move(b);
   }
   return *mark;
 }
