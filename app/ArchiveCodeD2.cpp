@@ -47,10 +47,15 @@ void TArchiveForm::Timer1Timer(TObject*) {
   EPB1->SetRange(0, 100);
   EPB1->SetPosition(0);
   TFlagHold working(FWorking);
-  if (ImportWork)
-    ImportWork(FArchiveName, FQuiet, FResult, FCheckDuplicates);
-  else if (MasterFrm)
-    MasterFrm->ImportCommands().ImportArchive(FArchiveName, FQuiet, FResult, FCheckDuplicates);
+  // A failed import is its result; the window closes all the same.
+  try {
+    if (ImportWork)
+      ImportWork(FArchiveName, FQuiet, FResult, FCheckDuplicates);
+    else if (MasterFrm)
+      MasterFrm->ImportCommands().ImportArchive(FArchiveName, FQuiet, FResult, FCheckDuplicates);
+  } catch (const std::exception& e) {
+    FResult = FailureText(e);
+  }
   FWorking = false;
   Hide();
   if (MasterFrm) MasterFrm->Repaint();

@@ -83,6 +83,36 @@ std::string DropTitleOf(const std::string& path) {
   return name.substr(0, name.find('.'));
 }
 
+void TLeftOutFiles::Add(const std::string& path, const std::string& reason) {
+  ++FCount;
+  if (static_cast<int>(FLines.size()) >= MaxListed) return;
+  // A result that names the file already is its own line.
+  FLines.push_back(reason.compare(0, path.size(), path) == 0 ? reason : path + ": " + reason);
+}
+
+std::string TLeftOutFiles::Text() const {
+  std::string text =
+      FCount == 1 ? "This file was not added to the database:\r\n"
+                  : "These " + IntToStr(FCount) + " files were not added to the database:\r\n";
+  for (const std::string& line : FLines)
+    text += "\r\n" + line;
+  if (FCount > static_cast<int>(FLines.size()))
+    text += "\r\n\r\nand " + IntToStr(FCount - static_cast<int>(FLines.size())) + " more";
+  return text;
+}
+
+void TLeftOutFiles::Clear() {
+  FLines.clear();
+  FCount = 0;
+}
+
+std::string FailureText(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e))
+    return "There was not enough memory to read and pack the file";
+  std::string what = Trim(e.what());
+  return what.empty() ? "The file could not be added" : what;
+}
+
 // --- import-busy
 // -----------------------------------------------------------------------------------
 
@@ -120,6 +150,7 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
   TImportScope busy(FFrm);
   result.clear();
   FAddedKeys.clear();
+  FFileTold = false;
   FFrm.EditCommands().FAddTitle = title;
   FFrm.EditCommands().FAddOrigin = origin;
   try {
@@ -131,9 +162,20 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
     if ((!last.empty() || !first.empty()) && FFrm.FDMM2 && FFrm.FDMM2->PerfList())
       FFrm.EditCommands().FAddArtistKey = FFrm.FDMM2->PerfList()->FindOrAddPerformer(first, last);
   } catch (const std::exception& e) {
-    result = e.what();
+    result = FailureText(e);
     return;
   }
+  try {
+    AddByKind(fileName, result, checkDuplicates, quiet);
+  } catch (const std::exception& e) {
+    result = FailureText(e);
+  } catch (...) {
+    result = "The file could not be added";
+  }
+}
+
+void TImportCommands::AddByKind(const std::string& fileName, std::string& result,
+                                bool checkDuplicates, bool quiet) {
   switch (ImportKindOf(fileName)) {
   case TImportKind::Midi:
     AddMIDIToCatalogue(fileName, quiet, result, checkDuplicates);
@@ -165,6 +207,19 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
 
 bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet,
                                          std::string& result, bool checkDuplicates) {
+  FFileTold = false;
+  try {
+    return StoreMIDI(fileName, quiet, result, checkDuplicates);
+  } catch (const std::exception& e) {
+    result = FailureText(e);
+  } catch (...) {
+    result = "The file could not be added";
+  }
+  return false;
+}
+
+bool TImportCommands::StoreMIDI(const std::string& fileName, bool quiet, std::string& result,
+                                bool checkDuplicates) {
   if (FFrm.FRoad->Aborted()) return false;
   // One read serves the header check, the duration, the CRC and the packing.
   const TTuneSnapshot file = ReadTuneSnapshot(fileName, InMemoryPackLimit);
@@ -175,6 +230,7 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet
       FFrm.ShowMessageBox(FFrm.EditCommands().FAddOrigin +
                               " is not a valid MIDI file.\r\nIt will not be added to the database",
                           TMessageKind::Information, 0, TMessageButtons::OK);
+    FFileTold = !quiet;
     result = fileName + " is not MIDI file, has " + IntToStr(size) + " bytes";
     return false;
   }
@@ -198,6 +254,7 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet
                                 "\r\n\r\nAdd it anyway?",
                             TMessageKind::Error, 0,
                             TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes) {
+      FFileTold = true;
       result = "Corrupted MIDI file";
       return false;
     }
@@ -213,8 +270,10 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet
       if (FFrm.ShowMessageBox(FFrm.EditCommands().FAddOrigin +
                                   " already exists in database. Add it anyway?",
                               TMessageKind::Confirmation, 0,
-                              TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
+                              TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes) {
+        FFileTold = true;
         return false;
+      }
     }
   }
   std::string title, fileType;
@@ -236,6 +295,10 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet
     return false;
   }
   std::string archive, packed;
+  // The packed work file goes however the add ends.
+  TScopeExit packedGone([&packed] {
+    if (!packed.empty()) RemoveWorkFile(packed);
+  });
   if (file.Whole) {
     if (!PackTuneInMemory(file.Bytes, archive)) {
       result = "Could not pack " + fileName;
@@ -244,7 +307,6 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet
   } else {
     packed = WorkFolder("TempZips") + "AAATune.Zzz";
     if (!PackTuneForCatalogue(fileName, packed)) {
-      RemoveWorkFile(packed);
       result = "Could not pack " + fileName;
       return false;
     }
@@ -265,13 +327,29 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet
                                                 FFrm.EditCommands().FAddOrigin, &key);
     if (!stored) result = "The database is not open";
   } catch (const std::exception& e) {
-    result = e.what();
+    result = FailureText(e);
   }
-  if (!packed.empty()) RemoveWorkFile(packed);
   if (!stored) return false;
   FAddedKeys.push_back(key);
   result = "OK";
   return true;
+}
+
+void TImportCommands::NoteLeftOut(TLeftOutFiles& leftOut, const std::string& fileName,
+                                  const std::string& result) const {
+  if (result == "OK" || FFileTold) return;
+  if (!result.empty())
+    leftOut.Add(fileName, result);
+  else if (ImportKindOf(fileName) == TImportKind::None)
+    leftOut.Add(fileName, "not a MIDI file (.mid, .midi, .rmi) or a zip archive (.zip)");
+}
+
+void TImportCommands::TellLeftOut(TLeftOutFiles& leftOut) {
+  if (leftOut.Empty()) return;
+  const std::string text = leftOut.Text();
+  leftOut.Clear();
+  if (FFrm.FRoad->Aborted() || FFrm.FClosed) return;
+  FFrm.ShowMessageBox(text, TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 bool TImportCommands::PackTuneForCatalogue(const std::string& fileName,
@@ -321,6 +399,17 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, 
   // never reach the file system.
   const std::string folder = ProgramFolder() + "ForTempZips\\";
   ForceDirectories(folder);
+  const std::string keptOrigin = FFrm.EditCommands().FAddOrigin;
+  // The add origin and the work folder are put back however the import ends.
+  TScopeExit cleanUp([this, &folder, &keptOrigin] {
+    FFrm.EditCommands().FAddOrigin = keptOrigin;
+    try {
+      ClearDirectory(folder, "*.*");
+    } catch (const std::exception&) {
+      // What could not be cleared stays; the folder's removal below then fails as well.
+    }
+    RemoveDirectoryA(folder.c_str());
+  });
   TArchiveForm* window = FFrm.FOwnArchiveForm.get();
   if (ArchiveFrm) window = ArchiveFrm;
   const bool shown = window && window->Visible();
@@ -328,60 +417,29 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, 
     window->GroupBox1->SetCaption(" Extracting " + IntToStr(count) + " files from archive ");
     window->Repaint();
   }
-  const std::string keptOrigin = FFrm.EditCommands().FAddOrigin;
   std::vector<int32_t> keys;
   std::string failure;
   bool cancelled = false;
   int processed = 0;
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !cancelled; ++i) {
     if (FFrm.FRoad->Aborted() || FExtractAbort) {
       cancelled = true;
       break;
     }
-    TArchiveEntry entry = reader.Entry(i);
     std::string r;
-    if (entry.Folder) {
-      r = "OK";
-    } else if (entry.Name.empty()) {
-      r = "Error decompressing";
-    } else if (entry.Size > MaxEntrySize) {
-      r = "Invalid file size";
-    } else {
-      std::string work = folder + "entry" + IntToStr(i + 1) + ".tmp";
-      std::string why;
-      bool stop = false;
-      bool extracted = reader.Extract(i, work, MaxEntrySize, why, [this, &stop](int percent) {
-        AUZ1ArchiveProgress(percent, stop);
-        return stop;
-      });
-      if (stop) {
-        RemoveWorkFile(work);
-        cancelled = true;
-        break;
-      }
-      if (!extracted) {
-        r = FileSize(work) > MaxEntrySize || entry.Size > MaxEntrySize ? "Invalid file size"
-                                                                       : "Error decompressing";
-      } else {
-        FFrm.EditCommands().FAddTitle = entry.Name;
-        FFrm.EditCommands().FAddOrigin = keptOrigin + "+" + entry.Name;
-        FAddedKeys.clear();
-        AddMIDIToCatalogue(work, true, r, checkDuplicates);
-        // A title already there counts as found when duplicates are not added again.
-        if (r == "Duplicate" && checkDuplicates) r = "OK";
-        keys.insert(keys.end(), FAddedKeys.begin(), FAddedKeys.end());
-      }
-      RemoveWorkFile(work);
+    // One entry's failure is its result; the next entry goes on.
+    try {
+      r = ImportEntry(reader, i, folder, keptOrigin, checkDuplicates, keys, cancelled);
+    } catch (const std::exception& e) {
+      r = FailureText(e);
     }
+    if (cancelled) break;
     if (r != "OK" && failure.empty()) failure = r.empty() ? "not added" : r;
     ++processed;
     if (shown) window->EPB2->SetPosition(i + 1);
     if (OnArchiveEntryDone) OnArchiveEntryDone(i + 1);
   }
-  FFrm.EditCommands().FAddOrigin = keptOrigin;
   FAddedKeys = keys;
-  ClearDirectory(folder, "*.*");
-  RemoveDirectoryA(folder.c_str());
   if (!failure.empty()) {
     result = "OK decompressing but " + failure;
     return false;
@@ -393,6 +451,40 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, 
   }
   result = "OK";
   return true;
+}
+
+std::string TImportCommands::ImportEntry(TArchiveReader& reader, int index,
+                                         const std::string& folder, const std::string& keptOrigin,
+                                         bool checkDuplicates, std::vector<int32_t>& keys,
+                                         bool& cancelled) {
+  TArchiveEntry entry = reader.Entry(index);
+  if (entry.Folder) return "OK";
+  if (entry.Name.empty()) return "Error decompressing";
+  if (entry.Size > MaxEntrySize) return "Invalid file size";
+  const std::string work = folder + "entry" + IntToStr(index + 1) + ".tmp";
+  TScopeExit workGone([&work] { RemoveWorkFile(work); });
+  std::string why;
+  bool stop = false;
+  bool extracted = reader.Extract(index, work, MaxEntrySize, why, [this, &stop](int percent) {
+    AUZ1ArchiveProgress(percent, stop);
+    return stop;
+  });
+  if (stop) {
+    cancelled = true;
+    return "";
+  }
+  if (!extracted)
+    return FileSize(work) > MaxEntrySize || entry.Size > MaxEntrySize ? "Invalid file size"
+                                                                      : "Error decompressing";
+  FFrm.EditCommands().FAddTitle = entry.Name;
+  FFrm.EditCommands().FAddOrigin = keptOrigin + "+" + entry.Name;
+  FAddedKeys.clear();
+  std::string r;
+  AddMIDIToCatalogue(work, true, r, checkDuplicates);
+  // A title already there counts as found when duplicates are not added again.
+  if (r == "Duplicate" && checkDuplicates) r = "OK";
+  keys.insert(keys.end(), FAddedKeys.begin(), FAddedKeys.end());
+  return r;
 }
 
 void TImportCommands::AZ1ArchiveProgress(int progress, bool& abort) {

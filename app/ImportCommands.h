@@ -2,11 +2,13 @@
 // gives, artist names, stored origins, plug-in requests and dropped files' titles.
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
 
 class TMasterFrm;
+class TArchiveReader;
 
 // Holds import-busy for one whole import (or scan and its import): a title start waits for it,
 // requests and drops wait in the queue, and a close is put off until the import returns.
@@ -58,6 +60,25 @@ std::string DropTitleOf(const std::string& path);
 // Entries larger than this are not extracted from an archive.
 inline constexpr int64_t MaxEntrySize = 64ll * 1024 * 1024;
 
+// The files an import left out and why, told to the user in one box once the import is over.
+class TLeftOutFiles {
+public:
+  void Add(const std::string& path, const std::string& reason);
+  bool Empty() const { return FCount == 0; }
+  int Count() const { return FCount; }
+  // The box's text: the first MaxListed files with their reasons, then how many more.
+  std::string Text() const;
+  void Clear();
+  static constexpr int MaxListed = 20;
+
+private:
+  std::vector<std::string> FLines; // the listed ones only
+  int FCount = 0;
+};
+
+// Why an import left a file out, as a plain sentence: the exception's own text, or what ran out.
+std::string FailureText(const std::exception& e);
+
 class TArchiveForm;
 class TCreateArchiveForm;
 
@@ -76,9 +97,17 @@ public:
                      bool checkDuplicates, bool quiet, const std::string& origin,
                      const std::string& artist, const std::string& category);
 
-  // True, with result "OK", only when the title was stored.
+  // True, with result "OK", only when the title was stored. Any failure is the result text.
   bool AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
                           bool checkDuplicates);
+
+  // Notes the file when the last AddFileByType left it out and no box of its own told the user
+  // already (a declined question tells nothing either).
+  void NoteLeftOut(TLeftOutFiles& leftOut, const std::string& fileName,
+                   const std::string& result) const;
+  // Shows the left-out files in one box and empties the list; nothing when it is empty or the
+  // program is closing.
+  void TellLeftOut(TLeftOutFiles& leftOut);
 
   // True, with result "OK", only when every title of the archive was stored (or found, with the
   // duplicate test on).
@@ -108,7 +137,18 @@ public:
   TCreateArchiveForm& CreateArchiveWindow();
 
 private:
+  bool StoreMIDI(const std::string& fileName, bool quiet, std::string& result,
+                 bool checkDuplicates);
+  void AddByKind(const std::string& fileName, std::string& result, bool checkDuplicates,
+                 bool quiet);
+  // One entry of an archive: its result, "" with cancelled set when the user stopped it.
+  std::string ImportEntry(TArchiveReader& reader, int index, const std::string& folder,
+                          const std::string& keptOrigin, bool checkDuplicates,
+                          std::vector<int32_t>& keys, bool& cancelled);
+
   TMasterFrm& FFrm;
   bool FExtractAbort = false;
+  // A box about the last file was shown (or the user answered its question).
+  bool FFileTold = false;
   std::vector<int32_t> FAddedKeys;
 };

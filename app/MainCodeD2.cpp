@@ -849,6 +849,7 @@ void TMasterFrm::Timer2Timer(TObject*) {
     FRequestCommands->OpenQueue();
     while (FRequestCommands->QueuedRequests() > 0 && FRequestCommands->QueueMayRun())
       FRequestCommands->RunQueuedRequests();
+    FRequestCommands->TellLeftOut(); // what this start's own request left out
     if (FParams.empty()) AskStartQuestions();
   }
   // Start-up is over, its questions included; programs outside (tests) look for this mark.

@@ -76,7 +76,9 @@ void TRequestCommands::ProcessRequest(const std::string& text, int) {
       for (int32_t key : FFrm.FImportCommands->AddedKeys())
         keys.Add(IntToStr(key));
     else if (nv)
-      SendBadFileBitmap();
+      SendBadFileBitmap(); // the plug-in tells its user
+    else
+      FFrm.FImportCommands->NoteLeftOut(FLeftOut, path, result);
   }
   if (keys.Count() == 0) return;
   if (nv || bare || command == 'P' || command == 'O') {
@@ -127,6 +129,7 @@ void TRequestCommands::DropFile(const std::string& path, const std::string& cate
   std::string result;
   FFrm.FImportCommands->AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown",
                                       category);
+  FFrm.FImportCommands->NoteLeftOut(FLeftOut, path, result);
   RefreshCategoryViews();
 }
 
@@ -153,13 +156,20 @@ void TRequestCommands::RunDrop(const TQueued& drop) {
   TBusyState busy(FFrm);
   const int count = static_cast<int>(drop.Files.size());
   FFrm.SetStatus("Importing drag/drop files...", true);
+  // The status and the progress bar are put back however the drop ends.
+  TScopeExit statusDone([this] {
+    FFrm.ProgressDone();
+    FFrm.SetStatus("Done", true);
+  });
   FFrm.ProgressStart(count - 1);
   for (int i = 0; i < count && !FFrm.FRoad->Aborted(); ++i) {
     DropFile(drop.Files[i], drop.Category);
     FFrm.ProgressPosition(i + 1);
   }
-  FFrm.ProgressDone();
-  FFrm.SetStatus("Done", true);
+}
+
+void TRequestCommands::TellLeftOut() {
+  FFrm.FImportCommands->TellLeftOut(FLeftOut);
 }
 
 // --- the plug-in
@@ -229,6 +239,8 @@ void TRequestCommands::RunQueuedRequests() {
     RunDrop(item);
   else
     ProcessRequest(item.Text, item.Index);
+  // What a hand-off or a drop left out is told once, when nothing of it waits any more.
+  if (FQueue.empty()) TellLeftOut();
   FRunningQueue = false;
   if (!FQueue.empty()) PostQueueRun();
 }

@@ -3,6 +3,7 @@
 #include <deque>
 #include <string>
 #include <vector>
+#include "ImportCommands.h"
 
 class TMasterFrm;
 class TObject;
@@ -30,6 +31,9 @@ public:
 
   // One dropped file, imported into the active category (the all-titles page: "Windows default").
   void DropFile(const std::string& path, const std::string& category);
+
+  // Tells in one box which requested or dropped files were left out since the last time.
+  void TellLeftOut();
 
   // The plug-in request timer: runs the pending request.
   void NavPITimerTimer(TObject* Sender);
@@ -61,4 +65,5 @@ private:
   std::deque<TQueued> FQueue;
   bool FQueueOpen = false, FRunningQueue = false;
   std::vector<std::string> FHandledRequests;
+  TLeftOutFiles FLeftOut;
 };

@@ -81,29 +81,37 @@ void TScanCommands::GetLocal2Click(TObject* Sender) {
   const std::vector<std::string> paths = loader.Paths();
   if (paths.empty()) return;
   FFrm.Repaint();
-  TBusyState busy(FFrm);
-  TImportScope importing(FFrm);
-  auto hourglass = HourGlass();
-  FFrm.SetStatus("Importing files...", false);
-  const int count = static_cast<int>(paths.size());
-  FFrm.ProgressStart(count - 1);
-  const bool checkDuplicates = loader.DupCheck->Checked();
-  for (int i = 0; i < count && !FFrm.FRoad->Aborted(); ++i) {
-    FFrm.ProgressPosition(i);
-    std::string result;
-    FFrm.ImportCommands().AddFileByType(paths[i], ExtractFileName(paths[i]), result,
-                                        checkDuplicates, count > 1, paths[i], "", "");
-    FFrm.FImportPump.Run();
-  }
-  if (!FFrm.FRoad->Aborted()) {
-    if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FFrm.FCatList) {
-      FFrm.FCatList->ResortAll();
-      FFrm.FCatList->UpdateAllSummaries();
+  TLeftOutFiles leftOut;
+  {
+    TBusyState busy(FFrm);
+    TImportScope importing(FFrm);
+    auto hourglass = HourGlass();
+    FFrm.SetStatus("Importing files...", false);
+    // The status and the progress bar are put back however the import ends.
+    TScopeExit statusDone([this] {
+      FFrm.SetStatus("Done", false);
+      FFrm.ProgressDone();
+    });
+    const int count = static_cast<int>(paths.size());
+    FFrm.ProgressStart(count - 1);
+    const bool checkDuplicates = loader.DupCheck->Checked();
+    for (int i = 0; i < count && !FFrm.FRoad->Aborted(); ++i) {
+      FFrm.ProgressPosition(i);
+      std::string result;
+      FFrm.ImportCommands().AddFileByType(paths[i], ExtractFileName(paths[i]), result,
+                                          checkDuplicates, count > 1, paths[i], "", "");
+      FFrm.ImportCommands().NoteLeftOut(leftOut, paths[i], result);
+      FFrm.FImportPump.Run();
     }
-    loader.ListBox1->Items().Clear();
+    if (!FFrm.FRoad->Aborted()) {
+      if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FFrm.FCatList) {
+        FFrm.FCatList->ResortAll();
+        FFrm.FCatList->UpdateAllSummaries();
+      }
+      loader.ListBox1->Items().Clear();
+    }
   }
-  FFrm.SetStatus("Done", false);
-  FFrm.ProgressDone();
+  FFrm.ImportCommands().TellLeftOut(leftOut);
 }
 
 void TScanCommands::ScanadriveforMIDIfiles1Click(TObject* Sender) {
@@ -144,23 +152,34 @@ void TScanCommands::AddScannedFolder(const std::string& folder, bool checkDuplic
   if (FFrm.FDMM2 && FFrm.FDMM2->PerfList())
     FFrm.EditCommands().FAddArtistKey =
         FFrm.FDMM2->PerfList()->FindOrAddPerformer(firstName, lastName);
-  for (int i = 0; i < files.Count(); ++i) {
-    FFrm.FImportPump.Run();
-    if (window.ImportStopped || FFrm.FRoad->Aborted()) break;
-    PlayWaitingTitle();
-    window.SetImportPosition(i + 1);
-    std::string result;
-    FFrm.ImportCommands().AddFileByType(files[i], ExtractFileName(files[i]), result,
-                                        checkDuplicates, true, files[i], "", "");
-  }
+  TLeftOutFiles leftOut;
+  ImportScanned(files, checkDuplicates, window.ImportStopped, leftOut,
+                [&window](int n) { window.SetImportPosition(n); });
   if (FFrm.FCatList && !FFrm.FRoad->Aborted()) {
     FFrm.FCatList->ResortAll();
     FFrm.FCatList->UpdateAllSummaries();
+  }
+  FFrm.ImportCommands().TellLeftOut(leftOut);
+}
+
+void TScanCommands::ImportScanned(const TStringList& files, bool checkDuplicates,
+                                  const bool& stopped, TLeftOutFiles& leftOut,
+                                  const std::function<void(int)>& position) {
+  for (int i = 0; i < files.Count(); ++i) {
+    FFrm.FImportPump.Run();
+    if (stopped || FFrm.FRoad->Aborted()) break;
+    PlayWaitingTitle();
+    position(i + 1);
+    std::string result;
+    FFrm.ImportCommands().AddFileByType(files[i], ExtractFileName(files[i]), result,
+                                        checkDuplicates, true, files[i], "", "");
+    FFrm.ImportCommands().NoteLeftOut(leftOut, files[i], result);
   }
 }
 
 void TScanCommands::AddFullScanResults(bool checkDuplicates) {
   TScanStatus& window = ScanStatusWindow();
+  TLeftOutFiles leftOut;
   {
     TBusyState busy(FFrm);
     TImportScope importing(FFrm);
@@ -177,15 +196,8 @@ void TScanCommands::AddFullScanResults(bool checkDuplicates) {
             FFrm.FCatList->FindOrAddCategory("FullScan " + ShortDateText());
       if (FFrm.FDMM2 && FFrm.FDMM2->PerfList())
         FFrm.EditCommands().FAddArtistKey = FFrm.FDMM2->PerfList()->FindOrAddPerformer("", "TBD");
-      for (int i = 0; i < files.Count(); ++i) {
-        FFrm.FImportPump.Run();
-        if (window.ImportStopped || FFrm.FRoad->Aborted()) break;
-        PlayWaitingTitle();
-        window.SetImportPosition(i + 1);
-        std::string result;
-        FFrm.ImportCommands().AddFileByType(files[i], ExtractFileName(files[i]), result,
-                                            checkDuplicates, true, files[i], "", "");
-      }
+      ImportScanned(files, checkDuplicates, window.ImportStopped, leftOut,
+                    [&window](int n) { window.SetImportPosition(n); });
     }
     FFrm.FFullScanDone = true;
     if (FFrm.FCatList && !FFrm.FRoad->Aborted()) {
@@ -194,6 +206,7 @@ void TScanCommands::AddFullScanResults(bool checkDuplicates) {
     }
   }
   window.Close();
+  FFrm.ImportCommands().TellLeftOut(leftOut);
 }
 
 TScanCommands::TScanCommands(TMasterFrm& frm) : FFrm(frm) {}

@@ -1,5 +1,6 @@
 // Loading files and scanning drives for MIDI files, and the import of what they found.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -8,6 +9,8 @@ class TObject;
 class TGetLocalF;
 class TScanStatus;
 class TDriveScanFrm;
+class TStringList;
+class TLeftOutFiles;
 
 // The main window's load and scan commands and the windows they show.
 class TScanCommands {
@@ -41,6 +44,10 @@ public:
   void PlayWaitingTitle();
 
 private:
+  // A scan's import of the files found, until stopped; position hears each file's number.
+  void ImportScanned(const TStringList& files, bool checkDuplicates, const bool& stopped,
+                     TLeftOutFiles& leftOut, const std::function<void(int)>& position);
+
   TMasterFrm& FFrm;
   std::unique_ptr<TGetLocalF> FOwnGetLocalF;
   std::unique_ptr<TScanStatus> FOwnScanStatus;

@@ -10,6 +10,7 @@
 #include <zip.h>
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <ctime>
 
 namespace {
@@ -137,6 +138,14 @@ private:
   size_t FAt = 0;
 };
 
+int64_t PackBufferLimit = 0;
+
+// A packing buffer of that size; std::bad_alloc when there is no memory (or more than the limit).
+void SizePackBuffer(std::string& buffer, size_t size) {
+  if (PackBufferLimit > 0 && static_cast<int64_t>(size) > PackBufferLimit) throw std::bad_alloc();
+  buffer.resize(size);
+}
+
 int KindOf(const char* id, size_t got) {
   if (got < 4) return mfOther;
   if (std::memcmp(id, "MThd", 4) == 0) return mfStandardMidi;
@@ -145,6 +154,10 @@ int KindOf(const char* id, size_t got) {
 }
 
 } // namespace
+
+void SetPackBufferLimit(int64_t bytes) {
+  PackBufferLimit = bytes;
+}
 
 TTuneSnapshot ReadTuneSnapshot(const std::string& path, int64_t maxBytes) {
   TTuneSnapshot s;
@@ -161,7 +174,7 @@ TTuneSnapshot ReadTuneSnapshot(const std::string& path, int64_t maxBytes) {
   if (s.Size == 0) return s;
   DWORD got = 0;
   if (s.Size <= maxBytes) {
-    s.Bytes.resize(static_cast<size_t>(s.Size));
+    SizePackBuffer(s.Bytes, static_cast<size_t>(s.Size));
     if (!ReadFile(h.Get(), s.Bytes.data(), static_cast<DWORD>(s.Size), &got, nullptr)) {
       s.Bytes.clear();
       return s;
@@ -283,9 +296,13 @@ bool TTuneFiles::ZipBytes(const std::string& bytes, const std::string& entryName
   owner.Release(); // zip_close freed it
   zip_stat_t st;
   zip_stat_init(&st);
-  if (zip_source_stat(out, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || zip_source_open(out) != 0)
+  if (zip_source_stat(out, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return false;
+  // Sized before the source opens: a failed allocation leaves nothing open behind it.
+  SizePackBuffer(archive, static_cast<size_t>(st.size));
+  if (zip_source_open(out) != 0) {
+    archive.clear();
     return false;
-  archive.resize(static_cast<size_t>(st.size));
+  }
   zip_int64_t got = zip_source_read(out, archive.data(), st.size);
   zip_source_close(out);
   if (got != static_cast<zip_int64_t>(st.size)) {

@@ -19,8 +19,13 @@ struct TTuneSnapshot {
   bool Whole = false; // Bytes holds the whole file
 };
 
-// Reads a file's kind, size and date, and its bytes when it has at most maxBytes.
+// Reads a file's kind, size and date, and its bytes when it has at most maxBytes. Raises
+// std::bad_alloc when there is no memory for the bytes.
 TTuneSnapshot ReadTuneSnapshot(const std::string& path, int64_t maxBytes);
+
+// The largest buffer the in-memory packing may take, 0 for no limit (the program's own). A larger
+// one fails with std::bad_alloc as it would in a full address space. A seam for tests.
+void SetPackBufferLimit(int64_t bytes);
 
 // The main window owns one; the catalogue store reaches it without knowing the window.
 class TTuneFiles : public TTuneZipper {
@@ -40,7 +45,8 @@ public:
   // Packs one file under its bare name, deflated at maximum compression, replacing the archive.
   bool ZipOneFile(const std::string& file, const std::string& archive) override;
   // Packs bytes as the one entry of a new archive made in memory, deflated at maximum
-  // compression, dated now. False (and no archive) when the packing fails.
+  // compression, dated now. False (and no archive) when the packing fails; std::bad_alloc when
+  // there is no memory for the archive.
   static bool ZipBytes(const std::string& bytes, const std::string& entryName,
                        std::string& archive);
   // Packs every listed file under its bare name; ".zip" is appended unless the name holds ".ZIP".

@@ -31,6 +31,9 @@ std::vector<std::string> CorpusFiles(const std::string& package = "");
 std::string RiffMidiOf(const std::string& smf);
 // A host path as Wine sees it (/x/y -> Z:\x\y).
 std::string WinPath(const std::string& unixPath);
+// Makes path (a file that does not exist yet) the host's /dev/full, a device on which every write
+// fails as on a full disk. True when a write through path now fails with ERROR_DISK_FULL.
+bool MakeFullDisk(const std::string& path);
 // The folder into which the Python oracles wrote their golden files for this run.
 std::string OracleDir(const std::string& oracle);
 

@@ -1,0 +1,170 @@
+// Imports that fail part-way: a full disk and a packing that runs out of memory leave their file
+// out, the other files go in, the user is told once which and why, and nothing is left behind.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <algorithm>
+#include "GetLocalCodeD2.h"
+#include "ImportCommands.h"
+#include "MainWindowFixture.h"
+#include "RequestCommands.h"
+#include "ScanCommands.h"
+#include "DataCodeD2.h"
+#include "TuneFiles.h"
+
+namespace {
+
+const char* const NotImportable = "not a MIDI file (.mid, .midi, .rmi) or a zip archive (.zip)";
+const char* const OutOfMemory = "There was not enough memory to read and pack the file";
+
+class ImportFailures : public TMainWindowFixture {
+protected:
+  ImportFailures() : TMainWindowFixture("tbimportfail") {}
+  TScratchDir FSource{"tbimportfailsrc"};
+
+  void TearDown() override {
+    SetPackBufferLimit(0);
+    TMainWindowFixture::TearDown();
+  }
+  // File > Open with these paths in the loader's list, confirmed with OK.
+  void OpenList(const std::vector<std::string>& list) {
+    FAnswers.Push([list](TModalRequest& r) {
+      auto& w = static_cast<TGetLocalF&>(*r.Form);
+      TStringList lines;
+      for (const auto& p : list)
+        lines.Add(p);
+      w.ListBox1->Items().Assign(lines);
+      w.BitBtn1->Click();
+      return w.ModalResult();
+    });
+    FForm->ScanCommands().GetLocal2Click(nullptr);
+  }
+  // The message boxes asked since the last call.
+  std::vector<std::string> NewBoxes() {
+    std::vector<std::string> texts;
+    for (size_t i = FSeen; i < FAnswers.Asked().size(); ++i)
+      if (FAnswers.Asked()[i].Kind == "TMessageForm") texts.push_back(FAnswers.Asked()[i].Text);
+    FSeen = FAnswers.Asked().size();
+    return texts;
+  }
+  bool Stored(const std::string& origin) {
+    int32_t key = 0;
+    return FForm->DMM2()->MyDB()->FindIdByFileName(origin, key);
+  }
+  // Nothing of an import's work is left in the program folder.
+  void ExpectNoWorkLeft() {
+    EXPECT_FALSE(DirectoryExists(FDir / "ForTempZips")) << "the archive's work folder";
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((FDir / "TempZips\\*").c_str(), &fd);
+    std::vector<std::string> left;
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = fd.cFileName;
+        if (name != "." && name != "..") left.push_back(name);
+      } while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+    EXPECT_TRUE(left.empty()) << "TempZips holds " << left.front();
+  }
+  std::string Status() { return Probe(FForm).StatusBar1()->Panels(0).Text(); }
+
+private:
+  size_t FSeen = 0;
+};
+
+TEST_F(ImportFailures, OnAFullDiskEveryFileIsToldWithItsReasonInOneBox) {
+  // The catalogue's data file is a device on which every write fails as on a full disk.
+  for (const char* f : {"Music.dex", "Music.dax"})
+    ASSERT_TRUE(DeleteFileA((FDir / f).c_str())) << f;
+  ASSERT_TRUE(MakeFullDisk(FDir / "Music.dax"));
+  Start();
+  ASSERT_TRUE(FForm->DMM2()->MyDB()->Loaded());
+  const std::string one = FSource / "one.mid", two = FSource / "two.mid";
+  const std::string notes = FSource / "notes.txt", zip = FSource / "three titles.zip";
+  WriteFileBytes(one, ReadFileBytes(CorpusFiles("playmidi")[0]));
+  WriteFileBytes(two, ReadFileBytes(CorpusFiles("timidity")[0]));
+  WriteFileBytes(notes, "Things to buy: a new disk.");
+  ASSERT_TRUE(CopyFileA((OracleDir("import_archives") + "three.zip").c_str(), zip.c_str(), FALSE));
+  std::string statusMeanwhile;
+  FForm->ImportCommands().OnArchiveEntryDone = [&](int) { statusMeanwhile = Status(); };
+
+  OpenList({two, notes, zip, one});
+  FForm->ImportCommands().OnArchiveEntryDone = nullptr;
+
+  EXPECT_EQ(statusMeanwhile, "Importing files...") << "the archive was reached";
+  EXPECT_EQ(Status(), "Done");
+  EXPECT_TRUE(Probe(FForm).File1()->Enabled());
+  // The loader's list is sorted by name; each file is one line with its reason.
+  const std::vector<std::string> expected = {
+      "These 4 files were not added to the database:\r\n\r\n" + notes + ": " + NotImportable +
+      "\r\n" + one + ": Stream write error\r\n" + zip +
+      ": OK decompressing but Stream write error\r\n" + two + ": Stream write error"};
+  EXPECT_EQ(NewBoxes(), expected);
+  EXPECT_TRUE(FForm->DMM2()->MyDB()->KeyIndex().empty());
+  EXPECT_EQ(FileSize(FDir / "Music.dex"), 0) << "no record points at bytes that were not written";
+  ExpectNoWorkLeft();
+}
+
+TEST_F(ImportFailures, APackingOutOfMemoryLeavesThatFileOutAndTheOthersGoIn) {
+  Start();
+  // Two real files, one small and one more than twice its size; the packing may take no buffer
+  // between the two.
+  std::vector<std::string> corpus = CorpusFiles("pianobooster");
+  ASSERT_GE(corpus.size(), 2u);
+  std::sort(corpus.begin(), corpus.end(),
+            [](const std::string& a, const std::string& b) { return FileSize(a) < FileSize(b); });
+  const std::string& smallest = corpus.front();
+  const std::string& largest = corpus.back();
+  ASSERT_GT(FileSize(largest), 2 * FileSize(smallest));
+  const std::string first = FSource / "a small.mid", second = FSource / "b small.mid";
+  const std::string big = FSource / "big.mid", notes = FSource / "notes.txt";
+  for (const std::string& p : {first, second})
+    WriteFileBytes(p, ReadFileBytes(smallest));
+  WriteFileBytes(big, ReadFileBytes(largest));
+  WriteFileBytes(notes, "Not music.");
+  const std::string zip = FSource / "mixed.zip";
+  ASSERT_TRUE(FForm->TuneFiles()->ZipFileList({first, big}, zip));
+  SetPackBufferLimit((FileSize(smallest) + FileSize(largest)) / 2);
+
+  OpenList({big, first, zip, second});
+  EXPECT_EQ(NewBoxes(), std::vector<std::string>{
+                            "These 2 files were not added to the database:\r\n\r\n" + big + ": " +
+                            OutOfMemory + "\r\n" + zip + ": OK decompressing but " + OutOfMemory});
+  EXPECT_TRUE(Stored(first));
+  EXPECT_TRUE(Stored(second));
+  EXPECT_TRUE(Stored(zip + "+a small.mid")) << "the archive's other title went in";
+  EXPECT_FALSE(Stored(big));
+  EXPECT_FALSE(Stored(zip + "+big.mid"));
+  EXPECT_EQ(Status(), "Done");
+  EXPECT_TRUE(Probe(FForm).File1()->Enabled());
+  ExpectNoWorkLeft();
+
+  // One file picked alone that is no MIDI file is told too; a good one tells nothing.
+  OpenList({notes});
+  EXPECT_EQ(NewBoxes(),
+            std::vector<std::string>{"This file was not added to the database:\r\n\r\n" + notes +
+                                     ": " + NotImportable});
+  const std::string third = FSource / "c small.mid";
+  WriteFileBytes(third, ReadFileBytes(smallest));
+  OpenList({third});
+  EXPECT_TRUE(NewBoxes().empty());
+  EXPECT_TRUE(Stored(third));
+
+  // A drop of the same kinds of files: one box once the drop is done, the good file in.
+  const std::string dropped = FSource / "dropped.mid";
+  WriteFileBytes(dropped, ReadFileBytes(smallest));
+  TRequestCommands::TQueued drop;
+  drop.Drop = true;
+  drop.Files = {notes, big, dropped};
+  drop.Category = "Windows default";
+  const size_t asked = FAnswers.Asked().size();
+  FForm->RequestCommands().Enqueue(drop);
+  ASSERT_TRUE(PumpUntil([&] { return FAnswers.Asked().size() > asked; }, 30000));
+  ASSERT_TRUE(PumpQueued());
+  EXPECT_TRUE(Stored(dropped));
+  EXPECT_EQ(NewBoxes(), std::vector<std::string>{
+                            "These 2 files were not added to the database:\r\n\r\n" + notes + ": " +
+                            NotImportable + "\r\n" + big + ": " + OutOfMemory});
+  EXPECT_EQ(Status(), "Done");
+}
+
+} // namespace
