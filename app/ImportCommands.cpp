@@ -3,6 +3,7 @@
 #include "ImportCommands.h"
 #include <windows.h>
 #include <algorithm>
+#include <new>
 #include "FolderTools.h"
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
@@ -106,11 +107,16 @@ void TLeftOutFiles::Clear() {
   FCount = 0;
 }
 
+namespace {
+// A failure that says nothing of itself.
+const char* const UnknownFailure = "The file could not be added";
+} // namespace
+
 std::string FailureText(const std::exception& e) {
   if (dynamic_cast<const std::bad_alloc*>(&e))
     return "There was not enough memory to read and pack the file";
   std::string what = Trim(e.what());
-  return what.empty() ? "The file could not be added" : what;
+  return what.empty() ? UnknownFailure : what;
 }
 
 // --- import-busy
@@ -170,7 +176,7 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
   } catch (const std::exception& e) {
     result = FailureText(e);
   } catch (...) {
-    result = "The file could not be added";
+    result = UnknownFailure;
   }
 }
 
@@ -213,7 +219,7 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet
   } catch (const std::exception& e) {
     result = FailureText(e);
   } catch (...) {
-    result = "The file could not be added";
+    result = UnknownFailure;
   }
   return false;
 }

@@ -87,13 +87,13 @@ TEST_F(ImportFailures, OnAFullDiskEveryFileIsToldWithItsReasonInOneBox) {
   std::string statusMeanwhile;
   FForm->ImportCommands().OnArchiveEntryDone = [&](int) { statusMeanwhile = Status(); };
 
-  OpenList({two, notes, zip, one});
+  OpenList({notes, one, zip, two});
   FForm->ImportCommands().OnArchiveEntryDone = nullptr;
 
   EXPECT_EQ(statusMeanwhile, "Importing files...") << "the archive was reached";
   EXPECT_EQ(Status(), "Done");
   EXPECT_TRUE(Probe(FForm).File1()->Enabled());
-  // The loader's list is sorted by name; each file is one line with its reason.
+  // Each file is one line with its reason, in the order of the import.
   const std::vector<std::string> expected = {
       "These 4 files were not added to the database:\r\n\r\n" + notes + ": " + NotImportable +
       "\r\n" + one + ": Stream write error\r\n" + zip +
@@ -125,7 +125,7 @@ TEST_F(ImportFailures, APackingOutOfMemoryLeavesThatFileOutAndTheOthersGoIn) {
   ASSERT_TRUE(FForm->TuneFiles()->ZipFileList({first, big}, zip));
   SetPackBufferLimit((FileSize(smallest) + FileSize(largest)) / 2);
 
-  OpenList({big, first, zip, second});
+  OpenList({first, second, big, zip});
   EXPECT_EQ(NewBoxes(), std::vector<std::string>{
                             "These 2 files were not added to the database:\r\n\r\n" + big + ": " +
                             OutOfMemory + "\r\n" + zip + ": OK decompressing but " + OutOfMemory});

@@ -92,8 +92,8 @@ std::string WinPath(const std::string& unixPath) {
 bool MakeFullDisk(const std::string& path) {
   // Wine makes no host links itself: the host's ln makes it, reached by its host path.
   using TUnixName = char*(CDECL*)(const wchar_t*);
-  auto unixName = reinterpret_cast<TUnixName>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  auto unixName = reinterpret_cast<TUnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (!unixName) return false;
   std::wstring wide(path.begin(), path.end());
   char* hostPath = unixName(wide.c_str());
@@ -107,15 +107,18 @@ bool MakeFullDisk(const std::string& path) {
   if (!CreateProcessA("Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &si, &pi))
     return false;
-  WaitForSingleObject(pi.hProcess, 30000);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool full = !WriteFile(h, "x", 1, &written, nullptr) && GetLastError() == ERROR_DISK_FULL;
-  CloseHandle(h);
-  return full;
+  // A host process's end is not seen through its handle: the link itself is waited for.
+  auto writesFail = [&path] {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool full = !WriteFile(h, "x", 1, &written, nullptr) && GetLastError() == ERROR_DISK_FULL;
+    CloseHandle(h);
+    return full;
+  };
+  return PumpUntil(writesFail, 30000);
 }
 
 std::string OracleDir(const std::string& oracle) {
