@@ -217,17 +217,7 @@ TEST_F(Loader, OpenImportsTheListQuietlyWithTheChosenNames) {
   const std::vector<std::string> paths = {folder / "fake.mid", folder / "first song.mid",
                                           folder / "second.mid", zip};
   auto fill = [&](const std::vector<std::string>& list) {
-    FAnswers.Push([list](TModalRequest& r) {
-      auto& w = static_cast<TGetLocalF&>(*r.Form);
-      TStringList lines;
-      for (const auto& p : list)
-        lines.Add(p);
-      w.ListBox1->Items().Assign(lines);
-      w.Artists->SetText("Doe, Jane");
-      w.Categories->SetText("Loaded");
-      w.BitBtn1->Click();
-      return w.ModalResult();
-    });
+    PushLoaderList(FAnswers, list, "Doe, Jane", "Loaded");
   };
   bool menusOff = false;
   std::string statusMeanwhile;

@@ -7,6 +7,7 @@
 #include "ImportCommands.h"
 #include "MainWindowFixture.h"
 #include "RequestCommands.h"
+#include "ScanHelpers.h"
 #include "ScanCommands.h"
 #include "DataCodeD2.h"
 #include "TuneFiles.h"
@@ -27,15 +28,7 @@ protected:
   }
   // File > Open with these paths in the loader's list, confirmed with OK.
   void OpenList(const std::vector<std::string>& list) {
-    FAnswers.Push([list](TModalRequest& r) {
-      auto& w = static_cast<TGetLocalF&>(*r.Form);
-      TStringList lines;
-      for (const auto& p : list)
-        lines.Add(p);
-      w.ListBox1->Items().Assign(lines);
-      w.BitBtn1->Click();
-      return w.ModalResult();
-    });
+    PushLoaderList(FAnswers, list);
     FForm->ScanCommands().GetLocal2Click(nullptr);
   }
   // The message boxes asked since the last call.

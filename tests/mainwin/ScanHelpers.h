@@ -7,6 +7,8 @@
 #include <vector>
 #include <gtest/gtest.h>
 #include "Controls.h"
+#include "Dialogs.h"
+#include "GetLocalCodeD2.h"
 #include "FileCtrls.h"
 #include "SysUtils.h"
 #include "TestUtil.h"
@@ -82,4 +84,21 @@ inline void ExpectFolderTreeShown(TDirectoryListBox& dirs) {
   ASSERT_GE(open, 1);
   EXPECT_EQ(Trim(dirs.Items()[open]), ExtractFileName(dirs.Directory()));
   EXPECT_EQ(dirs.Items()[0], UpperCase(dirs.Directory().substr(0, 3)));
+}
+
+// Answers the loader's next showing as a user would: these paths in its list, the names typed when
+// given, then OK.
+inline void PushLoaderList(TModalAnswers& answers, const std::vector<std::string>& list,
+                           const std::string& artist = "", const std::string& category = "") {
+  answers.Push([list, artist, category](TModalRequest& r) {
+    auto& w = static_cast<TGetLocalF&>(*r.Form);
+    TStringList lines;
+    for (const auto& p : list)
+      lines.Add(p);
+    w.ListBox1->Items().Assign(lines);
+    if (!artist.empty()) w.Artists->SetText(artist);
+    if (!category.empty()) w.Categories->SetText(category);
+    w.BitBtn1->Click();
+    return w.ModalResult();
+  });
 }
