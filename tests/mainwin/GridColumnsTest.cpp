@@ -60,9 +60,9 @@ TEST_F(GridColumns, TitlesAddedAtRunTimeWidenTheirColumnsAndANewCategoryFitsItsH
   // The all-titles grid opens at its left edge: "Category" is in sight, not scrolled away.
   TMyStringGrid& all = *Probe(FForm).AllCatGrid();
   EXPECT_EQ(all.LeftCol(), 0);
-  RECT category = all.CellRect(0, 0);
-  EXPECT_EQ(category.left, 0);
-  EXPECT_GT(category.right, category.left);
+  RECT first = all.CellRect(0, 0);
+  EXPECT_EQ(first.left, 0);
+  EXPECT_GT(first.right, first.left);
   ShowWindow(FForm->Handle(), SW_MAXIMIZE);
   ProcessMessages();
   ExpectNothingCut(*Probe(FForm).AllCatGrid(), "no titles yet");

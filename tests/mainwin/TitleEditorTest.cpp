@@ -199,19 +199,19 @@ TEST_F(TitleEditor, TheSelectionFollowsTheEditedTitleToItsNewRow) {
   };
   const std::vector<std::string> edited{IntToStr(key)};
   EXPECT_EQ(selectedKeys(), edited);
-  // The focus leaves the grid and comes back: still the edited title, not the row it left.
-  Probe(FForm).AllAlbLV()->SetFocus();
-  ProcessMessages();
-  grid.SetFocus();
-  ProcessMessages();
-  EXPECT_EQ(selectedKeys(), edited);
-  // The next drag carries the edited title alone.
+  // The next drag, at once, carries the edited title alone.
   BeginDrag(&grid);
   std::vector<std::string> dragged;
   for (int i = 0; i < Probe(FForm).DragList().Count(); ++i)
     dragged.push_back(Probe(FForm).DragList()[i]);
   CancelDrag();
   EXPECT_EQ(dragged, edited);
+  // The focus leaves the grid and comes back: still the edited title, not the row it left.
+  Probe(FForm).AllAlbLV()->SetFocus();
+  ProcessMessages();
+  grid.SetFocus();
+  ProcessMessages();
+  EXPECT_EQ(selectedKeys(), edited);
   CloseAndWait();
 }
 
