@@ -125,13 +125,7 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   EXPECT_EQ(w.Paths(), (TNames{b, c, f})) << "the drag lost part of the selection";
   EXPECT_EQ(w.FileListBox1->SelectedNames(), (TNames{"c.rmi", "F with blanks.MID"}));
   // A click on one of them without a drag leaves that one selected alone.
-  POINT onF = ItemCentre(*w.FileListBox1, 3);
-  SetCursorPos(onF.x, onF.y);
-  INPUT click[2] = {};
-  click[0].type = click[1].type = INPUT_MOUSE;
-  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, click, sizeof(INPUT));
+  RealClickAt(ItemCentre(*w.FileListBox1, 3));
   EXPECT_TRUE(PumpQueued());
   EXPECT_EQ(w.FileListBox1->SelectedNames(), TNames{"F with blanks.MID"});
 
