@@ -155,8 +155,8 @@ void TContextHelp::WireContextHelp() {
            FFrm.FTrashCat, FFrm.FPrintCat, FFrm.FArchive, FFrm.FNewAlb, FFrm.FGetLocal,
            FFrm.FBitBtn1, FFrm.FBitBtn2})
     if (c && c->OnClick) first(c->OnClick); // the gate keeps handler-less buttons disabled
-  for (TControl* c :
-       std::initializer_list<TControl*>{FFrm.FTopPanel, FFrm.FAllCatGrid, FFrm.FAllAlbLV})
+  // The grids ask help themselves, for every way into their commands (TMasterFrm::WireGrid).
+  for (TControl* c : std::initializer_list<TControl*>{FFrm.FTopPanel, FFrm.FAllAlbLV})
     first(c->OnClick);
   // The program's and the player's buttons.
   for (TControl* c : std::initializer_list<TControl*>{FFrm.FBack, FFrm.FPlayNext, FFrm.FRepeatSB,

@@ -5,6 +5,7 @@
 #include "MainCodeD2.h"
 #include "DragCommands.h"
 #include "MainViewCommands.h"
+#include "MainViews.h"
 #include "CatalogueCommands.h"
 #include "TableCommands.h"
 #include "EditCommands.h"
@@ -207,6 +208,17 @@ void TEditCommands::EditTitles(const TStringList& keys) {
       FFrm.FRoad->SetTuneTexts(FFrm.FCatList->GetCategoryName(c),
                                Trim(Trim(newFirst) + " " + Trim(newLast)), Trim(title));
     }
+  }
+  // The grids sorted the edited titles to new rows: the selection goes with them, so that the
+  // next drag or command acts on the titles just edited, not on the rows they left.
+  std::vector<TMyStringGrid*> grids{FFrm.FAllCatGrid};
+  for (const auto& page : FFrm.FCategoryArea->Pages())
+    grids.push_back(page->GridControl());
+  for (TMyStringGrid* grid : grids) {
+    bool holds = false;
+    for (int i = 0; i < keys.Count() && !holds; ++i)
+      holds = grid->FindKeyRow(StrToIntDef(keys[i], 0)) >= 1;
+    if (holds) grid->SelectKeyRows(keys);
   }
   FFrm.ProgramChanged();
 }

@@ -19,6 +19,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <algorithm>
+#include <memory>
 #include "AboutCodeD2.h"
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
@@ -553,12 +554,15 @@ void TMasterFrm::BuildCatalogueArea() {
       std::make_unique<TMainCategoryArea>(this, FCategories, FAllCatGrid, FAllCatPT, FProgressBar1);
   FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) {
     WireGrid(g, false);
+    // Help tells of a category's titles as of all titles; an album's as of the album list.
+    g.SetHelpContext(FAllCatGrid->HelpContext());
     // A page made while the summary tab shows alone stays out of sight too.
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowCatTabs);
   };
   FAlbumArea = std::make_unique<TMainAlbumArea>(this, FAlbums, FAllAlbLV);
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
     WireGrid(g, true);
+    g.SetHelpContext(FAllAlbLV->HelpContext());
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
   };
 
@@ -1184,7 +1188,20 @@ void TMasterFrm::CloseCatalogue() {
 }
 
 void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
-  grid.OnDblClick = [this, &grid, fromAlbums](TObject*) { PlayGridSelection(grid, fromAlbums); };
+  // In help mode every way into a grid's commands shows the grid's help instead. A click that
+  // help took ends help mode; the double click whose first half it was must not play after it,
+  // and Windows sends that double click only right after that click's press.
+  auto helpTookClick = std::make_shared<bool>(false);
+  grid.OnMouseDown = [helpTookClick](TObject*, TMouseButton, TShiftState shift, int, int) {
+    if (!shift.Contains(ssDouble)) *helpTookClick = false;
+  };
+  grid.OnClick = [this, helpTookClick](TObject* s) {
+    *helpTookClick = FContextHelp->ContextHelpClick(s);
+  };
+  grid.OnDblClick = [this, &grid, fromAlbums, helpTookClick](TObject* s) {
+    if (FContextHelp->ContextHelpClick(s) || *helpTookClick) return;
+    PlayGridSelection(grid, fromAlbums);
+  };
   grid.OnMouseUp = [this, &grid, fromAlbums](TObject* s, TMouseButton button, TShiftState, int,
                                              int) {
     if (button == mbRight && FContextHelp->ContextHelpClick(s)) return;
@@ -1195,9 +1212,10 @@ void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
     // The right button offers the selected rows to the program, as a double click does.
     if (button == mbRight) PlayGridSelection(grid, fromAlbums);
   };
-  grid.OnKeyDown = [this, &grid, fromAlbums](TObject*, WORD& key, TShiftState) {
+  grid.OnKeyDown = [this, &grid, fromAlbums](TObject* s, WORD& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
+      if (FContextHelp->ContextHelpClick(s)) return;
       PlayGridSelection(grid, fromAlbums);
     }
   };

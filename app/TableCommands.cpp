@@ -217,7 +217,15 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
   const bool fromAlbums = FromAlbums(source);
   FFrm.SetDragSource(fromAlbums, !fromAlbums);
   TScopeExit spent([this] { FFrm.ClearDragList(); });
-  const int n = GatherKeys(source, *FFrm.FDragList);
+  int n = 0;
+  if (action == TTableAction::Save && source == TKeySource::ActiveAlbum) {
+    // Saving an album saves what is selected of it: its selected titles, or on the summary page
+    // the albums whose lines are selected.
+    FFrm.FDragList->Clear();
+    if (FFrm.FAlbList) n = FFrm.FAlbList->GetSelectedKeys(*FFrm.FDragList);
+  } else {
+    n = GatherKeys(source, *FFrm.FDragList);
+  }
   // An empty selection or album is told so by the archive; the rest simply have nothing to do.
   const bool nothing =
       (source == TKeySource::ActiveCategory && FFrm.FCatList && FFrm.FCatList->ActiveIndex() < 0) ||

@@ -292,25 +292,56 @@ void TFileListBox::WndProc(TMessage& m) {
   switch (m.Msg) {
   case WM_LBUTTONDOWN: {
     POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
-    FPressed = ItemAtPos(p, true) >= 0;
+    const int item = ItemAtPos(p, true);
+    FPressed = item >= 0;
     FPressPoint = p;
+    // A plain press on one of several selected files may start dragging them all: the list would
+    // keep only that file, so it hears of the press only once the button comes up undragged.
+    FDeferredPress = FPressed && MultiSelect() && !(m.WParam & (MK_SHIFT | MK_CONTROL)) &&
+                     Selected(item) && SelCount() > 1;
+    if (FDeferredPress) {
+      FDeferredKeys = m.WParam;
+      if (GetFocus() != FHandle) SetFocus();
+      SetCapture(FHandle);
+      return;
+    }
     break;
   }
   case WM_LBUTTONUP:
     FPressed = false;
+    if (FDeferredPress) {
+      // A click without a drag: the list selects that file alone, as for any click.
+      FDeferredPress = false;
+      if (GetCapture() == FHandle) ReleaseCapture();
+      TMessage down{WM_LBUTTONDOWN, FDeferredKeys, MAKELPARAM(FPressPoint.x, FPressPoint.y), 0};
+      TListBox::WndProc(down);
+    }
     break;
   case WM_MOUSEMOVE:
     if (FPressed && (m.WParam & MK_LBUTTON) && !Dragging()) {
       int dx = GET_X_LPARAM(m.LParam) - FPressPoint.x, dy = GET_Y_LPARAM(m.LParam) - FPressPoint.y;
       if (std::abs(dx) > 4 || std::abs(dy) > 4) {
         FPressed = false;
-        // The list ends its own selecting (and lets go of the mouse) before the drag takes it.
-        TMessage up{WM_LBUTTONUP, 0, MAKELPARAM(FPressPoint.x, FPressPoint.y), 0};
-        TListBox::WndProc(up);
+        if (FDeferredPress) {
+          // The list never heard of the press: the selection stays whole for the drag.
+          FDeferredPress = false;
+          if (GetCapture() == FHandle) ReleaseCapture();
+        } else {
+          // The list ends its own selecting (and lets go of the mouse) before the drag takes it.
+          TMessage up{WM_LBUTTONUP, 0, MAKELPARAM(FPressPoint.x, FPressPoint.y), 0};
+          TListBox::WndProc(up);
+        }
         BeginDrag(this);
         return;
       }
     } else if (!(m.WParam & MK_LBUTTON)) {
+      FPressed = false;
+    }
+    break;
+  case WM_CAPTURECHANGED:
+    // Another window took the mouse before the button came up: the press is forgotten.
+    if (FDeferredPress && reinterpret_cast<HWND>(m.LParam) != FHandle) {
+      FDeferredPress = false;
       FPressed = false;
     }
     break;

@@ -107,6 +107,9 @@ protected:
 private:
   std::string FDirectory, FMask = "*.*";
   bool FPressed = false;
+  // A press on a file of a multi-selection, held back from the list until the button comes up.
+  bool FDeferredPress = false;
+  WPARAM FDeferredKeys = 0;
   POINT FPressPoint{};
 };
 

@@ -43,13 +43,23 @@ void TCustomGrid::SetColCount(int value) {
 }
 
 void TCustomGrid::SetFixedRows(int value) {
-  FFixedRows = std::max(value, 0);
+  value = std::max(value, 0);
+  // Fewer fixed rows: the rows that were fixed show again from the top, not scrolled away.
+  const int top = FTopRow;
+  if (value < FFixedRows) FTopRow = value;
+  FFixedRows = value;
   SizeChanged();
+  if (FTopRow != top) TopLeftChanged();
 }
 
 void TCustomGrid::SetFixedCols(int value) {
-  FFixedCols = std::max(value, 0);
+  value = std::max(value, 0);
+  // Fewer fixed columns: the columns that were fixed show again from the left, not scrolled away.
+  const int left = FLeftCol;
+  if (value < FFixedCols) FLeftCol = value;
+  FFixedCols = value;
   SizeChanged();
+  if (FLeftCol != left) TopLeftChanged();
 }
 
 void TCustomGrid::SetDefaultColWidth(int value) {

@@ -370,6 +370,21 @@ void TTuneGridRows::GetSelectedKeys(TStringList& keys) const {
     if (IsRowSelected(r)) keys.Add(IntToStr(FRows[r].Obj->MasterKey));
 }
 
+int TTuneGridRows::SelectKeyRows(const TStringList& keys) {
+  std::unordered_set<int32_t> wanted;
+  for (int i = 0; i < keys.Count(); ++i)
+    wanted.insert(StrToIntDef(Trim(keys[i]), -1));
+  ClearSelection();
+  int selected = 0;
+  for (int r = 1; r < RowCount(); ++r)
+    if (FRows[r].Obj && wanted.count(FRows[r].Obj->MasterKey)) {
+      SetRowSelected(r, true);
+      if (selected++ == 0) FAnchor = r;
+    }
+  SaveSelection();
+  return selected;
+}
+
 void TTuneGridRows::GetAllKeys(TStringList& keys) const {
   keys.Clear();
   for (int r = 1; r < RowCount(); ++r)
@@ -652,6 +667,8 @@ void TTuneGridRows::UpdateTuneRow(const TTuneRec& rec, bool resort) {
   FRows.insert(FRows.begin() + place, std::move(moved));
   ClearSelection();
   SetRowSelected(place, true);
+  // The saved row numbers would name the rows that took the moved row's place.
+  SaveSelection();
   FAnchor = place;
   SetRow(place);
   int half = VisibleRowCount() / 2;

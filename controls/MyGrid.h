@@ -105,6 +105,9 @@ public:
   // Master keys as decimal text, in row order: of the selected rows / of every filled row.
   void GetSelectedKeys(TStringList& keys) const;
   void GetAllKeys(TStringList& keys) const;
+  // Selects exactly the rows of these master keys (decimal text), wherever sorting put them, and
+  // saves that selection; answers how many rows it selected.
+  int SelectKeyRows(const TStringList& keys);
 
   // The selection a press of the left button on a data row makes (Shift and Ctrl as held). A plain
   // press on a selected row only defers: the release then leaves that row alone selected, unless

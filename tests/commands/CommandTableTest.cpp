@@ -350,9 +350,22 @@ TEST_F(CommandTable, SaveAndArchiveAskForEachSourcesTitles) {
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].Text, "Are you sure you want to save 2 titles to disk?");
   EXPECT_EQ(SaveCaptions().size(), 2u);
-  // The album selected saves the whole album, with no row of it selected.
+  // The album selected saves what is selected of the album: on its page the selected title
+  // only, nothing without a selection; on "ALL ALBUMS" the whole album of the selected line.
   ClickTab(Probe(FForm).Albums(), 1);
   AlbumGrid().ClearSelection();
+  TTuneRec last;
+  ASSERT_TRUE(FForm->DMM2()->MyDB()->FindById(k[3], last));
+  ClickRow(AlbumGrid(), RowOfKey(AlbumGrid(), k[3]));
+  FAnswers.Clear();
+  Choose("Albumselected2");
+  EXPECT_EQ(SaveCaptions(), std::vector<std::string>{"Save " + Trim(last.Title) + " to..."});
+  AlbumGrid().ClearSelection();
+  FAnswers.Clear();
+  Choose("Albumselected2");
+  EXPECT_TRUE(SaveCaptions().empty());
+  ClickTab(Probe(FForm).Albums(), 0);
+  Probe(FForm).AllAlbLV()->Items(0).SetSelected(true);
   FAnswers.Clear();
   Choose("Albumselected2");
   EXPECT_EQ(SaveCaptions().size(), 2u);

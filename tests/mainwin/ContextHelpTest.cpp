@@ -12,6 +12,8 @@
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
 #include "ViewProgCode.h"
+#include "MainViews.h"
+#include "SysUtils.h"
 
 namespace {
 
@@ -46,8 +48,10 @@ TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
       {"&Open", [&] { Probe(f).GetLocal2()->Click(); }, 40},
       {"Scan a drive", [&] { Probe(f).ScanadriveforMIDIfiles1()->Click(); }, 41},
       {"Scan system", [&] { Probe(f).ScansystemforMIDIfiles1()->Click(); }, 42},
+      {"Create new album", [&] { static_cast<TMenuItem*>(f.FindComponent("Createnew1"))->Click(); },
+       5},
       {"Create new category",
-       [&] { static_cast<TMenuItem*>(f.FindComponent("Createnew1"))->Click(); }, 5},
+       [&] { static_cast<TMenuItem*>(f.FindComponent("Createnew2"))->Click(); }, 18},
   };
   int programBefore = f.Road().Program().Count();
   for (const TCase& c : cases) {
@@ -125,6 +129,97 @@ TEST_F(ContextHelp, HelpModeTakesTheProgramAndPlayerButtonsAndTheTabsFirst) {
     SendMessageA(tabs->Handle(), WM_LBUTTONUP, 0, at);
     EXPECT_FALSE(DragPending(tabs));
   }
+  CloseAndWait();
+}
+
+TEST_F(ContextHelp, HelpModeTakesEveryGridsClicksAndEnterBeforeThePlayChoice) {
+  SetMainMciDriver(&FSeq);
+  StartRecording();
+  TMasterFrm& f = *FForm;
+  // A program plays, so that every offer of rows to the program shows the play pop-up.
+  Probe(f).DragList().Add(std::to_string(FCat.Keys[2]));
+  f.SetDragSource(false, true);
+  f.PlayCommands().PlayTClick(nullptr);
+  const int programCount = f.Road().Program().Count();
+  std::vector<std::string> opened;
+  TPopupMenu::SetPopupHook([&](TPopupMenu& menu) -> TMenuItem* {
+    opened.push_back(menu.Name());
+    return nullptr;
+  });
+  auto pageGrid = [&](auto& pages, const std::string& caption) -> TMyStringGrid* {
+    for (auto& page : pages)
+      if (Trim(page->Sheet()->Caption()) == caption) return page->GridControl();
+    return nullptr;
+  };
+  TMyStringGrid* jazz = pageGrid(f.CategoryArea().Pages(), "Jazz");
+  TMyStringGrid* evening = pageGrid(f.AlbumArea().Pages(), "Evening");
+  ASSERT_TRUE(jazz && evening);
+  struct TCase {
+    TMyStringGrid* Grid;
+    TExtPageControl* Pages;
+    ULONG_PTR Context; // the all-titles grid's for a category, the album list's for an album
+  };
+  const TCase cases[] = {{Probe(f).AllCatGrid(), Probe(f).Categories(), 12},
+                         {jazz, Probe(f).Categories(), 12},
+                         {evening, Probe(f).Albums(), 44}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Grid == jazz ? "Jazz" : c.Grid == evening ? "Evening" : "all titles");
+    c.Pages->SetActivePage(static_cast<TTabSheet*>(c.Grid->Parent()));
+    ProcessMessages();
+    HWND grid = c.Grid->Handle();
+    RECT r = c.Grid->CellRect(1, 1);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    auto mouse = [&](std::initializer_list<std::pair<UINT, WPARAM>> messages) {
+      for (auto [message, keys] : messages)
+        SendMessageA(grid, message, keys, at);
+      ProcessMessages();
+    };
+    auto doubleClick = [&] {
+      mouse({{WM_LBUTTONDOWN, MK_LBUTTON},
+             {WM_LBUTTONUP, 0},
+             {WM_LBUTTONDBLCLK, MK_LBUTTON},
+             {WM_LBUTTONUP, 0}});
+    };
+    const std::pair<const char*, std::function<void()>> gestures[] = {
+        {"click",
+         [&] {
+           mouse({{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
+         }},
+        {"double click", doubleClick},
+        {"double click message alone",
+         [&] {
+           mouse({{WM_LBUTTONDBLCLK, MK_LBUTTON}});
+         }},
+        {"Enter",
+         [&] {
+           SendMessageA(grid, WM_KEYDOWN, VK_RETURN, 1);
+           SendMessageA(grid, WM_KEYUP, VK_RETURN, 0xC0000001);
+           ProcessMessages();
+         }},
+        {"right button", [&] {
+           mouse({{WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}});
+         }}};
+    for (const auto& [name, gesture] : gestures) {
+      SCOPED_TRACE(name);
+      FCalls.clear();
+      opened.clear();
+      Probe(f).Contextsensitive1()->Click();
+      gesture();
+      ASSERT_EQ(FCalls.size(), 1u);
+      EXPECT_EQ(FCalls[0].first, unsigned(HELP_CONTEXTPOPUP));
+      EXPECT_EQ(FCalls[0].second, c.Context);
+      EXPECT_FALSE(InHelpMode());
+      EXPECT_TRUE(opened.empty()) << "the play choice came up in help mode";
+      EXPECT_EQ(f.Road().Program().Count(), programCount);
+    }
+    // Out of help mode the same double click offers the row to the program.
+    FCalls.clear();
+    opened.clear();
+    doubleClick();
+    EXPECT_EQ(opened, std::vector<std::string>{"PlayPopUp"});
+    EXPECT_TRUE(FCalls.empty());
+  }
+  TPopupMenu::SetPopupHook(nullptr);
   CloseAndWait();
 }
 

@@ -115,13 +115,27 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   EXPECT_EQ(w.Paths(), TNames{b});
   EXPECT_TRUE(w.BitBtn1->Enabled());
 
+  // Two files selected: a real drag pressed on one of them carries both.
+  const std::string c = folder / "c.rmi";
+  for (int i = 0; i < w.FileListBox1->Items().Count(); ++i)
+    w.FileListBox1->SetSelected(i, i == 2 || i == 3);
+  MoveMouse(ItemCentre(*w.FileListBox1, 2), w.ListBox1->ClientToScreen({40, 60}),
+            MOUSEEVENTF_LEFTDOWN);
+  Release();
+  EXPECT_EQ(w.Paths(), (TNames{b, c, f})) << "the drag lost part of the selection";
+  EXPECT_EQ(w.FileListBox1->SelectedNames(), (TNames{"c.rmi", "F with blanks.MID"}));
+  // A click on one of them without a drag leaves that one selected alone.
+  RealClickAt(ItemCentre(*w.FileListBox1, 3));
+  EXPECT_TRUE(PumpQueued());
+  EXPECT_EQ(w.FileListBox1->SelectedNames(), TNames{"F with blanks.MID"});
+
   // A real drag of "F with blanks.MID" and then of "a.mid" to the list; "a.mid" again.
   for (int index : {3, 0, 0}) {
     MoveMouse(ItemCentre(*w.FileListBox1, index), w.ListBox1->ClientToScreen({40, 60}),
               MOUSEEVENTF_LEFTDOWN);
     Release();
   }
-  EXPECT_EQ(w.Paths(), (TNames{a, b, f})) << "each path once, sorted";
+  EXPECT_EQ(w.Paths(), (TNames{a, b, c, f})) << "each path once, sorted";
   EXPECT_FALSE(Dragging());
 
   // Enter in Artists moves on to Categories.

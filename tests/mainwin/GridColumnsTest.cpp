@@ -57,6 +57,12 @@ protected:
 
 TEST_F(GridColumns, TitlesAddedAtRunTimeWidenTheirColumnsAndANewCategoryFitsItsHeadings) {
   Start();
+  // The all-titles grid opens at its left edge: "Category" is in sight, not scrolled away.
+  TMyStringGrid& all = *Probe(FForm).AllCatGrid();
+  EXPECT_EQ(all.LeftCol(), 0);
+  RECT first = all.CellRect(0, 0);
+  EXPECT_EQ(first.left, 0);
+  EXPECT_GT(first.right, first.left);
   ShowWindow(FForm->Handle(), SW_MAXIMIZE);
   ProcessMessages();
   ExpectNothingCut(*Probe(FForm).AllCatGrid(), "no titles yet");

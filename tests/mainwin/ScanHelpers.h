@@ -36,16 +36,20 @@ inline void MakeTree(const std::string& root, const std::vector<std::string>& fi
   }
 }
 
-// A real left click in the middle of a control (the window must be on the screen).
-inline void RealClick(TWinControl& control) {
-  SetForegroundWindow(GetAncestor(control.Handle(), GA_ROOT));
-  POINT p = control.ClientToScreen({control.Width() / 2, control.Height() / 2});
+// A real left click at a point of the screen.
+inline void RealClickAt(POINT p) {
   SetCursorPos(p.x, p.y);
   INPUT in[2] = {};
   in[0].type = in[1].type = INPUT_MOUSE;
   in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, in, sizeof(INPUT));
+}
+
+// A real left click in the middle of a control (the window must be on the screen).
+inline void RealClick(TWinControl& control) {
+  SetForegroundWindow(GetAncestor(control.Handle(), GA_ROOT));
+  RealClickAt(control.ClientToScreen({control.Width() / 2, control.Height() / 2}));
 }
 
 // Runs work once the modal window that is about to show is on the screen.

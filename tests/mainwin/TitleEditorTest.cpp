@@ -14,6 +14,7 @@
 #include "SysUtils.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "DragDrop.h"
 #include "AdderCodeD2.h"
 #include "DataCodeD2.h"
 #include "MainViews.h"
@@ -163,6 +164,54 @@ TEST_F(TitleEditor, TypedArtistIsFiledBeforeTheWindowClosesAndTheRowsMove) {
   int row = RowOfKey(*Probe(FForm).AllCatGrid(), key);
   ASSERT_GT(row, 0);
   EXPECT_EQ(Probe(FForm).AllCatGrid()->Objects(row)->Title, "Evening Song");
+  CloseAndWait();
+}
+
+TEST_F(TitleEditor, TheSelectionFollowsTheEditedTitleToItsNewRow) {
+  Start();
+  TMyStringGrid& grid = *Probe(FForm).AllCatGrid();
+  Probe(FForm).Categories()->SetActivePageIndex(0);
+  grid.SortByColumn(2); // by title
+  const int32_t key = grid.Objects(1)->MasterKey;
+  const int32_t below = grid.Objects(2)->MasterKey; // moves up into row 1
+  // The user clicks the first row and edits it from the Titles menu.
+  RECT r = grid.CellRect(1, 1);
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageA(grid.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(grid.Handle(), WM_LBUTTONUP, 0, at);
+  ProcessMessages();
+  FAnswers.Push(FScript.Run({
+      [&](TForm& f) { TypeInto(Adder(f).TitleEdit->Handle(), "Zzz last of all"); },
+      [&](TForm& f) { ClickButton(*Adder(f).OKBB); },
+  }));
+  Probe(FForm).Edit1()->Click();
+  ProcessMessages();
+  ASSERT_EQ(Record(key).Title, "Zzz last of all");
+  ASSERT_EQ(RowOfKey(grid, key), grid.RowCount() - 1) << "sorted last by its new title";
+  ASSERT_EQ(RowOfKey(grid, below), 1);
+  auto selectedKeys = [&] {
+    TStringList keys;
+    grid.GetSelectedKeys(keys);
+    std::vector<std::string> out;
+    for (int i = 0; i < keys.Count(); ++i)
+      out.push_back(keys[i]);
+    return out;
+  };
+  const std::vector<std::string> edited{IntToStr(key)};
+  EXPECT_EQ(selectedKeys(), edited);
+  // The next drag, at once, carries the edited title alone.
+  BeginDrag(&grid);
+  std::vector<std::string> dragged;
+  for (int i = 0; i < Probe(FForm).DragList().Count(); ++i)
+    dragged.push_back(Probe(FForm).DragList()[i]);
+  CancelDrag();
+  EXPECT_EQ(dragged, edited);
+  // The focus leaves the grid and comes back: still the edited title, not the row it left.
+  Probe(FForm).AllAlbLV()->SetFocus();
+  ProcessMessages();
+  grid.SetFocus();
+  ProcessMessages();
+  EXPECT_EQ(selectedKeys(), edited);
   CloseAndWait();
 }
 
