@@ -1,5 +1,5 @@
 """Titles at tempos other than 120 beats a minute, written with mido, for the whole-program test
-that plays them: OUTDIR/NAME.mid (one RIFF MIDI file, NAME.rmi) and OUTDIR/titles.tsv with the
+that plays them: OUTDIR/NAME.mid and OUTDIR/titles.tsv with the
 file name, the duration in ms by the catalogue's timing rules (midi_duration.py) and mido's
 MidiFile.length in ms. Each is some seconds long and its length at 120 beats a minute differs
 from its true one by whole seconds, so a duration timed at the wrong tempo shows."""
@@ -50,17 +50,26 @@ def conductor_elsewhere():
     return f
 
 
+def interleaved():
+    """Format 1 with tempo changes in the first and the third track, the notes in the second:
+    2 quarters at 120, 2 at 240 (third track), 2 at 100 (first), 6 at 75 (third)."""
+    f = mido.MidiFile(type=1, ticks_per_beat=PPQ)
+    first, melody, third = mido.MidiTrack(), mido.MidiTrack(), mido.MidiTrack()
+    f.tracks += [first, melody, third]
+    first.append(mido.MetaMessage("set_tempo", tempo=500000, time=0))
+    first.append(mido.MetaMessage("set_tempo", tempo=600000, time=4 * PPQ))
+    notes(melody, 1, [50, 53, 57, 60, 62, 65], 2)
+    third.append(mido.MetaMessage("set_tempo", tempo=250000, time=2 * PPQ))
+    third.append(mido.MetaMessage("set_tempo", tempo=800000, time=4 * PPQ))
+    for t in f.tracks:
+        t.append(mido.MetaMessage("end_of_track", time=0))
+    return f
+
+
 def smf_bytes(f):
     out = io.BytesIO()
     f.save(file=out)
     return out.getvalue()
-
-
-def riff(smf):
-    """RIFF (size) RMID, a data chunk holding the file, padded to even length."""
-    data = b"data" + len(smf).to_bytes(4, "little") + smf + (b"\0" if len(smf) & 1 else b"")
-    body = b"RMID" + data
-    return b"RIFF" + len(body).to_bytes(4, "little") + body
 
 
 def main():
@@ -73,16 +82,16 @@ def main():
         "Quick.mid": smf_bytes(single(300000, [72, 74, 76, 77, 79, 81] * 2, 1)),
         # Tempo outside the first track: 9.2 s (8 s at 120).
         "Conductor.mid": smf_bytes(conductor_elsewhere()),
-        # Imported without a duration (a RIFF file), at 120 beats a minute: 2.5 s.
-        "Wrapped.rmi": riff(smf_bytes(single(500000, [60, 67, 72, 79, 84], 1))),
+        # Tempo from two tracks merged in time: 7.5 s (6.8 s from the first track alone, 6 s
+        # at 120).
+        "Interleaved.mid": smf_bytes(interleaved()),
     }
     lines = []
     for name, raw in titles.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(raw)
-        ours = midi_duration.duration_ms(raw, name.endswith(".rmi"))[0]
-        smf = midi_duration.riff_payload(raw) if name.endswith(".rmi") else raw
-        theirs = round(mido.MidiFile(file=io.BytesIO(smf)).length * 1000)
+        ours = midi_duration.duration_ms(raw)[0]
+        theirs = round(mido.MidiFile(file=io.BytesIO(raw)).length * 1000)
         assert abs(ours - theirs) <= 2, (name, ours, theirs)
         lines.append(f"{name}\t{ours}\t{theirs}\n")
     with open(os.path.join(out, "titles.tsv"), "w") as f:
