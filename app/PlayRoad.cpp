@@ -225,6 +225,11 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
 
   FMasterKeyPlaying = key;
   if (PlayMIDI(extracted, false)) {
+    // The duration read from the file stands: the sequencer may time the title at another tempo
+    // (Wine's at 120 beats a minute). Its length only fills a duration the reading could not
+    // give (a RIFF title, a file read as damaged); a failed length query answers 0.
+    const int length = FPlayer.Length();
+    if (rec.Seconds < 1 && length >= 1000) FStore.SetDuration(length / 1000, key);
     FTitleText = Trim(rec.Title);
     FArtistText = Trim(Trim(rec.FirstName) + " " + Trim(rec.LastName));
     FCategoryText = Trim(rec.CategoryName);
@@ -403,8 +408,6 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   FSliderPosition = 0;
   FSliderMax = length / 1000;
   FView.SetSlider(FSliderPosition, FSliderMax);
-  // A failed length query answers 0: keep the duration the catalogue already has.
-  if (length > 0) FStore.SetDuration(length / 1000, FMasterKeyPlaying);
   return true;
 }
 

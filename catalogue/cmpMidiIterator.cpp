@@ -56,28 +56,54 @@ void TMidiPosition::Reset() {
   ComputeMeasure();
 }
 
-void TMidiPosition::SeekTo(int32_t tick) {
-  if (tick < FTick) Reset();
-  TMidiTrack* track = FData ? FData->Track(0) : nullptr;
-  if (track) {
-    int& next = FNextEvent[0];
-    while (next < track->Count()) {
+namespace {
+// Tempo and time-signature changes: the only events that move the clock or the bars.
+bool IsTimingEvent(const TMidiEvent& e) {
+  return e.IsMeta() && ((e.MetaType() == 0x58 && e.MetaLength() >= 2) ||
+                        (e.MetaType() == 0x51 && e.MetaLength() >= 3));
+}
+} // namespace
+
+int TMidiPosition::NextTimingTrack(int32_t tick) {
+  int found = -1;
+  int32_t foundTick = 0;
+  for (int i = 0; i < MidiMaxTracks; ++i) {
+    TMidiTrack* track = FData->Track(i);
+    if (!track) continue;
+    int& next = FNextEvent[i];
+    for (; next < track->Count(); ++next) {
       TMidiEvent e = track->Event(next);
       if (e.Tick > tick) break;
-      if (e.IsMeta() && e.MetaType() == 0x58 && e.MetaLength() >= 2) {
-        int64_t since = int64_t(e.Tick) - FSignatureTick;
-        FBarCounter += (since + FTicksPerBar - 1) / FTicksPerBar;
-        FSignatureTick = e.Tick;
-        FNumerator = e.MetaData()[0];
-        FDenominatorExp = e.MetaData()[1];
-        ComputeMeasure();
-      } else if (e.IsMeta() && e.MetaType() == 0x51 && e.MetaLength() >= 3) {
-        const uint8_t* d = e.MetaData();
-        FTempoMilliseconds += (int64_t(e.Tick) - FTempoTick) * FMsPerQuarter / FDivision;
-        FTempoTick = e.Tick;
-        FMsPerQuarter = static_cast<int>(((d[0] << 16) | (d[1] << 8) | d[2]) / 1000);
+      if (!IsTimingEvent(e)) continue;
+      // Equal ticks go to the lower track, as a sequencer merging the tracks in order plays them.
+      if (found < 0 || e.Tick < foundTick) {
+        found = i;
+        foundTick = e.Tick;
       }
-      ++next;
+      break;
+    }
+  }
+  return found;
+}
+
+void TMidiPosition::SeekTo(int32_t tick) {
+  if (tick < FTick) Reset();
+  // A sequencer plays a tempo change wherever it stands, so every track's changes count, merged
+  // in time order.
+  for (int i; FData && (i = NextTimingTrack(tick)) >= 0; ++FNextEvent[i]) {
+    TMidiEvent e = FData->Track(i)->Event(FNextEvent[i]);
+    if (e.MetaType() == 0x58) {
+      int64_t since = int64_t(e.Tick) - FSignatureTick;
+      FBarCounter += (since + FTicksPerBar - 1) / FTicksPerBar;
+      FSignatureTick = e.Tick;
+      FNumerator = e.MetaData()[0];
+      FDenominatorExp = e.MetaData()[1];
+      ComputeMeasure();
+    } else {
+      const uint8_t* d = e.MetaData();
+      FTempoMilliseconds += (int64_t(e.Tick) - FTempoTick) * FMsPerQuarter / FDivision;
+      FTempoTick = e.Tick;
+      FMsPerQuarter = static_cast<int>(((d[0] << 16) | (d[1] << 8) | d[2]) / 1000);
     }
   }
   FTick = tick;

@@ -1,4 +1,4 @@
-// Walks a MIDI file's first track in time: ticks to elapsed milliseconds, bars and beats.
+// Walks a MIDI file's tracks in time: ticks to elapsed milliseconds, bars and beats.
 #pragma once
 #include "cmpMidiData.h"
 #include <array>
@@ -12,7 +12,7 @@ public:
   // Resets over the new data, then seeks back to the former tick.
   void SetMidiData(TMidiData* data);
   void Reset();
-  // Moves to a tick, applying the tempo and time-signature changes of the first track.
+  // Moves to a tick, applying the tempo and time-signature changes of every track in time order.
   void SeekTo(int32_t tick);
   // The largest tick of a last channel event over all tracks; 0 without any.
   int32_t LatestTick() const;
@@ -33,6 +33,9 @@ public:
 
 private:
   void ComputeMeasure();
+  // The track whose next timing change comes first at or before tick (its next-event index on
+  // that change); -1 when none is left. Events passed over on the way carry no timing.
+  int NextTimingTrack(int32_t tick);
 
   TMidiData* FData;
   int32_t FTick = 0;

@@ -352,13 +352,29 @@ TEST(MidiTime, DefaultTempoIs120BeatsAMinute) {
   EXPECT_EQ(r.Ms, 5000);
 }
 
-TEST(MidiTime, TempoFromTheFirstTrackOnlyAndShortTempoEventsSkipped) {
+TEST(MidiTime, TempoFromEveryTrackInTimeOrderAndShortTempoEventsSkipped) {
   std::string tempo250 = Bytes({0, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90}); // 250,000 us
   std::string noteAt960 = Bytes({0x87, 0x40, 0x90, 60, 100});
   TLoad first = LoadBytes(Header(1, 1, 96) + Track(tempo250 + noteAt960 + Eot));
   EXPECT_EQ(first.Ms, 2500);
+  // A tempo outside the first track plays all the same: ten quarters of 250 ms.
   TLoad second = LoadBytes(Header(1, 2, 96) + Track(Eot) + Track(tempo250 + noteAt960 + Eot));
-  EXPECT_EQ(second.Ms, 5000);
+  EXPECT_EQ(second.Ms, 2500);
+  // Changes of two tracks interleaved: 250 ms a quarter from track 2 at 0, 1,000 from track 1 at
+  // 480, 2,000 from track 2 at 720: 5 x 250 + 2.5 x 1,000 + 2.5 x 2,000.
+  std::string at480 = Bytes({0x83, 0x60, 0xFF, 0x51, 3, 0x0F, 0x42, 0x40}); // 1,000,000 us
+  std::string at720 = Bytes({0x85, 0x50, 0xFF, 0x51, 3, 0x1E, 0x84, 0x80}); // 2,000,000 us
+  TLoad merged = LoadBytes(Header(1, 2, 96) + Track(at480 + Eot) +
+                           Track(tempo250 + at720 + Bytes({0x81, 0x70, 0x90, 60, 100}) + Eot));
+  EXPECT_EQ(merged.Ms, 8750);
+  // Two changes at one tick: the later track's is the one in force, as when merged in order.
+  TLoad sameTick = LoadBytes(Header(1, 2, 96) + Track(tempo250 + Eot) +
+                             Track(Bytes({0, 0xFF, 0x51, 3, 0x0F, 0x42, 0x40}) + noteAt960 + Eot));
+  EXPECT_EQ(sameTick.Ms, 10000);
+  // Whole ms a quarter: 333,333 us count as 333 ms.
+  TLoad truncated = LoadBytes(Header(1, 2, 96) + Track(noteAt960 + Eot) +
+                              Track(Bytes({0, 0xFF, 0x51, 3, 0x05, 0x16, 0x15}) + Eot));
+  EXPECT_EQ(truncated.Ms, 3330);
   TLoad shortTempo =
       LoadBytes(Header(1, 1, 96) + Track(Bytes({0, 0xFF, 0x51, 2, 0x03, 0xD0}) + noteAt960 + Eot));
   EXPECT_EQ(shortTempo.Ms, 5000);
@@ -367,6 +383,24 @@ TEST(MidiTime, TempoFromTheFirstTrackOnlyAndShortTempoEventsSkipped) {
                                                          250, 0, 0xFF, 0x58, 4, 7, 0, 24, 8}) +
                                                   noteAt960 + Eot));
   EXPECT_EQ(sigs.Ms, 5000); // signatures carry no time
+}
+
+TEST(MidiTime, ATimeSignatureInAnyTrackSetsTheBars) {
+  // 3/4 from the second track: 288 ticks a bar at 96 a quarter, so tick 960 is in bar 3, beat 1
+  // (counted from 0).
+  TScratchDir dir("bars");
+  WriteFileBytes(dir / "bars.mid", Header(1, 2, 96) +
+                                       Track(Bytes({0x87, 0x40, 0x90, 60, 100}) + Eot) +
+                                       Track(Bytes({0, 0xFF, 0x58, 4, 3, 2, 24, 8}) + Eot));
+  TMidiData data;
+  data.SetFileName(dir / "bars.mid");
+  data.SetActive(true);
+  TMidiPosition pos(&data);
+  pos.SeekTo(960);
+  EXPECT_EQ(pos.Numerator(), 3);
+  EXPECT_EQ(pos.Bar(), 3);
+  EXPECT_EQ(pos.Beat(), 1);
+  EXPECT_EQ(pos.Milliseconds(), 5000);
 }
 
 TEST(MidiTime, LongSlowFilesDoNotOverflow) {

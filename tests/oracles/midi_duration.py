@@ -172,42 +172,48 @@ def latest_channel_tick(tracks):
     return latest
 
 
+def tempo_changes(tracks):
+    """Every track's tempo events as (tick, microseconds per quarter), in time order; events of
+    the same tick in track order, as a sequencer merging the tracks plays them."""
+    changes = []
+    for number, ev in enumerate(tracks):
+        for order, (tick, status, payload) in enumerate(ev):
+            if status == 0xFF and payload[0] == 0x51 and len(payload[1]) >= 3:
+                changes.append((tick, number, order, int.from_bytes(payload[1][:3], "big")))
+    return [(tick, us) for tick, _, _, us in sorted(changes)]
+
+
 def duration_ms(raw, riff=False):
     division, bodies = header_and_tracks(riff_payload(raw) if riff else raw)
     tracks = [parse_track(body) for _, body in bodies]
     latest = latest_channel_tick(tracks)
-    # Tempo from the first track only, whole ms per quarter, integer division per segment.
+    # Whole ms per quarter, integer division per segment.
     mpq, tempo_tick, ms_at_tempo = 500, 0, 0
-    for tick, status, payload in tracks[0] if tracks else []:
+    for tick, us in tempo_changes(tracks):
         if tick > latest:
             break
-        if status == 0xFF and payload[0] == 0x51 and len(payload[1]) >= 3:
-            us = int.from_bytes(payload[1][:3], "big")
-            ms_at_tempo += (tick - tempo_tick) * mpq // division
-            tempo_tick, mpq = tick, us // 1000
+        ms_at_tempo += (tick - tempo_tick) * mpq // division
+        tempo_tick, mpq = tick, us // 1000
     return (latest - tempo_tick) * mpq // division + ms_at_tempo, tracks, division
 
 
 def mido_comparison(tracks, division):
     """Whether mido's length measures the same span, and how far our rounding may fall short.
 
-    mido runs to the last event of any kind and honours tempo events in every track; our rules
-    stop at the last channel event and read tempo from the first track only. Where those agree,
-    our result may fall short of mido's by the truncated microseconds of each quarter note and
-    one millisecond per tempo segment.
+    mido runs to the last event of any kind; our rules stop at the last channel event. Where
+    those agree, our result may fall short of mido's by the truncated microseconds of each
+    quarter note and one millisecond per tempo segment.
     """
     latest = latest_channel_tick(tracks)
     last_any = max((ev[-1][0] for ev in tracks if ev), default=0)
-    other_tempo = any(s == 0xFF and p[0] == 0x51 for ev in tracks[1:] for _, s, p in ev)
-    if other_tempo or last_any != latest:
+    if last_any != latest:
         return 0, 0
     bound, us, seg_tick = 2, 500000, 0
-    for tick, status, payload in tracks[0] if tracks else []:
+    for tick, tempo in tempo_changes(tracks):
         if tick > latest:
             break
-        if status == 0xFF and payload[0] == 0x51 and len(payload[1]) >= 3:
-            bound += (tick - seg_tick) * (us % 1000) // 1000 // division + 1
-            us, seg_tick = int.from_bytes(payload[1][:3], "big"), tick
+        bound += (tick - seg_tick) * (us % 1000) // 1000 // division + 1
+        us, seg_tick = tempo, tick
     bound += (latest - seg_tick) * (us % 1000) // 1000 // division + 1
     return 1, bound
 

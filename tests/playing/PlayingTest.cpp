@@ -1,7 +1,9 @@
 // Tonalbrook.exe playing titles through the real MCI sequencer into the silent MIDI output beside
 // it (midimap.dll, which Wine loads in place of its mapper): the program's order, looping, pause,
 // the stops, the slider, the program viewer, requests while a program plays and a title the
-// sequencer refuses. tests/checks/playing_notes.py compares the notes that arrived with the files.
+// sequencer refuses, and the durations the catalogue keeps after playing.
+// tests/checks/playing_notes.py compares the notes that arrived with the files,
+// tests/checks/playing_durations.py the durations.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -135,10 +137,11 @@ std::vector<std::string> Lines(const std::string& text, char sep = '\n') {
   return out;
 }
 
-std::string CheckDir(const std::string& name) {
+// A fresh folder for one run under the checker's own folder of build/out/checks.
+std::string CheckDir(const std::string& name, const std::string& checker = "playing_notes") {
   std::string dir = WinPath(EnvVar("TB_BUILD_DIR")) + "\\checks\\";
   CreateDirectoryA(dir.c_str(), nullptr);
-  dir += "playing_notes\\";
+  dir += checker + "\\";
   CreateDirectoryA(dir.c_str(), nullptr);
   dir += name + "\\";
   RemoveTree(dir);
@@ -447,6 +450,47 @@ TEST_F(Playing, ATitleTheSequencerRefusesLeavesTheProgramAndTheNextOnePlays) {
   WriteFileBytes(dir + "midi.log", Log().substr(from));
   WriteFileBytes(dir + "trunc.mid", ReadFileBytes(corpus));
   WriteFileBytes(dir + "expected.txt", "trunc.mid\n");
+}
+
+TEST_F(Playing, TitlesAtOtherTempiKeepTheDurationsReadFromTheirFiles) {
+  // Written with mido: format 0 at 60 and 200 beats a minute, format 1 with its tempo changes
+  // outside the first track, and format 1 with changes in two tracks. Wine's sequencer times
+  // them all at 120 beats a minute.
+  const std::string oracle = OracleDir("tempo_titles");
+  // Emptied first, so that a run that fails leaves the checker nothing of an earlier one.
+  const std::string dir = CheckDir("tempi", "playing_durations");
+  std::vector<std::string> names;
+  for (const std::string& line : Lines(ReadFileBytes(oracle + "titles.tsv")))
+    if (!line.empty()) names.push_back(Lines(line, '\t').front());
+  ASSERT_EQ(names.size(), 4u);
+  std::vector<std::string> songs;
+  for (const std::string& name : names) {
+    songs.push_back(FDir / ("Songs\\" + name));
+    WriteFileBytes(songs.back(), ReadFileBytes(oracle + name));
+  }
+
+  Start("AutoLooping=1\r\n", "P\"" + songs[0] + "\"");
+  ASSERT_TRUE(WaitForShown(ChangeFileExt(names[0], ""), "Title 1 of 1 in program"));
+  // Each request is added to the catalogue and played at once, on top of the program.
+  for (size_t i = 1; i < songs.size(); ++i) {
+    ASSERT_GE(SecondStart(FDir.Path(), "P\"" + songs[i] + "\""), 0);
+    ASSERT_TRUE(WaitForShown(ChangeFileExt(names[i], ""),
+                             "Title 1 of " + std::to_string(i + 1) + " in program"))
+        << names[i] << ": " << TitleShown() << "; "
+        << (FRun->Boxes().empty() ? "" : FRun->Boxes().back().Text);
+    ASSERT_TRUE(WaitForState("Playing"));
+  }
+  EXPECT_EQ(IndexRecords(FDir.Path()), int(names.size()));
+  ASSERT_TRUE(FRun->AnswerAndClose());
+  EXPECT_EQ(FRun->ExitCode(), 0u);
+  EXPECT_TRUE(FRun->Boxes().empty()) << FRun->Boxes().front().Text;
+
+  // The catalogue as the closed program left it, and the files it was given, for the checker.
+  for (const char* file : {"Music.dex", "Music.dax"})
+    ASSERT_TRUE(CopyFileA((FDir / file).c_str(), (dir + file).c_str(), FALSE)) << file;
+  for (const std::string& name : names)
+    WriteFileBytes(dir + name, ReadFileBytes(oracle + name));
+  WriteFileBytes(dir + "titles.tsv", ReadFileBytes(oracle + "titles.tsv"));
 }
 
 } // namespace

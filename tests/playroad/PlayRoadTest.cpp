@@ -594,6 +594,24 @@ TEST_F(PlayRoadTest, AFailedLengthQueryKeepsTheStoredDuration) {
   EXPECT_EQ(Store.Durations.count(9), 0u);
 }
 
+TEST_F(PlayRoadTest, TheSequencersLengthOnlyFillsADurationTheCatalogueLacks) {
+  // Read from the file at import: kept, whatever length the sequencer gives (93 s here).
+  AddTitle(4, TitleSmf("four"));
+  Store.Records[4].Seconds = 130;
+  ASSERT_TRUE(Road.PlayFromMasterKey(4));
+  EXPECT_EQ(Store.Durations.count(4), 0u);
+  EXPECT_EQ(View.SliderMax, 93);
+  // A RIFF title (0) and a file added though read as damaged (-1) take the sequencer's length.
+  AddTitle(5, TitleSmf("five"));
+  Store.Records[5].Seconds = 0;
+  ASSERT_TRUE(Road.PlayFromMasterKey(5));
+  EXPECT_EQ(Store.Durations[5], 93);
+  AddTitle(6, TitleSmf("six"));
+  Store.Records[6].Seconds = -1;
+  ASSERT_TRUE(Road.PlayFromMasterKey(6));
+  EXPECT_EQ(Store.Durations[6], 93);
+}
+
 TEST_F(PlayRoadTest, ABusyImportKeepsTheFormerTitleAndTheProgram) {
   AddTitle(1, TitleSmf("one"));
   ASSERT_TRUE(Road.PlayFromMasterKey(1));
