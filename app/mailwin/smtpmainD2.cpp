@@ -37,10 +37,16 @@ struct TAddressPiece {
 std::vector<TAddressPiece> AddressPieces(TWinControl& edit) {
   std::wstring wide;
   if (edit.HandleAllocated()) {
-    wide.resize(GetWindowTextLengthW(edit.Handle()) + 1);
-    wide.resize(std::max(GetWindowTextW(edit.Handle(), wide.data(), wide.size()), 0));
+    // Asked of the edit's own procedure, in UTF-16: the program's ANSI procedure in between
+    // would already have turned what the code page lacks into "?".
+    HWND h = edit.Handle();
+    auto proc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(h, GCLP_WNDPROC));
+    LRESULT n = CallWindowProcW(proc, h, WM_GETTEXTLENGTH, 0, 0);
+    wide.resize(std::max<LRESULT>(n, 0) + 1);
+    n = CallWindowProcW(proc, h, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()));
+    wide.resize(std::clamp<LRESULT>(n, 0, wide.size() - 1));
   } else {
-    // Not shown yet: the text set so far is all ANSI.
+    // Not made yet: the text set so far is all ANSI.
     std::string text = edit.Text();
     int n = MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), nullptr, 0);
     wide.resize(std::max(n, 0));
