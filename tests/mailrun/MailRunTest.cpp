@@ -163,14 +163,19 @@ protected:
     ASSERT_TRUE(FileExists(exe)) << exe;
     ASSERT_TRUE(CopyFileA(exe.c_str(), (FDir / "Tonalbrook.exe").c_str(), FALSE));
     PrepareCatalogue(FDir.Path());
-    // The peer, the sender and a dial-up entry index: nothing for the setup dialog to ask.
-    WriteFileBytes(FDir / "Tonalbrook.ini",
-                   "[Setup]\r\nRemindToScan=0\r\nServer=" + PeerServer("aiosmtpd") +
-                       "\r\nEMail Address=me@example.com\r\n"
-                       "Name=Me\r\nRAS=1\r\n");
+    WriteSettings(PeerServer("aiosmtpd"));
     ForceDirectories(FDir / "My Songs");
     FSong = FDir / "My Songs\\mail me.mid";
     ASSERT_TRUE(CopyFileA(CorpusFiles("timidity")[0].c_str(), FSong.c_str(), FALSE));
+  }
+
+  // The server, the sender, a dial-up entry index (nothing for the setup dialog to ask) and the
+  // transfer log.
+  void WriteSettings(const std::string& server) {
+    WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\nServer=" + server +
+                                                "\r\nEMail Address=me@example.com\r\n"
+                                                "Name=Me\r\nRAS=1\r\nLog File=" +
+                                                FDir / "mail.log" + "\r\n");
   }
 
   // Starts the program, maximises its main window and hands it the request as a second start
@@ -244,6 +249,12 @@ TEST_F(MailRun, AnMRequestBringsTheMailWindowUpFrontAndTheTitleArrives) {
   EXPECT_TRUE(parts.Idle());
   std::string eml = PeersDir() + "received\\" + Format("%04d.eml", ReceivedCount());
   EXPECT_TRUE(CopyFileA(eml.c_str(), (keep + "message.eml").c_str(), FALSE));
+  // The transfer log is on disk and closed while the program still runs: nobody holds it.
+  HANDLE log = CreateFileA((FDir / "mail.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(log, INVALID_HANDLE_VALUE) << GetLastError();
+  if (log != INVALID_HANDLE_VALUE) CloseHandle(log);
+  EXPECT_TRUE(CopyFileA((FDir / "mail.log").c_str(), (keep + "mail.log").c_str(), FALSE));
 
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
@@ -290,6 +301,33 @@ TEST_F(MailRun, WithoutTheSocketsLibraryASendSaysSoAndTheWindowStaysUsable) {
   EXPECT_TRUE(PumpUntil([&] { return parts.Idle(); }, 5000));
   EXPECT_EQ(parts.StatusText(), "Winsock not found");
   EXPECT_EQ(ReceivedCount(), before);
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+}
+
+TEST_F(MailRun, ARefusedConnectionSaysTheMailWasNotSentAndWhy) {
+  WriteSettings(PeerServer("refused"));
+  TRunningProgram run(FDir.Path(), "");
+  HWND mail = StartAndRequestMail(run);
+  ASSERT_TRUE(mail);
+  TMailParts parts(mail);
+  ASSERT_TRUE(parts.Whole());
+  Fill(parts);
+  ClickAt(parts.SendButton());
+  // The system's own message box, owned by the mail window, with the reason.
+  HWND box = nullptr;
+  EXPECT_TRUE(
+      PumpUntil([&] { return (box = VisibleWindow(run.Pid(), "#32770")) != nullptr; }, 60000))
+      << "status " << parts.StatusText();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(GetWindow(box, GW_OWNER), mail);
+  const std::string text = BoxText(box);
+  EXPECT_EQ(text.rfind("The mail was not sent:", 0), 0u) << text;
+  EXPECT_NE(text.find("[10061] Connection refused"), std::string::npos) << text;
+  PostMessageA(FindChildByText(box, "OK"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return parts.Idle(); }, 5000));
+  EXPECT_EQ(parts.StatusText(), "[10061] Connection refused");
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
 }
