@@ -822,13 +822,15 @@ void TWinControl::HandleMouse(TMessage& m) {
       SetCapture(FHandle);
     }
     if (m.Msg == WM_MOUSEMOVE) Application->DoMouseMove(target);
-    TMessage cm = m;
-    cm.LParam = MAKELPARAM(p.x - target->FLeft, p.y - target->FTop);
-    target->WndProc(cm);
+    // The press ends before the click runs: a click that waits (a transfer, a dialog) must not
+    // keep the mouse, or the next press would go to this control instead of where it falls.
     if (up && !(m.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
       FCaptureControl = nullptr;
       if (GetCapture() == FHandle) ReleaseCapture();
     }
+    TMessage cm = m;
+    cm.LParam = MAKELPARAM(p.x - target->FLeft, p.y - target->FTop);
+    target->WndProc(cm);
     return;
   }
   if (m.Msg == WM_MOUSEMOVE) Application->DoMouseMove(this);

@@ -36,13 +36,6 @@ TagSocket::~TagSocket() {
   } catch (...) {
     // The library went first; nothing is left to clean up.
   }
-  if (!FLogFileName.empty()) {
-    try {
-      WriteTransferLog(*FLog, FLogFileName);
-    } catch (...) {
-      // A log that cannot be written must not stop the program from ending.
-    }
-  }
 }
 
 void TagSocket::SetRAS(TagRas* value) {
@@ -448,7 +441,10 @@ void TagSocket::SendStream(TStream& stream) {
 void TagSocket::Log(const std::string& line) {
   FLog->Add(line);
   FLogBytes += line.size() + 2;
-  if (FLogBytes <= MaxLogBytes) return;
+  if (FLogBytes <= MaxLogBytes) {
+    FLogFile.Append(FLogFileName, line);
+    return;
+  }
   // The newest lines tell what went wrong last: the oldest quarter goes at once.
   int drop = 0;
   while (drop < FLog->Count() - 1 && FLogBytes > MaxLogBytes / 4 * 3)
@@ -457,6 +453,7 @@ void TagSocket::Log(const std::string& line) {
   for (int i = drop; i < FLog->Count(); ++i)
     kept.Add((*FLog)[i]);
   *FLog = std::move(kept);
+  FLogFile.Rewrite(FLogFileName, *FLog);
 }
 
 void TagSocket::Close() {
@@ -475,6 +472,8 @@ void TagSocket::Close() {
   FInput.clear();
   FLineLength = 0;
   FEndOfInput = false;
+  // The transfer has ended: its log is complete on disk.
+  FLogFile.Close();
   if (FRAS) FRAS->Disconnect();
 }
 

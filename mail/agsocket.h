@@ -5,6 +5,7 @@
 #include "Classes.h"
 #include "Components.h"
 #include "msCls.h"
+#include "msutils.h"
 #include <functional>
 #include <string>
 
@@ -142,6 +143,7 @@ private:
   bool FInReply = false;
   // What the transfer log holds, in bytes of the file it becomes.
   size_t FLogBytes = 0;
+  TTransferLogFile FLogFile;
   bool FEndOfInput = false;
   char FHostBuffer[MAXGETHOSTSTRUCT] = {};
   char FServiceBuffer[MAXGETHOSTSTRUCT] = {};

@@ -15,7 +15,7 @@ std::string Unquote(const std::string& text) {
     s.erase(0, 1);
   while (!s.empty() && s.back() == '"')
     s.pop_back();
-  return Short(s);
+  return s;
 }
 } // namespace
 
@@ -75,7 +75,8 @@ TmsTransferEncoding TransferEncodingOf(const std::string& contentType) {
 }
 
 void TmsAttItem::SetFileName(const std::string& value) {
-  FFileName = Short(value);
+  // The whole path: one of 256-259 characters cut to 255 would lose the name's extension.
+  FFileName = value;
 }
 void TmsAttItem::SetContentType(const std::string& value) {
   FContentType = Short(value);
@@ -155,8 +156,9 @@ size_t FindUnquoted(const std::string& text, char ch) {
 }
 } // namespace
 
-TmsMailAddress ParseMailAddress(const std::string& text) {
-  std::string name, address;
+namespace {
+// The address and name parts of text, unquoted and whole.
+void SplitMailAddress(const std::string& text, std::string& address, std::string& name) {
   size_t lt = FindUnquoted(text, '<');
   size_t paren = text.find('(');
   if (lt != std::string::npos) {
@@ -176,7 +178,21 @@ TmsMailAddress ParseMailAddress(const std::string& text) {
   } else {
     address = text;
   }
-  return TmsMailAddress(Unquote(address), Unquote(name));
+  address = Unquote(address);
+  name = Unquote(name);
+}
+} // namespace
+
+TmsMailAddress ParseMailAddress(const std::string& text) {
+  std::string address, name;
+  SplitMailAddress(text, address, name);
+  return TmsMailAddress(address, name);
+}
+
+std::string MailAddressOf(const std::string& text) {
+  std::string address, name;
+  SplitMailAddress(text, address, name);
+  return address;
 }
 
 std::string ContentTypeOfFile(const std::string& fileName) {

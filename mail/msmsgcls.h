@@ -100,5 +100,7 @@ class TmsHeaders : public TStringList {};
 // "Name <address>", "address (Name)" or a bare address; raises EMessageError "Unable to parse
 // email address" for a "<" without ">" and for a name outside double quotes that holds "<" or ">".
 TmsMailAddress ParseMailAddress(const std::string& text);
+// The address part that ParseMailAddress finds in text, whole (never cut); raises as it does.
+std::string MailAddressOf(const std::string& text);
 // The registry's "Content Type" of the file's extension, else "application/octet-stream".
 std::string ContentTypeOfFile(const std::string& fileName);

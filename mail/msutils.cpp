@@ -1,9 +1,50 @@
 // Small helpers of the mail library: the transfer log file and header-safe text.
 #include "msutils.h"
 #include "Classes.h"
+#include "SysUtils.h"
 
-void WriteTransferLog(const TStringList& log, const std::string& fileName) {
-  log.SaveToFile(fileName);
+TTransferLogFile::TTransferLogFile() = default;
+TTransferLogFile::~TTransferLogFile() = default;
+
+bool TTransferLogFile::Ready(const std::string& fileName, bool replace) {
+  if (FFile && (replace || !SameText(FFile->FileName(), fileName))) FFile.reset();
+  if (FFile) return true;
+  try {
+    // Emptied by a create first, then opened so that others may read it meanwhile.
+    if (replace || !SameText(FStarted, fileName) || !FileExists(fileName)) {
+      TFileStream emptied(fileName, fmCreate);
+    }
+    FStarted = fileName;
+    FFile = std::make_unique<TFileStream>(fileName, fmOpenWrite | fmShareDenyWrite);
+    FFile->Seek(0, soEnd);
+  } catch (const Exception&) {
+    FFile.reset();
+  }
+  return FFile != nullptr;
+}
+
+void TTransferLogFile::Append(const std::string& fileName, const std::string& line) {
+  if (!Ready(fileName, false)) return;
+  Write(line + "\r\n");
+}
+
+void TTransferLogFile::Rewrite(const std::string& fileName, const TStringList& log) {
+  if (!Ready(fileName, true)) return;
+  std::string text;
+  for (int i = 0; i < log.Count(); ++i)
+    text += log[i] + "\r\n";
+  Write(text);
+}
+
+void TTransferLogFile::Write(const std::string& text) {
+  // A disk that fills up ends the log, not the transfer.
+  if (FFile->Write(text.data(), static_cast<int32_t>(text.size())) !=
+      static_cast<int32_t>(text.size()))
+    FFile.reset();
+}
+
+void TTransferLogFile::Close() {
+  FFile.reset();
 }
 
 std::string StripLineBreaks(const std::string& text) {

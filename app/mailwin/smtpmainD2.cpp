@@ -8,6 +8,7 @@
 #include "Smtpsu.h"
 #include "SysUtils.h"
 #include "TitleFileName.h"
+#include "msutils.h"
 
 TMailForm* MailForm = nullptr;
 
@@ -24,6 +25,67 @@ TMenuItem* MakeItem(TComponent* owner, TMenuItem& parent, const char* name, cons
   if (click) item->OnClick = std::move(click);
   parent.Add(item);
   return item;
+}
+
+// The edit's text as the user sees it, piece by piece between ";" and in the ANSI code page;
+// a piece holding a character the code page cannot carry is marked, never sent as "?".
+struct TAddressPiece {
+  std::string Text;
+  bool Representable = true;
+};
+
+std::vector<TAddressPiece> AddressPieces(TWinControl& edit) {
+  std::wstring wide;
+  if (edit.HandleAllocated()) {
+    // Asked of the edit's own procedure, in UTF-16: the program's ANSI procedure in between
+    // would already have turned what the code page lacks into "?".
+    HWND h = edit.Handle();
+    auto proc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(h, GCLP_WNDPROC));
+    LRESULT n = CallWindowProcW(proc, h, WM_GETTEXTLENGTH, 0, 0);
+    wide.resize(std::max<LRESULT>(n, 0) + 1);
+    n = CallWindowProcW(proc, h, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()));
+    wide.resize(std::clamp<LRESULT>(n, 0, wide.size() - 1));
+  } else {
+    // Not made yet: the text set so far is all ANSI.
+    std::string text = edit.Text();
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), nullptr, 0);
+    wide.resize(std::max(n, 0));
+    MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), wide.data(), n);
+  }
+  std::vector<TAddressPiece> pieces;
+  size_t start = 0;
+  while (start <= wide.size()) {
+    size_t end = wide.find(L';', start);
+    if (end == std::wstring::npos) end = wide.size();
+    std::wstring w = wide.substr(start, end - start);
+    TAddressPiece piece;
+    if (!w.empty()) {
+      BOOL lost = FALSE;
+      int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), w.size(), nullptr, 0,
+                                  nullptr, &lost);
+      piece.Text.resize(std::max(n, 0));
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), w.size(), piece.Text.data(), n,
+                          nullptr, &lost);
+      piece.Representable = !lost;
+    }
+    piece.Text = Trim(piece.Text);
+    // Blank pieces (";;", a trailing ";") are no recipients.
+    if (!piece.Text.empty()) pieces.push_back(piece);
+    start = end + 1;
+  }
+  return pieces;
+}
+
+// Whether the piece names exactly one address the envelope can carry whole.
+bool AcceptableAddress(const TAddressPiece& piece) {
+  if (!piece.Representable) return false;
+  std::string address;
+  try {
+    address = MailAddressOf(piece.Text);
+  } catch (const EMessageError&) {
+    return false;
+  }
+  return address.size() <= 255 && IsSafeMailAddress(address);
 }
 
 } // namespace
@@ -171,7 +233,6 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   };
   msSMTP1->OnCancel = [this](TObject*) { SetStatus("Operation has been canceled"); };
   msSMTP1->OnError = [this](TObject*, std::string& msg) {
-    FErrorShown = true;
     SetStatus(msg);
     if (UpperCase(msg).find("REQUIRED") != std::string::npos) SetupButtonClick(this);
   };
@@ -432,11 +493,13 @@ void TMailForm::AddUserFile(const std::string& path) {
 }
 
 void TMailForm::AttachButtonClick(TObject*) {
+  if (RefusedWhileBusy()) return;
   for (const std::string& path : ChooseFiles())
     AddUserFile(path);
 }
 
 void TMailForm::SetBusy(bool busy) {
+  FBusy = busy;
   for (TSpeedButton* b : {SendButton, SetupButton, ExitButton, CancelButton, AttachButton})
     b->SetEnabled(busy ? b->Tag() == 1 : b->Tag() != 1);
   for (TMenuItem* m : {Send1, Attach1, Exit1, Setup1, Help1})
@@ -456,23 +519,30 @@ void TMailForm::SendButtonClick(TObject*) {
   if (Busy()) return;
   if (Trim(msSMTP1->Server()).empty() || FRasIndex == 0) SetupButtonClick(this);
   FSent = false;
+  FClosedShown = false;
   msMessage1->Recipients().Clear();
-  // Blank pieces (";;", a trailing ";") are no recipients.
-  std::string to = ToEdit->Text();
-  size_t start = 0;
-  while (start <= to.size()) {
-    size_t end = to.find(';', start);
-    if (end == std::string::npos) end = to.size();
-    std::string piece = Trim(to.substr(start, end - start));
-    if (!piece.empty()) msMessage1->Recipients().Add(piece);
-    start = end + 1;
+  // Every piece must be one whole address: one that parses to nothing, is cut or loses a
+  // character would go elsewhere or nowhere while the mail counts as sent.
+  for (const TAddressPiece& piece : AddressPieces(*ToEdit)) {
+    if (!AcceptableAddress(piece)) {
+      SendFailed(InvalidAddressText(piece.Text));
+      return;
+    }
+    msMessage1->Recipients().Add(piece.Text);
   }
   msMessage1->SetSubject(SubjectEdit->Text());
   msMessage1->Body() = BodyMemo->Lines();
   msMessage1->Attachments().Clear();
 
+  // Busy from here on: a second Send or a mail command while the archive is packed would mix
+  // two mails' attachments and rows.
+  FCancelAsked = false;
+  SetBusy(true);
+  struct TIdleAtEnd {
+    TMailForm& Form;
+    ~TIdleAtEnd() { Form.SetBusy(false); }
+  } idleAtEnd{*this};
   SetStatus("Loading attachments...");
-  Screen->SetCursor(crHourGlass);
   bool ready = true;
   try {
     int rows = ListView1->ItemCount();
@@ -486,7 +556,7 @@ void TMailForm::SendButtonClick(TObject*) {
         files.push_back(ListView1->Items(i).SubItems(2));
       if (!MailWindowHost || !MailWindowHost->ZipFiles(files, zipName) || !FileExists(zipName)) {
         // A mail announcing an archive it does not carry must not go out.
-        Screen->SetCursor(crDefault);
+        SetBusy(false);
         SetStatus("");
         PlainMessageBox("Problem compressing attachments", Application->Title(),
                         TMessageKind::Error, TMessageButtons::OK,
@@ -515,24 +585,26 @@ void TMailForm::SendButtonClick(TObject*) {
     MessageBeep(0);
     ready = false;
   }
-  Screen->SetCursor(crDefault);
   if (!ready) return;
   SetStatus("");
   if (MailWindowHost && MailWindowHost->AbortSet()) return;
+  // A Cancel while the attachments were loaded stops the mail before it is sent.
+  if (FCancelAsked) {
+    SetStatus("Operation has been canceled");
+    return;
+  }
   // The library may have been missing when the window was made: it is tried once more.
   if (!msSMTP1->WinsockLoaded()) {
     try {
       msSMTP1->SetWinsockLoaded(true);
     } catch (const Exception& e) {
-      SendFailed(e.Message(), true);
+      SetBusy(false);
+      SendFailed(e.Message());
       return;
     }
   }
-  FErrorShown = false;
-  FClosedShown = false;
   bool failed = true;
   std::string failure;
-  SetBusy(true);
   try {
     msSMTP1->Send();
     failed = false;
@@ -544,19 +616,20 @@ void TMailForm::SendButtonClick(TObject*) {
     // Still failed: told below as an unknown error.
   }
   SetBusy(false);
-  // What passed the client's error event is on the status bar already; anything else would end
-  // the send without a word.
-  if (failed && !FErrorShown)
-    SendFailed(failure.empty() ? "Unknown error" : failure, !FClosedShown);
+  if (!failed) return;
+  // The events may have left "Connection closed" or a step's text on the bar: the last word is
+  // why the mail did not go. A cancel the user asked for needs no box.
+  if (FCancelAsked) {
+    SetStatus("Operation has been canceled");
+    return;
+  }
+  SendFailed(failure.empty() ? "Unknown error" : failure);
 }
 
-void TMailForm::SendFailed(const std::string& why, bool onStatusBar) {
-  // A closed connection has said "Connection closed" with a beep; otherwise the bar still shows
-  // how far the send came, which is no longer true.
-  if (onStatusBar) {
-    SetStatus(why);
-    MessageBeep(0);
-  }
+void TMailForm::SendFailed(const std::string& why) {
+  SetStatus(why);
+  // A closed connection has beeped already.
+  if (!FClosedShown) MessageBeep(0);
   PlainMessageBox("The mail was not sent:\r\n\r\n" + why, Application->Title(), TMessageKind::Error,
                   TMessageButtons::OK, reinterpret_cast<void*>(Handle()));
 }
@@ -570,6 +643,7 @@ void TMailForm::ExitButtonClick(TObject*) {
 }
 
 void TMailForm::CancelButtonClick(TObject*) {
+  if (FBusy) FCancelAsked = true;
   msSMTP1->Cancel();
 }
 

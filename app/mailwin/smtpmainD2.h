@@ -79,7 +79,8 @@ public:
   std::vector<std::string> StatusLog;
 
   int RasIndex() const { return FRasIndex; }
-  bool Busy() const { return !SendInfoPanel->Enabled(); }
+  // From the loading of the attachments to the end of the exchange.
+  bool Busy() const { return FBusy; }
   // The titles the last AttachTitles could not export (by title or key).
   const std::vector<std::string>& LeftOut() const { return FLeftOut; }
   // The first file of a drop becomes a row.
@@ -91,8 +92,8 @@ protected:
 
 private:
   void SetStatus(const std::string& text);
-  // A send that ended by an exception the client's error event did not show.
-  void SendFailed(const std::string& why, bool onStatusBar);
+  // A mail that did not go: why, on the status bar and in a box.
+  void SendFailed(const std::string& why);
   void SetBusy(bool busy);
   void ReadMailSettings();
   void ClearAttachments();
@@ -105,8 +106,9 @@ private:
   std::string FIniFileName;
   int FRasIndex = 0;
   bool FSent = false, FNotification = false, FClosed = false, FHelpUndo = false;
-  // What the client's events have shown during the current send.
-  bool FErrorShown = false, FClosedShown = false;
+  // Whether the client's closed event has shown (and beeped) during the current send.
+  bool FClosedShown = false;
+  bool FBusy = false, FCancelAsked = false;
   // The rows' files that this window exported (and so may delete).
   std::vector<std::string> FExported;
   std::vector<std::string> FLeftOut;

@@ -49,6 +49,20 @@ if parts and mine:
             check(got[:4] == b"MThd", "not a MIDI file")
             check(got == stored_title(mine[0], dax), "the mailed bytes differ from Music.dax")
 
+# The transfer log the program wrote while it ran: the whole exchange in order, the body left out.
+with open(os.path.join(root, "mail.log"), encoding="latin-1", newline="") as f:
+    log = f.read()
+check(log.endswith("\r\n"), "log lines end in CR LF")
+lines = log.split("\r\n")[:-1]
+expected = ["220 *", "HELO *", "250 *", "MAIL FROM:<me@example.com>", "250 *",
+            "RCPT TO:<a@x.test>", "250 *", "DATA", "354 *", "Suppressing the message body", "",
+            ".", "250 *", "QUIT", "221 *"]
+check(len(lines) == len(expected), "log lines %r" % lines)
+for got, want in zip(lines, expected):
+    ok = got.startswith(want[:-1]) if want.endswith("*") else got == want
+    check(ok, "log line %r, expected %r" % (got, want))
+check("Here it is" not in log, "the body is not in the log")
+
 for f in failures:
     print("FAIL:", f)
 if failures:

@@ -126,6 +126,33 @@ TEST_F(Writer, BodyWithHighBytesGoesQuotedPrintableAsLatin1) {
   EXPECT_NE(text.find("Caf=E9 au lait\r\n"), std::string::npos);
 }
 
+TEST_F(Writer, AttachmentPathsOf256To259CharactersKeepTheirExtension) {
+  TScratchDir dir("wlong");
+  for (size_t total : {255u, 256u, 257u, 259u}) {
+    std::string name = "song_" + IntToStr(static_cast<int>(total)) + "_abcdefgh.mid";
+    // A folder whose length brings the file's path to total characters.
+    std::string folder = dir / std::string(total - dir.Path().size() - name.size() - 1, 'p');
+    ASSERT_TRUE(ForceDirectories(folder)) << folder.size();
+    std::string path = folder + "\\" + name;
+    ASSERT_EQ(path.size(), total);
+    WriteFileBytes(path, "MThd" + Pattern(100, 3));
+    TmsMessage m(nullptr);
+    m.Sender().SetAddress("me@example.com");
+    m.Recipients().Add("you@example.com");
+    m.Body().Add("A tune.");
+    m.Attachments().Add(path);
+    EXPECT_EQ(m.Attachments().Items(0).FileName(), path);
+    std::string text = Saved(m);
+    EXPECT_NE(text.find("Content-Disposition: attachment; filename=\"" + name + "\"\r\n"),
+              std::string::npos)
+        << total;
+    EXPECT_NE(text.find("Content-Type: audio/midi; name=\"" + name + "\"\r\n"), std::string::npos)
+        << total;
+    DeleteFileA(path.c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+}
+
 TEST_F(Writer, DotLinesAreLeftToTheTransport) {
   Message.Body().Add(".");
   Message.Body().Add("..");

@@ -4,7 +4,8 @@ that misbehave in one way each, and a control server for the socket layer.
 
 Scripted servers: each notes the client's lines in NAME.log ("CONNECT" first); "rawdata" also
 keeps the bytes of its last DATA as they came in rawdata.bin; "trickle", "endless" and "flood"
-greet with no end (a byte every half second, a "220-" line every 0.3 s, lines without pause).
+greet with no end (a byte every half second, a "220-" line every 0.3 s, lines without pause);
+"mute" takes the connection and never says a word.
 
   mail_servers.py start DIR   starts them in the background and writes DIR/ports ("name=port")
   mail_servers.py stop DIR    stops them
@@ -98,6 +99,15 @@ async def scripted(folder, name, reader, writer):
     async def close():
         writer.close()
 
+    if name == "mute":
+        # Takes the connection and says nothing, ever: the client waits for a greeting.
+        try:
+            await asyncio.wait_for(reader.read(), 600)
+        except (asyncio.TimeoutError, ConnectionError, OSError):
+            pass
+        note("GONE")
+        await close()
+        return
     if name == "greet554":
         await say(b"554 No service here\r\n")
         await close()
@@ -216,7 +226,7 @@ async def serve(folder):
     ports["aiosmtpd"] = server.sockets[0].getsockname()[1]
     servers = [server]
     for name in ["helobare", "greetbare", "rcpt", "data250", "dot554", "dropmail", "silence",
-                 "greet554", "quitdrop", "count", "rawdata", "trickle", "endless", "flood"]:
+                 "greet554", "quitdrop", "count", "rawdata", "trickle", "endless", "flood", "mute"]:
         s = await asyncio.start_server(
             lambda r, w, n=name: scripted(folder, n, r, w), "127.0.0.1", 0)
         ports[name] = s.sockets[0].getsockname()[1]

@@ -163,14 +163,19 @@ protected:
     ASSERT_TRUE(FileExists(exe)) << exe;
     ASSERT_TRUE(CopyFileA(exe.c_str(), (FDir / "Tonalbrook.exe").c_str(), FALSE));
     PrepareCatalogue(FDir.Path());
-    // The peer, the sender and a dial-up entry index: nothing for the setup dialog to ask.
-    WriteFileBytes(FDir / "Tonalbrook.ini",
-                   "[Setup]\r\nRemindToScan=0\r\nServer=" + PeerServer("aiosmtpd") +
-                       "\r\nEMail Address=me@example.com\r\n"
-                       "Name=Me\r\nRAS=1\r\n");
+    WriteSettings(PeerServer("aiosmtpd"));
     ForceDirectories(FDir / "My Songs");
     FSong = FDir / "My Songs\\mail me.mid";
     ASSERT_TRUE(CopyFileA(CorpusFiles("timidity")[0].c_str(), FSong.c_str(), FALSE));
+  }
+
+  // The server, the sender, a dial-up entry index (nothing for the setup dialog to ask) and the
+  // transfer log.
+  void WriteSettings(const std::string& server) {
+    WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\nServer=" + server +
+                                                "\r\nEMail Address=me@example.com\r\n"
+                                                "Name=Me\r\nRAS=1\r\nLog File=" +
+                                                FDir / "mail.log" + "\r\n");
   }
 
   // Starts the program, maximises its main window and hands it the request as a second start
@@ -196,6 +201,25 @@ protected:
         },
         60000));
     return mail;
+  }
+
+  // Clicks Send; the system's own message box, owned by the mail window, says the mail was not
+  // sent and why; once it is answered the window is idle with the reason on its status bar.
+  void SendAndExpectNotSent(TRunningProgram& run, const TMailParts& parts, const std::string& why) {
+    ClickAt(parts.SendButton());
+    HWND box = nullptr;
+    EXPECT_TRUE(
+        PumpUntil([&] { return (box = VisibleWindow(run.Pid(), "#32770")) != nullptr; }, 60000))
+        << "status " << parts.StatusText();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), parts.Window);
+    const std::string text = BoxText(box);
+    EXPECT_EQ(text.rfind("The mail was not sent:", 0), 0u) << text;
+    EXPECT_NE(text.find(why), std::string::npos) << text;
+    PostMessageA(FindChildByText(box, "OK"), BM_CLICK, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return parts.Idle(); }, 5000));
+    EXPECT_EQ(parts.StatusText(), why);
   }
 
   void Fill(const TMailParts& parts) {
@@ -244,6 +268,12 @@ TEST_F(MailRun, AnMRequestBringsTheMailWindowUpFrontAndTheTitleArrives) {
   EXPECT_TRUE(parts.Idle());
   std::string eml = PeersDir() + "received\\" + Format("%04d.eml", ReceivedCount());
   EXPECT_TRUE(CopyFileA(eml.c_str(), (keep + "message.eml").c_str(), FALSE));
+  // The transfer log is on disk and closed while the program still runs: nobody holds it.
+  HANDLE log = CreateFileA((FDir / "mail.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(log, INVALID_HANDLE_VALUE) << GetLastError();
+  if (log != INVALID_HANDLE_VALUE) CloseHandle(log);
+  EXPECT_TRUE(CopyFileA((FDir / "mail.log").c_str(), (keep + "mail.log").c_str(), FALSE));
 
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
@@ -274,22 +304,21 @@ TEST_F(MailRun, WithoutTheSocketsLibraryASendSaysSoAndTheWindowStaysUsable) {
   ASSERT_TRUE(parts.Whole());
   Fill(parts);
   const int before = ReceivedCount();
-  ClickAt(parts.SendButton());
-  // The system's own message box, owned by the mail window.
-  HWND box = nullptr;
-  EXPECT_TRUE(
-      PumpUntil([&] { return (box = VisibleWindow(run.Pid(), "#32770")) != nullptr; }, 30000))
-      << "status " << parts.StatusText() << ", " << ReceivedCount() - before << " received";
-  ASSERT_TRUE(box);
-  EXPECT_EQ(GetWindow(box, GW_OWNER), mail);
-  const std::string text = BoxText(box);
-  EXPECT_EQ(text.rfind("The mail was not sent:", 0), 0u) << text;
-  EXPECT_NE(text.find("Winsock not found"), std::string::npos) << text;
-  PostMessageA(FindChildByText(box, "OK"), BM_CLICK, 0, 0);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000));
-  EXPECT_TRUE(PumpUntil([&] { return parts.Idle(); }, 5000));
-  EXPECT_EQ(parts.StatusText(), "Winsock not found");
+  SendAndExpectNotSent(run, parts, "Winsock not found");
   EXPECT_EQ(ReceivedCount(), before);
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+}
+
+TEST_F(MailRun, ARefusedConnectionSaysTheMailWasNotSentAndWhy) {
+  WriteSettings(PeerServer("refused"));
+  TRunningProgram run(FDir.Path(), "");
+  HWND mail = StartAndRequestMail(run);
+  ASSERT_TRUE(mail);
+  TMailParts parts(mail);
+  ASSERT_TRUE(parts.Whole());
+  Fill(parts);
+  SendAndExpectNotSent(run, parts, "[10061] Connection refused");
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
 }

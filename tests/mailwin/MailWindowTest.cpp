@@ -38,8 +38,11 @@ public:
     return true;
   }
   bool ZipFiles(const std::vector<std::string>& files, const std::string& archive) override {
+    // What the user does while the archive is packed (the program's zipper lets messages run).
+    if (WhilePacking) WhilePacking();
     return Zipper.ZipFileList(files, archive);
   }
+  std::function<void()> WhilePacking;
   bool AbortSet() override { return false; }
   bool ContextHelpClick(TObject* sender) override {
     if (!HelpMode) return false;
@@ -54,6 +57,35 @@ int ReceivedCount() {
   while (FileExists(PeersDir() + "received\\" + Format("%04d.json", n + 1)))
     ++n;
   return n;
+}
+
+// A left click at a point of the screen as the mouse gives it: queued, handled by the next pump.
+void QueueClickAt(POINT p) {
+  SetCursorPos(p.x, p.y);
+  INPUT in[3] = {};
+  const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  for (int i = 0; i < 3; ++i) {
+    in[i].type = INPUT_MOUSE;
+    in[i].mi.dwFlags = flags[i];
+  }
+  SendInput(3, in, sizeof(INPUT));
+}
+
+// The field's text replaced by a paste of text from the clipboard, as the user would do it.
+void PasteInto(TWinControl& field, const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(field.Handle()));
+  EmptyClipboard();
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(data), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(data);
+  SetClipboardData(CF_UNICODETEXT, data); // the clipboard owns it now
+  CloseClipboard();
+  SendMessageA(field.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  SendMessageA(field.Handle(), WM_PASTE, 0, 0);
+}
+
+POINT CentreOf(TControl& c) {
+  return c.ClientToScreen({c.Width() / 2, c.Height() / 2});
 }
 
 TStringList Keys(std::initializer_list<int> keys) {
@@ -196,34 +228,111 @@ TEST_F(MailWindow, FailuresShowTheirStatusAndNeverMailSent) {
   Form->ToEdit->SetText("a@x.test");
   Form->CheckBox1->SetChecked(false);
 
-  Form->StatusLog.clear();
-  Send(PeerServer("refused"));
-  EXPECT_TRUE(Logged("[10061] Connection refused"));
-  EXPECT_EQ(LastStatus(), "Connection closed");
+  // Whichever events came and in what order, the bar ends with the reason and a box says the
+  // mail was not sent and why.
+  struct TCase {
+    std::string Server, To, Why;
+  };
+  for (const TCase& t : {TCase{"refused", "a@x.test", "[10061] Connection refused"},
+                         TCase{"dot554", "a@x.test", "554 Transaction failed"},
+                         TCase{"rcpt", "bad@x.test", "550 No such user here"},
+                         TCase{"greet554", "a@x.test", "554 No service here"}}) {
+    Form->StatusLog.clear();
+    Form->ToEdit->SetText(t.To);
+    size_t before = Answers.Asked().size();
+    Send(PeerServer(t.Server));
+    EXPECT_FALSE(Logged("Mail sent")) << t.Server;
+    EXPECT_EQ(LastStatus(), t.Why) << t.Server;
+    ASSERT_EQ(Answers.Asked().size(), before + 2) << t.Server; // the setup question, then the box
+    EXPECT_EQ(Answers.Asked().back().Text, "The mail was not sent:\r\n\r\n" + t.Why);
+    EXPECT_FALSE(Form->Busy());
+  }
 
-  Form->StatusLog.clear();
-  Send(PeerServer("dot554"));
-  EXPECT_FALSE(Logged("Mail sent"));
-  EXPECT_EQ(LastStatus(), "Connection closed");
-
-  Form->StatusLog.clear();
-  Form->ToEdit->SetText("bad@x.test");
-  size_t before = Answers.Asked().size();
-  Send(PeerServer("rcpt"));
-  EXPECT_EQ(LastStatus(), "Connection closed");
-  // The server's refusal passes no error event: a box names it.
-  ASSERT_EQ(Answers.Asked().size(), before + 2); // the setup question, then the box
-  EXPECT_EQ(Answers.Asked().back().Text.rfind("The mail was not sent:\r\n\r\n", 0), 0u)
-      << Answers.Asked().back().Text;
-  EXPECT_FALSE(Form->Busy());
-
-  // An empty server: the error names what is required, and the setup dialog opens again.
+  // An empty server: the error names what is required, the setup dialog opens again, and the
+  // box says so too.
+  Form->ToEdit->SetText("a@x.test");
   Form->StatusLog.clear();
   size_t asked = Answers.Asked().size();
   Send("");
-  EXPECT_TRUE(Logged("Server property is required"));
-  EXPECT_EQ(Answers.Asked().size(), asked + 2);
+  EXPECT_EQ(LastStatus(), "Server property is required");
+  ASSERT_EQ(Answers.Asked().size(), asked + 3);
+  EXPECT_EQ(Answers.Asked().back().Text,
+            "The mail was not sent:\r\n\r\nServer property is required");
   EXPECT_FALSE(Form->Busy());
+}
+
+TEST_F(MailWindow, OneClickOnCancelEndsASendWhoseServerNeverAnswers) {
+  Form->AttachTitles(Keys({11}));
+  Form->ToEdit->SetText("a@x.test");
+  Form->msSMTP1->SetServer(PeerServer("mute"));
+  Form->Show();
+  SetForegroundWindow(Form->Handle());
+  ASSERT_TRUE(PumpQueued());
+  const std::string log = PeersDir() + "mute.log";
+  const size_t connectedBefore = FileText(log).size();
+  // Once the server holds the connection, the user clicks Cancel, once.
+  int cancelClicks = 0;
+  std::unique_ptr<TTimer> watch(new TTimer(nullptr));
+  watch->SetInterval(100);
+  watch->OnTimer = [&](TObject*) {
+    if (cancelClicks == 0 && Form->Busy() && FileText(log).size() > connectedBefore) {
+      ++cancelClicks;
+      QueueClickAt(CentreOf(*Form->CancelButton));
+    }
+  };
+  size_t asked = Answers.Asked().size();
+  Form->StatusLog.clear();
+  // The real Send button, clicked with the mouse: its click runs the whole transfer.
+  QueueClickAt(CentreOf(*Form->SendButton));
+  EXPECT_TRUE(PumpUntil([&] { return cancelClicks == 1 && !Form->Busy(); }, 60000));
+  watch->SetEnabled(false);
+  std::string seen;
+  for (const auto& t : Form->StatusLog)
+    seen += t + " | ";
+  EXPECT_EQ(cancelClicks, 1);
+  EXPECT_TRUE(Logged("Operation has been canceled")) << seen;
+  EXPECT_FALSE(Logged("Operation timed out")) << seen;
+  EXPECT_EQ(LastStatus(), "Operation has been canceled");
+  // The setup question only: a cancel the user asked for needs no box.
+  EXPECT_EQ(Answers.Asked().size(), asked + 1);
+  EXPECT_TRUE(Form->SendButton->Enabled());
+  Form->Hide();
+}
+
+TEST_F(MailWindow, WhileTheArchiveIsPackedASecondSendAndAMailCommandAreRefused) {
+  Form->AttachTitles(Keys({11, 12}));
+  Form->ToEdit->SetText("a@x.test");
+  bool once = false, busy = false, sendButton = true, sendItem = true;
+  int rows = -1;
+  size_t asked = 0;
+  Host.WhilePacking = [&] {
+    if (once) return;
+    once = true;
+    busy = Form->Busy();
+    sendButton = Form->SendButton->Enabled();
+    sendItem = Form->Send1->Enabled();
+    asked = Answers.Asked().size();
+    Form->SendButtonClick(Form->SendButton);
+    MailWindowLink()->AttachTitles(Keys({21}));
+    rows = Form->ListView1->ItemCount();
+  };
+  Form->StatusLog.clear();
+  EXPECT_EQ(Send(PeerServer("aiosmtpd")), 1);
+  EXPECT_TRUE(busy);
+  EXPECT_FALSE(sendButton);
+  EXPECT_FALSE(sendItem);
+  EXPECT_EQ(rows, 2);
+  ASSERT_GT(Answers.Asked().size(), asked);
+  EXPECT_EQ(Answers.Asked()[asked].Text.rfind("A mail is being sent.", 0), 0u)
+      << Answers.Asked()[asked].Text;
+  EXPECT_EQ(LastStatus(), "Mail sent");
+  // The one mail carries the archive once.
+  std::string eml = FileText(PeersDir() + "received\\" + Format("%04d.eml", ReceivedCount()));
+  const std::string part = "filename=\"2MIDI files.zip\"";
+  size_t first = eml.find(part);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(eml.find(part, first + 1), std::string::npos);
+  EXPECT_EQ(Form->ListView1->ItemCount(), 2);
 }
 
 TEST_F(MailWindow, ASendLoadsTheSocketsLibraryWhenItIsNotLoaded) {
@@ -531,14 +640,32 @@ TEST_F(MailWindow, UserFilesOfAnyPathLengthGetTheirRowWithinTheIconCallsBuffer) 
 
 TEST_F(MailWindow, AddressMistakesAreShownAndNothingConnects) {
   std::string before = FileText(PeersDir() + "count.log");
-  for (const char* typed : {"a@x.test, b@y.test", "Ann <ann@x.test"}) {
-    Form->ToEdit->SetText(typed);
+  const std::string longAddress = std::string(250, 'a') + "@x.test"; // 257 characters
+  for (std::string typed : {std::string("a@x.test, b@y.test"), std::string("Ann <ann@x.test"),
+                            std::string("(Bob) bob@x.test"), std::string("Bob <>"), longAddress,
+                            "Bob <" + longAddress + ">"}) {
+    // A good address beside it does not carry the mail out.
+    Form->ToEdit->SetText("good@x.test; " + typed + ";");
     Form->StatusLog.clear();
     Send(PeerServer("count"));
-    EXPECT_TRUE(Logged(std::string("Invalid e-mail address: ") + typed)) << typed;
+    EXPECT_EQ(LastStatus(), "Invalid e-mail address: " + typed) << typed;
+    EXPECT_EQ(Answers.Asked().back().Text,
+              "The mail was not sent:\r\n\r\nInvalid e-mail address: " + typed);
     EXPECT_FALSE(Form->Busy());
   }
+  // Characters the ANSI code page (1252 here) lacks, pasted into the field.
+  ASSERT_EQ(GetACP(), 1252u);
+  PasteInto(*Form->ToEdit, L"\x0416\x0416@x.test");
+  Form->StatusLog.clear();
+  Send(PeerServer("count"));
+  EXPECT_EQ(LastStatus(), "Invalid e-mail address: ??@x.test");
   EXPECT_EQ(FileText(PeersDir() + "count.log"), before);
+  // Letters of the code page pass: the same check lets them through.
+  PasteInto(*Form->ToEdit, L"Ren\x00e9 <rene@x.test>");
+  Form->StatusLog.clear();
+  Send(PeerServer("count"));
+  EXPECT_FALSE(Logged("Invalid e-mail address: Ren\xe9 <rene@x.test>"));
+  EXPECT_NE(FileText(PeersDir() + "count.log").find("RCPT TO:<rene@x.test>"), std::string::npos);
 }
 
 TEST_F(MailWindow, AFileTooLargeToAttachIsNamedAndNothingConnects) {
