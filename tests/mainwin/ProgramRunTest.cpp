@@ -310,6 +310,11 @@ TEST_F(ProgramRun, AReadOnlySettingsFileIsReportedOnceAndTheCloseSavesEverything
   const std::string settings = "[Setup]\r\nRemindToScan=0\r\nShowTools=1\r\n";
   WriteFileBytes(ini, settings);
   ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+  // Under Wine a process running as root still writes a read-only file; held open by another
+  // program that shares it only for reading, it refuses writes as a read-only file does.
+  HANDLE held =
+      CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   {
     TRunningProgram run(FDir.Path(), "");
     ASSERT_TRUE(run.Started());
@@ -326,6 +331,7 @@ TEST_F(ProgramRun, AReadOnlySettingsFileIsReportedOnceAndTheCloseSavesEverything
     EXPECT_EQ(settingsBoxes, 1) << "the mail settings and the program's share the file";
     EXPECT_EQ(run.Boxes().size(), 1u);
   }
+  CloseHandle(held);
   SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadFileBytes(ini), settings) << "the read-only file is left as it was";
   // Everything else was saved.
