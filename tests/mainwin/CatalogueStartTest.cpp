@@ -157,17 +157,6 @@ TEST_F(CatalogueStart, ClosingWhileATitleStartsEndsCleanlyAndKeepsTheLists) {
 
 namespace {
 
-// A category or album record written by hand: key, three totals, the name as a length byte and
-// 40 characters, zeros to the record's size.
-std::string ListRecord(int32_t key, const std::string& name, size_t size) {
-  std::string rec(size, '\0');
-  for (int i = 0; i < 4; ++i)
-    rec[i] = static_cast<char>((key >> (8 * i)) & 0xFF);
-  rec[16] = static_cast<char>(name.size());
-  rec.replace(17, name.size(), name);
-  return rec;
-}
-
 // The texts of the tab control's own items, as the user sees them.
 std::vector<std::string> TabTexts(TExtPageControl& pages) {
   std::vector<std::string> texts;

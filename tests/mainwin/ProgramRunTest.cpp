@@ -272,17 +272,6 @@ TEST_F(ProgramRun, ViewHelpFileSaysPlainlyThatNoHelpIsInstalled) {
 
 namespace {
 
-// A category or album record as the lists' files hold it: key, three totals, then the name as a
-// length byte and 40 characters; the rest of the record zero.
-std::string ListRecord(int32_t key, const std::string& name, size_t size) {
-  std::string rec(size, '\0');
-  for (int i = 0; i < 4; ++i)
-    rec[i] = static_cast<char>((key >> (8 * i)) & 0xFF);
-  rec[16] = static_cast<char>(name.size());
-  rec.replace(17, name.size(), name);
-  return rec;
-}
-
 // The names of a list file's records, in file order.
 std::vector<std::string> RecordNames(const std::string& bytes, size_t size) {
   std::vector<std::string> names;
