@@ -1048,9 +1048,9 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   FRoad->Program().SetPlaying(false);
   CloseCatalogue();
   if (MailWindowControl) {
-    MailWindowControl->HideMailWindow();
-    MailWindowControl->SaveMailSettings();
-    MailWindowControl->CancelTransfer();
+    ShutdownStep([] { MailWindowControl->HideMailWindow(); });
+    ShutdownStep([] { MailWindowControl->SaveMailSettings(); });
+    ShutdownStep([] { MailWindowControl->CancelTransfer(); });
   }
   FinishAll();
   LetMessagesRun();
@@ -1063,12 +1063,25 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
 
 void TMasterFrm::WriteSettings() {
   TakeSettingsFromMenus();
+  ShutdownStep([this] { FSettings.Save(FSettingsPath, WindowState() == wsMaximized); });
+}
+
+void TMasterFrm::ShutdownStep(const std::function<void()>& step) {
   try {
-    FSettings.Save(FSettingsPath, WindowState() == wsMaximized);
+    step();
+  } catch (const EIniFileException& e) {
+    ReportShutdownFailure("The settings could not be saved:\r\n\r\n" + std::string(e.what()));
   } catch (const std::exception& e) {
-    ShowMessageBox("The settings could not be saved:\r\n\r\n" + std::string(e.what()),
-                   TMessageKind::Error, 0, TMessageButtons::OK);
+    ReportShutdownFailure(e.what());
   }
+}
+
+void TMasterFrm::ReportShutdownFailure(const std::string& text) {
+  if (std::find(FShutdownReported.begin(), FShutdownReported.end(), text) !=
+      FShutdownReported.end())
+    return;
+  FShutdownReported.push_back(text);
+  ShowMessageBox(text, TMessageKind::Error, 0, TMessageButtons::OK);
 }
 
 void TMasterFrm::FreeSplash() {
@@ -1097,7 +1110,7 @@ void TMasterFrm::FinishAll() {
   FRoad->SetGSReset("");
   // Only the plug-ins set aside while the program was open come back; those disabled for good
   // stay disabled.
-  if (FDisableTempConPI) NPIManager().EnableTempDisabledPlugIns();
+  if (FDisableTempConPI) ShutdownStep([this] { NPIManager().EnableTempDisabledPlugIns(); });
 }
 
 // --- the catalogue ------------------------------------------------------------------------------
@@ -1121,14 +1134,24 @@ void TMasterFrm::LoadCatalogue() {
   TMyDB* db = FDMM2->MyDB();
   if (!db || db->Loaded()) return;
   SetCurrentDir(ProgramFolder());
-  FCatList->LoadFromFile(CategoriesName, FCategoryArea.get());
+  {
+    // A page per category: the tabs are laid out once, when all are in.
+    TPagesUpdate update(*FCategories);
+    FCatList->LoadFromFile(CategoriesName, FCategoryArea.get());
+  }
   FCatList->SetStore(db);
   db->SetCatList(FCatList.get());
   FAlbList->SetStore(db);
   db->SetAlbList(FAlbList.get());
   db->Open(ProgramFolder() + "Music");
   db->FillGrid();
-  FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
+  {
+    // A page and a summary line per album: laid out and drawn once, when all are in.
+    TPagesUpdate update(*FAlbums);
+    FAllAlbLV->BeginUpdate();
+    TScopeExit listDone([this] { FAllAlbLV->EndUpdate(); });
+    FAlbList->LoadFromFile(AlbumsName, FAlbumArea.get());
+  }
   FViewCommands->ApplyAlbumTabsView();
   FViewCommands->ApplyCategoryTabsView();
 }
@@ -1159,30 +1182,23 @@ void TMasterFrm::SaveForSessionEnd() {
 
 void TMasterFrm::CloseCatalogue() {
   // Each list is written even when one before it failed; the data module then packs the store.
-  auto report = [this](const std::exception& e) {
-    ShowMessageBox(e.what(), TMessageKind::Error, 0, TMessageButtons::OK);
-  };
   bool loaded = FDMM2 && FDMM2->MyDB() && FDMM2->MyDB()->Loaded();
   if (loaded) {
-    try {
+    ShutdownStep([this] {
       // Lists that were never loaded have nothing to write.
       if (FAlbList->Loaded()) FAlbList->SaveToFile();
-    } catch (const std::exception& e) {
-      report(e);
-    }
-    try {
+    });
+    ShutdownStep([this] {
       // Categories left without titles or without a name go; the file is written either way.
       if (FCatList->Loaded()) {
         FCatList->RemoveUnused();
         FCatList->SaveToFile();
       }
-    } catch (const std::exception& e) {
-      report(e);
-    }
+    });
   }
   if (FDMM2) {
     FStore->SetModule(nullptr);
-    FDMM2->FormClose();
+    ShutdownStep([this] { FDMM2->FormClose(); });
     FDMM2.reset();
   }
 }

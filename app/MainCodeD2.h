@@ -1,5 +1,6 @@
 // The main window: start-up, shutdown, the player timer, and the command groups it owns.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -295,6 +296,12 @@ private:
   void PlayGridSelection(TMyStringGrid& grid, bool fromAlbums);
   void LoadCatalogue();
   void CloseCatalogue();
+  // One save of the shutdown: a failure is shown and the shutdown goes on with the next.
+  void ShutdownStep(const std::function<void()>& step);
+  // Shows a failure of the shutdown, each text once: the settings file that refuses the mail
+  // settings refuses the program's own too.
+  void ReportShutdownFailure(const std::string& text);
+  std::vector<std::string> FShutdownReported;
   std::unique_ptr<TCatalogueStore> FStore;
   std::unique_ptr<TDMM2> FDMM2;
   std::unique_ptr<TSplashFrm> FSplash;

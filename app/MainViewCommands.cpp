@@ -109,6 +109,7 @@ namespace {
 // Shows the pages after the first when flag is set; without them the first page is active.
 void ApplyTabsView(TExtPageControl& pages, bool flag) {
   if (pages.PageCount() <= 1) return;
+  TPagesUpdate update(pages);
   for (int i = 1; i < pages.PageCount(); ++i)
     pages.Pages(i)->SetTabVisible(flag);
   if (!flag) pages.SetActivePageIndex(0);

@@ -44,8 +44,9 @@ TTunePage::TTunePage(TComponent* owner, TPageControl* pages, const std::string& 
                      TExtProgressBar* progress)
     : FSheet(new TTabSheet(owner)), FSummary(new TPanel(owner)),
       FView(new TMyStringGrid(owner), progress) {
-  FSheet->SetPageControl(pages);
+  // Captioned first: the tab comes in with its text, not blank and then renamed.
   FSheet->SetCaption(caption);
+  FSheet->SetPageControl(pages);
   FSummary->SetParent(FSheet);
   FSummary->SetHeight(19);
   FSummary->SetAlign(alTop);
@@ -120,8 +121,8 @@ void TMainCategoryArea::DeleteCategoryPage(TCategoryView* view) {
 
 TAlbumView* TMainAlbumArea::CreateAlbumPage(const std::string& name, int32_t) {
   auto page = std::make_unique<TTunePage>(FOwner, FPages, Trim(name) + "     ", true, nullptr);
-  TListItem& line = FList->AddItem(name, {"", "", ""});
-  line.SetImageIndex(0); // the album picture of the list's image lists
+  // Picture 0: the album picture of the list's image lists.
+  TListItem& line = FList->AddItem(name, {"", "", ""}, 0);
   page->SetListItem(&line);
   if (OnNewGrid) OnNewGrid(*page->GridControl());
   FPageViews.push_back(std::move(page));

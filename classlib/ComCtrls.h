@@ -131,6 +131,11 @@ public:
   void SetMultiLine(bool value);
   HIMAGELIST Images() const { return FImages; }
   void SetImages(HIMAGELIST images);
+  // Many pages added, removed or relabelled at once: the sheets are laid out once, when the
+  // outermost update ends.
+  virtual void BeginUpdate();
+  virtual void EndUpdate();
+  bool Updating() const { return FPagesUpdate > 0; }
   void WndProc(TMessage& message) override;
 
   TNotifyEvent OnChange;
@@ -146,6 +151,8 @@ protected:
   void ShowActivePage();
   // Rebuilds the tab items from the pages.
   void UpdateTabs();
+  // The pages changed: lay them out again (unless an update is under way) and redraw.
+  void PagesChanged();
   int FTabSizeWidth = 0, FTabSizeHeight = 0;
   bool FMultiLine = false;
   TTabSheet* FActivePage = nullptr;
@@ -154,8 +161,28 @@ private:
   friend class TTabSheet;
   void InsertPage(TTabSheet* page);
   void RemovePage(TTabSheet* page);
+  // One page's tab item, at its tab index: TCM_INSERTITEMA or TCM_SETITEMA.
+  void SendTabItem(UINT message, TTabSheet* page);
+  void TabItemInserted(TTabSheet* page);
+  void TabItemDeleted(int tabIndex);
+  void TabItemChanged(TTabSheet* page);
+  // The tab control selects the active page's tab.
+  void SyncSelection();
   std::vector<TTabSheet*> FPages;
+  int FPagesUpdate = 0;
   HIMAGELIST FImages = nullptr;
+};
+
+// Holds a page control's update for a scope: the pages are laid out once, when it ends.
+class TPagesUpdate {
+public:
+  explicit TPagesUpdate(TPageControl& pages) : FPages(pages) { FPages.BeginUpdate(); }
+  ~TPagesUpdate();
+  TPagesUpdate(const TPagesUpdate&) = delete;
+  TPagesUpdate& operator=(const TPagesUpdate&) = delete;
+
+private:
+  TPageControl& FPages;
 };
 
 // --- list view -----------------------------------------------------------------------------------
@@ -232,7 +259,13 @@ public:
 
   int ItemCount() const;
   TListItem& Items(int index) { return *FItems.at(index); }
-  TListItem& AddItem(const std::string& caption, const std::vector<std::string>& subItems = {});
+  // Many items added at once: the window draws nothing until the outermost update ends (it
+  // would redraw itself at every new item).
+  void BeginUpdate();
+  void EndUpdate();
+  // The item comes into the window whole, with its picture: changing it afterwards costs a search.
+  TListItem& AddItem(const std::string& caption, const std::vector<std::string>& subItems = {},
+                     int imageIndex = -1);
   void DeleteItem(TListItem& item);
   void ClearItems();
   // The first selected item, nullptr when none; and how many are selected.
@@ -277,4 +310,5 @@ private:
   std::vector<std::unique_ptr<TListItem>> FItems;
   std::vector<int> FColumnOrder; // kept while there is no window
   int FOwnerDataCount = 0;
+  int FItemsUpdate = 0;
 };

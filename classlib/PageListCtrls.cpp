@@ -1,5 +1,6 @@
 // The page control and the list view over the common tab and list-view controls.
 #include "ComCtrls.h"
+#include "Guard.h"
 #include "SysUtils.h"
 #include <commctrl.h>
 #include <algorithm>
@@ -46,18 +47,28 @@ int TTabSheet::TabIndex() const {
 
 void TTabSheet::SetTabVisible(bool value) {
   if (value == FTabVisible) return;
-  FTabVisible = value;
-  if (FPageControl) FPageControl->UpdateTabs();
+  if (!FPageControl) {
+    FTabVisible = value;
+    return;
+  }
+  if (value) {
+    FTabVisible = true;
+    FPageControl->TabItemInserted(this);
+  } else {
+    int tab = TabIndex();
+    FTabVisible = false;
+    FPageControl->TabItemDeleted(tab);
+  }
 }
 
 void TTabSheet::SetImageIndex(int value) {
   FImageIndex = value;
-  if (FPageControl) FPageControl->UpdateTabs();
+  if (FPageControl) FPageControl->TabItemChanged(this);
 }
 
 void TTabSheet::SetCaption(const std::string& value) {
   FText = value;
-  if (FPageControl) FPageControl->UpdateTabs();
+  if (FPageControl) FPageControl->TabItemChanged(this);
 }
 
 void TTabSheet::SetEnabled(bool value) {
@@ -107,17 +118,26 @@ void TPageControl::InitWnd() {
   UpdateTabs();
 }
 
+// Each page touches only its own tab item: the tab control lays out all its tabs again on every
+// change, so rebuilding every item for each new page made loading many pages cost their cube.
 void TPageControl::InsertPage(TTabSheet* page) {
   FPages.push_back(page);
   page->FPageControl = this;
-  UpdateTabs();
-  if (!FActivePage && page->FTabVisible) SetActivePage(page);
-  ShowActivePage();
+  if (page->FTabVisible) SendTabItem(TCM_INSERTITEMA, page);
+  if (!FActivePage && page->FTabVisible) {
+    SetActivePage(page);
+    return;
+  }
+  if (page != FActivePage) page->SetVisible(false);
+  SyncSelection();
+  PagesChanged();
 }
 
 void TPageControl::RemovePage(TTabSheet* page) {
+  int tab = page->TabIndex();
   FPages.erase(std::remove(FPages.begin(), FPages.end(), page), FPages.end());
   page->FPageControl = nullptr;
+  if (FHandle && tab >= 0) SendMessageA(FHandle, TCM_DELETEITEM, tab, 0);
   if (FActivePage == page) {
     FActivePage = nullptr;
     for (TTabSheet* p : FPages)
@@ -126,26 +146,70 @@ void TPageControl::RemovePage(TTabSheet* page) {
         break;
       }
   }
-  UpdateTabs();
+  SyncSelection();
+  PagesChanged();
   ShowActivePage();
+}
+
+void TPageControl::SendTabItem(UINT message, TTabSheet* page) {
+  if (!FHandle) return;
+  TCITEMA item{};
+  item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
+  item.pszText = const_cast<char*>(page->FText.c_str());
+  item.iImage = page->FImageIndex;
+  item.lParam = reinterpret_cast<LPARAM>(page);
+  SendMessageA(FHandle, message, page->TabIndex(), reinterpret_cast<LPARAM>(&item));
+}
+
+void TPageControl::TabItemInserted(TTabSheet* page) {
+  SendTabItem(TCM_INSERTITEMA, page);
+  SyncSelection();
+  PagesChanged();
+}
+
+void TPageControl::TabItemDeleted(int tabIndex) {
+  if (FHandle && tabIndex >= 0) SendMessageA(FHandle, TCM_DELETEITEM, tabIndex, 0);
+  SyncSelection();
+  PagesChanged();
+}
+
+void TPageControl::TabItemChanged(TTabSheet* page) {
+  if (!page->FTabVisible) return;
+  SendTabItem(TCM_SETITEMA, page);
+  PagesChanged();
+}
+
+void TPageControl::SyncSelection() {
+  if (!FHandle) return;
+  int tab = FActivePage ? FActivePage->TabIndex() : -1;
+  if (SendMessageA(FHandle, TCM_GETCURSEL, 0, 0) != tab)
+    SendMessageA(FHandle, TCM_SETCURSEL, tab, 0);
+}
+
+void TPageControl::PagesChanged() {
+  if (!FHandle) return;
+  Realign(); // the rows of tabs may have changed the display area
+  Invalidate();
 }
 
 void TPageControl::UpdateTabs() {
   if (!FHandle) return;
   SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
-  int n = 0;
-  for (TTabSheet* p : FPages) {
-    if (!p->FTabVisible) continue;
-    TCITEMA item{};
-    item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
-    item.pszText = const_cast<char*>(p->FText.c_str());
-    item.iImage = p->FImageIndex;
-    item.lParam = reinterpret_cast<LPARAM>(p);
-    SendMessageA(FHandle, TCM_INSERTITEMA, n++, reinterpret_cast<LPARAM>(&item));
-  }
-  int tab = FActivePage ? FActivePage->TabIndex() : -1;
-  SendMessageA(FHandle, TCM_SETCURSEL, tab, 0);
-  Realign();
+  for (TTabSheet* p : FPages)
+    if (p->FTabVisible) SendTabItem(TCM_INSERTITEMA, p);
+  SendMessageA(FHandle, TCM_SETCURSEL, FActivePage ? FActivePage->TabIndex() : -1, 0);
+  PagesChanged();
+}
+
+void TPageControl::BeginUpdate() {
+  ++FPagesUpdate;
+}
+
+void TPageControl::EndUpdate() {
+  if (FPagesUpdate == 0) return;
+  if (--FPagesUpdate > 0) return;
+  // What was put off: the sheets take the display area once, and the active one shows.
+  ShowActivePage();
   Invalidate();
 }
 
@@ -186,6 +250,7 @@ void TPageControl::ShowActivePage() {
 }
 
 void TPageControl::AlignControls(RECT&) {
+  if (FPagesUpdate > 0) return; // placed once when the update ends
   RECT r = DisplayRect();
   for (TTabSheet* p : FPages)
     p->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -227,6 +292,11 @@ void TPageControl::SetTabSize(int width, int height) {
 void TPageControl::SetImages(HIMAGELIST images) {
   FImages = images;
   if (FHandle) SendMessageA(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+}
+
+TPagesUpdate::~TPagesUpdate() {
+  // Laying out may fail like any window work; a destructor must not let it escape.
+  GuardVoid([this] { FPages.EndUpdate(); });
 }
 
 bool TPageControl::CanChange() {
@@ -448,11 +518,24 @@ int TListView::ItemCount() const {
   return FOwnerData ? FOwnerDataCount : static_cast<int>(FItems.size());
 }
 
-TListItem& TListView::AddItem(const std::string& caption, const std::vector<std::string>& subs) {
+void TListView::BeginUpdate() {
+  if (FItemsUpdate++ == 0 && FHandle) SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListView::EndUpdate() {
+  if (FItemsUpdate == 0 || --FItemsUpdate > 0) return;
+  if (!FHandle) return;
+  SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
+  Invalidate();
+}
+
+TListItem& TListView::AddItem(const std::string& caption, const std::vector<std::string>& subs,
+                              int imageIndex) {
   auto item = std::make_unique<TListItem>();
   item->FView = this;
   item->FCaption = caption;
   item->FSubItems = subs;
+  item->FImageIndex = imageIndex;
   FItems.push_back(std::move(item));
   if (FHandle && !FOwnerData) InsertItemInWindow(static_cast<int>(FItems.size()) - 1);
   return *FItems.back();
@@ -510,6 +593,7 @@ void TListView::InsertItemInWindow(int index) {
   int at =
       static_cast<int>(SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
   for (int s = 0; s < it.SubItemCount(); ++s) {
+    if (it.FSubItems[s].empty()) continue; // a new item's sub-items are empty already
     LVITEMA sub{};
     sub.iSubItem = s + 1;
     sub.pszText = const_cast<char*>(it.FSubItems[s].c_str());

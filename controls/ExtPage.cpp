@@ -273,7 +273,7 @@ void TExtPageControl::AlignControls(RECT&) {
 }
 
 void TExtPageControl::PlaceSheets(bool force) {
-  if (!FHandle || !(Visible() || force)) return;
+  if (!FHandle || !(Visible() || force) || Updating()) return;
   RECT r = PageDisplayRect();
   for (int i = 0; i < PageCount(); ++i)
     Pages(i)->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -302,11 +302,13 @@ void TExtPageControl::HideInactivePages() {
 void TExtPageControl::BeginUpdate() {
   ++FUpdateCount;
   ++FPaintLock;
+  TPageControl::BeginUpdate();
 }
 
 void TExtPageControl::EndUpdate() {
   FUpdateCount = std::max(FUpdateCount - 1, 0);
   FPaintLock = std::max(FPaintLock - 1, 0);
+  TPageControl::EndUpdate(); // places the sheets when the last update ends
   if (FUpdateCount == 0 && FPaintLock == 0) Invalidate();
 }
 

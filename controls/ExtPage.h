@@ -117,12 +117,12 @@ public:
   // Draws text in r moved by offset; answers the text's top-left.
   virtual POINT DrawTabText(const RECT& r, POINT offset, bool disabled, TAlignment alignment,
                             const std::string& text);
-  virtual void BeginUpdate();
+  void BeginUpdate() override;
   virtual void DrawTabDefault(int index, const RECT& r, TOwnerDrawState state);
   virtual void HideInactivePages();
   virtual void DrawTab(int index, bool active, const RECT& rectFg, const RECT& rectBg,
                        TOwnerDrawState state);
-  virtual void EndUpdate();
+  void EndUpdate() override;
   virtual RECT PageDisplayRect();
   virtual int TabIndexAt(POINT p);
   virtual RECT TabRect(int index);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <mmsystem.h>
+#include <commctrl.h>
+#include <cstdio>
 #include "Crc32.h"
 #include "DataCodeD2.h"
 #include "Dialogs.h"
@@ -15,6 +17,7 @@
 #include "MainWindowFixture.h"
 #include "StandInSequencer.h"
 #include "MainViews.h"
+#include "MainViewCommands.h"
 
 namespace {
 
@@ -148,6 +151,99 @@ TEST_F(CatalogueStart, ClosingWhileATitleStartsEndsCleanlyAndKeepsTheLists) {
   EXPECT_FALSE(FileExists(FDir / "AInternal.MID"));
   EXPECT_TRUE(FileExists(FDir / "Categories.dex"));
   EXPECT_GT(SizeOf(FDir / "Albums_AT.dex"), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The texts of the tab control's own items, as the user sees them.
+std::vector<std::string> TabTexts(TExtPageControl& pages) {
+  std::vector<std::string> texts;
+  HWND w = pages.Handle();
+  int n = static_cast<int>(SendMessageA(w, TCM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    char text[128] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(w, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+class ManyTabs : public TMainWindowFixture {
+protected:
+  ManyTabs() : TMainWindowFixture("tbmanytabs") {}
+  static constexpr int Extra = 150;
+  std::vector<std::string> FCategoryTabs, FAlbumTabs, FAlbumLines;
+
+  void SetUp() override {
+    TMainWindowFixture::SetUp();
+    // Behind the prepared "Folk", "Jazz" and "Evening": names out of alphabetical order, so the
+    // tabs show the files' order, not the lists' sorted one.
+    std::string cats = ReadFileBytes(FDir / "Categories.dex");
+    std::string albums = ReadFileBytes(FDir / "Albums_A.dex");
+    FCategoryTabs = {"ALL CATEGORIES   ", "Folk   ", "Jazz   "};
+    FAlbumTabs = {"ALL ALBUMS", "Evening     "};
+    FAlbumLines = {"Evening"};
+    for (int i = 0; i < Extra; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "Set %03d", (i * 37) % Extra);
+      cats += ListRecord(100 + i, std::string(" ") + name, 72);
+      albums += ListRecord(100 + i, name, 76);
+      FCategoryTabs.push_back(std::string(name) + "   ");
+      FAlbumTabs.push_back(std::string(name) + "     ");
+      FAlbumLines.push_back(name);
+    }
+    WriteFileBytes(FDir / "Categories.dex", cats);
+    WriteFileBytes(FDir / "Albums_A.dex", albums);
+  }
+};
+
+TEST_F(ManyTabs, EveryCategoryAndAlbumGetsItsTabInFileOrderAndKeepsItThroughChanges) {
+  Start();
+  TExtPageControl& categories = *Probe(FForm).Categories();
+  TExtPageControl& albums = *Probe(FForm).Albums();
+  ASSERT_EQ(categories.PageCount(), Extra + 3);
+  ASSERT_EQ(albums.PageCount(), Extra + 2);
+  std::vector<std::string> captions;
+  for (int i = 0; i < categories.PageCount(); ++i)
+    captions.push_back(categories.Pages(i)->Caption());
+  EXPECT_EQ(captions, FCategoryTabs);
+  EXPECT_EQ(TabTexts(categories), FCategoryTabs);
+  EXPECT_EQ(TabTexts(albums), FAlbumTabs);
+  std::vector<std::string> lines;
+  for (int i = 0; i < Probe(FForm).AllAlbLV()->ItemCount(); ++i)
+    lines.push_back(Probe(FForm).AllAlbLV()->Items(i).Caption());
+  EXPECT_EQ(lines, FAlbumLines);
+  // The first page shows, filling the area below the tabs; the others wait hidden.
+  EXPECT_EQ(categories.ActivePageIndex(), 0);
+  RECT area = categories.PageDisplayRect();
+  for (int i = 0; i < categories.PageCount(); ++i) {
+    TTabSheet* page = categories.Pages(i);
+    EXPECT_EQ(page->Visible(), i == 0) << i;
+    EXPECT_EQ(page->Width(), area.right - area.left) << i;
+    EXPECT_EQ(page->Top(), area.top) << i;
+  }
+
+  // Only "ALL CATEGORIES", then every tab again in the same order.
+  FForm->ViewCommands().CategorySummaryOnlyClick(nullptr);
+  EXPECT_EQ(TabTexts(categories), std::vector<std::string>{"ALL CATEGORIES   "});
+  FForm->ViewCommands().CategorySummaryOnlyClick(nullptr);
+  EXPECT_EQ(TabTexts(categories), FCategoryTabs);
+
+  // A renamed category keeps its place; a deleted one takes only its own tab away.
+  FForm->CatList()->RenameCategory(100 + 7, "Renamed");
+  FCategoryTabs[3 + 7] = "  Renamed  ";
+  EXPECT_EQ(TabTexts(categories), FCategoryTabs);
+  FForm->CatList()->DeleteCategory(100 + 20);
+  FCategoryTabs.erase(FCategoryTabs.begin() + 3 + 20);
+  EXPECT_EQ(TabTexts(categories), FCategoryTabs);
+  EXPECT_EQ(categories.ActivePageIndex(), 0);
+  CloseAndWait();
 }
 
 } // namespace

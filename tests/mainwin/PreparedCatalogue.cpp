@@ -66,3 +66,12 @@ TPrepared PrepareCatalogue(const std::string& folder, size_t titles) {
   SetCurrentDir(cwd);
   return out;
 }
+
+std::string ListRecord(int32_t key, const std::string& name, size_t size) {
+  std::string rec(size, '\0');
+  for (int i = 0; i < 4; ++i)
+    rec[i] = static_cast<char>((key >> (8 * i)) & 0xFF);
+  rec[16] = static_cast<char>(name.size());
+  rec.replace(17, name.size(), name);
+  return rec;
+}

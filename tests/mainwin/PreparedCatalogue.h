@@ -12,3 +12,7 @@ struct TPrepared {
 // Two categories "Folk" and "Jazz", corpus titles (four unless told) alternating between them, and
 // the album "Evening" with the first and the last title.
 TPrepared PrepareCatalogue(const std::string& folder, size_t titles = 4);
+
+// A category or album record as the lists' files hold it, written by hand: key, three totals
+// (zero), the name as a length byte and 40 characters, zeros to size (72 or 76).
+std::string ListRecord(int32_t key, const std::string& name, size_t size);

@@ -269,3 +269,69 @@ TEST_F(ProgramRun, ViewHelpFileSaysPlainlyThatNoHelpIsInstalled) {
   EXPECT_EQ(run.ExitCode(), 0u);
   EXPECT_TRUE(run.Asked().empty());
 }
+
+namespace {
+
+// The names of a list file's records, in file order.
+std::vector<std::string> RecordNames(const std::string& bytes, size_t size) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at + size <= bytes.size(); at += size)
+    names.push_back(bytes.substr(at + 17, static_cast<unsigned char>(bytes[at + 16])));
+  return names;
+}
+
+} // namespace
+
+TEST_F(ProgramRun, AReadOnlySettingsFileIsReportedOnceAndTheCloseSavesEverythingElse) {
+  TPlayerRegistry player(DocTypeName);
+  TPrepared cat = PrepareCatalogue(FDir.Path());
+  // A nameless category, dropped when the list is written at the close, and a second album that
+  // the close writes before "Evening" (albums are written in name order).
+  {
+    std::string cats = ReadFileBytes(FDir / "Categories.dex");
+    ASSERT_EQ(RecordNames(cats, 72), (std::vector<std::string>{"Folk", "Jazz"}));
+    WriteFileBytes(FDir / "Categories.dex", cats + ListRecord(999, "", 72));
+    std::string albums = ReadFileBytes(FDir / "Albums_A.dex");
+    ASSERT_EQ(RecordNames(albums, 76), std::vector<std::string>{"Evening"});
+    WriteFileBytes(FDir / "Albums_A.dex", albums + ListRecord(77, "Autumn", 76));
+  }
+  const std::string ini = FDir / "Tonalbrook.ini";
+  const std::string settings = "[Setup]\r\nRemindToScan=0\r\nShowTools=1\r\n";
+  WriteFileBytes(ini, settings);
+  ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+  // Under Wine a process running as root still writes a read-only file; held open by another
+  // program that shares it only for reading, it refuses writes as a read-only file does.
+  HANDLE held =
+      CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  {
+    TRunningProgram run(FDir.Path(), "");
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.WaitForMainWindow());
+    // One close only: the program must end on it.
+    ASSERT_TRUE(run.AnswerAndClose());
+    EXPECT_EQ(run.ExitCode(), 0u);
+    int settingsBoxes = 0;
+    for (const auto& box : run.Boxes())
+      if (box.Text.find("Tonalbrook.ini") != std::string::npos) {
+        ++settingsBoxes;
+        EXPECT_NE(box.Text.find("Unable to write to"), std::string::npos) << box.Text;
+      }
+    EXPECT_EQ(settingsBoxes, 1) << "the mail settings and the program's share the file";
+    EXPECT_EQ(run.Boxes().size(), 1u);
+  }
+  CloseHandle(held);
+  SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadFileBytes(ini), settings) << "the read-only file is left as it was";
+  // Everything else was saved.
+  EXPECT_EQ(RecordNames(ReadFileBytes(FDir / "Categories.dex"), 72),
+            (std::vector<std::string>{"Folk", "Jazz"}));
+  EXPECT_EQ(RecordNames(ReadFileBytes(FDir / "Albums_A.dex"), 76),
+            (std::vector<std::string>{"Autumn", "Evening"}));
+  EXPECT_EQ(ReadFileBytes(FDir / "Albums_AT.dex").size(), 2u * 672u);
+  EXPECT_TRUE(FileExists(FDir / "Artists.dex"));
+  TMyDB db;
+  db.Open(FDir / "Music");
+  EXPECT_EQ(db.LiveCount(), static_cast<int>(cat.Keys.size()));
+  db.Close();
+}
