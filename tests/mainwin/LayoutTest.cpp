@@ -8,6 +8,7 @@
 #include "MainLayout.h"
 #include "MasterProbe.h"
 #include "SysUtils.h"
+#include "TestCapture.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
 
@@ -229,13 +230,71 @@ void ExpectCaptionsWhole(TMasterFrm& form, const std::string& where) {
   }
 }
 
+struct TSize {
+  const char* Name;
+  int Width, Height;
+};
+
+// The caption's width in the button's own font, as GDI sets it out.
+int TextWidth(TBitBtn& b) {
+  std::string text = b.Caption();
+  text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b.Font().Handle());
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return size.cx;
+}
+
+// The first and last columns of the button's face where its caption left ink (text or the
+// light emboss of disabled text), between its frames.
+std::pair<int, int> InkColumns(TBitBtn& b) {
+  TBitmap shot;
+  CaptureControl(b, shot);
+  COLORREF face = GetSysColor(COLOR_BTNFACE);
+  int first = shot.Width(), last = -1;
+  for (int x = 0; x < shot.Width(); ++x)
+    for (int y = 4; y < shot.Height() - 4; ++y) {
+      COLORREF c = GetPixel(shot.Canvas().Handle(), x, y) & 0xFFFFFF;
+      // The frames run top to bottom; caption ink does not reach the rows near the edges.
+      COLORREF top = GetPixel(shot.Canvas().Handle(), x, 2) & 0xFFFFFF;
+      if (c != face && c != top) {
+        first = std::min(first, x);
+        last = x;
+        break;
+      }
+    }
+  return {first, last};
+}
+
+TEST_F(Layout, TheProgramsButtonsShowTheirCaptionsWholeAtTheFirstAndSmallestSize) {
+  Start();
+  for (TSize size : {TSize{"first", 585, 400}, TSize{"smallest", 500, 400}}) {
+    Resize(size.Width, size.Height);
+    for (TBitBtn* b : {Probe(FForm).Shuffle(), Probe(FForm).MusicClear()}) {
+      SCOPED_TRACE(std::string(size.Name) + " " + b->Name());
+      // Frame 2 pixels, the focus line 4 pixels in, a pixel to spare: 5 each side.
+      EXPECT_GE(b->Width() - 2 * 5, TextWidth(*b) + 1) << "with the emboss of disabled text";
+      auto [first, last] = InkColumns(*b);
+      printf("%s w=%d text=%d ink %d..%d left=%d\n", b->Name().c_str(), b->Width(), TextWidth(*b), first, last, b->Left());
+      ASSERT_LE(first, last) << "a caption is drawn";
+      EXPECT_GE(first, 5);
+      EXPECT_LE(last, b->Width() - 1 - 5);
+      // Nothing beside it lies over it.
+      TControl* next = b == Probe(FForm).Shuffle() ? Probe(FForm).MusicClear() : nullptr;
+      if (next) {
+        EXPECT_LE(b->Left() + b->Width(), next->Left());
+      }
+    }
+  }
+  CloseAndWait();
+}
+
 TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
   Start();
   SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  struct TSize {
-    const char* Name;
-    int Width, Height;
-  };
   for (bool tools : {true, false}) {
     if (Probe(FForm).ShowTools() != tools) Probe(FForm).ToolsLeft()->Click();
     ASSERT_EQ(Probe(FForm).ShowTools(), tools);
