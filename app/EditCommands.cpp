@@ -225,8 +225,8 @@ void TEditCommands::Delete1Click(TObject*) {
     question = ("Permanently delete \"" + title).substr(0, 145);
     question = (question + "\" from the database and all albums?").substr(0, 180);
   } else {
-    question =
-        "Permanently delete " + IntToStr(keys.Count()) + " titles from the database and all albums?";
+    question = "Permanently delete " + IntToStr(keys.Count()) +
+               " titles from the database and all albums?";
   }
   if (FFrm.ShowMessageBox(question, TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) !=
       TAnswer::OK)

@@ -121,7 +121,8 @@ char AccelCharOf(const std::string& caption) {
 
 bool SameLetter(char a, char b) {
   auto upper = [](char c) {
-    return CharUpperA(reinterpret_cast<LPSTR>(static_cast<uintptr_t>(static_cast<unsigned char>(c))));
+    return CharUpperA(
+        reinterpret_cast<LPSTR>(static_cast<uintptr_t>(static_cast<unsigned char>(c))));
   };
   return a && upper(a) == upper(b);
 }

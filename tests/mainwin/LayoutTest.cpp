@@ -278,7 +278,7 @@ TEST_F(Layout, TheProgramsButtonsShowTheirCaptionsWholeAtTheFirstAndSmallestSize
       // Frame 2 pixels, the focus line 4 pixels in, a pixel to spare: 5 each side.
       EXPECT_GE(b->Width() - 2 * 5, TextWidth(*b) + 1) << "with the emboss of disabled text";
       auto [first, last] = InkColumns(*b);
-      printf("%s w=%d text=%d ink %d..%d left=%d\n", b->Name().c_str(), b->Width(), TextWidth(*b), first, last, b->Left());
+
       ASSERT_LE(first, last) << "a caption is drawn";
       EXPECT_GE(first, 5);
       EXPECT_LE(last, b->Width() - 1 - 5);

@@ -269,3 +269,64 @@ TEST_F(ProgramRun, ViewHelpFileSaysPlainlyThatNoHelpIsInstalled) {
   EXPECT_EQ(run.ExitCode(), 0u);
   EXPECT_TRUE(run.Asked().empty());
 }
+
+namespace {
+
+// The columns of a button window where its caption left ink (anything but the face colour
+// between rows clear of the frame), read from the screen.
+std::pair<int, int> ShownInkColumns(HWND button) {
+  RECT r{};
+  GetWindowRect(button, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  COLORREF face = GetSysColor(COLOR_BTNFACE) & 0xFFFFFF;
+  int first = w, last = -1;
+  for (int x = 0; x < w; ++x)
+    for (int y = 4; y < h - 4; ++y) {
+      COLORREF c = GetPixel(screen, r.left + x, r.top + y) & 0xFFFFFF;
+      COLORREF frameRow = GetPixel(screen, r.left + x, r.top + 2) & 0xFFFFFF;
+      if (c != face && c != frameRow) {
+        first = std::min(first, x);
+        last = x;
+        break;
+      }
+    }
+  ReleaseDC(nullptr, screen);
+  return {first, last};
+}
+
+} // namespace
+
+TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  HWND main = run.MainWindow();
+  SetForegroundWindow(main);
+  for (int width : {585, 500}) { // the first size and the smallest
+    SetWindowPos(main, HWND_TOP, 0, 0, width, 400, SWP_NOMOVE);
+    for (const char* caption : {"Shuffle", "Erase"}) {
+      SCOPED_TRACE(std::to_string(width) + " " + caption);
+      HWND button = FindChildByText(main, caption);
+      ASSERT_TRUE(button);
+      RECT r{};
+      GetWindowRect(button, &r);
+      std::pair<int, int> ink{0, -1};
+      // Painted once the resize has gone through the program's queue.
+      PumpUntil(
+          [&] {
+            ink = ShownInkColumns(button);
+            return ink.first <= ink.second;
+          },
+          10000);
+      ASSERT_LE(ink.first, ink.second) << "the caption is drawn";
+      // Frame 2 pixels, the focus line 4 pixels in, a pixel to spare: 5 each side.
+      EXPECT_GE(ink.first, 5);
+      EXPECT_LE(ink.second, r.right - r.left - 1 - 5);
+    }
+  }
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+}

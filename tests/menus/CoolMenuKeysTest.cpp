@@ -30,14 +30,16 @@ struct TKeyedPopup {
   int Run(const std::string& letters, bool enter) {
     for (char c : letters)
       PostMessageA(Form.Handle(), WM_CHAR, static_cast<unsigned char>(c), 0);
-    if (enter) PostMessageA(Form.Handle(), WM_KEYDOWN, VK_RETURN, 0);
-    else PostMessageA(Form.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    if (enter)
+      PostMessageA(Form.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    else
+      PostMessageA(Form.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     SetForegroundWindow(Form.Handle());
     UINT id = TrackPopupMenu(Popup.Handle(), TPM_LEFTALIGN | TPM_RETURNCMD, 100, 100, 0,
                              Form.Handle(), nullptr);
     ProcessMessages();
     for (size_t i = 0; i < Items.size(); ++i)
-      if (id && Items[i]->Command() == static_cast<int>(id)) return static_cast<int>(i);
+      if (id && Items[i]->Command() == id) return static_cast<int>(i);
     return -1;
   }
 };
