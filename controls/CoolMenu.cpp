@@ -109,24 +109,6 @@ const TBitmap& MarkBitmap(bool radio) {
   return *mark;
 }
 
-// The character after a caption's lone "&" ("&&" shows an ampersand), or 0 without one.
-char AccelCharOf(const std::string& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] != '&') return caption[i + 1];
-    ++i;
-  }
-  return 0;
-}
-
-bool SameLetter(char a, char b) {
-  auto upper = [](char c) {
-    return CharUpperA(
-        reinterpret_cast<LPSTR>(static_cast<uintptr_t>(static_cast<unsigned char>(c))));
-  };
-  return a && upper(a) == upper(b);
-}
-
 } // namespace
 
 // --- gradient -----------------------------------------------------------------------------------
@@ -954,14 +936,12 @@ void TCoolMenu::WndProc(TMessage& m) {
     auto popup = reinterpret_cast<HMENU>(m.LParam);
     char typed = static_cast<char>(LOWORD(m.WParam));
     int count = GetMenuItemCount(popup);
-    int selected = -1;
     std::vector<int> matches;
     for (int pos = 0; pos < count; ++pos) {
       MENUITEMINFOA info{};
       info.cbSize = sizeof(info);
-      info.fMask = MIIM_DATA | MIIM_STATE;
+      info.fMask = MIIM_DATA;
       if (!GetMenuItemInfoA(popup, pos, TRUE, &info)) continue;
-      if (info.fState & MFS_HILITE) selected = pos;
       auto* mi = reinterpret_cast<TMenuItem*>(info.dwItemData);
       if (mi && FindItem(mi) && SameLetter(AccelCharOf(mi->Caption()), typed))
         matches.push_back(pos);
@@ -971,11 +951,8 @@ void TCoolMenu::WndProc(TMessage& m) {
       m.Result = MAKELRESULT(matches.front(), MNC_EXECUTE);
       return;
     }
-    auto after = std::find_if(matches.begin(), matches.end(), [&](int p) { return p > selected; });
-    int next = after == matches.end() ? matches.front() : *after;
-    // Wine's menus ignore MNC_SELECT: the highlight moved here is what Enter runs there.
-    if (selected >= 0) HiliteMenuItem(FWindow, popup, selected, MF_BYPOSITION | MF_UNHILITE);
-    HiliteMenuItem(FWindow, popup, next, MF_BYPOSITION | MF_HILITE);
+    int next = SelectNextSharingLetter(FWindow, popup, typed);
+    if (next < 0) break;
     m.Result = MAKELRESULT(next, MNC_SELECT);
     return;
   }

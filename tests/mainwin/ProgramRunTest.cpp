@@ -272,6 +272,68 @@ TEST_F(ProgramRun, ViewHelpFileSaysPlainlyThatNoHelpIsInstalled) {
 
 namespace {
 
+struct TShownMenus {
+  DWORD Pid;
+  int Count = 0;
+};
+
+BOOL CALLBACK CountShownMenus(HWND w, LPARAM lp) {
+  auto* f = reinterpret_cast<TShownMenus*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  char name[16] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (owner == f->Pid && std::string(name) == "#32768" && IsWindowVisible(w)) ++f->Count;
+  return TRUE;
+}
+
+// How many menu windows of the process are open (a pop-up, its sub-menu).
+int ShownMenus(DWORD pid) {
+  TShownMenus found{pid};
+  EnumWindows(CountShownMenus, reinterpret_cast<LPARAM>(&found));
+  return found.Count;
+}
+
+} // namespace
+
+TEST_F(ProgramRun, ASharedMenuLetterSelectsInTurnAndEnterRunsTheSelectedEntry) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\nAutoLooping=0\r\n");
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  HWND main = run.MainWindow();
+  auto openOptions = [&] {
+    PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'o');
+    return PumpUntil([&] { return ShownMenus(run.Pid()) == 1; }, 30000);
+  };
+  auto type = [&](const char* letters) {
+    for (const char* c = letters; *c; ++c)
+      PostMessageA(main, WM_CHAR, static_cast<unsigned char>(*c), 0);
+    PostMessageA(main, WM_KEYDOWN, VK_RETURN, 0);
+  };
+  // "&Looping" and "&Launch on Windows start": the menu opens on Looping, so L selects the
+  // next entry with the letter, whose sub-menu Enter opens; Looping is not run on the way.
+  ASSERT_TRUE(openOptions()) << "the Options menu is open";
+  type("l");
+  EXPECT_TRUE(PumpUntil([&] { return ShownMenus(run.Pid()) == 2; }, 30000))
+      << "Enter opened the sub-menu of the second entry with the letter";
+  PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return ShownMenus(run.Pid()) == 0; }, 30000));
+  // A second L comes round to Looping again, and Enter runs it.
+  ASSERT_TRUE(openOptions());
+  type("ll");
+  ASSERT_TRUE(PumpUntil([&] { return ShownMenus(run.Pid()) == 0; }, 30000));
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_TRUE(ini.ReadBool("Setup", "AutoLooping", false)) << "Looping was ticked once";
+}
+
+namespace {
+
 // The columns of a button window where its caption left ink (anything but the face colour
 // between rows clear of the frame), read from the screen.
 std::pair<int, int> ShownInkColumns(HWND button) {
