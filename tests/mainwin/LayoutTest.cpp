@@ -7,6 +7,8 @@
 #include "MainCodeD2.h"
 #include "MainLayout.h"
 #include "MasterProbe.h"
+#include "MyStringGrid.h"
+#include "ExtPage.h"
 #include "SysUtils.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
@@ -340,6 +342,53 @@ TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
   int left = Probe(FForm).PlayReplace()->Left();
   int right = Probe(FForm).SoundPanel()->Left() + Probe(FForm).SoundPanel()->Width();
   EXPECT_NEAR((left + right) / 2.0, Probe(FForm).TopPanel()->Width() / 2.0, 1.0);
+  CloseAndWait();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Layout, AnAlbumsDurationsStayInsideTheAlbumPanelBesideLongTitles) {
+  Start();
+  Probe(FForm).AlbList()->FindOrAddAlbum("Long names");
+  TExtPageControl* albums = Probe(FForm).Albums();
+  int page = albums->PageCount() - 1; // a new album's page comes last
+  ASSERT_GE(page, 1);
+  albums->SetActivePageIndex(page);
+  TMyStringGrid* grid = nullptr;
+  for (int i = 0; i < albums->Pages(page)->ControlCount() && !grid; ++i)
+    grid = dynamic_cast<TMyStringGrid*>(albums->Pages(page)->Controls(i));
+  ASSERT_TRUE(grid);
+  // Titles as long as the title editor takes (35 characters).
+  grid->SetCells(0, 1, "Wolfgang Amadeus Mozart-Beethovenis");
+  grid->SetCells(1, 1, "Eine kleine Nachtmusik, Allegro mae");
+  grid->SetCells(2, 1, "1:02:03");
+  grid->FitAllColumns();
+  for (int albWidth : {200, 140}) { // the stored width at first and the splitter's least
+    FForm->Layout().SetAlbPanelWidth(albWidth);
+    ProcessMessages();
+    SCOPED_TRACE(albWidth);
+    RECT client{}, panel{};
+    GetClientRect(grid->Handle(), &client);
+    MapWindowPoints(grid->Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    GetWindowRect(Probe(FForm).AlbPanel()->Handle(), &panel);
+    ASSERT_LE(client.right, panel.right) << "the grid lies in the album panel";
+    int durationRight = 0;
+    for (int c = 0; c < 3; ++c)
+      durationRight += grid->ColWidths(c) + grid->GridLineWidth();
+    EXPECT_LE(client.left + durationRight, client.right) << "Duration ends inside the grid";
+    // The column is wide enough for its heading and its time, in the grid's own font.
+    HDC dc = GetDC(grid->Handle());
+    HGDIOBJ old = SelectObject(dc, grid->Font().Handle());
+    for (const char* text : {"Duration", "1:02:03"}) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size);
+      EXPECT_GE(grid->ColWidths(2), size.cx) << text;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(grid->Handle(), dc);
+  }
   CloseAndWait();
 }
 
