@@ -23,6 +23,12 @@ protected:
     ASSERT_TRUE(FileExists(exe)) << exe;
     ASSERT_TRUE(CopyFileA(exe.c_str(), (FDir / "Tonalbrook.exe").c_str(), FALSE));
   }
+  // The program's window up and its start-up done.
+  static void WaitStartedUp(TRunningProgram& run) {
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.WaitForMainWindow());
+    ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  }
 };
 
 TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) {
@@ -187,9 +193,7 @@ TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
 TEST_F(ProgramRun, ThePlugInsMixerRequestShowsTheMixerWindowCentred) {
   TPlayerRegistry player(DocTypeName);
   TRunningProgram run(FDir.Path(), "");
-  ASSERT_TRUE(run.Started());
-  ASSERT_TRUE(run.WaitForMainWindow());
-  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
   const size_t asked = run.Asked().size();
   HWND main = run.MainWindow();
   HWND mixer = FindProcessWindow(run.Pid(), "TMixerFrmF");
@@ -240,9 +244,7 @@ BOOL CALLBACK FindSystemBox(HWND w, LPARAM lp) {
 TEST_F(ProgramRun, ViewHelpFileSaysPlainlyThatNoHelpIsInstalled) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   TRunningProgram run(FDir.Path(), "");
-  ASSERT_TRUE(run.Started());
-  ASSERT_TRUE(run.WaitForMainWindow());
-  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
   // Help > View help file from the keyboard, as a user without a mouse would choose it.
   HWND main = run.MainWindow();
   PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'h');
@@ -299,9 +301,7 @@ int ShownMenus(DWORD pid) {
 TEST_F(ProgramRun, ASharedMenuLetterSelectsInTurnAndEnterRunsTheSelectedEntry) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\nAutoLooping=0\r\n");
   TRunningProgram run(FDir.Path(), "");
-  ASSERT_TRUE(run.Started());
-  ASSERT_TRUE(run.WaitForMainWindow());
-  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
   HWND main = run.MainWindow();
   auto openOptions = [&] {
     PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'o');
@@ -362,9 +362,7 @@ std::pair<int, int> ShownInkColumns(HWND button) {
 TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   TRunningProgram run(FDir.Path(), "");
-  ASSERT_TRUE(run.Started());
-  ASSERT_TRUE(run.WaitForMainWindow());
-  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
   HWND main = run.MainWindow();
   SetForegroundWindow(main);
   for (int width : {585, 500}) { // the first size and the smallest
