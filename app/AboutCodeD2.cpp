@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <algorithm>
 #include <memory>
+#include "Handles.h"
 #include "MainCodeD2.h"
 
 namespace {
@@ -21,6 +22,20 @@ HICON IconOf(TForm* source) {
   if (!icon) icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
   if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
   return CopyIcon(icon);
+}
+
+// How wide the window must be for the title bar to show caption whole: the text in the caption
+// font with a margin each side, the close button and the window's frame.
+int CaptionWindowWidth(const std::string& caption, int frameWidth) {
+  NONCLIENTMETRICSA ncm{};
+  ncm.cbSize = sizeof(ncm);
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) return 0;
+  TGdiObject<HFONT> font(CreateFontIndirectA(&ncm.lfCaptionFont));
+  TClientDC screen(nullptr);
+  TSelectObject use(screen, font.Get());
+  SIZE text{};
+  GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()), &text);
+  return text.cx + 2 * GetSystemMetrics(SM_CXSMICON) + ncm.iCaptionWidth + frameWidth;
 }
 
 } // namespace
@@ -80,6 +95,8 @@ void TAboutBoxD2::Arrange() {
   int inner = std::max(Panel2->Width() + 8, Version->Width() + 20);
   // The address must fit too, or it would be cut off.
   inner = std::max(inner, Label4->Width() + 20);
+  // So must the caption, or the title bar would cut it.
+  inner = std::max(inner, CaptionWindowWidth(Caption(), Width() - ClientWidth()) - 8);
   Panel1->SetBounds(4, 4, inner, 0);
   Panel2->SetLeft((inner - Panel2->Width()) / 2);
   Version->SetTop(Panel2->Top() + Panel2->Height() + 6);

@@ -237,8 +237,8 @@ void TEditCommands::Delete1Click(TObject*) {
     question = ("Permanently delete \"" + title).substr(0, 145);
     question = (question + "\" from the database and all albums?").substr(0, 180);
   } else {
-    question =
-        "Permanently delete " + IntToStr(keys.Count()) + " titles fom the database and all albums?";
+    question = "Permanently delete " + IntToStr(keys.Count()) +
+               " titles from the database and all albums?";
   }
   if (FFrm.ShowMessageBox(question, TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) !=
       TAnswer::OK)
@@ -331,7 +331,7 @@ void TEditCommands::Titlesselected6Click(TObject*) {
   const int n = SelectedKeysOfActiveGrid(keys);
   if (n <= 0) return;
   if (FFrm.ShowMessageBox("Permanently delete these " + IntToStr(n) +
-                              " titles fom the database and all albums?",
+                              " titles from the database and all albums?",
                           TKind::Warning, 0, TButtons::OK | TButtons::Abort) != TAnswer::OK)
     return;
   FFrm.Repaint();

@@ -25,7 +25,7 @@ void TFileAssocCommands::MIDIdefaultClick() {
   FItems.MIDIrestore->SetEnabled(true);
   FItems.MIDIdefault->SetEnabled(false);
   if (!(Ending && Ending()))
-    Box("Tonalbrook has been set your default Windows MIDI Player.", TMessageKind::Information,
+    Box("Tonalbrook has been set as your default Windows MIDI Player.", TMessageKind::Information,
         TMessageButtons::OK);
 }
 
@@ -38,7 +38,7 @@ void TFileAssocCommands::MIDIrestoreClick() {
   FItems.MIDIdefault->SetEnabled(restored.Mid);
   FItems.MIDIrestore->SetEnabled(!restored.Mid);
   if (!restored.Mid)
-    OfferSupportOnFailure("Unabled to restore original default MIDI player!");
+    OfferSupportOnFailure("Unable to restore the original default MIDI player!");
   else
     Box("Your original default Windows MIDI player setting has been restored.",
         TMessageKind::Information, TMessageButtons::OK);

@@ -237,7 +237,7 @@ bool TImportCommands::StoreMIDI(const std::string& fileName, bool quiet, std::st
                               " is not a valid MIDI file.\r\nIt will not be added to the database",
                           TMessageKind::Information, 0, TMessageButtons::OK);
     FFileTold = !quiet;
-    result = fileName + " is not MIDI file, has " + IntToStr(size) + " bytes";
+    result = fileName + " is not a MIDI file, has " + IntToStr(size) + " bytes";
     return false;
   }
   // Below 6 bytes nothing can be a title; beyond 2 GB the record could not hold the size.

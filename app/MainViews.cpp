@@ -60,6 +60,8 @@ TTunePage::TTunePage(TComponent* owner, TPageControl* pages, const std::string& 
     grid->CanSort = false;
     grid->CanDragRows = true;
     grid->SetHint("|Right mouse click for pop-up menu");
+    // The album panel is narrow: the durations stay in sight beside long titles.
+    grid->KeepLastColumnInView = true;
     SetupGridColumns(*grid, {"Artist", "Title", "Duration"}, {2});
     grid->SetRowCount(2);
   } else {

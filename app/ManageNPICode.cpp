@@ -392,7 +392,7 @@ void TManageNPIFrm::BitBtn1Click(TObject*) {
   }
   std::string found = m == 1   ? "One conflicting plugin was found."
                       : m == 0 ? "No conflicting plugins were found."
-                               : CountText(m) + " conflicting plugin were found.";
+                               : CountText(m) + " conflicting plugins were found.";
   Inform(CountText(n) + " instance(s) of Tonalbrook plugin have been installed.\r\n\r\n" + found);
 }
 
@@ -426,7 +426,7 @@ void TManageNPIFrm::BitBtn4Click(TObject*) {
                                   "open,\r\n") +
                           UntilReenabled
                     : CountText(n) +
-                          " conflicting plugin have been disabled while Tonalbrook is open,\r\n" +
+                          " conflicting plugins have been disabled while Tonalbrook is open,\r\n" +
                           UntilReenabled;
   } else if (RadioButton3->Checked()) {
     int n = 0;

@@ -295,7 +295,7 @@ void TPlayerCommands::PauseClick(TObject*) {
 
 void TPlayerCommands::AllStopClick(TObject*) {
   // Only Yes erases: No and a closed box keep the program.
-  if (FFrm.ShowMessageBox("Are you sure you want stop play and erase your music program?",
+  if (FFrm.ShowMessageBox("Are you sure you want to stop play and erase your music program?",
                           TMessageKind::Confirmation, 0,
                           TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;

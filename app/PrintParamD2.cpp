@@ -44,7 +44,7 @@ TPrintParamFrm::TPrintParamFrm(TComponent* AOwner) : TForm(AOwner) {
   FileDate = box("FileDate", "File &date", false, 0, 1, 3);
   Orig->OnClick = [this](TObject* s) { OrigClick(s); };
 
-  GroupBox2 = group("GroupBox2", " Report ttle ", 140, 52);
+  GroupBox2 = group("GroupBox2", " Report title ", 140, 52);
   Edit1 = new TEdit(this);
   Edit1->SetName("Edit1");
   Edit1->SetHelpContext(33);

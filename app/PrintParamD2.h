@@ -10,7 +10,7 @@ public:
 
   TGroupBox* GroupBox1; // " Information to print "
   TCheckBox *Cat, *Art, *tit, *Dur, *Orig, *Dat, *FileType, *FileSize, *FileDate;
-  TGroupBox* GroupBox2; // " Report ttle "
+  TGroupBox* GroupBox2; // " Report title "
   TEdit* Edit1;
   TGroupBox* GroupBox3; // " Page orientation "
   TRadioButton *RadioButton1, *RadioButton2;

@@ -8,7 +8,7 @@ const std::vector<std::string>& UnMIDINoticeLines() {
       "(of course, you can have many different players INSTALLED on your PC).  Tonalbrook has ",
       "detected that another MIDI player currently is playing or active.",
       "",
-      "Please try one of the following option, A, B or C:",
+      "Please try one of the following options, A, B or C:",
       "A.  Choose another MIDI output port, from the 'Settings' menu command, ",
       "B.  Shut down the other MIDI player if you can find it,",
       "C.  1. Set Tonalbrook as the default Windows MIDI player (under the 'File' menu command),",

@@ -703,7 +703,7 @@ void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStri
   int index = DropTargetIndex(target, x, y);
   TTuneGridView* grid = Grid(index);
   if (!grid) {
-    if (FStore) FStore->Host().ShowPlainMessage("Targetted album not found");
+    if (FStore) FStore->Host().ShowPlainMessage("Targeted album not found");
     return;
   }
   // The hourglass goes back to the arrow however the insertion ends.

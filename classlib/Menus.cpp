@@ -28,7 +28,98 @@ TPopupMenu::TPopupHook& PopupHook() {
   static TPopupMenu::TPopupHook hook;
   return hook;
 }
+
+// The caption an entry shows: its item's own for entries of ours (owner-drawn ones carry no
+// text in the menu), else the menu's text.
+std::string EntryCaption(HMENU popup, int pos) {
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_ID | MIIM_DATA | MIIM_FTYPE;
+  if (!GetMenuItemInfoA(popup, static_cast<UINT>(pos), TRUE, &info)) return std::string();
+  if (info.fType & MFT_SEPARATOR) return std::string();
+  auto* item = reinterpret_cast<TMenuItem*>(info.dwItemData);
+  if (item && TMenuItem::FindByCommand(info.wID) == item) return item->Caption();
+  char text[512] = {};
+  GetMenuStringA(popup, static_cast<UINT>(pos), text, sizeof text, MF_BYPOSITION);
+  return text;
+}
+
+// The pop-up the user types into: the topmost shown menu window of this thread.
+BOOL CALLBACK FindOpenPopup(HWND w, LPARAM lp) {
+  char name[16] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (std::string(name) != "#32768" || !IsWindowVisible(w)) return TRUE;
+  *reinterpret_cast<HWND*>(lp) = w;
+  return FALSE;
+}
+
+// Wine's menus run the first plain entry with a typed letter without asking the window: the
+// letters of an open menu pass here first so that a shared one selects in turn everywhere.
+LRESULT CALLBACK MenuLetterFilter(int code, WPARAM wParam, LPARAM lParam) {
+  try {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_MENU && msg && msg->message == WM_CHAR) {
+      HWND window = nullptr;
+      EnumThreadWindows(GetCurrentThreadId(), FindOpenPopup, reinterpret_cast<LPARAM>(&window));
+      auto popup =
+          window ? reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0)) : nullptr;
+      GUITHREADINFO gui{};
+      gui.cbSize = sizeof(gui);
+      HWND owner = GetGUIThreadInfo(GetCurrentThreadId(), &gui) && gui.hwndMenuOwner
+                       ? gui.hwndMenuOwner
+                       : msg->hwnd;
+      if (popup && IsMenu(popup) &&
+          SelectNextSharingLetter(owner, popup, static_cast<char>(msg->wParam)) >= 0)
+        return TRUE; // the menu does not see the letter
+    }
+  } catch (...) {
+    // A letter that cannot be looked at goes to the menu as it is.
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Once per thread that makes menus, for the life of the thread.
+void InstallMenuLetterFilter() {
+  thread_local HHOOK filter = nullptr;
+  if (!filter)
+    filter = SetWindowsHookExA(WH_MSGFILTER, MenuLetterFilter, nullptr, GetCurrentThreadId());
+}
 } // namespace
+
+char AccelCharOf(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return caption[i + 1];
+    ++i;
+  }
+  return 0;
+}
+
+bool SameLetter(char a, char b) {
+  auto upper = [](char c) {
+    return CharUpperA(
+        reinterpret_cast<LPSTR>(static_cast<uintptr_t>(static_cast<unsigned char>(c))));
+  };
+  return a && upper(a) == upper(b);
+}
+
+int SelectNextSharingLetter(HWND owner, HMENU popup, char typed) {
+  int count = GetMenuItemCount(popup);
+  int selected = -1;
+  std::vector<int> matches;
+  for (int pos = 0; pos < count; ++pos) {
+    if (GetMenuState(popup, static_cast<UINT>(pos), MF_BYPOSITION) & MF_HILITE) selected = pos;
+    if (SameLetter(AccelCharOf(EntryCaption(popup, pos)), typed)) matches.push_back(pos);
+  }
+  if (matches.size() < 2) return -1;
+  auto after = std::find_if(matches.begin(), matches.end(), [&](int p) { return p > selected; });
+  int next = after == matches.end() ? matches.front() : *after;
+  // Wine's menus ignore MNC_SELECT: the highlight moved here is what Enter runs there.
+  if (selected >= 0)
+    HiliteMenuItem(owner, popup, static_cast<UINT>(selected), MF_BYPOSITION | MF_UNHILITE);
+  HiliteMenuItem(owner, popup, static_cast<UINT>(next), MF_BYPOSITION | MF_HILITE);
+  return next;
+}
 
 TShortCut MakeShortCut(WORD key, bool shift, bool ctrl, bool alt) {
   return static_cast<TShortCut>((key & 0xFF) | (shift ? scShift : 0) | (ctrl ? scCtrl : 0) |
@@ -128,6 +219,7 @@ HMENU TMenuItem::ParentHandle() const {
 
 HMENU TMenuItem::Handle() {
   if (!FHandle) {
+    InstallMenuLetterFilter();
     bool bar = FMenu && !FMenu->IsPopup();
     FHandle = bar ? CreateMenu() : CreatePopupMenu();
     Rebuild();

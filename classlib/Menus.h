@@ -16,6 +16,15 @@ TShortCut TextToShortCut(const std::string& text);
 
 class TMenu;
 
+// The character after a caption's lone "&" ("&&" shows an ampersand), or 0 without one.
+char AccelCharOf(const std::string& caption);
+// Two menu letters alike regardless of case.
+bool SameLetter(char a, char b);
+// Windows' rule for a letter that several entries of an open pop-up share: the selection moves
+// to the next of them (Enter then runs it). Answers that entry's position, or -1 when fewer than
+// two entries have the letter (the menu's own handling then applies).
+int SelectNextSharingLetter(HWND owner, HMENU popup, char typed);
+
 class TMenuItem : public TComponent {
 public:
   explicit TMenuItem(TComponent* AOwner);

@@ -1,6 +1,7 @@
 // Bitmap menus: the window-procedure hook, measuring and drawing of owner-drawn menu items.
 #include "CoolMenu.h"
 #include <algorithm>
+#include <vector>
 #include "Guard.h"
 #include "Handles.h"
 
@@ -560,7 +561,7 @@ void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
     bool hasPicture = FPicture.Graphic() || FMenuItem->Checked();
     if (FOptions.Contains(omNoHighlightImage) && hasPicture) {
       if (FTextAlign == 1 || FTextAlign == 2)
-        throw ECoolMenuError("Advanced features available only for horisontal aligned items");
+        throw ECoolMenuError("Advanced features available only for horizontal aligned items");
       fillFrom = (FTextAlign == 4 ? capLeft : picLeft) - 1;
       bool bevel = FBevelInner != bvNone || FBevelOuter != bvNone;
       if (bevel && (FBevelStyle == TBevelStyle::bsBevelBoth ||
@@ -929,31 +930,31 @@ void TCoolMenu::WndProc(TMessage& m) {
     }
     break;
   case WM_MENUCHAR: {
-    // Owner-drawn entries show the system no text: the accelerator is looked up here.
+    // Owner-drawn entries show the system no text: the accelerator is looked up here. As the
+    // system does for its own entries, a letter that several entries share moves the selection
+    // to the next of them (Enter then runs it); the letter of one entry alone runs that entry.
     auto popup = reinterpret_cast<HMENU>(m.LParam);
     char typed = static_cast<char>(LOWORD(m.WParam));
     int count = GetMenuItemCount(popup);
+    std::vector<int> matches;
     for (int pos = 0; pos < count; ++pos) {
       MENUITEMINFOA info{};
       info.cbSize = sizeof(info);
       info.fMask = MIIM_DATA;
       if (!GetMenuItemInfoA(popup, pos, TRUE, &info)) continue;
       auto* mi = reinterpret_cast<TMenuItem*>(info.dwItemData);
-      if (!mi || !FindItem(mi)) continue;
-      const std::string& c = mi->Caption();
-      size_t amp = c.find('&');
-      while (amp != std::string::npos && amp + 1 < c.size() && c[amp + 1] == '&')
-        amp = c.find('&', amp + 2);
-      if (amp != std::string::npos && amp + 1 < c.size() &&
-          CharUpperA(reinterpret_cast<LPSTR>(
-              static_cast<uintptr_t>(static_cast<unsigned char>(c[amp + 1])))) ==
-              CharUpperA(reinterpret_cast<LPSTR>(
-                  static_cast<uintptr_t>(static_cast<unsigned char>(typed))))) {
-        m.Result = MAKELRESULT(pos, MNC_EXECUTE);
-        return;
-      }
+      if (mi && FindItem(mi) && SameLetter(AccelCharOf(mi->Caption()), typed))
+        matches.push_back(pos);
     }
-    break;
+    if (matches.empty()) break;
+    if (matches.size() == 1) {
+      m.Result = MAKELRESULT(matches.front(), MNC_EXECUTE);
+      return;
+    }
+    int next = SelectNextSharingLetter(FWindow, popup, typed);
+    if (next < 0) break;
+    m.Result = MAKELRESULT(next, MNC_SELECT);
+    return;
   }
   case WM_MEASUREITEM: {
     auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);

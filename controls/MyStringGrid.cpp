@@ -228,11 +228,51 @@ void TMyStringGrid::FitColumnsToRow(int row) {
     int width = measure.Exact(Cells(c, row)) + 6;
     if (width > ColWidths(c)) SetColWidths(c, width);
   }
+  BringLastColumnIntoView();
 }
 
 void TMyStringGrid::FitAllColumns() {
   for (int c = 0; c < ColCount(); ++c)
     FitColumn(c);
+  BringLastColumnIntoView();
+}
+
+void TMyStringGrid::Resize() {
+  TDrawGrid::Resize();
+  BringLastColumnIntoView();
+}
+
+void TMyStringGrid::BringLastColumnIntoView() {
+  constexpr int LeastWidth = 24; // a column narrowed this far still shows where it is
+  int last = ColCount() - 1;
+  if (!KeepLastColumnInView || last < 1 || !HandleAllocated()) return;
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  int used = 0, give = 0;
+  for (int c = 0; c <= last; ++c) {
+    used += ColWidths(c) + GridLineWidth();
+    if (c < last) give += std::max(0, ColWidths(c) - LeastWidth);
+  }
+  int excess = used - client.right;
+  if (excess <= 0 || give <= 0) return;
+  // Each column before the last gives its share of what it can spare; the last pixels come
+  // from the first of them.
+  int taken = 0;
+  std::vector<int> widths(static_cast<size_t>(last));
+  for (int c = 0; c < last; ++c) {
+    int spare = std::max(0, ColWidths(c) - LeastWidth);
+    int share = std::min(spare, static_cast<int>(static_cast<int64_t>(excess) * spare / give));
+    widths[static_cast<size_t>(c)] = ColWidths(c) - share;
+    taken += share;
+  }
+  for (int c = 0; c < last && taken < excess; ++c) {
+    int more = std::min(excess - taken, widths[static_cast<size_t>(c)] - LeastWidth);
+    if (more <= 0) continue;
+    widths[static_cast<size_t>(c)] -= more;
+    taken += more;
+  }
+  for (int c = 0; c < last; ++c)
+    SetColWidths(c, widths[static_cast<size_t>(c)]);
 }
 
 void TMyStringGrid::SetColumnCentered(int col, bool flag) {

@@ -44,6 +44,9 @@ public:
   void FitColumn(int col);
   void FitColumnsToRow(int row) override;
   void FitAllColumns();
+  // Keeps the last column whole inside the window: the columns before it give up width when
+  // fitting or a narrower window would push it out (a narrow panel's grid).
+  bool KeepLastColumnInView = false;
   void SetColumnCentered(int col, bool flag);
   bool ColumnCentered(int col) const;
 
@@ -71,11 +74,13 @@ protected:
   void DoEndDrag(TObject* Target, int X, int Y) override;
   void RowChanged(int row) override;
   void RowsChanged() override;
+  void Resize() override;
   void SetBusyCursor(bool busy) override;
 
 private:
   int TextWidth(const std::string& text);
   int DropRowAt(int x, int y) const;
+  void BringLastColumnIntoView();
 
   std::vector<bool> FCentered;
   int FUpdating = 0;

@@ -239,11 +239,20 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   MasterTreble_R = ToneSlider(Panel3, "MasterTreble_R", 28, 270, WaveInTreble);
   Panel3->OnResize = [this](TObject* s) { Panel3Resize(s); };
 
+  // A line without a bass or treble control gives the connector no name to show: the label
+  // keeps its own then, so that no slider stands unnamed.
+  auto keepName = [](TLabel* label) {
+    return [label, own = label->Caption()](TObject*) {
+      if (label->Caption().empty()) label->SetCaption(own);
+    };
+  };
   MMMixerLabelConnector1 = new TMMMixerLabelConnector(this);
+  MMMixerLabelConnector1->OnChange = keepName(Label2);
   MMMixerLabelConnector1->SetName("MMMixerLabelConnector1");
   MMMixerLabelConnector1->SetSource(BassMixer);
   MMMixerLabelConnector1->SetDestination(Label2);
   MMMixerLabelConnector2 = new TMMMixerLabelConnector(this);
+  MMMixerLabelConnector2->OnChange = keepName(Label3);
   MMMixerLabelConnector2->SetName("MMMixerLabelConnector2");
   MMMixerLabelConnector2->SetSource(TrebleMixer);
   MMMixerLabelConnector2->SetDestination(Label3);
@@ -324,6 +333,9 @@ void TMixerFrmF::Rebuild() {
     Screen->SetCursor(saved);
   });
   FreeBuilt();
+  // The templates' boxes read as their clones' do, the same letter underlined in each.
+  NameCheckBox(*MasterBlock);
+  NameCheckBox(*RecordBlock);
   int x = MasterBlock->Width() + 1;
   for (int i = 0; i < MasterLine->Connections(); ++i)
     x = AddLineBlock(x, TabSheet1, MasterLine->ConnectionId(i), MasterMixer, MMMixerDevice1);
@@ -359,17 +371,23 @@ int TMixerFrmF::AddLineBlock(int x, TTabSheet* page, TMMLineId lineId, TMMCustom
   line->SetLineId(lineId);
   clone->SetMixer(mixer);
   if (TMMCustomBlockCheck* box = clone->CheckBox()) {
-    // Only the caption: the box keeps showing the line's real state.
-    box->SetAutoCaption(false);
     box->SetLeft(20);
     box->SetWidth(65);
-    box->SetCaption(WinText(clone->MuteKind() == mkSelect ? MMS_SELECT_CAPTION : MMS_MUTE_CAPTION));
   }
+  NameCheckBox(*clone);
   if (TMMCustomBlockLabel* title = clone->LineTitle()) {
     title->SetCaption(line->Valid() ? line->LineInfo()->Name() : WinText(MMS_NOT_CONNECTED));
     title->SetLeft((clone->Width() - title->Width()) / 2 - 1);
   }
   return x + panel->Width();
+}
+
+void TMixerFrmF::NameCheckBox(TMMMixerBlock& block) {
+  TMMCustomBlockCheck* box = block.CheckBox();
+  if (!box) return;
+  // Only the caption: the box keeps showing the line's real state.
+  box->SetAutoCaption(false);
+  box->SetCaption(WinText(block.MuteKind() == mkSelect ? MMS_SELECT_CAPTION : MMS_MUTE_CAPTION));
 }
 
 void TMixerFrmF::MMDCB1Change(TObject*) {

@@ -69,6 +69,8 @@ protected:
 
 private:
   void Rebuild();
+  // The mute or select box's caption, "&Mute" or "&Select" as the block's box works.
+  void NameCheckBox(TMMMixerBlock& block);
   void FreeBuilt();
   void OpenDevice();
   int AddLineBlock(int x, TTabSheet* page, TMMLineId lineId, TMMCustomMixerControl* mixer,

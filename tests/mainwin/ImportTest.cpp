@@ -164,7 +164,7 @@ TEST_F(Import, EveryCorpusFileQuietlyTwiceThenACopyElsewhere) {
     if (ExtractFileExt(file) == ".kar") {
       EXPECT_EQ(result, "") << rel << ": not a road of its own";
     } else if (ReadFileBytes(file).compare(0, 4, "MThd") != 0) {
-      EXPECT_EQ(result, file + " is not MIDI file, has " + IntToStr(size) + " bytes");
+      EXPECT_EQ(result, file + " is not a MIDI file, has " + IntToStr(size) + " bytes");
     } else if (std::find(FCat.Files.begin(), FCat.Files.end(), file) != FCat.Files.end()) {
       EXPECT_EQ(result, "Duplicate") << rel << ": in the prepared catalogue";
     } else if (durations.at(rel) < 0) {
@@ -188,7 +188,7 @@ TEST_F(Import, EveryCorpusFileQuietlyTwiceThenACopyElsewhere) {
   FAnswers.Clear();
   for (const std::string& file : CorpusFiles()) {
     std::string result = Add(file, true, false);
-    EXPECT_TRUE(result.empty() || result.find(" is not MIDI file, has ") != std::string::npos)
+    EXPECT_TRUE(result.empty() || result.find(" is not a MIDI file, has ") != std::string::npos)
         << result;
   }
   // The titles added here and those prepared before, and the map table.
@@ -251,7 +251,7 @@ TEST_F(Import, NamesTypesBoxesAndBadFiles) {
   // Not quiet: the boxes speak; corrupted No stores nothing, Yes stores "?".
   FAnswers.Clear();
   EXPECT_EQ(Add(FDir / "words.mid", true, false),
-            FDir / "words.mid" + " is not MIDI file, has 29 bytes");
+            FDir / "words.mid" + " is not a MIDI file, has 29 bytes");
   FAnswers.Push(mrNo);
   EXPECT_EQ(Add(FDir / "broken.mid", true, false), "Corrupted MIDI file");
   EXPECT_EQ(static_cast<int>(DB().KeyIndex().size()), before);

@@ -7,7 +7,10 @@
 #include "MainCodeD2.h"
 #include "MainLayout.h"
 #include "MasterProbe.h"
+#include "MyStringGrid.h"
+#include "ExtPage.h"
 #include "SysUtils.h"
+#include "TestCapture.h"
 #include "TestUtil.h"
 #include "MainWindowFixture.h"
 
@@ -229,13 +232,71 @@ void ExpectCaptionsWhole(TMasterFrm& form, const std::string& where) {
   }
 }
 
+struct TSize {
+  const char* Name;
+  int Width, Height;
+};
+
+// The caption's width in the button's own font, as GDI sets it out.
+int TextWidth(TBitBtn& b) {
+  std::string text = b.Caption();
+  text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b.Font().Handle());
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return size.cx;
+}
+
+// The first and last columns of the button's face where its caption left ink (text or the
+// light emboss of disabled text), between its frames.
+std::pair<int, int> InkColumns(TBitBtn& b) {
+  TBitmap shot;
+  CaptureControl(b, shot);
+  COLORREF face = GetSysColor(COLOR_BTNFACE);
+  int first = shot.Width(), last = -1;
+  for (int x = 0; x < shot.Width(); ++x)
+    for (int y = 4; y < shot.Height() - 4; ++y) {
+      COLORREF c = GetPixel(shot.Canvas().Handle(), x, y) & 0xFFFFFF;
+      // The frames run top to bottom; caption ink does not reach the rows near the edges.
+      COLORREF top = GetPixel(shot.Canvas().Handle(), x, 2) & 0xFFFFFF;
+      if (c != face && c != top) {
+        first = std::min(first, x);
+        last = x;
+        break;
+      }
+    }
+  return {first, last};
+}
+
+TEST_F(Layout, TheProgramsButtonsShowTheirCaptionsWholeAtTheFirstAndSmallestSize) {
+  Start();
+  for (TSize size : {TSize{"first", 585, 400}, TSize{"smallest", 500, 400}}) {
+    Resize(size.Width, size.Height);
+    for (TBitBtn* b : {Probe(FForm).Shuffle(), Probe(FForm).MusicClear()}) {
+      SCOPED_TRACE(std::string(size.Name) + " " + b->Name());
+      // Frame 2 pixels, the focus line 4 pixels in, a pixel to spare: 5 each side.
+      EXPECT_GE(b->Width() - 2 * 5, TextWidth(*b) + 1) << "with the emboss of disabled text";
+      auto [first, last] = InkColumns(*b);
+
+      ASSERT_LE(first, last) << "a caption is drawn";
+      EXPECT_GE(first, 5);
+      EXPECT_LE(last, b->Width() - 1 - 5);
+      // Nothing beside it lies over it.
+      TControl* next = b == Probe(FForm).Shuffle() ? Probe(FForm).MusicClear() : nullptr;
+      if (next) {
+        EXPECT_LE(b->Left() + b->Width(), next->Left());
+      }
+    }
+  }
+  CloseAndWait();
+}
+
 TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
   Start();
   SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  struct TSize {
-    const char* Name;
-    int Width, Height;
-  };
   for (bool tools : {true, false}) {
     if (Probe(FForm).ShowTools() != tools) Probe(FForm).ToolsLeft()->Click();
     ASSERT_EQ(Probe(FForm).ShowTools(), tools);
@@ -281,6 +342,53 @@ TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
   int left = Probe(FForm).PlayReplace()->Left();
   int right = Probe(FForm).SoundPanel()->Left() + Probe(FForm).SoundPanel()->Width();
   EXPECT_NEAR((left + right) / 2.0, Probe(FForm).TopPanel()->Width() / 2.0, 1.0);
+  CloseAndWait();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Layout, AnAlbumsDurationsStayInsideTheAlbumPanelBesideLongTitles) {
+  Start();
+  Probe(FForm).AlbList()->FindOrAddAlbum("Long names");
+  TExtPageControl* albums = Probe(FForm).Albums();
+  int page = albums->PageCount() - 1; // a new album's page comes last
+  ASSERT_GE(page, 1);
+  albums->SetActivePageIndex(page);
+  TMyStringGrid* grid = nullptr;
+  for (int i = 0; i < albums->Pages(page)->ControlCount() && !grid; ++i)
+    grid = dynamic_cast<TMyStringGrid*>(albums->Pages(page)->Controls(i));
+  ASSERT_TRUE(grid);
+  // Titles as long as the title editor takes (35 characters).
+  grid->SetCells(0, 1, "Wolfgang Amadeus Mozart-Beethovenis");
+  grid->SetCells(1, 1, "Eine kleine Nachtmusik, Allegro mae");
+  grid->SetCells(2, 1, "1:02:03");
+  grid->FitAllColumns();
+  for (int albWidth : {200, 140}) { // the stored width at first and the splitter's least
+    FForm->Layout().SetAlbPanelWidth(albWidth);
+    ProcessMessages();
+    SCOPED_TRACE(albWidth);
+    RECT client{}, panel{};
+    GetClientRect(grid->Handle(), &client);
+    MapWindowPoints(grid->Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    GetWindowRect(Probe(FForm).AlbPanel()->Handle(), &panel);
+    ASSERT_LE(client.right, panel.right) << "the grid lies in the album panel";
+    int durationRight = 0;
+    for (int c = 0; c < 3; ++c)
+      durationRight += grid->ColWidths(c) + grid->GridLineWidth();
+    EXPECT_LE(client.left + durationRight, client.right) << "Duration ends inside the grid";
+    // The column is wide enough for its heading and its time, in the grid's own font.
+    HDC dc = GetDC(grid->Handle());
+    HGDIOBJ old = SelectObject(dc, grid->Font().Handle());
+    for (const char* text : {"Duration", "1:02:03"}) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size);
+      EXPECT_GE(grid->ColWidths(2), size.cx) << text;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(grid->Handle(), dc);
+  }
   CloseAndWait();
 }
 

@@ -246,7 +246,7 @@ TEST_F(Organise, TitlesDeletedFromTheCatalogueLeaveTheProgramSoAReusedKeyIsNotPl
   Probe(FForm).Titleselected1()->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   ExpectBox(FBoxes[0], "Warning",
-            "Permanently delete these 1 titles fom the database and all albums?", {IDOK, IDABORT});
+            "Permanently delete these 1 titles from the database and all albums?", {IDOK, IDABORT});
   EXPECT_FALSE(InStore(highest));
   EXPECT_EQ(ProgramKeys(), std::vector<int>{k[0]});
   // The next title added gets the deleted key again; the program does not name it.

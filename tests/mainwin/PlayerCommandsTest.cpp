@@ -209,7 +209,7 @@ TEST_F(PlayerCommands, EraseAndStopOnlyOnYes) {
   PlayTitles(3);
   FAnswers.Push(mrNo);
   FForm->PlayerCommands().AllStopClick(nullptr);
-  EXPECT_EQ(LastQuestion(), "Are you sure you want stop play and erase your music program?");
+  EXPECT_EQ(LastQuestion(), "Are you sure you want to stop play and erase your music program?");
   EXPECT_EQ(Program().Count(), 3);
   FAnswers.Push(mrCancel); // the box closed
   FForm->PlayerCommands().AllStopClick(nullptr);

@@ -23,6 +23,12 @@ protected:
     ASSERT_TRUE(FileExists(exe)) << exe;
     ASSERT_TRUE(CopyFileA(exe.c_str(), (FDir / "Tonalbrook.exe").c_str(), FALSE));
   }
+  // The program's window up and its start-up done.
+  static void WaitStartedUp(TRunningProgram& run) {
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.WaitForMainWindow());
+    ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  }
 };
 
 TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) {
@@ -187,9 +193,7 @@ TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
 TEST_F(ProgramRun, ThePlugInsMixerRequestShowsTheMixerWindowCentred) {
   TPlayerRegistry player(DocTypeName);
   TRunningProgram run(FDir.Path(), "");
-  ASSERT_TRUE(run.Started());
-  ASSERT_TRUE(run.WaitForMainWindow());
-  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
   const size_t asked = run.Asked().size();
   HWND main = run.MainWindow();
   HWND mixer = FindProcessWindow(run.Pid(), "TMixerFrmF");
@@ -240,9 +244,7 @@ BOOL CALLBACK FindSystemBox(HWND w, LPARAM lp) {
 TEST_F(ProgramRun, ViewHelpFileSaysPlainlyThatNoHelpIsInstalled) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   TRunningProgram run(FDir.Path(), "");
-  ASSERT_TRUE(run.Started());
-  ASSERT_TRUE(run.WaitForMainWindow());
-  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
   // Help > View help file from the keyboard, as a user without a mouse would choose it.
   HWND main = run.MainWindow();
   PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'h');
@@ -278,6 +280,28 @@ std::vector<std::string> RecordNames(const std::string& bytes, size_t size) {
   for (size_t at = 0; at + size <= bytes.size(); at += size)
     names.push_back(bytes.substr(at + 17, static_cast<unsigned char>(bytes[at + 16])));
   return names;
+}
+
+struct TShownMenus {
+  DWORD Pid;
+  int Count = 0;
+};
+
+BOOL CALLBACK CountShownMenus(HWND w, LPARAM lp) {
+  auto* f = reinterpret_cast<TShownMenus*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  char name[16] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (owner == f->Pid && std::string(name) == "#32768" && IsWindowVisible(w)) ++f->Count;
+  return TRUE;
+}
+
+// How many menu windows of the process are open (a pop-up, its sub-menu).
+int ShownMenus(DWORD pid) {
+  TShownMenus found{pid};
+  EnumWindows(CountShownMenus, reinterpret_cast<LPARAM>(&found));
+  return found.Count;
 }
 
 } // namespace
@@ -334,4 +358,97 @@ TEST_F(ProgramRun, AReadOnlySettingsFileIsReportedOnceAndTheCloseSavesEverything
   db.Open(FDir / "Music");
   EXPECT_EQ(db.LiveCount(), static_cast<int>(cat.Keys.size()));
   db.Close();
+}
+
+TEST_F(ProgramRun, ASharedMenuLetterSelectsInTurnAndEnterRunsTheSelectedEntry) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\nAutoLooping=0\r\n");
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
+  HWND main = run.MainWindow();
+  auto openOptions = [&] {
+    PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'o');
+    return PumpUntil([&] { return ShownMenus(run.Pid()) == 1; }, 30000);
+  };
+  auto type = [&](const char* letters) {
+    for (const char* c = letters; *c; ++c)
+      PostMessageA(main, WM_CHAR, static_cast<unsigned char>(*c), 0);
+    PostMessageA(main, WM_KEYDOWN, VK_RETURN, 0);
+  };
+  // "&Looping" and "&Launch on Windows start": the menu opens on Looping, so L selects the
+  // next entry with the letter, whose sub-menu Enter opens; Looping is not run on the way.
+  ASSERT_TRUE(openOptions()) << "the Options menu is open";
+  type("l");
+  EXPECT_TRUE(PumpUntil([&] { return ShownMenus(run.Pid()) == 2; }, 30000))
+      << "Enter opened the sub-menu of the second entry with the letter";
+  PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return ShownMenus(run.Pid()) == 0; }, 30000));
+  // A second L comes round to Looping again, and Enter runs it.
+  ASSERT_TRUE(openOptions());
+  type("ll");
+  ASSERT_TRUE(PumpUntil([&] { return ShownMenus(run.Pid()) == 0; }, 30000));
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_TRUE(ini.ReadBool("Setup", "AutoLooping", false)) << "Looping was ticked once";
+}
+
+namespace {
+
+// The columns of a button window where its caption left ink (anything but the face colour
+// between rows clear of the frame), read from the screen.
+std::pair<int, int> ShownInkColumns(HWND button) {
+  RECT r{};
+  GetWindowRect(button, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  COLORREF face = GetSysColor(COLOR_BTNFACE) & 0xFFFFFF;
+  int first = w, last = -1;
+  for (int x = 0; x < w; ++x)
+    for (int y = 4; y < h - 4; ++y) {
+      COLORREF c = GetPixel(screen, r.left + x, r.top + y) & 0xFFFFFF;
+      COLORREF frameRow = GetPixel(screen, r.left + x, r.top + 2) & 0xFFFFFF;
+      if (c != face && c != frameRow) {
+        first = std::min(first, x);
+        last = x;
+        break;
+      }
+    }
+  ReleaseDC(nullptr, screen);
+  return {first, last};
+}
+
+} // namespace
+
+TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
+  HWND main = run.MainWindow();
+  SetForegroundWindow(main);
+  for (int width : {585, 500}) { // the first size and the smallest
+    SetWindowPos(main, HWND_TOP, 0, 0, width, 400, SWP_NOMOVE);
+    for (const char* caption : {"Shuffle", "Erase"}) {
+      SCOPED_TRACE(std::to_string(width) + " " + caption);
+      HWND button = FindChildByText(main, caption);
+      ASSERT_TRUE(button);
+      RECT r{};
+      GetWindowRect(button, &r);
+      std::pair<int, int> ink{0, -1};
+      // Painted once the resize has gone through the program's queue.
+      PumpUntil(
+          [&] {
+            ink = ShownInkColumns(button);
+            return ink.first <= ink.second;
+          },
+          10000);
+      ASSERT_LE(ink.first, ink.second) << "the caption is drawn";
+      // Frame 2 pixels, the focus line 4 pixels in, a pixel to spare: 5 each side.
+      EXPECT_GE(ink.first, 5);
+      EXPECT_LE(ink.second, r.right - r.left - 1 - 5);
+    }
+  }
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
 }

@@ -401,7 +401,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   FAnswers.Push(RecordBox(mrOk, FBoxes));
   Probe(FForm).Delete5()->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
-  EXPECT_EQ(FBoxes[1].Text, "Permanently delete 2 titles fom the database and all albums?");
+  EXPECT_EQ(FBoxes[1].Text, "Permanently delete 2 titles from the database and all albums?");
   TTuneRec gone;
   for (int32_t key : {k[0], k[3]}) {
     EXPECT_FALSE(FForm->DMM2()->MyDB()->FindById(key, gone)) << key;

@@ -328,7 +328,7 @@ TEST_F(CoolMenuDraw, DrawingFaultsReachTheHandlerAndBadIndexesAreRefused) {
     open.SetOptions(options);
     Draw(FOpen, b, false);
     ASSERT_EQ(capture.Messages.size(), 1u);
-    EXPECT_EQ(capture.Messages[0], "Advanced features available only for horisontal aligned items");
+    EXPECT_EQ(capture.Messages[0], "Advanced features available only for horizontal aligned items");
 
     HDC meta = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
     Rectangle(meta, 0, 0, 16, 16);

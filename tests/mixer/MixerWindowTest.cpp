@@ -147,6 +147,52 @@ TEST(Window, PagesFollowTheDeviceBox) {
     shot.SaveToFile(WinPath(EnvVar("TB_BUILD_DIR")) + "\\mixer-window.bmp");
 }
 
+// The longest run of dark pixels along one row of r: an underline is one, letters are not.
+int LongestDarkRun(TBitmap& bitmap, const RECT& r) {
+  int longest = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left, run = 0; x < r.right; ++x) {
+      run = Dark(bitmap, x, y, 60) ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+  return longest;
+}
+
+TEST(Window, EverySliderIsNamedAndEveryMuteBoxReadsAlike) {
+  if (NoMixerRun()) GTEST_SKIP();
+  auto f = MakeWindow();
+  ASSERT_FALSE(f->NoMixer());
+  TBitmap shot;
+  CaptureWindow(f->Handle(), shot);
+  POINT origin = f->ClientToScreen({0, 0});
+  auto onShot = [&](TControl& c) {
+    POINT p = c.ClientToScreen({0, 0});
+    return RECT{p.x - origin.x, p.y - origin.y, p.x - origin.x + c.Width(),
+                p.y - origin.y + c.Height()};
+  };
+  // Wine's speakers have no bass or treble: the sliders still carry their names, drawn left of
+  // them.
+  for (TLabel* label : {f->Label2, f->Label3}) {
+    EXPECT_NE(label->Caption(), "") << label->Name();
+    EXPECT_GT(Ink(shot, onShot(*label)), 20) << label->Name();
+    EXPECT_LE(label->Left() + label->Width(), f->BassSlider->Left()) << label->Name();
+  }
+  EXPECT_EQ(f->Label2->Caption(), "Master Bass Level");
+  EXPECT_EQ(f->Label3->Caption(), "Master Treble Level");
+  // The master block and the source block show one caption, its letter underlined in both.
+  std::vector<TMMMixerBlock*> blocks = SourceBlocks(*f, f->TabSheet1);
+  blocks.insert(blocks.begin(), f->MasterBlock);
+  ASSERT_EQ(blocks.size(), 2u);
+  for (TMMMixerBlock* b : blocks) {
+    SCOPED_TRACE(b->Name());
+    ASSERT_TRUE(b->CheckBox());
+    EXPECT_EQ(b->CheckBox()->Caption(), "&Mute");
+    RECT box = onShot(*b->CheckBox());
+    box.left += 16; // right of the square
+    EXPECT_GE(LongestDarkRun(shot, box), 5) << "the M underlined";
+  }
+}
+
 TEST(WindowStandIn, BuildWritesNothingAndClonesKeepTheirEvents) {
   // Muted sources on a card without a playback list: mute boxes that show the state as it is.
   {

@@ -393,7 +393,7 @@ TEST_F(Playing, PauseResumeTheStopsAndTheSliderFollowTheTitle) {
 
   // All-stop asks, then stops and erases the program.
   FRun->Answer = [](const TRunningProgram::TAsked& box) {
-    return box.Text.find("Are you sure you want stop play and erase your music program?") == 0
+    return box.Text.find("Are you sure you want to stop play and erase your music program?") == 0
                ? std::string("&Yes")
                : std::string();
   };

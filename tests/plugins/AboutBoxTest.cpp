@@ -29,11 +29,12 @@ TEST(AboutBox, TextsAndLayoutFollowTheLabels) {
   EXPECT_EQ(box.Panel2->Width(), icon + 4);
   EXPECT_EQ(box.Image2->Left(), 2);
   EXPECT_EQ(box.Image2->Top(), 2);
-  // The wider of icon panel + 8, version + 20 and link + 20 (the link must not be cut).
+  // At least the wider of icon panel + 8, version + 20 and link + 20 (the link must not be cut);
+  // the caption may want more (below).
   int versionWidth = box.Version->Width(), linkWidth = box.Label4->Width();
   EXPECT_GT(versionWidth, 40);
-  int wanted = std::max({icon + 4 + 8, versionWidth + 20, linkWidth + 20});
-  EXPECT_EQ(box.Panel1->Width(), wanted);
+  int wanted = box.Panel1->Width();
+  EXPECT_GE(wanted, std::max({icon + 4 + 8, versionWidth + 20, linkWidth + 20}));
   EXPECT_EQ(box.ClientWidth(), wanted + 8);
   for (TControl* c : {static_cast<TControl*>(box.Panel2), static_cast<TControl*>(box.Version),
                       static_cast<TControl*>(box.Label4)})
@@ -83,6 +84,42 @@ TEST(AboutBox, ShowsTheIconAndABlueUnderlinedLink) {
   SendMessageA(panel, WM_SETCURSOR, reinterpret_cast<WPARAM>(panel),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetCursor(), Screen->Cursors(6));
+  box.Hide();
+}
+
+// The caption's width in the system's caption font, measured apart from the box.
+int CaptionTextWidth(const std::string& text) {
+  NONCLIENTMETRICSA ncm{};
+  ncm.cbSize = sizeof(ncm);
+  EXPECT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0));
+  HFONT font = CreateFontIndirectA(&ncm.lfCaptionFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return size.cx;
+}
+
+TEST(AboutBox, TheTitleBarShowsTheWholeCaption) {
+  Application->SetTitle("Tonalbrook");
+  TAboutBoxD2 box(nullptr);
+  box.Show();
+  ProcessMessages();
+  RECT window{}, client{};
+  GetWindowRect(box.Handle(), &window);
+  GetClientRect(box.Handle(), &client);
+  // Room for the text: the window less its frame, the close button and the text's margins.
+  int frame = (window.right - window.left) - client.right;
+  int room = (window.right - window.left) - frame - GetSystemMetrics(SM_CXSIZE) - 2 * 4;
+  EXPECT_GE(room, CaptionTextWidth("About Tonalbrook v3.7.1 (tm)"));
+  // Everything inside stays centred in the wider box.
+  for (TControl* c : {static_cast<TControl*>(box.Panel2), static_cast<TControl*>(box.Version),
+                      static_cast<TControl*>(box.Label4)})
+    EXPECT_NEAR(c->Left() + c->Width() / 2.0, box.Panel1->Width() / 2.0, 1.0) << c->Name();
+  EXPECT_NEAR(box.OKButton->Left() + box.OKButton->Width() / 2.0, client.right / 2.0, 1.0);
   box.Hide();
 }
 

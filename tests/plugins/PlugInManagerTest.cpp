@@ -63,7 +63,7 @@ TEST_F(PlugInManager, InstallCopiesIntoBothFoldersAndCountsTheConflicts) {
   EXPECT_EQ(ReadFileBytes(FA + "NPqorvex.dll"), bytes);
   EXPECT_EQ(ReadFileBytes(FB + "NPqorvex.dll"), bytes);
   EXPECT_EQ(LastText(), "2 instance(s) of Tonalbrook plugin have been installed.\r\n\r\n"
-                        "2 conflicting plugin were found.");
+                        "2 conflicting plugins were found.");
   EXPECT_EQ(FForm->GroupBox1->Caption(), " Tonalbrook is installed as a Navigator plugin ");
   EXPECT_FALSE(FForm->BitBtn1->Enabled());
   EXPECT_TRUE(FForm->BitBtn2->Enabled());
@@ -141,7 +141,7 @@ TEST_F(PlugInManager, EachConfigurationRenamesAndReportsItsCount) {
   Make();
   FForm->RadioButton2->SetChecked(true);
   FForm->BitBtn4Click(nullptr);
-  EXPECT_EQ(LastText(), "2 conflicting plugin have been disabled while Tonalbrook is open,\r\n"
+  EXPECT_EQ(LastText(), "2 conflicting plugins have been disabled while Tonalbrook is open,\r\n"
                         "until you choose the Re-enable option below or remove Tonalbrook as a "
                         "plugin.");
   EXPECT_TRUE(FFlag);

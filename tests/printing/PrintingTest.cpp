@@ -63,7 +63,7 @@ TEST(PrintOptions, ControlsCaptionsAndTheRecommendedLandscape) {
     EXPECT_EQ(b.Box->Parent(), form.GroupBox1) << b.Caption;
   }
   EXPECT_EQ(form.GroupBox1->Caption(), " Information to print ");
-  EXPECT_EQ(form.GroupBox2->Caption(), " Report ttle ");
+  EXPECT_EQ(form.GroupBox2->Caption(), " Report title ");
   EXPECT_EQ(form.Edit1->HelpContext(), 33);
   EXPECT_EQ(form.GroupBox3->Caption(), " Page orientation ");
   EXPECT_EQ(form.RadioButton1->Caption(), "&Portrait");

@@ -227,7 +227,7 @@ TEST_F(FileAssoc, MenuClaimsTheDefaultPlayerAndRestoresTheFormerOne) {
   EXPECT_FALSE(menu.Items.MIDIdefault->Enabled());
   EXPECT_TRUE(menu.Items.MIDIrestore->Enabled());
   ASSERT_EQ(menu.Boxes.size(), 1u);
-  EXPECT_EQ(menu.Boxes[0], "Tonalbrook has been set your default Windows MIDI Player.");
+  EXPECT_EQ(menu.Boxes[0], "Tonalbrook has been set as your default Windows MIDI Player.");
 
   // "No" keeps everything as it is.
   menu.Answers = {TMessageAnswer::No};
@@ -255,7 +255,7 @@ TEST_F(FileAssoc, RestoringWithoutBackupsOffersSupport) {
   menu.OpenResult = 2; // the shell could not open the page
   menu.Commands->MIDIrestoreClick();
   ASSERT_EQ(menu.Boxes.size(), 3u);
-  EXPECT_EQ(menu.Boxes[1], "Unabled to restore original default MIDI player!\r\n\r\n"
+  EXPECT_EQ(menu.Boxes[1], "Unable to restore the original default MIDI player!\r\n\r\n"
                            "Do you wish to get help from Technical Support (you must be connected "
                            "to the Internet) ?");
   ASSERT_EQ(menu.Opened.size(), 1u);

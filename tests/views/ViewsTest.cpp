@@ -376,7 +376,7 @@ TEST_F(Views, TitlesDroppedOnAnAlbumLineOrPageJoinThatAlbum) {
   EXPECT_EQ(mix->ListItem()->SubItems(0), "3");
   // Below the last line there is no album.
   FAlbList->AddTitlesToAlbum(FList, p.x, 500, keys);
-  EXPECT_EQ(FHost.Messages, (std::vector<std::string>{"Targetted album not found"}));
+  EXPECT_EQ(FHost.Messages, (std::vector<std::string>{"Targeted album not found"}));
   // On the album's page without a drop row: at the top, selected. The same title may stand twice.
   FAlbs->SetActivePage(mix->Sheet());
   TStringList one;
