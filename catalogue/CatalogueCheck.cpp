@@ -62,13 +62,16 @@ TFileFinding StartFinding(TCatalogueFileKind kind, std::string_view bytes, int r
   return f;
 }
 
-// Per-record faults gathered in a vector indexed by record; kept only where non-zero.
+// Per-record faults gathered in a vector indexed by record; kept only where non-zero. A file most
+// of whose records are wrong in themselves (not only against other records) is another file.
 void Finish(TFileFinding& f, const std::vector<uint32_t>& faults) {
+  constexpr uint32_t own =
+      Bit(TRecordFault::NotRecord) | Bit(TRecordFault::NameNotText) | Bit(TRecordFault::OutOfRange);
   int notRecords = 0;
   for (size_t i = 0; i < faults.size(); ++i) {
     if (faults[i] == 0) continue;
     f.Bad.push_back({static_cast<int>(i + 1), faults[i]});
-    if (faults[i] & Bit(TRecordFault::NotRecord)) ++notRecords;
+    if (faults[i] & own) ++notRecords;
   }
   f.NotRecords = f.Records > 0 && notRecords * 2 > f.Records;
 }
