@@ -51,6 +51,12 @@ uint32_t AllTextFaults(const uint8_t* p, const TTextField* fields, size_t count)
   return faults;
 }
 
+// A title record decoded, with the faults of its texts.
+uint32_t DecodeTitle(const uint8_t* p, TTuneRec& r) {
+  DecodeTuneRecInto(p, r);
+  return AllTextFaults(p, TuneTexts, std::size(TuneTexts));
+}
+
 TFileFinding StartFinding(TCatalogueFileKind kind, std::string_view bytes, int recSize) {
   static const char* const names[] = {"Music.dex", "Categories.dex", "Artists.dex", "Albums_A.dex",
                                       "Albums_AT.dex"};
@@ -225,8 +231,7 @@ TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
   for (int n = 1; n <= f.Records; ++n) {
     const uint8_t* p = Rec(index, n, TuneRecSize);
     uint32_t& bad = faults[n - 1];
-    DecodeTuneRecInto(p, r);
-    bad |= AllTextFaults(p, TuneTexts, std::size(TuneTexts));
+    bad |= DecodeTitle(p, r);
     if (p[5] > 1 || !IsDate(r.DateStamp) || !IsDate(r.DateObtained))
       bad |= Bit(TRecordFault::NotRecord);
     const int64_t begin = r.Offset, end = begin + r.Length;
@@ -287,11 +292,9 @@ TFileFinding CheckAlbumTitlesFile(std::string_view bytes, const std::vector<int3
   std::vector<uint32_t> faults(f.Records, 0);
   TTuneRec r;
   for (int n = 1; n <= f.Records; ++n) {
-    const uint8_t* p = Rec(bytes, n, TuneRecSize);
     uint32_t& bad = faults[n - 1];
-    DecodeTuneRecInto(p, r);
     // A row carries no archive, record number or live flag: only what the album grid shows.
-    bad |= AllTextFaults(p, TuneTexts, std::size(TuneTexts));
+    bad |= DecodeTitle(Rec(bytes, n, TuneRecSize), r);
     if (r.MasterKey < 1 || r.AlbumKey < 1 || r.Seconds < 0 || r.Size < 0)
       bad |= Bit(TRecordFault::OutOfRange);
     if (albumKeys &&
