@@ -236,26 +236,28 @@ void TMainLayout::LayoutCatalogueArea() {
   FFrm.FGetMIDIsPanel->SetTop(4);
   FFrm.FGetMIDIsPanel->SetLeft(FFrm.FDBPanel->Width() - FFrm.FGetMIDIsPanel->Width() - 6);
 
-  // The album and category panels reach the top without the tool row: the row's buttons
-  // would sit over their tabs, so the whole row goes with the tool row.
+  // Without the tool row only loading, scanning, archiving and printing go. The other commands
+  // stay, since titles are dropped on them, and so the panels stay below the row: there the
+  // buttons cover none of their tabs.
   for (TControl* c : commands)
-    c->SetVisible(FFrm.FShowTools);
-  FFrm.FPanel4->SetVisible(FFrm.FShowTools);
-  FFrm.FWebPanel->SetVisible(FFrm.FShowTools);
+    c->SetVisible((c != FFrm.FArchive && c != FFrm.FPrintCat) || FFrm.FShowTools);
+  FFrm.FPanel4->SetVisible(true);
+  FFrm.FWebPanel->SetVisible(true);
   FFrm.FGetMIDIsPanel->SetVisible(FFrm.FShowTools);
 
-  // The command buttons adjoin in one row centred in the catalogue area (its width counts 5
-  // more), between the panels at both ends; in a narrow window they narrow to fit.
+  // The command buttons shown adjoin in one row centred in the catalogue area (its width counts
+  // 5 more), between the panels at both ends; in a narrow window they narrow to fit.
   std::vector<TRowGroup> row;
   for (TControl* c : commands)
-    row.push_back(GroupOf(c, natural, 0));
+    if (c->Visible()) row.push_back(GroupOf(c, natural, 0));
   TRowRoom room;
   room.Left = FFrm.FWebPanel->Left() + FFrm.FWebPanel->Width() + ToolClearance;
-  room.Right = FFrm.FGetMIDIsPanel->Left() - ToolClearance;
+  room.Right = FFrm.FShowTools ? FFrm.FGetMIDIsPanel->Left() - ToolClearance
+                               : FFrm.FDBPanel->Width() - 6;
   room.RuleLeft = (FFrm.FDBPanel->Width() - (RowWidth(row) + 5)) / 2;
   PlaceRow(row, room);
 
-  int albTop = FFrm.FShowTools ? 32 : 0;
+  const int albTop = 32;
   // A stored or former width may not fit this window: both panels keep the splitter's minimum,
   // so the separator stays in reach.
   int widest = FFrm.FDBPanel->Width() - 5 - FFrm.FSeparator->Width() - 5 - SplitterMinimum;
