@@ -152,6 +152,7 @@ private:
   int FX = -5, FCount = 0, FTicks = 1;
   int FBarWidth = 5;
   bool FRedrawAll = false, FAccelerate = true, FScroll = false;
+  bool FHeldLast = false; // the last frame was drawn while held
   TMMInfoMode FInfo;
 };
 
