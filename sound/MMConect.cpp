@@ -846,8 +846,7 @@ bool TMMConnector::Pass() {
 
 // One frame of a group, from the oldest buffer that still has frames for it.
 bool TMMConnector::ServeFrom(int group, int64_t now) {
-  TFrameView latest{FConverting ? FConvert->DstBuffer : FData, FLength, FStamp, FOffsets,
-                    FNewData};
+  TFrameView latest{FConverting ? FConvert->DstBuffer : FData, FLength, FStamp, FOffsets, FNewData};
   for (size_t i = 0; i <= FBacklog.size(); ++i) {
     TFrameView view = latest;
     if (i < FBacklog.size()) {

@@ -755,8 +755,8 @@ TEST(ConnectorFrames, ARaisingFirstDisplayStopsNoneOfTheOthers) {
       TCapture* Display;
       int PerBuffer;
     };
-    const TExpect expected[] = {{1, &level2, 20}, {2, &meter, 20},       {4, &scope, 8},
-                                {6, &light, 16},  {8, &spectrum, 8},     {12, &spectrogram, 4}};
+    const TExpect expected[] = {{1, &level2, 20}, {2, &meter, 20},   {4, &scope, 8},
+                                {6, &light, 16},  {8, &spectrum, 8}, {12, &spectrogram, 4}};
     constexpr int Buffers = 12;
     stream.Run(Buffers, [&] {
       for (const TExpect& e : expected)
