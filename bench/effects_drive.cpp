@@ -25,8 +25,8 @@ void Press(WORD vk) {
 
 } // namespace
 
-// The connector's count query (its hidden window's message): wParam slot, lParam 0 received,
-// 1 due.
+// The connector's count query (its hidden window's message): lParam 2 takes a snapshot, then
+// wParam slot with lParam 0 reads the frames received, with 1 the frames due.
 constexpr UINT CountsMessage = 45561;
 
 int PrintCounts() {
@@ -38,6 +38,8 @@ int PrintCounts() {
     std::fprintf(stderr, "no display loop window\n");
     return 1;
   }
+  DWORD_PTR taken = 0;
+  if (!SendMessageTimeoutA(loop, CountsMessage, 0, 2, SMTO_ABORTIFHUNG, 5000, &taken)) return 1;
   for (int slot = 0; slot < 14; ++slot) {
     DWORD_PTR received = 0, due = 0;
     if (!SendMessageTimeoutA(loop, CountsMessage, slot, 0, SMTO_ABORTIFHUNG, 5000, &received) ||

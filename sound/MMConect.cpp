@@ -118,7 +118,7 @@ struct TConnectorLoop {
       Step();
       return true;
     case MM_CONNECTOR_COUNTS:
-      Counted = Counts(int(wp), lp != 0);
+      Counted = Counts(int(wp), lp);
       return true;
     case MM_CONNECTOR_FAILED: {
       // A display's failure, reported here, outside the step that caught it.
@@ -137,12 +137,22 @@ struct TConnectorLoop {
 
   static LRESULT Counted; // the answer of the last count asked
 
-  static int Counts(int slot, bool due) {
-    if (slot < 0 || slot > 13) return -1;
-    int sum = 0;
-    for (TMMConnector* c : List())
-      sum += due ? c->FramesDue(slot) : c->FramesReceived(slot);
-    return sum;
+  // lParam 2 takes a snapshot of every slot's counts, which 0 and 1 then read, so that a step
+  // between two questions cannot make a slot's two numbers disagree.
+  static int Snapshot[14][2];
+  static int Counts(int slot, LPARAM which) {
+    if (which == 2) {
+      for (int i = 0; i < 14; ++i) {
+        Snapshot[i][0] = Snapshot[i][1] = 0;
+        for (TMMConnector* c : List()) {
+          Snapshot[i][0] += c->FramesReceived(i);
+          Snapshot[i][1] += c->FramesDue(i);
+        }
+      }
+      return 0;
+    }
+    if (slot < 0 || slot > 13 || which < 0 || which > 1) return -1;
+    return Snapshot[slot][which];
   }
 
   static bool GoOn() {
@@ -301,6 +311,7 @@ DWORD TConnectorLoop::HintPos = 0xFFFFFFFF;
 int TConnectorLoop::HintSkips = 0;
 UINT TConnectorLoop::ArmedPeriod = StepInterval;
 LRESULT TConnectorLoop::Counted = 0;
+int TConnectorLoop::Snapshot[14][2] = {};
 // Static initialisation runs on the thread that starts the program.
 DWORD TConnectorLoop::MainThread = GetCurrentThreadId();
 

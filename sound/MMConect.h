@@ -30,7 +30,8 @@ constexpr UINT MM_CONNECTOR_DATA = 45558;   // lParam: the connector; one pass a
 constexpr UINT MM_CONNECTOR_STEP = 45559;   // one step of the shared display loop
 constexpr UINT MM_CONNECTOR_FAILED = 45560; // lParam: a new std::exception_ptr to report
 // Frame counts since the last start, summed over all connectors, for a look from outside the
-// program: wParam the slot (0..13), lParam 0 for the frames received, 1 for the frames due.
+// program: lParam 2 takes a snapshot of all slots; then wParam the slot (0..13) with lParam 0
+// answers its frames received, with 1 its frames due.
 constexpr UINT MM_CONNECTOR_COUNTS = 45561;
 
 // The display groups, in the order a pass serves them.

@@ -410,6 +410,16 @@ void TMMSpectrogram::DrawBar(bool screen) {
     DIB_HLine(from, to, tickRow(i), c);
 }
 
+void TMMSpectrogram::CopyDirty() {
+  if (FDirtyFrom < FDirtyTo)
+    DIBCanvas().DrawTo(
+        Canvas().Handle(),
+        {FDrawRect.left + FDirtyFrom, FDrawRect.top, FDrawRect.left + FDirtyTo, FDrawRect.bottom},
+        FDirtyFrom, 0);
+  FDirtyFrom = FW;
+  FDirtyTo = 0;
+}
+
 void TMMSpectrogram::CopyToScreen() {
   DIBCanvas().DrawTo(Canvas().Handle(), FDrawRect, 0, 0);
 }
@@ -448,10 +458,16 @@ void TMMSpectrogram::DrawSpectrogram(bool full) {
                {FDrawRect.left + FX, FDrawRect.top, FDrawRect.left + FX + 1, FDrawRect.bottom}, FX,
                0);
   } else {
-    if (held)
-      DrawDirect([this] { CopyToScreen(); });
-    else
+    if (held) {
+      // Only the columns changed since the last copy go to the screen: the new column and the
+      // bar after it, or all of them after a fresh start or a scroll of the bitmap.
+      const bool whole = full2 || (FScroll && FCount >= FW);
+      FDirtyFrom = whole ? 0 : Min(FDirtyFrom, Max(FX, 0));
+      FDirtyTo = whole ? FW : Max(FDirtyTo, Min(FX + 1 + FBarWidth, FW));
+      DrawDirect([this] { CopyDirty(); });
+    } else {
       CopyToScreen();
+    }
     FRedrawAll = false;
   }
   if (!FScroll) {
