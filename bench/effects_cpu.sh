@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The program's share of one core over 20 s with the visual effects off, with only the two level
 # bars, and with every display of the music panel in a 1280 x 1024 window, recording PulseAudio's
-# sine. Starts the built Tonalbrook.exe under the project's Wine, display and sound, as scripts/run.
+# sine; then, per display fed, the frames it received of the frames that fell due over the run
+# ("frames <display>: <received> of <due>"). Starts the built Tonalbrook.exe under the project's
+# Wine, display and sound, as scripts/run.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/env.sh"
@@ -53,6 +55,7 @@ INI
   [ -n "$pid" ] || { echo "$label: the program was not found" >&2; return 1; }
   sleep 3 # the displays start
   share "$label" "$pid" "$seconds"
+  wine "$drive" counts </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/    /' || true
   kill "$pid" 2>/dev/null || true
   wait "$launcher" 2>/dev/null || true
 }

@@ -17,12 +17,16 @@ namespace {
 
 constexpr const char* WindowClass = "TMMConnectorWindow";
 constexpr UINT_PTR StepTimer = 1;
-// The period of the display steps: 20 pictures a second, each display drawing at most once
-// per step (scrolling ones once per frame), so that the displays cost little of the processor.
+// The period of the display steps at the highest Speed: 20 pictures a second. Every frame due
+// since the last step reaches its displays in the step, and each display draws at most once per
+// step, so that the displays see all of the sound and cost little of the processor.
 constexpr UINT StepInterval = 50;
-// A bound on the passes of one step, against a display whose frame size is 0 or a clock that
-// stands still.
-constexpr int MaxPassesPerStep = 256;
+// A bound on the passes of one step (a pass gives each group one frame), against a clock that
+// stands still; far above the frames of the slowest step at the highest rate.
+constexpr int MaxPassesPerStep = 8192;
+// Older buffers kept for their frames not yet shown; beyond it the oldest are dropped (counted
+// as due and not received), against a window thread held up for seconds.
+constexpr size_t BacklogLimit = 64;
 
 int GroupOf(int slot) {
   static const int groups[14] = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4, 4, 5, 5};
@@ -58,6 +62,7 @@ struct TConnectorLoop {
   static int Loops; // connectors whose own loop runs
   static int HighestSpeed;
   static bool StepArmed; // the step timer is set
+  static UINT ArmedPeriod;
   static bool InStep;
   static int Steps;
   static constexpr int HintEvery = 10;
@@ -74,13 +79,20 @@ struct TConnectorLoop {
     HighestSpeed = 1;
     for (TMMConnector* c : List())
       HighestSpeed = std::max(HighestSpeed, c->FSpeed);
+    // A running loop takes the new period at once.
+    if (StepArmed && ArmedPeriod != Period()) {
+      Disarm();
+      Arm();
+    }
   }
 
+  static UINT Period() { return StepInterval + UINT(5000 - HighestSpeed) / 10; }
+
   static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
     bool handled = false;
+    Counted = 0;
     GuardVoid([&] { handled = Handle(window, msg, wp, lp); });
-    if (handled) return result;
+    if (handled) return msg == MM_CONNECTOR_COUNTS ? Counted : 0;
     return DefWindowProcA(window, msg, wp, lp);
   }
 
@@ -105,6 +117,9 @@ struct TConnectorLoop {
     case MM_CONNECTOR_STEP:
       Step();
       return true;
+    case MM_CONNECTOR_COUNTS:
+      Counted = Counts(int(wp), lp);
+      return true;
     case MM_CONNECTOR_FAILED: {
       // A display's failure, reported here, outside the step that caught it.
       std::unique_ptr<std::exception_ptr> failure(reinterpret_cast<std::exception_ptr*>(lp));
@@ -120,6 +135,26 @@ struct TConnectorLoop {
     }
   }
 
+  static LRESULT Counted; // the answer of the last count asked
+
+  // lParam 2 takes a snapshot of every slot's counts, which 0 and 1 then read, so that a step
+  // between two questions cannot make a slot's two numbers disagree.
+  static int Snapshot[14][2];
+  static int Counts(int slot, LPARAM which) {
+    if (which == 2) {
+      for (int i = 0; i < 14; ++i) {
+        Snapshot[i][0] = Snapshot[i][1] = 0;
+        for (TMMConnector* c : List()) {
+          Snapshot[i][0] += c->FramesReceived(i);
+          Snapshot[i][1] += c->FramesDue(i);
+        }
+      }
+      return 0;
+    }
+    if (slot < 0 || slot > 13 || which < 0 || which > 1) return -1;
+    return Snapshot[slot][which];
+  }
+
   static bool GoOn() {
     return Loops > 0 && !(Application && Application->Terminated()) && !List().empty();
   }
@@ -129,7 +164,8 @@ struct TConnectorLoop {
   // sizing) dispatches it like any other while keeping its own input.
   static void Arm() {
     if (StepArmed || !Window) return;
-    StepArmed = SetTimer(Window, StepTimer, StepInterval, nullptr) != 0;
+    ArmedPeriod = Period();
+    StepArmed = SetTimer(Window, StepTimer, ArmedPeriod, nullptr) != 0;
   }
 
   static void Disarm() {
@@ -147,14 +183,33 @@ struct TConnectorLoop {
     ++Steps;
     TScopeExit leave([] { InStep = false; });
     std::vector<TMMConnector*> list = List();
-    for (TMMConnector* c : list)
-      if (Listed(c) && c->FAutoTrigger && c->FEnabled && c->FRunning) Serve(c);
+    {
+      // The displays take every due frame into their state; each draws once, at the release.
+      TMMDrawHold hold;
+      for (TMMConnector* c : list)
+        if (Listed(c) && c->FAutoTrigger && c->FEnabled && c->FRunning) Serve(c);
+      hold.Release(&DrawFailed);
+    }
     UpdateHint();
   }
 
+  // A display whose drawing raised is set aside like one whose intake raised.
+  static void DrawFailed(TMMGraphicControl* control, std::exception_ptr failure) {
+    bool found = false;
+    for (TMMConnector* c : List())
+      for (int i = 0; i < 14; ++i)
+        if (c->FSlots[i].Display == control) {
+          if (!found) c->SetSlotAside(i, failure);
+          c->FSetAside[i] = true;
+          found = true;
+        }
+    if (!found) PostFailure(failure);
+  }
+
   // Passes until no frame is due, so that frames falling due between two ticks are all shown.
-  // A display that raises ends this connector's passes for the tick; the first failure after a
-  // start is reported (once, not per frame), and the loop goes on with the next tick.
+  // A display that raises is set aside by the pass; anything else that raises ends this
+  // connector's passes for the tick, is reported once after a start, and the loop goes on with
+  // the next tick.
   static void Serve(TMMConnector* c) {
     try {
       for (int i = 0; i < MaxPassesPerStep && Listed(c) && c->FRunning; ++i)
@@ -254,6 +309,9 @@ bool TConnectorLoop::InStep = false;
 int TConnectorLoop::Steps = 0;
 DWORD TConnectorLoop::HintPos = 0xFFFFFFFF;
 int TConnectorLoop::HintSkips = 0;
+UINT TConnectorLoop::ArmedPeriod = StepInterval;
+LRESULT TConnectorLoop::Counted = 0;
+int TConnectorLoop::Snapshot[14][2] = {};
 // Static initialisation runs on the thread that starts the program.
 DWORD TConnectorLoop::MainThread = GetCurrentThreadId();
 
@@ -267,6 +325,10 @@ int TMMConnector::RunningLoops() {
 
 int TMMConnector::StepsRun() {
   return TConnectorLoop::Steps;
+}
+
+UINT TMMConnector::StepPeriod() {
+  return TConnectorLoop::Period();
 }
 
 HWND TMMConnector::ConnectorWindow() {
@@ -353,6 +415,9 @@ void TMMConnector::StoreSlot(int slot, const TMMConnectorSlot& link) {
   }
   if (link.Display) FreeNotification(link.Display);
   FNewData[GroupOf(slot)] = false;
+  for (TFrames& f : FBacklog)
+    f.NewData[GroupOf(slot)] = false;
+  FSetAside[slot] = false;
 }
 
 void TMMConnector::ClearSlots() {
@@ -368,6 +433,8 @@ void TMMConnector::Notification(TComponent* component, TOperation operation) {
     if (FSlots[i].Display == component) {
       FSlots[i] = TMMConnectorSlot{};
       FNewData[GroupOf(i)] = false;
+      for (TFrames& f : FBacklog)
+        f.NewData[GroupOf(i)] = false;
     }
 }
 
@@ -504,6 +571,8 @@ void TMMConnector::Started() {
     }
     for (int64_t& o : FOffsets)
       o = 0;
+    FBacklog.clear();
+    ClearCounts();
     if (!FData) return; // neither PCM nor a conversion: the connector stays idle
     TConnectorLoop::RecomputeSpeed();
     FFailureReported = false;
@@ -554,6 +623,7 @@ void TMMConnector::Paused() {
   FPaused = true;
   {
     TLockGuard lock(FLock);
+    FBacklog.clear();
     if (FData && (FPCM || FConverting)) {
       uint8_t* pcm = FConverting ? FConvert->DstBuffer : FData;
       std::memset(pcm, FSilence, FPCMSize);
@@ -592,6 +662,7 @@ void TMMConnector::Stopped() {
       FData = nullptr;
       FLength = 0;
       FConverting = false;
+      FBacklog.clear();
     }
     if (FRefreshOnStop) ResetDisplays();
   }
@@ -619,6 +690,7 @@ void TMMConnector::TakeBuffer(WAVEHDR* h) {
     TLockGuard lock(FLock);
     // A late buffer from another thread after a stop finds the connector stopped and is dropped.
     if (!FStarted || !FData) return;
+    Backlog();
     FStamp = stamp;
     int length = Min(static_cast<int>(h->dwBytesRecorded), BufferSize());
     std::memcpy(FData, h->lpData, Max(length, 0));
@@ -659,12 +731,108 @@ void TMMConnector::DataArrived() {
   Post(MM_CONNECTOR_DATA);
 }
 
-bool TMMConnector::Due(int64_t offset, int64_t now) const {
+bool TMMConnector::Due(int64_t offset, int64_t now, int64_t stamp) const {
   if (!FSynchronize) return true;
   const int64_t rate = FDisplayFormat.nAvgBytesPerSec;
   if (rate <= 0) return true;
   // Compared without dividing, so that a frame is not due a fraction of a microsecond early.
-  return offset * 1000000 <= (now - FStamp) * rate;
+  return offset * 1000000 <= (now - stamp) * rate;
+}
+
+void TMMConnector::ClearCounts() {
+  for (int i = 0; i < 14; ++i) {
+    FDue[i] = 0;
+    FReceived[i] = 0;
+    FSetAside[i] = false;
+  }
+}
+
+// The latest buffer's frames not yet shown when a newer one comes are kept for the loop, which
+// shows them first: a buffer comes about when its last frame falls due, and the loop's steps
+// are slower than the frames.
+void TMMConnector::Backlog() {
+  if (!FRealTime || !FAutoTrigger || FLength <= 0) return;
+  bool pending = false;
+  for (bool b : FNewData)
+    pending = pending || b;
+  if (!pending) return;
+  TFrames f;
+  const uint8_t* data = FConverting ? FConvert->DstBuffer : FData;
+  f.Data.assign(data, data + FLength);
+  f.Length = FLength;
+  f.Stamp = FStamp;
+  std::copy(std::begin(FOffsets), std::end(FOffsets), f.Offsets);
+  std::copy(std::begin(FNewData), std::end(FNewData), f.NewData);
+  FBacklog.push_back(std::move(f));
+  while (FBacklog.size() > BacklogLimit) {
+    CountLost(FBacklog.front());
+    FBacklog.pop_front();
+  }
+}
+
+bool TMMConnector::GroupFrames(int group, int& need, int64_t& step, TMMConnectorSlot*& lead) {
+  int first, last;
+  GroupRange(group, first, last);
+  need = 0;
+  lead = nullptr;
+  for (int i = first; i < last; ++i)
+    if (FSlots[i].Display && !FSetAside[i]) {
+      need = Max(need, FSlots[i].FrameSize());
+      if (!lead) lead = &FSlots[i];
+    }
+  if (!lead || need <= 0) return false;
+  step = need;
+  if (group == cgOscopes && lead->Scroll && lead->Scroll() && lead->Accelerate())
+    step = int64_t(lead->FFTLength() / 4) * FDisplayFormat.nBlockAlign;
+  return step > 0;
+}
+
+int64_t TMMConnector::SpectrogramStep(int k) const {
+  const TMMConnectorSlot& s = FSlots[12 + k];
+  return s.Accelerate && s.Accelerate() ? int64_t(s.FFTLength() / 4) * FDisplayFormat.nBlockAlign
+                                        : s.FrameSize();
+}
+
+// Frames of a dropped buffer that were still to come count as due and not received.
+void TMMConnector::CountLost(const TFrames& f) {
+  auto count = [&](int64_t offset, int need, int64_t step) -> int {
+    if (need <= 0 || step <= 0 || offset + need > f.Length) return 0;
+    return int((f.Length - offset - need) / step + 1);
+  };
+  for (int g = 0; g < cgSpectrograms; ++g) {
+    int need;
+    int64_t step;
+    TMMConnectorSlot* lead;
+    if (!f.NewData[g] || !GroupFrames(g, need, step, lead)) continue;
+    const int lost = count(f.Offsets[g], need, step);
+    int first, last;
+    GroupRange(g, first, last);
+    for (int i = first; i < last; ++i)
+      if (FSlots[i].Display) FDue[i] += lost;
+  }
+  if (!f.NewData[cgSpectrograms]) return;
+  for (int k = 0; k < 2; ++k)
+    if (FSlots[12 + k].Display && !FSetAside[12 + k])
+      FDue[12 + k] += count(f.Offsets[5 + k], FSlots[12 + k].FrameSize(), SpectrogramStep(k));
+}
+
+void TMMConnector::Feed(int slot, const uint8_t* frame) {
+  ++FDue[slot];
+  if (FSetAside[slot]) return;
+  try {
+    FSlots[slot].Refresh(frame);
+    ++FReceived[slot];
+  } catch (...) {
+    SetSlotAside(slot, std::current_exception());
+  }
+}
+
+// A display that raised takes no more frames until the next start, the others go on; it is
+// reported once, outside the pass.
+void TMMConnector::SetSlotAside(int slot, std::exception_ptr failure) {
+  if (FSetAside[slot]) return;
+  FSetAside[slot] = true;
+  TConnectorLoop::PostFailure(std::move(failure));
 }
 
 void TMMConnector::ProcessConnectorBuffer() {
@@ -676,82 +844,86 @@ bool TMMConnector::Pass() {
   if (OnTrigger) OnTrigger(this);
   TLockGuard lock(FLock);
   if (!FData || !FStarted) return false;
-  const uint8_t* data = FConverting ? FConvert->DstBuffer : FData;
   const int64_t now = ClockNow();
   bool shown = false;
-  for (int g = 0; g < 5; ++g)
-    if (FNewData[g]) shown = ServeGroup(g, data, now) || shown;
-  if (FNewData[cgSpectrograms]) shown = ServeSpectrograms(data, now) || shown;
+  for (int g = 0; g < 6; ++g)
+    shown = ServeFrom(g, now) || shown;
+  while (!FBacklog.empty() &&
+         std::none_of(std::begin(FBacklog.front().NewData), std::end(FBacklog.front().NewData),
+                      [](bool b) { return b; }))
+    FBacklog.pop_front();
   return shown;
 }
 
-bool TMMConnector::ServeGroup(int group, const uint8_t* data, int64_t now) {
-  int first, last;
-  GroupRange(group, first, last);
-  int need = 0;
-  TMMConnectorSlot* lead = nullptr;
-  for (int i = first; i < last; ++i)
-    if (FSlots[i].Display) {
-      need = Max(need, FSlots[i].FrameSize());
-      if (!lead) lead = &FSlots[i];
+// One frame of a group, from the oldest buffer that still has frames for it.
+bool TMMConnector::ServeFrom(int group, int64_t now) {
+  TFrameView latest{FConverting ? FConvert->DstBuffer : FData, FLength, FStamp, FOffsets, FNewData};
+  for (size_t i = 0; i <= FBacklog.size(); ++i) {
+    TFrameView view = latest;
+    if (i < FBacklog.size()) {
+      TFrames& f = FBacklog[i];
+      view = {f.Data.data(), f.Length, f.Stamp, f.Offsets, f.NewData};
     }
-  if (!lead || need <= 0) {
-    FNewData[group] = false;
+    if (!view.NewData[group]) continue;
+    if (group == cgSpectrograms ? ServeSpectrograms(view, now) : ServeGroup(group, view, now))
+      return true;
+    if (view.NewData[group]) return false; // not due yet: the newer buffers wait behind it
+  }
+  return false;
+}
+
+bool TMMConnector::ServeGroup(int group, TFrameView& view, int64_t now) {
+  int need;
+  int64_t step;
+  TMMConnectorSlot* lead;
+  if (!GroupFrames(group, need, step, lead)) {
+    view.NewData[group] = false;
     return false;
   }
-  int64_t step = need;
-  const int frameBytes = FDisplayFormat.nBlockAlign;
-  if (group == cgOscopes && lead->Scroll && lead->Scroll() && lead->Accelerate())
-    step = int64_t(lead->FFTLength() / 4) * frameBytes;
-  if (!Due(FOffsets[group], now)) return false;
-  // These displays show only their latest frame: of several frames fallen due at once the older
-  // ones would be drawn over before anyone could see them, so only the newest is drawn. A
-  // scrolling oscilloscope keeps every frame, one column each; unpaced, every frame is shown.
-  const bool scrolling = group == cgOscopes && lead->Scroll && lead->Scroll();
-  if (FSynchronize && !scrolling)
-    while (FOffsets[group] + step + need <= FLength && Due(FOffsets[group] + step, now))
-      FOffsets[group] += step;
-  int64_t position = FOffsets[group];
+  int64_t& offset = view.Offsets[group];
+  if (!Due(offset, now, view.Stamp)) return false;
+  int64_t position = offset;
   // The trigger moves a due frame on to the next crossing; searched only for a due frame, so
   // that passes waiting for the frame do not walk it away from its play time.
-  if (group == cgOscopes && FTriggerMode != tmNone && !FPaused && position < FLength) {
-    const int distance = FindTriggerPoint(&FDisplayFormat, data + position, int(FLength - position),
-                                          FTriggerLevel, FTriggerMode, 0);
+  if (group == cgOscopes && FTriggerMode != tmNone && !FPaused && position < view.Length) {
+    const int distance =
+        FindTriggerPoint(&FDisplayFormat, view.Data + position, int(view.Length - position),
+                         FTriggerLevel, FTriggerMode, 0);
     if (distance > 0) {
       position += distance;
-      FOffsets[group] += distance;
+      offset += distance;
     }
   }
-  FOffsets[group] += step;
-  if (position + need > FLength) {
-    FNewData[group] = false;
+  offset += step;
+  if (position + need > view.Length) {
+    view.NewData[group] = false;
     return false;
   }
+  int first, last;
+  GroupRange(group, first, last);
   for (int i = first; i < last; ++i)
-    if (FSlots[i].Display) FSlots[i].Refresh(data + position);
+    if (FSlots[i].Display) Feed(i, view.Data + position);
   ++FFrames[group];
   return true;
 }
 
-bool TMMConnector::ServeSpectrograms(const uint8_t* data, int64_t now) {
+bool TMMConnector::ServeSpectrograms(TFrameView& view, int64_t now) {
   bool fits = false, shown = false;
   for (int k = 0; k < 2; ++k) {
     TMMConnectorSlot& s = FSlots[12 + k];
-    if (!s.Display) continue;
+    if (!s.Display || FSetAside[12 + k]) continue;
     const int need = s.FrameSize();
-    int64_t& offset = FOffsets[5 + k];
-    if (need <= 0 || offset + need > FLength) continue;
+    int64_t& offset = view.Offsets[5 + k];
+    if (need <= 0 || offset + need > view.Length) continue;
     fits = true;
-    if (!Due(offset, now)) continue;
+    if (!Due(offset, now, view.Stamp)) continue;
     const int64_t position = offset;
-    offset += s.Accelerate && s.Accelerate()
-                  ? int64_t(s.FFTLength() / 4) * FDisplayFormat.nBlockAlign
-                  : need;
-    s.Refresh(data + position);
+    offset += std::max<int64_t>(SpectrogramStep(k), 1);
+    Feed(12 + k, view.Data + position);
     ++FFrames[cgSpectrograms];
     shown = true;
   }
-  if (!fits) FNewData[cgSpectrograms] = false;
+  if (!fits) view.NewData[cgSpectrograms] = false;
   return shown;
 }
 

@@ -8,7 +8,10 @@
 #include "Threads.h"
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <functional>
+#include <vector>
 
 TB_DECLARE_EXCEPTION(EMMConnectorError, Exception);
 
@@ -26,6 +29,10 @@ constexpr UINT MM_CONNECTOR_START = 45557;  // lParam: the connector; its loop t
 constexpr UINT MM_CONNECTOR_DATA = 45558;   // lParam: the connector; one pass asked from a thread
 constexpr UINT MM_CONNECTOR_STEP = 45559;   // one step of the shared display loop
 constexpr UINT MM_CONNECTOR_FAILED = 45560; // lParam: a new std::exception_ptr to report
+// Frame counts since the last start, summed over all connectors, for a look from outside the
+// program: lParam 2 takes a snapshot of all slots; then wParam the slot (0..13) with lParam 0
+// answers its frames received, with 1 its frames due.
+constexpr UINT MM_CONNECTOR_COUNTS = 45561;
 
 // The display groups, in the order a pass serves them.
 enum TMMConnectorGroup { cgLevels, cgMeters, cgOscopes, cgLights, cgSpectra, cgSpectrograms };
@@ -106,6 +113,11 @@ public:
   bool IsConnectorStarted() const { return FStarted; }
   bool IsConverting() const { return FConverting; }
   int FrameCount(TMMConnectorGroup group) const { return FFrames[group].load(); }
+  // Per slot since the last start: the frames whose play time came, and those the display took
+  // (a display that raised is set aside until the next start and takes none).
+  int FramesDue(int slot) const { return FDue[slot].load(); }
+  int FramesReceived(int slot) const { return FReceived[slot].load(); }
+  bool SetAside(int slot) const { return FSetAside[slot]; }
   int DataLength() const { return FLength; }
   const WAVEFORMATEX& DisplayFormat() const { return FDisplayFormat; }
   UINT PauseTimerId() const { return FTimerId; }
@@ -114,6 +126,9 @@ public:
   static HWND ConnectorWindow();
   // Steps of the shared display loop run so far.
   static int StepsRun();
+  // The period of the display steps in ms, from the highest Speed of all connectors: 50 ms at
+  // 5000, one ms more for every 10 below it (549 ms at 1), for more message handling between.
+  static UINT StepPeriod();
 
   void StoreWaveFormat(WAVEFORMATEX* value) override;
   void Started() override;
@@ -136,13 +151,37 @@ private:
   void KillPauseTimer();
   void SetRunning(bool value);
   void ResetDisplays();
-  bool Due(int64_t offset, int64_t now) const;
+  // The frames of one buffer still to show: its data, length, play-time stamp, offsets and
+  // new-data flags (the latest buffer's live in the connector's own fields).
+  struct TFrameView {
+    const uint8_t* Data;
+    int64_t Length, Stamp;
+    int64_t* Offsets;
+    bool* NewData;
+  };
+  // An older buffer with frames not yet shown when a newer one came.
+  struct TFrames {
+    std::vector<uint8_t> Data;
+    int64_t Length = 0, Stamp = 0;
+    int64_t Offsets[7] = {};
+    bool NewData[6] = {};
+  };
+  bool Due(int64_t offset, int64_t now, int64_t stamp) const;
   void Post(UINT msg);
   void StoreSlot(int slot, const TMMConnectorSlot& link);
   // One pass; true when some display was given a frame.
   bool Pass();
-  bool ServeGroup(int group, const uint8_t* data, int64_t now);
-  bool ServeSpectrograms(const uint8_t* data, int64_t now);
+  bool ServeGroup(int group, TFrameView& view, int64_t now);
+  bool ServeSpectrograms(TFrameView& view, int64_t now);
+  bool ServeFrom(int group, int64_t now);
+  // The need and the step of a group's frames, from its displays not set aside; false when none.
+  bool GroupFrames(int group, int& need, int64_t& step, TMMConnectorSlot*& lead);
+  int64_t SpectrogramStep(int k) const;
+  void Backlog();
+  void CountLost(const TFrames& frames);
+  void Feed(int slot, const uint8_t* frame);
+  void SetSlotAside(int slot, std::exception_ptr failure);
+  void ClearCounts();
   static void CALLBACK PauseTimerProc(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
 
   std::atomic<UINT> FTimerId{0};
@@ -161,7 +200,10 @@ private:
   std::atomic<int> FFrames[6] = {};
   int64_t FStamp = 0;
   std::atomic<int> FPauseTicks{0};
-  std::atomic<bool> FFailureReported{false}; // a display's failure was reported since the start
+  std::atomic<bool> FFailureReported{false}; // a pass's failure was reported since the start
+  std::deque<TFrames> FBacklog;
+  bool FSetAside[14] = {};
+  std::atomic<int> FDue[14] = {}, FReceived[14] = {};
 
   bool FEnabled = true, FAutoConvert = true, FAutoTrigger = true, FSynchronize = true;
   int FSpeed = 5000;

@@ -83,6 +83,7 @@ void TMMDIBGraphicControl::ClearBackground() {
 }
 
 void TMMDIBGraphicControl::DrawDirect(const TMMPaintProc& paint) {
+  if (HoldDrawing([this, paint] { DrawDirect(paint); })) return;
   if (!Visible() || !Parent() || !Parent()->HandleAllocated()) return;
   HWND window = Parent()->Handle();
   TClientDC dc(window);

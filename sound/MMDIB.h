@@ -32,7 +32,8 @@ public:
   // Inside a drawing phase: the background picture, or the control's colour, over the DIB.
   void ClearBackground();
   // Paints at once through the parent's device context, outside the paint message; the paint
-  // procedure draws on Canvas() (origin at the control, clipped to it).
+  // procedure draws on Canvas() (origin at the control, clipped to it). While the drawing is
+  // held (TMMDrawHold) the latest paint procedure runs once when the hold ends.
   void DrawDirect(const TMMPaintProc& paint);
 
 protected:

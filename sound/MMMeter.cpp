@@ -425,6 +425,7 @@ void TMMCustomMeter::Paint() {
 }
 
 void TMMCustomMeter::DrawNeedleDirect() {
+  if (HoldDrawing([this] { DrawNeedleDirect(); })) return;
   if (!Visible() || !Parent() || !Parent()->HandleAllocated()) return;
   HWND window = Parent()->Handle();
   TClientDC dc(window);

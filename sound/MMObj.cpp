@@ -2,6 +2,8 @@
 #include "MMObj.h"
 #include "MMUtils.h"
 #include "Resources.h"
+#include <utility>
+#include <vector>
 
 std::string LoadLibraryString(int n) {
   return LoadStr(static_cast<unsigned>(MMS_BASE + n));
@@ -173,7 +175,73 @@ TMMGraphicControl::TMMGraphicControl(TComponent* AOwner)
   FBevel->OnChange = [this](TObject*) { BevelChanged(); };
 }
 
-TMMGraphicControl::~TMMGraphicControl() {}
+namespace {
+
+// The held drawings of the one thread that holds (the window thread's display step).
+struct THeldDrawings {
+  DWORD Thread = 0;
+  int Depth = 0;
+  std::vector<std::pair<TMMGraphicControl*, std::function<void()>>> Draws;
+};
+
+THeldDrawings& Held() {
+  static THeldDrawings held;
+  return held;
+}
+
+} // namespace
+
+TMMGraphicControl::~TMMGraphicControl() {
+  auto& draws = Held().Draws;
+  std::erase_if(draws, [this](const auto& d) { return d.first == this; });
+}
+
+bool TMMGraphicControl::DrawingHeld() {
+  const THeldDrawings& h = Held();
+  return h.Depth > 0 && h.Thread == GetCurrentThreadId();
+}
+
+bool TMMGraphicControl::HoldDrawing(std::function<void()> draw) {
+  if (!DrawingHeld()) return false;
+  for (auto& d : Held().Draws)
+    if (d.first == this) {
+      d.second = std::move(draw);
+      return true;
+    }
+  Held().Draws.emplace_back(this, std::move(draw));
+  return true;
+}
+
+TMMDrawHold::TMMDrawHold() {
+  THeldDrawings& h = Held();
+  if (h.Depth++ == 0) h.Thread = GetCurrentThreadId();
+}
+
+TMMDrawHold::~TMMDrawHold() {
+  try {
+    Release([](TMMGraphicControl*, std::exception_ptr) {});
+  } catch (...) {
+  }
+}
+
+void TMMDrawHold::Release(const TFailure& failed) {
+  if (FReleased) return;
+  FReleased = true;
+  THeldDrawings& h = Held();
+  if (--h.Depth > 0) return; // an outer hold draws
+  h.Thread = 0;
+  // Drawn with the hold ended, so that each draws for real; a control freed by another's
+  // drawing leaves the list in its destructor.
+  while (!h.Draws.empty()) {
+    auto [control, draw] = std::move(h.Draws.front());
+    h.Draws.erase(h.Draws.begin());
+    try {
+      draw();
+    } catch (...) {
+      failed(control, std::current_exception());
+    }
+  }
+}
 
 RECT TMMGraphicControl::ClientRect() {
   return ShrunkBy({0, 0, Width(), Height()}, FBevel->BevelExtent());

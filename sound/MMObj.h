@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "Graphics.h"
 #include "MMStrings.h"
+#include <exception>
 #include <functional>
 #include <string>
 #include <memory>
@@ -152,11 +153,34 @@ public:
   bool NoFill() const { return FNoFill; }
   void SetNoFill(bool value) { FNoFill = value; }
 
+  // True while the displays' screen drawing is held on this thread (see TMMDrawHold).
+  static bool DrawingHeld();
+
 protected:
   void Paint() override;
   virtual void BevelChanged();
+  // While the drawing is held, keeps draw (the control's latest, replacing an earlier one) for
+  // the end of the hold and answers true; otherwise answers false and the caller draws now.
+  bool HoldDrawing(std::function<void()> draw);
 
 private:
   std::unique_ptr<TMMBevel> FBevel;
   bool FNoFill = false;
+};
+
+// Holds the sound displays' screen drawing on this thread for its life: a display fed several
+// frames meanwhile keeps their state and draws once, with its latest picture, at Release.
+class TMMDrawHold {
+public:
+  TMMDrawHold();
+  ~TMMDrawHold(); // releases what Release did not, reporting nothing
+  TMMDrawHold(const TMMDrawHold&) = delete;
+  TMMDrawHold& operator=(const TMMDrawHold&) = delete;
+  using TFailure = std::function<void(TMMGraphicControl*, std::exception_ptr)>;
+  // Ends the hold and draws each held control once; a control whose drawing raises goes to
+  // failed, and the others still draw.
+  void Release(const TFailure& failed);
+
+private:
+  bool FReleased = false;
 };

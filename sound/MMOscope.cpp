@@ -295,6 +295,11 @@ void TMMOscope::RefreshPCMData(const void* buffer) {
     if (FMode == mStereo && FChannel == chBoth) first = (l1 + r1) / 2, second = (l2 + r2) / 2;
     FBuffer[0] = int16_t(first);
     FBuffer[1] = int16_t(second);
+    // Each frame is a column of its own: while the drawing is held it goes into the bitmap now.
+    if (DrawingHeld()) {
+      DrawScope(false);
+      return;
+    }
   }
   DrawDirect([this] { DrawScope(false); });
 }
@@ -495,12 +500,26 @@ void TMMOscope::CopyToScreen() {
 
 void TMMOscope::DrawScope(bool full) {
   TMMDIBCanvas& c = DIBCanvas();
+  // A held scrolling frame goes into the bitmap alone, as without Accelerate, and the bitmap
+  // reaches the screen once when the hold ends: the accelerated way scrolls the screen itself,
+  // once per frame. Changing between the two ways starts the picture afresh, since the
+  // accelerated way leaves the picture on the screen only.
+  const bool held = FScroll && !full && DrawingHeld();
+  const bool accel = FAccelerate && !held;
+  if (FScroll && !full && held != FHeldLast) FNeedRedraw = true;
+  if (FScroll && !full) FHeldLast = held;
+  auto toScreen = [this, held] {
+    if (held)
+      DrawDirect([this] { CopyToScreen(); });
+    else
+      CopyToScreen();
+  };
   if (OnDrawLine) {
     {
       TMMDrawPhase drawing(c);
       OnDrawLine(this, c, RECT{0, 0, FPoints, FHeight}, FBuffer);
     }
-    CopyToScreen();
+    toScreen();
     if (OnPostPaint) OnPostPaint(this);
     return;
   }
@@ -550,27 +569,27 @@ void TMMOscope::DrawScope(bool full) {
       c.SetColor(FColors[3]);
       DIB_HLine(5, FPoints - 5, FMid, c);
     }
-    if (FScroll && !(!full && !wasMarked && FAccelerate) && !FAccelerate && FWriteEnd < FPoints)
+    if (FScroll && !(!full && !wasMarked && accel) && !accel && FWriteEnd < FPoints)
       DrawScrollBar(false);
   }
 
   if (!FScroll) {
     CopyToScreen();
   } else {
-    if (!full && !wasMarked && FAccelerate) {
+    if (!full && !wasMarked && accel) {
       c.DrawTo(Canvas().Handle(),
                {FDrawRect.left + FBarStart, FDrawRect.top, FDrawRect.left + FBarStart + 1,
                 FDrawRect.top + FHeight},
                FBarStart, 0);
     } else {
-      CopyToScreen();
+      toScreen();
       FNeedRedraw = false;
     }
     if (FWriteEnd < FPoints) {
-      if (FAccelerate) DrawScrollBar(true);
+      if (accel) DrawScrollBar(true);
       ++FBarStart;
       ++FWriteEnd;
-    } else if (FAccelerate) {
+    } else if (accel) {
       if (Parent() && Parent()->HandleAllocated()) {
         const int b = Bevel()->BevelExtent();
         RECT r = BoundsRect();

@@ -166,6 +166,7 @@ private:
   int FDivisions = 10;
   int FBarStart = -5, FWriteEnd = 0;
   bool FNeedRedraw = true;
+  bool FHeldLast = false; // the last scrolling frame was drawn while held
   TMMInfoMode FInfo;
   POINT FLastPoint{0, 0}; // the connected lines' last point, one per oscilloscope
   uint32_t FColorCache[9] = {};

@@ -338,7 +338,11 @@ void TMMSpectrogram::RefreshPCMData(const void* buffer) {
           int32_t(std::trunc(std::log(double(std::max<int64_t>(p, 1))) * 20 * FAmpFactor + 2 * s)) +
           10;
   }
-  DrawDirect([this] { DrawSpectrogram(false); });
+  // Each frame is a column of its own: while the drawing is held it goes into the bitmap now.
+  if (DrawingHeld())
+    DrawSpectrogram(false);
+  else
+    DrawDirect([this] { DrawSpectrogram(false); });
 }
 
 void TMMSpectrogram::ResetData() {
@@ -406,12 +410,29 @@ void TMMSpectrogram::DrawBar(bool screen) {
     DIB_HLine(from, to, tickRow(i), c);
 }
 
+void TMMSpectrogram::CopyDirty() {
+  if (FDirtyFrom < FDirtyTo)
+    DIBCanvas().DrawTo(
+        Canvas().Handle(),
+        {FDrawRect.left + FDirtyFrom, FDrawRect.top, FDrawRect.left + FDirtyTo, FDrawRect.bottom},
+        FDirtyFrom, 0);
+  FDirtyFrom = FW;
+  FDirtyTo = 0;
+}
+
 void TMMSpectrogram::CopyToScreen() {
   DIBCanvas().DrawTo(Canvas().Handle(), FDrawRect, 0, 0);
 }
 
 void TMMSpectrogram::DrawSpectrogram(bool full) {
   TMMDIBCanvas& c = DIBCanvas();
+  // A held frame's column goes into the bitmap alone, as without Accelerate, and the bitmap
+  // reaches the screen once when the hold ends. Changing between the two ways starts the
+  // picture afresh, since the accelerated scrolling leaves the picture on the screen only.
+  const bool held = !full && DrawingHeld();
+  const bool accel = FAccelerate && !held;
+  if (!full && held != FHeldLast) FRedrawAll = true;
+  if (!full) FHeldLast = held;
   const bool flagged = FRedrawAll;
   const bool full2 = full || flagged;
   {
@@ -429,26 +450,35 @@ void TMMSpectrogram::DrawSpectrogram(bool full) {
     BuildColumn();
     std::vector<uint8_t> topDown(FColumn.rbegin(), FColumn.rend());
     DIB_VLineIndices(FX, 0, topDown.data(), FH, c);
-    if (!(!full && !flagged && FAccelerate) && !(FScroll && FCount >= FW)) DrawBar(false);
+    if (!(!full && !flagged && accel) && !(FScroll && FCount >= FW)) DrawBar(false);
   }
-  if (!full && !flagged && FAccelerate) {
+  if (!full && !flagged && accel) {
     if (FX >= 0)
       c.DrawTo(Canvas().Handle(),
                {FDrawRect.left + FX, FDrawRect.top, FDrawRect.left + FX + 1, FDrawRect.bottom}, FX,
                0);
   } else {
-    CopyToScreen();
+    if (held) {
+      // Only the columns changed since the last copy go to the screen: the new column and the
+      // bar after it, or all of them after a fresh start or a scroll of the bitmap.
+      const bool whole = full2 || (FScroll && FCount >= FW);
+      FDirtyFrom = whole ? 0 : Min(FDirtyFrom, Max(FX, 0));
+      FDirtyTo = whole ? FW : Max(FDirtyTo, Min(FX + 1 + FBarWidth, FW));
+      DrawDirect([this] { CopyDirty(); });
+    } else {
+      CopyToScreen();
+    }
     FRedrawAll = false;
   }
   if (!FScroll) {
-    if (FAccelerate) DrawBar(true);
+    if (accel) DrawBar(true);
     if (++FX >= FW) FX = 0;
     if (++FCount >= FW) FCount = 0;
   } else if (FCount < FW) {
     ++FX;
     ++FCount;
-    if (FAccelerate) DrawBar(true);
-  } else if (!FAccelerate) {
+    if (accel) DrawBar(true);
+  } else if (!accel) {
     {
       TMMDrawPhase drawing(c);
       DIB_CopyRect(c.Bits(), 0, 0, FW - 1, FH, 1, 0, c);

@@ -120,6 +120,7 @@ private:
   void DrawBar(bool screen);
   void PaintScale();
   void CopyToScreen();
+  void CopyDirty(); // the columns changed while the drawing was held
   void DrawInfo(POINT p);
   void EndInfo();
   void Changed();
@@ -152,6 +153,8 @@ private:
   int FX = -5, FCount = 0, FTicks = 1;
   int FBarWidth = 5;
   bool FRedrawAll = false, FAccelerate = true, FScroll = false;
+  bool FHeldLast = false;                 // the last frame was drawn while held
+  int FDirtyFrom = 0, FDirtyTo = 1 << 30; // columns to copy at the hold's end
   TMMInfoMode FInfo;
 };
 

@@ -13,6 +13,9 @@ struct TMMTimerClient {
   int DisableCount;
   int Elapsed;
   std::unique_ptr<TMMTimerClient> Next; // the list owns its clients
+  // Set by the client's first failure: it is reported once and called no more, so that a client
+  // that keeps raising does not bring up a new error box every tick.
+  bool Failed = false;
 };
 
 namespace {
@@ -102,7 +105,7 @@ void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     TLockGuard lock(s->ListLock);
     for (TMMTimerClient* c = s->Head.get(); c; c = s->TickNext) {
       s->TickNext = c->Next.get();
-      if (c->DisableCount != 0) continue;
+      if (c->DisableCount != 0 || c->Failed) continue;
       c->Elapsed += MMTimerTick;
       if (c->Elapsed >= c->Interval) {
         c->Elapsed = 0;
@@ -110,6 +113,7 @@ void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
         try {
           c->Proc(c, c->Data);
         } catch (...) {
+          c->Failed = true;
           ReportFromTick(std::current_exception());
         }
       }

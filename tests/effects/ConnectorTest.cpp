@@ -633,3 +633,184 @@ TEST(ConnectorLoop, TheHintFollowsTheControlUnderAStillMouse) {
   EXPECT_TRUE(PumpUntil([] { return Application->Hint() == "the form"; }, 5000))
       << Application->Hint();
 }
+
+namespace {
+
+// A stream of 2048-byte buffers of 8-bit stereo at 11025 Hz (93 ms each) pushed by a thread at
+// about their play rate, while this thread runs the application's own message handling, as the
+// program's loop does, until every frame of the stream fell due at each display or the loop has
+// run 60 steps past the last buffer.
+struct TPacedStream {
+  static constexpr int Bytes = 2048;
+  TChain Chain{Pcm(8, 2, 11025), Bytes, true};
+  // The buffer's bytes; silence unless the maker says otherwise.
+  std::function<void(int index, uint8_t* data)> Make;
+
+  void Run(int buffers, const std::function<bool()>& allDue) {
+    std::atomic<bool> pushed{false};
+    const DWORD self = GetCurrentThreadId();
+    std::thread feeder([&] {
+      for (int b = 0; b < buffers; ++b) {
+        WAVEHDR* h = AllocWaveBuffer(Bytes);
+        std::memset(h->lpData, 128, Bytes);
+        if (Make) Make(b, reinterpret_cast<uint8_t*>(h->lpData));
+        h->dwBytesRecorded = Bytes;
+        Chain.Conn.BufferReady(h);
+        FreeWaveBuffer(h);
+        PostThreadMessageA(self, WM_NULL, 0, 0);
+        Sleep(90);
+      }
+      pushed = true;
+      PostThreadMessageA(self, WM_NULL, 0, 0);
+    });
+    int stepsAfter = -1;
+    while (true) {
+      Application->HandleMessage();
+      if (!pushed) continue;
+      if (stepsAfter < 0) stepsAfter = TMMConnector::StepsRun();
+      if (allDue() || TMMConnector::StepsRun() > stepsAfter + 60) break;
+    }
+    feeder.join();
+  }
+};
+
+} // namespace
+
+TEST(ConnectorFrames, AClickOfOneFrameLightsTheLevelsPeakMarkAndHoldsIt) {
+  TForm form(nullptr);
+  form.SetBounds(40, 40, 260, 80);
+  auto* level = new TMMLevel(&form);
+  level->SetBounds(10, 10, 200, 17); // 99 spots inside the default bevel
+  level->SetParent(&form);
+  form.Show();
+  ProcessMessages();
+  ASSERT_EQ(level->NumSpots(), 99);
+  ASSERT_EQ(level->PeakDelay(), 20);
+
+  // Each shared-timer tick, after the bar's own ageing (registered before), notes whether the
+  // peak mark is lit: the hold is counted in the timer's ticks, not in time.
+  struct TWatch {
+    TMMCustomLevel* Level;
+    std::atomic<int> Lit{0}, Highest{0};
+    std::atomic<bool> Out{false};
+  } watch{level};
+  TMMTimerHandle watcher = AddTimerClient(
+      25, false,
+      [](TMMTimerHandle, void* data) {
+        auto* w = static_cast<TWatch*>(data);
+        const int peak = w->Level->PeakSpots();
+        if (peak > 0 && !w->Out) ++w->Lit;
+        if (peak == 0 && w->Lit > 0) w->Out = true;
+        if (peak > w->Highest) w->Highest = peak;
+      },
+      &watch);
+
+  TPacedStream stream;
+  stream.Chain.Conn.SetLevel1(level);
+  // One level frame (50 sample frames, 100 bytes) at full scale in the middle of the fourth
+  // buffer; everything else silent.
+  stream.Make = [](int index, uint8_t* data) {
+    if (index == 3) std::memset(data + 1300, 255, 100);
+  };
+  stream.Chain.Start();
+  // 20 frames of 100 bytes in each 2048-byte buffer; 60 buffers: the hold (41 ticks of 25 ms)
+  // ends well before the stream does.
+  constexpr int Buffers = 60, Due = Buffers * 20;
+  stream.Run(Buffers, [&] { return stream.Chain.Conn.FramesDue(0) >= Due && watch.Out; });
+  RemoveTimerClient(watcher);
+
+  EXPECT_EQ(stream.Chain.Conn.FramesDue(0), Due);
+  EXPECT_EQ(stream.Chain.Conn.FramesReceived(0), Due) << "a frame due never reached the bar";
+  // 255 on both channels: (255 - 128) x 256 = 32512, -0.07 dB: round(34.93 x 99 / 35) = 99 of
+  // 99 spots at -35 dB.
+  EXPECT_EQ(watch.Highest.load(), 99) << "the click never lit the peak mark";
+  // Held (2 x PeakDelay + 1) ticks from the frame's tick: lit when 40 or 41 ticks looked.
+  EXPECT_TRUE(watch.Out.load()) << "the peak mark never went out";
+  EXPECT_GE(watch.Lit.load(), 40);
+  EXPECT_LE(watch.Lit.load(), 41);
+  stream.Chain.Conn.Stopped();
+}
+
+TEST(ConnectorFrames, ARaisingFirstDisplayStopsNoneOfTheOthers) {
+  std::vector<std::string> shown;
+  SetBoundaryHandler([&](std::exception_ptr e) { shown.push_back(ExceptionMessage(e)); });
+  {
+    TPacedStream stream;
+    TCapture broken(100), level2(100), meter(100), scope(256), light(128), spectrum(256),
+        spectrogram(512);
+    TMMConnectorSlot raising = broken.Slot();
+    raising.Refresh = [](const void*) { throw Exception("level failed"); };
+    TMMConnector& conn = stream.Chain.Conn;
+    conn.SetSlot(0, raising); // served first of all
+    conn.SetSlot(1, level2.Slot());
+    conn.SetSlot(2, meter.Slot());
+    conn.SetSlot(4, scope.Slot());
+    conn.SetSlot(6, light.Slot());
+    conn.SetSlot(8, spectrum.Slot());
+    conn.SetSlot(12, spectrogram.Slot());
+    stream.Chain.Start();
+    // Frames of each size in one 2048-byte buffer, counted by hand: (2048 - need) / need + 1.
+    struct TExpect {
+      int Slot;
+      TCapture* Display;
+      int PerBuffer;
+    };
+    const TExpect expected[] = {{1, &level2, 20}, {2, &meter, 20},   {4, &scope, 8},
+                                {6, &light, 16},  {8, &spectrum, 8}, {12, &spectrogram, 4}};
+    constexpr int Buffers = 12;
+    stream.Run(Buffers, [&] {
+      for (const TExpect& e : expected)
+        if (conn.FramesDue(e.Slot) < Buffers * e.PerBuffer) return false;
+      return true;
+    });
+    for (const TExpect& e : expected) {
+      SCOPED_TRACE("slot " + std::to_string(e.Slot));
+      EXPECT_EQ(conn.FramesDue(e.Slot), Buffers * e.PerBuffer);
+      EXPECT_EQ(int(e.Display->Frames.size()), Buffers * e.PerBuffer);
+      EXPECT_EQ(conn.FramesReceived(e.Slot), Buffers * e.PerBuffer);
+    }
+    // The raising display: set aside after its first frame, its frames still fall due.
+    EXPECT_TRUE(conn.SetAside(0));
+    EXPECT_EQ(conn.FramesReceived(0), 0);
+    EXPECT_EQ(conn.FramesDue(0), Buffers * 20);
+    EXPECT_TRUE(PumpQueued());
+    EXPECT_EQ(shown, std::vector<std::string>{"level failed"}) << "reported once";
+    // The next start takes it back, and its failure is reported anew.
+    conn.Stopped();
+    stream.Chain.Start();
+    EXPECT_FALSE(conn.SetAside(0));
+    stream.Run(2, [&] { return conn.FramesDue(1) >= 2 * 20; });
+    EXPECT_TRUE(PumpQueued());
+    EXPECT_EQ(shown.size(), 2u);
+    conn.Stopped();
+    conn.ClearSlots();
+  }
+  SetBoundaryHandler([](std::exception_ptr e) {
+    ADD_FAILURE() << "exception reached a boundary: " << ExceptionMessage(e);
+  });
+}
+
+TEST(ConnectorFrames, SpeedSetsTheStepPeriodAndEveryFrameStillArrives) {
+  TPacedStream stream;
+  TMMConnector other(nullptr);
+  EXPECT_EQ(TMMConnector::StepPeriod(), 50u);
+  stream.Chain.Conn.SetSpeed(0); // clamped to 1
+  EXPECT_EQ(stream.Chain.Conn.Speed(), 1);
+  EXPECT_EQ(TMMConnector::StepPeriod(), 50u) << "the other connector's 5000 rules";
+  other.SetSpeed(2500);
+  EXPECT_EQ(TMMConnector::StepPeriod(), 300u); // 50 + 2500 / 10
+  other.SetSpeed(1);
+  EXPECT_EQ(TMMConnector::StepPeriod(), 549u); // 50 + 4999 / 10
+  // Eleven 93 ms buffers go by in about two steps of 549 ms: every frame still reaches the bar.
+  TCapture display(100);
+  stream.Chain.Conn.SetSlot(0, display.Slot());
+  stream.Chain.Start();
+  const int steps = TMMConnector::StepsRun();
+  stream.Run(11, [&] { return stream.Chain.Conn.FramesDue(0) >= 11 * 20; });
+  EXPECT_EQ(int(display.Frames.size()), 11 * 20);
+  EXPECT_LT(TMMConnector::StepsRun() - steps, 11) << "fewer steps than buffers";
+  stream.Chain.Conn.Stopped();
+  other.SetSpeed(5000);
+  stream.Chain.Conn.SetSpeed(5000);
+  EXPECT_EQ(TMMConnector::StepPeriod(), 50u);
+}
