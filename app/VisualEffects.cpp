@@ -39,6 +39,7 @@ void TVisualEffects::BuildVisualEffects() {
   FFrm.FMMSpectrum1->SetName("MMSpectrum1");
   FFrm.FMMSpectrum1->SetFFTLength(128);
   FFrm.FMMSpectrum1->SetBounds(2, 2, 100, 100);
+  FFrm.FMMSpectrum1->SetVisible(false); // the panel starts hidden; its layout shows the displays
   FFrm.FMMSpectrum1->SetParent(FFrm.FMusicPanel);
   FFrm.FMMOscope2 = new TMMOscope(&FFrm);
   FFrm.FMMOscope2->SetName("MMOscope2");
@@ -236,8 +237,11 @@ void TVisualEffects::LayoutDisplays() {
   const int width = FFrm.FMusicPanel->Width() - 2 * FFrm.FMMSpectrum1->Left();
   const int left = FFrm.FMMSpectrum1->Left();
   int top = 2;
+  // A display of the hidden panel is hidden too: it is neither analysed nor drawn, so that the
+  // level bars alone cost only what they need.
+  const bool shown = FFrm.FMusicPanel->Visible();
   auto place = [&](TControl* display, bool ticked) {
-    display->SetVisible(ticked);
+    display->SetVisible(ticked && shown);
     if (!ticked) return false;
     display->SetBounds(left, top, width, h);
     return true;

@@ -259,6 +259,12 @@ HDC TCanvas::Handle() {
   return FHandle;
 }
 
+// Copying pixels needs neither pen, brush nor font, and selecting a font into a fresh device
+// context (the displays take one for each picture) costs more than the copy.
+HDC TCanvas::BlitHandle() {
+  return DC();
+}
+
 void TCanvas::SetHandle(HDC dc) {
   if (dc == FHandle) return;
   Deselect();

@@ -164,6 +164,7 @@ public:
   TCanvas& operator=(const TCanvas&) = delete;
 
   HDC Handle();           // with pen, brush and font selected, for direct GDI calls
+  HDC BlitHandle();       // selects nothing, for copying pixels (see there)
   void SetHandle(HDC dc); // not owned; nullptr detaches
   bool HandleAllocated() const { return FHandle != nullptr; }
   TPen& Pen() { return FPen; }

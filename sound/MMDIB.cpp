@@ -101,7 +101,7 @@ void TMMDIBGraphicControl::DrawDirect(const TMMPaintProc& paint) {
 }
 
 void TMMDIBGraphicControl::Paint() {
-  FDIBCanvas->DrawTo(Canvas().Handle(), {0, 0, Width(), Height()}, 0, 0);
+  FDIBCanvas->DrawTo(Canvas().BlitHandle(), {0, 0, Width(), Height()}, 0, 0);
 }
 
 // --- the info box -------------------------------------------------------------------------------

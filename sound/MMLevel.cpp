@@ -354,7 +354,12 @@ void TMMCustomLevel::Process(int32_t level) {
   }
   if (!draw) return;
   FValue = value;
-  DrawDirect([this] { DrawLevel(); });
+  // Held in a display step, the check runs once at its end, before the screen is taken.
+  if (!HoldDrawing([this] { DrawChanged(); })) DrawChanged();
+}
+
+void TMMCustomLevel::DrawChanged() {
+  if (FValue != FShownValue || PeakSpots() != FShownPeak) DrawDirect([this] { DrawLevel(); });
 }
 
 void TMMCustomLevel::AgePeak() {
@@ -438,6 +443,8 @@ void TMMCustomLevel::RebuildBackground() {
 void TMMCustomLevel::DrawLevel() {
   TMMDIBCanvas& c = DIBCanvas();
   const int value = FValue, peak = PeakSpots();
+  FShownValue = value;
+  FShownPeak = peak;
   {
     TMMDrawPhase drawing(c);
     if (OnDrawBar) {
@@ -448,7 +455,7 @@ void TMMCustomLevel::DrawLevel() {
       DrawBar(c, value, peak, FColors, FActiveDoted);
     }
   }
-  c.DrawTo(Canvas().Handle(), FInnerRect, 0, 0);
+  c.DrawTo(Canvas().BlitHandle(), FInnerRect, 0, 0);
 }
 
 void TMMCustomLevel::Paint() {

@@ -122,7 +122,8 @@ protected:
 private:
   void Process(int32_t level);
   void DrawBar(TMMDIBCanvas& canvas, int value, int peak, const TColor* colors, bool dotted);
-  void DrawLevel(); // display bitmap and its copy to the screen, on Canvas()
+  void DrawLevel();   // display bitmap and its copy to the screen, on Canvas()
+  void DrawChanged(); // draws now unless the screen shows the bar and peak mark already
   void RebuildBackground();
   void ResetDecay();
   void CalcDecayFactor();
@@ -137,6 +138,9 @@ private:
   int FOffset = 0, FNumSpots = 1;
   int FFrameSize = 0;
   int FValue = 0;
+  // The bar and peak mark the screen shows, so that a step whose frames end where the last
+  // picture was costs no drawing.
+  int FShownValue = -1, FShownPeak = -1;
   int32_t FHistory[32] = {};
   double FFactor = 0;
   int FHistoryLength = 1, FFilled = 0, FHistoryIndex = 0;

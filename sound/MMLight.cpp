@@ -346,14 +346,14 @@ void TMMLight::RefreshPCMData(const void* buffer) {
   AnimatePalette(palette, firstEntry, count, &entries[firstEntry]);
   // A true-colour screen ignores palette animation: the DIB's own colour table must change too.
   SetDIBColorTable(c.Handle(), firstEntry, count, quads.data());
-  DrawDirect([this] { DIBCanvas().DrawTo(Canvas().Handle(), FArea, 0, 0); });
+  DrawDirect([this] { DIBCanvas().DrawTo(Canvas().BlitHandle(), FArea, 0, 0); });
 }
 
 // --- paint ---------------------------------------------------------------------------------------
 
 void TMMLight::Paint() {
   TMMGraphicControl::Paint(); // the bevel
-  DIBCanvas().DrawTo(Canvas().Handle(), FArea, 0, 0);
+  DIBCanvas().DrawTo(Canvas().BlitHandle(), FArea, 0, 0);
 }
 
 // --- registration --------------------------------------------------------------------------------

@@ -415,7 +415,7 @@ void TMMCustomMeter::Redraw(bool needleOnly) {
   const POINT p = LevelPoint(level, r);
   c.MoveTo(pivot.x, pivot.y);
   c.LineTo(p.x, p.y);
-  BitBlt(Canvas().Handle(), FArea.left, FArea.top, w, h, c.Handle(), 0, 0, SRCCOPY);
+  BitBlt(Canvas().BlitHandle(), FArea.left, FArea.top, w, h, c.Handle(), 0, 0, SRCCOPY);
   if (OnPostPaint) OnPostPaint(this);
 }
 

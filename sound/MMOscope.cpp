@@ -494,7 +494,7 @@ void TMMOscope::DrawScrollBar(bool screen) {
 
 void TMMOscope::CopyToScreen() {
   DIBCanvas().DrawTo(
-      Canvas().Handle(),
+      Canvas().BlitHandle(),
       {FDrawRect.left, FDrawRect.top, FDrawRect.left + FPoints, FDrawRect.top + FHeight}, 0, 0);
 }
 
@@ -577,7 +577,7 @@ void TMMOscope::DrawScope(bool full) {
     CopyToScreen();
   } else {
     if (!full && !wasMarked && accel) {
-      c.DrawTo(Canvas().Handle(),
+      c.DrawTo(Canvas().BlitHandle(),
                {FDrawRect.left + FBarStart, FDrawRect.top, FDrawRect.left + FBarStart + 1,
                 FDrawRect.top + FHeight},
                FBarStart, 0);

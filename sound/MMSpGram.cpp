@@ -413,7 +413,7 @@ void TMMSpectrogram::DrawBar(bool screen) {
 void TMMSpectrogram::CopyDirty() {
   if (FDirtyFrom < FDirtyTo)
     DIBCanvas().DrawTo(
-        Canvas().Handle(),
+        Canvas().BlitHandle(),
         {FDrawRect.left + FDirtyFrom, FDrawRect.top, FDrawRect.left + FDirtyTo, FDrawRect.bottom},
         FDirtyFrom, 0);
   FDirtyFrom = FW;
@@ -421,7 +421,7 @@ void TMMSpectrogram::CopyDirty() {
 }
 
 void TMMSpectrogram::CopyToScreen() {
-  DIBCanvas().DrawTo(Canvas().Handle(), FDrawRect, 0, 0);
+  DIBCanvas().DrawTo(Canvas().BlitHandle(), FDrawRect, 0, 0);
 }
 
 void TMMSpectrogram::DrawSpectrogram(bool full) {
@@ -454,7 +454,7 @@ void TMMSpectrogram::DrawSpectrogram(bool full) {
   }
   if (!full && !flagged && accel) {
     if (FX >= 0)
-      c.DrawTo(Canvas().Handle(),
+      c.DrawTo(Canvas().BlitHandle(),
                {FDrawRect.left + FX, FDrawRect.top, FDrawRect.left + FX + 1, FDrawRect.bottom}, FX,
                0);
   } else {

@@ -120,7 +120,7 @@ void TMMSpectrum::DrawSpectrum(bool full) {
 }
 
 void TMMSpectrum::CopyToScreen() {
-  DIBCanvas().DrawTo(Canvas().Handle(), FDrawRect, 0, 0);
+  DIBCanvas().DrawTo(Canvas().BlitHandle(), FDrawRect, 0, 0);
 }
 
 void TMMSpectrum::DrawDots() {
