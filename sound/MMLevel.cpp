@@ -46,7 +46,7 @@ void TMMCustomLevel::AdjustBounds() {
   FInnerHeight = Max(1, FInnerRect.bottom - FInnerRect.top);
   DIBCanvas().SetBounds(0, 0, FInnerWidth, FInnerHeight);
   FBackCanvas->SetBounds(0, 0, FInnerWidth, FInnerHeight);
-  Invalidate();
+  Redraw();
 
   FSpotWidth = Max(FSpotWidth, 1);
   const int length = FKind == lkHorizontal ? FInnerWidth : FInnerHeight;
@@ -74,24 +74,25 @@ void TMMCustomLevel::AdjustBounds() {
 void TMMCustomLevel::Loaded() {
   TMMDIBGraphicControl::Loaded();
   RebuildBackground();
-  Invalidate();
+  Redraw();
 }
 
 void TMMCustomLevel::SetBitsPerPixel(int value) {
   FBackCanvas->SetBitsPerPixel(value);
   TMMDIBGraphicControl::SetBitsPerPixel(value);
   RebuildBackground();
-  Invalidate();
+  Redraw();
 }
 
 void TMMCustomLevel::ColorChanged() {
   RebuildBackground();
+  FShownValue = -1;
   TMMDIBGraphicControl::ColorChanged();
 }
 
 void TMMCustomLevel::Changed() {
   RebuildBackground();
-  Invalidate();
+  Redraw();
 }
 
 // --- properties ---------------------------------------------------------------------------------
@@ -162,17 +163,17 @@ void TMMCustomLevel::SetSamples(int value) {
 }
 
 void TMMCustomLevel::SetSensitivy(int value) {
-  if (StoreChanged(FSensitivy, MinMax(value, -90, -9))) Invalidate();
+  if (StoreChanged(FSensitivy, MinMax(value, -90, -9))) Redraw();
 }
 
 void TMMCustomLevel::SetLogAmp(bool value) {
-  if (StoreChanged(FLogAmp, value)) Invalidate();
+  if (StoreChanged(FLogAmp, value)) Redraw();
 }
 
 void TMMCustomLevel::SetNumPeaks(int value) {
   if (!StoreChanged(FNumPeaks, MinMax(value, 0, 5))) return;
   UpdateTimer();
-  Invalidate();
+  Redraw();
 }
 
 void TMMCustomLevel::SetPeakDelay(int value) {
@@ -246,6 +247,7 @@ void TMMCustomLevel::EnabledChanged() {
     ResetDecay();
   }
   UpdateTimer();
+  FShownValue = -1;
   TMMDIBGraphicControl::EnabledChanged();
 }
 
@@ -278,7 +280,7 @@ void TMMCustomLevel::ResetData() {
     FRedraw = false;
   }
   ResetDecay();
-  Invalidate();
+  Redraw();
 }
 
 void TMMCustomLevel::GainOverflow() {
@@ -356,6 +358,11 @@ void TMMCustomLevel::Process(int32_t level) {
   FValue = value;
   // Held in a display step, the check runs once at its end, before the screen is taken.
   if (!HoldDrawing([this] { DrawChanged(); })) DrawChanged();
+}
+
+void TMMCustomLevel::Redraw() {
+  FShownValue = -1; // until the paint comes, nothing drawn before is known to be on the screen
+  Invalidate();
 }
 
 void TMMCustomLevel::DrawChanged() {

@@ -124,6 +124,7 @@ private:
   void DrawBar(TMMDIBCanvas& canvas, int value, int peak, const TColor* colors, bool dotted);
   void DrawLevel();   // display bitmap and its copy to the screen, on Canvas()
   void DrawChanged(); // draws now unless the screen shows the bar and peak mark already
+  void Redraw();      // the whole bar, at the next paint
   void RebuildBackground();
   void ResetDecay();
   void CalcDecayFactor();

@@ -62,6 +62,17 @@ double GetExactTime() {
   return static_cast<double>(timeGetTime()) * 1000.0;
 }
 
+void NameCallingThread(const wchar_t* name) {
+  thread_local bool named = false;
+  if (named) return;
+  named = true;
+  using TSetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+  // Looked up: older systems have no thread names.
+  static const auto set = reinterpret_cast<TSetDescription>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
+  if (set) set(GetCurrentThread(), name);
+}
+
 void DelayPumping(int milliseconds, bool pump) {
   if (milliseconds < 0) return;
   const DWORD start = GetTickCount();

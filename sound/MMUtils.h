@@ -22,6 +22,11 @@ void SetWin95Platform(bool value);
 // unusable). Kept in floating point: a 64-bit count x 1,000,000 overflows after days of uptime.
 double GetExactTime();
 
+// Names the calling thread (once per thread) for the system's tools, where it has thread names:
+// the system's own sound threads that run this program's callbacks are told apart by it when
+// the processor time is measured per thread.
+void NameCallingThread(const wchar_t* name);
+
 // Waits the given milliseconds (returns at once when negative), running the application's
 // pending messages meanwhile when pump is set. Counts safely across the tick counter's wrap.
 void DelayPumping(int milliseconds, bool pump);

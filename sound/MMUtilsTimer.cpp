@@ -101,6 +101,7 @@ void CALLBACK TimerTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
   auto* s = reinterpret_cast<TTimerService*>(user);
   if (!s) return;
   s->TickThread = GetCurrentThreadId();
+  NameCallingThread(L"mm_timer_ticks");
   if (InterlockedIncrement(&s->Reentry) == 1) {
     TLockGuard lock(s->ListLock);
     for (TMMTimerClient* c = s->Head.get(); c; c = s->TickNext) {

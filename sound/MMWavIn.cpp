@@ -494,6 +494,8 @@ void CALLBACK TMMWaveIn::DriverCallback(HWAVEIN device, UINT msg, DWORD_PTR inst
                                         DWORD_PTR param1, DWORD_PTR) {
   auto* self = reinterpret_cast<TMMWaveIn*>(instance);
   if (!self) return;
+  // The driver's thread, which records; named so that its time is not taken for this program's.
+  NameCallingThread(L"wavein_driver");
   GuardVoid([&] {
     switch (msg) {
     case WIM_OPEN:
