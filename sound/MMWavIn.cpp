@@ -494,8 +494,10 @@ void CALLBACK TMMWaveIn::DriverCallback(HWAVEIN device, UINT msg, DWORD_PTR inst
                                         DWORD_PTR param1, DWORD_PTR) {
   auto* self = reinterpret_cast<TMMWaveIn*>(instance);
   if (!self) return;
-  // The driver's thread, which records; named so that its time is not taken for this program's.
-  NameCallingThread(L"wavein_driver");
+  // The driver's thread that hands the recorded buffers over (opening and closing may call from
+  // the window thread), named so that its time is not taken for this program's.
+  if (msg == WIM_DATA && GetCurrentThreadId() != GetWindowThreadProcessId(self->FWindow, nullptr))
+    NameCallingThread(L"wavein_driver");
   GuardVoid([&] {
     switch (msg) {
     case WIM_OPEN:
