@@ -358,3 +358,36 @@ TEST_F(LevelFixture, PixelsShowZonesUnlitDottedReversedAndVertical) {
   EXPECT_EQ(Screen(8, 1), ColorToRGB(dim[2]));
   EnableTimerClient(Level->PeakTimer());
 }
+
+// Frames of one display step that rise and fall back leave the bar where it was: the screen
+// still gets the peak mark they raised, and a change of look between two such steps still shows.
+TEST_F(LevelFixture, AStepThatEndsWhereItBeganShowsThePeakItPassed) {
+  const TColor bar[3] = {TColor(0x00FF00), TColor(0x00FFFF), TColor(0x0000FF)};
+  const TColor dim[3] = {TColor(0x004000), TColor(0x004040), TColor(0x000040)};
+  Level->SetBitsPerPixel(24);
+  for (int i = 0; i < 3; ++i) {
+    Level->SetColorByIndex(i, bar[i]);
+    Level->SetColorByIndex(i + 3, dim[i]);
+  }
+  DisableTimerClient(Level->PeakTimer());
+  // On the log scale of -35 dB over 100 spots: 10 % is spot 43, 95 % spot 99.
+  Level->SetValue(10);
+  auto step = [this](std::initializer_list<int> values) {
+    TMMDrawHold hold;
+    for (int v : values)
+      Level->SetValue(v);
+    hold.Release([](TMMGraphicControl*, std::exception_ptr) { ADD_FAILURE(); });
+  };
+  step({10, 95, 10});
+  const int spot99 = 2 * (99 - 1), spot60 = 2 * (60 - 1), spot30 = 2 * (30 - 1);
+  EXPECT_EQ(Screen(spot30, 8), ColorToRGB(bar[0]));
+  EXPECT_EQ(Screen(spot60, 8), ColorToRGB(dim[1]));
+  EXPECT_EQ(Screen(spot99, 8), ColorToRGB(bar[2]));
+  // Reversed between two steps that end on the same bar and mark: spot 1 moves to the right end.
+  Level->SetDirection(dirReversed);
+  step({10, 11, 10});
+  EXPECT_EQ(Screen(199 - spot30, 8), ColorToRGB(bar[0]));
+  EXPECT_EQ(Screen(199 - spot99, 8), ColorToRGB(bar[2]));
+  EXPECT_EQ(Screen(spot30 + 1, 8), ColorToRGB(dim[1])); // spot 71 from the right
+  EnableTimerClient(Level->PeakTimer());
+}
