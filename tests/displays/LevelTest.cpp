@@ -50,6 +50,17 @@ struct LevelFixture : testing::Test {
     Level->SetSamples(int(v.size()));
     Level->RefreshPCMData(v.data());
   }
+  // Lit and unlit zone colours, one pixel each on a 24-bit picture; the peak does not age.
+  const TColor Bar[3] = {TColor(0x00FF00), TColor(0x00FFFF), TColor(0x0000FF)};
+  const TColor Dim[3] = {TColor(0x004000), TColor(0x004040), TColor(0x000040)};
+  void UsePixelColours() {
+    Level->SetBitsPerPixel(24);
+    for (int i = 0; i < 3; ++i) {
+      Level->SetColorByIndex(i, Bar[i]);
+      Level->SetColorByIndex(i + 3, Dim[i]);
+    }
+    DisableTimerClient(Level->PeakTimer());
+  }
   COLORREF Screen(int x, int y) { // in the bar's coordinates
     HDC dc = GetDC(Form.Handle());
     COLORREF c = GetPixel(dc, Level->Left() + x, Level->Top() + y);
@@ -315,14 +326,8 @@ TEST_F(LevelFixture, PeakStaysInRangeUnderTheLiveTimer) {
 }
 
 TEST_F(LevelFixture, PixelsShowZonesUnlitDottedReversedAndVertical) {
-  const TColor bar[3] = {TColor(0x00FF00), TColor(0x00FFFF), TColor(0x0000FF)};
-  const TColor dim[3] = {TColor(0x004000), TColor(0x004040), TColor(0x000040)};
-  Level->SetBitsPerPixel(24);
-  for (int i = 0; i < 3; ++i) {
-    Level->SetColorByIndex(i, bar[i]);
-    Level->SetColorByIndex(i + 3, dim[i]);
-  }
-  DisableTimerClient(Level->PeakTimer());
+  const TColor *bar = Bar, *dim = Dim;
+  UsePixelColours();
   Level->SetValue(100);         // peak at 100
   Block16(Sine(200, 16384, 3)); // -6.02 dB: 83 spots
   ASSERT_EQ(Level->CurrentSpots(), 83);
@@ -362,14 +367,8 @@ TEST_F(LevelFixture, PixelsShowZonesUnlitDottedReversedAndVertical) {
 // Frames of one display step that rise and fall back leave the bar where it was: the screen
 // still gets the peak mark they raised, and a change of look between two such steps still shows.
 TEST_F(LevelFixture, AStepThatEndsWhereItBeganShowsThePeakItPassed) {
-  const TColor bar[3] = {TColor(0x00FF00), TColor(0x00FFFF), TColor(0x0000FF)};
-  const TColor dim[3] = {TColor(0x004000), TColor(0x004040), TColor(0x000040)};
-  Level->SetBitsPerPixel(24);
-  for (int i = 0; i < 3; ++i) {
-    Level->SetColorByIndex(i, bar[i]);
-    Level->SetColorByIndex(i + 3, dim[i]);
-  }
-  DisableTimerClient(Level->PeakTimer());
+  const TColor *bar = Bar, *dim = Dim;
+  UsePixelColours();
   // On the log scale of -35 dB over 100 spots: 10 % is spot 43, 95 % spot 99.
   Level->SetValue(10);
   auto step = [this](std::initializer_list<int> values) {
