@@ -559,6 +559,10 @@ void TMasterFrm::BuildCatalogueArea() {
   FAlbumArea = std::make_unique<TMainAlbumArea>(this, FAlbums, FAllAlbLV);
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
     WireGrid(g, true);
+    // An album's order is the user's: it is kept as soon as rows are moved.
+    g.OnRowsMoved = [this](TObject*) {
+      if (FAlbList) FAlbList->SaveToFile();
+    };
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
   };
 

@@ -3,6 +3,8 @@
 // plug-in's side (its receiver window, a browser window and the request atoms).
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <utility>
@@ -120,6 +122,16 @@ public:
   bool WaitForEnd(uint32_t ms) {
     return PumpUntil([&] { return Ended(); }, ms);
   }
+  // Ends the program at once, as a crash or a power cut would; true when it has ended.
+  bool Kill() {
+    TerminateProcess(FInfo.hProcess, 99);
+    return WaitForSingleObject(FInfo.hProcess, 30000) == WAIT_OBJECT_0;
+  }
+  // The main window has handled what was sent to it before: it answers a message of its own.
+  bool Settled() const {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored) != 0;
+  }
 
   // Which button each box gets: by Answer when set, else the listed buttons in turn, then No
   // (OK for a box without No).
@@ -193,6 +205,104 @@ private:
   std::vector<TAsked> FAsked;
   std::string FPress = "&No";
 };
+
+namespace runprog {
+
+inline BOOL CALLBACK MatchVisibleMenu(HWND w, LPARAM lp) {
+  auto* f = reinterpret_cast<TFound*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if ((f->Pid == 0 || owner == f->Pid) && IsWindowVisible(w) && std::string(name) == f->Class) {
+    f->Window = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Copies local into a buffer made inside w's process, lets prepare point local's pointers into
+// the remote copy before it goes over, runs send there, and copies the buffer back into local.
+inline bool InRemoteBuffer(HWND w, void* local, size_t size,
+                           const std::function<void(char* remote)>& prepare,
+                           const std::function<void(char* remote)>& send) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return false;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(proc, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  bool ok = remote != nullptr;
+  if (ok) prepare(remote);
+  ok = ok && WriteProcessMemory(proc, remote, local, size, nullptr);
+  if (ok) {
+    send(remote);
+    ok = ReadProcessMemory(proc, remote, local, size, nullptr) != 0;
+  }
+  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return ok;
+}
+
+} // namespace runprog
+
+// Works a window's menu with the keyboard, as a user does: Alt and the bar entry's letter, then
+// the keys in turn (the menus are another process's, so their handles cannot be read here).
+inline bool MenuKeys(HWND window, char barLetter,
+                     const std::vector<std::pair<UINT, WPARAM>>& keys) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(barLetter));
+  for (const auto& [msg, key] : keys) {
+    runprog::TFound popup{pid, "#32768"};
+    if (!PumpUntil(
+            [&] {
+              EnumWindows(runprog::MatchVisibleMenu, reinterpret_cast<LPARAM>(&popup));
+              return popup.Window != nullptr;
+            },
+            10000))
+      return false;
+    PostMessageA(popup.Window, msg, key, 0);
+    PumpUntil([] { return false; }, 200); // the menu takes each key before the next
+  }
+  return true;
+}
+
+// An item's (or sub-item's) text in another process's list view.
+inline std::string ListViewText(HWND list, int item, int subItem = 0) {
+  struct TBuffer {
+    LVITEMA Item;
+    char Text[257];
+  } buffer{};
+  runprog::InRemoteBuffer(
+      list, &buffer, sizeof buffer,
+      [&](char* remote) {
+        buffer.Item.iSubItem = subItem;
+        buffer.Item.pszText = remote + offsetof(TBuffer, Text);
+        buffer.Item.cchTextMax = 256;
+      },
+      [&](char* remote) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(remote),
+                            SMTO_NORMAL, 10000, &ignored);
+      });
+  buffer.Text[256] = 0;
+  return buffer.Text;
+}
+
+// Where an item of another process's list view lies on the screen.
+inline RECT ListViewItemRect(HWND list, int item) {
+  RECT r{LVIR_BOUNDS, 0, 0, 0};
+  runprog::InRemoteBuffer(
+      list, &r, sizeof r, [](char*) {},
+      [&](char* remote) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote),
+                            SMTO_NORMAL, 10000, &ignored);
+      });
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
 
 // A second start in the same program folder: it hands its parameters over and should end at
 // once. Answers how long it took, or -1 when it did not end within the time.
