@@ -290,9 +290,9 @@ inline std::string ListViewText(HWND list, int item, int subItem = 0) {
   return buffer.Text;
 }
 
-// Where an item of another process's list view lies on the screen.
-inline RECT ListViewItemRect(HWND list, int item) {
-  RECT r{LVIR_BOUNDS, 0, 0, 0};
+// Where an item of another process's list view (or its part: LVIR_LABEL, ...) lies on the screen.
+inline RECT ListViewItemRect(HWND list, int item, LONG part = LVIR_BOUNDS) {
+  RECT r{part, 0, 0, 0};
   runprog::InRemoteBuffer(
       list, &r, sizeof r, [](char*) {},
       [&](char* remote) {
