@@ -56,7 +56,8 @@ void WriteFileSafely(const std::string& path, const std::string& bytes, TFileOps
   SetLastError(0);
   if (!ops.RenameOver(work, path)) {
     DWORD code = GetLastError();
-    std::string reason = code ? SysErrorMessage(code) : "the new file could not be put in its place.";
+    std::string reason =
+        code ? SysErrorMessage(code) : "the new file could not be put in its place.";
     ops.Remove(work);
     throw EWriteError("Cannot save \"" + path + "\": " + reason + " The file is kept as it was.");
   }

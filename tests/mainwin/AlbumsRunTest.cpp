@@ -18,45 +18,30 @@
 
 namespace {
 
-void Mouse(DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof(INPUT));
-}
-
-void Key(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &in, sizeof(INPUT));
-}
-
 void MoveTo(POINT p) {
   SetCursorPos(p.x, p.y);
-  Mouse(MOUSEEVENTF_MOVE);
+  MouseInput(MOUSEEVENTF_MOVE);
   PumpQueued();
 }
 
 void Click(POINT p, bool shift = false) {
   MoveTo(p);
-  if (shift) Key(VK_SHIFT, false);
-  Mouse(MOUSEEVENTF_LEFTDOWN);
-  Mouse(MOUSEEVENTF_LEFTUP);
-  if (shift) Key(VK_SHIFT, true);
+  if (shift) KeyInput(VK_SHIFT, false);
+  MouseInput(MOUSEEVENTF_LEFTDOWN);
+  MouseInput(MOUSEEVENTF_LEFTUP);
+  if (shift) KeyInput(VK_SHIFT, true);
   PumpQueued();
 }
 
 // Presses at from, moves there in steps as a hand does, and lets go at to.
 void DragWithMouse(POINT from, POINT to) {
   MoveTo(from);
-  Mouse(MOUSEEVENTF_LEFTDOWN);
+  MouseInput(MOUSEEVENTF_LEFTDOWN);
   PumpQueued();
   for (int i = 1; i <= 10; ++i)
     MoveTo({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10});
   PumpUntil([] { return false; }, 100);
-  Mouse(MOUSEEVENTF_LEFTUP);
+  MouseInput(MOUSEEVENTF_LEFTUP);
   PumpQueued();
 }
 
@@ -237,19 +222,21 @@ protected:
     ASSERT_GE(line, 0) << name;
     POINT p = CentreOf(ListViewItemRect(list, line, LVIR_LABEL));
     MoveTo(p);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_LEFTUP);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_LEFTUP);
+    MouseInput(MOUSEEVENTF_LEFTDOWN);
+    MouseInput(MOUSEEVENTF_LEFTUP);
+    MouseInput(MOUSEEVENTF_LEFTDOWN);
+    MouseInput(MOUSEEVENTF_LEFTUP);
     PumpQueued();
-    ASSERT_TRUE(PumpUntil([&] { return GridWithHeader(FRun->MainWindow(), "Artist") != nullptr; },
-                          10000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return GridWithHeader(FRun->MainWindow(), "Artist") != nullptr; }, 10000));
   }
 
   void NameDialog(const std::string& name) {
     HWND dialog = nullptr;
     ASSERT_TRUE(PumpUntil(
-        [&] { return (dialog = FindProcessWindow(FRun->Pid(), "TRenamer")) && IsWindowVisible(dialog); },
+        [&] {
+          return (dialog = FindProcessWindow(FRun->Pid(), "TRenamer")) && IsWindowVisible(dialog);
+        },
         10000));
     std::vector<HWND> all;
     EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&all));
@@ -277,8 +264,8 @@ TEST_F(AlbumsRun, EachAlbumChangeIsFoundAfterTheProgramIsKilled) {
   EXPECT_EQ(lines, (std::map<std::string, std::string>{{"Evening", "2"}}));
   ASSERT_TRUE(MenuKeys(FRun->MainWindow(), 'a', {{WM_CHAR, 'n'}})); // "Create &new album"
   NameDialog("Road");
-  ASSERT_TRUE(PumpUntil(
-      [&] { return AlbumLine(AlbumList(FRun->MainWindow()), "Road") >= 0; }, 10000));
+  ASSERT_TRUE(
+      PumpUntil([&] { return AlbumLine(AlbumList(FRun->MainWindow()), "Road") >= 0; }, 10000));
   Crash("1_created");
 
   // Three titles of the all-titles grid dropped on the album's line.

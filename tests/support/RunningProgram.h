@@ -19,6 +19,7 @@ struct TFound {
   DWORD Pid;
   const char* Class;
   HWND Window = nullptr;
+  bool VisibleOnly = false; // message boxes are always looked for visible
 };
 
 inline BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
@@ -28,7 +29,7 @@ inline BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
   char name[64] = {};
   GetClassNameA(w, name, sizeof name);
   if (owner == f->Pid && std::string(name) == f->Class &&
-      (std::string(name) != "TMessageForm" || IsWindowVisible(w))) {
+      ((std::string(name) != "TMessageForm" && !f->VisibleOnly) || IsWindowVisible(w))) {
     f->Window = w;
     return FALSE;
   }
@@ -208,19 +209,6 @@ private:
 
 namespace runprog {
 
-inline BOOL CALLBACK MatchVisibleMenu(HWND w, LPARAM lp) {
-  auto* f = reinterpret_cast<TFound*>(lp);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(w, &owner);
-  char name[64] = {};
-  GetClassNameA(w, name, sizeof name);
-  if ((f->Pid == 0 || owner == f->Pid) && IsWindowVisible(w) && std::string(name) == f->Class) {
-    f->Window = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Copies local into a buffer made inside w's process, lets prepare point local's pointers into
 // the remote copy before it goes over, runs send there, and copies the buffer back into local.
 inline bool InRemoteBuffer(HWND w, void* local, size_t size,
@@ -254,10 +242,10 @@ inline bool MenuKeys(HWND window, char barLetter,
   GetWindowThreadProcessId(window, &pid);
   PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(barLetter));
   for (const auto& [msg, key] : keys) {
-    runprog::TFound popup{pid, "#32768"};
+    runprog::TFound popup{pid, "#32768", nullptr, true};
     if (!PumpUntil(
             [&] {
-              EnumWindows(runprog::MatchVisibleMenu, reinterpret_cast<LPARAM>(&popup));
+              EnumWindows(runprog::MatchWindow, reinterpret_cast<LPARAM>(&popup));
               return popup.Window != nullptr;
             },
             10000))
@@ -302,6 +290,23 @@ inline RECT ListViewItemRect(HWND list, int item, LONG part = LVIR_BOUNDS) {
       });
   MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
   return r;
+}
+
+// A mouse button or move as the real mouse makes it.
+inline void MouseInput(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+// A key pressed or let go as the real keyboard does it.
+inline void KeyInput(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof(INPUT));
 }
 
 // A second start in the same program folder: it hands its parameters over and should end at
