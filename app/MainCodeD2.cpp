@@ -563,6 +563,10 @@ void TMasterFrm::BuildCatalogueArea() {
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
     WireGrid(g, true);
     g.SetHelpContext(FAllAlbLV->HelpContext());
+    // An album's order is the user's: it is kept as soon as rows are moved.
+    g.OnRowsMoved = [this](TObject*) {
+      if (FAlbList) FAlbList->SaveToFile();
+    };
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
   };
 

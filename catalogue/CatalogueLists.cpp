@@ -302,6 +302,7 @@ void TCatList::DeleteCategory(int32_t key, const std::function<void(int32_t)>& p
     if (FStore->AlbList()) FStore->AlbList()->RemoveTunes(keys);
   }
   RemovePage(index);
+  SaveToFile();
 }
 
 void TCatList::DeleteActiveCategory(const std::function<void(int32_t)>& perKey) {
@@ -332,6 +333,7 @@ void TCatList::RenameCategory(int32_t key, const std::string& newName) {
   if (FArea && FItems[index].View)
     FArea->RelabelCategoryPage(FItems[index].View, "  " + name + "  ",
                                "View all \"" + name + "\" titles");
+  SaveToFile();
 }
 
 void TCatList::RenameActiveCategory(const std::string& newName) {
@@ -485,6 +487,7 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
 
 void TAlbList::SaveToFile() {
   if (!FLoaded) return;
+  FUnsaved = false;
   std::stable_sort(FItems.begin(), FItems.end(), [](const TAlbRec& a, const TAlbRec& b) {
     return CompareText(a.Name, b.Name) < 0;
   });
@@ -547,12 +550,35 @@ void TAlbList::DistributeTitles(std::vector<TTuneRec>& records) {
   }
 }
 
+void TAlbList::Changed() {
+  if (FBatches > 0)
+    FUnsaved = true;
+  else
+    SaveToFile();
+}
+
+void TAlbList::Batch(const std::function<void()>& changes) {
+  {
+    ++FBatches;
+    TScopeExit ended([this] { --FBatches; });
+    changes();
+  }
+  // A batch that failed part way leaves its changes unsaved: the next change or shutdown writes
+  // them.
+  if (FBatches == 0 && FUnsaved) SaveToFile();
+}
+
 void TAlbList::RefreshTune(TTuneRec rec) {
+  bool changed = false;
   for (int i = 0; i < Count(); ++i) {
     if (!FItems[i].View) continue;
     rec.AlbumKey = FItems[i].Key;
-    if (FItems[i].View->Grid().RefreshAlbumRows(rec) > 0) UpdateSummary(i);
+    if (FItems[i].View->Grid().RefreshAlbumRows(rec) > 0) {
+      UpdateSummary(i);
+      changed = true;
+    }
   }
+  if (changed) Changed();
 }
 
 void TAlbList::RemoveTunes(const TStringList& keys) {
@@ -560,8 +586,13 @@ void TAlbList::RemoveTunes(const TStringList& keys) {
   for (int i = 0; i < keys.Count(); ++i)
     sorted.Add(Trim(keys[i]));
   sorted.SetSorted(true);
+  bool changed = false;
   for (int i = 0; i < Count(); ++i)
-    if (FItems[i].View && FItems[i].View->Grid().DeleteKeyRows(sorted) > 0) UpdateSummary(i);
+    if (FItems[i].View && FItems[i].View->Grid().DeleteKeyRows(sorted) > 0) {
+      UpdateSummary(i);
+      changed = true;
+    }
+  if (changed) Changed();
 }
 
 void TAlbList::UpdateSummary(int index) {
@@ -586,7 +617,7 @@ int32_t TAlbList::FindOrAddAlbum(const std::string& name) {
   r.Name = stored;
   r.View = FArea ? FArea->CreateAlbumPage(r.Name, r.Key) : nullptr;
   FItems.push_back(r);
-  SaveToFile();
+  Changed();
   return r.Key;
 }
 
@@ -638,6 +669,11 @@ int TAlbList::DropTargetIndex(const TObject* target, int x, int y) const {
 void TAlbList::DeleteAlbum(int32_t key) {
   int index = IndexOfKey(key);
   if (index < 0) return;
+  RemoveAlbum(index);
+  Changed();
+}
+
+void TAlbList::RemoveAlbum(int index) {
   TAlbRec r = FItems[index];
   FItems.erase(FItems.begin() + index);
   if (FArea && r.View) {
@@ -678,12 +714,13 @@ void TAlbList::RenameAlbum(int32_t key, const std::string& newName) {
       to->FitAllColumns();
     }
     UpdateSummary(other);
-    DeleteAlbum(key);
-    return;
+    RemoveAlbum(index);
+  } else {
+    FItems[index].Name = name;
+    if (FArea && FItems[index].View)
+      FArea->RelabelAlbumPage(FItems[index].View, "  " + name + "       ", name);
   }
-  FItems[index].Name = name;
-  if (FArea && FItems[index].View)
-    FArea->RelabelAlbumPage(FItems[index].View, "  " + name + "       ", name);
+  Changed();
 }
 
 void TAlbList::RenameActiveAlbum(const std::string& newName) {
@@ -696,6 +733,7 @@ void TAlbList::RemoveSelectedFromActive(const TStringList& keys) {
   if (keys.Count() == 0 || i < 0 || !Grid(i)) return;
   Grid(i)->PurgeKeysInRowOrder(keys);
   UpdateSummary(i);
+  Changed();
 }
 
 void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStringList& keys) {
@@ -726,6 +764,7 @@ void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStri
   else
     grid->InsertAlbumRows(recs, grid->DropRow() < 0 ? 1 : grid->DropRow(), true);
   UpdateSummary(index);
+  if (!recs.empty()) Changed();
 }
 
 void TAlbList::ShowSelectedAlbumTab() {

@@ -170,10 +170,10 @@ public:
   // Deletes titles from the store and every grid. Keys as decimal text.
   void DeleteTitles(const TStringList& keys);
   // Deletes the category's titles and its page; perKey runs for every title deleted. The
-  // category file is written at shutdown.
+  // category file is written at once.
   void DeleteCategory(int32_t key, const std::function<void(int32_t)>& perKey = {});
   void DeleteActiveCategory(const std::function<void(int32_t)>& perKey = {});
-  // A new name that another category has exactly merges the two.
+  // A new name that another category has exactly merges the two; the file is written at once.
   void RenameCategory(int32_t key, const std::string& newName);
   void RenameActiveCategory(const std::string& newName);
 
@@ -231,6 +231,7 @@ public:
   int PageIndexOfKey(int32_t key) const;
   TTuneGridView* Grid(int index) const;
   void DistributeTitles(std::vector<TTuneRec>& records);
+  // Every change below writes both album files at once (see Batch).
   void RefreshTune(TTuneRec rec);
   void RemoveTunes(const TStringList& keys);
   void UpdateSummary(int index);
@@ -248,6 +249,8 @@ public:
   void RemoveSelectedFromActive(const TStringList& keys);
   // Copies of the titles of keys join the album under the drop.
   void AddTitlesToAlbum(const TObject* target, int x, int y, const TStringList& keys);
+  // Runs changes that touch the albums many times and writes the album files once, after them.
+  void Batch(const std::function<void()>& changes);
   void ShowSelectedAlbumTab();
   void FocusActiveView();
   // Key collections (decimal text); each answers the count.
@@ -261,10 +264,14 @@ public:
   void SetStore(TMyDB* value) { FStore = value; }
 
 private:
+  void RemoveAlbum(int index);
+  void Changed();
   std::string FProgramFolder, FAlbumPath, FTitlesPath;
   std::vector<TAlbRec> FItems;
   std::vector<TTuneRec> FTitles; // the album titles, kept only while there are no pages
   bool FLoaded = false;
+  int FBatches = 0;      // batches running; their changes are written when the last ends
+  bool FUnsaved = false; // changed in a batch and not written yet
   TAlbumArea* FArea = nullptr;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;

@@ -135,12 +135,15 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   Name("Morning");
   ClickButton(*Probe(FForm).NewAlb());
   ASSERT_EQ(albums.Count(), 2);
+  const int32_t evening = albums.FindAlbum("Evening");
   ShowAlbum(0);
   std::string proposal;
   Name("Night", &proposal);
   Probe(FForm).Rename3()->Click();
   EXPECT_EQ(proposal, "Evening");
-  EXPECT_EQ(albums.Items(0).Name, "Night");
+  // The album keeps its key under the new name (the list is kept in name order as it is saved).
+  EXPECT_EQ(albums.FindAlbum("Night"), evening);
+  EXPECT_EQ(albums.FindAlbum("Evening"), 0);
   EXPECT_TRUE(Probe(FForm).AlbumsInUse());
 
   // All albums: Cancel at the first question, Abort at the second, then Yes and OK.
