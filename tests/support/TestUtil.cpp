@@ -5,6 +5,7 @@
 #include "SysUtils.h"
 #include <windows.h>
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 TScratchDir::TScratchDir(const std::string& name) {
@@ -80,6 +81,16 @@ std::string EnvVar(const char* name) {
   char buf[4096];
   DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
   return (n == 0 || n >= sizeof buf) ? "" : std::string(buf, n);
+}
+
+int AskedScreenDpi() {
+  std::string asked = EnvVar("TB_SCREEN_DPI");
+  return asked.empty() ? 96 : std::atoi(asked.c_str());
+}
+
+int ScreenDpi() {
+  TClientDC dc(nullptr);
+  return GetDeviceCaps(dc, LOGPIXELSY);
 }
 
 std::string WinPath(const std::string& unixPath) {

@@ -24,6 +24,10 @@ std::string SharedRead(const std::string& path);
 void RemoveTree(const std::string& path);
 // Environment variables the ctest entry sets.
 std::string EnvVar(const char* name);
+// The screen's dots per inch that this run asked for (tests/support/with-screen-dpi.sh), else 96.
+int AskedScreenDpi();
+// The screen's dots per inch as this process sees it.
+int ScreenDpi();
 // The real-world MIDI files of build/corpus, as Windows paths; empty when the corpus is absent.
 std::vector<std::string> CorpusFiles(const std::string& package = "");
 // A RIFF MIDI file ("RIFF" size "RMID" "data" size) around a Standard MIDI File, padded to even
