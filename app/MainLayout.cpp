@@ -252,8 +252,8 @@ void TMainLayout::LayoutCatalogueArea() {
     if (c->Visible()) row.push_back(GroupOf(c, natural, 0));
   TRowRoom room;
   room.Left = FFrm.FWebPanel->Left() + FFrm.FWebPanel->Width() + ToolClearance;
-  room.Right = FFrm.FShowTools ? FFrm.FGetMIDIsPanel->Left() - ToolClearance
-                               : FFrm.FDBPanel->Width() - 6;
+  room.Right =
+      FFrm.FShowTools ? FFrm.FGetMIDIsPanel->Left() - ToolClearance : FFrm.FDBPanel->Width() - 6;
   room.RuleLeft = (FFrm.FDBPanel->Width() - (RowWidth(row) + 5)) / 2;
   PlaceRow(row, room);
 
