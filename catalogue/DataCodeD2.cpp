@@ -161,11 +161,9 @@ int TMyDB::Open(const std::string& fileName) {
   FRecords.resize(static_cast<size_t>(count));
   FDamaged.reserve(static_cast<size_t>(count));
   FKeyIndex.reserve(static_cast<size_t>(count));
-  // Records that are not title records, or whose archive is empty or outside the data file, stay
-  // out of the catalogue but keep their bytes in both files.
-  constexpr uint32_t unusable = static_cast<uint32_t>(TRecordFault::NotRecord) |
-                                static_cast<uint32_t>(TRecordFault::OutsideData) |
-                                static_cast<uint32_t>(TRecordFault::ZeroLength);
+  // Records whose archive is empty or outside the data file, and all records of a file that is
+  // not an index, stay out of the catalogue but keep their bytes in both files. A record with a
+  // bad text alone still has its archive: it loads with the text cut to its room.
   for (int recNo = 1; recNo <= count; ++recNo) {
     TTuneRec& r = FRecords[recNo - 1];
     DecodeTuneRecInto(reinterpret_cast<const uint8_t*>(indexBytes.data()) +
@@ -173,7 +171,7 @@ int TMyDB::Open(const std::string& fileName) {
                       r);
     bool inRange =
         r.Offset >= 0 && r.Length > 0 && static_cast<int64_t>(r.Offset) + r.Length <= FDataSize;
-    bool usable = inRange && !FFinding.NotRecords && (FFinding.FaultsOf(recNo) & unusable) == 0;
+    bool usable = inRange && !FFinding.NotRecords;
     FDamaged.push_back(r.Live && !usable);
     if (!r.Live) {
       FPackNeeded = true;

@@ -9,8 +9,8 @@
 
 namespace {
 
-const char* const CatalogueFiles[] = {"Music.dex",      "Music.dax",    "Categories.dex",
-                                      "Artists.dex",    "Albums_A.dex", "Albums_AT.dex"};
+const char* const CatalogueFiles[] = {"Music.dex",   "Music.dax",    "Categories.dex",
+                                      "Artists.dex", "Albums_A.dex", "Albums_AT.dex"};
 
 class DamageRun : public testing::TestWithParam<const char*> {};
 
