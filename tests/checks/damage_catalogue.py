@@ -37,6 +37,22 @@ def intact_titles(good_dex, dax):
     return out
 
 
+def entries(data, size, name_at, keys=None):
+    """(key, name) of a list file's records, only those of keys when given."""
+    out = set()
+    for r in records(data, size):
+        key = struct.unpack_from("<i", r)[0]
+        if keys is None or key in keys:
+            out.add((key, short(r, name_at)))
+    return out
+
+
+def missing(fname, size, name_at, files, got, keys, fail):
+    want = entries(files[fname], size, name_at, keys)
+    for k in sorted(want - entries(got.get(fname, b""), size, name_at)):
+        fail("%r is gone from %s" % (k, fname))
+
+
 def check_case(name, files, damaged, left):
     faults = []
     fail = faults.append
@@ -66,24 +82,9 @@ def check_case(name, files, damaged, left):
         if got.get("Categories.dex") != files["Categories.dex"]:
             fail("the unreadable Categories.dex was written over")
     else:
-        want = {(struct.unpack_from("<i", r)[0], short(r, 16)) for r in
-                records(files["Categories.dex"], CAT) if struct.unpack_from("<i", r)[0] in cats}
-        have = {(struct.unpack_from("<i", r)[0], short(r, 16)) for r in
-                records(got.get("Categories.dex", b""), CAT)}
-        for k in sorted(want - have):
-            fail("category %r is gone from Categories.dex" % (k,))
-    want = {(struct.unpack_from("<i", r)[0], short(r, 45)) for r in
-            records(files["Artists.dex"], PERF) if struct.unpack_from("<i", r)[0] in perfs}
-    have = {(struct.unpack_from("<i", r)[0], short(r, 45)) for r in
-            records(got.get("Artists.dex", b""), PERF)}
-    for k in sorted(want - have):
-        fail("artist %r is gone from Artists.dex" % (k,))
-    want = {(struct.unpack_from("<i", r)[0], short(r, 16)) for r in
-            records(files["Albums_A.dex"], ALB)}
-    have = {(struct.unpack_from("<i", r)[0], short(r, 16)) for r in
-            records(got.get("Albums_A.dex", b""), ALB)}
-    for k in sorted(want - have):
-        fail("album %r is gone from Albums_A.dex" % (k,))
+        missing("Categories.dex", CAT, 16, files, got, cats, fail)
+    missing("Artists.dex", PERF, 45, files, got, perfs, fail)
+    missing("Albums_A.dex", ALB, 16, files, got, None, fail)
     row = lambda r: (tune(r)["key"], tune(r)["album"], tune(r)["crc"])  # noqa: E731
     want = {row(r) for r in records(files["Albums_AT.dex"], TUNE)}
     have = {row(r) for r in records(got.get("Albums_AT.dex", b""), TUNE)}
