@@ -763,6 +763,9 @@ void TAlbList::RenameAlbum(int32_t key, const std::string& newName) {
       to->EndUpdate();
       to->FitAllColumns();
     }
+    // Rows of unread titles go with their album.
+    for (TTuneRec& r : FUnread)
+      if (r.AlbumKey == key) r.AlbumKey = FItems[other].Key;
     UpdateSummary(other);
     RemoveAlbum(index);
   } else {
