@@ -1158,6 +1158,24 @@ void TMasterFrm::LoadCatalogue() {
   }
   FViewCommands->ApplyAlbumTabsView();
   FViewCommands->ApplyCategoryTabsView();
+  ReportDamage();
+}
+
+void TMasterFrm::ReportDamage() {
+  // Everything the checks found at opening, in one box.
+  TCatalogueFinding found;
+  found.Files.push_back(FDMM2->MyDB()->Finding());
+  found.Files.push_back(FCatList->Finding());
+  if (TPerfList* artists = FDMM2->PerfList()) found.Files.push_back(artists->Finding());
+  found.Files.push_back(FAlbList->Finding());
+  found.Files.push_back(FAlbList->TitlesFinding());
+  std::string summary = found.Summary();
+  if (summary.empty()) return;
+  ShowMessageBox(summary +
+                     "\r\n\r\nNothing that could not be read will be removed. Each damaged file "
+                     "was copied beside itself with the ending \"" +
+                     DamagedCopySuffix + "\".",
+                 TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 void TMasterFrm::SaveForSessionEnd() {

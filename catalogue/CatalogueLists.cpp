@@ -48,6 +48,25 @@ int32_t Clamp32(int64_t v) {
 
 } // namespace
 
+void KeepDamagedCopy(const std::string& path, const std::string& bytes, TFileOps& ops) {
+  std::string copy = path + DamagedCopySuffix;
+  for (int i = 1; ops.Exists(copy); ++i) {
+    if (ReadWholeFile(copy) == bytes) return;
+    copy = path + DamagedCopySuffix + "." + IntToStr(i);
+  }
+  WriteFileSafely(copy, bytes, ops);
+}
+
+namespace {
+// A list file checked as read: a damaged one is copied aside before anything can change it.
+TFileFinding CheckedList(TCatalogueFileKind kind, const std::string& path, const std::string& bytes,
+                         TFileOps& ops) {
+  TFileFinding f = CheckListFile(kind, bytes);
+  if (f.Damaged()) KeepDamagedCopy(path, bytes, ops);
+  return f;
+}
+} // namespace
+
 std::string SummaryDurationText(int64_t seconds) {
   return seconds < 1 ? "0:00" : SecondsToTimeText(Clamp32(seconds));
 }
@@ -70,12 +89,16 @@ void TCatList::LoadFromFile(const std::string& name, TCategoryArea* area) {
   FArea = area;
   FItems.clear();
   FLoaded = false;
+  FFinding = TFileFinding();
   if (!FOps->Exists(FFilePath)) WriteFileSafely(FFilePath, "", *FOps);
   if (auto* all = AllTitlesGrid()) {
     all->SetCanSort(true);
     all->SetCanDragRows(false);
   }
   std::string bytes = ReadWholeFile(FFilePath);
+  FFinding = CheckedList(TCatalogueFileKind::Categories, FFilePath, bytes, *FOps);
+  // Another file in its place: no pages are made of it and it is never written over.
+  if (FFinding.NotRecords) return;
   size_t count = bytes.size() / CatRecSize;
   FItems.reserve(count);
   for (size_t i = 0; i < count; ++i) {
@@ -164,8 +187,9 @@ void TCatList::FillNameKeyLists(TStringList& names, TStringList& keys) {
 }
 
 bool TCatList::RemoveUnused() {
-  // Which categories are used is known only from a store that opened.
-  if (FItems.empty() || !FStore || !FStore->Loaded() || !FLoaded) return false;
+  // Which categories are used is known only from a store that opened whole.
+  if (FItems.empty() || !FStore || !FStore->Loaded() || FStore->OpenedDamaged() || !FLoaded)
+    return false;
   std::unordered_set<int32_t> used;
   FStore->UsedKeys(&used, nullptr);
   for (int i = Count() - 1; i >= 0; --i)
@@ -352,8 +376,12 @@ void TPerfList::LoadFromFile(const std::string& name) {
   FFilePath = FProgramFolder + name + IndexExt;
   FItems.clear();
   FLoaded = false;
+  FFinding = TFileFinding();
   if (FOps->Exists(FFilePath)) {
     std::string bytes = ReadWholeFile(FFilePath);
+    FFinding = CheckedList(TCatalogueFileKind::Artists, FFilePath, bytes, *FOps);
+    // Another file in its place is never written over.
+    if (FFinding.NotRecords) return;
     size_t count = bytes.size() / PerfRecSize;
     FItems.reserve(count);
     for (size_t i = 0; i < count; ++i)
@@ -423,7 +451,8 @@ void TPerfList::FillNameKeyLists(TStringList& firsts, TStringList& lasts, TStrin
 }
 
 bool TPerfList::RemoveUnused() {
-  if (FItems.empty() || !FStore || !FStore->Loaded() || !FLoaded) return false;
+  if (FItems.empty() || !FStore || !FStore->Loaded() || FStore->OpenedDamaged() || !FLoaded)
+    return false;
   std::unordered_set<int32_t> used;
   FStore->UsedKeys(nullptr, &used);
   for (int i = Count() - 1; i >= 0; --i)
@@ -446,12 +475,18 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   FArea = area;
   FItems.clear();
   FTitles.clear();
+  FUnread.clear();
   FLoaded = false;
+  FFinding = TFileFinding();
+  FTitlesFinding = TFileFinding();
   if (!FOps->Exists(FAlbumPath)) {
     FLoaded = true;
     return;
   }
   std::string bytes = ReadWholeFile(FAlbumPath);
+  FFinding = CheckedList(TCatalogueFileKind::Albums, FAlbumPath, bytes, *FOps);
+  // Another file in its place: no pages, and neither album file is written.
+  if (FFinding.NotRecords) return;
   size_t count = bytes.size() / AlbRecSize;
   for (size_t i = 0; i < count; ++i) {
     TAlbRec r = DecodeAlbRec(At(bytes, i * AlbRecSize));
@@ -465,6 +500,17 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   std::vector<TTuneRec> titles;
   {
     std::string t = ReadWholeFile(FTitlesPath);
+    std::vector<int32_t> albumKeys;
+    for (const TAlbRec& a : FItems)
+      albumKeys.push_back(a.Key);
+    FTitlesFinding = CheckAlbumTitlesFile(t, &albumKeys);
+    if (FTitlesFinding.Damaged()) KeepDamagedCopy(FTitlesPath, t, *FOps);
+    // Another file in its place: the albums show empty and neither file is written.
+    if (FTitlesFinding.NotRecords) {
+      for (int i = 0; i < Count(); ++i)
+        UpdateSummary(i);
+      return;
+    }
     size_t n = t.size() / TuneRecSize;
     titles.reserve(n);
     for (size_t i = 0; i < n; ++i)
@@ -473,13 +519,15 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   // A title deleted while the album files could not be written (the program ended early) may have
   // given its key to a new title: a row joins its album only while its title is still the one
   // the store has under that key.
-  if (FStore && FStore->Loaded())
-    titles.erase(std::remove_if(titles.begin(), titles.end(),
-                                [this](const TTuneRec& r) {
-                                  TTuneRec live;
-                                  return !FStore->FindById(r.MasterKey, live) || live.Crc != r.Crc;
-                                }),
-                 titles.end());
+  // Of records sharing a key, the one whose CRC agrees is the row's title. Rows a damaged store
+  // could not read are kept aside and written back: the title may come back with a mended index.
+  if (FStore && FStore->Loaded()) {
+    auto unread = std::stable_partition(titles.begin(), titles.end(), [this](const TTuneRec& r) {
+      return FStore->IdToRecNoByCrc(r.MasterKey, r.Crc) != 0;
+    });
+    if (FStore->OpenedDamaged()) FUnread.assign(unread, titles.end());
+    titles.erase(unread, titles.end());
+  }
   if (!FArea) FTitles = titles;
   DistributeTitles(titles);
   FLoaded = true;
@@ -502,6 +550,8 @@ void TAlbList::SaveToFile() {
     else
       for (const TTuneRec& r : FTitles)
         if (r.AlbumKey == a.Key) records.push_back(r);
+    for (const TTuneRec& r : FUnread)
+      if (r.AlbumKey == a.Key) records.push_back(r);
     for (const TTuneRec& r : records) {
       EncodeTuneRec(r, rec);
       titles.append(reinterpret_cast<const char*>(rec), TuneRecSize);
@@ -713,6 +763,9 @@ void TAlbList::RenameAlbum(int32_t key, const std::string& newName) {
       to->EndUpdate();
       to->FitAllColumns();
     }
+    // Rows of unread titles go with their album.
+    for (TTuneRec& r : FUnread)
+      if (r.AlbumKey == key) r.AlbumKey = FItems[other].Key;
     UpdateSummary(other);
     RemoveAlbum(index);
   } else {
