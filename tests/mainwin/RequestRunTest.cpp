@@ -159,7 +159,8 @@ TEST_F(RequestRun, OnAFullDiskTheRequestedFileIsToldAndTheProgramClosesCleanly) 
   ASSERT_TRUE(
       CopyFileA((FDir / "Tonalbrook.exe").c_str(), (dir / "Tonalbrook.exe").c_str(), FALSE));
   WriteFileBytes(dir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
-  ASSERT_TRUE(MakeFullDisk(dir / "Music.dax"));
+  TFullDisk full(dir / "Music.dax");
+  ASSERT_TRUE(full.Made());
   std::string song = Copy(CorpusFiles("playmidi")[0], "no room.mid");
   TRunningProgram run(dir.Path(), "Z\"" + song + "\"");
   ASSERT_TRUE(run.Started());

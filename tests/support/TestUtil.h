@@ -36,8 +36,20 @@ std::string RiffMidiOf(const std::string& smf);
 // A host path as Wine sees it (/x/y -> Z:\x\y).
 std::string WinPath(const std::string& unixPath);
 // Makes path (a file that does not exist yet) the host's /dev/full, a device on which every write
-// fails as on a full disk. True when a write through path now fails with ERROR_DISK_FULL.
-bool MakeFullDisk(const std::string& path);
+// fails as on a full disk, for its lifetime. Made() when a write through path fails with
+// ERROR_DISK_FULL.
+class TFullDisk {
+public:
+  explicit TFullDisk(const std::string& path);
+  ~TFullDisk();
+  TFullDisk(const TFullDisk&) = delete;
+  TFullDisk& operator=(const TFullDisk&) = delete;
+  bool Made() const { return FMade; }
+
+private:
+  std::string FPath;
+  bool FMade = false;
+};
 // The folder into which the Python oracles wrote their golden files for this run.
 std::string OracleDir(const std::string& oracle);
 
