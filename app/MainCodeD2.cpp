@@ -565,7 +565,7 @@ void TMasterFrm::BuildCatalogueArea() {
     g.SetHelpContext(FAllAlbLV->HelpContext());
     // An album's order is the user's: it is kept as soon as rows are moved.
     g.OnRowsMoved = [this](TObject*) {
-      if (FAlbList) FAlbList->SaveToFile();
+      if (FAlbList) FAlbList->SaveChanges();
     };
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
   };

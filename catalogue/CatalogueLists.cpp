@@ -115,6 +115,18 @@ namespace {
 void RequireLoaded(bool loaded, const std::string& path) {
   if (!loaded) throw EDataError("\"" + path + "\" could not be read, so it is left as it is");
 }
+
+// A user's change whose list file cannot be replaced stays in the window and the former file on
+// the disk: the user is told, and the next save writes everything. Without a store there is no
+// one to tell, so the caller hears of it.
+void SaveTelling(TMyDB* store, const std::function<void()>& save) {
+  try {
+    save();
+  } catch (const std::exception& e) {
+    if (!store) throw;
+    store->Host().ShowMessageBox(e.what(), TMessageKind::Error, 0, TMessageButtons::OK);
+  }
+}
 } // namespace
 
 void TCatList::SortByName() {
@@ -167,7 +179,7 @@ int32_t TCatList::FindOrAddCategory(const std::string& name) {
   r.Name = stored;
   r.View = FArea ? FArea->CreateCategoryPage(r.Name, r.Key) : nullptr;
   FItems.push_back(r);
-  SaveToFile();
+  SaveTelling(FStore, [this] { SaveToFile(); });
   return r.Key;
 }
 
@@ -326,7 +338,7 @@ void TCatList::DeleteCategory(int32_t key, const std::function<void(int32_t)>& p
     if (FStore->AlbList()) FStore->AlbList()->RemoveTunes(keys);
   }
   RemovePage(index);
-  SaveToFile();
+  SaveTelling(FStore, [this] { SaveToFile(); });
 }
 
 void TCatList::DeleteActiveCategory(const std::function<void(int32_t)>& perKey) {
@@ -357,7 +369,7 @@ void TCatList::RenameCategory(int32_t key, const std::string& newName) {
   if (FArea && FItems[index].View)
     FArea->RelabelCategoryPage(FItems[index].View, "  " + name + "  ",
                                "View all \"" + name + "\" titles");
-  SaveToFile();
+  SaveTelling(FStore, [this] { SaveToFile(); });
 }
 
 void TCatList::RenameActiveCategory(const std::string& newName) {
@@ -604,7 +616,18 @@ void TAlbList::Changed() {
   if (FBatches > 0)
     FUnsaved = true;
   else
-    SaveToFile();
+    SaveChanges();
+}
+
+void TAlbList::SaveChanges() {
+  SaveTelling(FStore, [this] {
+    try {
+      SaveToFile();
+    } catch (...) {
+      FUnsaved = true; // still to be written
+      throw;
+    }
+  });
 }
 
 void TAlbList::Batch(const std::function<void()>& changes) {
@@ -615,7 +638,7 @@ void TAlbList::Batch(const std::function<void()>& changes) {
   }
   // A batch that failed part way leaves its changes unsaved: the next change or shutdown writes
   // them.
-  if (FBatches == 0 && FUnsaved) SaveToFile();
+  if (FBatches == 0 && FUnsaved) SaveChanges();
 }
 
 void TAlbList::RefreshTune(TTuneRec rec) {

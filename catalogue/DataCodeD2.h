@@ -270,6 +270,9 @@ public:
   void AddTitlesToAlbum(const TObject* target, int x, int y, const TStringList& keys);
   // Runs changes that touch the albums many times and writes the album files once, after them.
   void Batch(const std::function<void()>& changes);
+  // Writes both album files after a user's change (rows moved in a grid); a file that cannot be
+  // replaced is told to the user through the store's host, not raised.
+  void SaveChanges();
   void ShowSelectedAlbumTab();
   void FocusActiveView();
   // Key collections (decimal text); each answers the count.
