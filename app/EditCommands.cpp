@@ -193,22 +193,24 @@ void TEditCommands::EditTitles(const TStringList& keys) {
   auto hourGlass = HourGlass();
   TBusyState busy(FFrm);
   const int32_t categoryKey = FAddCategoryKey, artistKey = FAddArtistKey;
-  for (int i = 0; i < keys.Count(); ++i) {
-    const int32_t key = StrToIntDef(keys[i], 0);
-    TTuneRec own;
-    if (!db.FindById(key, own)) continue;
-    // Several titles keep their own title text, and their own value where the editor says so.
-    const std::string title = several ? own.Title : FAddTitle;
-    const int32_t c = categoryKey == KeepOwnKey ? own.CategoryKey : categoryKey;
-    const int32_t a = artistKey == KeepOwnKey ? own.PerformerKey : artistKey;
-    if (!FFrm.FDMM2->ChangeTune(key, false, a, c, title)) continue;
-    if (key == FFrm.FRoad->MasterKeyPlaying()) {
-      std::string newFirst, newLast;
-      FFrm.FDMM2->PerfList()->GetPerformerNames(a, newFirst, newLast);
-      FFrm.FRoad->SetTuneTexts(FFrm.FCatList->GetCategoryName(c),
-                               Trim(Trim(newFirst) + " " + Trim(newLast)), Trim(title));
+  AlbumBatch([&] {
+    for (int i = 0; i < keys.Count(); ++i) {
+      const int32_t key = StrToIntDef(keys[i], 0);
+      TTuneRec own;
+      if (!db.FindById(key, own)) continue;
+      // Several titles keep their own title text, and their own value where the editor says so.
+      const std::string title = several ? own.Title : FAddTitle;
+      const int32_t c = categoryKey == KeepOwnKey ? own.CategoryKey : categoryKey;
+      const int32_t a = artistKey == KeepOwnKey ? own.PerformerKey : artistKey;
+      if (!FFrm.FDMM2->ChangeTune(key, false, a, c, title)) continue;
+      if (key == FFrm.FRoad->MasterKeyPlaying()) {
+        std::string newFirst, newLast;
+        FFrm.FDMM2->PerfList()->GetPerformerNames(a, newFirst, newLast);
+        FFrm.FRoad->SetTuneTexts(FFrm.FCatList->GetCategoryName(c),
+                                 Trim(Trim(newFirst) + " " + Trim(newLast)), Trim(title));
+      }
     }
-  }
+  });
   // The grids sorted the edited titles to new rows: the selection goes with them, so that the
   // next drag or command acts on the titles just edited, not on the rows they left.
   std::vector<TMyStringGrid*> grids{FFrm.FAllCatGrid};
@@ -338,21 +340,33 @@ void TEditCommands::Titlesselected6Click(TObject*) {
   {
     auto hourGlass = HourGlass();
     TBusyState busy(FFrm);
-    for (int i = 0; i < keys.Count(); ++i) {
-      const int32_t key = StrToIntDef(keys[i], 0);
-      // A deleted key can be given to the next title added; the program must not play that one.
-      RemoveFromProgram(key);
-      try {
-        FFrm.FDMM2->DeleteTune(key, true);
-      } catch (const std::exception&) {
-        // One title that cannot be deleted does not keep the others.
+    // The albums the titles leave are written once, after the last; a failure to write them is
+    // shown, not passed over with the title's own.
+    AlbumBatch([&] {
+      for (int i = 0; i < keys.Count(); ++i) {
+        const int32_t key = StrToIntDef(keys[i], 0);
+        // A deleted key can be given to the next title added; the program must not play that
+        // one.
+        RemoveFromProgram(key);
+        try {
+          FFrm.FDMM2->DeleteTune(key, true);
+        } catch (const std::exception&) {
+          // One title that cannot be deleted does not keep the others.
+        }
       }
-    }
+    });
   }
   FFrm.CategoriesChange();
 }
 
 // --- albums -------------------------------------------------------------------------------------
+
+void TEditCommands::AlbumBatch(const std::function<void()>& changes) {
+  if (FFrm.FAlbList)
+    FFrm.FAlbList->Batch(changes);
+  else
+    changes();
+}
 
 void TEditCommands::Createnew1Click(TObject*) {
   if (!FFrm.FAlbList) return;
@@ -406,8 +420,10 @@ void TEditCommands::Allalbums4Click(TObject*) {
     return;
   auto hourGlass = HourGlass();
   TBusyState busy(FFrm);
-  for (int i = FFrm.FAlbList->Count() - 1; i >= 0; --i)
-    FFrm.FAlbList->DeleteAlbum(FFrm.FAlbList->Items(i).Key);
+  AlbumBatch([this] {
+    for (int i = FFrm.FAlbList->Count() - 1; i >= 0; --i)
+      FFrm.FAlbList->DeleteAlbum(FFrm.FAlbList->Items(i).Key);
+  });
   FFrm.FSelection2->Clear();
 }
 

@@ -1,6 +1,7 @@
 // Creating, renaming, editing and deleting categories, albums and titles.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -65,6 +66,8 @@ public:
   void RemoveFromProgram(int32_t key);
 
 private:
+  // Changes that touch the albums once per title write the album files once, after them.
+  void AlbumBatch(const std::function<void()>& changes);
   // Imports and scans set and read the add info kept here.
   friend class TImportCommands;
   friend class TScanCommands;

@@ -1,6 +1,7 @@
 // Registry work for the document type, the default MIDI player and the start with Windows.
 #include "FileAssoc.h"
 #include "Classes.h"
+#include "FileOps.h"
 #include "Registry.h"
 #include "Resources.h"
 #include <windows.h>
@@ -40,11 +41,9 @@ bool WriteDocumentIcon(const std::string& programFolder) {
   std::string icon = IconFileBytes(GetModuleHandleA(nullptr), "MAINICON");
   if (icon.empty()) return false;
   try {
-    TFileStream f(path, fmCreate);
-    f.WriteBuffer(icon.data(), static_cast<int32_t>(icon.size()));
+    WriteFileSafely(path, icon); // never a half-written icon
     return true;
   } catch (const Exception&) {
-    DeleteFileA(path.c_str()); // no half-written icon
     return false;
   }
 }
@@ -67,9 +66,8 @@ bool IsDefaultMIDIPlayer(const std::string& docType) {
 
 bool SaveExtensionDefault(const std::string& extension, const std::string& file) {
   try {
-    std::string line = ExtensionDefault(extension) + "\r\n";
-    TFileStream f(file, fmCreate);
-    f.WriteBuffer(line.data(), static_cast<int32_t>(line.size()));
+    // The user's former player is kept whole or not replaced at all.
+    WriteFileSafely(file, ExtensionDefault(extension) + "\r\n");
     return true;
   } catch (const Exception&) {
     return false;

@@ -563,6 +563,10 @@ void TMasterFrm::BuildCatalogueArea() {
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
     WireGrid(g, true);
     g.SetHelpContext(FAllAlbLV->HelpContext());
+    // An album's order is the user's: it is kept as soon as rows are moved.
+    g.OnRowsMoved = [this](TObject*) {
+      if (FAlbList) FAlbList->SaveChanges();
+    };
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
   };
 
@@ -1154,6 +1158,24 @@ void TMasterFrm::LoadCatalogue() {
   }
   FViewCommands->ApplyAlbumTabsView();
   FViewCommands->ApplyCategoryTabsView();
+  ReportDamage();
+}
+
+void TMasterFrm::ReportDamage() {
+  // Everything the checks found at opening, in one box.
+  TCatalogueFinding found;
+  found.Files.push_back(FDMM2->MyDB()->Finding());
+  found.Files.push_back(FCatList->Finding());
+  if (TPerfList* artists = FDMM2->PerfList()) found.Files.push_back(artists->Finding());
+  found.Files.push_back(FAlbList->Finding());
+  found.Files.push_back(FAlbList->TitlesFinding());
+  std::string summary = found.Summary();
+  if (summary.empty()) return;
+  ShowMessageBox(summary +
+                     "\r\n\r\nNothing that could not be read will be removed. Each damaged file "
+                     "was copied beside itself with the ending \"" +
+                     DamagedCopySuffix + "\".",
+                 TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 void TMasterFrm::SaveForSessionEnd() {

@@ -295,6 +295,7 @@ private:
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
   void PlayGridSelection(TMyStringGrid& grid, bool fromAlbums);
   void LoadCatalogue();
+  void ReportDamage();
   void CloseCatalogue();
   // One save of the shutdown: a failure is shown and the shutdown goes on with the next.
   void ShutdownStep(const std::function<void()>& step);

@@ -2,6 +2,7 @@
 #include "ManageNPICode.h"
 #include <windows.h>
 #include <algorithm>
+#include "FileOps.h"
 #include "FolderTools.h"
 #include "HourGlass.h"
 #include "MainCodeD2.h"
@@ -280,7 +281,7 @@ bool TManageNPIFrm::ReadTempList(TStringList& list, const std::string& consequen
 
 void TManageNPIFrm::SaveTempList(const TStringList& list) {
   try {
-    list.SaveToFile(ListPath());
+    WriteFileSafely(ListPath(), list.Text());
   } catch (const std::exception& e) {
     ShowError(std::string(e.what()) +
               "\r\nThe plugins disabled now could not be listed, so they stay disabled until "
@@ -329,7 +330,7 @@ int TManageNPIFrm::EnableTempDisabledPlugIns() {
     DeleteFileA(ListPath().c_str());
   } else {
     try {
-      kept.SaveToFile(ListPath());
+      WriteFileSafely(ListPath(), kept.Text());
     } catch (const std::exception&) {
       // The old list stays and still names those kept; the others' files are gone now, so the
       // next shutdown passes over them.

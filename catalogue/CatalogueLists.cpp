@@ -48,6 +48,25 @@ int32_t Clamp32(int64_t v) {
 
 } // namespace
 
+void KeepDamagedCopy(const std::string& path, const std::string& bytes, TFileOps& ops) {
+  std::string copy = path + DamagedCopySuffix;
+  for (int i = 1; ops.Exists(copy); ++i) {
+    if (ReadWholeFile(copy) == bytes) return;
+    copy = path + DamagedCopySuffix + "." + IntToStr(i);
+  }
+  WriteFileSafely(copy, bytes, ops);
+}
+
+namespace {
+// A list file checked as read: a damaged one is copied aside before anything can change it.
+TFileFinding CheckedList(TCatalogueFileKind kind, const std::string& path, const std::string& bytes,
+                         TFileOps& ops) {
+  TFileFinding f = CheckListFile(kind, bytes);
+  if (f.Damaged()) KeepDamagedCopy(path, bytes, ops);
+  return f;
+}
+} // namespace
+
 std::string SummaryDurationText(int64_t seconds) {
   return seconds < 1 ? "0:00" : SecondsToTimeText(Clamp32(seconds));
 }
@@ -70,12 +89,16 @@ void TCatList::LoadFromFile(const std::string& name, TCategoryArea* area) {
   FArea = area;
   FItems.clear();
   FLoaded = false;
+  FFinding = TFileFinding();
   if (!FOps->Exists(FFilePath)) WriteFileSafely(FFilePath, "", *FOps);
   if (auto* all = AllTitlesGrid()) {
     all->SetCanSort(true);
     all->SetCanDragRows(false);
   }
   std::string bytes = ReadWholeFile(FFilePath);
+  FFinding = CheckedList(TCatalogueFileKind::Categories, FFilePath, bytes, *FOps);
+  // Another file in its place: no pages are made of it and it is never written over.
+  if (FFinding.NotRecords) return;
   size_t count = bytes.size() / CatRecSize;
   FItems.reserve(count);
   for (size_t i = 0; i < count; ++i) {
@@ -91,6 +114,18 @@ namespace {
 // A list that could not be read must not be written back from what little it holds.
 void RequireLoaded(bool loaded, const std::string& path) {
   if (!loaded) throw EDataError("\"" + path + "\" could not be read, so it is left as it is");
+}
+
+// A user's change whose list file cannot be replaced stays in the window and the former file on
+// the disk: the user is told, and the next save writes everything. Without a store there is no
+// one to tell, so the caller hears of it.
+void SaveTelling(TMyDB* store, const std::function<void()>& save) {
+  try {
+    save();
+  } catch (const std::exception& e) {
+    if (!store) throw;
+    store->Host().ShowMessageBox(e.what(), TMessageKind::Error, 0, TMessageButtons::OK);
+  }
 }
 } // namespace
 
@@ -144,7 +179,7 @@ int32_t TCatList::FindOrAddCategory(const std::string& name) {
   r.Name = stored;
   r.View = FArea ? FArea->CreateCategoryPage(r.Name, r.Key) : nullptr;
   FItems.push_back(r);
-  SaveToFile();
+  SaveTelling(FStore, [this] { SaveToFile(); });
   return r.Key;
 }
 
@@ -164,8 +199,9 @@ void TCatList::FillNameKeyLists(TStringList& names, TStringList& keys) {
 }
 
 bool TCatList::RemoveUnused() {
-  // Which categories are used is known only from a store that opened.
-  if (FItems.empty() || !FStore || !FStore->Loaded() || !FLoaded) return false;
+  // Which categories are used is known only from a store that opened whole.
+  if (FItems.empty() || !FStore || !FStore->Loaded() || FStore->OpenedDamaged() || !FLoaded)
+    return false;
   std::unordered_set<int32_t> used;
   FStore->UsedKeys(&used, nullptr);
   for (int i = Count() - 1; i >= 0; --i)
@@ -302,6 +338,7 @@ void TCatList::DeleteCategory(int32_t key, const std::function<void(int32_t)>& p
     if (FStore->AlbList()) FStore->AlbList()->RemoveTunes(keys);
   }
   RemovePage(index);
+  SaveTelling(FStore, [this] { SaveToFile(); });
 }
 
 void TCatList::DeleteActiveCategory(const std::function<void(int32_t)>& perKey) {
@@ -332,6 +369,7 @@ void TCatList::RenameCategory(int32_t key, const std::string& newName) {
   if (FArea && FItems[index].View)
     FArea->RelabelCategoryPage(FItems[index].View, "  " + name + "  ",
                                "View all \"" + name + "\" titles");
+  SaveTelling(FStore, [this] { SaveToFile(); });
 }
 
 void TCatList::RenameActiveCategory(const std::string& newName) {
@@ -350,8 +388,12 @@ void TPerfList::LoadFromFile(const std::string& name) {
   FFilePath = FProgramFolder + name + IndexExt;
   FItems.clear();
   FLoaded = false;
+  FFinding = TFileFinding();
   if (FOps->Exists(FFilePath)) {
     std::string bytes = ReadWholeFile(FFilePath);
+    FFinding = CheckedList(TCatalogueFileKind::Artists, FFilePath, bytes, *FOps);
+    // Another file in its place is never written over.
+    if (FFinding.NotRecords) return;
     size_t count = bytes.size() / PerfRecSize;
     FItems.reserve(count);
     for (size_t i = 0; i < count; ++i)
@@ -421,7 +463,8 @@ void TPerfList::FillNameKeyLists(TStringList& firsts, TStringList& lasts, TStrin
 }
 
 bool TPerfList::RemoveUnused() {
-  if (FItems.empty() || !FStore || !FStore->Loaded() || !FLoaded) return false;
+  if (FItems.empty() || !FStore || !FStore->Loaded() || FStore->OpenedDamaged() || !FLoaded)
+    return false;
   std::unordered_set<int32_t> used;
   FStore->UsedKeys(nullptr, &used);
   for (int i = Count() - 1; i >= 0; --i)
@@ -444,12 +487,18 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   FArea = area;
   FItems.clear();
   FTitles.clear();
+  FUnread.clear();
   FLoaded = false;
+  FFinding = TFileFinding();
+  FTitlesFinding = TFileFinding();
   if (!FOps->Exists(FAlbumPath)) {
     FLoaded = true;
     return;
   }
   std::string bytes = ReadWholeFile(FAlbumPath);
+  FFinding = CheckedList(TCatalogueFileKind::Albums, FAlbumPath, bytes, *FOps);
+  // Another file in its place: no pages, and neither album file is written.
+  if (FFinding.NotRecords) return;
   size_t count = bytes.size() / AlbRecSize;
   for (size_t i = 0; i < count; ++i) {
     TAlbRec r = DecodeAlbRec(At(bytes, i * AlbRecSize));
@@ -463,6 +512,17 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   std::vector<TTuneRec> titles;
   {
     std::string t = ReadWholeFile(FTitlesPath);
+    std::vector<int32_t> albumKeys;
+    for (const TAlbRec& a : FItems)
+      albumKeys.push_back(a.Key);
+    FTitlesFinding = CheckAlbumTitlesFile(t, &albumKeys);
+    if (FTitlesFinding.Damaged()) KeepDamagedCopy(FTitlesPath, t, *FOps);
+    // Another file in its place: the albums show empty and neither file is written.
+    if (FTitlesFinding.NotRecords) {
+      for (int i = 0; i < Count(); ++i)
+        UpdateSummary(i);
+      return;
+    }
     size_t n = t.size() / TuneRecSize;
     titles.reserve(n);
     for (size_t i = 0; i < n; ++i)
@@ -471,13 +531,15 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   // A title deleted while the album files could not be written (the program ended early) may have
   // given its key to a new title: a row joins its album only while its title is still the one
   // the store has under that key.
-  if (FStore && FStore->Loaded())
-    titles.erase(std::remove_if(titles.begin(), titles.end(),
-                                [this](const TTuneRec& r) {
-                                  TTuneRec live;
-                                  return !FStore->FindById(r.MasterKey, live) || live.Crc != r.Crc;
-                                }),
-                 titles.end());
+  // Of records sharing a key, the one whose CRC agrees is the row's title. Rows a damaged store
+  // could not read are kept aside and written back: the title may come back with a mended index.
+  if (FStore && FStore->Loaded()) {
+    auto unread = std::stable_partition(titles.begin(), titles.end(), [this](const TTuneRec& r) {
+      return FStore->IdToRecNoByCrc(r.MasterKey, r.Crc) != 0;
+    });
+    if (FStore->OpenedDamaged()) FUnread.assign(unread, titles.end());
+    titles.erase(unread, titles.end());
+  }
   if (!FArea) FTitles = titles;
   DistributeTitles(titles);
   FLoaded = true;
@@ -485,6 +547,7 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
 
 void TAlbList::SaveToFile() {
   if (!FLoaded) return;
+  FUnsaved = false;
   std::stable_sort(FItems.begin(), FItems.end(), [](const TAlbRec& a, const TAlbRec& b) {
     return CompareText(a.Name, b.Name) < 0;
   });
@@ -499,6 +562,8 @@ void TAlbList::SaveToFile() {
     else
       for (const TTuneRec& r : FTitles)
         if (r.AlbumKey == a.Key) records.push_back(r);
+    for (const TTuneRec& r : FUnread)
+      if (r.AlbumKey == a.Key) records.push_back(r);
     for (const TTuneRec& r : records) {
       EncodeTuneRec(r, rec);
       titles.append(reinterpret_cast<const char*>(rec), TuneRecSize);
@@ -547,12 +612,46 @@ void TAlbList::DistributeTitles(std::vector<TTuneRec>& records) {
   }
 }
 
+void TAlbList::Changed() {
+  if (FBatches > 0)
+    FUnsaved = true;
+  else
+    SaveChanges();
+}
+
+void TAlbList::SaveChanges() {
+  SaveTelling(FStore, [this] {
+    try {
+      SaveToFile();
+    } catch (...) {
+      FUnsaved = true; // still to be written
+      throw;
+    }
+  });
+}
+
+void TAlbList::Batch(const std::function<void()>& changes) {
+  {
+    ++FBatches;
+    TScopeExit ended([this] { --FBatches; });
+    changes();
+  }
+  // A batch that failed part way leaves its changes unsaved: the next change or shutdown writes
+  // them.
+  if (FBatches == 0 && FUnsaved) SaveChanges();
+}
+
 void TAlbList::RefreshTune(TTuneRec rec) {
+  bool changed = false;
   for (int i = 0; i < Count(); ++i) {
     if (!FItems[i].View) continue;
     rec.AlbumKey = FItems[i].Key;
-    if (FItems[i].View->Grid().RefreshAlbumRows(rec) > 0) UpdateSummary(i);
+    if (FItems[i].View->Grid().RefreshAlbumRows(rec) > 0) {
+      UpdateSummary(i);
+      changed = true;
+    }
   }
+  if (changed) Changed();
 }
 
 void TAlbList::RemoveTunes(const TStringList& keys) {
@@ -560,8 +659,13 @@ void TAlbList::RemoveTunes(const TStringList& keys) {
   for (int i = 0; i < keys.Count(); ++i)
     sorted.Add(Trim(keys[i]));
   sorted.SetSorted(true);
+  bool changed = false;
   for (int i = 0; i < Count(); ++i)
-    if (FItems[i].View && FItems[i].View->Grid().DeleteKeyRows(sorted) > 0) UpdateSummary(i);
+    if (FItems[i].View && FItems[i].View->Grid().DeleteKeyRows(sorted) > 0) {
+      UpdateSummary(i);
+      changed = true;
+    }
+  if (changed) Changed();
 }
 
 void TAlbList::UpdateSummary(int index) {
@@ -586,7 +690,7 @@ int32_t TAlbList::FindOrAddAlbum(const std::string& name) {
   r.Name = stored;
   r.View = FArea ? FArea->CreateAlbumPage(r.Name, r.Key) : nullptr;
   FItems.push_back(r);
-  SaveToFile();
+  Changed();
   return r.Key;
 }
 
@@ -638,6 +742,11 @@ int TAlbList::DropTargetIndex(const TObject* target, int x, int y) const {
 void TAlbList::DeleteAlbum(int32_t key) {
   int index = IndexOfKey(key);
   if (index < 0) return;
+  RemoveAlbum(index);
+  Changed();
+}
+
+void TAlbList::RemoveAlbum(int index) {
   TAlbRec r = FItems[index];
   FItems.erase(FItems.begin() + index);
   if (FArea && r.View) {
@@ -677,13 +786,17 @@ void TAlbList::RenameAlbum(int32_t key, const std::string& newName) {
       to->EndUpdate();
       to->FitAllColumns();
     }
+    // Rows of unread titles go with their album.
+    for (TTuneRec& r : FUnread)
+      if (r.AlbumKey == key) r.AlbumKey = FItems[other].Key;
     UpdateSummary(other);
-    DeleteAlbum(key);
-    return;
+    RemoveAlbum(index);
+  } else {
+    FItems[index].Name = name;
+    if (FArea && FItems[index].View)
+      FArea->RelabelAlbumPage(FItems[index].View, "  " + name + "       ", name);
   }
-  FItems[index].Name = name;
-  if (FArea && FItems[index].View)
-    FArea->RelabelAlbumPage(FItems[index].View, "  " + name + "       ", name);
+  Changed();
 }
 
 void TAlbList::RenameActiveAlbum(const std::string& newName) {
@@ -696,6 +809,7 @@ void TAlbList::RemoveSelectedFromActive(const TStringList& keys) {
   if (keys.Count() == 0 || i < 0 || !Grid(i)) return;
   Grid(i)->PurgeKeysInRowOrder(keys);
   UpdateSummary(i);
+  Changed();
 }
 
 void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStringList& keys) {
@@ -726,6 +840,7 @@ void TAlbList::AddTitlesToAlbum(const TObject* target, int x, int y, const TStri
   else
     grid->InsertAlbumRows(recs, grid->DropRow() < 0 ? 1 : grid->DropRow(), true);
   UpdateSummary(index);
+  if (!recs.empty()) Changed();
 }
 
 void TAlbList::ShowSelectedAlbumTab() {

@@ -13,7 +13,6 @@ namespace {
 const char* const AsideIndexName = "InfoOld";
 const char* const AsideDataName = "DataOld";
 const char* const BackUpFolder = "BackUp";
-constexpr int ReadChunkRecords = 4096;
 constexpr DWORD PumpIntervalMs = 25;
 
 std::string DriveOf(const std::string& folder) {
@@ -38,6 +37,7 @@ void TMyDB::Close() {
   FRecords.clear();
   FRecords.shrink_to_fit();
   FDamaged.clear();
+  FFinding = TFileFinding();
   FKeyIndex.clear();
   FOriginIndex.clear();
   FOriginIndexed = false;
@@ -147,34 +147,40 @@ int TMyDB::Open(const std::string& fileName) {
   FRecSize = TuneRecSize;
   FDataSize = FDataFile->Size();
 
-  int64_t count = FIndexFile->Size() / TuneRecSize;
-  if (count > INT_MAX / 2) count = INT_MAX / 2;
-  FRecords.reserve(static_cast<size_t>(count));
+  // The index is read whole and checked as it is: a power cut or a swapped file leaves records
+  // that must be neither trusted nor lost.
+  int64_t indexSize = FIndexFile->Size();
+  if (indexSize > INT_MAX) throw EDataError("The database file " + FIndexPath + " is too big");
+  std::string indexBytes(static_cast<size_t>(indexSize), '\0');
+  FIndexFile->SetPosition(0);
+  if (indexSize > 0) FIndexFile->ReadBuffer(indexBytes.data(), static_cast<int32_t>(indexSize));
+  FFinding = CheckIndexFile(indexBytes, FDataSize);
+  if (FFinding.Damaged() && !FQuietReopen) KeepDamagedCopy(FIndexPath, indexBytes, *FOps);
+
+  const int count = static_cast<int>(indexSize / TuneRecSize);
+  FRecords.resize(static_cast<size_t>(count));
   FDamaged.reserve(static_cast<size_t>(count));
   FKeyIndex.reserve(static_cast<size_t>(count));
-  std::vector<uint8_t> chunk;
-  FIndexFile->SetPosition(0);
-  for (int64_t done = 0; done < count;) {
-    int n = static_cast<int>(std::min<int64_t>(ReadChunkRecords, count - done));
-    chunk.resize(static_cast<size_t>(n) * TuneRecSize);
-    FIndexFile->ReadBuffer(chunk.data(), static_cast<int32_t>(chunk.size()));
-    for (int i = 0; i < n; ++i) {
-      TTuneRec& r = FRecords.emplace_back();
-      DecodeTuneRecInto(chunk.data() + static_cast<size_t>(i) * TuneRecSize, r);
-      int recNo = static_cast<int>(FRecords.size());
-      bool inRange =
-          r.Offset >= 0 && r.Length >= 0 && static_cast<int64_t>(r.Offset) + r.Length <= FDataSize;
-      FDamaged.push_back(r.Live && !inRange);
-      if (!r.Live) {
-        FPackNeeded = true;
-      } else if (!inRange) {
-        ++FDamagedCount;
-      } else {
-        ++FLiveCount;
-        FKeyIndex.push_back({recNo, r.MasterKey});
-      }
+  // Records whose archive is empty or outside the data file, and all records of a file that is
+  // not an index, stay out of the catalogue but keep their bytes in both files. A record with a
+  // bad text alone still has its archive: it loads with the text cut to its room.
+  for (int recNo = 1; recNo <= count; ++recNo) {
+    TTuneRec& r = FRecords[recNo - 1];
+    DecodeTuneRecInto(reinterpret_cast<const uint8_t*>(indexBytes.data()) +
+                          static_cast<size_t>(recNo - 1) * TuneRecSize,
+                      r);
+    bool inRange =
+        r.Offset >= 0 && r.Length > 0 && static_cast<int64_t>(r.Offset) + r.Length <= FDataSize;
+    bool usable = inRange && !FFinding.NotRecords;
+    FDamaged.push_back(r.Live && !usable);
+    if (!r.Live) {
+      FPackNeeded = true;
+    } else if (!usable) {
+      ++FDamagedCount;
+    } else {
+      ++FLiveCount;
+      FKeyIndex.push_back({recNo, r.MasterKey});
     }
-    done += n;
   }
   auto byKey = [](const TIdIndexEntry& a, const TIdIndexEntry& b) {
     return a.Key != b.Key ? a.Key < b.Key : a.RecNo < b.RecNo;
@@ -183,12 +189,6 @@ int TMyDB::Open(const std::string& fileName) {
   if (!std::is_sorted(FKeyIndex.begin(), FKeyIndex.end(), byKey))
     std::sort(FKeyIndex.begin(), FKeyIndex.end(), byKey);
   FLoaded = true;
-  if (FDamagedCount > 0 && !FQuietReopen)
-    FHost->ShowMessageBox(IntToStr(FDamagedCount) + " title record(s) in " + FIndexPath +
-                              " point outside " + FDataPath +
-                              " and were left out of the catalogue. The other titles are "
-                              "unharmed.",
-                          TMessageKind::Warning, 0, TMessageButtons::OK);
   return 0;
 }
 
@@ -293,6 +293,17 @@ int TMyDB::IdToRecNo(int32_t key) const {
   auto at = std::lower_bound(FKeyIndex.begin(), FKeyIndex.end(), key,
                              [](const TIdIndexEntry& a, int32_t k) { return a.Key < k; });
   return at != FKeyIndex.end() && at->Key == key ? at->RecNo : 0;
+}
+
+int TMyDB::IdToRecNoByCrc(int32_t key, uint32_t crc) const {
+  auto at = std::lower_bound(FKeyIndex.begin(), FKeyIndex.end(), key,
+                             [](const TIdIndexEntry& a, int32_t k) { return a.Key < k; });
+  std::vector<TKeyCandidate> candidates;
+  const uint32_t shared = static_cast<uint32_t>(TRecordFault::DuplicateKey);
+  for (; at != FKeyIndex.end() && at->Key == key; ++at)
+    candidates.push_back(
+        {at->RecNo, FRecords[at->RecNo - 1].Crc, (FFinding.FaultsOf(at->RecNo) & ~shared) == 0});
+  return PickByCrc(candidates, crc);
 }
 
 bool TMyDB::FindById(int32_t key, TTuneRec& rec) const {
@@ -724,7 +735,7 @@ TMyDB::TSwap TMyDB::SwapIn(const std::string& workIndex, const std::string& work
 bool TMyDB::Pack(int& deleted, int& kept) {
   deleted = 0;
   kept = RecordCount();
-  if (!FLoaded || !FPackNeeded) return true;
+  if (!FLoaded || !FPackNeeded || OpenedDamaged()) return true;
   int64_t needed = static_cast<int64_t>(1.25 * static_cast<double>(FDataSize + FIndexFile->Size()));
   int64_t free = FOps->Free(FFolder);
   if (free >= 0 && free < needed) {

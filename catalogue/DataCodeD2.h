@@ -1,6 +1,7 @@
 // The catalogue store (title index and stored titles), the category, artist and album lists, and
 // the data module that owns the store and the artist list.
 #pragma once
+#include "CatalogueCheck.h"
 #include "CatalogueViews.h"
 #include "Classes.h"
 #include "FileOps.h"
@@ -13,6 +14,12 @@
 #include <vector>
 
 TB_DECLARE_EXCEPTION(EDataError, Exception);
+
+// The suffix of the copy a damaged catalogue file leaves beside itself before it is first changed.
+inline constexpr const char* DamagedCopySuffix = ".damaged";
+// Keeps bytes (a damaged file's as opened) as path + DamagedCopySuffix; an identical copy already
+// there is enough, a different one gets a numbered name beside it.
+void KeepDamagedCopy(const std::string& path, const std::string& bytes, TFileOps& ops);
 
 class TCatList;
 class TAlbList;
@@ -42,6 +49,8 @@ public:
   bool WriteRecord(const TTuneRec& rec, int n);
   bool DeleteRecord(int n, bool updateViews, bool updateCategory);
   int IdToRecNo(int32_t key) const;
+  // The live record of key whose CRC is crc (an intact one first, see PickByCrc); 0 when none.
+  int IdToRecNoByCrc(int32_t key, uint32_t crc) const;
   bool FindById(int32_t key, TTuneRec& rec) const;
   int32_t MaxId() const;
   // The key of a new title: MaxId + 1, or the lowest free key when MaxId is the highest possible.
@@ -62,6 +71,7 @@ public:
   bool ExportTune(int32_t key, const std::string& target, bool zip);
   void FillGrid();
   // Answers false when a pack was needed and could not be done (the files stay as they were).
+  // A catalogue opened damaged is never packed: its unread bytes would be lost.
   bool Pack(int& deleted, int& kept);
   bool CategoryInUse(int32_t categoryKey) const;
   bool ArtistInUse(int32_t artistKey) const;
@@ -77,6 +87,10 @@ public:
   int LiveCount() const { return FLiveCount; }
   // Live records whose stored archive lies outside the data file: listed nowhere, kept on disk.
   int DamagedCount() const { return FDamagedCount; }
+  // What the check of the title index found at the last opening.
+  const TFileFinding& Finding() const { return FFinding; }
+  // The index held what could not be read: nothing may be dropped for titles it left out.
+  bool OpenedDamaged() const { return FFinding.Damaged(); }
   const std::vector<TIdIndexEntry>& KeyIndex() const { return FKeyIndex; }
 
   TCatList* CatList() const { return FCatList; }
@@ -111,7 +125,8 @@ private:
   std::string FFolder, FBaseName, FIndexPath, FDataPath;
   int FRecSize = TuneRecSize;
   std::vector<TTuneRec> FRecords;
-  std::vector<uint8_t> FDamaged; // per record: live, but its archive lies outside the data file
+  std::vector<uint8_t> FDamaged; // per record: live, but not usable (see Open)
+  TFileFinding FFinding;
   std::vector<TIdIndexEntry> FKeyIndex;
   // Record numbers by the hash of their origin, for the duplicate test; built when first asked.
   mutable std::unordered_multimap<size_t, int> FOriginIndex;
@@ -157,6 +172,7 @@ public:
   void SetStore(TMyDB* value) { FStore = value; }
   // The file was read whole; until then nothing is written to it.
   bool Loaded() const { return FLoaded; }
+  const TFileFinding& Finding() const { return FFinding; }
 
   // The categories area: page 0 shows all titles, then one page per category.
   int ActivePageIndex() const;
@@ -170,10 +186,10 @@ public:
   // Deletes titles from the store and every grid. Keys as decimal text.
   void DeleteTitles(const TStringList& keys);
   // Deletes the category's titles and its page; perKey runs for every title deleted. The
-  // category file is written at shutdown.
+  // category file is written at once.
   void DeleteCategory(int32_t key, const std::function<void(int32_t)>& perKey = {});
   void DeleteActiveCategory(const std::function<void(int32_t)>& perKey = {});
-  // A new name that another category has exactly merges the two.
+  // A new name that another category has exactly merges the two; the file is written at once.
   void RenameCategory(int32_t key, const std::string& newName);
   void RenameActiveCategory(const std::string& newName);
 
@@ -183,6 +199,7 @@ private:
   std::string FProgramFolder, FFilePath;
   std::vector<TCatRec> FItems;
   bool FLoaded = false;
+  TFileFinding FFinding;
   TCategoryArea* FArea = nullptr;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;
@@ -206,12 +223,14 @@ public:
   TMyDB* Store() const { return FStore; }
   void SetStore(TMyDB* value) { FStore = value; }
   bool Loaded() const { return FLoaded; }
+  const TFileFinding& Finding() const { return FFinding; }
 
 private:
   void SortByLastName();
   std::string FProgramFolder, FFilePath;
   std::vector<TPerfRec> FItems;
   bool FLoaded = false;
+  TFileFinding FFinding;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;
 };
@@ -231,6 +250,7 @@ public:
   int PageIndexOfKey(int32_t key) const;
   TTuneGridView* Grid(int index) const;
   void DistributeTitles(std::vector<TTuneRec>& records);
+  // Every change below writes both album files at once (see Batch).
   void RefreshTune(TTuneRec rec);
   void RemoveTunes(const TStringList& keys);
   void UpdateSummary(int index);
@@ -248,6 +268,11 @@ public:
   void RemoveSelectedFromActive(const TStringList& keys);
   // Copies of the titles of keys join the album under the drop.
   void AddTitlesToAlbum(const TObject* target, int x, int y, const TStringList& keys);
+  // Runs changes that touch the albums many times and writes the album files once, after them.
+  void Batch(const std::function<void()>& changes);
+  // Writes both album files after a user's change (rows moved in a grid); a file that cannot be
+  // replaced is told to the user through the store's host, not raised.
+  void SaveChanges();
   void ShowSelectedAlbumTab();
   void FocusActiveView();
   // Key collections (decimal text); each answers the count.
@@ -256,15 +281,26 @@ public:
   int GetAllKeys(TStringList& keys) const;
   const std::string& AlbumPath() const { return FAlbumPath; }
   bool Loaded() const { return FLoaded; }
+  // The checks of the album file and the album titles file at the last load.
+  const TFileFinding& Finding() const { return FFinding; }
+  const TFileFinding& TitlesFinding() const { return FTitlesFinding; }
   const std::string& TitlesPath() const { return FTitlesPath; }
   TMyDB* Store() const { return FStore; }
   void SetStore(TMyDB* value) { FStore = value; }
 
 private:
+  void RemoveAlbum(int index);
+  void Changed();
   std::string FProgramFolder, FAlbumPath, FTitlesPath;
   std::vector<TAlbRec> FItems;
   std::vector<TTuneRec> FTitles; // the album titles, kept only while there are no pages
+  // Rows of titles a damaged store could not read: written back with their album.
+  std::vector<TTuneRec> FUnread;
+  TFileFinding FFinding;
+  TFileFinding FTitlesFinding;
   bool FLoaded = false;
+  int FBatches = 0;      // batches running; their changes are written when the last ends
+  bool FUnsaved = false; // changed in a batch and not written yet
   TAlbumArea* FArea = nullptr;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;

@@ -566,7 +566,15 @@ TListItem* TListView::GetItemAt(int x, int y) {
   LVHITTESTINFO hit{};
   hit.pt = {x, y};
   int i = static_cast<int>(SendMessageA(FHandle, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-  if (i < 0 || !(hit.flags & LVHT_ONITEM) || i >= static_cast<int>(FItems.size())) return nullptr;
+  if (i < 0 || !(hit.flags & LVHT_ONITEM)) {
+    // In the report view a line is also hit beside its first column, on its other columns.
+    LVHITTESTINFO sub{};
+    sub.pt = {x, y};
+    i = static_cast<int>(
+        SendMessageA(FHandle, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&sub)));
+    if (i < 0 || !(sub.flags & LVHT_ONITEM)) return nullptr;
+  }
+  if (i >= static_cast<int>(FItems.size())) return nullptr;
   return FItems[i].get();
 }
 

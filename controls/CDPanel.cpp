@@ -282,16 +282,23 @@ void TCDPanelP::LayoutLabels() {
     c->SetBounds(left, top, c->Width(), c->Height());
   };
 
-  place(FCategoryCaption, 10, 3);
-  place(FArtistCaption, 10, FCategoryCaption->Top() + 16);
-  place(FTitleCaption, 10, FArtistCaption->Top() + 16);
-  place(FCategory, 65, FCategoryCaption->Top());
-  place(FArtist, 65, FArtistCaption->Top());
-  place(FTitle, 65, FTitleCaption->Top());
+  // The labels' fonts are set in points: on a screen of more dots per inch their lines grow
+  // taller and the captions wider, so the rows and the value column make room for them.
+  const int row = std::max(16, FCategoryCaption->Height());
+  const int captionLeft = 10, captionGap = 5;
+  const int valueLeft =
+      captionLeft + captionGap +
+      std::max({50, FCategoryCaption->Width(), FArtistCaption->Width(), FTitleCaption->Width()});
+  place(FCategoryCaption, captionLeft, 3);
+  place(FArtistCaption, captionLeft, FCategoryCaption->Top() + row);
+  place(FTitleCaption, captionLeft, FArtistCaption->Top() + row);
+  place(FCategory, valueLeft, FCategoryCaption->Top());
+  place(FArtist, valueLeft, FArtistCaption->Top());
+  place(FTitle, valueLeft, FTitleCaption->Top());
 
   placeRight(FState, right, 3);
 
-  const int programTop = FState->Top() + 16;
+  const int programTop = FState->Top() + row;
   const bool status = !FProgramStatus->FullText().empty();
   FProgramStatus->SetVisible(status);
   for (TControl* c : std::initializer_list<TControl*>{FProgramPrefix, FProgramIndex, FProgramMiddle,
@@ -308,7 +315,7 @@ void TCDPanelP::LayoutLabels() {
     }
   }
 
-  const int timesTop = FState->Top() + 32;
+  const int timesTop = FState->Top() + 2 * row;
   placeRight(FTotal, right, timesTop);
   placeRight(FElapsed, FTotal->Left() - 20, timesTop);
 

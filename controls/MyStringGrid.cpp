@@ -526,6 +526,7 @@ void TMyStringGrid::DragDrop(TObject* Source, int X, int Y) {
   EndUpdate();
   FDropRow = -1;
   Invalidate();
+  if (OnRowsMoved) OnRowsMoved(this);
 }
 
 void TMyStringGrid::DoEndDrag(TObject* Target, int X, int Y) {

@@ -55,6 +55,8 @@ public:
   bool Updating() const override { return FUpdating > 0; }
   // The row a drag within the grid would drop on; -1 when none.
   int DropRow() const { return FDropRow; }
+  // Rows the user dragged to another place within the grid have landed there.
+  TNotifyEvent OnRowsMoved;
 
   void WndProc(TMessage& message) override;
 

@@ -1,6 +1,7 @@
 // The category, artist and album lists: their files, keys, lookups and clean-up.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include "DataCodeD2.h"
 #include "FakeViews.h"
 #include "SysUtils.h"
@@ -221,4 +222,48 @@ TEST(Lists, AStoreThatDidNotOpenDropsNoArtistOrCategoryAsUnused) {
   EXPECT_EQ(ReadFileBytes(f.Dir / "Artists.dex"), artists);
   // Every category is still there (the file may have been written again, with its references 0).
   ExpectSameBut(ReadFileBytes(f.Dir / "Categories.dex"), categories, CatRecSize);
+}
+
+namespace {
+
+// The names in a list file of records of size n, read from the file's layout: a length byte and
+// the text, 16 bytes into each record.
+std::vector<std::string> NamesInFile(const std::string& path, size_t n) {
+  std::string bytes = ReadFileBytes(path);
+  std::vector<std::string> names;
+  for (size_t at = 0; at + n <= bytes.size(); at += n)
+    names.push_back(bytes.substr(at + 17, static_cast<unsigned char>(bytes[at + 16])));
+  return names;
+}
+
+} // namespace
+
+TEST(Lists, RenamesAndDeletionsOfAlbumsAndCategoriesReachTheFilesAtOnce) {
+  TScratchDir dir("lists");
+  TFakeCategoryArea catArea;
+  TCatList cats(dir.Path());
+  cats.LoadFromFile("Categories", &catArea);
+  int32_t pop = cats.FindOrAddCategory("Pop");
+  int32_t rock = cats.FindOrAddCategory("Rock");
+  cats.RenameCategory(pop, "Pop Classics");
+  std::vector<std::string> names = NamesInFile(dir / "Categories.dex", 72);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Pop Classics", "Rock"}));
+  cats.DeleteCategory(rock);
+  EXPECT_EQ(NamesInFile(dir / "Categories.dex", 72), std::vector<std::string>{"Pop Classics"});
+
+  TAlbList albums(dir.Path());
+  albums.LoadFromFile("Albums", nullptr);
+  int32_t road = albums.FindOrAddAlbum("Road");
+  int32_t night = albums.FindOrAddAlbum("Night");
+  EXPECT_EQ(NamesInFile(dir / "Albums_A.dex", 76), (std::vector<std::string>{"Night", "Road"}));
+  albums.RenameAlbum(road, "Highway");
+  EXPECT_EQ(NamesInFile(dir / "Albums_A.dex", 76), (std::vector<std::string>{"Highway", "Night"}));
+  // A batch writes once, after its changes: nothing before it ends.
+  albums.Batch([&] {
+    albums.DeleteAlbum(night);
+    EXPECT_EQ(NamesInFile(dir / "Albums_A.dex", 76),
+              (std::vector<std::string>{"Highway", "Night"}));
+  });
+  EXPECT_EQ(NamesInFile(dir / "Albums_A.dex", 76), std::vector<std::string>{"Highway"});
 }

@@ -12,19 +12,12 @@
 
 namespace {
 
-void Mouse(DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof(INPUT));
-}
-
 void ClickAt(POINT p) {
   SetCursorPos(p.x, p.y);
-  Mouse(MOUSEEVENTF_MOVE);
+  MouseInput(MOUSEEVENTF_MOVE);
   PumpUntil([] { return false; }, 60);
-  Mouse(MOUSEEVENTF_LEFTDOWN);
-  Mouse(MOUSEEVENTF_LEFTUP);
+  MouseInput(MOUSEEVENTF_LEFTDOWN);
+  MouseInput(MOUSEEVENTF_LEFTUP);
   PumpUntil([] { return false; }, 200);
 }
 

@@ -250,7 +250,8 @@ TEST_F(Loader, OpenImportsTheListQuietlyWithTheChosenNames) {
   // Several files are imported without questions; the one left out is told once at the end.
   ASSERT_EQ(FAnswers.Asked().size(), 2u);
   EXPECT_EQ(FAnswers.Asked()[1].Text, "This file was not added to the database:\r\n\r\n" +
-                                          folder / "fake.mid" + " is not MIDI file, has 22 bytes");
+                                          folder / "fake.mid" +
+                                          " is not a MIDI file, has 22 bytes");
   EXPECT_TRUE(FForm->ScanCommands().GetLocalWindow().Paths().empty())
       << "the list is emptied after the import";
 

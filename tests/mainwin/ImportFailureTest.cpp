@@ -68,7 +68,8 @@ TEST_F(ImportFailures, OnAFullDiskEveryFileIsToldWithItsReasonInOneBox) {
   // The catalogue's data file is a device on which every write fails as on a full disk.
   for (const char* f : {"Music.dex", "Music.dax"})
     ASSERT_TRUE(DeleteFileA((FDir / f).c_str())) << f;
-  ASSERT_TRUE(MakeFullDisk(FDir / "Music.dax"));
+  TFullDisk full(FDir / "Music.dax");
+  ASSERT_TRUE(full.Made());
   Start();
   ASSERT_TRUE(FForm->DMM2()->MyDB()->Loaded());
   const std::string one = FSource / "one.mid", two = FSource / "two.mid";

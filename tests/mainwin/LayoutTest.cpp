@@ -9,6 +9,7 @@
 #include "MasterProbe.h"
 #include "MyStringGrid.h"
 #include "ExtPage.h"
+#include "Handles.h"
 #include "SysUtils.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
@@ -216,9 +217,39 @@ void ExpectApart(std::vector<TControl*> row, int panelWidth, const std::string& 
   }
 }
 
+// A line of text in a font as GDI sets it out: its width and its height.
+SIZE TextExtent(TFont& font, const std::string& text) {
+  TClientDC dc(nullptr);
+  TSelectObject selected(dc, font.Handle());
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size;
+}
+
+// The display panel's captions ("Category", "Artist", "Title") each end before their value starts,
+// and each line stands below the one above it, in the fonts the screen's resolution gives them.
+void ExpectPanelLabelsApart(TMasterFrm& form, const std::string& where) {
+  TCDPanelP* panel = Probe(&form).CDPanel();
+  TLabel* captions[] = {panel->CategoryCaption(), panel->ArtistCaption(), panel->TitleCaption()};
+  TControl* values[] = {panel->CategoryLabel(), panel->ArtistLabel(), panel->TitleLabel()};
+  for (int i = 0; i < 3; ++i) {
+    SIZE text = TextExtent(captions[i]->Font(), captions[i]->Caption());
+    EXPECT_LT(captions[i]->Left() + text.cx, values[i]->Left())
+        << where << " \"" << captions[i]->Caption() << "\" runs into its value";
+    if (i > 0) {
+      EXPECT_GE(captions[i]->Top() - captions[i - 1]->Top(), text.cy)
+          << where << " \"" << captions[i]->Caption() << "\" overlaps the line above";
+    }
+  }
+  EXPECT_LE(panel->TitleCaption()->Top() + TextExtent(panel->TitleCaption()->Font(), "Title").cy,
+            panel->Height())
+      << where << " the last line inside the panel";
+}
+
 // Every visible button of the window shows its caption (and picture) whole: clear of its 2-pixel
 // frame and the focus line 4 pixels in, with a pixel to spare on each side.
 void ExpectCaptionsWhole(TMasterFrm& form, const std::string& where) {
+  ExpectPanelLabelsApart(form, where);
   for (int i = 0; i < form.ComponentCount(); ++i) {
     auto* b = dynamic_cast<TBitBtn*>(form.Components(i));
     if (!b || !b->Visible() || (b->Parent() && !b->Parent()->Visible())) continue;
@@ -243,13 +274,7 @@ struct TSize {
 int TextWidth(TBitBtn& b) {
   std::string text = b.Caption();
   text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, b.Font().Handle());
-  SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return size.cx;
+  return TextExtent(b.Font(), text).cx;
 }
 
 // The first and last columns of the button's face where its caption left ink (text or the
@@ -274,6 +299,7 @@ std::pair<int, int> InkColumns(TBitBtn& b) {
 }
 
 TEST_F(Layout, TheProgramsButtonsShowTheirCaptionsWholeAtTheFirstAndSmallestSize) {
+  ASSERT_EQ(ScreenDpi(), AskedScreenDpi());
   Start();
   for (TSize size : {TSize{"first", 585, 400}, TSize{"smallest", 500, 400}}) {
     Resize(size.Width, size.Height);
@@ -297,6 +323,7 @@ TEST_F(Layout, TheProgramsButtonsShowTheirCaptionsWholeAtTheFirstAndSmallestSize
 }
 
 TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
+  ASSERT_EQ(ScreenDpi(), AskedScreenDpi());
   Start();
   SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   for (bool tools : {true, false}) {

@@ -1,6 +1,7 @@
 // Creating, renaming and deleting categories, albums and titles from the menus over a real
 // catalogue: each command's questions and what it changes; the files left at shutdown are read
-// again by tests/checks/mainwin_editing.py.
+// again by tests/checks/mainwin_editing.py. A change whose file cannot be replaced is told and
+// leaves the former file.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <fstream>
@@ -15,10 +16,22 @@
 #include "TestUtil.h"
 #include "AdderCodeD2.h"
 #include "DataCodeD2.h"
+#include "FileOps.h"
 #include "MainViews.h"
 #include "RenamerCodeD2.h"
 
 namespace {
+
+// The final rename of every safe replace refused, as Windows refuses it over a read-only file.
+bool RefuseRename(const std::string&, const std::string&) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return false;
+}
+
+struct TRefusedReplace {
+  TRenameOverFunc Former = SetRenameOverFunc(RefuseRename);
+  ~TRefusedReplace() { SetRenameOverFunc(Former); }
+};
 
 class Organise : public TMainWindowFixture {
 protected:
@@ -74,6 +87,22 @@ protected:
       ASSERT_GT(row, 0) << key;
       grid.SetRowSelected(row, true);
     }
+  }
+  // The box told of this file and that it was kept.
+  static void ExpectToldOf(const TBoxSeen& box, const std::string& path) {
+    const std::string start = "Cannot save \"" + path + "\": ";
+    EXPECT_EQ(box.Text.substr(0, start.size()), start) << box.Text;
+    const std::string end = "The file is kept as it was.";
+    ASSERT_GE(box.Text.size(), end.size());
+    EXPECT_EQ(box.Text.substr(box.Text.size() - end.size()), end) << box.Text;
+  }
+  void AddToAlbum(int32_t album, std::vector<int32_t> keys) {
+    TAlbList& albums = *Probe(FForm).AlbList();
+    Probe(FForm).Albums()->SetActivePageIndex(albums.PageIndexOfKey(album));
+    TStringList list;
+    for (int32_t key : keys)
+      list.Add(IntToStr(key));
+    albums.AddTitlesToAlbum(Probe(FForm).Albums(), 0, 0, list);
   }
   static void ExpectBox(const TBoxSeen& box, const std::string& caption, const std::string& text,
                         std::vector<int> ids) {
@@ -135,12 +164,15 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   Name("Morning");
   ClickButton(*Probe(FForm).NewAlb());
   ASSERT_EQ(albums.Count(), 2);
+  const int32_t evening = albums.FindAlbum("Evening");
   ShowAlbum(0);
   std::string proposal;
   Name("Night", &proposal);
   Probe(FForm).Rename3()->Click();
   EXPECT_EQ(proposal, "Evening");
-  EXPECT_EQ(albums.Items(0).Name, "Night");
+  // The album keeps its key under the new name (the list is kept in name order as it is saved).
+  EXPECT_EQ(albums.FindAlbum("Night"), evening);
+  EXPECT_EQ(albums.FindAlbum("Evening"), 0);
   EXPECT_TRUE(Probe(FForm).AlbumsInUse());
 
   // All albums: Cancel at the first question, Abort at the second, then Yes and OK.
@@ -331,6 +363,83 @@ TEST_F(Organise, FilesAfterShutdownHoldEveryChange) {
   std::ofstream keys(dir + "keys.txt");
   for (int32_t key : k)
     keys << key << "\n";
+}
+
+// A user's change whose list file cannot be replaced (read-only under Windows).
+TEST_F(Organise, AnAlbumMadeAndFilledIsToldOfEachTimeKeepsTheFilesAndIsWrittenLater) {
+  Start();
+  const std::string albumFile = FDir / "Albums_A.dex";
+  const std::string titlesFile = FDir / "Albums_AT.dex";
+  const std::string albumBytes = ReadFileBytes(albumFile);
+  const std::string titlesBytes = ReadFileBytes(titlesFile);
+  ASSERT_FALSE(albumBytes.empty());
+  TAlbList& albums = *Probe(FForm).AlbList();
+  const auto& k = FCat.Keys; // album "Evening": k0, k3
+  int32_t morning = 0;
+  {
+    TRefusedReplace refused;
+    Name("Morning");
+    Box(mrOk);
+    ClickButton(*Probe(FForm).NewAlb());
+    ASSERT_EQ(FBoxes.size(), 1u);
+    ExpectToldOf(FBoxes[0], albumFile);
+    morning = albums.FindAlbum("Morning");
+    ASSERT_NE(morning, 0) << "the new album stays in the window";
+
+    Box(mrOk);
+    AddToAlbum(morning, {k[1], k[2]});
+    ASSERT_EQ(FBoxes.size(), 2u) << "one box for the one change";
+    ExpectToldOf(FBoxes[1], albumFile);
+    TStringList rows;
+    albums.Grid(albums.IndexOfKey(morning))->GetAllKeys(rows);
+    EXPECT_EQ(rows.Count(), 2);
+
+    EXPECT_EQ(ReadFileBytes(albumFile), albumBytes);
+    EXPECT_EQ(ReadFileBytes(titlesFile), titlesBytes);
+    EXPECT_FALSE(FileExists(albumFile + ".new"));
+    EXPECT_FALSE(FileExists(titlesFile + ".new"));
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_TRUE(Probe(FForm).CommandsEnabled());
+  }
+
+  // The next change writes the album and every title given to it meanwhile.
+  AddToAlbum(morning, {k[3]});
+  EXPECT_EQ(FBoxes.size(), 2u);
+  EXPECT_EQ(FAnswers.Unanswered(), 0);
+  EXPECT_NE(ReadFileBytes(albumFile).find("Morning"), std::string::npos);
+  // Five rows of 2 + 3 titles, and both albums.
+  EXPECT_EQ(ReadFileBytes(titlesFile).size(), 5u * TuneRecSize);
+  TAlbList reread(FDir.Path());
+  reread.LoadFromFile("Albums", nullptr);
+  EXPECT_EQ(reread.Count(), 2);
+  CloseAndWait();
+}
+
+TEST_F(Organise, ANewCategoryIsToldOfKeptInTheWindowAndWrittenLater) {
+  Start();
+  const std::string file = FDir / "Categories.dex";
+  const std::string bytes = ReadFileBytes(file);
+  {
+    TRefusedReplace refused;
+    Name("Blues");
+    Box(mrOk);
+    Box(mrOk); // the note that follows a new category
+    Probe(FForm).Createnew2()->Click();
+    ASSERT_EQ(FBoxes.size(), 2u);
+    ExpectToldOf(FBoxes[0], file);
+    EXPECT_NE(FForm->CatList()->FindCategory("Blues"), 0);
+    EXPECT_EQ(ReadFileBytes(file), bytes);
+    EXPECT_FALSE(FileExists(file + ".new"));
+  }
+  // The next change writes what the failed save could not.
+  Name("Soul");
+  Box(mrOk);
+  Probe(FForm).Createnew2()->Click();
+  EXPECT_EQ(FBoxes.size(), 3u);
+  const std::string written = ReadFileBytes(file);
+  EXPECT_NE(written.find("Blues"), std::string::npos);
+  EXPECT_NE(written.find("Soul"), std::string::npos);
+  CloseAndWait();
 }
 
 } // namespace

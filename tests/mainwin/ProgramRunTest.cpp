@@ -7,6 +7,8 @@
 #include "PlayerRegistry.h"
 #include "PreparedCatalogue.h"
 #include <windows.h>
+#include <algorithm>
+#include "Handles.h"
 #include "IniFiles.h"
 #include "Messages.h"
 #include "SysUtils.h"
@@ -419,9 +421,27 @@ std::pair<int, int> ShownInkColumns(HWND button) {
   return {first, last};
 }
 
+// Across the display panel's first line, read from the screen: the last column of the caption's
+// grey ink and the first column of its value's ink (cyan, or green while it flashes).
+std::pair<int, int> ShownCaptionAndValueColumns(HWND panel, int lineTop, int lineHeight) {
+  RECT r{};
+  GetWindowRect(panel, &r);
+  TClientDC screen(nullptr);
+  int captionEnd = -1, valueStart = -1;
+  for (int x = 0; x < (r.right - r.left) / 2; ++x)
+    for (int y = lineTop; y < lineTop + lineHeight; ++y) {
+      COLORREF c = GetPixel(screen, r.left + x, r.top + y);
+      int red = GetRValue(c), green = GetGValue(c), blue = GetBValue(c);
+      if (red > 0 && red == green && green == blue) captionEnd = std::max(captionEnd, x);
+      if (red == 0 && green > 0 && valueStart < 0) valueStart = x;
+    }
+  return {captionEnd, valueStart};
+}
+
 } // namespace
 
 TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen) {
+  ASSERT_EQ(ScreenDpi(), AskedScreenDpi());
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   TRunningProgram run(FDir.Path(), "");
   ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
@@ -449,6 +469,25 @@ TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen
       EXPECT_LE(ink.second, r.right - r.left - 1 - 5);
     }
   }
+  // The display panel's "Category" ends before its value begins, at any screen resolution.
+  runprog::TChildFind find{[](HWND w) {
+    char name[32] = {};
+    GetClassNameA(w, name, sizeof name);
+    return std::string(name) == "TCDPanelP";
+  }};
+  EnumChildWindows(main, runprog::MatchChild, reinterpret_cast<LPARAM>(&find));
+  ASSERT_TRUE(find.Window);
+  std::pair<int, int> line{-1, -1};
+  // The first line's ink lies in its top rows, clear of the line below at either resolution.
+  PumpUntil(
+      [&] {
+        line = ShownCaptionAndValueColumns(find.Window, 3, 14);
+        return line.first >= 0 && line.second >= 0;
+      },
+      10000);
+  ASSERT_GE(line.first, 0) << "\"Category\" is drawn";
+  ASSERT_GE(line.second, 0) << "its value is drawn";
+  EXPECT_LT(line.first + 2, line.second) << "\"Category\" runs into its value";
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
 }

@@ -114,7 +114,7 @@ TEST_F(RequestRun, SecondStartsHandOverTheirFilesAndEndAtOnce) {
   // Only the file that is no MIDI file was told; the missing one is dropped without a word.
   ASSERT_EQ(first.Boxes().size(), 1u);
   EXPECT_EQ(first.Boxes()[0].Text, "This file was not added to the database:\r\n\r\n" + notMidi +
-                                       " is not MIDI file, has " + IntToStr(FileSize(notMidi)) +
+                                       " is not a MIDI file, has " + IntToStr(FileSize(notMidi)) +
                                        " bytes");
   auto titles = TitlesByOrigin(FDir.Path());
   EXPECT_EQ(static_cast<int>(titles.size()), expected);
@@ -148,7 +148,7 @@ TEST_F(RequestRun, AHandOffThatLeavesFilesOutSaysWhichAndWhyInOneBox) {
   EXPECT_EQ(first.Boxes()[0].Text,
             "These 2 files were not added to the database:\r\n\r\n" + notes +
                 ": not a MIDI file (.mid, .midi, .rmi) or a zip archive (.zip)\r\n" + fake +
-                " is not MIDI file, has 17 bytes");
+                " is not a MIDI file, has 17 bytes");
   auto titles = TitlesByOrigin(FDir.Path());
   ASSERT_EQ(titles.size(), 1u);
   EXPECT_EQ(titles.count(song), 1u);
@@ -159,7 +159,8 @@ TEST_F(RequestRun, OnAFullDiskTheRequestedFileIsToldAndTheProgramClosesCleanly) 
   ASSERT_TRUE(
       CopyFileA((FDir / "Tonalbrook.exe").c_str(), (dir / "Tonalbrook.exe").c_str(), FALSE));
   WriteFileBytes(dir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
-  ASSERT_TRUE(MakeFullDisk(dir / "Music.dax"));
+  TFullDisk full(dir / "Music.dax");
+  ASSERT_TRUE(full.Made());
   std::string song = Copy(CorpusFiles("playmidi")[0], "no room.mid");
   TRunningProgram run(dir.Path(), "Z\"" + song + "\"");
   ASSERT_TRUE(run.Started());

@@ -71,22 +71,6 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& cls) {
   return found;
 }
 
-// Works a window's menu with the keyboard, as a user does: Alt and the bar entry's letter, then
-// the keys in turn (the menus are another process's, so their handles cannot be read here).
-bool MenuKeys(HWND window, char barLetter, const std::vector<std::pair<UINT, WPARAM>>& keys) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(barLetter));
-  for (const auto& [msg, key] : keys) {
-    HWND popup = nullptr;
-    if (!PumpUntil([&] { return (popup = VisibleWindow(pid, "#32768")) != nullptr; }, 10000))
-      return false;
-    PostMessageA(popup, msg, key, 0);
-    PumpUntil([] { return false; }, 200); // the menu takes each key before the next
-  }
-  return true;
-}
-
 // A combo box's items; asked in UTF-16, which Wine carries between processes whole.
 std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> items;
@@ -99,28 +83,6 @@ std::vector<std::string> ComboItems(HWND combo) {
     items.push_back(text);
   }
   return items;
-}
-
-// An item's text in another process's list view, read through a buffer in that process.
-std::string ListViewText(HWND list, int item) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(list, &pid);
-  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!proc) return "";
-  auto* remote = static_cast<char*>(
-      VirtualAllocEx(proc, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  LVITEMA lv{};
-  lv.pszText = remote + sizeof lv;
-  lv.cchTextMax = 256;
-  WriteProcessMemory(proc, remote, &lv, sizeof lv, nullptr);
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL,
-                      10000, &ignored);
-  char text[257] = {};
-  ReadProcessMemory(proc, remote + sizeof lv, text, 256, nullptr);
-  VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
-  CloseHandle(proc);
-  return text;
 }
 
 // Runs a console command of Wine's and answers what it printed.

@@ -3,6 +3,8 @@
 // plug-in's side (its receiver window, a browser window and the request atoms).
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <utility>
@@ -17,6 +19,7 @@ struct TFound {
   DWORD Pid;
   const char* Class;
   HWND Window = nullptr;
+  bool VisibleOnly = false; // message boxes are always looked for visible
 };
 
 inline BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
@@ -26,7 +29,7 @@ inline BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
   char name[64] = {};
   GetClassNameA(w, name, sizeof name);
   if (owner == f->Pid && std::string(name) == f->Class &&
-      (std::string(name) != "TMessageForm" || IsWindowVisible(w))) {
+      ((std::string(name) != "TMessageForm" && !f->VisibleOnly) || IsWindowVisible(w))) {
     f->Window = w;
     return FALSE;
   }
@@ -120,6 +123,16 @@ public:
   bool WaitForEnd(uint32_t ms) {
     return PumpUntil([&] { return Ended(); }, ms);
   }
+  // Ends the program at once, as a crash or a power cut would; true when it has ended.
+  bool Kill() {
+    TerminateProcess(FInfo.hProcess, 99);
+    return WaitForSingleObject(FInfo.hProcess, 30000) == WAIT_OBJECT_0;
+  }
+  // The main window has handled what was sent to it before: it answers a message of its own.
+  bool Settled() const {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored) != 0;
+  }
 
   // Which button each box gets: by Answer when set, else the listed buttons in turn, then No
   // (OK for a box without No).
@@ -193,6 +206,108 @@ private:
   std::vector<TAsked> FAsked;
   std::string FPress = "&No";
 };
+
+namespace runprog {
+
+// Copies local into a buffer made inside w's process, lets prepare point local's pointers into
+// the remote copy before it goes over, runs send there, and copies the buffer back into local.
+inline bool InRemoteBuffer(HWND w, void* local, size_t size,
+                           const std::function<void(char* remote)>& prepare,
+                           const std::function<void(char* remote)>& send) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return false;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(proc, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  bool ok = remote != nullptr;
+  if (ok) prepare(remote);
+  ok = ok && WriteProcessMemory(proc, remote, local, size, nullptr);
+  if (ok) {
+    send(remote);
+    ok = ReadProcessMemory(proc, remote, local, size, nullptr) != 0;
+  }
+  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return ok;
+}
+
+} // namespace runprog
+
+// Works a window's menu with the keyboard, as a user does: Alt and the bar entry's letter, then
+// the keys in turn (the menus are another process's, so their handles cannot be read here).
+inline bool MenuKeys(HWND window, char barLetter,
+                     const std::vector<std::pair<UINT, WPARAM>>& keys) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(barLetter));
+  for (const auto& [msg, key] : keys) {
+    runprog::TFound popup{pid, "#32768", nullptr, true};
+    if (!PumpUntil(
+            [&] {
+              EnumWindows(runprog::MatchWindow, reinterpret_cast<LPARAM>(&popup));
+              return popup.Window != nullptr;
+            },
+            10000))
+      return false;
+    PostMessageA(popup.Window, msg, key, 0);
+    PumpUntil([] { return false; }, 200); // the menu takes each key before the next
+  }
+  return true;
+}
+
+// An item's (or sub-item's) text in another process's list view.
+inline std::string ListViewText(HWND list, int item, int subItem = 0) {
+  struct TBuffer {
+    LVITEMA Item;
+    char Text[257];
+  } buffer{};
+  runprog::InRemoteBuffer(
+      list, &buffer, sizeof buffer,
+      [&](char* remote) {
+        buffer.Item.iSubItem = subItem;
+        buffer.Item.pszText = remote + offsetof(TBuffer, Text);
+        buffer.Item.cchTextMax = 256;
+      },
+      [&](char* remote) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(remote),
+                            SMTO_NORMAL, 10000, &ignored);
+      });
+  buffer.Text[256] = 0;
+  return buffer.Text;
+}
+
+// Where an item of another process's list view (or its part: LVIR_LABEL, ...) lies on the screen.
+inline RECT ListViewItemRect(HWND list, int item, LONG part = LVIR_BOUNDS) {
+  RECT r{part, 0, 0, 0};
+  runprog::InRemoteBuffer(
+      list, &r, sizeof r, [](char*) {},
+      [&](char* remote) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote),
+                            SMTO_NORMAL, 10000, &ignored);
+      });
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// A mouse button or move as the real mouse makes it.
+inline void MouseInput(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+// A key pressed or let go as the real keyboard does it.
+inline void KeyInput(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof(INPUT));
+}
 
 // A second start in the same program folder: it hands its parameters over and should end at
 // once. Answers how long it took, or -1 when it did not end within the time.

@@ -5,6 +5,7 @@
 #include "SysUtils.h"
 #include <windows.h>
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 TScratchDir::TScratchDir(const std::string& name) {
@@ -82,6 +83,16 @@ std::string EnvVar(const char* name) {
   return (n == 0 || n >= sizeof buf) ? "" : std::string(buf, n);
 }
 
+int AskedScreenDpi() {
+  std::string asked = EnvVar("TB_SCREEN_DPI");
+  return asked.empty() ? 96 : std::atoi(asked.c_str());
+}
+
+int ScreenDpi() {
+  TClientDC dc(nullptr);
+  return GetDeviceCaps(dc, LOGPIXELSY);
+}
+
 std::string WinPath(const std::string& unixPath) {
   if (unixPath.empty() || unixPath[0] != '/') return unixPath;
   std::string r = "Z:" + unixPath;
@@ -89,8 +100,13 @@ std::string WinPath(const std::string& unixPath) {
   return r;
 }
 
-bool MakeFullDisk(const std::string& path) {
-  // Wine makes no host links itself: the host's ln makes it, reached by its host path.
+namespace {
+
+// Runs a host command on path's host name; false when it could not be started. Wine makes no host
+// links itself, and a host process's end is not seen through its handle: callers wait for what
+// the command does.
+bool RunOnHostPath(const std::string& program, const std::string& arguments,
+                   const std::string& path) {
   using TUnixName = char*(CDECL*)(const wchar_t*);
   auto unixName = reinterpret_cast<TUnixName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
@@ -98,18 +114,25 @@ bool MakeFullDisk(const std::string& path) {
   std::wstring wide(path.begin(), path.end());
   char* hostPath = unixName(wide.c_str());
   if (!hostPath) return false;
-  std::string command = std::string("/bin/ln -s /dev/full ") + hostPath;
+  std::string host = hostPath;
   HeapFree(GetProcessHeap(), 0, hostPath);
-  if (command.find(' ', 21) != std::string::npos) return false; // no blanks in a host argument
+  if (host.find(' ') != std::string::npos) return false; // no blanks in a host argument
+  std::string command = program + " " + arguments + " " + host;
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA("Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &si, &pi))
+  if (!CreateProcessA(("Z:" + program).c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &si, &pi))
     return false;
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
-  // A host process's end is not seen through its handle: the link itself is waited for.
+  return true;
+}
+
+} // namespace
+
+TFullDisk::TFullDisk(const std::string& path) : FPath(path) {
+  if (!RunOnHostPath("/bin/ln", "-s /dev/full", path)) return;
   auto writesFail = [&path] {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
@@ -118,7 +141,14 @@ bool MakeFullDisk(const std::string& path) {
     CloseHandle(h);
     return full;
   };
-  return PumpUntil(writesFail, 30000);
+  FMade = PumpUntil(writesFail, 30000);
+}
+
+TFullDisk::~TFullDisk() {
+  // Wine cannot delete a link to a device, and a scratch folder of a later run with the same
+  // process number would write into it: the host removes it.
+  if (!RunOnHostPath("/bin/rm", "-f", FPath)) return;
+  PumpUntil([this] { return GetFileAttributesA(FPath.c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000);
 }
 
 std::string OracleDir(const std::string& oracle) {

@@ -24,6 +24,10 @@ std::string SharedRead(const std::string& path);
 void RemoveTree(const std::string& path);
 // Environment variables the ctest entry sets.
 std::string EnvVar(const char* name);
+// The screen's dots per inch that this run asked for (tests/support/with-screen-dpi.sh), else 96.
+int AskedScreenDpi();
+// The screen's dots per inch as this process sees it.
+int ScreenDpi();
 // The real-world MIDI files of build/corpus, as Windows paths; empty when the corpus is absent.
 std::vector<std::string> CorpusFiles(const std::string& package = "");
 // A RIFF MIDI file ("RIFF" size "RMID" "data" size) around a Standard MIDI File, padded to even
@@ -32,8 +36,20 @@ std::string RiffMidiOf(const std::string& smf);
 // A host path as Wine sees it (/x/y -> Z:\x\y).
 std::string WinPath(const std::string& unixPath);
 // Makes path (a file that does not exist yet) the host's /dev/full, a device on which every write
-// fails as on a full disk. True when a write through path now fails with ERROR_DISK_FULL.
-bool MakeFullDisk(const std::string& path);
+// fails as on a full disk, for its lifetime. Made() when a write through path fails with
+// ERROR_DISK_FULL.
+class TFullDisk {
+public:
+  explicit TFullDisk(const std::string& path);
+  ~TFullDisk();
+  TFullDisk(const TFullDisk&) = delete;
+  TFullDisk& operator=(const TFullDisk&) = delete;
+  bool Made() const { return FMade; }
+
+private:
+  std::string FPath;
+  bool FMade = false;
+};
 // The folder into which the Python oracles wrote their golden files for this run.
 std::string OracleDir(const std::string& oracle);
 

@@ -374,6 +374,15 @@ TEST_F(Views, TitlesDroppedOnAnAlbumLineOrPageJoinThatAlbum) {
   FAlbList->AddTitlesToAlbum(FList, p.x, p.y, keys);
   EXPECT_EQ(AlbumKeys(mix), (std::vector<int32_t>{FSingle, FTwelve[5], FTwelve[6]}));
   EXPECT_EQ(mix->ListItem()->SubItems(0), "3");
+  // The line's last column (its duration) is the line too.
+  RECT last{LVIR_BOUNDS, 2, 0, 0};
+  ASSERT_TRUE(SendMessageA(FList->Handle(), LVM_GETSUBITEMRECT, mix->ListItem()->Index(),
+                           reinterpret_cast<LPARAM>(&last)));
+  TStringList seventh;
+  seventh.Add(IntToStr(FTwelve[7]));
+  FAlbList->AddTitlesToAlbum(FList, last.left + 3, (last.top + last.bottom) / 2, seventh);
+  EXPECT_EQ(mix->ListItem()->SubItems(0), "4");
+  EXPECT_TRUE(FHost.Messages.empty());
   // Below the last line there is no album.
   FAlbList->AddTitlesToAlbum(FList, p.x, 500, keys);
   EXPECT_EQ(FHost.Messages, (std::vector<std::string>{"Targeted album not found"}));
@@ -382,11 +391,12 @@ TEST_F(Views, TitlesDroppedOnAnAlbumLineOrPageJoinThatAlbum) {
   TStringList one;
   one.Add(IntToStr(FSingle));
   FAlbList->AddTitlesToAlbum(mix->GridControl(), 10, 10, one);
-  EXPECT_EQ(AlbumKeys(mix), (std::vector<int32_t>{FSingle, FSingle, FTwelve[5], FTwelve[6]}));
+  EXPECT_EQ(AlbumKeys(mix),
+            (std::vector<int32_t>{FSingle, FSingle, FTwelve[5], FTwelve[6], FTwelve[7]}));
   EXPECT_TRUE(mix->GridControl()->IsRowSelected(1));
   // Removing the selected titles from the album takes them from it alone.
   FAlbList->RemoveSelectedFromActive(keys);
-  EXPECT_EQ(AlbumKeys(mix), (std::vector<int32_t>{FSingle, FSingle}));
+  EXPECT_EQ(AlbumKeys(mix), (std::vector<int32_t>{FSingle, FSingle, FTwelve[7]}));
   EXPECT_EQ(FAll->TuneCount(), 13);
 }
 

@@ -1,0 +1,75 @@
+# Writes small catalogues, each damaged in one way a power cut or a swapped file leaves, from the
+# record layouts alone; tests/damage opens and closes each with the built program and
+# tests/checks/damage_catalogue.py compares what is left with what these catalogues held.
+import random
+import struct
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "native"))
+import make_record_seeds  # noqa: E402
+
+TUNE = 672
+LIST = 72
+
+
+def intact_files():
+    """The intact catalogue's files by name, written by the seed writer into memory."""
+    import tempfile
+    with tempfile.TemporaryDirectory() as tmp:
+        make_record_seeds.main(tmp)
+        return {p.name: p.read_bytes() for p in Path(tmp).iterdir()}
+
+
+def put_i32(data, at, value):
+    return data[:at] + struct.pack("<i", value) + data[at + 4:]
+
+
+def tune_field(index, recno, at):
+    return struct.unpack_from("<i", index, (recno - 1) * TUNE + at)[0]
+
+
+def cases():
+    """Case name -> (files as damaged, names of the damaged files)."""
+    good = intact_files()
+    dex, dax = good["Music.dex"], good["Music.dax"]
+    out = {}
+
+    def case(name, damaged, **changes):
+        files = dict(good)
+        files.update(changes)
+        out[name] = (files, damaged)
+
+    # A power cut while record 6 was being written.
+    case("cut_index", ["Music.dex"], **{"Music.dex": dex[:5 * TUNE + 300]})
+    # Another file in the index's place.
+    case("index_swapped", ["Music.dex"],
+         **{"Music.dex": b"This is not a title index, only a letter. " * 110})
+    case("empty_index", ["Music.dex"], **{"Music.dex": b""})
+    # The data file cut inside title 8's archive: titles 8 to 12 cannot be read.
+    off8, len8 = tune_field(dex, 8, 12), tune_field(dex, 8, 16)
+    case("cut_data", ["Music.dex"], **{"Music.dax": dax[:off8 + len8 // 2]})
+    # Title 5's record says its archive has no bytes.
+    case("zero_length", ["Music.dex"], **{"Music.dex": put_i32(dex, 4 * TUNE + 16, 0)})
+    # Record 2 carries title 6's key (title 6 is in two albums).
+    case("duplicate_key", ["Music.dex"], **{"Music.dex": put_i32(dex, 1 * TUNE + 28, 6)})
+    # A larger file of other bytes in the category file's place.
+    rnd = random.Random(37)
+    case("garbage_categories", ["Categories.dex"],
+         **{"Categories.dex": bytes(rnd.randrange(256) for _ in range(3000 * LIST))})
+    return out
+
+
+def main(folder):
+    folder = Path(folder)
+    for name, (files, _) in cases().items():
+        d = folder / name
+        d.mkdir(parents=True, exist_ok=True)
+        for f in d.iterdir():
+            f.unlink()
+        for fname, content in files.items():
+            (d / fname).write_bytes(content)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
