@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <cmath>
 #include "../mainwin/MainWindowFixture.h"
+#include "MainLayout.h"
 #include "VisualEffects.h"
 #include "PlayerCommands.h"
 #include "../mainwin/StandInSequencer.h"
@@ -334,6 +335,10 @@ TEST_F(ProgramViewer, SizePlacementAndPicture) {
 TEST_F(ProgramViewer, SpectrumPeaksLikeTheMainOne) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n[Visual]\r\nVisE=1\r\n");
   Start();
+  // The main window's displays analyse only while its music panel shows (tool row on, effects
+  // ticked: the button brings it forward).
+  FForm->Layout().ToolsLeftClick(nullptr);
+  ASSERT_TRUE(Probe(FForm).MusicPanel()->Visible());
   Probe(FForm).Viewtitles1Click(nullptr);
   ASSERT_TRUE(Viewer().Panel1->Visible());
   ASSERT_TRUE(Viewer().Splitter1->Visible());
