@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include "ExtCtrls.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "MMConect.h"
 #include "MMLevel.h"
 #include "MMLight.h"
@@ -39,6 +40,7 @@ struct TCapture : TComponent {
   int Formats = 0, Resets = 0;
   WAVEFORMATEX Format{};
   std::vector<std::string> Frames;
+  std::atomic<size_t> Shown{0}; // the frames, for another thread to watch
   TMMConnectorSlot Slot() {
     TMMConnectorSlot s;
     s.Display = this;
@@ -46,7 +48,10 @@ struct TCapture : TComponent {
       ++Formats;
       Format = *f;
     };
-    s.Refresh = [this](const void* p) { Frames.emplace_back(static_cast<const char*>(p), Size); };
+    s.Refresh = [this](const void* p) {
+      Frames.emplace_back(static_cast<const char*>(p), Size);
+      ++Shown;
+    };
     s.Reset = [this] { ++Resets; };
     s.FrameSize = [this] { return Size; };
     return s;
@@ -332,18 +337,24 @@ TEST(Connector, ManyPauseCyclesLeaveNoTickAfterTheStop) {
   });
   chain.Conn.Opened();
   int late = 0, ticked = 0;
+  // Some pauses last until the timer has ticked, others are ended at once.
+  auto tickWhilePaused = [&] {
+    const int now = chain.Conn.PauseCallbacks();
+    EXPECT_TRUE(PollUntil([&] { return chain.Conn.PauseCallbacks() > now; }, 5000));
+  };
   for (int i = 0; i < 500; ++i) {
     chain.Conn.Started();
     chain.Conn.Paused();
-    Sleep(i % 3);
+    if (i % 3 != 0) tickWhilePaused();
     chain.Conn.Restarted();
     chain.Conn.Paused();
-    Sleep(1);
+    if (i % 2 == 0) tickWhilePaused();
     chain.Conn.Stopped();
     const int after = chain.Conn.PauseCallbacks();
     ticked = after;
     if (i % 50 == 0) {
-      Sleep(3);
+      // Past every tick the 1 ms timer would still have made.
+      EXPECT_TRUE(WaitPastSystemTimer(3));
       late += chain.Conn.PauseCallbacks() != after;
     }
   }
@@ -379,11 +390,13 @@ TEST(Connector, DestroyingOneLoopKeepsTheOtherRunning) {
       },
       5000));
   EXPECT_EQ(TMMConnector::RunningLoops(), 2);
-  // Every pump returns while the loops run.
-  const DWORD t0 = GetTickCount();
+  // Every pump returns while the loops run: the queue runs dry between their steps, and a wait
+  // ends on its condition and at its bound.
   ProcessMessages();
+  EXPECT_TRUE(PumpQueued());
+  const int stepsNow = TMMConnector::StepsRun();
+  EXPECT_TRUE(PumpUntil([&] { return TMMConnector::StepsRun() > stepsNow + 10; }, 5000));
   EXPECT_FALSE(PumpUntil([] { return false; }, 100));
-  EXPECT_LT(GetTickCount() - t0, 2000u);
 
   delete a;
   EXPECT_EQ(TMMConnector::RunningLoops(), 1);
@@ -496,13 +509,19 @@ void SendMouse(DWORD flags, POINT p = {}) {
     in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
   }
   SendInput(1, &in, sizeof(INPUT));
-  Sleep(60);
 }
 
-// Moves onto the point, as a hand does (the menu selects the item under the mouse), and clicks.
-void SendClick(POINT p) {
+// Whether the menu shows its item at index as selected.
+bool Selected(HMENU menu, int index) {
+  return (GetMenuState(menu, index, MF_BYPOSITION) & MF_HILITE) != 0;
+}
+
+// Moves onto the point, as a hand does (the menu selects the item under the mouse), and clicks
+// once the menu shows the item there selected.
+void SendClick(POINT p, HMENU menu, int item) {
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, {p.x - 3, p.y});
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p);
+  PollUntil([&] { return Selected(menu, item); }, 5000);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   SendMouse(MOUSEEVENTF_LEFTUP);
 }
@@ -523,34 +542,40 @@ TMenuRun ChooseSecond(TForm& form, TCapture& display, bool byMouse) {
   HWND owner = form.Handle();
   SetForegroundWindow(owner);
   ProcessMessages();
-  std::atomic<bool> done{false};
+  TKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   size_t before = 0;
   RECT itemRect{};
   HDESK desktop = GetThreadDesktop(GetCurrentThreadId());
   std::thread input([&] {
     SetThreadDesktop(desktop); // input goes to the test's own desktop
-    Sleep(400);                // the menu is up
-    if (byMouse) {
+    // The menu is up once its window shows.
+    HWND popup = nullptr;
+    const bool up = PollUntil(
+        [&] {
+          return (popup = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(popup);
+        },
+        10000);
+    // The displays go on inside the menu's loop: a few frames before the input comes.
+    const size_t shown = display.Shown.load();
+    PollUntil([&] { return display.Shown.load() > shown + 6; }, 10000);
+    if (up && byMouse) {
       // The menu's window, its three items of one height between a border above and below.
-      HWND popup = nullptr;
-      for (int i = 0; i < 50 && !(popup = FindWindowA("#32768", nullptr)); ++i)
-        Sleep(20);
       RECT r{};
       GetWindowRect(popup, &r);
       itemRect = r;
       const int border = 3, h = (r.bottom - r.top - 2 * border) / 3;
-      SendClick({(r.left + r.right) / 2, r.top + border + h + h / 2});
-    } else {
+      SendClick({(r.left + r.right) / 2, r.top + border + h + h / 2}, menu, 1);
+    } else if (up) {
+      // Each key once the menu has taken the one before.
       SendKey(VK_DOWN);
-      Sleep(100);
+      PollUntil([&] { return Selected(menu, 0); }, 5000);
       SendKey(VK_DOWN);
-      Sleep(100);
+      PollUntil([&] { return Selected(menu, 1); }, 5000);
       SendKey(VK_RETURN);
     }
     // Nothing chosen: the menu is closed, so that the test ends either way.
-    for (int i = 0; i < 100 && !done; ++i)
-      Sleep(20);
-    if (!done) PostMessageA(owner, WM_CANCELMODE, 0, 0);
+    if (WaitForSingleObject(done.Get(), 10000) != WAIT_OBJECT_0)
+      PostMessageA(owner, WM_CANCELMODE, 0, 0);
   });
   POINT at{form.Left() + 40, form.Top() + 60};
   before = display.Frames.size();
@@ -558,7 +583,7 @@ TMenuRun ChooseSecond(TForm& form, TCapture& display, bool byMouse) {
   run.Command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
                                                  at.x, at.y, 0, owner, nullptr));
   run.Frames = display.Frames.size() - before;
-  done = true;
+  SetEvent(done.Get());
   input.join();
   run.Item = itemRect;
   DestroyMenu(menu);
@@ -578,7 +603,7 @@ TEST(ConnectorLoop, PopupMenusTakeTheirInputWhileTheDisplaysRun) {
     TMenuRun run = ChooseSecond(form, loop.Display, byMouse);
     EXPECT_EQ(run.Command, 102u) << "menu at " << run.Item.left << "," << run.Item.top << " "
                                  << run.Item.right << "," << run.Item.bottom;
-    // The displays went on inside the menu's loop: about 14 frames in 400 ms and more.
+    // The displays went on inside the menu's loop.
     EXPECT_GT(run.Frames, 5u);
   }
 }
