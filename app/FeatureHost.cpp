@@ -28,8 +28,7 @@ public:
   void AddScannedFolder(const std::string& folder, bool checkDuplicates,
                         const std::string& lastName, const std::string& firstName,
                         const std::string& category) override {
-    FMaster.ScanCommands().AddScannedFolder(folder, checkDuplicates, lastName, firstName,
-                                            category);
+    FMaster.ScanCommands().AddScannedFolder(folder, checkDuplicates, lastName, firstName, category);
   }
   void AddFullScanResults(bool checkDuplicates) override {
     FMaster.ScanCommands().AddFullScanResults(checkDuplicates);

@@ -234,8 +234,8 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, const TImp
   return false;
 }
 
-bool TImportCommands::StoreMIDI(const std::string& fileName, const TImportInput& input,
-                                bool quiet, std::string& result, bool checkDuplicates) {
+bool TImportCommands::StoreMIDI(const std::string& fileName, const TImportInput& input, bool quiet,
+                                std::string& result, bool checkDuplicates) {
   if (FFrm.Road().Aborted()) return false;
   // One read serves the header check, the duration, the CRC and the packing.
   const TTuneSnapshot file = ReadTuneSnapshot(fileName, InMemoryPackLimit);

@@ -173,8 +173,8 @@ private:
   // The archive window when it shows, for the import's progress.
   TArchiveForm* ShownArchiveWindow() const;
   // Runs every entry of an open archive; the result names the first failure or the cancel.
-  bool ImportEntries(TArchiveReader& reader, const std::string& folder,
-                     const TImportInput& input, bool checkDuplicates, std::string& result);
+  bool ImportEntries(TArchiveReader& reader, const std::string& folder, const TImportInput& input,
+                     bool checkDuplicates, std::string& result);
 
   TMasterFrm& FFrm;
   TImportInput FLastKeys;

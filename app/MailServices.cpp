@@ -32,9 +32,7 @@ public:
     return Host && Host->TuneFiles() && Host->TuneFiles()->ZipFileList(files, archive);
   }
   bool AbortSet() override { return Host && Host->Aborted(); }
-  bool ContextHelpClick(TObject* sender) override {
-    return Host && Host->ContextHelpClick(sender);
-  }
+  bool ContextHelpClick(TObject* sender) override { return Host && Host->ContextHelpClick(sender); }
   void ShowAbout(TForm* over) override { ShowAboutBox(over); }
   // The main window while it lives.
   TFeatureHost* Host = nullptr;

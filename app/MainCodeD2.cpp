@@ -123,18 +123,26 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetBounds(100, 100, 585, 400);
   FDragCommands = std::make_unique<TDragCommands>(*this);
   FLayout = std::make_unique<TMainLayout>(*this);
-  FRequestCommands = std::make_unique<TRequestCommands>(
-      *this, TRequestParts{FLooping1, FNavPITimer, FQueueTimer});
-  FViewCommands = std::make_unique<TViewCommands>(
-      *this, TViewParts{FCategories,         FAlbums,       FAllAlbLV,    FNewCatPopUp,
-                        FAlbPopUp,           FCategory1,    FArtist2,     FTitle2,
-                        FDuration1,          FFiletype1,    FFilesize1,   FFiledate1,
-                        FOrigin1,            FDateobtained1, FCategory3,  FArtist1,
-                        Ftitle3,             FDuration2,    FFiletype2,   FFilesize2,
-                        FFiledate2,          FOrigin2,      FDateobtained2,
-                        FCategorySummaryOnly, FViewCat1,    FAlbumsummaryonly1, FView2,
-                        FColor1,             FFontcolor1,   FBackground1, FFont1,
-                        FBackground2,        FFont2});
+  FRequestCommands =
+      std::make_unique<TRequestCommands>(*this, TRequestParts{FLooping1, FNavPITimer, FQueueTimer});
+  const TViewParts viewParts{FCategories,    FAlbums,
+                             FAllAlbLV,      FNewCatPopUp,
+                             FAlbPopUp,      FCategory1,
+                             FArtist2,       FTitle2,
+                             FDuration1,     FFiletype1,
+                             FFilesize1,     FFiledate1,
+                             FOrigin1,       FDateobtained1,
+                             FCategory3,     FArtist1,
+                             Ftitle3,        FDuration2,
+                             FFiletype2,     FFilesize2,
+                             FFiledate2,     FOrigin2,
+                             FDateobtained2, FCategorySummaryOnly,
+                             FViewCat1,      FAlbumsummaryonly1,
+                             FView2,         FColor1,
+                             FFontcolor1,    FBackground1,
+                             FFont1,         FBackground2,
+                             FFont2};
+  FViewCommands = std::make_unique<TViewCommands>(*this, viewParts);
   FPlayCommands = std::make_unique<TPlayCommands>(*this);
   FImportCommands = std::make_unique<TImportCommands>(*this);
   FVisualEffects = std::make_unique<TVisualEffects>(*this);
@@ -572,7 +580,8 @@ void TMasterFrm::BuildCatalogueArea() {
     // Help tells of a category's titles as of all titles; an album's as of the album list.
     g.SetHelpContext(FAllCatGrid->HelpContext());
     // A page made while the summary tab shows alone stays out of sight too.
-    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FViewCommands->ShowCatTabs());
+    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent()))
+      sheet->SetTabVisible(FViewCommands->ShowCatTabs());
   };
   FAlbumArea = std::make_unique<TMainAlbumArea>(this, FAlbums, FAllAlbLV);
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
@@ -582,7 +591,8 @@ void TMasterFrm::BuildCatalogueArea() {
     g.OnRowsMoved = [this](TObject*) {
       if (FAlbList) FAlbList->SaveChanges();
     };
-    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FViewCommands->ShowAlbTabs());
+    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent()))
+      sheet->SetTabVisible(FViewCommands->ShowAlbTabs());
   };
 
   FMusicPanel = MakePanel(this, "MusicPanel", "");

@@ -46,12 +46,10 @@ void TViewCommands::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMe
   TMenuItem* sortMenu = item(nullptr, categories, "Sortby1", "&Sort titles by", nullptr);
   TMenuItem* sortPopUp = item(FParts.NewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
   TViewParts& p = FParts;
-  TMenuItem** mains[] = {&p.Category1, &p.Artist2,   &p.Title2,
-                         &p.Duration1, &p.Filetype1, &p.Filesize1,
-                         &p.Filedate1, &p.Origin1,   &p.Dateobtained1};
-  TMenuItem** twins[] = {&p.Category3, &p.Artist1,   &p.title3,
-                         &p.Duration2, &p.Filetype2, &p.Filesize2,
-                         &p.Filedate2, &p.Origin2,   &p.Dateobtained2};
+  TMenuItem** mains[] = {&p.Category1, &p.Artist2,   &p.Title2,  &p.Duration1,    &p.Filetype1,
+                         &p.Filesize1, &p.Filedate1, &p.Origin1, &p.Dateobtained1};
+  TMenuItem** twins[] = {&p.Category3, &p.Artist1,   &p.title3,  &p.Duration2,    &p.Filetype2,
+                         &p.Filesize2, &p.Filedate2, &p.Origin2, &p.Dateobtained2};
   for (int c = 0; c < 9; ++c) {
     auto sort = [this, c] { SortActiveGrid(c); };
     *mains[c] = item(nullptr, sortMenu, SortItems[c].Name, SortItems[c].Caption, sort);
@@ -61,11 +59,11 @@ void TViewCommands::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMe
       item(nullptr, categories, "CategorySummaryOnly", "\"ALL CATEGORIES\" tab only",
            [this] { CategorySummaryOnlyClick(&FFrm); });
   FParts.ViewCat1 = item(FParts.NewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
-                        [this] { CategorySummaryOnlyClick(&FFrm); });
+                         [this] { CategorySummaryOnlyClick(&FFrm); });
   FParts.Albumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
-                                 [this] { Albumsummaryonly1Click(&FFrm); });
+                                  [this] { Albumsummaryonly1Click(&FFrm); });
   FParts.View2 = item(FParts.AlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
-                     [this] { Albumsummaryonly1Click(&FFrm); });
+                      [this] { Albumsummaryonly1Click(&FFrm); });
 
   // Tab colours: the View menu and both pop-ups.
   TMenuItem* colours = item(nullptr, view, "Tabcolours1", "&Tab colours", nullptr);
@@ -121,13 +119,13 @@ void TViewCommands::ApplyAlbumTabsView() {
   ApplyTabsView(*FParts.Albums, FShowAlbTabs);
   // The caption always tells the flag, so the user sees it even before there are albums.
   FParts.Albumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
-                                                        : "Show &all album tabs");
+                                                    : "Show &all album tabs");
 }
 
 void TViewCommands::ApplyCategoryTabsView() {
   ApplyTabsView(*FParts.Categories, FShowCatTabs);
   FParts.CategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
-                                                          : "Show all category &tabs");
+                                                      : "Show all category &tabs");
 }
 
 void TViewCommands::Albumsummaryonly1Click(TObject*) {

@@ -90,9 +90,11 @@ void TRequestCommands::ProcessRequest(const std::string& text, int) {
     } else {
       FFrm.Road().Program().PlayAtTop(keys);
     }
-    static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
+    // The window is the road's view: the player's buttons and the viewer follow the program.
+    TPlayRoadView& view = FFrm;
+    view.UpdatePlayControls();
     RefreshCategoryViews();
-    static_cast<TPlayRoadView&>(FFrm).ProgramChanged();
+    view.ProgramChanged();
   } else {
     // "M" hands the title to the mail window once there is one; "Z" only adds.
     RefreshCategoryViews();

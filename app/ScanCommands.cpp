@@ -156,8 +156,7 @@ void TScanCommands::AddScannedFolder(const std::string& folder, bool checkDuplic
   SortByPath(files);
   TLeftOutFiles leftOut;
   ImportScanned(files, ScanKeys(category, firstName, lastName), checkDuplicates,
-                window.ImportStopped, leftOut,
-                [&window](int n) { window.SetImportPosition(n); });
+                window.ImportStopped, leftOut, [&window](int n) { window.SetImportPosition(n); });
   if (FFrm.CatList() && !FFrm.Road().Aborted()) {
     FFrm.CatList()->ResortAll();
     FFrm.CatList()->UpdateAllSummaries();
@@ -166,7 +165,7 @@ void TScanCommands::AddScannedFolder(const std::string& folder, bool checkDuplic
 }
 
 TImportInput TScanCommands::ScanKeys(const std::string& category, const std::string& firstName,
-                                    const std::string& lastName) {
+                                     const std::string& lastName) {
   TImportInput keys;
   if (FFrm.CatList()) keys.CategoryKey = FFrm.CatList()->FindOrAddCategory(category);
   if (FFrm.DMM2() && FFrm.DMM2()->PerfList())
@@ -185,8 +184,7 @@ TImportInput TScanCommands::LoaderInput(const std::string& path) {
 }
 
 void TScanCommands::ImportScanned(const TStringList& files, const TImportInput& keys,
-                                  bool checkDuplicates, const bool& stopped,
-                                  TLeftOutFiles& leftOut,
+                                  bool checkDuplicates, const bool& stopped, TLeftOutFiles& leftOut,
                                   const std::function<void(int)>& position) {
   for (int i = 0; i < files.Count(); ++i) {
     FFrm.RunImportPump();
