@@ -62,7 +62,7 @@ public:
 private:
   TFeatureHost* FHost = nullptr;
   void AddSelectedFiles();
-  // Resolves the category and artist into keys and hands them to the main window; false (with
+  // Resolves the category and artist into the keys the import of the list gets; false (with
   // the window's own box) when a typed name is blank.
   bool ResolveAddInfo();
   TStringList FCategoryKeys, FArtistKeys;
