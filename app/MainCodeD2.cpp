@@ -14,6 +14,8 @@
 #include "ContextHelp.h"
 #include "ScanCommands.h"
 #include "ExportCommands.h"
+#include "FeatureHost.h"
+#include "MailServices.h"
 #include "PrintCommands.h"
 #include "MailWindowHost.h"
 #include <windows.h>
@@ -121,8 +123,26 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetBounds(100, 100, 585, 400);
   FDragCommands = std::make_unique<TDragCommands>(*this);
   FLayout = std::make_unique<TMainLayout>(*this);
-  FRequestCommands = std::make_unique<TRequestCommands>(*this);
-  FViewCommands = std::make_unique<TViewCommands>(*this);
+  FRequestCommands =
+      std::make_unique<TRequestCommands>(*this, TRequestParts{FLooping1, FNavPITimer, FQueueTimer});
+  const TViewParts viewParts{FCategories,    FAlbums,
+                             FAllAlbLV,      FNewCatPopUp,
+                             FAlbPopUp,      FCategory1,
+                             FArtist2,       FTitle2,
+                             FDuration1,     FFiletype1,
+                             FFilesize1,     FFiledate1,
+                             FOrigin1,       FDateobtained1,
+                             FCategory3,     FArtist1,
+                             Ftitle3,        FDuration2,
+                             FFiletype2,     FFilesize2,
+                             FFiledate2,     FOrigin2,
+                             FDateobtained2, FCategorySummaryOnly,
+                             FViewCat1,      FAlbumsummaryonly1,
+                             FView2,         FColor1,
+                             FFontcolor1,    FBackground1,
+                             FFont1,         FBackground2,
+                             FFont2};
+  FViewCommands = std::make_unique<TViewCommands>(*this, viewParts);
   FPlayCommands = std::make_unique<TPlayCommands>(*this);
   FImportCommands = std::make_unique<TImportCommands>(*this);
   FVisualEffects = std::make_unique<TVisualEffects>(*this);
@@ -134,6 +154,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FScanCommands = std::make_unique<TScanCommands>(*this);
   FExportCommands = std::make_unique<TExportCommands>(*this);
   FPrintCommands = std::make_unique<TPrintCommands>(*this);
+  FFeatureHost = MakeFeatureHost(*this);
+  SetMailServicesHost(FFeatureHost.get());
   for (int i = 1; i <= ParamCount(); ++i)
     FParams.push_back(ParamStr(i));
 
@@ -221,6 +243,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
+  SetMailServicesHost(nullptr);
   FVisualEffects->FormDestroy(this);
   FNavPITimer->SetEnabled(false);
   FQueueTimer->SetEnabled(false);
@@ -557,7 +580,8 @@ void TMasterFrm::BuildCatalogueArea() {
     // Help tells of a category's titles as of all titles; an album's as of the album list.
     g.SetHelpContext(FAllCatGrid->HelpContext());
     // A page made while the summary tab shows alone stays out of sight too.
-    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowCatTabs);
+    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent()))
+      sheet->SetTabVisible(FViewCommands->ShowCatTabs());
   };
   FAlbumArea = std::make_unique<TMainAlbumArea>(this, FAlbums, FAllAlbLV);
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
@@ -567,7 +591,8 @@ void TMasterFrm::BuildCatalogueArea() {
     g.OnRowsMoved = [this](TObject*) {
       if (FAlbList) FAlbList->SaveChanges();
     };
-    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
+    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent()))
+      sheet->SetTabVisible(FViewCommands->ShowAlbTabs());
   };
 
   FMusicPanel = MakePanel(this, "MusicPanel", "");
@@ -717,8 +742,7 @@ void TMasterFrm::ApplySettingsToMenus() {
   FFullScanDone = s.FullScanDone;
   FHintlevel1->SetChecked(s.ShowAllHints);
   Application->SetShowHint(s.ShowAllHints);
-  FShowAlbTabs = s.ShowAlbTabs;
-  FShowCatTabs = s.ShowCatTabs;
+  FViewCommands->SetShowTabs(s.ShowAlbTabs, s.ShowCatTabs);
   FViewCommands->SetTabColors(static_cast<TColor>(s.TabActiveColor),
                               static_cast<TColor>(s.TabActiveFontColor));
   FRemindtoscan1->SetChecked(s.RemindToScan);
@@ -750,8 +774,8 @@ void TMasterFrm::TakeSettingsFromMenus() {
   s.ShowTools = FShowTools;
   s.FullScanDone = FFullScanDone;
   s.ShowAllHints = FHintlevel1->Checked();
-  s.ShowAlbTabs = FShowAlbTabs;
-  s.ShowCatTabs = FShowCatTabs;
+  s.ShowAlbTabs = FViewCommands->ShowAlbTabs();
+  s.ShowCatTabs = FViewCommands->ShowCatTabs();
   s.TabActiveColor = static_cast<uint32_t>(FCategories->TabActiveColor());
   s.TabActiveFontColor = static_cast<uint32_t>(FCategories->TabActiveFont().Color());
   s.RemindToScan = FRemindtoscan1->Checked();
@@ -1034,7 +1058,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   if (FImportDepth > 0) {
     // An import uses the store: it stops after its current file and the close follows.
     FRoad->SetAborted();
-    FCloseWhenImported = true;
+    FRequestCommands->CloseWhenImported();
     Action = caNone;
     return;
   }
@@ -1314,4 +1338,23 @@ void TMasterFrm::ShowPlainMessage(const std::string& text) {
 
 void TMasterFrm::SetBusyCursor(bool busy) {
   Screen->SetCursor(busy ? crHourGlass : crDefault);
+}
+
+// --- import-busy
+// -----------------------------------------------------------------------------------
+
+void TMasterFrm::EnterImport() {
+  if (FImportDepth++ == 0) FRoad->SetImportBusy(true);
+}
+
+void TMasterFrm::LeaveImport() {
+  if (--FImportDepth == 0) {
+    FRoad->SetImportBusy(false);
+    ImportEnded();
+  }
+}
+
+void TMasterFrm::ImportEnded() {
+  // A title start that gave up waiting for this import gets its turn.
+  FRequestCommands->ImportEnded();
 }

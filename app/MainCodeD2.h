@@ -16,6 +16,7 @@ class TCatalogueStore;
 class TCatList;
 class TCoolMenu;
 class TDMM2;
+class TFeatureHost;
 class TFileAssocCommands;
 class TMainAlbumArea;
 class TMainCategoryArea;
@@ -130,15 +131,11 @@ class TMasterFrm : private TMasterGroups,
   friend class TDragCommands;
   friend class TEditCommands;
   friend class TExportCommands;
-  friend class TImportCommands;
   friend class TMainLayout;
   friend class TPlayCommands;
   friend class TPlayerCommands;
   friend class TPrintCommands;
-  friend class TRequestCommands;
-  friend class TScanCommands;
   friend class TTableCommands;
-  friend class TViewCommands;
   friend class TVisualEffects;
   // The tests' one way to the window's parts.
   friend class TMasterProbe;
@@ -196,6 +193,22 @@ public:
   bool SessionEnding() const { return FSessionEnding; }
   // An import is running (its pump may run other messages).
   bool Importing() const { return FImportDepth > 0; }
+  // An import begins and ends (an import scope holds one for its life); the end of the last runs
+  // what waited for it.
+  void EnterImport();
+  void LeaveImport();
+  // Lets messages run between the files of an import: input at every file, repaints paced.
+  void RunImportPump() { FImportPump.Run(); }
+  // The window is closing for good: nothing new starts.
+  bool Closed() const { return FClosed; }
+  // The catalogue is being loaded at start-up.
+  bool Loading() const { return FLoading; }
+  // A system scan ran; the reminder to scan stays quiet from now on.
+  void SetFullScanDone() { FFullScanDone = true; }
+  // A request came from outside this start: the reminder to scan waits for another start.
+  void NoteRequestSeen() { FRequestSeen = true; }
+  // What the feature windows call back in this window.
+  TFeatureHost& FeatureHost() { return *FFeatureHost; }
 
   // The working keys come from an album view, a category view, or neither; a command that
   // gathers keys fills them, then offers the play pop-up.
@@ -278,18 +291,15 @@ private:
   std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
   std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
   std::vector<TCoolMenu*> FCoolMenus;
-  std::unique_ptr<TArchiveForm> FOwnArchiveForm;
-  std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;
+  std::unique_ptr<TFeatureHost> FFeatureHost;
   TViewProgFrm* FViewer = nullptr; // the viewer tied to this window
   std::unique_ptr<TViewProgFrm> FOwnViewer;
-  // Import-busy for the life of one whole import; the end runs what waited for it.
-  friend class TImportScope;
+  // The last import ended: what waited for it runs.
   void ImportEnded();
   void SaveForSessionEnd();
   int FImportDepth = 0;
   // Lets messages run between the files of an import: input at every file, repaints paced.
   TLoopPump FImportPump;
-  bool FCloseWhenImported = false, FRestepPending = false;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
@@ -326,7 +336,6 @@ private:
   bool FSessionEnding = false;
   bool FShowTools = true;
   int FAlbPanelWidth = 200;
-  bool FShowAlbTabs = true, FShowCatTabs = true;
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;
   bool FClosed = false;
