@@ -189,7 +189,7 @@ private:
   std::atomic<UINT> FTimerId{0};
   TCriticalSection FLock;
   std::atomic<bool> FStarted{false}, FRunning{false}, FPaused{false};
-  // The displays follow a fine-grained clock while a running connector exists.
+  // The system timer at 1 ms for the connector's life: the displays are paced by it.
   TTimerPeriod FTimerPeriod;
   std::unique_ptr<TACMConvert> FConvert;
   WAVEFORMATEX FDisplayFormat{};

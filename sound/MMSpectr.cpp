@@ -114,12 +114,12 @@ int32_t SpectrumMagnitude(int64_t p) {
 // --- decay ---------------------------------------------------------------------------------------
 
 TMMBinDecay::TMMBinDecay() : FDecayed(2048), FSum(2048) {
-  // As many of the 32 as memory gives, at least one.
   try {
     FHistory.reserve(32);
     for (int i = 0; i < 32; ++i)
       FHistory.emplace_back(2048);
   } catch (const std::bad_alloc&) {
+    // As many of the 32 as memory gives; none at all is checked below.
   }
   if (FHistory.empty()) throw std::bad_alloc();
   SetDecay(1);
