@@ -192,6 +192,9 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
   TSelectObject fontSelected(dc, FCaptionFont.Get());
   r.left += 2;
   if (OnCaptionPaint) {
+    // The owner's painting may leave other tools and modes in the DC: the title is drawn with
+    // the DC as it was.
+    TSaveDC saved(dc);
     TCanvas canvas;
     canvas.SetHandle(dc);
     TScopeExit releaseCanvas([&] { canvas.SetHandle(nullptr); });
@@ -202,7 +205,6 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
     }
     OnCaptionPaint(this, canvas, r);
     canvas.SetHandle(nullptr);
-    if (FCaptionFont) SelectObject(dc, FCaptionFont.Get());
   }
   if (r.right > r.left) {
     SetBkMode(dc, TRANSPARENT);

@@ -53,8 +53,6 @@ TMMOscope::TMMOscope(TComponent* AOwner)
 TMMOscope::~TMMOscope() {
   EndInfo();
   List.erase(std::remove(List.begin(), List.end(), this), List.end());
-  void* p = FBuffer;
-  GlobalFreeMem(p);
 }
 
 // --- layout -------------------------------------------------------------------------------------
@@ -88,9 +86,7 @@ void TMMOscope::AdjustBounds() {
   FPoints = Max(FDrawRect.right - FDrawRect.left, 4);
   FHeight = Max(FDrawRect.bottom - FDrawRect.top, 4);
   FMid = FHeight / 2;
-  void* p = FBuffer;
-  GlobalReAllocMem(p, size_t(FPoints + 40) * sizeof(int16_t));
-  FBuffer = static_cast<int16_t*>(p);
+  FBuffer.assign(size_t(FPoints + 40), 0);
   ResetBuffer();
   DIBCanvas().SetBounds(0, 0, FPoints, FHeight);
   CalcEffectLimits();
@@ -103,9 +99,9 @@ void TMMOscope::AdjustBounds() {
 }
 
 void TMMOscope::ResetBuffer() {
-  if (!FBuffer) return;
+  if (FBuffer.empty()) return;
   if (!Designing(this)) {
-    std::fill(FBuffer, FBuffer + FPoints + 40, int16_t(0));
+    std::fill(FBuffer.begin(), FBuffer.end(), int16_t(0));
     return;
   }
   double a = 1.0;
@@ -276,7 +272,7 @@ void TMMOscope::SetPWaveFormat(const WAVEFORMATEX* format) {
 }
 
 void TMMOscope::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FBuffer) return;
+  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || FBuffer.empty()) return;
   if (!FScroll) {
     for (int j = 0; j < FPoints; ++j) {
       int frame = FZoom > 0 ? j * FZoom : j / (-FZoom + 1);
@@ -517,7 +513,7 @@ void TMMOscope::DrawScope(bool full) {
   if (OnDrawLine) {
     {
       TMMDrawPhase drawing(c);
-      OnDrawLine(this, c, RECT{0, 0, FPoints, FHeight}, FBuffer);
+      OnDrawLine(this, c, RECT{0, 0, FPoints, FHeight}, FBuffer.data());
     }
     toScreen();
     if (OnPostPaint) OnPostPaint(this);

@@ -114,18 +114,15 @@ int32_t SpectrumMagnitude(int64_t p) {
 // --- decay ---------------------------------------------------------------------------------------
 
 TMMBinDecay::TMMBinDecay() : FDecayed(2048), FSum(2048) {
-  for (int i = 0; i < 32; ++i) {
-    auto* h = static_cast<int32_t*>(std::calloc(2048, sizeof(int32_t)));
-    if (!h) break;
-    FHistory.push_back(h);
+  try {
+    FHistory.reserve(32);
+    for (int i = 0; i < 32; ++i)
+      FHistory.emplace_back(2048);
+  } catch (const std::bad_alloc&) {
+    // As many of the 32 as memory gives; none at all is checked below.
   }
   if (FHistory.empty()) throw std::bad_alloc();
   SetDecay(1);
-}
-
-TMMBinDecay::~TMMBinDecay() {
-  for (int32_t* h : FHistory)
-    std::free(h);
 }
 
 void TMMBinDecay::SetDecay(int decay) {
@@ -143,8 +140,8 @@ void TMMBinDecay::Reset() {
   FFilled = 0;
   std::fill(FDecayed.begin(), FDecayed.end(), 0.0f);
   std::fill(FSum.begin(), FSum.end(), 0);
-  for (int32_t* h : FHistory)
-    std::memset(h, 0, 2048 * sizeof(int32_t));
+  for (std::vector<int32_t>& h : FHistory)
+    std::fill(h.begin(), h.end(), 0);
 }
 
 void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
@@ -168,7 +165,7 @@ void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
   case dmUniform: {
     FPos = (FPos + 1) % FLength;
     FFilled = std::min(FFilled + 1, FLength);
-    int32_t* h = FHistory[FPos];
+    int32_t* h = FHistory[FPos].data();
     for (int b = 0; b < count; ++b) {
       FSum[b] += values[b] - h[b];
       h[b] = values[b];

@@ -65,8 +65,8 @@ WAVEFORMATEX Pcm(int bits, int channels, int rate) {
 }
 
 // A wave buffer whose 16-bit words count up from first.
-WAVEHDR* Counting(int bytes, int first = 0) {
-  WAVEHDR* h = AllocWaveBuffer(bytes);
+TWaveBuffer Counting(int bytes, int first = 0) {
+  TWaveBuffer h = AllocWaveBuffer(bytes);
   auto* w = reinterpret_cast<uint16_t*>(h->lpData);
   for (int i = 0; i < bytes / 2; ++i)
     w[i] = uint16_t(first + i);
@@ -103,10 +103,7 @@ struct TChain {
     Conn.Opened();
     Conn.Started();
   }
-  void Push(WAVEHDR* h) {
-    Conn.BufferReady(h);
-    FreeWaveBuffer(h);
-  }
+  void Push(TWaveBuffer h) { Conn.BufferReady(h.get()); }
 };
 
 } // namespace
@@ -174,10 +171,10 @@ TEST(Connector, ShowsTheBufferHandedInWhateverItsLinkSays) {
   TCapture display(1024);
   chain.Conn.SetSlot(4, display.Slot());
   chain.Start();
-  WAVEHDR* other = Counting(4096, 30000);
-  WAVEHDR* own = Counting(4096, 7);
-  own->lpNext = other; // the driver's link to another header
-  chain.Push(own);     // real-time off, trigger on: one pass at once
+  TWaveBuffer other = Counting(4096, 30000);
+  TWaveBuffer own = Counting(4096, 7);
+  own->lpNext = other.get();  // the driver's link to another header
+  chain.Push(std::move(own)); // real-time off, trigger on: one pass at once
   FreeWaveBuffer(other);
   ASSERT_EQ(display.Frames.size(), 1u);
   EXPECT_EQ(FirstWord(display.Frames[0]), 7);
@@ -198,12 +195,12 @@ TEST(Connector, MetersAndLightsTakeTheirFrames) {
   chain.Conn.SetLight(0, light);
   chain.Start();
   EXPECT_EQ(meter->BitLength(), b16Bit); // the format reached both
-  WAVEHDR* h = AllocWaveBuffer(4096);
+  TWaveBuffer h = AllocWaveBuffer(4096);
   auto* s = reinterpret_cast<int16_t*>(h->lpData);
   for (int i = 0; i < 2048; ++i)
     s[i] = int16_t(16384 * std::sin(2 * 3.14159265358979 * 1000 * i / 11025));
   h->dwBytesRecorded = 4096;
-  chain.Push(h); // real-time off, trigger on: one pass at once
+  chain.Push(std::move(h)); // real-time off, trigger on: one pass at once
   EXPECT_EQ(chain.Conn.FrameCount(cgMeters), 1);
   EXPECT_EQ(chain.Conn.FrameCount(cgLights), 1);
   EXPECT_EQ(meter->Value(), 50); // -6 dB
@@ -277,10 +274,10 @@ TEST(Connector, StopClearsDisplaysOnlyWhenAsked) {
     chain.Conn.SetRefreshOnStop(refresh);
     chain.Conn.SetLevel1(level);
     chain.Start();
-    WAVEHDR* h = AllocWaveBuffer(1024);
+    TWaveBuffer h = AllocWaveBuffer(1024);
     std::memset(h->lpData, 250, 1024);
     h->dwBytesRecorded = 1024;
-    chain.Push(h);
+    chain.Push(std::move(h));
     ASSERT_GT(level->CurrentSpots(), 90);
     chain.Conn.Stopped();
     EXPECT_EQ(level->CurrentSpots() > 90, !refresh);
@@ -299,10 +296,10 @@ TEST(Connector, PauseShowsSilenceOnTheTimer) {
   chain.Conn.SetSlot(4, display.Slot());
   chain.Conn.SetLevel1(level);
   chain.Start();
-  WAVEHDR* h = AllocWaveBuffer(1024);
+  TWaveBuffer h = AllocWaveBuffer(1024);
   std::memset(h->lpData, 250, 1024);
   h->dwBytesRecorded = 1024;
-  chain.Push(h);
+  chain.Push(std::move(h));
   ASSERT_TRUE(PumpUntil([&] { return chain.Conn.IsRunning() && !display.Frames.empty(); }, 5000));
   EXPECT_GT(level->CurrentSpots(), 90);
   chain.Conn.Paused();
@@ -328,9 +325,9 @@ TEST(Connector, ManyPauseCyclesLeaveNoTickAfterTheStop) {
   std::atomic<bool> done{false};
   std::atomic<int> pushed{0};
   std::thread pusher([&] {
-    WAVEHDR* h = Counting(64);
+    TWaveBuffer h = Counting(64);
     while (!done) {
-      chain.Conn.BufferReady(h);
+      chain.Conn.BufferReady(h.get());
       ++pushed;
     }
     FreeWaveBuffer(h);
@@ -378,8 +375,8 @@ TEST(Connector, DestroyingOneLoopKeepsTheOtherRunning) {
     c->Start();
   }
   auto pushing = [&](TChain* c) {
-    WAVEHDR* h = Counting(512);
-    c->Conn.BufferReady(h);
+    TWaveBuffer h = Counting(512);
+    c->Conn.BufferReady(h.get());
     FreeWaveBuffer(h);
   };
   ASSERT_TRUE(PumpUntil(
@@ -441,10 +438,10 @@ TEST(Connector, MuLawConvertedOnTheWay) {
   EXPECT_EQ(spectrum.Format.wBitsPerSample, 16);
   EXPECT_EQ(spectrum.Format.nSamplesPerSec, 8000u);
   for (int at = 0; at + 1024 <= 8192; at += 1024) {
-    WAVEHDR* h = AllocWaveBuffer(1024);
+    TWaveBuffer h = AllocWaveBuffer(1024);
     std::memcpy(h->lpData, data.data() + at, 1024);
     h->dwBytesRecorded = 1024;
-    chain.Push(h);
+    chain.Push(std::move(h));
     for (int i = 0; i < 10; ++i)
       chain.Conn.ProcessConnectorBuffer();
   }
@@ -478,8 +475,8 @@ struct TFedLoop {
     Chain.Start();
     Feeder = std::thread([this] {
       while (!Stop) {
-        WAVEHDR* h = Counting(2048);
-        Chain.Conn.BufferReady(h);
+        TWaveBuffer h = Counting(2048);
+        Chain.Conn.BufferReady(h.get());
         FreeWaveBuffer(h);
         Sleep(90); // 2048 bytes of 11025 Hz 8-bit stereo: 93 ms
       }
@@ -676,11 +673,11 @@ struct TPacedStream {
     const DWORD self = GetCurrentThreadId();
     std::thread feeder([&] {
       for (int b = 0; b < buffers; ++b) {
-        WAVEHDR* h = AllocWaveBuffer(Bytes);
+        TWaveBuffer h = AllocWaveBuffer(Bytes);
         std::memset(h->lpData, 128, Bytes);
         if (Make) Make(b, reinterpret_cast<uint8_t*>(h->lpData));
         h->dwBytesRecorded = Bytes;
-        Chain.Conn.BufferReady(h);
+        Chain.Conn.BufferReady(h.get());
         FreeWaveBuffer(h);
         PostThreadMessageA(self, WM_NULL, 0, 0);
         Sleep(90);

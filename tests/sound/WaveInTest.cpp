@@ -321,11 +321,11 @@ TEST(WaveInFailures, ForeignAndStaleBuffersAreIgnored) {
   ProcessMessages();
   const int count = take.Count;
   const uint32_t bytes = w.BytesRecorded();
-  WAVEHDR* foreign = AllocWaveBuffer(2048);
+  TWaveBuffer foreign = AllocWaveBuffer(2048);
   foreign->dwBytesRecorded = 2048;
   foreign->dwFlags = WHDR_DONE | WHDR_PREPARED;
   SendMessageA(w.WindowHandle(), MM_WIM_DATA, reinterpret_cast<WPARAM>(w.Handle()),
-               reinterpret_cast<LPARAM>(foreign));
+               reinterpret_cast<LPARAM>(foreign.get()));
   // One of our own, but still with the driver (not done).
   SendMessageA(w.WindowHandle(), MM_WIM_DATA, reinterpret_cast<WPARAM>(w.Handle()),
                reinterpret_cast<LPARAM>(w.Buffer(0)->dwFlags & WHDR_DONE ? nullptr : w.Buffer(0)));
