@@ -209,7 +209,39 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FPrintCommands->BuildPrintMenus();
   FDragCommands->WireDrags(); // before context help, which looks first at the tabs' press and the
                               // buttons' click
-  FContextHelp->WireContextHelp();
+  FContextHelp->WireContextHelp({.AllCatGrid = FAllCatGrid,
+                                 .Categories = FCategories,
+                                 .Albums = FAlbums,
+                                 .Play = FPlay,
+                                 .PlayReplace = FPlayReplace,
+                                 .NewAlb = FNewAlb,
+                                 .EditCat = FEditCat,
+                                 .ExportTitle = FExportTitle,
+                                 .TrashCat = FTrashCat,
+                                 .Archive = FArchive,
+                                 .MailTitle = FMailTitle,
+                                 .PrintCat = FPrintCat,
+                                 .GetLocal = FGetLocal,
+                                 .BitBtn1 = FBitBtn1,
+                                 .BitBtn2 = FBitBtn2,
+                                 .TopPanel = FTopPanel,
+                                 .AllAlbLV = FAllAlbLV,
+                                 .OutPort = FOutPort,
+                                 .Back = FBack,
+                                 .PlayNext = FPlayNext,
+                                 .RepeatSB = FRepeatSB,
+                                 .Shuffle = FShuffle,
+                                 .MusicClear = FMusicClear,
+                                 .Pause = FPause,
+                                 .OneStop = FOneStop,
+                                 .AllStop = FAllStop,
+                                 .ProgView = FProgView,
+                                 .GetLocal2 = FGetLocal2,
+                                 .ScanadriveforMIDIfiles1 = FScanadriveforMIDIfiles1,
+                                 .ScansystemforMIDIfiles1 = FScansystemforMIDIfiles1,
+                                 .Viewtitles1 = FViewtitles1,
+                                 .N19 = FN19,
+                                 .Volume2 = FVolume2});
   FCatalogueCommands->WireEnabling();
   FCatalogueCommands->HoldCommandsWhileBusy();
   // Nothing plays and the program is empty: the player buttons start as that state has them.
@@ -365,7 +397,7 @@ void TMasterFrm::BuildMenu() {
   for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
   FHelp1 = item(&root, "Help1", "&Help");
-  FContextHelp->BuildHelpMenu();
+  FContextHelp->BuildHelpMenu(*FHelp1);
   FContents1 = item(FHelp1, "Contents1", "&Contents");
   FAbout1 = item(FHelp1, "About1", "&About...");
   FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
@@ -715,7 +747,7 @@ void TMasterFrm::ReadSettings() {
 void TMasterFrm::ApplySettingsToMenus() {
   const TSettings& s = FSettings;
   FFullScanDone = s.FullScanDone;
-  FHintlevel1->SetChecked(s.ShowAllHints);
+  FContextHelp->Hintlevel1()->SetChecked(s.ShowAllHints);
   Application->SetShowHint(s.ShowAllHints);
   FShowAlbTabs = s.ShowAlbTabs;
   FShowCatTabs = s.ShowCatTabs;
@@ -749,7 +781,7 @@ void TMasterFrm::TakeSettingsFromMenus() {
   TSettings& s = FSettings;
   s.ShowTools = FShowTools;
   s.FullScanDone = FFullScanDone;
-  s.ShowAllHints = FHintlevel1->Checked();
+  s.ShowAllHints = FContextHelp->Hintlevel1()->Checked();
   s.ShowAlbTabs = FShowAlbTabs;
   s.ShowCatTabs = FShowCatTabs;
   s.TabActiveColor = static_cast<uint32_t>(FCategories->TabActiveColor());

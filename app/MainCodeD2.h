@@ -126,7 +126,6 @@ class TMasterFrm : private TMasterGroups,
                    private TMasterWidgets {
   // The command groups act on the window's parts and state as the window's own code does.
   friend class TCatalogueCommands;
-  friend class TContextHelp;
   friend class TDragCommands;
   friend class TEditCommands;
   friend class TExportCommands;
@@ -182,6 +181,8 @@ public:
   void ShowPlainMessage(const std::string& text) override;
   void SetBusyCursor(bool busy) override;
   const std::string& StatusText() const { return FStatusText; }
+  // The shell's "open" of a web page or mail address (made when the window is created).
+  TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
 
   // The data module joins in its place in the creation order; the start-up timer opens the
   // store through it and shutdown closes it.

@@ -6,6 +6,7 @@
 #include "Buttons.h"
 #include "CDPanel.h"
 #include "Classes.h"
+#include "ContextHelp.h"
 #include "ComCtrls.h"
 #include "CoolMenu.h"
 #include "DataCodeD2.h"
@@ -88,7 +89,7 @@ public:
   TMenuItem* MIDIrestore() const { return F.FMIDIrestore; }
   TMenuItem* ManageNPI() const { return F.FManageNPI; }
   TMenuItem* ManageNPISep() const { return F.FManageNPISep; }
-  TMenuItem* Hintlevel1() const { return F.FHintlevel1; }
+  TMenuItem* Hintlevel1() const { return F.FContextHelp->Hintlevel1(); }
   TMenuItem* Looping1() const { return F.FLooping1; }
   TMenuItem* GM1() const { return F.FGM1; }
   TMenuItem* GS1() const { return F.FGS1; }
@@ -177,12 +178,12 @@ public:
   TMenuItem* Fontcolor1() const { return F.FFontcolor1; }
   TPopupMenu* NewCatPopUp() const { return F.FNewCatPopUp; }
   TPopupMenu* AlbPopUp() const { return F.FAlbPopUp; }
-  TMenuItem* Contextsensitive1() const { return F.FContextsensitive1; }
-  TMenuItem* Viewhelpfile1() const { return F.FViewhelpfile1; }
-  TMenuItem* Nosound1() const { return F.FNosound1; }
-  TMenuItem* Email1() const { return F.FEmail1; }
-  TMenuItem* Phone1() const { return F.FPhone1; }
-  TMenuItem* Web1() const { return F.FWeb1; }
+  TMenuItem* Contextsensitive1() const { return F.FContextHelp->Contextsensitive1(); }
+  TMenuItem* Viewhelpfile1() const { return F.FContextHelp->Viewhelpfile1(); }
+  TMenuItem* Nosound1() const { return F.FContextHelp->Nosound1(); }
+  TMenuItem* Email1() const { return F.FContextHelp->Email1(); }
+  TMenuItem* Phone1() const { return F.FContextHelp->Phone1(); }
+  TMenuItem* Web1() const { return F.FContextHelp->Web1(); }
 
   // State only tests look at, and commands they run.
   int StartupTimerRuns() const { return F.FStartupTimerRuns; }

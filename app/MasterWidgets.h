@@ -27,9 +27,6 @@ class TTimer;
 // Owned by their parents (the window, its panels and menus); these are only the window's handles
 // on them. The window reaches them as its own fields; tests reach them through TMasterProbe.
 struct TMasterWidgets {
-  // The Help menu's items.
-  TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FNosound1 = nullptr,
-            *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
   // The print commands of the Albums and Categories menus and the tab pop-ups.
   TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
             *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
@@ -57,7 +54,7 @@ struct TMasterWidgets {
   TMenuItem *FFile1 = nullptr, *FView1 = nullptr, *FAlbums1 = nullptr, *FCategories1 = nullptr,
             *FTitle1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
   TMenuItem *FMIDIdefault = nullptr, *FMIDIrestore = nullptr, *FManageNPI = nullptr,
-            *FManageNPISep = nullptr, *FHintlevel1 = nullptr, *FRemindtoscan1 = nullptr,
+            *FManageNPISep = nullptr, *FRemindtoscan1 = nullptr,
             *FLooping1 = nullptr, *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr,
             *FGMGS1 = nullptr, *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
             *FMinimized1 = nullptr, *FNot1 = nullptr, *FVisualeffects1 = nullptr,
