@@ -120,15 +120,28 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
   FDragCommands = std::make_unique<TDragCommands>(*this);
-  FLayout = std::make_unique<TMainLayout>(*this);
   FRequestCommands = std::make_unique<TRequestCommands>(*this);
   FViewCommands = std::make_unique<TViewCommands>(*this);
   FPlayCommands = std::make_unique<TPlayCommands>(*this);
   FImportCommands = std::make_unique<TImportCommands>(*this);
-  FVisualEffects = std::make_unique<TVisualEffects>(*this);
+  FVisualEffects = std::make_unique<TVisualEffects>(
+      *this, TVisualEffectsParts{FPanel11, FMusicPanel, FCDPanel, FVisualeffects1, FSpectrumbars1,
+                                 FLights1, FSpectrograph1});
   FEditCommands = std::make_unique<TEditCommands>(*this);
   FCatalogueCommands = std::make_unique<TCatalogueCommands>(*this);
-  FPlayerCommands = std::make_unique<TPlayerCommands>(*this);
+  FPlayerCommands = std::make_unique<TPlayerCommands>(
+      *this, TPlayerParts{FTopPanel, FMMSlider1, FListPanel, FPlayPanel, FBack, FPlayNext, FShuffle,
+                          FMusicClear, FPause, FAllStop, FOutPort, FVolume, FViewtitles1,
+                          FMainMenu1, FOptions1});
+  FLayout = std::make_unique<TMainLayout>(
+      *this,
+      TMainLayoutParts{FTopPanel,   FPanel11,      FToolsLeft,    FToolsRight,       FPlayReplace,
+                       FPlay,       FListPanel,    FPlayPanel,    FSoundPanel,       FStatusBar1,
+                       FDBPanel,    FMusicPanel,   FEditCat,      FMailTitle,        FArchive,
+                       FExportTitle, FPrintCat,    FTrashCat,     FPanel4,           FWebPanel,
+                       FGetMIDIsPanel, FAlbPanel,  FSeparator,    FCatPanel,         FVisualeffects1,
+                       FShowmusictoolbar1},
+      *FPlayerCommands, *FVisualEffects);
   FTableCommands = std::make_unique<TTableCommands>(*this);
   FContextHelp = std::make_unique<TContextHelp>(*this);
   FScanCommands = std::make_unique<TScanCommands>(*this);
@@ -229,19 +242,19 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
                                  .OutPort = FOutPort,
                                  .Back = FBack,
                                  .PlayNext = FPlayNext,
-                                 .RepeatSB = FRepeatSB,
+                                 .RepeatSB = FPlayerCommands->RepeatSB(),
                                  .Shuffle = FShuffle,
                                  .MusicClear = FMusicClear,
                                  .Pause = FPause,
-                                 .OneStop = FOneStop,
+                                 .OneStop = FPlayerCommands->OneStop(),
                                  .AllStop = FAllStop,
-                                 .ProgView = FProgView,
+                                 .ProgView = FPlayerCommands->ProgView(),
                                  .GetLocal2 = FGetLocal2,
                                  .ScanadriveforMIDIfiles1 = FScanadriveforMIDIfiles1,
                                  .ScansystemforMIDIfiles1 = FScansystemforMIDIfiles1,
                                  .Viewtitles1 = FViewtitles1,
-                                 .N19 = FN19,
-                                 .Volume2 = FVolume2});
+                                 .N19 = FPlayerCommands->N19(),
+                                 .Volume2 = FPlayerCommands->Volume2()});
   FCatalogueCommands->WireEnabling();
   FCatalogueCommands->HoldCommandsWhileBusy();
   // Nothing plays and the program is empty: the player buttons start as that state has them.
@@ -779,7 +792,7 @@ void TMasterFrm::ApplySettingsToMenus() {
 
 void TMasterFrm::TakeSettingsFromMenus() {
   TSettings& s = FSettings;
-  s.ShowTools = FShowTools;
+  s.ShowTools = FLayout->ShowTools();
   s.FullScanDone = FFullScanDone;
   s.ShowAllHints = FContextHelp->Hintlevel1()->Checked();
   s.ShowAlbTabs = FShowAlbTabs;
@@ -1127,7 +1140,7 @@ void TMasterFrm::FreeSplash() {
 }
 
 void TMasterFrm::FinishAll() {
-  FMMConnector2->ClearSlots();
+  FVisualEffects->MMConnector2()->ClearSlots();
   FreeSplash();
   FTimer1->SetEnabled(false);
   FTimer2->SetEnabled(false);

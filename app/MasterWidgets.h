@@ -9,13 +9,7 @@ class TExtPageControl;
 class TExtProgressBar;
 class TMainMenu;
 class TMenuItem;
-class TMMConnector;
-class TMMLevel;
-class TMMOscope;
 class TMMSlider;
-class TMMSpectrogram;
-class TMMSpectrum;
-class TMMWaveIn;
 class TMyStringGrid;
 class TPanel;
 class TPopupMenu;
@@ -65,14 +59,10 @@ struct TMasterWidgets {
   TPanel* FPanel11 = nullptr; // holds the display panel
   TCDPanelP* FCDPanel = nullptr;
   TMMSlider* FMMSlider1 = nullptr; // the position slider
-  TPanel* FSelPanel = nullptr;     // the played part, laid over the slider
   TBitBtn *FPlayReplace = nullptr, *FPlay = nullptr;
   TPanel *FListPanel = nullptr, *FPlayPanel = nullptr, *FSoundPanel = nullptr;
   TBitBtn *FBack = nullptr, *FPlayNext = nullptr, *FShuffle = nullptr, *FMusicClear = nullptr,
           *FPause = nullptr, *FAllStop = nullptr, *FOutPort = nullptr, *FVolume = nullptr;
-  TBitBtn *FRepeatSB = nullptr, *FOneStop = nullptr, *FProgView = nullptr;
-  TBitBtn *FTempPause = nullptr, *FTempGo = nullptr, *FTempOneStop = nullptr;
-  TMenuItem *FMusic1 = nullptr, *FN19 = nullptr, *FVolume2 = nullptr;
   TSpeedButton *FToolsLeft = nullptr, *FToolsRight = nullptr;
   TPanel* FDBPanel = nullptr;
   TBitBtn *FEditCat = nullptr, *FMailTitle = nullptr, *FArchive = nullptr, *FExportTitle = nullptr,
@@ -106,12 +96,4 @@ struct TMasterWidgets {
   TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
             *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
   TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
-  TMMWaveIn* FMMWaveIn1 = nullptr;
-  TMMConnector* FMMConnector2 = nullptr;
-  TMMLevel *FMMLevel1 = nullptr, *FMMLevel2 = nullptr;
-  TMMSpectrum* FMMSpectrum1 = nullptr;
-  TMMOscope* FMMOscope2 = nullptr;
-  TMMSpectrogram* FMMSpectrogram1 = nullptr;
-  TPopupMenu *FVisEPopUp = nullptr, *FvisualPopUp = nullptr;
-  TMenuItem *FShowVE = nullptr, *FDisableVE = nullptr;
 };
