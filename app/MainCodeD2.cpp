@@ -134,13 +134,15 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
                           FMusicClear, FPause, FAllStop, FOutPort, FVolume, FViewtitles1,
                           FMainMenu1, FOptions1});
   FLayout = std::make_unique<TMainLayout>(
-      *this,
-      TMainLayoutParts{FTopPanel,   FPanel11,      FToolsLeft,    FToolsRight,       FPlayReplace,
-                       FPlay,       FListPanel,    FPlayPanel,    FSoundPanel,       FStatusBar1,
-                       FDBPanel,    FMusicPanel,   FEditCat,      FMailTitle,        FArchive,
-                       FExportTitle, FPrintCat,    FTrashCat,     FPanel4,           FWebPanel,
-                       FGetMIDIsPanel, FAlbPanel,  FSeparator,    FCatPanel,         FVisualeffects1,
-                       FShowmusictoolbar1},
+      *this, TMainLayoutParts{FTopPanel,       FPanel11,          FToolsLeft,
+                              FToolsRight,     FPlayReplace,      FPlay,
+                              FListPanel,      FPlayPanel,        FSoundPanel,
+                              FStatusBar1,     FDBPanel,          FMusicPanel,
+                              FEditCat,        FMailTitle,        FArchive,
+                              FExportTitle,    FPrintCat,         FTrashCat,
+                              FPanel4,         FWebPanel,         FGetMIDIsPanel,
+                              FAlbPanel,       FSeparator,        FCatPanel,
+                              FVisualeffects1, FShowmusictoolbar1},
       *FPlayerCommands, *FVisualEffects);
   FTableCommands = std::make_unique<TTableCommands>(*this);
   FContextHelp = std::make_unique<TContextHelp>(*this);
@@ -222,39 +224,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FPrintCommands->BuildPrintMenus();
   FDragCommands->WireDrags(); // before context help, which looks first at the tabs' press and the
                               // buttons' click
-  FContextHelp->WireContextHelp({.AllCatGrid = FAllCatGrid,
-                                 .Categories = FCategories,
-                                 .Albums = FAlbums,
-                                 .Play = FPlay,
-                                 .PlayReplace = FPlayReplace,
-                                 .NewAlb = FNewAlb,
-                                 .EditCat = FEditCat,
-                                 .ExportTitle = FExportTitle,
-                                 .TrashCat = FTrashCat,
-                                 .Archive = FArchive,
-                                 .MailTitle = FMailTitle,
-                                 .PrintCat = FPrintCat,
-                                 .GetLocal = FGetLocal,
-                                 .BitBtn1 = FBitBtn1,
-                                 .BitBtn2 = FBitBtn2,
-                                 .TopPanel = FTopPanel,
-                                 .AllAlbLV = FAllAlbLV,
-                                 .OutPort = FOutPort,
-                                 .Back = FBack,
-                                 .PlayNext = FPlayNext,
-                                 .RepeatSB = FPlayerCommands->RepeatSB(),
-                                 .Shuffle = FShuffle,
-                                 .MusicClear = FMusicClear,
-                                 .Pause = FPause,
-                                 .OneStop = FPlayerCommands->OneStop(),
-                                 .AllStop = FAllStop,
-                                 .ProgView = FPlayerCommands->ProgView(),
-                                 .GetLocal2 = FGetLocal2,
-                                 .ScanadriveforMIDIfiles1 = FScanadriveforMIDIfiles1,
-                                 .ScansystemforMIDIfiles1 = FScansystemforMIDIfiles1,
-                                 .Viewtitles1 = FViewtitles1,
-                                 .N19 = FPlayerCommands->N19(),
-                                 .Volume2 = FPlayerCommands->Volume2()});
+  WireContextHelp();
   FCatalogueCommands->WireEnabling();
   FCatalogueCommands->HoldCommandsWhileBusy();
   // Nothing plays and the program is empty: the player buttons start as that state has them.
@@ -303,6 +273,42 @@ TPanel* TMasterFrm::MakePanel(TWinControl* parent, const std::string& name,
   p->SetCaption(caption);
   p->SetParent(parent);
   return p;
+}
+
+void TMasterFrm::WireContextHelp() {
+  FContextHelp->WireContextHelp({.AllCatGrid = FAllCatGrid,
+                                 .Categories = FCategories,
+                                 .Albums = FAlbums,
+                                 .Play = FPlay,
+                                 .PlayReplace = FPlayReplace,
+                                 .NewAlb = FNewAlb,
+                                 .EditCat = FEditCat,
+                                 .ExportTitle = FExportTitle,
+                                 .TrashCat = FTrashCat,
+                                 .Archive = FArchive,
+                                 .MailTitle = FMailTitle,
+                                 .PrintCat = FPrintCat,
+                                 .GetLocal = FGetLocal,
+                                 .BitBtn1 = FBitBtn1,
+                                 .BitBtn2 = FBitBtn2,
+                                 .TopPanel = FTopPanel,
+                                 .AllAlbLV = FAllAlbLV,
+                                 .OutPort = FOutPort,
+                                 .Back = FBack,
+                                 .PlayNext = FPlayNext,
+                                 .RepeatSB = FPlayerCommands->RepeatSB(),
+                                 .Shuffle = FShuffle,
+                                 .MusicClear = FMusicClear,
+                                 .Pause = FPause,
+                                 .OneStop = FPlayerCommands->OneStop(),
+                                 .AllStop = FAllStop,
+                                 .ProgView = FPlayerCommands->ProgView(),
+                                 .GetLocal2 = FGetLocal2,
+                                 .ScanadriveforMIDIfiles1 = FScanadriveforMIDIfiles1,
+                                 .ScansystemforMIDIfiles1 = FScansystemforMIDIfiles1,
+                                 .Viewtitles1 = FViewtitles1,
+                                 .N19 = FPlayerCommands->N19(),
+                                 .Volume2 = FPlayerCommands->Volume2()});
 }
 
 void TMasterFrm::GateUnbuiltCommands() {

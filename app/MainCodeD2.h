@@ -271,6 +271,8 @@ private:
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
   void GateUnbuiltCommands();
+  // Help mode looks first at the controls and commands that take part.
+  void WireContextHelp();
   void ShowAppHint(TObject* Sender);
   void ReadSettings();
   void WriteSettings();

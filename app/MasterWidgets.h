@@ -48,9 +48,9 @@ struct TMasterWidgets {
   TMenuItem *FFile1 = nullptr, *FView1 = nullptr, *FAlbums1 = nullptr, *FCategories1 = nullptr,
             *FTitle1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
   TMenuItem *FMIDIdefault = nullptr, *FMIDIrestore = nullptr, *FManageNPI = nullptr,
-            *FManageNPISep = nullptr, *FRemindtoscan1 = nullptr,
-            *FLooping1 = nullptr, *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr,
-            *FGMGS1 = nullptr, *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
+            *FManageNPISep = nullptr, *FRemindtoscan1 = nullptr, *FLooping1 = nullptr,
+            *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr, *FGMGS1 = nullptr,
+            *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
             *FMinimized1 = nullptr, *FNot1 = nullptr, *FVisualeffects1 = nullptr,
             *FSpectrumbars1 = nullptr, *FLights1 = nullptr, *FSpectrograph1 = nullptr,
             *FDEBUGMODE1 = nullptr, *FShowmusictoolbar1 = nullptr, *FExit1 = nullptr,
