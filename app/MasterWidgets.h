@@ -58,7 +58,7 @@ struct TMasterWidgets {
   TPanel* FTopPanel = nullptr;
   TPanel* FPanel11 = nullptr; // holds the display panel
   TCDPanelP* FCDPanel = nullptr;
-  TMMSlider* FMMSlider1 = nullptr; // the position slider
+  TMMSlider* FMMSlider1 = nullptr; // the position slider, built by the player commands
   TBitBtn *FPlayReplace = nullptr, *FPlay = nullptr;
   TPanel *FListPanel = nullptr, *FPlayPanel = nullptr, *FSoundPanel = nullptr;
   TBitBtn *FBack = nullptr, *FPlayNext = nullptr, *FShuffle = nullptr, *FMusicClear = nullptr,
