@@ -122,7 +122,6 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
   FDragCommands = std::make_unique<TDragCommands>(*this);
-  FLayout = std::make_unique<TMainLayout>(*this);
   FRequestCommands =
       std::make_unique<TRequestCommands>(*this, TRequestParts{FLooping1, FNavPITimer, FQueueTimer});
   const TViewParts viewParts{FCategories,    FAlbums,
@@ -145,10 +144,26 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FViewCommands = std::make_unique<TViewCommands>(*this, viewParts);
   FPlayCommands = std::make_unique<TPlayCommands>(*this);
   FImportCommands = std::make_unique<TImportCommands>(*this);
-  FVisualEffects = std::make_unique<TVisualEffects>(*this);
+  FVisualEffects = std::make_unique<TVisualEffects>(
+      *this, TVisualEffectsParts{FPanel11, FMusicPanel, FCDPanel, FVisualeffects1, FSpectrumbars1,
+                                 FLights1, FSpectrograph1});
   FEditCommands = std::make_unique<TEditCommands>(*this);
   FCatalogueCommands = std::make_unique<TCatalogueCommands>(*this);
-  FPlayerCommands = std::make_unique<TPlayerCommands>(*this);
+  FPlayerCommands = std::make_unique<TPlayerCommands>(
+      *this, TPlayerParts{FTopPanel, FMMSlider1, FListPanel, FPlayPanel, FBack, FPlayNext, FShuffle,
+                          FMusicClear, FPause, FAllStop, FOutPort, FVolume, FViewtitles1,
+                          FMainMenu1, FOptions1});
+  FLayout = std::make_unique<TMainLayout>(
+      *this, TMainLayoutParts{FTopPanel,       FPanel11,          FToolsLeft,
+                              FToolsRight,     FPlayReplace,      FPlay,
+                              FListPanel,      FPlayPanel,        FSoundPanel,
+                              FStatusBar1,     FDBPanel,          FMusicPanel,
+                              FEditCat,        FMailTitle,        FArchive,
+                              FExportTitle,    FPrintCat,         FTrashCat,
+                              FPanel4,         FWebPanel,         FGetMIDIsPanel,
+                              FAlbPanel,       FSeparator,        FCatPanel,
+                              FVisualeffects1, FShowmusictoolbar1},
+      *FPlayerCommands, *FVisualEffects);
   FTableCommands = std::make_unique<TTableCommands>(*this);
   FContextHelp = std::make_unique<TContextHelp>(*this);
   FScanCommands = std::make_unique<TScanCommands>(*this);
@@ -231,7 +246,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FPrintCommands->BuildPrintMenus();
   FDragCommands->WireDrags(); // before context help, which looks first at the tabs' press and the
                               // buttons' click
-  FContextHelp->WireContextHelp();
+  WireContextHelp();
   FCatalogueCommands->WireEnabling();
   FCatalogueCommands->HoldCommandsWhileBusy();
   // Nothing plays and the program is empty: the player buttons start as that state has them.
@@ -281,6 +296,42 @@ TPanel* TMasterFrm::MakePanel(TWinControl* parent, const std::string& name,
   p->SetCaption(caption);
   p->SetParent(parent);
   return p;
+}
+
+void TMasterFrm::WireContextHelp() {
+  FContextHelp->WireContextHelp({.AllCatGrid = FAllCatGrid,
+                                 .Categories = FCategories,
+                                 .Albums = FAlbums,
+                                 .Play = FPlay,
+                                 .PlayReplace = FPlayReplace,
+                                 .NewAlb = FNewAlb,
+                                 .EditCat = FEditCat,
+                                 .ExportTitle = FExportTitle,
+                                 .TrashCat = FTrashCat,
+                                 .Archive = FArchive,
+                                 .MailTitle = FMailTitle,
+                                 .PrintCat = FPrintCat,
+                                 .GetLocal = FGetLocal,
+                                 .BitBtn1 = FBitBtn1,
+                                 .BitBtn2 = FBitBtn2,
+                                 .TopPanel = FTopPanel,
+                                 .AllAlbLV = FAllAlbLV,
+                                 .OutPort = FOutPort,
+                                 .Back = FBack,
+                                 .PlayNext = FPlayNext,
+                                 .RepeatSB = FPlayerCommands->RepeatSB(),
+                                 .Shuffle = FShuffle,
+                                 .MusicClear = FMusicClear,
+                                 .Pause = FPause,
+                                 .OneStop = FPlayerCommands->OneStop(),
+                                 .AllStop = FAllStop,
+                                 .ProgView = FPlayerCommands->ProgView(),
+                                 .GetLocal2 = FGetLocal2,
+                                 .ScanadriveforMIDIfiles1 = FScanadriveforMIDIfiles1,
+                                 .ScansystemforMIDIfiles1 = FScansystemforMIDIfiles1,
+                                 .Viewtitles1 = FViewtitles1,
+                                 .N19 = FPlayerCommands->N19(),
+                                 .Volume2 = FPlayerCommands->Volume2()});
 }
 
 void TMasterFrm::GateUnbuiltCommands() {
@@ -388,7 +439,7 @@ void TMasterFrm::BuildMenu() {
   for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
   FHelp1 = item(&root, "Help1", "&Help");
-  FContextHelp->BuildHelpMenu();
+  FContextHelp->BuildHelpMenu(*FHelp1);
   FContents1 = item(FHelp1, "Contents1", "&Contents");
   FAbout1 = item(FHelp1, "About1", "&About...");
   FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
@@ -740,7 +791,7 @@ void TMasterFrm::ReadSettings() {
 void TMasterFrm::ApplySettingsToMenus() {
   const TSettings& s = FSettings;
   FFullScanDone = s.FullScanDone;
-  FHintlevel1->SetChecked(s.ShowAllHints);
+  FContextHelp->Hintlevel1()->SetChecked(s.ShowAllHints);
   Application->SetShowHint(s.ShowAllHints);
   FViewCommands->SetShowTabs(s.ShowAlbTabs, s.ShowCatTabs);
   FViewCommands->SetTabColors(static_cast<TColor>(s.TabActiveColor),
@@ -771,9 +822,9 @@ void TMasterFrm::ApplySettingsToMenus() {
 
 void TMasterFrm::TakeSettingsFromMenus() {
   TSettings& s = FSettings;
-  s.ShowTools = FShowTools;
+  s.ShowTools = FLayout->ShowTools();
   s.FullScanDone = FFullScanDone;
-  s.ShowAllHints = FHintlevel1->Checked();
+  s.ShowAllHints = FContextHelp->Hintlevel1()->Checked();
   s.ShowAlbTabs = FViewCommands->ShowAlbTabs();
   s.ShowCatTabs = FViewCommands->ShowCatTabs();
   s.TabActiveColor = static_cast<uint32_t>(FCategories->TabActiveColor());
@@ -1119,7 +1170,7 @@ void TMasterFrm::FreeSplash() {
 }
 
 void TMasterFrm::FinishAll() {
-  FMMConnector2->ClearSlots();
+  FVisualEffects->MMConnector2()->ClearSlots();
   FreeSplash();
   FTimer1->SetEnabled(false);
   FTimer2->SetEnabled(false);

@@ -127,16 +127,12 @@ class TMasterFrm : private TMasterGroups,
                    private TMasterWidgets {
   // The command groups act on the window's parts and state as the window's own code does.
   friend class TCatalogueCommands;
-  friend class TContextHelp;
   friend class TDragCommands;
   friend class TEditCommands;
   friend class TExportCommands;
-  friend class TMainLayout;
   friend class TPlayCommands;
-  friend class TPlayerCommands;
   friend class TPrintCommands;
   friend class TTableCommands;
-  friend class TVisualEffects;
   // The tests' one way to the window's parts.
   friend class TMasterProbe;
 
@@ -179,6 +175,23 @@ public:
   void ShowPlainMessage(const std::string& text) override;
   void SetBusyCursor(bool busy) override;
   const std::string& StatusText() const { return FStatusText; }
+  // The shell's "open" of a web page or mail address (made when the window is created).
+  TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
+  // The program viewer tied to this window, if one is.
+  TViewProgFrm* TiedViewer() const { return FViewer; }
+  // The player's sequencer; closing it ends play and frees the device.
+  TMyMidi& MyMidi() { return *FMyMidi; }
+  void CloseSequencer();
+  // The restart choices the user made when last changing the output port.
+  void SetRestartOnPortChange(bool restart, bool restartPosition) {
+    FSettings.DoRestartOnPortChange = restart;
+    FSettings.RestartPosOnPortChange = restartPosition;
+  }
+  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
+  void Viewtitles1Click(TObject* Sender);
+  // A button of this window, made with its name, caption and width on parent.
+  TBitBtn* MakeButton(TWinControl* parent, const std::string& name, const std::string& caption,
+                      int width);
 
   // The data module joins in its place in the creation order; the start-up timer opens the
   // store through it and shutdown closes it.
@@ -256,8 +269,6 @@ private:
   void FinishAll();
   void PrepareWorkFolders();
   void FreeSplash();
-  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
-  void Viewtitles1Click(TObject* Sender);
   // Shows the plug-in manager modally, centred over this window.
   void ManageNPIClick(TObject* Sender);
   // Shows the about box modally, centred over this window, and frees it.
@@ -273,16 +284,15 @@ private:
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
   void GateUnbuiltCommands();
+  // Help mode looks first at the controls and commands that take part.
+  void WireContextHelp();
   void ShowAppHint(TObject* Sender);
   void ReadSettings();
   void WriteSettings();
   void ApplySettingsToMenus();
   void TakeSettingsFromMenus();
   void FindPlugInDirs();
-  void CloseSequencer();
   void Timer1Timer(TObject* Sender);
-  TBitBtn* MakeButton(TWinControl* parent, const std::string& name, const std::string& caption,
-                      int width);
   TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
 
   std::unique_ptr<TMyMidi> FMyMidi;
@@ -334,8 +344,6 @@ private:
   bool FFirstRun = false;
   bool FRequestSeen = false;
   bool FSessionEnding = false;
-  bool FShowTools = true;
-  int FAlbPanelWidth = 200;
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;
   bool FClosed = false;
