@@ -255,9 +255,7 @@ void TMMCustomLevel::EnabledChanged() {
 // ---------------------------------------------------------------------------------------
 
 void TMMCustomLevel::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMLevelError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMLevelError>(*this, format);
 }
 
 void TMMCustomLevel::RefreshPCMData(const void* buffer) {

@@ -235,10 +235,7 @@ void TMMLight::EnabledChanged() {
 // --- intake --------------------------------------------------------------------------------------
 
 void TMMLight::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMLightError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetSampleRate(int(format->nSamplesPerSec));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMLightError>(*this, format);
 }
 
 void TMMLight::PcmOverflow() {

@@ -40,7 +40,8 @@ const std::vector<TMMOscope*>& OscopeList() {
 }
 
 TMMOscope::TMMOscope(TComponent* AOwner)
-    : TMMDIBGraphicControl(AOwner), FInfo(this, Store, ClipTheCursor, [this] { EndInfo(); }) {
+    : TMMDIBGraphicControl(AOwner),
+      FInfo(this, Store, ClipTheCursor, [this](POINT p) { DrawInfo(p); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -51,7 +52,7 @@ TMMOscope::TMMOscope(TComponent* AOwner)
 }
 
 TMMOscope::~TMMOscope() {
-  EndInfo();
+  FInfo.End();
   List.erase(std::remove(List.begin(), List.end(), this), List.end());
   void* p = FBuffer;
   GlobalFreeMem(p);
@@ -256,23 +257,20 @@ void TMMOscope::SetFFTLength(int value) {
 }
 
 void TMMOscope::EnabledChanged() {
-  if (!Enabled()) EndInfo();
+  if (!Enabled()) FInfo.End();
   Changed();
   TMMDIBGraphicControl::EnabledChanged();
 }
 
 void TMMOscope::VisibleChanged() {
-  if (!Visible()) EndInfo();
+  if (!Visible()) FInfo.End();
   TMMDIBGraphicControl::VisibleChanged();
 }
 
 // --- intake -------------------------------------------------------------------------------------
 
 void TMMOscope::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMOscopeError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetSampleRate(int(format->nSamplesPerSec));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMOscopeError>(*this, format);
 }
 
 void TMMOscope::RefreshPCMData(const void* buffer) {
@@ -305,12 +303,7 @@ void TMMOscope::RefreshPCMData(const void* buffer) {
 }
 
 void TMMOscope::ResetData() {
-  if (FInfo.Active()) {
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    p = ScreenToClient(p);
-    Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-  }
+  FInfo.LetGo();
   ResetBuffer();
   Changed();
 }
@@ -741,28 +734,22 @@ void TMMOscope::DrawInfo(POINT p) {
 void TMMOscope::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   const RECT trace{FDrawRect.left, FDrawRect.top, FDrawRect.left + FPoints,
                    FDrawRect.top + FHeight};
-  if (button == mbLeft && FShowInfo && FInfo.Begin(trace)) {
+  FInfo.Press(button, FShowInfo, {x, y}, trace, [&] {
     // The screen is copied next: the parent first repaints what the hint covered.
     if (FInfo.HintSilenced()) Update();
     FInfo.CopyScreen(DIBCanvas().Handle(), trace);
-    DrawInfo({x, y});
-  }
+  });
   TMMDIBGraphicControl::MouseDown(button, shift, x, y);
 }
 
 void TMMOscope::MouseMove(TShiftState shift, int x, int y) {
-  if (FInfo.Active()) DrawInfo({x, y});
+  FInfo.Move({x, y});
   TMMDIBGraphicControl::MouseMove(shift, x, y);
 }
 
 void TMMOscope::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (FInfo.Active() && button == mbLeft) EndInfo();
+  FInfo.Release(button);
   TMMDIBGraphicControl::MouseUp(button, shift, x, y);
-}
-
-// Ends the info box on every road: button up, lost capture, disabled, hidden, freed.
-void TMMOscope::EndInfo() {
-  FInfo.End([this] { DrawInfo({-1, -1}); });
 }
 
 // --- registration -------------------------------------------------------------------------------

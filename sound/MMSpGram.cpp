@@ -100,7 +100,7 @@ const std::vector<TMMSpectrogram*>& SpectrogramList() {
 
 TMMSpectrogram::TMMSpectrogram(TComponent* AOwner)
     : TMMDIBGraphicControl(AOwner),
-      FInfo(this, SpectrogramStore, SpectrumClipCursor, [this] { EndInfo(); }) {
+      FInfo(this, SpectrogramStore, SpectrumClipCursor, [this](POINT p) { DrawInfo(p); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -115,7 +115,7 @@ TMMSpectrogram::TMMSpectrogram(TComponent* AOwner)
 }
 
 TMMSpectrogram::~TMMSpectrogram() {
-  EndInfo();
+  FInfo.End();
   List.erase(std::remove(List.begin(), List.end(), this), List.end());
   DoneRealFFT(FSetup);
 }
@@ -301,23 +301,20 @@ void TMMSpectrogram::SetPaletteTyp(TMMSpectrogramPalette value) {
 }
 
 void TMMSpectrogram::EnabledChanged() {
-  if (!Enabled()) EndInfo();
+  if (!Enabled()) FInfo.End();
   Changed();
   TMMDIBGraphicControl::EnabledChanged();
 }
 
 void TMMSpectrogram::VisibleChanged() {
-  if (!Visible()) EndInfo();
+  if (!Visible()) FInfo.End();
   TMMDIBGraphicControl::VisibleChanged();
 }
 
 // --- intake --------------------------------------------------------------------------------------
 
 void TMMSpectrogram::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMSpectrogramError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetSampleRate(int(format->nSamplesPerSec));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMSpectrogramError>(*this, format);
 }
 
 void TMMSpectrogram::RefreshPCMData(const void* buffer) {
@@ -346,13 +343,7 @@ void TMMSpectrogram::RefreshPCMData(const void* buffer) {
 }
 
 void TMMSpectrogram::ResetData() {
-  if (FInfo.Active()) {
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    p = ScreenToClient(p);
-    Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-    EndInfo();
-  }
+  FInfo.LetGo();
   if (Visible() && Parent() && Parent()->HandleAllocated()) Repaint();
 }
 
@@ -559,27 +550,21 @@ void TMMSpectrogram::DrawInfo(POINT p) {
 }
 
 void TMMSpectrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft && FShowInfo && FInfo.Begin({0, 0, Width(), Height()})) {
+  FInfo.Press(button, FShowInfo, {x, y}, {0, 0, Width(), Height()}, [this] {
     FInfo.CopyScreen(DIBCanvas().Handle(),
                      {FDrawRect.left, FDrawRect.top, FDrawRect.left + FW, FDrawRect.top + FH});
-    DrawInfo({x, y});
-  }
+  });
   TMMDIBGraphicControl::MouseDown(button, shift, x, y);
 }
 
 void TMMSpectrogram::MouseMove(TShiftState shift, int x, int y) {
-  if (FInfo.Active()) DrawInfo({x, y});
+  FInfo.Move({x, y});
   TMMDIBGraphicControl::MouseMove(shift, x, y);
 }
 
 void TMMSpectrogram::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (FInfo.Active() && button == mbLeft) EndInfo();
+  FInfo.Release(button);
   TMMDIBGraphicControl::MouseUp(button, shift, x, y);
-}
-
-// Leaves the info box on every road: button up, lost capture, disabled, hidden, freed.
-void TMMSpectrogram::EndInfo() {
-  FInfo.End([this] { DrawInfo({-1, -1}); });
 }
 
 // --- registration --------------------------------------------------------------------------------

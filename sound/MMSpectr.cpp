@@ -185,7 +185,7 @@ void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
 
 TMMSpectrum::TMMSpectrum(TComponent* AOwner)
     : TMMDIBGraphicControl(AOwner),
-      FInfo(this, SpectrumStore, SpectrumClipCursor, [this] { EndInfo(); }) {
+      FInfo(this, SpectrumStore, SpectrumClipCursor, [this](POINT p) { DrawInfo(p); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -195,7 +195,7 @@ TMMSpectrum::TMMSpectrum(TComponent* AOwner)
 }
 
 TMMSpectrum::~TMMSpectrum() {
-  EndInfo();
+  FInfo.End();
   // Returns only once the ageing has left: nothing of this control is touched after.
   RemoveTimerClient(FTimer);
   DoneRealFFT(FSetup);
@@ -607,7 +607,7 @@ void TMMSpectrum::UpdateTimer() {
 }
 
 void TMMSpectrum::EnabledChanged() {
-  if (!Enabled()) EndInfo();
+  if (!Enabled()) FInfo.End();
   ClearData();
   UpdateTimer();
   Invalidate();
@@ -615,17 +615,14 @@ void TMMSpectrum::EnabledChanged() {
 }
 
 void TMMSpectrum::VisibleChanged() {
-  if (!Visible()) EndInfo();
+  if (!Visible()) FInfo.End();
   TMMDIBGraphicControl::VisibleChanged();
 }
 
 // --- intake --------------------------------------------------------------------------------------
 
 void TMMSpectrum::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMSpectrumError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetSampleRate(int(format->nSamplesPerSec));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMSpectrumError>(*this, format);
 }
 
 void TMMSpectrum::RefreshPCMData(const void* buffer) {
@@ -699,13 +696,7 @@ void TMMSpectrum::ComputeColumns() {
 }
 
 void TMMSpectrum::ResetData() {
-  if (FInfo.Active()) {
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    p = ScreenToClient(p);
-    Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-    EndInfo();
-  }
+  FInfo.LetGo();
   ClearData();
   if (Visible() && Parent() && Parent()->HandleAllocated()) Repaint();
 }
