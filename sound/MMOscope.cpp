@@ -760,16 +760,12 @@ void RegisterMMOscope() {
   using K = TMMPropKind;
   using C = TMMOscope;
   TMMClassInfo& c = RegisterMMClass<TMMOscope>("TMMOscope", "TMMDIBGraphicControl");
-  auto enumProp = [](TMMPropInfo p, std::vector<std::string> names) {
-    p.EnumNames = std::move(names);
-    return p;
-  };
   c.Props = {
       OrdProp("ShowInfo", K::pkBoolean, &C::ShowInfo, &C::SetShowInfo, 1),
       OrdProp("Accelerate", K::pkBoolean, &C::Accelerate, &C::SetAccelerate, 1),
       OrdProp("Scroll", K::pkBoolean, &C::Scroll, &C::SetScroll, 0),
       OrdProp("DrawMidLine", K::pkBoolean, &C::DrawMidLine, &C::SetDrawMidLine, 0),
-      enumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, okDots),
+      EnumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, okDots),
                {"okDots", "okConLines", "okVertLines", "okMirLines", "okSpikes"}),
       OrdProp("ForegroundColor", K::pkColor, &C::ForegroundColor, &C::SetForegroundColor, 0xFFFF00),
       OrdProp("InactiveColor", K::pkColor, &C::InactiveColor, &C::SetInactiveColor, 0x808000),
@@ -781,17 +777,17 @@ void RegisterMMOscope() {
       OrdProp("BarColor", K::pkColor, &C::BarColor, &C::SetBarColor, 0x808080),
       OrdProp("BarTickColor", K::pkColor, &C::BarTickColor, &C::SetBarTickColor, 0xFFFFFF),
       OrdProp("BarWidth", K::pkInteger, &C::BarWidth, &C::SetBarWidth, 5),
-      enumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
+      EnumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
                {"b8Bit", "b16Bit"}),
-      enumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
+      EnumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
                {"chBoth", "chLeft", "chRight"}),
       OrdProp("SampleRate", K::pkInteger, &C::SampleRate, &C::SetSampleRate, 11025),
-      enumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
+      EnumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
                {"mMono", "mStereo", "mQuadro"}),
       OrdProp("Steps", K::pkInteger, &C::Steps, &C::SetSteps, 1),
       OrdProp("Zoom", K::pkInteger, &C::Zoom, &C::SetZoom, 1),
       OrdProp("Gain", K::pkInteger, &C::Gain, &C::SetGain, 0),
-      enumProp(OrdProp("Effect", K::pkEnum, &C::Effect, &C::SetEffect, efNone),
+      EnumProp(OrdProp("Effect", K::pkEnum, &C::Effect, &C::SetEffect, efNone),
                {"efNone", "efPeak", "efSplit"}),
       OrdProp("DrawAmpScale", K::pkBoolean, &C::DrawAmpScale, &C::SetDrawAmpScale, 0),
       OrdProp("DrawTimeScale", K::pkBoolean, &C::DrawTimeScale, &C::SetDrawTimeScale, 0),

@@ -575,10 +575,6 @@ void RegisterMMSpectrogram() {
   using K = TMMPropKind;
   using C = TMMSpectrogram;
   TMMClassInfo& c = RegisterMMClass<TMMSpectrogram>("TMMSpectrogram", "TMMDIBGraphicControl");
-  auto enumProp = [](TMMPropInfo p, std::vector<std::string> names) {
-    p.EnumNames = std::move(names);
-    return p;
-  };
   c.Props = {
       OrdProp("ShowInfo", K::pkBoolean, &C::ShowInfo, &C::SetShowInfo, 1),
       OrdProp("DrawScale", K::pkBoolean, &C::DrawScale, &C::SetDrawScale, 0),
@@ -590,17 +586,17 @@ void RegisterMMSpectrogram() {
       OrdProp("BarColor", K::pkColor, &C::BarColor, &C::SetBarColor, 0x808080),
       OrdProp("BarTickColor", K::pkColor, &C::BarTickColor, &C::SetBarTickColor, 0xFFFFFF),
       OrdProp("BarWidth", K::pkInteger, &C::BarWidth, &C::SetBarWidth, 5),
-      enumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
+      EnumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
                {"mMono", "mStereo", "mQuadro"}),
-      enumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
+      EnumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
                {"b8Bit", "b16Bit"}),
-      enumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
+      EnumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
                {"chBoth", "chLeft", "chRight"}),
       OrdProp("SampleRate", K::pkInteger, &C::SampleRate, &C::SetSampleRate, 11025),
-      enumProp(OrdProp("Gain", K::pkEnum, &C::Gain, &C::SetGain, sgrNone),
+      EnumProp(OrdProp("Gain", K::pkEnum, &C::Gain, &C::SetGain, sgrNone),
                {"sgrNone", "sgr6db", "sgr12db"}),
       OrdProp("FFTLength", K::pkInteger, &C::FFTLength, &C::SetFFTLength, 128),
-      enumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
+      EnumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
                {"fwRectangular", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch",
                 "fwParzen"}),
       OrdProp("LogAmp", K::pkBoolean, &C::LogAmp, &C::SetLogAmp, 0),
@@ -608,7 +604,7 @@ void RegisterMMSpectrogram() {
       OrdProp("FrequencyBase", K::pkInteger, &C::FrequencyBase, &C::SetFrequencyBase, 0),
       OrdProp("FrequencyScale", K::pkInteger, &C::FrequencyScale, &C::SetFrequencyScale, 1),
       OrdProp("Sensitivy", K::pkInteger, &C::Sensitivy, &C::SetSensitivy, -90),
-      enumProp(OrdProp("PaletteTyp", K::pkEnum, &C::PaletteTyp, &C::SetPaletteTyp, spThreshold),
+      EnumProp(OrdProp("PaletteTyp", K::pkEnum, &C::PaletteTyp, &C::SetPaletteTyp, spThreshold),
                {"spHSV", "spThreshold", "spBlackWhite", "spWhiteBlack", "spBone", "spCopper",
                 "spCool", "spHot"})};
   c.Events = {"OnPcmOverflow"};

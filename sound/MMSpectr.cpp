@@ -769,34 +769,30 @@ void RegisterMMSpectrum() {
   using K = TMMPropKind;
   using C = TMMSpectrum;
   TMMClassInfo& c = RegisterMMClass<TMMSpectrum>("TMMSpectrum", "TMMDIBGraphicControl");
-  auto enumProp = [](TMMPropInfo p, std::vector<std::string> names) {
-    p.EnumNames = std::move(names);
-    return p;
-  };
   c.Props = {
       OrdProp("ShowInfo", K::pkBoolean, &C::ShowInfo, &C::SetShowInfo, 1),
       OrdProp("FFTLength", K::pkInteger, &C::FFTLength, &C::SetFFTLength, 128),
-      enumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
+      EnumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
                {"fwRectangular", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch",
                 "fwParzen"}),
       OrdProp("SampleRate", K::pkInteger, &C::SampleRate, &C::SetSampleRate, 11025),
-      enumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
+      EnumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
                {"b8Bit", "b16Bit"}),
-      enumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
+      EnumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
                {"mMono", "mStereo", "mQuadro"}),
-      enumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
+      EnumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
                {"chBoth", "chLeft", "chRight"}),
       OrdProp("LogFreq", K::pkBoolean, &C::LogFreq, &C::SetLogFreq, 0),
       OrdProp("LogAmp", K::pkBoolean, &C::LogAmp, &C::SetLogAmp, 0),
-      enumProp(OrdProp("Gain", K::pkEnum, &C::Gain, &C::SetGain, sgNone),
+      EnumProp(OrdProp("Gain", K::pkEnum, &C::Gain, &C::SetGain, sgNone),
                {"sgNone", "sg3db", "sg6db", "sg9db", "sg12db"}),
       OrdProp("RefFreq", K::pkInteger, &C::RefFreq, &C::SetRefFreq, 1000),
       OrdProp("VerticalScale", K::pkInteger, &C::VerticalScale, &C::SetVerticalScale, 100),
       OrdProp("FrequencyScale", K::pkInteger, &C::FrequencyScale, &C::SetFrequencyScale, 1),
-      enumProp(OrdProp("DecayMode", K::pkEnum, &C::DecayMode, &C::SetDecayMode, dmNone),
+      EnumProp(OrdProp("DecayMode", K::pkEnum, &C::DecayMode, &C::SetDecayMode, dmNone),
                {"dmNone", "dmStepUp", "dmExponential", "dmUniform"}),
       OrdProp("Decay", K::pkInteger, &C::Decay, &C::SetDecay, 1),
-      enumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, skBars),
+      EnumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, skBars),
                {"skDots", "skLines", "skVLines", "skBars", "skPeaks", "skScroll"}),
       OrdProp("Bar1Color", K::pkColor, &C::Bar1Color, &C::SetBar1Color, 0xFFFF00),
       OrdProp("Bar2Color", K::pkColor, &C::Bar2Color, &C::SetBar2Color, 0xFFFF00),
