@@ -207,49 +207,50 @@ bool TCoolMenuItem::IsDefaultItem() const {
 
 void TCoolMenuItem::MeasureItem(HDC, UINT& width, UINT& height) {
   TCoolMenu& cm = *FCoolMenu;
-  const int H = cm.HSpace(), V = cm.VSpace(), C = FLayout.CheckWidth, B = cm.BarWidth(*this);
+  const int hSpace = cm.HSpace(), vSpace = cm.VSpace(), checkWidth = FLayout.CheckWidth;
+  const int barWidth = cm.BarWidth(*this);
   TClientDC dc(nullptr); // the screen's
   TFont font;
   AssignItemFont(font);
   TSelectObject selectFont(dc, font.Handle());
   std::string caption = FMenuItem->Caption();
   SIZE capSize = TextSize(dc, caption);
-  int w = capSize.cx, h = capSize.cy;
+  int capWidth = capSize.cx, capHeight = capSize.cy;
   std::string shortcut = ShortCutToText(FMenuItem->ShortCut());
-  int s = shortcut.empty() ? 0 : TextSize(dc, shortcut).cx;
+  int shortcutWidth = shortcut.empty() ? 0 : TextSize(dc, shortcut).cx;
   bool bar = IsBarItem();
   if (!bar) {
-    w = std::max(w, cm.FMaxCaption);
-    cm.FMaxCaption = w;
+    capWidth = std::max(capWidth, cm.FMaxCaption);
+    cm.FMaxCaption = capWidth;
   }
-  int P = FOptions.Contains(omFixedImgSize) ? FCustomImgSize : h;
+  int picSize = FOptions.Contains(omFixedImgSize) ? FCustomImgSize : capHeight;
   int itemHeight, itemWidth;
   if (FTextAlign == 1 || FTextAlign == 2) {
-    itemHeight = 2 * P + 3 * V;
-    itemWidth = w + C;
+    itemHeight = 2 * picSize + 3 * vSpace;
+    itemWidth = capWidth + checkWidth;
   } else {
-    itemHeight = P + 2 * V;
+    itemHeight = picSize + 2 * vSpace;
     if (FOptions.Contains(omNoImageAttached))
-      itemWidth = bar ? w : w + 2 * H + C;
+      itemWidth = bar ? capWidth : capWidth + 2 * hSpace + checkWidth;
     else if (bar)
-      itemWidth = w + P + V;
+      itemWidth = capWidth + picSize + vSpace;
     else if (FMenuItem->Count() > 0)
-      itemWidth = w + P + C;
+      itemWidth = capWidth + picSize + checkWidth;
     else
-      itemWidth = w + P + H;
+      itemWidth = capWidth + picSize + hSpace;
   }
-  itemWidth += B;
+  itemWidth += barWidth;
   if (FMenuItem->IsLine()) itemHeight = TextSize(dc, "-").cy;
   cm.FMaxWidth = std::max(cm.FMaxWidth, itemWidth);
-  s = std::max(s, cm.FMaxShortcut);
-  cm.FMaxShortcut = s;
-  if (!bar) itemWidth = cm.FMaxWidth + cm.FMaxShortcut + H;
-  FLayout.CapWidth = w;
-  FLayout.CapHeight = h;
-  FLayout.PicSize = P;
-  FLayout.ShortcutWidth = s;
+  shortcutWidth = std::max(shortcutWidth, cm.FMaxShortcut);
+  cm.FMaxShortcut = shortcutWidth;
+  if (!bar) itemWidth = cm.FMaxWidth + cm.FMaxShortcut + hSpace;
+  FLayout.CapWidth = capWidth;
+  FLayout.CapHeight = capHeight;
+  FLayout.PicSize = picSize;
+  FLayout.ShortcutWidth = shortcutWidth;
   FLayout.ItemHeight = itemHeight;
-  FLayout.ItemWidth = itemWidth + C;
+  FLayout.ItemWidth = itemWidth + checkWidth;
   cm.FTotalHeight += itemHeight;
   width = static_cast<UINT>(itemWidth);
   height = static_cast<UINT>(itemHeight);
