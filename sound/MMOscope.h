@@ -151,7 +151,6 @@ private:
   void PaintAmpScale();
   void PaintTimeScale();
   void DrawInfo(POINT p);
-  void EndInfo();
   void CopyToScreen();
   WAVEFORMATEX Format() const;
   void Changed();

@@ -247,7 +247,6 @@ private:
   void PaintAmpScale();
   void DrawPeakText();
   void DrawInfo(POINT p);
-  void EndInfo();
   void CopyToScreen();
   uint32_t ZoneColorAt(int height) const;
   int WeightOrder() const {
