@@ -242,6 +242,12 @@ void TMyStringGrid::Resize() {
   BringLastColumnIntoView();
 }
 
+void TMyStringGrid::InitWnd() {
+  TDrawGrid::InitWnd();
+  // A grid filled before its window existed (a page not shown yet) fits its columns now.
+  BringLastColumnIntoView();
+}
+
 void TMyStringGrid::BringLastColumnIntoView() {
   constexpr int LeastWidth = 24; // a column narrowed this far still shows where it is
   int last = ColCount() - 1;
