@@ -92,9 +92,12 @@ public:
   void SetCaption(const std::string& value) override;
   std::string Caption() const override { return FText; }
   void SetEnabled(bool value) override;
+  void SetVisible(bool value) override;
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  // A hidden page has no windows until it first shows: many pages may never be looked at.
+  bool WindowDeferred() const override { return !Visible(); }
 
 private:
   friend class TPageControl;
@@ -131,8 +134,8 @@ public:
   void SetMultiLine(bool value);
   HIMAGELIST Images() const { return FImages; }
   void SetImages(HIMAGELIST images);
-  // Many pages added, removed or relabelled at once: the sheets are laid out once, when the
-  // outermost update ends.
+  // Many pages added, removed or relabelled at once: the tabs are built and the sheets laid out
+  // once, when the outermost update ends.
   virtual void BeginUpdate();
   virtual void EndUpdate();
   bool Updating() const { return FPagesUpdate > 0; }
@@ -168,8 +171,11 @@ private:
   void TabItemChanged(TTabSheet* page);
   // The tab control selects the active page's tab.
   void SyncSelection();
+  // During an update tab changes only mark the tabs for the one rebuild at its end; true then.
+  bool PutOffTabs();
   std::vector<TTabSheet*> FPages;
   int FPagesUpdate = 0;
+  bool FTabsStale = false;
   HIMAGELIST FImages = nullptr;
 };
 

@@ -453,7 +453,7 @@ void TWinControl::CreateWnd() {
   InitWnd();
   UpdateBoundsFromWindow();
   for (TControl* c : FControls)
-    if (auto wc = dynamic_cast<TWinControl*>(c)) wc->HandleNeeded();
+    if (auto wc = dynamic_cast<TWinControl*>(c); wc && !wc->WindowDeferred()) wc->HandleNeeded();
   // Keep the stacking order of the list.
   for (TControl* c : FControls)
     if (auto wc = dynamic_cast<TWinControl*>(c); wc && wc->FHandle)
@@ -496,7 +496,7 @@ void TWinControl::InsertControl(TControl* control) {
     control->FFontFromParent = false;
   }
   if (auto wc = dynamic_cast<TWinControl*>(control)) {
-    if (FHandle) wc->HandleNeeded();
+    if (FHandle && !wc->WindowDeferred()) wc->HandleNeeded();
   } else {
     control->Invalidate();
   }

@@ -242,6 +242,9 @@ protected:
   virtual void DestroyWnd();
   // After the window exists: push the state kept while there was none.
   virtual void InitWnd() {}
+  // True while the window is made only on demand (shown, or its handle read), not with the
+  // parent's: a control that may never show need not cost a window.
+  virtual bool WindowDeferred() const { return false; }
   void DefaultHandler(TMessage& message);
   virtual void AlignControls(RECT& rect);
   virtual void PaintWindow(HDC dc); // WM_PAINT with a DC; standard controls paint themselves

@@ -71,6 +71,12 @@ void TTabSheet::SetCaption(const std::string& value) {
   if (FPageControl) FPageControl->TabItemChanged(this);
 }
 
+void TTabSheet::SetVisible(bool value) {
+  TWinControl::SetVisible(value);
+  // The first show makes the windows the page put off.
+  if (value && !HandleAllocated() && Parent() && Parent()->HandleAllocated()) HandleNeeded();
+}
+
 void TTabSheet::SetEnabled(bool value) {
   TWinControl::SetEnabled(value);
   if (FPageControl) FPageControl->Invalidate(); // the tab is drawn disabled
@@ -137,7 +143,7 @@ void TPageControl::RemovePage(TTabSheet* page) {
   int tab = page->TabIndex();
   FPages.erase(std::remove(FPages.begin(), FPages.end(), page), FPages.end());
   page->FPageControl = nullptr;
-  if (FHandle && tab >= 0) SendMessageA(FHandle, TCM_DELETEITEM, tab, 0);
+  if (FHandle && tab >= 0 && !PutOffTabs()) SendMessageA(FHandle, TCM_DELETEITEM, tab, 0);
   if (FActivePage == page) {
     FActivePage = nullptr;
     for (TTabSheet* p : FPages)
@@ -151,8 +157,14 @@ void TPageControl::RemovePage(TTabSheet* page) {
   ShowActivePage();
 }
 
+bool TPageControl::PutOffTabs() {
+  if (FPagesUpdate == 0 || !FHandle) return false;
+  FTabsStale = true;
+  return true;
+}
+
 void TPageControl::SendTabItem(UINT message, TTabSheet* page) {
-  if (!FHandle) return;
+  if (!FHandle || PutOffTabs()) return;
   TCITEMA item{};
   item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
   item.pszText = const_cast<char*>(page->FText.c_str());
@@ -168,7 +180,7 @@ void TPageControl::TabItemInserted(TTabSheet* page) {
 }
 
 void TPageControl::TabItemDeleted(int tabIndex) {
-  if (FHandle && tabIndex >= 0) SendMessageA(FHandle, TCM_DELETEITEM, tabIndex, 0);
+  if (FHandle && tabIndex >= 0 && !PutOffTabs()) SendMessageA(FHandle, TCM_DELETEITEM, tabIndex, 0);
   SyncSelection();
   PagesChanged();
 }
@@ -180,7 +192,7 @@ void TPageControl::TabItemChanged(TTabSheet* page) {
 }
 
 void TPageControl::SyncSelection() {
-  if (!FHandle) return;
+  if (!FHandle || FTabsStale) return; // the rebuild selects it
   int tab = FActivePage ? FActivePage->TabIndex() : -1;
   if (SendMessageA(FHandle, TCM_GETCURSEL, 0, 0) != tab)
     SendMessageA(FHandle, TCM_SETCURSEL, tab, 0);
@@ -194,9 +206,22 @@ void TPageControl::PagesChanged() {
 
 void TPageControl::UpdateTabs() {
   if (!FHandle) return;
+  FTabsStale = false;
+  // The tab control measures every tab's text again on each insert, which made many tabs cost
+  // their square. With a fixed width it measures none; the font given again at the end lays
+  // them all out once, as measured tabs. Not drawn meanwhile.
+  LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+  bool measured = !(style & TCS_FIXEDWIDTH), drawn = (style & WS_VISIBLE) != 0;
+  if (drawn) SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+  if (measured) SetWindowLongA(FHandle, GWL_STYLE, style | TCS_FIXEDWIDTH);
   SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
   for (TTabSheet* p : FPages)
     if (p->FTabVisible) SendTabItem(TCM_INSERTITEMA, p);
+  if (measured) {
+    SetWindowLongA(FHandle, GWL_STYLE, style);
+    SendMessageA(FHandle, WM_SETFONT, SendMessageA(FHandle, WM_GETFONT, 0, 0), FALSE);
+  }
+  if (drawn) SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
   SendMessageA(FHandle, TCM_SETCURSEL, FActivePage ? FActivePage->TabIndex() : -1, 0);
   PagesChanged();
 }
@@ -208,7 +233,9 @@ void TPageControl::BeginUpdate() {
 void TPageControl::EndUpdate() {
   if (FPagesUpdate == 0) return;
   if (--FPagesUpdate > 0) return;
-  // What was put off: the sheets take the display area once, and the active one shows.
+  // What was put off: the tabs are built in one pass, the sheets take the display area once,
+  // and the active one shows.
+  if (FTabsStale) UpdateTabs();
   ShowActivePage();
   Invalidate();
 }
@@ -235,7 +262,7 @@ void TPageControl::SetActivePage(TTabSheet* page) {
   if (page && page->FPageControl != this) return;
   if (page == FActivePage) return;
   FActivePage = page;
-  if (FHandle) SendMessageA(FHandle, TCM_SETCURSEL, page ? page->TabIndex() : -1, 0);
+  if (FHandle && !FTabsStale) SendMessageA(FHandle, TCM_SETCURSEL, page ? page->TabIndex() : -1, 0);
   ShowActivePage();
 }
 

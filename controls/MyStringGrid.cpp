@@ -131,13 +131,23 @@ void TMyStringGrid::MoveRow(int fromIndex, int toIndex) {
 
 // --- columns -------------------------------------------------------------------------------------
 
+namespace {
+
+// Columns set up before the window exists are measured off-screen in the same font. One canvas
+// serves every such grid and keeps its font while the fonts agree: a bitmap and a font made for
+// each measure were most of the cost of making a page, and there may be hundreds.
+TCanvas& OffscreenCanvas(const TFont& font) {
+  static TBitmap probe(1, 1);
+  TFont& held = probe.Canvas().Font();
+  if (held.Name() != font.Name() || held.Height() != font.Height() || held.Style() != font.Style())
+    held.Assign(font);
+  return probe.Canvas();
+}
+
+} // namespace
+
 int TMyStringGrid::TextWidth(const std::string& text) {
-  if (!HandleAllocated()) {
-    // Columns set up before the window exists are measured off-screen in the same font.
-    TBitmap probe(1, 1);
-    probe.Canvas().Font().Assign(Font());
-    return probe.Canvas().TextWidth(text);
-  }
+  if (!HandleAllocated()) return OffscreenCanvas(Font()).TextWidth(text);
   TCanvas& canvas = Canvas();
   canvas.Font().Assign(Font());
   return canvas.TextWidth(text);
@@ -162,12 +172,10 @@ namespace {
 class TTextMeasure {
 public:
   TTextMeasure(TMyStringGrid& grid, TCanvas* canvas) {
-    if (!canvas) {
-      // Columns set up before the window exists are measured off-screen in the same font.
-      FProbe = std::make_unique<TBitmap>(1, 1);
-      canvas = &FProbe->Canvas();
-    }
-    canvas->Font().Assign(grid.Font());
+    if (canvas)
+      canvas->Font().Assign(grid.Font());
+    else
+      canvas = &OffscreenCanvas(grid.Font());
     FDC = canvas->Handle();
     FHasWidths = GetCharWidth32A(FDC, 0, 255, FWidths) != 0;
   }
@@ -203,7 +211,6 @@ public:
   }
 
 private:
-  std::unique_ptr<TBitmap> FProbe;
   HDC FDC = nullptr;
   INT FWidths[256] = {};
   bool FHasWidths = false;
@@ -239,6 +246,12 @@ void TMyStringGrid::FitAllColumns() {
 
 void TMyStringGrid::Resize() {
   TDrawGrid::Resize();
+  BringLastColumnIntoView();
+}
+
+void TMyStringGrid::InitWnd() {
+  TDrawGrid::InitWnd();
+  // A grid filled before its window existed (a page not shown yet) fits its columns now.
   BringLastColumnIntoView();
 }
 

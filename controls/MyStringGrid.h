@@ -77,6 +77,7 @@ protected:
   void RowChanged(int row) override;
   void RowsChanged() override;
   void Resize() override;
+  void InitWnd() override;
   void SetBusyCursor(bool busy) override;
 
 private:

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <cstdio>
 #include "Crc32.h"
 #include "DataCodeD2.h"
@@ -243,6 +244,59 @@ TEST_F(ManyTabs, EveryCategoryAndAlbumGetsItsTabInFileOrderAndKeepsItThroughChan
   FCategoryTabs.erase(FCategoryTabs.begin() + 3 + 20);
   EXPECT_EQ(TabTexts(categories), FCategoryTabs);
   EXPECT_EQ(categories.ActivePageIndex(), 0);
+  CloseAndWait();
+}
+
+TEST_F(ManyTabs, APageNeverShownGivesItsTitlesToTheCommandsThatReadIt) {
+  TEndingSequencer seq;
+  SetMainMciDriver(&seq);
+  Start();
+  TExtPageControl& albums = *Probe(FForm).Albums();
+  TExtPageControl& categories = *Probe(FForm).Categories();
+  ASSERT_EQ(albums.ActivePageIndex(), 0);
+  ASSERT_EQ(Trim(albums.Pages(1)->Caption()), "Evening");
+  EXPECT_FALSE(albums.Pages(1)->Showing());
+
+  // The album's line chosen in the summary list and its titles played: its two titles in its
+  // own order, from the page nobody opened.
+  TListItem& line = Probe(FForm).AllAlbLV()->Items(0);
+  ASSERT_EQ(line.Caption(), "Evening");
+  EXPECT_EQ(Trim(line.SubItems(0)), "2");
+  line.SetSelected(true);
+  Probe(FForm).Titlesselected7()->Click();
+  TProgram& program = FForm->Road().Program();
+  ASSERT_EQ(program.Count(), 2);
+  EXPECT_EQ(program.Keys(0), FCat.Keys.front());
+  EXPECT_EQ(program.Keys(1), FCat.Keys.back());
+  EXPECT_EQ(albums.ActivePageIndex(), 0);
+
+  // A category page not shown yet holds its titles, and shows them once chosen.
+  TTunePage* jazz = nullptr;
+  for (auto& page : FForm->CategoryArea().Pages())
+    if (Trim(page->Sheet()->Caption()) == "Jazz") jazz = page.get();
+  ASSERT_NE(jazz, nullptr);
+  EXPECT_FALSE(jazz->Sheet()->Showing());
+  std::vector<int32_t> want;
+  for (size_t i = 1; i < FCat.Keys.size(); i += 2)
+    want.push_back(FCat.Keys[i]);
+  auto keysOf = [](TMyStringGrid& grid) {
+    std::vector<int32_t> keys;
+    for (int row = 1; row < grid.RowCount(); ++row)
+      if (grid.Objects(row)) keys.push_back(grid.Objects(row)->MasterKey);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+  };
+  EXPECT_EQ(keysOf(*jazz->GridControl()), want);
+  categories.SetActivePage(jazz->Sheet());
+  EXPECT_EQ(SendMessageA(categories.Handle(), TCM_GETCURSEL, 0, 0), jazz->Sheet()->TabIndex());
+  EXPECT_TRUE(jazz->GridControl()->Showing());
+  EXPECT_EQ(keysOf(*jazz->GridControl()), want);
+  // The grid fills its page, as a page made at start-up does.
+  RECT page{};
+  GetClientRect(jazz->Sheet()->Handle(), &page);
+  EXPECT_EQ(jazz->GridControl()->Width(), page.right);
+  EXPECT_GT(page.right, 0);
+  EXPECT_TRUE(IsWindowVisible(jazz->GridControl()->Handle()));
   CloseAndWait();
 }
 
