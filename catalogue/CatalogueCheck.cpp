@@ -149,7 +149,7 @@ std::string FaultText(uint32_t faults) {
       {TRecordFault::OutsideData, "points outside Music.dax"},
       {TRecordFault::Overlap, "shares stored bytes with another title"},
       {TRecordFault::DuplicateKey, "key used twice"},
-      {TRecordFault::ArchiveMismatch, "stored title does not match"},
+      {TRecordFault::ArchiveMismatch, "its stored title in Music.dax does not match"},
       {TRecordFault::UnknownAlbum, "album not in Albums_A.dex"}};
   std::string text;
   for (auto& [fault, name] : texts)

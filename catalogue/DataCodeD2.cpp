@@ -698,6 +698,29 @@ void TMyDB::FillGrid() {
   FHost->ProgressDone();
 }
 
+// --- failed saves
+// --------------------------------------------------------------------------------
+
+void TMyDB::TellSaveFailure(const std::string& text) {
+  if (FSaveHolds == 0) {
+    FHost->ShowMessageBox(text, TMessageKind::Error, 0, TMessageButtons::OK);
+    return;
+  }
+  if (std::find(FHeldFailures.begin(), FHeldFailures.end(), text) == FHeldFailures.end())
+    FHeldFailures.push_back(text);
+}
+
+void TMyDB::ReleaseSaveFailures() {
+  if (FSaveHolds == 0 || --FSaveHolds > 0 || FHeldFailures.empty()) return;
+  std::string text;
+  for (const std::string& failure : FHeldFailures)
+    text += failure + "\r\n";
+  FHeldFailures.clear();
+  FHost->ShowMessageBox(text + "\r\nThe changes are kept and will be written at the next save; "
+                               "the files stay as they were until then.",
+                        TMessageKind::Error, 0, TMessageButtons::OK);
+}
+
 // --- packing
 // --------------------------------------------------------------------------------------
 
@@ -780,7 +803,8 @@ TMyDB::TSwap TMyDB::SwapIn(const std::string& workIndex, const std::string& work
 bool TMyDB::Pack(int& deleted, int& kept) {
   deleted = 0;
   kept = RecordCount();
-  if (!FLoaded || !FPackNeeded || OpenedDamaged()) return true;
+  // A stored title found damaged keeps Music.dax as it is too, byte for byte, for mending.
+  if (!FLoaded || !FPackNeeded || OpenedDamaged() || !FToldDamaged.empty()) return true;
   int64_t needed = static_cast<int64_t>(1.25 * static_cast<double>(FDataSize + FIndexFile->Size()));
   int64_t free = FOps->Free(FFolder);
   if (free >= 0 && free < needed) {

@@ -73,7 +73,8 @@ public:
   bool ExportTune(int32_t key, const std::string& target, bool zip);
   void FillGrid();
   // Answers false when a pack was needed and could not be done (the files stay as they were).
-  // A catalogue opened damaged is never packed: its unread bytes would be lost.
+  // A catalogue opened damaged, or with a stored title found damaged, is never packed: its unread
+  // bytes would be lost.
   bool Pack(int& deleted, int& kept);
   bool CategoryInUse(int32_t categoryKey) const;
   bool ArtistInUse(int32_t artistKey) const;
@@ -103,6 +104,13 @@ public:
   TStoreHost& Host() const { return *FHost; }
   void SetZipper(TTuneZipper* value) { FZipper = value; }
   TFileOps& Ops() { return *FOps; }
+
+  // A list file that could not be written is told to the user; while a hold is on (an import
+  // that adds many titles) each failure is gathered and told once, in one box, when the last hold
+  // ends. The change stays in memory either way: the next save writes it.
+  void TellSaveFailure(const std::string& text);
+  void HoldSaveFailures() { ++FSaveHolds; }
+  void ReleaseSaveFailures();
 
 private:
   void RecoverLeftovers();
@@ -148,6 +156,8 @@ private:
   TStoreHost* FHost;
   TFileOps* FOps;
   TTuneZipper* FZipper = nullptr;
+  int FSaveHolds = 0;
+  std::vector<std::string> FHeldFailures; // each text once, in the order they came
 };
 
 // The categories: Categories.dex, and the category pages of the main window.
