@@ -3,8 +3,8 @@
 #include "DataCodeD2.h"
 #include "Crc32.h"
 #include "StoredTitle.h"
+#include "TuneFiles.h"
 #include <windows.h>
-#include <zlib.h>
 #include <cstdio>
 #include <random>
 
@@ -94,11 +94,6 @@ double ReadRaw(const std::string& path) {
   return Clock() - t;
 }
 
-void Put(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i)
-    s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
 // A MIDI-like body of about size bytes: note events from a small alphabet, packed as a typical
 // title packs (about a third).
 std::string Body(size_t size, std::mt19937& rnd) {
@@ -112,30 +107,11 @@ std::string Body(size_t size, std::mt19937& rnd) {
   return b;
 }
 
-// A one-file zip's local header and deflated data, as the store keeps an archive.
-std::string Archive(const std::string& body, uint32_t crc) {
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string packed(deflateBound(&z, body.size()), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));
-  z.avail_in = static_cast<uInt>(body.size());
-  z.next_out = reinterpret_cast<Bytef*>(packed.data());
-  z.avail_out = static_cast<uInt>(packed.size());
-  deflate(&z, Z_FINISH);
-  packed.resize(z.total_out);
-  deflateEnd(&z);
-  std::string a;
-  Put(a, 0x04034B50, 4);
-  Put(a, 20, 2);
-  Put(a, 0, 2);
-  Put(a, 8, 2);
-  Put(a, 0, 4);
-  Put(a, crc, 4);
-  Put(a, static_cast<uint32_t>(packed.size()), 4);
-  Put(a, static_cast<uint32_t>(body.size()), 4);
-  Put(a, 11, 2);
-  Put(a, 0, 2);
-  return a + "AAATune.mid" + packed;
+// A one-file archive as the import packs a title.
+std::string Archive(const std::string& body) {
+  std::string archive;
+  TTuneFiles::ZipBytes(body, "AAATune.mid", archive);
+  return archive;
 }
 
 // What checking the stored titles costs at opening: the zip headers alone against every title
@@ -154,7 +130,7 @@ void MeasureStoredTitles(int titles, size_t bodySize) {
     r.CategoryKey = r.PerformerKey = 1;
     r.Size = static_cast<int32_t>(body.size());
     r.Crc = Crc32Update(0, body.data(), body.size());
-    std::string a = Archive(body, r.Crc);
+    std::string a = Archive(body);
     r.Offset = static_cast<int32_t>(dax.size());
     r.Length = static_cast<int32_t>(a.size());
     r.Title = "Title " + std::to_string(i);
@@ -212,7 +188,7 @@ int main() {
   for (int i = 0; i < titles; ++i) {
     // Tiny real archives: the opening checks each one's zip header against its record.
     const std::string body = Body(16, rnd);
-    const std::string archive = Archive(body, Crc32Update(0, body.data(), body.size()));
+    const std::string archive = Archive(body);
     TTuneRec r;
     r.FileType = "MIDI";
     r.Live = i % 50 != 7; // a few deleted titles, as a working catalogue has
