@@ -124,9 +124,18 @@ std::string FailureText(const std::exception& e) {
 
 TImportScope::TImportScope(TMasterFrm& master) : FMaster(master) {
   FMaster.EnterImport();
+  FStore = FMaster.DMM2() ? FMaster.DMM2()->MyDB() : nullptr;
+  if (FStore) FStore->HoldSaveFailures();
 }
 
 TImportScope::~TImportScope() {
+  if (FStore) {
+    try {
+      FStore->ReleaseSaveFailures();
+    } catch (const std::exception&) {
+      // The box could not be shown; the failure stays to be found at the next save.
+    }
+  }
   FMaster.LeaveImport();
 }
 

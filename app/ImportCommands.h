@@ -11,9 +11,11 @@
 class TMasterFrm;
 class TArchiveReader;
 struct TTuneSnapshot;
+class TMyDB;
 
 // Holds import-busy for one whole import (or scan and its import): a title start waits for it,
-// requests and drops wait in the queue, and a close is put off until the import returns.
+// requests and drops wait in the queue, a close is put off until the import returns, and list
+// files that could not be written meanwhile are told in one box at its end.
 class TImportScope {
 public:
   explicit TImportScope(TMasterFrm& master);
@@ -23,6 +25,7 @@ public:
 
 private:
   TMasterFrm& FMaster;
+  TMyDB* FStore = nullptr; // its list files' failed saves are told once, when the import ends
 };
 
 enum class TImportKind { None, Midi, Archive };

@@ -132,10 +132,7 @@ int64_t Unclaimed(std::vector<TSpan> spans, int64_t size) {
 
 // A stored archive is a one-file zip: its local header names the title's CRC and size unless the
 // writer deferred them to a trailing descriptor.
-bool ArchiveAgrees(std::string_view data, const TTuneRec& r) {
-  constexpr int LocalHeaderSize = 30;
-  if (r.Length < LocalHeaderSize) return false;
-  const auto* p = reinterpret_cast<const uint8_t*>(data.data()) + r.Offset;
+bool ArchiveAgrees(const uint8_t* p, const TTuneRec& r) {
   if (GetU32(p) != 0x04034B50) return false;
   if (GetU16(p + 6) & 0x0008) return true;
   uint32_t crc = GetU32(p + 14), size = GetU32(p + 22);
@@ -152,7 +149,7 @@ std::string FaultText(uint32_t faults) {
       {TRecordFault::OutsideData, "points outside Music.dax"},
       {TRecordFault::Overlap, "shares stored bytes with another title"},
       {TRecordFault::DuplicateKey, "key used twice"},
-      {TRecordFault::ArchiveMismatch, "stored title does not match"},
+      {TRecordFault::ArchiveMismatch, "its stored title in Music.dax does not match"},
       {TRecordFault::UnknownAlbum, "album not in Albums_A.dex"}};
   std::string text;
   for (auto& [fault, name] : texts)
@@ -221,12 +218,14 @@ std::string TCatalogueFinding::Summary() const {
 }
 
 TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
-                            std::optional<std::string_view> data) {
+                            std::optional<std::string_view> data,
+                            const TArchiveHeaderReader& readHeader) {
   TFileFinding f = StartFinding(TCatalogueFileKind::Index, index, TuneRecSize);
   if (data) dataSize = static_cast<int64_t>(data->size());
   std::vector<uint32_t> faults(f.Records, 0);
   std::vector<std::pair<int32_t, int>> liveKeys;
   std::vector<TSpan> liveSpans, allSpans;
+  std::vector<std::pair<int64_t, int>> headers; // offset, record index
   TTuneRec r;
   for (int n = 1; n <= f.Records; ++n) {
     const uint8_t* p = Rec(index, n, TuneRecSize);
@@ -246,9 +245,27 @@ TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
       bad |= Bit(TRecordFault::ZeroLength);
     else {
       liveSpans.push_back({begin, end, n - 1});
-      if (data && !ArchiveAgrees(*data, r)) bad |= Bit(TRecordFault::ArchiveMismatch);
+      const bool checked = data || readHeader;
+      if (checked && r.Length < ArchiveHeaderSize)
+        bad |= Bit(TRecordFault::ArchiveMismatch);
+      else if (checked)
+        headers.push_back({begin, n - 1});
     }
     liveKeys.push_back({r.MasterKey, n - 1});
+  }
+  // The headers are read in the order they lie in the data file, so that a reader can buffer.
+  std::sort(headers.begin(), headers.end());
+  uint8_t header[ArchiveHeaderSize];
+  for (auto [offset, i] : headers) {
+    const uint8_t* p = header;
+    if (data)
+      p = reinterpret_cast<const uint8_t*>(data->data()) + offset;
+    else if (!readHeader(offset, header)) {
+      faults[i] |= Bit(TRecordFault::ArchiveMismatch);
+      continue;
+    }
+    DecodeTuneRecInto(Rec(index, i + 1, TuneRecSize), r);
+    if (!ArchiveAgrees(p, r)) faults[i] |= Bit(TRecordFault::ArchiveMismatch);
   }
   MarkDuplicateKeys(liveKeys, faults);
   MarkOverlaps(liveSpans, faults);

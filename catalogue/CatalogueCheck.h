@@ -2,6 +2,7 @@
 // and why, per file, and one summary for the user.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,9 +61,17 @@ struct TCatalogueFinding {
 
 TCatalogueFinding CheckCatalogue(const TCatalogueBytes& files);
 
-// The checks of single files, for a loader that reads one alone.
+// The bytes a stored archive's zip local header takes.
+inline constexpr int ArchiveHeaderSize = 30;
+// Fills header with the ArchiveHeaderSize bytes of the data file at offset; false when they
+// cannot be read. Asked in ascending order of offset.
+using TArchiveHeaderReader = std::function<bool(int64_t offset, uint8_t* header)>;
+
+// The checks of single files, for a loader that reads one alone. The archives' headers are checked
+// against their records when the data file's bytes or a reader of its headers are given.
 TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
-                            std::optional<std::string_view> data = std::nullopt);
+                            std::optional<std::string_view> data = std::nullopt,
+                            const TArchiveHeaderReader& readHeader = nullptr);
 // Categories, artists or albums.
 TFileFinding CheckListFile(TCatalogueFileKind kind, std::string_view bytes);
 // Album rows; with the album keys known, a row of any other album is flagged.

@@ -124,7 +124,7 @@ void SaveTelling(TMyDB* store, const std::function<void()>& save) {
     save();
   } catch (const std::exception& e) {
     if (!store) throw;
-    store->Host().ShowMessageBox(e.what(), TMessageKind::Error, 0, TMessageButtons::OK);
+    store->TellSaveFailure(e.what());
   }
 }
 } // namespace
@@ -446,7 +446,9 @@ int32_t TPerfList::FindOrAddPerformer(const std::string& first, const std::strin
   r.LastName = CutToRoom(last, NameRoom);
   r.FullName = CutToRoom(MakeFullName(first, last), FullNameRoom);
   FItems.push_back(r);
-  SaveToFile();
+  // The artist stays in memory when the file cannot be written: the titles of an import can
+  // still carry it, and the next save of the list writes it.
+  SaveTelling(FStore, [this] { SaveToFile(); });
   return r.Key;
 }
 

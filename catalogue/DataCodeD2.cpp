@@ -2,10 +2,12 @@
 #include "DataCodeD2.h"
 #include "Bytes.h"
 #include "Messages.h"
+#include "StoredTitle.h"
 #include "TimeText.h"
 #include <windows.h>
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <unordered_map>
 
 namespace {
@@ -14,6 +16,7 @@ const char* const AsideIndexName = "InfoOld";
 const char* const AsideDataName = "DataOld";
 const char* const BackUpFolder = "BackUp";
 constexpr DWORD PumpIntervalMs = 25;
+constexpr int64_t HeaderBlock = 65536; // bytes of the data file read at once for the zip headers
 
 std::string DriveOf(const std::string& folder) {
   return folder.size() >= 2 && folder[1] == ':' ? folder.substr(0, 2)
@@ -37,6 +40,7 @@ void TMyDB::Close() {
   FRecords.clear();
   FRecords.shrink_to_fit();
   FDamaged.clear();
+  FToldDamaged.clear();
   FFinding = TFileFinding();
   FKeyIndex.clear();
   FOriginIndex.clear();
@@ -154,7 +158,29 @@ int TMyDB::Open(const std::string& fileName) {
   std::string indexBytes(static_cast<size_t>(indexSize), '\0');
   FIndexFile->SetPosition(0);
   if (indexSize > 0) FIndexFile->ReadBuffer(indexBytes.data(), static_cast<int32_t>(indexSize));
-  FFinding = CheckIndexFile(indexBytes, FDataSize);
+  // Each stored archive's zip header is checked against its record; the headers are asked in the
+  // order they lie, so a block read once serves the small archives that follow.
+  std::string block;
+  int64_t blockAt = 0;
+  auto readHeader = [&](int64_t offset, uint8_t* header) {
+    try {
+      if (block.empty() || offset < blockAt ||
+          offset + ArchiveHeaderSize > blockAt + static_cast<int64_t>(block.size())) {
+        const int64_t want = std::min(HeaderBlock, FDataSize - offset);
+        if (want < ArchiveHeaderSize) return false;
+        block.resize(static_cast<size_t>(want));
+        FDataFile->SetPosition(offset);
+        FDataFile->ReadBuffer(block.data(), static_cast<int32_t>(want));
+        blockAt = offset;
+      }
+    } catch (const std::exception&) {
+      block.clear();
+      return false;
+    }
+    std::memcpy(header, block.data() + (offset - blockAt), ArchiveHeaderSize);
+    return true;
+  };
+  FFinding = CheckIndexFile(indexBytes, FDataSize, std::nullopt, readHeader);
   if (FFinding.Damaged() && !FQuietReopen) KeepDamagedCopy(FIndexPath, indexBytes, *FOps);
 
   const int count = static_cast<int>(indexSize / TuneRecSize);
@@ -576,11 +602,30 @@ bool TMyDB::ExtractTuneData(const std::string& target, TTuneRec& rec, int32_t ke
         static_cast<int64_t>(rec.Offset) + rec.Length > FDataSize)
       return false;
     if (rec.Length == 0) return true;
+    std::string archive(static_cast<size_t>(rec.Length), '\0');
     FDataFile->SetPosition(rec.Offset);
-    return out.CopyFrom(*FDataFile, rec.Length) == rec.Length;
+    FDataFile->ReadBuffer(archive.data(), rec.Length);
+    // A flipped byte would otherwise be played, exported or mailed as if it were the title.
+    if (std::string fault = StoredTitleFault(archive, rec.Crc); !fault.empty()) {
+      TellDamagedTitle(n, fault);
+      return false;
+    }
+    out.WriteBuffer(archive.data(), rec.Length);
+    return true;
   } catch (const std::exception&) {
     return false;
   }
+}
+
+void TMyDB::TellDamagedTitle(int n, const std::string& fault) {
+  if (!FToldDamaged.insert(n).second) return;
+  const TTuneRec& r = FRecords[n - 1];
+  FHost->ShowMessageBox("The stored title \"" + Trim(r.Title) + "\" (record " + IntToStr(n) +
+                            " of " + ExtractFileName(FIndexPath) + ") is damaged: " + fault +
+                            ".\r\n\r\nIt cannot be played, saved or mailed. Its bytes are kept "
+                            "in " +
+                            ExtractFileName(FDataPath) + " as they are.",
+                        TMessageKind::Error, 0, TMessageButtons::OK);
 }
 
 bool TMyDB::ExportTune(int32_t key, const std::string& target, bool zip) {
@@ -651,6 +696,29 @@ void TMyDB::FillGrid() {
   if (FCatList) FCatList->EndUpdateAll();
   FHost->SetStatus("Done", false);
   FHost->ProgressDone();
+}
+
+// --- failed saves
+// --------------------------------------------------------------------------------
+
+void TMyDB::TellSaveFailure(const std::string& text) {
+  if (FSaveHolds == 0) {
+    FHost->ShowMessageBox(text, TMessageKind::Error, 0, TMessageButtons::OK);
+    return;
+  }
+  if (std::find(FHeldFailures.begin(), FHeldFailures.end(), text) == FHeldFailures.end())
+    FHeldFailures.push_back(text);
+}
+
+void TMyDB::ReleaseSaveFailures() {
+  if (FSaveHolds == 0 || --FSaveHolds > 0 || FHeldFailures.empty()) return;
+  std::string text;
+  for (const std::string& failure : FHeldFailures)
+    text += failure + "\r\n";
+  FHeldFailures.clear();
+  FHost->ShowMessageBox(text + "\r\nThe changes are kept and will be written at the next save; "
+                               "the files stay as they were until then.",
+                        TMessageKind::Error, 0, TMessageButtons::OK);
 }
 
 // --- packing
@@ -735,7 +803,8 @@ TMyDB::TSwap TMyDB::SwapIn(const std::string& workIndex, const std::string& work
 bool TMyDB::Pack(int& deleted, int& kept) {
   deleted = 0;
   kept = RecordCount();
-  if (!FLoaded || !FPackNeeded || OpenedDamaged()) return true;
+  // A stored title found damaged keeps Music.dax as it is too, byte for byte, for mending.
+  if (!FLoaded || !FPackNeeded || OpenedDamaged() || !FToldDamaged.empty()) return true;
   int64_t needed = static_cast<int64_t>(1.25 * static_cast<double>(FDataSize + FIndexFile->Size()));
   int64_t free = FOps->Free(FFolder);
   if (free >= 0 && free < needed) {

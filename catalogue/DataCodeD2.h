@@ -67,11 +67,14 @@ public:
   int RenameCategoryInTunes(int32_t categoryKey, const std::string& name);
   int MoveCategoryTunes(int32_t fromKey, int32_t toKey, TTuneGridView* target,
                         const std::string& name);
+  // Copies the title's stored archive to target once its unpacked bytes prove to be the title's;
+  // a damaged one is told to the user (once) and left as it is.
   bool ExtractTuneData(const std::string& target, TTuneRec& rec, int32_t key);
   bool ExportTune(int32_t key, const std::string& target, bool zip);
   void FillGrid();
   // Answers false when a pack was needed and could not be done (the files stay as they were).
-  // A catalogue opened damaged is never packed: its unread bytes would be lost.
+  // A catalogue opened damaged, or with a stored title found damaged, is never packed: its unread
+  // bytes would be lost.
   bool Pack(int& deleted, int& kept);
   bool CategoryInUse(int32_t categoryKey) const;
   bool ArtistInUse(int32_t artistKey) const;
@@ -102,11 +105,20 @@ public:
   void SetZipper(TTuneZipper* value) { FZipper = value; }
   TFileOps& Ops() { return *FOps; }
 
+  // A list file that could not be written is told to the user; while a hold is on (an import
+  // that adds many titles) each failure is gathered and told once, in one box, when the last hold
+  // ends. The change stays in memory either way: the next save writes it.
+  void TellSaveFailure(const std::string& text);
+  void HoldSaveFailures() { ++FSaveHolds; }
+  void ReleaseSaveFailures();
+
 private:
   void RecoverLeftovers();
   void MoveToBackUp(const std::string& path, std::vector<std::string>& moved);
   bool Usable(int n) const; // live and its archive lies within the data file
   void KeepDamagedOut();
+  // Tells the user once per record that its stored title is damaged and was not read.
+  void TellDamagedTitle(int n, const std::string& fault);
   int64_t DataEnd(int64_t length);
   void AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool quiet);
   void InsertKey(int32_t recNo, int32_t key);
@@ -125,7 +137,8 @@ private:
   std::string FFolder, FBaseName, FIndexPath, FDataPath;
   int FRecSize = TuneRecSize;
   std::vector<TTuneRec> FRecords;
-  std::vector<uint8_t> FDamaged; // per record: live, but not usable (see Open)
+  std::vector<uint8_t> FDamaged;        // per record: live, but not usable (see Open)
+  std::unordered_set<int> FToldDamaged; // records whose damaged stored title the user was told of
   TFileFinding FFinding;
   std::vector<TIdIndexEntry> FKeyIndex;
   // Record numbers by the hash of their origin, for the duplicate test; built when first asked.
@@ -143,6 +156,8 @@ private:
   TStoreHost* FHost;
   TFileOps* FOps;
   TTuneZipper* FZipper = nullptr;
+  int FSaveHolds = 0;
+  std::vector<std::string> FHeldFailures; // each text once, in the order they came
 };
 
 // The categories: Categories.dex, and the category pages of the main window.

@@ -12,10 +12,24 @@ namespace {
 const char* const CatalogueFiles[] = {"Music.dex",   "Music.dax",    "Categories.dex",
                                       "Artists.dex", "Albums_A.dex", "Albums_AT.dex"};
 
-class DamageRun : public testing::TestWithParam<const char*> {};
+// A catalogue by its folder name, and what the run does besides opening and closing it.
+struct TDamageCase {
+  const char* Name;
+  const char* Told;           // the start of the one box the user must see
+  const char* Play = nullptr; // a title's origin the run asks the program to play, by "P"
+};
+
+void PrintTo(const TDamageCase& c, std::ostream* os) {
+  *os << c.Name;
+}
+
+const char* const FoundAtOpening = "Tonalbrook found damage in its catalogue files";
+
+class DamageRun : public testing::TestWithParam<TDamageCase> {};
 
 TEST_P(DamageRun, TheProgramTellsKeepsACopyAndClosesWithoutLosingWhatItCouldNotRead) {
-  const std::string name = GetParam();
+  const TDamageCase& c = GetParam();
+  const std::string name = c.Name;
   const std::string source =
       WinPath(EnvVar("TB_BUILD_DIR")) + "\\oracles\\damage_catalogues\\" + name + "\\";
   const std::string kept =
@@ -28,21 +42,33 @@ TEST_P(DamageRun, TheProgramTellsKeepsACopyAndClosesWithoutLosingWhatItCouldNotR
   for (const char* f : CatalogueFiles)
     ASSERT_TRUE(CopyFileA((source + f).c_str(), (dir / f).c_str(), FALSE)) << source + f;
 
+  // The title's origin must name a file for the request to be taken; the file is never read.
+  std::string origin = c.Play ? c.Play : "";
+  if (!origin.empty()) {
+    ForceDirectories(ExtractFilePath(origin));
+    WriteFileBytes(origin, "never read");
+  }
   {
-    TRunningProgram run(dir.Path(), "");
+    TRunningProgram run(dir.Path(), origin.empty() ? "" : "P\"" + origin + "\"");
     ASSERT_TRUE(run.Started());
+    if (!origin.empty()) {
+      EXPECT_TRUE(run.AnswerUntil([&] { return !run.Boxes().empty(); }, 60000))
+          << "nothing was told when the title was played";
+    }
     ASSERT_TRUE(run.AnswerAndClose()) << "the program did not start and close";
     EXPECT_EQ(run.ExitCode(), 0u);
     std::string texts;
     for (const auto& box : run.Boxes())
       texts += box.Text + "\r\n----\r\n";
     ASSERT_EQ(run.Boxes().size(), 1u) << texts;
-    EXPECT_NE(run.Boxes()[0].Text.find("Tonalbrook found damage in its catalogue files"),
-              std::string::npos)
-        << texts;
+    EXPECT_NE(run.Boxes()[0].Text.find(c.Told), std::string::npos) << texts;
     RemoveTree(kept);
     ForceDirectories(kept);
     WriteFileBytes(kept + "boxes.txt", texts);
+  }
+  if (!origin.empty()) {
+    DeleteFileA(origin.c_str());
+    RemoveDirectoryA(ExtractFilePath(origin).c_str());
   }
   for (const char* f : CatalogueFiles)
     CopyFileA((dir / f).c_str(), (kept + f).c_str(), FALSE);
@@ -52,8 +78,17 @@ TEST_P(DamageRun, TheProgramTellsKeepsACopyAndClosesWithoutLosingWhatItCouldNotR
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Catalogues, DamageRun,
-                         testing::Values("cut_index", "index_swapped", "empty_index", "cut_data",
-                                         "zero_length", "duplicate_key", "garbage_categories"));
+INSTANTIATE_TEST_SUITE_P(
+    Catalogues, DamageRun,
+    testing::Values(
+        TDamageCase{"cut_index", FoundAtOpening}, TDamageCase{"index_swapped", FoundAtOpening},
+        TDamageCase{"empty_index", FoundAtOpening}, TDamageCase{"cut_data", FoundAtOpening},
+        TDamageCase{"zero_length", FoundAtOpening}, TDamageCase{"duplicate_key", FoundAtOpening},
+        TDamageCase{"garbage_categories", FoundAtOpening},
+        TDamageCase{"header_mismatch", FoundAtOpening},
+        // Found only when read: playing it names the title.
+        TDamageCase{"flipped_title", "The stored title \"Title number 10\" (record 10",
+                    "C:\\Music\\Title 10.mid"}),
+    [](const testing::TestParamInfo<TDamageCase>& info) { return std::string(info.param.Name); });
 
 } // namespace

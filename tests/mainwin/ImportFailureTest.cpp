@@ -10,12 +10,24 @@
 #include "ScanHelpers.h"
 #include "ScanCommands.h"
 #include "DataCodeD2.h"
+#include "FileOps.h"
 #include "TuneFiles.h"
 
 namespace {
 
 const char* const NotImportable = "not a MIDI file (.mid, .midi, .rmi) or a zip archive (.zip)";
 const char* const OutOfMemory = "There was not enough memory to read and pack the file";
+
+// The final rename of a safe replace refused for the artist file alone, as Windows refuses it
+// over a read-only file.
+bool RefuseArtists(const std::string& from, const std::string& to) {
+  if (ExtractFileName(to) == "Artists.dex") {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
 
 class ImportFailures : public TMainWindowFixture {
 protected:
@@ -27,8 +39,10 @@ protected:
     TMainWindowFixture::TearDown();
   }
   // File > Open with these paths in the loader's list, confirmed with OK.
-  void OpenList(const std::vector<std::string>& list) {
-    PushLoaderList(FAnswers, list);
+  void OpenList(const std::vector<std::string>& list) { OpenListAs(list, "", ""); }
+  void OpenListAs(const std::vector<std::string>& list, const std::string& artist,
+                  const std::string& category) {
+    PushLoaderList(FAnswers, list, artist, category);
     FForm->ScanCommands().GetLocal2Click(nullptr);
   }
   // The message boxes asked since the last call.
@@ -159,6 +173,38 @@ TEST_F(ImportFailures, APackingOutOfMemoryLeavesThatFileOutAndTheOthersGoIn) {
                             "These 2 files were not added to the database:\r\n\r\n" + notes + ": " +
                             NotImportable + "\r\n" + big + ": " + OutOfMemory});
   EXPECT_EQ(Status(), "Done");
+}
+
+// A new artist whose file cannot be replaced: the user is told once, naming the file, the titles
+// still go in with that artist, and the close writes the artist file.
+TEST_F(ImportFailures, AnArtistFileThatCannotBeReplacedIsToldOnceAndTheTitlesStillGoIn) {
+  Start();
+  const std::string artists = FDir / "Artists.dex";
+  const std::string before = FileExists(artists) ? ReadFileBytes(artists) : "";
+  const std::string one = FSource / "one.mid", two = FSource / "two.mid";
+  WriteFileBytes(one, ReadFileBytes(CorpusFiles("playmidi")[0]));
+  WriteFileBytes(two, ReadFileBytes(CorpusFiles("timidity")[0]));
+  {
+    TRenameOverFunc former = SetRenameOverFunc(RefuseArtists);
+    OpenListAs({one, two}, "Singer, New", "Imported");
+    SetRenameOverFunc(former);
+  }
+  std::vector<std::string> boxes = NewBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  const size_t at = boxes[0].find("Artists.dex");
+  EXPECT_NE(at, std::string::npos) << boxes[0];
+  EXPECT_EQ(boxes[0].find("Artists.dex", at + 1), std::string::npos) << boxes[0];
+  ASSERT_TRUE(Stored(one));
+  ASSERT_TRUE(Stored(two));
+  int32_t key = 0;
+  TTuneRec rec;
+  FForm->DMM2()->MyDB()->FindIdByFileName(one, key);
+  ASSERT_TRUE(FForm->DMM2()->MyDB()->FindById(key, rec));
+  EXPECT_EQ(rec.LastName, "Singer");
+  EXPECT_EQ(FileExists(artists) ? ReadFileBytes(artists) : "", before);
+  EXPECT_FALSE(FileExists(artists + ".new"));
+  CloseAndWait();
+  EXPECT_NE(ReadFileBytes(artists).find("Singer"), std::string::npos);
 }
 
 } // namespace

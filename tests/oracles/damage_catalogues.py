@@ -53,6 +53,16 @@ def cases():
     case("zero_length", ["Music.dex"], **{"Music.dex": put_i32(dex, 4 * TUNE + 16, 0)})
     # Record 2 carries title 6's key (title 6 is in two albums).
     case("duplicate_key", ["Music.dex"], **{"Music.dex": put_i32(dex, 1 * TUNE + 28, 6)})
+    # Title 7's stored archive: its zip header's CRC disagrees with its record, found at opening.
+    off7 = tune_field(dex, 7, 12)
+    case("header_mismatch", ["Music.dax"],
+         **{"Music.dax": dax[:off7 + 14] + bytes([dax[off7 + 14] ^ 0x40]) + dax[off7 + 15:]})
+    # A byte in the middle of title 10's packed data flipped: found when the title is read.
+    off10 = tune_field(dex, 10, 12)
+    packed, name, extra = struct.unpack_from("<I4xHH", dax, off10 + 18)
+    at = off10 + 30 + name + extra + packed // 2
+    case("flipped_title", ["Music.dax"],
+         **{"Music.dax": dax[:at] + bytes([dax[at] ^ 0x10]) + dax[at + 1:]})
     # A larger file of other bytes in the category file's place.
     rnd = random.Random(37)
     case("garbage_categories", ["Categories.dex"],

@@ -46,7 +46,15 @@ void PrepareStore(const std::string& folder, std::vector<int32_t>& twelve, int32
   TTuneFiles zipper;
   auto add = [&](size_t i, int32_t category, int32_t seconds, int32_t size) {
     std::string zip = folder + "TempZips\\t" + std::to_string(i) + ".zip";
-    EXPECT_TRUE(zipper.ZipOneFile(files[i], zip));
+    // The stored file has the size its record gives (the store checks the archive's header):
+    // the corpus file's bytes, repeated or cut to that size.
+    std::string body, source = ReadFileBytes(files[i]);
+    while (body.size() < static_cast<size_t>(size))
+      body += source;
+    body.resize(static_cast<size_t>(size));
+    std::string sized = folder + "TempZips\\t" + std::to_string(i) + ".mid";
+    WriteFileBytes(sized, body);
+    EXPECT_TRUE(zipper.ZipOneFile(sized, zip));
     int32_t key = 0;
     EXPECT_TRUE(dm.AddTune(zip, "Title " + std::to_string(i), Now(), true, Now(), seconds, 0, size,
                            artist, category, "MIDI", files[i], &key));
