@@ -72,9 +72,9 @@ void TCatalogueCommands::UpdateCategoryItems() {
   for (const char* name : {"Delete3", "Allcategories1"})
     EnableItem(ItemNamed(FFrm, name), true);
   for (const char* name : {"Titlesselected4", "Titlesselected10", "Titlesselected5"})
-    EnableItem(ItemNamed(FFrm, name), FFrm.FSelection->Count() > 0);
+    EnableItem(ItemNamed(FFrm, name), FFrm.WorkingKeys().CategorySelection().Count() > 0);
 
-  bool selected = FFrm.FSelection->Count() > 0;
+  bool selected = FFrm.WorkingKeys().CategorySelection().Count() > 0;
   for (TMenuItem* m : {FFrm.FTitlesselected8, FFrm.FTitlesselected6})
     EnableItem(m, selected);
   FFrm.FPrintCommands->UpdatePrintItems();
@@ -92,9 +92,9 @@ void TCatalogueCommands::UpdateAlbumItems() {
                            "Albumselected2", "Rename1", "Delete2"})
     EnableItem(ItemNamed(FFrm, name), album);
   for (const char* name : {"Titlesselected1", "Titlesselected9", "Titlesselected2"})
-    EnableItem(ItemNamed(FFrm, name), albumPage && FFrm.FSelection2->Count() > 0);
+    EnableItem(ItemNamed(FFrm, name), albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0);
 
-  bool titles = albumPage && FFrm.FSelection2->Count() > 0;
+  bool titles = albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0;
   for (TMenuItem* m : {FFrm.FTitlesselected7, FFrm.FTitlesselected3})
     EnableItem(m, titles);
   FFrm.FPrintCommands->UpdatePrintItems();
@@ -111,16 +111,18 @@ void TCatalogueCommands::UpdateTitlesMenu() {
   if (!FFrm.FTitle1) return;
   // While busy the menu stays as the busy state left it: disabled.
   if (FFrm.CommandsDisabled()) return;
-  bool allAlbums = FFrm.FAlbumsInUse && FFrm.FAlbums->ActivePageIndex() == 0;
-  const TStringList& keys = FFrm.FAlbumsInUse ? *FFrm.FSelection2 : *FFrm.FSelection;
+  bool allAlbums = FFrm.WorkingKeys().AlbumsInUse() && FFrm.FAlbums->ActivePageIndex() == 0;
+  const TStringList& keys = FFrm.WorkingKeys().AlbumsInUse()
+                                ? FFrm.WorkingKeys().AlbumSelection()
+                                : FFrm.WorkingKeys().CategorySelection();
   FFrm.FTitle1->SetEnabled(!allAlbums && keys.Count() > 0);
   EnableItem(ItemNamed(FFrm, "Mail3"), true);
 }
 
 void TCatalogueCommands::NewCatPopUpPopup() {
-  if (!FFrm.FSelection) return; // not shown yet
+  if (!FFrm.CatList()) return; // not shown yet
   // The category items as the area stands now, whichever area is in use.
-  FFrm.EditCommands().SelectedKeysOfActiveGrid(*FFrm.FSelection);
+  FFrm.EditCommands().SelectedKeysOfActiveGrid(FFrm.WorkingKeys().CategorySelection());
   UpdateCategoryItems();
   FFrm.FViewCat1->SetCaption(FFrm.FCategorySummaryOnly->Caption());
   const std::pair<const char*, const char*> twins[] = {

@@ -28,7 +28,7 @@ void TDragCommands::WireDrags() {
         BeginDrag(tabs, false);
     };
     tabs->OnStartDrag = [this, tabs](TObject* s) { DragStarts(s, tabs == FFrm.FAlbums); };
-    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
+    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
   }
   TMouseEvent listDown = FFrm.FAllAlbLV->OnMouseDown;
   FFrm.FAllAlbLV->OnMouseDown = [this, listDown](TObject* s, TMouseButton b, TShiftState sh, int x,
@@ -38,7 +38,7 @@ void TDragCommands::WireDrags() {
       BeginDrag(FFrm.FAllAlbLV, false);
   };
   FFrm.FAllAlbLV->OnStartDrag = [this](TObject* s) { DragStarts(s, true); };
-  FFrm.FAllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
+  FFrm.FAllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
   WireGridDrags(*FFrm.FAllCatGrid, false);
   for (auto* area : {&FFrm.FCategoryArea->OnNewGrid, &FFrm.FAlbumArea->OnNewGrid}) {
     std::function<void(TMyStringGrid&)> prior = *area;
@@ -82,7 +82,7 @@ void TDragCommands::WireDrags() {
 
 void TDragCommands::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnStartDrag = [this, fromAlbums](TObject* s) { DragStarts(s, fromAlbums); };
-  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
+  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
   if (fromAlbums) {
     // Titles from elsewhere join the album; the grid moves its own rows itself.
     grid.OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState, bool& accept) {
@@ -121,26 +121,27 @@ TDragCommands::TDragFrom TDragCommands::DragFrom(const TObject* source) const {
 }
 
 void TDragCommands::DragStarts(TObject* source, bool fromAlbums) {
-  FFrm.ClearDragList();
+  FFrm.WorkingKeys().Clear();
   if (!FFrm.FCatList || !FFrm.FAlbList) return;
   switch (DragFrom(source)) {
   case TDragFrom::Grid:
-    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(*FFrm.FDragList);
+    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(FFrm.WorkingKeys().Keys());
     break;
   case TDragFrom::CategoryTabs:
-    if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid()) grid->GetAllKeys(*FFrm.FDragList);
+    if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid())
+      grid->GetAllKeys(FFrm.WorkingKeys().Keys());
     break;
   case TDragFrom::AlbumTabs:
-    FFrm.FAlbList->GetActiveAlbumKeys(*FFrm.FDragList);
+    FFrm.FAlbList->GetActiveAlbumKeys(FFrm.WorkingKeys().Keys());
     break;
   case TDragFrom::AlbumList:
-    FFrm.FAlbList->GetSelectedKeys(*FFrm.FDragList);
+    FFrm.FAlbList->GetSelectedKeys(FFrm.WorkingKeys().Keys());
     break;
   case TDragFrom::None:
     return;
   }
-  FFrm.SetDragSource(fromAlbums, !fromAlbums);
-  SetDragCursor(FFrm.FDragList->Count() > 1 ? crMultiDrag : crDrag);
+  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
+  SetDragCursor(FFrm.WorkingKeys().Keys().Count() > 1 ? crMultiDrag : crDrag);
 }
 
 bool TDragCommands::PagesHeld() const {
@@ -162,8 +163,7 @@ bool TDragCommands::DropsHeld() const {
 
 bool TDragCommands::DropAccepted(TObject* target, TObject* source) const {
   if (DragFrom(source) == TDragFrom::None || DropsHeld()) return false;
-  if (FFrm.FDragList->Count() == 0 || !(FFrm.FDragFromAlbums || FFrm.FDragFromCategories))
-    return false;
+  if (!FFrm.WorkingKeys().Ready()) return false;
   auto* control = dynamic_cast<TControl*>(target);
   return control && control->Enabled();
 }
@@ -173,9 +173,9 @@ void TDragCommands::CommandDragDrop(TObject* target, TObject* source) {
   const TDragFrom from = DragFrom(source);
   const bool grid = from == TDragFrom::Grid;
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
   // The keys are spent however the command ends.
-  TScopeExit spent([this] { FFrm.ClearDragList(); });
+  TScopeExit spent([this] { FFrm.WorkingKeys().Clear(); });
   if (target == FFrm.FPlay) {
     FFrm.FPlayCommands->PlayBClick(target);
   } else if (target == FFrm.FPlayReplace) {
@@ -188,7 +188,7 @@ void TDragCommands::CommandDragDrop(TObject* target, TObject* source) {
     else
       FFrm.FEditCommands->Rename1Click(target);
   } else if (target == FFrm.FTrashCat) {
-    if (grid && FFrm.FDragFromCategories) {
+    if (grid && FFrm.WorkingKeys().FromCategories()) {
       FFrm.FEditCommands->Delete1Click(target);
     } else if (grid) {
       // The grid cleared its selection as the drag left it; the question is about those rows.
@@ -209,7 +209,7 @@ void TDragCommands::CommandDragDrop(TObject* target, TObject* source) {
   } else if (target == FFrm.FPrintCat) {
     if (grid) {
       // Rows print as the Titles menu prints a selection of their area.
-      FFrm.FPrintCommands->PrintTitlesOf(keys, FFrm.FDragFromAlbums);
+      FFrm.FPrintCommands->PrintTitlesOf(keys, FFrm.WorkingKeys().FromAlbums());
     } else if (from == TDragFrom::CategoryTabs) {
       if (FFrm.FCategories->ActivePageIndex() <= 0)
         FFrm.FPrintCommands->Allcategories5Click(target);
@@ -244,8 +244,8 @@ void TDragCommands::AlbumDragDrop(TObject* target, TObject* source, int x, int y
   AlbumDragOver(target, source, x, y, accept);
   if (!accept) return;
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
-  FFrm.ClearDragList();
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
+  FFrm.WorkingKeys().Clear();
   FFrm.FAlbList->AddTitlesToAlbum(target, x, y, keys);
 }
 

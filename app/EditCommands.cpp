@@ -97,18 +97,16 @@ void TEditCommands::BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMe
 void TMasterFrm::CategoriesChange() {
   if (FClosed || !StartUpDone || !FCatList) return;
   FCatList->FocusActiveGrid();
-  FCategoriesInUse = true;
-  FAlbumsInUse = false;
-  FEditCommands->SelectedKeysOfActiveGrid(*FSelection);
+  FWorkingKeys.SetAlbumsInUse(false);
+  FEditCommands->SelectedKeysOfActiveGrid(FWorkingKeys.CategorySelection());
   FCatalogueCommands->UpdateCategoryItems();
 }
 
 void TMasterFrm::AlbumsChange() {
   if (FClosed || !FAlbList) return;
   FAlbList->FocusActiveView();
-  FAlbumsInUse = true;
-  FCategoriesInUse = false;
-  FAlbList->GetSelectedKeys(*FSelection2);
+  FWorkingKeys.SetAlbumsInUse(true);
+  FAlbList->GetSelectedKeys(FWorkingKeys.AlbumSelection());
   if (FAlbums->ActivePageIndex() == 0) FViewCommands->ApplyAlbumTabsView();
   FCatalogueCommands->UpdateAlbumItems();
 }
@@ -158,10 +156,10 @@ TRenamer& TEditCommands::RenamerForm() {
 }
 
 void TEditCommands::Edit2Click(TObject*) {
-  if (FFrm.FDragList->Count() == 0) return;
+  if (FFrm.WorkingKeys().Keys().Count() == 0) return;
   // The pop-up empties the working keys once it closes; the editor works on its own copy.
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
   EditTitles(keys);
 }
 
@@ -226,9 +224,11 @@ void TEditCommands::EditTitles(const TStringList& keys) {
 }
 
 void TEditCommands::Delete1Click(TObject*) {
-  if (!FFrm.FDragFromCategories || FFrm.FDragList->Count() == 0 || !FFrm.FCatList) return;
+  if (!FFrm.WorkingKeys().FromCategories() || FFrm.WorkingKeys().Keys().Count() == 0 ||
+      !FFrm.FCatList)
+    return;
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
   std::string question;
   if (keys.Count() == 1) {
     TTuneRec rec;
@@ -424,7 +424,7 @@ void TEditCommands::Allalbums4Click(TObject*) {
     for (int i = FFrm.FAlbList->Count() - 1; i >= 0; --i)
       FFrm.FAlbList->DeleteAlbum(FFrm.FAlbList->Items(i).Key);
   });
-  FFrm.FSelection2->Clear();
+  FFrm.WorkingKeys().AlbumSelection().Clear();
 }
 
 void TEditCommands::Titlesselected3Click(TObject*) {
@@ -449,15 +449,14 @@ void TEditCommands::Titlesselected3Click(TObject*) {
 void TEditCommands::Edit1Click(TObject*) {
   TStringList keys;
   if (FFrm.TableCommands().TitleKeysInUse(keys) == 0) return;
-  FFrm.FDragList->Clear();
-  FFrm.FDragList->AddStrings(keys);
-  FFrm.SetDragSource(FFrm.FAlbumsInUse, !FFrm.FAlbumsInUse);
+  bool albums = FFrm.WorkingKeys().AlbumsInUse();
+  FFrm.WorkingKeys().Replace(keys, albums, !albums);
   EditTitles(keys);
-  FFrm.ClearDragList();
+  FFrm.WorkingKeys().Clear();
 }
 
 void TEditCommands::Delete5Click(TObject* Sender) {
-  if (FFrm.FDragFromAlbums) {
+  if (FFrm.WorkingKeys().FromAlbums()) {
     Titlesselected3Click(Sender);
     return;
   }
@@ -465,17 +464,15 @@ void TEditCommands::Delete5Click(TObject* Sender) {
 }
 
 void TEditCommands::Delete4Click(TObject* Sender) {
-  if (FFrm.FAlbumsInUse) {
+  if (FFrm.WorkingKeys().AlbumsInUse()) {
     Titlesselected3Click(Sender);
     return;
   }
   TStringList keys;
   if (SelectedKeysOfActiveGrid(keys) == 0) return;
-  FFrm.FDragList->Clear();
-  FFrm.FDragList->AddStrings(keys);
-  FFrm.SetDragSource(false, true);
+  FFrm.WorkingKeys().Replace(keys, false, true);
   Delete1Click(Sender);
-  FFrm.ClearDragList();
+  FFrm.WorkingKeys().Clear();
 }
 
 TEditCommands::TEditCommands(TMasterFrm& frm) : FFrm(frm) {}

@@ -55,8 +55,8 @@ void TExportCommands::MailTitles(const TStringList& keys) {
 
 void TExportCommands::Mail4Click(TObject*) {
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
-  FFrm.ClearDragList();
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
+  FFrm.WorkingKeys().Clear();
   MailTitles(keys);
 }
 
@@ -149,8 +149,8 @@ void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
 
 void TExportCommands::Save2Click(TObject*) {
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
-  FFrm.ClearDragList();
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
+  FFrm.WorkingKeys().Clear();
   SaveTitlesToDisk(keys);
 }
 

@@ -603,9 +603,6 @@ void TMasterFrm::FormCreate(TObject*) {
   HCURSOR hand = LoadCursorA(self, "HANDPOINT");
   Screen->SetCursors(5, help ? help : LoadCursorA(nullptr, IDC_HELP));
   Screen->SetCursors(6, hand ? hand : LoadCursorA(nullptr, IDC_HAND));
-  FSelection = std::make_unique<TStringList>();
-  FDragList = std::make_unique<TStringList>();
-  FSelection2 = std::make_unique<TStringList>();
   FRoad->Program().SetIndex(-1);
   DisableCommands();
   // Made here, loaded by the start-up timer once the window shows.
@@ -1104,10 +1101,7 @@ void TMasterFrm::FinishAll() {
   FRoad->Program().SetPlaying(false);
   FRoad->Program().EraseProgram();
   // Emptied, not freed: a title start that let this close run may still come back to them.
-  FSelection->Clear();
-  FDragList->Clear();
-  FSelection2->Clear();
-  SetDragSource(false, false);
+  FWorkingKeys.ClearAll();
   if (FileExists(FRoad->PlayFile())) DeleteFile(FRoad->PlayFile());
   if (!Application->HelpFile().empty()) Application->HelpCommand(HELP_QUIT, 0);
   FRoad->SetGMReset("");
@@ -1268,9 +1262,9 @@ void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
 
 void TMasterFrm::PlayGridSelection(TMyStringGrid& grid, bool fromAlbums) {
   if (CommandsDisabled()) return;
-  grid.GetSelectedKeys(*FDragList);
-  if (FDragList->Count() == 0) return;
-  SetDragSource(fromAlbums, !fromAlbums);
+  grid.GetSelectedKeys(FWorkingKeys.Keys());
+  if (FWorkingKeys.Keys().Count() == 0) return;
+  FWorkingKeys.SetSource(fromAlbums, !fromAlbums);
   FPlayCommands->ChoosePlayMode(true);
 }
 

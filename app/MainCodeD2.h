@@ -10,6 +10,7 @@
 #include "Messages.h"
 #include "PlayRoad.h"
 #include "Settings.h"
+#include "WorkingKeys.h"
 
 class TAlbList;
 class TCatalogueStore;
@@ -163,6 +164,8 @@ public:
   TTableCommands& TableCommands() { return *FTableCommands; }
   TViewCommands& ViewCommands() { return *FViewCommands; }
   TVisualEffects& VisualEffects() { return *FVisualEffects; }
+  // The working keys and what the keys' groups read.
+  TWorkingKeys& WorkingKeys() { return FWorkingKeys; }
 
   // Life cycle.
   void FormCreate(TObject* Sender);
@@ -254,8 +257,6 @@ private:
   void BuildMenu();
   // A picture beside every item of the eight main menus (once, when the window first shows).
   void BuildCoolMenus();
-  // Empties the working keys and forgets where they came from.
-  void ClearDragList();
   void BuildTopArea();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
@@ -317,10 +318,7 @@ private:
   std::vector<std::string> FPlugInDirs;
   std::vector<std::string> FParams;
   std::string FStatusText, FCategoryText, FTitleText, FArtistText;
-  // The selected category keys, the working keys and the selected album keys.
-  std::unique_ptr<TStringList> FSelection, FDragList, FSelection2;
-  bool FAlbumsInUse = false, FCategoriesInUse = true;
-  bool FDragFromAlbums = false, FDragFromCategories = false;
+  TWorkingKeys FWorkingKeys;
   bool FFirstRun = false;
   bool FRequestSeen = false;
   bool FSessionEnding = false;

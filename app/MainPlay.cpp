@@ -66,12 +66,12 @@ void TPlayCommands::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
 }
 
 bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
-  FFrm.FDragList->Clear();
-  if (!FFrm.FCatList || !FFrm.FAlbList || gather(*FFrm.FDragList) <= 0) {
-    FFrm.FDragList->Clear();
+  FFrm.WorkingKeys().Keys().Clear();
+  if (!FFrm.FCatList || !FFrm.FAlbList || gather(FFrm.WorkingKeys().Keys()) <= 0) {
+    FFrm.WorkingKeys().Keys().Clear();
     return false;
   }
-  FFrm.SetDragSource(fromAlbums, !fromAlbums);
+  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
   ChoosePlayMode(false);
   return true;
 }
@@ -124,13 +124,7 @@ bool TPlayCommands::TitleCommandReady(const TMenuItem& item) const {
 }
 
 void TMasterFrm::SetDragSource(bool fromAlbums, bool fromCategories) {
-  FDragFromAlbums = fromAlbums;
-  FDragFromCategories = fromCategories;
-}
-
-void TMasterFrm::ClearDragList() {
-  FDragList->Clear();
-  SetDragSource(false, false);
+  FWorkingKeys.SetSource(fromAlbums, fromCategories);
 }
 
 void TPlayCommands::ChoosePlayMode(bool titleCommands) {
@@ -148,7 +142,7 @@ void TPlayCommands::ChoosePlayMode(bool titleCommands) {
     TMenuItem& items = FFrm.FPlayPopUp->Items();
     for (int i = FirstTitleCommand; i < items.Count(); ++i)
       items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
-    FFrm.ClearDragList();
+    FFrm.WorkingKeys().Clear();
   });
   TMenuItem& items = FFrm.FPlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
@@ -160,27 +154,26 @@ void TPlayCommands::ChoosePlayMode(bool titleCommands) {
 
 void TPlayCommands::PlayTClick(TObject*) {
   // The keys must come from one of the views; either one will do.
-  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0) {
+  if (FFrm.WorkingKeys().Ready()) {
     auto busy = HourGlass();
-    FFrm.FRoad->Program().PlayAtTop(*FFrm.FDragList);
+    FFrm.FRoad->Program().PlayAtTop(FFrm.WorkingKeys().Keys());
   }
-  FFrm.ClearDragList();
+  FFrm.WorkingKeys().Clear();
   FFrm.UpdatePlayControls();
 }
 
 void TPlayCommands::PlayBClick(TObject*) {
-  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0) {
+  if (FFrm.WorkingKeys().Ready()) {
     auto busy = HourGlass();
-    FFrm.FRoad->Program().PlayAtBottom(*FFrm.FDragList);
+    FFrm.FRoad->Program().PlayAtBottom(FFrm.WorkingKeys().Keys());
   }
-  FFrm.ClearDragList();
+  FFrm.WorkingKeys().Clear();
   FFrm.UpdatePlayControls();
 }
 
 void TPlayCommands::PlayRClick(TObject* Sender) {
   // Nothing to play instead: the program the user has stays.
-  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0)
-    MusicClearClick(Sender);
+  if (FFrm.WorkingKeys().Ready()) MusicClearClick(Sender);
   PlayTClick(Sender);
 }
 

@@ -194,14 +194,14 @@ public:
   TMyMidi& MyMidi1() { return *F.FMyMidi; }
   TAlbList* AlbList() const { return F.FAlbList.get(); }
   // The working keys and where they came from.
-  TStringList& DragList() { return *F.FDragList; }
-  bool DragFromAlbums() const { return F.FDragFromAlbums; }
-  bool DragFromCategories() const { return F.FDragFromCategories; }
+  TStringList& DragList() { return F.FWorkingKeys.Keys(); }
+  bool DragFromAlbums() const { return F.FWorkingKeys.FromAlbums(); }
+  bool DragFromCategories() const { return F.FWorkingKeys.FromCategories(); }
   // The view in use and the keys selected in each area.
-  bool AlbumsInUse() const { return F.FAlbumsInUse; }
-  bool CategoriesInUse() const { return F.FCategoriesInUse; }
-  const TStringList& SelectedCategoryKeys() const { return *F.FSelection; }
-  const TStringList& SelectedAlbumKeys() const { return *F.FSelection2; }
+  bool AlbumsInUse() const { return F.FWorkingKeys.AlbumsInUse(); }
+  bool CategoriesInUse() const { return F.FWorkingKeys.CategoriesInUse(); }
+  const TStringList& SelectedCategoryKeys() const { return F.FWorkingKeys.CategorySelection(); }
+  const TStringList& SelectedAlbumKeys() const { return F.FWorkingKeys.AlbumSelection(); }
   bool CommandsEnabled() const { return !F.CommandsDisabled(); }
   bool FirstRun() const { return F.FFirstRun; }
   bool ShowTools() const { return F.FShowTools; }

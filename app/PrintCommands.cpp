@@ -164,10 +164,10 @@ void TPrintCommands::BuildPrintMenus() {
 void TPrintCommands::UpdatePrintItems() {
   if (!FFrm.FTitlesselected11 || !FFrm.FCategories || !FFrm.FAlbums) return;
   bool categoryPage = FFrm.FCategories->ActivePageIndex() > 0;
-  bool categoryTitles = FFrm.FSelection->Count() > 0;
+  bool categoryTitles = FFrm.WorkingKeys().CategorySelection().Count() > 0;
   bool albumPage = FFrm.FAlbums->ActivePageIndex() > 0;
   bool album = albumPage || (FFrm.FAllAlbLV && FFrm.FAllAlbLV->SelCount() > 0);
-  bool albumTitles = albumPage && FFrm.FSelection2->Count() > 0;
+  bool albumTitles = albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0;
   FFrm.CatalogueCommands().EnableItem(FFrm.FCategoryselected1, categoryPage);
   FFrm.CatalogueCommands().EnableItem(FFrm.FActivecategory9, categoryPage);
   FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected12, categoryTitles);
@@ -241,11 +241,11 @@ void TPrintCommands::Allcategories5Click(TObject*) {
 void TPrintCommands::Print3Click(TObject*) {
   if (FPrinting || !FFrm.FCatList || !FFrm.FAlbList) return;
   TStringList keys;
-  if (FFrm.FAlbumsInUse)
+  if (FFrm.WorkingKeys().AlbumsInUse())
     FFrm.FAlbList->GetSelectedKeys(keys);
   else if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid())
     grid->GetSelectedKeys(keys);
-  PrintTitlesOf(keys, FFrm.FAlbumsInUse);
+  PrintTitlesOf(keys, FFrm.WorkingKeys().AlbumsInUse());
 }
 
 void TPrintCommands::PrintTitlesOf(const TStringList& keys, bool fromAlbums) {

@@ -163,7 +163,7 @@ void TTableCommands::GetWebClick(TObject*) {}
 
 int TTableCommands::GetCategoryKeys(TStringList& list, bool selectedOnly) {
   list.Clear();
-  if (!FFrm.FDragFromCategories || !FFrm.FCatList) return 0;
+  if (!FFrm.WorkingKeys().FromCategories() || !FFrm.FCatList) return 0;
   TTuneGridView* grid = FFrm.FCatList->ActiveGrid();
   if (!grid) return 0;
   if (selectedOnly)
@@ -203,7 +203,7 @@ int TTableCommands::GatherKeys(TKeySource source, TStringList& keys) {
 
 int TTableCommands::TitleKeysInUse(TStringList& keys) {
   keys.Clear();
-  if (FFrm.FAlbumsInUse) {
+  if (FFrm.WorkingKeys().AlbumsInUse()) {
     if (FFrm.FAlbList && FFrm.FAlbums->ActivePageIndex() > 0) FFrm.FAlbList->GetSelectedKeys(keys);
   } else {
     FFrm.EditCommands().SelectedKeysOfActiveGrid(keys);
@@ -215,16 +215,16 @@ int TTableCommands::TitleKeysInUse(TStringList& keys) {
 
 void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
   const bool fromAlbums = FromAlbums(source);
-  FFrm.SetDragSource(fromAlbums, !fromAlbums);
-  TScopeExit spent([this] { FFrm.ClearDragList(); });
+  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
+  TScopeExit spent([this] { FFrm.WorkingKeys().Clear(); });
   int n = 0;
   if (action == TTableAction::Save && source == TKeySource::ActiveAlbum) {
     // Saving an album saves what is selected of it: its selected titles, or on the summary page
     // the albums whose lines are selected.
-    FFrm.FDragList->Clear();
-    if (FFrm.FAlbList) n = FFrm.FAlbList->GetSelectedKeys(*FFrm.FDragList);
+    FFrm.WorkingKeys().Keys().Clear();
+    if (FFrm.FAlbList) n = FFrm.FAlbList->GetSelectedKeys(FFrm.WorkingKeys().Keys());
   } else {
-    n = GatherKeys(source, *FFrm.FDragList);
+    n = GatherKeys(source, FFrm.WorkingKeys().Keys());
   }
   // An empty selection or album is told so by the archive; the rest simply have nothing to do.
   const bool nothing =
@@ -250,7 +250,7 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
     return;
   // The operation works on its own copy: what it runs may change the working keys.
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
   switch (action) {
   case TTableAction::Mail:
     FFrm.ExportCommands().MailTitles(keys);
@@ -265,7 +265,7 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
 }
 
 void TTableCommands::Play3Click(TObject*) {
-  FFrm.PlayCommands().PlayKeysOf(FFrm.FAlbumsInUse,
+  FFrm.PlayCommands().PlayKeysOf(FFrm.WorkingKeys().AlbumsInUse(),
                                  [this](TStringList& keys) { return TitleKeysInUse(keys); });
 }
 
