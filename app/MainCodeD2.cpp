@@ -127,13 +127,20 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FImportCommands = std::make_unique<TImportCommands>(*this);
   FVisualEffects = std::make_unique<TVisualEffects>(*this);
   FEditCommands = std::make_unique<TEditCommands>(*this);
-  FCatalogueCommands = std::make_unique<TCatalogueCommands>(*this);
+  FCatalogueCommands = std::make_unique<TCatalogueCommands>(
+      *this,
+      TCatalogueParts{FNewCatPopUp, FAlbPopUp, FCategories, FCategory1, FTitlesselected8,
+                      FTitlesselected6, FAllAlbLV, FAlbums, FTitlesselected7, FTitlesselected3,
+                      FTitle1, FViewCat1, FCategorySummaryOnly, FView2, FAlbumsummaryonly1,
+                      FRename3, FAlbumselected4, FCategories1, FAlbums1});
   FPlayerCommands = std::make_unique<TPlayerCommands>(*this);
   FTableCommands = std::make_unique<TTableCommands>(*this);
   FContextHelp = std::make_unique<TContextHelp>(*this);
   FScanCommands = std::make_unique<TScanCommands>(*this);
-  FExportCommands = std::make_unique<TExportCommands>(*this);
-  FPrintCommands = std::make_unique<TPrintCommands>(*this);
+  FExportCommands = std::make_unique<TExportCommands>(*this, TExportParts{FAlbums, FCategories});
+  FPrintCommands = std::make_unique<TPrintCommands>(
+      *this, TPrintParts{FAlbums1, FCategories1, FAlbPopUp, FNewCatPopUp, FCategories, FAlbums,
+                         FAllAlbLV, FPrintCat});
   for (int i = 1; i <= ParamCount(); ++i)
     FParams.push_back(ParamStr(i));
 

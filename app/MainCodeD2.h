@@ -126,16 +126,13 @@ class TMasterFrm : private TMasterGroups,
                    public TStoreHost,
                    private TMasterWidgets {
   // The command groups act on the window's parts and state as the window's own code does.
-  friend class TCatalogueCommands;
   friend class TContextHelp;
   friend class TDragCommands;
   friend class TEditCommands;
-  friend class TExportCommands;
   friend class TImportCommands;
   friend class TMainLayout;
   friend class TPlayCommands;
   friend class TPlayerCommands;
-  friend class TPrintCommands;
   friend class TRequestCommands;
   friend class TScanCommands;
   friend class TTableCommands;
@@ -166,6 +163,7 @@ public:
   TVisualEffects& VisualEffects() { return *FVisualEffects; }
   // The working keys and what the keys' groups read.
   TWorkingKeys& WorkingKeys() { return FWorkingKeys; }
+  TAlbList* AlbList() const { return FAlbList.get(); }
 
   // Life cycle.
   void FormCreate(TObject* Sender);

@@ -25,6 +25,7 @@
 #include "MMSpGram.h"
 #include "MMWavIn.h"
 #include "MyStringGrid.h"
+#include "PrintCommands.h"
 #include "StdCtrls.h"
 
 // Reaches what the window keeps to itself; made for one statement at a time, as in
@@ -34,12 +35,12 @@ public:
   explicit TMasterProbe(TMasterFrm& frm) : F(frm) {}
 
   // The window's parts (named as the window's layout names them).
-  TMenuItem* Titlesselected11() const { return F.FTitlesselected11; }
-  TMenuItem* Albumselected5() const { return F.FAlbumselected5; }
-  TMenuItem* Allalbums12() const { return F.FAllalbums12; }
-  TMenuItem* Titlesselected12() const { return F.FTitlesselected12; }
-  TMenuItem* Categoryselected1() const { return F.FCategoryselected1; }
-  TMenuItem* Allcategories5() const { return F.FAllcategories5; }
+  TMenuItem* Titlesselected11() const { return F.PrintCommands().Titlesselected11(); }
+  TMenuItem* Albumselected5() const { return F.PrintCommands().Albumselected5(); }
+  TMenuItem* Allalbums12() const { return F.PrintCommands().Allalbums12(); }
+  TMenuItem* Titlesselected12() const { return F.PrintCommands().Titlesselected12(); }
+  TMenuItem* Categoryselected1() const { return F.PrintCommands().Categoryselected1(); }
+  TMenuItem* Allcategories5() const { return F.PrintCommands().Allcategories5(); }
   TMMWaveIn* MMWaveIn1() const { return F.FMMWaveIn1; }
   TMMConnector* MMConnector2() const { return F.FMMConnector2; }
   TMMLevel* MMLevel1() const { return F.FMMLevel1; }

@@ -30,11 +30,6 @@ struct TMasterWidgets {
   // The Help menu's items.
   TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FNosound1 = nullptr,
             *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
-  // The print commands of the Albums and Categories menus and the tab pop-ups.
-  TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
-            *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
-            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
-            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
   TMenuItem *FTitlesselected7 = nullptr, *FAlbumselected4 = nullptr, *FAllalbums5 = nullptr,
             *FTitlesselected8 = nullptr, *FActivecategory2 = nullptr, *FAllcategories3 = nullptr;
   TMenuItem *FCreatenew1 = nullptr, *FCreatenew3 = nullptr, *FRename1 = nullptr,
