@@ -5,17 +5,52 @@
 #include <memory>
 #include <string>
 
+class TExtPageControl;
 class TMasterFrm;
 class TMenuItem;
+class TMyStringGrid;
 class TObject;
+class TPopupMenu;
 class TRenamer;
 class TStringList;
 class TTuneAdder;
 
+// The window's parts the editing commands build or act on.
+struct TEditParts {
+  TExtPageControl*& Categories;
+  TExtPageControl*& Albums;
+  TPopupMenu*& NewCatPopUp;
+  TPopupMenu*& AlbPopUp;
+  TMyStringGrid*& AllCatGrid;
+  TMenuItem*& Createnew1;
+  TMenuItem*& Createnew2;
+  TMenuItem*& Createnew3;
+  TMenuItem*& Createnew4;
+  TMenuItem*& Rename1;
+  TMenuItem*& Rename2;
+  TMenuItem*& Rename3;
+  TMenuItem*& Renameexisting1;
+  TMenuItem*& Renamealbum2;
+  TMenuItem*& Albumselected3;
+  TMenuItem*& Albumselected7;
+  TMenuItem*& Allalbums4;
+  TMenuItem*& Allalbums8;
+  TMenuItem*& Titlesselected3;
+  TMenuItem*& Titlesselected19;
+  TMenuItem*& Activecategory1;
+  TMenuItem*& Activecategory4;
+  TMenuItem*& Deletecategory1;
+  TMenuItem*& Titlesselected6;
+  TMenuItem*& Titleselected1;
+  TMenuItem*& Edit1;
+  TMenuItem*& Delete4;
+};
+
 // The main window's editing commands.
 class TEditCommands {
 public:
-  explicit TEditCommands(TMasterFrm& frm);
+  // pageCommandHeld answers whether a command that frees a page must wait now (and beeps then).
+  TEditCommands(TMasterFrm& frm, TEditParts parts, std::function<bool()> pageCommandHeld);
   ~TEditCommands();
   TEditCommands(const TEditCommands&) = delete;
   TEditCommands& operator=(const TEditCommands&) = delete;
@@ -72,6 +107,8 @@ private:
   friend class TImportCommands;
   friend class TScanCommands;
   TMasterFrm& FFrm;
+  TEditParts FParts;
+  std::function<bool()> FPageCommandHeld;
   std::string FAddTitle, FAddOrigin, FNameResult;
   int32_t FAddArtistKey = 0, FAddCategoryKey = 0;
   std::unique_ptr<TTuneAdder> FOwnAdder; // when the program made none

@@ -127,15 +127,11 @@ class TMasterFrm : private TMasterGroups,
                    private TMasterWidgets {
   // The command groups act on the window's parts and state as the window's own code does.
   friend class TContextHelp;
-  friend class TDragCommands;
-  friend class TEditCommands;
   friend class TImportCommands;
   friend class TMainLayout;
-  friend class TPlayCommands;
   friend class TPlayerCommands;
   friend class TRequestCommands;
   friend class TScanCommands;
-  friend class TTableCommands;
   friend class TViewCommands;
   friend class TVisualEffects;
   // The tests' one way to the window's parts.
@@ -164,6 +160,8 @@ public:
   // The working keys and what the keys' groups read.
   TWorkingKeys& WorkingKeys() { return FWorkingKeys; }
   TAlbList* AlbList() const { return FAlbList.get(); }
+  // The window is closing for good: nothing new starts.
+  bool Closed() const { return FClosed; }
 
   // Life cycle.
   void FormCreate(TObject* Sender);

@@ -2,15 +2,42 @@
 #pragma once
 #include <functional>
 
+class TBitBtn;
+class TExtPageControl;
 class TMasterFrm;
 class TMenuItem;
+class TMMSlider;
 class TObject;
+class TPopupMenu;
 class TStringList;
+
+// The window's parts the play commands build or act on.
+struct TPlayParts {
+  TPopupMenu*& PlayPopUp;
+  TMenuItem*& PlayT;
+  TMenuItem*& PlayB;
+  TMenuItem*& PlayR;
+  TMenuItem*& Cancel1;
+  TMenuItem*& Edit2;
+  TMenuItem*& Delete5;
+  TMenuItem*& Mail4;
+  TMenuItem*& Save2;
+  TBitBtn*& PlayNext;
+  TBitBtn*& Back;
+  TMMSlider*& MMSlider1;
+  TExtPageControl*& Albums;
+  TMenuItem*& Titlesselected7;
+  TMenuItem*& Albumselected4;
+  TMenuItem*& Allalbums5;
+  TMenuItem*& Titlesselected8;
+  TMenuItem*& Activecategory2;
+  TMenuItem*& Allcategories3;
+};
 
 // The main window's play commands.
 class TPlayCommands {
 public:
-  explicit TPlayCommands(TMasterFrm& frm);
+  TPlayCommands(TMasterFrm& frm, TPlayParts parts);
   ~TPlayCommands();
   TPlayCommands(const TPlayCommands&) = delete;
   TPlayCommands& operator=(const TPlayCommands&) = delete;
@@ -50,4 +77,5 @@ public:
 
 private:
   TMasterFrm& FFrm;
+  TPlayParts FParts;
 };

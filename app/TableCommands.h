@@ -1,16 +1,29 @@
 // The catalogue command table: mail, archive and save over the keys of one area and scope.
 #pragma once
 
+class TExtPageControl;
 class TMasterFrm;
 class TMenuItem;
 class TObject;
+class TPopupMenu;
 class TStringList;
+
+// The window's parts the table commands add their items to.
+struct TTableParts {
+  TPopupMenu*& AlbPopUp;
+  TPopupMenu*& NewCatPopUp;
+  TExtPageControl*& Albums;
+  TMenuItem*& File1;
+  TMenuItem*& ScansystemforMIDIfiles1;
+  TMenuItem*& Edit1;
+  TMenuItem*& Delete4;
+};
 
 // The main window's table commands, from the Albums, Categories and Titles menus and the tab
 // pop-ups.
 class TTableCommands {
 public:
-  explicit TTableCommands(TMasterFrm& frm);
+  TTableCommands(TMasterFrm& frm, TTableParts parts);
   ~TTableCommands();
   TTableCommands(const TTableCommands&) = delete;
   TTableCommands& operator=(const TTableCommands&) = delete;
@@ -51,4 +64,5 @@ public:
 
 private:
   TMasterFrm& FFrm;
+  TTableParts FParts;
 };
