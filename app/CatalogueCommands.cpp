@@ -5,6 +5,7 @@
 #include "MainCodeD2.h"
 #include "EditCommands.h"
 #include "CatalogueCommands.h"
+#include "MainPlay.h"
 #include "PrintCommands.h"
 #include "ExtListView.h"
 #include "ExtPage.h"
@@ -79,7 +80,8 @@ void TCatalogueCommands::UpdateCategoryItems() {
     EnableItem(ItemNamed(FFrm, name), FFrm.WorkingKeys().CategorySelection().Count() > 0);
 
   bool selected = FFrm.WorkingKeys().CategorySelection().Count() > 0;
-  for (TMenuItem* m : {FParts.Titlesselected8, FParts.Titlesselected6})
+  for (TMenuItem* m :
+       {FFrm.PlayCommands().Titlesselected8(), FFrm.EditCommands().Titlesselected6()})
     EnableItem(m, selected);
   FFrm.PrintCommands().UpdatePrintItems();
   UpdateTitlesMenu();
@@ -99,7 +101,8 @@ void TCatalogueCommands::UpdateAlbumItems() {
     EnableItem(ItemNamed(FFrm, name), albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0);
 
   bool titles = albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0;
-  for (TMenuItem* m : {FParts.Titlesselected7, FParts.Titlesselected3})
+  for (TMenuItem* m :
+       {FFrm.PlayCommands().Titlesselected7(), FFrm.EditCommands().Titlesselected3()})
     EnableItem(m, titles);
   FFrm.PrintCommands().UpdatePrintItems();
   UpdateTitlesMenu();
@@ -147,12 +150,14 @@ void TCatalogueCommands::NewCatPopUpPopup() {
 void TCatalogueCommands::AlbPopUpPopup() {
   FParts.View2->SetCaption(FParts.Albumsummaryonly1->Caption());
   FFrm.AlbumsChange();
-  if (TMenuItem* rename = ItemNamed(FFrm, "Rename1")) EnableItem(FParts.Rename3, rename->Enabled());
+  if (TMenuItem* rename = ItemNamed(FFrm, "Rename1"))
+    EnableItem(FFrm.EditCommands().Rename3(), rename->Enabled());
   for (const char* name :
        {"Allalbums7", "Allalbums8", "Allalbums9", "Allalbums10", "Allalbums11", "Allalbums12"})
     EnableItem(ItemNamed(FFrm, name), AlbumLinesExist());
-  const bool titles = FParts.Titlesselected7->Enabled() && FParts.Albums->ActivePageIndex() > 0;
-  const bool album = FParts.Albumselected4->Enabled();
+  const bool titles =
+      FFrm.PlayCommands().Titlesselected7()->Enabled() && FParts.Albums->ActivePageIndex() > 0;
+  const bool album = FFrm.PlayCommands().Albumselected4()->Enabled();
   for (const char* name : {"Titlesselected18", "Titlesselected19", "Titlesselected20",
                            "Titlesselected21", "Titlesselected22", "Titlesselected23"})
     EnableItem(ItemNamed(FFrm, name), titles);

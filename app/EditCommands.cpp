@@ -7,7 +7,6 @@
 #include "MainViewCommands.h"
 #include "MainViews.h"
 #include "CatalogueCommands.h"
-#include "TableCommands.h"
 #include "EditCommands.h"
 #include "SysUtils.h"
 #include "AdderCodeD2.h"
@@ -40,56 +39,54 @@ void TEditCommands::BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMe
   auto removeTitles = [this] { Titlesselected3Click(&FFrm); };
   auto deleteAlbum = [this] { Albumselected3Click(&FFrm); };
   auto deleteAll = [this] { Allalbums4Click(&FFrm); };
-  FParts.Createnew1 = item(nullptr, albums, "Createnew1", "Create &new album", newAlbum);
-  FParts.Rename1 = item(nullptr, albums, "Rename1", "&Rename album", renameAlbum);
+  FCreatenew1 = item(nullptr, albums, "Createnew1", "Create &new album", newAlbum);
+  FRename1 = item(nullptr, albums, "Rename1", "&Rename album", renameAlbum);
   TMenuItem* albumDelete = item(nullptr, albums, "Delete2", "&Delete", nullptr);
-  FParts.Titlesselected3 =
+  FTitlesselected3 =
       item(nullptr, albumDelete, "Titlesselected3", "&Titles selected", removeTitles);
-  FParts.Albumselected3 =
-      item(nullptr, albumDelete, "Albumselected3", "&Album selected", deleteAlbum);
-  FParts.Allalbums4 = item(nullptr, albumDelete, "Allalbums4", "A&ll albums", deleteAll);
-  FParts.Createnew3 = item(FParts.AlbPopUp, nullptr, "Createnew3", "Create &new album", newAlbum);
-  FParts.Rename3 = item(FParts.AlbPopUp, nullptr, "Rename3", "&Rename album", renameAlbum);
+  FAlbumselected3 = item(nullptr, albumDelete, "Albumselected3", "&Album selected", deleteAlbum);
+  FAllalbums4 = item(nullptr, albumDelete, "Allalbums4", "A&ll albums", deleteAll);
+  FCreatenew3 = item(FParts.AlbPopUp, nullptr, "Createnew3", "Create &new album", newAlbum);
+  FRename3 = item(FParts.AlbPopUp, nullptr, "Rename3", "&Rename album", renameAlbum);
   TMenuItem* albumDelete2 = item(FParts.AlbPopUp, nullptr, "Delete6", "&Delete", nullptr);
-  FParts.Titlesselected19 =
+  FTitlesselected19 =
       item(nullptr, albumDelete2, "Titlesselected19", "&Titles selected", removeTitles);
-  FParts.Albumselected7 =
-      item(nullptr, albumDelete2, "Albumselected7", "&Album selected", deleteAlbum);
-  FParts.Allalbums8 = item(nullptr, albumDelete2, "Allalbums8", "A&ll albums", deleteAll);
+  FAlbumselected7 = item(nullptr, albumDelete2, "Albumselected7", "&Album selected", deleteAlbum);
+  FAllalbums8 = item(nullptr, albumDelete2, "Allalbums8", "A&ll albums", deleteAll);
 
   // Categories menu and its tab pop-up.
   auto newCategory = [this] { Createnew2Click(&FFrm); };
   auto renameCategory = [this] { Renameexisting1Click(&FFrm); };
   auto deleteTitles = [this] { Titlesselected6Click(&FFrm); };
   auto deleteCategory = [this] { Activecategory1Click(&FFrm); };
-  FParts.Createnew2 = item(nullptr, categories, "Createnew2", "Create &new category", newCategory);
-  FParts.Renameexisting1 =
+  FCreatenew2 = item(nullptr, categories, "Createnew2", "Create &new category", newCategory);
+  FRenameexisting1 =
       item(nullptr, categories, "Renameexisting1", "&Rename category", renameCategory);
   // The rename and delete of the active category without the all-titles notice; reached by
   // dropping a category tab, so not shown in the menu.
-  FParts.Renamealbum2 = item(nullptr, categories, "Renamealbum2", "Rename active category",
-                             [this] { Renamealbum2Click(&FFrm); });
-  FParts.Renamealbum2->SetVisible(false);
+  FRenamealbum2 = item(nullptr, categories, "Renamealbum2", "Rename active category",
+                       [this] { Renamealbum2Click(&FFrm); });
+  FRenamealbum2->SetVisible(false);
   TMenuItem* categoryDelete = item(nullptr, categories, "Delete3", "&Delete", nullptr);
-  FParts.Titlesselected6 =
+  FTitlesselected6 =
       item(nullptr, categoryDelete, "Titlesselected6", "&Titles selected", deleteTitles);
-  FParts.Activecategory1 =
+  FActivecategory1 =
       item(nullptr, categoryDelete, "Activecategory1", "&Active category", deleteCategory);
-  FParts.Deletecategory1 = item(nullptr, categoryDelete, "Deletecategory1",
-                                "Delete active category", [this] { Deletecategory1Click(&FFrm); });
-  FParts.Deletecategory1->SetVisible(false);
-  FParts.Createnew4 =
+  FDeletecategory1 = item(nullptr, categoryDelete, "Deletecategory1", "Delete active category",
+                          [this] { Deletecategory1Click(&FFrm); });
+  FDeletecategory1->SetVisible(false);
+  FCreatenew4 =
       item(FParts.NewCatPopUp, nullptr, "Createnew4", "Create &new category", newCategory);
-  FParts.Rename2 = item(FParts.NewCatPopUp, nullptr, "Rename2", "&Rename category", renameCategory);
+  FRename2 = item(FParts.NewCatPopUp, nullptr, "Rename2", "&Rename category", renameCategory);
   TMenuItem* categoryDelete2 = item(FParts.NewCatPopUp, nullptr, "Delete7", "&Delete", nullptr);
-  FParts.Titleselected1 =
+  FTitleselected1 =
       item(nullptr, categoryDelete2, "Titleselected1", "&Titles selected", deleteTitles);
-  FParts.Activecategory4 =
+  FActivecategory4 =
       item(nullptr, categoryDelete2, "Activecategory4", "&Active category", deleteCategory);
 
   // Titles menu: the selection of the view in use.
-  FParts.Edit1 = item(nullptr, titles, "Edit1", "&Edit", [this] { Edit1Click(&FFrm); });
-  FParts.Delete4 = item(nullptr, titles, "Delete4", "&Delete", [this] { Delete4Click(&FFrm); });
+  FEdit1 = item(nullptr, titles, "Edit1", "&Edit", [this] { Edit1Click(&FFrm); });
+  FDelete4 = item(nullptr, titles, "Delete4", "&Delete", [this] { Delete4Click(&FFrm); });
 }
 
 // --- the view in use ----------------------------------------------------------------------------
@@ -115,6 +112,17 @@ int TEditCommands::SelectedKeysOfActiveGrid(TStringList& keys) const {
   keys.Clear();
   if (FFrm.CatList())
     if (TTuneGridView* grid = FFrm.CatList()->ActiveGrid()) grid->GetSelectedKeys(keys);
+  return keys.Count();
+}
+
+int TEditCommands::TitleKeysInUse(TStringList& keys) {
+  keys.Clear();
+  if (FFrm.WorkingKeys().AlbumsInUse()) {
+    if (FFrm.AlbList() && FParts.Albums->ActivePageIndex() > 0)
+      FFrm.AlbList()->GetSelectedKeys(keys);
+  } else {
+    SelectedKeysOfActiveGrid(keys);
+  }
   return keys.Count();
 }
 
@@ -449,7 +457,7 @@ void TEditCommands::Titlesselected3Click(TObject*) {
 
 void TEditCommands::Edit1Click(TObject*) {
   TStringList keys;
-  if (FFrm.TableCommands().TitleKeysInUse(keys) == 0) return;
+  if (TitleKeysInUse(keys) == 0) return;
   bool albums = FFrm.WorkingKeys().AlbumsInUse();
   FFrm.WorkingKeys().Replace(keys, albums, !albums);
   EditTitles(keys);

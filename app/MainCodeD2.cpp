@@ -125,32 +125,20 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FLayout = std::make_unique<TMainLayout>(*this);
   FRequestCommands = std::make_unique<TRequestCommands>(*this);
   FViewCommands = std::make_unique<TViewCommands>(*this);
-  FPlayCommands = std::make_unique<TPlayCommands>(
-      *this,
-      TPlayParts{FPlayPopUp, FPlayT, FPlayB, FPlayR, FCancel1, FEdit2, FDelete5, FMail4, FSave2,
-                 FPlayNext, FBack, FMMSlider1, FAlbums, FTitlesselected7, FAlbumselected4,
-                 FAllalbums5, FTitlesselected8, FActivecategory2, FAllcategories3});
+  FPlayCommands =
+      std::make_unique<TPlayCommands>(*this, TPlayParts{FPlayNext, FBack, FMMSlider1, FAlbums});
   FImportCommands = std::make_unique<TImportCommands>(*this);
   FVisualEffects = std::make_unique<TVisualEffects>(*this);
   FEditCommands = std::make_unique<TEditCommands>(
-      *this, TEditParts{FCategories,      FAlbums,          FNewCatPopUp,     FAlbPopUp,
-                        FAllCatGrid,      FCreatenew1,      FCreatenew2,      FCreatenew3,
-                        FCreatenew4,      FRename1,         FRename2,         FRename3,
-                        FRenameexisting1, FRenamealbum2,    FAlbumselected3,  FAlbumselected7,
-                        FAllalbums4,      FAllalbums8,      FTitlesselected3, FTitlesselected19,
-                        FActivecategory1, FActivecategory4, FDeletecategory1, FTitlesselected6,
-                        FTitleselected1,  FEdit1,           FDelete4},
+      *this, TEditParts{FCategories, FAlbums, FNewCatPopUp, FAlbPopUp, FAllCatGrid},
       [this] { return FDragCommands->PageCommandHeld(); });
   FCatalogueCommands = std::make_unique<TCatalogueCommands>(
-      *this,
-      TCatalogueParts{FNewCatPopUp, FAlbPopUp, FCategories, FCategory1, FTitlesselected8,
-                      FTitlesselected6, FAllAlbLV, FAlbums, FTitlesselected7, FTitlesselected3,
-                      FTitle1, FViewCat1, FCategorySummaryOnly, FView2, FAlbumsummaryonly1,
-                      FRename3, FAlbumselected4, FCategories1, FAlbums1});
+      *this, TCatalogueParts{FNewCatPopUp, FAlbPopUp, FCategories, FCategory1, FAllAlbLV, FAlbums,
+                             FTitle1, FViewCat1, FCategorySummaryOnly, FView2, FAlbumsummaryonly1,
+                             FCategories1, FAlbums1});
   FPlayerCommands = std::make_unique<TPlayerCommands>(*this);
   FTableCommands = std::make_unique<TTableCommands>(
-      *this, TTableParts{FAlbPopUp, FNewCatPopUp, FAlbums, FFile1, FScansystemforMIDIfiles1, FEdit1,
-                         FDelete4});
+      *this, TTableParts{FAlbPopUp, FNewCatPopUp, FAlbums, FFile1, FScansystemforMIDIfiles1});
   FContextHelp = std::make_unique<TContextHelp>(*this);
   FScanCommands = std::make_unique<TScanCommands>(*this);
   FExportCommands = std::make_unique<TExportCommands>(*this, TExportParts{FAlbums, FCategories});

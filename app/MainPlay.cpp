@@ -20,28 +20,28 @@ constexpr int FirstTitleCommand = 4;
 } // namespace
 
 void TPlayCommands::BuildPlayPopUp() {
-  FParts.PlayPopUp = new TPopupMenu(&FFrm);
-  FParts.PlayPopUp->SetName("PlayPopUp");
+  FPlayPopUp = new TPopupMenu(&FFrm);
+  FPlayPopUp->SetName("PlayPopUp");
   auto item = [this](const std::string& name, const std::string& caption) {
-    return NewMenuItem(&FFrm, FParts.PlayPopUp->Items(), name, caption);
+    return NewMenuItem(&FFrm, FPlayPopUp->Items(), name, caption);
   };
-  FParts.PlayT = item("PlayT", "PLAY: &Top of program");
-  FParts.PlayB = item("PlayB", "PLAY: &Bottom of program");
-  FParts.PlayR = item("PlayR", "PLAY: &Replace program");
-  FParts.Cancel1 = item("Cancel1", "&Cancel");
-  FParts.Edit2 = item("Edit2", "&Edit");
-  FParts.Delete5 = item("Delete5", "&Delete");
-  FParts.Mail4 = item("Mail4", "&Mail");
-  FParts.Save2 = item("Save2", "&Save to disk");
-  FParts.Edit2->OnClick = [this](TObject* s) { FFrm.EditCommands().Edit2Click(s); };
-  FParts.Delete5->OnClick = [this](TObject* s) { FFrm.EditCommands().Delete5Click(s); };
-  FParts.Mail4->OnClick = [this](TObject* s) { FFrm.ExportCommands().Mail4Click(s); };
-  FParts.Save2->OnClick = [this](TObject* s) { FFrm.ExportCommands().Save2Click(s); };
-  for (TMenuItem* m : {FParts.Edit2, FParts.Delete5, FParts.Mail4, FParts.Save2})
+  FPlayT = item("PlayT", "PLAY: &Top of program");
+  FPlayB = item("PlayB", "PLAY: &Bottom of program");
+  FPlayR = item("PlayR", "PLAY: &Replace program");
+  FCancel1 = item("Cancel1", "&Cancel");
+  FEdit2 = item("Edit2", "&Edit");
+  FDelete5 = item("Delete5", "&Delete");
+  FMail4 = item("Mail4", "&Mail");
+  FSave2 = item("Save2", "&Save to disk");
+  FEdit2->OnClick = [this](TObject* s) { FFrm.EditCommands().Edit2Click(s); };
+  FDelete5->OnClick = [this](TObject* s) { FFrm.EditCommands().Delete5Click(s); };
+  FMail4->OnClick = [this](TObject* s) { FFrm.ExportCommands().Mail4Click(s); };
+  FSave2->OnClick = [this](TObject* s) { FFrm.ExportCommands().Save2Click(s); };
+  for (TMenuItem* m : {FEdit2, FDelete5, FMail4, FSave2})
     m->SetVisible(TitleCommandReady(*m));
-  FParts.PlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
-  FParts.PlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
-  FParts.PlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
+  FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
+  FPlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
+  FPlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
 }
 
 void TPlayCommands::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
@@ -50,19 +50,18 @@ void TPlayCommands::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
     return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
   };
   TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
-  FParts.Titlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
-                                [this] { Titlesselected7Click(&FFrm); });
-  FParts.Albumselected4 =
+  FTitlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
+                          [this] { Titlesselected7Click(&FFrm); });
+  FAlbumselected4 =
       item(albumPlay, "Albumselected4", "&Album selected", [this] { Albumselected4Click(&FFrm); });
-  FParts.Allalbums5 =
-      item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(&FFrm); });
+  FAllalbums5 = item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(&FFrm); });
   TMenuItem* categoryPlay = item(categories, "Play2", "&Play", nullptr);
-  FParts.Titlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
-                                [this] { Titlesselected8Click(&FFrm); });
-  FParts.Activecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
-                                [this] { Activecategory2Click(&FFrm); });
-  FParts.Allcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
-                               [this] { Allcategories3Click(&FFrm); });
+  FTitlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
+                          [this] { Titlesselected8Click(&FFrm); });
+  FActivecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
+                          [this] { Activecategory2Click(&FFrm); });
+  FAllcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
+                         [this] { Allcategories3Click(&FFrm); });
 }
 
 bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
@@ -119,7 +118,7 @@ void TPlayCommands::Allcategories3Click(TObject*) {
 
 bool TPlayCommands::TitleCommandReady(const TMenuItem& item) const {
   // A title command shows only once it has something to do; mail needs the mail window.
-  if (&item == FParts.Mail4 && !MailWindowLink()) return false;
+  if (&item == FMail4 && !MailWindowLink()) return false;
   return static_cast<bool>(item.OnClick);
 }
 
@@ -129,27 +128,27 @@ void TMasterFrm::SetDragSource(bool fromAlbums, bool fromCategories) {
 
 void TPlayCommands::ChoosePlayMode(bool titleCommands) {
   TPlayPopUpItems offer = FFrm.Road().Program().PlayPopUpItems();
-  FParts.PlayT->SetCaption(offer.TopCaption);
-  FParts.PlayB->SetVisible(offer.BottomVisible);
-  FParts.PlayR->SetVisible(offer.ReplaceVisible);
+  FPlayT->SetCaption(offer.TopCaption);
+  FPlayB->SetVisible(offer.BottomVisible);
+  FPlayR->SetVisible(offer.ReplaceVisible);
   if (offer.ChooseTopAtOnce) {
-    PlayTClick(FParts.PlayT);
+    PlayTClick(FPlayT);
     return;
   }
   // Whatever happens in the pop-up, the title commands are there again afterwards and the keys
   // are spent (the chosen command has run by the time the pop-up returns).
   TScopeExit after([this] {
-    TMenuItem& items = FParts.PlayPopUp->Items();
+    TMenuItem& items = FPlayPopUp->Items();
     for (int i = FirstTitleCommand; i < items.Count(); ++i)
       items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
     FFrm.WorkingKeys().Clear();
   });
-  TMenuItem& items = FParts.PlayPopUp->Items();
+  TMenuItem& items = FPlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
   POINT cursor{};
   GetCursorPos(&cursor);
-  FParts.PlayPopUp->Popup(cursor.x, cursor.y);
+  FPlayPopUp->Popup(cursor.x, cursor.y);
 }
 
 void TPlayCommands::PlayTClick(TObject*) {

@@ -141,12 +141,11 @@ void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, T
     titles->Insert(titles->IndexOf(before), m);
     return m;
   };
-  titleItem("Play3", "&Play", FParts.Edit1, &TTableCommands::Play3Click);
-  titleItem("Mail3", "&Mail", FParts.Delete4, &TTableCommands::Mail3Click);
-  titleItem("Save1", "&Save to disk", FParts.Delete4, &TTableCommands::Save1Click);
-  titleItem("Print3", "P&rint", FParts.Delete4, nullptr)->OnClick = [this](TObject* s) {
-    FFrm.PrintCommands().Print3Click(s);
-  };
+  titleItem("Play3", "&Play", FFrm.EditCommands().Edit1(), &TTableCommands::Play3Click);
+  titleItem("Mail3", "&Mail", FFrm.EditCommands().Delete4(), &TTableCommands::Mail3Click);
+  titleItem("Save1", "&Save to disk", FFrm.EditCommands().Delete4(), &TTableCommands::Save1Click);
+  titleItem("Print3", "P&rint", FFrm.EditCommands().Delete4(), nullptr)->OnClick =
+      [this](TObject* s) { FFrm.PrintCommands().Print3Click(s); };
 
   // The web search of earlier versions: hidden, and its handler does nothing.
   auto* web = new TMenuItem(&FFrm);
@@ -197,17 +196,6 @@ int TTableCommands::GatherKeys(TKeySource source, TStringList& keys) {
   case TKeySource::AllCategories:
     if (TTuneGridView* all = FFrm.CatList()->AllTitlesGrid()) all->GetAllKeys(keys);
     break;
-  }
-  return keys.Count();
-}
-
-int TTableCommands::TitleKeysInUse(TStringList& keys) {
-  keys.Clear();
-  if (FFrm.WorkingKeys().AlbumsInUse()) {
-    if (FFrm.AlbList() && FParts.Albums->ActivePageIndex() > 0)
-      FFrm.AlbList()->GetSelectedKeys(keys);
-  } else {
-    FFrm.EditCommands().SelectedKeysOfActiveGrid(keys);
   }
   return keys.Count();
 }
@@ -267,18 +255,19 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
 }
 
 void TTableCommands::Play3Click(TObject*) {
-  FFrm.PlayCommands().PlayKeysOf(FFrm.WorkingKeys().AlbumsInUse(),
-                                 [this](TStringList& keys) { return TitleKeysInUse(keys); });
+  FFrm.PlayCommands().PlayKeysOf(FFrm.WorkingKeys().AlbumsInUse(), [this](TStringList& keys) {
+    return FFrm.EditCommands().TitleKeysInUse(keys);
+  });
 }
 
 void TTableCommands::Mail3Click(TObject*) {
   TStringList keys;
-  if (TitleKeysInUse(keys) > 0) FFrm.ExportCommands().MailTitles(keys);
+  if (FFrm.EditCommands().TitleKeysInUse(keys) > 0) FFrm.ExportCommands().MailTitles(keys);
 }
 
 void TTableCommands::Save1Click(TObject*) {
   TStringList keys;
-  if (TitleKeysInUse(keys) > 0) FFrm.ExportCommands().SaveTitlesToDisk(keys);
+  if (FFrm.EditCommands().TitleKeysInUse(keys) > 0) FFrm.ExportCommands().SaveTitlesToDisk(keys);
 }
 
 TTableCommands::TTableCommands(TMasterFrm& frm, TTableParts parts) : FFrm(frm), FParts(parts) {}

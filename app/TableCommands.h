@@ -15,8 +15,6 @@ struct TTableParts {
   TExtPageControl*& Albums;
   TMenuItem*& File1;
   TMenuItem*& ScansystemforMIDIfiles1;
-  TMenuItem*& Edit1;
-  TMenuItem*& Delete4;
 };
 
 // The main window's table commands, from the Albums, Categories and Titles menus and the tab
@@ -49,9 +47,6 @@ public:
 
   // Gathers, confirms where the whole catalogue or all albums go, and runs the action.
   void RunTableCommand(TTableAction action, TKeySource source);
-
-  // The selected keys of the view in use (none on "ALL ALBUMS").
-  int TitleKeysInUse(TStringList& keys);
 
   // The Titles menu's play, mail and save; the web search that does nothing.
   void Play3Click(TObject* Sender);
