@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "Handles.h"
 #include "CreateArchiveCodeD2.h"
+#include "FeatureHost.h"
 #include "MainCodeD2.h"
 #include "ImportCommands.h"
 #include "SysUtils.h"
@@ -28,7 +29,7 @@ void TArchiveForm::StartExtract(const std::string& archiveName, bool quiet, int 
   FCheckDuplicates = checkDuplicates;
   FResult.clear();
   // A Cancel of an earlier import must not stop this one.
-  if (MasterFrm) MasterFrm->ImportCommands().SetExtractAbort(false);
+  if (FHost) FHost->SetExtractAbort(false);
   GroupBox1->SetCaption(" Extracting " + IntToStr(fileCount) + " files from archive ");
   GroupBox2->SetCaption(" Importing " + IntToStr(fileCount) + " files into database ");
   for (TExtProgressBar* bar : {EPB1, EPB2}) {
@@ -51,19 +52,19 @@ void TArchiveForm::Timer1Timer(TObject*) {
   try {
     if (ImportWork)
       ImportWork(FArchiveName, FQuiet, FResult, FCheckDuplicates);
-    else if (MasterFrm)
-      MasterFrm->ImportCommands().ImportArchive(FArchiveName, FQuiet, FResult, FCheckDuplicates);
+    else if (FHost)
+      FHost->ImportArchive(FArchiveName, FInput, FQuiet, FResult, FCheckDuplicates);
   } catch (const std::exception& e) {
     FResult = FailureText(e);
   }
   FWorking = false;
   Hide();
-  if (MasterFrm) MasterFrm->Repaint();
+  if (FHost) FHost->RepaintMain();
   Close();
 }
 
 void TArchiveForm::BitBtn1Click(TObject*) {
-  if (MasterFrm) MasterFrm->ImportCommands().SetExtractAbort(true);
+  if (FHost) FHost->SetExtractAbort(true);
   // Before the import starts there is nothing to wait for.
   if (!FWorking) {
     Timer1->SetEnabled(false);

@@ -6,8 +6,10 @@
 #include "ExtCtrls.h"
 #include "ExtProgressBar.h"
 #include "Forms.h"
+#include "ImportCommands.h"
 #include "StdCtrls.h"
 
+class TFeatureHost;
 class TArchiveForm;
 // The window made in the program's creation order (none in tests).
 extern TArchiveForm* ArchiveFrm;
@@ -15,6 +17,8 @@ extern TArchiveForm* ArchiveFrm;
 class TArchiveForm : public TForm {
 public:
   explicit TArchiveForm(TComponent* AOwner);
+  // The main window's side, handed over when the window is made (none: the window works alone).
+  void SetHost(TFeatureHost* host) { FHost = host; }
 
   TGroupBox *GroupBox1, *GroupBox2;
   TExtProgressBar *EPB1, *EPB2;
@@ -24,6 +28,8 @@ public:
   // Keeps what the import needs, clears the cancel flag and prepares both bars.
   void StartExtract(const std::string& archiveName, bool quiet, int fileCount,
                     bool checkDuplicates);
+  // What the import stores with each title (the entry's own name and origin are added).
+  void SetImportInput(const TImportInput& input) { FInput = input; }
   const std::string& Result() const { return FResult; }
   int FileCount() const { return FFileCount; }
   const std::string& ArchiveName() const { return FArchiveName; }
@@ -40,8 +46,10 @@ public:
   void WndProc(TMessage& message) override;
 
 private:
+  TFeatureHost* FHost = nullptr;
   int FFileCount = 0;
   std::string FArchiveName;
+  TImportInput FInput;
   bool FQuiet = false, FCheckDuplicates = true;
   std::string FResult;
   bool FWorking = false;

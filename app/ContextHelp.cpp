@@ -45,8 +45,8 @@ void TContextHelp::Contextsensitive1Click(TObject*) {
 }
 
 void TContextHelp::Hintlevel1Click(TObject*) {
-  FFrm.FHintlevel1->SetChecked(!FFrm.FHintlevel1->Checked());
-  Application->SetShowHint(FFrm.FHintlevel1->Checked());
+  FHintlevel1->SetChecked(!FHintlevel1->Checked());
+  Application->SetShowHint(FHintlevel1->Checked());
 }
 
 void TContextHelp::Viewhelpfile1Click(TObject*) {
@@ -58,7 +58,7 @@ void TContextHelp::Nosound1Click(TObject*) {
 }
 
 void TContextHelp::Email1Click(TObject*) {
-  if (FFrm.FAssocCommands->OpenWebPage(SupportMail) <= 32)
+  if (FFrm.AssocCommands().OpenWebPage(SupportMail) <= 32)
     FFrm.ShowMessageBox("Opening your e-mail program failed.\n\nPlease write to "
                         "support@tonalbrook.example yourself.",
                         TMessageKind::Warning, 0, TMessageButtons::OK);
@@ -70,74 +70,74 @@ void TContextHelp::Phone1Click(TObject*) {
 }
 
 void TContextHelp::Web1Click(TObject*) {
-  if (FFrm.FAssocCommands->OpenWebPage(TFileAssocCommands::SupportPage) <= 32)
+  if (FFrm.AssocCommands().OpenWebPage(TFileAssocCommands::SupportPage) <= 32)
     FFrm.ShowMessageBox(std::string("Opening the support page failed.\n\nPlease visit ") +
                             TFileAssocCommands::SupportPage + " yourself.",
                         TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
-void TContextHelp::BuildHelpMenu() {
-  auto item = [this](const std::string& name, const std::string& caption,
-                     void (TContextHelp::*click)(TObject*)) {
-    TMenuItem* m = NewMenuItem(&FFrm, *FFrm.FHelp1, name, caption);
+void TContextHelp::BuildHelpMenu(TMenuItem& helpMenu) {
+  auto item = [this, &helpMenu](const std::string& name, const std::string& caption,
+                                void (TContextHelp::*click)(TObject*)) {
+    TMenuItem* m = NewMenuItem(&FFrm, helpMenu, name, caption);
     if (click) m->OnClick = [this, click](TObject* s) { (this->*click)(s); };
     return m;
   };
-  FFrm.FContextsensitive1 =
+  FContextsensitive1 =
       item("Contextsensitive1", "&Use help cursor", &TContextHelp::Contextsensitive1Click);
-  FFrm.FViewhelpfile1 = item("Viewhelpfile1", "&View help file", &TContextHelp::Viewhelpfile1Click);
-  FFrm.FHintlevel1 = item("Hintlevel1", "&Show hints", &TContextHelp::Hintlevel1Click);
+  FViewhelpfile1 = item("Viewhelpfile1", "&View help file", &TContextHelp::Viewhelpfile1Click);
+  FHintlevel1 = item("Hintlevel1", "&Show hints", &TContextHelp::Hintlevel1Click);
   item("N40", "-", nullptr);
-  FFrm.FNosound1 = item("Nosound1", "No &sound?", &TContextHelp::Nosound1Click);
+  FNosound1 = item("Nosound1", "No &sound?", &TContextHelp::Nosound1Click);
   item("N41", "-", nullptr);
-  FFrm.FEmail1 = item("Email1", "&Email", &TContextHelp::Email1Click);
-  FFrm.FPhone1 = item("Phone1", "&Phone", &TContextHelp::Phone1Click);
-  FFrm.FWeb1 = item("Web1", "&Web", &TContextHelp::Web1Click);
+  FEmail1 = item("Email1", "&Email", &TContextHelp::Email1Click);
+  FPhone1 = item("Phone1", "&Phone", &TContextHelp::Phone1Click);
+  FWeb1 = item("Web1", "&Web", &TContextHelp::Web1Click);
   item("N42", "-", nullptr);
   HelpCall = [](unsigned command, ULONG_PTR data) {
     return Application->HelpCommand(command, data);
   };
 }
 
-void TContextHelp::WireContextHelp() {
-  const std::pair<TControl*, int> contexts[] = {{FFrm.FAllCatGrid, 12},
-                                                {FFrm.FCategories, 18},
-                                                {FFrm.FAlbums, 1033},
-                                                {FFrm.FPlay, 4},
-                                                {FFrm.FPlayReplace, 3},
-                                                {FFrm.FNewAlb, 5},
-                                                {FFrm.FEditCat, 6},
-                                                {FFrm.FExportTitle, 8},
-                                                {FFrm.FTrashCat, 9},
-                                                {FFrm.FArchive, 21},
-                                                {FFrm.FMailTitle, 27},
-                                                {FFrm.FPrintCat, 31},
-                                                {FFrm.FGetLocal, LoadContext},
-                                                {FFrm.FBitBtn1, ScanSystemContext},
-                                                {FFrm.FBitBtn2, ScanDriveContext},
-                                                {FFrm.FTopPanel, PlayerDisplayContext},
-                                                {FFrm.FAllAlbLV, AlbumListContext},
-                                                {FFrm.FOutPort, PortContext},
-                                                {FFrm.FBack, PlayerCommandsContext},
-                                                {FFrm.FPlayNext, PlayerCommandsContext},
-                                                {FFrm.FRepeatSB, PlayerCommandsContext},
-                                                {FFrm.FShuffle, PlayerCommandsContext},
-                                                {FFrm.FMusicClear, PlayerCommandsContext},
-                                                {FFrm.FPause, PlayerCommandsContext},
-                                                {FFrm.FOneStop, PlayerCommandsContext},
-                                                {FFrm.FAllStop, PlayerCommandsContext},
-                                                {FFrm.FProgView, ViewTitlesContext}};
+void TContextHelp::WireContextHelp(const TContextHelpParts& parts) {
+  const std::pair<TControl*, int> contexts[] = {{parts.AllCatGrid, 12},
+                                                {parts.Categories, 18},
+                                                {parts.Albums, 1033},
+                                                {parts.Play, 4},
+                                                {parts.PlayReplace, 3},
+                                                {parts.NewAlb, 5},
+                                                {parts.EditCat, 6},
+                                                {parts.ExportTitle, 8},
+                                                {parts.TrashCat, 9},
+                                                {parts.Archive, 21},
+                                                {parts.MailTitle, 27},
+                                                {parts.PrintCat, 31},
+                                                {parts.GetLocal, LoadContext},
+                                                {parts.BitBtn1, ScanSystemContext},
+                                                {parts.BitBtn2, ScanDriveContext},
+                                                {parts.TopPanel, PlayerDisplayContext},
+                                                {parts.AllAlbLV, AlbumListContext},
+                                                {parts.OutPort, PortContext},
+                                                {parts.Back, PlayerCommandsContext},
+                                                {parts.PlayNext, PlayerCommandsContext},
+                                                {parts.RepeatSB, PlayerCommandsContext},
+                                                {parts.Shuffle, PlayerCommandsContext},
+                                                {parts.MusicClear, PlayerCommandsContext},
+                                                {parts.Pause, PlayerCommandsContext},
+                                                {parts.OneStop, PlayerCommandsContext},
+                                                {parts.AllStop, PlayerCommandsContext},
+                                                {parts.ProgView, ViewTitlesContext}};
   for (const auto& [control, context] : contexts)
     if (control) control->SetHelpContext(context);
   const std::pair<TObject*, int> menuContexts[] = {
-      {FFrm.FGetLocal2, LoadContext},
-      {FFrm.FScanadriveforMIDIfiles1, ScanDriveContext},
-      {FFrm.FScansystemforMIDIfiles1, ScanSystemContext},
-      {FFrm.FViewtitles1, ViewTitlesContext},
+      {parts.GetLocal2, LoadContext},
+      {parts.ScanadriveforMIDIfiles1, ScanDriveContext},
+      {parts.ScansystemforMIDIfiles1, ScanSystemContext},
+      {parts.Viewtitles1, ViewTitlesContext},
       {FFrm.FindComponent("Createnew1"), 5},
       {FFrm.FindComponent("Createnew2"), 18},
-      {FFrm.FN19, PortContext},
-      {FFrm.FVolume2, PlayerCommandsContext}};
+      {parts.N19, PortContext},
+      {parts.Volume2, PlayerCommandsContext}};
   for (const auto& [item, context] : menuContexts)
     if (item) FMenuHelpContexts[item] = context;
 
@@ -151,24 +151,24 @@ void TContextHelp::WireContextHelp() {
     };
   };
   for (TControl* c : std::initializer_list<TControl*>{
-           FFrm.FPlay, FFrm.FPlayReplace, FFrm.FEditCat, FFrm.FMailTitle, FFrm.FExportTitle,
-           FFrm.FTrashCat, FFrm.FPrintCat, FFrm.FArchive, FFrm.FNewAlb, FFrm.FGetLocal,
-           FFrm.FBitBtn1, FFrm.FBitBtn2})
+           parts.Play, parts.PlayReplace, parts.EditCat, parts.MailTitle, parts.ExportTitle,
+           parts.TrashCat, parts.PrintCat, parts.Archive, parts.NewAlb, parts.GetLocal,
+           parts.BitBtn1, parts.BitBtn2})
     if (c && c->OnClick) first(c->OnClick); // the gate keeps handler-less buttons disabled
   // The grids ask help themselves, for every way into their commands (TMasterFrm::WireGrid).
-  for (TControl* c : std::initializer_list<TControl*>{FFrm.FTopPanel, FFrm.FAllAlbLV})
+  for (TControl* c : std::initializer_list<TControl*>{parts.TopPanel, parts.AllAlbLV})
     first(c->OnClick);
   // The program's and the player's buttons.
-  for (TControl* c : std::initializer_list<TControl*>{FFrm.FBack, FFrm.FPlayNext, FFrm.FRepeatSB,
-                                                      FFrm.FShuffle, FFrm.FMusicClear, FFrm.FPause,
-                                                      FFrm.FOneStop, FFrm.FAllStop, FFrm.FProgView})
+  for (TControl* c : std::initializer_list<TControl*>{parts.Back, parts.PlayNext, parts.RepeatSB,
+                                                      parts.Shuffle, parts.MusicClear, parts.Pause,
+                                                      parts.OneStop, parts.AllStop, parts.ProgView})
     first(c->OnClick);
   for (TComponent* o : std::initializer_list<TComponent*>{
-           FFrm.FGetLocal2, FFrm.FScanadriveforMIDIfiles1, FFrm.FScansystemforMIDIfiles1,
-           FFrm.FViewtitles1, FFrm.FindComponent("Createnew1"), FFrm.FindComponent("Createnew2")})
+           parts.GetLocal2, parts.ScanadriveforMIDIfiles1, parts.ScansystemforMIDIfiles1,
+           parts.Viewtitles1, FFrm.FindComponent("Createnew1"), FFrm.FindComponent("Createnew2")})
     if (auto* m = dynamic_cast<TMenuItem*>(o); m && m->OnClick) first(m->OnClick);
   // A mouse down on either row of tabs in help mode shows help and starts no drag.
-  for (TExtPageControl* tabs : {FFrm.FCategories, FFrm.FAlbums}) {
+  for (TExtPageControl* tabs : {parts.Categories, parts.Albums}) {
     TMouseEvent down = tabs->OnMouseDown;
     tabs->OnMouseDown = [this, down](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
       if (b == mbLeft && ContextHelpClick(s)) return;
@@ -177,7 +177,7 @@ void TContextHelp::WireContextHelp() {
   }
   // The right button on the tab rows and the album list offers itself to help before the pop-up.
   for (TControl* c :
-       std::initializer_list<TControl*>{FFrm.FCategories, FFrm.FAlbums, FFrm.FAllAlbLV})
+       std::initializer_list<TControl*>{parts.Categories, parts.Albums, parts.AllAlbLV})
     c->OnContextPopup = [this](TObject* s, POINT, bool& handled) { handled = ContextHelpClick(s); };
 }
 

@@ -5,8 +5,29 @@
 #include <map>
 #include "Controls.h"
 
+class TBitBtn;
+class TExtListView;
+class TExtPageControl;
 class TMasterFrm;
+class TMenuItem;
+class TMyStringGrid;
 class TObject;
+class TPanel;
+
+// The controls and commands that take part in help mode, as the window has built them.
+struct TContextHelpParts {
+  TMyStringGrid* AllCatGrid;
+  TExtPageControl *Categories, *Albums;
+  TBitBtn *Play, *PlayReplace, *NewAlb, *EditCat, *ExportTitle, *TrashCat, *Archive, *MailTitle,
+      *PrintCat, *GetLocal, *BitBtn1, *BitBtn2;
+  TPanel* TopPanel;
+  TExtListView* AllAlbLV;
+  // The program's and the player's buttons.
+  TBitBtn *OutPort, *Back, *PlayNext, *RepeatSB, *Shuffle, *MusicClear, *Pause, *OneStop, *AllStop,
+      *ProgView;
+  TMenuItem *GetLocal2, *ScanadriveforMIDIfiles1, *ScansystemforMIDIfiles1, *Viewtitles1, *N19,
+      *Volume2;
+};
 
 // The main window's help: the help cursor's clicks and the Help menu's commands.
 class TContextHelp {
@@ -43,10 +64,21 @@ public:
 
   // The Help menu's items, the help contexts and help mode's first look in the taking-part
   // controls and commands.
-  void BuildHelpMenu();
-  void WireContextHelp();
+  void BuildHelpMenu(TMenuItem& helpMenu);
+  void WireContextHelp(const TContextHelpParts& parts);
+
+  // The Help menu's items.
+  TMenuItem* Contextsensitive1() const { return FContextsensitive1; }
+  TMenuItem* Viewhelpfile1() const { return FViewhelpfile1; }
+  TMenuItem* Hintlevel1() const { return FHintlevel1; }
+  TMenuItem* Nosound1() const { return FNosound1; }
+  TMenuItem* Email1() const { return FEmail1; }
+  TMenuItem* Phone1() const { return FPhone1; }
+  TMenuItem* Web1() const { return FWeb1; }
 
 private:
   TMasterFrm& FFrm;
+  TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FHintlevel1 = nullptr,
+            *FNosound1 = nullptr, *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
   std::map<TObject*, int> FMenuHelpContexts;
 };

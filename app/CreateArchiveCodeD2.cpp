@@ -2,6 +2,7 @@
 #include "CreateArchiveCodeD2.h"
 #include <windows.h>
 #include "Handles.h"
+#include "FeatureHost.h"
 #include "MainCodeD2.h"
 #include "SysUtils.h"
 
@@ -78,7 +79,7 @@ void TCreateArchiveForm::Timer1Timer(TObject*) {
   FKeys.reset();
   FWorking = false;
   Hide();
-  if (MasterFrm) MasterFrm->Repaint();
+  if (FHost) FHost->RepaintMain();
   Close();
 }
 

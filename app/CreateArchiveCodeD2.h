@@ -10,6 +10,7 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
+class TFeatureHost;
 class TCreateArchiveForm;
 // The window made in the program's creation order (none in tests).
 extern TCreateArchiveForm* CreateArchiveFrm;
@@ -17,6 +18,8 @@ extern TCreateArchiveForm* CreateArchiveFrm;
 class TCreateArchiveForm : public TForm {
 public:
   explicit TCreateArchiveForm(TComponent* AOwner);
+  // The main window's side, handed over when the window is made (none: the window works alone).
+  void SetHost(TFeatureHost* host) { FHost = host; }
 
   TGroupBox *GroupBox1, *GroupBox2;
   TExtProgressBar *EPB1, *EPB2;
@@ -38,6 +41,7 @@ public:
   void WndProc(TMessage& message) override;
 
 private:
+  TFeatureHost* FHost = nullptr;
   std::string FTargetName;
   std::unique_ptr<TStringList> FKeys;
   bool FCancelled = false;

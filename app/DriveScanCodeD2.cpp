@@ -4,6 +4,7 @@
 #include "AddInfo.h"
 #include "FolderTools.h"
 #include "ImportCommands.h"
+#include "FeatureHost.h"
 #include "MainCodeD2.h"
 #include "ScanCommands.h"
 #include "Messages.h"
@@ -113,8 +114,8 @@ void TDriveScanFrm::ShowChosenFolder() {
 }
 
 void TDriveScanFrm::FormShow(TObject*) {
-  TCatList* categories = MasterFrm ? MasterFrm->CatList() : nullptr;
-  TPerfList* artists = MasterFrm && MasterFrm->DMM2() ? MasterFrm->DMM2()->PerfList() : nullptr;
+  TCatList* categories = FHost ? FHost->Categories() : nullptr;
+  TPerfList* artists = FHost ? FHost->Artists() : nullptr;
   FillCategoryBox(*Categories, categories, FCategoryKeys);
   FillArtistBox(*Artists, artists, FArtistKeys);
   Categories->SetText(CategoryPlaceholder);
@@ -162,7 +163,7 @@ bool TDriveScanFrm::ValidateScanInfo(const std::string& artistText, const std::s
   category.clear();
   if (artistText != ArtistPlaceholder) {
     int index = ExactItemIndex(*Artists, artistText);
-    TPerfList* artists = MasterFrm && MasterFrm->DMM2() ? MasterFrm->DMM2()->PerfList() : nullptr;
+    TPerfList* artists = FHost ? FHost->Artists() : nullptr;
     if (index >= 0 && index < FArtistKeys.Count() && artists) {
       // The kept key names the artist; splitting the shown text again would break a name that
       // holds a comma into a new artist.
@@ -192,7 +193,7 @@ bool TDriveScanFrm::ValidateScanInfo(const std::string& artistText, const std::s
 }
 
 bool TDriveScanFrm::Stopped() const {
-  return ScanStopped || (MasterFrm && MasterFrm->Road().Aborted());
+  return ScanStopped || (FHost && FHost->Aborted());
 }
 
 void TDriveScanFrm::SearchFolder(const std::string& folder, const std::string& mask,
@@ -235,8 +236,8 @@ void TDriveScanFrm::OKBtnClick(TObject*) {
   const bool checkDuplicates = RadioButton1->Checked();
   if (ScanWork)
     ScanWork(folder, checkDuplicates, last, first, category);
-  else if (MasterFrm)
-    MasterFrm->ScanCommands().AddScannedFolder(folder, checkDuplicates, last, first, category);
+  else if (FHost)
+    FHost->AddScannedFolder(folder, checkDuplicates, last, first, category);
   Timer1->SetEnabled(false);
   // Ends the modal showing; its close (FormClose) follows. A close during the scan stays a
   // Cancel.

@@ -11,6 +11,7 @@
 #include "MsgDlg.h"
 #include "StdCtrls.h"
 
+class TFeatureHost;
 class TDriveScanFrm;
 // The window made in the program's creation order (none in tests).
 extern TDriveScanFrm* DriveScanFrm;
@@ -21,6 +22,8 @@ constexpr const char* ArtistPlaceholder = "<Select or enter an artist>";
 class TDriveScanFrm : public TForm {
 public:
   explicit TDriveScanFrm(TComponent* AOwner);
+  // The main window's side, handed over when the window is made (none: the window works alone).
+  void SetHost(TFeatureHost* host) { FHost = host; }
 
   TGroupBox* GroupBox1; // " Scanning status "
   TLabel *Label1, *Label2;
@@ -75,6 +78,7 @@ public:
   int32_t FolderCount() const { return FFolderCount; }
 
 private:
+  TFeatureHost* FHost = nullptr;
   bool Stopped() const;
   void ShowChosenFolder();
   int32_t FFolderCount = 0;

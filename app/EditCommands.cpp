@@ -133,10 +133,8 @@ void TEditCommands::RemoveFromProgram(int32_t key) {
 
 // --- the title editor and the title deletion ----------------------------------------------------
 
-void TEditCommands::SetAddInfo(const std::string& title, const std::string& origin,
-                               int32_t artistKey, int32_t categoryKey) {
+void TEditCommands::SetAddInfo(const std::string& title, int32_t artistKey, int32_t categoryKey) {
   FAddTitle = title;
-  if (!origin.empty()) FAddOrigin = origin;
   FAddArtistKey = artistKey;
   FAddCategoryKey = categoryKey;
 }
@@ -148,8 +146,8 @@ TTuneAdder& TEditCommands::Adder() {
     adder = FOwnAdder.get();
   }
   adder->SetLists(FFrm.CatList(), FFrm.DMM2() ? FFrm.DMM2()->PerfList() : nullptr);
-  adder->OnAddInfo = [this](const std::string& title, const std::string& origin, int32_t artist,
-                            int32_t category) { SetAddInfo(title, origin, artist, category); };
+  adder->OnAddInfo = [this](const std::string& title, const std::string&, int32_t artist,
+                            int32_t category) { SetAddInfo(title, artist, category); };
   return *adder;
 }
 

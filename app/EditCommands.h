@@ -33,13 +33,10 @@ public:
   TEditCommands(const TEditCommands&) = delete;
   TEditCommands& operator=(const TEditCommands&) = delete;
 
-  // Editing and deleting titles. SetAddInfo keeps what the title editor or an import hands over
-  // for the next change: title, origin ("" leaves the kept origin), artist key, category key
-  // (KeepOwnKey in a key keeps each title's own).
-  void SetAddInfo(const std::string& title, const std::string& origin, int32_t artistKey,
-                  int32_t categoryKey);
+  // Editing and deleting titles. SetAddInfo keeps what the title editor hands over for the
+  // change: title, artist key, category key (KeepOwnKey in a key keeps each title's own).
+  void SetAddInfo(const std::string& title, int32_t artistKey, int32_t categoryKey);
   const std::string& AddTitle() const { return FAddTitle; }
-  const std::string& AddOrigin() const { return FAddOrigin; }
   int32_t AddArtistKey() const { return FAddArtistKey; }
   int32_t AddCategoryKey() const { return FAddCategoryKey; }
   void Edit2Click(TObject* Sender);
@@ -107,9 +104,6 @@ public:
 private:
   // Changes that touch the albums once per title write the album files once, after them.
   void AlbumBatch(const std::function<void()>& changes);
-  // Imports and scans set and read the add info kept here.
-  friend class TImportCommands;
-  friend class TScanCommands;
   TMasterFrm& FFrm;
   TEditParts FParts;
   // The items this group builds, owned by their menus.
@@ -121,7 +115,7 @@ private:
             *FActivecategory4 = nullptr, *FDeletecategory1 = nullptr, *FTitlesselected6 = nullptr,
             *FTitleselected1 = nullptr, *FEdit1 = nullptr, *FDelete4 = nullptr;
   std::function<bool()> FPageCommandHeld;
-  std::string FAddTitle, FAddOrigin, FNameResult;
+  std::string FAddTitle, FNameResult;
   int32_t FAddArtistKey = 0, FAddCategoryKey = 0;
   std::unique_ptr<TTuneAdder> FOwnAdder; // when the program made none
   std::unique_ptr<TRenamer> FOwnRenamer;

@@ -5,6 +5,7 @@
 #include "AddInfo.h"
 #include "HourGlass.h"
 #include "ImportCommands.h"
+#include "FeatureHost.h"
 #include "MainCodeD2.h"
 #include "EditCommands.h"
 #include "SysUtils.h"
@@ -125,8 +126,8 @@ void TGetLocalF::FormShow(TObject*) {
   DupCheck->SetChecked(true);
   ListBox1->Items().Clear();
   BitBtn1->SetEnabled(false);
-  TCatList* categories = MasterFrm ? MasterFrm->CatList() : nullptr;
-  TPerfList* artists = MasterFrm && MasterFrm->DMM2() ? MasterFrm->DMM2()->PerfList() : nullptr;
+  TCatList* categories = FHost ? FHost->Categories() : nullptr;
+  TPerfList* artists = FHost ? FHost->Artists() : nullptr;
   // Filling a box empties its edit; the user's last text stays.
   std::string category = Categories->Text(), artist = Artists->Text();
   FillCategoryBox(*Categories, categories, FCategoryKeys);
@@ -194,13 +195,12 @@ bool TGetLocalF::ResolveAddInfo() {
     return false;
   }
   auto hourglass = HourGlass();
-  TCatList* categories = MasterFrm ? MasterFrm->CatList() : nullptr;
-  TPerfList* artists = MasterFrm && MasterFrm->DMM2() ? MasterFrm->DMM2()->PerfList() : nullptr;
+  TCatList* categories = FHost ? FHost->Categories() : nullptr;
+  TPerfList* artists = FHost ? FHost->Artists() : nullptr;
   if (!categoryKey && categories) categoryKey = categories->FindOrAddCategory(category);
   if (!artistKey && artists) artistKey = artists->FindOrAddPerformer(first, last);
   FCategoryKey = categoryKey;
   FArtistKey = artistKey;
-  if (MasterFrm) MasterFrm->EditCommands().SetAddInfo("", "", artistKey, categoryKey);
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include "MsgDlg.h"
 #include "StdCtrls.h"
 
+class TFeatureHost;
 class TGetLocalF;
 // The window made in the program's creation order (none in tests).
 extern TGetLocalF* GetLocalF;
@@ -24,6 +25,8 @@ public:
 class TGetLocalF : public TForm {
 public:
   explicit TGetLocalF(TComponent* AOwner);
+  // The main window's side, handed over when the window is made (none: the window works alone).
+  void SetHost(TFeatureHost* host) { FHost = host; }
 
   TGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *GroupBox4;
   TDriveComboBox* DriveComboBox1;
@@ -57,8 +60,9 @@ public:
   void FormClose(TObject* Sender, TCloseAction& Action);
 
 private:
+  TFeatureHost* FHost = nullptr;
   void AddSelectedFiles();
-  // Resolves the category and artist into keys and hands them to the main window; false (with
+  // Resolves the category and artist into the keys the import of the list gets; false (with
   // the window's own box) when a typed name is blank.
   bool ResolveAddInfo();
   TStringList FCategoryKeys, FArtistKeys;

@@ -9,7 +9,7 @@
 #include "CreateArchiveCodeD2.h"
 #include "Crc32.h"
 #include "MainCodeD2.h"
-#include "EditCommands.h"
+#include "FeatureHost.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"
@@ -123,14 +123,11 @@ std::string FailureText(const std::exception& e) {
 // -----------------------------------------------------------------------------------
 
 TImportScope::TImportScope(TMasterFrm& master) : FMaster(master) {
-  if (FMaster.FImportDepth++ == 0) FMaster.Road().SetImportBusy(true);
+  FMaster.EnterImport();
 }
 
 TImportScope::~TImportScope() {
-  if (--FMaster.FImportDepth == 0) {
-    FMaster.Road().SetImportBusy(false);
-    FMaster.ImportEnded();
-  }
+  FMaster.LeaveImport();
 }
 
 namespace {
@@ -157,22 +154,34 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
   result.clear();
   FAddedKeys.clear();
   FFileTold = false;
-  FFrm.EditCommands().FAddTitle = title;
-  FFrm.EditCommands().FAddOrigin = origin;
+  TImportInput input = FLastKeys;
+  input.Title = title;
+  input.Origin = origin;
   try {
     // A given category or artist applies to this import, quiet or not; a blank one is none.
-    if (!Trim(category).empty() && FFrm.FCatList)
-      FFrm.EditCommands().FAddCategoryKey = FFrm.FCatList->FindOrAddCategory(Trim(category));
+    if (!Trim(category).empty() && FFrm.CatList())
+      input.CategoryKey = FFrm.CatList()->FindOrAddCategory(Trim(category));
     std::string last, first;
     SplitAtComma(artist, last, first);
-    if ((!last.empty() || !first.empty()) && FFrm.FDMM2 && FFrm.FDMM2->PerfList())
-      FFrm.EditCommands().FAddArtistKey = FFrm.FDMM2->PerfList()->FindOrAddPerformer(first, last);
+    if ((!last.empty() || !first.empty()) && FFrm.DMM2() && FFrm.DMM2()->PerfList())
+      input.ArtistKey = FFrm.DMM2()->PerfList()->FindOrAddPerformer(first, last);
   } catch (const std::exception& e) {
     result = FailureText(e);
     return;
   }
+  ImportFile(fileName, input, result, checkDuplicates, quiet);
+}
+
+void TImportCommands::ImportFile(const std::string& fileName, const TImportInput& input,
+                                 std::string& result, bool checkDuplicates, bool quiet) {
+  TImportScope busy(FFrm);
+  result.clear();
+  FAddedKeys.clear();
+  FFileTold = false;
+  FLastKeys.ArtistKey = input.ArtistKey;
+  FLastKeys.CategoryKey = input.CategoryKey;
   try {
-    AddByKind(fileName, result, checkDuplicates, quiet);
+    AddByKind(fileName, input, result, checkDuplicates, quiet);
   } catch (const std::exception& e) {
     result = FailureText(e);
   } catch (...) {
@@ -180,28 +189,29 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
   }
 }
 
-void TImportCommands::AddByKind(const std::string& fileName, std::string& result,
-                                bool checkDuplicates, bool quiet) {
+void TImportCommands::AddByKind(const std::string& fileName, const TImportInput& input,
+                                std::string& result, bool checkDuplicates, bool quiet) {
   switch (ImportKindOf(fileName)) {
   case TImportKind::Midi:
-    AddMIDIToCatalogue(fileName, quiet, result, checkDuplicates);
+    AddMIDIToCatalogue(fileName, input, quiet, result, checkDuplicates);
     break;
   case TImportKind::Archive: {
     int count = TTuneFiles::ArchiveEntryCount(fileName);
     if (count < 5) {
       auto hourglass = HourGlass();
       FExtractAbort = false;
-      ImportArchive(fileName, quiet, result, checkDuplicates);
+      ImportArchive(fileName, input, quiet, result, checkDuplicates);
     } else {
       TArchiveForm& window = ArchiveWindow();
       window.SetBounds(window.Left(), window.Top(), 501, 190);
       FFrm.CenterOverMainWindow(window);
       window.StartExtract(fileName, quiet, count, checkDuplicates);
+      window.SetImportInput(input);
       window.ShowModal();
       result = window.Result();
-      if (FFrm.FCatList) {
-        FFrm.FCatList->ResortAll();
-        FFrm.FCatList->UpdateAllSummaries();
+      if (FFrm.CatList()) {
+        FFrm.CatList()->ResortAll();
+        FFrm.CatList()->UpdateAllSummaries();
       }
     }
     break;
@@ -211,11 +221,11 @@ void TImportCommands::AddByKind(const std::string& fileName, std::string& result
   }
 }
 
-bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet,
-                                         std::string& result, bool checkDuplicates) {
+bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, const TImportInput& input,
+                                         bool quiet, std::string& result, bool checkDuplicates) {
   FFileTold = false;
   try {
-    return StoreMIDI(fileName, quiet, result, checkDuplicates);
+    return StoreMIDI(fileName, input, quiet, result, checkDuplicates);
   } catch (const std::exception& e) {
     result = FailureText(e);
   } catch (...) {
@@ -224,16 +234,28 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, bool quiet
   return false;
 }
 
-bool TImportCommands::StoreMIDI(const std::string& fileName, bool quiet, std::string& result,
-                                bool checkDuplicates) {
-  if (FFrm.FRoad->Aborted()) return false;
+bool TImportCommands::StoreMIDI(const std::string& fileName, const TImportInput& input, bool quiet,
+                                std::string& result, bool checkDuplicates) {
+  if (FFrm.Road().Aborted()) return false;
   // One read serves the header check, the duration, the CRC and the packing.
   const TTuneSnapshot file = ReadTuneSnapshot(fileName, InMemoryPackLimit);
+  int seconds = 0;
+  if (!CheckedDuration(fileName, file, input, quiet, result, seconds)) return false;
+  if (checkDuplicates && !PassesDuplicateTest(input, quiet, result)) return false;
+  if (!WaitForPlayer(result)) return false;
+  if (!StorePacked(fileName, file, input, quiet, seconds, result)) return false;
+  result = "OK";
+  return true;
+}
+
+bool TImportCommands::CheckedDuration(const std::string& fileName, const TTuneSnapshot& file,
+                                      const TImportInput& input, bool quiet, std::string& result,
+                                      int& seconds) {
   const int kind = file.Kind;
   const int64_t size = file.Size;
   if (kind == mfOther) {
     if (!quiet)
-      FFrm.ShowMessageBox(FFrm.EditCommands().FAddOrigin +
+      FFrm.ShowMessageBox(input.Origin +
                               " is not a valid MIDI file.\r\nIt will not be added to the database",
                           TMessageKind::Information, 0, TMessageButtons::OK);
     FFileTold = !quiet;
@@ -245,61 +267,70 @@ bool TImportCommands::StoreMIDI(const std::string& fileName, bool quiet, std::st
     result = "Invalid file size";
     return false;
   }
-  int seconds = 0;
+  seconds = 0;
   if (kind == mfStandardMidi)
-    seconds = file.Whole ? FFrm.FTuneFiles->GetMIDIDurationOf(file.Bytes)
-                         : FFrm.FTuneFiles->GetMIDIDuration(fileName);
-  if (seconds == -1) {
-    if (quiet) {
-      result = "Corrupted MIDI file";
-      return false;
-    }
-    FFrm.Beep();
-    if (FFrm.ShowMessageBox("\"" + FFrm.EditCommands().FAddTitle +
-                                "\" is not in the right format and may be corrupted." +
-                                "\r\n\r\nAdd it anyway?",
-                            TMessageKind::Error, 0,
-                            TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes) {
-      FFileTold = true;
-      result = "Corrupted MIDI file";
-      return false;
-    }
+    seconds = file.Whole ? FFrm.TuneFiles()->GetMIDIDurationOf(file.Bytes)
+                         : FFrm.TuneFiles()->GetMIDIDuration(fileName);
+  if (seconds != -1) return true;
+  if (quiet) {
+    result = "Corrupted MIDI file";
+    return false;
   }
-  if (checkDuplicates && FFrm.FDMM2 && FFrm.FDMM2->MyDB()) {
-    int32_t found = -1;
-    if (FFrm.FDMM2->MyDB()->FindIdByFileName(StoredOrigin(FFrm.EditCommands().FAddOrigin), found)) {
-      if (quiet) {
-        result = "Duplicate";
-        FAddedKeys.push_back(found);
-        return false;
-      }
-      if (FFrm.ShowMessageBox(FFrm.EditCommands().FAddOrigin +
-                                  " already exists in database. Add it anyway?",
-                              TMessageKind::Confirmation, 0,
-                              TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes) {
-        FFileTold = true;
-        return false;
-      }
-    }
+  FFrm.Beep();
+  if (FFrm.ShowMessageBox("\"" + input.Title +
+                              "\" is not in the right format and may be corrupted." +
+                              "\r\n\r\nAdd it anyway?",
+                          TMessageKind::Error, 0,
+                          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
+    return true;
+  FFileTold = true;
+  result = "Corrupted MIDI file";
+  return false;
+}
+
+bool TImportCommands::PassesDuplicateTest(const TImportInput& input, bool quiet,
+                                          std::string& result) {
+  if (!FFrm.DMM2() || !FFrm.DMM2()->MyDB()) return true;
+  int32_t found = -1;
+  if (!FFrm.DMM2()->MyDB()->FindIdByFileName(StoredOrigin(input.Origin), found)) return true;
+  if (quiet) {
+    result = "Duplicate";
+    FAddedKeys.push_back(found);
+    return false;
   }
-  std::string title, fileType;
-  TitleAndTypeOf(FFrm.EditCommands().FAddTitle, title, fileType);
-  const TDateTime fileDate = file.Date;
-  const uint32_t crc = file.Whole ? Crc32Update(0, file.Bytes.data(), file.Bytes.size())
-                                  : FileCRC32(fileName).value_or(0);
+  if (FFrm.ShowMessageBox(input.Origin + " already exists in database. Add it anyway?",
+                          TMessageKind::Confirmation, 0,
+                          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
+    return true;
+  FFileTold = true;
+  return false;
+}
+
+bool TImportCommands::WaitForPlayer(std::string& result) {
   // The player's start uses the same zip and reader; it ends before an import goes on.
   // A start beneath this import (its pump ran the import) cannot end first: give up then.
   // Messages run only when there is something to wait for.
-  auto playerFree = [this] {
-    return FFrm.FRoad->Aborted() ||
-           (!FFrm.FRoad->StartInProgress() && !FFrm.FRoad->Program().Stepping());
+  TPlayRoad& road = FFrm.Road();
+  auto playerFree = [&road] {
+    return road.Aborted() || (!road.StartInProgress() && !road.Program().Stepping());
   };
   bool free = playerFree() || WaitFor(playerFree, 10000);
-  if (FFrm.FRoad->Aborted()) return false;
+  if (road.Aborted()) return false;
   if (!free) {
     result = "The player is busy";
     return false;
   }
+  return true;
+}
+
+bool TImportCommands::StorePacked(const std::string& fileName, const TTuneSnapshot& file,
+                                  const TImportInput& input, bool quiet, int seconds,
+                                  std::string& result) {
+  std::string title, fileType;
+  TitleAndTypeOf(input.Title, title, fileType);
+  const TDateTime fileDate = file.Date;
+  const uint32_t crc = file.Whole ? Crc32Update(0, file.Bytes.data(), file.Bytes.size())
+                                  : FileCRC32(fileName).value_or(0);
   std::string archive, packed;
   // The packed work file goes however the add ends.
   TScopeExit packedGone([&packed] {
@@ -319,25 +350,21 @@ bool TImportCommands::StoreMIDI(const std::string& fileName, bool quiet, std::st
   }
   int32_t key = -1;
   bool stored = false;
+  const int32_t size = static_cast<int32_t>(file.Size);
   try {
-    if (FFrm.FDMM2)
-      stored = file.Whole ? FFrm.FDMM2->AddPackedTune(archive, title, fileDate, quiet, Now(),
-                                                      seconds, crc, static_cast<int32_t>(size),
-                                                      FFrm.EditCommands().FAddArtistKey,
-                                                      FFrm.EditCommands().FAddCategoryKey, fileType,
-                                                      FFrm.EditCommands().FAddOrigin, &key)
-                          : FFrm.FDMM2->AddTune(packed, title, fileDate, quiet, Now(), seconds, crc,
-                                                static_cast<int32_t>(size),
-                                                FFrm.EditCommands().FAddArtistKey,
-                                                FFrm.EditCommands().FAddCategoryKey, fileType,
-                                                FFrm.EditCommands().FAddOrigin, &key);
+    if (TDMM2* store = FFrm.DMM2())
+      stored = file.Whole ? store->AddPackedTune(archive, title, fileDate, quiet, Now(), seconds,
+                                                 crc, size, input.ArtistKey, input.CategoryKey,
+                                                 fileType, input.Origin, &key)
+                          : store->AddTune(packed, title, fileDate, quiet, Now(), seconds, crc,
+                                           size, input.ArtistKey, input.CategoryKey, fileType,
+                                           input.Origin, &key);
     if (!stored) result = "The database is not open";
   } catch (const std::exception& e) {
     result = FailureText(e);
   }
   if (!stored) return false;
   FAddedKeys.push_back(key);
-  result = "OK";
   return true;
 }
 
@@ -354,7 +381,7 @@ void TImportCommands::TellLeftOut(TLeftOutFiles& leftOut) {
   if (leftOut.Empty()) return;
   const std::string text = leftOut.Text();
   leftOut.Clear();
-  if (FFrm.FRoad->Aborted() || FFrm.FClosed) return;
+  if (FFrm.Road().Aborted() || FFrm.Closed()) return;
   FFrm.ShowMessageBox(text, TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
@@ -364,8 +391,8 @@ bool TImportCommands::PackTuneForCatalogue(const std::string& fileName,
   if (!RemoveWorkFile(copy)) return false;
   bool ok = false;
   try {
-    ok = FFrm.FTuneFiles->CopyTuneFile(fileName, copy) &&
-         FFrm.FTuneFiles->ZipOneFile(copy, packedName);
+    ok = FFrm.TuneFiles()->CopyTuneFile(fileName, copy) &&
+         FFrm.TuneFiles()->ZipOneFile(copy, packedName);
   } catch (const std::exception&) {
     ok = false;
   }
@@ -381,8 +408,13 @@ bool TImportCommands::PackTuneInMemory(const std::string& bytes, std::string& ar
   return TTuneFiles::ZipBytes(bytes, PackEntryName, archive);
 }
 
-bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
-                                    bool checkDuplicates) {
+TArchiveForm* TImportCommands::ShownArchiveWindow() const {
+  TArchiveForm* window = ArchiveFrm ? ArchiveFrm : FOwnArchiveForm.get();
+  return window && window->Visible() ? window : nullptr;
+}
+
+bool TImportCommands::ImportArchive(const std::string& archiveName, const TImportInput& input,
+                                    bool quiet, std::string& result, bool checkDuplicates) {
   (void)quiet; // every title of an archive is added quietly
   TImportScope busy(FFrm);
   result.clear();
@@ -396,8 +428,7 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, 
     result = "Error decompressing";
     return false;
   }
-  const int count = reader.Count();
-  if (count == 0) {
+  if (reader.Count() == 0) {
     result = "Empty archive";
     return false;
   }
@@ -405,10 +436,8 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, 
   // never reach the file system.
   const std::string folder = ProgramFolder() + "ForTempZips\\";
   ForceDirectories(folder);
-  const std::string keptOrigin = FFrm.EditCommands().FAddOrigin;
-  // The add origin and the work folder are put back however the import ends.
-  TScopeExit cleanUp([this, &folder, &keptOrigin] {
-    FFrm.EditCommands().FAddOrigin = keptOrigin;
+  // The work folder goes however the import ends.
+  TScopeExit cleanUp([&folder] {
     try {
       ClearDirectory(folder, "*.*");
     } catch (const std::exception&) {
@@ -416,10 +445,15 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, 
     }
     RemoveDirectoryA(folder.c_str());
   });
-  TArchiveForm* window = FFrm.FOwnArchiveForm.get();
-  if (ArchiveFrm) window = ArchiveFrm;
-  const bool shown = window && window->Visible();
-  if (shown) {
+  return ImportEntries(reader, folder, input, checkDuplicates, result);
+}
+
+bool TImportCommands::ImportEntries(TArchiveReader& reader, const std::string& folder,
+                                    const TImportInput& input, bool checkDuplicates,
+                                    std::string& result) {
+  const int count = reader.Count();
+  TArchiveForm* window = ShownArchiveWindow();
+  if (window) {
     window->GroupBox1->SetCaption(" Extracting " + IntToStr(count) + " files from archive ");
     window->Repaint();
   }
@@ -428,21 +462,21 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, 
   bool cancelled = false;
   int processed = 0;
   for (int i = 0; i < count && !cancelled; ++i) {
-    if (FFrm.FRoad->Aborted() || FExtractAbort) {
+    if (FFrm.Road().Aborted() || FExtractAbort) {
       cancelled = true;
       break;
     }
     std::string r;
     // One entry's failure is its result; the next entry goes on.
     try {
-      r = ImportEntry(reader, i, folder, keptOrigin, checkDuplicates, keys, cancelled);
+      r = ImportEntry(reader, i, folder, input, checkDuplicates, keys, cancelled);
     } catch (const std::exception& e) {
       r = FailureText(e);
     }
     if (cancelled) break;
     if (r != "OK" && failure.empty()) failure = r.empty() ? "not added" : r;
     ++processed;
-    if (shown) window->EPB2->SetPosition(i + 1);
+    if (window) window->EPB2->SetPosition(i + 1);
     if (OnArchiveEntryDone) OnArchiveEntryDone(i + 1);
   }
   FAddedKeys = keys;
@@ -460,9 +494,9 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, bool quiet, 
 }
 
 std::string TImportCommands::ImportEntry(TArchiveReader& reader, int index,
-                                         const std::string& folder, const std::string& keptOrigin,
-                                         bool checkDuplicates, std::vector<int32_t>& keys,
-                                         bool& cancelled) {
+                                         const std::string& folder,
+                                         const TImportInput& archiveInput, bool checkDuplicates,
+                                         std::vector<int32_t>& keys, bool& cancelled) {
   TArchiveEntry entry = reader.Entry(index);
   if (entry.Folder) return "OK";
   if (entry.Name.empty()) return "Error decompressing";
@@ -482,11 +516,13 @@ std::string TImportCommands::ImportEntry(TArchiveReader& reader, int index,
   if (!extracted)
     return FileSize(work) > MaxEntrySize || entry.Size > MaxEntrySize ? "Invalid file size"
                                                                       : "Error decompressing";
-  FFrm.EditCommands().FAddTitle = entry.Name;
-  FFrm.EditCommands().FAddOrigin = keptOrigin + "+" + entry.Name;
+  // Each entry is named by itself and comes from the archive's origin.
+  TImportInput input = archiveInput;
+  input.Title = entry.Name;
+  input.Origin = archiveInput.Origin + "+" + entry.Name;
   FAddedKeys.clear();
   std::string r;
-  AddMIDIToCatalogue(work, true, r, checkDuplicates);
+  AddMIDIToCatalogue(work, input, true, r, checkDuplicates);
   // A title already there counts as found when duplicates are not added again.
   if (r == "Duplicate" && checkDuplicates) r = "OK";
   keys.insert(keys.end(), FAddedKeys.begin(), FAddedKeys.end());
@@ -495,33 +531,36 @@ std::string TImportCommands::ImportEntry(TArchiveReader& reader, int index,
 
 void TImportCommands::AZ1ArchiveProgress(int progress, bool& abort) {
   LetMessagesRun();
-  TCreateArchiveForm* window = FFrm.FOwnCreateArchiveForm.get();
+  TCreateArchiveForm* window = FOwnCreateArchiveForm.get();
   if (CreateArchiveFrm) window = CreateArchiveFrm;
   const bool shown = window && window->Visible();
-  abort = FFrm.FRoad->Aborted() || (shown && window->Cancelled());
+  abort = FFrm.Road().Aborted() || (shown && window->Cancelled());
   if (shown && progress >= 0) window->EPB2->SetPosition(progress);
 }
 
 void TImportCommands::AUZ1ArchiveProgress(int progress, bool& abort) {
-  FFrm.FImportPump.Run();
-  TArchiveForm* window = FFrm.FOwnArchiveForm.get();
-  if (ArchiveFrm) window = ArchiveFrm;
-  const bool shown = window && window->Visible();
-  abort = FFrm.FRoad->Aborted() || (shown && FExtractAbort);
-  if (shown) window->EPB1->SetPosition(progress);
+  FFrm.RunImportPump();
+  TArchiveForm* window = ShownArchiveWindow();
+  abort = FFrm.Road().Aborted() || (window && FExtractAbort);
+  if (window) window->EPB1->SetPosition(progress);
 }
 
 TArchiveForm& TImportCommands::ArchiveWindow() {
   if (ArchiveFrm) return *ArchiveFrm;
-  if (!FFrm.FOwnArchiveForm) FFrm.FOwnArchiveForm = std::make_unique<TArchiveForm>(nullptr);
-  return *FFrm.FOwnArchiveForm;
+  if (!FOwnArchiveForm) {
+    FOwnArchiveForm = std::make_unique<TArchiveForm>(nullptr);
+    FOwnArchiveForm->SetHost(&FFrm.FeatureHost());
+  }
+  return *FOwnArchiveForm;
 }
 
 TCreateArchiveForm& TImportCommands::CreateArchiveWindow() {
   if (CreateArchiveFrm) return *CreateArchiveFrm;
-  if (!FFrm.FOwnCreateArchiveForm)
-    FFrm.FOwnCreateArchiveForm = std::make_unique<TCreateArchiveForm>(nullptr);
-  return *FFrm.FOwnCreateArchiveForm;
+  if (!FOwnCreateArchiveForm) {
+    FOwnCreateArchiveForm = std::make_unique<TCreateArchiveForm>(nullptr);
+    FOwnCreateArchiveForm->SetHost(&FFrm.FeatureHost());
+  }
+  return *FOwnCreateArchiveForm;
 }
 
 TImportCommands::TImportCommands(TMasterFrm& frm) : FFrm(frm) {}

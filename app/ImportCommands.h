@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class TMasterFrm;
 class TArchiveReader;
+struct TTuneSnapshot;
 
 // Holds import-busy for one whole import (or scan and its import): a title start waits for it,
 // requests and drops wait in the queue, and a close is put off until the import returns.
@@ -79,6 +81,15 @@ private:
 // Why an import left a file out, as a plain sentence: the exception's own text, or what ran out.
 std::string FailureText(const std::exception& e);
 
+// What an import stores with each title besides the file: the title text, the origin (the
+// source name the duplicate test compares), and the artist and category keys.
+struct TImportInput {
+  std::string Title;
+  std::string Origin;
+  int32_t ArtistKey = 0;
+  int32_t CategoryKey = 0;
+};
+
 class TArchiveForm;
 class TCreateArchiveForm;
 
@@ -90,16 +101,19 @@ public:
   TImportCommands(const TImportCommands&) = delete;
   TImportCommands& operator=(const TImportCommands&) = delete;
 
-  // The edit commands' SetAddInfo sets what the next add stores.
-  // Imports a MIDI file or a zip archive of titles by its final extension. An empty artist or
-  // category means none given. result is "OK" when every title was stored.
+  // Imports a MIDI file or a zip archive of titles by its final extension. The artist ("Last,
+  // First") and category are found or made; a blank one keeps the key the last import gave.
+  // result is "OK" when every title was stored.
   void AddFileByType(const std::string& fileName, const std::string& title, std::string& result,
                      bool checkDuplicates, bool quiet, const std::string& origin,
                      const std::string& artist, const std::string& category);
+  // The same with the keys settled by the caller.
+  void ImportFile(const std::string& fileName, const TImportInput& input, std::string& result,
+                  bool checkDuplicates, bool quiet);
 
   // True, with result "OK", only when the title was stored. Any failure is the result text.
-  bool AddMIDIToCatalogue(const std::string& fileName, bool quiet, std::string& result,
-                          bool checkDuplicates);
+  bool AddMIDIToCatalogue(const std::string& fileName, const TImportInput& input, bool quiet,
+                          std::string& result, bool checkDuplicates);
 
   // Notes the file when the last AddFileByType left it out and no box of its own told the user
   // already (a declined question tells nothing either).
@@ -111,8 +125,8 @@ public:
 
   // True, with result "OK", only when every title of the archive was stored (or found, with the
   // duplicate test on).
-  bool ImportArchive(const std::string& archiveName, bool quiet, std::string& result,
-                     bool checkDuplicates);
+  bool ImportArchive(const std::string& archiveName, const TImportInput& input, bool quiet,
+                     std::string& result, bool checkDuplicates);
   bool PackTuneForCatalogue(const std::string& fileName, const std::string& packedName);
 
   // Packs a file's bytes as a stored title's archive without work files.
@@ -136,17 +150,36 @@ public:
   TArchiveForm& ArchiveWindow();
   TCreateArchiveForm& CreateArchiveWindow();
 
+  // The keys an import gets when it names no artist or category: those the last import gave.
+  int32_t LastArtistKey() const { return FLastKeys.ArtistKey; }
+  int32_t LastCategoryKey() const { return FLastKeys.CategoryKey; }
+
 private:
-  bool StoreMIDI(const std::string& fileName, bool quiet, std::string& result,
-                 bool checkDuplicates);
-  void AddByKind(const std::string& fileName, std::string& result, bool checkDuplicates,
-                 bool quiet);
+  bool StoreMIDI(const std::string& fileName, const TImportInput& input, bool quiet,
+                 std::string& result, bool checkDuplicates);
+  // The steps of storing one MIDI file; each false stops the add with its result set.
+  bool CheckedDuration(const std::string& fileName, const TTuneSnapshot& file,
+                       const TImportInput& input, bool quiet, std::string& result, int& seconds);
+  bool PassesDuplicateTest(const TImportInput& input, bool quiet, std::string& result);
+  bool WaitForPlayer(std::string& result);
+  bool StorePacked(const std::string& fileName, const TTuneSnapshot& file,
+                   const TImportInput& input, bool quiet, int seconds, std::string& result);
+  void AddByKind(const std::string& fileName, const TImportInput& input, std::string& result,
+                 bool checkDuplicates, bool quiet);
   // One entry of an archive: its result, "" with cancelled set when the user stopped it.
   std::string ImportEntry(TArchiveReader& reader, int index, const std::string& folder,
-                          const std::string& keptOrigin, bool checkDuplicates,
+                          const TImportInput& archiveInput, bool checkDuplicates,
                           std::vector<int32_t>& keys, bool& cancelled);
+  // The archive window when it shows, for the import's progress.
+  TArchiveForm* ShownArchiveWindow() const;
+  // Runs every entry of an open archive; the result names the first failure or the cancel.
+  bool ImportEntries(TArchiveReader& reader, const std::string& folder, const TImportInput& input,
+                     bool checkDuplicates, std::string& result);
 
   TMasterFrm& FFrm;
+  TImportInput FLastKeys;
+  std::unique_ptr<TArchiveForm> FOwnArchiveForm;             // when the program made none
+  std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm; // when the program made none
   bool FExtractAbort = false;
   // A box about the last file was shown (or the user answered its question).
   bool FFileTold = false;

@@ -2,8 +2,8 @@
 #include "MailServices.h"
 #include "AboutCodeD2.h"
 #include "MailWindowHost.h"
+#include "FeatureHost.h"
 #include "MainCodeD2.h"
-#include "ContextHelp.h"
 #include "Settings.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"
@@ -29,24 +29,29 @@ public:
     return db && db->ExportTune(masterKey, target, false);
   }
   bool ZipFiles(const std::vector<std::string>& files, const std::string& archive) override {
-    return MasterFrm && MasterFrm->TuneFiles() &&
-           MasterFrm->TuneFiles()->ZipFileList(files, archive);
+    return Host && Host->TuneFiles() && Host->TuneFiles()->ZipFileList(files, archive);
   }
-  bool AbortSet() override { return MasterFrm && MasterFrm->Road().Aborted(); }
-  bool ContextHelpClick(TObject* sender) override {
-    return MasterFrm && MasterFrm->ContextHelp().ContextHelpClick(sender);
-  }
+  bool AbortSet() override { return Host && Host->Aborted(); }
+  bool ContextHelpClick(TObject* sender) override { return Host && Host->ContextHelpClick(sender); }
   void ShowAbout(TForm* over) override { ShowAboutBox(over); }
+  // The main window while it lives.
+  TFeatureHost* Host = nullptr;
 
 private:
-  static TMyDB* Store() {
-    return MasterFrm && MasterFrm->DMM2() ? MasterFrm->DMM2()->MyDB() : nullptr;
-  }
+  TMyDB* Store() const { return Host ? Host->Titles() : nullptr; }
 };
+
+TMainMailServices& Services() {
+  static TMainMailServices services;
+  return services;
+}
 
 } // namespace
 
 void InstallMailServices() {
-  static TMainMailServices services;
-  MailWindowHost = &services;
+  MailWindowHost = &Services();
+}
+
+void SetMailServicesHost(TFeatureHost* host) {
+  Services().Host = host;
 }

@@ -4,3 +4,6 @@
 
 // Makes the main window the mail window's host (once, before the mail window is made).
 void InstallMailServices();
+// The main window hands over its side when it is made, and takes it back when it goes.
+class TFeatureHost;
+void SetMailServicesHost(TFeatureHost* host);

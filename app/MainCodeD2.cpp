@@ -14,6 +14,8 @@
 #include "ContextHelp.h"
 #include "ScanCommands.h"
 #include "ExportCommands.h"
+#include "FeatureHost.h"
+#include "MailServices.h"
 #include "PrintCommands.h"
 #include "MailWindowHost.h"
 #include <windows.h>
@@ -122,13 +124,32 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FDragCommands = std::make_unique<TDragCommands>(
       *this, TDragParts{FCategories, FAlbums, FAllAlbLV, FAllCatGrid, FPlay, FPlayReplace, FEditCat,
                         FTrashCat, FMailTitle, FExportTitle, FArchive, FPrintCat});
-  FLayout = std::make_unique<TMainLayout>(*this);
-  FRequestCommands = std::make_unique<TRequestCommands>(*this);
-  FViewCommands = std::make_unique<TViewCommands>(*this);
+  FRequestCommands =
+      std::make_unique<TRequestCommands>(*this, TRequestParts{FLooping1, FNavPITimer, FQueueTimer});
+  const TViewParts viewParts{FCategories,    FAlbums,
+                             FAllAlbLV,      FNewCatPopUp,
+                             FAlbPopUp,      FCategory1,
+                             FArtist2,       FTitle2,
+                             FDuration1,     FFiletype1,
+                             FFilesize1,     FFiledate1,
+                             FOrigin1,       FDateobtained1,
+                             FCategory3,     FArtist1,
+                             Ftitle3,        FDuration2,
+                             FFiletype2,     FFilesize2,
+                             FFiledate2,     FOrigin2,
+                             FDateobtained2, FCategorySummaryOnly,
+                             FViewCat1,      FAlbumsummaryonly1,
+                             FView2,         FColor1,
+                             FFontcolor1,    FBackground1,
+                             FFont1,         FBackground2,
+                             FFont2};
+  FViewCommands = std::make_unique<TViewCommands>(*this, viewParts);
   FPlayCommands =
       std::make_unique<TPlayCommands>(*this, TPlayParts{FPlayNext, FBack, FMMSlider1, FAlbums});
   FImportCommands = std::make_unique<TImportCommands>(*this);
-  FVisualEffects = std::make_unique<TVisualEffects>(*this);
+  FVisualEffects = std::make_unique<TVisualEffects>(
+      *this, TVisualEffectsParts{FPanel11, FMusicPanel, FCDPanel, FVisualeffects1, FSpectrumbars1,
+                                 FLights1, FSpectrograph1});
   FEditCommands = std::make_unique<TEditCommands>(
       *this, TEditParts{FCategories, FAlbums, FNewCatPopUp, FAlbPopUp, FAllCatGrid},
       [this] { return FDragCommands->PageCommandHeld(); });
@@ -136,7 +157,21 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
       *this, TCatalogueParts{FNewCatPopUp, FAlbPopUp, FCategories, FCategory1, FAllAlbLV, FAlbums,
                              FTitle1, FViewCat1, FCategorySummaryOnly, FView2, FAlbumsummaryonly1,
                              FCategories1, FAlbums1});
-  FPlayerCommands = std::make_unique<TPlayerCommands>(*this);
+  FPlayerCommands = std::make_unique<TPlayerCommands>(
+      *this, TPlayerParts{FTopPanel, FMMSlider1, FListPanel, FPlayPanel, FBack, FPlayNext, FShuffle,
+                          FMusicClear, FPause, FAllStop, FOutPort, FVolume, FViewtitles1,
+                          FMainMenu1, FOptions1});
+  FLayout = std::make_unique<TMainLayout>(
+      *this, TMainLayoutParts{FTopPanel,       FPanel11,          FToolsLeft,
+                              FToolsRight,     FPlayReplace,      FPlay,
+                              FListPanel,      FPlayPanel,        FSoundPanel,
+                              FStatusBar1,     FDBPanel,          FMusicPanel,
+                              FEditCat,        FMailTitle,        FArchive,
+                              FExportTitle,    FPrintCat,         FTrashCat,
+                              FPanel4,         FWebPanel,         FGetMIDIsPanel,
+                              FAlbPanel,       FSeparator,        FCatPanel,
+                              FVisualeffects1, FShowmusictoolbar1},
+      *FPlayerCommands, *FVisualEffects);
   FTableCommands = std::make_unique<TTableCommands>(
       *this, TTableParts{FAlbPopUp, FNewCatPopUp, FAlbums, FFile1, FScansystemforMIDIfiles1});
   FContextHelp = std::make_unique<TContextHelp>(*this);
@@ -145,6 +180,8 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FPrintCommands = std::make_unique<TPrintCommands>(
       *this, TPrintParts{FAlbums1, FCategories1, FAlbPopUp, FNewCatPopUp, FCategories, FAlbums,
                          FAllAlbLV, FPrintCat});
+  FFeatureHost = MakeFeatureHost(*this);
+  SetMailServicesHost(FFeatureHost.get());
   for (int i = 1; i <= ParamCount(); ++i)
     FParams.push_back(ParamStr(i));
 
@@ -220,7 +257,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FPrintCommands->BuildPrintMenus();
   FDragCommands->WireDrags(); // before context help, which looks first at the tabs' press and the
                               // buttons' click
-  FContextHelp->WireContextHelp();
+  WireContextHelp();
   FCatalogueCommands->WireEnabling();
   FCatalogueCommands->HoldCommandsWhileBusy();
   // Nothing plays and the program is empty: the player buttons start as that state has them.
@@ -232,6 +269,7 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
 }
 
 TMasterFrm::~TMasterFrm() {
+  SetMailServicesHost(nullptr);
   FVisualEffects->FormDestroy(this);
   FNavPITimer->SetEnabled(false);
   FQueueTimer->SetEnabled(false);
@@ -269,6 +307,42 @@ TPanel* TMasterFrm::MakePanel(TWinControl* parent, const std::string& name,
   p->SetCaption(caption);
   p->SetParent(parent);
   return p;
+}
+
+void TMasterFrm::WireContextHelp() {
+  FContextHelp->WireContextHelp({.AllCatGrid = FAllCatGrid,
+                                 .Categories = FCategories,
+                                 .Albums = FAlbums,
+                                 .Play = FPlay,
+                                 .PlayReplace = FPlayReplace,
+                                 .NewAlb = FNewAlb,
+                                 .EditCat = FEditCat,
+                                 .ExportTitle = FExportTitle,
+                                 .TrashCat = FTrashCat,
+                                 .Archive = FArchive,
+                                 .MailTitle = FMailTitle,
+                                 .PrintCat = FPrintCat,
+                                 .GetLocal = FGetLocal,
+                                 .BitBtn1 = FBitBtn1,
+                                 .BitBtn2 = FBitBtn2,
+                                 .TopPanel = FTopPanel,
+                                 .AllAlbLV = FAllAlbLV,
+                                 .OutPort = FOutPort,
+                                 .Back = FBack,
+                                 .PlayNext = FPlayNext,
+                                 .RepeatSB = FPlayerCommands->RepeatSB(),
+                                 .Shuffle = FShuffle,
+                                 .MusicClear = FMusicClear,
+                                 .Pause = FPause,
+                                 .OneStop = FPlayerCommands->OneStop(),
+                                 .AllStop = FAllStop,
+                                 .ProgView = FPlayerCommands->ProgView(),
+                                 .GetLocal2 = FGetLocal2,
+                                 .ScanadriveforMIDIfiles1 = FScanadriveforMIDIfiles1,
+                                 .ScansystemforMIDIfiles1 = FScansystemforMIDIfiles1,
+                                 .Viewtitles1 = FViewtitles1,
+                                 .N19 = FPlayerCommands->N19(),
+                                 .Volume2 = FPlayerCommands->Volume2()});
 }
 
 void TMasterFrm::GateUnbuiltCommands() {
@@ -376,7 +450,7 @@ void TMasterFrm::BuildMenu() {
   for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
   FHelp1 = item(&root, "Help1", "&Help");
-  FContextHelp->BuildHelpMenu();
+  FContextHelp->BuildHelpMenu(*FHelp1);
   FContents1 = item(FHelp1, "Contents1", "&Contents");
   FAbout1 = item(FHelp1, "About1", "&About...");
   FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
@@ -568,7 +642,8 @@ void TMasterFrm::BuildCatalogueArea() {
     // Help tells of a category's titles as of all titles; an album's as of the album list.
     g.SetHelpContext(FAllCatGrid->HelpContext());
     // A page made while the summary tab shows alone stays out of sight too.
-    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowCatTabs);
+    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent()))
+      sheet->SetTabVisible(FViewCommands->ShowCatTabs());
   };
   FAlbumArea = std::make_unique<TMainAlbumArea>(this, FAlbums, FAllAlbLV);
   FAlbumArea->OnNewGrid = [this](TMyStringGrid& g) {
@@ -578,7 +653,8 @@ void TMasterFrm::BuildCatalogueArea() {
     g.OnRowsMoved = [this](TObject*) {
       if (FAlbList) FAlbList->SaveChanges();
     };
-    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent())) sheet->SetTabVisible(FShowAlbTabs);
+    if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent()))
+      sheet->SetTabVisible(FViewCommands->ShowAlbTabs());
   };
 
   FMusicPanel = MakePanel(this, "MusicPanel", "");
@@ -723,10 +799,9 @@ void TMasterFrm::ReadSettings() {
 void TMasterFrm::ApplySettingsToMenus() {
   const TSettings& s = FSettings;
   FFullScanDone = s.FullScanDone;
-  FHintlevel1->SetChecked(s.ShowAllHints);
+  FContextHelp->Hintlevel1()->SetChecked(s.ShowAllHints);
   Application->SetShowHint(s.ShowAllHints);
-  FShowAlbTabs = s.ShowAlbTabs;
-  FShowCatTabs = s.ShowCatTabs;
+  FViewCommands->SetShowTabs(s.ShowAlbTabs, s.ShowCatTabs);
   FViewCommands->SetTabColors(static_cast<TColor>(s.TabActiveColor),
                               static_cast<TColor>(s.TabActiveFontColor));
   FRemindtoscan1->SetChecked(s.RemindToScan);
@@ -755,11 +830,11 @@ void TMasterFrm::ApplySettingsToMenus() {
 
 void TMasterFrm::TakeSettingsFromMenus() {
   TSettings& s = FSettings;
-  s.ShowTools = FShowTools;
+  s.ShowTools = FLayout->ShowTools();
   s.FullScanDone = FFullScanDone;
-  s.ShowAllHints = FHintlevel1->Checked();
-  s.ShowAlbTabs = FShowAlbTabs;
-  s.ShowCatTabs = FShowCatTabs;
+  s.ShowAllHints = FContextHelp->Hintlevel1()->Checked();
+  s.ShowAlbTabs = FViewCommands->ShowAlbTabs();
+  s.ShowCatTabs = FViewCommands->ShowCatTabs();
   s.TabActiveColor = static_cast<uint32_t>(FCategories->TabActiveColor());
   s.TabActiveFontColor = static_cast<uint32_t>(FCategories->TabActiveFont().Color());
   s.RemindToScan = FRemindtoscan1->Checked();
@@ -1042,7 +1117,7 @@ void TMasterFrm::FormClose(TObject*, TCloseAction& Action) {
   if (FImportDepth > 0) {
     // An import uses the store: it stops after its current file and the close follows.
     FRoad->SetAborted();
-    FCloseWhenImported = true;
+    FRequestCommands->CloseWhenImported();
     Action = caNone;
     return;
   }
@@ -1103,7 +1178,7 @@ void TMasterFrm::FreeSplash() {
 }
 
 void TMasterFrm::FinishAll() {
-  FMMConnector2->ClearSlots();
+  FVisualEffects->MMConnector2()->ClearSlots();
   FreeSplash();
   FTimer1->SetEnabled(false);
   FTimer2->SetEnabled(false);
@@ -1319,4 +1394,23 @@ void TMasterFrm::ShowPlainMessage(const std::string& text) {
 
 void TMasterFrm::SetBusyCursor(bool busy) {
   Screen->SetCursor(busy ? crHourGlass : crDefault);
+}
+
+// --- import-busy
+// -----------------------------------------------------------------------------------
+
+void TMasterFrm::EnterImport() {
+  if (FImportDepth++ == 0) FRoad->SetImportBusy(true);
+}
+
+void TMasterFrm::LeaveImport() {
+  if (--FImportDepth == 0) {
+    FRoad->SetImportBusy(false);
+    ImportEnded();
+  }
+}
+
+void TMasterFrm::ImportEnded() {
+  // A title start that gave up waiting for this import gets its turn.
+  FRequestCommands->ImportEnded();
 }

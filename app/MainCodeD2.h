@@ -17,6 +17,7 @@ class TCatalogueStore;
 class TCatList;
 class TCoolMenu;
 class TDMM2;
+class TFeatureHost;
 class TFileAssocCommands;
 class TMainAlbumArea;
 class TMainCategoryArea;
@@ -126,14 +127,6 @@ class TMasterFrm : private TMasterGroups,
                    public TStoreHost,
                    private TMasterWidgets {
   // The command groups act on the window's parts and state as the window's own code does.
-  friend class TContextHelp;
-  friend class TImportCommands;
-  friend class TMainLayout;
-  friend class TPlayerCommands;
-  friend class TRequestCommands;
-  friend class TScanCommands;
-  friend class TViewCommands;
-  friend class TVisualEffects;
   // The tests' one way to the window's parts.
   friend class TMasterProbe;
 
@@ -160,8 +153,6 @@ public:
   // The working keys and what the keys' groups read.
   TWorkingKeys& WorkingKeys() { return FWorkingKeys; }
   TAlbList* AlbList() const { return FAlbList.get(); }
-  // The window is closing for good: nothing new starts.
-  bool Closed() const { return FClosed; }
 
   // Life cycle.
   void FormCreate(TObject* Sender);
@@ -181,6 +172,23 @@ public:
   void ShowPlainMessage(const std::string& text) override;
   void SetBusyCursor(bool busy) override;
   const std::string& StatusText() const { return FStatusText; }
+  // The shell's "open" of a web page or mail address (made when the window is created).
+  TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
+  // The program viewer tied to this window, if one is.
+  TViewProgFrm* TiedViewer() const { return FViewer; }
+  // The player's sequencer; closing it ends play and frees the device.
+  TMyMidi& MyMidi() { return *FMyMidi; }
+  void CloseSequencer();
+  // The restart choices the user made when last changing the output port.
+  void SetRestartOnPortChange(bool restart, bool restartPosition) {
+    FSettings.DoRestartOnPortChange = restart;
+    FSettings.RestartPosOnPortChange = restartPosition;
+  }
+  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
+  void Viewtitles1Click(TObject* Sender);
+  // A button of this window, made with its name, caption and width on parent.
+  TBitBtn* MakeButton(TWinControl* parent, const std::string& name, const std::string& caption,
+                      int width);
 
   // The data module joins in its place in the creation order; the start-up timer opens the
   // store through it and shutdown closes it.
@@ -195,6 +203,22 @@ public:
   bool SessionEnding() const { return FSessionEnding; }
   // An import is running (its pump may run other messages).
   bool Importing() const { return FImportDepth > 0; }
+  // An import begins and ends (an import scope holds one for its life); the end of the last runs
+  // what waited for it.
+  void EnterImport();
+  void LeaveImport();
+  // Lets messages run between the files of an import: input at every file, repaints paced.
+  void RunImportPump() { FImportPump.Run(); }
+  // The window is closing for good: nothing new starts.
+  bool Closed() const { return FClosed; }
+  // The catalogue is being loaded at start-up.
+  bool Loading() const { return FLoading; }
+  // A system scan ran; the reminder to scan stays quiet from now on.
+  void SetFullScanDone() { FFullScanDone = true; }
+  // A request came from outside this start: the reminder to scan waits for another start.
+  void NoteRequestSeen() { FRequestSeen = true; }
+  // What the feature windows call back in this window.
+  TFeatureHost& FeatureHost() { return *FFeatureHost; }
 
   // The working keys come from an album view, a category view, or neither; a command that
   // gathers keys fills them, then offers the play pop-up.
@@ -242,8 +266,6 @@ private:
   void FinishAll();
   void PrepareWorkFolders();
   void FreeSplash();
-  // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
-  void Viewtitles1Click(TObject* Sender);
   // Shows the plug-in manager modally, centred over this window.
   void ManageNPIClick(TObject* Sender);
   // Shows the about box modally, centred over this window, and frees it.
@@ -257,16 +279,15 @@ private:
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
   void GateUnbuiltCommands();
+  // Help mode looks first at the controls and commands that take part.
+  void WireContextHelp();
   void ShowAppHint(TObject* Sender);
   void ReadSettings();
   void WriteSettings();
   void ApplySettingsToMenus();
   void TakeSettingsFromMenus();
   void FindPlugInDirs();
-  void CloseSequencer();
   void Timer1Timer(TObject* Sender);
-  TBitBtn* MakeButton(TWinControl* parent, const std::string& name, const std::string& caption,
-                      int width);
   TPanel* MakePanel(TWinControl* parent, const std::string& name, const std::string& caption);
 
   std::unique_ptr<TMyMidi> FMyMidi;
@@ -275,18 +296,15 @@ private:
   std::unique_ptr<TUnMIDIFrm> FOwnNotice;        // when the program made none
   std::unique_ptr<TManageNPIFrm> FOwnNPIManager; // when the program made none
   std::vector<TCoolMenu*> FCoolMenus;
-  std::unique_ptr<TArchiveForm> FOwnArchiveForm;
-  std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm;
+  std::unique_ptr<TFeatureHost> FFeatureHost;
   TViewProgFrm* FViewer = nullptr; // the viewer tied to this window
   std::unique_ptr<TViewProgFrm> FOwnViewer;
-  // Import-busy for the life of one whole import; the end runs what waited for it.
-  friend class TImportScope;
+  // The last import ended: what waited for it runs.
   void ImportEnded();
   void SaveForSessionEnd();
   int FImportDepth = 0;
   // Lets messages run between the files of an import: input at every file, repaints paced.
   TLoopPump FImportPump;
-  bool FCloseWhenImported = false, FRestepPending = false;
   std::unique_ptr<TTuneFiles> FTuneFiles;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
@@ -318,9 +336,6 @@ private:
   bool FFirstRun = false;
   bool FRequestSeen = false;
   bool FSessionEnding = false;
-  bool FShowTools = true;
-  int FAlbPanelWidth = 200;
-  bool FShowAlbTabs = true, FShowCatTabs = true;
   bool FDisableTempConPI = false;
   bool FFullScanDone = false;
   bool FClosed = false;

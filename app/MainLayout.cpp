@@ -186,64 +186,62 @@ void TMasterFrm::FormResize(TObject*) {
 
 void TMainLayout::LayoutTopArea() {
   int width = FFrm.ClientWidth();
-  int panelHeight = FFrm.FPanel11->Height();
-  FFrm.FTopPanel->SetBounds(0, 0, width, panelHeight + 52);
-  FFrm.FPanel11->SetWidth(FFrm.FTopPanel->Width() - 2 * FFrm.FPanel11->Left());
-  FFrm.FToolsRight->SetTop(panelHeight + 28);
-  FFrm.FToolsLeft->SetTop(panelHeight + 28);
-  FFrm.FToolsRight->SetLeft(FFrm.FTopPanel->Width() - FFrm.FToolsRight->Width() - 7);
-  FFrm.FMMSlider1->SetBounds(2, panelHeight + 3, FFrm.FTopPanel->Width() - 4,
-                             FFrm.FMMSlider1->Height());
-  FFrm.FPlayerCommands->MMSlider1Change(FFrm.FMMSlider1);
+  int panelHeight = FParts.Panel11->Height();
+  FParts.TopPanel->SetBounds(0, 0, width, panelHeight + 52);
+  FParts.Panel11->SetWidth(FParts.TopPanel->Width() - 2 * FParts.Panel11->Left());
+  FParts.ToolsRight->SetTop(panelHeight + 28);
+  FParts.ToolsLeft->SetTop(panelHeight + 28);
+  FParts.ToolsRight->SetLeft(FParts.TopPanel->Width() - FParts.ToolsRight->Width() - 7);
+  FPlayer.PlaceSlider(2, panelHeight + 3, FParts.TopPanel->Width() - 4);
 
   auto natural = [this](TControl* c) { return NaturalWidth(c); };
   // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel. It stays
   // clear of the two tool buttons: a narrow window closes the gaps first, then narrows buttons.
   std::vector<TRowGroup> row;
   for (TControl* c : std::initializer_list<TControl*>{
-           FFrm.FPlayReplace, FFrm.FPlay, FFrm.FListPanel, FFrm.FPlayPanel, FFrm.FSoundPanel})
-    row.push_back(GroupOf(c, natural, c == FFrm.FPlay || c == FFrm.FPlayReplace ? 0 : 15));
+           FParts.PlayReplace, FParts.Play, FParts.ListPanel, FParts.PlayPanel, FParts.SoundPanel})
+    row.push_back(GroupOf(c, natural, c == FParts.Play || c == FParts.PlayReplace ? 0 : 15));
   TRowRoom room;
-  room.Left = FFrm.FToolsLeft->Left() + FFrm.FToolsLeft->Width() + ToolClearance;
-  room.Right = FFrm.FToolsRight->Left() - ToolClearance;
-  room.RuleLeft = (FFrm.FTopPanel->Width() - RowWidth(row)) / 2;
+  room.Left = FParts.ToolsLeft->Left() + FParts.ToolsLeft->Width() + ToolClearance;
+  room.Right = FParts.ToolsRight->Left() - ToolClearance;
+  room.RuleLeft = (FParts.TopPanel->Width() - RowWidth(row)) / 2;
   PlaceRow(row, room);
   for (const TRowGroup& g : row)
     g.Control->SetTop(panelHeight + 22);
 
   int statusTop =
-      FFrm.ClientHeight() - (FFrm.FStatusBar1->Visible() ? FFrm.FStatusBar1->Height() : 0);
-  FFrm.FDBPanel->SetBounds(0, FFrm.FTopPanel->Height(), width,
-                           statusTop - FFrm.FTopPanel->Height());
-  FFrm.FMusicPanel->SetBounds(0, FFrm.FDBPanel->Top(), width, FFrm.FDBPanel->Height());
+      FFrm.ClientHeight() - (FParts.StatusBar1->Visible() ? FParts.StatusBar1->Height() : 0);
+  FParts.DBPanel->SetBounds(0, FParts.TopPanel->Height(), width,
+                            statusTop - FParts.TopPanel->Height());
+  FParts.MusicPanel->SetBounds(0, FParts.DBPanel->Top(), width, FParts.DBPanel->Height());
 }
 
 void TMainLayout::LayoutCatalogueArea() {
   auto natural = [this](TControl* c) { return NaturalWidth(c); };
-  TControl* commands[] = {FFrm.FEditCat,     FFrm.FMailTitle, FFrm.FArchive,
-                          FFrm.FExportTitle, FFrm.FPrintCat,  FFrm.FTrashCat};
+  TControl* commands[] = {FParts.EditCat,     FParts.MailTitle, FParts.Archive,
+                          FParts.ExportTitle, FParts.PrintCat,  FParts.TrashCat};
   for (TControl* c : commands)
     c->SetTop(4);
-  FFrm.FPanel4->SetTop(4);
-  FFrm.FPanel4->SetLeft(6);
-  FFrm.FWebPanel->SetTop(4);
+  FParts.Panel4->SetTop(4);
+  FParts.Panel4->SetLeft(6);
+  FParts.WebPanel->SetTop(4);
   // The panels at both ends keep their buttons whole.
   for (TControl* p :
-       std::initializer_list<TControl*>{FFrm.FPanel4, FFrm.FWebPanel, FFrm.FGetMIDIsPanel}) {
+       std::initializer_list<TControl*>{FParts.Panel4, FParts.WebPanel, FParts.GetMIDIsPanel}) {
     TRowGroup g = GroupOf(p, natural, 0);
     PlaceGroup(g, p->Left(), 0.0);
   }
-  FFrm.FGetMIDIsPanel->SetTop(4);
-  FFrm.FGetMIDIsPanel->SetLeft(FFrm.FDBPanel->Width() - FFrm.FGetMIDIsPanel->Width() - 6);
+  FParts.GetMIDIsPanel->SetTop(4);
+  FParts.GetMIDIsPanel->SetLeft(FParts.DBPanel->Width() - FParts.GetMIDIsPanel->Width() - 6);
 
   // Without the tool row only loading, scanning, archiving and printing go. The other commands
   // stay, since titles are dropped on them, and so the panels stay below the row: there the
   // buttons cover none of their tabs.
   for (TControl* c : commands)
-    c->SetVisible((c != FFrm.FArchive && c != FFrm.FPrintCat) || FFrm.FShowTools);
-  FFrm.FPanel4->SetVisible(true);
-  FFrm.FWebPanel->SetVisible(true);
-  FFrm.FGetMIDIsPanel->SetVisible(FFrm.FShowTools);
+    c->SetVisible((c != FParts.Archive && c != FParts.PrintCat) || FShowTools);
+  FParts.Panel4->SetVisible(true);
+  FParts.WebPanel->SetVisible(true);
+  FParts.GetMIDIsPanel->SetVisible(FShowTools);
 
   // The command buttons shown adjoin in one row centred in the catalogue area (its width counts
   // 5 more), between the panels at both ends; in a narrow window they narrow to fit.
@@ -251,28 +249,28 @@ void TMainLayout::LayoutCatalogueArea() {
   for (TControl* c : commands)
     if (c->Visible()) row.push_back(GroupOf(c, natural, 0));
   TRowRoom room;
-  room.Left = FFrm.FWebPanel->Left() + FFrm.FWebPanel->Width() + ToolClearance;
+  room.Left = FParts.WebPanel->Left() + FParts.WebPanel->Width() + ToolClearance;
   room.Right =
-      FFrm.FShowTools ? FFrm.FGetMIDIsPanel->Left() - ToolClearance : FFrm.FDBPanel->Width() - 6;
-  room.RuleLeft = (FFrm.FDBPanel->Width() - (RowWidth(row) + 5)) / 2;
+      FShowTools ? FParts.GetMIDIsPanel->Left() - ToolClearance : FParts.DBPanel->Width() - 6;
+  room.RuleLeft = (FParts.DBPanel->Width() - (RowWidth(row) + 5)) / 2;
   PlaceRow(row, room);
 
   const int albTop = 32;
   // A stored or former width may not fit this window: both panels keep the splitter's minimum,
   // so the separator stays in reach.
-  int widest = FFrm.FDBPanel->Width() - 5 - FFrm.FSeparator->Width() - 5 - SplitterMinimum;
-  int albWidth = std::max(SplitterMinimum, std::min(FFrm.FAlbPanelWidth, widest));
-  FFrm.FAlbPanel->SetBounds(5, albTop, albWidth, FFrm.FDBPanel->Height() - albTop - 5);
-  FFrm.FSeparator->SetBounds(FFrm.FAlbPanel->Left() + FFrm.FAlbPanel->Width(),
-                             FFrm.FAlbPanel->Top(), FFrm.FSeparator->Width(),
-                             FFrm.FAlbPanel->Height());
-  int catLeft = FFrm.FSeparator->Left() + FFrm.FSeparator->Width();
-  FFrm.FCatPanel->SetBounds(catLeft, FFrm.FAlbPanel->Top(), FFrm.FDBPanel->Width() - catLeft - 5,
-                            FFrm.FAlbPanel->Height());
+  int widest = FParts.DBPanel->Width() - 5 - FParts.Separator->Width() - 5 - SplitterMinimum;
+  int albWidth = std::max(SplitterMinimum, std::min(FAlbPanelWidth, widest));
+  FParts.AlbPanel->SetBounds(5, albTop, albWidth, FParts.DBPanel->Height() - albTop - 5);
+  FParts.Separator->SetBounds(FParts.AlbPanel->Left() + FParts.AlbPanel->Width(),
+                              FParts.AlbPanel->Top(), FParts.Separator->Width(),
+                              FParts.AlbPanel->Height());
+  int catLeft = FParts.Separator->Left() + FParts.Separator->Width();
+  FParts.CatPanel->SetBounds(catLeft, FParts.AlbPanel->Top(), FParts.DBPanel->Width() - catLeft - 5,
+                             FParts.AlbPanel->Height());
 }
 
 void TMainLayout::SetShowTools(bool value) {
-  FFrm.FShowTools = value;
+  FShowTools = value;
   UpdateToggleCaptions();
   if (FFrm.HandleAllocated()) LayoutCatalogueArea();
 }
@@ -285,21 +283,21 @@ void TMasterFrm::ViewInUseChange() {
 }
 
 void TMainLayout::ToolsLeftClick(TObject*) {
-  if (FFrm.FMusicPanel->Visible()) {
-    FFrm.FMusicPanel->SetVisible(false);
-    FFrm.FVisualEffects->LayoutDisplays();
-    FFrm.FShowTools = false;
-  } else if (!FFrm.FShowTools) {
-    FFrm.FShowTools = true;
-  } else if (FFrm.FVisualeffects1->Checked()) {
-    FFrm.FMusicPanel->SetVisible(true);
-    FFrm.FMusicPanel->BringToFront();
-    FFrm.FVisualEffects->LayoutDisplays();
+  if (FParts.MusicPanel->Visible()) {
+    FParts.MusicPanel->SetVisible(false);
+    FVisualEffects.LayoutDisplays();
+    FShowTools = false;
+  } else if (!FShowTools) {
+    FShowTools = true;
+  } else if (FParts.Visualeffects1->Checked()) {
+    FParts.MusicPanel->SetVisible(true);
+    FParts.MusicPanel->BringToFront();
+    FVisualEffects.LayoutDisplays();
   } else {
-    FFrm.FShowTools = false;
-    FFrm.FMusicPanel->SetVisible(false);
-    FFrm.FVisualEffects->LayoutDisplays();
-    FFrm.FMusicPanel->SendToBack();
+    FShowTools = false;
+    FParts.MusicPanel->SetVisible(false);
+    FVisualEffects.LayoutDisplays();
+    FParts.MusicPanel->SendToBack();
   }
   UpdateToggleCaptions();
   LayoutCatalogueArea();
@@ -309,20 +307,20 @@ void TMainLayout::ToolsLeftClick(TObject*) {
 void TMainLayout::UpdateToggleCaptions() {
   // The buttons' caption stands in for their picture: one sign per state.
   const char *glyph, *hint, *caption;
-  if (FFrm.FMusicPanel && FFrm.FMusicPanel->Visible()) {
+  if (FParts.MusicPanel && FParts.MusicPanel->Visible()) {
     glyph = "x", hint = "Hide|Hide visual effects", caption = "&Hide visual effects";
-  } else if (!FFrm.FShowTools) {
+  } else if (!FShowTools) {
     glyph = "v", hint = "Show|Show music toolbar", caption = "&Show music toolbar";
-  } else if (FFrm.FVisualeffects1 && FFrm.FVisualeffects1->Checked()) {
+  } else if (FParts.Visualeffects1 && FParts.Visualeffects1->Checked()) {
     glyph = "*", hint = "Visual effects|Show visual effects", caption = "&Show visual effects";
   } else {
     glyph = "^", hint = "Hide|Hide music toolbar", caption = "&Hide music toolbar";
   }
-  FFrm.FToolsLeft->SetCaption(glyph);
-  FFrm.FToolsLeft->SetHint(hint);
-  FFrm.FShowmusictoolbar1->SetCaption(caption);
-  FFrm.FToolsRight->SetCaption(FFrm.FToolsLeft->Caption());
-  FFrm.FToolsRight->SetHint(FFrm.FToolsLeft->Hint());
+  FParts.ToolsLeft->SetCaption(glyph);
+  FParts.ToolsLeft->SetHint(hint);
+  FParts.Showmusictoolbar1->SetCaption(caption);
+  FParts.ToolsRight->SetCaption(FParts.ToolsLeft->Caption());
+  FParts.ToolsRight->SetHint(FParts.ToolsLeft->Hint());
 }
 
 // --- the splitter -----------------------------------------------------------------------------
@@ -338,23 +336,23 @@ void TMainLayout::SeparatorMouseDown(TObject*, TMouseButton button, TShiftState,
   if (button != mbLeft) return;
   FSplitting = true;
   FSplitStartX = x;
-  if (GetCapture() != FFrm.FSeparator->Handle()) SetCapture(FFrm.FSeparator->Handle());
+  if (GetCapture() != FParts.Separator->Handle()) SetCapture(FParts.Separator->Handle());
 }
 
 void TMainLayout::SeparatorMouseMove(TObject*, TShiftState shift, int x, int) {
   if (!FSplitting || !shift.Contains(ssLeft)) return;
   ::SetCursor(Screen->Cursors(crHSplit));
   POINT origin{0, 0};
-  ::ClientToScreen(FFrm.FSeparator->Handle(), &origin);
+  ::ClientToScreen(FParts.Separator->Handle(), &origin);
   RECT window{};
   GetWindowRect(FFrm.Handle(), &window);
   if (FBandShown) InvertBand(FBand);
   FBandShown = false;
   FBand = RECT{};
-  if (FFrm.FSeparator->Left() + x >= SplitterMinimum && origin.x + x <= window.right - 35) {
+  if (FParts.Separator->Left() + x >= SplitterMinimum && origin.x + x <= window.right - 35) {
     // The band covers the separator's own screen rows.
     FBand = RECT{origin.x + x, origin.y + 1, origin.x + x + 4,
-                 origin.y + FFrm.FSeparator->Height() - 2};
+                 origin.y + FParts.Separator->Height() - 2};
     InvertBand(FBand);
     FBandShown = true;
   }
@@ -363,22 +361,22 @@ void TMainLayout::SeparatorMouseMove(TObject*, TShiftState shift, int x, int) {
 void TMainLayout::SeparatorMouseUp(TObject*, TMouseButton button, TShiftState, int x, int) {
   if (button != mbLeft || !FSplitting) return;
   FSplitting = false;
-  if (GetCapture() == FFrm.FSeparator->Handle()) ReleaseCapture();
+  if (GetCapture() == FParts.Separator->Handle()) ReleaseCapture();
   if (FBandShown) InvertBand(FBand);
   FBandShown = false;
   FBand = RECT{};
   int delta = x - FSplitStartX;
   if (delta > 0)
-    delta = std::min(delta, FFrm.FCatPanel->Width() - SplitterMinimum);
+    delta = std::min(delta, FParts.CatPanel->Width() - SplitterMinimum);
   else
-    delta = std::max(delta, SplitterMinimum - FFrm.FAlbPanel->Width());
+    delta = std::max(delta, SplitterMinimum - FParts.AlbPanel->Width());
   if (delta == 0) return;
-  SetAlbPanelWidth(FFrm.FAlbPanel->Width() + delta);
+  SetAlbPanelWidth(FParts.AlbPanel->Width() + delta);
 }
 
 void TMainLayout::SetAlbPanelWidth(int value) {
-  FFrm.FAlbPanelWidth = value;
-  FFrm.FAlbPanel->SetWidth(value);
+  FAlbPanelWidth = value;
+  FParts.AlbPanel->SetWidth(value);
   if (FFrm.HandleAllocated()) LayoutCatalogueArea();
 }
 
@@ -389,6 +387,8 @@ void TMasterFrm::WMGetMinMaxInfo(TMessage& m) {
   m.Result = 0;
 }
 
-TMainLayout::TMainLayout(TMasterFrm& frm) : FFrm(frm) {}
+TMainLayout::TMainLayout(TMasterFrm& frm, const TMainLayoutParts& parts, TPlayerCommands& player,
+                         TVisualEffects& visualEffects)
+    : FFrm(frm), FParts(parts), FPlayer(player), FVisualEffects(visualEffects) {}
 
 TMainLayout::~TMainLayout() = default;

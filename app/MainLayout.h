@@ -4,14 +4,53 @@
 #include <map>
 #include "Controls.h"
 
-class TMasterFrm;
+class TBitBtn;
 class TControl;
+class TMasterFrm;
+class TMenuItem;
+class TMMSlider;
 class TObject;
+class TPanel;
+class TPlayerCommands;
+class TSpeedButton;
+class TStatusBar;
+class TVisualEffects;
+
+// The window's parts the layout places, and the View menu's switches it follows.
+struct TMainLayoutParts {
+  TPanel*& TopPanel;
+  TPanel*& Panel11;
+  TSpeedButton*& ToolsLeft;
+  TSpeedButton*& ToolsRight;
+  TBitBtn*& PlayReplace;
+  TBitBtn*& Play;
+  TPanel*& ListPanel;
+  TPanel*& PlayPanel;
+  TPanel*& SoundPanel;
+  TStatusBar*& StatusBar1;
+  TPanel*& DBPanel;
+  TPanel*& MusicPanel;
+  TBitBtn*& EditCat;
+  TBitBtn*& MailTitle;
+  TBitBtn*& Archive;
+  TBitBtn*& ExportTitle;
+  TBitBtn*& PrintCat;
+  TBitBtn*& TrashCat;
+  TPanel*& Panel4;
+  TPanel*& WebPanel;
+  TPanel*& GetMIDIsPanel;
+  TPanel*& AlbPanel;
+  TPanel*& Separator;
+  TPanel*& CatPanel;
+  TMenuItem*& Visualeffects1;
+  TMenuItem*& Showmusictoolbar1;
+};
 
 // The main window's layout.
 class TMainLayout {
 public:
-  explicit TMainLayout(TMasterFrm& frm);
+  TMainLayout(TMasterFrm& frm, const TMainLayoutParts& parts, TPlayerCommands& player,
+              TVisualEffects& visualEffects);
   ~TMainLayout();
   TMainLayout(const TMainLayout&) = delete;
   TMainLayout& operator=(const TMainLayout&) = delete;
@@ -22,6 +61,8 @@ public:
 
   // A button's width as built, at least what its caption and picture need.
   int NaturalWidth(TControl* control);
+  // Whether the tool row shows.
+  bool ShowTools() const { return FShowTools; }
   void SetShowTools(bool value);
 
   // The tool buttons and "&Show music toolbar": tool row off, on, music panel in front, and back.
@@ -40,6 +81,11 @@ public:
 
 private:
   TMasterFrm& FFrm;
+  TMainLayoutParts FParts;
+  TPlayerCommands& FPlayer;
+  TVisualEffects& FVisualEffects;
+  bool FShowTools = true;
+  int FAlbPanelWidth = 200;
   // The splitter drag: start x, whether a band shows, and where.
   bool FSplitting = false, FBandShown = false;
   int FSplitStartX = 0;

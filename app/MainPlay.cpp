@@ -7,6 +7,7 @@
 #include "ExportCommands.h"
 #include "EditCommands.h"
 #include "ViewProgCode.h"
+#include "VisualEffects.h"
 #include "DataCodeD2.h"
 #include "ExtPage.h"
 #include "MMSlider.h"
@@ -228,7 +229,7 @@ TViewProgFrm& TMasterFrm::ProgramViewer() {
     FViewer = viewer;
     viewer->SetMainWindow(this);
     // The viewer's spectrum sees what the main window's displays see.
-    FMMConnector2->SetOutput(viewer->MMConnector1);
+    FVisualEffects->MMConnector2()->SetOutput(viewer->MMConnector1);
   }
   return *viewer;
 }

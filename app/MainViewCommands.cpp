@@ -37,69 +37,68 @@ void TViewCommands::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMe
                      const std::string& caption, std::function<void()> action) {
     return NewMenuItem(&FFrm, parent ? *parent : menu->Items(), name, caption, std::move(action));
   };
-  FFrm.FNewCatPopUp = new TPopupMenu(&FFrm);
-  FFrm.FNewCatPopUp->SetName("NewCatPopUp");
-  FFrm.FAlbPopUp = new TPopupMenu(&FFrm);
-  FFrm.FAlbPopUp->SetName("AlbPopUp");
+  FParts.NewCatPopUp = new TPopupMenu(&FFrm);
+  FParts.NewCatPopUp->SetName("NewCatPopUp");
+  FParts.AlbPopUp = new TPopupMenu(&FFrm);
+  FParts.AlbPopUp->SetName("AlbPopUp");
 
   // Sorting: one item per column in the Categories menu, twinned in the categories pop-up.
   TMenuItem* sortMenu = item(nullptr, categories, "Sortby1", "&Sort titles by", nullptr);
-  TMenuItem* sortPopUp = item(FFrm.FNewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
-  TMenuItem** mains[] = {&FFrm.FCategory1, &FFrm.FArtist2,   &FFrm.FTitle2,
-                         &FFrm.FDuration1, &FFrm.FFiletype1, &FFrm.FFilesize1,
-                         &FFrm.FFiledate1, &FFrm.FOrigin1,   &FFrm.FDateobtained1};
-  TMenuItem** twins[] = {&FFrm.FCategory3, &FFrm.FArtist1,   &FFrm.Ftitle3,
-                         &FFrm.FDuration2, &FFrm.FFiletype2, &FFrm.FFilesize2,
-                         &FFrm.FFiledate2, &FFrm.FOrigin2,   &FFrm.FDateobtained2};
+  TMenuItem* sortPopUp = item(FParts.NewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
+  TViewParts& p = FParts;
+  TMenuItem** mains[] = {&p.Category1, &p.Artist2,   &p.Title2,  &p.Duration1,    &p.Filetype1,
+                         &p.Filesize1, &p.Filedate1, &p.Origin1, &p.Dateobtained1};
+  TMenuItem** twins[] = {&p.Category3, &p.Artist1,   &p.title3,  &p.Duration2,    &p.Filetype2,
+                         &p.Filesize2, &p.Filedate2, &p.Origin2, &p.Dateobtained2};
   for (int c = 0; c < 9; ++c) {
     auto sort = [this, c] { SortActiveGrid(c); };
     *mains[c] = item(nullptr, sortMenu, SortItems[c].Name, SortItems[c].Caption, sort);
     *twins[c] = item(nullptr, sortPopUp, SortItems[c].Twin, SortItems[c].Caption, sort);
   }
-  FFrm.FCategorySummaryOnly =
+  FParts.CategorySummaryOnly =
       item(nullptr, categories, "CategorySummaryOnly", "\"ALL CATEGORIES\" tab only",
            [this] { CategorySummaryOnlyClick(&FFrm); });
-  FFrm.FViewCat1 = item(FFrm.FNewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
-                        [this] { CategorySummaryOnlyClick(&FFrm); });
-  FFrm.FAlbumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
-                                 [this] { Albumsummaryonly1Click(&FFrm); });
-  FFrm.FView2 = item(FFrm.FAlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
-                     [this] { Albumsummaryonly1Click(&FFrm); });
+  FParts.ViewCat1 = item(FParts.NewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
+                         [this] { CategorySummaryOnlyClick(&FFrm); });
+  FParts.Albumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
+                                  [this] { Albumsummaryonly1Click(&FFrm); });
+  FParts.View2 = item(FParts.AlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
+                      [this] { Albumsummaryonly1Click(&FFrm); });
 
   // Tab colours: the View menu and both pop-ups.
   TMenuItem* colours = item(nullptr, view, "Tabcolours1", "&Tab colours", nullptr);
-  FFrm.FColor1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(&FFrm); });
-  FFrm.FFontcolor1 =
+  FParts.Color1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(&FFrm); });
+  FParts.Fontcolor1 =
       item(nullptr, colours, "Fontcolor1", "&Font", [this] { Fontcolor1Click(&FFrm); });
-  TMenuItem* catColours = item(FFrm.FNewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
-  FFrm.FBackground1 =
+  TMenuItem* catColours = item(FParts.NewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
+  FParts.Background1 =
       item(nullptr, catColours, "Background1", "&Background", [this] { Color1Click(&FFrm); });
-  FFrm.FFont1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(&FFrm); });
-  TMenuItem* albColours = item(FFrm.FAlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
-  FFrm.FBackground2 =
+  FParts.Font1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(&FFrm); });
+  TMenuItem* albColours = item(FParts.AlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
+  FParts.Background2 =
       item(nullptr, albColours, "Background2", "&Background", [this] { Color1Click(&FFrm); });
-  FFrm.FFont2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(&FFrm); });
+  FParts.Font2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(&FFrm); });
 
   // The pop-ups show their main-menu twins' state.
-  FFrm.FNewCatPopUp->OnPopup = [this](TObject*) {
-    FFrm.FViewCat1->SetCaption(FFrm.FCategorySummaryOnly->Caption());
-    FFrm.FCategory1->SetEnabled(FFrm.FCatList && FFrm.FCatList->ActivePageIndex() == 0);
-    FFrm.FCategory3->SetEnabled(FFrm.FCategory1->Enabled());
+  FParts.NewCatPopUp->OnPopup = [this](TObject*) {
+    FParts.ViewCat1->SetCaption(FParts.CategorySummaryOnly->Caption());
+    FParts.Category1->SetEnabled(FFrm.CatList() && FFrm.CatList()->ActivePageIndex() == 0);
+    FParts.Category3->SetEnabled(FParts.Category1->Enabled());
   };
-  FFrm.FAlbPopUp->OnPopup = [this](TObject*) {
-    FFrm.FView2->SetCaption(FFrm.FAlbumsummaryonly1->Caption());
+  FParts.AlbPopUp->OnPopup = [this](TObject*) {
+    FParts.View2->SetCaption(FParts.Albumsummaryonly1->Caption());
   };
   categories->OnClick = [this](TObject*) {
-    FFrm.FCategory1->SetEnabled(FFrm.FCatList && FFrm.FCatList->ActivePageIndex() == 0);
+    FParts.Category1->SetEnabled(FFrm.CatList() && FFrm.CatList()->ActivePageIndex() == 0);
   };
   MakeAlbumImage();
 }
 
 void TViewCommands::SortActiveGrid(int allTitlesColumn) {
-  if (!FFrm.FCatList) return;
-  TTuneGridView* grid = FFrm.FCatList->ActiveGrid();
+  if (!FFrm.CatList()) return;
+  TTuneGridView* grid = FFrm.CatList()->ActiveGrid();
   if (!grid) return;
-  bool allTitles = FFrm.FCatList->ActiveIndex() < 0;
+  bool allTitles = FFrm.CatList()->ActiveIndex() < 0;
   // A category grid has no "Category" column.
   if (!allTitles && allTitlesColumn == 0) return;
   grid->SortByColumn(allTitles ? allTitlesColumn : allTitlesColumn - 1);
@@ -117,30 +116,30 @@ void ApplyTabsView(TExtPageControl& pages, bool flag) {
 } // namespace
 
 void TViewCommands::ApplyAlbumTabsView() {
-  ApplyTabsView(*FFrm.FAlbums, FFrm.FShowAlbTabs);
+  ApplyTabsView(*FParts.Albums, FShowAlbTabs);
   // The caption always tells the flag, so the user sees it even before there are albums.
-  FFrm.FAlbumsummaryonly1->SetCaption(FFrm.FShowAlbTabs ? "Show album summary ta&b only"
-                                                        : "Show &all album tabs");
+  FParts.Albumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
+                                                    : "Show &all album tabs");
 }
 
 void TViewCommands::ApplyCategoryTabsView() {
-  ApplyTabsView(*FFrm.FCategories, FFrm.FShowCatTabs);
-  FFrm.FCategorySummaryOnly->SetCaption(FFrm.FShowCatTabs ? "Show category summary tab &only"
-                                                          : "Show all category &tabs");
+  ApplyTabsView(*FParts.Categories, FShowCatTabs);
+  FParts.CategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
+                                                      : "Show all category &tabs");
 }
 
 void TViewCommands::Albumsummaryonly1Click(TObject*) {
-  FFrm.FShowAlbTabs = !FFrm.FShowAlbTabs;
+  FShowAlbTabs = !FShowAlbTabs;
   ApplyAlbumTabsView();
 }
 
 void TViewCommands::CategorySummaryOnlyClick(TObject*) {
-  FFrm.FShowCatTabs = !FFrm.FShowCatTabs;
+  FShowCatTabs = !FShowCatTabs;
   ApplyCategoryTabsView();
 }
 
 void TViewCommands::SetTabColors(TColor back, TColor font) {
-  for (TExtPageControl* tabs : {FFrm.FCategories, FFrm.FAlbums}) {
+  for (TExtPageControl* tabs : {FParts.Categories, FParts.Albums}) {
     tabs->SetTabActiveColor(back);
     tabs->TabActiveFont().SetColor(font);
     tabs->RepaintTabs();
@@ -149,28 +148,28 @@ void TViewCommands::SetTabColors(TColor back, TColor font) {
 
 void TViewCommands::Color1Click(TObject*) {
   TColorDialog dialog(&FFrm);
-  dialog.SetColor(FFrm.FCategories->TabActiveColor());
-  if (dialog.Execute()) SetTabColors(dialog.Color(), FFrm.FCategories->TabActiveFont().Color());
+  dialog.SetColor(FParts.Categories->TabActiveColor());
+  if (dialog.Execute()) SetTabColors(dialog.Color(), FParts.Categories->TabActiveFont().Color());
 }
 
 void TViewCommands::Fontcolor1Click(TObject*) {
   TColorDialog dialog(&FFrm);
-  dialog.SetColor(FFrm.FCategories->TabActiveFont().Color());
-  if (dialog.Execute()) SetTabColors(FFrm.FCategories->TabActiveColor(), dialog.Color());
+  dialog.SetColor(FParts.Categories->TabActiveFont().Color());
+  if (dialog.Execute()) SetTabColors(FParts.Categories->TabActiveColor(), dialog.Color());
 }
 
 void TViewCommands::CategoriesDrawTab(int index, const RECT& rect) {
   // rect: the whole tab.
-  TCanvas& canvas = FFrm.FCategories->Canvas();
-  TTabSheet* page = FFrm.FCategories->Pages(FFrm.FCategories->GetPageIndexByTabIndex(index));
+  TCanvas& canvas = FParts.Categories->Canvas();
+  TTabSheet* page = FParts.Categories->Pages(FParts.Categories->GetPageIndexByTabIndex(index));
   RECT r = rect;
   canvas.Brush().SetStyle(bsClear);
   canvas.DrawText(Trim(page->Caption()), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 void TViewCommands::AlbumsDrawTab(int index, const RECT& rect) {
-  TCanvas& canvas = FFrm.FAlbums->Canvas();
-  TTabSheet* page = FFrm.FAlbums->Pages(FFrm.FAlbums->GetPageIndexByTabIndex(index));
+  TCanvas& canvas = FParts.Albums->Canvas();
+  TTabSheet* page = FParts.Albums->Pages(FParts.Albums->GetPageIndexByTabIndex(index));
   RECT r = rect;
   r.right -= 2;
   if (index == 0) {
@@ -218,10 +217,10 @@ void TViewCommands::MakeAlbumImageLists() {
   FLargeAlbumImages->AddMasked(*AlbumPicture(32), static_cast<TColor>(0xFF00FF));
   FSmallAlbumImages = std::make_unique<TImageList>(nullptr, 16, 16);
   FSmallAlbumImages->AddMasked(*AlbumPicture(16), static_cast<TColor>(0xFF00FF));
-  FFrm.FAllAlbLV->SetLargeImages(FLargeAlbumImages.get());
-  FFrm.FAllAlbLV->SetSmallImages(FSmallAlbumImages.get());
+  FParts.AllAlbLV->SetLargeImages(FLargeAlbumImages.get());
+  FParts.AllAlbLV->SetSmallImages(FSmallAlbumImages.get());
 }
 
-TViewCommands::TViewCommands(TMasterFrm& frm) : FFrm(frm) {}
+TViewCommands::TViewCommands(TMasterFrm& frm, TViewParts parts) : FFrm(frm), FParts(parts) {}
 
 TViewCommands::~TViewCommands() = default;

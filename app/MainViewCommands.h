@@ -6,14 +6,34 @@
 
 class TMasterFrm;
 class TBitmap;
+class TExtListView;
+class TExtPageControl;
 class TImageList;
 class TMenuItem;
 class TObject;
+class TPopupMenu;
+
+// The window's parts the view commands use: the two tab controls and the album list, and the
+// slots of the pop-ups and items these commands build.
+struct TViewParts {
+  TExtPageControl*& Categories;
+  TExtPageControl*& Albums;
+  TExtListView*& AllAlbLV;
+  TPopupMenu*& NewCatPopUp;
+  TPopupMenu*& AlbPopUp;
+  // The sort items of the Categories menu, then their twins in the categories pop-up.
+  TMenuItem *&Category1, *&Artist2, *&Title2, *&Duration1, *&Filetype1, *&Filesize1, *&Filedate1,
+      *&Origin1, *&Dateobtained1;
+  TMenuItem *&Category3, *&Artist1, *&title3, *&Duration2, *&Filetype2, *&Filesize2, *&Filedate2,
+      *&Origin2, *&Dateobtained2;
+  TMenuItem *&CategorySummaryOnly, *&ViewCat1, *&Albumsummaryonly1, *&View2;
+  TMenuItem *&Color1, *&Fontcolor1, *&Background1, *&Font1, *&Background2, *&Font2;
+};
 
 // The main window's view commands.
 class TViewCommands {
 public:
-  explicit TViewCommands(TMasterFrm& frm);
+  TViewCommands(TMasterFrm& frm, TViewParts parts);
   ~TViewCommands();
   TViewCommands(const TViewCommands&) = delete;
   TViewCommands& operator=(const TViewCommands&) = delete;
@@ -34,9 +54,18 @@ public:
   void MakeAlbumImage();
   void MakeAlbumImageLists();
   void SetTabColors(TColor back, TColor font);
+  // Whether the pages after each area's summary page show their tabs.
+  bool ShowAlbTabs() const { return FShowAlbTabs; }
+  bool ShowCatTabs() const { return FShowCatTabs; }
+  void SetShowTabs(bool albums, bool categories) {
+    FShowAlbTabs = albums;
+    FShowCatTabs = categories;
+  }
 
 private:
   TMasterFrm& FFrm;
+  TViewParts FParts;
+  bool FShowAlbTabs = true, FShowCatTabs = true;
   std::unique_ptr<TBitmap> FAlbumImage;
   std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;
 };

@@ -6,6 +6,7 @@
 #include "Buttons.h"
 #include "CDPanel.h"
 #include "Classes.h"
+#include "ContextHelp.h"
 #include "ComCtrls.h"
 #include "CoolMenu.h"
 #include "DataCodeD2.h"
@@ -17,6 +18,7 @@
 #include "FileAssocCommands.h"
 #include "MainCodeD2.h"
 #include "MainPlay.h"
+#include "MainLayout.h"
 #include "Menus.h"
 #include "midi.h"
 #include "MMConect.h"
@@ -28,7 +30,9 @@
 #include "MMWavIn.h"
 #include "MyStringGrid.h"
 #include "PrintCommands.h"
+#include "PlayerCommands.h"
 #include "StdCtrls.h"
+#include "VisualEffects.h"
 
 // Reaches what the window keeps to itself; made for one statement at a time, as in
 // Probe(form).MusicPanel().
@@ -43,16 +47,16 @@ public:
   TMenuItem* Titlesselected12() const { return F.PrintCommands().Titlesselected12(); }
   TMenuItem* Categoryselected1() const { return F.PrintCommands().Categoryselected1(); }
   TMenuItem* Allcategories5() const { return F.PrintCommands().Allcategories5(); }
-  TMMWaveIn* MMWaveIn1() const { return F.FMMWaveIn1; }
-  TMMConnector* MMConnector2() const { return F.FMMConnector2; }
-  TMMLevel* MMLevel1() const { return F.FMMLevel1; }
-  TMMLevel* MMLevel2() const { return F.FMMLevel2; }
-  TMMSpectrum* MMSpectrum1() const { return F.FMMSpectrum1; }
-  TMMOscope* MMOscope2() const { return F.FMMOscope2; }
-  TMMSpectrogram* MMSpectrogram1() const { return F.FMMSpectrogram1; }
-  TPopupMenu* visualPopUp() const { return F.FvisualPopUp; }
-  TMenuItem* ShowVE() const { return F.FShowVE; }
-  TMenuItem* DisableVE() const { return F.FDisableVE; }
+  TMMWaveIn* MMWaveIn1() const { return F.FVisualEffects->MMWaveIn1(); }
+  TMMConnector* MMConnector2() const { return F.FVisualEffects->MMConnector2(); }
+  TMMLevel* MMLevel1() const { return F.FVisualEffects->MMLevel1(); }
+  TMMLevel* MMLevel2() const { return F.FVisualEffects->MMLevel2(); }
+  TMMSpectrum* MMSpectrum1() const { return F.FVisualEffects->MMSpectrum1(); }
+  TMMOscope* MMOscope2() const { return F.FVisualEffects->MMOscope2(); }
+  TMMSpectrogram* MMSpectrogram1() const { return F.FVisualEffects->MMSpectrogram1(); }
+  TPopupMenu* visualPopUp() const { return F.FVisualEffects->visualPopUp(); }
+  TMenuItem* ShowVE() const { return F.FVisualEffects->ShowVE(); }
+  TMenuItem* DisableVE() const { return F.FVisualEffects->DisableVE(); }
   TMenuItem* Titlesselected7() const { return F.PlayCommands().Titlesselected7(); }
   TMenuItem* Createnew3() const { return F.EditCommands().Createnew3(); }
   TMenuItem* Rename1() const { return F.EditCommands().Rename1(); }
@@ -91,7 +95,7 @@ public:
   TMenuItem* MIDIrestore() const { return F.FMIDIrestore; }
   TMenuItem* ManageNPI() const { return F.FManageNPI; }
   TMenuItem* ManageNPISep() const { return F.FManageNPISep; }
-  TMenuItem* Hintlevel1() const { return F.FHintlevel1; }
+  TMenuItem* Hintlevel1() const { return F.FContextHelp->Hintlevel1(); }
   TMenuItem* Looping1() const { return F.FLooping1; }
   TMenuItem* GM1() const { return F.FGM1; }
   TMenuItem* GS1() const { return F.FGS1; }
@@ -114,7 +118,7 @@ public:
   TPanel* Panel11() const { return F.FPanel11; }
   TCDPanelP* CDPanel() const { return F.FCDPanel; }
   TMMSlider* MMSlider1() const { return F.FMMSlider1; }
-  TPanel* SelPanel() const { return F.FSelPanel; }
+  TPanel* SelPanel() const { return F.FPlayerCommands->SelPanel(); }
   TBitBtn* PlayReplace() const { return F.FPlayReplace; }
   TBitBtn* Play() const { return F.FPlay; }
   TPanel* ListPanel() const { return F.FListPanel; }
@@ -126,12 +130,12 @@ public:
   TBitBtn* MusicClear() const { return F.FMusicClear; }
   TBitBtn* Pause() const { return F.FPause; }
   TBitBtn* AllStop() const { return F.FAllStop; }
-  TBitBtn* RepeatSB() const { return F.FRepeatSB; }
-  TBitBtn* OneStop() const { return F.FOneStop; }
-  TBitBtn* ProgView() const { return F.FProgView; }
-  TBitBtn* TempPause() const { return F.FTempPause; }
-  TBitBtn* TempGo() const { return F.FTempGo; }
-  TMenuItem* Music1() const { return F.FMusic1; }
+  TBitBtn* RepeatSB() const { return F.FPlayerCommands->RepeatSB(); }
+  TBitBtn* OneStop() const { return F.FPlayerCommands->OneStop(); }
+  TBitBtn* ProgView() const { return F.FPlayerCommands->ProgView(); }
+  TBitBtn* TempPause() const { return F.FPlayerCommands->TempPause(); }
+  TBitBtn* TempGo() const { return F.FPlayerCommands->TempGo(); }
+  TMenuItem* Music1() const { return F.FPlayerCommands->Music1(); }
   TSpeedButton* ToolsLeft() const { return F.FToolsLeft; }
   TSpeedButton* ToolsRight() const { return F.FToolsRight; }
   TPanel* DBPanel() const { return F.FDBPanel; }
@@ -180,12 +184,12 @@ public:
   TMenuItem* Fontcolor1() const { return F.FFontcolor1; }
   TPopupMenu* NewCatPopUp() const { return F.FNewCatPopUp; }
   TPopupMenu* AlbPopUp() const { return F.FAlbPopUp; }
-  TMenuItem* Contextsensitive1() const { return F.FContextsensitive1; }
-  TMenuItem* Viewhelpfile1() const { return F.FViewhelpfile1; }
-  TMenuItem* Nosound1() const { return F.FNosound1; }
-  TMenuItem* Email1() const { return F.FEmail1; }
-  TMenuItem* Phone1() const { return F.FPhone1; }
-  TMenuItem* Web1() const { return F.FWeb1; }
+  TMenuItem* Contextsensitive1() const { return F.FContextHelp->Contextsensitive1(); }
+  TMenuItem* Viewhelpfile1() const { return F.FContextHelp->Viewhelpfile1(); }
+  TMenuItem* Nosound1() const { return F.FContextHelp->Nosound1(); }
+  TMenuItem* Email1() const { return F.FContextHelp->Email1(); }
+  TMenuItem* Phone1() const { return F.FContextHelp->Phone1(); }
+  TMenuItem* Web1() const { return F.FContextHelp->Web1(); }
 
   // State only tests look at, and commands they run.
   int StartupTimerRuns() const { return F.FStartupTimerRuns; }
@@ -207,7 +211,7 @@ public:
   const TStringList& SelectedAlbumKeys() const { return F.FWorkingKeys.AlbumSelection(); }
   bool CommandsEnabled() const { return !F.CommandsDisabled(); }
   bool FirstRun() const { return F.FFirstRun; }
-  bool ShowTools() const { return F.FShowTools; }
+  bool ShowTools() const { return F.FLayout->ShowTools(); }
   bool FullScanDone() const { return F.FFullScanDone; }
   // The shell's "open" of a web page or mail address (the file-association unit's seam).
   TFileAssocCommands& AssocCommands() { return *F.FAssocCommands; }

@@ -9,13 +9,7 @@ class TExtPageControl;
 class TExtProgressBar;
 class TMainMenu;
 class TMenuItem;
-class TMMConnector;
-class TMMLevel;
-class TMMOscope;
 class TMMSlider;
-class TMMSpectrogram;
-class TMMSpectrum;
-class TMMWaveIn;
 class TMyStringGrid;
 class TPanel;
 class TPopupMenu;
@@ -27,9 +21,6 @@ class TTimer;
 // Owned by their parents (the window, its panels and menus); these are only the window's handles
 // on them. The window reaches them as its own fields; tests reach them through TMasterProbe.
 struct TMasterWidgets {
-  // The Help menu's items.
-  TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FNosound1 = nullptr,
-            *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
   TTimer* FNavPITimer = nullptr; // 200 ms, one-shot
   TTimer* FQueueTimer = nullptr; // one-shot: the next queued request, a close put off by an import
   TMenuItem *FGetLocal2 = nullptr, *FScanadriveforMIDIfiles1 = nullptr,
@@ -41,9 +32,9 @@ struct TMasterWidgets {
   TMenuItem *FFile1 = nullptr, *FView1 = nullptr, *FAlbums1 = nullptr, *FCategories1 = nullptr,
             *FTitle1 = nullptr, *FOptions1 = nullptr, *FHelp1 = nullptr;
   TMenuItem *FMIDIdefault = nullptr, *FMIDIrestore = nullptr, *FManageNPI = nullptr,
-            *FManageNPISep = nullptr, *FHintlevel1 = nullptr, *FRemindtoscan1 = nullptr,
-            *FLooping1 = nullptr, *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr,
-            *FGMGS1 = nullptr, *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
+            *FManageNPISep = nullptr, *FRemindtoscan1 = nullptr, *FLooping1 = nullptr,
+            *FGM1 = nullptr, *FGS1 = nullptr, *FNone1 = nullptr, *FGMGS1 = nullptr,
+            *FGSGM1 = nullptr, *FLaunchOnWinStart = nullptr, *FNormal1 = nullptr,
             *FMinimized1 = nullptr, *FNot1 = nullptr, *FVisualeffects1 = nullptr,
             *FSpectrumbars1 = nullptr, *FLights1 = nullptr, *FSpectrograph1 = nullptr,
             *FDEBUGMODE1 = nullptr, *FShowmusictoolbar1 = nullptr, *FExit1 = nullptr,
@@ -51,15 +42,11 @@ struct TMasterWidgets {
   TPanel* FTopPanel = nullptr;
   TPanel* FPanel11 = nullptr; // holds the display panel
   TCDPanelP* FCDPanel = nullptr;
-  TMMSlider* FMMSlider1 = nullptr; // the position slider
-  TPanel* FSelPanel = nullptr;     // the played part, laid over the slider
+  TMMSlider* FMMSlider1 = nullptr; // the position slider, built by the player commands
   TBitBtn *FPlayReplace = nullptr, *FPlay = nullptr;
   TPanel *FListPanel = nullptr, *FPlayPanel = nullptr, *FSoundPanel = nullptr;
   TBitBtn *FBack = nullptr, *FPlayNext = nullptr, *FShuffle = nullptr, *FMusicClear = nullptr,
           *FPause = nullptr, *FAllStop = nullptr, *FOutPort = nullptr, *FVolume = nullptr;
-  TBitBtn *FRepeatSB = nullptr, *FOneStop = nullptr, *FProgView = nullptr;
-  TBitBtn *FTempPause = nullptr, *FTempGo = nullptr, *FTempOneStop = nullptr;
-  TMenuItem *FMusic1 = nullptr, *FN19 = nullptr, *FVolume2 = nullptr;
   TSpeedButton *FToolsLeft = nullptr, *FToolsRight = nullptr;
   TPanel* FDBPanel = nullptr;
   TBitBtn *FEditCat = nullptr, *FMailTitle = nullptr, *FArchive = nullptr, *FExportTitle = nullptr,
@@ -90,12 +77,4 @@ struct TMasterWidgets {
   TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
             *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
   TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
-  TMMWaveIn* FMMWaveIn1 = nullptr;
-  TMMConnector* FMMConnector2 = nullptr;
-  TMMLevel *FMMLevel1 = nullptr, *FMMLevel2 = nullptr;
-  TMMSpectrum* FMMSpectrum1 = nullptr;
-  TMMOscope* FMMOscope2 = nullptr;
-  TMMSpectrogram* FMMSpectrogram1 = nullptr;
-  TPopupMenu *FVisEPopUp = nullptr, *FvisualPopUp = nullptr;
-  TMenuItem *FShowVE = nullptr, *FDisableVE = nullptr;
 };

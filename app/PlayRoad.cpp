@@ -304,21 +304,18 @@ void TPlayRoad::PlayResets() {
   if (FileExists(gs)) DeleteFile(gs);
 }
 
-bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
-  FTitleFileFailed = false;
-  const std::string playFile = PlayFile();
-  if (check) {
-    int64_t size = 0;
-    if (TTuneFiles::CheckMIDIHeader(file, size) < mfStandardMidi) {
-      FView.ShowMessageBox("PlayMIDI error: " + file + " is not a valid MIDI file",
-                           TMessageKind::Error, 0, TMessageButtons::Cancel);
-      FTitleFileFailed = true;
-      return false;
-    }
+bool TPlayRoad::CheckTitleFile(const std::string& file) {
+  int64_t size = 0;
+  if (TTuneFiles::CheckMIDIHeader(file, size) < mfStandardMidi) {
+    FView.ShowMessageBox("PlayMIDI error: " + file + " is not a valid MIDI file",
+                         TMessageKind::Error, 0, TMessageButtons::Cancel);
+    FTitleFileFailed = true;
+    return false;
   }
-  DebugTrace(file + " is confirmed as a valid MIDI.");
+  return true;
+}
 
-  TFlagHold inProgress(FStartInProgress);
+bool TPlayRoad::ClosePlayerAndPlayResets() {
   Mode();
   FPlayer.Close();
   DebugTrace("MIDI player is closed.");
@@ -326,8 +323,10 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   PlayResets();
   DebugTrace("MIDI resets have been executed.");
   LetMessagesRun();
-  if (FAbort) return false; // shutting down: no new title
+  return !FAbort; // shutting down: no new title
+}
 
+bool TPlayRoad::ClearPlayFile(const std::string& playFile) {
   for (int attempt = 0; attempt < 4 && FileExists(playFile); ++attempt) {
     LetMessagesRun();
     if (FAbort) return false; // shut down meanwhile: no new title
@@ -339,7 +338,10 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
     return false;
   }
   DebugTrace("InternalMIDIFile has been deleted.");
+  return true;
+}
 
+bool TPlayRoad::HandOverToPlayer(const std::string& file, const std::string& playFile) {
   if (!RenameFile(file, playFile)) {
     FView.ShowMessageBox("Could not rename " + file + " to " + playFile, TMessageKind::Error, 0,
                          TMessageButtons::Cancel);
@@ -348,32 +350,31 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   DebugTrace("AMIDIFile has been renamed.");
   FPlayer.SetMidiFile(playFile);
   DebugTrace("MIDIPlayer.MIDIFile has been assigned.");
+  return true;
+}
 
-  auto deviceBusy = [&] {
+void TPlayRoad::ReportStartFailure(const std::string& message) {
+  if (DeviceInUse(FPlayer)) {
     FView.ShowStateMessage("MIDI device unavailable", 8);
     FView.ShowDeviceBusyNotice();
     FProgram.EraseProgram();
     FView.ProgramChanged();
-  };
-
-  // A fault of the output device fails every title alike: the program stops on it, and no title
-  // is taken for a broken one.
-  auto deviceFault = [&] {
+    return;
+  }
+  FView.ShowMessageBox(message, TMessageKind::Error, 0, TMessageButtons::Cancel);
+  if (DeviceFault(FPlayer.LastErrorCode())) {
+    // A fault of the output device fails every title alike: the program stops on it, and no
+    // title is taken for a broken one.
     FProgram.EraseProgram();
     FView.ProgramChanged();
-  };
+  } else {
+    FTitleFileFailed = true;
+  }
+}
 
+bool TPlayRoad::OpenAndPlay() {
   if (FPlayer.Open() != 0) {
-    if (DeviceInUse(FPlayer)) {
-      deviceBusy();
-    } else {
-      FView.ShowMessageBox("MIDI Open/Close error = " + FPlayer.LastError(), TMessageKind::Error, 0,
-                           TMessageButtons::Cancel);
-      if (DeviceFault(FPlayer.LastErrorCode()))
-        deviceFault();
-      else
-        FTitleFileFailed = true;
-    }
+    ReportStartFailure("MIDI Open/Close error = " + FPlayer.LastError());
     return false;
   }
   DebugTrace("MIDIPlayer has been opened.");
@@ -381,16 +382,7 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   try {
     FPlayer.Play();
   } catch (const std::exception& e) {
-    if (DeviceInUse(FPlayer)) {
-      deviceBusy();
-    } else {
-      FView.ShowMessageBox(std::string("MIDI Play exception:") + CrLf2 + e.what(),
-                           TMessageKind::Error, 0, TMessageButtons::Cancel);
-      if (DeviceFault(FPlayer.LastErrorCode()))
-        deviceFault();
-      else
-        FTitleFileFailed = true;
-    }
+    ReportStartFailure(std::string("MIDI Play exception:") + CrLf2 + e.what());
     try {
       FPlayer.Stop();
     } catch (const std::exception&) {
@@ -398,6 +390,10 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
     }
     return false;
   }
+  return true;
+}
+
+void TPlayRoad::ShowTitleStarted() {
   FView.SetPausePicture(false);
   FStopButtonReset = false;
 
@@ -408,6 +404,20 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   FSliderPosition = 0;
   FSliderMax = length / 1000;
   FView.SetSlider(FSliderPosition, FSliderMax);
+}
+
+bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
+  FTitleFileFailed = false;
+  const std::string playFile = PlayFile();
+  if (check && !CheckTitleFile(file)) return false;
+  DebugTrace(file + " is confirmed as a valid MIDI.");
+
+  TFlagHold inProgress(FStartInProgress);
+  if (!ClosePlayerAndPlayResets()) return false;
+  if (!ClearPlayFile(playFile)) return false;
+  if (!HandOverToPlayer(file, playFile)) return false;
+  if (!OpenAndPlay()) return false;
+  ShowTitleStarted();
   return true;
 }
 

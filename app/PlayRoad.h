@@ -166,6 +166,14 @@ protected:
   void ProgramChanged() override { FView.ProgramChanged(); }
 
 private:
+  // The steps of PlayMIDI; those answering bool say whether the start goes on.
+  bool CheckTitleFile(const std::string& file);
+  bool ClosePlayerAndPlayResets();
+  bool ClearPlayFile(const std::string& playFile);
+  bool HandOverToPlayer(const std::string& file, const std::string& playFile);
+  bool OpenAndPlay();
+  void ReportStartFailure(const std::string& message);
+  void ShowTitleStarted();
   void PlayResets();
   void PlayOneReset(const std::string& path);
 

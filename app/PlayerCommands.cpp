@@ -67,39 +67,39 @@ bool IsActive(TMidiMode mode) {
 } // namespace
 
 void TPlayerCommands::BuildPlayerCommands() {
-  FFrm.FMMSlider1 = new TMMSlider(&FFrm);
-  FFrm.FMMSlider1->SetName("MMSlider1");
-  FFrm.FMMSlider1->SetBounds(0, 0, 400, 16);
-  FFrm.FMMSlider1->Bevel()->SetBorderWidth(0);
-  FFrm.FMMSlider1->Bevel()->SetBevelOuter(bvNone);
-  FFrm.FMMSlider1->SetColor(clBtnFace);
-  FFrm.FMMSlider1->SetThumbWidth(11);
-  FFrm.FMMSlider1->SetThumbHeight(14);
-  FFrm.FMMSlider1->SetGrooveSize(4);
-  FFrm.FMMSlider1->SetFocusAction(faNone);
-  FFrm.FMMSlider1->SetThumbStyle(tsOwnerDraw);
-  FFrm.FMMSlider1->SetGrooveStyle(gsOwnerDraw);
-  FFrm.FMMSlider1->SetRange(0, 1);
-  FFrm.FMMSlider1->SetParent(FFrm.FTopPanel);
-  FFrm.FMMSlider1->OnTrack = [this](TObject* s) { MMSlider1Track(s); };
-  FFrm.FMMSlider1->OnTrackEnd = [this](TObject* s) { MMSlider1TrackEnd(s); };
-  FFrm.FMMSlider1->OnChange = [this](TObject* s) { MMSlider1Change(s); };
-  FFrm.FMMSlider1->OnDrawThumb = [this](TObject* s, TCanvas& c, RECT r, bool d, bool f) {
+  FParts.MMSlider1 = new TMMSlider(&FFrm);
+  FParts.MMSlider1->SetName("MMSlider1");
+  FParts.MMSlider1->SetBounds(0, 0, 400, 16);
+  FParts.MMSlider1->Bevel()->SetBorderWidth(0);
+  FParts.MMSlider1->Bevel()->SetBevelOuter(bvNone);
+  FParts.MMSlider1->SetColor(clBtnFace);
+  FParts.MMSlider1->SetThumbWidth(11);
+  FParts.MMSlider1->SetThumbHeight(14);
+  FParts.MMSlider1->SetGrooveSize(4);
+  FParts.MMSlider1->SetFocusAction(faNone);
+  FParts.MMSlider1->SetThumbStyle(tsOwnerDraw);
+  FParts.MMSlider1->SetGrooveStyle(gsOwnerDraw);
+  FParts.MMSlider1->SetRange(0, 1);
+  FParts.MMSlider1->SetParent(FParts.TopPanel);
+  FParts.MMSlider1->OnTrack = [this](TObject* s) { MMSlider1Track(s); };
+  FParts.MMSlider1->OnTrackEnd = [this](TObject* s) { MMSlider1TrackEnd(s); };
+  FParts.MMSlider1->OnChange = [this](TObject* s) { MMSlider1Change(s); };
+  FParts.MMSlider1->OnDrawThumb = [this](TObject* s, TCanvas& c, RECT r, bool d, bool f) {
     MMSlider1DrawThumb(s, c, r, d, f);
   };
-  FFrm.FMMSlider1->OnDrawGroove = [this](TObject* s, TCanvas& c, RECT& r) {
+  FParts.MMSlider1->OnDrawGroove = [this](TObject* s, TCanvas& c, RECT& r) {
     MMSlider1DrawGroove(s, c, r);
   };
-  FFrm.FMMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+  FParts.MMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     TrackBar1MouseDown(s, b, sh, x, y);
   };
-  FFrm.FSelPanel = new TSelPanel(&FFrm);
-  FFrm.FSelPanel->SetName("SelPanel");
-  FFrm.FSelPanel->SetParent(FFrm.FTopPanel);
-  FFrm.FSelPanel->SetBevelOuter(bvNone);
-  FFrm.FSelPanel->SetColor(GrooveFill);
-  FFrm.FSelPanel->SetBounds(0, 0, 0, 3);
-  FFrm.FSelPanel->SetVisible(false);
+  FSelPanel = new TSelPanel(&FFrm);
+  FSelPanel->SetName("SelPanel");
+  FSelPanel->SetParent(FParts.TopPanel);
+  FSelPanel->SetBevelOuter(bvNone);
+  FSelPanel->SetColor(GrooveFill);
+  FSelPanel->SetBounds(0, 0, 0, 3);
+  FSelPanel->SetVisible(false);
 
   // The step row takes the restart and program-view buttons, the play row the stop button.
   auto place = [](TPanel* panel, std::initializer_list<std::pair<TBitBtn*, int>> buttons) {
@@ -112,94 +112,97 @@ void TPlayerCommands::BuildPlayerCommands() {
     panel->SetWidth(x + 1);
   };
   auto button = [this](const char* name, const char* caption, const char* hint) {
-    TBitBtn* b = FFrm.MakeButton(FFrm.FTopPanel, name, caption, 26);
+    TBitBtn* b = FFrm.MakeButton(FParts.TopPanel, name, caption, 26);
     b->SetHint(hint);
     b->SetShowHint(true);
     return b;
   };
-  FFrm.FRepeatSB = button("RepeatSB", "|<", "Restart|Play the title again from its beginning");
-  FFrm.FOneStop = button("OneStop", "", StopHint);
-  FFrm.FProgView = button("ProgView", "...", "Program|View the program");
-  FFrm.FAllStop->SetCaption("X");
-  FFrm.FAllStop->SetHint("Stop and erase|Stop play and erase the program");
-  FFrm.FPause->SetCaption("");
-  FFrm.FPause->SetHint(PauseHint);
-  for (TBitBtn* b :
-       {FFrm.FBack, FFrm.FPlayNext, FFrm.FPause, FFrm.FAllStop, FFrm.FShuffle, FFrm.FMusicClear})
+  FRepeatSB = button("RepeatSB", "|<", "Restart|Play the title again from its beginning");
+  FOneStop = button("OneStop", "", StopHint);
+  FProgView = button("ProgView", "...", "Program|View the program");
+  FParts.AllStop->SetCaption("X");
+  FParts.AllStop->SetHint("Stop and erase|Stop play and erase the program");
+  FParts.Pause->SetCaption("");
+  FParts.Pause->SetHint(PauseHint);
+  for (TBitBtn* b : {FParts.Back, FParts.PlayNext, FParts.Pause, FParts.AllStop, FParts.Shuffle,
+                     FParts.MusicClear})
     b->SetShowHint(true);
-  place(FFrm.FListPanel, {{FFrm.FBack, 26},
-                          {FFrm.FRepeatSB, 26},
-                          {FFrm.FPlayNext, 26},
-                          {FFrm.FShuffle, 48},
-                          {FFrm.FMusicClear, 40},
-                          {FFrm.FProgView, 26}});
-  place(FFrm.FPlayPanel, {{FFrm.FPause, 26}, {FFrm.FOneStop, 26}, {FFrm.FAllStop, 26}});
+  place(FParts.ListPanel, {{FParts.Back, 26},
+                           {FRepeatSB, 26},
+                           {FParts.PlayNext, 26},
+                           {FParts.Shuffle, 48},
+                           {FParts.MusicClear, 40},
+                           {FProgView, 26}});
+  place(FParts.PlayPanel, {{FParts.Pause, 26}, {FOneStop, 26}, {FParts.AllStop, 26}});
 
-  FFrm.FTempPause = FFrm.MakeButton(FFrm.FTopPanel, "TempPause", "", 28);
-  FFrm.FTempGo = FFrm.MakeButton(FFrm.FTopPanel, "TempGo", "", 28);
-  FFrm.FTempOneStop = FFrm.MakeButton(FFrm.FTopPanel, "TempOneStop", "", 28);
-  DrawGlyph(FFrm.FTempPause->Glyph(), TGlyph::Pause);
-  DrawGlyph(FFrm.FTempGo->Glyph(), TGlyph::Go);
-  DrawGlyph(FFrm.FTempOneStop->Glyph(), TGlyph::Stop);
-  for (TBitBtn* b : {FFrm.FTempPause, FFrm.FTempGo, FFrm.FTempOneStop}) {
+  FTempPause = FFrm.MakeButton(FParts.TopPanel, "TempPause", "", 28);
+  FTempGo = FFrm.MakeButton(FParts.TopPanel, "TempGo", "", 28);
+  FTempOneStop = FFrm.MakeButton(FParts.TopPanel, "TempOneStop", "", 28);
+  DrawGlyph(FTempPause->Glyph(), TGlyph::Pause);
+  DrawGlyph(FTempGo->Glyph(), TGlyph::Go);
+  DrawGlyph(FTempOneStop->Glyph(), TGlyph::Stop);
+  for (TBitBtn* b : {FTempPause, FTempGo, FTempOneStop}) {
     b->SetVisible(false);
     b->SetEnabled(false); // picture holders only
   }
-  FFrm.FPause->Glyph().Assign(FFrm.FTempPause->Glyph());
-  FFrm.FOneStop->Glyph().Assign(FFrm.FTempOneStop->Glyph());
+  FParts.Pause->Glyph().Assign(FTempPause->Glyph());
+  FOneStop->Glyph().Assign(FTempOneStop->Glyph());
 
-  FFrm.FPause->OnClick = [this](TObject* s) { PauseClick(s); };
-  FFrm.FOneStop->OnClick = [this](TObject* s) { OneStopClick(s); };
-  FFrm.FAllStop->OnClick = [this](TObject* s) { AllStopClick(s); };
-  FFrm.FRepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
-  FFrm.FVolume->OnClick = [this](TObject* s) { VolumeClick(s); };
-  FFrm.FOutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
-  FFrm.FProgView->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
-  FFrm.FViewtitles1->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
-  FFrm.FProgView->SetEnabled(false); // until the program holds a title
-  FFrm.CommandGate().Add(FFrm.FProgView);
+  FParts.Pause->OnClick = [this](TObject* s) { PauseClick(s); };
+  FOneStop->OnClick = [this](TObject* s) { OneStopClick(s); };
+  FParts.AllStop->OnClick = [this](TObject* s) { AllStopClick(s); };
+  FRepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
+  FParts.Volume->OnClick = [this](TObject* s) { VolumeClick(s); };
+  FParts.OutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
+  FProgView->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
+  FParts.Viewtitles1->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
+  FProgView->SetEnabled(false); // until the program holds a title
+  FFrm.CommandGate().Add(FProgView);
 
   // The program menu and the Options menu's port and volume commands.
   auto item = [this](TMenuItem* parent, const char* name, const char* caption,
                      std::function<void()> action) {
     return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
   };
-  FFrm.FMusic1 = new TMenuItem(&FFrm);
-  FFrm.FMusic1->SetName("Music1");
-  FFrm.FMusic1->SetCaption("&Music");
-  FFrm.FMainMenu1->Items().Insert(FFrm.FMainMenu1->Items().IndexOf(FFrm.FOptions1), FFrm.FMusic1);
-  item(FFrm.FMusic1, "Pause1", "&Pause or resume", [this] { PauseClick(&FFrm); });
-  item(FFrm.FMusic1, "Stop1", "&Stop or restart", [this] { OneStopClick(&FFrm); });
-  item(FFrm.FMusic1, "Repeat1", "&Restart title", [this] { RepeatSBClick(&FFrm); });
-  item(FFrm.FMusic1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(&FFrm); });
-  FFrm.FN19 = item(FFrm.FOptions1, "N19", "MIDI &output port...", [this] { N19Click(&FFrm); });
-  FFrm.FVolume2 =
-      item(FFrm.FOptions1, "Volume2", "&Volume control", [this] { Volume2Click(&FFrm); });
-  FFrm.FMusic1->SetEnabled(false);
+  FMusic1 = new TMenuItem(&FFrm);
+  FMusic1->SetName("Music1");
+  FMusic1->SetCaption("&Music");
+  FParts.MainMenu1->Items().Insert(FParts.MainMenu1->Items().IndexOf(FParts.Options1), FMusic1);
+  item(FMusic1, "Pause1", "&Pause or resume", [this] { PauseClick(&FFrm); });
+  item(FMusic1, "Stop1", "&Stop or restart", [this] { OneStopClick(&FFrm); });
+  item(FMusic1, "Repeat1", "&Restart title", [this] { RepeatSBClick(&FFrm); });
+  item(FMusic1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(&FFrm); });
+  FN19 = item(FParts.Options1, "N19", "MIDI &output port...", [this] { N19Click(&FFrm); });
+  FVolume2 = item(FParts.Options1, "Volume2", "&Volume control", [this] { Volume2Click(&FFrm); });
+  FMusic1->SetEnabled(false);
 }
 
 // --- the controls' state
 // ---------------------------------------------------------------------------
 
 void TMasterFrm::UpdatePlayControls() {
-  const TProgram& program = FRoad->Program();
-  const TMidiMode mode = FRoad->Mode();
+  FPlayerCommands->UpdatePlayControls();
+}
+
+void TPlayerCommands::UpdatePlayControls() {
+  const TProgram& program = FFrm.Road().Program();
+  const TMidiMode mode = FFrm.Road().Mode();
   const bool playing = program.Playing();
-  const bool active = IsActive(mode) && !FRoad->UserStopped();
+  const bool active = IsActive(mode) && !FFrm.Road().UserStopped();
   FMusic1->SetEnabled(playing);
   // A long operation keeps the step buttons disabled; it sets them itself when it ends.
-  if (!CommandsDisabled()) {
+  if (!FFrm.CommandsDisabled()) {
     bool steps = playing && program.Count() > 1;
-    FBack->SetEnabled(steps);
-    FPlayNext->SetEnabled(steps);
+    FParts.Back->SetEnabled(steps);
+    FParts.PlayNext->SetEnabled(steps);
   }
   FRepeatSB->SetEnabled(playing);
-  FPause->SetEnabled(active);
+  FParts.Pause->SetEnabled(active);
   int pauseTag = mode == mdPaused ? 1 : 0;
-  if (FPause->Tag() != pauseTag) {
-    FPause->Glyph().Assign(pauseTag ? FTempGo->Glyph() : FTempPause->Glyph());
-    FPause->SetTag(pauseTag);
-    FPause->Invalidate();
+  if (FParts.Pause->Tag() != pauseTag) {
+    FParts.Pause->Glyph().Assign(pauseTag ? FTempGo->Glyph() : FTempPause->Glyph());
+    FParts.Pause->SetTag(pauseTag);
+    FParts.Pause->Invalidate();
   }
   FOneStop->SetEnabled(playing || active);
   if (active) {
@@ -209,7 +212,7 @@ void TMasterFrm::UpdatePlayControls() {
       FOneStop->SetHint(StopHint);
       FOneStop->Invalidate();
     }
-  } else if (playing && !FRoad->StopButtonReset() && FOneStop->Tag() != 1) {
+  } else if (playing && !FFrm.Road().StopButtonReset() && FOneStop->Tag() != 1) {
     // Stopped with a program: the button restarts play.
     FOneStop->Glyph().Assign(FTempGo->Glyph());
     FOneStop->SetTag(1);
@@ -217,21 +220,21 @@ void TMasterFrm::UpdatePlayControls() {
     FOneStop->Invalidate();
   }
   const bool hasTitles = program.Count() > 0;
-  FAllStop->SetEnabled(hasTitles || active);
-  FMusicClear->SetEnabled(hasTitles);
+  FParts.AllStop->SetEnabled(hasTitles || active);
+  FParts.MusicClear->SetEnabled(hasTitles);
   // Shuffling plays the new first title, so it is offered only while the program plays.
-  FShuffle->SetEnabled(program.Count() > 1 && playing);
-  CommandGate().SetEnabled(FProgView, hasTitles);
+  FParts.Shuffle->SetEnabled(program.Count() > 1 && playing);
+  FFrm.CommandGate().SetEnabled(FProgView, hasTitles);
 }
 
 void TPlayerCommands::ShowRoadTexts() {
   TTuneInfo info;
-  info.Category = FFrm.FRoad->CategoryText();
-  info.Artist = FFrm.FRoad->ArtistText();
-  info.Title = FFrm.FRoad->TitleText();
-  info.Status = FFrm.FRoad->StatusText();
-  info.ProgramCount = FFrm.FRoad->Program().Count();
-  FFrm.ShowTuneInfo(info);
+  info.Category = FFrm.Road().CategoryText();
+  info.Artist = FFrm.Road().ArtistText();
+  info.Title = FFrm.Road().TitleText();
+  info.Status = FFrm.Road().StatusText();
+  info.ProgramCount = FFrm.Road().Program().Count();
+  View().ShowTuneInfo(info);
 }
 
 // --- commands
@@ -240,57 +243,57 @@ void TPlayerCommands::ShowRoadTexts() {
 void TPlayerCommands::OneStopClick(TObject*) {
   {
     auto busy = HourGlass();
-    TProgram& program = FFrm.FRoad->Program();
-    TMidiMode mode = FFrm.FRoad->Mode();
+    TProgram& program = FFrm.Road().Program();
+    TMidiMode mode = FFrm.Road().Mode();
     if (mode != mdPlaying && mode != mdPaused) {
-      FFrm.FRoad->SetUserStopped(false);
-      if (FFrm.FMyMidi->DeviceId() >= 0) {
-        FFrm.FMyMidi->SetPosition(0);
-        FFrm.FOneStop->SetHint(StopHint);
-        FFrm.FPause->SetHint(PauseHint);
+      FFrm.Road().SetUserStopped(false);
+      if (FFrm.MyMidi().DeviceId() >= 0) {
+        FFrm.MyMidi().SetPosition(0);
+        FOneStop->SetHint(StopHint);
+        FParts.Pause->SetHint(PauseHint);
         FFrm.VisualEffects().SwitchVisualEffects(true);
       }
     } else {
-      FFrm.FMyMidi->SetPosition(0);
-      FFrm.FMyMidi->Stop();
+      FFrm.MyMidi().SetPosition(0);
+      FFrm.MyMidi().Stop();
       Sleep(300);
-      FFrm.FRoad->SetUserStopped(true);
+      FFrm.Road().SetUserStopped(true);
       if (program.Count() == 0) {
         program.SetPlaying(false);
-        FFrm.FRoad->ShowNothingPlaying();
+        FFrm.Road().ShowNothingPlaying();
         ShowRoadTexts();
         FFrm.CloseSequencer();
       }
       FFrm.VisualEffects().CloseSoundInput();
     }
-    FFrm.UpdatePlayControls();
+    UpdatePlayControls();
   }
   // Bounded: a closed or failing device never reaches either mode.
-  FFrm.FRoad->WaitForMode([](TMidiMode m) { return m == mdStopped || m == mdPlaying; },
+  FFrm.Road().WaitForMode([](TMidiMode m) { return m == mdStopped || m == mdPlaying; },
                           TPlayRoad::ModeWaitMs);
-  FFrm.ProgramChanged();
+  View().ProgramChanged();
 }
 
 void TPlayerCommands::PauseClick(TObject*) {
-  TMidiMode mode = FFrm.FRoad->Mode();
+  TMidiMode mode = FFrm.Road().Mode();
   if (mode == mdPlaying) {
-    FFrm.FMyMidi->Pause();
+    FFrm.MyMidi().Pause();
     FFrm.VisualEffects().SwitchVisualEffects(false);
-    FFrm.FPause->SetHint(PausedHint);
-    FFrm.FPause->Glyph().Assign(FFrm.FTempGo->Glyph());
-    FFrm.FPause->SetTag(1);
+    FParts.Pause->SetHint(PausedHint);
+    FParts.Pause->Glyph().Assign(FTempGo->Glyph());
+    FParts.Pause->SetTag(1);
   } else if (mode == mdPaused) {
-    FFrm.FMyMidi->Resume();
+    FFrm.MyMidi().Resume();
     FFrm.VisualEffects().SwitchVisualEffects(true);
-    FFrm.FPause->SetHint(ResumedHint);
-    FFrm.FPause->Glyph().Assign(FFrm.FTempPause->Glyph());
-    FFrm.FPause->SetTag(0);
+    FParts.Pause->SetHint(ResumedHint);
+    FParts.Pause->Glyph().Assign(FTempPause->Glyph());
+    FParts.Pause->SetTag(0);
   }
-  FFrm.FPause->Invalidate();
-  FFrm.UpdatePlayControls();
-  FFrm.FRoad->WaitForMode([](TMidiMode m) { return m == mdPaused || m == mdPlaying; },
+  FParts.Pause->Invalidate();
+  UpdatePlayControls();
+  FFrm.Road().WaitForMode([](TMidiMode m) { return m == mdPaused || m == mdPlaying; },
                           TPlayRoad::ModeWaitMs);
-  FFrm.ProgramChanged();
+  View().ProgramChanged();
 }
 
 void TPlayerCommands::AllStopClick(TObject*) {
@@ -301,28 +304,28 @@ void TPlayerCommands::AllStopClick(TObject*) {
     return;
   FFrm.Repaint();
   FFrm.PlayCommands().MusicClearClick(&FFrm);
-  FFrm.FRoad->Program().SetPlaying(false);
+  FFrm.Road().Program().SetPlaying(false);
   FFrm.CloseSequencer();
   FFrm.VisualEffects().SwitchVisualEffects(false);
-  FFrm.FRoad->SetUserStopped(true);
-  FFrm.FRoad->SetStopButtonReset(true);
-  FFrm.FOneStop->Glyph().Assign(FFrm.FTempOneStop->Glyph());
-  FFrm.FOneStop->SetTag(0);
-  FFrm.FOneStop->SetHint(StopHint);
-  FFrm.FOneStop->Invalidate();
-  FFrm.FRoad->ShowNothingPlaying();
+  FFrm.Road().SetUserStopped(true);
+  FFrm.Road().SetStopButtonReset(true);
+  FOneStop->Glyph().Assign(FTempOneStop->Glyph());
+  FOneStop->SetTag(0);
+  FOneStop->SetHint(StopHint);
+  FOneStop->Invalidate();
+  FFrm.Road().ShowNothingPlaying();
   ShowRoadTexts();
-  FFrm.UpdatePlayControls();
-  FFrm.ProgramChanged();
+  UpdatePlayControls();
+  View().ProgramChanged();
 }
 
 void TPlayerCommands::RepeatSBClick(TObject*) {
-  if (!FFrm.FRoad->Program().Playing()) return;
-  if (FFrm.FMyMidi->DeviceId() >= 0) FFrm.FRoad->PlayFromMasterKey(FFrm.FRoad->MasterKeyPlaying());
-  FFrm.UpdatePlayControls();
-  FFrm.FRoad->WaitForMode([](TMidiMode m) { return m == mdPlaying || m == mdStopped; },
+  if (!FFrm.Road().Program().Playing()) return;
+  if (FFrm.MyMidi().DeviceId() >= 0) FFrm.Road().PlayFromMasterKey(FFrm.Road().MasterKeyPlaying());
+  UpdatePlayControls();
+  FFrm.Road().WaitForMode([](TMidiMode m) { return m == mdPlaying || m == mdStopped; },
                           TPlayRoad::ModeWaitMs);
-  FFrm.ProgramChanged();
+  View().ProgramChanged();
 }
 
 void TPlayerCommands::RunVolumeControl() {
@@ -367,74 +370,82 @@ void TPlayerCommands::OutPortClick(TObject* Sender) {
 }
 
 void TPlayerCommands::N19Click(TObject*) {
-  const int oldPort = FFrm.FMyMidi->MidiOutPort();
+  const int oldPort = FFrm.MyMidi().MidiOutPort();
   int result;
   bool restart, restartPos;
   {
     TMIDIOPortFrm chooser(nullptr);
-    chooser.Player = FFrm.FMyMidi.get();
-    chooser.PlayerMode = [this] { return FFrm.FRoad->Mode(); };
-    chooser.DoRestartOnPortChange = FFrm.FSettings.DoRestartOnPortChange;
-    chooser.RestartPosOnPortChange = FFrm.FSettings.RestartPosOnPortChange;
+    chooser.Player = &FFrm.MyMidi();
+    chooser.PlayerMode = [this] { return FFrm.Road().Mode(); };
+    chooser.DoRestartOnPortChange = FFrm.Settings().DoRestartOnPortChange;
+    chooser.RestartPosOnPortChange = FFrm.Settings().RestartPosOnPortChange;
     FFrm.CenterOverMainWindow(chooser);
     result = chooser.ShowModal();
     restart = chooser.RestartRB->Checked();
     restartPos = chooser.RadioButton1->Checked();
   }
-  const bool changed = result == mrOk && FFrm.FMyMidi->MidiOutPort() != oldPort;
+  const bool changed = result == mrOk && FFrm.MyMidi().MidiOutPort() != oldPort;
   // The restart choices are the user's only when a new port was taken.
   if (!changed) return;
-  FFrm.FSettings.DoRestartOnPortChange = restart;
-  FFrm.FSettings.RestartPosOnPortChange = restartPos;
-  if (FFrm.FRoad->Mode() != mdPlaying || (!restart && !restartPos)) return;
-  const int kept = FFrm.FMyMidi->GetPosition();
-  FFrm.SetTimer1(false);
+  FFrm.SetRestartOnPortChange(restart, restartPos);
+  if (FFrm.Road().Mode() != mdPlaying || (!restart && !restartPos)) return;
+  const int kept = FFrm.MyMidi().GetPosition();
+  View().SetTimer1(false);
   {
     auto busy = HourGlass();
     RepeatSBClick(&FFrm); // reopens the sequencer on the new port
-    if (restartPos) FFrm.FMyMidi->SetPosition(kept);
+    if (restartPos) FFrm.MyMidi().SetPosition(kept);
   }
-  FFrm.SetTimer1(true);
+  View().SetTimer1(true);
 }
 
 // --- the position slider
 // ---------------------------------------------------------------------------
 
 void TMasterFrm::SetSlider(int position, int maximum) {
+  FPlayerCommands->SetSlider(position, maximum);
+}
+
+void TPlayerCommands::SetSlider(int position, int maximum) {
   // Quiet: follows the player without seeking.
   int top = maximum < 1 ? 1 : maximum;
-  if (FMMSlider1->MaxValue() != top) FMMSlider1->SetRange(0, top);
-  FMMSlider1->SetPosition(position);
-  FPlayerCommands->MMSlider1Change(FMMSlider1);
+  if (FParts.MMSlider1->MaxValue() != top) FParts.MMSlider1->SetRange(0, top);
+  FParts.MMSlider1->SetPosition(position);
+  MMSlider1Change(FParts.MMSlider1);
+}
+
+void TPlayerCommands::PlaceSlider(int left, int top, int width) {
+  FParts.MMSlider1->SetBounds(left, top, width, FParts.MMSlider1->Height());
+  MMSlider1Change(FParts.MMSlider1);
 }
 
 void TPlayerCommands::TrackBar1MouseDown(TObject* Sender, TMouseButton, TShiftState, int, int) {
   if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
   // The mouse resumes a paused title first, so that its release repositions.
-  if (FFrm.FRoad->Mode() == mdPaused) PauseClick(Sender);
+  if (FFrm.Road().Mode() == mdPaused) PauseClick(Sender);
 }
 
 void TPlayerCommands::MMSlider1Track(TObject*) {
-  FFrm.FRoad->SetSliderDragging(true, FFrm.FMMSlider1->Position());
+  FFrm.Road().SetSliderDragging(true, FParts.MMSlider1->Position());
 }
 
 void TPlayerCommands::MMSlider1TrackEnd(TObject*) {
-  TMidiMode mode = FFrm.FRoad->Mode();
+  TMidiMode mode = FFrm.Road().Mode();
   if (mode != mdPlaying && mode != mdPaused) {
-    FFrm.FMMSlider1->SetPosition(0);
-  } else if (FFrm.FRoad->SliderDragging() && mode == mdPlaying) {
+    FParts.MMSlider1->SetPosition(0);
+  } else if (FFrm.Road().SliderDragging() && mode == mdPlaying) {
     auto busy = HourGlass();
-    FFrm.FMyMidi->SetPosition(FFrm.FMMSlider1->Position() * 1000);
+    FFrm.MyMidi().SetPosition(FParts.MMSlider1->Position() * 1000);
   }
-  FFrm.FRoad->SetSliderDragging(false);
-  if (FFrm.FTopPanel->CanFocus()) FFrm.FTopPanel->SetFocus();
+  FFrm.Road().SetSliderDragging(false);
+  if (FParts.TopPanel->CanFocus()) FParts.TopPanel->SetFocus();
 }
 
 void TPlayerCommands::MMSlider1DrawThumb(TObject*, TCanvas& c, RECT r, bool Dragged, bool Focused) {
   Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(FFrm.FMMSlider1->Enabled() ? FFrm.FMMSlider1->ThumbColor()
-                                                : FFrm.FMMSlider1->DisabledColor());
+  c.Brush().SetColor(FParts.MMSlider1->Enabled() ? FParts.MMSlider1->ThumbColor()
+                                                 : FParts.MMSlider1->DisabledColor());
   c.FillRect(r);
   RECT inner = r;
   Frame3D(c, inner, clBtnShadow, clBtnHighlight, 1);
@@ -448,35 +459,40 @@ void TPlayerCommands::MMSlider1DrawGroove(TObject*, TCanvas& c, RECT& r) {
   RECT g = r;
   Frame3D(c, g, clBtnShadow, clBtnHighlight, 1);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(FFrm.FMMSlider1->Color());
+  c.Brush().SetColor(FParts.MMSlider1->Color());
   c.FillRect(g);
-  int maximum = FFrm.FMMSlider1->MaxValue() < 1 ? 1 : FFrm.FMMSlider1->MaxValue();
-  int fill = FFrm.FMMSlider1->Position() *
-             (FFrm.FMMSlider1->Width() - 2 * FFrm.FMMSlider1->ThumbWidth()) / maximum;
+  int maximum = FParts.MMSlider1->MaxValue() < 1 ? 1 : FParts.MMSlider1->MaxValue();
+  int fill = FParts.MMSlider1->Position() *
+             (FParts.MMSlider1->Width() - 2 * FParts.MMSlider1->ThumbWidth()) / maximum;
   if (fill <= 0) return;
   c.Brush().SetColor(GrooveFill);
   c.FillRect({g.left, g.top, std::min<LONG>(g.left + fill, g.right), g.bottom});
 }
 
 void TPlayerCommands::MMSlider1Change(TObject*) {
-  const int offset = FFrm.FMMSlider1->Bevel()->BevelExtent();
-  const int maximum = FFrm.FMMSlider1->MaxValue() < 1 ? 1 : FFrm.FMMSlider1->MaxValue();
-  int width = FFrm.FMMSlider1->Position() *
-                  (FFrm.FMMSlider1->Width() - FFrm.FMMSlider1->ThumbWidth() / 2 - 4 * offset) /
+  const int offset = FParts.MMSlider1->Bevel()->BevelExtent();
+  const int maximum = FParts.MMSlider1->MaxValue() < 1 ? 1 : FParts.MMSlider1->MaxValue();
+  int width = FParts.MMSlider1->Position() *
+                  (FParts.MMSlider1->Width() - FParts.MMSlider1->ThumbWidth() / 2 - 4 * offset) /
                   maximum -
               1;
   if (width <= 0) {
-    FFrm.FSelPanel->SetVisible(false);
+    FSelPanel->SetVisible(false);
     return;
   }
-  FFrm.FSelPanel->SetBounds(FFrm.FMMSlider1->Left() + offset + 1,
-                            FFrm.FMMSlider1->Top() +
-                                (FFrm.FMMSlider1->Height() - FFrm.FSelPanel->Height()) / 2,
-                            width, FFrm.FSelPanel->Height());
-  FFrm.FSelPanel->SetVisible(true);
-  FFrm.FSelPanel->BringToFront();
+  FSelPanel->SetBounds(FParts.MMSlider1->Left() + offset + 1,
+                       FParts.MMSlider1->Top() +
+                           (FParts.MMSlider1->Height() - FSelPanel->Height()) / 2,
+                       width, FSelPanel->Height());
+  FSelPanel->SetVisible(true);
+  FSelPanel->BringToFront();
 }
 
-TPlayerCommands::TPlayerCommands(TMasterFrm& frm) : FFrm(frm) {}
+TPlayerCommands::TPlayerCommands(TMasterFrm& frm, const TPlayerParts& parts)
+    : FFrm(frm), FParts(parts) {}
+
+TPlayRoadView& TPlayerCommands::View() {
+  return FFrm;
+}
 
 TPlayerCommands::~TPlayerCommands() = default;

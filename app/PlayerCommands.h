@@ -4,14 +4,40 @@
 #include <string>
 #include "Controls.h"
 
-class TMasterFrm;
+class TBitBtn;
 class TCanvas;
+class TMainMenu;
+class TMasterFrm;
+class TMenuItem;
+class TMMSlider;
 class TObject;
+class TPanel;
+class TPlayRoadView;
+
+// The window's parts the player commands use. The position slider's slot is the window's: the
+// busy state and the play commands use it too; the player builds the slider into it.
+struct TPlayerParts {
+  TPanel*& TopPanel;
+  TMMSlider*& MMSlider1;
+  TPanel*& ListPanel;
+  TPanel*& PlayPanel;
+  TBitBtn*& Back;
+  TBitBtn*& PlayNext;
+  TBitBtn*& Shuffle;
+  TBitBtn*& MusicClear;
+  TBitBtn*& Pause;
+  TBitBtn*& AllStop;
+  TBitBtn*& OutPort;
+  TBitBtn*& Volume;
+  TMenuItem*& Viewtitles1;
+  TMainMenu*& MainMenu1;
+  TMenuItem*& Options1;
+};
 
 // The main window's player commands.
 class TPlayerCommands {
 public:
-  explicit TPlayerCommands(TMasterFrm& frm);
+  TPlayerCommands(TMasterFrm& frm, const TPlayerParts& parts);
   ~TPlayerCommands();
   TPlayerCommands(const TPlayerCommands&) = delete;
   TPlayerCommands& operator=(const TPlayerCommands&) = delete;
@@ -38,8 +64,34 @@ public:
   void BuildPlayerCommands();
   void RunVolumeControl();
   void ShowRoadTexts();
+  // The player buttons follow the program: the step buttons, shuffle and erase.
+  void UpdatePlayControls();
+  // Follows the player without seeking.
+  void SetSlider(int position, int maximum);
+  // Places the slider (its height kept) and the played part over it.
+  void PlaceSlider(int left, int top, int width);
+
+  // The buttons, pictures and menus the player commands build.
+  TPanel* SelPanel() const { return FSelPanel; }
+  TBitBtn* RepeatSB() const { return FRepeatSB; }
+  TBitBtn* OneStop() const { return FOneStop; }
+  TBitBtn* ProgView() const { return FProgView; }
+  TBitBtn* TempPause() const { return FTempPause; }
+  TBitBtn* TempGo() const { return FTempGo; }
+  TMenuItem* Music1() const { return FMusic1; }
+  TMenuItem* N19() const { return FN19; }
+  TMenuItem* Volume2() const { return FVolume2; }
 
 private:
+  // The road's view, which the window is: its notices go through it.
+  TPlayRoadView& View();
+
   TMasterFrm& FFrm;
+  TPlayerParts FParts;
+  TPanel* FSelPanel = nullptr; // the played part, laid over the slider
+  TBitBtn *FRepeatSB = nullptr, *FOneStop = nullptr, *FProgView = nullptr;
+  // Picture holders of the pause and stop buttons' two looks.
+  TBitBtn *FTempPause = nullptr, *FTempGo = nullptr, *FTempOneStop = nullptr;
+  TMenuItem *FMusic1 = nullptr, *FN19 = nullptr, *FVolume2 = nullptr;
   std::string FVolumeCommand;
 };

@@ -32,7 +32,7 @@ BOOL CALLBACK RepaintNetscape(HWND w, LPARAM) {
 // -----------------------------------------------------------------------------------
 
 void TRequestCommands::ProcessRequest(const std::string& text, int) {
-  FFrm.FRequestSeen = true;
+  FFrm.NoteRequestSeen();
   FHandledRequests.push_back(text);
   // A lone "M" only marked a minimised start.
   if (Trim(text) == "M" || text.empty()) return;
@@ -60,7 +60,7 @@ void TRequestCommands::ProcessRequest(const std::string& text, int) {
     if (command == 'Z') RefreshCategoryViews();
     return;
   }
-  TMyDB* db = FFrm.FDMM2 ? FFrm.FDMM2->MyDB() : nullptr;
+  TMyDB* db = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
   if (!db || !db->Loaded()) return;
 
   TStringList keys;
@@ -70,40 +70,42 @@ void TRequestCommands::ProcessRequest(const std::string& text, int) {
   } else {
     std::string result;
     // Quiet, with the duplicate test on: an archive asked for again adds nothing again.
-    FFrm.FImportCommands->AddFileByType(path, title, result, true, true, origin, "Unknown",
+    FFrm.ImportCommands().AddFileByType(path, title, result, true, true, origin, "Unknown",
                                         category);
     if (result == "OK")
-      for (int32_t key : FFrm.FImportCommands->AddedKeys())
+      for (int32_t key : FFrm.ImportCommands().AddedKeys())
         keys.Add(IntToStr(key));
     else if (nv)
       SendBadFileBitmap(); // the plug-in tells its user
     else
-      FFrm.FImportCommands->NoteLeftOut(FLeftOut, path, result);
+      FFrm.ImportCommands().NoteLeftOut(FLeftOut, path, result);
   }
   if (keys.Count() == 0) return;
   if (nv || bare || command == 'P' || command == 'O') {
     auto hourglass = HourGlass();
     if (nv) {
-      FFrm.FLooping1->SetChecked(true);
-      FFrm.FRoad->SetLooping(true);
-      FFrm.FRoad->Program().ReplaceAndPlay(keys);
+      FParts.Looping1->SetChecked(true);
+      FFrm.Road().SetLooping(true);
+      FFrm.Road().Program().ReplaceAndPlay(keys);
     } else {
-      FFrm.FRoad->Program().PlayAtTop(keys);
+      FFrm.Road().Program().PlayAtTop(keys);
     }
-    FFrm.UpdatePlayControls();
+    // The window is the road's view: the player's buttons and the viewer follow the program.
+    TPlayRoadView& view = FFrm;
+    view.UpdatePlayControls();
     RefreshCategoryViews();
-    FFrm.ProgramChanged();
+    view.ProgramChanged();
   } else {
     // "M" hands the title to the mail window once there is one; "Z" only adds.
     RefreshCategoryViews();
-    if (command == 'M') FFrm.FExportCommands->MailTitles(keys);
+    if (command == 'M') FFrm.ExportCommands().MailTitles(keys);
   }
 }
 
 void TRequestCommands::RefreshCategoryViews() {
-  if (!FFrm.FCatList || !FFrm.FCatList->Loaded()) return;
-  FFrm.FCatList->ResortAll();
-  FFrm.FCatList->UpdateAllSummaries();
+  if (!FFrm.CatList() || !FFrm.CatList()->Loaded()) return;
+  FFrm.CatList()->ResortAll();
+  FFrm.CatList()->UpdateAllSummaries();
 }
 
 void TRequestCommands::SendBadFileBitmap() {
@@ -119,17 +121,17 @@ void TRequestCommands::SendBadFileBitmap() {
 // -----------------------------------------------------------------------------------------
 
 std::string TRequestCommands::ActiveCategoryName() const {
-  int index = FFrm.FCatList ? FFrm.FCatList->ActiveIndex() : -1;
-  std::string name = index >= 0 ? Trim(FFrm.FCatList->Items(index).Name) : "";
+  int index = FFrm.CatList() ? FFrm.CatList()->ActiveIndex() : -1;
+  std::string name = index >= 0 ? Trim(FFrm.CatList()->Items(index).Name) : "";
   return name.empty() ? "Windows default" : name;
 }
 
 void TRequestCommands::DropFile(const std::string& path, const std::string& category) {
   if (!FileExists(path)) return;
   std::string result;
-  FFrm.FImportCommands->AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown",
+  FFrm.ImportCommands().AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown",
                                       category);
-  FFrm.FImportCommands->NoteLeftOut(FLeftOut, path, result);
+  FFrm.ImportCommands().NoteLeftOut(FLeftOut, path, result);
   RefreshCategoryViews();
 }
 
@@ -162,14 +164,14 @@ void TRequestCommands::RunDrop(const TQueued& drop) {
     FFrm.SetStatus("Done", true);
   });
   FFrm.ProgressStart(count - 1);
-  for (int i = 0; i < count && !FFrm.FRoad->Aborted(); ++i) {
+  for (int i = 0; i < count && !FFrm.Road().Aborted(); ++i) {
     DropFile(drop.Files[i], drop.Category);
     FFrm.ProgressPosition(i + 1);
   }
 }
 
 void TRequestCommands::TellLeftOut() {
-  FFrm.FImportCommands->TellLeftOut(FLeftOut);
+  FFrm.ImportCommands().TellLeftOut(FLeftOut);
 }
 
 // --- the plug-in
@@ -183,7 +185,7 @@ void TRequestCommands::ReceivePluginRequest(unsigned atom) {
     request.assign(text, n);
     GlobalDeleteAtom(static_cast<ATOM>(atom));
   }
-  if (!Trim(request).empty() && !FFrm.FRoad->Aborted() && !FFrm.FClosed) {
+  if (!Trim(request).empty() && !FFrm.Road().Aborted() && !FFrm.Closed()) {
     if (Trim(PendingRequest).empty() && !FQueueOpen) {
       PendingRequest = request; // start-up runs it
     } else {
@@ -194,12 +196,12 @@ void TRequestCommands::ReceivePluginRequest(unsigned atom) {
       FQueue.push_back(std::move(item));
     }
   }
-  if (StartUpDone && FQueueOpen) FFrm.FNavPITimer->SetEnabled(true);
+  if (StartUpDone && FQueueOpen) FParts.NavPITimer->SetEnabled(true);
   EnumWindows(RepaintNetscape, 0);
 }
 
 void TRequestCommands::NavPITimerTimer(TObject*) {
-  FFrm.FNavPITimer->SetEnabled(false);
+  FParts.NavPITimer->SetEnabled(false);
   if (!Trim(PendingRequest).empty()) {
     TQueued item;
     item.Text = PendingRequest;
@@ -214,20 +216,20 @@ void TRequestCommands::NavPITimerTimer(TObject*) {
 // -------------------------------------------------------------------------------------
 
 void TRequestCommands::Enqueue(TQueued item) {
-  if (FFrm.FRoad->Aborted() || FFrm.FClosed) return; // closing: nothing new starts
+  if (FFrm.Road().Aborted() || FFrm.Closed()) return; // closing: nothing new starts
   FQueue.push_back(std::move(item));
   PostQueueRun();
 }
 
 void TRequestCommands::PostQueueRun() {
   // A timer, not a posted message: it dies with the window, a posted message would not.
-  FFrm.FQueueTimer->SetEnabled(true);
+  FParts.QueueTimer->SetEnabled(true);
 }
 
 bool TRequestCommands::QueueMayRun() const {
-  return FQueueOpen && !FRunningQueue && !FFrm.FClosed && !FFrm.FRoad->Aborted() &&
-         FFrm.FImportDepth == 0 && !FFrm.FLoading && !FFrm.FRoad->StartInProgress() &&
-         !FFrm.FRoad->Program().Stepping();
+  return FQueueOpen && !FRunningQueue && !FFrm.Closed() && !FFrm.Road().Aborted() &&
+         !FFrm.Importing() && !FFrm.Loading() && !FFrm.Road().StartInProgress() &&
+         !FFrm.Road().Program().Stepping();
 }
 
 void TRequestCommands::RunQueuedRequests() {
@@ -245,27 +247,27 @@ void TRequestCommands::RunQueuedRequests() {
   if (!FQueue.empty()) PostQueueRun();
 }
 
-void TMasterFrm::ImportEnded() {
-  // A title start that gave up waiting for this import gets its turn.
-  if (FRoad->StartFailed() && FRoad->Program().Playing()) FRestepPending = true;
-  FRequestCommands->PostQueueRun();
+void TRequestCommands::ImportEnded() {
+  if (FFrm.Road().StartFailed() && FFrm.Road().Program().Playing()) FRestepPending = true;
+  PostQueueRun();
 }
 
 void TRequestCommands::QueueTimerTimer(TObject*) {
-  FFrm.FQueueTimer->SetEnabled(false);
-  if (FFrm.FCloseWhenImported && FFrm.FImportDepth == 0) {
-    FFrm.FCloseWhenImported = false;
+  FParts.QueueTimer->SetEnabled(false);
+  if (FCloseWhenImported && !FFrm.Importing()) {
+    FCloseWhenImported = false;
     FFrm.Close();
     return;
   }
-  if (FFrm.FRestepPending && QueueMayRun()) {
-    FFrm.FRestepPending = false;
-    if (FFrm.FRoad->StartFailed() && FFrm.FRoad->Program().Playing())
-      FFrm.FRoad->Program().StepProgram(true);
+  if (FRestepPending && QueueMayRun()) {
+    FRestepPending = false;
+    if (FFrm.Road().StartFailed() && FFrm.Road().Program().Playing())
+      FFrm.Road().Program().StepProgram(true);
   }
   RunQueuedRequests();
 }
 
-TRequestCommands::TRequestCommands(TMasterFrm& frm) : FFrm(frm) {}
+TRequestCommands::TRequestCommands(TMasterFrm& frm, TRequestParts parts)
+    : FFrm(frm), FParts(parts) {}
 
 TRequestCommands::~TRequestCommands() = default;

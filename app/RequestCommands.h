@@ -6,13 +6,23 @@
 #include "ImportCommands.h"
 
 class TMasterFrm;
+class TMenuItem;
 class TObject;
+class TTimer;
+
+// The window's parts the requests use: the looping item a plug-in request ticks, the plug-in
+// request timer and the queue's timer.
+struct TRequestParts {
+  TMenuItem*& Looping1;
+  TTimer*& NavPITimer;
+  TTimer*& QueueTimer;
+};
 
 // The main window's requests: they wait in a queue until start-up is done and no import or title
 // start runs; then they run one at a time.
 class TRequestCommands {
 public:
-  explicit TRequestCommands(TMasterFrm& frm);
+  TRequestCommands(TMasterFrm& frm, TRequestParts parts);
   ~TRequestCommands();
   TRequestCommands(const TRequestCommands&) = delete;
   TRequestCommands& operator=(const TRequestCommands&) = delete;
@@ -59,9 +69,15 @@ public:
   void SendBadFileBitmap();
   void RefreshCategoryViews();
   std::string ActiveCategoryName() const;
+  // The last import ended: a title start that gave up waiting for it is stepped again.
+  void ImportEnded();
+  // A close came while an import ran: it follows once the import is over.
+  void CloseWhenImported() { FCloseWhenImported = true; }
 
 private:
   TMasterFrm& FFrm;
+  TRequestParts FParts;
+  bool FCloseWhenImported = false, FRestepPending = false;
   std::deque<TQueued> FQueue;
   bool FQueueOpen = false, FRunningQueue = false;
   std::vector<std::string> FHandledRequests;

@@ -7,9 +7,9 @@
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
-#include "EditCommands.h"
 #include "ContextHelp.h"
 #include "ScanCommands.h"
+#include "FeatureHost.h"
 #include "Messages.h"
 #include "ScanFormCodeD2.h"
 #include "SysUtils.h"
@@ -40,17 +40,18 @@ void SortByPath(TStringList& files) {
 } // namespace
 
 void TScanCommands::PlayWaitingTitle() {
-  if (!FFrm.FRoad->StartFailed() || !FFrm.FRoad->Program().Playing()) return;
+  if (!FFrm.Road().StartFailed() || !FFrm.Road().Program().Playing()) return;
   // Nothing of the import is in hand between two files: the start may use the zip components.
-  FFrm.FRoad->SetImportBusy(false);
-  TScopeExit busyAgain([this] { FFrm.FRoad->SetImportBusy(true); });
-  FFrm.FRoad->Program().StepProgram(true);
+  FFrm.Road().SetImportBusy(false);
+  TScopeExit busyAgain([this] { FFrm.Road().SetImportBusy(true); });
+  FFrm.Road().Program().StepProgram(true);
 }
 
 TGetLocalF& TScanCommands::GetLocalWindow() {
   if (GetLocalF) return *GetLocalF;
   if (!FOwnGetLocalF) {
     FOwnGetLocalF = std::make_unique<TGetLocalF>(nullptr);
+    FOwnGetLocalF->SetHost(&FFrm.FeatureHost());
     FOwnGetLocalF->AfterConstruction();
   }
   return *FOwnGetLocalF;
@@ -58,13 +59,19 @@ TGetLocalF& TScanCommands::GetLocalWindow() {
 
 TScanStatus& TScanCommands::ScanStatusWindow() {
   if (ScanStatus) return *ScanStatus;
-  if (!FOwnScanStatus) FOwnScanStatus = std::make_unique<TScanStatus>(nullptr);
+  if (!FOwnScanStatus) {
+    FOwnScanStatus = std::make_unique<TScanStatus>(nullptr);
+    FOwnScanStatus->SetHost(&FFrm.FeatureHost());
+  }
   return *FOwnScanStatus;
 }
 
 TDriveScanFrm& TScanCommands::DriveScanWindow() {
   if (DriveScanFrm) return *DriveScanFrm;
-  if (!FOwnDriveScanFrm) FOwnDriveScanFrm = std::make_unique<TDriveScanFrm>(nullptr);
+  if (!FOwnDriveScanFrm) {
+    FOwnDriveScanFrm = std::make_unique<TDriveScanFrm>(nullptr);
+    FOwnDriveScanFrm->SetHost(&FFrm.FeatureHost());
+  }
   return *FOwnDriveScanFrm;
 }
 
@@ -95,18 +102,18 @@ void TScanCommands::GetLocal2Click(TObject* Sender) {
     const int count = static_cast<int>(paths.size());
     FFrm.ProgressStart(count - 1);
     const bool checkDuplicates = loader.DupCheck->Checked();
-    for (int i = 0; i < count && !FFrm.FRoad->Aborted(); ++i) {
+    for (int i = 0; i < count && !FFrm.Road().Aborted(); ++i) {
       FFrm.ProgressPosition(i);
       std::string result;
-      FFrm.ImportCommands().AddFileByType(paths[i], ExtractFileName(paths[i]), result,
-                                          checkDuplicates, count > 1, paths[i], "", "");
+      FFrm.ImportCommands().ImportFile(paths[i], LoaderInput(paths[i]), result, checkDuplicates,
+                                       count > 1);
       FFrm.ImportCommands().NoteLeftOut(leftOut, paths[i], result);
-      FFrm.FImportPump.Run();
+      FFrm.RunImportPump();
     }
-    if (!FFrm.FRoad->Aborted()) {
-      if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FFrm.FCatList) {
-        FFrm.FCatList->ResortAll();
-        FFrm.FCatList->UpdateAllSummaries();
+    if (!FFrm.Road().Aborted()) {
+      if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FFrm.CatList()) {
+        FFrm.CatList()->ResortAll();
+        FFrm.CatList()->UpdateAllSummaries();
       }
       loader.ListBox1->Items().Clear();
     }
@@ -141,38 +148,54 @@ void TScanCommands::AddScannedFolder(const std::string& folder, bool checkDuplic
   }
   TStringList files;
   window.SearchFolder(folder, ScanMask, files);
-  if (files.Count() == 0 || FFrm.FRoad->Aborted()) return;
+  if (files.Count() == 0 || FFrm.Road().Aborted()) return;
   window.OKBtn->SetEnabled(false);
   window.BitBtn1->SetEnabled(false);
   window.BitBtn2->SetEnabled(true);
   window.SetImportRange(0, files.Count());
   SortByPath(files);
-  if (FFrm.FCatList)
-    FFrm.EditCommands().FAddCategoryKey = FFrm.FCatList->FindOrAddCategory(category);
-  if (FFrm.FDMM2 && FFrm.FDMM2->PerfList())
-    FFrm.EditCommands().FAddArtistKey =
-        FFrm.FDMM2->PerfList()->FindOrAddPerformer(firstName, lastName);
   TLeftOutFiles leftOut;
-  ImportScanned(files, checkDuplicates, window.ImportStopped, leftOut,
-                [&window](int n) { window.SetImportPosition(n); });
-  if (FFrm.FCatList && !FFrm.FRoad->Aborted()) {
-    FFrm.FCatList->ResortAll();
-    FFrm.FCatList->UpdateAllSummaries();
+  ImportScanned(files, ScanKeys(category, firstName, lastName), checkDuplicates,
+                window.ImportStopped, leftOut, [&window](int n) { window.SetImportPosition(n); });
+  if (FFrm.CatList() && !FFrm.Road().Aborted()) {
+    FFrm.CatList()->ResortAll();
+    FFrm.CatList()->UpdateAllSummaries();
   }
   FFrm.ImportCommands().TellLeftOut(leftOut);
 }
 
-void TScanCommands::ImportScanned(const TStringList& files, bool checkDuplicates,
-                                  const bool& stopped, TLeftOutFiles& leftOut,
+TImportInput TScanCommands::ScanKeys(const std::string& category, const std::string& firstName,
+                                     const std::string& lastName) {
+  TImportInput keys;
+  if (FFrm.CatList()) keys.CategoryKey = FFrm.CatList()->FindOrAddCategory(category);
+  if (FFrm.DMM2() && FFrm.DMM2()->PerfList())
+    keys.ArtistKey = FFrm.DMM2()->PerfList()->FindOrAddPerformer(firstName, lastName);
+  return keys;
+}
+
+TImportInput TScanCommands::LoaderInput(const std::string& path) {
+  TGetLocalF& loader = GetLocalWindow();
+  TImportInput input;
+  input.Title = ExtractFileName(path);
+  input.Origin = path;
+  input.ArtistKey = loader.ArtistKey();
+  input.CategoryKey = loader.CategoryKey();
+  return input;
+}
+
+void TScanCommands::ImportScanned(const TStringList& files, const TImportInput& keys,
+                                  bool checkDuplicates, const bool& stopped, TLeftOutFiles& leftOut,
                                   const std::function<void(int)>& position) {
   for (int i = 0; i < files.Count(); ++i) {
-    FFrm.FImportPump.Run();
-    if (stopped || FFrm.FRoad->Aborted()) break;
+    FFrm.RunImportPump();
+    if (stopped || FFrm.Road().Aborted()) break;
     PlayWaitingTitle();
     position(i + 1);
     std::string result;
-    FFrm.ImportCommands().AddFileByType(files[i], ExtractFileName(files[i]), result,
-                                        checkDuplicates, true, files[i], "", "");
+    TImportInput input = keys;
+    input.Title = ExtractFileName(files[i]);
+    input.Origin = files[i];
+    FFrm.ImportCommands().ImportFile(files[i], input, result, checkDuplicates, true);
     FFrm.ImportCommands().NoteLeftOut(leftOut, files[i], result);
   }
 }
@@ -185,24 +208,20 @@ void TScanCommands::AddFullScanResults(bool checkDuplicates) {
     TImportScope importing(FFrm);
     TStringList files;
     window.ListFixedDrives(ScanMask, files);
-    if (files.Count() > 0 && !FFrm.FRoad->Aborted()) {
+    if (files.Count() > 0 && !FFrm.Road().Aborted()) {
       window.OKBtn->SetEnabled(false);
       window.BitBtn1->SetEnabled(false);
       window.BitBtn2->SetEnabled(true);
       window.SetImportRange(0, files.Count());
       SortByPath(files);
-      if (FFrm.FCatList)
-        FFrm.EditCommands().FAddCategoryKey =
-            FFrm.FCatList->FindOrAddCategory("FullScan " + ShortDateText());
-      if (FFrm.FDMM2 && FFrm.FDMM2->PerfList())
-        FFrm.EditCommands().FAddArtistKey = FFrm.FDMM2->PerfList()->FindOrAddPerformer("", "TBD");
-      ImportScanned(files, checkDuplicates, window.ImportStopped, leftOut,
+      ImportScanned(files, ScanKeys("FullScan " + ShortDateText(), "", "TBD"), checkDuplicates,
+                    window.ImportStopped, leftOut,
                     [&window](int n) { window.SetImportPosition(n); });
     }
-    FFrm.FFullScanDone = true;
-    if (FFrm.FCatList && !FFrm.FRoad->Aborted()) {
-      FFrm.FCatList->ResortAll();
-      FFrm.FCatList->UpdateAllSummaries();
+    FFrm.SetFullScanDone();
+    if (FFrm.CatList() && !FFrm.Road().Aborted()) {
+      FFrm.CatList()->ResortAll();
+      FFrm.CatList()->UpdateAllSummaries();
     }
   }
   window.Close();

@@ -11,6 +11,7 @@ class TScanStatus;
 class TDriveScanFrm;
 class TStringList;
 class TLeftOutFiles;
+struct TImportInput;
 
 // The main window's load and scan commands and the windows they show.
 class TScanCommands {
@@ -43,10 +44,18 @@ public:
   // plays now.
   void PlayWaitingTitle();
 
+  // What the import of one of the loader's files gets: its name, its path, and the artist and
+  // category the loader settled.
+  TImportInput LoaderInput(const std::string& path);
+
 private:
+  // The category and artist a scan gives every title it imports, found or made.
+  TImportInput ScanKeys(const std::string& category, const std::string& firstName,
+                        const std::string& lastName);
   // A scan's import of the files found, until stopped; position hears each file's number.
-  void ImportScanned(const TStringList& files, bool checkDuplicates, const bool& stopped,
-                     TLeftOutFiles& leftOut, const std::function<void(int)>& position);
+  void ImportScanned(const TStringList& files, const TImportInput& keys, bool checkDuplicates,
+                     const bool& stopped, TLeftOutFiles& leftOut,
+                     const std::function<void(int)>& position);
 
   TMasterFrm& FFrm;
   std::unique_ptr<TGetLocalF> FOwnGetLocalF;

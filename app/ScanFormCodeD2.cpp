@@ -2,6 +2,7 @@
 #include "ScanFormCodeD2.h"
 #include <windows.h>
 #include "FolderTools.h"
+#include "FeatureHost.h"
 #include "MainCodeD2.h"
 #include "ScanCommands.h"
 #include "Messages.h"
@@ -150,7 +151,7 @@ void TScanStatus::FormShow(TObject*) {
 }
 
 bool TScanStatus::Stopped() const {
-  return ScanStopped || (MasterFrm && MasterFrm->Road().Aborted());
+  return ScanStopped || (FHost && FHost->Aborted());
 }
 
 void TScanStatus::OKBtnClick(TObject*) {
@@ -161,8 +162,8 @@ void TScanStatus::OKBtnClick(TObject*) {
   const bool checkDuplicates = RadioButton1->Checked();
   if (ScanWork)
     ScanWork(checkDuplicates);
-  else if (MasterFrm)
-    MasterFrm->ScanCommands().AddFullScanResults(checkDuplicates);
+  else if (FHost)
+    FHost->AddFullScanResults(checkDuplicates);
 }
 
 void TScanStatus::BitBtn1Click(TObject*) {

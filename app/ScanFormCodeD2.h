@@ -11,6 +11,7 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
+class TFeatureHost;
 class TScanStatus;
 // The window made in the program's creation order (none in tests).
 extern TScanStatus* ScanStatus;
@@ -18,6 +19,8 @@ extern TScanStatus* ScanStatus;
 class TScanStatus : public TForm {
 public:
   explicit TScanStatus(TComponent* AOwner);
+  // The main window's side, handed over when the window is made (none: the window works alone).
+  void SetHost(TFeatureHost* host) { FHost = host; }
   ~TScanStatus() override;
 
   TGroupBox* GroupBox1; // " Scanning status "
@@ -58,6 +61,7 @@ public:
   std::function<void(const std::string& folder)> OnFolderWalked;
 
 private:
+  TFeatureHost* FHost = nullptr;
   bool Stopped() const;
   void MakeDriveImages();
   std::unique_ptr<TImageList> FLargeImages, FSmallImages;

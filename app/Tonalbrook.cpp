@@ -5,6 +5,7 @@
 #include "CreateArchiveCodeD2.h"
 #include "DriveScanCodeD2.h"
 #include "GetLocalCodeD2.h"
+#include "FeatureHost.h"
 #include "Forms.h"
 #include "MIDIOPortCode.h"
 #include "MMInit.h"
@@ -40,16 +41,22 @@ int RunProgram() {
   TuneAdder = Application->CreateForm<TTuneAdder>();
   Renamer = Application->CreateForm<TRenamer>();
   master->CreateDataModule();
+  TFeatureHost& host = master->FeatureHost();
   GetLocalF = Application->CreateForm<TGetLocalF>();
+  GetLocalF->SetHost(&host);
   ScanStatus = Application->CreateForm<TScanStatus>();
+  ScanStatus->SetHost(&host);
   SetupDlg = Application->CreateForm<TSetupDlg>();
   ArchiveFrm = Application->CreateForm<TArchiveForm>();
+  ArchiveFrm->SetHost(&host);
   CreateArchiveFrm = Application->CreateForm<TCreateArchiveForm>();
+  CreateArchiveFrm->SetHost(&host);
   ViewProgFrm = Application->CreateForm<TViewProgFrm>();
   master->ProgramViewer();
   MailForm = Application->CreateForm<TMailForm>();
   PrintParamFrm = Application->CreateForm<TPrintParamFrm>();
   DriveScanFrm = Application->CreateForm<TDriveScanFrm>();
+  DriveScanFrm->SetHost(&host);
   ManageNPIFrm = Application->CreateForm<TManageNPIFrm>();
   UnMIDIFrm = Application->CreateForm<TUnMIDIFrm>();
   MIDIOPortFrm = Application->CreateForm<TMIDIOPortFrm>();

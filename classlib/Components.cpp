@@ -1,5 +1,6 @@
 // Components: ownership, names, free notification and the loading state.
 #include "Components.h"
+#include "Handles.h"
 #include "SysUtils.h"
 #include <algorithm>
 #include <cstdlib>
@@ -9,9 +10,8 @@
 std::string TObject::ClassName() const {
   const char* mangled = typeid(*this).name();
   int status = 0;
-  char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-  std::string name = status == 0 && plain ? plain : mangled;
-  std::free(plain);
+  TCMemory<char> plain(abi::__cxa_demangle(mangled, nullptr, nullptr, &status));
+  std::string name = status == 0 && plain ? plain.get() : mangled;
   // Nested or namespaced classes keep only their own name.
   size_t colon = name.rfind("::");
   if (colon != std::string::npos) name.erase(0, colon + 2);

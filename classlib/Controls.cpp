@@ -905,9 +905,7 @@ void TWinControl::WndProc(TMessage& m) {
         PaintWindow(reinterpret_cast<HDC>(m.WParam));
         PaintControls(reinterpret_cast<HDC>(m.WParam));
       } else {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(FHandle, &ps);
-        TScopeExit endPaint([&] { EndPaint(FHandle, &ps); });
+        TPaint dc(FHandle);
         PaintWindow(dc);
         PaintControls(dc);
       }

@@ -725,20 +725,18 @@ void TApplication::ShowHintWindow(TControl* control) {
   if (!FHintWindow) {
     FHintWindow = AllocateHWnd([this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
       if (msg != WM_PAINT) return false;
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(FHintWindow, &ps);
+      TPaint dc(FHintWindow);
       RECT r;
       GetClientRect(FHintWindow, &r);
       TGdiObject<HBRUSH> b(CreateSolidBrush(ColorToRGB(clInfoBk)));
       FillRect(dc, &r, b.Get());
       char buf[512];
       int n = GetWindowTextA(FHintWindow, buf, sizeof buf);
-      SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+      TSelectObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, ColorToRGB(clInfoText));
       r.left += 2;
       DrawTextA(dc, buf, n, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      EndPaint(FHintWindow, &ps);
       result = 0;
       return true;
     });

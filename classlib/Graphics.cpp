@@ -220,20 +220,27 @@ void TBrush::SetStyle(TBrushStyle v) {
 // --- canvas
 // ---------------------------------------------------------------------------------------
 
+namespace {
+
+// The canvas keeps the object each kind of tool displaced when it was first selected, and puts
+// it back when the tool is remade or the DC is let go.
+void SelectKeepingFirst(HDC dc, HGDIOBJ object, HGDIOBJ& old) {
+  HGDIOBJ was = SelectObject(dc, object);
+  if (!old) old = was;
+}
+
+void PutBack(HDC dc, HGDIOBJ& old) {
+  if (old) SelectObject(dc, old);
+  old = nullptr;
+}
+
+} // namespace
+
 TCanvas::TCanvas() {
   // A tool about to be remade is deselected first; RequiredState selects the new one.
-  FPen.OnChanging = [this](TObject*) {
-    if (FOldPen) SelectObject(FHandle, FOldPen);
-    FOldPen = nullptr;
-  };
-  FBrush.OnChanging = [this](TObject*) {
-    if (FOldBrush) SelectObject(FHandle, FOldBrush);
-    FOldBrush = nullptr;
-  };
-  FFont.OnChanging = [this](TObject*) {
-    if (FOldFont) SelectObject(FHandle, FOldFont);
-    FOldFont = nullptr;
-  };
+  FPen.OnChanging = [this](TObject*) { PutBack(FHandle, FOldPen); };
+  FBrush.OnChanging = [this](TObject*) { PutBack(FHandle, FOldBrush); };
+  FFont.OnChanging = [this](TObject*) { PutBack(FHandle, FOldFont); };
 }
 
 TCanvas::~TCanvas() {
@@ -242,10 +249,9 @@ TCanvas::~TCanvas() {
 
 void TCanvas::Deselect() {
   if (!FHandle) return;
-  if (FOldPen) SelectObject(FHandle, FOldPen);
-  if (FOldBrush) SelectObject(FHandle, FOldBrush);
-  if (FOldFont) SelectObject(FHandle, FOldFont);
-  FOldPen = FOldBrush = FOldFont = nullptr;
+  PutBack(FHandle, FOldPen);
+  PutBack(FHandle, FOldBrush);
+  PutBack(FHandle, FOldFont);
 }
 
 HDC TCanvas::DC() {
@@ -276,19 +282,16 @@ void TCanvas::RequiredState(int state) {
   static const int rops[] = {R2_COPYPEN, R2_NOT,      R2_XORPEN, R2_NOTXORPEN,
                              R2_MASKPEN, R2_MERGEPEN, R2_BLACK,  R2_WHITE};
   if (state & stPen) {
-    HGDIOBJ old = SelectObject(dc, FPen.Handle());
-    if (!FOldPen) FOldPen = old;
+    SelectKeepingFirst(dc, FPen.Handle(), FOldPen);
     SetROP2(dc, rops[FPen.Mode()]);
   }
   if (state & stBrush) {
-    HGDIOBJ old = SelectObject(dc, FBrush.Handle());
-    if (!FOldBrush) FOldBrush = old;
+    SelectKeepingFirst(dc, FBrush.Handle(), FOldBrush);
     SetBkColor(dc, ColorToRGB(FBrush.Color()));
     SetBkMode(dc, FBrush.Style() == bsClear ? TRANSPARENT : OPAQUE);
   }
   if (state & stFont) {
-    HGDIOBJ old = SelectObject(dc, FFont.Handle());
-    if (!FOldFont) FOldFont = old;
+    SelectKeepingFirst(dc, FFont.Handle(), FOldFont);
     SetTextColor(dc, ColorToRGB(FFont.Color()));
   }
 }

@@ -2,6 +2,9 @@
 // exception included, gives the handle back or restores the state.
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
+#include <cstdlib>
+#include <memory>
 #include <utility>
 
 // One owned handle; Traits names its type, tells a valid one and closes it.
@@ -68,6 +71,79 @@ using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 
 // An opened or created registry key.
 using TRegKey = TUniqueHandle<TNullHandleTraits<HKEY, RegCloseKey>>;
+
+// A loaded library, freed at the end.
+using TModule = TUniqueHandle<TNullHandleTraits<HMODULE, FreeLibrary>>;
+
+// Global and local memory blocks (the printer dialog's blocks, system message texts).
+using TGlobalMemory = TUniqueHandle<TNullHandleTraits<HGLOBAL, GlobalFree>>;
+using TLocalMemory = TUniqueHandle<TNullHandleTraits<HLOCAL, LocalFree>>;
+
+// A global memory block locked for the scope: Get() is its address (null when the lock failed).
+template <class T = void> class TGlobalLock {
+public:
+  explicit TGlobalLock(HGLOBAL block) : FBlock(block), FData(block ? GlobalLock(block) : nullptr) {}
+  ~TGlobalLock() {
+    if (FData) GlobalUnlock(FBlock);
+  }
+  TGlobalLock(const TGlobalLock&) = delete;
+  TGlobalLock& operator=(const TGlobalLock&) = delete;
+  T* Get() const noexcept { return static_cast<T*>(FData); }
+
+private:
+  HGLOBAL FBlock;
+  void* FData;
+};
+
+// A block from the C library's allocator (what a C function hands back for the caller to free).
+struct TCFree {
+  void operator()(void* p) const noexcept { std::free(p); }
+};
+template <class T> using TCMemory = std::unique_ptr<T, TCFree>;
+
+// A window's painting, from WM_PAINT's BeginPaint to its EndPaint.
+class TPaint {
+public:
+  explicit TPaint(HWND window) : FWindow(window), FDC(BeginPaint(window, &FPaint)) {}
+  ~TPaint() { EndPaint(FWindow, &FPaint); }
+  TPaint(const TPaint&) = delete;
+  TPaint& operator=(const TPaint&) = delete;
+  HDC Get() const noexcept { return FDC; }
+  operator HDC() const noexcept { return FDC; }
+  const PAINTSTRUCT& Info() const noexcept { return FPaint; }
+
+private:
+  HWND FWindow;
+  PAINTSTRUCT FPaint{};
+  HDC FDC;
+};
+
+// The system timer's resolution raised to a period (when the system grants it) until End or the
+// holder's end.
+class TTimerPeriod {
+public:
+  TTimerPeriod() noexcept = default;
+  explicit TTimerPeriod(UINT period) noexcept { Begin(period); }
+  ~TTimerPeriod() { End(); }
+  TTimerPeriod(const TTimerPeriod&) = delete;
+  TTimerPeriod& operator=(const TTimerPeriod&) = delete;
+  // Ends a former raise first; false when the system refuses the period.
+  bool Begin(UINT period) noexcept {
+    End();
+    FPeriod = period;
+    FHeld = timeBeginPeriod(period) == TIMERR_NOERROR;
+    return FHeld;
+  }
+  void End() noexcept {
+    if (FHeld) timeEndPeriod(FPeriod);
+    FHeld = false;
+  }
+  bool Held() const noexcept { return FHeld; }
+
+private:
+  UINT FPeriod = 0;
+  bool FHeld = false;
+};
 
 // A GDI object made by this program (pen, brush, font, bitmap, region); deleted at the end.
 // Deselect it first: TSelectObject, declared after it, restores the old object before it goes.

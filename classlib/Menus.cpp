@@ -176,8 +176,7 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), FCommand(gNextCom
 TMenuItem::~TMenuItem() {
   Destroying();
   if (FParent) FParent->Remove(this);
-  while (!FItems.empty())
-    delete FItems.back();
+  Clear();
   Commands().erase(FCommand);
   if (FHandle) DestroyMenu(FHandle);
 }

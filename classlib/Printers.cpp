@@ -239,24 +239,17 @@ void TPrinter::Abort() {
 
 namespace {
 
-// Global memory the dialog takes and gives back, freed with its owner.
-struct TGlobal {
-  HGLOBAL Handle = nullptr;
-  ~TGlobal() {
-    if (Handle) GlobalFree(Handle);
-  }
-};
-
-HGLOBAL CopyToGlobal(const void* data, size_t size) {
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-  if (!h) return nullptr;
-  std::memcpy(GlobalLock(h), data, size);
-  GlobalUnlock(h);
+// Global memory the dialog takes and gives back.
+TGlobalMemory CopyToGlobal(const void* data, size_t size) {
+  TGlobalMemory h(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+  TGlobalLock<> locked(h.Get());
+  if (!locked.Get()) return {};
+  std::memcpy(locked.Get(), data, size);
   return h;
 }
 
 // DEVNAMES naming one printer, so that the dialog opens on the printer in use.
-HGLOBAL DevNamesFor(const std::string& device) {
+TGlobalMemory DevNamesFor(const std::string& device) {
   std::vector<char> block(sizeof(DEVNAMES));
   auto add = [&block](const std::string& text) {
     WORD offset = static_cast<WORD>(block.size());
@@ -281,24 +274,26 @@ bool TPrinterSetupDialog::Execute() {
   int answer = mrCancel;
   if (AnswerCommonDialog("TPrinterSetupDialog", "", this, answer)) return answer == mrOk;
   TPrinter& printer = Printer();
-  TGlobal mode, names;
+  TGlobalMemory mode, names;
   std::string device = printer.PrinterName();
   if (!device.empty()) {
     if (const DEVMODEA* dm = printer.DevMode())
-      mode.Handle = CopyToGlobal(dm, dm->dmSize + dm->dmDriverExtra);
-    names.Handle = DevNamesFor(device);
+      mode = CopyToGlobal(dm, dm->dmSize + dm->dmDriverExtra);
+    names = DevNamesFor(device);
   }
   PRINTDLGA pd{};
   pd.lStructSize = sizeof(pd);
   TWinControl* owner = dynamic_cast<TWinControl*>(Owner());
   pd.hwndOwner = owner && owner->HandleAllocated() ? owner->Handle() : GetActiveWindow();
-  pd.hDevMode = mode.Handle;
-  pd.hDevNames = names.Handle;
+  pd.hDevMode = mode.Get();
+  pd.hDevNames = names.Get();
   pd.Flags = PD_PRINTSETUP;
   bool ok = PrintDlgA(&pd);
-  // The dialog may have replaced the handles it was given.
-  mode.Handle = pd.hDevMode;
-  names.Handle = pd.hDevNames;
+  // The dialog may have replaced the handles it was given, freeing the former ones itself.
+  mode.Release();
+  mode.Reset(pd.hDevMode);
+  names.Release();
+  names.Reset(pd.hDevNames);
   if (!ok) {
     DWORD error = CommDlgExtendedError();
     if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES)
@@ -309,15 +304,11 @@ bool TPrinterSetupDialog::Execute() {
     return false;
   }
   std::string chosen = device;
-  if (names.Handle) {
-    auto* dn = static_cast<DEVNAMES*>(GlobalLock(names.Handle));
-    chosen = reinterpret_cast<const char*>(dn) + dn->wDeviceOffset;
-    GlobalUnlock(names.Handle);
-  }
-  if (mode.Handle) {
-    auto* dm = static_cast<DEVMODEA*>(GlobalLock(mode.Handle));
-    printer.SetPrinter(chosen, dm);
-    GlobalUnlock(mode.Handle);
+  if (TGlobalLock<DEVNAMES> dn(names.Get()); dn.Get())
+    chosen = reinterpret_cast<const char*>(dn.Get()) + dn.Get()->wDeviceOffset;
+  if (mode) {
+    TGlobalLock<DEVMODEA> dm(mode.Get());
+    printer.SetPrinter(chosen, dm.Get());
   } else if (!chosen.empty()) {
     printer.SetPrinter(chosen);
   }

@@ -1,5 +1,6 @@
 // Base services of the class library over Win32: text, dates, paths, command line, errors.
 #include "SysUtils.h"
+#include "Handles.h"
 #include <windows.h>
 // windows.h maps DeleteFile to DeleteFileA; ours takes a std::string.
 #undef DeleteFile
@@ -449,13 +450,12 @@ std::string ParamStr(int index) {
 }
 
 std::string SysErrorMessage(unsigned long code) {
-  char* buf = nullptr;
+  TLocalMemory buf;
   DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
-  std::string r = n ? TrimRight(std::string(buf, n)) : "System error " + std::to_string(code);
-  if (buf) LocalFree(buf);
-  return r;
+                           nullptr, code, 0, reinterpret_cast<char*>(buf.Put()), 0, nullptr);
+  return n && buf ? TrimRight(std::string(static_cast<const char*>(buf.Get()), n))
+                  : "System error " + std::to_string(code);
 }
 
 void RaiseLastOSError() {

@@ -207,54 +207,50 @@ bool TCoolMenuItem::IsDefaultItem() const {
 
 void TCoolMenuItem::MeasureItem(HDC, UINT& width, UINT& height) {
   TCoolMenu& cm = *FCoolMenu;
-  const int H = cm.HSpace(), V = cm.VSpace(), C = FLayout.CheckWidth, B = cm.BarWidth(*this);
+  const int hSpace = cm.HSpace(), vSpace = cm.VSpace(), checkWidth = FLayout.CheckWidth;
+  const int barWidth = cm.BarWidth(*this);
   TClientDC dc(nullptr); // the screen's
   TFont font;
-  font.Assign(FFont);
-  if (IsDefaultItem()) {
-    TFontStyles style = font.Style();
-    style.Include(fsBold);
-    font.SetStyle(style);
-  }
+  AssignItemFont(font);
   TSelectObject selectFont(dc, font.Handle());
   std::string caption = FMenuItem->Caption();
   SIZE capSize = TextSize(dc, caption);
-  int w = capSize.cx, h = capSize.cy;
+  int capWidth = capSize.cx, capHeight = capSize.cy;
   std::string shortcut = ShortCutToText(FMenuItem->ShortCut());
-  int s = shortcut.empty() ? 0 : TextSize(dc, shortcut).cx;
+  int shortcutWidth = shortcut.empty() ? 0 : TextSize(dc, shortcut).cx;
   bool bar = IsBarItem();
   if (!bar) {
-    w = std::max(w, cm.FMaxCaption);
-    cm.FMaxCaption = w;
+    capWidth = std::max(capWidth, cm.FMaxCaption);
+    cm.FMaxCaption = capWidth;
   }
-  int P = FOptions.Contains(omFixedImgSize) ? FCustomImgSize : h;
+  int picSize = FOptions.Contains(omFixedImgSize) ? FCustomImgSize : capHeight;
   int itemHeight, itemWidth;
   if (FTextAlign == 1 || FTextAlign == 2) {
-    itemHeight = 2 * P + 3 * V;
-    itemWidth = w + C;
+    itemHeight = 2 * picSize + 3 * vSpace;
+    itemWidth = capWidth + checkWidth;
   } else {
-    itemHeight = P + 2 * V;
+    itemHeight = picSize + 2 * vSpace;
     if (FOptions.Contains(omNoImageAttached))
-      itemWidth = bar ? w : w + 2 * H + C;
+      itemWidth = bar ? capWidth : capWidth + 2 * hSpace + checkWidth;
     else if (bar)
-      itemWidth = w + P + V;
+      itemWidth = capWidth + picSize + vSpace;
     else if (FMenuItem->Count() > 0)
-      itemWidth = w + P + C;
+      itemWidth = capWidth + picSize + checkWidth;
     else
-      itemWidth = w + P + H;
+      itemWidth = capWidth + picSize + hSpace;
   }
-  itemWidth += B;
+  itemWidth += barWidth;
   if (FMenuItem->IsLine()) itemHeight = TextSize(dc, "-").cy;
   cm.FMaxWidth = std::max(cm.FMaxWidth, itemWidth);
-  s = std::max(s, cm.FMaxShortcut);
-  cm.FMaxShortcut = s;
-  if (!bar) itemWidth = cm.FMaxWidth + cm.FMaxShortcut + H;
-  FLayout.CapWidth = w;
-  FLayout.CapHeight = h;
-  FLayout.PicSize = P;
-  FLayout.ShortcutWidth = s;
+  shortcutWidth = std::max(shortcutWidth, cm.FMaxShortcut);
+  cm.FMaxShortcut = shortcutWidth;
+  if (!bar) itemWidth = cm.FMaxWidth + cm.FMaxShortcut + hSpace;
+  FLayout.CapWidth = capWidth;
+  FLayout.CapHeight = capHeight;
+  FLayout.PicSize = picSize;
+  FLayout.ShortcutWidth = shortcutWidth;
   FLayout.ItemHeight = itemHeight;
-  FLayout.ItemWidth = itemWidth + C;
+  FLayout.ItemWidth = itemWidth + checkWidth;
   cm.FTotalHeight += itemHeight;
   width = static_cast<UINT>(itemWidth);
   height = static_cast<UINT>(itemHeight);
@@ -455,170 +451,205 @@ void TCoolMenuItem::DrawPicture(HDC dc, bool selected, bool enabled) {
   }
 }
 
-void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
-  TCoolMenu& cm = *FCoolMenu;
-  const int H = cm.HSpace(), V = cm.VSpace(), C = FLayout.CheckWidth, B = cm.BarWidth(*this);
-  const int X0 = rect.left, Y0 = rect.top, X1 = rect.right, Y1 = rect.bottom;
-  const int P = FLayout.PicSize, w = FLayout.CapWidth, h = FLayout.CapHeight;
-  const int W = FLayout.ItemWidth, IH = FLayout.ItemHeight;
-  const bool enabled = FMenuItem->Enabled(), isLine = FMenuItem->IsLine();
-  const bool bar = IsBarItem();
-
-  // 1. What highlighting is kept and whether the item counts as selected.
-  bool keepText = false, keepRound = false;
-  TColor keptText = clNone, keptSel = clNone;
+TCoolMenuItem::TKeptHighlight TCoolMenuItem::KeptHighlight(bool selected) const {
+  TKeptHighlight kept;
   if (selected && FOptions.Contains(omNoHighlightEnabledButDoText)) {
-    keepText = true;
-    keptText = FSelTextColor;
+    kept.KeepText = true;
+    kept.TextColor = FSelTextColor;
   }
-  if (selected && FOptions.Contains(omNoHighlightEnabledButDoRoundRect)) keptSel = FSelColor;
-  keepRound = keptSel != clNone && FOptions.Contains(omNoHighlightEnabled);
+  if (selected && FOptions.Contains(omNoHighlightEnabledButDoRoundRect)) kept.SelColor = FSelColor;
+  kept.KeepRound = kept.SelColor != clNone && FOptions.Contains(omNoHighlightEnabled);
+  return kept;
+}
+
+bool TCoolMenuItem::ShownSelected(bool selected) const {
+  const bool enabled = FMenuItem->Enabled();
   if ((!enabled && FOptions.Contains(omNoHighlightDisabled)) ||
       (enabled && FOptions.Contains(omNoHighlightEnabled)))
-    selected = false;
+    return false;
+  return selected;
+}
 
-  // 2. The font.
-  TFont font;
+void TCoolMenuItem::AssignItemFont(TFont& font) const {
   font.Assign(FFont);
   if (IsDefaultItem()) {
     TFontStyles style = font.Style();
     style.Include(fsBold);
     font.SetStyle(style);
   }
-  // Every way out, a throw included, gives the DC back as it came: its state, then its font.
-  TSelectObject selectFont(dc, font.Handle());
-  TSaveDC saved(dc);
+}
 
-  // 3. Places.
+void TCoolMenuItem::PlaceParts(const RECT& rect) {
+  TCoolMenu& cm = *FCoolMenu;
+  const int hSpace = cm.HSpace(), vSpace = cm.VSpace(), checkWidth = FLayout.CheckWidth;
+  const int barWidth = cm.BarWidth(*this);
+  const int picSize = FLayout.PicSize, capWidth = FLayout.CapWidth;
+  const int itemWidth = FLayout.ItemWidth;
+  // Pictures and captions stacked (alignments 1 and 2) are centred in the item.
+  const int middle = rect.left + barWidth + itemWidth / 2;
   int capLeft = 0, capTop = 0, picLeft = 0, picTop = 0;
   switch (FTextAlign) {
   case 1:
-    capLeft = X0 + B + W / 2 - w / 2;
-    capTop = Y0 + V;
-    picLeft = X0 + B + W / 2 - P / 2;
-    picTop = capTop + P + V;
+    capLeft = middle - capWidth / 2;
+    capTop = rect.top + vSpace;
+    picLeft = middle - picSize / 2;
+    picTop = capTop + picSize + vSpace;
     break;
   case 2:
-    picLeft = X0 + B + W / 2 - P / 2;
-    picTop = Y0 + V;
-    capLeft = X0 + B + W / 2 - w / 2;
-    capTop = picTop + P + V;
+    picLeft = middle - picSize / 2;
+    picTop = rect.top + vSpace;
+    capLeft = middle - capWidth / 2;
+    capTop = picTop + picSize + vSpace;
     break;
   case 3:
-    capLeft = X0 + H + B;
-    picLeft = capLeft + w + H;
-    picTop = Y0 + V;
+    capLeft = rect.left + hSpace + barWidth;
+    picLeft = capLeft + capWidth + hSpace;
+    picTop = rect.top + vSpace;
     break;
   default:
-    picLeft = X0 + H + B;
-    picTop = Y0 + V;
-    capLeft = FOptions.Contains(omNoImageAttached) ? picLeft + (bar ? H : C) : picLeft + P + H;
+    picLeft = rect.left + hSpace + barWidth;
+    picTop = rect.top + vSpace;
+    capLeft = FOptions.Contains(omNoImageAttached) ? picLeft + (IsBarItem() ? hSpace : checkWidth)
+                                                   : picLeft + picSize + hSpace;
     break;
   }
   if (FTextAlign >= 3)
-    capTop = FOptions.Contains(omFixedImgSize) && !isLine ? Y0 + IH / 2 - h / 2 - 1 : Y0 + V;
+    capTop = FOptions.Contains(omFixedImgSize) && !FMenuItem->IsLine()
+                 ? rect.top + FLayout.ItemHeight / 2 - FLayout.CapHeight / 2 - 1
+                 : rect.top + vSpace;
   FLayout.PicLeft = picLeft;
   FLayout.PicTop = picTop;
   FLayout.CapLeft = capLeft;
   FLayout.CapTop = capTop;
+}
 
-  // 4.-6. Background and text colour.
-  bool papered = false;
-  COLORREF brush;
-  TColor textColor;
+TCoolMenuItem::TItemLook TCoolMenuItem::PaintWallpaper(HDC dc, const RECT& rect, bool selected,
+                                                       const TKeptHighlight& kept) {
+  TCoolMenu& cm = *FCoolMenu;
+  const int fromX = rect.left + cm.BarWidth(*this);
+  TItemLook look;
   if (selected) {
-    brush = ColorToRGB(FSelColor);
-    textColor = FSelTextColor;
+    look.Brush = ColorToRGB(FSelColor);
+    look.TextColor = FSelTextColor;
     if (FOptions.Contains(omPaintWallpaper) && !FOptions.Contains(omTileWallpaper) &&
         !cm.Wallpaper().Empty()) {
-      Paint(dc, rect, cm.Wallpaper(), false, true, X0 + B);
-      papered = true;
+      Paint(dc, rect, cm.Wallpaper(), false, true, fromX);
+      look.Papered = true;
       if (FSelTextColor == clHighlightText) {
         COLORREF f = ColorToRGB(FFont.Color());
-        textColor =
+        look.TextColor =
             static_cast<TColor>(RGB(255 - GetRValue(f), 255 - GetGValue(f), 255 - GetBValue(f)));
       }
     }
     if (FOptions.Contains(omPaintSelWallpaper) && !cm.SelWallpaper().Empty()) {
-      Paint(dc, rect, cm.SelWallpaper(), FOptions.Contains(omTileSelWallpaper), false, X0 + B);
-      papered = true;
+      Paint(dc, rect, cm.SelWallpaper(), FOptions.Contains(omTileSelWallpaper), false, fromX);
+      look.Papered = true;
     }
   } else {
-    brush = ColorToRGB(FNormColor);
+    look.Brush = ColorToRGB(FNormColor);
     if (FOptions.Contains(omPaintWallpaper) && !cm.Wallpaper().Empty()) {
-      Paint(dc, rect, cm.Wallpaper(), FOptions.Contains(omTileWallpaper), false, X0 + B);
-      papered = true;
+      Paint(dc, rect, cm.Wallpaper(), FOptions.Contains(omTileWallpaper), false, fromX);
+      look.Papered = true;
     }
     if (FOptions.Contains(omAlwaysDefFontColor)) FFont.SetColor(clMenuText);
-    textColor = FOptions.Contains(omAlwaysDefFont) ? clMenuText : FFont.Color();
-    if (FOptions.Contains(omAlwaysDefFontColor)) textColor = clMenuText;
-    if (keepText) textColor = keptText;
+    look.TextColor = FOptions.Contains(omAlwaysDefFont) ? clMenuText : FFont.Color();
+    if (FOptions.Contains(omAlwaysDefFontColor)) look.TextColor = clMenuText;
+    if (kept.KeepText) look.TextColor = kept.TextColor;
   }
-  TSelectObject dcBrush(dc, GetStockObject(DC_BRUSH));
-  SetDCBrushColor(dc, brush);
-  if (!papered) {
-    int fillFrom = X0 + B;
-    bool hasPicture = FPicture.Graphic() || FMenuItem->Checked();
-    if (FOptions.Contains(omNoHighlightImage) && hasPicture) {
-      if (FTextAlign == 1 || FTextAlign == 2)
-        throw ECoolMenuError("Advanced features available only for horizontal aligned items");
-      fillFrom = (FTextAlign == 4 ? capLeft : picLeft) - 1;
-      bool bevel = FBevelInner != bvNone || FBevelOuter != bvNone;
-      if (bevel && (FBevelStyle == TBevelStyle::bsBevelBoth ||
-                    (FBevelStyle == TBevelStyle::bsBevelOnlyImage && FTextAlign == 4)))
-        Fill(dc, {X0 + B, Y0, fillFrom, Y1 + 1}, ColorToRGB(FNormColor));
-    }
-    RECT fill{fillFrom, Y0, X1, Y1 + 1};
-    FillRect(dc, &fill, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  return look;
+}
+
+void TCoolMenuItem::FillBackground(HDC dc, const RECT& rect) {
+  const int barRight = rect.left + FCoolMenu->BarWidth(*this);
+  int fillFrom = barRight;
+  bool hasPicture = FPicture.Graphic() || FMenuItem->Checked();
+  if (FOptions.Contains(omNoHighlightImage) && hasPicture) {
+    if (FTextAlign == 1 || FTextAlign == 2)
+      throw ECoolMenuError("Advanced features available only for horizontal aligned items");
+    fillFrom = (FTextAlign == 4 ? FLayout.CapLeft : FLayout.PicLeft) - 1;
+    bool bevel = FBevelInner != bvNone || FBevelOuter != bvNone;
+    if (bevel && (FBevelStyle == TBevelStyle::bsBevelBoth ||
+                  (FBevelStyle == TBevelStyle::bsBevelOnlyImage && FTextAlign == 4)))
+      Fill(dc, {barRight, rect.top, fillFrom, rect.bottom + 1}, ColorToRGB(FNormColor));
   }
+  RECT fill{fillFrom, rect.top, rect.right, rect.bottom + 1};
+  FillRect(dc, &fill, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
 
-  // 7. Bevel.
-  DrawBevel(dc, {X0 + B, Y0, X1, Y1}, selected, keptSel, keepRound);
-
-  // 8./9. Separator or caption and short cut.
-  if (isLine) {
-    int y = Y0 + IH / 2;
-    Line(dc, X0 + B, y, X1, y, RGB(0x80, 0x80, 0x80));
-    Line(dc, X0 + B, y + 1, X1, y + 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    if (!FSeparatorText.empty()) {
-      TGdiObject<HFONT> sepFont(CreateFontA(10, 10, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                            OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                                            VARIABLE_PITCH | FF_SWISS, "MS Serif"));
-      TSelectObject select(dc, sepFont.Get());
-      SIZE sz{};
-      GetTextExtentPoint32A(dc, FSeparatorText.c_str(), static_cast<int>(FSeparatorText.size()),
-                            &sz);
-      RECT r{capLeft, capTop - 1, capLeft + sz.cx, capTop + 8};
-      SetBkMode(dc, OPAQUE);
-      SetBkColor(dc, ColorToRGB(FNormColor));
-      SetTextColor(dc,
-                   (FOptions.Contains(omAlwaysDefFont) || FOptions.Contains(omAlwaysDefFontColor))
+void TCoolMenuItem::DrawSeparator(HDC dc, const RECT& rect) {
+  const int barRight = rect.left + FCoolMenu->BarWidth(*this);
+  int y = rect.top + FLayout.ItemHeight / 2;
+  Line(dc, barRight, y, rect.right, y, RGB(0x80, 0x80, 0x80));
+  Line(dc, barRight, y + 1, rect.right, y + 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+  if (FSeparatorText.empty()) return;
+  TGdiObject<HFONT> sepFont(CreateFontA(10, 10, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                        OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                        VARIABLE_PITCH | FF_SWISS, "MS Serif"));
+  TSelectObject select(dc, sepFont.Get());
+  SIZE sz{};
+  GetTextExtentPoint32A(dc, FSeparatorText.c_str(), static_cast<int>(FSeparatorText.size()), &sz);
+  const int capLeft = FLayout.CapLeft, capTop = FLayout.CapTop;
+  RECT r{capLeft, capTop - 1, capLeft + sz.cx, capTop + 8};
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, ColorToRGB(FNormColor));
+  SetTextColor(dc, (FOptions.Contains(omAlwaysDefFont) || FOptions.Contains(omAlwaysDefFontColor))
                        ? GetSysColor(COLOR_MENUTEXT)
                        : ColorToRGB(FFont.Color()));
-      ExtTextOutA(dc, r.left, r.top, ETO_OPAQUE, &r, FSeparatorText.c_str(),
-                  static_cast<UINT>(FSeparatorText.size()), nullptr);
-    }
-  } else {
-    DrawCaption(dc, {capLeft, capTop, capLeft + w, capTop + P}, FMenuItem->Caption(), textColor,
-                selected, enabled);
-    std::string shortcut = ShortCutToText(FMenuItem->ShortCut());
-    if (!shortcut.empty()) {
-      int left = X1 - cm.ShortcutColumn() - C;
-      DrawCaption(dc, {left, capTop, X1, capTop + P}, shortcut, textColor, selected, enabled);
-    }
-  }
+  ExtTextOutA(dc, r.left, r.top, ETO_OPAQUE, &r, FSeparatorText.c_str(),
+              static_cast<UINT>(FSeparatorText.size()), nullptr);
+}
 
-  // 10. The side bar's strip beside the item.
-  if (B > 0) {
-    BitBlt(dc, X0, Y0 - 10, B, (Y1 - Y0) + 20, cm.BarBitmap().Canvas().Handle(), 0, Y0 - 10,
-           SRCCOPY);
-  }
+void TCoolMenuItem::DrawCaptionAndShortcut(HDC dc, const RECT& rect, TColor textColor,
+                                           bool selected, bool enabled) {
+  const int capLeft = FLayout.CapLeft, capTop = FLayout.CapTop, picSize = FLayout.PicSize;
+  DrawCaption(dc, {capLeft, capTop, capLeft + FLayout.CapWidth, capTop + picSize},
+              FMenuItem->Caption(), textColor, selected, enabled);
+  std::string shortcut = ShortCutToText(FMenuItem->ShortCut());
+  if (shortcut.empty()) return;
+  int left = rect.right - FCoolMenu->ShortcutColumn() - FLayout.CheckWidth;
+  DrawCaption(dc, {left, capTop, rect.right, capTop + picSize}, shortcut, textColor, selected,
+              enabled);
+}
 
-  // 11. Picture or mark.
+void TCoolMenuItem::DrawBarStrip(HDC dc, const RECT& rect) {
+  const int barWidth = FCoolMenu->BarWidth(*this);
+  if (barWidth <= 0) return;
+  BitBlt(dc, rect.left, rect.top - 10, barWidth, (rect.bottom - rect.top) + 20,
+         FCoolMenu->BarBitmap().Canvas().Handle(), 0, rect.top - 10, SRCCOPY);
+}
+
+void TCoolMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected) {
+  TCoolMenu& cm = *FCoolMenu;
+  const bool enabled = FMenuItem->Enabled(), isLine = FMenuItem->IsLine();
+
+  // What highlighting is kept and whether the item counts as selected.
+  const TKeptHighlight kept = KeptHighlight(selected);
+  selected = ShownSelected(selected);
+
+  TFont font;
+  AssignItemFont(font);
+  // Every way out, a throw included, gives the DC back as it came: its state, then its font.
+  TSelectObject selectFont(dc, font.Handle());
+  TSaveDC saved(dc);
+
+  PlaceParts(rect);
+
+  const TItemLook look = PaintWallpaper(dc, rect, selected, kept);
+  TSelectObject dcBrush(dc, GetStockObject(DC_BRUSH));
+  SetDCBrushColor(dc, look.Brush);
+  if (!look.Papered) FillBackground(dc, rect);
+
+  DrawBevel(dc, {rect.left + cm.BarWidth(*this), rect.top, rect.right, rect.bottom}, selected,
+            kept.SelColor, kept.KeepRound);
+  if (isLine)
+    DrawSeparator(dc, rect);
+  else
+    DrawCaptionAndShortcut(dc, rect, look.TextColor, selected, enabled);
+  DrawBarStrip(dc, rect);
   if (!isLine) DrawPicture(dc, selected, enabled);
   if (dynamic_cast<TMetafile*>(FPicture.Graphic()) && cm.FWindow)
     InvalidateRect(cm.FWindow, nullptr, FALSE);
-  // 12. The former font: the holders above.
+  // The former font and DC state: the holders above.
 }
 
 // --- TCoolMenu ----------------------------------------------------------------------------------
@@ -890,6 +921,43 @@ void TCoolMenu::DrawItem(DRAWITEMSTRUCT& d) {
   FindItem(mi)->DrawItem(d.hDC, d.rcItem, (d.itemState & ODS_SELECTED) != 0);
 }
 
+void TCoolMenu::ShowSelectedHint(TMessage& m) {
+  if ((HIWORD(m.WParam) & MF_POPUP) || HIWORD(m.WParam) == 0xFFFF) return;
+  if (TMenuItem* mi = TMenuItem::FindByCommand(LOWORD(m.WParam)))
+    if (FindItem(mi)) {
+      Application->SetHint(mi->Hint());
+      if (OnItemSelect)
+        OnItemSelect(this, static_cast<int>(static_cast<intptr_t>(m.LParam)), LOWORD(m.WParam));
+    }
+}
+
+bool TCoolMenu::AnswerMenuChar(TMessage& m) {
+  // Owner-drawn entries show the system no text: the accelerator is looked up here. As the
+  // system does for its own entries, a letter that several entries share moves the selection
+  // to the next of them (Enter then runs it); the letter of one entry alone runs that entry.
+  auto popup = reinterpret_cast<HMENU>(m.LParam);
+  char typed = static_cast<char>(LOWORD(m.WParam));
+  int count = GetMenuItemCount(popup);
+  std::vector<int> matches;
+  for (int pos = 0; pos < count; ++pos) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_DATA;
+    if (!GetMenuItemInfoA(popup, pos, TRUE, &info)) continue;
+    auto* mi = reinterpret_cast<TMenuItem*>(info.dwItemData);
+    if (mi && FindItem(mi) && SameLetter(AccelCharOf(mi->Caption()), typed)) matches.push_back(pos);
+  }
+  if (matches.empty()) return false;
+  if (matches.size() == 1) {
+    m.Result = MAKELRESULT(matches.front(), MNC_EXECUTE);
+    return true;
+  }
+  int next = SelectNextSharingLetter(FWindow, popup, typed);
+  if (next < 0) return false;
+  m.Result = MAKELRESULT(next, MNC_SELECT);
+  return true;
+}
+
 void TCoolMenu::WndProc(TMessage& m) {
   switch (m.Msg) {
   case WM_COOLMENU_UNHOOK:
@@ -920,42 +988,11 @@ void TCoolMenu::WndProc(TMessage& m) {
     }
     break;
   case WM_MENUSELECT:
-    if (!(HIWORD(m.WParam) & MF_POPUP) && HIWORD(m.WParam) != 0xFFFF) {
-      if (TMenuItem* mi = TMenuItem::FindByCommand(LOWORD(m.WParam)))
-        if (FindItem(mi)) {
-          Application->SetHint(mi->Hint());
-          if (OnItemSelect)
-            OnItemSelect(this, static_cast<int>(static_cast<intptr_t>(m.LParam)), LOWORD(m.WParam));
-        }
-    }
+    ShowSelectedHint(m);
     break;
-  case WM_MENUCHAR: {
-    // Owner-drawn entries show the system no text: the accelerator is looked up here. As the
-    // system does for its own entries, a letter that several entries share moves the selection
-    // to the next of them (Enter then runs it); the letter of one entry alone runs that entry.
-    auto popup = reinterpret_cast<HMENU>(m.LParam);
-    char typed = static_cast<char>(LOWORD(m.WParam));
-    int count = GetMenuItemCount(popup);
-    std::vector<int> matches;
-    for (int pos = 0; pos < count; ++pos) {
-      MENUITEMINFOA info{};
-      info.cbSize = sizeof(info);
-      info.fMask = MIIM_DATA;
-      if (!GetMenuItemInfoA(popup, pos, TRUE, &info)) continue;
-      auto* mi = reinterpret_cast<TMenuItem*>(info.dwItemData);
-      if (mi && FindItem(mi) && SameLetter(AccelCharOf(mi->Caption()), typed))
-        matches.push_back(pos);
-    }
-    if (matches.empty()) break;
-    if (matches.size() == 1) {
-      m.Result = MAKELRESULT(matches.front(), MNC_EXECUTE);
-      return;
-    }
-    int next = SelectNextSharingLetter(FWindow, popup, typed);
-    if (next < 0) break;
-    m.Result = MAKELRESULT(next, MNC_SELECT);
-    return;
-  }
+  case WM_MENUCHAR:
+    if (AnswerMenuChar(m)) return;
+    break;
   case WM_MEASUREITEM: {
     auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
     if (FActive && m.WParam == 0 && mis && mis->CtlType == ODT_MENU &&

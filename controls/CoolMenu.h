@@ -178,6 +178,28 @@ private:
   friend class TCoolMenu;
   bool IsBarItem() const;
   bool IsDefaultItem() const;
+  // The highlighting an item keeps while it draws as not selected.
+  struct TKeptHighlight {
+    bool KeepText = false, KeepRound = false;
+    TColor TextColor = clNone, SelColor = clNone;
+  };
+  // The background's brush and the text's colour, and whether a wallpaper covers the item.
+  struct TItemLook {
+    COLORREF Brush = 0;
+    TColor TextColor = clNone;
+    bool Papered = false;
+  };
+  // The steps of DrawItem, in their order.
+  TKeptHighlight KeptHighlight(bool selected) const;
+  bool ShownSelected(bool selected) const;
+  void AssignItemFont(TFont& font) const;
+  void PlaceParts(const RECT& rect);
+  TItemLook PaintWallpaper(HDC dc, const RECT& rect, bool selected, const TKeptHighlight& kept);
+  void FillBackground(HDC dc, const RECT& rect);
+  void DrawSeparator(HDC dc, const RECT& rect);
+  void DrawCaptionAndShortcut(HDC dc, const RECT& rect, TColor textColor, bool selected,
+                              bool enabled);
+  void DrawBarStrip(HDC dc, const RECT& rect);
   void DrawCaption(HDC dc, const RECT& r, const std::string& text, TColor color, bool selected,
                    bool enabled);
   void DrawPicture(HDC dc, bool selected, bool enabled);
@@ -265,6 +287,10 @@ private:
   void ItemDestroyed(TCoolMenuItem* item);
   void MeasureItem(MEASUREITEMSTRUCT& m);
   void DrawItem(DRAWITEMSTRUCT& d);
+  // The item's hint while the user moves over the menus.
+  void ShowSelectedHint(TMessage& m);
+  // The entry a typed letter picks; false when the letter picks none here.
+  bool AnswerMenuChar(TMessage& m);
   LRESULT CallFormer(TMessage& m);
   static LRESULT CALLBACK ThunkTarget(HWND self, UINT msg, WPARAM wp, LPARAM lp);
 

@@ -486,17 +486,15 @@ void TExtPageControl::EraseBackground(HDC dc) {
 }
 
 void TExtPageControl::PaintBuffered() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(FHandle, &ps);
+  TPaint dc(FHandle);
   RECT client = ClientRect();
-  TScopeExit endPaint([&] { EndPaint(FHandle, &ps); });
   TMemoryDC mem(dc);
   TGdiObject<HBITMAP> bmp(
       CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1)));
   TSelectObject bmpSelected(mem, bmp.Get());
   EraseBackground(mem);
   CallWindowProcA(FDefWndProc, FHandle, WM_PAINT, reinterpret_cast<WPARAM>(mem.Get()), 0);
-  RECT r = FFullRepaint ? client : ps.rcPaint;
+  RECT r = FFullRepaint ? client : dc.Info().rcPaint;
   FFullRepaint = false;
   BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem, r.left, r.top, SRCCOPY);
 }

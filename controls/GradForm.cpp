@@ -102,17 +102,8 @@ void TGradientForm::PaintCaption(bool active) {
   DrawCaption(dc, active);
 }
 
-void TGradientForm::DrawCaption(HDC windowDC, bool active) {
-  RECT cr = CaptionRect();
-  int w = cr.right - cr.left, h = cr.bottom - cr.top;
-  if (w <= 0 || h <= 0) return;
-  // Held so that an owner's caption paint that raises leaks neither the DC nor the bitmap.
-  TMemoryDC dc(windowDC);
-  TGdiObject<HBITMAP> bmp(CreateCompatibleBitmap(windowDC, w, h));
-  TSelectObject bmpSelected(dc, bmp.Get());
+void TGradientForm::PaintCaptionBackground(HDC windowDC, HDC dc, int w, int h, bool active) {
   RECT r{0, 0, w, h};
-
-  // Background.
   const std::vector<COLORREF>& colors = active ? FActiveColors : FInactiveColors;
   int n = static_cast<int>(colors.size());
   if (FPaintGradient == gfpNever || (FPaintGradient == gfpActive && !active)) {
@@ -134,22 +125,22 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
       FillRect(dc, &band, b.Get());
     }
   }
-  r.left += 1;
+}
 
-  // Icon.
+void TGradientForm::DrawCaptionIcon(HDC dc, RECT& r) {
   int smallW = GetSystemMetrics(SM_CXSMICON), smallH = GetSystemMetrics(SM_CYSMICON);
-  TBorderIcons icons = BorderIcons();
   bool plain = BorderStyle() == bsSingle || BorderStyle() == bsSizeable;
-  if (icons.Contains(biSystemMenu) && plain) {
-    HICON icon = Icon().Handle();
-    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(FHandle, GCLP_HICONSM));
-    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(FHandle, GCLP_HICON));
-    if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
-    DrawIconEx(dc, r.left + 1, r.top + 1, icon, smallW, smallH, 0, nullptr, DI_NORMAL);
-    r.left += smallW + 1;
-  }
+  if (!BorderIcons().Contains(biSystemMenu) || !plain) return;
+  HICON icon = Icon().Handle();
+  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(FHandle, GCLP_HICONSM));
+  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(FHandle, GCLP_HICON));
+  if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
+  DrawIconEx(dc, r.left + 1, r.top + 1, icon, smallW, smallH, 0, nullptr, DI_NORMAL);
+  r.left += smallW + 1;
+}
 
-  // Caption buttons, from the right.
+void TGradientForm::DrawCaptionButtons(HDC dc, RECT& r) {
+  TBorderIcons icons = BorderIcons();
   RECT b = r;
   InflateRect(&b, -2, -2);
   bool maximized = IsZoomed(FHandle) != FALSE;
@@ -162,36 +153,40 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
     } else {
       r.right = b.right - 3;
     }
-  } else {
-    int bw = smallW - 2;
-    int x = b.right;
-    if (icons.Contains(biSystemMenu)) {
-      RECT close{x - bw, b.top, x, b.bottom};
-      DrawFrameControl(dc, &close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
-      x -= bw + 4;
-      if (BorderStyle() != bsDialog) {
-        RECT max{x - bw, b.top, x, b.bottom};
-        DrawFrameControl(dc, &max, DFC_CAPTION,
-                         (maximized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX) |
-                             (icons.Contains(biMaximize) ? 0 : DFCS_INACTIVE));
-        x -= bw + 2;
-        RECT min{x - bw, b.top, x, b.bottom};
-        DrawFrameControl(dc, &min, DFC_CAPTION,
-                         DFCS_CAPTIONMIN | (icons.Contains(biMinimize) ? 0 : DFCS_INACTIVE));
-        x -= 2 * (bw + 2);
-      } else if (icons.Contains(biHelp)) {
-        RECT help{x - bw, b.top, x, b.bottom};
-        DrawFrameControl(dc, &help, DFC_CAPTION, DFCS_CAPTIONHELP);
-        x -= bw + 2;
-      }
-    }
-    r.right = x - 3;
+    return;
   }
+  int bw = GetSystemMetrics(SM_CXSMICON) - 2;
+  int x = b.right;
+  if (icons.Contains(biSystemMenu)) {
+    RECT close{x - bw, b.top, x, b.bottom};
+    DrawFrameControl(dc, &close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+    x -= bw + 4;
+    if (BorderStyle() != bsDialog) {
+      RECT max{x - bw, b.top, x, b.bottom};
+      DrawFrameControl(dc, &max, DFC_CAPTION,
+                       (maximized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX) |
+                           (icons.Contains(biMaximize) ? 0 : DFCS_INACTIVE));
+      x -= bw + 2;
+      RECT min{x - bw, b.top, x, b.bottom};
+      DrawFrameControl(dc, &min, DFC_CAPTION,
+                       DFCS_CAPTIONMIN | (icons.Contains(biMinimize) ? 0 : DFCS_INACTIVE));
+      x -= 2 * (bw + 2);
+    } else if (icons.Contains(biHelp)) {
+      RECT help{x - bw, b.top, x, b.bottom};
+      DrawFrameControl(dc, &help, DFC_CAPTION, DFCS_CAPTIONHELP);
+      x -= bw + 2;
+    }
+  }
+  r.right = x - 3;
+}
 
-  // The owner's part, then the title.
+void TGradientForm::DrawCaptionText(HDC dc, RECT& r) {
   TSelectObject fontSelected(dc, FCaptionFont.Get());
   r.left += 2;
   if (OnCaptionPaint) {
+    // The owner's painting may leave other tools and modes in the DC: the title is drawn with
+    // the DC as it was.
+    TSaveDC saved(dc);
     TCanvas canvas;
     canvas.SetHandle(dc);
     TScopeExit releaseCanvas([&] { canvas.SetHandle(nullptr); });
@@ -202,7 +197,6 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
     }
     OnCaptionPaint(this, canvas, r);
     canvas.SetHandle(nullptr);
-    if (FCaptionFont) SelectObject(dc, FCaptionFont.Get());
   }
   if (r.right > r.left) {
     SetBkMode(dc, TRANSPARENT);
@@ -210,6 +204,22 @@ void TGradientForm::DrawCaption(HDC windowDC, bool active) {
     DrawTextA(dc, FCaption.c_str(), static_cast<int>(FCaption.size()), &r,
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_LEFT);
   }
+}
+
+void TGradientForm::DrawCaption(HDC windowDC, bool active) {
+  RECT cr = CaptionRect();
+  int w = cr.right - cr.left, h = cr.bottom - cr.top;
+  if (w <= 0 || h <= 0) return;
+  // Held so that an owner's caption paint that raises leaks neither the DC nor the bitmap.
+  TMemoryDC dc(windowDC);
+  TGdiObject<HBITMAP> bmp(CreateCompatibleBitmap(windowDC, w, h));
+  TSelectObject bmpSelected(dc, bmp.Get());
+
+  PaintCaptionBackground(windowDC, dc, w, h, active);
+  RECT r{1, 0, w, h};
+  DrawCaptionIcon(dc, r);
+  DrawCaptionButtons(dc, r);
+  DrawCaptionText(dc, r);
   FLastTextRect = r;
   OffsetRect(&FLastTextRect, cr.left, cr.top);
 

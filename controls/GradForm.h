@@ -49,6 +49,11 @@ private:
   void MakeCaptionFont();
   void RedrawFrame();
   void DrawCaption(HDC dc, bool active);
+  // The steps of DrawCaption; each that takes the text's room narrows it.
+  void PaintCaptionBackground(HDC windowDC, HDC dc, int w, int h, bool active);
+  void DrawCaptionIcon(HDC dc, RECT& r);
+  void DrawCaptionButtons(HDC dc, RECT& r);
+  void DrawCaptionText(HDC dc, RECT& r);
   bool ToolWindow() const {
     return BorderStyle() == bsToolWindow || BorderStyle() == bsSizeToolWin;
   }

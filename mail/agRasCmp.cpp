@@ -84,17 +84,16 @@ TagRas::TagRas(TComponent* AOwner)
       return HandleMessage(msg, wp, lp, result);
     });
   UINT former = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-  FLibrary = LoadLibraryA(LibraryName().c_str());
+  FLibrary.Reset(LoadLibraryA(LibraryName().c_str()));
   SetErrorMode(former);
 }
 
 TagRas::~TagRas() {
   if (FWindow) DeallocateHWnd(FWindow);
-  if (FLibrary) FreeLibrary(FLibrary);
 }
 
 FARPROC TagRas::Proc(const char* name) const {
-  return FLibrary ? GetProcAddress(FLibrary, name) : nullptr;
+  return FLibrary ? GetProcAddress(FLibrary.Get(), name) : nullptr;
 }
 
 void TagRas::RaiseRasError(uint32_t code) {
@@ -137,7 +136,7 @@ std::string TagRas::StateText(unsigned state) const {
     return "";
   }
   char buffer[256] = {};
-  if (!FLibrary || LoadStringA(FLibrary, id, buffer, sizeof buffer) <= 0) return "";
+  if (!FLibrary || LoadStringA(FLibrary.Get(), id, buffer, sizeof buffer) <= 0) return "";
   return buffer;
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include "Classes.h"
 #include "Components.h"
+#include "Handles.h"
 #include "SysUtils.h"
 #include "msCls.h"
 #include <windows.h>
@@ -43,7 +44,7 @@ public:
   void SetTimeOut(int value) { FCounter->SetTimeOut(value); }
   bool DialledHere() const { return FDialledHere; }
   bool IsConnected() const { return FConnected; }
-  bool LibraryLoaded() const { return FLibrary != nullptr; }
+  bool LibraryLoaded() const { return FLibrary.Valid(); }
   uint32_t LastError() const { return FLastError; }
 
   TRASNotifyEvent OnStatusChange;
@@ -66,7 +67,7 @@ private:
   bool FDialledHere = false;
   std::string FPassword;
   bool FRemovePassword = true;
-  HMODULE FLibrary = nullptr;
+  TModule FLibrary;
   bool FForceService = true;
   uint32_t FLastError = 0;
   std::unique_ptr<TTimeCounter> FCounter;

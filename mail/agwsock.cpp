@@ -26,22 +26,21 @@ void TagWinsock::Load() {
   if (Loaded()) return;
   // No "file not found" box from the system when the library is missing.
   UINT former = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-  FHandle = LoadLibraryA("wsock32.dll");
+  FHandle.Reset(LoadLibraryA("wsock32.dll"));
   SetErrorMode(former);
   if (!Loaded()) {
-    FHandle = nullptr;
+    FHandle.Release(); // no library: nothing to free
     throw EWinsockDLLError(Text(57012, "Winsock not found"));
   }
 }
 
 void TagWinsock::Unload() {
-  if (Loaded()) FreeLibrary(FHandle);
-  FHandle = nullptr;
+  FHandle.Reset();
 }
 
 template <class F> F TagWinsock::Proc(const char* name) {
   if (!Loaded()) throw EWinsockDLLError(Text(57011, "Winsock is not loaded"));
-  FARPROC p = GetProcAddress(FHandle, name);
+  FARPROC p = GetProcAddress(FHandle.Get(), name);
   if (!p) {
     std::string fmt = Text(57010, "Function %s not found");
     throw EWinsockDLLError(StringReplaceAll(fmt, "%s", name));

@@ -1,6 +1,7 @@
 // The Windows Sockets 1.1 library, bound at run time with every function looked up by name.
 #pragma once
 #include <windows.h> // brings the Windows Sockets 1.1 types of winsock.h
+#include "Handles.h"
 #include "SysUtils.h"
 #include <string>
 
@@ -15,7 +16,7 @@ public:
   TagWinsock(const TagWinsock&) = delete;
   TagWinsock& operator=(const TagWinsock&) = delete;
 
-  bool Loaded() const { return reinterpret_cast<uintptr_t>(FHandle) > 32; }
+  bool Loaded() const { return reinterpret_cast<uintptr_t>(FHandle.Get()) > 32; }
   void Load(); // raises EWinsockDLLError "Winsock not found"
   void Unload();
 
@@ -43,7 +44,7 @@ public:
 private:
   // The named function of the loaded library, cast to the caller's type.
   template <class F> F Proc(const char* name);
-  HMODULE FHandle = nullptr;
+  TModule FHandle;
 };
 
 extern TagWinsock& agWinsock;

@@ -25,7 +25,7 @@ const char* const EntryNames[] = {"acmGetVersion",           "acmMetrics",
                                   "acmStreamUnprepareHeader"};
 
 struct TBinding {
-  HMODULE Library = nullptr;
+  TModule Library;
   bool Present = false;
   uint32_t Version = 0;
   std::map<std::string, FARPROC> Entries;
@@ -73,76 +73,81 @@ bool SuggestInto(const WAVEFORMATEX* source, WAVEFORMATEX* pcm, DWORD size) {
 }
 
 // Opens a stage from source to target, reading srcLength bytes at src.
+// An open that fails may leave anything in the handle: the holder must not close it.
+bool OpenStream(TACMStream& stream, const WAVEFORMATEX* from, const WAVEFORMATEX* to) {
+  if (ACM().StreamOpen(stream.Put(), nullptr, const_cast<WAVEFORMATEX*>(from),
+                       const_cast<WAVEFORMATEX*>(to), nullptr, 0, 0, 0) == 0)
+    return true;
+  stream.Release();
+  return false;
+}
+
 bool OpenStage(TACMStage& stage, const WAVEFORMATEX* source, const WAVEFORMATEX* target,
                uint8_t* src, DWORD srcLength) {
   TBinding& b = ACM();
-  if (b.StreamOpen(&stage.Stream, nullptr, const_cast<WAVEFORMATEX*>(source),
-                   const_cast<WAVEFORMATEX*>(target), nullptr, 0, 0, 0) != 0) {
-    stage.Stream = nullptr;
-    return false;
-  }
+  if (!OpenStream(stage.Stream, source, target)) return false;
   DWORD outSize = 0;
-  if (b.StreamSize(stage.Stream, srcLength, &outSize, ACM_STREAMSIZEF_SOURCE) != 0 || outSize == 0)
+  if (b.StreamSize(stage.Stream.Get(), srcLength, &outSize, ACM_STREAMSIZEF_SOURCE) != 0 ||
+      outSize == 0)
     return false;
-  stage.Output = static_cast<uint8_t*>(GlobalAllocMem(outSize));
+  stage.Output.assign(outSize, 0);
   ACMSTREAMHEADER& h = stage.Header;
   std::memset(&h, 0, sizeof h);
   h.cbStruct = sizeof h;
   h.pbSrc = src;
   h.cbSrcLength = srcLength;
   h.dwSrcUser = srcLength;
-  h.pbDst = stage.Output;
+  h.pbDst = stage.Output.data();
   h.cbDstLength = outSize;
   h.dwDstUser = outSize;
-  return b.PrepareHeader(stage.Stream, &h, 0) == 0;
-}
-
-void CloseStage(TACMStage& stage) {
-  TBinding& b = ACM();
-  if (stage.Stream) {
-    ACMSTREAMHEADER& h = stage.Header;
-    if (h.fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED) {
-      // The manager checks that a header is unprepared with the lengths it was prepared with.
-      h.cbSrcLength = static_cast<DWORD>(h.dwSrcUser);
-      h.cbDstLength = static_cast<DWORD>(h.dwDstUser);
-      b.UnprepareHeader(stage.Stream, &h, 0);
-    }
-    b.StreamClose(stage.Stream, 0);
-    stage.Stream = nullptr;
-  }
-  void* p = stage.Output;
-  GlobalFreeMem(p);
-  stage.Output = nullptr;
+  return stage.Prepared.Prepare(stage.Stream.Get(), h);
 }
 
 } // namespace
 
+void TACMStreamTraits::Close(HACMSTREAM h) noexcept {
+  if (ACM().StreamClose) ACM().StreamClose(h, 0);
+}
+
+bool TACMPreparedHeader::Prepare(HACMSTREAM stream, ACMSTREAMHEADER& header) {
+  Unprepare();
+  if (ACM().PrepareHeader(stream, &header, 0) != 0) return false;
+  FStream = stream;
+  FHeader = &header;
+  return true;
+}
+
+void TACMPreparedHeader::Unprepare() noexcept {
+  ACMSTREAMHEADER* h = std::exchange(FHeader, nullptr);
+  if (!h || !(h->fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED) || !ACM().UnprepareHeader) return;
+  h->cbSrcLength = static_cast<DWORD>(h->dwSrcUser);
+  h->cbDstLength = static_cast<DWORD>(h->dwDstUser);
+  ACM().UnprepareHeader(FStream, h, 0);
+}
+
 void ReleaseACM() {
-  TBinding& b = ACM();
-  if (b.Library) FreeLibrary(b.Library);
-  b = TBinding{};
+  ACM() = TBinding{};
 }
 
 void BindACM(const std::string& libraryName) {
   ReleaseACM();
   TBinding& b = ACM();
   const UINT mode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-  HMODULE library = LoadLibraryA(libraryName.c_str());
+  TModule library(LoadLibraryA(libraryName.c_str()));
   SetErrorMode(mode);
-  if (reinterpret_cast<uintptr_t>(library) < 32) return;
-  b.Library = library;
-  FARPROC version = GetProcAddress(library, "acmGetVersion");
+  if (reinterpret_cast<uintptr_t>(library.Get()) < 32) {
+    library.Release(); // no library: nothing to free
+    return;
+  }
+  FARPROC version = GetProcAddress(library.Get(), "acmGetVersion");
   if (version) {
     b.Present = true;
     b.Version = reinterpret_cast<DWORD(WINAPI*)()>(reinterpret_cast<void*>(version))();
   }
-  if (!version || (b.Version >> 16) < 0x0200) {
-    FreeLibrary(library);
-    b.Library = nullptr;
-    return;
-  }
+  if (!version || (b.Version >> 16) < 0x0200) return; // too old: freed with its holder
+  b.Library = std::move(library);
   for (const char* name : EntryNames)
-    b.Entries[name] = GetProcAddress(library, name);
+    b.Entries[name] = GetProcAddress(b.Library.Get(), name);
   Look(b.Metrics, "acmMetrics");
   Look(b.FormatSuggest, "acmFormatSuggest");
   Look(b.StreamOpen, "acmStreamOpen");
@@ -187,12 +192,8 @@ bool SuggestPCMFormat(const WAVEFORMATEX* source, WAVEFORMATEX& pcm) {
 // Whether a stream between the two formats opens (opened and closed: Wine answers a query
 // with success where the open fails).
 bool StreamOpens(const WAVEFORMATEX* from, const WAVEFORMATEX* to) {
-  HACMSTREAM stream = nullptr;
-  if (ACM().StreamOpen(&stream, nullptr, const_cast<WAVEFORMATEX*>(from),
-                       const_cast<WAVEFORMATEX*>(to), nullptr, 0, 0, 0) != 0)
-    return false;
-  ACM().StreamClose(stream, 0);
-  return true;
+  TACMStream stream;
+  return OpenStream(stream, from, to);
 }
 
 bool CanConvert(const WAVEFORMATEX* source, const WAVEFORMATEX* target, bool sameRate) {
@@ -210,32 +211,32 @@ bool CanConvert(const WAVEFORMATEX* source, const WAVEFORMATEX* target, bool sam
 TACMConvert* OpenConversion(const WAVEFORMATEX* source, const WAVEFORMATEX* target, void* srcBuffer,
                             int32_t bufferSize, bool sameRate) {
   if (!Usable() || !source || source->nBlockAlign == 0) return nullptr;
-  auto* r = new TACMConvert;
+  auto r = std::make_unique<TACMConvert>();
   bool ok = false;
   try {
     DWORD maxSize = 0;
     if (ACM().Metrics(nullptr, ACM_METRIC_MAX_SIZE_FORMAT, &maxSize) == 0) {
       maxSize = Max(int(maxSize), int(sizeof(WAVEFORMATEX)));
-      r->PCMFormat = static_cast<WAVEFORMATEX*>(GlobalAllocMem(maxSize));
+      r->PCMFormat = GlobalAllocHeld<WAVEFORMATEX>(maxSize);
       r->SrcBuffer = static_cast<uint8_t*>(srcBuffer);
       r->SrcBlock = bufferSize / source->nBlockAlign * source->nBlockAlign;
       uint8_t* feed = r->SrcBuffer;
       DWORD feedLength = r->SrcBlock;
       ok = r->SrcBlock > 0;
       if (ok && IsPCM(source)) {
-        std::memcpy(r->PCMFormat, source, Min(WaveFormatSize(source), int(maxSize)));
+        std::memcpy(r->PCMFormat.get(), source, Min(WaveFormatSize(source), int(maxSize)));
         r->PCMFormat->cbSize = 0;
       } else if (ok) {
-        ok = SuggestInto(source, r->PCMFormat, maxSize) &&
-             OpenStage(r->Stage[0], source, r->PCMFormat, feed, feedLength);
+        ok = SuggestInto(source, r->PCMFormat.get(), maxSize) &&
+             OpenStage(r->Stage[0], source, r->PCMFormat.get(), feed, feedLength);
         if (ok) {
           r->Stages = 1;
-          feed = r->Stage[0].Output;
+          feed = r->Stage[0].Output.data();
           feedLength = r->Stage[0].Header.cbDstLength;
         }
       }
-      if (ok && target && NeedsConversion(r->PCMFormat, target, sameRate)) {
-        ok = OpenStage(r->Stage[r->Stages], r->PCMFormat, target, feed, feedLength);
+      if (ok && target && NeedsConversion(r->PCMFormat.get(), target, sameRate)) {
+        ok = OpenStage(r->Stage[r->Stages], r->PCMFormat.get(), target, feed, feedLength);
         if (ok) ++r->Stages;
       }
       ok = ok && r->Stages > 0;
@@ -243,12 +244,9 @@ TACMConvert* OpenConversion(const WAVEFORMATEX* source, const WAVEFORMATEX* targ
   } catch (...) {
     ok = false;
   }
-  if (!ok) {
-    CloseConversion(r);
-    return nullptr;
-  }
-  r->DstBuffer = r->Stage[r->Stages - 1].Output;
-  return r;
+  if (!ok) return nullptr;
+  r->DstBuffer = r->Stage[r->Stages - 1].Output.data();
+  return r.release();
 }
 
 int32_t Convert(TACMConvert* r, int32_t length) {
@@ -257,7 +255,8 @@ int32_t Convert(TACMConvert* r, int32_t length) {
   for (int i = 0; i < r->Stages; ++i) {
     TACMStage& s = r->Stage[i];
     s.Header.cbSrcLength = static_cast<DWORD>(length);
-    if (ACM().StreamConvert(s.Stream, &s.Header, ACM_STREAMCONVERTF_BLOCKALIGN) != 0) return -1;
+    if (ACM().StreamConvert(s.Stream.Get(), &s.Header, ACM_STREAMCONVERTF_BLOCKALIGN) != 0)
+      return -1;
     // A synchronous stream is done on return; an asynchronous one would finish soon after.
     for (int wait = 0; !(s.Header.fdwStatus & ACMSTREAMHEADER_STATUSF_DONE); ++wait) {
       if (wait > 5000) return -1;
@@ -271,10 +270,6 @@ int32_t Convert(TACMConvert* r, int32_t length) {
 }
 
 void CloseConversion(TACMConvert*& r) {
+  // Each stage gives back its header, output and stream.
   std::unique_ptr<TACMConvert> record(std::exchange(r, nullptr));
-  if (!record) return;
-  for (TACMStage& s : record->Stage)
-    CloseStage(s);
-  void* p = record->PCMFormat;
-  GlobalFreeMem(p);
 }

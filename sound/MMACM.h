@@ -1,8 +1,11 @@
 // Conversion of compressed wave formats to PCM through the audio compression manager, which is
 // bound at run time so that the program runs without it (or with an old one).
 #pragma once
+#include "Handles.h"
+#include "MMUtils.h"
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -19,11 +22,37 @@ uint32_t ACMVersion();
 // The entry point looked up under that name, or nullptr.
 FARPROC ACMEntry(const std::string& name);
 
-// One stage of a conversion: its stream and header (whose user words keep the prepared lengths).
+// An open conversion stream, closed at the end.
+struct TACMStreamTraits {
+  using THandle = HACMSTREAM;
+  static HACMSTREAM Empty() noexcept { return nullptr; }
+  static bool Valid(HACMSTREAM h) noexcept { return h != nullptr; }
+  static void Close(HACMSTREAM h) noexcept;
+};
+using TACMStream = TUniqueHandle<TACMStreamTraits>;
+
+// A stream header prepared on its stream, unprepared at the end with the lengths it was
+// prepared with (kept in its user words): the manager checks them.
+class TACMPreparedHeader {
+public:
+  TACMPreparedHeader() = default;
+  ~TACMPreparedHeader() { Unprepare(); }
+  TACMPreparedHeader(const TACMPreparedHeader&) = delete;
+  TACMPreparedHeader& operator=(const TACMPreparedHeader&) = delete;
+  bool Prepare(HACMSTREAM stream, ACMSTREAMHEADER& header);
+  void Unprepare() noexcept;
+
+private:
+  HACMSTREAM FStream = nullptr;
+  ACMSTREAMHEADER* FHeader = nullptr;
+};
+
+// One stage of a conversion: its stream, output and header, given back in that order's reverse.
 struct TACMStage {
-  HACMSTREAM Stream = nullptr;
+  TACMStream Stream;
+  std::vector<uint8_t> Output;
   ACMSTREAMHEADER Header{};
-  uint8_t* Output = nullptr;
+  TACMPreparedHeader Prepared;
 };
 
 struct TACMConvert {
@@ -34,7 +63,7 @@ struct TACMConvert {
   int32_t Converted = 0; // the length converted last
   int32_t Reserved = 0;
   int Stages = 0;
-  WAVEFORMATEX* PCMFormat = nullptr;
+  TGlobalMem<WAVEFORMATEX> PCMFormat;
   TACMStage Stage[2];
 };
 

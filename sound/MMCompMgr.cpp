@@ -1,5 +1,6 @@
 // Component streaming over the property registry, and the component manager that clones by it.
 #include "MMCompMgr.h"
+#include "Handles.h"
 #include "MMMixBlk.h"
 #include "MMProps.h"
 #include "ExtCtrls.h"
@@ -125,9 +126,8 @@ TObject* PropTarget(TObject* object, const std::string& path, std::string& last)
 
 std::string MMTypeName(const std::type_info& type) {
   int status = 0;
-  char* plain = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
-  std::string name = status == 0 && plain ? plain : type.name();
-  std::free(plain);
+  TCMemory<char> plain(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status));
+  std::string name = status == 0 && plain ? plain.get() : type.name();
   return name;
 }
 

@@ -444,14 +444,14 @@ TMMConnector::TMMConnector(TComponent* AOwner) : TMMDSPComponent(AOwner) {
   // The chain links only members whose links are published.
   RegisterMMConnector();
   if (ComponentState().Contains(csDesigning)) return;
-  timeBeginPeriod(1);
+  FTimerPeriod.Begin(1);
   TConnectorLoop::Join(this);
 }
 
 TMMConnector::~TMMConnector() {
   Stopped();
   if (!ComponentState().Contains(csDesigning)) {
-    timeEndPeriod(1);
+    FTimerPeriod.End();
     TConnectorLoop::RemoveMessages(this);
     TConnectorLoop::Leave(this);
   }
@@ -539,31 +539,30 @@ void TMMConnector::Started() {
   {
     TLockGuard lock(FLock);
     FLength = 0;
-    FData = nullptr;
+    FData.reset();
+    FConvert.reset();
     FPCM = chain->wFormatTag == WAVE_FORMAT_PCM;
     FConverting = false;
     if (!FPCM) {
       if (FAutoConvert) {
-        FData = static_cast<uint8_t*>(GlobalAllocMem(size));
+        FData = GlobalAllocHeld<uint8_t>(size);
         WAVEFORMATEX target;
         if (SuggestPCMFormat(chain, target))
-          FConvert = OpenConversion(chain, &target, FData, size, false);
+          FConvert.reset(OpenConversion(chain, &target, FData.get(), size, false));
         if (FConvert) {
           FConverting = true;
-          std::memcpy(&FDisplayFormat, FConvert->PCMFormat, sizeof FDisplayFormat);
+          std::memcpy(&FDisplayFormat, FConvert->PCMFormat.get(), sizeof FDisplayFormat);
           FDisplayFormat.cbSize = 0;
           FPCMSize = static_cast<int>(FConvert->Stage[FConvert->Stages - 1].Header.cbDstLength);
         } else {
-          void* p = FData;
-          GlobalFreeMem(p);
-          FData = nullptr;
+          FData.reset();
         }
       }
     } else {
       std::memset(&FDisplayFormat, 0, sizeof FDisplayFormat);
       std::memcpy(&FDisplayFormat, chain, 16);
       FPCMSize = size;
-      FData = static_cast<uint8_t*>(GlobalAllocMem(size));
+      FData = GlobalAllocHeld<uint8_t>(size);
     }
     for (int g = 0; g < 6; ++g) {
       FNewData[g] = false;
@@ -625,7 +624,7 @@ void TMMConnector::Paused() {
     TLockGuard lock(FLock);
     FBacklog.clear();
     if (FData && (FPCM || FConverting)) {
-      uint8_t* pcm = FConverting ? FConvert->DstBuffer : FData;
+      uint8_t* pcm = FConverting ? FConvert->DstBuffer : FData.get();
       std::memset(pcm, FSilence, FPCMSize);
       FLength = FPCMSize;
     }
@@ -656,10 +655,8 @@ void TMMConnector::Stopped() {
     FPaused = false;
     {
       TLockGuard lock(FLock);
-      CloseConversion(FConvert);
-      void* p = FData;
-      GlobalFreeMem(p);
-      FData = nullptr;
+      FConvert.reset();
+      FData.reset();
       FLength = 0;
       FConverting = false;
       FBacklog.clear();
@@ -693,9 +690,9 @@ void TMMConnector::TakeBuffer(WAVEHDR* h) {
     Backlog();
     FStamp = stamp;
     int length = Min(static_cast<int>(h->dwBytesRecorded), BufferSize());
-    std::memcpy(FData, h->lpData, Max(length, 0));
+    std::memcpy(FData.get(), h->lpData, Max(length, 0));
     if (FConverting) {
-      length = Convert(FConvert, length);
+      length = Convert(FConvert.get(), length);
       if (length < 1) {
         FLength = 0;
         return;
@@ -757,7 +754,7 @@ void TMMConnector::Backlog() {
     pending = pending || b;
   if (!pending) return;
   TFrames f;
-  const uint8_t* data = FConverting ? FConvert->DstBuffer : FData;
+  const uint8_t* data = FConverting ? FConvert->DstBuffer : FData.get();
   f.Data.assign(data, data + FLength);
   f.Length = FLength;
   f.Stamp = FStamp;
@@ -857,7 +854,8 @@ bool TMMConnector::Pass() {
 
 // One frame of a group, from the oldest buffer that still has frames for it.
 bool TMMConnector::ServeFrom(int group, int64_t now) {
-  TFrameView latest{FConverting ? FConvert->DstBuffer : FData, FLength, FStamp, FOffsets, FNewData};
+  TFrameView latest{FConverting ? FConvert->DstBuffer : FData.get(), FLength, FStamp, FOffsets,
+                    FNewData};
   for (size_t i = 0; i <= FBacklog.size(); ++i) {
     TFrameView view = latest;
     if (i < FBacklog.size()) {

@@ -4,6 +4,7 @@
 #pragma once
 #include "MMACM.h"
 #include "MMDSPObj.h"
+#include "Handles.h"
 #include "MMDisplay.h"
 #include "Threads.h"
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <vector>
 
 TB_DECLARE_EXCEPTION(EMMConnectorError, Exception);
@@ -187,10 +189,12 @@ private:
   std::atomic<UINT> FTimerId{0};
   TCriticalSection FLock;
   std::atomic<bool> FStarted{false}, FRunning{false}, FPaused{false};
-  TACMConvert* FConvert = nullptr;
+  // The system timer at 1 ms for the connector's life: the displays are paced by it.
+  TTimerPeriod FTimerPeriod;
+  std::unique_ptr<TACMConvert> FConvert;
   WAVEFORMATEX FDisplayFormat{};
   int FPCMSize = 0, FLength = 0;
-  uint8_t* FData = nullptr;
+  TGlobalMem<uint8_t> FData;
   std::atomic<bool> FPCM{false}, FConverting{false};
   uint8_t FSilence = 0;
   volatile LONG FPending = 0;

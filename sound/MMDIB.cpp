@@ -168,7 +168,7 @@ LRESULT CALLBACK InfoModeParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
                                     DWORD_PTR data) {
   auto* mode = reinterpret_cast<TMMInfoMode*>(data);
   if ((msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(lp) != hwnd) || msg == WM_CANCELMODE)
-    GuardVoid([&] { mode->FOnLost(); });
+    GuardVoid([&] { mode->End(); });
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
@@ -215,6 +215,34 @@ void TMMInfoMode::End(const std::function<void()>& hideBox) {
   FClip(nullptr);
   if (FSavedShowHint) FControl->SetShowHint(true);
   FSavedShowHint = false;
+}
+
+void TMMInfoMode::End() {
+  End([this] { FDrawBox({-1, -1}); });
+}
+
+void TMMInfoMode::Press(TMouseButton button, bool wanted, POINT p, const RECT& clip,
+                        const std::function<void()>& prepare) {
+  if (button != mbLeft || !wanted || !Begin(clip)) return;
+  if (prepare) prepare();
+  FDrawBox(p);
+}
+
+void TMMInfoMode::Move(POINT p) {
+  if (FActive) FDrawBox(p);
+}
+
+void TMMInfoMode::Release(TMouseButton button) {
+  if (FActive && button == mbLeft) End();
+}
+
+void TMMInfoMode::LetGo() {
+  if (!FActive) return;
+  POINT p{0, 0};
+  GetCursorPos(&p);
+  p = FControl->ScreenToClient(p);
+  FControl->Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  End();
 }
 
 void RegisterMMDIBClasses() {

@@ -77,10 +77,11 @@ struct TMMInfoStore {
 class TMMInfoMode {
 public:
   using TClipProc = BOOL (*)(const RECT* rect);
-  // store is the display kind's box store, clip its cursor seam; onLost ends the display's mode
-  // when the capture goes.
-  TMMInfoMode(TControl* control, TMMInfoStore& store, TClipProc clip, std::function<void()> onLost)
-      : FControl(control), FStore(store), FClip(clip), FOnLost(std::move(onLost)) {}
+  using TDrawBox = std::function<void(POINT)>;
+  // store is the display kind's box store, clip its cursor seam; drawBox draws the display's box
+  // for a point of the control, or takes it away for {-1, -1}.
+  TMMInfoMode(TControl* control, TMMInfoStore& store, TClipProc clip, TDrawBox drawBox)
+      : FControl(control), FStore(store), FClip(clip), FDrawBox(std::move(drawBox)) {}
   TMMInfoMode(const TMMInfoMode&) = delete;
   TMMInfoMode& operator=(const TMMInfoMode&) = delete;
 
@@ -100,13 +101,27 @@ public:
   // Leaves the mode (nothing when not up); hideBox puts the picture back while the control
   // still shows, before the cursor and the hint are released.
   void End(const std::function<void()>& hideBox);
+  // Leaves the mode on every road (button up, lost capture, disabled, hidden, freed), taking the
+  // box away first.
+  void End();
+
+  // The mouse on the display. The left button, when the box is wanted, starts the mode held to
+  // clip; prepare (if any) then saves what the box will cover, and the box shows at p.
+  void Press(TMouseButton button, bool wanted, POINT p, const RECT& clip,
+             const std::function<void()>& prepare = {});
+  // A move while the mode is up moves the box.
+  void Move(POINT p);
+  // The left button up ends the mode.
+  void Release(TMouseButton button);
+  // New data while the mode is up: the control is let go as if the button came up here.
+  void LetGo();
 
 private:
   friend LRESULT CALLBACK InfoModeParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   TControl* FControl;
   TMMInfoStore& FStore;
   TClipProc FClip;
-  std::function<void()> FOnLost;
+  TDrawBox FDrawBox;
   std::atomic<bool> FActive{false};
   bool FSavedShowHint = false, FHooked = false;
 };

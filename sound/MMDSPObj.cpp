@@ -2,6 +2,7 @@
 #include "MMDSPObj.h"
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,17 +28,15 @@ bool IsSound(TMMDSPComponent* c) {
 
 } // namespace
 
-WAVEHDR* AllocWaveBuffer(int size) {
-  auto* h = static_cast<WAVEHDR*>(GlobalAllocMem(MMWaveHdrSize + (size > 0 ? size : 0)));
-  h->lpData = reinterpret_cast<LPSTR>(h) + MMWaveHdrSize;
+TWaveBuffer AllocWaveBuffer(int size) {
+  auto h = GlobalAllocHeld<WAVEHDR>(MMWaveHdrSize + (size > 0 ? size : 0));
+  h->lpData = reinterpret_cast<LPSTR>(h.get()) + MMWaveHdrSize;
   h->dwBufferLength = size > 0 ? size : 0;
   return h;
 }
 
-void FreeWaveBuffer(WAVEHDR*& buffer) {
-  void* p = buffer;
-  GlobalFreeMem(p);
-  buffer = nullptr;
+void FreeWaveBuffer(TWaveBuffer& buffer) {
+  buffer.reset();
 }
 
 TMMPropInfo DSPLinkProp(const std::string& name) {
@@ -95,9 +94,7 @@ TMMDSPComponent::~TMMDSPComponent() {
     if (c->FInput == this) c->FInput = nullptr, c->FInputLinkName.clear();
     if (c->FOutput == this) c->FOutput = nullptr, c->FOutputLinkName.clear();
   }
-  void* p = FPWaveFormat;
-  GlobalFreeMem(p);
-  FPWaveFormat = nullptr;
+  FPWaveFormat.reset();
   auto& list = DSPMembers();
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
@@ -109,11 +106,8 @@ bool TMMDSPComponent::Settling() const {
 void TMMDSPComponent::Loaded() {
   TMMNonVisualComponent::Loaded();
   // Passes the member's format down now that loading is over.
-  WAVEFORMATEX* own = FPWaveFormat;
-  FPWaveFormat = nullptr;
-  StoreWaveFormat(own);
-  void* p = own;
-  GlobalFreeMem(p);
+  TGlobalMem<WAVEFORMATEX> own = std::move(FPWaveFormat);
+  StoreWaveFormat(own.get());
 }
 
 bool TMMDSPComponent::CanConnectInput(TMMDSPComponent* c) {
@@ -201,11 +195,9 @@ void TMMDSPComponent::UpdateFormat() {
 }
 
 void TMMDSPComponent::StoreWaveFormat(WAVEFORMATEX* value) {
-  if (value != FPWaveFormat) {
+  if (value != FPWaveFormat.get()) {
     if (FIsStarted) Stopped();
-    void* old = FPWaveFormat;
     FPWaveFormat = DuplicateWaveFormat(value);
-    GlobalFreeMem(old);
   }
   if (!Settling() && FOutput) FOutput->SetPWaveFormat(GetPWaveFormat());
 }

@@ -15,9 +15,12 @@ static_assert(sizeof(WAVEHDR) == 32, "the wave buffer's header is the 32-bit WAV
 using TMMBufferEvent = std::function<void(TObject* Sender, WAVEHDR* lpWaveHdr)>;
 using TMMBufferLoadEvent = std::function<void(TObject* Sender, WAVEHDR* lpWaveHdr, bool& More)>;
 
-// A zero-filled wave buffer with room for size bytes of samples (lpData and dwBufferLength set).
-WAVEHDR* AllocWaveBuffer(int size);
-void FreeWaveBuffer(WAVEHDR*& buffer);
+// A zero-filled wave buffer with room for size bytes of samples (lpData and dwBufferLength set),
+// freed with its holder.
+using TWaveBuffer = TGlobalMem<WAVEHDR>;
+TWaveBuffer AllocWaveBuffer(int size);
+// Frees a buffer ahead of its holder's end.
+void FreeWaveBuffer(TWaveBuffer& buffer);
 
 class TMMDSPComponent : public TMMNonVisualComponent {
 public:
@@ -28,7 +31,7 @@ public:
   virtual void SetInput(TMMDSPComponent* value);
   TMMDSPComponent* Output() const { return FOutput; }
   virtual void SetOutput(TMMDSPComponent* value);
-  virtual WAVEFORMATEX* GetPWaveFormat() { return FPWaveFormat; }
+  virtual WAVEFORMATEX* GetPWaveFormat() { return FPWaveFormat.get(); }
   virtual void SetPWaveFormat(WAVEFORMATEX* value) { StoreWaveFormat(value); }
   WAVEFORMATEX* PWaveFormat() { return GetPWaveFormat(); }
   virtual int GetBufferSize();
@@ -74,7 +77,7 @@ protected:
 private:
   TMMDSPComponent* FInput = nullptr;
   TMMDSPComponent* FOutput = nullptr;
-  WAVEFORMATEX* FPWaveFormat = nullptr;
+  TGlobalMem<WAVEFORMATEX> FPWaveFormat;
   std::string FInputLinkName, FOutputLinkName;
 };
 

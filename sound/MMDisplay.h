@@ -1,6 +1,9 @@
 // What the sound displays share: the channel choice and the reading of PCM sample frames as
 // signed 16-bit values.
 #pragma once
+#include "MMObj.h"
+#include "MMStrings.h"
+#include "MMUtils.h"
 #include "MMWavIn.h"
 #include <cstdint>
 #include <cstdlib>
@@ -26,4 +29,15 @@ inline int32_t PcmFrameValue(const void* data, int i, TMMBits bits, TMMMode mode
   if (channel == chLeft) return (l - 128) * 256;
   if (channel == chRight) return (r - 128) * 256;
   return ((l + r) / 2 - 128) * 256;
+}
+
+// Takes a PCM format into a display: its sample size, channels and (where the display has one) its
+// rate. A format that is not plain PCM raises TError with the library's text and changes nothing.
+template <class TError, class TDisplay>
+void TakePcmFormat(TDisplay& display, const WAVEFORMATEX* format) {
+  if (!PcmFormatValid(format)) throw TError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
+  if constexpr (requires { display.SetSampleRate(0); })
+    display.SetSampleRate(int(format->nSamplesPerSec));
+  display.SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
+  display.SetMode(static_cast<TMMMode>(format->nChannels - 1));
 }

@@ -255,9 +255,7 @@ void TMMCustomLevel::EnabledChanged() {
 // ---------------------------------------------------------------------------------------
 
 void TMMCustomLevel::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMLevelError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMLevelError>(*this, format);
 }
 
 void TMMCustomLevel::RefreshPCMData(const void* buffer) {
@@ -480,12 +478,8 @@ void RegisterMMLevel() {
   using C = TMMCustomLevel;
   RegisterMMClass<TMMCustomLevel>("TMMCustomLevel", "TMMDIBGraphicControl");
   TMMClassInfo& c = RegisterMMClass<TMMLevel>("TMMLevel", "TMMCustomLevel");
-  auto enumProp = [](TMMPropInfo p, std::vector<std::string> names) {
-    p.EnumNames = std::move(names);
-    return p;
-  };
   c.Props = {
-      enumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, lkHorizontal),
+      EnumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, lkHorizontal),
                {"lkHorizontal", "lkVertical"}),
       OrdProp("SpotSpace", K::pkInteger, &C::SpotSpace, &C::SetSpotSpace, 1),
       OrdProp("SpotWidth", K::pkInteger, &C::SpotWidth, &C::SetSpotWidth, 1),
@@ -499,13 +493,13 @@ void RegisterMMLevel() {
       OrdProp("ActiveDoted", K::pkBoolean, &C::ActiveDoted, &C::SetActiveDoted, 0),
       OrdProp("Point1", K::pkInteger, &C::Point1, &C::SetPoint1, 50),
       OrdProp("Point2", K::pkInteger, &C::Point2, &C::SetPoint2, 85),
-      enumProp(OrdProp("Direction", K::pkEnum, &C::Direction, &C::SetDirection, dirNormal),
+      EnumProp(OrdProp("Direction", K::pkEnum, &C::Direction, &C::SetDirection, dirNormal),
                {"dirNormal", "dirReversed"}),
-      enumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
+      EnumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
                {"b8Bit", "b16Bit"}),
-      enumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
+      EnumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
                {"chBoth", "chLeft", "chRight"}),
-      enumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
+      EnumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
                {"mMono", "mStereo", "mQuadro"}),
       OrdProp("Gain", K::pkInteger, &C::Gain, &C::SetGain, 0),
       OrdProp("Samples", K::pkInteger, &C::Samples, &C::SetSamples, 50),
@@ -514,7 +508,7 @@ void RegisterMMLevel() {
       OrdProp("NumPeaks", K::pkInteger, &C::NumPeaks, &C::SetNumPeaks, 1),
       OrdProp("PeakDelay", K::pkInteger, &C::PeakDelay, &C::SetPeakDelay, 20),
       OrdProp("PeakSpeed", K::pkInteger, &C::PeakSpeed, &C::SetPeakSpeed, 0),
-      enumProp(OrdProp("DecayMode", K::pkEnum, &C::DecayMode, &C::SetDecayMode, dmNone),
+      EnumProp(OrdProp("DecayMode", K::pkEnum, &C::DecayMode, &C::SetDecayMode, dmNone),
                {"dmNone", "dmStepUp", "dmExponential", "dmUniform"}),
       OrdProp("Decay", K::pkInteger, &C::Decay, &C::SetDecay, 1)};
   c.Events = {"OnDrawBar", "OnGainOverflow", "OnPcmOverflow"};

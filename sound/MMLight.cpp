@@ -235,10 +235,7 @@ void TMMLight::EnabledChanged() {
 // --- intake --------------------------------------------------------------------------------------
 
 void TMMLight::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMLightError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetSampleRate(int(format->nSamplesPerSec));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMLightError>(*this, format);
 }
 
 void TMMLight::PcmOverflow() {
@@ -364,34 +361,30 @@ void RegisterMMLight() {
   using K = TMMPropKind;
   using C = TMMLight;
   TMMClassInfo& c = RegisterMMClass<TMMLight>("TMMLight", "TMMDIBGraphicControl");
-  auto enumProp = [](TMMPropInfo p, std::vector<std::string> names) {
-    p.EnumNames = std::move(names);
-    return p;
-  };
   c.Props = {
       OrdProp("FFTLength", K::pkInteger, &C::FFTLength, &C::SetFFTLength, 128),
-      enumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
+      EnumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
                {"fwRectangular", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch",
                 "fwParzen"}),
       OrdProp("SampleRate", K::pkInteger, &C::SampleRate, &C::SetSampleRate, 11025),
-      enumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
+      EnumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
                {"b8Bit", "b16Bit"}),
-      enumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
+      EnumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
                {"chBoth", "chLeft", "chRight"}),
-      enumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
+      EnumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
                {"mMono", "mStereo", "mQuadro"}),
-      enumProp(OrdProp("DecayMode", K::pkEnum, &C::DecayMode, &C::SetDecayMode, dmNone),
+      EnumProp(OrdProp("DecayMode", K::pkEnum, &C::DecayMode, &C::SetDecayMode, dmNone),
                {"dmNone", "dmStepUp", "dmExponential", "dmUniform"}),
       OrdProp("Decay", K::pkInteger, &C::Decay, &C::SetDecay, 1),
       OrdProp("AmplitudeScale", K::pkInteger, &C::AmplitudeScale, &C::SetAmplitudeScale, 100),
       OrdProp("GainBass", K::pkInteger, &C::GainBass, &C::SetGainBass, 100),
       OrdProp("GainMiddle", K::pkInteger, &C::GainMiddle, &C::SetGainMiddle, 100),
       OrdProp("GainTreble", K::pkInteger, &C::GainTreble, &C::SetGainTreble, 100),
-      enumProp(OrdProp("PeakMode", K::pkEnum, &C::PeakMode, &C::SetPeakMode, pmPeak),
+      EnumProp(OrdProp("PeakMode", K::pkEnum, &C::PeakMode, &C::SetPeakMode, pmPeak),
                {"pmRMS", "pmPeak", "pmAverage"}),
-      enumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, lkCircle),
+      EnumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, lkCircle),
                {"lkCircle", "lkSphere"}),
-      enumProp(OrdProp("Arrange", K::pkEnum, &C::Arrange, &C::SetArrange, laLine),
+      EnumProp(OrdProp("Arrange", K::pkEnum, &C::Arrange, &C::SetArrange, laLine),
                {"laLine", "laTriangle"}),
       OrdProp("TriangleDist", K::pkInteger, &C::TriangleDist, &C::SetTriangleDist, 10),
       OrdProp("ZoneCount", K::pkInteger, &C::ZoneCount, &C::SetZoneCount, 60)};

@@ -40,7 +40,8 @@ const std::vector<TMMOscope*>& OscopeList() {
 }
 
 TMMOscope::TMMOscope(TComponent* AOwner)
-    : TMMDIBGraphicControl(AOwner), FInfo(this, Store, ClipTheCursor, [this] { EndInfo(); }) {
+    : TMMDIBGraphicControl(AOwner),
+      FInfo(this, Store, ClipTheCursor, [this](POINT p) { DrawInfo(p); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -51,10 +52,8 @@ TMMOscope::TMMOscope(TComponent* AOwner)
 }
 
 TMMOscope::~TMMOscope() {
-  EndInfo();
+  FInfo.End();
   List.erase(std::remove(List.begin(), List.end(), this), List.end());
-  void* p = FBuffer;
-  GlobalFreeMem(p);
 }
 
 // --- layout -------------------------------------------------------------------------------------
@@ -88,9 +87,7 @@ void TMMOscope::AdjustBounds() {
   FPoints = Max(FDrawRect.right - FDrawRect.left, 4);
   FHeight = Max(FDrawRect.bottom - FDrawRect.top, 4);
   FMid = FHeight / 2;
-  void* p = FBuffer;
-  GlobalReAllocMem(p, size_t(FPoints + 40) * sizeof(int16_t));
-  FBuffer = static_cast<int16_t*>(p);
+  FBuffer.assign(size_t(FPoints + 40), 0);
   ResetBuffer();
   DIBCanvas().SetBounds(0, 0, FPoints, FHeight);
   CalcEffectLimits();
@@ -103,9 +100,9 @@ void TMMOscope::AdjustBounds() {
 }
 
 void TMMOscope::ResetBuffer() {
-  if (!FBuffer) return;
+  if (FBuffer.empty()) return;
   if (!Designing(this)) {
-    std::fill(FBuffer, FBuffer + FPoints + 40, int16_t(0));
+    std::fill(FBuffer.begin(), FBuffer.end(), int16_t(0));
     return;
   }
   double a = 1.0;
@@ -256,27 +253,24 @@ void TMMOscope::SetFFTLength(int value) {
 }
 
 void TMMOscope::EnabledChanged() {
-  if (!Enabled()) EndInfo();
+  if (!Enabled()) FInfo.End();
   Changed();
   TMMDIBGraphicControl::EnabledChanged();
 }
 
 void TMMOscope::VisibleChanged() {
-  if (!Visible()) EndInfo();
+  if (!Visible()) FInfo.End();
   TMMDIBGraphicControl::VisibleChanged();
 }
 
 // --- intake -------------------------------------------------------------------------------------
 
 void TMMOscope::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMOscopeError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetSampleRate(int(format->nSamplesPerSec));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMOscopeError>(*this, format);
 }
 
 void TMMOscope::RefreshPCMData(const void* buffer) {
-  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || !FBuffer) return;
+  if (!buffer || !Enabled() || !Visible() || FInfo.Active() || FBuffer.empty()) return;
   if (!FScroll) {
     for (int j = 0; j < FPoints; ++j) {
       int frame = FZoom > 0 ? j * FZoom : j / (-FZoom + 1);
@@ -305,12 +299,7 @@ void TMMOscope::RefreshPCMData(const void* buffer) {
 }
 
 void TMMOscope::ResetData() {
-  if (FInfo.Active()) {
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    p = ScreenToClient(p);
-    Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-  }
+  FInfo.LetGo();
   ResetBuffer();
   Changed();
 }
@@ -517,7 +506,7 @@ void TMMOscope::DrawScope(bool full) {
   if (OnDrawLine) {
     {
       TMMDrawPhase drawing(c);
-      OnDrawLine(this, c, RECT{0, 0, FPoints, FHeight}, FBuffer);
+      OnDrawLine(this, c, RECT{0, 0, FPoints, FHeight}, FBuffer.data());
     }
     toScreen();
     if (OnPostPaint) OnPostPaint(this);
@@ -741,28 +730,22 @@ void TMMOscope::DrawInfo(POINT p) {
 void TMMOscope::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   const RECT trace{FDrawRect.left, FDrawRect.top, FDrawRect.left + FPoints,
                    FDrawRect.top + FHeight};
-  if (button == mbLeft && FShowInfo && FInfo.Begin(trace)) {
+  FInfo.Press(button, FShowInfo, {x, y}, trace, [&] {
     // The screen is copied next: the parent first repaints what the hint covered.
     if (FInfo.HintSilenced()) Update();
     FInfo.CopyScreen(DIBCanvas().Handle(), trace);
-    DrawInfo({x, y});
-  }
+  });
   TMMDIBGraphicControl::MouseDown(button, shift, x, y);
 }
 
 void TMMOscope::MouseMove(TShiftState shift, int x, int y) {
-  if (FInfo.Active()) DrawInfo({x, y});
+  FInfo.Move({x, y});
   TMMDIBGraphicControl::MouseMove(shift, x, y);
 }
 
 void TMMOscope::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (FInfo.Active() && button == mbLeft) EndInfo();
+  FInfo.Release(button);
   TMMDIBGraphicControl::MouseUp(button, shift, x, y);
-}
-
-// Ends the info box on every road: button up, lost capture, disabled, hidden, freed.
-void TMMOscope::EndInfo() {
-  FInfo.End([this] { DrawInfo({-1, -1}); });
 }
 
 // --- registration -------------------------------------------------------------------------------
@@ -773,16 +756,12 @@ void RegisterMMOscope() {
   using K = TMMPropKind;
   using C = TMMOscope;
   TMMClassInfo& c = RegisterMMClass<TMMOscope>("TMMOscope", "TMMDIBGraphicControl");
-  auto enumProp = [](TMMPropInfo p, std::vector<std::string> names) {
-    p.EnumNames = std::move(names);
-    return p;
-  };
   c.Props = {
       OrdProp("ShowInfo", K::pkBoolean, &C::ShowInfo, &C::SetShowInfo, 1),
       OrdProp("Accelerate", K::pkBoolean, &C::Accelerate, &C::SetAccelerate, 1),
       OrdProp("Scroll", K::pkBoolean, &C::Scroll, &C::SetScroll, 0),
       OrdProp("DrawMidLine", K::pkBoolean, &C::DrawMidLine, &C::SetDrawMidLine, 0),
-      enumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, okDots),
+      EnumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, okDots),
                {"okDots", "okConLines", "okVertLines", "okMirLines", "okSpikes"}),
       OrdProp("ForegroundColor", K::pkColor, &C::ForegroundColor, &C::SetForegroundColor, 0xFFFF00),
       OrdProp("InactiveColor", K::pkColor, &C::InactiveColor, &C::SetInactiveColor, 0x808000),
@@ -794,17 +773,17 @@ void RegisterMMOscope() {
       OrdProp("BarColor", K::pkColor, &C::BarColor, &C::SetBarColor, 0x808080),
       OrdProp("BarTickColor", K::pkColor, &C::BarTickColor, &C::SetBarTickColor, 0xFFFFFF),
       OrdProp("BarWidth", K::pkInteger, &C::BarWidth, &C::SetBarWidth, 5),
-      enumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
+      EnumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
                {"b8Bit", "b16Bit"}),
-      enumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
+      EnumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
                {"chBoth", "chLeft", "chRight"}),
       OrdProp("SampleRate", K::pkInteger, &C::SampleRate, &C::SetSampleRate, 11025),
-      enumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
+      EnumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
                {"mMono", "mStereo", "mQuadro"}),
       OrdProp("Steps", K::pkInteger, &C::Steps, &C::SetSteps, 1),
       OrdProp("Zoom", K::pkInteger, &C::Zoom, &C::SetZoom, 1),
       OrdProp("Gain", K::pkInteger, &C::Gain, &C::SetGain, 0),
-      enumProp(OrdProp("Effect", K::pkEnum, &C::Effect, &C::SetEffect, efNone),
+      EnumProp(OrdProp("Effect", K::pkEnum, &C::Effect, &C::SetEffect, efNone),
                {"efNone", "efPeak", "efSplit"}),
       OrdProp("DrawAmpScale", K::pkBoolean, &C::DrawAmpScale, &C::SetDrawAmpScale, 0),
       OrdProp("DrawTimeScale", K::pkBoolean, &C::DrawTimeScale, &C::SetDrawTimeScale, 0),

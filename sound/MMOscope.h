@@ -6,6 +6,7 @@
 #include "MMDisplay.h"
 #include "MMUtils.h"
 #include <functional>
+#include <vector>
 
 TB_DECLARE_EXCEPTION(EMMOscopeError, Exception);
 
@@ -105,7 +106,7 @@ public:
   int BarStart() const { return FBarStart; }
   int WriteEnd() const { return FWriteEnd; }
   bool InfoActive() const { return FInfo.Active(); }
-  const int16_t* Buffer() const { return FBuffer; }
+  const int16_t* Buffer() const { return FBuffer.empty() ? nullptr : FBuffer.data(); }
   // Where the info box stands in the bitmap (empty when none).
   RECT InfoBoxRect() const { return FInfo.BoxRect(); }
   // The info box's text for a point of the control, as it would show.
@@ -150,12 +151,11 @@ private:
   void PaintAmpScale();
   void PaintTimeScale();
   void DrawInfo(POINT p);
-  void EndInfo();
   void CopyToScreen();
   WAVEFORMATEX Format() const;
   void Changed();
 
-  int16_t* FBuffer = nullptr;
+  std::vector<int16_t> FBuffer;
   int FPoints = 4, FHeight = 4, FMid = 2;
   RECT FDrawRect{0, 0, 4, 4};
   int FFrameSize = 0;

@@ -96,6 +96,12 @@ TMMPropInfo OrdProp(const std::string& name, TMMPropKind kind, V (T::*get)() con
   return p;
 }
 
+// An enumerated property with the names of its values, in order.
+inline TMMPropInfo EnumProp(TMMPropInfo p, std::vector<std::string> names) {
+  p.EnumNames = std::move(names);
+  return p;
+}
+
 // A reference property between component classes.
 template <class T, class R>
 TMMPropInfo RefProp(const std::string& name, R* (T::*get)() const, void (T::*set)(R*)) {

@@ -100,7 +100,7 @@ const std::vector<TMMSpectrogram*>& SpectrogramList() {
 
 TMMSpectrogram::TMMSpectrogram(TComponent* AOwner)
     : TMMDIBGraphicControl(AOwner),
-      FInfo(this, SpectrogramStore, SpectrumClipCursor, [this] { EndInfo(); }) {
+      FInfo(this, SpectrogramStore, SpectrumClipCursor, [this](POINT p) { DrawInfo(p); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -115,7 +115,7 @@ TMMSpectrogram::TMMSpectrogram(TComponent* AOwner)
 }
 
 TMMSpectrogram::~TMMSpectrogram() {
-  EndInfo();
+  FInfo.End();
   List.erase(std::remove(List.begin(), List.end(), this), List.end());
   DoneRealFFT(FSetup);
 }
@@ -301,23 +301,20 @@ void TMMSpectrogram::SetPaletteTyp(TMMSpectrogramPalette value) {
 }
 
 void TMMSpectrogram::EnabledChanged() {
-  if (!Enabled()) EndInfo();
+  if (!Enabled()) FInfo.End();
   Changed();
   TMMDIBGraphicControl::EnabledChanged();
 }
 
 void TMMSpectrogram::VisibleChanged() {
-  if (!Visible()) EndInfo();
+  if (!Visible()) FInfo.End();
   TMMDIBGraphicControl::VisibleChanged();
 }
 
 // --- intake --------------------------------------------------------------------------------------
 
 void TMMSpectrogram::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMSpectrogramError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetSampleRate(int(format->nSamplesPerSec));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMSpectrogramError>(*this, format);
 }
 
 void TMMSpectrogram::RefreshPCMData(const void* buffer) {
@@ -346,13 +343,7 @@ void TMMSpectrogram::RefreshPCMData(const void* buffer) {
 }
 
 void TMMSpectrogram::ResetData() {
-  if (FInfo.Active()) {
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    p = ScreenToClient(p);
-    Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-    EndInfo();
-  }
+  FInfo.LetGo();
   if (Visible() && Parent() && Parent()->HandleAllocated()) Repaint();
 }
 
@@ -559,27 +550,21 @@ void TMMSpectrogram::DrawInfo(POINT p) {
 }
 
 void TMMSpectrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft && FShowInfo && FInfo.Begin({0, 0, Width(), Height()})) {
+  FInfo.Press(button, FShowInfo, {x, y}, {0, 0, Width(), Height()}, [this] {
     FInfo.CopyScreen(DIBCanvas().Handle(),
                      {FDrawRect.left, FDrawRect.top, FDrawRect.left + FW, FDrawRect.top + FH});
-    DrawInfo({x, y});
-  }
+  });
   TMMDIBGraphicControl::MouseDown(button, shift, x, y);
 }
 
 void TMMSpectrogram::MouseMove(TShiftState shift, int x, int y) {
-  if (FInfo.Active()) DrawInfo({x, y});
+  FInfo.Move({x, y});
   TMMDIBGraphicControl::MouseMove(shift, x, y);
 }
 
 void TMMSpectrogram::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (FInfo.Active() && button == mbLeft) EndInfo();
+  FInfo.Release(button);
   TMMDIBGraphicControl::MouseUp(button, shift, x, y);
-}
-
-// Leaves the info box on every road: button up, lost capture, disabled, hidden, freed.
-void TMMSpectrogram::EndInfo() {
-  FInfo.End([this] { DrawInfo({-1, -1}); });
 }
 
 // --- registration --------------------------------------------------------------------------------
@@ -590,10 +575,6 @@ void RegisterMMSpectrogram() {
   using K = TMMPropKind;
   using C = TMMSpectrogram;
   TMMClassInfo& c = RegisterMMClass<TMMSpectrogram>("TMMSpectrogram", "TMMDIBGraphicControl");
-  auto enumProp = [](TMMPropInfo p, std::vector<std::string> names) {
-    p.EnumNames = std::move(names);
-    return p;
-  };
   c.Props = {
       OrdProp("ShowInfo", K::pkBoolean, &C::ShowInfo, &C::SetShowInfo, 1),
       OrdProp("DrawScale", K::pkBoolean, &C::DrawScale, &C::SetDrawScale, 0),
@@ -605,17 +586,17 @@ void RegisterMMSpectrogram() {
       OrdProp("BarColor", K::pkColor, &C::BarColor, &C::SetBarColor, 0x808080),
       OrdProp("BarTickColor", K::pkColor, &C::BarTickColor, &C::SetBarTickColor, 0xFFFFFF),
       OrdProp("BarWidth", K::pkInteger, &C::BarWidth, &C::SetBarWidth, 5),
-      enumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
+      EnumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
                {"mMono", "mStereo", "mQuadro"}),
-      enumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
+      EnumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
                {"b8Bit", "b16Bit"}),
-      enumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
+      EnumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
                {"chBoth", "chLeft", "chRight"}),
       OrdProp("SampleRate", K::pkInteger, &C::SampleRate, &C::SetSampleRate, 11025),
-      enumProp(OrdProp("Gain", K::pkEnum, &C::Gain, &C::SetGain, sgrNone),
+      EnumProp(OrdProp("Gain", K::pkEnum, &C::Gain, &C::SetGain, sgrNone),
                {"sgrNone", "sgr6db", "sgr12db"}),
       OrdProp("FFTLength", K::pkInteger, &C::FFTLength, &C::SetFFTLength, 128),
-      enumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
+      EnumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
                {"fwRectangular", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch",
                 "fwParzen"}),
       OrdProp("LogAmp", K::pkBoolean, &C::LogAmp, &C::SetLogAmp, 0),
@@ -623,7 +604,7 @@ void RegisterMMSpectrogram() {
       OrdProp("FrequencyBase", K::pkInteger, &C::FrequencyBase, &C::SetFrequencyBase, 0),
       OrdProp("FrequencyScale", K::pkInteger, &C::FrequencyScale, &C::SetFrequencyScale, 1),
       OrdProp("Sensitivy", K::pkInteger, &C::Sensitivy, &C::SetSensitivy, -90),
-      enumProp(OrdProp("PaletteTyp", K::pkEnum, &C::PaletteTyp, &C::SetPaletteTyp, spThreshold),
+      EnumProp(OrdProp("PaletteTyp", K::pkEnum, &C::PaletteTyp, &C::SetPaletteTyp, spThreshold),
                {"spHSV", "spThreshold", "spBlackWhite", "spWhiteBlack", "spBone", "spCopper",
                 "spCool", "spHot"})};
   c.Events = {"OnPcmOverflow"};

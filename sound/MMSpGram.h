@@ -122,7 +122,6 @@ private:
   void CopyToScreen();
   void CopyDirty(); // the columns changed while the drawing was held
   void DrawInfo(POINT p);
-  void EndInfo();
   void Changed();
 
   PFFTSetup FSetup = nullptr;

@@ -114,18 +114,15 @@ int32_t SpectrumMagnitude(int64_t p) {
 // --- decay ---------------------------------------------------------------------------------------
 
 TMMBinDecay::TMMBinDecay() : FDecayed(2048), FSum(2048) {
-  for (int i = 0; i < 32; ++i) {
-    auto* h = static_cast<int32_t*>(std::calloc(2048, sizeof(int32_t)));
-    if (!h) break;
-    FHistory.push_back(h);
+  try {
+    FHistory.reserve(32);
+    for (int i = 0; i < 32; ++i)
+      FHistory.emplace_back(2048);
+  } catch (const std::bad_alloc&) {
+    // As many of the 32 as memory gives; none at all is checked below.
   }
   if (FHistory.empty()) throw std::bad_alloc();
   SetDecay(1);
-}
-
-TMMBinDecay::~TMMBinDecay() {
-  for (int32_t* h : FHistory)
-    std::free(h);
 }
 
 void TMMBinDecay::SetDecay(int decay) {
@@ -143,8 +140,8 @@ void TMMBinDecay::Reset() {
   FFilled = 0;
   std::fill(FDecayed.begin(), FDecayed.end(), 0.0f);
   std::fill(FSum.begin(), FSum.end(), 0);
-  for (int32_t* h : FHistory)
-    std::memset(h, 0, 2048 * sizeof(int32_t));
+  for (std::vector<int32_t>& h : FHistory)
+    std::fill(h.begin(), h.end(), 0);
 }
 
 void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
@@ -168,7 +165,7 @@ void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
   case dmUniform: {
     FPos = (FPos + 1) % FLength;
     FFilled = std::min(FFilled + 1, FLength);
-    int32_t* h = FHistory[FPos];
+    int32_t* h = FHistory[FPos].data();
     for (int b = 0; b < count; ++b) {
       FSum[b] += values[b] - h[b];
       h[b] = values[b];
@@ -185,7 +182,7 @@ void TMMBinDecay::Apply(TMMDecayMode mode, int32_t* values, int count) {
 
 TMMSpectrum::TMMSpectrum(TComponent* AOwner)
     : TMMDIBGraphicControl(AOwner),
-      FInfo(this, SpectrumStore, SpectrumClipCursor, [this] { EndInfo(); }) {
+      FInfo(this, SpectrumStore, SpectrumClipCursor, [this](POINT p) { DrawInfo(p); }) {
   SetNoFill(true);
   TControl::SetColor(clBlack);
   SetCursor(crCross);
@@ -195,7 +192,7 @@ TMMSpectrum::TMMSpectrum(TComponent* AOwner)
 }
 
 TMMSpectrum::~TMMSpectrum() {
-  EndInfo();
+  FInfo.End();
   // Returns only once the ageing has left: nothing of this control is touched after.
   RemoveTimerClient(FTimer);
   DoneRealFFT(FSetup);
@@ -607,7 +604,7 @@ void TMMSpectrum::UpdateTimer() {
 }
 
 void TMMSpectrum::EnabledChanged() {
-  if (!Enabled()) EndInfo();
+  if (!Enabled()) FInfo.End();
   ClearData();
   UpdateTimer();
   Invalidate();
@@ -615,17 +612,14 @@ void TMMSpectrum::EnabledChanged() {
 }
 
 void TMMSpectrum::VisibleChanged() {
-  if (!Visible()) EndInfo();
+  if (!Visible()) FInfo.End();
   TMMDIBGraphicControl::VisibleChanged();
 }
 
 // --- intake --------------------------------------------------------------------------------------
 
 void TMMSpectrum::SetPWaveFormat(const WAVEFORMATEX* format) {
-  if (!PcmFormatValid(format)) throw EMMSpectrumError(LoadLibraryString(MMS_INVALID_WAVEFORMAT));
-  SetSampleRate(int(format->nSamplesPerSec));
-  SetBitLength(static_cast<TMMBits>(format->wBitsPerSample / 8 - 1));
-  SetMode(static_cast<TMMMode>(format->nChannels - 1));
+  TakePcmFormat<EMMSpectrumError>(*this, format);
 }
 
 void TMMSpectrum::RefreshPCMData(const void* buffer) {
@@ -699,13 +693,7 @@ void TMMSpectrum::ComputeColumns() {
 }
 
 void TMMSpectrum::ResetData() {
-  if (FInfo.Active()) {
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    p = ScreenToClient(p);
-    Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-    EndInfo();
-  }
+  FInfo.LetGo();
   ClearData();
   if (Visible() && Parent() && Parent()->HandleAllocated()) Repaint();
 }
@@ -778,34 +766,30 @@ void RegisterMMSpectrum() {
   using K = TMMPropKind;
   using C = TMMSpectrum;
   TMMClassInfo& c = RegisterMMClass<TMMSpectrum>("TMMSpectrum", "TMMDIBGraphicControl");
-  auto enumProp = [](TMMPropInfo p, std::vector<std::string> names) {
-    p.EnumNames = std::move(names);
-    return p;
-  };
   c.Props = {
       OrdProp("ShowInfo", K::pkBoolean, &C::ShowInfo, &C::SetShowInfo, 1),
       OrdProp("FFTLength", K::pkInteger, &C::FFTLength, &C::SetFFTLength, 128),
-      enumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
+      EnumProp(OrdProp("Window", K::pkEnum, &C::Window, &C::SetWindow, fwHamming),
                {"fwRectangular", "fwHamming", "fwHanning", "fwBlackman", "fwGaussian", "fwWelch",
                 "fwParzen"}),
       OrdProp("SampleRate", K::pkInteger, &C::SampleRate, &C::SetSampleRate, 11025),
-      enumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
+      EnumProp(OrdProp("BitLength", K::pkEnum, &C::BitLength, &C::SetBitLength, b8Bit),
                {"b8Bit", "b16Bit"}),
-      enumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
+      EnumProp(OrdProp("Mode", K::pkEnum, &C::Mode, &C::SetMode, mMono),
                {"mMono", "mStereo", "mQuadro"}),
-      enumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
+      EnumProp(OrdProp("Channel", K::pkEnum, &C::Channel, &C::SetChannel, chBoth),
                {"chBoth", "chLeft", "chRight"}),
       OrdProp("LogFreq", K::pkBoolean, &C::LogFreq, &C::SetLogFreq, 0),
       OrdProp("LogAmp", K::pkBoolean, &C::LogAmp, &C::SetLogAmp, 0),
-      enumProp(OrdProp("Gain", K::pkEnum, &C::Gain, &C::SetGain, sgNone),
+      EnumProp(OrdProp("Gain", K::pkEnum, &C::Gain, &C::SetGain, sgNone),
                {"sgNone", "sg3db", "sg6db", "sg9db", "sg12db"}),
       OrdProp("RefFreq", K::pkInteger, &C::RefFreq, &C::SetRefFreq, 1000),
       OrdProp("VerticalScale", K::pkInteger, &C::VerticalScale, &C::SetVerticalScale, 100),
       OrdProp("FrequencyScale", K::pkInteger, &C::FrequencyScale, &C::SetFrequencyScale, 1),
-      enumProp(OrdProp("DecayMode", K::pkEnum, &C::DecayMode, &C::SetDecayMode, dmNone),
+      EnumProp(OrdProp("DecayMode", K::pkEnum, &C::DecayMode, &C::SetDecayMode, dmNone),
                {"dmNone", "dmStepUp", "dmExponential", "dmUniform"}),
       OrdProp("Decay", K::pkInteger, &C::Decay, &C::SetDecay, 1),
-      enumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, skBars),
+      EnumProp(OrdProp("Kind", K::pkEnum, &C::Kind, &C::SetKind, skBars),
                {"skDots", "skLines", "skVLines", "skBars", "skPeaks", "skScroll"}),
       OrdProp("Bar1Color", K::pkColor, &C::Bar1Color, &C::SetBar1Color, 0xFFFF00),
       OrdProp("Bar2Color", K::pkColor, &C::Bar2Color, &C::SetBar2Color, 0xFFFF00),

@@ -40,7 +40,6 @@ int32_t SpectrumMagnitude(int64_t p);
 class TMMBinDecay {
 public:
   TMMBinDecay();
-  ~TMMBinDecay();
   void SetDecay(int decay); // 1..16: factor and averaging length
   void Reset();
   // One block: advances the ring once (dmUniform), then maps each of count magnitudes.
@@ -50,7 +49,7 @@ public:
   double Factor() const { return FFactor; }
 
 private:
-  std::vector<int32_t*> FHistory; // up to 32 of 2048 values
+  std::vector<std::vector<int32_t>> FHistory; // up to 32 of 2048 values
   std::vector<float> FDecayed;
   std::vector<int64_t> FSum;
   int FDecay = 1, FLength = 1, FPos = 0, FFilled = 0;
@@ -248,7 +247,6 @@ private:
   void PaintAmpScale();
   void DrawPeakText();
   void DrawInfo(POINT p);
-  void EndInfo();
   void CopyToScreen();
   uint32_t ZoneColorAt(int height) const;
   int WeightOrder() const {

@@ -425,23 +425,16 @@ void TMMSpectrum::DrawInfo(POINT p) {
 }
 
 void TMMSpectrum::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft && FShowInfo && FInfo.Begin({0, 0, Width(), Height()})) {
-    DrawInfo({x, y});
-  }
+  FInfo.Press(button, FShowInfo, {x, y}, {0, 0, Width(), Height()});
   TMMDIBGraphicControl::MouseDown(button, shift, x, y);
 }
 
 void TMMSpectrum::MouseMove(TShiftState shift, int x, int y) {
-  if (FInfo.Active()) DrawInfo({x, y});
+  FInfo.Move({x, y});
   TMMDIBGraphicControl::MouseMove(shift, x, y);
 }
 
 void TMMSpectrum::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (FInfo.Active() && button == mbLeft) EndInfo();
+  FInfo.Release(button);
   TMMDIBGraphicControl::MouseUp(button, shift, x, y);
-}
-
-// Leaves the info box on every road: button up, lost capture, disabled, hidden, freed.
-void TMMSpectrum::EndInfo() {
-  FInfo.End([this] { DrawInfo({-1, -1}); });
 }

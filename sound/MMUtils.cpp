@@ -147,6 +147,10 @@ void GlobalFreeMem(void*& p) {
   p = nullptr;
 }
 
+void TGlobalMemFree::operator()(void* p) const noexcept {
+  GlobalFreeMem(p);
+}
+
 int32_t MulDivTrunc(int32_t a, int32_t b, int32_t c) {
   if (c == 0) throw EDivByZero("Division by zero");
   int64_t p = static_cast<int64_t>(a) * b;

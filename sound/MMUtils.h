@@ -4,6 +4,7 @@
 #include "Components.h"
 #include "SysUtils.h"
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <windows.h>
@@ -42,6 +43,15 @@ RECT DrawRotatedText(TCanvas& canvas, int x, int y, int mode, int height,
 void* GlobalAllocMem(size_t size);
 void GlobalReAllocMem(void*& p, size_t size);
 void GlobalFreeMem(void*& p);
+
+// A block of GlobalAllocMem, freed at the end.
+struct TGlobalMemFree {
+  void operator()(void* p) const noexcept;
+};
+template <class T> using TGlobalMem = std::unique_ptr<T, TGlobalMemFree>;
+template <class T> TGlobalMem<T> GlobalAllocHeld(size_t size) {
+  return TGlobalMem<T>(static_cast<T*>(GlobalAllocMem(size)));
+}
 
 // a x b / c over a 64-bit product, truncated towards zero, or rounded with halves away from
 // zero. c = 0 raises EDivByZero, a quotient outside 32 bits EIntOverflow.
@@ -111,8 +121,8 @@ template <class E>
 // Bytes a format takes: 0 for none, 16 for PCM, else 18 + its extra size.
 int WaveFormatSize(const WAVEFORMATEX* format);
 // A fixed memory block holding a copy (at least 18 bytes, so cbSize reads 0 on a PCM copy);
-// nullptr for none. Free it with GlobalFreeMem.
-WAVEFORMATEX* DuplicateWaveFormat(const WAVEFORMATEX* format);
+// nullptr for none.
+TGlobalMem<WAVEFORMATEX> DuplicateWaveFormat(const WAVEFORMATEX* format);
 // Duration of a byte count, rounded; 0 when the format gives no bytes per second.
 int BytesToMilliseconds(const WAVEFORMATEX* format, int32_t bytes);
 bool PcmFormatValid(const WAVEFORMATEX* format);

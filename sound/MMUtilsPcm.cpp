@@ -35,12 +35,12 @@ int WaveFormatSize(const WAVEFORMATEX* format) {
   return static_cast<int>(sizeof(WAVEFORMATEX)) + format->cbSize;
 }
 
-WAVEFORMATEX* DuplicateWaveFormat(const WAVEFORMATEX* format) {
+TGlobalMem<WAVEFORMATEX> DuplicateWaveFormat(const WAVEFORMATEX* format) {
   int size = WaveFormatSize(format);
   if (size < 1) return nullptr;
   size_t room = size < static_cast<int>(sizeof(WAVEFORMATEX)) ? sizeof(WAVEFORMATEX) : size;
-  auto* copy = static_cast<WAVEFORMATEX*>(GlobalAllocMem(room));
-  std::memcpy(copy, format, size);
+  auto copy = GlobalAllocHeld<WAVEFORMATEX>(room);
+  std::memcpy(copy.get(), format, size);
   return copy;
 }
 

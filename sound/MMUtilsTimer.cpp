@@ -1,6 +1,7 @@
 // The shared 25 ms system timer and its clients.
 #include "MMUtils.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "Threads.h"
 #include <exception>
 #include <memory>
@@ -32,7 +33,7 @@ struct TTimerService {
   std::unique_ptr<TMMTimerClient> Head;
   TMMTimerClient* TickNext = nullptr; // the client a running tick visits next
   int Count = 0;
-  bool PeriodSet = false;
+  TTimerPeriod Period;
 
   ~TTimerService() { StopTimer(); }
 
@@ -42,10 +43,7 @@ struct TTimerService {
       timeKillEvent(TimerId);
       TimerId = 0;
     }
-    if (PeriodSet) {
-      timeEndPeriod(MMTimerTick);
-      PeriodSet = false;
-    }
+    Period.End();
   }
 
   bool OnTickThread() const { return TickThread != 0 && TickThread == GetCurrentThreadId(); }
@@ -142,7 +140,7 @@ TMMTimerHandle AddTimerClient(int interval, bool startDisabled, TMMTimerProc pro
   if (!fromTick) control.emplace(s.ControlLock);
   if (!fromTick) MakeFailureWindow();
   if (!fromTick && s.TimerId == 0) {
-    if (!s.PeriodSet) s.PeriodSet = timeBeginPeriod(MMTimerTick) == TIMERR_NOERROR;
+    if (!s.Period.Held()) s.Period.Begin(MMTimerTick);
     s.TimerId = timeSetEvent(MMTimerTick, 0, TimerTick, reinterpret_cast<DWORD_PTR>(&s),
                              TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
     if (s.TimerId == 0) {

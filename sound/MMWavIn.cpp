@@ -224,7 +224,7 @@ void TMMWaveIn::Open() {
     AllocateBuffers();
     for (int i = 0; i < FNumBuffers; ++i) {
       if (!FBuffers[i]) continue;
-      r = waveInPrepareHeader(FHandle, FBuffers[i], sizeof(WAVEHDR));
+      r = waveInPrepareHeader(FHandle, FBuffers[i].get(), sizeof(WAVEHDR));
       if (r != MMSYSERR_NOERROR) WaveInError(MMS_WAVEIN_PREPARE, r);
     }
   } catch (...) {
@@ -263,14 +263,14 @@ void TMMWaveIn::AllocateBuffers() {
 }
 
 void TMMWaveIn::FreeBuffers() {
-  for (WAVEHDR*& b : FBuffers)
-    if (b) FreeWaveBuffer(b);
+  for (TWaveBuffer& b : FBuffers)
+    FreeWaveBuffer(b);
 }
 
 bool TMMWaveIn::OwnBuffer(const WAVEHDR* h) const {
   if (!h) return false;
   for (int i = 0; i < FNumBuffers; ++i)
-    if (FBuffers[i] == h) return true;
+    if (FBuffers[i].get() == h) return true;
   return false;
 }
 
@@ -298,7 +298,7 @@ void TMMWaveIn::Start() {
     FResetting = false;
     FQueued = 0;
     for (int i = 0; i < FNumBuffers; ++i)
-      if (FBuffers[i]) QueueBuffer(FBuffers[i]);
+      if (FBuffers[i]) QueueBuffer(FBuffers[i].get());
   }
   Started();
 }
@@ -395,7 +395,8 @@ bool TMMWaveIn::CloseDevice(std::exception_ptr& firstError) {
     FLastResult = r;
     firstError = std::make_exception_ptr(EMMWaveInError(Text(prefix) + Break + WaveInErrorText(r)));
   };
-  for (WAVEHDR* b : FBuffers) {
+  for (const TWaveBuffer& held : FBuffers) {
+    WAVEHDR* b = held.get();
     if (!b || !(b->dwFlags & WHDR_PREPARED)) continue;
     for (int n = 0; n < 65000 && !(b->dwFlags & WHDR_DONE); ++n) {
     }

@@ -85,7 +85,7 @@ public:
   int NumDevs() const { return FNumDevs; }
   bool ThreadFailed() const { return FThreadFailed; }
   bool HasWorker() const { return FThread != nullptr; }
-  WAVEHDR* Buffer(int index) const { return FBuffers[index]; }
+  WAVEHDR* Buffer(int index) const { return FBuffers[index].get(); }
 
   TNotifyEvent OnError, OnOpen, OnStart, OnPause, OnRestart, OnStop, OnClose;
 
@@ -116,7 +116,7 @@ private:
   TMMDeviceId FDeviceID = 0;
   std::atomic<HWAVEIN> FHandle{nullptr};
   std::atomic<uint32_t> FState{wsClosed};
-  WAVEHDR* FBuffers[500] = {};
+  TWaveBuffer FBuffers[500];
   int FCurrentIndex = 0;
   TMMCBMode FCallBackMode = cmWindow;
   MMRESULT FLastResult = 0;

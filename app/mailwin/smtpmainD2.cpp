@@ -90,14 +90,8 @@ bool AcceptableAddress(const TAddressPiece& piece) {
 
 } // namespace
 
-TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
-  SetName("MailForm");
-  SetCaption(" Tonalbrook mail");
-  SetWidth(395);
-  SetHeight(435);
-  SetPosition(poScreenCenter);
-  SetHelpContext(1700);
-
+// The SMTP client, its message and the dial-up connection it may use.
+void TMailForm::BuildMailClient() {
   msSMTP1 = new TmsSMTP(this);
   msSMTP1->SetName("msSMTP1");
   msSMTP1->SetDefaultPort(25);
@@ -118,7 +112,9 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
     msSMTP1->SetWinsockLoaded(true);
   } catch (const Exception&) {
   }
+}
 
+void TMailForm::BuildMenu() {
   MainMenu1 = new TMainMenu(this);
   MainMenu1->SetName("MainMenu1");
   File1 = MakeItem(this, MainMenu1->Items(), "File1", "&File");
@@ -138,7 +134,9 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
                            [this](TObject* s) { ViewHelpFileClick(s); });
   About1 = MakeItem(this, *Help1, "About1", "&About", [this](TObject* s) { AboutClick(s); });
   SetMenu(MainMenu1);
+}
 
+void TMailForm::BuildToolBar() {
   ToolBar1 = MakeChild<TPanel>(this, this, "ToolBar1", 0, 0, 387, 30);
   ToolBar1->SetBevelOuter(bvNone);
   auto button = [this](const char* name, const char* caption, int left, int tag,
@@ -161,7 +159,10 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
       button("AttachButton", "Attach", 252, 0, [this](TObject* s) { AttachButtonClick(s); });
   Bevel1 = MakeChild<TBevel>(this, this, "Bevel1", 0, 30, 387, 2);
   Bevel1->SetShape(bsTopLine);
+}
 
+// The recipients and the subject.
+void TMailForm::BuildSendInfo() {
   SendInfoPanel = MakeChild<TPanel>(this, this, "SendInfoPanel", 0, 32, 387, 56);
   SendInfoPanel->SetBevelOuter(bvNone);
   ToLabel = MakeChild<TLabel>(this, SendInfoPanel, "ToLabel", 6, 7, 50, 14);
@@ -174,7 +175,9 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   SubjectEdit->SetHelpContext(1702);
   Bevel2 = MakeChild<TBevel>(this, this, "Bevel2", 0, 88, 387, 2);
   Bevel2->SetShape(bsTopLine);
+}
 
+void TMailForm::BuildBodyAndAttachments() {
   BodyMemo = MakeChild<TMemo>(this, this, "BodyMemo", 0, 90, 387, 150);
   BodyMemo->SetScrollBars(ssVertical);
   BodyMemo->SetWordWrap(true);
@@ -198,7 +201,9 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   ListView1->SetHelpContext(1705);
   FIcons = new TImageList(this, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
   ListView1->SetSmallImages(FIcons);
+}
 
+void TMailForm::BuildStatusBar() {
   StatusBar1 = MakeChild<TStatusBar>(this, this, "StatusBar1", 0, 362, 387, 20);
   StatusBar1->AddPanel().SetWidth(200);
   StatusBar1->AddPanel().SetWidth(100);
@@ -206,7 +211,10 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
   ProgressBar1 = MakeChild<TExtProgressBar>(this, StatusBar1, "ProgressBar1", 202, 2, 98, 16);
   ProgressBar1->SetMax(100);
   ProgressBar1->SetVisible(false);
+}
 
+// The client's steps shown on the status bar and the progress bar.
+void TMailForm::FollowMailClient() {
   msSMTP1->OnOpen = [this](TObject*) { SetStatus("Opening connection"); };
   msSMTP1->OnPrepare = [this](TObject*) { SetStatus("Preparing message"); };
   msSMTP1->OnSending = [this](TObject*) { SetStatus("Sending message"); };
@@ -236,6 +244,23 @@ TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
     SetStatus(msg);
     if (UpperCase(msg).find("REQUIRED") != std::string::npos) SetupButtonClick(this);
   };
+}
+
+TMailForm::TMailForm(TComponent* AOwner) : TGradientForm(AOwner) {
+  SetName("MailForm");
+  SetCaption(" Tonalbrook mail");
+  SetWidth(395);
+  SetHeight(435);
+  SetPosition(poScreenCenter);
+  SetHelpContext(1700);
+
+  BuildMailClient();
+  BuildMenu();
+  BuildToolBar();
+  BuildSendInfo();
+  BuildBodyAndAttachments();
+  BuildStatusBar();
+  FollowMailClient();
 
   for (TControl* c : std::initializer_list<TControl*>{ToEdit, SubjectEdit, BodyMemo, ListView1})
     c->OnClick = [this](TObject* s) { HelpClick(s); };
@@ -515,83 +540,77 @@ void TMailForm::SetBusy(bool busy) {
   Screen->SetCursor(busy ? crHourGlass : crDefault);
 }
 
-void TMailForm::SendButtonClick(TObject*) {
-  if (Busy()) return;
-  if (Trim(msSMTP1->Server()).empty() || FRasIndex == 0) SetupButtonClick(this);
-  FSent = false;
-  FClosedShown = false;
+bool TMailForm::ComposeMessage() {
   msMessage1->Recipients().Clear();
   // Every piece must be one whole address: one that parses to nothing, is cut or loses a
   // character would go elsewhere or nowhere while the mail counts as sent.
   for (const TAddressPiece& piece : AddressPieces(*ToEdit)) {
     if (!AcceptableAddress(piece)) {
       SendFailed(InvalidAddressText(piece.Text));
-      return;
+      return false;
     }
     msMessage1->Recipients().Add(piece.Text);
   }
   msMessage1->SetSubject(SubjectEdit->Text());
   msMessage1->Body() = BodyMemo->Lines();
   msMessage1->Attachments().Clear();
+  return true;
+}
 
-  // Busy from here on: a second Send or a mail command while the archive is packed would mix
-  // two mails' attachments and rows.
-  FCancelAsked = false;
-  SetBusy(true);
-  struct TIdleAtEnd {
-    TMailForm& Form;
-    ~TIdleAtEnd() { Form.SetBusy(false); }
-  } idleAtEnd{*this};
+bool TMailForm::PackAttachments(int rows) {
+  std::string folder = MailWindowHost ? MailWindowHost->MailFolder() : std::string();
+  std::string zipName = folder + IntToStr(rows) + "MIDI files.zip";
+  // Every row is packed, a name met before numbered, so the list below tells what it holds.
+  std::vector<std::string> files;
+  for (int i = 0; i < rows; ++i)
+    files.push_back(ListView1->Items(i).SubItems(2));
+  if (!MailWindowHost || !MailWindowHost->ZipFiles(files, zipName) || !FileExists(zipName)) {
+    // A mail announcing an archive it does not carry must not go out.
+    SetBusy(false);
+    SetStatus("");
+    PlainMessageBox("Problem compressing attachments", Application->Title(), TMessageKind::Error,
+                    TMessageButtons::OK, reinterpret_cast<void*>(Handle()));
+    return false;
+  }
+  TStringList& body = msMessage1->Body();
+  body.Add("");
+  body.Add("");
+  body.Add(FrameLine);
+  body.Add("The attached archive (" + ExtractFileName(zipName) + ") contains " + IntToStr(rows) +
+           " MIDI(s):");
+  for (int i = 0; i < rows; ++i)
+    body.Add("    \"" + ListView1->Items(i).SubItems(1) + "\" by " +
+             ListView1->Items(i).SubItems(0));
+  body.Add(FrameLine);
+  body.Add("");
+  msMessage1->Attachments().Add(zipName);
+  return true;
+}
+
+bool TMailForm::LoadAttachments() {
   SetStatus("Loading attachments...");
-  bool ready = true;
   try {
     int rows = ListView1->ItemCount();
     // A mail without rows carries no archive (nor its list).
-    if (CheckBox1->Checked() && rows > 0) {
-      std::string folder = MailWindowHost ? MailWindowHost->MailFolder() : std::string();
-      std::string zipName = folder + IntToStr(rows) + "MIDI files.zip";
-      // Every row is packed, a name met before numbered, so the list below tells what it holds.
-      std::vector<std::string> files;
-      for (int i = 0; i < rows; ++i)
-        files.push_back(ListView1->Items(i).SubItems(2));
-      if (!MailWindowHost || !MailWindowHost->ZipFiles(files, zipName) || !FileExists(zipName)) {
-        // A mail announcing an archive it does not carry must not go out.
-        SetBusy(false);
-        SetStatus("");
-        PlainMessageBox("Problem compressing attachments", Application->Title(),
-                        TMessageKind::Error, TMessageButtons::OK,
-                        reinterpret_cast<void*>(Handle()));
-        return;
-      }
-      TStringList& body = msMessage1->Body();
-      body.Add("");
-      body.Add("");
-      body.Add(FrameLine);
-      body.Add("The attached archive (" + ExtractFileName(zipName) + ") contains " +
-               IntToStr(rows) + " MIDI(s):");
-      for (int i = 0; i < rows; ++i)
-        body.Add("    \"" + ListView1->Items(i).SubItems(1) + "\" by " +
-                 ListView1->Items(i).SubItems(0));
-      body.Add(FrameLine);
-      body.Add("");
-      msMessage1->Attachments().Add(zipName);
-    } else {
-      for (int i = 0; i < rows; ++i)
-        msMessage1->Attachments().Add(ListView1->Items(i).SubItems(2));
-    }
+    if (CheckBox1->Checked() && rows > 0) return PackAttachments(rows);
+    for (int i = 0; i < rows; ++i)
+      msMessage1->Attachments().Add(ListView1->Items(i).SubItems(2));
   } catch (const Exception& e) {
     // An attachment that cannot be read: say so and send nothing.
     SetStatus(e.Message());
     MessageBeep(0);
-    ready = false;
+    return false;
   }
-  if (!ready) return;
+  return true;
+}
+
+bool TMailForm::ReadyToSend() {
   SetStatus("");
-  if (MailWindowHost && MailWindowHost->AbortSet()) return;
+  if (MailWindowHost && MailWindowHost->AbortSet()) return false;
   // A Cancel while the attachments were loaded stops the mail before it is sent.
   if (FCancelAsked) {
     SetStatus("Operation has been canceled");
-    return;
+    return false;
   }
   // The library may have been missing when the window was made: it is tried once more.
   if (!msSMTP1->WinsockLoaded()) {
@@ -600,9 +619,13 @@ void TMailForm::SendButtonClick(TObject*) {
     } catch (const Exception& e) {
       SetBusy(false);
       SendFailed(e.Message());
-      return;
+      return false;
     }
   }
+  return true;
+}
+
+void TMailForm::SendAndReport() {
   bool failed = true;
   std::string failure;
   try {
@@ -624,6 +647,25 @@ void TMailForm::SendButtonClick(TObject*) {
     return;
   }
   SendFailed(failure.empty() ? "Unknown error" : failure);
+}
+
+void TMailForm::SendButtonClick(TObject*) {
+  if (Busy()) return;
+  if (Trim(msSMTP1->Server()).empty() || FRasIndex == 0) SetupButtonClick(this);
+  FSent = false;
+  FClosedShown = false;
+  if (!ComposeMessage()) return;
+
+  // Busy from here on: a second Send or a mail command while the archive is packed would mix
+  // two mails' attachments and rows.
+  FCancelAsked = false;
+  SetBusy(true);
+  struct TIdleAtEnd {
+    TMailForm& Form;
+    ~TIdleAtEnd() { Form.SetBusy(false); }
+  } idleAtEnd{*this};
+  if (!LoadAttachments() || !ReadyToSend()) return;
+  SendAndReport();
 }
 
 void TMailForm::SendFailed(const std::string& why) {

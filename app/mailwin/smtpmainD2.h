@@ -91,6 +91,20 @@ protected:
   void InitWnd() override;
 
 private:
+  // The window's parts, made in this order.
+  void BuildMailClient();
+  void BuildMenu();
+  void BuildToolBar();
+  void BuildSendInfo();
+  void BuildBodyAndAttachments();
+  void BuildStatusBar();
+  void FollowMailClient();
+  // The steps of a send; those answering bool say whether it goes on.
+  bool ComposeMessage();
+  bool LoadAttachments();
+  bool PackAttachments(int rows);
+  bool ReadyToSend();
+  void SendAndReport();
   void SetStatus(const std::string& text);
   // A mail that did not go: why, on the status bar and in a box.
   void SendFailed(const std::string& why);

@@ -44,7 +44,8 @@ void DrawGreenThumb(TObject* sender, TCanvas& c, RECT r, bool dragged) {
 
 } // namespace
 
-TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
+// The window's own look, size and icon.
+void TMixerFrmF::SetUpWindow() {
   RegisterMMCompClasses();
   SetName("MixerFrmF");
   SetCaption(WinText(MMS_SOUND_CONTROL_CAPTION));
@@ -63,7 +64,10 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   } catch (const EResNotFound&) {
     // A program built without the sound resources keeps the default icon.
   }
+}
 
+// The sliders' thumb painters, found by name as the blocks are built.
+void TMixerFrmF::BindThumbHandlers() {
   Handlers = new TMMHandlerTable(this);
   Handlers->SetName("Handlers");
   Handlers->AddHandler("MMMixerBlockSlider1DrawThumb", [this](TComponent* t, const std::string&) {
@@ -78,8 +82,10 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
         MasterBass_RDrawThumb(sender, c, r, dragged, focused);
       };
   });
+}
 
-  // The mixer model: the device stays closed until the window is created.
+// The mixer model: the device stays closed until the window is created.
+void TMixerFrmF::BuildMixerModel() {
   MMMixerDevice1 = new TMMMixerDevice(this);
   MMMixerDevice1->SetName("MMMixerDevice1");
   auto line = [this](const char* name, TMMComponentType type) {
@@ -104,8 +110,10 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   WaveInTreble = control("WaveInTreble", WaveInLine, ctTreble);
   MasterMixer = control("MasterMixer", MasterLine, ctMixer);
   WaveInMixer = control("WaveInMixer", WaveInLine, ctMixer);
+}
 
-  // The device row.
+// The device row.
+void TMixerFrmF::BuildDeviceRow() {
   Panel1 = new TPanel(this);
   Panel1->SetName("Panel1");
   Panel1->SetParent(this);
@@ -130,7 +138,9 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   Button1->SetBounds(360, 4, 75, 25);
   Button1->SetVisible(false);
   Button1->OnClick = [this](TObject* s) { Button1Click(s); };
+}
 
+void TMixerFrmF::BuildPages() {
   EP1 = new TExtPageControl(this);
   EP1->SetName("EP1");
   EP1->SetParent(this);
@@ -145,8 +155,10 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   };
   TabSheet1 = page("TabSheet1", MMS_PLAYBACK);
   TabSheet2 = page("TabSheet2", MMS_RECORDING);
+}
 
-  // The template blocks: their parts first, then their lines.
+// The template blocks: their parts first, then their lines.
+void TMixerFrmF::BuildTemplateBlocks() {
   auto block = [this](const char* name, TTabSheet* on) {
     auto* b = new TMMMixerBlock(this);
     b->SetName(name);
@@ -207,8 +219,10 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   RecordBlock->ApplyPartLooks();
   RecordBlock->SetLine(WaveInLine);
   RecordBlock->SetMixer(WaveInMixer);
+}
 
-  // Bass and treble under each page's blocks.
+// Bass and treble under each page's blocks.
+void TMixerFrmF::BuildToneRows() {
   auto tonePanel = [this](const char* name, TTabSheet* on) {
     auto* p = new TPanel(this);
     p->SetName(name);
@@ -238,7 +252,9 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   MasterBass_R = ToneSlider(Panel3, "MasterBass_R", 3, 270, WaveInBass);
   MasterTreble_R = ToneSlider(Panel3, "MasterTreble_R", 28, 270, WaveInTreble);
   Panel3->OnResize = [this](TObject* s) { Panel3Resize(s); };
+}
 
+void TMixerFrmF::ConnectToneLabels() {
   // A line without a bass or treble control gives the connector no name to show: the label
   // keeps its own then, so that no slider stands unnamed.
   auto keepName = [](TLabel* label) {
@@ -256,7 +272,9 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   MMMixerLabelConnector2->SetName("MMMixerLabelConnector2");
   MMMixerLabelConnector2->SetSource(TrebleMixer);
   MMMixerLabelConnector2->SetDestination(Label3);
+}
 
+void TMixerFrmF::BuildTimerAndEvents() {
   MMCM = new TMMCompManager(this);
   MMCM->SetName("MMCM");
   Timer1 = new TTimer(this);
@@ -269,6 +287,18 @@ TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
   OnDestroy = [this](TObject* s) { FormDestroy(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
   OnActivate = [this](TObject* s) { FormActivate(s); };
+}
+
+TMixerFrmF::TMixerFrmF(TComponent* AOwner) : TForm(AOwner) {
+  SetUpWindow();
+  BindThumbHandlers();
+  BuildMixerModel();
+  BuildDeviceRow();
+  BuildPages();
+  BuildTemplateBlocks();
+  BuildToneRows();
+  ConnectToneLabels();
+  BuildTimerAndEvents();
 }
 
 TMixerFrmF::~TMixerFrmF() {

@@ -68,6 +68,16 @@ protected:
   void CreateParams(TCreateParams& params) override;
 
 private:
+  // The window's parts, made in this order.
+  void SetUpWindow();
+  void BindThumbHandlers();
+  void BuildMixerModel();
+  void BuildDeviceRow();
+  void BuildPages();
+  void BuildTemplateBlocks();
+  void BuildToneRows();
+  void ConnectToneLabels();
+  void BuildTimerAndEvents();
   void Rebuild();
   // The mute or select box's caption, "&Mute" or "&Select" as the block's box works.
   void NameCheckBox(TMMMixerBlock& block);

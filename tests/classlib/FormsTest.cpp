@@ -8,6 +8,7 @@
 #include "MessageBox.h"
 #include "Messages.h"
 #include "TestCapture.h"
+#include "TestUtil.h"
 
 namespace {
 
@@ -300,7 +301,7 @@ TEST(Forms, AReleasedFormOutlivesTheHandlerThatLetMessagesRun) {
   swatch->OnClick = [&](TObject*) {
     form->Release();
     ProcessMessages();
-    Sleep(50);
+    PumpQueued(); // and what those messages posted in turn
     ProcessMessages();
     usable = freed == 0 && form->HandleAllocated();
   };

@@ -11,6 +11,7 @@
 #include "Messages.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
+#include "TestUtil.h"
 
 namespace {
 
@@ -153,16 +154,21 @@ TEST(Loop, TheEntryBodyRaisingIsShownAndAnswersOne) {
 }
 
 TEST(Loop, ProcessMessagesReturnsThoughATimerHandlerOutlastsItsPeriod) {
-  // Each tick takes three periods, so a new tick is always due when the queue is looked at.
+  // Each tick lasts until the next is due, so a new tick is always due when the queue is looked
+  // at.
   TTimer timer(nullptr);
   int ticks = 0;
+  const auto tickDue = [] {
+    MSG m;
+    return PeekMessageA(&m, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE) != 0;
+  };
   timer.SetInterval(10);
   timer.OnTimer = [&](TObject*) {
     ++ticks;
-    Sleep(30);
+    PollUntil(tickDue, 5000);
     if (ticks >= 200) timer.SetEnabled(false); // ends the test even when the pump never returns
   };
-  Sleep(50);
+  ASSERT_TRUE(PollUntil(tickDue, 5000));
   ProcessMessages();
   EXPECT_LE(ticks, 3) << "the pump kept taking ticks that came after it was called";
   timer.SetEnabled(false);

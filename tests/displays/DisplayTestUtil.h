@@ -1,11 +1,31 @@
 // Small helpers of the frequency-display tests: hex blocks from the oracles and screenshots.
 #pragma once
 #include "Graphics.h"
+#include "MMUtils.h"
 #include "TestUtil.h"
+#include <atomic>
 #include <string>
 #include <windows.h>
 
 constexpr double DisplayPi = 3.14159265358979323846;
+
+// Counts the shared timer's ticks while it lives: a client registered after a display's own sees
+// each tick after the display has aged its peaks on it.
+class TTimerTicks {
+public:
+  TTimerTicks()
+      : FClient(AddTimerClient(
+            MMTimerTick, false,
+            [](TMMTimerHandle, void* n) { ++*static_cast<std::atomic<int>*>(n); }, &FCount)) {}
+  ~TTimerTicks() { RemoveTimerClient(FClient); }
+  TTimerTicks(const TTimerTicks&) = delete;
+  TTimerTicks& operator=(const TTimerTicks&) = delete;
+  int Count() const { return FCount.load(); }
+
+private:
+  std::atomic<int> FCount{0};
+  TMMTimerHandle FClient;
+};
 
 inline std::string Unhex(const std::string& s) {
   std::string v;

@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "TestCapture.h"
 #include "TestUtil.h"
+#include "DisplayTestUtil.h"
 #include <atomic>
 #include <cmath>
 #include <fstream>
@@ -289,14 +290,14 @@ TEST_F(LevelFixture, PeakHoldsThenFalls) {
   Level->SetValue(100);
   EXPECT_EQ(Level->PeakSpots(), 0);
   EnableTimerClient(Level->PeakTimer());
-  // On the live timer: the peak of 2 x 2 + 1 ticks of 25 ms is gone well within a second.
+  // On the live timer: the peak of 2 x 2 + 1 ticks is gone well within forty.
   Level->SetNumPeaks(1);
   Level->SetPeakSpeed(0);
+  TTimerTicks ticks;
   Level->SetValue(100);
   Level->SetValue(0);
   EXPECT_EQ(Level->PeakSpots(), 100);
-  for (int i = 0; i < 100 && Level->PeakSpots() > 0; ++i)
-    Sleep(10);
+  PollUntil([&] { return Level->PeakSpots() == 0 || ticks.Count() >= 40; });
   EXPECT_EQ(Level->PeakSpots(), 0);
 }
 
@@ -310,9 +311,10 @@ TEST_F(LevelFixture, PeakStaysInRangeUnderTheLiveTimer) {
       if (p < 0 || p > Level->NumSpots()) bad = true;
     }
   });
-  const DWORD end = GetTickCount() + 1500;
+  // Sixty ticks of the live timer.
+  TTimerTicks ticks;
   int i = 0;
-  while (GetTickCount() < end) {
+  while (ticks.Count() < 60) {
     Level->SetValue((i * 37) % 101);
     if (i % 50 == 0) Level->ResetData();
     if (i % 7 == 0) Level->SetPeakSpeed(i % 3);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include "ExtCtrls.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "MMConect.h"
 #include "MMLevel.h"
 #include "MMLight.h"
@@ -39,6 +40,7 @@ struct TCapture : TComponent {
   int Formats = 0, Resets = 0;
   WAVEFORMATEX Format{};
   std::vector<std::string> Frames;
+  std::atomic<size_t> Shown{0}; // the frames, for another thread to watch
   TMMConnectorSlot Slot() {
     TMMConnectorSlot s;
     s.Display = this;
@@ -46,7 +48,10 @@ struct TCapture : TComponent {
       ++Formats;
       Format = *f;
     };
-    s.Refresh = [this](const void* p) { Frames.emplace_back(static_cast<const char*>(p), Size); };
+    s.Refresh = [this](const void* p) {
+      Frames.emplace_back(static_cast<const char*>(p), Size);
+      ++Shown;
+    };
     s.Reset = [this] { ++Resets; };
     s.FrameSize = [this] { return Size; };
     return s;
@@ -60,8 +65,8 @@ WAVEFORMATEX Pcm(int bits, int channels, int rate) {
 }
 
 // A wave buffer whose 16-bit words count up from first.
-WAVEHDR* Counting(int bytes, int first = 0) {
-  WAVEHDR* h = AllocWaveBuffer(bytes);
+TWaveBuffer Counting(int bytes, int first = 0) {
+  TWaveBuffer h = AllocWaveBuffer(bytes);
   auto* w = reinterpret_cast<uint16_t*>(h->lpData);
   for (int i = 0; i < bytes / 2; ++i)
     w[i] = uint16_t(first + i);
@@ -98,10 +103,7 @@ struct TChain {
     Conn.Opened();
     Conn.Started();
   }
-  void Push(WAVEHDR* h) {
-    Conn.BufferReady(h);
-    FreeWaveBuffer(h);
-  }
+  void Push(TWaveBuffer h) { Conn.BufferReady(h.get()); }
 };
 
 } // namespace
@@ -169,10 +171,10 @@ TEST(Connector, ShowsTheBufferHandedInWhateverItsLinkSays) {
   TCapture display(1024);
   chain.Conn.SetSlot(4, display.Slot());
   chain.Start();
-  WAVEHDR* other = Counting(4096, 30000);
-  WAVEHDR* own = Counting(4096, 7);
-  own->lpNext = other; // the driver's link to another header
-  chain.Push(own);     // real-time off, trigger on: one pass at once
+  TWaveBuffer other = Counting(4096, 30000);
+  TWaveBuffer own = Counting(4096, 7);
+  own->lpNext = other.get();  // the driver's link to another header
+  chain.Push(std::move(own)); // real-time off, trigger on: one pass at once
   FreeWaveBuffer(other);
   ASSERT_EQ(display.Frames.size(), 1u);
   EXPECT_EQ(FirstWord(display.Frames[0]), 7);
@@ -193,12 +195,12 @@ TEST(Connector, MetersAndLightsTakeTheirFrames) {
   chain.Conn.SetLight(0, light);
   chain.Start();
   EXPECT_EQ(meter->BitLength(), b16Bit); // the format reached both
-  WAVEHDR* h = AllocWaveBuffer(4096);
+  TWaveBuffer h = AllocWaveBuffer(4096);
   auto* s = reinterpret_cast<int16_t*>(h->lpData);
   for (int i = 0; i < 2048; ++i)
     s[i] = int16_t(16384 * std::sin(2 * 3.14159265358979 * 1000 * i / 11025));
   h->dwBytesRecorded = 4096;
-  chain.Push(h); // real-time off, trigger on: one pass at once
+  chain.Push(std::move(h)); // real-time off, trigger on: one pass at once
   EXPECT_EQ(chain.Conn.FrameCount(cgMeters), 1);
   EXPECT_EQ(chain.Conn.FrameCount(cgLights), 1);
   EXPECT_EQ(meter->Value(), 50); // -6 dB
@@ -272,10 +274,10 @@ TEST(Connector, StopClearsDisplaysOnlyWhenAsked) {
     chain.Conn.SetRefreshOnStop(refresh);
     chain.Conn.SetLevel1(level);
     chain.Start();
-    WAVEHDR* h = AllocWaveBuffer(1024);
+    TWaveBuffer h = AllocWaveBuffer(1024);
     std::memset(h->lpData, 250, 1024);
     h->dwBytesRecorded = 1024;
-    chain.Push(h);
+    chain.Push(std::move(h));
     ASSERT_GT(level->CurrentSpots(), 90);
     chain.Conn.Stopped();
     EXPECT_EQ(level->CurrentSpots() > 90, !refresh);
@@ -294,10 +296,10 @@ TEST(Connector, PauseShowsSilenceOnTheTimer) {
   chain.Conn.SetSlot(4, display.Slot());
   chain.Conn.SetLevel1(level);
   chain.Start();
-  WAVEHDR* h = AllocWaveBuffer(1024);
+  TWaveBuffer h = AllocWaveBuffer(1024);
   std::memset(h->lpData, 250, 1024);
   h->dwBytesRecorded = 1024;
-  chain.Push(h);
+  chain.Push(std::move(h));
   ASSERT_TRUE(PumpUntil([&] { return chain.Conn.IsRunning() && !display.Frames.empty(); }, 5000));
   EXPECT_GT(level->CurrentSpots(), 90);
   chain.Conn.Paused();
@@ -323,27 +325,33 @@ TEST(Connector, ManyPauseCyclesLeaveNoTickAfterTheStop) {
   std::atomic<bool> done{false};
   std::atomic<int> pushed{0};
   std::thread pusher([&] {
-    WAVEHDR* h = Counting(64);
+    TWaveBuffer h = Counting(64);
     while (!done) {
-      chain.Conn.BufferReady(h);
+      chain.Conn.BufferReady(h.get());
       ++pushed;
     }
     FreeWaveBuffer(h);
   });
   chain.Conn.Opened();
   int late = 0, ticked = 0;
+  // Some pauses last until the timer has ticked, others are ended at once.
+  auto tickWhilePaused = [&] {
+    const int now = chain.Conn.PauseCallbacks();
+    EXPECT_TRUE(PollUntil([&] { return chain.Conn.PauseCallbacks() > now; }, 5000));
+  };
   for (int i = 0; i < 500; ++i) {
     chain.Conn.Started();
     chain.Conn.Paused();
-    Sleep(i % 3);
+    if (i % 3 != 0) tickWhilePaused();
     chain.Conn.Restarted();
     chain.Conn.Paused();
-    Sleep(1);
+    if (i % 2 == 0) tickWhilePaused();
     chain.Conn.Stopped();
     const int after = chain.Conn.PauseCallbacks();
     ticked = after;
     if (i % 50 == 0) {
-      Sleep(3);
+      // Past every tick the 1 ms timer would still have made.
+      EXPECT_TRUE(WaitPastSystemTimer(3));
       late += chain.Conn.PauseCallbacks() != after;
     }
   }
@@ -367,8 +375,8 @@ TEST(Connector, DestroyingOneLoopKeepsTheOtherRunning) {
     c->Start();
   }
   auto pushing = [&](TChain* c) {
-    WAVEHDR* h = Counting(512);
-    c->Conn.BufferReady(h);
+    TWaveBuffer h = Counting(512);
+    c->Conn.BufferReady(h.get());
     FreeWaveBuffer(h);
   };
   ASSERT_TRUE(PumpUntil(
@@ -379,11 +387,13 @@ TEST(Connector, DestroyingOneLoopKeepsTheOtherRunning) {
       },
       5000));
   EXPECT_EQ(TMMConnector::RunningLoops(), 2);
-  // Every pump returns while the loops run.
-  const DWORD t0 = GetTickCount();
+  // Every pump returns while the loops run: the queue runs dry between their steps, and a wait
+  // ends on its condition and at its bound.
   ProcessMessages();
+  EXPECT_TRUE(PumpQueued());
+  const int stepsNow = TMMConnector::StepsRun();
+  EXPECT_TRUE(PumpUntil([&] { return TMMConnector::StepsRun() > stepsNow + 10; }, 5000));
   EXPECT_FALSE(PumpUntil([] { return false; }, 100));
-  EXPECT_LT(GetTickCount() - t0, 2000u);
 
   delete a;
   EXPECT_EQ(TMMConnector::RunningLoops(), 1);
@@ -428,10 +438,10 @@ TEST(Connector, MuLawConvertedOnTheWay) {
   EXPECT_EQ(spectrum.Format.wBitsPerSample, 16);
   EXPECT_EQ(spectrum.Format.nSamplesPerSec, 8000u);
   for (int at = 0; at + 1024 <= 8192; at += 1024) {
-    WAVEHDR* h = AllocWaveBuffer(1024);
+    TWaveBuffer h = AllocWaveBuffer(1024);
     std::memcpy(h->lpData, data.data() + at, 1024);
     h->dwBytesRecorded = 1024;
-    chain.Push(h);
+    chain.Push(std::move(h));
     for (int i = 0; i < 10; ++i)
       chain.Conn.ProcessConnectorBuffer();
   }
@@ -465,8 +475,8 @@ struct TFedLoop {
     Chain.Start();
     Feeder = std::thread([this] {
       while (!Stop) {
-        WAVEHDR* h = Counting(2048);
-        Chain.Conn.BufferReady(h);
+        TWaveBuffer h = Counting(2048);
+        Chain.Conn.BufferReady(h.get());
         FreeWaveBuffer(h);
         Sleep(90); // 2048 bytes of 11025 Hz 8-bit stereo: 93 ms
       }
@@ -496,13 +506,19 @@ void SendMouse(DWORD flags, POINT p = {}) {
     in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
   }
   SendInput(1, &in, sizeof(INPUT));
-  Sleep(60);
 }
 
-// Moves onto the point, as a hand does (the menu selects the item under the mouse), and clicks.
-void SendClick(POINT p) {
+// Whether the menu shows its item at index as selected.
+bool Selected(HMENU menu, int index) {
+  return (GetMenuState(menu, index, MF_BYPOSITION) & MF_HILITE) != 0;
+}
+
+// Moves onto the point, as a hand does (the menu selects the item under the mouse), and clicks
+// once the menu shows the item there selected.
+void SendClick(POINT p, HMENU menu, int item) {
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, {p.x - 3, p.y});
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p);
+  PollUntil([&] { return Selected(menu, item); }, 5000);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   SendMouse(MOUSEEVENTF_LEFTUP);
 }
@@ -523,34 +539,40 @@ TMenuRun ChooseSecond(TForm& form, TCapture& display, bool byMouse) {
   HWND owner = form.Handle();
   SetForegroundWindow(owner);
   ProcessMessages();
-  std::atomic<bool> done{false};
+  TKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   size_t before = 0;
   RECT itemRect{};
   HDESK desktop = GetThreadDesktop(GetCurrentThreadId());
   std::thread input([&] {
     SetThreadDesktop(desktop); // input goes to the test's own desktop
-    Sleep(400);                // the menu is up
-    if (byMouse) {
+    // The menu is up once its window shows.
+    HWND popup = nullptr;
+    const bool up = PollUntil(
+        [&] {
+          return (popup = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(popup);
+        },
+        10000);
+    // The displays go on inside the menu's loop: a few frames before the input comes.
+    const size_t shown = display.Shown.load();
+    PollUntil([&] { return display.Shown.load() > shown + 6; }, 10000);
+    if (up && byMouse) {
       // The menu's window, its three items of one height between a border above and below.
-      HWND popup = nullptr;
-      for (int i = 0; i < 50 && !(popup = FindWindowA("#32768", nullptr)); ++i)
-        Sleep(20);
       RECT r{};
       GetWindowRect(popup, &r);
       itemRect = r;
       const int border = 3, h = (r.bottom - r.top - 2 * border) / 3;
-      SendClick({(r.left + r.right) / 2, r.top + border + h + h / 2});
-    } else {
+      SendClick({(r.left + r.right) / 2, r.top + border + h + h / 2}, menu, 1);
+    } else if (up) {
+      // Each key once the menu has taken the one before.
       SendKey(VK_DOWN);
-      Sleep(100);
+      PollUntil([&] { return Selected(menu, 0); }, 5000);
       SendKey(VK_DOWN);
-      Sleep(100);
+      PollUntil([&] { return Selected(menu, 1); }, 5000);
       SendKey(VK_RETURN);
     }
     // Nothing chosen: the menu is closed, so that the test ends either way.
-    for (int i = 0; i < 100 && !done; ++i)
-      Sleep(20);
-    if (!done) PostMessageA(owner, WM_CANCELMODE, 0, 0);
+    if (WaitForSingleObject(done.Get(), 10000) != WAIT_OBJECT_0)
+      PostMessageA(owner, WM_CANCELMODE, 0, 0);
   });
   POINT at{form.Left() + 40, form.Top() + 60};
   before = display.Frames.size();
@@ -558,7 +580,7 @@ TMenuRun ChooseSecond(TForm& form, TCapture& display, bool byMouse) {
   run.Command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
                                                  at.x, at.y, 0, owner, nullptr));
   run.Frames = display.Frames.size() - before;
-  done = true;
+  SetEvent(done.Get());
   input.join();
   run.Item = itemRect;
   DestroyMenu(menu);
@@ -578,7 +600,7 @@ TEST(ConnectorLoop, PopupMenusTakeTheirInputWhileTheDisplaysRun) {
     TMenuRun run = ChooseSecond(form, loop.Display, byMouse);
     EXPECT_EQ(run.Command, 102u) << "menu at " << run.Item.left << "," << run.Item.top << " "
                                  << run.Item.right << "," << run.Item.bottom;
-    // The displays went on inside the menu's loop: about 14 frames in 400 ms and more.
+    // The displays went on inside the menu's loop.
     EXPECT_GT(run.Frames, 5u);
   }
 }
@@ -651,11 +673,11 @@ struct TPacedStream {
     const DWORD self = GetCurrentThreadId();
     std::thread feeder([&] {
       for (int b = 0; b < buffers; ++b) {
-        WAVEHDR* h = AllocWaveBuffer(Bytes);
+        TWaveBuffer h = AllocWaveBuffer(Bytes);
         std::memset(h->lpData, 128, Bytes);
         if (Make) Make(b, reinterpret_cast<uint8_t*>(h->lpData));
         h->dwBytesRecorded = Bytes;
-        Chain.Conn.BufferReady(h);
+        Chain.Conn.BufferReady(h.get());
         FreeWaveBuffer(h);
         PostThreadMessageA(self, WM_NULL, 0, 0);
         Sleep(90);

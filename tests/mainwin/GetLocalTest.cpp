@@ -167,8 +167,8 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   w.SetModalResult(mrNone);
   EXPECT_EQ(w.ArtistKey(), artists.FindPerformer("Jane", "Doe"));
   EXPECT_EQ(w.CategoryKey(), FForm->CatList()->FindCategory("Loader Other"));
-  EXPECT_EQ(FForm->EditCommands().AddArtistKey(), w.ArtistKey());
-  EXPECT_EQ(FForm->EditCommands().AddCategoryKey(), w.CategoryKey());
+  EXPECT_EQ(FForm->ScanCommands().LoaderInput(a).ArtistKey, w.ArtistKey());
+  EXPECT_EQ(FForm->ScanCommands().LoaderInput(a).CategoryKey, w.CategoryKey());
 
   // Blank names are refused in the window's own box, and the window stays.
   const int categories = FForm->CatList()->Count(), performers = artists.Count();

@@ -6,8 +6,10 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include "AdderCodeD2.h"
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
+#include "EditCommands.h"
 #include "ImportCommands.h"
 #include "MainWindowFixture.h"
 #include "DataCodeD2.h"
@@ -378,6 +380,36 @@ TEST_F(Import, ArchivesFriendlyAndHostile) {
     EXPECT_FALSE(FileExists(std::string("C:\\") + stray)) << stray;
   }
   KeepForChecker("archives", notes.str());
+}
+
+TEST_F(Import, EveryTitleOfAnArchiveGetsTheGivenKeysAndTheEditorKeepsItsOwn) {
+  Start();
+  // Six entries: the archive window runs the import, and each title gets the given names.
+  FAnswers.Push([](TModalRequest&) { return mrRunModal; });
+  ASSERT_EQ(Add(Archive("six.zip"), false, true, "", "Brass, Anna", "Brass Band"), "OK");
+  const std::vector<int32_t> keys = FForm->ImportCommands().AddedKeys();
+  ASSERT_EQ(keys.size(), 6u);
+  std::set<std::string> origins;
+  for (int32_t key : keys) {
+    TTuneRec rec = Rec(key);
+    EXPECT_EQ(rec.CategoryName, "Brass Band") << key;
+    EXPECT_EQ(rec.LastName + "|" + rec.FirstName, "Brass|Anna") << key;
+    EXPECT_EQ(rec.Origin.rfind(Archive("six.zip") + "+", 0), 0u) << rec.Origin;
+    origins.insert(rec.Origin);
+  }
+  EXPECT_EQ(origins.size(), 6u) << "each entry's own origin";
+
+  // What the title editor hands over (each title keeps its own artist and category) is the
+  // edit's: the next import that names nothing keeps the keys and the title of its own.
+  FForm->EditCommands().SetAddInfo("Edited", KeepOwnKey, KeepOwnKey);
+  WriteFileBytes(FDir / "plain.mid", ReadFileBytes(CorpusFiles("songwrite")[1]));
+  ASSERT_EQ(Add(FDir / "plain.mid", false, true), "OK");
+  TTuneRec rec = Only();
+  EXPECT_EQ(rec.Title, "plain");
+  EXPECT_EQ(rec.CategoryName, "Brass Band");
+  EXPECT_EQ(rec.LastName, "Brass");
+  EXPECT_EQ(FForm->EditCommands().AddTitle(), "Edited");
+  EXPECT_EQ(FForm->EditCommands().AddCategoryKey(), KeepOwnKey);
 }
 
 // The window's picture, as a 24-bit BMP file.

@@ -162,9 +162,12 @@ TEST_F(PlayerCommands, StopOnTheLastTitleOfAnEmptiedProgramEndsIt) {
   PlayTitles(1);
   FForm->PlayCommands().MusicClearClick(nullptr); // the title plays on
   ASSERT_EQ(FSeq.Mode, static_cast<DWORD>(MCI_MODE_PLAY));
-  DWORD started = GetTickCount();
+  // Counted in the ticks of a 25 ms system timer: the mode wait's bound would hold 200 of them.
+  TSystemTicks ticks(25);
+  ASSERT_TRUE(ticks.Running());
   FForm->PlayerCommands().OneStopClick(nullptr);
-  EXPECT_LT(GetTickCount() - started, 4000u) << "returns without waiting for a mode";
+  EXPECT_LT(ticks.Count(), static_cast<int>(TPlayRoad::ModeWaitMs / 25 * 4 / 5))
+      << "returns without waiting for a mode";
   EXPECT_EQ(Probe(FForm).MyMidi1().DeviceId(), -1) << "sequencer closed";
   EXPECT_FALSE(Program().Playing());
   EXPECT_EQ(FForm->Road().StatusText(), "No program");

@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "StandInMixer.h"
 #include "TestUtil.h"
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -319,7 +320,18 @@ TEST(BoundStandIn, ConnectorsShareTheQueueAndSurviveChurn) {
   auto* second = new TMMMixerConnector(&form);
   second->SetControl(peaks[1]);
   // Both post their message while nothing pumps; taking the first away must keep the second's.
-  Sleep(200);
+  // Each posts once until its message is handled: two queued are both of them.
+  auto queued = [] {
+    std::vector<MSG> taken;
+    MSG m;
+    while (PeekMessageA(&m, TMMMixerConnector::SharedWindow(), MM_MIXCONNECTOR_TRIGGER,
+                        MM_MIXCONNECTOR_TRIGGER, PM_REMOVE))
+      taken.push_back(m);
+    for (const MSG& t : taken)
+      PostMessageA(t.hwnd, t.message, t.wParam, t.lParam);
+    return taken.size();
+  };
+  EXPECT_TRUE(PollUntil([&] { return queued() == 2; }, 5000)) << queued();
   delete first;
   auto& raw = card.Control(1, MIXERCONTROL_CONTROLTYPE_PEAKMETER).Values;
   for (int32_t v : {8192, 16384, 32767}) {
@@ -330,19 +342,27 @@ TEST(BoundStandIn, ConnectorsShareTheQueueAndSurviveChurn) {
   delete second;
   EXPECT_EQ(TMMMixerConnector::LiveCount(), 0);
   EXPECT_FALSE(TMMMixerConnector::SharedWindow());
-  // Many short lives while the shared timer ticks.
+  // Many short lives while the shared timer ticks; every tenth lives through a tick.
+  std::atomic<int> ticks{0};
+  TMMTimerHandle clock = AddTimerClient(
+      MMTimerTick, false, [](TMMTimerHandle, void* n) { ++*static_cast<std::atomic<int>*>(n); },
+      &ticks);
   auto* keeper = new TMMMixerConnector(&form);
   keeper->SetControl(peaks[0]);
   for (int i = 0; i < 1000; ++i) {
     auto* c = new TMMMixerConnector(&form);
     c->SetControl(peaks[i % 2]);
-    if (i % 10 == 0) Sleep(1);
+    if (i % 10 == 0) {
+      const int now = ticks.load();
+      EXPECT_TRUE(PollUntil([&] { return ticks.load() > now; }, 5000));
+    }
     if (i % 50 == 0) ProcessMessages();
     delete c;
   }
   ProcessMessages();
   EXPECT_EQ(TMMMixerConnector::LiveCount(), 1);
   delete keeper;
+  RemoveTimerClient(clock);
   EXPECT_EQ(TimerClientCount(), clients);
 }
 

@@ -131,9 +131,9 @@ TEST(DSPChain, PushStopsAtTheFirstClosedMember) {
   b.OnBufferReady = [&](TObject*, WAVEHDR*) { seen += "b"; };
   c.OnBufferReady = [&](TObject*, WAVEHDR*) { seen += "c"; };
   b.Opened();
-  WAVEHDR* h = AllocWaveBuffer(64);
-  EXPECT_EQ(reinterpret_cast<char*>(h->lpData) - reinterpret_cast<char*>(h), 56);
-  a.BufferReady(h);
+  TWaveBuffer h = AllocWaveBuffer(64);
+  EXPECT_EQ(reinterpret_cast<char*>(h->lpData) - reinterpret_cast<char*>(h.get()), 56);
+  a.BufferReady(h.get());
   EXPECT_EQ(seen, "ab");
   FreeWaveBuffer(h);
   EXPECT_EQ(h, nullptr);

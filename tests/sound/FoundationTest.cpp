@@ -146,18 +146,26 @@ TEST(MMUtils, RoundGoesToEvenAndTimeMoves) {
   SetWin95Platform(true);
   EXPECT_TRUE(Win95Platform());
   SetWin95Platform(false);
-  // Microseconds: over a pause the exact time moves as far as the system's millisecond clock,
-  // read around it and inside it (a millisecond either way for that clock's steps).
-  const DWORD outerFrom = timeGetTime();
+  // Microseconds of the performance counter: each reading lies between the counter's own
+  // readings around it, taken at the rate it says it counts.
+  LARGE_INTEGER rate{}, before{}, after{};
+  ASSERT_TRUE(QueryPerformanceFrequency(&rate));
+  const auto micro = [&](const LARGE_INTEGER& c) {
+    return static_cast<double>(c.QuadPart) / static_cast<double>(rate.QuadPart) * 1e6;
+  };
+  QueryPerformanceCounter(&before);
   const double t0 = GetExactTime();
-  const DWORD innerFrom = timeGetTime();
-  Sleep(20);
-  const DWORD innerTo = timeGetTime();
+  QueryPerformanceCounter(&after);
+  EXPECT_GE(t0, micro(before) - 1);
+  EXPECT_LE(t0, micro(after) + 1);
+  // The time moves: once the counter has moved on, so has the exact time.
+  ASSERT_TRUE(PollUntil([&] {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return micro(now) > t0 + 1000;
+  }));
   const double t1 = GetExactTime();
-  const DWORD outerTo = timeGetTime();
-  EXPECT_GT(t1, t0);
-  EXPECT_GE(t1 - t0, (double(innerTo - innerFrom) - 1) * 1000);
-  EXPECT_LE(t1 - t0, (double(outerTo - outerFrom) + 1) * 1000);
+  EXPECT_GT(t1, t0 + 1000);
 }
 
 TEST(MMUtils, DelayPumpingRunsPostedMessagesOnlyWhenAskedTo) {

@@ -1,6 +1,7 @@
 // The class library's thread object: suspended creation, waiting for the result, termination,
 // freeing itself, and deletion before it ever ran.
 #include <gtest/gtest.h>
+#include "TestUtil.h"
 #include "Threads.h"
 #include <atomic>
 
@@ -16,7 +17,7 @@ struct TCounter : TThread {
   void Execute() override {
     ++*Runs;
     while (!Terminated())
-      Sleep(1);
+      SwitchToThread(); // polls, as Execute is meant to
     ReturnValue = 42;
   }
 };
@@ -26,13 +27,14 @@ struct TCounter : TThread {
 TEST(ClassThreads, RunsOnlyWhenResumedAndEndsOnRequest) {
   std::atomic<int> runs{0};
   TCounter t(&runs);
-  Sleep(50);
-  EXPECT_EQ(runs.load(), 0); // created suspended
+  // Created suspended: the system holds the thread once (read by suspending it again).
+  EXPECT_EQ(SuspendThread(t.Handle()), 1u);
+  ResumeThread(t.Handle());
+  EXPECT_EQ(runs.load(), 0);
   t.SetPriority(THREAD_PRIORITY_ABOVE_NORMAL);
   EXPECT_EQ(t.Priority(), THREAD_PRIORITY_ABOVE_NORMAL);
   t.Resume();
-  while (runs.load() == 0)
-    Sleep(1);
+  EXPECT_TRUE(PollUntil([&] { return runs.load() > 0; }));
   EXPECT_FALSE(t.Finished());
   t.Terminate();
   EXPECT_EQ(t.WaitFor(), 42u);
@@ -52,9 +54,7 @@ TEST(ClassThreads, FreesItselfWhenAsked) {
   t->SetFreeOnTerminate(true);
   t->Terminate(); // ends as soon as it starts
   t->Resume();
-  for (int i = 0; i < 500 && !freed; ++i)
-    Sleep(10);
-  EXPECT_TRUE(freed.load());
+  EXPECT_TRUE(PollUntil([&] { return freed.load(); }));
   EXPECT_EQ(runs.load(), 1);
 }
 

@@ -1,8 +1,9 @@
 // The shared 25 ms timer on the real system timer: call rates, nesting of disables, removal
 // while a client runs, many starts and stops, and a failing client reported once on the window
 // thread.
-// Rates are counted in the timer's own ticks (a client of the shortest interval counts them), so
-// that a loaded machine, which only delays ticks, cannot make a test fail.
+// Rates are counted in the timer's own ticks (a client of the shortest interval counts them), and
+// its pace against a system timer of 25 ms, so that a loaded machine, which only delays ticks,
+// cannot make a test fail.
 #include <gtest/gtest.h>
 #include "Guard.h"
 #include "MMUtils.h"
@@ -28,6 +29,7 @@ void Fail(TMMTimerHandle, void*) {
   throw Exception("peak ageing failed");
 }
 
+// A client slow to return, as a display that takes long to draw.
 void Slow(TMMTimerHandle, void* data) {
   auto* s = static_cast<TSlow*>(data);
   ++s->Entered;
@@ -42,7 +44,8 @@ TEST(SharedTimer, IntervalsGiveTheirCallRates) {
   // added after them and removed before them (inner): each of the three saw a number of ticks
   // between the two, and an interval of n ticks makes every nth tick a call.
   std::atomic<int> outer{0}, inner{0}, n25{0}, n30{0}, n100{0};
-  const double begun = GetExactTime();
+  TSystemTicks system(MMTimerTick);
+  ASSERT_TRUE(system.Running());
   TMMTimerHandle o = AddTimerClient(25, false, Count, &outer);
   TMMTimerHandle a = AddTimerClient(25, false, Count, &n25);
   TMMTimerHandle b = AddTimerClient(30, false, Count, &n30);
@@ -56,17 +59,17 @@ TEST(SharedTimer, IntervalsGiveTheirCallRates) {
   RemoveTimerClient(b);
   RemoveTimerClient(c);
   RemoveTimerClient(o);
-  const double lasted = GetExactTime() - begun;
-  printf("ticks %d..%d, calls %d %d %d in %.0f ms\n", inner.load(), outer.load(), n25.load(),
-         n30.load(), n100.load(), lasted / 1000);
+  const int systemTicks = system.Count();
+  printf("ticks %d..%d, calls %d %d %d, %d system ticks\n", inner.load(), outer.load(), n25.load(),
+         n30.load(), n100.load(), systemTicks);
   EXPECT_GE(n25.load(), inner.load());
   EXPECT_LE(n25.load(), outer.load());
   EXPECT_GE(n30.load(), inner.load() / 2); // 30 ms is two ticks
   EXPECT_LE(n30.load(), outer.load() / 2);
   EXPECT_GE(n100.load(), inner.load() / 4);
   EXPECT_LE(n100.load(), outer.load() / 4);
-  // Late ticks are fewer, never more: no more than one every 25 ms of the time it ran.
-  EXPECT_LE(outer.load(), lasted / 1000 / MMTimerTick + 2);
+  // Late ticks are fewer, never more: no more than the system's 25 ms timer ticked meanwhile.
+  EXPECT_LE(outer.load(), systemTicks + 2);
   EXPECT_FALSE(TimerRunning());
   EXPECT_EQ(TimerClientCount(), 0);
 }
@@ -91,16 +94,21 @@ TEST(SharedTimer, DisablesNestAndShortIntervalsAreRaised) {
   EXPECT_EQ(n.load(), held); // one disable still holds
   EnableTimerClient(a);
   EnableTimerClient(a); // a third enable keeps the count at 0
-  const double begun = GetExactTime();
-  const int from = ticks.load();
-  waitTicks(12);
-  const int running = n.load() - held, passed = ticks.load() - from;
-  const double lasted = GetExactTime() - begun;
+  int running = 0, passed = 0, systemTicks = 0;
+  {
+    TSystemTicks system(MMTimerTick);
+    ASSERT_TRUE(system.Running());
+    const int from = ticks.load();
+    waitTicks(12);
+    running = n.load() - held;
+    passed = ticks.load() - from;
+    systemTicks = system.Count();
+  }
   // Every tick, not every 10 ms: the calls follow the ticks (a tick either way for the moments
-  // the counts were read), and no more than one call per 25 ms of the time it ran.
+  // the counts were read), and no more than the system's 25 ms timer ticked meanwhile.
   EXPECT_GE(running, passed - 2);
   EXPECT_LE(running, passed + 2);
-  EXPECT_LE(running, lasted / 1000 / MMTimerTick + 2);
+  EXPECT_LE(running, systemTicks + 2);
   // A handle that was never registered changes nothing.
   TMMTimerClient* stranger = reinterpret_cast<TMMTimerClient*>(&n);
   DisableTimerClient(stranger);
@@ -113,9 +121,8 @@ TEST(SharedTimer, DisablesNestAndShortIntervalsAreRaised) {
 TEST(SharedTimer, RemovalWaitsForARunningClient) {
   TSlow s;
   TMMTimerHandle a = AddTimerClient(50, false, Slow, &s);
-  for (int i = 0; i < 200 && s.Entered.load() == s.Left.load(); ++i)
-    Sleep(1);
-  // Most likely inside now; either way the removal must not return while it is.
+  EXPECT_TRUE(PollUntil([&] { return s.Entered.load() > s.Left.load(); })) << "the client runs";
+  // Most likely still inside; either way the removal must not return while it is.
   RemoveTimerClient(a);
   EXPECT_EQ(s.Entered.load(), s.Left.load());
   int after = s.Entered.load();

@@ -36,12 +36,10 @@ TEST(WaveFormat, SizesCopiesDurationsAndValidity) {
   EXPECT_EQ(stereo16.nBlockAlign, 4);
   EXPECT_EQ(stereo16.nAvgBytesPerSec, 176400u);
   EXPECT_EQ(DuplicateWaveFormat(nullptr), nullptr);
-  WAVEFORMATEX* copy = DuplicateWaveFormat(&stereo16);
+  TGlobalMem<WAVEFORMATEX> copy = DuplicateWaveFormat(&stereo16);
   ASSERT_NE(copy, nullptr);
-  EXPECT_EQ(std::memcmp(copy, &stereo16, 16), 0);
+  EXPECT_EQ(std::memcmp(copy.get(), &stereo16, 16), 0);
   EXPECT_EQ(copy->cbSize, 0);
-  void* p = copy;
-  GlobalFreeMem(p);
 
   WAVEFORMATEX f = Pcm(8, 1, 22050);
   EXPECT_EQ(BytesToMilliseconds(&f, 2205), 100);

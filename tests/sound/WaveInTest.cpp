@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include "Dialogs.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "MMWavIn.h"
 #include "Messages.h"
 #include "TestUtil.h"
@@ -320,11 +321,11 @@ TEST(WaveInFailures, ForeignAndStaleBuffersAreIgnored) {
   ProcessMessages();
   const int count = take.Count;
   const uint32_t bytes = w.BytesRecorded();
-  WAVEHDR* foreign = AllocWaveBuffer(2048);
+  TWaveBuffer foreign = AllocWaveBuffer(2048);
   foreign->dwBytesRecorded = 2048;
   foreign->dwFlags = WHDR_DONE | WHDR_PREPARED;
   SendMessageA(w.WindowHandle(), MM_WIM_DATA, reinterpret_cast<WPARAM>(w.Handle()),
-               reinterpret_cast<LPARAM>(foreign));
+               reinterpret_cast<LPARAM>(foreign.get()));
   // One of our own, but still with the driver (not done).
   SendMessageA(w.WindowHandle(), MM_WIM_DATA, reinterpret_cast<WPARAM>(w.Handle()),
                reinterpret_cast<LPARAM>(w.Buffer(0)->dwFlags & WHDR_DONE ? nullptr : w.Buffer(0)));
@@ -339,10 +340,12 @@ TEST(WaveInStop, StopDuringAThreadModeHandlerCompletesOnce) {
   w.SetCallBackMode(cmThread);
   std::atomic<bool> inside{false};
   std::atomic<int> handled{0};
+  // The first handler runs until the stop and the close have been asked for.
+  TKernelHandle asked(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   w.OnBufferReady = [&](TObject*, WAVEHDR*) {
     if (handled++ == 0) {
       inside = true;
-      Sleep(200);
+      WaitForSingleObject(asked.Get(), 10000);
       inside = false;
     }
   };
@@ -355,6 +358,8 @@ TEST(WaveInStop, StopDuringAThreadModeHandlerCompletesOnce) {
   EXPECT_EQ(stops, 0); // the handler still runs: it finishes the stop
   w.Close();           // waits for that stop
   EXPECT_EQ(closes, 0);
+  EXPECT_TRUE(inside.load());
+  SetEvent(asked.Get());
   ASSERT_TRUE(PumpUntil([&] { return closes == 1; }, 5000));
   EXPECT_EQ(stops, 1);
   EXPECT_EQ(handled.load(), 1); // nothing was queued again after the stop

@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include <windows.h>
+#include <mmsystem.h>
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
@@ -282,4 +283,44 @@ bool PumpPastTimer(uint32_t intervalMs, uint32_t timeoutMs) {
   const bool fired = PumpUntil([&] { return s.TimerFired; }, timeoutMs, 1);
   KillTimer(window, SentinelTimer);
   return fired;
+}
+
+bool PollUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    // Woken early by a message sent from another thread, which is answered here.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+bool WaitPastSystemTimer(uint32_t intervalMs, uint32_t timeoutMs) {
+  TKernelHandle fired(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!fired) return false;
+  const UINT id = timeSetEvent(intervalMs, 0, reinterpret_cast<LPTIMECALLBACK>(fired.Get()), 0,
+                               TIME_ONESHOT | TIME_CALLBACK_EVENT_SET | TIME_KILL_SYNCHRONOUS);
+  if (!id) return false;
+  const bool past =
+      PollUntil([&] { return WaitForSingleObject(fired.Get(), 0) == WAIT_OBJECT_0; }, timeoutMs);
+  timeKillEvent(id);
+  return past;
+}
+
+namespace {
+
+void CALLBACK CountSystemTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  ++*reinterpret_cast<std::atomic<int>*>(user);
+}
+
+} // namespace
+
+TSystemTicks::TSystemTicks(uint32_t intervalMs)
+    : FId(timeSetEvent(intervalMs, 0, CountSystemTick, reinterpret_cast<DWORD_PTR>(&FCount),
+                       TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS)) {}
+
+TSystemTicks::~TSystemTicks() {
+  if (FId) timeKillEvent(FId);
 }

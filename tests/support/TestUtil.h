@@ -1,6 +1,8 @@
 // Helpers shared by the tests: scratch folders, file contents, corpus paths, Python oracles.
 #pragma once
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,32 @@ bool PumpQueued(uint32_t timeoutMs = 30000);
 // thread due within that time has fired and been handled before it (timers fire in the order
 // they fall due). For "a timer of the program did not fire again".
 bool PumpPastTimer(uint32_t intervalMs, uint32_t timeoutMs = 30000);
+
+// Waits until done() holds without running this thread's queue: for a state another thread
+// brings about while what is queued here must stay queued (or on a thread without windows).
+// Messages other threads send are answered meanwhile. False when the time ran out first.
+bool PollUntil(const std::function<bool()>& done, uint32_t timeoutMs = 30000);
+// Waits, without running this thread's queue, until a one-shot system (multimedia) timer of
+// intervalMs set now has fired. The system's timers run on one thread in the order they fall
+// due, so every periodic system timer due within that time has ticked before it: for "a system
+// timer did not tick again".
+bool WaitPastSystemTimer(uint32_t intervalMs, uint32_t timeoutMs = 30000);
+// A periodic system timer of intervalMs counting its ticks for its lifetime: an independent clock
+// read in ticks, run by the same thread as the program's system timers, so that a load which
+// holds up theirs holds up this one alike.
+class TSystemTicks {
+public:
+  explicit TSystemTicks(uint32_t intervalMs);
+  ~TSystemTicks();
+  TSystemTicks(const TSystemTicks&) = delete;
+  TSystemTicks& operator=(const TSystemTicks&) = delete;
+  bool Running() const { return FId != 0; }
+  int Count() const { return FCount.load(); }
+
+private:
+  unsigned FId = 0;
+  std::atomic<int> FCount{0};
+};
 
 // The middle reading of a series (0 when empty): a live level read this way ignores the odd
 // glitched buffer of a loaded machine.
