@@ -5,6 +5,7 @@
 #include "MainCodeD2.h"
 #include "EditCommands.h"
 #include "CatalogueCommands.h"
+#include "MainPlay.h"
 #include "PrintCommands.h"
 #include "ExtListView.h"
 #include "ExtPage.h"
@@ -32,7 +33,7 @@ void TCatalogueCommands::HoldPopUpWhileBusy(TPopupMenu* menu) {
 }
 
 void TCatalogueCommands::HoldCommandsWhileBusy() {
-  for (TPopupMenu* menu : {FFrm.FNewCatPopUp, FFrm.FAlbPopUp})
+  for (TPopupMenu* menu : {FParts.NewCatPopUp, FParts.AlbPopUp})
     if (menu) HoldPopUpWhileBusy(menu);
 }
 
@@ -59,45 +60,51 @@ bool IsMailItem(const TMenuItem* item) {
 }
 } // namespace
 
+void EnableCatalogueItem(TCommandGate& gate, TMenuItem* item, bool value) {
+  if (item) gate.SetEnabled(item, value && (!IsMailItem(item) || MailWindowLink()));
+}
+
 void TCatalogueCommands::EnableItem(TMenuItem* item, bool value) {
-  if (item) FFrm.CommandGate().SetEnabled(item, value && (!IsMailItem(item) || MailWindowLink()));
+  EnableCatalogueItem(FFrm.CommandGate(), item, value);
 }
 
 void TCatalogueCommands::UpdateCategoryItems() {
-  bool categoryPage = FFrm.FCategories->ActivePageIndex() > 0;
+  bool categoryPage = FParts.Categories->ActivePageIndex() > 0;
   for (const char* name : {"Renameexisting1", "Renamealbum2", "Activecategory1", "Deletecategory1",
                            "Activecategory2", "Category2", "Activecategory3", "Categoryselected2"})
     EnableItem(ItemNamed(FFrm, name), categoryPage);
-  EnableItem(FFrm.FCategory1, !categoryPage);
+  EnableItem(FParts.Category1, !categoryPage);
   for (const char* name : {"Delete3", "Allcategories1"})
     EnableItem(ItemNamed(FFrm, name), true);
   for (const char* name : {"Titlesselected4", "Titlesselected10", "Titlesselected5"})
-    EnableItem(ItemNamed(FFrm, name), FFrm.FSelection->Count() > 0);
+    EnableItem(ItemNamed(FFrm, name), FFrm.WorkingKeys().CategorySelection().Count() > 0);
 
-  bool selected = FFrm.FSelection->Count() > 0;
-  for (TMenuItem* m : {FFrm.FTitlesselected8, FFrm.FTitlesselected6})
+  bool selected = FFrm.WorkingKeys().CategorySelection().Count() > 0;
+  for (TMenuItem* m :
+       {FFrm.PlayCommands().Titlesselected8(), FFrm.EditCommands().Titlesselected6()})
     EnableItem(m, selected);
-  FFrm.FPrintCommands->UpdatePrintItems();
+  FFrm.PrintCommands().UpdatePrintItems();
   UpdateTitlesMenu();
 }
 
 bool TCatalogueCommands::AlbumLinesExist() const {
-  return FFrm.FAllAlbLV && FFrm.FAllAlbLV->ItemCount() > 0;
+  return FParts.AllAlbLV && FParts.AllAlbLV->ItemCount() > 0;
 }
 
 void TCatalogueCommands::UpdateAlbumItems() {
-  bool albumPage = FFrm.FAlbums->ActivePageIndex() > 0;
-  bool album = albumPage || (FFrm.FAllAlbLV && FFrm.FAllAlbLV->SelCount() > 0);
+  bool albumPage = FParts.Albums->ActivePageIndex() > 0;
+  bool album = albumPage || (FParts.AllAlbLV && FParts.AllAlbLV->SelCount() > 0);
   for (const char* name : {"Albumselected4", "Albumselected3", "Albumselected1", "Albumsselected1",
                            "Albumselected2", "Rename1", "Delete2"})
     EnableItem(ItemNamed(FFrm, name), album);
   for (const char* name : {"Titlesselected1", "Titlesselected9", "Titlesselected2"})
-    EnableItem(ItemNamed(FFrm, name), albumPage && FFrm.FSelection2->Count() > 0);
+    EnableItem(ItemNamed(FFrm, name), albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0);
 
-  bool titles = albumPage && FFrm.FSelection2->Count() > 0;
-  for (TMenuItem* m : {FFrm.FTitlesselected7, FFrm.FTitlesselected3})
+  bool titles = albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0;
+  for (TMenuItem* m :
+       {FFrm.PlayCommands().Titlesselected7(), FFrm.EditCommands().Titlesselected3()})
     EnableItem(m, titles);
-  FFrm.FPrintCommands->UpdatePrintItems();
+  FFrm.PrintCommands().UpdatePrintItems();
   UpdateTitlesMenu();
 }
 
@@ -108,21 +115,23 @@ void TCatalogueCommands::UpdateAllAlbumsItems() {
 }
 
 void TCatalogueCommands::UpdateTitlesMenu() {
-  if (!FFrm.FTitle1) return;
+  if (!FParts.Title1) return;
   // While busy the menu stays as the busy state left it: disabled.
   if (FFrm.CommandsDisabled()) return;
-  bool allAlbums = FFrm.FAlbumsInUse && FFrm.FAlbums->ActivePageIndex() == 0;
-  const TStringList& keys = FFrm.FAlbumsInUse ? *FFrm.FSelection2 : *FFrm.FSelection;
-  FFrm.FTitle1->SetEnabled(!allAlbums && keys.Count() > 0);
+  bool allAlbums = FFrm.WorkingKeys().AlbumsInUse() && FParts.Albums->ActivePageIndex() == 0;
+  const TStringList& keys = FFrm.WorkingKeys().AlbumsInUse()
+                                ? FFrm.WorkingKeys().AlbumSelection()
+                                : FFrm.WorkingKeys().CategorySelection();
+  FParts.Title1->SetEnabled(!allAlbums && keys.Count() > 0);
   EnableItem(ItemNamed(FFrm, "Mail3"), true);
 }
 
 void TCatalogueCommands::NewCatPopUpPopup() {
-  if (!FFrm.FSelection) return; // not shown yet
+  if (!FFrm.CatList()) return; // not shown yet
   // The category items as the area stands now, whichever area is in use.
-  FFrm.EditCommands().SelectedKeysOfActiveGrid(*FFrm.FSelection);
+  FFrm.EditCommands().SelectedKeysOfActiveGrid(FFrm.WorkingKeys().CategorySelection());
   UpdateCategoryItems();
-  FFrm.FViewCat1->SetCaption(FFrm.FCategorySummaryOnly->Caption());
+  FParts.ViewCat1->SetCaption(FParts.CategorySummaryOnly->Caption());
   const std::pair<const char*, const char*> twins[] = {
       {"Rename2", "Renameexisting1"},           {"Category3", "Category1"},
       {"Activecategory5", "Activecategory2"},   {"Activecategory4", "Activecategory1"},
@@ -139,14 +148,16 @@ void TCatalogueCommands::NewCatPopUpPopup() {
 }
 
 void TCatalogueCommands::AlbPopUpPopup() {
-  FFrm.FView2->SetCaption(FFrm.FAlbumsummaryonly1->Caption());
+  FParts.View2->SetCaption(FParts.Albumsummaryonly1->Caption());
   FFrm.AlbumsChange();
-  if (TMenuItem* rename = ItemNamed(FFrm, "Rename1")) EnableItem(FFrm.FRename3, rename->Enabled());
+  if (TMenuItem* rename = ItemNamed(FFrm, "Rename1"))
+    EnableItem(FFrm.EditCommands().Rename3(), rename->Enabled());
   for (const char* name :
        {"Allalbums7", "Allalbums8", "Allalbums9", "Allalbums10", "Allalbums11", "Allalbums12"})
     EnableItem(ItemNamed(FFrm, name), AlbumLinesExist());
-  const bool titles = FFrm.FTitlesselected7->Enabled() && FFrm.FAlbums->ActivePageIndex() > 0;
-  const bool album = FFrm.FAlbumselected4->Enabled();
+  const bool titles =
+      FFrm.PlayCommands().Titlesselected7()->Enabled() && FParts.Albums->ActivePageIndex() > 0;
+  const bool album = FFrm.PlayCommands().Albumselected4()->Enabled();
   for (const char* name : {"Titlesselected18", "Titlesselected19", "Titlesselected20",
                            "Titlesselected21", "Titlesselected22", "Titlesselected23"})
     EnableItem(ItemNamed(FFrm, name), titles);
@@ -157,14 +168,14 @@ void TCatalogueCommands::AlbPopUpPopup() {
 
 void TCatalogueCommands::WireEnabling() {
   // A menu's item fires its OnClick as its sub-menu opens.
-  FFrm.FCategories1->OnClick = [this](TObject*) { FFrm.CategoriesChange(); };
-  FFrm.FAlbums1->OnClick = [this](TObject*) {
+  FParts.Categories1->OnClick = [this](TObject*) { FFrm.CategoriesChange(); };
+  FParts.Albums1->OnClick = [this](TObject*) {
     FFrm.AlbumsChange();
     UpdateAllAlbumsItems();
   };
-  for (TPopupMenu* menu : {FFrm.FNewCatPopUp, FFrm.FAlbPopUp}) {
+  for (TPopupMenu* menu : {FParts.NewCatPopUp, FParts.AlbPopUp}) {
     TNotifyEvent prior = menu->OnPopup;
-    bool categories = menu == FFrm.FNewCatPopUp;
+    bool categories = menu == FParts.NewCatPopUp;
     menu->OnPopup = [this, prior, categories](TObject* s) {
       if (prior) prior(s);
       if (categories)
@@ -174,9 +185,9 @@ void TCatalogueCommands::WireEnabling() {
     };
   }
   // A click on a tab that is active already changes no page, yet the user works in that area.
-  for (TExtPageControl* tabs : {FFrm.FCategories, FFrm.FAlbums}) {
+  for (TExtPageControl* tabs : {FParts.Categories, FParts.Albums}) {
     TMouseEvent prior = tabs->OnMouseUp;
-    bool categories = tabs == FFrm.FCategories;
+    bool categories = tabs == FParts.Categories;
     tabs->OnMouseUp = [this, prior, categories](TObject* s, TMouseButton b, TShiftState sh, int x,
                                                 int y) {
       if (prior) prior(s, b, sh, x, y);
@@ -187,9 +198,10 @@ void TCatalogueCommands::WireEnabling() {
     };
   }
   // The right button on the album summary list opens the albums' pop-up.
-  FFrm.FAllAlbLV->SetPopupMenu(FFrm.FAlbPopUp);
+  FParts.AllAlbLV->SetPopupMenu(FParts.AlbPopUp);
 }
 
-TCatalogueCommands::TCatalogueCommands(TMasterFrm& frm) : FFrm(frm) {}
+TCatalogueCommands::TCatalogueCommands(TMasterFrm& frm, TCatalogueParts parts)
+    : FFrm(frm), FParts(parts) {}
 
 TCatalogueCommands::~TCatalogueCommands() = default;

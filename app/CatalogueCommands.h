@@ -3,14 +3,38 @@
 #include <map>
 #include <vector>
 
+class TCommandGate;
+class TExtListView;
+class TExtPageControl;
 class TMasterFrm;
 class TMenuItem;
 class TPopupMenu;
 
+// Enables a catalogue command through the gate; a mail command only once a mail window has
+// registered.
+void EnableCatalogueItem(TCommandGate& gate, TMenuItem* item, bool value);
+
+// The window's parts whose enabling and pop-ups the catalogue commands keep.
+struct TCatalogueParts {
+  TPopupMenu*& NewCatPopUp;
+  TPopupMenu*& AlbPopUp;
+  TExtPageControl*& Categories;
+  TMenuItem*& Category1;
+  TExtListView*& AllAlbLV;
+  TExtPageControl*& Albums;
+  TMenuItem*& Title1;
+  TMenuItem*& ViewCat1;
+  TMenuItem*& CategorySummaryOnly;
+  TMenuItem*& View2;
+  TMenuItem*& Albumsummaryonly1;
+  TMenuItem*& Categories1;
+  TMenuItem*& Albums1;
+};
+
 // The enabling of the main window's catalogue commands.
 class TCatalogueCommands {
 public:
-  explicit TCatalogueCommands(TMasterFrm& frm);
+  TCatalogueCommands(TMasterFrm& frm, TCatalogueParts parts);
   ~TCatalogueCommands();
   TCatalogueCommands(const TCatalogueCommands&) = delete;
   TCatalogueCommands& operator=(const TCatalogueCommands&) = delete;
@@ -35,5 +59,6 @@ public:
 
 private:
   TMasterFrm& FFrm;
+  TCatalogueParts FParts;
   std::map<TPopupMenu*, std::vector<TMenuItem*>> FHeldPopUpItems;
 };

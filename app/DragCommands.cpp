@@ -20,29 +20,29 @@ void TDragCommands::WireDrags() {
   if (HCURSOR many = LoadCursorA(self, "DRAGMULTI")) Screen->SetCursors(crMultiDrag, many);
 
   // Sources. A left press on a tab or on an album line starts a drag once the mouse moves.
-  for (TExtPageControl* tabs : {FFrm.FCategories, FFrm.FAlbums}) {
+  for (TExtPageControl* tabs : {FParts.Categories, FParts.Albums}) {
     TMouseEvent prior = tabs->OnMouseDown;
     tabs->OnMouseDown = [tabs, prior](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
       if (prior) prior(s, b, sh, x, y);
       if (b == mbLeft && !sh.Contains(ssDouble) && tabs->TabIndexAt({x, y}) >= 0)
         BeginDrag(tabs, false);
     };
-    tabs->OnStartDrag = [this, tabs](TObject* s) { DragStarts(s, tabs == FFrm.FAlbums); };
-    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
+    tabs->OnStartDrag = [this, tabs](TObject* s) { DragStarts(s, tabs == FParts.Albums); };
+    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
   }
-  TMouseEvent listDown = FFrm.FAllAlbLV->OnMouseDown;
-  FFrm.FAllAlbLV->OnMouseDown = [this, listDown](TObject* s, TMouseButton b, TShiftState sh, int x,
-                                                 int y) {
+  TMouseEvent listDown = FParts.AllAlbLV->OnMouseDown;
+  FParts.AllAlbLV->OnMouseDown = [this, listDown](TObject* s, TMouseButton b, TShiftState sh, int x,
+                                                  int y) {
     if (listDown) listDown(s, b, sh, x, y);
-    if (b == mbLeft && !sh.Contains(ssDouble) && FFrm.FAllAlbLV->GetItemAt(x, y))
-      BeginDrag(FFrm.FAllAlbLV, false);
+    if (b == mbLeft && !sh.Contains(ssDouble) && FParts.AllAlbLV->GetItemAt(x, y))
+      BeginDrag(FParts.AllAlbLV, false);
   };
-  FFrm.FAllAlbLV->OnStartDrag = [this](TObject* s) { DragStarts(s, true); };
-  FFrm.FAllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
-  WireGridDrags(*FFrm.FAllCatGrid, false);
-  for (auto* area : {&FFrm.FCategoryArea->OnNewGrid, &FFrm.FAlbumArea->OnNewGrid}) {
+  FParts.AllAlbLV->OnStartDrag = [this](TObject* s) { DragStarts(s, true); };
+  FParts.AllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
+  WireGridDrags(*FParts.AllCatGrid, false);
+  for (auto* area : {&FFrm.CategoryArea().OnNewGrid, &FFrm.AlbumArea().OnNewGrid}) {
     std::function<void(TMyStringGrid&)> prior = *area;
-    bool albums = area == &FFrm.FAlbumArea->OnNewGrid;
+    bool albums = area == &FFrm.AlbumArea().OnNewGrid;
     *area = [this, prior, albums](TMyStringGrid& g) {
       if (prior) prior(g);
       WireGridDrags(g, albums);
@@ -53,17 +53,17 @@ void TDragCommands::WireDrags() {
   // album lines.
   // A click shows nothing, so each says what a drop on it does.
   const std::pair<TBitBtn*, const char*> hints[] = {
-      {FFrm.FPlay, "Add music and play it last"},
-      {FFrm.FPlayReplace, "Add music and play it first"},
-      {FFrm.FEditCat,
+      {FParts.Play, "Add music and play it last"},
+      {FParts.PlayReplace, "Add music and play it first"},
+      {FParts.EditCat,
        "Edit|Drop titles here to edit them, or a tab to rename its category or album"},
-      {FFrm.FTrashCat,
+      {FParts.TrashCat,
        "Delete|Drop titles here to delete them (album rows leave their album only), or a "
        "tab or album to delete it"},
-      {FFrm.FMailTitle, "Mail|Drop titles, a tab or an album here to mail them"},
-      {FFrm.FExportTitle, "Save|Drop titles, a tab or an album here to save them to disk"},
-      {FFrm.FArchive, "Archive|Drop titles, a tab or an album here to archive them"},
-      {FFrm.FPrintCat, "Print|Drop titles, a tab or an album here to print a list of them"}};
+      {FParts.MailTitle, "Mail|Drop titles, a tab or an album here to mail them"},
+      {FParts.ExportTitle, "Save|Drop titles, a tab or an album here to save them to disk"},
+      {FParts.Archive, "Archive|Drop titles, a tab or an album here to archive them"},
+      {FParts.PrintCat, "Print|Drop titles, a tab or an album here to print a list of them"}};
   for (auto [button, hint] : hints) {
     button->SetHint(hint);
     button->SetShowHint(true);
@@ -73,16 +73,16 @@ void TDragCommands::WireDrags() {
     };
     button->OnDragDrop = [this](TObject* s, TObject* src, int, int) { CommandDragDrop(s, src); };
   }
-  FFrm.FAllAlbLV->OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState,
-                                      bool& accept) { AlbumDragOver(s, src, x, y, accept); };
-  FFrm.FAllAlbLV->OnDragDrop = [this](TObject* s, TObject* src, int x, int y) {
+  FParts.AllAlbLV->OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState,
+                                       bool& accept) { AlbumDragOver(s, src, x, y, accept); };
+  FParts.AllAlbLV->OnDragDrop = [this](TObject* s, TObject* src, int x, int y) {
     AlbumDragDrop(s, src, x, y);
   };
 }
 
 void TDragCommands::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnStartDrag = [this, fromAlbums](TObject* s) { DragStarts(s, fromAlbums); };
-  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.ClearDragList(); };
+  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
   if (fromAlbums) {
     // Titles from elsewhere join the album; the grid moves its own rows itself.
     grid.OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState, bool& accept) {
@@ -113,39 +113,40 @@ void TDragCommands::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
 
 TDragCommands::TDragFrom TDragCommands::DragFrom(const TObject* source) const {
   if (!source) return TDragFrom::None;
-  if (source == FFrm.FCategories) return TDragFrom::CategoryTabs;
-  if (source == FFrm.FAlbums) return TDragFrom::AlbumTabs;
-  if (source == FFrm.FAllAlbLV) return TDragFrom::AlbumList;
+  if (source == FParts.Categories) return TDragFrom::CategoryTabs;
+  if (source == FParts.Albums) return TDragFrom::AlbumTabs;
+  if (source == FParts.AllAlbLV) return TDragFrom::AlbumList;
   auto* grid = dynamic_cast<const TMyStringGrid*>(source);
   return grid && grid->Owner() == &FFrm ? TDragFrom::Grid : TDragFrom::None;
 }
 
 void TDragCommands::DragStarts(TObject* source, bool fromAlbums) {
-  FFrm.ClearDragList();
-  if (!FFrm.FCatList || !FFrm.FAlbList) return;
+  FFrm.WorkingKeys().Clear();
+  if (!FFrm.CatList() || !FFrm.AlbList()) return;
   switch (DragFrom(source)) {
   case TDragFrom::Grid:
-    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(*FFrm.FDragList);
+    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(FFrm.WorkingKeys().Keys());
     break;
   case TDragFrom::CategoryTabs:
-    if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid()) grid->GetAllKeys(*FFrm.FDragList);
+    if (TTuneGridView* grid = FFrm.CatList()->ActiveGrid())
+      grid->GetAllKeys(FFrm.WorkingKeys().Keys());
     break;
   case TDragFrom::AlbumTabs:
-    FFrm.FAlbList->GetActiveAlbumKeys(*FFrm.FDragList);
+    FFrm.AlbList()->GetActiveAlbumKeys(FFrm.WorkingKeys().Keys());
     break;
   case TDragFrom::AlbumList:
-    FFrm.FAlbList->GetSelectedKeys(*FFrm.FDragList);
+    FFrm.AlbList()->GetSelectedKeys(FFrm.WorkingKeys().Keys());
     break;
   case TDragFrom::None:
     return;
   }
-  FFrm.SetDragSource(fromAlbums, !fromAlbums);
-  SetDragCursor(FFrm.FDragList->Count() > 1 ? crMultiDrag : crDrag);
+  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
+  SetDragCursor(FFrm.WorkingKeys().Keys().Count() > 1 ? crMultiDrag : crDrag);
 }
 
 bool TDragCommands::PagesHeld() const {
-  return FGridHandlersRunning > 0 || FFrm.FRoad->StartInProgress() ||
-         FFrm.FRoad->Program().Stepping();
+  return FGridHandlersRunning > 0 || FFrm.Road().StartInProgress() ||
+         FFrm.Road().Program().Stepping();
 }
 
 bool TDragCommands::PageCommandHeld() const {
@@ -156,14 +157,13 @@ bool TDragCommands::PageCommandHeld() const {
 }
 
 bool TDragCommands::DropsHeld() const {
-  return FFrm.FClosed || !StartUpDone || FFrm.CommandsDisabled() || FFrm.FImportDepth > 0 ||
+  return FFrm.Closed() || !StartUpDone || FFrm.CommandsDisabled() || FFrm.Importing() ||
          PagesHeld();
 }
 
 bool TDragCommands::DropAccepted(TObject* target, TObject* source) const {
   if (DragFrom(source) == TDragFrom::None || DropsHeld()) return false;
-  if (FFrm.FDragList->Count() == 0 || !(FFrm.FDragFromAlbums || FFrm.FDragFromCategories))
-    return false;
+  if (!FFrm.WorkingKeys().Ready()) return false;
   auto* control = dynamic_cast<TControl*>(target);
   return control && control->Enabled();
 }
@@ -173,59 +173,59 @@ void TDragCommands::CommandDragDrop(TObject* target, TObject* source) {
   const TDragFrom from = DragFrom(source);
   const bool grid = from == TDragFrom::Grid;
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
   // The keys are spent however the command ends.
-  TScopeExit spent([this] { FFrm.ClearDragList(); });
-  if (target == FFrm.FPlay) {
-    FFrm.FPlayCommands->PlayBClick(target);
-  } else if (target == FFrm.FPlayReplace) {
-    FFrm.FPlayCommands->PlayTClick(target);
-  } else if (target == FFrm.FEditCat) {
+  TScopeExit spent([this] { FFrm.WorkingKeys().Clear(); });
+  if (target == FParts.Play) {
+    FFrm.PlayCommands().PlayBClick(target);
+  } else if (target == FParts.PlayReplace) {
+    FFrm.PlayCommands().PlayTClick(target);
+  } else if (target == FParts.EditCat) {
     if (grid)
-      FFrm.FEditCommands->EditTitles(keys);
+      FFrm.EditCommands().EditTitles(keys);
     else if (from == TDragFrom::CategoryTabs)
-      FFrm.FEditCommands->Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
+      FFrm.EditCommands().Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
     else
-      FFrm.FEditCommands->Rename1Click(target);
-  } else if (target == FFrm.FTrashCat) {
-    if (grid && FFrm.FDragFromCategories) {
-      FFrm.FEditCommands->Delete1Click(target);
+      FFrm.EditCommands().Rename1Click(target);
+  } else if (target == FParts.TrashCat) {
+    if (grid && FFrm.WorkingKeys().FromCategories()) {
+      FFrm.EditCommands().Delete1Click(target);
     } else if (grid) {
       // The grid cleared its selection as the drag left it; the question is about those rows.
       static_cast<TMyStringGrid*>(source)->RestoreSelection();
-      FFrm.FEditCommands->Titlesselected3Click(target);
+      FFrm.EditCommands().Titlesselected3Click(target);
     } else if (from == TDragFrom::CategoryTabs) {
       // Asks for the all-titles page's notice before any question about deleting a category.
-      FFrm.FEditCommands->Activecategory1Click(target);
+      FFrm.EditCommands().Activecategory1Click(target);
     } else {
-      FFrm.FEditCommands->Albumselected3Click(target);
+      FFrm.EditCommands().Albumselected3Click(target);
     }
-  } else if (target == FFrm.FMailTitle) {
-    FFrm.FExportCommands->MailTitles(keys);
-  } else if (target == FFrm.FExportTitle) {
-    FFrm.FExportCommands->SaveTitlesToDisk(keys);
-  } else if (target == FFrm.FArchive) {
-    FFrm.FExportCommands->ArchiveTitles(keys);
-  } else if (target == FFrm.FPrintCat) {
+  } else if (target == FParts.MailTitle) {
+    FFrm.ExportCommands().MailTitles(keys);
+  } else if (target == FParts.ExportTitle) {
+    FFrm.ExportCommands().SaveTitlesToDisk(keys);
+  } else if (target == FParts.Archive) {
+    FFrm.ExportCommands().ArchiveTitles(keys);
+  } else if (target == FParts.PrintCat) {
     if (grid) {
       // Rows print as the Titles menu prints a selection of their area.
-      FFrm.FPrintCommands->PrintTitlesOf(keys, FFrm.FDragFromAlbums);
+      FFrm.PrintCommands().PrintTitlesOf(keys, FFrm.WorkingKeys().FromAlbums());
     } else if (from == TDragFrom::CategoryTabs) {
-      if (FFrm.FCategories->ActivePageIndex() <= 0)
-        FFrm.FPrintCommands->Allcategories5Click(target);
+      if (FParts.Categories->ActivePageIndex() <= 0)
+        FFrm.PrintCommands().Allcategories5Click(target);
       else
-        FFrm.FPrintCommands->Categoryselected1Click(target);
+        FFrm.PrintCommands().Categoryselected1Click(target);
     } else {
-      FFrm.FPrintCommands->Albumselected5Click(target);
+      FFrm.PrintCommands().Albumselected5Click(target);
     }
   }
 }
 
 bool TDragCommands::DragCarriesAlbum(int index) const {
-  if (index < 0 || index >= FFrm.FAlbList->Count()) return false;
-  if (FFrm.FAlbums->ActivePageIndex() > 0) return index == FFrm.FAlbList->ActiveIndex();
-  TAlbumView* view = FFrm.FAlbList->Items(index).View;
-  for (TAlbumView* line : FFrm.FAlbumArea->SelectedLines())
+  if (index < 0 || index >= FFrm.AlbList()->Count()) return false;
+  if (FParts.Albums->ActivePageIndex() > 0) return index == FFrm.AlbList()->ActiveIndex();
+  TAlbumView* view = FFrm.AlbList()->Items(index).View;
+  for (TAlbumView* line : FFrm.AlbumArea().SelectedLines())
     if (line == view) return true;
   return false;
 }
@@ -236,7 +236,7 @@ void TDragCommands::AlbumDragOver(TObject* target, TObject* source, int x, int y
   // Album lines or tabs dropped on an album they carry would only double its titles.
   TDragFrom from = DragFrom(source);
   if (accept && (from == TDragFrom::AlbumTabs || from == TDragFrom::AlbumList))
-    accept = !DragCarriesAlbum(FFrm.FAlbList->DropTargetIndex(target, x, y));
+    accept = !DragCarriesAlbum(FFrm.AlbList()->DropTargetIndex(target, x, y));
 }
 
 void TDragCommands::AlbumDragDrop(TObject* target, TObject* source, int x, int y) {
@@ -244,11 +244,11 @@ void TDragCommands::AlbumDragDrop(TObject* target, TObject* source, int x, int y
   AlbumDragOver(target, source, x, y, accept);
   if (!accept) return;
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
-  FFrm.ClearDragList();
-  FFrm.FAlbList->AddTitlesToAlbum(target, x, y, keys);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
+  FFrm.WorkingKeys().Clear();
+  FFrm.AlbList()->AddTitlesToAlbum(target, x, y, keys);
 }
 
-TDragCommands::TDragCommands(TMasterFrm& frm) : FFrm(frm) {}
+TDragCommands::TDragCommands(TMasterFrm& frm, TDragParts parts) : FFrm(frm), FParts(parts) {}
 
 TDragCommands::~TDragCommands() = default;

@@ -2,14 +2,33 @@
 // command button or an album does with it.
 #pragma once
 
+class TBitBtn;
+class TExtListView;
+class TExtPageControl;
 class TMasterFrm;
 class TMyStringGrid;
 class TObject;
 
+// The window's parts drags start from and drop on.
+struct TDragParts {
+  TExtPageControl*& Categories;
+  TExtPageControl*& Albums;
+  TExtListView*& AllAlbLV;
+  TMyStringGrid*& AllCatGrid;
+  TBitBtn*& Play;
+  TBitBtn*& PlayReplace;
+  TBitBtn*& EditCat;
+  TBitBtn*& TrashCat;
+  TBitBtn*& MailTitle;
+  TBitBtn*& ExportTitle;
+  TBitBtn*& Archive;
+  TBitBtn*& PrintCat;
+};
+
 // The main window's drag and drop.
 class TDragCommands {
 public:
-  explicit TDragCommands(TMasterFrm& frm);
+  TDragCommands(TMasterFrm& frm, TDragParts parts);
   ~TDragCommands();
   TDragCommands(const TDragCommands&) = delete;
   TDragCommands& operator=(const TDragCommands&) = delete;
@@ -41,5 +60,6 @@ public:
 
 private:
   TMasterFrm& FFrm;
+  TDragParts FParts;
   int FGridHandlersRunning = 0;
 };

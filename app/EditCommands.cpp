@@ -7,7 +7,6 @@
 #include "MainViewCommands.h"
 #include "MainViews.h"
 #include "CatalogueCommands.h"
-#include "TableCommands.h"
 #include "EditCommands.h"
 #include "SysUtils.h"
 #include "AdderCodeD2.h"
@@ -40,56 +39,54 @@ void TEditCommands::BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMe
   auto removeTitles = [this] { Titlesselected3Click(&FFrm); };
   auto deleteAlbum = [this] { Albumselected3Click(&FFrm); };
   auto deleteAll = [this] { Allalbums4Click(&FFrm); };
-  FFrm.FCreatenew1 = item(nullptr, albums, "Createnew1", "Create &new album", newAlbum);
-  FFrm.FRename1 = item(nullptr, albums, "Rename1", "&Rename album", renameAlbum);
+  FCreatenew1 = item(nullptr, albums, "Createnew1", "Create &new album", newAlbum);
+  FRename1 = item(nullptr, albums, "Rename1", "&Rename album", renameAlbum);
   TMenuItem* albumDelete = item(nullptr, albums, "Delete2", "&Delete", nullptr);
-  FFrm.FTitlesselected3 =
+  FTitlesselected3 =
       item(nullptr, albumDelete, "Titlesselected3", "&Titles selected", removeTitles);
-  FFrm.FAlbumselected3 =
-      item(nullptr, albumDelete, "Albumselected3", "&Album selected", deleteAlbum);
-  FFrm.FAllalbums4 = item(nullptr, albumDelete, "Allalbums4", "A&ll albums", deleteAll);
-  FFrm.FCreatenew3 = item(FFrm.FAlbPopUp, nullptr, "Createnew3", "Create &new album", newAlbum);
-  FFrm.FRename3 = item(FFrm.FAlbPopUp, nullptr, "Rename3", "&Rename album", renameAlbum);
-  TMenuItem* albumDelete2 = item(FFrm.FAlbPopUp, nullptr, "Delete6", "&Delete", nullptr);
-  FFrm.FTitlesselected19 =
+  FAlbumselected3 = item(nullptr, albumDelete, "Albumselected3", "&Album selected", deleteAlbum);
+  FAllalbums4 = item(nullptr, albumDelete, "Allalbums4", "A&ll albums", deleteAll);
+  FCreatenew3 = item(FParts.AlbPopUp, nullptr, "Createnew3", "Create &new album", newAlbum);
+  FRename3 = item(FParts.AlbPopUp, nullptr, "Rename3", "&Rename album", renameAlbum);
+  TMenuItem* albumDelete2 = item(FParts.AlbPopUp, nullptr, "Delete6", "&Delete", nullptr);
+  FTitlesselected19 =
       item(nullptr, albumDelete2, "Titlesselected19", "&Titles selected", removeTitles);
-  FFrm.FAlbumselected7 =
-      item(nullptr, albumDelete2, "Albumselected7", "&Album selected", deleteAlbum);
-  FFrm.FAllalbums8 = item(nullptr, albumDelete2, "Allalbums8", "A&ll albums", deleteAll);
+  FAlbumselected7 = item(nullptr, albumDelete2, "Albumselected7", "&Album selected", deleteAlbum);
+  FAllalbums8 = item(nullptr, albumDelete2, "Allalbums8", "A&ll albums", deleteAll);
 
   // Categories menu and its tab pop-up.
   auto newCategory = [this] { Createnew2Click(&FFrm); };
   auto renameCategory = [this] { Renameexisting1Click(&FFrm); };
   auto deleteTitles = [this] { Titlesselected6Click(&FFrm); };
   auto deleteCategory = [this] { Activecategory1Click(&FFrm); };
-  FFrm.FCreatenew2 = item(nullptr, categories, "Createnew2", "Create &new category", newCategory);
-  FFrm.FRenameexisting1 =
+  FCreatenew2 = item(nullptr, categories, "Createnew2", "Create &new category", newCategory);
+  FRenameexisting1 =
       item(nullptr, categories, "Renameexisting1", "&Rename category", renameCategory);
   // The rename and delete of the active category without the all-titles notice; reached by
   // dropping a category tab, so not shown in the menu.
-  FFrm.FRenamealbum2 = item(nullptr, categories, "Renamealbum2", "Rename active category",
-                            [this] { Renamealbum2Click(&FFrm); });
-  FFrm.FRenamealbum2->SetVisible(false);
+  FRenamealbum2 = item(nullptr, categories, "Renamealbum2", "Rename active category",
+                       [this] { Renamealbum2Click(&FFrm); });
+  FRenamealbum2->SetVisible(false);
   TMenuItem* categoryDelete = item(nullptr, categories, "Delete3", "&Delete", nullptr);
-  FFrm.FTitlesselected6 =
+  FTitlesselected6 =
       item(nullptr, categoryDelete, "Titlesselected6", "&Titles selected", deleteTitles);
-  FFrm.FActivecategory1 =
+  FActivecategory1 =
       item(nullptr, categoryDelete, "Activecategory1", "&Active category", deleteCategory);
-  FFrm.FDeletecategory1 = item(nullptr, categoryDelete, "Deletecategory1", "Delete active category",
-                               [this] { Deletecategory1Click(&FFrm); });
-  FFrm.FDeletecategory1->SetVisible(false);
-  FFrm.FCreatenew4 =
-      item(FFrm.FNewCatPopUp, nullptr, "Createnew4", "Create &new category", newCategory);
-  FFrm.FRename2 = item(FFrm.FNewCatPopUp, nullptr, "Rename2", "&Rename category", renameCategory);
-  TMenuItem* categoryDelete2 = item(FFrm.FNewCatPopUp, nullptr, "Delete7", "&Delete", nullptr);
-  FFrm.FTitleselected1 =
+  FDeletecategory1 = item(nullptr, categoryDelete, "Deletecategory1", "Delete active category",
+                          [this] { Deletecategory1Click(&FFrm); });
+  FDeletecategory1->SetVisible(false);
+  FCreatenew4 =
+      item(FParts.NewCatPopUp, nullptr, "Createnew4", "Create &new category", newCategory);
+  FRename2 = item(FParts.NewCatPopUp, nullptr, "Rename2", "&Rename category", renameCategory);
+  TMenuItem* categoryDelete2 = item(FParts.NewCatPopUp, nullptr, "Delete7", "&Delete", nullptr);
+  FTitleselected1 =
       item(nullptr, categoryDelete2, "Titleselected1", "&Titles selected", deleteTitles);
-  FFrm.FActivecategory4 =
+  FActivecategory4 =
       item(nullptr, categoryDelete2, "Activecategory4", "&Active category", deleteCategory);
 
   // Titles menu: the selection of the view in use.
-  FFrm.FEdit1 = item(nullptr, titles, "Edit1", "&Edit", [this] { Edit1Click(&FFrm); });
-  FFrm.FDelete4 = item(nullptr, titles, "Delete4", "&Delete", [this] { Delete4Click(&FFrm); });
+  FEdit1 = item(nullptr, titles, "Edit1", "&Edit", [this] { Edit1Click(&FFrm); });
+  FDelete4 = item(nullptr, titles, "Delete4", "&Delete", [this] { Delete4Click(&FFrm); });
 }
 
 // --- the view in use ----------------------------------------------------------------------------
@@ -97,32 +94,41 @@ void TEditCommands::BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMe
 void TMasterFrm::CategoriesChange() {
   if (FClosed || !StartUpDone || !FCatList) return;
   FCatList->FocusActiveGrid();
-  FCategoriesInUse = true;
-  FAlbumsInUse = false;
-  FEditCommands->SelectedKeysOfActiveGrid(*FSelection);
+  FWorkingKeys.SetAlbumsInUse(false);
+  FEditCommands->SelectedKeysOfActiveGrid(FWorkingKeys.CategorySelection());
   FCatalogueCommands->UpdateCategoryItems();
 }
 
 void TMasterFrm::AlbumsChange() {
   if (FClosed || !FAlbList) return;
   FAlbList->FocusActiveView();
-  FAlbumsInUse = true;
-  FCategoriesInUse = false;
-  FAlbList->GetSelectedKeys(*FSelection2);
+  FWorkingKeys.SetAlbumsInUse(true);
+  FAlbList->GetSelectedKeys(FWorkingKeys.AlbumSelection());
   if (FAlbums->ActivePageIndex() == 0) FViewCommands->ApplyAlbumTabsView();
   FCatalogueCommands->UpdateAlbumItems();
 }
 
 int TEditCommands::SelectedKeysOfActiveGrid(TStringList& keys) const {
   keys.Clear();
-  if (FFrm.FCatList)
-    if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid()) grid->GetSelectedKeys(keys);
+  if (FFrm.CatList())
+    if (TTuneGridView* grid = FFrm.CatList()->ActiveGrid()) grid->GetSelectedKeys(keys);
+  return keys.Count();
+}
+
+int TEditCommands::TitleKeysInUse(TStringList& keys) {
+  keys.Clear();
+  if (FFrm.WorkingKeys().AlbumsInUse()) {
+    if (FFrm.AlbList() && FParts.Albums->ActivePageIndex() > 0)
+      FFrm.AlbList()->GetSelectedKeys(keys);
+  } else {
+    SelectedKeysOfActiveGrid(keys);
+  }
   return keys.Count();
 }
 
 void TEditCommands::RemoveFromProgram(int32_t key) {
-  FFrm.FRoad->Program().RemoveKeyFromProgram(key);
-  FFrm.ProgramChanged();
+  FFrm.Road().Program().RemoveKeyFromProgram(key);
+  static_cast<TPlayRoadView&>(FFrm).ProgramChanged();
 }
 
 // --- the title editor and the title deletion ----------------------------------------------------
@@ -139,7 +145,7 @@ TTuneAdder& TEditCommands::Adder() {
     if (!FOwnAdder) FOwnAdder = std::make_unique<TTuneAdder>(nullptr);
     adder = FOwnAdder.get();
   }
-  adder->SetLists(FFrm.FCatList.get(), FFrm.FDMM2 ? FFrm.FDMM2->PerfList() : nullptr);
+  adder->SetLists(FFrm.CatList(), FFrm.DMM2() ? FFrm.DMM2()->PerfList() : nullptr);
   adder->OnAddInfo = [this](const std::string& title, const std::string&, int32_t artist,
                             int32_t category) { SetAddInfo(title, artist, category); };
   return *adder;
@@ -156,16 +162,16 @@ TRenamer& TEditCommands::RenamerForm() {
 }
 
 void TEditCommands::Edit2Click(TObject*) {
-  if (FFrm.FDragList->Count() == 0) return;
+  if (FFrm.WorkingKeys().Keys().Count() == 0) return;
   // The pop-up empties the working keys once it closes; the editor works on its own copy.
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
   EditTitles(keys);
 }
 
 void TEditCommands::EditTitles(const TStringList& keys) {
-  if (keys.Count() == 0 || !FFrm.FDMM2 || !FFrm.FDMM2->MyDB()) return;
-  TMyDB& db = *FFrm.FDMM2->MyDB();
+  if (keys.Count() == 0 || !FFrm.DMM2() || !FFrm.DMM2()->MyDB()) return;
+  TMyDB& db = *FFrm.DMM2()->MyDB();
   TTuneRec rec;
   if (!db.FindById(StrToIntDef(keys[0], 0), rec)) return;
   std::string category = Trim(rec.CategoryName);
@@ -200,19 +206,19 @@ void TEditCommands::EditTitles(const TStringList& keys) {
       const std::string title = several ? own.Title : FAddTitle;
       const int32_t c = categoryKey == KeepOwnKey ? own.CategoryKey : categoryKey;
       const int32_t a = artistKey == KeepOwnKey ? own.PerformerKey : artistKey;
-      if (!FFrm.FDMM2->ChangeTune(key, false, a, c, title)) continue;
-      if (key == FFrm.FRoad->MasterKeyPlaying()) {
+      if (!FFrm.DMM2()->ChangeTune(key, false, a, c, title)) continue;
+      if (key == FFrm.Road().MasterKeyPlaying()) {
         std::string newFirst, newLast;
-        FFrm.FDMM2->PerfList()->GetPerformerNames(a, newFirst, newLast);
-        FFrm.FRoad->SetTuneTexts(FFrm.FCatList->GetCategoryName(c),
+        FFrm.DMM2()->PerfList()->GetPerformerNames(a, newFirst, newLast);
+        FFrm.Road().SetTuneTexts(FFrm.CatList()->GetCategoryName(c),
                                  Trim(Trim(newFirst) + " " + Trim(newLast)), Trim(title));
       }
     }
   });
   // The grids sorted the edited titles to new rows: the selection goes with them, so that the
   // next drag or command acts on the titles just edited, not on the rows they left.
-  std::vector<TMyStringGrid*> grids{FFrm.FAllCatGrid};
-  for (const auto& page : FFrm.FCategoryArea->Pages())
+  std::vector<TMyStringGrid*> grids{FParts.AllCatGrid};
+  for (const auto& page : FFrm.CategoryArea().Pages())
     grids.push_back(page->GridControl());
   for (TMyStringGrid* grid : grids) {
     bool holds = false;
@@ -220,19 +226,21 @@ void TEditCommands::EditTitles(const TStringList& keys) {
       holds = grid->FindKeyRow(StrToIntDef(keys[i], 0)) >= 1;
     if (holds) grid->SelectKeyRows(keys);
   }
-  FFrm.ProgramChanged();
+  static_cast<TPlayRoadView&>(FFrm).ProgramChanged();
 }
 
 void TEditCommands::Delete1Click(TObject*) {
-  if (!FFrm.FDragFromCategories || FFrm.FDragList->Count() == 0 || !FFrm.FCatList) return;
+  if (!FFrm.WorkingKeys().FromCategories() || FFrm.WorkingKeys().Keys().Count() == 0 ||
+      !FFrm.CatList())
+    return;
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
   std::string question;
   if (keys.Count() == 1) {
     TTuneRec rec;
     std::string title;
-    if (FFrm.FDMM2 && FFrm.FDMM2->MyDB() &&
-        FFrm.FDMM2->MyDB()->FindById(StrToIntDef(keys[0], 0), rec))
+    if (FFrm.DMM2() && FFrm.DMM2()->MyDB() &&
+        FFrm.DMM2()->MyDB()->FindById(StrToIntDef(keys[0], 0), rec))
       title = rec.Title;
     question = ("Permanently delete \"" + title).substr(0, 145);
     question = (question + "\" from the database and all albums?").substr(0, 180);
@@ -248,7 +256,7 @@ void TEditCommands::Delete1Click(TObject*) {
   TBusyState busy(FFrm);
   for (int i = 0; i < keys.Count(); ++i)
     RemoveFromProgram(StrToIntDef(keys[i], 0));
-  FFrm.FCatList->DeleteTitles(keys);
+  FFrm.CatList()->DeleteTitles(keys);
 }
 
 // --- categories ---------------------------------------------------------------------------------
@@ -264,19 +272,19 @@ std::string TEditCommands::AskForName(const std::string& caption, const std::str
 }
 
 void TEditCommands::Createnew2Click(TObject*) {
-  if (!FFrm.FCatList) return;
+  if (!FFrm.CatList()) return;
   std::string name = AskForName("Enter new category name", "", "Type in new category name");
   if (name.empty()) return;
   {
     auto busy = HourGlass();
-    FFrm.FCatList->FindOrAddCategory(name);
+    FFrm.CatList()->FindOrAddCategory(name);
   }
   FFrm.ShowMessageBox(PurgeNote, TKind::Information, 0, TButtons::OK);
 }
 
 void TEditCommands::Renameexisting1Click(TObject* Sender) {
-  if (!FFrm.FCatList) return;
-  if (FFrm.FCatList->ActiveIndex() < 0) {
+  if (!FFrm.CatList()) return;
+  if (FFrm.CatList()->ActiveIndex() < 0) {
     FFrm.ShowMessageBox("\"ALL CATEGORIES\" is not a renameable single category",
                         TKind::Information, 0, TButtons::OK);
     return;
@@ -285,16 +293,17 @@ void TEditCommands::Renameexisting1Click(TObject* Sender) {
 }
 
 void TEditCommands::Renamealbum2Click(TObject*) {
-  if (FFrm.DragCommands().PageCommandHeld()) return;
+  if (FPageCommandHeld()) return;
   // The all-titles page is no category to rename.
-  if (!FFrm.FCatList || FFrm.FCatList->ActiveIndex() < 0 || !FFrm.FCategories->ActivePage()) return;
+  if (!FFrm.CatList() || FFrm.CatList()->ActiveIndex() < 0 || !FParts.Categories->ActivePage())
+    return;
   std::string name =
-      AskForName("Enter new category name", Trim(FFrm.FCategories->ActivePage()->Caption()),
+      AskForName("Enter new category name", Trim(FParts.Categories->ActivePage()->Caption()),
                  "Type in new category name");
   if (name.empty()) return;
   auto hourGlass = HourGlass();
   TBusyState busy(FFrm);
-  FFrm.FCatList->RenameActiveCategory(name.substr(0, 255));
+  FFrm.CatList()->RenameActiveCategory(name.substr(0, 255));
 }
 
 void TEditCommands::Activecategory1Click(TObject* Sender) {
@@ -302,16 +311,16 @@ void TEditCommands::Activecategory1Click(TObject* Sender) {
 }
 
 void TEditCommands::Deletecategory1Click(TObject*) {
-  if (!FFrm.FCatList) return;
-  if (FFrm.DragCommands().PageCommandHeld()) return;
+  if (!FFrm.CatList()) return;
+  if (FPageCommandHeld()) return;
   // Every road here (menus, pop-up, a dropped tab) tells why the all-titles page is not deleted.
-  if (FFrm.FCatList->ActiveIndex() < 0) {
+  if (FFrm.CatList()->ActiveIndex() < 0) {
     FFrm.ShowMessageBox("\"ALL CATEGORIES\" is not a delete-able single category!",
                         TKind::Information, 0, TButtons::OK);
     return;
   }
-  if (!FFrm.FCategories->ActivePage()) return;
-  std::string name = Trim(FFrm.FCategories->ActivePage()->Caption());
+  if (!FParts.Categories->ActivePage()) return;
+  std::string name = Trim(FParts.Categories->ActivePage()->Caption());
   if (FFrm.ShowMessageBox("Permanently delete all \"" + name + "\" titles from the database?",
                           TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
@@ -322,11 +331,11 @@ void TEditCommands::Deletecategory1Click(TObject*) {
   FFrm.Repaint();
   auto hourGlass = HourGlass();
   TBusyState busy(FFrm);
-  FFrm.FCatList->DeleteActiveCategory([this](int32_t key) { RemoveFromProgram(key); });
+  FFrm.CatList()->DeleteActiveCategory([this](int32_t key) { RemoveFromProgram(key); });
 }
 
 void TEditCommands::Titlesselected6Click(TObject*) {
-  if (!FFrm.FDMM2 || !FFrm.FCatList) return;
+  if (!FFrm.DMM2() || !FFrm.CatList()) return;
   TStringList keys;
   const int n = SelectedKeysOfActiveGrid(keys);
   if (n <= 0) return;
@@ -347,7 +356,7 @@ void TEditCommands::Titlesselected6Click(TObject*) {
         // one.
         RemoveFromProgram(key);
         try {
-          FFrm.FDMM2->DeleteTune(key, true);
+          FFrm.DMM2()->DeleteTune(key, true);
         } catch (const std::exception&) {
           // One title that cannot be deleted does not keep the others.
         }
@@ -360,38 +369,38 @@ void TEditCommands::Titlesselected6Click(TObject*) {
 // --- albums -------------------------------------------------------------------------------------
 
 void TEditCommands::AlbumBatch(const std::function<void()>& changes) {
-  if (FFrm.FAlbList)
-    FFrm.FAlbList->Batch(changes);
+  if (FFrm.AlbList())
+    FFrm.AlbList()->Batch(changes);
   else
     changes();
 }
 
 void TEditCommands::Createnew1Click(TObject*) {
-  if (!FFrm.FAlbList) return;
+  if (!FFrm.AlbList()) return;
   std::string name = AskForName("Enter new album name", "", "Type in new album name");
   if (name.empty()) return;
   auto busy = HourGlass();
-  FFrm.FAlbList->FindOrAddAlbum(name);
+  FFrm.AlbList()->FindOrAddAlbum(name);
 }
 
 void TEditCommands::Rename1Click(TObject*) {
-  if (!FFrm.FAlbList) return;
-  if (FFrm.DragCommands().PageCommandHeld()) return;
-  std::string current = FFrm.FAlbList->ActiveAlbumName();
+  if (!FFrm.AlbList()) return;
+  if (FPageCommandHeld()) return;
+  std::string current = FFrm.AlbList()->ActiveAlbumName();
   if (current.empty()) return;
   std::string name = AskForName("Enter new album name", current, "Type in new album name");
   if (name.empty()) return;
   {
     auto busy = HourGlass();
-    FFrm.FAlbList->RenameActiveAlbum(name);
+    FFrm.AlbList()->RenameActiveAlbum(name);
   }
   FFrm.AlbumsChange();
 }
 
 void TEditCommands::Albumselected3Click(TObject*) {
-  if (!FFrm.FAlbList) return;
-  if (FFrm.DragCommands().PageCommandHeld()) return;
-  std::string name = FFrm.FAlbList->ActiveAlbumName();
+  if (!FFrm.AlbList()) return;
+  if (FPageCommandHeld()) return;
+  std::string name = FFrm.AlbList()->ActiveAlbumName();
   if (name.empty()) return;
   if (FFrm.ShowMessageBox("Permanently delete album \"" + name + "\" ?", TKind::Confirmation, 0,
                           TButtons::OK | TButtons::Cancel) != TAnswer::OK)
@@ -400,15 +409,15 @@ void TEditCommands::Albumselected3Click(TObject*) {
   {
     auto hourGlass = HourGlass();
     TBusyState busy(FFrm);
-    FFrm.FAlbList->DeleteActiveAlbum();
+    FFrm.AlbList()->DeleteActiveAlbum();
   }
   FFrm.AlbumsChange();
 }
 
 void TEditCommands::Allalbums4Click(TObject*) {
-  if (!FFrm.FAlbList) return;
-  if (FFrm.DragCommands().PageCommandHeld()) return;
-  const int n = FFrm.FAlbList->Count();
+  if (!FFrm.AlbList()) return;
+  if (FPageCommandHeld()) return;
+  const int n = FFrm.AlbList()->Count();
   if (n == 0) return;
   if (FFrm.ShowMessageBox("Are you sure you want to delete all " + IntToStr(n) + " albums?",
                           TKind::Warning, 0, TButtons::Yes | TButtons::Cancel) != TAnswer::Yes)
@@ -419,19 +428,19 @@ void TEditCommands::Allalbums4Click(TObject*) {
   auto hourGlass = HourGlass();
   TBusyState busy(FFrm);
   AlbumBatch([this] {
-    for (int i = FFrm.FAlbList->Count() - 1; i >= 0; --i)
-      FFrm.FAlbList->DeleteAlbum(FFrm.FAlbList->Items(i).Key);
+    for (int i = FFrm.AlbList()->Count() - 1; i >= 0; --i)
+      FFrm.AlbList()->DeleteAlbum(FFrm.AlbList()->Items(i).Key);
   });
-  FFrm.FSelection2->Clear();
+  FFrm.WorkingKeys().AlbumSelection().Clear();
 }
 
 void TEditCommands::Titlesselected3Click(TObject*) {
   // Selected titles are those of an album page; the summary page has none.
-  if (!FFrm.FAlbList || FFrm.FAlbums->ActivePageIndex() <= 0) return;
+  if (!FFrm.AlbList() || FParts.Albums->ActivePageIndex() <= 0) return;
   TStringList keys;
-  const int n = FFrm.FAlbList->GetSelectedKeys(keys);
+  const int n = FFrm.AlbList()->GetSelectedKeys(keys);
   if (n <= 0) return;
-  std::string name = FFrm.FAlbList->ActiveAlbumName();
+  std::string name = FFrm.AlbList()->ActiveAlbumName();
   std::string question =
       n == 1 ? "Delete this title from album \"" + name + "\" ?"
              : "Delete these " + IntToStr(n) + " titles from album \"" + name + "\" ?";
@@ -439,23 +448,22 @@ void TEditCommands::Titlesselected3Click(TObject*) {
       TAnswer::Cancel)
     return;
   FFrm.Repaint();
-  FFrm.FAlbList->RemoveSelectedFromActive(keys);
+  FFrm.AlbList()->RemoveSelectedFromActive(keys);
 }
 
 // --- the Titles menu ----------------------------------------------------------------------------
 
 void TEditCommands::Edit1Click(TObject*) {
   TStringList keys;
-  if (FFrm.TableCommands().TitleKeysInUse(keys) == 0) return;
-  FFrm.FDragList->Clear();
-  FFrm.FDragList->AddStrings(keys);
-  FFrm.SetDragSource(FFrm.FAlbumsInUse, !FFrm.FAlbumsInUse);
+  if (TitleKeysInUse(keys) == 0) return;
+  bool albums = FFrm.WorkingKeys().AlbumsInUse();
+  FFrm.WorkingKeys().Replace(keys, albums, !albums);
   EditTitles(keys);
-  FFrm.ClearDragList();
+  FFrm.WorkingKeys().Clear();
 }
 
 void TEditCommands::Delete5Click(TObject* Sender) {
-  if (FFrm.FDragFromAlbums) {
+  if (FFrm.WorkingKeys().FromAlbums()) {
     Titlesselected3Click(Sender);
     return;
   }
@@ -463,19 +471,19 @@ void TEditCommands::Delete5Click(TObject* Sender) {
 }
 
 void TEditCommands::Delete4Click(TObject* Sender) {
-  if (FFrm.FAlbumsInUse) {
+  if (FFrm.WorkingKeys().AlbumsInUse()) {
     Titlesselected3Click(Sender);
     return;
   }
   TStringList keys;
   if (SelectedKeysOfActiveGrid(keys) == 0) return;
-  FFrm.FDragList->Clear();
-  FFrm.FDragList->AddStrings(keys);
-  FFrm.SetDragSource(false, true);
+  FFrm.WorkingKeys().Replace(keys, false, true);
   Delete1Click(Sender);
-  FFrm.ClearDragList();
+  FFrm.WorkingKeys().Clear();
 }
 
-TEditCommands::TEditCommands(TMasterFrm& frm) : FFrm(frm) {}
+TEditCommands::TEditCommands(TMasterFrm& frm, TEditParts parts,
+                             std::function<bool()> pageCommandHeld)
+    : FFrm(frm), FParts(parts), FPageCommandHeld(std::move(pageCommandHeld)) {}
 
 TEditCommands::~TEditCommands() = default;

@@ -55,8 +55,8 @@ void TExportCommands::MailTitles(const TStringList& keys) {
 
 void TExportCommands::Mail4Click(TObject*) {
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
-  FFrm.ClearDragList();
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
+  FFrm.WorkingKeys().Clear();
   MailTitles(keys);
 }
 
@@ -75,7 +75,7 @@ TSaveDialog& TExportCommands::SaveDialog1() {
 }
 
 bool TExportCommands::SaveTitleAs(int32_t key, const std::string& target, bool zip) {
-  TMyDB* db = FFrm.FDMM2 ? FFrm.FDMM2->MyDB() : nullptr;
+  TMyDB* db = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
   if (!db) return false;
   // Written in a work folder first and moved into place only when whole, so that a failed export
   // leaves a file the user already had as it was.
@@ -93,7 +93,7 @@ bool TExportCommands::SaveTitleAs(int32_t key, const std::string& target, bool z
 }
 
 void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
-  TMyDB* db = FFrm.FDMM2 ? FFrm.FDMM2->MyDB() : nullptr;
+  TMyDB* db = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
   if (keys.Count() == 0 || !db) return;
   FFrm.Repaint();
   TScopeExit home([] { SetCurrentDir(ProgramFolder()); });
@@ -149,8 +149,8 @@ void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
 
 void TExportCommands::Save2Click(TObject*) {
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
-  FFrm.ClearDragList();
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
+  FFrm.WorkingKeys().Clear();
   SaveTitlesToDisk(keys);
 }
 
@@ -199,18 +199,18 @@ TMessageAnswer TExportCommands::ArchiveBox(const std::string& text, TMessageKind
 }
 
 void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringList& keys) {
-  TMyDB* db = FFrm.FDMM2 ? FFrm.FDMM2->MyDB() : nullptr;
+  TMyDB* db = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
   if (!db) return;
   TCreateArchiveForm& window = FFrm.ImportCommands().CreateArchiveWindow();
   const std::string gather = WorkFolder("TempTrash");
   ForceDirectories(gather);
   TBusyState busy(FFrm);
-  FFrm.FAlbums->SetEnabled(false);
-  FFrm.FCategories->SetEnabled(false);
+  FParts.Albums->SetEnabled(false);
+  FParts.Categories->SetEnabled(false);
   TScopeExit after([this, gather] {
     ClearDirectory(gather, "*.mid");
-    FFrm.FAlbums->SetEnabled(true);
-    FFrm.FCategories->SetEnabled(true);
+    FParts.Albums->SetEnabled(true);
+    FParts.Categories->SetEnabled(true);
     FArchiving = false;
     SetCurrentDir(ProgramFolder());
   });
@@ -263,7 +263,7 @@ void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringL
     window.EPB2->SetRange(0, 100);
     window.EPB2->SetPosition(0);
   }
-  const bool packed = FFrm.FTuneFiles->ZipFileList(files, archiveName);
+  const bool packed = FFrm.TuneFiles()->ZipFileList(files, archiveName);
   if (!packed && !window.Cancelled()) {
     ArchiveBox("Archiving failed!  Check titles for unusual characters." + leftOutLine,
                TKind::Error);
@@ -284,6 +284,6 @@ void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringL
   }
 }
 
-TExportCommands::TExportCommands(TMasterFrm& frm) : FFrm(frm) {}
+TExportCommands::TExportCommands(TMasterFrm& frm, TExportParts parts) : FFrm(frm), FParts(parts) {}
 
 TExportCommands::~TExportCommands() = default;

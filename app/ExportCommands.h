@@ -4,15 +4,23 @@
 #include "FileOps.h"
 #include "MessageKinds.h"
 
+class TExtPageControl;
 class TMasterFrm;
 class TObject;
 class TSaveDialog;
 class TStringList;
 
+// The window's parts the export commands use: the two areas are held still while an archive is
+// made.
+struct TExportParts {
+  TExtPageControl*& Albums;
+  TExtPageControl*& Categories;
+};
+
 // The main window's export commands; keys are master keys, one per line.
 class TExportCommands {
 public:
-  explicit TExportCommands(TMasterFrm& frm);
+  TExportCommands(TMasterFrm& frm, TExportParts parts);
   ~TExportCommands();
   TExportCommands(const TExportCommands&) = delete;
   TExportCommands& operator=(const TExportCommands&) = delete;
@@ -44,6 +52,7 @@ public:
 
 private:
   TMasterFrm& FFrm;
+  TExportParts FParts;
   TFileOps* FSaveOps = &DefaultFileOps();
   bool FArchiving = false;
   TSaveDialog* FSaveDialog1 = nullptr;

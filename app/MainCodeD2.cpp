@@ -121,7 +121,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetName("MasterFrm");
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
-  FDragCommands = std::make_unique<TDragCommands>(*this);
+  FDragCommands = std::make_unique<TDragCommands>(
+      *this, TDragParts{FCategories, FAlbums, FAllAlbLV, FAllCatGrid, FPlay, FPlayReplace, FEditCat,
+                        FTrashCat, FMailTitle, FExportTitle, FArchive, FPrintCat});
   FRequestCommands =
       std::make_unique<TRequestCommands>(*this, TRequestParts{FLooping1, FNavPITimer, FQueueTimer});
   const TViewParts viewParts{FCategories,    FAlbums,
@@ -142,13 +144,19 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
                              FFont1,         FBackground2,
                              FFont2};
   FViewCommands = std::make_unique<TViewCommands>(*this, viewParts);
-  FPlayCommands = std::make_unique<TPlayCommands>(*this);
+  FPlayCommands =
+      std::make_unique<TPlayCommands>(*this, TPlayParts{FPlayNext, FBack, FMMSlider1, FAlbums});
   FImportCommands = std::make_unique<TImportCommands>(*this);
   FVisualEffects = std::make_unique<TVisualEffects>(
       *this, TVisualEffectsParts{FPanel11, FMusicPanel, FCDPanel, FVisualeffects1, FSpectrumbars1,
                                  FLights1, FSpectrograph1});
-  FEditCommands = std::make_unique<TEditCommands>(*this);
-  FCatalogueCommands = std::make_unique<TCatalogueCommands>(*this);
+  FEditCommands = std::make_unique<TEditCommands>(
+      *this, TEditParts{FCategories, FAlbums, FNewCatPopUp, FAlbPopUp, FAllCatGrid},
+      [this] { return FDragCommands->PageCommandHeld(); });
+  FCatalogueCommands = std::make_unique<TCatalogueCommands>(
+      *this, TCatalogueParts{FNewCatPopUp, FAlbPopUp, FCategories, FCategory1, FAllAlbLV, FAlbums,
+                             FTitle1, FViewCat1, FCategorySummaryOnly, FView2, FAlbumsummaryonly1,
+                             FCategories1, FAlbums1});
   FPlayerCommands = std::make_unique<TPlayerCommands>(
       *this, TPlayerParts{FTopPanel, FMMSlider1, FListPanel, FPlayPanel, FBack, FPlayNext, FShuffle,
                           FMusicClear, FPause, FAllStop, FOutPort, FVolume, FViewtitles1,
@@ -164,11 +172,14 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
                               FAlbPanel,       FSeparator,        FCatPanel,
                               FVisualeffects1, FShowmusictoolbar1},
       *FPlayerCommands, *FVisualEffects);
-  FTableCommands = std::make_unique<TTableCommands>(*this);
+  FTableCommands = std::make_unique<TTableCommands>(
+      *this, TTableParts{FAlbPopUp, FNewCatPopUp, FAlbums, FFile1, FScansystemforMIDIfiles1});
   FContextHelp = std::make_unique<TContextHelp>(*this);
   FScanCommands = std::make_unique<TScanCommands>(*this);
-  FExportCommands = std::make_unique<TExportCommands>(*this);
-  FPrintCommands = std::make_unique<TPrintCommands>(*this);
+  FExportCommands = std::make_unique<TExportCommands>(*this, TExportParts{FAlbums, FCategories});
+  FPrintCommands = std::make_unique<TPrintCommands>(
+      *this, TPrintParts{FAlbums1, FCategories1, FAlbPopUp, FNewCatPopUp, FCategories, FAlbums,
+                         FAllAlbLV, FPrintCat});
   FFeatureHost = MakeFeatureHost(*this);
   SetMailServicesHost(FFeatureHost.get());
   for (int i = 1; i <= ParamCount(); ++i)
@@ -679,9 +690,6 @@ void TMasterFrm::FormCreate(TObject*) {
   HCURSOR hand = LoadCursorA(self, "HANDPOINT");
   Screen->SetCursors(5, help ? help : LoadCursorA(nullptr, IDC_HELP));
   Screen->SetCursors(6, hand ? hand : LoadCursorA(nullptr, IDC_HAND));
-  FSelection = std::make_unique<TStringList>();
-  FDragList = std::make_unique<TStringList>();
-  FSelection2 = std::make_unique<TStringList>();
   FRoad->Program().SetIndex(-1);
   DisableCommands();
   // Made here, loaded by the start-up timer once the window shows.
@@ -1179,10 +1187,7 @@ void TMasterFrm::FinishAll() {
   FRoad->Program().SetPlaying(false);
   FRoad->Program().EraseProgram();
   // Emptied, not freed: a title start that let this close run may still come back to them.
-  FSelection->Clear();
-  FDragList->Clear();
-  FSelection2->Clear();
-  SetDragSource(false, false);
+  FWorkingKeys.ClearAll();
   if (FileExists(FRoad->PlayFile())) DeleteFile(FRoad->PlayFile());
   if (!Application->HelpFile().empty()) Application->HelpCommand(HELP_QUIT, 0);
   FRoad->SetGMReset("");
@@ -1343,9 +1348,9 @@ void TMasterFrm::WireGrid(TMyStringGrid& grid, bool fromAlbums) {
 
 void TMasterFrm::PlayGridSelection(TMyStringGrid& grid, bool fromAlbums) {
   if (CommandsDisabled()) return;
-  grid.GetSelectedKeys(*FDragList);
-  if (FDragList->Count() == 0) return;
-  SetDragSource(fromAlbums, !fromAlbums);
+  grid.GetSelectedKeys(FWorkingKeys.Keys());
+  if (FWorkingKeys.Keys().Count() == 0) return;
+  FWorkingKeys.SetSource(fromAlbums, !fromAlbums);
   FPlayCommands->ChoosePlayMode(true);
 }
 

@@ -10,6 +10,7 @@
 #include "Messages.h"
 #include "PlayRoad.h"
 #include "Settings.h"
+#include "WorkingKeys.h"
 
 class TAlbList;
 class TCatalogueStore;
@@ -126,13 +127,6 @@ class TMasterFrm : private TMasterGroups,
                    public TStoreHost,
                    private TMasterWidgets {
   // The command groups act on the window's parts and state as the window's own code does.
-  friend class TCatalogueCommands;
-  friend class TDragCommands;
-  friend class TEditCommands;
-  friend class TExportCommands;
-  friend class TPlayCommands;
-  friend class TPrintCommands;
-  friend class TTableCommands;
   // The tests' one way to the window's parts.
   friend class TMasterProbe;
 
@@ -156,6 +150,9 @@ public:
   TTableCommands& TableCommands() { return *FTableCommands; }
   TViewCommands& ViewCommands() { return *FViewCommands; }
   TVisualEffects& VisualEffects() { return *FVisualEffects; }
+  // The working keys and what the keys' groups read.
+  TWorkingKeys& WorkingKeys() { return FWorkingKeys; }
+  TAlbList* AlbList() const { return FAlbList.get(); }
 
   // Life cycle.
   void FormCreate(TObject* Sender);
@@ -278,8 +275,6 @@ private:
   void BuildMenu();
   // A picture beside every item of the eight main menus (once, when the window first shows).
   void BuildCoolMenus();
-  // Empties the working keys and forgets where they came from.
-  void ClearDragList();
   void BuildTopArea();
   void BuildCatalogueArea();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
@@ -337,10 +332,7 @@ private:
   std::vector<std::string> FPlugInDirs;
   std::vector<std::string> FParams;
   std::string FStatusText, FCategoryText, FTitleText, FArtistText;
-  // The selected category keys, the working keys and the selected album keys.
-  std::unique_ptr<TStringList> FSelection, FDragList, FSelection2;
-  bool FAlbumsInUse = false, FCategoriesInUse = true;
-  bool FDragFromAlbums = false, FDragFromCategories = false;
+  TWorkingKeys FWorkingKeys;
   bool FFirstRun = false;
   bool FRequestSeen = false;
   bool FSessionEnding = false;

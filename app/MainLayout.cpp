@@ -276,7 +276,7 @@ void TMainLayout::SetShowTools(bool value) {
 }
 
 void TMasterFrm::ViewInUseChange() {
-  if (FAlbumsInUse)
+  if (FWorkingKeys.AlbumsInUse())
     AlbumsChange();
   else
     CategoriesChange();

@@ -21,28 +21,28 @@ constexpr int FirstTitleCommand = 4;
 } // namespace
 
 void TPlayCommands::BuildPlayPopUp() {
-  FFrm.FPlayPopUp = new TPopupMenu(&FFrm);
-  FFrm.FPlayPopUp->SetName("PlayPopUp");
+  FPlayPopUp = new TPopupMenu(&FFrm);
+  FPlayPopUp->SetName("PlayPopUp");
   auto item = [this](const std::string& name, const std::string& caption) {
-    return NewMenuItem(&FFrm, FFrm.FPlayPopUp->Items(), name, caption);
+    return NewMenuItem(&FFrm, FPlayPopUp->Items(), name, caption);
   };
-  FFrm.FPlayT = item("PlayT", "PLAY: &Top of program");
-  FFrm.FPlayB = item("PlayB", "PLAY: &Bottom of program");
-  FFrm.FPlayR = item("PlayR", "PLAY: &Replace program");
-  FFrm.FCancel1 = item("Cancel1", "&Cancel");
-  FFrm.FEdit2 = item("Edit2", "&Edit");
-  FFrm.FDelete5 = item("Delete5", "&Delete");
-  FFrm.FMail4 = item("Mail4", "&Mail");
-  FFrm.FSave2 = item("Save2", "&Save to disk");
-  FFrm.FEdit2->OnClick = [this](TObject* s) { FFrm.FEditCommands->Edit2Click(s); };
-  FFrm.FDelete5->OnClick = [this](TObject* s) { FFrm.FEditCommands->Delete5Click(s); };
-  FFrm.FMail4->OnClick = [this](TObject* s) { FFrm.FExportCommands->Mail4Click(s); };
-  FFrm.FSave2->OnClick = [this](TObject* s) { FFrm.FExportCommands->Save2Click(s); };
-  for (TMenuItem* m : {FFrm.FEdit2, FFrm.FDelete5, FFrm.FMail4, FFrm.FSave2})
+  FPlayT = item("PlayT", "PLAY: &Top of program");
+  FPlayB = item("PlayB", "PLAY: &Bottom of program");
+  FPlayR = item("PlayR", "PLAY: &Replace program");
+  FCancel1 = item("Cancel1", "&Cancel");
+  FEdit2 = item("Edit2", "&Edit");
+  FDelete5 = item("Delete5", "&Delete");
+  FMail4 = item("Mail4", "&Mail");
+  FSave2 = item("Save2", "&Save to disk");
+  FEdit2->OnClick = [this](TObject* s) { FFrm.EditCommands().Edit2Click(s); };
+  FDelete5->OnClick = [this](TObject* s) { FFrm.EditCommands().Delete5Click(s); };
+  FMail4->OnClick = [this](TObject* s) { FFrm.ExportCommands().Mail4Click(s); };
+  FSave2->OnClick = [this](TObject* s) { FFrm.ExportCommands().Save2Click(s); };
+  for (TMenuItem* m : {FEdit2, FDelete5, FMail4, FSave2})
     m->SetVisible(TitleCommandReady(*m));
-  FFrm.FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
-  FFrm.FPlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
-  FFrm.FPlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
+  FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
+  FPlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
+  FPlayR->OnClick = [this](TObject* s) { PlayRClick(s); };
 }
 
 void TPlayCommands::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
@@ -51,28 +51,27 @@ void TPlayCommands::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
     return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
   };
   TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
-  FFrm.FTitlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
-                               [this] { Titlesselected7Click(&FFrm); });
-  FFrm.FAlbumselected4 =
+  FTitlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
+                          [this] { Titlesselected7Click(&FFrm); });
+  FAlbumselected4 =
       item(albumPlay, "Albumselected4", "&Album selected", [this] { Albumselected4Click(&FFrm); });
-  FFrm.FAllalbums5 =
-      item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(&FFrm); });
+  FAllalbums5 = item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(&FFrm); });
   TMenuItem* categoryPlay = item(categories, "Play2", "&Play", nullptr);
-  FFrm.FTitlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
-                               [this] { Titlesselected8Click(&FFrm); });
-  FFrm.FActivecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
-                               [this] { Activecategory2Click(&FFrm); });
-  FFrm.FAllcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
-                              [this] { Allcategories3Click(&FFrm); });
+  FTitlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
+                          [this] { Titlesselected8Click(&FFrm); });
+  FActivecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
+                          [this] { Activecategory2Click(&FFrm); });
+  FAllcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
+                         [this] { Allcategories3Click(&FFrm); });
 }
 
 bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
-  FFrm.FDragList->Clear();
-  if (!FFrm.FCatList || !FFrm.FAlbList || gather(*FFrm.FDragList) <= 0) {
-    FFrm.FDragList->Clear();
+  FFrm.WorkingKeys().Keys().Clear();
+  if (!FFrm.CatList() || !FFrm.AlbList() || gather(FFrm.WorkingKeys().Keys()) <= 0) {
+    FFrm.WorkingKeys().Keys().Clear();
     return false;
   }
-  FFrm.SetDragSource(fromAlbums, !fromAlbums);
+  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
   ChoosePlayMode(false);
   return true;
 }
@@ -80,148 +79,141 @@ bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringL
 void TPlayCommands::Titlesselected7Click(TObject*) {
   // On an album page its selected titles; on the summary page every title of the selected lines.
   if (PlayKeysOf(true,
-                 [this](TStringList& keys) { return FFrm.FAlbList->GetSelectedKeys(keys); }) &&
-      FFrm.FAlbums->ActivePageIndex() > 0)
-    if (TTuneGridView* grid = FFrm.FAlbList->Grid(FFrm.FAlbList->ActiveIndex())) grid->Focus();
+                 [this](TStringList& keys) { return FFrm.AlbList()->GetSelectedKeys(keys); }) &&
+      FParts.Albums->ActivePageIndex() > 0)
+    if (TTuneGridView* grid = FFrm.AlbList()->Grid(FFrm.AlbList()->ActiveIndex())) grid->Focus();
 }
 
 void TPlayCommands::Albumselected4Click(TObject*) {
-  PlayKeysOf(true, [this](TStringList& keys) { return FFrm.FAlbList->GetActiveAlbumKeys(keys); });
+  PlayKeysOf(true, [this](TStringList& keys) { return FFrm.AlbList()->GetActiveAlbumKeys(keys); });
 }
 
 void TPlayCommands::Allalbums5Click(TObject*) {
-  PlayKeysOf(true, [this](TStringList& keys) { return FFrm.FAlbList->GetAllKeys(keys); });
+  PlayKeysOf(true, [this](TStringList& keys) { return FFrm.AlbList()->GetAllKeys(keys); });
 }
 
 void TPlayCommands::Titlesselected8Click(TObject*) {
   if (PlayKeysOf(false, [this](TStringList& keys) {
-        TTuneGridView* grid = FFrm.FCatList->ActiveGrid();
+        TTuneGridView* grid = FFrm.CatList()->ActiveGrid();
         if (grid) grid->GetSelectedKeys(keys);
         return keys.Count();
       }))
-    FFrm.FCatList->FocusActiveGrid();
+    FFrm.CatList()->FocusActiveGrid();
 }
 
 void TPlayCommands::Activecategory2Click(TObject*) {
   PlayKeysOf(false, [this](TStringList& keys) {
     // The all-titles page is no category.
-    if (FFrm.FCatList->ActiveIndex() < 0) return 0;
-    FFrm.FCatList->ActiveGrid()->GetAllKeys(keys);
+    if (FFrm.CatList()->ActiveIndex() < 0) return 0;
+    FFrm.CatList()->ActiveGrid()->GetAllKeys(keys);
     return keys.Count();
   });
 }
 
 void TPlayCommands::Allcategories3Click(TObject*) {
   PlayKeysOf(false, [this](TStringList& keys) {
-    FFrm.FCatList->AllTitlesGrid()->GetAllKeys(keys);
+    FFrm.CatList()->AllTitlesGrid()->GetAllKeys(keys);
     return keys.Count();
   });
 }
 
 bool TPlayCommands::TitleCommandReady(const TMenuItem& item) const {
   // A title command shows only once it has something to do; mail needs the mail window.
-  if (&item == FFrm.FMail4 && !MailWindowLink()) return false;
+  if (&item == FMail4 && !MailWindowLink()) return false;
   return static_cast<bool>(item.OnClick);
 }
 
 void TMasterFrm::SetDragSource(bool fromAlbums, bool fromCategories) {
-  FDragFromAlbums = fromAlbums;
-  FDragFromCategories = fromCategories;
-}
-
-void TMasterFrm::ClearDragList() {
-  FDragList->Clear();
-  SetDragSource(false, false);
+  FWorkingKeys.SetSource(fromAlbums, fromCategories);
 }
 
 void TPlayCommands::ChoosePlayMode(bool titleCommands) {
-  TPlayPopUpItems offer = FFrm.FRoad->Program().PlayPopUpItems();
-  FFrm.FPlayT->SetCaption(offer.TopCaption);
-  FFrm.FPlayB->SetVisible(offer.BottomVisible);
-  FFrm.FPlayR->SetVisible(offer.ReplaceVisible);
+  TPlayPopUpItems offer = FFrm.Road().Program().PlayPopUpItems();
+  FPlayT->SetCaption(offer.TopCaption);
+  FPlayB->SetVisible(offer.BottomVisible);
+  FPlayR->SetVisible(offer.ReplaceVisible);
   if (offer.ChooseTopAtOnce) {
-    PlayTClick(FFrm.FPlayT);
+    PlayTClick(FPlayT);
     return;
   }
   // Whatever happens in the pop-up, the title commands are there again afterwards and the keys
   // are spent (the chosen command has run by the time the pop-up returns).
   TScopeExit after([this] {
-    TMenuItem& items = FFrm.FPlayPopUp->Items();
+    TMenuItem& items = FPlayPopUp->Items();
     for (int i = FirstTitleCommand; i < items.Count(); ++i)
       items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
-    FFrm.ClearDragList();
+    FFrm.WorkingKeys().Clear();
   });
-  TMenuItem& items = FFrm.FPlayPopUp->Items();
+  TMenuItem& items = FPlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
     items.Items(i)->SetVisible(titleCommands && TitleCommandReady(*items.Items(i)));
   POINT cursor{};
   GetCursorPos(&cursor);
-  FFrm.FPlayPopUp->Popup(cursor.x, cursor.y);
+  FPlayPopUp->Popup(cursor.x, cursor.y);
 }
 
 void TPlayCommands::PlayTClick(TObject*) {
   // The keys must come from one of the views; either one will do.
-  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0) {
+  if (FFrm.WorkingKeys().Ready()) {
     auto busy = HourGlass();
-    FFrm.FRoad->Program().PlayAtTop(*FFrm.FDragList);
+    FFrm.Road().Program().PlayAtTop(FFrm.WorkingKeys().Keys());
   }
-  FFrm.ClearDragList();
-  FFrm.UpdatePlayControls();
+  FFrm.WorkingKeys().Clear();
+  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
 }
 
 void TPlayCommands::PlayBClick(TObject*) {
-  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0) {
+  if (FFrm.WorkingKeys().Ready()) {
     auto busy = HourGlass();
-    FFrm.FRoad->Program().PlayAtBottom(*FFrm.FDragList);
+    FFrm.Road().Program().PlayAtBottom(FFrm.WorkingKeys().Keys());
   }
-  FFrm.ClearDragList();
-  FFrm.UpdatePlayControls();
+  FFrm.WorkingKeys().Clear();
+  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
 }
 
 void TPlayCommands::PlayRClick(TObject* Sender) {
   // Nothing to play instead: the program the user has stays.
-  if ((FFrm.FDragFromAlbums || FFrm.FDragFromCategories) && FFrm.FDragList->Count() > 0)
-    MusicClearClick(Sender);
+  if (FFrm.WorkingKeys().Ready()) MusicClearClick(Sender);
   PlayTClick(Sender);
 }
 
 void TPlayCommands::MusicClearClick(TObject*) {
-  FFrm.FRoad->Program().EraseProgram();
-  FFrm.UpdatePlayControls();
-  FFrm.ProgramChanged();
+  FFrm.Road().Program().EraseProgram();
+  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
+  static_cast<TPlayRoadView&>(FFrm).ProgramChanged();
 }
 
 void TPlayCommands::PlayNextClick(TObject*) {
-  FFrm.FPlayNext->SetEnabled(false);
+  FParts.PlayNext->SetEnabled(false);
   try {
     auto busy = HourGlass();
-    FFrm.FRoad->Program().StepProgram(true);
+    FFrm.Road().Program().StepProgram(true);
   } catch (...) {
-    FFrm.FPlayNext->SetEnabled(true);
+    FParts.PlayNext->SetEnabled(true);
     throw;
   }
-  FFrm.FPlayNext->SetEnabled(true);
-  FFrm.UpdatePlayControls();
+  FParts.PlayNext->SetEnabled(true);
+  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
 }
 
 void TPlayCommands::BackClick(TObject*) {
-  FFrm.FBack->SetEnabled(false);
+  FParts.Back->SetEnabled(false);
   try {
     auto busy = HourGlass();
-    FFrm.FRoad->Program().StepProgram(false);
+    FFrm.Road().Program().StepProgram(false);
   } catch (...) {
-    FFrm.FBack->SetEnabled(true);
+    FParts.Back->SetEnabled(true);
     throw;
   }
-  FFrm.FBack->SetEnabled(true);
-  FFrm.UpdatePlayControls();
+  FParts.Back->SetEnabled(true);
+  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
 }
 
 void TPlayCommands::Shuffle2Click(TObject*) {
-  if (!FFrm.FRoad->Program().Playing()) return;
-  if (FFrm.FMMSlider1->CanFocus()) FFrm.FMMSlider1->SetFocus();
+  if (!FFrm.Road().Program().Playing()) return;
+  if (FParts.MMSlider1->CanFocus()) FParts.MMSlider1->SetFocus();
   auto busy = HourGlass();
-  FFrm.FRoad->Program().ShuffleAndPlay();
+  FFrm.Road().Program().ShuffleAndPlay();
 }
 
 // --- the program viewer
@@ -264,6 +256,6 @@ void TMasterFrm::ProgramChanged() {
     FViewer->ShowProgram(FRoad->Program().Lines(), FRoad->Program().Index());
 }
 
-TPlayCommands::TPlayCommands(TMasterFrm& frm) : FFrm(frm) {}
+TPlayCommands::TPlayCommands(TMasterFrm& frm, TPlayParts parts) : FFrm(frm), FParts(parts) {}
 
 TPlayCommands::~TPlayCommands() = default;

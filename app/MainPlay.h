@@ -2,15 +2,27 @@
 #pragma once
 #include <functional>
 
+class TBitBtn;
+class TExtPageControl;
 class TMasterFrm;
 class TMenuItem;
+class TMMSlider;
 class TObject;
+class TPopupMenu;
 class TStringList;
+
+// The window's parts the play commands build or act on.
+struct TPlayParts {
+  TBitBtn*& PlayNext;
+  TBitBtn*& Back;
+  TMMSlider*& MMSlider1;
+  TExtPageControl*& Albums;
+};
 
 // The main window's play commands.
 class TPlayCommands {
 public:
-  explicit TPlayCommands(TMasterFrm& frm);
+  TPlayCommands(TMasterFrm& frm, TPlayParts parts);
   ~TPlayCommands();
   TPlayCommands(const TPlayCommands&) = delete;
   TPlayCommands& operator=(const TPlayCommands&) = delete;
@@ -48,6 +60,30 @@ public:
   bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
   bool TitleCommandReady(const TMenuItem& item) const;
 
+  // The items this group builds.
+  TPopupMenu* PlayPopUp() const { return FPlayPopUp; }
+  TMenuItem* PlayT() const { return FPlayT; }
+  TMenuItem* PlayB() const { return FPlayB; }
+  TMenuItem* PlayR() const { return FPlayR; }
+  TMenuItem* Cancel1() const { return FCancel1; }
+  TMenuItem* Edit2() const { return FEdit2; }
+  TMenuItem* Delete5() const { return FDelete5; }
+  TMenuItem* Mail4() const { return FMail4; }
+  TMenuItem* Save2() const { return FSave2; }
+  TMenuItem* Titlesselected7() const { return FTitlesselected7; }
+  TMenuItem* Albumselected4() const { return FAlbumselected4; }
+  TMenuItem* Allalbums5() const { return FAllalbums5; }
+  TMenuItem* Titlesselected8() const { return FTitlesselected8; }
+  TMenuItem* Activecategory2() const { return FActivecategory2; }
+  TMenuItem* Allcategories3() const { return FAllcategories3; }
+
 private:
   TMasterFrm& FFrm;
+  TPlayParts FParts;
+  // The items this group builds, owned by their menus.
+  TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FCancel1 = nullptr,
+            *FEdit2 = nullptr, *FDelete5 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr,
+            *FTitlesselected7 = nullptr, *FAlbumselected4 = nullptr, *FAllalbums5 = nullptr,
+            *FTitlesselected8 = nullptr, *FActivecategory2 = nullptr, *FAllcategories3 = nullptr;
+  TPopupMenu* FPlayPopUp = nullptr;
 };

@@ -10,12 +10,14 @@
 #include "ComCtrls.h"
 #include "CoolMenu.h"
 #include "DataCodeD2.h"
+#include "EditCommands.h"
 #include "ExtCtrls.h"
 #include "ExtListView.h"
 #include "ExtPage.h"
 #include "ExtProgressBar.h"
 #include "FileAssocCommands.h"
 #include "MainCodeD2.h"
+#include "MainPlay.h"
 #include "MainLayout.h"
 #include "Menus.h"
 #include "midi.h"
@@ -27,6 +29,7 @@
 #include "MMSpGram.h"
 #include "MMWavIn.h"
 #include "MyStringGrid.h"
+#include "PrintCommands.h"
 #include "PlayerCommands.h"
 #include "StdCtrls.h"
 #include "VisualEffects.h"
@@ -38,12 +41,12 @@ public:
   explicit TMasterProbe(TMasterFrm& frm) : F(frm) {}
 
   // The window's parts (named as the window's layout names them).
-  TMenuItem* Titlesselected11() const { return F.FTitlesselected11; }
-  TMenuItem* Albumselected5() const { return F.FAlbumselected5; }
-  TMenuItem* Allalbums12() const { return F.FAllalbums12; }
-  TMenuItem* Titlesselected12() const { return F.FTitlesselected12; }
-  TMenuItem* Categoryselected1() const { return F.FCategoryselected1; }
-  TMenuItem* Allcategories5() const { return F.FAllcategories5; }
+  TMenuItem* Titlesselected11() const { return F.PrintCommands().Titlesselected11(); }
+  TMenuItem* Albumselected5() const { return F.PrintCommands().Albumselected5(); }
+  TMenuItem* Allalbums12() const { return F.PrintCommands().Allalbums12(); }
+  TMenuItem* Titlesselected12() const { return F.PrintCommands().Titlesselected12(); }
+  TMenuItem* Categoryselected1() const { return F.PrintCommands().Categoryselected1(); }
+  TMenuItem* Allcategories5() const { return F.PrintCommands().Allcategories5(); }
   TMMWaveIn* MMWaveIn1() const { return F.FVisualEffects->MMWaveIn1(); }
   TMMConnector* MMConnector2() const { return F.FVisualEffects->MMConnector2(); }
   TMMLevel* MMLevel1() const { return F.FVisualEffects->MMLevel1(); }
@@ -54,27 +57,27 @@ public:
   TPopupMenu* visualPopUp() const { return F.FVisualEffects->visualPopUp(); }
   TMenuItem* ShowVE() const { return F.FVisualEffects->ShowVE(); }
   TMenuItem* DisableVE() const { return F.FVisualEffects->DisableVE(); }
-  TMenuItem* Titlesselected7() const { return F.FTitlesselected7; }
-  TMenuItem* Createnew3() const { return F.FCreatenew3; }
-  TMenuItem* Rename1() const { return F.FRename1; }
-  TMenuItem* Rename3() const { return F.FRename3; }
-  TMenuItem* Albumselected3() const { return F.FAlbumselected3; }
-  TMenuItem* Allalbums4() const { return F.FAllalbums4; }
-  TMenuItem* Allalbums8() const { return F.FAllalbums8; }
-  TMenuItem* Titlesselected3() const { return F.FTitlesselected3; }
-  TMenuItem* Titlesselected19() const { return F.FTitlesselected19; }
-  TMenuItem* Createnew2() const { return F.FCreatenew2; }
-  TMenuItem* Createnew4() const { return F.FCreatenew4; }
-  TMenuItem* Renameexisting1() const { return F.FRenameexisting1; }
-  TMenuItem* Rename2() const { return F.FRename2; }
-  TMenuItem* Renamealbum2() const { return F.FRenamealbum2; }
-  TMenuItem* Activecategory1() const { return F.FActivecategory1; }
-  TMenuItem* Activecategory4() const { return F.FActivecategory4; }
-  TMenuItem* Deletecategory1() const { return F.FDeletecategory1; }
-  TMenuItem* Titlesselected6() const { return F.FTitlesselected6; }
-  TMenuItem* Titleselected1() const { return F.FTitleselected1; }
-  TMenuItem* Edit1() const { return F.FEdit1; }
-  TMenuItem* Delete4() const { return F.FDelete4; }
+  TMenuItem* Titlesselected7() const { return F.PlayCommands().Titlesselected7(); }
+  TMenuItem* Createnew3() const { return F.EditCommands().Createnew3(); }
+  TMenuItem* Rename1() const { return F.EditCommands().Rename1(); }
+  TMenuItem* Rename3() const { return F.EditCommands().Rename3(); }
+  TMenuItem* Albumselected3() const { return F.EditCommands().Albumselected3(); }
+  TMenuItem* Allalbums4() const { return F.EditCommands().Allalbums4(); }
+  TMenuItem* Allalbums8() const { return F.EditCommands().Allalbums8(); }
+  TMenuItem* Titlesselected3() const { return F.EditCommands().Titlesselected3(); }
+  TMenuItem* Titlesselected19() const { return F.EditCommands().Titlesselected19(); }
+  TMenuItem* Createnew2() const { return F.EditCommands().Createnew2(); }
+  TMenuItem* Createnew4() const { return F.EditCommands().Createnew4(); }
+  TMenuItem* Renameexisting1() const { return F.EditCommands().Renameexisting1(); }
+  TMenuItem* Rename2() const { return F.EditCommands().Rename2(); }
+  TMenuItem* Renamealbum2() const { return F.EditCommands().Renamealbum2(); }
+  TMenuItem* Activecategory1() const { return F.EditCommands().Activecategory1(); }
+  TMenuItem* Activecategory4() const { return F.EditCommands().Activecategory4(); }
+  TMenuItem* Deletecategory1() const { return F.EditCommands().Deletecategory1(); }
+  TMenuItem* Titlesselected6() const { return F.EditCommands().Titlesselected6(); }
+  TMenuItem* Titleselected1() const { return F.EditCommands().Titleselected1(); }
+  TMenuItem* Edit1() const { return F.EditCommands().Edit1(); }
+  TMenuItem* Delete4() const { return F.EditCommands().Delete4(); }
   TMenuItem* GetLocal2() const { return F.FGetLocal2; }
   TMenuItem* ScanadriveforMIDIfiles1() const { return F.FScanadriveforMIDIfiles1; }
   TMenuItem* ScansystemforMIDIfiles1() const { return F.FScansystemforMIDIfiles1; }
@@ -162,14 +165,14 @@ public:
   TPanel* MusicPanel() const { return F.FMusicPanel; }
   TStatusBar* StatusBar1() const { return F.FStatusBar1; }
   TExtProgressBar* ProgressBar1() const { return F.FProgressBar1; }
-  TMenuItem* PlayT() const { return F.FPlayT; }
-  TMenuItem* PlayB() const { return F.FPlayB; }
-  TMenuItem* PlayR() const { return F.FPlayR; }
-  TMenuItem* Cancel1() const { return F.FCancel1; }
-  TMenuItem* Edit2() const { return F.FEdit2; }
-  TMenuItem* Delete5() const { return F.FDelete5; }
-  TMenuItem* Mail4() const { return F.FMail4; }
-  TMenuItem* Save2() const { return F.FSave2; }
+  TMenuItem* PlayT() const { return F.PlayCommands().PlayT(); }
+  TMenuItem* PlayB() const { return F.PlayCommands().PlayB(); }
+  TMenuItem* PlayR() const { return F.PlayCommands().PlayR(); }
+  TMenuItem* Cancel1() const { return F.PlayCommands().Cancel1(); }
+  TMenuItem* Edit2() const { return F.PlayCommands().Edit2(); }
+  TMenuItem* Delete5() const { return F.PlayCommands().Delete5(); }
+  TMenuItem* Mail4() const { return F.PlayCommands().Mail4(); }
+  TMenuItem* Save2() const { return F.PlayCommands().Save2(); }
   TMenuItem* Category1() const { return F.FCategory1; }
   TMenuItem* Title2() const { return F.FTitle2; }
   TMenuItem* Duration1() const { return F.FDuration1; }
@@ -198,14 +201,14 @@ public:
   TMyMidi& MyMidi1() { return *F.FMyMidi; }
   TAlbList* AlbList() const { return F.FAlbList.get(); }
   // The working keys and where they came from.
-  TStringList& DragList() { return *F.FDragList; }
-  bool DragFromAlbums() const { return F.FDragFromAlbums; }
-  bool DragFromCategories() const { return F.FDragFromCategories; }
+  TStringList& DragList() { return F.FWorkingKeys.Keys(); }
+  bool DragFromAlbums() const { return F.FWorkingKeys.FromAlbums(); }
+  bool DragFromCategories() const { return F.FWorkingKeys.FromCategories(); }
   // The view in use and the keys selected in each area.
-  bool AlbumsInUse() const { return F.FAlbumsInUse; }
-  bool CategoriesInUse() const { return F.FCategoriesInUse; }
-  const TStringList& SelectedCategoryKeys() const { return *F.FSelection; }
-  const TStringList& SelectedAlbumKeys() const { return *F.FSelection2; }
+  bool AlbumsInUse() const { return F.FWorkingKeys.AlbumsInUse(); }
+  bool CategoriesInUse() const { return F.FWorkingKeys.CategoriesInUse(); }
+  const TStringList& SelectedCategoryKeys() const { return F.FWorkingKeys.CategorySelection(); }
+  const TStringList& SelectedAlbumKeys() const { return F.FWorkingKeys.AlbumSelection(); }
   bool CommandsEnabled() const { return !F.CommandsDisabled(); }
   bool FirstRun() const { return F.FFirstRun; }
   bool ShowTools() const { return F.FLayout->ShowTools(); }

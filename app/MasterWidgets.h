@@ -21,22 +21,6 @@ class TTimer;
 // Owned by their parents (the window, its panels and menus); these are only the window's handles
 // on them. The window reaches them as its own fields; tests reach them through TMasterProbe.
 struct TMasterWidgets {
-  // The print commands of the Albums and Categories menus and the tab pop-ups.
-  TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
-            *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
-            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
-            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
-  TMenuItem *FTitlesselected7 = nullptr, *FAlbumselected4 = nullptr, *FAllalbums5 = nullptr,
-            *FTitlesselected8 = nullptr, *FActivecategory2 = nullptr, *FAllcategories3 = nullptr;
-  TMenuItem *FCreatenew1 = nullptr, *FCreatenew3 = nullptr, *FRename1 = nullptr,
-            *FRename3 = nullptr, *FAlbumselected3 = nullptr, *FAlbumselected7 = nullptr,
-            *FAllalbums4 = nullptr, *FAllalbums8 = nullptr, *FTitlesselected3 = nullptr,
-            *FTitlesselected19 = nullptr;
-  TMenuItem *FCreatenew2 = nullptr, *FCreatenew4 = nullptr, *FRenameexisting1 = nullptr,
-            *FRename2 = nullptr, *FRenamealbum2 = nullptr, *FActivecategory1 = nullptr,
-            *FActivecategory4 = nullptr, *FDeletecategory1 = nullptr, *FTitlesselected6 = nullptr,
-            *FTitleselected1 = nullptr;
-  TMenuItem *FEdit1 = nullptr, *FDelete4 = nullptr;
   TTimer* FNavPITimer = nullptr; // 200 ms, one-shot
   TTimer* FQueueTimer = nullptr; // one-shot: the next queued request, a close put off by an import
   TMenuItem *FGetLocal2 = nullptr, *FScanadriveforMIDIfiles1 = nullptr,
@@ -82,9 +66,6 @@ struct TMasterWidgets {
   TPanel* FMusicPanel = nullptr;
   TStatusBar* FStatusBar1 = nullptr;
   TExtProgressBar* FProgressBar1 = nullptr;
-  TPopupMenu* FPlayPopUp = nullptr;
-  TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FCancel1 = nullptr,
-            *FEdit2 = nullptr, *FDelete5 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr;
   TMenuItem *FCategory1 = nullptr, *FArtist2 = nullptr, *FTitle2 = nullptr, *FDuration1 = nullptr,
             *FFiletype1 = nullptr, *FFilesize1 = nullptr, *FFiledate1 = nullptr,
             *FOrigin1 = nullptr, *FDateobtained1 = nullptr;

@@ -124,35 +124,35 @@ void TPrintCommands::BuildPrintMenus() {
     menu->Items().Insert(play + 1, m);
     return m;
   };
-  TMenuItem* albums = after(FFrm.FAlbums1, "Play1", "Print1");
-  FFrm.FTitlesselected11 = item(albums, "Titlesselected11", "&Titles selected",
-                                [this] { Titlesselected11Click(&FFrm); });
-  FFrm.FAlbumselected5 =
+  TMenuItem* albums = after(FParts.Albums1, "Play1", "Print1");
+  FTitlesselected11 = item(albums, "Titlesselected11", "&Titles selected",
+                           [this] { Titlesselected11Click(&FFrm); });
+  FAlbumselected5 =
       item(albums, "Albumselected5", "&Album selected", [this] { Albumselected5Click(&FFrm); });
   // Every album at once makes no report of its own.
-  FFrm.FAllalbums12 = item(albums, "Allalbums12", "A&ll albums", nullptr);
-  FFrm.FAllalbums12->SetVisible(false);
-  TMenuItem* categories = after(FFrm.FCategories1, "Play2", "Print2");
-  FFrm.FTitlesselected12 = item(categories, "Titlesselected12", "&Titles selected",
-                                [this] { Titlesselected12Click(&FFrm); });
-  FFrm.FCategoryselected1 = item(categories, "Categoryselected1", "&Active category",
-                                 [this] { Categoryselected1Click(&FFrm); });
-  FFrm.FAllcategories5 =
+  FAllalbums12 = item(albums, "Allalbums12", "A&ll albums", nullptr);
+  FAllalbums12->SetVisible(false);
+  TMenuItem* categories = after(FParts.Categories1, "Play2", "Print2");
+  FTitlesselected12 = item(categories, "Titlesselected12", "&Titles selected",
+                           [this] { Titlesselected12Click(&FFrm); });
+  FCategoryselected1 = item(categories, "Categoryselected1", "&Active category",
+                            [this] { Categoryselected1Click(&FFrm); });
+  FAllcategories5 =
       item(categories, "Allcategories5", "A&ll categories", [this] { Allcategories5Click(&FFrm); });
-  TMenuItem* albumPopUp = first(FFrm.FAlbPopUp, "Play4", "Print4");
-  FFrm.FTitlesselected23 = item(albumPopUp, "Titlesselected23", "&Titles selected",
-                                [this] { Titlesselected11Click(&FFrm); });
-  FFrm.FAlbumselected11 = item(albumPopUp, "Albumselected11", "&Album selected",
-                               [this] { Albumselected5Click(&FFrm); });
-  TMenuItem* categoryPopUp = first(FFrm.FNewCatPopUp, "Play5", "Print5");
-  FFrm.FTitlesselected17 = item(categoryPopUp, "Titlesselected17", "&Titles selected",
-                                [this] { Titlesselected12Click(&FFrm); });
-  FFrm.FActivecategory9 = item(categoryPopUp, "Activecategory9", "&Active category",
-                               [this] { Categoryselected1Click(&FFrm); });
-  FFrm.FAllcategories10 = item(categoryPopUp, "Allcategories10", "A&ll categories",
-                               [this] { Allcategories5Click(&FFrm); });
+  TMenuItem* albumPopUp = first(FParts.AlbPopUp, "Play4", "Print4");
+  FTitlesselected23 = item(albumPopUp, "Titlesselected23", "&Titles selected",
+                           [this] { Titlesselected11Click(&FFrm); });
+  FAlbumselected11 = item(albumPopUp, "Albumselected11", "&Album selected",
+                          [this] { Albumselected5Click(&FFrm); });
+  TMenuItem* categoryPopUp = first(FParts.NewCatPopUp, "Play5", "Print5");
+  FTitlesselected17 = item(categoryPopUp, "Titlesselected17", "&Titles selected",
+                           [this] { Titlesselected12Click(&FFrm); });
+  FActivecategory9 = item(categoryPopUp, "Activecategory9", "&Active category",
+                          [this] { Categoryselected1Click(&FFrm); });
+  FAllcategories10 = item(categoryPopUp, "Allcategories10", "A&ll categories",
+                          [this] { Allcategories5Click(&FFrm); });
   // The pop-ups' items take their state as the pop-ups open.
-  for (TPopupMenu* menu : {FFrm.FNewCatPopUp, FFrm.FAlbPopUp}) {
+  for (TPopupMenu* menu : {FParts.NewCatPopUp, FParts.AlbPopUp}) {
     TNotifyEvent prior = menu->OnPopup;
     menu->OnPopup = [this, prior](TObject* s) {
       UpdatePrintItems();
@@ -162,41 +162,41 @@ void TPrintCommands::BuildPrintMenus() {
 }
 
 void TPrintCommands::UpdatePrintItems() {
-  if (!FFrm.FTitlesselected11 || !FFrm.FCategories || !FFrm.FAlbums) return;
-  bool categoryPage = FFrm.FCategories->ActivePageIndex() > 0;
-  bool categoryTitles = FFrm.FSelection->Count() > 0;
-  bool albumPage = FFrm.FAlbums->ActivePageIndex() > 0;
-  bool album = albumPage || (FFrm.FAllAlbLV && FFrm.FAllAlbLV->SelCount() > 0);
-  bool albumTitles = albumPage && FFrm.FSelection2->Count() > 0;
-  FFrm.CatalogueCommands().EnableItem(FFrm.FCategoryselected1, categoryPage);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FActivecategory9, categoryPage);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected12, categoryTitles);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected17, categoryTitles);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FAllcategories5, true);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FAllcategories10, true);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FAlbumselected5, album);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FAlbumselected11, album);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected11, albumTitles);
-  FFrm.CatalogueCommands().EnableItem(FFrm.FTitlesselected23, albumTitles);
+  if (!FTitlesselected11 || !FParts.Categories || !FParts.Albums) return;
+  bool categoryPage = FParts.Categories->ActivePageIndex() > 0;
+  bool categoryTitles = FFrm.WorkingKeys().CategorySelection().Count() > 0;
+  bool albumPage = FParts.Albums->ActivePageIndex() > 0;
+  bool album = albumPage || (FParts.AllAlbLV && FParts.AllAlbLV->SelCount() > 0);
+  bool albumTitles = albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0;
+  EnableCatalogueItem(FFrm.CommandGate(), FCategoryselected1, categoryPage);
+  EnableCatalogueItem(FFrm.CommandGate(), FActivecategory9, categoryPage);
+  EnableCatalogueItem(FFrm.CommandGate(), FTitlesselected12, categoryTitles);
+  EnableCatalogueItem(FFrm.CommandGate(), FTitlesselected17, categoryTitles);
+  EnableCatalogueItem(FFrm.CommandGate(), FAllcategories5, true);
+  EnableCatalogueItem(FFrm.CommandGate(), FAllcategories10, true);
+  EnableCatalogueItem(FFrm.CommandGate(), FAlbumselected5, album);
+  EnableCatalogueItem(FFrm.CommandGate(), FAlbumselected11, album);
+  EnableCatalogueItem(FFrm.CommandGate(), FTitlesselected11, albumTitles);
+  EnableCatalogueItem(FFrm.CommandGate(), FTitlesselected23, albumTitles);
 }
 
 std::string TPrintCommands::CategoryTabCaption() const {
-  TTabSheet* page = FFrm.FCategories->ActivePage();
+  TTabSheet* page = FParts.Categories->ActivePage();
   return page ? Trim(page->Caption()) : "";
 }
 
 std::string TPrintCommands::AlbumCaption() const {
-  if (FFrm.FAlbums->ActivePageIndex() <= 0) {
-    TListItem* line = FFrm.FAllAlbLV ? FFrm.FAllAlbLV->Selected() : nullptr;
+  if (FParts.Albums->ActivePageIndex() <= 0) {
+    TListItem* line = FParts.AllAlbLV ? FParts.AllAlbLV->Selected() : nullptr;
     return line ? Trim(line->Caption()) : "";
   }
-  return Trim(FFrm.FAlbums->ActivePage()->Caption());
+  return Trim(FParts.Albums->ActivePage()->Caption());
 }
 
 void TPrintCommands::Titlesselected11Click(TObject*) {
-  if (FPrinting || !FFrm.FAlbList) return;
+  if (FPrinting || !FFrm.AlbList()) return;
   TStringList keys;
-  if (FFrm.FAlbList->GetSelectedKeys(keys) <= 0) return;
+  if (FFrm.AlbList()->GetSelectedKeys(keys) <= 0) return;
   PrintReport(std::string(keys.Count() == 1 ? "One title from custom album: "
                                             : "Selected titles from custom album: ") +
                   AlbumCaption(),
@@ -204,16 +204,16 @@ void TPrintCommands::Titlesselected11Click(TObject*) {
 }
 
 void TPrintCommands::Albumselected5Click(TObject*) {
-  if (FPrinting || !FFrm.FAlbList) return;
+  if (FPrinting || !FFrm.AlbList()) return;
   TStringList keys;
-  if (FFrm.FAlbList->GetActiveAlbumKeys(keys) <= 0) return;
+  if (FFrm.AlbList()->GetActiveAlbumKeys(keys) <= 0) return;
   PrintReport("Custom album: " + AlbumCaption(), keys);
 }
 
 void TPrintCommands::Titlesselected12Click(TObject*) {
-  if (FPrinting || !FFrm.FCatList) return;
+  if (FPrinting || !FFrm.CatList()) return;
   TStringList keys;
-  if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid()) grid->GetSelectedKeys(keys);
+  if (TTuneGridView* grid = FFrm.CatList()->ActiveGrid()) grid->GetSelectedKeys(keys);
   if (keys.Count() == 0) return;
   PrintReport(std::string(keys.Count() == 1 ? "One title from category: "
                                             : "Selected titles from category: ") +
@@ -223,36 +223,36 @@ void TPrintCommands::Titlesselected12Click(TObject*) {
 
 void TPrintCommands::Categoryselected1Click(TObject*) {
   // The all-titles page is no category.
-  if (FPrinting || !FFrm.FCatList || FFrm.FCatList->ActiveIndex() < 0) return;
+  if (FPrinting || !FFrm.CatList() || FFrm.CatList()->ActiveIndex() < 0) return;
   TStringList keys;
-  FFrm.FCatList->ActiveGrid()->GetAllKeys(keys);
+  FFrm.CatList()->ActiveGrid()->GetAllKeys(keys);
   if (keys.Count() == 0) return;
   PrintReport("Category: " + CategoryTabCaption(), keys);
 }
 
 void TPrintCommands::Allcategories5Click(TObject*) {
-  if (FPrinting || !FFrm.FCatList) return;
+  if (FPrinting || !FFrm.CatList()) return;
   TStringList keys;
-  FFrm.FCatList->AllTitlesGrid()->GetAllKeys(keys);
+  FFrm.CatList()->AllTitlesGrid()->GetAllKeys(keys);
   if (keys.Count() == 0) return;
-  PrintReport(Trim(FFrm.FCategories->Pages(0)->Caption()), keys);
+  PrintReport(Trim(FParts.Categories->Pages(0)->Caption()), keys);
 }
 
 void TPrintCommands::Print3Click(TObject*) {
-  if (FPrinting || !FFrm.FCatList || !FFrm.FAlbList) return;
+  if (FPrinting || !FFrm.CatList() || !FFrm.AlbList()) return;
   TStringList keys;
-  if (FFrm.FAlbumsInUse)
-    FFrm.FAlbList->GetSelectedKeys(keys);
-  else if (TTuneGridView* grid = FFrm.FCatList->ActiveGrid())
+  if (FFrm.WorkingKeys().AlbumsInUse())
+    FFrm.AlbList()->GetSelectedKeys(keys);
+  else if (TTuneGridView* grid = FFrm.CatList()->ActiveGrid())
     grid->GetSelectedKeys(keys);
-  PrintTitlesOf(keys, FFrm.FAlbumsInUse);
+  PrintTitlesOf(keys, FFrm.WorkingKeys().AlbumsInUse());
 }
 
 void TPrintCommands::PrintTitlesOf(const TStringList& keys, bool fromAlbums) {
   if (FPrinting || keys.Count() == 0) return;
   const std::string from = fromAlbums ? " from custom album: " + AlbumCaption()
-                           : FFrm.FCategories->ActivePageIndex() <= 0
-                               ? " from: " + Trim(FFrm.FCategories->Pages(0)->Caption())
+                           : FParts.Categories->ActivePageIndex() <= 0
+                               ? " from: " + Trim(FParts.Categories->Pages(0)->Caption())
                                : " from category: " + CategoryTabCaption();
   PrintReport((keys.Count() == 1 ? "One title" : "Selected titles") + from, keys);
 }
@@ -294,11 +294,11 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   TPrinter& printer = Printer();
   FFrm.PrintCommands().SetPrinting(true);
   FFrm.SetBusyCursor(true);
-  FFrm.CommandGate().SetEnabled(FFrm.FPrintCat, false);
+  FFrm.CommandGate().SetEnabled(FParts.PrintCat, false);
   auto restore = [this] {
     FFrm.ProgressDone();
     FFrm.SetBusyCursor(false);
-    FFrm.CommandGate().SetEnabled(FFrm.FPrintCat, true);
+    FFrm.CommandGate().SetEnabled(FParts.PrintCat, true);
     FFrm.PrintCommands().SetPrinting(false);
   };
   std::string failure;
@@ -344,7 +344,7 @@ void TPrintCommands::LayoutReport(const TStringList& keys, TStringList& columns,
   const int pageWidth = printer.PageWidth();
   const int gapPixels = pageWidth * gap / 1000;
   const double limit = pageWidth * (printer.Orientation() == poLandscape ? 0.9 : 0.94);
-  const auto titles = ReadTitles(FFrm.FDMM2.get(), keys);
+  const auto titles = ReadTitles(FFrm.DMM2(), keys);
   // The total is the titles', counted once; an unknown duration adds nothing.
   int64_t seconds = 0;
   for (const auto& rec : titles)
@@ -382,7 +382,7 @@ void TPrintCommands::PrintReportPages(const std::string& heading, const std::str
   TCanvas& canvas = printer.Canvas();
   const int pageWidth = printer.PageWidth(), pageHeight = printer.PageHeight();
   const int m = static_cast<int>(std::lround(pageHeight * 0.03));
-  const auto titles = ReadTitles(FFrm.FDMM2.get(), keys);
+  const auto titles = ReadTitles(FFrm.DMM2(), keys);
   const int count = static_cast<int>(titles.size());
 
   SetFont(canvas, 20, {fsBold});
@@ -467,6 +467,6 @@ void TPrintCommands::PrintReportPages(const std::string& heading, const std::str
   FFrm.ProgressDone();
 }
 
-TPrintCommands::TPrintCommands(TMasterFrm& frm) : FFrm(frm) {}
+TPrintCommands::TPrintCommands(TMasterFrm& frm, TPrintParts parts) : FFrm(frm), FParts(parts) {}
 
 TPrintCommands::~TPrintCommands() = default;

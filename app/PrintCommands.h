@@ -3,15 +3,32 @@
 #include <memory>
 #include <string>
 
+class TBitBtn;
+class TExtListView;
+class TExtPageControl;
 class TMasterFrm;
+class TMenuItem;
 class TObject;
+class TPopupMenu;
 class TPrintParamFrm;
 class TStringList;
+
+// The window's parts the print commands add their items to and read the selection from.
+struct TPrintParts {
+  TMenuItem*& Albums1;
+  TMenuItem*& Categories1;
+  TPopupMenu*& AlbPopUp;
+  TPopupMenu*& NewCatPopUp;
+  TExtPageControl*& Categories;
+  TExtPageControl*& Albums;
+  TExtListView*& AllAlbLV;
+  TBitBtn*& PrintCat;
+};
 
 // The main window's print commands; keys are master keys, one per line.
 class TPrintCommands {
 public:
-  explicit TPrintCommands(TMasterFrm& frm);
+  TPrintCommands(TMasterFrm& frm, TPrintParts parts);
   ~TPrintCommands();
   TPrintCommands(const TPrintCommands&) = delete;
   TPrintCommands& operator=(const TPrintCommands&) = delete;
@@ -59,9 +76,23 @@ public:
   bool Printing() const { return FPrinting; }
   void SetPrinting(bool value) { FPrinting = value; }
 
+  // The print items of the Albums and Categories menus (made by BuildPrintMenus).
+  TMenuItem* Titlesselected11() const { return FTitlesselected11; }
+  TMenuItem* Albumselected5() const { return FAlbumselected5; }
+  TMenuItem* Allalbums12() const { return FAllalbums12; }
+  TMenuItem* Titlesselected12() const { return FTitlesselected12; }
+  TMenuItem* Categoryselected1() const { return FCategoryselected1; }
+  TMenuItem* Allcategories5() const { return FAllcategories5; }
+
 private:
   static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
   TMasterFrm& FFrm;
+  TPrintParts FParts;
+  // The print items, owned by their menus; in the menus' pop-ups the twins of the menu items.
+  TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
+            *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
+            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
+            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
   std::unique_ptr<TPrintParamFrm> FOwnPrintParamFrm;
   bool FPrinting = false;
 };

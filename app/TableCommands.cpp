@@ -90,8 +90,8 @@ void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, T
                      std::function<void()> action) {
     return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
   };
-  TMenuItem& albPopUp = FFrm.FAlbPopUp->Items();
-  TMenuItem& catPopUp = FFrm.FNewCatPopUp->Items();
+  TMenuItem& albPopUp = FParts.AlbPopUp->Items();
+  TMenuItem& catPopUp = FParts.NewCatPopUp->Items();
   for (const TTableMenu& menu : TableMenus) {
     TMenuItem* albumsMenu = item(albums, menu.AlbumsMenu, menu.Caption, nullptr);
     TMenuItem* albumsTwin = item(&albPopUp, menu.AlbumsPopUp, menu.Caption, nullptr);
@@ -116,14 +116,14 @@ void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, T
     popUp->Items().Insert(0, m);
     return m;
   };
-  TMenuItem* albumPlay = playMenu(FFrm.FAlbPopUp, "Play4");
+  TMenuItem* albumPlay = playMenu(FParts.AlbPopUp, "Play4");
   item(albumPlay, "Titlesselected18", "&Titles selected",
        [this] { FFrm.PlayCommands().Titlesselected7Click(&FFrm); });
   item(albumPlay, "Albumselected6", "&Album selected",
        [this] { FFrm.PlayCommands().Albumselected4Click(&FFrm); });
   item(albumPlay, "Allalbums7", "A&ll albums",
        [this] { FFrm.PlayCommands().Allalbums5Click(&FFrm); });
-  TMenuItem* categoryPlay = playMenu(FFrm.FNewCatPopUp, "Play5");
+  TMenuItem* categoryPlay = playMenu(FParts.NewCatPopUp, "Play5");
   item(categoryPlay, "Titlesselected13", "&Titles selected",
        [this] { FFrm.PlayCommands().Titlesselected8Click(&FFrm); });
   item(categoryPlay, "Activecategory5", "&Active category",
@@ -141,12 +141,11 @@ void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, T
     titles->Insert(titles->IndexOf(before), m);
     return m;
   };
-  titleItem("Play3", "&Play", FFrm.FEdit1, &TTableCommands::Play3Click);
-  titleItem("Mail3", "&Mail", FFrm.FDelete4, &TTableCommands::Mail3Click);
-  titleItem("Save1", "&Save to disk", FFrm.FDelete4, &TTableCommands::Save1Click);
-  titleItem("Print3", "P&rint", FFrm.FDelete4, nullptr)->OnClick = [this](TObject* s) {
-    FFrm.FPrintCommands->Print3Click(s);
-  };
+  titleItem("Play3", "&Play", FFrm.EditCommands().Edit1(), &TTableCommands::Play3Click);
+  titleItem("Mail3", "&Mail", FFrm.EditCommands().Delete4(), &TTableCommands::Mail3Click);
+  titleItem("Save1", "&Save to disk", FFrm.EditCommands().Delete4(), &TTableCommands::Save1Click);
+  titleItem("Print3", "P&rint", FFrm.EditCommands().Delete4(), nullptr)->OnClick =
+      [this](TObject* s) { FFrm.PrintCommands().Print3Click(s); };
 
   // The web search of earlier versions: hidden, and its handler does nothing.
   auto* web = new TMenuItem(&FFrm);
@@ -154,7 +153,7 @@ void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, T
   web->SetCaption("Search the &Web");
   web->SetVisible(false);
   web->OnClick = [this](TObject* s) { GetWebClick(s); };
-  FFrm.FFile1->Insert(FFrm.FFile1->IndexOf(FFrm.FScansystemforMIDIfiles1) + 1, web);
+  FParts.File1->Insert(FParts.File1->IndexOf(FParts.ScansystemforMIDIfiles1) + 1, web);
 }
 
 void TTableCommands::GetWebClick(TObject*) {}
@@ -163,8 +162,8 @@ void TTableCommands::GetWebClick(TObject*) {}
 
 int TTableCommands::GetCategoryKeys(TStringList& list, bool selectedOnly) {
   list.Clear();
-  if (!FFrm.FDragFromCategories || !FFrm.FCatList) return 0;
-  TTuneGridView* grid = FFrm.FCatList->ActiveGrid();
+  if (!FFrm.WorkingKeys().FromCategories() || !FFrm.CatList()) return 0;
+  TTuneGridView* grid = FFrm.CatList()->ActiveGrid();
   if (!grid) return 0;
   if (selectedOnly)
     grid->GetSelectedKeys(list);
@@ -175,38 +174,28 @@ int TTableCommands::GetCategoryKeys(TStringList& list, bool selectedOnly) {
 
 int TTableCommands::GatherKeys(TKeySource source, TStringList& keys) {
   keys.Clear();
-  if (!FFrm.FCatList || !FFrm.FAlbList) return 0;
+  if (!FFrm.CatList() || !FFrm.AlbList()) return 0;
   switch (source) {
   case TKeySource::AlbumTitles:
     // The summary page has no titles of its own to select.
-    if (FFrm.FAlbums->ActivePageIndex() > 0) FFrm.FAlbList->GetSelectedKeys(keys);
+    if (FParts.Albums->ActivePageIndex() > 0) FFrm.AlbList()->GetSelectedKeys(keys);
     break;
   case TKeySource::ActiveAlbum:
-    FFrm.FAlbList->GetActiveAlbumKeys(keys);
+    FFrm.AlbList()->GetActiveAlbumKeys(keys);
     break;
   case TKeySource::AllAlbums:
-    if (FFrm.CatalogueCommands().AlbumLinesExist()) FFrm.FAlbList->GetAllKeys(keys);
+    if (FFrm.CatalogueCommands().AlbumLinesExist()) FFrm.AlbList()->GetAllKeys(keys);
     break;
   case TKeySource::CategoryTitles:
     GetCategoryKeys(keys, true);
     break;
   case TKeySource::ActiveCategory:
     // "ALL CATEGORIES" is no category of its own.
-    if (FFrm.FCatList->ActiveIndex() >= 0) GetCategoryKeys(keys, false);
+    if (FFrm.CatList()->ActiveIndex() >= 0) GetCategoryKeys(keys, false);
     break;
   case TKeySource::AllCategories:
-    if (TTuneGridView* all = FFrm.FCatList->AllTitlesGrid()) all->GetAllKeys(keys);
+    if (TTuneGridView* all = FFrm.CatList()->AllTitlesGrid()) all->GetAllKeys(keys);
     break;
-  }
-  return keys.Count();
-}
-
-int TTableCommands::TitleKeysInUse(TStringList& keys) {
-  keys.Clear();
-  if (FFrm.FAlbumsInUse) {
-    if (FFrm.FAlbList && FFrm.FAlbums->ActivePageIndex() > 0) FFrm.FAlbList->GetSelectedKeys(keys);
-  } else {
-    FFrm.EditCommands().SelectedKeysOfActiveGrid(keys);
   }
   return keys.Count();
 }
@@ -215,20 +204,21 @@ int TTableCommands::TitleKeysInUse(TStringList& keys) {
 
 void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
   const bool fromAlbums = FromAlbums(source);
-  FFrm.SetDragSource(fromAlbums, !fromAlbums);
-  TScopeExit spent([this] { FFrm.ClearDragList(); });
+  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
+  TScopeExit spent([this] { FFrm.WorkingKeys().Clear(); });
   int n = 0;
   if (action == TTableAction::Save && source == TKeySource::ActiveAlbum) {
     // Saving an album saves what is selected of it: its selected titles, or on the summary page
     // the albums whose lines are selected.
-    FFrm.FDragList->Clear();
-    if (FFrm.FAlbList) n = FFrm.FAlbList->GetSelectedKeys(*FFrm.FDragList);
+    FFrm.WorkingKeys().Keys().Clear();
+    if (FFrm.AlbList()) n = FFrm.AlbList()->GetSelectedKeys(FFrm.WorkingKeys().Keys());
   } else {
-    n = GatherKeys(source, *FFrm.FDragList);
+    n = GatherKeys(source, FFrm.WorkingKeys().Keys());
   }
   // An empty selection or album is told so by the archive; the rest simply have nothing to do.
   const bool nothing =
-      (source == TKeySource::ActiveCategory && FFrm.FCatList && FFrm.FCatList->ActiveIndex() < 0) ||
+      (source == TKeySource::ActiveCategory && FFrm.CatList() &&
+       FFrm.CatList()->ActiveIndex() < 0) ||
       (source == TKeySource::AllAlbums && !FFrm.CatalogueCommands().AlbumLinesExist());
   if (nothing || (n == 0 && action != TTableAction::Archive)) return;
   auto ask = [this](const std::string& text, TMessageButtons buttons, TMessageAnswer go) {
@@ -250,7 +240,7 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
     return;
   // The operation works on its own copy: what it runs may change the working keys.
   TStringList keys;
-  keys.AddStrings(*FFrm.FDragList);
+  keys.AddStrings(FFrm.WorkingKeys().Keys());
   switch (action) {
   case TTableAction::Mail:
     FFrm.ExportCommands().MailTitles(keys);
@@ -265,20 +255,21 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
 }
 
 void TTableCommands::Play3Click(TObject*) {
-  FFrm.PlayCommands().PlayKeysOf(FFrm.FAlbumsInUse,
-                                 [this](TStringList& keys) { return TitleKeysInUse(keys); });
+  FFrm.PlayCommands().PlayKeysOf(FFrm.WorkingKeys().AlbumsInUse(), [this](TStringList& keys) {
+    return FFrm.EditCommands().TitleKeysInUse(keys);
+  });
 }
 
 void TTableCommands::Mail3Click(TObject*) {
   TStringList keys;
-  if (TitleKeysInUse(keys) > 0) FFrm.ExportCommands().MailTitles(keys);
+  if (FFrm.EditCommands().TitleKeysInUse(keys) > 0) FFrm.ExportCommands().MailTitles(keys);
 }
 
 void TTableCommands::Save1Click(TObject*) {
   TStringList keys;
-  if (TitleKeysInUse(keys) > 0) FFrm.ExportCommands().SaveTitlesToDisk(keys);
+  if (FFrm.EditCommands().TitleKeysInUse(keys) > 0) FFrm.ExportCommands().SaveTitlesToDisk(keys);
 }
 
-TTableCommands::TTableCommands(TMasterFrm& frm) : FFrm(frm) {}
+TTableCommands::TTableCommands(TMasterFrm& frm, TTableParts parts) : FFrm(frm), FParts(parts) {}
 
 TTableCommands::~TTableCommands() = default;

@@ -1,16 +1,27 @@
 // The catalogue command table: mail, archive and save over the keys of one area and scope.
 #pragma once
 
+class TExtPageControl;
 class TMasterFrm;
 class TMenuItem;
 class TObject;
+class TPopupMenu;
 class TStringList;
+
+// The window's parts the table commands add their items to.
+struct TTableParts {
+  TPopupMenu*& AlbPopUp;
+  TPopupMenu*& NewCatPopUp;
+  TExtPageControl*& Albums;
+  TMenuItem*& File1;
+  TMenuItem*& ScansystemforMIDIfiles1;
+};
 
 // The main window's table commands, from the Albums, Categories and Titles menus and the tab
 // pop-ups.
 class TTableCommands {
 public:
-  explicit TTableCommands(TMasterFrm& frm);
+  TTableCommands(TMasterFrm& frm, TTableParts parts);
   ~TTableCommands();
   TTableCommands(const TTableCommands&) = delete;
   TTableCommands& operator=(const TTableCommands&) = delete;
@@ -37,9 +48,6 @@ public:
   // Gathers, confirms where the whole catalogue or all albums go, and runs the action.
   void RunTableCommand(TTableAction action, TKeySource source);
 
-  // The selected keys of the view in use (none on "ALL ALBUMS").
-  int TitleKeysInUse(TStringList& keys);
-
   // The Titles menu's play, mail and save; the web search that does nothing.
   void Play3Click(TObject* Sender);
   void Mail3Click(TObject* Sender);
@@ -51,4 +59,5 @@ public:
 
 private:
   TMasterFrm& FFrm;
+  TTableParts FParts;
 };
