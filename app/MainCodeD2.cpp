@@ -83,6 +83,30 @@ constexpr TMessageButtons YesNoHelp =
 const std::vector<std::string> TuneMasks = {"*.mid", "*.rmi", "*.zip", "*.gif", "*.jpg"};
 const std::vector<std::string> TrashMasks = {"*.dat", "*.rmi", "*.zip", "*.gif", "*.jpg"};
 
+// A menu item that flips its tick when clicked.
+TMenuItem* Checkable(TMenuItem* m) {
+  m->OnClick = [m](TObject*) { m->SetChecked(!m->Checked()); };
+  return m;
+}
+
+// A menu item that is ticked alone among its group when clicked.
+TMenuItem* InRadioGroup(TMenuItem* m, int group) {
+  m->SetRadioItem(true);
+  m->SetGroupIndex(group);
+  m->OnClick = [m](TObject*) { m->SetChecked(true); };
+  return m;
+}
+
+// The window's timers start stopped; their owners start them when there is work.
+TTimer* MakeTimer(TComponent* owner, const char* name, int interval, TNotifyEvent onTimer) {
+  auto* timer = new TTimer(owner);
+  timer->SetName(name);
+  timer->SetEnabled(false);
+  timer->SetInterval(interval);
+  timer->OnTimer = std::move(onTimer);
+  return timer;
+}
+
 } // namespace
 
 void InitMainUnit() {
@@ -121,6 +145,36 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   SetName("MasterFrm");
   SetCaption(AppTitleText);
   SetBounds(100, 100, 585, 400);
+  MakeCommandGroups();
+  MakePlayRoad();
+  MakeTimers();
+  WireTuneFileProgress();
+
+  BuildMenu();
+  FPlayCommands->BuildPlayPopUp();
+  BuildStatusBar();
+  BuildTopArea();
+  BuildCatalogueArea();
+  FVisualEffects->BuildVisualEffects();
+  WireAreas();
+
+  GateUnbuiltCommands();
+  FPrintCommands->BuildPrintMenus();
+  FDragCommands->WireDrags(); // before context help, which looks first at the tabs' press and the
+                              // buttons' click
+  WireContextHelp();
+  FCatalogueCommands->WireEnabling();
+  FCatalogueCommands->HoldCommandsWhileBusy();
+  // Nothing plays and the program is empty: the player buttons start as that state has them.
+  UpdatePlayControls();
+
+  OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnShow = [this](TObject* s) { FormShow(s); };
+  OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+}
+
+// The command groups, in the order they depend on one another: a group may take another.
+void TMasterFrm::MakeCommandGroups() {
   FDragCommands = std::make_unique<TDragCommands>(
       *this, TDragParts{FCategories, FAlbums, FAllAlbLV, FAllCatGrid, FPlay, FPlayReplace, FEditCat,
                         FTrashCat, FMailTitle, FExportTitle, FArchive, FPrintCat});
@@ -180,6 +234,10 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FPrintCommands = std::make_unique<TPrintCommands>(
       *this, TPrintParts{FAlbums1, FCategories1, FAlbPopUp, FNewCatPopUp, FCategories, FAlbums,
                          FAllAlbLV, FPrintCat});
+}
+
+// The feature host, the command line and the player's road with its tune files and store.
+void TMasterFrm::MakePlayRoad() {
   FFeatureHost = MakeFeatureHost(*this);
   SetMailServicesHost(FFeatureHost.get());
   for (int i = 1; i <= ParamCount(); ++i)
@@ -194,27 +252,19 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
                                     TMessageButtons buttons) {
     return ShowMessageBox(text, kind, help, buttons);
   };
+}
 
-  FTimer1 = new TTimer(this);
-  FTimer1->SetName("Timer1");
-  FTimer1->SetEnabled(false);
-  FTimer1->SetInterval(100);
-  FTimer1->OnTimer = [this](TObject* s) { Timer1Timer(s); };
-  FTimer2 = new TTimer(this);
-  FTimer2->SetName("Timer2");
-  FTimer2->SetEnabled(false);
-  FTimer2->SetInterval(100);
-  FTimer2->OnTimer = [this](TObject* s) { Timer2Timer(s); };
-  FNavPITimer = new TTimer(this);
-  FNavPITimer->SetName("NavPITimer");
-  FNavPITimer->SetEnabled(false);
-  FNavPITimer->SetInterval(200);
-  FNavPITimer->OnTimer = [this](TObject* s) { FRequestCommands->NavPITimerTimer(s); };
-  FQueueTimer = new TTimer(this);
-  FQueueTimer->SetName("QueueTimer");
-  FQueueTimer->SetEnabled(false);
-  FQueueTimer->SetInterval(1);
-  FQueueTimer->OnTimer = [this](TObject* s) { FRequestCommands->QueueTimerTimer(s); };
+void TMasterFrm::MakeTimers() {
+  FTimer1 = MakeTimer(this, "Timer1", 100, [this](TObject* s) { Timer1Timer(s); });
+  FTimer2 = MakeTimer(this, "Timer2", 100, [this](TObject* s) { Timer2Timer(s); });
+  FNavPITimer = MakeTimer(this, "NavPITimer", 200,
+                          [this](TObject* s) { FRequestCommands->NavPITimerTimer(s); });
+  FQueueTimer = MakeTimer(this, "QueueTimer", 1,
+                          [this](TObject* s) { FRequestCommands->QueueTimerTimer(s); });
+}
+
+// Unpacking a tune file reports its progress on the import's bar and may be aborted there.
+void TMasterFrm::WireTuneFileProgress() {
   FTuneFiles->OnProgress = [this](int percent) {
     bool abort = false;
     FImportCommands->AZ1ArchiveProgress(percent, abort);
@@ -224,9 +274,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
     FImportCommands->AZ1ArchiveProgress(-1, abort);
     return abort;
   };
+}
 
-  BuildMenu();
-  FPlayCommands->BuildPlayPopUp();
+void TMasterFrm::BuildStatusBar() {
   FStatusBar1 = new TStatusBar(this);
   FStatusBar1->SetName("StatusBar1");
   FStatusBar1->SetParent(this);
@@ -238,9 +288,9 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   FProgressBar1->SetName("ProgressBar1");
   FProgressBar1->SetParent(FStatusBar1);
   FProgressBar1->SetVisible(false);
-  BuildTopArea();
-  BuildCatalogueArea();
-  FVisualEffects->BuildVisualEffects();
+}
+
+void TMasterFrm::WireAreas() {
   // The right button on the tab rows opens the areas' own menus.
   FCategories->SetPopupMenu(FNewCatPopUp);
   FAlbums->SetPopupMenu(FAlbPopUp);
@@ -252,20 +302,6 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
                 {FBack, FPlayNext},
                 {FFile1, FView1, FAlbums1, FCategories1, FTitle1, FHelp1}});
   SetTraceItem(FDEBUGMODE1);
-
-  GateUnbuiltCommands();
-  FPrintCommands->BuildPrintMenus();
-  FDragCommands->WireDrags(); // before context help, which looks first at the tabs' press and the
-                              // buttons' click
-  WireContextHelp();
-  FCatalogueCommands->WireEnabling();
-  FCatalogueCommands->HoldCommandsWhileBusy();
-  // Nothing plays and the program is empty: the player buttons start as that state has them.
-  UpdatePlayControls();
-
-  OnCreate = [this](TObject* s) { FormCreate(s); };
-  OnShow = [this](TObject* s) { FormShow(s); };
-  OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
 }
 
 TMasterFrm::~TMasterFrm() {
@@ -358,72 +394,79 @@ void TMasterFrm::GateUnbuiltCommands() {
 void TMasterFrm::BuildMenu() {
   FMainMenu1 = new TMainMenu(this);
   FMainMenu1->SetName("MainMenu1");
-  auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption) {
-    return NewMenuItem(this, *parent, name, caption);
-  };
-  auto check = [](TMenuItem* m) {
-    m->OnClick = [m](TObject*) { m->SetChecked(!m->Checked()); };
-    return m;
-  };
-  auto radio = [](TMenuItem* m, int group) {
-    m->SetRadioItem(true);
-    m->SetGroupIndex(group);
-    m->OnClick = [m](TObject*) { m->SetChecked(true); };
-    return m;
-  };
   TMenuItem& root = FMainMenu1->Items();
-  FFile1 = item(&root, "File1", "&File");
-  FGetLocal2 = item(FFile1, "GetLocal2", "&Open");
+  BuildFileMenu(root);
+  BuildViewMenu(root);
+  BuildCatalogueMenus(root);
+  BuildOptionsMenu(root);
+  BuildHelpMenu(root);
+  SetMenu(FMainMenu1);
+}
+
+void TMasterFrm::BuildFileMenu(TMenuItem& root) {
+  FFile1 = NewMenuItem(this, root, "File1", "&File");
+  FGetLocal2 = NewMenuItem(this, *FFile1, "GetLocal2", "&Open");
   FGetLocal2->OnClick = [this](TObject* s) { FScanCommands->GetLocal2Click(s); };
   FScanadriveforMIDIfiles1 =
-      item(FFile1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
+      NewMenuItem(this, *FFile1, "ScanadriveforMIDIfiles1", "Scan a &drive for MIDI files...");
   FScanadriveforMIDIfiles1->OnClick = [this](TObject* s) {
     FScanCommands->ScanadriveforMIDIfiles1Click(s);
   };
   FScansystemforMIDIfiles1 =
-      item(FFile1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
+      NewMenuItem(this, *FFile1, "ScansystemforMIDIfiles1", "&Scan system for MIDI files...");
   FScansystemforMIDIfiles1->OnClick = [this](TObject* s) {
     FScanCommands->ScansystemforMIDIfiles1Click(s);
   };
   // The plug-in item brings its own separator: none stands before it when it is hidden.
-  FManageNPISep = item(FFile1, "N1", "-");
-  FManageNPI = item(FFile1, "ManageNPI", "&Manage browser plug-in...");
+  FManageNPISep = NewMenuItem(this, *FFile1, "N1", "-");
+  FManageNPI = NewMenuItem(this, *FFile1, "ManageNPI", "&Manage browser plug-in...");
   FManageNPI->OnClick = [this](TObject* s) { ManageNPIClick(s); };
-  item(FFile1, "N2", "-");
-  FExit1 = item(FFile1, "Exit1", "E&xit");
+  NewMenuItem(this, *FFile1, "N2", "-");
+  FExit1 = NewMenuItem(this, *FFile1, "Exit1", "E&xit");
   FExit1->OnClick = [this](TObject*) { Close(); };
-  FView1 = item(&root, "View1", "&View");
-  FVisualeffects1 = check(item(FView1, "Visualeffects1", "&Visual effects"));
-  FSpectrumbars1 = check(item(FView1, "Spectrumbars1", "Spectrum &bars"));
-  FLights1 = check(item(FView1, "Lights1", "&Oscilloscope"));
-  FSpectrograph1 = check(item(FView1, "Spectrograph1", "&Spectrograph"));
-  item(FView1, "N3", "-");
-  FShowmusictoolbar1 = item(FView1, "Showmusictoolbar1", "&Hide music toolbar");
+}
+
+void TMasterFrm::BuildViewMenu(TMenuItem& root) {
+  FView1 = NewMenuItem(this, root, "View1", "&View");
+  FVisualeffects1 = Checkable(NewMenuItem(this, *FView1, "Visualeffects1", "&Visual effects"));
+  FSpectrumbars1 = Checkable(NewMenuItem(this, *FView1, "Spectrumbars1", "Spectrum &bars"));
+  FLights1 = Checkable(NewMenuItem(this, *FView1, "Lights1", "&Oscilloscope"));
+  FSpectrograph1 = Checkable(NewMenuItem(this, *FView1, "Spectrograph1", "&Spectrograph"));
+  NewMenuItem(this, *FView1, "N3", "-");
+  FShowmusictoolbar1 = NewMenuItem(this, *FView1, "Showmusictoolbar1", "&Hide music toolbar");
   FShowmusictoolbar1->OnClick = [this](TObject* s) { FLayout->ToolsLeftClick(s); };
-  FAlbums1 = item(&root, "Albums1", "&Albums");
-  FCategories1 = item(&root, "Categories1", "&Categories");
+}
+
+// The Albums, Categories and Titles menus, which the command groups fill.
+void TMasterFrm::BuildCatalogueMenus(TMenuItem& root) {
+  FAlbums1 = NewMenuItem(this, root, "Albums1", "&Albums");
+  FCategories1 = NewMenuItem(this, root, "Categories1", "&Categories");
   FPlayCommands->BuildPlayMenus(FAlbums1, FCategories1);
   FViewCommands->BuildViewMenus(FCategories1, FAlbums1, FView1);
-  FTitle1 = item(&root, "Title1", "&Titles");
-  FViewtitles1 = item(FTitle1, "Viewtitles1", "&View titles");
+  FTitle1 = NewMenuItem(this, root, "Title1", "&Titles");
+  FViewtitles1 = NewMenuItem(this, *FTitle1, "Viewtitles1", "&View titles");
   FEditCommands->BuildEditMenus(FAlbums1, FCategories1, FTitle1);
   FTableCommands->BuildTableMenus(FAlbums1, FCategories1, FTitle1);
-  FOptions1 = item(&root, "Options1", "&Options");
-  FLooping1 = check(item(FOptions1, "Looping1", "&Looping"));
-  auto* resets = item(FOptions1, "Resets1", "MIDI &reset before each title");
-  FNone1 = radio(item(resets, "None1", "&None"), 1);
-  FGM1 = radio(item(resets, "GM1", "&GM"), 1);
-  FGS1 = radio(item(resets, "GS1", "G&S"), 1);
-  FGMGS1 = radio(item(resets, "GMGS1", "GM, &then GS"), 1);
-  FGSGM1 = radio(item(resets, "GSGM1", "GS, th&en GM"), 1);
-  FRemindtoscan1 = check(item(FOptions1, "Remindtoscan1", "&Remind to scan"));
-  item(FOptions1, "N4", "-");
-  FMIDIdefault = item(FOptions1, "MIDIdefault", "");
-  FMIDIrestore = item(FOptions1, "MIDIrestore", "&Restore original default Windows MIDI player");
-  FLaunchOnWinStart = item(FOptions1, "LaunchOnWinStart", "&Launch on Windows start");
-  FNormal1 = radio(item(FLaunchOnWinStart, "Normal1", "&Normal"), 2);
-  FMinimized1 = radio(item(FLaunchOnWinStart, "Minimized1", "&Minimized"), 2);
-  FNot1 = radio(item(FLaunchOnWinStart, "Not1", "No&t"), 2);
+}
+
+void TMasterFrm::BuildOptionsMenu(TMenuItem& root) {
+  FOptions1 = NewMenuItem(this, root, "Options1", "&Options");
+  FLooping1 = Checkable(NewMenuItem(this, *FOptions1, "Looping1", "&Looping"));
+  auto* resets = NewMenuItem(this, *FOptions1, "Resets1", "MIDI &reset before each title");
+  FNone1 = InRadioGroup(NewMenuItem(this, *resets, "None1", "&None"), 1);
+  FGM1 = InRadioGroup(NewMenuItem(this, *resets, "GM1", "&GM"), 1);
+  FGS1 = InRadioGroup(NewMenuItem(this, *resets, "GS1", "G&S"), 1);
+  FGMGS1 = InRadioGroup(NewMenuItem(this, *resets, "GMGS1", "GM, &then GS"), 1);
+  FGSGM1 = InRadioGroup(NewMenuItem(this, *resets, "GSGM1", "GS, th&en GM"), 1);
+  FRemindtoscan1 = Checkable(NewMenuItem(this, *FOptions1, "Remindtoscan1", "&Remind to scan"));
+  NewMenuItem(this, *FOptions1, "N4", "-");
+  FMIDIdefault = NewMenuItem(this, *FOptions1, "MIDIdefault", "");
+  FMIDIrestore =
+      NewMenuItem(this, *FOptions1, "MIDIrestore", "&Restore original default Windows MIDI player");
+  FLaunchOnWinStart = NewMenuItem(this, *FOptions1, "LaunchOnWinStart", "&Launch on Windows start");
+  FNormal1 = InRadioGroup(NewMenuItem(this, *FLaunchOnWinStart, "Normal1", "&Normal"), 2);
+  FMinimized1 = InRadioGroup(NewMenuItem(this, *FLaunchOnWinStart, "Minimized1", "&Minimized"), 2);
+  FNot1 = InRadioGroup(NewMenuItem(this, *FLaunchOnWinStart, "Not1", "No&t"), 2);
   // The Options menu's player and start-with-Windows commands live in their own unit (made in
   // FormCreate, once the program folder is known).
   FMIDIdefault->OnClick = [this](TObject*) { FAssocCommands->MIDIdefaultClick(); };
@@ -431,7 +474,7 @@ void TMasterFrm::BuildMenu() {
   FNormal1->OnClick = [this](TObject*) { FAssocCommands->Normal1Click(); };
   FMinimized1->OnClick = [this](TObject*) { FAssocCommands->Minimized1Click(); };
   FNot1->OnClick = [this](TObject*) { FAssocCommands->Not1Click(); };
-  FDEBUGMODE1 = check(item(FOptions1, "DEBUGMODE1", "&Debug mode"));
+  FDEBUGMODE1 = Checkable(NewMenuItem(this, *FOptions1, "DEBUGMODE1", "&Debug mode"));
   FDEBUGMODE1->SetVisible(false);
   // Looping, the resets and the debug trace reach the player's road when they are clicked.
   auto thenTellRoad = [this](TMenuItem* m) {
@@ -449,12 +492,14 @@ void TMasterFrm::BuildMenu() {
   };
   for (TMenuItem* m : {FLooping1, FNone1, FGM1, FGS1, FGMGS1, FGSGM1, FDEBUGMODE1})
     thenTellRoad(m);
-  FHelp1 = item(&root, "Help1", "&Help");
+}
+
+void TMasterFrm::BuildHelpMenu(TMenuItem& root) {
+  FHelp1 = NewMenuItem(this, root, "Help1", "&Help");
   FContextHelp->BuildHelpMenu(*FHelp1);
-  FContents1 = item(FHelp1, "Contents1", "&Contents");
-  FAbout1 = item(FHelp1, "About1", "&About...");
+  FContents1 = NewMenuItem(this, *FHelp1, "Contents1", "&Contents");
+  FAbout1 = NewMenuItem(this, *FHelp1, "About1", "&About...");
   FAbout1->OnClick = [this](TObject* s) { About1Click(s); };
-  SetMenu(FMainMenu1);
 }
 
 void TMasterFrm::BuildTopArea() {
@@ -522,6 +567,19 @@ void TMasterFrm::BuildTopArea() {
 }
 
 void TMasterFrm::BuildCatalogueArea() {
+  BuildCatalogueButtons();
+  BuildAlbumPanel();
+  BuildSeparator();
+  BuildCategoryPanel();
+  MakeGridAreas();
+  FMusicPanel = MakePanel(this, "MusicPanel", "");
+  FMusicPanel->SetBevelOuter(bvLowered);
+  FMusicPanel->SetColor(clBlack);
+  FMusicPanel->SetVisible(false);
+}
+
+// The catalogue's command buttons and the panels of the new-album, web and loading buttons.
+void TMasterFrm::BuildCatalogueButtons() {
   FDBPanel = MakePanel(this, "DBPanel", "");
   FDBPanel->SetBevelOuter(bvNone);
   FEditCat = MakeButton(FDBPanel, "EditCat", "&Edit", 52);
@@ -550,7 +608,10 @@ void TMasterFrm::BuildCatalogueArea() {
   FGetLocal->OnClick = [this](TObject* s) { FScanCommands->GetLocal2Click(s); };
   FBitBtn1->OnClick = [this](TObject* s) { FScanCommands->ScansystemforMIDIfiles1Click(s); };
   FBitBtn2->OnClick = [this](TObject* s) { FScanCommands->ScanadriveforMIDIfiles1Click(s); };
+}
 
+// The album tabs with the list of all albums on the first.
+void TMasterFrm::BuildAlbumPanel() {
   FAlbPanel = MakePanel(FDBPanel, "AlbPanel", "");
   FAlbPanel->SetBevelOuter(bvLowered);
   FAlbPanel->SetWidth(200);
@@ -591,7 +652,10 @@ void TMasterFrm::BuildCatalogueArea() {
   };
   FAlbums->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
                               TOwnerDrawState) { FViewCommands->AlbumsDrawTab(index, r); };
+}
 
+// The bar between the album and category panels, dragged to share the width.
+void TMasterFrm::BuildSeparator() {
   FSeparator = MakePanel(FDBPanel, "Separator", "");
   FSeparator->SetBevelOuter(bvRaised);
   FSeparator->SetWidth(4);
@@ -605,7 +669,10 @@ void TMasterFrm::BuildCatalogueArea() {
   FSeparator->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     FLayout->SeparatorMouseUp(s, b, sh, x, y);
   };
+}
 
+// The category tabs with the grid of all titles on the first.
+void TMasterFrm::BuildCategoryPanel() {
   FCatPanel = MakePanel(FDBPanel, "CatPanel", "");
   FCatPanel->SetBevelOuter(bvLowered);
   FCategories = new TExtPageControl(this);
@@ -635,6 +702,10 @@ void TMasterFrm::BuildCatalogueArea() {
                     "Origin", "Date obtained"},
                    {3, 4, 5, 6, 8});
   WireGrid(*FAllCatGrid, false);
+}
+
+// The areas that make the category and album pages' grids and wire each new one.
+void TMasterFrm::MakeGridAreas() {
   FCategoryArea =
       std::make_unique<TMainCategoryArea>(this, FCategories, FAllCatGrid, FAllCatPT, FProgressBar1);
   FCategoryArea->OnNewGrid = [this](TMyStringGrid& g) {
@@ -656,11 +727,6 @@ void TMasterFrm::BuildCatalogueArea() {
     if (auto* sheet = dynamic_cast<TTabSheet*>(g.Parent()))
       sheet->SetTabVisible(FViewCommands->ShowAlbTabs());
   };
-
-  FMusicPanel = MakePanel(this, "MusicPanel", "");
-  FMusicPanel->SetBevelOuter(bvLowered);
-  FMusicPanel->SetColor(clBlack);
-  FMusicPanel->SetVisible(false);
 }
 
 // --- start-up -----------------------------------------------------------------------------------

@@ -272,11 +272,29 @@ private:
   void About1Click(TObject* Sender);
   // The main window keeps at least 500 x 400 pixels.
   void WMGetMinMaxInfo(TMessage& message);
+  // The window's making, step by step in this order.
+  void MakeCommandGroups();
+  void MakePlayRoad();
+  void MakeTimers();
+  void WireTuneFileProgress();
   void BuildMenu();
+  void BuildFileMenu(TMenuItem& root);
+  void BuildViewMenu(TMenuItem& root);
+  void BuildCatalogueMenus(TMenuItem& root);
+  void BuildOptionsMenu(TMenuItem& root);
+  void BuildHelpMenu(TMenuItem& root);
+  void BuildStatusBar();
   // A picture beside every item of the eight main menus (once, when the window first shows).
   void BuildCoolMenus();
   void BuildTopArea();
   void BuildCatalogueArea();
+  void BuildCatalogueButtons();
+  void BuildAlbumPanel();
+  void BuildSeparator();
+  void BuildCategoryPanel();
+  void MakeGridAreas();
+  // The tab rows' menus and changes, the parts held while busy and the trace item.
+  void WireAreas();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
   void GateUnbuiltCommands();
   // Help mode looks first at the controls and commands that take part.

@@ -67,6 +67,15 @@ bool IsActive(TMidiMode mode) {
 } // namespace
 
 void TPlayerCommands::BuildPlayerCommands() {
+  BuildSlider();
+  BuildButtons();
+  MakeGlyphs();
+  WireButtons();
+  BuildMenus();
+}
+
+// The position slider and the played part laid over it.
+void TPlayerCommands::BuildSlider() {
   FParts.MMSlider1 = new TMMSlider(&FFrm);
   FParts.MMSlider1->SetName("MMSlider1");
   FParts.MMSlider1->SetBounds(0, 0, 400, 16);
@@ -100,7 +109,9 @@ void TPlayerCommands::BuildPlayerCommands() {
   FSelPanel->SetColor(GrooveFill);
   FSelPanel->SetBounds(0, 0, 0, 3);
   FSelPanel->SetVisible(false);
+}
 
+void TPlayerCommands::BuildButtons() {
   // The step row takes the restart and program-view buttons, the play row the stop button.
   auto place = [](TPanel* panel, std::initializer_list<std::pair<TBitBtn*, int>> buttons) {
     int x = 1;
@@ -134,7 +145,10 @@ void TPlayerCommands::BuildPlayerCommands() {
                            {FParts.MusicClear, 40},
                            {FProgView, 26}});
   place(FParts.PlayPanel, {{FParts.Pause, 26}, {FOneStop, 26}, {FParts.AllStop, 26}});
+}
 
+// The pause and stop buttons' pictures, drawn once on hidden holders.
+void TPlayerCommands::MakeGlyphs() {
   FTempPause = FFrm.MakeButton(FParts.TopPanel, "TempPause", "", 28);
   FTempGo = FFrm.MakeButton(FParts.TopPanel, "TempGo", "", 28);
   FTempOneStop = FFrm.MakeButton(FParts.TopPanel, "TempOneStop", "", 28);
@@ -147,7 +161,9 @@ void TPlayerCommands::BuildPlayerCommands() {
   }
   FParts.Pause->Glyph().Assign(FTempPause->Glyph());
   FOneStop->Glyph().Assign(FTempOneStop->Glyph());
+}
 
+void TPlayerCommands::WireButtons() {
   FParts.Pause->OnClick = [this](TObject* s) { PauseClick(s); };
   FOneStop->OnClick = [this](TObject* s) { OneStopClick(s); };
   FParts.AllStop->OnClick = [this](TObject* s) { AllStopClick(s); };
@@ -158,8 +174,10 @@ void TPlayerCommands::BuildPlayerCommands() {
   FParts.Viewtitles1->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
   FProgView->SetEnabled(false); // until the program holds a title
   FFrm.CommandGate().Add(FProgView);
+}
 
-  // The program menu and the Options menu's port and volume commands.
+// The program menu and the Options menu's port and volume commands.
+void TPlayerCommands::BuildMenus() {
   auto item = [this](TMenuItem* parent, const char* name, const char* caption,
                      std::function<void()> action) {
     return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));

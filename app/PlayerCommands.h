@@ -85,6 +85,12 @@ public:
 private:
   // The road's view, which the window is: its notices go through it.
   TPlayRoadView& View();
+  // The player commands' making, step by step in this order.
+  void BuildSlider();
+  void BuildButtons();
+  void MakeGlyphs();
+  void WireButtons();
+  void BuildMenus();
 
   TMasterFrm& FFrm;
   TPlayerParts FParts;
