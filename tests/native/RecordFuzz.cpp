@@ -1,6 +1,7 @@
 // Host build of the catalogue's record codecs and file check under AddressSanitizer and UBSan:
 // mutated copies of an intact catalogue's files are decoded record by record and checked whole;
 // nothing may crash or touch memory wrongly, and what the check reports must fit the damage done.
+#include "SeedFiles.h"
 #include "CatalogueCheck.h"
 #include "TimeText.h"
 #include "TitleFileName.h"
@@ -9,8 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,15 +20,6 @@ int Failures = 0;
 
 void Fail(const std::string& what, int round) {
   if (++Failures <= 20) std::fprintf(stderr, "FAIL (round %d): %s\n", round, what.c_str());
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    std::fprintf(stderr, "missing seed %s\n", path.c_str());
-    std::exit(2);
-  }
-  return {std::istreambuf_iterator<char>(f), {}};
 }
 
 const uint8_t* At(const std::string& bytes, size_t offset) {
@@ -217,9 +207,9 @@ int main(int argc, char** argv) {
   }
   const std::string folder = std::string(argv[1]) + "/";
   const int mutations = argc > 2 ? std::atoi(argv[2]) : 100000;
-  TSeeds seeds{ReadAll(folder + "Music.dex"),      ReadAll(folder + "Music.dax"),
-               ReadAll(folder + "Categories.dex"), ReadAll(folder + "Artists.dex"),
-               ReadAll(folder + "Albums_A.dex"),   ReadAll(folder + "Albums_AT.dex")};
+  TSeeds seeds{ReadSeedFile(folder + "Music.dex"),      ReadSeedFile(folder + "Music.dax"),
+               ReadSeedFile(folder + "Categories.dex"), ReadSeedFile(folder + "Artists.dex"),
+               ReadSeedFile(folder + "Albums_A.dex"),   ReadSeedFile(folder + "Albums_AT.dex")};
   TCatalogueFinding intact = CheckCatalogue(View(seeds));
   if (intact.Damaged() || !intact.Summary().empty())
     Fail("the intact catalogue was reported damaged:" + intact.Summary(), 0);

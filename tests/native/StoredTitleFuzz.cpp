@@ -1,13 +1,12 @@
 // Host build of the stored-title check under AddressSanitizer and UBSan: the archives of an intact
 // catalogue's data file, each mutated many times, must never crash the check; the intact ones
 // pass and a changed CRC or cut archive is always found.
+#include "SeedFiles.h"
 #include "StoredTitle.h"
 #include "TuneRecords.h"
 #include <zlib.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,19 +17,6 @@ uint32_t Crc32Update(uint32_t crc, const void* data, size_t length) {
       crc32(crc, static_cast<const Bytef*>(data), static_cast<uInt>(length)));
 }
 
-namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    std::fprintf(stderr, "missing seed %s\n", path.c_str());
-    std::exit(2);
-  }
-  return {std::istreambuf_iterator<char>(f), {}};
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr, "usage: stored_title_fuzz SEEDFOLDER ROUNDS\n");
@@ -38,7 +24,8 @@ int main(int argc, char** argv) {
   }
   const std::string folder = argv[1];
   const int rounds = std::atoi(argv[2]);
-  const std::string index = ReadAll(folder + "/Music.dex"), data = ReadAll(folder + "/Music.dax");
+  const std::string index = ReadSeedFile(folder + "/Music.dex"),
+                    data = ReadSeedFile(folder + "/Music.dax");
   struct TTitle {
     std::string Archive;
     uint32_t Crc;
