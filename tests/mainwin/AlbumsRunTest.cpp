@@ -165,7 +165,8 @@ bool MenuLetters(HWND main, DWORD pid, char bar, const std::string& letters) {
   for (size_t level = 0; level < letters.size(); ++level) {
     std::vector<HWND> menus;
     auto shown = [&] { return (menus = Menus(pid)).size() == level + 1; };
-    if (!PumpUntil(shown, 3000) && level > 0 && menus.size() == level) {
+    // The menu bar's menu comes whatever the letter: on a busy machine it may be slow to.
+    if (!PumpUntil(shown, level == 0 ? 20000 : 3000) && level > 0 && menus.size() == level) {
       // A letter that two items share only selects the first; Enter opens it.
       PostMessageA(menus.front(), WM_KEYDOWN, VK_RETURN, 0);
       PumpUntil(shown, 10000);

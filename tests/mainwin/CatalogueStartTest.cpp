@@ -95,7 +95,7 @@ TEST_F(CatalogueStart, ATitleEndingOnTheStandInStoresItsDuration) {
   ASSERT_TRUE(FForm->DMM2()->MyDB()->FindById(FCat.Keys[0], rec));
   EXPECT_EQ(rec.Seconds, 61); // the device's length, kept in the store
   seq.Mode = MCI_MODE_STOP;   // the song ends: the player timer notices and goes idle
-  EXPECT_TRUE(PumpUntil([&] { return FForm->Road().Mode() == mdStopped; }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return FForm->Road().Mode() == mdStopped; }, 20000));
   CloseAndWait();
 }
 

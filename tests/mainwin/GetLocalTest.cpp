@@ -145,7 +145,7 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
     HWND focus = GetFocus();
     return focus == w.Categories->Handle() || IsChild(w.Categories->Handle(), focus);
   };
-  EXPECT_TRUE(PumpUntil(inCategories, 2000));
+  EXPECT_TRUE(PumpUntil(inCategories, 20000));
 
   // Enter in Categories with a typed name makes the category and its tab at once.
   const int pages = Probe(FForm).Categories()->PageCount();
@@ -153,7 +153,7 @@ TEST_F(Loader, FiltersAddingByDoubleClickAndDragNamesKeysAndTheDrive) {
   w.Categories->SetText("Loader New");
   w.Categories->SetFocus();
   RealKey(VK_RETURN);
-  EXPECT_TRUE(PumpUntil([&] { return FForm->CatList()->FindCategory("Loader New") != 0; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return FForm->CatList()->FindCategory("Loader New") != 0; }, 20000));
   EXPECT_EQ(Probe(FForm).Categories()->PageCount(), pages + 1);
   EXPECT_EQ(w.ArtistKey(), artists.FindPerformer("", "Prince")) << "no comma: all last name";
   EXPECT_NE(w.ArtistKey(), 0);

@@ -205,7 +205,7 @@ TEST_F(ProgramRun, ThePlugInsMixerRequestShowsTheMixerWindowCentred) {
   ASSERT_TRUE(SendMessageTimeoutA(main, RegisterWindowMessageA("QX_ShowMixerWindow"), 0, 0,
                                   SMTO_NORMAL, 20000, &result));
   EXPECT_EQ(result, 0u);
-  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(mixer) != FALSE; }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(mixer) != FALSE; }, 20000));
   char caption[64] = {};
   GetWindowTextA(mixer, caption, sizeof caption);
   EXPECT_STREQ(caption, " Tonalbrook sound control");

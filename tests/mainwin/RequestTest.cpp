@@ -148,7 +148,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   ProcessMessages();
   plugin.Clear();
   plugin.Request(FForm->Handle(), "NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid ");
-  EXPECT_TRUE(PumpUntil([&] { return plugin.Paints() > 0; }, 5000)) << "the browser repainted";
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Paints() > 0; }, 20000)) << "the browser repainted";
   TTuneRec rec;
   ASSERT_TRUE(PumpUntil(
       [&] { return FindByOrigin("http://tunes.example/folk/Green_Sleeves.mid", rec); }, 20000));
@@ -156,10 +156,10 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   EXPECT_EQ(rec.CategoryName, "Netscape default");
   EXPECT_TRUE(Probe(FForm).Looping1()->Checked());
   EXPECT_TRUE(FForm->Road().Looping());
-  ASSERT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == rec.MasterKey; }, 5000));
+  ASSERT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == rec.MasterKey; }, 20000));
   EXPECT_EQ(FForm->Road().Program().Count(), 1) << "the program was replaced";
   // While it plays the receiver hears the position.
-  EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_TrackBar_Perc") > 0; }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_TrackBar_Perc") > 0; }, 20000));
 
   // Positions asked by another process: thousandths of 40 minutes, never beyond its end.
   FSeq.PlayedFrom.clear();
@@ -174,7 +174,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   plugin.Clear();
   const int before = Titles();
   plugin.Request(FForm->Handle(), "NV" + FDir / "bad.tmp" + "[http://tunes.example/bad.mid");
-  EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_ShowBadFileBitmap") == 1; }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return plugin.Count("QX_ShowBadFileBitmap") == 1; }, 20000));
   plugin.Request(FForm->Handle(), "NV" + cached);
   PumpUntil([&] { return FForm->RequestCommands().HandledRequests().back() == "NV" + cached; },
             5000);

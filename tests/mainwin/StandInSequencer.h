@@ -18,6 +18,7 @@ public:
   DWORD Position = 0;
   DWORD StuckMode = 0; // when set, the mode every status query answers
   int Pauses = 0;
+  int ModeQueries = 0; // a wait for a mode asks it again and again until its bound
   // A play command that fails with this code and text (0: plays).
   uint32_t PlayError = 0;
   std::string PlayErrorText;
@@ -46,6 +47,7 @@ public:
       return 0;
     case MCI_STATUS: {
       auto* s = reinterpret_cast<MCI_STATUS_PARMS*>(params);
+      if (s->dwItem == MCI_STATUS_MODE) ++ModeQueries;
       s->dwReturn = s->dwItem == MCI_STATUS_LENGTH     ? 61500
                     : s->dwItem == MCI_STATUS_POSITION ? Position
                     : StuckMode                        ? StuckMode

@@ -234,7 +234,7 @@ TEST_F(VisualEffects, PlayerCommandsSwitchTheInput) {
 TEST_F(VisualEffects, CloseWhileRunningEndsThemAndKeepsTheSetting) {
   WithEffectsTicked();
   Start();
-  ASSERT_TRUE(PumpUntil([&] { return InputStarted(); }, 5000));
+  ASSERT_TRUE(PumpUntil([&] { return InputStarted(); }, 20000));
   ASSERT_TRUE(
       PumpUntil([&] { return Probe(FForm).MMConnector2()->FrameCount(cgLevels) > 0; }, 15000))
       << Probe(FForm).MMConnector2()->IsConnectorStarted() << " "
