@@ -138,7 +138,8 @@ void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
       dialog.SetInitialDir(ExtractFilePath(target));
       saved = SaveTitleAs(key, target, zip);
     }
-    if (!saved) {
+    // A damaged stored title was named in a message of its own already.
+    if (!saved && !db->ToldDamaged(key)) {
       std::string text = "\"";
       text.append(Trim(rec.Title)).append("\" could not be saved to ").append(target);
       text.append(".\r\nA file of that name that was there is unchanged.");

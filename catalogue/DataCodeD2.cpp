@@ -617,6 +617,11 @@ bool TMyDB::ExtractTuneData(const std::string& target, TTuneRec& rec, int32_t ke
   }
 }
 
+bool TMyDB::ToldDamaged(int32_t key) const {
+  int n = IdToRecNo(key);
+  return n > 0 && FToldDamaged.count(n) > 0;
+}
+
 void TMyDB::TellDamagedTitle(int n, const std::string& fault) {
   if (!FToldDamaged.insert(n).second) return;
   const TTuneRec& r = FRecords[n - 1];

@@ -94,6 +94,9 @@ public:
   const TFileFinding& Finding() const { return FFinding; }
   // The index held what could not be read: nothing may be dropped for titles it left out.
   bool OpenedDamaged() const { return FFinding.Damaged(); }
+  // The user was told the stored title of this key is damaged: a failure to copy it out needs no
+  // second message.
+  bool ToldDamaged(int32_t key) const;
   const std::vector<TIdIndexEntry>& KeyIndex() const { return FKeyIndex; }
 
   TCatList* CatList() const { return FCatList; }

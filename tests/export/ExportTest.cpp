@@ -195,6 +195,34 @@ TEST_F(Export, AFailedSaveKeepsTheFileThereAndNamesTheTitle) {
   EXPECT_TRUE(left.empty()) << left[0];
 }
 
+TEST_F(Export, ADamagedStoredTitleIsToldOnceInItsOwnWords) {
+  // A byte inside the first title's stored copy flipped, as a disk fault leaves it. The record's
+  // offset and length are read at their places in the index: 12 and 16.
+  std::string dex = ReadFileBytes(FDir / "Music.dex");
+  std::string dax = ReadFileBytes(FDir / "Music.dax");
+  auto field = [&](size_t rec, size_t at) {
+    uint32_t v = 0;
+    for (size_t b = 0; b < 4; ++b)
+      v |= static_cast<uint32_t>(static_cast<uint8_t>(dex[rec * TuneRecSize + at + b])) << (8 * b);
+    return v;
+  };
+  ASSERT_GE(dex.size(), static_cast<size_t>(TuneRecSize));
+  dax[field(0, 12) + field(0, 16) / 2] ^= 0x20;
+  WriteFileBytes(FDir / "Music.dax", dax);
+  Start();
+  WriteFileBytes(FOut / "keep.mid", "keep me");
+  SaveAs("keep", 1);
+  Answer(mrYes); // replace it
+  Answer(mrOk);  // the damaged title's message
+  Answer(mrOk);  // a second message, which must not come
+  const int32_t key = DecodeTuneRec(reinterpret_cast<const uint8_t*>(dex.data())).MasterKey;
+  FForm->ExportCommands().SaveTitlesToDisk(Keys({key}));
+  EXPECT_EQ(ReadFileBytes(FOut / "keep.mid"), "keep me");
+  ASSERT_EQ(FAsked.size(), 3u) << FAsked.back().Text;
+  EXPECT_NE(FAsked[2].Text.find("is damaged"), std::string::npos) << FAsked[2].Text;
+  EXPECT_NE(FAsked[2].Text.find("cannot be played, saved or mailed"), std::string::npos);
+}
+
 TEST_F(Export, HostileTitlesAreSavedInsideTheChosenFolder) {
   Start();
   const auto& k = FCat.Keys;
