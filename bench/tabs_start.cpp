@@ -1,6 +1,7 @@
 // Prints how long the main window's start-up takes with 2, 100 and 400 (or the given counts of)
-// categories and albums, after one warm-up start, and with a category file of garbage records, so the cost per tab shows;
-// with each count, how many pages have windows (a page gets them when first shown).
+// categories and albums, after one warm-up start, and with a category file of garbage records, so
+// the cost per tab shows; with each count, how many pages have windows (a page gets them when first
+// shown).
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>

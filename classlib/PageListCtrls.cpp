@@ -302,7 +302,8 @@ bool TPageControl::LaidOut() {
     RECT text{0, 0, 0, 0};
     DrawTextA(dc, p->FText.c_str(), static_cast<int>(p->FText.size()), &text,
               DT_CALCRECT | DT_SINGLELINE);
-    in.Lengths.push_back(text.right + 2 * TabPaddingAlong + (imageW ? imageW + TabPaddingAlong : 0));
+    in.Lengths.push_back(text.right + 2 * TabPaddingAlong +
+                         (imageW ? imageW + TabPaddingAlong : 0));
   }
   FLayout = LayOutTabs(in);
   FFirstShown = FLayout.FirstShown;
@@ -426,8 +427,8 @@ void TPageControl::PaintTabs(HDC dc) {
   if (FLayout.Scrolls) {
     // The arrows stay clear of the tabs that scroll under them.
     RECT a = ToRect(FLayout.Arrows);
-    RECT left{a.left, a.top, (a.left + a.right) / 2, a.bottom}, right{left.right, a.top, a.right,
-                                                                      a.bottom};
+    RECT left{a.left, a.top, (a.left + a.right) / 2, a.bottom},
+        right{left.right, a.top, a.right, a.bottom};
     DrawFrameControl(dc, &left, DFC_SCROLL,
                      DFCS_SCROLLLEFT | (FFirstShown == 0 ? DFCS_INACTIVE : 0));
     DrawFrameControl(dc, &right, DFC_SCROLL,
@@ -460,8 +461,7 @@ void TPageControl::DrawTab(HDC dc, int tab, bool selected, bool focused) {
   DrawTabInside(dc, tab, inside, selected, focused);
 }
 
-void TPageControl::DrawTabInside(HDC dc, int tab, const RECT& inside, bool selected,
-                                 bool focused) {
+void TPageControl::DrawTabInside(HDC dc, int tab, const RECT& inside, bool selected, bool focused) {
   TTabSheet* page = FTabPages[tab];
   if (FLaidStyle & TCS_OWNERDRAWFIXED) {
     // As the common control does: the parent draws it (and reflects it back to its owner).

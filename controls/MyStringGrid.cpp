@@ -148,13 +148,15 @@ TCanvas& OffscreenCanvas(const TFont& font, TOffscreenWidths** widths = nullptr)
   static TBitmap probe(1, 1);
   static TOffscreenWidths kept;
   TFont& held = probe.Canvas().Font();
-  if (held.Name() != font.Name() || held.Height() != font.Height() || held.Style() != font.Style()) {
+  if (held.Name() != font.Name() || held.Height() != font.Height() ||
+      held.Style() != font.Style()) {
     held.Assign(font);
     kept.Known = false;
     kept.Texts.clear();
   }
   if (widths) {
-    if (!kept.Known) kept.Known = GetCharWidth32A(probe.Canvas().Handle(), 0, 255, kept.Widths) != 0;
+    if (!kept.Known)
+      kept.Known = GetCharWidth32A(probe.Canvas().Handle(), 0, 255, kept.Widths) != 0;
     *widths = &kept;
   }
   return probe.Canvas();
