@@ -1,6 +1,7 @@
 // Common controls: the status bar with its panels, the page control and the list view.
 #pragma once
 #include "Controls.h"
+#include "TabLayout.h"
 #include <memory>
 #include <vector>
 
@@ -108,8 +109,13 @@ private:
 
 using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
 
-// Pages with tabs over the common tab control. Only pages with a visible tab get a tab item, so a
-// tab index counts visible tabs only.
+// Pages with tabs the control lays out and draws itself: the common tab control laid out all its
+// tabs again on each change and drew every one with each paint, so hundreds of pages took
+// seconds. It answers the tab control's queries (TCM_GETITEMCOUNT, TCM_GETITEMA, TCM_GETCURSEL,
+// TCM_SETCURSEL, TCM_GETROWCOUNT, TCM_GETITEMRECT, TCM_HITTEST, TCM_ADJUSTRECT), and takes the
+// tab control's styles (TCS_MULTILINE, TCS_BOTTOM, TCS_VERTICAL, TCS_RIGHT, TCS_BUTTONS,
+// TCS_OWNERDRAWFIXED: each tab's inside drawn through WM_DRAWITEM to the parent). Only pages
+// with a visible tab get a tab, so a tab index counts visible tabs only.
 class TPageControl : public TWinControl {
 public:
   explicit TPageControl(TComponent* AOwner);
@@ -128,13 +134,14 @@ public:
   RECT ItemRect(int tabIndex);
   // The area the pages fill: the client rectangle less the tabs.
   RECT DisplayRect();
+  int RowCount();
   void SetTabSize(int width, int height);
   // Tabs that do not fit wrap onto further rows (tabs on the left or right always do).
   bool MultiLine() const { return FMultiLine; }
   void SetMultiLine(bool value);
   HIMAGELIST Images() const { return FImages; }
   void SetImages(HIMAGELIST images);
-  // Many pages added, removed or relabelled at once: the tabs are built and the sheets laid out
+  // Many pages added, removed or relabelled at once: the tabs are laid out and the sheets placed
   // once, when the outermost update ends.
   virtual void BeginUpdate();
   virtual void EndUpdate();
@@ -148,14 +155,17 @@ protected:
   void CreateParams(TCreateParams& params) override;
   void InitWnd() override;
   void AlignControls(RECT& rect) override;
+  void KeyDown(WORD& key, TShiftState shift) override;
   virtual bool CanChange();
   virtual void Change();
   // Shows the active page in the display area and hides the others.
   void ShowActivePage();
-  // Rebuilds the tab items from the pages.
+  // The tabs are laid out again when next needed.
   void UpdateTabs();
   // The pages changed: lay them out again (unless an update is under way) and redraw.
   void PagesChanged();
+  // Draws the frame and the tabs into dc, over a background already there.
+  void PaintTabs(HDC dc);
   int FTabSizeWidth = 0, FTabSizeHeight = 0;
   bool FMultiLine = false;
   TTabSheet* FActivePage = nullptr;
@@ -164,19 +174,30 @@ private:
   friend class TTabSheet;
   void InsertPage(TTabSheet* page);
   void RemovePage(TTabSheet* page);
-  // One page's tab item, at its tab index: TCM_INSERTITEMA or TCM_SETITEMA.
-  void SendTabItem(UINT message, TTabSheet* page);
   void TabItemInserted(TTabSheet* page);
   void TabItemDeleted(int tabIndex);
   void TabItemChanged(TTabSheet* page);
-  // The tab control selects the active page's tab.
-  void SyncSelection();
-  // During an update tab changes only mark the tabs for the one rebuild at its end; true then.
-  bool PutOffTabs();
+  // Lays the tabs out if anything they depend on changed; false without a window.
+  bool LaidOut();
+  int SelectedTab() const { return FActivePage ? FActivePage->TabIndex() : -1; }
+  // A click or a key chose a tab: the page changes if the owner allows it.
+  void ChooseTab(int tab);
+  // One row: scrolls the tab into view.
+  void ShowTab(int tab);
+  void DrawTab(HDC dc, int tab, bool selected, bool focused);
+  void DrawTabInside(HDC dc, int tab, const RECT& inside, bool selected, bool focused);
+  bool QueryMessage(TMessage& message);
   std::vector<TTabSheet*> FPages;
   int FPagesUpdate = 0;
-  bool FTabsStale = false;
   HIMAGELIST FImages = nullptr;
+  HFONT FTabFont = nullptr;
+  // The layout and what it was made for.
+  std::vector<TTabSheet*> FTabPages;
+  TTabLayout FLayout;
+  bool FLayoutStale = true;
+  LONG FLaidStyle = 0;
+  int FLaidWidth = -1, FLaidHeight = -1, FLaidSelected = -1;
+  int FFirstShown = 0;
 };
 
 // Holds a page control's update for a scope: the pages are laid out once, when it ends.

@@ -46,11 +46,14 @@ void TFont::Reset() {
 }
 
 void TFont::Assign(const TFont& source) {
+  // The same face keeps its handle: a colour is no part of it, and owner-drawn items assign
+  // a font for each item they draw.
+  bool sameFace = FName == source.FName && FHeight == source.FHeight && FStyle == source.FStyle;
   FName = source.FName;
   FHeight = source.FHeight;
   FColor = source.FColor;
   FStyle = source.FStyle;
-  Reset();
+  if (!sameFace) Reset();
   Changed();
 }
 

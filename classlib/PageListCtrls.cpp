@@ -1,8 +1,11 @@
-// The page control and the list view over the common tab and list-view controls.
+// The page control, with tabs it lays out and draws itself, and the list view over the common
+// list-view control.
 #include "ComCtrls.h"
 #include "Guard.h"
+#include "Handles.h"
 #include "SysUtils.h"
 #include <commctrl.h>
+#include <windowsx.h>
 #include <algorithm>
 #include <exception>
 
@@ -84,6 +87,36 @@ void TTabSheet::SetEnabled(bool value) {
 
 // --- TPageControl --------------------------------------------------------------------------------
 
+namespace {
+
+constexpr int TabPaddingAlong = 6, TabPaddingAcross = 3;
+
+TTabSide SideOf(LONG style) {
+  if (style & TCS_VERTICAL) return (style & TCS_RIGHT) ? TTabSide::Right : TTabSide::Left;
+  return (style & TCS_BOTTOM) ? TTabSide::Bottom : TTabSide::Top;
+}
+
+RECT ToRect(const TTabBox& b) {
+  return RECT{b.Left, b.Top, b.Right, b.Bottom};
+}
+
+// The sides of a tab that show edges: all but the one towards the pages.
+UINT TabEdges(TTabSide side) {
+  switch (side) {
+  case TTabSide::Top:
+    return BF_LEFT | BF_TOP | BF_RIGHT;
+  case TTabSide::Bottom:
+    return BF_LEFT | BF_BOTTOM | BF_RIGHT;
+  case TTabSide::Left:
+    return BF_LEFT | BF_TOP | BF_BOTTOM;
+  case TTabSide::Right:
+    break;
+  }
+  return BF_RIGHT | BF_TOP | BF_BOTTOM;
+}
+
+} // namespace
+
 TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner) {
   InitCommonControlsOnce();
   FWidth = 289;
@@ -100,8 +133,9 @@ TPageControl::~TPageControl() {
 
 void TPageControl::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
-  p.SysClassName = WC_TABCONTROLA;
   p.ExStyle |= WS_EX_CONTROLPARENT;
+  p.Style |= WS_CLIPCHILDREN;
+  p.ClassStyle |= CS_HREDRAW | CS_VREDRAW; // the tabs' rows depend on the whole width
   if (FTabSizeWidth > 0) p.Style |= TCS_FIXEDWIDTH;
   if (FMultiLine) p.Style |= TCS_MULTILINE;
 }
@@ -113,37 +147,29 @@ void TPageControl::SetMultiLine(bool value) {
   LONG style = GetWindowLongA(FHandle, GWL_STYLE);
   SetWindowLongA(FHandle, GWL_STYLE, value ? style | TCS_MULTILINE : style & ~TCS_MULTILINE);
   // The rows of tabs change the display area: the pages follow it.
-  Realign();
-  Invalidate();
+  PagesChanged();
 }
 
 void TPageControl::InitWnd() {
-  if (FImages) SendMessageA(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages));
-  if (FTabSizeWidth > 0 || FTabSizeHeight > 0)
-    SendMessageA(FHandle, TCM_SETITEMSIZE, 0, MAKELPARAM(FTabSizeWidth, FTabSizeHeight));
+  FFirstShown = 0;
   UpdateTabs();
 }
 
-// Each page touches only its own tab item: the tab control lays out all its tabs again on every
-// change, so rebuilding every item for each new page made loading many pages cost their cube.
 void TPageControl::InsertPage(TTabSheet* page) {
   FPages.push_back(page);
   page->FPageControl = this;
-  if (page->FTabVisible) SendTabItem(TCM_INSERTITEMA, page);
   if (!FActivePage && page->FTabVisible) {
     SetActivePage(page);
+    PagesChanged();
     return;
   }
   if (page != FActivePage) page->SetVisible(false);
-  SyncSelection();
   PagesChanged();
 }
 
 void TPageControl::RemovePage(TTabSheet* page) {
-  int tab = page->TabIndex();
   FPages.erase(std::remove(FPages.begin(), FPages.end(), page), FPages.end());
   page->FPageControl = nullptr;
-  if (FHandle && tab >= 0 && !PutOffTabs()) SendMessageA(FHandle, TCM_DELETEITEM, tab, 0);
   if (FActivePage == page) {
     FActivePage = nullptr;
     for (TTabSheet* p : FPages)
@@ -152,77 +178,31 @@ void TPageControl::RemovePage(TTabSheet* page) {
         break;
       }
   }
-  SyncSelection();
   PagesChanged();
   ShowActivePage();
 }
 
-bool TPageControl::PutOffTabs() {
-  if (FPagesUpdate == 0 || !FHandle) return false;
-  FTabsStale = true;
-  return true;
-}
-
-void TPageControl::SendTabItem(UINT message, TTabSheet* page) {
-  if (!FHandle || PutOffTabs()) return;
-  TCITEMA item{};
-  item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
-  item.pszText = const_cast<char*>(page->FText.c_str());
-  item.iImage = page->FImageIndex;
-  item.lParam = reinterpret_cast<LPARAM>(page);
-  SendMessageA(FHandle, message, page->TabIndex(), reinterpret_cast<LPARAM>(&item));
-}
-
-void TPageControl::TabItemInserted(TTabSheet* page) {
-  SendTabItem(TCM_INSERTITEMA, page);
-  SyncSelection();
+void TPageControl::TabItemInserted(TTabSheet*) {
   PagesChanged();
 }
 
-void TPageControl::TabItemDeleted(int tabIndex) {
-  if (FHandle && tabIndex >= 0 && !PutOffTabs()) SendMessageA(FHandle, TCM_DELETEITEM, tabIndex, 0);
-  SyncSelection();
+void TPageControl::TabItemDeleted(int) {
   PagesChanged();
 }
 
 void TPageControl::TabItemChanged(TTabSheet* page) {
   if (!page->FTabVisible) return;
-  SendTabItem(TCM_SETITEMA, page);
   PagesChanged();
 }
 
-void TPageControl::SyncSelection() {
-  if (!FHandle || FTabsStale) return; // the rebuild selects it
-  int tab = FActivePage ? FActivePage->TabIndex() : -1;
-  if (SendMessageA(FHandle, TCM_GETCURSEL, 0, 0) != tab)
-    SendMessageA(FHandle, TCM_SETCURSEL, tab, 0);
-}
-
 void TPageControl::PagesChanged() {
-  if (!FHandle) return;
+  FLayoutStale = true;
+  if (!FHandle || FPagesUpdate > 0) return;
   Realign(); // the rows of tabs may have changed the display area
   Invalidate();
 }
 
 void TPageControl::UpdateTabs() {
-  if (!FHandle) return;
-  FTabsStale = false;
-  // The tab control measures every tab's text again on each insert, which made many tabs cost
-  // their square. With a fixed width it measures none; the font given again at the end lays
-  // them all out once, as measured tabs. Not drawn meanwhile.
-  LONG style = GetWindowLongA(FHandle, GWL_STYLE);
-  bool measured = !(style & TCS_FIXEDWIDTH), drawn = (style & WS_VISIBLE) != 0;
-  if (drawn) SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
-  if (measured) SetWindowLongA(FHandle, GWL_STYLE, style | TCS_FIXEDWIDTH);
-  SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
-  for (TTabSheet* p : FPages)
-    if (p->FTabVisible) SendTabItem(TCM_INSERTITEMA, p);
-  if (measured) {
-    SetWindowLongA(FHandle, GWL_STYLE, style);
-    SendMessageA(FHandle, WM_SETFONT, SendMessageA(FHandle, WM_GETFONT, 0, 0), FALSE);
-  }
-  if (drawn) SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
-  SendMessageA(FHandle, TCM_SETCURSEL, FActivePage ? FActivePage->TabIndex() : -1, 0);
   PagesChanged();
 }
 
@@ -233,9 +213,9 @@ void TPageControl::BeginUpdate() {
 void TPageControl::EndUpdate() {
   if (FPagesUpdate == 0) return;
   if (--FPagesUpdate > 0) return;
-  // What was put off: the tabs are built in one pass, the sheets take the display area once,
-  // and the active one shows.
-  if (FTabsStale) UpdateTabs();
+  // What was put off: the tabs are laid out once, the sheets take the display area once, and
+  // the active one shows.
+  FLayoutStale = true;
   ShowActivePage();
   Invalidate();
 }
@@ -262,7 +242,8 @@ void TPageControl::SetActivePage(TTabSheet* page) {
   if (page && page->FPageControl != this) return;
   if (page == FActivePage) return;
   FActivePage = page;
-  if (FHandle && !FTabsStale) SendMessageA(FHandle, TCM_SETCURSEL, page ? page->TabIndex() : -1, 0);
+  ShowTab(SelectedTab());
+  Invalidate(); // the selected tab stands out, and its row moves next to the pages
   ShowActivePage();
 }
 
@@ -283,23 +264,86 @@ void TPageControl::AlignControls(RECT&) {
     p->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
+bool TPageControl::LaidOut() {
+  if (!FHandle) return false;
+  RECT client = ClientRect();
+  LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+  int selected = SelectedTab();
+  if (!FLayoutStale && style == FLaidStyle && client.right == FLaidWidth &&
+      client.bottom == FLaidHeight && selected == FLaidSelected)
+    return true;
+  FTabPages.clear();
+  for (TTabSheet* p : FPages)
+    if (p->FTabVisible) FTabPages.push_back(p);
+  TTabLayoutInput in;
+  in.Width = client.right;
+  in.Height = client.bottom;
+  in.Side = SideOf(style);
+  in.MultiLine = (style & TCS_MULTILINE) != 0;
+  in.Buttons = (style & TCS_BUTTONS) != 0;
+  in.Selected = selected;
+  in.FirstShown = FFirstShown;
+  int imageW = 0, imageH = 0;
+  if (FImages) ImageList_GetIconSize(FImages, &imageW, &imageH);
+  TClientDC dc(nullptr);
+  TSelectObject font(dc, FTabFont ? FTabFont : Font().Handle());
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  in.Thickness = FTabSizeHeight > 0 ? FTabSizeHeight
+                                    : std::max<int>(tm.tmHeight, imageH) + 2 * TabPaddingAcross + 1;
+  bool fixed = FTabSizeWidth > 0;
+  in.Justify = !fixed;
+  in.Lengths.reserve(FTabPages.size());
+  for (TTabSheet* p : FTabPages) {
+    if (fixed) {
+      in.Lengths.push_back(FTabSizeWidth);
+      continue;
+    }
+    RECT text{0, 0, 0, 0};
+    DrawTextA(dc, p->FText.c_str(), static_cast<int>(p->FText.size()), &text,
+              DT_CALCRECT | DT_SINGLELINE);
+    in.Lengths.push_back(text.right + 2 * TabPaddingAlong +
+                         (imageW ? imageW + TabPaddingAlong : 0));
+  }
+  FLayout = LayOutTabs(in);
+  FFirstShown = FLayout.FirstShown;
+  FLayoutStale = false;
+  FLaidStyle = style;
+  FLaidWidth = client.right;
+  FLaidHeight = client.bottom;
+  FLaidSelected = selected;
+  return true;
+}
+
 RECT TPageControl::DisplayRect() {
-  RECT r = ClientRect();
-  if (FHandle) SendMessageA(FHandle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-  return r;
+  if (!LaidOut()) return ClientRect();
+  return ToRect(FLayout.Display);
+}
+
+int TPageControl::RowCount() {
+  return LaidOut() ? FLayout.Rows : 0;
 }
 
 int TPageControl::IndexOfTabAt(int x, int y) {
-  if (!FHandle) return -1;
-  TCHITTESTINFO hit{{x, y}, 0};
-  return static_cast<int>(SendMessageA(FHandle, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (!LaidOut()) return -1;
+  if (FLayout.Scrolls && FLayout.Arrows.Contains(x, y)) return -1;
+  // The selected tab stands out over its neighbours: it is found first.
+  int selected = SelectedTab();
+  if (selected >= 0 && selected < static_cast<int>(FLayout.Tabs.size())) {
+    TTabBox b = FLayout.Tabs[selected];
+    b = {b.Left - SelectedTabRise, b.Top - SelectedTabRise, b.Right + SelectedTabRise,
+         b.Bottom + SelectedTabRise};
+    if (b.Contains(x, y)) return selected;
+  }
+  for (size_t i = 0; i < FLayout.Tabs.size(); ++i)
+    if (FLayout.Tabs[i].Contains(x, y)) return static_cast<int>(i);
+  return -1;
 }
 
 RECT TPageControl::ItemRect(int tabIndex) {
-  RECT r{0, 0, 0, 0};
-  if (FHandle && !SendMessageA(FHandle, TCM_GETITEMRECT, tabIndex, reinterpret_cast<LPARAM>(&r)))
-    r = RECT{0, 0, 0, 0};
-  return r;
+  if (!LaidOut() || tabIndex < 0 || tabIndex >= static_cast<int>(FLayout.Tabs.size()))
+    return RECT{0, 0, 0, 0};
+  return ToRect(FLayout.Tabs[tabIndex]);
 }
 
 void TPageControl::SetTabSize(int width, int height) {
@@ -311,19 +355,53 @@ void TPageControl::SetTabSize(int width, int height) {
     RecreateWnd();
     return;
   }
-  SendMessageA(FHandle, TCM_SETITEMSIZE, 0, MAKELPARAM(width, height));
-  Realign();
-  Invalidate();
+  PagesChanged();
 }
 
 void TPageControl::SetImages(HIMAGELIST images) {
   FImages = images;
-  if (FHandle) SendMessageA(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  PagesChanged();
 }
 
-TPagesUpdate::~TPagesUpdate() {
-  // Laying out may fail like any window work; a destructor must not let it escape.
-  GuardVoid([this] { FPages.EndUpdate(); });
+void TPageControl::ShowTab(int tab) {
+  if (!LaidOut() || !FLayout.Scrolls || tab < 0) return;
+  if (tab < FFirstShown) {
+    FFirstShown = tab;
+  } else {
+    // Forward until the tab ends before the arrows.
+    int end = FLayout.Arrows.Left - FLayout.Tabs[0].Left;
+    bool vertical = SideOf(FLaidStyle) == TTabSide::Left || SideOf(FLaidStyle) == TTabSide::Right;
+    if (vertical) return; // tabs on the sides wrap, they never scroll
+    while (FFirstShown < tab) {
+      int right = FLayout.Tabs[tab].Right - FLayout.Tabs[FFirstShown].Left;
+      if (right <= end) break;
+      ++FFirstShown;
+    }
+  }
+  FLayoutStale = true;
+}
+
+void TPageControl::ChooseTab(int tab) {
+  TTabSheet* page = PageForTab(tab);
+  if (!page || page == FActivePage || !page->Enabled()) return;
+  if (!CanChange()) return;
+  FActivePage = page;
+  ShowTab(tab);
+  Invalidate();
+  ShowActivePage();
+  Change();
+}
+
+void TPageControl::KeyDown(WORD& key, TShiftState shift) {
+  TWinControl::KeyDown(key, shift);
+  int count = TabCount(), tab = SelectedTab(), next = tab;
+  if (key == VK_LEFT || key == VK_UP) next = tab - 1;
+  if (key == VK_RIGHT || key == VK_DOWN) next = tab + 1;
+  if (key == VK_HOME) next = 0;
+  if (key == VK_END) next = count - 1;
+  if (next == tab || next < 0 || next >= count) return;
+  key = 0;
+  ChooseTab(next);
 }
 
 bool TPageControl::CanChange() {
@@ -336,22 +414,198 @@ void TPageControl::Change() {
   if (OnChange) OnChange(this);
 }
 
+// --- drawing the tabs ---
+
+void TPageControl::PaintTabs(HDC dc) {
+  if (!LaidOut()) return;
+  TSaveDC saved(dc);
+  bool buttons = (FLaidStyle & TCS_BUTTONS) != 0;
+  if (!buttons) {
+    RECT frame = ToRect(FLayout.Frame);
+    DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT);
+  }
+  if (FLayout.Scrolls) {
+    // The arrows stay clear of the tabs that scroll under them.
+    RECT a = ToRect(FLayout.Arrows);
+    RECT left{a.left, a.top, (a.left + a.right) / 2, a.bottom},
+        right{left.right, a.top, a.right, a.bottom};
+    DrawFrameControl(dc, &left, DFC_SCROLL,
+                     DFCS_SCROLLLEFT | (FFirstShown == 0 ? DFCS_INACTIVE : 0));
+    DrawFrameControl(dc, &right, DFC_SCROLL,
+                     DFCS_SCROLLRIGHT | (FLayout.LastShown ? DFCS_INACTIVE : 0));
+    ExcludeClipRect(dc, a.left, a.top, a.right, a.bottom);
+  }
+  bool focused = GetFocus() == FHandle;
+  int selected = SelectedTab();
+  for (int i = 0; i < static_cast<int>(FLayout.Tabs.size()); ++i)
+    if (i != selected) DrawTab(dc, i, false, false);
+  if (selected >= 0 && selected < static_cast<int>(FLayout.Tabs.size()))
+    DrawTab(dc, selected, true, focused);
+}
+
+void TPageControl::DrawTab(HDC dc, int tab, bool selected, bool focused) {
+  RECT r = ToRect(FLayout.Tabs[tab]);
+  bool buttons = (FLaidStyle & TCS_BUTTONS) != 0;
+  if (selected && !buttons) InflateRect(&r, SelectedTabRise, SelectedTabRise);
+  if (!RectVisible(dc, &r)) return;
+  if (buttons) {
+    if (selected) FillRect(dc, &r, GetSysColorBrush(COLOR_3DHILIGHT));
+    DrawEdge(dc, &r, selected ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  } else {
+    // The selected tab covers the frame's edge below it: it joins its page.
+    if (selected) FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &r, EDGE_RAISED, TabEdges(SideOf(FLaidStyle)));
+  }
+  RECT inside = r;
+  InflateRect(&inside, -2, -2);
+  DrawTabInside(dc, tab, inside, selected, focused);
+}
+
+void TPageControl::DrawTabInside(HDC dc, int tab, const RECT& inside, bool selected, bool focused) {
+  TTabSheet* page = FTabPages[tab];
+  if (FLaidStyle & TCS_OWNERDRAWFIXED) {
+    // As the common control does: the parent draws it (and reflects it back to its owner).
+    DRAWITEMSTRUCT d{};
+    d.CtlType = ODT_TAB;
+    d.CtlID = static_cast<UINT>(GetDlgCtrlID(FHandle));
+    d.itemID = static_cast<UINT>(tab);
+    d.itemAction = ODA_DRAWENTIRE;
+    d.itemState = (selected ? ODS_SELECTED : 0) | (focused ? ODS_FOCUS : 0);
+    d.hwndItem = FHandle;
+    d.hDC = dc;
+    d.rcItem = inside;
+    d.itemData = reinterpret_cast<ULONG_PTR>(page);
+    TSaveDC kept(dc);
+    SendMessageA(GetParent(FHandle), WM_DRAWITEM, d.CtlID, reinterpret_cast<LPARAM>(&d));
+    return;
+  }
+  RECT text = inside;
+  if (FImages && page->FImageIndex >= 0) {
+    int w = 0, h = 0;
+    ImageList_GetIconSize(FImages, &w, &h);
+    ImageList_Draw(FImages, page->FImageIndex, dc, text.left + TabPaddingAlong - 2,
+                   (text.top + text.bottom - h) / 2, ILD_TRANSPARENT);
+    text.left += w + TabPaddingAlong;
+  }
+  TSelectObject font(dc, FTabFont ? FTabFont : Font().Handle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(page->Enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  DrawTextA(dc, page->FText.c_str(), static_cast<int>(page->FText.size()), &text,
+            DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+  if (focused) {
+    RECT f = inside;
+    InflateRect(&f, -1, -1);
+    DrawFocusRect(dc, &f);
+  }
+}
+
+// --- messages ---
+
+// The tab control's queries, for whoever reads the control as one.
+bool TPageControl::QueryMessage(TMessage& m) {
+  switch (m.Msg) {
+  case TCM_GETITEMCOUNT:
+    m.Result = TabCount();
+    return true;
+  case TCM_GETCURSEL:
+    m.Result = SelectedTab();
+    return true;
+  case TCM_SETCURSEL: {
+    m.Result = SelectedTab();
+    // No notification, as with the common control.
+    if (TTabSheet* page = PageForTab(static_cast<int>(m.WParam))) TPageControl::SetActivePage(page);
+    return true;
+  }
+  case TCM_GETROWCOUNT:
+    m.Result = RowCount();
+    return true;
+  case TCM_GETITEMRECT: {
+    RECT r = ItemRect(static_cast<int>(m.WParam));
+    if (m.LParam) *reinterpret_cast<RECT*>(m.LParam) = r;
+    m.Result = r.right > r.left ? TRUE : FALSE;
+    return true;
+  }
+  case TCM_HITTEST: {
+    auto* hit = reinterpret_cast<TCHITTESTINFO*>(m.LParam);
+    m.Result = hit ? IndexOfTabAt(hit->pt.x, hit->pt.y) : -1;
+    if (hit) hit->flags = m.Result >= 0 ? TCHT_ONITEM : TCHT_NOWHERE;
+    return true;
+  }
+  case TCM_GETITEMA: {
+    TTabSheet* page = PageForTab(static_cast<int>(m.WParam));
+    auto* item = reinterpret_cast<TCITEMA*>(m.LParam);
+    m.Result = page && item ? TRUE : FALSE;
+    if (!m.Result) return true;
+    if ((item->mask & TCIF_TEXT) && item->pszText && item->cchTextMax > 0)
+      lstrcpynA(item->pszText, page->FText.c_str(), item->cchTextMax);
+    if (item->mask & TCIF_IMAGE) item->iImage = page->FImageIndex;
+    if (item->mask & TCIF_PARAM) item->lParam = reinterpret_cast<LPARAM>(page);
+    return true;
+  }
+  case TCM_ADJUSTRECT: {
+    auto* r = reinterpret_cast<RECT*>(m.LParam);
+    if (!r || !LaidOut()) return true;
+    RECT client = ClientRect(), display = DisplayRect();
+    int sign = m.WParam ? -1 : 1; // TRUE: from a display area to the window's
+    r->left += sign * display.left;
+    r->top += sign * display.top;
+    r->right -= sign * (client.right - display.right);
+    r->bottom -= sign * (client.bottom - display.bottom);
+    return true;
+  }
+  }
+  return false;
+}
+
 void TPageControl::WndProc(TMessage& m) {
-  if (m.Msg == CN_NOTIFY) {
-    auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
-    if (hdr->code == TCN_SELCHANGING) {
-      m.Result = CanChange() ? FALSE : TRUE;
-      return;
+  if (QueryMessage(m)) return;
+  switch (m.Msg) {
+  case WM_PAINT: {
+    if (m.WParam) {
+      PaintTabs(reinterpret_cast<HDC>(m.WParam));
+    } else {
+      TPaint dc(FHandle);
+      PaintTabs(dc);
     }
-    if (hdr->code == TCN_SELCHANGE) {
-      int tab = static_cast<int>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));
-      FActivePage = PageForTab(tab);
-      ShowActivePage();
-      Change();
-      return;
+    return;
+  }
+  case WM_SETFONT:
+    FTabFont = reinterpret_cast<HFONT>(m.WParam);
+    FLayoutStale = true;
+    if (m.LParam) PagesChanged();
+    return;
+  case WM_GETFONT:
+    m.Result = reinterpret_cast<LRESULT>(FTabFont);
+    return;
+  case WM_GETDLGCODE:
+    m.Result = DLGC_WANTARROWS;
+    return;
+  case WM_SETFOCUS:
+  case WM_KILLFOCUS:
+    Invalidate(); // the focus shows on the selected tab
+    break;
+  case WM_LBUTTONDOWN:
+  case WM_LBUTTONDBLCLK: {
+    int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+    if (LaidOut() && FLayout.Scrolls && FLayout.Arrows.Contains(x, y)) {
+      bool back = x < (FLayout.Arrows.Left + FLayout.Arrows.Right) / 2;
+      if (back && FFirstShown > 0) --FFirstShown;
+      if (!back && !FLayout.LastShown) ++FFirstShown;
+      FLayoutStale = true;
+      Invalidate();
+    } else if (int tab = IndexOfTabAt(x, y); tab >= 0) {
+      if (!(GetWindowLongA(FHandle, GWL_STYLE) & TCS_FOCUSNEVER)) ::SetFocus(FHandle);
+      ChooseTab(tab);
     }
+    break;
+  }
   }
   TWinControl::WndProc(m);
+}
+
+TPagesUpdate::~TPagesUpdate() {
+  // Laying out may fail like any window work; a destructor must not let it escape.
+  GuardVoid([this] { FPages.EndUpdate(); });
 }
 
 // --- TListView -----------------------------------------------------------------------------------

@@ -77,8 +77,7 @@ TExtPageControl::TExtPageControl(TComponent* AOwner) : TPageControl(AOwner) {
   FTabGlyphs.OnChange = [this](TObject*) {
     if (!FHandle) return;
     bool any = FTabGlyphs.Images().Count() > 0;
-    SendMessageA(FHandle, TCM_SETIMAGELIST, 0,
-                 reinterpret_cast<LPARAM>(any ? FTabGlyphs.Images().Handle() : nullptr));
+    SetImages(any ? FTabGlyphs.Images().Handle() : nullptr);
     RedrawTabs();
   };
   FTabHeight = FTabSizeHeight;
@@ -114,8 +113,7 @@ void TExtPageControl::InitWnd() {
   TPageControl::InitWnd();
   ApplyTabFont();
   bool any = FTabGlyphs.Images().Count() > 0;
-  SendMessageA(FHandle, TCM_SETIMAGELIST, 0,
-               reinterpret_cast<LPARAM>(any ? FTabGlyphs.Images().Handle() : nullptr));
+  SetImages(any ? FTabGlyphs.Images().Handle() : nullptr);
 }
 
 void TExtPageControl::Loaded() {
@@ -493,7 +491,7 @@ void TExtPageControl::PaintBuffered() {
       CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1)));
   TSelectObject bmpSelected(mem, bmp.Get());
   EraseBackground(mem);
-  CallWindowProcA(FDefWndProc, FHandle, WM_PAINT, reinterpret_cast<WPARAM>(mem.Get()), 0);
+  PaintTabs(mem);
   RECT r = FFullRepaint ? client : dc.Info().rcPaint;
   FFullRepaint = false;
   BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem, r.left, r.top, SRCCOPY);

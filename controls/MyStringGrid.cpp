@@ -136,18 +136,42 @@ namespace {
 // Columns set up before the window exists are measured off-screen in the same font. One canvas
 // serves every such grid and keeps its font while the fonts agree: a bitmap and a font made for
 // each measure were most of the cost of making a page, and there may be hundreds.
-TCanvas& OffscreenCanvas(const TFont& font) {
+// The character widths of its font are kept with it, for the same reason, and the widths of the
+// texts measured in it: every page's grid measures the same headings.
+struct TOffscreenWidths {
+  bool Known = false;
+  INT Widths[256] = {};
+  std::unordered_map<std::string, int> Texts;
+};
+
+TCanvas& OffscreenCanvas(const TFont& font, TOffscreenWidths** widths = nullptr) {
   static TBitmap probe(1, 1);
+  static TOffscreenWidths kept;
   TFont& held = probe.Canvas().Font();
-  if (held.Name() != font.Name() || held.Height() != font.Height() || held.Style() != font.Style())
+  if (held.Name() != font.Name() || held.Height() != font.Height() ||
+      held.Style() != font.Style()) {
     held.Assign(font);
+    kept.Known = false;
+    kept.Texts.clear();
+  }
+  if (widths) {
+    if (!kept.Known)
+      kept.Known = GetCharWidth32A(probe.Canvas().Handle(), 0, 255, kept.Widths) != 0;
+    *widths = &kept;
+  }
   return probe.Canvas();
 }
 
 } // namespace
 
 int TMyStringGrid::TextWidth(const std::string& text) {
-  if (!HandleAllocated()) return OffscreenCanvas(Font()).TextWidth(text);
+  if (!HandleAllocated()) {
+    TOffscreenWidths* kept = nullptr;
+    TCanvas& canvas = OffscreenCanvas(Font(), &kept);
+    auto at = kept->Texts.find(text);
+    if (at == kept->Texts.end()) at = kept->Texts.emplace(text, canvas.TextWidth(text)).first;
+    return at->second;
+  }
   TCanvas& canvas = Canvas();
   canvas.Font().Assign(Font());
   return canvas.TextWidth(text);
@@ -172,12 +196,17 @@ namespace {
 class TTextMeasure {
 public:
   TTextMeasure(TMyStringGrid& grid, TCanvas* canvas) {
-    if (canvas)
+    if (canvas) {
       canvas->Font().Assign(grid.Font());
-    else
-      canvas = &OffscreenCanvas(grid.Font());
-    FDC = canvas->Handle();
-    FHasWidths = GetCharWidth32A(FDC, 0, 255, FWidths) != 0;
+      FDC = canvas->Handle();
+      FHasWidths = GetCharWidth32A(FDC, 0, 255, FWidths) != 0;
+      return;
+    }
+    TOffscreenWidths* kept = nullptr;
+    FDC = OffscreenCanvas(grid.Font(), &kept).Handle();
+    FKept = kept;
+    FHasWidths = kept->Known;
+    std::copy(std::begin(kept->Widths), std::end(kept->Widths), std::begin(FWidths));
   }
   int Estimate(const std::string& text) const {
     if (!FHasWidths) return 0;
@@ -187,8 +216,13 @@ public:
     return w;
   }
   int Exact(const std::string& text) {
+    if (FKept) {
+      auto at = FKept->Texts.find(text);
+      if (at != FKept->Texts.end()) return at->second;
+    }
     SIZE s{};
     GetTextExtentPoint32A(FDC, text.data(), static_cast<int>(text.size()), &s);
+    if (FKept && FKept->Texts.size() < KeptTexts) FKept->Texts.emplace(text, s.cx);
     return s.cx;
   }
   // The widest of some texts, exactly.
@@ -211,21 +245,29 @@ public:
   }
 
 private:
+  // Off screen: texts measured are kept, up to a bound (titles are many and seldom repeat).
+  static constexpr size_t KeptTexts = 4096;
+  TOffscreenWidths* FKept = nullptr;
   HDC FDC = nullptr;
   INT FWidths[256] = {};
   bool FHasWidths = false;
 };
 
+// A column as wide as its widest text, measured in one font selected once for all columns.
+void FitColumnWith(TMyStringGrid& grid, int col, TTextMeasure& measure) {
+  std::vector<std::string> texts;
+  texts.reserve(static_cast<size_t>(grid.RowCount()));
+  for (int r = 0; r < grid.RowCount(); ++r)
+    texts.push_back(grid.Cells(col, r));
+  grid.SetColWidths(col, measure.Widest(texts) + 6);
+}
+
 } // namespace
 
 void TMyStringGrid::FitColumn(int col) {
   if (col < 0 || col >= ColCount()) return;
-  std::vector<std::string> texts;
-  texts.reserve(static_cast<size_t>(RowCount()));
-  for (int r = 0; r < RowCount(); ++r)
-    texts.push_back(Cells(col, r));
   TTextMeasure measure(*this, HandleAllocated() ? &Canvas() : nullptr);
-  SetColWidths(col, measure.Widest(texts) + 6);
+  FitColumnWith(*this, col, measure);
 }
 
 void TMyStringGrid::FitColumnsToRow(int row) {
@@ -239,8 +281,9 @@ void TMyStringGrid::FitColumnsToRow(int row) {
 }
 
 void TMyStringGrid::FitAllColumns() {
+  TTextMeasure measure(*this, HandleAllocated() ? &Canvas() : nullptr);
   for (int c = 0; c < ColCount(); ++c)
-    FitColumn(c);
+    FitColumnWith(*this, c, measure);
   BringLastColumnIntoView();
 }
 

@@ -254,6 +254,52 @@ TEST(ExtPage, AFailingTabDrawReachesTheHandlerAndTheOtherTabsStillDraw) {
   EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[2]);
 }
 
+TEST(ExtPage, TheTabsAnswerTheTabControlsQueriesAndArrowKeysChangePages) {
+  TPageFixture f;
+  HWND w = f.Pages->Handle();
+  EXPECT_EQ(SendMessageA(w, TCM_GETITEMCOUNT, 0, 0), 3);
+  char text[32] = "";
+  TCITEMA item{};
+  item.mask = TCIF_TEXT | TCIF_PARAM;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  ASSERT_TRUE(SendMessageA(w, TCM_GETITEMA, 1, reinterpret_cast<LPARAM>(&item)));
+  EXPECT_STREQ(text, "&Beta");
+  EXPECT_EQ(item.lParam, reinterpret_cast<LPARAM>(f.Sheet[1]));
+  EXPECT_FALSE(SendMessageA(w, TCM_GETITEMA, 3, reinterpret_cast<LPARAM>(&item)));
+  TCHITTESTINFO hit{f.TabCentre(2), 0};
+  EXPECT_EQ(SendMessageA(w, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 2);
+  RECT r{};
+  ASSERT_TRUE(SendMessageA(w, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&r)));
+  EXPECT_TRUE(EqualRect(&r, &static_cast<const RECT&>(f.Pages->TabRect(2))));
+
+  int changes = 0;
+  f.Pages->OnChange = [&](TObject*) { ++changes; };
+  auto key = [&](WORD k) {
+    SendMessageA(w, WM_KEYDOWN, k, 0);
+    ProcessMessages();
+  };
+  key(VK_RIGHT);
+  EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[1]);
+  EXPECT_EQ(SendMessageA(w, TCM_GETCURSEL, 0, 0), 1);
+  key(VK_END);
+  EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[2]);
+  key(VK_RIGHT); // past the last: stays
+  EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[2]);
+  EXPECT_EQ(changes, 2);
+  f.Sheet[1]->SetEnabled(false);
+  key(VK_LEFT); // a disabled page is not chosen
+  EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[2]);
+  f.Sheet[1]->SetEnabled(true);
+  f.Pages->OnChanging = [](TObject*, bool& allow) { allow = false; };
+  key(VK_HOME);
+  EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[2]);
+  // Setting the selection, as a tool would, changes the page without asking.
+  SendMessageA(w, TCM_SETCURSEL, 0, 0);
+  EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[0]);
+  EXPECT_EQ(changes, 2);
+}
+
 TEST(ExtPageMultiLine, TabsThatDoNotFitWrapOntoRowsAndThePagesMoveBelowThem) {
   TPageFixture f;
   f.Pages->SetTabWidth(0);
@@ -268,6 +314,18 @@ TEST(ExtPageMultiLine, TabsThatDoNotFitWrapOntoRowsAndThePagesMoveBelowThem) {
   HWND w = f.Pages->Handle();
   ASSERT_EQ(SendMessageA(w, TCM_GETROWCOUNT, 0, 0), 1) << "one row, the others scroll";
   int oneRowTop = f.Sheet[0]->Top();
+  // The arrows at the row's end scroll it: the first tab moves out, the last one comes in.
+  int lastTab = f.Pages->TabCount() - 1;
+  EXPECT_GT(f.Pages->TabRect(lastTab).right, f.Pages->Width());
+  RECT first = f.Pages->TabRect(0);
+  POINT forward{f.Pages->ClientWidth() - 6, (first.top + first.bottom) / 2};
+  for (int i = 0; i < 20; ++i) {
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(forward.x, forward.y));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(forward.x, forward.y));
+  }
+  EXPECT_LT(f.Pages->TabRect(0).right, 0);
+  EXPECT_LE(f.Pages->TabRect(lastTab).right, f.Pages->Width());
+  EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[0]) << "scrolling chooses no page";
   f.Pages->SetMultiLine(true);
   ProcessMessages();
   int rows = static_cast<int>(SendMessageA(w, TCM_GETROWCOUNT, 0, 0));

@@ -284,7 +284,7 @@ protected:
   }
 
   RECT CategoriesTabs() {
-    std::vector<HWND> pages = Children(FMain, "SysTabControl32");
+    std::vector<HWND> pages = Children(FMain, "TExtPageControl");
     EXPECT_EQ(pages.size(), 2u);
     // The categories are right of the albums.
     HWND right = pages.empty() ? nullptr : pages[0];

@@ -458,7 +458,7 @@ TEST_F(SeamsRun, TheProgramBindsTheSystemsCompressionManager) {
 TEST_F(SeamsRun, ARightClickOnTheCategoryTabsShowsTheirPopUpMenu) {
   TRunningProgram* run = Start();
   ASSERT_TRUE(run);
-  std::vector<HWND> tabs = ChildrenOfClass(run->MainWindow(), "SysTabControl32");
+  std::vector<HWND> tabs = ChildrenOfClass(run->MainWindow(), "TExtPageControl");
   ASSERT_FALSE(tabs.empty());
   RECT r;
   GetWindowRect(tabs[0], &r);
