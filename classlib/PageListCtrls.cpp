@@ -829,13 +829,21 @@ void TListView::DeleteItem(TListItem& item) {
   FItems.erase(FItems.begin() + i);
 }
 
+// With a window the list answers at once: asking each item costs a message and a search of the
+// items, which with hundreds of albums made every update of the commands take tens of ms.
 TListItem* TListView::Selected() {
+  if (FHandle && !FOwnerData) {
+    int i = static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    return i >= 0 && i < static_cast<int>(FItems.size()) ? FItems[i].get() : nullptr;
+  }
   for (auto& it : FItems)
     if (it->Selected()) return it.get();
   return nullptr;
 }
 
 int TListView::SelCount() {
+  if (FHandle && !FOwnerData)
+    return static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0));
   int n = 0;
   for (auto& it : FItems)
     n += it->Selected() ? 1 : 0;

@@ -96,6 +96,17 @@ TEST(ExtListView, HeaderClicksSortAndASecondClickReverses) {
   // Dates and a lone "-" sort as text instead of failing as numbers.
   f.ClickHeader(2);
   EXPECT_EQ(f.Column(2), "-,1999-12-31,2001-05-03,2001-05-04");
+  // Lines selected in the window, as a user selects them: the list reports them in its order.
+  EXPECT_EQ(f.List->SelCount(), 0);
+  EXPECT_EQ(f.List->Selected(), nullptr);
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = LVIS_SELECTED;
+  for (int line : {3, 1})
+    SendMessageA(f.List->Handle(), LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
+  EXPECT_EQ(f.List->SelCount(), 2);
+  ASSERT_NE(f.List->Selected(), nullptr);
+  EXPECT_EQ(f.List->Selected()->Caption(), "bravo");
 }
 
 TEST(ExtListView, DescendingFirstSortAndNoSortWithoutAutoColumnSort) {
