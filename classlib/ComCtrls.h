@@ -179,6 +179,8 @@ private:
   void TabItemChanged(TTabSheet* page);
   // Lays the tabs out if anything they depend on changed; false without a window.
   bool LaidOut();
+  // The visible pages' tab lengths and the rows' depth, in the tab font.
+  void MeasureTabs();
   int SelectedTab() const { return FActivePage ? FActivePage->TabIndex() : -1; }
   // A click or a key chose a tab: the page changes if the owner allows it.
   void ChooseTab(int tab);
@@ -191,8 +193,11 @@ private:
   int FPagesUpdate = 0;
   HIMAGELIST FImages = nullptr;
   HFONT FTabFont = nullptr;
-  // The layout and what it was made for.
+  // The measured tabs, the layout and what it was made for.
   std::vector<TTabSheet*> FTabPages;
+  std::vector<int> FTabLengths;
+  int FTabThickness = 0;
+  bool FMeasureStale = true;
   TTabLayout FLayout;
   bool FLayoutStale = true;
   LONG FLaidStyle = 0;

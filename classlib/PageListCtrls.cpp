@@ -196,7 +196,7 @@ void TPageControl::TabItemChanged(TTabSheet* page) {
 }
 
 void TPageControl::PagesChanged() {
-  FLayoutStale = true;
+  FMeasureStale = true;
   if (!FHandle || FPagesUpdate > 0) return;
   Realign(); // the rows of tabs may have changed the display area
   Invalidate();
@@ -215,7 +215,7 @@ void TPageControl::EndUpdate() {
   if (--FPagesUpdate > 0) return;
   // What was put off: the tabs are laid out once, the sheets take the display area once, and
   // the active one shows.
-  FLayoutStale = true;
+  FMeasureStale = true;
   ShowActivePage();
   Invalidate();
 }
@@ -264,47 +264,57 @@ void TPageControl::AlignControls(RECT&) {
     p->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
-bool TPageControl::LaidOut() {
-  if (!FHandle) return false;
-  RECT client = ClientRect();
-  LONG style = GetWindowLongA(FHandle, GWL_STYLE);
-  int selected = SelectedTab();
-  if (!FLayoutStale && style == FLaidStyle && client.right == FLaidWidth &&
-      client.bottom == FLaidHeight && selected == FLaidSelected)
-    return true;
+void TPageControl::MeasureTabs() {
   FTabPages.clear();
   for (TTabSheet* p : FPages)
     if (p->FTabVisible) FTabPages.push_back(p);
-  TTabLayoutInput in;
-  in.Width = client.right;
-  in.Height = client.bottom;
-  in.Side = SideOf(style);
-  in.MultiLine = (style & TCS_MULTILINE) != 0;
-  in.Buttons = (style & TCS_BUTTONS) != 0;
-  in.Selected = selected;
-  in.FirstShown = FFirstShown;
   int imageW = 0, imageH = 0;
   if (FImages) ImageList_GetIconSize(FImages, &imageW, &imageH);
   TClientDC dc(nullptr);
   TSelectObject font(dc, FTabFont ? FTabFont : Font().Handle());
   TEXTMETRICA tm{};
   GetTextMetricsA(dc, &tm);
-  in.Thickness = FTabSizeHeight > 0 ? FTabSizeHeight
-                                    : std::max<int>(tm.tmHeight, imageH) + 2 * TabPaddingAcross + 1;
-  bool fixed = FTabSizeWidth > 0;
-  in.Justify = !fixed;
-  in.Lengths.reserve(FTabPages.size());
+  FTabThickness = FTabSizeHeight > 0
+                      ? FTabSizeHeight
+                      : std::max<int>(tm.tmHeight, imageH) + 2 * TabPaddingAcross + 1;
+  FTabLengths.clear();
+  FTabLengths.reserve(FTabPages.size());
   for (TTabSheet* p : FTabPages) {
-    if (fixed) {
-      in.Lengths.push_back(FTabSizeWidth);
+    if (FTabSizeWidth > 0) {
+      FTabLengths.push_back(FTabSizeWidth);
       continue;
     }
     RECT text{0, 0, 0, 0};
     DrawTextA(dc, p->FText.c_str(), static_cast<int>(p->FText.size()), &text,
               DT_CALCRECT | DT_SINGLELINE);
-    in.Lengths.push_back(text.right + 2 * TabPaddingAlong +
-                         (imageW ? imageW + TabPaddingAlong : 0));
+    FTabLengths.push_back(text.right + 2 * TabPaddingAlong +
+                          (imageW ? imageW + TabPaddingAlong : 0));
   }
+  FMeasureStale = false;
+}
+
+bool TPageControl::LaidOut() {
+  if (!FHandle) return false;
+  RECT client = ClientRect();
+  LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+  int selected = SelectedTab();
+  if (!FLayoutStale && !FMeasureStale && style == FLaidStyle && client.right == FLaidWidth &&
+      client.bottom == FLaidHeight && selected == FLaidSelected)
+    return true;
+  // A new selection, size or scroll only arranges the tabs again; their texts are measured
+  // when they or the font change.
+  if (FMeasureStale) MeasureTabs();
+  TTabLayoutInput in;
+  in.Lengths = FTabLengths;
+  in.Thickness = FTabThickness;
+  in.Width = client.right;
+  in.Height = client.bottom;
+  in.Side = SideOf(style);
+  in.MultiLine = (style & TCS_MULTILINE) != 0;
+  in.Buttons = (style & TCS_BUTTONS) != 0;
+  in.Justify = FTabSizeWidth <= 0;
+  in.Selected = selected;
+  in.FirstShown = FFirstShown;
   FLayout = LayOutTabs(in);
   FFirstShown = FLayout.FirstShown;
   FLayoutStale = false;
@@ -571,7 +581,7 @@ void TPageControl::WndProc(TMessage& m) {
   }
   case WM_SETFONT:
     FTabFont = reinterpret_cast<HFONT>(m.WParam);
-    FLayoutStale = true;
+    FMeasureStale = true;
     if (m.LParam) PagesChanged();
     return;
   case WM_GETFONT:
