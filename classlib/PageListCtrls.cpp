@@ -378,10 +378,9 @@ void TPageControl::ShowTab(int tab) {
   if (tab < FFirstShown) {
     FFirstShown = tab;
   } else {
-    // Forward until the tab ends before the arrows.
-    int end = FLayout.Arrows.Left - FLayout.Tabs[0].Left;
-    bool vertical = SideOf(FLaidStyle) == TTabSide::Left || SideOf(FLaidStyle) == TTabSide::Right;
-    if (vertical) return; // tabs on the sides wrap, they never scroll
+    // Forward until the tab ends before the arrows: the room is what lies between the first
+    // tab shown and the arrows.
+    int end = FLayout.Arrows.Left - FLayout.Tabs[FFirstShown].Left;
     while (FFirstShown < tab) {
       int right = FLayout.Tabs[tab].Right - FLayout.Tabs[FFirstShown].Left;
       if (right <= end) break;

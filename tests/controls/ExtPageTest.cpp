@@ -326,6 +326,14 @@ TEST(ExtPageMultiLine, TabsThatDoNotFitWrapOntoRowsAndThePagesMoveBelowThem) {
   EXPECT_LT(f.Pages->TabRect(0).right, 0);
   EXPECT_LE(f.Pages->TabRect(lastTab).right, f.Pages->Width());
   EXPECT_EQ(f.Pages->ActivePage(), f.Sheet[0]) << "scrolling chooses no page";
+  // Choosing the third tab scrolls back to it; End then chooses the last tab and brings it clear
+  // of the arrows (two of 16 pixels at the row's end, 2 from the edge).
+  SendMessageA(w, TCM_SETCURSEL, 2, 0);
+  ASSERT_EQ(f.Pages->TabRect(2).left, 2);
+  SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(f.Pages->ActivePage(), f.Pages->PageForTab(lastTab));
+  EXPECT_LE(f.Pages->TabRect(lastTab).right, f.Pages->ClientWidth() - 34);
+  EXPECT_GT(f.Pages->TabRect(lastTab).left, 0);
   f.Pages->SetMultiLine(true);
   ProcessMessages();
   int rows = static_cast<int>(SendMessageA(w, TCM_GETROWCOUNT, 0, 0));
