@@ -563,8 +563,8 @@ std::string TImportCommands::ImportEntry(TArchiveReader& reader, int index,
   const std::string label = entry.Stored.empty() ? "entry " + IntToStr(index + 1) : entry.Stored;
   if (entry.Name.empty()) return label + ": name refused";
   if (entry.Encrypted) return label + ": encrypted";
-  if (entry.Size > MaxEntrySize) return label + ": larger than " + IntToStr(MaxEntrySize >> 20) +
-                                        " MB";
+  if (entry.Size > MaxEntrySize)
+    return label + ": larger than " + IntToStr(MaxEntrySize >> 20) + " MB";
   // Each entry is named by itself and comes from the archive's origin; entries that would share
   // one stay apart, the first keeping the plain one.
   TImportInput input = archiveInput;
@@ -592,9 +592,9 @@ std::string TImportCommands::ImportEntry(TArchiveReader& reader, int index,
   return label + ": " + StringReplaceAll(r, work, label);
 }
 
-std::string TImportCommands::AddEntry(TArchiveReader& reader, int index,
-                                      const TArchiveEntry& entry, const std::string& folder,
-                                      TImportInput input, bool checkDuplicates, TArchiveRun& run) {
+std::string TImportCommands::AddEntry(TArchiveReader& reader, int index, const TArchiveEntry& entry,
+                                      const std::string& folder, TImportInput input,
+                                      bool checkDuplicates, TArchiveRun& run) {
   const std::string work = folder + "entry" + IntToStr(index + 1) + ".tmp";
   TScopeExit workGone([&work] { RemoveWorkFile(work); });
   std::string why;

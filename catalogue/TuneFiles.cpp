@@ -437,8 +437,7 @@ TArchiveEntry TArchiveReader::Entry(int index) const {
   if (zip_stat_index(FZip, index, ZIP_FL_ENC_RAW, &st) == 0) {
     if (st.valid & ZIP_STAT_SIZE) e.Size = static_cast<int64_t>(st.size);
     if (st.valid & ZIP_STAT_CRC) e.Crc = st.crc;
-    e.Encrypted =
-        (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+    e.Encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
   }
   return e;
 }

@@ -84,8 +84,8 @@ struct TArchiveEntry {
   std::string Name;   // the bare file name; empty when nothing safe is left of the stored one
   bool Folder = false;
   bool Encrypted = false;
-  int64_t Size = 0;  // uncompressed, as declared
-  uint32_t Crc = 0;  // as declared
+  int64_t Size = 0; // uncompressed, as declared
+  uint32_t Crc = 0; // as declared
 };
 
 // The reason TArchiveReader::Extract gives for an entry larger than it may write.

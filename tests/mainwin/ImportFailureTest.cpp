@@ -135,10 +135,11 @@ TEST_F(ImportFailures, APackingOutOfMemoryLeavesThatFileOutAndTheOthersGoIn) {
   SetPackBufferLimit((FileSize(smallest) + FileSize(largest)) / 2);
 
   OpenList({first, second, big, zip});
-  EXPECT_EQ(NewBoxes(), std::vector<std::string>{
-                            "These 2 files were not added to the database:\r\n\r\n" + big + ": " +
-                            OutOfMemory + "\r\n" + zip + ": OK decompressing but big.mid: " +
-                            OutOfMemory + " (1 of 2 entries left out)"});
+  EXPECT_EQ(NewBoxes(),
+            std::vector<std::string>{"These 2 files were not added to the database:\r\n\r\n" + big +
+                                     ": " + OutOfMemory + "\r\n" + zip +
+                                     ": OK decompressing but big.mid: " + OutOfMemory +
+                                     " (1 of 2 entries left out)"});
   EXPECT_TRUE(Stored(first));
   EXPECT_TRUE(Stored(second));
   EXPECT_TRUE(Stored(zip + "+a small.mid")) << "the archive's other title went in";

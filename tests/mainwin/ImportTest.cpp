@@ -347,8 +347,8 @@ TEST_F(Import, ArchivesFriendlyAndHostile) {
       // entry whose name an earlier one has ends in its number, which the cut must not take.
       const std::string plain = Archive(name) + "+" + want[i].Name;
       const std::string mark = " (entry " + std::to_string(want[i].Twin) + ")";
-      EXPECT_EQ(recs[i].Origin, want[i].Twin ? plain.substr(0, 255 - mark.size()) + mark
-                                             : plain.substr(0, 255));
+      EXPECT_EQ(recs[i].Origin,
+                want[i].Twin ? plain.substr(0, 255 - mark.size()) + mark : plain.substr(0, 255));
       std::string title, type;
       TitleAndTypeOf(want[i].Name, title, type);
       EXPECT_EQ(recs[i].Title, title.substr(0, 125));

@@ -184,8 +184,10 @@ TEST_F(RequestRun, HandedOffArchivesKeepTwinEntriesApartAndNameWhatTheyLeaveOut)
   std::map<std::string, std::string> zips;
   int titlesSoFar = 0;
   size_t boxesSoFar = 0;
-  for (auto [name, titles, boxes] : {std::tuple{"twins.zip", 2, 0}, {"twindups.zip", 2, 1},
-                                     {"longnames.zip", 2, 0}, {"encrypted.zip", 1, 1}}) {
+  for (auto [name, titles, boxes] : {std::tuple{"twins.zip", 2, 0},
+                                     {"twindups.zip", 2, 1},
+                                     {"longnames.zip", 2, 0},
+                                     {"encrypted.zip", 1, 1}}) {
     zips[name] = Copy(OracleDir("import_archives") + name, name);
     EXPECT_GE(SecondStart(FDir.Path(), "Z\"" + zips[name] + "\""), 0) << name;
     titlesSoFar += titles;
@@ -214,10 +216,10 @@ TEST_F(RequestRun, HandedOffArchivesKeepTwinEntriesApartAndNameWhatTheyLeaveOut)
     for (const auto& [entry, crc] : ExpectedCrcs(archive)) {
       const size_t mark = entry.find(" (entry ");
       const std::string plain = path + "+" + entry.substr(0, mark);
-      const std::string origin = mark == std::string::npos
-                                     ? plain.substr(0, 255)
-                                     : plain.substr(0, 255 - (entry.size() - mark)) +
-                                           entry.substr(mark);
+      const std::string origin =
+          mark == std::string::npos
+              ? plain.substr(0, 255)
+              : plain.substr(0, 255 - (entry.size() - mark)) + entry.substr(mark);
       ASSERT_EQ(titles.count(origin), 1u) << origin;
       EXPECT_EQ(titles[origin].Crc, crc) << origin;
     }

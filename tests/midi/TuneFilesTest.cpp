@@ -156,6 +156,7 @@ TEST(TuneZip, FailuresAnswerFalseAndLeaveNoArchive) {
   // An archive already there stays byte for byte whatever ends the packing of a new one.
   WriteFileBytes(dir / "old.zip", "an older archive");
   EXPECT_FALSE(tunes.ZipOneFile(dir / "missing.mid", dir / "old.zip"));
+  ASSERT_TRUE(FileExists(dir / "old.zip"));
   EXPECT_EQ(ReadFileBytes(dir / "old.zip"), "an older archive");
   WriteFileBytes(dir / "a.mid", std::string(200000, 'a'));
   EXPECT_FALSE(tunes.ZipFileList({dir / "a.mid", dir / "missing.mid"}, dir / "list.zip"));
