@@ -39,15 +39,32 @@ def seconds(raw):
     return ms // 1000 if ms >= 0 else -1
 
 
-def raw_entry(name, data, crc=None, declared=None):
-    """A stored entry whose name is raw bytes; crc and declared size may lie."""
+def raw_entry(name, data, crc=None, declared=None, flags=0, method=0):
+    """An entry whose name is raw bytes; crc and declared size may lie; data as stored."""
     crc = zlib.crc32(data) if crc is None else crc
     size = len(data) if declared is None else declared
-    local = struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 20, 0, 0, 0, 0, crc, len(data), size,
-                        len(name), 0) + name + data
-    central = struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 20, 20, 0, 0, 0, 0, crc,
+    local = struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 20, flags, method, 0, 0, crc, len(data),
+                        size, len(name), 0) + name + data
+    central = struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 20, 20, flags, method, 0, 0, crc,
                           len(data), size, len(name), 0, 0, 0, 0, 0, 0) + name
     return local, central
+
+
+def write_zip(path, body, directory, count):
+    end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, count, count, len(directory), len(body),
+                      0)
+    with open(path, "wb") as f:
+        f.write(body + directory + end)
+
+
+def write_raw_archive(path, entries):
+    body, directory = b"", b""
+    for name, data, crc, declared, *flags in entries:
+        local, central = raw_entry(name, data, crc, declared, *flags)
+        central = central[:42] + struct.pack("<I", len(body)) + central[46:]
+        body += local
+        directory += central
+    write_zip(path, body, directory, len(entries))
 
 
 BOMB_BODY = 30 * 1024 * 1024
@@ -80,26 +97,15 @@ def pkware_encrypt(data, password, crc):
     return bytes(out)
 
 
-def write_encrypted_archive(path, secret_name, secret, open_name, plain, password):
+def write_encrypted_archive(path, secret, plain, password):
+    """secret.mid encrypted (flag bit 0), open.mid as it is; zipfile reads both back."""
     crc = zlib.crc32(secret) & 0xFFFFFFFF
-    body = pkware_encrypt(secret, password, crc)
-    entries = [(secret_name, body, 1, crc, len(secret)),
-               (open_name, plain, 0, zlib.crc32(plain) & 0xFFFFFFFF, len(plain))]
-    local_part, directory = b"", b""
-    for name, data, flags, crc, size in entries:
-        offset = len(local_part)
-        local_part += struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 20, flags, 0, 0, 0, crc,
-                                  len(data), size, len(name), 0) + name + data
-        directory += struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 20, 20, flags, 0, 0, 0,
-                                 crc, len(data), size, len(name), 0, 0, 0, 0, 0, offset) + name
-    end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, len(entries), len(entries),
-                      len(directory), len(local_part), 0)
-    with open(path, "wb") as f:
-        f.write(local_part + directory + end)
+    write_raw_archive(path, [(b"secret.mid", pkware_encrypt(secret, password, crc), crc,
+                              len(secret), 1), (b"open.mid", plain, None, None)])
     with zipfile.ZipFile(path) as z:
-        assert z.read(secret_name.decode(), pwd=password) == secret
-        assert z.getinfo(secret_name.decode()).flag_bits & 1
-        assert z.read(open_name.decode()) == plain
+        assert z.getinfo("secret.mid").flag_bits & 1
+        assert z.read("secret.mid", pwd=password) == secret
+        assert z.read("open.mid") == plain
 
 
 def write_bomb(path):
@@ -108,31 +114,10 @@ def write_bomb(path):
     packer = zlib.compressobj(9, zlib.DEFLATED, -15)
     packed = packer.compress(body) + packer.flush()
     crc = zlib.crc32(body) & 0xFFFFFFFF
-    first = b"tune0001.mid"
-    local = struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 20, 0, 8, 0, 0, crc, len(packed),
-                        len(body), len(first), 0) + first + packed
-    directory = b""
-    for n in range(1, BOMB_ENTRIES + 1):
-        name = b"tune%04d.mid" % n
-        directory += struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 20, 20, 0, 8, 0, 0, crc,
-                                 len(packed), len(body), len(name), 0, 0, 0, 0, 0, 0) + name
-    end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, BOMB_ENTRIES, BOMB_ENTRIES,
-                      len(directory), len(local), 0)
-    with open(path, "wb") as f:
-        f.write(local + directory + end)
-
-
-def write_raw_archive(path, entries):
-    body, directory = b"", b""
-    for name, data, crc, declared in entries:
-        local, central = raw_entry(name, data, crc, declared)
-        central = central[:42] + struct.pack("<I", len(body)) + central[46:]
-        body += local
-        directory += central
-    end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, len(entries), len(entries),
-                      len(directory), len(body), 0)
-    with open(path, "wb") as f:
-        f.write(body + directory + end)
+    local, _ = raw_entry(b"tune0001.mid", packed, crc, len(body), 0, 8)
+    directory = b"".join(raw_entry(b"tune%04d.mid" % n, packed, crc, len(body), 0, 8)[1]
+                         for n in range(1, BOMB_ENTRIES + 1))
+    write_zip(path, local, directory, BOMB_ENTRIES)
 
 
 def main():
@@ -220,8 +205,7 @@ def main():
         z.writestr(long_two, b)
     expect("longnames.zip", long_one, a, songwrite[0])
     expect("longnames.zip", long_two, b, songwrite[1], 2)
-    write_encrypted_archive(os.path.join(out, "encrypted.zip"), b"secret.mid", a, b"open.mid", b,
-                            b"tonal")
+    write_encrypted_archive(os.path.join(out, "encrypted.zip"), a, b, b"tonal")
     expect("encrypted.zip", "open.mid", b, songwrite[1])
     write_bomb(os.path.join(out, "bomb.zip"))
     # Not archives at all, or cut short.

@@ -543,29 +543,22 @@ TEST_F(SeamsRun, ArchivingPacksTheTitlesIntoTheZipTheSaveDialogNames) {
 // kinds drawn at random: deflating them at the highest level takes a good second, long enough
 // for a Cancel to come in the middle of packing.
 std::string SlowToPackMidi() {
-  auto bigEndian = [](uint32_t v, int bytes) {
-    std::string b;
-    for (int i = bytes - 1; i >= 0; --i)
-      b += static_cast<char>(v >> (8 * i));
-    return b;
-  };
-  const int length = 60000; // a text event holds at most 65534 bytes
-  const std::string lengthBytes = {static_cast<char>(0x80 | (length >> 14)),
-                                   static_cast<char>(0x80 | ((length >> 7) & 0x7F)),
-                                   static_cast<char>(length & 0x7F)};
   std::string track;
   uint32_t seed = 12345;
   for (int event = 0; event < 32; ++event) {
-    std::string text(length, ' ');
+    std::string text(60000, ' '); // a text event holds at most 65534 bytes
     for (char& c : text) {
       seed = seed * 1103515245u + 12345u;
       c = "ACGT"[(seed >> 16) & 3];
     }
-    track += std::string("\0\xFF\x01", 3) + lengthBytes + text;
+    track += std::string("\0\xFF\x01\x83\xD4\x60", 6) + text; // 60000 as 3 x 7 bits
   }
   track += std::string("\0\xFF\x2F\0", 4);
-  return "MThd" + bigEndian(6, 4) + bigEndian(0, 2) + bigEndian(1, 2) + bigEndian(96, 2) + "MTrk" +
-         bigEndian(static_cast<uint32_t>(track.size()), 4) + track;
+  const uint32_t size = static_cast<uint32_t>(track.size());
+  return std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk", 18) +
+         std::string{static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                     static_cast<char>(size >> 8), static_cast<char>(size)} +
+         track;
 }
 
 TEST_F(SeamsRun, ArchivingCancelledWhilePackingKeepsTheArchiveItWasToReplace) {
