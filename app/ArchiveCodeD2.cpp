@@ -68,7 +68,7 @@ void TArchiveForm::BitBtn1Click(TObject*) {
   // Before the import starts there is nothing to wait for.
   if (!FWorking) {
     Timer1->SetEnabled(false);
-    FResult.clear();
+    FResult = "The import was cancelled before any entry was read";
     Close();
   }
 }

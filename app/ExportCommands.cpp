@@ -264,24 +264,24 @@ void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringL
     window.EPB2->SetRange(0, 100);
     window.EPB2->SetPosition(0);
   }
+  const std::string written =
+      UpperCase(archiveName).find(".ZIP") == std::string::npos ? archiveName + ".zip" : archiveName;
+  const bool existed = FileExists(written);
+  // The packing replaces an archive of that name only when the new one is whole and was not
+  // cancelled, so a packed archive is a finished one.
   const bool packed = FFrm.TuneFiles()->ZipFileList(files, archiveName);
-  if (!packed && !window.Cancelled()) {
-    ArchiveBox("Archiving failed!  Check titles for unusual characters." + leftOutLine,
-               TKind::Error);
-  } else if (window.Cancelled()) {
-    // A cancel that came with the last of the packing: the user still gets no archive.
-    if (packed) {
-      const std::string written = UpperCase(archiveName).find(".ZIP") == std::string::npos
-                                      ? archiveName + ".zip"
-                                      : archiveName;
-      DeleteFileA(written.c_str());
-    }
-    ArchiveBox("Archiving cancelled!", TKind::Warning);
-  } else {
+  const std::string keptLine =
+      existed ? "\r\n\r\n   The archive already there was left as it was." : "";
+  if (packed) {
     std::string text = "Archiving successfully completed!";
     if (window.Visible() && duplicates > 0)
       text += "\r\n\r\n   " + IntToStr(duplicates) + " duplicates were ignored";
     ArchiveBox(text + leftOutLine, TKind::Information);
+  } else if (window.Cancelled()) {
+    ArchiveBox("Archiving cancelled!" + keptLine, TKind::Warning);
+  } else {
+    ArchiveBox("Archiving failed!  Check titles for unusual characters." + leftOutLine + keptLine,
+               TKind::Error);
   }
 }
 

@@ -3,7 +3,9 @@
 #include "ImportCommands.h"
 #include <windows.h>
 #include <algorithm>
+#include <map>
 #include <new>
+#include <set>
 #include "FolderTools.h"
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
@@ -434,7 +436,7 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, const TImpor
   TArchiveReader reader;
   std::string error;
   if (!reader.Open(archiveName, error)) {
-    result = "Error decompressing";
+    result = "Error decompressing: " + error;
     return false;
   }
   if (reader.Count() == 0) {
@@ -457,6 +459,55 @@ bool TImportCommands::ImportArchive(const std::string& archiveName, const TImpor
   return ImportEntries(reader, folder, input, checkDuplicates, result);
 }
 
+// What one archive import keeps from entry to entry.
+struct TArchiveRun {
+  // Origins given so far, as stored, and the entries that asked for each one first.
+  std::set<std::string> Given;
+  std::map<std::string, std::vector<int>> Asked;
+  int64_t BytesLeft = MaxArchiveBytes;
+  bool Full = false; // the bytes ran out: later entries are past the limits
+  std::vector<int32_t> Keys;
+  std::string FirstFailure;
+  int Failed = 0, PastLimits = 0, Processed = 0;
+  bool Cancelled = false;
+};
+
+namespace {
+
+// An origin for an entry whose plain one an earlier entry has: its number in the archive after
+// it, within the record's room so that the two stay apart as stored.
+std::string MarkedOrigin(const std::string& stored, int index, const std::set<std::string>& given) {
+  for (int n = 1;; ++n) {
+    const std::string mark =
+        " (entry " + IntToStr(index + 1) + (n > 1 ? ", " + IntToStr(n) : "") + ")";
+    std::string origin = stored.substr(0, OriginRoom - mark.size()) + mark;
+    if (!given.count(origin)) return origin;
+  }
+}
+
+// The archive's result: "OK", or what was cancelled and left out, and how many entries.
+std::string ArchiveResult(const TArchiveRun& run, int count) {
+  std::vector<std::string> parts;
+  if (run.Cancelled)
+    parts.push_back("the import was cancelled after " + IntToStr(run.Processed) + " of " +
+                    IntToStr(count) + " entries");
+  if (!run.FirstFailure.empty()) parts.push_back(run.FirstFailure);
+  if (run.PastLimits > 0)
+    parts.push_back(IntToStr(run.PastLimits) + " entries past the limits of " +
+                    IntToStr(MaxArchiveEntries) + " entries and " +
+                    IntToStr(MaxArchiveBytes >> 20) + " MB unpacked in all");
+  if (parts.empty()) return "OK";
+  std::string text = "OK decompressing but " + parts[0];
+  for (size_t i = 1; i < parts.size(); ++i)
+    text += "; " + parts[i];
+  const int leftOut = run.Failed + run.PastLimits;
+  if (leftOut > 0)
+    text += " (" + IntToStr(leftOut) + " of " + IntToStr(count) + " entries left out)";
+  return text;
+}
+
+} // namespace
+
 bool TImportCommands::ImportEntries(TArchiveReader& reader, const std::string& folder,
                                     const TImportInput& input, bool checkDuplicates,
                                     std::string& result) {
@@ -466,76 +517,116 @@ bool TImportCommands::ImportEntries(TArchiveReader& reader, const std::string& f
     window->GroupBox1->SetCaption(" Extracting " + IntToStr(count) + " files from archive ");
     window->Repaint();
   }
-  std::vector<int32_t> keys;
-  std::string failure;
-  bool cancelled = false;
-  int processed = 0;
-  for (int i = 0; i < count && !cancelled; ++i) {
+  TArchiveRun run;
+  for (int i = 0; i < count; ++i) {
+    const TArchiveEntry entry = reader.Entry(i);
+    // Past the limits the entries are only counted.
+    if (!run.Full && !entry.Folder && entry.Size <= MaxEntrySize && entry.Size > run.BytesLeft)
+      run.Full = true;
+    if (i >= MaxArchiveEntries || run.Full) {
+      run.PastLimits += entry.Folder ? 0 : 1;
+      continue;
+    }
     if (FFrm.Road().Aborted() || FExtractAbort) {
-      cancelled = true;
+      run.Cancelled = true;
       break;
     }
     std::string r;
     // One entry's failure is its result; the next entry goes on.
     try {
-      r = ImportEntry(reader, i, folder, input, checkDuplicates, keys, cancelled);
+      r = ImportEntry(reader, i, entry, folder, input, checkDuplicates, run);
     } catch (const std::exception& e) {
-      r = FailureText(e);
+      r = (entry.Stored.empty() ? "entry " + IntToStr(i + 1) : entry.Stored) + ": " +
+          FailureText(e);
     }
-    if (cancelled) break;
-    if (r != "OK" && failure.empty()) failure = r.empty() ? "not added" : r;
-    ++processed;
+    if (run.Cancelled) break;
+    if (r.empty()) {
+      ++run.PastLimits; // it ran past the bytes left
+    } else if (r != "OK") {
+      ++run.Failed;
+      if (run.FirstFailure.empty()) run.FirstFailure = r;
+    }
+    ++run.Processed;
     if (window) window->EPB2->SetPosition(i + 1);
     if (OnArchiveEntryDone) OnArchiveEntryDone(i + 1);
   }
-  FAddedKeys = keys;
-  if (!failure.empty()) {
-    result = "OK decompressing but " + failure;
-    return false;
-  }
-  if (cancelled) {
-    result = "OK decompressing but the import was cancelled after " + IntToStr(processed) + " of " +
-             IntToStr(count) + " files";
-    return false;
-  }
-  result = "OK";
-  return true;
+  FAddedKeys = run.Keys;
+  result = ArchiveResult(run, count);
+  return result == "OK";
 }
 
 std::string TImportCommands::ImportEntry(TArchiveReader& reader, int index,
-                                         const std::string& folder,
+                                         const TArchiveEntry& entry, const std::string& folder,
                                          const TImportInput& archiveInput, bool checkDuplicates,
-                                         std::vector<int32_t>& keys, bool& cancelled) {
-  TArchiveEntry entry = reader.Entry(index);
+                                         TArchiveRun& run) {
   if (entry.Folder) return "OK";
-  if (entry.Name.empty()) return "Error decompressing";
-  if (entry.Size > MaxEntrySize) return "Invalid file size";
+  const std::string label = entry.Stored.empty() ? "entry " + IntToStr(index + 1) : entry.Stored;
+  if (entry.Name.empty()) return label + ": name refused";
+  if (entry.Encrypted) return label + ": encrypted";
+  if (entry.Size > MaxEntrySize)
+    return label + ": larger than " + IntToStr(MaxEntrySize >> 20) + " MB";
+  // Each entry is named by itself and comes from the archive's origin; entries that would share
+  // one stay apart, the first keeping the plain one.
+  TImportInput input = archiveInput;
+  input.Title = entry.Name;
+  input.Origin = archiveInput.Origin + "+" + entry.Name;
+  const std::string plain = StoredOrigin(input.Origin);
+  std::vector<int>& asked = run.Asked[plain];
+  for (int earlier : asked) {
+    const TArchiveEntry twin = reader.Entry(earlier);
+    // The same bytes under the same name again is a duplicate, not a title of its own.
+    if (checkDuplicates && twin.Size == entry.Size && twin.Crc == entry.Crc &&
+        reader.SameBytes(earlier, index)) {
+      run.BytesLeft -= entry.Size;
+      return label + ": Duplicate of entry " + IntToStr(earlier + 1);
+    }
+  }
+  asked.push_back(index);
+  if (run.Given.count(plain)) input.Origin = MarkedOrigin(plain, index, run.Given);
+  run.Given.insert(StoredOrigin(input.Origin));
+  std::string r = AddEntry(reader, index, entry, folder, input, checkDuplicates, run);
+  if (r == "OK" || r.empty()) return r; // "" when cancelled or past the limits
+  // The result names the entry, never its work file.
+  const std::string work = folder + "entry" + IntToStr(index + 1) + ".tmp";
+  if (r.compare(0, work.size(), work) == 0) return label + r.substr(work.size());
+  return label + ": " + StringReplaceAll(r, work, label);
+}
+
+std::string TImportCommands::AddEntry(TArchiveReader& reader, int index, const TArchiveEntry& entry,
+                                      const std::string& folder, TImportInput input,
+                                      bool checkDuplicates, TArchiveRun& run) {
   const std::string work = folder + "entry" + IntToStr(index + 1) + ".tmp";
   TScopeExit workGone([&work] { RemoveWorkFile(work); });
   std::string why;
   bool stop = false;
-  bool extracted = reader.Extract(index, work, MaxEntrySize, why, [this, &stop](int percent) {
+  const int64_t limit = std::min(MaxEntrySize, run.BytesLeft);
+  const bool extracted = reader.Extract(index, work, limit, why, [this, &stop](int percent) {
     AUZ1ArchiveProgress(percent, stop);
     return stop;
   });
   if (stop) {
-    cancelled = true;
+    run.Cancelled = true;
     return "";
   }
-  if (!extracted)
-    return FileSize(work) > MaxEntrySize || entry.Size > MaxEntrySize ? "Invalid file size"
-                                                                      : "Error decompressing";
-  // Each entry is named by itself and comes from the archive's origin.
-  TImportInput input = archiveInput;
-  input.Title = entry.Name;
-  input.Origin = archiveInput.Origin + "+" + entry.Name;
+  const bool tooLarge = !extracted && why == EntryTooLarge;
+  run.BytesLeft -= tooLarge ? limit : std::max(entry.Size, extracted ? FileSize(work) : 0);
+  if (tooLarge) {
+    // Past the bytes left, not past the entry limit: the limits end the import here.
+    if (limit < MaxEntrySize) {
+      run.BytesLeft = 0;
+      run.Full = true;
+      return "";
+    }
+    return "larger than " + IntToStr(MaxEntrySize >> 20) + " MB";
+  }
+  if (!extracted) return why == "encrypted" ? why : "read error (" + why + ")";
   FAddedKeys.clear();
   std::string r;
   AddMIDIToCatalogue(work, input, true, r, checkDuplicates);
-  // A title already there counts as found when duplicates are not added again.
+  // A title already in the catalogue counts as found when duplicates are not added again.
   if (r == "Duplicate" && checkDuplicates) r = "OK";
-  keys.insert(keys.end(), FAddedKeys.begin(), FAddedKeys.end());
-  return r;
+  run.Keys.insert(run.Keys.end(), FAddedKeys.begin(), FAddedKeys.end());
+  return r.empty() ? "not added" : r;
 }
 
 void TImportCommands::AZ1ArchiveProgress(int progress, bool& abort) {

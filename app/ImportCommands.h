@@ -10,6 +10,8 @@
 
 class TMasterFrm;
 class TArchiveReader;
+struct TArchiveEntry;
+struct TArchiveRun;
 struct TTuneSnapshot;
 class TMyDB;
 
@@ -64,6 +66,10 @@ std::string DropTitleOf(const std::string& path);
 
 // Entries larger than this are not extracted from an archive.
 inline constexpr int64_t MaxEntrySize = 64ll * 1024 * 1024;
+// One archive import looks at this many entries at most and unpacks this many bytes in all at
+// most, so that a small archive cannot fill the disk or keep the program busy for hours.
+inline constexpr int MaxArchiveEntries = 10000;
+inline constexpr int64_t MaxArchiveBytes = 256ll * 1024 * 1024;
 
 // The files an import left out and why, told to the user in one box once the import is over.
 class TLeftOutFiles {
@@ -169,10 +175,15 @@ private:
                    const TImportInput& input, bool quiet, int seconds, std::string& result);
   void AddByKind(const std::string& fileName, const TImportInput& input, std::string& result,
                  bool checkDuplicates, bool quiet);
-  // One entry of an archive: its result, "" with cancelled set when the user stopped it.
-  std::string ImportEntry(TArchiveReader& reader, int index, const std::string& folder,
-                          const TImportInput& archiveInput, bool checkDuplicates,
-                          std::vector<int32_t>& keys, bool& cancelled);
+  // One entry of an archive: "OK", or why it was left out, naming the entry as the archive does;
+  // "" when the user stopped it (the run's cancel set) or it ran past the bytes left.
+  std::string ImportEntry(TArchiveReader& reader, int index, const TArchiveEntry& entry,
+                          const std::string& folder, const TImportInput& archiveInput,
+                          bool checkDuplicates, TArchiveRun& run);
+  // Unpacks an entry to its work file and adds it under the origin given; "" as ImportEntry.
+  std::string AddEntry(TArchiveReader& reader, int index, const TArchiveEntry& entry,
+                       const std::string& folder, TImportInput input, bool checkDuplicates,
+                       TArchiveRun& run);
   // The archive window when it shows, for the import's progress.
   TArchiveForm* ShownArchiveWindow() const;
   // Runs every entry of an open archive; the result names the first failure or the cancel.

@@ -196,6 +196,8 @@ void TScanCommands::ImportScanned(const TStringList& files, const TImportInput& 
     input.Title = ExtractFileName(files[i]);
     input.Origin = files[i];
     FFrm.ImportCommands().ImportFile(files[i], input, result, checkDuplicates, true);
+    // With duplicates ignored, a file already in the catalogue is what the user asked for.
+    if (checkDuplicates && result == "Duplicate") continue;
     FFrm.ImportCommands().NoteLeftOut(leftOut, files[i], result);
   }
 }

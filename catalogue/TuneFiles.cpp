@@ -2,6 +2,7 @@
 // and are always reduced to a bare name so that nothing is written outside the target folder.
 #include "TuneFiles.h"
 #include "Classes.h"
+#include "FileOps.h"
 #include "Guard.h"
 #include "Handles.h"
 #include "MessageBox.h"
@@ -223,9 +224,12 @@ int TTuneFiles::GetMIDIDuration(const std::string& path) {
 }
 
 bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::string& archive) {
-  if (FileExists(archive) && !RemoveFile(archive)) return false;
+  // Packed under a work name beside the archive and put in its place only when whole: a failed or
+  // cancelled packing leaves the archive that was there as it was.
+  const std::string work = archive + ".new";
+  if (FileExists(work) && !RemoveFile(work)) return false;
   std::string error;
-  TZipArchive owner(OpenArchive(archive, ZIP_CREATE | ZIP_TRUNCATE, error));
+  TZipArchive owner(OpenArchive(work, ZIP_CREATE | ZIP_TRUNCATE, error));
   if (!owner) return false;
   zip_t* za = owner.Get();
   bool ok = true;
@@ -261,13 +265,19 @@ bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::
           return Guard(1, [&] { return static_cast<TTuneFiles*>(self)->OnAbortQuery() ? 1 : 0; });
         },
         nullptr, this);
-  if (ok && zip_close(za) == 0) {
-    owner.Release(); // zip_close freed it
-    return true;
+  if (!ok || zip_close(za) != 0) {
+    owner.Reset();
+    RemoveFile(work); // a partial archive must not pass for a good one
+    return false;
   }
-  owner.Reset();
-  RemoveFile(archive); // a partial archive must not pass for a good one
-  return false;
+  owner.Release(); // zip_close freed it
+  // A cancel heard with the last of the packing keeps the former archive all the same.
+  const bool aborted = OnAbortQuery && Guard(true, [&] { return OnAbortQuery(); });
+  if (aborted || !DefaultFileOps().RenameOver(work, archive)) {
+    RemoveFile(work);
+    return false;
+  }
+  return true;
 }
 
 bool TTuneFiles::ZipBytes(const std::string& bytes, const std::string& entryName,
@@ -419,27 +429,47 @@ TArchiveEntry TArchiveReader::Entry(int index) const {
   TArchiveEntry e;
   if (!FZip) return e;
   const char* stored = zip_get_name(FZip, index, ZIP_FL_ENC_RAW);
-  std::string name = stored ? stored : "";
-  e.Folder = !name.empty() && (name.back() == '/' || name.back() == '\\');
-  e.Name = e.Folder ? "" : BareEntryName(name);
+  e.Stored = stored ? stored : "";
+  e.Folder = !e.Stored.empty() && (e.Stored.back() == '/' || e.Stored.back() == '\\');
+  e.Name = e.Folder ? "" : BareEntryName(e.Stored);
   zip_stat_t st;
   zip_stat_init(&st);
-  if (zip_stat_index(FZip, index, ZIP_FL_ENC_RAW, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
-    e.Size = static_cast<int64_t>(st.size);
+  if (zip_stat_index(FZip, index, ZIP_FL_ENC_RAW, &st) == 0) {
+    if (st.valid & ZIP_STAT_SIZE) e.Size = static_cast<int64_t>(st.size);
+    if (st.valid & ZIP_STAT_CRC) e.Crc = st.crc;
+    e.Encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+  }
   return e;
 }
+
+namespace {
+
+// Why an entry could not be opened: "encrypted" when it needs a password, else the library's text.
+std::string OpenFailure(zip_t* za) {
+  zip_error_t* error = zip_get_error(za);
+  switch (zip_error_code_zip(error)) {
+  case ZIP_ER_NOPASSWD:
+  case ZIP_ER_WRONGPASSWD:
+  case ZIP_ER_ENCRNOTSUPP:
+    return "encrypted";
+  default:
+    return zip_error_strerror(error);
+  }
+}
+
+} // namespace
 
 bool TArchiveReader::Extract(int index, const std::string& target, int64_t maxSize,
                              std::string& why, const std::function<bool(int)>& progress) {
   TArchiveEntry e = Entry(index);
   if (e.Size > maxSize) {
-    why = "the entry is larger than " + IntToStr(maxSize) + " bytes";
+    why = EntryTooLarge;
     return false;
   }
   TZipEntry entry(FZip ? zip_fopen_index(FZip, index, 0) : nullptr);
   zip_file_t* zf = entry.Get();
   if (!zf) {
-    why = FZip ? zip_error_strerror(zip_get_error(FZip)) : "no archive";
+    why = FZip ? OpenFailure(FZip) : "no archive";
     return false;
   }
   bool ok = true;
@@ -459,7 +489,7 @@ bool TArchiveReader::Extract(int index, const std::string& target, int64_t maxSi
       // The declared size may lie: what is really written is bounded too.
       if (done > maxSize) {
         ok = false;
-        why = "the entry is larger than " + IntToStr(maxSize) + " bytes";
+        why = EntryTooLarge;
         break;
       }
       out.WriteBuffer(buf, static_cast<int32_t>(n));
@@ -478,4 +508,36 @@ bool TArchiveReader::Extract(int index, const std::string& target, int64_t maxSi
   entry.Reset();
   if (!ok) RemoveFile(target);
   return ok;
+}
+
+namespace {
+
+// Reads until the buffer is full or the entry ends: the count read, -1 on a read error.
+zip_int64_t ReadFull(zip_file_t* zf, std::string& buffer) {
+  zip_int64_t got = 0;
+  const auto size = static_cast<zip_int64_t>(buffer.size());
+  while (got < size) {
+    zip_int64_t n = zip_fread(zf, buffer.data() + got, static_cast<zip_uint64_t>(size - got));
+    if (n < 0) return -1;
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
+} // namespace
+
+bool TArchiveReader::SameBytes(int a, int b) {
+  if (!FZip) return false;
+  TZipEntry first(zip_fopen_index(FZip, a, 0));
+  TZipEntry second(zip_fopen_index(FZip, b, 0));
+  if (!first || !second) return false;
+  std::string x(65536, '\0'), y(65536, '\0');
+  for (;;) {
+    zip_int64_t n = ReadFull(first.Get(), x);
+    zip_int64_t m = ReadFull(second.Get(), y);
+    if (n < 0 || m < 0 || n != m) return false;
+    if (n == 0) return true;
+    if (std::memcmp(x.data(), y.data(), static_cast<size_t>(n)) != 0) return false;
+  }
 }

@@ -42,7 +42,8 @@ public:
   int GetMIDIDuration(const std::string& path);
   // The same for a Standard MIDI File held in memory.
   int GetMIDIDurationOf(const std::string& bytes);
-  // Packs one file under its bare name, deflated at maximum compression, replacing the archive.
+  // Packs one file under its bare name, deflated at maximum compression. The archive is replaced
+  // only by a whole new one: a failed or aborted packing leaves it as it was.
   bool ZipOneFile(const std::string& file, const std::string& archive) override;
   // Packs bytes as the one entry of a new archive made in memory, deflated at maximum
   // compression, dated now. False (and no archive) when the packing fails; std::bad_alloc when
@@ -50,7 +51,8 @@ public:
   static bool ZipBytes(const std::string& bytes, const std::string& entryName,
                        std::string& archive);
   // Packs every listed file under its bare name; ".zip" is appended unless the name holds ".ZIP".
-  // A name already in the archive becomes "name (2).ext" (or the first free number).
+  // A name already in the archive becomes "name (2).ext" (or the first free number). Replaces an
+  // archive of that name only when the new one is whole and the packing was not aborted.
   bool ZipFileList(const std::vector<std::string>& files, const std::string& archive);
   // Number of entries of an archive; -1 when it cannot be read.
   static int ArchiveEntryCount(const std::string& archive);
@@ -78,10 +80,16 @@ struct zip;
 
 // One entry of a many-title archive as its central directory declares it.
 struct TArchiveEntry {
-  std::string Name; // the bare file name; empty when nothing safe is left of the stored one
+  std::string Stored; // the name as it stands in the archive
+  std::string Name;   // the bare file name; empty when nothing safe is left of the stored one
   bool Folder = false;
+  bool Encrypted = false;
   int64_t Size = 0; // uncompressed, as declared
+  uint32_t Crc = 0; // as declared
 };
+
+// The reason TArchiveReader::Extract gives for an entry larger than it may write.
+inline constexpr const char* EntryTooLarge = "the entry is larger than the limit";
 
 // Reads an archive entry by entry, each written to a target the caller names, so that no stored
 // name ever reaches the file system.
@@ -96,9 +104,12 @@ public:
   int Count() const;
   TArchiveEntry Entry(int index) const;
   // Writes the entry to target; false with the reason, and no target, when the entry is
-  // damaged, larger than maxSize, or progress (percent of the entry) answers true to abort.
+  // encrypted (the reason "encrypted"), damaged, larger than maxSize, or progress (percent of the
+  // entry) answers true to abort.
   bool Extract(int index, const std::string& target, int64_t maxSize, std::string& why,
                const std::function<bool(int percent)>& progress = {});
+  // Whether two entries unpack to the same bytes; false too when either cannot be read.
+  bool SameBytes(int a, int b);
 
 private:
   zip* FZip = nullptr;

@@ -105,7 +105,8 @@ TEST_F(ImportFailures, OnAFullDiskEveryFileIsToldWithItsReasonInOneBox) {
   const std::vector<std::string> expected = {
       "These 4 files were not added to the database:\r\n\r\n" + notes + ": " + NotImportable +
       "\r\n" + one + ": Stream write error\r\n" + zip +
-      ": OK decompressing but Stream write error\r\n" + two + ": Stream write error"};
+      ": OK decompressing but son_accordeon.mid: Stream write error (3 of 3 entries left out)\r\n" +
+      two + ": Stream write error"};
   EXPECT_EQ(NewBoxes(), expected);
   EXPECT_TRUE(FForm->DMM2()->MyDB()->KeyIndex().empty());
   EXPECT_EQ(FileSize(FDir / "Music.dex"), 0) << "no record points at bytes that were not written";
@@ -134,9 +135,11 @@ TEST_F(ImportFailures, APackingOutOfMemoryLeavesThatFileOutAndTheOthersGoIn) {
   SetPackBufferLimit((FileSize(smallest) + FileSize(largest)) / 2);
 
   OpenList({first, second, big, zip});
-  EXPECT_EQ(NewBoxes(), std::vector<std::string>{
-                            "These 2 files were not added to the database:\r\n\r\n" + big + ": " +
-                            OutOfMemory + "\r\n" + zip + ": OK decompressing but " + OutOfMemory});
+  EXPECT_EQ(NewBoxes(),
+            std::vector<std::string>{"These 2 files were not added to the database:\r\n\r\n" + big +
+                                     ": " + OutOfMemory + "\r\n" + zip +
+                                     ": OK decompressing but big.mid: " + OutOfMemory +
+                                     " (1 of 2 entries left out)"});
   EXPECT_TRUE(Stored(first));
   EXPECT_TRUE(Stored(second));
   EXPECT_TRUE(Stored(zip + "+a small.mid")) << "the archive's other title went in";

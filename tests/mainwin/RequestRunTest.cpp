@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <map>
+#include <sstream>
+#include <tuple>
 #include "DataCodeD2.h"
 #include "IniFiles.h"
 #include "PreparedCatalogue.h"
@@ -152,6 +155,97 @@ TEST_F(RequestRun, AHandOffThatLeavesFilesOutSaysWhichAndWhyInOneBox) {
   auto titles = TitlesByOrigin(FDir.Path());
   ASSERT_EQ(titles.size(), 1u);
   EXPECT_EQ(titles.count(song), 1u);
+}
+
+// The oracle's CRC-32 of each title an archive must give, by the entry's name and its number
+// among the archive's entries of that name (expect.tsv: archive, name, CRC, ..., twin number).
+std::map<std::string, uint32_t> ExpectedCrcs(const std::string& archive) {
+  std::map<std::string, uint32_t> out;
+  std::istringstream tsv(ReadFileBytes(OracleDir("import_archives") + "expect.tsv"));
+  for (std::string line; std::getline(tsv, line);) {
+    std::vector<std::string> f;
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, '\t');)
+      f.push_back(field);
+    if (f.size() == 7 && f[0] == archive)
+      out[f[1] + (f[6] == "0" ? "" : " (entry " + f[6] + ")")] = std::stoul(f[2]);
+  }
+  return out;
+}
+
+TEST_F(RequestRun, HandedOffArchivesKeepTwinEntriesApartAndNameWhatTheyLeaveOut) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  TRunningProgram first(FDir.Path(), "M");
+  ASSERT_TRUE(first.Started());
+  ASSERT_TRUE(first.WaitForMainWindow());
+  ASSERT_TRUE(PumpUntil([&] { return first.StartUpDone(); }, 60000));
+  // Two tunes under one name; one tune twice under one name beside another; two long names; an
+  // encrypted entry beside an open one. Each hand-off tells what it left out in a box of its own.
+  std::map<std::string, std::string> zips;
+  int titlesSoFar = 0;
+  size_t boxesSoFar = 0;
+  for (auto [name, titles, boxes] : {std::tuple{"twins.zip", 2, 0},
+                                     {"twindups.zip", 2, 1},
+                                     {"longnames.zip", 2, 0},
+                                     {"encrypted.zip", 1, 1}}) {
+    zips[name] = Copy(OracleDir("import_archives") + name, name);
+    EXPECT_GE(SecondStart(FDir.Path(), "Z\"" + zips[name] + "\""), 0) << name;
+    titlesSoFar += titles;
+    boxesSoFar += boxes;
+    EXPECT_TRUE(first.AnswerUntil(
+        [&] {
+          return IndexRecords(FDir.Path()) == titlesSoFar && first.Boxes().size() == boxesSoFar;
+        },
+        60000))
+        << name << ": " << IndexRecords(FDir.Path()) << " titles";
+  }
+  ASSERT_TRUE(first.AnswerAndClose());
+  EXPECT_EQ(first.ExitCode(), 0u);
+  ASSERT_EQ(first.Boxes().size(), 2u);
+  EXPECT_EQ(first.Boxes()[0].Text,
+            "This file was not added to the database:\r\n\r\n" + zips["twindups.zip"] +
+                ": OK decompressing but dup.mid: Duplicate of entry 1 (1 of 3 entries left out)");
+  EXPECT_EQ(first.Boxes()[1].Text,
+            "This file was not added to the database:\r\n\r\n" + zips["encrypted.zip"] +
+                ": OK decompressing but secret.mid: encrypted (1 of 2 entries left out)");
+  // Each title holds the bytes of its own entry; a twin's origin ends in its number, which the
+  // record's 255 characters keep.
+  auto titles = TitlesByOrigin(FDir.Path());
+  EXPECT_EQ(titles.size(), 7u);
+  for (const auto& [archive, path] : zips) {
+    for (const auto& [entry, crc] : ExpectedCrcs(archive)) {
+      const size_t mark = entry.find(" (entry ");
+      const std::string plain = path + "+" + entry.substr(0, mark);
+      const std::string origin =
+          mark == std::string::npos
+              ? plain.substr(0, 255)
+              : plain.substr(0, 255 - (entry.size() - mark)) + entry.substr(mark);
+      ASSERT_EQ(titles.count(origin), 1u) << origin;
+      EXPECT_EQ(titles[origin].Crc, crc) << origin;
+    }
+  }
+  EXPECT_FALSE(DirectoryExists(FDir / "ForTempZips"));
+}
+
+TEST_F(RequestRun, AnArchiveOfManyEntriesSharingOneBodyStopsAtTheLimitsAndSaysSo) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  // 2000 entries of 30 MB each in an archive of a few hundred KB: 8 of them fit in 256 MB, and
+  // each is a header without a track.
+  std::string bomb = Copy(OracleDir("import_archives") + "bomb.zip", "many tunes.zip");
+  TRunningProgram run(FDir.Path(), "Z\"" + bomb + "\"");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  EXPECT_TRUE(run.AnswerUntil([&] { return run.Boxes().size() == 1; }, 90000));
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  ASSERT_EQ(run.Boxes().size(), 1u);
+  EXPECT_EQ(run.Boxes()[0].Text,
+            "This file was not added to the database:\r\n\r\n" + bomb +
+                ": OK decompressing but tune0001.mid: Corrupted MIDI file; 1992 entries past the "
+                "limits of 10000 entries and 256 MB unpacked in all (2000 of 2000 entries left "
+                "out)");
+  EXPECT_EQ(IndexRecords(FDir.Path()), 0);
+  EXPECT_FALSE(DirectoryExists(FDir / "ForTempZips"));
 }
 
 TEST_F(RequestRun, OnAFullDiskTheRequestedFileIsToldAndTheProgramClosesCleanly) {

@@ -1,5 +1,6 @@
 // Tonalbrook.exe itself on a first start: Yes to the scan question opens the system scan, which
 // is started and stopped at once with both Stop buttons; then the window and the program close.
+// And a folder scanned twice with duplicates ignored.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "IniFiles.h"
@@ -72,4 +73,51 @@ TEST(ScanRun, YesToTheFirstStartsScanQuestionRunsAStoppedSystemScanAndClosesClea
   EXPECT_EQ(run.Boxes().front().Text, "Scan your system to find all MIDI files (recommended)?\r\n");
   TIniFile ini(dir / "Tonalbrook.ini");
   EXPECT_EQ(ini.ReadInteger("Setup", "FullScanDone", -1), 1);
+}
+
+namespace {
+
+// Opens File > "Scan a &drive ...", names the artist and category of what is found (the folder
+// list starts at the program's folder) and starts the scan with duplicates ignored, the choice
+// the window starts with. False when the window did not come up.
+bool ScanTheProgramFolder(TRunningProgram& run) {
+  if (!MenuKeys(run.MainWindow(), 'f', {{WM_CHAR, 'd'}})) return false;
+  HWND scan = nullptr;
+  auto shown = [&] {
+    scan = FindProcessWindow(run.Pid(), "TDriveScanFrm");
+    return scan && IsWindowVisible(scan) && EnabledChild(scan, "&Scan !");
+  };
+  if (!run.AnswerUntil(shown, 30000)) return false;
+  TypeScanArtistAndCategory(scan, L"Smith, Ann", L"Scanned");
+  PostMessageA(EnabledChild(scan, "&Scan !"), BM_CLICK, 0, 0);
+  // The window closes itself once the files found are imported.
+  return run.AnswerUntil([&] { return !IsWindowVisible(scan); }, 60000);
+}
+
+} // namespace
+
+TEST(ScanRun, ScanningAFolderAgainWithDuplicatesIgnoredSaysNothingOfThem) {
+  TScratchDir dir("tbrescan");
+  std::string exe = WinPath(EnvVar("TB_BUILD_DIR") + "/app/Tonalbrook.exe");
+  ASSERT_TRUE(CopyFileA(exe.c_str(), (dir / "Tonalbrook.exe").c_str(), FALSE));
+  WriteFileBytes(dir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  ForceDirectories(dir / "Songs");
+  const std::vector<std::string> corpus = CorpusFiles("pianobooster");
+  ASSERT_GE(corpus.size(), 2u);
+  ASSERT_TRUE(CopyFileA(corpus[0].c_str(), (dir / "Songs\\one.mid").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(corpus[1].c_str(), (dir / "Songs\\two.mid").c_str(), FALSE));
+  TRunningProgram run(dir.Path(), "");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 120000));
+  const size_t startBoxes = run.Boxes().size();
+  ASSERT_TRUE(ScanTheProgramFolder(run));
+  EXPECT_EQ(IndexRecords(dir.Path()), 2);
+  // The same folder again: both files are in the catalogue, which is what the user asked for.
+  ASSERT_TRUE(ScanTheProgramFolder(run));
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_EQ(IndexRecords(dir.Path()), 2);
+  for (size_t i = startBoxes; i < run.Boxes().size(); ++i)
+    ADD_FAILURE() << "a box after the scans: " << run.Boxes()[i].Text;
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <windows.h>
+#include "FileOps.h"
 #include "TestUtil.h"
 #include "TuneFiles.h"
 #include <fstream>
@@ -152,17 +153,43 @@ TEST(TuneZip, CorpusFilesRoundTripUnderTheirBareNames) {
 TEST(TuneZip, FailuresAnswerFalseAndLeaveNoArchive) {
   TTuneFiles tunes;
   TScratchDir dir("zipfail");
+  // An archive already there stays byte for byte whatever ends the packing of a new one.
   WriteFileBytes(dir / "old.zip", "an older archive");
   EXPECT_FALSE(tunes.ZipOneFile(dir / "missing.mid", dir / "old.zip"));
-  EXPECT_FALSE(FileExists(dir / "old.zip"));
+  ASSERT_TRUE(FileExists(dir / "old.zip"));
+  EXPECT_EQ(ReadFileBytes(dir / "old.zip"), "an older archive");
   WriteFileBytes(dir / "a.mid", std::string(200000, 'a'));
   EXPECT_FALSE(tunes.ZipFileList({dir / "a.mid", dir / "missing.mid"}, dir / "list.zip"));
   EXPECT_FALSE(FileExists(dir / "list.zip"));
-  // Shutting down ends the packing.
+  EXPECT_FALSE(tunes.ZipFileList({dir / "a.mid", dir / "missing.mid"}, dir / "old.zip"));
+  EXPECT_EQ(ReadFileBytes(dir / "old.zip"), "an older archive");
+  // Its final rename refused: the new archive is whole, yet the old one stays.
+  TRenameOverFunc former = SetRenameOverFunc([](const std::string&, const std::string&) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  });
+  EXPECT_FALSE(tunes.ZipFileList({dir / "a.mid"}, dir / "old.zip"));
+  SetRenameOverFunc(former);
+  EXPECT_EQ(ReadFileBytes(dir / "old.zip"), "an older archive");
+  // Shutting down ends the packing, and so does an abort that comes with its last bytes.
   tunes.OnAbortQuery = [] { return true; };
   EXPECT_FALSE(tunes.ZipOneFile(dir / "a.mid", dir / "aborted.zip"));
   EXPECT_FALSE(FileExists(dir / "aborted.zip"));
-  EXPECT_TRUE(Tree(dir.Path()) == std::vector<std::string>{"a.mid"});
+  EXPECT_FALSE(tunes.ZipOneFile(dir / "a.mid", dir / "old.zip"));
+  EXPECT_EQ(ReadFileBytes(dir / "old.zip"), "an older archive");
+  bool packed = false;
+  tunes.OnProgress = [&packed](int percent) { packed = packed || percent == 100; };
+  tunes.OnAbortQuery = [&packed] { return packed; };
+  EXPECT_FALSE(tunes.ZipOneFile(dir / "a.mid", dir / "old.zip"));
+  EXPECT_EQ(ReadFileBytes(dir / "old.zip"), "an older archive");
+  EXPECT_TRUE(Tree(dir.Path()) == (std::vector<std::string>{"a.mid", "old.zip"}))
+      << "no work file is left";
+  // A whole packing replaces it.
+  tunes.OnAbortQuery = nullptr;
+  tunes.OnProgress = nullptr;
+  ASSERT_TRUE(tunes.ZipOneFile(dir / "a.mid", dir / "old.zip"));
+  EXPECT_EQ(TTuneFiles::ArchiveEntryCount(dir / "old.zip"), 1);
+  EXPECT_TRUE(Tree(dir.Path()) == (std::vector<std::string>{"a.mid", "old.zip"}));
 }
 
 TEST(TuneZip, ListWithOneNameTwiceKeepsEveryFileUnderItsOwnName) {

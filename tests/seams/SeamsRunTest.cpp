@@ -359,16 +359,7 @@ TEST_F(SeamsRun, ADriveScanAddsTheMidiFilesOfTheFolderChosen) {
       [&] { return (scan = VisibleWindow(run->Pid(), "TDriveScanFrm")) != nullptr; }, 30000));
   // The folder list starts at the program's folder, which holds the songs; the user names the
   // artist and the category of what is found.
-  // (Asked by message: another process's window text is not kept where GetWindowText looks.)
-  for (HWND combo : ChildrenOfClass(scan, "ComboBox")) {
-    wchar_t text[128] = {};
-    SendMessageW(combo, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
-    const std::wstring shown = text;
-    const wchar_t* typed = shown == L"<Select or enter an artist>"    ? L"Smith, Ann"
-                           : shown == L"<Select or enter a category>" ? L"Scanned"
-                                                                      : nullptr;
-    if (typed) SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
-  }
+  TypeScanArtistAndCategory(scan, L"Smith, Ann", L"Scanned");
   PostMessageA(FindChildByText(scan, "&Scan !"), BM_CLICK, 0, 0);
   EXPECT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 2; }, 60000))
       << IndexRecords(FDir.Path());
@@ -479,6 +470,24 @@ HWND FileNameBox(HWND dialog) {
   return name ? name : GetDlgItem(dialog, 0x480);
 }
 
+// Categories, down to "A&rchive", then "A&ll categories"; the target typed into the save dialog
+// that comes up, and OK. Answers the dialog's caption, "" when none came.
+std::string ArchiveAllTitlesTo(TRunningProgram& run, const std::string& target) {
+  std::vector<std::pair<UINT, WPARAM>> keys(8, {WM_KEYDOWN, VK_DOWN});
+  keys.emplace_back(WM_KEYDOWN, VK_RIGHT);
+  keys.emplace_back(WM_CHAR, 'l');
+  HWND dialog = nullptr;
+  if (!MenuKeys(run.MainWindow(), 'c', keys) ||
+      !run.AnswerUntil([&] { return (dialog = VisibleWindow(run.Pid(), "#32770")) != nullptr; },
+                       30000) ||
+      !FileNameBox(dialog))
+    return "";
+  const std::string caption = runprog::WindowText(dialog);
+  SendMessageA(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  return caption;
+}
+
 TEST_F(SeamsRun, SaveToDiskWritesTheTitleWhereTheSystemsSaveDialogSays) {
   ForceDirectories(FDir / "Songs");
   ForceDirectories(FDir / "Saved");
@@ -518,19 +527,8 @@ TEST_F(SeamsRun, ArchivingPacksTheTitlesIntoTheZipTheSaveDialogNames) {
   TRunningProgram* run = Start("Z\"" + song + "\"");
   ASSERT_TRUE(run);
   ASSERT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 60000));
-  // Categories, down to "A&rchive", then "A&ll categories".
-  std::vector<std::pair<UINT, WPARAM>> keys(8, {WM_KEYDOWN, VK_DOWN});
-  keys.emplace_back(WM_KEYDOWN, VK_RIGHT);
-  keys.emplace_back(WM_CHAR, 'l');
-  ASSERT_TRUE(MenuKeys(run->MainWindow(), 'c', keys));
-  HWND dialog = nullptr;
-  ASSERT_TRUE(run->AnswerUntil(
-      [&] { return (dialog = VisibleWindow(run->Pid(), "#32770")) != nullptr; }, 30000));
-  EXPECT_EQ(runprog::WindowText(dialog), "Enter the name for this 1-title archive...");
   const std::string target = FDir / "songs.zip";
-  ASSERT_TRUE(FileNameBox(dialog));
-  SendMessageA(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
-  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  EXPECT_EQ(ArchiveAllTitlesTo(*run, target), "Enter the name for this 1-title archive...");
   // The archive window packs the title and says how it went.
   EXPECT_TRUE(run->AnswerUntil([&] { return !run->Boxes().empty(); }, 60000));
   CloseCleanly();
@@ -539,6 +537,75 @@ TEST_F(SeamsRun, ArchivingPacksTheTitlesIntoTheZipTheSaveDialogNames) {
   EXPECT_NE(zip.find("an archived song.mid"), std::string::npos) << "the entry's name";
   for (const TRunningProgram::TAsked& box : run->Boxes())
     EXPECT_EQ(box.Text.find("fail"), std::string::npos) << box.Text;
+}
+
+// A Standard MIDI File of one track whose text events hold about two million letters of four
+// kinds drawn at random: deflating them at the highest level takes a good second, long enough
+// for a Cancel to come in the middle of packing.
+std::string SlowToPackMidi() {
+  std::string track;
+  uint32_t seed = 12345;
+  for (int event = 0; event < 32; ++event) {
+    std::string text(60000, ' '); // a text event holds at most 65534 bytes
+    for (char& c : text) {
+      seed = seed * 1103515245u + 12345u;
+      c = "ACGT"[(seed >> 16) & 3];
+    }
+    track += std::string("\0\xFF\x01\x83\xD4\x60", 6) + text; // 60000 as 3 x 7 bits
+  }
+  track += std::string("\0\xFF\x2F\0", 4);
+  const uint32_t size = static_cast<uint32_t>(track.size());
+  return std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk", 18) +
+         std::string{static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                     static_cast<char>(size >> 8), static_cast<char>(size)} +
+         track;
+}
+
+TEST_F(SeamsRun, ArchivingCancelledWhilePackingKeepsTheArchiveItWasToReplace) {
+  ForceDirectories(FDir / "Songs");
+  const std::string song = FDir / "Songs\\slow to pack.mid";
+  WriteFileBytes(song, SlowToPackMidi());
+  const std::string target = FDir / "songs.zip";
+  const std::string former = ReadFileBytes(OracleDir("import_archives") + "three.zip");
+  WriteFileBytes(target, former);
+  TRunningProgram* run = Start("Z\"" + song + "\"");
+  ASSERT_TRUE(run);
+  ASSERT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 60000));
+  // The archive already there is named.
+  ASSERT_FALSE(ArchiveAllTitlesTo(*run, target).empty());
+  // Yes to the system's question whether to replace it; Cancel once the packing has begun (the
+  // archive window's second bar then counts percent, not titles).
+  bool replaced = false, cancelled = false;
+  EXPECT_TRUE(run->AnswerUntil(
+      [&] {
+        TWindowFind ask{run->Pid(), [](HWND w) { return GetDlgItem(w, IDYES) != nullptr; }};
+        EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&ask));
+        if (ask.Window && !replaced) {
+          PostMessageA(GetDlgItem(ask.Window, IDYES), BM_CLICK, 0, 0);
+          replaced = true;
+        }
+        HWND window = VisibleWindow(run->Pid(), "TCreateArchiveForm");
+        for (HWND bar : window && !cancelled ? ChildrenOfClass(window, "msctls_progress32")
+                                             : std::vector<HWND>{})
+          if (SendMessageA(bar, PBM_GETRANGE, FALSE, 0) == 100) {
+            PostMessageA(FindChildByText(window, "Cancel"), BM_CLICK, 0, 0);
+            cancelled = true;
+          }
+        return !run->Boxes().empty();
+      },
+      60000));
+  CloseCleanly();
+  EXPECT_TRUE(replaced);
+  EXPECT_TRUE(cancelled);
+  ASSERT_EQ(run->Boxes().size(), 1u);
+  EXPECT_EQ(run->Boxes()[0].Text,
+            "Archiving cancelled!\r\n\r\n   The archive already there was left as it was.");
+  ASSERT_TRUE(FileExists(target)) << "the archive that was there is gone";
+  EXPECT_EQ(ReadFileBytes(target), former) << "byte for byte";
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((FDir / "songs.zip?*").c_str(), &fd);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "a work file is left: " << fd.cFileName;
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
 
 class SeamsMailRun : public SeamsRun {

@@ -256,6 +256,26 @@ inline bool MenuKeys(HWND window, char barLetter,
   return true;
 }
 
+// Types an artist and a category into the combo boxes of another process's drive-scan window
+// that still show their prompts. (Asked by message: another process's window text is not kept
+// where GetWindowText looks.)
+inline void TypeScanArtistAndCategory(HWND scan, const wchar_t* artist, const wchar_t* category) {
+  runprog::TChildFind everyCombo{[&](HWND w) {
+    char cls[32] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) != "ComboBox") return false;
+    wchar_t text[128] = {};
+    SendMessageW(w, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+    const std::wstring shown = text;
+    const wchar_t* typed = shown == L"<Select or enter an artist>"    ? artist
+                           : shown == L"<Select or enter a category>" ? category
+                                                                      : nullptr;
+    if (typed) SendMessageW(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
+    return false; // on to the next child
+  }};
+  EnumChildWindows(scan, runprog::MatchChild, reinterpret_cast<LPARAM>(&everyCombo));
+}
+
 // An item's (or sub-item's) text in another process's list view.
 inline std::string ListViewText(HWND list, int item, int subItem = 0) {
   struct TBuffer {
