@@ -93,7 +93,8 @@ void TEditCommands::BuildEditMenus(TMenuItem* albums, TMenuItem* categories, TMe
 
 void TMasterFrm::CategoriesChange() {
   if (FClosed || !StartUpDone || !FCatList) return;
-  FCatList->FocusActiveGrid();
+  // A page chosen on the tabs leaves the focus there: the arrow keys go on choosing tabs.
+  if (!FCategories->Focused()) FCatList->FocusActiveGrid();
   FWorkingKeys.SetAlbumsInUse(false);
   FEditCommands->SelectedKeysOfActiveGrid(FWorkingKeys.CategorySelection());
   FCatalogueCommands->UpdateCategoryItems();
@@ -101,7 +102,7 @@ void TMasterFrm::CategoriesChange() {
 
 void TMasterFrm::AlbumsChange() {
   if (FClosed || !FAlbList) return;
-  FAlbList->FocusActiveView();
+  if (!FAlbums->Focused()) FAlbList->FocusActiveView();
   FWorkingKeys.SetAlbumsInUse(true);
   FAlbList->GetSelectedKeys(FWorkingKeys.AlbumSelection());
   if (FAlbums->ActivePageIndex() == 0) FViewCommands->ApplyAlbumTabsView();

@@ -115,7 +115,9 @@ using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)
 // TCM_SETCURSEL, TCM_GETROWCOUNT, TCM_GETITEMRECT, TCM_HITTEST, TCM_ADJUSTRECT), and takes the
 // tab control's styles (TCS_MULTILINE, TCS_BOTTOM, TCS_VERTICAL, TCS_RIGHT, TCS_BUTTONS,
 // TCS_OWNERDRAWFIXED: each tab's inside drawn through WM_DRAWITEM to the parent). Only pages
-// with a visible tab get a tab, so a tab index counts visible tabs only.
+// with a visible tab get a tab, so a tab index counts visible tabs only. Rows of tabs take at
+// most a third of the control, so the pages keep the rest: the rows beyond scroll behind two
+// arrows, the selected tab's row always next to the pages.
 class TPageControl : public TWinControl {
 public:
   explicit TPageControl(TComponent* AOwner);
@@ -135,6 +137,9 @@ public:
   // The area the pages fill: the client rectangle less the tabs.
   RECT DisplayRect();
   int RowCount();
+  // The next (or previous) tab whose page is enabled, round from the last to the first, as
+  // Ctrl+Tab and Ctrl+Shift+Tab choose it.
+  void SelectNextPage(bool forward);
   void SetTabSize(int width, int height);
   // Tabs that do not fit wrap onto further rows (tabs on the left or right always do).
   bool MultiLine() const { return FMultiLine; }
@@ -160,6 +165,8 @@ protected:
   virtual void Change();
   // Shows the active page in the display area and hides the others.
   void ShowActivePage();
+  // The focus goes to the active page's first control that takes it, else to the tabs.
+  void FocusActivePage();
   // The tabs are laid out again when next needed.
   void UpdateTabs();
   // The pages changed: lay them out again (unless an update is under way) and redraw.
@@ -186,6 +193,8 @@ private:
   void ChooseTab(int tab);
   // One row: scrolls the tab into view.
   void ShowTab(int tab);
+  // The arrows: the row, or the rows besides the selected one, one step back or forward.
+  void ScrollTabs(bool forward);
   void DrawTab(HDC dc, int tab, bool selected, bool focused);
   void DrawTabInside(HDC dc, int tab, const RECT& inside, bool selected, bool focused);
   bool QueryMessage(TMessage& message);
@@ -202,7 +211,7 @@ private:
   bool FLayoutStale = true;
   LONG FLaidStyle = 0;
   int FLaidWidth = -1, FLaidHeight = -1, FLaidSelected = -1;
-  int FFirstShown = 0;
+  int FFirstShown = 0, FFirstRow = 0;
 };
 
 // Holds a page control's update for a scope: the pages are laid out once, when it ends.

@@ -1,5 +1,6 @@
 // Forms, the application object, the screen and the modal loop.
 #include "Forms.h"
+#include "ComCtrls.h"
 #include "Guard.h"
 #include "Handles.h"
 #include "Menus.h"
@@ -465,7 +466,21 @@ static void CollectControls(TWinControl* parent, std::vector<TControl*>& out) {
   }
 }
 
+bool TForm::PageKey(HWND focus, WORD key, TShiftState shift) {
+  if (key != VK_TAB && key != VK_NEXT && key != VK_PRIOR) return false;
+  // The innermost page control that holds the focus, on its tabs or in one of its pages.
+  for (HWND w = focus; w && w != FHandle; w = GetParent(w))
+    if (auto* pages = dynamic_cast<TPageControl*>(FindControl(w))) {
+      pages->SelectNextPage(key == VK_TAB ? !shift.Contains(ssShift) : key == VK_NEXT);
+      return true;
+    }
+  return false;
+}
+
 bool TForm::DialogKey(HWND focus, WORD key, TShiftState shift) {
+  // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp turn the pages, as in every tab
+  // control, before the focused control sees them.
+  if (shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) return PageKey(focus, key, shift);
   if (shift.Contains(ssAlt) || shift.Contains(ssCtrl)) return false;
   if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
   LRESULT code = focus ? SendMessageA(focus, WM_GETDLGCODE, key, 0) : 0;

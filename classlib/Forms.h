@@ -77,7 +77,8 @@ public:
   bool Active() const { return FActive; }
   void SetFocus() override;
 
-  // Menu short cuts, Tab, Enter and Escape for the controls of this form; true when handled.
+  // Menu short cuts, Tab, Enter and Escape for the controls of this form, and the page keys
+  // of its page controls; true when handled.
   bool IsShortCut(WORD key, TShiftState shift);
   bool DialogKey(HWND focus, WORD key, TShiftState shift);
 
@@ -109,6 +110,8 @@ private:
   friend class TApplication;
   void ControlRemoved(TControl* control);
   void FocusChanged(TWinControl* control);
+  // Ctrl with Tab, PageDown or PageUp: the page control holding the focus turns its page.
+  bool PageKey(HWND focus, WORD key, TShiftState shift);
   void PlaceOnFirstShow();
   bool CloseModal();
   void DisableTaskWindows();

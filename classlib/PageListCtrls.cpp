@@ -96,6 +96,10 @@ TTabSide SideOf(LONG style) {
   return (style & TCS_BOTTOM) ? TTabSide::Bottom : TTabSide::Top;
 }
 
+bool Vertical(LONG style) {
+  return (style & TCS_VERTICAL) != 0;
+}
+
 RECT ToRect(const TTabBox& b) {
   return RECT{b.Left, b.Top, b.Right, b.Bottom};
 }
@@ -152,6 +156,7 @@ void TPageControl::SetMultiLine(bool value) {
 
 void TPageControl::InitWnd() {
   FFirstShown = 0;
+  FFirstRow = 0;
   UpdateTabs();
 }
 
@@ -248,6 +253,13 @@ void TPageControl::SetActivePage(TTabSheet* page) {
 }
 
 void TPageControl::ShowActivePage() {
+  // The focus in a page that goes out of sight goes into the page that shows, not to the tabs.
+  HWND focus = GetFocus();
+  bool focusLeaves = false;
+  for (TTabSheet* p : FPages)
+    if (focus && p != FActivePage && p->HandleAllocated() &&
+        (p->Handle() == focus || IsChild(p->Handle(), focus)))
+      focusLeaves = true;
   Realign(); // every sheet gets the display area
   if (FActivePage) {
     FActivePage->SetVisible(true);
@@ -255,6 +267,42 @@ void TPageControl::ShowActivePage() {
   }
   for (TTabSheet* p : FPages)
     if (p != FActivePage) p->SetVisible(false);
+  if (focusLeaves) FocusActivePage();
+}
+
+namespace {
+// The first control in w, in tab order, that takes the focus.
+HWND FirstTabStop(HWND w) {
+  for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(c) || !IsWindowEnabled(c)) continue;
+    if (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) return c;
+    if (GetWindowLongA(c, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)
+      if (HWND inner = FirstTabStop(c)) return inner;
+  }
+  return nullptr;
+}
+} // namespace
+
+void TPageControl::FocusActivePage() {
+  if (!FHandle) return;
+  HWND target = nullptr;
+  if (FActivePage && FActivePage->HandleAllocated()) target = FirstTabStop(FActivePage->Handle());
+  ::SetFocus(target ? target : FHandle);
+}
+
+void TPageControl::SelectNextPage(bool forward) {
+  int count = TabCount(), tab = SelectedTab();
+  if (count == 0) return;
+  // Round from the selected tab to the next one whose page is enabled, in either direction.
+  int start = tab >= 0 ? tab : (forward ? count - 1 : 0);
+  for (int k = 1; k < count + (tab < 0 ? 1 : 0); ++k) {
+    int next = (start + (forward ? k : count - k)) % count;
+    TTabSheet* page = PageForTab(next);
+    if (page && page->Enabled()) {
+      ChooseTab(next);
+      return;
+    }
+  }
 }
 
 void TPageControl::AlignControls(RECT&) {
@@ -315,8 +363,10 @@ bool TPageControl::LaidOut() {
   in.Justify = FTabSizeWidth <= 0;
   in.Selected = selected;
   in.FirstShown = FFirstShown;
+  in.FirstRow = FFirstRow;
   FLayout = LayOutTabs(in);
   FFirstShown = FLayout.FirstShown;
+  FFirstRow = FLayout.FirstRow;
   FLayoutStale = false;
   FLaidStyle = style;
   FLaidWidth = client.right;
@@ -374,20 +424,32 @@ void TPageControl::SetImages(HIMAGELIST images) {
 }
 
 void TPageControl::ShowTab(int tab) {
-  if (!LaidOut() || !FLayout.Scrolls || tab < 0) return;
+  // Rows that scroll always show the selected tab's row.
+  if (!LaidOut() || !FLayout.Scrolls || FLayout.ScrollsRows || tab < 0) return;
+  bool vertical = Vertical(FLaidStyle);
+  auto start = [vertical](const TTabBox& b) { return vertical ? b.Top : b.Left; };
+  auto end = [vertical](const TTabBox& b) { return vertical ? b.Bottom : b.Right; };
   if (tab < FFirstShown) {
     FFirstShown = tab;
   } else {
     // Forward until the tab ends before the arrows: the room is what lies between the first
     // tab shown and the arrows.
-    int end = FLayout.Arrows.Left - FLayout.Tabs[FFirstShown].Left;
+    int room = start(FLayout.Arrows) - start(FLayout.Tabs[FFirstShown]);
     while (FFirstShown < tab) {
-      int right = FLayout.Tabs[tab].Right - FLayout.Tabs[FFirstShown].Left;
-      if (right <= end) break;
+      if (end(FLayout.Tabs[tab]) - start(FLayout.Tabs[FFirstShown]) <= room) break;
       ++FFirstShown;
     }
   }
   FLayoutStale = true;
+}
+
+void TPageControl::ScrollTabs(bool forward) {
+  if (!LaidOut() || !FLayout.Scrolls) return;
+  int& first = FLayout.ScrollsRows ? FFirstRow : FFirstShown;
+  if (forward && !FLayout.LastShown) ++first;
+  if (!forward && !FLayout.AtStart) --first;
+  FLayoutStale = true;
+  Invalidate();
 }
 
 void TPageControl::ChooseTab(int tab) {
@@ -435,19 +497,24 @@ void TPageControl::PaintTabs(HDC dc) {
   }
   if (FLayout.Scrolls) {
     // The arrows stay clear of the tabs that scroll under them.
-    RECT a = ToRect(FLayout.Arrows);
-    RECT left{a.left, a.top, (a.left + a.right) / 2, a.bottom},
-        right{left.right, a.top, a.right, a.bottom};
-    DrawFrameControl(dc, &left, DFC_SCROLL,
-                     DFCS_SCROLLLEFT | (FFirstShown == 0 ? DFCS_INACTIVE : 0));
-    DrawFrameControl(dc, &right, DFC_SCROLL,
-                     DFCS_SCROLLRIGHT | (FLayout.LastShown ? DFCS_INACTIVE : 0));
+    RECT a = ToRect(FLayout.Arrows), back = a, forward = a;
+    bool vertical = Vertical(FLaidStyle);
+    if (vertical)
+      back.bottom = forward.top = (a.top + a.bottom) / 2;
+    else
+      back.right = forward.left = (a.left + a.right) / 2;
+    DrawFrameControl(dc, &back, DFC_SCROLL,
+                     (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) |
+                         (FLayout.AtStart ? DFCS_INACTIVE : 0));
+    DrawFrameControl(dc, &forward, DFC_SCROLL,
+                     (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) |
+                         (FLayout.LastShown ? DFCS_INACTIVE : 0));
     ExcludeClipRect(dc, a.left, a.top, a.right, a.bottom);
   }
   bool focused = GetFocus() == FHandle;
   int selected = SelectedTab();
   for (int i = 0; i < static_cast<int>(FLayout.Tabs.size()); ++i)
-    if (i != selected) DrawTab(dc, i, false, false);
+    if (i != selected && !FLayout.Tabs[i].Empty()) DrawTab(dc, i, false, false);
   if (selected >= 0 && selected < static_cast<int>(FLayout.Tabs.size()))
     DrawTab(dc, selected, true, focused);
 }
@@ -597,11 +664,9 @@ void TPageControl::WndProc(TMessage& m) {
   case WM_LBUTTONDBLCLK: {
     int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
     if (LaidOut() && FLayout.Scrolls && FLayout.Arrows.Contains(x, y)) {
-      bool back = x < (FLayout.Arrows.Left + FLayout.Arrows.Right) / 2;
-      if (back && FFirstShown > 0) --FFirstShown;
-      if (!back && !FLayout.LastShown) ++FFirstShown;
-      FLayoutStale = true;
-      Invalidate();
+      const TTabBox& a = FLayout.Arrows;
+      bool back = Vertical(FLaidStyle) ? y < (a.Top + a.Bottom) / 2 : x < (a.Left + a.Right) / 2;
+      ScrollTabs(!back);
     } else if (int tab = IndexOfTabAt(x, y); tab >= 0) {
       if (!(GetWindowLongA(FHandle, GWL_STYLE) & TCS_FOCUSNEVER)) ::SetFocus(FHandle);
       ChooseTab(tab);

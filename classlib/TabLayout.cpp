@@ -1,4 +1,5 @@
-// Lays out a page control's tabs: rows filled in order, the selected tab's row next to the pages.
+// Lays out a page control's tabs: rows filled in order, the selected tab's row next to the pages,
+// and never more rows than a third of the control holds.
 #include "TabLayout.h"
 #include <algorithm>
 
@@ -24,21 +25,54 @@ TTabBox Place(const TTabLayoutInput& in, int along, int across, int length, int 
   return {in.Width - across - depth, along, in.Width - across, along + length};
 }
 
-// Stretches each row's tabs so the row reaches the end of the edge.
-void Justify(std::vector<int>& along, const std::vector<int>& lengths, std::vector<int>& stretched,
-             const std::vector<int>& rowStart, int room, int gap) {
-  for (size_t r = 0; r < rowStart.size(); ++r) {
-    int first = rowStart[r];
-    int end = r + 1 < rowStart.size() ? rowStart[r + 1] : static_cast<int>(lengths.size());
+// The tabs put into rows: each tab's row, place along the edge and length.
+struct TRows {
+  std::vector<int> Start; // each row's first tab
+  std::vector<int> RowOf, Along, Length;
+  int End = Margin; // past the last tab and its gap
+
+  int Count() const { return static_cast<int>(Start.size()); }
+};
+
+// Rows filled in order: a tab that would pass the end of the room starts the next row.
+TRows FillRows(const std::vector<int>& lengths, int room, bool wraps, int gap) {
+  const int n = static_cast<int>(lengths.size());
+  TRows rows;
+  rows.Start = {0};
+  rows.RowOf.resize(n);
+  rows.Along.resize(n);
+  rows.Length.resize(n);
+  int pos = Margin;
+  for (int i = 0; i < n; ++i) {
+    int length = std::max(lengths[i], 1);
+    if (wraps && i > rows.Start.back() && pos - Margin + length > room) {
+      rows.Start.push_back(i);
+      pos = Margin;
+    }
+    rows.RowOf[i] = rows.Count() - 1;
+    rows.Along[i] = pos;
+    rows.Length[i] = length;
+    pos += length + gap;
+  }
+  rows.End = pos;
+  return rows;
+}
+
+// Stretches each row's tabs so the row reaches the end of the room.
+void Justify(TRows& rows, int room, int gap) {
+  const int n = static_cast<int>(rows.Length.size());
+  for (int r = 0; r < rows.Count(); ++r) {
+    int first = rows.Start[r];
+    int end = r + 1 < rows.Count() ? rows.Start[r + 1] : n;
     int count = end - first, used = gap * (count - 1);
     for (int i = first; i < end; ++i)
-      used += lengths[i];
+      used += rows.Length[i];
     int extra = std::max(0, room - used), pos = Margin;
     for (int k = 0; k < count; ++k) {
       int i = first + k;
-      stretched[i] = lengths[i] + extra * (k + 1) / count - extra * k / count;
-      along[i] = pos;
-      pos += stretched[i] + gap;
+      rows.Length[i] += extra * (k + 1) / count - extra * k / count;
+      rows.Along[i] = pos;
+      pos += rows.Length[i] + gap;
     }
   }
 }
@@ -49,50 +83,69 @@ TTabLayout LayOutTabs(const TTabLayoutInput& in) {
   TTabLayout out;
   const int n = static_cast<int>(in.Lengths.size());
   const bool vertical = in.Side == TTabSide::Left || in.Side == TTabSide::Right;
-  const bool wraps = in.MultiLine || vertical;
   const int gap = in.Buttons ? ButtonGap : 0;
   const int room = std::max((vertical ? in.Height : in.Width) - 2 * Margin, 1);
+  const int step = std::max(in.Thickness, 1) + gap;
+  // The rows take at most a third of the control across the edge.
+  const int mostRows = std::max(1, ((vertical ? in.Width : in.Height) / 3 - Margin + gap) / step);
 
-  // Rows filled in order: a tab that would pass the end starts the next row.
-  std::vector<int> rowOf(n), along(n), lengths(in.Lengths), rowStart{0};
-  int pos = Margin;
-  for (int i = 0; i < n; ++i) {
-    lengths[i] = std::max(lengths[i], 1);
-    if (wraps && i > rowStart.back() && pos - Margin + lengths[i] > room) {
-      rowStart.push_back(i);
-      pos = Margin;
+  bool wraps = in.MultiLine || vertical;
+  int rowRoom = room;
+  TRows rows = FillRows(in.Lengths, rowRoom, wraps, gap);
+  if (wraps && rows.Count() > mostRows) {
+    if (mostRows == 1) {
+      // No room for a second row: one row that scrolls along the edge.
+      wraps = false;
+    } else {
+      // The rows scroll; no row runs under the arrows.
+      out.ScrollsRows = true;
+      rowRoom = std::max(room - 2 * ArrowLength, 1);
     }
-    rowOf[i] = static_cast<int>(rowStart.size()) - 1;
-    along[i] = pos;
-    pos += lengths[i] + gap;
+    rows = FillRows(in.Lengths, rowRoom, wraps, gap);
   }
-  out.Rows = static_cast<int>(rowStart.size());
-  if (in.Justify && out.Rows > 1) Justify(along, in.Lengths, lengths, rowStart, room, gap);
+  out.Rows = rows.Count();
+  if (in.Justify && out.Rows > 1) Justify(rows, rowRoom, gap);
 
   // One row that is too long scrolls: the tabs before the first shown lie before the edge.
-  if (!wraps && n > 0 && pos - gap - Margin > room) {
+  if (!wraps && n > 0 && rows.End - gap - Margin > room) {
     out.Scrolls = true;
     out.FirstShown = std::clamp(in.FirstShown, 0, n - 1);
-    int shift = along[out.FirstShown] - Margin;
-    for (int& a : along)
+    int shift = rows.Along[out.FirstShown] - Margin;
+    for (int& a : rows.Along)
       a -= shift;
-    out.LastShown = along[n - 1] + lengths[n - 1] <= Margin + room - 2 * ArrowLength;
+    out.AtStart = out.FirstShown == 0;
+    out.LastShown = rows.Along[n - 1] + rows.Length[n - 1] <= Margin + room - 2 * ArrowLength;
   }
 
-  // The selected tab's row lies next to the pages; the rows after it come first.
-  const int selectedRow = in.Selected >= 0 && in.Selected < n ? rowOf[in.Selected] : out.Rows - 1;
-  const int step = in.Thickness + gap;
-  auto across = [&](int row) {
-    int slot = (row - selectedRow - 1 + 2 * out.Rows) % out.Rows;
-    return Margin + slot * step;
-  };
+  // The selected tab's row lies next to the pages; the other rows keep their order outside it,
+  // from the first one shown on.
+  const int selectedRow =
+      in.Selected >= 0 && in.Selected < n ? rows.RowOf[in.Selected] : out.Rows - 1;
+  out.ShownRows = out.ScrollsRows ? mostRows : out.Rows;
+  std::vector<int> others, slotOf(out.Rows, -1);
+  for (int r = 0; r < out.Rows; ++r)
+    if (r != selectedRow) others.push_back(r);
+  const int window = out.ShownRows - 1;
+  if (out.ScrollsRows) {
+    out.Scrolls = true;
+    out.FirstRow = std::clamp(in.FirstRow, 0, static_cast<int>(others.size()) - window);
+    out.AtStart = out.FirstRow == 0;
+    out.LastShown = out.FirstRow + window >= static_cast<int>(others.size());
+  }
+  for (int k = 0; k < window; ++k)
+    slotOf[others[out.FirstRow + k]] = k;
+  slotOf[selectedRow] = window;
+
   out.Tabs.resize(n);
-  for (int i = 0; i < n; ++i)
-    out.Tabs[i] = Place(in, along[i], across(rowOf[i]), lengths[i], in.Thickness);
-  out.TabsDepth = Margin + out.Rows * step - gap;
+  for (int i = 0; i < n; ++i) {
+    int slot = slotOf[rows.RowOf[i]];
+    if (slot >= 0)
+      out.Tabs[i] = Place(in, rows.Along[i], Margin + slot * step, rows.Length[i], in.Thickness);
+  }
+  out.TabsDepth = Margin + out.ShownRows * step - gap;
   if (out.Scrolls)
-    out.Arrows = Place(in, Margin + room - 2 * ArrowLength, across(selectedRow), 2 * ArrowLength,
-                       in.Thickness - 1);
+    out.Arrows =
+        Place(in, Margin + room - 2 * ArrowLength, Margin, 2 * ArrowLength, in.Thickness - 1);
 
   out.Frame = {0, 0, in.Width, in.Height};
   switch (in.Side) {

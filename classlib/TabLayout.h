@@ -9,6 +9,7 @@ enum class TTabSide { Top, Bottom, Left, Right };
 struct TTabBox {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
+  bool Empty() const { return Right <= Left || Bottom <= Top; }
 };
 
 struct TTabLayoutInput {
@@ -21,17 +22,24 @@ struct TTabLayoutInput {
   bool Justify = false;   // with several rows, each row is stretched along the whole edge
   int Selected = -1;
   int FirstShown = 0; // one row: the first tab shown, the ones before it scrolled away
+  int FirstRow = 0;   // rows that scroll: the first shown of the rows besides the selected one
 };
 
 struct TTabLayout {
+  // A tab in a row scrolled out of sight has an empty box.
   std::vector<TTabBox> Tabs;
-  int Rows = 1;
+  int Rows = 1;      // every row, shown or not
+  int ShownRows = 1; // the rows take at most a third of the control: the others scroll
   int TabsDepth = 0; // how far the tab area reaches in from the edge
-  // One row that does not hold every tab: two arrows at its end scroll it.
+  // Not every tab shows: two arrows at the end of the outermost row scroll them. With one row
+  // they scroll it along the edge; with several, the rows besides the selected one.
   bool Scrolls = false;
+  bool ScrollsRows = false;
   TTabBox Arrows;
   int FirstShown = 0;
-  bool LastShown = true; // the last tab ends before the arrows
+  int FirstRow = 0;
+  bool AtStart = true;   // nothing is scrolled away before: the back arrow does nothing
+  bool LastShown = true; // nothing is left after: the forward arrow does nothing
   TTabBox Frame;         // the border around the pages
   TTabBox Display;       // where the pages go
 };

@@ -114,3 +114,48 @@ TEST(TabLayout, TabsOnTheOtherSidesFaceThePagesAndSideTabsAlwaysWrap) {
   ExpectBox(out.Tabs[0], 258, 2, 278, 42);
   EXPECT_EQ(out.Frame.Right, 258);
 }
+
+TEST(TabLayout, RowsBeyondAThirdOfTheHeightScrollAndTheSelectedRowStaysByThePages) {
+  TTabLayoutInput in;
+  in.Lengths = std::vector<int>(8, 30);
+  in.Thickness = 20;
+  in.Width = 100;
+  in.Height = 150; // a third is 50: two rows of 20 below the 2 the selected tab stands out by
+  in.MultiLine = true;
+  in.Selected = 0;
+  TTabLayout out = LayOutTabs(in);
+  // Three to a row would make three rows; beside the arrows (32 at the end) two fit: four rows.
+  EXPECT_EQ(out.Rows, 4);
+  EXPECT_EQ(out.ShownRows, 2);
+  ASSERT_TRUE(out.ScrollsRows);
+  ExpectBox(out.Arrows, 66, 2, 98, 21);
+  ExpectBox(out.Tabs[2], 2, 2, 32, 22); // the next row outside
+  ExpectBox(out.Tabs[1], 32, 22, 62, 42);
+  EXPECT_TRUE(out.Tabs[4].Empty()) << "a row scrolled out of sight";
+  ExpectBox(out.Frame, 0, 42, 100, 150);
+  EXPECT_TRUE(out.AtStart);
+  EXPECT_FALSE(out.LastShown);
+
+  in.FirstRow = 9; // past the end: the last of the other rows
+  out = LayOutTabs(in);
+  EXPECT_EQ(out.FirstRow, 2);
+  ExpectBox(out.Tabs[6], 2, 2, 32, 22);
+  EXPECT_TRUE(out.Tabs[2].Empty());
+  EXPECT_TRUE(out.LastShown);
+
+  in.FirstRow = 0;
+  in.Selected = 5; // its row comes next to the pages; the others keep their order outside
+  in.Justify = true;
+  out = LayOutTabs(in);
+  ExpectBox(out.Tabs[4], 2, 22, 34, 42);
+  ExpectBox(out.Tabs[5], 34, 22, 66, 42); // stretched up to the arrows, not under them
+  ExpectBox(out.Tabs[0], 2, 2, 34, 22);
+
+  in.Height = 60; // room for one row only: it scrolls along the edge
+  out = LayOutTabs(in);
+  EXPECT_EQ(out.Rows, 1);
+  EXPECT_FALSE(out.ScrollsRows);
+  ASSERT_TRUE(out.Scrolls);
+  ExpectBox(out.Tabs[0], 2, 2, 32, 22);
+  ExpectBox(out.Frame, 0, 22, 100, 60);
+}

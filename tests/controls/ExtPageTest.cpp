@@ -351,3 +351,40 @@ TEST(ExtPageMultiLine, TabsThatDoNotFitWrapOntoRowsAndThePagesMoveBelowThem) {
   EXPECT_EQ(SendMessageA(w, TCM_GETROWCOUNT, 0, 0), 1);
   EXPECT_EQ(f.Sheet[0]->Top(), oneRowTop);
 }
+
+TEST(ExtPageMultiLine, RowsPastAThirdOfTheControlScrollBehindTheArrowsAndEveryTabTakesAClick) {
+  TPageFixture f;
+  f.Pages->SetTabWidth(0);
+  f.Pages->SetTabHeight(0);
+  f.Pages->SetMultiLine(true);
+  for (int i = 0; i < 40; ++i) {
+    auto* sheet = new TTabSheet(&f.Form);
+    sheet->SetCaption("Page " + std::to_string(i));
+    sheet->SetPageControl(f.Pages);
+  }
+  ProcessMessages();
+  HWND w = f.Pages->Handle();
+  int count = f.Pages->TabCount(), width = f.Pages->ClientWidth();
+  ASSERT_GT(SendMessageA(w, TCM_GETROWCOUNT, 0, 0), 4);
+  auto click = [&](POINT p) {
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  };
+  // Two arrows of 16 pixels at the end of the outermost row, 2 from the edge.
+  POINT back{width - 2 - 24, 8}, forward{width - 2 - 8, 8};
+  for (int tab = 0; tab < count; ++tab) {
+    for (int i = 0; i < count; ++i)
+      click(back);
+    RECT r = f.Pages->TabRect(tab);
+    for (int i = 0; i < count && IsRectEmpty(&r); ++i) {
+      click(forward);
+      r = f.Pages->TabRect(tab);
+    }
+    ASSERT_FALSE(IsRectEmpty(&r)) << tab << " never comes into sight";
+    click({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    EXPECT_EQ(f.Pages->ActivePage(), f.Pages->PageForTab(tab));
+    // Its row comes next to the frame around the pages, which start a third of the way down.
+    EXPECT_EQ(f.Pages->TabRect(tab).bottom + 4, f.Pages->DisplayRect().top) << tab;
+    EXPECT_LE(f.Pages->DisplayRect().top, f.Pages->ClientHeight() / 3 + 4);
+  }
+}
