@@ -21,6 +21,7 @@ constexpr int FirstTitleCommand = 4;
 } // namespace
 
 void TPlayCommands::BuildPlayPopUp() {
+  // cppcheck-suppress publicAllocationError ; built once with the window, which owns the menu
   FPlayPopUp = new TPopupMenu(&FFrm);
   FPlayPopUp->SetName("PlayPopUp");
   auto item = [this](const std::string& name, const std::string& caption) {

@@ -16,6 +16,7 @@ constexpr const char* DisableQuestion = "Are you sure you want to disable Visual
 } // namespace
 
 void TVisualEffects::BuildVisualEffects() {
+  // cppcheck-suppress publicAllocationError ; built once with the window, which owns the recorder
   FMMWaveIn1 = new TMMWaveIn(&FFrm);
   FMMWaveIn1->SetName("MMWaveIn1");
   FMMWaveIn1->SetMode(mStereo);

@@ -3,14 +3,16 @@
 # bars, and with every display of the music panel in a 1280 x 1024 window, recording PulseAudio's
 # sine; then, per display fed, the frames it received of the frames that fell due over the run
 # ("frames <display>: <received> of <due>"). Starts the built Tonalbrook.exe under the project's
-# Wine, display and sound, as scripts/run.
+# Wine, display and sound, as scripts/run. BENCH_QUICK=1: 1 s per case.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/env.sh"
 exe="$build/out/app/Tonalbrook.exe"
 drive="$build/out/bench/bench_effects_drive.exe"
 [ -f "$exe" ] && [ -f "$drive" ] || { echo "build first (bash scripts/build)" >&2; exit 1; }
-seconds=${SECONDS_PER_CASE:-20}
+seconds=20 settle=3
+[ "${BENCH_QUICK:-0}" = 1 ] && seconds=1 settle=1
+seconds=${SECONDS_PER_CASE:-$seconds}
 
 trap tb_stop_services EXIT
 tb_start_xvfb
@@ -42,7 +44,9 @@ Left=0
 INI
   (cd "$folder" && exec wine Tonalbrook.exe >/dev/null 2>&1) &
   local launcher=$!
-  wine "$drive" 1280 1024 ${command:+"$command"} >/dev/null 2>&1 </dev/null || true
+  # The helper fails when the program's window never comes up: the bench fails with it.
+  wine "$drive" 1280 1024 ${command:+"$command"} >/dev/null </dev/null ||
+    { echo "$label: the program's window did not come up" >&2; kill "$launcher" 2>/dev/null; return 1; }
   # The program's own process: the one working in this folder (others may run programs too).
   local pid="" i p
   for i in $(seq 1 100); do
@@ -53,7 +57,7 @@ INI
     sleep 0.1
   done
   [ -n "$pid" ] || { echo "$label: the program was not found" >&2; return 1; }
-  sleep 3 # the displays start
+  sleep "$settle" # the displays start
   share "$label" "$pid" "$seconds"
   wine "$drive" counts </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/    /' || true
   kill "$pid" 2>/dev/null || true

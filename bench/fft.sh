@@ -3,9 +3,12 @@
 # and FFTW called from C (float, one thread, planned once, run natively), with the ratios.
 # Usage: bench/fft.sh [runs] -- each side is run that many times (default 3) and its best kept,
 # since a shared machine makes single runs noisy. "n/a" where numpy or FFTW is missing.
+# BENCH_QUICK=1: one run, with one repetition per length inside it.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-runs=${1:-3}
+runs=3 reps=5
+[ "${BENCH_QUICK:-0}" = 1 ] && runs=1 reps=1
+runs=${1:-$runs}
 source "$top/scripts/env.sh"
 out="$top/build/native"
 mkdir -p "$out"
@@ -15,7 +18,7 @@ if gcc -O2 -Wall -Wextra "$top/bench/host/fftw.c" -lfftw3f -o "$out/bench_fftw" 
 fi
 ours=""
 for ((i = 0; i < runs; ++i)); do
-  ours+="$(WINEDEBUG=-all wine "$top/build/out/bench/bench_fft.exe" 2>/dev/null | tr -d '\r')"$'\n'
+  ours+="$(WINEDEBUG=-all wine "$top/build/out/bench/bench_fft.exe" "$reps" 2>/dev/null | tr -d '\r')"$'\n'
 done
 /usr/bin/python3 - "$ours" "$fftw" "$runs" <<'PY'
 import sys, timeit

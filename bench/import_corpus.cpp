@@ -1,8 +1,10 @@
 // Prints the time to store every corpus file as a title through the main window's import, into
-// an empty catalogue and into one of 20,000 titles, and the time to walk the corpus tree
-// (bench/import_corpus.sh puts zip -9 and find next to them).
+// an empty catalogue and into one of 20,000 (or the given count of) titles, and the time to walk
+// the corpus tree (bench/import_corpus.sh puts zip -9 and find next to them).
 #include <windows.h>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include "Bytes.h"
@@ -11,6 +13,7 @@
 #include "MasterProbe.h"
 #include "ImportCommands.h"
 #include "Messages.h"
+#include "Questions.h"
 #include "SysUtils.h"
 
 namespace {
@@ -37,12 +40,16 @@ void Collect(const std::string& dir, std::vector<std::string>& out) {
   FindClose(h);
 }
 
+// The main window with its catalogue loaded; nullptr when it did not come up.
 TMasterFrm* OpenMainWindow() {
   StartUpDone = false;
   auto* form = new TMasterFrm(nullptr);
   form->AfterConstruction();
   form->Show();
-  PumpUntil([&] { return Probe(form).StartupTimerRuns() > 0 && StartUpDone; }, 120000);
+  if (!PumpUntil([&] { return Probe(form).StartupTimerRuns() > 0 && StartUpDone; }, 120000)) {
+    std::fprintf(stderr, "the main window did not finish starting\n");
+    return nullptr;
+  }
   return form;
 }
 
@@ -78,37 +85,57 @@ double Import(TMasterFrm* form, const std::vector<std::string>& files, const cha
   return secs;
 }
 
-// A catalogue of count titles whose records point at the archives already stored, each with
-// an origin of its own, so that none of the corpus is a duplicate of them.
-void WriteLargeIndex(const std::string& work, int count) {
-  std::string old;
-  {
-    TFileStream in(work + "Music.dex", fmOpenRead);
-    old.resize(static_cast<size_t>(in.Size()));
-    in.ReadBuffer(old.data(), static_cast<int32_t>(old.size()));
-  }
-  int have = static_cast<int>(old.size() / TuneRecSize);
+std::string ReadAll(const std::string& path) {
+  TFileStream in(path, fmOpenRead);
+  std::string bytes(static_cast<size_t>(in.Size()), '\0');
+  in.ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  return bytes;
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  TFileStream out(path, fmCreate);
+  out.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+}
+
+// A catalogue of count titles made from the titles already stored, each with an origin of its
+// own, so that none of the corpus is a duplicate of them, and an archive of its own (a copy of
+// its model's archive appended to the data file), as the program stores every title. False when
+// nothing was stored to copy.
+bool WriteLargeCatalogue(const std::string& work, int count) {
+  const std::string old = ReadAll(work + "Music.dex");
+  std::string dax = ReadAll(work + "Music.dax");
+  const int have = static_cast<int>(old.size() / TuneRecSize);
+  if (have == 0) return false;
   std::string dex(static_cast<size_t>(count) * TuneRecSize, '\0');
   for (int i = 0; i < count; ++i) {
     TTuneRec r = DecodeTuneRec(reinterpret_cast<const uint8_t*>(old.data()) +
                                static_cast<size_t>(i % have) * TuneRecSize);
+    if (i >= have) {
+      const std::string archive =
+          dax.substr(static_cast<size_t>(r.Offset), static_cast<size_t>(r.Length));
+      r.Offset = static_cast<int32_t>(dax.size());
+      dax += archive;
+    }
     r.RecNo = i + 1;
     r.MasterKey = i + 1;
     r.Origin = "C:\\Collection\\Folder " + std::to_string(i / 100) + "\\piece " +
                std::to_string(i) + ".mid";
     EncodeTuneRec(r, reinterpret_cast<uint8_t*>(dex.data()) + static_cast<size_t>(i) * TuneRecSize);
   }
-  TFileStream out(work + "Music.dex", fmCreate);
-  out.WriteBuffer(dex.data(), static_cast<int32_t>(dex.size()));
+  WriteAll(work + "Music.dex", dex);
+  WriteAll(work + "Music.dax", dax);
+  return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::printf("usage: bench_import_corpus CORPUS_FOLDER WORK_FOLDER\n");
+    std::printf("usage: bench_import_corpus CORPUS_FOLDER WORK_FOLDER [TITLES [ROUNDS]]\n");
     return 2;
   }
+  const int large = argc > 3 ? std::max(1, std::atoi(argv[3])) : 20000;
+  const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 20;
   std::vector<std::string> files;
   Collect(argv[1], files);
   std::string work = IncludeTrailingBackslash(argv[2]);
@@ -118,22 +145,29 @@ int main(int argc, char** argv) {
     std::fclose(ini);
   }
   SetProgramFolder(work);
+  TModalAnswers answers;
 
   TMasterFrm* form = OpenMainWindow();
+  if (!form || !NothingAsked(answers, "opening an empty catalogue")) return 1;
   double empty = Import(form, files, "into an empty catalogue", work);
   CloseMainWindow(form);
+  if (!NothingAsked(answers, "importing into an empty catalogue")) return 1;
 
-  const int large = 20000;
-  WriteLargeIndex(work, large);
+  if (!WriteLargeCatalogue(work, large)) {
+    std::fprintf(stderr, "the import stored no title\n");
+    return 1;
+  }
   double t = Clock();
   form = OpenMainWindow();
+  if (!form || !NothingAsked(answers, "opening the large catalogue")) return 1;
   std::printf("main window up on %d titles in %.3f s\n", large, Clock() - t);
-  double full = Import(form, files, "into 20,000 titles", work);
+  const std::string label = "into " + std::to_string(large) + " titles";
+  double full = Import(form, files, label.c_str(), work);
   CloseMainWindow(form);
+  if (!NothingAsked(answers, "importing into the large catalogue")) return 1;
 
   // The walk of a folder scan, as the scan windows run it: every file of the tree, messages let
   // through between folders.
-  const int rounds = 20;
   int walked = 0;
   t = Clock();
   for (int i = 0; i < rounds; ++i) {

@@ -9,6 +9,7 @@
 #include "MainCodeD2.h"
 #include "MasterProbe.h"
 #include "Messages.h"
+#include "Questions.h"
 #include "SysUtils.h"
 
 namespace {
@@ -52,7 +53,11 @@ int main(int argc, char** argv) {
     Probe(form).Timer2()->SetInterval(1);
     form->Show();
     double t3 = Now_ms();
-    PumpUntil([&] { return Probe(form).StartupTimerRuns() > 0 && StartUpDone; }, 20000);
+    if (!PumpUntil([&] { return Probe(form).StartupTimerRuns() > 0 && StartUpDone; }, 20000)) {
+      std::fprintf(stderr, "the main window did not finish starting\n");
+      return 1;
+    }
+    if (!NothingAsked(answers, "starting on an empty catalogue")) return 1;
     double t4 = Now_ms();
     {
       double b0 = Now_ms();

@@ -4,13 +4,16 @@
 # format and buffers (11025 Hz, 8 bits, stereo, 10 x 2048 bytes), then other buffer counts,
 # sizes and formats, to show what Wine's share depends on.
 # Usage: bench/wavein_cpu.sh [CASE ...], a case being "RATE BITS CHANNELS BUFFERS SIZE" in one
-# argument; env SECONDS_PER_CASE (default 20).
+# argument; env SECONDS_PER_CASE (default 20). BENCH_QUICK=1: the visual effects' case alone, 1 s.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/env.sh"
 probe="$build/out/bench/bench_wavein_cpu.exe"
 [ -f "$probe" ] || { echo "build first (bash scripts/build)" >&2; exit 1; }
-seconds=${SECONDS_PER_CASE:-20}
+quick=${BENCH_QUICK:-0}
+seconds=20 settle=2
+[ "$quick" = 1 ] && seconds=1 settle=1
+seconds=${SECONDS_PER_CASE:-$seconds}
 
 trap tb_stop_services EXIT
 tb_start_xvfb
@@ -24,7 +27,7 @@ measure() {
   local folder="$build/bench-wavein"
   rm -rf "$folder"; mkdir -p "$folder"
   cp "$probe" "$folder/"
-  (cd "$folder" && exec wine bench_wavein_cpu.exe $((seconds + 4)) "$rate" "$bits" "$channels" \
+  (cd "$folder" && exec wine bench_wavein_cpu.exe $((seconds + settle + 2)) "$rate" "$bits" "$channels" \
     "$count" "$size" >"$folder/out.txt" 2>&1 </dev/null) &
   local launcher=$!
   # The probe's own process: the one working in this folder.
@@ -37,13 +40,16 @@ measure() {
     sleep 0.1
   done
   [ -n "$pid" ] || { echo "$label: the probe was not found" >&2; return 1; }
-  sleep 2 # recording starts
+  sleep "$settle" # recording starts
   share "$label" "$pid" "$seconds"
-  wait "$launcher" 2>/dev/null || true
+  local status=0
+  wait "$launcher" 2>/dev/null || status=$?
   sed 's/^/    probe: /' "$folder/out.txt" | tr -d '\r'
+  [ "$status" = 0 ] || { echo "$label: the probe failed" >&2; return 1; }
 }
 
 cases=("$@")
+[ ${#cases[@]} -gt 0 ] || [ "$quick" != 1 ] || cases=("11025 8 2 10 2048")
 [ ${#cases[@]} -gt 0 ] || cases=(
   "11025 8 2 0 0"
   "11025 8 2 10 2048"

@@ -24,6 +24,7 @@ uint8_t* Reserve(size_t capacity) {
 
 bool Commit(uint8_t* p, size_t n) {
 #ifdef _WIN32
+  // cppcheck-suppress leakReturnValNotUsed ; commits pages of the block reserved, released with it
   return VirtualAlloc(p, n, MEM_COMMIT, PAGE_READWRITE) != nullptr;
 #else
   return mprotect(p, n, PROT_READ | PROT_WRITE) == 0;
@@ -63,6 +64,7 @@ void TVirtualMemory::SetSize(size_t value) {
   if (value > FCapacity) throw EVirtualMemory("Size exceeds capacity");
   size_t need = RoundToPage(value);
   if (need > FCommitted) {
+    // cppcheck-suppress leakReturnValNotUsed ; Commit answers whether the pages were committed
     if (!Commit(FBase + FCommitted, need - FCommitted))
       throw EVirtualMemory("Unable to commit memory");
   } else if (need < FCommitted) {
