@@ -85,6 +85,7 @@ private:
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconA(instance, "MAINICON"); // the program's own, as its windows have
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = NoteClassName;
     RegisterClassA(&wc); // fails harmlessly when a former note registered it
