@@ -6,7 +6,6 @@
 #include "MessageBox.h"
 #include "SysUtils.h"
 #include <windows.h>
-#include <algorithm>
 
 namespace {
 
