@@ -856,6 +856,9 @@ void TMasterFrm::ReadSettings() {
     SetBounds((Screen->Width() - width) / 2, (Screen->Height() - height) / 2, width, height);
   } else {
     SetBounds(FSettings.Left, FSettings.Top, width, height);
+    // A place kept for a screen that is no longer there (or edited by hand) would lose the
+    // window, and the close would keep it lost.
+    KeepReachable();
   }
   bool isDefault = IsDefaultMIDIPlayer(FDocTypeName);
   FMIDIdefault->SetEnabled(!isDefault);
@@ -1030,23 +1033,30 @@ void TMasterFrm::AskStartQuestions() {
   }
 }
 
-void TMasterFrm::WndProc(TMessage& m) {
+bool TMasterFrm::ReceiveHandOff(TMessage& m) {
+  // Each line waits its turn; the second start is answered at once.
+  auto queue = [](void* target, const std::string& line, int no) {
+    auto* self = static_cast<TMasterFrm*>(target);
+    TRequestCommands::TQueued item;
+    item.Text = line;
+    item.Index = no;
+    self->RequestCommands().Enqueue(std::move(item));
+  };
   if (m.Msg == WM_INSTANCEPARAMS) {
     if (IsIconic(Handle())) Application->Restore();
-    // Each line waits its turn; the second start is answered at once.
-    ReceiveInstanceParams(
-        m.WParam, m.LParam,
-        [](void* target, const std::string& line, int no) {
-          auto* self = static_cast<TMasterFrm*>(target);
-          TRequestCommands::TQueued item;
-          item.Text = line;
-          item.Index = no;
-          self->RequestCommands().Enqueue(std::move(item));
-        },
-        this);
+    ReceiveInstanceParams(m.WParam, m.LParam, queue, this);
     m.Result = 0;
-    return;
+    return true;
   }
+  // A parameter longer than an atom holds comes copied; the answer tells the sender it arrived.
+  if (!ReceiveCopiedInstanceParams(m.LParam, queue, this)) return false;
+  if (IsIconic(Handle())) Application->Restore();
+  m.Result = TRUE;
+  return true;
+}
+
+void TMasterFrm::WndProc(TMessage& m) {
+  if ((m.Msg == WM_INSTANCEPARAMS || m.Msg == WM_COPYDATA) && ReceiveHandOff(m)) return;
   if (m.Msg == WM_PLUGINREQUEST) {
     FRequestCommands->ReceivePluginRequest(LOWORD(m.LParam));
     m.Result = 0;

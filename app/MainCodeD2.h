@@ -272,6 +272,9 @@ private:
   void About1Click(TObject* Sender);
   // The main window keeps at least 500 x 400 pixels.
   void WMGetMinMaxInfo(TMessage& message);
+  // A second start's lines (WM_INSTANCEPARAMS, or WM_COPYDATA holding them) join the request
+  // queue; false for a WM_COPYDATA of another kind.
+  bool ReceiveHandOff(TMessage& message);
   // The window's making, step by step in this order.
   void MakeCommandGroups();
   void MakePlayRoad();

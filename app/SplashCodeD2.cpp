@@ -92,6 +92,7 @@ void TSplashFrm::PlaceWindow(const std::string& iniPath) {
     left = (Screen->Width() - Width()) / 2;
   }
   SetBounds(left, top, Width(), Height());
+  KeepReachable(); // where a stored place off the screen would hide it
 }
 
 void TSplashFrm::DrawPicture() {

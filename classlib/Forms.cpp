@@ -8,6 +8,7 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include <algorithm>
+#include <cstdint>
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -408,6 +409,15 @@ void TForm::SetActiveControl(TWinControl* value) {
 
 void TForm::SetFocus() {
   if (FHandle && FVisible) SetActiveWindow(FHandle);
+}
+
+void TForm::KeepReachable() {
+  const RECT bounds = BoundsRect();
+  const POINT place =
+      ReachablePlace(bounds, Screen->WorkAreas(),
+                     GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME));
+  if (place.x != bounds.left || place.y != bounds.top)
+    SetBounds(place.x, place.y, bounds.right - bounds.left, bounds.bottom - bounds.top);
 }
 
 void TForm::FocusChanged(TWinControl* control) {
@@ -869,4 +879,60 @@ RECT TScreen::WorkAreaRect() const {
   RECT r{0, 0, Width(), Height()};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
   return r;
+}
+
+namespace {
+
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info))
+    reinterpret_cast<std::vector<RECT>*>(list)->push_back(info.rcWork);
+  return TRUE;
+}
+
+int64_t Overlap(const RECT& a, const RECT& b) {
+  const int64_t w = std::min(a.right, b.right) - std::max(a.left, b.left);
+  const int64_t h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+  return w > 0 && h > 0 ? w * h : 0;
+}
+
+// How far a rectangle lies from an area: squared, 0 when they meet.
+int64_t Distance(const RECT& r, const RECT& area) {
+  const int64_t dx = std::max<int64_t>({0, area.left - r.right, r.left - area.right});
+  const int64_t dy = std::max<int64_t>({0, area.top - r.bottom, r.top - area.bottom});
+  return dx * dx + dy * dy;
+}
+
+} // namespace
+
+std::vector<RECT> TScreen::WorkAreas() const {
+  std::vector<RECT> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  if (areas.empty()) areas.push_back(WorkAreaRect());
+  return areas;
+}
+
+POINT ReachablePlace(const RECT& window, const std::vector<RECT>& areas, int captionHeight) {
+  const POINT here{window.left, window.top};
+  if (areas.empty()) return here;
+  const int width = window.right - window.left, height = window.bottom - window.top;
+  const RECT caption{window.left, window.top, window.right, window.top + captionHeight};
+  const int64_t grip = std::min(MinReachableCaption, width);
+  for (const RECT& area : areas) {
+    const int64_t w = std::min(caption.right, area.right) - std::max(caption.left, area.left);
+    const int64_t h = std::min(caption.bottom, area.bottom) - std::max(caption.top, area.top);
+    if (w >= grip && 2 * h >= captionHeight && h > 0) return here;
+  }
+  // The area it overlaps most, else the one it lies nearest to.
+  const RECT* best = &areas.front();
+  for (const RECT& area : areas) {
+    const int64_t o = Overlap(window, area), bestO = Overlap(window, *best);
+    if (o > bestO || (o == bestO && bestO == 0 && Distance(window, area) < Distance(window, *best)))
+      best = &area;
+  }
+  POINT p = here;
+  p.x = std::max<LONG>(best->left, std::min<LONG>(window.left, best->right - width));
+  p.y = std::max<LONG>(best->top, std::min<LONG>(window.top, best->bottom - height));
+  return p;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 class TMainMenu;
 
@@ -76,6 +77,9 @@ public:
   TIcon& Icon() { return FIcon; }
   bool Active() const { return FActive; }
   void SetFocus() override;
+  // Moves the form back onto the monitors when its place leaves its caption out of reach (a
+  // place stored for a screen that is no longer there).
+  void KeepReachable();
 
   // Menu short cuts, Tab, Enter and Escape for the controls of this form, and the page keys
   // of its page controls; true when handled.
@@ -206,6 +210,9 @@ public:
   int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
   int PixelsPerInch() const;
   RECT WorkAreaRect() const;
+  // The work area of every monitor (each less its task bars); the primary one's alone when the
+  // monitors cannot be asked.
+  std::vector<RECT> WorkAreas() const;
   TForm* ActiveForm() const { return FActiveForm; }
   int FormCount() const { return static_cast<int>(FForms.size()); }
   TForm* Forms(int index) const { return FForms.at(index); }
@@ -217,6 +224,13 @@ private:
   TForm* FActiveForm = nullptr;
   std::vector<TForm*> FForms;
 };
+
+// Where a window of these bounds stays within reach: where it is while a stretch of its caption
+// (the top captionHeight pixels) of at least MinReachableCaption pixels, or its whole width when
+// narrower, lies in one of the work areas; else the least move that brings it wholly into the
+// area nearest to it (its top left corner into the area when it is the larger).
+constexpr int MinReachableCaption = 48;
+POINT ReachablePlace(const RECT& window, const std::vector<RECT>& areas, int captionHeight);
 
 extern TApplication* Application;
 extern TScreen* Screen;

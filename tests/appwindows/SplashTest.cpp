@@ -61,6 +61,13 @@ TEST(Splash, CentresOverTheMainWindowsStoredPlaceOrTheScreen) {
   splash.PlaceWindow(ini);
   EXPECT_EQ(splash.Top(), 50 + (400 - splash.Height()) / 2);
   EXPECT_EQ(splash.Left(), 100 + (500 - splash.Width()) / 2);
+  // A place stored far off the screen: the splash comes onto it.
+  WriteFileBytes(ini, "[Format]\r\nTop=99999\r\nLeft=99999\r\n");
+  splash.PlaceWindow(ini);
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(splash.Left() >= work.left && splash.Left() + splash.Width() <= work.right &&
+              splash.Top() >= work.top && splash.Top() + splash.Height() <= work.bottom);
 }
 
 TEST(Splash, ClosesAtTheFourthTickOrTheFirstAfterStartUp) {

@@ -310,3 +310,19 @@ TEST(Forms, AReleasedFormOutlivesTheHandlerThatLetMessagesRun) {
   // Once the handler has ended, the form goes.
   EXPECT_TRUE(PumpUntil([&] { return freed == 1; }, 5000));
 }
+
+TEST(Forms, AWindowOutOfReachComesBackOntoTheNearestMonitor) {
+  // Two monitors side by side, the first with a task bar along its bottom; windows 585 x 400.
+  const std::vector<RECT> areas{{0, 0, 1024, 740}, {1024, 0, 2304, 1024}};
+  auto at = [&](LONG left, LONG top) {
+    POINT p = ReachablePlace({left, top, left + 585, top + 400}, areas, 23);
+    return std::to_string(p.x) + "," + std::to_string(p.y);
+  };
+  // Enough of the caption to take hold of: it stays, partly off the screen or across both.
+  EXPECT_EQ(at(-500, 100) + " " + at(2200, 100) + " " + at(900, 100), "-500,100 2200,100 900,100");
+  // A sliver of the caption, a caption under the task bar or above the top: moved the least
+  // that brings the window wholly onto the monitor it overlaps.
+  EXPECT_EQ(at(-560, 100) + " " + at(100, 730) + " " + at(100, -300), "0,100 100,340 100,0");
+  // Far off: onto the monitor nearest to it.
+  EXPECT_EQ(at(99999, 99999) + " " + at(-99999, 300), "1719,624 0,300");
+}

@@ -1,5 +1,5 @@
-// A second start hands its command line to the first through an atom and a window message, and
-// does not hang on a first instance that does not answer.
+// A second start hands its whole command line to the first through atoms and window messages,
+// and does not hang on a first instance that does not answer.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "Guard.h"
@@ -14,6 +14,7 @@ struct TReceived {
   int Messages = 0;
   WPARAM WParam = 99;
   LPARAM LParam = 99;
+  std::vector<WPARAM> Counts;                     // each message's wParam
   std::vector<std::pair<int, std::string>> Lines; // number, text
 };
 
@@ -25,6 +26,7 @@ LRESULT CALLBACK MasterProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
       ++gReceived->Messages;
       gReceived->WParam = wp;
       gReceived->LParam = lp;
+      gReceived->Counts.push_back(wp);
       ReceiveInstanceParams(
           wp, lp,
           [](void* target, const std::string& line, int no) {
@@ -62,6 +64,8 @@ protected:
 
   // Starts this test program as a second start with the given command-line tail; answers its
   // exit code (10: handed over, 11: not), pumping messages so the hand-off can arrive meanwhile.
+  // A message box of the start gets OK, its text kept in FTold.
+  std::string FTold;
   int RunSecondStart(const std::string& tail, const std::string& cls) {
     SetEnvironmentVariableA("TB_HANDOFF_CLASS", cls.c_str());
     std::string cmd = "\"";
@@ -74,8 +78,20 @@ protected:
         CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
     SetEnvironmentVariableA("TB_HANDOFF_CLASS", nullptr);
     if (!started) return -1;
-    bool ended =
-        PumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 120000);
+    bool ended = PumpUntil(
+        [&] {
+          HWND box = FindWindowA("#32770", nullptr);
+          DWORD owner = 0;
+          if (box) GetWindowThreadProcessId(box, &owner);
+          if (owner == pi.dwProcessId && IsWindowVisible(box)) {
+            char text[1024] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            FTold = text;
+            PostMessageA(FindWindowExA(box, nullptr, "Button", "OK"), BM_CLICK, 0, 0);
+          }
+          return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        120000);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     if (!ended) TerminateProcess(pi.hProcess, 99);
@@ -118,15 +134,25 @@ TEST_F(HandOff, ThreeParametersArriveAsThreeNumberedLines) {
   ExpectAtomGone();
 }
 
-TEST_F(HandOff, LongCommandLineArrivesCutTo255Characters) {
+TEST_F(HandOff, LongCommandLineArrivesWholeInMessagesOfWholeParameters) {
   std::string a(120, 'a'), b(120, 'b'), c(120, 'c');
   EXPECT_EQ(RunSecondStart(a + " " + b + " " + c), 10);
-  EXPECT_EQ(FReceived.WParam, 3u); // the count of parameters, not of lines that survived
-  ASSERT_EQ(FReceived.Lines.size(), 3u);
-  EXPECT_EQ(FReceived.Lines[0].second, a);
-  EXPECT_EQ(FReceived.Lines[1].second, b);
-  EXPECT_EQ(FReceived.Lines[2].second, std::string(255 - 244, 'c'));
-  ExpectAtomGone();
+  // a and b with their CR LF take 242 of an atom's 255 characters; c comes in a second message,
+  // each message counting its own lines.
+  EXPECT_EQ(FReceived.Counts, (std::vector<WPARAM>{2, 1}));
+  using L = std::vector<std::pair<int, std::string>>;
+  EXPECT_EQ(FReceived.Lines, (L{{1, a}, {2, b}, {1, c}}));
+  EXPECT_EQ(GlobalFindAtomA((a + "\r\n" + b).c_str()), 0) << "atom left behind";
+  EXPECT_EQ(GlobalFindAtomA(c.c_str()), 0) << "atom left behind";
+}
+
+TEST_F(HandOff, AnInstanceThatTakesOnlyAtomsGetsThemAndTheStartNamesWhatItRefused) {
+  // This window knows no WM_COPYDATA: a path longer than an atom holds does not get across.
+  std::string path = "C:\\" + std::string(280, 'r') + ".mid";
+  EXPECT_EQ(RunSecondStart("Pshort.mid Z\"" + path + "\" M"), 10);
+  using L = std::vector<std::pair<int, std::string>>;
+  EXPECT_EQ(FReceived.Lines, (L{{1, "Pshort.mid"}, {1, "M"}}));
+  EXPECT_EQ(FTold, "This file was not handed over to the running Tonalbrook:\r\n\r\n" + path);
 }
 
 TEST_F(HandOff, NoFirstInstanceMeansTheSecondStartGoesOn) {
@@ -179,8 +205,8 @@ TEST(ReceiveInstanceParams, SplitsNumbersAndDeletesTheAtomInEveryCase) {
   EXPECT_FALSE(AtomExists(atom));
 }
 
-TEST(ReceiveInstanceParams, JoinedTextIsCutTo255AndSurvivesTheAtom) {
-  std::vector<std::string> params{std::string(200, 'x'), std::string(100, 'y')};
+TEST(ReceiveInstanceParams, AFullAtomOfJoinedParametersSurvivesWhole) {
+  std::vector<std::string> params{std::string(200, 'x'), std::string(53, 'y')};
   std::string joined = JoinInstanceParams(params);
   ASSERT_EQ(joined.size(), 255u);
   EXPECT_EQ(joined, std::string(200, 'x') + "\r\n" + std::string(53, 'y'));
@@ -215,10 +241,26 @@ TEST(HandToInstance, AFirstInstanceThatDoesNotAnswerNeitherHangsTheStartNorKeeps
   ASSERT_EQ(WaitForSingleObject(made, 10000), WAIT_OBJECT_0);
   ASSERT_NE(hung, nullptr);
   std::string text = "Phung" + std::to_string(GetTickCount()) + ".mid";
-  EXPECT_EQ(HandToInstance(hung, {text}, 500), THandOffResult::NoAnswer);
+  EXPECT_EQ(HandToInstance(hung, PackInstanceParams({text})[0], 500), THandOffResult::NoAnswer);
   EXPECT_EQ(GlobalFindAtomA(text.c_str()), 0) << "the atom that was not taken is deleted";
   SetEvent(release);
   owner.join();
   CloseHandle(made);
   CloseHandle(release);
+}
+
+TEST(PackInstanceParams, WholeParametersFillEachAtomAndLongerOnesGoCopiedInTheirPlace) {
+  // Each message as "A2" (an atom of two parameters) or "C1" (one parameter copied), in order.
+  auto shape = [](const std::vector<std::string>& params) {
+    std::string text;
+    for (const TInstancePacket& p : PackInstanceParams(params))
+      text += (p.Copied ? " C" : " A") + std::to_string(p.Params.size());
+    return text;
+  };
+  EXPECT_EQ(shape({}), " A0") << "a start without parameters still tells";
+  // 126 + CR LF + 127 = 255 characters, all an atom holds; one more needs a second atom.
+  EXPECT_EQ(shape({std::string(126, 'a'), std::string(127, 'b')}), " A2");
+  EXPECT_EQ(shape({std::string(126, 'a'), std::string(128, 'b')}), " A1 A1");
+  std::string s255(255, 'd'), s256(256, 'e');
+  EXPECT_EQ(shape({"P1", "P2", s255, s256, "P3", s256, s256, "P4"}), " A2 A1 C1 A1 C2 A1");
 }

@@ -97,6 +97,24 @@ TEST_F(ProgramRun, AFirstRunAsTheDefaultPlayerAlreadyAsksOnlyToScan) {
   EXPECT_FALSE(FileExists(FDir / OldMidKeyFile));
 }
 
+TEST_F(ProgramRun, AWindowStoredFarOffTheScreenOpensOnItAndIsSavedThere) {
+  WriteFileBytes(FDir / "Tonalbrook.ini",
+                 "[Setup]\r\nRemindToScan=0\r\n[Format]\r\nTop=99999\r\nLeft=99999\r\n");
+  TRunningProgram run(FDir.Path(), "");
+  WaitStartedUp(run);
+  RECT work{}, window{};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  ASSERT_TRUE(GetWindowRect(run.MainWindow(), &window));
+  EXPECT_TRUE(window.left >= work.left && window.right <= work.right && window.top >= work.top &&
+              window.bottom <= work.bottom)
+      << window.left << "," << window.top;
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_EQ(ini.ReadInteger("Format", "Left", -1), window.left);
+  EXPECT_EQ(ini.ReadInteger("Format", "Top", -1), window.top);
+}
+
 TEST_F(ProgramRun, StartsMadeAtTheSameMomentLeaveOneInstance) {
   // As when several files are opened at once from the shell.
   std::vector<std::unique_ptr<TRunningProgram>> runs;

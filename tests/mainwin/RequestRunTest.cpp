@@ -35,6 +35,12 @@ protected:
     ASSERT_TRUE(FileExists(exe)) << exe;
     ASSERT_TRUE(CopyFileA(exe.c_str(), (FDir / "Tonalbrook.exe").c_str(), FALSE));
   }
+  // A first instance started minimised, its start-up done.
+  void StartFirst(TRunningProgram& first) {
+    ASSERT_TRUE(first.Started());
+    ASSERT_TRUE(first.WaitForMainWindow());
+    ASSERT_TRUE(PumpUntil([&] { return first.StartUpDone(); }, 60000));
+  }
   // A corpus file copied to a path with blanks.
   std::string Copy(const std::string& file, const std::string& name) {
     ForceDirectories(FDir / "My Songs");
@@ -246,6 +252,87 @@ TEST_F(RequestRun, AnArchiveOfManyEntriesSharingOneBodyStopsAtTheLimitsAndSaysSo
                 "out)");
   EXPECT_EQ(IndexRecords(FDir.Path()), 0);
   EXPECT_FALSE(DirectoryExists(FDir / "ForTempZips"));
+}
+
+TEST_F(RequestRun, FortyFilesWithLongPathsAndTheLongestPathAllArrive) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  TRunningProgram first(FDir.Path(), "M");
+  StartFirst(first);
+  // 40 files opened together: some 3,500 characters of paths on one command line.
+  std::vector<std::string> songs;
+  std::string params;
+  for (int i = 1; i <= 40; ++i) {
+    songs.push_back(
+        Copy(CorpusFiles("timidity")[0], "a song with a long name " + IntToStr(i) + ".mid"));
+    params += " Z\"" + songs.back() + "\"";
+  }
+  EXPECT_GE(SecondStart(FDir.Path(), params), 0);
+  // A path of 259 characters, the most a path may have.
+  const std::string longest =
+      FDir / "My Songs\\" + std::string(246 - FDir.Path().size(), 'n') + ".mid";
+  ASSERT_EQ(longest.size(), 259u);
+  ASSERT_TRUE(CopyFileA(CorpusFiles("timidity")[0].c_str(), longest.c_str(), FALSE));
+  EXPECT_GE(SecondStart(FDir.Path(), "Z\"" + longest + "\""), 0);
+  EXPECT_TRUE(first.AnswerUntil([&] { return IndexRecords(FDir.Path()) == 41; }, 120000))
+      << IndexRecords(FDir.Path()) << " of 41 arrived";
+  ASSERT_TRUE(first.AnswerAndClose());
+  EXPECT_TRUE(first.Boxes().empty());
+  auto titles = TitlesByOrigin(FDir.Path());
+  for (int i = 1; i <= 40; ++i)
+    EXPECT_EQ(titles[songs[i - 1]].Title, "a song with a long name " + IntToStr(i));
+  // The title record keeps the first 255 characters of an origin.
+  EXPECT_EQ(titles[longest.substr(0, 255)].CategoryName, "Windows default");
+}
+
+TEST_F(RequestRun, ABusyFirstInstanceIsWaitedForAndGivingUpNamesTheFiles) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  TRunningProgram first(FDir.Path(), "M");
+  StartFirst(first);
+  std::string a = Copy(CorpusFiles("timidity")[0], "given up a.mid");
+  std::string b = Copy(CorpusFiles("timidity")[0], "given up b.mid");
+  std::string waited = Copy(CorpusFiles("timidity")[0], "waited for.mid");
+  // The main window's thread held still, as a long task that lets no message through holds it.
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE,
+                             GetWindowThreadProcessId(first.MainWindow(), nullptr));
+  ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+  // A start's window of that class once it is shown (its text set), or nullptr when it ended.
+  auto shown = [](TRunningProgram& start, const char* cls) {
+    runprog::TFound found{start.Pid(), cls, nullptr, true};
+    PumpUntil(
+        [&] {
+          EnumWindows(runprog::MatchWindow, reinterpret_cast<LPARAM>(&found));
+          return found.Window || start.Ended();
+        },
+        60000);
+    return found.Window;
+  };
+  {
+    TRunningProgram second(FDir.Path(), "Z\"" + a + "\" Z\"" + b + "\"");
+    HWND note = shown(second, "THandOffNote");
+    ASSERT_TRUE(note) << "the start shows that it waits";
+    EXPECT_EQ(BoxText(note), "Tonalbrook is busy.\r\nWaiting to hand it 2 files...");
+    PostMessageA(FindChildByText(note, "Cancel"), BM_CLICK, 0, 0);
+    HWND box = shown(second, "#32770");
+    ASSERT_TRUE(box) << "giving up names the files";
+    EXPECT_EQ(BoxText(box),
+              "These 2 files were not handed over to the running Tonalbrook:\r\n\r\n" + a + "\r\n" +
+                  b);
+    PostMessageA(FindChildByText(box, "OK"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(second.WaitForEnd(30000));
+  }
+  // A start that waits on gets its file across once the instance answers again.
+  TRunningProgram third(FDir.Path(), "Z\"" + waited + "\"");
+  EXPECT_TRUE(shown(third, "THandOffNote"));
+  ResumeThread(thread);
+  CloseHandle(thread);
+  ASSERT_TRUE(third.WaitForEnd(60000));
+  EXPECT_EQ(third.ExitCode(), 0u);
+  EXPECT_TRUE(first.AnswerUntil([&] { return IndexRecords(FDir.Path()) == 1; }, 60000));
+  ASSERT_TRUE(first.AnswerAndClose());
+  EXPECT_TRUE(first.Boxes().empty());
+  auto titles = TitlesByOrigin(FDir.Path());
+  EXPECT_EQ(titles.size(), 1u) << "what was given up never arrives";
+  EXPECT_EQ(titles.count(waited), 1u);
 }
 
 TEST_F(RequestRun, OnAFullDiskTheRequestedFileIsToldAndTheProgramClosesCleanly) {
