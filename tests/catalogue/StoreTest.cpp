@@ -335,8 +335,10 @@ TEST(Store, ARecordIsAppendedOnTheRecordGridWhenThePartialTailIsThere) {
     c.Store().Open(c.Dir / "Music");
     EXPECT_EQ(c.Store().RecordCount(), 2);
     EXPECT_EQ(AddSmall(c, 3), 3);
+    c.Store().Close();
+    // The cut bytes could not be read: they stay behind the new record.
+    EXPECT_EQ(ReadFileBytes(c.Dir / "Music.dex").substr(3 * TuneRecSize), std::string(100, '\x55'));
     c.Store().Open(c.Dir / "Music");
-    EXPECT_EQ(FileSize(c.Dir / "Music.dex"), 3 * TuneRecSize);
     TTuneRec r;
     ASSERT_TRUE(c.Store().FindById(3, r));
     EXPECT_EQ(r.RecNo, 3);
@@ -683,18 +685,31 @@ TEST(Store, LeftoversOfAnInterruptedPackAreRecoveredOrMovedToBackUp) {
   EXPECT_TRUE(c.Host.Messages.empty());
   c.Store().Close();
 
-  // A lone work file beside a whole catalogue goes to BackUp, and the user is told.
+  // A lone work file beside a whole catalogue holds nothing it lacks: it goes, untold.
   WriteFileBytes(c.Dir / "DataTemp.bak", "half");
   ExpectWhole(c, {1, 2, 3});
   EXPECT_FALSE(FileExists(c.Dir / "DataTemp.bak"));
-  EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak"), "half");
-  ASSERT_EQ(c.Host.Messages.size(), 1u);
+  EXPECT_FALSE(FileExists(c.Dir / "BackUp\\DataTemp.bak"));
+  EXPECT_TRUE(c.Host.Messages.empty());
   c.Store().Close();
-  WriteFileBytes(c.Dir / "DataTemp.bak", "again"); // nothing is overwritten in BackUp
-  ExpectWhole(c, {1, 2, 3});
+
+  // Beside a damaged catalogue it may hold what was lost: it goes to BackUp, and the user is
+  // told; nothing is overwritten there.
+  std::string cut = dex.substr(0, 2 * TuneRecSize + 100);
+  for (const char* again : {"half", "again"}) {
+    WriteFileBytes(c.Dir / "Music.dex", cut);
+    WriteFileBytes(c.Dir / "DataTemp.bak", again);
+    c.Host.Messages.clear();
+    c.Store().Open(c.Dir / "Music");
+    EXPECT_FALSE(FileExists(c.Dir / "DataTemp.bak"));
+    ASSERT_EQ(c.Host.Messages.size(), 1u);
+    EXPECT_NE(c.Host.Messages[0].find("BackUp"), std::string::npos);
+    c.Store().Close();
+  }
   EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak"), "half");
   EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak.1"), "again");
-  c.Store().Close();
+  WriteFileBytes(c.Dir / "Music.dex", dex);
+  c.Host.Messages.clear();
 
   // One catalogue file alone: kept in BackUp, and an empty catalogue starts.
   DeleteFileA((c.Dir / "Music.dax").c_str());
