@@ -18,6 +18,7 @@ const char* const AsideDataName = "DataOld";
 const char* const BackUpFolder = "BackUp";
 constexpr DWORD PumpIntervalMs = 25;
 constexpr int64_t HeaderBlock = 65536; // bytes of the data file read at once for the zip headers
+constexpr int64_t LargestCheckedBackUp = 256 << 20; // larger files in BackUp are never read
 
 std::string DriveOf(const std::string& folder) {
   return folder.size() >= 2 && folder[1] == ':' ? folder.substr(0, 2)
@@ -59,13 +60,27 @@ void TMyDB::Close() {
 // --- opening
 // --------------------------------------------------------------------------------------
 
+// A file the same as one BackUp holds already is not kept twice.
 void TMyDB::MoveToBackUp(const std::string& path, std::vector<std::string>& moved) {
   std::string folder = FFolder + BackUpFolder + "\\";
   ForceDirectories(folder);
   std::string name = ExtractFileName(path);
   std::string target = folder + name;
-  for (int i = 1; FOps->Exists(target); ++i)
+  const int64_t size = FileSize(path);
+  std::string bytes;
+  for (int i = 1; FOps->Exists(target); ++i) {
+    try {
+      if (size <= LargestCheckedBackUp && FileSize(target) == size) {
+        if (bytes.empty()) bytes = ReadWholeFile(path);
+        if (ReadWholeFile(target) == bytes && FOps->Remove(path)) {
+          moved.push_back(path + " -> " + target);
+          return;
+        }
+      }
+    } catch (const std::exception&) {
+    }
     target = folder + name + "." + IntToStr(i);
+  }
   if (FOps->Rename(path, target)) moved.push_back(path + " -> " + target);
 }
 
@@ -143,8 +158,6 @@ bool BackUpCopyOf(const std::string& name, const char* base, const char* ext) {
   return std::all_of(upper.begin() + plain.size() + 1, upper.end(),
                      [](char c) { return c >= '0' && c <= '9'; });
 }
-
-constexpr int64_t LargestCheckedBackUp = 256 << 20;
 
 } // namespace
 
@@ -776,7 +789,11 @@ void TMyDB::GiveNewKey(int n) {
       for (size_t i = 0; i < sharing.size(); ++i)
         g->RemoveTuneRow(old.MasterKey);
   WriteRecord(r, n);
-  if (FAlbList) FAlbList->RekeyRows(old.MasterKey, old.Crc, FRecords[n - 1]);
+  // Rows go along only when no title that keeps the key has the same CRC: else they are its.
+  const bool own = std::none_of(sharing.begin(), sharing.end(), [&](int m) {
+    return m != n && FRecords[m - 1].MasterKey == old.MasterKey && FRecords[m - 1].Crc == old.Crc;
+  });
+  if (FAlbList && own) FAlbList->RekeyRows(old.MasterKey, old.Crc, FRecords[n - 1]);
   for (int m : sharing) {
     const TTuneRec& now = FRecords[m - 1];
     if (auto* all = AllGrid()) all->AddTuneRow(now, false);

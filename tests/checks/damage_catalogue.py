@@ -244,6 +244,9 @@ def check_added(written, kept):
             added[0]["key"], sorted(unread)))
     if cut and not got["Music.dex"].endswith(dex[-cut:]):
         fail("the cut record was written over")
+    again = [f for f in got if ".damaged." in f]
+    if again:
+        fail("a second start made copies again of what earlier ones keep: %r" % again)
     return ["added_to_cut_index: %s" % f for f in faults]
 
 
