@@ -284,8 +284,7 @@ std::string TCatalogueFinding::Summary() const {
 }
 
 TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
-                            std::optional<std::string_view> data,
-                            const TDataReader& readData) {
+                            std::optional<std::string_view> data, const TDataReader& readData) {
   TFileFinding f = StartFinding(TCatalogueFileKind::Index, index, TuneRecSize);
   if (data) dataSize = static_cast<int64_t>(data->size());
   std::vector<uint32_t> faults(f.Records, 0);

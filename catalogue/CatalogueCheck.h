@@ -47,7 +47,7 @@ struct TFileFinding {
   // The index only: data file bytes an append left when it ended between writing a title's archive
   // and its record. They are no damage: the next pack reclaims them.
   int64_t InterruptedWriteBytes = 0;
-  std::vector<TBadRecord> Bad;             // in record order
+  std::vector<TBadRecord> Bad;              // in record order
   std::vector<TNamedTitles> NamedElsewhere; // the index only, when it holds no record at all
   // The ".damaged" copies that keep what could not be read, as their loaders made them.
   std::vector<std::string> Copies;

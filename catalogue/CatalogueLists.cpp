@@ -99,10 +99,14 @@ std::string KeepDamagedCopy(const std::string& path, const std::string& bytes, T
 namespace {
 int RecSizeOf(TCatalogueFileKind kind) {
   switch (kind) {
-  case TCatalogueFileKind::Artists: return PerfRecSize;
-  case TCatalogueFileKind::Albums: return AlbRecSize;
-  case TCatalogueFileKind::Categories: return CatRecSize;
-  default: return TuneRecSize;
+  case TCatalogueFileKind::Artists:
+    return PerfRecSize;
+  case TCatalogueFileKind::Albums:
+    return AlbRecSize;
+  case TCatalogueFileKind::Categories:
+    return CatRecSize;
+  default:
+    return TuneRecSize;
   }
 }
 
@@ -733,8 +737,7 @@ void TAlbList::LoadTitles(std::vector<TTuneRec>& titles) {
   std::vector<int32_t> albumKeys;
   for (const TAlbRec& a : FItems)
     albumKeys.push_back(a.Key);
-  FTitlesFinding =
-      CheckedList(TCatalogueFileKind::AlbumTitles, FTitlesPath, t, *FOps, &albumKeys);
+  FTitlesFinding = CheckedList(TCatalogueFileKind::AlbumTitles, FTitlesPath, t, *FOps, &albumKeys);
   FTitlesFile.OnDisk = t;
   if (FTitlesFinding.NotRecords) return;
   size_t n = t.size() / TuneRecSize;

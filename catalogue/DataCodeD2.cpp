@@ -352,8 +352,7 @@ void TMyDB::KeepCopies(const std::string& indexBytes) {
   if (!parts.empty())
     FFinding.Copies.push_back(
         ExtractFileName(KeepDamagedCopy(FIndexPath, indexBytes, *FOps, parts)));
-  if (FFinding.DataDamaged())
-    FFinding.Copies.push_back(ExtractFileName(KeepDataCopy(indexBytes)));
+  if (FFinding.DataDamaged()) FFinding.Copies.push_back(ExtractFileName(KeepDataCopy(indexBytes)));
 }
 
 // A copy of the data file that holds the same bytes wherever the data file could not be read is
@@ -674,7 +673,8 @@ void TMyDB::AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool qui
   WriteAt(n, rec);
   // A cut record stays behind the records until the user gives it up: it is what could not be
   // read of the title it began.
-  if (!FIndexTail.empty()) FIndexFile->WriteBuffer(FIndexTail.data(), static_cast<int32_t>(FIndexTail.size()));
+  if (!FIndexTail.empty())
+    FIndexFile->WriteBuffer(FIndexTail.data(), static_cast<int32_t>(FIndexTail.size()));
   FRecords.push_back(rec);
   FDamaged.push_back(false);
   InsertKey(n, rec.MasterKey);
@@ -921,8 +921,8 @@ bool TMyDB::ArtistInUse(int32_t artistKey) const {
   return false;
 }
 
-void TMyDB::UsedKeys(std::unordered_set<int32_t>* categories,
-                     std::unordered_set<int32_t>* artists, bool readableOnly) const {
+void TMyDB::UsedKeys(std::unordered_set<int32_t>* categories, std::unordered_set<int32_t>* artists,
+                     bool readableOnly) const {
   for (int n = 1; n <= RecordCount(); ++n)
     if (readableOnly ? Usable(n) : FRecords[n - 1].Live) {
       if (categories) categories->insert(FRecords[n - 1].CategoryKey);

@@ -952,8 +952,8 @@ TEST(Store, AcceptingTheLossLeavesAWholeCatalogueThatPacks) {
     for (int b = 0; b < 4; ++b)
       dex[(recNo - 1) * TuneRecSize + at + b] = static_cast<char>(v >> (8 * b));
   };
-  put(2, 16, 5000); // title 2's archive reaches past the data file
-  put(4, 28, 3);    // title 4 carries title 3's key
+  put(2, 16, 5000);                        // title 2's archive reaches past the data file
+  put(4, 28, 3);                           // title 4 carries title 3's key
   dex[3 * TuneRecSize + 271 + 6] = '\x01'; // "Title\x014"
   WriteFileBytes(c.Dir / "Music.dex", dex + std::string(100, '\x55'));
   c.Store().Open(c.Dir / "Music");

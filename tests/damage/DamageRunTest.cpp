@@ -73,8 +73,7 @@ void Keep(TScratchDir& dir, const std::string& as, const TRunningProgram& run) {
   WriteFileBytes(kept + "boxes.txt", texts);
   // A work file ".new" may be a link to a device that never ends: it is no catalogue file.
   for (const std::string& name : FilesOf(dir.Path()))
-    if (name != "Tonalbrook.exe" && name != "Tonalbrook.ini" &&
-        ExtractFileExt(name) != ".new") {
+    if (name != "Tonalbrook.exe" && name != "Tonalbrook.ini" && ExtractFileExt(name) != ".new") {
       ForceDirectories(ExtractFilePath(kept + name));
       CopyFileA((dir / name).c_str(), (kept + name).c_str(), FALSE);
     }
@@ -90,7 +89,7 @@ std::string BoxTexts(const TRunningProgram& run) {
 // Answers Yes to the question about the damage, the default to any other box.
 std::string AcceptTheLoss(const TRunningProgram::TAsked& box) {
   return box.Text.find("Accept the catalogue as it could be read?") != std::string::npos ? "&Yes"
-                                                                                          : "";
+                                                                                         : "";
 }
 
 class DamageRun : public testing::TestWithParam<TDamageCase> {};

@@ -193,9 +193,8 @@ TEST_F(ImportFailures, AnArtistFileThatCannotBeReplacedKeepsItsTitlesOutAndIsTol
   const std::string reason = ": Cannot save \"" + artists + "\": ";
   std::vector<std::string> boxes = NewBoxes();
   ASSERT_EQ(boxes.size(), 1u) << testing::PrintToString(boxes);
-  EXPECT_EQ(boxes[0].rfind("These 2 files were not added to the database:\r\n\r\n" + one + reason,
-                           0),
-            0u)
+  EXPECT_EQ(
+      boxes[0].rfind("These 2 files were not added to the database:\r\n\r\n" + one + reason, 0), 0u)
       << boxes[0];
   EXPECT_NE(boxes[0].find("\r\n" + two + reason), std::string::npos) << boxes[0];
   EXPECT_FALSE(Stored(one));
