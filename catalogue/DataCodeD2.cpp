@@ -132,7 +132,8 @@ void TMyDB::SettleLeftovers(const std::vector<std::string>& left) {
   if (!FFinding.Damaged()) {
     for (const auto& p : left)
       FOps->Remove(p);
-    CleanBackUp();
+    // Once a session: the opening after a pack finds BackUp as the first left it.
+    if (!FQuietReopen) CleanBackUp();
     return;
   }
   std::vector<std::string> moved;

@@ -62,28 +62,25 @@ void PrepareFolder(TScratchDir& dir, const std::string& name) {
   if (!name.empty()) CopyFiles(SourceOf(name), dir.Path());
 }
 
+std::string BoxTexts(const TRunningProgram& run) {
+  std::string texts;
+  for (const auto& box : run.Boxes())
+    texts += box.Text + "\r\n----\r\n";
+  return texts;
+}
+
 // What the run left, with the texts of its boxes, for the checker.
 void Keep(TScratchDir& dir, const std::string& as, const TRunningProgram& run) {
   const std::string kept = KeptAs(as);
   RemoveTree(kept);
   ForceDirectories(kept);
-  std::string texts;
-  for (const auto& box : run.Boxes())
-    texts += box.Text + "\r\n----\r\n";
-  WriteFileBytes(kept + "boxes.txt", texts);
+  WriteFileBytes(kept + "boxes.txt", BoxTexts(run));
   // A work file ".new" may be a link to a device that never ends: it is no catalogue file.
   for (const std::string& name : FilesOf(dir.Path()))
     if (name != "Tonalbrook.exe" && name != "Tonalbrook.ini" && ExtractFileExt(name) != ".new") {
       ForceDirectories(ExtractFilePath(kept + name));
       CopyFileA((dir / name).c_str(), (kept + name).c_str(), FALSE);
     }
-}
-
-std::string BoxTexts(const TRunningProgram& run) {
-  std::string texts;
-  for (const auto& box : run.Boxes())
-    texts += box.Text + "\r\n----\r\n";
-  return texts;
 }
 
 // Answers Yes to the question about the damage, the default to any other box.

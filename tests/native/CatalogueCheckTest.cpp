@@ -375,7 +375,7 @@ void DuplicateKeysPickTheRecordThatAgrees() {
 
 void AnInterruptedAppendIsNoDamage() {
   // Two titles of 100 bytes, then what an append left before its record was written.
-  std::string index = Titles(2), titles(200, 't');
+  std::string index = Titles(2), titles = ZipHead(0, 1000, 100) + ZipHead(0, 1000, 100);
   auto check = [&](const std::string& tail) {
     std::string data = titles + tail;
     return CheckIndexFile(index, 0, std::string_view(data));
