@@ -1312,7 +1312,16 @@ void TMasterFrm::ReportDamage() {
   // Everything the checks found at opening, in one question: the user may give up what could not
   // be read, or keep it and be asked again at the next start.
   TCatalogueDamage damage(*FDMM2, *FCatList, *FAlbList);
-  std::string question = damage.Question();
+  std::string question;
+  try {
+    question = damage.Question();
+  } catch (const std::exception& e) {
+    // Without its copies the loss cannot be offered: everything stays as it is.
+    ShowMessageBox(std::string("The damaged catalogue files could not be copied:\r\n\r\n") +
+                       e.what() + "\r\n\r\nNothing that could not be read will be removed.",
+                   TMessageKind::Error, 0, TMessageButtons::OK);
+    return;
+  }
   if (question.empty()) return;
   if (ShowMessageBox(question, TMessageKind::Warning, 0,
                      TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)

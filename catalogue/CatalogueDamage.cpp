@@ -30,16 +30,12 @@ std::string TCatalogueDamage::Question() {
   std::string summary = found.Summary();
   if (summary.empty()) return summary;
   const std::vector<std::string> copies = found.Copies();
-  std::string text = summary + "\r\n\r\nNothing that could not be read was removed";
-  if (copies.empty())
-    text += ".";
-  else
-    text += "; it is kept in " + Joined(copies) + " as well.";
+  std::string text = summary + "\r\n\r\nNothing that could not be read was removed.";
+  if (!copies.empty()) text += " Copies of it are kept in " + Joined(copies) + ".";
   text += "\r\n\r\nAccept the catalogue as it could be read? Yes removes what could not be read "
           "from the catalogue for good";
-  if (!copies.empty())
-    text += " (only " + Joined(copies) + (copies.size() == 1 ? " keeps" : " keep") + " it)";
-  text += ". No changes nothing, and you will be asked again at the next start.";
+  text += copies.empty() ? "." : "; only those copies will keep it.";
+  text += " No changes nothing, and you will be asked again at the next start.";
   return text;
 }
 
