@@ -624,8 +624,8 @@ int32_t TPerfList::FindOrAddPerformer(const std::string& first, const std::strin
   r.FullName = CutToRoom(MakeFullName(first, last), FullNameRoom);
   FItems.push_back(r);
   FUnsavedKeys.insert(r.Key);
-  // The artist stays in memory when the file cannot be written: the titles of an import can
-  // still carry it, and the next save of the list writes it.
+  // The artist stays in memory when the file cannot be written, and the next save of the list
+  // writes it; until then no title takes it (a title is stored with its lists or not at all).
   SaveTelling(FStore, [this] { SaveToFile(); });
   return r.Key;
 }

@@ -122,14 +122,13 @@ public:
   bool OpenedDamaged() const { return FFinding.Damaged() && !FAccepted; }
   // A list file names titles although the index holds no record at all: they were lost with it.
   void NoteTitlesNamedElsewhere(const std::string& fileName, int titles);
-  // A key that a title the store could not read carries (an album row names it): never given to
-  // a new title.
+  // A key that a title the store could not read carries (its cut record or an album row names
+  // it): never given to a new title.
   void ReserveKey(int32_t key) { FKeyFloor = std::max(FKeyFloor, key); }
   // The user gives up what could not be read: unreadable records are deleted, readable ones
   // rewritten sound (a shared key made unique), the cut record dropped; the next pack reclaims
   // every byte of Music.dax no title claims. The copies made at opening keep it all.
   void AcceptUnread();
-  bool Accepted() const { return FAccepted; }
   // The user was told the stored title of this key is damaged: a failure to copy it out needs no
   // second message.
   bool ToldDamaged(int32_t key) const;
