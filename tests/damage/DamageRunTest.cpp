@@ -75,9 +75,8 @@ void Keep(TScratchDir& dir, const std::string& as, const TRunningProgram& run) {
   RemoveTree(kept);
   ForceDirectories(kept);
   WriteFileBytes(kept + "boxes.txt", BoxTexts(run));
-  // A work file ".new" may be a link to a device that never ends: it is no catalogue file.
   for (const std::string& name : FilesOf(dir.Path()))
-    if (name != "Tonalbrook.exe" && name != "Tonalbrook.ini" && ExtractFileExt(name) != ".new") {
+    if (name != "Tonalbrook.exe" && name != "Tonalbrook.ini") {
       ForceDirectories(ExtractFilePath(kept + name));
       CopyFileA((dir / name).c_str(), (kept + name).c_str(), FALSE);
     }
@@ -219,7 +218,7 @@ TEST(DamageFullDisk, ATitleWhoseListsCannotBeWrittenIsNotStoredAndTheUserIsTold)
             0u)
       << BoxTexts(run);
   EXPECT_EQ(FileSize(dir / "Music.dex"), 0) << "the title is stored with its lists or not at all";
-  Keep(dir, "full_lists", run);
+  EXPECT_EQ(FileSize(dir / "Music.dax"), 0);
 }
 
 } // namespace
