@@ -45,6 +45,7 @@
 #include "ViewProgCode.h"
 #include "finalMain.h"
 #include "CDPanel.h"
+#include "CatalogueDamage.h"
 #include "DataCodeD2.h"
 #include "FileAssocCommands.h"
 #include "MainViews.h"
@@ -1318,20 +1319,30 @@ void TMasterFrm::LoadCatalogue() {
 }
 
 void TMasterFrm::ReportDamage() {
-  // Everything the checks found at opening, in one box.
-  TCatalogueFinding found;
-  found.Files.push_back(FDMM2->MyDB()->Finding());
-  found.Files.push_back(FCatList->Finding());
-  if (TPerfList* artists = FDMM2->PerfList()) found.Files.push_back(artists->Finding());
-  found.Files.push_back(FAlbList->Finding());
-  found.Files.push_back(FAlbList->TitlesFinding());
-  std::string summary = found.Summary();
-  if (summary.empty()) return;
-  ShowMessageBox(summary +
-                     "\r\n\r\nNothing that could not be read will be removed. Each damaged file "
-                     "was copied beside itself with the ending \"" +
-                     DamagedCopySuffix + "\".",
-                 TMessageKind::Warning, 0, TMessageButtons::OK);
+  // Everything the checks found at opening, in one question: the user may give up what could not
+  // be read, or keep it and be asked again at the next start.
+  TCatalogueDamage damage(*FDMM2, *FCatList, *FAlbList);
+  std::string question;
+  try {
+    question = damage.Question();
+  } catch (const std::exception& e) {
+    // Without its copies the loss cannot be offered: everything stays as it is.
+    ShowMessageBox(std::string("The damaged catalogue files could not be copied:\r\n\r\n") +
+                       e.what() + "\r\n\r\nNothing that could not be read will be removed.",
+                   TMessageKind::Error, 0, TMessageButtons::OK);
+    return;
+  }
+  if (question.empty()) return;
+  if (ShowMessageBox(question, TMessageKind::Warning, 0,
+                     TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
+    return;
+  try {
+    damage.Accept();
+  } catch (const std::exception& e) {
+    ShowMessageBox(std::string("What could not be read was not given up in full:\r\n\r\n") +
+                       e.what(),
+                   TMessageKind::Error, 0, TMessageButtons::OK);
+  }
 }
 
 void TMasterFrm::SaveForSessionEnd() {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include "DriveScanCodeD2.h"
 #include "GetLocalCodeD2.h"
+#include "Handles.h"
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "MainCodeD2.h"
@@ -77,6 +78,17 @@ TDriveScanFrm& TScanCommands::DriveScanWindow() {
 
 void TScanCommands::GetLocal2Click(TObject* Sender) {
   if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
+  // A category or artist the loader adds but cannot write keeps the titles out: the import tells
+  // it as their reason, so it is held until then and not told twice.
+  TMyDB* store = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
+  if (store) store->HoldSaveFailures();
+  TScopeExit released([store] {
+    try {
+      if (store) store->ReleaseSaveFailures();
+    } catch (const std::exception&) {
+      // The box could not be shown; the failure stays to be found at the next save.
+    }
+  });
   TGetLocalF& loader = GetLocalWindow();
   FFrm.CenterOverMainWindow(loader);
   // Kept on the screen: its buttons are at the bottom.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -14,13 +15,10 @@ constexpr uint32_t Bit(TRecordFault f) {
   return static_cast<uint32_t>(f);
 }
 
-// Date-times the program can hold: 1 January of year 1 to 31 December 9999; 0 means unknown.
 constexpr double FirstDay = -693593.0;
 constexpr double PastLastDay = 2958466.0;
-
-bool IsDate(double value) {
-  return std::isfinite(value) && value >= FirstDay && value < PastLastDay;
-}
+// A title whose file seemed corrupted and was added all the same has the duration -1.
+constexpr int32_t LeastSeconds = -1;
 
 const uint8_t* Rec(std::string_view bytes, int recNo, int recSize) {
   return reinterpret_cast<const uint8_t*>(bytes.data()) + static_cast<size_t>(recNo - 1) * recSize;
@@ -117,17 +115,44 @@ void MarkOverlaps(std::vector<TSpan> spans, std::vector<uint32_t>& faults) {
   }
 }
 
-// Bytes of [0, size) that no span covers.
-int64_t Unclaimed(std::vector<TSpan> spans, int64_t size) {
+// The runs of [0, size) that no span covers, in order.
+std::vector<std::pair<int64_t, int64_t>> Unclaimed(std::vector<TSpan> spans, int64_t size) {
   std::sort(spans.begin(), spans.end(),
             [](const TSpan& a, const TSpan& b) { return a.Begin < b.Begin; });
-  int64_t covered = 0, reach = 0;
+  std::vector<std::pair<int64_t, int64_t>> runs;
+  int64_t reach = 0;
   for (const TSpan& s : spans) {
-    int64_t from = std::max(s.Begin, reach);
-    if (s.End > from) covered += s.End - from;
+    if (s.Begin > reach) runs.push_back({reach, std::min(s.Begin, size)});
     reach = std::max(reach, s.End);
   }
-  return size - covered;
+  if (reach < size) runs.push_back({reach, size});
+  return runs;
+}
+
+constexpr uint8_t LocalSignature[4] = {'P', 'K', 3, 4};
+
+// A run no record claims is what an append leaves when it ends between writing a title's archive
+// and its record: one archive, whole or cut, so it starts as a zip's local header does and holds
+// no second one.
+bool OneArchive(int64_t begin, int64_t end, const TDataReader& read) {
+  constexpr int32_t Block = 65536;
+  std::vector<uint8_t> bytes;
+  for (int64_t at = begin; at < end;) {
+    const int32_t want = static_cast<int32_t>(std::min<int64_t>(Block, end - at));
+    bytes.resize(static_cast<size_t>(want));
+    if (!read(at, bytes.data(), want)) return false;
+    for (int32_t i = 0; i < want; ++i) {
+      const int64_t pos = at + i;
+      // Bytes of a signature cut by the block's end are compared in the next block.
+      const int32_t n = static_cast<int32_t>(std::min<int64_t>(4, end - pos));
+      if (i + n > want && at + want < end) break;
+      const bool signature = std::equal(bytes.begin() + i, bytes.begin() + i + n, LocalSignature);
+      if (pos == begin && !signature) return false;
+      if (pos > begin && signature && n == 4) return false;
+    }
+    at += want > 3 && at + want < end ? want - 3 : want;
+  }
+  return true;
 }
 
 // A stored archive is a one-file zip: its local header names the title's CRC and size unless the
@@ -161,6 +186,14 @@ std::string Plural(int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+std::string NamedElsewhereText(const std::vector<TNamedTitles>& named) {
+  std::string text;
+  for (size_t i = 0; i < named.size(); ++i)
+    text += std::string(i == 0 ? ", but " : " and ") + named[i].FileName + " counts " +
+            Plural(named[i].Titles, "title", "titles");
+  return text;
+}
+
 std::string FileLine(const TFileFinding& f) {
   static const char* const kinds[] = {"a title index", "a category file", "an artist file",
                                       "an album file", "an album titles file"};
@@ -172,6 +205,7 @@ std::string FileLine(const TFileFinding& f) {
   }
   if (f.CutBytes > 0)
     line += " and a cut record at the end (" + Plural(f.CutBytes, "byte", "bytes") + ")";
+  line += NamedElsewhereText(f.NamedElsewhere);
   if (!f.Bad.empty()) {
     constexpr size_t Listed = 10;
     line += "; " + Plural(static_cast<int64_t>(f.Bad.size()), "record is", "records are") +
@@ -190,8 +224,32 @@ std::string FileLine(const TFileFinding& f) {
 
 } // namespace
 
+bool IsCatalogueDate(double value) {
+  return std::isfinite(value) && value >= FirstDay && value < PastLastDay;
+}
+
 bool TFileFinding::Damaged() const {
-  return CutBytes > 0 || NotRecords || UnclaimedDataBytes > 0 || !Bad.empty();
+  return CutBytes > 0 || NotRecords || UnclaimedDataBytes > 0 || !Bad.empty() ||
+         !NamedElsewhere.empty();
+}
+
+bool TFileFinding::DataDamaged() const {
+  return UnclaimedDataBytes > 0 || std::any_of(Bad.begin(), Bad.end(), [](const TBadRecord& b) {
+           return b.Has(TRecordFault::ArchiveMismatch);
+         });
+}
+
+std::vector<std::string_view> UnreadParts(const TFileFinding& finding, std::string_view bytes,
+                                          int recSize) {
+  std::vector<std::string_view> parts;
+  if (finding.NotRecords) {
+    parts.push_back(bytes);
+    return parts;
+  }
+  for (const TBadRecord& b : finding.Bad)
+    parts.push_back(bytes.substr(static_cast<size_t>(b.RecNo - 1) * recSize, recSize));
+  if (finding.CutBytes > 0) parts.push_back(bytes.substr(bytes.size() - finding.CutBytes));
+  return parts;
 }
 
 uint32_t TFileFinding::FaultsOf(int recNo) const {
@@ -210,6 +268,14 @@ const TFileFinding* TCatalogueFinding::File(TCatalogueFileKind kind) const {
   return nullptr;
 }
 
+std::vector<std::string> TCatalogueFinding::Copies() const {
+  std::vector<std::string> copies;
+  for (const TFileFinding& f : Files)
+    for (const std::string& c : f.Copies)
+      if (std::find(copies.begin(), copies.end(), c) == copies.end()) copies.push_back(c);
+  return copies;
+}
+
 std::string TCatalogueFinding::Summary() const {
   std::string text;
   for (const TFileFinding& f : Files)
@@ -218,8 +284,7 @@ std::string TCatalogueFinding::Summary() const {
 }
 
 TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
-                            std::optional<std::string_view> data,
-                            const TArchiveHeaderReader& readHeader) {
+                            std::optional<std::string_view> data, const TDataReader& readData) {
   TFileFinding f = StartFinding(TCatalogueFileKind::Index, index, TuneRecSize);
   if (data) dataSize = static_cast<int64_t>(data->size());
   std::vector<uint32_t> faults(f.Records, 0);
@@ -231,13 +296,13 @@ TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
     const uint8_t* p = Rec(index, n, TuneRecSize);
     uint32_t& bad = faults[n - 1];
     bad |= DecodeTitle(p, r);
-    if (p[5] > 1 || !IsDate(r.DateStamp) || !IsDate(r.DateObtained))
+    if (p[5] > 1 || !IsCatalogueDate(r.DateStamp) || !IsCatalogueDate(r.DateObtained))
       bad |= Bit(TRecordFault::NotRecord);
     const int64_t begin = r.Offset, end = begin + r.Length;
     const bool inside = r.Offset >= 0 && r.Length >= 0 && end <= dataSize;
     if (inside && r.Length > 0) allSpans.push_back({begin, end, n - 1});
     if (!r.Live) continue;
-    if (r.MasterKey < 1 || r.RecNo < 1 || r.Seconds < 0 || r.Size < 0)
+    if (r.MasterKey < 1 || r.RecNo < 1 || r.Seconds < LeastSeconds || r.Size < 0)
       bad |= Bit(TRecordFault::OutOfRange);
     if (!inside)
       bad |= Bit(TRecordFault::OutsideData);
@@ -245,7 +310,7 @@ TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
       bad |= Bit(TRecordFault::ZeroLength);
     else {
       liveSpans.push_back({begin, end, n - 1});
-      const bool checked = data || readHeader;
+      const bool checked = data || readData;
       if (checked && r.Length < ArchiveHeaderSize)
         bad |= Bit(TRecordFault::ArchiveMismatch);
       else if (checked)
@@ -260,7 +325,7 @@ TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
     const uint8_t* p = header;
     if (data)
       p = reinterpret_cast<const uint8_t*>(data->data()) + offset;
-    else if (!readHeader(offset, header)) {
+    else if (!readData(offset, header, ArchiveHeaderSize)) {
       faults[i] |= Bit(TRecordFault::ArchiveMismatch);
       continue;
     }
@@ -269,7 +334,21 @@ TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
   }
   MarkDuplicateKeys(liveKeys, faults);
   MarkOverlaps(liveSpans, faults);
-  f.UnclaimedDataBytes = Unclaimed(allSpans, dataSize);
+  TDataReader read = readData;
+  if (data)
+    read = [data](int64_t offset, uint8_t* out, int32_t length) {
+      std::memcpy(out, data->data() + offset, static_cast<size_t>(length));
+      return true;
+    };
+  for (auto [begin, end] : Unclaimed(allSpans, dataSize)) {
+    // Without the bytes a run cannot be told from lost titles.
+    if (read && OneArchive(begin, end, read))
+      f.InterruptedWriteBytes += end - begin;
+    else {
+      f.UnclaimedDataBytes += end - begin;
+      f.UnclaimedRuns.push_back({begin, end});
+    }
+  }
   Finish(f, faults);
   return f;
 }
@@ -312,7 +391,7 @@ TFileFinding CheckAlbumTitlesFile(std::string_view bytes, const std::vector<int3
     uint32_t& bad = faults[n - 1];
     // A row carries no archive, record number or live flag: only what the album grid shows.
     bad |= DecodeTitle(Rec(bytes, n, TuneRecSize), r);
-    if (r.MasterKey < 1 || r.AlbumKey < 1 || r.Seconds < 0 || r.Size < 0)
+    if (r.MasterKey < 1 || r.AlbumKey < 1 || r.Seconds < LeastSeconds || r.Size < 0)
       bad |= Bit(TRecordFault::OutOfRange);
     if (albumKeys &&
         std::find(albumKeys->begin(), albumKeys->end(), r.AlbumKey) == albumKeys->end())

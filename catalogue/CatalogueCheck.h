@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 enum class TCatalogueFileKind { Index, Categories, Artists, Albums, AlbumTitles };
@@ -29,6 +30,12 @@ struct TBadRecord {
   bool Has(TRecordFault fault) const { return (Faults & static_cast<uint32_t>(fault)) != 0; }
 };
 
+// A list file that names titles an empty title index does not hold.
+struct TNamedTitles {
+  std::string FileName;
+  int Titles = 0;
+};
+
 struct TFileFinding {
   TCatalogueFileKind Kind = TCatalogueFileKind::Index;
   std::string FileName; // "Music.dex", "Categories.dex", ...
@@ -36,11 +43,28 @@ struct TFileFinding {
   int CutBytes = 0;     // bytes of a cut last record; 0 when the size is a multiple of the record
   bool NotRecords = false; // most records are not records of this kind: the file is something else
   int64_t UnclaimedDataBytes = 0; // the index only: data file bytes no title record points to
-  std::vector<TBadRecord> Bad;    // in record order
+  std::vector<std::pair<int64_t, int64_t>> UnclaimedRuns; // those bytes: begin and end of each run
+  // The index only: data file bytes an append left when it ended between writing a title's archive
+  // and its record. They are no damage: the next pack reclaims them.
+  int64_t InterruptedWriteBytes = 0;
+  std::vector<TBadRecord> Bad;              // in record order
+  std::vector<TNamedTitles> NamedElsewhere; // the index only, when it holds no record at all
+  // The ".damaged" copies that keep what could not be read, as their loaders made them.
+  std::vector<std::string> Copies;
   bool Damaged() const;
+  // Music.dax holds bytes no title claims or archives that are not their titles'.
+  bool DataDamaged() const;
   // The faults of record recNo, 0 when it is sound.
   uint32_t FaultsOf(int recNo) const;
 };
+
+// The bytes of a file that could not be read: its damaged records and its cut last record. A copy
+// of the file that holds each of them keeps all that was lost.
+std::vector<std::string_view> UnreadParts(const TFileFinding& finding, std::string_view bytes,
+                                          int recSize);
+
+// A date-time the program can hold: 1 January of year 1 to 31 December 9999; 0 means unknown.
+bool IsCatalogueDate(double value);
 
 // The files as opened: an absent list file is not damage (it is created empty or left out).
 struct TCatalogueBytes {
@@ -57,21 +81,24 @@ struct TCatalogueFinding {
   // One text for the user naming each damaged file with its record count and what was found;
   // empty when nothing was.
   std::string Summary() const;
+  // Every copy the files' loaders made, each once.
+  std::vector<std::string> Copies() const;
 };
 
 TCatalogueFinding CheckCatalogue(const TCatalogueBytes& files);
 
 // The bytes a stored archive's zip local header takes.
 inline constexpr int ArchiveHeaderSize = 30;
-// Fills header with the ArchiveHeaderSize bytes of the data file at offset; false when they
-// cannot be read. Asked in ascending order of offset.
-using TArchiveHeaderReader = std::function<bool(int64_t offset, uint8_t* header)>;
+// Fills out with length bytes of the data file from offset; false when they cannot be read. The
+// archives' headers are asked in ascending order of offset, then the bytes no title claims.
+using TDataReader = std::function<bool(int64_t offset, uint8_t* out, int32_t length)>;
 
 // The checks of single files, for a loader that reads one alone. The archives' headers are checked
-// against their records when the data file's bytes or a reader of its headers are given.
+// against their records, and the bytes no record claims are told from an interrupted append, when
+// the data file's bytes or a reader of them are given.
 TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
                             std::optional<std::string_view> data = std::nullopt,
-                            const TArchiveHeaderReader& readHeader = nullptr);
+                            const TDataReader& readData = nullptr);
 // Categories, artists or albums.
 TFileFinding CheckListFile(TCatalogueFileKind kind, std::string_view bytes);
 // Album rows; with the album keys known, a row of any other album is flagged.

@@ -8,9 +8,6 @@
 #include <climits>
 #include <unordered_map>
 
-namespace {
-
-// The whole of a file, or nothing when it does not exist.
 std::string ReadWholeFile(const std::string& path) {
   TFileStream f(path, fmOpenRead | fmShareDenyWrite);
   int64_t size = f.Size();
@@ -19,6 +16,15 @@ std::string ReadWholeFile(const std::string& path) {
   f.ReadBuffer(bytes.data(), static_cast<int32_t>(size));
   return bytes;
 }
+
+void TListFile::Write(const std::string& path, const std::string& records, TFileOps& ops) {
+  std::string bytes = Accepted ? records : records + Tail;
+  if (bytes == OnDisk && ops.Exists(path)) return;
+  WriteFileSafely(path, bytes, ops);
+  OnDisk = std::move(bytes);
+}
+
+namespace {
 
 const uint8_t* At(const std::string& bytes, size_t offset) {
   return reinterpret_cast<const uint8_t*>(bytes.data()) + offset;
@@ -42,28 +48,103 @@ std::string EncodeAll(const std::vector<TRec>& items, size_t size,
   return bytes;
 }
 
+constexpr size_t ListNameAt = 16; // of a category's or album's name in its record
+
 int32_t Clamp32(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 } // namespace
 
-void KeepDamagedCopy(const std::string& path, const std::string& bytes, TFileOps& ops) {
+std::vector<std::string> DamagedCopies(const std::string& path, TFileOps& ops) {
+  std::vector<std::string> copies;
   std::string copy = path + DamagedCopySuffix;
   for (int i = 1; ops.Exists(copy); ++i) {
-    if (ReadWholeFile(copy) == bytes) return;
+    copies.push_back(copy);
     copy = path + DamagedCopySuffix + "." + IntToStr(i);
   }
-  WriteFileSafely(copy, bytes, ops);
+  return copies;
+}
+
+std::string DamagedCopyName(const std::string& path, const std::string& bytes,
+                            const std::vector<std::string_view>& parts, TFileOps& ops) {
+  std::vector<std::string> copies = DamagedCopies(path, ops);
+  for (const std::string& copy : copies) {
+    std::string kept;
+    try {
+      kept = ReadWholeFile(copy);
+    } catch (const std::exception&) {
+      continue;
+    }
+    if (parts.empty() ? kept == bytes : std::all_of(parts.begin(), parts.end(), [&](auto part) {
+          return kept.find(part) != std::string::npos;
+        }))
+      return copy;
+  }
+  std::string name = path + DamagedCopySuffix;
+  if (!copies.empty()) {
+    name += '.';
+    name += IntToStr(static_cast<int>(copies.size()));
+  }
+  return name;
+}
+
+std::string KeepDamagedCopy(const std::string& path, const std::string& bytes, TFileOps& ops,
+                            const std::vector<std::string_view>& parts) {
+  std::string copy = DamagedCopyName(path, bytes, parts, ops);
+  if (!ops.Exists(copy)) WriteFileSafely(copy, bytes, ops);
+  return copy;
 }
 
 namespace {
+int RecSizeOf(TCatalogueFileKind kind) {
+  switch (kind) {
+  case TCatalogueFileKind::Artists:
+    return PerfRecSize;
+  case TCatalogueFileKind::Albums:
+    return AlbRecSize;
+  case TCatalogueFileKind::Categories:
+    return CatRecSize;
+  default:
+    return TuneRecSize;
+  }
+}
+
 // A list file checked as read: a damaged one is copied aside before anything can change it.
 TFileFinding CheckedList(TCatalogueFileKind kind, const std::string& path, const std::string& bytes,
-                         TFileOps& ops) {
-  TFileFinding f = CheckListFile(kind, bytes);
-  if (f.Damaged()) KeepDamagedCopy(path, bytes, ops);
+                         TFileOps& ops, const std::vector<int32_t>* albumKeys = nullptr) {
+  TFileFinding f = kind == TCatalogueFileKind::AlbumTitles ? CheckAlbumTitlesFile(bytes, albumKeys)
+                                                           : CheckListFile(kind, bytes);
+  if (f.Damaged())
+    f.Copies.push_back(
+        ExtractFileName(KeepDamagedCopy(path, bytes, ops, UnreadParts(f, bytes, RecSizeOf(kind)))));
   return f;
+}
+
+// Copies a list file for the entries only unread titles use, unless a copy holds them already.
+void KeepEvidence(const std::string& path, const TListFile& file,
+                  const std::vector<std::string_view>& entries, TFileFinding& finding,
+                  TFileOps& ops) {
+  if (entries.empty()) return;
+  std::string name = ExtractFileName(KeepDamagedCopy(path, file.OnDisk, ops, entries));
+  if (std::find(finding.Copies.begin(), finding.Copies.end(), name) == finding.Copies.end())
+    finding.Copies.push_back(name);
+}
+
+// A name as the user may see it: control characters become blanks.
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F) c = ' ';
+  return text;
+}
+
+// The indexes of entries without a key of their own: a key below 1, or one an earlier entry has.
+template <class TRec> std::vector<int> KeylessEntries(const std::vector<TRec>& items) {
+  std::vector<int> out;
+  std::unordered_set<int32_t> seen;
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].Key < 1 || !seen.insert(items[i].Key).second) out.push_back(static_cast<int>(i));
+  return out;
 }
 } // namespace
 
@@ -88,8 +169,11 @@ void TCatList::LoadFromFile(const std::string& name, TCategoryArea* area) {
   FFilePath = FProgramFolder + name + IndexExt;
   FArea = area;
   FItems.clear();
+  FLoadedCounts.clear();
+  FUnsavedKeys.clear();
   FLoaded = false;
   FFinding = TFileFinding();
+  FFile = TListFile();
   if (!FOps->Exists(FFilePath)) WriteFileSafely(FFilePath, "", *FOps);
   if (auto* all = AllTitlesGrid()) {
     all->SetCanSort(true);
@@ -97,17 +181,27 @@ void TCatList::LoadFromFile(const std::string& name, TCategoryArea* area) {
   }
   std::string bytes = ReadWholeFile(FFilePath);
   FFinding = CheckedList(TCatalogueFileKind::Categories, FFilePath, bytes, *FOps);
+  FFile.OnDisk = bytes;
   // Another file in its place: no pages are made of it and it is never written over.
   if (FFinding.NotRecords) return;
   size_t count = bytes.size() / CatRecSize;
+  FFile.Tail = bytes.substr(count * CatRecSize);
   FItems.reserve(count);
   for (size_t i = 0; i < count; ++i) {
     TCatRec r = DecodeCatRec(At(bytes, i * CatRecSize));
     r.View = FArea ? FArea->CreateCategoryPage(r.Name, r.Key) : nullptr;
+    FLoadedCounts.emplace(r.Key, r);
     FItems.push_back(r);
   }
   SortByName();
   FLoaded = true;
+}
+
+int TCatList::CountedTitles() const {
+  int64_t n = 0;
+  for (const TCatRec& r : FItems)
+    n += std::max(0, r.Titles);
+  return Clamp32(n);
 }
 
 namespace {
@@ -137,7 +231,52 @@ void TCatList::SortByName() {
 
 void TCatList::SaveToFile() {
   if (!FLoaded) return;
-  WriteFileSafely(FFilePath, EncodeAll(FItems, CatRecSize, EncodeCatRec), *FOps);
+  std::vector<TCatRec> items = FItems;
+  // While titles a category counted cannot be read, it keeps the counts it was loaded with: the
+  // next start must still see that they are missing.
+  if (FStore && FStore->OpenedDamaged())
+    for (TCatRec& r : items) {
+      auto loaded = FLoadedCounts.find(r.Key);
+      if (loaded != FLoadedCounts.end() && loaded->second.Titles > r.Titles) {
+        r.Titles = loaded->second.Titles;
+        r.Seconds = loaded->second.Seconds;
+        r.Bytes = loaded->second.Bytes;
+      }
+    }
+  FFile.Write(FFilePath, EncodeAll(items, CatRecSize, EncodeCatRec), *FOps);
+  FUnsavedKeys.clear();
+}
+
+void TCatList::KeepCopyOfUnread() {
+  if (!FStore || !FStore->OpenedDamaged() || !FLoaded) return;
+  // A category that counted more titles than the store could read names titles that are missing.
+  std::unordered_map<int32_t, int> live;
+  FStore->CountByCategory(live);
+  std::vector<std::string_view> entries;
+  const std::string& bytes = FFile.OnDisk;
+  for (size_t at = 0; at + CatRecSize <= bytes.size(); at += CatRecSize) {
+    TCatRec r = DecodeCatRec(At(bytes, at));
+    if (r.Titles > live[r.Key])
+      entries.push_back(std::string_view(bytes).substr(at + ListNameAt, NameRoom + 1));
+  }
+  if (!FFile.Tail.empty()) entries.push_back(FFile.Tail);
+  KeepEvidence(FFilePath, FFile, entries, FFinding, *FOps);
+}
+
+void TCatList::AcceptUnread() {
+  FFile.Accepted = true;
+  FFile.Tail.clear();
+  if (!FLoaded) {
+    FItems.clear();
+    FLoaded = true;
+  }
+  std::vector<int> keyless = KeylessEntries(FItems);
+  for (auto i = keyless.rbegin(); i != keyless.rend(); ++i)
+    RemovePage(*i);
+  for (TCatRec& r : FItems)
+    r.Name = Printable(r.Name);
+  FLoadedCounts.clear();
+  SaveTelling(FStore, [this] { SaveToFile(); });
 }
 
 int32_t TCatList::MaxKey() const {
@@ -179,6 +318,7 @@ int32_t TCatList::FindOrAddCategory(const std::string& name) {
   r.Name = stored;
   r.View = FArea ? FArea->CreateCategoryPage(r.Name, r.Key) : nullptr;
   FItems.push_back(r);
+  FUnsavedKeys.insert(r.Key);
   SaveTelling(FStore, [this] { SaveToFile(); });
   return r.Key;
 }
@@ -387,14 +527,18 @@ TPerfList::TPerfList(const std::string& programFolder, TFileOps* ops)
 void TPerfList::LoadFromFile(const std::string& name) {
   FFilePath = FProgramFolder + name + IndexExt;
   FItems.clear();
+  FUnsavedKeys.clear();
   FLoaded = false;
   FFinding = TFileFinding();
+  FFile = TListFile();
   if (FOps->Exists(FFilePath)) {
     std::string bytes = ReadWholeFile(FFilePath);
     FFinding = CheckedList(TCatalogueFileKind::Artists, FFilePath, bytes, *FOps);
+    FFile.OnDisk = bytes;
     // Another file in its place is never written over.
     if (FFinding.NotRecords) return;
     size_t count = bytes.size() / PerfRecSize;
+    FFile.Tail = bytes.substr(count * PerfRecSize);
     FItems.reserve(count);
     for (size_t i = 0; i < count; ++i)
       FItems.push_back(DecodePerfRec(At(bytes, i * PerfRecSize)));
@@ -411,7 +555,40 @@ void TPerfList::SortByLastName() {
 
 void TPerfList::SaveToFile() {
   if (!FLoaded) return;
-  WriteFileSafely(FFilePath, EncodeAll(FItems, PerfRecSize, EncodePerfRec), *FOps);
+  FFile.Write(FFilePath, EncodeAll(FItems, PerfRecSize, EncodePerfRec), *FOps);
+  FUnsavedKeys.clear();
+}
+
+void TPerfList::KeepCopyOfUnread() {
+  if (!FStore || !FStore->OpenedDamaged() || !FLoaded) return;
+  // An artist no readable title carries may be an unread title's.
+  std::unordered_set<int32_t> used;
+  FStore->UsedKeys(nullptr, &used, true);
+  std::vector<std::string_view> entries;
+  const std::string& bytes = FFile.OnDisk;
+  for (size_t at = 0; at + PerfRecSize <= bytes.size(); at += PerfRecSize)
+    if (!used.count(DecodePerfRec(At(bytes, at)).Key))
+      entries.push_back(std::string_view(bytes).substr(at, PerfRecSize));
+  if (!FFile.Tail.empty()) entries.push_back(FFile.Tail);
+  KeepEvidence(FFilePath, FFile, entries, FFinding, *FOps);
+}
+
+void TPerfList::AcceptUnread() {
+  FFile.Accepted = true;
+  FFile.Tail.clear();
+  if (!FLoaded) {
+    FItems.clear();
+    FLoaded = true;
+  }
+  std::vector<int> keyless = KeylessEntries(FItems);
+  for (auto i = keyless.rbegin(); i != keyless.rend(); ++i)
+    FItems.erase(FItems.begin() + *i);
+  for (TPerfRec& r : FItems) {
+    r.FirstName = Printable(r.FirstName);
+    r.LastName = Printable(r.LastName);
+    r.FullName = Printable(r.FullName);
+  }
+  SaveTelling(FStore, [this] { SaveToFile(); });
 }
 
 int32_t TPerfList::MaxKey() const {
@@ -446,8 +623,9 @@ int32_t TPerfList::FindOrAddPerformer(const std::string& first, const std::strin
   r.LastName = CutToRoom(last, NameRoom);
   r.FullName = CutToRoom(MakeFullName(first, last), FullNameRoom);
   FItems.push_back(r);
-  // The artist stays in memory when the file cannot be written: the titles of an import can
-  // still carry it, and the next save of the list writes it.
+  FUnsavedKeys.insert(r.Key);
+  // The artist stays in memory when the file cannot be written, and the next save of the list
+  // writes it; until then no title takes it (a title is stored with its lists or not at all).
   SaveTelling(FStore, [this] { SaveToFile(); });
   return r.Key;
 }
@@ -490,61 +668,94 @@ void TAlbList::LoadFromFile(const std::string& name, TAlbumArea* area) {
   FItems.clear();
   FTitles.clear();
   FUnread.clear();
+  FOrphans.clear();
   FLoaded = false;
   FFinding = TFileFinding();
   FTitlesFinding = TFileFinding();
-  if (!FOps->Exists(FAlbumPath)) {
-    FLoaded = true;
-    return;
-  }
-  std::string bytes = ReadWholeFile(FAlbumPath);
-  FFinding = CheckedList(TCatalogueFileKind::Albums, FAlbumPath, bytes, *FOps);
-  // Another file in its place: no pages, and neither album file is written.
-  if (FFinding.NotRecords) return;
-  size_t count = bytes.size() / AlbRecSize;
-  for (size_t i = 0; i < count; ++i) {
-    TAlbRec r = DecodeAlbRec(At(bytes, i * AlbRecSize));
-    r.View = FArea ? FArea->CreateAlbumPage(r.Name, r.Key) : nullptr;
-    FItems.push_back(r);
-  }
-  if (!FOps->Exists(FTitlesPath)) {
-    FLoaded = true;
-    return;
+  FFile = TListFile();
+  FTitlesFile = TListFile();
+  if (FOps->Exists(FAlbumPath)) {
+    std::string bytes = ReadWholeFile(FAlbumPath);
+    FFinding = CheckedList(TCatalogueFileKind::Albums, FAlbumPath, bytes, *FOps);
+    FFile.OnDisk = bytes;
+    // Another file in its place: no pages, and neither album file is written; every row is of an
+    // album it does not hold.
+    size_t count = FFinding.NotRecords ? 0 : bytes.size() / AlbRecSize;
+    if (!FFinding.NotRecords) FFile.Tail = bytes.substr(count * AlbRecSize);
+    for (size_t i = 0; i < count; ++i) {
+      TAlbRec r = DecodeAlbRec(At(bytes, i * AlbRecSize));
+      r.View = FArea ? FArea->CreateAlbumPage(r.Name, r.Key) : nullptr;
+      FItems.push_back(r);
+    }
   }
   std::vector<TTuneRec> titles;
-  {
-    std::string t = ReadWholeFile(FTitlesPath);
-    std::vector<int32_t> albumKeys;
-    for (const TAlbRec& a : FItems)
-      albumKeys.push_back(a.Key);
-    FTitlesFinding = CheckAlbumTitlesFile(t, &albumKeys);
-    if (FTitlesFinding.Damaged()) KeepDamagedCopy(FTitlesPath, t, *FOps);
+  if (FOps->Exists(FTitlesPath)) {
+    LoadTitles(titles);
     // Another file in its place: the albums show empty and neither file is written.
     if (FTitlesFinding.NotRecords) {
       for (int i = 0; i < Count(); ++i)
         UpdateSummary(i);
       return;
     }
-    size_t n = t.size() / TuneRecSize;
-    titles.reserve(n);
-    for (size_t i = 0; i < n; ++i)
-      titles.push_back(DecodeTuneRec(At(t, i * TuneRecSize)));
   }
+  // Rows of an album the album file lost stay as they are, to be written back after the others.
+  auto known = std::stable_partition(titles.begin(), titles.end(), [this](const TTuneRec& r) {
+    return IndexOfKey(r.AlbumKey) >= 0;
+  });
+  FOrphans.assign(known, titles.end());
+  titles.erase(known, titles.end());
   // A title deleted while the album files could not be written (the program ended early) may have
   // given its key to a new title: a row joins its album only while its title is still the one
   // the store has under that key.
   // Of records sharing a key, the one whose CRC agrees is the row's title. Rows a damaged store
   // could not read are kept aside and written back: the title may come back with a mended index.
+  // Their keys are never given to new titles.
   if (FStore && FStore->Loaded()) {
+    std::unordered_set<int32_t> named;
+    for (const auto* rows : {&titles, &FOrphans})
+      for (const TTuneRec& r : *rows)
+        named.insert(r.MasterKey);
+    FStore->NoteTitlesNamedElsewhere(ExtractFileName(FTitlesPath), static_cast<int>(named.size()));
     auto unread = std::stable_partition(titles.begin(), titles.end(), [this](const TTuneRec& r) {
       return FStore->IdToRecNoByCrc(r.MasterKey, r.Crc) != 0;
     });
     if (FStore->OpenedDamaged()) FUnread.assign(unread, titles.end());
     titles.erase(unread, titles.end());
+    for (const TTuneRec& r : FUnread)
+      FStore->ReserveKey(r.MasterKey);
+    for (const TTuneRec& r : FOrphans)
+      FStore->ReserveKey(r.MasterKey);
   }
   if (!FArea) FTitles = titles;
   DistributeTitles(titles);
-  FLoaded = true;
+  FLoaded = !FFinding.NotRecords;
+}
+
+// The album titles file, checked against the albums, and the keys its earlier copies name.
+void TAlbList::LoadTitles(std::vector<TTuneRec>& titles) {
+  std::string t = ReadWholeFile(FTitlesPath);
+  std::vector<int32_t> albumKeys;
+  for (const TAlbRec& a : FItems)
+    albumKeys.push_back(a.Key);
+  FTitlesFinding = CheckedList(TCatalogueFileKind::AlbumTitles, FTitlesPath, t, *FOps, &albumKeys);
+  FTitlesFile.OnDisk = t;
+  if (FTitlesFinding.NotRecords) return;
+  size_t n = t.size() / TuneRecSize;
+  FTitlesFile.Tail = t.substr(n * TuneRecSize);
+  titles.reserve(n);
+  for (size_t i = 0; i < n; ++i)
+    titles.push_back(DecodeTuneRec(At(t, i * TuneRecSize)));
+  if (!FStore) return;
+  for (const std::string& copy : DamagedCopies(FTitlesPath, *FOps)) {
+    try {
+      std::string kept = ReadWholeFile(copy);
+      TFileFinding f = CheckAlbumTitlesFile(kept);
+      for (int i = 1; i <= f.Records && !f.NotRecords; ++i)
+        if (!(f.FaultsOf(i) & static_cast<uint32_t>(TRecordFault::OutOfRange)))
+          FStore->ReserveKey(DecodeTuneRec(At(kept, (i - 1) * size_t{TuneRecSize})).MasterKey);
+    } catch (const std::exception&) {
+    }
+  }
 }
 
 void TAlbList::SaveToFile() {
@@ -553,9 +764,15 @@ void TAlbList::SaveToFile() {
   std::stable_sort(FItems.begin(), FItems.end(), [](const TAlbRec& a, const TAlbRec& b) {
     return CompareText(a.Name, b.Name) < 0;
   });
-  WriteFileSafely(FAlbumPath, EncodeAll(FItems, AlbRecSize, EncodeAlbRec), *FOps);
+  FFile.Write(FAlbumPath, EncodeAll(FItems, AlbRecSize, EncodeAlbRec), *FOps);
   std::string titles;
   uint8_t rec[TuneRecSize];
+  auto append = [&](const std::vector<TTuneRec>& records) {
+    for (const TTuneRec& r : records) {
+      EncodeTuneRec(r, rec);
+      titles.append(reinterpret_cast<const char*>(rec), TuneRecSize);
+    }
+  };
   for (const auto& a : FItems) {
     // Without a page the album's titles are the ones it was loaded with.
     std::vector<TTuneRec> records;
@@ -566,12 +783,85 @@ void TAlbList::SaveToFile() {
         if (r.AlbumKey == a.Key) records.push_back(r);
     for (const TTuneRec& r : FUnread)
       if (r.AlbumKey == a.Key) records.push_back(r);
-    for (const TTuneRec& r : records) {
-      EncodeTuneRec(r, rec);
-      titles.append(reinterpret_cast<const char*>(rec), TuneRecSize);
-    }
+    append(records);
   }
-  WriteFileSafely(FTitlesPath, titles, *FOps);
+  append(FOrphans);
+  FTitlesFile.Write(FTitlesPath, titles, *FOps);
+}
+
+bool TAlbList::HasRow(int32_t key, uint32_t crc) const {
+  auto matches = [&](const TTuneRec& r) { return r.MasterKey == key && r.Crc == crc; };
+  if (std::any_of(FTitles.begin(), FTitles.end(), matches)) return true;
+  for (const TAlbRec& a : FItems)
+    if (a.View) {
+      std::vector<TTuneRec> rows = a.View->Grid().TuneRecords();
+      if (std::any_of(rows.begin(), rows.end(), matches)) return true;
+    }
+  return false;
+}
+
+void TAlbList::RekeyRows(int32_t key, uint32_t crc, const TTuneRec& rec) {
+  auto retake = [&](TTuneRec& r) {
+    if (r.MasterKey != key || r.Crc != crc) return false;
+    int32_t album = r.AlbumKey;
+    r = rec;
+    r.AlbumKey = album;
+    return true;
+  };
+  bool changed = false;
+  for (TTuneRec& r : FTitles)
+    changed |= retake(r);
+  for (int i = 0; i < Count(); ++i) {
+    TTuneGridView* g = Grid(i);
+    if (!g) continue;
+    std::vector<TTuneRec> rows = g->TuneRecords();
+    bool any = false;
+    for (TTuneRec& r : rows)
+      any |= retake(r);
+    if (!any) continue;
+    // Rows are found by key alone: all go, and come back in their order.
+    TStringList keys;
+    for (const TTuneRec& r : g->TuneRecords())
+      keys.Add(IntToStr(r.MasterKey));
+    g->DeleteKeyRows(keys);
+    g->InsertAlbumRows(rows, 1, false);
+    UpdateSummary(i);
+    changed = true;
+  }
+  if (changed) Changed();
+}
+
+void TAlbList::KeepCopyOfUnread() {
+  if (!FStore || !FStore->OpenedDamaged() || FUnread.empty()) return;
+  // The rows of unread titles, as the file holds them.
+  std::vector<std::string_view> entries;
+  const std::string& bytes = FTitlesFile.OnDisk;
+  for (size_t at = 0; at + TuneRecSize <= bytes.size(); at += TuneRecSize) {
+    TTuneRec r = DecodeTuneRec(At(bytes, at));
+    if (FStore->IdToRecNoByCrc(r.MasterKey, r.Crc) == 0 && IndexOfKey(r.AlbumKey) >= 0)
+      entries.push_back(std::string_view(bytes).substr(at, TuneRecSize));
+  }
+  KeepEvidence(FTitlesPath, FTitlesFile, entries, FTitlesFinding, *FOps);
+}
+
+void TAlbList::AcceptUnread() {
+  FFile.Accepted = FTitlesFile.Accepted = true;
+  FFile.Tail.clear();
+  FTitlesFile.Tail.clear();
+  FUnread.clear();
+  FOrphans.clear();
+  if (!FLoaded) {
+    // An album file that was no album file starts empty; one beside an album titles file that
+    // was none keeps its albums, now without rows.
+    if (FFinding.NotRecords) FItems.clear();
+    FLoaded = true;
+  }
+  std::vector<int> keyless = KeylessEntries(FItems);
+  for (auto i = keyless.rbegin(); i != keyless.rend(); ++i)
+    RemoveAlbum(*i);
+  for (TAlbRec& r : FItems)
+    r.Name = Printable(r.Name);
+  SaveChanges();
 }
 
 int32_t TAlbList::MaxKey() const {

@@ -1,6 +1,7 @@
 // The catalogue store: the title index and the stored titles, written through at every change.
 #include "DataCodeD2.h"
 #include "Bytes.h"
+#include "Handles.h"
 #include "Messages.h"
 #include "StoredTitle.h"
 #include "TimeText.h"
@@ -17,6 +18,7 @@ const char* const AsideDataName = "DataOld";
 const char* const BackUpFolder = "BackUp";
 constexpr DWORD PumpIntervalMs = 25;
 constexpr int64_t HeaderBlock = 65536; // bytes of the data file read at once for the zip headers
+constexpr int64_t LargestCheckedBackUp = 256 << 20; // larger files in BackUp are never read
 
 std::string DriveOf(const std::string& folder) {
   return folder.size() >= 2 && folder[1] == ':' ? folder.substr(0, 2)
@@ -42,6 +44,9 @@ void TMyDB::Close() {
   FDamaged.clear();
   FToldDamaged.clear();
   FFinding = TFileFinding();
+  FIndexTail.clear();
+  FKeyFloor = 0;
+  FAccepted = false;
   FKeyIndex.clear();
   FOriginIndex.clear();
   FOriginIndexed = false;
@@ -55,26 +60,40 @@ void TMyDB::Close() {
 // --- opening
 // --------------------------------------------------------------------------------------
 
+// A file the same as one BackUp holds already is not kept twice.
 void TMyDB::MoveToBackUp(const std::string& path, std::vector<std::string>& moved) {
   std::string folder = FFolder + BackUpFolder + "\\";
   ForceDirectories(folder);
   std::string name = ExtractFileName(path);
   std::string target = folder + name;
-  for (int i = 1; FOps->Exists(target); ++i)
+  const int64_t size = FileSize(path);
+  std::string bytes;
+  for (int i = 1; FOps->Exists(target); ++i) {
+    try {
+      if (size <= LargestCheckedBackUp && FileSize(target) == size) {
+        if (bytes.empty()) bytes = ReadWholeFile(path);
+        if (ReadWholeFile(target) == bytes && FOps->Remove(path)) {
+          moved.push_back(path + " -> " + target);
+          return;
+        }
+      }
+    } catch (const std::exception&) {
+    }
     target = folder + name + "." + IntToStr(i);
+  }
   if (FOps->Rename(path, target)) moved.push_back(path + " -> " + target);
 }
 
 // A pack writes the work pair, sets the old pair aside, renames the work pair in and then deletes
-// the old pair. Whatever step it was interrupted at, the newest complete pair is put in place; a
-// file that belongs to no complete pair goes to the BackUp folder. Nothing is overwritten.
-void TMyDB::RecoverLeftovers() {
+// the old pair. Whatever step it was interrupted at, the newest complete pair is put in place.
+// Answers the files that belong to no complete pair; nothing is overwritten.
+std::vector<std::string> TMyDB::RecoverLeftovers() {
   const std::string workIndex = FFolder + PackIndexName + PackExt;
   const std::string workData = FFolder + PackDataName + PackExt;
   const std::string asideIndex = FFolder + AsideIndexName + PackExt;
   const std::string asideData = FFolder + AsideDataName + PackExt;
   auto has = [this](const std::string& p) { return FOps->Exists(p); };
-  if (!has(workIndex) && !has(workData) && !has(asideIndex) && !has(asideData)) return;
+  if (!has(workIndex) && !has(workData) && !has(asideIndex) && !has(asideData)) return {};
 
   bool index = has(FIndexPath), data = has(FDataPath);
   // The work pair is complete once the old pair has been set aside (it is flushed before), and
@@ -97,23 +116,111 @@ void TMyDB::RecoverLeftovers() {
     if (has(p)) left.push_back(p);
   if (!has(FIndexPath) || !has(FDataPath)) {
     // Starting an empty catalogue now could bury the titles these files hold.
-    if (left.empty()) return;
+    if (left.empty()) return {};
     std::string text = "The database could not be restored after an interrupted packing. These "
                        "files hold it:";
     for (const auto& p : left)
       text += "\r\n" + p;
     throw EDataError(text);
   }
+  return left;
+}
+
+// Beside a catalogue that opened whole, the files of an interrupted pack hold nothing it lacks and
+// go. Beside a damaged one they may hold what it lost: they are kept in BackUp, and the user told.
+void TMyDB::SettleLeftovers(const std::vector<std::string>& left) {
+  if (!FFinding.Damaged()) {
+    for (const auto& p : left)
+      FOps->Remove(p);
+    // Once a session: the opening after a pack finds BackUp as the first left it.
+    if (!FQuietReopen) CleanBackUp();
+    return;
+  }
   std::vector<std::string> moved;
   for (const auto& p : left)
     MoveToBackUp(p, moved);
-  if (!moved.empty()) {
-    std::string text = "Files left over from an interrupted packing of the database were moved "
-                       "to the BackUp folder:";
-    for (const auto& m : moved)
-      text += "\r\n" + m;
-    FHost->ShowMessageBox(text, TMessageKind::Warning, 0, TMessageButtons::OK);
+  if (moved.empty()) return;
+  std::string text = "Files left over from an interrupted packing of the database were moved "
+                     "to the BackUp folder:";
+  for (const auto& m : moved)
+    text += "\r\n" + m;
+  FHost->ShowMessageBox(text, TMessageKind::Warning, 0, TMessageButtons::OK);
+}
+
+namespace {
+
+// The names of the catalogue files the program itself puts in BackUp, numbered or not.
+bool BackUpCopyOf(const std::string& name, const char* base, const char* ext) {
+  const std::string plain = UpperCase(std::string(base) + ext);
+  const std::string upper = UpperCase(name);
+  if (upper.compare(0, plain.size(), plain) != 0) return false;
+  if (upper.size() == plain.size()) return true;
+  if (upper[plain.size()] != '.' || upper.size() == plain.size() + 1) return false;
+  return std::all_of(upper.begin() + plain.size() + 1, upper.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+// The files BackUp holds from interrupted packs and lone catalogue files are no longer needed once
+// every title they hold is in the catalogue, which opened whole. Anything else there stays.
+void TMyDB::CleanBackUp() {
+  const std::string folder = FFolder + BackUpFolder + "\\";
+  WIN32_FIND_DATAA fd;
+  TFindHandle h(FindFirstFileA((folder + "*").c_str(), &fd));
+  if (!h) return;
+  std::vector<std::string> candidates;
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::string name = fd.cFileName;
+    for (const char* base : {PackIndexName, PackDataName, AsideIndexName, AsideDataName})
+      if (BackUpCopyOf(name, base, PackExt)) candidates.push_back(folder + name);
+    for (const char* ext : {IndexExt, DataExt})
+      if (BackUpCopyOf(name, FBaseName.c_str(), ext)) candidates.push_back(folder + name);
+  } while (FindNextFileA(h.Get(), &fd));
+  h.Reset();
+  for (const auto& path : candidates)
+    if (HeldByCatalogue(path)) FOps->Remove(path);
+}
+
+// An index file is held when each of its live titles is a live title of the catalogue (by its
+// CRC); a data file when each stored archive in it is one. Anything unreadable is not held.
+bool TMyDB::HeldByCatalogue(const std::string& path) const {
+  std::unordered_set<uint32_t> crcs;
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n) && FRecords[n - 1].Crc != 0) crcs.insert(FRecords[n - 1].Crc);
+  std::string bytes;
+  try {
+    if (FileSize(path) > LargestCheckedBackUp) return false;
+    bytes = ReadWholeFile(path);
+  } catch (const std::exception&) {
+    return false;
   }
+  if (bytes.empty()) return true;
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const std::string name = UpperCase(ExtractFileName(path));
+  const bool index = name.rfind(UpperCase(PackIndexName), 0) == 0 ||
+                     name.rfind(UpperCase(AsideIndexName), 0) == 0 ||
+                     name.rfind(UpperCase(FBaseName + IndexExt), 0) == 0;
+  if (index) {
+    if (bytes.size() % TuneRecSize != 0) return false;
+    TFileFinding f = CheckIndexFile(bytes, 0);
+    if (f.NotRecords) return false;
+    TTuneRec r;
+    for (int n = 1; n <= f.Records; ++n) {
+      DecodeTuneRecInto(p + static_cast<size_t>(n - 1) * TuneRecSize, r);
+      if (r.Live && !crcs.count(r.Crc)) return false;
+    }
+    return true;
+  }
+  int archives = 0;
+  for (size_t at = 0; at + ArchiveHeaderSize <= bytes.size(); ++at) {
+    if (GetU32(p + at) != 0x04034B50) continue;
+    // A header that defers its CRC to a descriptor cannot be matched: the file is kept.
+    if ((GetU16(p + at + 6) & 0x0008) || !crcs.count(GetU32(p + at + 14))) return false;
+    ++archives;
+  }
+  return archives > 0;
 }
 
 int TMyDB::Open(const std::string& fileName) {
@@ -126,7 +233,7 @@ int TMyDB::Open(const std::string& fileName) {
   FIndexPath = FFolder + FBaseName + IndexExt;
   FDataPath = FFolder + FBaseName + DataExt;
 
-  RecoverLeftovers();
+  const std::vector<std::string> left = RecoverLeftovers();
   bool index = FOps->Exists(FIndexPath), data = FOps->Exists(FDataPath);
   if (index != data) {
     // One file alone is no catalogue: keep it in BackUp and start an empty one.
@@ -153,37 +260,12 @@ int TMyDB::Open(const std::string& fileName) {
 
   // The index is read whole and checked as it is: a power cut or a swapped file leaves records
   // that must be neither trusted nor lost.
-  int64_t indexSize = FIndexFile->Size();
-  if (indexSize > INT_MAX) throw EDataError("The database file " + FIndexPath + " is too big");
-  std::string indexBytes(static_cast<size_t>(indexSize), '\0');
-  FIndexFile->SetPosition(0);
-  if (indexSize > 0) FIndexFile->ReadBuffer(indexBytes.data(), static_cast<int32_t>(indexSize));
-  // Each stored archive's zip header is checked against its record; the headers are asked in the
-  // order they lie, so a block read once serves the small archives that follow.
-  std::string block;
-  int64_t blockAt = 0;
-  auto readHeader = [&](int64_t offset, uint8_t* header) {
-    try {
-      if (block.empty() || offset < blockAt ||
-          offset + ArchiveHeaderSize > blockAt + static_cast<int64_t>(block.size())) {
-        const int64_t want = std::min(HeaderBlock, FDataSize - offset);
-        if (want < ArchiveHeaderSize) return false;
-        block.resize(static_cast<size_t>(want));
-        FDataFile->SetPosition(offset);
-        FDataFile->ReadBuffer(block.data(), static_cast<int32_t>(want));
-        blockAt = offset;
-      }
-    } catch (const std::exception&) {
-      block.clear();
-      return false;
-    }
-    std::memcpy(header, block.data() + (offset - blockAt), ArchiveHeaderSize);
-    return true;
-  };
-  FFinding = CheckIndexFile(indexBytes, FDataSize, std::nullopt, readHeader);
-  if (FFinding.Damaged() && !FQuietReopen) KeepDamagedCopy(FIndexPath, indexBytes, *FOps);
+  const std::string indexBytes = ReadIndex();
+  if (!FQuietReopen) KeepCopies(indexBytes);
+  NoteUnreadKeys(indexBytes);
 
-  const int count = static_cast<int>(indexSize / TuneRecSize);
+  const int count = static_cast<int>(indexBytes.size() / TuneRecSize);
+  FIndexTail = indexBytes.substr(static_cast<size_t>(count) * TuneRecSize);
   FRecords.resize(static_cast<size_t>(count));
   FDamaged.reserve(static_cast<size_t>(count));
   FKeyIndex.reserve(static_cast<size_t>(count));
@@ -208,6 +290,8 @@ int TMyDB::Open(const std::string& fileName) {
       FKeyIndex.push_back({recNo, r.MasterKey});
     }
   }
+  // The archive of an append that ended before its record was written waits for the next pack.
+  if (FFinding.InterruptedWriteBytes > 0) FPackNeeded = true;
   auto byKey = [](const TIdIndexEntry& a, const TIdIndexEntry& b) {
     return a.Key != b.Key ? a.Key < b.Key : a.RecNo < b.RecNo;
   };
@@ -215,7 +299,150 @@ int TMyDB::Open(const std::string& fileName) {
   if (!std::is_sorted(FKeyIndex.begin(), FKeyIndex.end(), byKey))
     std::sort(FKeyIndex.begin(), FKeyIndex.end(), byKey);
   FLoaded = true;
+  // An empty index beside categories that count titles has lost them.
+  if (count == 0 && FCatList)
+    NoteTitlesNamedElsewhere(ExtractFileName(FCatList->FilePath()), FCatList->CountedTitles());
+  SettleLeftovers(left);
   return 0;
+}
+
+std::string TMyDB::ReadIndex() {
+  const int64_t indexSize = FIndexFile->Size();
+  if (indexSize > INT_MAX) throw EDataError("The database file " + FIndexPath + " is too big");
+  std::string indexBytes(static_cast<size_t>(indexSize), '\0');
+  FIndexFile->SetPosition(0);
+  if (indexSize > 0) FIndexFile->ReadBuffer(indexBytes.data(), static_cast<int32_t>(indexSize));
+  // Each stored archive's zip header is checked against its record; the headers are asked in the
+  // order they lie, so a block read once serves the small archives that follow. Longer reads (of
+  // bytes no title claims) go to the file directly.
+  std::string block;
+  int64_t blockAt = 0;
+  auto readData = [&](int64_t offset, uint8_t* out, int32_t length) {
+    try {
+      if (offset < 0 || offset + length > FDataSize) return false;
+      if (length > ArchiveHeaderSize) {
+        FDataFile->SetPosition(offset);
+        FDataFile->ReadBuffer(out, length);
+        return true;
+      }
+      if (block.empty() || offset < blockAt ||
+          offset + length > blockAt + static_cast<int64_t>(block.size())) {
+        const int64_t want = std::min(HeaderBlock, FDataSize - offset);
+        block.resize(static_cast<size_t>(want));
+        FDataFile->SetPosition(offset);
+        FDataFile->ReadBuffer(block.data(), static_cast<int32_t>(want));
+        blockAt = offset;
+      }
+    } catch (const std::exception&) {
+      block.clear();
+      return false;
+    }
+    std::memcpy(out, block.data() + (offset - blockAt), static_cast<size_t>(length));
+    return true;
+  };
+  FFinding = CheckIndexFile(indexBytes, FDataSize, std::nullopt, readData);
+  return indexBytes;
+}
+
+// What could not be read is copied before anything can change it: the index's damaged records and
+// cut record, and the data file when it holds bytes no title claims or archives that are not
+// their titles'.
+void TMyDB::KeepCopies(const std::string& indexBytes) {
+  if (!FFinding.Damaged()) return;
+  const std::vector<std::string_view> parts = UnreadParts(FFinding, indexBytes, TuneRecSize);
+  if (!parts.empty())
+    FFinding.Copies.push_back(
+        ExtractFileName(KeepDamagedCopy(FIndexPath, indexBytes, *FOps, parts)));
+  if (FFinding.DataDamaged()) FFinding.Copies.push_back(ExtractFileName(KeepDataCopy(indexBytes)));
+}
+
+// A copy of the data file that holds the same bytes wherever the data file could not be read is
+// enough; appends since do not call for another.
+std::string TMyDB::KeepDataCopy(const std::string& indexBytes) {
+  std::vector<std::pair<int64_t, int64_t>> ranges = FFinding.UnclaimedRuns;
+  TTuneRec r;
+  for (const TBadRecord& b : FFinding.Bad)
+    if (b.Has(TRecordFault::ArchiveMismatch)) {
+      DecodeTuneRecInto(reinterpret_cast<const uint8_t*>(indexBytes.data()) +
+                            static_cast<size_t>(b.RecNo - 1) * TuneRecSize,
+                        r);
+      ranges.push_back({r.Offset, static_cast<int64_t>(r.Offset) + r.Length});
+    }
+  constexpr int32_t Chunk = 1 << 20;
+  std::string mine, theirs;
+  auto read = [&](TStream& from, int64_t at, int32_t length, std::string& out) {
+    out.resize(static_cast<size_t>(length));
+    from.SetPosition(at);
+    from.ReadBuffer(out.data(), length);
+  };
+  auto holds = [&](const std::string& copy) {
+    TFileStream other(copy, fmOpenRead | fmShareDenyWrite);
+    for (auto [begin, end] : ranges) {
+      if (end > other.Size()) return false;
+      for (int64_t at = begin; at < end; at += Chunk) {
+        const int32_t length = static_cast<int32_t>(std::min<int64_t>(Chunk, end - at));
+        read(*FDataFile, at, length, mine);
+        read(other, at, length, theirs);
+        if (mine != theirs) return false;
+      }
+    }
+    return true;
+  };
+  std::string copy = FDataPath + DamagedCopySuffix;
+  for (int i = 1; FOps->Exists(copy); ++i) {
+    if (holds(copy)) return copy;
+    copy = FDataPath + DamagedCopySuffix + "." + IntToStr(i);
+  }
+  auto out = FOps->Create(copy);
+  try {
+    for (int64_t at = 0; at < FDataSize; at += Chunk) {
+      const int32_t length = static_cast<int32_t>(std::min<int64_t>(Chunk, FDataSize - at));
+      read(*FDataFile, at, length, mine);
+      out->WriteBuffer(mine.data(), length);
+    }
+    FOps->Commit(*out);
+  } catch (...) {
+    out.reset();
+    FOps->Remove(copy);
+    throw;
+  }
+  return copy;
+}
+
+// Keys of titles that could not be read are never given again: the cut record's, and those of the
+// copies that earlier damage left (the titles may come back from them).
+void TMyDB::NoteUnreadKeys(const std::string& indexBytes) {
+  auto cutKey = [this](std::string_view bytes, int cut) {
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + bytes.size() - cut);
+    if (cut >= 32 && p[5] == 1) ReserveKey(GetI32(p + 28));
+  };
+  if (!FFinding.NotRecords) cutKey(indexBytes, FFinding.CutBytes);
+  constexpr uint32_t own = static_cast<uint32_t>(TRecordFault::NotRecord) |
+                           static_cast<uint32_t>(TRecordFault::NameNotText) |
+                           static_cast<uint32_t>(TRecordFault::OutOfRange);
+  for (const std::string& path : DamagedCopies(FIndexPath, *FOps)) {
+    std::string bytes;
+    try {
+      bytes = ReadWholeFile(path);
+    } catch (const std::exception&) {
+      continue;
+    }
+    TFileFinding f = CheckIndexFile(bytes, 0);
+    if (f.NotRecords) continue;
+    TTuneRec r;
+    for (int n = 1; n <= f.Records; ++n) {
+      DecodeTuneRecInto(reinterpret_cast<const uint8_t*>(bytes.data()) +
+                            static_cast<size_t>(n - 1) * TuneRecSize,
+                        r);
+      if (r.Live && !(f.FaultsOf(n) & own)) ReserveKey(r.MasterKey);
+    }
+    cutKey(bytes, f.CutBytes);
+  }
+}
+
+void TMyDB::NoteTitlesNamedElsewhere(const std::string& fileName, int titles) {
+  if (!FLoaded || RecordCount() > 0 || titles <= 0) return;
+  FFinding.NamedElsewhere.push_back({fileName, titles});
 }
 
 // --- records
@@ -348,13 +575,13 @@ int32_t TMyDB::MaxId() const {
 }
 
 int32_t TMyDB::NextKey() const {
-  int32_t m = MaxId();
+  int32_t m = std::max(MaxId(), FKeyFloor);
   if (m < INT32_MAX) return m + 1;
   // A corrupt record holds the top key; the next free key above 0 keeps keys unique.
   std::unordered_set<int32_t> used;
   for (const TTuneRec& r : FRecords)
     if (r.Live) used.insert(r.MasterKey);
-  int32_t k = 1;
+  int32_t k = std::max(1, FKeyFloor < INT32_MAX ? FKeyFloor + 1 : 1);
   while (used.count(k))
     ++k;
   return k;
@@ -445,6 +672,10 @@ void TMyDB::AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool qui
   EncodeTuneRec(rec, bytes);
   rec = DecodeTuneRec(bytes);
   WriteAt(n, rec);
+  // A cut record stays behind the records until the user gives it up: it is what could not be
+  // read of the title it began.
+  if (!FIndexTail.empty())
+    FIndexFile->WriteBuffer(FIndexTail.data(), static_cast<int32_t>(FIndexTail.size()));
   FRecords.push_back(rec);
   FDamaged.push_back(false);
   InsertKey(n, rec.MasterKey);
@@ -457,6 +688,118 @@ void TMyDB::AppendRecord(TTuneRec& rec, int64_t offset, int64_t length, bool qui
     if (!quiet) FCatList->UpdateSummary(index);
   }
   if (!quiet && FCatList) FCatList->UpdateAllSummaries();
+}
+
+// --- giving up what could not be read
+// ----------------------------------------------------------------
+
+void TMyDB::AcceptUnread() {
+  if (!FLoaded || FAccepted || !FFinding.Damaged()) return;
+  constexpr uint32_t mended = static_cast<uint32_t>(TRecordFault::NotRecord) |
+                              static_cast<uint32_t>(TRecordFault::NameNotText) |
+                              static_cast<uint32_t>(TRecordFault::OutOfRange);
+  for (int n = 1; n <= RecordCount(); ++n) {
+    if (!FRecords[n - 1].Live) continue;
+    const uint32_t faults = FFinding.FaultsOf(n);
+    if (FDamaged[n - 1] || (faults & static_cast<uint32_t>(TRecordFault::ArchiveMismatch))) {
+      const int32_t key = FRecords[n - 1].MasterKey;
+      const bool hadRows = Usable(n);
+      DeleteRecord(n, true, true);
+      // Album rows go with the title, unless another title keeps its key.
+      if (hadRows && FAlbList && IdToRecNo(key) == 0) {
+        TStringList keys;
+        keys.Add(IntToStr(key));
+        FAlbList->RemoveTunes(keys);
+      }
+    } else if (faults & mended) {
+      MakeSound(n, faults);
+    }
+  }
+  // A key below 1 or shared by several titles: each title but one gets a key of its own. The one
+  // that album rows name keeps it, or else the first.
+  std::vector<std::vector<int>> groups;
+  for (size_t i = 0; i < FKeyIndex.size();) {
+    size_t j = i;
+    while (j < FKeyIndex.size() && FKeyIndex[j].Key == FKeyIndex[i].Key)
+      ++j;
+    if (j - i > 1 || FKeyIndex[i].Key < 1) {
+      groups.emplace_back();
+      for (size_t k = i; k < j; ++k)
+        groups.back().push_back(FKeyIndex[k].RecNo);
+    }
+    i = j;
+  }
+  for (std::vector<int>& group : groups) {
+    std::sort(group.begin(), group.end());
+    const int32_t key = FRecords[group[0] - 1].MasterKey;
+    int keeper = key < 1 ? 0 : group[0];
+    for (int n : group)
+      if (key >= 1 && FAlbList && FAlbList->HasRow(key, FRecords[n - 1].Crc)) {
+        keeper = n;
+        break;
+      }
+    for (int n : group)
+      if (n != keeper) GiveNewKey(n);
+  }
+  if (!FIndexTail.empty()) {
+    FIndexTail.clear();
+    FIndexFile->SetSize(static_cast<int64_t>(RecordCount()) * TuneRecSize);
+  }
+  FAccepted = true;
+  FPackNeeded = true;
+  if (FCatList) {
+    FCatList->ResortAll();
+    FCatList->UpdateAllSummaries();
+  }
+}
+
+// A readable title whose record holds what no record may: texts without control characters,
+// unknown dates and counts as unknown, its record number its place.
+void TMyDB::MakeSound(int n, uint32_t faults) {
+  TTuneRec r = FRecords[n - 1];
+  for (std::string* text : {&r.FileType, &r.TimeText, &r.CategoryName, &r.LastName, &r.FirstName,
+                            &r.FullName, &r.Title, &r.Origin})
+    for (char& c : *text)
+      if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F) c = ' ';
+  if (!IsCatalogueDate(r.DateStamp)) r.DateStamp = 0;
+  if (!IsCatalogueDate(r.DateObtained)) r.DateObtained = 0;
+  if (r.Seconds < -1) r.Seconds = 0;
+  if (r.Size < 0) r.Size = 0;
+  if (faults & static_cast<uint32_t>(TRecordFault::OutOfRange)) FRecords[n - 1].RecNo = n;
+  if (!WriteRecord(r, n)) return;
+  if (auto* all = AllGrid()) all->UpdateTuneRow(FRecords[n - 1], false);
+  if (auto* g = CategoryGrid(r.CategoryKey)) g->UpdateTuneRow(FRecords[n - 1], false);
+}
+
+// The rows of a title that shares its key are found by key alone: all rows of the key are taken
+// out and put back for each title under its own key.
+void TMyDB::GiveNewKey(int n) {
+  const TTuneRec old = FRecords[n - 1];
+  TTuneRec r = old;
+  r.MasterKey = NextKey();
+  std::vector<int> sharing;
+  for (const TIdIndexEntry& e : FKeyIndex)
+    if (e.Key == old.MasterKey) sharing.push_back(e.RecNo);
+  std::vector<TTuneGridView*> grids = {AllGrid()};
+  for (int m : sharing)
+    grids.push_back(CategoryGrid(FRecords[m - 1].CategoryKey));
+  std::sort(grids.begin(), grids.end());
+  grids.erase(std::unique(grids.begin(), grids.end()), grids.end());
+  for (TTuneGridView* g : grids)
+    if (g)
+      for (size_t i = 0; i < sharing.size(); ++i)
+        g->RemoveTuneRow(old.MasterKey);
+  WriteRecord(r, n);
+  // Rows go along only when no title that keeps the key has the same CRC: else they are its.
+  const bool own = std::none_of(sharing.begin(), sharing.end(), [&](int m) {
+    return m != n && FRecords[m - 1].MasterKey == old.MasterKey && FRecords[m - 1].Crc == old.Crc;
+  });
+  if (FAlbList && own) FAlbList->RekeyRows(old.MasterKey, old.Crc, FRecords[n - 1]);
+  for (int m : sharing) {
+    const TTuneRec& now = FRecords[m - 1];
+    if (auto* all = AllGrid()) all->AddTuneRow(now, false);
+    if (auto* g = CategoryGrid(now.CategoryKey)) g->AddTuneRow(now, false);
+  }
 }
 
 // A damaged record points past the end of the data file. Once the file grows past that point its
@@ -579,13 +922,18 @@ bool TMyDB::ArtistInUse(int32_t artistKey) const {
   return false;
 }
 
-void TMyDB::UsedKeys(std::unordered_set<int32_t>* categories,
-                     std::unordered_set<int32_t>* artists) const {
+void TMyDB::UsedKeys(std::unordered_set<int32_t>* categories, std::unordered_set<int32_t>* artists,
+                     bool readableOnly) const {
   for (int n = 1; n <= RecordCount(); ++n)
-    if (FRecords[n - 1].Live) {
+    if (readableOnly ? Usable(n) : FRecords[n - 1].Live) {
       if (categories) categories->insert(FRecords[n - 1].CategoryKey);
       if (artists) artists->insert(FRecords[n - 1].PerformerKey);
     }
+}
+
+void TMyDB::CountByCategory(std::unordered_map<int32_t, int>& counts) const {
+  for (int n = 1; n <= RecordCount(); ++n)
+    if (Usable(n)) ++counts[FRecords[n - 1].CategoryKey];
 }
 
 // --- stored archives
@@ -713,6 +1061,11 @@ void TMyDB::TellSaveFailure(const std::string& text) {
   }
   if (std::find(FHeldFailures.begin(), FHeldFailures.end(), text) == FHeldFailures.end())
     FHeldFailures.push_back(text);
+}
+
+void TMyDB::ForgetHeldFailure(const std::string& text) {
+  FHeldFailures.erase(std::remove(FHeldFailures.begin(), FHeldFailures.end(), text),
+                      FHeldFailures.end());
 }
 
 void TMyDB::ReleaseSaveFailures() {

@@ -6,6 +6,7 @@
 #include "Classes.h"
 #include "FileOps.h"
 #include "TuneRecords.h"
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,9 +18,30 @@ TB_DECLARE_EXCEPTION(EDataError, Exception);
 
 // The suffix of the copy a damaged catalogue file leaves beside itself before it is first changed.
 inline constexpr const char* DamagedCopySuffix = ".damaged";
-// Keeps bytes (a damaged file's as opened) as path + DamagedCopySuffix; an identical copy already
-// there is enough, a different one gets a numbered name beside it.
-void KeepDamagedCopy(const std::string& path, const std::string& bytes, TFileOps& ops);
+// The copies of path beside it: path + DamagedCopySuffix, then the numbered ones, while they exist.
+std::vector<std::string> DamagedCopies(const std::string& path, TFileOps& ops);
+// The name under which KeepDamagedCopy keeps bytes: a copy already there that holds each part
+// (each a run of bytes found anywhere in it; all the bytes when there are none), else the first
+// free numbered name.
+std::string DamagedCopyName(const std::string& path, const std::string& bytes,
+                            const std::vector<std::string_view>& parts, TFileOps& ops);
+// Keeps bytes (a damaged file's as opened) as that copy, unless it is there; answers its name.
+std::string KeepDamagedCopy(const std::string& path, const std::string& bytes, TFileOps& ops,
+                            const std::vector<std::string_view>& parts = {});
+
+// The whole of a file; raises the stream's exception when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
+// What a list keeps of its file besides its records: the bytes the file holds (an unchanged list
+// is not written again) and its cut last record, written back behind the records until the user
+// gives it up.
+struct TListFile {
+  std::string OnDisk;
+  std::string Tail;
+  bool Accepted = false;
+  // Writes records (and the tail) through a safe replace unless the file holds them already.
+  void Write(const std::string& path, const std::string& records, TFileOps& ops);
+};
 
 class TCatList;
 class TAlbList;
@@ -78,9 +100,12 @@ public:
   bool Pack(int& deleted, int& kept);
   bool CategoryInUse(int32_t categoryKey) const;
   bool ArtistInUse(int32_t artistKey) const;
-  // The category and artist keys that live titles carry, in one pass.
-  void UsedKeys(std::unordered_set<int32_t>* categories,
-                std::unordered_set<int32_t>* artists) const;
+  // The category and artist keys that live titles carry, in one pass; with readableOnly, only
+  // those of titles whose stored archive could be read.
+  void UsedKeys(std::unordered_set<int32_t>* categories, std::unordered_set<int32_t>* artists,
+                bool readableOnly = false) const;
+  // The number of readable titles of each category.
+  void CountByCategory(std::unordered_map<int32_t, int>& counts) const;
 
   const std::string& Folder() const { return FFolder; }
   const std::string& IndexPath() const { return FIndexPath; }
@@ -92,8 +117,18 @@ public:
   int DamagedCount() const { return FDamagedCount; }
   // What the check of the title index found at the last opening.
   const TFileFinding& Finding() const { return FFinding; }
-  // The index held what could not be read: nothing may be dropped for titles it left out.
-  bool OpenedDamaged() const { return FFinding.Damaged(); }
+  // The index held what could not be read and the user has not accepted its loss: nothing may be
+  // dropped for titles it left out.
+  bool OpenedDamaged() const { return FFinding.Damaged() && !FAccepted; }
+  // A list file names titles although the index holds no record at all: they were lost with it.
+  void NoteTitlesNamedElsewhere(const std::string& fileName, int titles);
+  // A key that a title the store could not read carries (its cut record or an album row names
+  // it): never given to a new title.
+  void ReserveKey(int32_t key) { FKeyFloor = std::max(FKeyFloor, key); }
+  // The user gives up what could not be read: unreadable records are deleted, readable ones
+  // rewritten sound (a shared key made unique), the cut record dropped; the next pack reclaims
+  // every byte of Music.dax no title claims. The copies made at opening keep it all.
+  void AcceptUnread();
   // The user was told the stored title of this key is damaged: a failure to copy it out needs no
   // second message.
   bool ToldDamaged(int32_t key) const;
@@ -114,10 +149,22 @@ public:
   void TellSaveFailure(const std::string& text);
   void HoldSaveFailures() { ++FSaveHolds; }
   void ReleaseSaveFailures();
+  // A held failure that was told another way (as the reason a title was left out) is not told
+  // again.
+  void ForgetHeldFailure(const std::string& text);
 
 private:
-  void RecoverLeftovers();
+  std::vector<std::string> RecoverLeftovers();
+  void SettleLeftovers(const std::vector<std::string>& left);
+  void CleanBackUp();
+  bool HeldByCatalogue(const std::string& path) const;
   void MoveToBackUp(const std::string& path, std::vector<std::string>& moved);
+  std::string ReadIndex();
+  void KeepCopies(const std::string& indexBytes);
+  std::string KeepDataCopy(const std::string& indexBytes);
+  void NoteUnreadKeys(const std::string& indexBytes);
+  void MakeSound(int n, uint32_t faults);
+  void GiveNewKey(int n);
   bool Usable(int n) const; // live and its archive lies within the data file
   void KeepDamagedOut();
   // Tells the user once per record that its stored title is damaged and was not read.
@@ -143,6 +190,9 @@ private:
   std::vector<uint8_t> FDamaged;        // per record: live, but not usable (see Open)
   std::unordered_set<int> FToldDamaged; // records whose damaged stored title the user was told of
   TFileFinding FFinding;
+  std::string FIndexTail; // the cut last record's bytes, kept after the records until accepted
+  int32_t FKeyFloor = 0;  // the highest key of a title that could not be read
+  bool FAccepted = false;
   std::vector<TIdIndexEntry> FKeyIndex;
   // Record numbers by the hash of their origin, for the duplicate test; built when first asked.
   mutable std::unordered_multimap<size_t, int> FOriginIndex;
@@ -191,6 +241,15 @@ public:
   // The file was read whole; until then nothing is written to it.
   bool Loaded() const { return FLoaded; }
   const TFileFinding& Finding() const { return FFinding; }
+  // The titles the categories count as loaded, before the grids count them again.
+  int CountedTitles() const;
+  // A category added whose file could not be written since: titles must not take it yet.
+  bool OnDisk(int32_t key) const { return !FUnsavedKeys.count(key); }
+  // While the store holds titles it could not read, the categories only they use are copied.
+  void KeepCopyOfUnread();
+  // The user gives up what could not be read: an unreadable file starts empty, a cut record and
+  // entries without a key of their own go, names lose their control characters.
+  void AcceptUnread();
 
   // The categories area: page 0 shows all titles, then one page per category.
   int ActivePageIndex() const;
@@ -216,8 +275,11 @@ private:
   void RemovePage(int index);
   std::string FProgramFolder, FFilePath;
   std::vector<TCatRec> FItems;
+  std::unordered_map<int32_t, TCatRec> FLoadedCounts; // the counts each category was loaded with
+  std::unordered_set<int32_t> FUnsavedKeys;
   bool FLoaded = false;
   TFileFinding FFinding;
+  TListFile FFile;
   TCategoryArea* FArea = nullptr;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;
@@ -242,13 +304,18 @@ public:
   void SetStore(TMyDB* value) { FStore = value; }
   bool Loaded() const { return FLoaded; }
   const TFileFinding& Finding() const { return FFinding; }
+  bool OnDisk(int32_t key) const { return !FUnsavedKeys.count(key); }
+  void KeepCopyOfUnread();
+  void AcceptUnread();
 
 private:
   void SortByLastName();
   std::string FProgramFolder, FFilePath;
   std::vector<TPerfRec> FItems;
+  std::unordered_set<int32_t> FUnsavedKeys;
   bool FLoaded = false;
   TFileFinding FFinding;
+  TListFile FFile;
   TMyDB* FStore = nullptr;
   TFileOps* FOps;
 };
@@ -268,6 +335,14 @@ public:
   int PageIndexOfKey(int32_t key) const;
   TTuneGridView* Grid(int index) const;
   void DistributeTitles(std::vector<TTuneRec>& records);
+  // Whether an album row names the title of key with that CRC.
+  bool HasRow(int32_t key, uint32_t crc) const;
+  // The rows of the title of key with that CRC take the title's record (its new key among it).
+  void RekeyRows(int32_t key, uint32_t crc, const TTuneRec& rec);
+  void KeepCopyOfUnread();
+  // Rows of unread titles and of unknown albums go, with a cut record and albums without a key of
+  // their own.
+  void AcceptUnread();
   // Every change below writes both album files at once (see Batch).
   void RefreshTune(TTuneRec rec);
   void RemoveTunes(const TStringList& keys);
@@ -309,13 +384,17 @@ public:
 private:
   void RemoveAlbum(int index);
   void Changed();
+  void LoadTitles(std::vector<TTuneRec>& titles);
   std::string FProgramFolder, FAlbumPath, FTitlesPath;
   std::vector<TAlbRec> FItems;
   std::vector<TTuneRec> FTitles; // the album titles, kept only while there are no pages
   // Rows of titles a damaged store could not read: written back with their album.
   std::vector<TTuneRec> FUnread;
+  // Rows of albums the album file does not hold (a record of it was lost): written back after all.
+  std::vector<TTuneRec> FOrphans;
   TFileFinding FFinding;
   TFileFinding FTitlesFinding;
+  TListFile FFile, FTitlesFile;
   bool FLoaded = false;
   int FBatches = 0;      // batches running; their changes are written when the last ends
   bool FUnsaved = false; // changed in a batch and not written yet

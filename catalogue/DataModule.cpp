@@ -26,6 +26,21 @@ bool TDMM2::Add(const std::function<void(TMyDB&, TTuneRec&)>& append, const std:
                 int32_t size, int32_t artistKey, int32_t categoryKey, const std::string& fileType,
                 const std::string& origin, int32_t* newKey) {
   if (!FMyDB || !FMyDB->Loaded()) return false;
+  // A title goes in only once its category and artist are in their files: else the next start
+  // would find it naming entries that do not exist. Each failure is told as the title's reason.
+  std::string failures;
+  auto onDisk = [&](auto* list, int32_t key) {
+    if (!list || list->OnDisk(key)) return;
+    try {
+      list->SaveToFile();
+    } catch (const std::exception& e) {
+      FMyDB->ForgetHeldFailure(e.what());
+      failures += (failures.empty() ? "" : " ") + std::string(e.what());
+    }
+  };
+  onDisk(FMyDB->CatList(), categoryKey);
+  onDisk(FPerfList.get(), artistKey);
+  if (!failures.empty()) throw EDataError(failures);
   TNewTune t;
   t.Title = title;
   t.FileDate = fileDate;

@@ -335,8 +335,10 @@ TEST(Store, ARecordIsAppendedOnTheRecordGridWhenThePartialTailIsThere) {
     c.Store().Open(c.Dir / "Music");
     EXPECT_EQ(c.Store().RecordCount(), 2);
     EXPECT_EQ(AddSmall(c, 3), 3);
+    c.Store().Close();
+    // The cut bytes could not be read: they stay behind the new record.
+    EXPECT_EQ(ReadFileBytes(c.Dir / "Music.dex").substr(3 * TuneRecSize), std::string(100, '\x55'));
     c.Store().Open(c.Dir / "Music");
-    EXPECT_EQ(FileSize(c.Dir / "Music.dex"), 3 * TuneRecSize);
     TTuneRec r;
     ASSERT_TRUE(c.Store().FindById(3, r));
     EXPECT_EQ(r.RecNo, 3);
@@ -683,18 +685,31 @@ TEST(Store, LeftoversOfAnInterruptedPackAreRecoveredOrMovedToBackUp) {
   EXPECT_TRUE(c.Host.Messages.empty());
   c.Store().Close();
 
-  // A lone work file beside a whole catalogue goes to BackUp, and the user is told.
+  // A lone work file beside a whole catalogue holds nothing it lacks: it goes, untold.
   WriteFileBytes(c.Dir / "DataTemp.bak", "half");
   ExpectWhole(c, {1, 2, 3});
   EXPECT_FALSE(FileExists(c.Dir / "DataTemp.bak"));
-  EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak"), "half");
-  ASSERT_EQ(c.Host.Messages.size(), 1u);
+  EXPECT_FALSE(FileExists(c.Dir / "BackUp\\DataTemp.bak"));
+  EXPECT_TRUE(c.Host.Messages.empty());
   c.Store().Close();
-  WriteFileBytes(c.Dir / "DataTemp.bak", "again"); // nothing is overwritten in BackUp
-  ExpectWhole(c, {1, 2, 3});
+
+  // Beside a damaged catalogue it may hold what was lost: it goes to BackUp, and the user is
+  // told; nothing is overwritten there.
+  std::string cut = dex.substr(0, 2 * TuneRecSize + 100);
+  for (const char* again : {"half", "again"}) {
+    WriteFileBytes(c.Dir / "Music.dex", cut);
+    WriteFileBytes(c.Dir / "DataTemp.bak", again);
+    c.Host.Messages.clear();
+    c.Store().Open(c.Dir / "Music");
+    EXPECT_FALSE(FileExists(c.Dir / "DataTemp.bak"));
+    ASSERT_EQ(c.Host.Messages.size(), 1u);
+    EXPECT_NE(c.Host.Messages[0].find("BackUp"), std::string::npos);
+    c.Store().Close();
+  }
   EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak"), "half");
   EXPECT_EQ(ReadFileBytes(c.Dir / "BackUp\\DataTemp.bak.1"), "again");
-  c.Store().Close();
+  WriteFileBytes(c.Dir / "Music.dex", dex);
+  c.Host.Messages.clear();
 
   // One catalogue file alone: kept in BackUp, and an empty catalogue starts.
   DeleteFileA((c.Dir / "Music.dax").c_str());
@@ -917,6 +932,68 @@ TEST(Store, ADamagedRecordKeepsItsKeyAndStaysOutWhenTheDataFileGrowsPastIt) {
   EXPECT_EQ(r.MasterKey, 3);
   EXPECT_TRUE(c.Store().DeleteRecord(3, true, true));
   EXPECT_EQ(c.Store().DamagedCount(), 0);
+}
+
+// Given up, what could not be read goes and the rest is made sound: a title whose archive is gone
+// is deleted, of two titles sharing a key the one an album row names keeps it, a control
+// character in a title becomes a blank, the cut record goes; then the pack runs again.
+TEST(Store, AcceptingTheLossLeavesAWholeCatalogueThatPacks) {
+  TCatalogue c;
+  for (int i = 1; i <= 4; ++i) {
+    const std::string body = SmallBody(i);
+    c.DM.AddTune(MakeArchive(c.Dir.Path(), i), "Title " + std::to_string(i), 1.0, true, 2.0, i,
+                 crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size()),
+                 static_cast<int32_t>(body.size()), c.Artist, c.Category, "MIDI",
+                 "C:\\t\\" + std::to_string(i) + ".mid");
+  }
+  c.Store().Close();
+  std::string dex = ReadFileBytes(c.Dir / "Music.dex");
+  auto put = [&dex](int recNo, int at, int32_t v) {
+    for (int b = 0; b < 4; ++b)
+      dex[(recNo - 1) * TuneRecSize + at + b] = static_cast<char>(v >> (8 * b));
+  };
+  put(2, 16, 5000);                        // title 2's archive reaches past the data file
+  put(4, 28, 3);                           // title 4 carries title 3's key
+  dex[3 * TuneRecSize + 271 + 6] = '\x01'; // "Title\x014"
+  WriteFileBytes(c.Dir / "Music.dex", dex + std::string(100, '\x55'));
+  c.Store().Open(c.Dir / "Music");
+  c.Store().FillGrid();
+  TTuneRec row;
+  ASSERT_TRUE(c.Store().ReadRecord(4, row));
+  row.AlbumKey = 7;
+  row.Title = "Title 4";
+  std::string rows(TuneRecSize, '\0'), album(AlbRecSize, '\0');
+  EncodeTuneRec(row, reinterpret_cast<uint8_t*>(rows.data()));
+  TAlbRec mix;
+  mix.Key = 7;
+  mix.Name = "Mix";
+  EncodeAlbRec(mix, reinterpret_cast<uint8_t*>(album.data()));
+  WriteFileBytes(c.Dir / "Albums_A.dex", album);
+  WriteFileBytes(c.Dir / "Albums_AT.dex", rows);
+  c.Albums.LoadFromFile(AlbumsName, &c.AlbumArea);
+  ASSERT_TRUE(c.Store().OpenedDamaged());
+
+  c.Store().AcceptUnread();
+  EXPECT_FALSE(c.Store().OpenedDamaged());
+  std::vector<int32_t> all = c.Area.All.Keys();
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(all, (std::vector<int32_t>{1, 3, 4}));
+  EXPECT_EQ(c.AlbumArea.Page(7)->FGrid.Keys(), std::vector<int32_t>{3});
+  int deleted, kept;
+  ASSERT_TRUE(c.Store().Pack(deleted, kept));
+  EXPECT_EQ(deleted, 1);
+  EXPECT_EQ(kept, 3);
+  c.Store().Close();
+  EXPECT_EQ(FileSize(c.Dir / "Music.dex"), 3 * TuneRecSize);
+  c.Store().Open(c.Dir / "Music");
+  EXPECT_FALSE(c.Store().Finding().Damaged());
+  TTuneRec r;
+  ASSERT_TRUE(c.Store().FindById(3, r));
+  EXPECT_EQ(r.Title, "Title 4");
+  EXPECT_EQ(c.Extract(3), ReadFileBytes(ArchiveOf(c, 4)));
+  EXPECT_EQ(c.Extract(4), ReadFileBytes(ArchiveOf(c, 3)));
+  EXPECT_EQ(c.Extract(1), ReadFileBytes(ArchiveOf(c, 1)));
+  EXPECT_EQ(c.Extract(2), "<none>");
 }
 
 TEST(Store, DeletingARecordTwiceLeavesTheRowsOfTheTitleThatReusedItsKey) {

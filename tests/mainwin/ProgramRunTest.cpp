@@ -172,8 +172,10 @@ TEST_F(ProgramRun, TheCatalogueIsKeptAcrossTwoStarts) {
   TPlayerRegistry player(DocTypeName);
   TPrepared cat = PrepareCatalogue(FDir.Path());
   ASSERT_GE(cat.Keys.size(), 3u);
-  // The program writes its lists at shutdown: gone before, there again after.
+  // The program writes its lists at shutdown: gone before, there again after. Both album files
+  // go: album rows without their album file would be damage.
   DeleteFile(FDir / "Albums_A.dex");
+  DeleteFile(FDir / "Albums_AT.dex");
   DeleteFile(FDir / "Categories.dex.bak");
   for (int start = 1; start <= 2; ++start) {
     TRunningProgram run(FDir.Path(), "");

@@ -373,6 +373,44 @@ void DuplicateKeysPickTheRecordThatAgrees() {
   CHECK(PickByCrc({}, 0xAAAA) == 0);
 }
 
+void AnInterruptedAppendIsNoDamage() {
+  // Two titles of 100 bytes, then what an append left before its record was written.
+  std::string index = Titles(2), titles = ZipHead(0, 1000, 100) + ZipHead(0, 1000, 100);
+  auto check = [&](const std::string& tail) {
+    std::string data = titles + tail;
+    return CheckIndexFile(index, 0, std::string_view(data));
+  };
+  TFileFinding whole = check(ZipHead(1, 2, 120)); // its archive, whole
+  CHECK(whole.InterruptedWriteBytes == 120 && whole.UnclaimedDataBytes == 0 && !whole.Damaged());
+  TFileFinding cut = check(ZipHead(1, 2, 120).substr(0, 3)); // cut inside its signature
+  CHECK(cut.InterruptedWriteBytes == 3 && !cut.Damaged());
+  // Two archives are lost titles; bytes of no archive are another file's.
+  TFileFinding two = check(ZipHead(1, 2, 120) + ZipHead(3, 4, 120));
+  CHECK(two.UnclaimedDataBytes == 240 && two.InterruptedWriteBytes == 0 && two.DataDamaged());
+  CHECK(two.UnclaimedRuns.size() == 1 && two.UnclaimedRuns[0].first == 200);
+  CHECK(check(std::string(50, 'z')).UnclaimedDataBytes == 50);
+  // Without the bytes nothing tells them apart.
+  CHECK(CheckIndexFile(index, 320).UnclaimedDataBytes == 120);
+
+  // A title added although its file seemed corrupted has the duration -1; below it is no duration.
+  std::string odd = Titles(2);
+  Put32(odd, 32, -1);
+  Put32(odd, 672 + 32, -2);
+  TFileFinding f = CheckIndexFile(odd, 200);
+  CHECK(f.FaultsOf(1) == 0 && f.FaultsOf(2) == OutOfRange);
+
+  // An empty index beside lists that count titles.
+  TFileFinding lost = CheckIndexFile("", 0);
+  lost.NamedElsewhere = {{"Categories.dex", 12}, {"Albums_AT.dex", 1}};
+  TCatalogueFinding all;
+  all.Files.push_back(lost);
+  CheckText(all.Summary(),
+            "Tonalbrook found damage in its catalogue files:\r\n\r\n"
+            "Music.dex: 0 records, but Categories.dex counts 12 titles and Albums_AT.dex counts "
+            "1 title.",
+            __LINE__);
+}
+
 } // namespace
 
 int main() {
@@ -385,6 +423,7 @@ int main() {
   AlbumRows();
   SummaryListsTenRecordsAndCountsTheRest();
   DuplicateKeysPickTheRecordThatAgrees();
+  AnInterruptedAppendIsNoDamage();
   if (Failures)
     std::fprintf(stderr, "%d checks failed\n", Failures);
   else
