@@ -6,6 +6,7 @@
 #include <vector>
 #include "MainCodeD2.h"
 #include "MainLayout.h"
+#include "Buttons.h"
 #include "VisualEffects.h"
 #include "PlayerCommands.h"
 #include "ComCtrls.h"
@@ -29,9 +30,7 @@ int LeastWidth(TControl* c) {
   if (!button->Caption().empty()) {
     TBitmap probe(1, 1);
     probe.Canvas().Font().Assign(button->Font());
-    RECT calc{0, 0, 0, 0};
-    probe.Canvas().DrawText(button->Caption(), calc, DT_CALCRECT | DT_SINGLELINE);
-    text = calc.right;
+    text = CaptionWidth(probe.Canvas(), button->Caption());
   }
   int picture = 0;
   if (auto* b = dynamic_cast<TBitBtn*>(c); b && !b->Glyph().Empty()) {
