@@ -644,12 +644,7 @@ void TMasterFrm::BuildAlbumPanel() {
   };
   // A double click or Enter on an album's line brings up its page.
   FAllAlbLV->OnDblClick = [this](TObject*) { FAlbList->ShowSelectedAlbumTab(); };
-  FAllAlbLV->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
-    if (key == VK_RETURN) {
-      key = 0;
-      FAlbList->ShowSelectedAlbumTab();
-    }
-  };
+  FAllAlbLV->OnReturn = [this](TObject*) { FAlbList->ShowSelectedAlbumTab(); };
   FAlbums->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
                               TOwnerDrawState) { FViewCommands->AlbumsDrawTab(index, r); };
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include "DataCodeD2.h"
 #include "Handles.h"
@@ -337,4 +338,46 @@ TEST_F(AlbumsRun, EachAlbumChangeIsFoundAfterTheProgramIsKilled) {
   lines = Start();
   EXPECT_EQ(lines, (std::map<std::string, std::string>{{"Evening", "2"}}));
   ASSERT_TRUE(FRun->Kill());
+}
+
+TEST_F(AlbumsRun, InHelpModeAClickOrEnterOnAnAlbumsLineShowsHelpInsteadOfOpeningIt) {
+  TPlayerRegistry player(DocTypeName);
+  PrepareCatalogue(FDir.Path(), 4);
+  EXPECT_EQ(Start(), (std::map<std::string, std::string>{{"Evening", "2"}}));
+  HWND main = FRun->MainWindow(), list = AlbumList(main);
+  const int line = AlbumLine(list, "Evening");
+  ASSERT_GE(line, 0);
+  auto albumPageShown = [&] { return GridWithHeader(main, "Artist") != nullptr; };
+  // No help file is installed beside the program: help says so in a box of the system's.
+  auto helpBox = [&] {
+    runprog::TFound found{FRun->Pid(), "#32770", nullptr, true};
+    EnumWindows(runprog::MatchWindow, reinterpret_cast<LPARAM>(&found));
+    return found.Window;
+  };
+  auto enter = [&] {
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(list, WM_KEYUP, VK_RETURN, 0xC0000001);
+  };
+  const std::pair<const char*, std::function<void()>> gestures[] = {
+      {"click", [&] { Click(CentreOf(ListViewItemRect(list, line, LVIR_LABEL))); }},
+      {"Enter", enter}};
+  for (const auto& [name, gesture] : gestures) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(MenuKeys(main, 'h', {{WM_CHAR, 'u'}})); // "&Use help cursor"
+    ASSERT_TRUE(FRun->Settled());
+    gesture();
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (box = helpBox()) != nullptr; }, 10000))
+        << "help did not take the " << name;
+    EXPECT_NE(BoxText(box).find("help file"), std::string::npos) << BoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return helpBox() == nullptr; }, 10000));
+    ASSERT_TRUE(FRun->Settled());
+    EXPECT_FALSE(albumPageShown()) << "the album opened in help mode";
+  }
+  // Help mode has ended: Enter opens the album's page.
+  enter();
+  EXPECT_TRUE(PumpUntil(albumPageShown, 10000));
+  ASSERT_TRUE(FRun->AnswerAndClose());
+  EXPECT_TRUE(FRun->Boxes().empty());
 }
