@@ -1,0 +1,119 @@
+// Tonalbrook.exe's main window as a user finds it, read from outside: where the tool row's
+// commands go, the album list's lines and columns, the start-up questions over the splash, where
+// the save dialog opens, and the wording of the questions.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <vector>
+#include "DataCodeD2.h"
+#include "PlayerRegistry.h"
+#include "PreparedCatalogue.h"
+#include "RunningProgram.h"
+#include "SysUtils.h"
+#include "TestUtil.h"
+
+namespace {
+
+std::string ClassOf(HWND w) {
+  char name[128] = {};
+  GetClassNameA(w, name, sizeof name);
+  return name;
+}
+
+BOOL CALLBACK CollectChild(HWND w, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+  return TRUE;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& cls) {
+  std::vector<HWND> all, found;
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
+  for (HWND w : all)
+    if (ClassOf(w) == cls) found.push_back(w);
+  return found;
+}
+
+RECT ScreenRectOf(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  return r;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+  RECT both{};
+  return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+class MainWindowRun : public testing::Test {
+protected:
+  TScratchDir FDir{"tbwindow"};
+  std::unique_ptr<TRunningProgram> FRun;
+
+  void SetUp() override {
+    std::string exe = WinPath(EnvVar("TB_BUILD_DIR") + "/app/Tonalbrook.exe");
+    ASSERT_TRUE(FileExists(exe)) << exe;
+    ASSERT_TRUE(CopyFileA(exe.c_str(), (FDir / "Tonalbrook.exe").c_str(), FALSE));
+  }
+  // Started with these settings and up, its start-up questions answered No.
+  void Start(const std::string& settings) {
+    WriteFileBytes(FDir / "Tonalbrook.ini", settings);
+    FRun = std::make_unique<TRunningProgram>(FDir.Path(), "");
+    ASSERT_TRUE(FRun->Started());
+    ASSERT_TRUE(FRun->WaitForMainWindow());
+    ASSERT_TRUE(FRun->AnswerUntil([&] { return FRun->StartUpDone(); }, 120000));
+    SetForegroundWindow(FRun->MainWindow());
+    PumpQueued();
+  }
+  void CloseCleanly() {
+    ASSERT_TRUE(FRun->AnswerAndClose());
+    EXPECT_EQ(FRun->ExitCode(), 0u);
+  }
+};
+
+} // namespace
+
+TEST_F(MainWindowRun, HidingTheToolRowGivesItsRoomToThePanelsAndTheCommandsLeftCoverNothing) {
+  Start("[Setup]\r\nRemindToScan=0\r\nShowTools=1\r\n[Visual]\r\nVisE=0\r\n");
+  HWND main = FRun->MainWindow();
+  std::vector<HWND> areas = ChildrenOfClass(main, "TExtPageControl");
+  ASSERT_EQ(areas.size(), 2u) << "the album and category areas";
+  std::vector<HWND> display = ChildrenOfClass(main, "TCDPanelP");
+  ASSERT_EQ(display.size(), 1u);
+  const RECT before = ScreenRectOf(areas[0]);
+  ASSERT_TRUE(MenuKeys(main, 'v', {{WM_CHAR, 'h'}})); // View, "&Hide music toolbar"
+  ASSERT_TRUE(PumpUntil([&] { return ScreenRectOf(areas[0]).top < before.top; }, 10000))
+      << "the album area stayed where it was";
+  ASSERT_TRUE(FRun->Settled());
+  // The tool row's height goes to both areas, which keep their bottoms.
+  for (HWND area : areas) {
+    RECT r = ScreenRectOf(area);
+    EXPECT_EQ(r.top, ScreenRectOf(areas[0]).top);
+    EXPECT_GE(before.top - r.top, 30) << "the areas moved up by the row's height";
+    EXPECT_EQ(r.bottom, before.bottom);
+  }
+  // Loading, scanning, archiving and printing go with the row; the commands that titles are
+  // dropped on stay, each whole, over nothing else.
+  for (const char* gone : {"&Archive", "P&rint", "&Load", "S&can", "&Drives"}) {
+    HWND button = FindChildByText(main, gone);
+    EXPECT_TRUE(button && !IsWindowVisible(button)) << gone;
+  }
+  std::vector<RECT> shown;
+  RECT client{};
+  GetClientRect(main, &client);
+  MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  for (const char* stays : {"New &album", "&Web", "&Edit", "&Mail", "&Save", "&Delete"}) {
+    SCOPED_TRACE(stays);
+    HWND button = FindChildByText(main, stays);
+    ASSERT_TRUE(button);
+    EXPECT_TRUE(IsWindowVisible(button));
+    RECT r = ScreenRectOf(button);
+    RECT inside{};
+    EXPECT_TRUE(IntersectRect(&inside, &r, &client) && EqualRect(&inside, &r)) << "cut off";
+    for (HWND other : {areas[0], areas[1], display[0]})
+      EXPECT_FALSE(Overlap(r, ScreenRectOf(other))) << ClassOf(other);
+    for (const RECT& earlier : shown)
+      EXPECT_FALSE(Overlap(r, earlier));
+    shown.push_back(r);
+  }
+  CloseCleanly();
+}
