@@ -117,3 +117,43 @@ TEST_F(MainWindowRun, HidingTheToolRowGivesItsRoomToThePanelsAndTheCommandsLeftC
   }
   CloseCleanly();
 }
+
+TEST_F(MainWindowRun, TheSaveDialogOpensCentredOverTheProgram) {
+  TPlayerRegistry player(DocTypeName);
+  PrepareCatalogue(FDir.Path(), 1);
+  // A large window: a dialog set at its top left is far from its centre.
+  Start("[Setup]\r\nRemindToScan=0\r\n[Format]\r\nTop=60\r\nLeft=100\r\nWidth=1000\r\nHeight="
+        "760\r\n");
+  HWND main = FRun->MainWindow();
+  // Categories, down past play, sorting, the summary tab, new, rename, delete, mail and archive
+  // to "&Save to disk", then "A&ll categories": one title, one dialog.
+  std::vector<std::pair<UINT, WPARAM>> keys(9, {WM_KEYDOWN, VK_DOWN});
+  keys.emplace_back(WM_KEYDOWN, VK_RIGHT);
+  keys.emplace_back(WM_CHAR, 'l');
+  FRun->Answer = [](const TRunningProgram::TAsked& box) {
+    return box.Text.find("to disk?") != std::string::npos ? "&Yes" : "";
+  };
+  ASSERT_TRUE(MenuKeys(main, 'c', keys));
+  HWND dialog = nullptr;
+  auto saveDialog = [&] {
+    runprog::TFound found{FRun->Pid(), "#32770", nullptr, true};
+    EnumWindows(runprog::MatchWindow, reinterpret_cast<LPARAM>(&found));
+    return found.Window;
+  };
+  ASSERT_TRUE(FRun->AnswerUntil([&] { return (dialog = saveDialog()) != nullptr; }, 30000));
+  EXPECT_EQ(runprog::WindowText(dialog).rfind("Save ", 0), 0u) << runprog::WindowText(dialog);
+  const RECT over = ScreenRectOf(main);
+  RECT box{};
+  // Placed once it has laid itself out.
+  PumpUntil(
+      [&] {
+        box = ScreenRectOf(dialog);
+        return std::abs((box.left + box.right) - (over.left + over.right)) <= 2;
+      },
+      5000);
+  EXPECT_NEAR((box.left + box.right) / 2.0, (over.left + over.right) / 2.0, 1.0);
+  EXPECT_NEAR((box.top + box.bottom) / 2.0, (over.top + over.bottom) / 2.0, 1.0);
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(PumpUntil([&] { return saveDialog() == nullptr; }, 10000));
+  CloseCleanly();
+}
