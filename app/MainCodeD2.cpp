@@ -61,6 +61,9 @@ const char* const WorkFolderNames[5] = {"TempTune", "TempZips", "TempMail", "Tem
 
 namespace {
 
+// The album list's name column at its narrowest.
+constexpr int AlbumNameWidth = 90;
+
 TMciDriver*& MainMciDriver() {
   static TMciDriver* driver = nullptr;
   return driver;
@@ -636,9 +639,17 @@ void TMasterFrm::BuildAlbumPanel() {
   FAllAlbLV->SetName("AllAlbLV");
   FAllAlbLV->SetParent(FAlbumListPage);
   FAllAlbLV->SetAlign(alClient);
-  FAllAlbLV->AddColumn("Name", 90);
+  FAllAlbLV->AddColumn("Name", AlbumNameWidth);
   FAllAlbLV->AddColumn("Titles", 45, taCenter);
   FAllAlbLV->AddColumn("Duration", 55, taCenter);
+  // An album's name takes the width the counts leave it as the panel widens or narrows.
+  FAllAlbLV->OnResize = [this](TObject*) {
+    if (!FAllAlbLV->HandleAllocated()) return;
+    RECT client{};
+    GetClientRect(FAllAlbLV->Handle(), &client);
+    const int left = client.right - FAllAlbLV->Columns(1).Width() - FAllAlbLV->Columns(2).Width();
+    FAllAlbLV->Columns(0).SetWidth(std::max(AlbumNameWidth, left));
+  };
   FCheckBox1->OnClick = [this](TObject*) {
     FAllAlbLV->SetViewStyle(FCheckBox1->Checked() ? vsReport : vsIcon);
   };

@@ -157,3 +157,80 @@ TEST_F(MainWindowRun, TheSaveDialogOpensCentredOverTheProgram) {
   ASSERT_TRUE(PumpUntil([&] { return saveDialog() == nullptr; }, 10000));
   CloseCleanly();
 }
+
+namespace {
+
+int ColumnWidth(HWND list, int column) {
+  DWORD_PTR width = 0;
+  SendMessageTimeoutA(list, LVM_GETCOLUMNWIDTH, column, 0, SMTO_NORMAL, 10000, &width);
+  return static_cast<int>(width);
+}
+
+// The mouse moved to a point of the screen: the move goes in the input queue with the buttons,
+// so that a press after it happens there (a warped cursor may still catch up with older moves).
+void MouseTo(POINT p) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(INPUT));
+  PumpQueued();
+}
+
+// Presses at from, moves there in steps as a hand does, and lets go at to.
+void DragWithMouse(POINT from, POINT to) {
+  MouseTo(from);
+  MouseInput(MOUSEEVENTF_LEFTDOWN);
+  PumpQueued();
+  for (int i = 1; i <= 8; ++i)
+    MouseTo({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
+  MouseInput(MOUSEEVENTF_LEFTUP);
+  PumpQueued();
+}
+
+} // namespace
+
+TEST_F(MainWindowRun, TheAlbumListsNameColumnTakesTheRoomTheSplitterGivesIt) {
+  Start("[Setup]\r\nRemindToScan=0\r\n[Format]\r\nTop=40\r\nLeft=40\r\nWidth=1000\r\nHeight="
+        "600\r\nAlbPanelWidth=200\r\n");
+  HWND main = FRun->MainWindow();
+  std::vector<HWND> lists = ChildrenOfClass(main, "SysListView32");
+  ASSERT_EQ(lists.size(), 1u);
+  HWND list = lists[0];
+  std::vector<HWND> areas = ChildrenOfClass(main, "TExtPageControl");
+  ASSERT_EQ(areas.size(), 2u);
+  const int titles = ColumnWidth(list, 1), duration = ColumnWidth(list, 2);
+  auto nameWidth = [&] { return ColumnWidth(list, 0); };
+  auto clientWidth = [&] {
+    RECT r{};
+    GetClientRect(list, &r);
+    return static_cast<int>(r.right);
+  };
+  const int name = nameWidth(), client = clientWidth();
+  // The splitter between the two areas, dragged about 250 pixels to the right and back.
+  const RECT albums = ScreenRectOf(areas[0]), categories = ScreenRectOf(areas[1]);
+  POINT split{(albums.right + categories.left) / 2, (albums.top + albums.bottom) / 2};
+  DragWithMouse(split, {split.x + 250, split.y});
+  ASSERT_TRUE(PumpUntil([&] { return clientWidth() >= client + 200; }, 10000))
+      << "the album area did not widen";
+  // The name takes all the new room; the counts keep their widths and reach the list's edge.
+  EXPECT_TRUE(PumpUntil([&] { return nameWidth() == clientWidth() - titles - duration; }, 5000))
+      << nameWidth() << " of " << clientWidth();
+  const int wide = clientWidth(), wideName = nameWidth();
+  EXPECT_GE(wideName, name + 200);
+  EXPECT_EQ(ColumnWidth(list, 1), titles);
+  EXPECT_EQ(ColumnWidth(list, 2), duration);
+  // Back from where the splitter now stands (the mouse may have let go short of the end).
+  ASSERT_TRUE(FRun->Settled());
+  const RECT wideAlbums = ScreenRectOf(areas[0]), wideCategories = ScreenRectOf(areas[1]);
+  DragWithMouse({(wideAlbums.right + wideCategories.left) / 2, split.y + 40},
+                {split.x, split.y + 40});
+  ASSERT_TRUE(PumpUntil([&] { return clientWidth() < wide - 150; }, 10000));
+  // Narrowed, the name gives the room back, down to its least width.
+  EXPECT_TRUE(PumpUntil(
+      [&] { return nameWidth() == std::max(90, clientWidth() - titles - duration); }, 5000))
+      << nameWidth() << " of " << clientWidth();
+  EXPECT_LE(nameWidth(), wideName - 150);
+  CloseCleanly();
+}
