@@ -381,3 +381,26 @@ TEST_F(AlbumsRun, InHelpModeAClickOrEnterOnAnAlbumsLineShowsHelpInsteadOfOpening
   ASSERT_TRUE(FRun->AnswerAndClose());
   EXPECT_TRUE(FRun->Boxes().empty());
 }
+
+TEST_F(AlbumsRun, ANewAlbumsLineShowsNoTitlesAndNoDurationAtOnceAsAfterARestart) {
+  TPlayerRegistry player(DocTypeName);
+  PrepareCatalogue(FDir.Path(), 4);
+  Start();
+  ASSERT_TRUE(MenuKeys(FRun->MainWindow(), 'a', {{WM_CHAR, 'n'}})); // "Create &new album"
+  NameDialog("Road");
+  HWND list = AlbumList(FRun->MainWindow());
+  int line = -1;
+  ASSERT_TRUE(PumpUntil([&] { return (line = AlbumLine(list, "Road")) >= 0; }, 10000));
+  auto shown = [&] {
+    return std::vector<std::string>{ListViewText(list, line, 1), ListViewText(list, line, 2)};
+  };
+  EXPECT_EQ(shown(), (std::vector<std::string>{"0", "0:00"}));
+  ASSERT_TRUE(FRun->AnswerAndClose());
+  // The next start shows the same line.
+  Start();
+  list = AlbumList(FRun->MainWindow());
+  line = AlbumLine(list, "Road");
+  ASSERT_GE(line, 0);
+  EXPECT_EQ(shown(), (std::vector<std::string>{"0", "0:00"}));
+  ASSERT_TRUE(FRun->AnswerAndClose());
+}
