@@ -1020,17 +1020,22 @@ void TMasterFrm::Timer2Timer(TObject*) {
 }
 
 void TMasterFrm::AskStartQuestions() {
-  if (FFirstRun && FManageNPI->Visible()) ManageNPIClick(this);
-  if (FRemindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
-    if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
-                       TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes) {
+  const bool managePlugIns = FFirstRun && FManageNPI->Visible();
+  const bool remindToScan = FRemindtoscan1->Checked() && !FFullScanDone && !FRequestSeen;
+  // The splash stays over every other window: a question under it would lose its first click
+  // to the splash, so the splash goes before anything is asked.
+  if (managePlugIns || remindToScan || (FFirstRun && FMIDIdefault->Enabled())) FreeSplash();
+  if (managePlugIns) ManageNPIClick(this);
+  if (remindToScan) {
+    if (ShowMessageBox(ScanQuestionText, TMessageKind::Confirmation, 201, YesNoHelp) ==
+        TMessageAnswer::Yes) {
       Repaint();
       FScanCommands->ScansystemforMIDIfiles1Click(this);
     }
   }
   if (FFirstRun && FMIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +
-                           " your default Windows MIDI player (recommended) ?",
+                           " your default Windows MIDI player (recommended)?",
                        TMessageKind::Confirmation, 202, YesNoHelp) == TMessageAnswer::Yes)
       FAssocCommands->MIDIdefaultClick();
   }

@@ -44,6 +44,18 @@ bool Overlap(const RECT& a, const RECT& b) {
   return IntersectRect(&both, &a, &b) != FALSE;
 }
 
+// The mouse moved to a point of the screen: the move goes in the input queue with the buttons,
+// so that a press after it happens there (a warped cursor may still catch up with older moves).
+void MouseTo(POINT p) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(INPUT));
+  PumpQueued();
+}
+
 class MainWindowRun : public testing::Test {
 protected:
   TScratchDir FDir{"tbwindow"};
@@ -166,18 +178,6 @@ int ColumnWidth(HWND list, int column) {
   return static_cast<int>(width);
 }
 
-// The mouse moved to a point of the screen: the move goes in the input queue with the buttons,
-// so that a press after it happens there (a warped cursor may still catch up with older moves).
-void MouseTo(POINT p) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof(INPUT));
-  PumpQueued();
-}
-
 // Presses at from, moves there in steps as a hand does, and lets go at to.
 void DragWithMouse(POINT from, POINT to) {
   MouseTo(from);
@@ -233,4 +233,29 @@ TEST_F(MainWindowRun, TheAlbumListsNameColumnTakesTheRoomTheSplitterGivesIt) {
       << nameWidth() << " of " << clientWidth();
   EXPECT_LE(nameWidth(), wideName - 150);
   CloseCleanly();
+}
+
+TEST_F(MainWindowRun, TheScanQuestionComesInFrontOfTheSplashSaysHowToStopItAndTakesTheFirstClick) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=1\r\n");
+  FRun = std::make_unique<TRunningProgram>(FDir.Path(), "");
+  ASSERT_TRUE(FRun->Started());
+  ASSERT_TRUE(FRun->WaitForMainWindow());
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (box = FindProcessWindow(FRun->Pid(), "TMessageForm")) != nullptr; }, 60000));
+  EXPECT_EQ(BoxText(box), "Scan your system to find all MIDI files (recommended)?\r\n\r\n"
+                          "Options > Remind to scan switches this question off.");
+  HWND splash = FindProcessWindow(FRun->Pid(), "TSplashFrm");
+  EXPECT_FALSE(splash && IsWindowVisible(splash)) << "the splash still stands over the question";
+  // The user's first click, on No, answers it.
+  HWND no = FindChildByText(box, "&No");
+  ASSERT_TRUE(no);
+  const RECT button = ScreenRectOf(no);
+  MouseTo({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+  MouseInput(MOUSEEVENTF_LEFTDOWN);
+  MouseInput(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000))
+      << "the click did not reach the question";
+  ASSERT_TRUE(FRun->AnswerAndClose());
+  EXPECT_EQ(FRun->Boxes().size(), 0u) << "nothing more was asked";
 }

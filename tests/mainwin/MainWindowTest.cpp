@@ -18,9 +18,11 @@
 
 namespace {
 
-const char* const ScanQuestion = "Scan your system to find all MIDI files (recommended)?\r\n";
+const char* const ScanQuestion =
+    "Scan your system to find all MIDI files (recommended)?\r\n\r\nOptions > Remind to scan "
+    "switches this question off.";
 const char* const DefaultQuestion =
-    "Make Tonalbrook your default Windows MIDI player (recommended) ?";
+    "Make Tonalbrook your default Windows MIDI player (recommended)?";
 
 class MainWindow : public testing::Test {
 protected:

@@ -69,7 +69,9 @@ TEST(ScanRun, YesToTheFirstStartsScanQuestionRunsAStoppedSystemScanAndClosesClea
   EXPECT_TRUE(scanStopped);
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
-  EXPECT_EQ(run.Boxes().front().Text, "Scan your system to find all MIDI files (recommended)?\r\n");
+  EXPECT_EQ(run.Boxes().front().Text,
+            "Scan your system to find all MIDI files (recommended)?\r\n\r\nOptions > Remind to "
+            "scan switches this question off.");
   TIniFile ini(dir / "Tonalbrook.ini");
   EXPECT_EQ(ini.ReadInteger("Setup", "FullScanDone", -1), 1);
 }
