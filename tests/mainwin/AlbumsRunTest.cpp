@@ -319,7 +319,7 @@ TEST_F(AlbumsRun, EachAlbumChangeIsFoundAfterTheProgramIsKilled) {
   ASSERT_TRUE(MenuLetters(FRun->MainWindow(), FRun->Pid(), 'a', "dt")); // Delete, Titles selected
   ASSERT_TRUE(FRun->AnswerUntil([&] { return AlbumLines(list)["Road"] == "2"; }, 10000));
   ASSERT_EQ(FRun->Boxes().size(), 1u);
-  EXPECT_EQ(FRun->Boxes()[0].Text, "Delete this title from album \"Road\" ?");
+  EXPECT_EQ(FRun->Boxes()[0].Text, "Delete this title from album \"Road\"?");
   Crash("4_removed");
 
   // Deleted through Albums, Delete, Album selected.
@@ -332,7 +332,7 @@ TEST_F(AlbumsRun, EachAlbumChangeIsFoundAfterTheProgramIsKilled) {
   list = AlbumList(FRun->MainWindow());
   ASSERT_TRUE(FRun->AnswerUntil([&] { return AlbumLine(list, "Road") < 0; }, 10000));
   ASSERT_EQ(FRun->Boxes().size(), 1u);
-  EXPECT_EQ(FRun->Boxes()[0].Text, "Permanently delete album \"Road\" ?");
+  EXPECT_EQ(FRun->Boxes()[0].Text, "Permanently delete album \"Road\"?");
   Crash("5_deleted");
 
   lines = Start();

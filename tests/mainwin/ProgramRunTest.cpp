@@ -54,6 +54,8 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
     EXPECT_EQ(run.ExitCode(), 0u);
     // The two questions, then the note that the program is the default player now.
     EXPECT_EQ(run.Asked(), (std::vector<std::string>{"Confirm", "Confirm", "Information"}));
+    EXPECT_EQ(run.Boxes()[1].Text,
+              "Make Tonalbrook your default Windows MIDI player (recommended)?");
     EXPECT_TRUE(IsDefaultMIDIPlayer()) << "the second question was the default player's";
     EXPECT_EQ(ReadFileBytes(FDir / OldMidKeyFile), "midfile\r\n");
   }
