@@ -369,7 +369,7 @@ TEST_F(SeamsRun, ADriveScanAddsTheMidiFilesOfTheFolderChosen) {
                                                                       : nullptr;
     if (typed) SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
   }
-  PostMessageA(FindChildByText(scan, "&Scan !"), BM_CLICK, 0, 0);
+  PostMessageA(FindChildByText(scan, "&Scan!"), BM_CLICK, 0, 0);
   EXPECT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 2; }, 60000))
       << IndexRecords(FDir.Path());
   CloseCleanly();
