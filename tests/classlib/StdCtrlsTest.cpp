@@ -5,7 +5,6 @@
 #include "ComCtrls.h"
 #include "Dialogs.h"
 #include "ExtCtrls.h"
-#include "Handles.h"
 #include "Messages.h"
 #include "StdCtrls.h"
 #include "TestCapture.h"
@@ -297,37 +296,6 @@ TEST(StdCtrls, BitBtnDrawsItsGlyphTransparentlyAndSetsModalResult) {
     return form.ModalResult();
   });
   EXPECT_EQ(form.ShowModal(), mrYes);
-}
-
-TEST(StdCtrls, BitBtnCaptionShowsEveryColumnOfInkThatItsTextHasDrawnUnclipped) {
-  TForm form(nullptr);
-  form.SetBounds(60, 60, 400, 120);
-  auto* btn = new TBitBtn(&form);
-  btn->SetBounds(20, 20, 90, 26);
-  btn->SetParent(&form);
-  form.Show();
-  SetForegroundWindow(form.Handle());
-  // A last letter that leans past its advance ("e") and ones that do not.
-  for (const char* caption : {"Shuffle", "Erase", "Delete", "&Save"})
-    for (bool enabled : {true, false}) {
-      SCOPED_TRACE(std::string(caption) + (enabled ? " enabled" : " disabled"));
-      btn->SetCaption(caption);
-      btn->SetEnabled(enabled);
-      RedrawWindow(btn->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-      ProcessMessages();
-      RECT face{};
-      GetClientRect(btn->Handle(), &face);
-      InflateRect(&face, -5, -5); // inside the frame and the focus line
-      std::vector<int> shown;
-      {
-        TClientDC dc(btn->Handle());
-        shown = InkColumns(dc, face, GetSysColor(COLOR_BTNFACE));
-      }
-      std::vector<int> whole = UnclippedCaptionInk(caption, btn->Font().Handle(), enabled);
-      ASSERT_FALSE(whole.empty());
-      EXPECT_EQ(shown, whole);
-    }
-  form.Hide();
 }
 
 TEST(Dialogs, MessageDlgIsAFormTheSeamAnswersWithItsText) {

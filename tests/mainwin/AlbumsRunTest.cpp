@@ -193,8 +193,6 @@ protected:
     WriteFileBytes(FDir / "Tonalbrook.ini",
                    "[Setup]\r\nFullScanDone=1\r\nRemindToScan=0\r\n"
                    "[Format]\r\nTop=10\r\nLeft=10\r\nWidth=1000\r\nHeight=700\r\n");
-    RemoveTree(FChecks);
-    ForceDirectories(FChecks);
   }
 
   // A fresh start, up and idle; the album list as it shows after loading.
@@ -260,6 +258,8 @@ protected:
 } // namespace
 
 TEST_F(AlbumsRun, EachAlbumChangeIsFoundAfterTheProgramIsKilled) {
+  RemoveTree(FChecks);
+  ForceDirectories(FChecks);
   TPlayerRegistry player(DocTypeName);
   TPrepared cat = PrepareCatalogue(FDir.Path(), 4);
   ASSERT_EQ(cat.Keys.size(), 4u);
