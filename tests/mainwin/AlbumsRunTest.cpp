@@ -47,16 +47,8 @@ void DragWithMouse(POINT from, POINT to) {
   PumpQueued();
 }
 
-std::string ClassOf(HWND w) {
-  char name[128] = {};
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
-
-BOOL CALLBACK CollectChild(HWND w, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
-  return TRUE;
-}
+using runprog::ClassOf;
+using runprog::CollectChild;
 
 // A window's text asked of its own process: a catalogue grid answers with its cells, a tab
 // between columns and a line per row, the header first.

@@ -14,24 +14,8 @@
 
 namespace {
 
-std::string ClassOf(HWND w) {
-  char name[128] = {};
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
-
-BOOL CALLBACK CollectChild(HWND w, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
-  return TRUE;
-}
-
-std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& cls) {
-  std::vector<HWND> all, found;
-  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
-  for (HWND w : all)
-    if (ClassOf(w) == cls) found.push_back(w);
-  return found;
-}
+using runprog::ChildrenOfClass;
+using runprog::ClassOf;
 
 RECT ScreenRectOf(HWND w) {
   RECT r{};
