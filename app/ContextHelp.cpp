@@ -158,6 +158,7 @@ void TContextHelp::WireContextHelp(const TContextHelpParts& parts) {
   // The grids ask help themselves, for every way into their commands (TMasterFrm::WireGrid).
   for (TControl* c : std::initializer_list<TControl*>{parts.TopPanel, parts.AllAlbLV})
     first(c->OnClick);
+  first(parts.AllAlbLV->OnReturn); // Enter on an album's line is its click
   // The program's and the player's buttons.
   for (TControl* c : std::initializer_list<TControl*>{parts.Back, parts.PlayNext, parts.RepeatSB,
                                                       parts.Shuffle, parts.MusicClear, parts.Pause,

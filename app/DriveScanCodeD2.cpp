@@ -77,7 +77,7 @@ TDriveScanFrm::TDriveScanFrm(TComponent* AOwner) : TForm(AOwner) {
   Label4->Font().SetStyle({fsBold});
   Label5 = MakeLabel(this, GroupBox4, "Label5", "and sub-directories", 10, 42);
   OKBtn = MakeChild<TBitBtn>(this, GroupBox4, "OKBtn", 324, 24, 80, 27);
-  OKBtn->SetCaption("&Scan !");
+  OKBtn->SetCaption("&Scan!");
   OKBtn->Font().SetStyle({fsBold});
   CancelBtn = MakeChild<TBitBtn>(this, GroupBox4, "CancelBtn", 414, 24, 80, 27);
   CancelBtn->SetKind(bkCancel);

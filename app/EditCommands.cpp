@@ -403,7 +403,7 @@ void TEditCommands::Albumselected3Click(TObject*) {
   if (FPageCommandHeld()) return;
   std::string name = FFrm.AlbList()->ActiveAlbumName();
   if (name.empty()) return;
-  if (FFrm.ShowMessageBox("Permanently delete album \"" + name + "\" ?", TKind::Confirmation, 0,
+  if (FFrm.ShowMessageBox("Permanently delete album \"" + name + "\"?", TKind::Confirmation, 0,
                           TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
   FFrm.Repaint();
@@ -443,8 +443,8 @@ void TEditCommands::Titlesselected3Click(TObject*) {
   if (n <= 0) return;
   std::string name = FFrm.AlbList()->ActiveAlbumName();
   std::string question =
-      n == 1 ? "Delete this title from album \"" + name + "\" ?"
-             : "Delete these " + IntToStr(n) + " titles from album \"" + name + "\" ?";
+      n == 1 ? "Delete this title from album \"" + name + "\"?"
+             : "Delete these " + IntToStr(n) + " titles from album \"" + name + "\"?";
   if (FFrm.ShowMessageBox(question, TKind::Information, 0, TButtons::OK | TButtons::Cancel) ==
       TAnswer::Cancel)
     return;

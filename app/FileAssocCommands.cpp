@@ -48,7 +48,7 @@ void TFileAssocCommands::OfferSupportOnFailure(const std::string& text) {
   MessageBeep(MB_OK);
   if (Box(text + "\r\n\r\n" +
               "Do you wish to get help from Technical Support (you must be connected to the "
-              "Internet) ?",
+              "Internet)?",
           TMessageKind::Warning, TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;
   if (RepaintMainWindow) RepaintMainWindow();

@@ -62,6 +62,9 @@ const char* const WorkFolderNames[5] = {"TempTune", "TempZips", "TempMail", "Tem
 
 namespace {
 
+// The album list's name column at its narrowest.
+constexpr int AlbumNameWidth = 90;
+
 TMciDriver*& MainMciDriver() {
   static TMciDriver* driver = nullptr;
   return driver;
@@ -637,20 +640,23 @@ void TMasterFrm::BuildAlbumPanel() {
   FAllAlbLV->SetName("AllAlbLV");
   FAllAlbLV->SetParent(FAlbumListPage);
   FAllAlbLV->SetAlign(alClient);
-  FAllAlbLV->AddColumn("Name", 90);
+  FAllAlbLV->AddColumn("Name", AlbumNameWidth);
   FAllAlbLV->AddColumn("Titles", 45, taCenter);
   FAllAlbLV->AddColumn("Duration", 55, taCenter);
+  // An album's name takes the width the counts leave it as the panel widens or narrows.
+  FAllAlbLV->OnResize = [this](TObject*) {
+    if (!FAllAlbLV->HandleAllocated()) return;
+    RECT client{};
+    GetClientRect(FAllAlbLV->Handle(), &client);
+    const int left = client.right - FAllAlbLV->Columns(1).Width() - FAllAlbLV->Columns(2).Width();
+    FAllAlbLV->Columns(0).SetWidth(std::max(AlbumNameWidth, left));
+  };
   FCheckBox1->OnClick = [this](TObject*) {
     FAllAlbLV->SetViewStyle(FCheckBox1->Checked() ? vsReport : vsIcon);
   };
   // A double click or Enter on an album's line brings up its page.
   FAllAlbLV->OnDblClick = [this](TObject*) { FAlbList->ShowSelectedAlbumTab(); };
-  FAllAlbLV->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
-    if (key == VK_RETURN) {
-      key = 0;
-      FAlbList->ShowSelectedAlbumTab();
-    }
-  };
+  FAllAlbLV->OnReturn = [this](TObject*) { FAlbList->ShowSelectedAlbumTab(); };
   FAlbums->OnDrawTab = [this](TWinControl*, int index, bool, const RECT& r, const RECT&,
                               TOwnerDrawState) { FViewCommands->AlbumsDrawTab(index, r); };
 }
@@ -1018,17 +1024,22 @@ void TMasterFrm::Timer2Timer(TObject*) {
 }
 
 void TMasterFrm::AskStartQuestions() {
-  if (FFirstRun && FManageNPI->Visible()) ManageNPIClick(this);
-  if (FRemindtoscan1->Checked() && !FFullScanDone && !FRequestSeen) {
-    if (ShowMessageBox("Scan your system to find all MIDI files (recommended)?\r\n",
-                       TMessageKind::Confirmation, 201, YesNoHelp) == TMessageAnswer::Yes) {
+  const bool managePlugIns = FFirstRun && FManageNPI->Visible();
+  const bool remindToScan = FRemindtoscan1->Checked() && !FFullScanDone && !FRequestSeen;
+  // The splash stays over every other window: a question under it would lose its first click
+  // to the splash, so the splash goes before anything is asked.
+  if (managePlugIns || remindToScan || (FFirstRun && FMIDIdefault->Enabled())) FreeSplash();
+  if (managePlugIns) ManageNPIClick(this);
+  if (remindToScan) {
+    if (ShowMessageBox(ScanQuestionText, TMessageKind::Confirmation, 201, YesNoHelp) ==
+        TMessageAnswer::Yes) {
       Repaint();
       FScanCommands->ScansystemforMIDIfiles1Click(this);
     }
   }
   if (FFirstRun && FMIDIdefault->Enabled()) {
     if (ShowMessageBox(std::string("Make ") + AppTitleText +
-                           " your default Windows MIDI player (recommended) ?",
+                           " your default Windows MIDI player (recommended)?",
                        TMessageKind::Confirmation, 202, YesNoHelp) == TMessageAnswer::Yes)
       FAssocCommands->MIDIdefaultClick();
   }

@@ -29,6 +29,10 @@ class TUnMIDIFrm;
 // The application title and the document type registered for it.
 constexpr const char* AppTitleText = "Tonalbrook";
 constexpr const char* AppHelpFile = "TONALBROOK.HLP";
+// The start-up question whether to scan, with where the reminder is switched off.
+constexpr const char* ScanQuestionText =
+    "Scan your system to find all MIDI files (recommended)?\r\n\r\n"
+    "Options > Remind to scan switches this question off.";
 
 // The five registered window messages exchanged with the browser plug-in and a second start.
 struct TQxMessages {

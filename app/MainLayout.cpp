@@ -6,6 +6,7 @@
 #include <vector>
 #include "MainCodeD2.h"
 #include "MainLayout.h"
+#include "Buttons.h"
 #include "VisualEffects.h"
 #include "PlayerCommands.h"
 #include "ComCtrls.h"
@@ -29,9 +30,7 @@ int LeastWidth(TControl* c) {
   if (!button->Caption().empty()) {
     TBitmap probe(1, 1);
     probe.Canvas().Font().Assign(button->Font());
-    RECT calc{0, 0, 0, 0};
-    probe.Canvas().DrawText(button->Caption(), calc, DT_CALCRECT | DT_SINGLELINE);
-    text = calc.right;
+    text = CaptionWidth(probe.Canvas(), button->Caption());
   }
   int picture = 0;
   if (auto* b = dynamic_cast<TBitBtn*>(c); b && !b->Glyph().Empty()) {
@@ -169,8 +168,7 @@ void TMasterFrm::FormResize(TObject*) {
   FProgressBar1->SetVisible(false);
   FAlbums->SetVisible(false);
   FCategories->SetVisible(false);
-  FLayout->LayoutTopArea();
-  FLayout->LayoutCatalogueArea();
+  FLayout->LayoutAreas();
   FAlbums->SetVisible(true);
   FCategories->SetVisible(true);
   ViewInUseChange();
@@ -188,7 +186,10 @@ void TMainLayout::LayoutTopArea() {
   int width = FFrm.ClientWidth();
   int panelHeight = FParts.Panel11->Height();
   FParts.TopPanel->SetBounds(0, 0, width, panelHeight + 52);
-  FParts.Panel11->SetWidth(FParts.TopPanel->Width() - 2 * FParts.Panel11->Left());
+  const int displayRight = FParts.TopPanel->Width() - FParts.Panel11->Left();
+  const int blockLeft = PlaceStayingCommands(displayRight);
+  FParts.Panel11->SetWidth((FShowTools ? displayRight : blockLeft - ToolClearance) -
+                           FParts.Panel11->Left());
   FParts.ToolsRight->SetTop(panelHeight + 28);
   FParts.ToolsLeft->SetTop(panelHeight + 28);
   FParts.ToolsRight->SetLeft(FParts.TopPanel->Width() - FParts.ToolsRight->Width() - 7);
@@ -216,46 +217,76 @@ void TMainLayout::LayoutTopArea() {
   FParts.MusicPanel->SetBounds(0, FParts.DBPanel->Top(), width, FParts.DBPanel->Height());
 }
 
+std::vector<TControl*> TMainLayout::StayingCommands() const {
+  return {FParts.Panel4,    FParts.WebPanel,    FParts.EditCat,
+          FParts.MailTitle, FParts.ExportTitle, FParts.TrashCat};
+}
+
+int TMainLayout::PlaceStayingCommands(int right) {
+  if (FShowTools) {
+    // Back in the catalogue area's row, which LayoutCatalogueArea places.
+    for (TControl* c : StayingCommands())
+      c->SetParent(FParts.DBPanel);
+    return right;
+  }
+  // Without the tool row the commands that titles are dropped on stay in reach in two rows of
+  // three beside the display, where they cover nothing and the panels below take the row's room.
+  auto natural = [this](TControl* c) { return NaturalWidth(c); };
+  std::vector<TControl*> staying = StayingCommands();
+  const int rowHeight = FParts.EditCat->Height(), gap = 4;
+  const int top = FParts.Panel11->Top() + (FParts.Panel11->Height() - 2 * rowHeight - gap) / 2;
+  int blockLeft = right;
+  for (size_t first = 0; first < staying.size(); first += 3) {
+    int x = right;
+    for (size_t i = first + 3; i-- > first;) {
+      TControl* c = staying[i];
+      c->SetParent(FParts.TopPanel);
+      TRowGroup g = GroupOf(c, natural, 0);
+      x -= g.WidthAt(0);
+      PlaceGroup(g, x, 0.0);
+      c->SetTop(top + (first ? rowHeight + gap : 0));
+      c->SetVisible(true);
+    }
+    blockLeft = std::min(blockLeft, x);
+  }
+  return blockLeft;
+}
+
 void TMainLayout::LayoutCatalogueArea() {
   auto natural = [this](TControl* c) { return NaturalWidth(c); };
   TControl* commands[] = {FParts.EditCat,     FParts.MailTitle, FParts.Archive,
                           FParts.ExportTitle, FParts.PrintCat,  FParts.TrashCat};
-  for (TControl* c : commands)
-    c->SetTop(4);
-  FParts.Panel4->SetTop(4);
-  FParts.Panel4->SetLeft(6);
-  FParts.WebPanel->SetTop(4);
-  // The panels at both ends keep their buttons whole.
-  for (TControl* p :
-       std::initializer_list<TControl*>{FParts.Panel4, FParts.WebPanel, FParts.GetMIDIsPanel}) {
-    TRowGroup g = GroupOf(p, natural, 0);
-    PlaceGroup(g, p->Left(), 0.0);
-  }
-  FParts.GetMIDIsPanel->SetTop(4);
-  FParts.GetMIDIsPanel->SetLeft(FParts.DBPanel->Width() - FParts.GetMIDIsPanel->Width() - 6);
-
-  // Without the tool row only loading, scanning, archiving and printing go. The other commands
-  // stay, since titles are dropped on them, and so the panels stay below the row: there the
-  // buttons cover none of their tabs.
-  for (TControl* c : commands)
-    c->SetVisible((c != FParts.Archive && c != FParts.PrintCat) || FShowTools);
-  FParts.Panel4->SetVisible(true);
-  FParts.WebPanel->SetVisible(true);
+  // Without the tool row the commands that stay are the top area's (LayoutTopArea); loading,
+  // scanning, archiving and printing go, and the panels take the row's room.
+  FParts.Archive->SetVisible(FShowTools);
+  FParts.PrintCat->SetVisible(FShowTools);
   FParts.GetMIDIsPanel->SetVisible(FShowTools);
+  if (FShowTools) {
+    for (TControl* c : commands)
+      c->SetTop(4);
+    FParts.Panel4->SetTop(4);
+    FParts.WebPanel->SetTop(4);
+    // The panels at both ends keep their buttons whole; the web panel follows the new-album one.
+    PlaceGroup(GroupOf(FParts.Panel4, natural, 0), 6, 0.0);
+    PlaceGroup(GroupOf(FParts.WebPanel, natural, 0),
+               FParts.Panel4->Left() + FParts.Panel4->Width() + ToolClearance, 0.0);
+    PlaceGroup(GroupOf(FParts.GetMIDIsPanel, natural, 0), 0, 0.0);
+    FParts.GetMIDIsPanel->SetTop(4);
+    FParts.GetMIDIsPanel->SetLeft(FParts.DBPanel->Width() - FParts.GetMIDIsPanel->Width() - 6);
 
-  // The command buttons shown adjoin in one row centred in the catalogue area (its width counts
-  // 5 more), between the panels at both ends; in a narrow window they narrow to fit.
-  std::vector<TRowGroup> row;
-  for (TControl* c : commands)
-    if (c->Visible()) row.push_back(GroupOf(c, natural, 0));
-  TRowRoom room;
-  room.Left = FParts.WebPanel->Left() + FParts.WebPanel->Width() + ToolClearance;
-  room.Right =
-      FShowTools ? FParts.GetMIDIsPanel->Left() - ToolClearance : FParts.DBPanel->Width() - 6;
-  room.RuleLeft = (FParts.DBPanel->Width() - (RowWidth(row) + 5)) / 2;
-  PlaceRow(row, room);
+    // The command buttons adjoin in one row centred in the catalogue area (its width counts 5
+    // more), between the panels at both ends; in a narrow window they narrow to fit.
+    std::vector<TRowGroup> row;
+    for (TControl* c : commands)
+      row.push_back(GroupOf(c, natural, 0));
+    TRowRoom room;
+    room.Left = FParts.WebPanel->Left() + FParts.WebPanel->Width() + ToolClearance;
+    room.Right = FParts.GetMIDIsPanel->Left() - ToolClearance;
+    room.RuleLeft = (FParts.DBPanel->Width() - (RowWidth(row) + 5)) / 2;
+    PlaceRow(row, room);
+  }
 
-  const int albTop = 32;
+  const int albTop = FShowTools ? 32 : 0;
   // A stored or former width may not fit this window: both panels keep the splitter's minimum,
   // so the separator stays in reach.
   int widest = FParts.DBPanel->Width() - 5 - FParts.Separator->Width() - 5 - SplitterMinimum;
@@ -272,7 +303,13 @@ void TMainLayout::LayoutCatalogueArea() {
 void TMainLayout::SetShowTools(bool value) {
   FShowTools = value;
   UpdateToggleCaptions();
-  if (FFrm.HandleAllocated()) LayoutCatalogueArea();
+  if (FFrm.HandleAllocated()) LayoutAreas();
+}
+
+void TMainLayout::LayoutAreas() {
+  // The top area first: it sizes the catalogue area and holds the commands without the tool row.
+  LayoutTopArea();
+  LayoutCatalogueArea();
 }
 
 void TMasterFrm::ViewInUseChange() {
@@ -300,7 +337,7 @@ void TMainLayout::ToolsLeftClick(TObject*) {
     FParts.MusicPanel->SendToBack();
   }
   UpdateToggleCaptions();
-  LayoutCatalogueArea();
+  LayoutAreas();
   FFrm.ViewInUseChange();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <map>
+#include <vector>
 #include "Controls.h"
 
 class TBitBtn;
@@ -55,7 +56,8 @@ public:
   TMainLayout(const TMainLayout&) = delete;
   TMainLayout& operator=(const TMainLayout&) = delete;
 
-  // Lays out the top area and the catalogue area (also run by FormResize).
+  // Lays out the catalogue area and the top area (FormResize runs it).
+  void LayoutAreas();
   void LayoutTopArea();
   void LayoutCatalogueArea();
 
@@ -80,6 +82,12 @@ public:
   RECT SplitterBand() const { return FBand; }
 
 private:
+  // The commands that titles are dropped on: in the catalogue area's row with the tool row, in
+  // the top area beside the display without it.
+  std::vector<TControl*> StayingCommands() const;
+  // Without the tool row places them in the top area with their right edge at right; answers
+  // their left edge (right with the tool row).
+  int PlaceStayingCommands(int right);
   TMasterFrm& FFrm;
   TMainLayoutParts FParts;
   TPlayerCommands& FPlayer;

@@ -123,8 +123,9 @@ void TMainCategoryArea::DeleteCategoryPage(TCategoryView* view) {
 
 TAlbumView* TMainAlbumArea::CreateAlbumPage(const std::string& name, int32_t) {
   auto page = std::make_unique<TTunePage>(FOwner, FPages, Trim(name) + "     ", true, nullptr);
-  // Picture 0: the album picture of the list's image lists.
-  TListItem& line = FList->AddItem(name, {"", "", ""}, 0);
+  // Picture 0: the album picture of the list's image lists. A new album holds no titles, and
+  // its line says so at once, as its summary will.
+  TListItem& line = FList->AddItem(name, {IntToStr(0), SummaryDurationText(0), ""}, 0);
   page->SetListItem(&line);
   if (OnNewGrid) OnNewGrid(*page->GridControl());
   FPageViews.push_back(std::move(page));

@@ -15,7 +15,7 @@ namespace {
 
 const char* const ConflictMask = "NP*.dll";
 const char* const DisabledMask = "QXXNP*.dllBAK";
-const char* const CloseBrowserText = "Please close your open Netscape window(s) and retry !";
+const char* const CloseBrowserText = "Please close your open Netscape window(s) and retry!";
 const char* const UntilReenabled =
     "until you choose the Re-enable option below or remove Tonalbrook as a plugin.";
 
@@ -422,7 +422,7 @@ void TManageNPIFrm::BitBtn4Click(TObject*) {
       n = DisableConflictingWhileOpen();
     }
     if (n < 0) return; // said already
-    text = n == 0   ? "No conflicting plugins found !"
+    text = n == 0   ? "No conflicting plugins found!"
            : n == 1 ? std::string("1 conflicting plugin has been disabled while Tonalbrook is "
                                   "open,\r\n") +
                           UntilReenabled
@@ -436,7 +436,7 @@ void TManageNPIFrm::BitBtn4Click(TObject*) {
       n = DisableConflictingPlugIns();
     }
     const char* tail = "\r\nor remove Tonalbrook as a plugin.";
-    text = n == 0   ? "No conflicting plugins found !"
+    text = n == 0   ? "No conflicting plugins found!"
            : n == 1 ? std::string("1 conflicting plugin has been disabled until you choose the "
                                   "Re-enable option below") +
                           tail
@@ -451,7 +451,7 @@ void TManageNPIFrm::BitBtn4Click(TObject*) {
       n = EnableDisabledPlugIns();
     }
     SetFlag(false);
-    text = n == 0 ? "No disabled plugins found !"
+    text = n == 0 ? "No disabled plugins found!"
            : n == 1
                ? "1 conflicting plugin (previously disabled) has been re-enabled."
                : CountText(n) + " conflicting plugins (previously disabled) have been re-enabled.";

@@ -217,7 +217,7 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
   if (TTuneFiles::CheckMIDIHeader(extracted, size) < mfStandardMidi) {
     dropKey();
     FView.ShowMessageBox("Cannot play: " + extracted +
-                             (size == 0 ? " is empty !" : " is NOT A VALID MIDI FILE !"),
+                             (size == 0 ? " is empty!" : " is NOT A VALID MIDI FILE!"),
                          TMessageKind::Error, 0, TMessageButtons::Cancel);
     DeleteFile(extracted);
     return false;

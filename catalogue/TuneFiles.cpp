@@ -87,7 +87,7 @@ TTuneFiles::TTuneFiles() = default;
 
 bool TTuneFiles::CopyTuneFile(const std::string& source, const std::string& target) {
   if (SameFile(source, target)) {
-    std::string text = "Cannot copy " + source + " to itself !";
+    std::string text = "Cannot copy " + source + " to itself!";
     if (OnMessageBox)
       OnMessageBox(text, TMessageKind::Error, 0, TMessageButtons::Cancel);
     else

@@ -33,6 +33,37 @@ void DrawDisabledGlyph(HDC dest, int x, int y, int w, int h, HDC src, int srcX,
 
 } // namespace
 
+int CaptionWidth(TCanvas& canvas, const std::string& caption) {
+  if (caption.empty()) return 0;
+  RECT calc{0, 0, 0, 0};
+  canvas.DrawText(caption, calc, DT_CALCRECT | DT_SINGLELINE);
+  // Drawn black on white with a line's height to spare each side: how far its ink reaches past
+  // the advances (a smoothed edge counts; the font's metrics do not tell of it).
+  const int advance = calc.right, spare = calc.bottom;
+  TBitmap ink(advance + 2 * spare, calc.bottom);
+  TCanvas& c = ink.Canvas();
+  c.Brush().SetColor(clWhite);
+  RECT all{0, 0, ink.Width(), ink.Height()};
+  c.FillRect(all);
+  c.Font().Assign(canvas.Font());
+  c.Font().SetColor(clBlack);
+  c.Brush().SetStyle(bsClear);
+  RECT at{spare, 0, spare + advance, calc.bottom};
+  c.DrawText(caption, at, DT_SINGLELINE | DT_NOCLIP);
+  GdiFlush();
+  int first = ink.Width(), last = -1;
+  for (int y = 0; y < ink.Height(); ++y) {
+    const uint32_t* row = ink.ScanLine(y);
+    for (int x = 0; x < ink.Width(); ++x)
+      if ((row[x] & 0xFFFFFF) != 0xFFFFFF) {
+        first = std::min(first, x);
+        last = std::max(last, x);
+      }
+  }
+  const int lean = last < 0 ? 0 : std::max({0, spare - first, last + 1 - (spare + advance)});
+  return advance + 2 * lean;
+}
+
 void DrawButtonFace(TCanvas& canvas, const RECT& rect, TBitmap& glyph, int numGlyphs,
                     const std::string& caption, TButtonLayout layout, int spacing, bool enabled,
                     int offset) {
@@ -77,14 +108,16 @@ void DrawButtonFace(TCanvas& canvas, const RECT& rect, TBitmap& glyph, int numGl
   }
   if (tw) {
     canvas.Brush().SetStyle(bsClear);
+    // The measured box holds the letters' advances, not their ink: a last letter that leans
+    // past its advance (the "e" of "Shuffle") would lose its edge to a clip at the box.
     RECT tr{tx, ty, tx + tw, ty + th};
     if (!enabled) {
       canvas.Font().SetColor(clBtnHighlight);
       RECT shadow{tr.left + 1, tr.top + 1, tr.right + 1, tr.bottom + 1};
-      canvas.DrawText(caption, shadow, DT_SINGLELINE);
+      canvas.DrawText(caption, shadow, DT_SINGLELINE | DT_NOCLIP);
       canvas.Font().SetColor(clBtnShadow);
     }
-    canvas.DrawText(caption, tr, DT_SINGLELINE);
+    canvas.DrawText(caption, tr, DT_SINGLELINE | DT_NOCLIP);
   }
 }
 

@@ -48,6 +48,11 @@ private:
   TCanvas FCanvas;
 };
 
+// The width a caption takes on a button face in the canvas's font: its letters' advances, and
+// room on both sides of the centred text for the ink of a first or last letter that leans past
+// its advance.
+int CaptionWidth(TCanvas& canvas, const std::string& caption);
+
 // Draws a glyph (part index of numGlyphs) and a caption centred in rect, as buttons show them.
 void DrawButtonFace(TCanvas& canvas, const RECT& rect, TBitmap& glyph, int numGlyphs,
                     const std::string& caption, TButtonLayout layout, int spacing, bool enabled,

@@ -6,6 +6,7 @@
 #include "StdCtrls.h"
 #include <memory>
 #include "SysUtils.h"
+#include "Guard.h"
 #include <algorithm>
 
 namespace {
@@ -118,6 +119,35 @@ bool TColorDialog::Execute() {
 // --- save dialog
 // -----------------------------------------------------------------------------------
 
+namespace {
+
+// The system's file dialog comes up where the system likes (under Wine, the screen's top left):
+// once it has laid itself out it is centred over the window that owns it, kept on the screen's
+// work area.
+UINT_PTR CALLBACK CentreOverOwner(HWND hook, UINT msg, WPARAM, LPARAM lp) {
+  return Guard<UINT_PTR>(0, [&]() -> UINT_PTR {
+    if (msg != WM_NOTIFY || reinterpret_cast<NMHDR*>(lp)->code != CDN_INITDONE) return 0;
+    HWND dialog = GetParent(hook);
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    if (!owner || IsIconic(owner) || !IsWindowVisible(owner)) return 0;
+    RECT over{}, box{}, work{};
+    GetWindowRect(owner, &over);
+    GetWindowRect(dialog, &box);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    work = monitor.rcWork;
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    int left = (over.left + over.right - w) / 2, top = (over.top + over.bottom - h) / 2;
+    left = std::max<int>(work.left, std::min<int>(left, work.right - w));
+    top = std::max<int>(work.top, std::min<int>(top, work.bottom - h));
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  });
+}
+
+} // namespace
+
 bool TSaveDialog::Execute() {
   if (gAnswers) {
     TModalRequest request;
@@ -146,7 +176,10 @@ bool TSaveDialog::Execute() {
   ofn.nMaxFile = static_cast<DWORD>(name.size());
   ofn.lpstrInitialDir = FInitialDir.empty() ? nullptr : FInitialDir.c_str();
   ofn.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  // The hook only places the dialog; without ENABLESIZING a hooked dialog could not be resized.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
+              OFN_ENABLEHOOK | OFN_ENABLESIZING;
+  ofn.lpfnHook = CentreOverOwner;
   if (FOptions.Contains(TSaveOption::ShowHelp)) ofn.Flags |= OFN_SHOWHELP;
   if (FOptions.Contains(TSaveOption::OverwritePrompt)) ofn.Flags |= OFN_OVERWRITEPROMPT;
   if (!GetSaveFileNameA(&ofn)) return false;

@@ -7,7 +7,8 @@ namespace {
 constexpr int DefaultInterval = 350;
 constexpr int PanelInterval = 300; // blink steps and the mode poll
 constexpr TColor clPanelCyan = 0xFFFF00, clPanelYellow = 0x00FFFF, clPanelGreen = 0x008000,
-                 clPanelGrey = 0x808080, clPanelSilver = 0xC0C0C0, clPanelLime = 0x00FF00;
+                 clPanelGrey = 0x808080, clPanelSilver = 0xC0C0C0, clPanelLime = 0x00FF00,
+                 clPanelTeal = 0x808000;
 } // namespace
 
 // --- TFlashLabel
@@ -133,9 +134,11 @@ TCDPanelP::TCDPanelP(TComponent* AOwner) : TPanel(AOwner) {
   FArtist = MakeFlashLabel(clPanelCyan, clPanelGreen, 3000, true);
   FTitle = MakeFlashLabel(clPanelCyan, clPanelGreen, 3000, true);
   FState = MakeFlashLabel(clPanelYellow, clBlack, 4000, false);
-  FProgramIndex = MakeFlashLabel(clPanelCyan, clBlack, 4000, false);
-  FProgramCount = MakeFlashLabel(clPanelCyan, clBlack, 4000, false);
-  FProgramStatus = MakeFlashLabel(clPanelCyan, clBlack, 4000, false);
+  // The program line blinks between bright and dim: its number must stay readable while it
+  // tells of a new title (blinking to the panel's black, "Title  of 4" showed with no number).
+  FProgramIndex = MakeFlashLabel(clPanelCyan, clPanelTeal, 4000, false);
+  FProgramCount = MakeFlashLabel(clPanelCyan, clPanelTeal, 4000, false);
+  FProgramStatus = MakeFlashLabel(clPanelCyan, clPanelTeal, 4000, false);
   FElapsed = MakeFlashLabel(clPanelYellow, clPanelYellow, 3000, false);
   FTotal = MakeFlashLabel(clPanelCyan, clPanelGrey, 3000, false);
 

@@ -263,6 +263,18 @@ void TExtListView::WndProc(TMessage& m) {
       BeginDrag(this, true);
       return;
     }
+    // The list handles the button's release itself and tells of the click, and of Enter, only
+    // by these notices: a click reaches OnClick through them alone.
+    if (hdr->code == NM_CLICK) {
+      Click();
+      m.Result = 0;
+      return;
+    }
+    if (hdr->code == NM_RETURN) {
+      if (OnReturn) OnReturn(this);
+      m.Result = 0;
+      return;
+    }
     if (!FOwnerData) {
       if (hdr->code == LVN_MARQUEEBEGIN) {
         m.Result = MarqueeBegin() ? 0 : 1;

@@ -90,6 +90,8 @@ public:
 
   TLVMarqueeBeginEvent OnMarqueeBegin;
   TNotifyEvent OnItemActivate;
+  // Enter pressed on the list (before the list acts on it as an item's activation).
+  TNotifyEvent OnReturn;
   TLVODGetItemInfoEvent OnODGetItemInfo;
   TLVODCacheHintEvent OnODCacheHint;
   TLVODFindItemEvent OnODFindItem;

@@ -239,7 +239,7 @@ void TMailForm::FollowMailClient() {
       MessageBeep(0);
     }
   };
-  msSMTP1->OnCancel = [this](TObject*) { SetStatus("Operation has been canceled"); };
+  msSMTP1->OnCancel = [this](TObject*) { SetStatus("Operation has been cancelled"); };
   msSMTP1->OnError = [this](TObject*, std::string& msg) {
     SetStatus(msg);
     if (UpperCase(msg).find("REQUIRED") != std::string::npos) SetupButtonClick(this);
@@ -557,9 +557,16 @@ bool TMailForm::ComposeMessage() {
   return true;
 }
 
+namespace {
+// "1 MIDI file", "3 MIDI files": the archive's name and what the mail says it holds.
+std::string MidiFilesText(int count) {
+  return IntToStr(count) + (count == 1 ? " MIDI file" : " MIDI files");
+}
+} // namespace
+
 bool TMailForm::PackAttachments(int rows) {
   std::string folder = MailWindowHost ? MailWindowHost->MailFolder() : std::string();
-  std::string zipName = folder + IntToStr(rows) + "MIDI files.zip";
+  std::string zipName = folder + MidiFilesText(rows) + ".zip";
   // Every row is packed, a name met before numbered, so the list below tells what it holds.
   std::vector<std::string> files;
   for (int i = 0; i < rows; ++i)
@@ -576,8 +583,8 @@ bool TMailForm::PackAttachments(int rows) {
   body.Add("");
   body.Add("");
   body.Add(FrameLine);
-  body.Add("The attached archive (" + ExtractFileName(zipName) + ") contains " + IntToStr(rows) +
-           " MIDI(s):");
+  body.Add("The attached archive (" + ExtractFileName(zipName) + ") contains " +
+           MidiFilesText(rows) + ":");
   for (int i = 0; i < rows; ++i)
     body.Add("    \"" + ListView1->Items(i).SubItems(1) + "\" by " +
              ListView1->Items(i).SubItems(0));
@@ -609,7 +616,7 @@ bool TMailForm::ReadyToSend() {
   if (MailWindowHost && MailWindowHost->AbortSet()) return false;
   // A Cancel while the attachments were loaded stops the mail before it is sent.
   if (FCancelAsked) {
-    SetStatus("Operation has been canceled");
+    SetStatus("Operation has been cancelled");
     return false;
   }
   // The library may have been missing when the window was made: it is tried once more.
@@ -643,7 +650,7 @@ void TMailForm::SendAndReport() {
   // The events may have left "Connection closed" or a step's text on the bar: the last word is
   // why the mail did not go. A cancel the user asked for needs no box.
   if (FCancelAsked) {
-    SetStatus("Operation has been canceled");
+    SetStatus("Operation has been cancelled");
     return;
   }
   SendFailed(failure.empty() ? "Unknown error" : failure);

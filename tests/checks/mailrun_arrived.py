@@ -34,10 +34,10 @@ check(email.utils.parseaddr(msg["From"] or "")[1] == "me@example.com", "From %r"
 text = next(p for p in msg.walk() if p.get_content_type() == "text/plain")
 lines = text.get_payload(decode=True).decode("latin-1").splitlines()
 check(lines[:1] == ["Here it is"], "text first: %r" % lines[:1])
-check('The attached archive (1MIDI files.zip) contains 1 MIDI(s):' in lines, "archive line")
+check('The attached archive (1 MIDI file.zip) contains 1 MIDI file:' in lines, "archive line")
 
 parts = [p for p in msg.walk() if p.get_filename()]
-check([p.get_filename() for p in parts] == ["1MIDI files.zip"],
+check([p.get_filename() for p in parts] == ["1 MIDI file.zip"],
       "attachments %r" % [p.get_filename() for p in parts])
 if parts and mine:
     with zipfile.ZipFile(io.BytesIO(parts[0].get_payload(decode=True))) as z:

@@ -18,7 +18,8 @@ parts = {p.get_filename(): p.get_payload(decode=True) for p in msg.walk() if p.g
 assert list(parts) == [archive], sorted(parts)
 text = next(p for p in msg.walk() if p.get_content_type() == "text/plain")
 body = text.get_payload(decode=True).decode("latin-1").splitlines()
-line = "The attached archive (%s) contains %s MIDI(s):" % (archive, count)
+line = "The attached archive (%s) contains %s MIDI %s:" % (archive, count,
+                                                          "file" if count == "1" else "files")
 assert line in body, body
 with zipfile.ZipFile(io.BytesIO(parts[archive])) as z:
     assert z.testzip() is None

@@ -78,12 +78,12 @@ def check_catalogue_mails(root, check):
             lines = text_of(msg).rstrip("\r\n").splitlines()
             check(lines[:1] == ["Here they are"], where + "text first, got %r" % lines[:1])
         if kind == "zip":
-            check(list(got) == ["2MIDI files.zip"], where + "one archive, got %s" % list(got))
-            blob = got.get("2MIDI files.zip")
+            check(list(got) == ["2 MIDI files.zip"], where + "one archive, got %s" % list(got))
+            blob = got.get("2 MIDI files.zip")
             z = zipfile.ZipFile(io.BytesIO(blob)) if blob else None
             got = {n: z.read(n) for n in z.namelist()} if z else {}
             check(lines[-1] == FRAME and lines.count(FRAME) == 2, where + "text ends in the frame")
-            check("The attached archive (2MIDI files.zip) contains 2 MIDI(s):" in lines,
+            check("The attached archive (2 MIDI files.zip) contains 2 MIDI files:" in lines,
                   where + "list head")
             for r in titles:
                 check(sum(l.startswith('    "%s" by ' % r["title"]) for l in lines) ==
@@ -107,9 +107,9 @@ def main(root):
 
     msg, files = load("zip")
     att = attachments(msg)
-    check(list(att) == ["2MIDI files.zip"], "zip: one archive attached, got %s" % list(att))
-    if "2MIDI files.zip" in att:
-        z = zipfile.ZipFile(io.BytesIO(att["2MIDI files.zip"]))
+    check(list(att) == ["2 MIDI files.zip"], "zip: one archive attached, got %s" % list(att))
+    if "2 MIDI files.zip" in att:
+        z = zipfile.ZipFile(io.BytesIO(att["2 MIDI files.zip"]))
         check({n: z.read(n) for n in z.namelist()} == files, "zip: entries differ from exports")
     body = next(p for p in msg.walk() if p.get_content_type() == "text/plain").get_payload(decode=True).decode()
     lines = body.rstrip("\r\n").splitlines()
@@ -117,7 +117,7 @@ def main(root):
     check(lines[-1] == FRAME and FRAME in lines[:-1], "zip: text ends in the frame")
     check('    "Alpha" by Bach, J.S.' in lines and '    "Beta" by Mozart, W.A.' in lines,
           "zip: the list names both titles")
-    check("The attached archive (2MIDI files.zip) contains 2 MIDI(s):" in lines, "zip: list head")
+    check("The attached archive (2 MIDI files.zip) contains 2 MIDI files:" in lines, "zip: list head")
     check(msg["Subject"] == "Two tunes", "zip: subject %r" % msg["Subject"])
 
     for case in ("single", "samename"):

@@ -7,6 +7,7 @@
 #include "Forms.h"
 #include "Messages.h"
 #include "Registry.h"
+#include "TestUtil.h"
 
 namespace {
 
@@ -216,4 +217,49 @@ TEST(ExtListView, ExtendedStylesReachTheWindowAndSurviveANewWindow) {
   f.List->SetVirtualMode(true); // makes the window again
   EXPECT_TRUE(f.List->ExtendedStyles().Contains(lvxFullRowSelect));
   EXPECT_FALSE(f.List->ExtendedStyles().Contains(lvxCheckboxes));
+}
+
+TEST(ExtListView, AClickOnALineOrBesideTheLinesAndEnterReachTheirEventsOnceEach) {
+  TListFixture f;
+  f.List->AddItem("Evening");
+  f.List->AddItem("Road");
+  std::vector<std::string> heard;
+  f.List->OnClick = [&](TObject*) { heard.push_back("click"); };
+  f.List->OnReturn = [&](TObject*) { heard.push_back("return"); };
+  SetForegroundWindow(f.Form.Handle());
+  PumpQueued();
+  // The mouse and the keyboard as the user's: the list takes the button's release itself.
+  auto input = [](std::initializer_list<INPUT> events) {
+    std::vector<INPUT> all(events);
+    SendInput(static_cast<UINT>(all.size()), all.data(), sizeof(INPUT));
+    PumpQueued();
+  };
+  auto mouse = [](DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    return in;
+  };
+  auto key = [](WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+  };
+  RECT line{LVIR_LABEL, 0, 0, 0};
+  SendMessageA(f.List->Handle(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&line));
+  POINT onLine{(line.left + line.right) / 2, (line.top + line.bottom) / 2};
+  POINT below{onLine.x, onLine.y + 100};
+  for (POINT p : {onLine, below}) {
+    ClientToScreen(f.List->Handle(), &p);
+    SetCursorPos(p.x, p.y);
+    input({mouse(MOUSEEVENTF_LEFTDOWN), mouse(MOUSEEVENTF_LEFTUP)});
+  }
+  EXPECT_EQ(heard, (std::vector<std::string>{"click", "click"}));
+  heard.clear();
+  f.List->Items(1).SetSelected(true);
+  f.List->SetFocus();
+  input({key(VK_RETURN, false), key(VK_RETURN, true)});
+  EXPECT_EQ(heard, std::vector<std::string>{"return"});
 }

@@ -134,7 +134,7 @@ TEST_F(Dialup, DiallingWaitTimesOutOrIsCanceled) {
   Stub.Setup("entries=Office");
   ras->SetTimeOut(30);
   TOneShot cancel(300, [&] { ras->Disconnect(); });
-  EXPECT_EQ(ErrorOf<ECanceledError>([&] { ras->Dial(); }), "Operation has been canceled");
+  EXPECT_EQ(ErrorOf<ECanceledError>([&] { ras->Dial(); }), "Operation has been cancelled");
 }
 
 TEST_F(Dialup, FailedOpenOfTheSocketHangsUpWhatWasDialledForIt) {

@@ -222,9 +222,9 @@ TEST_F(Smtp, DroppedConnectionSilenceAndCancelEndTheSend) {
 
   Client.SetTimeOut(30);
   TOneShot cancel(1000, [&] { Client.Cancel(); });
-  EXPECT_EQ(ErrorOf<ECanceledError>([&] { Client.Send(); }), "Operation has been canceled");
+  EXPECT_EQ(ErrorOf<ECanceledError>([&] { Client.Send(); }), "Operation has been cancelled");
   EXPECT_FALSE(Client.Connected());
-  EXPECT_EQ(Errors.back(), "Operation has been canceled");
+  EXPECT_EQ(Errors.back(), "Operation has been cancelled");
 }
 
 TEST_F(Smtp, RefusedGreetingClosesAndHangsUpAndTheNextSendStartsAfresh) {

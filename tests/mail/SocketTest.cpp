@@ -186,13 +186,13 @@ TEST(SocketWaits, CancelFromATimerEndsAReadAndHoldsUntilTheFlagsAreReset) {
   bool canceled = false;
   c.Socket->OnCancel = [&](TObject*) { canceled = true; };
   TOneShot cancel(300, [&] { c.Socket->Cancel(); });
-  EXPECT_EQ(ErrorOf<ECanceledError>([&] { c.Line(); }), "Operation has been canceled");
+  EXPECT_EQ(ErrorOf<ECanceledError>([&] { c.Line(); }), "Operation has been cancelled");
   EXPECT_TRUE(canceled);
   EXPECT_FALSE(c.Socket->Connected());
   // A canceled socket refuses to connect until its flags are reset.
   c.Socket->Open();
   EXPECT_EQ(ErrorOf<ECanceledError>([&] { c.Socket->ConnectSocket(); }),
-            "Operation has been canceled");
+            "Operation has been cancelled");
   c.Socket->ResetFlags();
   c.Socket->ConnectSocket();
   EXPECT_TRUE(c.Socket->Connected());
@@ -205,7 +205,7 @@ TEST(SocketWaits, CancelFromATimerEndsASendThatWaitsForRoom) {
   big.SetSize(64 << 20); // far more than the peer's and the system's buffers hold
   TOneShot cancel(1500, [&] { c.Socket->Cancel(); });
   EXPECT_EQ(ErrorOf<ECanceledError>([&] { c.Socket->SendStream(big); }),
-            "Operation has been canceled");
+            "Operation has been cancelled");
   EXPECT_FALSE(c.Socket->Connected());
 }
 

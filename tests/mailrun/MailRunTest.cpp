@@ -315,3 +315,26 @@ TEST_F(MailRun, ARefusedConnectionSaysTheMailWasNotSentAndWhy) {
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
 }
+
+TEST_F(MailRun, CancelWhileTheServerSaysNothingEndsTheSendAsCancelled) {
+  // The server takes the connection and never greets: the send waits until the user cancels.
+  WriteSettings(PeerServer("mute"));
+  TRunningProgram run(FDir.Path(), "");
+  HWND mail = StartAndRequestMail(run);
+  ASSERT_TRUE(mail);
+  TMailParts parts(mail);
+  ASSERT_TRUE(parts.Whole());
+  Fill(parts);
+  const int before = ReceivedCount();
+  ClickAt(parts.SendButton());
+  ASSERT_TRUE(PumpUntil([&] { return parts.StatusText() == "Opening connection"; }, 30000))
+      << parts.StatusText();
+  ASSERT_TRUE(MenuKeys(mail, 'f', {{WM_CHAR, 'c'}})); // File, "&Cancel"
+  EXPECT_TRUE(run.AnswerUntil(
+      [&] { return parts.Idle() && parts.StatusText() == "Operation has been cancelled"; }, 30000))
+      << parts.StatusText();
+  EXPECT_EQ(ReceivedCount(), before);
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Boxes().empty()) << "a cancel the user asked for needs no box";
+}

@@ -58,7 +58,7 @@ TEST_F(MailShutdown, TheSessionEndingDuringATransferCancelsItSavesAndEnds) {
   // The transfer ended by the cancel, not by its time-out, and the window is idle again.
   bool canceled = false, timedOut = false;
   for (const std::string& t : Mail->StatusLog) {
-    canceled |= t == "Operation has been canceled";
+    canceled |= t == "Operation has been cancelled";
     timedOut |= t.find("timed out") != std::string::npos;
   }
   EXPECT_TRUE(canceled) << seen;

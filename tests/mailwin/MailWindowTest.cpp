@@ -102,7 +102,7 @@ protected:
     ForceDirectories(Host.Folder);
     // The program empties its work folder at start; so does each test.
     for (const char* name : {"Alpha.mid", "Beta.mid", "Same.mid", "Same (22).mid", "A_B_C_.mid",
-                             "1MIDI files.zip", "2MIDI files.zip"})
+                             "1 MIDI file.zip", "2 MIDI files.zip"})
       DeleteFileA((Host.Folder + name).c_str());
     Host.Ini = CheckDir("mailwin_work") + "Tonalbrook.ini";
     DeleteFileA(Host.Ini.c_str());
@@ -290,9 +290,9 @@ TEST_F(MailWindow, OneClickOnCancelEndsASendWhoseServerNeverAnswers) {
   for (const auto& t : Form->StatusLog)
     seen += t + " | ";
   EXPECT_EQ(cancelClicks, 1);
-  EXPECT_TRUE(Logged("Operation has been canceled")) << seen;
+  EXPECT_TRUE(Logged("Operation has been cancelled")) << seen;
   EXPECT_FALSE(Logged("Operation timed out")) << seen;
-  EXPECT_EQ(LastStatus(), "Operation has been canceled");
+  EXPECT_EQ(LastStatus(), "Operation has been cancelled");
   // The setup question only: a cancel the user asked for needs no box.
   EXPECT_EQ(Answers.Asked().size(), asked + 1);
   EXPECT_TRUE(Form->SendButton->Enabled());
@@ -328,7 +328,7 @@ TEST_F(MailWindow, WhileTheArchiveIsPackedASecondSendAndAMailCommandAreRefused) 
   EXPECT_EQ(LastStatus(), "Mail sent");
   // The one mail carries the archive once.
   std::string eml = FileText(PeersDir() + "received\\" + Format("%04d.eml", ReceivedCount()));
-  const std::string part = "filename=\"2MIDI files.zip\"";
+  const std::string part = "filename=\"2 MIDI files.zip\"";
   size_t first = eml.find(part);
   ASSERT_NE(first, std::string::npos);
   EXPECT_EQ(eml.find(part, first + 1), std::string::npos);
@@ -368,7 +368,7 @@ TEST_F(MailWindow, FilesOfOneNameAllReachTheArchiveAndTheListCountsThem) {
   WriteFileBytes(dir + "title.mid", ReadFileBytes(Host.Folder + "Alpha.mid"));
   WriteFileBytes(dir + "one.mid", ReadFileBytes(mine[0]));
   WriteFileBytes(dir + "two.mid", ReadFileBytes(mine[1]));
-  WriteFileBytes(dir + "expected.tsv", "4MIDI files.zip\t4\n"
+  WriteFileBytes(dir + "expected.tsv", "4 MIDI files.zip\t4\n"
                                        "Alpha.mid\ttitle.mid\n"
                                        "Alpha (2).mid\tone.mid\n"
                                        "Alpha (3).mid\ttwo.mid\n"
@@ -379,7 +379,7 @@ TEST_F(MailWindow, ArchiveFailureSendsNothing) {
   Form->AttachTitles(Keys({11, 12}));
   Form->ToEdit->SetText("a@x.test");
   // A folder of the archive's name, not empty: no archive can be written there.
-  std::string blocker = Host.Folder + "2MIDI files.zip";
+  std::string blocker = Host.Folder + "2 MIDI files.zip";
   ForceDirectories(blocker);
   WriteFileBytes(blocker + "\\inside.txt", "x");
   size_t asked = Answers.Asked().size();
@@ -408,7 +408,7 @@ TEST_F(MailWindow, CancelAndCloseDuringATransfer) {
   for (size_t i = asked; i < Answers.Asked().size(); ++i)
     refused |= Answers.Asked()[i].Text == "Transfer in Progress.  Click Cancel button first.";
   EXPECT_TRUE(refused);
-  EXPECT_TRUE(Logged("Operation has been canceled"));
+  EXPECT_TRUE(Logged("Operation has been cancelled"));
   EXPECT_FALSE(Form->Busy());
   EXPECT_TRUE(Form->SendButton->Enabled());
   EXPECT_FALSE(Form->CancelButton->Enabled());

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include "DataCodeD2.h"
 #include "Handles.h"
@@ -46,16 +47,8 @@ void DragWithMouse(POINT from, POINT to) {
   PumpQueued();
 }
 
-std::string ClassOf(HWND w) {
-  char name[128] = {};
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
-
-BOOL CALLBACK CollectChild(HWND w, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
-  return TRUE;
-}
+using runprog::ClassOf;
+using runprog::CollectChild;
 
 // A window's text asked of its own process: a catalogue grid answers with its cells, a tab
 // between columns and a line per row, the header first.
@@ -192,8 +185,6 @@ protected:
     WriteFileBytes(FDir / "Tonalbrook.ini",
                    "[Setup]\r\nFullScanDone=1\r\nRemindToScan=0\r\n"
                    "[Format]\r\nTop=10\r\nLeft=10\r\nWidth=1000\r\nHeight=700\r\n");
-    RemoveTree(FChecks);
-    ForceDirectories(FChecks);
   }
 
   // A fresh start, up and idle; the album list as it shows after loading.
@@ -259,6 +250,8 @@ protected:
 } // namespace
 
 TEST_F(AlbumsRun, EachAlbumChangeIsFoundAfterTheProgramIsKilled) {
+  RemoveTree(FChecks);
+  ForceDirectories(FChecks);
   TPlayerRegistry player(DocTypeName);
   TPrepared cat = PrepareCatalogue(FDir.Path(), 4);
   ASSERT_EQ(cat.Keys.size(), 4u);
@@ -318,7 +311,7 @@ TEST_F(AlbumsRun, EachAlbumChangeIsFoundAfterTheProgramIsKilled) {
   ASSERT_TRUE(MenuLetters(FRun->MainWindow(), FRun->Pid(), 'a', "dt")); // Delete, Titles selected
   ASSERT_TRUE(FRun->AnswerUntil([&] { return AlbumLines(list)["Road"] == "2"; }, 10000));
   ASSERT_EQ(FRun->Boxes().size(), 1u);
-  EXPECT_EQ(FRun->Boxes()[0].Text, "Delete this title from album \"Road\" ?");
+  EXPECT_EQ(FRun->Boxes()[0].Text, "Delete this title from album \"Road\"?");
   Crash("4_removed");
 
   // Deleted through Albums, Delete, Album selected.
@@ -331,10 +324,75 @@ TEST_F(AlbumsRun, EachAlbumChangeIsFoundAfterTheProgramIsKilled) {
   list = AlbumList(FRun->MainWindow());
   ASSERT_TRUE(FRun->AnswerUntil([&] { return AlbumLine(list, "Road") < 0; }, 10000));
   ASSERT_EQ(FRun->Boxes().size(), 1u);
-  EXPECT_EQ(FRun->Boxes()[0].Text, "Permanently delete album \"Road\" ?");
+  EXPECT_EQ(FRun->Boxes()[0].Text, "Permanently delete album \"Road\"?");
   Crash("5_deleted");
 
   lines = Start();
   EXPECT_EQ(lines, (std::map<std::string, std::string>{{"Evening", "2"}}));
   ASSERT_TRUE(FRun->Kill());
+}
+
+TEST_F(AlbumsRun, InHelpModeAClickOrEnterOnAnAlbumsLineShowsHelpInsteadOfOpeningIt) {
+  TPlayerRegistry player(DocTypeName);
+  PrepareCatalogue(FDir.Path(), 4);
+  EXPECT_EQ(Start(), (std::map<std::string, std::string>{{"Evening", "2"}}));
+  HWND main = FRun->MainWindow(), list = AlbumList(main);
+  const int line = AlbumLine(list, "Evening");
+  ASSERT_GE(line, 0);
+  auto albumPageShown = [&] { return GridWithHeader(main, "Artist") != nullptr; };
+  // No help file is installed beside the program: help says so in a box of the system's.
+  auto helpBox = [&] {
+    runprog::TFound found{FRun->Pid(), "#32770", nullptr, true};
+    EnumWindows(runprog::MatchWindow, reinterpret_cast<LPARAM>(&found));
+    return found.Window;
+  };
+  auto enter = [&] {
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(list, WM_KEYUP, VK_RETURN, 0xC0000001);
+  };
+  const std::pair<const char*, std::function<void()>> gestures[] = {
+      {"click", [&] { Click(CentreOf(ListViewItemRect(list, line, LVIR_LABEL))); }},
+      {"Enter", enter}};
+  for (const auto& [name, gesture] : gestures) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(MenuKeys(main, 'h', {{WM_CHAR, 'u'}})); // "&Use help cursor"
+    ASSERT_TRUE(FRun->Settled());
+    gesture();
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (box = helpBox()) != nullptr; }, 10000))
+        << "help did not take the " << name;
+    EXPECT_NE(BoxText(box).find("help file"), std::string::npos) << BoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return helpBox() == nullptr; }, 10000));
+    ASSERT_TRUE(FRun->Settled());
+    EXPECT_FALSE(albumPageShown()) << "the album opened in help mode";
+  }
+  // Help mode has ended: Enter opens the album's page.
+  enter();
+  EXPECT_TRUE(PumpUntil(albumPageShown, 10000));
+  ASSERT_TRUE(FRun->AnswerAndClose());
+  EXPECT_TRUE(FRun->Boxes().empty());
+}
+
+TEST_F(AlbumsRun, ANewAlbumsLineShowsNoTitlesAndNoDurationAtOnceAsAfterARestart) {
+  TPlayerRegistry player(DocTypeName);
+  PrepareCatalogue(FDir.Path(), 4);
+  Start();
+  ASSERT_TRUE(MenuKeys(FRun->MainWindow(), 'a', {{WM_CHAR, 'n'}})); // "Create &new album"
+  NameDialog("Road");
+  HWND list = AlbumList(FRun->MainWindow());
+  int line = -1;
+  ASSERT_TRUE(PumpUntil([&] { return (line = AlbumLine(list, "Road")) >= 0; }, 10000));
+  auto shown = [&] {
+    return std::vector<std::string>{ListViewText(list, line, 1), ListViewText(list, line, 2)};
+  };
+  EXPECT_EQ(shown(), (std::vector<std::string>{"0", "0:00"}));
+  ASSERT_TRUE(FRun->AnswerAndClose());
+  // The next start shows the same line.
+  Start();
+  list = AlbumList(FRun->MainWindow());
+  line = AlbumLine(list, "Road");
+  ASSERT_GE(line, 0);
+  EXPECT_EQ(shown(), (std::vector<std::string>{"0", "0:00"}));
+  ASSERT_TRUE(FRun->AnswerAndClose());
 }

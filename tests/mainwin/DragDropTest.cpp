@@ -214,7 +214,7 @@ TEST_F(Drags, RowsReachEveryCommandButtonAndTheAlbums) {
   FAnswers.Push(RecordBox(mrOk, FBoxes));
   Drag(Row(album, k[1]), Centre(Probe(FForm).TrashCat()));
   ASSERT_EQ(FBoxes.size(), 1u);
-  EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\" ?");
+  EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\"?");
   EXPECT_EQ(AlbumKeys(0), (std::vector<int>{k[0], k[3], k[2]}));
   EXPECT_TRUE(InStore(k[1]));
 
@@ -302,7 +302,7 @@ TEST_F(Drags, TabsAndAlbumLinesCarryTheirWholeArea) {
   FAnswers.Push(RecordBox(mrOk, FBoxes));
   Drag(Tab(Probe(FForm).Albums(), 2), Centre(Probe(FForm).TrashCat()));
   ASSERT_EQ(FBoxes.size(), 1u);
-  EXPECT_EQ(FBoxes[0].Text, "Permanently delete album \"Morning\" ?");
+  EXPECT_EQ(FBoxes[0].Text, "Permanently delete album \"Morning\"?");
   EXPECT_EQ(Probe(FForm).AlbList()->Count(), 1);
   EXPECT_EQ(Probe(FForm).AllAlbLV()->ItemCount(), 1);
   CloseAndWait();

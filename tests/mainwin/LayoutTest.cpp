@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
+#include <map>
 #include "IniFiles.h"
 #include "MainCodeD2.h"
 #include "MainLayout.h"
@@ -124,8 +125,8 @@ TEST_F(Layout, ToolToggleCyclesThroughItsStates) {
       EXPECT_EQ(Probe(FForm).ToolsRight()->Hint(), want.Hint);
       EXPECT_EQ(Probe(FForm).Showmusictoolbar1()->Caption(), want.Caption);
       EXPECT_EQ(Probe(FForm).ShowTools(), want.Tools);
-      // The commands that stay without the tool row keep the panels below them.
-      EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 32);
+      // Without the tool row the panels take its room.
+      EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), want.Tools ? 32 : 0);
       EXPECT_EQ(Probe(FForm).Separator()->Top(), Probe(FForm).AlbPanel()->Top());
       EXPECT_EQ(Probe(FForm).CatPanel()->Top(), Probe(FForm).AlbPanel()->Top());
       for (TControl* c : {static_cast<TControl*>(Probe(FForm).Archive()),
@@ -342,18 +343,25 @@ TEST_F(Layout, NothingOverlapsOrIsCutFromTheSmallestToTheMaximisedWindow) {
                    Probe(FForm).ListPanel(), Probe(FForm).PlayPanel(), Probe(FForm).SoundPanel(),
                    Probe(FForm).ToolsRight()},
                   Probe(FForm).TopPanel()->Width(), where + ", player row");
-      std::vector<TControl*> shown;
+      // The commands shown sit in rows (the catalogue area's, or two beside the display without
+      // the tool row), over none of the two panels nor the display.
+      std::map<std::pair<TControl*, int>, std::vector<TControl*>> rows;
       for (TControl* c : std::initializer_list<TControl*>{
                Probe(FForm).Panel4(), Probe(FForm).WebPanel(), Probe(FForm).EditCat(),
                Probe(FForm).MailTitle(), Probe(FForm).Archive(), Probe(FForm).ExportTitle(),
                Probe(FForm).PrintCat(), Probe(FForm).TrashCat(), Probe(FForm).GetMIDIsPanel()})
         if (c->Visible()) {
-          shown.push_back(c);
-          // Nothing of the command row covers the tabs of the two panels.
-          EXPECT_LE(c->Top() + c->Height(), Probe(FForm).AlbPanel()->Top())
-              << where << " " << c->Name();
+          rows[{c->Parent(), c->Top()}].push_back(c);
+          for (TControl* other : std::initializer_list<TControl*>{
+                   Probe(FForm).AlbPanel(), Probe(FForm).CatPanel(), Probe(FForm).Panel11()}) {
+            RECT a = ScreenRect(c), b = ScreenRect(other), both{};
+            EXPECT_FALSE(IntersectRect(&both, &a, &b))
+                << where << " " << c->Name() << " over " << other->Name();
+          }
         }
-      ExpectApart(shown, Probe(FForm).DBPanel()->Width(), where + ", command row");
+      EXPECT_EQ(rows.size(), tools ? 1u : 2u) << where;
+      for (const auto& [place, row] : rows)
+        ExpectApart(row, place.first->Width(), where + ", command row");
       ExpectCaptionsWhole(*FForm, where);
       if (!size.Width) ShowWindow(FForm->Handle(), SW_RESTORE);
     }

@@ -18,9 +18,11 @@
 
 namespace {
 
-const char* const ScanQuestion = "Scan your system to find all MIDI files (recommended)?\r\n";
+const char* const ScanQuestion =
+    "Scan your system to find all MIDI files (recommended)?\r\n\r\nOptions > Remind to scan "
+    "switches this question off.";
 const char* const DefaultQuestion =
-    "Make Tonalbrook your default Windows MIDI player (recommended) ?";
+    "Make Tonalbrook your default Windows MIDI player (recommended)?";
 
 class MainWindow : public testing::Test {
 protected:
@@ -209,7 +211,9 @@ TEST_F(MainWindow, LayoutCentresTheCommandRowAndFollowsTheToolRow) {
     TControl* last = Probe(FForm).TrashCat();
     int rowWidth = last->Left() + last->Width() - first->Left();
     int dbWidth = Probe(FForm).DBPanel()->Width();
-    EXPECT_NEAR(first->Left() + (rowWidth + 5) / 2, dbWidth / 2, 1);
+    if (Probe(FForm).ShowTools()) {
+      EXPECT_NEAR(first->Left() + (rowWidth + 5) / 2, dbWidth / 2, 1);
+    }
     EXPECT_EQ(Probe(FForm).DBPanel()->Width(), FForm->ClientWidth());
     EXPECT_EQ(Probe(FForm).TopPanel()->Height(), Probe(FForm).Panel11()->Height() + 52);
     EXPECT_EQ(Probe(FForm).DBPanel()->Top(), Probe(FForm).TopPanel()->Height());
@@ -235,14 +239,24 @@ TEST_F(MainWindow, LayoutCentresTheCommandRowAndFollowsTheToolRow) {
   EXPECT_FALSE(Probe(FForm).Archive()->Visible());
   EXPECT_FALSE(Probe(FForm).PrintCat()->Visible());
   EXPECT_FALSE(Probe(FForm).GetMIDIsPanel()->Visible());
-  // The commands titles are dropped on stay, in a row of their own above the panels' tabs.
+  // The commands titles are dropped on stay, beside the display, which makes room for them; the
+  // panels take the row's room.
+  TControl* display = Probe(FForm).Panel11();
   for (TControl* c : std::initializer_list<TControl*>{
            Probe(FForm).EditCat(), Probe(FForm).MailTitle(), Probe(FForm).ExportTitle(),
            Probe(FForm).TrashCat(), Probe(FForm).Panel4(), Probe(FForm).WebPanel()}) {
     EXPECT_TRUE(c->Visible()) << c->Name();
-    EXPECT_LE(c->Top() + c->Height(), Probe(FForm).AlbPanel()->Top()) << c->Name();
+    EXPECT_EQ(c->Parent(), Probe(FForm).TopPanel()) << c->Name();
+    EXPECT_GE(c->Left(), display->Left() + display->Width()) << c->Name();
+    EXPECT_LE(c->Top() + c->Height(), display->Top() + display->Height()) << c->Name();
   }
+  EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), 0);
   EXPECT_EQ(Probe(FForm).CatPanel()->Top(), Probe(FForm).AlbPanel()->Top());
+  check();
+  // With the tool row again they are the catalogue area's centred row.
+  FForm->Layout().SetShowTools(true);
+  EXPECT_EQ(Probe(FForm).EditCat()->Parent(), Probe(FForm).DBPanel());
+  EXPECT_EQ(display->Width(), Probe(FForm).TopPanel()->Width() - 2 * display->Left());
   check();
 }
 

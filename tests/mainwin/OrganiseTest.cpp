@@ -192,7 +192,7 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   Box(mrOk);
   Probe(FForm).Albumselected3()->Click();
   ASSERT_EQ(FBoxes.size(), 4u);
-  ExpectBox(FBoxes[3], "Confirm", "Permanently delete album \"Morning\" ?", {IDOK, IDCANCEL});
+  ExpectBox(FBoxes[3], "Confirm", "Permanently delete album \"Morning\"?", {IDOK, IDCANCEL});
   ASSERT_EQ(albums.Count(), 1);
   EXPECT_EQ(albums.Items(0).Name, "Night");
 
@@ -224,9 +224,9 @@ TEST_F(Organise, OneTitleTakenOutOfAnAlbumGetsTheSingularQuestion) {
   Box(mrOk);
   Probe(FForm).Titlesselected3()->Click();
   ASSERT_EQ(FBoxes.size(), 3u);
-  ExpectBox(FBoxes[0], "Information", "Delete this title from album \"Evening\" ?",
+  ExpectBox(FBoxes[0], "Information", "Delete this title from album \"Evening\"?",
             {IDOK, IDCANCEL});
-  EXPECT_EQ(FBoxes[1].Text, "Delete these 2 titles from album \"Evening\" ?");
+  EXPECT_EQ(FBoxes[1].Text, "Delete these 2 titles from album \"Evening\"?");
   EXPECT_EQ(RowOfKey(grid, k[0]), -1);
   EXPECT_GT(RowOfKey(grid, k[3]), 0);
   EXPECT_TRUE(InStore(k[0]));
@@ -313,7 +313,7 @@ TEST_F(Organise, TheTitlesMenusDeleteFollowsTheAreaLastClicked) {
   Box(mrCancel);
   Probe(FForm).Delete4()->Click(); // categories: from the catalogue, after the question
   ASSERT_EQ(FBoxes.size(), 2u);
-  EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\" ?");
+  EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\"?");
   EXPECT_EQ(FBoxes[1].Text.substr(0, 20), "Permanently delete \"");
   EXPECT_TRUE(InStore(k[1]));
   CloseAndWait();

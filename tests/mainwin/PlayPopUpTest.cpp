@@ -217,7 +217,7 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
   FAnswers.Push(mrOk);
   PressEnter(album, {first});
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
-  EXPECT_EQ(FAnswers.Asked()[0].Text, "Delete this title from album \"Evening\" ?");
+  EXPECT_EQ(FAnswers.Asked()[0].Text, "Delete this title from album \"Evening\"?");
   EXPECT_EQ(RowOfKey(album, first), -1);
   EXPECT_GT(RowOfKey(album, last), 0);
   EXPECT_GT(RowOfKey(*Probe(FForm).AllCatGrid(), first), 0) << "still in the catalogue";

@@ -13,6 +13,7 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include "RunningProgram.h"
+#include "TestCapture.h"
 #include "TestUtil.h"
 
 namespace {
@@ -53,6 +54,8 @@ TEST_F(ProgramRun, FirstAndSecondRunPrepareFoldersWriteSettingsAndCloseCleanly) 
     EXPECT_EQ(run.ExitCode(), 0u);
     // The two questions, then the note that the program is the default player now.
     EXPECT_EQ(run.Asked(), (std::vector<std::string>{"Confirm", "Confirm", "Information"}));
+    EXPECT_EQ(run.Boxes()[1].Text,
+              "Make Tonalbrook your default Windows MIDI player (recommended)?");
     EXPECT_TRUE(IsDefaultMIDIPlayer()) << "the second question was the default player's";
     EXPECT_EQ(ReadFileBytes(FDir / OldMidKeyFile), "midfile\r\n");
   }
@@ -467,10 +470,14 @@ TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen
   ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
   HWND main = run.MainWindow();
   SetForegroundWindow(main);
+  TGdiObject<HFONT> font(CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                     DEFAULT_QUALITY, 0, "MS Sans Serif"));
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
   for (int width : {585, 500}) { // the first size and the smallest
     SetWindowPos(main, HWND_TOP, 0, 0, width, 400, SWP_NOMOVE);
     for (const char* caption : {"Shuffle", "Erase"}) {
       SCOPED_TRACE(std::to_string(width) + " " + caption);
+      const std::vector<int> whole = UnclippedCaptionInk(caption, font.Get(), false);
       HWND button = FindChildByText(main, caption);
       ASSERT_TRUE(button);
       RECT r{};
@@ -487,6 +494,12 @@ TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen
       // Frame 2 pixels, the focus line 4 pixels in, a pixel to spare: 5 each side.
       EXPECT_GE(ink.first, 5);
       EXPECT_LE(ink.second, r.right - r.left - 1 - 5);
+      // All of the caption shows: every column of ink that its letters have when drawn without
+      // a clip, in the class library's font (disabled: nothing is in the program yet).
+      InflateRect(&r, -5, -5);
+      std::vector<int> shown;
+      PumpUntil([&] { return (shown = InkColumns(nullptr, r, face)) == whole; }, 5000);
+      EXPECT_EQ(shown, whole);
     }
   }
   // The display panel's "Category" ends before its value begins, at any screen resolution.

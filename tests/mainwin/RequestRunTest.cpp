@@ -418,7 +418,8 @@ TEST_F(RequestRun, ASecondStartEndsAtOnceWhileABoxIsUp) {
   ASSERT_TRUE(first.WaitForMainWindow());
   ASSERT_TRUE(PumpUntil([&] { return FindProcessWindow(first.Pid(), "TMessageForm"); }, 60000));
   HWND box = FindProcessWindow(first.Pid(), "TMessageForm");
-  EXPECT_EQ(BoxText(box), "Scan your system to find all MIDI files (recommended)?\r\n");
+  EXPECT_EQ(BoxText(box), "Scan your system to find all MIDI files (recommended)?\r\n\r\nOptions > "
+                          "Remind to scan switches this question off.");
   std::string song = Copy(CorpusFiles("timidity")[0], "while asked.mid");
   int ms = SecondStart(FDir.Path(), "Z\"" + song + "\"");
   EXPECT_GE(ms, 0);

@@ -70,7 +70,9 @@ TEST(ScanRun, YesToTheFirstStartsScanQuestionRunsAStoppedSystemScanAndClosesClea
   EXPECT_TRUE(scanStopped);
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
-  EXPECT_EQ(run.Boxes().front().Text, "Scan your system to find all MIDI files (recommended)?\r\n");
+  EXPECT_EQ(run.Boxes().front().Text,
+            "Scan your system to find all MIDI files (recommended)?\r\n\r\nOptions > Remind to "
+            "scan switches this question off.");
   TIniFile ini(dir / "Tonalbrook.ini");
   EXPECT_EQ(ini.ReadInteger("Setup", "FullScanDone", -1), 1);
 }
@@ -85,11 +87,11 @@ bool ScanTheProgramFolder(TRunningProgram& run) {
   HWND scan = nullptr;
   auto shown = [&] {
     scan = FindProcessWindow(run.Pid(), "TDriveScanFrm");
-    return scan && IsWindowVisible(scan) && EnabledChild(scan, "&Scan !");
+    return scan && IsWindowVisible(scan) && EnabledChild(scan, "&Scan!");
   };
   if (!run.AnswerUntil(shown, 30000)) return false;
   TypeScanArtistAndCategory(scan, L"Smith, Ann", L"Scanned");
-  PostMessageA(EnabledChild(scan, "&Scan !"), BM_CLICK, 0, 0);
+  PostMessageA(EnabledChild(scan, "&Scan!"), BM_CLICK, 0, 0);
   // The window closes itself once the files found are imported.
   return run.AnswerUntil([&] { return !IsWindowVisible(scan); }, 60000);
 }

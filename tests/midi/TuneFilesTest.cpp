@@ -241,7 +241,7 @@ TEST(TuneFilesCopy, SameFileInAnotherSpellingIsRefusedAndKept) {
   };
   std::string other = dir / "SONG.MID";
   EXPECT_FALSE(tunes.CopyTuneFile(dir / "Song.mid", other));
-  EXPECT_EQ(shown, "Cannot copy " + dir / "Song.mid" + " to itself !");
+  EXPECT_EQ(shown, "Cannot copy " + dir / "Song.mid" + " to itself!");
   EXPECT_EQ(kind, TMessageKind::Error);
   EXPECT_EQ(buttons, TMessageButtons::Cancel);
   EXPECT_EQ(ReadFileBytes(dir / "Song.mid"), "MThd and more");

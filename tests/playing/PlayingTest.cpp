@@ -8,7 +8,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <algorithm>
+#include <cstdio>
 #include <vector>
+#include "Handles.h"
 #include "Messages.h"
 #include "RunningProgram.h"
 #include "SysUtils.h"
@@ -404,6 +406,81 @@ TEST_F(Playing, PauseResumeTheStopsAndTheSliderFollowTheTitle) {
   EXPECT_TRUE(QuietFor(1500));
   EXPECT_FALSE(IsWindowEnabled(FindChildByText(FRun->MainWindow(), "...")));
   ASSERT_EQ(FRun->Boxes().size(), 1u);
+}
+
+namespace {
+
+// Where the display panel's number of the title in play stands on the screen, for the program
+// line "Title <n> of <count> in program": the line is set right-aligned 10 pixels in from the
+// panel's right edge, on the second row (rows of 16 pixels or the caption's height, 3 from the
+// top), in 9-point Arial; the number's box, and a pixel either side where only blanks stand.
+RECT ProgramNumberBox(HWND panel, const std::string& programLine) {
+  int place = 0, count = 0;
+  if (sscanf(programLine.c_str(), "Title %d of %d", &place, &count) != 2) return RECT{};
+  TClientDC screen(nullptr);
+  TGdiObject<HFONT> arial(CreateFontA(-MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0,
+                                      FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0,
+                                      "Arial"));
+  TSelectObject selected(screen, arial.Get());
+  auto extent = [&](const std::string& text) {
+    SIZE size{};
+    GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
+  };
+  RECT r{};
+  GetWindowRect(panel, &r);
+  const int right = r.right - 10 - extent("  in program").cx - extent(std::to_string(count)).cx -
+                    extent(" of  ").cx;
+  const SIZE number = extent(std::to_string(place));
+  const int top = r.top + 3 + std::max<int>(16, extent("Category").cy);
+  return RECT{right - number.cx - 1, top, right + 1, top + number.cy};
+}
+
+// Whether anything but the panel's black shows in that part of the screen.
+bool InkShown(const RECT& box) {
+  const int w = box.right - box.left, h = box.bottom - box.top;
+  if (w <= 0 || h <= 0) return false;
+  TClientDC screen(nullptr);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if ((GetPixel(screen, box.left + x, box.top + y) & 0xFFFFFF) != 0) return true;
+  return false;
+}
+
+} // namespace
+
+TEST_F(Playing, TheNumberOfTheTitleInPlayStaysShownWhileItBlinksForANewTitle) {
+  std::string morning = Song("Morning", Morning()), noon = Song("Noon", Noon());
+  Start("AutoLooping=1\r\n", "P\"" + noon + "\"");
+  ASSERT_TRUE(WaitForShown("Noon", "Title 1 of 1 in program"));
+  ASSERT_GE(SecondStart(FDir.Path(), "P\"" + morning + "\""), 0);
+  ASSERT_TRUE(WaitForShown("Morning", "Title 1 of 2 in program"));
+  HWND panel = ChildOfClass(FRun->MainWindow(), "TCDPanelP");
+  ASSERT_TRUE(panel);
+  SetForegroundWindow(FRun->MainWindow());
+  // Each new title starts a blink of its number; through two of them, looked at as often as the
+  // screen can be read, the number never leaves its place empty.
+  std::vector<std::string> lines{ProgramLine()};
+  int looks = 0, empty = 0;
+  std::string emptyAt;
+  ASSERT_TRUE(FRun->AnswerUntil(
+      [&] {
+        const std::string line = ProgramLine();
+        if (line != lines.back()) lines.push_back(line);
+        ++looks;
+        if (!InkShown(ProgramNumberBox(panel, line))) {
+          ++empty;
+          emptyAt = line;
+        }
+        return lines.size() >= 3;
+      },
+      30000))
+      << testing::PrintToString(lines);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Title 1 of 2 in program", "Title 2 of 2 in program",
+                                             "Title 1 of 2 in program"}));
+  EXPECT_GE(looks, 20);
+  EXPECT_EQ(empty, 0) << "the number was not shown in " << empty << " of " << looks
+                      << " looks, last at \"" << emptyAt << "\"";
 }
 
 TEST_F(Playing, ATitleTheSequencerRefusesLeavesTheProgramAndTheNextOnePlays) {

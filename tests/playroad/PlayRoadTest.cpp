@@ -443,11 +443,11 @@ TEST_F(PlayRoadTest, BrokenTitlesAreRefusedWithAClearMessageAndTheFormerTitleKep
   EXPECT_FALSE(Road.PlayFromMasterKey(2));
   ASSERT_EQ(View.Boxes.size(), 1u);
   EXPECT_EQ(View.Boxes[0].Text,
-            "Cannot play: " + Road.TuneFolder() + "source2.mid is NOT A VALID MIDI FILE !");
+            "Cannot play: " + Road.TuneFolder() + "source2.mid is NOT A VALID MIDI FILE!");
   EXPECT_EQ(View.Boxes[0].Kind, TMessageKind::Error);
   EXPECT_FALSE(Road.PlayFromMasterKey(3));
   ASSERT_EQ(View.Boxes.size(), 2u);
-  EXPECT_EQ(View.Boxes[1].Text, "Cannot play: " + Road.TuneFolder() + "source3.mid is empty !");
+  EXPECT_EQ(View.Boxes[1].Text, "Cannot play: " + Road.TuneFolder() + "source3.mid is empty!");
 
   // Both left the program (every line of them), nothing was offered for deletion, and the
   // former title plays on from its untouched play file.

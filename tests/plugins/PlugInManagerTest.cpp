@@ -126,7 +126,7 @@ TEST_F(PlugInManager, AnOpenBrowserWindowStopsEveryButton) {
   }
   ASSERT_EQ(FAnswers.Asked().size(), 5u);
   for (const TModalRequest& r : FAnswers.Asked()) {
-    EXPECT_EQ(r.Text, "Please close your open Netscape window(s) and retry !");
+    EXPECT_EQ(r.Text, "Please close your open Netscape window(s) and retry!");
     EXPECT_EQ(r.Caption, "Error");
   }
   TStringList after;
@@ -151,7 +151,7 @@ TEST_F(PlugInManager, EachConfigurationRenamesAndReportsItsCount) {
   EXPECT_TRUE(FileExists(FA + "NPother.dll"));
   // Disabled files no longer match: a second run finds none.
   FForm->BitBtn4Click(nullptr);
-  EXPECT_EQ(LastText(), "No conflicting plugins found !");
+  EXPECT_EQ(LastText(), "No conflicting plugins found!");
 
   FForm->RadioButton4->SetChecked(true);
   FForm->BitBtn4Click(nullptr);
@@ -160,7 +160,7 @@ TEST_F(PlugInManager, EachConfigurationRenamesAndReportsItsCount) {
   EXPECT_TRUE(FileExists(FA + "NPmidi.dll"));
   EXPECT_TRUE(FileExists(FB + "sub\\NPdeep.dll"));
   FForm->BitBtn4Click(nullptr);
-  EXPECT_EQ(LastText(), "No disabled plugins found !");
+  EXPECT_EQ(LastText(), "No disabled plugins found!");
 
   DeleteFileA((FB + "sub\\NPdeep.dll").c_str());
   FFlag = true;
@@ -203,7 +203,7 @@ TEST_F(PlugInManager, TheOtherCountsHaveTheirOwnTexts) {
   EXPECT_EQ(LastText(), "2 conflicting plugins have been disabled until you choose the Re-enable "
                         "option below\r\nor remove Tonalbrook as a plugin.");
   FForm->BitBtn4Click(nullptr);
-  EXPECT_EQ(LastText(), "No conflicting plugins found !");
+  EXPECT_EQ(LastText(), "No conflicting plugins found!");
   EXPECT_EQ(FForm->CountConflictingPlugIns(), 0);
 }
 

@@ -41,11 +41,8 @@ BOOL CALLBACK MatchTopWindow(HWND w, LPARAM lp) {
   return TRUE;
 }
 
-std::string ClassOf(HWND w) {
-  char name[128] = {};
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
+using runprog::ChildrenOfClass;
+using runprog::ClassOf;
 
 // A visible top-level window of the process (any process for pid 0) with that class, and that
 // caption unless it is empty.
@@ -56,19 +53,6 @@ HWND VisibleWindow(DWORD pid, const std::string& cls, const std::string& caption
                    }};
   EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&find));
   return find.Window;
-}
-
-BOOL CALLBACK CollectChild(HWND w, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
-  return TRUE;
-}
-
-std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& cls) {
-  std::vector<HWND> all, found;
-  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
-  for (HWND w : all)
-    if (ClassOf(w) == cls) found.push_back(w);
-  return found;
 }
 
 // A combo box's items; asked in UTF-16, which Wine carries between processes whole.
@@ -363,7 +347,7 @@ TEST_F(SeamsRun, ADriveScanAddsTheMidiFilesOfTheFolderChosen) {
   // The folder list starts at the program's folder, which holds the songs; the user names the
   // artist and the category of what is found.
   TypeScanArtistAndCategory(scan, L"Smith, Ann", L"Scanned");
-  PostMessageA(FindChildByText(scan, "&Scan !"), BM_CLICK, 0, 0);
+  PostMessageA(FindChildByText(scan, "&Scan!"), BM_CLICK, 0, 0);
   EXPECT_TRUE(run->AnswerUntil([&] { return IndexRecords(FDir.Path()) == 2; }, 60000))
       << IndexRecords(FDir.Path());
   CloseCleanly();

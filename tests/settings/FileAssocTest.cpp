@@ -257,7 +257,7 @@ TEST_F(FileAssoc, RestoringWithoutBackupsOffersSupport) {
   ASSERT_EQ(menu.Boxes.size(), 3u);
   EXPECT_EQ(menu.Boxes[1], "Unable to restore the original default MIDI player!\r\n\r\n"
                            "Do you wish to get help from Technical Support (you must be connected "
-                           "to the Internet) ?");
+                           "to the Internet)?");
   ASSERT_EQ(menu.Opened.size(), 1u);
   EXPECT_NE(menu.Boxes[2].find(menu.Opened[0]), std::string::npos); // tells where to go by hand
   EXPECT_FALSE(menu.Items.MIDIdefault->Enabled());

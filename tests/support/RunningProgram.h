@@ -56,6 +56,27 @@ inline std::string WindowText(HWND w) {
   return text;
 }
 
+inline std::string ClassOf(HWND w) {
+  char name[128] = {};
+  GetClassNameA(w, name, sizeof name);
+  return name;
+}
+
+// Adds each window enumerated to the std::vector<HWND> that lp points to.
+inline BOOL CALLBACK CollectChild(HWND w, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+  return TRUE;
+}
+
+// The windows below parent of that class, in the order the system lists them.
+inline std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& cls) {
+  std::vector<HWND> all, found;
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
+  for (HWND w : all)
+    if (ClassOf(w) == cls) found.push_back(w);
+  return found;
+}
+
 } // namespace runprog
 
 // A top-level window of the process with that class (visible ones only for message boxes).
