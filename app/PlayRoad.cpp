@@ -2,6 +2,7 @@
 #include "PlayRoad.h"
 #include <windows.h>
 #include <mmsystem.h>
+#include <algorithm>
 #include "Classes.h"
 #include "Handles.h"
 #include "MessageBox.h"
@@ -224,6 +225,8 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
   }
 
   FMasterKeyPlaying = key;
+  // The duration read from the file is in whole seconds: its last note comes before the next.
+  FNotesEndMs = (int64_t(std::max(rec.Seconds, 0)) + 1) * 1000;
   if (PlayMIDI(extracted, false)) {
     // The duration read from the file stands: the sequencer may time the title at another tempo
     // (Wine's at 120 beats a minute). Its length only fills a duration the reading could not
@@ -404,6 +407,8 @@ void TPlayRoad::ShowTitleStarted() {
   FSliderPosition = 0;
   FSliderMax = length / 1000;
   FView.SetSlider(FSliderPosition, FSliderMax);
+  FStandingPosition = -1;
+  FStandingTicks = 0;
 }
 
 bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
@@ -421,6 +426,16 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   return true;
 }
 
+bool TPlayRoad::PositionStandsPastNotes(TMidiMode mode, int position) {
+  if (mode != mdPlaying || position != FStandingPosition) {
+    FStandingPosition = mode == mdPlaying ? position : -1;
+    FStandingTicks = 0;
+    return false;
+  }
+  // A clock that stands within the notes is a rest between events, not an end.
+  return ++FStandingTicks >= StandingTicks && uint32_t(position) >= FNotesEndMs;
+}
+
 void TPlayRoad::Timer1Timer() {
   // A tick that arrives while a step waits inside an earlier tick is dropped.
   if (FInTimer) return;
@@ -428,6 +443,15 @@ void TPlayRoad::Timer1Timer() {
   TMidiMode mode = Mode();
   const int length = FPlayer.DeviceId() == -1 ? 0 : FPlayer.Length();
   const int position = FPlayer.GetPosition();
+  if (PositionStandsPastNotes(mode, position)) {
+    // Over: stopped here, the title ends as any other does.
+    try {
+      FPlayer.Stop();
+    } catch (const std::exception&) {
+      // A device that will not stop is asked again at the next tick.
+    }
+    mode = Mode();
+  }
   const int remaining = length - position;
   const int total = length / 1000;
   int seconds = position / 1000;

@@ -157,6 +157,10 @@ public:
   static constexpr uint32_t ModeWaitMs = 5000;
   static constexpr int BusyRounds = 12;
   static constexpr uint32_t BusyRoundMs = 50;
+  // Player ticks for which a playing title's position may stand past its last note before the
+  // title counts as over (Wine's sequencer waits for its last event, however late, with its
+  // clock standing).
+  static constexpr int StandingTicks = 15;
 
 protected:
   // TProgramPlayer
@@ -176,6 +180,8 @@ private:
   void ShowTitleStarted();
   void PlayResets();
   void PlayOneReset(const std::string& path);
+  // True when a playing title's position has stood past its last note for StandingTicks ticks.
+  bool PositionStandsPastNotes(TMidiMode mode, int position);
 
   std::string FAppFolder;
   TMyMidi& FPlayer;
@@ -206,6 +212,10 @@ private:
   std::string FStatusText = "No program";
   int FSliderPosition = 0;
   int FSliderMax = 0;
+  // Where the title's notes have surely ended (ms), from the duration read from its file.
+  int64_t FNotesEndMs = 1000;
+  int64_t FStandingPosition = -1;
+  int FStandingTicks = 0;
   std::string FGMReset;
   std::string FGSReset;
 };

@@ -35,13 +35,15 @@ public:
   // Copies a whole file; refuses (false, with an error box) when both name the same file. Stream
   // errors pass to the caller.
   bool CopyTuneFile(const std::string& source, const std::string& target);
-  // 1 Standard MIDI File, 2 RIFF, 0 anything else (also fewer than 4 bytes), -1 empty or
-  // unreadable.
+  // 1 Standard MIDI File, 2 RIFF MIDI file (form "RMID" with a "data" chunk that begins with
+  // "MThd"), 0 anything else (also fewer than 4 bytes, or another RIFF file such as a WAV), -1
+  // empty or unreadable.
   static int CheckMIDIHeader(const std::string& path, int64_t& size);
-  // Whole seconds, or -1 when the file cannot be read as MIDI.
-  int GetMIDIDuration(const std::string& path);
-  // The same for a Standard MIDI File held in memory.
-  int GetMIDIDurationOf(const std::string& bytes);
+  // Whole seconds (at most INT32_MAX), or -1 when the file cannot be read as MIDI. Each call
+  // reads with a reader of its own, so that it may run on any thread.
+  static int GetMIDIDuration(const std::string& path);
+  // The same for a Standard or RIFF MIDI file held in memory.
+  static int GetMIDIDurationOf(const std::string& bytes);
   // Packs one file under its bare name, deflated at maximum compression, replacing the archive.
   bool ZipOneFile(const std::string& file, const std::string& archive) override;
   // Packs bytes as the one entry of a new archive made in memory, deflated at maximum

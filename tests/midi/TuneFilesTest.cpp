@@ -233,7 +233,7 @@ TEST(TuneFilesHeader, FirstBytesDecideAndShortFilesAreOther) {
   struct {
     std::string Bytes;
     int Type;
-  } cases[] = {{"", -1}, {"M", 0}, {"MTh", 0}, {"MThd", 1}, {"RIFF....RMID", 2}, {"PK\x03\x04", 0}};
+  } cases[] = {{"", -1}, {"M", 0}, {"MTh", 0}, {"MThd", 1}, {"RIFF....RMID", 0}, {"PK\x03\x04", 0}};
   for (auto& c : cases) {
     WriteFileBytes(dir / "f.mid", c.Bytes);
     int64_t size = -5;

@@ -687,6 +687,55 @@ TEST_F(PlayRoadTest, TheTimerFollowsTheTitleAndStepsTheProgramAtItsEnd) {
   EXPECT_EQ(View.Boxes.back().Text.rfind("Error unzipping in play:", 0), 0u);
 }
 
+TEST_F(PlayRoadTest, AClockStandingPastTheLastNoteEndsTheTitleWithinTwoSecondsOfTicks) {
+  // Wine's sequencer stays "playing" until a title's last event, however late, with its clock
+  // standing at that event (past its own length, timed at 120 beats a minute) meanwhile.
+  for (int k : {1, 2})
+    AddTitle(k, TitleSmf("t" + std::to_string(k)), "Title " + std::to_string(k));
+  Store.Records[1].Seconds = 47; // the notes end 47 s in, as read from the file
+  TStringList keys;
+  keys.Add("1");
+  keys.Add("2");
+  Road.Program().PlayAtTop(keys);
+  ASSERT_EQ(Road.MasterKeyPlaying(), 1);
+  auto ticksUntilNext = [&](int most) {
+    const int playing = Road.MasterKeyPlaying();
+    int ticks = 0;
+    while (Road.MasterKeyPlaying() == playing && ticks < most) {
+      Road.Timer1Timer();
+      ++ticks;
+    }
+    return ticks;
+  };
+
+  // A rest within the notes: the clock stands at the next note for long; the title plays on.
+  Device.Position = 31000;
+  EXPECT_EQ(ticksUntilNext(60), 60);
+  // Paused past the notes: the user's pause, not an end.
+  Device.Position = 121000;
+  Device.Mode = MCI_MODE_PAUSE;
+  EXPECT_EQ(ticksUntilNext(60), 60);
+  // Playing again, standing past the notes: over within two seconds of ticks, not at once (a
+  // clock may stand between two events for a moment).
+  Device.Mode = MCI_MODE_PLAY;
+  const int ticks = ticksUntilNext(60);
+  EXPECT_GT(ticks, 10);
+  EXPECT_LE(ticks, 20);
+  EXPECT_EQ(Road.MasterKeyPlaying(), 2);
+  EXPECT_EQ(PlayFileBytes(), TitleSmf("t2"));
+
+  // A clock that never moves from 0 (no output device) is no end either.
+  Device.Position = 0;
+  EXPECT_EQ(ticksUntilNext(60), 60);
+  EXPECT_EQ(Road.MasterKeyPlaying(), 2);
+  // A title stored without a duration (RIFF, or read as damaged): past its first second.
+  Store.Records[2].Seconds = -1;
+  ASSERT_TRUE(Road.PlayFromMasterKey(2));
+  Device.Position = 2500;
+  EXPECT_LE(ticksUntilNext(60), 20);
+  EXPECT_EQ(Road.MasterKeyPlaying(), 1);
+}
+
 TEST_F(PlayRoadTest, WhenTheProgramRunsOutThePanelSaysSo) {
   AddTitle(1, TitleSmf("one"), "Only");
   ASSERT_TRUE(Road.PlayFromMasterKey(1));
