@@ -237,7 +237,8 @@ TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
     const bool inside = r.Offset >= 0 && r.Length >= 0 && end <= dataSize;
     if (inside && r.Length > 0) allSpans.push_back({begin, end, n - 1});
     if (!r.Live) continue;
-    if (r.MasterKey < 1 || r.RecNo < 1 || r.Seconds < 0 || r.Size < 0)
+    // A duration of -1 is a title added though its file could not be read ("?").
+    if (r.MasterKey < 1 || r.RecNo < 1 || r.Seconds < -1 || r.Size < 0)
       bad |= Bit(TRecordFault::OutOfRange);
     if (!inside)
       bad |= Bit(TRecordFault::OutsideData);
@@ -312,7 +313,7 @@ TFileFinding CheckAlbumTitlesFile(std::string_view bytes, const std::vector<int3
     uint32_t& bad = faults[n - 1];
     // A row carries no archive, record number or live flag: only what the album grid shows.
     bad |= DecodeTitle(Rec(bytes, n, TuneRecSize), r);
-    if (r.MasterKey < 1 || r.AlbumKey < 1 || r.Seconds < 0 || r.Size < 0)
+    if (r.MasterKey < 1 || r.AlbumKey < 1 || r.Seconds < -1 || r.Size < 0)
       bad |= Bit(TRecordFault::OutOfRange);
     if (albumKeys &&
         std::find(albumKeys->begin(), albumKeys->end(), r.AlbumKey) == albumKeys->end())

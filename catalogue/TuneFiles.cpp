@@ -244,11 +244,11 @@ TTuneSnapshot ReadTuneSnapshot(const std::string& path, int64_t maxBytes) {
 }
 
 namespace {
-// Whole seconds of a loaded file. A duration beyond what a title record holds (a few bytes can
-// claim millennia) is kept at the largest it holds, never wrapped.
+// Whole seconds of a loaded file. A duration beyond what a title keeps (a few bytes can claim
+// centuries) is kept at the longest it keeps, never wrapped.
 int DurationSeconds(TMidiData& data) {
   TMidiPosition position(&data);
-  return static_cast<int>(std::min<int64_t>(position.DurationMs() / 1000, INT32_MAX));
+  return static_cast<int>(std::min<int64_t>(position.DurationMs() / 1000, MaxTitleSeconds));
 }
 } // namespace
 
@@ -282,6 +282,38 @@ int TTuneFiles::GetMIDIDuration(const std::string& path) {
   } catch (...) {
     return -1;
   }
+}
+
+int64_t TTuneFiles::CutSilentTail(const std::string& path, int64_t tailMs) {
+  TMidiData data;
+  int64_t notesMs = -1;
+  std::string cut;
+  try {
+    data.SetFileName(path);
+    data.SetActive(true);
+    TMidiPosition position(&data);
+    notesMs = position.DurationMs();
+    int32_t last = 0;
+    for (int i = 0; i < data.TrackCount(); ++i)
+      if (TMidiTrack* t = data.Track(i); t && t->Count() > 0)
+        last = std::max(last, t->Event(t->Count() - 1).Tick);
+    position.SeekTo(last);
+    if (position.Milliseconds() - notesMs <= tailMs) return notesMs;
+    cut = data.WrittenUpTo(position.LatestTick());
+  } catch (const std::exception&) {
+    return notesMs;
+  }
+  // Only a whole copy replaces the file; without it the sequencer plays the file as it is.
+  const std::string work = path + ".cut";
+  try {
+    TFileStream out(work, fmCreate);
+    out.WriteBuffer(cut.data(), static_cast<int32_t>(cut.size()));
+  } catch (const std::exception&) {
+    RemoveFile(work);
+    return notesMs;
+  }
+  if (!MoveFileExA(work.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) RemoveFile(work);
+  return notesMs;
 }
 
 bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::string& archive) {
