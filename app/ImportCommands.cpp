@@ -146,7 +146,10 @@ namespace {
 const char* const PackEntryName = "AAATune.TTT";
 // Files up to this size are read once and packed in memory; larger ones go through work files.
 constexpr int64_t InMemoryPackLimit = 64 << 20;
-// Reading, timing and packing a file that takes longer than this marks the window busy.
+// Files above this size are timed and packed on a thread of their own, so that the window answers
+// meanwhile; smaller ones are done sooner than a thread is made.
+constexpr int64_t AsideBytes = 1 << 20;
+// Work aside that takes longer than this marks the window busy.
 constexpr uint32_t QuickWorkMs = 100;
 
 bool RemoveWorkFile(const std::string& path) {
@@ -250,12 +253,9 @@ bool TImportCommands::StoreMIDI(const std::string& fileName, const TImportInput&
                                 std::string& result, bool checkDuplicates) {
   if (FFrm.Road().Aborted()) return false;
   // One read serves the header check, the duration, the CRC and the packing.
-  TTuneSnapshot file;
+  const TTuneSnapshot file = ReadTuneSnapshot(fileName, InMemoryPackLimit);
   int measured = 0;
-  RunAside([&] {
-    file = ReadTuneSnapshot(fileName, InMemoryPackLimit);
-    measured = MeasuredSeconds(fileName, file);
-  });
+  RunAside(file, [&] { measured = MeasuredSeconds(fileName, file); });
   int seconds = 0;
   if (!CheckedDuration(fileName, file, measured, input, quiet, result, seconds)) return false;
   if (checkDuplicates && !PassesDuplicateTest(input, quiet, result)) return false;
@@ -265,7 +265,11 @@ bool TImportCommands::StoreMIDI(const std::string& fileName, const TImportInput&
   return true;
 }
 
-void TImportCommands::RunAside(const std::function<void()>& work) {
+void TImportCommands::RunAside(const TTuneSnapshot& file, const std::function<void()>& work) {
+  if (file.Size <= AsideBytes) {
+    work();
+    return;
+  }
   TAsideWork aside(work);
   // A small file is done before anyone could notice; a large one marks the window busy and lets
   // it answer meanwhile (a second start handing files over, a repaint, the player's timer).
@@ -370,7 +374,7 @@ bool TImportCommands::StorePacked(const std::string& fileName, const TTuneSnapsh
     if (!packed.empty()) RemoveWorkFile(packed);
   });
   bool packedInMemory = false;
-  RunAside([&] {
+  RunAside(file, [&] {
     crc = file.Whole ? Crc32Update(0, file.Bytes.data(), file.Bytes.size())
                      : FileCRC32(fileName).value_or(0);
     if (file.Whole) packedInMemory = PackTuneInMemory(file.Bytes, archive);

@@ -160,8 +160,8 @@ public:
 private:
   bool StoreMIDI(const std::string& fileName, const TImportInput& input, bool quiet,
                  std::string& result, bool checkDuplicates);
-  // Runs work on a thread of its own; the window answers while it takes long.
-  void RunAside(const std::function<void()>& work);
+  // Runs work on the file, a large one's on a thread of its own: the window answers meanwhile.
+  void RunAside(const TTuneSnapshot& file, const std::function<void()>& work);
   // The file's duration as read (-1 when its MIDI data cannot be read); 0 for what is no MIDI.
   static int MeasuredSeconds(const std::string& fileName, const TTuneSnapshot& file);
   // The steps of storing one MIDI file; each false stops the add with its result set.

@@ -8,7 +8,7 @@ the number of events of all tracks together (each track's end-of-track event cou
 number of tracks. OUTDIR/seeks.tsv holds, for each file, ticks
 and the ms elapsed at each by the same rules, so that a walk to any tick can be checked.
 
-- conductors.mid: 256 tracks of 300 tempo changes each, their ticks interleaved, notes in a few;
+- conductors.mid: 256 tracks of 150 tempo changes each, their ticks interleaved, notes in a few;
 - ties.mid: eight tracks changing tempo at the very same ticks, so the order of equal ticks
   decides the time;
 - signatures.mid: tempo and time-signature changes with notes and controllers in every track;
@@ -53,7 +53,7 @@ def conductors():
         t = mido.MidiTrack()
         f.tracks.append(t)
         step = 7 + n % 13  # every track its own pace: the changes interleave
-        for i in range(300):
+        for i in range(150):
             t.append(mido.MetaMessage("set_tempo", tempo=300000 + (n * 977 + i * 331) % 400000,
                                       time=step))
         if n % 64 == 5:
@@ -117,10 +117,10 @@ def seventyfive():
     return data
 
 
-def ms_at(tracks, division, tick):
+def ms_at(changes, division, tick):
     """Elapsed ms at a tick: whole ms per quarter, integer division per tempo segment."""
     mpq, tempo_tick, ms_at_tempo = 500, 0, 0
-    for at, us in midi_duration.tempo_changes(tracks):
+    for at, us in changes:
         if at > tick:
             break
         ms_at_tempo += (at - tempo_tick) * mpq // division
@@ -151,9 +151,10 @@ def main():
         events = sum(len(t) for t in tracks)
         lines.append(f"{name}.mid\t{ms}\t{mido_ms}\t{bound}\t{events}\t{len(tracks)}\n")
         last = max((t[-1][0] for t in tracks if t), default=0)
+        changes = midi_duration.tempo_changes(tracks)
         for tick in sorted({0, 1, last // 3, last // 2, last - 1, last, last + 500}):
             if tick >= 0:
-                seeks.append(f"{name}.mid\t{tick}\t{ms_at(tracks, division, tick)}\n")
+                seeks.append(f"{name}.mid\t{tick}\t{ms_at(changes, division, tick)}\n")
     with open(os.path.join(out, "durations.tsv"), "w") as f:
         f.writelines(lines)
     with open(os.path.join(out, "seeks.tsv"), "w") as f:
