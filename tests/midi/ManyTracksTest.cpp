@@ -1,6 +1,6 @@
 // Files of many tracks full of tempo changes, timed against an independent oracle: durations, the
 // time at any tick reached forwards or backwards, the work a walk takes, and a duration too long
-// for a 32-bit count of seconds.
+// for a 32-bit count of seconds; files written back whole or cut at their last note.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "TestUtil.h"
@@ -9,6 +9,7 @@
 #include "cmpMidiIterator.h"
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -101,4 +102,61 @@ TEST(MidiManyTracks, TheCatalogueDurationInSecondsOfEachFileWhateverItsLength) {
     EXPECT_EQ(TTuneFiles::GetMIDIDurationOf(riff), expected);
   }
   EXPECT_EQ(TTuneFiles::GetMIDIDuration(OracleDir("tempo_heavy") + "seventyfive.mid"), 359999);
+}
+
+TEST(MidiWriting, CorpusFilesWrittenBackWholeOrCutAtTheirLastNoteTimeAsTheOracleSays) {
+  // The corpus's durations by the file format itself (oracles/midi_duration.py).
+  std::map<std::string, int64_t> oracle;
+  std::ifstream in(OracleDir("midi_duration") + "durations.tsv");
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream f(line);
+    std::string rel;
+    int64_t ms = -1;
+    std::getline(f, rel, '\t');
+    f >> ms;
+    oracle[ExtractFileName(rel)] = ms;
+  }
+  int written = 0;
+  for (const std::string& path : CorpusFiles()) {
+    SCOPED_TRACE(path);
+    ASSERT_EQ(oracle.count(ExtractFileName(path)), 1u);
+    const int64_t ms = oracle[ExtractFileName(path)];
+    TMidiData data;
+    data.SetFileName(path);
+    try {
+      data.SetActive(true);
+    } catch (const EMidiData&) {
+      EXPECT_EQ(ms, -1);
+      continue;
+    }
+    TMidiPosition position(&data);
+    const int32_t latest = position.LatestTick();
+    for (int32_t upTo : {INT32_MAX, latest}) {
+      const std::string bytes = data.WrittenUpTo(upTo);
+      EXPECT_EQ(bytes.compare(0, 4, "MThd"), 0);
+      // Read back, in memory, it times as the original file does.
+      EXPECT_EQ(TTuneFiles::GetMIDIDurationOf(bytes), int(ms / 1000));
+      TScratchDir dir("written");
+      WriteFileBytes(dir / "back.mid", bytes);
+      TMidiData back;
+      back.SetFileName(dir / "back.mid");
+      ASSERT_NO_THROW(back.SetActive(true));
+      EXPECT_EQ(TMidiPosition(&back).DurationMs(), ms);
+      ASSERT_EQ(back.TrackCount(), data.TrackCount());
+      // Whole, every event comes back; cut, none lies past the last note.
+      for (int i = 0; i < data.TrackCount(); ++i) {
+        const TMidiTrack& a = *data.Track(i);
+        const TMidiTrack& b = *back.Track(i);
+        if (upTo == INT32_MAX) {
+          ASSERT_EQ(b.Count(), a.Count());
+          for (int k = 0; k < a.Count(); ++k)
+            EXPECT_EQ(b.Event(k).Tick, a.Event(k).Tick);
+        } else {
+          EXPECT_LE(b.Event(b.Count() - 1).Tick, latest);
+        }
+      }
+    }
+    ++written;
+  }
+  EXPECT_GT(written, 100);
 }
