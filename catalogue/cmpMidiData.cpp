@@ -321,18 +321,22 @@ void PutBigEndian(std::string& out, uint32_t value, int bytes) {
     out += static_cast<char>(value >> (8 * i));
 }
 
-// One track's events up to lastTick, then its end of track.
+// One track's events up to lastTick, then its end of track: at its own tick when that is kept,
+// else at the last tick kept.
 std::string TrackBytesUpTo(const TMidiTrack& track, int32_t lastTick) {
   std::string out;
-  int32_t at = 0;
+  int32_t at = 0, end = 0;
   // A system-exclusive message left open at the cut would leave its continuation missing: it
   // goes, from the block that opened it.
   size_t openSince = std::string::npos;
+  int32_t openAt = 0;
   for (int k = 0; k < track.Count(); ++k) {
     const TMidiEvent e = track.Event(k);
     if (e.Tick > lastTick) break;
+    end = e.Tick;
     if (e.IsMeta() && e.MetaType() == MetaEndOfTrack) continue;
     const size_t start = out.size();
+    const int32_t startAt = at;
     PutVarLen(out, static_cast<uint32_t>(e.Tick - at));
     at = e.Tick;
     out += static_cast<char>(e.Status);
@@ -345,6 +349,7 @@ std::string TrackBytesUpTo(const TMidiTrack& track, int32_t lastTick) {
       const bool open = e.Length == 0 || e.Data[e.Length - 1] != 0xF7;
       if (open && openSince == std::string::npos) {
         openSince = start;
+        openAt = startAt;
       } else if (!open) {
         openSince = std::string::npos;
       }
@@ -354,8 +359,12 @@ std::string TrackBytesUpTo(const TMidiTrack& track, int32_t lastTick) {
       out.append(reinterpret_cast<const char*>(e.MetaData()), e.MetaLength());
     }
   }
-  if (openSince != std::string::npos) out.resize(openSince);
-  out += std::string("\0\xFF\x2F\0", 4);
+  if (openSince != std::string::npos) {
+    out.resize(openSince);
+    end = at = openAt;
+  }
+  PutVarLen(out, static_cast<uint32_t>(end - at));
+  out += std::string("\xFF\x2F\0", 3);
   return out;
 }
 
