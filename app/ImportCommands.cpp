@@ -14,6 +14,7 @@
 #include "FeatureHost.h"
 #include "Messages.h"
 #include "SysUtils.h"
+#include "Threads.h"
 #include "DataCodeD2.h"
 
 // --- rules without a window
@@ -147,6 +148,11 @@ namespace {
 const char* const PackEntryName = "AAATune.TTT";
 // Files up to this size are read once and packed in memory; larger ones go through work files.
 constexpr int64_t InMemoryPackLimit = 64 << 20;
+// Files above this size are timed and packed on a thread of their own, so that the window answers
+// meanwhile; smaller ones are done sooner than a thread is made.
+constexpr int64_t AsideBytes = 1 << 20;
+// Work aside that takes longer than this marks the window busy.
+constexpr uint32_t QuickWorkMs = 100;
 
 bool RemoveWorkFile(const std::string& path) {
   return !FileExists(path) || DeleteFileA(path.c_str()) != 0;
@@ -250,8 +256,10 @@ bool TImportCommands::StoreMIDI(const std::string& fileName, const TImportInput&
   if (FFrm.Road().Aborted()) return false;
   // One read serves the header check, the duration, the CRC and the packing.
   const TTuneSnapshot file = ReadTuneSnapshot(fileName, InMemoryPackLimit);
+  int measured = 0;
+  RunAside(file, [&] { measured = MeasuredSeconds(fileName, file); });
   int seconds = 0;
-  if (!CheckedDuration(fileName, file, input, quiet, result, seconds)) return false;
+  if (!CheckedDuration(fileName, file, measured, input, quiet, result, seconds)) return false;
   if (checkDuplicates && !PassesDuplicateTest(input, quiet, result)) return false;
   if (!WaitForPlayer(result)) return false;
   if (!StorePacked(fileName, file, input, quiet, seconds, result)) return false;
@@ -259,9 +267,31 @@ bool TImportCommands::StoreMIDI(const std::string& fileName, const TImportInput&
   return true;
 }
 
+void TImportCommands::RunAside(const TTuneSnapshot& file, const std::function<void()>& work) {
+  if (file.Size <= AsideBytes) {
+    work();
+    return;
+  }
+  TAsideWork aside(work);
+  // A small file is done before anyone could notice; a large one marks the window busy and lets
+  // it answer meanwhile (a second start handing files over, a repaint, the player's timer).
+  if (!aside.WaitQuietly(QuickWorkMs)) {
+    TBusyState busy(FFrm);
+    aside.WaitRunningMessages();
+  }
+  aside.Rethrow();
+}
+
+int TImportCommands::MeasuredSeconds(const std::string& fileName, const TTuneSnapshot& file) {
+  if (file.Kind != mfStandardMidi && file.Kind != mfRiffMidi) return 0;
+  if (file.Size < 6 || file.Size > INT32_MAX) return 0;
+  return file.Whole ? TTuneFiles::GetMIDIDurationOf(file.Bytes)
+                    : TTuneFiles::GetMIDIDuration(fileName);
+}
+
 bool TImportCommands::CheckedDuration(const std::string& fileName, const TTuneSnapshot& file,
-                                      const TImportInput& input, bool quiet, std::string& result,
-                                      int& seconds) {
+                                      int measured, const TImportInput& input, bool quiet,
+                                      std::string& result, int& seconds) {
   const int kind = file.Kind;
   const int64_t size = file.Size;
   if (kind == mfOther) {
@@ -278,10 +308,9 @@ bool TImportCommands::CheckedDuration(const std::string& fileName, const TTuneSn
     result = "Invalid file size";
     return false;
   }
-  seconds = 0;
-  if (kind == mfStandardMidi)
-    seconds = file.Whole ? FFrm.TuneFiles()->GetMIDIDurationOf(file.Bytes)
-                         : FFrm.TuneFiles()->GetMIDIDuration(fileName);
+  // A RIFF file is read as closely as a Standard MIDI File, but its duration is left to its first
+  // play (the catalogue has always kept it so).
+  seconds = kind == mfStandardMidi || measured == -1 ? measured : 0;
   if (seconds != -1) return true;
   if (quiet) {
     result = "Corrupted MIDI file";
@@ -340,15 +369,20 @@ bool TImportCommands::StorePacked(const std::string& fileName, const TTuneSnapsh
   std::string title, fileType;
   TitleAndTypeOf(input.Title, title, fileType);
   const TDateTime fileDate = file.Date;
-  const uint32_t crc = file.Whole ? Crc32Update(0, file.Bytes.data(), file.Bytes.size())
-                                  : FileCRC32(fileName).value_or(0);
+  uint32_t crc = 0;
   std::string archive, packed;
   // The packed work file goes however the add ends.
   TScopeExit packedGone([&packed] {
     if (!packed.empty()) RemoveWorkFile(packed);
   });
+  bool packedInMemory = false;
+  RunAside(file, [&] {
+    crc = file.Whole ? Crc32Update(0, file.Bytes.data(), file.Bytes.size())
+                     : FileCRC32(fileName).value_or(0);
+    if (file.Whole) packedInMemory = PackTuneInMemory(file.Bytes, archive);
+  });
   if (file.Whole) {
-    if (!PackTuneInMemory(file.Bytes, archive)) {
+    if (!packedInMemory) {
       result = "Could not pack " + fileName;
       return false;
     }

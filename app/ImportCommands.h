@@ -166,8 +166,12 @@ public:
 private:
   bool StoreMIDI(const std::string& fileName, const TImportInput& input, bool quiet,
                  std::string& result, bool checkDuplicates);
+  // Runs work on the file, a large one's on a thread of its own: the window answers meanwhile.
+  void RunAside(const TTuneSnapshot& file, const std::function<void()>& work);
+  // The file's duration as read (-1 when its MIDI data cannot be read); 0 for what is no MIDI.
+  static int MeasuredSeconds(const std::string& fileName, const TTuneSnapshot& file);
   // The steps of storing one MIDI file; each false stops the add with its result set.
-  bool CheckedDuration(const std::string& fileName, const TTuneSnapshot& file,
+  bool CheckedDuration(const std::string& fileName, const TTuneSnapshot& file, int measured,
                        const TImportInput& input, bool quiet, std::string& result, int& seconds);
   bool PassesDuplicateTest(const TImportInput& input, bool quiet, std::string& result);
   bool WaitForPlayer(std::string& result);

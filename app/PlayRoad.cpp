@@ -2,6 +2,7 @@
 #include "PlayRoad.h"
 #include <windows.h>
 #include <mmsystem.h>
+#include <algorithm>
 #include "Classes.h"
 #include "Handles.h"
 #include "MessageBox.h"
@@ -9,6 +10,7 @@
 #include "ResetStreams.h"
 #include "Settings.h"
 #include "SysUtils.h"
+#include "Threads.h"
 
 namespace {
 
@@ -224,12 +226,14 @@ bool TPlayRoad::PlayFromMasterKey(int key) {
   }
 
   FMasterKeyPlaying = key;
+  FNotesEndMs = CutSilentTail(extracted);
   if (PlayMIDI(extracted, false)) {
     // The duration read from the file stands: the sequencer may time the title at another tempo
     // (Wine's at 120 beats a minute). Its length only fills a duration the reading could not
     // give (a RIFF title, a file read as damaged); a failed length query answers 0.
     const int length = FPlayer.Length();
-    if (rec.Seconds < 1 && length >= 1000) FStore.SetDuration(length / 1000, key);
+    if (rec.Seconds < 1 && length >= 1000)
+      FStore.SetDuration(std::min(length / 1000, MaxTitleSeconds), key);
     FTitleText = Trim(rec.Title);
     FArtistText = Trim(Trim(rec.FirstName) + " " + Trim(rec.LastName));
     FCategoryText = Trim(rec.CategoryName);
@@ -404,6 +408,8 @@ void TPlayRoad::ShowTitleStarted() {
   FSliderPosition = 0;
   FSliderMax = length / 1000;
   FView.SetSlider(FSliderPosition, FSliderMax);
+  FStandingPosition = -1;
+  FStandingTicks = 0;
 }
 
 bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
@@ -421,6 +427,27 @@ bool TPlayRoad::PlayMIDI(const std::string& file, bool check) {
   return true;
 }
 
+int64_t TPlayRoad::CutSilentTail(const std::string& file) {
+  int64_t notesMs = -1;
+  // A large file is read while the window answers.
+  TAsideWork aside([&] { notesMs = TTuneFiles::CutSilentTail(file, SilentTailMs); });
+  if (!aside.WaitQuietly(100)) aside.WaitRunningMessages();
+  aside.Rethrow();
+  return notesMs;
+}
+
+bool TPlayRoad::PositionStandsPastNotes(TMidiMode mode, int position) {
+  if (mode != mdPlaying || position != FStandingPosition) {
+    FStandingPosition = mode == mdPlaying ? position : -1;
+    FStandingTicks = 0;
+    return false;
+  }
+  // A clock that stands within the notes is a rest between events, not an end; nor is one of a
+  // title whose notes could not be timed.
+  return ++FStandingTicks >= StandingTicks && FNotesEndMs >= 0 &&
+         int64_t(uint32_t(position)) > FNotesEndMs;
+}
+
 void TPlayRoad::Timer1Timer() {
   // A tick that arrives while a step waits inside an earlier tick is dropped.
   if (FInTimer) return;
@@ -428,11 +455,23 @@ void TPlayRoad::Timer1Timer() {
   TMidiMode mode = Mode();
   const int length = FPlayer.DeviceId() == -1 ? 0 : FPlayer.Length();
   const int position = FPlayer.GetPosition();
+  if (PositionStandsPastNotes(mode, position)) {
+    // Over: stopped here, the title ends as any other does.
+    try {
+      FPlayer.Stop();
+    } catch (const std::exception&) {
+      // A device that will not stop is asked again at the next tick.
+    }
+    mode = Mode();
+  }
   const int remaining = length - position;
   const int total = length / 1000;
   int seconds = position / 1000;
 
-  if ((mode == mdPlaying || mode == mdPaused || mode == mdSeeking) && remaining != 0) {
+  // The sequencer's own length reached is an end, but not before the title's last note: Wine's
+  // times its length at 120 beats a minute, so a slower title passes it on the way.
+  const bool atLength = remaining == 0 && !(FNotesEndMs >= 0 && position < FNotesEndMs);
+  if ((mode == mdPlaying || mode == mdPaused || mode == mdSeeking) && !atLength) {
     if (!FSliderDragging) {
       FSliderPosition = seconds;
       int perMille = FSliderMax < 1 ? 0 : FSliderPosition * 1000 / FSliderMax;

@@ -157,6 +157,12 @@ public:
   static constexpr uint32_t ModeWaitMs = 5000;
   static constexpr int BusyRounds = 12;
   static constexpr uint32_t BusyRoundMs = 50;
+  // Player ticks for which a playing title's position may stand past its last note before the
+  // title counts as over (a sequencer that waits for a late last event with its clock standing).
+  static constexpr int StandingTicks = 15;
+  // Silence past a title's last note longer than this is cut from the copy the sequencer plays:
+  // Wine's waits it out, and can be neither stopped nor closed before its end.
+  static constexpr int64_t SilentTailMs = 1000;
 
 protected:
   // TProgramPlayer
@@ -176,6 +182,11 @@ private:
   void ShowTitleStarted();
   void PlayResets();
   void PlayOneReset(const std::string& path);
+  // Cuts a long silence past the last note from the title's file; the ms of its last note, -1
+  // when the file cannot be timed.
+  int64_t CutSilentTail(const std::string& file);
+  // True when a playing title's position has stood past its last note for StandingTicks ticks.
+  bool PositionStandsPastNotes(TMidiMode mode, int position);
 
   std::string FAppFolder;
   TMyMidi& FPlayer;
@@ -206,6 +217,10 @@ private:
   std::string FStatusText = "No program";
   int FSliderPosition = 0;
   int FSliderMax = 0;
+  // Where the title's last note lies (ms), as read from its file; -1 when unknown.
+  int64_t FNotesEndMs = -1;
+  int64_t FStandingPosition = -1;
+  int FStandingTicks = 0;
   std::string FGMReset;
   std::string FGSReset;
 };

@@ -201,7 +201,9 @@ void TViewProgFrm::ShowProgram(const TStringList& program, int index) {
       if (found && rec.Seconds > 0) total += rec.Seconds;
     }
     std::string summary = IntToStr(count) + " title(s)";
-    if (total > 0) summary += "  ---  " + SecondsToTimeText(static_cast<int>(total));
+    if (total > 0)
+      summary +=
+          "  ---  " + SecondsToTimeText(static_cast<int>(std::min<int64_t>(total, INT32_MAX)));
     Label1->SetCaption(summary);
   } else {
     SG1->SetRowCount(2);

@@ -892,7 +892,8 @@ void TAlbList::DistributeTitles(std::vector<TTuneRec>& records) {
     for (auto it = range.first; it != range.second; ++it) {
       TAlbRec& a = FItems[it->second];
       ++a.Titles;
-      a.Seconds += r.Seconds;
+      // An unknown duration (-1) adds nothing; a sum past the record's room stays at its most.
+      a.Seconds = Clamp32(int64_t(a.Seconds) + std::max(0, r.Seconds));
       if (a.View) a.View->Grid().AppendAlbumRow(r);
     }
   }

@@ -102,40 +102,100 @@ bool TTuneFiles::CopyTuneFile(const std::string& source, const std::string& targ
   return true;
 }
 
+namespace {
+
+uint32_t LittleEndian32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// Finds the "data" chunk of a RIFF file of form "RMID", reading through readAt (offset, buffer,
+// count -> bytes read); the chunks before it are stepped over by their sizes, word-aligned as RIFF
+// lays them out. Answers whether the chunk is there and begins as a Standard MIDI File does.
+bool FindRiffMidiData(const std::function<size_t(uint64_t, void*, size_t)>& readAt,
+                      uint64_t& dataAt, uint64_t& dataSize) {
+  uint8_t head[12];
+  if (readAt(0, head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0 ||
+      std::memcmp(head + 8, "RMID", 4) != 0)
+    return false;
+  const uint64_t end = 8 + uint64_t(LittleEndian32(head + 4));
+  for (uint64_t at = 12; at + 8 <= end;) {
+    uint8_t chunk[8];
+    if (readAt(at, chunk, 8) != 8) return false;
+    const uint64_t size = LittleEndian32(chunk + 4);
+    if (std::memcmp(chunk, "data", 4) == 0) {
+      char id[4];
+      dataAt = at + 8;
+      dataSize = size;
+      return size >= 4 && readAt(dataAt, id, 4) == 4 && std::memcmp(id, "MThd", 4) == 0;
+    }
+    at += 8 + size + (size & 1);
+  }
+  return false;
+}
+
+// The kind of a file by its first bytes, reading more of a RIFF file to find its MIDI data.
+int KindOf(const std::function<size_t(uint64_t, void*, size_t)>& readAt) {
+  char id[4] = {};
+  if (readAt(0, id, 4) < 4) return mfOther;
+  if (std::memcmp(id, "MThd", 4) == 0) return mfStandardMidi;
+  uint64_t at = 0, size = 0;
+  if (std::memcmp(id, "RIFF", 4) == 0 && FindRiffMidiData(readAt, at, size)) return mfRiffMidi;
+  return mfOther;
+}
+
+std::function<size_t(uint64_t, void*, size_t)> FileReader(HANDLE h) {
+  return [h](uint64_t offset, void* buffer, size_t count) -> size_t {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    if (!SetFilePointerEx(h, to, nullptr, FILE_BEGIN) ||
+        !ReadFile(h, buffer, static_cast<DWORD>(count), &got, nullptr))
+      return 0;
+    return got;
+  };
+}
+
+std::function<size_t(uint64_t, void*, size_t)> BytesReader(const std::string& bytes) {
+  return [&bytes](uint64_t offset, void* buffer, size_t count) -> size_t {
+    if (offset >= bytes.size()) return 0;
+    const size_t n = std::min<size_t>(count, bytes.size() - static_cast<size_t>(offset));
+    std::memcpy(buffer, bytes.data() + offset, n);
+    return n;
+  };
+}
+
+} // namespace
+
 int TTuneFiles::CheckMIDIHeader(const std::string& path, int64_t& size) {
   size = 0;
+  TKernelHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return mfUnreadable;
   LARGE_INTEGER li{};
-  char id[4] = {};
+  char id[4];
   DWORD got = 0;
-  {
-    TKernelHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return mfUnreadable;
-    if (!GetFileSizeEx(h.Get(), &li) || !ReadFile(h.Get(), id, 4, &got, nullptr))
-      return mfUnreadable;
-  }
+  // A file that cannot be read at all is unreadable; one shorter than its first bytes is other.
+  if (!GetFileSizeEx(h.Get(), &li) || !ReadFile(h.Get(), id, 4, &got, nullptr)) return mfUnreadable;
   size = li.QuadPart;
   if (size == 0) return mfUnreadable;
-  if (got < 4) return mfOther;
-  if (std::string(id, 4) == "MThd") return mfStandardMidi;
-  if (std::string(id, 4) == "RIFF") return mfRiffMidi;
-  return mfOther;
+  return KindOf(FileReader(h.Get()));
 }
 
 namespace {
 
 class TBytesSource : public TMidiSource {
 public:
-  explicit TBytesSource(const std::string& bytes) : FBytes(bytes) {}
+  TBytesSource(const char* bytes, size_t size) : FBytes(bytes), FSize(size) {}
   int32_t Read(void* buffer, int32_t count) override {
-    size_t n = std::min(FBytes.size() - FAt, static_cast<size_t>(std::max(count, 0)));
-    std::memcpy(buffer, FBytes.data() + FAt, n);
+    size_t n = std::min(FSize - FAt, static_cast<size_t>(std::max(count, 0)));
+    std::memcpy(buffer, FBytes + FAt, n);
     FAt += n;
     return static_cast<int32_t>(n);
   }
 
 private:
-  const std::string& FBytes;
+  const char* FBytes;
+  size_t FSize;
   size_t FAt = 0;
 };
 
@@ -145,13 +205,6 @@ int64_t PackBufferLimit = 0;
 void SizePackBuffer(std::string& buffer, size_t size) {
   if (PackBufferLimit > 0 && static_cast<int64_t>(size) > PackBufferLimit) throw std::bad_alloc();
   buffer.resize(size);
-}
-
-int KindOf(const char* id, size_t got) {
-  if (got < 4) return mfOther;
-  if (std::memcmp(id, "MThd", 4) == 0) return mfStandardMidi;
-  if (std::memcmp(id, "RIFF", 4) == 0) return mfRiffMidi;
-  return mfOther;
 }
 
 } // namespace
@@ -184,43 +237,84 @@ TTuneSnapshot ReadTuneSnapshot(const std::string& path, int64_t maxBytes) {
     s.Bytes.resize(got);
     s.Size = got;
     s.Whole = true;
-    s.Kind = KindOf(s.Bytes.data(), s.Bytes.size());
+    s.Kind = KindOf(BytesReader(s.Bytes));
   } else {
-    char id[4] = {};
-    if (!ReadFile(h.Get(), id, 4, &got, nullptr)) return s;
-    s.Kind = KindOf(id, got);
+    s.Kind = KindOf(FileReader(h.Get()));
   }
   return s;
 }
 
+namespace {
+// Whole seconds of a loaded file. A duration beyond what a title keeps (a few bytes can claim
+// centuries) is kept at the longest it keeps, never wrapped.
+int DurationSeconds(TMidiData& data) {
+  TMidiPosition position(&data);
+  return static_cast<int>(std::min<int64_t>(position.DurationMs() / 1000, MaxTitleSeconds));
+}
+} // namespace
+
 int TTuneFiles::GetMIDIDurationOf(const std::string& bytes) {
-  int result = -1;
+  // A reader of its own: an import may time a file on another thread.
+  TMidiData data;
   try {
-    FMidiData.SetActive(false);
-    TBytesSource source(bytes);
-    FMidiData.LoadFromSource(source, false);
-    TMidiPosition position(&FMidiData);
-    result = static_cast<int>(position.DurationMs() / 1000);
+    const char* midi = bytes.data();
+    size_t size = bytes.size();
+    const bool riff = bytes.compare(0, 4, "RIFF") == 0;
+    if (riff) {
+      uint64_t at = 0, length = 0;
+      if (!FindRiffMidiData(BytesReader(bytes), at, length)) return -1;
+      midi += at;
+      size = static_cast<size_t>(std::min<uint64_t>(length, bytes.size() - at));
+    }
+    TBytesSource source(midi, size);
+    data.LoadFromSource(source, riff);
+    return DurationSeconds(data);
   } catch (...) {
-    result = -1;
+    return -1;
   }
-  FMidiData.SetActive(false);
-  return result;
 }
 
 int TTuneFiles::GetMIDIDuration(const std::string& path) {
-  int result = -1;
+  TMidiData data;
   try {
-    FMidiData.SetActive(false);
-    FMidiData.SetFileName(path);
-    FMidiData.SetActive(true);
-    TMidiPosition position(&FMidiData);
-    result = static_cast<int>(position.DurationMs() / 1000);
+    data.SetFileName(path);
+    data.SetActive(true);
+    return DurationSeconds(data);
   } catch (...) {
-    result = -1;
+    return -1;
   }
-  FMidiData.SetActive(false);
-  return result;
+}
+
+int64_t TTuneFiles::CutSilentTail(const std::string& path, int64_t tailMs) {
+  TMidiData data;
+  int64_t notesMs = -1;
+  std::string cut;
+  try {
+    data.SetFileName(path);
+    data.SetActive(true);
+    TMidiPosition position(&data);
+    notesMs = position.DurationMs();
+    int32_t last = 0;
+    for (int i = 0; i < data.TrackCount(); ++i)
+      if (TMidiTrack* t = data.Track(i); t && t->Count() > 0)
+        last = std::max(last, t->Event(t->Count() - 1).Tick);
+    position.SeekTo(last);
+    if (position.Milliseconds() - notesMs <= tailMs) return notesMs;
+    cut = data.WrittenUpTo(position.LatestTick());
+  } catch (const std::exception&) {
+    return notesMs;
+  }
+  // Only a whole copy replaces the file; without it the sequencer plays the file as it is.
+  const std::string work = path + ".cut";
+  try {
+    TFileStream out(work, fmCreate);
+    out.WriteBuffer(cut.data(), static_cast<int32_t>(cut.size()));
+  } catch (const std::exception&) {
+    RemoveFile(work);
+    return notesMs;
+  }
+  if (!MoveFileExA(work.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) RemoveFile(work);
+  return notesMs;
 }
 
 bool TTuneFiles::WriteArchive(const std::vector<std::string>& files, const std::string& archive) {

@@ -35,13 +35,20 @@ public:
   // Copies a whole file; refuses (false, with an error box) when both name the same file. Stream
   // errors pass to the caller.
   bool CopyTuneFile(const std::string& source, const std::string& target);
-  // 1 Standard MIDI File, 2 RIFF, 0 anything else (also fewer than 4 bytes), -1 empty or
-  // unreadable.
+  // 1 Standard MIDI File, 2 RIFF MIDI file (form "RMID" with a "data" chunk that begins with
+  // "MThd"), 0 anything else (also fewer than 4 bytes, or another RIFF file such as a WAV), -1
+  // empty or unreadable.
   static int CheckMIDIHeader(const std::string& path, int64_t& size);
-  // Whole seconds, or -1 when the file cannot be read as MIDI.
-  int GetMIDIDuration(const std::string& path);
-  // The same for a Standard MIDI File held in memory.
-  int GetMIDIDurationOf(const std::string& bytes);
+  // Whole seconds (at most MaxTitleSeconds), or -1 when the file cannot be read as MIDI. Each call
+  // reads with a reader of its own, so that it may run on any thread.
+  static int GetMIDIDuration(const std::string& path);
+  // The same for a Standard or RIFF MIDI file held in memory.
+  static int GetMIDIDurationOf(const std::string& bytes);
+  // Readies a title's file for the sequencer, which waits out any silence its file holds past the
+  // last note (Wine's cannot even be stopped meanwhile): when more than tailMs of it lies past
+  // the last channel event, the file is rewritten as a Standard MIDI File without it. Answers the
+  // ms at which the last channel event lies; -1, the file left alone, when it cannot be read.
+  static int64_t CutSilentTail(const std::string& path, int64_t tailMs);
   // Packs one file under its bare name, deflated at maximum compression. The archive is replaced
   // only by a whole new one: a failed or aborted packing leaves it as it was.
   bool ZipOneFile(const std::string& file, const std::string& archive) override;

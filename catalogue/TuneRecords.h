@@ -25,6 +25,8 @@ inline constexpr int NameRoom = 40;
 inline constexpr int FullNameRoom = 82;
 inline constexpr int TitleRoom = 125;
 inline constexpr int OriginRoom = 255;
+// The longest duration a title keeps: 99:59:59, the most its time text has room for.
+inline constexpr int32_t MaxTitleSeconds = 99 * 3600 + 59 * 60 + 59;
 
 // --- title record
 // ---------------------------------------------------------------------------------

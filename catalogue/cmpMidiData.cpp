@@ -302,6 +302,91 @@ std::vector<uint8_t> ReadExactly(TMidiSource& source, uint32_t count) {
 }
 } // namespace
 
+namespace {
+
+void PutVarLen(std::string& out, uint32_t value) {
+  char bytes[5];
+  int n = 0;
+  do {
+    bytes[n++] = static_cast<char>(value & 0x7F);
+    value >>= 7;
+  } while (value);
+  while (n > 1)
+    out += static_cast<char>(bytes[--n] | 0x80);
+  out += bytes[0];
+}
+
+void PutBigEndian(std::string& out, uint32_t value, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i)
+    out += static_cast<char>(value >> (8 * i));
+}
+
+// One track's events up to lastTick, then its end of track: at its own tick when that is kept,
+// else at the last tick kept.
+std::string TrackBytesUpTo(const TMidiTrack& track, int32_t lastTick) {
+  std::string out;
+  int32_t at = 0, end = 0;
+  // A system-exclusive message left open at the cut would leave its continuation missing: it
+  // goes, from the block that opened it.
+  size_t openSince = std::string::npos;
+  int32_t openAt = 0;
+  for (int k = 0; k < track.Count(); ++k) {
+    const TMidiEvent e = track.Event(k);
+    if (e.Tick > lastTick) break;
+    end = e.Tick;
+    if (e.IsMeta() && e.MetaType() == MetaEndOfTrack) continue;
+    const size_t start = out.size();
+    const int32_t startAt = at;
+    PutVarLen(out, static_cast<uint32_t>(e.Tick - at));
+    at = e.Tick;
+    out += static_cast<char>(e.Status);
+    if (e.Status < 0xF0) {
+      out += static_cast<char>(e.Data1);
+      if (HasTwoDataBytes(e.Status)) out += static_cast<char>(e.Data2);
+    } else if (e.Status == 0xF0 || e.Status == 0xF7) {
+      PutVarLen(out, e.Length);
+      out.append(reinterpret_cast<const char*>(e.Data), e.Length);
+      const bool open = e.Length == 0 || e.Data[e.Length - 1] != 0xF7;
+      if (open && openSince == std::string::npos) {
+        openSince = start;
+        openAt = startAt;
+      } else if (!open) {
+        openSince = std::string::npos;
+      }
+    } else if (e.IsMeta()) {
+      out += static_cast<char>(e.MetaType());
+      PutVarLen(out, static_cast<uint32_t>(e.MetaLength()));
+      out.append(reinterpret_cast<const char*>(e.MetaData()), e.MetaLength());
+    }
+  }
+  if (openSince != std::string::npos) {
+    out.resize(openSince);
+    end = at = openAt;
+  }
+  PutVarLen(out, static_cast<uint32_t>(end - at));
+  out += std::string("\xFF\x2F\0", 3);
+  return out;
+}
+
+} // namespace
+
+std::string TMidiData::WrittenUpTo(int32_t lastTick) const {
+  std::string out = "MThd";
+  PutBigEndian(out, static_cast<uint32_t>(6 + FExtraHeader.size()), 4);
+  PutBigEndian(out, static_cast<uint32_t>(FFormat), 2);
+  PutBigEndian(out, static_cast<uint32_t>(FTrackCount), 2);
+  PutBigEndian(out, static_cast<uint32_t>(FDivision), 2);
+  out.append(FExtraHeader.begin(), FExtraHeader.end());
+  for (int i = 0; i < FTrackCount; ++i) {
+    const std::string track =
+        FTracks[i] ? TrackBytesUpTo(*FTracks[i], lastTick) : std::string("\0\xFF\x2F\0", 4);
+    out += "MTrk";
+    PutBigEndian(out, static_cast<uint32_t>(track.size()), 4);
+    out += track;
+  }
+  return out;
+}
+
 void TMidiData::LoadFromSource(TMidiSource& source, bool riff) {
   Clear();
   FRiff = riff;

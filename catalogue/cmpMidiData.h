@@ -115,6 +115,9 @@ public:
   void Clear();
   // Reads a whole file from a source; the Active setter uses it with OpenMidiSource.
   void LoadFromSource(TMidiSource& source, bool riff = false);
+  // The data as a Standard MIDI File (without running status), each track without its events
+  // after lastTick and closed by an end-of-track event at the last tick it keeps.
+  std::string WrittenUpTo(int32_t lastTick) const;
 
 private:
   std::string FFileName;

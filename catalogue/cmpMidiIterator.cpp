@@ -2,6 +2,7 @@
 // files with slow tempos do not overflow.
 #include "cmpMidiIterator.h"
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -50,9 +51,13 @@ void TMidiPosition::Reset() {
   FSignatureTick = 0;
   FNextEvent.fill(0);
   FNoData = true;
+  FQueue.clear();
   if (FData)
     for (int i = 0; i < MidiMaxTracks; ++i)
-      if (TMidiTrack* t = FData->Track(i); t && t->Count() > 0) FNoData = false;
+      if (TMidiTrack* t = FData->Track(i); t && t->Count() > 0) {
+        FNoData = false;
+        PushTrack(i);
+      }
   ComputeMeasure();
 }
 
@@ -64,46 +69,51 @@ bool IsTimingEvent(const TMidiEvent& e) {
 }
 } // namespace
 
-int TMidiPosition::NextTimingTrack(int32_t tick) {
-  int found = -1;
-  int32_t foundTick = 0;
-  for (int i = 0; i < MidiMaxTracks; ++i) {
-    TMidiTrack* track = FData->Track(i);
-    if (!track) continue;
-    int& next = FNextEvent[i];
-    for (; next < track->Count(); ++next) {
-      TMidiEvent e = track->Event(next);
-      if (e.Tick > tick) break;
-      if (!IsTimingEvent(e)) continue;
-      // Equal ticks go to the lower track, as a sequencer merging the tracks in order plays them.
-      if (found < 0 || e.Tick < foundTick) {
-        found = i;
-        foundTick = e.Tick;
-      }
-      break;
-    }
+void TMidiPosition::PushTrack(int track) {
+  FQueue.emplace_back(FData->Track(track)->Event(FNextEvent[track]).Tick, track);
+  ++FEventsRead;
+  std::push_heap(FQueue.begin(), FQueue.end(), std::greater<TNext>());
+}
+
+void TMidiPosition::ApplyTimingEvent(const TMidiEvent& e) {
+  if (e.MetaType() == 0x58) {
+    int64_t since = int64_t(e.Tick) - FSignatureTick;
+    FBarCounter += (since + FTicksPerBar - 1) / FTicksPerBar;
+    FSignatureTick = e.Tick;
+    FNumerator = e.MetaData()[0];
+    FDenominatorExp = e.MetaData()[1];
+    ComputeMeasure();
+  } else {
+    const uint8_t* d = e.MetaData();
+    FTempoMilliseconds += (int64_t(e.Tick) - FTempoTick) * FMsPerQuarter / FDivision;
+    FTempoTick = e.Tick;
+    FMsPerQuarter = static_cast<int>(((d[0] << 16) | (d[1] << 8) | d[2]) / 1000);
   }
-  return found;
 }
 
 void TMidiPosition::SeekTo(int32_t tick) {
   if (tick < FTick) Reset();
   // A sequencer plays a tempo change wherever it stands, so every track's changes count, merged
-  // in time order.
-  for (int i; FData && (i = NextTimingTrack(tick)) >= 0; ++FNextEvent[i]) {
-    TMidiEvent e = FData->Track(i)->Event(FNextEvent[i]);
-    if (e.MetaType() == 0x58) {
-      int64_t since = int64_t(e.Tick) - FSignatureTick;
-      FBarCounter += (since + FTicksPerBar - 1) / FTicksPerBar;
-      FSignatureTick = e.Tick;
-      FNumerator = e.MetaData()[0];
-      FDenominatorExp = e.MetaData()[1];
-      ComputeMeasure();
-    } else {
-      const uint8_t* d = e.MetaData();
-      FTempoMilliseconds += (int64_t(e.Tick) - FTempoTick) * FMsPerQuarter / FDivision;
-      FTempoTick = e.Tick;
-      FMsPerQuarter = static_cast<int>(((d[0] << 16) | (d[1] << 8) | d[2]) / 1000);
+  // in time order. Each step takes a track's run of events that come before every other track's
+  // next one, so that every event is looked at once or twice however many tracks there are.
+  while (!FQueue.empty() && FQueue.front().first <= tick) {
+    std::pop_heap(FQueue.begin(), FQueue.end(), std::greater<TNext>());
+    const int i = FQueue.back().second;
+    FQueue.pop_back();
+    TMidiTrack* track = FData->Track(i);
+    int& next = FNextEvent[i];
+    TMidiEvent e = track->Event(next);
+    ++FEventsRead;
+    for (;;) {
+      if (IsTimingEvent(e)) ApplyTimingEvent(e);
+      if (++next >= track->Count()) break;
+      e = track->Event(next);
+      ++FEventsRead;
+      if (e.Tick > tick || (!FQueue.empty() && TNext(e.Tick, i) > FQueue.front())) {
+        FQueue.emplace_back(e.Tick, i);
+        std::push_heap(FQueue.begin(), FQueue.end(), std::greater<TNext>());
+        break;
+      }
     }
   }
   FTick = tick;

@@ -3,6 +3,8 @@
 #include "cmpMidiData.h"
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class TMidiPosition {
 public:
@@ -30,12 +32,19 @@ public:
   int64_t Bar() const { return FBar; }
   int Beat() const { return FBeat; }
   bool NoData() const { return FNoData; }
+  // Events looked at since the position was made: a walk to the end of the data looks at each
+  // event once, whatever the number of tracks.
+  int64_t EventsRead() const { return FEventsRead; }
 
 private:
   void ComputeMeasure();
-  // The track whose next timing change comes first at or before tick (its next-event index on
-  // that change); -1 when none is left. Events passed over on the way carry no timing.
-  int NextTimingTrack(int32_t tick);
+  void ApplyTimingEvent(const TMidiEvent& e);
+  // The tracks' next unread events, merged in time order (equal ticks: the lower track first).
+  void PushTrack(int track);
+
+  // A heap of (tick of the track's next unread event, track), the smallest first.
+  using TNext = std::pair<int32_t, int>;
+  std::vector<TNext> FQueue;
 
   TMidiData* FData;
   int32_t FTick = 0;
@@ -54,4 +63,5 @@ private:
   int32_t FSignatureTick = 0;
   bool FNoData = true;
   std::array<int, MidiMaxTracks> FNextEvent{};
+  int64_t FEventsRead = 0;
 };

@@ -1,6 +1,7 @@
 // Threads of the class library.
 #include "Threads.h"
 #include "Guard.h"
+#include "Messages.h"
 #include "SysUtils.h"
 #include <process.h>
 
@@ -62,4 +63,44 @@ int TThread::Priority() const {
 
 void TThread::SetPriority(int value) {
   SetThreadPriority(FHandle, value);
+}
+
+class TAsideWork::TWorker : public TThread {
+public:
+  explicit TWorker(std::function<void()> work) : FWork(std::move(work)) {}
+  std::exception_ptr Failure;
+
+protected:
+  void Execute() override {
+    try {
+      FWork();
+    } catch (...) {
+      Failure = std::current_exception();
+    }
+  }
+
+private:
+  std::function<void()> FWork;
+};
+
+TAsideWork::TAsideWork(std::function<void()> work)
+    : FWorker(std::make_unique<TWorker>(std::move(work))) {
+  FWorker->Resume();
+}
+
+TAsideWork::~TAsideWork() {
+  FWorker->WaitFor();
+}
+
+bool TAsideWork::WaitQuietly(uint32_t ms) {
+  return WaitForSingleObject(FWorker->Handle(), ms) == WAIT_OBJECT_0;
+}
+
+void TAsideWork::WaitRunningMessages() {
+  ::WaitFor([this] { return WaitQuietly(0); }, INFINITE_WAIT);
+}
+
+void TAsideWork::Rethrow() {
+  FWorker->WaitFor();
+  if (FWorker->Failure) std::rethrow_exception(FWorker->Failure);
 }

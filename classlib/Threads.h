@@ -1,6 +1,10 @@
 // Threads and critical sections of the class library, shaped after the Win32 objects beneath.
 #pragma once
 #include <windows.h>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
 
 // A thread object. It is always created suspended: the derived object must be complete before
 // Execute may run, so the creator calls Resume. Execute runs behind the exception boundary.
@@ -71,4 +75,26 @@ public:
 
 private:
   TCriticalSection& FSection;
+};
+
+// A piece of work run on a thread of its own while the window thread goes on: it starts at once;
+// the window thread waits for it quietly or with its messages running, then takes what it threw.
+class TAsideWork {
+public:
+  explicit TAsideWork(std::function<void()> work);
+  // Waits for the end of the work if the window thread did not.
+  ~TAsideWork();
+  TAsideWork(const TAsideWork&) = delete;
+  TAsideWork& operator=(const TAsideWork&) = delete;
+
+  // Waits at most ms without running messages; answers whether the work has ended.
+  bool WaitQuietly(uint32_t ms);
+  // Waits for the end, running this thread's messages meanwhile (as WaitFor does).
+  void WaitRunningMessages();
+  // After the end: throws what the work threw, if anything.
+  void Rethrow();
+
+private:
+  class TWorker;
+  std::unique_ptr<TWorker> FWorker;
 };

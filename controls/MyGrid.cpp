@@ -835,7 +835,7 @@ int64_t TTuneGridRows::SumOf(int32_t TShortRec::*field) const {
   int64_t sum = 0;
   if (!Objects(1)) return 0;
   for (int r = 1; r < RowCount(); ++r)
-    if (FRows[r].Obj) sum += FRows[r].Obj.get()->*field;
+    if (FRows[r].Obj) sum += std::max(0, FRows[r].Obj.get()->*field); // -1: unknown, adds nothing
   return sum;
 }
 

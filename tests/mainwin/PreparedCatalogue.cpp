@@ -8,7 +8,7 @@
 #include "TuneFiles.h"
 
 // A catalogue in folder as the program leaves it: two categories, titles from the corpus.
-TPrepared PrepareCatalogue(const std::string& folder, size_t titles) {
+TPrepared PrepareCatalogue(const std::string& folder, size_t titles, int32_t firstSeconds) {
   TPrepared out;
   std::string cwd = GetCurrentDir();
   ForceDirectories(folder + "TempZips\\");
@@ -36,8 +36,8 @@ TPrepared PrepareCatalogue(const std::string& folder, size_t titles) {
     int32_t key = 0;
     int32_t size = static_cast<int32_t>(ReadFileBytes(file).size());
     EXPECT_TRUE(dm.AddTune(zip, ChangeFileExt(ExtractFileName(file), ""), FileDateTime(file), true,
-                           Now(), 0, *FileCRC32(file), size, artist, i % 2 ? jazz : folk, "MIDI",
-                           file, &key));
+                           Now(), i == 0 ? firstSeconds : 0, *FileCRC32(file), size, artist,
+                           i % 2 ? jazz : folk, "MIDI", file, &key));
     out.Keys.push_back(key);
     out.Files.push_back(file);
   }

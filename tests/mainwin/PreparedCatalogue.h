@@ -10,8 +10,9 @@ struct TPrepared {
 };
 
 // Two categories "Folk" and "Jazz", corpus titles (four unless told) alternating between them, and
-// the album "Evening" with the first and the last title.
-TPrepared PrepareCatalogue(const std::string& folder, size_t titles = 4);
+// the album "Evening" with the first and the last title. Titles are stored with a duration of 0
+// seconds, the first with firstSeconds (-1: unknown, as a file added though damaged).
+TPrepared PrepareCatalogue(const std::string& folder, size_t titles = 4, int32_t firstSeconds = 0);
 
 // A category or album record as the lists' files hold it, written by hand: key, three totals
 // (zero), the name as a length byte and 40 characters, zeros to size (72 or 76).

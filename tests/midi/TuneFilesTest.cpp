@@ -257,15 +257,37 @@ TEST(TuneFilesCopy, SameFileInAnotherSpellingIsRefusedAndKept) {
 
 TEST(TuneFilesHeader, FirstBytesDecideAndShortFilesAreOther) {
   TScratchDir dir("header");
+  // A RIFF file is a MIDI file only with a Standard MIDI File in the "data" chunk of an "RMID"
+  // form, found past other chunks (here one of odd length, and its pad byte).
+  const std::string rmid = RiffMidiOf("MThd" + std::string(10, '\0'));
+  std::string listFirst = rmid;
+  listFirst.insert(12, std::string("LIST\3\0\0\0abc\0", 12));
+  listFirst[4] = static_cast<char>(listFirst[4] + 12);
+  std::string wav = rmid, dataNotMidi = rmid;
+  wav.replace(8, 4, "WAVE");
+  dataNotMidi.replace(20, 4, "MTrk");
   struct {
     std::string Bytes;
     int Type;
-  } cases[] = {{"", -1}, {"M", 0}, {"MTh", 0}, {"MThd", 1}, {"RIFF....RMID", 2}, {"PK\x03\x04", 0}};
+  } cases[] = {{"", -1},
+               {"M", 0},
+               {"MTh", 0},
+               {"MThd", 1},
+               {"RIFF....RMID", 0},
+               {"PK\x03\x04", 0},
+               {rmid, 2},
+               {listFirst, 2},
+               {wav, 0},
+               {dataNotMidi, 0},
+               {rmid.substr(0, 18), 0}};
   for (auto& c : cases) {
     WriteFileBytes(dir / "f.mid", c.Bytes);
     int64_t size = -5;
     EXPECT_EQ(TTuneFiles::CheckMIDIHeader(dir / "f.mid", size), c.Type) << c.Bytes;
     EXPECT_EQ(size, int64_t(c.Bytes.size()));
+    // Read whole for packing in memory, or only its head when larger than that.
+    EXPECT_EQ(ReadTuneSnapshot(dir / "f.mid", 1 << 20).Kind, c.Type) << c.Bytes;
+    EXPECT_EQ(ReadTuneSnapshot(dir / "f.mid", 4).Kind, c.Type) << c.Bytes;
   }
   int64_t size = 0;
   EXPECT_EQ(TTuneFiles::CheckMIDIHeader(dir / "missing.mid", size), -1);

@@ -1,8 +1,11 @@
 // Host build of the MIDI reader under AddressSanitizer and UBSan: every corpus file and thousands
-// of damaged copies must load or end as EMidiData, never crash or touch memory wrongly.
+// of damaged copies must load or end as EMidiData, never crash or touch memory wrongly; what loads,
+// written back whole or cut at its last note, loads again and times as before.
 #include "cmpMidiData.h"
 #include "cmpMidiIterator.h"
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,21 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(f), {}};
 }
 
+// A loaded file written back, whole and cut at its last channel event, must load again and time
+// as before; the run ends when it does not.
+void WriteBack(const TMidiData& data, int32_t latest, int64_t ms) {
+  for (int32_t upTo : {INT32_MAX, latest}) {
+    const std::string written = data.WrittenUpTo(upTo);
+    TMidiData back;
+    TBytesSource source(std::vector<uint8_t>(written.begin(), written.end()));
+    back.LoadFromSource(source);
+    if (TMidiPosition(&back).DurationMs() != ms) {
+      std::fprintf(stderr, "written back up to %d, the file times otherwise\n", int(upTo));
+      std::exit(1);
+    }
+  }
+}
+
 // 1 loaded, 0 refused with EMidiData; anything else ends the run.
 int Feed(const std::vector<uint8_t>& bytes, int64_t& ms) {
   TMidiData data;
@@ -44,10 +62,11 @@ int Feed(const std::vector<uint8_t>& bytes, int64_t& ms) {
     pos.SeekTo(pos.LatestTick() / 2);
     for (int i = 0; i < data.TrackCount(); ++i)
       if (TMidiTrack* t = data.Track(i)) t->FindByTick(ms > 0 ? 1 : 0, 1);
-    return 1;
   } catch (const EMidiData&) {
     return 0;
   }
+  WriteBack(data, TMidiPosition(&data).LatestTick(), ms);
+  return 1;
 }
 
 } // namespace

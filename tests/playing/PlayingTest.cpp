@@ -103,6 +103,19 @@ std::string Long() {
   return Smf(e);
 }
 
+// Two notes at 60 beats a minute, then nothing but a text event some 155 hours on: the file runs
+// far longer than its notes, and Wine's sequencer, which times it at 120, stays "playing" to the
+// end with its clock standing past its own length.
+std::string LongTail() {
+  std::vector<TEvent> e{{0, Tempo(1000000)}};
+  for (int note : {67, 71}) {
+    e.push_back({0, Bytes({0x90, note, 100})});
+    e.push_back({480, Bytes({0x80, note, 0})});
+  }
+  e.push_back({0x0FFFFFFF, Bytes({0xFF, 0x01, 0x04}) + "tail"});
+  return Smf(e);
+}
+
 // --- the running program, read from outside ------------------------------------------------------
 
 HWND ChildOfClass(HWND parent, const std::string& cls) {
@@ -490,17 +503,20 @@ TEST_F(Playing, ATitleTheSequencerRefusesLeavesTheProgramAndTheNextOnePlays) {
     if (ExtractFileName(f) == "trunc.mid") corpus = f;
   ASSERT_FALSE(corpus.empty());
   std::string tune = Song("trunc", ReadFileBytes(corpus));
-  // A RIFF MIDI download cut short inside its header: taken into the catalogue by its RIFF
-  // heading, refused by the sequencer.
-  std::string cut = FDir / "Songs\\Cut short.rmi";
-  WriteFileBytes(cut, RiffMidiOf(Noon()).substr(0, 30));
+  // A file timed in frames (25 a second, 40 ticks each) rather than in quarter notes: read and
+  // taken into the catalogue, refused by Wine's sequencer. (A RIFF file cut short served here
+  // once; it is no longer taken.)
+  std::string frames = Noon();
+  frames[12] = '\xE7';
+  frames[13] = '\x28';
+  std::string refused = Song("In frames", frames);
   Start("AutoLooping=1\r\n", "P\"" + tune + "\"");
   ASSERT_TRUE(WaitForShown("trunc", "Title 1 of 1 in program"));
   // The error box has Cancel alone; No keeps the title in the catalogue.
   FRun->Answer = [](const TRunningProgram::TAsked& box) {
     return box.Text.find("MIDI Open/Close error") == 0 ? std::string("Cancel") : std::string();
   };
-  ASSERT_GE(SecondStart(FDir.Path(), "P\"" + cut + "\""), 0);
+  ASSERT_GE(SecondStart(FDir.Path(), "P\"" + refused + "\""), 0);
   ASSERT_TRUE(PumpUntil([&] { return FindProcessWindow(FRun->Pid(), "TMessageForm"); }, 30000));
   const size_t from = Log().size();
   // The refused title is taken out (No: it stays in the catalogue); the program plays on with
@@ -527,6 +543,27 @@ TEST_F(Playing, ATitleTheSequencerRefusesLeavesTheProgramAndTheNextOnePlays) {
   WriteFileBytes(dir + "midi.log", Log().substr(from));
   WriteFileBytes(dir + "trunc.mid", ReadFileBytes(corpus));
   WriteFileBytes(dir + "expected.txt", "trunc.mid\n");
+}
+
+TEST_F(Playing, ASlowTitleRunningOnPastItsNotesIsHeardToItsLastNoteAndTheProgramStepsOn) {
+  std::string morning = Song("Morning", Morning()), tail = Song("Long tail", LongTail());
+  Start("AutoLooping=1\r\n", "P\"" + tail + "\"");
+  ASSERT_TRUE(WaitForShown("Long tail", "Title 1 of 1 in program"));
+  ASSERT_GE(SecondStart(FDir.Path(), "P\"" + morning + "\""), 0);
+  ASSERT_TRUE(WaitForShown("Morning", "Title 1 of 2 in program"));
+  const int before = NoteOns();
+  // After Morning the long tail plays its two notes, then the program moves on: not some 155
+  // hours later at the sequencer's own end.
+  ASSERT_TRUE(WaitForShown("Long tail", "Title 2 of 2 in program"));
+  ASSERT_TRUE(WaitForShown("Morning", "Title 1 of 2 in program", 60000)) << PanelLine(2);
+  const std::vector<int> heard = NotesOn();
+  const std::vector<int> tailNotes{67, 71};
+  EXPECT_NE(std::search(heard.begin() + before, heard.end(), tailNotes.begin(), tailNotes.end()),
+            heard.end())
+      << testing::PrintToString(heard);
+  ASSERT_TRUE(FRun->AnswerAndClose());
+  EXPECT_EQ(FRun->ExitCode(), 0u);
+  EXPECT_TRUE(FRun->Boxes().empty()) << FRun->Boxes().front().Text;
 }
 
 TEST_F(Playing, TitlesAtOtherTempiKeepTheDurationsReadFromTheirFiles) {

@@ -687,6 +687,67 @@ TEST_F(PlayRoadTest, TheTimerFollowsTheTitleAndStepsTheProgramAtItsEnd) {
   EXPECT_EQ(View.Boxes.back().Text.rfind("Error unzipping in play:", 0), 0u);
 }
 
+// A format 0 file of 120 ticks a quarter at 120 beats a minute (4 ms a tick) around its events.
+std::string Smf0(const std::string& events) {
+  const std::string track = events + std::string("\x00\xFF\x2F\x00", 4);
+  const uint32_t n = static_cast<uint32_t>(track.size());
+  return std::string("MThd\0\0\0\x06\0\0\0\x01\0\x78MTrk", 18) +
+         std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + track;
+}
+
+TEST_F(PlayRoadTest, AClockStandingPastTheLastNoteEndsTheTitleWithinTwoSecondsOfTicks) {
+  // Notes at the start and 44.6 s in (11,160 ticks), a rest between them; then a title no reader
+  // can time. The sequencer times them at 120 beats a minute, as Wine's times a slower title.
+  AddTitle(1,
+           Smf0(std::string("\0\x90\x3C\x40\x78\x80\x3C\0\xD6\x20\x90\x3E\x40\x78\x80\x3E\0", 17)));
+  AddTitle(2, "MThd, and nothing a reader can take");
+  Device.TitleLengthMs = 31000;
+  TStringList keys;
+  keys.Add("1");
+  keys.Add("2");
+  Road.Program().PlayAtTop(keys);
+  auto ticksUntilNext = [&](int most) {
+    const int playing = Road.MasterKeyPlaying();
+    int ticks = 0;
+    for (; Road.MasterKeyPlaying() == playing && ticks < most; ++ticks)
+      Road.Timer1Timer();
+    return ticks;
+  };
+  // In the rest, the clock standing at the next note and at the sequencer's own length; then
+  // paused past the notes: the title plays on.
+  Device.Position = 31000;
+  EXPECT_EQ(ticksUntilNext(60), 60);
+  Device.Position = 121000;
+  Device.Mode = MCI_MODE_PAUSE;
+  EXPECT_EQ(ticksUntilNext(60), 60);
+  // Playing, standing past the notes: over within two seconds of ticks, not at once (a clock may
+  // stand between two events for a moment).
+  Device.Mode = MCI_MODE_PLAY;
+  const int ticks = ticksUntilNext(60);
+  EXPECT_GT(ticks, 10);
+  EXPECT_LE(ticks, 20);
+  ASSERT_EQ(Road.MasterKeyPlaying(), 2);
+  // A title whose notes could not be timed is left to the sequencer's own end.
+  Device.Position = 121000;
+  EXPECT_EQ(ticksUntilNext(60), 60);
+}
+
+TEST_F(PlayRoadTest, TheSequencerGetsTheTitleWithoutTheSilenceItHoldsPastItsLastNote) {
+  // A quarter note, then a text event 100 s on: the sequencer gets the note and its end.
+  const std::string note("\0\x90\x3C\x40\x78\x80\x3C\0", 8);
+  const std::string tail = Smf0(note + std::string("\x81\xC2\x30\xFF\x01\x04tail", 10));
+  AddTitle(1, tail);
+  AddTitle(2, RiffMidiOf(tail));
+  // Less than a second past the last note is kept, as the file has it.
+  const std::string shortRest = Smf0(note + std::string("\x81\x70\xFF\x01\x04rest", 10));
+  AddTitle(3, shortRest);
+  for (const auto& [key, played] :
+       std::vector<std::pair<int, std::string>>{{1, Smf0(note)}, {2, Smf0(note)}, {3, shortRest}}) {
+    ASSERT_TRUE(Road.PlayFromMasterKey(key));
+    EXPECT_EQ(Device.Opened.back().Bytes, played) << key;
+  }
+}
+
 TEST_F(PlayRoadTest, WhenTheProgramRunsOutThePanelSaysSo) {
   AddTitle(1, TitleSmf("one"), "Only");
   ASSERT_TRUE(Road.PlayFromMasterKey(1));
