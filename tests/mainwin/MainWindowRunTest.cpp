@@ -57,6 +57,8 @@ protected:
     ASSERT_TRUE(FRun->Started());
     ASSERT_TRUE(FRun->WaitForMainWindow());
     ASSERT_TRUE(FRun->AnswerUntil([&] { return FRun->StartUpDone(); }, 120000));
+    // The splash stands in front for a while and would take the mouse's presses.
+    ASSERT_TRUE(FRun->WaitForSplashGone());
     SetForegroundWindow(FRun->MainWindow());
     PumpQueued();
   }

@@ -108,14 +108,7 @@ protected:
     ASSERT_TRUE(FRun->WaitForMainWindow());
     ASSERT_TRUE(FRun->AnswerUntil([&] { return FRun->StartUpDone(); }, 120000));
     // The splash stands over the tabs until it goes by itself.
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-          for (HWND w = FindWindowExA(nullptr, nullptr, "TSplashFrm", nullptr); w;
-               w = FindWindowExA(nullptr, w, "TSplashFrm", nullptr))
-            if (IsWindowVisible(w)) return false;
-          return true;
-        },
-        30000));
+    ASSERT_TRUE(FRun->WaitForSplashGone());
     HWND main = FRun->MainWindow();
     SetWindowPos(main, HWND_TOP, 0, 0, 585, 400, SWP_NOMOVE);
     ASSERT_TRUE(FRun->Settled());

@@ -149,6 +149,17 @@ public:
     TerminateProcess(FInfo.hProcess, 99);
     return WaitForSingleObject(FInfo.hProcess, 30000) == WAIT_OBJECT_0;
   }
+  // The splash, kept in front for a few seconds after start-up, has gone by itself; until then it
+  // takes the clicks meant for the window under it.
+  bool WaitForSplashGone() {
+    return PumpUntil(
+        [&] {
+          runprog::TFound splash{Pid(), "TSplashFrm", nullptr, true};
+          EnumWindows(runprog::MatchWindow, reinterpret_cast<LPARAM>(&splash));
+          return splash.Window == nullptr;
+        },
+        30000);
+  }
   // The main window has handled what was sent to it before: it answers a message of its own.
   bool Settled() const {
     DWORD_PTR ignored = 0;
