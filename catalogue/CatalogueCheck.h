@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+struct TTuneRec;
+
 enum class TCatalogueFileKind { Index, Categories, Artists, Albums, AlbumTitles };
 
 // What is wrong with one record; a record can have several at once.
@@ -68,10 +70,12 @@ inline constexpr int ArchiveHeaderSize = 30;
 using TArchiveHeaderReader = std::function<bool(int64_t offset, uint8_t* header)>;
 
 // The checks of single files, for a loader that reads one alone. The archives' headers are checked
-// against their records when the data file's bytes or a reader of its headers are given.
+// against their records when the data file's bytes or a reader of its headers are given. With
+// records given, every record is decoded into it as it is checked, in file order.
 TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
                             std::optional<std::string_view> data = std::nullopt,
-                            const TArchiveHeaderReader& readHeader = nullptr);
+                            const TArchiveHeaderReader& readHeader = nullptr,
+                            std::vector<TTuneRec>* records = nullptr);
 // Categories, artists or albums.
 TFileFinding CheckListFile(TCatalogueFileKind kind, std::string_view bytes);
 // Album rows; with the album keys known, a row of any other album is flagged.

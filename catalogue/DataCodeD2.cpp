@@ -180,21 +180,18 @@ int TMyDB::Open(const std::string& fileName) {
     std::memcpy(header, block.data() + (offset - blockAt), ArchiveHeaderSize);
     return true;
   };
-  FFinding = CheckIndexFile(indexBytes, FDataSize, std::nullopt, readHeader);
+  // The check decodes the records into the memory list as it goes.
+  FFinding = CheckIndexFile(indexBytes, FDataSize, std::nullopt, readHeader, &FRecords);
   if (FFinding.Damaged() && !FQuietReopen) KeepDamagedCopy(FIndexPath, indexBytes, *FOps);
 
-  const int count = static_cast<int>(indexSize / TuneRecSize);
-  FRecords.resize(static_cast<size_t>(count));
+  const int count = static_cast<int>(FRecords.size());
   FDamaged.reserve(static_cast<size_t>(count));
   FKeyIndex.reserve(static_cast<size_t>(count));
   // Records whose archive is empty or outside the data file, and all records of a file that is
   // not an index, stay out of the catalogue but keep their bytes in both files. A record with a
   // bad text alone still has its archive: it loads with the text cut to its room.
   for (int recNo = 1; recNo <= count; ++recNo) {
-    TTuneRec& r = FRecords[recNo - 1];
-    DecodeTuneRecInto(reinterpret_cast<const uint8_t*>(indexBytes.data()) +
-                          static_cast<size_t>(recNo - 1) * TuneRecSize,
-                      r);
+    const TTuneRec& r = FRecords[recNo - 1];
     bool inRange =
         r.Offset >= 0 && r.Length > 0 && static_cast<int64_t>(r.Offset) + r.Length <= FDataSize;
     bool usable = inRange && !FFinding.NotRecords;
