@@ -184,7 +184,7 @@ void MeasureStoredTitles(int titles, size_t bodySize) {
 // zip headers here come from memory, so the figure is the check's own work.
 void MeasureCheck(const std::string& dex, const std::string& dax) {
   const int titles = static_cast<int>(dex.size() / TuneRecSize);
-  std::vector<TTuneRec> decoded(static_cast<size_t>(titles)), checked;
+  std::vector<TTuneRec> decoded(static_cast<size_t>(titles)), checked(decoded.size());
   double t0 = Clock();
   for (int i = 0; i < titles; ++i)
     DecodeTuneRecInto(reinterpret_cast<const uint8_t*>(dex.data()) +

@@ -55,18 +55,37 @@ template <class T> int CompareValues(T a, T b) {
 // What one row sorts by.
 struct TSortKey {
   std::string_view Type, Category, Last, First, Title, Origin;
+  int32_t CategoryKey = 0, ArtistKey = 0; // whose names Category and Last, First are
   int32_t Seconds = 0, Size = 0;
   TDateTime DateStamp = 0, DateObtained = 0;
 };
 
-TSortKey MakeSortKey(const TShortRec& r) {
+// Only the texts the code compares are looked at: a title's texts lie apart from its row object,
+// and over a hundred thousand rows each one read costs.
+TSortKey MakeSortKey(const TShortRec& r, TSortCode code) {
   TSortKey k;
-  k.Type = SortText(r.FileType, FileTypeRoom);
-  k.Category = SortText(r.CategoryName, NameRoom);
-  k.Last = SortText(r.LastName, NameRoom);
-  k.First = SortText(r.FirstName, NameRoom);
-  k.Title = SortText(r.Title, TitleRoom);
-  k.Origin = SortText(r.Origin, OriginRoom);
+  switch (code) {
+  case TSortCode::Origin:
+    k.Origin = SortText(r.Origin, OriginRoom);
+    break;
+  case TSortCode::FileType:
+    k.Type = SortText(r.FileType, FileTypeRoom);
+    [[fallthrough]];
+  case TSortCode::Category:
+    k.Category = SortText(r.CategoryName, NameRoom);
+    [[fallthrough]];
+  case TSortCode::Artist:
+    k.Last = SortText(r.LastName, NameRoom);
+    k.First = SortText(r.FirstName, NameRoom);
+    [[fallthrough]];
+  case TSortCode::Title:
+    k.Title = SortText(r.Title, TitleRoom);
+    break;
+  default:
+    break;
+  }
+  k.CategoryKey = r.CategoryKey;
+  k.ArtistKey = r.ArtistKey;
   k.Seconds = r.Seconds;
   k.Size = r.Size;
   k.DateStamp = r.DateStamp;
@@ -130,7 +149,7 @@ bool ColumnSortCode(int colCount, int col, TSortCode& code) {
 }
 
 int CompareShortRecs(const TShortRec& a, const TShortRec& b, TSortCode code) {
-  return CompareSortKeys(MakeSortKey(a), MakeSortKey(b), code);
+  return CompareSortKeys(MakeSortKey(a, code), MakeSortKey(b, code), code);
 }
 
 namespace {
@@ -708,10 +727,10 @@ void TTuneGridRows::UpdateTuneRow(const TTuneRec& rec, bool resort) {
   if (FOrderKnown && FOutOfPlace == 0) {
     place = PlaceFor(*moved.Obj, 1);
   } else {
-    TSortKey key = MakeSortKey(*moved.Obj);
+    TSortKey key = MakeSortKey(*moved.Obj, FSortCode);
     for (int r = 1; r < RowCount(); ++r) {
       const TShortRec& other = FRows[r].Obj ? *FRows[r].Obj : EmptyRec();
-      if (CompareSortKeys(MakeSortKey(other), key, FSortCode) > 0) {
+      if (CompareSortKeys(MakeSortKey(other, FSortCode), key, FSortCode) > 0) {
         place = r;
         break;
       }
@@ -945,14 +964,29 @@ struct TFoldedEqual {
 };
 
 std::vector<uint32_t> FoldedRanks(const std::vector<TSortKey>& keys,
-                                  std::string_view TSortKey::*field) {
+                                  std::string_view TSortKey::*field, int32_t TSortKey::*owner) {
   std::unordered_map<std::string_view, uint32_t, TFoldedHash, TFoldedEqual> slots;
   std::vector<uint32_t> slot(keys.size());
   std::vector<std::string_view> distinct;
+  // The rows of one category or artist nearly always carry its one name: the name last met with
+  // each key is tried first, byte for byte, before the name is looked up.
+  struct TRecent {
+    int32_t Owner = INT_MIN;
+    std::string_view Text;
+    uint32_t Slot = 0;
+  };
+  std::vector<TRecent> recent(1024);
   for (size_t i = 0; i < keys.size(); ++i) {
-    auto [at, fresh] = slots.try_emplace(keys[i].*field, static_cast<uint32_t>(distinct.size()));
-    if (fresh) distinct.push_back(keys[i].*field);
+    const std::string_view text = keys[i].*field;
+    TRecent& seen = recent[static_cast<uint32_t>(keys[i].*owner) % recent.size()];
+    if (seen.Owner == keys[i].*owner && seen.Text == text) {
+      slot[i] = seen.Slot;
+      continue;
+    }
+    auto [at, fresh] = slots.try_emplace(text, static_cast<uint32_t>(distinct.size()));
+    if (fresh) distinct.push_back(text);
     slot[i] = at->second;
+    seen = {keys[i].*owner, text, at->second};
   }
   std::vector<uint32_t> order(distinct.size());
   for (uint32_t k = 0; k < order.size(); ++k)
@@ -972,7 +1006,10 @@ std::vector<uint32_t> FoldedRanks(const std::vector<TSortKey>& keys,
 void LeadingWords(const std::vector<TSortKey>& keys, TSortCode code,
                   std::vector<std::array<uint64_t, 4>>& lead) {
   lead.assign(keys.size(), {0, 0, 0, 0});
-  auto ranks = [&](std::string_view TSortKey::*field) { return FoldedRanks(keys, field); };
+  auto ranks = [&](std::string_view TSortKey::*field) {
+    return FoldedRanks(
+        keys, field, field == &TSortKey::Category ? &TSortKey::CategoryKey : &TSortKey::ArtistKey);
+  };
   // The rest of the four words: as many of the text's first bytes as they hold.
   auto text = [&](std::string_view TSortKey::*field, size_t word) {
     for (size_t i = 0; i < keys.size(); ++i)
@@ -1026,7 +1063,7 @@ void TTuneGridRows::SortRowsByCode(TSortCode code) {
   std::vector<TSortKey> keys;
   keys.reserve(static_cast<size_t>(rows));
   for (int r = 1; r <= rows; ++r)
-    keys.push_back(MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec()));
+    keys.push_back(MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec(), code));
   std::vector<std::array<uint64_t, 4>> lead;
   LeadingWords(keys, code, lead);
   std::vector<TEntry> entries(static_cast<size_t>(rows));
@@ -1051,12 +1088,12 @@ void TTuneGridRows::SortRowsByCode(TSortCode code) {
 }
 
 int TTuneGridRows::PlaceFor(const TShortRec& obj, int from) const {
-  const TSortKey key = MakeSortKey(obj);
+  const TSortKey key = MakeSortKey(obj, FSortCode);
   int low = from, high = RowCount();
   while (low < high) {
     int middle = low + (high - low) / 2;
     const TShortRec& other = FRows[middle].Obj ? *FRows[middle].Obj : EmptyRec();
-    if (CompareSortKeys(MakeSortKey(other), key, FSortCode) > 0)
+    if (CompareSortKeys(MakeSortKey(other, FSortCode), key, FSortCode) > 0)
       high = middle;
     else
       low = middle + 1;
@@ -1090,7 +1127,7 @@ void TTuneGridRows::PlaceRowsOutOfPlace() {
   std::vector<TSortKey> keys;
   keys.reserve(moving.size());
   for (const TGridRow& row : moving)
-    keys.push_back(MakeSortKey(row.Obj ? *row.Obj : EmptyRec()));
+    keys.push_back(MakeSortKey(row.Obj ? *row.Obj : EmptyRec(), FSortCode));
   std::vector<size_t> order(moving.size());
   for (size_t i = 0; i < order.size(); ++i)
     order[i] = i;
@@ -1151,9 +1188,9 @@ bool TTuneGridRows::TakeOrder(const TTitleRanks& ranks, TSortCode code) {
   for (const auto& place : places)
     ordered.push_back(std::move(FRows[static_cast<size_t>(place.second)]));
   FRows = std::move(ordered);
-  TSortKey before = MakeSortKey(FRows[1].Obj ? *FRows[1].Obj : EmptyRec());
+  TSortKey before = MakeSortKey(FRows[1].Obj ? *FRows[1].Obj : EmptyRec(), code);
   for (size_t r = 2; r < FRows.size(); ++r) {
-    TSortKey key = MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec());
+    TSortKey key = MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec(), code);
     if (CompareSortKeys(before, key, code) > 0) return false;
     before = key;
   }
@@ -1252,15 +1289,23 @@ public:
   // part of the time picture shows one of hour, minute and second, so the time's width is the
   // sum of what each shows.
   int DateTime(TDateTime value) {
-    int hour, minute, second, msec;
-    DecodeTime(value, hour, minute, second, msec);
+    // No date a calendar holds (a damaged record): measured as it shows.
+    if (!(std::fabs(value) < 1e7)) return Text(DateTimeCellText(value));
+    // The time of day as DecodeTime finds it, in 32-bit steps: there are a hundred thousand.
+    const int ms = std::min(
+        static_cast<int>(std::lround(std::fabs(value - std::trunc(value)) * 86400000.0)), 86399999);
+    const int hour = ms / 3600000, minute = ms / 60000 % 60, second = ms / 1000 % 60;
     const int64_t day = static_cast<int64_t>(std::floor(value));
-    auto at = FDays.find(day);
-    if (at == FDays.end())
-      at = FDays.emplace(day, Text(DateTimeCellText(static_cast<TDateTime>(day)))).first;
-    if (hour == 0 && minute == 0 && second == 0) return at->second;
+    if (day != FLastDay) {
+      auto at = FDays.find(day);
+      if (at == FDays.end())
+        at = FDays.emplace(day, Text(DateTimeCellText(static_cast<TDateTime>(day)))).first;
+      FLastDay = day;
+      FLastDayWidth = at->second;
+    }
+    if (hour == 0 && minute == 0 && second == 0) return FLastDayWidth;
     if (!FTimeParts) MeasureTimeParts();
-    return at->second + FWidths[' '] + FHours[hour] + FMinutes[minute] + FSeconds[second] -
+    return FLastDayWidth + FWidths[' '] + FHours[hour] + FMinutes[minute] + FSeconds[second] -
            2 * FMidnight;
   }
 
@@ -1278,6 +1323,8 @@ private:
 
   const int* FWidths;
   std::unordered_map<int64_t, int> FDays;
+  int64_t FLastDay = INT64_MIN;
+  int FLastDayWidth = 0;
   bool FTimeParts = false;
   int FMidnight = 0, FHours[24] = {}, FMinutes[60] = {}, FSeconds[60] = {};
 };
