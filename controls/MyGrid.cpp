@@ -659,8 +659,7 @@ void TTuneGridRows::InsertAlbumRows(const std::vector<TTuneRec>& recs, int row, 
     SetAlbumRow(recs[i], row + static_cast<int>(i));
     if (select) FRows[row + i].Obj->Selected = true;
   }
-  for (size_t i = 0; i < recs.size(); ++i)
-    FitColumnsToRow(row + static_cast<int>(i));
+  FitColumnsToRows(row, row + static_cast<int>(recs.size()) - 1);
   SaveSelection();
   RowsChanged();
 }

@@ -188,8 +188,12 @@ protected:
   // A row's look changed (repaint it); all rows changed.
   virtual void RowChanged(int /*row*/) {}
   virtual void RowsChanged() {}
-  // Widen columns to the texts of a row (needs the font).
+  // Widen columns to the texts of a row, or of the rows first to last (needs the font).
   virtual void FitColumnsToRow(int /*row*/) {}
+  virtual void FitColumnsToRows(int first, int last) {
+    for (int row = first; row <= last; ++row)
+      FitColumnsToRow(row);
+  }
   // Between BeginUpdate and EndUpdate: a bulk fill, which fits the columns once at its end.
   virtual bool Updating() const { return false; }
   virtual void BeginUpdate() {}

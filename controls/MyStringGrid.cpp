@@ -300,10 +300,18 @@ void TMyStringGrid::FitColumn(int col) {
 }
 
 void TMyStringGrid::FitColumnsToRow(int row) {
-  if (row < 0 || row >= RowCount()) return;
+  FitColumnsToRows(row, row);
+}
+
+void TMyStringGrid::FitColumnsToRows(int first, int last) {
+  first = std::max(first, 0);
+  last = std::min(last, RowCount() - 1);
+  if (first > last) return;
   TTextMeasure measure(*this, HandleAllocated() ? &Canvas() : nullptr);
   for (int c = 0; c < ColCount(); ++c) {
-    int width = measure.Exact(Cells(c, row)) + 6;
+    int width = 0;
+    for (int row = first; row <= last; ++row)
+      width = std::max(width, measure.Exact(Cells(c, row)) + 6);
     if (width > ColWidths(c)) SetColWidths(c, width);
   }
   BringLastColumnIntoView();

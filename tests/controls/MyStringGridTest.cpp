@@ -321,6 +321,32 @@ TEST(MyStringGrid, ColumnsFitTheWidestTextAmongThousandsOfRows) {
   }
 }
 
+// Many titles put into a narrow album grid at once: the durations are never cut and their column
+// stays whole in the window, however long the titles are.
+TEST(MyStringGrid, ManyTitlesInsertedIntoAnAlbumKeepTheDurationInView) {
+  TGridFixture f(0);
+  f.Grid->KeepLastColumnInView = true;
+  std::vector<TTuneRec> recs;
+  for (int k = 1; k <= 300; ++k) {
+    TTuneRec r = Tune(k, "A title long enough to push the duration out of the window, number " +
+                             std::to_string(k));
+    r.TimeText = k % 50 ? "3:25" : "1:02:03";
+    recs.push_back(r);
+  }
+  f.Grid->InsertAlbumRows(recs, 1, true);
+  EXPECT_EQ(f.Grid->TuneCount(), 300);
+  EXPECT_EQ(f.Grid->SelectedCount(), 300);
+  TBitmap probe(1, 1);
+  probe.Canvas().Font().Assign(f.Grid->Font());
+  EXPECT_GE(f.Grid->ColWidths(2), probe.Canvas().TextWidth("1:02:03") + 6);
+  RECT client{};
+  GetClientRect(f.Grid->Handle(), &client);
+  int used = 0;
+  for (int c = 0; c < 3; ++c)
+    used += f.Grid->ColWidths(c) + f.Grid->GridLineWidth();
+  EXPECT_LE(used, client.right) << "the last column whole in the window";
+}
+
 TEST(ExtProgressBar, ThirtyTwoBitRangeAndPositionSurviveTheWindow) {
   TForm form(nullptr);
   auto* bar = new TExtProgressBar(&form);
