@@ -10,17 +10,16 @@
 #include <string>
 #include <vector>
 #include "Bytes.h"
-#include "Crc32.h"
 #include "DataCodeD2.h"
 #include "Dialogs.h"
 #include "GetLocalCodeD2.h"
 #include "MainCodeD2.h"
 #include "MasterProbe.h"
+#include "OwnArchives.h"
 #include "Messages.h"
 #include "ScanCommands.h"
 #include "SysUtils.h"
 #include "TimeText.h"
-#include "TuneFiles.h"
 
 namespace {
 
@@ -45,24 +44,6 @@ std::string Grouped(int n) {
   return out;
 }
 
-// A small Standard MIDI File of its own: one note whose pitch and length follow n.
-std::string TinyMidi(int n) {
-  std::string track;
-  auto bytes = [&track](std::initializer_list<int> list) {
-    for (int b : list)
-      track.push_back(static_cast<char>(b));
-  };
-  bytes({0x00, 0x90, 36 + n % 60, 100, 0x83, 0x60 + n % 32, 0x80, 36 + n % 60, 0});
-  bytes({0x00, 0xFF, 0x2F, 0x00});
-  std::string file = "MThd";
-  for (int b : {0, 0, 0, 6, 0, 0, 0, 1, 0, 0x60})
-    file.push_back(static_cast<char>(b));
-  file += "MTrk";
-  for (int shift : {24, 16, 8, 0})
-    file.push_back(static_cast<char>((track.size() >> shift) & 0xFF));
-  return file + track;
-}
-
 // A catalogue of count titles in 20 categories and 500 artists, with titles, origins and dates
 // that differ from title to title, as a collection gathered over years does. Each title has an
 // archive of its own, as the import stores it, so that the catalogue opens whole.
@@ -75,22 +56,15 @@ void WriteCatalogue(const std::string& folder, int count) {
   const int categories = 20, artists = 500;
   std::string dex(static_cast<size_t>(count) * TuneRecSize, '\0'), dax;
   for (int i = 0; i < count; ++i) {
-    const std::string body = TinyMidi(i);
-    std::string archive;
-    TTuneFiles::ZipBytes(body, "AAATune.TTT", archive);
     TTuneRec r;
     r.FileType = i % 7 ? "MIDI" : "RMI";
     r.Live = true;
     r.RecNo = i + 1;
-    r.Offset = static_cast<int32_t>(dax.size());
-    r.Length = static_cast<int32_t>(archive.size());
-    r.Crc = Crc32Update(0, body.data(), body.size());
-    dax += archive;
+    AppendOwnArchive(r, i, dax);
     r.CategoryKey = i % categories + 1;
     r.PerformerKey = (i * 7) % artists + 1;
     r.MasterKey = i + 1;
     r.Seconds = 30 + (i * 37) % 900;
-    r.Size = static_cast<int32_t>(body.size());
     r.TimeText = SecondsToTimeText(r.Seconds);
     r.CategoryName = "Category " + std::to_string(r.CategoryKey);
     r.LastName = "Lastname " + std::to_string(r.PerformerKey);
@@ -135,7 +109,7 @@ std::vector<std::string> MakeFiles(const std::string& folder, const std::string&
   std::vector<std::string> files;
   for (int i = 0; i < count; ++i) {
     files.push_back(folder + stem + " " + std::to_string(i) + ".mid");
-    WriteAll(files.back(), TinyMidi(seed + i));
+    WriteAll(files.back(), OneNoteMidi(seed + i));
   }
   return files;
 }

@@ -5,15 +5,14 @@
 #include <cstdio>
 #include <string>
 #include "Bytes.h"
-#include "Crc32.h"
 #include "Dialogs.h"
 #include "MainCodeD2.h"
 #include "MasterProbe.h"
+#include "OwnArchives.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TimeText.h"
 #include "DataCodeD2.h"
-#include "TuneFiles.h"
 
 namespace {
 
@@ -39,57 +38,15 @@ void WriteCatalogue(const std::string& folder, int count, int small) {
   WriteAll(folder + "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   std::string dex(static_cast<size_t>(count) * TuneRecSize, '\0'), dax;
   for (int i = 0; i < count; ++i) {
-    // One note, its pitch from i.
-    const unsigned char note[] = {'M',
-                                  'T',
-                                  'h',
-                                  'd',
-                                  0,
-                                  0,
-                                  0,
-                                  6,
-                                  0,
-                                  0,
-                                  0,
-                                  1,
-                                  0,
-                                  0x60,
-                                  'M',
-                                  'T',
-                                  'r',
-                                  'k',
-                                  0,
-                                  0,
-                                  0,
-                                  12,
-                                  0,
-                                  0x90,
-                                  static_cast<unsigned char>(i % 100),
-                                  0x40,
-                                  0x60,
-                                  0x80,
-                                  static_cast<unsigned char>(i % 100),
-                                  0x40,
-                                  0,
-                                  0xFF,
-                                  0x2F,
-                                  0};
-    const std::string body(reinterpret_cast<const char*>(note), sizeof note);
-    std::string archive;
-    TTuneFiles::ZipBytes(body, "AAATune.TTT", archive);
     TTuneRec r;
     r.FileType = "MIDI";
     r.Live = true;
     r.RecNo = i + 1;
-    r.Offset = static_cast<int32_t>(dax.size());
-    r.Length = static_cast<int32_t>(archive.size());
-    r.Crc = Crc32Update(0, body.data(), body.size());
-    dax += archive;
+    AppendOwnArchive(r, i, dax);
     r.CategoryKey = i < small ? 2 : 1;
     r.PerformerKey = 1;
     r.MasterKey = i + 1;
     r.Seconds = 60 + i % 600;
-    r.Size = static_cast<int32_t>(body.size());
     r.TimeText = SecondsToTimeText(r.Seconds);
     r.CategoryName = i < small ? "Small" : "Everything";
     r.LastName = "Lastname";

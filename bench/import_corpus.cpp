@@ -6,15 +6,14 @@
 #include <string>
 #include <vector>
 #include "Bytes.h"
-#include "Crc32.h"
 #include "Dialogs.h"
 #include "FolderTools.h"
 #include "MainCodeD2.h"
 #include "MasterProbe.h"
+#include "OwnArchives.h"
 #include "ImportCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"
-#include "TuneFiles.h"
 
 namespace {
 
@@ -98,51 +97,7 @@ void WriteLargeIndex(const std::string& work, int count) {
   for (int i = 0; i < count; ++i) {
     TTuneRec r = DecodeTuneRec(reinterpret_cast<const uint8_t*>(old.data()) +
                                static_cast<size_t>(i % have) * TuneRecSize);
-    if (i >= have) {
-      // One note, its pitch from i: a file of its own.
-      const unsigned char note[] = {'M',
-                                    'T',
-                                    'h',
-                                    'd',
-                                    0,
-                                    0,
-                                    0,
-                                    6,
-                                    0,
-                                    0,
-                                    0,
-                                    1,
-                                    0,
-                                    0x60,
-                                    'M',
-                                    'T',
-                                    'r',
-                                    'k',
-                                    0,
-                                    0,
-                                    0,
-                                    12,
-                                    0,
-                                    0x90,
-                                    static_cast<unsigned char>(i % 100),
-                                    0x40,
-                                    0x60,
-                                    0x80,
-                                    static_cast<unsigned char>(i % 100),
-                                    static_cast<unsigned char>(i / 100 % 100),
-                                    0,
-                                    0xFF,
-                                    0x2F,
-                                    0};
-      const std::string body(reinterpret_cast<const char*>(note), sizeof note);
-      std::string archive;
-      TTuneFiles::ZipBytes(body, "AAATune.TTT", archive);
-      r.Offset = static_cast<int32_t>(end + static_cast<int64_t>(dax.size()));
-      r.Length = static_cast<int32_t>(archive.size());
-      r.Size = static_cast<int32_t>(body.size());
-      r.Crc = Crc32Update(0, body.data(), body.size());
-      dax += archive;
-    }
+    if (i >= have) AppendOwnArchive(r, i, dax, end);
     r.RecNo = i + 1;
     r.MasterKey = i + 1;
     r.Origin = "C:\\Collection\\Folder " + std::to_string(i / 100) + "\\piece " +
