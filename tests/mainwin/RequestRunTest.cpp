@@ -254,16 +254,12 @@ TEST_F(RequestRun, ASecondStartEndsAtOnceWhileABoxIsUp) {
 // The runs of rows that sort alike (the same category, artist and title) in one order of their
 // own: a sort may leave such rows in any order.
 std::vector<std::vector<std::string>> AlikeRunsSorted(std::vector<std::vector<std::string>> rows) {
-  auto alike = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    return a.size() > 2 && b.size() > 2 && a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
-  };
-  for (size_t i = 1; i < rows.size();) {
-    size_t end = i + 1;
-    while (end < rows.size() && alike(rows[i], rows[end]))
-      ++end;
+  for (size_t i = 1, end = 1; i < rows.size(); i = end) {
+    while (++end < rows.size() &&
+           std::equal(rows[i].begin(), rows[i].begin() + 3, rows[end].begin()))
+      ;
     std::sort(rows.begin() + static_cast<std::ptrdiff_t>(i),
               rows.begin() + static_cast<std::ptrdiff_t>(end));
-    i = end;
   }
   return rows;
 }
