@@ -56,6 +56,10 @@ public:
     FGrid->MoveToCategory(oldKey, newKey, name, FProgress);
   }
   void Resort() override { FGrid->Resort(); }
+  std::vector<int32_t> KeysInRowOrder() const override { return FGrid->KeysInRowOrder(); }
+  void SortByColumnInOrder(int col, const TTitleRanks& ranks) override {
+    FGrid->SortByColumnInOrder(col, ranks);
+  }
   int RowCount() const override { return FGrid->RowCount(); }
   int DropRow() const override { return FGrid->DropRow(); }
   void InsertAlbumRows(const std::vector<TTuneRec>& recs, int row, bool select) override {

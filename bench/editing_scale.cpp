@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <string>
 #include "Bytes.h"
+#include "Dialogs.h"
 #include "MainCodeD2.h"
 #include "MasterProbe.h"
+#include "OwnArchives.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TimeText.h"
@@ -26,28 +28,25 @@ void WriteAll(const std::string& path, const std::string& bytes) {
   f.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
-// count titles; the first `small` in category 2, the rest in category 1. Every title's archive is
-// the same small one.
+// count titles; the first `small` in category 2, the rest in category 1. Every title has a small
+// archive of its own, so that the catalogue opens whole.
 void WriteCatalogue(const std::string& folder, int count, int small) {
   ForceDirectories(folder);
   // Nothing of an earlier run: its albums would be loaded with the catalogue.
   for (const char* name : {"Albums_A.dex", "Albums_AT.dex", "Music.dex", "Music.dax"})
     DeleteFileA((folder + name).c_str());
   WriteAll(folder + "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
-  const int archiveSize = 200;
-  std::string dex(static_cast<size_t>(count) * TuneRecSize, '\0');
+  std::string dex(static_cast<size_t>(count) * TuneRecSize, '\0'), dax;
   for (int i = 0; i < count; ++i) {
     TTuneRec r;
     r.FileType = "MIDI";
     r.Live = true;
     r.RecNo = i + 1;
-    r.Offset = 0;
-    r.Length = archiveSize;
+    AppendOwnArchive(r, i, dax);
     r.CategoryKey = i < small ? 2 : 1;
     r.PerformerKey = 1;
     r.MasterKey = i + 1;
     r.Seconds = 60 + i % 600;
-    r.Size = 20000 + i;
     r.TimeText = SecondsToTimeText(r.Seconds);
     r.CategoryName = i < small ? "Small" : "Everything";
     r.LastName = "Lastname";
@@ -60,7 +59,7 @@ void WriteCatalogue(const std::string& folder, int count, int small) {
     EncodeTuneRec(r, reinterpret_cast<uint8_t*>(dex.data()) + static_cast<size_t>(i) * TuneRecSize);
   }
   WriteAll(folder + "Music.dex", dex);
-  WriteAll(folder + "Music.dax", std::string(archiveSize, 'z'));
+  WriteAll(folder + "Music.dax", dax);
   std::string cats;
   for (int c = 1; c <= (small > 0 ? 2 : 1); ++c) {
     TCatRec r;
@@ -128,6 +127,7 @@ void ActivateCategoryPage(TMasterFrm* form, int32_t key) {
 } // namespace
 
 int main() {
+  TModalAnswers answers; // any question takes its default: the bench runs unattended
   const int titles = 20000, small = 1000;
   std::string root = TempFolder() + "tb_bench_editing\\";
 

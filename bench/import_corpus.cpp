@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "Bytes.h"
+#include "Dialogs.h"
 #include "FolderTools.h"
 #include "MainCodeD2.h"
 #include "MasterProbe.h"
@@ -180,6 +181,8 @@ int main(int argc, char** argv) {
   double walk = Clock() - t;
   std::printf("walk: %d files in %.4f s (%.0f files/s)\n", walked / rounds, walk / rounds,
               walked / walk);
+  for (const TModalRequest& asked : answers.Asked())
+    std::printf("asked: %s\n", asked.Text.substr(0, asked.Text.find('\r')).c_str());
   std::printf("seconds: import_empty=%.4f import_full=%.4f walk=%.5f\n", empty, full,
               walk / rounds);
   return 0;

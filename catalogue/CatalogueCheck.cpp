@@ -81,15 +81,18 @@ void Finish(TFileFinding& f, const std::vector<uint32_t>& faults) {
 }
 
 // Marks every record whose key another record of the set shares.
-void MarkDuplicateKeys(const std::vector<std::pair<int32_t, int>>& keyed,
-                       std::vector<uint32_t>& faults) {
-  std::map<int32_t, std::vector<int>> byKey;
-  for (auto& [key, index] : keyed)
-    byKey[key].push_back(index);
-  for (auto& [key, indexes] : byKey)
-    if (indexes.size() > 1)
-      for (int i : indexes)
-        faults[i] |= Bit(TRecordFault::DuplicateKey);
+void MarkDuplicateKeys(std::vector<std::pair<int32_t, int>> keyed, std::vector<uint32_t>& faults) {
+  // Keys are handed out in ascending order: the set is nearly always sorted already.
+  if (!std::is_sorted(keyed.begin(), keyed.end())) std::sort(keyed.begin(), keyed.end());
+  for (size_t i = 0; i < keyed.size();) {
+    size_t end = i + 1;
+    while (end < keyed.size() && keyed[end].first == keyed[i].first)
+      ++end;
+    if (end - i > 1)
+      for (size_t k = i; k < end; ++k)
+        faults[keyed[k].second] |= Bit(TRecordFault::DuplicateKey);
+    i = end;
+  }
 }
 
 struct TSpan {
@@ -97,10 +100,19 @@ struct TSpan {
   int Index;
 };
 
+bool SpanBefore(const TSpan& a, const TSpan& b) {
+  return a.Begin < b.Begin;
+}
+
+// Archives are appended: their spans nearly always come in the order they lie.
+void SortSpans(std::vector<TSpan>& spans) {
+  if (!std::is_sorted(spans.begin(), spans.end(), SpanBefore))
+    std::sort(spans.begin(), spans.end(), SpanBefore);
+}
+
 // Live archives that share bytes: both of each pair are marked.
 void MarkOverlaps(std::vector<TSpan> spans, std::vector<uint32_t>& faults) {
-  std::sort(spans.begin(), spans.end(),
-            [](const TSpan& a, const TSpan& b) { return a.Begin < b.Begin; });
+  SortSpans(spans);
   int64_t reach = -1;
   int holder = -1;
   for (const TSpan& s : spans) {
@@ -117,8 +129,7 @@ void MarkOverlaps(std::vector<TSpan> spans, std::vector<uint32_t>& faults) {
 
 // The runs of [0, size) that no span covers, in order.
 std::vector<std::pair<int64_t, int64_t>> Unclaimed(std::vector<TSpan> spans, int64_t size) {
-  std::sort(spans.begin(), spans.end(),
-            [](const TSpan& a, const TSpan& b) { return a.Begin < b.Begin; });
+  SortSpans(spans);
   std::vector<std::pair<int64_t, int64_t>> runs;
   int64_t reach = 0;
   for (const TSpan& s : spans) {
@@ -157,13 +168,22 @@ bool OneArchive(int64_t begin, int64_t end, const TDataReader& read) {
 
 // A stored archive is a one-file zip: its local header names the title's CRC and size unless the
 // writer deferred them to a trailing descriptor.
-bool ArchiveAgrees(const uint8_t* p, const TTuneRec& r) {
+bool ArchiveAgrees(const uint8_t* p, uint32_t titleCrc, int32_t titleSize) {
   if (GetU32(p) != 0x04034B50) return false;
   if (GetU16(p + 6) & 0x0008) return true;
   uint32_t crc = GetU32(p + 14), size = GetU32(p + 22);
-  if (r.Crc != 0 && crc != r.Crc) return false;
-  return size == 0xFFFFFFFF || r.Size <= 0 || size == static_cast<uint32_t>(r.Size);
+  if (titleCrc != 0 && crc != titleCrc) return false;
+  return size == 0xFFFFFFFF || titleSize <= 0 || size == static_cast<uint32_t>(titleSize);
 }
+
+// A live title's archive, to be checked against the CRC and size its record names.
+struct TArchiveToCheck {
+  int64_t Offset;
+  int Index;
+  uint32_t Crc;
+  int32_t Size;
+  bool operator<(const TArchiveToCheck& other) const { return Offset < other.Offset; }
+};
 
 std::string FaultText(uint32_t faults) {
   static const std::pair<TRecordFault, const char*> texts[] = {
@@ -284,17 +304,24 @@ std::string TCatalogueFinding::Summary() const {
 }
 
 TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
-                            std::optional<std::string_view> data, const TDataReader& readData) {
+                            std::optional<std::string_view> data, const TDataReader& readData,
+                            std::vector<TTuneRec>* records) {
   TFileFinding f = StartFinding(TCatalogueFileKind::Index, index, TuneRecSize);
   if (data) dataSize = static_cast<int64_t>(data->size());
   std::vector<uint32_t> faults(f.Records, 0);
   std::vector<std::pair<int32_t, int>> liveKeys;
   std::vector<TSpan> liveSpans, allSpans;
-  std::vector<std::pair<int64_t, int>> headers; // offset, record index
-  TTuneRec r;
+  std::vector<TArchiveToCheck> headers;
+  liveKeys.reserve(static_cast<size_t>(f.Records));
+  liveSpans.reserve(static_cast<size_t>(f.Records));
+  allSpans.reserve(static_cast<size_t>(f.Records));
+  if (records) records->resize(static_cast<size_t>(f.Records));
+  TTuneRec scratch;
   for (int n = 1; n <= f.Records; ++n) {
     const uint8_t* p = Rec(index, n, TuneRecSize);
     uint32_t& bad = faults[n - 1];
+    // Each record is decoded once: into the caller's list when there is one.
+    TTuneRec& r = records ? (*records)[static_cast<size_t>(n - 1)] : scratch;
     bad |= DecodeTitle(p, r);
     if (p[5] > 1 || !IsCatalogueDate(r.DateStamp) || !IsCatalogueDate(r.DateObtained))
       bad |= Bit(TRecordFault::NotRecord);
@@ -314,23 +341,22 @@ TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
       if (checked && r.Length < ArchiveHeaderSize)
         bad |= Bit(TRecordFault::ArchiveMismatch);
       else if (checked)
-        headers.push_back({begin, n - 1});
+        headers.push_back({begin, n - 1, r.Crc, r.Size});
     }
     liveKeys.push_back({r.MasterKey, n - 1});
   }
   // The headers are read in the order they lie in the data file, so that a reader can buffer.
-  std::sort(headers.begin(), headers.end());
+  if (!std::is_sorted(headers.begin(), headers.end())) std::sort(headers.begin(), headers.end());
   uint8_t header[ArchiveHeaderSize];
-  for (auto [offset, i] : headers) {
+  for (const TArchiveToCheck& h : headers) {
     const uint8_t* p = header;
     if (data)
-      p = reinterpret_cast<const uint8_t*>(data->data()) + offset;
-    else if (!readData(offset, header, ArchiveHeaderSize)) {
-      faults[i] |= Bit(TRecordFault::ArchiveMismatch);
+      p = reinterpret_cast<const uint8_t*>(data->data()) + h.Offset;
+    else if (!readData(h.Offset, header, ArchiveHeaderSize)) {
+      faults[h.Index] |= Bit(TRecordFault::ArchiveMismatch);
       continue;
     }
-    DecodeTuneRecInto(Rec(index, i + 1, TuneRecSize), r);
-    if (!ArchiveAgrees(p, r)) faults[i] |= Bit(TRecordFault::ArchiveMismatch);
+    if (!ArchiveAgrees(p, h.Crc, h.Size)) faults[h.Index] |= Bit(TRecordFault::ArchiveMismatch);
   }
   MarkDuplicateKeys(liveKeys, faults);
   MarkOverlaps(liveSpans, faults);

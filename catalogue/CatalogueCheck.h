@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+struct TTuneRec;
+
 enum class TCatalogueFileKind { Index, Categories, Artists, Albums, AlbumTitles };
 
 // What is wrong with one record; a record can have several at once.
@@ -95,10 +97,12 @@ using TDataReader = std::function<bool(int64_t offset, uint8_t* out, int32_t len
 
 // The checks of single files, for a loader that reads one alone. The archives' headers are checked
 // against their records, and the bytes no record claims are told from an interrupted append, when
-// the data file's bytes or a reader of them are given.
+// the data file's bytes or a reader of them are given. With records given, every record is decoded
+// into it as it is checked, in file order.
 TFileFinding CheckIndexFile(std::string_view index, int64_t dataSize,
                             std::optional<std::string_view> data = std::nullopt,
-                            const TDataReader& readData = nullptr);
+                            const TDataReader& readData = nullptr,
+                            std::vector<TTuneRec>* records = nullptr);
 // Categories, artists or albums.
 TFileFinding CheckListFile(TCatalogueFileKind kind, std::string_view bytes);
 // Album rows; with the album keys known, a row of any other album is flagged.

@@ -6,6 +6,7 @@
 #include "TimeText.h"
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <unordered_map>
 
 std::string ReadWholeFile(const std::string& path) {
@@ -147,6 +148,31 @@ template <class TRec> std::vector<int> KeylessEntries(const std::vector<TRec>& i
   return out;
 }
 } // namespace
+
+TTitleRanks::TTitleRanks(const std::vector<int32_t>& keysInRowOrder) {
+  if (keysInRowOrder.empty()) return;
+  auto [low, high] = std::minmax_element(keysInRowOrder.begin(), keysInRowOrder.end());
+  const int64_t span = static_cast<int64_t>(*high) - *low + 1;
+  if (span <= 4 * static_cast<int64_t>(keysInRowOrder.size()) + 1024) {
+    FLow = *low;
+    FDense.assign(static_cast<size_t>(span), -1);
+    for (size_t i = keysInRowOrder.size(); i-- > 0;)
+      FDense[static_cast<size_t>(keysInRowOrder[i] - FLow)] = static_cast<int>(i);
+  } else {
+    for (size_t i = keysInRowOrder.size(); i-- > 0;)
+      FSparse[keysInRowOrder[i]] = static_cast<int>(i);
+  }
+}
+
+int TTitleRanks::Of(int32_t key) const {
+  if (!FDense.empty()) {
+    const int64_t at = static_cast<int64_t>(key) - FLow;
+    return at >= 0 && at < static_cast<int64_t>(FDense.size()) ? FDense[static_cast<size_t>(at)]
+                                                               : -1;
+  }
+  auto found = FSparse.find(key);
+  return found == FSparse.end() ? -1 : found->second;
+}
 
 std::string SummaryDurationText(int64_t seconds) {
   return seconds < 1 ? "0:00" : SecondsToTimeText(Clamp32(seconds));
@@ -359,17 +385,23 @@ void TCatList::BeginUpdateAll() {
 
 void TCatList::EndUpdateAll() {
   TTuneGridView* all = AllTitlesGrid();
+  std::optional<TTitleRanks> order;
   if (all) {
     all->EndUpdate();
     all->FitAllColumns();
     all->SortByColumn(0);
     all->SelectFirstRow();
+    // A category's titles stand in the all-titles grid in their category's order already.
+    order.emplace(all->KeysInRowOrder());
   }
   for (int i = 0; i < Count(); ++i) {
     TTuneGridView* g = Grid(i);
     if (!g) continue;
     g->EndUpdate();
-    g->SortByColumn(0);
+    if (order)
+      g->SortByColumnInOrder(0, *order);
+    else
+      g->SortByColumn(0);
     g->SelectFirstRow();
     // A category grid has no category column: its column c is the all-titles grid's c + 1.
     if (all)

@@ -4,10 +4,26 @@
 #include "MessageKinds.h"
 #include "TuneRecords.h"
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TObject;
 class TStringList;
+
+// Where each title stands in a grid's rows, by master key. A grid sorted already lends its order to
+// grids of some of the same titles.
+class TTitleRanks {
+public:
+  explicit TTitleRanks(const std::vector<int32_t>& keysInRowOrder);
+  // The title's place among the rows, or -1 when the grid does not hold it.
+  int Of(int32_t key) const;
+
+private:
+  int32_t FLow = 0;
+  // A table by key when the keys lie close together, as they are handed out; else a map.
+  std::vector<int> FDense;
+  std::unordered_map<int32_t, int> FSparse;
+};
 
 // A grid of title rows: the all-titles grid, a category grid or an album grid.
 class TTuneGridView {
@@ -49,6 +65,14 @@ public:
   virtual void RenameCategory(int32_t categoryKey, const std::string& name) = 0;
   virtual void MoveToCategory(int32_t oldKey, int32_t newKey, const std::string& name) = 0;
   virtual void Resort() = 0;
+  // Master keys of the rows that carry a title, in row order.
+  virtual std::vector<int32_t> KeysInRowOrder() const { return {}; }
+  // SortByColumn, but first the rows take the order the ranks give them: a grid whose titles are
+  // in that order already needs no sort of its own.
+  virtual void SortByColumnInOrder(int col, const TTitleRanks& ranks) {
+    (void)ranks;
+    SortByColumn(col);
+  }
   virtual int RowCount() const = 0;
   // The row a drag passing over the grid would drop before; -1 when none.
   virtual int DropRow() const = 0;

@@ -273,10 +273,7 @@ int TMyDB::Open(const std::string& fileName) {
   // not an index, stay out of the catalogue but keep their bytes in both files. A record with a
   // bad text alone still has its archive: it loads with the text cut to its room.
   for (int recNo = 1; recNo <= count; ++recNo) {
-    TTuneRec& r = FRecords[recNo - 1];
-    DecodeTuneRecInto(reinterpret_cast<const uint8_t*>(indexBytes.data()) +
-                          static_cast<size_t>(recNo - 1) * TuneRecSize,
-                      r);
+    const TTuneRec& r = FRecords[recNo - 1];
     bool inRange =
         r.Offset >= 0 && r.Length > 0 && static_cast<int64_t>(r.Offset) + r.Length <= FDataSize;
     bool usable = inRange && !FFinding.NotRecords;
@@ -340,7 +337,8 @@ std::string TMyDB::ReadIndex() {
     std::memcpy(out, block.data() + (offset - blockAt), static_cast<size_t>(length));
     return true;
   };
-  FFinding = CheckIndexFile(indexBytes, FDataSize, std::nullopt, readData);
+  // The check decodes the records into the memory list as it goes.
+  FFinding = CheckIndexFile(indexBytes, FDataSize, std::nullopt, readData, &FRecords);
   return indexBytes;
 }
 

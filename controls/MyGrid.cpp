@@ -2,6 +2,8 @@
 #include "MyGrid.h"
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -53,18 +55,37 @@ template <class T> int CompareValues(T a, T b) {
 // What one row sorts by.
 struct TSortKey {
   std::string_view Type, Category, Last, First, Title, Origin;
+  int32_t CategoryKey = 0, ArtistKey = 0; // whose names Category and Last, First are
   int32_t Seconds = 0, Size = 0;
   TDateTime DateStamp = 0, DateObtained = 0;
 };
 
-TSortKey MakeSortKey(const TShortRec& r) {
+// Only the texts the code compares are looked at: a title's texts lie apart from its row object,
+// and over a hundred thousand rows each one read costs.
+TSortKey MakeSortKey(const TShortRec& r, TSortCode code) {
   TSortKey k;
-  k.Type = SortText(r.FileType, FileTypeRoom);
-  k.Category = SortText(r.CategoryName, NameRoom);
-  k.Last = SortText(r.LastName, NameRoom);
-  k.First = SortText(r.FirstName, NameRoom);
-  k.Title = SortText(r.Title, TitleRoom);
-  k.Origin = SortText(r.Origin, OriginRoom);
+  switch (code) {
+  case TSortCode::Origin:
+    k.Origin = SortText(r.Origin, OriginRoom);
+    break;
+  case TSortCode::FileType:
+    k.Type = SortText(r.FileType, FileTypeRoom);
+    [[fallthrough]];
+  case TSortCode::Category:
+    k.Category = SortText(r.CategoryName, NameRoom);
+    [[fallthrough]];
+  case TSortCode::Artist:
+    k.Last = SortText(r.LastName, NameRoom);
+    k.First = SortText(r.FirstName, NameRoom);
+    [[fallthrough]];
+  case TSortCode::Title:
+    k.Title = SortText(r.Title, TitleRoom);
+    break;
+  default:
+    break;
+  }
+  k.CategoryKey = r.CategoryKey;
+  k.ArtistKey = r.ArtistKey;
   k.Seconds = r.Seconds;
   k.Size = r.Size;
   k.DateStamp = r.DateStamp;
@@ -128,7 +149,7 @@ bool ColumnSortCode(int colCount, int col, TSortCode& code) {
 }
 
 int CompareShortRecs(const TShortRec& a, const TShortRec& b, TSortCode code) {
-  return CompareSortKeys(MakeSortKey(a), MakeSortKey(b), code);
+  return CompareSortKeys(MakeSortKey(a, code), MakeSortKey(b, code), code);
 }
 
 namespace {
@@ -252,10 +273,15 @@ TTuneGridRows::TTuneGridRows() {
 
 void TTuneGridRows::SetRowCount(int value) {
   value = std::max(value, 2);
+  const bool fewer = RowCount() > value;
   while (RowCount() > value)
     FRows.pop_back();
-  while (RowCount() < value)
+  FRows.reserve(static_cast<size_t>(value));
+  while (RowCount() < value) {
     FRows.push_back({{}, nullptr});
+    FOutOfPlace += RowCount() > 1; // the header row has no place in the order
+  }
+  if (fewer) RowsDropped();
 }
 
 void TTuneGridRows::SetColCount(int value) {
@@ -305,6 +331,40 @@ void TTuneGridRows::SetColumnHeaders(const TStringList* headers) {
 
 void TTuneGridRows::InsertEmptyRow(int row) {
   FRows.insert(FRows.begin() + row, TGridRow{{}, nullptr});
+  ++FOutOfPlace;
+}
+
+void TTuneGridRows::MarkOutOfPlace(int row) {
+  if (row < 1 || FRows[row].OutOfPlace) return;
+  FRows[row].OutOfPlace = true;
+  ++FOutOfPlace;
+}
+
+void TTuneGridRows::RowsDropped() {
+  FTotalsKnown = false;
+  FOutOfPlace = 0;
+  for (size_t r = 1; r < FRows.size(); ++r)
+    FOutOfPlace += FRows[r].OutOfPlace;
+}
+
+int TTuneGridRows::RowOfObject(const TShortRec* obj) const {
+  for (int r = 1; r < RowCount(); ++r)
+    if (FRows[r].Obj.get() == obj) return r;
+  return -1;
+}
+
+void TTuneGridRows::AddToTotals(const TShortRec* obj, int sign) const {
+  if (!obj || !FTotalsKnown) return;
+  FTotals.Count += sign;
+  // -1: a duration or size not known, which adds nothing.
+  FTotals.Seconds += sign * static_cast<int64_t>(std::max(0, obj->Seconds));
+  FTotals.Bytes += sign * static_cast<int64_t>(std::max(0, obj->Size));
+}
+
+void TTuneGridRows::SetObject(int row, std::unique_ptr<TShortRec> obj) {
+  AddToTotals(FRows[row].Obj.get(), -1);
+  AddToTotals(obj.get(), +1);
+  FRows[row].Obj = std::move(obj);
 }
 
 void TTuneGridRows::EnsureOneDataRow() {
@@ -323,7 +383,7 @@ void TTuneGridRows::SetRowSelected(int row, bool flag) {
   TShortRec* obj = Objects(row);
   if (!obj) {
     if (!SelectEmptyRows) return;
-    FRows[row].Obj = std::make_unique<TShortRec>();
+    SetObject(row, std::make_unique<TShortRec>());
     obj = FRows[row].Obj.get();
   }
   if (obj->Selected == flag) return;
@@ -479,7 +539,8 @@ void TTuneGridRows::SetTuneRow(const TTuneRec& rec, int row) {
   auto obj = RowObjectOf(rec);
   obj->AlbumKey = -1;
   obj->DateStamp = rec.DateStamp;
-  FRows[row].Obj = std::move(obj);
+  SetObject(row, std::move(obj));
+  MarkOutOfPlace(row);
   FillRowCells(row);
 }
 
@@ -488,7 +549,8 @@ void TTuneGridRows::SetAlbumRow(const TTuneRec& rec, int row) {
   auto obj = RowObjectOf(rec);
   obj->AlbumKey = rec.AlbumKey;
   obj->Crc = rec.Crc;
-  FRows[row].Obj = std::move(obj);
+  SetObject(row, std::move(obj));
+  MarkOutOfPlace(row);
   FillRowCells(row);
 }
 
@@ -588,15 +650,17 @@ int TTuneGridRows::AppendAlbumRow(const TTuneRec& rec) {
 void TTuneGridRows::InsertAlbumRows(const std::vector<TTuneRec>& recs, int row, bool select) {
   if (recs.empty()) return;
   // An empty grid's placeholder row gives way to the titles.
-  if (RowCount() == 2 && !FRows[1].Obj) FRows.pop_back();
+  if (RowCount() == 2 && !FRows[1].Obj) {
+    FRows.pop_back();
+    RowsDropped();
+  }
   row = std::clamp(row, 1, RowCount());
   for (size_t i = 0; i < recs.size(); ++i) {
     InsertEmptyRow(row + static_cast<int>(i));
     SetAlbumRow(recs[i], row + static_cast<int>(i));
     if (select) FRows[row + i].Obj->Selected = true;
   }
-  for (size_t i = 0; i < recs.size(); ++i)
-    FitColumnsToRow(row + static_cast<int>(i));
+  FitColumnsToRows(row, row + static_cast<int>(recs.size()) - 1);
   SaveSelection();
   RowsChanged();
 }
@@ -606,10 +670,11 @@ void TTuneGridRows::AppendRowsFrom(const TTuneGridRows& other, int32_t albumKey)
   for (int r = 1; r < other.RowCount(); ++r) {
     if (!other.FRows[r].Obj) continue;
     if (FRows.back().Obj) InsertEmptyRow(RowCount());
-    auto& target = FRows.back();
-    target.Cells = other.FRows[r].Cells;
-    target.Obj = std::make_unique<TShortRec>(*other.FRows[r].Obj);
-    target.Obj->AlbumKey = albumKey;
+    auto copy = std::make_unique<TShortRec>(*other.FRows[r].Obj);
+    copy->AlbumKey = albumKey;
+    FRows.back().Cells = other.FRows[r].Cells;
+    SetObject(RowCount() - 1, std::move(copy));
+    MarkOutOfPlace(RowCount() - 1);
   }
   RowsChanged();
 }
@@ -625,8 +690,10 @@ void TTuneGridRows::AddTuneRow(const TTuneRec& rec, bool resort) {
   } else {
     InsertEmptyRow(RowCount());
     SetTuneRow(rec, RowCount() - 1);
+    const TShortRec* added = FRows.back().Obj.get();
     SortByColumn(FSortColumn);
-    int row = FindKeyRow(rec.MasterKey);
+    // The added title's row: in these grids each title has one.
+    int row = RowOfObject(added);
     if (row < 1) return;
     FitColumnsToRow(row);
     // Never the header row as the top row.
@@ -655,15 +722,21 @@ void TTuneGridRows::UpdateTuneRow(const TTuneRec& rec, bool resort) {
   // The other rows are in order: the changed one goes before the first row that sorts after it.
   TGridRow moved = std::move(FRows[row]);
   FRows.erase(FRows.begin() + row);
-  TSortKey key = MakeSortKey(*moved.Obj);
+  --FOutOfPlace; // the changed row was marked by the rewrite
   int place = RowCount();
-  for (int r = 1; r < RowCount(); ++r) {
-    const TShortRec& other = FRows[r].Obj ? *FRows[r].Obj : EmptyRec();
-    if (CompareSortKeys(MakeSortKey(other), key, FSortCode) > 0) {
-      place = r;
-      break;
+  if (FOrderKnown && FOutOfPlace == 0) {
+    place = PlaceFor(*moved.Obj, 1);
+  } else {
+    TSortKey key = MakeSortKey(*moved.Obj, FSortCode);
+    for (int r = 1; r < RowCount(); ++r) {
+      const TShortRec& other = FRows[r].Obj ? *FRows[r].Obj : EmptyRec();
+      if (CompareSortKeys(MakeSortKey(other, FSortCode), key, FSortCode) > 0) {
+        place = r;
+        break;
+      }
     }
   }
+  moved.OutOfPlace = false;
   FRows.insert(FRows.begin() + place, std::move(moved));
   ClearSelection();
   SetRowSelected(place, true);
@@ -707,6 +780,8 @@ int TTuneGridRows::FindKeyRow(int32_t key) const {
 
 void TTuneGridRows::RemoveRow(int row) {
   if (row < 1 || row >= RowCount()) return;
+  AddToTotals(FRows[row].Obj.get(), -1);
+  FOutOfPlace -= FRows[row].OutOfPlace;
   FRows.erase(FRows.begin() + row);
   // Saved row numbers would now point at the titles that moved up.
   FSavedSelection.Clear();
@@ -718,7 +793,7 @@ void TTuneGridRows::RemoveTuneRow(int32_t key) {
   int row = FindKeyRow(key);
   if (row < 1) return;
   if (RowCount() == 2) {
-    FRows[1].Obj.reset();
+    SetObject(1, nullptr);
     FRows[1].Cells.clear();
     RowsChanged();
   } else {
@@ -739,6 +814,7 @@ void TTuneGridRows::RemoveTuneRows(const TStringList& keys, TRowProgress* progre
   };
   FRows.erase(std::remove_if(FRows.begin() + 1, FRows.end(), gone), FRows.end());
   if (FRows.size() != before) {
+    RowsDropped();
     FSavedSelection.Clear(); // saved row numbers would name other titles now
     EnsureOneDataRow();
     RowsChanged();
@@ -753,7 +829,10 @@ int TTuneGridRows::DeleteKeyRows(TStringList& keys) {
   auto gone = [&](const TGridRow& row) { return row.Obj && set.count(row.Obj->MasterKey) > 0; };
   FRows.erase(std::remove_if(FRows.begin() + 1, FRows.end(), gone), FRows.end());
   int deleted = static_cast<int>(before - FRows.size());
-  if (deleted > 0) FSavedSelection.Clear(); // saved row numbers would name other titles now
+  if (deleted > 0) {
+    RowsDropped();
+    FSavedSelection.Clear(); // saved row numbers would name other titles now
+  }
   EnsureOneDataRow();
   RowsChanged();
   return deleted;
@@ -789,6 +868,7 @@ void TTuneGridRows::MoveToCategory(int32_t oldKey, int32_t newKey, const std::st
     if (!obj || obj->CategoryKey != oldKey) continue;
     obj->CategoryName = cut;
     obj->CategoryKey = newKey;
+    MarkOutOfPlace(r);
     if (!FRows[r].Cells.empty() && FColCount >= 9) FRows[r].Cells[0] = cut.empty() ? " " : cut;
   }
   if (progress) progress->Finish();
@@ -812,6 +892,8 @@ void TTuneGridRows::DropSelectionAt(int dropRow) {
     }
   }
   FRows.resize(1);
+  // Rows the user put in an order of his own: no sort order holds any more.
+  FOrderKnown = false;
   for (int i = 0; i < place; ++i)
     FRows.push_back(std::move(staying[i]));
   for (auto& row : moving)
@@ -831,27 +913,26 @@ void TTuneGridRows::DropSelectionAt(int dropRow) {
 
 // --- totals --------------------------------------------------------------------------------------
 
-int64_t TTuneGridRows::SumOf(int32_t TShortRec::*field) const {
-  int64_t sum = 0;
-  if (!Objects(1)) return 0;
-  for (int r = 1; r < RowCount(); ++r)
-    if (FRows[r].Obj) sum += std::max(0, FRows[r].Obj.get()->*field); // -1: unknown, adds nothing
-  return sum;
+const TTuneGridRows::TTotals& TTuneGridRows::Totals() const {
+  if (!FTotalsKnown) {
+    FTotals = TTotals{};
+    FTotalsKnown = true;
+    for (int r = 1; r < RowCount(); ++r)
+      AddToTotals(FRows[r].Obj.get(), +1);
+  }
+  return FTotals;
 }
 
 int64_t TTuneGridRows::TotalSeconds() const {
-  return SumOf(&TShortRec::Seconds);
+  return Objects(1) ? Totals().Seconds : 0;
 }
 
 int64_t TTuneGridRows::TotalBytes() const {
-  return SumOf(&TShortRec::Size);
+  return Objects(1) ? Totals().Bytes : 0;
 }
 
 int TTuneGridRows::TuneCount() const {
-  int n = 0;
-  for (int r = 1; r < RowCount(); ++r)
-    n += FRows[r].Obj != nullptr;
-  return n;
+  return Totals().Count;
 }
 
 // --- sorting -------------------------------------------------------------------------------------
@@ -883,14 +964,29 @@ struct TFoldedEqual {
 };
 
 std::vector<uint32_t> FoldedRanks(const std::vector<TSortKey>& keys,
-                                  std::string_view TSortKey::*field) {
+                                  std::string_view TSortKey::*field, int32_t TSortKey::*owner) {
   std::unordered_map<std::string_view, uint32_t, TFoldedHash, TFoldedEqual> slots;
   std::vector<uint32_t> slot(keys.size());
   std::vector<std::string_view> distinct;
+  // The rows of one category or artist nearly always carry its one name: the name last met with
+  // each key is tried first, byte for byte, before the name is looked up.
+  struct TRecent {
+    int32_t Owner = INT_MIN;
+    std::string_view Text;
+    uint32_t Slot = 0;
+  };
+  std::vector<TRecent> recent(1024);
   for (size_t i = 0; i < keys.size(); ++i) {
-    auto [at, fresh] = slots.try_emplace(keys[i].*field, static_cast<uint32_t>(distinct.size()));
-    if (fresh) distinct.push_back(keys[i].*field);
+    const std::string_view text = keys[i].*field;
+    TRecent& seen = recent[static_cast<uint32_t>(keys[i].*owner) % recent.size()];
+    if (seen.Owner == keys[i].*owner && seen.Text == text) {
+      slot[i] = seen.Slot;
+      continue;
+    }
+    auto [at, fresh] = slots.try_emplace(text, static_cast<uint32_t>(distinct.size()));
+    if (fresh) distinct.push_back(text);
     slot[i] = at->second;
+    seen = {keys[i].*owner, text, at->second};
   }
   std::vector<uint32_t> order(distinct.size());
   for (uint32_t k = 0; k < order.size(); ++k)
@@ -910,7 +1006,10 @@ std::vector<uint32_t> FoldedRanks(const std::vector<TSortKey>& keys,
 void LeadingWords(const std::vector<TSortKey>& keys, TSortCode code,
                   std::vector<std::array<uint64_t, 4>>& lead) {
   lead.assign(keys.size(), {0, 0, 0, 0});
-  auto ranks = [&](std::string_view TSortKey::*field) { return FoldedRanks(keys, field); };
+  auto ranks = [&](std::string_view TSortKey::*field) {
+    return FoldedRanks(
+        keys, field, field == &TSortKey::Category ? &TSortKey::CategoryKey : &TSortKey::ArtistKey);
+  };
   // The rest of the four words: as many of the text's first bytes as they hold.
   auto text = [&](std::string_view TSortKey::*field, size_t word) {
     for (size_t i = 0; i < keys.size(); ++i)
@@ -964,7 +1063,7 @@ void TTuneGridRows::SortRowsByCode(TSortCode code) {
   std::vector<TSortKey> keys;
   keys.reserve(static_cast<size_t>(rows));
   for (int r = 1; r <= rows; ++r)
-    keys.push_back(MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec()));
+    keys.push_back(MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec(), code));
   std::vector<std::array<uint64_t, 4>> lead;
   LeadingWords(keys, code, lead);
   std::vector<TEntry> entries(static_cast<size_t>(rows));
@@ -979,30 +1078,165 @@ void TTuneGridRows::SortRowsByCode(TSortCode code) {
   std::vector<TGridRow> sorted;
   sorted.reserve(FRows.size());
   sorted.push_back(std::move(FRows[0]));
-  for (auto& e : entries)
+  for (auto& e : entries) {
     sorted.push_back(std::move(FRows[e.Row]));
+    sorted.back().OutOfPlace = false;
+  }
   FRows = std::move(sorted);
+  FOutOfPlace = 0;
+  FOrderKnown = true;
+}
+
+int TTuneGridRows::PlaceFor(const TShortRec& obj, int from) const {
+  const TSortKey key = MakeSortKey(obj, FSortCode);
+  int low = from, high = RowCount();
+  while (low < high) {
+    int middle = low + (high - low) / 2;
+    const TShortRec& other = FRows[middle].Obj ? *FRows[middle].Obj : EmptyRec();
+    if (CompareSortKeys(MakeSortKey(other, FSortCode), key, FSortCode) > 0)
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  return low;
+}
+
+void TTuneGridRows::PlaceRowsOutOfPlace() {
+  // The rows in order stay as they are, closed up; the others are sorted among themselves.
+  std::vector<TGridRow> moving;
+  moving.reserve(static_cast<size_t>(FOutOfPlace));
+  if (FOutOfPlace <= FewRows) {
+    // Taken out one by one, from the end, where new rows are: the rest need not move.
+    for (size_t r = FRows.size() - 1; r >= 1; --r)
+      if (FRows[r].OutOfPlace) {
+        moving.push_back(std::move(FRows[r]));
+        FRows.erase(FRows.begin() + static_cast<std::ptrdiff_t>(r));
+      }
+  } else {
+    size_t kept = 1;
+    for (size_t r = 1; r < FRows.size(); ++r) {
+      if (FRows[r].OutOfPlace)
+        moving.push_back(std::move(FRows[r]));
+      else if (kept != r)
+        FRows[kept++] = std::move(FRows[r]);
+      else
+        ++kept;
+    }
+    FRows.resize(kept);
+  }
+  std::vector<TSortKey> keys;
+  keys.reserve(moving.size());
+  for (const TGridRow& row : moving)
+    keys.push_back(MakeSortKey(row.Obj ? *row.Obj : EmptyRec(), FSortCode));
+  std::vector<size_t> order(moving.size());
+  for (size_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](size_t a, size_t b) { return CompareSortKeys(keys[a], keys[b], FSortCode) < 0; });
+  // Each goes after the rows in order that do not sort after it; in their sorted order the places
+  // never go back, so the search starts where the last one ended.
+  std::vector<int> places(order.size());
+  int from = 1;
+  for (size_t i = 0; i < order.size(); ++i) {
+    const TGridRow& row = moving[order[i]];
+    from = places[i] = PlaceFor(row.Obj ? *row.Obj : EmptyRec(), from);
+  }
+  FOutOfPlace = 0;
+  if (order.size() <= FewRows) {
+    // Inserted from the last place up, so the places found stay right.
+    for (size_t i = order.size(); i-- > 0;) {
+      moving[order[i]].OutOfPlace = false;
+      FRows.insert(FRows.begin() + places[i], std::move(moving[order[i]]));
+    }
+    return;
+  }
+  std::vector<TGridRow> merged;
+  merged.reserve(FRows.size() + moving.size() + FRows.size() / 8);
+  merged.push_back(std::move(FRows[0]));
+  size_t next = 1;
+  for (size_t i = 0; i < order.size(); ++i) {
+    for (; next < static_cast<size_t>(places[i]); ++next)
+      merged.push_back(std::move(FRows[next]));
+    merged.push_back(std::move(moving[order[i]]));
+    merged.back().OutOfPlace = false;
+  }
+  for (; next < FRows.size(); ++next)
+    merged.push_back(std::move(FRows[next]));
+  FRows = std::move(merged);
+}
+
+std::vector<int32_t> TTuneGridRows::KeysInRowOrder() const {
+  std::vector<int32_t> keys;
+  keys.reserve(FRows.size());
+  for (size_t r = 1; r < FRows.size(); ++r)
+    if (FRows[r].Obj) keys.push_back(FRows[r].Obj->MasterKey);
+  return keys;
+}
+
+bool TTuneGridRows::TakeOrder(const TTitleRanks& ranks, TSortCode code) {
+  // Rows of titles the ranks do not know go last, in the order they had.
+  std::vector<std::pair<int64_t, int>> places;
+  places.reserve(FRows.size() - 1);
+  for (int r = 1; r < RowCount(); ++r) {
+    const int rank = FRows[r].Obj ? ranks.Of(FRows[r].Obj->MasterKey) : -1;
+    places.push_back({rank >= 0 ? rank : static_cast<int64_t>(INT_MAX) + r, r});
+  }
+  std::sort(places.begin(), places.end());
+  std::vector<TGridRow> ordered;
+  ordered.reserve(FRows.size());
+  ordered.push_back(std::move(FRows[0]));
+  for (const auto& place : places)
+    ordered.push_back(std::move(FRows[static_cast<size_t>(place.second)]));
+  FRows = std::move(ordered);
+  TSortKey before = MakeSortKey(FRows[1].Obj ? *FRows[1].Obj : EmptyRec(), code);
+  for (size_t r = 2; r < FRows.size(); ++r) {
+    TSortKey key = MakeSortKey(FRows[r].Obj ? *FRows[r].Obj : EmptyRec(), code);
+    if (CompareSortKeys(before, key, code) > 0) return false;
+    before = key;
+  }
+  for (TGridRow& row : FRows)
+    row.OutOfPlace = false;
+  FOutOfPlace = 0;
+  return true;
 }
 
 void TTuneGridRows::SortByColumn(int col) {
+  SortByColumnWith(col, nullptr);
+}
+
+void TTuneGridRows::SortByColumnInOrder(int col, const TTitleRanks& ranks) {
+  SortByColumnWith(col, &ranks);
+}
+
+void TTuneGridRows::SortByColumnWith(int col, const TTitleRanks* ranks) {
   if (!CanSort || !Objects(1) || RowCount() < 3) return;
-  int focusedKey = 0, distance = 0;
-  bool focused = false;
+  int distance = 0;
+  const TShortRec* focused = nullptr;
   int row = Row();
   if (row >= TopRow() && row < TopRow() + VisibleRowCount() && Objects(row)) {
-    focused = true;
-    focusedKey = Objects(row)->MasterKey;
+    focused = Objects(row);
     distance = row - TopRow();
   }
-  ColumnSortCode(FColCount, col, FSortCode);
+  TSortCode code = FSortCode;
+  ColumnSortCode(FColCount, col, code);
+  // The same order again: only the rows a change put out of order move, unless they are so many
+  // that sorting them all costs less.
+  bool inOrder = FOrderKnown && code == FSortCode && FOutOfPlace <= (RowCount() - 1) / 4;
+  FSortCode = code;
   FPrevSortColumn = FSortColumn;
   FSortColumn = col;
-  SetBusyCursor(true);
   BeginUpdate();
-  SortRowsByCode(FSortCode);
-  SetBusyCursor(false);
+  if (ranks) inOrder = FOrderKnown = TakeOrder(*ranks, code);
+  if (!inOrder) {
+    SetBusyCursor(true);
+    SortRowsByCode(FSortCode);
+    SetBusyCursor(false);
+  } else if (FOutOfPlace > 0) {
+    PlaceRowsOutOfPlace();
+  }
   if (focused) {
-    int newRow = FindKeyRow(focusedKey);
+    // The row of the focused title's master key: in these grids each title has one row.
+    int newRow = focused == Objects(row) ? row : RowOfObject(focused);
     if (newRow >= 1) {
       SetRow(newRow);
       SetRowSelected(newRow, true);
@@ -1011,4 +1245,147 @@ void TTuneGridRows::SortByColumn(int col) {
   }
   EndUpdate();
   RowsChanged();
+}
+
+// --- measuring -----------------------------------------------------------------------------------
+
+namespace {
+
+// Widths of the cell texts from a table of character widths, without making the texts: a
+// column's widest text is found among a hundred thousand rows this way.
+class TCellEstimates {
+public:
+  explicit TCellEstimates(const int* widths) : FWidths(widths) {}
+
+  int Text(std::string_view text) const {
+    int w = 0;
+    for (unsigned char c : text)
+      w += FWidths[c];
+    return w;
+  }
+
+  // The digits, thousands separators, sign and padding of SizeCellText.
+  int Size(int32_t size) const {
+    int64_t magnitude = size < 0 ? -static_cast<int64_t>(size) : size;
+    int digits = 0, w = 0;
+    do {
+      w += FWidths['0' + static_cast<int>(magnitude % 10)];
+      magnitude /= 10;
+      ++digits;
+    } while (magnitude > 0);
+    const std::string& sep = CellLocale().Thousands;
+    const int seps = (digits - 1) / 3;
+    w += seps * Text(sep);
+    int length = digits + seps * static_cast<int>(sep.size());
+    if (size < 0) {
+      w += FWidths['-'];
+      ++length;
+    }
+    if (length < 8) w += (8 - length) * FWidths[' '];
+    return w;
+  }
+
+  // A date's text is its day's short date, then a blank and the time unless it is midnight. Every
+  // part of the time picture shows one of hour, minute and second, so the time's width is the
+  // sum of what each shows.
+  int DateTime(TDateTime value) {
+    // No date a calendar holds (a damaged record): measured as it shows.
+    if (!(std::fabs(value) < 1e7)) return Text(DateTimeCellText(value));
+    // The time of day as DecodeTime finds it, in 32-bit steps: there are a hundred thousand.
+    const int ms = std::min(
+        static_cast<int>(std::lround(std::fabs(value - std::trunc(value)) * 86400000.0)), 86399999);
+    const int hour = ms / 3600000, minute = ms / 60000 % 60, second = ms / 1000 % 60;
+    const int64_t day = static_cast<int64_t>(std::floor(value));
+    if (day != FLastDay) {
+      auto at = FDays.find(day);
+      if (at == FDays.end())
+        at = FDays.emplace(day, Text(DateTimeCellText(static_cast<TDateTime>(day)))).first;
+      FLastDay = day;
+      FLastDayWidth = at->second;
+    }
+    if (hour == 0 && minute == 0 && second == 0) return FLastDayWidth;
+    if (!FTimeParts) MeasureTimeParts();
+    return FLastDayWidth + FWidths[' '] + FHours[hour] + FMinutes[minute] + FSeconds[second] -
+           2 * FMidnight;
+  }
+
+private:
+  void MeasureTimeParts() {
+    FTimeParts = true;
+    FMidnight = Text(TimeText(0, 0, 0));
+    for (int h = 0; h < 24; ++h)
+      FHours[h] = Text(TimeText(h, 0, 0));
+    for (int m = 0; m < 60; ++m) {
+      FMinutes[m] = Text(TimeText(0, m, 0));
+      FSeconds[m] = Text(TimeText(0, 0, m));
+    }
+  }
+
+  const int* FWidths;
+  std::unordered_map<int64_t, int> FDays;
+  int64_t FLastDay = INT64_MIN;
+  int FLastDayWidth = 0;
+  bool FTimeParts = false;
+  int FMidnight = 0, FHours[24] = {}, FMinutes[60] = {}, FSeconds[60] = {};
+};
+
+} // namespace
+
+void TTuneGridRows::EstimateColumns(const int* charWidths,
+                                    std::vector<std::vector<int>>& estimates) const {
+  estimates.assign(static_cast<size_t>(FColCount), std::vector<int>(FRows.size(), 0));
+  TCellEstimates measure(charWidths);
+  // Which field of the row object each column shows, as CellText lays the columns out.
+  std::vector<int> fields(static_cast<size_t>(FColCount));
+  for (int col = 0; col < FColCount; ++col)
+    fields[static_cast<size_t>(col)] = FColCount == 3  ? (col == 2 ? 3 : col + 1)
+                                       : FColCount < 9 ? col + 1
+                                                       : col;
+  // Row by row, all columns at once: each row object is fetched once.
+  for (size_t r = 0; r < FRows.size(); ++r) {
+    const TGridRow& row = FRows[r];
+    if (!row.Cells.empty()) {
+      for (size_t col = 0; col < estimates.size(); ++col)
+        estimates[col][r] = measure.Text(row.Cells[col]);
+      continue;
+    }
+    if (!row.Obj) continue;
+    const TShortRec& o = *row.Obj;
+    for (size_t col = 0; col < estimates.size(); ++col) {
+      int w = 0;
+      switch (fields[col]) {
+      case 0:
+        // An empty first cell shows a blank.
+        w = o.CategoryName.empty() && col == 0 ? charWidths[' '] : measure.Text(o.CategoryName);
+        break;
+      case 1:
+        w = o.FullName.empty() && col == 0 ? charWidths[' '] : measure.Text(o.FullName);
+        break;
+      case 2:
+        w = measure.Text(o.Title);
+        break;
+      case 3:
+        w = measure.Text(o.TimeText);
+        break;
+      case 4:
+        w = measure.Text(o.FileType);
+        break;
+      case 5:
+        w = measure.Size(o.Size);
+        break;
+      case 6:
+        w = measure.DateTime(o.DateStamp);
+        break;
+      case 7:
+        w = measure.Text(o.Origin);
+        break;
+      case 8:
+        w = measure.DateTime(o.DateObtained);
+        break;
+      default:
+        break;
+      }
+      estimates[col][r] = w;
+    }
+  }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 #include "Classes.h"
 #include "SysUtils.h"
+#include "CatalogueViews.h"
 #include "TuneRecords.h"
 
 // The row object: what a grid row knows of its title.
@@ -149,7 +150,7 @@ public:
   // the last row); they stay selected. No key is lost or doubled wherever the drop lands.
   void DropSelectionAt(int dropRow);
 
-  // --- totals
+  // --- totals, kept up to date as rows come and go
   int64_t TotalSeconds() const;
   int64_t TotalBytes() const;
   int TuneCount() const;
@@ -157,8 +158,23 @@ public:
   // --- sorting
   int SortColumn() const { return FSortColumn; }
   TSortCode SortCode() const { return FSortCode; }
+  // Sorting again by the same code moves only the rows a change put out of order (added, filled
+  // or rewritten since the last sort); the other rows keep their order.
   void SortByColumn(int col);
   void Resort() { SortByColumn(FSortColumn); }
+  // SortByColumn, but first the rows take the order the ranks give their titles: when that order
+  // holds for the column, nothing more is sorted.
+  void SortByColumnInOrder(int col, const TTitleRanks& ranks);
+  // Master keys of the rows that carry a title, in row order.
+  std::vector<int32_t> KeysInRowOrder() const;
+  // Rows added, filled or rewritten since the grid was last in order.
+  int RowsOutOfPlace() const { return FOrderKnown ? FOutOfPlace : RowCount() - 1; }
+
+  // --- measuring
+  // What each row's text in each column would measure, without making the texts: the sum of its
+  // characters' widths from a table of 256. A list per column of one entry per row, the header
+  // row included.
+  void EstimateColumns(const int* charWidths, std::vector<std::vector<int>>& estimates) const;
 
   // --- view state; the drawn grid overrides these with its own scroll state
   virtual int Row() const { return FRow; }
@@ -172,8 +188,12 @@ protected:
   // A row's look changed (repaint it); all rows changed.
   virtual void RowChanged(int /*row*/) {}
   virtual void RowsChanged() {}
-  // Widen columns to the texts of a row (needs the font).
+  // Widen columns to the texts of a row, or of the rows first to last (needs the font).
   virtual void FitColumnsToRow(int /*row*/) {}
+  virtual void FitColumnsToRows(int first, int last) {
+    for (int row = first; row <= last; ++row)
+      FitColumnsToRow(row);
+  }
   // Between BeginUpdate and EndUpdate: a bulk fill, which fits the columns once at its end.
   virtual bool Updating() const { return false; }
   virtual void BeginUpdate() {}
@@ -183,18 +203,46 @@ protected:
   void ScrollRowIntoView(int row);
 
 private:
-  int64_t SumOf(int32_t TShortRec::*field) const;
   struct TGridRow {
     std::vector<std::string> Cells;
     std::unique_ptr<TShortRec> Obj;
+    // Filled or changed since the grid was last in order: its place is not known.
+    bool OutOfPlace = true;
+  };
+  struct TTotals {
+    int Count = 0;
+    int64_t Seconds = 0, Bytes = 0;
   };
   void FillRowCells(int row);
   std::string CellText(const TShortRec& r, int col) const;
   void EnsureOneDataRow();
   void InsertEmptyRow(int row);
+  // A row object comes or goes: the totals follow it.
+  void SetObject(int row, std::unique_ptr<TShortRec> obj);
+  void AddToTotals(const TShortRec* obj, int sign) const;
+  const TTotals& Totals() const;
+  // Rows were taken out in bulk: the rows out of place are counted again now, the totals when
+  // next asked for.
+  void RowsDropped();
+  void MarkOutOfPlace(int row);
+  int RowOfObject(const TShortRec* obj) const;
   void SortRowsByCode(TSortCode code);
+  void SortByColumnWith(int col, const TTitleRanks* ranks);
+  // Puts the rows in the ranks' order; answers whether that is the sort code's order.
+  bool TakeOrder(const TTitleRanks& ranks, TSortCode code);
+  // Puts the rows out of place where the sort code wants them, keeping the others' order.
+  void PlaceRowsOutOfPlace();
+  // The first row from `from` on that sorts after obj, among rows in order.
+  int PlaceFor(const TShortRec& obj, int from) const;
+  // So few rows out of place move one by one; more are merged in one pass.
+  static constexpr int FewRows = 16;
 
   std::vector<TGridRow> FRows;
+  // The rows not out of place are in order by FSortCode; FOutOfPlace counts the others.
+  bool FOrderKnown = false;
+  int FOutOfPlace = 0;
+  mutable TTotals FTotals;
+  mutable bool FTotalsKnown = true;
   int FColCount = 5;
   int FSortColumn = 0;
   int FPrevSortColumn = 0;

@@ -208,13 +208,6 @@ public:
     FHasWidths = kept->Known;
     std::copy(std::begin(kept->Widths), std::end(kept->Widths), std::begin(FWidths));
   }
-  int Estimate(const std::string& text) const {
-    if (!FHasWidths) return 0;
-    int w = 0;
-    for (unsigned char c : text)
-      w += FWidths[c];
-    return w;
-  }
   int Exact(const std::string& text) {
     if (FKept) {
       auto at = FKept->Texts.find(text);
@@ -225,22 +218,55 @@ public:
     if (FKept && FKept->Texts.size() < KeptTexts) FKept->Texts.emplace(text, s.cx);
     return s.cx;
   }
-  // The widest of some texts, exactly.
-  int Widest(const std::vector<std::string>& texts) {
-    std::vector<int> estimates(texts.size());
-    int top = 0;
-    for (size_t i = 0; i < texts.size(); ++i)
-      top = std::max(top, estimates[i] = Estimate(texts[i]));
-    // Room for fonts whose measure differs a little from the sum (hinting, overhangs).
-    const int margin = top / 8 + 8;
-    int widest = 0;
+  // The character widths, for the grid's estimates of its texts; none when they are not known.
+  const int* CharWidths() const { return FHasWidths ? FWidths : nullptr; }
+
+  // The widest text of a grid's column, exactly, given the estimates of its texts (none when the
+  // character widths are not known). Only the widest few texts are made and measured.
+  int Widest(const TMyStringGrid& grid, int col, const std::vector<int>& estimates) {
+    const int rows = grid.RowCount();
+    std::vector<int> order(static_cast<size_t>(rows));
+    for (int r = 0; r < rows; ++r)
+      order[static_cast<size_t>(r)] = r;
     std::unordered_map<std::string, int> measured;
-    for (size_t i = 0; i < texts.size(); ++i) {
-      if (FHasWidths && estimates[i] + margin < top) continue;
-      auto at = measured.find(texts[i]);
-      if (at == measured.end()) at = measured.emplace(texts[i], Exact(texts[i])).first;
-      widest = std::max(widest, at->second);
+    auto measure = [&](int row) {
+      std::string text = grid.Cells(col, row);
+      auto at = measured.find(text);
+      if (at == measured.end()) at = measured.emplace(text, Exact(text)).first;
+      return at->second;
+    };
+    int widest = 0;
+    if (estimates.size() != static_cast<size_t>(rows)) {
+      for (int r = 0; r < rows; ++r)
+        widest = std::max(widest, measure(r));
+      return widest;
     }
+    // The widest estimates first. Where each of them measures its estimate plus one same amount
+    // (the font adds nothing of its own between characters), the widest estimate is the widest
+    // text.
+    const size_t sample = std::min<size_t>(order.size(), 64);
+    auto wider = [&](int a, int b) {
+      return estimates[static_cast<size_t>(a)] > estimates[static_cast<size_t>(b)];
+    };
+    std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(sample),
+                      order.end(), wider);
+    bool steady = true;
+    int offset = 0;
+    for (size_t i = 0; i < sample; ++i) {
+      const int row = order[i];
+      const int exact = measure(row);
+      const int difference = exact - estimates[static_cast<size_t>(row)];
+      if (i == 0) offset = difference;
+      steady = steady && difference == offset;
+      widest = std::max(widest, exact);
+    }
+    if (steady) return widest;
+    // Otherwise every text near the widest estimate is measured: room for fonts whose measure
+    // differs a little from the sum (hinting, overhangs).
+    const int top = sample > 0 ? estimates[static_cast<size_t>(order[0])] : 0;
+    const int margin = top / 8 + 8;
+    for (int r = 0; r < rows; ++r)
+      if (estimates[static_cast<size_t>(r)] + margin >= top) widest = std::max(widest, measure(r));
     return widest;
   }
 
@@ -253,13 +279,16 @@ private:
   bool FHasWidths = false;
 };
 
-// A column as wide as its widest text, measured in one font selected once for all columns.
-void FitColumnWith(TMyStringGrid& grid, int col, TTextMeasure& measure) {
-  std::vector<std::string> texts;
-  texts.reserve(static_cast<size_t>(grid.RowCount()));
-  for (int r = 0; r < grid.RowCount(); ++r)
-    texts.push_back(grid.Cells(col, r));
-  grid.SetColWidths(col, measure.Widest(texts) + 6);
+// Columns as wide as their widest texts, measured in one font selected once for all columns.
+void FitColumnsWith(TMyStringGrid& grid, int first, int last, TTextMeasure& measure) {
+  std::vector<std::vector<int>> estimates;
+  if (measure.CharWidths()) grid.EstimateColumns(measure.CharWidths(), estimates);
+  static const std::vector<int> none;
+  for (int col = first; col <= last; ++col)
+    grid.SetColWidths(
+        col,
+        measure.Widest(grid, col, estimates.empty() ? none : estimates[static_cast<size_t>(col)]) +
+            6);
 }
 
 } // namespace
@@ -267,14 +296,22 @@ void FitColumnWith(TMyStringGrid& grid, int col, TTextMeasure& measure) {
 void TMyStringGrid::FitColumn(int col) {
   if (col < 0 || col >= ColCount()) return;
   TTextMeasure measure(*this, HandleAllocated() ? &Canvas() : nullptr);
-  FitColumnWith(*this, col, measure);
+  FitColumnsWith(*this, col, col, measure);
 }
 
 void TMyStringGrid::FitColumnsToRow(int row) {
-  if (row < 0 || row >= RowCount()) return;
+  FitColumnsToRows(row, row);
+}
+
+void TMyStringGrid::FitColumnsToRows(int first, int last) {
+  first = std::max(first, 0);
+  last = std::min(last, RowCount() - 1);
+  if (first > last) return;
   TTextMeasure measure(*this, HandleAllocated() ? &Canvas() : nullptr);
   for (int c = 0; c < ColCount(); ++c) {
-    int width = measure.Exact(Cells(c, row)) + 6;
+    int width = 0;
+    for (int row = first; row <= last; ++row)
+      width = std::max(width, measure.Exact(Cells(c, row)) + 6);
     if (width > ColWidths(c)) SetColWidths(c, width);
   }
   BringLastColumnIntoView();
@@ -282,8 +319,7 @@ void TMyStringGrid::FitColumnsToRow(int row) {
 
 void TMyStringGrid::FitAllColumns() {
   TTextMeasure measure(*this, HandleAllocated() ? &Canvas() : nullptr);
-  for (int c = 0; c < ColCount(); ++c)
-    FitColumnWith(*this, c, measure);
+  FitColumnsWith(*this, 0, ColCount() - 1, measure);
   BringLastColumnIntoView();
 }
 

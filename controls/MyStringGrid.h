@@ -43,6 +43,9 @@ public:
   void SetColumnHeaders(const TStringList* headers);
   void FitColumn(int col);
   void FitColumnsToRow(int row) override;
+  // All the rows' texts at once: each column widens once, and the last column is brought into
+  // view once.
+  void FitColumnsToRows(int first, int last) override;
   void FitAllColumns();
   // Keeps the last column whole inside the window: the columns before it give up width when
   // fitting or a narrower window would push it out (a narrow panel's grid).

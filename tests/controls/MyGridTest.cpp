@@ -5,6 +5,7 @@
 #include <cctype>
 #include <map>
 #include <random>
+#include <set>
 #include <tuple>
 #include "Classes.h"
 #include "MyGrid.h"
@@ -344,4 +345,172 @@ TEST(GridColumns, CategoryGridShowsArtistFirstEvenAfterACategoryRename) {
   EXPECT_EQ(cat.FindKeyRow(12), -1);
   EXPECT_EQ(cat.FindKeyRow(19), -1);
   EXPECT_GT(cat.FindKeyRow(6), 0);
+}
+
+namespace {
+
+// The titles a grid holds as the test put them in, for independent counts and sums.
+struct TTitlesHeld {
+  std::map<int, TTuneRec> ByKey;
+  int64_t Sum(int32_t TTuneRec::*field) const {
+    int64_t sum = 0;
+    for (auto& [key, rec] : ByKey)
+      sum += rec.*field;
+    return sum;
+  }
+};
+
+// Every pair of neighbouring rows in the order of the code, and the titles and sums held.
+void ExpectSortedAndHeld(const TTuneGridRows& grid, int code, const TTitlesHeld& held,
+                         const std::string& when) {
+  for (int r = 2; r < grid.RowCount(); ++r)
+    ASSERT_LE(OrderKey(*grid.Objects(r - 1), code), OrderKey(*grid.Objects(r), code))
+        << when << ": rows " << r - 1 << " and " << r;
+  std::vector<int> keys = KeysInOrder(grid), expected;
+  std::sort(keys.begin(), keys.end());
+  for (auto& [key, rec] : held.ByKey)
+    expected.push_back(key);
+  EXPECT_EQ(keys, expected) << when;
+  EXPECT_EQ(grid.TuneCount(), static_cast<int>(held.ByKey.size())) << when;
+  EXPECT_EQ(grid.TotalSeconds(), held.Sum(&TTuneRec::Seconds)) << when;
+  EXPECT_EQ(grid.TotalBytes(), held.Sum(&TTuneRec::Size)) << when;
+}
+
+// The keys in row order without the given ones.
+std::vector<int> Without(std::vector<int> keys, const std::set<int>& gone) {
+  keys.erase(std::remove_if(keys.begin(), keys.end(), [&](int k) { return gone.count(k) > 0; }),
+             keys.end());
+  return keys;
+}
+
+} // namespace
+
+// A title added, changed or removed goes to its place; every other row keeps its place relative to
+// the rest, even among rows that sort equal (many here: few distinct names, sizes and durations).
+TEST_F(GridFixture, ChangedTitlesFindTheirPlaceAndTheOtherRowsStayInTheirOrder) {
+  std::mt19937 random(11);
+  const char* names[] = {"bach", "Bach", "mozart", " Zappa", "abel", "", "Ravel"};
+  auto make = [&](int key) {
+    TTuneRec r = Tune(key, std::string(1, static_cast<char>('a' + random() % 5)) + "song",
+                      names[random() % 7], names[random() % 7], random() % 2 ? "pop" : "Jazz");
+    r.Seconds = static_cast<int32_t>(random() % 4);
+    r.Size = static_cast<int32_t>(random() % 4) * 1000;
+    return r;
+  };
+  TStringList h = Headers(kFull);
+  grid.SetColumnHeaders(&h);
+  grid.SetVisibleRowCount(12);
+  TTitlesHeld held;
+  int next = 1;
+  for (; next <= 400; ++next)
+    grid.AddTuneRow(held.ByKey[next] = make(next), false);
+  const int codeOf9[9] = {2, 1, 0, 3, 8, 4, 5, 6, 7};
+  for (int col : {0, 2, 3, 5}) {
+    const int code = codeOf9[col];
+    grid.SortByColumn(col);
+    ExpectSortedAndHeld(grid, code, held, "sorted by column " + std::to_string(col));
+    for (int step = 0; step < 12; ++step) {
+      std::vector<int> before = KeysInOrder(grid);
+      std::set<int> touched;
+      const std::string when = "column " + std::to_string(col) + " step " + std::to_string(step);
+      switch (step % 4) {
+      case 0: // one title added, sorted in at once, as a drop adds it
+        grid.AddTuneRow(held.ByKey[next] = make(next), true);
+        touched.insert(next++);
+        break;
+      case 1: // three added quietly, then the grid sorted again, as a hand-off does
+        for (int i = 0; i < 3; ++i) {
+          grid.AddTuneRow(held.ByKey[next] = make(next), false);
+          touched.insert(next++);
+        }
+        grid.Resort();
+        break;
+      case 2: { // a title's length learnt when it played, and later a sort by the same column
+        int key = before[static_cast<size_t>(random() % before.size())];
+        TTuneRec changed = held.ByKey[key];
+        changed.Seconds = static_cast<int32_t>(random() % 4);
+        changed.Title = "b" + changed.Title;
+        held.ByKey[key] = changed;
+        grid.UpdateTuneRow(changed, false);
+        grid.SortByColumn(col);
+        touched.insert(key);
+        break;
+      }
+      default: { // a title removed
+        int key = before[static_cast<size_t>(random() % before.size())];
+        held.ByKey.erase(key);
+        grid.RemoveTuneRow(key);
+        touched.insert(key);
+        break;
+      }
+      }
+      ExpectSortedAndHeld(grid, code, held, when);
+      EXPECT_EQ(Without(KeysInOrder(grid), touched), Without(before, touched)) << when;
+      EXPECT_EQ(grid.RowsOutOfPlace(), 0) << when;
+    }
+  }
+}
+
+// A category grid takes the all-titles grid's order where that order is its own, and sorts
+// itself where it is not (a title whose category name differs from its neighbours').
+TEST(GridSort, ACategoryGridTakesTheAllTitlesOrderOnlyWhereItHolds) {
+  for (bool oddName : {false, true}) {
+    TTuneGridRows all, cat;
+    TStringList full = Headers(kFull);
+    TStringList eight = Headers(
+        {"Artist", "Title", "Duration", "Type", "Size", "Date stamp", "Origin", "Date obtained"});
+    all.SetColumnHeaders(&full);
+    cat.SetColumnHeaders(&eight);
+    std::mt19937 random(5);
+    const char* names[] = {"Bach", "Abel", "Zappa", "Ravel"};
+    for (int k = 1; k <= 200; ++k) {
+      TTuneRec r = Tune(k, Format("Title %d", static_cast<int>(random() % 1000)),
+                        names[random() % 4], "First", k % 2 ? "Jazz" : "Folk");
+      // A title of this category filed under another name sorts elsewhere among all titles.
+      if (oddName && k == 7) {
+        r.CategoryName = "Zydeco";
+        r.LastName = "Aaron";
+      }
+      all.AddTuneRow(r, false);
+      if (k % 2) cat.AddTuneRow(r, false);
+    }
+    all.SortByColumn(0);
+    cat.SortByColumnInOrder(0, TTitleRanks(all.KeysInRowOrder()));
+    for (int r = 2; r < cat.RowCount(); ++r)
+      ASSERT_LE(OrderKey(*cat.Objects(r - 1), 1), OrderKey(*cat.Objects(r), 1))
+          << (oddName ? "with" : "without") << " the odd name, rows " << r - 1 << " and " << r;
+    EXPECT_EQ(cat.TuneCount(), 100);
+    EXPECT_EQ(cat.SortColumn(), 0);
+    EXPECT_EQ(cat.RowsOutOfPlace(), 0);
+  }
+}
+
+// Totals follow every way rows come and go, as the summary lines show them.
+TEST_F(GridFixture, TotalsFollowRowsAddedReplacedAndRemoved) {
+  TStringList h = Headers(kFull);
+  grid.SetColumnHeaders(&h);
+  TTitlesHeld held;
+  for (int k = 1; k <= 40; ++k)
+    grid.AddTuneRow(held.ByKey[k] = Tune(k, Format("T%d", k)), false);
+  grid.SortByColumn(0);
+  ExpectSortedAndHeld(grid, 2, held, "filled");
+  grid.SetTuneRow(held.ByKey[41] = Tune(41, "Replaces 5"), grid.FindKeyRow(5));
+  TStringList gone, purged;
+  for (int k : {2, 3, 30})
+    gone.Add(IntToStr(k));
+  grid.RemoveTuneRows(gone);
+  grid.RemoveRow(grid.FindKeyRow(10));
+  purged.Add("11");
+  grid.PurgeKeys(purged);
+  for (int k : {2, 3, 5, 10, 11, 30})
+    held.ByKey.erase(k);
+  grid.SortByColumn(0);
+  ExpectSortedAndHeld(grid, 2, held, "after replacing and removing");
+  // The last two rows cut off.
+  std::vector<int> keys = KeysInOrder(grid);
+  grid.SetRowCount(grid.RowCount() - 2);
+  held.ByKey.erase(keys[keys.size() - 1]);
+  held.ByKey.erase(keys[keys.size() - 2]);
+  EXPECT_EQ(held.ByKey.size(), 33u);
+  ExpectSortedAndHeld(grid, 2, held, "after cutting the last rows");
 }

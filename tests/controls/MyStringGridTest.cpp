@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <set>
 #include <windows.h>
 #include "ExtProgressBar.h"
@@ -260,6 +261,90 @@ TEST(MyStringGrid, TopRowNeverTheHeaderAndScrollRangeFollowsRows) {
   ASSERT_EQ(big.Selected().size(), 1u);
   EXPECT_GT(big.Selected()[0], 1900);
   EXPECT_EQ(big.Grid->MouseToCell(5, 20).Y, big.Grid->TopRow());
+}
+
+// Fitting columns over thousands of titles: each column is as wide as its widest text plus 6, as
+// the test measures every cell itself in the grid's font, on screen and before the window exists.
+TEST(MyStringGrid, ColumnsFitTheWidestTextAmongThousandsOfRows) {
+  TForm form(nullptr);
+  form.SetBounds(40, 40, 620, 320);
+  TStringList headers;
+  for (const char* name : {"Category", "Artist", "Title", "Duration", "Type", "Size", "Date stamp",
+                           "Origin", "Date obtained"})
+    headers.Add(name);
+  std::mt19937 random(3);
+  std::vector<TTuneRec> recs;
+  for (int k = 1; k <= 3000; ++k) {
+    TTuneRec r = Tune(k, "Title " + std::to_string(random() % 100000));
+    r.CategoryName = k % 3 ? "Folk" : "Wide Wonderful World";
+    r.FullName = std::string(1 + random() % 12, static_cast<char>('a' + random() % 26));
+    r.Origin = "C:\\M\\" + std::string(random() % 30, static_cast<char>('i' + random() % 3));
+    r.FileType = k % 2 ? "MIDI" : "RMI";
+    r.Size = static_cast<int32_t>(random() % 2000000);
+    // Dates over forty years, most with a time of day, some at midnight (the date alone).
+    r.DateStamp = 32874 + random() % 14600 + (k % 5 ? (random() % 86400) / 86400.0 : 0.0);
+    r.DateObtained = 40000 + random() % 3000 + (k % 7 ? (random() % 86400) / 86400.0 : 0.0);
+    recs.push_back(r);
+  }
+  for (bool shown : {false, true}) {
+    auto* grid = new TMyStringGrid(&form);
+    grid->SetBounds(0, 0, 600, 260);
+    grid->SetColumnHeaders(&headers);
+    grid->BeginUpdate();
+    grid->SetRowCount(static_cast<int>(recs.size()) + 1);
+    for (size_t i = 0; i < recs.size(); ++i)
+      grid->SetTuneRow(recs[i], static_cast<int>(i) + 1);
+    grid->EndUpdate();
+    if (shown) {
+      grid->SetParent(&form);
+      form.Show();
+      ProcessMessages();
+      ASSERT_TRUE(grid->HandleAllocated());
+    }
+    grid->FitAllColumns();
+    TBitmap probe(1, 1);
+    probe.Canvas().Font().Assign(grid->Font());
+    for (int c = 0; c < grid->ColCount(); ++c) {
+      int widest = 0;
+      std::string which;
+      for (int r = 0; r < grid->RowCount(); ++r) {
+        int w = probe.Canvas().TextWidth(grid->Cells(c, r));
+        if (w > widest) {
+          widest = w;
+          which = grid->Cells(c, r);
+        }
+      }
+      EXPECT_EQ(grid->ColWidths(c), widest + 6)
+          << (shown ? "on screen" : "off screen") << ", column " << grid->Cells(c, 0)
+          << ", widest text \"" << which << "\"";
+    }
+  }
+}
+
+// Many titles put into a narrow album grid at once: the durations are never cut and their column
+// stays whole in the window, however long the titles are.
+TEST(MyStringGrid, ManyTitlesInsertedIntoAnAlbumKeepTheDurationInView) {
+  TGridFixture f(0);
+  f.Grid->KeepLastColumnInView = true;
+  std::vector<TTuneRec> recs;
+  for (int k = 1; k <= 300; ++k) {
+    TTuneRec r = Tune(k, "A title long enough to push the duration out of the window, number " +
+                             std::to_string(k));
+    r.TimeText = k % 50 ? "3:25" : "1:02:03";
+    recs.push_back(r);
+  }
+  f.Grid->InsertAlbumRows(recs, 1, true);
+  EXPECT_EQ(f.Grid->TuneCount(), 300);
+  EXPECT_EQ(f.Grid->SelectedCount(), 300);
+  TBitmap probe(1, 1);
+  probe.Canvas().Font().Assign(f.Grid->Font());
+  EXPECT_GE(f.Grid->ColWidths(2), probe.Canvas().TextWidth("1:02:03") + 6);
+  RECT client{};
+  GetClientRect(f.Grid->Handle(), &client);
+  int used = 0;
+  for (int c = 0; c < 3; ++c)
+    used += f.Grid->ColWidths(c) + f.Grid->GridLineWidth();
+  EXPECT_LE(used, client.right) << "the last column whole in the window";
 }
 
 TEST(ExtProgressBar, ThirtyTwoBitRangeAndPositionSurviveTheWindow) {

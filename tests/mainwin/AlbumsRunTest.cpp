@@ -50,50 +50,6 @@ void DragWithMouse(POINT from, POINT to) {
 using runprog::ClassOf;
 using runprog::CollectChild;
 
-// A window's text asked of its own process: a catalogue grid answers with its cells, a tab
-// between columns and a line per row, the header first.
-std::string TextOf(HWND w) {
-  std::vector<char> text(65536);
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, 10000, &ignored);
-  return text.data();
-}
-
-std::vector<std::vector<std::string>> Rows(HWND grid) {
-  std::vector<std::vector<std::string>> rows;
-  std::string text = TextOf(grid);
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find("\r\n", at);
-    if (end == std::string::npos) end = text.size();
-    std::vector<std::string> cells;
-    std::string line = text.substr(at, end - at);
-    for (size_t c = 0;;) {
-      size_t tab = line.find('\t', c);
-      cells.push_back(line.substr(c, tab == std::string::npos ? std::string::npos : tab - c));
-      if (tab == std::string::npos) break;
-      c = tab + 1;
-    }
-    rows.push_back(cells);
-    at = end + 2;
-  }
-  return rows;
-}
-
-// The main window's visible grid whose header starts with that column.
-HWND GridWithHeader(HWND main, const std::string& firstColumn) {
-  std::vector<HWND> all;
-  EnumChildWindows(main, CollectChild, reinterpret_cast<LPARAM>(&all));
-  for (HWND w : all)
-    if (IsWindowVisible(w) && ClassOf(w) != "SysListView32" && ClassOf(w) != "Edit") {
-      auto rows = Rows(w);
-      if (!rows.empty() && !rows[0].empty() && rows[0][0] == firstColumn && rows[0].size() >= 3)
-        return w;
-    }
-  return nullptr;
-}
-
 HWND AlbumList(HWND main) {
   std::vector<HWND> all;
   EnumChildWindows(main, CollectChild, reinterpret_cast<LPARAM>(&all));
@@ -133,7 +89,7 @@ POINT RowCentre(HWND grid, int row) {
 // The titles of a grid's data rows, in order; column is where the title stands.
 std::vector<std::string> TitlesOf(HWND grid, size_t column) {
   std::vector<std::string> titles;
-  auto rows = Rows(grid);
+  auto rows = GridRows(grid);
   for (size_t r = 1; r < rows.size(); ++r)
     if (rows[r].size() > column && !rows[r][column].empty()) titles.push_back(rows[r][column]);
   return titles;

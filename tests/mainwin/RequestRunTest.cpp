@@ -11,6 +11,8 @@
 #include "PreparedCatalogue.h"
 #include "RunningProgram.h"
 #include "TestUtil.h"
+#include "ScanHelpers.h"
+#include <algorithm>
 
 namespace {
 
@@ -429,6 +431,122 @@ TEST_F(RequestRun, ASecondStartEndsAtOnceWhileABoxIsUp) {
   ASSERT_TRUE(first.AnswerAndClose());
   EXPECT_EQ(first.ExitCode(), 0u);
   EXPECT_EQ(TitlesByOrigin(FDir.Path()).count(song), 1u);
+}
+
+// The runs of rows that sort alike (the same category, artist and title) in one order of their
+// own: a sort may leave such rows in any order.
+std::vector<std::vector<std::string>> AlikeRunsSorted(std::vector<std::vector<std::string>> rows) {
+  for (size_t i = 1, end = 1; i < rows.size(); i = end) {
+    while (++end < rows.size() &&
+           std::equal(rows[i].begin(), rows[i].begin() + 3, rows[end].begin()))
+      ;
+    std::sort(rows.begin() + static_cast<std::ptrdiff_t>(i),
+              rows.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+  return rows;
+}
+
+// The origins of the rows titled "Untitled", in row order.
+std::vector<std::string> UntitledOrder(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::string> origins;
+  for (const auto& row : rows)
+    if (row.size() > 7 && row[2] == "Untitled") origins.push_back(row[7]);
+  return origins;
+}
+
+// The summary line on the main window's visible page ("12 titles  ---  ...kb").
+std::string ShownSummary(HWND main) {
+  runprog::TChildFind find{[](HWND w) {
+    const std::string text = runprog::WindowText(w);
+    return IsWindowVisible(w) && text.find("  ---  ") != std::string::npos && text.size() > 2 &&
+           text.compare(text.size() - 2, 2, "kb") == 0;
+  }};
+  EnumChildWindows(main, runprog::MatchChild, reinterpret_cast<LPARAM>(&find));
+  return find.Window ? runprog::WindowText(find.Window) : "";
+}
+
+// Files dropped from the shell on the running program, one drop at a time and two at once, and a
+// file a second start hands over: each goes to its place among the titles, the rows it does not
+// concern keep their order, and the grid and its summary are what the same catalogue shows when
+// the program is started anew.
+TEST_F(RequestRun, DroppedAndHandedOverFilesShowAsTheCatalogueOpenedAnewShowsIt) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  ForceDirectories(FDir / "titles");
+  const char* categories[] = {"Folk", "Jazz", "Blues"};
+  const char* artists[][2] = {{"Zorn", "John"}, {"Adams", "John"}, {"Monk", "T."}, {"Byrd", "W."}};
+  std::vector<TTitleSpec> titles;
+  for (int i = 0; i < 100; ++i) {
+    std::string file = FDir / Format("titles\\t%d.mid", i);
+    WriteFileBytes(file, TinyMidi(i));
+    // Forty titles that sort alike: one category, one artist, one name.
+    if (i % 5 < 2)
+      titles.push_back({file, "Untitled", "Folk", "Anon", "", ""});
+    else
+      titles.push_back({file, Format("Piece %02d", (i * 17) % 100), categories[i % 3],
+                        artists[i % 4][0], artists[i % 4][1], ""});
+  }
+  PrepareTitles(FDir.Path(), titles);
+  ForceDirectories(FDir / "dropped");
+  std::vector<std::string> dropped;
+  for (const char* name : {"aaa first.mid", "Piece 50b.mid", "zzz last.mid", "Untitled.mid"}) {
+    dropped.push_back(FDir / (std::string("dropped\\") + name));
+    WriteFileBytes(dropped.back(), TinyMidi(static_cast<int>(dropped.size()) + 100));
+  }
+  const std::string handed = FDir / "dropped\\handed over.mid";
+  WriteFileBytes(handed, TinyMidi(120));
+
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitForMainWindow());
+  ASSERT_TRUE(run.AnswerUntil([&] { return run.StartUpDone(); }, 60000));
+  HWND all = nullptr;
+  auto rowsAre = [&](size_t count) {
+    return run.AnswerUntil(
+        [&] {
+          all = GridWithHeader(run.MainWindow(), "Category");
+          return all && GridRows(all).size() == count + 1;
+        },
+        60000);
+  };
+  ASSERT_TRUE(rowsAre(100));
+  const std::vector<std::string> alikeBefore = UntitledOrder(GridRows(all));
+  ASSERT_EQ(alikeBefore.size(), 40u);
+
+  ASSERT_TRUE(DropFilesOn(run.MainWindow(), {dropped[0]}));
+  ASSERT_TRUE(rowsAre(101));
+  ASSERT_TRUE(DropFilesOn(run.MainWindow(), {dropped[1], dropped[2]}));
+  ASSERT_TRUE(rowsAre(103));
+  ASSERT_GE(SecondStart(FDir.Path(), "Z\"" + handed + "\""), 0);
+  ASSERT_TRUE(rowsAre(104));
+  ASSERT_TRUE(DropFilesOn(run.MainWindow(), {dropped[3]}));
+  ASSERT_TRUE(rowsAre(105));
+  ASSERT_TRUE(run.Settled());
+  const auto afterDrops = GridRows(all);
+  const std::string summaryAfterDrops = ShownSummary(run.MainWindow());
+  std::vector<std::string> alikeAfter = UntitledOrder(afterDrops);
+  // The dropped "Untitled" (a file of its own, by "Unknown") sorts apart from the forty.
+  EXPECT_EQ(alikeAfter.size(), 41u);
+  alikeAfter.erase(std::remove(alikeAfter.begin(), alikeAfter.end(), dropped[3]), alikeAfter.end());
+  EXPECT_EQ(alikeAfter, alikeBefore) << "rows the drops did not concern kept their order";
+  EXPECT_EQ(summaryAfterDrops.rfind("105 titles  ---  ", 0), 0u) << summaryAfterDrops;
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Boxes().empty()) << run.Boxes().front().Text;
+
+  TRunningProgram again(FDir.Path(), "");
+  ASSERT_TRUE(again.Started());
+  ASSERT_TRUE(again.WaitForMainWindow());
+  ASSERT_TRUE(again.AnswerUntil([&] { return again.StartUpDone(); }, 60000));
+  HWND fresh = nullptr;
+  ASSERT_TRUE(again.AnswerUntil(
+      [&] {
+        fresh = GridWithHeader(again.MainWindow(), "Category");
+        return fresh && GridRows(fresh).size() == 106;
+      },
+      60000));
+  EXPECT_EQ(AlikeRunsSorted(afterDrops), AlikeRunsSorted(GridRows(fresh)));
+  EXPECT_EQ(summaryAfterDrops, ShownSummary(again.MainWindow()));
+  ASSERT_TRUE(again.AnswerAndClose());
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 #include "RunningProgram.h"
 #include "StandInSequencer.h"
 #include "DataCodeD2.h"
+#include "ScanHelpers.h"
+#include "MainViews.h"
+#include <map>
 
 namespace {
 
@@ -223,6 +226,75 @@ TEST_F(Requests, AStartThatGaveUpOnAnImportIsSteppedAgainAfterIt) {
   });
   FForm->ImportCommands().AddFileByType(Song(0), "a", result, true, false, Song(0), "", "");
   EXPECT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == FCat.Keys[1]; }, 10000));
+}
+
+// What a user reads of the catalogue: every page's grid, a line per row, and its summary line.
+std::map<std::string, std::vector<std::string>> Shown(TMasterFrm* form) {
+  std::map<std::string, std::vector<std::string>> shown;
+  auto read = [&](const std::string& page, TMyStringGrid& grid, TPanel& summary) {
+    std::vector<std::string>& lines = shown[page];
+    lines.push_back(summary.Caption());
+    for (int r = 0; r < grid.RowCount(); ++r) {
+      lines.emplace_back();
+      for (int c = 0; c < grid.ColCount(); ++c)
+        lines.back() += grid.Cells(c, r) + '\t';
+    }
+  };
+  read("ALL", *Probe(form).AllCatGrid(), *Probe(form).AllCatPT());
+  for (auto& page : form->CategoryArea().Pages())
+    read(Trim(page->Sheet()->Caption()), *page->GridControl(), *page->Summary());
+  return shown;
+}
+
+// Files dropped one at a time on the all-titles page and on a category tab leave every grid and
+// summary as the same catalogue shows them when it is opened anew, and the titles the user had
+// selected stay selected.
+TEST_F(Requests, AfterDropsTheGridsAndSummariesAreWhatAFreshStartShows) {
+  // Titles that sort apart: every title's name is its own.
+  const char* categories[] = {"Folk", "Jazz", "Blues"};
+  ForceDirectories(FDir / "titles");
+  std::vector<TTitleSpec> titles;
+  for (int i = 0; i < 45; ++i) {
+    titles.push_back({FDir / Format("titles\\piece%d.mid", i), Format("Piece %02d", (i * 17) % 45),
+                      categories[i % 3], i % 2 ? "Zorn" : "Adams", "John", ""});
+    WriteFileBytes(titles.back().File, TinyMidi(i));
+  }
+  PrepareTitles(FDir.Path(), titles);
+  Start();
+  const int before = Titles();
+  TMyStringGrid& all = *Probe(FForm).AllCatGrid();
+  // Three titles selected by the user, the current row among them.
+  TStringList picked, selected;
+  for (int row : {2, 5, 30})
+    picked.Add(IntToStr(all.Objects(row)->MasterKey));
+  all.SelectKeyRows(picked);
+  all.SetRow(5);
+  ForceDirectories(FDir / "dropped");
+  std::vector<std::string> dropped;
+  for (const char* name : {"aaa first.mid", "middle m.mid", "zzz last.mid", "Piece 20b.mid"}) {
+    dropped.push_back(FDir / (std::string("dropped\\") + name));
+    WriteFileBytes(dropped.back(), TinyMidi(static_cast<int>(dropped.size()) + 50));
+  }
+  auto dropAndWait = [&](const std::vector<std::string>& files, int titlesThen) {
+    Drop(files);
+    return PumpUntil([&] { return Titles() == titlesThen && !FForm->Importing(); }, 20000);
+  };
+  ASSERT_TRUE(dropAndWait({dropped[0], dropped[1]}, before + 2));
+  all.GetSelectedKeys(selected);
+  selected.SetSorted(true);
+  picked.SetSorted(true);
+  EXPECT_EQ(selected.Text(), picked.Text()) << "the selected titles, wherever the drop put rows";
+  ASSERT_TRUE(dropAndWait({dropped[2]}, before + 3));
+  int32_t jazz = FForm->CatList()->FindCategory("Jazz");
+  Probe(FForm).Categories()->SetActivePageIndex(FForm->CatList()->PageIndexOfKey(jazz));
+  ASSERT_TRUE(dropAndWait({dropped[3]}, before + 4));
+  ProcessMessages();
+  const auto afterDrops = Shown(FForm);
+  EXPECT_EQ(afterDrops.at("ALL")[0].rfind(std::to_string(before + 4) + " titles  ---  ", 0), 0u);
+  EXPECT_EQ(afterDrops.at("Windows default").size(), 5u) << "its summary, header and three titles";
+  CloseAndWait();
+  Start();
+  EXPECT_EQ(afterDrops, Shown(FForm));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -342,6 +343,80 @@ inline RECT ListViewItemRect(HWND list, int item, LONG part = LVIR_BOUNDS) {
       });
   MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
   return r;
+}
+
+namespace runprog {
+
+inline BOOL CALLBACK CollectGrid(HWND w, LPARAM lp) {
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (std::string(name) == "TMyStringGrid" && IsWindowVisible(w))
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+  return TRUE;
+}
+
+} // namespace runprog
+
+// A catalogue grid's cells as its own process gives them: a line per row, the header first, a
+// tab between columns.
+inline std::vector<std::vector<std::string>> GridRows(HWND grid) {
+  DWORD_PTR length = 0;
+  SendMessageTimeoutA(grid, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 60000, &length);
+  std::vector<char> text(length + 1);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(grid, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 60000, &ignored);
+  std::vector<std::vector<std::string>> rows;
+  std::string all = text.data();
+  for (size_t at = 0; at < all.size();) {
+    size_t end = all.find("\r\n", at);
+    if (end == std::string::npos) end = all.size();
+    std::vector<std::string> cells;
+    const std::string line = all.substr(at, end - at);
+    for (size_t c = 0;;) {
+      size_t tab = line.find('\t', c);
+      cells.push_back(line.substr(c, tab == std::string::npos ? std::string::npos : tab - c));
+      if (tab == std::string::npos) break;
+      c = tab + 1;
+    }
+    rows.push_back(cells);
+    at = end + 2;
+  }
+  return rows;
+}
+
+// The window's visible catalogue grid whose header starts with that column.
+inline HWND GridWithHeader(HWND main, const std::string& firstColumn) {
+  std::vector<HWND> grids;
+  EnumChildWindows(main, runprog::CollectGrid, reinterpret_cast<LPARAM>(&grids));
+  for (HWND w : grids) {
+    auto rows = GridRows(w);
+    if (!rows.empty() && !rows[0].empty() && rows[0][0] == firstColumn && rows[0].size() >= 3)
+      return w;
+  }
+  return nullptr;
+}
+
+// Files dropped on a window of another process as the shell drops them: the DROPFILES head and
+// the names, double-terminated, made in that process, then WM_DROPFILES.
+inline bool DropFilesOn(HWND window, const std::vector<std::string>& files) {
+  std::string block(sizeof(DROPFILES), '\0');
+  auto* head = reinterpret_cast<DROPFILES*>(block.data());
+  head->pFiles = sizeof(DROPFILES);
+  head->fWide = FALSE;
+  for (const std::string& f : files)
+    block += f + '\0';
+  block += '\0';
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return false;
+  // The program frees the drop when it has read it; this block is left to it.
+  void* remote =
+      VirtualAllocEx(proc, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  bool ok = remote && WriteProcessMemory(proc, remote, block.data(), block.size(), nullptr);
+  CloseHandle(proc);
+  return ok && PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
 }
 
 // A mouse button or move as the real mouse makes it.
