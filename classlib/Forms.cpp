@@ -540,7 +540,24 @@ void TForm::WndProc(TMessage& m) {
       return;
     }
     break;
+  case WM_ENTERMENULOOP:
+    FInMenuLoop = true;
+    break;
+  case WM_EXITMENULOOP:
+    FInMenuLoop = false;
+    if (FCloseAfterMenu) {
+      FCloseAfterMenu = false;
+      PostMessageA(FHandle, WM_CLOSE, 0, 0);
+    }
+    break;
   case WM_CLOSE:
+    // Closing inside the menu's own loop leaves that loop running over a window that is gone
+    // (a close posted from outside): end the menu first and close once it has.
+    if (FInMenuLoop && !FCloseAfterMenu) {
+      FCloseAfterMenu = true;
+      EndMenu();
+      return;
+    }
     Close();
     return;
   case WM_ACTIVATE:

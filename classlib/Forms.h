@@ -132,6 +132,8 @@ private:
   TIcon FIcon;
   TControlCanvas FCanvas;
   bool FCreated = false, FPlaced = false, FModal = false, FActive = false;
+  // A close asked for while a menu of this window is open waits for the menu to end.
+  bool FInMenuLoop = false, FCloseAfterMenu = false;
   TModalResult FModalResult = mrNone;
   std::vector<HWND> FDisabledWindows;
   HWND FSavedActive = nullptr;

@@ -463,6 +463,23 @@ std::pair<int, int> ShownCaptionAndValueColumns(HWND panel, int lineTop, int lin
 
 } // namespace
 
+// Another program closing this one (End task, a shutdown helper) posts the close, and it may come
+// while a menu is open; the program ends and keeps its work as after any close.
+TEST_F(ProgramRun, ACloseFromOutsideWhileAMenuIsOpenEndsTheProgramAndKeepsItsWork) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
+  HWND main = run.MainWindow();
+  PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'v');
+  ASSERT_TRUE(PumpUntil([&] { return ShownMenus(run.Pid()) == 1; }, 30000)) << "the View menu";
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(run.WaitForEnd(60000)) << "the program ended";
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(FileExists(FDir / "Music.dex")) << "the catalogue was written";
+  TIniFile ini(FDir / "Tonalbrook.ini");
+  EXPECT_EQ(ini.ReadInteger("Format", "Width", 0), 585) << "the settings were saved";
+}
+
 TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen) {
   ASSERT_EQ(ScreenDpi(), AskedScreenDpi());
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
