@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <utility>
 #include "PreparedCatalogue.h"
@@ -180,6 +182,37 @@ TEST_F(TabsRun, TwoHundredOfEachLeaveThePagesTwoThirdsAndCtrlTabReachesEveryPage
   ExpectPagesRoomAndSelectedTab(FCategories);
   // The narrow albums' area: one tab to a row, and only a few rows in sight.
   CtrlTabThroughEveryPage(FAlbums, 201);
+  ASSERT_TRUE(FRun->AnswerAndClose());
+}
+
+TEST_F(TabsRun, MaximisedTheMouseScrollsToTheLastCategoryAndChoosesIt) {
+  Start(200);
+  HWND main = FRun->MainWindow();
+  PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(main) != FALSE; }, 10000));
+  ASSERT_TRUE(FRun->Settled());
+  ExpectPagesRoomAndSelectedTab(FAlbums);
+  ExpectPagesRoomAndSelectedTab(FCategories);
+  auto shown = [&](int tab) {
+    RECT r = AskRect(FCategories, TCM_GETITEMRECT, tab);
+    return r.left < r.right;
+  };
+  ASSERT_FALSE(shown(200)) << "the last rows are scrolled away at first";
+  // The arrows stand at the end of the outermost row; the forward one is the right half.
+  int outermost = INT_MAX;
+  for (int tab = 0; tab <= 200; ++tab)
+    if (shown(tab))
+      outermost = std::min<int>(outermost, AskRect(FCategories, TCM_GETITEMRECT, tab).top);
+  RECT client{};
+  GetClientRect(FCategories, &client);
+  RECT first = AskRect(FCategories, TCM_GETITEMRECT, 0);
+  POINT forward{client.right - 5, outermost + (first.bottom - first.top) / 2};
+  for (int clicks = 0; !shown(200) && clicks < 100; ++clicks)
+    ASSERT_NO_FATAL_FAILURE(ClickAt(*FRun, FCategories, forward));
+  ASSERT_TRUE(shown(200)) << "the arrow brought the last row in sight";
+  ClickAt(*FRun, FCategories, CentreOf(AskRect(FCategories, TCM_GETITEMRECT, 200)));
+  ASSERT_TRUE(TurnsTo(FCategories, 200));
+  ExpectPagesRoomAndSelectedTab(FCategories);
   ASSERT_TRUE(FRun->AnswerAndClose());
 }
 
