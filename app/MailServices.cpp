@@ -3,7 +3,7 @@
 #include "AboutCodeD2.h"
 #include "MailWindowHost.h"
 #include "FeatureHost.h"
-#include "MainCodeD2.h"
+#include "ProgramWide.h"
 #include "Settings.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"

@@ -116,8 +116,8 @@ TEST_F(MainWindow, AFirstRunAsTheDefaultPlayerAsksOnlyToScan) {
   Start();
   EXPECT_TRUE(Probe(FForm).FirstRun());
   EXPECT_EQ(AskedTexts(), std::vector<std::string>{ScanQuestion});
-  EXPECT_FALSE(Probe(FForm).MIDIdefault()->Enabled());
-  EXPECT_TRUE(Probe(FForm).MIDIrestore()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Item("MIDIdefault")->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("MIDIrestore")->Enabled());
 }
 
 TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
@@ -138,10 +138,10 @@ TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
   EXPECT_EQ(FForm->Left(), 40);
   EXPECT_EQ(FForm->Width(), 640);
   EXPECT_EQ(FForm->Height(), 480);
-  EXPECT_FALSE(Probe(FForm).Looping1()->Checked());
+  EXPECT_FALSE(Probe(FForm).Item("Looping1")->Checked());
   EXPECT_FALSE(FForm->Road().Looping());
-  EXPECT_TRUE(Probe(FForm).GM1()->Checked());
-  EXPECT_FALSE(Probe(FForm).None1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("GM1")->Checked());
+  EXPECT_FALSE(Probe(FForm).Item("None1")->Checked());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GM);
   EXPECT_FALSE(Probe(FForm).ShowTools());
   EXPECT_TRUE(FAnswers.Asked().empty()) << "no reminder and not the first run: nothing is asked";
@@ -166,8 +166,8 @@ TEST_F(MainWindow, ClosingWritesTheSettingsAndDeletesThePlayFile) {
   FAnswers.Push(IDNO);
   Start();
   WriteFileBytes(FDir / "AInternal.MID", "MThd");
-  Probe(FForm).Looping1()->Click(); // looping off
-  Probe(FForm).GS1()->Click();
+  Probe(FForm).Item("Looping1")->Click(); // looping off
+  Probe(FForm).Item("GS1")->Click();
   // The player follows the menu at once, not only after the next start.
   EXPECT_FALSE(FForm->Road().Looping());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GS);

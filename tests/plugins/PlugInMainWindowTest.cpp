@@ -57,8 +57,8 @@ TEST_F(PlugInMainWindow, ConflictingPlugInsStepAsideWhileOpenAndComeBackAtClose)
   EXPECT_TRUE(FileExists(FPlugins + "QXXNPmidi.dllBAK"));
   EXPECT_FALSE(FileExists(FPlugins + "NPmidi.dll"));
   EXPECT_EQ(IncludeTrailingBackslash(GetCurrentDir()), FDir.Path());
-  EXPECT_TRUE(Probe(FForm).ManageNPI()->Visible());
-  EXPECT_TRUE(Probe(FForm).ManageNPI()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("ManageNPI")->Visible());
+  EXPECT_TRUE(Probe(FForm).Item("ManageNPI")->Enabled());
   EXPECT_EQ(ManagerRequests(), 0);
   CloseAndWait();
   EXPECT_TRUE(FileExists(FPlugins + "NPmidi.dll"));
@@ -84,14 +84,14 @@ TEST_F(PlugInMainWindow, AFirstRunWithPlugInFoldersOpensTheManagerCentred) {
   EXPECT_NEAR((managerBounds.top + managerBounds.bottom) / 2.0,
               (masterBounds.top + masterBounds.bottom) / 2.0, 1.0);
   // The menu item opens it again.
-  Probe(FForm).ManageNPI()->Click();
+  Probe(FForm).Item("ManageNPI")->Click();
   EXPECT_EQ(ManagerRequests(), 2);
 }
 
 TEST_F(PlugInMainWindow, WithoutFoldersOrWithParametersTheManagerStaysShut) {
   {
     Start();
-    EXPECT_FALSE(Probe(FForm).ManageNPI()->Visible());
+    EXPECT_FALSE(Probe(FForm).Item("ManageNPI")->Visible());
     EXPECT_EQ(ManagerRequests(), 0);
     delete FForm;
     FForm = nullptr;
@@ -101,7 +101,7 @@ TEST_F(PlugInMainWindow, WithoutFoldersOrWithParametersTheManagerStaysShut) {
   TNavigatorRegistry reg(FPlugins, "");
   Start({"X"});
   EXPECT_TRUE(Probe(FForm).FirstRun());
-  EXPECT_TRUE(Probe(FForm).ManageNPI()->Visible());
+  EXPECT_TRUE(Probe(FForm).Item("ManageNPI")->Visible());
   EXPECT_EQ(ManagerRequests(), 0);
 }
 
@@ -121,9 +121,9 @@ TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   Start();
   ASSERT_EQ(Probe(FForm).CoolMenus().size(), 8u);
-  std::vector<TMenuItem*> items = {Probe(FForm).Exit1(),    Probe(FForm).Visualeffects1(),
-                                   Probe(FForm).Looping1(), Probe(FForm).Contents1(),
-                                   Probe(FForm).About1(),   Probe(FForm).Showmusictoolbar1()};
+  std::vector<TMenuItem*> items = {Probe(FForm).Item("Exit1"),    Probe(FForm).Item("Visualeffects1"),
+                                   Probe(FForm).Item("Looping1"), Probe(FForm).Item("Contents1"),
+                                   Probe(FForm).Item("About1"),   Probe(FForm).Item("Showmusictoolbar1")};
   for (TMenuItem* item : items) {
     EXPECT_TRUE(item->OwnerDraw()) << item->Name();
     EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
@@ -132,7 +132,7 @@ TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   FForm->DisableCommands();
   FForm->EnableCommands();
   FForm->Layout().SetShowTools(!Probe(FForm).ShowTools());
-  Probe(FForm).Looping1()->Click();
+  Probe(FForm).Item("Looping1")->Click();
   for (TMenuItem* item : items)
     EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
   // Every item of the File menu has a picture (separators aside).
