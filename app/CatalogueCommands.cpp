@@ -112,9 +112,8 @@ void TCatalogueCommands::UpdateTitlesMenu() {
   // While busy the menu stays as the busy state left it: disabled.
   if (FContext.Window.CommandsDisabled()) return;
   bool allAlbums = FContext.Keys.AlbumsInUse() && FParts.Albums->ActivePageIndex() == 0;
-  const TStringList& keys = FContext.Keys.AlbumsInUse()
-                                ? FContext.Keys.AlbumSelection()
-                                : FContext.Keys.CategorySelection();
+  const TStringList& keys = FContext.Keys.AlbumsInUse() ? FContext.Keys.AlbumSelection()
+                                                        : FContext.Keys.CategorySelection();
   FMenus.Titles->SetEnabled(!allAlbums && keys.Count() > 0);
   EnableItem(ItemNamed("Mail3"), true);
 }
@@ -133,8 +132,7 @@ void TCatalogueCommands::NewCatPopUpPopup() {
       {"Titlesselected16", "Titlesselected5"},  {"Activecategory8", "Categoryselected2"},
       {"Titlesselected17", "Titlesselected12"}, {"Activecategory9", "Categoryselected1"}};
   for (const auto& [to, from] : twins)
-    if (TMenuItem* source = ItemNamed(from))
-      EnableItem(ItemNamed(to), source->Enabled());
+    if (TMenuItem* source = ItemNamed(from)) EnableItem(ItemNamed(to), source->Enabled());
   for (const char* name : {"Titlesselected13", "Titleselected1", "Allcategories6", "Allcategories7",
                            "Allcategories8", "Allcategories9", "Allcategories10"})
     EnableItem(ItemNamed(name), true);
@@ -199,7 +197,8 @@ TMenuItem* TCatalogueCommands::ItemNamed(const char* name) const {
   return dynamic_cast<TMenuItem*>(FContext.Owner.FindComponent(name));
 }
 
-// --- the view in use ------------------------------------------------------------------------------
+// --- the view in use
+// ------------------------------------------------------------------------------
 
 void TCatalogueCommands::CategoriesChange() {
   TCatList* list = FContext.Catalogue.CatList();

@@ -61,20 +61,22 @@ void TContextHelp::Nosound1Click(TObject*) {
 void TContextHelp::Email1Click(TObject*) {
   if (FContext.OpenWebPage(SupportMail) <= 32)
     FContext.Window.ShowMessageBox("Opening your e-mail program failed.\n\nPlease write to "
-                        "support@tonalbrook.example yourself.",
-                        TMessageKind::Warning, 0, TMessageButtons::OK);
+                                   "support@tonalbrook.example yourself.",
+                                   TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 void TContextHelp::Phone1Click(TObject*) {
-  FContext.Window.ShowMessageBox(std::string("Tonalbrook support by telephone:\n\n") + SupportPhones,
-                      TMessageKind::Information, 0, TMessageButtons::OK);
+  FContext.Window.ShowMessageBox(std::string("Tonalbrook support by telephone:\n\n") +
+                                     SupportPhones,
+                                 TMessageKind::Information, 0, TMessageButtons::OK);
 }
 
 void TContextHelp::Web1Click(TObject*) {
   if (FContext.OpenWebPage(TFileAssocCommands::SupportPage) <= 32)
-    FContext.Window.ShowMessageBox(std::string("Opening the support page failed.\n\nPlease visit ") +
-                            TFileAssocCommands::SupportPage + " yourself.",
-                        TMessageKind::Warning, 0, TMessageButtons::OK);
+    FContext.Window.ShowMessageBox(
+        std::string("Opening the support page failed.\n\nPlease visit ") +
+            TFileAssocCommands::SupportPage + " yourself.",
+        TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 void TContextHelp::BuildHelpMenu(TMenuItem& helpMenu) {
@@ -166,7 +168,8 @@ void TContextHelp::WireContextHelp(const TContextHelpParts& parts) {
     first(c->OnClick);
   for (TComponent* o : std::initializer_list<TComponent*>{
            parts.GetLocal2, parts.ScanadriveforMIDIfiles1, parts.ScansystemforMIDIfiles1,
-           parts.Viewtitles1, FContext.Owner.FindComponent("Createnew1"), FContext.Owner.FindComponent("Createnew2")})
+           parts.Viewtitles1, FContext.Owner.FindComponent("Createnew1"),
+           FContext.Owner.FindComponent("Createnew2")})
     if (auto* m = dynamic_cast<TMenuItem*>(o); m && m->OnClick) first(m->OnClick);
   // A mouse down on either row of tabs in help mode shows help and starts no drag.
   for (TExtPageControl* tabs : {parts.Categories, parts.Albums}) {

@@ -45,7 +45,8 @@ void TDragCommands::WireDrags(const TDragParts& parts) {
   FParts.AllAlbLV->OnStartDrag = [this](TObject* s) { DragStarts(s, true); };
   FParts.AllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { FContext.Keys.Clear(); };
   WireGridDrags(*FParts.AllCatGrid, false);
-  for (auto* area : {&FContext.Catalogue.CategoryArea().OnNewGrid, &FContext.Catalogue.AlbumArea().OnNewGrid}) {
+  for (auto* area :
+       {&FContext.Catalogue.CategoryArea().OnNewGrid, &FContext.Catalogue.AlbumArea().OnNewGrid}) {
     std::function<void(TMyStringGrid&)> prior = *area;
     bool albums = area == &FContext.Catalogue.AlbumArea().OnNewGrid;
     *area = [this, prior, albums](TMyStringGrid& g) {
@@ -227,7 +228,8 @@ void TDragCommands::CommandDragDrop(TObject* target, TObject* source) {
 
 bool TDragCommands::DragCarriesAlbum(int index) const {
   if (index < 0 || index >= FContext.Catalogue.AlbList()->Count()) return false;
-  if (FParts.Albums->ActivePageIndex() > 0) return index == FContext.Catalogue.AlbList()->ActiveIndex();
+  if (FParts.Albums->ActivePageIndex() > 0)
+    return index == FContext.Catalogue.AlbList()->ActiveIndex();
   TAlbumView* view = FContext.Catalogue.AlbList()->Items(index).View;
   for (TAlbumView* line : FContext.Catalogue.AlbumArea().SelectedLines())
     if (line == view) return true;

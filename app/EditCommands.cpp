@@ -35,7 +35,8 @@ void TEditCommands::BuildEditMenus(const TCatalogueMenus& menus) {
   TMenuItem *albums = menus.Albums, *categories = menus.Categories, *titles = menus.Titles;
   auto item = [this](TMenu* menu, TMenuItem* parent, const std::string& name,
                      const std::string& caption, std::function<void()> action) {
-    return NewMenuItem(&FContext.Owner, parent ? *parent : menu->Items(), name, caption, std::move(action));
+    return NewMenuItem(&FContext.Owner, parent ? *parent : menu->Items(), name, caption,
+                       std::move(action));
   };
   // Albums menu and its tab pop-up.
   auto newAlbum = [this] { Createnew1Click(&FContext.Owner); };
@@ -66,13 +67,14 @@ void TEditCommands::BuildEditMenus(const TCatalogueMenus& menus) {
   // The rename and delete of the active category without the all-titles notice; reached by
   // dropping a category tab, so not shown in the menu.
   TMenuItem* renameActive = item(nullptr, categories, "Renamealbum2", "Rename active category",
-                       [this] { Renamealbum2Click(&FContext.Owner); });
+                                 [this] { Renamealbum2Click(&FContext.Owner); });
   renameActive->SetVisible(false);
   TMenuItem* categoryDelete = item(nullptr, categories, "Delete3", "&Delete", nullptr);
   item(nullptr, categoryDelete, "Titlesselected6", "&Titles selected", deleteTitles);
   item(nullptr, categoryDelete, "Activecategory1", "&Active category", deleteCategory);
-  TMenuItem* deleteActive = item(nullptr, categoryDelete, "Deletecategory1", "Delete active category",
-                          [this] { Deletecategory1Click(&FContext.Owner); });
+  TMenuItem* deleteActive =
+      item(nullptr, categoryDelete, "Deletecategory1", "Delete active category",
+           [this] { Deletecategory1Click(&FContext.Owner); });
   deleteActive->SetVisible(false);
   item(menus.NewCatPopUp, nullptr, "Createnew4", "Create &new category", newCategory);
   item(menus.NewCatPopUp, nullptr, "Rename2", "&Rename category", renameCategory);
@@ -183,7 +185,7 @@ void TEditCommands::EditTitles(const TStringList& keys) {
         std::string newFirst, newLast;
         FContext.Catalogue.DMM2()->PerfList()->GetPerformerNames(a, newFirst, newLast);
         FContext.Road.SetTuneTexts(FContext.Catalogue.CatList()->GetCategoryName(c),
-                                 Trim(Trim(newFirst) + " " + Trim(newLast)), Trim(title));
+                                   Trim(Trim(newFirst) + " " + Trim(newLast)), Trim(title));
       }
     }
   });
@@ -219,8 +221,8 @@ void TEditCommands::Delete1Click(TObject*) {
     question = "Permanently delete " + IntToStr(keys.Count()) +
                " titles from the database and all albums?";
   }
-  if (FContext.Window.ShowMessageBox(question, TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) !=
-      TAnswer::OK)
+  if (FContext.Window.ShowMessageBox(question, TKind::Confirmation, 0,
+                                     TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
   FContext.Window.RepaintMain();
   auto hourGlass = HourGlass();
@@ -258,7 +260,7 @@ void TEditCommands::Renameexisting1Click(TObject* Sender) {
   if (!FContext.Catalogue.CatList()) return;
   if (FContext.Catalogue.CatList()->ActiveIndex() < 0) {
     FContext.Window.ShowMessageBox("\"ALL CATEGORIES\" is not a renameable single category",
-                        TKind::Information, 0, TButtons::OK);
+                                   TKind::Information, 0, TButtons::OK);
     return;
   }
   Renamealbum2Click(Sender);
@@ -267,7 +269,8 @@ void TEditCommands::Renameexisting1Click(TObject* Sender) {
 void TEditCommands::Renamealbum2Click(TObject*) {
   if (FContext.Pages.CommandHeld()) return;
   // The all-titles page is no category to rename.
-  if (!FContext.Catalogue.CatList() || FContext.Catalogue.CatList()->ActiveIndex() < 0 || !FParts.Categories->ActivePage())
+  if (!FContext.Catalogue.CatList() || FContext.Catalogue.CatList()->ActiveIndex() < 0 ||
+      !FParts.Categories->ActivePage())
     return;
   std::string name =
       AskForName("Enter new category name", Trim(FParts.Categories->ActivePage()->Caption()),
@@ -288,22 +291,25 @@ void TEditCommands::Deletecategory1Click(TObject*) {
   // Every road here (menus, pop-up, a dropped tab) tells why the all-titles page is not deleted.
   if (FContext.Catalogue.CatList()->ActiveIndex() < 0) {
     FContext.Window.ShowMessageBox("\"ALL CATEGORIES\" is not a delete-able single category!",
-                        TKind::Information, 0, TButtons::OK);
+                                   TKind::Information, 0, TButtons::OK);
     return;
   }
   if (!FParts.Categories->ActivePage()) return;
   std::string name = Trim(FParts.Categories->ActivePage()->Caption());
-  if (FContext.Window.ShowMessageBox("Permanently delete all \"" + name + "\" titles from the database?",
-                          TKind::Confirmation, 0, TButtons::OK | TButtons::Cancel) != TAnswer::OK)
+  if (FContext.Window.ShowMessageBox(
+          "Permanently delete all \"" + name + "\" titles from the database?", TKind::Confirmation,
+          0, TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
   MessageBeep(0);
   if (FContext.Window.ShowMessageBox("All \"" + AnsiUpperCase(name) + "\" titles will be deleted!",
-                          TKind::Warning, 0, TButtons::OK | TButtons::Cancel) != TAnswer::OK)
+                                     TKind::Warning, 0,
+                                     TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
   FContext.Window.RepaintMain();
   auto hourGlass = HourGlass();
   TBusyState busy(FContext.Window.Busy());
-  FContext.Catalogue.CatList()->DeleteActiveCategory([this](int32_t key) { RemoveFromProgram(key); });
+  FContext.Catalogue.CatList()->DeleteActiveCategory(
+      [this](int32_t key) { RemoveFromProgram(key); });
 }
 
 void TEditCommands::Titlesselected6Click(TObject*) {
@@ -311,9 +317,9 @@ void TEditCommands::Titlesselected6Click(TObject*) {
   TStringList keys;
   const int n = FContext.Catalogue.SelectedKeysOfActiveGrid(keys);
   if (n <= 0) return;
-  if (FContext.Window.ShowMessageBox("Permanently delete these " + IntToStr(n) +
-                              " titles from the database and all albums?",
-                          TKind::Warning, 0, TButtons::OK | TButtons::Abort) != TAnswer::OK)
+  if (FContext.Window.ShowMessageBox(
+          "Permanently delete these " + IntToStr(n) + " titles from the database and all albums?",
+          TKind::Warning, 0, TButtons::OK | TButtons::Abort) != TAnswer::OK)
     return;
   FContext.Window.RepaintMain();
   {
@@ -374,8 +380,9 @@ void TEditCommands::Albumselected3Click(TObject*) {
   if (FContext.Pages.CommandHeld()) return;
   std::string name = FContext.Catalogue.AlbList()->ActiveAlbumName();
   if (name.empty()) return;
-  if (FContext.Window.ShowMessageBox("Permanently delete album \"" + name + "\"?", TKind::Confirmation, 0,
-                          TButtons::OK | TButtons::Cancel) != TAnswer::OK)
+  if (FContext.Window.ShowMessageBox("Permanently delete album \"" + name + "\"?",
+                                     TKind::Confirmation, 0,
+                                     TButtons::OK | TButtons::Cancel) != TAnswer::OK)
     return;
   FContext.Window.RepaintMain();
   {
@@ -391,11 +398,13 @@ void TEditCommands::Allalbums4Click(TObject*) {
   if (FContext.Pages.CommandHeld()) return;
   const int n = FContext.Catalogue.AlbList()->Count();
   if (n == 0) return;
-  if (FContext.Window.ShowMessageBox("Are you sure you want to delete all " + IntToStr(n) + " albums?",
-                          TKind::Warning, 0, TButtons::Yes | TButtons::Cancel) != TAnswer::Yes)
+  if (FContext.Window.ShowMessageBox(
+          "Are you sure you want to delete all " + IntToStr(n) + " albums?", TKind::Warning, 0,
+          TButtons::Yes | TButtons::Cancel) != TAnswer::Yes)
     return;
   if (FContext.Window.ShowMessageBox("Deletion of all " + IntToStr(n) + " albums will proceed!",
-                          TKind::Warning, 0, TButtons::OK | TButtons::Abort) != TAnswer::OK)
+                                     TKind::Warning, 0,
+                                     TButtons::OK | TButtons::Abort) != TAnswer::OK)
     return;
   auto hourGlass = HourGlass();
   TBusyState busy(FContext.Window.Busy());
@@ -416,8 +425,8 @@ void TEditCommands::Titlesselected3Click(TObject*) {
   std::string question =
       n == 1 ? "Delete this title from album \"" + name + "\"?"
              : "Delete these " + IntToStr(n) + " titles from album \"" + name + "\"?";
-  if (FContext.Window.ShowMessageBox(question, TKind::Information, 0, TButtons::OK | TButtons::Cancel) ==
-      TAnswer::Cancel)
+  if (FContext.Window.ShowMessageBox(question, TKind::Information, 0,
+                                     TButtons::OK | TButtons::Cancel) == TAnswer::Cancel)
     return;
   FContext.Window.RepaintMain();
   FContext.Catalogue.AlbList()->RemoveSelectedFromActive(keys);

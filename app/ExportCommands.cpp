@@ -119,8 +119,9 @@ void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
       zip = dialog.FilterIndex() == 2;
       target = WithExtension(dialog.FileName(), zip ? ".zip" : ".mid");
       chosen = !FSaveOps->Exists(target) ||
-               FContext.Window.ShowMessageBox(target + " already exists.\r\nDo you want to replace it?",
-                                   TKind::Warning, 0, TButtons::Yes | TButtons::No) == TAnswer::Yes;
+               FContext.Window.ShowMessageBox(
+                   target + " already exists.\r\nDo you want to replace it?", TKind::Warning, 0,
+                   TButtons::Yes | TButtons::No) == TAnswer::Yes;
       // No: the dialog comes again for the same title.
       if (!chosen) dialog.SetFileName(ExtractFileName(target));
     }
@@ -128,8 +129,9 @@ void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
       ++run;
       if (run >= 3 && i < keys.Count() - 1) {
         if (FContext.Window.ShowMessageBox("You have not saved the last " + IntToStr(run + offset) +
-                                    " MIDI files.\r\n        Do you wish to continue?",
-                                TKind::Warning, 0, TButtons::Yes | TButtons::No) != TAnswer::Yes)
+                                               " MIDI files.\r\n        Do you wish to continue?",
+                                           TKind::Warning, 0,
+                                           TButtons::Yes | TButtons::No) != TAnswer::Yes)
           return;
         offset = 2;
         run = -2;

@@ -30,8 +30,7 @@ public:
   void AddScannedFolder(const std::string& folder, bool checkDuplicates,
                         const std::string& lastName, const std::string& firstName,
                         const std::string& category) override {
-    FContext.ScanCommands.AddScannedFolder(folder, checkDuplicates, lastName, firstName,
-                                           category);
+    FContext.ScanCommands.AddScannedFolder(folder, checkDuplicates, lastName, firstName, category);
   }
   void AddFullScanResults(bool checkDuplicates) override {
     FContext.ScanCommands.AddFullScanResults(checkDuplicates);

@@ -300,9 +300,9 @@ bool TImportCommands::CheckedDuration(const std::string& fileName, const TTuneSn
   const int64_t size = file.Size;
   if (kind == mfOther) {
     if (!quiet)
-      FContext.Window.ShowMessageBox(input.Origin +
-                              " is not a valid MIDI file.\r\nIt will not be added to the database",
-                          TMessageKind::Information, 0, TMessageButtons::OK);
+      FContext.Window.ShowMessageBox(
+          input.Origin + " is not a valid MIDI file.\r\nIt will not be added to the database",
+          TMessageKind::Information, 0, TMessageButtons::OK);
     FFileTold = !quiet;
     result = fileName + " is not a MIDI file, has " + IntToStr(size) + " bytes";
     return false;
@@ -321,11 +321,11 @@ bool TImportCommands::CheckedDuration(const std::string& fileName, const TTuneSn
     return false;
   }
   FContext.Window.Beep();
-  if (FContext.Window.ShowMessageBox("\"" + input.Title +
-                              "\" is not in the right format and may be corrupted." +
-                              "\r\n\r\nAdd it anyway?",
-                          TMessageKind::Error, 0,
-                          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
+  if (FContext.Window.ShowMessageBox(
+          "\"" + input.Title + "\" is not in the right format and may be corrupted." +
+              "\r\n\r\nAdd it anyway?",
+          TMessageKind::Error, 0,
+          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
     return true;
   FFileTold = true;
   result = "Corrupted MIDI file";
@@ -343,9 +343,9 @@ bool TImportCommands::PassesDuplicateTest(const TImportInput& input, bool quiet,
     FAddedKeys.push_back(found);
     return false;
   }
-  if (FContext.Window.ShowMessageBox(input.Origin + " already exists in database. Add it anyway?",
-                          TMessageKind::Confirmation, 0,
-                          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
+  if (FContext.Window.ShowMessageBox(
+          input.Origin + " already exists in database. Add it anyway?", TMessageKind::Confirmation,
+          0, TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
     return true;
   FFileTold = true;
   return false;

@@ -190,8 +190,8 @@ void TMainLayout::LayoutTopArea() {
   for (const TRowGroup& g : row)
     g.Control->SetTop(panelHeight + 22);
 
-  int statusTop =
-      FContext.Form.ClientHeight() - (FParts.StatusBar1->Visible() ? FParts.StatusBar1->Height() : 0);
+  int statusTop = FContext.Form.ClientHeight() -
+                  (FParts.StatusBar1->Visible() ? FParts.StatusBar1->Height() : 0);
   FParts.DBPanel->SetBounds(0, FParts.TopPanel->Height(), width,
                             statusTop - FParts.TopPanel->Height());
   FParts.MusicPanel->SetBounds(0, FParts.DBPanel->Top(), width, FParts.DBPanel->Height());

@@ -54,21 +54,23 @@ void TPlayCommands::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
   };
   TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
   item(albumPlay, "Titlesselected7", "&Titles selected",
-                          [this] { Titlesselected7Click(&FContext.Owner); });
-  item(albumPlay, "Albumselected4", "&Album selected", [this] { Albumselected4Click(&FContext.Owner); });
+       [this] { Titlesselected7Click(&FContext.Owner); });
+  item(albumPlay, "Albumselected4", "&Album selected",
+       [this] { Albumselected4Click(&FContext.Owner); });
   item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(&FContext.Owner); });
   TMenuItem* categoryPlay = item(categories, "Play2", "&Play", nullptr);
   item(categoryPlay, "Titlesselected8", "&Titles selected",
-                          [this] { Titlesselected8Click(&FContext.Owner); });
+       [this] { Titlesselected8Click(&FContext.Owner); });
   item(categoryPlay, "Activecategory2", "&Active category",
-                          [this] { Activecategory2Click(&FContext.Owner); });
+       [this] { Activecategory2Click(&FContext.Owner); });
   item(categoryPlay, "Allcategories3", "A&ll categories",
-                         [this] { Allcategories3Click(&FContext.Owner); });
+       [this] { Allcategories3Click(&FContext.Owner); });
 }
 
 bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
   FContext.Keys.Keys().Clear();
-  if (!FContext.Catalogue.CatList() || !FContext.Catalogue.AlbList() || gather(FContext.Keys.Keys()) <= 0) {
+  if (!FContext.Catalogue.CatList() || !FContext.Catalogue.AlbList() ||
+      gather(FContext.Keys.Keys()) <= 0) {
     FContext.Keys.Keys().Clear();
     return false;
   }
@@ -80,17 +82,24 @@ bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringL
 void TPlayCommands::Titlesselected7Click(TObject*) {
   // On an album page its selected titles; on the summary page every title of the selected lines.
   if (PlayKeysOf(true,
-                 [this](TStringList& keys) { return FContext.Catalogue.AlbList()->GetSelectedKeys(keys); }) &&
+                 [this](TStringList& keys) {
+                   return FContext.Catalogue.AlbList()->GetSelectedKeys(keys);
+                 }) &&
       FParts.Albums->ActivePageIndex() > 0)
-    if (TTuneGridView* grid = FContext.Catalogue.AlbList()->Grid(FContext.Catalogue.AlbList()->ActiveIndex())) grid->Focus();
+    if (TTuneGridView* grid =
+            FContext.Catalogue.AlbList()->Grid(FContext.Catalogue.AlbList()->ActiveIndex()))
+      grid->Focus();
 }
 
 void TPlayCommands::Albumselected4Click(TObject*) {
-  PlayKeysOf(true, [this](TStringList& keys) { return FContext.Catalogue.AlbList()->GetActiveAlbumKeys(keys); });
+  PlayKeysOf(true, [this](TStringList& keys) {
+    return FContext.Catalogue.AlbList()->GetActiveAlbumKeys(keys);
+  });
 }
 
 void TPlayCommands::Allalbums5Click(TObject*) {
-  PlayKeysOf(true, [this](TStringList& keys) { return FContext.Catalogue.AlbList()->GetAllKeys(keys); });
+  PlayKeysOf(true,
+             [this](TStringList& keys) { return FContext.Catalogue.AlbList()->GetAllKeys(keys); });
 }
 
 void TPlayCommands::Titlesselected8Click(TObject*) {

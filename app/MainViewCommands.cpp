@@ -52,10 +52,9 @@ void TViewCommands::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMe
     TMenuItem* twin = item(nullptr, sortPopUp, SortItems[c].Twin, SortItems[c].Caption, sort);
     if (c == 0) FCategory1 = main, FCategory3 = twin;
   }
-  FCategorySummaryOnly = item(nullptr, categories, "CategorySummaryOnly",
-                              "\"ALL CATEGORIES\" tab only", [this, owner] {
-                                CategorySummaryOnlyClick(owner);
-                              });
+  FCategorySummaryOnly =
+      item(nullptr, categories, "CategorySummaryOnly", "\"ALL CATEGORIES\" tab only",
+           [this, owner] { CategorySummaryOnlyClick(owner); });
   FViewCat1 = item(FNewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
                    [this, owner] { CategorySummaryOnlyClick(owner); });
   FAlbumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
@@ -70,8 +69,8 @@ void TViewCommands::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMe
                                         {"Tabcolours2", "Background1", "Font1"},
                                         {"Tabcolours3", "Background2", "Font2"}};
   for (int i = 0; i < 3; ++i) {
-    TMenuItem* colours =
-        item(colourMenus[i].first, colourMenus[i].second, colourNames[i][0], "&Tab colours", nullptr);
+    TMenuItem* colours = item(colourMenus[i].first, colourMenus[i].second, colourNames[i][0],
+                              "&Tab colours", nullptr);
     item(nullptr, colours, colourNames[i][1], "&Background", [this, owner] { Color1Click(owner); });
     item(nullptr, colours, colourNames[i][2], "&Font", [this, owner] { Fontcolor1Click(owner); });
   }
@@ -117,13 +116,13 @@ void TViewCommands::ApplyAlbumTabsView() {
   ApplyTabsView(*FParts.Albums, FShowAlbTabs);
   // The caption always tells the flag, so the user sees it even before there are albums.
   FAlbumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
-                                                    : "Show &all album tabs");
+                                              : "Show &all album tabs");
 }
 
 void TViewCommands::ApplyCategoryTabsView() {
   ApplyTabsView(*FParts.Categories, FShowCatTabs);
   FCategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
-                                                      : "Show all category &tabs");
+                                                : "Show all category &tabs");
 }
 
 void TViewCommands::Albumsummaryonly1Click(TObject*) {

@@ -107,13 +107,12 @@ TMasterFrm::TMasterFrm(TComponent* AOwner) : TMasterFrmBase(AOwner) {
   BuildTopArea();
   BuildCatalogueArea();
   HandOutParts();
-  FVisualEffects->BuildVisualEffects({FPanel11, FMusicPanel, FCDPanel, FVisualeffects1,
-                                      FSpectrumbars1, FLights1, FSpectrograph1});
+  FVisualEffects->BuildVisualEffects(
+      {FPanel11, FMusicPanel, FCDPanel, FVisualeffects1, FSpectrumbars1, FLights1, FSpectrograph1});
   WireAreas();
 
   GateUnbuiltCommands();
-  FPrintCommands->BuildPrintMenus(CatalogueMenus(),
-                                  {FCategories, FAlbums, FAllAlbLV, FPrintCat});
+  FPrintCommands->BuildPrintMenus(CatalogueMenus(), {FCategories, FAlbums, FAllAlbLV, FPrintCat});
   // Before context help, which looks first at the tabs' press and the buttons' click.
   FDragCommands->WireDrags({FCategories, FAlbums, FAllAlbLV, FAllCatGrid, FPlay, FPlayReplace,
                             FEditCat, FTrashCat, FMailTitle, FExportTitle, FArchive, FPrintCat});
@@ -142,15 +141,15 @@ void TMasterFrm::MakeCommandGroups() {
                             // Made when the window is created, once the program folder is known.
                             return FAssocCommands->OpenWebPage(url);
                           }});
-  FCatalogueCommands = std::make_unique<TCatalogueCommands>(TCatalogueContext{
-      *this, *this, FCatalogue, FWorkingKeys, *FPrintCommands, *FViewCommands});
-  FImportCommands = std::make_unique<TImportCommands>(
-      TImportContext{*this, FCatalogue, *FRoad, featureHost});
+  FCatalogueCommands = std::make_unique<TCatalogueCommands>(
+      TCatalogueContext{*this, *this, FCatalogue, FWorkingKeys, *FPrintCommands, *FViewCommands});
+  FImportCommands =
+      std::make_unique<TImportCommands>(TImportContext{*this, FCatalogue, *FRoad, featureHost});
   FScanCommands = std::make_unique<TScanCommands>(
       TScanContext{*this, FCatalogue, *FRoad, *FImportCommands, *FContextHelp, featureHost,
                    [this] { FFullScanDone = true; }});
-  FExportCommands = std::make_unique<TExportCommands>(TExportContext{
-      *this, *this, FCatalogue, FWorkingKeys, *FImportCommands, *FScanCommands});
+  FExportCommands = std::make_unique<TExportCommands>(
+      TExportContext{*this, *this, FCatalogue, FWorkingKeys, *FImportCommands, *FScanCommands});
   FEditCommands = std::make_unique<TEditCommands>(TEditContext{
       *this, *this, FCatalogue, FWorkingKeys, *FRoad, *this, *FCatalogueCommands, *FPageHold});
   FPlayCommands = std::make_unique<TPlayCommands>(TPlayContext{
@@ -163,15 +162,14 @@ void TMasterFrm::MakeCommandGroups() {
                     *FExportCommands, *FCatalogueCommands, *FPrintCommands});
   FVisualEffects = std::make_unique<TVisualEffects>(TVisualEffectsContext{
       *this, *this, [this] { FormResize(this); }, [this] { return FViewer; }});
-  FPlayerCommands = std::make_unique<TPlayerCommands>(
-      TPlayerContext{*this, *this, *FRoad, *this, FSettings, *FVisualEffects, *FContextHelp,
-                     *FPlayCommands, [this](TObject* s) { Viewtitles1Click(s); },
-                     [this] { CloseSequencer(); }});
+  FPlayerCommands = std::make_unique<TPlayerCommands>(TPlayerContext{
+      *this, *this, *FRoad, *this, FSettings, *FVisualEffects, *FContextHelp, *FPlayCommands,
+      [this](TObject* s) { Viewtitles1Click(s); }, [this] { CloseSequencer(); }});
   FLayout = std::make_unique<TMainLayout>(
       TMainLayoutContext{*this, *FPlayerCommands, *FVisualEffects, *FCatalogueCommands});
-  FRequestCommands = std::make_unique<TRequestCommands>(TRequestContext{
-      *this, FCatalogue, *FRoad, *this, *FImportCommands, *FExportCommands,
-      [this] { FRequestSeen = true; }, [this] { Close(); }});
+  FRequestCommands = std::make_unique<TRequestCommands>(
+      TRequestContext{*this, FCatalogue, *FRoad, *this, *FImportCommands, *FExportCommands,
+                      [this] { FRequestSeen = true; }, [this] { Close(); }});
 }
 
 // The groups that act on the window's parts get them once the window has built them.
@@ -181,20 +179,18 @@ void TMasterFrm::HandOutParts() {
   FPlayCommands->SetParts({FPlayNext, FBack, FPlayerCommands->Slider(), FAlbums});
   FExportCommands->SetParts({FAlbums, FCategories});
   FTableCommands->SetParts({FAlbums});
-  FLayout->SetParts({FTopPanel,       FPanel11,          FToolsLeft,    FToolsRight,
-                     FPlayReplace,    FPlay,             FListPanel,    FPlayPanel,
-                     FSoundPanel,     FStatusBar1,       FDBPanel,      FMusicPanel,
-                     FEditCat,        FMailTitle,        FArchive,      FExportTitle,
-                     FPrintCat,       FTrashCat,         FPanel4,       FWebPanel,
-                     FGetMIDIsPanel,  FAlbPanel,         FSeparator,    FCatPanel,
-                     FVisualeffects1, FShowmusictoolbar1});
+  FLayout->SetParts(
+      {FTopPanel,       FPanel11,          FToolsLeft,     FToolsRight,  FPlayReplace, FPlay,
+       FListPanel,      FPlayPanel,        FSoundPanel,    FStatusBar1,  FDBPanel,     FMusicPanel,
+       FEditCat,        FMailTitle,        FArchive,       FExportTitle, FPrintCat,    FTrashCat,
+       FPanel4,         FWebPanel,         FGetMIDIsPanel, FAlbPanel,    FSeparator,   FCatPanel,
+       FVisualeffects1, FShowmusictoolbar1});
   FRequestCommands->SetParts({FLooping1, FNavPITimer, FQueueTimer});
 }
 
 // The menus the catalogue's groups fill, with the view commands' pop-ups once they are built.
 TCatalogueMenus TMasterFrm::CatalogueMenus() const {
-  return {FAlbums1, FCategories1, FTitle1, FViewCommands->AlbPopUp(),
-          FViewCommands->NewCatPopUp()};
+  return {FAlbums1, FCategories1, FTitle1, FViewCommands->AlbPopUp(), FViewCommands->NewCatPopUp()};
 }
 
 // What the feature windows call back in this window; the mail window's services go through it.
@@ -214,7 +210,7 @@ void TMasterFrm::MakePlayRoad() {
                                       FCatalogue.PlayStore(), *this);
   PlayerMode = [this] { return FRoad->Mode(); };
   FCatalogue.TuneFiles().OnMessageBox = [this](const std::string& text, TMessageKind kind, int help,
-                                    TMessageButtons buttons) {
+                                               TMessageButtons buttons) {
     return ShowMessageBox(text, kind, help, buttons);
   };
 }
@@ -263,7 +259,8 @@ void TMasterFrm::WireAreas() {
   FCategories->OnChange = [this](TObject*) { CategoriesChange(); };
   FAlbums->OnChange = [this](TObject*) { AlbumsChange(); };
   FAllAlbLV->OnClick = [this](TObject*) { AlbumsChange(); };
-  SetBusyParts({{FNewAlb, FGetLocal, FGetWeb, FBitBtn1, FBitBtn2, FOutPort, FVolume, FPlayerCommands->Slider()},
+  SetBusyParts({{FNewAlb, FGetLocal, FGetWeb, FBitBtn1, FBitBtn2, FOutPort, FVolume,
+                 FPlayerCommands->Slider()},
                 {FBack, FPlayNext},
                 {FFile1, FView1, FAlbums1, FCategories1, FTitle1, FHelp1}});
   SetTraceItem(FDEBUGMODE1);

@@ -195,8 +195,10 @@ void TPlayerCommands::BuildMenus() {
   item(FMusic1, "Stop1", "&Stop or restart", [this] { OneStopClick(&FContext.Owner); });
   item(FMusic1, "Repeat1", "&Restart title", [this] { RepeatSBClick(&FContext.Owner); });
   item(FMusic1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(&FContext.Owner); });
-  FN19 = item(FParts.Options1, "N19", "MIDI &output port...", [this] { N19Click(&FContext.Owner); });
-  FVolume2 = item(FParts.Options1, "Volume2", "&Volume control", [this] { Volume2Click(&FContext.Owner); });
+  FN19 =
+      item(FParts.Options1, "N19", "MIDI &output port...", [this] { N19Click(&FContext.Owner); });
+  FVolume2 = item(FParts.Options1, "Volume2", "&Volume control",
+                  [this] { Volume2Click(&FContext.Owner); });
   FMusic1->SetEnabled(false);
 }
 
@@ -289,7 +291,7 @@ void TPlayerCommands::OneStopClick(TObject*) {
   }
   // Bounded: a closed or failing device never reaches either mode.
   FContext.Road.WaitForMode([](TMidiMode m) { return m == mdStopped || m == mdPlaying; },
-                          TPlayRoad::ModeWaitMs);
+                            TPlayRoad::ModeWaitMs);
   View().ProgramChanged();
 }
 
@@ -311,15 +313,16 @@ void TPlayerCommands::PauseClick(TObject*) {
   FParts.Pause->Invalidate();
   UpdatePlayControls();
   FContext.Road.WaitForMode([](TMidiMode m) { return m == mdPaused || m == mdPlaying; },
-                          TPlayRoad::ModeWaitMs);
+                            TPlayRoad::ModeWaitMs);
   View().ProgramChanged();
 }
 
 void TPlayerCommands::AllStopClick(TObject*) {
   // Only Yes erases: No and a closed box keep the program.
-  if (FContext.Window.ShowMessageBox("Are you sure you want to stop play and erase your music program?",
-                          TMessageKind::Confirmation, 0,
-                          TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
+  if (FContext.Window.ShowMessageBox(
+          "Are you sure you want to stop play and erase your music program?",
+          TMessageKind::Confirmation, 0,
+          TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;
   FContext.Window.RepaintMain();
   FContext.PlayCommands.MusicClearClick(&FContext.Owner);
@@ -340,10 +343,11 @@ void TPlayerCommands::AllStopClick(TObject*) {
 
 void TPlayerCommands::RepeatSBClick(TObject*) {
   if (!FContext.Road.Program().Playing()) return;
-  if (FContext.Road.Player().DeviceId() >= 0) FContext.Road.PlayFromMasterKey(FContext.Road.MasterKeyPlaying());
+  if (FContext.Road.Player().DeviceId() >= 0)
+    FContext.Road.PlayFromMasterKey(FContext.Road.MasterKeyPlaying());
   UpdatePlayControls();
   FContext.Road.WaitForMode([](TMidiMode m) { return m == mdPlaying || m == mdStopped; },
-                          TPlayRoad::ModeWaitMs);
+                            TPlayRoad::ModeWaitMs);
   View().ProgramChanged();
 }
 
@@ -352,8 +356,8 @@ void TPlayerCommands::RunVolumeControl() {
   std::string local = ProgramFolder() + "sndvol32.exe";
   FVolumeCommand = FileExists(local) ? "\"" + local + "\"" : std::string("sndvol32.exe");
   if (RunAndWait(FVolumeCommand, SW_SHOWNORMAL) != 0)
-    FContext.Window.ShowMessageBox("The volume control could not be started.", TMessageKind::Error, 0,
-                        TMessageButtons::OK);
+    FContext.Window.ShowMessageBox("The volume control could not be started.", TMessageKind::Error,
+                                   0, TMessageButtons::OK);
 }
 
 void TPlayerCommands::VolumeClick(TObject* Sender) {
@@ -461,7 +465,7 @@ void TPlayerCommands::MMSlider1DrawThumb(TObject*, TCanvas& c, RECT r, bool Drag
   Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(FMMSlider1->Enabled() ? FMMSlider1->ThumbColor()
-                                                 : FMMSlider1->DisabledColor());
+                                           : FMMSlider1->DisabledColor());
   c.FillRect(r);
   RECT inner = r;
   Frame3D(c, inner, clBtnShadow, clBtnHighlight, 1);
@@ -478,8 +482,8 @@ void TPlayerCommands::MMSlider1DrawGroove(TObject*, TCanvas& c, RECT& r) {
   c.Brush().SetColor(FMMSlider1->Color());
   c.FillRect(g);
   int maximum = FMMSlider1->MaxValue() < 1 ? 1 : FMMSlider1->MaxValue();
-  int fill = FMMSlider1->Position() *
-             (FMMSlider1->Width() - 2 * FMMSlider1->ThumbWidth()) / maximum;
+  int fill =
+      FMMSlider1->Position() * (FMMSlider1->Width() - 2 * FMMSlider1->ThumbWidth()) / maximum;
   if (fill <= 0) return;
   c.Brush().SetColor(GrooveFill);
   c.FillRect({g.left, g.top, std::min<LONG>(g.left + fill, g.right), g.bottom});
@@ -489,17 +493,15 @@ void TPlayerCommands::MMSlider1Change(TObject*) {
   const int offset = FMMSlider1->Bevel()->BevelExtent();
   const int maximum = FMMSlider1->MaxValue() < 1 ? 1 : FMMSlider1->MaxValue();
   int width = FMMSlider1->Position() *
-                  (FMMSlider1->Width() - FMMSlider1->ThumbWidth() / 2 - 4 * offset) /
-                  maximum -
+                  (FMMSlider1->Width() - FMMSlider1->ThumbWidth() / 2 - 4 * offset) / maximum -
               1;
   if (width <= 0) {
     FSelPanel->SetVisible(false);
     return;
   }
   FSelPanel->SetBounds(FMMSlider1->Left() + offset + 1,
-                       FMMSlider1->Top() +
-                           (FMMSlider1->Height() - FSelPanel->Height()) / 2,
-                       width, FSelPanel->Height());
+                       FMMSlider1->Top() + (FMMSlider1->Height() - FSelPanel->Height()) / 2, width,
+                       FSelPanel->Height());
   FSelPanel->SetVisible(true);
   FSelPanel->BringToFront();
 }

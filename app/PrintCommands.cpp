@@ -123,15 +123,16 @@ void TPrintCommands::BuildPrintMenus(const TCatalogueMenus& menus, const TPrintP
     auto* m = new TMenuItem(&FContext.Owner);
     m->SetName(name);
     m->SetCaption("P&rint");
-    const int play = menu->Items().IndexOf(dynamic_cast<TMenuItem*>(FContext.Owner.FindComponent(playName)));
+    const int play =
+        menu->Items().IndexOf(dynamic_cast<TMenuItem*>(FContext.Owner.FindComponent(playName)));
     menu->Items().Insert(play + 1, m);
     return m;
   };
   TMenuItem* albums = after(menus.Albums, "Play1", "Print1");
   FTitlesselected11 = item(albums, "Titlesselected11", "&Titles selected",
                            [this] { Titlesselected11Click(&FContext.Owner); });
-  FAlbumselected5 =
-      item(albums, "Albumselected5", "&Album selected", [this] { Albumselected5Click(&FContext.Owner); });
+  FAlbumselected5 = item(albums, "Albumselected5", "&Album selected",
+                         [this] { Albumselected5Click(&FContext.Owner); });
   // Every album at once makes no report of its own.
   item(albums, "Allalbums12", "A&ll albums", nullptr)->SetVisible(false);
   TMenuItem* categories = after(menus.Categories, "Play2", "Print2");
@@ -139,8 +140,8 @@ void TPrintCommands::BuildPrintMenus(const TCatalogueMenus& menus, const TPrintP
                            [this] { Titlesselected12Click(&FContext.Owner); });
   FCategoryselected1 = item(categories, "Categoryselected1", "&Active category",
                             [this] { Categoryselected1Click(&FContext.Owner); });
-  FAllcategories5 =
-      item(categories, "Allcategories5", "A&ll categories", [this] { Allcategories5Click(&FContext.Owner); });
+  FAllcategories5 = item(categories, "Allcategories5", "A&ll categories",
+                         [this] { Allcategories5Click(&FContext.Owner); });
   TMenuItem* albumPopUp = first(menus.AlbPopUp, "Play4", "Print4");
   FTitlesselected23 = item(albumPopUp, "Titlesselected23", "&Titles selected",
                            [this] { Titlesselected11Click(&FContext.Owner); });
@@ -225,7 +226,8 @@ void TPrintCommands::Titlesselected12Click(TObject*) {
 
 void TPrintCommands::Categoryselected1Click(TObject*) {
   // The all-titles page is no category.
-  if (FPrinting || !FContext.Catalogue.CatList() || FContext.Catalogue.CatList()->ActiveIndex() < 0) return;
+  if (FPrinting || !FContext.Catalogue.CatList() || FContext.Catalogue.CatList()->ActiveIndex() < 0)
+    return;
   TStringList keys;
   FContext.Catalogue.CatList()->ActiveGrid()->GetAllKeys(keys);
   if (keys.Count() == 0) return;
@@ -284,9 +286,10 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   }
   if (answer != mrOk) return;
   if (!any) {
-    FContext.Window.ShowMessageBox("No column is ticked, so there is nothing to print.\r\nTick at least one "
-                        "column under \"Information to print\".",
-                        TMessageKind::Warning, 0, TMessageButtons::OK);
+    FContext.Window.ShowMessageBox(
+        "No column is ticked, so there is nothing to print.\r\nTick at least one "
+        "column under \"Information to print\".",
+        TMessageKind::Warning, 0, TMessageButtons::OK);
     return;
   }
   if (keys.Count() == 0) return;
@@ -325,8 +328,8 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   }
   // Said once the printing state is over, so that the box does not hold the job open.
   if (!failure.empty())
-    FContext.Window.ShowMessageBox("The report could not be printed.\r\n" + failure, TMessageKind::Error, 0,
-                        TMessageButtons::OK);
+    FContext.Window.ShowMessageBox("The report could not be printed.\r\n" + failure,
+                                   TMessageKind::Error, 0, TMessageButtons::OK);
 }
 
 int TPrintCommands::VisibleColumnsWidth(const TStringList& columns, int gap) {

@@ -91,9 +91,9 @@ private:
   TPrintParts FParts;
   // The print items, owned by their menus; in the menus' pop-ups the twins of the menu items.
   TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
-            *FAlbumselected11 = nullptr, *FTitlesselected12 = nullptr,
-            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
-            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
+            *FAlbumselected11 = nullptr, *FTitlesselected12 = nullptr, *FTitlesselected17 = nullptr,
+            *FCategoryselected1 = nullptr, *FActivecategory9 = nullptr, *FAllcategories5 = nullptr,
+            *FAllcategories10 = nullptr;
   std::unique_ptr<TPrintParamFrm> FOwnPrintParamFrm;
   bool FPrinting = false;
 };

@@ -74,7 +74,7 @@ void TRequestCommands::ProcessRequest(const std::string& text, int) {
     std::string result;
     // Quiet, with the duplicate test on: an archive asked for again adds nothing again.
     FContext.ImportCommands.AddFileByType(path, title, result, true, true, origin, "Unknown",
-                                        category);
+                                          category);
     if (result == "OK")
       for (int32_t key : FContext.ImportCommands.AddedKeys())
         keys.Add(IntToStr(key));
@@ -131,8 +131,8 @@ std::string TRequestCommands::ActiveCategoryName() const {
 void TRequestCommands::DropFile(const std::string& path, const std::string& category) {
   if (!FileExists(path)) return;
   std::string result;
-  FContext.ImportCommands.AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown",
-                                      category);
+  FContext.ImportCommands.AddFileByType(path, DropTitleOf(path), result, true, false, path,
+                                        "Unknown", category);
   FContext.ImportCommands.NoteLeftOut(FLeftOut, path, result);
   RefreshCategoryViews();
 }
@@ -230,8 +230,8 @@ void TRequestCommands::PostQueueRun() {
 
 bool TRequestCommands::QueueMayRun() const {
   return FQueueOpen && !FRunningQueue && !FContext.Window.Closed() && !FContext.Road.Aborted() &&
-         !FContext.Window.Importing() && !FContext.Window.Loading() && !FContext.Road.StartInProgress() &&
-         !FContext.Road.Program().Stepping();
+         !FContext.Window.Importing() && !FContext.Window.Loading() &&
+         !FContext.Road.StartInProgress() && !FContext.Road.Program().Stepping();
 }
 
 void TRequestCommands::RunQueuedRequests() {

@@ -121,12 +121,13 @@ void TScanCommands::GetLocal2Click(TObject* Sender) {
       FContext.Window.ProgressPosition(i);
       std::string result;
       FContext.ImportCommands.ImportFile(paths[i], LoaderInput(paths[i]), result, checkDuplicates,
-                                       count > 1);
+                                         count > 1);
       FContext.ImportCommands.NoteLeftOut(leftOut, paths[i], result);
       FContext.Window.RunImportPump();
     }
     if (!FContext.Road.Aborted()) {
-      if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FContext.Catalogue.CatList()) {
+      if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) &&
+          FContext.Catalogue.CatList()) {
         FContext.Catalogue.CatList()->ResortAll();
         FContext.Catalogue.CatList()->UpdateAllSummaries();
       }
@@ -182,7 +183,8 @@ void TScanCommands::AddScannedFolder(const std::string& folder, bool checkDuplic
 TImportInput TScanCommands::ScanKeys(const std::string& category, const std::string& firstName,
                                      const std::string& lastName) {
   TImportInput keys;
-  if (FContext.Catalogue.CatList()) keys.CategoryKey = FContext.Catalogue.CatList()->FindOrAddCategory(category);
+  if (FContext.Catalogue.CatList())
+    keys.CategoryKey = FContext.Catalogue.CatList()->FindOrAddCategory(category);
   if (TPerfList* artists = FContext.Catalogue.Artists())
     keys.ArtistKey = artists->FindOrAddPerformer(firstName, lastName);
   return keys;

@@ -189,7 +189,8 @@ int TTableCommands::GatherKeys(TKeySource source, TStringList& keys) {
     FContext.Catalogue.AlbList()->GetActiveAlbumKeys(keys);
     break;
   case TKeySource::AllAlbums:
-    if (FContext.CatalogueCommands.AlbumLinesExist()) FContext.Catalogue.AlbList()->GetAllKeys(keys);
+    if (FContext.CatalogueCommands.AlbumLinesExist())
+      FContext.Catalogue.AlbList()->GetAllKeys(keys);
     break;
   case TKeySource::CategoryTitles:
     GetCategoryKeys(keys, true);
@@ -216,7 +217,8 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
     // Saving an album saves what is selected of it: its selected titles, or on the summary page
     // the albums whose lines are selected.
     FContext.Keys.Keys().Clear();
-    if (FContext.Catalogue.AlbList()) n = FContext.Catalogue.AlbList()->GetSelectedKeys(FContext.Keys.Keys());
+    if (FContext.Catalogue.AlbList())
+      n = FContext.Catalogue.AlbList()->GetSelectedKeys(FContext.Keys.Keys());
   } else {
     n = GatherKeys(source, FContext.Keys.Keys());
   }
@@ -227,8 +229,8 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
       (source == TKeySource::AllAlbums && !FContext.CatalogueCommands.AlbumLinesExist());
   if (nothing || (n == 0 && action != TTableAction::Archive)) return;
   auto ask = [this](const std::string& text, TMessageButtons buttons, TMessageAnswer go) {
-    return FContext.Window.ShowMessageBox(text, TMessageKind::Warning, 0, buttons | TMessageButtons::Cancel) ==
-           go;
+    return FContext.Window.ShowMessageBox(text, TMessageKind::Warning, 0,
+                                          buttons | TMessageButtons::Cancel) == go;
   };
   const std::string count = IntToStr(n);
   if (source == TKeySource::AllAlbums && action == TTableAction::Mail &&
@@ -272,7 +274,8 @@ void TTableCommands::Mail3Click(TObject*) {
 
 void TTableCommands::Save1Click(TObject*) {
   TStringList keys;
-  if (FContext.EditCommands.TitleKeysInUse(keys) > 0) FContext.ExportCommands.SaveTitlesToDisk(keys);
+  if (FContext.EditCommands.TitleKeysInUse(keys) > 0)
+    FContext.ExportCommands.SaveTitlesToDisk(keys);
 }
 
 TTableCommands::TTableCommands(const TTableContext& context) : FContext(context) {}

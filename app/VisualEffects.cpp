@@ -162,7 +162,8 @@ void TVisualEffects::Visualeffects1Click(TObject*) {
   FParts.Visualeffects1->SetChecked(!FParts.Visualeffects1->Checked());
   if (!FParts.Visualeffects1->Checked() &&
       FContext.Window.ShowMessageBox(DisableQuestion, TMessageKind::Confirmation, 0,
-                          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::No) {
+                                     TMessageButtons::Yes | TMessageButtons::No) ==
+          TMessageAnswer::No) {
     FParts.Visualeffects1->SetChecked(true);
     return;
   }

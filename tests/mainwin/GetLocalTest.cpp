@@ -237,7 +237,8 @@ TEST_F(Loader, OpenImportsTheListQuietlyWithTheChosenNames) {
   std::string statusMeanwhile;
   FForm->ImportCommands().OnArchiveEntryDone = [&](int) {
     menusOff = !Probe(FForm).Item("File1")->Enabled() && !Probe(FForm).Item("View1")->Enabled() &&
-               !Probe(FForm).Item("Albums1")->Enabled() && !Probe(FForm).Item("Categories1")->Enabled();
+               !Probe(FForm).Item("Albums1")->Enabled() &&
+               !Probe(FForm).Item("Categories1")->Enabled();
     statusMeanwhile = Probe(FForm).StatusBar1()->Panels(0).Text();
   };
   fill(paths);

@@ -89,8 +89,8 @@ protected:
   // The grids' pop-up: the play choices and the title commands that have their action.
   std::vector<std::string> AllCaptions() {
     std::vector<std::string> all = PlayChoices;
-    for (TMenuItem* item :
-         {Probe(FForm).Item("Edit2"), Probe(FForm).Item("Delete5"), Probe(FForm).Item("Mail4"), Probe(FForm).Item("Save2")})
+    for (TMenuItem* item : {Probe(FForm).Item("Edit2"), Probe(FForm).Item("Delete5"),
+                            Probe(FForm).Item("Mail4"), Probe(FForm).Item("Save2")})
       if (item->OnClick && (item != Probe(FForm).Item("Mail4") || MailWindowLink()))
         all.push_back(item->Caption());
     return all;
@@ -234,7 +234,8 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   // Title commands that cannot act stay out of the pop-up (mail without a mail window); one that
   // becomes ready shows.
   EXPECT_FALSE(Probe(FForm).Item("Mail4")->Visible());
-  for (TMenuItem* item : {Probe(FForm).Item("Edit2"), Probe(FForm).Item("Delete5"), Probe(FForm).Item("Save2")})
+  for (TMenuItem* item :
+       {Probe(FForm).Item("Edit2"), Probe(FForm).Item("Delete5"), Probe(FForm).Item("Save2")})
     EXPECT_TRUE(item->Visible()) << item->Caption();
   TQuietMail mail;
   RegisterMailWindow(&mail);

@@ -232,8 +232,9 @@ TEST_F(PlayerCommands, EraseAndStopOnlyOnYes) {
 
 TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
   Start();
-  TMenuItem* items[] = {Probe(FForm).Item("GM1"), Probe(FForm).Item("GS1"), Probe(FForm).Item("None1"),
-                        Probe(FForm).Item("GMGS1"), Probe(FForm).Item("GSGM1")};
+  TMenuItem* items[] = {Probe(FForm).Item("GM1"), Probe(FForm).Item("GS1"),
+                        Probe(FForm).Item("None1"), Probe(FForm).Item("GMGS1"),
+                        Probe(FForm).Item("GSGM1")};
   for (TMenuItem* clicked : items) {
     clicked->Click();
     int ticked = 0;

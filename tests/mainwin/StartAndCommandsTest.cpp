@@ -220,7 +220,8 @@ TEST_F(StartAndCommands, NoReachableCommandIsWithoutAnActionAndAHandlerEnablesIt
   // A menu item given its handler is enabled when its menu opens.
   Probe(FForm).Item("Contents1")->OnClick = [&](TObject*) { ++clicks; };
   SendMessageA(FForm->Handle(), WM_INITMENUPOPUP,
-               reinterpret_cast<WPARAM>(Probe(FForm).Item("Help1")->Handle()), MAKELPARAM(0, FALSE));
+               reinterpret_cast<WPARAM>(Probe(FForm).Item("Help1")->Handle()),
+               MAKELPARAM(0, FALSE));
   EXPECT_TRUE(Probe(FForm).Item("Contents1")->Enabled());
   CloseAndWait();
 }
