@@ -881,7 +881,11 @@ TViewProgFrm& TMasterFrm::ProgramViewer() {
   }
   if (viewer != FViewer) {
     FViewer = viewer;
-    viewer->SetMainWindow(this);
+    if (!FViewerContext)
+      FViewerContext = std::make_unique<TViewerContext>(
+          *FRoad, FCatalogue, [this] { return FVisualEffects->VisualEffectsTicked(); },
+          [this] { UpdatePlayControls(); });
+    viewer->SetMainWindow(FViewerContext.get());
     // The viewer's spectrum sees what the main window's displays see.
     FVisualEffects->MMConnector2()->SetOutput(viewer->MMConnector1);
   }

@@ -38,6 +38,7 @@ class TDriveScanFrm;
 class TPrintParamFrm;
 class TSplashFrm;
 class TViewProgFrm;
+struct TViewerContext;
 
 // The main window's command groups, each with its own state and header.
 class TCatalogueCommands;
@@ -293,6 +294,8 @@ private:
   std::unique_ptr<TFeatureHost> FFeatureHost;
   TViewProgFrm* FViewer = nullptr; // the viewer tied to this window
   std::unique_ptr<TViewProgFrm> FOwnViewer;
+  // What the tied viewer uses of this window.
+  std::unique_ptr<TViewerContext> FViewerContext;
   // The last import ended: what waited for it runs.
   void ImportEnded();
   void SaveForSessionEnd();
