@@ -13,6 +13,7 @@
 #include "StandInSequencer.h"
 #include "ViewProgCode.h"
 #include "MainViews.h"
+#include "StandInServices.h"
 #include "SysUtils.h"
 
 namespace {
@@ -321,6 +322,63 @@ TEST_F(ContextHelp, ShowHintsReachesTheApplicationAndTheSettings) {
   EXPECT_EQ(Application->ShowHint(), !was);
   CloseAndWait();
   EXPECT_EQ(TIniFile(FDir / "Tonalbrook.ini").ReadBool("Setup", "ShowAllHints", was), !was);
+}
+
+} // namespace
+
+namespace {
+
+// Help made with a stand-in for the main window: the Help menu it builds, and the boxes its
+// support commands leave with the window.
+class ContextHelpAlone : public testing::Test {
+protected:
+  TStandInServices FWindow;
+  TComponent FOwner{nullptr};
+  std::vector<std::string> FOpened;
+  intptr_t FShellAnswer = 32; // the shell's answer: 32 or less is a failure
+  TContextHelp FHelp{{FWindow, FOwner, [this](const std::string& url) {
+                        FOpened.push_back(url);
+                        return FShellAnswer;
+                      }}};
+  TMenuItem* FRoot = new TMenuItem(&FOwner);
+  TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(FOwner.FindComponent(name)); }
+};
+
+TEST_F(ContextHelpAlone, TheHelpMenuInItsOrderAndTheSupportCommandsBoxes) {
+  FHelp.BuildHelpMenu(*FRoot);
+  std::vector<std::string> captions;
+  for (int i = 0; i < FRoot->Count(); ++i)
+    captions.push_back(FRoot->Items(i)->Caption());
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{"&Use help cursor", "&View help file", "&Show hints", "-",
+                                      "No &sound?", "-", "&Email", "&Phone", "&Web", "-"}));
+  EXPECT_EQ(FHelp.Hintlevel1(), Item("Hintlevel1"));
+
+  Item("Email1")->Click();
+  Item("Web1")->Click();
+  ASSERT_EQ(FOpened.size(), 2u);
+  EXPECT_EQ(FOpened[0].rfind("mailto:", 0), 0u);
+  EXPECT_EQ(FOpened[1].rfind("https://", 0), 0u);
+  // Each failure is a warning with OK that asks the user to try by hand.
+  ASSERT_EQ(FWindow.Boxes.size(), 2u);
+  EXPECT_NE(FWindow.Boxes[0].Text.find("e-mail program failed"), std::string::npos);
+  EXPECT_NE(FWindow.Boxes[0].Text.find(FOpened[0].substr(7)), std::string::npos);
+  EXPECT_NE(FWindow.Boxes[1].Text.find(FOpened[1]), std::string::npos);
+  for (const auto& box : FWindow.Boxes) {
+    EXPECT_EQ(box.Kind, TMessageKind::Warning);
+    EXPECT_EQ(box.Buttons, TMessageButtons::OK);
+  }
+  // The shell opened them: nothing to say.
+  FShellAnswer = 33;
+  FWindow.Boxes.clear();
+  Item("Email1")->Click();
+  Item("Web1")->Click();
+  EXPECT_TRUE(FWindow.Boxes.empty());
+  Item("Phone1")->Click();
+  ASSERT_EQ(FWindow.Boxes.size(), 1u);
+  EXPECT_NE(FWindow.Boxes[0].Text.find(TContextHelp::SupportPhones), std::string::npos);
+  EXPECT_EQ(FWindow.Boxes[0].Buttons, TMessageButtons::OK);
+  EXPECT_EQ(FWindow.Boxes[0].Kind, TMessageKind::Information);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "RequestCommands.h"
 #include "MainLayout.h"
 #include "PrintCommands.h"
+#include "MainWindowFixture.h"
 #include "MasterProbe.h"
 #include "Messages.h"
 #include "PlayerRegistry.h"
@@ -24,40 +25,16 @@ const char* const ScanQuestion =
 const char* const DefaultQuestion =
     "Make Tonalbrook your default Windows MIDI player (recommended)?";
 
-class MainWindow : public testing::Test {
+class MainWindow : public TMainWindowTest {
 protected:
-  TScratchDir FDir{"tbmain"};
-  TModalAnswers FAnswers;
-  TMasterFrm* FForm = nullptr;
-
-  void TearDown() override {
-    if (FForm) {
-      delete FForm;
-      FForm = nullptr;
-    }
-    ProcessMessages();
-    SetProgramFolder("");
-  }
+  MainWindow() : TMainWindowTest("tbmain") {}
 
   // Makes, creates and shows the main window in the scratch folder and waits for the start-up
   // timer.
   void Start(const std::vector<std::string>& params = {}) {
-    SetProgramFolder(FDir.Path());
-    Application->SetTitle(AppTitleText);
-    FForm = new TMasterFrm(nullptr);
-    Probe(FForm).SetParams(params);
-    FForm->AfterConstruction();
+    Make(params);
     FForm->Show();
     ASSERT_TRUE(PumpUntil([&] { return Probe(FForm).StartupTimerRuns() > 0; }, 20000));
-  }
-
-  // Closes the window as the user would; the window frees itself.
-  void CloseAndWait() {
-    TMasterFrm* form = FForm;
-    FForm = nullptr;
-    form->Close();
-    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
-    EXPECT_EQ(MasterFrm, nullptr);
   }
 
   std::vector<std::string> AskedTexts() const {

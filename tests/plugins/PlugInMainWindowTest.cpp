@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "MainCodeD2.h"
 #include "MainLayout.h"
+#include "../mainwin/MainWindowFixture.h"
 #include "MasterProbe.h"
 #include "ManageNPICode.h"
 #include "Messages.h"
@@ -10,34 +11,14 @@
 
 namespace {
 
-class PlugInMainWindow : public testing::Test {
+class PlugInMainWindow : public TMainWindowTest {
 protected:
-  TScratchDir FDir{"tbnpm"};
+  PlugInMainWindow() : TMainWindowTest("tbnpm") {}
   std::string FPlugins = FDir / "nav\\plugins\\";
-  TModalAnswers FAnswers;
-  TMasterFrm* FForm = nullptr;
-
-  void TearDown() override {
-    delete FForm;
-    FForm = nullptr;
-    ProcessMessages();
-    SetProgramFolder("");
-  }
   void Start(const std::vector<std::string>& params = {}) {
-    SetProgramFolder(FDir.Path());
-    Application->SetTitle(AppTitleText);
-    FForm = new TMasterFrm(nullptr);
-    Probe(FForm).SetParams(params);
-    FForm->AfterConstruction();
+    Make(params);
     FForm->Show();
     ASSERT_TRUE(PumpUntil([&] { return GetPropA(FForm->Handle(), StartUpDoneProperty); }, 20000));
-  }
-  void CloseAndWait() {
-    TMasterFrm* form = FForm;
-    FForm = nullptr;
-    form->Close();
-    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
-    ASSERT_EQ(MasterFrm, nullptr);
   }
   int ManagerRequests() const {
     int n = 0;
@@ -121,9 +102,10 @@ TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   Start();
   ASSERT_EQ(Probe(FForm).CoolMenus().size(), 8u);
-  std::vector<TMenuItem*> items = {Probe(FForm).Item("Exit1"),    Probe(FForm).Item("Visualeffects1"),
-                                   Probe(FForm).Item("Looping1"), Probe(FForm).Item("Contents1"),
-                                   Probe(FForm).Item("About1"),   Probe(FForm).Item("Showmusictoolbar1")};
+  std::vector<TMenuItem*> items = {
+      Probe(FForm).Item("Exit1"),    Probe(FForm).Item("Visualeffects1"),
+      Probe(FForm).Item("Looping1"), Probe(FForm).Item("Contents1"),
+      Probe(FForm).Item("About1"),   Probe(FForm).Item("Showmusictoolbar1")};
   for (TMenuItem* item : items) {
     EXPECT_TRUE(item->OwnerDraw()) << item->Name();
     EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();

@@ -340,48 +340,18 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
   LeaveForCheck(token, keys, FFour, false);
 }
 
-TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
-  Start();
-  TStringList keys = Keys(FCat.Keys);
-  // A printer that does not exist.
-  Printer().SetPrinter("Tonalbrook No Such Printer");
-  Options(FFour, false, Token("missing"));
-  FForm->PrintCommands().PrintReport("Nowhere", keys);
-  std::vector<std::string> texts = Texts();
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0].rfind("The report could not be printed.\r\n", 0), 0u) << texts[0];
-  EXPECT_NE(texts[0].find("Tonalbrook No Such Printer"), std::string::npos) << texts[0];
-  EXPECT_EQ(Screen->Cursor(), crDefault);
-  ExpectRestored();
-  Printer().SetPrinterIndex(-1);
-  Printer().Refresh();
-
-  // No column ticked: said, nothing printed.
-  FAnswers.Clear();
-  Options(std::vector<bool>(9, false), false, Token("none"));
-  FForm->PrintCommands().PrintReport("No columns", keys);
-  texts = Texts();
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_NE(texts[0].find("No column is ticked"), std::string::npos) << texts[0];
-  ExpectRestored();
-
-  // Cancelled: nothing asked, nothing printed; the title field keeps the heading.
-  FAnswers.Clear();
-  FAnswers.Push(mrCancel);
-  FForm->PrintCommands().PrintReport("Cancelled", keys);
-  EXPECT_EQ(FAnswers.Asked().size(), 1u);
-  EXPECT_EQ(FForm->PrintCommands().PrintParamWindow().Edit1->Text(), "Cancelled");
-}
-
 TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
   Start();
   // The print items sit right after the play items.
-  EXPECT_EQ(
-      Probe(FForm).Item("Albums1")->IndexOf(Probe(FForm).Item("Titlesselected11")->Parent()),
-      Probe(FForm).Item("Albums1")->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play1"))) + 1);
+  EXPECT_EQ(Probe(FForm).Item("Albums1")->IndexOf(Probe(FForm).Item("Titlesselected11")->Parent()),
+            Probe(FForm).Item("Albums1")->IndexOf(
+                dynamic_cast<TMenuItem*>(FForm->FindComponent("Play1"))) +
+                1);
   EXPECT_EQ(
       Probe(FForm).Item("Categories1")->IndexOf(Probe(FForm).Item("Titlesselected12")->Parent()),
-      Probe(FForm).Item("Categories1")->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play2"))) +
+      Probe(FForm)
+              .Item("Categories1")
+              ->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play2"))) +
           1);
   EXPECT_FALSE(Probe(FForm).Item("Allalbums12")->Visible());
   // Each command opens the options window with its heading; cancelled, nothing prints.
@@ -423,7 +393,8 @@ TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
   Probe(FForm).Albums()->SetActivePageIndex(1);
   FForm->AlbumsChange();
   EXPECT_TRUE(Probe(FForm).Item("Albumselected5")->Enabled());
-  EXPECT_EQ(heading([&] { Probe(FForm).Item("Albumselected5")->Click(); }), "Custom album: Evening");
+  EXPECT_EQ(heading([&] { Probe(FForm).Item("Albumselected5")->Click(); }),
+            "Custom album: Evening");
   // While a report prints, print commands do nothing.
   FForm->PrintCommands().SetPrinting(true);
   EXPECT_EQ(heading([&] { FForm->PrintCommands().Allcategories5Click(nullptr); }), "(not asked)");
