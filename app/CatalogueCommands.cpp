@@ -1,6 +1,5 @@
 // Catalogue commands reached from the areas' pop-ups and the grids, held back while a long
 // operation keeps the main window busy.
-#include <windows.h>
 #include "MailHandOff.h"
 #include "CatalogueCommands.h"
 #include "CommandGate.h"

@@ -7,7 +7,7 @@
 #include "Settings.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"
-#include "MainViews.h"
+#include "TuneFiles.h"
 
 namespace {
 

@@ -39,7 +39,6 @@
 #include "PlugInDirs.h"
 #include "PrintParamD2.h"
 #include "FolderTools.h"
-#include "Registry.h"
 #include "SplashCodeD2.h"
 #include "SysUtils.h"
 #include "ViewProgCode.h"

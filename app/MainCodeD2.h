@@ -16,7 +16,6 @@
 #include "WorkingKeys.h"
 
 class TAlbList;
-class TCatalogueStore;
 class TCatList;
 class TCoolMenu;
 struct TCatalogueMenus;
@@ -29,13 +28,7 @@ class TUnMIDIFrm;
 
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
-class TArchiveForm;
-class TCreateArchiveForm;
 class TManageNPIFrm;
-class TGetLocalF;
-class TScanStatus;
-class TDriveScanFrm;
-class TPrintParamFrm;
 class TSplashFrm;
 class TViewProgFrm;
 struct TViewerContext;
@@ -172,10 +165,6 @@ public:
   void RunImportPump() override { FImportPump.Run(); }
   bool Closed() const override { return FClosed; }
   bool Loading() const override { return FLoading; }
-  // A system scan ran; the reminder to scan stays quiet from now on.
-  void SetFullScanDone() { FFullScanDone = true; }
-  // A request came from outside this start: the reminder to scan waits for another start.
-  void NoteRequestSeen() { FRequestSeen = true; }
   // What the feature windows call back in this window.
   TFeatureHost& FeatureHost() { return *FFeatureHost; }
 

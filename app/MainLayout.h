@@ -9,7 +9,6 @@ class TBitBtn;
 class TCatalogueCommands;
 class TControl;
 class TMenuItem;
-class TMMSlider;
 class TObject;
 class TPanel;
 class TPlayerCommands;

@@ -68,7 +68,6 @@ public:
   void Print3Click(TObject* Sender);
   void PrintTitlesOf(const TStringList& keys, bool fromAlbums);
 
-  // The print button: help in help mode, else the view in use's selected titles.
   // The print options window of the creation order, or the main window's own when none was made.
   TPrintParamFrm& PrintParamWindow();
   // Adds the print items to the catalogue's menus and pop-ups; the parts are those it reads.

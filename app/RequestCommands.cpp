@@ -12,8 +12,6 @@
 #include "MainServices.h"
 #include "PlayRoad.h"
 #include "ProgramWide.h"
-#include "Messages.h"
-#include "OnceOnly.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"
 #include "ExtCtrls.h"

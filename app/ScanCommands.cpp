@@ -14,7 +14,6 @@
 #include "ProgramWide.h"
 #include "ScanCommands.h"
 #include "FeatureHost.h"
-#include "Messages.h"
 #include "ScanFormCodeD2.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"

@@ -1,6 +1,5 @@
 // The catalogue's mail, archive and save commands over each area's key sources, the tab pop-ups'
 // play commands and the Titles menu's play, mail and save.
-#include <windows.h>
 #include "MailHandOff.h"
 #include "CatalogueCommands.h"
 #include "CatalogueMenus.h"
@@ -15,7 +14,7 @@
 #include "SysUtils.h"
 #include "DataCodeD2.h"
 #include "ExtPage.h"
-#include "HourGlass.h"
+#include "Handles.h"
 #include "Menus.h"
 
 namespace {
