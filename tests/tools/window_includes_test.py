@@ -2,24 +2,18 @@
 """Runs scripts/window-includes on small made-up trees: an include of the main window's header is
 named in any app/ file but the window's own, and nowhere else."""
 import os
-import subprocess
-import sys
 import tempfile
 import unittest
 
-SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
-                      "window-includes")
+from made_up_tree import SCRIPTS, run_check, write_tree
+
+SCRIPT = os.path.join(SCRIPTS, "window-includes")
 
 
 def run(files):
     with tempfile.TemporaryDirectory() as top:
-        for path, text in files.items():
-            full = os.path.join(top, path)
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "w") as f:
-                f.write(text)
-        done = subprocess.run([sys.executable, SCRIPT, top], capture_output=True, text=True)
-        return done.returncode, done.stdout + done.stderr
+        write_tree(top, files)
+        return run_check(SCRIPT, top)
 
 
 class WindowIncludes(unittest.TestCase):
