@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include "Handles.h"
-#include "MainCodeD2.h"
+#include "ProgramWide.h"
 
 namespace {
 

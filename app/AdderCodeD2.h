@@ -43,9 +43,6 @@ public:
   bool OKPressed() const { return FOKPressed; }
   int32_t CategoryKey() const { return FCategoryKey; }
   int32_t ArtistKey() const { return FArtistKey; }
-  // The key lists, line for line with the boxes' items, while the window shows.
-  const TStringList& CategoryKeys() const { return FCategoryKeys; }
-  const TStringList& ArtistKeys() const { return FArtistKeys; }
 
   void FormShow(TObject* Sender);
   void FormHide(TObject* Sender);

@@ -4,7 +4,6 @@
 #include "Handles.h"
 #include "CreateArchiveCodeD2.h"
 #include "FeatureHost.h"
-#include "MainCodeD2.h"
 #include "ImportCommands.h"
 #include "SysUtils.h"
 

@@ -31,8 +31,6 @@ public:
   // What the import stores with each title (the entry's own name and origin are added).
   void SetImportInput(const TImportInput& input) { FInput = input; }
   const std::string& Result() const { return FResult; }
-  int FileCount() const { return FFileCount; }
-  const std::string& ArchiveName() const { return FArchiveName; }
   bool Working() const { return FWorking; }
 
   // The import itself: the main window's ImportArchive unless a test gives another.

@@ -1,6 +1,7 @@
 // Help mode, the Help menu's commands and the help contexts of the main window's controls.
 #include <windows.h>
-#include "MainCodeD2.h"
+#include "Forms.h"
+#include "MainServices.h"
 #include "ContextHelp.h"
 #include "Buttons.h"
 #include "ExtCtrls.h"
@@ -58,41 +59,42 @@ void TContextHelp::Nosound1Click(TObject*) {
 }
 
 void TContextHelp::Email1Click(TObject*) {
-  if (FFrm.AssocCommands().OpenWebPage(SupportMail) <= 32)
-    FFrm.ShowMessageBox("Opening your e-mail program failed.\n\nPlease write to "
-                        "support@tonalbrook.example yourself.",
-                        TMessageKind::Warning, 0, TMessageButtons::OK);
+  if (FContext.OpenWebPage(SupportMail) <= 32)
+    FContext.Window.ShowMessageBox("Opening your e-mail program failed.\n\nPlease write to "
+                                   "support@tonalbrook.example yourself.",
+                                   TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 void TContextHelp::Phone1Click(TObject*) {
-  FFrm.ShowMessageBox(std::string("Tonalbrook support by telephone:\n\n") + SupportPhones,
-                      TMessageKind::Information, 0, TMessageButtons::OK);
+  FContext.Window.ShowMessageBox(std::string("Tonalbrook support by telephone:\n\n") +
+                                     SupportPhones,
+                                 TMessageKind::Information, 0, TMessageButtons::OK);
 }
 
 void TContextHelp::Web1Click(TObject*) {
-  if (FFrm.AssocCommands().OpenWebPage(TFileAssocCommands::SupportPage) <= 32)
-    FFrm.ShowMessageBox(std::string("Opening the support page failed.\n\nPlease visit ") +
-                            TFileAssocCommands::SupportPage + " yourself.",
-                        TMessageKind::Warning, 0, TMessageButtons::OK);
+  if (FContext.OpenWebPage(TFileAssocCommands::SupportPage) <= 32)
+    FContext.Window.ShowMessageBox(
+        std::string("Opening the support page failed.\n\nPlease visit ") +
+            TFileAssocCommands::SupportPage + " yourself.",
+        TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 void TContextHelp::BuildHelpMenu(TMenuItem& helpMenu) {
   auto item = [this, &helpMenu](const std::string& name, const std::string& caption,
                                 void (TContextHelp::*click)(TObject*)) {
-    TMenuItem* m = NewMenuItem(&FFrm, helpMenu, name, caption);
+    TMenuItem* m = NewMenuItem(&FContext.Owner, helpMenu, name, caption);
     if (click) m->OnClick = [this, click](TObject* s) { (this->*click)(s); };
     return m;
   };
-  FContextsensitive1 =
-      item("Contextsensitive1", "&Use help cursor", &TContextHelp::Contextsensitive1Click);
-  FViewhelpfile1 = item("Viewhelpfile1", "&View help file", &TContextHelp::Viewhelpfile1Click);
+  item("Contextsensitive1", "&Use help cursor", &TContextHelp::Contextsensitive1Click);
+  item("Viewhelpfile1", "&View help file", &TContextHelp::Viewhelpfile1Click);
   FHintlevel1 = item("Hintlevel1", "&Show hints", &TContextHelp::Hintlevel1Click);
   item("N40", "-", nullptr);
-  FNosound1 = item("Nosound1", "No &sound?", &TContextHelp::Nosound1Click);
+  item("Nosound1", "No &sound?", &TContextHelp::Nosound1Click);
   item("N41", "-", nullptr);
-  FEmail1 = item("Email1", "&Email", &TContextHelp::Email1Click);
-  FPhone1 = item("Phone1", "&Phone", &TContextHelp::Phone1Click);
-  FWeb1 = item("Web1", "&Web", &TContextHelp::Web1Click);
+  item("Email1", "&Email", &TContextHelp::Email1Click);
+  item("Phone1", "&Phone", &TContextHelp::Phone1Click);
+  item("Web1", "&Web", &TContextHelp::Web1Click);
   item("N42", "-", nullptr);
   HelpCall = [](unsigned command, ULONG_PTR data) {
     return Application->HelpCommand(command, data);
@@ -134,8 +136,8 @@ void TContextHelp::WireContextHelp(const TContextHelpParts& parts) {
       {parts.ScanadriveforMIDIfiles1, ScanDriveContext},
       {parts.ScansystemforMIDIfiles1, ScanSystemContext},
       {parts.Viewtitles1, ViewTitlesContext},
-      {FFrm.FindComponent("Createnew1"), 5},
-      {FFrm.FindComponent("Createnew2"), 18},
+      {FContext.Owner.FindComponent("Createnew1"), 5},
+      {FContext.Owner.FindComponent("Createnew2"), 18},
       {parts.N19, PortContext},
       {parts.Volume2, PlayerCommandsContext}};
   for (const auto& [item, context] : menuContexts)
@@ -155,7 +157,7 @@ void TContextHelp::WireContextHelp(const TContextHelpParts& parts) {
            parts.TrashCat, parts.PrintCat, parts.Archive, parts.NewAlb, parts.GetLocal,
            parts.BitBtn1, parts.BitBtn2})
     if (c && c->OnClick) first(c->OnClick); // the gate keeps handler-less buttons disabled
-  // The grids ask help themselves, for every way into their commands (TMasterFrm::WireGrid).
+  // The grids ask help themselves, for every way into their commands (the window wires them).
   for (TControl* c : std::initializer_list<TControl*>{parts.TopPanel, parts.AllAlbLV})
     first(c->OnClick);
   first(parts.AllAlbLV->OnReturn); // Enter on an album's line is its click
@@ -166,7 +168,8 @@ void TContextHelp::WireContextHelp(const TContextHelpParts& parts) {
     first(c->OnClick);
   for (TComponent* o : std::initializer_list<TComponent*>{
            parts.GetLocal2, parts.ScanadriveforMIDIfiles1, parts.ScansystemforMIDIfiles1,
-           parts.Viewtitles1, FFrm.FindComponent("Createnew1"), FFrm.FindComponent("Createnew2")})
+           parts.Viewtitles1, FContext.Owner.FindComponent("Createnew1"),
+           FContext.Owner.FindComponent("Createnew2")})
     if (auto* m = dynamic_cast<TMenuItem*>(o); m && m->OnClick) first(m->OnClick);
   // A mouse down on either row of tabs in help mode shows help and starts no drag.
   for (TExtPageControl* tabs : {parts.Categories, parts.Albums}) {
@@ -182,6 +185,6 @@ void TContextHelp::WireContextHelp(const TContextHelpParts& parts) {
     c->OnContextPopup = [this](TObject* s, POINT, bool& handled) { handled = ContextHelpClick(s); };
 }
 
-TContextHelp::TContextHelp(TMasterFrm& frm) : FFrm(frm) {}
+TContextHelp::TContextHelp(const TContextHelpContext& context) : FContext(context) {}
 
 TContextHelp::~TContextHelp() = default;

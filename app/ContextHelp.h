@@ -2,13 +2,15 @@
 #pragma once
 #include <windows.h>
 #include <functional>
+#include <cstdint>
 #include <map>
+#include <string>
 #include "Controls.h"
 
 class TBitBtn;
 class TExtListView;
 class TExtPageControl;
-class TMasterFrm;
+class TMainServices;
 class TMenuItem;
 class TMyStringGrid;
 class TObject;
@@ -29,10 +31,19 @@ struct TContextHelpParts {
       *Volume2;
 };
 
+// What help works with: the window's message box, the owner of the Help menu's items (where the
+// commands that take part are found by name), and the shell's "open" of a web page or mail
+// address.
+struct TContextHelpContext {
+  TMainServices& Window;
+  TComponent& Owner;
+  std::function<intptr_t(const std::string& url)> OpenWebPage;
+};
+
 // The main window's help: the help cursor's clicks and the Help menu's commands.
 class TContextHelp {
 public:
-  explicit TContextHelp(TMasterFrm& frm);
+  explicit TContextHelp(const TContextHelpContext& context);
   ~TContextHelp();
   TContextHelp(const TContextHelp&) = delete;
   TContextHelp& operator=(const TContextHelp&) = delete;
@@ -67,18 +78,11 @@ public:
   void BuildHelpMenu(TMenuItem& helpMenu);
   void WireContextHelp(const TContextHelpParts& parts);
 
-  // The Help menu's items.
-  TMenuItem* Contextsensitive1() const { return FContextsensitive1; }
-  TMenuItem* Viewhelpfile1() const { return FViewhelpfile1; }
+  // The "&Show hints" item, ticked while every control shows its hint.
   TMenuItem* Hintlevel1() const { return FHintlevel1; }
-  TMenuItem* Nosound1() const { return FNosound1; }
-  TMenuItem* Email1() const { return FEmail1; }
-  TMenuItem* Phone1() const { return FPhone1; }
-  TMenuItem* Web1() const { return FWeb1; }
 
 private:
-  TMasterFrm& FFrm;
-  TMenuItem *FContextsensitive1 = nullptr, *FViewhelpfile1 = nullptr, *FHintlevel1 = nullptr,
-            *FNosound1 = nullptr, *FEmail1 = nullptr, *FPhone1 = nullptr, *FWeb1 = nullptr;
+  TContextHelpContext FContext;
+  TMenuItem* FHintlevel1 = nullptr;
   std::map<TObject*, int> FMenuHelpContexts;
 };

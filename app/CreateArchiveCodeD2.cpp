@@ -3,7 +3,6 @@
 #include <windows.h>
 #include "Handles.h"
 #include "FeatureHost.h"
-#include "MainCodeD2.h"
 #include "SysUtils.h"
 
 TCreateArchiveForm* CreateArchiveFrm = nullptr;

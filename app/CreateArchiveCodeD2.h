@@ -29,7 +29,6 @@ public:
   // Keeps the target and a copy of the keys, clears Cancelled and prepares both bars.
   void StartArchiving(const std::string& targetName, const TStringList& keys);
   bool Cancelled() const { return FCancelled; }
-  const std::string& TargetName() const { return FTargetName; }
   bool Working() const { return FWorking; }
 
   // Writes the titles of the keys into the target archive; polls Cancelled.

@@ -1,12 +1,16 @@
 // Drag and drop in the main window: what grids, tabs and album lines carry, and what a drop on a
 // command button or an album does with it.
 #include <windows.h>
-#include "MainCodeD2.h"
 #include "DragCommands.h"
-#include "MainPlay.h"
-#include "ExportCommands.h"
 #include "EditCommands.h"
+#include "ExportCommands.h"
+#include "MainCatalogue.h"
+#include "MainPlay.h"
+#include "MainServices.h"
+#include "PlayRoad.h"
 #include "PrintCommands.h"
+#include "ProgramWide.h"
+#include "WorkingKeys.h"
 #include "DataCodeD2.h"
 #include "ExtListView.h"
 #include "ExtPage.h"
@@ -14,7 +18,8 @@
 #include "MainViews.h"
 #include "MyStringGrid.h"
 
-void TDragCommands::WireDrags() {
+void TDragCommands::WireDrags(const TDragParts& parts) {
+  FParts = parts;
   HMODULE self = GetModuleHandleA(nullptr);
   if (HCURSOR one = LoadCursorA(self, "DRAGSINGLE")) Screen->SetCursors(crDrag, one);
   if (HCURSOR many = LoadCursorA(self, "DRAGMULTI")) Screen->SetCursors(crMultiDrag, many);
@@ -28,7 +33,7 @@ void TDragCommands::WireDrags() {
         BeginDrag(tabs, false);
     };
     tabs->OnStartDrag = [this, tabs](TObject* s) { DragStarts(s, tabs == FParts.Albums); };
-    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
+    tabs->OnEndDrag = [this](TObject*, TObject*, int, int) { FContext.Keys.Clear(); };
   }
   TMouseEvent listDown = FParts.AllAlbLV->OnMouseDown;
   FParts.AllAlbLV->OnMouseDown = [this, listDown](TObject* s, TMouseButton b, TShiftState sh, int x,
@@ -38,11 +43,12 @@ void TDragCommands::WireDrags() {
       BeginDrag(FParts.AllAlbLV, false);
   };
   FParts.AllAlbLV->OnStartDrag = [this](TObject* s) { DragStarts(s, true); };
-  FParts.AllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
+  FParts.AllAlbLV->OnEndDrag = [this](TObject*, TObject*, int, int) { FContext.Keys.Clear(); };
   WireGridDrags(*FParts.AllCatGrid, false);
-  for (auto* area : {&FFrm.CategoryArea().OnNewGrid, &FFrm.AlbumArea().OnNewGrid}) {
+  for (auto* area :
+       {&FContext.Catalogue.CategoryArea().OnNewGrid, &FContext.Catalogue.AlbumArea().OnNewGrid}) {
     std::function<void(TMyStringGrid&)> prior = *area;
-    bool albums = area == &FFrm.AlbumArea().OnNewGrid;
+    bool albums = area == &FContext.Catalogue.AlbumArea().OnNewGrid;
     *area = [this, prior, albums](TMyStringGrid& g) {
       if (prior) prior(g);
       WireGridDrags(g, albums);
@@ -82,7 +88,7 @@ void TDragCommands::WireDrags() {
 
 void TDragCommands::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
   grid.OnStartDrag = [this, fromAlbums](TObject* s) { DragStarts(s, fromAlbums); };
-  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { FFrm.WorkingKeys().Clear(); };
+  grid.OnEndDrag = [this](TObject*, TObject*, int, int) { FContext.Keys.Clear(); };
   if (fromAlbums) {
     // Titles from elsewhere join the album; the grid moves its own rows itself.
     grid.OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState, bool& accept) {
@@ -96,17 +102,17 @@ void TDragCommands::WireGridDrags(TMyStringGrid& grid, bool fromAlbums) {
   // free the page the grid stands on.
   TNotifyEvent dblClick = grid.OnDblClick;
   grid.OnDblClick = [this, dblClick](TObject* s) {
-    TCountHold running(FGridHandlersRunning);
+    TCountHold running(FContext.Pages.RunningHandlers());
     if (dblClick) dblClick(s);
   };
   TKeyEvent keyDown = grid.OnKeyDown;
   grid.OnKeyDown = [this, keyDown](TObject* s, WORD& key, TShiftState shift) {
-    TCountHold running(FGridHandlersRunning);
+    TCountHold running(FContext.Pages.RunningHandlers());
     if (keyDown) keyDown(s, key, shift);
   };
   TMouseEvent mouseUp = grid.OnMouseUp;
   grid.OnMouseUp = [this, mouseUp](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-    TCountHold running(FGridHandlersRunning);
+    TCountHold running(FContext.Pages.RunningHandlers());
     if (mouseUp) mouseUp(s, b, sh, x, y);
   };
 }
@@ -117,53 +123,52 @@ TDragCommands::TDragFrom TDragCommands::DragFrom(const TObject* source) const {
   if (source == FParts.Albums) return TDragFrom::AlbumTabs;
   if (source == FParts.AllAlbLV) return TDragFrom::AlbumList;
   auto* grid = dynamic_cast<const TMyStringGrid*>(source);
-  return grid && grid->Owner() == &FFrm ? TDragFrom::Grid : TDragFrom::None;
+  return grid && grid->Owner() == &FContext.Owner ? TDragFrom::Grid : TDragFrom::None;
 }
 
 void TDragCommands::DragStarts(TObject* source, bool fromAlbums) {
-  FFrm.WorkingKeys().Clear();
-  if (!FFrm.CatList() || !FFrm.AlbList()) return;
+  FContext.Keys.Clear();
+  if (!FContext.Catalogue.CatList() || !FContext.Catalogue.AlbList()) return;
   switch (DragFrom(source)) {
   case TDragFrom::Grid:
-    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(FFrm.WorkingKeys().Keys());
+    static_cast<TMyStringGrid*>(source)->GetSelectedKeys(FContext.Keys.Keys());
     break;
   case TDragFrom::CategoryTabs:
-    if (TTuneGridView* grid = FFrm.CatList()->ActiveGrid())
-      grid->GetAllKeys(FFrm.WorkingKeys().Keys());
+    if (TTuneGridView* grid = FContext.Catalogue.CatList()->ActiveGrid())
+      grid->GetAllKeys(FContext.Keys.Keys());
     break;
   case TDragFrom::AlbumTabs:
-    FFrm.AlbList()->GetActiveAlbumKeys(FFrm.WorkingKeys().Keys());
+    FContext.Catalogue.AlbList()->GetActiveAlbumKeys(FContext.Keys.Keys());
     break;
   case TDragFrom::AlbumList:
-    FFrm.AlbList()->GetSelectedKeys(FFrm.WorkingKeys().Keys());
+    FContext.Catalogue.AlbList()->GetSelectedKeys(FContext.Keys.Keys());
     break;
   case TDragFrom::None:
     return;
   }
-  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
-  SetDragCursor(FFrm.WorkingKeys().Keys().Count() > 1 ? crMultiDrag : crDrag);
+  FContext.Keys.SetSource(fromAlbums, !fromAlbums);
+  SetDragCursor(FContext.Keys.Keys().Count() > 1 ? crMultiDrag : crDrag);
 }
 
-bool TDragCommands::PagesHeld() const {
-  return FGridHandlersRunning > 0 || FFrm.Road().StartInProgress() ||
-         FFrm.Road().Program().Stepping();
+bool TPageHold::Held() const {
+  return FGridHandlersRunning > 0 || FRoad.StartInProgress() || FRoad.Program().Stepping();
 }
 
-bool TDragCommands::PageCommandHeld() const {
+bool TPageHold::CommandHeld() const {
   // A command that frees a page waits for the page's grid and the title start to be done.
-  if (!PagesHeld()) return false;
+  if (!Held()) return false;
   MessageBeep(MB_OK);
   return true;
 }
 
 bool TDragCommands::DropsHeld() const {
-  return FFrm.Closed() || !StartUpDone || FFrm.CommandsDisabled() || FFrm.Importing() ||
-         PagesHeld();
+  return FContext.Window.Closed() || !StartUpDone || FContext.Window.CommandsDisabled() ||
+         FContext.Window.Importing() || FContext.Pages.Held();
 }
 
 bool TDragCommands::DropAccepted(TObject* target, TObject* source) const {
   if (DragFrom(source) == TDragFrom::None || DropsHeld()) return false;
-  if (!FFrm.WorkingKeys().Ready()) return false;
+  if (!FContext.Keys.Ready()) return false;
   auto* control = dynamic_cast<TControl*>(target);
   return control && control->Enabled();
 }
@@ -173,59 +178,60 @@ void TDragCommands::CommandDragDrop(TObject* target, TObject* source) {
   const TDragFrom from = DragFrom(source);
   const bool grid = from == TDragFrom::Grid;
   TStringList keys;
-  keys.AddStrings(FFrm.WorkingKeys().Keys());
+  keys.AddStrings(FContext.Keys.Keys());
   // The keys are spent however the command ends.
-  TScopeExit spent([this] { FFrm.WorkingKeys().Clear(); });
+  TScopeExit spent([this] { FContext.Keys.Clear(); });
   if (target == FParts.Play) {
-    FFrm.PlayCommands().PlayBClick(target);
+    FContext.PlayCommands.PlayBClick(target);
   } else if (target == FParts.PlayReplace) {
-    FFrm.PlayCommands().PlayTClick(target);
+    FContext.PlayCommands.PlayTClick(target);
   } else if (target == FParts.EditCat) {
     if (grid)
-      FFrm.EditCommands().EditTitles(keys);
+      FContext.EditCommands.EditTitles(keys);
     else if (from == TDragFrom::CategoryTabs)
-      FFrm.EditCommands().Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
+      FContext.EditCommands.Renamealbum2Click(target); // nothing on "ALL CATEGORIES"
     else
-      FFrm.EditCommands().Rename1Click(target);
+      FContext.EditCommands.Rename1Click(target);
   } else if (target == FParts.TrashCat) {
-    if (grid && FFrm.WorkingKeys().FromCategories()) {
-      FFrm.EditCommands().Delete1Click(target);
+    if (grid && FContext.Keys.FromCategories()) {
+      FContext.EditCommands.Delete1Click(target);
     } else if (grid) {
       // The grid cleared its selection as the drag left it; the question is about those rows.
       static_cast<TMyStringGrid*>(source)->RestoreSelection();
-      FFrm.EditCommands().Titlesselected3Click(target);
+      FContext.EditCommands.Titlesselected3Click(target);
     } else if (from == TDragFrom::CategoryTabs) {
       // Asks for the all-titles page's notice before any question about deleting a category.
-      FFrm.EditCommands().Activecategory1Click(target);
+      FContext.EditCommands.Activecategory1Click(target);
     } else {
-      FFrm.EditCommands().Albumselected3Click(target);
+      FContext.EditCommands.Albumselected3Click(target);
     }
   } else if (target == FParts.MailTitle) {
-    FFrm.ExportCommands().MailTitles(keys);
+    FContext.ExportCommands.MailTitles(keys);
   } else if (target == FParts.ExportTitle) {
-    FFrm.ExportCommands().SaveTitlesToDisk(keys);
+    FContext.ExportCommands.SaveTitlesToDisk(keys);
   } else if (target == FParts.Archive) {
-    FFrm.ExportCommands().ArchiveTitles(keys);
+    FContext.ExportCommands.ArchiveTitles(keys);
   } else if (target == FParts.PrintCat) {
     if (grid) {
       // Rows print as the Titles menu prints a selection of their area.
-      FFrm.PrintCommands().PrintTitlesOf(keys, FFrm.WorkingKeys().FromAlbums());
+      FContext.PrintCommands.PrintTitlesOf(keys, FContext.Keys.FromAlbums());
     } else if (from == TDragFrom::CategoryTabs) {
       if (FParts.Categories->ActivePageIndex() <= 0)
-        FFrm.PrintCommands().Allcategories5Click(target);
+        FContext.PrintCommands.Allcategories5Click(target);
       else
-        FFrm.PrintCommands().Categoryselected1Click(target);
+        FContext.PrintCommands.Categoryselected1Click(target);
     } else {
-      FFrm.PrintCommands().Albumselected5Click(target);
+      FContext.PrintCommands.Albumselected5Click(target);
     }
   }
 }
 
 bool TDragCommands::DragCarriesAlbum(int index) const {
-  if (index < 0 || index >= FFrm.AlbList()->Count()) return false;
-  if (FParts.Albums->ActivePageIndex() > 0) return index == FFrm.AlbList()->ActiveIndex();
-  TAlbumView* view = FFrm.AlbList()->Items(index).View;
-  for (TAlbumView* line : FFrm.AlbumArea().SelectedLines())
+  if (index < 0 || index >= FContext.Catalogue.AlbList()->Count()) return false;
+  if (FParts.Albums->ActivePageIndex() > 0)
+    return index == FContext.Catalogue.AlbList()->ActiveIndex();
+  TAlbumView* view = FContext.Catalogue.AlbList()->Items(index).View;
+  for (TAlbumView* line : FContext.Catalogue.AlbumArea().SelectedLines())
     if (line == view) return true;
   return false;
 }
@@ -236,7 +242,7 @@ void TDragCommands::AlbumDragOver(TObject* target, TObject* source, int x, int y
   // Album lines or tabs dropped on an album they carry would only double its titles.
   TDragFrom from = DragFrom(source);
   if (accept && (from == TDragFrom::AlbumTabs || from == TDragFrom::AlbumList))
-    accept = !DragCarriesAlbum(FFrm.AlbList()->DropTargetIndex(target, x, y));
+    accept = !DragCarriesAlbum(FContext.Catalogue.AlbList()->DropTargetIndex(target, x, y));
 }
 
 void TDragCommands::AlbumDragDrop(TObject* target, TObject* source, int x, int y) {
@@ -244,11 +250,11 @@ void TDragCommands::AlbumDragDrop(TObject* target, TObject* source, int x, int y
   AlbumDragOver(target, source, x, y, accept);
   if (!accept) return;
   TStringList keys;
-  keys.AddStrings(FFrm.WorkingKeys().Keys());
-  FFrm.WorkingKeys().Clear();
-  FFrm.AlbList()->AddTitlesToAlbum(target, x, y, keys);
+  keys.AddStrings(FContext.Keys.Keys());
+  FContext.Keys.Clear();
+  FContext.Catalogue.AlbList()->AddTitlesToAlbum(target, x, y, keys);
 }
 
-TDragCommands::TDragCommands(TMasterFrm& frm, TDragParts parts) : FFrm(frm), FParts(parts) {}
+TDragCommands::TDragCommands(const TDragContext& context) : FContext(context) {}
 
 TDragCommands::~TDragCommands() = default;

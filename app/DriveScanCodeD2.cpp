@@ -5,7 +5,7 @@
 #include "FolderTools.h"
 #include "ImportCommands.h"
 #include "FeatureHost.h"
-#include "MainCodeD2.h"
+#include "ProgramWide.h"
 #include "ScanCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"

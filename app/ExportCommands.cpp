@@ -5,10 +5,16 @@
 #include "FolderTools.h"
 #include "HourGlass.h"
 #include "MailHandOff.h"
-#include "MainCodeD2.h"
-#include "ScanCommands.h"
-#include "ImportCommands.h"
 #include "ExportCommands.h"
+#include "Dialogs.h"
+#include "MsgDlg.h"
+#include "ImportCommands.h"
+#include "MainCatalogue.h"
+#include "MainServices.h"
+#include "ProgramWide.h"
+#include "ScanCommands.h"
+#include "TuneFiles.h"
+#include "WorkingKeys.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TitleFileName.h"
@@ -44,7 +50,7 @@ void TExportCommands::MailTitles(const TStringList& keys) {
   // Mid-send the rows are the mail going out; its caption and status stay too.
   if (mail->RefusedWhileBusy()) return;
   auto busy = HourGlass();
-  TBusyState commands(FFrm);
+  TBusyState commands(FContext.Window.Busy());
   mail->SetMailCaption(" Mail the attached " + IntToStr(keys.Count()) + " title(s)");
   mail->ShowMailWindow();
   mail->SetMailStatus("Attaching files...");
@@ -55,8 +61,8 @@ void TExportCommands::MailTitles(const TStringList& keys) {
 
 void TExportCommands::Mail4Click(TObject*) {
   TStringList keys;
-  keys.AddStrings(FFrm.WorkingKeys().Keys());
-  FFrm.WorkingKeys().Clear();
+  keys.AddStrings(FContext.Keys.Keys());
+  FContext.Keys.Clear();
   MailTitles(keys);
 }
 
@@ -65,7 +71,7 @@ void TExportCommands::Mail4Click(TObject*) {
 
 TSaveDialog& TExportCommands::SaveDialog1() {
   if (!FSaveDialog1) {
-    FSaveDialog1 = new TSaveDialog(&FFrm);
+    FSaveDialog1 = new TSaveDialog(&FContext.Owner);
     FSaveDialog1->SetName("SaveDialog1");
     FSaveDialog1->SetHelpContext(SaveDialogHelp);
     FSaveDialog1->SetFilter(SaveFilter);
@@ -75,7 +81,7 @@ TSaveDialog& TExportCommands::SaveDialog1() {
 }
 
 bool TExportCommands::SaveTitleAs(int32_t key, const std::string& target, bool zip) {
-  TMyDB* db = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
+  TMyDB* db = FContext.Catalogue.Store();
   if (!db) return false;
   // Written in a work folder first and moved into place only when whole, so that a failed export
   // leaves a file the user already had as it was.
@@ -93,9 +99,9 @@ bool TExportCommands::SaveTitleAs(int32_t key, const std::string& target, bool z
 }
 
 void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
-  TMyDB* db = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
+  TMyDB* db = FContext.Catalogue.Store();
   if (keys.Count() == 0 || !db) return;
-  FFrm.Repaint();
+  FContext.Window.RepaintMain();
   TScopeExit home([] { SetCurrentDir(ProgramFolder()); });
   TSaveDialog& dialog = SaveDialog1();
   int run = 0, offset = 0;
@@ -113,17 +119,19 @@ void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
       zip = dialog.FilterIndex() == 2;
       target = WithExtension(dialog.FileName(), zip ? ".zip" : ".mid");
       chosen = !FSaveOps->Exists(target) ||
-               FFrm.ShowMessageBox(target + " already exists.\r\nDo you want to replace it?",
-                                   TKind::Warning, 0, TButtons::Yes | TButtons::No) == TAnswer::Yes;
+               FContext.Window.ShowMessageBox(
+                   target + " already exists.\r\nDo you want to replace it?", TKind::Warning, 0,
+                   TButtons::Yes | TButtons::No) == TAnswer::Yes;
       // No: the dialog comes again for the same title.
       if (!chosen) dialog.SetFileName(ExtractFileName(target));
     }
     if (!chosen) {
       ++run;
       if (run >= 3 && i < keys.Count() - 1) {
-        if (FFrm.ShowMessageBox("You have not saved the last " + IntToStr(run + offset) +
-                                    " MIDI files.\r\n        Do you wish to continue?",
-                                TKind::Warning, 0, TButtons::Yes | TButtons::No) != TAnswer::Yes)
+        if (FContext.Window.ShowMessageBox("You have not saved the last " + IntToStr(run + offset) +
+                                               " MIDI files.\r\n        Do you wish to continue?",
+                                           TKind::Warning, 0,
+                                           TButtons::Yes | TButtons::No) != TAnswer::Yes)
           return;
         offset = 2;
         run = -2;
@@ -143,15 +151,15 @@ void TExportCommands::SaveTitlesToDisk(const TStringList& keys) {
       std::string text = "\"";
       text.append(Trim(rec.Title)).append("\" could not be saved to ").append(target);
       text.append(".\r\nA file of that name that was there is unchanged.");
-      FFrm.ShowMessageBox(text, TKind::Error, 0, TButtons::OK);
+      FContext.Window.ShowMessageBox(text, TKind::Error, 0, TButtons::OK);
     }
   }
 }
 
 void TExportCommands::Save2Click(TObject*) {
   TStringList keys;
-  keys.AddStrings(FFrm.WorkingKeys().Keys());
-  FFrm.WorkingKeys().Clear();
+  keys.AddStrings(FContext.Keys.Keys());
+  FContext.Keys.Clear();
   SaveTitlesToDisk(keys);
 }
 
@@ -165,12 +173,12 @@ void TExportCommands::ArchiveTitles(const TStringList& keys) {
   });
   if (keys.Count() == 0) {
     MessageBeep(0);
-    FFrm.ShowMessageBox("No titles to archive!", TKind::Error, 0, TButtons::OK);
+    FContext.Window.ShowMessageBox("No titles to archive!", TKind::Error, 0, TButtons::OK);
     return;
   }
   std::string target;
   {
-    TSaveDialog dialog(&FFrm);
+    TSaveDialog dialog(&FContext.Owner);
     dialog.SetFilter("Archive files (*.zip)|*.zip");
     dialog.SetOptions({TSaveOption::ShowHelp, TSaveOption::OverwritePrompt});
     dialog.SetTitle("Enter the name for this " + IntToStr(keys.Count()) + "-title archive...");
@@ -178,8 +186,8 @@ void TExportCommands::ArchiveTitles(const TStringList& keys) {
     // Named with ".zip" here, so that the entries are counted in the file really written.
     target = WithExtension(dialog.FileName(), ".zip");
   }
-  TCreateArchiveForm& window = FFrm.ImportCommands().CreateArchiveWindow();
-  FFrm.CenterOverMainWindow(window);
+  TCreateArchiveForm& window = FContext.ImportCommands.CreateArchiveWindow();
+  FContext.Window.CenterOverMainWindow(window);
   window.StartArchiving(target, keys);
   window.ArchiveTitlesWork = [this](const std::string& name, TStringList& list) {
     ArchiveTitlesWork(name, list);
@@ -188,8 +196,8 @@ void TExportCommands::ArchiveTitles(const TStringList& keys) {
 }
 
 TMessageAnswer TExportCommands::ArchiveBox(const std::string& text, TMessageKind kind) {
-  TCreateArchiveForm& window = FFrm.ImportCommands().CreateArchiveWindow();
-  if (!window.Visible()) return FFrm.ShowMessageBox(text, kind, 0, TButtons::OK);
+  TCreateArchiveForm& window = FContext.ImportCommands.CreateArchiveWindow();
+  if (!window.Visible()) return FContext.Window.ShowMessageBox(text, kind, 0, TButtons::OK);
   // The archive window stays on top: a box of the main window would sit beneath it.
   TMessageDialog box(&window);
   box.SetText(text);
@@ -200,12 +208,12 @@ TMessageAnswer TExportCommands::ArchiveBox(const std::string& text, TMessageKind
 }
 
 void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringList& keys) {
-  TMyDB* db = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
+  TMyDB* db = FContext.Catalogue.Store();
   if (!db) return;
-  TCreateArchiveForm& window = FFrm.ImportCommands().CreateArchiveWindow();
+  TCreateArchiveForm& window = FContext.ImportCommands.CreateArchiveWindow();
   const std::string gather = WorkFolder("TempTrash");
   ForceDirectories(gather);
-  TBusyState busy(FFrm);
+  TBusyState busy(FContext.Window.Busy());
   FParts.Albums->SetEnabled(false);
   FParts.Categories->SetEnabled(false);
   TScopeExit after([this, gather] {
@@ -248,7 +256,7 @@ void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringL
       DeleteFileA(path.c_str());
       ++leftOut;
     }
-    FFrm.ScanCommands().PlayWaitingTitle();
+    FContext.ScanCommands.PlayWaitingTitle();
   }
   FArchiving = false;
   if (window.Cancelled()) return;
@@ -269,7 +277,7 @@ void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringL
   const bool existed = FileExists(written);
   // The packing replaces an archive of that name only when the new one is whole and was not
   // cancelled, so a packed archive is a finished one.
-  const bool packed = FFrm.TuneFiles()->ZipFileList(files, archiveName);
+  const bool packed = FContext.Catalogue.TuneFiles().ZipFileList(files, archiveName);
   const std::string keptLine =
       existed ? "\r\n\r\n   The archive already there was left as it was." : "";
   if (packed) {
@@ -285,6 +293,6 @@ void TExportCommands::ArchiveTitlesWork(const std::string& archiveName, TStringL
   }
 }
 
-TExportCommands::TExportCommands(TMasterFrm& frm, TExportParts parts) : FFrm(frm), FParts(parts) {}
+TExportCommands::TExportCommands(const TExportContext& context) : FContext(context) {}
 
 TExportCommands::~TExportCommands() = default;

@@ -4,23 +4,42 @@
 #include "FileOps.h"
 #include "MessageKinds.h"
 
+class TComponent;
 class TExtPageControl;
-class TMasterFrm;
+class TImportCommands;
+class TMainCatalogue;
+class TMainServices;
 class TObject;
 class TSaveDialog;
+class TScanCommands;
 class TStringList;
+class TWorkingKeys;
+
+// What the export commands work with: the window's message box and busy state, the owner of the
+// save dialog, the catalogue, the working keys, the import commands' archive creation window, and
+// the scan commands (a title start that waits for an import plays between the titles archived).
+struct TExportContext {
+  TMainServices& Window;
+  TComponent& Owner;
+  const TMainCatalogue& Catalogue;
+  TWorkingKeys& Keys;
+  TImportCommands& ImportCommands;
+  TScanCommands& ScanCommands;
+};
 
 // The window's parts the export commands use: the two areas are held still while an archive is
 // made.
 struct TExportParts {
-  TExtPageControl*& Albums;
-  TExtPageControl*& Categories;
+  TExtPageControl* Albums = nullptr;
+  TExtPageControl* Categories = nullptr;
 };
 
 // The main window's export commands; keys are master keys, one per line.
 class TExportCommands {
 public:
-  TExportCommands(TMasterFrm& frm, TExportParts parts);
+  explicit TExportCommands(const TExportContext& context);
+  // The parts it acts on, once the window has built them.
+  void SetParts(const TExportParts& parts) { FParts = parts; }
   ~TExportCommands();
   TExportCommands(const TExportCommands&) = delete;
   TExportCommands& operator=(const TExportCommands&) = delete;
@@ -51,7 +70,7 @@ public:
   TMessageAnswer ArchiveBox(const std::string& text, TMessageKind kind);
 
 private:
-  TMasterFrm& FFrm;
+  TExportContext FContext;
   TExportParts FParts;
   TFileOps* FSaveOps = &DefaultFileOps();
   bool FArchiving = false;

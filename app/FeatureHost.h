@@ -4,10 +4,15 @@
 #include <string>
 
 class TCatList;
-class TMasterFrm;
+class TContextHelp;
+class TImportCommands;
+class TMainCatalogue;
+class TMainServices;
 class TMyDB;
 class TObject;
 class TPerfList;
+class TPlayRoad;
+class TScanCommands;
 class TTuneFiles;
 struct TImportInput;
 
@@ -36,5 +41,16 @@ public:
   virtual void AddFullScanResults(bool checkDuplicates) = 0;
 };
 
+// What the main window's side of it answers from: the window's repaint, the catalogue, the play
+// road's abort, help mode, and the imports and scans the feature windows run.
+struct TFeatureHostContext {
+  TMainServices& Window;
+  const TMainCatalogue& Catalogue;
+  TPlayRoad& Road;
+  TContextHelp& ContextHelp;
+  TImportCommands& ImportCommands;
+  TScanCommands& ScanCommands;
+};
+
 // The main window's side of it.
-std::unique_ptr<TFeatureHost> MakeFeatureHost(TMasterFrm& master);
+std::unique_ptr<TFeatureHost> MakeFeatureHost(const TFeatureHostContext& context);

@@ -6,7 +6,7 @@
 #include "HourGlass.h"
 #include "ImportCommands.h"
 #include "FeatureHost.h"
-#include "MainCodeD2.h"
+#include "ProgramWide.h"
 #include "EditCommands.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"

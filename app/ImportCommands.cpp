@@ -10,8 +10,12 @@
 #include "ArchiveCodeD2.h"
 #include "CreateArchiveCodeD2.h"
 #include "Crc32.h"
-#include "MainCodeD2.h"
 #include "FeatureHost.h"
+#include "MainCatalogue.h"
+#include "MainServices.h"
+#include "PlayRoad.h"
+#include "ProgramWide.h"
+#include "TuneFiles.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "Threads.h"
@@ -125,9 +129,8 @@ std::string FailureText(const std::exception& e) {
 // --- import-busy
 // -----------------------------------------------------------------------------------
 
-TImportScope::TImportScope(TMasterFrm& master) : FMaster(master) {
-  FMaster.EnterImport();
-  FStore = FMaster.DMM2() ? FMaster.DMM2()->MyDB() : nullptr;
+TImportScope::TImportScope(TMainServices& window, TMyDB* store) : FWindow(window), FStore(store) {
+  FWindow.EnterImport();
   if (FStore) FStore->HoldSaveFailures();
 }
 
@@ -139,7 +142,7 @@ TImportScope::~TImportScope() {
       // The box could not be shown; the failure stays to be found at the next save.
     }
   }
-  FMaster.LeaveImport();
+  FWindow.LeaveImport();
 }
 
 namespace {
@@ -167,7 +170,7 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
                                     std::string& result, bool checkDuplicates, bool quiet,
                                     const std::string& origin, const std::string& artist,
                                     const std::string& category) {
-  TImportScope busy(FFrm);
+  TImportScope busy(FContext.Window, FContext.Catalogue.Store());
   result.clear();
   FAddedKeys.clear();
   FFileTold = false;
@@ -176,12 +179,13 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
   input.Origin = origin;
   try {
     // A given category or artist applies to this import, quiet or not; a blank one is none.
-    if (!Trim(category).empty() && FFrm.CatList())
-      input.CategoryKey = FFrm.CatList()->FindOrAddCategory(Trim(category));
+    if (!Trim(category).empty() && FContext.Catalogue.CatList())
+      input.CategoryKey = FContext.Catalogue.CatList()->FindOrAddCategory(Trim(category));
     std::string last, first;
     SplitAtComma(artist, last, first);
-    if ((!last.empty() || !first.empty()) && FFrm.DMM2() && FFrm.DMM2()->PerfList())
-      input.ArtistKey = FFrm.DMM2()->PerfList()->FindOrAddPerformer(first, last);
+    TPerfList* artists = FContext.Catalogue.Artists();
+    if ((!last.empty() || !first.empty()) && artists)
+      input.ArtistKey = artists->FindOrAddPerformer(first, last);
   } catch (const std::exception& e) {
     result = FailureText(e);
     return;
@@ -191,7 +195,7 @@ void TImportCommands::AddFileByType(const std::string& fileName, const std::stri
 
 void TImportCommands::ImportFile(const std::string& fileName, const TImportInput& input,
                                  std::string& result, bool checkDuplicates, bool quiet) {
-  TImportScope busy(FFrm);
+  TImportScope busy(FContext.Window, FContext.Catalogue.Store());
   result.clear();
   FAddedKeys.clear();
   FFileTold = false;
@@ -221,14 +225,14 @@ void TImportCommands::AddByKind(const std::string& fileName, const TImportInput&
     } else {
       TArchiveForm& window = ArchiveWindow();
       window.SetBounds(window.Left(), window.Top(), 501, 190);
-      FFrm.CenterOverMainWindow(window);
+      FContext.Window.CenterOverMainWindow(window);
       window.StartExtract(fileName, quiet, count, checkDuplicates);
       window.SetImportInput(input);
       window.ShowModal();
       result = window.Result();
-      if (FFrm.CatList()) {
-        FFrm.CatList()->ResortAll();
-        FFrm.CatList()->UpdateAllSummaries();
+      if (FContext.Catalogue.CatList()) {
+        FContext.Catalogue.CatList()->ResortAll();
+        FContext.Catalogue.CatList()->UpdateAllSummaries();
       }
     }
     break;
@@ -253,7 +257,7 @@ bool TImportCommands::AddMIDIToCatalogue(const std::string& fileName, const TImp
 
 bool TImportCommands::StoreMIDI(const std::string& fileName, const TImportInput& input, bool quiet,
                                 std::string& result, bool checkDuplicates) {
-  if (FFrm.Road().Aborted()) return false;
+  if (FContext.Road.Aborted()) return false;
   // One read serves the header check, the duration, the CRC and the packing.
   const TTuneSnapshot file = ReadTuneSnapshot(fileName, InMemoryPackLimit);
   int measured = 0;
@@ -276,7 +280,7 @@ void TImportCommands::RunAside(const TTuneSnapshot& file, const std::function<vo
   // A small file is done before anyone could notice; a large one marks the window busy and lets
   // it answer meanwhile (a second start handing files over, a repaint, the player's timer).
   if (!aside.WaitQuietly(QuickWorkMs)) {
-    TBusyState busy(FFrm);
+    TBusyState busy(FContext.Window.Busy());
     aside.WaitRunningMessages();
   }
   aside.Rethrow();
@@ -296,9 +300,9 @@ bool TImportCommands::CheckedDuration(const std::string& fileName, const TTuneSn
   const int64_t size = file.Size;
   if (kind == mfOther) {
     if (!quiet)
-      FFrm.ShowMessageBox(input.Origin +
-                              " is not a valid MIDI file.\r\nIt will not be added to the database",
-                          TMessageKind::Information, 0, TMessageButtons::OK);
+      FContext.Window.ShowMessageBox(
+          input.Origin + " is not a valid MIDI file.\r\nIt will not be added to the database",
+          TMessageKind::Information, 0, TMessageButtons::OK);
     FFileTold = !quiet;
     result = fileName + " is not a MIDI file, has " + IntToStr(size) + " bytes";
     return false;
@@ -316,12 +320,12 @@ bool TImportCommands::CheckedDuration(const std::string& fileName, const TTuneSn
     result = "Corrupted MIDI file";
     return false;
   }
-  FFrm.Beep();
-  if (FFrm.ShowMessageBox("\"" + input.Title +
-                              "\" is not in the right format and may be corrupted." +
-                              "\r\n\r\nAdd it anyway?",
-                          TMessageKind::Error, 0,
-                          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
+  FContext.Window.Beep();
+  if (FContext.Window.ShowMessageBox(
+          "\"" + input.Title + "\" is not in the right format and may be corrupted." +
+              "\r\n\r\nAdd it anyway?",
+          TMessageKind::Error, 0,
+          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
     return true;
   FFileTold = true;
   result = "Corrupted MIDI file";
@@ -330,17 +334,18 @@ bool TImportCommands::CheckedDuration(const std::string& fileName, const TTuneSn
 
 bool TImportCommands::PassesDuplicateTest(const TImportInput& input, bool quiet,
                                           std::string& result) {
-  if (!FFrm.DMM2() || !FFrm.DMM2()->MyDB()) return true;
+  TMyDB* store = FContext.Catalogue.Store();
+  if (!store) return true;
   int32_t found = -1;
-  if (!FFrm.DMM2()->MyDB()->FindIdByFileName(StoredOrigin(input.Origin), found)) return true;
+  if (!store->FindIdByFileName(StoredOrigin(input.Origin), found)) return true;
   if (quiet) {
     result = "Duplicate";
     FAddedKeys.push_back(found);
     return false;
   }
-  if (FFrm.ShowMessageBox(input.Origin + " already exists in database. Add it anyway?",
-                          TMessageKind::Confirmation, 0,
-                          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
+  if (FContext.Window.ShowMessageBox(
+          input.Origin + " already exists in database. Add it anyway?", TMessageKind::Confirmation,
+          0, TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::Yes)
     return true;
   FFileTold = true;
   return false;
@@ -350,7 +355,7 @@ bool TImportCommands::WaitForPlayer(std::string& result) {
   // The player's start uses the same zip and reader; it ends before an import goes on.
   // A start beneath this import (its pump ran the import) cannot end first: give up then.
   // Messages run only when there is something to wait for.
-  TPlayRoad& road = FFrm.Road();
+  TPlayRoad& road = FContext.Road;
   auto playerFree = [&road] {
     return road.Aborted() || (!road.StartInProgress() && !road.Program().Stepping());
   };
@@ -397,7 +402,7 @@ bool TImportCommands::StorePacked(const std::string& fileName, const TTuneSnapsh
   bool stored = false;
   const int32_t size = static_cast<int32_t>(file.Size);
   try {
-    if (TDMM2* store = FFrm.DMM2())
+    if (TDMM2* store = FContext.Catalogue.DMM2())
       stored = file.Whole ? store->AddPackedTune(archive, title, fileDate, quiet, Now(), seconds,
                                                  crc, size, input.ArtistKey, input.CategoryKey,
                                                  fileType, input.Origin, &key)
@@ -426,8 +431,8 @@ void TImportCommands::TellLeftOut(TLeftOutFiles& leftOut) {
   if (leftOut.Empty()) return;
   const std::string text = leftOut.Text();
   leftOut.Clear();
-  if (FFrm.Road().Aborted() || FFrm.Closed()) return;
-  FFrm.ShowMessageBox(text, TMessageKind::Warning, 0, TMessageButtons::OK);
+  if (FContext.Road.Aborted() || FContext.Window.Closed()) return;
+  FContext.Window.ShowMessageBox(text, TMessageKind::Warning, 0, TMessageButtons::OK);
 }
 
 bool TImportCommands::PackTuneForCatalogue(const std::string& fileName,
@@ -436,8 +441,8 @@ bool TImportCommands::PackTuneForCatalogue(const std::string& fileName,
   if (!RemoveWorkFile(copy)) return false;
   bool ok = false;
   try {
-    ok = FFrm.TuneFiles()->CopyTuneFile(fileName, copy) &&
-         FFrm.TuneFiles()->ZipOneFile(copy, packedName);
+    ok = FContext.Catalogue.TuneFiles().CopyTuneFile(fileName, copy) &&
+         FContext.Catalogue.TuneFiles().ZipOneFile(copy, packedName);
   } catch (const std::exception&) {
     ok = false;
   }
@@ -461,7 +466,7 @@ TArchiveForm* TImportCommands::ShownArchiveWindow() const {
 bool TImportCommands::ImportArchive(const std::string& archiveName, const TImportInput& input,
                                     bool quiet, std::string& result, bool checkDuplicates) {
   (void)quiet; // every title of an archive is added quietly
-  TImportScope busy(FFrm);
+  TImportScope busy(FContext.Window, FContext.Catalogue.Store());
   result.clear();
   if (!FileExists(archiveName)) {
     result = "No archive found";
@@ -561,7 +566,7 @@ bool TImportCommands::ImportEntries(TArchiveReader& reader, const std::string& f
       run.PastLimits += entry.Folder ? 0 : 1;
       continue;
     }
-    if (FFrm.Road().Aborted() || FExtractAbort) {
+    if (FContext.Road.Aborted() || FExtractAbort) {
       run.Cancelled = true;
       break;
     }
@@ -668,14 +673,14 @@ void TImportCommands::AZ1ArchiveProgress(int progress, bool& abort) {
   TCreateArchiveForm* window = FOwnCreateArchiveForm.get();
   if (CreateArchiveFrm) window = CreateArchiveFrm;
   const bool shown = window && window->Visible();
-  abort = FFrm.Road().Aborted() || (shown && window->Cancelled());
+  abort = FContext.Road.Aborted() || (shown && window->Cancelled());
   if (shown && progress >= 0) window->EPB2->SetPosition(progress);
 }
 
 void TImportCommands::AUZ1ArchiveProgress(int progress, bool& abort) {
-  FFrm.RunImportPump();
+  FContext.Window.RunImportPump();
   TArchiveForm* window = ShownArchiveWindow();
-  abort = FFrm.Road().Aborted() || (window && FExtractAbort);
+  abort = FContext.Road.Aborted() || (window && FExtractAbort);
   if (window) window->EPB1->SetPosition(progress);
 }
 
@@ -683,7 +688,7 @@ TArchiveForm& TImportCommands::ArchiveWindow() {
   if (ArchiveFrm) return *ArchiveFrm;
   if (!FOwnArchiveForm) {
     FOwnArchiveForm = std::make_unique<TArchiveForm>(nullptr);
-    FOwnArchiveForm->SetHost(&FFrm.FeatureHost());
+    FOwnArchiveForm->SetHost(&FContext.FeatureHost());
   }
   return *FOwnArchiveForm;
 }
@@ -692,11 +697,11 @@ TCreateArchiveForm& TImportCommands::CreateArchiveWindow() {
   if (CreateArchiveFrm) return *CreateArchiveFrm;
   if (!FOwnCreateArchiveForm) {
     FOwnCreateArchiveForm = std::make_unique<TCreateArchiveForm>(nullptr);
-    FOwnCreateArchiveForm->SetHost(&FFrm.FeatureHost());
+    FOwnCreateArchiveForm->SetHost(&FContext.FeatureHost());
   }
   return *FOwnCreateArchiveForm;
 }
 
-TImportCommands::TImportCommands(TMasterFrm& frm) : FFrm(frm) {}
+TImportCommands::TImportCommands(const TImportContext& context) : FContext(context) {}
 
 TImportCommands::~TImportCommands() = default;

@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
-class TMasterFrm;
 class TArchiveReader;
+class TFeatureHost;
+class TMainCatalogue;
+class TMainServices;
+class TPlayRoad;
 struct TArchiveEntry;
 struct TArchiveRun;
 struct TTuneSnapshot;
@@ -20,14 +23,15 @@ class TMyDB;
 // files that could not be written meanwhile are told in one box at its end.
 class TImportScope {
 public:
-  explicit TImportScope(TMasterFrm& master);
+  // store: the catalogue's store, if open.
+  TImportScope(TMainServices& window, TMyDB* store);
   ~TImportScope();
   TImportScope(const TImportScope&) = delete;
   TImportScope& operator=(const TImportScope&) = delete;
 
 private:
-  TMasterFrm& FMaster;
-  TMyDB* FStore = nullptr; // its list files' failed saves are told once, when the import ends
+  TMainServices& FWindow;
+  TMyDB* FStore; // its list files' failed saves are told once, when the import ends
 };
 
 enum class TImportKind { None, Midi, Archive };
@@ -102,10 +106,20 @@ struct TImportInput {
 class TArchiveForm;
 class TCreateArchiveForm;
 
+// What the imports work with: the window's message box, busy state and import-busy, the
+// catalogue, the play road (its abort, and the program a title start may be waiting for), and the
+// feature windows' host, which the import's own archive windows call back.
+struct TImportContext {
+  TMainServices& Window;
+  const TMainCatalogue& Catalogue;
+  TPlayRoad& Road;
+  std::function<TFeatureHost&()> FeatureHost;
+};
+
 // The main window's imports: MIDI files and archives of titles into the catalogue.
 class TImportCommands {
 public:
-  explicit TImportCommands(TMasterFrm& frm);
+  explicit TImportCommands(const TImportContext& context);
   ~TImportCommands();
   TImportCommands(const TImportCommands&) = delete;
   TImportCommands& operator=(const TImportCommands&) = delete;
@@ -194,7 +208,7 @@ private:
   bool ImportEntries(TArchiveReader& reader, const std::string& folder, const TImportInput& input,
                      bool checkDuplicates, std::string& result);
 
-  TMasterFrm& FFrm;
+  TImportContext FContext;
   TImportInput FLastKeys;
   std::unique_ptr<TArchiveForm> FOwnArchiveForm;             // when the program made none
   std::unique_ptr<TCreateArchiveForm> FOwnCreateArchiveForm; // when the program made none

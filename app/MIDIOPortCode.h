@@ -3,7 +3,6 @@
 #pragma once
 #include <functional>
 #include "Buttons.h"
-#include "ExtCtrls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 #include "midi.h"

@@ -3,11 +3,11 @@
 #include "AboutCodeD2.h"
 #include "MailWindowHost.h"
 #include "FeatureHost.h"
-#include "MainCodeD2.h"
+#include "ProgramWide.h"
 #include "Settings.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"
-#include "MainViews.h"
+#include "TuneFiles.h"
 
 namespace {
 

@@ -5,17 +5,20 @@
 #include <string>
 #include <vector>
 #include "CatalogueViews.h"
+#include "MainCatalogue.h"
+#include "MainServices.h"
 #include "MasterBase.h"
 #include "MasterWidgets.h"
 #include "Messages.h"
 #include "PlayRoad.h"
+#include "ProgramWide.h"
 #include "Settings.h"
 #include "WorkingKeys.h"
 
 class TAlbList;
-class TCatalogueStore;
 class TCatList;
 class TCoolMenu;
+struct TCatalogueMenus;
 class TDMM2;
 class TFeatureHost;
 class TFileAssocCommands;
@@ -23,66 +26,12 @@ class TMainAlbumArea;
 class TMainCategoryArea;
 class TUnMIDIFrm;
 
-// --- program-wide state of the main window's unit
-// -------------------------------------------------
-
-// The application title and the document type registered for it.
-constexpr const char* AppTitleText = "Tonalbrook";
-constexpr const char* AppHelpFile = "TONALBROOK.HLP";
-// The start-up question whether to scan, with where the reminder is switched off.
-constexpr const char* ScanQuestionText =
-    "Scan your system to find all MIDI files (recommended)?\r\n\r\n"
-    "Options > Remind to scan switches this question off.";
-
-// The five registered window messages exchanged with the browser plug-in and a second start.
-struct TQxMessages {
-  unsigned BringToFront = 0;
-  unsigned TrackBarPerc = 0;
-  unsigned TrackBarSetPos = 0;
-  unsigned ShowMixerWindow = 0;
-  unsigned ShowBadFileBitmap = 0;
-};
-extern TQxMessages QxMessages;
-
-// What runs before any window: clears the pending request and registers the five messages.
-// Safe to call more than once.
-void InitMainUnit();
-
-// The program folder with its trailing backslash: the program file's own folder, unless a test
-// set another before the main window was made.
-std::string ProgramFolder();
-void SetProgramFolder(const std::string& folder);
-// The work folders under the program folder, each with its trailing backslash.
-std::string WorkFolder(const char* name);
-extern const char* const
-    WorkFolderNames[5]; // "TempTune", "TempZips", "TempMail", "TempTrash", "BackUp"
-
-// A plug-in request that arrived before it could be run ("" when none).
-extern std::string PendingRequest;
-// Set once the catalogue is loaded at start-up; the splash waits for it.
-extern bool StartUpDone;
-// A property of the main window, set once start-up has ended (the first-run questions answered).
-constexpr const char* StartUpDoneProperty = "Tonalbrook.StartUpDone";
-
-// The player's device: the system's MCI unless a test set a stand-in before the window was made.
-void SetMainMciDriver(TMciDriver* driver);
-
 class TMasterFrm;
 extern TMasterFrm* MasterFrm;
-class TArchiveForm;
-class TCreateArchiveForm;
 class TManageNPIFrm;
-class TGetLocalF;
-class TScanStatus;
-class TDriveScanFrm;
-class TPrintParamFrm;
 class TSplashFrm;
 class TViewProgFrm;
-// The splash made in the program's creation order (none in tests).
-extern TSplashFrm* SplashFrm;
-// Whether the main window puts up a splash of its own when first shown; the program entry turns
-// it on, tests leave it off.
-extern bool SplashAllowed;
+struct TViewerContext;
 
 // The main window's command groups, each with its own state and header.
 class TCatalogueCommands;
@@ -92,6 +41,7 @@ class TEditCommands;
 class TExportCommands;
 class TImportCommands;
 class TMainLayout;
+class TPageHold;
 class TPlayCommands;
 class TPlayerCommands;
 class TPrintCommands;
@@ -123,17 +73,16 @@ struct TMasterGroups {
   std::unique_ptr<TTableCommands> FTableCommands;
   std::unique_ptr<TViewCommands> FViewCommands;
   std::unique_ptr<TVisualEffects> FVisualEffects;
+  // Whether a command that frees a page must wait; the drag and the editing commands share it.
+  std::unique_ptr<TPageHold> FPageHold;
 };
 
 class TMasterFrm : private TMasterGroups,
                    public TMasterFrmBase,
                    public TPlayRoadView,
                    public TStoreHost,
+                   public TMainServices,
                    private TMasterWidgets {
-  // The command groups act on the window's parts and state as the window's own code does.
-  // The tests' one way to the window's parts.
-  friend class TMasterProbe;
-
 public:
   explicit TMasterFrm(TComponent* AOwner);
   ~TMasterFrm() override;
@@ -156,7 +105,9 @@ public:
   TVisualEffects& VisualEffects() { return *FVisualEffects; }
   // The working keys and what the keys' groups read.
   TWorkingKeys& WorkingKeys() { return FWorkingKeys; }
-  TAlbList* AlbList() const { return FAlbList.get(); }
+  // The catalogue as the groups share it.
+  const TMainCatalogue& Catalogue() const { return FCatalogue; }
+  TAlbList* AlbList() const { return FCatalogue.AlbList(); }
 
   // Life cycle.
   void FormCreate(TObject* Sender);
@@ -175,6 +126,16 @@ public:
   void ProgressDone() override;
   void ShowPlainMessage(const std::string& text) override;
   void SetBusyCursor(bool busy) override;
+  // What else the command groups ask of the window.
+  void Beep() override { TPlayRoadView::Beep(); }
+  void RepaintMain() override { Repaint(); }
+  void CenterOverMainWindow(TControl& window) override {
+    TMasterFrmBase::CenterOverMainWindow(window);
+  }
+  TCentre Centre() const override { return {Left() + Width() / 2, Top() + Height() / 2}; }
+  TBusyHolder& Busy() override { return *this; }
+  bool CommandsDisabled() const override { return TMasterFrmBase::CommandsDisabled(); }
+  TCommandGate& CommandGate() override { return TMasterFrmBase::CommandGate(); }
   const std::string& StatusText() const { return FStatusText; }
   // The shell's "open" of a web page or mail address (made when the window is created).
   TFileAssocCommands& AssocCommands() { return *FAssocCommands; }
@@ -183,44 +144,27 @@ public:
   // The player's sequencer; closing it ends play and frees the device.
   TMyMidi& MyMidi() { return *FMyMidi; }
   void CloseSequencer();
-  // The restart choices the user made when last changing the output port.
-  void SetRestartOnPortChange(bool restart, bool restartPosition) {
-    FSettings.DoRestartOnPortChange = restart;
-    FSettings.RestartPosOnPortChange = restartPosition;
-  }
   // Shows the program viewer over this window, filled (the ProgView button and "&View titles").
   void Viewtitles1Click(TObject* Sender);
-  // A button of this window, made with its name, caption and width on parent.
-  TBitBtn* MakeButton(TWinControl* parent, const std::string& name, const std::string& caption,
-                      int width);
 
   // The data module joins in its place in the creation order; the start-up timer opens the
   // store through it and shutdown closes it.
   void CreateDataModule();
-  TDMM2* DMM2() const { return FDMM2.get(); }
-  TCatList* CatList() const { return FCatList.get(); }
-  TMainCategoryArea& CategoryArea() { return *FCategoryArea; }
-  TMainAlbumArea& AlbumArea() { return *FAlbumArea; }
+  TDMM2* DMM2() const { return FCatalogue.DMM2(); }
+  TCatList* CatList() const { return FCatalogue.CatList(); }
+  TMainCategoryArea& CategoryArea() { return FCatalogue.CategoryArea(); }
+  TMainAlbumArea& AlbumArea() { return FCatalogue.AlbumArea(); }
   TPlayRoad& Road() { return *FRoad; }
-  TTuneFiles* TuneFiles() const { return FTuneFiles.get(); }
+  TTuneFiles* TuneFiles() const { return &FCatalogue.TuneFiles(); }
   const TSettings& Settings() const { return FSettings; }
   bool SessionEnding() const { return FSessionEnding; }
-  // An import is running (its pump may run other messages).
-  bool Importing() const { return FImportDepth > 0; }
-  // An import begins and ends (an import scope holds one for its life); the end of the last runs
-  // what waited for it.
-  void EnterImport();
-  void LeaveImport();
-  // Lets messages run between the files of an import: input at every file, repaints paced.
-  void RunImportPump() { FImportPump.Run(); }
-  // The window is closing for good: nothing new starts.
-  bool Closed() const { return FClosed; }
-  // The catalogue is being loaded at start-up.
-  bool Loading() const { return FLoading; }
-  // A system scan ran; the reminder to scan stays quiet from now on.
-  void SetFullScanDone() { FFullScanDone = true; }
-  // A request came from outside this start: the reminder to scan waits for another start.
-  void NoteRequestSeen() { FRequestSeen = true; }
+  // An import is running, the window closing, the catalogue loading (see TMainServices).
+  bool Importing() const override { return FImportDepth > 0; }
+  void EnterImport() override;
+  void LeaveImport() override;
+  void RunImportPump() override { FImportPump.Run(); }
+  bool Closed() const override { return FClosed; }
+  bool Loading() const override { return FLoading; }
   // What the feature windows call back in this window.
   TFeatureHost& FeatureHost() { return *FFeatureHost; }
 
@@ -245,6 +189,17 @@ public:
   void SetDisableTempConPI(bool value) { FDisableTempConPI = value; }
   // The folders of the browser's plug-ins found at start-up (existing ones only).
   const std::vector<std::string>& PlugInDirs() const { return FPlugInDirs; }
+
+  // This start's command-line parameters (a test sets them before the window shows).
+  void SetParams(const std::vector<std::string>& value) { FParams = value; }
+  // How often the start-up timer ran, whether this is the first run (no settings file yet), a
+  // request came from outside, and a system scan ran.
+  int StartupTimerRuns() const { return FStartupTimerRuns; }
+  bool FirstRun() const { return FFirstRun; }
+  bool RequestSeen() const { return FRequestSeen; }
+  bool FullScanDone() const { return FFullScanDone; }
+  // The pictures of the main menus, one per main menu once the window has shown.
+  const std::vector<TCoolMenu*>& CoolMenus() const { return FCoolMenus; }
 
 protected:
   // TPlayRoadView
@@ -280,8 +235,10 @@ private:
   // queue; false for a WM_COPYDATA of another kind.
   bool ReceiveHandOff(TMessage& message);
   // The window's making, step by step in this order.
-  void MakeCommandGroups();
   void MakePlayRoad();
+  void MakeCommandGroups();
+  void MakeFeatureHost();
+  TCatalogueMenus CatalogueMenus() const;
   void MakeTimers();
   void WireTuneFileProgress();
   void BuildMenu();
@@ -300,6 +257,8 @@ private:
   void BuildSeparator();
   void BuildCategoryPanel();
   void MakeGridAreas();
+  // Gives the command groups the parts they act on.
+  void HandOutParts();
   // The tab rows' menus and changes, the parts held while busy and the trace item.
   void WireAreas();
   // Puts the buttons and items whose commands are not built yet behind the command gate.
@@ -324,13 +283,15 @@ private:
   std::unique_ptr<TFeatureHost> FFeatureHost;
   TViewProgFrm* FViewer = nullptr; // the viewer tied to this window
   std::unique_ptr<TViewProgFrm> FOwnViewer;
+  // What the tied viewer uses of this window.
+  std::unique_ptr<TViewerContext> FViewerContext;
   // The last import ended: what waited for it runs.
   void ImportEnded();
   void SaveForSessionEnd();
   int FImportDepth = 0;
   // Lets messages run between the files of an import: input at every file, repaints paced.
   TLoopPump FImportPump;
-  std::unique_ptr<TTuneFiles> FTuneFiles;
+  TMainCatalogue FCatalogue;
   // A grid's double click and Enter play its selected keys; fromAlbums for an album grid.
   void WireGrid(TMyStringGrid& grid, bool fromAlbums);
   void PlayGridSelection(TMyStringGrid& grid, bool fromAlbums);
@@ -343,13 +304,7 @@ private:
   // settings refuses the program's own too.
   void ReportShutdownFailure(const std::string& text);
   std::vector<std::string> FShutdownReported;
-  std::unique_ptr<TCatalogueStore> FStore;
-  std::unique_ptr<TDMM2> FDMM2;
   std::unique_ptr<TSplashFrm> FSplash;
-  std::unique_ptr<TCatList> FCatList;
-  std::unique_ptr<TAlbList> FAlbList;
-  std::unique_ptr<TMainCategoryArea> FCategoryArea;
-  std::unique_ptr<TMainAlbumArea> FAlbumArea;
   std::unique_ptr<TPlayRoad> FRoad;
   TSettings FSettings;
   std::string FSettingsPath;

@@ -4,11 +4,12 @@
 #include <cmath>
 #include <functional>
 #include <vector>
-#include "MainCodeD2.h"
 #include "MainLayout.h"
+#include "Handles.h"
 #include "Buttons.h"
-#include "VisualEffects.h"
+#include "CatalogueCommands.h"
 #include "PlayerCommands.h"
+#include "VisualEffects.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "ExtPage.h"
@@ -161,29 +162,8 @@ int TMainLayout::NaturalWidth(TControl* c) {
   return std::max(built, LeastWidth(c));
 }
 
-void TMasterFrm::FormResize(TObject*) {
-  if (!HandleAllocated() || !FTopPanel || !FDBPanel) return;
-  SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
-  bool progressVisible = FProgressBar1->Visible();
-  FProgressBar1->SetVisible(false);
-  FAlbums->SetVisible(false);
-  FCategories->SetVisible(false);
-  FLayout->LayoutAreas();
-  FAlbums->SetVisible(true);
-  FCategories->SetVisible(true);
-  ViewInUseChange();
-  // The progress bar sits in the status line right of its first panel, one pixel low.
-  int barHeight = FStatusBar1->Height() - 6;
-  FProgressBar1->SetBounds(290, (FStatusBar1->Height() - barHeight) / 2 + 1,
-                           FStatusBar1->Width() - 290 - 17, barHeight);
-  FProgressBar1->SetVisible(progressVisible);
-  SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
-  RedrawWindow(Handle(), nullptr, nullptr,
-               RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-}
-
 void TMainLayout::LayoutTopArea() {
-  int width = FFrm.ClientWidth();
+  int width = FContext.Form.ClientWidth();
   int panelHeight = FParts.Panel11->Height();
   FParts.TopPanel->SetBounds(0, 0, width, panelHeight + 52);
   const int displayRight = FParts.TopPanel->Width() - FParts.Panel11->Left();
@@ -193,7 +173,7 @@ void TMainLayout::LayoutTopArea() {
   FParts.ToolsRight->SetTop(panelHeight + 28);
   FParts.ToolsLeft->SetTop(panelHeight + 28);
   FParts.ToolsRight->SetLeft(FParts.TopPanel->Width() - FParts.ToolsRight->Width() - 7);
-  FPlayer.PlaceSlider(2, panelHeight + 3, FParts.TopPanel->Width() - 4);
+  FContext.PlayerCommands.PlaceSlider(2, panelHeight + 3, FParts.TopPanel->Width() - 4);
 
   auto natural = [this](TControl* c) { return NaturalWidth(c); };
   // One centred row: 15 pixels between Play, ListPanel, PlayPanel and SoundPanel. It stays
@@ -210,8 +190,8 @@ void TMainLayout::LayoutTopArea() {
   for (const TRowGroup& g : row)
     g.Control->SetTop(panelHeight + 22);
 
-  int statusTop =
-      FFrm.ClientHeight() - (FParts.StatusBar1->Visible() ? FParts.StatusBar1->Height() : 0);
+  int statusTop = FContext.Form.ClientHeight() -
+                  (FParts.StatusBar1->Visible() ? FParts.StatusBar1->Height() : 0);
   FParts.DBPanel->SetBounds(0, FParts.TopPanel->Height(), width,
                             statusTop - FParts.TopPanel->Height());
   FParts.MusicPanel->SetBounds(0, FParts.DBPanel->Top(), width, FParts.DBPanel->Height());
@@ -303,7 +283,7 @@ void TMainLayout::LayoutCatalogueArea() {
 void TMainLayout::SetShowTools(bool value) {
   FShowTools = value;
   UpdateToggleCaptions();
-  if (FFrm.HandleAllocated()) LayoutAreas();
+  if (FContext.Form.HandleAllocated()) LayoutAreas();
 }
 
 void TMainLayout::LayoutAreas() {
@@ -312,33 +292,26 @@ void TMainLayout::LayoutAreas() {
   LayoutCatalogueArea();
 }
 
-void TMasterFrm::ViewInUseChange() {
-  if (FWorkingKeys.AlbumsInUse())
-    AlbumsChange();
-  else
-    CategoriesChange();
-}
-
 void TMainLayout::ToolsLeftClick(TObject*) {
   if (FParts.MusicPanel->Visible()) {
     FParts.MusicPanel->SetVisible(false);
-    FVisualEffects.LayoutDisplays();
+    FContext.VisualEffects.LayoutDisplays();
     FShowTools = false;
   } else if (!FShowTools) {
     FShowTools = true;
   } else if (FParts.Visualeffects1->Checked()) {
     FParts.MusicPanel->SetVisible(true);
     FParts.MusicPanel->BringToFront();
-    FVisualEffects.LayoutDisplays();
+    FContext.VisualEffects.LayoutDisplays();
   } else {
     FShowTools = false;
     FParts.MusicPanel->SetVisible(false);
-    FVisualEffects.LayoutDisplays();
+    FContext.VisualEffects.LayoutDisplays();
     FParts.MusicPanel->SendToBack();
   }
   UpdateToggleCaptions();
   LayoutAreas();
-  FFrm.ViewInUseChange();
+  FContext.CatalogueCommands.ViewInUseChange();
 }
 
 void TMainLayout::UpdateToggleCaptions() {
@@ -382,7 +355,7 @@ void TMainLayout::SeparatorMouseMove(TObject*, TShiftState shift, int x, int) {
   POINT origin{0, 0};
   ::ClientToScreen(FParts.Separator->Handle(), &origin);
   RECT window{};
-  GetWindowRect(FFrm.Handle(), &window);
+  GetWindowRect(FContext.Form.Handle(), &window);
   if (FBandShown) InvertBand(FBand);
   FBandShown = false;
   FBand = RECT{};
@@ -414,18 +387,9 @@ void TMainLayout::SeparatorMouseUp(TObject*, TMouseButton button, TShiftState, i
 void TMainLayout::SetAlbPanelWidth(int value) {
   FAlbPanelWidth = value;
   FParts.AlbPanel->SetWidth(value);
-  if (FFrm.HandleAllocated()) LayoutCatalogueArea();
+  if (FContext.Form.HandleAllocated()) LayoutCatalogueArea();
 }
 
-void TMasterFrm::WMGetMinMaxInfo(TMessage& m) {
-  auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
-  info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, 500);
-  info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, 400);
-  m.Result = 0;
-}
-
-TMainLayout::TMainLayout(TMasterFrm& frm, const TMainLayoutParts& parts, TPlayerCommands& player,
-                         TVisualEffects& visualEffects)
-    : FFrm(frm), FParts(parts), FPlayer(player), FVisualEffects(visualEffects) {}
+TMainLayout::TMainLayout(const TMainLayoutContext& context) : FContext(context) {}
 
 TMainLayout::~TMainLayout() = default;

@@ -6,52 +6,63 @@
 #include "Controls.h"
 
 class TBitBtn;
+class TCatalogueCommands;
 class TControl;
-class TMasterFrm;
 class TMenuItem;
-class TMMSlider;
 class TObject;
 class TPanel;
 class TPlayerCommands;
 class TSpeedButton;
 class TStatusBar;
 class TVisualEffects;
+class TWinControl;
+
+// What the layout works with: the window whose client area it lays out, the player commands that
+// place the slider, the visual effects that place their displays, and the view in use, whose
+// change handler runs again once the tool row has changed.
+struct TMainLayoutContext {
+  TWinControl& Form;
+  TPlayerCommands& PlayerCommands;
+  TVisualEffects& VisualEffects;
+  TCatalogueCommands& CatalogueCommands;
+};
 
 // The window's parts the layout places, and the View menu's switches it follows.
 struct TMainLayoutParts {
-  TPanel*& TopPanel;
-  TPanel*& Panel11;
-  TSpeedButton*& ToolsLeft;
-  TSpeedButton*& ToolsRight;
-  TBitBtn*& PlayReplace;
-  TBitBtn*& Play;
-  TPanel*& ListPanel;
-  TPanel*& PlayPanel;
-  TPanel*& SoundPanel;
-  TStatusBar*& StatusBar1;
-  TPanel*& DBPanel;
-  TPanel*& MusicPanel;
-  TBitBtn*& EditCat;
-  TBitBtn*& MailTitle;
-  TBitBtn*& Archive;
-  TBitBtn*& ExportTitle;
-  TBitBtn*& PrintCat;
-  TBitBtn*& TrashCat;
-  TPanel*& Panel4;
-  TPanel*& WebPanel;
-  TPanel*& GetMIDIsPanel;
-  TPanel*& AlbPanel;
-  TPanel*& Separator;
-  TPanel*& CatPanel;
-  TMenuItem*& Visualeffects1;
-  TMenuItem*& Showmusictoolbar1;
+  TPanel* TopPanel = nullptr;
+  TPanel* Panel11 = nullptr;
+  TSpeedButton* ToolsLeft = nullptr;
+  TSpeedButton* ToolsRight = nullptr;
+  TBitBtn* PlayReplace = nullptr;
+  TBitBtn* Play = nullptr;
+  TPanel* ListPanel = nullptr;
+  TPanel* PlayPanel = nullptr;
+  TPanel* SoundPanel = nullptr;
+  TStatusBar* StatusBar1 = nullptr;
+  TPanel* DBPanel = nullptr;
+  TPanel* MusicPanel = nullptr;
+  TBitBtn* EditCat = nullptr;
+  TBitBtn* MailTitle = nullptr;
+  TBitBtn* Archive = nullptr;
+  TBitBtn* ExportTitle = nullptr;
+  TBitBtn* PrintCat = nullptr;
+  TBitBtn* TrashCat = nullptr;
+  TPanel* Panel4 = nullptr;
+  TPanel* WebPanel = nullptr;
+  TPanel* GetMIDIsPanel = nullptr;
+  TPanel* AlbPanel = nullptr;
+  TPanel* Separator = nullptr;
+  TPanel* CatPanel = nullptr;
+  TMenuItem* Visualeffects1 = nullptr;
+  TMenuItem* Showmusictoolbar1 = nullptr;
 };
 
 // The main window's layout.
 class TMainLayout {
 public:
-  TMainLayout(TMasterFrm& frm, const TMainLayoutParts& parts, TPlayerCommands& player,
-              TVisualEffects& visualEffects);
+  explicit TMainLayout(const TMainLayoutContext& context);
+  // The parts it places, once the window has built them.
+  void SetParts(const TMainLayoutParts& parts) { FParts = parts; }
   ~TMainLayout();
   TMainLayout(const TMainLayout&) = delete;
   TMainLayout& operator=(const TMainLayout&) = delete;
@@ -88,10 +99,8 @@ private:
   // Without the tool row places them in the top area with their right edge at right; answers
   // their left edge (right with the tool row).
   int PlaceStayingCommands(int right);
-  TMasterFrm& FFrm;
+  TMainLayoutContext FContext;
   TMainLayoutParts FParts;
-  TPlayerCommands& FPlayer;
-  TVisualEffects& FVisualEffects;
   bool FShowTools = true;
   int FAlbPanelWidth = 200;
   // The splitter drag: start x, whether a band shows, and where.

@@ -1,5 +1,4 @@
 // The main window's bitmap menus: a picture beside every item of its eight menus.
-#include <windows.h>
 #include <map>
 #include <memory>
 #include "MainCodeD2.h"

@@ -2,13 +2,14 @@
 #include <windows.h>
 #include "HourGlass.h"
 #include "MailHandOff.h"
-#include "MainCodeD2.h"
 #include "MainPlay.h"
-#include "ExportCommands.h"
+#include "Buttons.h"
 #include "EditCommands.h"
-#include "ViewProgCode.h"
-#include "VisualEffects.h"
+#include "ExportCommands.h"
 #include "DataCodeD2.h"
+#include "MainCatalogue.h"
+#include "PlayRoad.h"
+#include "WorkingKeys.h"
 #include "ExtPage.h"
 #include "MMSlider.h"
 #include "Menus.h"
@@ -22,24 +23,24 @@ constexpr int FirstTitleCommand = 4;
 
 void TPlayCommands::BuildPlayPopUp() {
   // cppcheck-suppress publicAllocationError ; built once with the window, which owns the menu
-  FPlayPopUp = new TPopupMenu(&FFrm);
+  FPlayPopUp = new TPopupMenu(&FContext.Owner);
   FPlayPopUp->SetName("PlayPopUp");
   auto item = [this](const std::string& name, const std::string& caption) {
-    return NewMenuItem(&FFrm, FPlayPopUp->Items(), name, caption);
+    return NewMenuItem(&FContext.Owner, FPlayPopUp->Items(), name, caption);
   };
   FPlayT = item("PlayT", "PLAY: &Top of program");
   FPlayB = item("PlayB", "PLAY: &Bottom of program");
   FPlayR = item("PlayR", "PLAY: &Replace program");
-  FCancel1 = item("Cancel1", "&Cancel");
-  FEdit2 = item("Edit2", "&Edit");
-  FDelete5 = item("Delete5", "&Delete");
+  item("Cancel1", "&Cancel");
+  TMenuItem* edit = item("Edit2", "&Edit");
+  TMenuItem* remove = item("Delete5", "&Delete");
   FMail4 = item("Mail4", "&Mail");
-  FSave2 = item("Save2", "&Save to disk");
-  FEdit2->OnClick = [this](TObject* s) { FFrm.EditCommands().Edit2Click(s); };
-  FDelete5->OnClick = [this](TObject* s) { FFrm.EditCommands().Delete5Click(s); };
-  FMail4->OnClick = [this](TObject* s) { FFrm.ExportCommands().Mail4Click(s); };
-  FSave2->OnClick = [this](TObject* s) { FFrm.ExportCommands().Save2Click(s); };
-  for (TMenuItem* m : {FEdit2, FDelete5, FMail4, FSave2})
+  TMenuItem* save = item("Save2", "&Save to disk");
+  edit->OnClick = [this](TObject* s) { FContext.EditCommands.Edit2Click(s); };
+  remove->OnClick = [this](TObject* s) { FContext.EditCommands.Delete5Click(s); };
+  FMail4->OnClick = [this](TObject* s) { FContext.ExportCommands.Mail4Click(s); };
+  save->OnClick = [this](TObject* s) { FContext.ExportCommands.Save2Click(s); };
+  for (TMenuItem* m : {edit, remove, FMail4, save})
     m->SetVisible(TitleCommandReady(*m));
   FPlayT->OnClick = [this](TObject* s) { PlayTClick(s); };
   FPlayB->OnClick = [this](TObject* s) { PlayBClick(s); };
@@ -49,30 +50,31 @@ void TPlayCommands::BuildPlayPopUp() {
 void TPlayCommands::BuildPlayMenus(TMenuItem* albums, TMenuItem* categories) {
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
+    return NewMenuItem(&FContext.Owner, *parent, name, caption, std::move(action));
   };
   TMenuItem* albumPlay = item(albums, "Play1", "&Play", nullptr);
-  FTitlesselected7 = item(albumPlay, "Titlesselected7", "&Titles selected",
-                          [this] { Titlesselected7Click(&FFrm); });
-  FAlbumselected4 =
-      item(albumPlay, "Albumselected4", "&Album selected", [this] { Albumselected4Click(&FFrm); });
-  FAllalbums5 = item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(&FFrm); });
+  item(albumPlay, "Titlesselected7", "&Titles selected",
+       [this] { Titlesselected7Click(&FContext.Owner); });
+  item(albumPlay, "Albumselected4", "&Album selected",
+       [this] { Albumselected4Click(&FContext.Owner); });
+  item(albumPlay, "Allalbums5", "A&ll albums", [this] { Allalbums5Click(&FContext.Owner); });
   TMenuItem* categoryPlay = item(categories, "Play2", "&Play", nullptr);
-  FTitlesselected8 = item(categoryPlay, "Titlesselected8", "&Titles selected",
-                          [this] { Titlesselected8Click(&FFrm); });
-  FActivecategory2 = item(categoryPlay, "Activecategory2", "&Active category",
-                          [this] { Activecategory2Click(&FFrm); });
-  FAllcategories3 = item(categoryPlay, "Allcategories3", "A&ll categories",
-                         [this] { Allcategories3Click(&FFrm); });
+  item(categoryPlay, "Titlesselected8", "&Titles selected",
+       [this] { Titlesselected8Click(&FContext.Owner); });
+  item(categoryPlay, "Activecategory2", "&Active category",
+       [this] { Activecategory2Click(&FContext.Owner); });
+  item(categoryPlay, "Allcategories3", "A&ll categories",
+       [this] { Allcategories3Click(&FContext.Owner); });
 }
 
 bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather) {
-  FFrm.WorkingKeys().Keys().Clear();
-  if (!FFrm.CatList() || !FFrm.AlbList() || gather(FFrm.WorkingKeys().Keys()) <= 0) {
-    FFrm.WorkingKeys().Keys().Clear();
+  FContext.Keys.Keys().Clear();
+  if (!FContext.Catalogue.CatList() || !FContext.Catalogue.AlbList() ||
+      gather(FContext.Keys.Keys()) <= 0) {
+    FContext.Keys.Keys().Clear();
     return false;
   }
-  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
+  FContext.Keys.SetSource(fromAlbums, !fromAlbums);
   ChoosePlayMode(false);
   return true;
 }
@@ -80,40 +82,47 @@ bool TPlayCommands::PlayKeysOf(bool fromAlbums, const std::function<int(TStringL
 void TPlayCommands::Titlesselected7Click(TObject*) {
   // On an album page its selected titles; on the summary page every title of the selected lines.
   if (PlayKeysOf(true,
-                 [this](TStringList& keys) { return FFrm.AlbList()->GetSelectedKeys(keys); }) &&
+                 [this](TStringList& keys) {
+                   return FContext.Catalogue.AlbList()->GetSelectedKeys(keys);
+                 }) &&
       FParts.Albums->ActivePageIndex() > 0)
-    if (TTuneGridView* grid = FFrm.AlbList()->Grid(FFrm.AlbList()->ActiveIndex())) grid->Focus();
+    if (TTuneGridView* grid =
+            FContext.Catalogue.AlbList()->Grid(FContext.Catalogue.AlbList()->ActiveIndex()))
+      grid->Focus();
 }
 
 void TPlayCommands::Albumselected4Click(TObject*) {
-  PlayKeysOf(true, [this](TStringList& keys) { return FFrm.AlbList()->GetActiveAlbumKeys(keys); });
+  PlayKeysOf(true, [this](TStringList& keys) {
+    return FContext.Catalogue.AlbList()->GetActiveAlbumKeys(keys);
+  });
 }
 
 void TPlayCommands::Allalbums5Click(TObject*) {
-  PlayKeysOf(true, [this](TStringList& keys) { return FFrm.AlbList()->GetAllKeys(keys); });
+  PlayKeysOf(true,
+             [this](TStringList& keys) { return FContext.Catalogue.AlbList()->GetAllKeys(keys); });
 }
 
 void TPlayCommands::Titlesselected8Click(TObject*) {
   if (PlayKeysOf(false, [this](TStringList& keys) {
-        TTuneGridView* grid = FFrm.CatList()->ActiveGrid();
+        TTuneGridView* grid = FContext.Catalogue.CatList()->ActiveGrid();
         if (grid) grid->GetSelectedKeys(keys);
         return keys.Count();
       }))
-    FFrm.CatList()->FocusActiveGrid();
+    FContext.Catalogue.CatList()->FocusActiveGrid();
 }
 
 void TPlayCommands::Activecategory2Click(TObject*) {
   PlayKeysOf(false, [this](TStringList& keys) {
     // The all-titles page is no category.
-    if (FFrm.CatList()->ActiveIndex() < 0) return 0;
-    FFrm.CatList()->ActiveGrid()->GetAllKeys(keys);
+    if (FContext.Catalogue.CatList()->ActiveIndex() < 0) return 0;
+    FContext.Catalogue.CatList()->ActiveGrid()->GetAllKeys(keys);
     return keys.Count();
   });
 }
 
 void TPlayCommands::Allcategories3Click(TObject*) {
   PlayKeysOf(false, [this](TStringList& keys) {
-    FFrm.CatList()->AllTitlesGrid()->GetAllKeys(keys);
+    FContext.Catalogue.CatList()->AllTitlesGrid()->GetAllKeys(keys);
     return keys.Count();
   });
 }
@@ -124,12 +133,8 @@ bool TPlayCommands::TitleCommandReady(const TMenuItem& item) const {
   return static_cast<bool>(item.OnClick);
 }
 
-void TMasterFrm::SetDragSource(bool fromAlbums, bool fromCategories) {
-  FWorkingKeys.SetSource(fromAlbums, fromCategories);
-}
-
 void TPlayCommands::ChoosePlayMode(bool titleCommands) {
-  TPlayPopUpItems offer = FFrm.Road().Program().PlayPopUpItems();
+  TPlayPopUpItems offer = FContext.Road.Program().PlayPopUpItems();
   FPlayT->SetCaption(offer.TopCaption);
   FPlayB->SetVisible(offer.BottomVisible);
   FPlayR->SetVisible(offer.ReplaceVisible);
@@ -143,7 +148,7 @@ void TPlayCommands::ChoosePlayMode(bool titleCommands) {
     TMenuItem& items = FPlayPopUp->Items();
     for (int i = FirstTitleCommand; i < items.Count(); ++i)
       items.Items(i)->SetVisible(TitleCommandReady(*items.Items(i)));
-    FFrm.WorkingKeys().Clear();
+    FContext.Keys.Clear();
   });
   TMenuItem& items = FPlayPopUp->Items();
   for (int i = FirstTitleCommand; i < items.Count(); ++i)
@@ -155,108 +160,71 @@ void TPlayCommands::ChoosePlayMode(bool titleCommands) {
 
 void TPlayCommands::PlayTClick(TObject*) {
   // The keys must come from one of the views; either one will do.
-  if (FFrm.WorkingKeys().Ready()) {
+  if (FContext.Keys.Ready()) {
     auto busy = HourGlass();
-    FFrm.Road().Program().PlayAtTop(FFrm.WorkingKeys().Keys());
+    FContext.Road.Program().PlayAtTop(FContext.Keys.Keys());
   }
-  FFrm.WorkingKeys().Clear();
-  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
+  FContext.Keys.Clear();
+  FContext.RoadView.UpdatePlayControls();
 }
 
 void TPlayCommands::PlayBClick(TObject*) {
-  if (FFrm.WorkingKeys().Ready()) {
+  if (FContext.Keys.Ready()) {
     auto busy = HourGlass();
-    FFrm.Road().Program().PlayAtBottom(FFrm.WorkingKeys().Keys());
+    FContext.Road.Program().PlayAtBottom(FContext.Keys.Keys());
   }
-  FFrm.WorkingKeys().Clear();
-  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
+  FContext.Keys.Clear();
+  FContext.RoadView.UpdatePlayControls();
 }
 
 void TPlayCommands::PlayRClick(TObject* Sender) {
   // Nothing to play instead: the program the user has stays.
-  if (FFrm.WorkingKeys().Ready()) MusicClearClick(Sender);
+  if (FContext.Keys.Ready()) MusicClearClick(Sender);
   PlayTClick(Sender);
 }
 
 void TPlayCommands::MusicClearClick(TObject*) {
-  FFrm.Road().Program().EraseProgram();
-  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
-  static_cast<TPlayRoadView&>(FFrm).ProgramChanged();
+  FContext.Road.Program().EraseProgram();
+  FContext.RoadView.UpdatePlayControls();
+  FContext.RoadView.ProgramChanged();
 }
 
 void TPlayCommands::PlayNextClick(TObject*) {
   FParts.PlayNext->SetEnabled(false);
   try {
     auto busy = HourGlass();
-    FFrm.Road().Program().StepProgram(true);
+    FContext.Road.Program().StepProgram(true);
   } catch (...) {
     FParts.PlayNext->SetEnabled(true);
     throw;
   }
   FParts.PlayNext->SetEnabled(true);
-  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
+  FContext.RoadView.UpdatePlayControls();
 }
 
 void TPlayCommands::BackClick(TObject*) {
   FParts.Back->SetEnabled(false);
   try {
     auto busy = HourGlass();
-    FFrm.Road().Program().StepProgram(false);
+    FContext.Road.Program().StepProgram(false);
   } catch (...) {
     FParts.Back->SetEnabled(true);
     throw;
   }
   FParts.Back->SetEnabled(true);
-  static_cast<TPlayRoadView&>(FFrm).UpdatePlayControls();
+  FContext.RoadView.UpdatePlayControls();
 }
 
 void TPlayCommands::Shuffle2Click(TObject*) {
-  if (!FFrm.Road().Program().Playing()) return;
+  if (!FContext.Road.Program().Playing()) return;
   if (FParts.MMSlider1->CanFocus()) FParts.MMSlider1->SetFocus();
   auto busy = HourGlass();
-  FFrm.Road().Program().ShuffleAndPlay();
+  FContext.Road.Program().ShuffleAndPlay();
 }
 
 // --- the program viewer
 // ------------------------------------------------------------------------------
 
-TViewProgFrm& TMasterFrm::ProgramViewer() {
-  TViewProgFrm* viewer = ViewProgFrm;
-  if (!viewer) {
-    if (!FOwnViewer) FOwnViewer = std::make_unique<TViewProgFrm>(nullptr);
-    viewer = FOwnViewer.get();
-  }
-  if (viewer != FViewer) {
-    FViewer = viewer;
-    viewer->SetMainWindow(this);
-    // The viewer's spectrum sees what the main window's displays see.
-    FVisualEffects->MMConnector2()->SetOutput(viewer->MMConnector1);
-  }
-  return *viewer;
-}
-
-void TMasterFrm::Viewtitles1Click(TObject*) {
-  TViewProgFrm& viewer = ProgramViewer();
-  if (!viewer.Visible()) {
-    CenterOverMainWindow(viewer);
-    int top = Top() - 30;
-    if (top < 0) top = 30;
-    int height = Height() + 60;
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    if (top + height > screenHeight) height = screenHeight - top - 35;
-    viewer.SetBounds(viewer.Left(), top, viewer.Width(), height);
-  }
-  viewer.ShowProgram(FRoad->Program().Lines(), FRoad->Program().Index());
-  if (viewer.HandleAllocated() && IsIconic(viewer.Handle()))
-    ShowWindow(viewer.Handle(), SW_RESTORE);
-  viewer.Show();
-}
-
-void TMasterFrm::ProgramChanged() {
-  if (FViewer && FViewer->Visible())
-    FViewer->ShowProgram(FRoad->Program().Lines(), FRoad->Program().Index());
-}
-
-TPlayCommands::TPlayCommands(TMasterFrm& frm, TPlayParts parts) : FFrm(frm), FParts(parts) {}
+TPlayCommands::TPlayCommands(const TPlayContext& context) : FContext(context) {}
 
 TPlayCommands::~TPlayCommands() = default;

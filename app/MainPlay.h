@@ -3,26 +3,45 @@
 #include <functional>
 
 class TBitBtn;
+class TComponent;
+class TEditCommands;
+class TExportCommands;
 class TExtPageControl;
-class TMasterFrm;
+class TMainCatalogue;
 class TMenuItem;
 class TMMSlider;
 class TObject;
+class TPlayRoad;
+class TPlayRoadView;
 class TPopupMenu;
 class TStringList;
+class TWorkingKeys;
 
-// The window's parts the play commands build or act on.
+// What the play commands work with: the owner of the items they build, the catalogue, the working
+// keys, the play road and the view it shows on, and the groups whose title commands the play
+// pop-up offers.
+struct TPlayContext {
+  TComponent& Owner;
+  const TMainCatalogue& Catalogue;
+  TWorkingKeys& Keys;
+  TPlayRoad& Road;
+  TPlayRoadView& RoadView;
+  TEditCommands& EditCommands;
+  TExportCommands& ExportCommands;
+};
+
+// The window's parts the play commands act on.
 struct TPlayParts {
-  TBitBtn*& PlayNext;
-  TBitBtn*& Back;
-  TMMSlider*& MMSlider1;
-  TExtPageControl*& Albums;
+  TBitBtn* PlayNext = nullptr;
+  TBitBtn* Back = nullptr;
+  TMMSlider* MMSlider1 = nullptr;
+  TExtPageControl* Albums = nullptr;
 };
 
 // The main window's play commands.
 class TPlayCommands {
 public:
-  TPlayCommands(TMasterFrm& frm, TPlayParts parts);
+  explicit TPlayCommands(const TPlayContext& context);
   ~TPlayCommands();
   TPlayCommands(const TPlayCommands&) = delete;
   TPlayCommands& operator=(const TPlayCommands&) = delete;
@@ -55,35 +74,17 @@ public:
   void Allcategories3Click(TObject* Sender);
   void BuildPlayPopUp();
   void BuildPlayMenus(TMenuItem* albums, TMenuItem* categories);
+  // The parts it acts on, once the window has built them.
+  void SetParts(const TPlayParts& parts) { FParts = parts; }
 
   // Gathers keys from a view into the drag list and offers the play pop-up; false when none.
   bool PlayKeysOf(bool fromAlbums, const std::function<int(TStringList&)>& gather);
   bool TitleCommandReady(const TMenuItem& item) const;
 
-  // The items this group builds.
-  TPopupMenu* PlayPopUp() const { return FPlayPopUp; }
-  TMenuItem* PlayT() const { return FPlayT; }
-  TMenuItem* PlayB() const { return FPlayB; }
-  TMenuItem* PlayR() const { return FPlayR; }
-  TMenuItem* Cancel1() const { return FCancel1; }
-  TMenuItem* Edit2() const { return FEdit2; }
-  TMenuItem* Delete5() const { return FDelete5; }
-  TMenuItem* Mail4() const { return FMail4; }
-  TMenuItem* Save2() const { return FSave2; }
-  TMenuItem* Titlesselected7() const { return FTitlesselected7; }
-  TMenuItem* Albumselected4() const { return FAlbumselected4; }
-  TMenuItem* Allalbums5() const { return FAllalbums5; }
-  TMenuItem* Titlesselected8() const { return FTitlesselected8; }
-  TMenuItem* Activecategory2() const { return FActivecategory2; }
-  TMenuItem* Allcategories3() const { return FAllcategories3; }
-
 private:
-  TMasterFrm& FFrm;
+  TPlayContext FContext;
   TPlayParts FParts;
-  // The items this group builds, owned by their menus.
-  TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FCancel1 = nullptr,
-            *FEdit2 = nullptr, *FDelete5 = nullptr, *FMail4 = nullptr, *FSave2 = nullptr,
-            *FTitlesselected7 = nullptr, *FAlbumselected4 = nullptr, *FAllalbums5 = nullptr,
-            *FTitlesselected8 = nullptr, *FActivecategory2 = nullptr, *FAllcategories3 = nullptr;
+  // The pop-up and the items of it that change, owned by the window.
+  TMenuItem *FPlayT = nullptr, *FPlayB = nullptr, *FPlayR = nullptr, *FMail4 = nullptr;
   TPopupMenu* FPlayPopUp = nullptr;
 };

@@ -2,8 +2,8 @@
 // colours, the tab pop-up menus and the drawing of the tabs.
 #include <windows.h>
 #include "Dialogs.h"
-#include "MainCodeD2.h"
 #include "MainViewCommands.h"
+#include "MainCatalogue.h"
 #include "ComCtrls.h"
 #include "DataCodeD2.h"
 #include "ExtListView.h"
@@ -33,72 +33,69 @@ const TSortItem SortItems[] = {
 } // namespace
 
 void TViewCommands::BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view) {
-  auto item = [this](TMenu* menu, TMenuItem* parent, const std::string& name,
-                     const std::string& caption, std::function<void()> action) {
-    return NewMenuItem(&FFrm, parent ? *parent : menu->Items(), name, caption, std::move(action));
+  TComponent* owner = &FContext.Owner;
+  auto item = [owner](TMenu* menu, TMenuItem* parent, const std::string& name,
+                      const std::string& caption, std::function<void()> action) {
+    return NewMenuItem(owner, parent ? *parent : menu->Items(), name, caption, std::move(action));
   };
-  FParts.NewCatPopUp = new TPopupMenu(&FFrm);
-  FParts.NewCatPopUp->SetName("NewCatPopUp");
-  FParts.AlbPopUp = new TPopupMenu(&FFrm);
-  FParts.AlbPopUp->SetName("AlbPopUp");
+  FNewCatPopUp = new TPopupMenu(owner);
+  FNewCatPopUp->SetName("NewCatPopUp");
+  FAlbPopUp = new TPopupMenu(owner);
+  FAlbPopUp->SetName("AlbPopUp");
 
   // Sorting: one item per column in the Categories menu, twinned in the categories pop-up.
   TMenuItem* sortMenu = item(nullptr, categories, "Sortby1", "&Sort titles by", nullptr);
-  TMenuItem* sortPopUp = item(FParts.NewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
-  TViewParts& p = FParts;
-  TMenuItem** mains[] = {&p.Category1, &p.Artist2,   &p.Title2,  &p.Duration1,    &p.Filetype1,
-                         &p.Filesize1, &p.Filedate1, &p.Origin1, &p.Dateobtained1};
-  TMenuItem** twins[] = {&p.Category3, &p.Artist1,   &p.title3,  &p.Duration2,    &p.Filetype2,
-                         &p.Filesize2, &p.Filedate2, &p.Origin2, &p.Dateobtained2};
+  TMenuItem* sortPopUp = item(FNewCatPopUp, nullptr, "Sortby2", "&Sort titles by", nullptr);
   for (int c = 0; c < 9; ++c) {
     auto sort = [this, c] { SortActiveGrid(c); };
-    *mains[c] = item(nullptr, sortMenu, SortItems[c].Name, SortItems[c].Caption, sort);
-    *twins[c] = item(nullptr, sortPopUp, SortItems[c].Twin, SortItems[c].Caption, sort);
+    TMenuItem* main = item(nullptr, sortMenu, SortItems[c].Name, SortItems[c].Caption, sort);
+    TMenuItem* twin = item(nullptr, sortPopUp, SortItems[c].Twin, SortItems[c].Caption, sort);
+    if (c == 0) FCategory1 = main, FCategory3 = twin;
   }
-  FParts.CategorySummaryOnly =
+  FCategorySummaryOnly =
       item(nullptr, categories, "CategorySummaryOnly", "\"ALL CATEGORIES\" tab only",
-           [this] { CategorySummaryOnlyClick(&FFrm); });
-  FParts.ViewCat1 = item(FParts.NewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
-                         [this] { CategorySummaryOnlyClick(&FFrm); });
-  FParts.Albumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
-                                  [this] { Albumsummaryonly1Click(&FFrm); });
-  FParts.View2 = item(FParts.AlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
-                      [this] { Albumsummaryonly1Click(&FFrm); });
+           [this, owner] { CategorySummaryOnlyClick(owner); });
+  FViewCat1 = item(FNewCatPopUp, nullptr, "ViewCat1", "\"ALL CATEGORIES\" tab only",
+                   [this, owner] { CategorySummaryOnlyClick(owner); });
+  FAlbumsummaryonly1 = item(nullptr, albums, "Albumsummaryonly1", "\"ALL ALBUMS\" tab only",
+                            [this, owner] { Albumsummaryonly1Click(owner); });
+  FView2 = item(FAlbPopUp, nullptr, "View2", "\"ALL ALBUMS\" tab only",
+                [this, owner] { Albumsummaryonly1Click(owner); });
 
-  // Tab colours: the View menu and both pop-ups.
-  TMenuItem* colours = item(nullptr, view, "Tabcolours1", "&Tab colours", nullptr);
-  FParts.Color1 = item(nullptr, colours, "Color1", "&Background", [this] { Color1Click(&FFrm); });
-  FParts.Fontcolor1 =
-      item(nullptr, colours, "Fontcolor1", "&Font", [this] { Fontcolor1Click(&FFrm); });
-  TMenuItem* catColours = item(FParts.NewCatPopUp, nullptr, "Tabcolours2", "&Tab colours", nullptr);
-  FParts.Background1 =
-      item(nullptr, catColours, "Background1", "&Background", [this] { Color1Click(&FFrm); });
-  FParts.Font1 = item(nullptr, catColours, "Font1", "&Font", [this] { Fontcolor1Click(&FFrm); });
-  TMenuItem* albColours = item(FParts.AlbPopUp, nullptr, "Tabcolours3", "&Tab colours", nullptr);
-  FParts.Background2 =
-      item(nullptr, albColours, "Background2", "&Background", [this] { Color1Click(&FFrm); });
-  FParts.Font2 = item(nullptr, albColours, "Font2", "&Font", [this] { Fontcolor1Click(&FFrm); });
+  // Tab colours: the View menu and both pop-ups, each with a background and a font item.
+  const std::pair<TMenu*, TMenuItem*> colourMenus[] = {
+      {nullptr, view}, {FNewCatPopUp, nullptr}, {FAlbPopUp, nullptr}};
+  const char* const colourNames[][3] = {{"Tabcolours1", "Color1", "Fontcolor1"},
+                                        {"Tabcolours2", "Background1", "Font1"},
+                                        {"Tabcolours3", "Background2", "Font2"}};
+  for (int i = 0; i < 3; ++i) {
+    TMenuItem* colours = item(colourMenus[i].first, colourMenus[i].second, colourNames[i][0],
+                              "&Tab colours", nullptr);
+    item(nullptr, colours, colourNames[i][1], "&Background", [this, owner] { Color1Click(owner); });
+    item(nullptr, colours, colourNames[i][2], "&Font", [this, owner] { Fontcolor1Click(owner); });
+  }
 
   // The pop-ups show their main-menu twins' state.
-  FParts.NewCatPopUp->OnPopup = [this](TObject*) {
-    FParts.ViewCat1->SetCaption(FParts.CategorySummaryOnly->Caption());
-    FParts.Category1->SetEnabled(FFrm.CatList() && FFrm.CatList()->ActivePageIndex() == 0);
-    FParts.Category3->SetEnabled(FParts.Category1->Enabled());
+  FNewCatPopUp->OnPopup = [this](TObject*) {
+    FViewCat1->SetCaption(FCategorySummaryOnly->Caption());
+    TCatList* list = FContext.Catalogue.CatList();
+    FCategory1->SetEnabled(list && list->ActivePageIndex() == 0);
+    FCategory3->SetEnabled(FCategory1->Enabled());
   };
-  FParts.AlbPopUp->OnPopup = [this](TObject*) {
-    FParts.View2->SetCaption(FParts.Albumsummaryonly1->Caption());
-  };
+  FAlbPopUp->OnPopup = [this](TObject*) { FView2->SetCaption(FAlbumsummaryonly1->Caption()); };
   categories->OnClick = [this](TObject*) {
-    FParts.Category1->SetEnabled(FFrm.CatList() && FFrm.CatList()->ActivePageIndex() == 0);
+    TCatList* list = FContext.Catalogue.CatList();
+    FCategory1->SetEnabled(list && list->ActivePageIndex() == 0);
   };
   MakeAlbumImage();
 }
 
 void TViewCommands::SortActiveGrid(int allTitlesColumn) {
-  if (!FFrm.CatList()) return;
-  TTuneGridView* grid = FFrm.CatList()->ActiveGrid();
+  TCatList* list = FContext.Catalogue.CatList();
+  if (!list) return;
+  TTuneGridView* grid = list->ActiveGrid();
   if (!grid) return;
-  bool allTitles = FFrm.CatList()->ActiveIndex() < 0;
+  bool allTitles = list->ActiveIndex() < 0;
   // A category grid has no "Category" column.
   if (!allTitles && allTitlesColumn == 0) return;
   grid->SortByColumn(allTitles ? allTitlesColumn : allTitlesColumn - 1);
@@ -118,14 +115,14 @@ void ApplyTabsView(TExtPageControl& pages, bool flag) {
 void TViewCommands::ApplyAlbumTabsView() {
   ApplyTabsView(*FParts.Albums, FShowAlbTabs);
   // The caption always tells the flag, so the user sees it even before there are albums.
-  FParts.Albumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
-                                                    : "Show &all album tabs");
+  FAlbumsummaryonly1->SetCaption(FShowAlbTabs ? "Show album summary ta&b only"
+                                              : "Show &all album tabs");
 }
 
 void TViewCommands::ApplyCategoryTabsView() {
   ApplyTabsView(*FParts.Categories, FShowCatTabs);
-  FParts.CategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
-                                                      : "Show all category &tabs");
+  FCategorySummaryOnly->SetCaption(FShowCatTabs ? "Show category summary tab &only"
+                                                : "Show all category &tabs");
 }
 
 void TViewCommands::Albumsummaryonly1Click(TObject*) {
@@ -147,13 +144,13 @@ void TViewCommands::SetTabColors(TColor back, TColor font) {
 }
 
 void TViewCommands::Color1Click(TObject*) {
-  TColorDialog dialog(&FFrm);
+  TColorDialog dialog(&FContext.Owner);
   dialog.SetColor(FParts.Categories->TabActiveColor());
   if (dialog.Execute()) SetTabColors(dialog.Color(), FParts.Categories->TabActiveFont().Color());
 }
 
 void TViewCommands::Fontcolor1Click(TObject*) {
-  TColorDialog dialog(&FFrm);
+  TColorDialog dialog(&FContext.Owner);
   dialog.SetColor(FParts.Categories->TabActiveFont().Color());
   if (dialog.Execute()) SetTabColors(FParts.Categories->TabActiveColor(), dialog.Color());
 }
@@ -221,6 +218,6 @@ void TViewCommands::MakeAlbumImageLists() {
   FParts.AllAlbLV->SetSmallImages(FSmallAlbumImages.get());
 }
 
-TViewCommands::TViewCommands(TMasterFrm& frm, TViewParts parts) : FFrm(frm), FParts(parts) {}
+TViewCommands::TViewCommands(const TViewContext& context) : FContext(context) {}
 
 TViewCommands::~TViewCommands() = default;

@@ -4,36 +4,34 @@
 #include <memory>
 #include "Graphics.h"
 
-class TMasterFrm;
 class TBitmap;
+class TComponent;
 class TExtListView;
 class TExtPageControl;
 class TImageList;
+class TMainCatalogue;
 class TMenuItem;
 class TObject;
 class TPopupMenu;
 
-// The window's parts the view commands use: the two tab controls and the album list, and the
-// slots of the pop-ups and items these commands build.
+// What the view commands work with: the owner of the pop-ups and items they build, and the
+// catalogue whose active grid they sort.
+struct TViewContext {
+  TComponent& Owner;
+  const TMainCatalogue& Catalogue;
+};
+
+// The window's parts the view commands act on: the two tab controls and the album list.
 struct TViewParts {
-  TExtPageControl*& Categories;
-  TExtPageControl*& Albums;
-  TExtListView*& AllAlbLV;
-  TPopupMenu*& NewCatPopUp;
-  TPopupMenu*& AlbPopUp;
-  // The sort items of the Categories menu, then their twins in the categories pop-up.
-  TMenuItem *&Category1, *&Artist2, *&Title2, *&Duration1, *&Filetype1, *&Filesize1, *&Filedate1,
-      *&Origin1, *&Dateobtained1;
-  TMenuItem *&Category3, *&Artist1, *&title3, *&Duration2, *&Filetype2, *&Filesize2, *&Filedate2,
-      *&Origin2, *&Dateobtained2;
-  TMenuItem *&CategorySummaryOnly, *&ViewCat1, *&Albumsummaryonly1, *&View2;
-  TMenuItem *&Color1, *&Fontcolor1, *&Background1, *&Font1, *&Background2, *&Font2;
+  TExtPageControl* Categories = nullptr;
+  TExtPageControl* Albums = nullptr;
+  TExtListView* AllAlbLV = nullptr;
 };
 
 // The main window's view commands.
 class TViewCommands {
 public:
-  TViewCommands(TMasterFrm& frm, TViewParts parts);
+  explicit TViewCommands(const TViewContext& context);
   ~TViewCommands();
   TViewCommands(const TViewCommands&) = delete;
   TViewCommands& operator=(const TViewCommands&) = delete;
@@ -48,7 +46,14 @@ public:
   void CategorySummaryOnlyClick(TObject* Sender);
   void Color1Click(TObject* Sender);
   void Fontcolor1Click(TObject* Sender);
+  // Builds the two tab pop-ups and the view items of the Categories, Albums and View menus and of
+  // the pop-ups.
   void BuildViewMenus(TMenuItem* categories, TMenuItem* albums, TMenuItem* view);
+  // The tab pop-ups this group builds: the categories' and the albums'.
+  TPopupMenu* NewCatPopUp() const { return FNewCatPopUp; }
+  TPopupMenu* AlbPopUp() const { return FAlbPopUp; }
+  // The parts it acts on, once the window has built them.
+  void SetParts(const TViewParts& parts) { FParts = parts; }
   void CategoriesDrawTab(int index, const RECT& rect);
   void AlbumsDrawTab(int index, const RECT& rect);
   void MakeAlbumImage();
@@ -63,8 +68,12 @@ public:
   }
 
 private:
-  TMasterFrm& FFrm;
+  TViewContext FContext;
   TViewParts FParts;
+  // What it built that it works with itself; the window owns them, as every part.
+  TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
+  TMenuItem *FCategory1 = nullptr, *FCategory3 = nullptr, *FCategorySummaryOnly = nullptr,
+            *FViewCat1 = nullptr, *FAlbumsummaryonly1 = nullptr, *FView2 = nullptr;
   bool FShowAlbTabs = true, FShowCatTabs = true;
   std::unique_ptr<TBitmap> FAlbumImage;
   std::unique_ptr<TImageList> FLargeAlbumImages, FSmallAlbumImages;

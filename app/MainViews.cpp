@@ -13,6 +13,16 @@ std::vector<TTuneRec> TGridView::TuneRecords() const {
   return out;
 }
 
+TBitBtn* NewBitBtn(TComponent* owner, TWinControl* parent, const std::string& name,
+                   const std::string& caption, int width) {
+  auto* b = new TBitBtn(owner);
+  b->SetName(name);
+  b->SetCaption(caption);
+  b->SetBounds(0, 0, width, 25);
+  b->SetParent(parent);
+  return b;
+}
+
 void SetupGridColumns(TMyStringGrid& grid, std::initializer_list<const char*> names,
                       std::initializer_list<int> centred) {
   TStringList headers;

@@ -1,6 +1,7 @@
 // The main window's side of the catalogue: its grids, category and album pages as the store
 // sees them, and the store as the play road sees it.
 #pragma once
+#include "Buttons.h"
 #include "CatalogueViews.h"
 #include "ComCtrls.h"
 #include "DataCodeD2.h"
@@ -77,6 +78,10 @@ inline void ShowPanelText(TPanel& panel, const std::string& text) {
   panel.SetCaption(text);
   panel.Invalidate();
 }
+
+// A button of the main window, made with its name, caption and width (25 high) on parent.
+TBitBtn* NewBitBtn(TComponent* owner, TWinControl* parent, const std::string& name,
+                   const std::string& caption, int width);
 
 // Sets a grid's column headers and the columns drawn centred.
 void SetupGridColumns(TMyStringGrid& grid, std::initializer_list<const char*> names,

@@ -5,7 +5,7 @@
 #include "FileOps.h"
 #include "FolderTools.h"
 #include "HourGlass.h"
-#include "MainCodeD2.h"
+#include "ProgramWide.h"
 #include "PlugInDirs.h"
 #include "SysUtils.h"
 

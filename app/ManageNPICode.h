@@ -2,7 +2,6 @@
 // browser plug-ins that claim MIDI files.
 #pragma once
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 #include "Buttons.h"

@@ -87,10 +87,10 @@ void TMasterFrmBase::AppException(TObject* Sender, const std::exception& E) {
   ShowMessageBox(AppExceptionText(E), TMessageKind::Error, 0, TMessageButtons::OK);
 }
 
-TBusyState::TBusyState(TMasterFrmBase& master) : FMaster(master) {
-  if (FMaster.FBusyDepth++ == 0) FMaster.DisableCommands();
+void TMasterFrmBase::BeginBusy() {
+  if (FBusyDepth++ == 0) DisableCommands();
 }
 
-TBusyState::~TBusyState() {
-  if (--FMaster.FBusyDepth == 0) FMaster.EnableCommands();
+void TMasterFrmBase::EndBusy() {
+  if (--FBusyDepth == 0) EnableCommands();
 }

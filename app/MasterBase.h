@@ -2,6 +2,7 @@
 // a window over it, the play road's trace box and the application's exception handler. The main
 // window class derives from TMasterFrmBase and names its command controls as listed below.
 #pragma once
+#include "BusyState.h"
 #include "CommandGate.h"
 #include "GradForm.h"
 #include "MsgDlg.h"
@@ -14,7 +15,7 @@
 
 class TMenuItem;
 
-class TMasterFrmBase : public TGradientForm {
+class TMasterFrmBase : public TGradientForm, public TBusyHolder {
 public:
   explicit TMasterFrmBase(TComponent* AOwner);
 
@@ -43,6 +44,8 @@ public:
   void DisableCommands();
   virtual void EnableCommands();
   bool CommandsDisabled() const { return FCommandsDisabled; }
+  void BeginBusy() override;
+  void EndBusy() override;
 
   // Centres window over this window (halves rounded toward zero).
   void CenterOverMainWindow(TControl& window);
@@ -72,25 +75,12 @@ protected:
   }
 
 private:
-  friend class TBusyState;
   void SetCommandsEnabled(bool enabled);
   TCommandGate FCommandGate;
   TBusyParts FBusyParts;
   TMenuItem* FTraceItem = nullptr;
   bool FCommandsDisabled = false;
   int FBusyDepth = 0;
-};
-
-// Holds the busy state for its lifetime. Nested holders keep it until the outermost ends.
-class TBusyState {
-public:
-  explicit TBusyState(TMasterFrmBase& master);
-  ~TBusyState();
-  TBusyState(const TBusyState&) = delete;
-  TBusyState& operator=(const TBusyState&) = delete;
-
-private:
-  TMasterFrmBase& FMaster;
 };
 
 // The message the exception handler shows.

@@ -9,10 +9,8 @@ class TExtPageControl;
 class TExtProgressBar;
 class TMainMenu;
 class TMenuItem;
-class TMMSlider;
 class TMyStringGrid;
 class TPanel;
-class TPopupMenu;
 class TSpeedButton;
 class TStatusBar;
 class TTabSheet;
@@ -42,7 +40,6 @@ struct TMasterWidgets {
   TPanel* FTopPanel = nullptr;
   TPanel* FPanel11 = nullptr; // holds the display panel
   TCDPanelP* FCDPanel = nullptr;
-  TMMSlider* FMMSlider1 = nullptr; // the position slider, built by the player commands
   TBitBtn *FPlayReplace = nullptr, *FPlay = nullptr;
   TPanel *FListPanel = nullptr, *FPlayPanel = nullptr, *FSoundPanel = nullptr;
   TBitBtn *FBack = nullptr, *FPlayNext = nullptr, *FShuffle = nullptr, *FMusicClear = nullptr,
@@ -66,15 +63,4 @@ struct TMasterWidgets {
   TPanel* FMusicPanel = nullptr;
   TStatusBar* FStatusBar1 = nullptr;
   TExtProgressBar* FProgressBar1 = nullptr;
-  TMenuItem *FCategory1 = nullptr, *FArtist2 = nullptr, *FTitle2 = nullptr, *FDuration1 = nullptr,
-            *FFiletype1 = nullptr, *FFilesize1 = nullptr, *FFiledate1 = nullptr,
-            *FOrigin1 = nullptr, *FDateobtained1 = nullptr;
-  TMenuItem *FCategory3 = nullptr, *FArtist1 = nullptr, *Ftitle3 = nullptr, *FDuration2 = nullptr,
-            *FFiletype2 = nullptr, *FFilesize2 = nullptr, *FFiledate2 = nullptr,
-            *FOrigin2 = nullptr, *FDateobtained2 = nullptr;
-  TMenuItem *FAlbumsummaryonly1 = nullptr, *FView2 = nullptr, *FCategorySummaryOnly = nullptr,
-            *FViewCat1 = nullptr;
-  TMenuItem *FColor1 = nullptr, *FBackground1 = nullptr, *FBackground2 = nullptr,
-            *FFontcolor1 = nullptr, *FFont1 = nullptr, *FFont2 = nullptr;
-  TPopupMenu *FNewCatPopUp = nullptr, *FAlbPopUp = nullptr;
 };

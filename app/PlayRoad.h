@@ -107,9 +107,7 @@ public:
   bool Aborted() const override { return FAbort; }
   void SetAborted() { FAbort = true; } // never cleared
   bool StartInProgress() const { return FStartInProgress; }
-  bool ImportBusy() const { return FImportBusy; }
   void SetImportBusy(bool value) { FImportBusy = value; }
-  bool StartBusy() const { return FStartBusy; }
   void SetStartBusy(bool value) { FStartBusy = value; }
   bool StartFailed() const override { return FStartFailed; }
   bool UserStopped() const { return FUserStopped; }
@@ -124,7 +122,6 @@ public:
   void SetResetChoice(TResetChoice value) { FResetChoice = value; }
   bool Looping() const override { return FLooping; }
   void SetLooping(bool value) { FLooping = value; }
-  bool DebugMode() const { return FDebugMode; }
   void SetDebugMode(bool value) { FDebugMode = value; }
   bool Timer1Enabled() const { return FTimer1Enabled; }
 

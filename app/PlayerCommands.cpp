@@ -3,11 +3,15 @@
 #include <windows.h>
 #include "HourGlass.h"
 #include "MIDIOPortCode.h"
-#include "MainCodeD2.h"
-#include "MainPlay.h"
-#include "VisualEffects.h"
-#include "ContextHelp.h"
 #include "PlayerCommands.h"
+#include "ContextHelp.h"
+#include "MainPlay.h"
+#include "MainServices.h"
+#include "MainViews.h"
+#include "PlayRoad.h"
+#include "ProgramWide.h"
+#include "Settings.h"
+#include "VisualEffects.h"
 #include "WinExc32.h"
 #include "finalMain.h"
 #include "Menus.h"
@@ -66,7 +70,8 @@ bool IsActive(TMidiMode mode) {
 
 } // namespace
 
-void TPlayerCommands::BuildPlayerCommands() {
+void TPlayerCommands::BuildPlayerCommands(const TPlayerParts& parts) {
+  FParts = parts;
   BuildSlider();
   BuildButtons();
   MakeGlyphs();
@@ -76,33 +81,33 @@ void TPlayerCommands::BuildPlayerCommands() {
 
 // The position slider and the played part laid over it.
 void TPlayerCommands::BuildSlider() {
-  FParts.MMSlider1 = new TMMSlider(&FFrm);
-  FParts.MMSlider1->SetName("MMSlider1");
-  FParts.MMSlider1->SetBounds(0, 0, 400, 16);
-  FParts.MMSlider1->Bevel()->SetBorderWidth(0);
-  FParts.MMSlider1->Bevel()->SetBevelOuter(bvNone);
-  FParts.MMSlider1->SetColor(clBtnFace);
-  FParts.MMSlider1->SetThumbWidth(11);
-  FParts.MMSlider1->SetThumbHeight(14);
-  FParts.MMSlider1->SetGrooveSize(4);
-  FParts.MMSlider1->SetFocusAction(faNone);
-  FParts.MMSlider1->SetThumbStyle(tsOwnerDraw);
-  FParts.MMSlider1->SetGrooveStyle(gsOwnerDraw);
-  FParts.MMSlider1->SetRange(0, 1);
-  FParts.MMSlider1->SetParent(FParts.TopPanel);
-  FParts.MMSlider1->OnTrack = [this](TObject* s) { MMSlider1Track(s); };
-  FParts.MMSlider1->OnTrackEnd = [this](TObject* s) { MMSlider1TrackEnd(s); };
-  FParts.MMSlider1->OnChange = [this](TObject* s) { MMSlider1Change(s); };
-  FParts.MMSlider1->OnDrawThumb = [this](TObject* s, TCanvas& c, RECT r, bool d, bool f) {
+  FMMSlider1 = new TMMSlider(&FContext.Owner);
+  FMMSlider1->SetName("MMSlider1");
+  FMMSlider1->SetBounds(0, 0, 400, 16);
+  FMMSlider1->Bevel()->SetBorderWidth(0);
+  FMMSlider1->Bevel()->SetBevelOuter(bvNone);
+  FMMSlider1->SetColor(clBtnFace);
+  FMMSlider1->SetThumbWidth(11);
+  FMMSlider1->SetThumbHeight(14);
+  FMMSlider1->SetGrooveSize(4);
+  FMMSlider1->SetFocusAction(faNone);
+  FMMSlider1->SetThumbStyle(tsOwnerDraw);
+  FMMSlider1->SetGrooveStyle(gsOwnerDraw);
+  FMMSlider1->SetRange(0, 1);
+  FMMSlider1->SetParent(FParts.TopPanel);
+  FMMSlider1->OnTrack = [this](TObject* s) { MMSlider1Track(s); };
+  FMMSlider1->OnTrackEnd = [this](TObject* s) { MMSlider1TrackEnd(s); };
+  FMMSlider1->OnChange = [this](TObject* s) { MMSlider1Change(s); };
+  FMMSlider1->OnDrawThumb = [this](TObject* s, TCanvas& c, RECT r, bool d, bool f) {
     MMSlider1DrawThumb(s, c, r, d, f);
   };
-  FParts.MMSlider1->OnDrawGroove = [this](TObject* s, TCanvas& c, RECT& r) {
+  FMMSlider1->OnDrawGroove = [this](TObject* s, TCanvas& c, RECT& r) {
     MMSlider1DrawGroove(s, c, r);
   };
-  FParts.MMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+  FMMSlider1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     TrackBar1MouseDown(s, b, sh, x, y);
   };
-  FSelPanel = new TSelPanel(&FFrm);
+  FSelPanel = new TSelPanel(&FContext.Owner);
   FSelPanel->SetName("SelPanel");
   FSelPanel->SetParent(FParts.TopPanel);
   FSelPanel->SetBevelOuter(bvNone);
@@ -123,7 +128,7 @@ void TPlayerCommands::BuildButtons() {
     panel->SetWidth(x + 1);
   };
   auto button = [this](const char* name, const char* caption, const char* hint) {
-    TBitBtn* b = FFrm.MakeButton(FParts.TopPanel, name, caption, 26);
+    TBitBtn* b = NewBitBtn(&FContext.Owner, FParts.TopPanel, name, caption, 26);
     b->SetHint(hint);
     b->SetShowHint(true);
     return b;
@@ -149,9 +154,9 @@ void TPlayerCommands::BuildButtons() {
 
 // The pause and stop buttons' pictures, drawn once on hidden holders.
 void TPlayerCommands::MakeGlyphs() {
-  FTempPause = FFrm.MakeButton(FParts.TopPanel, "TempPause", "", 28);
-  FTempGo = FFrm.MakeButton(FParts.TopPanel, "TempGo", "", 28);
-  FTempOneStop = FFrm.MakeButton(FParts.TopPanel, "TempOneStop", "", 28);
+  FTempPause = NewBitBtn(&FContext.Owner, FParts.TopPanel, "TempPause", "", 28);
+  FTempGo = NewBitBtn(&FContext.Owner, FParts.TopPanel, "TempGo", "", 28);
+  FTempOneStop = NewBitBtn(&FContext.Owner, FParts.TopPanel, "TempOneStop", "", 28);
   DrawGlyph(FTempPause->Glyph(), TGlyph::Pause);
   DrawGlyph(FTempGo->Glyph(), TGlyph::Go);
   DrawGlyph(FTempOneStop->Glyph(), TGlyph::Stop);
@@ -170,46 +175,44 @@ void TPlayerCommands::WireButtons() {
   FRepeatSB->OnClick = [this](TObject* s) { RepeatSBClick(s); };
   FParts.Volume->OnClick = [this](TObject* s) { VolumeClick(s); };
   FParts.OutPort->OnClick = [this](TObject* s) { OutPortClick(s); };
-  FProgView->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
-  FParts.Viewtitles1->OnClick = [this](TObject* s) { FFrm.Viewtitles1Click(s); };
+  FProgView->OnClick = [this](TObject* s) { FContext.ShowProgramViewer(s); };
+  FParts.Viewtitles1->OnClick = [this](TObject* s) { FContext.ShowProgramViewer(s); };
   FProgView->SetEnabled(false); // until the program holds a title
-  FFrm.CommandGate().Add(FProgView);
+  FContext.Window.CommandGate().Add(FProgView);
 }
 
 // The program menu and the Options menu's port and volume commands.
 void TPlayerCommands::BuildMenus() {
   auto item = [this](TMenuItem* parent, const char* name, const char* caption,
                      std::function<void()> action) {
-    return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
+    return NewMenuItem(&FContext.Owner, *parent, name, caption, std::move(action));
   };
-  FMusic1 = new TMenuItem(&FFrm);
+  FMusic1 = new TMenuItem(&FContext.Owner);
   FMusic1->SetName("Music1");
   FMusic1->SetCaption("&Music");
   FParts.MainMenu1->Items().Insert(FParts.MainMenu1->Items().IndexOf(FParts.Options1), FMusic1);
-  item(FMusic1, "Pause1", "&Pause or resume", [this] { PauseClick(&FFrm); });
-  item(FMusic1, "Stop1", "&Stop or restart", [this] { OneStopClick(&FFrm); });
-  item(FMusic1, "Repeat1", "&Restart title", [this] { RepeatSBClick(&FFrm); });
-  item(FMusic1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(&FFrm); });
-  FN19 = item(FParts.Options1, "N19", "MIDI &output port...", [this] { N19Click(&FFrm); });
-  FVolume2 = item(FParts.Options1, "Volume2", "&Volume control", [this] { Volume2Click(&FFrm); });
+  item(FMusic1, "Pause1", "&Pause or resume", [this] { PauseClick(&FContext.Owner); });
+  item(FMusic1, "Stop1", "&Stop or restart", [this] { OneStopClick(&FContext.Owner); });
+  item(FMusic1, "Repeat1", "&Restart title", [this] { RepeatSBClick(&FContext.Owner); });
+  item(FMusic1, "Erase1", "&Erase program and stop...", [this] { AllStopClick(&FContext.Owner); });
+  FN19 =
+      item(FParts.Options1, "N19", "MIDI &output port...", [this] { N19Click(&FContext.Owner); });
+  FVolume2 = item(FParts.Options1, "Volume2", "&Volume control",
+                  [this] { Volume2Click(&FContext.Owner); });
   FMusic1->SetEnabled(false);
 }
 
 // --- the controls' state
 // ---------------------------------------------------------------------------
 
-void TMasterFrm::UpdatePlayControls() {
-  FPlayerCommands->UpdatePlayControls();
-}
-
 void TPlayerCommands::UpdatePlayControls() {
-  const TProgram& program = FFrm.Road().Program();
-  const TMidiMode mode = FFrm.Road().Mode();
+  const TProgram& program = FContext.Road.Program();
+  const TMidiMode mode = FContext.Road.Mode();
   const bool playing = program.Playing();
-  const bool active = IsActive(mode) && !FFrm.Road().UserStopped();
+  const bool active = IsActive(mode) && !FContext.Road.UserStopped();
   FMusic1->SetEnabled(playing);
   // A long operation keeps the step buttons disabled; it sets them itself when it ends.
-  if (!FFrm.CommandsDisabled()) {
+  if (!FContext.Window.CommandsDisabled()) {
     bool steps = playing && program.Count() > 1;
     FParts.Back->SetEnabled(steps);
     FParts.PlayNext->SetEnabled(steps);
@@ -230,7 +233,7 @@ void TPlayerCommands::UpdatePlayControls() {
       FOneStop->SetHint(StopHint);
       FOneStop->Invalidate();
     }
-  } else if (playing && !FFrm.Road().StopButtonReset() && FOneStop->Tag() != 1) {
+  } else if (playing && !FContext.Road.StopButtonReset() && FOneStop->Tag() != 1) {
     // Stopped with a program: the button restarts play.
     FOneStop->Glyph().Assign(FTempGo->Glyph());
     FOneStop->SetTag(1);
@@ -242,16 +245,16 @@ void TPlayerCommands::UpdatePlayControls() {
   FParts.MusicClear->SetEnabled(hasTitles);
   // Shuffling plays the new first title, so it is offered only while the program plays.
   FParts.Shuffle->SetEnabled(program.Count() > 1 && playing);
-  FFrm.CommandGate().SetEnabled(FProgView, hasTitles);
+  FContext.Window.CommandGate().SetEnabled(FProgView, hasTitles);
 }
 
 void TPlayerCommands::ShowRoadTexts() {
   TTuneInfo info;
-  info.Category = FFrm.Road().CategoryText();
-  info.Artist = FFrm.Road().ArtistText();
-  info.Title = FFrm.Road().TitleText();
-  info.Status = FFrm.Road().StatusText();
-  info.ProgramCount = FFrm.Road().Program().Count();
+  info.Category = FContext.Road.CategoryText();
+  info.Artist = FContext.Road.ArtistText();
+  info.Title = FContext.Road.TitleText();
+  info.Status = FContext.Road.StatusText();
+  info.ProgramCount = FContext.Road.Program().Count();
   View().ShowTuneInfo(info);
 }
 
@@ -261,88 +264,90 @@ void TPlayerCommands::ShowRoadTexts() {
 void TPlayerCommands::OneStopClick(TObject*) {
   {
     auto busy = HourGlass();
-    TProgram& program = FFrm.Road().Program();
-    TMidiMode mode = FFrm.Road().Mode();
+    TProgram& program = FContext.Road.Program();
+    TMidiMode mode = FContext.Road.Mode();
     if (mode != mdPlaying && mode != mdPaused) {
-      FFrm.Road().SetUserStopped(false);
-      if (FFrm.MyMidi().DeviceId() >= 0) {
-        FFrm.MyMidi().SetPosition(0);
+      FContext.Road.SetUserStopped(false);
+      if (FContext.Road.Player().DeviceId() >= 0) {
+        FContext.Road.Player().SetPosition(0);
         FOneStop->SetHint(StopHint);
         FParts.Pause->SetHint(PauseHint);
-        FFrm.VisualEffects().SwitchVisualEffects(true);
+        FContext.VisualEffects.SwitchVisualEffects(true);
       }
     } else {
-      FFrm.MyMidi().SetPosition(0);
-      FFrm.MyMidi().Stop();
+      FContext.Road.Player().SetPosition(0);
+      FContext.Road.Player().Stop();
       Sleep(300);
-      FFrm.Road().SetUserStopped(true);
+      FContext.Road.SetUserStopped(true);
       if (program.Count() == 0) {
         program.SetPlaying(false);
-        FFrm.Road().ShowNothingPlaying();
+        FContext.Road.ShowNothingPlaying();
         ShowRoadTexts();
-        FFrm.CloseSequencer();
+        FContext.CloseSequencer();
       }
-      FFrm.VisualEffects().CloseSoundInput();
+      FContext.VisualEffects.CloseSoundInput();
     }
     UpdatePlayControls();
   }
   // Bounded: a closed or failing device never reaches either mode.
-  FFrm.Road().WaitForMode([](TMidiMode m) { return m == mdStopped || m == mdPlaying; },
-                          TPlayRoad::ModeWaitMs);
+  FContext.Road.WaitForMode([](TMidiMode m) { return m == mdStopped || m == mdPlaying; },
+                            TPlayRoad::ModeWaitMs);
   View().ProgramChanged();
 }
 
 void TPlayerCommands::PauseClick(TObject*) {
-  TMidiMode mode = FFrm.Road().Mode();
+  TMidiMode mode = FContext.Road.Mode();
   if (mode == mdPlaying) {
-    FFrm.MyMidi().Pause();
-    FFrm.VisualEffects().SwitchVisualEffects(false);
+    FContext.Road.Player().Pause();
+    FContext.VisualEffects.SwitchVisualEffects(false);
     FParts.Pause->SetHint(PausedHint);
     FParts.Pause->Glyph().Assign(FTempGo->Glyph());
     FParts.Pause->SetTag(1);
   } else if (mode == mdPaused) {
-    FFrm.MyMidi().Resume();
-    FFrm.VisualEffects().SwitchVisualEffects(true);
+    FContext.Road.Player().Resume();
+    FContext.VisualEffects.SwitchVisualEffects(true);
     FParts.Pause->SetHint(ResumedHint);
     FParts.Pause->Glyph().Assign(FTempPause->Glyph());
     FParts.Pause->SetTag(0);
   }
   FParts.Pause->Invalidate();
   UpdatePlayControls();
-  FFrm.Road().WaitForMode([](TMidiMode m) { return m == mdPaused || m == mdPlaying; },
-                          TPlayRoad::ModeWaitMs);
+  FContext.Road.WaitForMode([](TMidiMode m) { return m == mdPaused || m == mdPlaying; },
+                            TPlayRoad::ModeWaitMs);
   View().ProgramChanged();
 }
 
 void TPlayerCommands::AllStopClick(TObject*) {
   // Only Yes erases: No and a closed box keep the program.
-  if (FFrm.ShowMessageBox("Are you sure you want to stop play and erase your music program?",
-                          TMessageKind::Confirmation, 0,
-                          TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
+  if (FContext.Window.ShowMessageBox(
+          "Are you sure you want to stop play and erase your music program?",
+          TMessageKind::Confirmation, 0,
+          TMessageButtons::Yes | TMessageButtons::No) != TMessageAnswer::Yes)
     return;
-  FFrm.Repaint();
-  FFrm.PlayCommands().MusicClearClick(&FFrm);
-  FFrm.Road().Program().SetPlaying(false);
-  FFrm.CloseSequencer();
-  FFrm.VisualEffects().SwitchVisualEffects(false);
-  FFrm.Road().SetUserStopped(true);
-  FFrm.Road().SetStopButtonReset(true);
+  FContext.Window.RepaintMain();
+  FContext.PlayCommands.MusicClearClick(&FContext.Owner);
+  FContext.Road.Program().SetPlaying(false);
+  FContext.CloseSequencer();
+  FContext.VisualEffects.SwitchVisualEffects(false);
+  FContext.Road.SetUserStopped(true);
+  FContext.Road.SetStopButtonReset(true);
   FOneStop->Glyph().Assign(FTempOneStop->Glyph());
   FOneStop->SetTag(0);
   FOneStop->SetHint(StopHint);
   FOneStop->Invalidate();
-  FFrm.Road().ShowNothingPlaying();
+  FContext.Road.ShowNothingPlaying();
   ShowRoadTexts();
   UpdatePlayControls();
   View().ProgramChanged();
 }
 
 void TPlayerCommands::RepeatSBClick(TObject*) {
-  if (!FFrm.Road().Program().Playing()) return;
-  if (FFrm.MyMidi().DeviceId() >= 0) FFrm.Road().PlayFromMasterKey(FFrm.Road().MasterKeyPlaying());
+  if (!FContext.Road.Program().Playing()) return;
+  if (FContext.Road.Player().DeviceId() >= 0)
+    FContext.Road.PlayFromMasterKey(FContext.Road.MasterKeyPlaying());
   UpdatePlayControls();
-  FFrm.Road().WaitForMode([](TMidiMode m) { return m == mdPlaying || m == mdStopped; },
-                          TPlayRoad::ModeWaitMs);
+  FContext.Road.WaitForMode([](TMidiMode m) { return m == mdPlaying || m == mdStopped; },
+                            TPlayRoad::ModeWaitMs);
   View().ProgramChanged();
 }
 
@@ -351,15 +356,15 @@ void TPlayerCommands::RunVolumeControl() {
   std::string local = ProgramFolder() + "sndvol32.exe";
   FVolumeCommand = FileExists(local) ? "\"" + local + "\"" : std::string("sndvol32.exe");
   if (RunAndWait(FVolumeCommand, SW_SHOWNORMAL) != 0)
-    FFrm.ShowMessageBox("The volume control could not be started.", TMessageKind::Error, 0,
-                        TMessageButtons::OK);
+    FContext.Window.ShowMessageBox("The volume control could not be started.", TMessageKind::Error,
+                                   0, TMessageButtons::OK);
 }
 
 void TPlayerCommands::VolumeClick(TObject* Sender) {
-  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
+  if (FContext.ContextHelp.ContextHelpClick(Sender)) return;
   if (MixerFrmF) {
     MixerFrmF->SetWindowState(wsNormal);
-    FFrm.CenterOverMainWindow(*MixerFrmF);
+    FContext.Window.CenterOverMainWindow(*MixerFrmF);
     MixerFrmF->Show();
     SetForegroundWindow(MixerFrmF->Handle());
     MixerFrmF->Activated();
@@ -383,36 +388,37 @@ void TPlayerCommands::Volume2Click(TObject*) {
 }
 
 void TPlayerCommands::OutPortClick(TObject* Sender) {
-  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
+  if (FContext.ContextHelp.ContextHelpClick(Sender)) return;
   N19Click(Sender);
 }
 
 void TPlayerCommands::N19Click(TObject*) {
-  const int oldPort = FFrm.MyMidi().MidiOutPort();
+  const int oldPort = FContext.Road.Player().MidiOutPort();
   int result;
   bool restart, restartPos;
   {
     TMIDIOPortFrm chooser(nullptr);
-    chooser.Player = &FFrm.MyMidi();
-    chooser.PlayerMode = [this] { return FFrm.Road().Mode(); };
-    chooser.DoRestartOnPortChange = FFrm.Settings().DoRestartOnPortChange;
-    chooser.RestartPosOnPortChange = FFrm.Settings().RestartPosOnPortChange;
-    FFrm.CenterOverMainWindow(chooser);
+    chooser.Player = &FContext.Road.Player();
+    chooser.PlayerMode = [this] { return FContext.Road.Mode(); };
+    chooser.DoRestartOnPortChange = FContext.Settings.DoRestartOnPortChange;
+    chooser.RestartPosOnPortChange = FContext.Settings.RestartPosOnPortChange;
+    FContext.Window.CenterOverMainWindow(chooser);
     result = chooser.ShowModal();
     restart = chooser.RestartRB->Checked();
     restartPos = chooser.RadioButton1->Checked();
   }
-  const bool changed = result == mrOk && FFrm.MyMidi().MidiOutPort() != oldPort;
+  const bool changed = result == mrOk && FContext.Road.Player().MidiOutPort() != oldPort;
   // The restart choices are the user's only when a new port was taken.
   if (!changed) return;
-  FFrm.SetRestartOnPortChange(restart, restartPos);
-  if (FFrm.Road().Mode() != mdPlaying || (!restart && !restartPos)) return;
-  const int kept = FFrm.MyMidi().GetPosition();
+  FContext.Settings.DoRestartOnPortChange = restart;
+  FContext.Settings.RestartPosOnPortChange = restartPos;
+  if (FContext.Road.Mode() != mdPlaying || (!restart && !restartPos)) return;
+  const int kept = FContext.Road.Player().GetPosition();
   View().SetTimer1(false);
   {
     auto busy = HourGlass();
-    RepeatSBClick(&FFrm); // reopens the sequencer on the new port
-    if (restartPos) FFrm.MyMidi().SetPosition(kept);
+    RepeatSBClick(&FContext.Owner); // reopens the sequencer on the new port
+    if (restartPos) FContext.Road.Player().SetPosition(kept);
   }
   View().SetTimer1(true);
 }
@@ -420,50 +426,46 @@ void TPlayerCommands::N19Click(TObject*) {
 // --- the position slider
 // ---------------------------------------------------------------------------
 
-void TMasterFrm::SetSlider(int position, int maximum) {
-  FPlayerCommands->SetSlider(position, maximum);
-}
-
 void TPlayerCommands::SetSlider(int position, int maximum) {
   // Quiet: follows the player without seeking.
   int top = maximum < 1 ? 1 : maximum;
-  if (FParts.MMSlider1->MaxValue() != top) FParts.MMSlider1->SetRange(0, top);
-  FParts.MMSlider1->SetPosition(position);
-  MMSlider1Change(FParts.MMSlider1);
+  if (FMMSlider1->MaxValue() != top) FMMSlider1->SetRange(0, top);
+  FMMSlider1->SetPosition(position);
+  MMSlider1Change(FMMSlider1);
 }
 
 void TPlayerCommands::PlaceSlider(int left, int top, int width) {
-  FParts.MMSlider1->SetBounds(left, top, width, FParts.MMSlider1->Height());
-  MMSlider1Change(FParts.MMSlider1);
+  FMMSlider1->SetBounds(left, top, width, FMMSlider1->Height());
+  MMSlider1Change(FMMSlider1);
 }
 
 void TPlayerCommands::TrackBar1MouseDown(TObject* Sender, TMouseButton, TShiftState, int, int) {
-  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
+  if (FContext.ContextHelp.ContextHelpClick(Sender)) return;
   // The mouse resumes a paused title first, so that its release repositions.
-  if (FFrm.Road().Mode() == mdPaused) PauseClick(Sender);
+  if (FContext.Road.Mode() == mdPaused) PauseClick(Sender);
 }
 
 void TPlayerCommands::MMSlider1Track(TObject*) {
-  FFrm.Road().SetSliderDragging(true, FParts.MMSlider1->Position());
+  FContext.Road.SetSliderDragging(true, FMMSlider1->Position());
 }
 
 void TPlayerCommands::MMSlider1TrackEnd(TObject*) {
-  TMidiMode mode = FFrm.Road().Mode();
+  TMidiMode mode = FContext.Road.Mode();
   if (mode != mdPlaying && mode != mdPaused) {
-    FParts.MMSlider1->SetPosition(0);
-  } else if (FFrm.Road().SliderDragging() && mode == mdPlaying) {
+    FMMSlider1->SetPosition(0);
+  } else if (FContext.Road.SliderDragging() && mode == mdPlaying) {
     auto busy = HourGlass();
-    FFrm.MyMidi().SetPosition(FParts.MMSlider1->Position() * 1000);
+    FContext.Road.Player().SetPosition(FMMSlider1->Position() * 1000);
   }
-  FFrm.Road().SetSliderDragging(false);
+  FContext.Road.SetSliderDragging(false);
   if (FParts.TopPanel->CanFocus()) FParts.TopPanel->SetFocus();
 }
 
 void TPlayerCommands::MMSlider1DrawThumb(TObject*, TCanvas& c, RECT r, bool Dragged, bool Focused) {
   Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(FParts.MMSlider1->Enabled() ? FParts.MMSlider1->ThumbColor()
-                                                 : FParts.MMSlider1->DisabledColor());
+  c.Brush().SetColor(FMMSlider1->Enabled() ? FMMSlider1->ThumbColor()
+                                           : FMMSlider1->DisabledColor());
   c.FillRect(r);
   RECT inner = r;
   Frame3D(c, inner, clBtnShadow, clBtnHighlight, 1);
@@ -477,40 +479,37 @@ void TPlayerCommands::MMSlider1DrawGroove(TObject*, TCanvas& c, RECT& r) {
   RECT g = r;
   Frame3D(c, g, clBtnShadow, clBtnHighlight, 1);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(FParts.MMSlider1->Color());
+  c.Brush().SetColor(FMMSlider1->Color());
   c.FillRect(g);
-  int maximum = FParts.MMSlider1->MaxValue() < 1 ? 1 : FParts.MMSlider1->MaxValue();
-  int fill = FParts.MMSlider1->Position() *
-             (FParts.MMSlider1->Width() - 2 * FParts.MMSlider1->ThumbWidth()) / maximum;
+  int maximum = FMMSlider1->MaxValue() < 1 ? 1 : FMMSlider1->MaxValue();
+  int fill =
+      FMMSlider1->Position() * (FMMSlider1->Width() - 2 * FMMSlider1->ThumbWidth()) / maximum;
   if (fill <= 0) return;
   c.Brush().SetColor(GrooveFill);
   c.FillRect({g.left, g.top, std::min<LONG>(g.left + fill, g.right), g.bottom});
 }
 
 void TPlayerCommands::MMSlider1Change(TObject*) {
-  const int offset = FParts.MMSlider1->Bevel()->BevelExtent();
-  const int maximum = FParts.MMSlider1->MaxValue() < 1 ? 1 : FParts.MMSlider1->MaxValue();
-  int width = FParts.MMSlider1->Position() *
-                  (FParts.MMSlider1->Width() - FParts.MMSlider1->ThumbWidth() / 2 - 4 * offset) /
-                  maximum -
+  const int offset = FMMSlider1->Bevel()->BevelExtent();
+  const int maximum = FMMSlider1->MaxValue() < 1 ? 1 : FMMSlider1->MaxValue();
+  int width = FMMSlider1->Position() *
+                  (FMMSlider1->Width() - FMMSlider1->ThumbWidth() / 2 - 4 * offset) / maximum -
               1;
   if (width <= 0) {
     FSelPanel->SetVisible(false);
     return;
   }
-  FSelPanel->SetBounds(FParts.MMSlider1->Left() + offset + 1,
-                       FParts.MMSlider1->Top() +
-                           (FParts.MMSlider1->Height() - FSelPanel->Height()) / 2,
-                       width, FSelPanel->Height());
+  FSelPanel->SetBounds(FMMSlider1->Left() + offset + 1,
+                       FMMSlider1->Top() + (FMMSlider1->Height() - FSelPanel->Height()) / 2, width,
+                       FSelPanel->Height());
   FSelPanel->SetVisible(true);
   FSelPanel->BringToFront();
 }
 
-TPlayerCommands::TPlayerCommands(TMasterFrm& frm, const TPlayerParts& parts)
-    : FFrm(frm), FParts(parts) {}
+TPlayerCommands::TPlayerCommands(const TPlayerContext& context) : FContext(context) {}
 
 TPlayRoadView& TPlayerCommands::View() {
-  return FFrm;
+  return FContext.RoadView;
 }
 
 TPlayerCommands::~TPlayerCommands() = default;

@@ -4,40 +4,65 @@
 #include <string>
 #include "Controls.h"
 
+#include <functional>
+
 class TBitBtn;
 class TCanvas;
+class TComponent;
+class TContextHelp;
 class TMainMenu;
-class TMasterFrm;
+class TMainServices;
 class TMenuItem;
 class TMMSlider;
 class TObject;
 class TPanel;
+class TPlayCommands;
+class TPlayRoad;
 class TPlayRoadView;
+class TVisualEffects;
+class TSettings;
 
-// The window's parts the player commands use. The position slider's slot is the window's: the
-// busy state and the play commands use it too; the player builds the slider into it.
+// What the player commands work with: the window's message box, busy state and command gate, the
+// owner of the buttons and menus they build, the play road with its player and the view it shows
+// on, the settings (the restart choices of a port change), the visual effects that follow play,
+// help mode, the play commands' erase, and the window's program viewer and sequencer.
+struct TPlayerContext {
+  TMainServices& Window;
+  TComponent& Owner;
+  TPlayRoad& Road;
+  TPlayRoadView& RoadView;
+  TSettings& Settings;
+  TVisualEffects& VisualEffects;
+  TContextHelp& ContextHelp;
+  TPlayCommands& PlayCommands;
+  // Shows the program viewer over the window, filled (the ProgView button and "&View titles").
+  std::function<void(TObject*)> ShowProgramViewer;
+  // Closes the sequencer: play ends and the device is free.
+  std::function<void()> CloseSequencer;
+};
+
+// The window's parts the player commands build into and act on.
 struct TPlayerParts {
-  TPanel*& TopPanel;
-  TMMSlider*& MMSlider1;
-  TPanel*& ListPanel;
-  TPanel*& PlayPanel;
-  TBitBtn*& Back;
-  TBitBtn*& PlayNext;
-  TBitBtn*& Shuffle;
-  TBitBtn*& MusicClear;
-  TBitBtn*& Pause;
-  TBitBtn*& AllStop;
-  TBitBtn*& OutPort;
-  TBitBtn*& Volume;
-  TMenuItem*& Viewtitles1;
-  TMainMenu*& MainMenu1;
-  TMenuItem*& Options1;
+  TPanel* TopPanel = nullptr;
+  TPanel* ListPanel = nullptr;
+  TPanel* PlayPanel = nullptr;
+  TBitBtn* Back = nullptr;
+  TBitBtn* PlayNext = nullptr;
+  TBitBtn* Shuffle = nullptr;
+  TBitBtn* MusicClear = nullptr;
+  TBitBtn* Pause = nullptr;
+  TBitBtn* AllStop = nullptr;
+  TBitBtn* OutPort = nullptr;
+  TBitBtn* Volume = nullptr;
+  TMenuItem* Viewtitles1 = nullptr;
+  TMainMenu* MainMenu1 = nullptr;
+  TMenuItem* Options1 = nullptr;
 };
 
 // The main window's player commands.
 class TPlayerCommands {
 public:
-  TPlayerCommands(TMasterFrm& frm, const TPlayerParts& parts);
+  explicit TPlayerCommands(const TPlayerContext& context);
   ~TPlayerCommands();
   TPlayerCommands(const TPlayerCommands&) = delete;
   TPlayerCommands& operator=(const TPlayerCommands&) = delete;
@@ -61,7 +86,8 @@ public:
 
   // The command line that the volume control was last run with.
   const std::string& VolumeCommand() const { return FVolumeCommand; }
-  void BuildPlayerCommands();
+  // Builds the position slider, the player's buttons and menus into the parts.
+  void BuildPlayerCommands(const TPlayerParts& parts);
   void RunVolumeControl();
   void ShowRoadTexts();
   // The player buttons follow the program: the step buttons, shuffle and erase.
@@ -71,14 +97,12 @@ public:
   // Places the slider (its height kept) and the played part over it.
   void PlaceSlider(int left, int top, int width);
 
-  // The buttons, pictures and menus the player commands build.
-  TPanel* SelPanel() const { return FSelPanel; }
+  // What the player commands build that others take part: the position slider (the busy state
+  // and the play commands use it too) and the commands that take part in help mode.
+  TMMSlider* Slider() const { return FMMSlider1; }
   TBitBtn* RepeatSB() const { return FRepeatSB; }
   TBitBtn* OneStop() const { return FOneStop; }
   TBitBtn* ProgView() const { return FProgView; }
-  TBitBtn* TempPause() const { return FTempPause; }
-  TBitBtn* TempGo() const { return FTempGo; }
-  TMenuItem* Music1() const { return FMusic1; }
   TMenuItem* N19() const { return FN19; }
   TMenuItem* Volume2() const { return FVolume2; }
 
@@ -92,8 +116,9 @@ private:
   void WireButtons();
   void BuildMenus();
 
-  TMasterFrm& FFrm;
+  TPlayerContext FContext;
   TPlayerParts FParts;
+  TMMSlider* FMMSlider1 = nullptr;
   TPanel* FSelPanel = nullptr; // the played part, laid over the slider
   TBitBtn *FRepeatSB = nullptr, *FOneStop = nullptr, *FProgView = nullptr;
   // Picture holders of the pause and stop buttons' two looks.

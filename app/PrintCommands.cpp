@@ -5,7 +5,9 @@
 #include <cmath>
 #include <optional>
 #include "Handles.h"
-#include "MainCodeD2.h"
+#include "MainCatalogue.h"
+#include "MainServices.h"
+#include "WorkingKeys.h"
 #include "CatalogueCommands.h"
 #include "PrintCommands.h"
 #include "Messages.h"
@@ -99,17 +101,18 @@ void CentredLine(TCanvas& canvas, int pageWidth, int top, const std::string& tex
 
 // --- the menus ----------------------------------------------------------------------------------
 
-void TPrintCommands::BuildPrintMenus() {
+void TPrintCommands::BuildPrintMenus(const TCatalogueMenus& menus, const TPrintParts& parts) {
+  FParts = parts;
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
+    return NewMenuItem(&FContext.Owner, *parent, name, caption, std::move(action));
   };
   // Each Print sub-menu sits right after the Play one of its menu or pop-up.
   auto after = [this](TMenuItem* menu, const char* playName, const std::string& name) {
-    auto* m = new TMenuItem(&FFrm);
+    auto* m = new TMenuItem(&FContext.Owner);
     m->SetName(name);
     m->SetCaption("P&rint");
-    int at = menu->IndexOf(dynamic_cast<TMenuItem*>(FFrm.FindComponent(playName)));
+    int at = menu->IndexOf(dynamic_cast<TMenuItem*>(FContext.Owner.FindComponent(playName)));
     if (at >= 0)
       menu->Insert(at + 1, m);
     else
@@ -117,42 +120,42 @@ void TPrintCommands::BuildPrintMenus() {
     return m;
   };
   auto first = [this](TPopupMenu* menu, const char* playName, const std::string& name) {
-    auto* m = new TMenuItem(&FFrm);
+    auto* m = new TMenuItem(&FContext.Owner);
     m->SetName(name);
     m->SetCaption("P&rint");
-    const int play = menu->Items().IndexOf(dynamic_cast<TMenuItem*>(FFrm.FindComponent(playName)));
+    const int play =
+        menu->Items().IndexOf(dynamic_cast<TMenuItem*>(FContext.Owner.FindComponent(playName)));
     menu->Items().Insert(play + 1, m);
     return m;
   };
-  TMenuItem* albums = after(FParts.Albums1, "Play1", "Print1");
+  TMenuItem* albums = after(menus.Albums, "Play1", "Print1");
   FTitlesselected11 = item(albums, "Titlesselected11", "&Titles selected",
-                           [this] { Titlesselected11Click(&FFrm); });
-  FAlbumselected5 =
-      item(albums, "Albumselected5", "&Album selected", [this] { Albumselected5Click(&FFrm); });
+                           [this] { Titlesselected11Click(&FContext.Owner); });
+  FAlbumselected5 = item(albums, "Albumselected5", "&Album selected",
+                         [this] { Albumselected5Click(&FContext.Owner); });
   // Every album at once makes no report of its own.
-  FAllalbums12 = item(albums, "Allalbums12", "A&ll albums", nullptr);
-  FAllalbums12->SetVisible(false);
-  TMenuItem* categories = after(FParts.Categories1, "Play2", "Print2");
+  item(albums, "Allalbums12", "A&ll albums", nullptr)->SetVisible(false);
+  TMenuItem* categories = after(menus.Categories, "Play2", "Print2");
   FTitlesselected12 = item(categories, "Titlesselected12", "&Titles selected",
-                           [this] { Titlesselected12Click(&FFrm); });
+                           [this] { Titlesselected12Click(&FContext.Owner); });
   FCategoryselected1 = item(categories, "Categoryselected1", "&Active category",
-                            [this] { Categoryselected1Click(&FFrm); });
-  FAllcategories5 =
-      item(categories, "Allcategories5", "A&ll categories", [this] { Allcategories5Click(&FFrm); });
-  TMenuItem* albumPopUp = first(FParts.AlbPopUp, "Play4", "Print4");
+                            [this] { Categoryselected1Click(&FContext.Owner); });
+  FAllcategories5 = item(categories, "Allcategories5", "A&ll categories",
+                         [this] { Allcategories5Click(&FContext.Owner); });
+  TMenuItem* albumPopUp = first(menus.AlbPopUp, "Play4", "Print4");
   FTitlesselected23 = item(albumPopUp, "Titlesselected23", "&Titles selected",
-                           [this] { Titlesselected11Click(&FFrm); });
+                           [this] { Titlesselected11Click(&FContext.Owner); });
   FAlbumselected11 = item(albumPopUp, "Albumselected11", "&Album selected",
-                          [this] { Albumselected5Click(&FFrm); });
-  TMenuItem* categoryPopUp = first(FParts.NewCatPopUp, "Play5", "Print5");
+                          [this] { Albumselected5Click(&FContext.Owner); });
+  TMenuItem* categoryPopUp = first(menus.NewCatPopUp, "Play5", "Print5");
   FTitlesselected17 = item(categoryPopUp, "Titlesselected17", "&Titles selected",
-                           [this] { Titlesselected12Click(&FFrm); });
+                           [this] { Titlesselected12Click(&FContext.Owner); });
   FActivecategory9 = item(categoryPopUp, "Activecategory9", "&Active category",
-                          [this] { Categoryselected1Click(&FFrm); });
+                          [this] { Categoryselected1Click(&FContext.Owner); });
   FAllcategories10 = item(categoryPopUp, "Allcategories10", "A&ll categories",
-                          [this] { Allcategories5Click(&FFrm); });
+                          [this] { Allcategories5Click(&FContext.Owner); });
   // The pop-ups' items take their state as the pop-ups open.
-  for (TPopupMenu* menu : {FParts.NewCatPopUp, FParts.AlbPopUp}) {
+  for (TPopupMenu* menu : {menus.NewCatPopUp, menus.AlbPopUp}) {
     TNotifyEvent prior = menu->OnPopup;
     menu->OnPopup = [this, prior](TObject* s) {
       UpdatePrintItems();
@@ -164,20 +167,20 @@ void TPrintCommands::BuildPrintMenus() {
 void TPrintCommands::UpdatePrintItems() {
   if (!FTitlesselected11 || !FParts.Categories || !FParts.Albums) return;
   bool categoryPage = FParts.Categories->ActivePageIndex() > 0;
-  bool categoryTitles = FFrm.WorkingKeys().CategorySelection().Count() > 0;
+  bool categoryTitles = FContext.Keys.CategorySelection().Count() > 0;
   bool albumPage = FParts.Albums->ActivePageIndex() > 0;
   bool album = albumPage || (FParts.AllAlbLV && FParts.AllAlbLV->SelCount() > 0);
-  bool albumTitles = albumPage && FFrm.WorkingKeys().AlbumSelection().Count() > 0;
-  EnableCatalogueItem(FFrm.CommandGate(), FCategoryselected1, categoryPage);
-  EnableCatalogueItem(FFrm.CommandGate(), FActivecategory9, categoryPage);
-  EnableCatalogueItem(FFrm.CommandGate(), FTitlesselected12, categoryTitles);
-  EnableCatalogueItem(FFrm.CommandGate(), FTitlesselected17, categoryTitles);
-  EnableCatalogueItem(FFrm.CommandGate(), FAllcategories5, true);
-  EnableCatalogueItem(FFrm.CommandGate(), FAllcategories10, true);
-  EnableCatalogueItem(FFrm.CommandGate(), FAlbumselected5, album);
-  EnableCatalogueItem(FFrm.CommandGate(), FAlbumselected11, album);
-  EnableCatalogueItem(FFrm.CommandGate(), FTitlesselected11, albumTitles);
-  EnableCatalogueItem(FFrm.CommandGate(), FTitlesselected23, albumTitles);
+  bool albumTitles = albumPage && FContext.Keys.AlbumSelection().Count() > 0;
+  EnableCatalogueItem(FContext.Window.CommandGate(), FCategoryselected1, categoryPage);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FActivecategory9, categoryPage);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FTitlesselected12, categoryTitles);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FTitlesselected17, categoryTitles);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FAllcategories5, true);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FAllcategories10, true);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FAlbumselected5, album);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FAlbumselected11, album);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FTitlesselected11, albumTitles);
+  EnableCatalogueItem(FContext.Window.CommandGate(), FTitlesselected23, albumTitles);
 }
 
 std::string TPrintCommands::CategoryTabCaption() const {
@@ -194,9 +197,9 @@ std::string TPrintCommands::AlbumCaption() const {
 }
 
 void TPrintCommands::Titlesselected11Click(TObject*) {
-  if (FPrinting || !FFrm.AlbList()) return;
+  if (FPrinting || !FContext.Catalogue.AlbList()) return;
   TStringList keys;
-  if (FFrm.AlbList()->GetSelectedKeys(keys) <= 0) return;
+  if (FContext.Catalogue.AlbList()->GetSelectedKeys(keys) <= 0) return;
   PrintReport(std::string(keys.Count() == 1 ? "One title from custom album: "
                                             : "Selected titles from custom album: ") +
                   AlbumCaption(),
@@ -204,16 +207,16 @@ void TPrintCommands::Titlesselected11Click(TObject*) {
 }
 
 void TPrintCommands::Albumselected5Click(TObject*) {
-  if (FPrinting || !FFrm.AlbList()) return;
+  if (FPrinting || !FContext.Catalogue.AlbList()) return;
   TStringList keys;
-  if (FFrm.AlbList()->GetActiveAlbumKeys(keys) <= 0) return;
+  if (FContext.Catalogue.AlbList()->GetActiveAlbumKeys(keys) <= 0) return;
   PrintReport("Custom album: " + AlbumCaption(), keys);
 }
 
 void TPrintCommands::Titlesselected12Click(TObject*) {
-  if (FPrinting || !FFrm.CatList()) return;
+  if (FPrinting || !FContext.Catalogue.CatList()) return;
   TStringList keys;
-  if (TTuneGridView* grid = FFrm.CatList()->ActiveGrid()) grid->GetSelectedKeys(keys);
+  if (TTuneGridView* grid = FContext.Catalogue.CatList()->ActiveGrid()) grid->GetSelectedKeys(keys);
   if (keys.Count() == 0) return;
   PrintReport(std::string(keys.Count() == 1 ? "One title from category: "
                                             : "Selected titles from category: ") +
@@ -223,29 +226,30 @@ void TPrintCommands::Titlesselected12Click(TObject*) {
 
 void TPrintCommands::Categoryselected1Click(TObject*) {
   // The all-titles page is no category.
-  if (FPrinting || !FFrm.CatList() || FFrm.CatList()->ActiveIndex() < 0) return;
+  if (FPrinting || !FContext.Catalogue.CatList() || FContext.Catalogue.CatList()->ActiveIndex() < 0)
+    return;
   TStringList keys;
-  FFrm.CatList()->ActiveGrid()->GetAllKeys(keys);
+  FContext.Catalogue.CatList()->ActiveGrid()->GetAllKeys(keys);
   if (keys.Count() == 0) return;
   PrintReport("Category: " + CategoryTabCaption(), keys);
 }
 
 void TPrintCommands::Allcategories5Click(TObject*) {
-  if (FPrinting || !FFrm.CatList()) return;
+  if (FPrinting || !FContext.Catalogue.CatList()) return;
   TStringList keys;
-  FFrm.CatList()->AllTitlesGrid()->GetAllKeys(keys);
+  FContext.Catalogue.CatList()->AllTitlesGrid()->GetAllKeys(keys);
   if (keys.Count() == 0) return;
   PrintReport(Trim(FParts.Categories->Pages(0)->Caption()), keys);
 }
 
 void TPrintCommands::Print3Click(TObject*) {
-  if (FPrinting || !FFrm.CatList() || !FFrm.AlbList()) return;
+  if (FPrinting || !FContext.Catalogue.CatList() || !FContext.Catalogue.AlbList()) return;
   TStringList keys;
-  if (FFrm.WorkingKeys().AlbumsInUse())
-    FFrm.AlbList()->GetSelectedKeys(keys);
-  else if (TTuneGridView* grid = FFrm.CatList()->ActiveGrid())
+  if (FContext.Keys.AlbumsInUse())
+    FContext.Catalogue.AlbList()->GetSelectedKeys(keys);
+  else if (TTuneGridView* grid = FContext.Catalogue.CatList()->ActiveGrid())
     grid->GetSelectedKeys(keys);
-  PrintTitlesOf(keys, FFrm.WorkingKeys().AlbumsInUse());
+  PrintTitlesOf(keys, FContext.Keys.AlbumsInUse());
 }
 
 void TPrintCommands::PrintTitlesOf(const TStringList& keys, bool fromAlbums) {
@@ -269,10 +273,10 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   // A print command let through by the layout's message pump must not start a second job.
   if (FPrinting) return;
   TPrintParamFrm& options = PrintParamWindow();
-  FFrm.CenterOverMainWindow(options);
+  FContext.Window.CenterOverMainWindow(options);
   options.Edit1->SetText(heading);
   int answer = options.ShowModal();
-  FFrm.Repaint();
+  FContext.Window.RepaintMain();
   const std::string title = options.Edit1->Text();
   TStringList columns;
   bool any = false;
@@ -282,9 +286,10 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   }
   if (answer != mrOk) return;
   if (!any) {
-    FFrm.ShowMessageBox("No column is ticked, so there is nothing to print.\r\nTick at least one "
-                        "column under \"Information to print\".",
-                        TMessageKind::Warning, 0, TMessageButtons::OK);
+    FContext.Window.ShowMessageBox(
+        "No column is ticked, so there is nothing to print.\r\nTick at least one "
+        "column under \"Information to print\".",
+        TMessageKind::Warning, 0, TMessageButtons::OK);
     return;
   }
   if (keys.Count() == 0) return;
@@ -292,20 +297,20 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   titles.AddStrings(keys);
 
   TPrinter& printer = Printer();
-  FFrm.PrintCommands().SetPrinting(true);
-  FFrm.SetBusyCursor(true);
-  FFrm.CommandGate().SetEnabled(FParts.PrintCat, false);
+  SetPrinting(true);
+  FContext.Window.SetBusyCursor(true);
+  FContext.Window.CommandGate().SetEnabled(FParts.PrintCat, false);
   auto restore = [this] {
-    FFrm.ProgressDone();
-    FFrm.SetBusyCursor(false);
-    FFrm.CommandGate().SetEnabled(FParts.PrintCat, true);
-    FFrm.PrintCommands().SetPrinting(false);
+    FContext.Window.ProgressDone();
+    FContext.Window.SetBusyCursor(false);
+    FContext.Window.CommandGate().SetEnabled(FParts.PrintCat, true);
+    SetPrinting(false);
   };
   std::string failure;
   try {
     TScopeExit always(restore);
     // The layout lets messages run: a command started meanwhile would run inside the job.
-    TBusyState busy(FFrm);
+    TBusyState busy(FContext.Window.Busy());
     try {
       printer.SetTitle("Tonalbrook report: " + title);
       printer.BeginDoc();
@@ -323,8 +328,8 @@ void TPrintCommands::PrintReport(const std::string& heading, const TStringList& 
   }
   // Said once the printing state is over, so that the box does not hold the job open.
   if (!failure.empty())
-    FFrm.ShowMessageBox("The report could not be printed.\r\n" + failure, TMessageKind::Error, 0,
-                        TMessageButtons::OK);
+    FContext.Window.ShowMessageBox("The report could not be printed.\r\n" + failure,
+                                   TMessageKind::Error, 0, TMessageButtons::OK);
 }
 
 int TPrintCommands::VisibleColumnsWidth(const TStringList& columns, int gap) {
@@ -344,7 +349,7 @@ void TPrintCommands::LayoutReport(const TStringList& keys, TStringList& columns,
   const int pageWidth = printer.PageWidth();
   const int gapPixels = pageWidth * gap / 1000;
   const double limit = pageWidth * (printer.Orientation() == poLandscape ? 0.9 : 0.94);
-  const auto titles = ReadTitles(FFrm.DMM2(), keys);
+  const auto titles = ReadTitles(FContext.Catalogue.DMM2(), keys);
   // The total is the titles', counted once; an unknown duration adds nothing.
   int64_t seconds = 0;
   for (const auto& rec : titles)
@@ -382,7 +387,7 @@ void TPrintCommands::PrintReportPages(const std::string& heading, const std::str
   TCanvas& canvas = printer.Canvas();
   const int pageWidth = printer.PageWidth(), pageHeight = printer.PageHeight();
   const int m = static_cast<int>(std::lround(pageHeight * 0.03));
-  const auto titles = ReadTitles(FFrm.DMM2(), keys);
+  const auto titles = ReadTitles(FContext.Catalogue.DMM2(), keys);
   const int count = static_cast<int>(titles.size());
 
   SetFont(canvas, 20, {fsBold});
@@ -395,7 +400,7 @@ void TPrintCommands::PrintReportPages(const std::string& heading, const std::str
   const int rowsPerPage =
       std::max(1, static_cast<int>((pageHeight - 3 * m - headingHeight - 2.5 * m) / rowHeight) - 1);
   const int pages = std::max(1, (count + rowsPerPage - 1) / rowsPerPage);
-  FFrm.ProgressStart(pages);
+  FContext.Window.ProgressStart(pages);
   const int tableWidth = VisibleColumnsWidth(columns, gapPixels);
   const int x0 = (pageWidth - tableWidth + gapPixels / 2) / 2;
   const int tableTop = 3 * m + headingHeight;
@@ -406,7 +411,7 @@ void TPrintCommands::PrintReportPages(const std::string& heading, const std::str
   int next = 0; // the next title to print
   for (int p = 1; p <= pages; ++p) {
     if (p > 1) printer.NewPage();
-    FFrm.ProgressPosition(p);
+    FContext.Window.ProgressPosition(p);
     canvas.Brush().SetStyle(bsClear);
     SetFont(canvas, 14, {fsBold});
     CentredLine(canvas, pageWidth, 4 * m / 3, heading);
@@ -464,9 +469,9 @@ void TPrintCommands::PrintReportPages(const std::string& heading, const std::str
       canvas.LineTo(x, bottom);
     }
   }
-  FFrm.ProgressDone();
+  FContext.Window.ProgressDone();
 }
 
-TPrintCommands::TPrintCommands(TMasterFrm& frm, TPrintParts parts) : FFrm(frm), FParts(parts) {}
+TPrintCommands::TPrintCommands(const TPrintContext& context) : FContext(context) {}
 
 TPrintCommands::~TPrintCommands() = default;

@@ -4,31 +4,39 @@
 #include <string>
 
 class TBitBtn;
+class TComponent;
 class TExtListView;
 class TExtPageControl;
-class TMasterFrm;
+class TMainCatalogue;
+class TMainServices;
 class TMenuItem;
 class TObject;
-class TPopupMenu;
 class TPrintParamFrm;
 class TStringList;
+class TWorkingKeys;
+struct TCatalogueMenus;
 
-// The window's parts the print commands add their items to and read the selection from.
+// What the print commands work with: the window's message box, busy state and progress bar, the
+// owner of the items they build, the catalogue and the working keys (the view in use).
+struct TPrintContext {
+  TMainServices& Window;
+  TComponent& Owner;
+  const TMainCatalogue& Catalogue;
+  TWorkingKeys& Keys;
+};
+
+// The window's parts the print commands read the selection from, and the print button.
 struct TPrintParts {
-  TMenuItem*& Albums1;
-  TMenuItem*& Categories1;
-  TPopupMenu*& AlbPopUp;
-  TPopupMenu*& NewCatPopUp;
-  TExtPageControl*& Categories;
-  TExtPageControl*& Albums;
-  TExtListView*& AllAlbLV;
-  TBitBtn*& PrintCat;
+  TExtPageControl* Categories = nullptr;
+  TExtPageControl* Albums = nullptr;
+  TExtListView* AllAlbLV = nullptr;
+  TBitBtn* PrintCat = nullptr;
 };
 
 // The main window's print commands; keys are master keys, one per line.
 class TPrintCommands {
 public:
-  TPrintCommands(TMasterFrm& frm, TPrintParts parts);
+  explicit TPrintCommands(const TPrintContext& context);
   ~TPrintCommands();
   TPrintCommands(const TPrintCommands&) = delete;
   TPrintCommands& operator=(const TPrintCommands&) = delete;
@@ -60,10 +68,10 @@ public:
   void Print3Click(TObject* Sender);
   void PrintTitlesOf(const TStringList& keys, bool fromAlbums);
 
-  // The print button: help in help mode, else the view in use's selected titles.
   // The print options window of the creation order, or the main window's own when none was made.
   TPrintParamFrm& PrintParamWindow();
-  void BuildPrintMenus();
+  // Adds the print items to the catalogue's menus and pop-ups; the parts are those it reads.
+  void BuildPrintMenus(const TCatalogueMenus& menus, const TPrintParts& parts);
 
   // The print items follow what is selected, as the play items of their columns do.
   void UpdatePrintItems();
@@ -76,23 +84,15 @@ public:
   bool Printing() const { return FPrinting; }
   void SetPrinting(bool value) { FPrinting = value; }
 
-  // The print items of the Albums and Categories menus (made by BuildPrintMenus).
-  TMenuItem* Titlesselected11() const { return FTitlesselected11; }
-  TMenuItem* Albumselected5() const { return FAlbumselected5; }
-  TMenuItem* Allalbums12() const { return FAllalbums12; }
-  TMenuItem* Titlesselected12() const { return FTitlesselected12; }
-  TMenuItem* Categoryselected1() const { return FCategoryselected1; }
-  TMenuItem* Allcategories5() const { return FAllcategories5; }
-
 private:
   static int MaxOfTwo(int a, int b) { return a > b ? a : b; }
-  TMasterFrm& FFrm;
+  TPrintContext FContext;
   TPrintParts FParts;
   // The print items, owned by their menus; in the menus' pop-ups the twins of the menu items.
   TMenuItem *FTitlesselected11 = nullptr, *FTitlesselected23 = nullptr, *FAlbumselected5 = nullptr,
-            *FAlbumselected11 = nullptr, *FAllalbums12 = nullptr, *FTitlesselected12 = nullptr,
-            *FTitlesselected17 = nullptr, *FCategoryselected1 = nullptr,
-            *FActivecategory9 = nullptr, *FAllcategories5 = nullptr, *FAllcategories10 = nullptr;
+            *FAlbumselected11 = nullptr, *FTitlesselected12 = nullptr, *FTitlesselected17 = nullptr,
+            *FCategoryselected1 = nullptr, *FActivecategory9 = nullptr, *FAllcategories5 = nullptr,
+            *FAllcategories10 = nullptr;
   std::unique_ptr<TPrintParamFrm> FOwnPrintParamFrm;
   bool FPrinting = false;
 };

@@ -1,6 +1,5 @@
 // The program (play list): the master keys the main window plays through, one after the other.
 #pragma once
-#include <cstdint>
 #include <string>
 #include "Classes.h"
 

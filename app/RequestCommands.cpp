@@ -6,11 +6,12 @@
 #include "MailHandOff.h"
 #include "HourGlass.h"
 #include "ImportCommands.h"
-#include "MainCodeD2.h"
 #include "RequestCommands.h"
 #include "ExportCommands.h"
-#include "Messages.h"
-#include "OnceOnly.h"
+#include "MainCatalogue.h"
+#include "MainServices.h"
+#include "PlayRoad.h"
+#include "ProgramWide.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"
 #include "ExtCtrls.h"
@@ -32,7 +33,7 @@ BOOL CALLBACK RepaintNetscape(HWND w, LPARAM) {
 // -----------------------------------------------------------------------------------
 
 void TRequestCommands::ProcessRequest(const std::string& text, int) {
-  FFrm.NoteRequestSeen();
+  FContext.RequestSeen();
   FHandledRequests.push_back(text);
   // A lone "M" only marked a minimised start.
   if (Trim(text) == "M" || text.empty()) return;
@@ -60,7 +61,7 @@ void TRequestCommands::ProcessRequest(const std::string& text, int) {
     if (command == 'Z') RefreshCategoryViews();
     return;
   }
-  TMyDB* db = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
+  TMyDB* db = FContext.Catalogue.Store();
   if (!db || !db->Loaded()) return;
 
   TStringList keys;
@@ -70,42 +71,41 @@ void TRequestCommands::ProcessRequest(const std::string& text, int) {
   } else {
     std::string result;
     // Quiet, with the duplicate test on: an archive asked for again adds nothing again.
-    FFrm.ImportCommands().AddFileByType(path, title, result, true, true, origin, "Unknown",
-                                        category);
+    FContext.ImportCommands.AddFileByType(path, title, result, true, true, origin, "Unknown",
+                                          category);
     if (result == "OK")
-      for (int32_t key : FFrm.ImportCommands().AddedKeys())
+      for (int32_t key : FContext.ImportCommands.AddedKeys())
         keys.Add(IntToStr(key));
     else if (nv)
       SendBadFileBitmap(); // the plug-in tells its user
     else
-      FFrm.ImportCommands().NoteLeftOut(FLeftOut, path, result);
+      FContext.ImportCommands.NoteLeftOut(FLeftOut, path, result);
   }
   if (keys.Count() == 0) return;
   if (nv || bare || command == 'P' || command == 'O') {
     auto hourglass = HourGlass();
     if (nv) {
       FParts.Looping1->SetChecked(true);
-      FFrm.Road().SetLooping(true);
-      FFrm.Road().Program().ReplaceAndPlay(keys);
+      FContext.Road.SetLooping(true);
+      FContext.Road.Program().ReplaceAndPlay(keys);
     } else {
-      FFrm.Road().Program().PlayAtTop(keys);
+      FContext.Road.Program().PlayAtTop(keys);
     }
-    // The window is the road's view: the player's buttons and the viewer follow the program.
-    TPlayRoadView& view = FFrm;
-    view.UpdatePlayControls();
+    // The player's buttons and the viewer follow the program.
+    FContext.RoadView.UpdatePlayControls();
     RefreshCategoryViews();
-    view.ProgramChanged();
+    FContext.RoadView.ProgramChanged();
   } else {
     // "M" hands the title to the mail window once there is one; "Z" only adds.
     RefreshCategoryViews();
-    if (command == 'M') FFrm.ExportCommands().MailTitles(keys);
+    if (command == 'M') FContext.ExportCommands.MailTitles(keys);
   }
 }
 
 void TRequestCommands::RefreshCategoryViews() {
-  if (!FFrm.CatList() || !FFrm.CatList()->Loaded()) return;
-  FFrm.CatList()->ResortAll();
-  FFrm.CatList()->UpdateAllSummaries();
+  if (!FContext.Catalogue.CatList() || !FContext.Catalogue.CatList()->Loaded()) return;
+  FContext.Catalogue.CatList()->ResortAll();
+  FContext.Catalogue.CatList()->UpdateAllSummaries();
 }
 
 void TRequestCommands::SendBadFileBitmap() {
@@ -121,17 +121,17 @@ void TRequestCommands::SendBadFileBitmap() {
 // -----------------------------------------------------------------------------------------
 
 std::string TRequestCommands::ActiveCategoryName() const {
-  int index = FFrm.CatList() ? FFrm.CatList()->ActiveIndex() : -1;
-  std::string name = index >= 0 ? Trim(FFrm.CatList()->Items(index).Name) : "";
+  int index = FContext.Catalogue.CatList() ? FContext.Catalogue.CatList()->ActiveIndex() : -1;
+  std::string name = index >= 0 ? Trim(FContext.Catalogue.CatList()->Items(index).Name) : "";
   return name.empty() ? "Windows default" : name;
 }
 
 void TRequestCommands::DropFile(const std::string& path, const std::string& category) {
   if (!FileExists(path)) return;
   std::string result;
-  FFrm.ImportCommands().AddFileByType(path, DropTitleOf(path), result, true, false, path, "Unknown",
-                                      category);
-  FFrm.ImportCommands().NoteLeftOut(FLeftOut, path, result);
+  FContext.ImportCommands.AddFileByType(path, DropTitleOf(path), result, true, false, path,
+                                        "Unknown", category);
+  FContext.ImportCommands.NoteLeftOut(FLeftOut, path, result);
   RefreshCategoryViews();
 }
 
@@ -155,23 +155,23 @@ void TRequestCommands::TakeDroppedFiles(void* handle) {
 
 void TRequestCommands::RunDrop(const TQueued& drop) {
   auto hourglass = HourGlass();
-  TBusyState busy(FFrm);
+  TBusyState busy(FContext.Window.Busy());
   const int count = static_cast<int>(drop.Files.size());
-  FFrm.SetStatus("Importing drag/drop files...", true);
+  FContext.Window.SetStatus("Importing drag/drop files...", true);
   // The status and the progress bar are put back however the drop ends.
   TScopeExit statusDone([this] {
-    FFrm.ProgressDone();
-    FFrm.SetStatus("Done", true);
+    FContext.Window.ProgressDone();
+    FContext.Window.SetStatus("Done", true);
   });
-  FFrm.ProgressStart(count - 1);
-  for (int i = 0; i < count && !FFrm.Road().Aborted(); ++i) {
+  FContext.Window.ProgressStart(count - 1);
+  for (int i = 0; i < count && !FContext.Road.Aborted(); ++i) {
     DropFile(drop.Files[i], drop.Category);
-    FFrm.ProgressPosition(i + 1);
+    FContext.Window.ProgressPosition(i + 1);
   }
 }
 
 void TRequestCommands::TellLeftOut() {
-  FFrm.ImportCommands().TellLeftOut(FLeftOut);
+  FContext.ImportCommands.TellLeftOut(FLeftOut);
 }
 
 // --- the plug-in
@@ -185,7 +185,7 @@ void TRequestCommands::ReceivePluginRequest(unsigned atom) {
     request.assign(text, n);
     GlobalDeleteAtom(static_cast<ATOM>(atom));
   }
-  if (!Trim(request).empty() && !FFrm.Road().Aborted() && !FFrm.Closed()) {
+  if (!Trim(request).empty() && !FContext.Road.Aborted() && !FContext.Window.Closed()) {
     if (Trim(PendingRequest).empty() && !FQueueOpen) {
       PendingRequest = request; // start-up runs it
     } else {
@@ -216,7 +216,7 @@ void TRequestCommands::NavPITimerTimer(TObject*) {
 // -------------------------------------------------------------------------------------
 
 void TRequestCommands::Enqueue(TQueued item) {
-  if (FFrm.Road().Aborted() || FFrm.Closed()) return; // closing: nothing new starts
+  if (FContext.Road.Aborted() || FContext.Window.Closed()) return; // closing: nothing new starts
   FQueue.push_back(std::move(item));
   PostQueueRun();
 }
@@ -227,9 +227,9 @@ void TRequestCommands::PostQueueRun() {
 }
 
 bool TRequestCommands::QueueMayRun() const {
-  return FQueueOpen && !FRunningQueue && !FFrm.Closed() && !FFrm.Road().Aborted() &&
-         !FFrm.Importing() && !FFrm.Loading() && !FFrm.Road().StartInProgress() &&
-         !FFrm.Road().Program().Stepping();
+  return FQueueOpen && !FRunningQueue && !FContext.Window.Closed() && !FContext.Road.Aborted() &&
+         !FContext.Window.Importing() && !FContext.Window.Loading() &&
+         !FContext.Road.StartInProgress() && !FContext.Road.Program().Stepping();
 }
 
 void TRequestCommands::RunQueuedRequests() {
@@ -248,26 +248,25 @@ void TRequestCommands::RunQueuedRequests() {
 }
 
 void TRequestCommands::ImportEnded() {
-  if (FFrm.Road().StartFailed() && FFrm.Road().Program().Playing()) FRestepPending = true;
+  if (FContext.Road.StartFailed() && FContext.Road.Program().Playing()) FRestepPending = true;
   PostQueueRun();
 }
 
 void TRequestCommands::QueueTimerTimer(TObject*) {
   FParts.QueueTimer->SetEnabled(false);
-  if (FCloseWhenImported && !FFrm.Importing()) {
+  if (FCloseWhenImported && !FContext.Window.Importing()) {
     FCloseWhenImported = false;
-    FFrm.Close();
+    FContext.Close();
     return;
   }
   if (FRestepPending && QueueMayRun()) {
     FRestepPending = false;
-    if (FFrm.Road().StartFailed() && FFrm.Road().Program().Playing())
-      FFrm.Road().Program().StepProgram(true);
+    if (FContext.Road.StartFailed() && FContext.Road.Program().Playing())
+      FContext.Road.Program().StepProgram(true);
   }
   RunQueuedRequests();
 }
 
-TRequestCommands::TRequestCommands(TMasterFrm& frm, TRequestParts parts)
-    : FFrm(frm), FParts(parts) {}
+TRequestCommands::TRequestCommands(const TRequestContext& context) : FContext(context) {}
 
 TRequestCommands::~TRequestCommands() = default;

@@ -1,28 +1,51 @@
 // Requests from the command line, a second start and the browser plug-in, and dropped files.
 #pragma once
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 #include "ImportCommands.h"
 
-class TMasterFrm;
+class TExportCommands;
+class TImportCommands;
+class TMainCatalogue;
+class TMainServices;
 class TMenuItem;
 class TObject;
+class TPlayRoad;
+class TPlayRoadView;
 class TTimer;
+
+// What the requests work with: the window's busy state, status line and progress bar, whether it
+// closes, imports or loads, the catalogue, the play road and the view it shows on, the imports
+// and exports a request runs, the note that a request came from outside (the reminder to scan
+// waits for another start), and the window's close, which a close put off by an import becomes.
+struct TRequestContext {
+  TMainServices& Window;
+  const TMainCatalogue& Catalogue;
+  TPlayRoad& Road;
+  TPlayRoadView& RoadView;
+  TImportCommands& ImportCommands;
+  TExportCommands& ExportCommands;
+  std::function<void()> RequestSeen;
+  std::function<void()> Close;
+};
 
 // The window's parts the requests use: the looping item a plug-in request ticks, the plug-in
 // request timer and the queue's timer.
 struct TRequestParts {
-  TMenuItem*& Looping1;
-  TTimer*& NavPITimer;
-  TTimer*& QueueTimer;
+  TMenuItem* Looping1 = nullptr;
+  TTimer* NavPITimer = nullptr;
+  TTimer* QueueTimer = nullptr;
 };
 
 // The main window's requests: they wait in a queue until start-up is done and no import or title
 // start runs; then they run one at a time.
 class TRequestCommands {
 public:
-  TRequestCommands(TMasterFrm& frm, TRequestParts parts);
+  explicit TRequestCommands(const TRequestContext& context);
+  // The parts it uses, once the window has built them.
+  void SetParts(const TRequestParts& parts) { FParts = parts; }
   ~TRequestCommands();
   TRequestCommands(const TRequestCommands&) = delete;
   TRequestCommands& operator=(const TRequestCommands&) = delete;
@@ -75,7 +98,7 @@ public:
   void CloseWhenImported() { FCloseWhenImported = true; }
 
 private:
-  TMasterFrm& FFrm;
+  TRequestContext FContext;
   TRequestParts FParts;
   bool FCloseWhenImported = false, FRestepPending = false;
   std::deque<TQueued> FQueue;

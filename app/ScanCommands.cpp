@@ -7,11 +7,13 @@
 #include "Handles.h"
 #include "HourGlass.h"
 #include "ImportCommands.h"
-#include "MainCodeD2.h"
 #include "ContextHelp.h"
+#include "MainCatalogue.h"
+#include "MainServices.h"
+#include "PlayRoad.h"
+#include "ProgramWide.h"
 #include "ScanCommands.h"
 #include "FeatureHost.h"
-#include "Messages.h"
 #include "ScanFormCodeD2.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"
@@ -41,18 +43,18 @@ void SortByPath(TStringList& files) {
 } // namespace
 
 void TScanCommands::PlayWaitingTitle() {
-  if (!FFrm.Road().StartFailed() || !FFrm.Road().Program().Playing()) return;
+  if (!FContext.Road.StartFailed() || !FContext.Road.Program().Playing()) return;
   // Nothing of the import is in hand between two files: the start may use the zip components.
-  FFrm.Road().SetImportBusy(false);
-  TScopeExit busyAgain([this] { FFrm.Road().SetImportBusy(true); });
-  FFrm.Road().Program().StepProgram(true);
+  FContext.Road.SetImportBusy(false);
+  TScopeExit busyAgain([this] { FContext.Road.SetImportBusy(true); });
+  FContext.Road.Program().StepProgram(true);
 }
 
 TGetLocalF& TScanCommands::GetLocalWindow() {
   if (GetLocalF) return *GetLocalF;
   if (!FOwnGetLocalF) {
     FOwnGetLocalF = std::make_unique<TGetLocalF>(nullptr);
-    FOwnGetLocalF->SetHost(&FFrm.FeatureHost());
+    FOwnGetLocalF->SetHost(&FContext.FeatureHost());
     FOwnGetLocalF->AfterConstruction();
   }
   return *FOwnGetLocalF;
@@ -62,7 +64,7 @@ TScanStatus& TScanCommands::ScanStatusWindow() {
   if (ScanStatus) return *ScanStatus;
   if (!FOwnScanStatus) {
     FOwnScanStatus = std::make_unique<TScanStatus>(nullptr);
-    FOwnScanStatus->SetHost(&FFrm.FeatureHost());
+    FOwnScanStatus->SetHost(&FContext.FeatureHost());
   }
   return *FOwnScanStatus;
 }
@@ -71,16 +73,16 @@ TDriveScanFrm& TScanCommands::DriveScanWindow() {
   if (DriveScanFrm) return *DriveScanFrm;
   if (!FOwnDriveScanFrm) {
     FOwnDriveScanFrm = std::make_unique<TDriveScanFrm>(nullptr);
-    FOwnDriveScanFrm->SetHost(&FFrm.FeatureHost());
+    FOwnDriveScanFrm->SetHost(&FContext.FeatureHost());
   }
   return *FOwnDriveScanFrm;
 }
 
 void TScanCommands::GetLocal2Click(TObject* Sender) {
-  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
+  if (FContext.ContextHelp.ContextHelpClick(Sender)) return;
   // A category or artist the loader adds but cannot write keeps the titles out: the import tells
   // it as their reason, so it is held until then and not told twice.
-  TMyDB* store = FFrm.DMM2() ? FFrm.DMM2()->MyDB() : nullptr;
+  TMyDB* store = FContext.Catalogue.Store();
   if (store) store->HoldSaveFailures();
   TScopeExit released([store] {
     try {
@@ -90,7 +92,7 @@ void TScanCommands::GetLocal2Click(TObject* Sender) {
     }
   });
   TGetLocalF& loader = GetLocalWindow();
-  FFrm.CenterOverMainWindow(loader);
+  FContext.Window.CenterOverMainWindow(loader);
   // Kept on the screen: its buttons are at the bottom.
   int top = loader.Top();
   if (top + loader.Height() > Screen->Height() - 30) top = Screen->Height() - 30 - loader.Height();
@@ -99,51 +101,52 @@ void TScanCommands::GetLocal2Click(TObject* Sender) {
   if (loader.ShowModal() != mrOk) return;
   const std::vector<std::string> paths = loader.Paths();
   if (paths.empty()) return;
-  FFrm.Repaint();
+  FContext.Window.RepaintMain();
   TLeftOutFiles leftOut;
   {
-    TBusyState busy(FFrm);
-    TImportScope importing(FFrm);
+    TBusyState busy(FContext.Window.Busy());
+    TImportScope importing(FContext.Window, FContext.Catalogue.Store());
     auto hourglass = HourGlass();
-    FFrm.SetStatus("Importing files...", false);
+    FContext.Window.SetStatus("Importing files...", false);
     // The status and the progress bar are put back however the import ends.
     TScopeExit statusDone([this] {
-      FFrm.SetStatus("Done", false);
-      FFrm.ProgressDone();
+      FContext.Window.SetStatus("Done", false);
+      FContext.Window.ProgressDone();
     });
     const int count = static_cast<int>(paths.size());
-    FFrm.ProgressStart(count - 1);
+    FContext.Window.ProgressStart(count - 1);
     const bool checkDuplicates = loader.DupCheck->Checked();
-    for (int i = 0; i < count && !FFrm.Road().Aborted(); ++i) {
-      FFrm.ProgressPosition(i);
+    for (int i = 0; i < count && !FContext.Road.Aborted(); ++i) {
+      FContext.Window.ProgressPosition(i);
       std::string result;
-      FFrm.ImportCommands().ImportFile(paths[i], LoaderInput(paths[i]), result, checkDuplicates,
-                                       count > 1);
-      FFrm.ImportCommands().NoteLeftOut(leftOut, paths[i], result);
-      FFrm.RunImportPump();
+      FContext.ImportCommands.ImportFile(paths[i], LoaderInput(paths[i]), result, checkDuplicates,
+                                         count > 1);
+      FContext.ImportCommands.NoteLeftOut(leftOut, paths[i], result);
+      FContext.Window.RunImportPump();
     }
-    if (!FFrm.Road().Aborted()) {
-      if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) && FFrm.CatList()) {
-        FFrm.CatList()->ResortAll();
-        FFrm.CatList()->UpdateAllSummaries();
+    if (!FContext.Road.Aborted()) {
+      if ((UpperCase(paths[0]).find(".ZIP") != std::string::npos || count > 1) &&
+          FContext.Catalogue.CatList()) {
+        FContext.Catalogue.CatList()->ResortAll();
+        FContext.Catalogue.CatList()->UpdateAllSummaries();
       }
       loader.ListBox1->Items().Clear();
     }
   }
-  FFrm.ImportCommands().TellLeftOut(leftOut);
+  FContext.ImportCommands.TellLeftOut(leftOut);
 }
 
 void TScanCommands::ScanadriveforMIDIfiles1Click(TObject* Sender) {
-  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
+  if (FContext.ContextHelp.ContextHelpClick(Sender)) return;
   TDriveScanFrm& window = DriveScanWindow();
-  FFrm.CenterOverMainWindow(window);
+  FContext.Window.CenterOverMainWindow(window);
   window.ShowModal();
 }
 
 void TScanCommands::ScansystemforMIDIfiles1Click(TObject* Sender) {
-  if (FFrm.ContextHelp().ContextHelpClick(Sender)) return;
+  if (FContext.ContextHelp.ContextHelpClick(Sender)) return;
   TScanStatus& window = ScanStatusWindow();
-  FFrm.CenterOverMainWindow(window);
+  FContext.Window.CenterOverMainWindow(window);
   window.ShowModal();
 }
 
@@ -151,16 +154,16 @@ void TScanCommands::AddScannedFolder(const std::string& folder, bool checkDuplic
                                      const std::string& lastName, const std::string& firstName,
                                      const std::string& category) {
   TDriveScanFrm& window = DriveScanWindow();
-  TBusyState busy(FFrm);
+  TBusyState busy(FContext.Window.Busy());
   // The walk and the import are one import: a close waits for them and stops them.
-  TImportScope importing(FFrm);
+  TImportScope importing(FContext.Window, FContext.Catalogue.Store());
   if (!DirectoryExists(folder)) {
     window.ShowBox("Could not find directory: " + folder, mtError, TMsgDlgButtons{::mbOK});
     return;
   }
   TStringList files;
   window.SearchFolder(folder, ScanMask, files);
-  if (files.Count() == 0 || FFrm.Road().Aborted()) return;
+  if (files.Count() == 0 || FContext.Road.Aborted()) return;
   window.OKBtn->SetEnabled(false);
   window.BitBtn1->SetEnabled(false);
   window.BitBtn2->SetEnabled(true);
@@ -169,19 +172,20 @@ void TScanCommands::AddScannedFolder(const std::string& folder, bool checkDuplic
   TLeftOutFiles leftOut;
   ImportScanned(files, ScanKeys(category, firstName, lastName), checkDuplicates,
                 window.ImportStopped, leftOut, [&window](int n) { window.SetImportPosition(n); });
-  if (FFrm.CatList() && !FFrm.Road().Aborted()) {
-    FFrm.CatList()->ResortAll();
-    FFrm.CatList()->UpdateAllSummaries();
+  if (FContext.Catalogue.CatList() && !FContext.Road.Aborted()) {
+    FContext.Catalogue.CatList()->ResortAll();
+    FContext.Catalogue.CatList()->UpdateAllSummaries();
   }
-  FFrm.ImportCommands().TellLeftOut(leftOut);
+  FContext.ImportCommands.TellLeftOut(leftOut);
 }
 
 TImportInput TScanCommands::ScanKeys(const std::string& category, const std::string& firstName,
                                      const std::string& lastName) {
   TImportInput keys;
-  if (FFrm.CatList()) keys.CategoryKey = FFrm.CatList()->FindOrAddCategory(category);
-  if (FFrm.DMM2() && FFrm.DMM2()->PerfList())
-    keys.ArtistKey = FFrm.DMM2()->PerfList()->FindOrAddPerformer(firstName, lastName);
+  if (FContext.Catalogue.CatList())
+    keys.CategoryKey = FContext.Catalogue.CatList()->FindOrAddCategory(category);
+  if (TPerfList* artists = FContext.Catalogue.Artists())
+    keys.ArtistKey = artists->FindOrAddPerformer(firstName, lastName);
   return keys;
 }
 
@@ -199,18 +203,18 @@ void TScanCommands::ImportScanned(const TStringList& files, const TImportInput& 
                                   bool checkDuplicates, const bool& stopped, TLeftOutFiles& leftOut,
                                   const std::function<void(int)>& position) {
   for (int i = 0; i < files.Count(); ++i) {
-    FFrm.RunImportPump();
-    if (stopped || FFrm.Road().Aborted()) break;
+    FContext.Window.RunImportPump();
+    if (stopped || FContext.Road.Aborted()) break;
     PlayWaitingTitle();
     position(i + 1);
     std::string result;
     TImportInput input = keys;
     input.Title = ExtractFileName(files[i]);
     input.Origin = files[i];
-    FFrm.ImportCommands().ImportFile(files[i], input, result, checkDuplicates, true);
+    FContext.ImportCommands.ImportFile(files[i], input, result, checkDuplicates, true);
     // With duplicates ignored, a file already in the catalogue is what the user asked for.
     if (checkDuplicates && result == "Duplicate") continue;
-    FFrm.ImportCommands().NoteLeftOut(leftOut, files[i], result);
+    FContext.ImportCommands.NoteLeftOut(leftOut, files[i], result);
   }
 }
 
@@ -218,11 +222,11 @@ void TScanCommands::AddFullScanResults(bool checkDuplicates) {
   TScanStatus& window = ScanStatusWindow();
   TLeftOutFiles leftOut;
   {
-    TBusyState busy(FFrm);
-    TImportScope importing(FFrm);
+    TBusyState busy(FContext.Window.Busy());
+    TImportScope importing(FContext.Window, FContext.Catalogue.Store());
     TStringList files;
     window.ListFixedDrives(ScanMask, files);
-    if (files.Count() > 0 && !FFrm.Road().Aborted()) {
+    if (files.Count() > 0 && !FContext.Road.Aborted()) {
       window.OKBtn->SetEnabled(false);
       window.BitBtn1->SetEnabled(false);
       window.BitBtn2->SetEnabled(true);
@@ -232,16 +236,16 @@ void TScanCommands::AddFullScanResults(bool checkDuplicates) {
                     window.ImportStopped, leftOut,
                     [&window](int n) { window.SetImportPosition(n); });
     }
-    FFrm.SetFullScanDone();
-    if (FFrm.CatList() && !FFrm.Road().Aborted()) {
-      FFrm.CatList()->ResortAll();
-      FFrm.CatList()->UpdateAllSummaries();
+    FContext.FullScanDone();
+    if (FContext.Catalogue.CatList() && !FContext.Road.Aborted()) {
+      FContext.Catalogue.CatList()->ResortAll();
+      FContext.Catalogue.CatList()->UpdateAllSummaries();
     }
   }
   window.Close();
-  FFrm.ImportCommands().TellLeftOut(leftOut);
+  FContext.ImportCommands.TellLeftOut(leftOut);
 }
 
-TScanCommands::TScanCommands(TMasterFrm& frm) : FFrm(frm) {}
+TScanCommands::TScanCommands(const TScanContext& context) : FContext(context) {}
 
 TScanCommands::~TScanCommands() = default;

@@ -4,8 +4,13 @@
 #include <memory>
 #include <string>
 
-class TMasterFrm;
+class TContextHelp;
+class TFeatureHost;
+class TImportCommands;
+class TMainCatalogue;
+class TMainServices;
 class TObject;
+class TPlayRoad;
 class TGetLocalF;
 class TScanStatus;
 class TDriveScanFrm;
@@ -13,10 +18,25 @@ class TStringList;
 class TLeftOutFiles;
 struct TImportInput;
 
+// What the load and scan commands work with: the window's message box, busy state, import-busy,
+// status line and progress bar, the catalogue, the play road (its abort, and a title start that
+// waits for the import), the imports that store what they find, help mode for their buttons, the
+// feature windows' host their own windows call back, and the note that a system scan ran (the
+// reminder to scan stays quiet from then on).
+struct TScanContext {
+  TMainServices& Window;
+  const TMainCatalogue& Catalogue;
+  TPlayRoad& Road;
+  TImportCommands& ImportCommands;
+  TContextHelp& ContextHelp;
+  std::function<TFeatureHost&()> FeatureHost;
+  std::function<void()> FullScanDone;
+};
+
 // The main window's load and scan commands and the windows they show.
 class TScanCommands {
 public:
-  explicit TScanCommands(TMasterFrm& frm);
+  explicit TScanCommands(const TScanContext& context);
   ~TScanCommands();
   TScanCommands(const TScanCommands&) = delete;
   TScanCommands& operator=(const TScanCommands&) = delete;
@@ -57,7 +77,7 @@ private:
                      const bool& stopped, TLeftOutFiles& leftOut,
                      const std::function<void(int)>& position);
 
-  TMasterFrm& FFrm;
+  TScanContext FContext;
   std::unique_ptr<TGetLocalF> FOwnGetLocalF;
   std::unique_ptr<TScanStatus> FOwnScanStatus;
   std::unique_ptr<TDriveScanFrm> FOwnDriveScanFrm;

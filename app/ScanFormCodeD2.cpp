@@ -3,7 +3,6 @@
 #include <windows.h>
 #include "FolderTools.h"
 #include "FeatureHost.h"
-#include "MainCodeD2.h"
 #include "ScanCommands.h"
 #include "Messages.h"
 #include "SysUtils.h"

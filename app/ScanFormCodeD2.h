@@ -45,7 +45,6 @@ public:
   void SearchFolder(const std::string& folder, const std::string& mask, TStringList& files);
   void SetImportRange(int min, int max);
   void SetImportPosition(int n);
-  int CurrentRow() const { return FRow; }
 
   void FormShow(TObject* Sender);
   void OKBtnClick(TObject* Sender);

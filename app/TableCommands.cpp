@@ -1,18 +1,20 @@
 // The catalogue's mail, archive and save commands over each area's key sources, the tab pop-ups'
 // play commands and the Titles menu's play, mail and save.
-#include <windows.h>
 #include "MailHandOff.h"
-#include "MainCodeD2.h"
-#include "MainPlay.h"
-#include "ExportCommands.h"
-#include "EditCommands.h"
 #include "CatalogueCommands.h"
-#include "TableCommands.h"
+#include "CatalogueMenus.h"
+#include "EditCommands.h"
+#include "ExportCommands.h"
+#include "MainCatalogue.h"
+#include "MainPlay.h"
+#include "MainServices.h"
 #include "PrintCommands.h"
+#include "TableCommands.h"
+#include "WorkingKeys.h"
 #include "SysUtils.h"
 #include "DataCodeD2.h"
 #include "ExtPage.h"
-#include "HourGlass.h"
+#include "Handles.h"
 #include "Menus.h"
 
 namespace {
@@ -85,13 +87,15 @@ bool FromAlbums(TSource source) {
 
 } // namespace
 
-void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles) {
+void TTableCommands::BuildTableMenus(const TCatalogueMenus& menus, TMenuItem* fileMenu,
+                                     TMenuItem* scanSystem) {
+  TMenuItem *albums = menus.Albums, *categories = menus.Categories, *titles = menus.Titles;
   auto item = [this](TMenuItem* parent, const std::string& name, const std::string& caption,
                      std::function<void()> action) {
-    return NewMenuItem(&FFrm, *parent, name, caption, std::move(action));
+    return NewMenuItem(&FContext.Owner, *parent, name, caption, std::move(action));
   };
-  TMenuItem& albPopUp = FParts.AlbPopUp->Items();
-  TMenuItem& catPopUp = FParts.NewCatPopUp->Items();
+  TMenuItem& albPopUp = menus.AlbPopUp->Items();
+  TMenuItem& catPopUp = menus.NewCatPopUp->Items();
   for (const TTableMenu& menu : TableMenus) {
     TMenuItem* albumsMenu = item(albums, menu.AlbumsMenu, menu.Caption, nullptr);
     TMenuItem* albumsTwin = item(&albPopUp, menu.AlbumsPopUp, menu.Caption, nullptr);
@@ -110,50 +114,50 @@ void TTableCommands::BuildTableMenus(TMenuItem* albums, TMenuItem* categories, T
 
   // The tab pop-ups' play commands, first in each.
   auto playMenu = [this](TPopupMenu* popUp, const std::string& name) {
-    auto* m = new TMenuItem(&FFrm);
+    auto* m = new TMenuItem(&FContext.Owner);
     m->SetName(name);
     m->SetCaption("&Play");
     popUp->Items().Insert(0, m);
     return m;
   };
-  TMenuItem* albumPlay = playMenu(FParts.AlbPopUp, "Play4");
+  TMenuItem* albumPlay = playMenu(menus.AlbPopUp, "Play4");
   item(albumPlay, "Titlesselected18", "&Titles selected",
-       [this] { FFrm.PlayCommands().Titlesselected7Click(&FFrm); });
+       [this] { FContext.PlayCommands.Titlesselected7Click(&FContext.Owner); });
   item(albumPlay, "Albumselected6", "&Album selected",
-       [this] { FFrm.PlayCommands().Albumselected4Click(&FFrm); });
+       [this] { FContext.PlayCommands.Albumselected4Click(&FContext.Owner); });
   item(albumPlay, "Allalbums7", "A&ll albums",
-       [this] { FFrm.PlayCommands().Allalbums5Click(&FFrm); });
-  TMenuItem* categoryPlay = playMenu(FParts.NewCatPopUp, "Play5");
+       [this] { FContext.PlayCommands.Allalbums5Click(&FContext.Owner); });
+  TMenuItem* categoryPlay = playMenu(menus.NewCatPopUp, "Play5");
   item(categoryPlay, "Titlesselected13", "&Titles selected",
-       [this] { FFrm.PlayCommands().Titlesselected8Click(&FFrm); });
+       [this] { FContext.PlayCommands.Titlesselected8Click(&FContext.Owner); });
   item(categoryPlay, "Activecategory5", "&Active category",
-       [this] { FFrm.PlayCommands().Activecategory2Click(&FFrm); });
+       [this] { FContext.PlayCommands.Activecategory2Click(&FContext.Owner); });
   item(categoryPlay, "Allcategories6", "A&ll categories",
-       [this] { FFrm.PlayCommands().Allcategories3Click(&FFrm); });
+       [this] { FContext.PlayCommands.Allcategories3Click(&FContext.Owner); });
 
   // The Titles menu: play, edit, mail, save, print, delete.
   auto titleItem = [this, titles](const std::string& name, const std::string& caption,
                                   TMenuItem* before, void (TTableCommands::*click)(TObject*)) {
-    auto* m = new TMenuItem(&FFrm);
+    auto* m = new TMenuItem(&FContext.Owner);
     m->SetName(name);
     m->SetCaption(caption);
     if (click) m->OnClick = [this, click](TObject* s) { (this->*click)(s); };
     titles->Insert(titles->IndexOf(before), m);
     return m;
   };
-  titleItem("Play3", "&Play", FFrm.EditCommands().Edit1(), &TTableCommands::Play3Click);
-  titleItem("Mail3", "&Mail", FFrm.EditCommands().Delete4(), &TTableCommands::Mail3Click);
-  titleItem("Save1", "&Save to disk", FFrm.EditCommands().Delete4(), &TTableCommands::Save1Click);
-  titleItem("Print3", "P&rint", FFrm.EditCommands().Delete4(), nullptr)->OnClick =
-      [this](TObject* s) { FFrm.PrintCommands().Print3Click(s); };
+  titleItem("Play3", "&Play", FContext.EditCommands.Edit1(), &TTableCommands::Play3Click);
+  titleItem("Mail3", "&Mail", FContext.EditCommands.Delete4(), &TTableCommands::Mail3Click);
+  titleItem("Save1", "&Save to disk", FContext.EditCommands.Delete4(), &TTableCommands::Save1Click);
+  titleItem("Print3", "P&rint", FContext.EditCommands.Delete4(), nullptr)->OnClick =
+      [this](TObject* s) { FContext.PrintCommands.Print3Click(s); };
 
   // The web search of earlier versions: hidden, and its handler does nothing.
-  auto* web = new TMenuItem(&FFrm);
+  auto* web = new TMenuItem(&FContext.Owner);
   web->SetName("SearchtheWeb1");
   web->SetCaption("Search the &Web");
   web->SetVisible(false);
   web->OnClick = [this](TObject* s) { GetWebClick(s); };
-  FParts.File1->Insert(FParts.File1->IndexOf(FParts.ScansystemforMIDIfiles1) + 1, web);
+  fileMenu->Insert(fileMenu->IndexOf(scanSystem) + 1, web);
 }
 
 void TTableCommands::GetWebClick(TObject*) {}
@@ -162,8 +166,8 @@ void TTableCommands::GetWebClick(TObject*) {}
 
 int TTableCommands::GetCategoryKeys(TStringList& list, bool selectedOnly) {
   list.Clear();
-  if (!FFrm.WorkingKeys().FromCategories() || !FFrm.CatList()) return 0;
-  TTuneGridView* grid = FFrm.CatList()->ActiveGrid();
+  if (!FContext.Keys.FromCategories() || !FContext.Catalogue.CatList()) return 0;
+  TTuneGridView* grid = FContext.Catalogue.CatList()->ActiveGrid();
   if (!grid) return 0;
   if (selectedOnly)
     grid->GetSelectedKeys(list);
@@ -174,27 +178,28 @@ int TTableCommands::GetCategoryKeys(TStringList& list, bool selectedOnly) {
 
 int TTableCommands::GatherKeys(TKeySource source, TStringList& keys) {
   keys.Clear();
-  if (!FFrm.CatList() || !FFrm.AlbList()) return 0;
+  if (!FContext.Catalogue.CatList() || !FContext.Catalogue.AlbList()) return 0;
   switch (source) {
   case TKeySource::AlbumTitles:
     // The summary page has no titles of its own to select.
-    if (FParts.Albums->ActivePageIndex() > 0) FFrm.AlbList()->GetSelectedKeys(keys);
+    if (FParts.Albums->ActivePageIndex() > 0) FContext.Catalogue.AlbList()->GetSelectedKeys(keys);
     break;
   case TKeySource::ActiveAlbum:
-    FFrm.AlbList()->GetActiveAlbumKeys(keys);
+    FContext.Catalogue.AlbList()->GetActiveAlbumKeys(keys);
     break;
   case TKeySource::AllAlbums:
-    if (FFrm.CatalogueCommands().AlbumLinesExist()) FFrm.AlbList()->GetAllKeys(keys);
+    if (FContext.CatalogueCommands.AlbumLinesExist())
+      FContext.Catalogue.AlbList()->GetAllKeys(keys);
     break;
   case TKeySource::CategoryTitles:
     GetCategoryKeys(keys, true);
     break;
   case TKeySource::ActiveCategory:
     // "ALL CATEGORIES" is no category of its own.
-    if (FFrm.CatList()->ActiveIndex() >= 0) GetCategoryKeys(keys, false);
+    if (FContext.Catalogue.CatList()->ActiveIndex() >= 0) GetCategoryKeys(keys, false);
     break;
   case TKeySource::AllCategories:
-    if (TTuneGridView* all = FFrm.CatList()->AllTitlesGrid()) all->GetAllKeys(keys);
+    if (TTuneGridView* all = FContext.Catalogue.CatList()->AllTitlesGrid()) all->GetAllKeys(keys);
     break;
   }
   return keys.Count();
@@ -204,26 +209,27 @@ int TTableCommands::GatherKeys(TKeySource source, TStringList& keys) {
 
 void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
   const bool fromAlbums = FromAlbums(source);
-  FFrm.WorkingKeys().SetSource(fromAlbums, !fromAlbums);
-  TScopeExit spent([this] { FFrm.WorkingKeys().Clear(); });
+  FContext.Keys.SetSource(fromAlbums, !fromAlbums);
+  TScopeExit spent([this] { FContext.Keys.Clear(); });
   int n = 0;
   if (action == TTableAction::Save && source == TKeySource::ActiveAlbum) {
     // Saving an album saves what is selected of it: its selected titles, or on the summary page
     // the albums whose lines are selected.
-    FFrm.WorkingKeys().Keys().Clear();
-    if (FFrm.AlbList()) n = FFrm.AlbList()->GetSelectedKeys(FFrm.WorkingKeys().Keys());
+    FContext.Keys.Keys().Clear();
+    if (FContext.Catalogue.AlbList())
+      n = FContext.Catalogue.AlbList()->GetSelectedKeys(FContext.Keys.Keys());
   } else {
-    n = GatherKeys(source, FFrm.WorkingKeys().Keys());
+    n = GatherKeys(source, FContext.Keys.Keys());
   }
   // An empty selection or album is told so by the archive; the rest simply have nothing to do.
   const bool nothing =
-      (source == TKeySource::ActiveCategory && FFrm.CatList() &&
-       FFrm.CatList()->ActiveIndex() < 0) ||
-      (source == TKeySource::AllAlbums && !FFrm.CatalogueCommands().AlbumLinesExist());
+      (source == TKeySource::ActiveCategory && FContext.Catalogue.CatList() &&
+       FContext.Catalogue.CatList()->ActiveIndex() < 0) ||
+      (source == TKeySource::AllAlbums && !FContext.CatalogueCommands.AlbumLinesExist());
   if (nothing || (n == 0 && action != TTableAction::Archive)) return;
   auto ask = [this](const std::string& text, TMessageButtons buttons, TMessageAnswer go) {
-    return FFrm.ShowMessageBox(text, TMessageKind::Warning, 0, buttons | TMessageButtons::Cancel) ==
-           go;
+    return FContext.Window.ShowMessageBox(text, TMessageKind::Warning, 0,
+                                          buttons | TMessageButtons::Cancel) == go;
   };
   const std::string count = IntToStr(n);
   if (source == TKeySource::AllAlbums && action == TTableAction::Mail &&
@@ -240,36 +246,37 @@ void TTableCommands::RunTableCommand(TTableAction action, TKeySource source) {
     return;
   // The operation works on its own copy: what it runs may change the working keys.
   TStringList keys;
-  keys.AddStrings(FFrm.WorkingKeys().Keys());
+  keys.AddStrings(FContext.Keys.Keys());
   switch (action) {
   case TTableAction::Mail:
-    FFrm.ExportCommands().MailTitles(keys);
+    FContext.ExportCommands.MailTitles(keys);
     break;
   case TTableAction::Archive:
-    FFrm.ExportCommands().ArchiveTitles(keys);
+    FContext.ExportCommands.ArchiveTitles(keys);
     break;
   case TTableAction::Save:
-    FFrm.ExportCommands().SaveTitlesToDisk(keys);
+    FContext.ExportCommands.SaveTitlesToDisk(keys);
     break;
   }
 }
 
 void TTableCommands::Play3Click(TObject*) {
-  FFrm.PlayCommands().PlayKeysOf(FFrm.WorkingKeys().AlbumsInUse(), [this](TStringList& keys) {
-    return FFrm.EditCommands().TitleKeysInUse(keys);
+  FContext.PlayCommands.PlayKeysOf(FContext.Keys.AlbumsInUse(), [this](TStringList& keys) {
+    return FContext.EditCommands.TitleKeysInUse(keys);
   });
 }
 
 void TTableCommands::Mail3Click(TObject*) {
   TStringList keys;
-  if (FFrm.EditCommands().TitleKeysInUse(keys) > 0) FFrm.ExportCommands().MailTitles(keys);
+  if (FContext.EditCommands.TitleKeysInUse(keys) > 0) FContext.ExportCommands.MailTitles(keys);
 }
 
 void TTableCommands::Save1Click(TObject*) {
   TStringList keys;
-  if (FFrm.EditCommands().TitleKeysInUse(keys) > 0) FFrm.ExportCommands().SaveTitlesToDisk(keys);
+  if (FContext.EditCommands.TitleKeysInUse(keys) > 0)
+    FContext.ExportCommands.SaveTitlesToDisk(keys);
 }
 
-TTableCommands::TTableCommands(TMasterFrm& frm, TTableParts parts) : FFrm(frm), FParts(parts) {}
+TTableCommands::TTableCommands(const TTableContext& context) : FContext(context) {}
 
 TTableCommands::~TTableCommands() = default;

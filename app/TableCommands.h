@@ -1,27 +1,47 @@
 // The catalogue command table: mail, archive and save over the keys of one area and scope.
 #pragma once
 
+class TCatalogueCommands;
+class TComponent;
+class TEditCommands;
+class TExportCommands;
 class TExtPageControl;
-class TMasterFrm;
+class TMainCatalogue;
+class TMainServices;
 class TMenuItem;
 class TObject;
-class TPopupMenu;
+class TPlayCommands;
+class TPrintCommands;
 class TStringList;
+class TWorkingKeys;
+struct TCatalogueMenus;
 
-// The window's parts the table commands add their items to.
+// What the table commands work with: the window's message box, the owner of the items they build,
+// the catalogue, the working keys, and the groups whose commands the table runs.
+struct TTableContext {
+  TMainServices& Window;
+  TComponent& Owner;
+  const TMainCatalogue& Catalogue;
+  TWorkingKeys& Keys;
+  TPlayCommands& PlayCommands;
+  TEditCommands& EditCommands;
+  TExportCommands& ExportCommands;
+  TCatalogueCommands& CatalogueCommands;
+  TPrintCommands& PrintCommands;
+};
+
+// The window's part the table commands read the active album page from.
 struct TTableParts {
-  TPopupMenu*& AlbPopUp;
-  TPopupMenu*& NewCatPopUp;
-  TExtPageControl*& Albums;
-  TMenuItem*& File1;
-  TMenuItem*& ScansystemforMIDIfiles1;
+  TExtPageControl* Albums = nullptr;
 };
 
 // The main window's table commands, from the Albums, Categories and Titles menus and the tab
 // pop-ups.
 class TTableCommands {
 public:
-  TTableCommands(TMasterFrm& frm, TTableParts parts);
+  explicit TTableCommands(const TTableContext& context);
+  // The parts it acts on, once the window has built them.
+  void SetParts(const TTableParts& parts) { FParts = parts; }
   ~TTableCommands();
   TTableCommands(const TTableCommands&) = delete;
   TTableCommands& operator=(const TTableCommands&) = delete;
@@ -55,9 +75,10 @@ public:
   void GetWebClick(TObject* Sender);
 
   // The mail, archive and save sub-menus, the pop-ups' play sub-menus and the Titles menu's rest.
-  void BuildTableMenus(TMenuItem* albums, TMenuItem* categories, TMenuItem* titles);
+  // The web search item, hidden, follows scanSystem in the File menu.
+  void BuildTableMenus(const TCatalogueMenus& menus, TMenuItem* fileMenu, TMenuItem* scanSystem);
 
 private:
-  TMasterFrm& FFrm;
+  TTableContext FContext;
   TTableParts FParts;
 };

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <algorithm>
 #include "HourGlass.h"
-#include "MainCodeD2.h"
-#include "VisualEffects.h"
+#include "MainCatalogue.h"
+#include "PlayRoad.h"
 #include "TimeText.h"
 #include "DataCodeD2.h"
 
@@ -180,14 +180,14 @@ void TViewProgFrm::ShowProgram(const TStringList& program, int index) {
   BitBtn2->SetEnabled(count > 1);
   BitBtn3->SetEnabled(count > 0);
   // The main window's program buttons follow the same program.
-  if (FMaster) static_cast<TPlayRoadView&>(*FMaster).UpdatePlayControls();
+  if (FContext) FContext->UpdatePlayControls();
 
-  TMyDB* db = FMaster && FMaster->DMM2() ? FMaster->DMM2()->MyDB() : nullptr;
+  TMyDB* db = FContext ? FContext->Catalogue.Store() : nullptr;
   SG1->BeginUpdate();
   SG1->ClearSelection();
   if (count > 0) {
     SG1->SetRowCount(count + 1);
-    const TMidiMode mode = FMaster ? FMaster->Road().Mode() : mdNotReady;
+    const TMidiMode mode = FContext ? FContext->Road.Mode() : mdNotReady;
     int64_t total = 0;
     for (int i = 0; i < count; ++i) {
       const int row = i + 1;
@@ -220,8 +220,8 @@ void TViewProgFrm::ShowProgram(const TStringList& program, int index) {
 
 void TViewProgFrm::SelectCurrentRow() {
   SG1->ClearSelection();
-  if (!FMaster) return;
-  const TProgram& program = FMaster->Road().Program();
+  if (!FContext) return;
+  const TProgram& program = FContext->Road.Program();
   if (program.Count() == 0) return;
   // Before the first step the first title stands where play will begin.
   const int row = std::clamp(program.Index() + 1, 1, program.Count());
@@ -234,7 +234,7 @@ void TViewProgFrm::CentreSummary() {
 }
 
 void TViewProgFrm::VisualEffectsChanged() {
-  const bool on = FMaster && FMaster->VisualEffects().VisualEffectsTicked();
+  const bool on = FContext && FContext->VisualEffectsTicked();
   Panel1->SetVisible(on);
   Splitter1->SetVisible(on);
 }
@@ -243,8 +243,8 @@ void TViewProgFrm::VisualEffectsChanged() {
 // -------------------------------------------------------------------------------------
 
 void TViewProgFrm::PlaySelectedRow() {
-  if (!FMaster) return;
-  TProgram& program = FMaster->Road().Program();
+  if (!FContext) return;
+  TProgram& program = FContext->Road.Program();
   const int row = SG1->Row();
   if (program.Count() == 0 || row < 1 || row > program.Count()) return;
   {
@@ -253,7 +253,7 @@ void TViewProgFrm::PlaySelectedRow() {
     // The step goes one on from here: to the selected row's title.
     program.SetIndex(row - 2);
     program.StepProgram(true);
-    static_cast<TPlayRoadView&>(*FMaster).UpdatePlayControls();
+    FContext->UpdatePlayControls();
     SG1->SetTopRow(FTopRow);
   }
   Repaint();
@@ -261,8 +261,8 @@ void TViewProgFrm::PlaySelectedRow() {
 }
 
 void TViewProgFrm::DeleteSelectedRow() {
-  if (!FMaster) return;
-  TProgram& program = FMaster->Road().Program();
+  if (!FContext) return;
+  TProgram& program = FContext->Road.Program();
   const int line = SG1->Row() - 1;
   // An empty program has only the "No titles in program" row: nothing to take out.
   if (program.Count() == 0 || line < 0 || line >= program.Count()) return;
@@ -278,8 +278,8 @@ void TViewProgFrm::DeleteSelectedRow() {
 }
 
 void TViewProgFrm::BitBtn2Click(TObject*) {
-  if (!FMaster) return;
-  TProgram& program = FMaster->Road().Program();
+  if (!FContext) return;
+  TProgram& program = FContext->Road.Program();
   if (program.Count() < 2) return;
   auto busy = HourGlass();
   program.ShuffleProgram();
@@ -292,8 +292,8 @@ void TViewProgFrm::BitBtn2Click(TObject*) {
 }
 
 void TViewProgFrm::BitBtn3Click(TObject*) {
-  if (!FMaster) return;
-  TProgram& program = FMaster->Road().Program();
+  if (!FContext) return;
+  TProgram& program = FContext->Road.Program();
   // The list and the playing flag go; the title playing plays on.
   program.EraseProgram();
   ShowProgram(program.Lines(), program.Index());

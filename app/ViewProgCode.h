@@ -1,6 +1,7 @@
 // The program viewer: the play list title by title with the title in play marked, where a title
 // is played, removed, the program shuffled or cleared, and a spectrum of the sound input above.
 #pragma once
+#include <functional>
 #include "Buttons.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -9,10 +10,21 @@
 #include "MyStringGrid.h"
 #include "StdCtrls.h"
 
-class TMasterFrm;
+class TMainCatalogue;
+class TPlayRoad;
 class TViewProgFrm;
 // The viewer made in the program's creation order (none in tests).
 extern TViewProgFrm* ViewProgFrm;
+
+// What the viewer uses of the main window: the play road whose program it shows, the catalogue
+// whose store names the titles, whether the visual effects are ticked, and the refresh of the
+// window's program buttons.
+struct TViewerContext {
+  TPlayRoad& Road;
+  const TMainCatalogue& Catalogue;
+  std::function<bool()> VisualEffectsTicked;
+  std::function<void()> UpdatePlayControls;
+};
 
 class TViewProgFrm : public TForm {
 public:
@@ -33,9 +45,8 @@ public:
   static constexpr int DesignWidth = 302, DesignHeight = 450;
   static constexpr int MinTrackWidth = 410, MinTrackHeight = 280;
 
-  // The main window whose program it shows and whose commands it calls.
-  void SetMainWindow(TMasterFrm* value) { FMaster = value; }
-  TMasterFrm* MainWindow() const { return FMaster; }
+  // The main window whose program it shows and whose commands it calls (null when none is).
+  void SetMainWindow(const TViewerContext* value) { FContext = value; }
 
   // Rebuilds the grid and the summary from the program and its index, and sets the enabled state
   // of its own and the main window's program buttons.
@@ -68,7 +79,7 @@ private:
   void SplitterMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
   void SplitterMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
-  TMasterFrm* FMaster = nullptr;
+  const TViewerContext* FContext = nullptr;
   int FMouseX = 0, FMouseY = 0; // the last press in the grid
   int FTopRow = 1;
   bool FSplitting = false;

@@ -1,8 +1,8 @@
 // The main window's visual effects: the sound input through the connector to the level bars and
 // the displays of the music panel, switched from the View menu, its pop-ups and the player.
 #include <windows.h>
-#include "MainCodeD2.h"
 #include "VisualEffects.h"
+#include "MainServices.h"
 #include "ViewProgCode.h"
 #include "finalMain.h"
 #include "CDPanel.h"
@@ -15,17 +15,18 @@ constexpr const char* DisableQuestion = "Are you sure you want to disable Visual
 
 } // namespace
 
-void TVisualEffects::BuildVisualEffects() {
+void TVisualEffects::BuildVisualEffects(const TVisualEffectsParts& parts) {
+  FParts = parts;
   // cppcheck-suppress publicAllocationError ; built once with the window, which owns the recorder
-  FMMWaveIn1 = new TMMWaveIn(&FFrm);
+  FMMWaveIn1 = new TMMWaveIn(&FContext.Form);
   FMMWaveIn1->SetName("MMWaveIn1");
   FMMWaveIn1->SetMode(mStereo);
-  FMMConnector2 = new TMMConnector(&FFrm);
+  FMMConnector2 = new TMMConnector(&FContext.Form);
   FMMConnector2->SetName("MMConnector2");
   FMMWaveIn1->SetOutput(FMMConnector2);
 
   auto level = [this](const char* name, TMMChannel channel, int top) {
-    auto* l = new TMMLevel(&FFrm);
+    auto* l = new TMMLevel(&FContext.Form);
     l->SetName(name);
     l->SetBounds(4, top, 392, 12);
     l->SetChannel(channel);
@@ -35,18 +36,18 @@ void TVisualEffects::BuildVisualEffects() {
   FMMLevel1 = level("MMLevel1", chLeft, 61);
   FMMLevel2 = level("MMLevel2", chRight, 74);
 
-  FMMSpectrum1 = new TMMSpectrum(&FFrm);
+  FMMSpectrum1 = new TMMSpectrum(&FContext.Form);
   FMMSpectrum1->SetName("MMSpectrum1");
   FMMSpectrum1->SetFFTLength(128);
   FMMSpectrum1->SetBounds(2, 2, 100, 100);
   FMMSpectrum1->SetVisible(false); // the panel starts hidden; its layout shows the displays
   FMMSpectrum1->SetParent(FParts.MusicPanel);
-  FMMOscope2 = new TMMOscope(&FFrm);
+  FMMOscope2 = new TMMOscope(&FContext.Form);
   FMMOscope2->SetName("MMOscope2");
   FMMOscope2->SetBounds(2, 2, 100, 100);
   FMMOscope2->SetVisible(false);
   FMMOscope2->SetParent(FParts.MusicPanel);
-  FMMSpectrogram1 = new TMMSpectrogram(&FFrm);
+  FMMSpectrogram1 = new TMMSpectrogram(&FContext.Form);
   FMMSpectrogram1->SetName("MMSpectrogram1");
   FMMSpectrogram1->SetMode(mStereo);
   FMMSpectrogram1->SetFFTLength(512);
@@ -60,13 +61,13 @@ void TVisualEffects::BuildVisualEffects() {
   FMMConnector2->SetOscope1(FMMOscope2);
   FMMConnector2->SetSpectrogram(0, FMMSpectrogram1);
 
-  FVisEPopUp = new TPopupMenu(&FFrm);
+  FVisEPopUp = new TPopupMenu(&FContext.Form);
   FVisEPopUp->SetName("VisEPopUp");
-  FShowVE = new TMenuItem(&FFrm);
+  FShowVE = new TMenuItem(&FContext.Form);
   FShowVE->SetName("ShowVE");
   FShowVE->SetCaption("&Visual effects enabled");
   FShowVE->OnClick = [this](TObject* s) { ShowVEClick(s); };
-  FDisableVE = new TMenuItem(&FFrm);
+  FDisableVE = new TMenuItem(&FContext.Form);
   FDisableVE->SetName("DisableVE");
   FDisableVE->SetCaption("Visual effects &disabled");
   FDisableVE->OnClick = [this](TObject* s) { DisableVEClick(s); };
@@ -78,11 +79,11 @@ void TVisualEffects::BuildVisualEffects() {
     c->SetPopupMenu(FVisEPopUp);
 
   // The oscilloscope's own pop-up chooses the displays of the music panel.
-  FvisualPopUp = new TPopupMenu(&FFrm);
+  FvisualPopUp = new TPopupMenu(&FContext.Form);
   FvisualPopUp->SetName("visualPopUp");
   auto choice = [this](const char* name, const char* caption, TMenuItem* follows,
                        void (TVisualEffects::*click)(TObject*)) {
-    auto* m = new TMenuItem(&FFrm);
+    auto* m = new TMenuItem(&FContext.Form);
     m->SetName(name);
     m->SetCaption(caption);
     m->OnClick = [this, click](TObject* s) { (this->*click)(s); };
@@ -134,11 +135,7 @@ void TVisualEffects::SetVisualEffects(bool on, bool /*second*/, bool force) {
       FParts.Panel11->SetHeight(62);
     }
   }
-  if (FParts.Panel11->Height() != height && FFrm.HandleAllocated()) FFrm.FormResize(&FFrm);
-}
-
-void TMasterFrm::SetVisualEffects() {
-  FVisualEffects->SwitchVisualEffects(true);
+  if (FParts.Panel11->Height() != height && FContext.Form.HandleAllocated()) FContext.Relayout();
 }
 
 void TVisualEffects::SwitchVisualEffects(bool on) {
@@ -153,18 +150,8 @@ void TVisualEffects::CloseSoundInput() {
   }
 }
 
-bool TMasterFrm::SoundInputIdle() {
-  return FVisualEffects->SoundInputIdle();
-}
-
 bool TVisualEffects::SoundInputIdle() const {
   return FMMWaveIn1->InState(TMMWaveIn::wsClosed);
-}
-
-bool TMasterFrm::SoundInputFailed(TObject* Sender, const std::exception& E) {
-  if (!dynamic_cast<TMMWaveIn*>(Sender) && !dynamic_cast<const EMMWaveInError*>(&E)) return false;
-  FVisualEffects->CloseSoundInput();
-  return true;
 }
 
 bool TVisualEffects::VisualEffectsTicked() const {
@@ -174,20 +161,21 @@ bool TVisualEffects::VisualEffectsTicked() const {
 void TVisualEffects::Visualeffects1Click(TObject*) {
   FParts.Visualeffects1->SetChecked(!FParts.Visualeffects1->Checked());
   if (!FParts.Visualeffects1->Checked() &&
-      FFrm.ShowMessageBox(DisableQuestion, TMessageKind::Confirmation, 0,
-                          TMessageButtons::Yes | TMessageButtons::No) == TMessageAnswer::No) {
+      FContext.Window.ShowMessageBox(DisableQuestion, TMessageKind::Confirmation, 0,
+                                     TMessageButtons::Yes | TMessageButtons::No) ==
+          TMessageAnswer::No) {
     FParts.Visualeffects1->SetChecked(true);
     return;
   }
-  const bool redraw = FFrm.HandleAllocated();
-  if (redraw) SendMessageA(FFrm.Handle(), WM_SETREDRAW, FALSE, 0);
+  const bool redraw = FContext.Form.HandleAllocated();
+  if (redraw) SendMessageA(FContext.Form.Handle(), WM_SETREDRAW, FALSE, 0);
   SetVisualEffects(FParts.Visualeffects1->Checked(), false, true);
   // The user's switch is told to the open windows that show effects.
   if (MixerFrmF) MixerFrmF->VisualEffectsChanged();
-  if (TViewProgFrm* viewer = FFrm.TiedViewer()) viewer->VisualEffectsChanged();
+  if (TViewProgFrm* viewer = FContext.TiedViewer()) viewer->VisualEffectsChanged();
   if (redraw) {
-    SendMessageA(FFrm.Handle(), WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(FFrm.Handle(), nullptr, nullptr,
+    SendMessageA(FContext.Form.Handle(), WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(FContext.Form.Handle(), nullptr, nullptr,
                  RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
   }
 }
@@ -199,12 +187,12 @@ void TVisualEffects::VisEPopUpPopup(TObject*) {
 
 void TVisualEffects::ShowVEClick(TObject*) {
   FParts.Visualeffects1->SetChecked(false);
-  Visualeffects1Click(&FFrm);
+  Visualeffects1Click(&FContext.Form);
 }
 
 void TVisualEffects::DisableVEClick(TObject*) {
   FParts.Visualeffects1->SetChecked(true);
-  Visualeffects1Click(&FFrm);
+  Visualeffects1Click(&FContext.Form);
 }
 
 void TVisualEffects::Spectrumbars1Click(TObject*) {
@@ -270,7 +258,6 @@ void TVisualEffects::FormDestroy(TObject*) {
   }
 }
 
-TVisualEffects::TVisualEffects(TMasterFrm& frm, const TVisualEffectsParts& parts)
-    : FFrm(frm), FParts(parts) {}
+TVisualEffects::TVisualEffects(const TVisualEffectsContext& context) : FContext(context) {}
 
 TVisualEffects::~TVisualEffects() = default;

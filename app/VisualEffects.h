@@ -1,8 +1,10 @@
 // The visual effects: the sound input, the level bars and the displays of the music panel.
 #pragma once
 
+#include <functional>
+
 class TCDPanelP;
-class TMasterFrm;
+class TMainServices;
 class TMenuItem;
 class TMMConnector;
 class TMMLevel;
@@ -13,22 +15,34 @@ class TMMWaveIn;
 class TObject;
 class TPanel;
 class TPopupMenu;
+class TViewProgFrm;
+class TWinControl;
+
+// What the visual effects work with: the window's message box, the window itself (the owner of
+// the displays and pop-ups, redrawn at once when the effects switch), its layout, run again when
+// the display panel changes its height, and the program viewer tied to it, told of the switch.
+struct TVisualEffectsContext {
+  TMainServices& Window;
+  TWinControl& Form;
+  std::function<void()> Relayout;
+  std::function<TViewProgFrm*()> TiedViewer;
+};
 
 // The window's parts the visual effects use: the panels they sit in and the View menu's switches.
 struct TVisualEffectsParts {
-  TPanel*& Panel11;
-  TPanel*& MusicPanel;
-  TCDPanelP*& CDPanel;
-  TMenuItem*& Visualeffects1;
-  TMenuItem*& Spectrumbars1;
-  TMenuItem*& Lights1;
-  TMenuItem*& Spectrograph1;
+  TPanel* Panel11 = nullptr;
+  TPanel* MusicPanel = nullptr;
+  TCDPanelP* CDPanel = nullptr;
+  TMenuItem* Visualeffects1 = nullptr;
+  TMenuItem* Spectrumbars1 = nullptr;
+  TMenuItem* Lights1 = nullptr;
+  TMenuItem* Spectrograph1 = nullptr;
 };
 
 // The main window's visual effects and their commands.
 class TVisualEffects {
 public:
-  TVisualEffects(TMasterFrm& frm, const TVisualEffectsParts& parts);
+  explicit TVisualEffects(const TVisualEffectsContext& context);
   ~TVisualEffects();
   TVisualEffects(const TVisualEffects&) = delete;
   TVisualEffects& operator=(const TVisualEffects&) = delete;
@@ -59,23 +73,14 @@ public:
   void CloseSoundInput();
   // Whether the sound input is closed.
   bool SoundInputIdle() const;
-  void BuildVisualEffects();
+  // Builds the sound input, the displays and their pop-ups into the parts.
+  void BuildVisualEffects(const TVisualEffectsParts& parts);
 
-  // The sound input, its connector and the displays it feeds.
-  TMMWaveIn* MMWaveIn1() const { return FMMWaveIn1; }
+  // The connector the sound input feeds, which the program viewer's spectrum hangs below.
   TMMConnector* MMConnector2() const { return FMMConnector2; }
-  TMMLevel* MMLevel1() const { return FMMLevel1; }
-  TMMLevel* MMLevel2() const { return FMMLevel2; }
-  TMMSpectrum* MMSpectrum1() const { return FMMSpectrum1; }
-  TMMOscope* MMOscope2() const { return FMMOscope2; }
-  TMMSpectrogram* MMSpectrogram1() const { return FMMSpectrogram1; }
-  // The displays' pop-ups: on or off, and which displays the music panel shows.
-  TPopupMenu* visualPopUp() const { return FvisualPopUp; }
-  TMenuItem* ShowVE() const { return FShowVE; }
-  TMenuItem* DisableVE() const { return FDisableVE; }
 
 private:
-  TMasterFrm& FFrm;
+  TVisualEffectsContext FContext;
   TVisualEffectsParts FParts;
   TMMWaveIn* FMMWaveIn1 = nullptr;
   TMMConnector* FMMConnector2 = nullptr;

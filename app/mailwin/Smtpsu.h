@@ -1,6 +1,5 @@
 // The mail setup dialog: server, sender, log file, character set, encoding and dial-up entry.
 #pragma once
-#include "Buttons.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 

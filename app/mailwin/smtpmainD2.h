@@ -81,8 +81,6 @@ public:
   int RasIndex() const { return FRasIndex; }
   // From the loading of the attachments to the end of the exchange.
   bool Busy() const { return FBusy; }
-  // The titles the last AttachTitles could not export (by title or key).
-  const std::vector<std::string>& LeftOut() const { return FLeftOut; }
   // The first file of a drop becomes a row.
   void WndProc(TMessage& message) override;
 

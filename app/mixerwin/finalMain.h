@@ -43,8 +43,6 @@ public:
 
   // Set when no mixer could be opened: the main window then offers the system's volume control.
   bool NoMixer() const { return FNoMixer; }
-  // The objects built for the present device (panels and the source blocks' lines).
-  const std::vector<TComponent*>& Built() const { return FBuilt; }
   // Called by the main window after showing or activating this window, and after the visual
   // effects are switched; nothing to do here.
   void Activated() {}

@@ -446,7 +446,7 @@ TEST_F(Export, TheMailWindowGetsTheTitlesWhileCommandsWait) {
   const auto& k = FCat.Keys;
   TRecordingMail mail;
   mail.CommandsEnabled = [this] { return Probe(FForm).CommandsEnabled(); };
-  EXPECT_FALSE(Probe(FForm).Mail4()->Visible()) << "no mail window: no mail command";
+  EXPECT_FALSE(Probe(FForm).Item("Mail4")->Visible()) << "no mail window: no mail command";
   RegisterMailWindow(&mail);
   FForm->ExportCommands().MailTitles(Keys({k[0], k[1], k[2]}));
   const std::vector<std::string> expected{"caption Mail the attached 3 title(s)", "show",

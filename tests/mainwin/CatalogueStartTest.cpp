@@ -263,7 +263,7 @@ TEST_F(ManyTabs, APageNeverShownGivesItsTitlesToTheCommandsThatReadIt) {
   ASSERT_EQ(line.Caption(), "Evening");
   EXPECT_EQ(Trim(line.SubItems(0)), "2");
   line.SetSelected(true);
-  Probe(FForm).Titlesselected7()->Click();
+  Probe(FForm).Item("Titlesselected7")->Click();
   TProgram& program = FForm->Road().Program();
   ASSERT_EQ(program.Count(), 2);
   EXPECT_EQ(program.Keys(0), FCat.Keys.front());

@@ -13,6 +13,7 @@
 #include "StandInSequencer.h"
 #include "ViewProgCode.h"
 #include "MainViews.h"
+#include "StandInServices.h"
 #include "SysUtils.h"
 
 namespace {
@@ -45,9 +46,9 @@ TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
       {"GetLocal", [&] { Probe(f).GetLocal()->Click(); }, 40},
       {"S&can (scan system) button", [&] { Probe(f).BitBtn1()->Click(); }, 42},
       {"&Drives (scan a drive) button", [&] { Probe(f).BitBtn2()->Click(); }, 41},
-      {"&Open", [&] { Probe(f).GetLocal2()->Click(); }, 40},
-      {"Scan a drive", [&] { Probe(f).ScanadriveforMIDIfiles1()->Click(); }, 41},
-      {"Scan system", [&] { Probe(f).ScansystemforMIDIfiles1()->Click(); }, 42},
+      {"&Open", [&] { Probe(f).Item("GetLocal2")->Click(); }, 40},
+      {"Scan a drive", [&] { Probe(f).Item("ScanadriveforMIDIfiles1")->Click(); }, 41},
+      {"Scan system", [&] { Probe(f).Item("ScansystemforMIDIfiles1")->Click(); }, 42},
       {"Create new album", [&] { static_cast<TMenuItem*>(f.FindComponent("Createnew1"))->Click(); },
        5},
       {"Create new category",
@@ -58,7 +59,7 @@ TEST_F(ContextHelp, HelpModeShowsEachControlsContextAndDoesNotAct) {
     SCOPED_TRACE(c.Name);
     FCalls.clear();
     FAnswers.Clear();
-    Probe(f).Contextsensitive1()->Click();
+    Probe(f).Item("Contextsensitive1")->Click();
     ASSERT_TRUE(InHelpMode());
     c.Click();
     ProcessMessages();
@@ -93,7 +94,7 @@ TEST_F(ContextHelp, HelpModeTakesTheProgramAndPlayerButtonsAndTheTabsFirst) {
     ASSERT_TRUE(button->Enabled());
     FCalls.clear();
     FAnswers.Clear();
-    Probe(f).Contextsensitive1()->Click();
+    Probe(f).Item("Contextsensitive1")->Click();
     button->Click();
     ProcessMessages();
     ASSERT_EQ(FCalls.size(), 1u);
@@ -117,7 +118,7 @@ TEST_F(ContextHelp, HelpModeTakesTheProgramAndPlayerButtonsAndTheTabsFirst) {
     RECT r = tabs->TabRect(tabs->ActivePageIndex());
     LPARAM at = MAKELPARAM(r.left + 6, (r.top + r.bottom) / 2);
     FCalls.clear();
-    Probe(f).Contextsensitive1()->Click();
+    Probe(f).Item("Contextsensitive1")->Click();
     SendMessageA(tabs->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     EXPECT_FALSE(DragPending(tabs));
     SendMessageA(tabs->Handle(), WM_LBUTTONUP, 0, at);
@@ -203,7 +204,7 @@ TEST_F(ContextHelp, HelpModeTakesEveryGridsClicksAndEnterBeforeThePlayChoice) {
       SCOPED_TRACE(name);
       FCalls.clear();
       opened.clear();
-      Probe(f).Contextsensitive1()->Click();
+      Probe(f).Item("Contextsensitive1")->Click();
       gesture();
       ASSERT_EQ(FCalls.size(), 1u);
       EXPECT_EQ(FCalls[0].first, unsigned(HELP_CONTEXTPOPUP));
@@ -236,7 +237,7 @@ TEST_F(ContextHelp, TheRightButtonOnTabsAndAlbumListShowsHelpInsteadOfThePopUp) 
   for (const auto& [control, context] : cases) {
     SCOPED_TRACE(control->Name());
     FCalls.clear();
-    Probe(f).Contextsensitive1()->Click();
+    Probe(f).Item("Contextsensitive1")->Click();
     POINT p = control->ClientToScreen({5, 5});
     SendMessageA(control->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control->Handle()),
                  MAKELPARAM(p.x, p.y));
@@ -256,8 +257,8 @@ TEST_F(ContextHelp, TheRightButtonOnTabsAndAlbumListShowsHelpInsteadOfThePopUp) 
 
 TEST_F(ContextHelp, NoContextEndsHelpModeAndASecondRequestKeepsIt) {
   StartRecording();
-  Probe(FForm).Contextsensitive1()->Click();
-  Probe(FForm).Contextsensitive1()->Click();
+  Probe(FForm).Item("Contextsensitive1")->Click();
+  Probe(FForm).Item("Contextsensitive1")->Click();
   EXPECT_TRUE(InHelpMode());
   EXPECT_TRUE(FForm->ContextHelp().ContextHelpClick(Probe(FForm).CheckBox1()));
   EXPECT_FALSE(InHelpMode());
@@ -277,8 +278,8 @@ TEST_F(ContextHelp, NoContextEndsHelpModeAndASecondRequestKeepsIt) {
 
 TEST_F(ContextHelp, HelpMenuCommands) {
   StartRecording();
-  Probe(FForm).Viewhelpfile1()->Click();
-  Probe(FForm).Nosound1()->Click();
+  Probe(FForm).Item("Viewhelpfile1")->Click();
+  Probe(FForm).Item("Nosound1")->Click();
   ASSERT_EQ(FCalls.size(), 2u);
   EXPECT_EQ(FCalls[0].first, unsigned(HELP_FINDER));
   EXPECT_EQ(FCalls[1].first, unsigned(HELP_CONTEXT));
@@ -291,8 +292,8 @@ TEST_F(ContextHelp, HelpMenuCommands) {
     return shellAnswer;
   };
   FAnswers.Clear();
-  Probe(FForm).Email1()->Click();
-  Probe(FForm).Web1()->Click();
+  Probe(FForm).Item("Email1")->Click();
+  Probe(FForm).Item("Web1")->Click();
   ASSERT_EQ(opened.size(), 2u);
   EXPECT_EQ(opened[0].rfind("mailto:", 0), 0u);
   EXPECT_EQ(opened[1].rfind("https://", 0), 0u);
@@ -302,10 +303,10 @@ TEST_F(ContextHelp, HelpMenuCommands) {
   EXPECT_NE(FAnswers.Asked()[1].Text.find("failed"), std::string::npos);
   shellAnswer = 42;
   FAnswers.Clear();
-  Probe(FForm).Email1()->Click();
-  Probe(FForm).Web1()->Click();
+  Probe(FForm).Item("Email1")->Click();
+  Probe(FForm).Item("Web1")->Click();
   EXPECT_TRUE(FAnswers.Asked().empty());
-  Probe(FForm).Phone1()->Click();
+  Probe(FForm).Item("Phone1")->Click();
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_NE(FAnswers.Asked()[0].Text.find("telephone"), std::string::npos);
   CloseAndWait();
@@ -313,14 +314,71 @@ TEST_F(ContextHelp, HelpMenuCommands) {
 
 TEST_F(ContextHelp, ShowHintsReachesTheApplicationAndTheSettings) {
   Start();
-  bool was = Probe(FForm).Hintlevel1()->Checked();
-  EXPECT_EQ(Probe(FForm).Hintlevel1()->Caption(), "&Show hints");
-  EXPECT_EQ(Probe(FForm).Hintlevel1()->Parent(), Probe(FForm).Help1());
-  Probe(FForm).Hintlevel1()->Click();
-  EXPECT_EQ(Probe(FForm).Hintlevel1()->Checked(), !was);
+  bool was = Probe(FForm).Item("Hintlevel1")->Checked();
+  EXPECT_EQ(Probe(FForm).Item("Hintlevel1")->Caption(), "&Show hints");
+  EXPECT_EQ(Probe(FForm).Item("Hintlevel1")->Parent(), Probe(FForm).Item("Help1"));
+  Probe(FForm).Item("Hintlevel1")->Click();
+  EXPECT_EQ(Probe(FForm).Item("Hintlevel1")->Checked(), !was);
   EXPECT_EQ(Application->ShowHint(), !was);
   CloseAndWait();
   EXPECT_EQ(TIniFile(FDir / "Tonalbrook.ini").ReadBool("Setup", "ShowAllHints", was), !was);
+}
+
+} // namespace
+
+namespace {
+
+// Help made with a stand-in for the main window: the Help menu it builds, and the boxes its
+// support commands leave with the window.
+class ContextHelpAlone : public testing::Test {
+protected:
+  TStandInServices FWindow;
+  TComponent FOwner{nullptr};
+  std::vector<std::string> FOpened;
+  intptr_t FShellAnswer = 32; // the shell's answer: 32 or less is a failure
+  TContextHelp FHelp{{FWindow, FOwner, [this](const std::string& url) {
+                        FOpened.push_back(url);
+                        return FShellAnswer;
+                      }}};
+  TMenuItem* FRoot = new TMenuItem(&FOwner);
+  TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(FOwner.FindComponent(name)); }
+};
+
+TEST_F(ContextHelpAlone, TheHelpMenuInItsOrderAndTheSupportCommandsBoxes) {
+  FHelp.BuildHelpMenu(*FRoot);
+  std::vector<std::string> captions;
+  for (int i = 0; i < FRoot->Count(); ++i)
+    captions.push_back(FRoot->Items(i)->Caption());
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{"&Use help cursor", "&View help file", "&Show hints", "-",
+                                      "No &sound?", "-", "&Email", "&Phone", "&Web", "-"}));
+  EXPECT_EQ(FHelp.Hintlevel1(), Item("Hintlevel1"));
+
+  Item("Email1")->Click();
+  Item("Web1")->Click();
+  ASSERT_EQ(FOpened.size(), 2u);
+  EXPECT_EQ(FOpened[0].rfind("mailto:", 0), 0u);
+  EXPECT_EQ(FOpened[1].rfind("https://", 0), 0u);
+  // Each failure is a warning with OK that asks the user to try by hand.
+  ASSERT_EQ(FWindow.Boxes.size(), 2u);
+  EXPECT_NE(FWindow.Boxes[0].Text.find("e-mail program failed"), std::string::npos);
+  EXPECT_NE(FWindow.Boxes[0].Text.find(FOpened[0].substr(7)), std::string::npos);
+  EXPECT_NE(FWindow.Boxes[1].Text.find(FOpened[1]), std::string::npos);
+  for (const auto& box : FWindow.Boxes) {
+    EXPECT_EQ(box.Kind, TMessageKind::Warning);
+    EXPECT_EQ(box.Buttons, TMessageButtons::OK);
+  }
+  // The shell opened them: nothing to say.
+  FShellAnswer = 33;
+  FWindow.Boxes.clear();
+  Item("Email1")->Click();
+  Item("Web1")->Click();
+  EXPECT_TRUE(FWindow.Boxes.empty());
+  Item("Phone1")->Click();
+  ASSERT_EQ(FWindow.Boxes.size(), 1u);
+  EXPECT_NE(FWindow.Boxes[0].Text.find(TContextHelp::SupportPhones), std::string::npos);
+  EXPECT_EQ(FWindow.Boxes[0].Buttons, TMessageButtons::OK);
+  EXPECT_EQ(FWindow.Boxes[0].Kind, TMessageKind::Information);
 }
 
 } // namespace

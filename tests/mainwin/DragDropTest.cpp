@@ -411,7 +411,7 @@ TEST_F(Drags, ACategoryDroppedOnTheBinWhileADoubleClickStartsItsTitleKeepsTheWin
     EXPECT_TRUE(PumpQueued());
     Drag(Tab(Probe(FForm).Categories(), folk), Centre(Probe(FForm).TrashCat()));
     // The menu's delete waits as well.
-    Probe(FForm).Deletecategory1()->Click();
+    Probe(FForm).Item("Deletecategory1")->Click();
   };
   MoveTo(Row(grid, k[0]));
   Mouse(MOUSEEVENTF_LEFTDOWN);

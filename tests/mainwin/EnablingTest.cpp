@@ -79,7 +79,7 @@ const std::vector<const char*> AlbumSelectionItems = {"Titlesselected7", "Titles
 TEST_F(Enabling, CategoryItemsFollowThePageAndTheSelection) {
   Start();
   Probe(FForm).AllCatGrid()->ClearSelection();
-  Probe(FForm).Categories1()->Click(); // the menu opens
+  Probe(FForm).Item("Categories1")->Click(); // the menu opens
   Expect(CategoryPageItems, false, "ALL CATEGORIES");
   Expect({"Category1", "Delete3"}, true, "ALL CATEGORIES");
   Expect(CategorySelectionItems, false, "no rows");
@@ -89,17 +89,17 @@ TEST_F(Enabling, CategoryItemsFollowThePageAndTheSelection) {
   EXPECT_TRUE(FTwins["Category3"]);
   EXPECT_TRUE(FTwins["Titleselected1"]);
 
-  EXPECT_FALSE(Probe(FForm).Title1()->Enabled()) << "no titles selected";
+  EXPECT_FALSE(Probe(FForm).Item("Title1")->Enabled()) << "no titles selected";
   ClickRow(*Probe(FForm).AllCatGrid(), 1);
   Expect(CategorySelectionItems, true, "a row clicked");
-  EXPECT_TRUE(Probe(FForm).Title1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("Title1")->Enabled());
   {
     // A change while busy leaves the Titles menu off; the busy state's end renews it.
     TBusyState busy(*FForm);
     FForm->CategoriesChange();
-    EXPECT_FALSE(Probe(FForm).Title1()->Enabled());
+    EXPECT_FALSE(Probe(FForm).Item("Title1")->Enabled());
   }
-  EXPECT_TRUE(Probe(FForm).Title1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("Title1")->Enabled());
 
   ClickTab(Probe(FForm).Categories(), 1);
   ASSERT_EQ(Probe(FForm).Categories()->ActivePageIndex(), 1);
@@ -118,16 +118,16 @@ TEST_F(Enabling, AlbumItemsFollowThePageTheLinesAndTheSelection) {
   ClickTab(Probe(FForm).Albums(), 0);
   for (int i = 0; i < Probe(FForm).AllAlbLV()->ItemCount(); ++i)
     Probe(FForm).AllAlbLV()->Items(i).SetSelected(false);
-  Probe(FForm).Albums1()->Click();
+  Probe(FForm).Item("Albums1")->Click();
   Expect(AlbumItems, false, "ALL ALBUMS, no line");
   Expect(AlbumSelectionItems, false, "ALL ALBUMS");
   Expect({"Allalbums5", "Allalbums4"}, true, "album lines exist");
   // A selected line on "ALL ALBUMS" is enough for the album commands.
   Probe(FForm).AllAlbLV()->Items(0).SetSelected(true);
-  Probe(FForm).Albums1()->Click();
+  Probe(FForm).Item("Albums1")->Click();
   Expect(AlbumItems, true, "ALL ALBUMS, a line");
   Expect(AlbumSelectionItems, false, "ALL ALBUMS, a line");
-  EXPECT_FALSE(Probe(FForm).Title1()->Enabled()) << "never on ALL ALBUMS";
+  EXPECT_FALSE(Probe(FForm).Item("Title1")->Enabled()) << "never on ALL ALBUMS";
   RightClickTab(Probe(FForm).Albums());
   EXPECT_TRUE(FTwins["Rename3"]);
   EXPECT_TRUE(FTwins["Albumselected7"]);
@@ -142,7 +142,7 @@ TEST_F(Enabling, AlbumItemsFollowThePageTheLinesAndTheSelection) {
   grid->ClearSelection();
   ClickRow(*grid, 1);
   Expect(AlbumSelectionItems, true, "an album row");
-  EXPECT_TRUE(Probe(FForm).Title1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("Title1")->Enabled());
   RightClickTab(Probe(FForm).Albums());
   EXPECT_TRUE(FTwins["Titlesselected19"]);
   CloseAndWait();

@@ -236,8 +236,9 @@ TEST_F(Loader, OpenImportsTheListQuietlyWithTheChosenNames) {
   bool menusOff = false;
   std::string statusMeanwhile;
   FForm->ImportCommands().OnArchiveEntryDone = [&](int) {
-    menusOff = !Probe(FForm).File1()->Enabled() && !Probe(FForm).View1()->Enabled() &&
-               !Probe(FForm).Albums1()->Enabled() && !Probe(FForm).Categories1()->Enabled();
+    menusOff = !Probe(FForm).Item("File1")->Enabled() && !Probe(FForm).Item("View1")->Enabled() &&
+               !Probe(FForm).Item("Albums1")->Enabled() &&
+               !Probe(FForm).Item("Categories1")->Enabled();
     statusMeanwhile = Probe(FForm).StatusBar1()->Panels(0).Text();
   };
   fill(paths);
@@ -246,7 +247,7 @@ TEST_F(Loader, OpenImportsTheListQuietlyWithTheChosenNames) {
   EXPECT_TRUE(menusOff);
   EXPECT_EQ(statusMeanwhile, "Importing files...");
   EXPECT_EQ(Probe(FForm).StatusBar1()->Panels(0).Text(), "Done");
-  EXPECT_TRUE(Probe(FForm).File1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("File1")->Enabled());
   // Several files are imported without questions; the one left out is told once at the end.
   ASSERT_EQ(FAnswers.Asked().size(), 2u);
   EXPECT_EQ(FAnswers.Asked()[1].Text, "This file was not added to the database:\r\n\r\n" +

@@ -122,8 +122,8 @@ TEST_F(GridColumns, NoMainMenuShowsTwoSeparatorsInARowNorOneAtAnEnd) {
   Start();
   for (bool plugIn : {false, true}) {
     // The plug-in item and its separator come and go together, as the browser's folders decide.
-    Probe(FForm).ManageNPI()->SetVisible(plugIn);
-    Probe(FForm).ManageNPISep()->SetVisible(plugIn);
+    Probe(FForm).Item("ManageNPI")->SetVisible(plugIn);
+    Probe(FForm).Item("N1")->SetVisible(plugIn); // its separator
     HMENU bar = GetMenu(FForm->Handle());
     ASSERT_NE(bar, nullptr);
     for (int m = 0; m < GetMenuItemCount(bar); ++m) {

@@ -101,7 +101,7 @@ TEST_F(ImportFailures, OnAFullDiskEveryFileIsToldWithItsReasonInOneBox) {
 
   EXPECT_EQ(statusMeanwhile, "Importing files...") << "the archive was reached";
   EXPECT_EQ(Status(), "Done");
-  EXPECT_TRUE(Probe(FForm).File1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("File1")->Enabled());
   // Each file is one line with its reason, in the order of the import.
   const std::vector<std::string> expected = {
       "These 4 files were not added to the database:\r\n\r\n" + notes + ": " + NotImportable +
@@ -147,7 +147,7 @@ TEST_F(ImportFailures, APackingOutOfMemoryLeavesThatFileOutAndTheOthersGoIn) {
   EXPECT_FALSE(Stored(big));
   EXPECT_FALSE(Stored(zip + "+big.mid"));
   EXPECT_EQ(Status(), "Done");
-  EXPECT_TRUE(Probe(FForm).File1()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("File1")->Enabled());
   ExpectNoWorkLeft();
 
   // One file picked alone that is no MIDI file is told too; a good one tells nothing.

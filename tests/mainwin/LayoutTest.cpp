@@ -106,7 +106,7 @@ TEST_F(Layout, ToolToggleCyclesThroughItsStates) {
   ASSERT_TRUE(Probe(FForm).ShowTools());
   EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), "Hide|Hide music toolbar");
   for (bool effects : {true, false}) {
-    Probe(FForm).Visualeffects1()->SetChecked(effects);
+    Probe(FForm).Item("Visualeffects1")->SetChecked(effects);
     if (!effects) {
       Probe(FForm).ToolsLeft()->Click(); // music panel away, tool row off
       Probe(FForm).ToolsLeft()->Click(); // tool row on
@@ -116,14 +116,14 @@ TEST_F(Layout, ToolToggleCyclesThroughItsStates) {
       const TToggleState& want = states[i];
       // The menu item and both buttons share one command.
       if (i % 3 == 2)
-        Probe(FForm).Showmusictoolbar1()->Click();
+        Probe(FForm).Item("Showmusictoolbar1")->Click();
       else
         (i % 3 ? Probe(FForm).ToolsRight() : Probe(FForm).ToolsLeft())->Click();
       ProcessMessages();
       SCOPED_TRACE(std::string(effects ? "effects " : "none ") + std::to_string(i));
       EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), want.Hint);
       EXPECT_EQ(Probe(FForm).ToolsRight()->Hint(), want.Hint);
-      EXPECT_EQ(Probe(FForm).Showmusictoolbar1()->Caption(), want.Caption);
+      EXPECT_EQ(Probe(FForm).Item("Showmusictoolbar1")->Caption(), want.Caption);
       EXPECT_EQ(Probe(FForm).ShowTools(), want.Tools);
       // Without the tool row the panels take its room.
       EXPECT_EQ(Probe(FForm).AlbPanel()->Top(), want.Tools ? 32 : 0);

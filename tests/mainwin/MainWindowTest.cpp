@@ -9,6 +9,7 @@
 #include "RequestCommands.h"
 #include "MainLayout.h"
 #include "PrintCommands.h"
+#include "MainWindowFixture.h"
 #include "MasterProbe.h"
 #include "Messages.h"
 #include "PlayerRegistry.h"
@@ -24,40 +25,16 @@ const char* const ScanQuestion =
 const char* const DefaultQuestion =
     "Make Tonalbrook your default Windows MIDI player (recommended)?";
 
-class MainWindow : public testing::Test {
+class MainWindow : public TMainWindowTest {
 protected:
-  TScratchDir FDir{"tbmain"};
-  TModalAnswers FAnswers;
-  TMasterFrm* FForm = nullptr;
-
-  void TearDown() override {
-    if (FForm) {
-      delete FForm;
-      FForm = nullptr;
-    }
-    ProcessMessages();
-    SetProgramFolder("");
-  }
+  MainWindow() : TMainWindowTest("tbmain") {}
 
   // Makes, creates and shows the main window in the scratch folder and waits for the start-up
   // timer.
   void Start(const std::vector<std::string>& params = {}) {
-    SetProgramFolder(FDir.Path());
-    Application->SetTitle(AppTitleText);
-    FForm = new TMasterFrm(nullptr);
-    Probe(FForm).SetParams(params);
-    FForm->AfterConstruction();
+    Make(params);
     FForm->Show();
     ASSERT_TRUE(PumpUntil([&] { return Probe(FForm).StartupTimerRuns() > 0; }, 20000));
-  }
-
-  // Closes the window as the user would; the window frees itself.
-  void CloseAndWait() {
-    TMasterFrm* form = FForm;
-    FForm = nullptr;
-    form->Close();
-    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
-    EXPECT_EQ(MasterFrm, nullptr);
   }
 
   std::vector<std::string> AskedTexts() const {
@@ -116,8 +93,8 @@ TEST_F(MainWindow, AFirstRunAsTheDefaultPlayerAsksOnlyToScan) {
   Start();
   EXPECT_TRUE(Probe(FForm).FirstRun());
   EXPECT_EQ(AskedTexts(), std::vector<std::string>{ScanQuestion});
-  EXPECT_FALSE(Probe(FForm).MIDIdefault()->Enabled());
-  EXPECT_TRUE(Probe(FForm).MIDIrestore()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Item("MIDIdefault")->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("MIDIrestore")->Enabled());
 }
 
 TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
@@ -138,10 +115,10 @@ TEST_F(MainWindow, SettingsAreReadAndTheStartUpTimerRunsOnce) {
   EXPECT_EQ(FForm->Left(), 40);
   EXPECT_EQ(FForm->Width(), 640);
   EXPECT_EQ(FForm->Height(), 480);
-  EXPECT_FALSE(Probe(FForm).Looping1()->Checked());
+  EXPECT_FALSE(Probe(FForm).Item("Looping1")->Checked());
   EXPECT_FALSE(FForm->Road().Looping());
-  EXPECT_TRUE(Probe(FForm).GM1()->Checked());
-  EXPECT_FALSE(Probe(FForm).None1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("GM1")->Checked());
+  EXPECT_FALSE(Probe(FForm).Item("None1")->Checked());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GM);
   EXPECT_FALSE(Probe(FForm).ShowTools());
   EXPECT_TRUE(FAnswers.Asked().empty()) << "no reminder and not the first run: nothing is asked";
@@ -166,8 +143,8 @@ TEST_F(MainWindow, ClosingWritesTheSettingsAndDeletesThePlayFile) {
   FAnswers.Push(IDNO);
   Start();
   WriteFileBytes(FDir / "AInternal.MID", "MThd");
-  Probe(FForm).Looping1()->Click(); // looping off
-  Probe(FForm).GS1()->Click();
+  Probe(FForm).Item("Looping1")->Click(); // looping off
+  Probe(FForm).Item("GS1")->Click();
   // The player follows the menu at once, not only after the next start.
   EXPECT_FALSE(FForm->Road().Looping());
   EXPECT_EQ(FForm->Road().ResetChoice(), TResetChoice::GS);

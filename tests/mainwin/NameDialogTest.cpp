@@ -69,7 +69,7 @@ TEST_F(NameDialog, BlanksAndAmpersandsKeepItOpenAndCancelHandsOverNothing) {
         ClickButton(*r.BitBtn2);
       },
   }));
-  Probe(FForm).Createnew2()->Click();
+  Probe(FForm).Item("Createnew2")->Click();
   EXPECT_EQ(seen.Caption, "Enter new category name");
   EXPECT_EQ(seen.Hint, "Type in new category name");
   EXPECT_EQ(seen.Proposal, "");
@@ -103,7 +103,7 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
     PressKey(r.Edit1->Handle(), VK_RETURN);
   }}));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  Probe(FForm).Createnew2()->Click();
+  Probe(FForm).Item("Createnew2")->Click();
   EXPECT_EQ(FForm->EditCommands().NameResult(), "Bossa");
   EXPECT_NE(cats.FindCategory("Bossa"), 0);
   EXPECT_EQ(cats.Count(), categories + 1);
@@ -117,7 +117,7 @@ TEST_F(NameDialog, EnterActsAsOKAndAnExistingCategoryIsOnlyFound) {
     ClickButton(*r.BitBtn1);
   }}));
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  Probe(FForm).Createnew4()->Click();
+  Probe(FForm).Item("Createnew4")->Click();
   EXPECT_EQ(cats.Count(), categories + 1);
   EXPECT_EQ(cats.FindCategory("Folk"), folk);
   ASSERT_EQ(FBoxes.size(), 2u);
@@ -153,7 +153,7 @@ TEST_F(NameDialog, TheProposedNameIsSelectedSoTypingReplacesIt) {
         ClickButton(*r.BitBtn2);
       },
   }));
-  Probe(FForm).Rename2()->Click();
+  Probe(FForm).Item("Rename2")->Click();
   EXPECT_EQ(proposal, old);
   EXPECT_EQ(start, 0u);
   EXPECT_EQ(end, old.size());

@@ -118,18 +118,18 @@ TEST_F(Organise, OnAllCategoriesRenameAndDeleteOnlyExplain) {
   Probe(FForm).Categories()->SetActivePageIndex(0);
   const int categories = FForm->CatList()->Count();
   Box(mrOk);
-  Probe(FForm).Renameexisting1()->Click();
+  Probe(FForm).Item("Renameexisting1")->Click();
   Box(mrOk);
-  Probe(FForm).Activecategory4()->Click();
+  Probe(FForm).Item("Activecategory4")->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   ExpectBox(FBoxes[0], "Information", "\"ALL CATEGORIES\" is not a renameable single category",
             {IDOK});
   ExpectBox(FBoxes[1], "Information", "\"ALL CATEGORIES\" is not a delete-able single category!",
             {IDOK});
   // The rename without the notice does nothing there; the delete a dropped tab reaches explains.
-  Probe(FForm).Renamealbum2()->Click();
+  Probe(FForm).Item("Renamealbum2")->Click();
   Box(mrOk);
-  Probe(FForm).Deletecategory1()->Click();
+  Probe(FForm).Item("Deletecategory1")->Click();
   ASSERT_EQ(FBoxes.size(), 3u);
   EXPECT_EQ(FBoxes[2].Text, FBoxes[1].Text);
   EXPECT_EQ(FForm->CatList()->Count(), categories);
@@ -144,7 +144,7 @@ TEST_F(Organise, RenamingOntoAnotherCategorysNameMerges) {
   ShowCategory("Jazz");
   std::string proposal;
   Name("Folk", &proposal);
-  Probe(FForm).Rename2()->Click();
+  Probe(FForm).Item("Rename2")->Click();
   EXPECT_EQ(proposal, "Jazz");
   EXPECT_EQ(FForm->CatList()->FindCategory("Jazz"), 0);
   ASSERT_EQ(FForm->CatList()->Count(), 1);
@@ -168,7 +168,7 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   ShowAlbum(0);
   std::string proposal;
   Name("Night", &proposal);
-  Probe(FForm).Rename3()->Click();
+  Probe(FForm).Item("Rename3")->Click();
   EXPECT_EQ(proposal, "Evening");
   // The album keeps its key under the new name (the list is kept in name order as it is saved).
   EXPECT_EQ(albums.FindAlbum("Night"), evening);
@@ -177,10 +177,10 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
 
   // All albums: Cancel at the first question, Abort at the second, then Yes and OK.
   Box(mrCancel);
-  Probe(FForm).Allalbums4()->Click();
+  Probe(FForm).Item("Allalbums4")->Click();
   Box(mrYes);
   Box(mrAbort);
-  Probe(FForm).Allalbums8()->Click();
+  Probe(FForm).Item("Allalbums8")->Click();
   EXPECT_EQ(albums.Count(), 2);
   ASSERT_EQ(FBoxes.size(), 3u);
   ExpectBox(FBoxes[0], "Warning", "Are you sure you want to delete all 2 albums?",
@@ -190,7 +190,7 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
   // One album: its question, then it is gone and its titles stay in the catalogue.
   ShowAlbum(1);
   Box(mrOk);
-  Probe(FForm).Albumselected3()->Click();
+  Probe(FForm).Item("Albumselected3")->Click();
   ASSERT_EQ(FBoxes.size(), 4u);
   ExpectBox(FBoxes[3], "Confirm", "Permanently delete album \"Morning\"?", {IDOK, IDCANCEL});
   ASSERT_EQ(albums.Count(), 1);
@@ -198,7 +198,7 @@ TEST_F(Organise, AlbumsAreMadeRenamedAndDeletedAllOnlyAfterTwoYeses) {
 
   Box(mrYes);
   Box(mrOk);
-  Probe(FForm).Allalbums4()->Click();
+  Probe(FForm).Item("Allalbums4")->Click();
   EXPECT_EQ(albums.Count(), 0);
   EXPECT_EQ(FForm->AlbumArea().Pages().size(), 0u);
   EXPECT_EQ(Probe(FForm).SelectedAlbumKeys().Count(), 0);
@@ -215,14 +215,14 @@ TEST_F(Organise, OneTitleTakenOutOfAnAlbumGetsTheSingularQuestion) {
   TMyStringGrid& grid = *FForm->AlbumArea().Pages()[0]->GridControl();
   SelectRows(grid, {k[0]});
   Box(mrCancel);
-  Probe(FForm).Titlesselected19()->Click();
+  Probe(FForm).Item("Titlesselected19")->Click();
   EXPECT_GT(RowOfKey(grid, k[0]), 0) << "Cancel keeps it";
   SelectRows(grid, {k[0], k[3]});
   Box(mrCancel);
-  Probe(FForm).Titlesselected3()->Click();
+  Probe(FForm).Item("Titlesselected3")->Click();
   SelectRows(grid, {k[0]});
   Box(mrOk);
-  Probe(FForm).Titlesselected3()->Click();
+  Probe(FForm).Item("Titlesselected3")->Click();
   ASSERT_EQ(FBoxes.size(), 3u);
   ExpectBox(FBoxes[0], "Information", "Delete this title from album \"Evening\"?",
             {IDOK, IDCANCEL});
@@ -240,15 +240,15 @@ TEST_F(Organise, DeletedCategoryLeavesEveryAlbumAndTheProgram) {
   ASSERT_EQ(FForm->Road().MasterKeyPlaying(), k[1]);
   ShowCategory("Folk");
   Box(mrCancel);
-  Probe(FForm).Activecategory1()->Click();
+  Probe(FForm).Item("Activecategory1")->Click();
   EXPECT_TRUE(InStore(k[0]));
   Box(mrOk);
   Box(mrCancel);
-  Probe(FForm).Activecategory1()->Click();
+  Probe(FForm).Item("Activecategory1")->Click();
   EXPECT_TRUE(InStore(k[0]));
   Box(mrOk);
   Box(mrOk);
-  Probe(FForm).Activecategory4()->Click();
+  Probe(FForm).Item("Activecategory4")->Click();
   ASSERT_EQ(FBoxes.size(), 5u);
   ExpectBox(FBoxes[0], "Confirm", "Permanently delete all \"Folk\" titles from the database?",
             {IDOK, IDCANCEL});
@@ -272,10 +272,10 @@ TEST_F(Organise, TitlesDeletedFromTheCatalogueLeaveTheProgramSoAReusedKeyIsNotPl
   SelectRows(*Probe(FForm).AllCatGrid(), {highest});
   Probe(FForm).Categories()->SetActivePageIndex(0);
   Box(mrAbort);
-  Probe(FForm).Titlesselected6()->Click();
+  Probe(FForm).Item("Titlesselected6")->Click();
   EXPECT_TRUE(InStore(highest));
   Box(mrOk);
-  Probe(FForm).Titleselected1()->Click();
+  Probe(FForm).Item("Titleselected1")->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   ExpectBox(FBoxes[0], "Warning",
             "Permanently delete these 1 titles from the database and all albums?", {IDOK, IDABORT});
@@ -304,14 +304,14 @@ TEST_F(Organise, TheTitlesMenusDeleteFollowsTheAreaLastClicked) {
   click(album, k[3]);
   EXPECT_TRUE(Probe(FForm).AlbumsInUse());
   Box(mrOk);
-  Probe(FForm).Delete4()->Click(); // albums: out of the album only
+  Probe(FForm).Item("Delete4")->Click(); // albums: out of the album only
   EXPECT_EQ(RowOfKey(album, k[3]), -1);
   EXPECT_TRUE(InStore(k[3]));
   click(*Probe(FForm).AllCatGrid(), k[1]);
   EXPECT_TRUE(Probe(FForm).CategoriesInUse());
   EXPECT_EQ(Probe(FForm).SelectedCategoryKeys().Count(), 1);
   Box(mrCancel);
-  Probe(FForm).Delete4()->Click(); // categories: from the catalogue, after the question
+  Probe(FForm).Item("Delete4")->Click(); // categories: from the catalogue, after the question
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_EQ(FBoxes[0].Text, "Delete this title from album \"Evening\"?");
   EXPECT_EQ(FBoxes[1].Text.substr(0, 20), "Permanently delete \"");
@@ -333,26 +333,26 @@ TEST_F(Organise, FilesAfterShutdownHoldEveryChange) {
     TypeInto(ComboEdit(*a.Categories), "Bossa");
     ClickButton(*a.OKBB);
   }}));
-  Probe(FForm).Edit2()->Click();
+  Probe(FForm).Item("Edit2")->Click();
   // k0 and k2: the artist shown, untouched, on two titles at once: no second "Body, Some".
   SelectRows(*Probe(FForm).AllCatGrid(), {k[0], k[2]});
   Probe(FForm).Categories()->SetActivePageIndex(0);
   FAnswers.Push(FScript.Run({[](TForm& f) { ClickButton(*dynamic_cast<TTuneAdder&>(f).OKBB); }}));
-  Probe(FForm).Edit1()->Click();
+  Probe(FForm).Item("Edit1")->Click();
   // "Jazz" (now k3 alone) becomes "Cool Jazz"; album "Evening" becomes "Night"; a new "Morning".
   ShowCategory("Jazz");
   Name("Cool Jazz");
-  Probe(FForm).Renameexisting1()->Click();
+  Probe(FForm).Item("Renameexisting1")->Click();
   ShowAlbum(0);
   Name("Night");
-  Probe(FForm).Rename1()->Click();
+  Probe(FForm).Item("Rename1")->Click();
   Name("Morning");
-  Probe(FForm).Createnew3()->Click();
+  Probe(FForm).Item("Createnew3")->Click();
   // k2 leaves the catalogue.
   Probe(FForm).Categories()->SetActivePageIndex(0);
   SelectRows(*Probe(FForm).AllCatGrid(), {k[2]});
   Box(mrOk);
-  Probe(FForm).Titlesselected6()->Click();
+  Probe(FForm).Item("Titlesselected6")->Click();
   EXPECT_EQ(FAnswers.Unanswered(), 0);
   CloseAndWait();
 
@@ -424,7 +424,7 @@ TEST_F(Organise, ANewCategoryIsToldOfKeptInTheWindowAndWrittenLater) {
     Name("Blues");
     Box(mrOk);
     Box(mrOk); // the note that follows a new category
-    Probe(FForm).Createnew2()->Click();
+    Probe(FForm).Item("Createnew2")->Click();
     ASSERT_EQ(FBoxes.size(), 2u);
     ExpectToldOf(FBoxes[0], file);
     EXPECT_NE(FForm->CatList()->FindCategory("Blues"), 0);
@@ -434,7 +434,7 @@ TEST_F(Organise, ANewCategoryIsToldOfKeptInTheWindowAndWrittenLater) {
   // The next change writes what the failed save could not.
   Name("Soul");
   Box(mrOk);
-  Probe(FForm).Createnew2()->Click();
+  Probe(FForm).Item("Createnew2")->Click();
   EXPECT_EQ(FBoxes.size(), 3u);
   const std::string written = ReadFileBytes(file);
   EXPECT_NE(written.find("Blues"), std::string::npos);

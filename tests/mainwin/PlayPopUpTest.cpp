@@ -89,9 +89,9 @@ protected:
   // The grids' pop-up: the play choices and the title commands that have their action.
   std::vector<std::string> AllCaptions() {
     std::vector<std::string> all = PlayChoices;
-    for (TMenuItem* item :
-         {Probe(FForm).Edit2(), Probe(FForm).Delete5(), Probe(FForm).Mail4(), Probe(FForm).Save2()})
-      if (item->OnClick && (item != Probe(FForm).Mail4() || MailWindowLink()))
+    for (TMenuItem* item : {Probe(FForm).Item("Edit2"), Probe(FForm).Item("Delete5"),
+                            Probe(FForm).Item("Mail4"), Probe(FForm).Item("Save2")})
+      if (item->OnClick && (item != Probe(FForm).Item("Mail4") || MailWindowLink()))
         all.push_back(item->Caption());
     return all;
   }
@@ -140,7 +140,7 @@ TEST_F(PlayPopUp, WhileAProgramPlaysThePopUpChoosesWhereTheTitlesGo) {
   const size_t opened = FSeq.Opened.size();
 
   // Bottom: appended behind the title playing, which plays on untouched.
-  FChoice = Probe(FForm).PlayB();
+  FChoice = Probe(FForm).Item("PlayB");
   DoubleClick(grid, k[1]);
   ASSERT_EQ(FShown.size(), 1u);
   EXPECT_EQ(FShown[0], AllCaptions()) << "a grid's pop-up offers the title commands too";
@@ -149,7 +149,7 @@ TEST_F(PlayPopUp, WhileAProgramPlaysThePopUpChoosesWhereTheTitlesGo) {
   EXPECT_EQ(FSeq.Opened.size(), opened);
 
   // Top: ahead of the program, and playing now.
-  FChoice = Probe(FForm).PlayT();
+  FChoice = Probe(FForm).Item("PlayT");
   DoubleClick(grid, k[2]);
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[2], k[0], k[1]}));
   EXPECT_EQ(KeyPlaying(), k[2]);
@@ -157,14 +157,14 @@ TEST_F(PlayPopUp, WhileAProgramPlaysThePopUpChoosesWhereTheTitlesGo) {
   EXPECT_EQ(PlayFileBytes(), ReadFileBytes(FCat.Files[2]));
 
   // Cancel changes nothing.
-  FChoice = Probe(FForm).Cancel1();
+  FChoice = Probe(FForm).Item("Cancel1");
   DoubleClick(grid, k[3]);
   EXPECT_EQ(FShown.size(), 3u);
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{k[2], k[0], k[1]}));
   EXPECT_EQ(KeyPlaying(), k[2]);
 
   // Enter asks the same; replace leaves only the selection, its first title playing.
-  FChoice = Probe(FForm).PlayR();
+  FChoice = Probe(FForm).Item("PlayR");
   std::vector<int> selection = PressEnter(grid, {k[1], k[3]});
   ASSERT_EQ(FShown.size(), 4u);
   EXPECT_EQ(FShown[3], AllCaptions());
@@ -193,7 +193,7 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
     fromCategories = Probe(FForm).DragFromCategories();
     carried = Probe(FForm).DragList().Count();
   };
-  FChoice = Probe(FForm).PlayB();
+  FChoice = Probe(FForm).Item("PlayB");
   PressEnter(album, {first});
   ASSERT_EQ(FShown.size(), 1u);
   // Album rows can be edited and taken out of their album.
@@ -212,7 +212,7 @@ TEST_F(PlayPopUp, AlbumTitlesComeFromTheAlbumsAndPlay) {
 
   // Delete on an album row asks about the album and takes the title out of it only.
   FWhileOpen = nullptr;
-  FChoice = Probe(FForm).Delete5();
+  FChoice = Probe(FForm).Item("Delete5");
   FAnswers.Clear();
   FAnswers.Push(mrOk);
   PressEnter(album, {first});
@@ -233,8 +233,9 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   ASSERT_EQ(KeyPlaying(), k[0]);
   // Title commands that cannot act stay out of the pop-up (mail without a mail window); one that
   // becomes ready shows.
-  EXPECT_FALSE(Probe(FForm).Mail4()->Visible());
-  for (TMenuItem* item : {Probe(FForm).Edit2(), Probe(FForm).Delete5(), Probe(FForm).Save2()})
+  EXPECT_FALSE(Probe(FForm).Item("Mail4")->Visible());
+  for (TMenuItem* item :
+       {Probe(FForm).Item("Edit2"), Probe(FForm).Item("Delete5"), Probe(FForm).Item("Save2")})
     EXPECT_TRUE(item->Visible()) << item->Caption();
   TQuietMail mail;
   RegisterMailWindow(&mail);
@@ -242,16 +243,16 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
 
   Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
-  FChoice = Probe(FForm).Cancel1();
+  FChoice = Probe(FForm).Item("Cancel1");
   FForm->PlayCommands().ChoosePlayMode(false);
   ASSERT_EQ(FShown.size(), 1u);
   EXPECT_EQ(FShown[0], PlayChoices);
   // Closed again, the pop-up has its ready title command back for the grids.
-  EXPECT_TRUE(Probe(FForm).Mail4()->Visible());
-  EXPECT_TRUE(Probe(FForm).Edit2()->Visible());
-  EXPECT_TRUE(Probe(FForm).Save2()->Visible());
+  EXPECT_TRUE(Probe(FForm).Item("Mail4")->Visible());
+  EXPECT_TRUE(Probe(FForm).Item("Edit2")->Visible());
+  EXPECT_TRUE(Probe(FForm).Item("Save2")->Visible());
   EXPECT_EQ(Probe(FForm).DragList().Count(), 0);
-  FChoice = Probe(FForm).Cancel1();
+  FChoice = Probe(FForm).Item("Cancel1");
   DoubleClick(*Probe(FForm).AllCatGrid(), k[1]);
   ASSERT_EQ(FShown.size(), 2u);
   EXPECT_EQ(FShown[1], AllCaptions());
@@ -261,7 +262,7 @@ TEST_F(PlayPopUp, MenuCommandsOfferOnlyThePlayChoicesAndNeedASourceView) {
   // Keys that came from no view are not played.
   Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, false);
-  FChoice = Probe(FForm).PlayT();
+  FChoice = Probe(FForm).Item("PlayT");
   FForm->PlayCommands().ChoosePlayMode(false);
   EXPECT_EQ(ProgramKeys(), std::vector<int>{k[0]});
   EXPECT_EQ(KeyPlaying(), k[0]);
@@ -275,7 +276,7 @@ TEST_F(PlayPopUp, TheStepButtonsFollowAndMoveThroughTheProgram) {
   DoubleClick(grid, k[0]);
   EXPECT_FALSE(Probe(FForm).Back()->Enabled()) << "one title: nothing to step to";
   EXPECT_FALSE(Probe(FForm).PlayNext()->Enabled());
-  FChoice = Probe(FForm).PlayB();
+  FChoice = Probe(FForm).Item("PlayB");
   DoubleClick(grid, k[1]);
   DoubleClick(grid, k[2]);
   ASSERT_EQ(ProgramKeys(), (std::vector<int>{k[0], k[1], k[2]}));
@@ -326,7 +327,7 @@ TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
   EXPECT_EQ(KeyPlaying(), Program().Keys(0));
 
   // While that plays, the album "Evening" goes to the bottom through the pop-up.
-  FChoice = Probe(FForm).PlayB();
+  FChoice = Probe(FForm).Item("PlayB");
   TTunePage* evening = FForm->AlbumArea().Pages().front().get();
   evening->ListItem()->SetSelected(true);
   int playing = KeyPlaying();
@@ -339,7 +340,7 @@ TEST_F(PlayPopUp, PlayItemsOfTheMenusCarryTheirViewsTitles) {
   EXPECT_EQ(KeyPlaying(), playing);
 
   // The selected titles of a category page, at the top.
-  FChoice = Probe(FForm).PlayT();
+  FChoice = Probe(FForm).Item("PlayT");
   TTunePage* jazz = nullptr;
   for (auto& page : FForm->CategoryArea().Pages())
     if (Trim(page->Sheet()->Caption()) == "Jazz") jazz = page.get();
@@ -367,9 +368,9 @@ TEST_F(PlayPopUp, ABusyDeviceClearsTheProgramAndPutsUpItsNotice) {
   // Another program holds the MIDI output: the play command fails naming the device as in use.
   FSeq.PlayError = 343;
   FSeq.PlayErrorText = "The specified MIDI Device is already in use.";
-  FChoice = Probe(FForm).PlayB();
+  FChoice = Probe(FForm).Item("PlayB");
   FForm->PlayCommands().Allcategories3Click(nullptr);
-  FChoice = Probe(FForm).PlayT();
+  FChoice = Probe(FForm).Item("PlayT");
   FForm->PlayCommands().Allcategories3Click(nullptr);
   EXPECT_EQ(Program().Count(), 0);
   EXPECT_FALSE(Program().Playing());

@@ -81,7 +81,7 @@ TEST_F(PlayerCommands, AtStartNothingPlaysAndTheDropTargetsSayWhatADropDoes) {
                      Probe(FForm).Pause(), Probe(FForm).OneStop(), Probe(FForm).AllStop(),
                      Probe(FForm).MusicClear(), Probe(FForm).Shuffle(), Probe(FForm).ProgView()})
     EXPECT_FALSE(b->Enabled()) << b->Name();
-  EXPECT_FALSE(Probe(FForm).Music1()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Item("Music1")->Enabled());
   // A click on a drop target does nothing, so every one of them shows its hint.
   EXPECT_EQ(Probe(FForm).Play()->Hint(), "Add music and play it last");
   EXPECT_EQ(Probe(FForm).PlayReplace()->Hint(), "Add music and play it first");
@@ -117,7 +117,7 @@ TEST_F(PlayerCommands, ButtonsFollowModeAndProgramSize) {
       FSeq.Mode = r.mode;
     }
     static_cast<TPlayRoadView*>(FForm)->UpdatePlayControls();
-    EXPECT_EQ(Probe(FForm).Music1()->Enabled(), r.music);
+    EXPECT_EQ(Probe(FForm).Item("Music1")->Enabled(), r.music);
     EXPECT_EQ(Probe(FForm).Back()->Enabled(), r.back);
     EXPECT_EQ(Probe(FForm).PlayNext()->Enabled(), r.back);
     EXPECT_EQ(Probe(FForm).RepeatSB()->Enabled(), r.repeat);
@@ -232,8 +232,9 @@ TEST_F(PlayerCommands, EraseAndStopOnlyOnYes) {
 
 TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
   Start();
-  TMenuItem* items[] = {Probe(FForm).GM1(), Probe(FForm).GS1(), Probe(FForm).None1(),
-                        Probe(FForm).GMGS1(), Probe(FForm).GSGM1()};
+  TMenuItem* items[] = {Probe(FForm).Item("GM1"), Probe(FForm).Item("GS1"),
+                        Probe(FForm).Item("None1"), Probe(FForm).Item("GMGS1"),
+                        Probe(FForm).Item("GSGM1")};
   for (TMenuItem* clicked : items) {
     clicked->Click();
     int ticked = 0;
@@ -242,9 +243,9 @@ TEST_F(PlayerCommands, OneResetItemIsTickedAfterEachClick) {
     EXPECT_EQ(ticked, 1) << clicked->Name();
     EXPECT_TRUE(clicked->Checked()) << clicked->Name();
   }
-  bool looping = Probe(FForm).Looping1()->Checked();
-  Probe(FForm).Looping1()->Click();
-  EXPECT_NE(Probe(FForm).Looping1()->Checked(), looping);
+  bool looping = Probe(FForm).Item("Looping1")->Checked();
+  Probe(FForm).Item("Looping1")->Click();
+  EXPECT_NE(Probe(FForm).Item("Looping1")->Checked(), looping);
   EXPECT_EQ(FForm->Road().Looping(), !looping);
   CloseAndWait();
 }

@@ -541,3 +541,33 @@ TEST_F(ProgramRun, ShuffleAndEraseShowTheirCaptionsClearOfTheirFramesOnTheScreen
   ASSERT_TRUE(run.AnswerAndClose());
   EXPECT_EQ(run.ExitCode(), 0u);
 }
+
+TEST_F(ProgramRun, TheProgramButtonShowsTheProgramViewerWithNothingToShuffleOrClear) {
+  WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
+  TRunningProgram run(FDir.Path(), "");
+  ASSERT_NO_FATAL_FAILURE(WaitStartedUp(run));
+  HWND main = run.MainWindow();
+  HWND programButton = FindChildByText(main, "...");
+  ASSERT_TRUE(programButton);
+  PostMessageA(programButton, BM_CLICK, 0, 0);
+  HWND viewer = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        viewer = FindProcessWindow(run.Pid(), "TViewProgFrm");
+        return viewer && IsWindowVisible(viewer);
+      },
+      30000));
+  EXPECT_EQ(runprog::WindowText(viewer), "Music program titles");
+  // The program is empty: the viewer's and the main window's program buttons are all off.
+  HWND shuffle = FindChildByText(viewer, "&Shuffle"), clear = FindChildByText(viewer, "&Clear"),
+       close = FindChildByText(viewer, "C&lose");
+  ASSERT_TRUE(shuffle && clear && close);
+  EXPECT_FALSE(IsWindowEnabled(shuffle));
+  EXPECT_FALSE(IsWindowEnabled(clear));
+  EXPECT_FALSE(IsWindowEnabled(FindChildByText(main, "Shuffle")));
+  EXPECT_FALSE(IsWindowEnabled(FindChildByText(main, "Erase")));
+  PostMessageA(close, BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(viewer); }, 30000));
+  ASSERT_TRUE(run.AnswerAndClose());
+  EXPECT_EQ(run.ExitCode(), 0u);
+}

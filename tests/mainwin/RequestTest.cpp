@@ -147,7 +147,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
   std::string cached = FDir / "Cache\\a1B2.mid";
   ForceDirectories(FDir / "Cache");
   ASSERT_TRUE(CopyFileA(Song(4).c_str(), cached.c_str(), FALSE));
-  Probe(FForm).Looping1()->SetChecked(false);
+  Probe(FForm).Item("Looping1")->SetChecked(false);
   ProcessMessages();
   plugin.Clear();
   plugin.Request(FForm->Handle(), "NV" + cached + "[http://tunes.example/folk/Green_Sleeves.mid ");
@@ -157,7 +157,7 @@ TEST_F(Requests, PluginRequestsPositionsAndTheMixer) {
       [&] { return FindByOrigin("http://tunes.example/folk/Green_Sleeves.mid", rec); }, 20000));
   EXPECT_EQ(rec.Title, "Green Sleeves");
   EXPECT_EQ(rec.CategoryName, "Netscape default");
-  EXPECT_TRUE(Probe(FForm).Looping1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("Looping1")->Checked());
   EXPECT_TRUE(FForm->Road().Looping());
   ASSERT_TRUE(PumpUntil([&] { return FForm->Road().MasterKeyPlaying() == rec.MasterKey; }, 20000));
   EXPECT_EQ(FForm->Road().Program().Count(), 1) << "the program was replaced";

@@ -117,7 +117,7 @@ TEST_F(StartAndCommands, ACatalogueThatCannotBeOpenedGoesToTheExceptionHandlerAn
       << FAnswers.Asked()[0].Text;
   EXPECT_TRUE(StartUpDone) << "the splash would wait for ever";
   EXPECT_FALSE(Probe(FForm).CommandsEnabled());
-  EXPECT_FALSE(Probe(FForm).Albums1()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Item("Albums1")->Enabled());
   EXPECT_FALSE(Probe(FForm).GetLocal()->Enabled());
   EXPECT_NE(GetPropA(FForm->Handle(), StartUpDoneProperty), nullptr);
   CloseAndWait();
@@ -148,9 +148,9 @@ TEST_F(StartAndCommands, StartUpEndsWithTheStoresDoneAndShowsTheAreasAsBuilt) {
   ASSERT_TRUE(SendMessageA(lv, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&line)));
   EXPECT_EQ(line.iImage, 0);
   // The menu captions.
-  EXPECT_EQ(Probe(FForm).Viewtitles1()->Caption(), "&View titles");
-  EXPECT_EQ(Probe(FForm).Lights1()->Caption(), "&Oscilloscope");
-  EXPECT_EQ(Probe(FForm).Spectrograph1()->Caption(), "&Spectrograph");
+  EXPECT_EQ(Probe(FForm).Item("Viewtitles1")->Caption(), "&View titles");
+  EXPECT_EQ(Probe(FForm).Item("Lights1")->Caption(), "&Oscilloscope");
+  EXPECT_EQ(Probe(FForm).Item("Spectrograph1")->Caption(), "&Spectrograph");
   CloseAndWait();
 }
 
@@ -159,7 +159,7 @@ TEST_F(StartAndCommands, TitlesSelectedOnTheAlbumSummaryPlayTheSelectedAlbumsTit
   ASSERT_EQ(Probe(FForm).Albums()->ActivePageIndex(), 0);
   ASSERT_EQ(Probe(FForm).AllAlbLV()->ItemCount(), 1);
   Probe(FForm).AllAlbLV()->Items(0).SetSelected(true);
-  Probe(FForm).Titlesselected7()->Click();
+  Probe(FForm).Item("Titlesselected7")->Click();
   // The album "Evening" holds the first and the last title, in that order.
   EXPECT_EQ(ProgramKeys(), (std::vector<int>{FCat.Keys[0], FCat.Keys[3]}));
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), FCat.Keys[0]);
@@ -201,8 +201,8 @@ TEST_F(StartAndCommands, NoReachableCommandIsWithoutAnActionAndAHandlerEnablesIt
   for (TWinControl* c : std::initializer_list<TWinControl*>{
            Probe(FForm).GetLocal(), Probe(FForm).BitBtn1(), Probe(FForm).BitBtn2()})
     EXPECT_TRUE(IsWindowEnabled(c->Handle())) << c->Name();
-  EXPECT_FALSE(Probe(FForm).Contents1()->Enabled());
-  EXPECT_TRUE(Probe(FForm).Viewtitles1()->Enabled()) << "it shows the program viewer";
+  EXPECT_FALSE(Probe(FForm).Item("Contents1")->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("Viewtitles1")->Enabled()) << "it shows the program viewer";
   // Files dragged from the shell are offered to the window: it imports them.
   EXPECT_TRUE(GetWindowLongA(FForm->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
@@ -218,10 +218,11 @@ TEST_F(StartAndCommands, NoReachableCommandIsWithoutAnActionAndAHandlerEnablesIt
   SendMessageA(Probe(FForm).GetWeb()->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1);
   // A menu item given its handler is enabled when its menu opens.
-  Probe(FForm).Contents1()->OnClick = [&](TObject*) { ++clicks; };
+  Probe(FForm).Item("Contents1")->OnClick = [&](TObject*) { ++clicks; };
   SendMessageA(FForm->Handle(), WM_INITMENUPOPUP,
-               reinterpret_cast<WPARAM>(Probe(FForm).Help1()->Handle()), MAKELPARAM(0, FALSE));
-  EXPECT_TRUE(Probe(FForm).Contents1()->Enabled());
+               reinterpret_cast<WPARAM>(Probe(FForm).Item("Help1")->Handle()),
+               MAKELPARAM(0, FALSE));
+  EXPECT_TRUE(Probe(FForm).Item("Contents1")->Enabled());
   CloseAndWait();
 }
 

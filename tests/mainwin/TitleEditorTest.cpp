@@ -48,7 +48,7 @@ protected:
       ASSERT_GT(row, 0) << key;
       grid.SetRowSelected(row, true);
     }
-    Probe(FForm).Edit1()->Click();
+    Probe(FForm).Item("Edit1")->Click();
   }
   TTunePage* CategoryPage(const std::string& name) {
     for (auto& page : FForm->CategoryArea().Pages())
@@ -184,7 +184,7 @@ TEST_F(TitleEditor, TheSelectionFollowsTheEditedTitleToItsNewRow) {
       [&](TForm& f) { TypeInto(Adder(f).TitleEdit->Handle(), "Zzz last of all"); },
       [&](TForm& f) { ClickButton(*Adder(f).OKBB); },
   }));
-  Probe(FForm).Edit1()->Click();
+  Probe(FForm).Item("Edit1")->Click();
   ProcessMessages();
   ASSERT_EQ(Record(key).Title, "Zzz last of all");
   ASSERT_EQ(RowOfKey(grid, key), grid.RowCount() - 1) << "sorted last by its new title";
@@ -358,7 +358,7 @@ TEST_F(TitleEditor, EditingThePlayingTitleChangesWhatTheDisplayShows) {
   // From the play pop-up's Edit, as a grid's double click offers it.
   Probe(FForm).DragList().Add(IntToStr(key));
   FForm->SetDragSource(false, true);
-  Probe(FForm).Edit2()->Click();
+  Probe(FForm).Item("Edit2")->Click();
   EXPECT_EQ(FForm->Road().TitleText(), "Blue Hour");
   EXPECT_EQ(FForm->Road().ArtistText(), "John Doe");
   EXPECT_EQ(FForm->Road().CategoryText(), "Jazz");
@@ -376,7 +376,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   Probe(FForm).DragList().Add(IntToStr(k[1]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrCancel, FBoxes));
-  Probe(FForm).Delete5()->Click();
+  Probe(FForm).Item("Delete5")->Click();
   ASSERT_EQ(FBoxes.size(), 1u);
   const std::string tail = "\" from the database and all albums?";
   EXPECT_EQ(FBoxes[0].Text, "Permanently delete \"" + std::string(125, 'x') + tail);
@@ -399,7 +399,7 @@ TEST_F(TitleEditor, DeletingFromThePlayPopUpAsksAndClearsEveryTrace) {
   Probe(FForm).DragList().Add(IntToStr(k[3]));
   FForm->SetDragSource(false, true);
   FAnswers.Push(RecordBox(mrOk, FBoxes));
-  Probe(FForm).Delete5()->Click();
+  Probe(FForm).Item("Delete5")->Click();
   ASSERT_EQ(FBoxes.size(), 2u);
   EXPECT_EQ(FBoxes[1].Text, "Permanently delete 2 titles from the database and all albums?");
   TTuneRec gone;

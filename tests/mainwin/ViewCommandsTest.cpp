@@ -27,17 +27,17 @@ protected:
 TEST_F(ViewCommands, SortItemsSortTheActiveGridByTheirColumn) {
   Start();
   TMyStringGrid* all = Probe(FForm).AllCatGrid();
-  Probe(FForm).Title2()->Click();
+  Probe(FForm).Item("Title2")->Click();
   EXPECT_EQ(all->SortColumn(), 2);
-  Probe(FForm).Category1()->Click();
+  Probe(FForm).Item("Category1")->Click();
   EXPECT_EQ(all->SortColumn(), 0);
   // A category grid has no category column: its columns are one less, and "Category" does nothing.
   TTunePage* folk = CategoryPage("Folk");
   ASSERT_TRUE(folk);
   Probe(FForm).Categories()->SetActivePage(folk->Sheet());
-  Probe(FForm).Duration1()->Click();
+  Probe(FForm).Item("Duration1")->Click();
   EXPECT_EQ(folk->GridControl()->SortColumn(), 2);
-  Probe(FForm).Category3()->Click();
+  Probe(FForm).Item("Category3")->Click();
   EXPECT_EQ(folk->GridControl()->SortColumn(), 2);
   EXPECT_EQ(all->SortColumn(), 0);
   CloseAndWait();
@@ -48,17 +48,17 @@ TEST_F(ViewCommands, SummaryOnlyFlagsHideTheTabsAndAreKeptInTheSettings) {
   TTunePage* jazz = CategoryPage("Jazz");
   ASSERT_TRUE(jazz);
   Probe(FForm).Categories()->SetActivePage(jazz->Sheet());
-  EXPECT_EQ(Probe(FForm).CategorySummaryOnly()->Caption(), "Show category summary tab &only");
-  Probe(FForm).CategorySummaryOnly()->Click();
+  EXPECT_EQ(Probe(FForm).Item("CategorySummaryOnly")->Caption(), "Show category summary tab &only");
+  Probe(FForm).Item("CategorySummaryOnly")->Click();
   EXPECT_EQ(Probe(FForm).Categories()->ActivePageIndex(), 0);
   EXPECT_FALSE(jazz->Sheet()->TabVisible());
-  EXPECT_EQ(Probe(FForm).CategorySummaryOnly()->Caption(), "Show all category &tabs");
-  Probe(FForm).Albumsummaryonly1()->Click();
+  EXPECT_EQ(Probe(FForm).Item("CategorySummaryOnly")->Caption(), "Show all category &tabs");
+  Probe(FForm).Item("Albumsummaryonly1")->Click();
   EXPECT_FALSE(FForm->AlbumArea().Pages().front()->Sheet()->TabVisible());
-  EXPECT_EQ(Probe(FForm).Albumsummaryonly1()->Caption(), "Show &all album tabs");
+  EXPECT_EQ(Probe(FForm).Item("Albumsummaryonly1")->Caption(), "Show &all album tabs");
   // The pop-up twins show the same captions when they open.
   Probe(FForm).NewCatPopUp()->OnPopup(Probe(FForm).NewCatPopUp());
-  EXPECT_EQ(Probe(FForm).ViewCat1()->Caption(), "Show all category &tabs");
+  EXPECT_EQ(Probe(FForm).Item("ViewCat1")->Caption(), "Show all category &tabs");
   CloseAndWait();
 
   TIniFile ini(FDir / "Tonalbrook.ini");
@@ -69,9 +69,9 @@ TEST_F(ViewCommands, SummaryOnlyFlagsHideTheTabsAndAreKeptInTheSettings) {
   TTunePage* again = CategoryPage("Jazz");
   ASSERT_TRUE(again);
   EXPECT_FALSE(again->Sheet()->TabVisible());
-  Probe(FForm).CategorySummaryOnly()->Click();
+  Probe(FForm).Item("CategorySummaryOnly")->Click();
   EXPECT_TRUE(again->Sheet()->TabVisible());
-  EXPECT_EQ(Probe(FForm).CategorySummaryOnly()->Caption(), "Show category summary tab &only");
+  EXPECT_EQ(Probe(FForm).Item("CategorySummaryOnly")->Caption(), "Show category summary tab &only");
   CloseAndWait();
 }
 
@@ -87,12 +87,12 @@ TEST_F(ViewCommands, TabColoursChosenInTheDialogReachBothTabRowsAndTheSettings) 
     }
     return static_cast<int>(mrOk);
   });
-  Probe(FForm).Background2()->Click();
+  Probe(FForm).Item("Background2")->Click();
   EXPECT_EQ(Probe(FForm).Categories()->TabActiveColor(), chosen);
   EXPECT_EQ(Probe(FForm).Albums()->TabActiveColor(), chosen);
   // Cancel keeps the font colour.
   FAnswers.Push(mrCancel);
-  Probe(FForm).Fontcolor1()->Click();
+  Probe(FForm).Item("Fontcolor1")->Click();
   EXPECT_EQ(Probe(FForm).Albums()->TabActiveFont().Color(), static_cast<TColor>(0x8000));
   CloseAndWait();
   TIniFile ini(FDir / "Tonalbrook.ini");

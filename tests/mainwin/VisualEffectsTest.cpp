@@ -69,13 +69,13 @@ protected:
 TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   WithEffectsTicked();
   Start();
-  ASSERT_TRUE(Probe(FForm).Visualeffects1()->Checked());
+  ASSERT_TRUE(Probe(FForm).Item("Visualeffects1")->Checked());
   ASSERT_TRUE(Probe(FForm).ShowTools());
   FForm->Layout().ToolsLeftClick(
       nullptr); // tool row on, effects ticked: the music panel comes forward
   ASSERT_TRUE(Probe(FForm).MusicPanel()->Visible());
   EXPECT_EQ(Probe(FForm).ToolsLeft()->Hint(), "Hide|Hide visual effects");
-  EXPECT_EQ(Probe(FForm).Showmusictoolbar1()->Caption(), "&Hide visual effects");
+  EXPECT_EQ(Probe(FForm).Item("Showmusictoolbar1")->Caption(), "&Hide visual effects");
   const int H = Probe(FForm).MusicPanel()->Height(), W = Probe(FForm).MusicPanel()->Width();
   TMMSpectrum* spectrum = Probe(FForm).MMSpectrum1();
   TMMOscope* scope = Probe(FForm).MMOscope2();
@@ -98,7 +98,7 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
   EXPECT_EQ(scope->Height(), H - 4);
   // Unticking the last one leaves the spectrum.
   FForm->VisualEffects().Lights1Click(nullptr);
-  EXPECT_TRUE(Probe(FForm).Spectrumbars1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("Spectrumbars1")->Checked());
   EXPECT_TRUE(spectrum->Visible());
   EXPECT_FALSE(scope->Visible());
   EXPECT_EQ(spectrum->Height(), H - 4);
@@ -126,7 +126,7 @@ TEST_F(VisualEffects, DisplaysShareTheMusicPanel) {
 TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
   Start();
   const COLORREF dark = RGB(0, 128, 0), light = RGB(0, 255, 0), red = RGB(128, 0, 0);
-  EXPECT_FALSE(Probe(FForm).Visualeffects1()->Checked());
+  EXPECT_FALSE(Probe(FForm).Item("Visualeffects1")->Checked());
   EXPECT_EQ(Probe(FForm).Panel11()->Height(), 62);
   EXPECT_EQ(Probe(FForm).TopPanel()->Height(), 62 + 52);
   EXPECT_TRUE(Idle());
@@ -135,7 +135,7 @@ TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
   EXPECT_EQ(Probe(FForm).MMLevel2()->Width(), Probe(FForm).MMLevel1()->Width());
 
   FForm->VisualEffects().Visualeffects1Click(nullptr);
-  EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("Visualeffects1")->Checked());
   EXPECT_TRUE(FForm->Settings().VisE == false); // written only at shutdown
   EXPECT_EQ(Probe(FForm).Panel11()->Height(), 88);
   EXPECT_EQ(Probe(FForm).TopPanel()->Height(), 88 + 52);
@@ -146,20 +146,20 @@ TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
 
   // The pop-up's two items mirror the switch.
   FForm->VisualEffects().VisEPopUpPopup(nullptr);
-  EXPECT_TRUE(Probe(FForm).ShowVE()->Checked());
-  EXPECT_FALSE(Probe(FForm).DisableVE()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("ShowVE")->Checked());
+  EXPECT_FALSE(Probe(FForm).Item("DisableVE")->Checked());
 
   FAnswers.Push(mrNo);
   FForm->VisualEffects().DisableVEClick(nullptr);
   ASSERT_EQ(FAnswers.Asked().size(), 1u);
   EXPECT_EQ(FAnswers.Asked()[0].Text, "Are you sure you want to disable Visual Effects?");
-  EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("Visualeffects1")->Checked());
   EXPECT_TRUE(InputStarted());
   EXPECT_EQ(Probe(FForm).Panel11()->Height(), 88);
 
   FAnswers.Push(mrYes);
   FForm->VisualEffects().DisableVEClick(nullptr);
-  EXPECT_FALSE(Probe(FForm).Visualeffects1()->Checked());
+  EXPECT_FALSE(Probe(FForm).Item("Visualeffects1")->Checked());
   EXPECT_TRUE(Idle());
   EXPECT_EQ(Probe(FForm).Panel11()->Height(), 62);
   Probe(FForm).Panel11()->SetHeight(88); // uncovered for a look: every zone idles in the dark green
@@ -168,7 +168,7 @@ TEST_F(VisualEffects, SwitchingSetsTheDisplayPanelAndAsksBeforeDisabling) {
 
   // The other item of the pop-up switches them on again without a question.
   FForm->VisualEffects().ShowVEClick(nullptr);
-  EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("Visualeffects1")->Checked());
   EXPECT_EQ(FAnswers.Asked().size(), 2u);
   EXPECT_TRUE(InputStarted());
 }
@@ -177,7 +177,7 @@ TEST_F(VisualEffects, InputFailuresCloseTheInputQuietly) {
   Start();
   Probe(FForm).MMWaveIn1()->SetDeviceID(57); // no such device
   FForm->VisualEffects().Visualeffects1Click(nullptr);
-  EXPECT_TRUE(Probe(FForm).Visualeffects1()->Checked());
+  EXPECT_TRUE(Probe(FForm).Item("Visualeffects1")->Checked());
   EXPECT_TRUE(Idle());
   EXPECT_TRUE(FAnswers.Asked().empty());
 
@@ -220,7 +220,7 @@ TEST_F(VisualEffects, PlayerCommandsSwitchTheInput) {
   EXPECT_TRUE(InputStarted());
   // Unticked, a resume leaves the input closed.
   FForm->VisualEffects().Visualeffects1Click(nullptr);
-  ASSERT_FALSE(Probe(FForm).Visualeffects1()->Checked());
+  ASSERT_FALSE(Probe(FForm).Item("Visualeffects1")->Checked());
   FForm->PlayerCommands().PauseClick(nullptr);
   FForm->PlayerCommands().PauseClick(nullptr);
   EXPECT_TRUE(Idle());

@@ -63,6 +63,30 @@ struct Bound : testing::Test {
   UINT Id() const { return static_cast<UINT>(Mixer->DeviceId()); }
 };
 
+// Controls on the stand-in card: its device, lines by identifier, and a volume slider on a line.
+struct BoundStandIn : testing::Test {
+  TStandInMixer Card;
+  TForm Form{nullptr};
+  TMMMixerDevice* Mixer = new TMMMixerDevice(&Form);
+  TMMAudioLine* Line(DWORD id) {
+    auto* line = new TMMAudioLine(&Form);
+    line->SetMixer(Mixer);
+    line->SetLineId(id);
+    return line;
+  }
+  // The slider of line's volume, 300 pixels wide on the form.
+  TMMMixerSlider* VolumeSlider(TMMAudioLine* line, bool logarithmic) {
+    auto* volume = new TMMVolumeControl(&Form);
+    volume->SetAudioLine(line);
+    auto* slider = new TMMMixerSlider(&Form);
+    slider->SetBounds(10, 10, 300, 40);
+    slider->SetParent(&Form);
+    slider->SetLogarithmic(logarithmic);
+    slider->SetControl(volume);
+    return slider;
+  }
+};
+
 bool NoMixerRun() {
   return !EnvVar("TB_NO_MIXER").empty();
 }
@@ -181,25 +205,13 @@ TEST_F(Bound, MuteBoxClicksRoundTrip) {
   EXPECT_TRUE(box->Checked());
 }
 
-TEST(BoundStandIn, LogarithmicThumbsStayWhereTheUserPutsThem) {
-  TStandInMixer card;
-  TForm form(nullptr);
-  auto* mixer = new TMMMixerDevice(&form);
-  mixer->SetActive(true);
-  auto* line = new TMMAudioLine(&form);
-  line->SetMixer(mixer);
-  line->SetLineId(0);
-  auto* volume = new TMMVolumeControl(&form);
-  volume->SetAudioLine(line);
-  auto* slider = new TMMMixerSlider(&form);
-  slider->SetBounds(10, 10, 300, 40);
-  slider->SetParent(&form);
-  slider->SetLogarithmic(true);
-  slider->SetControl(volume);
-  form.Show();
+TEST_F(BoundStandIn, LogarithmicThumbsStayWhereTheUserPutsThem) {
+  Mixer->SetActive(true);
+  auto* slider = VolumeSlider(Line(0), true);
+  Form.Show();
   ProcessMessages();
   ASSERT_EQ(slider->MaxValue(), 32);
-  auto& raw = card.Control(0, MIXERCONTROL_CONTROLTYPE_VOLUME).Values;
+  auto& raw = Card.Control(0, MIXERCONTROL_CONTROLTYPE_VOLUME).Values;
   // The card posts its own notice of every write.
   ThumbsStayPut(
       *slider, [&] { return raw[0]; }, [] {}, 65535.0 / 32);
@@ -210,39 +222,29 @@ TEST(BoundStandIn, LogarithmicThumbsStayWhereTheUserPutsThem) {
   EXPECT_EQ(raw[0], std::lround(3 * 65535.0 / 32));
 }
 
-TEST(BoundStandIn, OneMoveOneSetAndStepsDefaultTo32) {
-  TStandInMixer card;
-  TForm form(nullptr);
-  auto* mixer = new TMMMixerDevice(&form);
-  mixer->SetActive(true);
-  auto* line = new TMMAudioLine(&form);
-  line->SetMixer(mixer);
-  line->SetLineId(0);
-  auto* volume = new TMMVolumeControl(&form);
-  volume->SetAudioLine(line);
-  auto* slider = new TMMMixerSlider(&form);
-  slider->SetBounds(10, 10, 300, 40);
-  slider->SetParent(&form);
-  slider->SetControl(volume);
-  form.Show();
+TEST_F(BoundStandIn, OneMoveOneSetAndStepsDefaultTo32) {
+  Mixer->SetActive(true);
+  TMMAudioLine* line = Line(0);
+  auto* slider = VolumeSlider(line, false);
+  Form.Show();
   ProcessMessages();
   EXPECT_EQ(slider->MinValue(), 0);
   EXPECT_EQ(slider->MaxValue(), 32);
-  auto& raw = card.Control(0, MIXERCONTROL_CONTROLTYPE_VOLUME).Values;
-  card.Sets = 0;
+  auto& raw = Card.Control(0, MIXERCONTROL_CONTROLTYPE_VOLUME).Values;
+  Card.Sets = 0;
   slider->SetPosition(16);
   EXPECT_EQ(raw, (std::vector<int32_t>{32768, 32768}));
   Key(*slider, VK_RIGHT);
   ProcessMessages(); // the card's notice comes back: it must not cause another write
   ProcessMessages();
-  EXPECT_EQ(card.Sets, 2);
+  EXPECT_EQ(Card.Sets, 2);
   EXPECT_EQ(raw[0], std::lround(17 * 65535.0 / 32));
   // A right-channel slider writes its channel alone.
   slider->SetChannel(chRight);
   slider->SetPosition(0);
   EXPECT_EQ(raw, (std::vector<int32_t>{raw[0], 0}));
   EXPECT_THROW(slider->SetControl([&] {
-    auto* mute = new TMMMixerControl(&form);
+    auto* mute = new TMMMixerControl(&Form);
     mute->SetAudioLine(line);
     mute->SetControlType(ctMute);
     return mute;
@@ -250,39 +252,34 @@ TEST(BoundStandIn, OneMoveOneSetAndStepsDefaultTo32) {
                EMMMixerControlsError);
 }
 
-TEST(BoundStandIn, PeakMeterShowsPercentOnLevelsAndNeedles) {
-  TStandInMixer card;
-  TForm form(nullptr);
-  auto* mixer = new TMMMixerDevice(&form);
-  auto* line = new TMMAudioLine(&form);
-  line->SetMixer(mixer);
-  line->SetLineId(1);
-  auto* peak = new TMMMixerControl(&form);
+TEST_F(BoundStandIn, PeakMeterShowsPercentOnLevelsAndNeedles) {
+  TMMAudioLine* line = Line(1);
+  auto* peak = new TMMMixerControl(&Form);
   peak->SetAudioLine(line);
   peak->SetControlType(ctPeakMeter);
-  auto* level = new TMMLevel(&form);
+  auto* level = new TMMLevel(&Form);
   level->SetBounds(10, 10, 200, 16);
-  level->SetParent(&form);
-  auto* connector = new TMMMixerConnector(&form);
+  level->SetParent(&Form);
+  auto* connector = new TMMMixerConnector(&Form);
   connector->SetAutoTrigger(false);
   connector->SetLevel1(level);
   connector->SetControl(peak);
-  card.Control(1, MIXERCONTROL_CONTROLTYPE_PEAKMETER).Values = {-16384, -16384};
+  Card.Control(1, MIXERCONTROL_CONTROLTYPE_PEAKMETER).Values = {-16384, -16384};
   connector->Trigger();
   EXPECT_EQ(connector->LastBoth(), 50);
   EXPECT_EQ(level->Value(), 50);
   EXPECT_THROW(connector->SetInterval(0), EMMMixerControlsError);
 
   // Needle meters: one alone shows both channels; a pair splits them, left and right.
-  auto meter = [&form](int left) {
-    auto* m = new TMMMeter(&form);
+  auto meter = [this](int left) {
+    auto* m = new TMMMeter(&Form);
     m->SetBounds(left, 40, 170, 90);
-    m->SetParent(&form);
+    m->SetParent(&Form);
     return m;
   };
   TMMMeter *left = meter(10), *right = meter(190);
   connector->SetMeter1(left);
-  card.Control(1, MIXERCONTROL_CONTROLTYPE_PEAKMETER).Values = {-16384, 32767};
+  Card.Control(1, MIXERCONTROL_CONTROLTYPE_PEAKMETER).Values = {-16384, 32767};
   connector->Trigger();
   EXPECT_EQ(left->Value(), 50);
   EXPECT_TRUE(left->Enabled());
@@ -300,24 +297,19 @@ TEST(BoundStandIn, PeakMeterShowsPercentOnLevelsAndNeedles) {
   EXPECT_EQ(connector->Meter2(), nullptr);
 }
 
-TEST(BoundStandIn, ConnectorsShareTheQueueAndSurviveChurn) {
-  TStandInMixer card;
-  TForm form(nullptr);
-  auto* mixer = new TMMMixerDevice(&form);
+TEST_F(BoundStandIn, ConnectorsShareTheQueueAndSurviveChurn) {
   std::vector<TMMMixerControl*> peaks;
   for (int j = 0; j < 2; ++j) {
-    auto* line = new TMMAudioLine(&form);
-    line->SetMixer(mixer);
-    line->SetLineId(j);
-    auto* peak = new TMMMixerControl(&form);
+    TMMAudioLine* line = Line(j);
+    auto* peak = new TMMMixerControl(&Form);
     peak->SetAudioLine(line);
     peak->SetControlType(ctPeakMeter);
     peaks.push_back(peak);
   }
   const int clients = TimerClientCount();
-  auto* first = new TMMMixerConnector(&form);
+  auto* first = new TMMMixerConnector(&Form);
   first->SetControl(peaks[0]);
-  auto* second = new TMMMixerConnector(&form);
+  auto* second = new TMMMixerConnector(&Form);
   second->SetControl(peaks[1]);
   // Both post their message while nothing pumps; taking the first away must keep the second's.
   // Each posts once until its message is handled: two queued are both of them.
@@ -333,7 +325,7 @@ TEST(BoundStandIn, ConnectorsShareTheQueueAndSurviveChurn) {
   };
   EXPECT_TRUE(PollUntil([&] { return queued() == 2; }, 5000)) << queued();
   delete first;
-  auto& raw = card.Control(1, MIXERCONTROL_CONTROLTYPE_PEAKMETER).Values;
+  auto& raw = Card.Control(1, MIXERCONTROL_CONTROLTYPE_PEAKMETER).Values;
   for (int32_t v : {8192, 16384, 32767}) {
     raw = {v, v};
     const int want = static_cast<int>(std::lround(v * 100.0 / 32768));
@@ -347,10 +339,10 @@ TEST(BoundStandIn, ConnectorsShareTheQueueAndSurviveChurn) {
   TMMTimerHandle clock = AddTimerClient(
       MMTimerTick, false, [](TMMTimerHandle, void* n) { ++*static_cast<std::atomic<int>*>(n); },
       &ticks);
-  auto* keeper = new TMMMixerConnector(&form);
+  auto* keeper = new TMMMixerConnector(&Form);
   keeper->SetControl(peaks[0]);
   for (int i = 0; i < 1000; ++i) {
-    auto* c = new TMMMixerConnector(&form);
+    auto* c = new TMMMixerConnector(&Form);
     c->SetControl(peaks[i % 2]);
     if (i % 10 == 0) {
       const int now = ticks.load();
@@ -417,24 +409,19 @@ TEST(Block, OneSliderDrivesBothAndTheBoxSelectsTheLine) {
   EXPECT_EQ(slider->Channel(), chBoth);
 }
 
-TEST(BoundStandIn, ControlsGoInertWhenTheirReferencesGo) {
-  TStandInMixer card;
-  TForm form(nullptr);
-  auto* mixer = new TMMMixerDevice(&form);
-  auto* line = new TMMAudioLine(&form);
-  line->SetMixer(mixer);
-  line->SetLineId(0);
-  auto* volume = new TMMVolumeControl(&form);
+TEST_F(BoundStandIn, ControlsGoInertWhenTheirReferencesGo) {
+  TMMAudioLine* line = Line(0);
+  auto* volume = new TMMVolumeControl(&Form);
   volume->SetAudioLine(line);
-  auto* pan = new TMMPanControl(&form);
+  auto* pan = new TMMPanControl(&Form);
   pan->SetAudioLine(line);
   pan->SetVolumeControl(volume);
-  auto* slider = new TMMMixerSlider(&form);
-  slider->SetParent(&form);
+  auto* slider = new TMMMixerSlider(&Form);
+  slider->SetParent(&Form);
   slider->SetControl(pan);
-  auto* caption = new TLabel(&form);
-  caption->SetParent(&form);
-  auto* names = new TMMMixerLabelConnector(&form);
+  auto* caption = new TLabel(&Form);
+  caption->SetParent(&Form);
+  auto* names = new TMMMixerLabelConnector(&Form);
   names->SetSource(volume);
   names->SetDestination(caption);
   EXPECT_EQ(caption->Caption(), "Volume");
@@ -446,7 +433,7 @@ TEST(BoundStandIn, ControlsGoInertWhenTheirReferencesGo) {
   EXPECT_EQ(names->Source(), nullptr);
   delete pan;
   EXPECT_EQ(slider->Control(), nullptr);
-  delete mixer;
+  delete Mixer;
   EXPECT_EQ(line->Mixer(), nullptr);
   EXPECT_FALSE(line->Valid()) << "the identifier stays for another mixer";
   EXPECT_TRUE(line->LineInfo()->Name().empty());

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "MainCodeD2.h"
 #include "MainLayout.h"
+#include "../mainwin/MainWindowFixture.h"
 #include "MasterProbe.h"
 #include "ManageNPICode.h"
 #include "Messages.h"
@@ -10,34 +11,14 @@
 
 namespace {
 
-class PlugInMainWindow : public testing::Test {
+class PlugInMainWindow : public TMainWindowTest {
 protected:
-  TScratchDir FDir{"tbnpm"};
+  PlugInMainWindow() : TMainWindowTest("tbnpm") {}
   std::string FPlugins = FDir / "nav\\plugins\\";
-  TModalAnswers FAnswers;
-  TMasterFrm* FForm = nullptr;
-
-  void TearDown() override {
-    delete FForm;
-    FForm = nullptr;
-    ProcessMessages();
-    SetProgramFolder("");
-  }
   void Start(const std::vector<std::string>& params = {}) {
-    SetProgramFolder(FDir.Path());
-    Application->SetTitle(AppTitleText);
-    FForm = new TMasterFrm(nullptr);
-    Probe(FForm).SetParams(params);
-    FForm->AfterConstruction();
+    Make(params);
     FForm->Show();
     ASSERT_TRUE(PumpUntil([&] { return GetPropA(FForm->Handle(), StartUpDoneProperty); }, 20000));
-  }
-  void CloseAndWait() {
-    TMasterFrm* form = FForm;
-    FForm = nullptr;
-    form->Close();
-    PumpUntil([] { return MasterFrm == nullptr; }, 20000);
-    ASSERT_EQ(MasterFrm, nullptr);
   }
   int ManagerRequests() const {
     int n = 0;
@@ -57,8 +38,8 @@ TEST_F(PlugInMainWindow, ConflictingPlugInsStepAsideWhileOpenAndComeBackAtClose)
   EXPECT_TRUE(FileExists(FPlugins + "QXXNPmidi.dllBAK"));
   EXPECT_FALSE(FileExists(FPlugins + "NPmidi.dll"));
   EXPECT_EQ(IncludeTrailingBackslash(GetCurrentDir()), FDir.Path());
-  EXPECT_TRUE(Probe(FForm).ManageNPI()->Visible());
-  EXPECT_TRUE(Probe(FForm).ManageNPI()->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("ManageNPI")->Visible());
+  EXPECT_TRUE(Probe(FForm).Item("ManageNPI")->Enabled());
   EXPECT_EQ(ManagerRequests(), 0);
   CloseAndWait();
   EXPECT_TRUE(FileExists(FPlugins + "NPmidi.dll"));
@@ -84,14 +65,14 @@ TEST_F(PlugInMainWindow, AFirstRunWithPlugInFoldersOpensTheManagerCentred) {
   EXPECT_NEAR((managerBounds.top + managerBounds.bottom) / 2.0,
               (masterBounds.top + masterBounds.bottom) / 2.0, 1.0);
   // The menu item opens it again.
-  Probe(FForm).ManageNPI()->Click();
+  Probe(FForm).Item("ManageNPI")->Click();
   EXPECT_EQ(ManagerRequests(), 2);
 }
 
 TEST_F(PlugInMainWindow, WithoutFoldersOrWithParametersTheManagerStaysShut) {
   {
     Start();
-    EXPECT_FALSE(Probe(FForm).ManageNPI()->Visible());
+    EXPECT_FALSE(Probe(FForm).Item("ManageNPI")->Visible());
     EXPECT_EQ(ManagerRequests(), 0);
     delete FForm;
     FForm = nullptr;
@@ -101,7 +82,7 @@ TEST_F(PlugInMainWindow, WithoutFoldersOrWithParametersTheManagerStaysShut) {
   TNavigatorRegistry reg(FPlugins, "");
   Start({"X"});
   EXPECT_TRUE(Probe(FForm).FirstRun());
-  EXPECT_TRUE(Probe(FForm).ManageNPI()->Visible());
+  EXPECT_TRUE(Probe(FForm).Item("ManageNPI")->Visible());
   EXPECT_EQ(ManagerRequests(), 0);
 }
 
@@ -121,9 +102,10 @@ TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   WriteFileBytes(FDir / "Tonalbrook.ini", "[Setup]\r\nRemindToScan=0\r\n");
   Start();
   ASSERT_EQ(Probe(FForm).CoolMenus().size(), 8u);
-  std::vector<TMenuItem*> items = {Probe(FForm).Exit1(),    Probe(FForm).Visualeffects1(),
-                                   Probe(FForm).Looping1(), Probe(FForm).Contents1(),
-                                   Probe(FForm).About1(),   Probe(FForm).Showmusictoolbar1()};
+  std::vector<TMenuItem*> items = {
+      Probe(FForm).Item("Exit1"),    Probe(FForm).Item("Visualeffects1"),
+      Probe(FForm).Item("Looping1"), Probe(FForm).Item("Contents1"),
+      Probe(FForm).Item("About1"),   Probe(FForm).Item("Showmusictoolbar1")};
   for (TMenuItem* item : items) {
     EXPECT_TRUE(item->OwnerDraw()) << item->Name();
     EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
@@ -132,7 +114,7 @@ TEST_F(PlugInMainWindow, TheMainMenusStayOwnerDrawnWhileTheirItemsChange) {
   FForm->DisableCommands();
   FForm->EnableCommands();
   FForm->Layout().SetShowTools(!Probe(FForm).ShowTools());
-  Probe(FForm).Looping1()->Click();
+  Probe(FForm).Item("Looping1")->Click();
   for (TMenuItem* item : items)
     EXPECT_TRUE(EntryType(item) & MFT_OWNERDRAW) << item->Name();
   // Every item of the File menu has a picture (separators aside).

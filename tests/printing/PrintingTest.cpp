@@ -309,7 +309,7 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
   TStringList keys = Keys(FCat.Keys);
   const std::string token = Token("close");
   bool ran = false, printingThen = false, busyThen = false;
-  TMenuItem* command = Probe(FForm).Allcategories5();
+  TMenuItem* command = Probe(FForm).Item("Allcategories5");
   TNotifyEvent original = command->OnClick;
   command->OnClick = [&](TObject* s) {
     ran = true;
@@ -340,50 +340,20 @@ TEST_F(Printing, CloseAndPrintCommandsDuringTheJobWaitForIt) {
   LeaveForCheck(token, keys, FFour, false);
 }
 
-TEST_F(Printing, FailuresAreToldAndEverythingIsRestored) {
-  Start();
-  TStringList keys = Keys(FCat.Keys);
-  // A printer that does not exist.
-  Printer().SetPrinter("Tonalbrook No Such Printer");
-  Options(FFour, false, Token("missing"));
-  FForm->PrintCommands().PrintReport("Nowhere", keys);
-  std::vector<std::string> texts = Texts();
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0].rfind("The report could not be printed.\r\n", 0), 0u) << texts[0];
-  EXPECT_NE(texts[0].find("Tonalbrook No Such Printer"), std::string::npos) << texts[0];
-  EXPECT_EQ(Screen->Cursor(), crDefault);
-  ExpectRestored();
-  Printer().SetPrinterIndex(-1);
-  Printer().Refresh();
-
-  // No column ticked: said, nothing printed.
-  FAnswers.Clear();
-  Options(std::vector<bool>(9, false), false, Token("none"));
-  FForm->PrintCommands().PrintReport("No columns", keys);
-  texts = Texts();
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_NE(texts[0].find("No column is ticked"), std::string::npos) << texts[0];
-  ExpectRestored();
-
-  // Cancelled: nothing asked, nothing printed; the title field keeps the heading.
-  FAnswers.Clear();
-  FAnswers.Push(mrCancel);
-  FForm->PrintCommands().PrintReport("Cancelled", keys);
-  EXPECT_EQ(FAnswers.Asked().size(), 1u);
-  EXPECT_EQ(FForm->PrintCommands().PrintParamWindow().Edit1->Text(), "Cancelled");
-}
-
 TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
   Start();
   // The print items sit right after the play items.
+  EXPECT_EQ(Probe(FForm).Item("Albums1")->IndexOf(Probe(FForm).Item("Titlesselected11")->Parent()),
+            Probe(FForm).Item("Albums1")->IndexOf(
+                dynamic_cast<TMenuItem*>(FForm->FindComponent("Play1"))) +
+                1);
   EXPECT_EQ(
-      Probe(FForm).Albums1()->IndexOf(Probe(FForm).Titlesselected11()->Parent()),
-      Probe(FForm).Albums1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play1"))) + 1);
-  EXPECT_EQ(
-      Probe(FForm).Categories1()->IndexOf(Probe(FForm).Titlesselected12()->Parent()),
-      Probe(FForm).Categories1()->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play2"))) +
+      Probe(FForm).Item("Categories1")->IndexOf(Probe(FForm).Item("Titlesselected12")->Parent()),
+      Probe(FForm)
+              .Item("Categories1")
+              ->IndexOf(dynamic_cast<TMenuItem*>(FForm->FindComponent("Play2"))) +
           1);
-  EXPECT_FALSE(Probe(FForm).Allalbums12()->Visible());
+  EXPECT_FALSE(Probe(FForm).Item("Allalbums12")->Visible());
   // Each command opens the options window with its heading; cancelled, nothing prints.
   auto heading = [this](const std::function<void()>& command) {
     std::string seen = "(not asked)";
@@ -395,35 +365,36 @@ TEST_F(Printing, MenuItemsHeadingsAndEnabling) {
     FAnswers.Clear();
     return seen;
   };
-  EXPECT_EQ(heading([&] { Probe(FForm).Allcategories5()->Click(); }), "ALL CATEGORIES");
+  EXPECT_EQ(heading([&] { Probe(FForm).Item("Allcategories5")->Click(); }), "ALL CATEGORIES");
   EXPECT_EQ(heading([&] { FForm->PrintCommands().Categoryselected1Click(nullptr); }), "(not asked)")
       << "nothing is printed for the all-titles page";
   FForm->CategoriesChange();
-  EXPECT_FALSE(Probe(FForm).Categoryselected1()->Enabled());
-  EXPECT_TRUE(Probe(FForm).Allcategories5()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Item("Categoryselected1")->Enabled());
+  EXPECT_TRUE(Probe(FForm).Item("Allcategories5")->Enabled());
   // Two titles selected on the all-titles page.
   TMyStringGrid* all = Probe(FForm).AllCatGrid();
   all->ClearSelection();
   FForm->CategoriesChange();
-  EXPECT_FALSE(Probe(FForm).Titlesselected12()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Item("Titlesselected12")->Enabled());
   all->SetRowSelected(1, true);
   all->SetRowSelected(2, true);
   FForm->CategoriesChange();
-  EXPECT_TRUE(Probe(FForm).Titlesselected12()->Enabled());
-  EXPECT_EQ(heading([&] { Probe(FForm).Titlesselected12()->Click(); }),
+  EXPECT_TRUE(Probe(FForm).Item("Titlesselected12")->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Item("Titlesselected12")->Click(); }),
             "Selected titles from category: ALL CATEGORIES");
   EXPECT_EQ(heading([&] { FForm->PrintCommands().Print3Click(nullptr); }),
             "Selected titles from: ALL CATEGORIES");
   // The "Folk" page.
   Probe(FForm).Categories()->SetActivePageIndex(1);
   FForm->CategoriesChange();
-  EXPECT_TRUE(Probe(FForm).Categoryselected1()->Enabled());
-  EXPECT_EQ(heading([&] { Probe(FForm).Categoryselected1()->Click(); }), "Category: Folk");
+  EXPECT_TRUE(Probe(FForm).Item("Categoryselected1")->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Item("Categoryselected1")->Click(); }), "Category: Folk");
   // The album "Evening".
   Probe(FForm).Albums()->SetActivePageIndex(1);
   FForm->AlbumsChange();
-  EXPECT_TRUE(Probe(FForm).Albumselected5()->Enabled());
-  EXPECT_EQ(heading([&] { Probe(FForm).Albumselected5()->Click(); }), "Custom album: Evening");
+  EXPECT_TRUE(Probe(FForm).Item("Albumselected5")->Enabled());
+  EXPECT_EQ(heading([&] { Probe(FForm).Item("Albumselected5")->Click(); }),
+            "Custom album: Evening");
   // While a report prints, print commands do nothing.
   FForm->PrintCommands().SetPrinting(true);
   EXPECT_EQ(heading([&] { FForm->PrintCommands().Allcategories5Click(nullptr); }), "(not asked)");

@@ -281,7 +281,7 @@ TEST_F(ProgramViewer, ShuffleStartsTheNewFirstTitleAndClearKeepsPlay) {
   EXPECT_EQ(FForm->Road().MasterKeyPlaying(), playing);
   EXPECT_EQ(Viewer().Label1->Caption(), "Empty");
   EXPECT_FALSE(Probe(FForm).MusicClear()->Enabled());
-  EXPECT_FALSE(Probe(FForm).Music1()->Enabled());
+  EXPECT_FALSE(Probe(FForm).Item("Music1")->Enabled());
   CloseAndWait();
 }
 

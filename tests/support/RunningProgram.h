@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include "MainCodeD2.h"
+#include "ProgramWide.h"
 #include "Messages.h"
 #include "SysUtils.h"
 

@@ -3,13 +3,12 @@
 no function of 100, wherever the body sits and whatever braces its comments and strings hold."""
 import os
 import re
-import subprocess
-import sys
 import tempfile
 import unittest
 
-SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
-                      "long-functions")
+from made_up_tree import SCRIPTS, run_check, write_tree
+
+SCRIPT = os.path.join(SCRIPTS, "long-functions")
 
 
 def function(header, lines, filler="  x += 1;"):
@@ -20,11 +19,7 @@ def function(header, lines, filler="  x += 1;"):
 def run(files, allowed=None):
     """Checks a made-up tree; `allowed`, when given, stands for the script's allow list."""
     with tempfile.TemporaryDirectory() as top:
-        for path, text in files.items():
-            full = os.path.join(top, path)
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "w") as f:
-                f.write(text)
+        write_tree(top, files)
         script = SCRIPT
         if allowed is not None:
             with open(SCRIPT) as f:
@@ -35,8 +30,7 @@ def run(files, allowed=None):
             script = os.path.join(top, "long-functions")
             with open(script, "w") as f:
                 f.write(source)
-        done = subprocess.run([sys.executable, script, top], capture_output=True, text=True)
-        return done.returncode, done.stdout + done.stderr
+        return run_check(script, top)
 
 
 class LongFunctions(unittest.TestCase):
