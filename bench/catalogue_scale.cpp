@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include "BenchTools.h"
+#include "Drops.h"
 #include "Bytes.h"
 #include "DataCodeD2.h"
 #include "Dialogs.h"
@@ -22,18 +24,6 @@
 #include "TimeText.h"
 
 namespace {
-
-double Clock() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  TFileStream f(path, fmCreate);
-  f.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-}
 
 std::string Grouped(int n) {
   std::string digits = std::to_string(n), out;
@@ -79,16 +69,7 @@ void WriteCatalogue(const std::string& folder, int count) {
   }
   WriteAll(folder + "Music.dex", dex);
   WriteAll(folder + "Music.dax", dax);
-  std::string cats;
-  for (int c = 1; c <= categories; ++c) {
-    TCatRec r;
-    r.Key = c;
-    r.Name = "Category " + std::to_string(c);
-    uint8_t b[CatRecSize];
-    EncodeCatRec(r, b);
-    cats.append(reinterpret_cast<char*>(b), CatRecSize);
-  }
-  WriteAll(folder + "Categories.dex", cats);
+  WriteAll(folder + "Categories.dex", CategoryFile(categories));
   std::string perfs;
   for (int a = 1; a <= artists; ++a) {
     TPerfRec p;
@@ -112,21 +93,6 @@ std::vector<std::string> MakeFiles(const std::string& folder, const std::string&
     WriteAll(files.back(), OneNoteMidi(seed + i));
   }
   return files;
-}
-
-// An HDROP as the shell hands it over: the DROPFILES head, then the names, double-terminated.
-HGLOBAL MakeDrop(const std::vector<std::string>& files) {
-  std::string names;
-  for (const std::string& f : files)
-    names += f + '\0';
-  names += '\0';
-  HGLOBAL h = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
-  auto* head = static_cast<DROPFILES*>(GlobalLock(h));
-  head->pFiles = sizeof(DROPFILES);
-  head->fWide = FALSE;
-  memcpy(reinterpret_cast<char*>(head) + sizeof(DROPFILES), names.data(), names.size());
-  GlobalUnlock(h);
-  return h;
 }
 
 int Titles(TMasterFrm* form) {

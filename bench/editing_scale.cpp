@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <string>
+#include "BenchTools.h"
 #include "Bytes.h"
 #include "Dialogs.h"
 #include "MainCodeD2.h"
@@ -15,18 +16,6 @@
 #include "DataCodeD2.h"
 
 namespace {
-
-double Clock() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  TFileStream f(path, fmCreate);
-  f.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-}
 
 // count titles; the first `small` in category 2, the rest in category 1. Every title has a small
 // archive of its own, so that the catalogue opens whole.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include "BenchTools.h"
 #include "Bytes.h"
 #include "Dialogs.h"
 #include "FolderTools.h"
@@ -18,13 +19,6 @@
 #include "SysUtils.h"
 
 namespace {
-
-double Clock() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
 
 void Collect(const std::string& dir, std::vector<std::string>& out) {
   WIN32_FIND_DATAA fd;
@@ -91,11 +85,6 @@ std::string ReadAll(const std::string& path) {
   std::string bytes(static_cast<size_t>(in.Size()), '\0');
   in.ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
   return bytes;
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  TFileStream out(path, fmCreate);
-  out.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
 // A catalogue of count titles made from the titles already stored, each with an origin of its

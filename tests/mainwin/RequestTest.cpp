@@ -11,6 +11,7 @@
 #include "RunningProgram.h"
 #include "StandInSequencer.h"
 #include "DataCodeD2.h"
+#include "Drops.h"
 #include "ScanHelpers.h"
 #include "MainViews.h"
 #include <map>
@@ -33,21 +34,6 @@ public:
     return TEndingSequencer::SendCommand(device, message, flags, params);
   }
 };
-
-// An HDROP as the shell hands it over: the DROPFILES head, then the names, double-terminated.
-HGLOBAL MakeDrop(const std::vector<std::string>& files) {
-  std::string names;
-  for (const std::string& f : files)
-    names += f + '\0';
-  names += '\0';
-  HGLOBAL h = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
-  auto* head = static_cast<DROPFILES*>(GlobalLock(h));
-  head->pFiles = sizeof(DROPFILES);
-  head->fWide = FALSE;
-  memcpy(reinterpret_cast<char*>(head) + sizeof(DROPFILES), names.data(), names.size());
-  GlobalUnlock(h);
-  return h;
-}
 
 class Requests : public TMainWindowFixture {
 protected:

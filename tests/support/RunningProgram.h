@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "Drops.h"
 #include "ProgramWide.h"
 #include "Messages.h"
 #include "SysUtils.h"
@@ -397,16 +398,10 @@ inline HWND GridWithHeader(HWND main, const std::string& firstColumn) {
   return nullptr;
 }
 
-// Files dropped on a window of another process as the shell drops them: the DROPFILES head and
-// the names, double-terminated, made in that process, then WM_DROPFILES.
+// Files dropped on a window of another process as the shell drops them: the block made in that
+// process, then WM_DROPFILES.
 inline bool DropFilesOn(HWND window, const std::vector<std::string>& files) {
-  std::string block(sizeof(DROPFILES), '\0');
-  auto* head = reinterpret_cast<DROPFILES*>(block.data());
-  head->pFiles = sizeof(DROPFILES);
-  head->fWide = FALSE;
-  for (const std::string& f : files)
-    block += f + '\0';
-  block += '\0';
+  const std::string block = DropFilesBlock(files);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
