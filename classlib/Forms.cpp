@@ -901,11 +901,13 @@ RECT TScreen::WorkAreaRect() const {
 namespace {
 
 BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (GetMonitorInfoA(monitor, &info))
-    reinterpret_cast<std::vector<RECT>*>(list)->push_back(info.rcWork);
-  return TRUE;
+  return Guard<BOOL>(FALSE, [&]() -> BOOL {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info))
+      reinterpret_cast<std::vector<RECT>*>(list)->push_back(info.rcWork);
+    return TRUE;
+  });
 }
 
 int64_t Overlap(const RECT& a, const RECT& b) {
